@@ -1,0 +1,42 @@
+# Helpers shared by every folder.
+
+# Adds each named folder that has a CMakeLists.txt; folders appear as work lands.
+function(kelt_add_existing_subdirs)
+  foreach(dir ${ARGN})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# kelt_shared_library(NAME <target> EXPORT_DEFINE <macro> [LIBS ...])
+# A shared library from every .cpp beside its CMakeLists; the define marks
+# the build of the library itself so its export macro turns to "export".
+function(kelt_shared_library)
+  cmake_parse_arguments(A "" "NAME;EXPORT_DEFINE" "LIBS;SOURCES" ${ARGN})
+  if(NOT A_SOURCES)
+    file(GLOB A_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  add_library(${A_NAME} SHARED ${A_SOURCES})
+  target_compile_definitions(${A_NAME} PRIVATE ${A_EXPORT_DEFINE})
+  target_include_directories(${A_NAME} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  if(A_LIBS)
+    target_link_libraries(${A_NAME} PUBLIC ${A_LIBS})
+  endif()
+endfunction()
+
+# kelt_tests(NAME <target> LIBS ...): one GoogleTest program from tests/*.cpp.
+function(kelt_tests)
+  cmake_parse_arguments(A "" "NAME" "LIBS" ${ARGN})
+  if(NOT KELT_TESTS)
+    return()
+  endif()
+  file(GLOB T_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  if(NOT T_SOURCES)
+    return()
+  endif()
+  add_executable(${A_NAME} ${T_SOURCES})
+  target_link_libraries(${A_NAME} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${A_NAME} DISCOVERY_TIMEOUT 60
+                       PROPERTIES ENVIRONMENT "KELT_BIN_DIR=${KELT_BIN_DIR}")
+endfunction()

@@ -1,0 +1,103 @@
+#pragma once
+// The workstation's common-services library: the shared allocator, the
+// sectioned-file store that holds every data, method and reports file,
+// file claims, the workstation folders, date and time.
+#include <cstdint>
+#include "win/win_types.h"
+
+#define ORVIK_API extern "C" __attribute__((visibility("default")))
+
+// ---- Allocator -----------------------------------------------------------
+// Blocks come back zero-filled; GetBlockSize gives the byte count asked for.
+ORVIK_API void* AllocBlock(uint32_t byteCount);
+ORVIK_API void FreeBlock(void* block);
+// New block, or 0 with the old block left valid.
+ORVIK_API void* ReallocBlock(void* block, uint32_t newByteCount);
+ORVIK_API uint32_t GetBlockSize(const void* block);
+
+// ---- Sectioned files -----------------------------------------------------
+// A 292-byte creation (file) record. CreateSectionFile fills one for a type;
+// OpenSectionFile creates the file from it (mode 2) or fills it with the
+// facts of an existing file.
+#define SECTION_FILE_RECORD_SIZE 292
+#define SECTION_FILE_READ 0x80000000u
+#define SECTION_FILE_WRITE 0x40000000u
+#define SECTION_FILE_READ_WRITE 0xC0000000u
+// Type codes the workstation uses.
+#define SECTION_FILE_TYPE_METHOD 666
+#define SECTION_FILE_TYPE_REPORTS 790
+
+typedef int32_t HSECTFILE;  // -1 on failure
+typedef void* HSECTION;     // 0 on failure; also listings and foreign handles
+
+// Two forms: (creation record, type, 0, format word) fills the record;
+// (path, type, 0, format word) creates the file at once.
+ORVIK_API BOOL CreateSectionFile(void* pathOrRecord, int32_t typeCode, int32_t reserved, int32_t formatWord);
+// mode 2 with a creation record makes a new file (replacing); otherwise
+// opens an existing one, filling the record (when given) with its facts.
+ORVIK_API HSECTFILE OpenSectionFile(const char* path, void* record, uint32_t access, uint32_t mode);
+ORVIK_API BOOL CloseSectionFile(HSECTFILE handle);
+ORVIK_API BOOL IsSectionFileOfType(const char* path, int32_t typeCode);
+// Type code and format word of a sectioned file; 0 when it is none.
+ORVIK_API int32_t GetSectionFileType(const char* path, uint16_t* formatWord);
+
+// ---- Sections ------------------------------------------------------------
+// statusRecord: a caller's buffer of at least 272 bytes, or 0; never read.
+ORVIK_API BOOL SectionExists(const char* path, const char* name);
+ORVIK_API HSECTION OpenSection(const char* path, const char* name, void* statusRecord);
+ORVIK_API HSECTION OpenSectionReadOnly(const char* path, const char* name, void* statusRecord);
+ORVIK_API HSECTION OpenSectionReadOnlyShared(const char* path, const char* name, void* statusRecord);
+ORVIK_API HSECTION CreateSection(const char* path, const char* name, void* statusRecord);
+// Closes sections, listings, file-information handles and any handle another
+// library registered with RegisterForeignHandle.
+ORVIK_API BOOL CloseSection(HSECTION handle);
+ORVIK_API uint32_t GetSectionSize(HSECTION handle);
+// origin 0 = start, 1 = current, 2 = end; 0xFFFFFFFF on failure.
+ORVIK_API uint32_t SeekSection(HSECTION handle, int32_t offset, int32_t origin);
+ORVIK_API uint32_t ReadSection(HSECTION handle, void* buffer, uint32_t count);
+ORVIK_API uint32_t WriteSection(HSECTION handle, const void* buffer, uint32_t count);
+ORVIK_API BOOL DeleteSection(const char* path, const char* name);
+ORVIK_API BOOL RenameSection(const char* path, const char* oldName, const char* newName);
+// Source first, then target; the target section is replaced.
+ORVIK_API BOOL CopySection(const char* sourcePath, const char* sourceName,
+                           const char* targetPath, const char* targetName);
+
+// ---- Listings ------------------------------------------------------------
+ORVIK_API HSECTION FindSectionsByStem(const char* path, const char* stem);
+ORVIK_API int32_t CountSectionMatches(HSECTION listing);
+// index 0-based for FindSectionsByStem listings; a position from
+// NextSectionListEntry for OpenSectionList listings.
+ORVIK_API BOOL GetSectionMatchName(HSECTION listing, int32_t index, char* buffer, int32_t size);
+ORVIK_API HSECTION OpenSectionList(const char* path, void* informationBlock);
+// Next position after previous (start with 0); 0 at the end.
+ORVIK_API int32_t NextSectionListEntry(HSECTION listing, int32_t previous);
+
+// Lets another library hand out handles that CloseSection closes.
+ORVIK_API void RegisterForeignHandle(void* handle, void (*closer)(void*));
+ORVIK_API void UnregisterForeignHandle(void* handle);
+
+// ---- File information ----------------------------------------------------
+ORVIK_API HSECTION OpenFileInfo(const char* path, int32_t kind);
+ORVIK_API int32_t GetFileInfoLong(HSECTION handle, int32_t reserved, int32_t fieldId);
+ORVIK_API int16_t GetFileInfoShort(HSECTION handle, int32_t reserved, int32_t fieldId);
+ORVIK_API void CloseFileInfo(HSECTION handle);
+// Lets the writer of a data file set the facts OpenFileInfo reports.
+ORVIK_API BOOL SetFileInfoLong(const char* path, int32_t fieldId, int32_t value);
+ORVIK_API BOOL SetFileInfoShort(const char* path, int32_t fieldId, int16_t value);
+
+// ---- Files and folders ---------------------------------------------------
+ORVIK_API BOOL FileExists(const char* path);
+ORVIK_API BOOL IsFileReadOnly(const char* path);
+ORVIK_API BOOL IsFileWriteProtected(const char* path);
+// Program folder into buffer (at least MAX_PATH); may be empty.
+ORVIK_API BOOL GetProgramDirectory(char* buffer);
+ORVIK_API const char* GetWorkstationIniPath();
+ORVIK_API int32_t GetCurrentDateTime();
+
+// ---- File claims ---------------------------------------------------------
+// Claims a file for this process, waiting up to waitMs; nonzero when held.
+// The claim holds across processes until released or the process ends.
+ORVIK_API BOOL LockFileAccess(const char* path, const char* owner, HWND window, uint32_t waitMs);
+ORVIK_API BOOL UnlockFileAccess(const char* path);
+// The owner text of the current claim; nonzero when the file is claimed.
+ORVIK_API BOOL GetFileLockOwner(const char* path, char* buffer, int32_t size);

@@ -1,0 +1,3 @@
+#pragma once
+#include "win_types.h"
+#include "win_export.h"

@@ -1,0 +1,32 @@
+#pragma once
+// The workstation's folders and the mapping of its Windows-style paths
+// onto the Linux file system. Everything lies under one root, taken from
+// the environment variable KELT_ROOT (default: "./kelt-root").
+//
+//   drive X:           -> <root>/x              (drive letters lower case)
+//   "C:\\Workstation"  -> program folder (built libraries are found here
+//                         or, failing that, beside the stand-in itself)
+//   "C:\\WINDOWS"      -> settings folder: bare ini names live here
+//   "C:\\TEMP"         -> temporary folder
+//
+// Each component of a path is matched case-insensitively against what
+// exists, as the original file system did; components that do not exist
+// yet keep the case they were given. A path that already starts with "/"
+// is taken as a Linux path and only case-matched.
+#include <string>
+#include <string_view>
+#include "win_export.h"
+
+namespace win::paths {
+WIN_CLASS std::string Root();
+// Re-reads KELT_ROOT (tests that switch roots call this) and creates the
+// standard folders under it.
+WIN_CLASS void ResetRoot();
+WIN_CLASS std::string ToHost(std::string_view winPath);
+WIN_CLASS std::string ProgramFolder();   // "C:\\Workstation", no trailing "\\"
+WIN_CLASS std::string SettingsFolder();  // "C:\\WINDOWS"
+WIN_CLASS std::string TempFolder();      // "C:\\TEMP\\", with trailing "\\"
+// Directory holding the built shared libraries (the stand-in's own folder,
+// or KELT_BIN_DIR when set).
+WIN_CLASS std::string BuiltLibraryFolder();
+}  // namespace win::paths

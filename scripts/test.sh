@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+"$here/scripts/setup.sh"
+werror=OFF; [ "${CI:-}" = "true" ] && werror=ON
+"$here/scripts/build.sh" "$here/build-asan" -DKELT_SANITIZE=ON -DKELT_WERROR=$werror -DKELT_BENCH=ON
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+cd "$here/build-asan"
+ctest --output-on-failure --parallel "$(nproc)" --timeout 600
