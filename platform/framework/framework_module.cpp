@@ -1,0 +1,1 @@
+// framework classes arrive with the graphics and window stand-ins
