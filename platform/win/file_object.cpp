@@ -54,10 +54,13 @@ std::mutex& FileObject::OpenMutex() {
 }
 
 bool FileObject::SharingConflict(FileIdentity id, FileAccess a, DWORD share) {
+  // Opens for attributes only neither check nor count sharing.
+  if (!a.read && !a.write && !a.remove) return false;
   std::lock_guard<std::mutex> lock(g_registryMutex);
   for (const FileObject* f : Registry()) {
     if (!(f->id_ == id)) continue;
     const FileAccess& o = f->access_;
+    if (!o.read && !o.write && !o.remove) continue;
     if ((a.read && !(f->share_ & FILE_SHARE_READ)) || (a.write && !(f->share_ & FILE_SHARE_WRITE)) ||
         (a.remove && !(f->share_ & FILE_SHARE_DELETE)) || (o.read && !(share & FILE_SHARE_READ)) ||
         (o.write && !(share & FILE_SHARE_WRITE)) || (o.remove && !(share & FILE_SHARE_DELETE)))

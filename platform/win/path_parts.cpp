@@ -12,7 +12,7 @@ bool IsSep(char c) { return c == '\\' || c == '/'; }
 void Put(char* out, size_t size, std::string_view part) {
   if (!out) return;
   size_t n = part.size() < size ? part.size() : size - 1;
-  std::memcpy(out, part.data(), n);
+  if (n) std::memcpy(out, part.data(), n);
   out[n] = '\0';
 }
 

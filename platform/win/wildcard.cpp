@@ -34,7 +34,8 @@ bool MatchesFilePattern(std::string_view pattern, std::string_view name) {
   if (pattern == "*.*") pattern = "*";
   if (pattern.size() > 1 && pattern.back() == '.' && pattern != "..") {
     pattern.remove_suffix(1);
-    return name.find('.') == std::string_view::npos && Glob(pattern, name);
+    const bool dots = name == "." || name == "..";
+    return (dots || name.find('.') == std::string_view::npos) && Glob(pattern, name);
   }
   if (Glob(pattern, name)) return true;
   if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&

@@ -228,6 +228,12 @@ WINAPI_EXPORT FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
 WINAPI_EXPORT BOOL FreeLibrary(HMODULE module);
 WINAPI_EXPORT HMODULE GetModuleHandleA(LPCSTR moduleName);
 WINAPI_EXPORT DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+// A looked-up function as its real type, without the cast warning a direct
+// cast from FARPROC draws: auto f = ProcAs<int (*)(int)>(GetProcAddress(m, "F"));
+template <class Fn>
+inline Fn ProcAs(FARPROC proc) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
+}
 
 // ---- Environment and identity ---------------------------------------------
 
