@@ -71,7 +71,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
   if (fd < 0 && errno == EACCES && !access.read && !access.write && exists) {
     fd = open(path.c_str(), O_PATH | O_CLOEXEC);  // attribute-only open
   }
-  if (fd < 0) return FailOpen(host::ErrorFromErrno(errno, path));
+  if (fd < 0) return FailOpen(errno == EEXIST ? ERROR_FILE_EXISTS : host::ErrorFromErrno(errno, path));
   struct stat now;
   if (fstat(fd, &now) != 0) {
     close(fd);

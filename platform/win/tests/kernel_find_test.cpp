@@ -1,6 +1,8 @@
 // Searching folders, temporary names, file titles and path parts.
 #include <cstring>
+#include <mutex>
 #include <set>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -136,6 +138,26 @@ TEST_F(KernelFindTest, TempNameSkipsTakenNumbersWhateverTheirCase) {
   UINT next = GetTempFileNameA("C:\\TEMP\\", "QQQ", 0, name);
   ASSERT_NE(next, 0u);
   EXPECT_TRUE(next > first + 3 || next < first);
+}
+
+TEST_F(KernelFindTest, TempNamesFromManyThreadsNeverCollide) {
+  std::mutex m;
+  std::set<std::string> seen;
+  int duplicates = 0;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 50; ++i) {
+        char name[MAX_PATH];
+        if (GetTempFileNameA("C:\\TEMP\\", "AAA", 0, name) == 0) continue;
+        std::lock_guard<std::mutex> lock(m);
+        if (!seen.insert(name).second) ++duplicates;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(seen.size(), 200u);
+  EXPECT_EQ(duplicates, 0);
 }
 
 TEST_F(KernelFindTest, FileTitle) {
