@@ -255,3 +255,22 @@ BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAcce
   if (futimens(f->fd(), ts) != 0) return host::Fail(ERROR_ACCESS_DENIED);
   return TRUE;
 }
+
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
+  if (!size) return host::Fail(ERROR_INVALID_PARAMETER);
+  DWORD high = 0;
+  const DWORD low = GetFileSize(file, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) return FALSE;
+  size->QuadPart = static_cast<LONGLONG>((static_cast<uint64_t>(high) << 32) | low);
+  return TRUE;
+}
+
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition, DWORD moveMethod) {
+  LONG high = static_cast<LONG>(static_cast<uint64_t>(distance.QuadPart) >> 32);
+  const DWORD low = SetFilePointer(file, static_cast<LONG>(static_cast<uint64_t>(distance.QuadPart) & 0xFFFFFFFFu),
+                                   &high, moveMethod);
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) return FALSE;
+  if (newPosition)
+    newPosition->QuadPart = static_cast<LONGLONG>((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) | low);
+  return TRUE;
+}

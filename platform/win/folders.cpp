@@ -1,5 +1,6 @@
 // The current folder, full path names and the workstation's fixed folders.
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 #include <cstring>
 
@@ -53,4 +54,16 @@ DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
   std::string hostTemp = win::paths::ToHost(temp);
   mkdir(hostTemp.c_str(), 0777);  // a caller may have removed it
   return host::CopyOutOrNeeded(temp, buffer, bufferLength);
+}
+
+BOOL GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
+                         PULARGE_INTEGER totalFree) {
+  std::string path = win::paths::ToHost(directory && *directory ? std::string_view(directory) : ".");
+  struct statvfs vfs;
+  if (statvfs(path.c_str(), &vfs) != 0) return host::Fail(ERROR_PATH_NOT_FOUND);
+  const ULONGLONG unit = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
+  if (freeToCaller) freeToCaller->QuadPart = unit * vfs.f_bavail;
+  if (total) total->QuadPart = unit * vfs.f_blocks;
+  if (totalFree) totalFree->QuadPart = unit * vfs.f_bfree;
+  return TRUE;
 }

@@ -121,6 +121,31 @@ WINAPI_EXPORT DWORD SetFilePointer(HANDLE file, LONG distance, LPLONG distanceHi
                                    DWORD moveMethod);
 WINAPI_EXPORT DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
 WINAPI_EXPORT BOOL SetEndOfFile(HANDLE file);
+
+union LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  LONGLONG QuadPart;
+};
+union ULARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    DWORD HighPart;
+  } u;
+  ULONGLONG QuadPart;
+};
+static_assert(sizeof(LARGE_INTEGER) == 8 && sizeof(ULARGE_INTEGER) == 8);
+typedef LARGE_INTEGER* PLARGE_INTEGER;
+typedef ULARGE_INTEGER* PULARGE_INTEGER;
+
+WINAPI_EXPORT BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
+WINAPI_EXPORT BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition,
+                                    DWORD moveMethod);
+// Bytes of the file system holding the folder (null: the current folder).
+WINAPI_EXPORT BOOL GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeToCaller,
+                                       PULARGE_INTEGER total, PULARGE_INTEGER totalFree);
 WINAPI_EXPORT BOOL FlushFileBuffers(HANDLE file);
 WINAPI_EXPORT BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess,
                                LPFILETIME lastWrite);

@@ -107,6 +107,20 @@ TEST_F(KernelFilesTest, ReadWriteSeekAndSize) {
   EXPECT_EQ(high, 1);
   EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
 
+  LARGE_INTEGER far{}, at{};
+  far.QuadPart = 0x100000010LL;
+  ASSERT_TRUE(SetFilePointerEx(h, far, &at, FILE_BEGIN));
+  EXPECT_EQ(at.QuadPart, 0x100000010LL);
+  far.QuadPart = -0x100000000LL;
+  ASSERT_TRUE(SetFilePointerEx(h, far, &at, FILE_CURRENT));
+  EXPECT_EQ(at.QuadPart, 0x10);
+  far.QuadPart = -0x11;
+  EXPECT_FALSE(SetFilePointerEx(h, far, &at, FILE_CURRENT));
+  EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+  LARGE_INTEGER size{};
+  ASSERT_TRUE(GetFileSizeEx(h, &size));
+  EXPECT_EQ(size.QuadPart, 10);
+
   // Cut at the position, then grow with zeros.
   SetFilePointer(h, 3, nullptr, FILE_BEGIN);
   ASSERT_TRUE(SetEndOfFile(h));
@@ -338,6 +352,17 @@ TEST_F(KernelFilesTest, FoldersCreateAndRemove) {
   EXPECT_TRUE(RemoveDirectoryA("C:\\TEMP\\New"));
   EXPECT_FALSE(RemoveDirectoryA("C:\\TEMP\\New"));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(KernelFilesTest, DiskSpaceOfAFolder) {
+  ULARGE_INTEGER free{}, total{}, totalFree{};
+  ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\TEMP\\", &free, &total, &totalFree));
+  EXPECT_GT(total.QuadPart, 0u);
+  EXPECT_LE(free.QuadPart, totalFree.QuadPart);
+  EXPECT_LE(totalFree.QuadPart, total.QuadPart);
+  EXPECT_TRUE(GetDiskFreeSpaceExA(nullptr, &free, nullptr, nullptr));
+  EXPECT_FALSE(GetDiskFreeSpaceExA("C:\\Nowhere", &free, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
 TEST_F(KernelFilesTest, FileTimesSetAndRead) {
