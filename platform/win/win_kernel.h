@@ -143,6 +143,23 @@ typedef ULARGE_INTEGER* PULARGE_INTEGER;
 WINAPI_EXPORT BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
 WINAPI_EXPORT BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition,
                                     DWORD moveMethod);
+// Byte-range locks that hold across processes (open-file-description
+// locks). Unlike the original they are advisory: they stop other locks,
+// not reads and writes. An exclusive lock needs a handle open for writing.
+#define ERROR_LOCK_VIOLATION 33
+#define ERROR_NOT_LOCKED 158
+#define LOCKFILE_FAIL_IMMEDIATELY 0x00000001u
+#define LOCKFILE_EXCLUSIVE_LOCK 0x00000002u
+WINAPI_EXPORT BOOL LockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh);
+WINAPI_EXPORT BOOL UnlockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
+                              DWORD lengthHigh);
+// The range starts at overlapped->Offset/OffsetHigh; without
+// LOCKFILE_FAIL_IMMEDIATELY the call waits for the range.
+WINAPI_EXPORT BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD lengthLow, DWORD lengthHigh,
+                              LPOVERLAPPED overlapped);
+WINAPI_EXPORT BOOL UnlockFileEx(HANDLE file, DWORD reserved, DWORD lengthLow, DWORD lengthHigh,
+                                LPOVERLAPPED overlapped);
+
 // Bytes of the file system holding the folder (null: the current folder).
 WINAPI_EXPORT BOOL GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeToCaller,
                                        PULARGE_INTEGER total, PULARGE_INTEGER totalFree);
