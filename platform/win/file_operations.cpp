@@ -17,10 +17,6 @@ using win::FileIdentity;
 using win::FileObject;
 namespace host = win::host;
 
-#ifndef ERROR_NOT_SAME_DEVICE
-#define ERROR_NOT_SAME_DEVICE 17
-#endif
-
 namespace {
 
 std::string FolderOf(const std::string& hostPath) {
