@@ -22,8 +22,8 @@
 
 namespace win::paths {
 WIN_CLASS std::string Root();
-// Re-reads KELT_ROOT (tests that switch roots call this) and creates the
-// standard folders under it.
+// Re-reads KELT_ROOT (tests that switch roots call this), creates the
+// standard folders under it and makes the program folder current again.
 WIN_CLASS void ResetRoot();
 WIN_CLASS std::string ToHost(std::string_view winPath);
 // The absolute, normalised Windows form of a path ("C:\\a\\b"): relative
