@@ -9,6 +9,7 @@
 #include "orvik32.h"
 #include "section_store.h"
 #include "win/win_file_facts.h"
+#include "win/win_large_buffer.h"
 
 namespace orvik {
 namespace {
@@ -19,24 +20,49 @@ const char kStoreSection[] =
     " ON CONFLICT(name) DO UPDATE SET data = excluded.data";
 
 // A growable byte buffer that does not zero what it will overwrite anyway.
-struct Bytes {
-  std::unique_ptr<uint8_t[]> p;
+// Big ones come from the system's large-buffer pages: filling a whole
+// section then costs few page faults.
+class Bytes {
+ public:
+  Bytes() = default;
+  Bytes(const Bytes&) = delete;
+  Bytes& operator=(const Bytes&) = delete;
+  ~Bytes() { Release(p_, cap_); }
+
+  uint8_t* data() const { return p_; }
   uint32_t size = 0;
-  uint32_t cap = 0;
 
   bool Reserve(uint64_t n) {
-    if (n <= cap) return true;
+    if (n <= cap_) return true;
     if (n > MaxSectionSize()) return false;
-    uint64_t newCap = cap < 4096 ? 4096 : static_cast<uint64_t>(cap) * 2;
+    uint64_t newCap = cap_ < 4096 ? 4096 : static_cast<uint64_t>(cap_) * 2;
     if (newCap < n) newCap = n;
     if (newCap > MaxSectionSize()) newCap = MaxSectionSize();
-    std::unique_ptr<uint8_t[]> q(new (std::nothrow) uint8_t[newCap]);
+    uint8_t* q = Acquire(newCap);
     if (!q) return false;
-    if (size) std::memcpy(q.get(), p.get(), size);
-    p = std::move(q);
-    cap = static_cast<uint32_t>(newCap);
+    if (size) std::memcpy(q, p_, size);
+    Release(p_, cap_);
+    p_ = q;
+    cap_ = static_cast<uint32_t>(newCap);
     return true;
   }
+
+ private:
+  static constexpr uint64_t kLarge = 1u << 22;
+  static uint8_t* Acquire(uint64_t n) {
+    if (n >= kLarge) return static_cast<uint8_t*>(win::memory::AllocLarge(n));
+    return new (std::nothrow) uint8_t[n];
+  }
+  static void Release(uint8_t* p, uint64_t n) {
+    if (!p) return;
+    if (n >= kLarge) {
+      win::memory::FreeLarge(p, n);
+    } else {
+      delete[] p;
+    }
+  }
+  uint8_t* p_ = nullptr;
+  uint32_t cap_ = 0;
 };
 
 // Reads a whole section within one read transaction.
@@ -56,7 +82,7 @@ bool LoadSection(Conn* c, const char* name, Bytes* out) {
       if (sqlite3_blob_bytes(blob) != length) {
         rc = SQLITE_CORRUPT;
       } else {
-        rc = sqlite3_blob_read(blob, out->p.get(), static_cast<int>(length), 0);
+        rc = sqlite3_blob_read(blob, out->data(), static_cast<int>(length), 0);
       }
     }
     sqlite3_blob_close(blob);
@@ -98,7 +124,7 @@ class SectionHandle : public Handle {
   bool Close() override {
     if (!writable_ || !dirty_) return true;
     ConnPtr c = ConnectForWriting(path_.c_str());
-    return c && StoreSection(c.get(), name_.c_str(), bytes_.p.get(), bytes_.size);
+    return c && StoreSection(c.get(), name_.c_str(), bytes_.data(), bytes_.size);
   }
 
   uint32_t Size() const { return bytes_.size; }
@@ -120,7 +146,7 @@ class SectionHandle : public Handle {
   uint32_t Read(void* buffer, uint32_t count) {
     if (!buffer || pos_ >= bytes_.size) return 0;
     const uint32_t n = count < bytes_.size - pos_ ? count : bytes_.size - pos_;
-    std::memcpy(buffer, bytes_.p.get() + pos_, n);
+    std::memcpy(buffer, bytes_.data() + pos_, n);
     pos_ += n;
     return n;
   }
@@ -129,8 +155,8 @@ class SectionHandle : public Handle {
     if (!writable_ || !buffer || count == 0) return 0;
     const uint64_t end = static_cast<uint64_t>(pos_) + count;
     if (end > MaxSectionSize() || !bytes_.Reserve(end)) return 0;
-    if (pos_ > bytes_.size) std::memset(bytes_.p.get() + bytes_.size, 0, pos_ - bytes_.size);
-    std::memcpy(bytes_.p.get() + pos_, buffer, count);
+    if (pos_ > bytes_.size) std::memset(bytes_.data() + bytes_.size, 0, pos_ - bytes_.size);
+    std::memcpy(bytes_.data() + pos_, buffer, count);
     if (end > bytes_.size) bytes_.size = static_cast<uint32_t>(end);
     pos_ = static_cast<uint32_t>(end);
     dirty_ = true;
@@ -281,7 +307,7 @@ BOOL CopySection(const char* sourcePath, const char* sourceName, const char* tar
     }
     ConnPtr target = ConnectForWriting(targetPath);
     if (!target) return FALSE;
-    return StoreSection(target.get(), targetName, bytes.p.get(), bytes.size) ? TRUE : FALSE;
+    return StoreSection(target.get(), targetName, bytes.data(), bytes.size) ? TRUE : FALSE;
   } catch (...) {
     return FALSE;
   }

@@ -216,6 +216,7 @@ ConnPtr Checkout(const std::string& host) {
 }
 
 const char kCreateSchema[] =
+    "PRAGMA page_size = 65536;"
     "BEGIN;"
     "CREATE TABLE sections(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE COLLATE NOCASE,"
     " data BLOB NOT NULL);"
