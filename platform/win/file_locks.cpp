@@ -1,126 +1,56 @@
-// File claims: an open-file-description lock on "<file>.lck" holding the
-// owner's text. The kernel releases the lock when the holder dies, so a
-// crashed program never leaves a file claimed.
-#include "win_locks.h"
-
+// Byte-range locks on open files, visible to other processes.
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <map>
-#include <mutex>
-#include <thread>
+#include <cerrno>
 
-#include "win_paths.h"
+#include "file_object.h"
+#include "host_files.h"
 
-namespace win::locks {
+namespace host = win::host;
+
 namespace {
 
-std::mutex g_mutex;
-std::map<std::string, int> g_held;  // lock-file path -> descriptor holding it
+uint64_t Join(DWORD low, DWORD high) { return (static_cast<uint64_t>(high) << 32) | low; }
 
-std::string LockPath(std::string_view winPath) { return paths::ToHost(winPath) + ".lck"; }
-
-bool SameFile(int fd, const std::string& path) {
-  struct stat a, b;
-  if (fstat(fd, &a) != 0 || stat(path.c_str(), &b) != 0) return false;
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// One attempt. 1 = claimed, 0 = held by someone, -1 = cannot claim at all.
-int TryClaim(const std::string& lockPath, std::string_view owner) {
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return -1;
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    if (fcntl(fd, F_OFD_SETLK, &fl) != 0) {
-      close(fd);
-      return 0;
-    }
-    // The previous holder may have removed the file between our open and
-    // our lock; then the lock guards nothing and we start over.
-    if (!SameFile(fd, lockPath)) {
-      close(fd);
-      continue;
-    }
-    if (ftruncate(fd, 0) != 0 ||
-        pwrite(fd, owner.data(), owner.size(), 0) != static_cast<ssize_t>(owner.size())) {
-      unlink(lockPath.c_str());
-      close(fd);
-      return -1;
-    }
-    g_held[lockPath] = fd;
-    return 1;
-  }
-  return 0;
+BOOL SetLock(HANDLE file, short type, uint64_t offset, uint64_t length, bool wait) {
+  auto f = win::HandleTable::GetAs<win::FileObject>(file);
+  if (!f) return host::Fail(ERROR_INVALID_HANDLE);
+  if (length == 0 || offset > static_cast<uint64_t>(INT64_MAX) || length > static_cast<uint64_t>(INT64_MAX) - offset)
+    return host::Fail(ERROR_INVALID_PARAMETER);
+  if (type == F_WRLCK && !f->access().write) return host::Fail(ERROR_ACCESS_DENIED);
+  if (type == F_RDLCK && !f->access().read) return host::Fail(ERROR_ACCESS_DENIED);
+  struct flock lock {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = static_cast<off_t>(offset);
+  lock.l_len = static_cast<off_t>(length);
+  int r;
+  do r = fcntl(f->fd(), wait ? F_OFD_SETLKW : F_OFD_SETLK, &lock);
+  while (r != 0 && errno == EINTR);
+  if (r == 0) return TRUE;
+  if (errno == EAGAIN || errno == EACCES) return host::Fail(type == F_UNLCK ? ERROR_NOT_LOCKED : ERROR_LOCK_VIOLATION);
+  return host::Fail(errno == EDEADLK ? ERROR_LOCK_VIOLATION : ERROR_INVALID_PARAMETER);
 }
 
 }  // namespace
 
-bool Claim(std::string_view winPath, std::string_view owner, uint32_t waitMs) {
-  if (winPath.empty()) return false;
-  const std::string lockPath = LockPath(winPath);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> lock(g_mutex);
-      if (!g_held.count(lockPath)) {
-        int r = TryClaim(lockPath, owner);
-        if (r != 0) return r > 0;
-      }
-    }
-    auto now = std::chrono::steady_clock::now();
-    if (now >= deadline) return false;
-    auto step = std::min<std::chrono::steady_clock::duration>(std::chrono::milliseconds(20),
-                                                              deadline - now);
-    std::this_thread::sleep_for(step);
-  }
+BOOL LockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh) {
+  return SetLock(file, F_WRLCK, Join(offsetLow, offsetHigh), Join(lengthLow, lengthHigh), false);
 }
 
-bool Release(std::string_view winPath) {
-  if (winPath.empty()) return false;
-  const std::string lockPath = LockPath(winPath);
-  std::lock_guard<std::mutex> lock(g_mutex);
-  auto it = g_held.find(lockPath);
-  if (it == g_held.end()) return false;
-  // Removed while still locked, so a waiter can tell its file went stale.
-  unlink(lockPath.c_str());
-  close(it->second);
-  g_held.erase(it);
-  return true;
+BOOL UnlockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh) {
+  return SetLock(file, F_UNLCK, Join(offsetLow, offsetHigh), Join(lengthLow, lengthHigh), false);
 }
 
-bool CurrentOwner(std::string_view winPath, std::string* owner) {
-  if (winPath.empty()) return false;
-  const std::string lockPath = LockPath(winPath);
-  for (int attempt = 0; attempt < 50; ++attempt) {
-    int fd = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    bool held = fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
-    std::string text;
-    if (held) {
-      char buf[512];
-      ssize_t n = pread(fd, buf, sizeof buf, 0);
-      if (n > 0) text.assign(buf, static_cast<size_t>(n));
-    }
-    close(fd);
-    if (!held) return false;
-    // A fresh holder writes its text just after locking: look again.
-    if (text.empty()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      continue;
-    }
-    if (owner) *owner = text;
-    return true;
-  }
-  if (owner) owner->clear();
-  return true;
+BOOL LockFileEx(HANDLE file, DWORD flags, DWORD, DWORD lengthLow, DWORD lengthHigh, LPOVERLAPPED overlapped) {
+  if (!overlapped) return host::Fail(ERROR_INVALID_PARAMETER);
+  const short type = (flags & LOCKFILE_EXCLUSIVE_LOCK) ? F_WRLCK : F_RDLCK;
+  return SetLock(file, type, Join(overlapped->Offset, overlapped->OffsetHigh), Join(lengthLow, lengthHigh),
+                 !(flags & LOCKFILE_FAIL_IMMEDIATELY));
 }
 
-}  // namespace win::locks
+BOOL UnlockFileEx(HANDLE file, DWORD, DWORD lengthLow, DWORD lengthHigh, LPOVERLAPPED overlapped) {
+  if (!overlapped) return host::Fail(ERROR_INVALID_PARAMETER);
+  return SetLock(file, F_UNLCK, Join(overlapped->Offset, overlapped->OffsetHigh), Join(lengthLow, lengthHigh),
+                 false);
+}
