@@ -210,3 +210,14 @@ POMSEL_API HDHTABLE DF_OpenDataFileRecord(const char* path, uint16_t moduleId, u
                                           const char* tag);
 // The latest entry (method path at 395, date at 2, notes at 915).
 POMSEL_API BOOL DF_ReadDataFileRecord(HDHTABLE record, STRUCT_RECALC_ENTRY* entry);
+
+// ---- Library-search hits of TIC peaks ("MSTICs:h4") ------------------------------
+// A hit record: 719 bytes of facts (compound name at 40, entry number at 427,
+// library name at 437, ion count i16 at 717), then the ions, 6 bytes each
+// (u16 mass, u32 abundance).
+#define DF_TIC_HIT_HEAD 719
+#define DF_TIC_PEAK_HEAD 58
+POMSEL_API HSECTION OpenTicSection(const char* path);
+// Hit hitIndex of TIC peak ticNumber (0-based, chain order), as a block the
+// caller frees with FreeBlock; 0 when absent or damaged.
+POMSEL_API void* ReadTicRecord(HSECTION section, int16_t ticNumber, int16_t hitIndex);
