@@ -385,4 +385,14 @@ struct DH_SCALE_FACTOR {
 };
 static_assert(sizeof(DH_SCALE_FACTOR) == 6);
 
+// Filtering of an MS trace (FilterMSTrace).
+struct DH_FILTER_REQUEST {
+  int32_t smoothingHalfWidth;  // points each side
+  uint16_t smoothingKind;      // 0 none, 1 moving mean, 2 Savitzky-Golay (quadratic)
+  int32_t spikeFactor;         // tenths: a point above factor x its neighbours' mean is a spike
+  uint16_t spikeWidth;         // reserved (single-point spikes)
+  uint32_t spikeFilter;        // nonzero: remove spikes before smoothing
+};
+static_assert(sizeof(DH_FILTER_REQUEST) == 16);
+
 #pragma pack(pop)

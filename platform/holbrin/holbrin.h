@@ -216,3 +216,10 @@ HOLBRIN_API int32_t LoadDHString(uint32_t id, char* buffer, int32_t size);
 // The engine's error-text call: the text of a message number into buffer
 // (81 bytes in practice); 0 when the number has no text.
 HOLBRIN_API BOOL GetDHErrorText(int32_t code, char* buffer, int32_t size);
+
+// Filters the integer point block of an MS trace (12-byte head: first scan,
+// last scan, value-is-double flag; 20-byte points: f64 time, u32 flag, u64
+// intensity) into a new block of the same layout (AllocBlock) in *filtered.
+// 0 for a double-valued block, a count of 0, or a request out of range.
+HOLBRIN_API BOOL FilterMSTrace(void** filtered, const void* pointBlock, const DH_FILTER_REQUEST* request,
+                               uint32_t pointCount);
