@@ -2,9 +2,11 @@
 // workstation's locale settings from "locale.ini".
 #include "locale_data.h"
 
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -340,22 +342,35 @@ struct Cache {
   std::mutex mutex;
   std::string path;
   bool exists = false;
-  struct timespec mtime {};
-  off_t size = 0;
-  ino_t ino = 0;
+  std::string content;
   bool valid = false;
   Settings settings;
 };
 
+// The file is small; comparing its bytes catches every change, which file
+// times of coarse granularity would not.
+bool ReadSmallFile(const std::string& path, std::string* out) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  out->clear();
+  char buf[4096];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    out->append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  return true;
+}
+
 Settings CurrentSettings() {
   static Cache cache;
   std::string path = win::paths::ToHost(win::paths::SettingsFolder() + "\\locale.ini");
-  struct stat st {};
-  bool exists = stat(path.c_str(), &st) == 0;
+  std::string content;
+  bool exists = ReadSmallFile(path, &content);
   std::lock_guard<std::mutex> lock(cache.mutex);
-  if (cache.valid && cache.path == path && cache.exists == exists &&
-      (!exists || (cache.mtime.tv_sec == st.st_mtim.tv_sec && cache.mtime.tv_nsec == st.st_mtim.tv_nsec &&
-                   cache.size == st.st_size && cache.ino == st.st_ino))) {
+  if (cache.valid && cache.path == path && cache.exists == exists && cache.content == content) {
     return cache.settings;
   }
   Settings s;
@@ -380,9 +395,7 @@ Settings CurrentSettings() {
   }
   cache.path = path;
   cache.exists = exists;
-  cache.mtime = st.st_mtim;
-  cache.size = st.st_size;
-  cache.ino = st.st_ino;
+  cache.content = std::move(content);
   cache.valid = true;
   cache.settings = s;
   return s;
