@@ -128,6 +128,10 @@ BOOL EditFile(LPCSTR file, Edit edit) {
   return TRUE;
 }
 
+// A line break inside a name or value would split it into lines of its
+// own and change the file's meaning.
+bool BreaksLines(LPCSTR s) { return s && std::strpbrk(s, "\r\n") != nullptr; }
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -178,6 +182,10 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
     }
+    if (BreaksLines(lpAppName) || BreaksLines(lpKeyName) || BreaksLines(lpString)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
     return EditFile(lpFileName, [&](IniFile& ini, bool existed) {
       if (!lpKeyName) {
         if (!existed || !ini.HasSection(lpAppName)) return false;
@@ -214,13 +222,19 @@ DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD 
 
 BOOL WritePrivateProfileSectionA(LPCSTR lpAppName, LPCSTR lpString, LPCSTR lpFileName) {
   try {
-    if (!lpAppName) {
+    if (!lpAppName || BreaksLines(lpAppName)) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
     }
     std::vector<std::string> body;
     if (lpString) {
-      for (const char* p = lpString; *p; p += std::strlen(p) + 1) body.emplace_back(p);
+      for (const char* p = lpString; *p; p += std::strlen(p) + 1) {
+        if (BreaksLines(p)) {
+          SetLastError(ERROR_INVALID_PARAMETER);
+          return FALSE;
+        }
+        body.emplace_back(p);
+      }
     }
     return EditFile(lpFileName, [&](IniFile& ini, bool existed) {
       if (!lpString) {

@@ -7,6 +7,8 @@
 // settings folder. Section and key names are compared without regard to
 // case. Every write replaces the whole file at once (a complete new file is
 // renamed over the old one), keeping the file's other lines and their order.
+// Names and values holding a line break are refused (they would add lines
+// of their own).
 //
 // Both the names with the A suffix and the plain names are real functions,
 // since callers use either.

@@ -1,4 +1,5 @@
 // Private-profile reads and writes on real ini files.
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -249,6 +250,25 @@ TEST_F(ProfileIniTest, WritesReplaceTheFileWhole) {
   EXPECT_EQ(files, 1);
 }
 
+// A writer killed at any moment leaves the old or the new file, whole.
+TEST_F(ProfileIniTest, KilledWriterLeavesAWholeFile) {
+  const std::string a(4000, 'a'), b(4000, 'b');
+  ASSERT_TRUE(WritePrivateProfileStringA("S", "v", a.c_str(), "crash.ini"));
+  for (int round = 0; round < 3; ++round) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (unsigned i = 0;; ++i) WritePrivateProfileStringA("S", "v", (i % 2 ? a : b).c_str(), "crash.ini");
+    }
+    usleep(30000 + 20000 * round);
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const std::string text = ReadFile(Settings("crash.ini"));
+    EXPECT_TRUE(text == "[S]\r\nv=" + a + "\r\n" || text == "[S]\r\nv=" + b + "\r\n") << text.size();
+  }
+}
+
 // Writers in separate processes never lose each other's keys.
 TEST_F(ProfileIniTest, ConcurrentWritersKeepEveryKey) {
   constexpr int kProcs = 4, kKeys = 25;
@@ -286,6 +306,11 @@ TEST_F(ProfileIniTest, BadArgumentsFailQuietly) {
   EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "K", "v", "x.ini"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   EXPECT_FALSE(WritePrivateProfileStringA("S", "K", "v", ""));
+  // Line breaks would smuggle lines into the file.
+  EXPECT_FALSE(WritePrivateProfileStringA("S", "K", "v\r\n[Evil]", "x.ini"));
+  EXPECT_FALSE(WritePrivateProfileStringA("S", "K\nJ", "v", "x.ini"));
+  EXPECT_FALSE(WritePrivateProfileSectionA("S", "a=1\nb=2\0", "x.ini"));
+  EXPECT_FALSE(std::filesystem::exists(Settings("x.ini")));
   // A folder where the file should be is not overwritten.
   std::filesystem::create_directory(Settings("dir.ini"));
   EXPECT_FALSE(WritePrivateProfileStringA("S", "K", "v", "dir.ini"));
