@@ -101,6 +101,7 @@ FolderWriteLock::~FolderWriteLock() {
 
 bool IniFile::Load(const std::string& hostPath) {
   lines_.clear();
+  utf8Mark_ = false;
   int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
@@ -118,6 +119,8 @@ bool IniFile::Load(const std::string& hostPath) {
   }
   close(fd);
   size_t pos = 0;
+  utf8Mark_ = data.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  if (utf8Mark_) pos = 3;
   while (pos < data.size()) {
     size_t nl = data.find('\n', pos);
     Line line;
@@ -139,7 +142,7 @@ bool IniFile::Load(const std::string& hostPath) {
 }
 
 bool IniFile::Save(const std::string& hostPath) const {
-  std::string data;
+  std::string data = utf8Mark_ ? "\xEF\xBB\xBF" : "";
   for (const auto& l : lines_) {
     data += l.text;
     data += l.eol;

@@ -45,6 +45,7 @@ class IniFile {
   std::string DefaultEol() const;
 
   std::vector<Line> lines_;
+  bool utf8Mark_ = false;  // a byte-order mark before the first line, kept
 };
 
 // Holds the exclusive write claim of a settings folder (between threads and

@@ -184,6 +184,15 @@ TEST_F(ProfileIniTest, NewFileUsesCrLfAndLfFilesStayLf) {
   EXPECT_EQ(ReadFile(Settings("unix.ini")), "[S]\nk=v\nk2=v2\n");
 }
 
+TEST_F(ProfileIniTest, ByteOrderMarkIsSkippedAndKept) {
+  WriteFile(Settings("bom.ini"), "\xEF\xBB\xBF[S]\r\nk=v\r\n");
+  char buf[8];
+  GetPrivateProfileStringA("S", "k", "", buf, sizeof buf, "bom.ini");
+  EXPECT_STREQ(buf, "v");
+  ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "w", "bom.ini"));
+  EXPECT_EQ(ReadFile(Settings("bom.ini")), "\xEF\xBB\xBF[S]\r\nk=w\r\n");
+}
+
 TEST_F(ProfileIniTest, NamesMapToTheirFolders) {
   ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "bare", "bare.ini"));
   EXPECT_TRUE(std::filesystem::exists(Settings("bare.ini")));
