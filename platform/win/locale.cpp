@@ -1,9 +1,6 @@
 // Locale information and number, date and time formatting.
-#include <sys/time.h>
-
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -128,20 +125,8 @@ int DayOfWeek(int y, int m, int d) {
 }
 
 SYSTEMTIME Now() {
-  struct timeval tv {};
-  gettimeofday(&tv, nullptr);
-  time_t t = tv.tv_sec;
-  struct tm lt {};
-  localtime_r(&t, &lt);
   SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(lt.tm_year + 1900);
-  st.wMonth = static_cast<WORD>(lt.tm_mon + 1);
-  st.wDayOfWeek = static_cast<WORD>(lt.tm_wday);
-  st.wDay = static_cast<WORD>(lt.tm_mday);
-  st.wHour = static_cast<WORD>(lt.tm_hour);
-  st.wMinute = static_cast<WORD>(lt.tm_min);
-  st.wSecond = static_cast<WORD>(lt.tm_sec);
-  st.wMilliseconds = static_cast<WORD>(tv.tv_usec / 1000);
+  GetLocalTime(&st);
   return st;
 }
 

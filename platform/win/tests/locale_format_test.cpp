@@ -2,13 +2,13 @@
 #include <cstring>
 #include <string>
 
-#include "profile_temp_root.h"
+#include "profile_test_root.h"
 #include "win/win_kernel.h"
 #include "win/win_locale.h"
 
 namespace {
 
-class LocaleFormatTest : public TempRootTest {
+class LocaleFormatTest : public ProfileRootTest {
  protected:
   void UseLocale(const std::string& body) { WriteFile(Settings("locale.ini"), "[Locale]\r\n" + body); }
 

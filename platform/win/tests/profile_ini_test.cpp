@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "profile_temp_root.h"
+#include "profile_test_root.h"
 #include "win/win_kernel.h"
 #include "win/win_profile.h"
 
@@ -22,10 +22,10 @@ std::string Z(const char (&s)[N]) {
   return std::string(s, N - 1);
 }
 
-class ProfileIniTest : public TempRootTest {
+class ProfileIniTest : public ProfileRootTest {
  protected:
   void SetUp() override {
-    TempRootTest::SetUp();
+    ProfileRootTest::SetUp();
     WriteFile(Settings("tolview.ini"),
               "; settings of the viewer\r\n"
               "[TOLVIEW]\r\n"

@@ -4,12 +4,12 @@
 #include <numeric>
 #include <vector>
 
-#include "profile_temp_root.h"
+#include "profile_test_root.h"
 #include "win/win_profile.h"
 
 namespace {
 
-using ProfileStructTest = TempRootTest;
+using ProfileStructTest = ProfileRootTest;
 
 TEST_F(ProfileStructTest, StoresUpperCaseHexAndTheByteSum) {
   const unsigned char rec[] = {0x01, 0xAB, 0xFF, 0x00, 0x7e};

@@ -10,7 +10,7 @@
 
 #include "win/win_paths.h"
 
-class TempRootTest : public ::testing::Test {
+class ProfileRootTest : public ::testing::Test {
  protected:
   void SetUp() override {
     char tmpl[] = "/tmp/kelt-profile-XXXXXX";
