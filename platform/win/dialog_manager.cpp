@@ -55,12 +55,6 @@ void RestoreFocus(HWND dlg, DialogState& st) {
     SetFocus(dlg);
 }
 
-HWND DefaultButton(HWND dlg) {
-  LRESULT def = Send(dlg, DM_GETDEFID, 0, 0);
-  int id = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
-  return GetDlgItem(dlg, id);
-}
-
 bool IsPushButton(HWND hwnd) {
   if (!IsClass(hwnd, "Button")) return false;
   DWORD t = StyleOf(hwnd) & BS_TYPEMASK;
