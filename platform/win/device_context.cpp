@@ -152,7 +152,7 @@ int DeviceContext::Save() {
 bool DeviceContext::Restore(int level) {
   int depth = int(stack_.size());
   int target = level < 0 ? depth + level + 1 : level;  // state to return to
-  if (target < 1 || target > depth) return false;
+  if (target < 1 || target > depth || target <= playbackFloor) return false;
   if (recorder_) recorder_->Emit(EMR_RESTOREDC, LONG(target - depth - 1));
   state_ = stack_[size_t(target - 1)];
   stack_.resize(size_t(target - 1));
@@ -273,7 +273,8 @@ int DeviceContext::SelectClip(const Region* rgn, int mode) {
   if (!rgn) {
     if (mode != RGN_COPY) return ERROR;
     state_.clip.reset();
-    return SIMPLEREGION;
+    if (playing && metaClip) state_.clip = *metaClip;
+    return ClipKind();
   }
   Region base = state_.clip ? *state_.clip : Region(SurfaceRect());
   switch (mode) {
@@ -284,6 +285,7 @@ int DeviceContext::SelectClip(const Region* rgn, int mode) {
     case RGN_DIFF: state_.clip = base.Combined(*rgn, RegionOp::Diff); break;
     default: return ERROR;
   }
+  if (playing && metaClip) state_.clip = state_.clip->Combined(*metaClip, RegionOp::And);
   return ClipKind();
 }
 

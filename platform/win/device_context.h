@@ -95,6 +95,11 @@ class DeviceContext : public GdiObject {
   int Save();
   bool Restore(int level);
   int SaveLevel() const { return int(stack_.size()); }
+  // During metafile playback: the save level the metafile may not restore
+  // below, and the clip of the target that every clip record stays inside.
+  int playbackFloor = 0;
+  bool playing = false;
+  std::optional<Region> metaClip;
   AxisMap Map() const;
   PointF ToDevice(double x, double y) const { return Map().Apply(x, y); }
   IntPoint ToDeviceInt(int32_t x, int32_t y) const;
