@@ -67,6 +67,7 @@ BOOL DeleteDC(HDC hdc) {
   auto dc = DC(hdc);
   if (!dc) return FALSE;
   if (dc->printJob()) AbortDoc(hdc);
+  if (dc->kind() == DeviceContext::Kind::Printer) SetAbortProc(hdc, nullptr);
   dc->ReleaseBitmap();
   dc->SetDevice(nullptr);
   dc->SetRecorder(nullptr);
