@@ -433,7 +433,13 @@ bool DeviceContext::Rectangle(const RECT& r) {
   if (d.Empty()) return true;
   DevBox o = OutlineBox(d);
   std::vector<PointF> outline{{o.l, o.t}, {o.r, o.t}, {o.r, o.b}, {o.l, o.b}};
-  FillDevice({outline}, false);
+  // A thin outline is not filled over, so raster operations touch each pixel once.
+  Stroke pen = PenStroke();
+  double in = (pen.style != PS_NULL && pen.width <= 1.5) ? 1 : 0;
+  if (o.r - o.l > in && o.b - o.t > in) {
+    std::vector<PointF> inside{{o.l + in, o.t + in}, {o.r, o.t + in}, {o.r, o.b}, {o.l + in, o.b}};
+    FillDevice({inside}, false);
+  }
   StrokeDevice(outline, true);
   return true;
 }
