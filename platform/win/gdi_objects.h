@@ -1,6 +1,7 @@
 #pragma once
 // Drawing objects and the handle table. A handle is an id issued by the
 // table, never reused, so a deleted or made-up handle is simply not found.
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,9 +36,12 @@ struct BrushObject : GdiObject {
   ULONG hatch = 0;
 };
 
+struct FontFace;
 struct FontObject : GdiObject {
   FontObject() : GdiObject(OBJ_FONT) {}
   LOGFONTA font{};
+  // The face standing in for it, looked up once.
+  mutable std::atomic<const FontFace*> face{nullptr};
 };
 
 // Pixels of a bitmap: 32-bit 0x00RRGGBB, rows top-down in memory unless the

@@ -12,7 +12,11 @@ namespace win::gdi {
 TextFont DeviceContext::RealizeFont() const {
   TextFont f;
   const LOGFONTA& lf = state_.font->font;
-  f.face = FaceForLogFont(lf);
+  f.face = state_.font->face.load(std::memory_order_acquire);
+  if (!f.face) {
+    f.face = FaceForLogFont(lf);
+    state_.font->face.store(f.face, std::memory_order_release);
+  }
   AxisMap m = Map();
   double asx = std::fabs(m.sx), asy = std::fabs(m.sy);
   if (asx == 0 || asy == 0) asx = asy = 1;
