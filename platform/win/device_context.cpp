@@ -156,6 +156,7 @@ bool DeviceContext::Restore(int level) {
   if (recorder_) recorder_->Emit(EMR_RESTOREDC, LONG(target - depth - 1));
   state_ = stack_[size_t(target - 1)];
   stack_.resize(size_t(target - 1));
+  UpdateClip();
   return true;
 }
 
@@ -172,7 +173,8 @@ AxisMap DeviceContext::Map() const {
   m.sx = sx * s.outer.sx;
   m.tx = tx * s.outer.sx + s.outer.tx;
   m.sy = sy * s.outer.sy;
-  m.ty = ty * s.outer.sy + s.outer.ty;
+  m.ty = ty * s.outer.sy + s.outer.ty + origin_.y;
+  m.tx += origin_.x;
   return m;
 }
 
@@ -248,24 +250,39 @@ bool DeviceContext::SetViewportExt(int x, int y) {
 }
 
 IntRect DeviceContext::SurfaceRect() const {
-  if (bitmap_) return {0, 0, bitmap_->width, bitmap_->height};
-  return {0, 0, caps_.horzRes, caps_.vertRes};
+  IntRect r = bitmap_ ? IntRect{0, 0, bitmap_->width, bitmap_->height}
+                      : IntRect{0, 0, caps_.horzRes, caps_.vertRes};
+  return visible_ ? r.Intersected(visible_->Bounds()) : r;
+}
+
+void DeviceContext::SetSurface(IntPoint origin, std::optional<Region> visible) {
+  origin_ = origin;
+  visible_ = std::move(visible);
+  UpdateClip();
+}
+
+void DeviceContext::UpdateClip() {
+  if (state_.clip && visible_) effective_ = state_.clip->Combined(*visible_, RegionOp::And);
+  else if (state_.clip) effective_ = state_.clip;
+  else effective_ = visible_;
 }
 
 int DeviceContext::ClipKind() const {
-  if (!state_.clip) return SIMPLEREGION;
-  return state_.clip->Kind();
+  if (!effective_) return SIMPLEREGION;
+  return effective_->Kind();
 }
 
 int DeviceContext::IntersectClip(const IntRect& r) {
   Region rect(r);
   state_.clip = state_.clip ? state_.clip->Combined(rect, RegionOp::And) : rect;
+  UpdateClip();
   return ClipKind();
 }
 
 int DeviceContext::ExcludeClip(const IntRect& r) {
   Region base = state_.clip ? *state_.clip : Region(SurfaceRect());
   state_.clip = base.Combined(Region(r), RegionOp::Diff);
+  UpdateClip();
   return ClipKind();
 }
 
@@ -274,18 +291,23 @@ int DeviceContext::SelectClip(const Region* rgn, int mode) {
     if (mode != RGN_COPY) return ERROR;
     state_.clip.reset();
     if (playing && metaClip) state_.clip = *metaClip;
+    UpdateClip();
     return ClipKind();
   }
+  // Region coordinates are relative to the DC's origin on its surface.
+  Region r = *rgn;
+  if (origin_.x || origin_.y) r.Offset(origin_.x, origin_.y);
   Region base = state_.clip ? *state_.clip : Region(SurfaceRect());
   switch (mode) {
-    case RGN_COPY: state_.clip = *rgn; break;
-    case RGN_AND: state_.clip = base.Combined(*rgn, RegionOp::And); break;
-    case RGN_OR: state_.clip = base.Combined(*rgn, RegionOp::Or); break;
-    case RGN_XOR: state_.clip = base.Combined(*rgn, RegionOp::Xor); break;
-    case RGN_DIFF: state_.clip = base.Combined(*rgn, RegionOp::Diff); break;
+    case RGN_COPY: state_.clip = r; break;
+    case RGN_AND: state_.clip = base.Combined(r, RegionOp::And); break;
+    case RGN_OR: state_.clip = base.Combined(r, RegionOp::Or); break;
+    case RGN_XOR: state_.clip = base.Combined(r, RegionOp::Xor); break;
+    case RGN_DIFF: state_.clip = base.Combined(r, RegionOp::Diff); break;
     default: return ERROR;
   }
   if (playing && metaClip) state_.clip = state_.clip->Combined(*metaClip, RegionOp::And);
+  UpdateClip();
   return ClipKind();
 }
 

@@ -89,6 +89,8 @@ class DeviceContext : public GdiObject {
   void SetPrintJob(std::unique_ptr<PrintJob> job);
   std::shared_ptr<BitmapObject> bitmap() const { return bitmap_; }
   HGDIOBJ SelectBitmap(const std::shared_ptr<BitmapObject>& bmp);
+  // A shared surface: the bitmap is drawn on without being selected.
+  void AttachSurface(const std::shared_ptr<BitmapObject>& bmp) { bitmap_ = bmp; }
   void ReleaseBitmap();
 
   // ---- state ----
@@ -110,7 +112,13 @@ class DeviceContext : public GdiObject {
   bool SetViewportExt(int x, int y);
   void SetWindowOrg(int x, int y) { state_.windowOrg = {ClampCoord(int64_t(x)), ClampCoord(int64_t(y))}; }
   void SetViewportOrg(int x, int y) { state_.viewportOrg = {ClampCoord(int64_t(x)), ClampCoord(int64_t(y))}; }
-  const Region* Clip() const { return state_.clip ? &*state_.clip : nullptr; }
+  // The clip drawing goes through: the DC's clip and the surface's visible
+  // region together, in device units.
+  const Region* Clip() const { return effective_ ? &*effective_ : nullptr; }
+  // A DC on part of a shared surface (window painting): device (0, 0) lies at
+  // `origin` of the bitmap and nothing outside `visible` (bitmap units) is drawn.
+  void SetSurface(IntPoint origin, std::optional<Region> visible);
+  IntPoint Origin() const { return origin_; }
   IntRect SurfaceRect() const;
   int IntersectClip(const IntRect& deviceRect);
   int ExcludeClip(const IntRect& deviceRect);
@@ -144,6 +152,9 @@ class DeviceContext : public GdiObject {
 
  private:
   void StrokeDevice(std::vector<PointF>& pts, bool closed);
+  void UpdateClip();
+  IntPoint origin_;
+  std::optional<Region> visible_, effective_;
   void FillDevice(const win::gdi::Polygons& polys, bool winding);
   Kind kind_;
   DeviceCaps caps_;

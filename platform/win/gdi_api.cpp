@@ -39,6 +39,22 @@ HDC NewDC(DeviceContext::Kind kind, const DeviceCaps& caps, std::shared_ptr<Devi
   if (out) *out = dc;
   return reinterpret_cast<HDC>(Register(dc));
 }
+HDC CreateSurfaceDC(HBITMAP bitmap, POINT origin, HRGN visible) {
+  auto bmp = Lookup<BitmapObject>(bitmap, OBJ_BITMAP);
+  if (!bmp) return nullptr;
+  std::optional<Region> vis;
+  if (visible) {
+    auto r = Lookup<RegionObject>(visible, OBJ_REGION);
+    if (!r) return nullptr;
+    vis = r->region;
+  }
+  std::shared_ptr<DeviceContext> dc;
+  HDC h = NewDC(DeviceContext::Kind::Display, DisplayCaps(), &dc);
+  dc->AttachSurface(bmp);
+  dc->SetDevice(MakeRasterDevice(dc.get()));
+  dc->SetSurface({ClampCoord(int64_t(origin.x)), ClampCoord(int64_t(origin.y))}, std::move(vis));
+  return h;
+}
 }  // namespace win::gdi
 
 // ---- device contexts ----
@@ -351,8 +367,9 @@ int GetClipRgn(HDC hdc, HRGN rgn) {
   auto dc = DC(hdc);
   auto r = Lookup<RegionObject>(rgn, OBJ_REGION);
   if (!dc || !r) return -1;
-  if (!dc->Clip()) return 0;
-  r->region = *dc->Clip();
+  if (!dc->State().clip) return 0;
+  r->region = *dc->State().clip;
+  r->region.Offset(-dc->Origin().x, -dc->Origin().y);
   return 1;
 }
 BOOL PtVisible(HDC hdc, int x, int y) {

@@ -68,8 +68,8 @@ struct RegionObject : GdiObject {
   Region region;
 };
 
-// Largest bitmap accepted, in pixels (1 GiB of storage).
-constexpr int64_t kMaxBitmapPixels = int64_t(1) << 28;
+// Largest bitmap accepted, in pixels (256 MiB of storage; a 600 dpi Letter page is half that).
+constexpr int64_t kMaxBitmapPixels = int64_t(1) << 26;
 
 // ---- the handle table ----
 uintptr_t Register(std::shared_ptr<GdiObject> obj);

@@ -362,7 +362,10 @@ BOOL EnumEnhMetaFile(HDC hdc, HENHMETAFILE emf, ENHMFENUMPROC proc, LPVOID data,
       fl = h.rclBounds.left; ft = h.rclBounds.top;
       fr = h.rclBounds.right; fb = h.rclBounds.bottom;
     }
+    // Relative to the DC's origin, which the mapping adds after this transform.
     PointF d0 = dc->ToDevice(rect->left, rect->top), d1 = dc->ToDevice(rect->right, rect->bottom);
+    d0.x -= dc->Origin().x; d0.y -= dc->Origin().y;
+    d1.x -= dc->Origin().x; d1.y -= dc->Origin().y;
     level = dc->Save();
     DcState& s = dc->State();
     AxisMap outer;

@@ -606,6 +606,12 @@ namespace win::gdi {
 // at a workstation path. Returns false for anything that is not a raster.
 WIN_CLASS bool SaveBitmapPng(HBITMAP bitmap, const char* winPath);
 WIN_CLASS bool SaveBitmapPng(HDC dc, const char* winPath);
+// A DC drawing on part of a bitmap shared by several DCs, as window painting
+// needs: device (0, 0) lies at `origin` of the bitmap, and nothing outside
+// `visible` (bitmap coordinates; null = the whole bitmap) is drawn, whatever
+// the DC's own clipping. The DC's clip regions are relative to its origin.
+// The bitmap stays selectable elsewhere; delete the DC with DeleteDC.
+WIN_CLASS HDC CreateSurfaceDC(HBITMAP bitmap, POINT origin, HRGN visible);
 // Number of live (not deleted) objects of the handle table, stock ones excluded.
 WIN_CLASS size_t LiveObjectCount();
 }  // namespace win::gdi

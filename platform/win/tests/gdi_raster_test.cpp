@@ -328,3 +328,35 @@ TEST_F(GdiRasterTest, DisplayInformationContext) {
 }
 
 }  // namespace
+
+namespace {
+TEST_F(GdiRasterTest, SurfaceDCDrawsInsideItsVisibleRegion) {
+  // A 40x30 surface; a child at (10, 5) that sees only (10,5)-(30,25).
+  RasterCanvas surface(40, 30);
+  HRGN visible = CreateRectRgn(10, 5, 30, 25);
+  HDC child = win::gdi::CreateSurfaceDC(surface.bitmap, POINT{10, 5}, visible);
+  ASSERT_NE(child, nullptr);
+  HBRUSH red = CreateSolidBrush(kRed);
+  RECT all{-100, -100, 100, 100};
+  FillRect(child, &all, red);
+  EXPECT_EQ(surface.At(10, 5), kRed);
+  EXPECT_EQ(surface.At(29, 24), kRed);
+  EXPECT_EQ(surface.At(9, 5), kWhite);
+  EXPECT_EQ(surface.At(30, 24), kWhite);
+  // Child coordinates start at its origin; its own clip cannot widen the view.
+  EXPECT_EQ(GetPixel(child, 0, 0), kRed);
+  SelectClipRgn(child, nullptr);
+  HRGN own = CreateRectRgn(0, 0, 5, 5);
+  SelectClipRgn(child, own);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  FillRect(child, &all, blue);
+  EXPECT_EQ(surface.At(14, 9), RGB(0, 0, 255));
+  EXPECT_EQ(surface.At(15, 10), kRed);
+  RECT box;
+  EXPECT_EQ(GetClipBox(child, &box), SIMPLEREGION);
+  EXPECT_EQ(box.right, 5);
+  // The shared bitmap remains selected in its own DC and deletable after.
+  EXPECT_TRUE(DeleteDC(child));
+  for (HGDIOBJ h : {(HGDIOBJ)visible, (HGDIOBJ)own, (HGDIOBJ)red, (HGDIOBJ)blue}) DeleteObject(h);
+}
+}  // namespace
