@@ -31,6 +31,8 @@ class MetafileRecorder {
   // The object is being deleted: its table entry goes.
   void Forget(const GdiObject* obj);
   std::vector<uint8_t> Finish();
+  // Workstation path the closed metafile is written to; empty = memory only.
+  std::string file;
 
  private:
   DeviceCaps ref_;

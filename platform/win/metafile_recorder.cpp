@@ -232,15 +232,6 @@ bool WriteFileAtomically(const char* winPath, const std::vector<uint8_t>& bytes)
   return true;
 }
 
-// Open metafile DCs remember the file they are to be written to.
-struct PendingFile {
-  std::string path;
-};
-std::mutex g_fileMutex;
-std::map<const DeviceContext*, std::string>& PendingFiles() {
-  static auto* m = new std::map<const DeviceContext*, std::string>();
-  return *m;
-}
 }  // namespace
 
 }  // namespace win::gdi
@@ -270,11 +261,9 @@ HDC CreateEnhMetaFileA(HDC reference, LPCSTR fileName, const RECT* frame, LPCSTR
   }
   std::shared_ptr<DeviceContext> dc;
   HDC h = NewDC(DeviceContext::Kind::Metafile, caps, &dc);
-  dc->SetRecorder(std::make_unique<MetafileRecorder>(caps, frame, std::move(desc)));
-  if (fileName && *fileName) {
-    std::lock_guard lock(g_fileMutex);
-    PendingFiles()[dc.get()] = fileName;
-  }
+  auto rec = std::make_unique<MetafileRecorder>(caps, frame, std::move(desc));
+  if (fileName) rec->file = fileName;
+  dc->SetRecorder(std::move(rec));
   return h;
 }
 
@@ -283,16 +272,8 @@ HENHMETAFILE CloseEnhMetaFile(HDC hdc) {
   if (!dc || dc->kind() != DeviceContext::Kind::Metafile || !dc->recorder()) return nullptr;
   auto rec = dc->TakeRecorder();
   std::vector<uint8_t> bytes = rec->Finish();
+  std::string file = rec->file;
   rec.reset();
-  std::string file;
-  {
-    std::lock_guard lock(g_fileMutex);
-    auto it = PendingFiles().find(dc.get());
-    if (it != PendingFiles().end()) {
-      file = it->second;
-      PendingFiles().erase(it);
-    }
-  }
   Unregister(hdc);
   if (!file.empty() && !WriteFileAtomically(file.c_str(), bytes)) return nullptr;
   return NewMetafile(std::move(bytes));

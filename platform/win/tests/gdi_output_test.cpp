@@ -104,6 +104,70 @@ TEST_F(GdiOutputTest, TwoPagePdfRendersWithItsDrawing) {
   }
 }
 
+// Renders page 1 of a PDF at the given resolution; empty when pdftoppm is missing.
+std::string RenderPage(const std::string& pdf, const std::string& out, int dpi) {
+  if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0) return {};
+  std::string cmd = "pdftoppm -r " + std::to_string(dpi) + " -f 1 -l 1 '" + pdf + "' '" + out + "'";
+  if (std::system(cmd.c_str()) != 0) return {};
+  std::ifstream in(out + "-1.ppm", std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(GdiOutputTest, MetafilePagePrintsWithColourChanges) {
+  // A report page recorded on the printer's geometry.
+  HDC printer = CreateDCA("WINSPOOL", "Kelt PDF", nullptr, nullptr);
+  int hres = GetDeviceCaps(printer, HORZRES), vres = GetDeviceCaps(printer, VERTRES);
+  RECT frame{0, 0, GetDeviceCaps(printer, HORZSIZE) * 100, GetDeviceCaps(printer, VERTSIZE) * 100};
+  HDC meta = CreateEnhMetaFileA(printer, nullptr, &frame, "Kelt\0Page\0\0");
+  SetMapMode(meta, MM_ANISOTROPIC);
+  SetViewportExtEx(meta, hres, vres, nullptr);
+  SetWindowExtEx(meta, 32767, 32767, nullptr);
+  HBRUSH yellow = CreateSolidBrush(RGB(255, 255, 0));
+  HGDIOBJ old = SelectObject(meta, yellow);
+  SelectObject(meta, GetStockObject(NULL_PEN));
+  Rectangle(meta, 0, 0, 16384, 16384);  // top left quarter
+  SelectObject(meta, old);
+  DeleteObject(yellow);
+  HENHMETAFILE page = CloseEnhMetaFile(meta);
+  ASSERT_NE(page, nullptr);
+
+  DOCINFOA doc{sizeof(DOCINFOA), "Meta", "C:\\TEMP\\meta.pdf", nullptr, 0};
+  ASSERT_GT(StartDocA(printer, &doc), 0);
+  ASSERT_GT(StartPage(printer), 0);
+  // Inside margins of 10 %, the logical page playing record by record, with
+  // yellow turned black as a colour mode asks.
+  SetMapMode(printer, MM_ANISOTROPIC);
+  SetViewportOrgEx(printer, hres / 10, vres / 10, nullptr);
+  SetViewportExtEx(printer, hres * 8 / 10, vres * 8 / 10, nullptr);
+  SetWindowExtEx(printer, 32767, 32767, nullptr);
+  RECT logical{0, 0, 32767, 32767};
+  auto proc = [](HDC hdc, HANDLETABLE* table, const ENHMETARECORD* r, int n, LPARAM) -> int {
+    if (r->iType == EMR_CREATEBRUSHINDIRECT) {
+      EMRCREATEBRUSHINDIRECT copy;
+      std::memcpy(&copy, r, sizeof(copy));
+      if (copy.lb.lbColor == RGB(255, 255, 0)) copy.lb.lbColor = RGB(0, 0, 0);
+      return PlayEnhMetaFileRecord(hdc, table, reinterpret_cast<ENHMETARECORD*>(&copy), UINT(n));
+    }
+    return PlayEnhMetaFileRecord(hdc, table, r, UINT(n));
+  };
+  ASSERT_TRUE(EnumEnhMetaFile(printer, page, proc, nullptr, &logical));
+  ASSERT_GT(EndPage(printer), 0);
+  ASSERT_GT(EndDoc(printer), 0);
+  DeleteEnhMetaFile(page);
+  DeleteDC(printer);
+
+  std::string ppm = RenderPage(Host("C:\\TEMP\\meta.pdf"), root_ + "/meta", 10);
+  if (ppm.empty()) GTEST_SKIP() << "pdftoppm missing";
+  size_t pos = 0;
+  for (int fields = 0; fields < 4; ++fields) pos = ppm.find_first_of(" \n", pos) + 1;
+  auto px = [&](int x, int y) { return ppm.substr(pos + (size_t(y) * 85 + x) * 3, 3); };
+  // 85 x 110 pixels: the margin is white, the quarter (8.5..42.5, 11..55) black.
+  EXPECT_EQ(px(4, 4), std::string("\xff\xff\xff", 3));
+  EXPECT_EQ(px(20, 30), std::string("\x00\x00\x00", 3));
+  EXPECT_EQ(px(60, 30), std::string("\xff\xff\xff", 3));
+  EXPECT_EQ(px(20, 70), std::string("\xff\xff\xff", 3));
+}
+
 TEST_F(GdiOutputTest, AbortedDocumentLeavesNoFile) {
   HDC dc = CreateDCA(nullptr, "Kelt PDF", nullptr, nullptr);
   DOCINFOA doc{sizeof(DOCINFOA), "Gone", nullptr, nullptr, 0};
