@@ -1,0 +1,329 @@
+// The raster back end: scan conversion of lines, polygons and glyphs into the
+// 32-bit bitmap selected into a device context, through the clip region and
+// the binary raster operation.
+#include <cmath>
+#include <mutex>
+
+#include "device_context.h"
+#include "font_engine.h"
+
+namespace win::gdi {
+
+namespace {
+
+bool HatchBit(int hatch, int32_t x, int32_t y) {
+  int px = x & 7, py = y & 7;
+  switch (hatch) {
+    case HS_HORIZONTAL: return py == 7;
+    case HS_VERTICAL: return px == 7;
+    case HS_FDIAGONAL: return px == py;
+    case HS_BDIAGONAL: return px == 7 - py;
+    case HS_CROSS: return px == 7 || py == 7;
+    case HS_DIAGCROSS: return px == py || px == 7 - py;
+    default: return true;
+  }
+}
+
+class RasterDevice final : public Device {
+ public:
+  explicit RasterDevice(DeviceContext* dc) : dc_(dc) {}
+  BitmapObject* Raster() override { return dc_->bitmap().get(); }
+
+  // Calls fn(x0, x1) for the visible parts of row y, [xa, xb).
+  template <class Fn>
+  void ClippedSpans(BitmapObject& bmp, int32_t y, int32_t xa, int32_t xb, const Region* clip,
+                    Fn&& fn) {
+    if (y < 0 || y >= bmp.height) return;
+    xa = std::max(xa, 0);
+    xb = std::min(xb, bmp.width);
+    if (xb <= xa) return;
+    if (!clip) { fn(xa, xb); return; }
+    const auto* spans = clip->RowSpans(y);
+    if (!spans) return;
+    for (auto& s : *spans) {
+      int32_t a = std::max(xa, s.x0), b = std::min(xb, s.x1);
+      if (b > a) fn(a, b);
+    }
+  }
+
+  void Span(BitmapObject& bmp, int32_t y, int32_t xa, int32_t xb, const Paint& paint, int rop2,
+            const Region* clip) {
+    ClippedSpans(bmp, y, xa, xb, clip, [&](int32_t a, int32_t b) {
+      Pixel* row = bmp.Row(y);
+      if (paint.hatch < 0 && rop2 == R2_COPYPEN) {
+        std::fill(row + a, row + b, paint.color);
+        return;
+      }
+      for (int32_t x = a; x < b; ++x) {
+        Pixel src = paint.color;
+        if (paint.hatch >= 0 && !HatchBit(paint.hatch, x, y)) {
+          if (!paint.opaqueBackground) continue;
+          src = paint.background;
+        }
+        row[x] = ApplyRop2(rop2, src, row[x]);
+      }
+    });
+  }
+
+  void FillPolygons(const Polygons& polys, bool winding, const Paint& paint, int rop2,
+                    const Region* clip) override {
+    BitmapObject* bmp = Raster();
+    if (!bmp || rop2 == R2_NOP) return;
+    ScanPolygons(polys, winding, 0, bmp->height,
+                 [&](int32_t y, int32_t a, int32_t b) { Span(*bmp, y, a, b, paint, rop2, clip); });
+  }
+
+  void FillRect(const IntRect& r, const Paint& paint, int rop2, const Region* clip) override {
+    BitmapObject* bmp = Raster();
+    if (!bmp || r.Empty() || rop2 == R2_NOP) return;
+    int32_t y0 = std::max(r.top, 0), y1 = std::min(r.bottom, bmp->height);
+    for (int32_t y = y0; y < y1; ++y) Span(*bmp, y, r.left, r.right, paint, rop2, clip);
+  }
+
+  void SetPixel(int32_t x, int32_t y, Pixel color, const Region* clip) override {
+    BitmapObject* bmp = Raster();
+    if (!bmp || x < 0 || y < 0 || x >= bmp->width || y >= bmp->height) return;
+    if (clip && !clip->Contains(x, y)) return;
+    bmp->Row(y)[x] = color;
+  }
+
+  void StrokePolyline(const std::vector<PointF>& pts, bool closed, const Stroke& stroke,
+                      int rop2, const Region* clip) override {
+    BitmapObject* bmp = Raster();
+    if (!bmp || pts.empty() || stroke.style == PS_NULL || rop2 == R2_NOP) return;
+    if (stroke.width > 1.5) {
+      WideStroke(pts, closed, stroke, rop2, clip);
+      return;
+    }
+    static const int kDash[] = {18, 6}, kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
+                     kDashDotDot[] = {9, 3, 3, 3, 3, 3};
+    const int* pattern = nullptr;
+    int patternLen = 0;
+    switch (stroke.style) {
+      case PS_DASH: pattern = kDash; patternLen = 2; break;
+      case PS_DOT: pattern = kDot; patternLen = 2; break;
+      case PS_DASHDOT: pattern = kDashDot; patternLen = 4; break;
+      case PS_DASHDOTDOT: pattern = kDashDotDot; patternLen = 6; break;
+      default: break;
+    }
+    int patIndex = 0, patLeft = pattern ? pattern[0] : 0;
+    auto plot = [&](int32_t x, int32_t y) {
+      bool on = true;
+      if (pattern) {
+        on = (patIndex % 2) == 0;
+        if (--patLeft <= 0) {
+          patIndex = (patIndex + 1) % patternLen;
+          patLeft = pattern[patIndex];
+        }
+      }
+      if (!on || x < 0 || y < 0 || x >= bmp->width || y >= bmp->height) return;
+      if (clip && !clip->Contains(x, y)) return;
+      Pixel& d = bmp->Row(y)[x];
+      d = ApplyRop2(rop2, stroke.color, d);
+    };
+    size_t n = pts.size();
+    size_t segments = closed ? n : n - 1;
+    for (size_t i = 0; i < segments; ++i) {
+      IntPoint a{RoundCoord(pts[i].x), RoundCoord(pts[i].y)};
+      IntPoint b{RoundCoord(pts[(i + 1) % n].x), RoundCoord(pts[(i + 1) % n].y)};
+      Line(a, b, bmp->width, bmp->height, plot);
+    }
+  }
+
+  // Bresenham from a to b, b itself excluded, skipping runs outside the
+  // surface quickly so that huge coordinates cost nothing.
+  template <class Plot>
+  static void Line(IntPoint a, IntPoint b, int32_t w, int32_t h, Plot&& plot) {
+    int64_t dx = std::llabs(int64_t(b.x) - a.x), dy = std::llabs(int64_t(b.y) - a.y);
+    int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
+    int64_t steps = std::max(dx, dy);
+    if (steps == 0) return;
+    // Whole segment outside the surface: nothing to plot (dash phase aside).
+    if ((a.x < 0 && b.x < 0) || (a.y < 0 && b.y < 0) || (a.x >= w && b.x >= w) ||
+        (a.y >= h && b.y >= h))
+      return;
+    if (steps > 4 * int64_t(std::max(w, h)) + 16) {
+      // Long segment: walk only the part near the surface.
+      double t0 = 0, t1 = 1;
+      auto clipAxis = [&](double p0, double p1, double lo, double hi) {
+        double d = p1 - p0;
+        if (d == 0) return p0 >= lo && p0 <= hi;
+        double ta = (lo - p0) / d, tb = (hi - p0) / d;
+        if (ta > tb) std::swap(ta, tb);
+        t0 = std::max(t0, ta);
+        t1 = std::min(t1, tb);
+        return t0 <= t1;
+      };
+      if (!clipAxis(a.x, b.x, -2, w + 2) || !clipAxis(a.y, b.y, -2, h + 2)) return;
+      IntPoint na{RoundCoord(a.x + (b.x - double(a.x)) * t0), RoundCoord(a.y + (b.y - double(a.y)) * t0)};
+      IntPoint nb{RoundCoord(a.x + (b.x - double(a.x)) * t1), RoundCoord(a.y + (b.y - double(a.y)) * t1)};
+      bool endInside = t1 >= 1;
+      a = na;
+      b = nb;
+      dx = std::llabs(int64_t(b.x) - a.x);
+      dy = std::llabs(int64_t(b.y) - a.y);
+      steps = std::max(dx, dy);
+      if (!endInside) ++steps;
+      if (steps == 0) return;
+    }
+    int64_t x = a.x, y = a.y;
+    if (dx >= dy) {
+      int64_t err = dx / 2;
+      for (int64_t i = 0; i < steps; ++i) {
+        plot(int32_t(x), int32_t(y));
+        x += sx;
+        err -= dy;
+        if (err < 0) { y += sy; err += dx; }
+      }
+    } else {
+      int64_t err = dy / 2;
+      for (int64_t i = 0; i < steps; ++i) {
+        plot(int32_t(x), int32_t(y));
+        y += sy;
+        err -= dx;
+        if (err < 0) { x += sx; err += dy; }
+      }
+    }
+  }
+
+  // A geometric pen: the union of segment quadrilaterals and round joins,
+  // filled once with the winding rule so that raster operations touch each
+  // pixel only once.
+  void WideStroke(const std::vector<PointF>& pts, bool closed, const Stroke& stroke, int rop2,
+                  const Region* clip) {
+    double r = stroke.width / 2;
+    Polygons polys;
+    auto addOriented = [&](std::vector<PointF> poly) {
+      double area = 0;
+      for (size_t i = 0; i < poly.size(); ++i) {
+        auto& p = poly[i];
+        auto& q = poly[(i + 1) % poly.size()];
+        area += p.x * q.y - q.x * p.y;
+      }
+      if (area < 0) std::reverse(poly.begin(), poly.end());
+      if (area != 0) polys.push_back(std::move(poly));
+    };
+    int circleSteps = std::clamp(int(r * 2), 8, 64);
+    auto circle = [&](PointF c) {
+      std::vector<PointF> poly;
+      for (int i = 0; i < circleSteps; ++i) {
+        double a = 2 * M_PI * i / circleSteps;
+        poly.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});
+      }
+      addOriented(std::move(poly));
+    };
+    size_t n = pts.size();
+    size_t segments = closed ? n : n - 1;
+    for (size_t i = 0; i < segments; ++i) {
+      PointF a = pts[i], b = pts[(i + 1) % n];
+      double dx = b.x - a.x, dy = b.y - a.y, len = std::hypot(dx, dy);
+      if (len > 0) {
+        double nx = -dy / len * r, ny = dx / len * r;
+        addOriented({{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny},
+                     {a.x - nx, a.y - ny}});
+      }
+    }
+    for (size_t i = 0; i < n; ++i) circle(pts[i]);
+    // Pen centres on pixel centres.
+    for (auto& p : polys)
+      for (auto& q : p) { q.x += 0.5; q.y += 0.5; }
+    Paint paint;
+    paint.color = stroke.color;
+    FillPolygons(polys, true, paint, rop2, clip);
+  }
+
+  void Blit(const IntRect& dst, const BitmapObject& src, double sx, double sy, double sw,
+            double sh, uint8_t code, const Paint& pattern, const Region* clip) override {
+    BitmapObject* bmp = Raster();
+    if (!bmp || dst.Empty()) return;
+    IntRect area = dst.Intersected({0, 0, bmp->width, bmp->height});
+    if (area.Empty()) return;
+    double fx = sw / dst.Width(), fy = sh / dst.Height();
+    bool sameSize = sw == dst.Width() && sh == dst.Height();
+    // Source and destination may be the same bitmap: copy the source rows first.
+    std::vector<Pixel> tmp;
+    const BitmapObject* from = &src;
+    BitmapObject copy;
+    if (&src == bmp) {
+      copy.width = src.width;
+      copy.height = src.height;
+      copy.pixels = src.pixels;
+      copy.bottomUp = src.bottomUp;
+      from = &copy;
+    }
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+      int64_t syy = int64_t(std::floor(sy + (y - dst.top + 0.5) * fy));
+      if (sh < 0) syy = int64_t(std::floor(sy + (y - dst.top + 0.5) * fy));
+      bool rowIn = syy >= 0 && syy < from->height;
+      const Pixel* srow = rowIn ? from->Row(int32_t(syy)) : nullptr;
+      Pixel* drow = bmp->Row(y);
+      ClippedSpans(*bmp, y, area.left, area.right, clip, [&](int32_t a, int32_t b) {
+        if (code == 0xCC && sameSize && srow) {
+          int64_t s0 = int64_t(sx) + (a - dst.left);
+          for (int32_t x = a; x < b; ++x, ++s0)
+            if (s0 >= 0 && s0 < from->width) drow[x] = srow[s0] & 0xFFFFFF;
+          return;
+        }
+        for (int32_t x = a; x < b; ++x) {
+          Pixel sp = 0xFFFFFF;
+          if (srow) {
+            int64_t sxx = int64_t(std::floor(sx + (x - dst.left + 0.5) * fx));
+            if (sxx < 0 || sxx >= from->width) continue;
+            sp = srow[sxx] & 0xFFFFFF;
+          } else if (code != 0xCC) {
+            sp = 0xFFFFFF;
+          } else {
+            continue;
+          }
+          Pixel pp = pattern.color;
+          if (pattern.hatch >= 0 && !HatchBit(pattern.hatch, x, y)) pp = pattern.background;
+          drow[x] = ApplyRop3(code, pp, sp, drow[x]);
+        }
+      });
+    }
+  }
+
+  void DrawGlyphs(const GlyphRun& run, Pixel color, const Region* clip) override {
+    BitmapObject* bmp = Raster();
+    if (!bmp || !run.face) return;
+    std::lock_guard lock(FontMutex());
+    int cr = (color >> 16) & 0xFF, cg = (color >> 8) & 0xFF, cb = color & 0xFF;
+    for (auto& g : run.glyphs) {
+      const GlyphImage* img = RenderGlyph(run.face, g.index, run.emPixels, run.widthScale, run.angle);
+      if (!img || img->width == 0) continue;
+      int64_t ox = int64_t(std::floor(g.origin.x + 0.5)) + img->left;
+      int64_t oy = int64_t(std::floor(g.origin.y + 0.5)) - img->top;
+      if (ox >= bmp->width || oy >= bmp->height || ox + img->width <= 0 || oy + img->height <= 0)
+        continue;
+      for (int iy = 0; iy < img->height; ++iy) {
+        int64_t y = oy + iy;
+        if (y < 0 || y >= bmp->height) continue;
+        const uint8_t* cov = img->coverage.data() + size_t(iy) * img->width;
+        Pixel* row = bmp->Row(int32_t(y));
+        for (int ix = 0; ix < img->width; ++ix) {
+          int a = cov[ix];
+          int64_t x = ox + ix;
+          if (a == 0 || x < 0 || x >= bmp->width) continue;
+          if (clip && !clip->Contains(int32_t(x), int32_t(y))) continue;
+          Pixel d = row[x];
+          int dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
+          dr += (cr - dr) * a / 255;
+          dg += (cg - dg) * a / 255;
+          db += (cb - db) * a / 255;
+          row[x] = Pixel(dr) << 16 | Pixel(dg) << 8 | Pixel(db);
+        }
+      }
+    }
+  }
+
+ private:
+  DeviceContext* dc_;
+};
+
+}  // namespace
+
+std::unique_ptr<Device> MakeRasterDevice(DeviceContext* dc) {
+  return std::make_unique<RasterDevice>(dc);
+}
+
+}  // namespace win::gdi

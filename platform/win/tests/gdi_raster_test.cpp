@@ -1,0 +1,362 @@
+// Raster drawing checked through pixels at chosen points.
+#include <climits>
+#include <vector>
+
+#include "gdi_test_support.h"
+
+namespace {
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+class GdiRasterTest : public GdiTest {};
+
+TEST_F(GdiRasterTest, FillRectCoversLeftTopButNotRightBottom) {
+  RasterCanvas c(20, 20);
+  HBRUSH red = CreateSolidBrush(kRed);
+  RECT r{2, 3, 8, 9};
+  EXPECT_EQ(FillRect(c.dc, &r, red), 1);
+  EXPECT_EQ(c.At(2, 3), kRed);
+  EXPECT_EQ(c.At(7, 8), kRed);
+  EXPECT_EQ(c.At(8, 8), kWhite);
+  EXPECT_EQ(c.At(7, 9), kWhite);
+  EXPECT_EQ(c.At(1, 3), kWhite);
+  EXPECT_TRUE(DeleteObject(red));
+}
+
+TEST_F(GdiRasterTest, RectangleDrawsOutlineAndInterior) {
+  RasterCanvas c(20, 20);
+  HBRUSH red = CreateSolidBrush(kRed);
+  HGDIOBJ oldBrush = SelectObject(c.dc, red);
+  Rectangle(c.dc, 0, 0, 10, 10);
+  EXPECT_EQ(c.At(0, 0), kBlack);
+  EXPECT_EQ(c.At(9, 5), kBlack);
+  EXPECT_EQ(c.At(5, 9), kBlack);
+  EXPECT_EQ(c.At(5, 5), kRed);
+  EXPECT_EQ(c.At(10, 5), kWhite);
+  SelectObject(c.dc, oldBrush);
+  DeleteObject(red);
+}
+
+TEST_F(GdiRasterTest, LineExcludesItsEndPoint) {
+  RasterCanvas c(20, 20);
+  MoveToEx(c.dc, 1, 1, nullptr);
+  LineTo(c.dc, 10, 1);
+  EXPECT_EQ(c.At(1, 1), kBlack);
+  EXPECT_EQ(c.At(9, 1), kBlack);
+  EXPECT_EQ(c.At(10, 1), kWhite);
+  POINT p;
+  GetCurrentPositionEx(c.dc, &p);
+  EXPECT_EQ(p.x, 10);
+}
+
+TEST_F(GdiRasterTest, RopModesOnPixels) {
+  struct Case { int rop; COLORREF pen; COLORREF dest; COLORREF expect; };
+  const Case cases[] = {
+      {R2_COPYPEN, kRed, kWhite, kRed},
+      {R2_NOT, kRed, kWhite, kBlack},
+      {R2_XORPEN, RGB(255, 255, 0), kWhite, RGB(0, 0, 255)},
+      {R2_NOTXORPEN, RGB(255, 255, 0), kWhite, RGB(255, 255, 0)},
+      {R2_BLACK, kRed, kWhite, kBlack},
+      {R2_WHITE, kRed, kBlack, kWhite},
+      {R2_NOP, kRed, kWhite, kWhite},
+      {R2_MASKPEN, kRed, RGB(255, 255, 0), kRed},
+      {R2_MERGEPEN, kRed, RGB(0, 0, 255), RGB(255, 0, 255)},
+  };
+  for (const auto& k : cases) {
+    RasterCanvas c(8, 8);
+    HBRUSH dest = CreateSolidBrush(k.dest);
+    RECT all{0, 0, 8, 8};
+    FillRect(c.dc, &all, dest);
+    HPEN pen = CreatePen(PS_SOLID, 0, k.pen);
+    HGDIOBJ old = SelectObject(c.dc, pen);
+    SetROP2(c.dc, k.rop);
+    MoveToEx(c.dc, 0, 4, nullptr);
+    LineTo(c.dc, 8, 4);
+    EXPECT_EQ(c.At(3, 4), k.expect) << "rop " << k.rop;
+    EXPECT_EQ(c.At(3, 3), k.dest) << "rop " << k.rop;
+    SelectObject(c.dc, old);
+    DeleteObject(pen);
+    DeleteObject(dest);
+  }
+}
+
+TEST_F(GdiRasterTest, XorDrawnTwiceRestoresEveryPixel) {
+  RasterCanvas c(60, 40);
+  HBRUSH blue = CreateSolidBrush(RGB(10, 20, 200));
+  RECT part{5, 5, 30, 30};
+  FillRect(c.dc, &part, blue);
+  std::vector<COLORREF> before;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x) before.push_back(c.At(x, y));
+  HPEN pen = CreatePen(PS_SOLID, 3, RGB(200, 100, 50));
+  SelectObject(c.dc, pen);
+  SelectObject(c.dc, GetStockObject(NULL_BRUSH));
+  SetROP2(c.dc, R2_XORPEN);
+  POINT zig[] = {{2, 2}, {50, 30}, {10, 35}, {55, 3}, {2, 2}};
+  for (int pass = 0; pass < 2; ++pass) {
+    Polyline(c.dc, zig, 5);
+    Rectangle(c.dc, 8, 8, 40, 25);
+  }
+  SetROP2(c.dc, R2_NOT);
+  for (int pass = 0; pass < 2; ++pass) Ellipse(c.dc, 3, 3, 50, 30);
+  size_t i = 0, changed = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x) changed += c.At(x, y) != before[i++];
+  EXPECT_EQ(changed, 0u);
+  SelectObject(c.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(pen);
+  DeleteObject(blue);
+}
+
+TEST_F(GdiRasterTest, WidePenCoversItsWidth) {
+  RasterCanvas c(40, 40);
+  HPEN pen = CreatePen(PS_SOLID, 5, kRed);
+  SelectObject(c.dc, pen);
+  MoveToEx(c.dc, 5, 20, nullptr);
+  LineTo(c.dc, 35, 20);
+  EXPECT_EQ(c.At(20, 18), kRed);
+  EXPECT_EQ(c.At(20, 22), kRed);
+  EXPECT_EQ(c.At(20, 25), kWhite);
+  SelectObject(c.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(pen);
+}
+
+TEST_F(GdiRasterTest, DashedAndDottedPensLeaveGaps) {
+  for (int style : {PS_DASH, PS_DOT}) {
+    RasterCanvas c(100, 4);
+    HPEN pen = CreatePen(style, 0, kBlack);
+    SelectObject(c.dc, pen);
+    MoveToEx(c.dc, 0, 1, nullptr);
+    LineTo(c.dc, 100, 1);
+    int on = 0;
+    for (int x = 0; x < 100; ++x) on += c.At(x, 1) == kBlack;
+    EXPECT_GT(on, 20) << style;
+    EXPECT_LT(on, 90) << style;
+    SelectObject(c.dc, GetStockObject(BLACK_PEN));
+    DeleteObject(pen);
+  }
+}
+
+TEST_F(GdiRasterTest, ClipRectLimitsDrawingAndRestoreDCUndoesIt) {
+  RasterCanvas c(20, 20);
+  HBRUSH red = CreateSolidBrush(kRed);
+  int saved = SaveDC(c.dc);
+  EXPECT_EQ(IntersectClipRect(c.dc, 5, 5, 10, 10), SIMPLEREGION);
+  RECT all{0, 0, 20, 20};
+  FillRect(c.dc, &all, red);
+  EXPECT_EQ(c.At(4, 4), CLR_INVALID);  // outside the clip
+  EXPECT_TRUE(RestoreDC(c.dc, saved));
+  EXPECT_EQ(c.At(4, 4), kWhite);
+  EXPECT_EQ(c.At(5, 5), kRed);
+  EXPECT_EQ(c.At(9, 9), kRed);
+  EXPECT_EQ(c.At(10, 10), kWhite);
+  FillRect(c.dc, &all, red);
+  EXPECT_EQ(c.At(0, 0), kRed);
+  DeleteObject(red);
+}
+
+TEST_F(GdiRasterTest, PolygonRegionWindingAndAlternate) {
+  // A five-pointed star: its centre is inside with winding, outside with alternate.
+  POINT star[] = {{50, 0}, {79, 90}, {2, 35}, {98, 35}, {21, 90}};
+  HRGN wind = CreatePolygonRgn(star, 5, WINDING);
+  HRGN alt = CreatePolygonRgn(star, 5, ALTERNATE);
+  EXPECT_TRUE(PtInRegion(wind, 50, 50));
+  EXPECT_FALSE(PtInRegion(alt, 50, 50));
+  EXPECT_TRUE(PtInRegion(alt, 50, 10));
+  EXPECT_FALSE(PtInRegion(wind, 5, 80));
+  RECT inside{45, 45, 55, 55}, outside{0, 95, 10, 100};
+  EXPECT_TRUE(RectInRegion(wind, &inside));
+  EXPECT_FALSE(RectInRegion(wind, &outside));
+  DeleteObject(wind);
+  DeleteObject(alt);
+}
+
+TEST_F(GdiRasterTest, CombineAndSelectClipRegion) {
+  RasterCanvas c(30, 30);
+  HRGN a = CreateRectRgn(0, 0, 20, 20);
+  HRGN b = CreateRectRgn(10, 10, 30, 30);
+  HRGN both = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(CombineRgn(both, a, b, RGN_XOR), COMPLEXREGION);
+  EXPECT_FALSE(PtInRegion(both, 15, 15));
+  EXPECT_TRUE(PtInRegion(both, 5, 5));
+  EXPECT_EQ(SelectClipRgn(c.dc, both), COMPLEXREGION);
+  HBRUSH red = CreateSolidBrush(kRed);
+  RECT all{0, 0, 30, 30};
+  FillRect(c.dc, &all, red);
+  SelectClipRgn(c.dc, nullptr);
+  EXPECT_EQ(c.At(5, 5), kRed);
+  EXPECT_EQ(c.At(15, 15), kWhite);
+  EXPECT_EQ(c.At(25, 25), kRed);
+  for (HGDIOBJ h : {(HGDIOBJ)a, (HGDIOBJ)b, (HGDIOBJ)both, (HGDIOBJ)red}) DeleteObject(h);
+}
+
+TEST_F(GdiRasterTest, AnisotropicMappingAndConversions) {
+  RasterCanvas c(100, 50);
+  SetMapMode(c.dc, MM_ANISOTROPIC);
+  SetWindowExtEx(c.dc, 1000, 1000, nullptr);
+  SetViewportExtEx(c.dc, 100, 50, nullptr);
+  EXPECT_FALSE(SetWindowExtEx(c.dc, 0, 10, nullptr));
+  POINT p[2] = {{500, 500}, {1000, 1000}};
+  LPtoDP(c.dc, p, 2);
+  EXPECT_EQ(p[0].x, 50);
+  EXPECT_EQ(p[0].y, 25);
+  EXPECT_EQ(p[1].x, 100);
+  DPtoLP(c.dc, p, 1);
+  EXPECT_EQ(p[0].x, 500);
+  HBRUSH red = CreateSolidBrush(kRed);
+  RECT r{0, 0, 500, 500};
+  FillRect(c.dc, &r, red);
+  SetMapMode(c.dc, MM_TEXT);
+  EXPECT_EQ(c.At(49, 24), kRed);
+  EXPECT_EQ(c.At(50, 24), kWhite);
+  DeleteObject(red);
+}
+
+TEST_F(GdiRasterTest, MetricModesScaleAndFlip) {
+  struct Case { int mode; int units; int pixels; };
+  // 96 pixels per inch on the display.
+  const Case cases[] = {{MM_LOENGLISH, 100, 96}, {MM_HIENGLISH, 1000, 96}, {MM_TWIPS, 1440, 96},
+                        {MM_LOMETRIC, 254, 96}, {MM_HIMETRIC, 2540, 96}};
+  for (const auto& k : cases) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    SetMapMode(dc, k.mode);
+    POINT p{k.units, k.units};
+    LPtoDP(dc, &p, 1);
+    EXPECT_EQ(p.x, k.pixels) << k.mode;
+    EXPECT_EQ(p.y, -k.pixels) << k.mode;
+    DeleteDC(dc);
+  }
+}
+
+TEST_F(GdiRasterTest, IsotropicKeepsAspect) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  SetMapMode(dc, MM_ISOTROPIC);
+  SetWindowExtEx(dc, 100, 100, nullptr);
+  SetViewportExtEx(dc, 400, 200, nullptr);
+  SIZE vp;
+  GetViewportExtEx(dc, &vp);
+  EXPECT_EQ(vp.cx, 200);
+  EXPECT_EQ(vp.cy, 200);
+  DeleteDC(dc);
+}
+
+TEST_F(GdiRasterTest, BitBltCopiesAndInverts) {
+  RasterCanvas src(10, 10), dst(10, 10);
+  SetPixel(src.dc, 2, 3, kRed);
+  EXPECT_TRUE(BitBlt(dst.dc, 0, 0, 10, 10, src.dc, 0, 0, SRCCOPY));
+  EXPECT_EQ(dst.At(2, 3), kRed);
+  EXPECT_TRUE(BitBlt(dst.dc, 0, 0, 10, 10, src.dc, 0, 0, SRCINVERT));
+  EXPECT_EQ(dst.At(2, 3), kBlack);
+  EXPECT_EQ(dst.At(0, 0), kBlack);
+  EXPECT_TRUE(BitBlt(dst.dc, 0, 0, 10, 10, nullptr, 0, 0, DSTINVERT));
+  EXPECT_EQ(dst.At(0, 0), kWhite);
+  EXPECT_TRUE(PatBlt(dst.dc, 0, 0, 5, 5, BLACKNESS));
+  EXPECT_EQ(dst.At(4, 4), kBlack);
+  EXPECT_EQ(dst.At(5, 5), kWhite);
+  // Stretch 2x: one source pixel becomes four.
+  RasterCanvas big(20, 20);
+  EXPECT_TRUE(StretchBlt(big.dc, 0, 0, 20, 20, src.dc, 0, 0, 10, 10, SRCCOPY));
+  EXPECT_EQ(big.At(4, 6), kRed);
+  EXPECT_EQ(big.At(5, 7), kRed);
+  EXPECT_EQ(big.At(6, 6), kWhite);
+}
+
+TEST_F(GdiRasterTest, DibSectionBitsAreThePixels) {
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 4, -3, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(bmp, nullptr);
+  ASSERT_NE(bits, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  SetPixel(dc, 1, 2, RGB(1, 2, 3));
+  EXPECT_EQ(static_cast<uint32_t*>(bits)[2 * 4 + 1], 0x00010203u);
+  BITMAP info{};
+  EXPECT_EQ(GetObject(bmp, sizeof(info), &info), int(sizeof(info)));
+  EXPECT_EQ(info.bmWidth, 4);
+  EXPECT_EQ(info.bmHeight, 3);
+  EXPECT_FALSE(DeleteObject(bmp));  // still selected
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  EXPECT_TRUE(DeleteObject(bmp));
+}
+
+TEST_F(GdiRasterTest, BadHandlesAndHugeCoordinatesDoNotCrash) {
+  RasterCanvas c(20, 20);
+  HPEN pen = CreatePen(PS_SOLID, 0, kRed);
+  EXPECT_TRUE(DeleteObject(pen));
+  EXPECT_FALSE(DeleteObject(pen));
+  EXPECT_EQ(SelectObject(c.dc, pen), nullptr);
+  EXPECT_EQ(SelectObject(c.dc, reinterpret_cast<HGDIOBJ>(0x1234)), nullptr);
+  EXPECT_FALSE(LineTo(reinterpret_cast<HDC>(0x5678), 1, 1));
+  EXPECT_EQ(GetPixel(nullptr, 0, 0), CLR_INVALID);
+  EXPECT_EQ(FillRect(c.dc, nullptr, nullptr), 0);
+  EXPECT_FALSE(Polyline(c.dc, nullptr, 5));
+  EXPECT_FALSE(DeleteDC(nullptr));
+  MoveToEx(c.dc, INT_MIN, INT_MIN, nullptr);
+  LineTo(c.dc, INT_MAX, INT_MAX);
+  Rectangle(c.dc, INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+  Ellipse(c.dc, -2147483647, 5, 2147483647, 6);
+  POINT pts[] = {{INT_MAX, INT_MIN}, {INT_MIN, INT_MAX}, {0, INT_MAX}};
+  Polygon(c.dc, pts, 3);
+  SetMapMode(c.dc, MM_ANISOTROPIC);
+  SetWindowExtEx(c.dc, 1, 1, nullptr);
+  SetViewportExtEx(c.dc, INT_MAX, INT_MAX, nullptr);
+  LineTo(c.dc, INT_MAX, 3);
+  POINT p{INT_MAX, INT_MIN};
+  EXPECT_TRUE(LPtoDP(c.dc, &p, 1));
+  HRGN r = CreateRectRgn(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+  EXPECT_TRUE(PtInRegion(r, 0, 0));
+  OffsetRgn(r, INT_MAX, INT_MAX);
+  DeleteObject(r);
+  EXPECT_EQ(c.At(0, 0), c.At(0, 0));
+  EXPECT_EQ(win::gdi::LiveObjectCount(), 2u);  // the canvas's bitmap and DC
+}
+
+TEST_F(GdiRasterTest, DisplayInformationContext) {
+  HDC ic = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
+  ASSERT_NE(ic, nullptr);
+  EXPECT_EQ(GetDeviceCaps(ic, BITSPIXEL) * GetDeviceCaps(ic, PLANES), 32);
+  EXPECT_EQ(GetDeviceCaps(ic, HORZRES), 1280);
+  EXPECT_EQ(GetDeviceCaps(ic, VERTRES), 1024);
+  EXPECT_EQ(GetDeviceCaps(ic, LOGPIXELSY), 96);
+  EXPECT_EQ(GetDeviceCaps(ic, TECHNOLOGY), DT_RASDISPLAY);
+  EXPECT_TRUE(DeleteDC(ic));
+  EXPECT_EQ(GetDeviceCaps(ic, HORZRES), 0);
+}
+
+}  // namespace
+
+namespace {
+TEST_F(GdiRasterTest, SurfaceDCDrawsInsideItsVisibleRegion) {
+  // A 40x30 surface; a child at (10, 5) that sees only (10,5)-(30,25).
+  RasterCanvas surface(40, 30);
+  HRGN visible = CreateRectRgn(10, 5, 30, 25);
+  HDC child = win::gdi::CreateSurfaceDC(surface.bitmap, POINT{10, 5}, visible);
+  ASSERT_NE(child, nullptr);
+  HBRUSH red = CreateSolidBrush(kRed);
+  RECT all{-100, -100, 100, 100};
+  FillRect(child, &all, red);
+  EXPECT_EQ(surface.At(10, 5), kRed);
+  EXPECT_EQ(surface.At(29, 24), kRed);
+  EXPECT_EQ(surface.At(9, 5), kWhite);
+  EXPECT_EQ(surface.At(30, 24), kWhite);
+  // Child coordinates start at its origin; its own clip cannot widen the view.
+  EXPECT_EQ(GetPixel(child, 0, 0), kRed);
+  SelectClipRgn(child, nullptr);
+  HRGN own = CreateRectRgn(0, 0, 5, 5);
+  SelectClipRgn(child, own);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  FillRect(child, &all, blue);
+  EXPECT_EQ(surface.At(14, 9), RGB(0, 0, 255));
+  EXPECT_EQ(surface.At(15, 10), kRed);
+  RECT box;
+  EXPECT_EQ(GetClipBox(child, &box), SIMPLEREGION);
+  EXPECT_EQ(box.right, 5);
+  // The shared bitmap remains selected in its own DC and deletable after.
+  EXPECT_TRUE(DeleteDC(child));
+  for (HGDIOBJ h : {(HGDIOBJ)visible, (HGDIOBJ)own, (HGDIOBJ)red, (HGDIOBJ)blue}) DeleteObject(h);
+}
+}  // namespace

@@ -1,0 +1,123 @@
+#pragma once
+// Driving the headless windows the way a user would, for tests and the
+// host: the virtual clock, the message pump, mouse and keyboard input,
+// fields, lists and buttons of dialogs, scripted modal dialogs and message
+// boxes, and the logs of what was shown.
+//
+// Input goes through the message queue like real input: mouse and key
+// messages are posted, key and button state changes when a message is
+// taken from the queue (GetKeyState), and each call pumps until the queue
+// is idle, so local loops in window procedures (drags) see the input.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "win_export.h"
+#include "win_types.h"
+#include "win_user.h"
+
+namespace win::script {
+
+// --- Clock and pump ---------------------------------------------------------
+// The virtual clock in milliseconds; it starts at 0 and only moves here.
+WIN_CLASS uint64_t Clock();
+// Moves the clock on by ms, delivering every timer tick that falls due on
+// the way, in time order, pumping after each.
+WIN_CLASS void AdvanceClock(uint64_t ms);
+// Dispatches posted messages and paints until nothing is left (message
+// filters and the dialog manager included). Returns the number handled.
+// A WM_QUIT met on the way stays pending.
+WIN_CLASS int PumpUntilIdle();
+
+// --- Finding windows --------------------------------------------------------
+// Null when missing. Search covers all descendants of parent (null: the
+// top-level windows and their descendants); class names and texts
+// compare without case; a "&" in a control's text is ignored.
+WIN_CLASS HWND FindById(HWND parent, int id);
+WIN_CLASS HWND FindByClass(HWND parent, const std::string& className);
+WIN_CLASS HWND FindByText(HWND parent, const std::string& text);
+WIN_CLASS HWND FindTopLevel(const std::string& caption);
+WIN_CLASS std::string Text(HWND hwnd);
+WIN_CLASS std::string ClassName(HWND hwnd);
+
+// --- Mouse ------------------------------------------------------------------
+// Points are in hwnd's client coordinates. The message goes to the window
+// holding the capture, else to the deepest visible, enabled child under
+// the point (statics without SS_NOTIFY and group boxes let clicks through).
+enum class Button { Left, Right, Middle };
+WIN_CLASS void MouseMove(HWND hwnd, int x, int y);
+WIN_CLASS void MouseDown(HWND hwnd, int x, int y, Button b = Button::Left);
+WIN_CLASS void MouseUp(HWND hwnd, int x, int y, Button b = Button::Left);
+WIN_CLASS void Click(HWND hwnd, int x, int y, Button b = Button::Left);
+WIN_CLASS void DoubleClick(HWND hwnd, int x, int y);
+// Down at from, moves in steps, up at to.
+WIN_CLASS void Drag(HWND hwnd, POINT from, POINT to, int steps = 4, Button b = Button::Left);
+
+// --- Keyboard (to the focus window) -----------------------------------------
+WIN_CLASS void KeyDown(int vk);
+WIN_CLASS void KeyUp(int vk);
+WIN_CLASS void PressKey(int vk);  // down and up
+// Types each character with the keys of a US layout (shift as needed).
+WIN_CLASS void Type(const std::string& text);
+
+// --- Dialog fields ----------------------------------------------------------
+// Each acts as a user would and fails (false) where a user could not:
+// the control missing, hidden or disabled.
+// Focuses the field, selects all and types the text (limits apply).
+WIN_CLASS bool SetField(HWND dialog, int id, const std::string& text);
+WIN_CLASS std::string GetField(HWND dialog, int id);
+// Clicks a button (push, check box, radio) in its middle.
+WIN_CLASS bool PressButton(HWND dialog, int id);
+// Clicks a check box until it shows the wanted state.
+WIN_CLASS bool SetCheck(HWND dialog, int id, bool checked);
+WIN_CLASS bool IsChecked(HWND dialog, int id);
+// Clicks a list item (scrolled into view first) or picks a combo-box item
+// from its drop-down list. ctrl adds to an extended selection.
+WIN_CLASS bool PickItem(HWND dialog, int id, int index, bool ctrl = false);
+WIN_CLASS bool PickItemText(HWND dialog, int id, const std::string& text);
+WIN_CLASS std::vector<std::string> ListItems(HWND dialog, int id);
+
+// --- Modal dialogs ----------------------------------------------------------
+// The next modal dialog that starts its loop runs this script once it is
+// initialised and shown (scripts are taken in order; a dialog that ends
+// inside WM_INITDIALOG takes none). A dialog still open when its script
+// returns and the queue is idle is cancelled (IDCANCEL, as Escape), and
+// that is logged.
+using DialogScript = std::function<void(HWND dialog)>;
+WIN_CLASS void OnNextDialog(DialogScript script);
+struct DialogRecord {
+  std::string caption;
+  INT_PTR result = 0;
+  bool scripted = false;
+  bool cancelledUnanswered = false;
+};
+WIN_CLASS std::vector<DialogRecord> DialogLog();
+
+// --- Message boxes ----------------------------------------------------------
+// Queued answers (IDOK, IDYES ...) are taken by the next boxes in order. A
+// box without an answer, or whose answer is not one of its buttons, returns
+// its default button. Every box is logged.
+WIN_CLASS void AnswerNextMessageBox(int answer);
+struct MessageBoxRecord {
+  HWND owner = nullptr;
+  std::string caption;
+  std::string text;
+  UINT flags = 0;
+  int result = 0;
+  bool answered = false;  // by a queued answer
+};
+WIN_CLASS std::vector<MessageBoxRecord> MessageBoxLog();
+WIN_CLASS std::vector<UINT> BeepLog();
+
+// --- Cursors ----------------------------------------------------------------
+// "IDC_ARROW", "IDC_WAIT" ... for system cursors, the resource name (or
+// "#id") for a module's; empty for none.
+WIN_CLASS std::string CursorName(HCURSOR cursor);
+WIN_CLASS std::string CurrentCursorName();
+
+// Forgets queued dialog scripts and message-box answers and clears the
+// logs (for test fixtures).
+WIN_CLASS void ResetLogs();
+
+}  // namespace win::script
