@@ -99,7 +99,7 @@ void KELT_ResetChroRptsColorParams(STRUCT_CHRO_RPTS_COLORS* colors) {
 }
 
 void KELT_ResetResultAnnotationsParams(STRUCT_RESULT_ANNOTATIONS* ann, const COLORREF* colors,
-                                       const KELT_LOGFONT60* font) {
+                                       const LOGFONTA* font) {
   if (!ann) return;
   STRUCT_MARKER_PARAMS marker;
   KELT_ResetAnnMarkerParams(&marker, colors, font);
@@ -113,7 +113,7 @@ void KELT_ResetResultAnnotationsParams(STRUCT_RESULT_ANNOTATIONS* ann, const COL
 }
 
 void KELT_ResetAMDISAnnotationsParams(STRUCT_AMDIS_ANNOTATIONS* ann, const COLORREF* colors,
-                                      const KELT_LOGFONT60* font) {
+                                      const LOGFONTA* font) {
   if (!ann) return;
   STRUCT_MARKER_PARAMS marker;
   KELT_ResetAMDISMarkerParams(&marker, colors, font);
@@ -129,7 +129,7 @@ void KELT_ResetAMDISAnnotationsParams(STRUCT_AMDIS_ANNOTATIONS* ann, const COLOR
 }
 
 void KELT_ResetTCHROAnnotationsParams(STRUCT_TCHRO_ANNOTATIONS* ann, const COLORREF* colors,
-                                      const KELT_LOGFONT60* font) {
+                                      const LOGFONTA* font) {
   if (!ann) return;
   STRUCT_MARKER_PARAMS marker;
   KELT_ResetAMDISMarkerParams(&marker, colors, font);
@@ -143,7 +143,7 @@ void KELT_ResetTCHROAnnotationsParams(STRUCT_TCHRO_ANNOTATIONS* ann, const COLOR
   ann->marker = marker;
 }
 
-void KELT_ResetChroDrawingParams(STRUCT_CHRO_DRAWING* drawing, const COLORREF* colors, const KELT_LOGFONT60* font) {
+void KELT_ResetChroDrawingParams(STRUCT_CHRO_DRAWING* drawing, const COLORREF* colors, const LOGFONTA* font) {
   if (!drawing) return;
   STRUCT_MARKER_PARAMS marker;
   KELT_ResetSignalNoiseMarkerParams(&marker, colors, font);
@@ -182,7 +182,7 @@ void KELT_ResetChroTitleParams(STRUCT_CHRO_TITLES* t) {
   t->items[2] = 6;
 }
 
-void KELT_ResetChroNoiseParams(STRUCT_CHRO_NOISE* noise, const COLORREF* colors, const KELT_LOGFONT60* font) {
+void KELT_ResetChroNoiseParams(STRUCT_CHRO_NOISE* noise, const COLORREF* colors, const LOGFONTA* font) {
   if (!noise) return;
   STRUCT_MARKER_PARAMS marker;
   KELT_ResetSignalNoiseMarkerParams(&marker, colors, font);
@@ -199,7 +199,7 @@ void KELT_ResetDefChroPrefs(STRUCT_CHRO_PREFS* p) {
   KELT_ResetCtrlFontParams(&p->ctrlFont);
   KELT_ResetChroScreenColorParams(&p->colors);
   const COLORREF owner[2] = {p->colors.colors[0], p->colors.colors[1]};
-  const KELT_LOGFONT60 font = p->ctrlFont;
+  const LOGFONTA font = p->ctrlFont;
   KELT_ResetChroLabelParams(&p->label, owner, &font);
   KELT_ResetAxisParams(1, 0, 1, &p->axis1);
   KELT_ResetAxisParams(0, 0, 1, &p->axis0);

@@ -24,7 +24,7 @@ void Zero(T* t) {
 
 // Fonts.
 enum class FontKind { Control, Fixed, Proportional };
-void FillFont(KELT_LOGFONT60* font, FontKind kind, int32_t height);
+void FillFont(LOGFONTA* font, FontKind kind, int32_t height);
 
 // The owner's first two colours, read without assuming alignment (the
 // table usually lies inside a packed record).

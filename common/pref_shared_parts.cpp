@@ -7,7 +7,7 @@
 
 namespace kelt::prefs {
 
-void FillFont(KELT_LOGFONT60* font, FontKind kind, int32_t height) {
+void FillFont(LOGFONTA* font, FontKind kind, int32_t height) {
   Zero(font);
   const bool trueType = GetPrefEnvironment().trueTypeAvailable;
   const char* face = "Arial";
@@ -55,10 +55,10 @@ namespace {
 
 enum class MarkerKind { Annotation, SignalNoise, AMDIS };
 
-void ResetLabel(STRUCT_MARKER_PARAMS* label, const COLORREF* colors, const KELT_LOGFONT60* font) {
+void ResetLabel(STRUCT_MARKER_PARAMS* label, const COLORREF* colors, const LOGFONTA* font) {
   if (!label) return;
   const OwnerColors owner = TakeOwnerColors(colors);
-  KELT_LOGFONT60 ownerFont{};
+  LOGFONTA ownerFont{};
   if (font) std::memcpy(&ownerFont, font, sizeof ownerFont);
   Zero(label);
   label->transparent = 1;
@@ -71,10 +71,10 @@ void ResetLabel(STRUCT_MARKER_PARAMS* label, const COLORREF* colors, const KELT_
 }
 
 void ResetMarker(STRUCT_MARKER_PARAMS* marker, MarkerKind kind, const COLORREF* colors,
-                 const KELT_LOGFONT60* font) {
+                 const LOGFONTA* font) {
   if (!marker) return;
   const OwnerColors owner = TakeOwnerColors(colors);
-  KELT_LOGFONT60 ownerFont{};
+  LOGFONTA ownerFont{};
   if (font) {
     std::memcpy(&ownerFont, font, sizeof ownerFont);
     ownerFont.lfHeight = GetPrefEnvironment().markerFontHeight;
@@ -102,7 +102,7 @@ void ResetMarker(STRUCT_MARKER_PARAMS* marker, MarkerKind kind, const COLORREF* 
 
 using namespace kelt::prefs;
 
-void KELT_ResetCtrlFontParams(KELT_LOGFONT60* font) {
+void KELT_ResetCtrlFontParams(LOGFONTA* font) {
   if (font) FillFont(font, FontKind::Control, GetPrefEnvironment().markerFontHeight);
 }
 
@@ -124,23 +124,23 @@ void KELT_ResetAxisParams(int16_t axisFlag, int16_t /*unused*/, int16_t screen, 
   }
 }
 
-void KELT_ResetSptsLabelParams(STRUCT_MARKER_PARAMS* label, const COLORREF* colors, const KELT_LOGFONT60* font) {
+void KELT_ResetSptsLabelParams(STRUCT_MARKER_PARAMS* label, const COLORREF* colors, const LOGFONTA* font) {
   ResetLabel(label, colors, font);
 }
 
-void KELT_ResetChroLabelParams(STRUCT_MARKER_PARAMS* label, const COLORREF* colors, const KELT_LOGFONT60* font) {
+void KELT_ResetChroLabelParams(STRUCT_MARKER_PARAMS* label, const COLORREF* colors, const LOGFONTA* font) {
   ResetLabel(label, colors, font);
 }
 
-void KELT_ResetAnnMarkerParams(STRUCT_MARKER_PARAMS* marker, const COLORREF* colors, const KELT_LOGFONT60* font) {
+void KELT_ResetAnnMarkerParams(STRUCT_MARKER_PARAMS* marker, const COLORREF* colors, const LOGFONTA* font) {
   ResetMarker(marker, MarkerKind::Annotation, colors, font);
 }
 
 void KELT_ResetSignalNoiseMarkerParams(STRUCT_MARKER_PARAMS* marker, const COLORREF* colors,
-                                       const KELT_LOGFONT60* font) {
+                                       const LOGFONTA* font) {
   ResetMarker(marker, MarkerKind::SignalNoise, colors, font);
 }
 
-void KELT_ResetAMDISMarkerParams(STRUCT_MARKER_PARAMS* marker, const COLORREF* colors, const KELT_LOGFONT60* font) {
+void KELT_ResetAMDISMarkerParams(STRUCT_MARKER_PARAMS* marker, const COLORREF* colors, const LOGFONTA* font) {
   ResetMarker(marker, MarkerKind::AMDIS, colors, font);
 }

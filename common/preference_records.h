@@ -16,34 +16,11 @@
 #include "win/win_gdi.h"
 #include "win/win_types.h"
 
-// Font descriptions are the platform's 60-byte logical-font record. Until
-// the graphics layer declares it, an identical layout stands in.
-#ifdef LF_FACESIZE
-typedef LOGFONTA KELT_LOGFONT60;
-#else
-#pragma pack(push, 1)
-struct KELT_LOGFONT60 {
-  int32_t lfHeight;
-  int32_t lfWidth;
-  int32_t lfEscapement;
-  int32_t lfOrientation;
-  int32_t lfWeight;
-  uint8_t lfItalic;
-  uint8_t lfUnderline;
-  uint8_t lfStrikeOut;
-  uint8_t lfCharSet;
-  uint8_t lfOutPrecision;
-  uint8_t lfClipPrecision;
-  uint8_t lfQuality;
-  uint8_t lfPitchAndFamily;
-  char lfFaceName[32];
-};
-#pragma pack(pop)
-#endif
-static_assert(sizeof(KELT_LOGFONT60) == 60);
-static_assert(offsetof(KELT_LOGFONT60, lfWeight) == 16);
-static_assert(offsetof(KELT_LOGFONT60, lfPitchAndFamily) == 27);
-static_assert(offsetof(KELT_LOGFONT60, lfFaceName) == 28);
+// Font descriptions are the platform's 60-byte logical-font record.
+static_assert(sizeof(LOGFONTA) == 60);
+static_assert(offsetof(LOGFONTA, lfWeight) == 16);
+static_assert(offsetof(LOGFONTA, lfPitchAndFamily) == 27);
+static_assert(offsetof(LOGFONTA, lfFaceName) == 28);
 
 #pragma pack(push, 1)
 
@@ -100,7 +77,7 @@ struct STRUCT_MARKER_PARAMS {
   COLORREF screenColor;  // owner's colour 2
   COLORREF printColor;
   int16_t fontSource;    // flag: 1 = use the owning record's font
-  KELT_LOGFONT60 font;
+  LOGFONTA font;
   int32_t angle;         // tenths of a degree, 0..3600
   int16_t positionMode;  // labels: 0..2
   int16_t pointerMode;   // labels: 0..2
@@ -247,8 +224,8 @@ struct STRUCT_REPORT_FONTS {
   int16_t smallSize;  // 0..1200
   int16_t bodySize;   // 0..1200
   int16_t titleSize;  // 0..1200
-  KELT_LOGFONT60 fixedFont;
-  KELT_LOGFONT60 variableFont;
+  LOGFONTA fixedFont;
+  LOGFONTA variableFont;
 };
 
 struct STRUCT_SPOOLER {
@@ -283,8 +260,8 @@ struct STRUCT_MISC_REPORT {
 };
 
 struct STRUCT_GLOBAL_FONTS {
-  KELT_LOGFONT60 fixedFont;         // KELT_CreateGlobalFont
-  KELT_LOGFONT60 proportionalFont;  // KELT_CreateGlobalFont2
+  LOGFONTA fixedFont;         // KELT_CreateGlobalFont
+  LOGFONTA proportionalFont;  // KELT_CreateGlobalFont2
   uint8_t reserved[60];
 };
 
@@ -309,7 +286,7 @@ struct STRUCT_CHRO_PREFS {
   STRUCT_MARKER_PARAMS label;
   STRUCT_AXIS_PARAMS axis0;
   STRUCT_AXIS_PARAMS axis1;
-  KELT_LOGFONT60 ctrlFont;
+  LOGFONTA ctrlFont;
   STRUCT_RESULT_ANNOTATIONS resultAnnotations;
   STRUCT_AMDIS_ANNOTATIONS amdisAnnotations;
   STRUCT_TCHRO_ANNOTATIONS tchroAnnotations;
@@ -327,7 +304,7 @@ struct STRUCT_SPTS_PREFS {
   STRUCT_AXIS_PARAMS axis0;
   STRUCT_AXIS_PARAMS axis1;
   STRUCT_SPTS_DRAWING drawing;
-  KELT_LOGFONT60 ctrlFont;
+  LOGFONTA ctrlFont;
   STRUCT_SPTS_FEATURES features;
   STRUCT_SPTS_TITLES titles;
   STRUCT_SPTS_PROFILE profile;
@@ -509,7 +486,7 @@ KELT_API void KELT_GetCurrDefGlobalPrefs(STRUCT_GLOBAL_PREFS* prefs);
 // "colors" is the owning record's colour table (its first two colours are
 // used), "font" its control font; either may be null.
 
-KELT_API void KELT_ResetCtrlFontParams(KELT_LOGFONT60* font);
+KELT_API void KELT_ResetCtrlFontParams(LOGFONTA* font);
 KELT_API void KELT_ResetChroScreenColorParams(STRUCT_CHRO_SCREEN_COLORS* colors);
 KELT_API void KELT_ResetSptsScreenColorParams(STRUCT_SPTS_SCREEN_COLORS* colors);
 KELT_API void KELT_ResetSptsRptsColorParams(STRUCT_SPTS_RPTS_COLORS* colors);
@@ -519,25 +496,25 @@ KELT_API void KELT_ResetChroRptsColorParams(STRUCT_CHRO_RPTS_COLORS* colors);
 KELT_API void KELT_ResetAxisParams(int16_t axisFlag, int16_t unused, int16_t screen,
                                    STRUCT_AXIS_PARAMS* axis);
 KELT_API void KELT_ResetSptsLabelParams(STRUCT_MARKER_PARAMS* label, const COLORREF* colors,
-                                        const KELT_LOGFONT60* font);
+                                        const LOGFONTA* font);
 KELT_API void KELT_ResetChroLabelParams(STRUCT_MARKER_PARAMS* label, const COLORREF* colors,
-                                        const KELT_LOGFONT60* font);
+                                        const LOGFONTA* font);
 KELT_API void KELT_ResetAnnMarkerParams(STRUCT_MARKER_PARAMS* marker, const COLORREF* colors,
-                                        const KELT_LOGFONT60* font);
+                                        const LOGFONTA* font);
 KELT_API void KELT_ResetSignalNoiseMarkerParams(STRUCT_MARKER_PARAMS* marker, const COLORREF* colors,
-                                                const KELT_LOGFONT60* font);
+                                                const LOGFONTA* font);
 KELT_API void KELT_ResetAMDISMarkerParams(STRUCT_MARKER_PARAMS* marker, const COLORREF* colors,
-                                          const KELT_LOGFONT60* font);
+                                          const LOGFONTA* font);
 KELT_API void KELT_ResetResultAnnotationsParams(STRUCT_RESULT_ANNOTATIONS* ann, const COLORREF* colors,
-                                                const KELT_LOGFONT60* font);
+                                                const LOGFONTA* font);
 KELT_API void KELT_ResetAMDISAnnotationsParams(STRUCT_AMDIS_ANNOTATIONS* ann, const COLORREF* colors,
-                                               const KELT_LOGFONT60* font);
+                                               const LOGFONTA* font);
 KELT_API void KELT_ResetTCHROAnnotationsParams(STRUCT_TCHRO_ANNOTATIONS* ann, const COLORREF* colors,
-                                               const KELT_LOGFONT60* font);
+                                               const LOGFONTA* font);
 KELT_API void KELT_ResetChroDrawingParams(STRUCT_CHRO_DRAWING* drawing, const COLORREF* colors,
-                                          const KELT_LOGFONT60* font);
+                                          const LOGFONTA* font);
 KELT_API void KELT_ResetChroNoiseParams(STRUCT_CHRO_NOISE* noise, const COLORREF* colors,
-                                        const KELT_LOGFONT60* font);
+                                        const LOGFONTA* font);
 KELT_API void KELT_ResetChroFeatureParams(STRUCT_CHRO_FEATURES* features);
 KELT_API void KELT_ResetChroPlotDataParams(STRUCT_CHRO_PLOT_DATA* plotData);
 KELT_API void KELT_ResetChroTitleParams(STRUCT_CHRO_TITLES* titles);

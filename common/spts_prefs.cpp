@@ -127,7 +127,7 @@ void KELT_ResetDefSptsPrefs(STRUCT_SPTS_PREFS* p) {
   KELT_ResetCtrlFontParams(&p->ctrlFont);
   KELT_ResetSptsScreenColorParams(&p->colors);
   const COLORREF owner[2] = {p->colors.colors[0], p->colors.colors[1]};
-  const KELT_LOGFONT60 font = p->ctrlFont;
+  const LOGFONTA font = p->ctrlFont;
   KELT_ResetSptsLabelParams(&p->label, owner, &font);
   KELT_ResetAxisParams(1, 0, 1, &p->axis1);
   KELT_ResetAxisParams(0, 0, 1, &p->axis0);

@@ -303,7 +303,7 @@ TEST_F(PreferenceRecordsTest, MarkersWithoutAnOwnerTakeTheirOwnColours) {
   EXPECT_EQ(+m.screenColor, 0x000000u);
   EXPECT_EQ(+m.angle, 900);
   EXPECT_EQ(+m.peakBoxStyle, 1);
-  KELT_LOGFONT60 zero{};
+  LOGFONTA zero{};
   EXPECT_EQ(std::memcmp(&m.font, &zero, sizeof zero), 0);
 
   KELT_ResetSignalNoiseMarkerParams(&m, nullptr, nullptr);
@@ -314,7 +314,7 @@ TEST_F(PreferenceRecordsTest, MarkersWithoutAnOwnerTakeTheirOwnColours) {
 
   // With an owner: its first two colours, and its font at the marker height.
   const COLORREF owner[2] = {0x123456, 0x654321};
-  KELT_LOGFONT60 font{};
+  LOGFONTA font{};
   font.lfHeight = 40;
   std::memcpy(font.lfFaceName, "Owner", 5);
   KELT_ResetAMDISMarkerParams(&m, owner, &font);
@@ -349,6 +349,8 @@ TEST_F(PreferenceRecordsTest, MissingIniFileGivesFactoryRecordsAndWritesThem) {
     // Stored as hexadecimal of the bytes plus a checksum byte.
     EXPECT_EQ(StoredText(k->section).size(), 2 * k->size + 2);
   }
+  // The general record: time stamp 0, then the fixed font's height 13.
+  EXPECT_EQ(StoredText("KELTDefGlobalPrefs").substr(0, 16), "000000000D000000");
 }
 
 // What one run writes, the next run reads back byte for byte.
