@@ -16,7 +16,8 @@ namespace win::paths {
 namespace {
 
 std::mutex g_mutex;
-std::string g_root;  // absolute, no trailing "/"
+std::string g_root;     // absolute, no trailing "/"
+std::string g_current;  // absolute Windows form; empty = program folder
 
 std::string MakeAbsolute(const std::string& p) {
   if (!p.empty() && p[0] == '/') return p;
@@ -71,11 +72,13 @@ std::string MatchComponent(const std::string& dir, const std::string& name) {
   return found;
 }
 
+bool IsSep(char c) { return c == '\\' || c == '/'; }
+
 std::vector<std::string> SplitComponents(std::string_view s) {
   std::vector<std::string> parts;
   std::string cur;
   for (char c : s) {
-    if (c == '\\' || c == '/') {
+    if (IsSep(c)) {
       if (!cur.empty()) parts.push_back(cur);
       cur.clear();
     } else {
@@ -86,21 +89,69 @@ std::vector<std::string> SplitComponents(std::string_view s) {
   return parts;
 }
 
-std::string JoinMatched(const std::string& base, const std::vector<std::string>& parts) {
+// Applies "." and ".." (never above the top).
+std::vector<std::string> Normalise(const std::vector<std::string>& parts, bool trimNames) {
   std::vector<std::string> clean;
-  for (const auto& p : parts) {
+  for (auto p : parts) {
     if (p == ".") continue;
     if (p == "..") {
       if (!clean.empty()) clean.pop_back();
       continue;
     }
+    if (trimNames) {
+      // The original file system ignored trailing dots and spaces of a name.
+      while (!p.empty() && (p.back() == '.' || p.back() == ' ')) p.pop_back();
+      if (p.empty()) continue;
+    }
     clean.push_back(p);
   }
+  return clean;
+}
+
+std::string JoinMatched(const std::string& base, const std::vector<std::string>& parts) {
   std::string out = base;
-  for (const auto& p : clean) {
-    out += "/" + MatchComponent(out, p);
-  }
+  for (const auto& p : Normalise(parts, false)) out += "/" + MatchComponent(out, p);
   return out.empty() ? "/" : out;
+}
+
+bool HasDrive(std::string_view s) {
+  return s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':';
+}
+
+char UpperDrive(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+std::string CurrentLocked() { return g_current.empty() ? ProgramFolder() : g_current; }
+
+std::string FullPathLocked(std::string_view s) {
+  if (s.empty()) return {};
+  if (s[0] == '/') return std::string(s);
+  const std::string current = CurrentLocked();
+  std::string joined;  // drive + ":" + components, before normalising
+  char drive;
+  if (HasDrive(s)) {
+    drive = UpperDrive(s[0]);
+    std::string_view rest = s.substr(2);
+    if (!rest.empty() && IsSep(rest[0])) {
+      joined = std::string(rest);
+    } else if (UpperDrive(current[0]) == drive) {
+      // "C:name" is relative to the current folder of that drive.
+      joined = current.substr(2) + "\\" + std::string(rest);
+    } else {
+      joined = "\\" + std::string(rest);
+    }
+  } else if (IsSep(s[0])) {
+    drive = UpperDrive(current[0]);
+    joined = std::string(s);
+  } else {
+    drive = UpperDrive(current[0]);
+    joined = current.substr(2) + "\\" + std::string(s);
+  }
+  auto parts = Normalise(SplitComponents(joined), true);
+  std::string out(1, drive);
+  out += ":";
+  for (const auto& p : parts) out += "\\" + p;
+  if (parts.empty() || IsSep(s.back())) out += "\\";
+  return out;
 }
 
 }  // namespace
@@ -113,6 +164,7 @@ std::string Root() {
 void ResetRoot() {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_root.clear();
+  g_current.clear();
   RootLocked();
 }
 
@@ -120,30 +172,53 @@ std::string ProgramFolder() { return "C:\\Workstation"; }
 std::string SettingsFolder() { return "C:\\WINDOWS"; }
 std::string TempFolder() { return "C:\\TEMP\\"; }
 
+std::string CurrentFolder() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return CurrentLocked();
+}
+
+void SetCurrentFolder(std::string_view winPath) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  std::string full = FullPathLocked(winPath);
+  if (full.empty() || full[0] == '/') return;
+  if (full.size() > 3 && full.back() == '\\') full.pop_back();
+  g_current = full;
+}
+
+std::string FullPath(std::string_view winPath) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return FullPathLocked(winPath);
+}
+
 std::string ToHost(std::string_view winPath) {
   if (!winPath.empty() && winPath[0] == '/') {
     return JoinMatched("", SplitComponents(winPath));
   }
-  std::string root = Root();
-  std::string_view rest = winPath;
-  char drive = 'c';
-  bool absolute = false;
-  if (rest.size() >= 2 && std::isalpha(static_cast<unsigned char>(rest[0])) && rest[1] == ':') {
-    drive = static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0])));
-    rest.remove_prefix(2);
-    absolute = true;  // "C:name" is taken as "C:\name"
-  } else if (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) {
-    absolute = true;
+  std::string full, root;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    root = RootLocked();
+    full = FullPathLocked(winPath.empty() ? std::string_view(".") : winPath);
   }
-  std::vector<std::string> parts;
-  if (!absolute) {
-    // Relative names resolve against the program folder.
-    parts = SplitComponents(std::string_view(ProgramFolder()).substr(2));
-  }
-  for (auto& p : SplitComponents(rest)) parts.push_back(std::move(p));
-  std::string base = root + "/" + std::string(1, drive);
+  std::string base = root + "/" + std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(full[0]))));
   MakeDirs(base);
-  return JoinMatched(base, parts);
+  return JoinMatched(base, SplitComponents(std::string_view(full).substr(2)));
+}
+
+std::string FromHost(std::string_view hostPath) {
+  const std::string root = Root();
+  if (hostPath.size() < root.size() + 2 || hostPath.substr(0, root.size()) != root ||
+      hostPath[root.size()] != '/')
+    return std::string(hostPath);
+  std::string_view rest = hostPath.substr(root.size() + 1);
+  if (!std::isalpha(static_cast<unsigned char>(rest[0])) || (rest.size() > 1 && rest[1] != '/'))
+    return std::string(hostPath);
+  std::string out(1, UpperDrive(rest[0]));
+  out += ":";
+  auto parts = SplitComponents(rest.substr(1));
+  for (const auto& p : parts) out += "\\" + p;
+  if (parts.empty()) out += "\\";
+  return out;
 }
 
 std::string BuiltLibraryFolder() {

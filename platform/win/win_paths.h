@@ -13,16 +13,31 @@
 // exists, as the original file system did; components that do not exist
 // yet keep the case they were given. A path that already starts with "/"
 // is taken as a Linux path and only case-matched.
+//
+// Relative names ("x.ini", "..\\x", "C:x") resolve against the
+// workstation's current folder, which starts as the program folder.
 #include <string>
 #include <string_view>
 #include "win_export.h"
 
 namespace win::paths {
 WIN_CLASS std::string Root();
-// Re-reads KELT_ROOT (tests that switch roots call this) and creates the
-// standard folders under it.
+// Re-reads KELT_ROOT (tests that switch roots call this), creates the
+// standard folders under it and makes the program folder current again.
 WIN_CLASS void ResetRoot();
 WIN_CLASS std::string ToHost(std::string_view winPath);
+// The absolute, normalised Windows form of a path ("C:\\a\\b"): relative
+// names joined to the current folder, "." and ".." applied, "/" turned to
+// "\\", trailing dots and spaces of names dropped. A trailing "\\" stays.
+// Linux paths come back unchanged; an empty path gives "".
+WIN_CLASS std::string FullPath(std::string_view winPath);
+// The Windows form of a Linux path under the root ("<root>/c/x" ->
+// "C:\\x"); other Linux paths come back unchanged.
+WIN_CLASS std::string FromHost(std::string_view hostPath);
+// The workstation's current folder, absolute Windows form. Setting it does
+// not check that it exists; SetCurrentDirectoryA does.
+WIN_CLASS std::string CurrentFolder();
+WIN_CLASS void SetCurrentFolder(std::string_view winPath);
 WIN_CLASS std::string ProgramFolder();   // "C:\\Workstation", no trailing "\\"
 WIN_CLASS std::string SettingsFolder();  // "C:\\WINDOWS"
 WIN_CLASS std::string TempFolder();      // "C:\\TEMP\\", with trailing "\\"
