@@ -72,7 +72,7 @@ std::shared_ptr<const Image> Image::Open(std::vector<uint8_t> bytes) {
 
   img->index_.resize(h.scanCount);
   img->segmentOfScan_.assign(h.scanCount, -1);
-  std::memcpy(img->index_.data(), base + h.indexOffset, uint64_t{h.scanCount} * kIndexEntrySize);
+  if (h.scanCount) std::memcpy(img->index_.data(), base + h.indexOffset, uint64_t{h.scanCount} * kIndexEntrySize);
   for (uint32_t i = 0; i < h.scanCount; ++i) {
     const IndexEntry& e = img->index_[i];
     if (e.pointCount > h.maxPoints || !std::isfinite(e.time)) return nullptr;

@@ -414,3 +414,40 @@ TEST_F(MsDataTest, DamagedSectionsGiveFailureValues) {
 }
 
 }  // namespace
+
+namespace {
+
+// A data set whose acquisition has not yet stored a scan (found by fuzzing:
+// an empty scan index was copied from a null pointer).
+TEST_F(MsDataTest, DataSetWithoutScansOpensAndFindsNothing) {
+  const std::string p = "C:\\Data\\started.dat";
+  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(p.c_str()), 1, 0, 3));
+  HMSDATA w = OpenMSDataSection(p.c_str(), "MSData", 1, 0, 3, nullptr);
+  ASSERT_NE(w, nullptr);
+  MS_INFO_BLOCK info{};
+  ASSERT_EQ(WriteMSHeader(w, &info), 0);
+  auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+  std::memset(seg.get(), 0, sizeof *seg);
+  seg->number = 1;
+  seg->functionCount = 1;
+  ASSERT_EQ(WriteMSSegment(w, seg.get()), 0);
+  ASSERT_EQ(SetMSDataLiveFlag(w, 1), 0);
+  ASSERT_EQ(CloseMSData(w), 0);
+
+  HMSDATA h = OpenMSData(p.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(GetMSDataLiveFlag(h), 1);
+  EXPECT_TRUE(Read(h, Scans(0, 100), "Merged", "RIC").points.empty());
+  MS_SCAN_REQUEST r{};
+  r.kind = MS_SCAN_BY_TIME;
+  r.time = 1.0;
+  MS_SCAN_HEADER hd;
+  std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+  EXPECT_EQ(FindMSScan(h, &r, nullptr, &hd), 0.0);
+  EXPECT_EQ(ReadMSScanHeader(h, &r, nullptr, &hd, buf.data()), MS_SCAN_TIME_FAILED);
+  MS_SCAN_RECORD rec;
+  EXPECT_NE(ReadMSScan(h, 0, &rec, buf.data()), 0);
+  CloseMSData(h);
+}
+
+}  // namespace

@@ -15,6 +15,7 @@
 
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
+#include "win/win_kernel.h"
 #include "win/win_paths.h"
 
 namespace mstest {
@@ -44,9 +45,10 @@ inline void Wide(void* dst, const char* s) {
   }
 }
 
-inline bool WriteSmallDataSet(const std::string& path, bool live = false) {
-  if (!CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 3)) return false;
-  HMSDATA h = OpenMSDataSection(path.c_str(), "MSData", 1, 12, 3, nullptr);
+// raw: a raw MS file instead of a sectioned file's "MSData".
+inline bool WriteSmallDataSet(const std::string& path, bool live = false, bool raw = false) {
+  if (!raw && !CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 3)) return false;
+  HMSDATA h = OpenMSDataSection(path.c_str(), raw ? nullptr : "MSData", 1, 12, 3, nullptr);
   if (!h) return false;
   for (uint32_t s = 1; s <= 12; ++s) {
     MS_SCAN_RECORD rec{};
@@ -102,6 +104,7 @@ class RootedTest : public ::testing::Test {
     root_ = tmpl;
     setenv("KELT_ROOT", root_.c_str(), 1);
     win::paths::ResetRoot();
+    CreateDirectoryA("C:\\Data", nullptr);
   }
   std::string root_;
 };
@@ -122,6 +125,30 @@ inline bool WriteWholeSection(const std::string& path, const char* name, const s
   if (!s) return false;
   bool ok = bytes.empty() || WriteSection(s, bytes.data(), static_cast<uint32_t>(bytes.size())) == bytes.size();
   return CloseSection(s) && ok;
+}
+
+}  // namespace mstest
+
+namespace mstest {
+
+inline std::vector<uint8_t> ReadPlainFile(const std::string& path) {
+  std::vector<uint8_t> out;
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return out;
+  DWORD size = GetFileSize(f, nullptr), got = 0;
+  out.resize(size);
+  if (size && (!ReadFile(f, out.data(), size, &got, nullptr) || got != size)) out.clear();
+  CloseHandle(f);
+  return out;
+}
+
+inline bool WritePlainFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  bool ok = bytes.empty() || (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
+                              put == bytes.size());
+  return CloseHandle(f) && ok;
 }
 
 }  // namespace mstest
