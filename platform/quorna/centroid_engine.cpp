@@ -138,9 +138,9 @@ namespace {
 // Centroids an exchange buffer in place; the count can only shrink.
 MSRetCode CentroidBuffer(void* buffer, const MS_CENTROID_ENGINE_PARAMS* params, std::vector<Peak>* result) {
   if (!buffer || !params) return MS_ERR_ARGUMENT;
-  std::vector<Peak> pts;
-  if (!quorna::ReadExchange(buffer, MS_MAX_SCAN_POINTS * 4u, pts)) return MS_ERR_TOO_MANY_POINTS;
   try {
+    std::vector<Peak> pts;
+    if (!quorna::ReadExchange(buffer, MS_MAX_SCAN_POINTS * 4u, pts)) return MS_ERR_TOO_MANY_POINTS;
     std::vector<Peak> peaks = quorna::CentroidProfile(pts, quorna::SettingsFrom(*params));
     quorna::WriteExchange(buffer, peaks);
     if (result) *result = std::move(peaks);
@@ -173,18 +173,18 @@ MSRetCode CMS_CentroidEngine::SmoothProfileSpec(const void*, void* pointBlock, c
                                                 const MS_CENTROID_ENGINE_PARAMS* params) {
   if (!initialised_) return MS_ERR_NOT_INITIALISED;
   if (!pointBlock || !params) return MS_ERR_ARGUMENT;
-  std::vector<Peak> pts;
-  if (!quorna::ReadExchange(pointBlock, MS_MAX_SCAN_POINTS * 4u, pts)) return MS_ERR_TOO_MANY_POINTS;
   // Smoothing for display takes the search points when no smoothing width is set.
   quorna::CentroidSettings s = quorna::SettingsFrom(*params);
   unsigned window = s.smoothPoints;
   if (window <= 1 && !params->smoothPointsUsed && params->searchPoints > 1) window = s.searchPoints | 1u;
   try {
+    std::vector<Peak> pts;
+    if (!quorna::ReadExchange(pointBlock, MS_MAX_SCAN_POINTS * 4u, pts)) return MS_ERR_TOO_MANY_POINTS;
     std::vector<double> sm = quorna::SmoothProfile(pts, window);
     for (size_t i = 0; i < pts.size(); ++i) pts[i].intensity = static_cast<uint32_t>(std::lround(sm[i]));
+    quorna::WriteExchange(pointBlock, pts);
   } catch (...) {
     return MS_ERR_MEMORY;
   }
-  quorna::WriteExchange(pointBlock, pts);
   return MS_OK;
 }

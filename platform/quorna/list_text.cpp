@@ -83,9 +83,7 @@ std::string FormatMass(double m, int decimals) {
   return buf;
 }
 
-}  // namespace
-
-QUORNA_API int32_t FormatChanList(char* text, const STRUCT_CHAN_LIST* list) {
+int32_t FormatChanListImpl(char* text, const STRUCT_CHAN_LIST* list) {
   if (!text) return 0;
   text[0] = 0;
   if (!list) return 0;
@@ -109,7 +107,7 @@ QUORNA_API int32_t FormatChanList(char* text, const STRUCT_CHAN_LIST* list) {
   return 1;
 }
 
-QUORNA_API int32_t ParseChanList(const char* text, STRUCT_CHAN_LIST* list) {
+int32_t ParseChanListImpl(const char* text, STRUCT_CHAN_LIST* list) {
   if (!list) return 0;
   std::memset(list, 0, sizeof *list);
   if (!text) return 0;
@@ -140,7 +138,7 @@ QUORNA_API int32_t ParseChanList(const char* text, STRUCT_CHAN_LIST* list) {
   return 1;
 }
 
-QUORNA_API int32_t FormatMassListText(char* text, const STRUCT_MASS_LIST* list, int32_t decimals) {
+int32_t FormatMassListTextImpl(char* text, const STRUCT_MASS_LIST* list, int32_t decimals) {
   if (!text) return 0;
   text[0] = 0;
   if (!list) return 0;
@@ -178,7 +176,7 @@ QUORNA_API int32_t FormatMassListText(char* text, const STRUCT_MASS_LIST* list, 
   return 1;
 }
 
-QUORNA_API int32_t ParseMassList(const char* text, STRUCT_MASS_LIST* list) {
+int32_t ParseMassListImpl(const char* text, STRUCT_MASS_LIST* list) {
   if (!list) return 0;
   std::memset(list, 0, sizeof *list);
   list->window = 0.5;
@@ -224,4 +222,38 @@ QUORNA_API int32_t ParseMassList(const char* text, STRUCT_MASS_LIST* list) {
   }
   *list = out;
   return 1;
+}
+
+}  // namespace
+
+QUORNA_API int32_t FormatChanList(char* text, const STRUCT_CHAN_LIST* list) {
+  try {
+    return FormatChanListImpl(text, list);
+  } catch (...) {
+    return 0;
+  }
+}
+
+QUORNA_API int32_t ParseChanList(const char* text, STRUCT_CHAN_LIST* list) {
+  try {
+    return ParseChanListImpl(text, list);
+  } catch (...) {
+    return 0;
+  }
+}
+
+QUORNA_API int32_t FormatMassListText(char* text, const STRUCT_MASS_LIST* list, int32_t decimals) {
+  try {
+    return FormatMassListTextImpl(text, list, decimals);
+  } catch (...) {
+    return 0;
+  }
+}
+
+QUORNA_API int32_t ParseMassList(const char* text, STRUCT_MASS_LIST* list) {
+  try {
+    return ParseMassListImpl(text, list);
+  } catch (...) {
+    return 0;
+  }
 }
