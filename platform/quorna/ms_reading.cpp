@@ -28,6 +28,15 @@ bool Takes(const Image& img, const STRUCT_CHAN_LIST* channels, int kind, uint32_
   return kind != CHAN_LIST_LISTED || ChannelListed(*channels, img.FunctionOf(i));
 }
 
+int64_t SaturatingAdd(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_add_overflow(a, b, &r)) return b > 0 ? INT64_MAX : INT64_MIN;
+  return r;
+}
+
+// Stored totals are unsigned; a damaged file may hold more than a point can.
+int64_t AsPointValue(uint64_t v) { return v > uint64_t{INT64_MAX} ? INT64_MAX : static_cast<int64_t>(v); }
+
 struct Interval {
   double low, high;  // [low, high)
 };
@@ -123,7 +132,7 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     const MS_SCAN_HEADER& h = img.Header(i);
     if (h.flags & MS_SCAN_FLAG_SATURATED) p.flag = 1;
     switch (mkind) {
-      case MASS_LIST_TOTAL_ION: p.value.i = static_cast<int64_t>(h.totalIon); break;
+      case MASS_LIST_TOTAL_ION: p.value.i = AsPointValue(h.totalIon); break;
       case MASS_LIST_BASE_PEAK_ION: p.value.d = h.basePeakMass; break;
       case MASS_LIST_BASE_PEAK_INTENSITY: p.value.i = h.basePeakIntensity; break;
       case MASS_LIST_RANGES: p.value.i = SumInIntervals(img, i, intervals); break;
@@ -170,7 +179,7 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
       acc.flag |= p.flag;
       switch (mkind) {
         case MASS_LIST_TOTAL_ION:
-        case MASS_LIST_RANGES: acc.value.i += p.value.i; break;
+        case MASS_LIST_RANGES: acc.value.i = SaturatingAdd(acc.value.i, p.value.i); break;
         case MASS_LIST_BASE_PEAK_INTENSITY:
           if (p.value.i > acc.value.i) acc.value = p.value;
           break;
@@ -258,7 +267,8 @@ void CombineScans(const Image& img, const std::vector<uint32_t>& members, MS_SCA
   uint64_t total = 0;
   for (size_t k = 0; k < members.size(); ++k) {
     img.Peaks(members[k], spectra[k]);
-    total += img.Header(members[k]).totalIon;
+    uint64_t t = img.Header(members[k]).totalIon;
+    total = total > UINT64_MAX - t ? UINT64_MAX : total + t;
   }
   peaks = AddSpectra(spectra);
   SummariseInto(peaks, header);

@@ -451,3 +451,35 @@ TEST_F(MsDataTest, DataSetWithoutScansOpensAndFindsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// Stored totals beyond what a point holds (found by fuzzing: adding the
+// totals of a cycle overflowed) give the largest value instead.
+TEST_F(MsDataTest, HugeStoredTotalsSaturate) {
+  std::vector<uint8_t> bytes = mstest::ReadWholeSection(path_, "MSData");
+  uint64_t indexOffset;
+  std::memcpy(&indexOffset, &bytes[48], 8);
+  for (uint32_t scan : {7u, 8u}) {
+    uint64_t at;
+    std::memcpy(&at, &bytes[indexOffset + 24 * (scan - 1)], 8);
+    uint64_t huge = 0xF000000000000000ull;
+    std::memcpy(&bytes[at + 12], &huge, 8);
+  }
+  ASSERT_TRUE(mstest::WriteWholeSection(path_, "MSData", bytes));
+  HMSDATA h = OpenMSData(path_.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  TraceResult merged = Read(h, Scans(7, 8), "Merged", "RIC");
+  ASSERT_EQ(merged.points.size(), 1u);
+  EXPECT_EQ(merged.points[0].i, INT64_MAX);
+  MS_SCAN_REQUEST r{};
+  r.kind = MS_SCAN_BY_NUMBER;
+  r.scan = 7;
+  STRUCT_CHAN_LIST c = Chan("Merged");
+  MS_SCAN_HEADER hd;
+  EXPECT_DOUBLE_EQ(FindMSScan(h, &r, &c, &hd), TimeOf(7));
+  EXPECT_EQ(+hd.totalIon, UINT64_MAX);
+  CloseMSData(h);
+}
+
+}  // namespace
