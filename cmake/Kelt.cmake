@@ -40,3 +40,14 @@ function(kelt_tests)
   gtest_discover_tests(${A_NAME} DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "KELT_BIN_DIR=${KELT_BIN_DIR}")
 endfunction()
+
+# kelt32_sources([LIBS ...]): adds every .cpp beside the calling CMakeLists
+# to the kelt32 library, and the stand-ins it links.
+function(kelt32_sources)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  file(GLOB S CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  target_sources(kelt32 PRIVATE ${S})
+  if(A_LIBS)
+    target_link_libraries(kelt32 PUBLIC ${A_LIBS})
+  endif()
+endfunction()

@@ -16,8 +16,60 @@ int Usage() {
   return 2;
 }
 
+// The sample is a sectioned file of type 777, the code the workstation
+// gives its event files; its sections stand in for a small data file.
+constexpr int32_t kSampleType = 777;
+constexpr char kSamplePath[] = "C:\\Workstation\\sample.kms";
+
+bool WriteSampleSection(const char* name, const void* data, uint32_t size) {
+  HSECTION s = CreateSection(kSamplePath, name, nullptr);
+  if (!s) return false;
+  bool ok = true;
+  const auto* bytes = static_cast<const char*>(data);
+  for (uint32_t done = 0; ok && done < size;) {
+    uint32_t n = size - done < 4000 ? size - done : 4000;
+    ok = WriteSection(s, bytes + done, n) == n;
+    done += n;
+  }
+  return CloseSection(s) && ok;
+}
+
+bool MakeSample() {
+  if (!CreateSectionFile(const_cast<char*>(kSamplePath), kSampleType, 0, 3)) return false;
+  const std::string log = "Sample run started\r\nInjection 1 of 1\r\nRun finished\r\n";
+  std::string points;
+  for (int i = 0; i < 1500; ++i) {
+    const int32_t v = 1000 + (i % 50) * 37;
+    points.append(reinterpret_cast<const char*>(&v), sizeof v);
+  }
+  const char header[34] = {2, 0};
+  return WriteSampleSection("Header", header, sizeof header) &&
+         WriteSampleSection("LogFile", log.data(), static_cast<uint32_t>(log.size())) &&
+         WriteSampleSection("RawData", points.data(), static_cast<uint32_t>(points.size())) &&
+         WriteSampleSection("TimeTagged", "", 0) &&
+         SetFileInfoLong(kSamplePath, FILE_INFO_POINT_COUNT, 1500);
+}
+
 int Demo() {
-  std::puts("kelt_host: sample data");
+  if (!MakeSample()) {
+    std::fprintf(stderr, "kelt_host: cannot make %s\n", kSamplePath);
+    return 1;
+  }
+  uint16_t format = 0;
+  const int32_t type = GetSectionFileType(kSamplePath, &format);
+  std::printf("%s: sectioned file, type %d, format word %u\n", kSamplePath, type, format);
+  HSECTION list = OpenSectionList(kSamplePath, nullptr);
+  if (!list) return 1;
+  std::printf("  %-20s %10s\n", "section", "bytes");
+  for (int32_t pos = NextSectionListEntry(list, 0); pos; pos = NextSectionListEntry(list, pos)) {
+    char name[80];
+    if (!GetSectionMatchName(list, pos, name, sizeof name)) continue;
+    HSECTION s = OpenSectionReadOnly(kSamplePath, name, nullptr);
+    const uint32_t size = s ? GetSectionSize(s) : 0;
+    if (s) CloseSection(s);
+    std::printf("  %-20s %10u\n", name, size);
+  }
+  CloseSection(list);
   return 0;
 }
 

@@ -18,8 +18,17 @@ ORVIK_API uint32_t GetBlockSize(const void* block);
 // ---- Sectioned files -----------------------------------------------------
 // A 292-byte creation (file) record. CreateSectionFile fills one for a type;
 // OpenSectionFile creates the file from it (mode 2) or fills it with the
-// facts of an existing file.
+// facts of an existing file. Layout (little-endian):
+//   0   16-bit type code (low half)     2   16-bit format word
+//   4   "ORVKSECT"                      12  32-bit type code
+//   16  creation time (GetCurrentDateTime)
+//   20  layout version                  24  section count (filled on open)
+//   28  the file's path (260 bytes)     288 reserved
+// A sectioned file's own first bytes carry the same 16-bit type code and
+// format word at 0 and 2, so bytes 2-3 of the file are its format word.
 #define SECTION_FILE_RECORD_SIZE 292
+#define SECTION_FILE_RECORD_TYPE_OFFSET 0
+#define SECTION_FILE_RECORD_FORMAT_OFFSET 2
 #define SECTION_FILE_READ 0x80000000u
 #define SECTION_FILE_WRITE 0x40000000u
 #define SECTION_FILE_READ_WRITE 0xC0000000u
@@ -31,18 +40,28 @@ typedef int32_t HSECTFILE;  // -1 on failure
 typedef void* HSECTION;     // 0 on failure; also listings and foreign handles
 
 // Two forms: (creation record, type, 0, format word) fills the record;
-// (path, type, 0, format word) creates the file at once.
+// (path, type, 0, format word) creates the file at once, replacing any.
+// The argument is taken for a path only when it reads as printable text
+// ending within MAX_PATH bytes; anything else is a record to fill.
 ORVIK_API BOOL CreateSectionFile(void* pathOrRecord, int32_t typeCode, int32_t reserved, int32_t formatWord);
 // mode 2 with a creation record makes a new file (replacing); otherwise
 // opens an existing one, filling the record (when given) with its facts.
+// -1 when the file is missing, no sectioned file, damaged, or write
+// access is asked of a write-protected file. The handle only proves the
+// file opens; sections are reached by path.
 ORVIK_API HSECTFILE OpenSectionFile(const char* path, void* record, uint32_t access, uint32_t mode);
 ORVIK_API BOOL CloseSectionFile(HSECTFILE handle);
 ORVIK_API BOOL IsSectionFileOfType(const char* path, int32_t typeCode);
-// Type code and format word of a sectioned file; 0 when it is none.
+// Type code and format word of a sectioned file; -1 when it is none.
 ORVIK_API int32_t GetSectionFileType(const char* path, uint16_t* formatWord);
 
 // ---- Sections ------------------------------------------------------------
-// statusRecord: a caller's buffer of at least 272 bytes, or 0; never read.
+// Section names are compared without regard to ASCII case, at most 259
+// characters. statusRecord: a caller's buffer of at least 272 bytes, or 0;
+// never read or written. Writing opens refuse write-protected files.
+// A handle holds the section's bytes; what a writing handle wrote is
+// committed in one transaction when it closes (CloseSection gives FALSE
+// when that fails), so other readers see the old section or the new, whole.
 ORVIK_API BOOL SectionExists(const char* path, const char* name);
 ORVIK_API HSECTION OpenSection(const char* path, const char* name, void* statusRecord);
 ORVIK_API HSECTION OpenSectionReadOnly(const char* path, const char* name, void* statusRecord);
@@ -52,22 +71,28 @@ ORVIK_API HSECTION CreateSection(const char* path, const char* name, void* statu
 // library registered with RegisterForeignHandle.
 ORVIK_API BOOL CloseSection(HSECTION handle);
 ORVIK_API uint32_t GetSectionSize(HSECTION handle);
-// origin 0 = start, 1 = current, 2 = end; 0xFFFFFFFF on failure.
+// origin 0 = start, 1 = current, 2 = end; 0xFFFFFFFF on failure. A position
+// past the end is allowed: reading there moves nothing, writing there
+// fills the gap with zeros.
 ORVIK_API uint32_t SeekSection(HSECTION handle, int32_t offset, int32_t origin);
 ORVIK_API uint32_t ReadSection(HSECTION handle, void* buffer, uint32_t count);
 ORVIK_API uint32_t WriteSection(HSECTION handle, const void* buffer, uint32_t count);
 ORVIK_API BOOL DeleteSection(const char* path, const char* name);
 ORVIK_API BOOL RenameSection(const char* path, const char* oldName, const char* newName);
 // Source first, then target; the target section is replaced.
+// Rename refuses when the new name is taken.
 ORVIK_API BOOL CopySection(const char* sourcePath, const char* sourceName,
                            const char* targetPath, const char* targetName);
 
 // ---- Listings ------------------------------------------------------------
+// Names beginning with stem (ASCII case ignored), sorted by name; an empty
+// listing when none match, 0 when the file cannot be read.
 ORVIK_API HSECTION FindSectionsByStem(const char* path, const char* stem);
 ORVIK_API int32_t CountSectionMatches(HSECTION listing);
 // index 0-based for FindSectionsByStem listings; a position from
 // NextSectionListEntry for OpenSectionList listings.
 ORVIK_API BOOL GetSectionMatchName(HSECTION listing, int32_t index, char* buffer, int32_t size);
+// informationBlock is the caller's and is left untouched.
 ORVIK_API HSECTION OpenSectionList(const char* path, void* informationBlock);
 // Next position after previous (start with 0); 0 at the end.
 ORVIK_API int32_t NextSectionListEntry(HSECTION listing, int32_t previous);
@@ -77,6 +102,11 @@ ORVIK_API void RegisterForeignHandle(void* handle, void (*closer)(void*));
 ORVIK_API void UnregisterForeignHandle(void* handle);
 
 // ---- File information ----------------------------------------------------
+// Fields: 0x5A point count (long), 0x42 file type, 4 module (short); any
+// other id a writer sets. A field never set reads 0; so does a bad handle.
+#define FILE_INFO_POINT_COUNT 0x5A
+#define FILE_INFO_FILE_TYPE 0x42
+#define FILE_INFO_MODULE 4
 ORVIK_API HSECTION OpenFileInfo(const char* path, int32_t kind);
 ORVIK_API int32_t GetFileInfoLong(HSECTION handle, int32_t reserved, int32_t fieldId);
 ORVIK_API int16_t GetFileInfoShort(HSECTION handle, int32_t reserved, int32_t fieldId);
@@ -87,15 +117,18 @@ ORVIK_API BOOL SetFileInfoShort(const char* path, int32_t fieldId, int16_t value
 
 // ---- Files and folders ---------------------------------------------------
 ORVIK_API BOOL FileExists(const char* path);
+// No write permission on the file (its read-only attribute).
 ORVIK_API BOOL IsFileReadOnly(const char* path);
 ORVIK_API BOOL IsFileWriteProtected(const char* path);
 // Program folder into buffer (at least MAX_PATH); may be empty.
 ORVIK_API BOOL GetProgramDirectory(char* buffer);
 ORVIK_API const char* GetWorkstationIniPath();
+// Seconds since 1970-01-01 00:00 UTC.
 ORVIK_API int32_t GetCurrentDateTime();
 
 // ---- File claims ---------------------------------------------------------
 // Claims a file for this process, waiting up to waitMs; nonzero when held.
+// A second claim on a file this process holds is refused like any other.
 // The claim holds across processes until released or the process ends.
 ORVIK_API BOOL LockFileAccess(const char* path, const char* owner, HWND window, uint32_t waitMs);
 ORVIK_API BOOL UnlockFileAccess(const char* path);

@@ -79,7 +79,7 @@ typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
 typedef HANDLE HGLOBAL;
 typedef HANDLE HLOCAL;
-typedef int (*FARPROC)();
+typedef void (*FARPROC)();  // cast to the real type through ProcAs<>
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 

@@ -1,0 +1,47 @@
+#pragma once
+// Inside the library: whole-section reads and safe replacement, and the
+// fixed-record tables behind every table handle.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace holbrin {
+
+// Reads a whole section; false when it is missing or cannot be read whole.
+bool ReadWholeSection(const char* path, const std::string& name, std::vector<uint8_t>& out);
+// Replaces a section with the bytes given: written under a scratch name
+// first, then copied over, so a failed write leaves the old content.
+bool ReplaceSection(const char* path, const std::string& name, const void* bytes, size_t size);
+
+// A stored table: a 16-byte head ("DHT1", record size, record count,
+// checksum of the records) and the records back to back.
+constexpr size_t kTableHeadSize = 16;
+bool DecodeTable(const std::vector<uint8_t>& section, uint32_t recordSize, std::vector<uint8_t>& records);
+std::vector<uint8_t> EncodeTable(uint32_t recordSize, const std::vector<uint8_t>& records);
+
+struct Table {
+  std::string path;
+  std::string section;
+  uint32_t recordSize = 0;
+  bool raw = false;  // stored as bare bytes (logs, item sections), no head
+  bool writable = false;
+  std::vector<uint8_t> records;
+  uint32_t Count() const { return recordSize ? uint32_t(records.size() / recordSize) : 0; }
+  bool Save() const;
+};
+
+// Handles: registered with the section store so that CloseSection ends them.
+void* Register(Table* table);
+Table* Lookup(void* handle);
+void Release(void* handle);
+
+// Opening by name; 0 when missing, damaged or of another record size.
+void* OpenTable(const char* path, const std::string& section, uint32_t recordSize, bool forUpdate);
+void* CreateTable(const char* path, const std::string& section, uint32_t recordSize);
+// Reads record index..index+count-1 into out; false when out of range.
+bool ReadRecords(void* handle, int32_t index, int32_t count, void* out);
+bool WriteRecords(void* handle, int32_t index, int32_t count, const void* in);
+
+std::string BuiltName(const char* base, uint16_t id, uint16_t address, const char* tag);
+
+}  // namespace holbrin

@@ -1,0 +1,314 @@
+// Sections by (file, name): open handles with a position, and the
+// whole-section operations. A handle holds the section's bytes in memory;
+// a writing handle commits them in one transaction when it closes, so a
+// section is only ever seen old or new, whole.
+#include <cstring>
+#include <new>
+
+#include "handle_registry.h"
+#include "orvik32.h"
+#include "section_store.h"
+#include "win/win_file_facts.h"
+#include "win/win_large_buffer.h"
+
+namespace orvik {
+namespace {
+
+const char kFindSection[] = "SELECT id, length(data) FROM sections WHERE name = ?1";
+const char kStoreSection[] =
+    "INSERT INTO sections(name, data) VALUES(?1, ?2)"
+    " ON CONFLICT(name) DO UPDATE SET data = excluded.data";
+
+// A growable byte buffer that does not zero what it will overwrite anyway.
+// Big ones come from the system's large-buffer pages: filling a whole
+// section then costs few page faults.
+class Bytes {
+ public:
+  Bytes() = default;
+  Bytes(const Bytes&) = delete;
+  Bytes& operator=(const Bytes&) = delete;
+  ~Bytes() { Release(p_, cap_); }
+
+  uint8_t* data() const { return p_; }
+  uint32_t size = 0;
+
+  bool Reserve(uint64_t n) {
+    if (n <= cap_) return true;
+    if (n > MaxSectionSize()) return false;
+    uint64_t newCap = cap_ < 4096 ? 4096 : static_cast<uint64_t>(cap_) * 2;
+    if (newCap < n) newCap = n;
+    if (newCap > MaxSectionSize()) newCap = MaxSectionSize();
+    uint8_t* q = Acquire(newCap);
+    if (!q) return false;
+    if (size) std::memcpy(q, p_, size);
+    Release(p_, cap_);
+    p_ = q;
+    cap_ = static_cast<uint32_t>(newCap);
+    return true;
+  }
+
+ private:
+  static constexpr uint64_t kLarge = 1u << 22;
+  static uint8_t* Acquire(uint64_t n) {
+    if (n >= kLarge) return static_cast<uint8_t*>(win::memory::AllocLarge(n));
+    return new (std::nothrow) uint8_t[n];
+  }
+  static void Release(uint8_t* p, uint64_t n) {
+    if (!p) return;
+    if (n >= kLarge) {
+      win::memory::FreeLarge(p, n);
+    } else {
+      delete[] p;
+    }
+  }
+  uint8_t* p_ = nullptr;
+  uint32_t cap_ = 0;
+};
+
+// Reads a whole section within one read transaction.
+bool LoadSection(Conn* c, const char* name, Bytes* out) {
+  Query q(c, kFindSection);
+  q.Text(1, name);
+  if (!q.Row()) return false;
+  const int64_t id = sqlite3_column_int64(q.get(), 0);
+  const int64_t length = sqlite3_column_int64(q.get(), 1);
+  if (length < 0 || length > MaxSectionSize() || !out->Reserve(static_cast<uint64_t>(length))) {
+    return false;
+  }
+  if (length > 0) {
+    sqlite3_blob* blob = nullptr;
+    int rc = sqlite3_blob_open(c->db(), "main", "sections", "data", id, 0, &blob);
+    if (rc == SQLITE_OK) {
+      if (sqlite3_blob_bytes(blob) != length) {
+        rc = SQLITE_CORRUPT;
+      } else {
+        rc = sqlite3_blob_read(blob, out->data(), static_cast<int>(length), 0);
+      }
+    }
+    sqlite3_blob_close(blob);
+    if (rc != SQLITE_OK) return false;
+  }
+  out->size = static_cast<uint32_t>(length);
+  return true;
+}
+
+// Stores (replacing) one section in its own write transaction.
+bool StoreSection(Conn* c, const char* name, const void* data, uint32_t size) {
+  Transaction t(c, true);
+  if (!t.ok()) return false;
+  {
+    Query q(c, kStoreSection);
+    q.Text(1, name).Blob(2, data, size);
+    if (!q.Done()) return false;
+  }
+  return t.Commit();
+}
+
+bool Writable(const char* path) {
+  return path && *path && !win::facts::IsWriteProtected(path);
+}
+
+// A connection that may write, for files that are not write-protected.
+ConnPtr ConnectForWriting(const char* path) {
+  if (!Writable(path)) return ConnPtr();
+  ConnPtr c = Connect(path);
+  if (c && sqlite3_db_readonly(c->db(), "main") != 0) return ConnPtr();
+  return c;
+}
+
+class SectionHandle : public Handle {
+ public:
+  SectionHandle(std::string path, std::string name, bool writable)
+      : path_(std::move(path)), name_(std::move(name)), writable_(writable) {}
+
+  bool Close() override {
+    if (!writable_ || !dirty_) return true;
+    ConnPtr c = ConnectForWriting(path_.c_str());
+    return c && StoreSection(c.get(), name_.c_str(), bytes_.data(), bytes_.size);
+  }
+
+  uint32_t Size() const { return bytes_.size; }
+
+  uint32_t Seek(int32_t offset, int32_t origin) {
+    int64_t base;
+    switch (origin) {
+      case 0: base = 0; break;
+      case 1: base = pos_; break;
+      case 2: base = bytes_.size; break;
+      default: return 0xFFFFFFFFu;
+    }
+    const int64_t target = base + offset;
+    if (target < 0 || target > MaxSectionSize()) return 0xFFFFFFFFu;
+    pos_ = static_cast<uint32_t>(target);
+    return pos_;
+  }
+
+  uint32_t Read(void* buffer, uint32_t count) {
+    if (!buffer || pos_ >= bytes_.size) return 0;
+    const uint32_t n = count < bytes_.size - pos_ ? count : bytes_.size - pos_;
+    std::memcpy(buffer, bytes_.data() + pos_, n);
+    pos_ += n;
+    return n;
+  }
+
+  uint32_t Write(const void* buffer, uint32_t count) {
+    if (!writable_ || !buffer || count == 0) return 0;
+    const uint64_t end = static_cast<uint64_t>(pos_) + count;
+    if (end > MaxSectionSize() || !bytes_.Reserve(end)) return 0;
+    if (pos_ > bytes_.size) std::memset(bytes_.data() + bytes_.size, 0, pos_ - bytes_.size);
+    std::memcpy(bytes_.data() + pos_, buffer, count);
+    if (end > bytes_.size) bytes_.size = static_cast<uint32_t>(end);
+    pos_ = static_cast<uint32_t>(end);
+    dirty_ = true;
+    return count;
+  }
+
+  Bytes& bytes() { return bytes_; }
+  void MarkDirty() { dirty_ = true; }
+
+ private:
+  std::string path_;
+  std::string name_;
+  bool writable_;
+  bool dirty_ = false;
+  Bytes bytes_;
+  uint32_t pos_ = 0;
+};
+
+HSECTION OpenExisting(const char* path, const char* name, bool writable) {
+  if (!path || !ValidSectionName(name)) return nullptr;
+  ConnPtr c = writable ? ConnectForWriting(path) : Connect(path);
+  if (!c) return nullptr;
+  auto h = std::make_shared<SectionHandle>(path, name, writable);
+  if (!LoadSection(c.get(), name, &h->bytes())) return nullptr;
+  return AddHandle(std::move(h));
+}
+
+}  // namespace
+}  // namespace orvik
+
+using namespace orvik;
+
+BOOL SectionExists(const char* path, const char* name) {
+  try {
+    if (!path || !ValidSectionName(name)) return FALSE;
+    ConnPtr c = Connect(path);
+    if (!c) return FALSE;
+    Query q(c.get(), kFindSection);
+    q.Text(1, name);
+    return q.Row() ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+HSECTION OpenSection(const char* path, const char* name, void*) {
+  try {
+    return OpenExisting(path, name, true);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+HSECTION OpenSectionReadOnly(const char* path, const char* name, void*) {
+  try {
+    return OpenExisting(path, name, false);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+HSECTION OpenSectionReadOnlyShared(const char* path, const char* name, void* status) {
+  return OpenSectionReadOnly(path, name, status);
+}
+
+HSECTION CreateSection(const char* path, const char* name, void*) {
+  try {
+    if (!path || !ValidSectionName(name)) return nullptr;
+    if (!ConnectForWriting(path)) return nullptr;
+    auto h = std::make_shared<SectionHandle>(path, name, true);
+    h->MarkDirty();  // even left empty, the section is replaced at close
+    return AddHandle(std::move(h));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+BOOL CloseSection(HSECTION handle) {
+  try {
+    auto h = TakeHandle(handle);
+    if (!h) return FALSE;
+    return h->Close() ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+uint32_t GetSectionSize(HSECTION handle) {
+  auto h = FindHandle<SectionHandle>(handle);
+  return h ? h->Size() : 0;
+}
+
+uint32_t SeekSection(HSECTION handle, int32_t offset, int32_t origin) {
+  auto h = FindHandle<SectionHandle>(handle);
+  return h ? h->Seek(offset, origin) : 0xFFFFFFFFu;
+}
+
+uint32_t ReadSection(HSECTION handle, void* buffer, uint32_t count) {
+  auto h = FindHandle<SectionHandle>(handle);
+  return h ? h->Read(buffer, count) : 0;
+}
+
+uint32_t WriteSection(HSECTION handle, const void* buffer, uint32_t count) {
+  try {
+    auto h = FindHandle<SectionHandle>(handle);
+    return h ? h->Write(buffer, count) : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+BOOL DeleteSection(const char* path, const char* name) {
+  try {
+    if (!ValidSectionName(name)) return FALSE;
+    ConnPtr c = ConnectForWriting(path);
+    if (!c) return FALSE;
+    Query q(c.get(), "DELETE FROM sections WHERE name = ?1");
+    q.Text(1, name);
+    return q.Done() && sqlite3_changes(c->db()) > 0 ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+BOOL RenameSection(const char* path, const char* oldName, const char* newName) {
+  try {
+    if (!ValidSectionName(oldName) || !ValidSectionName(newName)) return FALSE;
+    ConnPtr c = ConnectForWriting(path);
+    if (!c) return FALSE;
+    // An existing section under the new name is never overwritten: the
+    // unique name refuses the update.
+    Query q(c.get(), "UPDATE sections SET name = ?2 WHERE name = ?1");
+    q.Text(1, oldName).Text(2, newName);
+    return q.Done() && sqlite3_changes(c->db()) > 0 ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+BOOL CopySection(const char* sourcePath, const char* sourceName, const char* targetPath,
+                 const char* targetName) {
+  try {
+    if (!sourcePath || !ValidSectionName(sourceName) || !ValidSectionName(targetName)) return FALSE;
+    Bytes bytes;
+    {
+      ConnPtr source = Connect(sourcePath);
+      if (!source || !LoadSection(source.get(), sourceName, &bytes)) return FALSE;
+    }
+    ConnPtr target = ConnectForWriting(targetPath);
+    if (!target) return FALSE;
+    return StoreSection(target.get(), targetName, bytes.data(), bytes.size) ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}

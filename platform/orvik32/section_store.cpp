@@ -1,0 +1,487 @@
+// The sectioned-file store underneath: the prefix, the VFS that keeps the
+// SQLite image behind it, pooled connections, and file creation.
+#include "section_store.h"
+
+#include <chrono>
+#include <cstring>
+#include <list>
+#include <mutex>
+
+#include "win/win_file_facts.h"
+#include "win/win_paths.h"
+
+namespace orvik {
+namespace {
+
+constexpr char kVfsName[] = "orvik-sections";
+constexpr int kBusyTimeoutMs = 10000;
+constexpr size_t kMaxIdleConnections = 8;
+
+// ---- The prefix-shifting VFS ----------------------------------------------
+
+struct ShimFile {
+  sqlite3_file base;
+  sqlite3_int64 offset;  // kPrefixSize for database files, 0 for journals
+  sqlite3_file* real;    // the real VFS's file, placed right behind us
+};
+
+sqlite3_vfs* g_real = nullptr;
+sqlite3_vfs g_vfs;
+// Set while a new file is being made: xOpen writes this prefix into it.
+thread_local const FilePrefix* g_pendingPrefix = nullptr;
+
+sqlite3_file* Real(sqlite3_file* f) { return reinterpret_cast<ShimFile*>(f)->real; }
+sqlite3_int64 Offset(sqlite3_file* f) { return reinterpret_cast<ShimFile*>(f)->offset; }
+
+int ShimClose(sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); }
+int ShimRead(sqlite3_file* f, void* buf, int amount, sqlite3_int64 offset) {
+  return Real(f)->pMethods->xRead(Real(f), buf, amount, offset + Offset(f));
+}
+int ShimWrite(sqlite3_file* f, const void* buf, int amount, sqlite3_int64 offset) {
+  return Real(f)->pMethods->xWrite(Real(f), buf, amount, offset + Offset(f));
+}
+int ShimTruncate(sqlite3_file* f, sqlite3_int64 size) {
+  return Real(f)->pMethods->xTruncate(Real(f), size + Offset(f));
+}
+int ShimSync(sqlite3_file* f, int flags) { return Real(f)->pMethods->xSync(Real(f), flags); }
+int ShimFileSize(sqlite3_file* f, sqlite3_int64* size) {
+  int rc = Real(f)->pMethods->xFileSize(Real(f), size);
+  if (rc == SQLITE_OK) *size = *size > Offset(f) ? *size - Offset(f) : 0;
+  return rc;
+}
+int ShimLock(sqlite3_file* f, int level) { return Real(f)->pMethods->xLock(Real(f), level); }
+int ShimUnlock(sqlite3_file* f, int level) { return Real(f)->pMethods->xUnlock(Real(f), level); }
+int ShimCheckReserved(sqlite3_file* f, int* out) {
+  return Real(f)->pMethods->xCheckReservedLock(Real(f), out);
+}
+int ShimFileControl(sqlite3_file* f, int op, void* arg) {
+  if (op == SQLITE_FCNTL_MMAP_SIZE) return SQLITE_NOTFOUND;  // no memory mapping
+  if (op == SQLITE_FCNTL_SIZE_HINT) {
+    sqlite3_int64 hint = *static_cast<sqlite3_int64*>(arg) + Offset(f);
+    return Real(f)->pMethods->xFileControl(Real(f), op, &hint);
+  }
+  return Real(f)->pMethods->xFileControl(Real(f), op, arg);
+}
+int ShimSectorSize(sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); }
+int ShimDeviceCharacteristics(sqlite3_file* f) {
+  return Real(f)->pMethods->xDeviceCharacteristics(Real(f));
+}
+
+sqlite3_io_methods MakeMethods() {
+  sqlite3_io_methods m{};
+  m.iVersion = 1;
+  m.xClose = ShimClose;
+  m.xRead = ShimRead;
+  m.xWrite = ShimWrite;
+  m.xTruncate = ShimTruncate;
+  m.xSync = ShimSync;
+  m.xFileSize = ShimFileSize;
+  m.xLock = ShimLock;
+  m.xUnlock = ShimUnlock;
+  m.xCheckReservedLock = ShimCheckReserved;
+  m.xFileControl = ShimFileControl;
+  m.xSectorSize = ShimSectorSize;
+  m.xDeviceCharacteristics = ShimDeviceCharacteristics;
+  return m;
+}
+const sqlite3_io_methods g_methods = MakeMethods();
+
+bool HeadValid(const FilePrefix& p) {
+  return std::memcmp(p.head.magic, kMagic, sizeof kMagic) == 0 && p.head.layoutVersion == 1 &&
+         p.checksum == HeadChecksum(p.head) &&
+         p.head.type16 == static_cast<uint16_t>(p.head.typeCode);
+}
+
+// A database file either gets the pending prefix (new, empty file) or
+// must already carry a valid one.
+int CheckPrefix(sqlite3_file* real) {
+  sqlite3_int64 size = 0;
+  if (real->pMethods->xFileSize(real, &size) != SQLITE_OK) return SQLITE_IOERR;
+  if (size == 0 && g_pendingPrefix) {
+    char block[kPrefixSize] = {};
+    std::memcpy(block, g_pendingPrefix, sizeof(FilePrefix));
+    return real->pMethods->xWrite(real, block, kPrefixSize, 0);
+  }
+  if (size < kPrefixSize) return SQLITE_NOTADB;
+  FilePrefix p;
+  if (real->pMethods->xRead(real, &p, sizeof p, 0) != SQLITE_OK) return SQLITE_NOTADB;
+  return HeadValid(p) ? SQLITE_OK : SQLITE_NOTADB;
+}
+
+int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFlags) {
+  auto* s = reinterpret_cast<ShimFile*>(f);
+  s->base.pMethods = nullptr;
+  s->real = reinterpret_cast<sqlite3_file*>(s + 1);
+  s->offset = 0;
+  int rc = g_real->xOpen(g_real, name, s->real, flags, outFlags);
+  if (rc != SQLITE_OK) return rc;
+  if (flags & SQLITE_OPEN_MAIN_DB) {
+    s->offset = kPrefixSize;
+    rc = CheckPrefix(s->real);
+    if (rc != SQLITE_OK) {
+      s->real->pMethods->xClose(s->real);
+      return rc;
+    }
+  }
+  s->base.pMethods = &g_methods;
+  return SQLITE_OK;
+}
+
+int ShimDelete(sqlite3_vfs*, const char* name, int syncDir) {
+  return g_real->xDelete(g_real, name, syncDir);
+}
+int ShimAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
+  return g_real->xAccess(g_real, name, flags, out);
+}
+int ShimFullPathname(sqlite3_vfs*, const char* name, int n, char* out) {
+  return g_real->xFullPathname(g_real, name, n, out);
+}
+void* ShimDlOpen(sqlite3_vfs*, const char*) { return nullptr; }
+void ShimDlError(sqlite3_vfs*, int n, char* out) {
+  if (n > 0) out[0] = 0;
+}
+void (*ShimDlSym(sqlite3_vfs*, void*, const char*))(void) { return nullptr; }
+void ShimDlClose(sqlite3_vfs*, void*) {}
+int ShimRandomness(sqlite3_vfs*, int n, char* out) { return g_real->xRandomness(g_real, n, out); }
+int ShimSleep(sqlite3_vfs*, int us) { return g_real->xSleep(g_real, us); }
+int ShimCurrentTime(sqlite3_vfs*, double* out) { return g_real->xCurrentTime(g_real, out); }
+int ShimGetLastError(sqlite3_vfs*, int n, char* out) {
+  return g_real->xGetLastError ? g_real->xGetLastError(g_real, n, out) : 0;
+}
+int ShimCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) {
+  return g_real->xCurrentTimeInt64(g_real, out);
+}
+
+bool RegisterVfs() {
+  static std::once_flag once;
+  static bool ok = false;
+  std::call_once(once, [] {
+    if (sqlite3_initialize() != SQLITE_OK) return;
+    g_real = sqlite3_vfs_find(nullptr);
+    if (!g_real || g_real->iVersion < 2 || !g_real->xCurrentTimeInt64) return;
+    std::memset(&g_vfs, 0, sizeof g_vfs);
+    g_vfs.iVersion = 2;
+    g_vfs.szOsFile = static_cast<int>(sizeof(ShimFile)) + g_real->szOsFile;
+    g_vfs.mxPathname = g_real->mxPathname;
+    g_vfs.zName = kVfsName;
+    g_vfs.xOpen = ShimOpen;
+    g_vfs.xDelete = ShimDelete;
+    g_vfs.xAccess = ShimAccess;
+    g_vfs.xFullPathname = ShimFullPathname;
+    g_vfs.xDlOpen = ShimDlOpen;
+    g_vfs.xDlError = ShimDlError;
+    g_vfs.xDlSym = ShimDlSym;
+    g_vfs.xDlClose = ShimDlClose;
+    g_vfs.xRandomness = ShimRandomness;
+    g_vfs.xSleep = ShimSleep;
+    g_vfs.xCurrentTime = ShimCurrentTime;
+    g_vfs.xGetLastError = ShimGetLastError;
+    g_vfs.xCurrentTimeInt64 = ShimCurrentTimeInt64;
+    ok = sqlite3_vfs_register(&g_vfs, 0) == SQLITE_OK;
+  });
+  return ok;
+}
+
+// ---- Connection pool ------------------------------------------------------
+
+// Idle connections, most recently returned first; closed at exit.
+struct IdleList : std::list<Conn*> {
+  ~IdleList();
+};
+std::mutex g_poolMutex;
+IdleList g_idle;
+
+ConnPtr Checkout(const std::string& host) {
+  for (;;) {
+    Conn* c = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(g_poolMutex);
+      for (auto it = g_idle.begin(); it != g_idle.end(); ++it) {
+        if ((*it)->hostPath() == host) {
+          c = *it;
+          g_idle.erase(it);
+          break;
+        }
+      }
+    }
+    if (!c) return ConnPtr();
+    // The file may have been replaced or removed since it was pooled.
+    int moved = 1;
+    if (sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+        !moved) {
+      return ConnPtr(c);
+    }
+    delete c;
+  }
+}
+
+const char kCreateSchema[] =
+    "PRAGMA page_size = 65536;"
+    "BEGIN;"
+    "CREATE TABLE sections(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE COLLATE NOCASE,"
+    " data BLOB NOT NULL);"
+    "CREATE TABLE file_info(field INTEGER PRIMARY KEY, value INTEGER NOT NULL);"
+    "PRAGMA application_id = 1330795083;"  // "ORVK"
+    "PRAGMA user_version = 1;"
+    "COMMIT;";
+
+}  // namespace
+
+// ---- Heads -------------------------------------------------------------------
+
+uint32_t HeadChecksum(const FileHead& head) {
+  uint32_t h = 2166136261u;
+  const auto* p = reinterpret_cast<const unsigned char*>(&head);
+  for (size_t i = 0; i < sizeof head; ++i) {
+    h ^= p[i];
+    h *= 16777619u;
+  }
+  return h;
+}
+
+FileHead MakeHead(int32_t typeCode, uint16_t formatWord) {
+  FileHead h{};
+  h.type16 = static_cast<uint16_t>(typeCode);
+  h.formatWord = formatWord;
+  std::memcpy(h.magic, kMagic, sizeof kMagic);
+  h.typeCode = typeCode;
+  h.created = static_cast<uint32_t>(CurrentTime());
+  h.layoutVersion = 1;
+  return h;
+}
+
+bool ReadFileHead(const std::string& winPath, FileHead* head) {
+  if (winPath.empty() || !RegisterVfs() || !win::facts::IsRegularFile(winPath)) return false;
+  std::string host = win::paths::ToHost(winPath);
+  // Through the real VFS as a database file, so that closing it never
+  // drops locks that this process's connections hold on the same file.
+  std::unique_ptr<char[]> mem(new char[g_real->szOsFile]());
+  auto* f = reinterpret_cast<sqlite3_file*>(mem.get());
+  int outFlags = 0;
+  if (g_real->xOpen(g_real, host.c_str(), f, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB,
+                    &outFlags) != SQLITE_OK) {
+    return false;
+  }
+  sqlite3_int64 size = 0;
+  FilePrefix p{};
+  bool ok = f->pMethods->xFileSize(f, &size) == SQLITE_OK && size >= kPrefixSize &&
+            f->pMethods->xRead(f, &p, sizeof p, 0) == SQLITE_OK && HeadValid(p);
+  f->pMethods->xClose(f);
+  if (ok && head) *head = p.head;
+  return ok;
+}
+
+// ---- Connections ---------------------------------------------------------
+
+IdleList::~IdleList() {
+  for (Conn* c : *this) delete c;
+  clear();
+}
+
+Conn::~Conn() {
+  for (auto& s : stmts_) sqlite3_finalize(s.second);
+  if (db_) sqlite3_close_v2(db_);
+}
+
+sqlite3_stmt* Conn::Stmt(const char* sql) {
+  for (auto& s : stmts_) {
+    if (s.first == sql) return s.second;
+  }
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(st);
+    return nullptr;
+  }
+  stmts_.emplace_back(sql, st);
+  return st;
+}
+
+bool Conn::Exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+ConnPtr& ConnPtr::operator=(ConnPtr&& o) noexcept {
+  if (this != &o) {
+    this->~ConnPtr();
+    c_ = o.c_;
+    o.c_ = nullptr;
+  }
+  return *this;
+}
+
+void ConnPtr::Discard() {
+  delete c_;
+  c_ = nullptr;
+}
+
+ConnPtr::~ConnPtr() {
+  if (!c_) return;
+  if (!sqlite3_get_autocommit(c_->db())) {
+    Discard();  // a transaction left open: never pool it
+    return;
+  }
+  Conn* evicted = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(g_poolMutex);
+    g_idle.push_front(c_);
+    if (g_idle.size() > kMaxIdleConnections) {
+      evicted = g_idle.back();
+      g_idle.pop_back();
+    }
+  }
+  delete evicted;
+  c_ = nullptr;
+}
+
+ConnPtr Connect(std::string_view winPath) {
+  if (winPath.empty() || !RegisterVfs()) return ConnPtr();
+  std::string host = win::paths::ToHost(winPath);
+  if (ConnPtr pooled = Checkout(host)) return pooled;
+  if (!win::facts::IsRegularFile(winPath)) return ConnPtr();
+  std::unique_ptr<Conn> c(new Conn());
+  c->hostPath_ = host;
+  int rc = sqlite3_open_v2(host.c_str(), &c->db_, SQLITE_OPEN_READWRITE, kVfsName);
+  if (rc != SQLITE_OK) {
+    sqlite3_close_v2(c->db_);
+    c->db_ = nullptr;
+    rc = sqlite3_open_v2(host.c_str(), &c->db_, SQLITE_OPEN_READONLY, kVfsName);
+    if (rc != SQLITE_OK) return ConnPtr();
+  }
+  sqlite3_busy_timeout(c->db_, kBusyTimeoutMs);
+  sqlite3_extended_result_codes(c->db_, 1);
+  // Reading the schema proves the database behind the prefix is ours.
+  {
+    Query q(c.get(), "PRAGMA application_id");
+    if (!q.ok() || !q.Row() || sqlite3_column_int64(q.get(), 0) != 1330795083) return ConnPtr();
+  }
+  if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
+  return ConnPtr(c.release());
+}
+
+void ForgetConnections(const std::string& hostPath) {
+  std::list<Conn*> gone;
+  {
+    std::lock_guard<std::mutex> lock(g_poolMutex);
+    for (auto it = g_idle.begin(); it != g_idle.end();) {
+      if ((*it)->hostPath() == hostPath) {
+        gone.push_back(*it);
+        it = g_idle.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  for (Conn* c : gone) delete c;
+}
+
+// ---- Queries ---------------------------------------------------------------
+
+Query::Query(Conn* c, const char* sql) : s_(c ? c->Stmt(sql) : nullptr) {}
+
+Query::~Query() {
+  if (s_) {
+    sqlite3_reset(s_);
+    sqlite3_clear_bindings(s_);
+  }
+}
+
+Query& Query::Text(int index, const char* text) {
+  if (s_ && sqlite3_bind_text(s_, index, text, -1, SQLITE_STATIC) != SQLITE_OK) bound_ = false;
+  return *this;
+}
+
+Query& Query::Int(int index, int64_t value) {
+  if (s_ && sqlite3_bind_int64(s_, index, value) != SQLITE_OK) bound_ = false;
+  return *this;
+}
+
+Query& Query::Blob(int index, const void* data, uint64_t size) {
+  // An empty section is a zero-length blob, never NULL.
+  static const char kEmpty = 0;
+  if (s_ && sqlite3_bind_blob64(s_, index, size ? data : &kEmpty, size, SQLITE_STATIC) != SQLITE_OK) {
+    bound_ = false;
+  }
+  return *this;
+}
+
+bool Query::Row() { return s_ && bound_ && sqlite3_step(s_) == SQLITE_ROW; }
+
+bool Query::Done() { return s_ && bound_ && sqlite3_step(s_) == SQLITE_DONE; }
+
+Transaction::Transaction(Conn* c, bool write) : c_(c) {
+  ok_ = c_ && c_->Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+}
+
+Transaction::~Transaction() {
+  if (ok_ && !done_) c_->Exec("ROLLBACK");
+}
+
+bool Transaction::Commit() {
+  if (!ok_ || done_) return false;
+  done_ = true;
+  if (c_->Exec("COMMIT")) return true;
+  c_->Exec("ROLLBACK");
+  return false;
+}
+
+// ---- Files -------------------------------------------------------------------
+
+bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t formatWord) {
+  if (winPath.empty() || !RegisterVfs()) return false;
+  if (win::facts::IsWriteProtected(winPath)) return false;
+  const std::string host = win::paths::ToHost(winPath);
+  const std::string tempWin = win::facts::SiblingTempName(host);
+  const std::string tempHost = win::paths::ToHost(tempWin);
+
+  FilePrefix prefix{MakeHead(typeCode, formatWord), 0};
+  prefix.checksum = HeadChecksum(prefix.head);
+  sqlite3* db = nullptr;
+  g_pendingPrefix = &prefix;
+  int rc = sqlite3_open_v2(tempHost.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                           kVfsName);
+  g_pendingPrefix = nullptr;
+  bool ok = rc == SQLITE_OK &&
+            sqlite3_exec(db, kCreateSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
+  if (sqlite3_close_v2(db) != SQLITE_OK) ok = false;
+  if (ok) {
+    // A journal left by a writer of the old file would be played into the
+    // new one: it goes with the old file.
+    win::facts::RemoveFile(host + "-journal");
+    ForgetConnections(host);
+    ok = win::facts::ReplaceWith(tempHost, host);
+  }
+  if (!ok) {
+    win::facts::RemoveFile(tempHost);
+    win::facts::RemoveFile(tempHost + "-journal");
+  }
+  return ok;
+}
+
+// ---- Small helpers -----------------------------------------------------------
+
+uint32_t MaxSectionSize() {
+  // SQLite's compiled-in blob limit, fixed for the life of the process.
+  static const uint32_t limit = [] {
+    sqlite3* db = nullptr;
+    int64_t n = 1000000000;
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+      n = sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1);
+    }
+    sqlite3_close_v2(db);
+    // Room for the row's other fields; positions stay below 0xFFFFFFFF.
+    n -= 1024;
+    if (n > 0x7FFFFFFF) n = 0x7FFFFFFF;
+    return static_cast<uint32_t>(n > 0 ? n : 0);
+  }();
+  return limit;
+}
+
+bool ValidSectionName(const char* name) {
+  if (!name || !*name) return false;
+  return std::strlen(name) <= kMaxSectionName;
+}
+
+int32_t CurrentTime() {
+  using namespace std::chrono;
+  return static_cast<int32_t>(duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
+}
+
+}  // namespace orvik

@@ -1,0 +1,152 @@
+#pragma once
+// Inside the sectioned-file store. A sectioned file is a 4096-byte prefix
+// followed by an SQLite database image:
+//
+//   prefix  bytes 0-1   type code, low 16 bits
+//           bytes 2-3   format word (readers take it straight from disk)
+//           bytes 4-11  "ORVKSECT"
+//           bytes 12-15 type code, 32-bit
+//           bytes 16-19 creation time, seconds since 1970
+//           bytes 20-23 layout version (1)
+//           bytes 24-27 FNV-1a checksum of bytes 0-23
+//   database tables sections(id, name UNIQUE NOCASE, data BLOB) and
+//           file_info(field, value)
+//
+// A private SQLite VFS shifts the database behind the prefix, so SQLite's
+// journal keeps every commit whole. Connections are pooled per file.
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvik {
+
+constexpr uint32_t kPrefixSize = 4096;
+constexpr char kMagic[8] = {'O', 'R', 'V', 'K', 'S', 'E', 'C', 'T'};
+constexpr size_t kMaxSectionName = 259;
+
+#pragma pack(push, 1)
+struct FileHead {
+  uint16_t type16;
+  uint16_t formatWord;
+  char magic[8];
+  int32_t typeCode;
+  uint32_t created;
+  uint32_t layoutVersion;
+};
+struct FilePrefix {
+  FileHead head;
+  uint32_t checksum;
+};
+// The caller's 292-byte file record: the file head, then what opening tells.
+struct FileRecord {
+  FileHead head;
+  uint32_t sectionCount;
+  char path[260];
+  uint32_t reserved;
+};
+#pragma pack(pop)
+static_assert(sizeof(FileHead) == 24);
+static_assert(sizeof(FilePrefix) == 28);
+static_assert(sizeof(FileRecord) == 292);
+
+FileHead MakeHead(int32_t typeCode, uint16_t formatWord);
+uint32_t HeadChecksum(const FileHead& head);
+
+// The facts in a file's prefix; false when the file is no sectioned file.
+bool ReadFileHead(const std::string& winPath, FileHead* head);
+
+class ConnPtr;
+
+// One pooled connection to one sectioned file.
+class Conn {
+ public:
+  ~Conn();
+  sqlite3* db() const { return db_; }
+  // Cached statement for a constant text. Null on error.
+  sqlite3_stmt* Stmt(const char* sql);
+  bool Exec(const char* sql);
+  const std::string& hostPath() const { return hostPath_; }
+
+ private:
+  friend class ConnPtr;
+  friend ConnPtr Connect(std::string_view winPath);
+  Conn() = default;
+  sqlite3* db_ = nullptr;
+  std::string hostPath_;
+  std::vector<std::pair<const char*, sqlite3_stmt*>> stmts_;
+};
+
+// Hands the connection back to the pool when dropped.
+class ConnPtr {
+ public:
+  ConnPtr() = default;
+  explicit ConnPtr(Conn* c) : c_(c) {}
+  ConnPtr(ConnPtr&& o) noexcept : c_(o.c_) { o.c_ = nullptr; }
+  ConnPtr& operator=(ConnPtr&& o) noexcept;
+  ConnPtr(const ConnPtr&) = delete;
+  ConnPtr& operator=(const ConnPtr&) = delete;
+  ~ConnPtr();
+  Conn* operator->() const { return c_; }
+  Conn* get() const { return c_; }
+  explicit operator bool() const { return c_ != nullptr; }
+  // Drops the connection instead of pooling it (after errors).
+  void Discard();
+
+ private:
+  Conn* c_ = nullptr;
+};
+
+// A connection to an existing, well-formed sectioned file, or empty.
+ConnPtr Connect(std::string_view winPath);
+// Closes pooled connections to a file that is being replaced or removed.
+void ForgetConnections(const std::string& hostPath);
+
+// Creates (replacing) a sectioned file; written beside it, then renamed.
+bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t formatWord);
+
+// A cached statement, reset and unbound again when the query ends, so no
+// statement keeps a read transaction open.
+class Query {
+ public:
+  Query(Conn* c, const char* sql);
+  ~Query();
+  Query(const Query&) = delete;
+  Query& operator=(const Query&) = delete;
+  bool ok() const { return s_ != nullptr; }
+  sqlite3_stmt* get() const { return s_; }
+  Query& Text(int index, const char* text);
+  Query& Int(int index, int64_t value);
+  Query& Blob(int index, const void* data, uint64_t size);
+  bool Row();   // true when a row came
+  bool Done();  // true when the statement ran to its end
+
+ private:
+  sqlite3_stmt* s_ = nullptr;
+  bool bound_ = true;
+};
+
+// Largest section the store can hold.
+uint32_t MaxSectionSize();
+
+bool ValidSectionName(const char* name);
+int32_t CurrentTime();
+
+// RAII transaction on a connection; rolls back unless committed.
+class Transaction {
+ public:
+  Transaction(Conn* c, bool write);
+  ~Transaction();
+  bool ok() const { return ok_; }
+  bool Commit();
+
+ private:
+  Conn* c_;
+  bool ok_ = false;
+  bool done_ = false;
+};
+
+}  // namespace orvik

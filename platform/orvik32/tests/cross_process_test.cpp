@@ -1,0 +1,164 @@
+// Behaviour across processes: a writer killed at any moment leaves the old
+// section or the new one, whole; readers beside a writer see whole
+// sections; file claims hold against other processes and end with them.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "store_fixture.h"
+#include "win/win_child.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class CrossProcessTest : public StoreFixture {};
+
+// Content that tells every version and every offset apart.
+std::string Pattern(int version, size_t size) {
+  std::string s(size, '\0');
+  for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 31 + version * 97 + i / 4000) % 251);
+  std::memcpy(s.data(), &version, sizeof version);
+  return s;
+}
+
+size_t SizeOf(int version) { return 6000000 + static_cast<size_t>(version) * 4000 + 123; }
+
+[[noreturn]] void SleepForever() {
+  for (;;) std::this_thread::sleep_for(1h);
+}
+
+TEST_F(CrossProcessTest, KilledWriterLeavesOldOrNewSectionWhole) {
+  const std::string file = Path("data.kms");
+  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file.c_str()), 790, 0, 0));
+  ASSERT_TRUE(PutSection(file, "Big", Pattern(0, SizeOf(0))));
+  ASSERT_TRUE(PutSection(file, "Other", "untouched"));
+  int current = 0;
+  int sawNew = 0;
+  int midCommit = 0;
+  // Trial 0 dies in the middle of its writes; the others are killed at
+  // growing delays after they start closing (committing).
+  const int delaysMs[] = {-1, 0, 0, 1, 2, 3, 5, 8, 12, 20, 40, 200};
+  for (int trial = 0; trial < static_cast<int>(std::size(delaysMs)); ++trial) {
+    SCOPED_TRACE(trial);
+    const int next = trial + 1;
+    const int delay = delaysMs[trial];
+    auto child = win::child::Start([&](const std::function<void()>& ready) {
+      const std::string data = Pattern(next, SizeOf(next));
+      HSECTION s = CreateSection(file.c_str(), "Big", nullptr);
+      if (!s) return 3;
+      for (size_t done = 0; done < data.size(); done += 4000) {
+        uint32_t n = static_cast<uint32_t>(std::min<size_t>(4000, data.size() - done));
+        if (WriteSection(s, data.data() + done, n) != n) return 4;
+        if (delay < 0 && done >= data.size() / 2) {
+          ready();
+          SleepForever();
+        }
+      }
+      ready();
+      if (!CloseSection(s)) return 5;
+      SleepForever();
+    });
+    ASSERT_GT(child.pid, 0);
+    ASSERT_TRUE(win::child::WaitReady(child, 60000));
+    if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    win::child::KillHard(child);
+    EXPECT_EQ(win::child::Wait(child), 128 + 9);
+    // A journal left behind means the kill landed inside a commit.
+    if (FileExists((file + "-journal").c_str())) ++midCommit;
+
+    HSECTFILE h = OpenSectionFile(file.c_str(), nullptr, SECTION_FILE_READ_WRITE, 3);
+    EXPECT_NE(h, -1);
+    CloseSectionFile(h);
+    const std::string got = GetSection(file, "Big");
+    if (got == Pattern(next, SizeOf(next))) {
+      current = next;
+      ++sawNew;
+    } else {
+      ASSERT_EQ(got.size(), SizeOf(current));
+      ASSERT_TRUE(got == Pattern(current, SizeOf(current))) << "torn section";
+    }
+    if (trial == 0) {
+      EXPECT_EQ(current, 0);  // killed before closing: old content
+    }
+    EXPECT_EQ(GetSection(file, "Other"), "untouched");
+  }
+  // The long delays let at least one commit finish.
+  EXPECT_GT(sawNew, 0);
+  RecordProperty("killed_mid_commit", midCommit);
+  std::printf("killed mid-commit in %d of %zu trials; %d commits finished\n", midCommit,
+              std::size(delaysMs), sawNew);
+}
+
+TEST_F(CrossProcessTest, ReadersBesideAWriterSeeWholeSections) {
+  const std::string file = Path("shared.kms");
+  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file.c_str()), 790, 0, 0));
+  ASSERT_TRUE(PutSection(file, "Mix", Pattern(0, 20000)));
+  auto child = win::child::Start([&](const std::function<void()>& ready) {
+    ready();
+    for (int v = 1; v <= 60; ++v) {
+      if (!PutSection(file, "Mix", Pattern(v, 20000 + static_cast<size_t>(v) * 1000))) return 3;
+    }
+    return 0;
+  });
+  ASSERT_TRUE(win::child::WaitReady(child, 60000));
+  int reads = 0;
+  for (int i = 0; i < 200; ++i) {
+    const std::string got = GetSection(file, "Mix");
+    ASSERT_GE(got.size(), sizeof(int));
+    int v;
+    std::memcpy(&v, got.data(), sizeof v);
+    ASSERT_TRUE(got == Pattern(v, v == 0 ? 20000 : 20000 + static_cast<size_t>(v) * 1000));
+    ++reads;
+  }
+  EXPECT_EQ(win::child::Wait(child), 0);
+  EXPECT_EQ(GetSection(file, "Mix"), Pattern(60, 80000));
+  EXPECT_EQ(reads, 200);
+}
+
+TEST_F(CrossProcessTest, ClaimHeldByAnotherProcessMakesUsWaitThenFailWithItsOwner) {
+  const std::string file = Path("claimed.kms");
+  auto child = win::child::Start([&](const std::function<void()>& ready) {
+    if (!LockFileAccess(file.c_str(), "MS Data Handling", nullptr, 0)) return 3;
+    ready();
+    SleepForever();
+  });
+  ASSERT_TRUE(win::child::WaitReady(child, 60000));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(LockFileAccess(file.c_str(), "Report Viewer", nullptr, 300));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 280ms);
+  char owner[64] = "?";
+  EXPECT_TRUE(GetFileLockOwner(file.c_str(), owner, sizeof owner));
+  EXPECT_STREQ(owner, "MS Data Handling");
+  char small[5];
+  EXPECT_TRUE(GetFileLockOwner(file.c_str(), small, sizeof small));
+  EXPECT_STREQ(small, "MS D");
+
+  // The claim dies with its holder.
+  win::child::KillHard(child);
+  win::child::Wait(child);
+  EXPECT_TRUE(LockFileAccess(file.c_str(), "Report Viewer", nullptr, 2000));
+  EXPECT_TRUE(GetFileLockOwner(file.c_str(), owner, sizeof owner));
+  EXPECT_STREQ(owner, "Report Viewer");
+  EXPECT_FALSE(LockFileAccess(file.c_str(), "Again", nullptr, 0));
+  EXPECT_TRUE(UnlockFileAccess(file.c_str()));
+  EXPECT_FALSE(UnlockFileAccess(file.c_str()));
+  EXPECT_FALSE(GetFileLockOwner(file.c_str(), owner, sizeof owner));
+}
+
+TEST_F(CrossProcessTest, WaitingClaimSucceedsWhenTheHolderLetsGo) {
+  const std::string file = Path("handover.kms");
+  auto child = win::child::Start([&](const std::function<void()>& ready) {
+    if (!LockFileAccess(file.c_str(), "First", nullptr, 0)) return 3;
+    ready();
+    std::this_thread::sleep_for(200ms);
+    return UnlockFileAccess(file.c_str()) ? 0 : 4;
+  });
+  ASSERT_TRUE(win::child::WaitReady(child, 60000));
+  EXPECT_TRUE(LockFileAccess(file.c_str(), "Second", nullptr, 10000));
+  EXPECT_EQ(win::child::Wait(child), 0);
+  EXPECT_TRUE(UnlockFileAccess(file.c_str()));
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+// Whole-file facts and moves for the stand-ins that keep file contents
+// through their own libraries.
+#include "win_file_facts.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+#include "win_paths.h"
+
+namespace win::facts {
+
+bool IsRegularFile(std::string_view winPath) {
+  if (winPath.empty()) return false;
+  struct stat st;
+  return stat(paths::ToHost(winPath).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsWriteProtected(std::string_view winPath) {
+  if (winPath.empty()) return false;
+  struct stat st;
+  if (stat(paths::ToHost(winPath).c_str(), &st) != 0) return false;
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool SetWriteProtected(std::string_view winPath, bool protect) {
+  if (winPath.empty()) return false;
+  std::string host = paths::ToHost(winPath);
+  struct stat st;
+  if (stat(host.c_str(), &st) != 0) return false;
+  mode_t mode = st.st_mode & 07777;
+  mode = protect ? (mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
+  return chmod(host.c_str(), mode) == 0;
+}
+
+bool ReplaceWith(std::string_view fromPath, std::string_view toPath) {
+  if (fromPath.empty() || toPath.empty()) return false;
+  return std::rename(paths::ToHost(fromPath).c_str(), paths::ToHost(toPath).c_str()) == 0;
+}
+
+bool RemoveFile(std::string_view winPath) {
+  if (winPath.empty()) return false;
+  std::string host = paths::ToHost(winPath);
+  if (unlink(host.c_str()) == 0) return true;
+  struct stat st;
+  return lstat(host.c_str(), &st) != 0;
+}
+
+std::string SiblingTempName(std::string_view winPath) {
+  static std::atomic<unsigned> counter{0};
+  return std::string(winPath) + ".~" + std::to_string(getpid()) + "-" +
+         std::to_string(counter.fetch_add(1));
+}
+
+}  // namespace win::facts

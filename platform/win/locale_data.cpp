@@ -1,0 +1,438 @@
+// Locale items of the supported locales (texts in Windows-1252) and the
+// workstation's locale settings from "locale.ini".
+#include "locale_data.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "ini_file.h"
+#include "win_paths.h"
+
+namespace win::locale {
+namespace {
+
+constexpr LCID kEnUs = 0x0409;
+constexpr LCID kEnGb = 0x0809;
+constexpr LCID kDeDe = 0x0407;
+constexpr LCID kFrFr = 0x040C;
+
+void AddNames(Items& m, const char* const days[7], const char* const abbrevDays[7], const char* const months[12],
+              const char* const abbrevMonths[12]) {
+  for (LCTYPE i = 0; i < 7; ++i) {
+    m[LOCALE_SDAYNAME1 + i] = days[i];
+    m[LOCALE_SABBREVDAYNAME1 + i] = abbrevDays[i];
+  }
+  for (LCTYPE i = 0; i < 12; ++i) {
+    m[LOCALE_SMONTHNAME1 + i] = months[i];
+    m[LOCALE_SABBREVMONTHNAME1 + i] = abbrevMonths[i];
+  }
+}
+
+Items EnglishCommon() {
+  static const char* const days[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+  static const char* const abbrevDays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+  static const char* const months[] = {"January", "February", "March",     "April",   "May",      "June",
+                                       "July",    "August",   "September", "October", "November", "December"};
+  static const char* const abbrevMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  Items m;
+  AddNames(m, days, abbrevDays, months, abbrevMonths);
+  m[LOCALE_SLANGUAGE] = "English";
+  m[LOCALE_SNATIVELANGNAME] = "English";
+  m[LOCALE_SENGLANGUAGE] = "English";
+  m[LOCALE_SISO639LANGNAME] = "en";
+  m[LOCALE_IDEFAULTANSICODEPAGE] = "1252";
+  m[LOCALE_SDECIMAL] = ".";
+  m[LOCALE_STHOUSAND] = ",";
+  m[LOCALE_SGROUPING] = "3;0";
+  m[LOCALE_IDIGITS] = "2";
+  m[LOCALE_ILZERO] = "1";
+  m[LOCALE_INEGNUMBER] = "1";
+  m[LOCALE_SNATIVEDIGITS] = "0123456789";
+  m[LOCALE_SMONDECIMALSEP] = ".";
+  m[LOCALE_SMONTHOUSANDSEP] = ",";
+  m[LOCALE_SMONGROUPING] = "3;0";
+  m[LOCALE_ICURRDIGITS] = "2";
+  m[LOCALE_IINTLCURRDIGITS] = "2";
+  m[LOCALE_SPOSITIVESIGN] = "";
+  m[LOCALE_SNEGATIVESIGN] = "-";
+  m[LOCALE_SLIST] = ",";
+  m[LOCALE_STIME] = ":";
+  m[LOCALE_S1159] = "AM";
+  m[LOCALE_S2359] = "PM";
+  m[LOCALE_ICENTURY] = "1";
+  m[LOCALE_ITIMEMARKPOSN] = "0";
+  m[LOCALE_SYEARMONTH] = "MMMM yyyy";
+  m[kEraNameItem] = "A.D.";  // era name, internal
+  return m;
+}
+
+Items EnUs() {
+  Items m = EnglishCommon();
+  m[LOCALE_ILANGUAGE] = "0409";
+  m[LOCALE_SNAME] = "en-US";
+  m[LOCALE_SABBREVLANGNAME] = "ENU";
+  m[LOCALE_ICOUNTRY] = "1";
+  m[LOCALE_SCOUNTRY] = "United States";
+  m[LOCALE_SENGCOUNTRY] = "United States";
+  m[LOCALE_SNATIVECTRYNAME] = "United States";
+  m[LOCALE_SABBREVCTRYNAME] = "USA";
+  m[LOCALE_SISO3166CTRYNAME] = "US";
+  m[LOCALE_IDEFAULTLANGUAGE] = "0409";
+  m[LOCALE_IDEFAULTCOUNTRY] = "1";
+  m[LOCALE_IDEFAULTCODEPAGE] = "437";
+  m[LOCALE_IMEASURE] = "1";
+  m[LOCALE_SCURRENCY] = "$";
+  m[LOCALE_SINTLSYMBOL] = "USD";
+  m[LOCALE_ICURRENCY] = "0";
+  m[LOCALE_INEGCURR] = "0";
+  m[LOCALE_SDATE] = "/";
+  m[LOCALE_SSHORTDATE] = "M/d/yyyy";
+  m[LOCALE_SLONGDATE] = "dddd, MMMM dd, yyyy";
+  m[LOCALE_STIMEFORMAT] = "h:mm:ss tt";
+  m[LOCALE_IDATE] = "0";
+  m[LOCALE_ILDATE] = "0";
+  m[LOCALE_ITIME] = "0";
+  m[LOCALE_ITLZERO] = "0";
+  m[LOCALE_IDAYLZERO] = "0";
+  m[LOCALE_IMONLZERO] = "0";
+  m[LOCALE_IFIRSTDAYOFWEEK] = "6";
+  return m;
+}
+
+Items EnGb() {
+  Items m = EnglishCommon();
+  m[LOCALE_ILANGUAGE] = "0809";
+  m[LOCALE_SNAME] = "en-GB";
+  m[LOCALE_SABBREVLANGNAME] = "ENG";
+  m[LOCALE_ICOUNTRY] = "44";
+  m[LOCALE_SCOUNTRY] = "United Kingdom";
+  m[LOCALE_SENGCOUNTRY] = "United Kingdom";
+  m[LOCALE_SNATIVECTRYNAME] = "United Kingdom";
+  m[LOCALE_SABBREVCTRYNAME] = "GBR";
+  m[LOCALE_SISO3166CTRYNAME] = "GB";
+  m[LOCALE_IDEFAULTLANGUAGE] = "0809";
+  m[LOCALE_IDEFAULTCOUNTRY] = "44";
+  m[LOCALE_IDEFAULTCODEPAGE] = "850";
+  m[LOCALE_IMEASURE] = "0";
+  m[LOCALE_SCURRENCY] = "\xA3";
+  m[LOCALE_SINTLSYMBOL] = "GBP";
+  m[LOCALE_ICURRENCY] = "0";
+  m[LOCALE_INEGCURR] = "1";
+  m[LOCALE_SDATE] = "/";
+  m[LOCALE_SSHORTDATE] = "dd/MM/yyyy";
+  m[LOCALE_SLONGDATE] = "dd MMMM yyyy";
+  m[LOCALE_STIMEFORMAT] = "HH:mm:ss";
+  m[LOCALE_IDATE] = "1";
+  m[LOCALE_ILDATE] = "1";
+  m[LOCALE_ITIME] = "1";
+  m[LOCALE_ITLZERO] = "1";
+  m[LOCALE_IDAYLZERO] = "1";
+  m[LOCALE_IMONLZERO] = "1";
+  m[LOCALE_IFIRSTDAYOFWEEK] = "0";
+  return m;
+}
+
+Items DeDe() {
+  static const char* const days[] = {"Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag", "Sonntag"};
+  static const char* const abbrevDays[] = {"Mo", "Di", "Mi", "Do", "Fr", "Sa", "So"};
+  static const char* const months[] = {"Januar", "Februar", "M\xE4rz",    "April",   "Mai",      "Juni",
+                                       "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+  static const char* const abbrevMonths[] = {"Jan", "Feb", "Mrz", "Apr", "Mai", "Jun",
+                                             "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
+  Items m;
+  AddNames(m, days, abbrevDays, months, abbrevMonths);
+  m[LOCALE_ILANGUAGE] = "0407";
+  m[LOCALE_SNAME] = "de-DE";
+  m[LOCALE_SLANGUAGE] = "German";
+  m[LOCALE_SNATIVELANGNAME] = "Deutsch";
+  m[LOCALE_SENGLANGUAGE] = "German";
+  m[LOCALE_SABBREVLANGNAME] = "DEU";
+  m[LOCALE_SISO639LANGNAME] = "de";
+  m[LOCALE_ICOUNTRY] = "49";
+  m[LOCALE_SCOUNTRY] = "Germany";
+  m[LOCALE_SENGCOUNTRY] = "Germany";
+  m[LOCALE_SNATIVECTRYNAME] = "Deutschland";
+  m[LOCALE_SABBREVCTRYNAME] = "DEU";
+  m[LOCALE_SISO3166CTRYNAME] = "DE";
+  m[LOCALE_IDEFAULTLANGUAGE] = "0407";
+  m[LOCALE_IDEFAULTCOUNTRY] = "49";
+  m[LOCALE_IDEFAULTCODEPAGE] = "850";
+  m[LOCALE_IDEFAULTANSICODEPAGE] = "1252";
+  m[LOCALE_IMEASURE] = "0";
+  m[LOCALE_SDECIMAL] = ",";
+  m[LOCALE_STHOUSAND] = ".";
+  m[LOCALE_SGROUPING] = "3;0";
+  m[LOCALE_IDIGITS] = "2";
+  m[LOCALE_ILZERO] = "1";
+  m[LOCALE_INEGNUMBER] = "1";
+  m[LOCALE_SNATIVEDIGITS] = "0123456789";
+  m[LOCALE_SCURRENCY] = "\x80";
+  m[LOCALE_SINTLSYMBOL] = "EUR";
+  m[LOCALE_SMONDECIMALSEP] = ",";
+  m[LOCALE_SMONTHOUSANDSEP] = ".";
+  m[LOCALE_SMONGROUPING] = "3;0";
+  m[LOCALE_ICURRDIGITS] = "2";
+  m[LOCALE_IINTLCURRDIGITS] = "2";
+  m[LOCALE_ICURRENCY] = "3";
+  m[LOCALE_INEGCURR] = "8";
+  m[LOCALE_SPOSITIVESIGN] = "";
+  m[LOCALE_SNEGATIVESIGN] = "-";
+  m[LOCALE_SLIST] = ";";
+  m[LOCALE_SDATE] = ".";
+  m[LOCALE_STIME] = ":";
+  m[LOCALE_SSHORTDATE] = "dd.MM.yyyy";
+  m[LOCALE_SLONGDATE] = "dddd, d. MMMM yyyy";
+  m[LOCALE_STIMEFORMAT] = "HH:mm:ss";
+  m[LOCALE_SYEARMONTH] = "MMMM yyyy";
+  m[LOCALE_IDATE] = "1";
+  m[LOCALE_ILDATE] = "1";
+  m[LOCALE_ITIME] = "1";
+  m[LOCALE_ITIMEMARKPOSN] = "0";
+  m[LOCALE_ICENTURY] = "1";
+  m[LOCALE_ITLZERO] = "1";
+  m[LOCALE_IDAYLZERO] = "1";
+  m[LOCALE_IMONLZERO] = "1";
+  m[LOCALE_S1159] = "";
+  m[LOCALE_S2359] = "";
+  m[LOCALE_IFIRSTDAYOFWEEK] = "0";
+  m[kEraNameItem] = "n. Chr.";
+  return m;
+}
+
+Items FrFr() {
+  static const char* const days[] = {"lundi", "mardi", "mercredi", "jeudi", "vendredi", "samedi", "dimanche"};
+  static const char* const abbrevDays[] = {"lun.", "mar.", "mer.", "jeu.", "ven.", "sam.", "dim."};
+  static const char* const months[] = {"janvier", "f\xE9vrier", "mars",    "avril",   "mai",      "juin",
+                                       "juillet", "ao\xFBt",    "septembre", "octobre", "novembre", "d\xE9" "cembre"};
+  static const char* const abbrevMonths[] = {"janv.", "f\xE9vr.", "mars", "avr.", "mai",  "juin",
+                                             "juil.", "ao\xFBt",  "sept.", "oct.", "nov.", "d\xE9" "c."};
+  Items m;
+  AddNames(m, days, abbrevDays, months, abbrevMonths);
+  m[LOCALE_ILANGUAGE] = "040c";
+  m[LOCALE_SNAME] = "fr-FR";
+  m[LOCALE_SLANGUAGE] = "French";
+  m[LOCALE_SNATIVELANGNAME] = "fran\xE7" "ais";
+  m[LOCALE_SENGLANGUAGE] = "French";
+  m[LOCALE_SABBREVLANGNAME] = "FRA";
+  m[LOCALE_SISO639LANGNAME] = "fr";
+  m[LOCALE_ICOUNTRY] = "33";
+  m[LOCALE_SCOUNTRY] = "France";
+  m[LOCALE_SENGCOUNTRY] = "France";
+  m[LOCALE_SNATIVECTRYNAME] = "France";
+  m[LOCALE_SABBREVCTRYNAME] = "FRA";
+  m[LOCALE_SISO3166CTRYNAME] = "FR";
+  m[LOCALE_IDEFAULTLANGUAGE] = "040c";
+  m[LOCALE_IDEFAULTCOUNTRY] = "33";
+  m[LOCALE_IDEFAULTCODEPAGE] = "850";
+  m[LOCALE_IDEFAULTANSICODEPAGE] = "1252";
+  m[LOCALE_IMEASURE] = "0";
+  m[LOCALE_SDECIMAL] = ",";
+  m[LOCALE_STHOUSAND] = "\xA0";  // no-break space
+  m[LOCALE_SGROUPING] = "3;0";
+  m[LOCALE_IDIGITS] = "2";
+  m[LOCALE_ILZERO] = "1";
+  m[LOCALE_INEGNUMBER] = "1";
+  m[LOCALE_SNATIVEDIGITS] = "0123456789";
+  m[LOCALE_SCURRENCY] = "\x80";
+  m[LOCALE_SINTLSYMBOL] = "EUR";
+  m[LOCALE_SMONDECIMALSEP] = ",";
+  m[LOCALE_SMONTHOUSANDSEP] = "\xA0";
+  m[LOCALE_SMONGROUPING] = "3;0";
+  m[LOCALE_ICURRDIGITS] = "2";
+  m[LOCALE_IINTLCURRDIGITS] = "2";
+  m[LOCALE_ICURRENCY] = "3";
+  m[LOCALE_INEGCURR] = "8";
+  m[LOCALE_SPOSITIVESIGN] = "";
+  m[LOCALE_SNEGATIVESIGN] = "-";
+  m[LOCALE_SLIST] = ";";
+  m[LOCALE_SDATE] = "/";
+  m[LOCALE_STIME] = ":";
+  m[LOCALE_SSHORTDATE] = "dd/MM/yyyy";
+  m[LOCALE_SLONGDATE] = "dddd d MMMM yyyy";
+  m[LOCALE_STIMEFORMAT] = "HH:mm:ss";
+  m[LOCALE_SYEARMONTH] = "MMMM yyyy";
+  m[LOCALE_IDATE] = "1";
+  m[LOCALE_ILDATE] = "1";
+  m[LOCALE_ITIME] = "1";
+  m[LOCALE_ITIMEMARKPOSN] = "0";
+  m[LOCALE_ICENTURY] = "1";
+  m[LOCALE_ITLZERO] = "1";
+  m[LOCALE_IDAYLZERO] = "1";
+  m[LOCALE_IMONLZERO] = "1";
+  m[LOCALE_S1159] = "";
+  m[LOCALE_S2359] = "";
+  m[LOCALE_IFIRSTDAYOFWEEK] = "0";
+  m[kEraNameItem] = "ap. J.-C.";
+  return m;
+}
+
+Items Invariant() {
+  Items m = EnUs();
+  m[LOCALE_ILANGUAGE] = "007f";
+  m[LOCALE_SNAME] = "";
+  m[LOCALE_SSHORTDATE] = "MM/dd/yyyy";
+  m[LOCALE_SLONGDATE] = "dddd, dd MMMM yyyy";
+  m[LOCALE_STIMEFORMAT] = "HH:mm:ss";
+  m[LOCALE_ITIME] = "1";
+  m[LOCALE_ITLZERO] = "1";
+  m[LOCALE_IDAYLZERO] = "1";
+  m[LOCALE_IMONLZERO] = "1";
+  m[LOCALE_SCURRENCY] = "\xA4";
+  m[LOCALE_SINTLSYMBOL] = "XDR";
+  m[LOCALE_SCOUNTRY] = "Invariant Country";
+  m[LOCALE_SENGCOUNTRY] = "Invariant Country";
+  m[LOCALE_SLANGUAGE] = "Invariant Language";
+  m[LOCALE_SENGLANGUAGE] = "Invariant Language";
+  return m;
+}
+
+const Items* BaseItems(LCID lcid) {
+  static const std::map<LCID, Items> all = {
+      {kEnUs, EnUs()}, {kEnGb, EnGb()}, {kDeDe, DeDe()}, {kFrFr, FrFr()}, {LOCALE_INVARIANT, Invariant()}};
+  auto it = all.find(lcid);
+  return it == all.end() ? nullptr : &it->second;
+}
+
+// Keys of locale.ini by the names the control panel stored them under.
+const std::map<std::string, LCTYPE>& OverrideKeys() {
+  static const std::map<std::string, LCTYPE> keys = {
+      {"sdecimal", LOCALE_SDECIMAL},       {"sthousand", LOCALE_STHOUSAND},
+      {"sgrouping", LOCALE_SGROUPING},     {"idigits", LOCALE_IDIGITS},
+      {"ilzero", LOCALE_ILZERO},           {"inegnumber", LOCALE_INEGNUMBER},
+      {"slist", LOCALE_SLIST},             {"sshortdate", LOCALE_SSHORTDATE},
+      {"slongdate", LOCALE_SLONGDATE},     {"stimeformat", LOCALE_STIMEFORMAT},
+      {"sdate", LOCALE_SDATE},             {"stime", LOCALE_STIME},
+      {"s1159", LOCALE_S1159},             {"s2359", LOCALE_S2359},
+      {"idate", LOCALE_IDATE},             {"itime", LOCALE_ITIME},
+      {"itlzero", LOCALE_ITLZERO},         {"ifirstdayofweek", LOCALE_IFIRSTDAYOFWEEK},
+      {"snegativesign", LOCALE_SNEGATIVESIGN}, {"spositivesign", LOCALE_SPOSITIVESIGN},
+      {"imeasure", LOCALE_IMEASURE},       {"scurrency", LOCALE_SCURRENCY},
+      {"syearmonth", LOCALE_SYEARMONTH},
+  };
+  return keys;
+}
+
+LCID LcidFromName(std::string name) {
+  for (auto& c : name) c = c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name == "en-us") return kEnUs;
+  if (name == "en-gb") return kEnGb;
+  if (name == "de-de") return kDeDe;
+  if (name == "fr-fr") return kFrFr;
+  // A locale id in hexadecimal ("0407").
+  char* end = nullptr;
+  unsigned long v = std::strtoul(name.c_str(), &end, 16);
+  if (!name.empty() && end && *end == '\0' && BaseItems(static_cast<LCID>(v))) return static_cast<LCID>(v);
+  return kEnUs;
+}
+
+struct Settings {
+  LCID user = kEnUs;
+  LCID system = kEnUs;
+  Items overrides;
+};
+
+struct Cache {
+  std::mutex mutex;
+  std::string path;
+  bool exists = false;
+  std::string content;
+  bool valid = false;
+  Settings settings;
+};
+
+// The file is small; comparing its bytes catches every change, which file
+// times of coarse granularity would not.
+bool ReadSmallFile(const std::string& path, std::string* out) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  out->clear();
+  char buf[4096];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    out->append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  return true;
+}
+
+Settings CurrentSettings() {
+  static Cache cache;
+  std::string path = win::paths::ToHost(win::paths::SettingsFolder() + "\\locale.ini");
+  std::string content;
+  bool exists = ReadSmallFile(path, &content);
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  if (cache.valid && cache.path == path && cache.exists == exists && cache.content == content) {
+    return cache.settings;
+  }
+  Settings s;
+  win::ini::IniFile ini;
+  if (exists && ini.Load(path)) {
+    std::string v;
+    if (ini.Get("Locale", "Name", &v) && !v.empty()) s.user = LcidFromName(v);
+    s.system = s.user;
+    if (ini.Get("Locale", "SystemName", &v) && !v.empty()) s.system = LcidFromName(v);
+    for (const auto& entry : ini.SectionEntries("Locale")) {
+      size_t eq = entry.find('=');
+      if (eq == std::string::npos) continue;
+      std::string key = entry.substr(0, eq);
+      for (auto& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      auto it = OverrideKeys().find(key);
+      if (it == OverrideKeys().end()) continue;
+      std::string value = entry.substr(eq + 1);
+      // Quotes allow leading or trailing blanks (a blank thousands separator).
+      if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+      s.overrides[it->second] = value;
+    }
+  }
+  cache.path = path;
+  cache.exists = exists;
+  cache.content = std::move(content);
+  cache.valid = true;
+  cache.settings = s;
+  return s;
+}
+
+}  // namespace
+
+LCID UserLcid() { return CurrentSettings().user; }
+LCID SystemLcid() { return CurrentSettings().system; }
+
+bool Resolve(LCID lcid, bool useOverrides, Items* out, LCID* resolved) {
+  Settings s = CurrentSettings();
+  LCID id = lcid;
+  if (id == LOCALE_USER_DEFAULT || id == LOCALE_NEUTRAL) id = s.user;
+  else if (id == LOCALE_SYSTEM_DEFAULT) id = s.system;
+  const Items* base = BaseItems(id);
+  if (!base) return false;
+  *out = *base;
+  if (useOverrides && id == s.user) {
+    for (const auto& [type, value] : s.overrides) (*out)[type] = value;
+  }
+  if (resolved) *resolved = id;
+  return true;
+}
+
+bool IsNumericItem(LCTYPE type) {
+  switch (type) {
+    case LOCALE_ILANGUAGE: case LOCALE_ICOUNTRY: case LOCALE_IDEFAULTLANGUAGE: case LOCALE_IDEFAULTCOUNTRY:
+    case LOCALE_IDEFAULTCODEPAGE: case LOCALE_IMEASURE: case LOCALE_IDIGITS: case LOCALE_ILZERO:
+    case LOCALE_ICURRDIGITS: case LOCALE_IINTLCURRDIGITS: case LOCALE_ICURRENCY: case LOCALE_INEGCURR:
+    case LOCALE_IDATE: case LOCALE_ILDATE: case LOCALE_ITIME: case LOCALE_ICENTURY: case LOCALE_ITLZERO:
+    case LOCALE_IDAYLZERO: case LOCALE_IMONLZERO: case LOCALE_IDEFAULTANSICODEPAGE: case LOCALE_ITIMEMARKPOSN:
+    case LOCALE_IFIRSTDAYOFWEEK: case LOCALE_INEGNUMBER:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace win::locale

@@ -1,0 +1,131 @@
+// Locale items of the user and system locales, and the size rules.
+#include <cstring>
+#include <string>
+
+#include "profile_test_root.h"
+#include "win/win_kernel.h"
+#include "win/win_locale.h"
+
+namespace {
+
+class LocaleInfoTest : public ProfileRootTest {
+ protected:
+  void UseLocaleIni(const std::string& body) { WriteFile(Settings("locale.ini"), "[Locale]\r\n" + body); }
+  static std::string Info(LCID lcid, LCTYPE type) {
+    char buf[128];
+    int n = GetLocaleInfoA(lcid, type, buf, sizeof buf);
+    if (n <= 0) return "<fail " + std::to_string(GetLastError()) + ">";
+    EXPECT_EQ(static_cast<size_t>(n), std::strlen(buf) + 1);
+    return buf;
+  }
+};
+
+TEST_F(LocaleInfoTest, ItemsPerLocale) {
+  struct Case {
+    const char* name;
+    LCTYPE type;
+    const char* want;
+  } cases[] = {
+      {"en-US", LOCALE_SDECIMAL, "."},          {"en-US", LOCALE_STHOUSAND, ","},
+      {"en-US", LOCALE_SGROUPING, "3;0"},       {"en-US", LOCALE_IDIGITS, "2"},
+      {"en-US", LOCALE_ILZERO, "1"},            {"en-US", LOCALE_INEGNUMBER, "1"},
+      {"en-US", LOCALE_SLIST, ","},             {"en-US", LOCALE_SSHORTDATE, "M/d/yyyy"},
+      {"en-US", LOCALE_STIMEFORMAT, "h:mm:ss tt"}, {"en-US", LOCALE_SDATE, "/"},
+      {"en-US", LOCALE_STIME, ":"},             {"en-US", LOCALE_S1159, "AM"},
+      {"en-US", LOCALE_S2359, "PM"},            {"en-US", LOCALE_ILANGUAGE, "0409"},
+      {"en-US", LOCALE_IDATE, "0"},             {"en-US", LOCALE_SDAYNAME1, "Monday"},
+      {"en-US", LOCALE_SABBREVMONTHNAME12, "Dec"},
+      {"de-DE", LOCALE_SDECIMAL, ","},          {"de-DE", LOCALE_STHOUSAND, "."},
+      {"de-DE", LOCALE_SLIST, ";"},             {"de-DE", LOCALE_SSHORTDATE, "dd.MM.yyyy"},
+      {"de-DE", LOCALE_STIMEFORMAT, "HH:mm:ss"}, {"de-DE", LOCALE_IDATE, "1"},
+      {"de-DE", LOCALE_S1159, ""},              {"de-DE", LOCALE_SMONTHNAME1 + 2, "M\xE4rz"},
+      {"fr-FR", LOCALE_SDECIMAL, ","},          {"fr-FR", LOCALE_STHOUSAND, "\xA0"},
+      {"fr-FR", LOCALE_SSHORTDATE, "dd/MM/yyyy"}, {"fr-FR", LOCALE_SLIST, ";"},
+      {"fr-FR", LOCALE_ILANGUAGE, "040c"},
+  };
+  for (const auto& c : cases) {
+    UseLocaleIni(std::string("Name=") + c.name + "\r\n");
+    EXPECT_EQ(Info(LOCALE_USER_DEFAULT, c.type), c.want) << c.name << " item 0x" << std::hex << c.type;
+  }
+}
+
+TEST_F(LocaleInfoTest, DefaultsToEnglishUnitedStates) {
+  EXPECT_EQ(GetUserDefaultLCID(), 0x0409u);
+  EXPECT_EQ(GetSystemDefaultLCID(), 0x0409u);
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SNAME), "en-US");
+  EXPECT_EQ(Info(LOCALE_SYSTEM_DEFAULT, LOCALE_SSHORTDATE), "M/d/yyyy");
+  EXPECT_EQ(Info(0x0407, LOCALE_SDECIMAL), ",");  // a concrete locale is always available
+}
+
+TEST_F(LocaleInfoTest, SizeRulesAndErrors) {
+  char buf[8];
+  EXPECT_EQ(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, nullptr, 0), 9);  // "M/d/yyyy" + NUL
+  std::memset(buf, 'X', sizeof buf);
+  SetLastError(0);
+  EXPECT_EQ(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, buf, 8), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 2), 2);
+  EXPECT_STREQ(buf, ".");
+
+  struct Case {
+    LCID lcid;
+    LCTYPE type;
+    char* out;
+    int size;
+    DWORD error;
+  } cases[] = {
+      {LOCALE_USER_DEFAULT, 0x7777, buf, 8, ERROR_INVALID_FLAGS},
+      {LOCALE_USER_DEFAULT, 0xFFF1, buf, 8, ERROR_INVALID_FLAGS},
+      {0x0411, LOCALE_SDECIMAL, buf, 8, ERROR_INVALID_PARAMETER},  // not a supported locale
+      {LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, nullptr, 8, ERROR_INVALID_PARAMETER},
+      {LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, -1, ERROR_INVALID_PARAMETER},
+      {LOCALE_USER_DEFAULT, LOCALE_SDECIMAL | LOCALE_RETURN_NUMBER, buf, 8, ERROR_INVALID_FLAGS},
+  };
+  for (const auto& c : cases) {
+    SetLastError(0);
+    EXPECT_EQ(GetLocaleInfoA(c.lcid, c.type, c.out, c.size), 0) << std::hex << c.type;
+    EXPECT_EQ(GetLastError(), c.error) << std::hex << c.type;
+  }
+}
+
+TEST_F(LocaleInfoTest, NumbersOnRequest) {
+  DWORD v = 0;
+  EXPECT_EQ(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IDIGITS | LOCALE_RETURN_NUMBER,
+                           reinterpret_cast<LPSTR>(&v), sizeof v),
+            4);
+  EXPECT_EQ(v, 2u);
+  EXPECT_EQ(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE | LOCALE_RETURN_NUMBER,
+                           reinterpret_cast<LPSTR>(&v), sizeof v),
+            4);
+  EXPECT_EQ(v, 0x0409u);
+}
+
+TEST_F(LocaleInfoTest, WorkstationOverridesApplyToTheUserLocaleOnly) {
+  UseLocaleIni(
+      "Name=de-DE\r\n"
+      "SystemName=en-US\r\n"
+      "sDecimal=#\r\n"
+      "sThousand=\" \"\r\n"
+      "iNegNumber=3\r\n");
+  EXPECT_EQ(GetUserDefaultLCID(), 0x0407u);
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), "#");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND), " ");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_INEGNUMBER), "3");
+  EXPECT_EQ(Info(0x0407, LOCALE_SDECIMAL), "#");  // the user's locale by its id
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL | LOCALE_NOUSEROVERRIDE), ",");
+  EXPECT_EQ(Info(LOCALE_SYSTEM_DEFAULT, LOCALE_SDECIMAL), ".");
+  EXPECT_EQ(Info(LOCALE_SYSTEM_DEFAULT, LOCALE_SSHORTDATE), "M/d/yyyy");
+
+  // A changed file is read again.
+  UseLocaleIni("Name=fr-FR\r\n");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ",");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND), "\xA0");
+  EXPECT_EQ(Info(LOCALE_SYSTEM_DEFAULT, LOCALE_SNAME), "fr-FR");
+}
+
+TEST_F(LocaleInfoTest, UnknownLocaleNameFallsBackToEnglish) {
+  UseLocaleIni("Name=xx-YY\r\n");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SNAME), "en-US");
+}
+
+}  // namespace
