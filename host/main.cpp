@@ -7,6 +7,7 @@
 
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32.h"
+#include "win/win_kernel.h"
 
 namespace {
 
@@ -79,6 +80,9 @@ int MakeSample(int argc, char** argv) {
   const std::string path = argv[2];
   const std::string kind = argc > 3 ? argv[3] : "";
   const uint32_t seed = argc > 4 ? static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10)) : 1;
+  // The folder the sample goes to, one level, as a user would make it.
+  size_t slash = path.find_last_of("\\/");
+  if (slash != std::string::npos && slash > 2) CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
   bool ok = false;
   if (kind == "detector" || kind == "tagged") {
     msfix::DetectorSpec spec;
