@@ -13,7 +13,7 @@ constexpr DWORD kChunk = 1u << 20;
 
 }  // namespace
 
-bool ReadHostFile(const std::string& path, std::vector<uint8_t>& bytes) {
+bool ReadHostFile(const std::string& path, Bytes& bytes) {
   HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE || !f) return false;
   LARGE_INTEGER size{};

@@ -66,7 +66,7 @@ bool PathFrom(const void* pathOrRecord, std::string& path) {
   return true;
 }
 
-bool ReadSectionBytes(const std::string& path, const std::string& section, std::vector<uint8_t>& out) {
+bool ReadSectionBytes(const std::string& path, const std::string& section, Bytes& out) {
   uint8_t status[272];
   HSECTION s = OpenSectionReadOnlyShared(path.c_str(), section.c_str(), status);
   if (!s) return false;
@@ -102,7 +102,7 @@ bool WriteSectionBytes(const std::string& path, const std::string& section, cons
 }
 
 HMSDATA OpenForReading(const std::string& path, const char* section) {
-  std::vector<uint8_t> bytes;
+  Bytes bytes;
   std::shared_ptr<const Image> img;
   bool raw = false;
   try {

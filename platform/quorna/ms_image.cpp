@@ -35,11 +35,12 @@ std::string AsciiFromWide(const void* src, size_t srcChars) {
 
 // ---- Reading ---------------------------------------------------------------
 
-std::shared_ptr<const Image> Image::Open(std::vector<uint8_t> bytes) {
-  const uint64_t size = bytes.size();
+std::shared_ptr<const Image> Image::Open(Bytes bytes, size_t base) {
+  if (base > bytes.size()) return nullptr;
+  const uint64_t size = bytes.size() - base;
   if (size < kImageHeaderSize) return nullptr;
   ImageHeader h;
-  std::memcpy(&h, bytes.data(), sizeof h);
+  std::memcpy(&h, bytes.data() + base, sizeof h);
   if (std::memcmp(h.magic, kImageMagic, 8) != 0 || h.version != 1) return nullptr;
   if (h.segmentCount < 1 || h.segmentCount > kMaxSegments) return nullptr;
   if (h.scanCount > 0 && (h.firstScan > UINT32_MAX - (h.scanCount - 1))) return nullptr;
@@ -50,8 +51,9 @@ std::shared_ptr<const Image> Image::Open(std::vector<uint8_t> bytes) {
 
   auto img = std::shared_ptr<Image>(new Image());
   img->bytes_ = std::move(bytes);
-  const uint8_t* base = img->bytes_.data();
-  std::memcpy(&img->info_, base + h.infoOffset, MS_INFO_BLOCK_SIZE);
+  img->data_ = img->bytes_.data() + base;
+  const uint8_t* data = img->data_;
+  std::memcpy(&img->info_, data + h.infoOffset, MS_INFO_BLOCK_SIZE);
   img->live_ = (h.flags & kImageLive) != 0;
   img->firstScan_ = h.firstScan;
   img->maxPoints_ = h.maxPoints;
@@ -60,7 +62,7 @@ std::shared_ptr<const Image> Image::Open(std::vector<uint8_t> bytes) {
   const uint64_t last = uint64_t{h.firstScan} + h.scanCount;  // exclusive
   uint64_t nextFirst = h.firstScan;
   for (uint32_t s = 0; s < h.segmentCount; ++s) {
-    const auto* seg = reinterpret_cast<const MS_SEGMENT_BLOCK*>(base + h.segmentsOffset + uint64_t{s} * MS_SEGMENT_BLOCK_SIZE);
+    const auto* seg = reinterpret_cast<const MS_SEGMENT_BLOCK*>(data + h.segmentsOffset + uint64_t{s} * MS_SEGMENT_BLOCK_SIZE);
     if (seg->functionCount < 1) return nullptr;
     if (!std::isfinite(seg->startTime) || !std::isfinite(seg->endTime)) return nullptr;
     if (h.scanCount > 0) {
@@ -72,7 +74,7 @@ std::shared_ptr<const Image> Image::Open(std::vector<uint8_t> bytes) {
 
   img->index_.resize(h.scanCount);
   img->segmentOfScan_.assign(h.scanCount, -1);
-  if (h.scanCount) std::memcpy(img->index_.data(), base + h.indexOffset, uint64_t{h.scanCount} * kIndexEntrySize);
+  if (h.scanCount) std::memcpy(img->index_.data(), data + h.indexOffset, uint64_t{h.scanCount} * kIndexEntrySize);
   for (uint32_t i = 0; i < h.scanCount; ++i) {
     const IndexEntry& e = img->index_[i];
     if (e.pointCount > h.maxPoints || !std::isfinite(e.time)) return nullptr;
@@ -255,10 +257,9 @@ bool RawHeaderPasses(const uint8_t* bytes, size_t available, uint64_t fileLength
          h.infoOffset <= fileLength && h.segmentOffset <= fileLength && h.dataEnd <= fileLength;
 }
 
-std::shared_ptr<const Image> OpenRawImage(std::vector<uint8_t> fileBytes) {
+std::shared_ptr<const Image> OpenRawImage(Bytes fileBytes) {
   if (!RawHeaderPasses(fileBytes.data(), fileBytes.size(), fileBytes.size())) return nullptr;
-  fileBytes.erase(fileBytes.begin(), fileBytes.begin() + MS_RAW_HEADER_SIZE);
-  return Image::Open(std::move(fileBytes));
+  return Image::Open(std::move(fileBytes), MS_RAW_HEADER_SIZE);
 }
 
 bool MakeRawFile(const std::vector<uint8_t>& image, std::vector<uint8_t>& file) {

@@ -24,6 +24,25 @@
 
 namespace quorna {
 
+// Bytes left uninitialised on resize: images are read straight over them.
+template <class T>
+struct DefaultInitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = DefaultInitAllocator<U>;
+  };
+  using std::allocator<T>::allocator;
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... A>
+  void construct(U* p, A&&... a) {
+    ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+  }
+};
+using Bytes = std::vector<uint8_t, DefaultInitAllocator<uint8_t>>;
+
 constexpr char kImageMagic[8] = {'Q', 'M', 'S', 'D', 'A', 'T', '0', '1'};
 constexpr uint32_t kImageHeaderSize = 80;
 constexpr uint32_t kIndexEntrySize = 24;
@@ -59,8 +78,9 @@ static_assert(sizeof(IndexEntry) == kIndexEntrySize);
 // A checked, read-only image in memory.
 class Image {
  public:
-  // nullopt when the bytes are not a whole, consistent image.
-  static std::shared_ptr<const Image> Open(std::vector<uint8_t> bytes);
+  // The image starts at byte base of bytes; null when the bytes there are
+  // not a whole, consistent image.
+  static std::shared_ptr<const Image> Open(Bytes bytes, size_t base = 0);
 
   const MS_INFO_BLOCK& Info() const { return info_; }
   bool Live() const { return live_; }
@@ -77,9 +97,9 @@ class Image {
   double Time(uint32_t i) const { return index_[i].time; }
   uint32_t PointCount(uint32_t i) const { return index_[i].pointCount; }
   const MS_SCAN_HEADER& Header(uint32_t i) const {
-    return *reinterpret_cast<const MS_SCAN_HEADER*>(bytes_.data() + index_[i].offset);
+    return *reinterpret_cast<const MS_SCAN_HEADER*>(data_ + index_[i].offset);
   }
-  const uint8_t* Masses(uint32_t i) const { return bytes_.data() + index_[i].offset + MS_SCAN_HEADER_SIZE; }
+  const uint8_t* Masses(uint32_t i) const { return data_ + index_[i].offset + MS_SCAN_HEADER_SIZE; }
   const uint8_t* Intensities(uint32_t i) const { return Masses(i) + 8ull * index_[i].pointCount; }
   const uint8_t* Flags(uint32_t i) const { return Intensities(i) + 4ull * index_[i].pointCount; }
   double MassAt(uint32_t i, uint32_t k) const {
@@ -102,7 +122,8 @@ class Image {
   void CycleOf(uint32_t i, uint32_t& first, uint32_t& last) const;
 
  private:
-  std::vector<uint8_t> bytes_;
+  Bytes bytes_;
+  const uint8_t* data_ = nullptr;  // start of the image within bytes_
   MS_INFO_BLOCK info_{};
   bool live_ = false;
   uint32_t firstScan_ = 0;
@@ -144,7 +165,7 @@ class ImageBuilder {
 
 // Raw MS files: the 256-byte header test and the image behind the header.
 bool RawHeaderPasses(const uint8_t* bytes, size_t available, uint64_t fileLength);
-std::shared_ptr<const Image> OpenRawImage(std::vector<uint8_t> fileBytes);
+std::shared_ptr<const Image> OpenRawImage(Bytes fileBytes);
 bool MakeRawFile(const std::vector<uint8_t>& image, std::vector<uint8_t>& file);
 
 // Wide texts of packed records may sit at odd addresses: these go byte-wise.

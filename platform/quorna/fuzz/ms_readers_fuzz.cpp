@@ -94,12 +94,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Lists(std::string(reinterpret_cast<const char*>(data), size));
       break;
     case 1: {
-      auto img = Image::Open(std::vector<uint8_t>(data, data + size));
+      auto img = Image::Open(Bytes(data, data + size));
       if (img) Exercise(*img, data, size);
       break;
     }
     case 2: {
-      auto img = OpenRawImage(std::vector<uint8_t>(data, data + size));
+      auto img = OpenRawImage(Bytes(data, data + size));
       if (img) Exercise(*img, data, size);
       break;
     }
