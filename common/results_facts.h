@@ -3,6 +3,8 @@
 // format: current results (format 4) or results of an older format.
 #include <cstdint>
 
+#include "common/kelt_export.h"
+
 namespace kelt::results {
 
 constexpr uint32_t kHeaderSize = 2635;
@@ -25,11 +27,11 @@ struct ResultsFacts {
 // Reads the results section ("MSResults:h4", else "MSResults:h3", else
 // "TolmarResults:h2") of a data file. False when there is none or it
 // cannot be read.
-bool ReadResultsFacts(const char* path, ResultsFacts* facts);
+KELT_CLASS bool ReadResultsFacts(const char* path, ResultsFacts* facts);
 
 // Current results: a header whose format word is 4.
-bool HaveCurrentResults(const char* path);
+KELT_CLASS bool HaveCurrentResults(const char* path);
 // Results of an older format: layouts 1 and 2, or a header format below 4.
-bool HaveOlderResults(const char* path);
+KELT_CLASS bool HaveOlderResults(const char* path);
 
 }  // namespace kelt::results

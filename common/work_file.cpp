@@ -188,7 +188,11 @@ bool FillRawMsFile(STRUCT_WORK_FILE* wf, const uint8_t* rawHeader, bool headerOn
     return true;
   }
   h.Close();
-  return GetTimeOfPoint(wf, 0, &wf->startTime) && GetTimeOfPoint(wf, wf->scanCount - 1, &wf->endTime);
+  double start, end;
+  if (!GetTimeOfPoint(wf, 0, &start) || !GetTimeOfPoint(wf, wf->scanCount - 1, &end)) return false;
+  wf->startTime = start;
+  wf->endTime = end;
+  return true;
 }
 
 bool FillDetectorFile(STRUCT_WORK_FILE* wf, bool headerOnly) {
