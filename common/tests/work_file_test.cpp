@@ -238,8 +238,8 @@ TEST_F(WorkFileTest, SerialNumbersAndDeepCopies) {
   WorkFilePtr dc(CopyWorkFileStruct(d.get()));
   ASSERT_TRUE(dc);
   ASSERT_NE(+dc->channelTable, +d->channelTable);
-  ASSERT_NE(+dc->channelTable->divisors, d->channelTable->divisors);
-  EXPECT_EQ(+dc->channelTable->divisors[0], d->channelTable->divisors[0]);
+  ASSERT_NE(+dc->channelTable->divisors, +d->channelTable->divisors);
+  EXPECT_EQ(+dc->channelTable->divisors[0], +d->channelTable->divisors[0]);
   EXPECT_STREQ(DetectorChannelAt(dc->channelTable, 1)->name, "TCD");
   EXPECT_EQ(CopyWorkFileStruct(nullptr), nullptr);
   FreeWorkFileStruct(nullptr);
