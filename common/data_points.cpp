@@ -4,6 +4,7 @@
 
 #include "common/data_points.h"
 #include "common/detector_traces.h"
+#include "common/ms_data_handles.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
 
@@ -36,21 +37,19 @@ STRUCT_CHAN_LIST ChannelsOrMerged(const STRUCT_CHAN_LIST* given) {
   return out;
 }
 
-const char* SectionFor(const STRUCT_WORK_FILE* wf) {
-  return wf->centroid || wf->profile ? "MSData" : nullptr;
-}
-
 // Reads an MS trace for a request; the record, or 0.
 STRUCT_NE_DATA_POINTS* ReadMSTrace(STRUCT_WORK_FILE* wf, const MS_TRACE_REQUEST& request, int16_t dataType,
                                    const STRUCT_CHAN_LIST* chanList, const STRUCT_MASS_LIST* massList) {
   if (dataType == DATA_TYPE_SEGMENT_PLOT || dataType == DATA_TYPE_SCAN_FUN_PLOT) return nullptr;
   const STRUCT_MASS_LIST masses = MassListForDataType(dataType, massList);
   const STRUCT_CHAN_LIST channels = ChannelsOrMerged(chanList);
-  HMSDATA h = OpenMSData(wf, SectionFor(wf), 0);
-  if (!h) return nullptr;
   void* block = nullptr;
-  const uint32_t count = ::ReadMSTrace(h, &request, &channels, &masses, &block);
-  CloseMSData(h);
+  uint32_t count = 0;
+  {
+    kelt::msdata::Access h(wf);
+    if (!h) return nullptr;
+    count = ::ReadMSTrace(h.get(), &request, &channels, &masses, &block);
+  }
   auto* dp = static_cast<STRUCT_NE_DATA_POINTS*>(AllocBlock(sizeof(STRUCT_NE_DATA_POINTS)));
   if (!dp) {
     FreeMSTrace(block);

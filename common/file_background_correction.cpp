@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "common/ms_data_handles.h"
 #include "common/work_file.h"
 
 namespace {
@@ -58,7 +59,8 @@ KELT_API STRUCT_FILE_BC* KELT_MakeFileBCFromTwoTimes(const STRUCT_WORK_FILE* wf,
   if (!IsMSKind(wf)) return nullptr;
   STRUCT_FILE_BC* bc = NewBackCorr(wf);
   if (!bc) return nullptr;
-  HMSDATA h = OpenMSData(wf, wf->centroid || wf->profile ? "MSData" : nullptr, 0);
+  kelt::msdata::Access access(wf);
+  const HMSDATA h = access.get();
   if (!h) {
     FreeBackCorr(bc);
     return nullptr;
@@ -88,10 +90,8 @@ KELT_API STRUCT_FILE_BC* KELT_MakeFileBCFromTwoTimes(const STRUCT_WORK_FILE* wf,
       }
     }
   } catch (...) {
-    CloseMSData(h);
     FreeBackCorr(bc);
     return nullptr;
   }
-  CloseMSData(h);
   return bc;
 }

@@ -5,13 +5,10 @@
 
 #include "common/data_points.h"
 #include "common/detector_traces.h"
+#include "common/ms_data_handles.h"
 #include "orvik32/orvik32.h"
 
 namespace {
-
-const char* SectionFor(const STRUCT_WORK_FILE* wf) {
-  return wf->centroid || wf->profile ? "MSData" : nullptr;
-}
 
 STRUCT_CHAN_LIST IgnoredChannels() {
   STRUCT_CHAN_LIST c{};
@@ -35,7 +32,8 @@ bool ScanTime(HMSDATA h, uint32_t scan, double* time) {
 
 bool MSPointFromTime(STRUCT_WORK_FILE* wf, double time, int16_t mode, uint32_t* point, double* pointTime) {
   if (!std::isfinite(time)) return false;
-  HMSDATA h = OpenMSData(wf, SectionFor(wf), 0);
+  kelt::msdata::Access access(wf);
+  const HMSDATA h = access.get();
   if (!h) return false;
   bool ok = false;
   try {
@@ -86,7 +84,6 @@ bool MSPointFromTime(STRUCT_WORK_FILE* wf, double time, int16_t mode, uint32_t* 
   } catch (...) {
     ok = false;
   }
-  CloseMSData(h);
   return ok;
 }
 
@@ -115,11 +112,8 @@ KELT_API int32_t KELT_GetScanFromATime(STRUCT_WORK_FILE* wf, double time, uint32
 
 KELT_API int32_t KELT_GetTimeOfScan(STRUCT_WORK_FILE* wf, uint32_t scan, double* time) {
   if (!IsMSKind(wf) || !time) return 0;
-  HMSDATA h = OpenMSData(wf, SectionFor(wf), 0);
-  if (!h) return 0;
-  const bool ok = ScanTime(h, scan, time);
-  CloseMSData(h);
-  return ok ? 1 : 0;
+  kelt::msdata::Access h(wf);
+  return h && ScanTime(h.get(), scan, time) ? 1 : 0;
 }
 
 KELT_API int32_t GetTimeOfPoint(STRUCT_WORK_FILE* wf, uint32_t point, double* time) {

@@ -10,6 +10,7 @@
 
 #include "common/data_file_reading.h"
 #include "common/data_points.h"
+#include "common/ms_data_handles.h"
 #include "common/work_file.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
@@ -58,6 +59,11 @@ class MsDataHandle {
     h_ = nullptr;
   }
   HMSDATA get() const { return h_; }
+  HMSDATA Release() {
+    HMSDATA h = h_;
+    h_ = nullptr;
+    return h;
+  }
   explicit operator bool() const { return h_ != nullptr; }
 
  private:
@@ -123,6 +129,34 @@ bool HasDescription(const STRUCT_WORK_FILE* wf) {
   return false;
 }
 
+// The information block followed by the start and end time of the data,
+// as ReadMSFileInfo gives them, read through an open handle so that the
+// section is loaded once.
+bool ReadInfoThroughHandle(HMSDATA h, const char* path, uint8_t* out, uint32_t* acquisitionTime) {
+  MS_INFO_BLOCK info;
+  if (ReadMSInfoFromHandle(h, &info) != 0) return false;
+  double times[2];
+  if (info.lastScan >= info.firstScan) {
+    MS_SCAN_REQUEST request{};
+    request.kind = MS_SCAN_BY_NUMBER;
+    request.mode = MS_PICK_NEAREST;
+    STRUCT_CHAN_LIST ignored{};
+    ignored.kind = CHAN_LIST_IGNORED;
+    MS_SCAN_HEADER header;
+    request.scan = info.firstScan;
+    times[0] = ReadMSScanHeader(h, &request, &ignored, &header, nullptr);
+    request.scan = info.lastScan;
+    times[1] = ReadMSScanHeader(h, &request, &ignored, &header, nullptr);
+    if (times[0] != MS_SCAN_TIME_FAILED && times[1] != MS_SCAN_TIME_FAILED) {
+      std::memcpy(out, &info, MS_INFO_BLOCK_SIZE);
+      std::memcpy(out + MS_INFO_BLOCK_SIZE, times, sizeof times);
+      *acquisitionTime = info.acquisitionTime;
+      return true;
+    }
+  }
+  return ReadMSFileInfo(path, acquisitionTime, out) != 0;
+}
+
 bool FillMsDataFile(STRUCT_WORK_FILE* wf, const uint8_t* infoOut, uint32_t acquisitionTime, HMSDATA h,
                     bool headerOnly) {
   std::memcpy(&wf->msInfo, infoOut, MS_INFO_BLOCK_SIZE);
@@ -185,6 +219,7 @@ bool FillRawMsFile(STRUCT_WORK_FILE* wf, const uint8_t* rawHeader, bool headerOn
     wf->startTime = wf->segmentBlocks[0].startTime;
     wf->endTime = wf->segmentBlocks[info.segmentCount - 1].endTime;
     SegmentFacts(wf);
+    kelt::msdata::Keep(wf, h.Release());
     return true;
   }
   h.Close();
@@ -269,7 +304,7 @@ STRUCT_WORK_FILE* Make(const char* path, int16_t headerOnlyFlag) {
   if (ms) {
     live = GetMSDataLiveFlag(ms.get()) ? 1 : 0;
     if (live) {
-      if (!ReadMSFileInfo(path, &acquisitionTime, infoOut.data())) return nullptr;
+      if (!ReadInfoThroughHandle(ms.get(), path, infoOut.data(), &acquisitionTime)) return nullptr;
       msInfo = sectioned = true;
       headerOnly = false;
     }
@@ -280,7 +315,7 @@ STRUCT_WORK_FILE* Make(const char* path, int16_t headerOnlyFlag) {
       sectioned = true;
       CloseSectionFile(file);
       timeTagged = SectionExists(path, "TimeTagged") != 0;
-      if (!timeTagged && ms) msInfo = ReadMSFileInfo(path, &acquisitionTime, infoOut.data()) != 0;
+      if (!timeTagged && ms) msInfo = ReadInfoThroughHandle(ms.get(), path, infoOut.data(), &acquisitionTime);
     }
   }
   if (sectioned) {
@@ -309,6 +344,8 @@ STRUCT_WORK_FILE* Make(const char* path, int16_t headerOnlyFlag) {
   bool ok;
   if (msInfo) {
     ok = FillMsDataFile(wf, infoOut.data(), acquisitionTime, ms.get(), headerOnly);
+    // The traces of this opening read the data this opening read.
+    if (ok) kelt::msdata::Keep(wf, ms.Release());
   } else if (raw) {
     ok = FillRawMsFile(wf, rawHeader, headerOnly);
   } else {
@@ -370,6 +407,7 @@ KELT_API STRUCT_WORK_FILE* CopyWorkFileStruct(const STRUCT_WORK_FILE* source) {
 
 KELT_API void FreeWorkFileStruct(STRUCT_WORK_FILE* wf) {
   if (!wf) return;
+  kelt::msdata::Forget(wf);
   if (wf->channelTable) {
     if (wf->channelTable->divisors) FreeBlock(wf->channelTable->divisors);
     FreeBlock(wf->channelTable);

@@ -430,3 +430,26 @@ TEST_F(DetectorTraceTest, TimeTaggedLookupFarFromItsEstimate) {
 }
 
 }  // namespace
+
+namespace {
+
+// More records open than MS data handles are kept: each still reads its
+// traces, and records freed in any order release theirs.
+TEST_F(DataPointsTest, TracesOfManyOpenRecords) {
+  MakeMsRun(80);
+  std::vector<WorkFilePtr> records;
+  for (int i = 0; i < 7; ++i) {
+    records.emplace_back(MakeWorkFileStruct(kMsPath, 0));
+    ASSERT_TRUE(records.back());
+  }
+  for (int round = 0; round < 2; ++round) {
+    for (auto& wf : records) {
+      PointsPtr dp(MakeDataPointsStruct(wf.get(), 0, 100, 100, DATA_TYPE_TIC, 0, nullptr, nullptr));
+      ASSERT_TRUE(dp);
+      EXPECT_EQ(+dp->pointCount, 80u);
+    }
+    records.erase(records.begin() + 2);
+  }
+}
+
+}  // namespace
