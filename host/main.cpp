@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/data_points.h"
+#include "common/work_file.h"
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32.h"
 #include "win/win_kernel.h"
@@ -51,6 +53,90 @@ bool MakeSample() {
          SetFileInfoLong(kSamplePath, FILE_INFO_POINT_COUNT, 1500);
 }
 
+// The kind of data file a work-file record describes.
+const char* KindOf(const STRUCT_WORK_FILE* wf) {
+  if (wf->directHeader) return "raw MS file";
+  if (wf->centroid) return "MS data file, centroid";
+  if (wf->profile) return "MS data file, profile";
+  return wf->timeTagged ? "detector file, time-tagged" : "detector file";
+}
+
+// Opens a data file through the display library and prints what it holds
+// and a summary of its total-ion (or first channel's) trace.
+bool ShowDataFile(const char* path) {
+  STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path, 0);
+  if (!wf) {
+    std::printf("%s: not a data file\n", path);
+    return false;
+  }
+  std::printf("%s: %s\n", path, KindOf(wf));
+  std::printf("  times %.4f to %.4f min", wf->startTime, wf->endTime);
+  if (wf->year) std::printf(", acquired %04d-%02d-%02d %02d:%02d", wf->year + 1900, wf->month, wf->day, wf->hour,
+                            wf->minute);
+  std::printf("\n");
+  if (IsMSKind(wf)) {
+    std::printf("  scans %u to %u (%u), sample \"%s\"\n", wf->msInfo.firstScan, wf->msInfo.lastScan, wf->scanCount,
+                wf->sampleName);
+    for (int i = 0; i < WorkFileSegmentCount(wf); ++i) {
+      const MS_SEGMENT_BLOCK* seg = WorkFileSegment(wf, i);
+      if (!seg) break;
+      std::printf("  segment %d: %.4f to %.4f min, scans %u to %u, %d scan function%s:", i + 1, seg->startTime,
+                  seg->endTime, seg->firstScan, seg->lastScan, seg->functionCount, seg->functionCount == 1 ? "" : "s");
+      for (int f = 0; f < seg->functionCount; ++f)
+        std::printf(" %.1f-%.1f", seg->functions[f].lowMass, seg->functions[f].highMass);
+      std::printf("\n");
+    }
+  } else {
+    std::printf("  points %u, interval %.6f min, %u channels:", wf->pointCount, wf->samplingInterval,
+                wf->detectorHeader.channelCount);
+    for (int c = 0; wf->channelTable && c < wf->channelTable->channelCount; ++c)
+      std::printf(" %s (%s)", DetectorChannelAt(wf->channelTable, c)->label, DetectorChannelAt(wf->channelTable, c)->yUnit);
+    std::printf("\n");
+  }
+  STRUCT_NE_DATA_POINTS* dp = MakeDataPointsStruct(wf, wf->startTime, wf->endTime, 40000,
+                                                   IsMSKind(wf) ? DATA_TYPE_TIC : DATA_TYPE_DETECTOR, 0, nullptr, nullptr);
+  if (dp && dp->pointCount) {
+    uint32_t top = 0;
+    for (uint32_t i = 1; i < dp->pointCount; ++i)
+      if (NePointValue(dp->points, i) > NePointValue(dp->points, top)) top = i;
+    std::printf("  %s trace: %u points, %.4f to %.4f min, max %.6g at %.4f min\n", IsMSKind(wf) ? "total-ion" : "channel 1",
+                dp->pointCount, dp->startTime, dp->endTime, NePointValue(dp->points, top), NePointAt(dp->points, top)->time);
+  } else {
+    std::printf("  no trace\n");
+  }
+  FreeDataPointsStruct(dp);
+  FreeWorkFileStruct(wf);
+  return true;
+}
+
+// Sample data files of each kind, made in the workstation root.
+int ShowDataFiles() {
+  CreateDirectoryA("C:\\Workstation\\Samples", nullptr);
+  const char* ms = "C:\\Workstation\\Samples\\run1.kms";
+  const char* profile = "C:\\Workstation\\Samples\\run2.kms";
+  const char* raw = "C:\\Workstation\\Samples\\run3.ms";
+  const char* detector = "C:\\Workstation\\Samples\\det1.run";
+  const char* tagged = "C:\\Workstation\\Samples\\det2.run";
+  msfix::RunSpec spec;
+  spec.segments = {{1.0, 1, "Solvent delay"}, {2.0, 2, "Main"}, {1.0, 1, "Bake out"}};
+  msfix::RunSpec profileSpec = spec;
+  profileSpec.scans = 200;
+  profileSpec.profile = true;
+  msfix::DetectorSpec det;
+  msfix::DetectorSpec tag;
+  tag.timeTagged = true;
+  if (!msfix::WriteMsDataFile(ms, spec, nullptr) || !msfix::WriteMsDataFile(profile, profileSpec, nullptr) ||
+      !msfix::WriteRawMsFile(raw, spec, nullptr) || !msfix::WriteDetectorFile(detector, det, nullptr) ||
+      !msfix::WriteDetectorFile(tagged, tag, nullptr)) {
+    std::fprintf(stderr, "kelt_host: cannot make the sample data files\n");
+    return 1;
+  }
+  std::printf("\n");
+  bool ok = true;
+  for (const char* path : {ms, profile, raw, detector, tagged}) ok = ShowDataFile(path) && ok;
+  return ok ? 0 : 1;
+}
+
 int Demo() {
   if (!MakeSample()) {
     std::fprintf(stderr, "kelt_host: cannot make %s\n", kSamplePath);
@@ -71,7 +157,7 @@ int Demo() {
     std::printf("  %-20s %10u\n", name, size);
   }
   CloseSection(list);
-  return 0;
+  return ShowDataFiles();
 }
 
 // Writes a generated GC/MS run (or detector run) to a workstation path.
