@@ -9,12 +9,15 @@
 namespace kelt::text {
 
 std::string WideToAnsi(const char16_t* wide, size_t maxChars) {
-  if (!wide) return {};
+  if (!wide || maxChars == 0) return {};
+  // Texts inside packed records may sit at odd addresses: copy them first.
+  std::vector<char16_t> aligned(maxChars);
+  std::memcpy(aligned.data(), wide, maxChars * sizeof(char16_t));
   size_t n = 0;
-  while (n < maxChars && wide[n]) ++n;
+  while (n < maxChars && aligned[n]) ++n;
   if (n == 0) return {};
   std::vector<char> buf(n * 4 + 1);
-  int got = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(wide), static_cast<int>(n), buf.data(),
+  int got = WideCharToMultiByte(CP_ACP, 0, aligned.data(), static_cast<int>(n), buf.data(),
                                 static_cast<int>(buf.size() - 1), nullptr, nullptr);
   if (got <= 0) return {};
   return std::string(buf.data(), static_cast<size_t>(got));

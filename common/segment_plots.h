@@ -7,13 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/data_points.h"
 #include "common/kelt_export.h"
 #include "common/mass_lists.h"
 #include "common/scan_fun_info.h"
 #include "win/win_types.h"
-
-struct STRUCT_WORK_FILE;
-struct STRUCT_NE_DATA_POINTS;
 
 #pragma pack(push, 1)
 struct SEG_PLOT_ENTRY {
@@ -59,9 +57,6 @@ constexpr size_t ScanFunArraySize(size_t n) { return 2 + n * sizeof(SCAN_FUN_ENT
 #define SCAN_FUN_SPARE_BYTES 20
 // Most points of each segment's trace in a joined plot.
 #define SEG_PLOT_MAX_POINTS 40000
-// Data types of joined traces.
-#define DATA_TYPE_SEGMENT_PLOT 300
-#define DATA_TYPE_SCAN_FUN_PLOT 301
 
 // ---- Segment plots -----------------------------------------------------------
 KELT_API STRUCT_SEG_PLOTS* PLOT_SEG_Init(const STRUCT_WORK_FILE* workFile);
