@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "win/win_gdi.h"
 #include "win/win_kernel.h"
@@ -433,6 +434,54 @@ TEST_F(UserPaint, DialogControlsArePainted) {
   }
   DestroyWindow(dlg);
   RemoveModule(kModule);
+}
+
+// A parent that measures its owner-drawn list's items and paints each in
+// the colour kept as its data.
+int g_measured = 0;
+std::vector<UINT> g_drawnItems;
+LRESULT CALLBACK OwnerListParent(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_MEASUREITEM) {
+    ++g_measured;
+    reinterpret_cast<MEASUREITEMSTRUCT*>(l)->itemHeight = 20;
+    return TRUE;
+  }
+  if (m == WM_DRAWITEM) {
+    auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(l);
+    g_drawnItems.push_back(di->itemID);
+    HBRUSH b = CreateSolidBrush((di->itemState & ODS_SELECTED) ? RGB(0, 0, 0) : static_cast<COLORREF>(di->itemData));
+    FillRect(di->hDC, &di->rcItem, b);
+    DeleteObject(b);
+    return TRUE;
+  }
+  return DefWindowProcA(h, m, w, l);
+}
+
+TEST_F(UserPaint, OwnerDrawnListMeasuresAndDrawsItsItems) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = OwnerListParent;
+  wc.lpszClassName = "OwnerListParent";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  RegisterClassA(&wc);
+  HWND top = Top("OwnerListParent", WS_POPUP | WS_VISIBLE);
+  g_measured = 0;
+  g_drawnItems.clear();
+  HWND list = CreateWindowExA(0, "ListBox", "", WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWFIXED | LBS_NOTIFY, 10, 10, 100,
+                              100, top, reinterpret_cast<HMENU>(5), nullptr, nullptr);
+  EXPECT_EQ(g_measured, 1);
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0), 20);
+  for (COLORREF c : {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)})
+    SendMessageA(list, LB_ADDSTRING, 0, static_cast<LPARAM>(c));  // data, not text: no strings kept
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(list, LB_GETITEMDATA, 2, 0)), RGB(0, 0, 255));
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(g_drawnItems, (std::vector<UINT>{0, 1, 2}));
+  EXPECT_EQ(WindowPixel(list, 50, 5), RGB(255, 0, 0));
+  EXPECT_EQ(WindowPixel(list, 50, 25), RGB(0, 0, 0));  // selected
+  EXPECT_EQ(WindowPixel(list, 50, 45), RGB(0, 0, 255));
+  EXPECT_EQ(WindowPixel(list, 50, 65), kWhite);  // below the items
+  DestroyWindow(top);
+  UnregisterClassA("OwnerListParent", nullptr);
 }
 
 TEST_F(UserPaint, BitmapsFromTheRegistryAndSystemColours) {
