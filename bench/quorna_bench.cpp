@@ -1,0 +1,206 @@
+// MS data library speed: trace extraction against a plain loop over the same
+// peaks in memory (goal: within 2x), averaging 50 scans, centroiding.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fixtures/msfixtures.h"
+#include "orvik32/orvik32.h"
+#include "quorna/quorna.h"
+#include "win/win_kernel.h"
+#include "win/win_paths.h"
+
+namespace {
+
+const char* const kPath = "C:\\Bench\\run3000.dat";
+
+struct Data {
+  std::vector<msfix::ScanData> scans;     // the same run in memory
+  std::vector<msfix::ScanData> profile;   // profile scans for centroiding
+  HMSDATA handle = nullptr;
+};
+
+Data& Run() {
+  static Data d = [] {
+    Data d;
+    msfix::RunSpec spec;
+    spec.scans = 3000;
+    spec.peaksPerScan = 400;
+    spec.compounds = 40;
+    spec.segments = {{1.0, 1, ""}};
+    msfix::MakeRun(spec, nullptr, &d.scans);
+    if (!msfix::WriteMsDataFile(kPath, spec, nullptr)) std::fprintf(stderr, "could not write the run\n");
+    d.handle = OpenMSData(kPath, "MSData", 0);
+    msfix::RunSpec prof;
+    prof.scans = 50;
+    prof.compounds = 20;
+    prof.profile = true;
+    prof.peaksPerScan = 200;
+    prof.segments = {{1.0, 1, ""}};
+    msfix::MakeRun(prof, nullptr, &d.profile);
+    return d;
+  }();
+  return d;
+}
+
+uint32_t Trace(HMSDATA h, const char* massText) {
+  STRUCT_CHAN_LIST c;
+  STRUCT_MASS_LIST m;
+  ParseChanList("All", &c);
+  ParseMassList(massText, &m);
+  MS_TRACE_REQUEST r{};
+  r.kind = MS_TRACE_BY_SCANS;
+  r.scans.first = 0;
+  r.scans.last = 0xFFFFFFFFu;
+  void* block = nullptr;
+  uint32_t n = ReadMSTrace(h, &r, &c, &m, &block);
+  FreeMSTrace(block);
+  return n;
+}
+
+struct PlainPoint {
+  double time;
+  uint32_t flag;
+  int64_t value;
+};
+
+void BM_TotalIon_Quorna(benchmark::State& st) {
+  Data& d = Run();
+  if (Trace(d.handle, "RIC") != d.scans.size()) st.SkipWithError("wrong point count");
+  for (auto _ : st) benchmark::DoNotOptimize(Trace(d.handle, "RIC"));
+}
+BENCHMARK(BM_TotalIon_Quorna)->Unit(benchmark::kMicrosecond);
+
+void BM_TotalIon_PlainLoop(benchmark::State& st) {
+  Data& d = Run();
+  for (auto _ : st) {
+    std::vector<PlainPoint> pts(d.scans.size());
+    for (size_t i = 0; i < d.scans.size(); ++i) {
+      int64_t sum = 0;
+      for (auto& p : d.scans[i].peaks) sum += p.second;
+      pts[i] = {d.scans[i].time, 0, sum};
+    }
+    benchmark::DoNotOptimize(pts.data());
+  }
+}
+BENCHMARK(BM_TotalIon_PlainLoop)->Unit(benchmark::kMicrosecond);
+
+void BM_SingleIon_Quorna(benchmark::State& st) {
+  Data& d = Run();
+  for (auto _ : st) benchmark::DoNotOptimize(Trace(d.handle, "207"));
+}
+BENCHMARK(BM_SingleIon_Quorna)->Unit(benchmark::kMicrosecond);
+
+void BM_SingleIon_PlainLoop(benchmark::State& st) {
+  Data& d = Run();
+  for (auto _ : st) {
+    std::vector<PlainPoint> pts(d.scans.size());
+    for (size_t i = 0; i < d.scans.size(); ++i) {
+      int64_t sum = 0;
+      for (auto& p : d.scans[i].peaks)
+        if (p.first >= 206.5 && p.first < 207.5) sum += p.second;
+      pts[i] = {d.scans[i].time, 0, sum};
+    }
+    benchmark::DoNotOptimize(pts.data());
+  }
+}
+BENCHMARK(BM_SingleIon_PlainLoop)->Unit(benchmark::kMicrosecond);
+
+// What a caller that opens the data for every trace pays.
+void BM_SingleIon_OpenAndRead(benchmark::State& st) {
+  Run();
+  for (auto _ : st) {
+    HMSDATA h = OpenMSData(kPath, "MSData", 0);
+    benchmark::DoNotOptimize(Trace(h, "207"));
+    CloseMSData(h);
+  }
+}
+BENCHMARK(BM_SingleIon_OpenAndRead)->Unit(benchmark::kMicrosecond);
+
+std::vector<uint8_t> Exchange(const std::vector<std::pair<double, uint32_t>>& peaks) {
+  std::vector<uint8_t> b(4 + 13 * peaks.size());
+  uint32_t n = static_cast<uint32_t>(peaks.size());
+  std::memcpy(b.data(), &n, 4);
+  for (size_t i = 0; i < peaks.size(); ++i) {
+    std::memcpy(&b[5 + 13 * i], &peaks[i].first, 8);
+    std::memcpy(&b[13 + 13 * i], &peaks[i].second, 4);
+  }
+  return b;
+}
+
+void BM_Average50Scans(benchmark::State& st) {
+  Data& d = Run();
+  std::vector<std::vector<uint8_t>> bufs;
+  for (size_t i = 1000; i < 1050; ++i) bufs.push_back(Exchange(d.scans[i].peaks));
+  std::vector<void*> ptrs;
+  for (auto& b : bufs) ptrs.push_back(b.data());
+  for (auto _ : st) {
+    void* avg = AverageSpectra(ptrs.data(), 50, nullptr, nullptr, nullptr, nullptr);
+    benchmark::DoNotOptimize(avg);
+    FreeBlock(avg);
+  }
+  st.counters["peaks/s"] = benchmark::Counter(50.0 * 400, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_Average50Scans)->Unit(benchmark::kMicrosecond);
+
+void BM_CentroidProfileScans(benchmark::State& st) {
+  Data& d = Run();
+  std::vector<std::vector<uint8_t>> bufs;
+  size_t points = 0;
+  for (auto& s : d.profile) bufs.push_back(Exchange(s.peaks)), points += s.peaks.size();
+  CMS_CentroidEngine engine;
+  engine.Init();
+  MS_CENTROID_ENGINE_PARAMS p{};
+  p.smoothPoints = 3;
+  p.searchPoints = 3;
+  for (auto _ : st) {
+    st.PauseTiming();
+    auto work = bufs;
+    st.ResumeTiming();
+    for (auto& b : work) benchmark::DoNotOptimize(engine.CentroidSpec(nullptr, nullptr, (const void*)nullptr, b.data(), &p));
+  }
+  st.counters["points/s"] = benchmark::Counter(double(points), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_CentroidProfileScans)->Unit(benchmark::kMicrosecond);
+
+// Keeps each benchmark's time per iteration to print the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const auto& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  char tmpl[] = "/tmp/quorna-bench-XXXXXX";
+  if (!mkdtemp(tmpl)) return 1;
+  setenv("KELT_ROOT", tmpl, 1);
+  win::paths::ResetRoot();
+  CreateDirectoryA("C:\\Bench", nullptr);
+  if (!Run().handle) {
+    std::fprintf(stderr, "quorna_bench: the 3,000-scan run could not be written or opened\n");
+    return 1;
+  }
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  auto ratio = [&](const char* a, const char* b) {
+    auto x = reporter.times.find(a), y = reporter.times.find(b);
+    if (x == reporter.times.end() || y == reporter.times.end() || y->second <= 0) return;
+    std::printf("ratio %-28s / %-24s = %6.2f (goal <= 2.00)\n", a, b, x->second / y->second);
+  };
+  ratio("BM_TotalIon_Quorna", "BM_TotalIon_PlainLoop");
+  ratio("BM_SingleIon_Quorna", "BM_SingleIon_PlainLoop");
+  ratio("BM_SingleIon_OpenAndRead", "BM_SingleIon_PlainLoop");
+  if (Run().handle) CloseMSData(Run().handle);
+  return 0;
+}

@@ -1,0 +1,375 @@
+// MS data handles: opening, file facts, traces, scans and writing.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <unordered_set>
+
+#include "orvik32/orvik32.h"
+#include "quorna/host_files.h"
+#include "quorna/ms_image.h"
+#include "quorna/ms_reading.h"
+#include "quorna/quorna.h"
+
+namespace quorna {
+namespace {
+
+constexpr uint32_t kHandleMagic = 0x514D5344;  // "QMSD"
+
+struct MsData {
+  uint32_t magic = kHandleMagic;
+  std::shared_ptr<const Image> image;   // reading handles
+  std::unique_ptr<ImageBuilder> builder;  // writing handles
+  bool raw = false;
+  bool failed = false;  // a write was refused; nothing will be stored
+  std::string path;
+  std::string section;
+};
+
+std::mutex gMutex;
+std::unordered_set<MsData*>& Live() {
+  static std::unordered_set<MsData*> live;
+  return live;
+}
+
+MsData* Lookup(HMSDATA h) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  auto* d = static_cast<MsData*>(h);
+  return h && Live().count(d) ? d : nullptr;
+}
+
+const Image* Reading(HMSDATA h) {
+  MsData* d = Lookup(h);
+  return d && d->image ? d->image.get() : nullptr;
+}
+
+void CloseFromStore(void* h) { CloseMSData(h); }
+
+HMSDATA Register(std::unique_ptr<MsData> d) {
+  MsData* raw = d.release();
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    Live().insert(raw);
+  }
+  RegisterForeignHandle(raw, &CloseFromStore);
+  return raw;
+}
+
+// The path at the start of a path or of a record that begins with one.
+bool PathFrom(const void* pathOrRecord, std::string& path) {
+  if (!pathOrRecord) return false;
+  const char* p = static_cast<const char*>(pathOrRecord);
+  size_t n = strnlen(p, MAX_PATH);
+  if (n == 0 || n == MAX_PATH) return false;
+  path.assign(p, n);
+  return true;
+}
+
+bool ReadSectionBytes(const std::string& path, const std::string& section, Bytes& out) {
+  uint8_t status[272];
+  HSECTION s = OpenSectionReadOnlyShared(path.c_str(), section.c_str(), status);
+  if (!s) return false;
+  uint32_t size = GetSectionSize(s);
+  bool ok = size != 0xFFFFFFFFu && SeekSection(s, 0, 0) == 0;
+  if (ok) {
+    try {
+      out.resize(size);
+    } catch (...) {
+      ok = false;
+    }
+  }
+  for (uint32_t at = 0; ok && at < size;) {
+    uint32_t got = ReadSection(s, out.data() + at, size - at);
+    if (got == 0 || got > size - at) ok = false;
+    at += got;
+  }
+  CloseSection(s);
+  return ok;
+}
+
+bool WriteSectionBytes(const std::string& path, const std::string& section, const std::vector<uint8_t>& bytes) {
+  uint8_t status[272];
+  HSECTION s = CreateSection(path.c_str(), section.c_str(), status);
+  if (!s) return false;
+  bool ok = true;
+  for (size_t at = 0; ok && at < bytes.size();) {
+    uint32_t chunk = static_cast<uint32_t>(std::min<size_t>(bytes.size() - at, 1u << 24));
+    ok = WriteSection(s, bytes.data() + at, chunk) == chunk;
+    at += chunk;
+  }
+  return CloseSection(s) && ok;
+}
+
+HMSDATA OpenForReading(const std::string& path, const char* section) {
+  Bytes bytes;
+  std::shared_ptr<const Image> img;
+  bool raw = false;
+  try {
+    if (section && *section) {
+      if (!ReadSectionBytes(path, section, bytes)) return nullptr;
+      img = Image::Open(std::move(bytes));
+    } else {
+      if (!ReadHostFile(path, bytes)) return nullptr;
+      img = OpenRawImage(std::move(bytes));
+      raw = true;
+    }
+  } catch (...) {
+    return nullptr;
+  }
+  if (!img) return nullptr;
+  auto d = std::make_unique<MsData>();
+  d->image = std::move(img);
+  d->raw = raw;
+  d->path = path;
+  d->section = section ? section : "";
+  return Register(std::move(d));
+}
+
+int32_t WriteOut(MsData& d) {
+  std::vector<uint8_t> image;
+  if (d.failed || !d.builder->Build(image)) return -1;
+  if (!d.raw) return WriteSectionBytes(d.path, d.section, image) ? 0 : -1;
+  std::vector<uint8_t> file;
+  if (!MakeRawFile(image, file)) return -1;
+  return WriteHostFile(d.path, file) ? 0 : -1;
+}
+
+}  // namespace
+}  // namespace quorna
+
+using namespace quorna;
+
+// ---- Opening -----------------------------------------------------------------
+
+QUORNA_API HMSDATA OpenMSData(const void* pathOrWorkFile, const char* section, int32_t mode) {
+  std::string path;
+  if (mode != 0 || !PathFrom(pathOrWorkFile, path)) return nullptr;
+  return OpenForReading(path, section);
+}
+
+QUORNA_API HMSDATA OpenMSDataSection(const char* path, const char* section, int32_t mode, uint32_t scanCount,
+                                     uint16_t headerWord, uint16_t* scratch) {
+  if (scratch) *scratch = 0;
+  std::string p;
+  if (!PathFrom(path, p)) return nullptr;
+  if (mode == 0) return OpenForReading(p, section);
+  if (mode != 1) return nullptr;
+  try {
+    auto d = std::make_unique<MsData>();
+    d->builder = std::make_unique<ImageBuilder>();
+    d->builder->Reserve(std::min<uint32_t>(scanCount, 1u << 20));
+    d->builder->SetFormatWord(headerWord);
+    d->raw = !(section && *section);
+    d->path = p;
+    d->section = section ? section : "";
+    return Register(std::move(d));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+QUORNA_API int32_t CloseMSData(HMSDATA handle) {
+  MsData* d;
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    d = static_cast<MsData*>(handle);
+    if (!handle || !Live().erase(d)) return -1;
+  }
+  UnregisterForeignHandle(d);
+  int32_t rc = 0;
+  if (d->builder) {
+    try {
+      rc = WriteOut(*d);
+    } catch (...) {
+      rc = -1;
+    }
+  }
+  delete d;
+  return rc;
+}
+
+// ---- File facts ----------------------------------------------------------------
+
+QUORNA_API int32_t ReadMSFileInfo(const void* pathOrWorkFile, uint32_t* acquisitionTime, void* out) {
+  HMSDATA h = OpenMSData(pathOrWorkFile, "MSData", 0);
+  if (!h) return 0;
+  const Image* img = Reading(h);
+  int32_t ok = 0;
+  if (img && out) {
+    MS_INFO_BLOCK info = img->Info();
+    double times[2] = {info.startTime, info.endTime};
+    if (img->ScanCount()) times[0] = img->Time(0), times[1] = img->Time(img->ScanCount() - 1);
+    std::memcpy(out, &info, MS_INFO_BLOCK_SIZE);
+    std::memcpy(static_cast<uint8_t*>(out) + MS_INFO_BLOCK_SIZE, times, sizeof times);
+    if (acquisitionTime) *acquisitionTime = info.acquisitionTime;
+    ok = 1;
+  }
+  CloseMSData(h);
+  return ok;
+}
+
+QUORNA_API int32_t ReadMSInfoFromHandle(HMSDATA handle, void* infoBlock) {
+  const Image* img = Reading(handle);
+  if (!img || !infoBlock) return -1;
+  std::memcpy(infoBlock, &img->Info(), MS_INFO_BLOCK_SIZE);
+  return 0;
+}
+
+QUORNA_API int32_t ReadMSSegmentBlock(HMSDATA handle, int32_t segment, void* block, int32_t) {
+  const Image* img = Reading(handle);
+  if (!img || !block || segment < 1 || static_cast<uint32_t>(segment) > img->SegmentCount()) return -1;
+  std::memcpy(block, &img->Segment(static_cast<uint32_t>(segment - 1)), MS_SEGMENT_BLOCK_SIZE);
+  return 0;
+}
+
+QUORNA_API int16_t GetMSDataLiveFlag(HMSDATA handle) {
+  const Image* img = Reading(handle);
+  return img && img->Live() ? 1 : 0;
+}
+
+QUORNA_API int32_t SetMSDataLiveFlag(HMSDATA handle, int16_t live) {
+  MsData* d = Lookup(handle);
+  if (!d || !d->builder) return -1;
+  d->builder->SetLive(live != 0);
+  return 0;
+}
+
+QUORNA_API uint32_t GetMSScanBufferSize(HMSDATA handle) {
+  return static_cast<uint32_t>(ExchangeBytes(ScanBufferPeaks(Reading(handle))));
+}
+
+QUORNA_API BOOL IsXMSFileKind(uint16_t fileKind) {
+  return fileKind == MS_FILE_KIND_TANDEM || fileKind == MS_FILE_KIND_MSN;
+}
+
+// ---- Traces ------------------------------------------------------------------------
+
+QUORNA_API uint32_t ReadMSTrace(HMSDATA handle, const void* request, const STRUCT_CHAN_LIST* channels,
+                                const STRUCT_MASS_LIST* masses, void** pointBlock) {
+  if (pointBlock) *pointBlock = nullptr;
+  const Image* img = Reading(handle);
+  if (!img || !request || !pointBlock) return 0;
+  MS_TRACE_REQUEST req;
+  std::memcpy(&req, request, sizeof req);
+  try {
+    Trace t;
+    if (!MakeTrace(*img, req, channels, masses, t) || t.points.empty()) return 0;
+    uint64_t bytes = MS_POINT_BLOCK_HEAD + uint64_t{MS_POINT_SIZE} * (t.points.size() + 1);
+    if (bytes > 0xFFFFFFF0u) return 0;
+    auto* block = static_cast<uint8_t*>(AllocBlock(static_cast<uint32_t>(bytes)));
+    if (!block) return 0;
+    uint32_t head[3] = {t.firstScan, t.lastScan, t.isDouble ? 1u : 0u};
+    std::memcpy(block, head, sizeof head);
+    uint8_t* p = block + MS_POINT_BLOCK_HEAD;
+    for (const TracePoint& tp : t.points) {
+      std::memcpy(p, &tp.time, 8);
+      std::memcpy(p + 8, &tp.flag, 4);
+      std::memcpy(p + 12, &tp.value, 8);
+      p += MS_POINT_SIZE;
+    }
+    *pointBlock = block;
+    return static_cast<uint32_t>(t.points.size());
+  } catch (...) {
+    return 0;
+  }
+}
+
+QUORNA_API void FreeMSTrace(void* pointBlock) {
+  if (pointBlock) FreeBlock(pointBlock);
+}
+
+// ---- Scans -------------------------------------------------------------------------
+
+namespace {
+
+// The scan a request names; fills the header (and the buffer when given).
+bool ReadScanInto(HMSDATA handle, const MS_SCAN_REQUEST* request, const STRUCT_CHAN_LIST* channels,
+                  MS_SCAN_HEADER* header, void* buffer, double& time) {
+  const Image* img = Reading(handle);
+  if (!img || !request) return false;
+  try {
+    std::vector<uint32_t> members;
+    if (!ResolveScan(*img, *request, channels, members)) return false;
+    MS_SCAN_HEADER h;
+    std::vector<Peak> peaks;
+    CombineScans(*img, members, h, peaks);
+    if (buffer) {
+      if (peaks.size() > ScanBufferPeaks(img)) return false;
+      WriteExchange(buffer, peaks);
+    }
+    if (header) std::memcpy(header, &h, sizeof h);
+    time = img->Time(members.front());
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace
+
+QUORNA_API double FindMSScan(HMSDATA handle, const MS_SCAN_REQUEST* request, const STRUCT_CHAN_LIST* channels,
+                             MS_SCAN_HEADER* header) {
+  double t = 0;
+  return ReadScanInto(handle, request, channels, header, nullptr, t) ? t : 0.0;
+}
+
+QUORNA_API double ReadMSScanHeader(HMSDATA handle, const MS_SCAN_REQUEST* request,
+                                   const STRUCT_CHAN_LIST* channels, MS_SCAN_HEADER* header, void* scanBuffer) {
+  double t = 0;
+  return ReadScanInto(handle, request, channels, header, scanBuffer, t) ? t : MS_SCAN_TIME_FAILED;
+}
+
+QUORNA_API int32_t ReadMSScan(HMSDATA handle, uint32_t scan, MS_SCAN_RECORD* record, void* peakBuffer) {
+  const Image* img = Reading(handle);
+  if (!img || !record || !peakBuffer || !img->HasScan(scan)) return -1;
+  try {
+    uint32_t i = scan - img->FirstScan();
+    std::vector<Peak> peaks;
+    img->Peaks(i, peaks);
+    record->recordSize = sizeof(MS_SCAN_RECORD);
+    std::memcpy(&record->header, &img->Header(i), MS_SCAN_HEADER_SIZE);
+    WriteExchange(peakBuffer, peaks);
+  } catch (...) {
+    return -1;
+  }
+  return 0;
+}
+
+// ---- Writing -----------------------------------------------------------------------
+
+QUORNA_API int32_t WriteMSHeader(HMSDATA handle, const void* infoBlock) {
+  MsData* d = Lookup(handle);
+  if (!d || !d->builder || !infoBlock) return -1;
+  MS_INFO_BLOCK info;
+  std::memcpy(&info, infoBlock, sizeof info);
+  if (info.extraColumnCount > MS_MAX_EXTRA_COLUMNS) return d->failed = true, -1;
+  d->builder->SetInfo(info);
+  return 0;
+}
+
+QUORNA_API int32_t WriteMSSegment(HMSDATA handle, const void* segmentBlock) {
+  MsData* d = Lookup(handle);
+  if (!d || !d->builder || !segmentBlock) return -1;
+  try {
+    auto block = std::make_unique<MS_SEGMENT_BLOCK>();
+    std::memcpy(block.get(), segmentBlock, sizeof *block);
+    if (!d->builder->AddSegment(*block)) return d->failed = true, -1;
+  } catch (...) {
+    return d->failed = true, -1;
+  }
+  return 0;
+}
+
+QUORNA_API int32_t WriteMSScan(HMSDATA handle, const MS_SCAN_RECORD* record, const void* peakBuffer) {
+  MsData* d = Lookup(handle);
+  if (!d || !d->builder || !record || !peakBuffer) return -1;
+  try {
+    std::vector<Peak> peaks;
+    if (!ReadExchange(peakBuffer, MS_MAX_SCAN_POINTS, peaks) || !d->builder->AddScan(record->header, peaks))
+      return d->failed = true, -1;
+  } catch (...) {
+    return d->failed = true, -1;
+  }
+  return 0;
+}

@@ -1,0 +1,294 @@
+// Laying out and checking stored MS data sets.
+#include "quorna/ms_image.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace quorna {
+
+namespace {
+
+bool Fits(uint64_t offset, uint64_t length, uint64_t size) { return offset <= size && length <= size - offset; }
+
+}  // namespace
+
+void WideFromAscii(void* dst, size_t dstChars, const std::string& text) {
+  auto* d = static_cast<uint8_t*>(dst);
+  for (size_t i = 0; i < dstChars; ++i) {
+    char16_t c = i + 1 < dstChars && i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+    std::memcpy(d + 2 * i, &c, 2);
+  }
+}
+
+std::string AsciiFromWide(const void* src, size_t srcChars) {
+  std::string s;
+  const auto* p = static_cast<const uint8_t*>(src);
+  for (size_t i = 0; i < srcChars; ++i) {
+    char16_t c;
+    std::memcpy(&c, p + 2 * i, 2);
+    if (!c) break;
+    s += c < 0x100 ? static_cast<char>(c) : '?';
+  }
+  return s;
+}
+
+// ---- Reading ---------------------------------------------------------------
+
+std::shared_ptr<const Image> Image::Open(Bytes bytes, size_t base) {
+  if (base > bytes.size()) return nullptr;
+  const uint64_t size = bytes.size() - base;
+  if (size < kImageHeaderSize) return nullptr;
+  ImageHeader h;
+  std::memcpy(&h, bytes.data() + base, sizeof h);
+  if (std::memcmp(h.magic, kImageMagic, 8) != 0 || h.version != 1) return nullptr;
+  if (h.segmentCount < 1 || h.segmentCount > kMaxSegments) return nullptr;
+  if (h.scanCount > 0 && (h.firstScan > UINT32_MAX - (h.scanCount - 1))) return nullptr;
+  if (h.maxPoints > MS_MAX_SCAN_POINTS) return nullptr;
+  if (!Fits(h.infoOffset, MS_INFO_BLOCK_SIZE, size)) return nullptr;
+  if (!Fits(h.segmentsOffset, uint64_t{h.segmentCount} * MS_SEGMENT_BLOCK_SIZE, size)) return nullptr;
+  if (!Fits(h.indexOffset, uint64_t{h.scanCount} * kIndexEntrySize, size)) return nullptr;
+
+  auto img = std::shared_ptr<Image>(new Image());
+  img->bytes_ = std::move(bytes);
+  img->data_ = img->bytes_.data() + base;
+  const uint8_t* data = img->data_;
+  std::memcpy(&img->info_, data + h.infoOffset, MS_INFO_BLOCK_SIZE);
+  img->live_ = (h.flags & kImageLive) != 0;
+  img->firstScan_ = h.firstScan;
+  img->maxPoints_ = h.maxPoints;
+
+  // Segments: increasing, non-overlapping scan ranges inside the file's.
+  const uint64_t last = uint64_t{h.firstScan} + h.scanCount;  // exclusive
+  uint64_t nextFirst = h.firstScan;
+  for (uint32_t s = 0; s < h.segmentCount; ++s) {
+    const auto* seg = reinterpret_cast<const MS_SEGMENT_BLOCK*>(data + h.segmentsOffset + uint64_t{s} * MS_SEGMENT_BLOCK_SIZE);
+    if (seg->functionCount < 1) return nullptr;
+    if (!std::isfinite(seg->startTime) || !std::isfinite(seg->endTime)) return nullptr;
+    if (h.scanCount > 0) {
+      if (seg->firstScan < nextFirst || seg->firstScan > seg->lastScan || seg->lastScan >= last) return nullptr;
+      nextFirst = uint64_t{seg->lastScan} + 1;
+    }
+    img->segments_.push_back(seg);
+  }
+
+  img->index_.resize(h.scanCount);
+  img->segmentOfScan_.assign(h.scanCount, -1);
+  if (h.scanCount) std::memcpy(img->index_.data(), data + h.indexOffset, uint64_t{h.scanCount} * kIndexEntrySize);
+  for (uint32_t i = 0; i < h.scanCount; ++i) {
+    const IndexEntry& e = img->index_[i];
+    if (e.pointCount > h.maxPoints || !std::isfinite(e.time)) return nullptr;
+    if (!Fits(e.offset, MS_SCAN_HEADER_SIZE + uint64_t{e.pointCount} * MS_EXCHANGE_ENTRY_SIZE, size)) return nullptr;
+    const MS_SCAN_HEADER& sh = img->Header(i);
+    if (sh.extraCount > MS_MAX_EXTRA_COLUMNS) return nullptr;
+  }
+  for (uint32_t s = 0; s < h.segmentCount && h.scanCount > 0; ++s) {
+    const MS_SEGMENT_BLOCK& seg = *img->segments_[s];
+    for (uint64_t scan = seg.firstScan; scan <= seg.lastScan; ++scan)
+      img->segmentOfScan_[scan - h.firstScan] = static_cast<int16_t>(s);
+    // Largest cycle: the most points a cycle's scans add up to.
+    for (uint64_t c = seg.firstScan; c <= seg.lastScan; c += seg.functionCount) {
+      uint64_t sum = 0;
+      for (uint64_t scan = c; scan <= seg.lastScan && scan < c + seg.functionCount; ++scan)
+        sum += img->index_[scan - h.firstScan].pointCount;
+      img->maxCyclePoints_ = static_cast<uint32_t>(std::max<uint64_t>(img->maxCyclePoints_, std::min<uint64_t>(sum, UINT32_MAX)));
+    }
+  }
+  return img;
+}
+
+void Image::Peaks(uint32_t i, std::vector<Peak>& out) const {
+  uint32_t n = PointCount(i);
+  out.resize(n);
+  const uint8_t* m = Masses(i);
+  const uint8_t* v = Intensities(i);
+  const uint8_t* f = Flags(i);
+  for (uint32_t k = 0; k < n; ++k) {
+    std::memcpy(&out[k].mass, m + 8ull * k, 8);
+    std::memcpy(&out[k].intensity, v + 4ull * k, 4);
+    out[k].flag = f[k];
+  }
+}
+
+uint32_t Image::FunctionOf(uint32_t i) const {
+  int s = segmentOfScan_[i];
+  if (s < 0) return 0;
+  const MS_SEGMENT_BLOCK& seg = *segments_[s];
+  return (firstScan_ + i - seg.firstScan) % seg.functionCount;
+}
+
+void Image::CycleOf(uint32_t i, uint32_t& first, uint32_t& last) const {
+  int s = segmentOfScan_[i];
+  if (s < 0) {
+    first = last = i;
+    return;
+  }
+  const MS_SEGMENT_BLOCK& seg = *segments_[s];
+  uint32_t scan = firstScan_ + i;
+  uint32_t start = scan - (scan - seg.firstScan) % seg.functionCount;
+  uint64_t end = std::min<uint64_t>(uint64_t{start} + seg.functionCount - 1, seg.lastScan);
+  first = start - firstScan_;
+  last = static_cast<uint32_t>(end - firstScan_);
+}
+
+// ---- Writing ---------------------------------------------------------------
+
+bool ImageBuilder::AddSegment(const MS_SEGMENT_BLOCK& block) {
+  if (block.number < 1 || block.number > kMaxSegments || block.functionCount < 1) return false;
+  for (auto& s : segments_)
+    if (s.number == block.number) return s = block, true;
+  segments_.push_back(block);
+  return true;
+}
+
+bool ImageBuilder::AddScan(const MS_SCAN_HEADER& header, const std::vector<Peak>& peaks) {
+  if (peaks.size() > MS_MAX_SCAN_POINTS || !std::isfinite(header.time)) return false;
+  Scan s;
+  s.header = header;
+  std::vector<Peak> sorted = peaks;
+  std::stable_sort(sorted.begin(), sorted.end(), [](const Peak& a, const Peak& b) { return a.mass < b.mass; });
+  for (const Peak& p : sorted) {
+    if (!std::isfinite(p.mass)) return false;
+    s.masses.push_back(p.mass);
+    s.intensities.push_back(p.intensity);
+    s.flags.push_back(p.flag);
+  }
+  SummariseInto(sorted, s.header);
+  scans_.push_back(std::move(s));
+  return true;
+}
+
+bool ImageBuilder::Build(std::vector<uint8_t>& out) {
+  if (!haveInfo_ || segments_.empty()) return false;
+  std::sort(segments_.begin(), segments_.end(), [](auto& a, auto& b) { return a.number < b.number; });
+  std::stable_sort(scans_.begin(), scans_.end(),
+                   [](const Scan& a, const Scan& b) { return a.header.scanNumber < b.header.scanNumber; });
+  for (size_t i = 0; i < segments_.size(); ++i)
+    if (segments_[i].number != i + 1) return false;
+  const uint32_t first = scans_.empty() ? segments_.front().firstScan : scans_.front().header.scanNumber;
+  for (size_t i = 0; i < scans_.size(); ++i)
+    if (scans_[i].header.scanNumber != first + i) return false;
+  const uint32_t count = static_cast<uint32_t>(scans_.size());
+
+  // Each scan learns its segment and function; segments their maxima.
+  uint32_t maxPoints = 0;
+  MS_INFO_BLOCK info = info_;
+  info.maxTic = 0;
+  info.maxTicScan = 0;
+  for (auto& seg : segments_) {
+    if (count == 0) break;
+    if (seg.firstScan < first || seg.lastScan < seg.firstScan || seg.lastScan - first >= count) return false;
+    seg.maxTic = 0;
+    seg.maxTicScan = 0;
+    for (uint32_t scan = seg.firstScan; scan <= seg.lastScan; ++scan) {
+      MS_SCAN_HEADER& h = scans_[scan - first].header;
+      h.segment = seg.number;
+      h.function = static_cast<uint8_t>((scan - seg.firstScan) % seg.functionCount);
+      if (h.totalIon > seg.maxTic || seg.maxTicScan == 0) seg.maxTic = h.totalIon, seg.maxTicScan = scan;
+      if (scan == seg.lastScan) break;
+    }
+    if (seg.maxTic > info.maxTic || info.maxTicScan == 0) info.maxTic = seg.maxTic, info.maxTicScan = seg.maxTicScan;
+  }
+  for (size_t s = 1; s < segments_.size(); ++s)
+    if (count > 0 && segments_[s].firstScan <= segments_[s - 1].lastScan) return false;
+  for (auto& sc : scans_) maxPoints = std::max<uint32_t>(maxPoints, static_cast<uint32_t>(sc.masses.size()));
+
+  info.segmentCount = static_cast<uint16_t>(segments_.size());
+  info.firstScan = first;
+  info.lastScan = count ? first + count - 1 : first;
+  info.maxScanPoints = maxPoints;
+  if (formatWord_) info.formatWord = formatWord_;
+  if (count) {
+    info.startTime = scans_.front().header.time;
+    info.endTime = scans_.back().header.time;
+  } else {
+    info.startTime = segments_.front().startTime;
+    info.endTime = segments_.front().startTime;
+  }
+  if (info.extraColumnCount > MS_MAX_EXTRA_COLUMNS) return false;
+
+  ImageHeader h{};
+  std::memcpy(h.magic, kImageMagic, 8);
+  h.version = 1;
+  h.flags = live_ ? kImageLive : 0;
+  h.segmentCount = static_cast<uint32_t>(segments_.size());
+  h.scanCount = count;
+  h.firstScan = first;
+  h.maxPoints = maxPoints;
+  h.infoOffset = kImageHeaderSize;
+  h.segmentsOffset = h.infoOffset + MS_INFO_BLOCK_SIZE;
+  h.indexOffset = h.segmentsOffset + uint64_t{h.segmentCount} * MS_SEGMENT_BLOCK_SIZE;
+  h.dataOffset = h.indexOffset + uint64_t{count} * kIndexEntrySize;
+  uint64_t total = h.dataOffset;
+  for (auto& sc : scans_) total += MS_SCAN_HEADER_SIZE + sc.masses.size() * uint64_t{MS_EXCHANGE_ENTRY_SIZE};
+  if (total > 0xFFFFFFF0u) return false;  // sections and raw files stay below 4 GB
+  h.dataEnd = total;
+
+  out.assign(total, 0);
+  std::memcpy(out.data(), &h, sizeof h);
+  std::memcpy(out.data() + h.infoOffset, &info, MS_INFO_BLOCK_SIZE);
+  for (size_t s = 0; s < segments_.size(); ++s)
+    std::memcpy(out.data() + h.segmentsOffset + s * MS_SEGMENT_BLOCK_SIZE, &segments_[s], MS_SEGMENT_BLOCK_SIZE);
+  uint64_t at = h.dataOffset;
+  for (uint32_t i = 0; i < count; ++i) {
+    Scan& sc = scans_[i];
+    IndexEntry e{at, static_cast<uint32_t>(sc.masses.size()), 0, sc.header.time};
+    std::memcpy(out.data() + h.indexOffset + uint64_t{i} * kIndexEntrySize, &e, sizeof e);
+    std::memcpy(out.data() + at, &sc.header, MS_SCAN_HEADER_SIZE);
+    at += MS_SCAN_HEADER_SIZE;
+    size_t n = sc.masses.size();
+    if (n) {
+      std::memcpy(out.data() + at, sc.masses.data(), 8 * n);
+      std::memcpy(out.data() + at + 8 * n, sc.intensities.data(), 4 * n);
+      std::memcpy(out.data() + at + 12 * n, sc.flags.data(), n);
+    }
+    at += 13 * n;
+  }
+  return true;
+}
+
+// ---- Raw MS files ------------------------------------------------------------
+
+bool RawHeaderPasses(const uint8_t* bytes, size_t available, uint64_t fileLength) {
+  if (available < MS_RAW_HEADER_SIZE) return false;
+  MS_RAW_HEADER h;
+  std::memcpy(&h, bytes, sizeof h);
+  return h.zero0 == 0 && h.zero2 == 0 && h.one38 == 1 && h.headerWord == 16 && h.revision <= 4 &&
+         h.infoOffset <= fileLength && h.segmentOffset <= fileLength && h.dataEnd <= fileLength;
+}
+
+std::shared_ptr<const Image> OpenRawImage(Bytes fileBytes) {
+  if (!RawHeaderPasses(fileBytes.data(), fileBytes.size(), fileBytes.size())) return nullptr;
+  return Image::Open(std::move(fileBytes), MS_RAW_HEADER_SIZE);
+}
+
+bool MakeRawFile(const std::vector<uint8_t>& image, std::vector<uint8_t>& file) {
+  if (image.size() < kImageHeaderSize) return false;
+  ImageHeader ih;
+  std::memcpy(&ih, image.data(), sizeof ih);
+  MS_INFO_BLOCK info;
+  std::memcpy(&info, image.data() + ih.infoOffset, sizeof info);
+  MS_RAW_HEADER h{};
+  h.fileType = info.fileType;
+  h.module = info.module;
+  h.one38 = 1;
+  h.acquisitionTime = info.acquisitionTime;
+  std::string desc = AsciiFromWide(info.description, 256);
+  std::string op = AsciiFromWide(info.operatorName, 32);
+  std::string sample = AsciiFromWide(info.sampleName, 22);
+  std::strncpy(h.description, desc.c_str(), sizeof h.description - 1);
+  std::strncpy(h.operatorName, op.c_str(), sizeof h.operatorName - 1);
+  std::strncpy(h.sampleName, sample.c_str(), sizeof h.sampleName - 1);
+  h.headerWord = 16;
+  h.revision = 1;
+  h.infoOffset = static_cast<uint32_t>(MS_RAW_HEADER_SIZE + ih.infoOffset);
+  h.segmentOffset = static_cast<uint32_t>(MS_RAW_HEADER_SIZE + ih.segmentsOffset);
+  h.indexOffset = static_cast<uint32_t>(MS_RAW_HEADER_SIZE + ih.indexOffset);
+  h.dataEnd = static_cast<uint32_t>(MS_RAW_HEADER_SIZE + ih.dataEnd);
+  file.resize(MS_RAW_HEADER_SIZE + image.size());
+  std::memcpy(file.data(), &h, sizeof h);
+  std::memcpy(file.data() + MS_RAW_HEADER_SIZE, image.data(), image.size());
+  return true;
+}
+
+}  // namespace quorna

@@ -1,0 +1,176 @@
+#pragma once
+// The stored form of one MS data set, as the "MSData" section holds it and
+// as a raw MS file holds it after its 256-byte header:
+//
+//   image header (80 bytes)      magic "QMSDAT01", counts, offsets below
+//   information block            2,570 bytes
+//   segment blocks               segment count x 61,909 bytes
+//   scan index                   scan count x 24 bytes: u64 offset,
+//                                u32 point count, u32 0, f64 time
+//   scans                        each: 430-byte header, f64 masses[n],
+//                                u32 intensities[n], u8 flags[n]
+//
+// Offsets count from the start of the image. Everything is checked when an
+// image is opened, so the readers below never leave its bytes.
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "quorna/peaks.h"
+#include "quorna/quorna.h"
+
+namespace quorna {
+
+// Bytes left uninitialised on resize: images are read straight over them.
+template <class T>
+struct DefaultInitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = DefaultInitAllocator<U>;
+  };
+  using std::allocator<T>::allocator;
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... A>
+  void construct(U* p, A&&... a) {
+    ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+  }
+};
+using Bytes = std::vector<uint8_t, DefaultInitAllocator<uint8_t>>;
+
+constexpr char kImageMagic[8] = {'Q', 'M', 'S', 'D', 'A', 'T', '0', '1'};
+constexpr uint32_t kImageHeaderSize = 80;
+constexpr uint32_t kIndexEntrySize = 24;
+constexpr uint32_t kMaxSegments = 250;
+constexpr uint32_t kImageLive = 1;
+
+#pragma pack(push, 1)
+struct ImageHeader {
+  char magic[8];
+  uint32_t version;
+  uint32_t flags;
+  uint32_t segmentCount;
+  uint32_t scanCount;
+  uint32_t firstScan;
+  uint32_t maxPoints;
+  uint64_t infoOffset;
+  uint64_t segmentsOffset;
+  uint64_t indexOffset;
+  uint64_t dataOffset;
+  uint64_t dataEnd;
+  uint8_t reserved[8];
+};
+struct IndexEntry {
+  uint64_t offset;
+  uint32_t pointCount;
+  uint32_t reserved;
+  double time;
+};
+#pragma pack(pop)
+static_assert(sizeof(ImageHeader) == kImageHeaderSize);
+static_assert(sizeof(IndexEntry) == kIndexEntrySize);
+
+// A checked, read-only image in memory.
+class Image {
+ public:
+  // The image starts at byte base of bytes; null when the bytes there are
+  // not a whole, consistent image.
+  static std::shared_ptr<const Image> Open(Bytes bytes, size_t base = 0);
+
+  const MS_INFO_BLOCK& Info() const { return info_; }
+  bool Live() const { return live_; }
+  uint32_t SegmentCount() const { return static_cast<uint32_t>(segments_.size()); }
+  const MS_SEGMENT_BLOCK& Segment(uint32_t i) const { return *segments_[i]; }
+  uint32_t ScanCount() const { return static_cast<uint32_t>(index_.size()); }
+  uint32_t FirstScan() const { return firstScan_; }
+  uint32_t LastScan() const { return firstScan_ + ScanCount() - 1; }
+  uint32_t MaxPoints() const { return maxPoints_; }
+  uint32_t MaxCyclePoints() const { return maxCyclePoints_; }
+  bool HasScan(uint32_t scan) const { return scan >= firstScan_ && scan - firstScan_ < ScanCount(); }
+
+  // i: 0-based position of the scan.
+  double Time(uint32_t i) const { return index_[i].time; }
+  uint32_t PointCount(uint32_t i) const { return index_[i].pointCount; }
+  const MS_SCAN_HEADER& Header(uint32_t i) const {
+    return *reinterpret_cast<const MS_SCAN_HEADER*>(data_ + index_[i].offset);
+  }
+  const uint8_t* Masses(uint32_t i) const { return data_ + index_[i].offset + MS_SCAN_HEADER_SIZE; }
+  const uint8_t* Intensities(uint32_t i) const { return Masses(i) + 8ull * index_[i].pointCount; }
+  const uint8_t* Flags(uint32_t i) const { return Intensities(i) + 4ull * index_[i].pointCount; }
+  double MassAt(uint32_t i, uint32_t k) const {
+    double m;
+    std::memcpy(&m, Masses(i) + 8ull * k, 8);
+    return m;
+  }
+  uint32_t IntensityAt(uint32_t i, uint32_t k) const {
+    uint32_t v;
+    std::memcpy(&v, Intensities(i) + 4ull * k, 4);
+    return v;
+  }
+  void Peaks(uint32_t i, std::vector<Peak>& out) const;
+
+  // Segment position holding a scan position, or -1. Function index and
+  // cycle of a scan position.
+  int SegmentOf(uint32_t i) const { return segmentOfScan_[i]; }
+  uint32_t FunctionOf(uint32_t i) const;
+  // First and last scan positions of the cycle holding scan position i.
+  void CycleOf(uint32_t i, uint32_t& first, uint32_t& last) const;
+
+ private:
+  Bytes bytes_;
+  const uint8_t* data_ = nullptr;  // start of the image within bytes_
+  MS_INFO_BLOCK info_{};
+  bool live_ = false;
+  uint32_t firstScan_ = 0;
+  uint32_t maxPoints_ = 0;
+  uint32_t maxCyclePoints_ = 0;
+  std::vector<const MS_SEGMENT_BLOCK*> segments_;
+  std::vector<IndexEntry> index_;
+  std::vector<int16_t> segmentOfScan_;
+};
+
+// Collects a data set and lays it out as an image.
+class ImageBuilder {
+ public:
+  void SetInfo(const MS_INFO_BLOCK& info) { info_ = info, haveInfo_ = true; }
+  void SetFormatWord(uint16_t word) { formatWord_ = word; }
+  void SetLive(bool live) { live_ = live; }
+  // A segment block replaces an earlier one with the same number.
+  bool AddSegment(const MS_SEGMENT_BLOCK& block);
+  bool AddScan(const MS_SCAN_HEADER& header, const std::vector<Peak>& peaks);
+  void Reserve(uint32_t scans) { scans_.reserve(scans); }
+  // Fills the derived facts (scan range, segment count, maxima, times) and
+  // lays out the image; false when the parts do not fit together.
+  bool Build(std::vector<uint8_t>& out);
+
+ private:
+  struct Scan {
+    MS_SCAN_HEADER header;
+    std::vector<double> masses;
+    std::vector<uint32_t> intensities;
+    std::vector<uint8_t> flags;
+  };
+  MS_INFO_BLOCK info_{};
+  bool haveInfo_ = false;
+  uint16_t formatWord_ = 0;
+  bool live_ = false;
+  std::vector<MS_SEGMENT_BLOCK> segments_;
+  std::vector<Scan> scans_;
+};
+
+// Raw MS files: the 256-byte header test and the image behind the header.
+bool RawHeaderPasses(const uint8_t* bytes, size_t available, uint64_t fileLength);
+std::shared_ptr<const Image> OpenRawImage(Bytes fileBytes);
+bool MakeRawFile(const std::vector<uint8_t>& image, std::vector<uint8_t>& file);
+
+// Wide texts of packed records may sit at odd addresses: these go byte-wise.
+// Writes text into dstChars wide characters, NUL-filled, always terminated.
+void WideFromAscii(void* dst, size_t dstChars, const std::string& text);
+std::string AsciiFromWide(const void* src, size_t srcChars);
+
+}  // namespace quorna

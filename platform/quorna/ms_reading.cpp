@@ -1,0 +1,285 @@
+// Traces and scan spectra of stored MS data.
+#include "quorna/ms_reading.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorna {
+
+namespace {
+
+bool ChannelListed(const STRUCT_CHAN_LIST& list, uint32_t function) {
+  uint16_t n = std::min<uint16_t>(list.count, CHAN_LIST_MAX_ENTRIES);
+  for (uint16_t k = 0; k < n; ++k)
+    if (function >= list.entries[k].low && function <= list.entries[k].high) return true;
+  return false;
+}
+
+// Kind of a channel list, treating none as "ignored"; -1 for a bad list.
+int ChannelKind(const STRUCT_CHAN_LIST* channels) {
+  if (!channels) return CHAN_LIST_IGNORED;
+  if (channels->kind > CHAN_LIST_IGNORED) return -1;
+  if (channels->kind == CHAN_LIST_LISTED && (channels->count == 0 || channels->count > CHAN_LIST_MAX_ENTRIES))
+    return -1;
+  return static_cast<int>(channels->kind);
+}
+
+bool Takes(const Image& img, const STRUCT_CHAN_LIST* channels, int kind, uint32_t i) {
+  return kind != CHAN_LIST_LISTED || ChannelListed(*channels, img.FunctionOf(i));
+}
+
+int64_t SaturatingAdd(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_add_overflow(a, b, &r)) return b > 0 ? INT64_MAX : INT64_MIN;
+  return r;
+}
+
+// Stored totals are unsigned; a damaged file may hold more than a point can.
+int64_t AsPointValue(uint64_t v) { return v > uint64_t{INT64_MAX} ? INT64_MAX : static_cast<int64_t>(v); }
+
+struct Interval {
+  double low, high;  // [low, high)
+};
+
+// Sum of the intensities of scan i inside the disjoint, sorted intervals.
+int64_t SumInIntervals(const Image& img, uint32_t i, const std::vector<Interval>& iv) {
+  const uint32_t n = img.PointCount(i);
+  const uint8_t* masses = img.Masses(i);
+  const uint8_t* values = img.Intensities(i);
+  auto massAt = [&](uint32_t k) {
+    double m;
+    std::memcpy(&m, masses + 8ull * k, 8);
+    return m;
+  };
+  int64_t sum = 0;
+  uint32_t k = 0;
+  for (const Interval& r : iv) {
+    // Masses ascend: jump to the interval's start by bisection.
+    uint32_t lo = k, hi = n;
+    while (lo < hi) {
+      uint32_t mid = lo + (hi - lo) / 2;
+      if (massAt(mid) < r.low) lo = mid + 1;
+      else hi = mid;
+    }
+    for (k = lo; k < n; ++k) {
+      if (massAt(k) >= r.high) break;
+      uint32_t v;
+      std::memcpy(&v, values + 4ull * k, 4);
+      sum += v;
+    }
+  }
+  return sum;
+}
+
+}  // namespace
+
+bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_CHAN_LIST* channels,
+               const STRUCT_MASS_LIST* masses, Trace& out) {
+  out = Trace{};
+  const int ckind = ChannelKind(channels);
+  if (ckind < 0 || !masses) return false;
+  const uint32_t mkind = masses->kind;
+  int extra = -1;
+  std::vector<Interval> intervals;
+  if (mkind == MASS_LIST_RANGES) {
+    if (masses->count == 0 || masses->count > MASS_LIST_MAX_RANGES) return false;
+    double w = std::isfinite(masses->window) && masses->window > 0 ? masses->window : 0.5;
+    for (uint16_t k = 0; k < masses->count; ++k) {
+      const MASS_RANGE& r = masses->ranges[k];
+      if (!std::isfinite(r.low) || !std::isfinite(r.high) || r.high < r.low) return false;
+      intervals.push_back({r.low - w, r.high + w});
+    }
+    std::sort(intervals.begin(), intervals.end(), [](auto& a, auto& b) { return a.low < b.low; });
+    std::vector<Interval> merged;
+    for (const Interval& r : intervals) {
+      if (!merged.empty() && r.low <= merged.back().high) merged.back().high = std::max(merged.back().high, r.high);
+      else merged.push_back(r);
+    }
+    intervals.swap(merged);
+  } else if (mkind == MASS_LIST_ION_TIME) {
+    extra = 0;
+  } else if (mkind >= MASS_LIST_EXTRA_COLUMN) {
+    if (mkind - MASS_LIST_EXTRA_COLUMN >= MS_MAX_EXTRA_COLUMNS) return false;
+    extra = static_cast<int>(mkind - MASS_LIST_EXTRA_COLUMN);
+  }
+  if (extra >= 0 && extra >= img.Info().extraColumnCount) return false;
+  out.isDouble = extra >= 0 || mkind == MASS_LIST_BASE_PEAK_ION;
+
+  // Scan positions and times the request covers.
+  uint32_t from = 0, to = 0;
+  bool byTime = false;
+  double t0 = 0, t1 = 0;
+  if (img.ScanCount() == 0) return true;
+  if (request.kind == MS_TRACE_BY_SCANS) {
+    uint32_t a = std::max(request.scans.first, img.FirstScan());
+    uint32_t b = std::min(request.scans.last, img.LastScan());
+    if (a > b) return true;
+    from = a - img.FirstScan();
+    to = b - img.FirstScan();
+  } else if (request.kind == MS_TRACE_BY_TIMES) {
+    t0 = request.times.from;
+    t1 = request.times.to;
+    if (!(t0 <= t1)) return true;  // also NaN
+    byTime = true;
+    from = 0;
+    to = img.ScanCount() - 1;
+  } else {
+    return false;
+  }
+
+  auto valueOf = [&](uint32_t i) -> TracePoint {
+    TracePoint p{img.Time(i), 0, {0}};
+    const MS_SCAN_HEADER& h = img.Header(i);
+    if (h.flags & MS_SCAN_FLAG_SATURATED) p.flag = 1;
+    switch (mkind) {
+      case MASS_LIST_TOTAL_ION: p.value.i = AsPointValue(h.totalIon); break;
+      case MASS_LIST_BASE_PEAK_ION: p.value.d = h.basePeakMass; break;
+      case MASS_LIST_BASE_PEAK_INTENSITY: p.value.i = h.basePeakIntensity; break;
+      case MASS_LIST_RANGES: p.value.i = SumInIntervals(img, i, intervals); break;
+      default: {
+        double v = 0;
+        if (extra < h.extraCount) std::memcpy(&v, reinterpret_cast<const uint8_t*>(&h.extra) + 8 * extra, 8);
+        p.value.d = v;
+      }
+    }
+    return p;
+  };
+  auto inWindow = [&](uint32_t i) { return !byTime || (img.Time(i) >= t0 && img.Time(i) <= t1); };
+
+  bool any = false;
+  auto emit = [&](const TracePoint& p, uint32_t i) {
+    if (!any) out.firstScan = img.FirstScan() + i;
+    out.lastScan = img.FirstScan() + i;
+    any = true;
+    out.points.push_back(p);
+  };
+
+  if (ckind == CHAN_LIST_IGNORED) {
+    for (uint32_t i = from; i <= to; ++i)
+      if (inWindow(i)) emit(valueOf(i), i);
+    return true;
+  }
+  // Merged and listed channels: one point per cycle, the cycle's scans added.
+  for (uint32_t i = from; i <= to;) {
+    uint32_t cf, cl;
+    img.CycleOf(i, cf, cl);
+    cl = std::min(cl, to);
+    bool have = false;
+    TracePoint acc{};
+    uint32_t at = i;
+    for (uint32_t j = std::max(cf, i); j <= cl; ++j) {
+      if (!Takes(img, channels, ckind, j) || !inWindow(j)) continue;
+      TracePoint p = valueOf(j);
+      if (!have) {
+        acc = p;
+        at = j;
+        have = true;
+        continue;
+      }
+      acc.flag |= p.flag;
+      switch (mkind) {
+        case MASS_LIST_TOTAL_ION:
+        case MASS_LIST_RANGES: acc.value.i = SaturatingAdd(acc.value.i, p.value.i); break;
+        case MASS_LIST_BASE_PEAK_INTENSITY:
+          if (p.value.i > acc.value.i) acc.value = p.value;
+          break;
+        case MASS_LIST_BASE_PEAK_ION:
+          if (img.Header(j).basePeakIntensity > img.Header(at).basePeakIntensity) acc.value = p.value;
+          break;
+        default: break;  // extra columns: the cycle's first value
+      }
+    }
+    if (have) emit(acc, at);
+    if (cl == UINT32_MAX) break;
+    i = cl + 1;
+  }
+  return true;
+}
+
+bool ResolveScan(const Image& img, const MS_SCAN_REQUEST& request, const STRUCT_CHAN_LIST* channels,
+                 std::vector<uint32_t>& members) {
+  members.clear();
+  const int ckind = ChannelKind(channels);
+  if (ckind < 0 || img.ScanCount() == 0) return false;
+  uint32_t picked = 0;
+  if (request.kind == MS_SCAN_BY_NUMBER) {
+    if (!img.HasScan(request.scan)) return false;
+    picked = request.scan - img.FirstScan();
+  } else if (request.kind == MS_SCAN_BY_TIME) {
+    const double t = request.time;
+    if (!std::isfinite(t)) return false;
+    const uint32_t mode = request.mode ? request.mode : MS_PICK_NEAREST;
+    bool found = false;
+    double best = 0;
+    for (uint32_t i = 0; i < img.ScanCount(); ++i) {
+      if (!Takes(img, channels, ckind, i)) continue;
+      double ti = img.Time(i);
+      if (mode == MS_PICK_AT_OR_BEFORE) {
+        if (ti <= t && (!found || ti >= best)) picked = i, best = ti, found = true;
+      } else if (mode == MS_PICK_AT_OR_AFTER) {
+        if (ti >= t && (!found || ti < best)) picked = i, best = ti, found = true;
+      } else {
+        double d = std::fabs(ti - t);
+        if (!found || d < best) picked = i, best = d, found = true;
+      }
+    }
+    if (!found) return false;
+  } else {
+    return false;
+  }
+  if (ckind == CHAN_LIST_IGNORED) {
+    members.push_back(picked);
+    return true;
+  }
+  uint32_t cf, cl;
+  img.CycleOf(picked, cf, cl);
+  for (uint32_t j = cf; j <= cl; ++j)
+    if (Takes(img, channels, ckind, j)) members.push_back(j);
+  return !members.empty();
+}
+
+std::vector<Peak> AddSpectra(const std::vector<std::vector<Peak>>& spectra) {
+  std::vector<Peak> all;
+  for (const auto& s : spectra) all.insert(all.end(), s.begin(), s.end());
+  std::stable_sort(all.begin(), all.end(), [](const Peak& a, const Peak& b) { return a.mass < b.mass; });
+  std::vector<Peak> out;
+  for (const Peak& p : all) {
+    if (!out.empty() && out.back().mass == p.mass) {
+      uint64_t sum = uint64_t{out.back().intensity} + p.intensity;
+      out.back().intensity = static_cast<uint32_t>(std::min<uint64_t>(sum, UINT32_MAX));
+      out.back().flag |= p.flag;
+    } else {
+      out.push_back(p);
+    }
+  }
+  return out;
+}
+
+void CombineScans(const Image& img, const std::vector<uint32_t>& members, MS_SCAN_HEADER& header,
+                  std::vector<Peak>& peaks) {
+  header = img.Header(members.front());
+  if (members.size() == 1) {
+    img.Peaks(members.front(), peaks);
+    header.pointCount = static_cast<uint32_t>(peaks.size());
+    return;
+  }
+  std::vector<std::vector<Peak>> spectra(members.size());
+  uint64_t total = 0;
+  for (size_t k = 0; k < members.size(); ++k) {
+    img.Peaks(members[k], spectra[k]);
+    uint64_t t = img.Header(members[k]).totalIon;
+    total = total > UINT64_MAX - t ? UINT64_MAX : total + t;
+  }
+  peaks = AddSpectra(spectra);
+  SummariseInto(peaks, header);
+  header.totalIon = total;
+}
+
+uint32_t ScanBufferPeaks(const Image* img) {
+  const uint32_t most = 4 * MS_MAX_SCAN_POINTS;
+  if (!img) return most;
+  uint64_t want = std::max<uint64_t>({uint64_t{img->MaxCyclePoints()}, 2ull * img->MaxPoints(), 256});
+  return static_cast<uint32_t>(std::min<uint64_t>(want, most));
+}
+
+}  // namespace quorna

@@ -1,0 +1,485 @@
+// Stored MS data: writing, file facts, traces, scans, damaged sections.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "ms_test_data.h"
+
+namespace {
+
+using mstest::TicOf;
+using mstest::TimeOf;
+
+struct Point {
+  double time;
+  uint32_t flag;
+  int64_t i;
+  double d;
+};
+
+struct TraceResult {
+  uint32_t first = 0, last = 0, isDouble = 0;
+  std::vector<Point> points;
+};
+
+STRUCT_CHAN_LIST Chan(const char* text) {
+  STRUCT_CHAN_LIST l;
+  EXPECT_EQ(ParseChanList(text, &l), 1) << text;
+  return l;
+}
+
+STRUCT_MASS_LIST Mass(const char* text) {
+  STRUCT_MASS_LIST l;
+  EXPECT_EQ(ParseMassList(text, &l), 1) << text;
+  return l;
+}
+
+TraceResult Read(HMSDATA h, const MS_TRACE_REQUEST& req, const char* chan, const char* mass) {
+  TraceResult r;
+  STRUCT_CHAN_LIST c = Chan(chan);
+  STRUCT_MASS_LIST m = Mass(mass);
+  void* block = nullptr;
+  uint32_t n = ReadMSTrace(h, &req, &c, &m, &block);
+  if (n == 0) {
+    EXPECT_EQ(block, nullptr);
+    return r;
+  }
+  const auto* b = static_cast<const uint8_t*>(block);
+  std::memcpy(&r.first, b, 4);
+  std::memcpy(&r.last, b + 4, 4);
+  std::memcpy(&r.isDouble, b + 8, 4);
+  for (uint32_t i = 0; i < n; ++i) {
+    Point p{};
+    const uint8_t* q = b + 12 + 20 * i;
+    std::memcpy(&p.time, q, 8);
+    std::memcpy(&p.flag, q + 8, 4);
+    std::memcpy(&p.i, q + 12, 8);
+    std::memcpy(&p.d, q + 12, 8);
+    r.points.push_back(p);
+  }
+  FreeMSTrace(block);
+  return r;
+}
+
+MS_TRACE_REQUEST Scans(uint32_t a, uint32_t b) {
+  MS_TRACE_REQUEST r{};
+  r.kind = MS_TRACE_BY_SCANS;
+  r.scans.first = a;
+  r.scans.last = b;
+  return r;
+}
+
+MS_TRACE_REQUEST Times(double a, double b) {
+  MS_TRACE_REQUEST r{};
+  r.kind = MS_TRACE_BY_TIMES;
+  r.times.from = a;
+  r.times.to = b;
+  return r;
+}
+
+class MsDataTest : public mstest::RootedTest {
+ protected:
+  void SetUp() override {
+    RootedTest::SetUp();
+    ASSERT_TRUE(mstest::WriteSmallDataSet(path_));
+  }
+  const std::string path_ = "C:\\Data\\small.dat";
+};
+
+TEST_F(MsDataTest, FileFactsComeBackAsWritten) {
+  std::vector<uint8_t> out(MS_INFO_BLOCK_SIZE + 16);
+  uint32_t acq = 0;
+  ASSERT_NE(ReadMSFileInfo(path_.c_str(), &acq, out.data()), 0);
+  MS_INFO_BLOCK info;
+  std::memcpy(&info, out.data(), sizeof info);
+  double times[2];
+  std::memcpy(times, out.data() + MS_INFO_BLOCK_SIZE, 16);
+  EXPECT_EQ(acq, 1700000000u);
+  EXPECT_EQ(+info.fileType, 61);
+  EXPECT_EQ(+info.module, 2);
+  EXPECT_EQ(+info.segmentCount, 2);
+  EXPECT_EQ(+info.firstScan, 1u);
+  EXPECT_EQ(+info.lastScan, 12u);
+  EXPECT_EQ(+info.maxTicScan, 12u);
+  EXPECT_EQ(+info.maxTic, TicOf(12));
+  EXPECT_EQ(+info.formatWord, 3);
+  EXPECT_DOUBLE_EQ(times[0], 1.0);
+  EXPECT_DOUBLE_EQ(times[1], 2.5);
+  char16_t first;
+  std::memcpy(&first, out.data() + 966, 2);
+  EXPECT_EQ(first, u'S');
+
+  // A work-file record whose first field is the path opens the same data.
+  char record[600] = {};
+  std::strcpy(record, path_.c_str());
+  HMSDATA h = OpenMSData(record, "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  MS_INFO_BLOCK again;
+  EXPECT_EQ(ReadMSInfoFromHandle(h, &again), 0);
+  EXPECT_EQ(std::memcmp(&again, &info, sizeof info), 0);
+  auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+  ASSERT_EQ(ReadMSSegmentBlock(h, 2, seg.get(), 1), 0);
+  EXPECT_EQ(+seg->functionCount, 2);
+  EXPECT_EQ(+seg->firstScan, 7u);
+  EXPECT_EQ(+seg->lastScan, 12u);
+  EXPECT_EQ(+seg->functions[1].kind, MS_SCAN_KIND_PARENT);
+  EXPECT_EQ(+seg->maxTicScan, 12u);
+  EXPECT_NE(ReadMSSegmentBlock(h, 0, seg.get(), 1), 0);
+  EXPECT_NE(ReadMSSegmentBlock(h, 3, seg.get(), 1), 0);
+  EXPECT_EQ(GetMSDataLiveFlag(h), 0);
+  EXPECT_GE(GetMSScanBufferSize(h), 4u + 13u * 8u);
+  EXPECT_GE(GetMSScanBufferSize(nullptr), GetMSScanBufferSize(h));
+  EXPECT_EQ(CloseMSData(h), 0);
+}
+
+TEST_F(MsDataTest, TracesForEveryMassListKind) {
+  HMSDATA h = OpenMSData(path_.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  struct Case {
+    const char* mass;
+    bool isDouble;
+    double (*want)(uint32_t);
+  } cases[] = {
+      {"RIC", false, [](uint32_t s) { return double(TicOf(s)); }},
+      {"91", false, [](uint32_t s) { return 1000.0 + s; }},
+      {"49.8-91.2", false, [](uint32_t s) { return 1100.0 * s / 11 + 1000 + s; }},
+      {"105", false, [](uint32_t s) { return 10.0 * s; }},
+      {"Intensity of Base Peak", false, [](uint32_t s) { return s <= 10 ? 1000.0 + s : 100.0 * s; }},
+      {"Base Peak Ion", true, [](uint32_t s) { return s <= 10 ? 91.0 : 50.0; }},
+      {"Ion Time", true, [](uint32_t s) { return s / 2.0; }},
+      {"Column 1", true, [](uint32_t s) { return s / 2.0; }},
+  };
+  for (const Case& c : cases) {
+    TraceResult r = Read(h, Scans(1, 12), "All", c.mass);
+    ASSERT_EQ(r.points.size(), 12u) << c.mass;
+    EXPECT_EQ(r.first, 1u);
+    EXPECT_EQ(r.last, 12u);
+    EXPECT_EQ(r.isDouble, c.isDouble ? 1u : 0u) << c.mass;
+    for (uint32_t s = 1; s <= 12; ++s) {
+      const Point& p = r.points[s - 1];
+      EXPECT_DOUBLE_EQ(p.time, TimeOf(s));
+      double got = c.isDouble ? p.d : double(p.i);
+      EXPECT_DOUBLE_EQ(got, c.want(s)) << c.mass << " scan " << s;
+      EXPECT_EQ(p.flag, s == 5 ? 1u : 0u);
+    }
+  }
+  EXPECT_EQ(CloseMSData(h), 0);
+}
+
+TEST_F(MsDataTest, ChannelListsSelectAndAddScansPerCycle) {
+  HMSDATA h = OpenMSData(path_.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  // Merged: one point a cycle; segment 2 pairs 7+8, 9+10, 11+12.
+  TraceResult merged = Read(h, Scans(1, 12), "Merged", "RIC");
+  ASSERT_EQ(merged.points.size(), 9u);
+  EXPECT_EQ(merged.points[6].i, int64_t(TicOf(7) + TicOf(8)));
+  EXPECT_DOUBLE_EQ(merged.points[6].time, TimeOf(7));
+  EXPECT_EQ(merged.last, 11u);
+  // Channel 2 exists only in segment 2.
+  TraceResult second = Read(h, Scans(1, 12), "2", "200");
+  ASSERT_EQ(second.points.size(), 3u);
+  EXPECT_EQ(second.first, 8u);
+  EXPECT_EQ(second.points[0].i, 56);
+  EXPECT_EQ(second.points[2].i, 84);
+  // Channel 1: every scan of segment 1, the first of each cycle of segment 2.
+  TraceResult first = Read(h, Scans(1, 12), "1", "RIC");
+  ASSERT_EQ(first.points.size(), 9u);
+  EXPECT_EQ(first.points[8].i, int64_t(TicOf(11)));
+  EXPECT_EQ(CloseMSData(h), 0);
+}
+
+TEST_F(MsDataTest, RangesClampAndEmptyRangesGiveNoTrace) {
+  HMSDATA h = OpenMSData(path_.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(Read(h, Times(1.05, 1.35), "All", "RIC").points.size(), 3u);
+  TraceResult t = Read(h, Times(1.0 - 0.0001, 2.0), "All", "RIC");
+  EXPECT_EQ(t.points.size(), 7u);
+  EXPECT_EQ(t.last, 7u);
+  EXPECT_EQ(Read(h, Scans(0, 100), "All", "RIC").points.size(), 12u);
+  EXPECT_TRUE(Read(h, Scans(13, 20), "All", "RIC").points.empty());
+  EXPECT_TRUE(Read(h, Scans(6, 5), "All", "RIC").points.empty());
+  EXPECT_TRUE(Read(h, Times(3.0, 4.0), "All", "RIC").points.empty());
+  EXPECT_TRUE(Read(h, Times(2.0, 1.0), "All", "RIC").points.empty());
+  EXPECT_TRUE(Read(h, Times(NAN, 1.0), "All", "RIC").points.empty());
+  EXPECT_TRUE(Read(h, Scans(1, 12), "All", "Column 2").points.empty());  // no such column
+
+  MS_TRACE_REQUEST bad = Scans(1, 12);
+  bad.kind = 7;
+  STRUCT_CHAN_LIST c = Chan("All");
+  STRUCT_MASS_LIST m = Mass("RIC");
+  void* block = reinterpret_cast<void*>(1);
+  EXPECT_EQ(ReadMSTrace(h, &bad, &c, &m, &block), 0u);
+  EXPECT_EQ(block, nullptr);
+  c.kind = 9;
+  EXPECT_EQ(ReadMSTrace(h, &bad, &c, &m, &block), 0u);
+  EXPECT_EQ(ReadMSTrace(nullptr, &bad, &c, &m, &block), 0u);
+  EXPECT_EQ(CloseMSData(h), 0);
+}
+
+TEST_F(MsDataTest, ScanLookupsByNumberAndTime) {
+  HMSDATA h = OpenMSData(path_.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  STRUCT_CHAN_LIST all = Chan("All");
+  std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+  MS_SCAN_HEADER hd{};
+
+  MS_SCAN_REQUEST byScan{};
+  byScan.kind = MS_SCAN_BY_NUMBER;
+  byScan.mode = 2;
+  byScan.scan = 8;
+  EXPECT_DOUBLE_EQ(ReadMSScanHeader(h, &byScan, &all, &hd, buf.data()), TimeOf(8));
+  EXPECT_EQ(+hd.scanNumber, 8u);
+  EXPECT_EQ(+hd.segment, 2);
+  EXPECT_EQ(+hd.function, 1);
+  EXPECT_EQ(+hd.totalIon, TicOf(8));
+  EXPECT_DOUBLE_EQ(+hd.lowestMass, 50.0);
+  EXPECT_DOUBLE_EQ(+hd.highestMass, 200.0);
+  uint32_t count;
+  std::memcpy(&count, buf.data(), 4);
+  EXPECT_EQ(count, 4u);
+
+  // Merged channels: the whole cycle of scan 8 (7 and 8) added.
+  STRUCT_CHAN_LIST merged = Chan("Merged");
+  EXPECT_DOUBLE_EQ(ReadMSScanHeader(h, &byScan, &merged, &hd, buf.data()), TimeOf(7));
+  EXPECT_EQ(+hd.scanNumber, 7u);
+  EXPECT_EQ(+hd.totalIon, TicOf(7) + TicOf(8));
+  double m50;
+  uint32_t i50;
+  std::memcpy(&m50, buf.data() + 5, 8);
+  std::memcpy(&i50, buf.data() + 13, 4);
+  EXPECT_DOUBLE_EQ(m50, 50.0);
+  EXPECT_EQ(i50, 1500u);
+
+  struct Case {
+    double time;
+    uint32_t mode;
+    uint32_t scan;
+  } cases[] = {
+      {1.25, MS_PICK_NEAREST, 3},   // equally near 1.2 and 1.3: the earlier
+      {1.26, MS_PICK_NEAREST, 4},
+      {1.29, MS_PICK_AT_OR_BEFORE, 3},
+      {1.21, MS_PICK_AT_OR_AFTER, 4},
+      {0.0, MS_PICK_NEAREST, 1},
+      {9.0, MS_PICK_NEAREST, 12},
+      {1.75, MS_PICK_AT_OR_BEFORE, 6},
+  };
+  for (const Case& c : cases) {
+    MS_SCAN_REQUEST r{};
+    r.kind = MS_SCAN_BY_TIME;
+    r.mode = c.mode;
+    r.time = c.time;
+    double t = FindMSScan(h, &r, &all, &hd);
+    EXPECT_EQ(+hd.scanNumber, c.scan) << c.time << " mode " << c.mode;
+    EXPECT_DOUBLE_EQ(t, TimeOf(c.scan));
+  }
+  // Channel 2 only: the nearest scan of function 2.
+  STRUCT_CHAN_LIST two = Chan("2");
+  MS_SCAN_REQUEST r{};
+  r.kind = MS_SCAN_BY_TIME;
+  r.mode = MS_PICK_NEAREST;
+  r.time = 1.0;
+  EXPECT_DOUBLE_EQ(FindMSScan(h, &r, &two, &hd), TimeOf(8));
+
+  // Failures.
+  MS_SCAN_REQUEST fail = byScan;
+  for (uint32_t s : {0u, 13u, 0xFFFFFFFFu}) {
+    fail.scan = s;
+    EXPECT_EQ(ReadMSScanHeader(h, &fail, &all, &hd, buf.data()), MS_SCAN_TIME_FAILED);
+    EXPECT_EQ(FindMSScan(h, &fail, &all, &hd), 0.0);
+  }
+  r.time = NAN;
+  EXPECT_EQ(ReadMSScanHeader(h, &r, &all, &hd, buf.data()), MS_SCAN_TIME_FAILED);
+  r.time = 0.5;
+  r.mode = MS_PICK_AT_OR_BEFORE;
+  EXPECT_EQ(FindMSScan(h, &r, &all, &hd), 0.0);
+  byScan.scan = 3;
+  EXPECT_EQ(ReadMSScanHeader(h, &byScan, &two, &hd, buf.data()), MS_SCAN_TIME_FAILED);  // no function 2 there
+  EXPECT_EQ(ReadMSScanHeader(nullptr, &byScan, &all, &hd, buf.data()), MS_SCAN_TIME_FAILED);
+  EXPECT_EQ(CloseMSData(h), 0);
+}
+
+TEST_F(MsDataTest, ReadScanGivesTheStoredScan) {
+  HMSDATA h = OpenMSDataSection(path_.c_str(), "MSData", 0, 0, 0, nullptr);
+  ASSERT_NE(h, nullptr);
+  MS_SCAN_RECORD rec{};
+  std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+  ASSERT_EQ(ReadMSScan(h, 4, &rec, buf.data()), 0);
+  EXPECT_EQ(+rec.recordSize, sizeof rec);
+  EXPECT_EQ(+rec.header.scanNumber, 4u);
+  EXPECT_EQ(+rec.header.pointCount, 3u);
+  EXPECT_DOUBLE_EQ(+rec.header.basePeakMass, 91.0);
+  EXPECT_DOUBLE_EQ(+rec.header.extra[0], 2.0);
+  double masses[3];
+  for (int i = 0; i < 3; ++i) std::memcpy(&masses[i], buf.data() + 5 + 13 * i, 8);
+  EXPECT_DOUBLE_EQ(masses[0], 50.0);  // stored in ascending mass
+  EXPECT_DOUBLE_EQ(masses[2], 105.2);
+  EXPECT_NE(ReadMSScan(h, 13, &rec, buf.data()), 0);
+  EXPECT_NE(ReadMSScan(h, 0, &rec, buf.data()), 0);
+  EXPECT_EQ(CloseMSData(h), 0);
+}
+
+TEST_F(MsDataTest, HandlesCloseThroughTheStoreAndOnlyOnce) {
+  HMSDATA h = OpenMSData(path_.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_TRUE(CloseSection(h));
+  EXPECT_NE(CloseMSData(h), 0);  // already closed
+  EXPECT_EQ(GetMSDataLiveFlag(h), 0);
+  EXPECT_EQ(OpenMSData(path_.c_str(), "NoSuchSection", 0), nullptr);
+  EXPECT_EQ(OpenMSData("C:\\Data\\missing.dat", "MSData", 0), nullptr);
+  EXPECT_EQ(OpenMSData(nullptr, "MSData", 0), nullptr);
+  EXPECT_EQ(OpenMSData("", "MSData", 0), nullptr);
+}
+
+TEST_F(MsDataTest, LiveFlagIsStored) {
+  const std::string live = "C:\\Data\\live.dat";
+  ASSERT_TRUE(mstest::WriteSmallDataSet(live, true));
+  HMSDATA h = OpenMSData(live.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(GetMSDataLiveFlag(h), 1);
+  CloseMSData(h);
+}
+
+TEST_F(MsDataTest, IncompleteWritesStoreNothing) {
+  const std::string p = "C:\\Data\\partial.dat";
+  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(p.c_str()), 1, 0, 3));
+  // No header, no segments: closing fails and no section appears.
+  HMSDATA h = OpenMSDataSection(p.c_str(), "MSData", 1, 1, 3, nullptr);
+  ASSERT_NE(h, nullptr);
+  MS_SCAN_RECORD rec{};
+  rec.header.scanNumber = 1;
+  auto buf = mstest::Exchange({{50, 1}});
+  EXPECT_EQ(WriteMSScan(h, &rec, buf.data()), 0);
+  EXPECT_NE(CloseMSData(h), 0);
+  EXPECT_FALSE(SectionExists(p.c_str(), "MSData"));
+  // A gap in the scan numbers is refused at close.
+  h = OpenMSDataSection(p.c_str(), "MSData", 1, 2, 3, nullptr);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(WriteMSScan(h, &rec, buf.data()), 0);
+  rec.header.scanNumber = 3;
+  EXPECT_EQ(WriteMSScan(h, &rec, buf.data()), 0);
+  MS_INFO_BLOCK info{};
+  EXPECT_EQ(WriteMSHeader(h, &info), 0);
+  auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+  std::memset(seg.get(), 0, sizeof *seg);
+  seg->number = 1;
+  seg->functionCount = 1;
+  seg->firstScan = 1;
+  seg->lastScan = 3;
+  EXPECT_EQ(WriteMSSegment(h, seg.get()), 0);
+  EXPECT_NE(CloseMSData(h), 0);
+  EXPECT_FALSE(SectionExists(p.c_str(), "MSData"));
+  // Writes on a reading handle are refused.
+  HMSDATA r = OpenMSData(path_.c_str(), "MSData", 0);
+  EXPECT_NE(WriteMSScan(r, &rec, buf.data()), 0);
+  EXPECT_NE(WriteMSHeader(r, &info), 0);
+  CloseMSData(r);
+}
+
+// Damaged sections: cut short, or with counts and offsets that point
+// outside; every reader gives its failure value.
+TEST_F(MsDataTest, DamagedSectionsGiveFailureValues) {
+  std::vector<uint8_t> good = mstest::ReadWholeSection(path_, "MSData");
+  ASSERT_GT(good.size(), 1000u);
+  auto put32 = [](std::vector<uint8_t>& b, size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); };
+  auto put64 = [](std::vector<uint8_t>& b, size_t at, uint64_t v) { std::memcpy(&b[at], &v, 8); };
+  uint64_t indexOffset;
+  std::memcpy(&indexOffset, &good[48], 8);
+  std::vector<std::pair<const char*, std::vector<uint8_t>>> damaged;
+  for (size_t cut : {size_t{0}, size_t{10}, size_t{79}, size_t{2000}, good.size() / 2, good.size() - 1})
+    damaged.push_back({"cut", std::vector<uint8_t>(good.begin(), good.begin() + cut)});
+  auto b = good; b[0] = 'X'; damaged.push_back({"magic", b});
+  b = good; put32(b, 16, 0); damaged.push_back({"no segments", b});
+  b = good; put32(b, 16, 100000); damaged.push_back({"many segments", b});
+  b = good; put32(b, 20, 0x7FFFFFFF); damaged.push_back({"scan count", b});
+  b = good; put64(b, 32, ~0ull); damaged.push_back({"info offset", b});
+  b = good; put64(b, 48, good.size() - 10); damaged.push_back({"index offset", b});
+  b = good; put64(b, indexOffset, good.size()); damaged.push_back({"scan offset", b});
+  b = good; put32(b, indexOffset + 8, 5000); damaged.push_back({"point count", b});
+  b = good; put32(b, 28, 0xFFFFFFFF); damaged.push_back({"max points", b});
+  b = good; put32(b, 24, 0xFFFFFFF8); damaged.push_back({"first scan wraps", b});
+  size_t seg0 = 80 + MS_INFO_BLOCK_SIZE;
+  b = good; b[seg0 + 18] = 0; damaged.push_back({"no functions", b});
+  b = good; put32(b, seg0 + 23, 5000); damaged.push_back({"segment beyond scans", b});
+  b = good; put32(b, seg0 + MS_SEGMENT_BLOCK_SIZE + 19, 2); damaged.push_back({"segments overlap", b});
+
+  for (auto& [what, bytes] : damaged) {
+    ASSERT_TRUE(mstest::WriteWholeSection(path_, "MSData", bytes)) << what;
+    EXPECT_EQ(OpenMSData(path_.c_str(), "MSData", 0), nullptr) << what;
+    std::vector<uint8_t> out(MS_INFO_BLOCK_SIZE + 16);
+    EXPECT_EQ(ReadMSFileInfo(path_.c_str(), nullptr, out.data()), 0) << what;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A data set whose acquisition has not yet stored a scan (found by fuzzing:
+// an empty scan index was copied from a null pointer).
+TEST_F(MsDataTest, DataSetWithoutScansOpensAndFindsNothing) {
+  const std::string p = "C:\\Data\\started.dat";
+  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(p.c_str()), 1, 0, 3));
+  HMSDATA w = OpenMSDataSection(p.c_str(), "MSData", 1, 0, 3, nullptr);
+  ASSERT_NE(w, nullptr);
+  MS_INFO_BLOCK info{};
+  ASSERT_EQ(WriteMSHeader(w, &info), 0);
+  auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+  std::memset(seg.get(), 0, sizeof *seg);
+  seg->number = 1;
+  seg->functionCount = 1;
+  ASSERT_EQ(WriteMSSegment(w, seg.get()), 0);
+  ASSERT_EQ(SetMSDataLiveFlag(w, 1), 0);
+  ASSERT_EQ(CloseMSData(w), 0);
+
+  HMSDATA h = OpenMSData(p.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(GetMSDataLiveFlag(h), 1);
+  EXPECT_TRUE(Read(h, Scans(0, 100), "Merged", "RIC").points.empty());
+  MS_SCAN_REQUEST r{};
+  r.kind = MS_SCAN_BY_TIME;
+  r.time = 1.0;
+  MS_SCAN_HEADER hd;
+  std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+  EXPECT_EQ(FindMSScan(h, &r, nullptr, &hd), 0.0);
+  EXPECT_EQ(ReadMSScanHeader(h, &r, nullptr, &hd, buf.data()), MS_SCAN_TIME_FAILED);
+  MS_SCAN_RECORD rec;
+  EXPECT_NE(ReadMSScan(h, 0, &rec, buf.data()), 0);
+  CloseMSData(h);
+}
+
+}  // namespace
+
+namespace {
+
+// Stored totals beyond what a point holds (found by fuzzing: adding the
+// totals of a cycle overflowed) give the largest value instead.
+TEST_F(MsDataTest, HugeStoredTotalsSaturate) {
+  std::vector<uint8_t> bytes = mstest::ReadWholeSection(path_, "MSData");
+  uint64_t indexOffset;
+  std::memcpy(&indexOffset, &bytes[48], 8);
+  for (uint32_t scan : {7u, 8u}) {
+    uint64_t at;
+    std::memcpy(&at, &bytes[indexOffset + 24 * (scan - 1)], 8);
+    uint64_t huge = 0xF000000000000000ull;
+    std::memcpy(&bytes[at + 12], &huge, 8);
+  }
+  ASSERT_TRUE(mstest::WriteWholeSection(path_, "MSData", bytes));
+  HMSDATA h = OpenMSData(path_.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  TraceResult merged = Read(h, Scans(7, 8), "Merged", "RIC");
+  ASSERT_EQ(merged.points.size(), 1u);
+  EXPECT_EQ(merged.points[0].i, INT64_MAX);
+  MS_SCAN_REQUEST r{};
+  r.kind = MS_SCAN_BY_NUMBER;
+  r.scan = 7;
+  STRUCT_CHAN_LIST c = Chan("Merged");
+  MS_SCAN_HEADER hd;
+  EXPECT_DOUBLE_EQ(FindMSScan(h, &r, &c, &hd), TimeOf(7));
+  EXPECT_EQ(+hd.totalIon, UINT64_MAX);
+  CloseMSData(h);
+}
+
+}  // namespace
