@@ -4,32 +4,12 @@
 
 #include "common/data_points.h"
 #include "common/detector_traces.h"
+#include "common/mass_lists.h"
 #include "common/ms_data_handles.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
 
 namespace {
-
-// The mass list a data type asks the MS data for: type 1 the caller's
-// list, the derived signals by their kinds, extra column k as kind 5 + k.
-STRUCT_MASS_LIST MassListForDataType(int16_t dataType, const STRUCT_MASS_LIST* given) {
-  STRUCT_MASS_LIST out{};
-  const double window = given && given->window > 0 ? given->window : 0.5;
-  if (dataType == DATA_TYPE_MASS_LIST) {
-    if (given) out = *given;
-  } else if (dataType == DATA_TYPE_BASE_PEAK_INTENSITY) {
-    out.kind = MASS_LIST_BASE_PEAK_INTENSITY;
-  } else if (dataType == DATA_TYPE_BASE_PEAK_ION) {
-    out.kind = MASS_LIST_BASE_PEAK_ION;
-  } else if (dataType >= DATA_TYPE_EXTRA_COLUMN) {
-    const int column = dataType - DATA_TYPE_EXTRA_COLUMN;
-    out.kind = static_cast<uint32_t>(MASS_LIST_EXTRA_COLUMN + column);
-    out.count = 1;
-    out.ranges[0].low = out.ranges[0].high = column;
-  }
-  out.window = window;
-  return out;
-}
 
 STRUCT_CHAN_LIST ChannelsOrMerged(const STRUCT_CHAN_LIST* given) {
   STRUCT_CHAN_LIST out{};
@@ -41,7 +21,8 @@ STRUCT_CHAN_LIST ChannelsOrMerged(const STRUCT_CHAN_LIST* given) {
 STRUCT_NE_DATA_POINTS* ReadMSTrace(STRUCT_WORK_FILE* wf, const MS_TRACE_REQUEST& request, int16_t dataType,
                                    const STRUCT_CHAN_LIST* chanList, const STRUCT_MASS_LIST* massList) {
   if (dataType == DATA_TYPE_SEGMENT_PLOT || dataType == DATA_TYPE_SCAN_FUN_PLOT) return nullptr;
-  const STRUCT_MASS_LIST masses = MassListForDataType(dataType, massList);
+  STRUCT_MASS_LIST masses{};
+  KELT_ParseDataTypeIntoMassList(dataType, massList, &masses);
   const STRUCT_CHAN_LIST channels = ChannelsOrMerged(chanList);
   void* block = nullptr;
   uint32_t count = 0;

@@ -388,35 +388,42 @@ TEST_F(DetectorTraceTest, TimeTaggedTracesAndLookups) {
   }
 }
 
-// Tags crowded at the start put the first estimate hundreds of points off.
-TEST_F(DetectorTraceTest, TimeTaggedLookupFarFromItsEstimate) {
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(kDetPath), 12, 0, 1));
-  const uint32_t n = 1000;
+// A one-channel time-tagged file written by hand.
+void WriteTaggedFile(const char* path, const std::vector<uint32_t>& tags, const std::vector<int32_t>& values) {
+  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(path), 12, 0, 1));
   std::vector<uint8_t> head(DETECTOR_SECTION_HEAD_SIZE + DETECTOR_CHANNEL_RECORD_SIZE, 0);
   const uint16_t one = 1;
   std::memcpy(&head[6], &one, 2);
-  std::vector<double> times(n);
-  std::vector<uint8_t> raw(8 * n);
-  for (uint32_t i = 0; i < n; ++i) {
-    const double x = static_cast<double>(i) / (n - 1);
-    const uint32_t tag = static_cast<uint32_t>(std::lround((1.0 + 9.0 * x * x * x) * 600000.0));
-    times[i] = tag / 600000.0;
-    const int32_t v = static_cast<int32_t>(i);
-    std::memcpy(&raw[8 * i], &tag, 4);
-    std::memcpy(&raw[8 * i + 4], &v, 4);
-  }
-  const float start = static_cast<float>(times.front()), end = static_cast<float>(times.back());
+  const float start = static_cast<float>(tags.front() / 600000.0), end = static_cast<float>(tags.back() / 600000.0);
   std::memcpy(&head[38], &start, 4);
   std::memcpy(&head[42], &end, 4);
-  for (auto [name, bytes] : {std::pair{"Detector", &head}, std::pair{"RawData", &raw}}) {
-    HSECTION s = CreateSection(kDetPath, name, nullptr);
+  std::vector<uint8_t> raw(8 * tags.size());
+  for (size_t i = 0; i < tags.size(); ++i) {
+    std::memcpy(&raw[8 * i], &tags[i], 4);
+    std::memcpy(&raw[8 * i + 4], &values[i], 4);
+  }
+  for (auto [name, bytes] : {std::pair{"Detector", &head}, std::pair{"RawData", &raw}, std::pair{"TimeTagged", &head}}) {
+    HSECTION s = CreateSection(path, name, nullptr);
     ASSERT_NE(s, nullptr);
     ASSERT_EQ(WriteSection(s, bytes->data(), static_cast<uint32_t>(bytes->size())), bytes->size());
     ASSERT_TRUE(CloseSection(s));
   }
-  HSECTION s = CreateSection(kDetPath, "TimeTagged", nullptr);
-  ASSERT_TRUE(CloseSection(s));
-  ASSERT_TRUE(SetFileInfoLong(kDetPath, FILE_INFO_POINT_COUNT, n));
+  ASSERT_TRUE(SetFileInfoLong(path, FILE_INFO_POINT_COUNT, static_cast<int32_t>(tags.size())));
+}
+
+// Tags crowded at the start put the first estimate hundreds of points off.
+TEST_F(DetectorTraceTest, TimeTaggedLookupFarFromItsEstimate) {
+  const uint32_t n = 1000;
+  std::vector<uint32_t> tags(n);
+  std::vector<int32_t> values(n);
+  std::vector<double> times(n);
+  for (uint32_t i = 0; i < n; ++i) {
+    const double x = static_cast<double>(i) / (n - 1);
+    tags[i] = static_cast<uint32_t>(std::lround((1.0 + 9.0 * x * x * x) * 600000.0));
+    times[i] = tags[i] / 600000.0;
+    values[i] = static_cast<int32_t>(i);
+  }
+  WriteTaggedFile(kDetPath, tags, values);
   wf_.reset(MakeWorkFileStruct(kDetPath, 0));
   ASSERT_TRUE(wf_);
   ASSERT_EQ(+wf_->timeTagged, 1);
@@ -426,6 +433,42 @@ TEST_F(DetectorTraceTest, TimeTaggedLookupFarFromItsEstimate) {
     ASSERT_EQ(GetPointFromATime(wf_.get(), times[want], &point, &at, LOOKUP_NEAREST), 1);
     EXPECT_EQ(point, want);
     EXPECT_EQ(at, times[want]);
+  }
+}
+
+// Thinned groups of zeros keep their first record (its time tag shows it);
+// otherwise the largest |value| wins, the first of equals.
+TEST_F(DetectorTraceTest, ThinnedGroupsKeepTheirFirstRecordOfZerosOrTheLargest) {
+  const uint32_t n = 30;
+  std::vector<uint32_t> tags(n);
+  std::vector<int32_t> values(n, 0);
+  for (uint32_t i = 0; i < n; ++i) tags[i] = 600000 + 6000 * i;
+  values[4] = -9;  // group 2 (records 2..4): the negative value is the largest
+  values[6] = 5;   // group 3 (records 5..7): 5 twice, the first wins
+  values[7] = 5;
+  WriteTaggedFile(kDetPath, tags, values);
+  wf_.reset(MakeWorkFileStruct(kDetPath, 0));
+  ASSERT_TRUE(wf_);
+  PointsPtr dp(MakeDataPointsStruct(wf_.get(), 0, 100, 10, DATA_TYPE_DETECTOR, 0, nullptr, nullptr));
+  ASSERT_TRUE(dp);
+  ASSERT_EQ(+dp->pointCount, 10u);
+  const double step = 29.0 / 10;
+  double acc = step;
+  uint32_t first = 0;
+  std::vector<uint32_t> kept;
+  for (uint32_t i = 0; i < 10; ++i) {
+    const uint32_t g = static_cast<uint32_t>(acc);
+    acc = acc - g + step;
+    kept.push_back(first);
+    first += g;
+  }
+  ASSERT_EQ(kept[1], 2u);
+  ASSERT_EQ(kept[2], 5u);
+  kept[1] = 4;
+  kept[2] = 6;
+  for (uint32_t i = 0; i < 10; ++i) {
+    EXPECT_EQ(+NePointAt(dp->points, i)->time, tags[kept[i]] / 600000.0) << i;
+    EXPECT_EQ(+NePointAt(dp->points, i)->value.i, values[kept[i]]) << i;
   }
 }
 
