@@ -321,7 +321,9 @@ TEST_F(WorkFileTest, BadInputGivesNoRecord) {
       EXPECT_EQ(MakeWorkFileStruct(p, headerOnly), nullptr) << (p ? p : "(null)") << " " << headerOnly;
     }
     uint8_t header[256];
-    if (p && std::strstr(p, ".raw")) EXPECT_EQ(ReadRawMSFileHeader(p, header), 0) << p;
+    if (p && std::strstr(p, ".raw")) {
+      EXPECT_EQ(ReadRawMSFileHeader(p, header), 0) << p;
+    }
   }
   EXPECT_EQ(ReadRawMSFileHeader(nullptr, nullptr), 0);
 }
