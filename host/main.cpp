@@ -11,6 +11,8 @@
 #include "orvik32/orvik32.h"
 #include "win/win_kernel.h"
 
+void ShowLibraryStartup();  // library_startup_demo.cpp
+
 namespace {
 
 int Usage() {
@@ -157,7 +159,9 @@ int Demo() {
     std::printf("  %-20s %10u\n", name, size);
   }
   CloseSection(list);
-  return ShowDataFiles();
+  const int rc = ShowDataFiles();
+  ShowLibraryStartup();
+  return rc;
 }
 
 // Writes a generated GC/MS run (or detector run) to a workstation path.
