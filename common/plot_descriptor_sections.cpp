@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_finder.h"
 #include "common/list_text_helpers.h"
 #include "common/plot_descriptors.h"
 #include "common/work_file.h"
@@ -306,19 +307,17 @@ BOOL PD_SaveUserPD_Directory(const char* path, const STRUCT_PLOT_DESCRIPTOR* pd)
     _splitpath(path, drive, dir, nullptr, nullptr);
     const std::string folder = std::string(drive) + dir;
     bool any = false;
+    CFileFinder finder;
     for (const char* pattern : {"*.KMS", "*.XMS"}) {
-      WIN32_FIND_DATAA found{};
-      HANDLE find = FindFirstFileA((folder + pattern).c_str(), &found);
-      if (find == INVALID_HANDLE_VALUE) continue;
+      // The matches first: saving adds sections to the files searched.
       std::vector<std::string> names;
-      do {
-        if (found.dwFileAttributes & 0x16) continue;  // directories, hidden and system entries
-        names.push_back(found.cFileName);
-      } while (FindNextFileA(find, &found));
-      FindClose(find);
+      for (bool more = finder.FindFirst((folder + pattern).c_str()); more; more = finder.FindNext())
+        if (!(finder.m_findData.dwFileAttributes & 0x16))  // directories, hidden and system entries
+          names.push_back(finder.m_findData.cFileName);
       for (const std::string& name : names)
         if (SaveIfValid((folder + name).c_str(), pd)) any = true;
     }
+    finder.Close();
     return any ? TRUE : FALSE;
   } catch (...) {
     return FALSE;

@@ -15,9 +15,33 @@
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
-#include "reportmakers/method_table_reads.h"
+#include "reportmakers/results_access.h"
 
 namespace {
+
+typedef STRUCT_DH_GLOBAL_PARAMS STRUCT_GLOBAL_TABLE;
+
+#pragma pack(push, 1)
+// The quantitation engine's qualifier record of a compound, as far as the
+// descriptors read it: the qualifier ions and their mass lists.
+struct QualifierIon {
+  float retentionTime;
+  STRUCT_MASS_LIST massList;  // 4
+  float abundance;            // 218
+  uint8_t reserved222[34];
+};
+struct QualifierRecord {
+  int32_t compoundId;
+  uint8_t reserved4[8];
+  uint16_t count;  // 12
+  uint8_t reserved14[8];
+  QualifierIon ions[5];  // 22
+};
+#pragma pack(pop)
+static_assert(sizeof(QualifierIon) == 256);
+static_assert(offsetof(QualifierRecord, ions) == 22);
+static_assert(sizeof(QualifierRecord) == 1302);
+constexpr int kMaxQualifiers = 5;
 
 const char kDataTypeNames[5][PD_DATA_TYPE_NAME_SIZE] = {"RIC", "Ion(s)", "Intensity of Base Peak", "Base Peak Ion",
                                                         "Ion Time"};
@@ -176,9 +200,9 @@ bool AddCompound(STRUCT_PD_ARRAY*& out, const STRUCT_WORK_FILE* wf, const STRUCT
     return false;
   }
 
-  STRUCT_QUALIFIER_RECORD qualifiers{};
-  if (!KELT_ReadMatchingQualifier(wf, pd->compoundId, &qualifiers)) return true;
-  const int q = std::min<int>(qualifiers.count, QUALIFIER_RECORD_MAX_IONS);
+  QualifierRecord qualifiers{};
+  if (!KELT_ReadMatchingQualifier(wf, static_cast<int32_t>(pd->compoundId), &qualifiers)) return true;
+  const int q = std::min<int>(qualifiers.count, kMaxQualifiers);
   const std::string compound(pd->compoundName, strnlen(pd->compoundName, sizeof pd->compoundName));
   for (int j = 0; j < q; ++j) {
     STRUCT_PLOT_DESCRIPTOR* copy = PD_CopyPD(pd);
