@@ -291,3 +291,26 @@ TEST_F(SavingToManyFiles, EveryIncludedFileOfARecalculationList) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SavingToManyFiles, AllDescriptorsOfAFileByPathIncludeItsUserPlots) {
+  const std::string a = MsFile("C:\\Runs\\a.kms");
+  STRUCT_PLOT_DESCRIPTOR* pd = IonPD();
+  ASSERT_TRUE(PD_SaveUserPD_DataFile(a.c_str(), pd));
+  STRUCT_ALL_PDS* all = PD_ReadCreateAllPDs(a.c_str());
+  ASSERT_NE(all, nullptr);
+  ASSERT_NE(all->tic, nullptr);
+  EXPECT_STREQ(all->tic->name, "TIC");
+  EXPECT_NE(all->ignore, nullptr);
+  ASSERT_NE(all->dataFile, nullptr);
+  EXPECT_GT(all->dataFile->count, 0);
+  ASSERT_NE(all->userPlots, nullptr);
+  ASSERT_EQ(all->userPlots->count, 1);
+  EXPECT_STREQ(all->userPlots->pds[0]->name, "XIC 91");
+  PD_FreeAllPDs(all);
+  EXPECT_EQ(PD_ReadCreateAllPDs("C:\\Runs\\missing.kms"), nullptr);
+  PD_FreePD(pd);
+}
+
+}  // namespace
