@@ -1,0 +1,56 @@
+#pragma once
+// The fields the report code reads from the quantitation engine's result
+// step, the data-handling global table and the method compound record.
+// The records belong to their owners; they are read here by byte offset
+// from caller buffers of the owners' sizes.
+#include <cstdint>
+#include <cstring>
+
+namespace kelt::reports {
+
+inline constexpr uint32_t kResultStepSize = 1375;
+inline constexpr uint32_t kCompoundRecordSize = 4793;
+
+template <class T>
+T FieldAt(const void* record, uint32_t offset) {
+  T value{};
+  std::memcpy(&value, static_cast<const uint8_t*>(record) + offset, sizeof value);
+  return value;
+}
+
+// A zero-terminated text field of at most size bytes.
+inline const char* TextAt(const void* record, uint32_t offset) {
+  return reinterpret_cast<const char*>(static_cast<const uint8_t*>(record) + offset);
+}
+
+namespace step {
+inline constexpr uint32_t kStatus = 0;            // i32: 0..2 method compounds, 3..5 other peaks
+inline constexpr uint32_t kPeakType = 4;          // u16
+inline constexpr uint32_t kName = 6;              // text, 41 bytes
+inline constexpr uint32_t kNameSize = 41;
+inline constexpr uint32_t kIdSearchType = 288;    // u16: 0 spectrum match
+inline constexpr uint32_t kMatchThreshold = 290;  // f32, -1 none
+inline constexpr uint32_t kDirection = 294;       // i16: 0 forward, 1 reverse
+inline constexpr uint32_t kSearchKind = 316;      // u32 letter
+inline constexpr uint32_t kLibraryIndex = 324;    // i16
+inline constexpr uint32_t kRawResults = 343;      // u16: 1 raw peak size reported (no amount check)
+inline constexpr uint32_t kResultCodes = 345;     // u32
+}  // namespace step
+
+namespace table {
+inline constexpr uint32_t kNoInternalStandard = 266;   // u16
+inline constexpr uint32_t kNoInternalStandard2 = 664;  // i32
+inline constexpr uint32_t kRfMode = 1018;              // i16: 0 nearest, 1 nearest pure, 2 fixed
+inline constexpr uint32_t kFixedRf = 1022;             // f64
+inline constexpr uint32_t kLibrarySearchUnknowns = 1068;  // u32, 1 on
+}  // namespace table
+
+namespace compound {
+inline constexpr uint32_t kFlags = 46;         // u16, 0x2 edited coefficients
+inline constexpr uint32_t kCoefficients = 56;  // f32 x 4: constant, x, x2, x3
+inline constexpr uint32_t kFit = 112;          // i16
+inline constexpr uint32_t kOrigin = 114;       // i16
+inline constexpr uint32_t kWeighting = 1729;   // u32
+}  // namespace compound
+
+}  // namespace kelt::reports

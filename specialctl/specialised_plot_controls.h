@@ -1,0 +1,20 @@
+#pragma once
+// Window classes of the four specialised chromatogram controls
+// ("KELT_OP1" .. "KELT_OP4").
+#include "common/kelt_export.h"
+#include "win/win_types.h"
+
+#define KELT_DECLARE_SPECIAL_PLOT_CLASS(Name, ClassText) \
+  class KELT_CLASS Name {                                \
+   public:                                               \
+    static constexpr const char* kClassName = ClassText; \
+    static ATOM Register();                              \
+    static BOOL Unregister();                            \
+  };
+
+KELT_DECLARE_SPECIAL_PLOT_CLASS(CCtlOPlot1, "KELT_OP1")
+KELT_DECLARE_SPECIAL_PLOT_CLASS(CCtlOPlot2, "KELT_OP2")
+KELT_DECLARE_SPECIAL_PLOT_CLASS(CCtlOPlot3, "KELT_OP3")
+KELT_DECLARE_SPECIAL_PLOT_CLASS(CCtlOPlot4, "KELT_OP4")
+
+#undef KELT_DECLARE_SPECIAL_PLOT_CLASS

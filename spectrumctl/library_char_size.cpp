@@ -1,0 +1,10 @@
+// The library's character size.
+#include "spectrumctl/library_char_size.h"
+
+namespace kelt::spectra {
+namespace {
+CharSize g_charSize;
+}
+CharSize LibraryCharSize() { return g_charSize; }
+void SetLibraryCharSize(int16_t width, int16_t height) { g_charSize = CharSize{width, height}; }
+}  // namespace kelt::spectra
