@@ -66,9 +66,10 @@ BOOL KELT_FromSectionGetModuleIDAddressChannel(const char* section, uint16_t* mo
   if (moduleAddress) *moduleAddress = 0;
   if (channel) channel[0] = 0;
   if (!section) return FALSE;
-  char name[260] = {}, rest[64] = {};
+  // The base name is skipped rather than stored: no length limit to overflow.
+  char rest[64] = {};
   unsigned short id = 0, address = 0;
-  if (std::sscanf(section, " %259[^.].%4hx.%4hx.%63s", name, &id, &address, rest) != 4) return FALSE;
+  if (std::sscanf(section, " %*[^.].%4hx.%4hx.%63s", &id, &address, rest) != 3) return FALSE;
   if (moduleId) *moduleId = id;
   if (moduleAddress) *moduleAddress = address;
   if (channel) std::strcpy(channel, rest);

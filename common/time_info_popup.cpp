@@ -30,7 +30,7 @@ thread_local bool t_creatingReleased = false;
 void EnsureTemplate(HMODULE module) {
   if (win::resources::FindDialog(module, kTimeInfoDialogId)) return;
   win::resources::DialogTemplate dlg;
-  dlg.style = WS_POPUP | WS_BORDER | DS_SETFONT;
+  dlg.style = WS_POPUP | DS_SETFONT;
   dlg.cx = 80;
   dlg.cy = 16;
   win::resources::DialogItem text;

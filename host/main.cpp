@@ -9,6 +9,8 @@
 #include "orvik32/orvik32.h"
 #include "win/win_kernel.h"
 
+void ShowLibraryStartup();  // library_startup_demo.cpp
+
 namespace {
 
 int Usage() {
@@ -71,6 +73,7 @@ int Demo() {
     std::printf("  %-20s %10u\n", name, size);
   }
   CloseSection(list);
+  ShowLibraryStartup();
   return 0;
 }
 

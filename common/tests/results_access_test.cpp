@@ -1,0 +1,47 @@
+// Readers of a data file's tables for the reports.
+#include <cstring>
+#include <vector>
+
+#include "common/tests/startup_root_fixture.h"
+#include "common/tests/synthetic_work_file.h"
+#include "holbrin/holbrin.h"
+#include "reportmakers/results_access.h"
+
+namespace {
+
+using ResultsAccessTest = StartupRootTest;
+
+TEST_F(ResultsAccessTest, GlobalTableOfTheWorkFilesModule) {
+  Attach();
+  STRUCT_WORK_FILE* wf = MakeSyntheticWorkFile({});
+  struct Free {
+    STRUCT_WORK_FILE* wf;
+    ~Free() { FreeSyntheticWorkFile(wf); }
+  } freeLater{wf};
+  std::vector<uint8_t> table(sizeof(STRUCT_DH_GLOBAL_PARAMS), 0xEE);
+  EXPECT_FALSE(KELT_ReadGlobalTable(wf, table.data()));  // no file yet
+  std::filesystem::create_directories(Host("C:\\Data"));
+  ASSERT_TRUE(CreateSectionFile(wf->filePath, 777, 0, 1));
+  EXPECT_FALSE(KELT_ReadGlobalTable(wf, table.data()));  // no table
+  STRUCT_DH_GLOBAL_PARAMS written{};
+  ASSERT_TRUE(InitGlobalParams(&written));
+  HDHTABLE t = CreateGlobalTable(wf->filePath, wf->fileType, wf->module, "1");
+  ASSERT_NE(t, nullptr);
+  ASSERT_TRUE(WriteGlobalTable(t, &written));
+  CloseSection(static_cast<HSECTION>(t));
+  ASSERT_TRUE(KELT_ReadGlobalTable(wf, table.data()));
+  EXPECT_EQ(std::memcmp(table.data(), &written, sizeof written), 0);
+  EXPECT_FALSE(KELT_ReadGlobalTable(nullptr, table.data()));
+}
+
+TEST_F(ResultsAccessTest, WithoutTheQuantitationEngineNothingIsRead) {
+  Attach();
+  STRUCT_WORK_FILE* wf = MakeSyntheticWorkFile({});
+  std::vector<uint8_t> out(1375, 0xEE);
+  EXPECT_FALSE(RPTS_ReadResultStep(wf->filePath, 0, out.data()));
+  EXPECT_FALSE(KELT_ReadMatchingQualifier(wf, 3, out.data()));
+  EXPECT_EQ(out[0], 0xEE);
+  FreeSyntheticWorkFile(wf);
+}
+
+}  // namespace

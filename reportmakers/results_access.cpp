@@ -1,0 +1,90 @@
+// Readers of a data file's data-handling tables.
+#include "reportmakers/results_access.h"
+
+#include <string>
+
+#include "common/work_file.h"
+#include "holbrin/holbrin.h"
+#include "orvik32/orvik32.h"
+#include "win/win_kernel.h"
+
+namespace {
+
+// The quantitation engine, loaded from the program folder for one call.
+class Engine {
+ public:
+  Engine() {
+    char folder[MAX_PATH + 1] = {};
+    if (!GetProgramDirectory(folder)) folder[0] = 0;
+    std::string path = folder;
+    if (!path.empty()) path += '\\';
+    path += "morvex.dll";
+    module_ = LoadLibraryA(path.c_str());
+  }
+  ~Engine() {
+    if (module_) FreeLibrary(module_);
+  }
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+  template <class Fn>
+  Fn Find(const char* name) const {
+    return module_ ? ProcAs<Fn>(GetProcAddress(module_, name)) : nullptr;
+  }
+
+ private:
+  HMODULE module_ = nullptr;
+};
+
+}  // namespace
+
+BOOL KELT_ReadGlobalTable(const STRUCT_WORK_FILE* workFile, void* table) {
+  if (!workFile || !table) return FALSE;
+  HDHTABLE handle = OpenGlobalTable(workFile->filePath, workFile->fileType, workFile->module, "1");
+  if (!handle) return FALSE;
+  const BOOL ok = ReadGlobalTable(handle, static_cast<STRUCT_DH_GLOBAL_PARAMS*>(table));
+  CloseSection(static_cast<HSECTION>(handle));
+  return ok ? TRUE : FALSE;
+}
+
+BOOL RPTS_ReadDHRecord(const char* path, void* record) {
+  if (!path || !record) return FALSE;
+  HDHTABLE handle = OpenDHRecord(path);
+  if (!handle) return FALSE;
+  const BOOL ok = ReadDHRecord(handle, record);
+  CloseSection(static_cast<HSECTION>(handle));
+  return ok ? TRUE : FALSE;
+}
+
+BOOL RPTS_ReadResultStep(const char* path, uint16_t step, void* out) {
+  if (!path || !out) return FALSE;
+  try {
+    Engine engine;
+    auto open = engine.Find<HSECTION (*)(const char*, char*)>("OpenTolResultsReadOnly");
+    auto read = engine.Find<BOOL (*)(HSECTION, uint16_t, void*, int16_t)>("ReadTolResultStep");
+    if (!open || !read) return FALSE;
+    HSECTION results = open(path, nullptr);
+    if (!results) return FALSE;
+    const BOOL ok = read(results, step, out, 1);
+    CloseSection(results);
+    return ok ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+BOOL KELT_ReadMatchingQualifier(const STRUCT_WORK_FILE* workFile, int32_t compound, void* out) {
+  if (!workFile || !out) return FALSE;
+  try {
+    Engine engine;
+    auto open = engine.Find<HSECTION (*)(const char*)>("OpenQualifierDataReadOnly");
+    auto match = engine.Find<BOOL (*)(HSECTION, int32_t, void*)>("GetMatchingQualifierRecord");
+    if (!open || !match) return FALSE;
+    HSECTION qualifiers = open(workFile->filePath);
+    if (!qualifiers) return FALSE;
+    const BOOL ok = match(qualifiers, compound, out);
+    CloseSection(qualifiers);
+    return ok ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
