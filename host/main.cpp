@@ -10,6 +10,7 @@
 #include "win/win_kernel.h"
 
 void ShowLibraryStartup();  // library_startup_demo.cpp
+void ShowDataFileLog();     // data_file_log_demo.cpp
 
 namespace {
 
@@ -74,6 +75,7 @@ int Demo() {
   }
   CloseSection(list);
   ShowLibraryStartup();
+  ShowDataFileLog();
   return 0;
 }
 
