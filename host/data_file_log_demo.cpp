@@ -17,8 +17,8 @@ constexpr char kLogPath[] = "C:\\TEMP\\sample-run-log.txt";
 // A small acquisition log of 64-byte records (text from byte 2).
 bool AddAcquisitionLog() {
   const char* lines[] = {"Acquisition log",       "File names",   "  Method   SAMPLE.MTH", "End",
-                         "Acquire segment #1",    "  Scan mode  Full scan", "  IPM type  EI+", "End",
-                         "Acquire segment #2",    "  Scan mode  SIM", "  IPM type  EI+", "End"};
+                         "Acquire segment #1",    "Scan mode  Full scan", "IPM type  EI+", "End",
+                         "Acquire segment #2",    "Scan mode  SIM", "IPM type  EI+", "End"};
   std::string bytes;
   for (const char* l : lines) {
     std::string r(64, ' ');
