@@ -5,7 +5,9 @@
 // rather than a bare ELF destructor because the process-exit handlers of
 // every library run before ELF destructors: the platform state that the
 // unload needs would be gone by then.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -115,8 +117,11 @@ void ReadSetting(const char* file, const char* section, const char* key, int32_t
   Step(std::string("attach:setting:") + key);
   char text[101] = {};
   GetPrivateProfileStringA(section, key, "", text, sizeof text, file);
-  int read = 0;
-  if (std::sscanf(text, "%d", &read) == 1 && read >= low && read <= high) value = read;
+  // As "%d" reads it, but a number too long for an int is refused, not undefined.
+  errno = 0;
+  char* end = nullptr;
+  const long read = std::strtol(text, &end, 10);
+  if (end != text && errno == 0 && read >= low && read <= high) value = static_cast<int32_t>(read);
 }
 
 void ReadSettings() {

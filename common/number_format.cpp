@@ -48,6 +48,29 @@ std::string FixedFormat(int width, int decimals) {
   return win::crt::FormatString("%%%d.%df", width, decimals);
 }
 
+// A caller's format must take exactly the one double it is given.
+bool IsNumberFormat(const char* format) {
+  if (!format) return false;
+  int conversions = 0;
+  for (const char* p = format; *p; ++p) {
+    if (*p != '%') continue;
+    if (p[1] == '%') {
+      ++p;
+      continue;
+    }
+    ++p;
+    while (*p && std::strchr("-+ #0", *p)) ++p;
+    while (*p >= '0' && *p <= '9') ++p;
+    if (*p == '.') {
+      ++p;
+      while (*p >= '0' && *p <= '9') ++p;
+    }
+    if (!*p || !std::strchr("eEfgG", *p)) return false;
+    ++conversions;
+  }
+  return conversions == 1;
+}
+
 }  // namespace
 
 std::string LocalNumberText(const std::string& text) {
@@ -184,7 +207,7 @@ char* KELT_FormatAreaOrHeight(int16_t width, double value, char* buffer) {
 void KELT_FormatNumberForTitle(char* buffer, const char* format, double value, int16_t maxWidth) {
   if (!buffer) return;
   try {
-    std::string text = win::crt::FormatString(format ? format : "%g", value);
+    std::string text = win::crt::FormatString(kelt::numbers::IsNumberFormat(format) ? format : "%g", value);
     if (static_cast<int>(text.size()) > maxWidth) text = win::crt::FormatString("%.3e", value);
     kelt::numbers::Put(buffer, LocalNumberText(text));
   } catch (...) {

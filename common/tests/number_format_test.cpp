@@ -116,6 +116,13 @@ TEST_P(NumberFormatTest, DecimalNumbersAreasAndTitles) {
   EXPECT_STREQ(b, L("1,234.50").c_str());
   KELT_FormatNumberForTitle(b, "%.2f", 123456789.0, 8);
   EXPECT_STREQ(b, L("1.235e+8").c_str());
+  // A format that does not take one number is not used.
+  KELT_FormatNumberForTitle(b, "%s %d", 2.5, 10);
+  EXPECT_STREQ(b, L("2.5").c_str());
+  KELT_FormatNumberForTitle(b, nullptr, 2.5, 10);
+  EXPECT_STREQ(b, L("2.5").c_str());
+  KELT_FormatNumberForTitle(b, "%.1f min (100%%)", 2.54, 30);
+  EXPECT_STREQ(b, L("2.5 min (100%)").c_str());
 }
 
 TEST_P(NumberFormatTest, DatesAndTimesUseTheShortFormats) {
