@@ -30,9 +30,10 @@ bool ReadResultsFacts(const char* path, ResultsFacts* facts) {
   uint16_t word;
   std::memcpy(&word, header + kFormatWordOffset, 2);
   facts->present = true;
-  // The header's own word decides first: a current section whose size
-  // happens to fit an older layout is still current.
-  if (word == kCurrentFormat && size >= kHeaderSize) {
+  // The header's own word decides first: a current section of whole steps
+  // whose size happens to fit an older layout is still current. Any other
+  // size of an older layout is older, whatever its header says.
+  if (word == kCurrentFormat && size >= kHeaderSize && (size - kHeaderSize) % kStepSize == 0) {
     facts->format = kCurrentFormat;
   } else if (size >= kFormat1Head && (size - kFormat1Head) % kFormat1Step == 0) {
     facts->format = 1;

@@ -165,3 +165,39 @@ ORVIK_API BOOL LockFileAccess(const char* path, const char* owner, HWND window, 
 ORVIK_API BOOL UnlockFileAccess(const char* path);
 // The owner text of the current claim; nonzero when the file is claimed.
 ORVIK_API BOOL GetFileLockOwner(const char* path, char* buffer, int32_t size);
+
+// ---- Audit trail ---------------------------------------------------------
+// Security is switched by the workstation ini (GetWorkstationIniPath),
+// section "Security", key "Enabled" (0/1); the logged-in user is key
+// "UserName" there, else the system's user name.
+// A data file's audit trail is its section "AuditTrail": text lines ended
+// by "\r\n", each entry "yyyy-mm-dd hh:mm:ss  <user>  <text>", details
+// of an entry on indented lines below it. Sections noted with
+// NoteAuditSection are listed under the next entry added.
+#define AUDIT_TRAIL_SECTION "AuditTrail"
+#define AUDIT_NOTES_SECTION "AuditTrailNotes"
+#define AUDIT_USER_NAME_SIZE 64
+#define AUDIT_INFO_TEXT_SIZE 512
+// Results of CreateAuditTrail, AddAuditTrailEntry and NoteAuditSection.
+#define AUDIT_OK 0
+#define AUDIT_ERR_ARGUMENT 1
+#define AUDIT_ERR_WRITE 2     // the file could not be written (missing, protected)
+#define AUDIT_ERR_EXISTS 3    // CreateAuditTrail: the file has a trail already
+#define AUDIT_ERR_NO_TRAIL 4  // AddAuditTrailEntry: the file has none
+
+ORVIK_API BOOL IsSecurityEnabled();
+// The logged-in user into buffer (at least AUDIT_USER_NAME_SIZE bytes).
+ORVIK_API BOOL GetCurrentUserName(char* buffer);
+ORVIK_API BOOL AuditTrailExists(const char* path);
+// The facts a new trail starts with (user, computer, date and time) as
+// "\r\n"-separated lines into buffer (size bytes, at least 1).
+ORVIK_API BOOL FillAuditTrailInfo(char* buffer, int32_t size);
+// Starts the trail of path with the entry text and the information lines
+// below it. user: the user the entry is recorded for; callers that pass
+// the file's own path there (the file is its own archive) get the
+// logged-in user. AUDIT_OK on success.
+ORVIK_API int32_t CreateAuditTrail(const char* path, const char* user, const char* text, const char* info);
+// Appends one entry for the logged-in user. AUDIT_OK on success.
+ORVIK_API int32_t AddAuditTrailEntry(const char* path, const char* text);
+// Notes that a section of the file changed; the next entry lists it.
+ORVIK_API int32_t NoteAuditSection(const char* path, const char* sectionName);
