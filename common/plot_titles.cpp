@@ -7,6 +7,7 @@
 
 #include "common/data_file_descriptions.h"
 #include "common/list_text_helpers.h"
+#include "common/plot_descriptors.h"
 #include "common/plot_title_text.h"
 #include "common/segment_plots.h"
 #include "common/work_file.h"
@@ -14,15 +15,6 @@
 #include "orvik32/orvik32.h"
 
 namespace {
-
-// The fixed names of data types 2 and 3.
-const char* DataTypeName(int type) {
-  switch (type) {
-    case 2: return "Intensity of Base Peak";
-    case 3: return "Base Peak Ion";
-    default: return "";
-  }
-}
 
 bool DigitsOnly(const char* s) {
   if (!*s) return false;
@@ -83,7 +75,7 @@ void KELT_FormatMassAndScanFuns(const STRUCT_WORK_FILE* workFile, int16_t dataTy
       else type = std::string(DigitsOnly(ions) ? "Ion: " : "Ions: ") + ions;
     }
   } else if (dataType == 2 || dataType == 3) {
-    type = DataTypeName(dataType);
+    type = PD_GetDataTypeName(dataType);
   } else if (dataType >= 4 && dataType <= 99) {
     type = ExtraColumnName(workFile, dataType - 4);
   }
