@@ -12,6 +12,7 @@
 #include "win/win_kernel.h"
 
 void ShowLibraryStartup();  // library_startup_demo.cpp
+void ShowDataFileLog();     // data_file_log_demo.cpp
 
 namespace {
 
@@ -161,6 +162,7 @@ int Demo() {
   CloseSection(list);
   const int rc = ShowDataFiles();
   ShowLibraryStartup();
+  ShowDataFileLog();
   return rc;
 }
 

@@ -3,6 +3,7 @@
 // sectioned-file store that holds every data, method and reports file,
 // file claims, the workstation folders, date and time.
 #include <cstdint>
+#include <cstdio>
 #include "win/win_types.h"
 
 #define ORVIK_API extern "C" __attribute__((visibility("default")))
@@ -125,6 +126,36 @@ ORVIK_API BOOL GetProgramDirectory(char* buffer);
 ORVIK_API const char* GetWorkstationIniPath();
 // Seconds since 1970-01-01 00:00 UTC.
 ORVIK_API int32_t GetCurrentDateTime();
+
+// ---- Instrument modules ----------------------------------------------------
+// The workstation's configuration of an instrument module kind. Only kind
+// 4 (instrument modules) is kept; records are the library's own and stay
+// valid for the process.
+#define MODULE_CONFIG_INSTRUMENT 4
+#define MODULE_CONFIG_MASS_SPEC 0x10   // flag: the module is a mass spectrometer
+#define MODULE_CONFIG_NAME_ITEM 174    // text items: the module's name ...
+#define MODULE_CONFIG_TYPE_ITEM 94     // ... and its type text
+typedef const void* HMODULECONFIG;
+// 0 when the workstation has no such module kind.
+ORVIK_API HMODULECONFIG GetModuleConfig(int32_t kind, uint16_t moduleId);
+ORVIK_API uint16_t GetModuleConfigFlags(HMODULECONFIG config, int32_t reserved);
+// Text item into buffer (at least 80 bytes); 0 (buffer empty) for an unknown item.
+ORVIK_API BOOL GetModuleConfigString(HMODULECONFIG config, int32_t item, char* buffer);
+
+// ---- Method and version-log texts (C streams) ------------------------------------
+// [205] A movable global memory block naming the method section to write;
+// lock it (GlobalLock) to pass it to WriteMethodText, then unlock and free it.
+ORVIK_API HGLOBAL NewMethodTextRequest(int32_t reserved);
+// [244] The section ("Method.<id>.<address>.<channel>") the request names.
+ORVIK_API BOOL SetMethodTextSection(HGLOBAL request, const char* sectionName);
+// [245] Writes the module method held in that section of path into the
+// stream (lines ending CR LF); 0 when the section is missing or empty.
+ORVIK_API BOOL WriteMethodText(int32_t reserved, FILE* stream, const char* path, const void* lockedRequest);
+// [821] The version history of file (its "VersionLog" section, entries
+// "time|user|text" one a line) written into the stream; 0 when it has none.
+ORVIK_API BOOL WriteVersionLogText(FILE* stream, const char* path, const char* file);
+// Appends an entry to a file's version history (archive side, tests).
+ORVIK_API BOOL AddVersionLogEntry(const char* path, int32_t time, const char* user, const char* text);
 
 // ---- File claims ---------------------------------------------------------
 // Claims a file for this process, waiting up to waitMs; nonzero when held.
