@@ -69,6 +69,9 @@ CDC* CDC::FromHandle(HDC h) {
 
 void CDC::DeleteTempMap() { t_tempDCs.clear(); }
 
+// Drops the temporary wrapper of a handle that was given back.
+void FrameworkDropTempDC(HDC h) { t_tempDCs.erase(h); }
+
 BOOL CDC::CreateDC(LPCSTR driver, LPCSTR device, LPCSTR port, const DEVMODEA* mode) {
   return Attach(::CreateDCA(driver, device, port, mode));
 }

@@ -10,6 +10,8 @@
 #include <cstddef>
 
 #include "framework_export.h"
+#include "framework_gdi.h"
+#include "framework_types.h"
 #include "win/win_user.h"
 
 class CObject;
@@ -80,7 +82,21 @@ enum FrameworkSig {
   FxSig_viDRAW,     // void (int, DRAWITEMSTRUCT*)
   FxSig_viMEASURE,  // void (int, MEASUREITEMSTRUCT*)
   FxSig_vbu,        // void (BOOL, UINT) - show window
+  FxSig_vuP,        // void (UINT, CPoint) - mouse
+  FxSig_vWP,        // void (CWnd*, CPoint) - context menu
+  FxSig_bD,         // BOOL (CDC*) - erase background
+  FxSig_hDWu,       // HBRUSH (CDC*, CWnd*, UINT) - control colours
 };
+
+// WM_CTLCOLOR* arrive at one handler (ON_WM_CTLCOLOR) with the kind of control.
+#define WM_CTLCOLOR 0x0019
+#define CTLCOLOR_MSGBOX 0
+#define CTLCOLOR_EDIT 1
+#define CTLCOLOR_LISTBOX 2
+#define CTLCOLOR_BTN 3
+#define CTLCOLOR_DLG 4
+#define CTLCOLOR_SCROLLBAR 5
+#define CTLCOLOR_STATIC 6
 
 class CWnd;
 typedef void (CWnd::*FX_PMSG)();
@@ -131,6 +147,20 @@ inline T FxFromPmsg(FX_PMSG pmf) {
 }
 #define FX_PMSG_CAST(type, fn) FxToPmsg(static_cast<type>(&ThisClass::fn))
 
+// Mouse and context-menu handlers take a CPoint; handlers written with a
+// POINT keep working.
+template <class T>
+constexpr UINT FxPointSig(void (T::*)(UINT, POINT)) { return FxSig_vup; }
+template <class T>
+constexpr UINT FxPointSig(void (T::*)(UINT, CPoint)) { return FxSig_vuP; }
+template <class T>
+constexpr UINT FxPointSig(void (T::*)(CWnd*, POINT)) { return FxSig_vWp; }
+template <class T>
+constexpr UINT FxPointSig(void (T::*)(CWnd*, CPoint)) { return FxSig_vWP; }
+template <class T, class A, class P>
+inline FX_PMSG FxPointPmsg(void (T::*f)(A, P)) { return FxToPmsg(static_cast<void (CWnd::*)(A, P)>(f)); }
+#define ON_WM_POINT_MSG(msg, fn) {msg, 0, 0, 0, FxPointSig(&ThisClass::fn), FxPointPmsg(&ThisClass::fn), nullptr},
+
 #define ON_MESSAGE(msg, fn) {msg, 0, 0, 0, FxSig_lwl, FX_PMSG_CAST(LRESULT (CWnd::*)(WPARAM, LPARAM), fn), nullptr},
 #define ON_REGISTERED_MESSAGE(idVar, fn) \
   {0xC000, 0, 0, 0, FxSig_lwl, FX_PMSG_CAST(LRESULT (CWnd::*)(WPARAM, LPARAM), fn), &idVar},
@@ -155,12 +185,12 @@ inline T FxFromPmsg(FX_PMSG pmf) {
 #define ON_WM_PAINT() ON_WM_MSG(WM_PAINT, FxSig_vv, void (CWnd::*)(), OnPaint)
 #define ON_WM_TIMER() ON_WM_MSG(WM_TIMER, FxSig_vt, void (CWnd::*)(UINT_PTR), OnTimer)
 #define ON_WM_SIZE() ON_WM_MSG(WM_SIZE, FxSig_vuii, void (CWnd::*)(UINT, int, int), OnSize)
-#define ON_WM_MOUSEMOVE() ON_WM_MSG(WM_MOUSEMOVE, FxSig_vup, void (CWnd::*)(UINT, POINT), OnMouseMove)
-#define ON_WM_LBUTTONDOWN() ON_WM_MSG(WM_LBUTTONDOWN, FxSig_vup, void (CWnd::*)(UINT, POINT), OnLButtonDown)
-#define ON_WM_LBUTTONUP() ON_WM_MSG(WM_LBUTTONUP, FxSig_vup, void (CWnd::*)(UINT, POINT), OnLButtonUp)
-#define ON_WM_LBUTTONDBLCLK() ON_WM_MSG(WM_LBUTTONDBLCLK, FxSig_vup, void (CWnd::*)(UINT, POINT), OnLButtonDblClk)
-#define ON_WM_RBUTTONDOWN() ON_WM_MSG(WM_RBUTTONDOWN, FxSig_vup, void (CWnd::*)(UINT, POINT), OnRButtonDown)
-#define ON_WM_RBUTTONUP() ON_WM_MSG(WM_RBUTTONUP, FxSig_vup, void (CWnd::*)(UINT, POINT), OnRButtonUp)
+#define ON_WM_MOUSEMOVE() ON_WM_POINT_MSG(WM_MOUSEMOVE, OnMouseMove)
+#define ON_WM_LBUTTONDOWN() ON_WM_POINT_MSG(WM_LBUTTONDOWN, OnLButtonDown)
+#define ON_WM_LBUTTONUP() ON_WM_POINT_MSG(WM_LBUTTONUP, OnLButtonUp)
+#define ON_WM_LBUTTONDBLCLK() ON_WM_POINT_MSG(WM_LBUTTONDBLCLK, OnLButtonDblClk)
+#define ON_WM_RBUTTONDOWN() ON_WM_POINT_MSG(WM_RBUTTONDOWN, OnRButtonDown)
+#define ON_WM_RBUTTONUP() ON_WM_POINT_MSG(WM_RBUTTONUP, OnRButtonUp)
 #define ON_WM_SETCURSOR() ON_WM_MSG(WM_SETCURSOR, FxSig_bWuu, BOOL (CWnd::*)(CWnd*, UINT, UINT), OnSetCursor)
 #define ON_WM_KEYDOWN() ON_WM_MSG(WM_KEYDOWN, FxSig_vuuu, void (CWnd::*)(UINT, UINT, UINT), OnKeyDown)
 #define ON_WM_KEYUP() ON_WM_MSG(WM_KEYUP, FxSig_vuuu, void (CWnd::*)(UINT, UINT, UINT), OnKeyUp)
@@ -168,7 +198,9 @@ inline T FxFromPmsg(FX_PMSG pmf) {
 #define ON_WM_GETDLGCODE() ON_WM_MSG(WM_GETDLGCODE, FxSig_uv, UINT (CWnd::*)(), OnGetDlgCode)
 #define ON_WM_HSCROLL() ON_WM_MSG(WM_HSCROLL, FxSig_vuuW, void (CWnd::*)(UINT, UINT, CWnd*), OnHScroll)
 #define ON_WM_VSCROLL() ON_WM_MSG(WM_VSCROLL, FxSig_vuuW, void (CWnd::*)(UINT, UINT, CWnd*), OnVScroll)
-#define ON_WM_CONTEXTMENU() ON_WM_MSG(WM_CONTEXTMENU, FxSig_vWp, void (CWnd::*)(CWnd*, POINT), OnContextMenu)
+#define ON_WM_CONTEXTMENU() ON_WM_POINT_MSG(WM_CONTEXTMENU, OnContextMenu)
+#define ON_WM_ERASEBKGND() ON_WM_MSG(WM_ERASEBKGND, FxSig_bD, BOOL (CWnd::*)(CDC*), OnEraseBkgnd)
+#define ON_WM_CTLCOLOR() ON_WM_MSG(WM_CTLCOLOR, FxSig_hDWu, HBRUSH (CWnd::*)(CDC*, CWnd*, UINT), OnCtlColor)
 #define ON_WM_SETFOCUS() ON_WM_MSG(WM_SETFOCUS, FxSig_vW, void (CWnd::*)(CWnd*), OnSetFocus)
 #define ON_WM_KILLFOCUS() ON_WM_MSG(WM_KILLFOCUS, FxSig_vW, void (CWnd::*)(CWnd*), OnKillFocus)
 #define ON_WM_CAPTURECHANGED() ON_WM_MSG(WM_CAPTURECHANGED, FxSig_vW, void (CWnd::*)(CWnd*), OnCaptureChanged)
@@ -238,11 +270,24 @@ class FRAMEWORK_CLASS CWnd : public CObject {
   BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
   void GetWindowRect(LPRECT rect) const;
   void GetClientRect(LPRECT rect) const;
+  CRect GetWindowRect() const;
+  CRect GetClientRect() const;
   void ClientToScreen(LPPOINT point) const;
   void ScreenToClient(LPPOINT point) const;
   void Invalidate(BOOL erase = TRUE);
   void InvalidateRect(const RECT* rect, BOOL erase = TRUE);
   void UpdateWindow();
+  void ValidateRect(const RECT* rect);
+  void InvalidateRgn(CRgn* rgn, BOOL erase = TRUE);
+  BOOL GetUpdateRect(LPRECT rect, BOOL erase = FALSE);
+  BOOL RedrawWindow(const RECT* rect = nullptr, CRgn* rgn = nullptr,
+                    UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+  // Device contexts on the window (temporary CDC objects; give them back with ReleaseDC).
+  CDC* GetDC();
+  CDC* GetWindowDC();
+  int ReleaseDC(CDC* dc);
+  void SetFont(CFont* font, BOOL redraw = TRUE);
+  CFont* GetFont() const;
   CWnd* SetFocus();
   static CWnd* GetFocus();
   CWnd* SetCapture();
@@ -266,6 +311,16 @@ class FRAMEWORK_CLASS CWnd : public CObject {
 
   // Handlers with default behaviour (message-map targets).
   void OnNcDestroy();
+  void OnPaint();
+  BOOL OnEraseBkgnd(CDC* dc);
+  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+  void OnMouseMove(UINT flags, CPoint point);
+  void OnLButtonDown(UINT flags, CPoint point);
+  void OnLButtonUp(UINT flags, CPoint point);
+  void OnLButtonDblClk(UINT flags, CPoint point);
+  void OnRButtonDown(UINT flags, CPoint point);
+  void OnRButtonUp(UINT flags, CPoint point);
+  void OnContextMenu(CWnd* wnd, CPoint point);
 
   WNDPROC m_pfnSuper = nullptr;
   friend LRESULT CALLBACK FrameworkWndProc(HWND, UINT, WPARAM, LPARAM);
@@ -273,3 +328,36 @@ class FRAMEWORK_CLASS CWnd : public CObject {
 };
 
 LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Painting in a WM_PAINT handler: BeginPaint on construction, EndPaint on
+// destruction.
+class FRAMEWORK_CLASS CPaintDC : public CDC {
+ public:
+  explicit CPaintDC(CWnd* wnd);
+  ~CPaintDC() override;
+  PAINTSTRUCT m_ps{};
+
+ protected:
+  HWND m_hWnd = nullptr;
+};
+
+// The client area (CClientDC) or the whole window (CWindowDC) outside
+// WM_PAINT: GetDC / GetWindowDC, given back on destruction. A null window
+// gives the screen's DC.
+class FRAMEWORK_CLASS CClientDC : public CDC {
+ public:
+  explicit CClientDC(CWnd* wnd);
+  ~CClientDC() override;
+
+ protected:
+  HWND m_hWnd = nullptr;
+};
+
+class FRAMEWORK_CLASS CWindowDC : public CDC {
+ public:
+  explicit CWindowDC(CWnd* wnd);
+  ~CWindowDC() override;
+
+ protected:
+  HWND m_hWnd = nullptr;
+};

@@ -8,6 +8,8 @@
 #include "framework_wnd.h"
 #include "win/win_kernel.h"
 
+void FrameworkDropTempDC(HDC h);  // dc.cpp
+
 struct FrameworkWindowTable {
   std::unordered_map<HWND, CWnd*> permanent;
   std::unordered_map<HWND, CWnd*> temporary;
@@ -60,6 +62,8 @@ LRESULT CALLBACK FilterHook(int code, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK IdleHook(int code, WPARAM wParam, LPARAM lParam) {
   auto& t = FrameworkWindowTable::Get();
+  CDC::DeleteTempMap();
+  CGdiObject::DeleteTempMap();
   auto temps = std::move(t.temporary);
   t.temporary.clear();
   for (auto& [h, w] : temps) {
@@ -266,6 +270,17 @@ void CWnd::OnNcDestroy() {
 
 void CWnd::PostNcDestroy() {}
 
+void CWnd::OnPaint() { Default(); }
+BOOL CWnd::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
+HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
+void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
+void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
+
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
 namespace {
@@ -330,6 +345,7 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (msg == WM_COMMAND) return OnCommand(wParam, lParam);
   if (msg == WM_NOTIFY) return OnNotify(wParam, lParam, result);
   const FrameworkMsgEntry* e = FindEntry(GetMessageMap(), msg, 0, 0);
+  if (!e && msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) e = FindEntry(GetMessageMap(), WM_CTLCOLOR, 0, 0);
   if (!e) return FALSE;
   switch (e->nSig) {
     case FxSig_lwl: *result = (this->*FxFromPmsg<LRESULT (CWnd::*)(WPARAM, LPARAM)>(e->pfn))(wParam, lParam); break;
@@ -377,6 +393,21 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
           static_cast<int>(wParam), reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
       *result = TRUE;
       break;
+    case FxSig_vuP:
+      (this->*FxFromPmsg<void (CWnd::*)(UINT, CPoint)>(e->pfn))(static_cast<UINT>(wParam), CPoint(PointOf(lParam)));
+      break;
+    case FxSig_vWP:
+      (this->*FxFromPmsg<void (CWnd::*)(CWnd*, CPoint)>(e->pfn))(FromHandle(reinterpret_cast<HWND>(wParam)),
+                                                                       CPoint(PointOf(lParam)));
+      break;
+    case FxSig_bD:
+      *result = (this->*FxFromPmsg<BOOL (CWnd::*)(CDC*)>(e->pfn))(CDC::FromHandle(reinterpret_cast<HDC>(wParam)));
+      break;
+    case FxSig_hDWu:
+      *result = reinterpret_cast<LRESULT>((this->*FxFromPmsg<HBRUSH (CWnd::*)(CDC*, CWnd*, UINT)>(e->pfn))(
+          CDC::FromHandle(reinterpret_cast<HDC>(wParam)), FromHandle(reinterpret_cast<HWND>(lParam)),
+          msg - WM_CTLCOLORMSGBOX));
+      break;
     case FxSig_vbu:
       (this->*FxFromPmsg<void (CWnd::*)(BOOL, UINT)>(e->pfn))(static_cast<BOOL>(wParam), static_cast<UINT>(lParam));
       break;
@@ -419,6 +450,38 @@ void CWnd::ScreenToClient(LPPOINT point) const { ::ScreenToClient(m_hWnd, point)
 void CWnd::Invalidate(BOOL erase) { ::InvalidateRect(m_hWnd, nullptr, erase); }
 void CWnd::InvalidateRect(const RECT* rect, BOOL erase) { ::InvalidateRect(m_hWnd, rect, erase); }
 void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
+void CWnd::ValidateRect(const RECT* rect) { ::ValidateRect(m_hWnd, rect); }
+void CWnd::InvalidateRgn(CRgn* rgn, BOOL erase) { ::InvalidateRgn(m_hWnd, rgn ? static_cast<HRGN>(*rgn) : nullptr, erase); }
+BOOL CWnd::GetUpdateRect(LPRECT rect, BOOL erase) { return ::GetUpdateRect(m_hWnd, rect, erase); }
+BOOL CWnd::RedrawWindow(const RECT* rect, CRgn* rgn, UINT flags) {
+  return ::RedrawWindow(m_hWnd, rect, rgn ? static_cast<HRGN>(*rgn) : nullptr, flags);
+}
+CRect CWnd::GetWindowRect() const {
+  CRect r;
+  ::GetWindowRect(m_hWnd, &r);
+  return r;
+}
+CRect CWnd::GetClientRect() const {
+  CRect r;
+  ::GetClientRect(m_hWnd, &r);
+  return r;
+}
+CDC* CWnd::GetDC() { return CDC::FromHandle(::GetDC(m_hWnd)); }
+CDC* CWnd::GetWindowDC() { return CDC::FromHandle(::GetWindowDC(m_hWnd)); }
+int CWnd::ReleaseDC(CDC* dc) {
+  if (!dc || !dc->m_hDC) return 0;
+  HDC h = dc->m_hDC;
+  int r = ::ReleaseDC(m_hWnd, h);
+  FrameworkDropTempDC(h);  // a temporary wrapper goes with its handle
+  return r;
+}
+void CWnd::SetFont(CFont* font, BOOL redraw) {
+  SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font->m_hObject : nullptr), redraw);
+}
+CFont* CWnd::GetFont() const {
+  auto h = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+  return h ? CFont::FromHandle(h) : nullptr;
+}
 CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
 CWnd* CWnd::GetFocus() { return FromHandle(::GetFocus()); }
 CWnd* CWnd::SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }

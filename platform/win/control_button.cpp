@@ -3,9 +3,13 @@
 // group boxes.
 #include <algorithm>
 
+#include "control_drawing.h"
 #include "user_internal.h"
 
 namespace win::user {
+
+UINT ButtonDrawState(HWND hwnd);
+
 namespace {
 
 struct ButtonState : ControlState {
@@ -70,6 +74,183 @@ void SetPushed(HWND hwnd, ButtonState* st, bool pushed) {
   InvalidateRect(hwnd, nullptr, FALSE);
 }
 
+std::string TextOf(HWND hwnd) {
+  auto w = Get(hwnd);
+  return w ? w->text : std::string();
+}
+
+UINT TextFormat(HWND hwnd, UINT horizontalDefault) {
+  DWORD style = StyleOf(hwnd);
+  UINT f = DT_SINGLELINE | DT_VCENTER;
+  if (style & BS_MULTILINE) f = DT_WORDBREAK;
+  switch (style & BS_CENTER) {
+    case BS_LEFT: f |= DT_LEFT; break;
+    case BS_RIGHT: f |= DT_RIGHT; break;
+    case BS_CENTER: f |= DT_CENTER; break;
+    default: f |= horizontalDefault; break;
+  }
+  return f;
+}
+
+void DrawLabel(HDC dc, HWND hwnd, RECT r, UINT format) {
+  SetBkMode(dc, TRANSPARENT);
+  if (!IsWindowEnabled(hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  std::string text = TextOf(hwnd);
+  DrawTextA(dc, text.c_str(), -1, &r, format);
+}
+
+// The rectangle the label takes, for the focus rectangle around it.
+RECT LabelBox(HDC dc, HWND hwnd, const RECT& area, UINT format) {
+  RECT calc = area;
+  std::string text = TextOf(hwnd);
+  DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &calc, format | DT_CALCRECT);
+  int h = calc.bottom - calc.top, wdt = calc.right - calc.left;
+  RECT box{area.left, (area.top + area.bottom - h) / 2, area.left + wdt, (area.top + area.bottom - h) / 2 + h};
+  if (format & DT_CENTER) box.left = (area.left + area.right - wdt) / 2, box.right = box.left + wdt;
+  if (format & DT_RIGHT) box.right = area.right, box.left = area.right - wdt;
+  return RECT{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
+}
+
+void PaintPushButton(HWND hwnd, const ButtonState& st, HDC dc, RECT r) {
+  ControlColors(hwnd, dc, WM_CTLCOLORBTN);
+  FillSys(dc, r, COLOR_BTNFACE);
+  bool isDefault = Type(hwnd) == BS_DEFPUSHBUTTON;
+  if (isDefault || st.focus) {
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+    r = RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+  }
+  if (st.pushed) {
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
+  } else {
+    RECT e = r;
+    DrawEdge(dc, &e, EDGE_RAISED, BF_RECT);
+  }
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  RECT text{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
+  if (st.pushed) text = RECT{text.left + 1, text.top + 1, text.right + 1, text.bottom + 1};
+  DrawLabel(dc, hwnd, text, TextFormat(hwnd, DT_CENTER));
+  if (st.focus) {
+    RECT f{r.left + 3, r.top + 3, r.right - 3, r.bottom - 3};
+    DrawFocusRect(dc, &f);
+  }
+}
+
+constexpr int kBoxSize = 13;
+
+void PaintCheckMark(HDC dc, const RECT& box, UINT check, bool enabled) {
+  // Sunken white box with a tick of 3-pixel strokes inside.
+  RECT e = box;
+  DrawEdge(dc, &e, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  FillSys(dc, e, check == BST_INDETERMINATE || !enabled ? COLOR_BTNFACE : COLOR_WINDOW);
+  if (check == BST_UNCHECKED) return;
+  HBRUSH ink = GetSysColorBrush(check == BST_INDETERMINATE || !enabled ? COLOR_BTNSHADOW : COLOR_WINDOWTEXT);
+  static const int kTop[] = {2, 3, 4, 3, 2, 1, 0};
+  for (int i = 0; i < 7; ++i) {
+    RECT s{e.left + 1 + i, e.top + 1 + kTop[i], e.left + 2 + i, e.top + 4 + kTop[i]};
+    FillRect(dc, &s, ink);
+  }
+}
+
+void PaintRadio(HDC dc, const RECT& box, bool checked, bool enabled) {
+  HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+  HGDIOBJ oldPen = SelectObject(dc, dark);
+  HGDIOBJ oldBrush = SelectObject(dc, GetSysColorBrush(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
+  Ellipse(dc, box.left, box.top, box.right - 1, box.bottom - 1);
+  if (checked) {
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    SelectObject(dc, GetSysColorBrush(enabled ? COLOR_WINDOWTEXT : COLOR_BTNSHADOW));
+    Ellipse(dc, box.left + 4, box.top + 4, box.right - 4, box.bottom - 4);
+  }
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(dark);
+}
+
+void PaintCheckButton(HWND hwnd, const ButtonState& st, HDC dc, const RECT& r) {
+  HBRUSH bg = ControlColors(hwnd, dc, WM_CTLCOLORSTATIC);
+  if (bg) FillRect(dc, &r, bg);
+  DWORD type = Type(hwnd);
+  bool radio = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+  bool leftText = (StyleOf(hwnd) & BS_LEFTTEXT) != 0;
+  int top = (r.top + r.bottom - kBoxSize) / 2;
+  RECT box = leftText ? RECT{r.right - kBoxSize, top, r.right, top + kBoxSize}
+                      : RECT{r.left, top, r.left + kBoxSize, top + kBoxSize};
+  bool enabled = IsWindowEnabled(hwnd) != FALSE;
+  if (radio)
+    PaintRadio(dc, box, st.check == BST_CHECKED, enabled);
+  else
+    PaintCheckMark(dc, box, st.check, enabled);
+  RECT text = leftText ? RECT{r.left, r.top, box.left - 4, r.bottom} : RECT{box.right + 4, r.top, r.right, r.bottom};
+  UINT format = TextFormat(hwnd, DT_LEFT);
+  DrawLabel(dc, hwnd, text, format);
+  if (st.focus) {
+    RECT f = LabelBox(dc, hwnd, text, format);
+    DrawFocusRect(dc, &f);
+  }
+}
+
+void PaintGroupBox(HWND hwnd, HDC dc, const RECT& r) {
+  // Only the frame and the caption: the controls inside are its siblings.
+  HBRUSH bg = ControlColors(hwnd, dc, WM_CTLCOLORSTATIC);
+  TEXTMETRICA tm{};
+  GetTextMetricsA(dc, &tm);
+  RECT frame{r.left, r.top + tm.tmHeight / 2, r.right, r.bottom};
+  DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+  std::string text = TextOf(hwnd);
+  if (text.empty()) return;
+  RECT t{r.left + 8, r.top, r.right - 8, r.top + tm.tmHeight};
+  RECT calc = t;
+  DrawTextA(dc, text.c_str(), -1, &calc, DT_SINGLELINE | DT_LEFT | DT_CALCRECT);
+  RECT behind{calc.left - 2, t.top, std::min<LONG>(calc.right + 2, r.right - 6), t.bottom};
+  if (bg) FillRect(dc, &behind, bg);
+  DrawLabel(dc, hwnd, t, DT_SINGLELINE | DT_LEFT | DT_TOP);
+}
+
+void Paint(HWND hwnd, ButtonState& st) {
+  DWORD type = Type(hwnd);
+  if (type == BS_OWNERDRAW) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (!dc) return;
+    HWND parent = GetParent(hwnd);
+    if (parent) {
+      DRAWITEMSTRUCT di{};
+      di.CtlType = ODT_BUTTON;
+      di.CtlID = static_cast<UINT>(GetDlgCtrlID(hwnd));
+      di.itemAction = ODA_DRAWENTIRE;
+      di.itemState = ButtonDrawState(hwnd);
+      if (Type(hwnd) == BS_OWNERDRAW && DialogOf(parent) && DialogOf(parent)->defId == static_cast<int>(di.CtlID))
+        di.itemState |= ODS_DEFAULT;
+      di.hwndItem = hwnd;
+      di.hDC = dc;
+      GetClientRect(hwnd, &di.rcItem);
+      Send(parent, WM_DRAWITEM, di.CtlID, reinterpret_cast<LPARAM>(&di));
+    }
+    EndPaint(hwnd, &ps);
+    return;
+  }
+  PaintControl(hwnd, st.font, [&](HDC dc, const RECT& c) {
+    switch (type) {
+      case BS_GROUPBOX: PaintGroupBox(hwnd, dc, c); break;
+      case BS_CHECKBOX:
+      case BS_AUTOCHECKBOX:
+      case BS_3STATE:
+      case BS_AUTO3STATE:
+      case BS_RADIOBUTTON:
+      case BS_AUTORADIOBUTTON:
+        if (StyleOf(hwnd) & BS_PUSHLIKE) {
+          ButtonState look = st;
+          look.pushed = st.pushed || st.check == BST_CHECKED;
+          PaintPushButton(hwnd, look, dc, c);
+        } else {
+          PaintCheckButton(hwnd, st, dc, c);
+        }
+        break;
+      default: PaintPushButton(hwnd, st, dc, c); break;
+    }
+  });
+}
+
 }  // namespace
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -78,6 +259,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   DWORD type = Type(hwnd);
   switch (msg) {
     case WM_NCHITTEST: return type == BS_GROUPBOX ? HTTRANSPARENT : HTCLIENT;
+    case WM_PAINT: Paint(hwnd, *st); return 0;
+    case WM_ERASEBKGND: return 1;  // painted whole in WM_PAINT
     case WM_GETDLGCODE:
       switch (type) {
         case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;

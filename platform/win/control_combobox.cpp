@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "control_drawing.h"
 #include "item_list.h"
 #include "user_internal.h"
 
@@ -38,7 +39,82 @@ void Drop(HWND hwnd, ComboState& st, bool show) {
   if (st.dropped == show) return;
   if (show) Notify(hwnd, CBN_DROPDOWN);
   st.dropped = show;
+  // The dropped list covers what lies under the combo box; the parent
+  // repaints that when it closes.
+  InvalidateRect(hwnd, nullptr, TRUE);
+  if (!show)
+    if (auto w = Get(hwnd); w && (w->style & WS_CHILD) && w->parent) {
+      RECT area = w->rect;
+      InvalidateRect(w->parent, &area, TRUE);
+    }
   if (!show) Notify(hwnd, CBN_CLOSEUP);
+}
+
+void DrawItemText(HDC dc, const std::string& text, RECT r, bool selected) {
+  COLORREF old = GetTextColor(dc);
+  if (selected) {
+    FillSys(dc, r, COLOR_HIGHLIGHT);
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+  }
+  r.left += 2;
+  DrawTextA(dc, text.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  SetTextColor(dc, old);
+}
+
+// The closed field at the top (the window's height includes the list's),
+// and the list under it while dropped.
+void Paint(HWND hwnd, ComboState& st) {
+  PaintControl(hwnd, st.font, [&](HDC dc, const RECT& c) {
+    bool enabled = IsWindowEnabled(hwnd) != FALSE;
+    HBRUSH bg = ControlColors(hwnd, dc, DropList(hwnd) || !enabled ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
+    int fieldHeight = std::min<int>(c.bottom, st.itemHeight + 8);
+    RECT field{c.left, c.top, c.right, c.top + fieldHeight};
+    DrawEdge(dc, &field, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    HBRUSH inside = enabled ? GetSysColorBrush(COLOR_WINDOW) : bg;
+    if (inside) FillRect(dc, &field, inside);
+    int bw = std::min<int>(GetSystemMetrics(SM_CXVSCROLL), field.right - field.left);
+    RECT button{field.right - bw, field.top, field.right, field.bottom};
+    RECT be = button;
+    DrawEdge(dc, &be, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+    DrawArrow(dc, button, Arrow::Down, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    if (!enabled) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    RECT text{field.left + 1, field.top + 1, button.left - 1, field.bottom - 1};
+    bool focus = GetFocus() == hwnd && DropList(hwnd) && !st.dropped;
+    std::string shown = DropList(hwnd) ? (st.cur >= 0 ? st.list.items[static_cast<size_t>(st.cur)].text : "") : st.edit;
+    DWORD style = StyleOf(hwnd);
+    HWND parent = GetParent(hwnd);
+    if ((style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) && parent) {
+      DRAWITEMSTRUCT di{};
+      di.CtlType = ODT_COMBOBOX;
+      di.CtlID = static_cast<UINT>(GetDlgCtrlID(hwnd));
+      di.itemID = static_cast<UINT>(st.cur);
+      di.itemAction = ODA_DRAWENTIRE;
+      di.itemState = ODS_COMBOBOXEDIT | (focus ? ODS_SELECTED | ODS_FOCUS : 0) | (enabled ? 0 : ODS_DISABLED);
+      di.hwndItem = hwnd;
+      di.hDC = dc;
+      di.rcItem = text;
+      di.itemData = st.cur >= 0 ? st.list.items[static_cast<size_t>(st.cur)].data : 0;
+      int saved = SaveDC(dc);
+      Send(parent, WM_DRAWITEM, di.CtlID, reinterpret_cast<LPARAM>(&di));
+      RestoreDC(dc, saved);
+    } else {
+      DrawItemText(dc, shown, text, focus);
+      if (focus) DrawFocusRect(dc, &text);
+    }
+    if (!st.dropped || !IsWindow(hwnd)) return;
+    RECT list{c.left, c.top + fieldHeight, c.right, c.bottom};
+    if (list.bottom <= list.top) return;
+    FrameRect(dc, &list, GetSysColorBrush(COLOR_WINDOWFRAME));
+    RECT in{list.left + 1, list.top + 1, list.right - 1, list.bottom - 1};
+    FillSys(dc, in, COLOR_WINDOW);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    int y = in.top;
+    for (size_t i = 0; i < st.list.items.size() && y < in.bottom; ++i, y += st.itemHeight) {
+      RECT r{in.left, y, in.right, std::min<LONG>(y + st.itemHeight, in.bottom)};
+      DrawItemText(dc, st.list.items[i].text, r, static_cast<int>(i) == st.cur);
+    }
+  });
 }
 
 }  // namespace
@@ -253,14 +329,20 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       if (IsWindow(hwnd)) Notify(hwnd, CBN_EDITCHANGE);
       return 0;
     }
-    case WM_SETFOCUS: Notify(hwnd, CBN_SETFOCUS); return 0;
+    case WM_SETFOCUS:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      Notify(hwnd, CBN_SETFOCUS);
+      return 0;
     case WM_KILLFOCUS:
       if (st->dropped) {
         Notify(hwnd, CBN_SELENDCANCEL);
         if (IsWindow(hwnd)) Drop(hwnd, *st, false);
       }
+      InvalidateRect(hwnd, nullptr, FALSE);
       if (IsWindow(hwnd)) Notify(hwnd, CBN_KILLFOCUS);
       return 0;
+    case WM_PAINT: Paint(hwnd, *st); return 0;
+    case WM_ERASEBKGND: return 1;
     case WM_SETFONT: st->font = reinterpret_cast<HFONT>(wParam); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(st->font);
     default: return DefWindowProcA(hwnd, msg, wParam, lParam);

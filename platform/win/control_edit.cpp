@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "control_drawing.h"
 #include "user_internal.h"
 
 namespace win::user {
@@ -90,6 +91,48 @@ size_t CharFromPoint(const EditState& e, int x, int y, bool multi) {
   if (start == std::string::npos) return e.text.size();
   size_t col = static_cast<size_t>(std::max(0, (x - 1 + kCharWidth / 2) / kCharWidth));
   return start + std::min(col, LineLength(e.text, start));
+}
+
+void Paint(HWND hwnd, EditState& e) {
+  PaintControl(hwnd, e.font, [&](HDC dc, const RECT& c) {
+    bool plain = IsWindowEnabled(hwnd) && !ReadOnly(hwnd);
+    HBRUSH bg = ControlColors(hwnd, dc, plain ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC);
+    if (bg) FillRect(dc, &c, bg);
+    if (!IsWindowEnabled(hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    std::string shown = e.text;
+    if (e.password && !Multi(hwnd)) shown.assign(shown.size(), e.password);
+    bool showSel = GetFocus() == hwnd || (StyleOf(hwnd) & ES_NOHIDESEL);
+    size_t selA = showSel ? SelMin(e) : 0, selB = showSel ? SelMax(e) : 0;
+    size_t start = 0;
+    for (int line = 0; start <= shown.size(); ++line) {
+      size_t end = Multi(hwnd) ? shown.find('\n', start) : std::string::npos;
+      if (end == std::string::npos) end = shown.size();
+      size_t len = LineLength(shown, start);
+      int y = c.top + 1 + line * kLineHeight;
+      if (y >= c.bottom) break;
+      int x = c.left + 1;
+      // The line in up to three runs: before, inside and after the selection.
+      size_t cuts[4] = {start, std::clamp(selA, start, start + len), std::clamp(selB, start, start + len), start + len};
+      for (int run = 0; run < 3; ++run) {
+        size_t a = cuts[run], b = cuts[run + 1];
+        if (b <= a) continue;
+        SIZE ext{};
+        GetTextExtentPoint32A(dc, shown.data() + a, static_cast<int>(b - a), &ext);
+        COLORREF oldText = 0;
+        if (run == 1) {
+          RECT hl{x, y, x + ext.cx, y + kLineHeight};
+          FillSys(dc, hl, COLOR_HIGHLIGHT);
+          oldText = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        }
+        TextOutA(dc, x, y, shown.data() + a, static_cast<int>(b - a));
+        if (run == 1) SetTextColor(dc, oldText);
+        x += ext.cx;
+      }
+      if (end >= shown.size()) break;
+      start = end + 1;
+    }
+  });
 }
 
 }  // namespace
@@ -312,6 +355,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(hwnd, nullptr, FALSE);
       NotifyParent(hwnd, EN_KILLFOCUS);
       return 0;
+    case WM_PAINT: Paint(hwnd, *e); return 0;
+    case WM_ERASEBKGND: return 1;
     case WM_SETFONT: e->font = reinterpret_cast<HFONT>(wParam); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(e->font);
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;

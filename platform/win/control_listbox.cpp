@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "control_drawing.h"
 #include "item_list.h"
 #include "user_internal.h"
 
@@ -121,6 +122,62 @@ LRESULT CopyText(const ItemList& l, WPARAM i, LPARAM buf) {
   return static_cast<LRESULT>(t.size());
 }
 
+bool OwnerDrawn(HWND hwnd) { return (StyleOf(hwnd) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }
+
+bool Selected(HWND hwnd, const ListBoxState& st, int i) {
+  return Multiple(hwnd) ? st.list.items[static_cast<size_t>(i)].selected : st.cur == i;
+}
+
+void Paint(HWND hwnd, ListBoxState& st) {
+  Measure(hwnd, st);
+  PaintControl(hwnd, st.font, [&](HDC dc, const RECT& c) {
+    HBRUSH bg = ControlColors(hwnd, dc, WM_CTLCOLORLISTBOX);
+    if (bg) FillRect(dc, &c, bg);
+    bool focus = GetFocus() == hwnd;
+    bool enabled = IsWindowEnabled(hwnd) != FALSE;
+    HWND parent = GetParent(hwnd);
+    int n = static_cast<int>(st.list.items.size());
+    for (int i = std::max(st.top, 0); i < n; ++i) {
+      int y = (i - st.top) * st.itemHeight;
+      if (y >= c.bottom || !IsWindow(hwnd)) break;
+      RECT item{0, y, c.right, y + st.itemHeight};
+      bool sel = Selected(hwnd, st, i);
+      bool caret = focus && i == st.cur;
+      const ListItem& it = st.list.items[static_cast<size_t>(i)];
+      if (OwnerDrawn(hwnd)) {
+        if (!parent) continue;
+        DRAWITEMSTRUCT di{};
+        di.CtlType = ODT_LISTBOX;
+        di.CtlID = static_cast<UINT>(GetDlgCtrlID(hwnd));
+        di.itemID = static_cast<UINT>(i);
+        di.itemAction = ODA_DRAWENTIRE;
+        di.itemState = (sel ? ODS_SELECTED : 0) | (caret ? ODS_FOCUS : 0) | (enabled ? 0 : ODS_DISABLED);
+        di.hwndItem = hwnd;
+        di.hDC = dc;
+        di.rcItem = item;
+        di.itemData = it.data;
+        int saved = SaveDC(dc);
+        Send(parent, WM_DRAWITEM, di.CtlID, reinterpret_cast<LPARAM>(&di));
+        RestoreDC(dc, saved);
+        continue;
+      }
+      COLORREF text = GetTextColor(dc);
+      if (sel) {
+        FillSys(dc, item, COLOR_HIGHLIGHT);
+        text = GetSysColor(COLOR_HIGHLIGHTTEXT);
+      } else if (!enabled) {
+        text = GetSysColor(COLOR_GRAYTEXT);
+      }
+      COLORREF old = SetTextColor(dc, text);
+      SetBkMode(dc, TRANSPARENT);
+      RECT t{item.left + 2, item.top, item.right, item.bottom};
+      DrawTextA(dc, it.text.c_str(), -1, &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_EXPANDTABS);
+      SetTextColor(dc, old);
+      if (caret) DrawFocusRect(dc, &item);
+    }
+  });
+}
+
 }  // namespace
 
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -137,10 +194,15 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case LB_ADDSTRING:
     case LB_INSERTSTRING: {
-      std::string text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      // Owner-drawn lists without strings keep the value as item data.
+      bool noStrings = OwnerDrawn(hwnd) && !(StyleOf(hwnd) & LBS_HASSTRINGS);
+      std::string text = (lParam && !noStrings) ? reinterpret_cast<const char*>(lParam) : "";
       int at;
       if (msg == LB_ADDSTRING) {
+        bool keep = st->list.sorted;
+        if (noStrings) st->list.sorted = false;  // no texts to order by
         at = st->list.Insert(-1, text);
+        st->list.sorted = keep;
       } else {
         int want = static_cast<int>(wParam);
         if (want > n) return LB_ERR;
@@ -149,6 +211,7 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         at = st->list.Insert(want, text);
         st->list.sorted = keep;
       }
+      if (noStrings) items[static_cast<size_t>(at)].data = static_cast<ULONG_PTR>(lParam);
       if (st->cur >= at) ++st->cur;
       if (st->anchor >= at) ++st->anchor;
       InvalidateRect(hwnd, nullptr, TRUE);
@@ -338,8 +401,16 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       UserSelect(hwnd, *st, to, false, (GetKeyState(VK_SHIFT) & 0x8000) != 0);
       return 0;
     }
-    case WM_SETFOCUS: Notify(hwnd, LBN_SETFOCUS); return 0;
-    case WM_KILLFOCUS: Notify(hwnd, LBN_KILLFOCUS); return 0;
+    case WM_SETFOCUS:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      Notify(hwnd, LBN_SETFOCUS);
+      return 0;
+    case WM_KILLFOCUS:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      Notify(hwnd, LBN_KILLFOCUS);
+      return 0;
+    case WM_PAINT: Paint(hwnd, *st); return 0;
+    case WM_ERASEBKGND: return 1;
     case WM_SETFONT: st->font = reinterpret_cast<HFONT>(wParam); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(st->font);
     default: return DefWindowProcA(hwnd, msg, wParam, lParam);

@@ -3,6 +3,7 @@
 // (WM_HSCROLL / WM_VSCROLL) and the owner sets the position.
 #include <algorithm>
 
+#include "control_drawing.h"
 #include "user_internal.h"
 #include "win_kernel.h"
 
@@ -106,6 +107,13 @@ LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   ScrollState& s = st->s;
   switch (msg) {
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
+    case WM_PAINT:
+      PaintControl(hwnd, nullptr, [&](HDC dc, const RECT& c) {
+        ControlColors(hwnd, dc, WM_CTLCOLORSCROLLBAR);
+        DrawScrollBar(dc, c, s, Vertical(hwnd));
+      });
+      return 0;
+    case WM_ERASEBKGND: return 1;
     case SBM_SETPOS: {
       int old = s.pos;
       s.pos = static_cast<int>(wParam);

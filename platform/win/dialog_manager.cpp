@@ -113,7 +113,17 @@ HWND CreateFromTemplate(HINSTANCE instance, const DLGTEMPLATE& t, HWND owner, DL
   st.defId = 0;
   if (w->extra.size() >= static_cast<size_t>(DLGWINDOWEXTRA))
     std::memcpy(w->extra.data() + DWLP_DLGPROC, &proc, sizeof proc);
-  if (style & DS_SETFONT) Send(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(st.font), FALSE);
+  if ((style & DS_SETFONT) && !t.fontName.empty()) {
+    LOGFONTA lf{};
+    lf.lfHeight = -MulDivRound(t.pointSize > 0 ? t.pointSize : 8, 96, 72);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    std::strncpy(lf.lfFaceName, t.fontName.c_str(), LF_FACESIZE - 1);
+    HFONT font = CreateFontIndirectA(&lf);
+    st.ownedFont = st.font = font;
+    Send(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (!Get(dlg)) return nullptr;
+  }
   for (const auto& item : t.items) {
     if (!Get(dlg)) return nullptr;
     HWND c = CreateWindowExA(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(), item.text.c_str(),
@@ -280,6 +290,14 @@ LRESULT DefDlgProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!wParam)
         if (HWND f = FocusedChild(hwnd)) st.savedFocus = f;
       return DefWindowProcA(hwnd, msg, wParam, lParam);
+    case WM_ERASEBKGND: {
+      // The dialog's own procedure may choose the brush.
+      auto brush = reinterpret_cast<HBRUSH>(Send(hwnd, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(hwnd)));
+      if (!brush || !Get(hwnd)) return 0;
+      RECT c = ClientRectOf(*w);
+      FillRect(reinterpret_cast<HDC>(wParam), &c, brush);
+      return 1;
+    }
     case WM_GETFONT: return reinterpret_cast<LRESULT>(st.font);
     case WM_SETFONT: st.font = reinterpret_cast<HFONT>(wParam); return 0;
     default: return DefWindowProcA(hwnd, msg, wParam, lParam);

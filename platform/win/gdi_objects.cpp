@@ -100,6 +100,17 @@ uintptr_t Register(std::shared_ptr<GdiObject> obj) {
   return g_nextHandle;
 }
 
+uintptr_t RegisterPermanent(std::shared_ptr<GdiObject> obj) {
+  EnsureStock();
+  std::lock_guard lock(g_tableMutex);
+  g_nextHandle += 16;
+  obj->handle = g_nextHandle;
+  obj->stock = true;
+  Table()[obj->handle] = std::move(obj);
+  ++g_stockRegistered;
+  return g_nextHandle;
+}
+
 std::shared_ptr<GdiObject> LookupAny(const void* handle) {
   if (!handle) return nullptr;
   EnsureStock();

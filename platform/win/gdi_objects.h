@@ -73,6 +73,9 @@ constexpr int64_t kMaxBitmapPixels = int64_t(1) << 26;
 
 // ---- the handle table ----
 uintptr_t Register(std::shared_ptr<GdiObject> obj);
+// Registers an object that lives as long as the process and, like a stock
+// object, is never deleted (the system colour brushes).
+uintptr_t RegisterPermanent(std::shared_ptr<GdiObject> obj);
 std::shared_ptr<GdiObject> LookupAny(const void* handle);
 template <class T>
 std::shared_ptr<T> Lookup(const void* handle, DWORD kind) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "user_internal.h"
+#include "win_gdi.h"
 #include "win_kernel.h"
 
 namespace win::user {
@@ -160,6 +161,21 @@ char CharForKey(int vk) {
 
 bool FindPaintMessage(MSG* msg, HWND filter) { return FindPaintIn(S().topLevel, msg, filter); }
 
+unsigned PaintSerial(HWND hwnd) {
+  auto w = Get(hwnd);
+  return w ? w->paintSerial : 0;
+}
+
+// A WM_PAINT handled without BeginPaint leaves nothing invalid: a procedure
+// that never validates would otherwise be asked forever.
+void SettlePaint(HWND hwnd, unsigned serialBefore) {
+  auto w = Get(hwnd);
+  if (!w || w->paintSerial != serialBefore) return;
+  w->update = RECT{};
+  w->erase = false;
+  w->ncDirty = false;
+}
+
 }  // namespace win::user
 
 using namespace win::user;
@@ -277,14 +293,9 @@ LRESULT DispatchMessageA(const MSG* msg) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
+  unsigned serial = msg->message == WM_PAINT ? PaintSerial(msg->hwnd) : 0;
   LRESULT r = Send(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-  if (msg->message == WM_PAINT) {
-    // A procedure that never validates would otherwise be asked forever.
-    if (auto w = Get(msg->hwnd)) {
-      w->update = RECT{};
-      w->erase = false;
-    }
-  }
+  if (msg->message == WM_PAINT) SettlePaint(msg->hwnd, serial);
   return r;
 }
 
@@ -322,10 +333,21 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->text.size());
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
-    case WM_PAINT:
-      w->update = RECT{};
-      w->erase = false;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(hwnd, &ps);
+      EndPaint(hwnd, &ps);
       return 0;
+    }
+    case WM_ERASEBKGND: return DefaultEraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
+    case WM_NCPAINT: PaintNonClient(hwnd); return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: return DefaultCtlColor(msg, reinterpret_cast<HDC>(wParam));
     case WM_WINDOWPOSCHANGED: {
       auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
       if (pos) SendSizeAndMove(hwnd, !(pos->flags & SWP_NOMOVE), !(pos->flags & SWP_NOSIZE));
@@ -452,9 +474,14 @@ BOOL UpdateWindow(HWND hwnd) {
   return TRUE;
 }
 
-BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN, UINT flags) {
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags) {
   if (hwnd && !Get(hwnd)) return FALSE;
-  if (flags & RDW_INVALIDATE) InvalidateRect(hwnd, rect, (flags & RDW_ERASE) ? TRUE : FALSE);
+  RECT box;
+  if (!rect && region && GetRgnBox(region, &box) != ERROR) rect = &box;
+  if (flags & RDW_INVALIDATE) {
+    InvalidateRect(hwnd, rect, (flags & RDW_ERASE) ? TRUE : FALSE);
+    if (hwnd && (flags & RDW_FRAME)) SetNonClientDirty(hwnd);
+  }
   if (flags & RDW_VALIDATE) ValidateRect(hwnd, rect);
   if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) {
     if (hwnd) {

@@ -60,6 +60,7 @@ bool PumpOne(int filterCode) {
     PostQuitMessage(static_cast<int>(m.wParam));
     return false;
   }
+  unsigned serial = m.message == WM_PAINT ? PaintSerial(m.hwnd) : 0;
   if (!CallMsgFilterA(&m, filterCode)) {
     HWND root = m.hwnd ? RootOf(m.hwnd) : nullptr;
     if (!(root && DialogOf(root) && IsDialogMessageA(root, &m))) {
@@ -67,8 +68,7 @@ bool PumpOne(int filterCode) {
       DispatchMessageA(&m);
     }
   }
-  if (m.message == WM_PAINT)
-    if (auto w = Get(m.hwnd)) w->update = RECT{};
+  if (m.message == WM_PAINT) SettlePaint(m.hwnd, serial);
   return true;
 }
 

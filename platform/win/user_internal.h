@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "win_gdi.h"
 #include "win_user.h"
 #include "win_resources.h"
 
@@ -54,7 +55,14 @@ struct DialogState {
   int defId = IDOK;
   HWND savedFocus = nullptr;
   HFONT font = nullptr;
+  HFONT ownedFont = nullptr;  // made from the template's font
   std::string caption;
+  DialogState() = default;
+  DialogState(const DialogState&) = delete;
+  DialogState& operator=(const DialogState&) = delete;
+  ~DialogState() {
+    if (ownedFont) DeleteObject(ownedFont);
+  }
 };
 
 struct Window {
@@ -78,6 +86,8 @@ struct Window {
   // Painting bookkeeping, client coordinates.
   RECT update{};
   bool erase = false;
+  bool ncDirty = false;       // the frame wants painting
+  unsigned paintSerial = 0;   // counts BeginPaint calls
   ScrollState hscroll, vscroll;
   std::unique_ptr<ControlState> control;
   std::unique_ptr<DialogState> dialog;
@@ -157,7 +167,18 @@ void NotifyParent(HWND control, UINT code);  // WM_COMMAND to the parent
 LRESULT CallHooks(int type, int code, WPARAM wParam, LPARAM lParam);
 bool RunIdleHooks();
 bool FindPaintMessage(MSG* msg, HWND filter);
+unsigned PaintSerial(HWND hwnd);
+void SettlePaint(HWND hwnd, unsigned serialBefore);
 void ApplyKeyChange(int vk, bool down);
+
+// Painting
+void ReleaseWindowDCs(HWND hwnd);  // the window is going
+void SetNonClientDirty(HWND hwnd);
+LRESULT DefaultEraseBackground(HWND hwnd, HDC dc);
+LRESULT DefaultCtlColor(UINT msg, HDC dc);
+HBRUSH ClassBrush(HBRUSH brush);  // COLOR_x + 1 values to system brushes
+void PaintNonClient(HWND hwnd);
+HWND SurfaceRoot(HWND hwnd, HBITMAP* bitmap);  // null before anything was painted
 
 // Timers
 void DropTimersFor(HWND hwnd);

@@ -116,6 +116,15 @@ WIN_CLASS std::vector<UINT> BeepLog();
 WIN_CLASS std::string CursorName(HCURSOR cursor);
 WIN_CLASS std::string CurrentCursorName();
 
+// --- Painted pixels ----------------------------------------------------------
+// What has been painted so far (pump first to paint pending updates).
+// Writes the window's picture (a child's rectangle cut out of its top-level
+// window's surface) as a PNG file; false when nothing was painted yet.
+WIN_CLASS bool SaveWindowPng(HWND hwnd, const char* winPath);
+// The colour at a point of the window's client area; CLR_INVALID outside it
+// or before anything was painted.
+WIN_CLASS COLORREF WindowPixel(HWND hwnd, int x, int y);
+
 // Forgets queued dialog scripts and message-box answers and clears the
 // logs (for test fixtures).
 WIN_CLASS void ResetLogs();

@@ -409,6 +409,73 @@ typedef BOOL (CALLBACK* WNDENUMPROC)(HWND, LPARAM);
 #define RDW_FRAME 0x0400
 #define RDW_NOFRAME 0x0800
 
+// GetDCEx
+#define DCX_WINDOW 0x00000001L
+#define DCX_CACHE 0x00000002L
+#define DCX_CLIPCHILDREN 0x00000008L
+#define DCX_CLIPSIBLINGS 0x00000010L
+#define DCX_PARENTCLIP 0x00000020L
+#define DCX_EXCLUDERGN 0x00000040L
+#define DCX_INTERSECTRGN 0x00000080L
+
+// System colours (GetSysColor, GetSysColorBrush; a class brush may be index + 1)
+#define COLOR_SCROLLBAR 0
+#define COLOR_BACKGROUND 1
+#define COLOR_DESKTOP COLOR_BACKGROUND
+#define COLOR_ACTIVECAPTION 2
+#define COLOR_INACTIVECAPTION 3
+#define COLOR_MENU 4
+#define COLOR_WINDOW 5
+#define COLOR_WINDOWFRAME 6
+#define COLOR_MENUTEXT 7
+#define COLOR_WINDOWTEXT 8
+#define COLOR_CAPTIONTEXT 9
+#define COLOR_ACTIVEBORDER 10
+#define COLOR_INACTIVEBORDER 11
+#define COLOR_APPWORKSPACE 12
+#define COLOR_HIGHLIGHT 13
+#define COLOR_HIGHLIGHTTEXT 14
+#define COLOR_BTNFACE 15
+#define COLOR_3DFACE COLOR_BTNFACE
+#define COLOR_BTNSHADOW 16
+#define COLOR_3DSHADOW COLOR_BTNSHADOW
+#define COLOR_GRAYTEXT 17
+#define COLOR_BTNTEXT 18
+#define COLOR_INACTIVECAPTIONTEXT 19
+#define COLOR_BTNHIGHLIGHT 20
+#define COLOR_BTNHILIGHT COLOR_BTNHIGHLIGHT
+#define COLOR_3DHIGHLIGHT COLOR_BTNHIGHLIGHT
+#define COLOR_3DHILIGHT COLOR_BTNHIGHLIGHT
+#define COLOR_3DDKSHADOW 21
+#define COLOR_3DLIGHT 22
+#define COLOR_INFOTEXT 23
+#define COLOR_INFOBK 24
+#define COLOR_HOTLIGHT 26
+#define COLOR_GRADIENTACTIVECAPTION 27
+#define COLOR_GRADIENTINACTIVECAPTION 28
+
+// DrawEdge
+#define BDR_RAISEDOUTER 0x0001
+#define BDR_SUNKENOUTER 0x0002
+#define BDR_RAISEDINNER 0x0004
+#define BDR_SUNKENINNER 0x0008
+#define BDR_OUTER (BDR_RAISEDOUTER | BDR_SUNKENOUTER)
+#define BDR_INNER (BDR_RAISEDINNER | BDR_SUNKENINNER)
+#define EDGE_RAISED (BDR_RAISEDOUTER | BDR_RAISEDINNER)
+#define EDGE_SUNKEN (BDR_SUNKENOUTER | BDR_SUNKENINNER)
+#define EDGE_ETCHED (BDR_SUNKENOUTER | BDR_RAISEDINNER)
+#define EDGE_BUMP (BDR_RAISEDOUTER | BDR_SUNKENINNER)
+#define BF_LEFT 0x0001
+#define BF_TOP 0x0002
+#define BF_RIGHT 0x0004
+#define BF_BOTTOM 0x0008
+#define BF_RECT (BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM)
+#define BF_MIDDLE 0x0800
+#define BF_SOFT 0x1000
+#define BF_ADJUST 0x2000
+#define BF_FLAT 0x4000
+#define BF_MONO 0x8000
+
 // Last-error codes of the user part
 #define ERROR_INVALID_WINDOW_HANDLE 1400
 #define ERROR_INVALID_MENU_HANDLE 1401
@@ -1176,12 +1243,30 @@ WINAPI_EXPORT DWORD GetMessagePos();
 WINAPI_EXPORT LONG GetMessageTime();
 WINAPI_EXPORT BOOL CallMsgFilterA(LPMSG msg, int code);
 
-// Painting bookkeeping (the device contexts arrive with the graphics part)
+// Painting. Each top-level window paints into a 32-bit bitmap of its size;
+// child windows paint into their top-level window's bitmap at their place.
+// The invalid area is kept as one rectangle (regions give their bounds).
 WINAPI_EXPORT BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
+WINAPI_EXPORT BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase);
 WINAPI_EXPORT BOOL ValidateRect(HWND hwnd, const RECT* rect);
+WINAPI_EXPORT BOOL ValidateRgn(HWND hwnd, HRGN region);
 WINAPI_EXPORT BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase);
+WINAPI_EXPORT int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase);
 WINAPI_EXPORT BOOL UpdateWindow(HWND hwnd);
 WINAPI_EXPORT BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
+WINAPI_EXPORT HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint);
+WINAPI_EXPORT BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
+WINAPI_EXPORT HDC GetDC(HWND hwnd);
+WINAPI_EXPORT HDC GetWindowDC(HWND hwnd);
+WINAPI_EXPORT HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags);
+WINAPI_EXPORT int ReleaseDC(HWND hwnd, HDC hdc);
+WINAPI_EXPORT HWND WindowFromDC(HDC hdc);
+WINAPI_EXPORT DWORD GetSysColor(int index);
+WINAPI_EXPORT HBRUSH GetSysColorBrush(int index);
+WINAPI_EXPORT BOOL DrawEdge(HDC hdc, LPRECT rect, UINT edge, UINT flags);
+WINAPI_EXPORT BOOL DrawFocusRect(HDC hdc, const RECT* rect);
+WINAPI_EXPORT HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name);
+WINAPI_EXPORT HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags);
 
 // Timers
 WINAPI_EXPORT UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
@@ -1313,6 +1398,8 @@ inline LRESULT CallWindowProc(WNDPROC p, HWND h, UINT m, WPARAM w, LPARAM l) {
 inline UINT RegisterWindowMessage(LPCSTR n) { return RegisterWindowMessageA(n); }
 inline HCURSOR LoadCursor(HINSTANCE i, LPCSTR n) { return LoadCursorA(i, n); }
 inline HICON LoadIcon(HINSTANCE i, LPCSTR n) { return LoadIconA(i, n); }
+inline HBITMAP LoadBitmap(HINSTANCE i, LPCSTR n) { return LoadBitmapA(i, n); }
+inline HANDLE LoadImage(HINSTANCE i, LPCSTR n, UINT t, int cx, int cy, UINT f) { return LoadImageA(i, n, t, cx, cy, f); }
 inline int LoadString(HINSTANCE i, UINT id, LPSTR b, int n) { return LoadStringA(i, id, b, n); }
 inline HRSRC FindResource(HMODULE m, LPCSTR n, LPCSTR t) { return FindResourceA(m, n, t); }
 inline INT_PTR DialogBoxParam(HINSTANCE i, LPCSTR t, HWND o, DLGPROC p, LPARAM l) {

@@ -149,6 +149,7 @@ void FreeWindow(HWND hwnd) {
       w->children.erase(w->children.begin());
   }
   Send(hwnd, WM_NCDESTROY, 0, 0);
+  ReleaseWindowDCs(hwnd);
   DropTimersFor(hwnd);
   DropMessagesFor(hwnd);
   ForgetWindow(hwnd);
@@ -185,6 +186,7 @@ void InvalidateTree(HWND hwnd, const RECT* rect, bool erase) {
              std::max<LONG>(LONG{u.bottom}, b)};
   }
   w->update = u;
+  w->ncDirty = true;
   if (erase) w->erase = true;
   // Children share their parent's surface: what the parent repaints under
   // them has to be painted again.

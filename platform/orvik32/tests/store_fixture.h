@@ -11,24 +11,12 @@
 #include <vector>
 
 #include "orvik32/orvik32.h"
+#include "testing/workstation_root.h"
 #include "win/win_paths.h"
 
-class StoreFixture : public ::testing::Test {
+class StoreFixture : public WorkstationRootTest {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/orvik32-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
-    setenv("KELT_ROOT", root_.c_str(), 1);
-    win::paths::ResetRoot();
-  }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
-  }
   static std::string Path(const std::string& name) { return "C:\\TEMP\\" + name; }
-
-  std::string root_;
 };
 
 // Raw bytes of a file, by its workstation path.

@@ -10,7 +10,7 @@ namespace {
 
 class LocaleFormatTest : public ProfileRootTest {
  protected:
-  void UseLocale(const std::string& body) { WriteFile(Settings("locale.ini"), "[Locale]\r\n" + body); }
+  void UseLocale(const std::string& body) { WriteHostPath(Settings("locale.ini"), "[Locale]\r\n" + body); }
 
   static std::string Number(const char* value, const NUMBERFMTA* fmt, LCID lcid = LOCALE_USER_DEFAULT) {
     char buf[80];

@@ -10,7 +10,7 @@ namespace {
 
 class LocaleInfoTest : public ProfileRootTest {
  protected:
-  void UseLocaleIni(const std::string& body) { WriteFile(Settings("locale.ini"), "[Locale]\r\n" + body); }
+  void UseLocaleIni(const std::string& body) { WriteHostPath(Settings("locale.ini"), "[Locale]\r\n" + body); }
   static std::string Info(LCID lcid, LCTYPE type) {
     char buf[128];
     int n = GetLocaleInfoA(lcid, type, buf, sizeof buf);

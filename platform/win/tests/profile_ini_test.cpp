@@ -26,7 +26,7 @@ class ProfileIniTest : public ProfileRootTest {
  protected:
   void SetUp() override {
     ProfileRootTest::SetUp();
-    WriteFile(Settings("tolview.ini"),
+    WriteHostPath(Settings("tolview.ini"),
               "; settings of the viewer\r\n"
               "[TOLVIEW]\r\n"
               "SearchWindowWidth=200\r\n"
@@ -127,7 +127,7 @@ TEST_F(ProfileIniTest, MissingFileGivesTheDefault) {
 }
 
 TEST_F(ProfileIniTest, ReadsIntegers) {
-  WriteFile(Settings("ints.ini"),
+  WriteHostPath(Settings("ints.ini"),
             "[N]\nplain=42\nneg= -7\nhex=0x1F\ntrailing=12abc\nword=abc\nempty=\nplus=+5\n");
   struct Case {
     const char* key;
@@ -143,7 +143,7 @@ TEST_F(ProfileIniTest, ReadsIntegers) {
 
 TEST_F(ProfileIniTest, WritesKeepTheRestOfTheFile) {
   const std::string path = Settings("edit.ini");
-  WriteFile(path,
+  WriteHostPath(path,
             "; head comment\r\n"
             "[A]\r\n"
             "one = 1\r\n"
@@ -155,7 +155,7 @@ TEST_F(ProfileIniTest, WritesKeepTheRestOfTheFile) {
   ASSERT_TRUE(WritePrivateProfileStringA("A", "three", "3", "edit.ini"));   // after the last key
   ASSERT_TRUE(WritePrivateProfileStringA("C", "new", "v", "edit.ini"));     // new section at the end
   ASSERT_TRUE(WritePrivateProfileStringA("B", "x", nullptr, "edit.ini"));   // null value deletes the key
-  EXPECT_EQ(ReadFile(path),
+  EXPECT_EQ(ReadHostPath(path),
             "; head comment\r\n"
             "[A]\r\n"
             "one=uno\r\n"
@@ -167,7 +167,7 @@ TEST_F(ProfileIniTest, WritesKeepTheRestOfTheFile) {
             "[C]\r\n"
             "new=v\r\n");
   ASSERT_TRUE(WritePrivateProfileStringA("a", nullptr, nullptr, "edit.ini"));  // null key deletes the section
-  EXPECT_EQ(ReadFile(path), "; head comment\r\n[B]\r\n\r\n[C]\r\nnew=v\r\n");
+  EXPECT_EQ(ReadHostPath(path), "; head comment\r\n[B]\r\n\r\n[C]\r\nnew=v\r\n");
   // Deleting what is not there changes nothing and succeeds.
   EXPECT_TRUE(WritePrivateProfileStringA("Q", nullptr, nullptr, "edit.ini"));
   EXPECT_TRUE(WritePrivateProfileStringA("Q", "k", nullptr, "nofile.ini"));
@@ -177,20 +177,20 @@ TEST_F(ProfileIniTest, WritesKeepTheRestOfTheFile) {
 TEST_F(ProfileIniTest, NewFileUsesCrLfAndLfFilesStayLf) {
   ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", "fresh.ini"));
   ASSERT_TRUE(WritePrivateProfileStringA("S", "k2", "v2", "fresh.ini"));
-  EXPECT_EQ(ReadFile(Settings("fresh.ini")), "[S]\r\nk=v\r\nk2=v2\r\n");
+  EXPECT_EQ(ReadHostPath(Settings("fresh.ini")), "[S]\r\nk=v\r\nk2=v2\r\n");
 
-  WriteFile(Settings("unix.ini"), "[S]\nk=v");  // no final line end
+  WriteHostPath(Settings("unix.ini"), "[S]\nk=v");  // no final line end
   ASSERT_TRUE(WritePrivateProfileStringA("S", "k2", "v2", "unix.ini"));
-  EXPECT_EQ(ReadFile(Settings("unix.ini")), "[S]\nk=v\nk2=v2\n");
+  EXPECT_EQ(ReadHostPath(Settings("unix.ini")), "[S]\nk=v\nk2=v2\n");
 }
 
 TEST_F(ProfileIniTest, ByteOrderMarkIsSkippedAndKept) {
-  WriteFile(Settings("bom.ini"), "\xEF\xBB\xBF[S]\r\nk=v\r\n");
+  WriteHostPath(Settings("bom.ini"), "\xEF\xBB\xBF[S]\r\nk=v\r\n");
   char buf[8];
   GetPrivateProfileStringA("S", "k", "", buf, sizeof buf, "bom.ini");
   EXPECT_STREQ(buf, "v");
   ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "w", "bom.ini"));
-  EXPECT_EQ(ReadFile(Settings("bom.ini")), "\xEF\xBB\xBF[S]\r\nk=w\r\n");
+  EXPECT_EQ(ReadHostPath(Settings("bom.ini")), "\xEF\xBB\xBF[S]\r\nk=w\r\n");
 }
 
 TEST_F(ProfileIniTest, NamesMapToTheirFolders) {
@@ -209,7 +209,7 @@ TEST_F(ProfileIniTest, NamesMapToTheirFolders) {
 }
 
 TEST_F(ProfileIniTest, ProfileCallsUseWinIni) {
-  WriteFile(Settings("win.ini"), "[windows]\r\ndevice=Printer,winspool,LPT1:\r\n");
+  WriteHostPath(Settings("win.ini"), "[windows]\r\ndevice=Printer,winspool,LPT1:\r\n");
   char buf[64];
   EXPECT_EQ(GetProfileStringA("windows", "device", "", buf, sizeof buf), 22u);
   EXPECT_STREQ(buf, "Printer,winspool,LPT1:");
@@ -240,7 +240,7 @@ TEST_F(ProfileIniTest, SectionsReadAndReplacedWhole) {
 // the old content complete, and no temporary is left behind.
 TEST_F(ProfileIniTest, WritesReplaceTheFileWhole) {
   const std::string path = Settings("tolview.ini");
-  const std::string before = ReadFile(path);
+  const std::string before = ReadHostPath(path);
   int fd = open(path.c_str(), O_RDONLY);
   ASSERT_GE(fd, 0);
   ASSERT_TRUE(WritePrivateProfileStringA("TOLVIEW", "SearchWindowWidth", "300", "tolview.ini"));
@@ -273,7 +273,7 @@ TEST_F(ProfileIniTest, KilledWriterLeavesAWholeFile) {
     kill(pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
-    const std::string text = ReadFile(Settings("crash.ini"));
+    const std::string text = ReadHostPath(Settings("crash.ini"));
     EXPECT_TRUE(text == "[S]\r\nv=" + a + "\r\n" || text == "[S]\r\nv=" + b + "\r\n") << text.size();
   }
 }

@@ -15,7 +15,7 @@ TEST_F(ProfileStructTest, StoresUpperCaseHexAndTheByteSum) {
   const unsigned char rec[] = {0x01, 0xAB, 0xFF, 0x00, 0x7e};
   ASSERT_TRUE(WritePrivateProfileStructA("GroupActiveMSP", "Params", rec, sizeof rec, "tolview3.ini"));
   // 0x01 + 0xAB + 0xFF + 0x7E = 0x229 -> checksum 0x29.
-  EXPECT_EQ(ReadFile(Settings("tolview3.ini")), "[GroupActiveMSP]\r\nParams=01ABFF007E29\r\n");
+  EXPECT_EQ(ReadHostPath(Settings("tolview3.ini")), "[GroupActiveMSP]\r\nParams=01ABFF007E29\r\n");
   unsigned char back[sizeof rec] = {};
   ASSERT_TRUE(GetPrivateProfileStructA("groupactivemsp", "params", back, sizeof back, "tolview3.ini"));
   EXPECT_EQ(std::memcmp(back, rec, sizeof rec), 0);
@@ -51,7 +51,7 @@ TEST_F(ProfileStructTest, RefusesDamagedValuesAndLeavesTheRecordAlone) {
       {"", false},
   };
   for (const auto& c : cases) {
-    WriteFile(Settings("s.ini"), std::string("[S]\r\nParams=") + c.stored + "\r\n");
+    WriteHostPath(Settings("s.ini"), std::string("[S]\r\nParams=") + c.stored + "\r\n");
     std::array<unsigned char, 3> rec = {0xEE, 0xEE, 0xEE};
     EXPECT_EQ(GetPrivateProfileStructA("S", "Params", rec.data(), 3, "s.ini"), c.accepted ? TRUE : FALSE)
         << '"' << c.stored << '"';
@@ -62,7 +62,7 @@ TEST_F(ProfileStructTest, RefusesDamagedValuesAndLeavesTheRecordAlone) {
     }
   }
   // Lower-case digits written by hand still read.
-  WriteFile(Settings("s.ini"), "[S]\r\nParams=0aff09\r\n");
+  WriteHostPath(Settings("s.ini"), "[S]\r\nParams=0aff09\r\n");
   unsigned char two[2];
   EXPECT_TRUE(GetPrivateProfileStructA("S", "Params", two, 2, "s.ini"));
   EXPECT_EQ(two[0], 0x0A);
