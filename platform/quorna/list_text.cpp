@@ -122,7 +122,7 @@ int32_t ParseChanListImpl(const char* text, STRUCT_CHAN_LIST* list) {
     if (!ReadUnsigned(s, low) || low < 1 || low > 65536) return 0;
     high = low;
     s = Trim(s);
-    if (!s.empty() && s.front() == '-') {
+    if (!s.empty() && (s.front() == '-' || s.front() == ':')) {  // "3-5" or the typed "3:5"
       s.remove_prefix(1);
       if (!ReadUnsigned(s, high) || high < low || high > 65536) return 0;
     }
@@ -207,7 +207,7 @@ int32_t ParseMassListImpl(const char* text, STRUCT_MASS_LIST* list) {
     if (!ReadNumber(s, low)) return 0;
     high = low;
     s = Trim(s);
-    if (!s.empty() && s.front() == '-') {
+    if (!s.empty() && (s.front() == '-' || s.front() == ':')) {  // "40-60" or the typed "40:60"
       s.remove_prefix(1);
       if (!ReadNumber(s, high) || high < low) return 0;
     }

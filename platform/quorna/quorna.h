@@ -364,12 +364,12 @@ QUORNA_API uint16_t MakeCentroidScanKind(uint16_t fileType, uint16_t scanKind, u
 
 // ---- Text forms ----------------------------------------------------------
 // Channel lists: "Merged", "All", or channels 1-based joined by "+",
-// a run written "3-5". text receives at most 128 bytes.
+// a run written "3-5" (read also as "3:5"). text receives at most 128 bytes.
 QUORNA_API int32_t FormatChanList(char* text, const STRUCT_CHAN_LIST* list);
 QUORNA_API int32_t ParseChanList(const char* text, STRUCT_CHAN_LIST* list);  // nonzero when valid
 // Mass lists: "RIC", "Ion Time", "Base Peak Ion", "Intensity of Base
 // Peak", "Column k" (extra column k, 1-based), or ranges joined by "+":
-// "91", "50-550", "91+105.5-106.5", with "/w" appended for a window w other
+// "91", "50-550" (read also as "50:550"), "91+105.5-106.5", with "/w" appended for a window w other
 // than 0.5. decimals: digits after the point (0..6). text receives at most
 // 400 bytes.
 QUORNA_API int32_t FormatMassListText(char* text, const STRUCT_MASS_LIST* list, int32_t decimals);

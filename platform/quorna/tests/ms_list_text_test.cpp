@@ -31,6 +31,7 @@ TEST(ChanListText, ParsesAndRoundTrips) {
       {"1", CHAN_LIST_LISTED, 1, 0, 0, "1"},
       {"2+3", CHAN_LIST_LISTED, 2, 1, 1, "2+3"},
       {" 3-5 + 7 ", CHAN_LIST_LISTED, 2, 2, 4, "3-5+7"},
+      {"2:6+9", CHAN_LIST_LISTED, 2, 1, 5, "2-6+9"},
       {"merged", CHAN_LIST_MERGED, 0, 0, 0, "Merged"},
       {"ALL", CHAN_LIST_IGNORED, 0, 0, 0, "All"},
   };
@@ -87,6 +88,12 @@ TEST(MassListText, ParsesNamesAndRanges) {
   EXPECT_DOUBLE_EQ(l.window, 0.5);
   EXPECT_EQ(MassText(l, 0), "91+104-106+50-550");  // printf rounds 104.5 to even
   EXPECT_EQ(MassText(l, 2), "91.00+104.50-106.25+50.00-550.00");
+
+  ASSERT_EQ(ParseMassList("40:60+91", &l), 1);  // the typed range form
+  ASSERT_EQ(l.count, 2);
+  EXPECT_DOUBLE_EQ(l.ranges[0].low, 40.0);
+  EXPECT_DOUBLE_EQ(l.ranges[0].high, 60.0);
+  EXPECT_EQ(MassText(l, 0), "40-60+91");
 
   ASSERT_EQ(ParseMassList("69/0.3", &l), 1);
   EXPECT_DOUBLE_EQ(l.window, 0.3);

@@ -1,0 +1,5 @@
+#pragma once
+// A fresh workstation root per test.
+#include "testing/workstation_root.h"
+
+using KeltRootTest = WorkstationRootTest;
