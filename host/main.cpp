@@ -18,7 +18,7 @@ namespace {
 
 int Usage() {
   std::puts("usage: kelt_host demo\n"
-            "       kelt_host make-sample <path> [profile|live|raw|detector|tagged] [seed]");
+            "       kelt_host make-sample <path> [profile|live|raw|detector|tagged|processed|method] [seed]");
   return 2;
 }
 
@@ -176,7 +176,29 @@ int MakeSample(int argc, char** argv) {
   size_t slash = path.find_last_of("\\/");
   if (slash != std::string::npos && slash > 2) CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
   bool ok = false;
-  if (kind == "detector" || kind == "tagged") {
+  if (kind == "processed" || kind == "method") {
+    // A processed run keeps its method beside it, under the same name.
+    msfix::DHSpec spec;
+    spec.run.seed = seed;
+    msfix::DHTruth truth;
+    if (kind == "method") {
+      ok = msfix::WriteMethodFile(path, spec, &truth);
+    } else {
+      const size_t dot = path.find_last_of('.');
+      const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+      const std::string method = (hasExtension ? path.substr(0, dot) : path) + ".mth";
+      ok = msfix::WriteProcessedDataFile(path, method, spec, &truth);
+      if (ok) std::printf("kelt_host: processed run %s, method %s, %zu peaks\n", path.c_str(), method.c_str(),
+                          truth.peakCompounds.size());
+    }
+    if (ok) {
+      std::printf("kelt_host: method module %u address %u, %zu compounds\n", truth.moduleId, truth.moduleAddress,
+                  truth.compounds.size());
+      for (const auto& c : truth.compounds)
+        std::printf("  %-12s rt %7.4f min  quant %5.1f  amount %6.1f%s\n", c.name.c_str(), c.retentionTime,
+                    c.quantIon, c.amount, c.internalStandard ? "  (internal standard)" : "");
+    }
+  } else if (kind == "detector" || kind == "tagged") {
     msfix::DetectorSpec spec;
     spec.seed = seed;
     spec.timeTagged = kind == "tagged";

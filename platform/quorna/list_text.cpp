@@ -1,5 +1,6 @@
 // Text forms of mass lists and channel lists.
 #include <cctype>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -161,9 +162,15 @@ int32_t FormatMassListTextImpl(char* text, const STRUCT_MASS_LIST* list, int32_t
         if (hi != lo) s += '-' + hi;
       }
       if (std::isfinite(list->window) && list->window > 0 && list->window != 0.5 && list->window < 1e6) {
+        // Fixed notation: the parser reads no exponents. The smallest
+        // window written is 1e-9, so the text always parses back.
         char buf[40];
-        std::snprintf(buf, sizeof buf, "/%g", list->window);
-        s += buf;
+        const double window = list->window;
+        std::snprintf(buf, sizeof buf, "%.9f", std::max(window, 1e-9));
+        std::string w = buf;
+        w.erase(w.find_last_not_of('0') + 1);
+        if (w.back() == '.') w.pop_back();
+        s += '/' + w;
       }
       break;
     }

@@ -66,27 +66,36 @@ bool PathFrom(const void* pathOrRecord, std::string& path) {
   return true;
 }
 
-bool ReadSectionBytes(const std::string& path, const std::string& section, Bytes& out) {
-  uint8_t status[272];
-  HSECTION s = OpenSectionReadOnlyShared(path.c_str(), section.c_str(), status);
-  if (!s) return false;
-  uint32_t size = GetSectionSize(s);
-  bool ok = size != 0xFFFFFFFFu && SeekSection(s, 0, 0) == 0;
-  if (ok) {
-    try {
-      out.resize(size);
-    } catch (...) {
-      ok = false;
+// A section read in place through the section store's handle.
+class SectionSource : public ByteSource {
+ public:
+  explicit SectionSource(HSECTION s) : s_(s), size_(GetSectionSize(s)) {}
+  ~SectionSource() override { CloseSection(s_); }
+  uint64_t Size() const override { return size_ == 0xFFFFFFFFu ? 0 : size_; }
+  bool Read(uint64_t offset, void* out, size_t length) override {
+    if (offset > Size() || length > Size() - offset) return false;
+    // Positions are 32-bit; seeks take a signed distance.
+    if (offset > uint64_t{INT32_MAX}) {
+      if (SeekSection(s_, INT32_MAX, 0) != uint32_t{INT32_MAX} ||
+          SeekSection(s_, static_cast<int32_t>(offset - INT32_MAX), 1) != offset)
+        return false;
+    } else if (SeekSection(s_, static_cast<int32_t>(offset), 0) != offset) {
+      return false;
     }
+    auto* p = static_cast<uint8_t*>(out);
+    for (size_t done = 0; done < length;) {
+      const uint32_t want = static_cast<uint32_t>(std::min<size_t>(length - done, 1u << 30));
+      const uint32_t got = ReadSection(s_, p + done, want);
+      if (got == 0 || got > want) return false;
+      done += got;
+    }
+    return true;
   }
-  for (uint32_t at = 0; ok && at < size;) {
-    uint32_t got = ReadSection(s, out.data() + at, size - at);
-    if (got == 0 || got > size - at) ok = false;
-    at += got;
-  }
-  CloseSection(s);
-  return ok;
-}
+
+ private:
+  HSECTION s_;
+  uint32_t size_;
+};
 
 bool WriteSectionBytes(const std::string& path, const std::string& section, const std::vector<uint8_t>& bytes) {
   uint8_t status[272];
@@ -102,16 +111,16 @@ bool WriteSectionBytes(const std::string& path, const std::string& section, cons
 }
 
 HMSDATA OpenForReading(const std::string& path, const char* section) {
-  Bytes bytes;
   std::shared_ptr<const Image> img;
   bool raw = false;
   try {
     if (section && *section) {
-      if (!ReadSectionBytes(path, section, bytes)) return nullptr;
-      img = Image::Open(std::move(bytes));
+      uint8_t status[272];
+      HSECTION s = OpenSectionReadOnlyShared(path.c_str(), section, status);
+      if (!s) return nullptr;
+      img = Image::Open(std::make_unique<SectionSource>(s));
     } else {
-      if (!ReadHostFile(path, bytes)) return nullptr;
-      img = OpenRawImage(std::move(bytes));
+      img = OpenRawImage(OpenHostFile(path));
       raw = true;
     }
   } catch (...) {
@@ -293,7 +302,7 @@ bool ReadScanInto(HMSDATA handle, const MS_SCAN_REQUEST* request, const STRUCT_C
     if (!ResolveScan(*img, *request, channels, members)) return false;
     MS_SCAN_HEADER h;
     std::vector<Peak> peaks;
-    CombineScans(*img, members, h, peaks);
+    if (!CombineScans(*img, members, h, peaks)) return false;
     if (buffer) {
       if (peaks.size() > ScanBufferPeaks(img)) return false;
       WriteExchange(buffer, peaks);
@@ -324,11 +333,12 @@ QUORNA_API int32_t ReadMSScan(HMSDATA handle, uint32_t scan, MS_SCAN_RECORD* rec
   const Image* img = Reading(handle);
   if (!img || !record || !peakBuffer || !img->HasScan(scan)) return -1;
   try {
-    uint32_t i = scan - img->FirstScan();
+    ScanView view;
+    if (!img->Scan(scan - img->FirstScan(), view)) return -1;
     std::vector<Peak> peaks;
-    img->Peaks(i, peaks);
+    view.Peaks(peaks);
     record->recordSize = sizeof(MS_SCAN_RECORD);
-    std::memcpy(&record->header, &img->Header(i), MS_SCAN_HEADER_SIZE);
+    std::memcpy(&record->header, &view.Header(), MS_SCAN_HEADER_SIZE);
     WriteExchange(peakBuffer, peaks);
   } catch (...) {
     return -1;

@@ -35,12 +35,44 @@ std::string AsciiFromWide(const void* src, size_t srcChars) {
 
 // ---- Reading ---------------------------------------------------------------
 
+namespace {
+
+class InMemory : public ByteSource {
+ public:
+  InMemory(Bytes bytes, size_t base) : bytes_(std::move(bytes)), base_(std::min(base, bytes_.size())) {}
+  uint64_t Size() const override { return bytes_.size() - base_; }
+  bool Read(uint64_t offset, void* out, size_t length) override {
+    const uint8_t* p = InPlace(offset, length);
+    if (!p) return false;
+    if (length) std::memcpy(out, p, length);
+    return true;
+  }
+  const uint8_t* InPlace(uint64_t offset, size_t length) const override {
+    return Fits(offset, length, Size()) ? bytes_.data() + base_ + offset : nullptr;
+  }
+
+ private:
+  Bytes bytes_;
+  size_t base_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> MemorySource(Bytes bytes, size_t base) {
+  return std::make_unique<InMemory>(std::move(bytes), base);
+}
+
 std::shared_ptr<const Image> Image::Open(Bytes bytes, size_t base) {
   if (base > bytes.size()) return nullptr;
-  const uint64_t size = bytes.size() - base;
+  return Open(MemorySource(std::move(bytes), base));
+}
+
+std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
+  if (!source) return nullptr;
+  const uint64_t size = source->Size();
   if (size < kImageHeaderSize) return nullptr;
   ImageHeader h;
-  std::memcpy(&h, bytes.data() + base, sizeof h);
+  if (!source->Read(0, &h, sizeof h)) return nullptr;
   if (std::memcmp(h.magic, kImageMagic, 8) != 0 || h.version != 1) return nullptr;
   if (h.segmentCount < 1 || h.segmentCount > kMaxSegments) return nullptr;
   if (h.scanCount > 0 && (h.firstScan > UINT32_MAX - (h.scanCount - 1))) return nullptr;
@@ -50,40 +82,36 @@ std::shared_ptr<const Image> Image::Open(Bytes bytes, size_t base) {
   if (!Fits(h.indexOffset, uint64_t{h.scanCount} * kIndexEntrySize, size)) return nullptr;
 
   auto img = std::shared_ptr<Image>(new Image());
-  img->bytes_ = std::move(bytes);
-  img->data_ = img->bytes_.data() + base;
-  const uint8_t* data = img->data_;
-  std::memcpy(&img->info_, data + h.infoOffset, MS_INFO_BLOCK_SIZE);
+  if (!source->Read(h.infoOffset, &img->info_, MS_INFO_BLOCK_SIZE)) return nullptr;
   img->live_ = (h.flags & kImageLive) != 0;
   img->firstScan_ = h.firstScan;
   img->maxPoints_ = h.maxPoints;
 
   // Segments: increasing, non-overlapping scan ranges inside the file's.
+  img->segments_.resize(h.segmentCount);
+  if (!source->Read(h.segmentsOffset, img->segments_.data(), uint64_t{h.segmentCount} * MS_SEGMENT_BLOCK_SIZE))
+    return nullptr;
   const uint64_t last = uint64_t{h.firstScan} + h.scanCount;  // exclusive
   uint64_t nextFirst = h.firstScan;
-  for (uint32_t s = 0; s < h.segmentCount; ++s) {
-    const auto* seg = reinterpret_cast<const MS_SEGMENT_BLOCK*>(data + h.segmentsOffset + uint64_t{s} * MS_SEGMENT_BLOCK_SIZE);
-    if (seg->functionCount < 1) return nullptr;
-    if (!std::isfinite(seg->startTime) || !std::isfinite(seg->endTime)) return nullptr;
+  for (const MS_SEGMENT_BLOCK& seg : img->segments_) {
+    if (seg.functionCount < 1) return nullptr;
+    if (!std::isfinite(seg.startTime) || !std::isfinite(seg.endTime)) return nullptr;
     if (h.scanCount > 0) {
-      if (seg->firstScan < nextFirst || seg->firstScan > seg->lastScan || seg->lastScan >= last) return nullptr;
-      nextFirst = uint64_t{seg->lastScan} + 1;
+      if (seg.firstScan < nextFirst || seg.firstScan > seg.lastScan || seg.lastScan >= last) return nullptr;
+      nextFirst = uint64_t{seg.lastScan} + 1;
     }
-    img->segments_.push_back(seg);
   }
 
   img->index_.resize(h.scanCount);
   img->segmentOfScan_.assign(h.scanCount, -1);
-  if (h.scanCount) std::memcpy(img->index_.data(), data + h.indexOffset, uint64_t{h.scanCount} * kIndexEntrySize);
-  for (uint32_t i = 0; i < h.scanCount; ++i) {
-    const IndexEntry& e = img->index_[i];
+  if (h.scanCount && !source->Read(h.indexOffset, img->index_.data(), uint64_t{h.scanCount} * kIndexEntrySize))
+    return nullptr;
+  for (const IndexEntry& e : img->index_) {
     if (e.pointCount > h.maxPoints || !std::isfinite(e.time)) return nullptr;
     if (!Fits(e.offset, MS_SCAN_HEADER_SIZE + uint64_t{e.pointCount} * MS_EXCHANGE_ENTRY_SIZE, size)) return nullptr;
-    const MS_SCAN_HEADER& sh = img->Header(i);
-    if (sh.extraCount > MS_MAX_EXTRA_COLUMNS) return nullptr;
   }
   for (uint32_t s = 0; s < h.segmentCount && h.scanCount > 0; ++s) {
-    const MS_SEGMENT_BLOCK& seg = *img->segments_[s];
+    const MS_SEGMENT_BLOCK& seg = img->segments_[s];
     for (uint64_t scan = seg.firstScan; scan <= seg.lastScan; ++scan)
       img->segmentOfScan_[scan - h.firstScan] = static_cast<int16_t>(s);
     // Largest cycle: the most points a cycle's scans add up to.
@@ -94,15 +122,68 @@ std::shared_ptr<const Image> Image::Open(Bytes bytes, size_t base) {
       img->maxCyclePoints_ = static_cast<uint32_t>(std::max<uint64_t>(img->maxCyclePoints_, std::min<uint64_t>(sum, UINT32_MAX)));
     }
   }
+  img->source_ = std::move(source);
   return img;
 }
 
-void Image::Peaks(uint32_t i, std::vector<Peak>& out) const {
-  uint32_t n = PointCount(i);
+const uint8_t* Image::Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const {
+  if (const uint8_t* p = source_->InPlace(offset, length)) return p;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t first = offset / kBlockSize, lastByte = offset + (length ? length - 1 : 0);
+  if (lastByte / kBlockSize != first) {
+    // Spans blocks: read on its own, past the cache.
+    auto own = std::make_shared<Bytes>();
+    own->resize(length);
+    if (!source_->Read(offset, own->data(), length)) return nullptr;
+    hold = own;
+    return own->data();
+  }
+  Block* slot = nullptr;
+  for (Block& b : cache_)
+    if (b.number == first) slot = &b;
+  if (!slot) {
+    slot = &cache_[0];
+    for (Block& b : cache_)
+      if (b.used < slot->used) slot = &b;
+    const uint64_t start = first * kBlockSize;
+    const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
+    // A block still held by a view is left to it; the slot takes a new one.
+    if (!slot->bytes || slot->bytes.use_count() > 1) slot->bytes = std::make_shared<Bytes>();
+    slot->bytes->resize(bytes);
+    slot->number = UINT64_MAX;
+    if (!source_->Read(start, slot->bytes->data(), bytes)) return nullptr;
+    slot->number = first;
+  }
+  slot->used = ++clock_;
+  hold = slot->bytes;
+  return slot->bytes->data() + (offset - first * kBlockSize);
+}
+
+bool Image::Scan(uint32_t i, ScanView& out) const {
+  if (i >= ScanCount()) return false;
+  const IndexEntry& e = index_[i];
+  const uint64_t length = MS_SCAN_HEADER_SIZE + uint64_t{e.pointCount} * MS_EXCHANGE_ENTRY_SIZE;
+  try {
+    std::shared_ptr<const Bytes> hold;
+    const uint8_t* p = Fetch(e.offset, static_cast<size_t>(length), hold);
+    if (!p) return false;
+    std::memcpy(&out.header_, p, MS_SCAN_HEADER_SIZE);
+    if (out.header_.extraCount > MS_MAX_EXTRA_COLUMNS) return false;
+    out.count_ = e.pointCount;
+    out.points_ = p + MS_SCAN_HEADER_SIZE;
+    out.hold_ = std::move(hold);
+  } catch (...) {
+    return false;
+  }
+  return true;
+}
+
+void ScanView::Peaks(std::vector<Peak>& out) const {
+  const uint32_t n = count_;
   out.resize(n);
-  const uint8_t* m = Masses(i);
-  const uint8_t* v = Intensities(i);
-  const uint8_t* f = Flags(i);
+  const uint8_t* m = Masses();
+  const uint8_t* v = Intensities();
+  const uint8_t* f = Flags();
   for (uint32_t k = 0; k < n; ++k) {
     std::memcpy(&out[k].mass, m + 8ull * k, 8);
     std::memcpy(&out[k].intensity, v + 4ull * k, 4);
@@ -113,7 +194,7 @@ void Image::Peaks(uint32_t i, std::vector<Peak>& out) const {
 uint32_t Image::FunctionOf(uint32_t i) const {
   int s = segmentOfScan_[i];
   if (s < 0) return 0;
-  const MS_SEGMENT_BLOCK& seg = *segments_[s];
+  const MS_SEGMENT_BLOCK& seg = segments_[s];
   return (firstScan_ + i - seg.firstScan) % seg.functionCount;
 }
 
@@ -123,7 +204,7 @@ void Image::CycleOf(uint32_t i, uint32_t& first, uint32_t& last) const {
     first = last = i;
     return;
   }
-  const MS_SEGMENT_BLOCK& seg = *segments_[s];
+  const MS_SEGMENT_BLOCK& seg = segments_[s];
   uint32_t scan = firstScan_ + i;
   uint32_t start = scan - (scan - seg.firstScan) % seg.functionCount;
   uint64_t end = std::min<uint64_t>(uint64_t{start} + seg.functionCount - 1, seg.lastScan);
@@ -260,6 +341,33 @@ bool RawHeaderPasses(const uint8_t* bytes, size_t available, uint64_t fileLength
 std::shared_ptr<const Image> OpenRawImage(Bytes fileBytes) {
   if (!RawHeaderPasses(fileBytes.data(), fileBytes.size(), fileBytes.size())) return nullptr;
   return Image::Open(std::move(fileBytes), MS_RAW_HEADER_SIZE);
+}
+
+namespace {
+
+// The image behind a raw file's header: offsets shifted past it.
+class BehindHeader : public ByteSource {
+ public:
+  explicit BehindHeader(std::unique_ptr<ByteSource> file) : file_(std::move(file)) {}
+  uint64_t Size() const override { return file_->Size() - MS_RAW_HEADER_SIZE; }
+  bool Read(uint64_t offset, void* out, size_t length) override {
+    return offset <= UINT64_MAX - MS_RAW_HEADER_SIZE && file_->Read(offset + MS_RAW_HEADER_SIZE, out, length);
+  }
+  const uint8_t* InPlace(uint64_t offset, size_t length) const override {
+    return offset <= UINT64_MAX - MS_RAW_HEADER_SIZE ? file_->InPlace(offset + MS_RAW_HEADER_SIZE, length) : nullptr;
+  }
+
+ private:
+  std::unique_ptr<ByteSource> file_;
+};
+
+}  // namespace
+
+std::shared_ptr<const Image> OpenRawImage(std::unique_ptr<ByteSource> source) {
+  if (!source || source->Size() < MS_RAW_HEADER_SIZE) return nullptr;
+  uint8_t head[MS_RAW_HEADER_SIZE];
+  if (!source->Read(0, head, sizeof head) || !RawHeaderPasses(head, sizeof head, source->Size())) return nullptr;
+  return Image::Open(std::make_unique<BehindHeader>(std::move(source)));
 }
 
 bool MakeRawFile(const std::vector<uint8_t>& image, std::vector<uint8_t>& file) {

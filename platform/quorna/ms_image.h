@@ -10,11 +10,12 @@
 //   scans                        each: 430-byte header, f64 masses[n],
 //                                u32 intensities[n], u8 flags[n]
 //
-// Offsets count from the start of the image. Everything is checked when an
-// image is opened, so the readers below never leave its bytes.
+// Offsets count from the start of the image. The index is checked against
+// the image's size when it opens, so no scan read leaves its bytes.
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,17 +76,56 @@ struct IndexEntry {
 static_assert(sizeof(ImageHeader) == kImageHeaderSize);
 static_assert(sizeof(IndexEntry) == kIndexEntrySize);
 
-// A checked, read-only image in memory.
+// Where the bytes of a stored image come from; offsets count from the
+// image's start. Reads are whole or fail.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual uint64_t Size() const = 0;
+  virtual bool Read(uint64_t offset, void* out, size_t length) = 0;
+  // The bytes themselves when the source keeps them in memory, else null.
+  virtual const uint8_t* InPlace(uint64_t, size_t) const { return nullptr; }
+};
+
+// An image already in memory, starting at byte base of bytes.
+std::unique_ptr<ByteSource> MemorySource(Bytes bytes, size_t base = 0);
+
+// One stored scan: its header and its points, kept alive by the view.
+class ScanView {
+ public:
+  const MS_SCAN_HEADER& Header() const { return header_; }
+  uint32_t PointCount() const { return count_; }
+  const uint8_t* Masses() const { return points_; }
+  const uint8_t* Intensities() const { return points_ + 8ull * count_; }
+  const uint8_t* Flags() const { return points_ + 12ull * count_; }
+  double MassAt(uint32_t k) const {
+    double m;
+    std::memcpy(&m, Masses() + 8ull * k, 8);
+    return m;
+  }
+  void Peaks(std::vector<Peak>& out) const;
+
+ private:
+  friend class Image;
+  MS_SCAN_HEADER header_{};
+  uint32_t count_ = 0;
+  const uint8_t* points_ = nullptr;
+  std::shared_ptr<const Bytes> hold_;
+};
+
+// A checked, read-only image. The header, information block, segment
+// blocks and scan index are read and checked when it opens; scans are read
+// when asked for, through a small cache of blocks, and checked then.
 class Image {
  public:
-  // The image starts at byte base of bytes; null when the bytes there are
-  // not a whole, consistent image.
+  // Null when the bytes there are not a whole, consistent image.
   static std::shared_ptr<const Image> Open(Bytes bytes, size_t base = 0);
+  static std::shared_ptr<const Image> Open(std::unique_ptr<ByteSource> source);
 
   const MS_INFO_BLOCK& Info() const { return info_; }
   bool Live() const { return live_; }
   uint32_t SegmentCount() const { return static_cast<uint32_t>(segments_.size()); }
-  const MS_SEGMENT_BLOCK& Segment(uint32_t i) const { return *segments_[i]; }
+  const MS_SEGMENT_BLOCK& Segment(uint32_t i) const { return segments_[i]; }
   uint32_t ScanCount() const { return static_cast<uint32_t>(index_.size()); }
   uint32_t FirstScan() const { return firstScan_; }
   uint32_t LastScan() const { return firstScan_ + ScanCount() - 1; }
@@ -96,23 +136,9 @@ class Image {
   // i: 0-based position of the scan.
   double Time(uint32_t i) const { return index_[i].time; }
   uint32_t PointCount(uint32_t i) const { return index_[i].pointCount; }
-  const MS_SCAN_HEADER& Header(uint32_t i) const {
-    return *reinterpret_cast<const MS_SCAN_HEADER*>(data_ + index_[i].offset);
-  }
-  const uint8_t* Masses(uint32_t i) const { return data_ + index_[i].offset + MS_SCAN_HEADER_SIZE; }
-  const uint8_t* Intensities(uint32_t i) const { return Masses(i) + 8ull * index_[i].pointCount; }
-  const uint8_t* Flags(uint32_t i) const { return Intensities(i) + 4ull * index_[i].pointCount; }
-  double MassAt(uint32_t i, uint32_t k) const {
-    double m;
-    std::memcpy(&m, Masses(i) + 8ull * k, 8);
-    return m;
-  }
-  uint32_t IntensityAt(uint32_t i, uint32_t k) const {
-    uint32_t v;
-    std::memcpy(&v, Intensities(i) + 4ull * k, 4);
-    return v;
-  }
-  void Peaks(uint32_t i, std::vector<Peak>& out) const;
+  // The stored scan at position i; false when it cannot be read or its
+  // header is damaged.
+  bool Scan(uint32_t i, ScanView& out) const;
 
   // Segment position holding a scan position, or -1. Function index and
   // cycle of a scan position.
@@ -122,14 +148,26 @@ class Image {
   void CycleOf(uint32_t i, uint32_t& first, uint32_t& last) const;
 
  private:
-  Bytes bytes_;
-  const uint8_t* data_ = nullptr;  // start of the image within bytes_
+  struct Block {
+    uint64_t number = UINT64_MAX;
+    uint64_t used = 0;
+    std::shared_ptr<Bytes> bytes;
+  };
+  static constexpr uint64_t kBlockSize = 256 * 1024;
+  static constexpr size_t kCachedBlocks = 4;
+  // Bytes [offset, offset + length) of the image, from the cache or read.
+  const uint8_t* Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const;
+
+  std::unique_ptr<ByteSource> source_;
+  mutable std::mutex mutex_;  // the source's position and the cache
+  mutable Block cache_[kCachedBlocks];
+  mutable uint64_t clock_ = 0;
   MS_INFO_BLOCK info_{};
   bool live_ = false;
   uint32_t firstScan_ = 0;
   uint32_t maxPoints_ = 0;
   uint32_t maxCyclePoints_ = 0;
-  std::vector<const MS_SEGMENT_BLOCK*> segments_;
+  std::vector<MS_SEGMENT_BLOCK> segments_;
   std::vector<IndexEntry> index_;
   std::vector<int16_t> segmentOfScan_;
 };
@@ -166,6 +204,8 @@ class ImageBuilder {
 // Raw MS files: the 256-byte header test and the image behind the header.
 bool RawHeaderPasses(const uint8_t* bytes, size_t available, uint64_t fileLength);
 std::shared_ptr<const Image> OpenRawImage(Bytes fileBytes);
+// source: the whole raw file; its image is read behind the header.
+std::shared_ptr<const Image> OpenRawImage(std::unique_ptr<ByteSource> source);
 bool MakeRawFile(const std::vector<uint8_t>& image, std::vector<uint8_t>& file);
 
 // Wide texts of packed records may sit at odd addresses: these go byte-wise.

@@ -42,10 +42,10 @@ struct Interval {
 };
 
 // Sum of the intensities of scan i inside the disjoint, sorted intervals.
-int64_t SumInIntervals(const Image& img, uint32_t i, const std::vector<Interval>& iv) {
-  const uint32_t n = img.PointCount(i);
-  const uint8_t* masses = img.Masses(i);
-  const uint8_t* values = img.Intensities(i);
+int64_t SumInIntervals(const ScanView& scan, const std::vector<Interval>& iv) {
+  const uint32_t n = scan.PointCount();
+  const uint8_t* masses = scan.Masses();
+  const uint8_t* values = scan.Intensities();
   auto massAt = [&](uint32_t k) {
     double m;
     std::memcpy(&m, masses + 8ull * k, 8);
@@ -127,15 +127,22 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     return false;
   }
 
+  // A scan that cannot be read fails the whole trace.
+  bool unreadable = false;
+  ScanView scan;
   auto valueOf = [&](uint32_t i) -> TracePoint {
     TracePoint p{img.Time(i), 0, {0}};
-    const MS_SCAN_HEADER& h = img.Header(i);
+    if (!img.Scan(i, scan)) {
+      unreadable = true;
+      return p;
+    }
+    const MS_SCAN_HEADER& h = scan.Header();
     if (h.flags & MS_SCAN_FLAG_SATURATED) p.flag = 1;
     switch (mkind) {
       case MASS_LIST_TOTAL_ION: p.value.i = AsPointValue(h.totalIon); break;
       case MASS_LIST_BASE_PEAK_ION: p.value.d = h.basePeakMass; break;
       case MASS_LIST_BASE_PEAK_INTENSITY: p.value.i = h.basePeakIntensity; break;
-      case MASS_LIST_RANGES: p.value.i = SumInIntervals(img, i, intervals); break;
+      case MASS_LIST_RANGES: p.value.i = SumInIntervals(scan, intervals); break;
       default: {
         double v = 0;
         if (extra < h.extraCount) std::memcpy(&v, reinterpret_cast<const uint8_t*>(&h.extra) + 8 * extra, 8);
@@ -155,9 +162,9 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
   };
 
   if (ckind == CHAN_LIST_IGNORED) {
-    for (uint32_t i = from; i <= to; ++i)
+    for (uint32_t i = from; i <= to && !unreadable; ++i)
       if (inWindow(i)) emit(valueOf(i), i);
-    return true;
+    return !unreadable;
   }
   // Merged and listed channels: one point per cycle, the cycle's scans added.
   for (uint32_t i = from; i <= to;) {
@@ -166,13 +173,16 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     cl = std::min(cl, to);
     bool have = false;
     TracePoint acc{};
-    uint32_t at = i;
+    uint32_t at = i, accBase = 0;
     for (uint32_t j = std::max(cf, i); j <= cl; ++j) {
       if (!Takes(img, channels, ckind, j) || !inWindow(j)) continue;
       TracePoint p = valueOf(j);
+      if (unreadable) return false;
+      const uint32_t base = scan.Header().basePeakIntensity;
       if (!have) {
         acc = p;
         at = j;
+        accBase = base;
         have = true;
         continue;
       }
@@ -184,7 +194,7 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
           if (p.value.i > acc.value.i) acc.value = p.value;
           break;
         case MASS_LIST_BASE_PEAK_ION:
-          if (img.Header(j).basePeakIntensity > img.Header(at).basePeakIntensity) acc.value = p.value;
+          if (base > accBase) acc.value = p.value;  // against the cycle's first scan
           break;
         default: break;  // extra columns: the cycle's first value
       }
@@ -255,24 +265,28 @@ std::vector<Peak> AddSpectra(const std::vector<std::vector<Peak>>& spectra) {
   return out;
 }
 
-void CombineScans(const Image& img, const std::vector<uint32_t>& members, MS_SCAN_HEADER& header,
+bool CombineScans(const Image& img, const std::vector<uint32_t>& members, MS_SCAN_HEADER& header,
                   std::vector<Peak>& peaks) {
-  header = img.Header(members.front());
+  ScanView scan;
+  if (members.empty() || !img.Scan(members.front(), scan)) return false;
+  header = scan.Header();
   if (members.size() == 1) {
-    img.Peaks(members.front(), peaks);
+    scan.Peaks(peaks);
     header.pointCount = static_cast<uint32_t>(peaks.size());
-    return;
+    return true;
   }
   std::vector<std::vector<Peak>> spectra(members.size());
   uint64_t total = 0;
   for (size_t k = 0; k < members.size(); ++k) {
-    img.Peaks(members[k], spectra[k]);
-    uint64_t t = img.Header(members[k]).totalIon;
+    if (!img.Scan(members[k], scan)) return false;
+    scan.Peaks(spectra[k]);
+    uint64_t t = scan.Header().totalIon;
     total = total > UINT64_MAX - t ? UINT64_MAX : total + t;
   }
   peaks = AddSpectra(spectra);
   SummariseInto(peaks, header);
   header.totalIon = total;
+  return true;
 }
 
 uint32_t ScanBufferPeaks(const Image* img) {

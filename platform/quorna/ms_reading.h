@@ -33,8 +33,8 @@ bool ResolveScan(const Image& img, const MS_SCAN_REQUEST& request, const STRUCT_
                  std::vector<uint32_t>& members);
 
 // Header and spectrum of a set of scan positions (the first one's header,
-// totals over the added peaks).
-void CombineScans(const Image& img, const std::vector<uint32_t>& members, MS_SCAN_HEADER& header,
+// totals over the added peaks); false when a scan cannot be read.
+bool CombineScans(const Image& img, const std::vector<uint32_t>& members, MS_SCAN_HEADER& header,
                   std::vector<Peak>& peaks);
 
 // Peaks of several spectra added, equal masses joined, ascending mass.

@@ -131,3 +131,22 @@ TEST(MassListText, RefusesMalformedText) {
 }
 
 }  // namespace
+
+// A tiny mass window (found by fuzzing: it was written with an exponent,
+// which the parser does not read) is written in fixed notation.
+TEST(MassListText, TinyWindowsParseBack) {
+  for (double w : {3.81494e-06, 1e-12, 123456.75}) {
+    STRUCT_MASS_LIST m{}, again{};
+    m.kind = MASS_LIST_RANGES;
+    m.count = 1;
+    m.ranges[0].low = m.ranges[0].high = 91.0;
+    m.window = w;
+    char a[400], b[400];
+    ASSERT_EQ(FormatMassListText(a, &m, 1), 1);
+    EXPECT_EQ(std::strchr(a, 'e'), nullptr) << a;
+    ASSERT_EQ(ParseMassList(a, &again), 1) << a;
+    ASSERT_EQ(FormatMassListText(b, &again, 1), 1);
+    EXPECT_STREQ(a, b);
+    EXPECT_NEAR(again.window, w, 1e-9);
+  }
+}

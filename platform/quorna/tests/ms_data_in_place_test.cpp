@@ -1,0 +1,144 @@
+// Stored MS data read in place: scans come from the section or the raw
+// file when asked for, so large scans across the reading blocks, reads in
+// any order, and a scan damaged after the index still give the stored
+// values or the failure values.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "ms_test_data.h"
+
+namespace {
+
+// Scan s (1-based) holds masses 50, 51 ... with intensities s x 1000 + k.
+constexpr uint32_t kScans = 120, kPeaks = 1500;
+
+double MassOf(uint32_t k) { return 50.0 + k; }
+uint32_t IntensityOf(uint32_t s, uint32_t k) { return s * 1000 + k; }
+
+bool WriteWideDataSet(const std::string& path, bool raw) {
+  if (!raw && !CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 3)) return false;
+  HMSDATA h = OpenMSDataSection(path.c_str(), raw ? nullptr : "MSData", 1, kScans, 3, nullptr);
+  if (!h) return false;
+  for (uint32_t s = 1; s <= kScans; ++s) {
+    MS_SCAN_RECORD rec{};
+    rec.recordSize = sizeof rec;
+    rec.header.scanNumber = s;
+    rec.header.time = 1.0 + 0.01 * s;
+    std::vector<std::pair<double, uint32_t>> peaks;
+    for (uint32_t k = 0; k < kPeaks; ++k) peaks.emplace_back(MassOf(k), IntensityOf(s, k));
+    auto buf = mstest::Exchange(peaks);
+    if (WriteMSScan(h, &rec, buf.data()) != 0) return false;
+  }
+  auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+  std::memset(seg.get(), 0, sizeof *seg);
+  seg->number = 1;
+  seg->startTime = 1.01;
+  seg->endTime = 1.0 + 0.01 * kScans;
+  seg->functionCount = 1;
+  seg->firstScan = 1;
+  seg->lastScan = kScans;
+  if (WriteMSSegment(h, seg.get()) != 0) return false;
+  MS_INFO_BLOCK info{};
+  info.fileKind = MS_FILE_KIND_QUADRUPOLE;
+  info.centroid = 1;
+  if (WriteMSHeader(h, &info) != 0) return false;
+  return CloseMSData(h) == 0;
+}
+
+std::vector<int64_t> IonTrace(HMSDATA h, const char* mass, uint32_t first = 0, uint32_t last = 0xFFFFFFFF) {
+  STRUCT_CHAN_LIST c;
+  STRUCT_MASS_LIST m;
+  ParseChanList("All", &c);
+  ParseMassList(mass, &m);
+  MS_TRACE_REQUEST r{};
+  r.kind = MS_TRACE_BY_SCANS;
+  r.scans.first = first;
+  r.scans.last = last;
+  void* block = nullptr;
+  const uint32_t n = ReadMSTrace(h, &r, &c, &m, &block);
+  std::vector<int64_t> out(n);
+  for (uint32_t i = 0; i < n; ++i) std::memcpy(&out[i], static_cast<uint8_t*>(block) + 12 + 20 * i + 12, 8);
+  if (n == 0) {
+    EXPECT_EQ(block, nullptr);
+  }
+  FreeMSTrace(block);
+  return out;
+}
+
+class MsDataInPlaceTest : public mstest::RootedTest {};
+
+TEST_F(MsDataInPlaceTest, LargeScansReadInAnyOrderFromSectionsAndRawFiles) {
+  for (bool raw : {false, true}) {
+    const std::string path = raw ? "C:\\Data\\wide.raw" : "C:\\Data\\wide.dat";
+    ASSERT_TRUE(WriteWideDataSet(path, raw));
+    const char* section = raw ? nullptr : "MSData";
+    HMSDATA a = OpenMSData(path.c_str(), section, 0), b = OpenMSData(path.c_str(), section, 0);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    // Each scan is about 20 KB: the traces cross many reading blocks.
+    const std::vector<int64_t> low = IonTrace(a, "50"), high = IonTrace(b, "1549");
+    ASSERT_EQ(low.size(), kScans);
+    ASSERT_EQ(high.size(), kScans);
+    for (uint32_t s = 1; s <= kScans; ++s) {
+      EXPECT_EQ(low[s - 1], IntensityOf(s, 0));
+      EXPECT_EQ(high[s - 1], IntensityOf(s, 1499));
+    }
+    std::vector<uint8_t> buf(GetMSScanBufferSize(a));
+    for (uint32_t s : {kScans, 1u, 60u, kScans - 1, 2u, 61u}) {
+      MS_SCAN_RECORD rec;
+      ASSERT_EQ(ReadMSScan(s % 2 ? a : b, s, &rec, buf.data()), 0) << s;
+      EXPECT_EQ(rec.header.scanNumber, s);
+      uint32_t n;
+      std::memcpy(&n, buf.data(), 4);
+      ASSERT_EQ(n, kPeaks);
+      for (uint32_t k : {0u, 777u, kPeaks - 1}) {
+        double mass;
+        uint32_t v;
+        std::memcpy(&mass, &buf[5 + 13 * k], 8);
+        std::memcpy(&v, &buf[13 + 13 * k], 4);
+        EXPECT_DOUBLE_EQ(mass, MassOf(k));
+        EXPECT_EQ(v, IntensityOf(s, k));
+      }
+    }
+    CloseMSData(a);
+    EXPECT_EQ(IonTrace(b, "100").size(), kScans);  // the other handle reads on
+    CloseMSData(b);
+  }
+}
+
+// A scan header damaged behind a sound index is found when the scan is
+// read: whatever needs that scan fails, the rest of the data still reads.
+TEST_F(MsDataInPlaceTest, DamagedScanFailsOnlyWhatReadsIt) {
+  const std::string path = "C:\\Data\\small.dat";
+  ASSERT_TRUE(mstest::WriteSmallDataSet(path));
+  std::vector<uint8_t> bytes = mstest::ReadWholeSection(path, "MSData");
+  uint64_t indexOffset, at;
+  std::memcpy(&indexOffset, &bytes[48], 8);
+  std::memcpy(&at, &bytes[indexOffset + 24 * 2], 8);  // scan 3
+  const uint16_t tooMany = MS_MAX_EXTRA_COLUMNS + 1;
+  std::memcpy(&bytes[at + offsetof(MS_SCAN_HEADER, extraCount)], &tooMany, 2);
+  ASSERT_TRUE(mstest::WriteWholeSection(path, "MSData", bytes));
+
+  HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_TRUE(IonTrace(h, "50").empty());
+  EXPECT_EQ(IonTrace(h, "50", 4, 12).size(), 9u);
+  std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+  MS_SCAN_RECORD rec;
+  EXPECT_NE(ReadMSScan(h, 3, &rec, buf.data()), 0);
+  EXPECT_EQ(ReadMSScan(h, 4, &rec, buf.data()), 0);
+  MS_SCAN_REQUEST r{};
+  r.kind = MS_SCAN_BY_NUMBER;
+  r.scan = 3;
+  MS_SCAN_HEADER header;
+  EXPECT_EQ(FindMSScan(h, &r, nullptr, &header), 0.0);
+  EXPECT_EQ(ReadMSScanHeader(h, &r, nullptr, &header, buf.data()), MS_SCAN_TIME_FAILED);
+  r.scan = 4;
+  EXPECT_DOUBLE_EQ(FindMSScan(h, &r, nullptr, &header), mstest::TimeOf(4));
+  CloseMSData(h);
+}
+
+}  // namespace
