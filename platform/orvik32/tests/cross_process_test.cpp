@@ -8,6 +8,7 @@
 
 #include "store_fixture.h"
 #include "win/win_child.h"
+#include "win/win_kernel.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ size_t SizeOf(int version) { return 6000000 + static_cast<size_t>(version) * 400
 
 TEST_F(CrossProcessTest, KilledWriterLeavesOldOrNewSectionWhole) {
   const std::string file = Path("data.kms");
+  const std::string committed = Path("committed.mark");
   ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file.c_str()), 790, 0, 0));
   ASSERT_TRUE(PutSection(file, "Big", Pattern(0, SizeOf(0))));
   ASSERT_TRUE(PutSection(file, "Other", "untouched"));
@@ -38,8 +40,10 @@ TEST_F(CrossProcessTest, KilledWriterLeavesOldOrNewSectionWhole) {
   int sawNew = 0;
   int midCommit = 0;
   // Trial 0 dies in the middle of its writes; the others are killed at
-  // growing delays after they start closing (committing).
-  const int delaysMs[] = {-1, 0, 0, 1, 2, 3, 5, 8, 12, 20, 40, 200};
+  // growing delays after they start closing (committing); the last one is
+  // killed only once its commit shows, however slow the machine is.
+  const int kAfterCommit = -2;
+  const int delaysMs[] = {-1, 0, 0, 1, 2, 3, 5, 8, 12, 20, 40, 200, kAfterCommit};
   for (int trial = 0; trial < static_cast<int>(std::size(delaysMs)); ++trial) {
     SCOPED_TRACE(trial);
     const int next = trial + 1;
@@ -58,11 +62,19 @@ TEST_F(CrossProcessTest, KilledWriterLeavesOldOrNewSectionWhole) {
       }
       ready();
       if (!CloseSection(s)) return 5;
+      // Tells the parent, without touching the store, that the commit is done.
+      HANDLE mark = CreateFileA(committed.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      if (mark != INVALID_HANDLE_VALUE) CloseHandle(mark);
       SleepForever();
     });
     ASSERT_GT(child.pid, 0);
     ASSERT_TRUE(win::child::WaitReady(child, 60000));
     if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    if (delay == kAfterCommit) {
+      for (int waited = 0; waited < 60000 && !FileExists(committed.c_str()); waited += 20) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    }
     win::child::KillHard(child);
     EXPECT_EQ(win::child::Wait(child), 128 + 9);
     // A journal left behind means the kill landed inside a commit.
