@@ -3,6 +3,8 @@
 // text measurements.
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -122,27 +124,16 @@ void BM_TextMeasure100k(benchmark::State& state) {
 }
 BENCHMARK(BM_TextMeasure100k);
 
-// Keeps each benchmark's time per iteration for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs)
-      if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto base = reporter.times.find("BM_MemoryFill");
-  if (base != reporter.times.end() && base->second > 0) {
-    std::printf("\nRatios against one memory fill of the %dx%d bitmap:\n", kWidth, kHeight);
-    for (const auto& [name, t] : reporter.times)
-      if (name != "BM_MemoryFill") std::printf("  %-22s %10.1f\n", name.c_str(), t / base->second);
+  std::printf("\nRatios against one memory fill of the %dx%d bitmap:\n", kWidth, kHeight);
+  for (const auto& [name, t] : reporter.times) {
+    const double r = reporter.Ratio(name, "BM_MemoryFill");
+    if (name != "BM_MemoryFill" && r >= 0) std::printf("  %-22s %10.1f\n", name.c_str(), r);
   }
   benchmark::Shutdown();
   return 0;
