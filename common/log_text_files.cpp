@@ -244,11 +244,7 @@ std::string InjectionMethodPath(const STRUCT_WORK_FILE* wf) {
 
 bool ReadRecalcEntry(const STRUCT_WORK_FILE* wf, STRUCT_RECALC_ENTRY& entry) {
   std::memset(&entry, 0, sizeof entry);
-  HDHTABLE h = DF_OpenDataFileRecord(PathOf(wf), wf->fileType, wf->module, "1");
-  if (!h) return false;
-  const bool ok = DF_ReadDataFileRecord(h, &entry);
-  CloseSection(h);
-  return ok;
+  return wf && RPTS_ReadDataFileSection(wf, &entry);
 }
 
 std::string RecalcMethodPath(const STRUCT_WORK_FILE* wf) {

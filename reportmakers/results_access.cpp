@@ -6,6 +6,7 @@
 #include "common/work_file.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
+#include "pomsel/pomsel.h"
 #include "win/win_kernel.h"
 
 namespace {
@@ -51,6 +52,15 @@ BOOL RPTS_ReadDHRecord(const char* path, void* record) {
   HDHTABLE handle = OpenDHRecord(path);
   if (!handle) return FALSE;
   const BOOL ok = ReadDHRecord(handle, record);
+  CloseSection(static_cast<HSECTION>(handle));
+  return ok ? TRUE : FALSE;
+}
+
+BOOL RPTS_ReadDataFileSection(const STRUCT_WORK_FILE* workFile, void* record) {
+  if (!workFile || !record) return FALSE;
+  HDHTABLE handle = DF_OpenDataFileRecord(workFile->filePath, workFile->fileType, workFile->module, "1");
+  if (!handle) return FALSE;
+  const BOOL ok = DF_ReadDataFileRecord(handle, static_cast<STRUCT_RECALC_ENTRY*>(record));
   CloseSection(static_cast<HSECTION>(handle));
   return ok ? TRUE : FALSE;
 }

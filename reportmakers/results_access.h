@@ -12,6 +12,9 @@ struct STRUCT_WORK_FILE;
 KELT_API BOOL KELT_ReadGlobalTable(const STRUCT_WORK_FILE* workFile, void* table);
 // The data file's injection data-handling record; 1 when it was read.
 KELT_API BOOL RPTS_ReadDHRecord(const char* path, void* record);
+// The data file's recalculation record (its latest entry) of the work
+// file's module; 1 when it was read.
+KELT_API BOOL RPTS_ReadDataFileSection(const STRUCT_WORK_FILE* workFile, void* record);
 
 // Readers bound by name to the quantitation engine ("morvex.dll" in the
 // program folder) for the one call: 0 when the library or a function is

@@ -6,6 +6,7 @@
 
 #include "common/last_files.h"
 #include "common/library_state.h"
+#include "common/number_format.h"
 #include "common/preference_records.h"
 #include "common/tests/startup_root_fixture.h"
 #include "framework/framework_module.h"
@@ -173,6 +174,11 @@ TEST_F(LibraryStartupTest, ResearchModeReachesThePreferenceRecords) {
   WritePrivateProfileStringA("CanShowHalfHeights", "CanShowHalfHeights", "1", "C:\\Workstation\\tolview.ini");
   Attach();
   EXPECT_EQ(kelt::prefs::GetPrefEnvironment().canShowHalfHeights, 1);
+  EXPECT_EQ(KELT_IsResearchMode(), 1);
+  kelt::lib::ProcessDetach();
+  DeleteFileA("C:\\Workstation\\tolview.ini");
+  Attach();
+  EXPECT_EQ(KELT_IsResearchMode(), 0);
 }
 
 TEST_F(LibraryStartupTest, NumberFormatComesFromTheUserLocale) {

@@ -1,4 +1,5 @@
 // Readers of a data file's tables for the reports.
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -32,6 +33,43 @@ TEST_F(ResultsAccessTest, GlobalTableOfTheWorkFilesModule) {
   ASSERT_TRUE(KELT_ReadGlobalTable(wf, table.data()));
   EXPECT_EQ(std::memcmp(table.data(), &written, sizeof written), 0);
   EXPECT_FALSE(KELT_ReadGlobalTable(nullptr, table.data()));
+}
+
+TEST_F(ResultsAccessTest, RecalculationRecordIsTheLatestEntryOfTheModule) {
+  Attach();
+  STRUCT_WORK_FILE* wf = MakeSyntheticWorkFile({});
+  struct Free {
+    STRUCT_WORK_FILE* wf;
+    ~Free() { FreeSyntheticWorkFile(wf); }
+  } freeLater{wf};
+  STRUCT_RECALC_ENTRY out;
+  std::memset(&out, 0xEE, sizeof out);
+  EXPECT_FALSE(RPTS_ReadDataFileSection(wf, &out));  // no file yet
+  std::filesystem::create_directories(Host("C:\\Data"));
+  ASSERT_TRUE(CreateSectionFile(wf->filePath, 777, 0, 1));
+  EXPECT_FALSE(RPTS_ReadDataFileSection(wf, &out));  // no record
+  // A record of another module is not this work file's.
+  HDHTABLE other = CreateRecalcLog(wf->filePath, wf->fileType, uint16_t(wf->module + 1), "1");
+  ASSERT_NE(other, nullptr);
+  STRUCT_RECALC_ENTRY e{};
+  std::strcpy(e.methodPath, "C:\\METHODS\\OTHER.MTH");
+  ASSERT_TRUE(AppendDHRecord(other, &e));
+  CloseSection(static_cast<HSECTION>(other));
+  EXPECT_FALSE(RPTS_ReadDataFileSection(wf, &out));
+
+  HDHTABLE log = CreateRecalcLog(wf->filePath, wf->fileType, wf->module, "1");
+  ASSERT_NE(log, nullptr);
+  for (int16_t i = 0; i < 2; ++i) {
+    e.sequence = i;
+    std::snprintf(e.methodPath, sizeof e.methodPath, "C:\\METHODS\\M%d.MTH", i);
+    std::snprintf(e.notes, sizeof e.notes, "notes %d", i);
+    ASSERT_TRUE(AppendDHRecord(log, &e));
+  }
+  CloseSection(static_cast<HSECTION>(log));
+  ASSERT_TRUE(RPTS_ReadDataFileSection(wf, &out));
+  EXPECT_EQ(std::memcmp(&out, &e, sizeof e), 0);  // the latest entry, whole
+  EXPECT_FALSE(RPTS_ReadDataFileSection(nullptr, &out));
+  EXPECT_FALSE(RPTS_ReadDataFileSection(wf, nullptr));
 }
 
 TEST_F(ResultsAccessTest, WithoutTheQuantitationEngineNothingIsRead) {
