@@ -13,6 +13,7 @@
 
 void ShowLibraryStartup();  // library_startup_demo.cpp
 void ShowDataFileLog();     // data_file_log_demo.cpp
+void ShowPlotDescriptors(); // plot_descriptor_demo.cpp
 
 namespace {
 
@@ -163,6 +164,7 @@ int Demo() {
   const int rc = ShowDataFiles();
   ShowLibraryStartup();
   ShowDataFileLog();
+  ShowPlotDescriptors();
   return rc;
 }
 

@@ -150,6 +150,36 @@ TEST_F(LogSectionsTest, LogsThatAreNotThere) {
   EXPECT_EQ(TempFiles(), 0u);
 }
 
+// A log cut off in the middle of a record, its last block without "End":
+// the torn record is not read, the open block runs to the log's end.
+TEST_F(LogSectionsTest, TornLogWithAnUnendedBlock) {
+  const char* path = "C:\\Data\\torn.kms";
+  ASSERT_TRUE(WriteLoggedDataFile(path, 23, {"x"}));
+  ASSERT_TRUE(PutSection(path, "LogFile",
+                         LogRecords({"Acquisition log", "Acquire segment #1", "Scan mode  Full scan", "End",
+                                     "Acquire segment #2", "Scan mode  SIM"}) +
+                             std::string(10, 'z')));
+  STRUCT_WORK_FILE* wf = Open(path);
+  ASSERT_NE(wf, nullptr);
+  CReadLogSection log;
+  ASSERT_EQ(log.Open(wf), 1);
+  ASSERT_EQ(log.ReadNext(), 1);
+  EXPECT_EQ(log.GetCount(), 6);
+  ASSERT_EQ(log.ReadNext(), 1);
+  EXPECT_EQ(log.GetCount(), 0);  // the ten bytes left are no record
+  ASSERT_EQ(log.ReadSegment(0), 1);
+  EXPECT_EQ(Texts(log), (std::vector<std::string>{"Acquire segment #1", "Scan mode  Full scan", "End"}));
+  ASSERT_EQ(log.ReadSegment(1), 1);
+  EXPECT_EQ(Texts(log), (std::vector<std::string>{"Acquire segment #2", "Scan mode  SIM"}));
+  ASSERT_EQ(log.ReadSegment(2), 1);
+  EXPECT_EQ(log.GetCount(), 0);
+  ASSERT_EQ(log.ReadFileNames(), 1);
+  EXPECT_EQ(log.GetCount(), 0);
+  log.Close();
+  EXPECT_EQ(TempFiles(), 0u);
+  FreeWorkFileStruct(wf);
+}
+
 TEST_F(LogSectionsTest, RawFilesKeepTheirLogAfterTheScanData) {
   ASSERT_TRUE(WriteLoggedRawFile("C:\\Data\\logged.raw", TwoSegmentLog()));
   STRUCT_WORK_FILE* wf = Open("C:\\Data\\logged.raw");

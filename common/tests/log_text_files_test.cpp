@@ -17,6 +17,7 @@
 #include "orvik32/orvik32.h"
 #include "pomsel/pomsel.h"
 #include "tevrin32/tevrin32.h"
+#include "win/win_stdio.h"
 #include "testing/workstation_root.h"
 
 namespace {
@@ -309,6 +310,43 @@ TEST_F(LogTextFilesTest, RunLogOfAFileType23AndTheShortLog) {
   EXPECT_TRUE(has("Revision Log:"));
   EXPECT_EQ(MakeKMSTextLogFile(kOut, wf_, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), 0);
   EXPECT_FALSE(HostExists("c/Reports/log.txt"));
+}
+
+}  // namespace
+
+namespace {
+
+// Notes text cut into lines: each line end (a pair counts once) and each
+// full width end a line; control characters are dropped.
+TEST_F(LogTextFilesTest, TextWrittenAsLines) {
+  const struct {
+    const char* text;
+    int16_t width;
+    const char* want;
+  } cases[] = {
+      {"", 10, ""},
+      {"one\r\ntwo\n\rthree", 80, "one\r\ntwo\r\nthree\r\n"},
+      {"a\n\nb", 80, "a\r\nb\r\n"},             // a pair of the same byte counts once
+      {"a\n\n\nb", 80, "a\r\n\r\nb\r\n"},       // the third starts an empty line
+      {"abcdefgh", 3, "abc\r\ndef\r\ngh\r\n"},
+      {"abc\ndef", 3, "abc\r\n\r\ndef\r\n"},   // a full line, then its own end
+      {"t\tab\x01le", 80, "table\r\n"},
+      {"no width", 0, "no width\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    FILE* f = win::crt::OpenStream(kOut, "w+t");
+    ASSERT_NE(f, nullptr);
+    KELT_WriteTextAsLines(f, c.text, c.width);
+    std::fclose(f);
+    EXPECT_EQ(Out(), c.want);
+  }
+  FILE* f = win::crt::OpenStream(kOut, "w+t");
+  ASSERT_NE(f, nullptr);
+  KELT_WriteTextAsLines(f, nullptr, 10);
+  KELT_WriteTextAsLines(nullptr, "x", 10);
+  std::fclose(f);
+  EXPECT_EQ(Out(), "");
 }
 
 }  // namespace

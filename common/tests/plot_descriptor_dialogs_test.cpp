@@ -12,6 +12,7 @@
 #include "fixtures/msfixtures.h"
 #include "holbrin/holbrin.h"
 #include "startup_root_fixture.h"
+#include "win/win_kernel.h"
 #include "win/win_script.h"
 #include "win/win_user.h"
 
@@ -126,6 +127,21 @@ TEST_F(DescriptorDialogs, SaveUnderANewNameIntoTheDataFile) {
   // Without a path it ends at once (the descriptor is still released).
   PD_Dlg_SaveUserPD(MakePD(PD_KIND_USER_PLOT, "No file"), "", nullptr);
   EXPECT_EQ(UserCount(file_), 2);
+}
+
+// Saving into a write-protected run closes the dialog as usual and
+// leaves the run's descriptors as they were.
+TEST_F(DescriptorDialogs, SaveIntoAWriteProtectedRunChangesNothing) {
+  STRUCT_PLOT_DESCRIPTOR* kept = IonPD("kept");
+  ASSERT_TRUE(PD_SaveUserPD_DataFile(file_.c_str(), kept));
+  PD_FreePD(kept);
+  const std::string before = SectionBytes(file_, "UserPDs-19");
+  ASSERT_TRUE(SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_READONLY));
+  win::script::OnNextDialog([&](HWND dlg) { win::script::PressButton(dlg, PD_IDC_SAVE); });
+  PD_Dlg_SaveUserPD(IonPD("refused"), file_.c_str(), nullptr);
+  EXPECT_EQ(win::script::DialogLog().back().result, IDOK);
+  EXPECT_EQ(SectionBytes(file_, "UserPDs-19"), before);
+  SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(DescriptorDialogs, TheTwoTargetsExcludeEachOther) {

@@ -269,6 +269,31 @@ TEST_F(SavingToManyFiles, EveryMsFileOfTheFolderKmsAndXms) {
   PD_FreePD(pd);
 }
 
+// A write-protected run of the folder or batch keeps its descriptors; the
+// others still take the new one.
+TEST_F(SavingToManyFiles, WriteProtectedFilesAreSkippedUnchanged) {
+  const std::string a = MsFile("C:\\Runs\\a.kms"), b = MsFile("C:\\Runs\\b.kms");
+  STRUCT_PLOT_DESCRIPTOR* pd = IonPD();
+  ASSERT_TRUE(PD_SaveUserPD_DataFile(a.c_str(), pd));
+  const std::string before = SectionBytes(a, "UserPDs-19");
+  ASSERT_TRUE(SetFileAttributesA(a.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(PD_SaveUserPD_Directory(b.c_str(), pd));
+  EXPECT_EQ(UserCount(b), 1);
+  EXPECT_EQ(SectionBytes(a, "UserPDs-19"), before);
+
+  const std::string list = NewDataFile("C:\\Runs\\batch.seq");
+  HDHTABLE t = CreateRecalcList(list.c_str());
+  ASSERT_NE(t, nullptr);
+  DH_RECALC_LIST_ENTRY e{};
+  std::strncpy(e.path, a.c_str(), sizeof e.path - 1);
+  ASSERT_TRUE(AppendDHRecord(t, &e));
+  CloseRecalcList(t);
+  EXPECT_FALSE(PD_SaveUserPD_RecalcFile(list.c_str(), pd));  // its only file cannot take it
+  EXPECT_EQ(SectionBytes(a, "UserPDs-19"), before);
+  SetFileAttributesA(a.c_str(), FILE_ATTRIBUTE_NORMAL);
+  PD_FreePD(pd);
+}
+
 TEST_F(SavingToManyFiles, EveryIncludedFileOfARecalculationList) {
   const std::string a = MsFile("C:\\Runs\\a.kms"), b = MsFile("C:\\Runs\\b.kms"), c = MsFile("C:\\Runs\\c.kms");
   const std::string list = NewDataFile("C:\\Runs\\batch.seq");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/data_file_descriptions.h"
+#include "common/plot_descriptors.h"
 #include "common/plot_titles.h"
 #include "common/tests/log_test_files.h"
 #include "common/tests/synthetic_work_file.h"
@@ -89,6 +90,38 @@ TEST_F(TitlesTest, TraceTitles) {
   }
   KELT_GetUnitsForDataType(300, 5, 0, wf, units);
   EXPECT_STREQ(units, "Counts");
+  FreeSyntheticWorkFile(wf);
+}
+
+// Data types no trace has: no type text, only what the lists give.
+TEST_F(TitlesTest, UnknownDataTypesGiveNoTypeText) {
+  STRUCT_WORK_FILE* wf = MakeSyntheticWorkFile({{1, 5, {{u"A", u""}}}}, 0, 10, 1000, {u"Pressure"});
+  const STRUCT_MASS_LIST one = Mass("91");
+  const STRUCT_CHAN_LIST merged = Chan("Merged");
+  for (int type : {-1, 5, 99, 150, 299, 301, 302, 999, -32768}) {
+    SCOPED_TRACE(type);
+    char buffer[128];
+    std::memset(buffer, 'x', sizeof buffer);
+    KELT_FormatMassAndScanFuns(wf, int16_t(type), 0, &one, &merged, nullptr, buffer, 100);
+    EXPECT_STREQ(buffer, "Chan: Merged");
+    char title[KELT_PLOT_TITLE_SIZE];
+    std::memset(title, 'x', sizeof title);
+    KELT_MakeTolmarPlotTitle(title, int16_t(type), &one, &merged, wf);
+    EXPECT_STREQ(title, "Merged");
+    char text[PD_NAME_SIZE];
+    std::memset(text, 'x', sizeof text);
+    PD_MakePlotDescriptor(text, int16_t(type), &one, &merged, wf);
+    EXPECT_STREQ(text, "");
+  }
+  // Mass-list kinds past the extra columns, and ones that wrap round.
+  char units[KELT_UNITS_SIZE];
+  for (uint32_t kind : {6u, 200u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    std::memset(units, 'x', sizeof units);
+    KELT_GetUnitsForDataType(1, kind, 0, wf, units);
+    EXPECT_STREQ(units, "") << kind;
+  }
+  KELT_GetUnitsForDataType(100, 0, 0, wf, units);  // an MS file has no channel table
+  EXPECT_STREQ(units, "");
   FreeSyntheticWorkFile(wf);
 }
 

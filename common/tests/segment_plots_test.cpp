@@ -87,6 +87,27 @@ TEST_F(ScanFunctions, InformationFromSegmentNames) {
   FreeBlock(merged);
 }
 
+// A scan function in 30 segments: its merged list stops with "..." once.
+TEST_F(ScanFunctions, LongMergedSegmentListEndsWithDotsOnce) {
+  std::vector<SyntheticSegment> segments;
+  for (int s = 0; s < 30; ++s) segments.push_back({1.0 + s, 2.0 + s, {{u"Full|scan 40-400", u""}}});
+  STRUCT_WORK_FILE* wf = MakeSyntheticWorkFile(segments);
+  int16_t n = 0;
+  STRUCT_SCAN_FUN_INFO* merged = PD_GetScanFunInfoForDataFile(wf, &n, 1);
+  ASSERT_NE(merged, nullptr);
+  ASSERT_EQ(n, 1);
+  EXPECT_STREQ(merged[0].segmentList, "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18...");
+  EXPECT_EQ(+merged[0].ownEntry, 0);
+  FreeBlock(merged);
+  STRUCT_SCAN_FUN_INFO* all = PD_GetScanFunInfoForDataFile(wf, &n, 0);
+  ASSERT_NE(all, nullptr);
+  ASSERT_EQ(n, 30);
+  EXPECT_STREQ(all[29].segmentList, "30");
+  EXPECT_EQ(+all[29].sharedName, 1);
+  FreeBlock(all);
+  FreeSyntheticWorkFile(wf);
+}
+
 TEST_F(ScanFunctions, AllOfASegmentGoldenBytes) {
   STRUCT_SCAN_FUN_ARRAY* a = SCAN_FUN_GetAllScanFunsForSegment(wf_, 2, info_, n_);
   ASSERT_NE(a, nullptr);
