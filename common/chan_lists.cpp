@@ -5,6 +5,7 @@
 
 #include "common/list_text_helpers.h"
 #include "common/mass_lists.h"
+#include "common/range_merge.h"
 #include "common/work_file_facts.h"
 #include "quorna/quorna.h"
 
@@ -83,27 +84,7 @@ KELT_API BOOL KELT_AddChanListToChanList(const STRUCT_CHAN_LIST* a, const STRUCT
   std::memset(out, 0, sizeof *out);
   if (!a || !b || ca.kind != CHAN_LIST_LISTED || cb.kind != CHAN_LIST_LISTED) return 0;
   if (ca.count >= CHAN_LIST_MAX_ENTRIES || cb.count > CHAN_LIST_MAX_ENTRIES) return 0;
-  for (uint16_t i = 0; i < cb.count; ++i) {
-    const CHAN_RANGE& r = cb.entries[i];
-    bool taken = false;
-    for (uint16_t j = 0; j < ca.count && !taken; ++j) {
-      CHAN_RANGE& o = ca.entries[j];
-      if (r.low >= o.low && r.high <= o.high) {
-        taken = true;
-      } else if (r.low < o.low && r.high >= o.low) {
-        o.low = r.low;
-        if (r.high > o.high) o.high = r.high;
-        taken = true;
-      } else if (r.high > o.high && r.low <= o.high) {
-        o.high = r.high;
-        taken = true;
-      }
-    }
-    if (!taken) {
-      if (ca.count >= CHAN_LIST_MAX_ENTRIES) return 0;
-      ca.entries[ca.count++] = r;
-    }
-  }
+  if (!kelt::lists::MergeRanges(ca.entries, ca.count, CHAN_LIST_MAX_ENTRIES, cb.entries, cb.count)) return 0;
   *out = ca;
   return 1;
 }

@@ -1,6 +1,7 @@
 // Mass lists: initialisation, data types, checks, comparisons, unions and
 // the conversions from text.
 #include "common/mass_lists.h"
+#include "common/range_merge.h"
 
 #include <cctype>
 #include <cmath>
@@ -135,28 +136,7 @@ KELT_API BOOL KELT_AddMassListToMassList(const STRUCT_MASS_LIST* a, const STRUCT
   std::memset(out, 0, sizeof *out);
   if (!a || !b || ca.kind != MASS_LIST_RANGES || cb.kind != MASS_LIST_RANGES) return 0;
   if (ca.count >= MASS_LIST_MAX_RANGES || !RangesUsable(cb)) return 0;
-  for (uint16_t i = 0; i < cb.count; ++i) {
-    const MASS_RANGE& r = cb.ranges[i];
-    bool taken = false;
-    for (uint16_t j = 0; j < ca.count && !taken; ++j) {
-      MASS_RANGE& o = ca.ranges[j];
-      if (r.low >= o.low && r.high <= o.high) {
-        taken = true;
-      } else if (r.low < o.low && r.high >= o.low) {
-        // A range over both ends widens both, not only the low one.
-        o.low = r.low;
-        if (r.high > o.high) o.high = r.high;
-        taken = true;
-      } else if (r.high > o.high && r.low <= o.high) {
-        o.high = r.high;
-        taken = true;
-      }
-    }
-    if (!taken) {
-      if (ca.count >= MASS_LIST_MAX_RANGES) return 0;
-      ca.ranges[ca.count++] = r;
-    }
-  }
+  if (!kelt::lists::MergeRanges(ca.ranges, ca.count, MASS_LIST_MAX_RANGES, cb.ranges, cb.count)) return 0;
   *out = ca;
   return 1;
 }
