@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/mass_lists.h"
 #include "common/results_facts.h"
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
@@ -161,6 +162,42 @@ TEST_F(WorkFileTest, FactsOfTheSegmentsScanFunctions) {
     EXPECT_EQ(+head->segmentBlocks, nullptr);
     EXPECT_EQ(+head->hasDescriptions, 0);
     EXPECT_EQ(+head->mostScanFunctions, 0);
+  }
+}
+
+// The file type's descriptor: mass decimals and limits of a known module
+// kind, zeros for an unknown one; ion texts are checked against its limits.
+TEST_F(WorkFileTest, TypeDescriptorOfTheFileType) {
+  struct Case {
+    uint16_t fileType;
+    uint16_t decimals;
+    double low, high;
+    BOOL takes1600;
+  } cases[] = {
+      {24, 4, 10.0, 1500.0, 0},
+      {20, 1, 10.0, 1050.0, 0},
+      {61, 0, 0.0, 0.0, 1},  // unknown: the default limits 10 to 10000
+  };
+  for (const Case& c : cases) {
+    msfix::RunSpec spec;
+    spec.scans = 30;
+    spec.fileType = c.fileType;
+    ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+    WorkFilePtr wf(MakeWorkFileStruct(kMsPath, 1));
+    ASSERT_TRUE(wf);
+    uint16_t decimals;
+    double low, high;
+    std::memcpy(&decimals, wf->typeDescriptor, 2);
+    std::memcpy(&low, wf->typeDescriptor + 2, 8);
+    std::memcpy(&high, wf->typeDescriptor + 10, 8);
+    EXPECT_EQ(decimals, c.decimals) << c.fileType;
+    EXPECT_EQ(low, c.low) << c.fileType;
+    EXPECT_EQ(high, c.high) << c.fileType;
+    EXPECT_EQ(+wf->type61, c.fileType == 61 ? 1 : 0);
+    STRUCT_MASS_LIST m;
+    EXPECT_EQ(KELT_ConvertStringToMassList("1600", wf.get(), 1, &m), c.takes1600) << c.fileType;
+    EXPECT_EQ(KELT_ConvertStringToMassList("5", wf.get(), 1, &m), 0) << c.fileType;
+    EXPECT_EQ(KELT_ConvertStringToMassList("91", wf.get(), 1, &m), 1) << c.fileType;
   }
 }
 
