@@ -496,3 +496,34 @@ TEST_F(DataPointsTest, TracesOfManyOpenRecords) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file written again while a record of its earlier run is open: a record
+// made now reads the new run; the open record reads its own run whole or
+// fails, never a mixture of the two.
+TEST_F(DataPointsTest, FileWrittenAgainUnderAnOpenRecord) {
+  MakeMsRun(80);
+  PointsPtr before(MakeDataPointsStruct(wf_.get(), 0, 100, 100, DATA_TYPE_TIC, 0, nullptr, nullptr));
+  ASSERT_TRUE(before);
+  msfix::RunSpec again = spec_;
+  again.scans = 200;
+  again.seed = 7;
+  msfix::RunTruth newTruth;
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, again, &newTruth));
+
+  WorkFilePtr fresh(MakeWorkFileStruct(kMsPath, 0));
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(+fresh->scanCount, 200u);
+  PointsPtr now(MakeDataPointsStruct(fresh.get(), 0, 100, 1000, DATA_TYPE_TIC, 0, nullptr, nullptr));
+  ASSERT_TRUE(now);
+  EXPECT_EQ(+now->pointCount, 200u);
+
+  PointsPtr old(MakeDataPointsStruct(wf_.get(), 0, 100, 100, DATA_TYPE_TIC, 0, nullptr, nullptr));
+  if (old) {
+    ASSERT_EQ(+old->pointCount, +before->pointCount);
+    EXPECT_EQ(std::memcmp(old->points, before->points, old->pointCount * 20u + 12u), 0);
+  }
+}
+
+}  // namespace
