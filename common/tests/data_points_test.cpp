@@ -527,3 +527,33 @@ TEST_F(DataPointsTest, FileWrittenAgainUnderAnOpenRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+// Time-tagged records cut short: lookups inside the run read a window of
+// records and fail; lookups at the run's ends need no record and succeed.
+TEST_F(DetectorTraceTest, TimeTaggedRecordsCutShort) {
+  msfix::DetectorSpec spec;
+  spec.points = 600;
+  spec.timeTagged = true;
+  MakeDetector(spec);
+  const uint32_t recordSize = wf_->recordSize;
+  HSECTION s = CreateSection(kDetPath, "RawData", nullptr);
+  ASSERT_NE(s, nullptr);
+  std::vector<uint8_t> few(recordSize * 40u, 0);
+  ASSERT_EQ(WriteSection(s, few.data(), static_cast<uint32_t>(few.size())), few.size());
+  ASSERT_TRUE(CloseSection(s));
+  uint32_t point = 0;
+  double at = 0;
+  const double mid = (wf_->startTime + wf_->endTime) / 2;
+  for (int16_t mode : {LOOKUP_AT_OR_BEFORE, LOOKUP_NEAREST, LOOKUP_AT_OR_AFTER}) {
+    EXPECT_EQ(GetPointFromATime(wf_.get(), mid, &point, &at, mode), 0) << mode;
+    ASSERT_EQ(GetPointFromATime(wf_.get(), wf_->endTime + 1, &point, &at, mode), 1) << mode;
+    EXPECT_EQ(point, 599u);
+  }
+  EXPECT_EQ(MakeDataPointsStruct(wf_.get(), wf_->startTime, wf_->endTime, 1000, DATA_TYPE_DETECTOR, 0, nullptr,
+                                 nullptr),
+            nullptr);
+}
+
+}  // namespace
