@@ -496,3 +496,64 @@ TEST_F(DataPointsTest, TracesOfManyOpenRecords) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file written again while a record of its earlier run is open: a record
+// made now reads the new run; the open record reads its own run whole or
+// fails, never a mixture of the two.
+TEST_F(DataPointsTest, FileWrittenAgainUnderAnOpenRecord) {
+  MakeMsRun(80);
+  PointsPtr before(MakeDataPointsStruct(wf_.get(), 0, 100, 100, DATA_TYPE_TIC, 0, nullptr, nullptr));
+  ASSERT_TRUE(before);
+  msfix::RunSpec again = spec_;
+  again.scans = 200;
+  again.seed = 7;
+  msfix::RunTruth newTruth;
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, again, &newTruth));
+
+  WorkFilePtr fresh(MakeWorkFileStruct(kMsPath, 0));
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(+fresh->scanCount, 200u);
+  PointsPtr now(MakeDataPointsStruct(fresh.get(), 0, 100, 1000, DATA_TYPE_TIC, 0, nullptr, nullptr));
+  ASSERT_TRUE(now);
+  EXPECT_EQ(+now->pointCount, 200u);
+
+  PointsPtr old(MakeDataPointsStruct(wf_.get(), 0, 100, 100, DATA_TYPE_TIC, 0, nullptr, nullptr));
+  if (old) {
+    ASSERT_EQ(+old->pointCount, +before->pointCount);
+    EXPECT_EQ(std::memcmp(old->points, before->points, old->pointCount * 20u + 12u), 0);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Time-tagged records cut short: lookups inside the run read a window of
+// records and fail; lookups at the run's ends need no record and succeed.
+TEST_F(DetectorTraceTest, TimeTaggedRecordsCutShort) {
+  msfix::DetectorSpec spec;
+  spec.points = 600;
+  spec.timeTagged = true;
+  MakeDetector(spec);
+  const uint32_t recordSize = wf_->recordSize;
+  HSECTION s = CreateSection(kDetPath, "RawData", nullptr);
+  ASSERT_NE(s, nullptr);
+  std::vector<uint8_t> few(recordSize * 40u, 0);
+  ASSERT_EQ(WriteSection(s, few.data(), static_cast<uint32_t>(few.size())), few.size());
+  ASSERT_TRUE(CloseSection(s));
+  uint32_t point = 0;
+  double at = 0;
+  const double mid = (wf_->startTime + wf_->endTime) / 2;
+  for (int16_t mode : {LOOKUP_AT_OR_BEFORE, LOOKUP_NEAREST, LOOKUP_AT_OR_AFTER}) {
+    EXPECT_EQ(GetPointFromATime(wf_.get(), mid, &point, &at, mode), 0) << mode;
+    ASSERT_EQ(GetPointFromATime(wf_.get(), wf_->endTime + 1, &point, &at, mode), 1) << mode;
+    EXPECT_EQ(point, 599u);
+  }
+  EXPECT_EQ(MakeDataPointsStruct(wf_.get(), wf_->startTime, wf_->endTime, 1000, DATA_TYPE_DETECTOR, 0, nullptr,
+                                 nullptr),
+            nullptr);
+}
+
+}  // namespace

@@ -145,6 +145,13 @@ TEST_F(JoinedTraces, ScanFunctionPlotFindsItsSegments) {
   }
   EXPECT_EQ(+joined->pointCount, want);
   EXPECT_EQ(+joined->points->firstScan, truth_.segments[1].firstScan + 1);  // the second function's first scan
+  // With the caller's information array: the same points.
+  STRUCT_NE_DATA_POINTS* fast = SCAN_FUN_FastRead(info, n, wf_, array, &ric, 0, nullptr);
+  ASSERT_NE(fast, nullptr);
+  EXPECT_EQ(+fast->pointCount, +joined->pointCount);
+  EXPECT_EQ(std::memcmp(fast->points, joined->points, joined->pointCount * 20u + 12u), 0);
+  EXPECT_EQ(SCAN_FUN_FastRead(info, 0, wf_, array, &ric, 0, nullptr), nullptr);
+  FreeDataPointsStruct(fast);
   FreeDataPointsStruct(joined);
 
   // A window inside the third segment only, with an ion list.

@@ -2,6 +2,7 @@
 // checked against what the generator says it wrote.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <ctime>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/mass_lists.h"
 #include "common/results_facts.h"
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
@@ -96,6 +98,107 @@ TEST_F(WorkFileTest, MsDataFileCarriesItsRun) {
   uint16_t format = 0;
   ASSERT_NE(GetSectionFileType(kMsPath, &format), -1);
   EXPECT_EQ(+wf->fileFormatWord, format);
+}
+
+// Facts taken from the segment blocks' scan functions: kind 13, the first
+// function's word 16 and descriptions. The stored blocks are patched in place.
+TEST_F(WorkFileTest, FactsOfTheSegmentsScanFunctions) {
+  msfix::RunSpec spec;
+  spec.scans = 60;
+  spec.segments = {{1.0, 1, ""}, {1.0, 2, ""}};
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+  std::vector<uint8_t> good;
+  {
+    HSECTION s = OpenSectionReadOnly(kMsPath, "MSData", nullptr);
+    ASSERT_NE(s, nullptr);
+    good.resize(GetSectionSize(s));
+    ASSERT_EQ(ReadSection(s, good.data(), static_cast<uint32_t>(good.size())), good.size());
+    CloseSection(s);
+  }
+  // Where each segment block lies in the section: found by its bytes.
+  size_t at[2] = {};
+  {
+    WorkFilePtr wf(MakeWorkFileStruct(kMsPath, 0));
+    ASSERT_TRUE(wf);
+    for (int i = 0; i < 2; ++i) {
+      const auto* b = reinterpret_cast<const uint8_t*>(&wf->segmentBlocks[i]);
+      auto it = std::search(good.begin(), good.end(), b, b + MS_SEGMENT_BLOCK_SIZE);
+      ASSERT_NE(it, good.end());
+      at[i] = static_cast<size_t>(it - good.begin());
+    }
+  }
+  constexpr size_t kFn = 199, kFnSize = 242;
+  struct Case {
+    int16_t kinds[2];       // first function's kind per segment
+    uint16_t words[2];      // first function's word 16 per segment
+    int described;          // -1: no description anywhere; else segment 1's second function only
+    int16_t kind13, all13, largest, described13;
+  } cases[] = {
+      {{0, 0}, {2, 3}, -1, 0, 0, 3, 0},
+      {{13, 0}, {5, 1}, 1, 1, 0, 5, 1},
+      {{13, 13}, {0, 0}, 1, 1, 1, 0, 1},
+      {{0, 13}, {4, 4}, -1, 1, 0, 4, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> bytes = good;
+    for (int i = 0; i < 2; ++i) {
+      uint8_t* seg = bytes.data() + at[i];
+      std::memcpy(seg + kFn + 24, &c.kinds[i], 2);
+      std::memcpy(seg + kFn + 16, &c.words[i], 2);
+      for (size_t f = 0; f < 2; ++f) std::memset(seg + kFn + f * kFnSize + 26, 0, 128);
+    }
+    if (c.described >= 0) std::memcpy(bytes.data() + at[1] + kFn + kFnSize + 26, u"91.0", 8);
+    PutSection(kMsPath, "MSData", bytes);
+    WorkFilePtr wf(MakeWorkFileStruct(kMsPath, 0));
+    ASSERT_TRUE(wf);
+    EXPECT_EQ(+wf->kind13, c.kind13) << c.kinds[0] << "," << c.kinds[1];
+    EXPECT_EQ(+wf->allKind13, c.all13) << c.kinds[0] << "," << c.kinds[1];
+    EXPECT_EQ(+wf->largestFirstFunctionWord, c.largest);
+    EXPECT_EQ(+wf->hasDescriptions, c.described13);
+    EXPECT_EQ(+wf->mostScanFunctions, 2);
+    // Only the header: no segment blocks, none of their facts.
+    WorkFilePtr head(MakeWorkFileStruct(kMsPath, 1));
+    ASSERT_TRUE(head);
+    EXPECT_EQ(+head->segmentBlocks, nullptr);
+    EXPECT_EQ(+head->hasDescriptions, 0);
+    EXPECT_EQ(+head->mostScanFunctions, 0);
+  }
+}
+
+// The file type's descriptor: mass decimals and limits of a known module
+// kind, zeros for an unknown one; ion texts are checked against its limits.
+TEST_F(WorkFileTest, TypeDescriptorOfTheFileType) {
+  struct Case {
+    uint16_t fileType;
+    uint16_t decimals;
+    double low, high;
+    BOOL takes1600;
+  } cases[] = {
+      {24, 4, 10.0, 1500.0, 0},
+      {20, 1, 10.0, 1050.0, 0},
+      {61, 0, 0.0, 0.0, 1},  // unknown: the default limits 10 to 10000
+  };
+  for (const Case& c : cases) {
+    msfix::RunSpec spec;
+    spec.scans = 30;
+    spec.fileType = c.fileType;
+    ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+    WorkFilePtr wf(MakeWorkFileStruct(kMsPath, 1));
+    ASSERT_TRUE(wf);
+    uint16_t decimals;
+    double low, high;
+    std::memcpy(&decimals, wf->typeDescriptor, 2);
+    std::memcpy(&low, wf->typeDescriptor + 2, 8);
+    std::memcpy(&high, wf->typeDescriptor + 10, 8);
+    EXPECT_EQ(decimals, c.decimals) << c.fileType;
+    EXPECT_EQ(low, c.low) << c.fileType;
+    EXPECT_EQ(high, c.high) << c.fileType;
+    EXPECT_EQ(+wf->type61, c.fileType == 61 ? 1 : 0);
+    STRUCT_MASS_LIST m;
+    EXPECT_EQ(KELT_ConvertStringToMassList("1600", wf.get(), 1, &m), c.takes1600) << c.fileType;
+    EXPECT_EQ(KELT_ConvertStringToMassList("5", wf.get(), 1, &m), 0) << c.fileType;
+    EXPECT_EQ(KELT_ConvertStringToMassList("91", wf.get(), 1, &m), 1) << c.fileType;
+  }
 }
 
 TEST_F(WorkFileTest, ProfileAndHeaderOnlyAndLive) {
