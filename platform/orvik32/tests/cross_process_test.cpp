@@ -42,8 +42,9 @@ TEST_F(CrossProcessTest, KilledWriterLeavesOldOrNewSectionWhole) {
   // Trial 0 dies in the middle of its writes; the others are killed at
   // growing delays after they start closing (committing); the last one is
   // killed only once its commit shows, however slow the machine is.
+  const int kMidWrite = -1;
   const int kAfterCommit = -2;
-  const int delaysMs[] = {-1, 0, 0, 1, 2, 3, 5, 8, 12, 20, 40, 200, kAfterCommit};
+  const int delaysMs[] = {kMidWrite, 0, 0, 1, 2, 3, 5, 8, 12, 20, 40, 200, kAfterCommit};
   for (int trial = 0; trial < static_cast<int>(std::size(delaysMs)); ++trial) {
     SCOPED_TRACE(trial);
     const int next = trial + 1;
@@ -55,7 +56,7 @@ TEST_F(CrossProcessTest, KilledWriterLeavesOldOrNewSectionWhole) {
       for (size_t done = 0; done < data.size(); done += 4000) {
         uint32_t n = static_cast<uint32_t>(std::min<size_t>(4000, data.size() - done));
         if (WriteSection(s, data.data() + done, n) != n) return 4;
-        if (delay < 0 && done >= data.size() / 2) {
+        if (delay == kMidWrite && done >= data.size() / 2) {
           ready();
           SleepForever();
         }
