@@ -2,6 +2,8 @@
 // data library's own trace read of the same file (goal: within 1.5x).
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -95,23 +97,10 @@ void BM_ThreeIons_WorkFile(benchmark::State& st) {
 }
 BENCHMARK(BM_ThreeIons_WorkFile)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  char tmpl[] = "/tmp/workfile-bench-XXXXXX";
-  if (!mkdtemp(tmpl)) return 1;
-  setenv("KELT_ROOT", tmpl, 1);
-  win::paths::ResetRoot();
-  CreateDirectoryA("C:\\Bench", nullptr);
+  if (!UseBenchRoot("workfile-bench")) return 1;
   if (!TheRun().ok) {
     std::fprintf(stderr, "workfile_bench: the 3,000-scan run could not be written\n");
     return 1;
@@ -119,12 +108,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto ratio = [&](const char* a, const char* b) {
-    auto x = reporter.times.find(a), y = reporter.times.find(b);
-    if (x == reporter.times.end() || y == reporter.times.end() || y->second <= 0) return;
-    std::printf("ratio %-24s / %-26s = %6.2f (goal <= 1.50)\n", a, b, x->second / y->second);
-  };
-  ratio("BM_TotalIon_WorkFile", "BM_TotalIon_QuornaAlone");
-  ratio("BM_ThreeIons_WorkFile", "BM_ThreeIons_QuornaAlone");
+  reporter.PrintRatio("BM_TotalIon_WorkFile", "BM_TotalIon_QuornaAlone", 1.5);
+  reporter.PrintRatio("BM_ThreeIons_WorkFile", "BM_ThreeIons_QuornaAlone", 1.5);
   return 0;
 }
