@@ -30,15 +30,15 @@ struct Data {
 Data& Run() {
   static Data d = [] {
     Data d;
-    msfix::RunSpec spec;
-    spec.scans = 3000;
-    spec.peaksPerScan = 400;
-    spec.compounds = 40;
-    spec.segments = {{1.0, 1, ""}};
-    msfix::MakeRun(spec, nullptr, &d.scans);
-    if (!msfix::WriteMsDataFile(kPath, spec, nullptr)) std::fprintf(stderr, "could not write the run\n");
+    msfix::RunPlan plan;
+    plan.scans = 3000;
+    plan.peaksPerScan = 400;
+    plan.compounds = 40;
+    plan.segments = {{1.0, 1, ""}};
+    msfix::MakeRun(plan, nullptr, &d.scans);
+    if (!msfix::WriteMsDataFile(kPath, plan, nullptr)) std::fprintf(stderr, "could not write the run\n");
     d.handle = OpenMSData(kPath, "MSData", 0);
-    msfix::RunSpec prof;
+    msfix::RunPlan prof;
     prof.scans = 50;
     prof.compounds = 20;
     prof.profile = true;

@@ -30,12 +30,12 @@ struct Run {
 Run& TheRun() {
   static Run r = [] {
     Run r;
-    msfix::RunSpec spec;
-    spec.scans = 3000;
-    spec.peaksPerScan = 400;
-    spec.compounds = 40;
+    msfix::RunPlan plan;
+    plan.scans = 3000;
+    plan.peaksPerScan = 400;
+    plan.compounds = 40;
     msfix::RunTruth truth;
-    r.ok = msfix::WriteMsDataFile(kPath, spec, &truth);
+    r.ok = msfix::WriteMsDataFile(kPath, plan, &truth);
     r.threeIons.kind = MASS_LIST_RANGES;
     r.threeIons.count = 3;
     for (int k = 0; k < 3; ++k) {

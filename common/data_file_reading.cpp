@@ -35,9 +35,9 @@ bool ReadWholeSection(const char* path, const char* name, std::vector<uint8_t>& 
       out.assign(size, 0);
       ok = true;
       for (uint32_t at = 0; ok && at < size;) {
-        const uint32_t piece = std::min<uint32_t>(size - at, 4000);
-        ok = ReadSection(s, out.data() + at, piece) == piece;
-        at += piece;
+        const uint32_t chunk = std::min<uint32_t>(size - at, 4000);
+        ok = ReadSection(s, out.data() + at, chunk) == chunk;
+        at += chunk;
       }
     }
   } catch (...) {

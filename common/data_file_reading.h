@@ -11,7 +11,7 @@ namespace kelt::datafile {
 // receives the file's length when given.
 int64_t ReadFilePrefix(const char* path, void* buffer, uint32_t count, uint64_t* fileSize);
 
-// Reads a whole section in pieces of at most 4,000 bytes; false when it is
+// Reads a whole section in chunks of at most 4,000 bytes; false when it is
 // missing or a read comes up short.
 bool ReadWholeSection(const char* path, const char* name, std::vector<uint8_t>& out);
 

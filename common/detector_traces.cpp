@@ -85,9 +85,9 @@ class RawDataReader {
     const uint32_t records = std::min(capacity_, end_ - next_);
     const uint32_t bytes = records * recordSize_;
     for (uint32_t at = 0; at < bytes;) {
-      const uint32_t piece = std::min(bytes - at, kMaxReadBytes);
-      if (ReadSection(section_, &buffer_[at], piece) != piece) return false;
-      at += piece;
+      const uint32_t chunk = std::min(bytes - at, kMaxReadBytes);
+      if (ReadSection(section_, &buffer_[at], chunk) != chunk) return false;
+      at += chunk;
     }
     if (!timeTagged_ && !alreadyScaled_) {
       for (uint32_t r = 0; r < records; ++r) {

@@ -125,7 +125,7 @@ void WriteOtherInstrumentLogs(FILE* f, const STRUCT_WORK_FILE* wf) {
     Put(f, "\r\n\r\n");
     KELT_WriteModuleInfoToTextFile(address, PathOf(wf), f, 1);
     HMODULECONFIG config = GetModuleConfig(MODULE_CONFIG_INSTRUMENT, id);
-    if (config && (GetModuleConfigFlags(config, 0) & MODULE_CONFIG_MASS_SPEC)) continue;
+    if (config && (GetModuleConfigFlags(config, 0) & MODULE_CONFIG_MASS_SPECTROMETER)) continue;
     WriteModuleMethod(f, PathOf(wf), name);
     Put(f, kCrLf);
   }
@@ -197,17 +197,17 @@ void WriteCalibrationLog(FILE* f, const STRUCT_WORK_FILE* wf) {
 }
 
 // The revision log's lines: cut at each line feed (kept) and after 120
-// characters; a piece without its own line end is given one.
+// characters; a chunk without its own line end is given one.
 void WriteRevisionLines(FILE* f, const char* text, size_t length) {
   size_t i = 0;
   while (i < length) {
     size_t end = i;
     while (end < length && end - i < size_t(kRevisionPiece) && text[end] != '\n') ++end;
-    std::string piece(text + i, end - i);
+    std::string chunk(text + i, end - i);
     bool lineEnd = end < length && text[end] == '\n';
     if (lineEnd) ++end;
-    if (!piece.empty() && piece.back() == '\r') piece.pop_back();
-    Put(f, piece);
+    if (!chunk.empty() && chunk.back() == '\r') chunk.pop_back();
+    Put(f, chunk);
     Put(f, kCrLf);
     i = end;
   }

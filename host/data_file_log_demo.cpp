@@ -35,13 +35,13 @@ bool AddAcquisitionLog() {
 }  // namespace
 
 void ShowDataFileLog() {
-  msfix::RunSpec spec;
-  spec.scans = 200;
-  spec.compounds = 4;
-  spec.fileType = 23;
-  spec.module = 1;
-  spec.segments = {{1.0, 1, "Full scan"}, {1.0, 2, "SIM"}};
-  if (!msfix::WriteMsDataFile(kRunPath, spec, nullptr) || !AddAcquisitionLog()) {
+  msfix::RunPlan plan;
+  plan.scans = 200;
+  plan.compounds = 4;
+  plan.fileType = 23;
+  plan.module = 1;
+  plan.segments = {{1.0, 1, "Full scan"}, {1.0, 2, "SIM"}};
+  if (!msfix::WriteMsDataFile(kRunPath, plan, nullptr) || !AddAcquisitionLog()) {
     std::fprintf(stderr, "kelt_host: cannot make %s\n", kRunPath);
     return;
   }

@@ -121,16 +121,16 @@ int ShowDataFiles() {
   const char* raw = "C:\\Workstation\\Samples\\run3.ms";
   const char* detector = "C:\\Workstation\\Samples\\det1.run";
   const char* tagged = "C:\\Workstation\\Samples\\det2.run";
-  msfix::RunSpec spec;
-  spec.segments = {{1.0, 1, "Solvent delay"}, {2.0, 2, "Main"}, {1.0, 1, "Bake out"}};
-  msfix::RunSpec profileSpec = spec;
-  profileSpec.scans = 200;
-  profileSpec.profile = true;
-  msfix::DetectorSpec det;
-  msfix::DetectorSpec tag;
+  msfix::RunPlan plan;
+  plan.segments = {{1.0, 1, "Solvent delay"}, {2.0, 2, "Main"}, {1.0, 1, "Bake out"}};
+  msfix::RunPlan profilePlan = plan;
+  profilePlan.scans = 200;
+  profilePlan.profile = true;
+  msfix::DetectorPlan det;
+  msfix::DetectorPlan tag;
   tag.timeTagged = true;
-  if (!msfix::WriteMsDataFile(ms, spec, nullptr) || !msfix::WriteMsDataFile(profile, profileSpec, nullptr) ||
-      !msfix::WriteRawMsFile(raw, spec, nullptr) || !msfix::WriteDetectorFile(detector, det, nullptr) ||
+  if (!msfix::WriteMsDataFile(ms, plan, nullptr) || !msfix::WriteMsDataFile(profile, profilePlan, nullptr) ||
+      !msfix::WriteRawMsFile(raw, plan, nullptr) || !msfix::WriteDetectorFile(detector, det, nullptr) ||
       !msfix::WriteDetectorFile(tagged, tag, nullptr)) {
     std::fprintf(stderr, "kelt_host: cannot make the sample data files\n");
     return 1;
@@ -180,16 +180,16 @@ int MakeSample(int argc, char** argv) {
   bool ok = false;
   if (kind == "processed" || kind == "method") {
     // A processed run keeps its method beside it, under the same name.
-    msfix::DHSpec spec;
-    spec.run.seed = seed;
+    msfix::DHPlan plan;
+    plan.run.seed = seed;
     msfix::DHTruth truth;
     if (kind == "method") {
-      ok = msfix::WriteMethodFile(path, spec, &truth);
+      ok = msfix::WriteMethodFile(path, plan, &truth);
     } else {
       const size_t dot = path.find_last_of('.');
       const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
       const std::string method = (hasExtension ? path.substr(0, dot) : path) + ".mth";
-      ok = msfix::WriteProcessedDataFile(path, method, spec, &truth);
+      ok = msfix::WriteProcessedDataFile(path, method, plan, &truth);
       if (ok) std::printf("kelt_host: processed run %s, method %s, %zu peaks\n", path.c_str(), method.c_str(),
                           truth.peakCompounds.size());
     }
@@ -201,23 +201,23 @@ int MakeSample(int argc, char** argv) {
                     c.quantIon, c.amount, c.internalStandard ? "  (internal standard)" : "");
     }
   } else if (kind == "detector" || kind == "tagged") {
-    msfix::DetectorSpec spec;
-    spec.seed = seed;
-    spec.timeTagged = kind == "tagged";
+    msfix::DetectorPlan plan;
+    plan.seed = seed;
+    plan.timeTagged = kind == "tagged";
     msfix::DetectorTruth truth;
-    ok = msfix::WriteDetectorFile(path, spec, &truth);
-    if (ok) std::printf("kelt_host: detector file %s, %u points, %zu channels\n", path.c_str(), spec.points,
-                        spec.channels.size());
+    ok = msfix::WriteDetectorFile(path, plan, &truth);
+    if (ok) std::printf("kelt_host: detector file %s, %u points, %zu channels\n", path.c_str(), plan.points,
+                        plan.channels.size());
   } else {
-    msfix::RunSpec spec;
-    spec.seed = seed;
-    spec.profile = kind == "profile";
-    spec.live = kind == "live";
-    spec.segments = {{1.0, 1, "Solvent delay"}, {2.0, 2, "Main"}, {1.0, 1, "Bake out"}};
+    msfix::RunPlan plan;
+    plan.seed = seed;
+    plan.profile = kind == "profile";
+    plan.live = kind == "live";
+    plan.segments = {{1.0, 1, "Solvent delay"}, {2.0, 2, "Main"}, {1.0, 1, "Bake out"}};
     msfix::RunTruth truth;
-    ok = kind == "raw" ? msfix::WriteRawMsFile(path, spec, &truth) : msfix::WriteMsDataFile(path, spec, &truth);
+    ok = kind == "raw" ? msfix::WriteRawMsFile(path, plan, &truth) : msfix::WriteMsDataFile(path, plan, &truth);
     if (ok) {
-      std::printf("kelt_host: MS data %s, %u scans, %zu segments\n", path.c_str(), spec.scans,
+      std::printf("kelt_host: MS data %s, %u scans, %zu segments\n", path.c_str(), plan.scans,
                   truth.segments.size());
       for (const auto& c : truth.compounds)
         std::printf("  %-12s rt %7.4f min  height %10.0f  area %10.1f  base %5.1f\n", c.name.c_str(),

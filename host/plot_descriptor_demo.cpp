@@ -70,8 +70,8 @@ void ShowArray(const STRUCT_PD_ARRAY* array, const STRUCT_WORK_FILE* wf) {
 
 void ShowPlotDescriptors() {
   CreateDirectoryA("C:\\Workstation\\Samples", nullptr);
-  msfix::DHSpec spec;
-  if (!msfix::WriteProcessedDataFile(kRunPath, kMethodPath, spec, nullptr)) {
+  msfix::DHPlan plan;
+  if (!msfix::WriteProcessedDataFile(kRunPath, kMethodPath, plan, nullptr)) {
     std::fprintf(stderr, "kelt_host: cannot make %s\n", kRunPath);
     return;
   }

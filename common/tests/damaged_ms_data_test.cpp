@@ -23,8 +23,8 @@ class DamagedMsDataTest : public WorkstationRootTest {
   void SetUp() override {
     WorkstationRootTest::SetUp();
     std::filesystem::create_directories(Host("c/Data"));
-    spec_.scans = 120;
-    spec_.peaksPerScan = 200;  // scans take most of the section
+    plan_.scans = 120;
+    plan_.peaksPerScan = 200;  // scans take most of the section
   }
 
   static std::vector<uint8_t> SectionBytes(const char* path, const char* name) {
@@ -52,7 +52,7 @@ class DamagedMsDataTest : public WorkstationRootTest {
     STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path, headerOnly);
     if (!wf) return false;
     const uint32_t scans = wf->scanCount;
-    EXPECT_LE(scans, spec_.scans) << what;
+    EXPECT_LE(scans, plan_.scans) << what;
     STRUCT_MASS_LIST ions{};
     ions.kind = MASS_LIST_RANGES;
     ions.count = 3;
@@ -67,7 +67,7 @@ class DamagedMsDataTest : public WorkstationRootTest {
       FreeDataPointsStruct(dp);
     }
     STRUCT_NE_DATA_POINTS* byScan =
-        KELT_ReadTraceFromMSData(wf, spec_.firstScan, spec_.firstScan + scans - 1, DATA_TYPE_TIC, nullptr, nullptr);
+        KELT_ReadTraceFromMSData(wf, plan_.firstScan, plan_.firstScan + scans - 1, DATA_TYPE_TIC, nullptr, nullptr);
     if (byScan) {
       EXPECT_LE(+byScan->pointCount, scans) << what;
     }
@@ -90,12 +90,12 @@ class DamagedMsDataTest : public WorkstationRootTest {
     return true;
   }
 
-  msfix::RunSpec spec_;
+  msfix::RunPlan plan_;
 };
 
 TEST_F(DamagedMsDataTest, SectionsCutOrOverwritten) {
   const char kGood[] = "C:\\Data\\good.kms";
-  ASSERT_TRUE(msfix::WriteMsDataFile(kGood, spec_, nullptr));
+  ASSERT_TRUE(msfix::WriteMsDataFile(kGood, plan_, nullptr));
   const std::vector<uint8_t> good = SectionBytes(kGood, "MSData");
   ASSERT_GT(good.size(), 4096u);
   ASSERT_TRUE(Exercise(kGood, 0, "good"));
@@ -124,7 +124,7 @@ TEST_F(DamagedMsDataTest, SectionsCutOrOverwritten) {
   int i = 0;
   for (const Case& c : cases) {
     const std::string path = "C:\\Data\\damaged" + std::to_string(i++) + ".kms";
-    ASSERT_TRUE(msfix::WriteMsDataFile(path, spec_, nullptr));
+    ASSERT_TRUE(msfix::WriteMsDataFile(path, plan_, nullptr));
     PutSection(path.c_str(), "MSData", c.bytes);
     for (int16_t headerOnly : {0, 1}) {
       const bool opened = Exercise(path.c_str(), headerOnly, c.what);
@@ -135,7 +135,7 @@ TEST_F(DamagedMsDataTest, SectionsCutOrOverwritten) {
 
 TEST_F(DamagedMsDataTest, RawFilesCutShort) {
   const char kRaw[] = "C:\\Data\\run.raw";
-  ASSERT_TRUE(msfix::WriteRawMsFile(kRaw, spec_, nullptr));
+  ASSERT_TRUE(msfix::WriteRawMsFile(kRaw, plan_, nullptr));
   const std::string raw = ReadHostFile("c/Data/run.raw");
   ASSERT_GT(raw.size(), 4096u);
   ASSERT_TRUE(Exercise(kRaw, 0, "good raw"));

@@ -43,11 +43,11 @@ class DataPointsTest : public WorkstationRootTest {
   }
   // A one-function run and its scans as generated.
   void MakeMsRun(uint32_t scans) {
-    spec_.scans = scans;
-    spec_.segments = {{1.0, 1, ""}};
+    plan_.scans = scans;
+    plan_.segments = {{1.0, 1, ""}};
     std::vector<msfix::ScanData> data;
-    ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec_, &truth_));
-    msfix::MakeRun(spec_, &truth_, &scans_);
+    ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan_, &truth_));
+    msfix::MakeRun(plan_, &truth_, &scans_);
     wf_.reset(MakeWorkFileStruct(kMsPath, 0));
     ASSERT_TRUE(wf_);
   }
@@ -64,7 +64,7 @@ class DataPointsTest : public WorkstationRootTest {
     return sum;
   }
 
-  msfix::RunSpec spec_;
+  msfix::RunPlan plan_;
   msfix::RunTruth truth_;
   std::vector<msfix::ScanData> scans_;
   WorkFilePtr wf_;
@@ -235,24 +235,24 @@ TEST_F(DataPointsTest, ScanLookupsInThreeModes) {
 
 class DetectorTraceTest : public DataPointsTest {
  protected:
-  void MakeDetector(const msfix::DetectorSpec& spec) {
-    spec_ = spec;
-    ASSERT_TRUE(msfix::WriteDetectorFile(kDetPath, spec_, &truth_));
+  void MakeDetector(const msfix::DetectorPlan& plan) {
+    plan_ = plan;
+    ASSERT_TRUE(msfix::WriteDetectorFile(kDetPath, plan_, &truth_));
     wf_.reset(MakeWorkFileStruct(kDetPath, 0));
     ASSERT_TRUE(wf_);
   }
-  msfix::DetectorSpec spec_;
+  msfix::DetectorPlan plan_;
   msfix::DetectorTruth truth_;
 };
 
 // Untagged data: arithmetic on the sampling interval.
 TEST_F(DetectorTraceTest, UntaggedLookups) {
   // An interval of 1/256 minute, so that midpoints are exact.
-  msfix::DetectorSpec spec;
-  spec.points = 1025;
-  spec.startTime = 0.5;
-  spec.endTime = 4.5;
-  MakeDetector(spec);
+  msfix::DetectorPlan plan;
+  plan.points = 1025;
+  plan.startTime = 0.5;
+  plan.endTime = 4.5;
+  MakeDetector(plan);
   ASSERT_EQ(+wf_->samplingInterval, 1.0 / 256);
   const double start = wf_->startTime, iv = wf_->samplingInterval;
   struct Case {
@@ -283,10 +283,10 @@ TEST_F(DetectorTraceTest, UntaggedLookups) {
 // Thinning keeps the largest |value| of each group; times follow the step.
 TEST_F(DetectorTraceTest, ThinnedTracesOfScaledAndIntegerData) {
   for (bool scaled : {true, false}) {
-    msfix::DetectorSpec spec;
-    spec.points = 1000;
-    spec.scaledFloats = scaled;
-    MakeDetector(spec);
+    msfix::DetectorPlan plan;
+    plan.points = 1000;
+    plan.scaledFloats = scaled;
+    MakeDetector(plan);
     const int channel = 1;
     PointsPtr whole(MakeDataPointsStruct(wf_.get(), wf_->startTime, wf_->endTime, 5000, DATA_TYPE_DETECTOR,
                                          channel, nullptr, nullptr));
@@ -326,9 +326,9 @@ TEST_F(DetectorTraceTest, ThinnedTracesOfScaledAndIntegerData) {
 }
 
 TEST_F(DetectorTraceTest, NarrowRangesWidenAndBadArgumentsFail) {
-  msfix::DetectorSpec spec;
-  spec.points = 400;
-  MakeDetector(spec);
+  msfix::DetectorPlan plan;
+  plan.points = 400;
+  MakeDetector(plan);
   const double t = wf_->startTime + 100 * wf_->samplingInterval;
   PointsPtr dp(MakeDataPointsStruct(wf_.get(), t, t + wf_->samplingInterval, 1000, DATA_TYPE_DETECTOR, 0, nullptr,
                                     nullptr));
@@ -355,10 +355,10 @@ TEST_F(DetectorTraceTest, NarrowRangesWidenAndBadArgumentsFail) {
 }
 
 TEST_F(DetectorTraceTest, TimeTaggedTracesAndLookups) {
-  msfix::DetectorSpec spec;
-  spec.points = 800;
-  spec.timeTagged = true;
-  MakeDetector(spec);
+  msfix::DetectorPlan plan;
+  plan.points = 800;
+  plan.timeTagged = true;
+  MakeDetector(plan);
   PointsPtr dp(MakeDataPointsStruct(wf_.get(), 0, 100, 5000, DATA_TYPE_DETECTOR, 0, nullptr, nullptr));
   ASSERT_TRUE(dp);
   ASSERT_EQ(+dp->pointCount, 800u);
@@ -506,7 +506,7 @@ TEST_F(DataPointsTest, FileWrittenAgainUnderAnOpenRecord) {
   MakeMsRun(80);
   PointsPtr before(MakeDataPointsStruct(wf_.get(), 0, 100, 100, DATA_TYPE_TIC, 0, nullptr, nullptr));
   ASSERT_TRUE(before);
-  msfix::RunSpec again = spec_;
+  msfix::RunPlan again = plan_;
   again.scans = 200;
   again.seed = 7;
   msfix::RunTruth newTruth;
@@ -533,10 +533,10 @@ namespace {
 // Time-tagged records cut short: lookups inside the run read a window of
 // records and fail; lookups at the run's ends need no record and succeed.
 TEST_F(DetectorTraceTest, TimeTaggedRecordsCutShort) {
-  msfix::DetectorSpec spec;
-  spec.points = 600;
-  spec.timeTagged = true;
-  MakeDetector(spec);
+  msfix::DetectorPlan plan;
+  plan.points = 600;
+  plan.timeTagged = true;
+  MakeDetector(plan);
   const uint32_t recordSize = wf_->recordSize;
   HSECTION s = CreateSection(kDetPath, "RawData", nullptr);
   ASSERT_NE(s, nullptr);

@@ -22,10 +22,10 @@ class JoinedTraces : public KeltRootTest {
   void SetUp() override {
     KeltRootTest::SetUp();
     ASSERT_TRUE(CreateDirectoryA("C:\\Data", nullptr));
-    msfix::RunSpec spec;
-    spec.scans = 600;
-    spec.segments = {{1.0, 1, ""}, {1.0, 2, ""}, {1.0, 3, ""}};
-    ASSERT_TRUE(msfix::WriteMsDataFile(path_, spec, &truth_));
+    msfix::RunPlan plan;
+    plan.scans = 600;
+    plan.segments = {{1.0, 1, ""}, {1.0, 2, ""}, {1.0, 3, ""}};
+    ASSERT_TRUE(msfix::WriteMsDataFile(path_, plan, &truth_));
     wf_ = MakeWorkFileStruct(path_.c_str(), 0);
     ASSERT_NE(wf_, nullptr);
     ASSERT_EQ(+wf_->msInfo.segmentCount, 3);

@@ -39,24 +39,24 @@ inline void MakeFolderOf(const char* path) {
 // An MS data file of the given file type whose "LogFile" section holds the records.
 inline bool WriteLoggedDataFile(const char* path, uint16_t fileType, const std::vector<std::string>& lines,
                                 int segments = 2) {
-  msfix::RunSpec spec;
-  spec.scans = 60;
-  spec.compounds = 2;
-  spec.fileType = fileType;
-  spec.segments.clear();
-  for (int s = 0; s < segments; ++s) spec.segments.push_back({1.0, s + 1, ""});
+  msfix::RunPlan plan;
+  plan.scans = 60;
+  plan.compounds = 2;
+  plan.fileType = fileType;
+  plan.segments.clear();
+  for (int s = 0; s < segments; ++s) plan.segments.push_back({1.0, s + 1, ""});
   MakeFolderOf(path);
-  if (!msfix::WriteMsDataFile(path, spec, nullptr)) return false;
+  if (!msfix::WriteMsDataFile(path, plan, nullptr)) return false;
   return lines.empty() || PutSection(path, "LogFile", LogRecords(lines));
 }
 
 // A raw MS file with the records after its scan data.
 inline bool WriteLoggedRawFile(const char* path, const std::vector<std::string>& lines) {
-  msfix::RunSpec spec;
-  spec.scans = 40;
-  spec.compounds = 1;
+  msfix::RunPlan plan;
+  plan.scans = 40;
+  plan.compounds = 1;
   MakeFolderOf(path);
-  if (!msfix::WriteRawMsFile(path, spec, nullptr)) return false;
+  if (!msfix::WriteRawMsFile(path, plan, nullptr)) return false;
   if (lines.empty()) return true;
   HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;

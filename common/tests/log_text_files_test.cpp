@@ -56,12 +56,12 @@ class LogTextFilesTest : public WorkstationRootTest {
     std::filesystem::create_directories(Host("c/Reports"));
     std::filesystem::create_directories(Host("c/Methods"));
     std::filesystem::create_directories(Host("c/Data"));
-    msfix::RunSpec spec;
-    spec.scans = 60;
-    spec.compounds = 2;
-    spec.fileType = fixtures::kDHFixtureModuleId;
-    spec.module = fixtures::kDHFixtureModuleAddress;
-    ASSERT_TRUE(msfix::WriteMsDataFile(kData, spec, nullptr));
+    msfix::RunPlan plan;
+    plan.scans = 60;
+    plan.compounds = 2;
+    plan.fileType = fixtures::kDHFixtureModuleId;
+    plan.module = fixtures::kDHFixtureModuleAddress;
+    ASSERT_TRUE(msfix::WriteMsDataFile(kData, plan, nullptr));
     ASSERT_TRUE(fixtures::WriteDHMethodFile(kMethod));
     ASSERT_TRUE(fixtures::WriteDHProcessedData(kData, kMethod));
     wf_ = MakeWorkFileStruct(kData, 0);
@@ -182,10 +182,10 @@ TEST_F(LogTextFilesTest, RecalcNotesEqualToTheInjectionNotesAreLeftOut) {
 TEST_F(LogTextFilesTest, DeletedMethodAndMissingSamplePreparation) {
   for (const auto& e : std::filesystem::directory_iterator(Host("c/Methods"))) std::filesystem::remove(e.path());
   // A data file of its own without a sample preparation section.
-  msfix::RunSpec spec;
-  spec.scans = 40;
-  spec.compounds = 1;
-  ASSERT_TRUE(msfix::WriteMsDataFile("C:\\Data\\plain.kms", spec, nullptr));
+  msfix::RunPlan plan;
+  plan.scans = 40;
+  plan.compounds = 1;
+  ASSERT_TRUE(msfix::WriteMsDataFile("C:\\Data\\plain.kms", plan, nullptr));
   STRUCT_WORK_FILE* plain = MakeWorkFileStruct("C:\\Data\\plain.kms", 0);
   ASSERT_NE(plain, nullptr);
   KELT_DataFileLogOptions o{};

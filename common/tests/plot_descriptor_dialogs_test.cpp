@@ -26,11 +26,11 @@ class DescriptorDialogs : public StartupRootTest {
     MsFile(file_);
   }
   static void MsFile(const std::string& path) {
-    msfix::RunSpec spec;
-    spec.scans = 60;
-    spec.compounds = 2;
+    msfix::RunPlan plan;
+    plan.scans = 60;
+    plan.compounds = 2;
     EnsureFolder(path);
-    ASSERT_TRUE(msfix::WriteMsDataFile(path, spec, nullptr));
+    ASSERT_TRUE(msfix::WriteMsDataFile(path, plan, nullptr));
   }
   // An ion trace: valid for every MS file.
   static STRUCT_PLOT_DESCRIPTOR* IonPD(const char* name) {

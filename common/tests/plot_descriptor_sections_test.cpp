@@ -223,18 +223,18 @@ TEST_F(DescriptorSections, UserDescriptorsAddedAndDeleted) {
 class SavingToManyFiles : public DescriptorSections {
  protected:
   static std::string MsFile(const std::string& path) {
-    msfix::RunSpec spec;
-    spec.scans = 60;
-    spec.compounds = 2;
+    msfix::RunPlan plan;
+    plan.scans = 60;
+    plan.compounds = 2;
     EnsureFolder(path);
-    EXPECT_TRUE(msfix::WriteMsDataFile(path, spec, nullptr));
+    EXPECT_TRUE(msfix::WriteMsDataFile(path, plan, nullptr));
     return path;
   }
   static std::string DetectorFile(const std::string& path) {
-    msfix::DetectorSpec spec;
-    spec.points = 100;
+    msfix::DetectorPlan plan;
+    plan.points = 100;
     EnsureFolder(path);
-    EXPECT_TRUE(msfix::WriteDetectorFile(path, spec, nullptr));
+    EXPECT_TRUE(msfix::WriteDetectorFile(path, plan, nullptr));
     return path;
   }
   static int UserCount(const std::string& path) {

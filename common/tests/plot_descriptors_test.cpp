@@ -258,7 +258,7 @@ TEST_F(PlotDescriptors, CombiningScanFunctionsSkipsOnesPresent) {
 
 // ---- Method descriptors ---------------------------------------------------------
 
-struct CompoundSpec {
+struct CompoundPlan {
   const char* name;
   double time;
   STRUCT_MASS_LIST mass;
@@ -270,13 +270,13 @@ struct CompoundSpec {
 
 class MethodDescriptors : public PlotDescriptors {
  protected:
-  void WriteMethod(const std::vector<CompoundSpec>& compounds, bool globalTable) {
+  void WriteMethod(const std::vector<CompoundPlan>& compounds, bool globalTable) {
     const char* path = wf_->filePath;
     EnsureFolder(path);
     ASSERT_TRUE(CreateSectionFile(const_cast<char*>(path), 1, 0, 0));
     HDHTABLE t = CreateCompoundTable(path, wf_->fileType, wf_->module, "1");
     ASSERT_NE(t, nullptr);
-    for (const CompoundSpec& c : compounds) {
+    for (const CompoundPlan& c : compounds) {
       STRUCT_DH_COMPOUND r{};
       std::strncpy(r.name, c.name, sizeof r.name - 1);
       r.retentionTime = static_cast<uint32_t>(c.time * 1000 + 0.5);

@@ -126,9 +126,9 @@ TEST_F(TitlesTest, UnknownDataTypesGiveNoTypeText) {
 }
 
 TEST_F(TitlesTest, DetectorChannelTitlesAndUnits) {
-  msfix::DetectorSpec spec;
-  spec.points = 200;
-  ASSERT_TRUE(msfix::WriteDetectorFile("C:\\Data\\det.dat", spec, nullptr));
+  msfix::DetectorPlan plan;
+  plan.points = 200;
+  ASSERT_TRUE(msfix::WriteDetectorFile("C:\\Data\\det.dat", plan, nullptr));
   STRUCT_WORK_FILE* wf = MakeWorkFileStruct("C:\\Data\\det.dat", 0);
   ASSERT_NE(wf, nullptr);
   char text[KELT_PLOT_TITLE_SIZE];
@@ -239,12 +239,12 @@ TEST_F(TitlesTest, LogDescriptionOfAFileType23) {
 }
 
 TEST_F(TitlesTest, MsDataDescriptionFromTheMethodSegments) {
-  msfix::RunSpec spec;
-  spec.scans = 60;
-  spec.compounds = 1;
-  spec.fileType = 0x14;
-  spec.module = 1;
-  ASSERT_TRUE(msfix::WriteMsDataFile("C:\\Data\\ms.kms", spec, nullptr));
+  msfix::RunPlan plan;
+  plan.scans = 60;
+  plan.compounds = 1;
+  plan.fileType = 0x14;
+  plan.module = 1;
+  ASSERT_TRUE(msfix::WriteMsDataFile("C:\\Data\\ms.kms", plan, nullptr));
   DF_METHOD_SEGMENT segments[2] = {{1, 2.0, 7.0, 1, 0, "EI+   ", "Light", 0.5, 0.02, 35.0, 300.0, {}},
                                    {2, 7.0, 12.0, 2, 1, "CI+", "Heavy", 0.4, 0.02, 35.0, 300.0, {}}};
   ASSERT_TRUE(WriteMethodSegments("C:\\Data\\ms.kms", 0x14, 1, segments, 2));

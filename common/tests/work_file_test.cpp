@@ -46,11 +46,11 @@ const char kRawPath[] = "C:\\Data\\run.raw";
 const char kDetPath[] = "C:\\Data\\det.dat";
 
 TEST_F(WorkFileTest, MsDataFileCarriesItsRun) {
-  msfix::RunSpec spec;
-  spec.scans = 300;
-  spec.segments = {{1.0, 1, ""}, {2.0, 3, ""}};
+  msfix::RunPlan plan;
+  plan.scans = 300;
+  plan.segments = {{1.0, 1, ""}, {2.0, 3, ""}};
   msfix::RunTruth truth;
-  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, &truth));
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan, &truth));
   WorkFilePtr wf(MakeWorkFileStruct(kMsPath, 0));
   ASSERT_TRUE(wf);
   EXPECT_STREQ(wf->filePath, kMsPath);
@@ -66,17 +66,17 @@ TEST_F(WorkFileTest, MsDataFileCarriesItsRun) {
   EXPECT_EQ(+wf->timeTagged, 0);
   EXPECT_EQ(+wf->freeze, 0);
   EXPECT_EQ(+wf->hasLog, 0);
-  EXPECT_EQ(+wf->fileType, spec.fileType);
-  EXPECT_EQ(+wf->module, spec.module);
-  EXPECT_EQ(+wf->scanCount, spec.scans);
+  EXPECT_EQ(+wf->fileType, plan.fileType);
+  EXPECT_EQ(+wf->module, plan.module);
+  EXPECT_EQ(+wf->scanCount, plan.scans);
   EXPECT_EQ(+wf->msInfo.firstScan, truth.firstScan);
   EXPECT_DOUBLE_EQ(+wf->startTime, truth.scanTimes.front());
   // The end time lies 0.00001 minutes beyond the last scan.
   EXPECT_DOUBLE_EQ(+wf->endTime, truth.scanTimes.back() + 0.00001);
   EXPECT_GT(+wf->scanBufferSize, 0u);
-  EXPECT_STREQ(wf->sampleName, spec.sampleName.c_str());
-  EXPECT_STREQ(wf->description, spec.description.c_str());
-  EXPECT_STREQ(wf->operatorName, spec.operatorName.c_str());
+  EXPECT_STREQ(wf->sampleName, plan.sampleName.c_str());
+  EXPECT_STREQ(wf->description, plan.description.c_str());
+  EXPECT_STREQ(wf->operatorName, plan.operatorName.c_str());
   ASSERT_NE(+wf->segmentBlocks, nullptr);
   ASSERT_EQ(+wf->msInfo.segmentCount, truth.segments.size());
   for (size_t i = 0; i < truth.segments.size(); ++i) {
@@ -103,10 +103,10 @@ TEST_F(WorkFileTest, MsDataFileCarriesItsRun) {
 // Facts taken from the segment blocks' scan functions: kind 13, the first
 // function's word 16 and descriptions. The stored blocks are patched in place.
 TEST_F(WorkFileTest, FactsOfTheSegmentsScanFunctions) {
-  msfix::RunSpec spec;
-  spec.scans = 60;
-  spec.segments = {{1.0, 1, ""}, {1.0, 2, ""}};
-  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+  msfix::RunPlan plan;
+  plan.scans = 60;
+  plan.segments = {{1.0, 1, ""}, {1.0, 2, ""}};
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan, nullptr));
   std::vector<uint8_t> good;
   {
     HSECTION s = OpenSectionReadOnly(kMsPath, "MSData", nullptr);
@@ -179,10 +179,10 @@ TEST_F(WorkFileTest, TypeDescriptorOfTheFileType) {
       {61, 0, 0.0, 0.0, 1},  // unknown: the default limits 10 to 10000
   };
   for (const Case& c : cases) {
-    msfix::RunSpec spec;
-    spec.scans = 30;
-    spec.fileType = c.fileType;
-    ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+    msfix::RunPlan plan;
+    plan.scans = 30;
+    plan.fileType = c.fileType;
+    ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan, nullptr));
     WorkFilePtr wf(MakeWorkFileStruct(kMsPath, 1));
     ASSERT_TRUE(wf);
     uint16_t decimals;
@@ -202,10 +202,10 @@ TEST_F(WorkFileTest, TypeDescriptorOfTheFileType) {
 }
 
 TEST_F(WorkFileTest, ProfileAndHeaderOnlyAndLive) {
-  msfix::RunSpec spec;
-  spec.scans = 60;
-  spec.profile = true;
-  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+  msfix::RunPlan plan;
+  plan.scans = 60;
+  plan.profile = true;
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan, nullptr));
   WorkFilePtr wf(MakeWorkFileStruct(kMsPath, 1));
   ASSERT_TRUE(wf);
   EXPECT_EQ(+wf->profile, 1);
@@ -216,9 +216,9 @@ TEST_F(WorkFileTest, ProfileAndHeaderOnlyAndLive) {
 
   // A live file gets its segment blocks, with room for 250, even when only
   // the header is asked for.
-  spec.profile = false;
-  spec.live = true;
-  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+  plan.profile = false;
+  plan.live = true;
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan, nullptr));
   WorkFilePtr live(MakeWorkFileStruct(kMsPath, 1));
   ASSERT_TRUE(live);
   EXPECT_EQ(+live->live, 1);
@@ -228,9 +228,9 @@ TEST_F(WorkFileTest, ProfileAndHeaderOnlyAndLive) {
 }
 
 TEST_F(WorkFileTest, LogSectionAndXmsSetting) {
-  msfix::RunSpec spec;
-  spec.scans = 40;
-  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+  msfix::RunPlan plan;
+  plan.scans = 40;
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan, nullptr));
   PutSection(kMsPath, "LogFile", {'l', 'o', 'g'});
   WorkFilePtr wf(MakeWorkFileStruct(kMsPath, 1));
   ASSERT_TRUE(wf);
@@ -238,10 +238,10 @@ TEST_F(WorkFileTest, LogSectionAndXmsSetting) {
 }
 
 TEST_F(WorkFileTest, RawMsFileTakesItsTextsFromTheHeader) {
-  msfix::RunSpec spec;
-  spec.scans = 200;
+  msfix::RunPlan plan;
+  plan.scans = 200;
   msfix::RunTruth truth;
-  ASSERT_TRUE(msfix::WriteRawMsFile(kRawPath, spec, &truth));
+  ASSERT_TRUE(msfix::WriteRawMsFile(kRawPath, plan, &truth));
   uint8_t header[256];
   ASSERT_TRUE(ReadRawMSFileHeader(kRawPath, header));
   for (int16_t headerOnly : {0, 1}) {
@@ -250,7 +250,7 @@ TEST_F(WorkFileTest, RawMsFileTakesItsTextsFromTheHeader) {
     EXPECT_EQ(+wf->directHeader, 1);
     EXPECT_EQ(+wf->sectioned, 0);
     EXPECT_EQ(+wf->amdis, 1);
-    EXPECT_EQ(+wf->scanCount, spec.scans);
+    EXPECT_EQ(+wf->scanCount, plan.scans);
     EXPECT_EQ(std::memcmp(wf->rawHeader, header, 256), 0);
     uint32_t l200, l204, l246;
     std::memcpy(&l200, header + 200, 4);
@@ -259,9 +259,9 @@ TEST_F(WorkFileTest, RawMsFileTakesItsTextsFromTheHeader) {
     EXPECT_EQ(+wf->rawHeaderLongs[0], l200);
     EXPECT_EQ(+wf->rawHeaderLongs[1], l204);
     EXPECT_EQ(+wf->rawHeaderLongs[2], l246);
-    EXPECT_STREQ(wf->description, spec.description.c_str());
-    EXPECT_STREQ(wf->operatorName, spec.operatorName.c_str());
-    EXPECT_STREQ(wf->sampleName, spec.sampleName.c_str());
+    EXPECT_STREQ(wf->description, plan.description.c_str());
+    EXPECT_STREQ(wf->operatorName, plan.operatorName.c_str());
+    EXPECT_STREQ(wf->sampleName, plan.sampleName.c_str());
     if (headerOnly) {
       // Times of points 0 and scan count - 1.
       EXPECT_DOUBLE_EQ(+wf->startTime, truth.scanTimes.front());
@@ -280,28 +280,28 @@ TEST_F(WorkFileTest, DetectorFilesOfEveryForm) {
     bool tagged, scaled;
   } cases[] = {{false, true}, {false, false}, {true, false}};
   for (const Case& c : cases) {
-    msfix::DetectorSpec spec;
-    spec.points = 500;
-    spec.timeTagged = c.tagged;
-    spec.scaledFloats = c.scaled;
-    spec.channels = {{"FID", "FID A", "min", "mV"}, {"MSD", "", "min", "Abundance"}};
+    msfix::DetectorPlan plan;
+    plan.points = 500;
+    plan.timeTagged = c.tagged;
+    plan.scaledFloats = c.scaled;
+    plan.channels = {{"FID", "FID A", "min", "mV"}, {"MSD", "", "min", "Abundance"}};
     msfix::DetectorTruth truth;
-    ASSERT_TRUE(msfix::WriteDetectorFile(kDetPath, spec, &truth));
+    ASSERT_TRUE(msfix::WriteDetectorFile(kDetPath, plan, &truth));
     WorkFilePtr wf(MakeWorkFileStruct(kDetPath, 0));
     ASSERT_TRUE(wf) << c.tagged << c.scaled;
     EXPECT_EQ(+wf->sectioned, 1);
     EXPECT_EQ(+wf->centroid + wf->profile + wf->directHeader, 0);
     EXPECT_EQ(+wf->timeTagged, c.tagged ? 1 : 0);
-    EXPECT_EQ(+wf->pointCount, spec.points);
+    EXPECT_EQ(+wf->pointCount, plan.points);
     EXPECT_EQ(+wf->recordSize, 12);
-    EXPECT_EQ(+wf->fileType, spec.fileType);
-    EXPECT_EQ(+wf->module, spec.module);
+    EXPECT_EQ(+wf->fileType, plan.fileType);
+    EXPECT_EQ(+wf->module, plan.module);
     EXPECT_EQ(+wf->detectorHeader.channelCount, 2);
     EXPECT_EQ(+wf->detectorHeader.alreadyScaled, c.tagged || !c.scaled ? 0 : 1);
-    EXPECT_STREQ(wf->detectorHeader.detectorName, spec.detectorName.c_str());
+    EXPECT_STREQ(wf->detectorHeader.detectorName, plan.detectorName.c_str());
     EXPECT_DOUBLE_EQ(+wf->startTime, static_cast<float>(truth.times.front()));
     EXPECT_DOUBLE_EQ(+wf->endTime, static_cast<float>(truth.times.back()));
-    EXPECT_DOUBLE_EQ(+wf->samplingInterval, (wf->endTime - wf->startTime) / (spec.points - 1));
+    EXPECT_DOUBLE_EQ(+wf->samplingInterval, (wf->endTime - wf->startTime) / (plan.points - 1));
     const STRUCT_CHANNEL_TABLE* t = wf->channelTable;
     ASSERT_NE(t, nullptr);
     ASSERT_EQ(+t->channelCount, 2);
@@ -319,11 +319,11 @@ TEST_F(WorkFileTest, DetectorFilesOfEveryForm) {
 }
 
 TEST_F(WorkFileTest, SerialNumbersAndDeepCopies) {
-  msfix::DetectorSpec det;
+  msfix::DetectorPlan det;
   ASSERT_TRUE(msfix::WriteDetectorFile(kDetPath, det, nullptr));
-  msfix::RunSpec spec;
-  spec.scans = 50;
-  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+  msfix::RunPlan plan;
+  plan.scans = 50;
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan, nullptr));
   WorkFilePtr a(MakeWorkFileStruct(kMsPath, 0));
   WorkFilePtr b(MakeWorkFileStruct(kMsPath, 0));
   ASSERT_TRUE(a && b);
@@ -349,9 +349,9 @@ TEST_F(WorkFileTest, SerialNumbersAndDeepCopies) {
 }
 
 TEST_F(WorkFileTest, DisplayNameFromCallersText) {
-  msfix::RunSpec spec;
-  spec.scans = 30;
-  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+  msfix::RunPlan plan;
+  plan.scans = 30;
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan, nullptr));
   WorkFilePtr wf(MakeWorkFileStructEx(kMsPath, "C:/Shown/name.kms", 1));
   ASSERT_TRUE(wf);
   EXPECT_STREQ(wf->displayName, "C:\\Shown\\name.kms");
@@ -371,9 +371,9 @@ std::vector<uint8_t> DetectorHeader(uint16_t channels, uint32_t records, float s
 }
 
 TEST_F(WorkFileTest, BadInputGivesNoRecord) {
-  msfix::RunSpec spec;
-  spec.scans = 40;
-  ASSERT_TRUE(msfix::WriteRawMsFile(kRawPath, spec, nullptr));
+  msfix::RunPlan plan;
+  plan.scans = 40;
+  ASSERT_TRUE(msfix::WriteRawMsFile(kRawPath, plan, nullptr));
   const std::string raw = ReadHostFile("c/Data/run.raw");
   ASSERT_GT(+raw.size(), 256u);
   WriteHostFile("c/Data/empty.raw", "");
@@ -432,10 +432,10 @@ TEST_F(WorkFileTest, BadInputGivesNoRecord) {
 }
 
 TEST_F(WorkFileTest, BackgroundCorrectionFromTwoTimes) {
-  msfix::RunSpec spec;
-  spec.scans = 300;
+  msfix::RunPlan plan;
+  plan.scans = 300;
   msfix::RunTruth truth;
-  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, &truth));
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan, &truth));
   WorkFilePtr wf(MakeWorkFileStruct(kMsPath, 0));
   ASSERT_TRUE(wf);
   ASSERT_EQ(+truth.segments[0].functions, 1);
@@ -472,9 +472,9 @@ TEST_F(WorkFileTest, BackgroundCorrectionFromTwoTimes) {
 
 // Results sections of each format, by size and header word.
 TEST_F(WorkFileTest, ResultsSectionFacts) {
-  msfix::RunSpec spec;
-  spec.scans = 20;
-  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, spec, nullptr));
+  msfix::RunPlan plan;
+  plan.scans = 20;
+  ASSERT_TRUE(msfix::WriteMsDataFile(kMsPath, plan, nullptr));
   EXPECT_FALSE(kelt::results::HaveCurrentResults(kMsPath));
   EXPECT_FALSE(kelt::results::HaveOlderResults(kMsPath));
   struct Case {

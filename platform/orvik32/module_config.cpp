@@ -16,12 +16,12 @@ struct ModuleConfig {
 // detectors of its GC.
 constexpr ModuleConfig kModules[] = {
     {12, 0, "GC Detector", "GC detector"},
-    {20, MODULE_CONFIG_MASS_SPEC, "Quadrupole MS", "MS quadrupole"},
-    {21, MODULE_CONFIG_MASS_SPEC, "Ion Trap MS", "MS ion trap"},
-    {22, MODULE_CONFIG_MASS_SPEC, "High Mass Quadrupole MS", "MS high mass"},
-    {23, MODULE_CONFIG_MASS_SPEC, "Triple Quadrupole MS", "MS triple quadrupole"},
-    {24, MODULE_CONFIG_MASS_SPEC, "Time of Flight MS", "MS time of flight"},
-    {61, MODULE_CONFIG_MASS_SPEC, "Benchtop MS", "MS benchtop"},
+    {20, MODULE_CONFIG_MASS_SPECTROMETER, "Quadrupole MS", "MS quadrupole"},
+    {21, MODULE_CONFIG_MASS_SPECTROMETER, "Ion Trap MS", "MS ion trap"},
+    {22, MODULE_CONFIG_MASS_SPECTROMETER, "High Mass Quadrupole MS", "MS high mass"},
+    {23, MODULE_CONFIG_MASS_SPECTROMETER, "Triple Quadrupole MS", "MS triple quadrupole"},
+    {24, MODULE_CONFIG_MASS_SPECTROMETER, "Time of Flight MS", "MS time of flight"},
+    {61, MODULE_CONFIG_MASS_SPECTROMETER, "Benchtop MS", "MS benchtop"},
 };
 
 const ModuleConfig* Valid(HMODULECONFIG config) {

@@ -132,7 +132,7 @@ ORVIK_API int32_t GetCurrentDateTime();
 // 4 (instrument modules) is kept; records are the library's own and stay
 // valid for the process.
 #define MODULE_CONFIG_INSTRUMENT 4
-#define MODULE_CONFIG_MASS_SPEC 0x10   // flag: the module is a mass spectrometer
+#define MODULE_CONFIG_MASS_SPECTROMETER 0x10   // flag: the module is a mass spectrometer
 #define MODULE_CONFIG_NAME_ITEM 174    // text items: the module's name ...
 #define MODULE_CONFIG_TYPE_ITEM 94     // ... and its type text
 typedef const void* HMODULECONFIG;

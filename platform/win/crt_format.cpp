@@ -13,16 +13,16 @@ namespace {
 
 // Appends one snprintf conversion of a single argument.
 template <typename T>
-void Append(std::string& out, const std::string& spec, T value) {
+void Append(std::string& out, const std::string& plan, T value) {
   char small[128];
-  int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+  int n = std::snprintf(small, sizeof small, plan.c_str(), value);
   if (n < 0) return;
   if (static_cast<size_t>(n) < sizeof small) {
     out.append(small, static_cast<size_t>(n));
     return;
   }
   std::string big(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(big.data(), big.size(), spec.c_str(), value);
+  std::snprintf(big.data(), big.size(), plan.c_str(), value);
   out.append(big.data(), static_cast<size_t>(n));
 }
 
@@ -112,21 +112,21 @@ void Render(std::string& out, const char* fmt, va_list ap) {
     }
     ++p;
 
-    std::string spec = "%" + flags;
-    if (width >= 0) spec += std::to_string(width);
-    if (precision >= 0) spec += "." + std::to_string(precision);
+    std::string plan = "%" + flags;
+    if (width >= 0) plan += std::to_string(width);
+    if (precision >= 0) plan += "." + std::to_string(precision);
     bool left = flags.find('-') != std::string::npos;
 
     switch (conv) {
       case 'd': case 'i':
-        if (len == kLL) Append(out, spec + "ll" + conv, va_arg(ap, long long));
-        else if (len == kSize) Append(out, spec + "zd", va_arg(ap, ptrdiff_t));
-        else Append(out, spec + (len == kHH ? "hh" : len == kH ? "h" : "") + conv, va_arg(ap, int));
+        if (len == kLL) Append(out, plan + "ll" + conv, va_arg(ap, long long));
+        else if (len == kSize) Append(out, plan + "zd", va_arg(ap, ptrdiff_t));
+        else Append(out, plan + (len == kHH ? "hh" : len == kH ? "h" : "") + conv, va_arg(ap, int));
         break;
       case 'u': case 'o': case 'x': case 'X':
-        if (len == kLL) Append(out, spec + "ll" + conv, va_arg(ap, unsigned long long));
-        else if (len == kSize) Append(out, spec + "z" + conv, va_arg(ap, size_t));
-        else Append(out, spec + (len == kHH ? "hh" : len == kH ? "h" : "") + conv, va_arg(ap, unsigned int));
+        if (len == kLL) Append(out, plan + "ll" + conv, va_arg(ap, unsigned long long));
+        else if (len == kSize) Append(out, plan + "z" + conv, va_arg(ap, size_t));
+        else Append(out, plan + (len == kHH ? "hh" : len == kH ? "h" : "") + conv, va_arg(ap, unsigned int));
         break;
       case 'e': case 'E': case 'g': case 'G': {
         // Formatted without width first, so that padding counts the
@@ -152,16 +152,16 @@ void Render(std::string& out, const char* fmt, va_list ap) {
         break;
       }
       case 'f': case 'F': case 'a': case 'A':
-        if (len == kLD) Append(out, spec + "L" + conv, va_arg(ap, long double));
-        else Append(out, spec + conv, va_arg(ap, double));
+        if (len == kLD) Append(out, plan + "L" + conv, va_arg(ap, long double));
+        else Append(out, plan + conv, va_arg(ap, double));
         break;
       case 'c': case 'C':
         if (len == kL32 || len == kWide || conv == 'C') {
           char16_t w = static_cast<char16_t>(va_arg(ap, int));
           std::string s = WideToAnsi(&w, 1);
-          Append(out, spec + "c", s.empty() ? '?' : s[0]);
+          Append(out, plan + "c", s.empty() ? '?' : s[0]);
         } else {
-          Append(out, spec + "c", va_arg(ap, int));
+          Append(out, plan + "c", va_arg(ap, int));
         }
         break;
       case 's': case 'S':
@@ -169,10 +169,10 @@ void Render(std::string& out, const char* fmt, va_list ap) {
           const char16_t* w = va_arg(ap, const char16_t*);
           std::string s = w ? WideToAnsi(w, -1) : std::string("(null)");
           if (w && !s.empty()) s.pop_back();  // the converted NUL
-          Append(out, spec + "s", s.c_str());
+          Append(out, plan + "s", s.c_str());
         } else {
           const char* s = va_arg(ap, const char*);
-          Append(out, spec + "s", s ? s : "(null)");
+          Append(out, plan + "s", s ? s : "(null)");
         }
         break;
       case 'p': {

@@ -75,14 +75,14 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
   size_t cut = pattern.find_last_of("\\/");
   std::string folderPart = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
   if (cut == std::string::npos && pattern.size() >= 2 && pattern[1] == ':') folderPart = pattern.substr(0, 2);
-  const std::string spec = pattern.substr(folderPart.size());
+  const std::string plan = pattern.substr(folderPart.size());
   const std::string folder = win::paths::ToHost(folderPart.empty() ? std::string(".") : folderPart);
   struct stat st;
   if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  if (spec.empty()) {
+  if (plan.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
@@ -96,7 +96,7 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
     while (dirent* e = readdir(dir)) {
       std::string name = e->d_name;
       if ((name == "." || name == "..") && driveTop) continue;
-      if (win::MatchesFilePattern(spec, name)) names.push_back(std::move(name));
+      if (win::MatchesFilePattern(plan, name)) names.push_back(std::move(name));
     }
     closedir(dir);
   }

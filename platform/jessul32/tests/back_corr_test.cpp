@@ -17,11 +17,11 @@ class BackCorrTest : public WorkstationRootTest {
   void SetUp() override {
     WorkstationRootTest::SetUp();
     std::filesystem::create_directories(Host("c/Data"));
-    spec_.scans = 200;
-    ASSERT_TRUE(msfix::WriteMsDataFile(path_, spec_, &truth_));
+    plan_.scans = 200;
+    ASSERT_TRUE(msfix::WriteMsDataFile(path_, plan_, &truth_));
   }
   const char* path_ = "C:\\Data\\bc.kms";
-  msfix::RunSpec spec_;
+  msfix::RunPlan plan_;
   msfix::RunTruth truth_;
 };
 

@@ -46,7 +46,7 @@ class RawFile {
     return b;
   }
   bool Write(int64_t offset, const std::vector<unsigned char>& bytes) {
-    // In pieces: the file layer writes at most a page-sized run per call.
+    // In chunks: the file layer writes at most a page-sized run per call.
     for (size_t done = 0; open_ && done < bytes.size();) {
       const int n = static_cast<int>(std::min<size_t>(4096, bytes.size() - done));
       if (f_->pMethods->xWrite(f_, bytes.data() + done, n, offset + static_cast<int64_t>(done)) !=
