@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/trail_text.h"
 #include "common/plot_descriptors.h"
 #include "orvik32/orvik32.h"
 #include "testing/workstation_root.h"
@@ -67,24 +68,6 @@ inline std::string U32(uint32_t v) {
   std::string s;
   for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
   return s;
-}
-
-// The trail with each entry's "yyyy-mm-dd hh:mm:ss" replaced by "<time>".
-inline std::string StripTimes(const std::string& trail) {
-  std::string out;
-  size_t start = 0;
-  while (start < trail.size()) {
-    size_t end = trail.find('\n', start);
-    end = end == std::string::npos ? trail.size() : end + 1;
-    std::string line = trail.substr(start, end - start);
-    const char* shape = "dddd-dd-dd dd:dd:dd";
-    bool stamped = line.size() >= 19;
-    for (int i = 0; stamped && i < 19; ++i)
-      stamped = shape[i] == 'd' ? (line[i] >= '0' && line[i] <= '9') : line[i] == shape[i];
-    out += stamped ? "<time>" + line.substr(19) : line;
-    start = end;
-  }
-  return out;
 }
 
 // Makes the folder of a workstation path.
