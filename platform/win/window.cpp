@@ -530,6 +530,30 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
 
 // Window data ---------------------------------------------------------------
 
+namespace {
+
+// A value of the window's extra bytes at index; false, with the last error
+// set, when the window is gone or the bytes lie outside the extra bytes.
+template <class T>
+bool ReadExtra(const std::shared_ptr<Window>& w, int index, T* out) {
+  if (!w || index < 0 || static_cast<size_t>(index) + sizeof(T) > w->extra.size()) {
+    SetLastError(w ? ERROR_INVALID_INDEX : ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+  }
+  std::memcpy(out, w->extra.data() + index, sizeof(T));
+  return true;
+}
+
+// Stores value there, giving the one it replaces.
+template <class T>
+bool SwapExtra(const std::shared_ptr<Window>& w, int index, T value, T* old) {
+  if (!ReadExtra(w, index, old)) return false;
+  std::memcpy(w->extra.data() + index, &value, sizeof(T));
+  return true;
+}
+
+}  // namespace
+
 LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) {
   auto w = Get(hwnd);
   if (!w) {
@@ -544,14 +568,10 @@ LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) {
     case GWL_STYLE: return static_cast<LONG>(w->style);
     case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
     case GWLP_USERDATA: return w->userData;
-    default:
-      if (index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
-        LONG_PTR v;
-        std::memcpy(&v, w->extra.data() + index, sizeof v);
-        return v;
-      }
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
+    default: {
+      LONG_PTR v = 0;
+      return ReadExtra(w, index, &v) ? v : 0;
+    }
   }
 }
 
@@ -599,13 +619,7 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
       w->userData = value;
       return old;
     default:
-      if (index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
-        std::memcpy(&old, w->extra.data() + index, sizeof old);
-        std::memcpy(w->extra.data() + index, &value, sizeof value);
-        return old;
-      }
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
+      return SwapExtra(w, index, value, &old) ? old : 0;
   }
 }
 
@@ -617,18 +631,8 @@ LONG GetWindowLongA(HWND hwnd, int index) {
     }
     return static_cast<LONG>(GetWindowLongPtrA(hwnd, index));
   }
-  auto w = Get(hwnd);
-  if (!w) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
-  if (static_cast<size_t>(index) + sizeof(LONG) > w->extra.size()) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
-  }
-  LONG v;
-  std::memcpy(&v, w->extra.data() + index, sizeof v);
-  return v;
+  LONG v = 0;
+  return ReadExtra(Get(hwnd), index, &v) ? v : 0;
 }
 
 LONG SetWindowLongA(HWND hwnd, int index, LONG value) {
@@ -641,30 +645,13 @@ LONG SetWindowLongA(HWND hwnd, int index, LONG value) {
                                                                 ? static_cast<LONG_PTR>(static_cast<DWORD>(value))
                                                                 : value));
   }
-  auto w = Get(hwnd);
-  if (!w) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
-  if (static_cast<size_t>(index) + sizeof(LONG) > w->extra.size()) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
-  }
-  LONG old;
-  std::memcpy(&old, w->extra.data() + index, sizeof old);
-  std::memcpy(w->extra.data() + index, &value, sizeof value);
-  return old;
+  LONG old = 0;
+  return SwapExtra(Get(hwnd), index, value, &old) ? old : 0;
 }
 
 WORD GetWindowWord(HWND hwnd, int index) {
-  auto w = Get(hwnd);
-  if (!w || index < 0 || static_cast<size_t>(index) + 2 > w->extra.size()) {
-    SetLastError(w ? ERROR_INVALID_INDEX : ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
-  WORD v;
-  std::memcpy(&v, w->extra.data() + index, 2);
-  return v;
+  WORD v = 0;
+  return ReadExtra(Get(hwnd), index, &v) ? v : 0;
 }
 
 namespace {
