@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "win/win_crt.h"
 #include "common/pref_parts.h"
 #include "orvik32/orvik32.h"
 #include "win/win_profile.h"
@@ -19,15 +20,7 @@ STRUCT_SPTS_PREFS g_spts;
 STRUCT_REPORT_PREFS g_report;
 STRUCT_GLOBAL_PREFS g_global;
 
-bool SameName(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b) {
-    char x = *a, y = *b;
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return *a == *b;
-}
+bool SameName(const char* a, const char* b) { return _stricmp(a, b) == 0; }
 
 const char* SectionOf(const RecordKind& kind, const char* section) {
   return section && *section ? section : kind.defaultSection;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "win/win_crt.h"
 #include "orvik32.h"
 #include "win/win_kernel.h"
 #include "win/win_profile.h"
@@ -13,15 +14,7 @@ namespace {
 
 const char kSecurity[] = "Security";
 
-bool SameText(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b) {
-    char x = *a, y = *b;
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return *a == *b;
-}
+bool SameText(const char* a, const char* b) { return _stricmp(a, b) == 0; }
 
 std::string UserName() {
   char name[AUDIT_USER_NAME_SIZE] = "";
