@@ -14,6 +14,7 @@
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
+#include "quorna/tests/ms_test_data.h"
 #include "win/win_kernel.h"
 #include "win/win_paths.h"
 
@@ -124,16 +125,7 @@ void BM_SingleIon_OpenAndRead(benchmark::State& st) {
 }
 BENCHMARK(BM_SingleIon_OpenAndRead)->Unit(benchmark::kMicrosecond);
 
-std::vector<uint8_t> Exchange(const std::vector<std::pair<double, uint32_t>>& peaks) {
-  std::vector<uint8_t> b(4 + 13 * peaks.size());
-  uint32_t n = static_cast<uint32_t>(peaks.size());
-  std::memcpy(b.data(), &n, 4);
-  for (size_t i = 0; i < peaks.size(); ++i) {
-    std::memcpy(&b[5 + 13 * i], &peaks[i].first, 8);
-    std::memcpy(&b[13 + 13 * i], &peaks[i].second, 4);
-  }
-  return b;
-}
+using mstest::Exchange;
 
 void BM_Average50Scans(benchmark::State& st) {
   Data& d = Run();

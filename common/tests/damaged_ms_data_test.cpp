@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/section_bytes.h"
 #include "common/data_points.h"
 #include "common/segment_plots.h"
 #include "common/work_file.h"
@@ -25,26 +26,6 @@ class DamagedMsDataTest : public WorkstationRootTest {
     std::filesystem::create_directories(Host("c/Data"));
     plan_.scans = 120;
     plan_.peaksPerScan = 200;  // scans take most of the section
-  }
-
-  static std::vector<uint8_t> SectionBytes(const char* path, const char* name) {
-    std::vector<uint8_t> bytes;
-    HSECTION s = OpenSectionReadOnly(path, name, nullptr);
-    if (!s) return bytes;
-    bytes.resize(GetSectionSize(s));
-    if (!bytes.empty() && ReadSection(s, bytes.data(), static_cast<uint32_t>(bytes.size())) != bytes.size())
-      bytes.clear();
-    CloseSection(s);
-    return bytes;
-  }
-
-  static void PutSection(const char* path, const char* name, const std::vector<uint8_t>& bytes) {
-    HSECTION s = CreateSection(path, name, nullptr);
-    ASSERT_NE(s, nullptr);
-    if (!bytes.empty()) {
-      ASSERT_EQ(WriteSection(s, bytes.data(), static_cast<uint32_t>(bytes.size())), bytes.size());
-    }
-    ASSERT_TRUE(CloseSection(s));
   }
 
   // Everything a plot asks of a work file; returns whether the record opened.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/section_bytes.h"
 #include "common/mass_lists.h"
 #include "common/results_facts.h"
 #include "common/work_file.h"
@@ -30,14 +31,6 @@ class WorkFileTest : public WorkstationRootTest {
   void SetUp() override {
     WorkstationRootTest::SetUp();
     std::filesystem::create_directories(Host("c/Data"));
-  }
-  static void PutSection(const char* path, const char* name, const std::vector<uint8_t>& bytes) {
-    HSECTION s = CreateSection(path, name, nullptr);
-    ASSERT_NE(s, nullptr);
-    if (!bytes.empty()) {
-      ASSERT_EQ(WriteSection(s, bytes.data(), static_cast<uint32_t>(bytes.size())), bytes.size());
-    }
-    ASSERT_TRUE(CloseSection(s));
   }
 };
 
