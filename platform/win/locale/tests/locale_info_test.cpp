@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "profile_test_root.h"
+#include "win/profile/tests/profile_test_root.h"
 #include "win/win_kernel.h"
 #include "win/win_locale.h"
 
