@@ -1,0 +1,362 @@
+// Peak-to-peak noise and signal-to-noise from five-point stretches.
+#include "spectra/pp_noise.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "orvik32/orvik32.h"
+#include "spectra/segment_checks.h"
+
+namespace {
+
+using kelt::noise::PickPoints;
+using kelt::noise::Points;
+using kelt::noise::ScanGrid;
+using kelt::noise::TraceHolder;
+
+template <typename F>
+BOOL Guarded(F f) {
+  try {
+    return f() ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+bool Segmented(const STRUCT_WORK_FILE* wf) { return kelt::seg::IsSegmented(wf) && kelt::seg::Count(wf) > 0; }
+uint32_t FilePointCount(const STRUCT_WORK_FILE* wf) { return IsMSKind(wf) ? wf->scanCount : wf->pointCount; }
+bool TimeOfScan(STRUCT_WORK_FILE* wf, uint64_t scan, double* t) {
+  return scan <= 0xFFFFFFFFu && KELT_GetTimeOfScan(wf, static_cast<uint32_t>(scan), t);
+}
+
+// A block from the shared allocator for the length of a scope.
+struct Scratch {
+  double* p = nullptr;
+  explicit Scratch(uint64_t bytes) {
+    if (bytes <= 0xFFFFFFFFu) p = static_cast<double*>(AllocBlock(static_cast<uint32_t>(bytes)));
+  }
+  Scratch(const Scratch&) = delete;
+  ~Scratch() {
+    if (p) FreeBlock(p);
+  }
+};
+
+struct Stretch {
+  double range, middle, centre;
+};
+static_assert(sizeof(Stretch) == 24);
+
+struct Estimate {
+  double signal, noise, tail;
+  uint32_t centre;
+};
+
+// The quietest stretch of five values: of the half of the stretches with the
+// lowest middles, the half with the smallest ranges; the one at place h/2 - 1.
+bool FromFiveWindows(const double* v, uint32_t n, uint32_t peak, Estimate* out) {
+  if (n < 5 || peak >= n) return false;
+  const uint32_t m = n - 4;
+  Scratch table(uint64_t{m} * sizeof(Stretch));
+  if (!table.p) return false;
+  auto* s = reinterpret_cast<Stretch*>(table.p);
+  for (uint32_t k = 0; k < m; ++k) {
+    const double lo = *std::min_element(v + k, v + k + 5), hi = *std::max_element(v + k, v + k + 5);
+    s[k].range = hi - lo == 0 ? 1.0 : hi - lo;
+    s[k].middle = (hi + lo) / 2;
+    s[k].centre = k + 2;
+  }
+  // Selection: each front place takes the first of the lowest behind it.
+  auto select = [&](uint32_t places, uint32_t among, double Stretch::*key) {
+    for (uint32_t i = 0; i < places; ++i) {
+      uint32_t best = i;
+      for (uint32_t j = i + 1; j < among; ++j)
+        if (s[j].*key < s[best].*key) best = j;
+      std::swap(s[i], s[best]);
+    }
+  };
+  const uint32_t h = m / 2;
+  select(h, m, &Stretch::middle);
+  select(h / 2, h, &Stretch::range);
+  const uint32_t chosen = h / 2 >= 1 ? h / 2 - 1 : 0;
+  out->signal = v[peak];
+  out->noise = s[chosen].range;
+  out->tail = s[chosen].middle;
+  out->centre = static_cast<uint32_t>(s[chosen].centre);
+  return true;
+}
+
+// The displayed trace serves for a range when it covers it or holds 50
+// points on each side of the time within it (points at the time count on neither).
+bool DisplayedCovers(const STRUCT_NE_DATA_POINTS* d, double t1, double t2, double time) {
+  if (!d || !d->points || d->pointCount == 0) return false;
+  if (d->startTime <= t1 && t2 <= d->endTime) return true;
+  int before = 0, after = 0;
+  for (uint32_t i = 0; i < d->pointCount; ++i) {
+    const double t = NePointAt(d->points, i)->time;
+    if (t < t1 || t > t2) continue;
+    if (t < time) ++before;
+    else if (t > time) ++after;
+  }
+  return before >= 50 && after >= 50;
+}
+
+bool SignalNoiseTail(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, int16_t dataType,
+                     const STRUCT_CHAN_LIST* chanList, const STRUCT_MASS_LIST* selection,
+                     const STRUCT_SCAN_FUN_ARRAY* array, uint16_t filter, const STRUCT_CHRO_PREFS* prefs, double time,
+                     Estimate* e, double* times, double* values) {
+  Scratch buffer(201 * sizeof(double));
+  if (!buffer.p || !wf) return false;
+  const bool segmented = Segmented(wf);
+  double start = wf->startTime, end = wf->endTime;
+  const MS_SEGMENT_BLOCK* b = nullptr;
+  if (segmented) {
+    for (int s = 0; s < kelt::seg::Count(wf) && !b; ++s)
+      if (wf->segmentBlocks[s].startTime <= time && time <= wf->segmentBlocks[s].endTime) b = &wf->segmentBlocks[s];
+    if (!b || kelt::seg::ScanStep(*b) == 0) return false;
+    start = b->startTime;
+    end = b->endTime;
+  }
+  TraceHolder read;
+  const STRUCT_NE_DATA_POINTS* trace = displayed;
+  if (!DisplayedCovers(displayed, start, end, time)) {
+    if (!segmented) {
+      uint32_t p = 0;
+      double pt = 0;
+      if (!GetPointFromATime(wf, time, &p, &pt, LOOKUP_NEAREST)) return false;
+      const uint32_t count = FilePointCount(wf);
+      if (count == 0) return false;
+      const uint32_t lo = p > 50 ? p - 50 : 0, hi = std::min<uint64_t>(uint64_t{p} + 50, count - 1);
+      double t1 = 0, t2 = 0;
+      if (!GetTimeOfPoint(wf, lo, &t1) || !GetTimeOfPoint(wf, hi, &t2)) return false;
+      read.trace = MakeDataPointsStruct(wf, t1, t2, 101, dataType, 0, chanList, selection);
+    } else if (dataType == DATA_TYPE_SCAN_FUN_PLOT) {
+      read.trace = SCAN_FUN_Read(wf, array, selection, prefs ? static_cast<int16_t>(filter != 0) : 0,
+                                 prefs ? &prefs->plotData : nullptr);
+    } else {
+      uint32_t s = 0;
+      double st = 0;
+      if (!KELT_GetScanFromATime(wf, time, &s, &st, LOOKUP_NEAREST)) return false;
+      const int64_t reach = int64_t{50} * kelt::seg::ScanStep(*b);
+      const uint32_t lo = static_cast<uint32_t>(std::max<int64_t>(int64_t{s} - reach, int64_t{b->firstScan}));
+      const uint32_t hi = static_cast<uint32_t>(std::min<int64_t>(int64_t{s} + reach, int64_t{b->lastScan}));
+      read.trace = KELT_ReadTraceFromMSData(wf, lo, hi, dataType, chanList, selection);
+      if (read.trace && filter && prefs) FilterDataPointsStruct(read.trace, &prefs->plotData);
+    }
+    if (!read.trace) return false;
+    trace = read.trace;
+  }
+  if (trace->pointCount == 5) return false;
+  const Points p = PickPoints(trace, filter != 0);
+  if (!p) return false;
+  int64_t first = -1, last = -1, peak = -1;
+  for (uint32_t i = 0; i < p.count; ++i) {
+    const double t = p.Time(i);
+    if (t > end) break;
+    if (t < start) continue;
+    if (first < 0) first = i;
+    last = i;
+    if (peak >= 0) continue;
+    if (t == time) {
+      peak = i;
+    } else if (t > time) {
+      peak = (i > uint32_t(first) && time - p.Time(i - 1) <= t - time) ? i - 1 : i;
+    }
+  }
+  if (first < 0) return false;
+  if (peak < 0) peak = last;  // the time lies after every point of the range
+  first = std::max(first, peak - 50);
+  last = std::min(last, peak + 50);
+  const uint32_t n = static_cast<uint32_t>(last - first + 1);
+  if (n <= 4) return false;
+  for (uint32_t k = 0; k < n; ++k) buffer.p[k] = p.Value(static_cast<uint32_t>(first + k));
+  if (!FromFiveWindows(buffer.p, n, static_cast<uint32_t>(peak - first), e)) return false;
+  for (int k = 0; k < 5; ++k) {
+    const uint32_t at = static_cast<uint32_t>(first) + e->centre - 2 + static_cast<uint32_t>(k);
+    if (times) times[k] = p.Time(at);
+    if (values) values[k] = p.Value(at);
+  }
+  return true;
+}
+
+bool PPForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time, uint16_t dataType,
+                  const STRUCT_CHAN_LIST* chanList, const STRUCT_MASS_LIST* selection,
+                  const STRUCT_SCAN_FUN_ARRAY* array, uint16_t filter, const STRUCT_CHRO_PREFS* prefs,
+                  const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount, STRUCT_PP_NOISE* r) {
+  std::memset(r, 0, sizeof *r);
+  if (!wf) return false;
+  const bool segmented = Segmented(wf);
+  int32_t a = 101, bw = 50;
+  ScanGrid g;
+  bool crossing = false;
+  if (segmented) {
+    if (!kelt::noise::FindScanGrid(wf, time, chanList, array, false, &g)) return false;
+    a = kelt::noise::RateScaled(101, g.rate);
+    bw = kelt::noise::RateScaled(50, g.rate);
+    crossing = array && kelt::noise::CrossesSegments(wf, g, bw);
+    if (crossing && !info) return false;
+  }
+  double t1 = 0, t2 = 0;
+  uint32_t leftScan = 0, rightScan = 0;
+  if (!segmented) {
+    uint32_t p = 0;
+    double pt = 0;
+    if (!GetPointFromATime(wf, time, &p, &pt, LOOKUP_NEAREST)) return false;
+    const uint32_t count = FilePointCount(wf);
+    if (count == 0) return false;
+    const uint32_t lo = p > uint32_t(bw) ? p - bw : 0;
+    const uint32_t hi = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{p} + bw, count - 1));
+    if (!GetTimeOfPoint(wf, lo, &t1) || !GetTimeOfPoint(wf, hi, &t2)) return false;
+  } else {
+    const MS_SEGMENT_BLOCK& b = wf->segmentBlocks[g.segment];
+    const kelt::noise::ScanWalk w = kelt::noise::WalkScans(wf, g, bw, true, array, info, infoCount, chanList);
+    leftScan = w.left;
+    rightScan = w.right;
+    if (w.leftSegment == g.segment && w.left == g.first) t1 = b.startTime;
+    else if (!TimeOfScan(wf, w.left, &t1)) return false;
+    if (w.rightSegment == g.segment && w.right == g.last) t2 = b.endTime;
+    else if (!TimeOfScan(wf, w.right, &t2)) return false;
+  }
+  TraceHolder read;
+  const STRUCT_NE_DATA_POINTS* trace = displayed;
+  if (!kelt::noise::DisplayedServes(displayed, t1, t2, time, bw)) {
+    if (!segmented) {
+      read.trace = MakeDataPointsStruct(wf, t1, t2, 2 * bw + 1, static_cast<int16_t>(dataType), 0, chanList, selection);
+    } else if (array) {
+      // A scan-function trace can only be read through its scan functions.
+      read.trace = SCAN_FUN_FastReadTimeRange(t1, t2, info, static_cast<int16_t>(std::min<uint16_t>(infoCount, 0x7FFF)),
+                                              wf, array, selection, prefs ? static_cast<int16_t>(filter != 0) : 0,
+                                              prefs ? &prefs->plotData : nullptr);
+    } else {
+      read.trace = KELT_ReadTraceFromMSData(wf, leftScan, rightScan, static_cast<int16_t>(dataType), chanList,
+                                            selection);
+      if (read.trace && filter && prefs) FilterDataPointsStruct(read.trace, &prefs->plotData);
+    }
+    if (!read.trace) return false;
+    trace = read.trace;
+  }
+  if (trace->pointCount == 5) return false;
+  const Points p = PickPoints(trace, filter != 0);
+  if (!p) return false;
+  int64_t peak = -1;
+  for (uint32_t i = 0; i < p.count && peak < 0; ++i)
+    if (std::fabs(p.Time(i) - time) < 1e-8) peak = i;
+  for (uint32_t i = 0; i < p.count && peak < 0; ++i) {
+    if (p.Time(i) <= time) continue;
+    if (i == 0) return false;  // before the first point
+    peak = p.Time(i) - time <= time - p.Time(i - 1) ? i : i - 1;
+  }
+  if (peak <= 0) return false;
+  int64_t lo = std::max<int64_t>(0, peak - bw), hi = std::min<int64_t>(peak + bw, int64_t{p.count} - 1);
+  while (lo < hi && p.Time(static_cast<uint32_t>(lo)) < t1) ++lo;
+  while (hi > lo && p.Time(static_cast<uint32_t>(hi)) > t2) --hi;
+  const int64_t n = hi - lo + 1;
+  if (n <= 4 || peak < lo || peak > hi) return false;
+  Scratch buffer(std::max<uint64_t>(uint64_t(a) * 8 + 800, uint64_t(n) * 8));
+  if (!buffer.p) return false;
+  for (int64_t k = 0; k < n; ++k) buffer.p[k] = p.Value(static_cast<uint32_t>(lo + k));
+  Estimate e;
+  if (!FromFiveWindows(buffer.p, static_cast<uint32_t>(n), static_cast<uint32_t>(peak - lo), &e)) return false;
+  r->peakTime = p.Time(static_cast<uint32_t>(peak));
+  r->signal = e.signal;
+  r->tail = e.tail;
+  r->noise = e.noise;
+  r->found = 1;
+  r->stretchCentre = static_cast<int16_t>(e.centre);
+  for (int k = 0; k < 5; ++k) {
+    const uint32_t at = static_cast<uint32_t>(lo) + e.centre - 2 + static_cast<uint32_t>(k);
+    r->stretchTimes[k] = p.Time(at);
+    r->stretchValues[k] = p.Value(at);
+  }
+  return true;
+}
+
+}  // namespace
+
+KELT_API BOOL KELT_CalPPNoiseForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time,
+                                        uint16_t dataType, const STRUCT_CHAN_LIST* chanList,
+                                        const STRUCT_MASS_LIST* selection, const STRUCT_SCAN_FUN_ARRAY* array,
+                                        uint16_t filter, const STRUCT_CHRO_PREFS* prefs,
+                                        const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount,
+                                        STRUCT_PP_NOISE* result) {
+  if (!result) return 0;
+  return Guarded([&] {
+    return PPForDisplay(wf, displayed, time, dataType, chanList, selection, array, filter, prefs, info, infoCount,
+                        result);
+  });
+}
+
+KELT_API BOOL KELT_GetSignalAndNoiseAndTail(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed,
+                                            int16_t dataType, const STRUCT_CHAN_LIST* chanList,
+                                            const STRUCT_MASS_LIST* selection, const STRUCT_SCAN_FUN_ARRAY* array,
+                                            uint16_t filter, const STRUCT_CHRO_PREFS* prefs, double time,
+                                            double* signal, double* noise, double* tail, uint32_t* stretchCentre,
+                                            double* stretchTimes, double* stretchValues) {
+  if (!signal || !noise || !tail || !stretchCentre) return 0;
+  return Guarded([&] {
+    Estimate e;
+    double times[5], values[5];
+    if (!SignalNoiseTail(wf, displayed, dataType, chanList, selection, array, filter, prefs, time, &e, times, values))
+      return false;
+    *signal = e.signal;
+    *noise = e.noise;
+    *tail = e.tail;
+    *stretchCentre = e.centre;
+    if (stretchTimes) std::memcpy(stretchTimes, times, sizeof times);
+    if (stretchValues) std::memcpy(stretchValues, values, sizeof values);
+    return true;
+  });
+}
+
+KELT_API BOOL KELT_CalPPNoiseForMSFile(STRUCT_WORK_FILE* wf, double time, uint16_t dataType,
+                                       const STRUCT_MASS_LIST* selection, const STRUCT_CHAN_LIST* chanList, uint32_t,
+                                       int16_t rangeMode, uint16_t filter, const void* filterParameters,
+                                       double* noise) {
+  return Guarded([&] {
+    if (!noise || !Segmented(wf)) return false;
+    STRUCT_CHRO_PREFS prefs;
+    uint16_t useFilter = 0;
+    kelt::noise::PrefsCopy(filter, filterParameters, &prefs, &useFilter);
+    auto measure = [&](double at, double* out) {
+      Estimate e;
+      if (!SignalNoiseTail(wf, nullptr, static_cast<int16_t>(dataType), chanList, selection, nullptr, useFilter,
+                           &prefs, at, &e, nullptr, nullptr))
+        return false;
+      *out = e.noise;
+      return true;
+    };
+    if (rangeMode != 2) return measure(time, noise);
+    double sum = 0;
+    int measured = 0;
+    for (int s = 0; s < kelt::seg::Count(wf); ++s) {
+      const MS_SEGMENT_BLOCK& b = wf->segmentBlocks[s];
+      if (!kelt::seg::IsUsable(b) || !kelt::seg::ChanListUsableOn(chanList, b)) continue;
+      double one = 0;
+      if (!measure((b.endTime - b.startTime) / 2 + b.startTime, &one)) return false;
+      sum += one;
+      ++measured;
+    }
+    *noise = measured ? sum / measured : 0;
+    return true;
+  });
+}
+
+KELT_API BOOL KELT_NewCalPPNoiseForMSFile(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time,
+                                          uint16_t dataType, const STRUCT_MASS_LIST* selection,
+                                          const STRUCT_CHAN_LIST* chanList, const STRUCT_SCAN_FUN_ARRAY* array,
+                                          int16_t, int16_t rangeMode, uint16_t filter, const void* filterParameters,
+                                          const STRUCT_SCAN_FUN_INFO* info, int16_t infoCount, double* noise) {
+  if (!noise) return 0;
+  *noise = 0;
+  return Guarded([&] {
+    auto measure = [&](double at, int16_t, const STRUCT_SCAN_FUN_ARRAY* a, const STRUCT_SCAN_FUN_INFO* i, uint16_t n,
+                       const STRUCT_CHRO_PREFS* prefs, uint16_t useFilter, double* out) {
+      STRUCT_PP_NOISE r;
+      if (!PPForDisplay(wf, displayed, at, dataType, chanList, selection, a, useFilter, prefs, i, n, &r)) return false;
+      *out = r.noise;
+      return true;
+    };
+    return kelt::noise::NewMSFileNoise(wf, time, chanList, array, rangeMode, filter, filterParameters, info,
+                                       infoCount, measure, noise);
+  });
+}
