@@ -47,6 +47,40 @@ struct Stretch {
 };
 static_assert(sizeof(Stretch) == 24);
 
+// Moves the `places` smallest keys of s[0..n) to the front in ascending
+// order exactly as a selection sort with whole swaps does (each place takes
+// the first of the lowest behind it), in O(n log n): a tree over the
+// positions keeps the first position of the lowest key below each node.
+bool SelectToFront(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key) {
+  constexpr uint32_t kNone = 0xFFFFFFFFu;
+  if (n == 0 || places == 0) return true;
+  uint32_t size = 1;
+  while (size < n) size *= 2;
+  Scratch block(uint64_t{2} * size * sizeof(uint32_t));
+  if (!block.p) return false;
+  auto* tree = reinterpret_cast<uint32_t*>(block.p);
+  // The left position wins ties: it comes first.
+  auto better = [&](uint32_t a, uint32_t b) {
+    if (a == kNone) return b;
+    if (b == kNone) return a;
+    return s[b].*key < s[a].*key ? b : a;
+  };
+  for (uint32_t k = 0; k < size; ++k) tree[size + k] = k < n ? k : kNone;
+  for (uint32_t node = size - 1; node >= 1; --node) tree[node] = better(tree[2 * node], tree[2 * node + 1]);
+  auto update = [&](uint32_t pos, uint32_t leaf) {
+    uint32_t node = size + pos;
+    tree[node] = leaf;
+    for (node /= 2; node >= 1; node /= 2) tree[node] = better(tree[2 * node], tree[2 * node + 1]);
+  };
+  for (uint32_t i = 0; i < places && i < n; ++i) {
+    const uint32_t best = tree[1];
+    std::swap(s[i], s[best]);
+    if (best != i) update(best, best);  // its key changed
+    update(i, kNone);                   // this place is settled
+  }
+  return true;
+}
+
 struct Estimate {
   double signal, noise, tail;
   uint32_t centre;
@@ -66,18 +100,8 @@ bool FromFiveWindows(const double* v, uint32_t n, uint32_t peak, Estimate* out) 
     s[k].middle = (hi + lo) / 2;
     s[k].centre = k + 2;
   }
-  // Selection: each front place takes the first of the lowest behind it.
-  auto select = [&](uint32_t places, uint32_t among, double Stretch::*key) {
-    for (uint32_t i = 0; i < places; ++i) {
-      uint32_t best = i;
-      for (uint32_t j = i + 1; j < among; ++j)
-        if (s[j].*key < s[best].*key) best = j;
-      std::swap(s[i], s[best]);
-    }
-  };
   const uint32_t h = m / 2;
-  select(h, m, &Stretch::middle);
-  select(h / 2, h, &Stretch::range);
+  if (!SelectToFront(s, m, h, &Stretch::middle) || !SelectToFront(s, h, h / 2, &Stretch::range)) return false;
   const uint32_t chosen = h / 2 >= 1 ? h / 2 - 1 : 0;
   out->signal = v[peak];
   out->noise = s[chosen].range;
@@ -182,7 +206,8 @@ bool SignalNoiseTail(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displaye
 bool PPForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time, uint16_t dataType,
                   const STRUCT_CHAN_LIST* chanList, const STRUCT_MASS_LIST* selection,
                   const STRUCT_SCAN_FUN_ARRAY* array, uint16_t filter, const STRUCT_CHRO_PREFS* prefs,
-                  const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount, STRUCT_PP_NOISE* r) {
+                  const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount, const uint32_t* timeScan,
+                  STRUCT_PP_NOISE* r) {
   std::memset(r, 0, sizeof *r);
   if (!wf) return false;
   const bool segmented = Segmented(wf);
@@ -190,7 +215,7 @@ bool PPForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, 
   ScanGrid g;
   bool crossing = false;
   if (segmented) {
-    if (!kelt::noise::FindScanGrid(wf, time, chanList, array, false, &g)) return false;
+    if (!kelt::noise::FindScanGrid(wf, time, chanList, array, false, &g, nullptr, timeScan)) return false;
     a = kelt::noise::RateScaled(101, g.rate);
     bw = kelt::noise::RateScaled(50, g.rate);
     crossing = array && kelt::noise::CrossesSegments(wf, g, bw);
@@ -212,10 +237,16 @@ bool PPForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, 
     const kelt::noise::ScanWalk w = kelt::noise::WalkScans(wf, g, bw, true, array, info, infoCount, chanList);
     leftScan = w.left;
     rightScan = w.right;
-    if (w.leftSegment == g.segment && w.left == g.first) t1 = b.startTime;
-    else if (!TimeOfScan(wf, w.left, &t1)) return false;
-    if (w.rightSegment == g.segment && w.right == g.last) t2 = b.endTime;
-    else if (!TimeOfScan(wf, w.right, &t2)) return false;
+    if (displayed || array) {
+      if (w.leftSegment == g.segment && w.left == g.first) t1 = b.startTime;
+      else if (!TimeOfScan(wf, w.left, &t1)) return false;
+      if (w.rightSegment == g.segment && w.right == g.last) t2 = b.endTime;
+      else if (!TimeOfScan(wf, w.right, &t2)) return false;
+    } else {
+      // Read by these scans, every point lies between their times.
+      t1 = -HUGE_VAL;
+      t2 = HUGE_VAL;
+    }
   }
   TraceHolder read;
   const STRUCT_NE_DATA_POINTS* trace = displayed;
@@ -282,7 +313,7 @@ KELT_API BOOL KELT_CalPPNoiseForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DA
   if (!result) return 0;
   return Guarded([&] {
     return PPForDisplay(wf, displayed, time, dataType, chanList, selection, array, filter, prefs, info, infoCount,
-                        result);
+                        nullptr, result);
   });
 }
 
@@ -350,9 +381,10 @@ KELT_API BOOL KELT_NewCalPPNoiseForMSFile(STRUCT_WORK_FILE* wf, const STRUCT_NE_
   *noise = 0;
   return Guarded([&] {
     auto measure = [&](double at, int16_t, const STRUCT_SCAN_FUN_ARRAY* a, const STRUCT_SCAN_FUN_INFO* i, uint16_t n,
-                       const STRUCT_CHRO_PREFS* prefs, uint16_t useFilter, double* out) {
+                       const STRUCT_CHRO_PREFS* prefs, uint16_t useFilter, const uint32_t* timeScan, double* out) {
       STRUCT_PP_NOISE r;
-      if (!PPForDisplay(wf, displayed, at, dataType, chanList, selection, a, useFilter, prefs, i, n, &r)) return false;
+      if (!PPForDisplay(wf, displayed, at, dataType, chanList, selection, a, useFilter, prefs, i, n, timeScan, &r))
+        return false;
       *out = r.noise;
       return true;
     };

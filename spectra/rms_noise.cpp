@@ -39,7 +39,8 @@ uint32_t GridLast(const MS_SEGMENT_BLOCK& b, uint32_t step) {
 }  // namespace
 
 bool FindScanGrid(STRUCT_WORK_FILE* wf, double time, const STRUCT_CHAN_LIST* chanList,
-                  const STRUCT_SCAN_FUN_ARRAY* array, bool bySegmentTime, ScanGrid* g, bool* unusable) {
+                  const STRUCT_SCAN_FUN_ARRAY* array, bool bySegmentTime, ScanGrid* g, bool* unusable,
+                  const uint32_t* knownScan) {
   if (unusable) *unusable = false;
   const int count = seg::Count(wf);
   if (!seg::IsSegmented(wf) || count == 0) return false;
@@ -52,7 +53,9 @@ bool FindScanGrid(STRUCT_WORK_FILE* wf, double time, const STRUCT_CHAN_LIST* cha
   }
   uint32_t scan = 0;
   double scanTime = 0;
-  if (!KELT_GetScanFromATime(wf, time, &scan, &scanTime, LOOKUP_NEAREST)) return false;
+  if (knownScan) scan = *knownScan;
+  else if (!KELT_GetScanFromATime(wf, time, &scan, &scanTime, LOOKUP_NEAREST)) return false;
+  g->timeScan = scan;
   if (!bySegmentTime) {
     for (int s = 0; s < count && g->segment < 0; ++s)
       if (wf->segmentBlocks[s].firstScan <= scan && scan <= wf->segmentBlocks[s].lastScan) g->segment = s;
@@ -592,14 +595,13 @@ KELT_API BOOL KELT_OldWay_CalRMSNoiseForDisplay(STRUCT_WORK_FILE* wf, double tim
   });
 }
 
-KELT_API BOOL KELT_NewCalRMSNoiseForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time,
-                                            uint16_t dataType, const STRUCT_MASS_LIST* selection,
-                                            const STRUCT_CHAN_LIST* chanList, uint16_t nonMsOption,
-                                            const STRUCT_SCAN_FUN_ARRAY* array, int16_t fit, int16_t rangeMode,
-                                            uint16_t filter, const STRUCT_CHRO_PREFS* prefs,
-                                            const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount,
-                                            STRUCT_RMS_NOISE* result) {
-  return Guarded([&] {
+bool kelt::noise::NewRMSForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time,
+                                   uint16_t dataType, const STRUCT_MASS_LIST* selection,
+                                   const STRUCT_CHAN_LIST* chanList, uint16_t nonMsOption,
+                                   const STRUCT_SCAN_FUN_ARRAY* array, int16_t fit, int16_t rangeMode, uint16_t filter,
+                                   const STRUCT_CHRO_PREFS* prefs, const STRUCT_SCAN_FUN_INFO* info,
+                                   uint16_t infoCount, const uint32_t* timeScan, STRUCT_RMS_NOISE* result) {
+  {
     if (!result) return false;
     ZeroResult(result);
     if (!wf || (array && !info)) return false;
@@ -614,7 +616,7 @@ KELT_API BOOL KELT_NewCalRMSNoiseForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_N
       if (!PointRange(wf, time, w, &t1, &t2)) return false;
     } else {
       ScanGrid g;
-      if (!kelt::noise::FindScanGrid(wf, time, chanList, array, true, &g)) return false;
+      if (!kelt::noise::FindScanGrid(wf, time, chanList, array, true, &g, nullptr, timeScan)) return false;
       const MS_SEGMENT_BLOCK& b = wf->segmentBlocks[g.segment];
       if (rangeMode == 1) {
         t1 = b.startTime;
@@ -623,9 +625,21 @@ KELT_API BOOL KELT_NewCalRMSNoiseForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_N
         w = kelt::noise::RateScaled(w, g.rate);
         const kelt::noise::ScanWalk walk =
             kelt::noise::WalkScans(wf, g, w, false, array, info, infoCount, chanList);
+        const bool toSegmentEnd = walk.rightSegment == g.segment && walk.right == g.last;
+        if (!displayed && !array) {
+          // Nothing to compare times with: the scans from end to end are the
+          // trace the two times would give, read without looking them up.
+          TraceHolder read;
+          read.trace = KELT_ReadTraceFromMSData(wf, walk.left, toSegmentEnd ? b.lastScan : walk.right,
+                                                static_cast<int16_t>(dataType), chanList, selection);
+          if (read.trace && filter && prefs) FilterDataPointsStruct(read.trace, &prefs->plotData);
+          if (!read.trace || read.trace->pointCount < 3) return false;
+          return MeasureAround(read.trace, {time, w, NoiseWindow(), rangeMode, fit != 0, filter != 0, segmented},
+                               result);
+        }
         if (walk.left == g.first) t1 = b.startTime;
         else if (!TimeOfScan(wf, walk.left, &t1)) return false;
-        if (walk.rightSegment == g.segment && walk.right == g.last) t2 = b.endTime;
+        if (toSegmentEnd) t2 = b.endTime;
         else if (!TimeOfScan(wf, walk.right, &t2)) return false;
       }
     }
@@ -644,6 +658,19 @@ KELT_API BOOL KELT_NewCalRMSNoiseForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_N
       trace = read.trace;
     }
     return MeasureAround(trace, {time, w, NoiseWindow(), rangeMode, fit != 0, filter != 0, segmented}, result);
+  }
+}
+
+KELT_API BOOL KELT_NewCalRMSNoiseForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time,
+                                            uint16_t dataType, const STRUCT_MASS_LIST* selection,
+                                            const STRUCT_CHAN_LIST* chanList, uint16_t nonMsOption,
+                                            const STRUCT_SCAN_FUN_ARRAY* array, int16_t fit, int16_t rangeMode,
+                                            uint16_t filter, const STRUCT_CHRO_PREFS* prefs,
+                                            const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount,
+                                            STRUCT_RMS_NOISE* result) {
+  return Guarded([&] {
+    return kelt::noise::NewRMSForDisplay(wf, displayed, time, dataType, selection, chanList, nonMsOption, array, fit,
+                                         rangeMode, filter, prefs, info, infoCount, nullptr, result);
   });
 }
 
@@ -731,7 +758,9 @@ bool NewMSFileNoise(STRUCT_WORK_FILE* wf, double time, const STRUCT_CHAN_LIST* c
   uint16_t useFilter = 0;
   PrefsCopy(filter, filterParameters, &prefs, &useFilter);
   const uint16_t count16 = static_cast<uint16_t>(useCount);
-  if (rangeMode != 2) return measure(time, rangeMode, useArray, useInfo, count16, &prefs, useFilter, noise);
+  if (rangeMode != 2)
+    return measure(time, rangeMode, useArray, useInfo, count16, &prefs, useFilter, found ? &g.timeScan : nullptr,
+                   noise);
 
   const int count = seg::Count(wf);
   auto joins = [&](int s) {
@@ -753,8 +782,8 @@ bool NewMSFileNoise(STRUCT_WORK_FILE* wf, double time, const STRUCT_CHAN_LIST* c
     const double middle =
         (wf->segmentBlocks[e].endTime - wf->segmentBlocks[s].startTime) / 2 + wf->segmentBlocks[s].startTime;
     double one = 0;
-    const bool ok = useArray ? measure(middle, 2, useArray, useInfo, count16, &prefs, useFilter, &one)
-                             : measure(middle, 0, nullptr, nullptr, 0, &prefs, useFilter, &one);
+    const bool ok = useArray ? measure(middle, 2, useArray, useInfo, count16, &prefs, useFilter, nullptr, &one)
+                             : measure(middle, 0, nullptr, nullptr, 0, &prefs, useFilter, nullptr, &one);
     if (!ok) return false;
     sum += one;
     ++groups;
@@ -777,10 +806,11 @@ KELT_API BOOL KELT_NewCalRMSNoiseForMSFile(STRUCT_WORK_FILE* wf, const STRUCT_NE
   return Guarded([&] {
     const uint16_t type = array ? uint16_t{DATA_TYPE_SCAN_FUN_PLOT} : dataType;
     auto measure = [&](double at, int16_t mode, const STRUCT_SCAN_FUN_ARRAY* a, const STRUCT_SCAN_FUN_INFO* i,
-                       uint16_t n, const STRUCT_CHRO_PREFS* prefs, uint16_t useFilter, double* out) {
+                       uint16_t n, const STRUCT_CHRO_PREFS* prefs, uint16_t useFilter, const uint32_t* timeScan,
+                       double* out) {
       STRUCT_RMS_NOISE r;
-      if (!KELT_NewCalRMSNoiseForDisplay(wf, displayed, at, a ? type : dataType, selection, chanList, 0, a, fit, mode,
-                                         useFilter, prefs, i, n, &r))
+      if (!kelt::noise::NewRMSForDisplay(wf, displayed, at, a ? type : dataType, selection, chanList, 0, a, fit, mode,
+                                         useFilter, prefs, i, n, timeScan, &r))
         return false;
       *out = r.noise;
       return true;

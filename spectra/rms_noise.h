@@ -132,7 +132,8 @@ struct TraceHolder {
 // The scan geometry of the segment that holds a time.
 struct ScanGrid {
   int segment = -1;
-  uint32_t scan = 0;       // the scan of the time, on the grid
+  uint32_t timeScan = 0;   // the scan nearest to the time
+  uint32_t scan = 0;       // that scan moved onto the grid
   uint32_t first = 0;      // the segment's first scan
   uint32_t last = 0;       // its last scan on the grid
   uint32_t step = 1;       // 1 when every scan counts
@@ -141,9 +142,11 @@ struct ScanGrid {
 };
 bool EveryScan(const STRUCT_WORK_FILE* wf, const STRUCT_CHAN_LIST* chanList, const STRUCT_SCAN_FUN_ARRAY* array);
 // By the segment's times (bySegmentTime) or by the scan numbers of the time's
-// scan. Fails for a time in no segment, and (setting unusable) in an unusable one.
+// scan (looked up unless knownScan gives it). Fails for a time in no segment,
+// and (setting unusable) in an unusable one.
 bool FindScanGrid(STRUCT_WORK_FILE* wf, double time, const STRUCT_CHAN_LIST* chanList,
-                  const STRUCT_SCAN_FUN_ARRAY* array, bool bySegmentTime, ScanGrid* grid, bool* unusable = nullptr);
+                  const STRUCT_SCAN_FUN_ARRAY* array, bool bySegmentTime, ScanGrid* grid, bool* unusable = nullptr,
+                  const uint32_t* knownScan = nullptr);
 // truncate(width * rate + 0.5) when the rate is above one scan a second.
 int32_t RateScaled(int32_t width, double rate);
 
@@ -167,10 +170,18 @@ bool DisplayedServes(const STRUCT_NE_DATA_POINTS* displayed, double t1, double t
 void PrefsCopy(uint16_t filter, const void* filterParameters, STRUCT_CHRO_PREFS* prefs, uint16_t* effectiveFilter);
 
 // One measurement of the newer MS-file forms at a time, with the scan-function
-// data, preferences and filter flag to use; gives the noise.
+// data, preferences and filter flag to use; gives the noise. timeScan, when
+// given, is the scan nearest to the time, already looked up.
 using MeasureAt = std::function<bool(double time, int16_t rangeMode, const STRUCT_SCAN_FUN_ARRAY* array,
                                      const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount,
-                                     const STRUCT_CHRO_PREFS* prefs, uint16_t filter, double* noise)>;
+                                     const STRUCT_CHRO_PREFS* prefs, uint16_t filter, const uint32_t* timeScan,
+                                     double* noise)>;
+// The newer RMS display form; timeScan as above (may be null).
+bool NewRMSForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time, uint16_t dataType,
+                      const STRUCT_MASS_LIST* selection, const STRUCT_CHAN_LIST* chanList, uint16_t nonMsOption,
+                      const STRUCT_SCAN_FUN_ARRAY* array, int16_t fit, int16_t rangeMode, uint16_t filter,
+                      const STRUCT_CHRO_PREFS* prefs, const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount,
+                      const uint32_t* timeScan, STRUCT_RMS_NOISE* result);
 // The newer MS-file forms around a measurement: scan-function data made when
 // the range crosses segments or the list needs it, and in range mode 2 the
 // mean over groups of consecutive usable segments.

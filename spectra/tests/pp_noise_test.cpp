@@ -117,6 +117,36 @@ TEST_F(PPNoiseTest, QuietestStretchAgreesWithTheWorkedRule) {
   EXPECT_EQ(values[4], v[i - 50 + w.centre + 2]);
 }
 
+// Few distinct values: ties everywhere, settled as the selection settles them.
+TEST_F(PPNoiseTest, TiesAreSettledLikeTheSelection) {
+  MakeRun(1200, {{1.0, 1, ""}});
+  const std::vector<double>& t = truth_.scanTimes;
+  for (uint32_t seed = 1; seed <= 20; ++seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> level(0, 3);
+    std::vector<double> v;
+    for (size_t k = 0; k < t.size(); ++k) v.push_back(100 + level(rng) + (k % 7 == 0 ? level(rng) : 0));
+    HandTrace trace(wf_.get(), t, v, true);
+    Cover(&trace);
+    const size_t i = 300 + 20 * seed;
+    STRUCT_PP_NOISE r;
+    ASSERT_TRUE(KELT_CalPPNoiseForDisplay(wf_.get(), &trace.dp, t[i], DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0,
+                                          nullptr, nullptr, 0, &r));
+    Worked w = BySelection(std::vector<double>(v.begin() + (i - 100), v.begin() + (i + 101)));
+    EXPECT_EQ(+r.noise, w.noise) << seed;
+    EXPECT_EQ(+r.tail, w.tail) << seed;
+    EXPECT_EQ(+r.stretchCentre, static_cast<int16_t>(w.centre)) << seed;
+    double signal, pp, tail;
+    uint32_t centre;
+    ASSERT_TRUE(KELT_GetSignalAndNoiseAndTail(wf_.get(), &trace.dp, DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0,
+                                              nullptr, t[i], &signal, &pp, &tail, &centre, nullptr, nullptr));
+    w = BySelection(std::vector<double>(v.begin() + (i - 50), v.begin() + (i + 51)));
+    EXPECT_EQ(pp, w.noise) << seed;
+    EXPECT_EQ(tail, w.tail) << seed;
+    EXPECT_EQ(centre, w.centre) << seed;
+  }
+}
+
 TEST_F(PPNoiseTest, FlatStretchesCountAsOne) {
   MakeRun(1200, {{1.0, 1, ""}});
   std::vector<double> v(truth_.scanTimes.size(), 2500.0);
