@@ -286,3 +286,27 @@ TEST_F(PPNoiseTest, RangeModeTwoAveragesAndUnusableSegmentsGiveZero) {
 }
 
 }  // namespace
+
+namespace {
+
+// A time just inside the second segment (two scan functions, 2.5 cycles a
+// second: B = 125): the walk leftwards steps back into the first segment.
+TEST_F(PPNoiseTest, WalkStepsBackIntoThePreviousSegment) {
+  MakeRun(3000, {{1.0, 1, ""}, {1.0, 2, ""}, {1.0, 1, ""}});
+  noisetest::PointsPtr whole = WholeTrace();
+  ASSERT_TRUE(whole);
+  std::vector<double> t, v;
+  noisetest::Unpack(whole.get(), &t, &v);
+  const size_t i = wf_->segmentBlocks[1].firstScan - wf_->msInfo.firstScan + 6;
+  STRUCT_PP_NOISE r;
+  ASSERT_TRUE(KELT_CalPPNoiseForDisplay(wf_.get(), nullptr, t[i], DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0, nullptr,
+                                        nullptr, 0, &r));
+  const Worked w = BySelection(std::vector<double>(v.begin() + (i - 125), v.begin() + (i + 126)));
+  EXPECT_EQ(+r.peakTime, t[i]);
+  EXPECT_EQ(+r.noise, w.noise);
+  EXPECT_EQ(+r.tail, w.tail);
+  EXPECT_EQ(+r.stretchCentre, static_cast<int16_t>(w.centre));
+  EXPECT_EQ(+r.stretchTimes[0], t[i - 125 + w.centre - 2]);
+}
+
+}  // namespace

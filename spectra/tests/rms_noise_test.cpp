@@ -378,3 +378,64 @@ TEST_F(RmsDisplayTest, FilesWithoutSegmentsSearchFourHundredPoints) {
 }
 
 }  // namespace
+
+namespace {
+
+// Three segments (one, two and one scan functions, 5 scans a second in the
+// first); a time ten scans before the first segment ends leaves no room on
+// the right, so a scan-function measurement crosses into the second segment.
+class CrossingTest : public noisetest::NoiseTest {
+ protected:
+  void SetUp() override {
+    NoiseTest::SetUp();
+    MakeRun(3000, {{1.0, 1, ""}, {1.0, 2, ""}, {1.0, 1, ""}});
+    info_ = PD_GetScanFunInfoForDataFile(wf_.get(), &infoCount_, 0);
+    ASSERT_NE(info_, nullptr);
+    array_ = SCAN_FUN_GetAllScanFunsForSegment(wf_.get(), 0, info_, infoCount_);
+    ASSERT_NE(array_, nullptr);
+    const MS_SEGMENT_BLOCK& b = wf_->segmentBlocks[0];
+    time_ = truth_.scanTimes[b.lastScan - wf_->msInfo.firstScan - 10];
+  }
+  void TearDown() override {
+    FreeBlock(array_);
+    FreeBlock(info_);
+    NoiseTest::TearDown();
+  }
+  STRUCT_SCAN_FUN_INFO* info_ = nullptr;
+  int16_t infoCount_ = 0;
+  STRUCT_SCAN_FUN_ARRAY* array_ = nullptr;
+  double time_ = 0;
+};
+
+TEST_F(CrossingTest, ScanFunctionTraceCrossesIntoTheNextSegment) {
+  const uint16_t n = static_cast<uint16_t>(infoCount_);
+  STRUCT_RMS_NOISE fresh, shown;
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForDisplay(wf_.get(), nullptr, time_, DATA_TYPE_SCAN_FUN_PLOT, nullptr, nullptr, 0,
+                                            array_, 0, 0, 0, nullptr, info_, n, &fresh));
+  // The whole scan-function trace shown: the same 250 points each side.
+  noisetest::PointsPtr whole(SCAN_FUN_FastReadTimeRange(wf_->startTime, wf_->endTime, info_, infoCount_, wf_.get(),
+                                                        array_, nullptr, 0, nullptr));
+  ASSERT_TRUE(whole);
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForDisplay(wf_.get(), whole.get(), time_, DATA_TYPE_SCAN_FUN_PLOT, nullptr, nullptr, 0,
+                                            array_, 0, 0, 0, nullptr, info_, n, &shown));
+  EXPECT_EQ(+fresh.peakTime, +shown.peakTime);
+  EXPECT_EQ(+fresh.leftBoxFirstTime, +shown.leftBoxFirstTime);
+  EXPECT_EQ(+fresh.rightBoxFirstTime, +shown.rightBoxFirstTime);
+  EXPECT_TRUE(Near(+fresh.rightNoise, +shown.rightNoise));
+  EXPECT_EQ(+fresh.noise, +shown.noise);
+  std::vector<double> t, v;
+  noisetest::Unpack(whole.get(), &t, &v);
+  const Expected e = Work(t, v, time_, 250, 10, false, true);
+  EXPECT_EQ(+shown.noise, e.noise);
+  EXPECT_GT(t[e.peak + 250], +wf_->segmentBlocks[0].endTime);
+
+  // Crossing needs the scan-function information; the engine form finds it itself.
+  EXPECT_FALSE(KELT_NewCalRMSNoiseForDisplay(wf_.get(), nullptr, time_, DATA_TYPE_SCAN_FUN_PLOT, nullptr, nullptr, 0,
+                                             array_, 0, 0, 0, nullptr, nullptr, 0, &fresh));
+  double noise = -1;
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForMSFile(wf_.get(), nullptr, time_, DATA_TYPE_TIC, nullptr, nullptr, array_, 0, 0, 0,
+                                           nullptr, nullptr, 0, &noise));
+  EXPECT_EQ(noise, e.noise);
+}
+
+}  // namespace

@@ -206,4 +206,27 @@ TEST_F(SegmentChecksTest, ChannelListOfAScanRangeFromMatchingScanFunctions) {
   EXPECT_FALSE(TOL_GetChanListForScanFun(wf_, 90, 110, array, &list));  // spans two segments
 }
 
+// Eleven matching scan functions: a channel list holds ten, so the eleventh
+// cannot be added; the ten found stay (the list is not lost).
+TEST_F(SegmentChecksTest, AnEleventhChannelKeepsTheListMadeSoFar) {
+  std::vector<SyntheticFunction> functions;
+  for (int f = 1; f <= 11; ++f) functions.push_back({u"F" + std::u16string(1, char16_t(u'a' + f)), u""});
+  STRUCT_WORK_FILE* wf = MakeSyntheticWorkFile({{2.0, 4.0, functions}});
+  wf->segmentBlocks[0].firstScan = 1;
+  wf->segmentBlocks[0].lastScan = 110;
+  std::vector<uint8_t> bytes(ScanFunArraySize(11));
+  auto* array = reinterpret_cast<STRUCT_SCAN_FUN_ARRAY*>(bytes.data());
+  array->count = 11;
+  for (int f = 1; f <= 11; ++f) {
+    array->entries[f - 1].identity[0] = 'F';
+    array->entries[f - 1].identity[1] = static_cast<char>('a' + f);
+  }
+  STRUCT_CHAN_LIST list;
+  ASSERT_TRUE(TOL_GetChanListForScanFun(wf, 1, 110, array, &list));
+  EXPECT_EQ(list.kind, uint32_t{CHAN_LIST_LISTED});
+  ASSERT_EQ(list.count, 10);
+  for (uint16_t k = 0; k < 10; ++k) EXPECT_EQ(list.entries[k].low, k);
+  FreeSyntheticWorkFile(wf);
+}
+
 }  // namespace
