@@ -56,15 +56,14 @@ bool SelectToFront(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key
   if (n == 0 || places == 0) return true;
   uint32_t size = 1;
   while (size < n) size *= 2;
-  Scratch block(uint64_t{2} * size * sizeof(uint32_t));
+  // Keys by position (settled places hold +inf) and the tree of winners.
+  Scratch block(uint64_t{size} * sizeof(double) + uint64_t{2} * size * sizeof(uint32_t));
   if (!block.p) return false;
-  auto* tree = reinterpret_cast<uint32_t*>(block.p);
+  double* keys = block.p;
+  auto* tree = reinterpret_cast<uint32_t*>(block.p + size);
+  for (uint32_t k = 0; k < size; ++k) keys[k] = k < n ? s[k].*key : HUGE_VAL;
   // The left position wins ties: it comes first.
-  auto better = [&](uint32_t a, uint32_t b) {
-    if (a == kNone) return b;
-    if (b == kNone) return a;
-    return s[b].*key < s[a].*key ? b : a;
-  };
+  auto better = [&](uint32_t a, uint32_t b) { return b != kNone && (a == kNone || keys[b] < keys[a]) ? b : a; };
   for (uint32_t k = 0; k < size; ++k) tree[size + k] = k < n ? k : kNone;
   for (uint32_t node = size - 1; node >= 1; --node) tree[node] = better(tree[2 * node], tree[2 * node + 1]);
   auto update = [&](uint32_t pos, uint32_t leaf) {
@@ -75,8 +74,11 @@ bool SelectToFront(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key
   for (uint32_t i = 0; i < places && i < n; ++i) {
     const uint32_t best = tree[1];
     std::swap(s[i], s[best]);
-    if (best != i) update(best, best);  // its key changed
-    update(i, kNone);                   // this place is settled
+    if (best != i) {
+      keys[best] = keys[i];  // the displaced stretch's key
+      update(best, best);
+    }
+    update(i, kNone);  // this place is settled
   }
   return true;
 }

@@ -149,10 +149,9 @@ KELT_API BOOL TOL_CheckForPlotLineUnderSpt(const STRUCT_TOL_SPT* spectrum, const
   const STRUCT_WORK_FILE* wf = trace->workFile;
   if (!wf) return 0;
   if (!wf->centroid && !wf->profile) return 1;
-  // The record begins with the spectrum's scan header.
-  MS_SCAN_HEADER header;
-  std::memcpy(&header, spectrum, sizeof header);
-  const double t = header.time;
+  // The record begins with the spectrum's scan header, its time at byte 4.
+  double t = 0;
+  std::memcpy(&t, reinterpret_cast<const uint8_t*>(spectrum) + offsetof(MS_SCAN_HEADER, time), sizeof t);
   const int count = Count(wf);
   for (int s = 0; s < count; ++s) {
     const MS_SEGMENT_BLOCK& b = wf->segmentBlocks[s];

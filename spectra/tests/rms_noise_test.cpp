@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
 #include "noise_fixture.h"
+#include "spectra/pp_noise.h"
 #include "spectra/rms_noise.h"
 
 namespace {
@@ -436,6 +438,65 @@ TEST_F(CrossingTest, ScanFunctionTraceCrossesIntoTheNextSegment) {
   ASSERT_TRUE(KELT_NewCalRMSNoiseForMSFile(wf_.get(), nullptr, time_, DATA_TYPE_TIC, nullptr, nullptr, array_, 0, 0, 0,
                                            nullptr, nullptr, 0, &noise));
   EXPECT_EQ(noise, e.noise);
+}
+
+}  // namespace
+
+namespace {
+
+class FilterTest : public noisetest::NoiseTest {};
+
+// A moving mean over 2 points each side (the filter words of the chromatogram
+// preferences) quietens the measured noise; a filter flag without the words
+// filters nothing.
+TEST_F(FilterTest, EngineFormsFilterOnlyWithTheirWords) {
+  MakeRun(3000, {{1.0, 1, ""}});
+  uint8_t words[12] = {};
+  const int16_t half = 2;
+  const uint16_t kind = 1;
+  std::memcpy(words + 8, &half, 2);
+  std::memcpy(words + 10, &kind, 2);
+  const double at = truth_.compounds[4].retentionTime;
+  double plain = 0, flagOnly = 0, filtered = 0;
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForMSFile(wf_.get(), nullptr, at, DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0, 0, 0,
+                                           nullptr, nullptr, 0, &plain));
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForMSFile(wf_.get(), nullptr, at, DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0, 0, 1,
+                                           nullptr, nullptr, 0, &flagOnly));
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForMSFile(wf_.get(), nullptr, at, DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0, 0, 1,
+                                           words, nullptr, 0, &filtered));
+  EXPECT_EQ(flagOnly, plain);
+  EXPECT_LT(filtered, plain);
+  ASSERT_TRUE(KELT_NewCalPPNoiseForMSFile(wf_.get(), nullptr, at, DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0, 0, 0,
+                                          nullptr, nullptr, 0, &plain));
+  ASSERT_TRUE(KELT_NewCalPPNoiseForMSFile(wf_.get(), nullptr, at, DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0, 0, 1,
+                                          words, nullptr, 0, &filtered));
+  EXPECT_LT(filtered, plain);
+  ASSERT_TRUE(KELT_Ex_CalRMSNoiseForMSFile(wf_.get(), at, DATA_TYPE_TIC, nullptr, nullptr, 0, 0, 1, words, &filtered));
+  ASSERT_TRUE(KELT_CalRMSNoiseForMSFile(wf_.get(), at, DATA_TYPE_TIC, nullptr, nullptr, 0, 0, &plain));
+  EXPECT_LT(filtered, plain);
+}
+
+// The display forms measure a shown trace's filtered copy when it has one.
+TEST_F(FilterTest, ShownTraceIsMeasuredThroughItsFilteredCopy) {
+  MakeRun(1200, {{1.0, 1, ""}});
+  const std::vector<double>& t = truth_.scanTimes;
+  std::mt19937 rng(9);
+  std::normal_distribution<double> noise(0.0, 30.0);
+  std::vector<double> raw, smooth;
+  for (size_t k = 0; k < t.size(); ++k) {
+    raw.push_back(5000 + noise(rng));
+    smooth.push_back(5000 + noise(rng) / 10);
+  }
+  HandTrace trace(wf_.get(), t, raw, false);
+  trace.SetFiltered(t, smooth);
+  trace.dp.startTime = wf_->startTime;
+  trace.dp.endTime = wf_->endTime;
+  STRUCT_RMS_NOISE r;
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForDisplay(wf_.get(), &trace.dp, t[600], DATA_TYPE_TIC, nullptr, nullptr, 0, nullptr,
+                                            0, 0, 0, nullptr, nullptr, 0, &r));
+  const Expected e = Work(t, smooth, t[600], 100, 10, false, false);
+  EXPECT_TRUE(Near(+r.leftNoise, e.leftRms));
+  EXPECT_TRUE(Near(+r.rightNoise, e.rightRms));
 }
 
 }  // namespace
