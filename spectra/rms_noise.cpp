@@ -779,8 +779,10 @@ bool NewMSFileNoise(STRUCT_WORK_FILE* wf, double time, const STRUCT_CHAN_LIST* c
     }
     int e = s;
     while (e + 1 < count && joins(e + 1)) ++e;
-    const double middle =
-        (wf->segmentBlocks[e].endTime - wf->segmentBlocks[s].startTime) / 2 + wf->segmentBlocks[s].startTime;
+    // The middle of a group may fall in the gap between two of its segments,
+    // where no segment holds it: it is measured at the nearer segment edge.
+    const double middle = TOL_GetSegmentTime(
+        wf, (wf->segmentBlocks[e].endTime - wf->segmentBlocks[s].startTime) / 2 + wf->segmentBlocks[s].startTime);
     double one = 0;
     const bool ok = useArray ? measure(middle, 2, useArray, useInfo, count16, &prefs, useFilter, nullptr, &one)
                              : measure(middle, 0, nullptr, nullptr, 0, &prefs, useFilter, nullptr, &one);

@@ -10,6 +10,7 @@
 
 #include "noise_fixture.h"
 #include "spectra/pp_noise.h"
+#include "spectra/segment_checks.h"
 
 namespace {
 
@@ -307,6 +308,73 @@ TEST_F(PPNoiseTest, WalkStepsBackIntoThePreviousSegment) {
   EXPECT_EQ(+r.tail, w.tail);
   EXPECT_EQ(+r.stretchCentre, static_cast<int16_t>(w.centre));
   EXPECT_EQ(+r.stretchTimes[0], t[i - 125 + w.centre - 2]);
+}
+
+}  // namespace
+
+namespace {
+
+// A detector file has no segments: 50 points each side of the time's point.
+TEST_F(PPNoiseTest, DetectorTracesAroundTheTimesPoint) {
+  msfix::DetectorPlan plan;
+  plan.points = 2000;
+  ASSERT_TRUE(msfix::WriteDetectorFile("C:\\Data\\det.dat", plan, nullptr));
+  noisetest::WorkFilePtr det(MakeWorkFileStruct("C:\\Data\\det.dat", 0));
+  ASSERT_TRUE(det);
+  noisetest::PointsPtr whole(MakeDataPointsStruct(det.get(), det->startTime, det->endTime, 40000, DATA_TYPE_DETECTOR,
+                                                  0, nullptr, nullptr));
+  ASSERT_TRUE(whole);
+  std::vector<double> t, v;
+  noisetest::Unpack(whole.get(), &t, &v);
+  for (size_t i : {400u, 1234u}) {
+    const Worked w = BySelection(std::vector<double>(v.begin() + (i - 50), v.begin() + (i + 51)));
+    STRUCT_PP_NOISE r;
+    ASSERT_TRUE(KELT_CalPPNoiseForDisplay(det.get(), nullptr, t[i], DATA_TYPE_DETECTOR, nullptr, nullptr, nullptr, 0,
+                                          nullptr, nullptr, 0, &r));
+    EXPECT_EQ(+r.signal, v[i]);
+    EXPECT_EQ(+r.noise, w.noise);
+    EXPECT_EQ(+r.tail, w.tail);
+    double signal, pp, tail;
+    uint32_t centre;
+    ASSERT_TRUE(KELT_GetSignalAndNoiseAndTail(det.get(), nullptr, DATA_TYPE_DETECTOR, nullptr, nullptr, nullptr, 0,
+                                              nullptr, t[i], &signal, &pp, &tail, &centre, nullptr, nullptr));
+    EXPECT_EQ(signal, v[i]);
+    EXPECT_EQ(pp, w.noise);
+    EXPECT_EQ(tail, w.tail);
+    EXPECT_EQ(centre, w.centre);
+  }
+  double noise = 0;
+  EXPECT_FALSE(KELT_CalPPNoiseForMSFile(det.get(), t[400], DATA_TYPE_DETECTOR, nullptr, nullptr, 0, 0, 0, nullptr,
+                                        &noise));
+}
+
+// Groups of neighbouring segments that scan the listed channel, each measured at its middle.
+TEST_F(PPNoiseTest, RangeModeTwoGroupsSegmentsScanningTheChannel) {
+  MakeRun(4000, {{1.0, 1, ""}, {1.0, 2, ""}, {1.0, 2, ""}, {1.0, 1, ""}});
+  STRUCT_CHAN_LIST second{};
+  second.kind = CHAN_LIST_LISTED;
+  second.count = 1;
+  second.entries[0].low = second.entries[0].high = 1;
+  const MS_SEGMENT_BLOCK &b1 = wf_->segmentBlocks[1], &b2 = wf_->segmentBlocks[2];
+  const double inside = (b1.endTime - b1.startTime) / 2 + b1.startTime;
+  // Two equal segments: the middle falls between them and moves to the nearer edge.
+  const double between = (b2.endTime - b1.startTime) / 2 + b1.startTime;
+  ASSERT_GT(between, +b1.endTime);
+  ASSERT_LT(between, +b2.startTime);
+  const double middle = TOL_GetSegmentTime(wf_.get(), between);
+  double noise = -1;
+  ASSERT_TRUE(KELT_NewCalPPNoiseForMSFile(wf_.get(), nullptr, inside, DATA_TYPE_TIC, nullptr, &second, nullptr, 0, 2, 0,
+                                          nullptr, nullptr, 0, &noise));
+  STRUCT_PP_NOISE r;
+  ASSERT_TRUE(KELT_CalPPNoiseForDisplay(wf_.get(), nullptr, middle, DATA_TYPE_TIC, &second, nullptr, nullptr, 0, nullptr,
+                                        nullptr, 0, &r));
+  EXPECT_EQ(noise, +r.noise);
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForMSFile(wf_.get(), nullptr, inside, DATA_TYPE_TIC, nullptr, &second, nullptr, 0, 2,
+                                           0, nullptr, nullptr, 0, &noise));
+  STRUCT_RMS_NOISE rr;
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForDisplay(wf_.get(), nullptr, middle, DATA_TYPE_TIC, nullptr, &second, 0, nullptr, 0,
+                                            0, 0, nullptr, nullptr, 0, &rr));
+  EXPECT_EQ(noise, +rr.noise);
 }
 
 }  // namespace
