@@ -2,13 +2,12 @@
 // against reading the trace they measure alone (goal: within 1.5x).
 #include <benchmark/benchmark.h>
 
-#include "ratio_reporter.h"
-
 #include <cstdio>
 
 #include "common/data_points.h"
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
+#include "ratio_reporter.h"
 #include "spectra/pp_noise.h"
 #include "spectra/rms_noise.h"
 
@@ -56,7 +55,8 @@ Run& TheRun() {
 
 uint32_t TraceAlone() {
   Run& r = TheRun();
-  STRUCT_NE_DATA_POINTS* dp = KELT_ReadTraceFromMSData(r.wf, r.scan - 250, r.scan + 250, DATA_TYPE_MASS_LIST, nullptr, &r.ion);
+  STRUCT_NE_DATA_POINTS* dp =
+      KELT_ReadTraceFromMSData(r.wf, r.scan - 250, r.scan + 250, DATA_TYPE_MASS_LIST, nullptr, &r.ion);
   const uint32_t n = dp ? dp->pointCount : 0;
   FreeDataPointsStruct(dp);
   return n;

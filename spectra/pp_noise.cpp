@@ -121,8 +121,10 @@ bool DisplayedCovers(const STRUCT_NE_DATA_POINTS* d, double t1, double t2, doubl
   for (uint32_t i = 0; i < d->pointCount; ++i) {
     const double t = NePointAt(d->points, i)->time;
     if (t < t1 || t > t2) continue;
-    if (t < time) ++before;
-    else if (t > time) ++after;
+    if (t < time)
+      ++before;
+    else if (t > time)
+      ++after;
   }
   return before >= 50 && after >= 50;
 }
@@ -208,8 +210,7 @@ bool SignalNoiseTail(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displaye
 bool PPForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time, uint16_t dataType,
                   const STRUCT_CHAN_LIST* chanList, const STRUCT_MASS_LIST* selection,
                   const STRUCT_SCAN_FUN_ARRAY* array, uint16_t filter, const STRUCT_CHRO_PREFS* prefs,
-                  const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount, const uint32_t* timeScan,
-                  STRUCT_PP_NOISE* r) {
+                  const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount, const uint32_t* timeScan, STRUCT_PP_NOISE* r) {
   std::memset(r, 0, sizeof *r);
   if (!wf) return false;
   const bool segmented = Segmented(wf);
@@ -240,10 +241,14 @@ bool PPForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, 
     leftScan = w.left;
     rightScan = w.right;
     if (displayed || array) {
-      if (w.leftSegment == g.segment && w.left == g.first) t1 = b.startTime;
-      else if (!TimeOfScan(wf, w.left, &t1)) return false;
-      if (w.rightSegment == g.segment && w.right == g.last) t2 = b.endTime;
-      else if (!TimeOfScan(wf, w.right, &t2)) return false;
+      if (w.leftSegment == g.segment && w.left == g.first)
+        t1 = b.startTime;
+      else if (!TimeOfScan(wf, w.left, &t1))
+        return false;
+      if (w.rightSegment == g.segment && w.right == g.last)
+        t2 = b.endTime;
+      else if (!TimeOfScan(wf, w.right, &t2))
+        return false;
     } else {
       // Read by these scans, every point lies between their times.
       t1 = -HUGE_VAL;
@@ -261,8 +266,8 @@ bool PPForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, 
                                               wf, array, selection, prefs ? static_cast<int16_t>(filter != 0) : 0,
                                               prefs ? &prefs->plotData : nullptr);
     } else {
-      read.trace = KELT_ReadTraceFromMSData(wf, leftScan, rightScan, static_cast<int16_t>(dataType), chanList,
-                                            selection);
+      read.trace =
+          KELT_ReadTraceFromMSData(wf, leftScan, rightScan, static_cast<int16_t>(dataType), chanList, selection);
       if (read.trace && filter && prefs) FilterDataPointsStruct(read.trace, &prefs->plotData);
     }
     if (!read.trace) return false;
@@ -310,8 +315,7 @@ KELT_API BOOL KELT_CalPPNoiseForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DA
                                         uint16_t dataType, const STRUCT_CHAN_LIST* chanList,
                                         const STRUCT_MASS_LIST* selection, const STRUCT_SCAN_FUN_ARRAY* array,
                                         uint16_t filter, const STRUCT_CHRO_PREFS* prefs,
-                                        const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount,
-                                        STRUCT_PP_NOISE* result) {
+                                        const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount, STRUCT_PP_NOISE* result) {
   if (!result) return 0;
   return Guarded([&] {
     return PPForDisplay(wf, displayed, time, dataType, chanList, selection, array, filter, prefs, info, infoCount,
@@ -352,8 +356,8 @@ KELT_API BOOL KELT_CalPPNoiseForMSFile(STRUCT_WORK_FILE* wf, double time, uint16
     kelt::noise::PrefsCopy(filter, filterParameters, &prefs, &useFilter);
     auto measure = [&](double at, double* out) {
       Estimate e;
-      if (!SignalNoiseTail(wf, nullptr, static_cast<int16_t>(dataType), chanList, selection, nullptr, useFilter,
-                           &prefs, at, &e, nullptr, nullptr))
+      if (!SignalNoiseTail(wf, nullptr, static_cast<int16_t>(dataType), chanList, selection, nullptr, useFilter, &prefs,
+                           at, &e, nullptr, nullptr))
         return false;
       *out = e.noise;
       return true;
@@ -376,8 +380,8 @@ KELT_API BOOL KELT_CalPPNoiseForMSFile(STRUCT_WORK_FILE* wf, double time, uint16
 
 KELT_API BOOL KELT_NewCalPPNoiseForMSFile(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time,
                                           uint16_t dataType, const STRUCT_MASS_LIST* selection,
-                                          const STRUCT_CHAN_LIST* chanList, const STRUCT_SCAN_FUN_ARRAY* array,
-                                          int16_t, int16_t rangeMode, uint16_t filter, const void* filterParameters,
+                                          const STRUCT_CHAN_LIST* chanList, const STRUCT_SCAN_FUN_ARRAY* array, int16_t,
+                                          int16_t rangeMode, uint16_t filter, const void* filterParameters,
                                           const STRUCT_SCAN_FUN_INFO* info, int16_t infoCount, double* noise) {
   if (!noise) return 0;
   *noise = 0;
@@ -390,7 +394,7 @@ KELT_API BOOL KELT_NewCalPPNoiseForMSFile(STRUCT_WORK_FILE* wf, const STRUCT_NE_
       *out = r.noise;
       return true;
     };
-    return kelt::noise::NewMSFileNoise(wf, time, chanList, array, rangeMode, filter, filterParameters, info,
-                                       infoCount, measure, noise);
+    return kelt::noise::NewMSFileNoise(wf, time, chanList, array, rangeMode, filter, filterParameters, info, infoCount,
+                                       measure, noise);
   });
 }

@@ -11,11 +11,11 @@
 // Result of the display form; the caller owns it, the callee zeroes it.
 struct STRUCT_PP_NOISE {
   double peakTime;
-  double signal;            // value of the peak point
-  double tail;              // middle level of the chosen stretch
+  double signal;  // value of the peak point
+  double tail;    // middle level of the chosen stretch
   int16_t found;
-  double noise;             // its spread (a flat stretch counts 1.0)
-  int16_t stretchCentre;    // index of its centre among the examined values
+  double noise;           // its spread (a flat stretch counts 1.0)
+  int16_t stretchCentre;  // index of its centre among the examined values
   double stretchTimes[5];
   double stretchValues[5];
 };

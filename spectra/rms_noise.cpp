@@ -53,8 +53,10 @@ bool FindScanGrid(STRUCT_WORK_FILE* wf, double time, const STRUCT_CHAN_LIST* cha
   }
   uint32_t scan = 0;
   double scanTime = 0;
-  if (knownScan) scan = *knownScan;
-  else if (!KELT_GetScanFromATime(wf, time, &scan, &scanTime, LOOKUP_NEAREST)) return false;
+  if (knownScan)
+    scan = *knownScan;
+  else if (!KELT_GetScanFromATime(wf, time, &scan, &scanTime, LOOKUP_NEAREST))
+    return false;
   g->timeScan = scan;
   if (!bySegmentTime) {
     for (int s = 0; s < count && g->segment < 0; ++s)
@@ -144,8 +146,10 @@ bool DisplayedServes(const STRUCT_NE_DATA_POINTS* d, double t1, double t2, doubl
     const double t = NePointAt(d->points, i)->time;
     if (t > t2) break;
     if (std::fabs(t - time) < 1e-8) continue;
-    if (t1 <= t && t < time) ++left;
-    else if (time < t) ++right;
+    if (t1 <= t && t < time)
+      ++left;
+    else if (time < t)
+      ++right;
   }
   return left >= width && right >= width;
 }
@@ -188,8 +192,8 @@ double WindowRMS(const Points& p, uint32_t s, uint32_t n) {
 }
 
 // Residual RMS about the fitted line of n points from s.
-bool WindowFitRMS(const STRUCT_NE_DATA_POINTS* trace, bool filtered, uint32_t s, uint32_t n, double* rms,
-                  double* slope, double* intercept) {
+bool WindowFitRMS(const STRUCT_NE_DATA_POINTS* trace, bool filtered, uint32_t s, uint32_t n, double* rms, double* slope,
+                  double* intercept) {
   if (!KELT_FindFitLine(trace, filtered ? 1 : 0, s, n, slope, intercept)) return false;
   const Points p = PickPoints(trace, filtered);
   double squares = 0;
@@ -249,8 +253,10 @@ Box BoxOf(const Points& p, uint32_t s, uint32_t n) {
   b.minimum = b.maximum = p.Value(s);
   for (uint32_t k = s + 1; k < s + n; ++k) {
     const double v = p.Value(k);
-    if (v < b.minimum) b.minimum = v;
-    else if (v > b.maximum) b.maximum = v;
+    if (v < b.minimum)
+      b.minimum = v;
+    else if (v > b.maximum)
+      b.maximum = v;
   }
   b.middleTime = (b.lastTime - b.firstTime) / 2 + b.firstTime;
   b.middleValue = (b.maximum - b.minimum) / 2 + b.minimum;
@@ -290,15 +296,17 @@ void ZeroResult(STRUCT_RMS_NOISE* r) {
 }
 
 // Integer data of a segmented file: a quieter window than one count is noise 1.
-double Floored(double rms, bool segmented, const Points& p) { return segmented && p.Integer() && rms < 1.0 ? 1.0 : rms; }
+double Floored(double rms, bool segmented, const Points& p) {
+  return segmented && p.Integer() && rms < 1.0 ? 1.0 : rms;
+}
 
 struct Around {
   double time;
-  int32_t halfWidth;   // W: points searched on each side in mode 0
-  int32_t window;      // N: points per window
+  int32_t halfWidth;  // W: points searched on each side in mode 0
+  int32_t window;     // N: points per window
   int16_t rangeMode;
   bool fit;
-  bool filtered;       // the caller's filter flag, for the fitted windows
+  bool filtered;  // the caller's filter flag, for the fitted windows
   bool segmented;
 };
 
@@ -336,8 +344,8 @@ bool MeasureAround(const STRUCT_NE_DATA_POINTS* trace, const Around& a, STRUCT_R
   if (left.found && right.found) {
     const double dt = r->rightBoxMiddleTime - r->leftBoxMiddleTime;
     // Two boxes at one time give no line: their mean level serves.
-    r->baseline = dt != 0 ? r->leftBoxMiddleValue +
-                                (r->rightBoxMiddleValue - r->leftBoxMiddleValue) * (r->peakTime - r->leftBoxMiddleTime) / dt
+    r->baseline = dt != 0 ? r->leftBoxMiddleValue + (r->rightBoxMiddleValue - r->leftBoxMiddleValue) *
+                                                        (r->peakTime - r->leftBoxMiddleTime) / dt
                           : (r->leftBoxMiddleValue + r->rightBoxMiddleValue) / 2;
   } else {
     r->baseline = left.found ? r->leftBoxMiddleValue : r->rightBoxMiddleValue;
@@ -385,11 +393,15 @@ bool PointRange(STRUCT_WORK_FILE* wf, double time, int32_t w, double* t1, double
   uint32_t p = 0;
   double pt = 0;
   if (!GetPointFromATime(wf, time, &p, &pt, LOOKUP_NEAREST)) return false;
-  if (p < static_cast<uint32_t>(w)) *t1 = wf->startTime;
-  else if (!GetTimeOfPoint(wf, p - static_cast<uint32_t>(w), t1)) return false;
+  if (p < static_cast<uint32_t>(w))
+    *t1 = wf->startTime;
+  else if (!GetTimeOfPoint(wf, p - static_cast<uint32_t>(w), t1))
+    return false;
   const uint64_t right = uint64_t{p} + static_cast<uint32_t>(w) + 1;
-  if (right >= FilePointCount(wf)) *t2 = wf->endTime;
-  else if (!GetTimeOfPoint(wf, static_cast<uint32_t>(right), t2)) return false;
+  if (right >= FilePointCount(wf))
+    *t2 = wf->endTime;
+  else if (!GetTimeOfPoint(wf, static_cast<uint32_t>(right), t2))
+    return false;
   return true;
 }
 
@@ -416,8 +428,8 @@ STRUCT_NE_DATA_POINTS* ReadByTimes(STRUCT_WORK_FILE* wf, double t1, double t2, u
 
 // The older display forms: the range in scans, always read anew.
 bool OlderForm(bool oldWay, STRUCT_WORK_FILE* wf, double time, uint16_t dataType, const STRUCT_MASS_LIST* selection,
-               const STRUCT_CHAN_LIST* chanList, uint16_t nonMsOption, int16_t fit, int16_t rangeMode,
-               uint16_t filter, const STRUCT_CHRO_PREFS* prefs, STRUCT_RMS_NOISE* result) {
+               const STRUCT_CHAN_LIST* chanList, uint16_t nonMsOption, int16_t fit, int16_t rangeMode, uint16_t filter,
+               const STRUCT_CHRO_PREFS* prefs, STRUCT_RMS_NOISE* result) {
   if (!result) return false;
   ZeroResult(result);
   if (!wf) return false;
@@ -447,10 +459,14 @@ bool OlderForm(bool oldWay, STRUCT_WORK_FILE* wf, double time, uint16_t dataType
       const int64_t factor = (!chanList || chanList->kind != CHAN_LIST_IGNORED) && step != 1 ? step : 1;
       const int64_t margin = oldWay ? w * factor + 8 : (w + n) * factor;
       const int64_t lo = int64_t{s} - margin, hi = int64_t{s} + margin;
-      if (lo < int64_t{b.firstScan}) t1 = b.startTime;
-      else if (!TimeOfScan(wf, static_cast<uint64_t>(lo), &t1)) return false;
-      if (hi > int64_t{b.lastScan}) t2 = b.endTime;
-      else if (!TimeOfScan(wf, static_cast<uint64_t>(hi), &t2)) return false;
+      if (lo < int64_t{b.firstScan})
+        t1 = b.startTime;
+      else if (!TimeOfScan(wf, static_cast<uint64_t>(lo), &t1))
+        return false;
+      if (hi > int64_t{b.lastScan})
+        t2 = b.endTime;
+      else if (!TimeOfScan(wf, static_cast<uint64_t>(hi), &t2))
+        return false;
     }
   }
   TraceHolder read;
@@ -590,8 +606,7 @@ KELT_API BOOL KELT_OldWay_CalRMSNoiseForDisplay(STRUCT_WORK_FILE* wf, double tim
                                                 uint16_t nonMsOption, int16_t fit, int16_t rangeMode, uint16_t filter,
                                                 const STRUCT_CHRO_PREFS* prefs, STRUCT_RMS_NOISE* result) {
   return Guarded([&] {
-    return OlderForm(true, wf, time, dataType, selection, chanList, nonMsOption, fit, rangeMode, filter, prefs,
-                     result);
+    return OlderForm(true, wf, time, dataType, selection, chanList, nonMsOption, fit, rangeMode, filter, prefs, result);
   });
 }
 
@@ -599,8 +614,8 @@ bool kelt::noise::NewRMSForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_PO
                                    uint16_t dataType, const STRUCT_MASS_LIST* selection,
                                    const STRUCT_CHAN_LIST* chanList, uint16_t nonMsOption,
                                    const STRUCT_SCAN_FUN_ARRAY* array, int16_t fit, int16_t rangeMode, uint16_t filter,
-                                   const STRUCT_CHRO_PREFS* prefs, const STRUCT_SCAN_FUN_INFO* info,
-                                   uint16_t infoCount, const uint32_t* timeScan, STRUCT_RMS_NOISE* result) {
+                                   const STRUCT_CHRO_PREFS* prefs, const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount,
+                                   const uint32_t* timeScan, STRUCT_RMS_NOISE* result) {
   {
     if (!result) return false;
     ZeroResult(result);
@@ -623,8 +638,7 @@ bool kelt::noise::NewRMSForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_PO
         t2 = b.endTime;
       } else {
         w = kelt::noise::RateScaled(w, g.rate);
-        const kelt::noise::ScanWalk walk =
-            kelt::noise::WalkScans(wf, g, w, false, array, info, infoCount, chanList);
+        const kelt::noise::ScanWalk walk = kelt::noise::WalkScans(wf, g, w, false, array, info, infoCount, chanList);
         const bool toSegmentEnd = walk.rightSegment == g.segment && walk.right == g.last;
         if (!displayed && !array) {
           // Nothing to compare times with: the scans from end to end are the
@@ -637,10 +651,14 @@ bool kelt::noise::NewRMSForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_PO
           return MeasureAround(read.trace, {time, w, NoiseWindow(), rangeMode, fit != 0, filter != 0, segmented},
                                result);
         }
-        if (walk.left == g.first) t1 = b.startTime;
-        else if (!TimeOfScan(wf, walk.left, &t1)) return false;
-        if (toSegmentEnd) t2 = b.endTime;
-        else if (!TimeOfScan(wf, walk.right, &t2)) return false;
+        if (walk.left == g.first)
+          t1 = b.startTime;
+        else if (!TimeOfScan(wf, walk.left, &t1))
+          return false;
+        if (toSegmentEnd)
+          t2 = b.endTime;
+        else if (!TimeOfScan(wf, walk.right, &t2))
+          return false;
       }
     }
     TraceHolder read;
@@ -648,9 +666,9 @@ bool kelt::noise::NewRMSForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_PO
     if (!kelt::noise::DisplayedServes(displayed, t1, t2, time, w)) {
       // A scan-function trace can only be read through its scan functions.
       if (array) {
-        read.trace = SCAN_FUN_FastReadTimeRange(t1, t2, info, static_cast<int16_t>(std::min<uint16_t>(infoCount, 0x7FFF)),
-                                                wf, array, selection, prefs ? static_cast<int16_t>(filter != 0) : 0,
-                                                prefs ? &prefs->plotData : nullptr);
+        read.trace = SCAN_FUN_FastReadTimeRange(
+            t1, t2, info, static_cast<int16_t>(std::min<uint16_t>(infoCount, 0x7FFF)), wf, array, selection,
+            prefs ? static_cast<int16_t>(filter != 0) : 0, prefs ? &prefs->plotData : nullptr);
       } else {
         read.trace = ReadByTimes(wf, t1, t2, dataType, selection, chanList, nonMsOption, filter, prefs);
       }
@@ -817,7 +835,7 @@ KELT_API BOOL KELT_NewCalRMSNoiseForMSFile(STRUCT_WORK_FILE* wf, const STRUCT_NE
       *out = r.noise;
       return true;
     };
-    return kelt::noise::NewMSFileNoise(wf, time, chanList, array, rangeMode, filter, filterParameters, info,
-                                       infoCount, measure, noise);
+    return kelt::noise::NewMSFileNoise(wf, time, chanList, array, rangeMode, filter, filterParameters, info, infoCount,
+                                       measure, noise);
   });
 }

@@ -18,11 +18,11 @@
 #pragma pack(push, 1)
 // Result of the display forms; the caller owns it, the callee zeroes it.
 struct STRUCT_RMS_NOISE {
-  double peakTime;         // the trace point nearest to the asked time
+  double peakTime;  // the trace point nearest to the asked time
   double peakValue;
-  double leftNoise;        // smallest window RMS left of the peak
-  int32_t leftWindow;      // first point of that window, -1 none
-  double leftSlope;        // fitted line of that window (fit mode)
+  double leftNoise;    // smallest window RMS left of the peak
+  int32_t leftWindow;  // first point of that window, -1 none
+  double leftSlope;    // fitted line of that window (fit mode)
   double leftIntercept;
   double rightNoise;
   int32_t rightWindow;
@@ -31,7 +31,7 @@ struct STRUCT_RMS_NOISE {
   int16_t noiseFound;
   double noise;
   uint16_t baselineFound;
-  double baseline;         // baseline level at the peak time
+  double baseline;  // baseline level at the peak time
   int16_t leftBoxFound;
   double leftBoxFirstTime;
   double leftBoxLastTime;
@@ -132,13 +132,13 @@ struct TraceHolder {
 // The scan geometry of the segment that holds a time.
 struct ScanGrid {
   int segment = -1;
-  uint32_t timeScan = 0;   // the scan nearest to the time
-  uint32_t scan = 0;       // that scan moved onto the grid
-  uint32_t first = 0;      // the segment's first scan
-  uint32_t last = 0;       // its last scan on the grid
-  uint32_t step = 1;       // 1 when every scan counts
+  uint32_t timeScan = 0;  // the scan nearest to the time
+  uint32_t scan = 0;      // that scan moved onto the grid
+  uint32_t first = 0;     // the segment's first scan
+  uint32_t last = 0;      // its last scan on the grid
+  uint32_t step = 1;      // 1 when every scan counts
   bool everyScan = false;
-  double rate = 0;         // scans per second
+  double rate = 0;  // scans per second
 };
 bool EveryScan(const STRUCT_WORK_FILE* wf, const STRUCT_CHAN_LIST* chanList, const STRUCT_SCAN_FUN_ARRAY* array);
 // By the segment's times (bySegmentTime) or by the scan numbers of the time's
@@ -172,10 +172,9 @@ void PrefsCopy(uint16_t filter, const void* filterParameters, STRUCT_CHRO_PREFS*
 // One measurement of the newer MS-file forms at a time, with the scan-function
 // data, preferences and filter flag to use; gives the noise. timeScan, when
 // given, is the scan nearest to the time, already looked up.
-using MeasureAt = std::function<bool(double time, int16_t rangeMode, const STRUCT_SCAN_FUN_ARRAY* array,
-                                     const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount,
-                                     const STRUCT_CHRO_PREFS* prefs, uint16_t filter, const uint32_t* timeScan,
-                                     double* noise)>;
+using MeasureAt = std::function<bool(
+    double time, int16_t rangeMode, const STRUCT_SCAN_FUN_ARRAY* array, const STRUCT_SCAN_FUN_INFO* info,
+    uint16_t infoCount, const STRUCT_CHRO_PREFS* prefs, uint16_t filter, const uint32_t* timeScan, double* noise)>;
 // The newer RMS display form; timeScan as above (may be null).
 bool NewRMSForDisplay(STRUCT_WORK_FILE* wf, const STRUCT_NE_DATA_POINTS* displayed, double time, uint16_t dataType,
                       const STRUCT_MASS_LIST* selection, const STRUCT_CHAN_LIST* chanList, uint16_t nonMsOption,

@@ -83,8 +83,7 @@ KELT_API BOOL KELT_CheckChanListInSegment(const STRUCT_CHAN_LIST* chanList, cons
 
 KELT_API BOOL KELT_GetSegmentRange(const STRUCT_WORK_FILE* wf, double time, const STRUCT_SCAN_FUN_ARRAY* array,
                                    const STRUCT_CHAN_LIST* chanList, const STRUCT_SCAN_FUN_INFO* info,
-                                   uint16_t infoCount, int16_t* segment, int16_t* firstSegment,
-                                   int16_t* lastSegment) {
+                                   uint16_t infoCount, int16_t* segment, int16_t* firstSegment, int16_t* lastSegment) {
   if (!segment || !firstSegment || !lastSegment) return 0;
   const int count = Count(wf);
   if (count == 0) return 0;
@@ -155,8 +154,8 @@ KELT_API BOOL TOL_CheckForPlotLineUnderSpt(const STRUCT_TOL_SPT* spectrum, const
   const int count = Count(wf);
   for (int s = 0; s < count; ++s) {
     const MS_SEGMENT_BLOCK& b = wf->segmentBlocks[s];
-    const bool in = s + 1 < count ? b.startTime <= t && t < wf->segmentBlocks[s + 1].startTime
-                                  : b.startTime <= t && t <= b.endTime;
+    const bool in =
+        s + 1 < count ? b.startTime <= t && t < wf->segmentBlocks[s + 1].startTime : b.startTime <= t && t <= b.endTime;
     if (in) return KELT_CheckPlotInSegment(trace, static_cast<int16_t>(s));
   }
   return 0;

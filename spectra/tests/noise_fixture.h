@@ -50,8 +50,10 @@ struct HandTrace {
     for (size_t i = 0; i < t.size(); ++i) {
       STRUCT_NE_POINT* p = NePointAt(head, static_cast<uint32_t>(i));
       p->time = t[i];
-      if (integer) p->value.i = static_cast<int64_t>(std::llround(v[i]));
-      else p->value.d = v[i];
+      if (integer)
+        p->value.i = static_cast<int64_t>(std::llround(v[i]));
+      else
+        p->value.d = v[i];
     }
     return b;
   }
@@ -146,8 +148,8 @@ class NoiseTest : public WorkstationRootTest {
   }
   // The whole total-ion trace of the run.
   PointsPtr WholeTrace() {
-    return PointsPtr(MakeDataPointsStruct(wf_.get(), wf_->startTime, wf_->endTime, 40000, DATA_TYPE_TIC, 0, nullptr,
-                                          nullptr));
+    return PointsPtr(
+        MakeDataPointsStruct(wf_.get(), wf_->startTime, wf_->endTime, 40000, DATA_TYPE_TIC, 0, nullptr, nullptr));
   }
 
   msfix::RunPlan plan_;

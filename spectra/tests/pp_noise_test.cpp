@@ -1,5 +1,7 @@
 // Peak-to-peak noise and signal against the five-point rule worked out
 // independently, on hand-made traces and generated runs.
+#include "spectra/pp_noise.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "noise_fixture.h"
-#include "spectra/pp_noise.h"
 #include "spectra/segment_checks.h"
 
 namespace {
@@ -86,9 +87,9 @@ TEST_F(PPNoiseTest, QuietestStretchAgreesWithTheWorkedRule) {
   for (double x : t) v.push_back(4000 + 300 * std::exp(-(x - 7.0) * (x - 7.0) / 0.002) + 50 * x + noise(rng));
   HandTrace trace(wf_.get(), t, v, false);
   Cover(&trace);
-  const size_t i = static_cast<size_t>(std::min_element(t.begin(), t.end(), [](double a, double b) {
-                                         return std::fabs(a - 7.0) < std::fabs(b - 7.0);
-                                       }) - t.begin());
+  const size_t i = static_cast<size_t>(
+      std::min_element(t.begin(), t.end(), [](double a, double b) { return std::fabs(a - 7.0) < std::fabs(b - 7.0); }) -
+      t.begin());
   STRUCT_PP_NOISE r;
   ASSERT_TRUE(KELT_CalPPNoiseForDisplay(wf_.get(), &trace.dp, t[i], DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0,
                                         nullptr, nullptr, 0, &r));
@@ -321,8 +322,8 @@ TEST_F(PPNoiseTest, DetectorTracesAroundTheTimesPoint) {
   ASSERT_TRUE(msfix::WriteDetectorFile("C:\\Data\\det.dat", plan, nullptr));
   noisetest::WorkFilePtr det(MakeWorkFileStruct("C:\\Data\\det.dat", 0));
   ASSERT_TRUE(det);
-  noisetest::PointsPtr whole(MakeDataPointsStruct(det.get(), det->startTime, det->endTime, 40000, DATA_TYPE_DETECTOR,
-                                                  0, nullptr, nullptr));
+  noisetest::PointsPtr whole(
+      MakeDataPointsStruct(det.get(), det->startTime, det->endTime, 40000, DATA_TYPE_DETECTOR, 0, nullptr, nullptr));
   ASSERT_TRUE(whole);
   std::vector<double> t, v;
   noisetest::Unpack(whole.get(), &t, &v);
@@ -344,8 +345,8 @@ TEST_F(PPNoiseTest, DetectorTracesAroundTheTimesPoint) {
     EXPECT_EQ(centre, w.centre);
   }
   double noise = 0;
-  EXPECT_FALSE(KELT_CalPPNoiseForMSFile(det.get(), t[400], DATA_TYPE_DETECTOR, nullptr, nullptr, 0, 0, 0, nullptr,
-                                        &noise));
+  EXPECT_FALSE(
+      KELT_CalPPNoiseForMSFile(det.get(), t[400], DATA_TYPE_DETECTOR, nullptr, nullptr, 0, 0, 0, nullptr, &noise));
 }
 
 // Groups of neighbouring segments that scan the listed channel, each measured at its middle.
@@ -366,8 +367,8 @@ TEST_F(PPNoiseTest, RangeModeTwoGroupsSegmentsScanningTheChannel) {
   ASSERT_TRUE(KELT_NewCalPPNoiseForMSFile(wf_.get(), nullptr, inside, DATA_TYPE_TIC, nullptr, &second, nullptr, 0, 2, 0,
                                           nullptr, nullptr, 0, &noise));
   STRUCT_PP_NOISE r;
-  ASSERT_TRUE(KELT_CalPPNoiseForDisplay(wf_.get(), nullptr, middle, DATA_TYPE_TIC, &second, nullptr, nullptr, 0, nullptr,
-                                        nullptr, 0, &r));
+  ASSERT_TRUE(KELT_CalPPNoiseForDisplay(wf_.get(), nullptr, middle, DATA_TYPE_TIC, &second, nullptr, nullptr, 0,
+                                        nullptr, nullptr, 0, &r));
   EXPECT_EQ(noise, +r.noise);
   ASSERT_TRUE(KELT_NewCalRMSNoiseForMSFile(wf_.get(), nullptr, inside, DATA_TYPE_TIC, nullptr, &second, nullptr, 0, 2,
                                            0, nullptr, nullptr, 0, &noise));

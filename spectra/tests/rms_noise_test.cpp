@@ -1,5 +1,7 @@
 // RMS noise against independent least squares and RMS, on hand-made traces
 // of known noise and on generated runs.
+#include "spectra/rms_noise.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 
 #include "noise_fixture.h"
 #include "spectra/pp_noise.h"
-#include "spectra/rms_noise.h"
 
 namespace {
 
@@ -178,8 +179,8 @@ TEST_F(RmsDisplayTest, AroundACompoundAgreesWithTheWorkedMeasurement) {
       ++measured;
       const Expected e = Work(t, v, at, 250, 10, fit != 0, true);
       STRUCT_RMS_NOISE r;
-      ASSERT_TRUE(KELT_NewCalRMSNoiseForDisplay(wf_.get(), whole.get(), at, DATA_TYPE_TIC, nullptr, nullptr, 0,
-                                                nullptr, fit, 0, 0, nullptr, nullptr, 0, &r));
+      ASSERT_TRUE(KELT_NewCalRMSNoiseForDisplay(wf_.get(), whole.get(), at, DATA_TYPE_TIC, nullptr, nullptr, 0, nullptr,
+                                                fit, 0, 0, nullptr, nullptr, 0, &r));
       ASSERT_TRUE(e.left && e.right);
       EXPECT_EQ(+r.peakTime, t[e.peak]);
       EXPECT_EQ(+r.leftWindow, static_cast<int32_t>(e.leftStart));
@@ -238,10 +239,10 @@ TEST_F(RmsDisplayTest, HalfWidthFollowsTheScanRate) {
   const size_t i = 600;
   // Quiet stretches just inside the half-width and, quieter still or earlier, just outside.
   for (size_t k = 0; k < 10; ++k) {
-    v[i - 100 + k] = 2000;             // first left window
-    v[i - 111 + k] = 2000;             // starts one point too far left
+    v[i - 100 + k] = 2000;                  // first left window
+    v[i - 111 + k] = 2000;                  // starts one point too far left
     v[i + 91 + k] = 2000 + 0.01 * (k % 2);  // last right window
-    v[i + 92 + 10 + k] = 2000;         // beyond the last right start
+    v[i + 92 + 10 + k] = 2000;              // beyond the last right start
   }
   HandTrace trace(wf_.get(), t, v, false);
   trace.dp.startTime = wf_->startTime;
@@ -304,9 +305,10 @@ TEST_F(RmsDisplayTest, MsFileFormsAverageOverSegments) {
   ASSERT_TRUE(KELT_NewCalRMSNoiseForMSFile(wf_.get(), nullptr, 5.0, DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0, 2, 0,
                                            nullptr, nullptr, 0, &noise));
   STRUCT_RMS_NOISE r;
-  ASSERT_TRUE(KELT_NewCalRMSNoiseForDisplay(wf_.get(), nullptr, (wf_->segmentBlocks[2].endTime - wf_->segmentBlocks[0].startTime) / 2 +
-                                                                     wf_->segmentBlocks[0].startTime,
-                                            DATA_TYPE_TIC, nullptr, nullptr, 0, nullptr, 0, 0, 0, nullptr, nullptr, 0, &r));
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForDisplay(
+      wf_.get(), nullptr,
+      (wf_->segmentBlocks[2].endTime - wf_->segmentBlocks[0].startTime) / 2 + wf_->segmentBlocks[0].startTime,
+      DATA_TYPE_TIC, nullptr, nullptr, 0, nullptr, 0, 0, 0, nullptr, nullptr, 0, &r));
   EXPECT_EQ(noise, +r.noise);
 
   // Unusable segments: nothing to average, a noise of 0.
@@ -345,7 +347,8 @@ TEST_F(RmsDisplayTest, OlderFormsMeasureTheTraceTheyRead) {
   size_t best = 0;
   for (size_t k = 1; k + 5 <= vo.size(); ++k)
     if (Rms(vo, k, 5) < Rms(vo, best, 5)) best = k;
-  ASSERT_TRUE(KELT_OldWay_CalRMSNoiseForDisplay(wf_.get(), at, DATA_TYPE_TIC, nullptr, nullptr, 0, 0, 0, 0, nullptr, &r));
+  ASSERT_TRUE(
+      KELT_OldWay_CalRMSNoiseForDisplay(wf_.get(), at, DATA_TYPE_TIC, nullptr, nullptr, 0, 0, 0, 0, nullptr, &r));
   EXPECT_EQ(+r.leftBoxFirstTime, to[best]);
   EXPECT_TRUE(Near(+r.leftNoise, std::max(1.0, Rms(vo, best, 5))));
   EXPECT_EQ(+r.noise, std::floor(std::max(1.0, Rms(vo, best, 5)) + 0.5));
@@ -358,8 +361,8 @@ TEST_F(RmsDisplayTest, FilesWithoutSegmentsSearchFourHundredPoints) {
   ASSERT_TRUE(msfix::WriteDetectorFile("C:\\Data\\det.dat", plan, nullptr));
   noisetest::WorkFilePtr det(MakeWorkFileStruct("C:\\Data\\det.dat", 0));
   ASSERT_TRUE(det);
-  noisetest::PointsPtr whole(MakeDataPointsStruct(det.get(), det->startTime, det->endTime, 40000, DATA_TYPE_DETECTOR,
-                                                  0, nullptr, nullptr));
+  noisetest::PointsPtr whole(
+      MakeDataPointsStruct(det.get(), det->startTime, det->endTime, 40000, DATA_TYPE_DETECTOR, 0, nullptr, nullptr));
   ASSERT_TRUE(whole);
   std::vector<double> t, v;
   noisetest::Unpack(whole.get(), &t, &v);

@@ -1,4 +1,6 @@
 // Segment and channel checks on hand-built work files and traces.
+#include "spectra/segment_checks.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,7 +8,6 @@
 
 #include "common/tests/synthetic_work_file.h"
 #include "orvik32/orvik32.h"
-#include "spectra/segment_checks.h"
 #include "testing/workstation_root.h"
 
 namespace {
@@ -68,7 +69,7 @@ TEST_F(SegmentChecksTest, ListedChannelValidWhenAnyEntryIsScanned) {
       {Listed({4, 1}), 0, 0},  // segment 0 scans only channel 0
       {Listed({0}), 0, 1},
       {Listed({1}), 3, 0},
-      {Listed({0}), 4, 0},     // no such segment
+      {Listed({0}), 4, 0},  // no such segment
       {Listed({0}), -1, 0},
       {OfKind(CHAN_LIST_MERGED), 0, 0},
       {OfKind(CHAN_LIST_IGNORED), 0, 0},
@@ -107,11 +108,13 @@ TEST_F(SegmentChecksTest, SegmentRangeWalksNeighboursSharingTheSelection) {
   auto* array = reinterpret_cast<STRUCT_SCAN_FUN_ARRAY*>(bytes.data());
   array->count = 1;
   std::strcpy(array->entries[0].identity, "sim SIM 69");
-  ASSERT_TRUE(KELT_GetSegmentRange(wf_, 5.0, array, nullptr, info, static_cast<uint16_t>(infoCount), &s, &first, &last));
+  ASSERT_TRUE(
+      KELT_GetSegmentRange(wf_, 5.0, array, nullptr, info, static_cast<uint16_t>(infoCount), &s, &first, &last));
   EXPECT_EQ(s, 1);
   EXPECT_EQ(first, 1);
   EXPECT_EQ(last, 2);
-  EXPECT_FALSE(KELT_GetSegmentRange(wf_, 3.0, array, nullptr, info, static_cast<uint16_t>(infoCount), &s, &first, &last));
+  EXPECT_FALSE(
+      KELT_GetSegmentRange(wf_, 3.0, array, nullptr, info, static_cast<uint16_t>(infoCount), &s, &first, &last));
   FreeBlock(info);
 }
 
@@ -171,13 +174,10 @@ TEST_F(SegmentChecksTest, GapTimesMoveToTheNearerSegmentEdge) {
   const struct {
     double in, out;
   } cases[] = {
-      {1.0, 2.0},   // before the first segment
-      {3.0, 3.0},
-      {4.2, 4.0},   // 0.2 after the end, 0.3 before the next start
-      {4.25, 4.0},  // equal distances
-      {4.4, 4.5},
-      {6.0, 6.0},
-      {11.0, 10.0},  // after the last segment
+      {1.0, 2.0},                             // before the first segment
+      {3.0, 3.0},  {4.2, 4.0},                // 0.2 after the end, 0.3 before the next start
+      {4.25, 4.0},                            // equal distances
+      {4.4, 4.5},  {6.0, 6.0}, {11.0, 10.0},  // after the last segment
   };
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(TOL_GetSegmentTime(wf_, c.in), c.out) << c.in;
   STRUCT_WORK_FILE none{};
@@ -201,7 +201,7 @@ TEST_F(SegmentChecksTest, ChannelListOfAScanRangeFromMatchingScanFunctions) {
   ASSERT_TRUE(TOL_GetChanListForScanFun(wf_, 110, 150, array, &list));
   ASSERT_EQ(list.count, 1);
   EXPECT_EQ(list.entries[0].low, 1);
-  EXPECT_FALSE(TOL_GetChanListForScanFun(wf_, 10, 50, array, &list));   // no SIM in segment 1
+  EXPECT_FALSE(TOL_GetChanListForScanFun(wf_, 10, 50, array, &list));  // no SIM in segment 1
   EXPECT_EQ(list.count, 0);
   EXPECT_FALSE(TOL_GetChanListForScanFun(wf_, 90, 110, array, &list));  // spans two segments
 }
