@@ -503,3 +503,31 @@ TEST_F(FilterTest, ShownTraceIsMeasuredThroughItsFilteredCopy) {
 }
 
 }  // namespace
+
+namespace {
+
+// Range mode 1: the windows may lie anywhere in the segment of the time.
+TEST_F(RmsDisplayTest, SegmentModeSearchesTheWholeSegment) {
+  MakeRun(3000, {{1.0, 1, ""}, {1.0, 2, ""}, {1.0, 1, ""}});
+  const MS_SEGMENT_BLOCK& b = wf_->segmentBlocks[1];
+  noisetest::PointsPtr segment(
+      KELT_ReadTraceFromMSData(wf_.get(), b.firstScan, b.lastScan, DATA_TYPE_TIC, nullptr, nullptr));
+  ASSERT_TRUE(segment);
+  std::vector<double> t, v;
+  noisetest::Unpack(segment.get(), &t, &v);
+  const double at = t[t.size() / 3];
+  const Expected e = Work(t, v, at, 1 << 30, 10, false, true);
+  STRUCT_RMS_NOISE r;
+  ASSERT_TRUE(KELT_NewCalRMSNoiseForDisplay(wf_.get(), nullptr, at, DATA_TYPE_TIC, nullptr, nullptr, 0, nullptr, 0, 1,
+                                            0, nullptr, nullptr, 0, &r));
+  EXPECT_EQ(+r.leftBoxFirstTime, t[e.leftStart]);
+  EXPECT_EQ(+r.rightBoxFirstTime, t[e.rightStart]);
+  EXPECT_TRUE(Near(+r.leftNoise, e.leftRms));
+  EXPECT_TRUE(Near(+r.rightNoise, e.rightRms));
+  EXPECT_EQ(+r.noise, e.noise);
+  EXPECT_TRUE(Near(+r.baseline, e.baseline));
+  ASSERT_TRUE(KELT_CalRMSNoiseForDisplay(wf_.get(), at, DATA_TYPE_TIC, nullptr, nullptr, 0, 0, 1, 0, nullptr, &r));
+  EXPECT_EQ(+r.noise, e.noise);
+}
+
+}  // namespace
