@@ -482,8 +482,11 @@ KELT_API int32_t PlusSpt_RoundSptToPrecision(STRUCT_SPT_PLUS* spt, uint16_t prec
       std::vector<DIFF_PAIR> out;
       for (int64_t i = 0; i < n; ++i) {
         const DIFF_PAIR q{rounded(DPairs(p)[i].mass), DPairs(p)[i].intensity};
-        if (!out.empty() && out.back().mass == q.mass) out.back().intensity = std::max(out.back().intensity, q.intensity);
-        else out.push_back(q);
+        if (!out.empty() && out.back().mass == q.mass) {
+          if (q.intensity > out.back().intensity) out.back().intensity = q.intensity;
+        } else {
+          out.push_back(q);
+        }
       }
       if (!out.empty()) std::memcpy(DPairs(p), out.data(), out.size() * sizeof(DIFF_PAIR));
       StoreCount(p, int64_t(out.size()));
@@ -491,8 +494,11 @@ KELT_API int32_t PlusSpt_RoundSptToPrecision(STRUCT_SPT_PLUS* spt, uint16_t prec
       std::vector<XTOL_PAIR> out;
       for (int64_t i = 0; i < n; ++i) {
         const XTOL_PAIR q{rounded(XPairs(p)[i].mass), XPairs(p)[i].intensity, 0};
-        if (!out.empty() && out.back().mass == q.mass) out.back().intensity = std::max(out.back().intensity, q.intensity);
-        else out.push_back(q);
+        if (!out.empty() && out.back().mass == q.mass) {
+          if (q.intensity > out.back().intensity) out.back().intensity = q.intensity;
+        } else {
+          out.push_back(q);
+        }
       }
       if (!out.empty()) std::memcpy(XPairs(p), out.data(), out.size() * sizeof(XTOL_PAIR));
       StoreCount(p, int64_t(out.size()));

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -102,5 +103,63 @@ class MsRunTest : public KeltRootTest {
   STRUCT_WORK_FILE* wf_ = nullptr;
   HMSDATA h_ = nullptr;
 };
+
+}  // namespace spttest
+
+namespace spttest {
+
+// A small hand-made MS data file: one segment of scans first..last at
+// 0.01-minute steps from 1.0, functions scan functions, mass decimals as
+// given. Scan s holds 50.0 (100 s) and 91.0 (1000 + s); function 1 scans
+// also hold 120.5 (7 s).
+inline bool WriteSmallRun(const std::string& path, uint32_t first, uint32_t last, int functions, uint16_t decimals,
+                          bool centroid = true) {
+  if (!CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 3)) return false;
+  HMSDATA h = OpenMSDataSection(path.c_str(), "MSData", 1, last - first + 1, 3, nullptr);
+  if (!h) return false;
+  for (uint32_t s = first; s <= last; ++s) {
+    MS_SCAN_RECORD rec{};
+    rec.recordSize = sizeof rec;
+    rec.header.scanNumber = s;
+    rec.header.time = 1.0 + 0.01 * (s - first);
+    rec.header.segment = 1;
+    rec.header.function = static_cast<uint8_t>((s - first) % uint32_t(functions));
+    std::vector<std::pair<double, uint32_t>> peaks = {{50.0, 100 * s}, {91.0, 1000 + s}};
+    if (rec.header.function == 1) peaks.push_back({120.5, 7 * s});
+    std::vector<uint8_t> buf(4 + 13 * peaks.size(), 0);
+    uint32_t n = uint32_t(peaks.size());
+    std::memcpy(buf.data(), &n, 4);
+    uint64_t total = 0;
+    for (size_t k = 0; k < peaks.size(); ++k) {
+      std::memcpy(&buf[5 + 13 * k], &peaks[k].first, 8);
+      std::memcpy(&buf[13 + 13 * k], &peaks[k].second, 4);
+      total += peaks[k].second;
+    }
+    rec.header.totalIon = total;
+    rec.header.pointCount = n;
+    if (WriteMSScan(h, &rec, buf.data()) != 0) return false;
+  }
+  auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+  std::memset(seg.get(), 0, sizeof *seg);
+  seg->number = 1;
+  seg->startTime = 1.0;
+  seg->endTime = 1.0 + 0.01 * (last - first);
+  seg->functionCount = static_cast<uint8_t>(functions);
+  seg->firstScan = first;
+  seg->lastScan = last;
+  for (int f = 0; f < functions; ++f) {
+    seg->functions[f].number = static_cast<uint16_t>(f);
+    seg->functions[f].massWidth = 1.0;
+    seg->functions[f].massDecimals = decimals;
+  }
+  if (WriteMSSegment(h, seg.get()) != 0) return false;
+  MS_INFO_BLOCK info{};
+  info.fileKind = MS_FILE_KIND_QUADRUPOLE;
+  info.fileType = 61;
+  info.module = 2;
+  info.centroid = centroid ? 1 : 0;
+  if (WriteMSHeader(h, &info) != 0) return false;
+  return CloseMSData(h) == 0;
+}
 
 }  // namespace spttest
