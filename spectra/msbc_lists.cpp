@@ -314,7 +314,7 @@ KELT_API int32_t NEW_MSBC_GetAveragedSpectrum(HMSDATA h, const STRUCT_WORK_FILE*
     NEW_MSBC_MakeAveragedMSScan(&wf->msInfo, list, averaged, header);
     result = averaged;
   }
-  const uint32_t room = GetBlockSize(buffer) ? GetBlockSize(buffer) : GetMSScanBufferSize(h);
+  const uint32_t room = GetBlockSize(buffer);
   const size_t bytes = ExchangeBytes(ExchangeCount(result));
   const bool fits = bytes <= room;
   if (fits) std::memcpy(buffer, result, bytes);

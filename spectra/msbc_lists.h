@@ -38,8 +38,8 @@ KELT_API void NEW_MSBC_FreeListOfSpectra(STRUCT_MSBC_SPT_LIST* list);
 // of per-channel values averaged).
 KELT_API void NEW_MSBC_MakeAveragedMSScan(const MS_INFO_BLOCK* msHeader, const STRUCT_MSBC_SPT_LIST* list,
                                           const void* averaged, MS_SCAN_HEADER* out);
-// buffer is the caller's: its room is its block size when it is a block of
-// the common allocator, else GetMSScanBufferSize bytes. 1 on success.
+// buffer is the caller's block of the common allocator; its block size is
+// its room, and a spectrum that does not fit is a failure. 1 on success.
 KELT_API int32_t NEW_MSBC_GetAveragedSpectrum(HMSDATA handle, const STRUCT_WORK_FILE* wf,
                                               const STRUCT_SCAN_FUN_ARRAY* funs, const STRUCT_CHAN_LIST* chan,
                                               const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount, uint32_t first,

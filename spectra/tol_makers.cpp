@@ -94,10 +94,14 @@ void ChooseChannels(const STRUCT_WORK_FILE* wf, const STRUCT_CHAN_LIST* chan, co
   }
 }
 
-// Room for any spectrum of the file: the work file's largest spectrum, and
-// never less than the MS data library writes into a scan buffer.
-uint32_t BufferSize(const STRUCT_WORK_FILE* wf, HMSDATA h) {
-  return std::max(uint32_t{wf->scanBufferSize}, GetMSScanBufferSize(h));
+// Room for the average of a number of scans: the work file's largest
+// spectrum, never less than the MS data library writes into a scan buffer,
+// and for an average the peaks of every scan (their masses need not meet),
+// up to the most any spectrum may hold.
+uint32_t BufferSize(const STRUCT_WORK_FILE* wf, HMSDATA h, uint64_t scans = 1) {
+  const uint64_t one = std::max(uint32_t{wf->scanBufferSize}, GetMSScanBufferSize(h));
+  const uint64_t most = 4 + uint64_t{16} * MS_MAX_SCAN_POINTS * MS_EXCHANGE_ENTRY_SIZE;
+  return static_cast<uint32_t>(std::max(one, std::min(one * std::max<uint64_t>(scans, 1), most)));
 }
 
 uint32_t ExchangeCount(const void* buffer) {
@@ -275,7 +279,7 @@ KELT_API STRUCT_TOL_SPT* TOL_MakeAvgSptFromScanRangeEx(STRUCT_WORK_FILE* wf, con
   if (last < first || scans > kMostAveraged) return nullptr;
   kelt::msdata::Access access(wf);
   if (!access) return nullptr;
-  Block buffer(AllocBlock(BufferSize(wf, access.get())));
+  Block buffer(AllocBlock(BufferSize(wf, access.get(), scans)));
   if (!buffer) return nullptr;
   if (!AverageScans(access.get(), &p.chanList, &p.header, buffer.get(), first, last,
                     static_cast<uint16_t>(ignored ? 1 : step), &p.firstTime, &p.lastTime, wf))
@@ -295,8 +299,8 @@ KELT_API STRUCT_TOL_SPT* TOL_MakeAvgSptFromScanRangeExEx(STRUCT_WORK_FILE* wf, c
                                                          uint16_t segmentChanWord) {
   if (!IsMSKind(wf)) return nullptr;
   kelt::msdata::Access access(wf);
-  if (!access) return nullptr;
-  Block buffer(AllocBlock(BufferSize(wf, access.get())));
+  if (!access || last < first) return nullptr;
+  Block buffer(AllocBlock(BufferSize(wf, access.get(), uint64_t{last} - first + 1)));
   if (!buffer) return nullptr;
   Parts p;
   int16_t count = 0, segment = -1;

@@ -164,7 +164,7 @@ JESSUL_API int32_t AverageScans(HMSDATA h, const STRUCT_CHAN_LIST* channels, MS_
     if (!avg) return 0;
     std::vector<Peak> peaks;
     if (!Read(avg.get(), peaks)) return 0;
-    if (quorna::ExchangeBytes(peaks.size()) > GetMSScanBufferSize(h)) return 0;
+    if (quorna::ExchangeBytes(peaks.size()) > GetBlockSize(buffer)) return 0;
     double time;
     MS_SCAN_HEADER out = headers[MiddleOf(headers, &time)];
     out.time = time;

@@ -19,7 +19,9 @@
 JESSUL_API void FreeSpectrumBuffer(void* buffer);
 // Average of the scans first, first + step ... up to last, read with the
 // channel list (stored scans added per cycle for merged and listed lists).
-// buffer receives the exchange buffer (GetMSScanBufferSize bytes), header
+// buffer, a block of the common allocator, receives the exchange buffer;
+// its block size is its room (an average may hold more peaks than one
+// scan, since the scans' masses need not meet); header
 // the header of the middle scan with the average's time (the middle scan's,
 // or the mean of the two middle ones), total ion and base peak. The times
 // of the first and last scan read go to firstTime and lastTime. Nonzero on

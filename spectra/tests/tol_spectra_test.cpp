@@ -361,3 +361,40 @@ TEST_F(RunSpectra, TimeRangeCorrectionUsesTheScansAtTwoTimes) {
   EXPECT_EQ(+spt->background->bgMade, 1);
   PlusSpt_Free(spt);
 }
+
+namespace {
+
+class NoisyRun : public MsRunTest {
+ protected:
+  void SetUp() override {
+    MsRunTest::SetUp();
+    msfix::RunPlan plan = Plan();
+    plan.segments = {{1.0, 1, ""}};
+    plan.peaksPerScan = 300;  // chemical noise at masses that rarely meet
+    Open(plan);
+  }
+};
+
+}  // namespace
+
+TEST_F(NoisyRun, AnAverageMayHoldMorePeaksThanOneScan) {
+  STRUCT_CHAN_LIST merged = Channels(CHAN_LIST_MERGED);
+  const uint32_t first = Seg(0).firstScan + 100, last = first + 39;
+  STRUCT_TOL_SPT* tol = TOL_MakeAvgSptFromScanRange(wf_, &merged, first, last);
+  ASSERT_NE(tol, nullptr);
+  EXPECT_EQ(+tol->scansAveraged, 40);
+  double total = 0;
+  size_t most = 0;
+  for (uint32_t s = first; s <= last; ++s) {
+    const std::vector<Peak> p = Scan(s, CHAN_LIST_MERGED);
+    total += double(Total(p));
+    most = std::max(most, p.size());
+  }
+  EXPECT_GT(+tol->pairCount, most);
+  EXPECT_NEAR(double(Total(PeaksOf(tol))), total / 40, 0.5 * +tol->pairCount + 1);
+  TOL_Free(tol);
+  STRUCT_TOL_SPT* ext = TOL_MakeAvgSptFromScanRangeExEx(wf_, &merged, nullptr, first, last, nullptr, 0);
+  ASSERT_NE(ext, nullptr);
+  EXPECT_NEAR(double(Total(PeaksOf(ext))), total / 40, 0.5 * +ext->pairCount + 1);
+  TOL_Free(ext);
+}
