@@ -5,7 +5,11 @@
 
 #include <cmath>
 
+#include "common/library_state.h"
+#include "common/segment_plots.h"
 #include "jessul32/background_spectra.h"
+#include "pomsel/pomsel.h"
+#include "win/win_profile.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectra/tests/ms_run_fixture.h"
 #include "spectra/tol_spectra.h"
@@ -397,4 +401,95 @@ TEST_F(NoisyRun, AnAverageMayHoldMorePeaksThanOneScan) {
   ASSERT_NE(ext, nullptr);
   EXPECT_NEAR(double(Total(PeaksOf(ext))), total / 40, 0.5 * +ext->pairCount + 1);
   TOL_Free(ext);
+}
+
+TEST_F(RunSpectra, ScanFunctionArraysChooseTheChannelsAndTravelWithTheRecord) {
+  int16_t count = 0;
+  STRUCT_SCAN_FUN_INFO* info = PD_GetScanFunInfoForDataFile(wf_, &count, 0);
+  ASSERT_NE(info, nullptr);
+  STRUCT_SCAN_FUN_ARRAY* funs = SCAN_FUN_GetAllScanFunsForSegment(wf_, 1, info, count);
+  ASSERT_NE(funs, nullptr);
+  const uint32_t first = Seg(1).firstScan + 10, last = Seg(1).firstScan + 19;
+  STRUCT_CHAN_LIST merged = Channels(CHAN_LIST_MERGED);
+  STRUCT_TOL_SPT* byList = TOL_MakeAvgSptFromScanRange(wf_, &merged, first, last);
+  STRUCT_TOL_SPT* byFuns = TOL_MakeAvgSptFromScanRangeEx(wf_, nullptr, funs, first, last);
+  ASSERT_TRUE(byList && byFuns);
+  EXPECT_EQ(+byFuns->chanList.kind, uint32_t(CHAN_LIST_LISTED));  // both functions of the segment, listed
+  EXPECT_EQ(Total(PeaksOf(byFuns)), Total(PeaksOf(byList)));
+  ASSERT_NE(+byFuns->scanFuns, nullptr);
+  EXPECT_NE(+byFuns->scanFuns, funs);
+  STRUCT_TOL_SPT* copy = TOL_CopySpectrum(byFuns);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_NE(+copy->scanFuns, +byFuns->scanFuns);
+  TOL_Free(copy);
+  STRUCT_TOL_SPT* ext = TOL_MakeAvgSptFromScanRangeExEx(wf_, nullptr, funs, first, last, info, uint16_t(count));
+  ASSERT_NE(ext, nullptr);
+  EXPECT_EQ(Total(PeaksOf(ext)), Total(PeaksOf(byList)));
+  EXPECT_EQ(+ext->chanList.kind, uint32_t(CHAN_LIST_LISTED));
+  TOL_Free(ext);
+  TOL_Free(byList);
+  TOL_Free(byFuns);
+  FreeBlock(funs);
+  FreeBlock(info);
+}
+
+namespace {
+
+class ProfileRun : public MsRunTest {
+ protected:
+  void SetUp() override {
+    MsRunTest::SetUp();
+    msfix::RunPlan plan = Plan(true);
+    plan.segments = {{1.0, 1, ""}, {1.0, 2, ""}};
+    Open(plan);
+  }
+};
+
+}  // namespace
+
+TEST_F(ProfileRun, ProfileAveragesKeepTheirSamplingPoints) {
+  STRUCT_CHAN_LIST merged = Channels(CHAN_LIST_MERGED);
+  const uint32_t first = Seg(0).firstScan + 30, last = first + 5;
+  STRUCT_TOL_SPT* tol = TOL_MakeAvgSptFromScanRange(wf_, &merged, first, last);
+  ASSERT_NE(tol, nullptr);
+  EXPECT_EQ(+tol->profile, 1);
+  double total = 0;
+  for (uint32_t s = first; s <= last; ++s) total += double(Total(Scan(s, CHAN_LIST_MERGED)));
+  EXPECT_NEAR(double(Total(PeaksOf(tol))), total / 6, 0.5 * +tol->pairCount + 1);
+  STRUCT_SPT_PLUS* spt = static_cast<STRUCT_SPT_PLUS*>(AllocBlock(sizeof(STRUCT_SPT_PLUS)));
+  const uint32_t before = tol->pairCount;
+  PlusSpt_InitTolSpt(spt, tol, path_.c_str());
+  EXPECT_EQ(+spt->tolSpt->pairCount, before);  // profile keeps its zero points
+  EXPECT_EQ(PlusSpt_IsProfileData(spt), 1);
+  EXPECT_EQ(+spt->tolSpt->precision, 1);
+  PlusSpt_Free(spt);
+}
+
+TEST_F(ProfileRun, HalfHeightsInResearchMode) {
+  DF_HALF_HEIGHT item{};
+  item.segment = 1;
+  item.scanFunction = 0;
+  item.kind = 1;
+  item.width = 600;
+  ASSERT_TRUE(WriteHalfHeights(+path_.c_str(), +wf_->fileType, +wf_->module, &item, 1));
+  STRUCT_CHAN_LIST merged = Channels(CHAN_LIST_MERGED);
+  const uint32_t first = Seg(0).firstScan + 30;
+  STRUCT_TOL_SPT* off = TOL_MakeAvgSptFromScanRange(wf_, &merged, first, first + 3);
+  ASSERT_NE(off, nullptr);
+  EXPECT_EQ(+off->halfHeightsPresent, 0);
+  TOL_Free(off);
+
+  kelt::lib::ProcessDetach();
+  ASSERT_TRUE(WritePrivateProfileStringA("CanShowHalfHeights", "CanShowHalfHeights", "1", "C:\\Workstation\\tolview.ini"));
+  kelt::lib::ProcessAttach();
+  ASSERT_EQ(kelt::lib::Settings().canShowHalfHeights, 1);
+  STRUCT_TOL_SPT* on = TOL_MakeAvgSptFromScanRange(wf_, &merged, first, first + 3);
+  kelt::lib::ProcessDetach();
+  DeleteFileA("C:\\Workstation\\tolview.ini");
+  kelt::lib::ProcessAttach();
+  ASSERT_NE(on, nullptr);
+  EXPECT_EQ(+on->halfHeightsPresent, 1);
+  EXPECT_EQ(+on->halfHeightKind, 1);
+  EXPECT_EQ(+on->halfHeightWidth, 600u);
+  TOL_Free(on);
 }
