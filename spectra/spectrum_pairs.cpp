@@ -460,8 +460,9 @@ KELT_API int32_t PlusSpt_RemovePairsBelowPercentBP(STRUCT_SPT_PLUS* spt, int16_t
   const Place p = PlaceOf(spt);
   if (p.layout == Layout::None) return 1;
   const int64_t n = CountOf(p);
-  uint32_t max = 0;
-  for (int64_t i = 0; i < n; ++i) max = std::max(max, TruncToU32(IntensityAt(p, i)));
+  double largest = 0;
+  for (int64_t i = 0; i < n; ++i) largest = i == 0 ? IntensityAt(p, i) : std::max(largest, IntensityAt(p, i));
+  const uint32_t max = largest > 0 ? TruncToU32(largest) : 0;
   uint32_t threshold = TruncToU32(double(max) * 0.001 * level);
   threshold = std::min(threshold, max);
   Prune(p, [&](int64_t i) { return TruncToU32(IntensityAt(p, i)) >= threshold; });

@@ -219,6 +219,12 @@ TEST(SpectrumPairs, PruningByLevelAndSign) {
   EXPECT_EQ(Pairs(tol), (PairList{{41, 50}, {42, 1000}, {43, 51}}));
   PlusSpt_Free(tol);
 
+  // Negative differences are not the largest; by the unsigned comparison they stay.
+  STRUCT_SPT_PLUS* signed_ = DiffRecord({{50, -3000}, {51, 40}, {52, 1000}});
+  EXPECT_EQ(PlusSpt_RemovePairsBelowPercentBP(signed_, 50), 1);
+  EXPECT_EQ(Pairs(signed_), (PairList{{50, -3000}, {52, 1000}}));
+  PlusSpt_Free(signed_);
+
   STRUCT_SPT_PLUS* diff = DiffRecord({{50, 0}, {51, -3}, {52, 4}});
   PlusSpt_RemoveZeroMasses(diff);
   EXPECT_EQ(Pairs(diff), (PairList{{51, -3}, {52, 4}}));

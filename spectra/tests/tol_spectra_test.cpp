@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "common/library_state.h"
+#include "common/preference_records.h"
 #include "common/segment_plots.h"
 #include "jessul32/background_spectra.h"
 #include "pomsel/pomsel.h"
@@ -492,4 +493,53 @@ TEST_F(ProfileRun, HalfHeightsInResearchMode) {
   EXPECT_EQ(+on->halfHeightKind, 1);
   EXPECT_EQ(+on->halfHeightWidth, 600u);
   TOL_Free(on);
+}
+
+TEST_F(RunSpectra, BothBackgroundPathsAgreeBetweenTwoWindows) {
+  STRUCT_CHAN_LIST merged = Channels(CHAN_LIST_MERGED);
+  const uint32_t w1 = Seg(0).firstScan + 10, w2 = Seg(0).firstScan + 60;
+  STRUCT_FILE_BC* bc = NewBackCorr(wf_);
+  bc = AddBackCorrRange(bc, w1, 0, w1 + 1, 0.2);
+  bc = AddBackCorrRange(bc, w2, 0, w2 + 1, 0.2);
+  ASSERT_NE(bc, nullptr);
+  bc->extendedBackground = 1;
+  const uint32_t s = Seg(0).firstScan + 35;
+  STRUCT_TOL_SPT* a = TOL_MakeBCSptForScanFromFileBC(wf_, s, &merged, bc);
+  STRUCT_TOL_SPT* b = TOL_MakeBCSptForScanFromFileBCExEx(wf_, s, &merged, nullptr, bc, nullptr, 0);
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(Total(PeaksOf(a)), Total(PeaksOf(b)));
+  EXPECT_EQ(+a->pairCount, +b->pairCount);
+  EXPECT_EQ(+a->extendedBg, 1);
+  EXPECT_EQ(+b->bgMade, 1);
+  EXPECT_EQ(+b->header.scanNumber, s);
+  // The window halfway between: each mass about the mean of the windows'.
+  const std::vector<Peak> p1 = Scan(w1, CHAN_LIST_MERGED), p2 = Scan(w2, CHAN_LIST_MERGED);
+  MS_SCAN_HEADER h1, h2, hs;
+  Scan(w1, CHAN_LIST_MERGED, &h1);
+  Scan(w2, CHAN_LIST_MERGED, &h2);
+  Scan(s, CHAN_LIST_MERGED, &hs);
+  const double f = (hs.time - h1.time) / (h2.time - h1.time);
+  EXPECT_NEAR(double(Total(PeaksOf(a))), double(Total(p1)) + f * (double(Total(p2)) - double(Total(p1))),
+              1.0 + a->pairCount);
+  TOL_Free(a);
+  TOL_Free(b);
+  FreeBackCorr(bc);
+}
+
+TEST(TolRecord, DifferencePairsBecomeNominalIntegerPairs) {
+  const DIFF_PAIR pairs[] = {{50.2, 10.9}, {50.4, 5.0}, {51.0, -7.0}, {77.6, 3.0}};
+  TOL_PAIR* out = nullptr;
+  int32_t n = 0;
+  ASSERT_EQ(TOL_ConvertDiffPairsToTolPairs(pairs, 4, &out, &n), 1);
+  ASSERT_NE(out, nullptr);
+  STRUCT_GLOBAL_PREFS prefs;
+  KELT_GetCurrDefGlobalPrefs(&prefs);
+  ASSERT_EQ(+prefs.features.massOffset, 0.0);  // the default: no offset
+  ASSERT_EQ(n, 3);  // 50 (10 + 5), 51 (a negative intensity counts 0), 78
+  EXPECT_EQ(+out[0].mass, 50);
+  EXPECT_EQ(+out[0].intensity, 15u);
+  EXPECT_EQ(+out[1].intensity, 0u);
+  EXPECT_EQ(+out[2].mass, 78);
+  TOL_FreeTolPairs(out);
+  TOL_FreeXTolPairs(nullptr);
 }
