@@ -74,6 +74,13 @@ STRUCT_FILE_BC* Build(Record& r) {
 
 }  // namespace
 
+namespace jessul {
+bool IsWellFormed(const STRUCT_FILE_BC* bc) {
+  Record r;
+  return Parse(bc, r);
+}
+}  // namespace jessul
+
 JESSUL_API STRUCT_FILE_BC* NewBackCorr(const void* workFile) {
   if (!workFile) return nullptr;
   try {

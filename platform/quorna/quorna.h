@@ -405,3 +405,9 @@ class QUORNA_CLASS CMS_CentroidEngine {
  private:
   bool initialised_ = false;
 };
+
+// ---- Arrays of scan reads ----------------------------------------------------
+// Frees count exchange buffers (or scan headers) of an AllocBlock array of
+// pointers, then the array; null entries and a null array are allowed.
+QUORNA_API void FreeSpectrumBufferArray(void** buffers, uint32_t count);
+QUORNA_API void FreeScanHeaderArray(MS_SCAN_HEADER** headers, uint32_t count);
