@@ -14,6 +14,7 @@
 #include "orvik32/orvik32.h"
 #include "pomsel/pomsel.h"
 #include "spectra/msbc_lists.h"
+#include "spectra/segment_checks.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectra/tol_spectra.h"
 
@@ -56,37 +57,12 @@ bool Ignores(const STRUCT_SCAN_FUN_ARRAY* funs, const STRUCT_CHAN_LIST* chan) {
   return !funs && (!chan || chan->kind == CHAN_LIST_IGNORED);
 }
 
-// A listed channel list fits a segment when one of its channels is below
-// the segment's number of scan functions; other lists always fit.
-bool ChanListFitsSegment(const STRUCT_CHAN_LIST* chan, const MS_SEGMENT_BLOCK* seg) {
-  if (!chan || chan->kind != CHAN_LIST_LISTED) return true;
-  const uint16_t n = std::min<uint16_t>(chan->count, CHAN_LIST_MAX_ENTRIES);
-  for (uint16_t k = 0; k < n; ++k)
-    if (chan->entries[k].low < seg->functionCount) return true;
-  return false;
-}
-
-// The channel list of the scan functions of an array within the segment
-// that holds both scans; false when none matches.
-bool ChanListForScanFun(const STRUCT_WORK_FILE* wf, uint32_t first, uint32_t last, const STRUCT_SCAN_FUN_ARRAY* funs,
-                        STRUCT_CHAN_LIST* out) {
-  std::memset(out, 0, sizeof *out);
-  const int s = SegmentOfScan(wf, first);
-  if (s < 0 || SegmentOfScan(wf, last) != s) return false;
-  int16_t count = 0;
-  STRUCT_SCAN_FUN_INFO* info = PD_GetScanFunInfoForDataFile(wf, &count, 0);
-  if (!info) return false;
-  const BOOL ok = SCAN_FUN_GetChanListForSegment(funs, static_cast<int16_t>(s), info, count, out);
-  FreeBlock(info);
-  return ok != 0;
-}
-
 // The channels an average or background reads with: from the scan
 // functions (merged when they give none), or the caller's list.
 void ChooseChannels(const STRUCT_WORK_FILE* wf, const STRUCT_CHAN_LIST* chan, const STRUCT_SCAN_FUN_ARRAY* funs,
                     uint32_t first, uint32_t last, STRUCT_CHAN_LIST* out) {
   if (funs) {
-    if (!ChanListForScanFun(wf, first, last, funs, out)) KELT_InitMergedChanList(out);
+    if (!TOL_GetChanListForScanFun(wf, first, last, funs, out)) KELT_InitMergedChanList(out);
   } else if (chan) {
     *out = *chan;
   } else {
@@ -337,7 +313,7 @@ KELT_API STRUCT_TOL_SPT* TOL_MakeAvgSptFromTimeEx(STRUCT_WORK_FILE* wf, const ST
   double pointTime = 0;
   if (!GetPointFromATime(wf, time, &point, &pointTime, 0)) return nullptr;
   const int64_t scan = int64_t{wf->msInfo.firstScan} + point;
-  if (chan && chan->kind == CHAN_LIST_LISTED && !funs && !ChanListFitsSegment(chan, seg)) return nullptr;
+  if (chan && chan->kind == CHAN_LIST_LISTED && !funs && !KELT_CheckChanListInSegment(chan, seg)) return nullptr;
   const int64_t half = count / 2;
   int64_t first = scan, last = scan;
   if (count != 1 && !Ignores(funs, chan)) {
