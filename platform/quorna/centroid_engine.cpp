@@ -19,13 +19,19 @@ namespace {
 std::vector<std::pair<size_t, size_t>> ContinuousRuns(const std::vector<Peak>& pts, double* missing = nullptr) {
   std::vector<std::pair<size_t, size_t>> runs;
   if (pts.empty()) return runs;
+  // The first regular step: the median of the first few.
   double typical = 0;
   if (pts.size() > 1) {
-    std::vector<double> steps;
-    steps.reserve(pts.size() - 1);
-    for (size_t i = 1; i < pts.size(); ++i) steps.push_back(pts[i].mass - pts[i - 1].mass);
-    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
-    typical = steps[steps.size() / 2];
+    double first[9];
+    const size_t k = std::min<size_t>(9, pts.size() - 1);
+    for (size_t i = 0; i < k; ++i) {
+      // Insertion into the sorted head.
+      const double step = pts[i + 1].mass - pts[i].mass;
+      size_t j = i;
+      for (; j > 0 && first[j - 1] > step; --j) first[j] = first[j - 1];
+      first[j] = step;
+    }
+    typical = first[k / 2];
   }
   size_t start = 0;
   for (size_t i = 1; i < pts.size(); ++i) {
@@ -44,20 +50,34 @@ std::vector<std::pair<size_t, size_t>> ContinuousRuns(const std::vector<Peak>& p
 
 }  // namespace
 
-std::vector<double> SmoothProfile(const std::vector<Peak>& pts, unsigned window) {
+namespace {
+
+// Moving average over `window` points that shrinks symmetrically at the
+// edges of each run.
+std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const std::vector<std::pair<size_t, size_t>>& runs,
+                               unsigned window) {
   std::vector<double> out(pts.size());
-  unsigned half = window / 2;
-  for (auto [b, e] : ContinuousRuns(pts)) {
-    // Running sum over a window that shrinks symmetrically at run edges.
-    std::vector<double> prefix(e - b + 1, 0.0);
-    for (size_t i = b; i < e; ++i) prefix[i - b + 1] = prefix[i - b] + pts[i].intensity;
+  if (window <= 1) {
+    for (size_t i = 0; i < pts.size(); ++i) out[i] = pts[i].intensity;
+    return out;
+  }
+  const size_t half = window / 2;
+  std::vector<double> prefix(pts.size() + 1);
+  prefix[0] = 0;
+  for (size_t i = 0; i < pts.size(); ++i) prefix[i + 1] = prefix[i] + pts[i].intensity;
+  for (auto [b, e] : runs) {
     for (size_t i = b; i < e; ++i) {
-      size_t h = std::min<size_t>({half, i - b, e - 1 - i});
-      size_t lo = i - h - b, hi = i + h + 1 - b;
-      out[i] = (prefix[hi] - prefix[lo]) / static_cast<double>(hi - lo);
+      const size_t h = std::min<size_t>({half, i - b, e - 1 - i});
+      out[i] = (prefix[i + h + 1] - prefix[i - h]) / static_cast<double>(2 * h + 1);
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::vector<double> SmoothProfile(const std::vector<Peak>& pts, unsigned window) {
+  return SmoothRuns(pts, ContinuousRuns(pts), window);
 }
 
 CentroidSettings SettingsFrom(const MS_CENTROID_ENGINE_PARAMS& p) {
@@ -81,7 +101,12 @@ BaselineNoise EstimateBaseline(const std::vector<double>& smoothed, double zeros
   // zero-suppressed profile left out count as zeros.
   BaselineNoise b;
   if (smoothed.empty()) return b;
-  std::vector<double> v(smoothed);
+  // A sample of some hundreds of points tells the baseline as well as all.
+  const size_t stride = std::max<size_t>(1, smoothed.size() / 400);
+  std::vector<double> v;
+  v.reserve(smoothed.size() / stride + 1);
+  for (size_t i = 0; i < smoothed.size(); i += stride) v.push_back(smoothed[i]);
+  zeros /= static_cast<double>(stride);
   size_t n;
   const double all = static_cast<double>(v.size()) + zeros;
   if (zeros >= all / 2) {
@@ -179,14 +204,14 @@ void FindSpans(const std::vector<double>& sm, size_t b, size_t e, size_t half, d
 std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSettings& s) {
   std::vector<Peak> peaks;
   if (pts.empty()) return peaks;
-  std::vector<double> sm = SmoothProfile(pts, s.smoothPoints);
+  double leftOut = 0;
+  const auto runs = ContinuousRuns(pts, &leftOut);
+  std::vector<double> sm = SmoothRuns(pts, runs, s.smoothPoints);
   double threshold = s.threshold;
   // A caller's threshold stands for its own idea of the noise; without one,
   // the baseline's level and spread give the threshold, the depth a valley
   // needs, and the level each point's weight is taken from.
   double level = 0, spread = 0;
-  double leftOut = 0;
-  const auto runs = ContinuousRuns(pts, &leftOut);
   if (threshold <= 0) {
     const BaselineNoise noise = EstimateBaseline(sm, leftOut);
     level = noise.level;
