@@ -6,8 +6,8 @@
 namespace {
 
 bool ListedChannelsValid(const STRUCT_CHAN_LIST* list, int functionCount) {
-  // Lists hold up to ten entries; the library itself makes lists of ten.
-  if (list->count < 1 || list->count > CHAN_LIST_MAX_ENTRIES) return false;
+  // A list full to its tenth entry is not accepted here.
+  if (list->count < 1 || list->count >= CHAN_LIST_MAX_ENTRIES) return false;
   for (int i = 0; i < list->count; ++i)
     if (list->entries[i].low < functionCount) return true;
   return false;

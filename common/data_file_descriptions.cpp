@@ -49,9 +49,9 @@ int Segments(const STRUCT_WORK_FILE* wf) { return kelt::wff::SegmentCount(wf); }
 
 std::string XmsHeader(const STRUCT_WORK_FILE* wf) {
   std::string s = Fmt("Method Time: %.2f-%.2f, %s", wf->startTime, wf->endTime, DataKind(wf));
-  // The instrument text of the information block.
-  std::string instrument = kelt::text::WideToAnsi(wf->msInfo.instrumentName, 32);
-  if (!instrument.empty()) s += ", " + instrument;
+  // The title the information block holds at byte 58.
+  std::string title = kelt::text::WideToAnsi(wf->msInfo.title, 80);
+  if (!title.empty()) s += ", " + title;
   return s;
 }
 

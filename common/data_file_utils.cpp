@@ -118,7 +118,9 @@ unsigned int CheckFloatingPointControl(unsigned int expected, const char* driver
         "manufacturer\nto correct the problem.",
         expected, current);
   }
-  MessageBoxA(GetActiveWindow(), text.c_str(), "Important Information", MB_OK | MB_ICONINFORMATION);
+  const int answer =
+      MessageBoxA(GetActiveWindow(), text.c_str(), "Important Information", MB_OK | MB_ICONINFORMATION);
+  // Put the word back so later calculations are not spoiled.
   _control87(expected, 0xFFFFFFFFu);
-  return current;
+  return static_cast<unsigned int>(answer);
 }

@@ -276,13 +276,21 @@ bool PointFromTime(const STRUCT_WORK_FILE* wf, double time, int16_t mode, uint32
   if (wf->timeTagged) return TaggedPointFromTime(wf, time, mode, point, pointTime);
   const double interval = wf->samplingInterval;
   if (!(interval > 0)) return false;
-  double d = time - wf->startTime;
+  // Position in intervals. A time within a billionth of an interval of a
+  // point or of a midpoint counts as exactly there, so that rounding in
+  // the caller's arithmetic cannot tip the choice: a midpoint gives the
+  // later point, a point itself in every mode.
+  constexpr double kSnap = 1e-9;
+  const double q = (time - wf->startTime) / interval;
+  double p;
   if (mode == LOOKUP_NEAREST) {
-    d += interval / 2;
-  } else if (mode != LOOKUP_AT_OR_BEFORE) {
-    d += interval - 1e-10;
+    p = std::floor(q + 0.5 + kSnap);
+  } else if (mode == LOOKUP_AT_OR_BEFORE) {
+    p = std::floor(q + kSnap);
+  } else {
+    p = std::ceil(q - kSnap);
   }
-  const double p = std::trunc(d / interval);
+  if (p < 0) p = 0;
   const uint32_t pt = p >= wf->pointCount - 1 ? wf->pointCount - 1 : static_cast<uint32_t>(p);
   *point = pt;
   *pointTime = pt * interval + wf->startTime;

@@ -36,11 +36,6 @@ constexpr size_t kNotesBlock = 1000;
 void Put(FILE* f, const char* text) { std::fputs(text, f); }
 void Put(FILE* f, const std::string& text) { std::fputs(text.c_str(), f); }
 
-std::string TrimRight(std::string s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == 0)) s.pop_back();
-  return s;
-}
-
 const char* PathOf(const STRUCT_WORK_FILE* wf) { return wf->filePath; }
 
 void Heading(FILE* f, bool headings, const char* heading) {
@@ -373,10 +368,12 @@ BOOL KELT_WriteRunLogText(FILE* stream, STRUCT_WORK_FILE* workFile) {
         first = false;
         continue;
       }
-      std::string line = "  " + std::string(r + 2, LOG_RECORD_TEXT);
+      // The record's first 62 characters, prefix turned into two blanks,
+      // trailing blanks kept; a NUL pad shows as a blank.
+      std::string line = "  " + std::string(r + 2, LOG_RECORD_TEXT - 2);
+      std::replace(line.begin(), line.end(), '\0', ' ');
       const bool end = kelt::logs::RecordStarts(r, "End", 3);
       if (end) line.clear();
-      line = TrimRight(line);
       const bool blank = line.find_first_not_of(' ') == std::string::npos;
       if (blank) {
         if (!previousBlank) Put(stream, std::string(kLfCr));
@@ -409,7 +406,7 @@ BOOL KELT_WriteTrelLogText(FILE* stream, STRUCT_WORK_FILE* workFile) {
         Put(stream, kLfCr);
         first = false;
       }
-      Put(stream, TrimRight(line) + kCrLf);
+      Put(stream, std::string(line) + kCrLf);  // its 60 characters, blanks and all
     }
   }
   FreeBlock(list);

@@ -56,12 +56,13 @@ struct SectionGuard {
   }
 };
 
-// The descriptor behind a stored image is sound: its embedded count gives
-// exactly the stored size.
-bool ImageIsSound(const uint8_t* image, uint32_t size) {
+// The descriptor behind a stored image is whole: its embedded count needs no
+// more than the stored size. A longer image (room kept by another writer) is
+// read as it is; the descriptor simply ignores the rest.
+bool ImageIsWhole(const uint8_t* image, uint32_t size) {
   if (size < sizeof(STRUCT_PLOT_DESCRIPTOR)) return false;
   const uint16_t n = static_cast<uint16_t>(image[PD_HEAD_SIZE] | image[PD_HEAD_SIZE + 1] << 8);
-  return PlotDescriptorSize(n) == size;
+  return PlotDescriptorSize(n) <= size;
 }
 
 void WriteAudit(const char* path, const char* section) {
@@ -165,8 +166,8 @@ STRUCT_PD_ARRAY* ReadArray(const char* path, int16_t kind, const char* name) {
   for (int i = 0; i < count; ++i) {
     const uint32_t offset = U32At(dir + 2 + kDirEntry * i);
     const uint32_t size = U32At(dir + 6 + kDirEntry * i);
-    // Entries pointing outside the section, or at an image whose size
-    // disagrees with its own count, make the section damaged.
+    // Entries pointing outside the section, or at an image too short for
+    // its own count, make the section damaged.
     if (static_cast<uint64_t>(offset) + size > length || offset < dirBytes) return nullptr;
     if (size < sizeof(STRUCT_PLOT_DESCRIPTOR) || size > length) return nullptr;
     auto* pd = static_cast<STRUCT_PLOT_DESCRIPTOR*>(AllocBlock(size + PD_SLACK_BYTES));
@@ -174,7 +175,7 @@ STRUCT_PD_ARRAY* ReadArray(const char* path, int16_t kind, const char* name) {
     out.array->pds[out.array->count++] = pd;
     if (SeekSection(section.section, static_cast<int32_t>(offset), 0) != offset) return nullptr;
     if (ReadSection(section.section, pd, size) != size) return nullptr;
-    if (!ImageIsSound(reinterpret_cast<const uint8_t*>(pd), size)) return nullptr;
+    if (!ImageIsWhole(reinterpret_cast<const uint8_t*>(pd), size)) return nullptr;
   }
   return out.Release();
 }
@@ -250,11 +251,10 @@ STRUCT_PD_ARRAY* PD_AddUserPD(STRUCT_PD_ARRAY* array, STRUCT_PLOT_DESCRIPTOR* pd
 
 void PD_DeleteUserPD(STRUCT_PD_ARRAY* array, int16_t index, const char* path) {
   if (!array || index < 0 || index >= array->count) return;
-  STRUCT_PLOT_DESCRIPTOR* removed = array->pds[index];
+  // The removed descriptor stays the caller's.
   for (int i = index; i + 1 < array->count; ++i) array->pds[i] = array->pds[i + 1];
   array->pds[array->count - 1] = nullptr;
   --array->count;
-  PD_FreePD(removed);
   if (path && *path) PD_WritePDArray(path, array, PD_KIND_USER_PLOT);
 }
 

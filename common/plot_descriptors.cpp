@@ -556,13 +556,13 @@ STRUCT_PLOT_DESCRIPTOR* PD_AddScanFunArrayToPD(const STRUCT_PLOT_DESCRIPTOR* pd,
   }
   out->kind = PD_KIND_USER_PLOT;
   // The name: the short names joined by " + ", ended by "..." where the
-  // next would reach 99 characters.
+  // next would reach 99 characters; an end within four of 99 steps back four.
   std::string name;
   for (int k = 0; k < out->scanFuns.count; ++k) {
     const SCAN_FUN_ENTRY& e = out->scanFuns.entries[k];
     std::string next = (k ? " + " : "") + std::string(e.name, strnlen(e.name, sizeof e.name));
     if (name.size() + next.size() >= 99) {
-      if (name.size() > 95) name.resize(95);
+      if (name.size() > 95) name.resize(name.size() - 4);
       name += "...";
       break;
     }

@@ -80,8 +80,8 @@ void KELT_FormatMassAndScanFuns(const STRUCT_WORK_FILE* workFile, int16_t dataTy
     type = ExtraColumnName(workFile, dataType - 4);
   }
   if (type.size() < max) {
-    // An empty type text takes no separating blank.
-    if (type.size() + 2 + chan.size() < max) type += (type.empty() ? "" : " ") + chan;
+    // The blank comes even after an empty type text (" Chan: 1-2").
+    if (type.size() + 2 + chan.size() < max) type += " " + chan;
     kelt::text::CopyBounded(buffer, max, type);
   } else {
     kelt::text::CopyBounded(buffer, max, type.substr(0, max - 1));

@@ -20,8 +20,6 @@ STRUCT_SPTS_PREFS g_spts;
 STRUCT_REPORT_PREFS g_report;
 STRUCT_GLOBAL_PREFS g_global;
 
-bool SameName(const char* a, const char* b) { return _stricmp(a, b) == 0; }
-
 const char* SectionOf(const RecordKind& kind, const char* section) {
   return section && *section ? section : kind.defaultSection;
 }
@@ -65,7 +63,8 @@ BOOL ReadRecord(const RecordKind& kind, void* record, const char* section) {
     // leaves the record alone; it is then replaced like a missing one.
     if (GetPrivateProfileStructA(name, kParamsKey, record, kind.size, path.c_str())) {
       if (kind.beforeValidate) kind.beforeValidate(record);
-      if (!kind.validate(record)) return TRUE;
+      // A valid record is taken as it is: nothing written, result 0.
+      if (!kind.validate(record)) return FALSE;
       return WriteRecord(kind, record, name);
     }
     kind.reset(record);
@@ -79,9 +78,9 @@ BOOL WriteRecord(const RecordKind& kind, const void* record, const char* section
   if (!record) return FALSE;
   try {
     const char* name = SectionOf(kind, section);
-    // Only the default section holds the library's defaults; a caller's own
-    // section leaves them alone.
-    if (SameName(name, kind.defaultSection) && record != kind.defaultCopy)
+    // Every write, whatever the section, also becomes the library's default
+    // copy: a caller's missing or damaged section thus resets the defaults.
+    if (record != kind.defaultCopy)
       std::memmove(kind.defaultCopy, record, kind.size);
     const std::string path = PreferencesIniPath();
     return WritePrivateProfileStructA(name, kParamsKey, record, kind.size, path.c_str()) ? TRUE : FALSE;

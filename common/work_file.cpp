@@ -11,7 +11,9 @@
 #include "common/data_file_reading.h"
 #include "common/data_points.h"
 #include "common/ms_data_handles.h"
+#include "common/library_state.h"
 #include "common/work_file.h"
+
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
 #include "ulbrec32/ulbrec32.h"
@@ -29,11 +31,8 @@ std::atomic<uint16_t> gWorkFileSerial{1};
 
 uint16_t TakeSerial() { return gWorkFileSerial.fetch_add(1); }
 
-// "CanUseAMDIS.ini" [CanUseAMDIS] ForXMSFiles: 0 or 1, default 1.
-bool AmdisForXmsFiles() {
-  const UINT v = GetPrivateProfileIntA("CanUseAMDIS", "ForXMSFiles", 1, "CanUseAMDIS.ini");
-  return v <= 1 ? v == 1 : true;
-}
+// The load-time setting ForXMSFiles, read once at start-up.
+bool AmdisForXmsFiles() { return kelt::lib::Settings().amdisForXmsFiles == 1; }
 
 void SetDate(STRUCT_WORK_FILE* wf, uint32_t seconds) {
   std::tm tm{};

@@ -48,8 +48,11 @@ TEST_F(DataFileChecksTest, ChannelLists) {
   EXPECT_TRUE(ForScan({7, 2}));
   EXPECT_FALSE(ForScan({3, 4}));
   EXPECT_FALSE(ForScan({}));
-  // Ten entries are a full list, not an invalid one.
-  EXPECT_TRUE(ForScan({0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  // One to nine entries; ten are refused whatever the channels.
+  EXPECT_TRUE(ForScan({0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_FALSE(ForScan({0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_TRUE(InSegment({0, 0, 0, 0, 0, 0, 0, 0, 0}, 0));
+  EXPECT_FALSE(InSegment({0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0));
   STRUCT_CHAN_LIST overfull = Listed({0});
   overfull.count = 11;
   EXPECT_FALSE(KELT_IsChanListValidForScanFun(wf_, &overfull));

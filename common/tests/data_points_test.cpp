@@ -278,6 +278,25 @@ TEST_F(DetectorTraceTest, UntaggedLookups) {
   double time;
   ASSERT_EQ(GetTimeOfPoint(wf_.get(), 3, &time), 1);
   EXPECT_DOUBLE_EQ(time, start + 3 * iv);
+
+  // Every midpoint of an interval of 0.005 gives the later point, and every
+  // point's own time gives that point in all three modes.
+  plan.points = 633;
+  plan.endTime = plan.startTime + 632 * 0.005;
+  MakeDetector(plan);
+  for (uint32_t k = 0; k + 1 < 633; ++k) {
+    double t0, t1;
+    ASSERT_EQ(GetTimeOfPoint(wf_.get(), k, &t0), 1);
+    ASSERT_EQ(GetTimeOfPoint(wf_.get(), k + 1, &t1), 1);
+    uint32_t point;
+    double pointTime;
+    ASSERT_EQ(GetPointFromATime(wf_.get(), (t0 + t1) / 2, &point, &pointTime, LOOKUP_NEAREST), 1);
+    EXPECT_EQ(point, k + 1) << "midpoint after " << k;
+    for (int16_t mode : {LOOKUP_NEAREST, LOOKUP_AT_OR_BEFORE, LOOKUP_AT_OR_AFTER}) {
+      ASSERT_EQ(GetPointFromATime(wf_.get(), t1, &point, &pointTime, mode), 1);
+      EXPECT_EQ(point, k + 1) << "point " << k + 1 << " mode " << mode;
+    }
+  }
 }
 
 // Thinning keeps the largest |value| of each group; times follow the step.

@@ -1,10 +1,13 @@
 // The library's load and unload: the order of their steps, the load-time
 // settings, the display measurements and the number format.
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/last_files.h"
+#include "common/work_file.h"
+#include "fixtures/msfixtures.h"
 #include "common/library_state.h"
 #include "common/number_format.h"
 #include "common/preference_records.h"
@@ -114,6 +117,43 @@ struct SettingCase {
   int32_t kelt::lib::LoadSettings::*field;
   int32_t expected;
 };
+
+// Work files of XMS data offer deconvolution as the setting read at
+// start-up says; changing the file afterwards changes nothing until the
+// next start-up, and a value that is no number keeps the default 1.
+TEST_F(LibraryStartupTest, XmsDeconvolutionFlagComesFromTheLoadTimeSetting) {
+  msfix::RunPlan plan;
+  plan.scans = 40;
+  plan.fileKind = MS_FILE_KIND_TANDEM;
+  std::filesystem::create_directories(Host("C:\\Data"));
+  ASSERT_TRUE(msfix::WriteMsDataFile("C:\\Data\\xms.kms", plan, nullptr));
+  auto amdis = [] {
+    STRUCT_WORK_FILE* wf = MakeWorkFileStruct("C:\\Data\\xms.kms", 1);
+    EXPECT_NE(wf, nullptr);
+    if (!wf) return -1;
+    EXPECT_EQ(+wf->xms, 1);
+    const int flag = wf->amdis;
+    FreeWorkFileStruct(wf);
+    return flag;
+  };
+  kelt::lib::ProcessDetach();
+  ASSERT_TRUE(WritePrivateProfileStringA("CanUseAMDIS", "ForXMSFiles", "0", "CanUseAMDIS.ini"));
+  Attach();
+  EXPECT_EQ(amdis(), 0);
+  ASSERT_TRUE(WritePrivateProfileStringA("CanUseAMDIS", "ForXMSFiles", "1", "CanUseAMDIS.ini"));
+  EXPECT_EQ(amdis(), 0);  // read at start-up only
+  kelt::lib::ProcessDetach();
+  Attach();
+  EXPECT_EQ(amdis(), 1);
+  kelt::lib::ProcessDetach();
+  ASSERT_TRUE(WritePrivateProfileStringA("CanUseAMDIS", "ForXMSFiles", "0", "CanUseAMDIS.ini"));
+  Attach();
+  ASSERT_TRUE(WritePrivateProfileStringA("CanUseAMDIS", "ForXMSFiles", "none", "CanUseAMDIS.ini"));
+  EXPECT_EQ(amdis(), 0);
+  kelt::lib::ProcessDetach();
+  Attach();
+  EXPECT_EQ(amdis(), 1);  // no number: the default
+}
 
 TEST_F(LibraryStartupTest, LoadTimeSettingsOutsideTheirRangesKeepTheDefaults) {
   using S = kelt::lib::LoadSettings;

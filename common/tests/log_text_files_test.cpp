@@ -292,10 +292,26 @@ TEST_F(LogTextFilesTest, RunLogOfAFileType23AndTheShortLog) {
   KELT_DataFileLogOptions o{};
   o.runLog = 1;
   ASSERT_EQ(KELT_GetDataFileLog(kOut, wf, &o), 1);
-  // Title record skipped; blank runs collapse; the first line of a block
-  // loses its two leading blanks; lines end LF CR.
-  EXPECT_EQ(Out(),
-            "File names\n\r    Method  VOC.MTH\n\r\n\rAcquire segment #1\n\r    Scan mode  Full scan\n\r\n\r\r\n\r\n");
+  // Title record skipped; blank runs collapse; each line is the record's
+  // 62 characters, trailing blanks kept, the first line of a block without
+  // its two leading blanks; lines end LF CR.
+  auto pad = [](std::string text, size_t width) { return text + std::string(width - text.size(), ' '); };
+  EXPECT_EQ(Out(), pad("File names", 60) + "\n\r" + pad("    Method  VOC.MTH", 62) + "\n\r\n\r" +
+                       pad("Acquire segment #1", 60) + "\n\r" + pad("    Scan mode  Full scan", 62) +
+                       "\n\r\n\r\r\n\r\n");
+  FreeWorkFileStruct(wf);
+
+  // The star-line log: each line its 60 characters, trailing blanks kept.
+  ASSERT_TRUE(WriteLoggedDataFile("C:\\Data\\trel.kms", 20,
+                                  {"Instrument: TQ-1", "********** Tune **********", "  Lens 1  5.0"}));
+  wf = MakeWorkFileStruct("C:\\Data\\trel.kms", 0);
+  ASSERT_NE(wf, nullptr);
+  FILE* f = win::crt::OpenStream(kOut, "w+t");
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(KELT_WriteTrelLogText(f, wf));
+  std::fclose(f);
+  EXPECT_EQ(Out(), "************ General Information ************\n\r" + pad("Instrument: TQ-1", 60) + "\r\n" +
+                       pad("********** Tune **********", 60) + "\r\n" + pad("  Lens 1  5.0", 60) + "\r\n");
   FreeWorkFileStruct(wf);
 
   ASSERT_EQ(MakeKMSTextLogFile(kOut, wf_, 1, 0, 1, 2, 0, 1, 0, 0, 0, 1), 1);

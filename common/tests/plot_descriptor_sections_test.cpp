@@ -108,6 +108,36 @@ TEST_F(DescriptorSections, DirectoryOutOfOrderAndEmptySection) {
   PD_FreePD(y);
 }
 
+// An image longer than its count needs (room another writer kept) is read
+// at its stored offset; the next save keeps it.
+TEST_F(DescriptorSections, LongerImagesAreReadAndKeptBySaves) {
+  STRUCT_PLOT_DESCRIPTOR* x = MakePD(5, "first");
+  STRUCT_PLOT_DESCRIPTOR* y = MakePD(5, "second", {{"S", "S", "1"}, {"T", "T", "1"}});
+  const std::string longer = Bytes(x, 925) + std::string(16, '\x5A');
+  const std::string section = U16(2) + U32(18) + U32(941) + U32(18 + 941) + U32(1378) + longer + Bytes(y, 1378);
+  ASSERT_TRUE(PutSectionBytes(file_, "UserPDs-19", section));
+  STRUCT_PD_ARRAY* back = PD_ReadPDArray(file_.c_str(), PD_KIND_USER_PLOT);
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(+back->count, 2);
+  EXPECT_STREQ(back->pds[0]->name, "first");
+  EXPECT_STREQ(back->pds[1]->name, "second");
+  EXPECT_EQ(Bytes(back->pds[1], 1378), Bytes(y, 1378));
+  PD_FreePDArray(back);
+
+  STRUCT_PLOT_DESCRIPTOR* z = MakePD(5, "third");
+  ASSERT_TRUE(PD_SaveUserPD_DataFile(file_.c_str(), z));
+  back = PD_ReadPDArray(file_.c_str(), PD_KIND_USER_PLOT);
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(+back->count, 3);
+  EXPECT_STREQ(back->pds[0]->name, "first");
+  EXPECT_STREQ(back->pds[1]->name, "second");
+  EXPECT_STREQ(back->pds[2]->name, "third");
+  PD_FreePDArray(back);
+  PD_FreePD(x);
+  PD_FreePD(y);
+  PD_FreePD(z);
+}
+
 TEST_F(DescriptorSections, DamagedSectionsReadAsNothing) {
   STRUCT_PLOT_DESCRIPTOR* pd = MakePD(5, "plot", {{"S", "S", "1"}, {"T", "T", "1"}});
   const std::string image = Bytes(pd, 1378);
@@ -124,7 +154,7 @@ TEST_F(DescriptorSections, DamagedSectionsReadAsNothing) {
       {"offset inside the directory", U16(1) + U32(4) + U32(1378) + image},
       {"size past the end", U16(1) + U32(10) + U32(1379) + image},
       {"size below one descriptor", U16(1) + U32(10) + U32(900) + image},
-      {"size disagreeing with its count", U16(1) + U32(10) + U32(1378) + wrongCount},
+      {"size too short for its count", U16(1) + U32(10) + U32(1378) + wrongCount},
       {"huge size", U16(1) + U32(10) + U32(0xFFFFFFF0u) + image},
       {"second entry damaged", U16(2) + U32(18) + U32(1378) + U32(0xFFFFFF00u) + U32(1378) + image},
   };
@@ -198,9 +228,13 @@ TEST_F(DescriptorSections, UserDescriptorsAddedAndDeleted) {
   PD_DeleteUserPD(a, 3, file_.c_str());  // out of range: nothing
   PD_DeleteUserPD(a, -1, file_.c_str());
   EXPECT_EQ(+a->count, 3);
+  STRUCT_PLOT_DESCRIPTOR* removed = a->pds[1];
   PD_DeleteUserPD(a, 1, file_.c_str());
   EXPECT_EQ(+a->count, 2);
   EXPECT_EQ(+a->pds[2], nullptr);
+  // The removed descriptor is the caller's: still whole, released here.
+  EXPECT_STREQ(removed->name, "two");
+  PD_FreePD(removed);
   STRUCT_PD_ARRAY* back = PD_ReadPDArray(file_.c_str(), PD_KIND_USER_PLOT);
   ASSERT_NE(back, nullptr);
   ASSERT_EQ(+back->count, 2);

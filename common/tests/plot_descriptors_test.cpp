@@ -249,6 +249,31 @@ TEST_F(PlotDescriptors, CombiningScanFunctionsSkipsOnesPresent) {
   ASSERT_NE(cut, nullptr);
   EXPECT_EQ(std::string(cut->name), std::string(40, 'a') + " + " + std::string(40, 'b') + "...");
 
+  // A name that ends within four characters of 99 gets its "..." four
+  // characters before that end.
+  const struct {
+    size_t first;
+    std::string name;
+  } cuts[] = {{90, std::string(90, 'a') + " + b"},
+              {95, std::string(95, 'a') + "..."},
+              {96, std::string(92, 'a') + "..."},
+              {97, std::string(93, 'a') + "..."},
+              {98, std::string(94, 'a') + "..."}};
+  for (const auto& c : cuts) {
+    SCOPED_TRACE(c.first);
+    STRUCT_PLOT_DESCRIPTOR* start =
+        MakePD(PD_KIND_DATA_FILE, "x", {{std::string(c.first, 'a').c_str(), "A", "1"}});
+    std::strcpy(add->entries[0].name, "b");
+    const uint16_t count = add->count;
+    add->count = 1;
+    STRUCT_PLOT_DESCRIPTOR* joined = PD_AddScanFunArrayToPD(start, add);
+    add->count = count;
+    ASSERT_NE(joined, nullptr);
+    EXPECT_EQ(std::string(joined->name), c.name);
+    PD_FreePD(start);
+    PD_FreePD(joined);
+  }
+
   STRUCT_PLOT_DESCRIPTOR* tic = PD_CreateTICPD();
   EXPECT_EQ(PD_AddScanFunArrayToPD(tic, add), nullptr);
   EXPECT_EQ(PD_GetScanFunArrayForPD(wf_, tic), nullptr);

@@ -103,7 +103,7 @@ TEST_F(TitlesTest, UnknownDataTypesGiveNoTypeText) {
     char buffer[128];
     std::memset(buffer, 'x', sizeof buffer);
     KELT_FormatMassAndScanFuns(wf, int16_t(type), 0, &one, &merged, nullptr, buffer, 100);
-    EXPECT_STREQ(buffer, "Chan: Merged");
+    EXPECT_STREQ(buffer, " Chan: Merged");
     char title[KELT_PLOT_TITLE_SIZE];
     std::memset(title, 'x', sizeof title);
     KELT_MakeTolmarPlotTitle(title, int16_t(type), &one, &merged, wf);
@@ -167,7 +167,8 @@ TEST_F(TitlesTest, XmsDescription) {
       {{0.5, 1.5, {{u"A", u"50.0-300.0"}}}, {1.5, 10.0, {{u"B", u"SIM 91.0"}, {u"C", u""}, {u"D", u"35|550"}}}});
   wf->xms = 1;
   PutWideText(wf->segmentBlocks[0].name, 32, u"Solvent");
-  PutWideText(wf->msInfo.instrumentName, 32, u"XMS-7");
+  PutWideText(wf->msInfo.title, 80, u"XMS-7");
+  PutWideText(wf->msInfo.instrumentName, 32, u"not shown");
   char line[KELT_DESCRIPTION_LINE_MAX + 1];
   ASSERT_EQ(KELT_GetOneTextLineForSegment(wf, 1, line), 1);
   EXPECT_STREQ(line, "   Seg 2, Time: 1.50-10.00, Scan Functions: 3");

@@ -378,7 +378,7 @@ TEST_F(PreferenceRecordsTest, RecordsWrittenInOneRunAreReadBackByTheNext) {
     SCOPED_TRACE(k->name);
     EXPECT_EQ(Current(*k), *b) << FirstDifference(Current(*k), *b);
     Bytes again(k->size);
-    EXPECT_TRUE(k->read(again.data(), k->section));
+    EXPECT_FALSE(k->read(again.data(), k->section));  // valid: nothing written
     EXPECT_EQ(again, *b);
   }
 }
@@ -391,7 +391,7 @@ TEST_F(PreferenceRecordsTest, ValidStoredRecordIsReadWithoutWriting) {
   StoreText("KELTDefSptsPrefs", text);
 
   STRUCT_SPTS_PREFS p;
-  EXPECT_TRUE(KELT_ReadDefSptsPrefs(&p, nullptr));
+  EXPECT_FALSE(KELT_ReadDefSptsPrefs(&p, nullptr));
   EXPECT_EQ(StoredText("KELTDefSptsPrefs"), text);
   Bytes b(sizeof p);
   std::memcpy(b.data(), &p, sizeof p);
@@ -638,35 +638,53 @@ TEST_F(PreferenceRecordsTest, GeneralRecordOfAnotherFormatWordIsTakenAsCurrent) 
   Put16(b, 190, 19);
   StoreBytes("KELTDefGlobalPrefs", b);
   STRUCT_GLOBAL_PREFS g;
-  EXPECT_TRUE(KELT_ReadDefGlobalPrefs(&g, nullptr));
+  EXPECT_FALSE(KELT_ReadDefGlobalPrefs(&g, nullptr));
   EXPECT_EQ(+g.features.formatWord, 20);
   EXPECT_EQ(+g.features.value2, 7);
 }
 
 // ---- Default copies and callers' sections ---------------------------------------------
 
-TEST_F(PreferenceRecordsTest, CallersSectionLeavesTheLibraryDefaultsAlone) {
+TEST_F(PreferenceRecordsTest, CallersMissingSectionAlsoResetsTheLibraryDefaults) {
   Bytes mine = Customised(kChro);
   ASSERT_TRUE(kChro.write(mine.data(), nullptr));
 
-  // A missing caller's section gets the factory record, written there only.
+  // A missing caller's section gets the factory record, written there and,
+  // like every write, into the library's default copy too.
   Bytes b(kChro.size);
   EXPECT_TRUE(kChro.read(b.data(), "PreviewPlot"));
   EXPECT_EQ(b, Defaults(kChro));
   EXPECT_EQ(Stored(kChro, "PreviewPlot"), Defaults(kChro));
-  EXPECT_EQ(Current(kChro), mine);
+  EXPECT_EQ(Current(kChro), Defaults(kChro));
+  // The default section in the file is not touched.
   EXPECT_EQ(Stored(kChro, "KELTDefChroPrefs"), mine);
 
-  // Writing a caller's section changes nothing else either.
+  // An invalid caller's section does the same.
+  ASSERT_TRUE(kChro.write(mine.data(), nullptr));
+  Bytes bad = Customised(kChro);
+  Put16(bad, 826, 5);  // single-click mode out of range
+  StoreBytes("PreviewPlot", bad);
+  ASSERT_TRUE(kChro.validate(Bytes(bad).data()));
+  EXPECT_TRUE(kChro.read(b.data(), "PreviewPlot"));
+  EXPECT_EQ(b, Defaults(kChro));
+  EXPECT_EQ(Current(kChro), Defaults(kChro));
+
+  // A valid caller's section is read as it is: result 0, nothing written,
+  // the library's copy kept.
+  ASSERT_TRUE(kChro.write(mine.data(), nullptr));
   Bytes other = Customised(kChro);
   Put16(other, 826, 3);
-  EXPECT_TRUE(kChro.write(other.data(), "PreviewPlot"));
+  StoreBytes("PreviewPlot", other);
+  const std::string text = StoredText("PreviewPlot");
+  EXPECT_FALSE(kChro.read(b.data(), "PreviewPlot"));
+  EXPECT_EQ(b, other);
   EXPECT_EQ(Current(kChro), mine);
+  EXPECT_EQ(StoredText("PreviewPlot"), text);
 
-  // The default section named by a caller, in any case, is the default.
-  EXPECT_TRUE(kChro.write(other.data(), "keltdefchroprefs"));
+  // Writing a caller's section replaces the library's copy as well.
+  EXPECT_TRUE(kChro.write(other.data(), "PreviewPlot"));
   EXPECT_EQ(Current(kChro), other);
-  EXPECT_EQ(Stored(kChro, "KELTDefChroPrefs"), other);
+  EXPECT_EQ(Stored(kChro, "KELTDefChroPrefs"), mine);
 }
 
 TEST_F(PreferenceRecordsTest, FailedWriteIsReported) {

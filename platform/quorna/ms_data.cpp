@@ -207,7 +207,9 @@ QUORNA_API int32_t ReadMSFileInfo(const void* pathOrWorkFile, uint32_t* acquisit
   int32_t ok = 0;
   if (img && out) {
     MS_INFO_BLOCK info = img->Info();
-    double times[2] = {info.startTime, info.endTime};
+    // Without scans the data starts and ends where its first segment starts.
+    double times[2] = {0.0, 0.0};
+    if (img->SegmentCount()) times[0] = times[1] = img->Segment(0).startTime;
     if (img->ScanCount()) times[0] = img->Time(0), times[1] = img->Time(img->ScanCount() - 1);
     std::memcpy(out, &info, MS_INFO_BLOCK_SIZE);
     std::memcpy(static_cast<uint8_t*>(out) + MS_INFO_BLOCK_SIZE, times, sizeof times);

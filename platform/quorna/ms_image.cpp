@@ -279,13 +279,6 @@ bool ImageBuilder::Build(std::vector<uint8_t>& out) {
   info.lastScan = count ? first + count - 1 : first;
   info.maxScanPoints = maxPoints;
   if (formatWord_) info.formatWord = formatWord_;
-  if (count) {
-    info.startTime = scans_.front().header.time;
-    info.endTime = scans_.back().header.time;
-  } else {
-    info.startTime = segments_.front().startTime;
-    info.endTime = segments_.front().startTime;
-  }
   if (info.extraColumnCount > MS_MAX_EXTRA_COLUMNS) return false;
 
   ImageHeader h{};

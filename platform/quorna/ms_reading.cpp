@@ -194,7 +194,8 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
           if (p.value.i > acc.value.i) acc.value = p.value;
           break;
         case MASS_LIST_BASE_PEAK_ION:
-          if (base > accBase) acc.value = p.value;  // against the cycle's first scan
+          // The ion of the largest base peak so far in the cycle.
+          if (base > accBase) acc.value = p.value, accBase = base;
           break;
         default: break;  // extra columns: the cycle's first value
       }

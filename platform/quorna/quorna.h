@@ -74,9 +74,10 @@ struct MS_INFO_BLOCK {
   uint32_t lastScan;          // 42
   uint32_t maxTicScan;        // 46
   uint64_t maxTic;            // 50
-  double startTime;           // 58: minutes
-  double endTime;             // 66
-  uint8_t reserved74[144];    // 74
+  // 58: the acquisition's title, shown after the data kind in file
+  // descriptions. Start and end time of the data are not kept here:
+  // ReadMSFileInfo gives them after the block.
+  char16_t title[80];         // 58
   uint16_t extraColumnCount;  // 218
   char16_t extraColumnNames[MS_MAX_EXTRA_COLUMNS][14];  // 220
   uint8_t reserved780[142];   // 780
@@ -233,6 +234,7 @@ static_assert(sizeof(MS_INFO_BLOCK) == MS_INFO_BLOCK_SIZE);
 static_assert(offsetof(MS_INFO_BLOCK, centroid) == 6);
 static_assert(offsetof(MS_INFO_BLOCK, acquisitionTime) == 28);
 static_assert(offsetof(MS_INFO_BLOCK, segmentCount) == 36);
+static_assert(offsetof(MS_INFO_BLOCK, title) == 58);
 static_assert(offsetof(MS_INFO_BLOCK, firstScan) == 38);
 static_assert(offsetof(MS_INFO_BLOCK, lastScan) == 42);
 static_assert(offsetof(MS_INFO_BLOCK, maxTicScan) == 46);

@@ -191,6 +191,54 @@ TEST_F(MsDataTest, ChannelListsSelectAndAddScansPerCycle) {
   EXPECT_EQ(CloseMSData(h), 0);
 }
 
+// A merged base-peak-ion trace of a three-function cycle gives the ion of
+// the cycle's largest base peak, whichever scan of the cycle holds it.
+TEST_F(MsDataTest, MergedBasePeakIonIsThatOfTheLargestBasePeak) {
+  const std::string path = "C:\\Data\\three.dat";
+  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 3));
+  HMSDATA w = OpenMSDataSection(path.c_str(), "MSData", 1, 6, 3, nullptr);
+  ASSERT_NE(w, nullptr);
+  // Two cycles: base peaks 300 at 100, 900 at 200, 600 at 300; then 500 at
+  // 100, 400 at 200, 700 at 300.
+  const std::pair<double, uint32_t> bases[6] = {{100, 300}, {200, 900}, {300, 600},
+                                                {100, 500}, {200, 400}, {300, 700}};
+  for (uint32_t s = 1; s <= 6; ++s) {
+    MS_SCAN_RECORD rec{};
+    rec.recordSize = sizeof rec;
+    rec.header.scanNumber = s;
+    rec.header.time = 1.0 + 0.01 * s;
+    auto buf = mstest::Exchange({{bases[s - 1].first - 10, 50}, bases[s - 1]});
+    ASSERT_EQ(WriteMSScan(w, &rec, buf.data()), 0);
+  }
+  auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+  std::memset(seg.get(), 0, sizeof *seg);
+  seg->number = 1;
+  seg->startTime = 1.0;
+  seg->endTime = 1.1;
+  seg->functionCount = 3;
+  seg->firstScan = 1;
+  seg->lastScan = 6;
+  for (int f = 0; f < 3; ++f) seg->functions[f].number = static_cast<uint16_t>(f), seg->functions[f].kind = MS_SCAN_KIND_FULL;
+  ASSERT_EQ(WriteMSSegment(w, seg.get()), 0);
+  MS_INFO_BLOCK info{};
+  info.fileKind = MS_FILE_KIND_QUADRUPOLE;
+  info.centroid = 1;
+  ASSERT_EQ(WriteMSHeader(w, &info), 0);
+  ASSERT_EQ(CloseMSData(w), 0);
+
+  HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  TraceResult ion = Read(h, Scans(1, 6), "Merged", "Base Peak Ion");
+  ASSERT_EQ(ion.points.size(), 2u);
+  EXPECT_DOUBLE_EQ(ion.points[0].d, 200.0);
+  EXPECT_DOUBLE_EQ(ion.points[1].d, 300.0);
+  TraceResult top = Read(h, Scans(1, 6), "Merged", "Intensity of Base Peak");
+  ASSERT_EQ(top.points.size(), 2u);
+  EXPECT_EQ(top.points[0].i, 900);
+  EXPECT_EQ(top.points[1].i, 700);
+  EXPECT_EQ(CloseMSData(h), 0);
+}
+
 TEST_F(MsDataTest, RangesClampAndEmptyRangesGiveNoTrace) {
   HMSDATA h = OpenMSData(path_.c_str(), "MSData", 0);
   ASSERT_NE(h, nullptr);
