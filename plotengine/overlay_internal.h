@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "plotengine/overlay.h"
+#include "win/win_gdi.h"
 
 namespace kelt::plot {
 
@@ -37,5 +38,40 @@ inline double TimeOffset(const SVW_OVERLAY* o, int slot) {
 inline double VerticalOffset(const SVW_OVERLAY* o, int slot) {
   return o->tail.verticalOffsetsOn ? o->tail.verticalOffsets[slot] : 0.0;
 }
+
+// The pen width of printed chromatograms (report preferences).
+int PrintPenWidth();
+// On paper a white or yellow colour would vanish: it is drawn black.
+inline COLORREF PaperColor(COLORREF c, bool print) {
+  return print && (c == 0xFFFFFF || c == 0x00FFFF) ? 0 : c;
+}
+// A DC's saved state, restored on every path.
+class SavedDC {
+ public:
+  explicit SavedDC(HDC dc) : dc_(dc), id_(SaveDC(dc)) {}
+  ~SavedDC() {
+    if (id_) RestoreDC(dc_, id_);
+  }
+  SavedDC(const SavedDC&) = delete;
+  SavedDC& operator=(const SavedDC&) = delete;
+
+ private:
+  HDC dc_;
+  int id_;
+};
+// A GDI object owned for one drawing.
+class GdiObject {
+ public:
+  explicit GdiObject(HGDIOBJ h) : h_(h) {}
+  ~GdiObject() {
+    if (h_) DeleteObject(h_);
+  }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  HGDIOBJ get() const { return h_; }
+
+ private:
+  HGDIOBJ h_;
+};
 
 }  // namespace kelt::plot
