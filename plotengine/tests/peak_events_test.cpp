@@ -188,6 +188,17 @@ TEST_F(PeakEventsTest, ValleysTakeTheNarrowestBaselineFirstOfEqualWidths) {
   OPLOT_FreeDrawEvents(&r);
 }
 
+TEST_F(PeakEventsTest, BaselinesWithoutEventsAreNotRead) {
+  WriteLists({}, {{1, 2, 0}}, {Peak(3.0, 1.0f)});
+  STRUCT_OPLOT_DRAW_EVENTS r;
+  ASSERT_EQ(OPLOT_ReadDrawEvents(kMsPath, 0, &r), 1);
+  EXPECT_EQ(r.hasEvents, 0);
+  EXPECT_EQ(+r.baselines, nullptr);
+  EXPECT_EQ(+r.peaks, nullptr);  // no apex to tie the peak to
+  EXPECT_EQ(+r.valleys, nullptr);
+  OPLOT_FreeDrawEvents(&r);
+}
+
 struct ApexCase {
   const char* name;
   double t;
