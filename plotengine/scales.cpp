@@ -358,7 +358,7 @@ KELT_API void KELT_DrawVerticalScale(HDC dc, const STRUCT_VERT_SCALE* vs) {
 
 KELT_API void KELT_DrawHorizontalScale(HDC dc, const STRUCT_HORZ_SCALE* hs) {
   if (!dc || !hs) return;
-  if (hs->left >= hs->right || !(std::fabs(hs->high - hs->low) >= 1e-8)) return;
+  if (hs->top > hs->bottom || hs->left >= hs->right || !(std::fabs(hs->high - hs->low) >= 1e-8)) return;
   const STRUCT_AXIS_PARAMS axis = hs->axis;
   double low = hs->low, high = hs->high, fixedMajor = axis.fixedMajorStep, fixedMinor = axis.fixedMinorStep;
   char unit[SCALE_TEXT_SIZE] = {};
