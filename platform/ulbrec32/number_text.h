@@ -1,0 +1,19 @@
+#pragma once
+// Printed numbers for scales: the user's decimal sign, and values brought
+// to a unit prefix that keeps them readable.
+#include <cstdint>
+
+#define ULBREC_API extern "C" __attribute__((visibility("default")))
+
+// Longest unit text (with its NUL) ScaleValuesToUnit leaves in its buffer.
+#define ULBREC_UNIT_TEXT_SIZE 24
+
+// [62] Puts the user's decimal sign in place of the "." of a number printed
+// by the runtime; only the first character of a longer sign is used, so
+// the text keeps its length. Returns the text's length; 0 for null.
+ULBREC_API int32_t LocaliseNumberText(char* text);
+// [63] Rescales values by powers of 1000 to the unit prefix (G M k - m u n
+// p) that keeps them between 1 and 1000, and rewrites the unit text (a
+// buffer of ULBREC_UNIT_TEXT_SIZE bytes) with the new prefix. Nonzero when
+// the values and the text were changed.
+ULBREC_API int32_t ScaleValuesToUnit(double* values, int32_t count, char* unitText);
