@@ -70,6 +70,12 @@ void* ReadBlock(HSECTION s, uint32_t at, uint32_t length) {
   return block;
 }
 
+// A hit whose ions fit in its length.
+bool IonsFit(const STRUCT_TIC_HIT* hit) {
+  return hit->ionCount >= 0 &&
+         TIC_HIT_HEAD_SIZE + uint64_t(TIC_HIT_ION_SIZE) * uint64_t(hit->ionCount) <= hit->length;
+}
+
 // Hit j of a peak block, checked against the peak; null when absent or damaged.
 const STRUCT_TIC_HIT* HitOf(const STRUCT_TIC_PEAK* peak, int16_t j) {
   const int16_t slots = peak->hitCount < TIC_PEAK_MAX_HITS ? peak->hitCount : int16_t(TIC_PEAK_MAX_HITS);
@@ -77,7 +83,7 @@ const STRUCT_TIC_HIT* HitOf(const STRUCT_TIC_PEAK* peak, int16_t j) {
   const uint32_t offset = peak->hitOffsets[j];
   if (offset < TIC_PEAK_HEAD_SIZE || uint64_t(offset) + TIC_HIT_HEAD_SIZE > peak->length) return nullptr;
   const auto* hit = reinterpret_cast<const STRUCT_TIC_HIT*>(reinterpret_cast<const uint8_t*>(peak) + offset);
-  if (hit->length == 0 || hit->length < TIC_HIT_HEAD_SIZE || uint64_t(offset) + hit->length > peak->length)
+  if (hit->length < TIC_HIT_HEAD_SIZE || uint64_t(offset) + hit->length > peak->length || !IonsFit(hit))
     return nullptr;
   return hit;
 }
@@ -207,7 +213,12 @@ STRUCT_TIC_HIT* GetMatchingTICHitRecord(HSECTION section, uint32_t offset) {
   uint32_t length = 0;
   if (!section || offset == 0 || !ReadU32At(section, offset, &length)) return nullptr;
   if (length < TIC_HIT_HEAD_SIZE || uint64_t(offset) + length > GetSectionSize(section)) return nullptr;
-  return static_cast<STRUCT_TIC_HIT*>(ReadBlock(section, offset, length));
+  auto* hit = static_cast<STRUCT_TIC_HIT*>(ReadBlock(section, offset, length));
+  if (hit && !IonsFit(hit)) {
+    FreeTICHitRecord(hit);
+    return nullptr;
+  }
+  return hit;
 }
 
 BOOL WriteTICPeak(HSECTION section, int16_t, const STRUCT_TIC_PEAK* record) {

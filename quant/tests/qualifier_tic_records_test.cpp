@@ -188,11 +188,12 @@ TEST_F(TicTest, DamagedRecordsAreRefused) {
       {"a hit offset outside the peak", second + 10 + 4, 5000, true, 1, 1},
       {"a hit offset inside the head", second + 10, 20, true, 1, 0},
       {"a hit longer than its peak", second + 58, 9000, true, 1, 0},
+      {"an ion count beyond its hit", second + 58 + 717, 20, true, 1, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<uint8_t> bytes = good;
-    if (std::strstr(c.what, "count"))
+    if (std::strstr(c.what, " count "))
       std::memcpy(&bytes[c.at], &c.value, 2);
     else
       std::memcpy(&bytes[c.at], &c.value, 4);
@@ -205,6 +206,9 @@ TEST_F(TicTest, DamagedRecordsAreRefused) {
     }
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(GetTICHitRecord(s, c.peak, c.hit), nullptr);
+    if (c.at >= second + 58) {  // the damage lies in the hit itself
+      EXPECT_EQ(GetMatchingTICHitRecord(s, uint32_t(second + 58)), nullptr);
+    }
     if (!c.opens) {
       EXPECT_EQ(GetTICPeak(s, c.peak), nullptr);
     }
