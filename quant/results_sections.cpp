@@ -232,10 +232,13 @@ BOOL DeleteTolResults(const char* dataFile) {
 }
 
 // The store keeps no free space that a compaction could give back, so the
-// oldest names go and nothing else is needed.
+// oldest names go and nothing else is needed. Every open of the results
+// comes here: a name is deleted only when present, so that reading stays
+// a read.
 BOOL DeleteOldResultsSections(const char* dataFile) {
   if (!dataFile) return FALSE;
-  for (const char* name : kOldestSections) Delete(dataFile, name);
+  for (const char* name : kOldestSections)
+    if (SectionExists(dataFile, name)) Delete(dataFile, name);
   return TRUE;
 }
 
