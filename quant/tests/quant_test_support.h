@@ -36,38 +36,38 @@ class EngineTest : public WorkstationRootTest {
   }
 };
 
-struct HitSpec {
+struct HitPlan {
   std::string name;
   int32_t entry;
   std::vector<std::pair<uint32_t, int16_t>> ions;
 };
 
 // One library hit record: head, then its ions.
-inline std::vector<uint8_t> HitBytes(const HitSpec& spec) {
+inline std::vector<uint8_t> HitBytes(const HitPlan& plan) {
   STRUCT_TIC_HIT h;
   std::memset(&h, 0, sizeof h);
-  h.length = uint32_t(TIC_HIT_HEAD_SIZE + TIC_HIT_ION_SIZE * spec.ions.size());
+  h.length = uint32_t(TIC_HIT_HEAD_SIZE + TIC_HIT_ION_SIZE * plan.ions.size());
   h.global1080 = 1;
   h.match1 = 870;
   h.match2 = 910;
   h.matchValue = 910.0f;
   h.match3 = h.match4 = -1;
-  std::snprintf(h.compoundName, sizeof h.compoundName, "%s", spec.name.c_str());
+  std::snprintf(h.compoundName, sizeof h.compoundName, "%s", plan.name.c_str());
   std::snprintf(h.libraryName, sizeof h.libraryName, "%s", "C:\\LIBS\\MAIN.MSP");
-  h.entryNumber = uint32_t(spec.entry);
-  h.ionCount = int16_t(spec.ions.size());
+  h.entryNumber = uint32_t(plan.entry);
+  h.ionCount = int16_t(plan.ions.size());
   std::vector<uint8_t> out(h.length);
   std::memcpy(out.data(), &h, sizeof h);
-  for (size_t i = 0; i < spec.ions.size(); ++i) {
-    std::memcpy(&out[TIC_HIT_HEAD_SIZE + 6 * i], &spec.ions[i].first, 4);
-    std::memcpy(&out[TIC_HIT_HEAD_SIZE + 6 * i + 4], &spec.ions[i].second, 2);
+  for (size_t i = 0; i < plan.ions.size(); ++i) {
+    std::memcpy(&out[TIC_HIT_HEAD_SIZE + 6 * i], &plan.ions[i].first, 4);
+    std::memcpy(&out[TIC_HIT_HEAD_SIZE + 6 * i + 4], &plan.ions[i].second, 2);
   }
   return out;
 }
 
 // A peak record as the search writes it: the head, each hit with its
 // offset from the peak start, then the total length.
-inline std::vector<uint8_t> PeakBytes(int16_t step, const std::vector<HitSpec>& hits) {
+inline std::vector<uint8_t> PeakBytes(int16_t step, const std::vector<HitPlan>& hits) {
   STRUCT_TIC_PEAK head;
   std::memset(&head, 0, sizeof head);
   head.stepIndex = step;
