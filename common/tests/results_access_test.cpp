@@ -72,7 +72,7 @@ TEST_F(ResultsAccessTest, RecalculationRecordIsTheLatestEntryOfTheModule) {
   EXPECT_FALSE(RPTS_ReadDataFileSection(wf, nullptr));
 }
 
-TEST_F(ResultsAccessTest, WithoutTheQuantitationEngineNothingIsRead) {
+TEST_F(ResultsAccessTest, AFileWithoutResultsGivesNothing) {
   Attach();
   STRUCT_WORK_FILE* wf = MakeSyntheticWorkFile({});
   std::vector<uint8_t> out(1375, 0xEE);
