@@ -68,9 +68,11 @@ TEST_F(FixtureResultsTest, OneStepPerCompoundThenTheUnknownPeaks) {
     EXPECT_EQ(+step.standardNumber, int16_t(is.number));
     EXPECT_FLOAT_EQ(+step.standardArea, float(is.quantArea));
     EXPECT_FLOAT_EQ(+step.standardAmount, float(is.amount));
-    // Measured qualifier ratios match what the method expects of the run.
+    // Measured qualifier ratios match what the method expects of the run:
+    // the method rounds to tenths of a percent, and the measurement sums
+    // every ion within half a mass unit of the qualifier.
     for (int q = 0; q < 2; ++q)
-      EXPECT_NEAR(+step.qualifierRatios[q], record.qualifiers[q].expectedRatio / 1000.0, 6e-4) << q;
+      EXPECT_NEAR(+step.qualifierRatios[q], record.qualifiers[q].expectedRatio / 1000.0, 2e-3) << q;
     EXPECT_DOUBLE_EQ(+step.massList.ranges[0].low, c.quantIon);
     EXPECT_EQ(+step.ticIndex, -1);
   }
