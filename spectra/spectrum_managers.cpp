@@ -198,8 +198,8 @@ void CDataReviewManager::Setup(HWND owner, HWND sptCtrl0, UINT newSptMsgA, UINT 
   }
 }
 
-void CDataReviewManager::SetupEx(HWND owner, HWND sptCtrl0, HWND sptCtrl1, HWND sptCtrl2, HWND sptCtrl3,
-                                 HWND plotCtrl, UINT newSptMsgA, UINT changeMsgA, UINT newSptMsgB, UINT changeMsgB,
+void CDataReviewManager::SetupEx(HWND owner, HWND sptCtrl0, HWND sptCtrl1, HWND sptCtrl2, HWND sptCtrl3, HWND plotCtrl,
+                                 UINT newSptMsgA, UINT changeMsgA, UINT newSptMsgB, UINT changeMsgB,
                                  uint16_t attached) {
   m_hOwner = m_hPlotOwner = owner;
   m_hSptCtrls[0] = sptCtrl0;
@@ -263,14 +263,15 @@ void CDataReviewManager::RemoveSptsInfo() {
 
 // ---- Active place and preferences ----------------------------------------------------------
 
+// The controls index their arrays with the active place: one outside them is refused.
 void CDataReviewManager::SetActiveSptControlIndex(int16_t index) {
-  if (!m_pBlock) return;
+  if (!m_pBlock || !ValidControl(index)) return;
   m_pBlock->activeControl = index;
   RedrawWhenAttached();
 }
 
 void CDataReviewManager::SetActiveSptPlotIndex(int16_t index) {
-  if (!m_pBlock) return;
+  if (!m_pBlock || !ValidPlot(index)) return;
   m_pBlock->activePlot = index;
   RedrawWhenAttached();
 }

@@ -39,7 +39,7 @@ struct STRUCT_SPT_MARKER {
   int16_t chroPlotIndex;  // overlay plot the spectrum came from
   uint32_t firstScan;
   uint32_t lastScan;
-  uint16_t plotFlag;      // set by the plot control
+  uint16_t plotFlag;  // set by the plot control
 };
 
 // Spectra handed to a spectrum control by pointer; they stay the sender's.
@@ -58,7 +58,7 @@ struct STRUCT_CCSPT_SPT_PLUS_DATA {
 // exchange them.
 struct STRUCT_SPT_LOCAL_PREFS {
   int16_t localWord;
-  int16_t flag;           // carried to the other controls by UpdateOtherSptsPrefs
+  int16_t flag;  // carried to the other controls by UpdateOtherSptsPrefs
   STRUCT_SPTS_PREFS prefs;
   uint8_t scaleBlocks[2][34];
   int16_t value;
@@ -77,8 +77,8 @@ struct STRUCT_SEARCH_GROUP {
   STRUCT_SPT_MARKER markers[DRM_CONTROLS][DRM_PLOTS];
   STRUCT_SPTS_PREFS sptsPrefs[DRM_CONTROLS];
   char activeMSPFile[DRM_MSP_PATH_SIZE];
-  uint32_t searchHandleA;  // released with ReleaseSearchGroupHandleA
-  uint32_t searchHandleB;  // released with ReleaseSearchGroupHandleB
+  uint32_t searchHandleA;             // released with ReleaseSearchGroupHandleA
+  uint32_t searchHandleB;             // released with ReleaseSearchGroupHandleB
   STRUCT_NIST_DEFS* nistDefs;         // not owned
   STRUCT_MSP_FILE_DEFS* mspFileDefs;  // not owned
 };
@@ -122,8 +122,8 @@ class KELT_CLASS CDataReviewManager {
   CDataReviewManager& operator=(const CDataReviewManager&) = delete;
 
   void Setup(HWND owner, HWND sptCtrl0, UINT newSptMsgA, UINT changeMsgA, UINT newSptMsgB, UINT changeMsgB);
-  void SetupEx(HWND owner, HWND sptCtrl0, HWND sptCtrl1, HWND sptCtrl2, HWND sptCtrl3, HWND plotCtrl,
-               UINT newSptMsgA, UINT changeMsgA, UINT newSptMsgB, UINT changeMsgB, uint16_t attached);
+  void SetupEx(HWND owner, HWND sptCtrl0, HWND sptCtrl1, HWND sptCtrl2, HWND sptCtrl3, HWND plotCtrl, UINT newSptMsgA,
+               UINT changeMsgA, UINT newSptMsgB, UINT changeMsgB, uint16_t attached);
   void SetPlotInfo(HWND plotOwner, HWND plotCtrl);
   void RemovePlotInfo();
   void SetSptsInfo(HWND owner, HWND sptCtrl0, HWND sptCtrl1, HWND sptCtrl2, HWND sptCtrl3, UINT newSptMsgA,

@@ -248,8 +248,8 @@ TEST_F(ReviewManager, UntitledSpectraAreNamedAfterTheirPlace) {
     int16_t control, plot;
     const char* given;
     const char* expected;
-  } cases[] = {{0, 1, "", "Spectrum 1B"}, {1, 1, "", "Spectrum 2B"}, {3, 0, "", "Spectrum 4A"},
-               {2, 0, "Benzene", "Benzene"}};
+  } cases[] = {
+      {0, 1, "", "Spectrum 1B"}, {1, 1, "", "Spectrum 2B"}, {3, 0, "", "Spectrum 4A"}, {2, 0, "Benzene", "Benzene"}};
   for (const Case& c : cases) {
     STRUCT_SPT_PLUS* spt = RefSpectrum();
     std::strcpy(spt->name, c.given);
@@ -385,8 +385,15 @@ TEST_F(ReviewManager, OutOfRangeActivePlaceIsResetBeforeTheSearch) {
   CDataReviewManager drm(nullptr, nullptr, 0);
   Attach(drm);
   drm.NewSpectrum(RefSpectrum(), 0, 0, nullptr);
+  drm.SetActiveSptControlIndex(3);
+  drm.SetActiveSptPlotIndex(1);
   drm.SetActiveSptControlIndex(7);
   drm.SetActiveSptPlotIndex(-1);
+  EXPECT_EQ(drm.GetActiveSptControlIndex(), 3);
+  EXPECT_EQ(drm.GetActiveSptPlotIndex(), 1);
+  // Values outside the places written straight into the block are reset.
+  drm.m_pBlock->activeControl = 7;
+  drm.m_pBlock->activePlot = -1;
   drm.UpdateActiveSpectrumIndexes();
   EXPECT_EQ(drm.GetActiveSptControlIndex(), 0);
   EXPECT_EQ(drm.GetActiveSptPlotIndex(), 0);
@@ -489,8 +496,7 @@ TEST_F(ReviewManager, PreferencesGoToEveryOtherControlWithTheKeepFlag) {
   Attach(drm);
   STRUCT_SPTS_PREFS defaults{};
   KELT_GetCurrDefSptsPrefs(&defaults);
-  for (int i = 0; i < 4; ++i)
-    EXPECT_EQ(std::memcmp(&drm.m_pBlock->sptsPrefs[i], &defaults, sizeof defaults), 0);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(std::memcmp(&drm.m_pBlock->sptsPrefs[i], &defaults, sizeof defaults), 0);
 
   STRUCT_SPTS_PREFS p = defaults;
   std::memset(&p.drawing, 0x5A, sizeof p.drawing);
@@ -691,8 +697,8 @@ class ActiveMspFile : public ReviewManager {
   void Store(const std::string& path) {
     char record[DRM_MSP_PATH_SIZE] = {};
     std::strncpy(record, path.c_str(), sizeof record - 1);
-    ASSERT_TRUE(WritePrivateProfileStructA("GroupActiveMSP", "Params", record, sizeof record,
-                                           kelt::lib::PreferencesIniPath()));
+    ASSERT_TRUE(
+        WritePrivateProfileStructA("GroupActiveMSP", "Params", record, sizeof record, kelt::lib::PreferencesIniPath()));
   }
   static constexpr const char* kList = "Name: Benzene\r\nNum Peaks: 2\r\n77 142; 78 999\r\n";
 };
@@ -709,6 +715,12 @@ TEST_F(ActiveMspFile, ReadAtConstructionWrittenAtDestruction) {
     drm.SetActiveMSPFile("C:\\Lib\\other.msp");
   }
   EXPECT_EQ(Stored(), "C:\\Lib\\other.msp");
+  // The whole 260-byte record, as hexadecimal text with its checksum byte.
+  const std::string value = "Params=433A5C4C69625C6F746865722E6D7370" + std::string(2 * (260 - 16), '0') + "EC";
+  std::string ini;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root_))
+    if (e.path().filename() == "tolview3.ini") ini = ReadHostPath(e.path().string());
+  EXPECT_NE(ini.find("[GroupActiveMSP]\r\n" + value + "\r\n"), std::string::npos) << ini;
 
   // Without the list profile nothing is read or written.
   {
