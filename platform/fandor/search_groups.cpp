@@ -95,7 +95,10 @@ bool ReadPeakLine(const std::string& line, uint64_t* numbers) {
   return true;
 }
 
-// 1 a line, 0 the end of the file, -1 bytes no text file holds.
+// Longer lines are no list's: a large binary file is not read into memory whole.
+constexpr size_t kMaxLine = 64 * 1024;
+
+// 1 a line, 0 the end of the file, -1 bytes no list file holds.
 int ReadLine(FILE* f, std::string* line) {
   line->clear();
   int c;
@@ -103,7 +106,7 @@ int ReadLine(FILE* f, std::string* line) {
   while ((c = std::fgetc(f)) != EOF) {
     any = true;
     if (c == '\n') break;
-    if (c == 0) return -1;
+    if (c == 0 || line->size() >= kMaxLine) return -1;
     line->push_back(static_cast<char>(c));
   }
   if (!line->empty() && line->back() == '\r') line->pop_back();

@@ -85,6 +85,7 @@ TEST_F(MspFiles, RejectsWhatIsNoSpectrumList) {
       {"header line without key", "Name: A\njust text\nNum Peaks: 1\n41 999\n"},
       {"second entry damaged", std::string(kTwoEntries) + "\nName: C\nNum Peaks: 2\n41 1\n"},
       {"binary bytes", std::string("Name: A\nNum Peaks: 1\n41 9\0\x01\x02", 26)},
+      {"a line longer than any list holds", "Name: A\nNum Peaks: 1\n41 999" + std::string(70000, ' ') + "\n"},
       {"annotation splitting a pair", "Name: A\nNum Peaks: 1\n41 \"x\" 999\n"},
   };
   for (const Case& c : cases) EXPECT_FALSE(CheckMSPFile(Put("bad.msp", c.text).c_str())) << c.what;
