@@ -60,7 +60,7 @@ HOLBRIN_API BOOL InitDHFactorBlock(DH_FACTOR_BLOCK* block);
 
 // ---- The integration engine ----------------------------------------------------
 #pragma pack(push, 1)
-// One peak of the engine's results table ("Results").
+// One peak of the engine's results table.
 struct STRUCT_DH_RESULT {
   uint16_t number;          // 0: 1-based
   float retentionTime;      // 2: apex, minutes
@@ -102,7 +102,7 @@ static_assert(offsetof(STRUCT_DH_RESULT, candidates) == 58);
 static_assert(offsetof(STRUCT_DH_RESULT, name) == 60);
 static_assert(offsetof(STRUCT_DH_RESULT, coelutingBefore) == 104);
 
-// Head of the results ("ResultHeader", one record).
+// Head of the results (one record).
 struct DH_RESULT_HEADER {
   uint16_t format;          // 1
   int32_t timeStamp;        // 2: date and time of the run
@@ -114,7 +114,7 @@ struct DH_RESULT_HEADER {
 };
 static_assert(sizeof(DH_RESULT_HEADER) == 32);
 
-// One row of the run table ("RunTable"): one row per data file and run number.
+// One row of the run table: one row per data file and run number.
 struct DH_RUN_ROW {
   char name[64];            // file name of the data file
   int32_t number;           // 64: run number (compound number; 0 for the chromatogram)
@@ -125,7 +125,7 @@ struct DH_RUN_ROW {
 };
 static_assert(sizeof(DH_RUN_ROW) == 128);
 
-// One point of the point table ("PointTable"): the points where integration
+// One point of the point table: the points where integration
 // events lie, ascending time. flags carries the event code bits (2 start,
 // 4 apex, 0x10 valley, 0x20 end); baseline points have bit 3 of flags2.
 struct DH_POINT {
@@ -136,7 +136,7 @@ struct DH_POINT {
 };
 static_assert(sizeof(DH_POINT) == 16);
 
-// One peak's boundary points ("BoundaryTable"), indexes into the point table.
+// One peak's boundary points, indexes into the point table.
 struct DH_BOUNDARY {
   uint32_t startPoint;
   uint32_t endPoint;
@@ -161,9 +161,10 @@ static_assert(sizeof(DH_BOUNDARY) == 8);
 //    channel lists and parameters.
 // The method's time events apply (the compound's own when the method has no
 // time-event table). Writes into the working file, replacing what was
-// there: "Results" and "ResultHeader", "PeakEvents", "Baselines", "Peaks",
-// "PointTable", "BoundaryTable", "IntensityScale", "ErrorLog", and a row of
-// "RunTable". window, module, runRecord, the three values and the four
+// there: "EngineResults" (the results table with its header, the point and
+// boundary tables, the intensity scale and the run table with this run's
+// row, one section so that a run commits in few steps), "PeakEvents",
+// "Baselines", "Peaks" and "ErrorLog". window, module, runRecord, the three values and the four
 // program names are accepted for the callers' sake. Returns 1 when at least
 // one trace was integrated (also without peaks), 0 when none could be
 // (no data, too few points) or the results could not be written; the error

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -212,15 +213,50 @@ void SortByTime(Tables* t) {
     r.startPoint = where[r.startPoint], r.apexPoint = where[r.apexPoint], r.endPoint = where[r.endPoint];
 }
 
+// Writes a section with one write into the handle, committed whole when it
+// closes. The engine's results can be made again, so a failed write
+// leaves no section rather than the old one.
+bool StoreBytes(const char* path, const std::string& name, const std::vector<uint8_t>& bytes) {
+  if (name.empty()) return false;
+  HSECTION s = CreateSection(path, name.c_str(), nullptr);
+  if (!s) return false;
+  const bool written = bytes.empty() || WriteSection(s, bytes.data(), uint32_t(bytes.size())) == bytes.size();
+  const bool closed = CloseSection(s);
+  if (!written && closed) DeleteSection(path, name.c_str());
+  return written && closed;
+}
+
+template <class T>
+std::vector<uint8_t> Encode(const std::vector<T>& records) {
+  std::vector<uint8_t> bytes(records.size() * sizeof(T));
+  if (!bytes.empty()) std::memcpy(bytes.data(), records.data(), bytes.size());
+  return holbrin::EncodeTable(sizeof(T), bytes);
+}
+
 template <class T>
 bool Store(const char* path, const char* base, uint16_t id, uint16_t address, const char* tag,
            const std::vector<T>& records) {
-  const std::string name = holbrin::BuiltName(base, id, address, tag);
-  if (name.empty()) return false;
-  std::vector<uint8_t> bytes(records.size() * sizeof(T));
-  if (!bytes.empty()) std::memcpy(bytes.data(), records.data(), bytes.size());
-  const std::vector<uint8_t> table = holbrin::EncodeTable(sizeof(T), bytes);
-  return holbrin::ReplaceSection(path, name, table.data(), table.size());
+  return StoreBytes(path, holbrin::BuiltName(base, id, address, tag), Encode(records));
+}
+
+// "EngineResults": the engine's own tables in one section (one commit):
+// "DHER", a part count, then each part as a length and a stored table.
+enum Part { kPartResults, kPartHeader, kPartPoints, kPartBoundaries, kPartScale, kPartRuns, kPartCount };
+constexpr char kEngineResults[] = "EngineResults";
+
+std::vector<uint8_t> Combine(const std::vector<std::vector<uint8_t>>& parts) {
+  std::vector<uint8_t> out = {'D', 'H', 'E', 'R'};
+  auto put = [&](uint32_t v) {
+    const size_t at = out.size();
+    out.resize(at + 4);
+    std::memcpy(out.data() + at, &v, 4);
+  };
+  put(uint32_t(parts.size()));
+  for (const auto& p : parts) {
+    put(uint32_t(p.size()));
+    out.insert(out.end(), p.begin(), p.end());
+  }
+  return out;
 }
 
 std::string FileNamePart(const std::string& path) {
@@ -239,7 +275,9 @@ std::string DataFileName(const char* workingPath) {
   return FileNamePart(workingPath);
 }
 
-bool UpdateRunTable(const char* path, uint16_t id, uint16_t address, const char* tag, const DH_RUN_ROW& row) {
+// The run table with this run's row replaced or added.
+std::vector<DH_RUN_ROW> RunRows(const char* path, uint16_t id, uint16_t address, const char* tag,
+                                const DH_RUN_ROW& row) {
   std::vector<DH_RUN_ROW> rows;
   if (HDHTABLE h = OpenDHRunTable(path, id, address, tag)) {
     const int32_t n = CountDHRecords(h);
@@ -253,7 +291,7 @@ bool UpdateRunTable(const char* path, uint16_t id, uint16_t address, const char*
   for (DH_RUN_ROW& r : rows)
     if (r.number == row.number && _stricmp(r.name, row.name) == 0) r = row, replaced = true;
   if (!replaced) rows.push_back(row);
-  return Store(path, "RunTable", id, address, tag, rows);
+  return rows;
 }
 
 struct Method {
@@ -314,15 +352,15 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
                                    const char*, const char*) {
   if (!workingPath || !*workingPath || !tag) return 0;
   if (!methodPath || !*methodPath) methodPath = workingPath;
-  std::vector<uint8_t> info(MS_INFO_BLOCK_SIZE + 16);
-  uint32_t acquired = 0;
-  if (!ReadMSFileInfo(workingPath, &acquired, info.data())) return 0;
-  MS_INFO_BLOCK block;
-  std::memcpy(&block, info.data(), sizeof block);
-  const uint16_t id = block.fileType, address = block.module;
-  double runStart, runEnd;
-  std::memcpy(&runStart, info.data() + MS_INFO_BLOCK_SIZE, 8);
-  std::memcpy(&runEnd, info.data() + MS_INFO_BLOCK_SIZE + 8, 8);
+  HMSDATA ms = OpenMSData(workingPath, "MSData", 0);
+  if (!ms) return 0;
+  auto block = std::make_unique<MS_INFO_BLOCK>();
+  if (ReadMSInfoFromHandle(ms, block.get()) != 0) {
+    CloseMSData(ms);
+    return 0;
+  }
+  const uint16_t id = block->fileType, address = block->module;
+  const double runStart = block->startTime, runEnd = block->endTime;
 
   Method method;
   ReadMethod(methodPath, id, address, tag, &method);
@@ -334,8 +372,6 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
   std::vector<TraceResult> traces;
   int integrated = 0;
   double lastNoise = 0;
-  HMSDATA ms = OpenMSData(workingPath, "MSData", 0);
-  if (!ms) return 0;
   auto integrate = [&](double from, double to, const DH_MASS_LIST& masses, const DH_CHAN_LIST& channels,
                        const holbrin::DetectionParams& params, const std::vector<DH_TIME_EVENT>& items,
                        TraceResult* out) {
@@ -411,16 +447,15 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
 
   const bool fits = t.points.size() < 32768 && t.results.size() < 32768;
   bool ok = fits && PrepareDHFile(workingPath);
-  ok = ok && Store(workingPath, "Results", id, address, tag, t.results);
-  ok = ok && Store(workingPath, "ResultHeader", id, address, tag, std::vector<DH_RESULT_HEADER>{header});
+  const std::vector<std::vector<uint8_t>> parts = {Encode(t.results), Encode(std::vector<DH_RESULT_HEADER>{header}),
+                                                   Encode(t.points), Encode(t.boundaries),
+                                                   Encode(std::vector<float>{scale}),
+                                                   Encode(RunRows(workingPath, id, address, tag, row))};
+  ok = ok && StoreBytes(workingPath, holbrin::BuiltName(kEngineResults, id, address, tag), Combine(parts));
   ok = ok && Store(workingPath, "PeakEvents", id, address, tag, t.events);
   ok = ok && Store(workingPath, "Baselines", id, address, tag, t.baselines);
   ok = ok && Store(workingPath, "Peaks", id, address, tag, t.peaks);
-  ok = ok && Store(workingPath, "PointTable", id, address, tag, t.points);
-  ok = ok && Store(workingPath, "BoundaryTable", id, address, tag, t.boundaries);
-  ok = ok && Store(workingPath, "IntensityScale", id, address, tag, std::vector<float>{scale});
-  ok = ok && WriteDHErrorRecord(workingPath, id, address, tag, &log);
-  ok = ok && UpdateRunTable(workingPath, id, address, tag, row);
+  ok = ok && Store(workingPath, "ErrorLog", id, address, tag, std::vector<STRUCT_DH_ERROR_LOG>{log});
   return ok && integrated > 0 ? 1 : 0;
 }
 
@@ -428,16 +463,43 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
 
 namespace {
 
-HDHTABLE OpenBuilt(const char* base, const char* path, uint16_t id, uint16_t address, const char* tag,
-                   uint32_t size) {
-  const std::string name = holbrin::BuiltName(base, id, address, tag);
-  return name.empty() ? nullptr : holbrin::OpenTable(path, name, size, false);
+// One part of "EngineResults" as a read-only table handle.
+HDHTABLE OpenPart(const char* path, uint16_t id, uint16_t address, const char* tag, int part, uint32_t size) {
+  const std::string name = holbrin::BuiltName(kEngineResults, id, address, tag);
+  std::vector<uint8_t> bytes;
+  if (name.empty() || !holbrin::ReadWholeSection(path, name, bytes)) return nullptr;
+  if (bytes.size() < 8 || std::memcmp(bytes.data(), "DHER", 4) != 0) return nullptr;
+  uint32_t count;
+  std::memcpy(&count, bytes.data() + 4, 4);
+  if (count != kPartCount) return nullptr;
+  size_t at = 8;
+  for (int k = 0; k < kPartCount; ++k) {
+    uint32_t length;
+    if (at + 4 > bytes.size()) return nullptr;
+    std::memcpy(&length, bytes.data() + at, 4);
+    at += 4;
+    if (length > bytes.size() - at) return nullptr;
+    if (k == part) {
+      auto* t = new holbrin::Table;
+      t->path = path;
+      t->section = name;
+      t->recordSize = size;
+      const std::vector<uint8_t> stored(bytes.begin() + long(at), bytes.begin() + long(at + length));
+      if (!holbrin::DecodeTable(stored, size, t->records)) {
+        delete t;
+        return nullptr;
+      }
+      return holbrin::Register(t);
+    }
+    at += length;
+  }
+  return nullptr;
 }
 
 }  // namespace
 
 HOLBRIN_API HDHTABLE OpenDHResultTable(const char* path, uint16_t id, uint16_t address, const char* tag) {
-  return OpenBuilt("Results", path, id, address, tag, sizeof(STRUCT_DH_RESULT));
+  return OpenPart(path, id, address, tag, kPartResults, sizeof(STRUCT_DH_RESULT));
 }
 
 HOLBRIN_API int16_t CountDHResults(HDHTABLE results) {
@@ -455,7 +517,7 @@ HOLBRIN_API BOOL GetDHResult(HDHTABLE results, int16_t index, STRUCT_DH_RESULT* 
 HOLBRIN_API BOOL ReadDHResultHeader(const char* path, uint16_t id, uint16_t address, const char* tag,
                                     DH_RESULT_HEADER* header) {
   if (!header) return FALSE;
-  HDHTABLE h = OpenBuilt("ResultHeader", path, id, address, tag, sizeof(DH_RESULT_HEADER));
+  HDHTABLE h = OpenPart(path, id, address, tag, kPartHeader, sizeof(DH_RESULT_HEADER));
   if (!h) return FALSE;
   const BOOL ok = CountDHRecords(h) == 1 && GetDHRecord(h, 0, header);
   FreeDHRecordSet(h);
@@ -463,7 +525,7 @@ HOLBRIN_API BOOL ReadDHResultHeader(const char* path, uint16_t id, uint16_t addr
 }
 
 HOLBRIN_API HDHTABLE OpenDHRunTable(const char* path, uint16_t id, uint16_t address, const char* tag) {
-  return OpenBuilt("RunTable", path, id, address, tag, sizeof(DH_RUN_ROW));
+  return OpenPart(path, id, address, tag, kPartRuns, sizeof(DH_RUN_ROW));
 }
 
 HOLBRIN_API BOOL GetDHRunTimeStamp(const char* path, uint16_t id, uint16_t address, const char* tag,
@@ -484,17 +546,17 @@ HOLBRIN_API BOOL GetDHRunTimeStamp(const char* path, uint16_t id, uint16_t addre
 }
 
 HOLBRIN_API HDHTABLE OpenDHPointTable(const char* path, uint16_t id, uint16_t address, const char* tag) {
-  return OpenBuilt("PointTable", path, id, address, tag, sizeof(DH_POINT));
+  return OpenPart(path, id, address, tag, kPartPoints, sizeof(DH_POINT));
 }
 
 HOLBRIN_API HDHTABLE OpenDHBoundaryTable(const char* path, uint16_t id, uint16_t address, const char* tag) {
-  return OpenBuilt("BoundaryTable", path, id, address, tag, sizeof(DH_BOUNDARY));
+  return OpenPart(path, id, address, tag, kPartBoundaries, sizeof(DH_BOUNDARY));
 }
 
 HOLBRIN_API BOOL GetDHIntensityScale(const char* path, uint16_t id, uint16_t address, const char* tag,
                                      float* scale) {
   if (!scale) return FALSE;
-  HDHTABLE h = OpenBuilt("IntensityScale", path, id, address, tag, sizeof(float));
+  HDHTABLE h = OpenPart(path, id, address, tag, kPartScale, sizeof(float));
   if (!h) return FALSE;
   float v = 0;
   const BOOL ok = CountDHRecords(h) == 1 && GetDHRecord(h, 0, &v) && std::isfinite(v) && v > 0;

@@ -194,6 +194,9 @@ TEST_F(EngineEventsTest, SeparatePeaksAndTheTablesThatDescribeThem) {
   EXPECT_TRUE(GetDHRunTimeStamp(path_, kId, kAddress, "1", "TRACE.KMS", 0, &stamp));
   EXPECT_EQ(stamp, +head.timeStamp);
   EXPECT_FALSE(GetDHRunTimeStamp(path_, kId, kAddress, "1", "other.kms", 0, &stamp));
+  // A second run replaces its row of the run table.
+  ASSERT_EQ(Run(), 1);
+  EXPECT_EQ(Table<DH_RUN_ROW>(OpenDHRunTable(path_, kId, kAddress, "1")).size(), 1u);
   EXPECT_TRUE(PeakSearchErrors().empty());
 }
 
