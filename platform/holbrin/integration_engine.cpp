@@ -18,13 +18,16 @@ namespace {
 
 using holbrin::DetectedPeak;
 
+constexpr uint16_t kErrorMethodTables = 9;
+
 struct Trace {
   std::vector<double> times, values;
 };
 
 // Reads one trace of the working file between two times (minutes).
+// With a filter (smoothing, spike removal), the filtered points are integrated.
 bool ReadTrace(HMSDATA ms, double from, double to, const DH_MASS_LIST& masses, const DH_CHAN_LIST& channels,
-               Trace* out) {
+               const DH_FILTER_REQUEST* filter, Trace* out) {
   STRUCT_MASS_LIST ml;
   STRUCT_CHAN_LIST cl;
   static_assert(sizeof ml == sizeof masses && sizeof cl == sizeof channels);
@@ -39,6 +42,11 @@ bool ReadTrace(HMSDATA ms, double from, double to, const DH_MASS_LIST& masses, c
   out->times.clear();
   out->values.clear();
   if (!block) return count == 0;
+  void* filtered = nullptr;
+  if (filter && FilterMSTrace(&filtered, block, filter, count)) {
+    FreeMSTrace(block);
+    block = filtered;
+  }
   const auto* bytes = static_cast<const uint8_t*>(block);
   uint32_t isDouble;
   std::memcpy(&isDouble, bytes + 8, 4);
@@ -61,8 +69,25 @@ bool ReadTrace(HMSDATA ms, double from, double to, const DH_MASS_LIST& masses, c
     out->times.push_back(t);
     out->values.push_back(v);
   }
-  FreeMSTrace(block);
+  if (filtered) FreeBlock(filtered);
+  else FreeMSTrace(block);
   return true;
+}
+
+// The method's trace filter; false when it asks for none.
+bool TraceFilter(const STRUCT_DH_GLOBAL_PARAMS& g, DH_FILTER_REQUEST* f) {
+  std::memset(f, 0, sizeof *f);
+  const bool smooth = (g.smoothingKind == 1 || g.smoothingKind == 2) && g.smoothingHalfWidth > 0;
+  const bool spikes = std::isfinite(g.spikeFactor) && g.spikeFactor > 1.0f;
+  if (smooth) {
+    f->smoothingKind = uint16_t(g.smoothingKind);
+    f->smoothingHalfWidth = std::min<int32_t>(g.smoothingHalfWidth, 50);
+  }
+  if (spikes) {
+    f->spikeFilter = 1;
+    f->spikeFactor = int32_t(std::lround(std::min(g.spikeFactor, 1e6f) * 10.0f));
+  }
+  return smooth || spikes;
 }
 
 holbrin::TimeEvent ToEvent(const DH_TIME_EVENT& e) {
@@ -301,12 +326,21 @@ struct Method {
   bool hasEventTable = false;
 };
 
-void ReadMethod(const char* path, uint16_t id, uint16_t address, const char* tag, Method* m) {
+// False when a table the method has cannot be read (damaged or of another
+// record size): integrating without it would change what is integrated.
+bool ReadMethod(const char* path, uint16_t id, uint16_t address, const char* tag, Method* m) {
+  bool ok = true;
+  auto present = [&](const char* base) {
+    const std::string name = holbrin::BuiltName(base, id, address, tag);
+    return !name.empty() && SectionExists(path, name.c_str());
+  };
   InitGlobalParams(&m->global);
   if (HDHTABLE g = OpenGlobalTable(path, id, address, tag)) {
     STRUCT_DH_GLOBAL_PARAMS read;
     if (ReadGlobalTable(g, &read)) m->global = read;
     CloseSection(g);
+  } else if (present("GlobalParams")) {
+    ok = false;
   }
   if (HDHTABLE c = OpenCompoundTable(path, id, address, tag)) {
     const int32_t n = CountDHRecords(c);
@@ -315,6 +349,8 @@ void ReadMethod(const char* path, uint16_t id, uint16_t address, const char* tag
       if (GetDHRecord(c, i, &r)) m->compounds.push_back(r);
     }
     FreeDHRecordSet(c);
+  } else if (present("PeakTable")) {
+    ok = false;
   }
   if (HSECTION e = OpenDHSection(path, id, address, tag)) {
     m->hasEventTable = true;
@@ -324,7 +360,10 @@ void ReadMethod(const char* path, uint16_t id, uint16_t address, const char* tag
       if (ReadDHItem(e, i, &item, 1)) m->events.push_back(item);
     }
     CloseSection(e);
+  } else if (present("TimeEvents")) {
+    ok = false;
   }
+  return ok;
 }
 
 holbrin::DetectionParams GlobalDetection(const STRUCT_DH_GLOBAL_PARAMS& g) {
@@ -363,12 +402,20 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
   const double runStart = block->startTime, runEnd = block->endTime;
 
   Method method;
-  ReadMethod(methodPath, id, address, tag, &method);
-  const STRUCT_DH_GLOBAL_PARAMS& g = method.global;
-  const bool responseIsArea = g.quant.responseBasis == 1;
-
   STRUCT_DH_ERROR_LOG log;
   std::memset(&log, 0, sizeof log);
+  if (!ReadMethod(methodPath, id, address, tag, &method)) {
+    CloseMSData(ms);
+    log.lists[0].count = 1;
+    log.lists[0].ids[0] = kErrorMethodTables;
+    Store(workingPath, "ErrorLog", id, address, tag, std::vector<STRUCT_DH_ERROR_LOG>{log});
+    return 0;
+  }
+  const STRUCT_DH_GLOBAL_PARAMS& g = method.global;
+  const bool responseIsArea = g.quant.responseBasis == 1;
+  DH_FILTER_REQUEST filter;
+  const bool filtering = TraceFilter(g, &filter);
+
   std::vector<TraceResult> traces;
   int integrated = 0;
   double lastNoise = 0;
@@ -376,7 +423,7 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
                        const holbrin::DetectionParams& params, const std::vector<DH_TIME_EVENT>& items,
                        TraceResult* out) {
     Trace trace;
-    ReadTrace(ms, from, to, masses, channels, &trace);
+    ReadTrace(ms, from, to, masses, channels, filtering ? &filter : nullptr, &trace);
     std::vector<holbrin::TimeEvent> events;
     for (const DH_TIME_EVENT& e : items) events.push_back(ToEvent(e));
     holbrin::DetectionResult r = holbrin::DetectPeaks(trace.times, trace.values, params, events);

@@ -356,3 +356,48 @@ TEST_F(EngineEventsTest, SaturatedAndBadTraces) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EngineEventsTest, TheMethodsFilterIsApplied) {
+  // A one-scan spike at 2.5 minutes.
+  auto spiked = [](double t) { return ThreePeaks(t) + (std::fabs(t - 2.5) < 0.5 * kDt ? 30000.0 : 0.0); };
+  auto nearSpike = [](const std::vector<STRUCT_DH_RESULT>& r) {
+    for (const auto& x : r)
+      if (std::fabs(x.retentionTime - 2.5) < 0.05) return true;
+    return false;
+  };
+  WriteRun(300, spiked);
+  ASSERT_EQ(Run(), 1);
+  EXPECT_TRUE(nearSpike(Results()));
+  STRUCT_DH_GLOBAL_PARAMS g;
+  InitGlobalParams(&g);
+  g.peakWidthTenths = 50;
+  g.peakSizeReject = 0;
+  g.spikeFactor = 3.0f;
+  g.smoothingKind = 2;
+  g.smoothingHalfWidth = 2;
+  SetGlobal(g);
+  ASSERT_EQ(Run(), 1);
+  const auto r = Results();
+  EXPECT_FALSE(nearSpike(r));
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_NEAR(r[2].area / kC.Area(), 1.0, 0.02);
+}
+
+TEST_F(EngineEventsTest, DamagedMethodTablesStopTheRun) {
+  WriteRun(300, ThreePeaks);
+  const std::string name = "PeakTable.0014.0003.1";
+  HSECTION s = CreateSection(path_, name.c_str(), nullptr);
+  ASSERT_NE(s, nullptr);
+  ASSERT_EQ(WriteSection(s, "damaged", 7), 7u);
+  ASSERT_TRUE(CloseSection(s));
+  EXPECT_EQ(Run(), 0);
+  const auto errors = PeakSearchErrors();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], 9);
+  char text[81];
+  EXPECT_TRUE(GetDHErrorText(9, text, sizeof text));
+}
+
+}  // namespace
