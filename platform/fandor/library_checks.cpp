@@ -14,6 +14,7 @@
 #include "fandor/spectrum_match.h"
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
+#include "win/win_kernel.h"
 
 namespace fandor {
 int32_t SearchLoaded(const std::vector<const Library*>& libs, const void* spectrum, int32_t maxHits,
@@ -24,16 +25,31 @@ namespace {
 
 // Libraries stay loaded between searches (a run searches many peaks);
 // reloaded when the file's size changes.
+struct Cached {
+  int64_t size;
+  std::shared_ptr<fandor::Library> library;
+};
 std::mutex g_cacheLock;
-std::map<std::string, std::shared_ptr<fandor::Library>> g_cache;
+std::map<std::string, Cached> g_cache;
+
+int64_t FileSize(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return -1;
+  LARGE_INTEGER size{};
+  const bool ok = GetFileSizeEx(h, &size);
+  CloseHandle(h);
+  return ok ? size.QuadPart : -1;
+}
 
 std::shared_ptr<fandor::Library> Load(const std::string& path) {
+  const int64_t size = FileSize(path);
   std::lock_guard<std::mutex> lock(g_cacheLock);
   auto it = g_cache.find(path);
-  if (it != g_cache.end()) return it->second;
+  if (it != g_cache.end() && it->second.size == size) return it->second.library;
+  if (it != g_cache.end()) g_cache.erase(it);
   auto lib = std::make_shared<fandor::Library>();
   if (!fandor::LoadLibrary(path, lib.get())) return nullptr;
-  g_cache[path] = lib;
+  g_cache[path] = {size, lib};
   return lib;
 }
 

@@ -18,7 +18,7 @@ namespace {
 
 using holbrin::DetectedPeak;
 
-constexpr uint16_t kErrorMethodTables = 9;
+constexpr uint16_t kErrorTableFull = 3, kErrorMethodTables = 9;
 
 struct Trace {
   std::vector<double> times, values;
@@ -124,8 +124,12 @@ void CopyText(char (&field)[N], const std::string& s) {
   std::memcpy(field, s.data(), std::min(s.size(), N - 1));
 }
 
+// The lists count their entries in 16 bits.
+constexpr size_t kMaxEntries = 32767;
+
 // Points and events of one trace's peaks; shared valleys become one point.
-void AddTrace(const TraceResult& tr, bool responseIsArea, float scale, Tables* t) {
+// False when the lists are full (the peaks that did not fit are left out).
+bool AddTrace(const TraceResult& tr, bool responseIsArea, float scale, Tables* t) {
   int lastEndIndex = -1, lastEndPoint = -1, lastSegment = -1;
   auto addPoint = [&](const DetectedPeak& p, int index, double time, double value, uint32_t code,
                       bool baseline) -> uint32_t {
@@ -153,6 +157,13 @@ void AddTrace(const TraceResult& tr, bool responseIsArea, float scale, Tables* t
   int segmentStartPoint = -1;
   for (size_t k = 0; k < tr.peaks.size(); ++k) {
     const DetectedPeak& p = tr.peaks[k];
+    if (t->points.size() + 3 > kMaxEntries || t->results.size() + 1 > kMaxEntries ||
+        t->baselines.size() + 2 > kMaxEntries) {
+      // Close an open baseline at the last peak that fitted.
+      if (segmentStartPoint >= 0 && lastEndPoint >= 0)
+        t->baselines.push_back({int16_t(segmentStartPoint + 1), int16_t(lastEndPoint + 1), 1});
+      return false;
+    }
     uint32_t start;
     if (p.valleyStart && p.start == lastEndIndex && p.segment == lastSegment) {
       start = uint32_t(lastEndPoint);
@@ -212,6 +223,7 @@ void AddTrace(const TraceResult& tr, bool responseIsArea, float scale, Tables* t
     r.startPoint = start, r.apexPoint = apex, r.endPoint = end;
     t->results.push_back(r);
   }
+  return true;
 }
 
 // Events in ascending time across traces (compound windows may overlap);
@@ -472,7 +484,11 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
 
   const float scale = 1.0f;
   Tables t;
-  for (const TraceResult& tr : traces) AddTrace(tr, responseIsArea, scale, &t);
+  for (const TraceResult& tr : traces)
+    if (!AddTrace(tr, responseIsArea, scale, &t)) {
+      AddErrors(log.lists[0], {kErrorTableFull});
+      break;
+    }
   SortByTime(&t);
 
   DH_RESULT_HEADER header;
@@ -492,8 +508,7 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
   row.peakCount = int32_t(t.results.size());
   row.status = integrated ? 1 : 0;
 
-  const bool fits = t.points.size() < 32768 && t.results.size() < 32768;
-  bool ok = fits && PrepareDHFile(workingPath);
+  bool ok = PrepareDHFile(workingPath);
   const std::vector<std::vector<uint8_t>> parts = {Encode(t.results), Encode(std::vector<DH_RESULT_HEADER>{header}),
                                                    Encode(t.points), Encode(t.boundaries),
                                                    Encode(std::vector<float>{scale}),

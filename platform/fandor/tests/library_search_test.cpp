@@ -141,6 +141,12 @@ TEST_F(LibrarySearchTest, LibraryCheckKeepsWhatOpens) {
   ASSERT_TRUE(GetHitName(hits, 0, name, sizeof name));
   EXPECT_STREQ(name, "B");
   FreeBlock(hits);
+  // A library rewritten since it was searched is read again.
+  Write("C:\\OTHER\\extra.msp", "Name: Bee\nNum Peaks: 2\n60 999\n61 10\n");
+  ASSERT_EQ(SearchLibraries(&defs, b.data(), &hits), 1);
+  ASSERT_TRUE(GetHitName(hits, 0, name, sizeof name));
+  EXPECT_STREQ(name, "Bee");
+  FreeBlock(hits);
   defs.activeLibraryCount = 0;
   EXPECT_EQ(SearchLibraries(&defs, b.data(), &hits), -1);
   EXPECT_EQ(FandorLastError(nullptr, 0), FANDOR_ERROR_NO_LIBRARIES);

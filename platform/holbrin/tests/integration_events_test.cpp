@@ -401,3 +401,54 @@ TEST_F(EngineEventsTest, DamagedMethodTablesStopTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// More peaks than the 16-bit lists can count: the lists fill up, the error
+// log says so, what was written stays consistent.
+TEST_F(EngineEventsTest, FullListsAreReportedNotOverrun) {
+  const double spacing = 20 * kDt, sigma = 1.2 * kDt;
+  WriteRun(6000, [&](double t) {
+    const double k = std::round((t - 1.0) / spacing);
+    const double d = t - (1.0 + k * spacing);
+    return k > 0 ? 5000 * std::exp(-0.5 * d * d / (sigma * sigma)) : 0.0;
+  });
+  STRUCT_DH_GLOBAL_PARAMS g;
+  InitGlobalParams(&g);
+  g.peakWidthTenths = 30;
+  g.peakSizeReject = 0;
+  SetGlobal(g);
+  std::vector<STRUCT_DH_COMPOUND> compounds(40);
+  HDHTABLE table = CreateCompoundTable(path_, kId, kAddress, "1");
+  ASSERT_NE(table, nullptr);
+  for (size_t i = 0; i < compounds.size(); ++i) {
+    STRUCT_DH_COMPOUND& c = compounds[i];
+    std::memset(&c, 0, sizeof c);
+    std::snprintf(c.name, sizeof c.name, "C%zu", i + 1);
+    c.retentionTime = 20000;
+    c.massList.kind = 4;
+    c.massList.count = 1;
+    c.massList.ranges[0] = {0, 100.0, 100.0};
+    c.massList.massWindow = 0.5;
+    ASSERT_TRUE(AppendDHRecord(table, &c));
+  }
+  FreeDHRecordSet(table);
+  ASSERT_EQ(Run(), 1);
+  const auto errors = PeakSearchErrors();
+  EXPECT_NE(std::find(errors.begin(), errors.end(), 3), errors.end());
+  const auto results = Results();
+  EXPECT_GT(results.size(), 10000u);
+  const auto points = Table<DH_POINT>(OpenDHPointTable(path_, kId, kAddress, "1"));
+  EXPECT_LE(points.size(), 32767u);
+  HDHTABLE bl = OpenDHBaselineList(path_, kId, kAddress, "1");
+  ASSERT_NE(bl, nullptr);
+  for (int16_t i = 0; i < CountDHBaselines(bl); ++i) {
+    DH_BASELINE b;
+    ASSERT_TRUE(ReadDHBaseline(bl, i, &b, 1));
+    ASSERT_GE(b.startEvent, 1);
+    ASSERT_LE(size_t(b.endEvent), points.size());
+  }
+  FreeDHRecordSet(bl);
+}
+
+}  // namespace
