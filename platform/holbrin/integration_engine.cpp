@@ -303,9 +303,9 @@ std::string FileNamePart(const std::string& path) {
 
 // The data file the working file stands for ("MSFileSpec"), else itself.
 std::string DataFileName(const char* workingPath) {
-  std::vector<uint8_t> spec;
-  if (holbrin::ReadWholeSection(workingPath, "MSFileSpec", spec) && !spec.empty()) {
-    std::string s(spec.begin(), spec.end());
+  std::vector<uint8_t> fileSpec;
+  if (holbrin::ReadWholeSection(workingPath, "MSFileSpec", fileSpec) && !fileSpec.empty()) {
+    std::string s(fileSpec.begin(), fileSpec.end());
     s = s.substr(0, s.find('\0'));
     if (!s.empty()) return FileNamePart(s);
   }

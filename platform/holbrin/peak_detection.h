@@ -2,9 +2,9 @@
 // Peak detection and integration of one chromatographic trace.
 //
 // Method, in order:
-//  1. Noise: sigma = 1.4826 x the median absolute value of the second-
-//     difference residual y[i] - (y[i-1] + y[i+1]) / 2, divided by sqrt(1.5);
-//     drift and the few points on peak flanks do not move a median.
+//  1. Noise: sigma from the lower tercile of the absolute second-difference
+//     residual y[i] - (y[i-1] + y[i+1]) / 2 (divided by 0.4307 x sqrt(1.5));
+//     drift cancels, and peaks may cover up to two thirds of the points.
 //  2. Smoothing for detection only: quadratic Savitzky-Golay, half width
 //     about half the peak width in points (the width in force at each point,
 //     width time events included). Areas and heights use the signal itself.
