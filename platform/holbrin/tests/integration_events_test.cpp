@@ -225,9 +225,23 @@ TEST_F(EngineEventsTest, ValleyPairDropsToTheValleyAndARiderIsSkimmed) {
   EXPECT_LT(+r[3].area, 0.8 * dropped[3].area);
   EXPECT_NEAR(r[2].area + r[3].area, dropped[2].area + dropped[3].area, 1e-3 * dropped[2].area);
   // The pair shares one valley point.
-  const auto points = Table<DH_POINT>(OpenDHPointTable(path_, kId, kAddress, "1"));
+  auto points = Table<DH_POINT>(OpenDHPointTable(path_, kId, kAddress, "1"));
   EXPECT_EQ(+r[0].endPoint, +r[1].startPoint);
   EXPECT_EQ(+points[r[0].endPoint].flags, DH_POINT_VALLEY);
+  // A valley-baseline event: each peak gets its own baseline, up to the valley.
+  SetEvents({Range(4, 1.8, 2.4)});
+  ASSERT_EQ(Run(), 1);
+  const auto v = Results();
+  ASSERT_EQ(v.size(), 4u);
+  EXPECT_EQ(+v[0].baselineCode, 0);
+  EXPECT_EQ(+v[1].baselineCode, 0);
+  EXPECT_LT(+v[0].area, +r[0].area);
+  EXPECT_LT(+v[1].area, +r[1].area);
+  EXPECT_GT(+v[1].baselineAtApex, r[1].baselineAtApex + 100);
+  points = Table<DH_POINT>(OpenDHPointTable(path_, kId, kAddress, "1"));
+  EXPECT_EQ(+points[v[0].endPoint].flags, DH_POINT_END);
+  EXPECT_EQ(+points[v[1].startPoint].flags, DH_POINT_START);
+  EXPECT_EQ(+points[v[0].endPoint].rawTime, +points[v[1].startPoint].rawTime);
 }
 
 struct EventCase {
