@@ -38,6 +38,7 @@ constexpr Message kMessages[] = {
     {6, "Peak search: the peak width is outside 1 to 512 half-seconds."},
     {7, "Peak search: a baseline could not be drawn below the signal."},
     {8, "Peak search: the noise of the chromatogram could not be measured."},
+    {9, "Peak search: the method's tables could not be read."},
     {25, "Calculation: the compound was not found in its retention window."},
     {26, "Calculation: the compound's peak was rejected by its qualifier ions."},
     {27, "Calculation: the internal standard was not found."},

@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fandor/library_search.h"
+#include "fixtures/msfixtures.h"
+#include "fixtures/msp_library.h"
+#include "orvik32/orvik32.h"
+#include "quorna/quorna.h"
+#include "testing/workstation_root.h"
+#include "win/win_kernel.h"
+
+namespace {
+
+std::vector<uint8_t> Exchange(const std::vector<std::pair<double, uint32_t>>& peaks) {
+  std::vector<uint8_t> b(4 + 13 * peaks.size(), 0);
+  const uint32_t n = uint32_t(peaks.size());
+  std::memcpy(b.data(), &n, 4);
+  for (size_t i = 0; i < peaks.size(); ++i) {
+    std::memcpy(&b[4 + 13 * i + 1], &peaks[i].first, 8);
+    std::memcpy(&b[4 + 13 * i + 9], &peaks[i].second, 4);
+  }
+  return b;
+}
+
+class LibrarySearchTest : public WorkstationRootTest {
+ protected:
+  void Write(const char* path, const std::string& text) {
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD n = 0;
+    ASSERT_TRUE(WriteFile(h, text.data(), DWORD(text.size()), &n, nullptr));
+    CloseHandle(h);
+  }
+  static std::string Error() {
+    char text[200];
+    FandorLastError(text, sizeof text);
+    return text;
+  }
+};
+
+TEST_F(LibrarySearchTest, SimilarityByHand) {
+  struct Case {
+    std::vector<std::pair<double, uint32_t>> unknown, reference;
+    int forward, reverse;
+  } cases[] = {
+      {{{50, 999}, {60, 400}}, {{50.2, 1998}, {59.9, 800}}, 999, 999},  // nominal masses, scale free
+      {{{50, 999}}, {{50, 999}, {60, 999}}, 409, 409},                  // 50^2 / (50^2 + 60^2)
+      {{{50, 999}, {80, 999}}, {{50, 999}}, 281, 999},                  // the extra ion costs forward only
+      {{{50, 999}}, {{51, 999}}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const auto u = Exchange(c.unknown), r = Exchange(c.reference);
+    int16_t f = -1, rev = -1;
+    ASSERT_TRUE(CompareSpectra(u.data(), r.data(), &f, &rev));
+    EXPECT_EQ(f, c.forward);
+    EXPECT_EQ(rev, c.reverse);
+  }
+}
+
+TEST_F(LibrarySearchTest, MspFormsDamagedEntriesAndErrors) {
+  Write("C:\\TEMP\\forms.msp",
+        "Name: Alpha\nMW: 78\nCAS#: 71-43-2; NIST#: 1\nNum Peaks: 3\n51 120; 77 300; 78 999;\n\n"
+        "NAME: Beta\nFormula: C7H8\nDB#: 22\nNum Peaks: 3\n65 110 \"frag\"\n91 999\n92 600\n"
+        "Name: Gamma without blank line before\nNum Peaks: 2\n43 999, 58 250\n\n"
+        "Name: No peaks\nNum Peaks: 0\n\n"
+        "Name: Damaged\nNum Peaks: 2\n43 abc; 58 250\n\n"
+        "MW: 12\nNum Peaks: 1\n12 999\n");
+  HSPECLIB lib = OpenSpectrumLibrary("C:\\TEMP\\forms.msp");
+  ASSERT_NE(lib, nullptr);
+  EXPECT_EQ(CountLibrarySpectra(lib), 3);
+  EXPECT_EQ(CountSkippedLibraryEntries(lib), 3);  // no peaks, damaged, no name
+  char name[64];
+  ASSERT_TRUE(GetLibrarySpectrumName(lib, 2, name, sizeof name));
+  EXPECT_STREQ(name, "Gamma without blank line before");
+  EXPECT_FALSE(GetLibrarySpectrumName(lib, 3, name, sizeof name));
+
+  const auto toluene = Exchange({{65, 100}, {91, 1000}, {92, 610}});
+  void* hits = nullptr;
+  ASSERT_EQ(SearchSpectrumLibrary(lib, toluene.data(), 5, 0, &hits), 1);  // only Beta passes the prefilter
+  FANDOR_HIT hit;
+  ASSERT_TRUE(GetHitEntry(hits, 0, &hit));
+  EXPECT_STREQ(hit.name, "Beta");
+  EXPECT_EQ(+hit.nistNumber, 22);
+  EXPECT_EQ(+hit.entry, 1);
+  EXPECT_GT(+hit.forward, 990);
+  EXPECT_FALSE(GetHitEntry(hits, 1, &hit));
+  FreeBlock(hits);
+
+  // An empty spectrum, a missing or empty library.
+  const auto empty = Exchange({});
+  EXPECT_EQ(SearchSpectrumLibrary(lib, empty.data(), 5, 0, &hits), -1);
+  EXPECT_EQ(hits, nullptr);
+  EXPECT_EQ(FandorLastError(nullptr, 0), FANDOR_ERROR_EMPTY_SPECTRUM);
+  EXPECT_EQ(SearchSpectrumLibrary(lib, nullptr, 5, 0, &hits), -1);
+  CloseSpectrumLibrary(lib);
+  EXPECT_EQ(OpenSpectrumLibrary("C:\\TEMP\\none.msp"), nullptr);
+  EXPECT_EQ(FandorLastError(nullptr, 0), FANDOR_ERROR_OPEN);
+  EXPECT_NE(Error().find("none.msp"), std::string::npos);
+  Write("C:\\TEMP\\empty.msp", "");
+  EXPECT_EQ(OpenSpectrumLibrary("C:\\TEMP\\empty.msp"), nullptr);
+  EXPECT_EQ(FandorLastError(nullptr, 0), FANDOR_ERROR_EMPTY_LIBRARY);
+  Write("C:\\TEMP\\junk.msp", std::string("\x01\x02garbage\n\n\nName:\n999999 1\n", 28));
+  EXPECT_EQ(OpenSpectrumLibrary("C:\\TEMP\\junk.msp"), nullptr);
+  EXPECT_EQ(CountLibrarySpectra(nullptr), -1);
+}
+
+TEST_F(LibrarySearchTest, LibraryCheckKeepsWhatOpens) {
+  CreateDirectoryA("C:\\LIB", nullptr);
+  CreateDirectoryA("C:\\OTHER", nullptr);
+  Write("C:\\LIB\\main.msp", "Name: A\nNum Peaks: 1\n50 999\n");
+  Write("C:\\OTHER\\extra.msp", "Name: B\nNum Peaks: 1\n60 999\n");
+  std::vector<char> list(FANDOR_LIBRARY_LIST_SIZE, 0);
+  const char names[] = "main.msp\0missing.msp\0C:\\OTHER\\extra.msp\0";
+  std::memcpy(list.data(), names, sizeof names);
+  STRUCT_NIST_DEFS defs;
+  std::memset(&defs, 0, sizeof defs);
+  std::snprintf(defs.libraryPath, sizeof defs.libraryPath, "C:\\LIB");
+  defs.libraryCount = 3;
+  defs.activeLibraryCount = 3;
+  defs.libraryList = list.data();
+  int32_t differs = -1;
+  EXPECT_EQ(CheckSearchLibraries(&defs, &differs), 2);
+  EXPECT_EQ(+defs.activeLibraryCount, 2);
+  EXPECT_EQ(differs, 1);
+  EXPECT_STREQ(list.data(), "main.msp");
+  EXPECT_STREQ(list.data() + 9, "C:\\OTHER\\extra.msp");
+  // Both libraries are searched; hits say which library they came from.
+  const auto b = Exchange({{60, 999}});
+  void* hits = nullptr;
+  ASSERT_EQ(SearchLibraries(&defs, b.data(), &hits), 1);
+  FANDOR_HIT hit;
+  ASSERT_TRUE(GetHitEntry(hits, 0, &hit));
+  EXPECT_EQ(+hit.library, 1);
+  char name[8];
+  ASSERT_TRUE(GetHitName(hits, 0, name, sizeof name));
+  EXPECT_STREQ(name, "B");
+  FreeBlock(hits);
+  // A library rewritten since it was searched is read again.
+  Write("C:\\OTHER\\extra.msp", "Name: Bee\nNum Peaks: 2\n60 999\n61 10\n");
+  ASSERT_EQ(SearchLibraries(&defs, b.data(), &hits), 1);
+  ASSERT_TRUE(GetHitName(hits, 0, name, sizeof name));
+  EXPECT_STREQ(name, "Bee");
+  FreeBlock(hits);
+  defs.activeLibraryCount = 0;
+  EXPECT_EQ(SearchLibraries(&defs, b.data(), &hits), -1);
+  EXPECT_EQ(FandorLastError(nullptr, 0), FANDOR_ERROR_NO_LIBRARIES);
+  EXPECT_EQ(CheckSearchLibraries(nullptr, &differs), 0);
+}
+
+// The spectrum of a scan less the mean of two scans of background.
+std::vector<std::pair<double, uint32_t>> CorrectedSpectrum(HMSDATA ms, double at, double background) {
+  std::vector<uint8_t> buffer(GetMSScanBufferSize(ms));
+  auto read = [&](double t) {
+    MS_SCAN_REQUEST r{};
+    r.kind = MS_SCAN_BY_TIME;
+    r.mode = MS_PICK_NEAREST;
+    r.time = t;
+    MS_SCAN_HEADER h;
+    std::map<long, double> out;
+    if (ReadMSScanHeader(ms, &r, nullptr, &h, buffer.data()) == MS_SCAN_TIME_FAILED) return out;
+    uint32_t n;
+    std::memcpy(&n, buffer.data(), 4);
+    for (uint32_t i = 0; i < n; ++i) {
+      double m;
+      uint32_t v;
+      std::memcpy(&m, &buffer[4 + 13 * i + 1], 8);
+      std::memcpy(&v, &buffer[4 + 13 * i + 9], 4);
+      out[std::lround(m * 10)] += v;
+    }
+    return out;
+  };
+  auto apex = read(at), bg = read(background);
+  std::vector<std::pair<double, uint32_t>> out;
+  for (auto& [m, v] : apex) {
+    const double net = v - (bg.count(m) ? bg[m] : 0.0);
+    if (net > 0) out.emplace_back(m / 10.0, uint32_t(std::lround(net)));
+  }
+  return out;
+}
+
+TEST_F(LibrarySearchTest, FixtureUnknownsComeFirstInA500EntryLibrary) {
+  int searched = 0, first = 0;
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    msfix::RunPlan plan;
+    plan.seed = seed;
+    plan.compounds = 10;
+    plan.segments = {{1.0, 1, ""}};
+    const std::string run = "C:\\TEMP\\run" + std::to_string(seed) + ".kms";
+    msfix::RunTruth truth;
+    ASSERT_TRUE(msfix::WriteMsDataFile(run, plan, &truth));
+    msfix::MspLibraryPlan lp;
+    lp.seed = 100 + seed;
+    lp.entries = 520;
+    std::vector<msfix::MspEntryTruth> entries;
+    const std::string library = "C:\\TEMP\\lib" + std::to_string(seed) + ".msp";
+    ASSERT_TRUE(msfix::WriteMspLibrary(library, lp, truth.compounds, &entries));
+    HSPECLIB lib = OpenSpectrumLibrary(library.c_str());
+    ASSERT_NE(lib, nullptr);
+    ASSERT_EQ(CountLibrarySpectra(lib), 520);
+    HMSDATA ms = OpenMSData(run.c_str(), "MSData", 0);
+    ASSERT_NE(ms, nullptr);
+    for (const msfix::CompoundTruth& c : truth.compounds) {
+      double base = 0;
+      for (auto& [m, share] : c.spectrum) base = std::max(base, share);
+      if (c.height * base / plan.noise <= 20) continue;  // S/N of the strongest ion
+      // A peak swamped at its own apex by a neighbour is that neighbour's.
+      double others = 0;
+      for (const msfix::CompoundTruth& o : truth.compounds)
+        if (&o != &c) others += o.TicAt(c.retentionTime);
+      if (others > c.height) continue;
+      const auto spectrum = Exchange(CorrectedSpectrum(ms, c.retentionTime, c.retentionTime - 8 * c.sigma));
+      void* hits = nullptr;
+      ASSERT_GE(SearchSpectrumLibrary(lib, spectrum.data(), 5, 0, &hits), 0);
+      ++searched;
+      char name[128] = "";
+      GetHitName(hits, 0, name, sizeof name);
+      if (c.name == name) ++first;
+      else std::printf("seed %u %s: first hit %s\n", seed, c.name.c_str(), name);
+      FreeBlock(hits);
+    }
+    CloseMSData(ms);
+    CloseSpectrumLibrary(lib);
+  }
+  std::printf("right first %d of %d\n", first, searched);
+  EXPECT_GE(searched, 50);
+  EXPECT_GE(first, 0.95 * searched);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LibrarySearchTest, TargetAndPuritySearchConfirmAStandard) {
+  msfix::RunPlan plan;
+  plan.seed = 3;
+  plan.compounds = 6;
+  plan.segments = {{1.0, 1, ""}};
+  msfix::RunTruth truth;
+  ASSERT_TRUE(msfix::WriteMsDataFile("C:\\TEMP\\is.kms", plan, &truth));
+  // The most intense compound with nothing else near it, and one far away.
+  const msfix::CompoundTruth* standard = nullptr;
+  for (const auto& c : truth.compounds) {
+    bool alone = true;
+    for (const auto& o : truth.compounds)
+      if (&o != &c && std::fabs(o.retentionTime - c.retentionTime) < 0.5) alone = false;
+    if (alone && (!standard || c.height > standard->height)) standard = &c;
+  }
+  ASSERT_NE(standard, nullptr);
+  const msfix::CompoundTruth* other = &truth.compounds.front() == standard ? &truth.compounds.back()
+                                                                            : &truth.compounds.front();
+  auto reference = [](const msfix::CompoundTruth& c) {
+    std::vector<std::pair<double, uint32_t>> peaks;
+    for (auto& [m, share] : c.spectrum) peaks.emplace_back(m, uint32_t(std::lround(share * 1e6)));
+    return Exchange(peaks);
+  };
+  const auto own = reference(*standard), wrong = reference(*other);
+  const double rt = standard->retentionTime, from = rt - 2 * standard->sigma, to = rt + 2 * standard->sigma;
+  EXPECT_GT(TargetSearch("C:\\TEMP\\is.kms", from, to, rt, own.data(), 0, 1), 0);
+  EXPECT_EQ(TargetSearch("C:\\TEMP\\is.kms", from, to, rt, wrong.data(), 0, 1), 0);
+  EXPECT_EQ(TargetSearch("C:\\TEMP\\is.kms", from, to, to + 1, own.data(), 0, 1), 0);  // time outside
+  EXPECT_EQ(PuritySearch("C:\\TEMP\\is.kms", from, to, own.data(), 0, 0), 1);
+  EXPECT_EQ(PuritySearch("C:\\TEMP\\is.kms", from, to, wrong.data(), 0, 0), 0);
+  // Failures.
+  EXPECT_EQ(TargetSearch("C:\\TEMP\\missing.kms", from, to, rt, own.data(), 0, 1), -1);
+  EXPECT_EQ(FandorLastError(nullptr, 0), FANDOR_ERROR_DATA);
+  EXPECT_EQ(PuritySearch("C:\\TEMP\\is.kms", to, from, own.data(), 0, 0), -1);
+  const auto empty = Exchange({});
+  EXPECT_EQ(TargetSearch("C:\\TEMP\\is.kms", from, to, rt, empty.data(), 0, 1), -1);
+  EXPECT_EQ(FandorLastError(nullptr, 0), FANDOR_ERROR_EMPTY_SPECTRUM);
+}
+
+}  // namespace

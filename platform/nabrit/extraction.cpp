@@ -1,0 +1,185 @@
+// Mini run files and whole files stored as sections.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "holbrin/holbrin.h"
+#include "nabrit/nabrit.h"
+#include "orvik32/orvik32.h"
+#include "quorna/quorna.h"
+#include "win/win_kernel.h"
+
+namespace {
+
+const char* const kTexts[] = {
+    "",
+    "Extraction: a file name or time range is missing or reversed.",
+    "Extraction: the data file holds no readable MS data.",
+    "Extraction: the extract file could not be written.",
+    "Extraction: no scans lie in the time range.",
+    "Extraction: none of the scan function channels exist in the time range.",
+};
+
+int32_t Fail(int32_t code, char* text) {
+  if (text) GetExtractionErrorText(code, text);
+  return code;
+}
+
+struct Extract {
+  double from, to;
+  int16_t segment = -1;          // 0-based; -1 the range
+  const DH_CHAN_LIST* channels = nullptr;
+};
+
+int32_t Copy(const char* source, const char* target, Extract x, char* text) {
+  if (text) text[0] = 0;
+  if (!source || !*source || !target || !*target) return Fail(NABRIT_ERROR_ARGUMENT, text);
+  HMSDATA in = OpenMSData(source, "MSData", 0);
+  if (!in) return Fail(NABRIT_ERROR_SOURCE, text);
+  auto info = std::make_unique<MS_INFO_BLOCK>();
+  if (ReadMSInfoFromHandle(in, info.get()) != 0) {
+    CloseMSData(in);
+    return Fail(NABRIT_ERROR_SOURCE, text);
+  }
+  std::vector<std::unique_ptr<MS_SEGMENT_BLOCK>> segments;
+  for (int s = 1; s <= info->segmentCount; ++s) {
+    auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+    if (ReadMSSegmentBlock(in, s, seg.get(), 0) != 0) break;
+    segments.push_back(std::move(seg));
+  }
+  if (x.segment >= 0) {
+    if (size_t(x.segment) >= segments.size()) {
+      CloseMSData(in);
+      return Fail(NABRIT_ERROR_ARGUMENT, text);
+    }
+    x.from = segments[size_t(x.segment)]->startTime;
+    x.to = segments[size_t(x.segment)]->endTime;
+  }
+  if (!(x.to >= x.from)) {
+    CloseMSData(in);
+    return Fail(NABRIT_ERROR_ARGUMENT, text);
+  }
+  // Segments in range, and whether a listed channel exists in one of them.
+  bool channelFound = !x.channels || x.channels->kind != 1;
+  std::vector<MS_SEGMENT_BLOCK*> kept;
+  for (auto& seg : segments) {
+    if (seg->endTime < x.from || seg->startTime > x.to) continue;
+    kept.push_back(seg.get());
+    for (int e = 0; !channelFound && e < std::min<int>(x.channels->count, 10); ++e)
+      if (x.channels->entries[e].lowChannel < seg->functionCount) channelFound = true;
+  }
+  if (!channelFound) {
+    CloseMSData(in);
+    return Fail(NABRIT_ERROR_CHANNELS, text);
+  }
+  // The scans of the range, whole.
+  std::vector<uint8_t> buffer(GetMSScanBufferSize(in));
+  struct Scan {
+    MS_SCAN_RECORD record;
+    std::vector<uint8_t> peaks;
+  };
+  std::vector<Scan> scans;
+  for (uint32_t s = info->firstScan; s <= info->lastScan && s >= info->firstScan; ++s) {
+    Scan scan{};
+    if (ReadMSScan(in, s, &scan.record, buffer.data()) != 0) continue;
+    const double t = scan.record.header.time;
+    if (t < x.from) continue;
+    if (t > x.to) break;
+    uint32_t count;
+    std::memcpy(&count, buffer.data(), 4);
+    scan.peaks.assign(buffer.begin(), buffer.begin() + 4 + 13 * long(count));
+    scans.push_back(std::move(scan));
+  }
+  CloseMSData(in);
+  if (scans.empty()) return Fail(NABRIT_ERROR_NO_SCANS, text);
+
+  if (!PrepareDHFile(target)) return Fail(NABRIT_ERROR_TARGET, text);
+  HMSDATA out = OpenMSDataSection(target, "MSData", 1, uint32_t(scans.size()), info->formatWord, nullptr);
+  if (!out) return Fail(NABRIT_ERROR_TARGET, text);
+  bool ok = true;
+  for (const Scan& s : scans) ok = ok && WriteMSScan(out, &s.record, s.peaks.data()) == 0;
+  const uint32_t first = scans.front().record.header.scanNumber, last = scans.back().record.header.scanNumber;
+  uint16_t number = 0;
+  for (MS_SEGMENT_BLOCK* seg : kept) {
+    auto clipped = std::make_unique<MS_SEGMENT_BLOCK>(*seg);
+    const uint32_t segFirst = seg->firstScan, segLast = seg->lastScan;
+    const double segStart = seg->startTime, segEnd = seg->endTime;
+    const double firstTime = scans.front().record.header.time, lastTime = scans.back().record.header.time;
+    clipped->firstScan = std::max(segFirst, first);
+    clipped->lastScan = std::min(segLast, last);
+    if (clipped->firstScan > clipped->lastScan) continue;
+    clipped->number = ++number;
+    clipped->startTime = std::max(segStart, firstTime);
+    clipped->endTime = std::min(segEnd, lastTime);
+    ok = ok && WriteMSSegment(out, clipped.get()) == 0;
+  }
+  ok = ok && WriteMSHeader(out, info.get()) == 0;
+  if (!ok) {
+    // A refused scan makes the close store nothing.
+    MS_SCAN_RECORD bad{};
+    bad.header.time = NAN;
+    uint32_t zero = 0;
+    WriteMSScan(out, &bad, &zero);
+  }
+  ok = CloseMSData(out) == 0 && ok;
+  return ok ? NABRIT_OK : Fail(NABRIT_ERROR_TARGET, text);
+}
+
+}  // namespace
+
+NABRIT_API int32_t ExtractCompoundData(const char* dataFile, const char* sourceFile, const char* targetFile,
+                                       double windowStart, double windowEnd, const DH_MASS_LIST*,
+                                       const DH_CHAN_LIST* channels, const double* noiseWindow, int32_t,
+                                       uint16_t, uint16_t, const char*, char* errorText) {
+  Extract x{windowStart, windowEnd};
+  if (noiseWindow && noiseWindow[1] > noiseWindow[0]) {
+    x.from = std::min(x.from, noiseWindow[0]);
+    x.to = std::max(x.to, noiseWindow[1]);
+  }
+  x.channels = channels;
+  return Copy(sourceFile && *sourceFile ? sourceFile : dataFile, targetFile, x, errorText);
+}
+
+NABRIT_API int32_t ExtractDataRange(const char* dataFile, const char* sourceFile, const char* targetFile,
+                                    double from, double to, int16_t segment, char* errorText) {
+  Extract x{from, to};
+  x.segment = segment < 0 ? int16_t(-1) : segment;
+  return Copy(sourceFile && *sourceFile ? sourceFile : dataFile, targetFile, x, errorText);
+}
+
+NABRIT_API BOOL GetExtractionErrorText(int32_t code, char* text) {
+  if (!text) return FALSE;
+  text[0] = 0;
+  if (code == NABRIT_OK) return FALSE;
+  if (code > 0 && code < int32_t(sizeof kTexts / sizeof kTexts[0]))
+    std::snprintf(text, NABRIT_TEXT_SIZE, "%s", kTexts[code]);
+  else
+    std::snprintf(text, NABRIT_TEXT_SIZE, "Extraction error %d.", code);
+  return TRUE;
+}
+
+NABRIT_API BOOL StoreFileAsSection(const char* file, const char* targetFile, const char* sectionName) {
+  if (!file || !targetFile || !sectionName || !*sectionName) return FALSE;
+  if (GetSectionFileType(targetFile, nullptr) < 0) return FALSE;
+  HANDLE h = CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return FALSE;
+  LARGE_INTEGER size{};
+  std::vector<uint8_t> bytes;
+  bool ok = GetFileSizeEx(h, &size) && size.QuadPart >= 0 && size.QuadPart < (1LL << 31);
+  if (ok) {
+    bytes.resize(size_t(size.QuadPart));
+    DWORD got = 0;
+    ok = bytes.empty() || (ReadFile(h, bytes.data(), DWORD(bytes.size()), &got, nullptr) && got == bytes.size());
+  }
+  CloseHandle(h);
+  if (!ok) return FALSE;
+  HSECTION s = CreateSection(targetFile, sectionName, nullptr);
+  if (!s) return FALSE;
+  ok = bytes.empty() || WriteSection(s, bytes.data(), uint32_t(bytes.size())) == bytes.size();
+  // The section is committed only when the handle closes whole.
+  return CloseSection(s) && ok;
+}
