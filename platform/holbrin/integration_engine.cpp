@@ -405,13 +405,18 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
   if (!methodPath || !*methodPath) methodPath = workingPath;
   HMSDATA ms = OpenMSData(workingPath, "MSData", 0);
   if (!ms) return 0;
-  auto block = std::make_unique<MS_INFO_BLOCK>();
-  if (ReadMSInfoFromHandle(ms, block.get()) != 0) {
+  // The information block followed by the data's start and end time.
+  std::vector<uint8_t> infoOut(MS_INFO_BLOCK_SIZE + 2 * sizeof(double));
+  if (!ReadMSFileInfo(workingPath, nullptr, infoOut.data())) {
     CloseMSData(ms);
     return 0;
   }
+  auto block = std::make_unique<MS_INFO_BLOCK>();
+  std::memcpy(block.get(), infoOut.data(), MS_INFO_BLOCK_SIZE);
+  double runTimes[2];
+  std::memcpy(runTimes, infoOut.data() + MS_INFO_BLOCK_SIZE, sizeof runTimes);
   const uint16_t id = block->fileType, address = block->module;
-  const double runStart = block->startTime, runEnd = block->endTime;
+  const double runStart = runTimes[0], runEnd = runTimes[1];
 
   Method method;
   STRUCT_DH_ERROR_LOG log;
