@@ -29,6 +29,9 @@ WIN_CLASS void AdvanceClock(uint64_t ms);
 // filters and the dialog manager included). Returns the number handled.
 // A WM_QUIT met on the way stays pending.
 WIN_CLASS int PumpUntilIdle();
+// Pumps as PumpUntilIdle, waiting (real time) for what worker threads post
+// or send, until no worker runs and the queue is idle.
+WIN_CLASS int PumpUntilWorkersDone();
 
 // --- Finding windows --------------------------------------------------------
 // Null when missing. Search covers all descendants of parent (null: the

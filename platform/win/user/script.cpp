@@ -88,6 +88,13 @@ int PumpUntilIdle() {
   return count;
 }
 
+int PumpUntilWorkersDone() {
+  int count = 0;
+  do count += PumpUntilIdle();
+  while (WaitForWorkers());
+  return count + PumpUntilIdle();
+}
+
 // Finding ------------------------------------------------------------------------
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 // Inner state of the user part: the window table, classes, the queue,
 // timers and input state. Hidden from other libraries.
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -108,6 +109,13 @@ struct QueuedMessage {
   bool down = false;
 };
 
+// A message sent from a worker thread, waiting for the window's thread.
+struct SentMessage {
+  MSG msg{};
+  LRESULT result = 0;
+  bool done = false;
+};
+
 struct Hook {
   HHOOK handle;
   int type;
@@ -123,6 +131,9 @@ struct State {
   std::map<std::string, ATOM> atoms;  // upper-cased names
   ATOM nextAtom = 0xC000;
   std::deque<QueuedMessage> queue;
+  std::deque<std::shared_ptr<SentMessage>> sent;  // from worker threads
+  std::condition_variable_any wake;              // a post, a send or a worker's end
+  DWORD uiThread = 0;                            // the thread that owns the windows
   bool quitPosted = false;
   int quitCode = 0;
   HWND focus = nullptr, active = nullptr, capture = nullptr;
@@ -161,6 +172,12 @@ void SendSizeAndMove(HWND hwnd, bool moved, bool sized);
 
 // Messages
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Handles the messages worker threads sent; the window's thread calls it
+// when it looks at its queue. True when any was handled.
+bool HandleSentMessages();
+// Waits (real time) until a worker posts or sends, or ends; false at once
+// when no worker runs.
+bool WaitForWorkers();
 void Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, int vk = -1, bool down = false);
 void DropMessagesFor(HWND hwnd);
 void NotifyParent(HWND control, UINT code);  // WM_COMMAND to the parent

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "user_internal.h"
+#include "waitable.h"
+#include "win_threads.h"
 #include "win_kernel.h"
 
 namespace win::user {
@@ -12,6 +14,12 @@ namespace win::user {
 State& S() {
   static State* state = [] {
     auto* s = new State();  // lives for the process: windows may outlive static destructors
+    s->uiThread = GetCurrentThreadId();
+    win::SetWorkerEndListener([] {
+      auto& st = S();
+      std::lock_guard<std::recursive_mutex> lock(st.mutex);
+      st.wake.notify_all();
+    });
     return s;
   }();
   return *state;
