@@ -113,6 +113,37 @@ struct MessageBoxRecord {
 WIN_CLASS std::vector<MessageBoxRecord> MessageBoxLog();
 WIN_CLASS std::vector<UINT> BeepLog();
 
+// --- Menus ------------------------------------------------------------------
+// Queued choices are taken by the next tracked pop-up menus in order, by
+// command id or by item text (without "&", any case, pop-ups searched).
+// A menu without a queued choice, or dismissed, returns nothing chosen.
+WIN_CLASS void ChooseNextMenuItem(UINT id);
+WIN_CLASS void ChooseNextMenuText(const std::string& text);
+WIN_CLASS void DismissNextMenu();
+struct MenuItemRecord {
+  UINT id = 0;
+  std::string text;
+  int depth = 0;  // 0: the tracked menu; 1: its pop-ups ...
+  bool separator = false;
+  bool popup = false;
+  bool checked = false;
+  bool enabled = true;
+};
+struct MenuRecord {
+  HWND owner = nullptr;
+  POINT at{};
+  UINT flags = 0;
+  std::vector<MenuItemRecord> items;  // as offered, after WM_INITMENUPOPUP
+  UINT chosen = 0;
+  bool answered = false;  // a queued choice was taken
+  bool refused = false;   // the choice named a missing, disabled or pop-up item
+};
+WIN_CLASS std::vector<MenuRecord> MenuLog();
+// Picks a command from a window's menu bar as a user would (WM_INITMENU,
+// WM_INITMENUPOPUP on the way, WM_COMMAND); false when the item is missing
+// or disabled.
+WIN_CLASS bool PickMenuCommand(HWND window, UINT id);
+
 // --- Cursors ----------------------------------------------------------------
 // "IDC_ARROW", "IDC_WAIT" ... for system cursors, the resource name (or
 // "#id") for a module's; empty for none.

@@ -474,6 +474,7 @@ void ResetLogs() {
   s.dialogs.clear();
   s.boxes.clear();
   s.beeps.clear();
+  ResetMenuScript();
 }
 
 }  // namespace win::script

@@ -93,6 +93,8 @@ struct Window {
   std::unique_ptr<ControlState> control;
   std::unique_ptr<DialogState> dialog;
   std::shared_ptr<void> surface;  // raster surface of a top-level window
+  HMENU menu = nullptr;           // menu bar of a top-level window
+  HMENU systemMenu = nullptr;
 };
 
 struct Timer {
@@ -196,6 +198,10 @@ LRESULT DefaultCtlColor(UINT msg, HDC dc);
 HBRUSH ClassBrush(HBRUSH brush);  // COLOR_x + 1 values to system brushes
 void PaintNonClient(HWND hwnd);
 HWND SurfaceRoot(HWND hwnd, HBITMAP* bitmap);  // null before anything was painted
+
+// Menus
+void DestroyWindowMenus(Window& w);
+void ResetMenuScript();
 
 // Timers
 void DropTimersFor(HWND hwnd);
