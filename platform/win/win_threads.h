@@ -6,10 +6,10 @@
 // it). A worker may post to them; a worker's SendMessage waits until that
 // thread's pump has handled the message.
 #include "win_export.h"
+#include "win_kernel.h"
 #include "win_types.h"
 
 typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID parameter);
-struct SECURITY_ATTRIBUTES;
 
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_ABANDONED 0x00000080u

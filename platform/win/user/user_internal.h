@@ -218,6 +218,9 @@ LRESULT CALLBACK ListBoxProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK ComboBoxProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK ScrollBarProc(HWND, UINT, WPARAM, LPARAM);
 DialogState* DialogOf(HWND hwnd);
+// The common controls' classes (controls/common_controls.cpp).
+void RegisterCommonControlClasses();
+void AddControlClass(const char* name, WNDPROC proc, UINT style);
 template <typename T>
 T* ControlOf(HWND hwnd) {
   auto w = Get(hwnd);

@@ -115,6 +115,8 @@ ATOM Register(const WNDCLASSEXA& wc) {
 
 }  // namespace
 
+void AddControlClass(const char* name, WNDPROC proc, UINT style) { AddSystemClass(name, proc, style, 0); }
+
 void RegisterSystemClasses() {
   auto& s = S();
   std::lock_guard<std::recursive_mutex> lock(s.mutex);
@@ -127,6 +129,7 @@ void RegisterSystemClasses() {
   AddSystemClass("ListBox", ListBoxProc, CS_DBLCLKS | CS_PARENTDC, 0);
   AddSystemClass("ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC, 0);
   AddSystemClass("ScrollBar", ScrollBarProc, CS_DBLCLKS | CS_PARENTDC, 0);
+  RegisterCommonControlClasses();
   AddSystemClass("#32770", DialogClassProc, CS_SAVEBITS | CS_DBLCLKS, DLGWINDOWEXTRA, 0x8002);
   s.atoms["#32770"] = 0x8002;
   // Common-control classes (list and tree views, bars, tooltips ...) are
