@@ -88,12 +88,19 @@ void Layout(HWND h, ToolbarState& s) {
       btn.rect = RECT{};
       continue;
     }
+    bool wraps = (btn.b.fsState & TBSTATE_WRAP) && i + 1 < s.buttons.size();
+    if (IsSep(btn.b) && wraps && x == 0) {
+      // A separator alone between rows is a thin horizontal strip.
+      btn.rect = RECT{0, y, 0, y + kSeparator};
+      y += kSeparator;
+      continue;
+    }
     int w = WidthOf(s, btn.b);
     btn.rect = RECT{x, y, x + w, y + s.cy};
     x += w;
-    if ((btn.b.fsState & TBSTATE_WRAP) && i + 1 < s.buttons.size()) {
+    if (wraps) {
       x = 0;
-      y += s.cy + (IsSep(btn.b) ? kSeparator : 0);
+      y += s.cy;
       ++rows;
     }
   }
@@ -187,6 +194,11 @@ void Paint(HWND h, ToolbarState& s) {
       const Button& btn = s.buttons[i];
       if (btn.b.fsState & TBSTATE_HIDDEN) continue;
       RECT r = btn.rect;
+      if (IsSep(btn.b) && r.right == r.left) {
+        RECT line{c.left, (r.top + r.bottom) / 2 - 1, c.right, (r.top + r.bottom) / 2 + 1};
+        DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+        continue;
+      }
       if (IsSep(btn.b)) {
         RECT line{(r.left + r.right) / 2 - 1, r.top + 2, (r.left + r.right) / 2 + 1, r.bottom - 2};
         DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
