@@ -97,6 +97,14 @@ struct DialogRecord {
 };
 WIN_CLASS std::vector<DialogRecord> DialogLog();
 
+// --- Property sheets --------------------------------------------------------
+// The page shown in a sheet (null when none); picking a page clicks its tab
+// (the current page may refuse to be left). Titles compare without case and "&".
+WIN_CLASS HWND SheetPage(HWND sheet);
+WIN_CLASS bool PickSheetPage(HWND sheet, int index);
+WIN_CLASS bool PickSheetPageText(HWND sheet, const std::string& title);
+WIN_CLASS std::vector<std::string> SheetTabs(HWND sheet);
+
 // --- Message boxes ----------------------------------------------------------
 // Queued answers (IDOK, IDYES ...) are taken by the next boxes in order. A
 // box without an answer, or whose answer is not one of its buttons, returns
