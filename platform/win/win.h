@@ -8,3 +8,4 @@
 #include "win_crt.h"
 #include "win_gdi.h"
 #include "win_user.h"
+#include "win_clipboard.h"
