@@ -206,3 +206,69 @@ inline BOOL GetOpenFileName(LPOPENFILENAMEA o) { return GetOpenFileNameA(o); }
 inline BOOL GetSaveFileName(LPOPENFILENAMEA o) { return GetSaveFileNameA(o); }
 inline BOOL ChooseColor(LPCHOOSECOLORA c) { return ChooseColorA(c); }
 inline BOOL ChooseFont(LPCHOOSEFONTA c) { return ChooseFontA(c); }
+
+// ---------------------------------------------------------------------------
+// Printer set-up and print. Every printer is the PDF printer of the device
+// context calls; the names come from the [devices] section of WIN.INI, else
+// one printer "Kelt PDF Printer". hDevMode and hDevNames are global blocks
+// (win_stdio.h) the caller frees.
+typedef UINT_PTR (CALLBACK* LPPRINTHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef UINT_PTR (CALLBACK* LPSETUPHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+struct PRINTDLGA {
+  DWORD lStructSize;
+  HWND hwndOwner;
+  HGLOBAL hDevMode;
+  HGLOBAL hDevNames;
+  HDC hDC;
+  DWORD Flags;
+  WORD nFromPage;
+  WORD nToPage;
+  WORD nMinPage;
+  WORD nMaxPage;
+  WORD nCopies;
+  HINSTANCE hInstance;
+  LPARAM lCustData;
+  LPPRINTHOOKPROC lpfnPrintHook;
+  LPSETUPHOOKPROC lpfnSetupHook;
+  LPCSTR lpPrintTemplateName;
+  LPCSTR lpSetupTemplateName;
+  HGLOBAL hPrintTemplate;
+  HGLOBAL hSetupTemplate;
+};
+typedef PRINTDLGA* LPPRINTDLGA;
+#pragma pack(push, 1)
+struct DEVNAMES {
+  WORD wDriverOffset;
+  WORD wDeviceOffset;
+  WORD wOutputOffset;
+  WORD wDefault;
+};
+#pragma pack(pop)
+static_assert(sizeof(DEVNAMES) == 8);
+#define DN_DEFAULTPRN 0x0001
+#define PD_ALLPAGES 0x00000000
+#define PD_SELECTION 0x00000001
+#define PD_PAGENUMS 0x00000002
+#define PD_NOSELECTION 0x00000004
+#define PD_NOPAGENUMS 0x00000008
+#define PD_COLLATE 0x00000010
+#define PD_PRINTTOFILE 0x00000020
+#define PD_PRINTSETUP 0x00000040
+#define PD_NOWARNING 0x00000080
+#define PD_RETURNDC 0x00000100
+#define PD_RETURNIC 0x00000200
+#define PD_RETURNDEFAULT 0x00000400
+#define PD_SHOWHELP 0x00000800
+#define PD_USEDEVMODECOPIES 0x00040000
+#define PD_DISABLEPRINTTOFILE 0x00080000
+#define PD_HIDEPRINTTOFILE 0x00100000
+#define PDERR_NODEFAULTPRN 0x1008
+#ifndef DM_COPIES
+#define DM_COPIES 0x00000100
+#endif
+// Controls: printer (cmb4), paper (cmb2), portrait (rad1), landscape (rad2), copies (edt3).
+#define rad1 0x0420
+#define rad2 0x0421
+#define edt3 0x0482
+WINAPI_EXPORT BOOL PrintDlgA(LPPRINTDLGA pd);
+inline BOOL PrintDlg(LPPRINTDLGA p) { return PrintDlgA(p); }
