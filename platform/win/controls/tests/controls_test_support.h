@@ -28,6 +28,10 @@ class ControlParentTest : public WorkstationRootTest {
   static LRESULT CALLBACK ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     ControlParentTest* t = Current();
     if (t) {
+      if (t->onMessage && m != WM_NOTIFY) {
+        LRESULT r = 0;
+        if (t->onMessage(h, m, w, l, &r)) return r;
+      }
       if (m == WM_NOTIFY) {
         auto* hdr = reinterpret_cast<NMHDR*>(l);
         t->seen.push_back(SeenMessage{m, hdr->code, static_cast<int>(hdr->idFrom), w});
@@ -41,10 +45,6 @@ class ControlParentTest : public WorkstationRootTest {
       if (m == WM_HSCROLL || m == WM_VSCROLL) {
         t->seen.push_back(SeenMessage{m, LOWORD(w), 0, w});
         return 0;
-      }
-      if (t->onMessage) {
-        LRESULT r = 0;
-        if (t->onMessage(h, m, w, l, &r)) return r;
       }
     }
     return DefWindowProcA(h, m, w, l);
