@@ -71,8 +71,8 @@ WINAPI_EXPORT UINT GetMenuState(HMENU menu, UINT item, UINT flags);
 WINAPI_EXPORT int GetMenuStringA(HMENU menu, UINT item, LPSTR buffer, int size, UINT flags);
 WINAPI_EXPORT BOOL SetMenuDefaultItem(HMENU menu, UINT item, UINT byPosition);
 
-// A top-level window's menu bar. The window owns it and destroys it with
-// itself; it is not drawn and does not take client space.
+// A top-level window's menu bar, drawn in a row under the caption that the
+// client area gives up. The window owns it and destroys it with itself.
 WINAPI_EXPORT BOOL SetMenu(HWND hwnd, HMENU menu);
 WINAPI_EXPORT HMENU GetMenu(HWND hwnd);
 WINAPI_EXPORT BOOL DrawMenuBar(HWND hwnd);

@@ -193,6 +193,26 @@ void DestroyWindowMenus(Window& w) {
   w.systemMenu = nullptr;
 }
 
+void PaintMenuBar(HMENU h, HDC dc, const RECT& bar) {
+  FillRect(dc, &bar, GetSysColorBrush(COLOR_MENU));
+  auto menu = MenuOf(h);
+  if (!menu) return;
+  HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  int x = bar.left + 6;
+  for (auto& it : menu->items) {
+    if (it.flags & MF_SEPARATOR) continue;
+    SIZE size{};
+    std::string shown = NoAmp(it.text);
+    GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+    RECT r{x, bar.top, x + size.cx + 12, bar.bottom};
+    SetTextColor(dc, GetSysColor((it.flags & (MF_GRAYED | MF_DISABLED)) ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
+    DrawTextA(dc, it.text.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    x = r.right;
+  }
+  SelectObject(dc, old);
+}
+
 void ResetMenuScript() {
   auto& m = M();
   m.choices.clear();
@@ -366,7 +386,11 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
     return FALSE;
   }
   if (menu && !MenuOf(menu)) return FALSE;
+  bool changed = (w->menu != nullptr) != (menu != nullptr);
   w->menu = menu;  // the old bar goes back to the caller
+  if (changed) SendSizeAndMove(hwnd, false, true);  // the bar takes client space
+  SetNonClientDirty(hwnd);
+  InvalidateRect(hwnd, nullptr, TRUE);
   return TRUE;
 }
 

@@ -168,6 +168,7 @@ bool EqualNoCase(const std::string& a, const std::string& b);
 
 // Geometry
 RECT NonClientInsets(DWORD style, DWORD exStyle);  // left, top, right, bottom thicknesses
+RECT WindowInsets(const Window& w);                // the same with the menu bar of a top-level window
 POINT ClientOrigin(HWND hwnd);                      // screen coordinates
 RECT ClientRectOf(const Window& w);                 // 0-based
 void SendSizeAndMove(HWND hwnd, bool moved, bool sized);
@@ -201,6 +202,8 @@ HWND SurfaceRoot(HWND hwnd, HBITMAP* bitmap);  // null before anything was paint
 
 // Menus
 void DestroyWindowMenus(Window& w);
+// Draws a window's menu bar into bar (window coordinates of dc).
+void PaintMenuBar(HMENU menu, HDC dc, const RECT& bar);
 void ResetMenuScript();
 
 // Timers

@@ -65,8 +65,14 @@ RECT NonClientInsets(DWORD style, DWORD exStyle) {
   return r;
 }
 
+RECT WindowInsets(const Window& w) {
+  RECT r = NonClientInsets(w.style, w.exStyle);
+  if (w.menu && !(w.style & WS_CHILD)) r.top += GetSystemMetrics(SM_CYMENU);
+  return r;
+}
+
 RECT ClientRectOf(const Window& w) {
-  RECT in = NonClientInsets(w.style, w.exStyle);
+  RECT in = WindowInsets(w);
   LONG cw = (w.rect.right - w.rect.left) - in.left - in.right;
   LONG ch = (w.rect.bottom - w.rect.top) - in.top - in.bottom;
   return RECT{0, 0, std::max<LONG>(cw, 0), std::max<LONG>(ch, 0)};
@@ -75,7 +81,7 @@ RECT ClientRectOf(const Window& w) {
 POINT ClientOrigin(HWND hwnd) {
   auto w = Get(hwnd);
   if (!w) return POINT{0, 0};
-  RECT in = NonClientInsets(w->style, w->exStyle);
+  RECT in = WindowInsets(*w);
   POINT p{w->rect.left + in.left, w->rect.top + in.top};
   if ((w->style & WS_CHILD) && w->parent) {
     POINT o = ClientOrigin(w->parent);
@@ -95,7 +101,7 @@ void SendSizeAndMove(HWND hwnd, bool moved, bool sized) {
   }
   w = Get(hwnd);
   if (moved && w) {
-    RECT in = NonClientInsets(w->style, w->exStyle);
+    RECT in = WindowInsets(*w);
     Send(hwnd, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(w->rect.left + in.left), static_cast<WORD>(w->rect.top + in.top)));
   }
 }
@@ -194,7 +200,7 @@ void InvalidateTree(HWND hwnd, const RECT* rect, bool erase) {
   for (HWND ch : w->children) {
     auto cw = Get(ch);
     if (!cw || !(cw->style & WS_VISIBLE)) continue;
-    RECT in = NonClientInsets(cw->style, cw->exStyle);
+    RECT in = WindowInsets(*cw);
     RECT cr{r.left - cw->rect.left - in.left, r.top - cw->rect.top - in.top,
             r.right - cw->rect.left - in.left, r.bottom - cw->rect.top - in.top};
     InvalidateTree(ch, &cr, true);

@@ -175,9 +175,14 @@ TEST_F(UserMenus, MenuBarFromResourcePicksCommandsAndGoesWithItsWindow) {
   HMENU file0 = GetSubMenu(bar, 0);
   ASSERT_NE(file0, nullptr);
   EXPECT_EQ(GetMenuItemCount(file0), 3);
+  RECT before{}, after{};
+  GetClientRect(hwnd, &before);
   EXPECT_TRUE(SetMenu(hwnd, bar));
   EXPECT_EQ(GetMenu(hwnd), bar);
   EXPECT_TRUE(DrawMenuBar(hwnd));
+  GetClientRect(hwnd, &after);
+  EXPECT_EQ(after.bottom, before.bottom - GetSystemMetrics(SM_CYMENU));  // the bar takes its row
+  win::script::PumpUntilIdle();
   EXPECT_TRUE(win::script::PickMenuCommand(hwnd, 100));
   EXPECT_FALSE(win::script::PickMenuCommand(hwnd, 101));  // greyed
   EXPECT_FALSE(win::script::PickMenuCommand(hwnd, 555));
