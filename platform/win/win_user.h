@@ -839,6 +839,15 @@ typedef const DLGTEMPLATE* LPCDLGTEMPLATEA;
 #define LB_GETCOUNT 0x018B
 #define LB_SELECTSTRING 0x018C
 #define LB_DIR 0x018D
+// LB_DIR / CB_DIR: wParam the kinds of entries, lParam the path with a pattern.
+#define DDL_READWRITE 0x0000
+#define DDL_READONLY 0x0001
+#define DDL_HIDDEN 0x0002
+#define DDL_SYSTEM 0x0004
+#define DDL_DIRECTORY 0x0010
+#define DDL_ARCHIVE 0x0020
+#define DDL_DRIVES 0x4000
+#define DDL_EXCLUSIVE 0x8000
 #define LB_GETTOPINDEX 0x018E
 #define LB_FINDSTRING 0x018F
 #define LB_GETSELCOUNT 0x0190

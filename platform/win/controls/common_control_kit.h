@@ -22,6 +22,10 @@ HBITMAP BitmapFromPixels(const std::vector<COLORREF>& pixels, int width, int hei
 // Clamps v into [lo, hi] (lo may exceed hi: then hi wins, as ranges given backwards do).
 inline int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+// LB_DIR and CB_DIR: adds the entries with addMessage; the index of the
+// last one added, -1 when none could be listed.
+LRESULT AddDirectoryListing(HWND control, UINT addMessage, UINT kinds, LPCSTR spec);
+
 LRESULT CALLBACK ProgressProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK TrackBarProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK UpDownProc(HWND, UINT, WPARAM, LPARAM);

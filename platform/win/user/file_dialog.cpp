@@ -2,6 +2,7 @@
 // list, a name field, the type list, and a hook dialog made from a child
 // template whose stc32 placeholder marks where the standard controls go.
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -51,10 +52,17 @@ bool IsFile(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The full Windows form of a path; empty for anything that is not a drive
+// path of the workstation (a Linux path or a network name would lead out
+// of the root).
 std::string Canonical(const std::string& path) {
+  if (path.empty() || path[0] == '/' || (path.size() > 1 && path[0] == '\\' && path[1] == '\\')) return {};
   char buf[MAX_PATH];
   DWORD n = GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
-  return n && n < sizeof buf ? std::string(buf, n) : std::string();
+  if (!n || n >= sizeof buf) return {};
+  std::string full(buf, n);
+  bool drive = full.size() >= 3 && std::isalpha(static_cast<unsigned char>(full[0])) && full[1] == ':' && full[2] == '\\';
+  return drive ? full : std::string();
 }
 
 std::string Join(const std::string& folder, const std::string& name) {

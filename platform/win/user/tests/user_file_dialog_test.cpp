@@ -238,6 +238,34 @@ TEST_F(UserFileDialog, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing) {
   EXPECT_TRUE(o.Flags & OFN_EXTENSIONDIFFERENT);
 }
 
+TEST_F(UserFileDialog, LinuxAndNetworkPathsDoNotLeadOutOfTheRoot) {
+  char file[MAX_PATH] = "";
+  OPENFILENAMEA o = Ofn(file, OFN_EXPLORER | OFN_FILEMUSTEXIST);
+  o.lpstrInitialDir = "/etc";  // not a workstation folder: the current folder is shown
+  std::string folder;
+  std::vector<std::string> boxes;
+  win::script::AnswerNextMessageBox(IDOK);
+  win::script::AnswerNextMessageBox(IDOK);
+  win::script::OnNextDialog([&](HWND dlg) {
+    folder = win::script::GetField(dlg, cmb2);
+    win::script::SetField(dlg, edt1, "\\\\server\\share\\x.kms");
+    win::script::PressButton(dlg, IDOK);
+    win::script::SetField(dlg, edt1, "/etc/passwd");
+    win::script::PressButton(dlg, IDOK);
+    win::script::PressButton(dlg, IDCANCEL);
+  });
+  EXPECT_FALSE(GetOpenFileNameA(&o));
+  char current[MAX_PATH];
+  GetCurrentDirectoryA(sizeof current, current);
+  EXPECT_EQ(_stricmp(folder.c_str(), current), 0) << folder;
+  for (auto& b : win::script::MessageBoxLog()) boxes.push_back(b.text);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].rfind("C:\\server\\share\\x.kms\nPath does not exist.", 0), 0u) << boxes[0];  // kept on drive C
+  // The Linux path became a name under the current folder, which has no "etc".
+  EXPECT_EQ(boxes[1].rfind(std::string(current) + "\\etc\\passwd.KMS\nPath does not exist.", 0), 0u) << boxes[1];
+  EXPECT_STREQ(file, "");
+}
+
 TEST_F(UserFileDialog, BadRecordsTemplatesAndSmallBuffersFail) {
   char file[MAX_PATH] = "";
   OPENFILENAMEA o = Ofn(file, OFN_EXPLORER);
