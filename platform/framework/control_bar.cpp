@@ -148,6 +148,7 @@ CToolBarCtrl& CToolBar::GetToolBarCtrl() const {
 }
 
 void CToolBar::SetSizes(SIZE button, SIZE image) {
+  if (image.cx > 0 && image.cy > 0) m_sizeImage = CSize(image.cx, image.cy);
   SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(image.cx, image.cy));
   SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(button.cx, button.cy));
 }
@@ -166,7 +167,8 @@ BOOL CToolBar::SetBitmap(HBITMAP bitmap) {
   BITMAP bm{};
   GetObjectA(bitmap, sizeof bm, &bm);
   TBADDBITMAP ab{nullptr, reinterpret_cast<UINT_PTR>(bitmap)};
-  return SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(bm.bmWidth / 16), reinterpret_cast<LPARAM>(&ab)) >= 0;
+  int count = m_sizeImage.cx > 0 ? bm.bmWidth / m_sizeImage.cx : 0;
+  return SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(&ab)) >= 0;
 }
 
 BOOL CToolBar::SetButtons(const UINT* ids, int count) {

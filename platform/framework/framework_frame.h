@@ -130,6 +130,7 @@ class FRAMEWORK_CLASS CToolBar : public CControlBar {
   void SetButtonRaw(int index, TBBUTTON* button);
   HBITMAP m_hbmImageWell = nullptr;
   CRect m_borders;
+  CSize m_sizeImage = CSize(16, 15);
 };
 
 class FRAMEWORK_CLASS CFrameWnd : public CWnd {

@@ -4,8 +4,10 @@
 // controls and message boxes. Everything runs without a display; tests and
 // the host drive it through win_script.h.
 //
-// Threading: windows belong to the one user-interface thread. PostMessageA
-// and PostThreadMessageA may be called from any thread.
+// Threading: windows belong to the one user-interface thread (the one that
+// loaded the library). PostMessageA may be called from any thread; a worker
+// thread's SendMessageA waits until that thread's pump has handled the
+// message (win_threads.h).
 #include "win_types.h"
 #include "win_export.h"
 

@@ -25,6 +25,12 @@ State& S() {
   return *state;
 }
 
+namespace {
+// The state is made when the library loads, so the windows' thread is the
+// one that loaded it, whichever thread first touches a window afterwards.
+[[maybe_unused]] const bool g_stateMadeAtLoad = (S(), true);
+}  // namespace
+
 std::string Upper(std::string s) {
   for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;
