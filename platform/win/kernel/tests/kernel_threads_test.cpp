@@ -1,6 +1,7 @@
 // Threads, events, waits, critical sections and interlocked counts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -46,13 +47,14 @@ TEST(KernelThreads, WorkersCountUnderCriticalSectionAndEndWithTheirCode) {
   InitializeCriticalSection(&s.section);
   s.go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   std::vector<HANDLE> threads;
-  DWORD firstId = 0;
+  std::vector<DWORD> ids;
   for (int i = 0; i < 4; ++i) {
     DWORD id = 0;
     threads.push_back(CreateThread(nullptr, 0, CountingWorker, &s, 0, &id));
     ASSERT_NE(threads.back(), nullptr);
-    if (i == 0) firstId = id;
     EXPECT_NE(id, GetCurrentThreadId());
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 0);  // every thread its own id
+    ids.push_back(id);
   }
   DWORD code = 0;
   ASSERT_TRUE(GetExitCodeThread(threads[0], &code));
@@ -64,7 +66,7 @@ TEST(KernelThreads, WorkersCountUnderCriticalSectionAndEndWithTheirCode) {
   EXPECT_EQ(s.counted, 80000);
   ASSERT_TRUE(GetExitCodeThread(threads[0], &code));
   EXPECT_EQ(code, 7u);
-  (void)firstId;
+  EXPECT_NE(std::find(ids.begin(), ids.end(), s.seenId), ids.end());  // the id a worker sees is the one given out
   for (HANDLE h : threads) EXPECT_TRUE(CloseHandle(h));
   CloseHandle(s.go);
   DeleteCriticalSection(&s.section);
