@@ -16,7 +16,7 @@ struct Shared {
   CRITICAL_SECTION section{};
   long plain = 0;  // guarded by the section
   LONG counted = 0;
-  DWORD seenId = 0;
+  std::atomic<DWORD> seenId{0};
 };
 
 DWORD CountingWorker(LPVOID p) {
@@ -66,7 +66,7 @@ TEST(KernelThreads, WorkersCountUnderCriticalSectionAndEndWithTheirCode) {
   EXPECT_EQ(s.counted, 80000);
   ASSERT_TRUE(GetExitCodeThread(threads[0], &code));
   EXPECT_EQ(code, 7u);
-  EXPECT_NE(std::find(ids.begin(), ids.end(), s.seenId), ids.end());  // the id a worker sees is the one given out
+  EXPECT_NE(std::find(ids.begin(), ids.end(), s.seenId.load()), ids.end());  // the id a worker sees is the one given out
   for (HANDLE h : threads) EXPECT_TRUE(CloseHandle(h));
   CloseHandle(s.go);
   DeleteCriticalSection(&s.section);
