@@ -17,6 +17,7 @@ void RegisterCommonControlClasses() {
   AddControlClass(TOOLBARCLASSNAMEA, ToolbarProc, CS_DBLCLKS);
   AddControlClass(WC_LISTVIEWA, ListViewProc, CS_DBLCLKS);
   AddControlClass(WC_TREEVIEWA, TreeViewProc, CS_DBLCLKS);
+  AddControlClass(WC_HEADERA, HeaderProc, CS_DBLCLKS);
 }
 
 LRESULT SendNotify(HWND control, HWND target, UINT code, NMHDR* header) {

@@ -48,6 +48,7 @@ struct ListState : ControlState {
   HIMAGELIST small = nullptr;
   HFONT font = nullptr;
   bool redraw = true;
+  HWND header = nullptr;  // the column header child of a report view
 };
 
 bool OwnerData(HWND h) { return (StyleOf(h) & LVS_OWNERDATA) != 0; }
@@ -222,21 +223,7 @@ void Paint(HWND h, ListState& s) {
     FillRect(dc, &c, back);
     DeleteObject(back);
     SetBkMode(dc, TRANSPARENT);
-    int header = HeaderHeight(h);
-    if (header) {
-      int x = 0;
-      for (auto& col : s.columns) {
-        RECT r{x, 0, x + col.cx, header};
-        FillSys(dc, r, COLOR_BTNFACE);
-        RECT e = r;
-        DrawEdge(dc, &e, EDGE_RAISED, BF_RECT);
-        RECT t{r.left + 6, r.top, r.right - 6, r.bottom};
-        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        UINT align = col.fmt == LVCFMT_RIGHT ? DT_RIGHT : (col.fmt == LVCFMT_CENTER ? DT_CENTER : DT_LEFT);
-        DrawTextA(dc, col.text.c_str(), -1, &t, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | align);
-        x += col.cx;
-      }
-    }
+    int header = HeaderHeight(h);  // the header child draws the captions
     int count = Count(h, s);
     int first = s.top;
     int last = std::min(count - 1, s.top + (c.bottom - header + kRowHeight - 1) / kRowHeight - 1);
@@ -292,6 +279,25 @@ void Paint(HWND h, ListState& s) {
       }
     }
   });
+}
+
+// Keeps the header child's item at index like the column.
+void SyncHeader(ListState& s, size_t index, bool insert) {
+  if (!s.header || !IsWindow(s.header) || index >= s.columns.size()) return;
+  const Column& c = s.columns[index];
+  HDITEMA item{};
+  item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+  item.cxy = c.cx;
+  item.pszText = const_cast<char*>(c.text.c_str());
+  item.fmt = HDF_STRING | (c.fmt == LVCFMT_RIGHT ? HDF_RIGHT : c.fmt == LVCFMT_CENTER ? HDF_CENTER : HDF_LEFT);
+  if (!insert) {
+    // Images and sort marks set on the header stay.
+    HDITEMA old{};
+    old.mask = HDI_FORMAT;
+    Send(s.header, HDM_GETITEMA, index, reinterpret_cast<LPARAM>(&old));
+    item.fmt |= old.fmt & ~(HDF_JUSTIFYMASK);
+  }
+  Send(s.header, insert ? HDM_INSERTITEMA : HDM_SETITEMA, index, reinterpret_cast<LPARAM>(&item));
 }
 
 void Click(HWND h, ListState& s, POINT pt, bool right, WPARAM keys) {
@@ -450,7 +456,28 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* s = EnsureControl<ListState>(h);
   if (!s) return 0;
   switch (msg) {
-    case WM_CREATE: UpdateScroll(h, *s); return 0;
+    case WM_CREATE: {
+      if (Report(h) && !(StyleOf(h) & LVS_NOCOLUMNHEADER)) {
+        RECT c;
+        GetClientRect(h, &c);
+        s->header = CreateWindowExA(0, WC_HEADERA, "",
+                                    WS_CHILD | WS_VISIBLE | ((StyleOf(h) & LVS_NOSORTHEADER) ? 0 : HDS_BUTTONS), 0, 0,
+                                    c.right, kHeaderHeight, h, nullptr, nullptr, nullptr);
+      }
+      UpdateScroll(h, *s);
+      return 0;
+    }
+    case LVM_GETHEADER: return reinterpret_cast<LRESULT>(s->header);
+    case WM_NOTIFY: {
+      auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+      if (hdr && hdr->hwndFrom == s->header && hdr->code == HDN_ITEMCLICKA) {
+        NMLISTVIEW nm{};
+        nm.iItem = -1;
+        nm.iSubItem = reinterpret_cast<NMHEADERA*>(lParam)->iItem;
+        SendNotify(h, LVN_COLUMNCLICK, &nm.hdr);
+      }
+      return 0;
+    }
     case LVM_GETITEMCOUNT: return Count(h, *s);
     case LVM_SETITEMCOUNT: {
       int count = std::max(0, static_cast<int>(wParam));
@@ -476,6 +503,7 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if ((col->mask & LVCF_TEXT) && col->pszText && col->pszText != LPSTR_TEXTCALLBACKA) c.text = col->pszText;
       size_t at = std::min(wParam, s->columns.size());
       s->columns.insert(s->columns.begin() + static_cast<long>(at), c);
+      SyncHeader(*s, at, true);
       for (auto& r : s->rows)
         if (at > 0 && r.cells.size() > at) r.cells.insert(r.cells.begin() + static_cast<long>(at), Cell{});
       Invalidate(h, *s);
@@ -490,6 +518,7 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (col->mask & LVCF_FMT) c.fmt = col->fmt & 3;
         if (col->mask & LVCF_WIDTH) c.cx = col->cx;
         if ((col->mask & LVCF_TEXT) && col->pszText && col->pszText != LPSTR_TEXTCALLBACKA) c.text = col->pszText;
+        SyncHeader(*s, wParam, false);
         Invalidate(h, *s);
       } else {
         if (col->mask & LVCF_FMT) col->fmt = c.fmt;
@@ -506,6 +535,7 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case LVM_DELETECOLUMN:
       if (wParam >= s->columns.size()) return FALSE;
       s->columns.erase(s->columns.begin() + static_cast<long>(wParam));
+      if (s->header) Send(s->header, HDM_DELETEITEM, wParam, 0);
       for (auto& r : s->rows)
         if (r.cells.size() > wParam) r.cells.erase(r.cells.begin() + static_cast<long>(wParam));
       Invalidate(h, *s);
@@ -530,6 +560,7 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
         cx = best;
       }
       s->columns[wParam].cx = std::max(0, cx);
+      SyncHeader(*s, wParam, false);
       Invalidate(h, *s);
       return TRUE;
     }
@@ -731,10 +762,18 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_SIZE:
+      if (s->header && IsWindow(s->header)) {
+        RECT c;
+        GetClientRect(h, &c);
+        MoveWindow(s->header, 0, 0, c.right, kHeaderHeight, TRUE);
+      }
       s->top = Clamp(s->top, 0, std::max(0, Count(h, *s) - PerPage(h)));
       UpdateScroll(h, *s);
       return 0;
-    case WM_SETFONT: s->font = reinterpret_cast<HFONT>(wParam); return 0;
+    case WM_SETFONT:
+      s->font = reinterpret_cast<HFONT>(wParam);
+      if (s->header) Send(s->header, WM_SETFONT, wParam, lParam);
+      return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: Paint(h, *s); return 0;

@@ -169,6 +169,27 @@ TEST_F(ListViewTest, ItemsWithTextsSortAndMultipleSelection) {
   win::script::Click(list, 150, 8);
   auto clicks = Seen(WM_NOTIFY, LVN_COLUMNCLICK);
   ASSERT_EQ(clicks.size(), 1u);
+  // The header is a child of its own, its images and marks kept across width changes.
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(win::script::ClassName(header), WC_HEADERA);
+  EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 3);
+  HIMAGELIST arrows = ImageList_Create(8, 8, ILC_COLOR32, 2, 2);
+  SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(arrows));
+  HDITEMA mark{};
+  mark.mask = HDI_FORMAT | HDI_IMAGE;
+  mark.fmt = HDF_STRING | HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
+  mark.iImage = 0;
+  EXPECT_TRUE(SendMessageA(header, HDM_SETITEMA, 1, reinterpret_cast<LPARAM>(&mark)));
+  SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(95, 0));
+  HDITEMA got{};
+  got.mask = HDI_FORMAT | HDI_WIDTH | HDI_IMAGE;
+  EXPECT_TRUE(SendMessageA(header, HDM_GETITEMA, 1, reinterpret_cast<LPARAM>(&got)));
+  EXPECT_EQ(got.cxy, 95);
+  EXPECT_TRUE(got.fmt & HDF_IMAGE);
+  EXPECT_EQ(got.fmt & HDF_JUSTIFYMASK, HDF_RIGHT);  // the column's alignment
+  EXPECT_FALSE(SendMessageA(header, HDM_GETITEMA, 7, reinterpret_cast<LPARAM>(&got)));
+  ImageList_Destroy(arrows);
   EXPECT_TRUE(SendMessageA(list, LVM_DELETEITEM, 1, 0));
   EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
   EXPECT_FALSE(SendMessageA(list, LVM_DELETEITEM, 3, 0));
