@@ -74,7 +74,8 @@ inline bool AddSegmentPlot(SVW_OVERLAY* o, int16_t slot, const std::string& path
   if (!plots) return false;
   const int32_t added = OPLOT_AddAnyPlotToOverlayStructure(o, slot, path.c_str(), DATA_TYPE_SEGMENT_PLOT, 0, nullptr,
                                                            nullptr, nullptr, plots, "Counts", "", 0, 0);
-  FreeBlock(plots);
+  // Taken over by the overlay when added.
+  if (!added) FreeBlock(plots);
   return added != 0;
 }
 

@@ -162,19 +162,21 @@ KELT_API int32_t OPLOT_AddPlotToOverlayStructure(SVW_OVERLAY* overlay, int16_t s
                                                  uint16_t plotKind, const STRUCT_MASS_LIST* massList,
                                                  const STRUCT_CHAN_LIST* chanList, const char* units,
                                                  const char* title, double start, double end);
-// The segment-plot record and scan-function array are copied; the caller keeps its own.
+// On success the overlay takes over the segment-plot record and the
+// scan-function array (common-allocator blocks); on failure they stay the caller's.
 KELT_API int32_t OPLOT_AddAnyPlotToOverlayStructure(SVW_OVERLAY* overlay, int16_t slot, const char* path,
                                                     uint16_t plotKind, uint16_t plotSubKind,
                                                     const STRUCT_MASS_LIST* massList,
                                                     const STRUCT_CHAN_LIST* chanList,
-                                                    const STRUCT_SCAN_FUN_ARRAY* scanFunArray,
-                                                    const STRUCT_SEG_PLOTS* segPlots, const char* units,
+                                                    STRUCT_SCAN_FUN_ARRAY* scanFunArray,
+                                                    STRUCT_SEG_PLOTS* segPlots, const char* units,
                                                     const char* plotText, double start, double end);
-// The work file and the scan-function information stay the caller's.
+// The work file and the scan-function information stay the caller's; the
+// scan-function array is taken over as by OPLOT_AddAnyPlotToOverlayStructure.
 KELT_API int32_t OPLOT_RENT_AddAnyPlotToOverlayStructure(
     SVW_OVERLAY* overlay, int16_t slot, STRUCT_WORK_FILE* workFile, const void* ignored,
     STRUCT_SCAN_FUN_INFO* scanFunInfo, uint16_t scanFunInfoCount, uint16_t plotKind, uint16_t plotSubKind,
-    const STRUCT_MASS_LIST* massList, const STRUCT_CHAN_LIST* chanList, const STRUCT_SCAN_FUN_ARRAY* scanFunArray,
+    const STRUCT_MASS_LIST* massList, const STRUCT_CHAN_LIST* chanList, STRUCT_SCAN_FUN_ARRAY* scanFunArray,
     const char* units, const char* plotText, double start, double end);
 KELT_API void OPLOT_ClearPlotFromOverlayStructure(SVW_OVERLAY* overlay, int16_t slot);
 KELT_API int16_t OPLOT_CountDataUnitsTypes(const SVW_OVERLAY* overlay);

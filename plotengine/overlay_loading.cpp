@@ -186,91 +186,97 @@ Extended ExtendTrace(OVERLAY_SLOT& s, double ws, double we) {
 }  // namespace
 
 KELT_API void OPLOT_UpdateOverlayPlots(SVW_OVERLAY* o, double start, double end) {
-  if (!o) return;
-  if (BothZero(start, end)) {
-    bool any = false;
+  try {
+    if (!o) return;
+    if (BothZero(start, end)) {
+      bool any = false;
+      for (int i = 0; i < OVERLAY_SLOTS; ++i) {
+        const STRUCT_WORK_FILE* wf = o->slots[i].workFile;
+        if (!o->tail.attached[i] || !o->head.shown[i] || !wf) continue;
+        if (!any || wf->startTime < start) start = wf->startTime;
+        if (!any || wf->endTime > end) end = wf->endTime;
+        any = true;
+      }
+    }
     for (int i = 0; i < OVERLAY_SLOTS; ++i) {
-      const STRUCT_WORK_FILE* wf = o->slots[i].workFile;
+      OVERLAY_SLOT& s = o->slots[i];
+      STRUCT_WORK_FILE* wf = s.workFile;
       if (!o->tail.attached[i] || !o->head.shown[i] || !wf) continue;
-      if (!any || wf->startTime < start) start = wf->startTime;
-      if (!any || wf->endTime > end) end = wf->endTime;
-      any = true;
-    }
-  }
-  for (int i = 0; i < OVERLAY_SLOTS; ++i) {
-    OVERLAY_SLOT& s = o->slots[i];
-    STRUCT_WORK_FILE* wf = s.workFile;
-    if (!o->tail.attached[i] || !o->head.shown[i] || !wf) continue;
-    if (!(start <= wf->endTime && end >= wf->startTime)) {
-      SetInView(o, i, false);
-      continue;
-    }
-    const double ws = Greater(start, wf->startTime), we = Lesser(end, wf->endTime);
-    if (wf->freeze) continue;
-    STRUCT_NE_DATA_POINTS* dp = s.trace;
-    if (TraceHasPoints(dp) && FirstTime(dp) <= ws + kTimeEpsilon && LastTime(dp) >= we - kTimeEpsilon &&
-        (dp->step == 1.0 || (SameTime(FirstTime(dp), ws) && SameTime(LastTime(dp), we) &&
-                             dp->pointCount == OVERLAY_MAX_POINTS))) {
-      SetInView(o, i, true);
-      continue;
-    }
-    DropTrace(o, i);
-    TakeTrace(o, i, ReadSlotTrace(s, ws, we, false));
-  }
-  if (o->tail.inViewCount > 0) OPLOT_SetOverlayData(o, start, end);
-}
-
-KELT_API void OPLOT_NewUpdateOverlayPlots(SVW_OVERLAY* o, double start, double end) {
-  if (!o) return;
-  if (BothZero(start, end)) {
-    bool any = false;
-    for (int i = 0; i < OVERLAY_SLOTS; ++i) {
-      const STRUCT_WORK_FILE* wf = o->slots[i].workFile;
-      if (!o->tail.attached[i] || !o->head.shown[i] || !wf) continue;
-      const double off = TimeOffset(o, i);
-      if (!any || wf->startTime + off < start) start = wf->startTime + off;
-      if (!any || wf->endTime + off > end) end = wf->endTime + off;
-      any = true;
-    }
-  }
-  for (int i = 0; i < OVERLAY_SLOTS; ++i) {
-    OVERLAY_SLOT& s = o->slots[i];
-    STRUCT_WORK_FILE* wf = s.workFile;
-    if (!o->tail.attached[i] || !wf) continue;
-    const double off = TimeOffset(o, i);
-    const double a = start - off, b = end - off;
-    if (!(a <= wf->endTime && b >= wf->startTime)) {
-      SetInView(o, i, false);
-      continue;
-    }
-    const double ws = Greater(a, wf->startTime), we = Lesser(b, wf->endTime);
-    STRUCT_NE_DATA_POINTS* dp = s.trace;
-    if (dp) {
-      if (wf->freeze || dp->wholeFile) {
-        if (TraceHasPoints(dp)) SetInView(o, i, true);
+      if (!(start <= wf->endTime && end >= wf->startTime)) {
+        SetInView(o, i, false);
         continue;
       }
-      if (TraceHasPoints(dp) && !wf->live && ws + kReloadTolerance >= FirstTime(dp) &&
-          we - kReloadTolerance <= LastTime(dp) &&
-          (dp->step == 1.0 ||
-           (dp->pointCount == OVERLAY_MAX_POINTS && std::fabs(FirstTime(dp) - ws) < kReloadTolerance &&
-            std::fabs(LastTime(dp) - we) < kReloadTolerance))) {
+      const double ws = Greater(start, wf->startTime), we = Lesser(end, wf->endTime);
+      if (wf->freeze) continue;
+      STRUCT_NE_DATA_POINTS* dp = s.trace;
+      if (TraceHasPoints(dp) && FirstTime(dp) <= ws + kTimeEpsilon && LastTime(dp) >= we - kTimeEpsilon &&
+          (dp->step == 1.0 || (SameTime(FirstTime(dp), ws) && SameTime(LastTime(dp), we) &&
+                               dp->pointCount == OVERLAY_MAX_POINTS))) {
         SetInView(o, i, true);
         continue;
       }
-      if (!s.segPlots) {
-        const Extended e = ExtendTrace(s, ws, we);
-        if (e == Extended::Done || e == Extended::Failed) {
-          if (TraceHasPoints(s.trace)) SetInView(o, i, true);
+      DropTrace(o, i);
+      TakeTrace(o, i, ReadSlotTrace(s, ws, we, false));
+    }
+    if (o->tail.inViewCount > 0) OPLOT_SetOverlayData(o, start, end);
+  } catch (...) {
+  }
+}
+
+KELT_API void OPLOT_NewUpdateOverlayPlots(SVW_OVERLAY* o, double start, double end) {
+  try {
+    if (!o) return;
+    if (BothZero(start, end)) {
+      bool any = false;
+      for (int i = 0; i < OVERLAY_SLOTS; ++i) {
+        const STRUCT_WORK_FILE* wf = o->slots[i].workFile;
+        if (!o->tail.attached[i] || !o->head.shown[i] || !wf) continue;
+        const double off = TimeOffset(o, i);
+        if (!any || wf->startTime + off < start) start = wf->startTime + off;
+        if (!any || wf->endTime + off > end) end = wf->endTime + off;
+        any = true;
+      }
+    }
+    for (int i = 0; i < OVERLAY_SLOTS; ++i) {
+      OVERLAY_SLOT& s = o->slots[i];
+      STRUCT_WORK_FILE* wf = s.workFile;
+      if (!o->tail.attached[i] || !wf) continue;
+      const double off = TimeOffset(o, i);
+      const double a = start - off, b = end - off;
+      if (!(a <= wf->endTime && b >= wf->startTime)) {
+        SetInView(o, i, false);
+        continue;
+      }
+      const double ws = Greater(a, wf->startTime), we = Lesser(b, wf->endTime);
+      STRUCT_NE_DATA_POINTS* dp = s.trace;
+      if (dp) {
+        if (wf->freeze || dp->wholeFile) {
+          if (TraceHasPoints(dp)) SetInView(o, i, true);
           continue;
         }
+        if (TraceHasPoints(dp) && !wf->live && ws + kReloadTolerance >= FirstTime(dp) &&
+            we - kReloadTolerance <= LastTime(dp) &&
+            (dp->step == 1.0 ||
+             (dp->pointCount == OVERLAY_MAX_POINTS && std::fabs(FirstTime(dp) - ws) < kReloadTolerance &&
+              std::fabs(LastTime(dp) - we) < kReloadTolerance))) {
+          SetInView(o, i, true);
+          continue;
+        }
+        if (!s.segPlots) {
+          const Extended e = ExtendTrace(s, ws, we);
+          if (e == Extended::Done || e == Extended::Failed) {
+            if (TraceHasPoints(s.trace)) SetInView(o, i, true);
+            continue;
+          }
+        }
+        DropTrace(o, i);
       }
-      DropTrace(o, i);
+      const double from = Greater(ws - kReadMargin, wf->startTime), to = Lesser(we + kReadMargin, wf->endTime);
+      if (!TakeTrace(o, i, ReadSlotTrace(s, from, to, false))) Detach(o, i);
     }
-    const double from = Greater(ws - kReadMargin, wf->startTime), to = Lesser(we + kReadMargin, wf->endTime);
-    if (!TakeTrace(o, i, ReadSlotTrace(s, from, to, false))) Detach(o, i);
+    if (o->tail.inViewCount > 0) OPLOT_SetOverlayData(o, start, end);
+  } catch (...) {
   }
-  if (o->tail.inViewCount > 0) OPLOT_SetOverlayData(o, start, end);
 }
 
 KELT_API void OPLOT_SetOverlayData(SVW_OVERLAY* o, double start, double end) {

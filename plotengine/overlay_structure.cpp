@@ -62,16 +62,6 @@ namespace {
 
 using namespace kelt::plot;
 
-template <class T>
-T* CopyBlock(const T* source) {
-  if (!source) return nullptr;
-  const uint32_t size = GetBlockSize(source);
-  if (size == 0) return nullptr;
-  void* copy = AllocBlock(size);
-  if (copy) std::memcpy(copy, source, size);
-  return static_cast<T*>(copy);
-}
-
 enum class AddForm { Plain, Any, Rent };
 
 struct AddRequest {
@@ -83,8 +73,8 @@ struct AddRequest {
   uint16_t plotKind, plotSubKind;
   const STRUCT_MASS_LIST* massList;
   const STRUCT_CHAN_LIST* chanList;
-  const STRUCT_SCAN_FUN_ARRAY* scanFunArray;
-  const STRUCT_SEG_PLOTS* segPlots;
+  STRUCT_SCAN_FUN_ARRAY* scanFunArray;
+  STRUCT_SEG_PLOTS* segPlots;
   const char* units;
   const char* text;
   double start, end;
@@ -110,17 +100,15 @@ int32_t AddPlot(SVW_OVERLAY* o, int slotIndex, const AddRequest& r) {
   STRUCT_SCAN_FUN_ARRAY* sfArray = nullptr;
   bool ok = true;
   if (r.form == AddForm::Any && r.plotKind == DATA_TYPE_SEGMENT_PLOT && r.segPlots) {
-    segPlots = CopyBlock(r.segPlots);
-    ok = segPlots != nullptr;
-    if (ok) trace = PLOT_SEG_Read(wf, segPlots, 0, nullptr);
+    segPlots = r.segPlots;
+    trace = PLOT_SEG_Read(wf, segPlots, 0, nullptr);
   } else if (r.plotKind == DATA_TYPE_SCAN_FUN_PLOT && r.scanFunArray && r.form != AddForm::Plain) {
-    sfArray = CopyBlock(r.scanFunArray);
-    ok = sfArray != nullptr;
-    if (ok && r.form == AddForm::Any) {
+    sfArray = r.scanFunArray;
+    if (r.form == AddForm::Any) {
       info = PD_GetScanFunInfoForDataFile(wf, &infoCount, 0);
       trace = info ? SCAN_FUN_FastRead(info, infoCount, wf, sfArray, r.massList, 0, nullptr)
                    : SCAN_FUN_Read(wf, sfArray, r.massList, 0, nullptr);
-    } else if (ok) {
+    } else {
       ok = info != nullptr;
       if (ok)
         trace = SCAN_FUN_FastReadTimeRange(start, end, info, infoCount, wf, sfArray, r.massList, 0, nullptr);
@@ -132,9 +120,8 @@ int32_t AddPlot(SVW_OVERLAY* o, int slotIndex, const AddRequest& r) {
   }
 
   if (!ok || !TraceHasPoints(trace)) {
+    // The segment-plot record and the scan-function array stay the caller's.
     FreeDataPointsStruct(trace);
-    if (segPlots) FreeBlock(segPlots);
-    if (sfArray) FreeBlock(sfArray);
     if (r.form != AddForm::Rent) {
       if (info) FreeBlock(info);
       FreeWorkFileStruct(wf);
@@ -223,8 +210,8 @@ KELT_API int32_t OPLOT_AddPlotToOverlayStructure(SVW_OVERLAY* o, int16_t slot, c
 KELT_API int32_t OPLOT_AddAnyPlotToOverlayStructure(SVW_OVERLAY* o, int16_t slot, const char* path, uint16_t plotKind,
                                                     uint16_t plotSubKind, const STRUCT_MASS_LIST* massList,
                                                     const STRUCT_CHAN_LIST* chanList,
-                                                    const STRUCT_SCAN_FUN_ARRAY* scanFunArray,
-                                                    const STRUCT_SEG_PLOTS* segPlots, const char* units,
+                                                    STRUCT_SCAN_FUN_ARRAY* scanFunArray,
+                                                    STRUCT_SEG_PLOTS* segPlots, const char* units,
                                                     const char* plotText, double start, double end) {
   AddRequest r{AddForm::Any, path,         nullptr,  nullptr, 0,        plotKind, plotSubKind, massList,
                chanList,     scanFunArray, segPlots, units,   plotText, start,    end};
@@ -234,7 +221,7 @@ KELT_API int32_t OPLOT_AddAnyPlotToOverlayStructure(SVW_OVERLAY* o, int16_t slot
 KELT_API int32_t OPLOT_RENT_AddAnyPlotToOverlayStructure(
     SVW_OVERLAY* o, int16_t slot, STRUCT_WORK_FILE* workFile, const void*, STRUCT_SCAN_FUN_INFO* scanFunInfo,
     uint16_t scanFunInfoCount, uint16_t plotKind, uint16_t plotSubKind, const STRUCT_MASS_LIST* massList,
-    const STRUCT_CHAN_LIST* chanList, const STRUCT_SCAN_FUN_ARRAY* scanFunArray, const char* units,
+    const STRUCT_CHAN_LIST* chanList, STRUCT_SCAN_FUN_ARRAY* scanFunArray, const char* units,
     const char* plotText, double start, double end) {
   AddRequest r{AddForm::Rent, nullptr,      workFile, scanFunInfo, scanFunInfoCount, plotKind, plotSubKind, massList,
                chanList,      scanFunArray, nullptr,  units,       plotText,         start,    end};

@@ -242,25 +242,29 @@ void DeriveValleys(STRUCT_OPLOT_DRAW_EVENTS* r) {
 }  // namespace
 
 KELT_API int32_t OPLOT_ReadDrawEvents(const char* path, int16_t plot, STRUCT_OPLOT_DRAW_EVENTS* r) {
-  if (!r) return 0;
-  std::memset(static_cast<void*>(r), 0, sizeof *r);
-  r->plot = plot;
-  CopyText(r->path, sizeof r->path, path);
-  if (!path) return 0;
-  STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path, 0);
-  if (!wf) return 0;
-  float scale = 1.0f;
-  if (wf->timeTagged) {
-    float f = 1.0f;
-    if (GetDataScaleFactor(wf->filePath, wf->fileType, &f)) scale = f;
+  try {
+    if (!r) return 0;
+    std::memset(static_cast<void*>(r), 0, sizeof *r);
+    r->plot = plot;
+    CopyText(r->path, sizeof r->path, path);
+    if (!path) return 0;
+    STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path, 0);
+    if (!wf) return 0;
+    float scale = 1.0f;
+    if (wf->timeTagged) {
+      float f = 1.0f;
+      if (GetDataScaleFactor(wf->filePath, wf->fileType, &f)) scale = f;
+    }
+    ReadEvents(wf, scale, r);
+    ReadBaselines(wf, r);
+    ReadPeaks(wf, r);
+    DeriveValleys(r);
+    FreeWorkFileStruct(wf);
+    r->hasEvents = r->eventCount != 0 ? 1 : 0;
+    return 1;
+  } catch (...) {
+    return 0;
   }
-  ReadEvents(wf, scale, r);
-  ReadBaselines(wf, r);
-  ReadPeaks(wf, r);
-  DeriveValleys(r);
-  FreeWorkFileStruct(wf);
-  r->hasEvents = r->eventCount != 0 ? 1 : 0;
-  return 1;
 }
 
 KELT_API void OPLOT_FreeDrawEvents(STRUCT_OPLOT_DRAW_EVENTS* r) {
@@ -337,25 +341,29 @@ KELT_API void OPLOT_SetTimeRangeForPoints(const STRUCT_OPLOT_PEAK_EVENT* events,
 }
 
 KELT_API int16_t OPLOT_ReadTimeEvents(const char* path, const char* sectionName, STRUCT_OPLOT_TIME_EVENT** out) {
-  if (!path || !sectionName || !out) return 0;
-  uint16_t id = 0, address = 0;
-  char tag[64] = {};
-  if (!KELT_FromSectionGetModuleIDAddressChannel(sectionName, &id, &address, tag)) return 0;
-  HSECTION section = OpenDHSection(path, id, address, tag);
-  if (!section) return 0;
-  const int16_t count = CountDHItems(section);
-  auto* events = AllocArray<STRUCT_OPLOT_TIME_EVENT>(count);
-  int16_t result = 0;
-  if (events) {
-    bool ok = true;
-    for (int16_t i = 0; i < count && ok; ++i) ok = ReadDHItem(section, i, &events[i], 1) != 0;
-    if (ok) {
-      *out = events;
-      result = count;
-    } else {
-      FreeBlock(events);
+  try {
+    if (!path || !sectionName || !out) return 0;
+    uint16_t id = 0, address = 0;
+    char tag[64] = {};
+    if (!KELT_FromSectionGetModuleIDAddressChannel(sectionName, &id, &address, tag)) return 0;
+    HSECTION section = OpenDHSection(path, id, address, tag);
+    if (!section) return 0;
+    const int16_t count = CountDHItems(section);
+    auto* events = AllocArray<STRUCT_OPLOT_TIME_EVENT>(count);
+    int16_t result = 0;
+    if (events) {
+      bool ok = true;
+      for (int16_t i = 0; i < count && ok; ++i) ok = ReadDHItem(section, i, &events[i], 1) != 0;
+      if (ok) {
+        *out = events;
+        result = count;
+      } else {
+        FreeBlock(events);
+      }
     }
+    CloseSection(section);
+    return result;
+  } catch (...) {
+    return 0;
   }
-  CloseSection(section);
-  return result;
 }

@@ -157,40 +157,44 @@ KELT_API int32_t OPLOT_FindClosestApex(const SVW_OVERLAY* o, int16_t slot, int16
 
 KELT_API int32_t OPLOT_FindClosestApexInTimeRange(const SVW_OVERLAY* o, int16_t slot, int16_t useProcessed,
                                                   double from, double to, double* apexTime) {
-  if (!o || !OverlaySlotIndex(slot)) return 0;
-  const STRUCT_NE_DATA_POINTS* dp = o->slots[slot].trace;
-  if (!dp) return 0;
-  const bool processed = useProcessed && dp->filtered && dp->filteredCount > 0;
-  const STRUCT_NE_POINT_BLOCK* b = processed ? dp->filtered : dp->points;
-  const uint32_t n = processed ? dp->filteredCount : dp->pointCount;
-  if (!b || n == 0) return 0;
-  uint32_t first = 0, last = n - 1;
-  for (uint32_t k = 0; k < n && NePointAt(b, k)->time < from; ++k) first = k;
-  for (uint32_t k = 0; k < n; ++k) {
-    if (NePointAt(b, k)->time > to) {
-      last = k;
-      break;
+  try {
+    if (!o || !OverlaySlotIndex(slot)) return 0;
+    const STRUCT_NE_DATA_POINTS* dp = o->slots[slot].trace;
+    if (!dp) return 0;
+    const bool processed = useProcessed && dp->filtered && dp->filteredCount > 0;
+    const STRUCT_NE_POINT_BLOCK* b = processed ? dp->filtered : dp->points;
+    const uint32_t n = processed ? dp->filteredCount : dp->pointCount;
+    if (!b || n == 0) return 0;
+    uint32_t first = 0, last = n - 1;
+    for (uint32_t k = 0; k < n && NePointAt(b, k)->time < from; ++k) first = k;
+    for (uint32_t k = 0; k < n; ++k) {
+      if (NePointAt(b, k)->time > to) {
+        last = k;
+        break;
+      }
     }
-  }
-  if (first >= last) return 0;
-  std::vector<double> times, values;
-  times.reserve(last - first + 1);
-  values.reserve(last - first + 1);
-  for (uint32_t k = first; k <= last; ++k) {
-    times.push_back(+NePointAt(b, k)->time);
-    values.push_back(NePointValue(b, k));
-  }
-  bool found = false;
-  double best = 0, at = 0;
-  for (size_t i = 1; i + 1 < values.size(); ++i) {
-    if (values[i] > values[i - 1] && values[i] > values[i + 1] && (!found || values[i] > best)) {
-      found = true;
-      best = values[i];
-      at = times[i];
+    if (first >= last) return 0;
+    std::vector<double> times, values;
+    times.reserve(last - first + 1);
+    values.reserve(last - first + 1);
+    for (uint32_t k = first; k <= last; ++k) {
+      times.push_back(+NePointAt(b, k)->time);
+      values.push_back(NePointValue(b, k));
     }
+    bool found = false;
+    double best = 0, at = 0;
+    for (size_t i = 1; i + 1 < values.size(); ++i) {
+      if (values[i] > values[i - 1] && values[i] > values[i + 1] && (!found || values[i] > best)) {
+        found = true;
+        best = values[i];
+        at = times[i];
+      }
+    }
+    if (found && apexTime) *apexTime = at;
+    return found ? 1 : 0;
+  } catch (...) {
+    return 0;
   }
-  if (found && apexTime) *apexTime = at;
-  return found ? 1 : 0;
 }
 
 KELT_API void KELT_DrawSmallUpTriangle(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int16_t filled) {
@@ -211,43 +215,50 @@ KELT_API void KELT_DrawSmallDownTriangle(HDC dc, int32_t x, int32_t y, int32_t w
 
 KELT_API void OPLOT_DrawTargetBCPoints(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t slot,
                                        double time1, double time2) {
-  if (!dc || !o || !sz || !OverlaySlotIndex(slot)) return;
-  const OVERLAY_SLOT& s = o->slots[slot];
-  if (!s.workFile || !s.trace || !sz->plotInView[slot] || !sz->plotShown[slot]) return;
-  const bool print = sz->params.printFlag != 0;
-  const int32_t tick = print ? 664 : sz->charHeight;
-  GdiObject pen(CreatePen(PS_SOLID, print ? PrintPenWidth() : 0,
-                          PaperColor(sz->params.colors[CHRO_COLOR_BASELINES], print)));
-  SavedDC saved(dc);
-  SelectObject(dc, pen.get());
-  for (double t : {time1, time2}) {
-    if (t < o->tail.viewStart || t > o->tail.viewEnd) continue;
-    double at = 0, v = 0;
-    int32_t x = 0, y = 0;
-    if (!OPLOT_GetInterpolatedValueFromTime(o, slot, t, &at, &v)) continue;
-    if (!OPLOT_GetXPixelFromTime(t, o, sz, 0, &x) || !OPLOT_GetYPixelFromValue(v, slot, o, sz, 1, &y)) continue;
-    MoveToEx(dc, x, y, nullptr);
-    LineTo(dc, x, y + tick);
+  try {
+    if (!dc || !o || !sz || !OverlaySlotIndex(slot)) return;
+    const OVERLAY_SLOT& s = o->slots[slot];
+    if (!s.workFile || !s.trace || !sz->plotInView[slot] || !sz->plotShown[slot]) return;
+    const bool print = sz->params.printFlag != 0;
+    const int32_t tick = print ? 664 : sz->charHeight;
+    GdiObject pen(CreatePen(PS_SOLID, print ? PrintPenWidth() : 0,
+                            PaperColor(sz->params.colors[CHRO_COLOR_BASELINES], print)));
+    SavedDC saved(dc);
+    SelectObject(dc, pen.get());
+    for (double t : {time1, time2}) {
+      if (t < o->tail.viewStart || t > o->tail.viewEnd) continue;
+      double at = 0, v = 0;
+      int32_t x = 0, y = 0;
+      if (!OPLOT_GetInterpolatedValueFromTime(o, slot, t, &at, &v)) continue;
+      if (!OPLOT_GetXPixelFromTime(t, o, sz, 0, &x) || !OPLOT_GetYPixelFromValue(v, slot, o, sz, 1, &y)) continue;
+      MoveToEx(dc, x, y, nullptr);
+      LineTo(dc, x, y + tick);
+    }
+  } catch (...) {
   }
 }
 
 KELT_API void OPLOT_DrawHighlightRange(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz,
                                        const STRUCT_OPLOT_HIGHLIGHT* point) {
-  if (!dc || !o || !sz || !point) return;
-  const int16_t slot = point->slot;
-  if (!OverlaySlotIndex(slot)) return;
-  const OVERLAY_SLOT& s = o->slots[slot];
-  if (!s.workFile || !s.trace || !sz->plotInView[slot] || !sz->plotShown[slot]) return;
-  const double t = point->time;
-  if (!(t > o->tail.viewStart && t < o->tail.viewEnd)) return;
-  int32_t x = 0, y = 0;
-  if (!OPLOT_GetXPixelFromTime(t, o, sz, 0, &x) || !OPLOT_GetYPixelFromValue(point->value, slot, o, sz, 1, &y)) return;
-  const bool print = sz->params.printFlag != 0;
-  const COLORREF colour = PaperColor(sz->params.colors[CHRO_COLOR_PLOT0 + slot], print);
-  GdiObject pen(CreatePen(PS_SOLID, print ? PrintPenWidth() : 0, colour));
-  GdiObject brush(CreateSolidBrush(colour));
-  SavedDC saved(dc);
-  SelectObject(dc, pen.get());
-  SelectObject(dc, brush.get());
-  KELT_DrawSmallDownTriangle(dc, x, y, sz->charWidth / 4 * 3, sz->charHeight / 3, 1);
+  try {
+    if (!dc || !o || !sz || !point) return;
+    const int16_t slot = point->slot;
+    if (!OverlaySlotIndex(slot)) return;
+    const OVERLAY_SLOT& s = o->slots[slot];
+    if (!s.workFile || !s.trace || !sz->plotInView[slot] || !sz->plotShown[slot]) return;
+    const double t = point->time;
+    if (!(t > o->tail.viewStart && t < o->tail.viewEnd)) return;
+    int32_t x = 0, y = 0;
+    if (!OPLOT_GetXPixelFromTime(t, o, sz, 0, &x) || !OPLOT_GetYPixelFromValue(point->value, slot, o, sz, 1, &y))
+      return;
+    const bool print = sz->params.printFlag != 0;
+    const COLORREF colour = PaperColor(sz->params.colors[CHRO_COLOR_PLOT0 + slot], print);
+    GdiObject pen(CreatePen(PS_SOLID, print ? PrintPenWidth() : 0, colour));
+    GdiObject brush(CreateSolidBrush(colour));
+    SavedDC saved(dc);
+    SelectObject(dc, pen.get());
+    SelectObject(dc, brush.get());
+    KELT_DrawSmallDownTriangle(dc, x, y, sz->charWidth / 4 * 3, sz->charHeight / 3, 1);
+  } catch (...) {
+  }
 }

@@ -194,7 +194,9 @@ SIZE TextSize(HDC dc, const std::string& s) {
   return sz;
 }
 
-void Text(HDC dc, int32_t x, int32_t y, const std::string& s) { TextOutA(dc, x, y, s.c_str(), static_cast<int>(s.size())); }
+void Text(HDC dc, int32_t x, int32_t y, const std::string& s) {
+  TextOutA(dc, x, y, s.c_str(), static_cast<int>(s.size()));
+}
 
 // Extent of a tick across a vertical axis at x.
 void VerticalTick(int style, int32_t x, int32_t len, bool scaleLeftOfPlot, int32_t* x0, int32_t* x1) {
@@ -252,210 +254,225 @@ KELT_API void CalculateTickStep(double low, double high, char* format, double* s
 }
 
 KELT_API int32_t KELT_AdjustUnitValues(double* values, int32_t count, char* unitText) {
-  return AdjustFrame(values, count, unitText, ScaleValuesToUnit);
+  try {
+    return AdjustFrame(values, count, unitText, ScaleValuesToUnit);
+  } catch (...) {
+    return 0;
+  }
 }
 
 KELT_API int32_t KELT_AdjustUnitValuesUserTraceRules(double* values, int32_t count, char* unitText) {
-  return AdjustFrame(values, count, unitText, UserTraceLadder);
+  try {
+    return AdjustFrame(values, count, unitText, UserTraceLadder);
+  } catch (...) {
+    return 0;
+  }
 }
 
 KELT_API void KELT_DrawVerticalScale(HDC dc, const STRUCT_VERT_SCALE* vs) {
-  if (!dc || !vs) return;
-  // A scale of no height has no room for ticks (and no end to the step doubling).
-  if (vs->top >= vs->bottom || !(std::fabs(vs->high - vs->low) >= 1e-8)) return;
-  const STRUCT_AXIS_PARAMS axis = vs->axis;
-  double low = vs->low, high = vs->high, fixedMajor = axis.fixedMajorStep, fixedMinor = axis.fixedMinorStep;
-  char unit[SCALE_TEXT_SIZE] = {};
-  std::memcpy(unit, vs->unitText, SCALE_TEXT_SIZE - 1);
-  if (!vs->keepUnits) {
-    // Zero steps take no part in the rescaling (the rule leaves out tiny values).
-    double v[4] = {low, high, fixedMajor, fixedMinor};
-    const int32_t changed = vs->userTraceRules ? KELT_AdjustUnitValuesUserTraceRules(v, 4, unit)
-                                               : KELT_AdjustUnitValues(v, 4, unit);
-    if (changed) {
-      low = v[0];
-      high = v[1];
-      fixedMajor = v[2];
-      fixedMinor = v[3];
-    }
-  }
-  STRUCT_AXIS_PARAMS scaled = axis;
-  scaled.fixedMajorStep = fixedMajor;
-  double lo, hi;
-  Ticks t = MakeTicks(scaled, low, high, vs->labelSuffix, &lo, &hi);
-  if (t.step == 0) return;
-
-  SavedDC saved(dc);
-  SetTextAlign(dc, TA_LEFT | TA_TOP);
-  const SIZE cell = TextSize(dc, "X");
-  const int32_t cw = cell.cx, ch = cell.cy > 0 ? cell.cy : 1;
-  const double ppu = static_cast<double>(vs->bottom - vs->top) / (high - low);
-  auto yOf = [&](double v) { return vs->bottom - (v - low) * ppu; };
-  for (int i = 0; i < kMostDoublings && std::fabs(t.step * ppu) < ch; ++i) t.step *= 2;
-  if (!(std::fabs(t.step * ppu) >= ch)) return;
-
-  const bool leftOfPlot = vs->scaleLeftOfPlot != 0;
-  const int32_t axisX = leftOfPlot ? vs->right : vs->left;
-  Line(dc, axisX, vs->top, axisX, vs->bottom);
-  if (vs->farAxisX != -1) Line(dc, vs->farAxisX, vs->top, vs->farAxisX, vs->bottom);
-  const int32_t L = axis.majorTickLength, l = axis.minorTickLength;
-  // The plot lies left of the far axis of a left scale, right of that of a right scale.
-  const int32_t farInto = leftOfPlot ? -1 : 1;
-  if (axis.majorTickStyle != SCALE_TICKS_NONE) {
-    for (int i = 0; i < kMostTicks; ++i) {
-      const int32_t y = static_cast<int32_t>(yOf(t.first + i * t.step));
-      if (!(y > vs->top)) break;
-      int32_t x0, x1;
-      VerticalTick(axis.majorTickStyle, axisX, L, leftOfPlot, &x0, &x1);
-      Line(dc, x0, y, x1, y);
-      if (vs->farAxisX != -1) Line(dc, vs->farAxisX, y, vs->farAxisX + farInto * L, y);
-    }
-  }
-  const int minors = MinorCount(axis, std::fabs(t.step), std::fabs(t.step * ppu), fixedMinor);
-  if (minors > 0) {
-    for (int i = -1; i < kMostTicks; ++i) {
-      const double major = t.first + i * t.step;
-      if (!(yOf(major) > vs->top)) break;
-      for (int k = 1; k <= minors; ++k) {
-        const double y = yOf(major + k * t.step / (minors + 1));
-        if (!(y > vs->top && y < vs->bottom)) continue;
-        int32_t x0, x1;
-        VerticalTick(axis.minorTickStyle, axisX, l, leftOfPlot, &x0, &x1);
-        Line(dc, x0, static_cast<int32_t>(y), x1, static_cast<int32_t>(y));
+  try {
+    if (!dc || !vs) return;
+    // A scale of no height has no room for ticks (and no end to the step doubling).
+    if (vs->top >= vs->bottom || !(std::fabs(vs->high - vs->low) >= 1e-8)) return;
+    const STRUCT_AXIS_PARAMS axis = vs->axis;
+    double low = vs->low, high = vs->high, fixedMajor = axis.fixedMajorStep, fixedMinor = axis.fixedMinorStep;
+    char unit[SCALE_TEXT_SIZE] = {};
+    std::memcpy(unit, vs->unitText, SCALE_TEXT_SIZE - 1);
+    if (!vs->keepUnits) {
+      // Zero steps take no part in the rescaling (the rule leaves out tiny values).
+      double v[4] = {low, high, fixedMajor, fixedMinor};
+      const int32_t changed = vs->userTraceRules ? KELT_AdjustUnitValuesUserTraceRules(v, 4, unit)
+                                                 : KELT_AdjustUnitValues(v, 4, unit);
+      if (changed) {
+        low = v[0];
+        high = v[1];
+        fixedMajor = v[2];
+        fixedMinor = v[3];
       }
     }
-  }
+    STRUCT_AXIS_PARAMS scaled = axis;
+    scaled.fixedMajorStep = fixedMajor;
+    double lo, hi;
+    Ticks t = MakeTicks(scaled, low, high, vs->labelSuffix, &lo, &hi);
+    if (t.step == 0) return;
 
-  const int32_t labelTop = vs->labelTop ? vs->labelTop : vs->top;
-  const int32_t labelBottom = vs->labelBottom ? vs->labelBottom : vs->bottom;
-  const bool unitShownAtTop = unit[0] && vs->unitAtTop;
-  const double tol = std::fabs(t.step) * 1e-9;
-  auto past = [&](double v) { return t.step > 0 ? v >= hi - tol : v <= lo + tol; };
-  int drawn = 0;
-  for (int i = 0; i < kMostTicks; ++i) {
-    const double v = t.first + i * t.step;
-    if (v < lo - tol || v > hi + tol) break;
-    if (!LabelWanted(axis.labelMode, drawn, v, t.step, past)) continue;
-    int32_t y = static_cast<int32_t>(yOf(v)) - ch / 2;
-    if (y < labelTop) y = labelTop;
-    if (labelBottom - y < ch / 2) continue;
-    if (unitShownAtTop && y - labelTop < ch) continue;
-    const std::string text = Label(t, v);
-    const SIZE sz = TextSize(dc, text);
-    const int32_t x = leftOfPlot ? vs->right - sz.cx - cw / 2 - l : vs->left + cw / 2 + l;
-    Text(dc, x, y, text);
-    ++drawn;
-    if (axis.labelMode == 2) break;
-  }
-  if (unit[0]) {
-    const SIZE sz = TextSize(dc, unit);
-    int32_t x = vs->left + cw / 2;
-    if (leftOfPlot) x = std::max(vs->right - sz.cx - cw / 2, vs->left + cw / 2);
-    const int32_t y = vs->unitAtTop ? vs->top + ch / 4 : labelBottom - ch / 4 - ch;
-    Text(dc, x, y, unit);
+    SavedDC saved(dc);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    const SIZE cell = TextSize(dc, "X");
+    const int32_t cw = cell.cx, ch = cell.cy > 0 ? cell.cy : 1;
+    const double ppu = static_cast<double>(vs->bottom - vs->top) / (high - low);
+    auto yOf = [&](double v) { return vs->bottom - (v - low) * ppu; };
+    for (int i = 0; i < kMostDoublings && std::fabs(t.step * ppu) < ch; ++i) t.step *= 2;
+    if (!(std::fabs(t.step * ppu) >= ch)) return;
+
+    const bool leftOfPlot = vs->scaleLeftOfPlot != 0;
+    const int32_t axisX = leftOfPlot ? vs->right : vs->left;
+    Line(dc, axisX, vs->top, axisX, vs->bottom);
+    if (vs->farAxisX != -1) Line(dc, vs->farAxisX, vs->top, vs->farAxisX, vs->bottom);
+    const int32_t L = axis.majorTickLength, l = axis.minorTickLength;
+    // The plot lies left of the far axis of a left scale, right of that of a right scale.
+    const int32_t farInto = leftOfPlot ? -1 : 1;
+    if (axis.majorTickStyle != SCALE_TICKS_NONE) {
+      for (int i = 0; i < kMostTicks; ++i) {
+        const int32_t y = static_cast<int32_t>(yOf(t.first + i * t.step));
+        if (!(y > vs->top)) break;
+        int32_t x0, x1;
+        VerticalTick(axis.majorTickStyle, axisX, L, leftOfPlot, &x0, &x1);
+        Line(dc, x0, y, x1, y);
+        if (vs->farAxisX != -1) Line(dc, vs->farAxisX, y, vs->farAxisX + farInto * L, y);
+      }
+    }
+    const int minors = MinorCount(axis, std::fabs(t.step), std::fabs(t.step * ppu), fixedMinor);
+    if (minors > 0) {
+      for (int i = -1; i < kMostTicks; ++i) {
+        const double major = t.first + i * t.step;
+        if (!(yOf(major) > vs->top)) break;
+        for (int k = 1; k <= minors; ++k) {
+          const double y = yOf(major + k * t.step / (minors + 1));
+          if (!(y > vs->top && y < vs->bottom)) continue;
+          int32_t x0, x1;
+          VerticalTick(axis.minorTickStyle, axisX, l, leftOfPlot, &x0, &x1);
+          Line(dc, x0, static_cast<int32_t>(y), x1, static_cast<int32_t>(y));
+        }
+      }
+    }
+
+    const int32_t labelTop = vs->labelTop ? vs->labelTop : vs->top;
+    const int32_t labelBottom = vs->labelBottom ? vs->labelBottom : vs->bottom;
+    const bool unitShownAtTop = unit[0] && vs->unitAtTop;
+    const double tol = std::fabs(t.step) * 1e-9;
+    auto past = [&](double v) { return t.step > 0 ? v >= hi - tol : v <= lo + tol; };
+    int drawn = 0;
+    for (int i = 0; i < kMostTicks; ++i) {
+      const double v = t.first + i * t.step;
+      if (v < lo - tol || v > hi + tol) break;
+      if (!LabelWanted(axis.labelMode, drawn, v, t.step, past)) continue;
+      int32_t y = static_cast<int32_t>(yOf(v)) - ch / 2;
+      if (y < labelTop) y = labelTop;
+      if (labelBottom - y < ch / 2) continue;
+      if (unitShownAtTop && y - labelTop < ch) continue;
+      const std::string text = Label(t, v);
+      const SIZE sz = TextSize(dc, text);
+      const int32_t x = leftOfPlot ? vs->right - sz.cx - cw / 2 - l : vs->left + cw / 2 + l;
+      Text(dc, x, y, text);
+      ++drawn;
+      if (axis.labelMode == 2) break;
+    }
+    if (unit[0]) {
+      const SIZE sz = TextSize(dc, unit);
+      int32_t x = vs->left + cw / 2;
+      if (leftOfPlot) x = std::max(vs->right - sz.cx - cw / 2, vs->left + cw / 2);
+      const int32_t y = vs->unitAtTop ? vs->top + ch / 4 : labelBottom - ch / 4 - ch;
+      Text(dc, x, y, unit);
+    }
+  } catch (...) {
   }
 }
 
 KELT_API void KELT_DrawHorizontalScale(HDC dc, const STRUCT_HORZ_SCALE* hs) {
-  if (!dc || !hs) return;
-  if (hs->left >= hs->right || !(std::fabs(hs->high - hs->low) >= 1e-8)) return;
-  const STRUCT_AXIS_PARAMS axis = hs->axis;
-  double low = hs->low, high = hs->high, fixedMajor = axis.fixedMajorStep, fixedMinor = axis.fixedMinorStep;
-  char unit[SCALE_TEXT_SIZE] = {};
-  std::memcpy(unit, hs->unitText, SCALE_TEXT_SIZE - 1);
-  if (!hs->keepUnits) {
-    double v[4] = {low, high, fixedMajor, fixedMinor};
-    if (KELT_AdjustUnitValues(v, 4, unit)) {
-      low = v[0];
-      high = v[1];
-      fixedMajor = v[2];
-      fixedMinor = v[3];
-    }
-  }
-  STRUCT_AXIS_PARAMS scaled = axis;
-  scaled.fixedMajorStep = fixedMajor;
-  double lo, hi;
-  Ticks t = MakeTicks(scaled, low, high, hs->labelSuffix, &lo, &hi);
-  if (t.step == 0) return;
-
-  SavedDC saved(dc);
-  SetTextAlign(dc, TA_LEFT | TA_TOP);
-  const SIZE cell = TextSize(dc, "X");
-  const int32_t cw = cell.cx > 0 ? cell.cx : 1, ch = cell.cy;
-  const double ppu = static_cast<double>(hs->right - hs->left) / (high - low);
-  auto xOf = [&](double v) { return hs->left + (v - low) * ppu; };
-  const double tol0 = std::fabs(t.step) * 1e-9;
-  auto longestLabel = [&]() {
-    size_t longest = 0;
-    for (int i = 0; i < kMostTicks; ++i) {
-      const double v = t.first + i * t.step;
-      if (v < lo - tol0 || v > hi + tol0) break;
-      longest = std::max(longest, Label(t, v).size());
-    }
-    return static_cast<double>((longest + 1) * static_cast<size_t>(cw));
-  };
-  for (int i = 0; i < kMostDoublings && std::fabs(t.step * ppu) < longestLabel(); ++i) t.step *= 2;
-  if (!(std::fabs(t.step * ppu) >= 1.0)) return;
-
-  const bool below = hs->scaleBelowAxis != 0;
-  const int32_t axisY = below ? hs->top : hs->bottom;
-  Line(dc, hs->left, axisY, hs->right, axisY);
-  const int32_t L = axis.majorTickLength, l = axis.minorTickLength;
-  if (axis.majorTickStyle != SCALE_TICKS_NONE) {
-    int32_t y0, y1;
-    HorizontalTick(axis.majorTickStyle, axisY, L, below, &y0, &y1);
-    for (int i = 0; i < kMostTicks; ++i) {
-      const double x = xOf(t.first + i * t.step);
-      if (!(x <= hs->right) || x < hs->left - 1) break;
-      Line(dc, static_cast<int32_t>(x), y0, static_cast<int32_t>(x), y1);
-    }
-    Line(dc, hs->left, y0, hs->left, y1);
-    Line(dc, hs->right, y0, hs->right, y1);
-  }
-  const int minors = MinorCount(axis, std::fabs(t.step), std::fabs(t.step * ppu), fixedMinor);
-  if (minors > 0) {
-    int32_t y0, y1;
-    HorizontalTick(axis.minorTickStyle, axisY, l, below, &y0, &y1);
-    for (int i = -1; i < kMostTicks; ++i) {
-      const double major = t.first + i * t.step;
-      if (!(xOf(major) <= hs->right)) break;
-      for (int k = 1; k <= minors; ++k) {
-        const double x = xOf(major + k * t.step / (minors + 1));
-        if (x > hs->left && x < hs->right) Line(dc, static_cast<int32_t>(x), y0, static_cast<int32_t>(x), y1);
+  try {
+    if (!dc || !hs) return;
+    if (hs->top > hs->bottom || hs->left >= hs->right || !(std::fabs(hs->high - hs->low) >= 1e-8)) return;
+    const STRUCT_AXIS_PARAMS axis = hs->axis;
+    double low = hs->low, high = hs->high, fixedMajor = axis.fixedMajorStep, fixedMinor = axis.fixedMinorStep;
+    char unit[SCALE_TEXT_SIZE] = {};
+    std::memcpy(unit, hs->unitText, SCALE_TEXT_SIZE - 1);
+    if (!hs->keepUnits) {
+      double v[4] = {low, high, fixedMajor, fixedMinor};
+      if (KELT_AdjustUnitValues(v, 4, unit)) {
+        low = v[0];
+        high = v[1];
+        fixedMajor = v[2];
+        fixedMinor = v[3];
       }
     }
-  }
+    STRUCT_AXIS_PARAMS scaled = axis;
+    scaled.fixedMajorStep = fixedMajor;
+    double lo, hi;
+    Ticks t = MakeTicks(scaled, low, high, hs->labelSuffix, &lo, &hi);
+    if (t.step == 0) return;
 
-  const bool closeLabels = axis.majorTickStyle == SCALE_TICKS_LABEL_SIDE || axis.majorTickStyle == SCALE_TICKS_CROSSING;
-  const int32_t y = below ? hs->top + (closeLabels ? 2 * (ch / 5) : ch / 5)
-                          : hs->bottom - ch - (closeLabels ? 2 * (ch / 5) : ch / 5);
-  const int32_t leftLimit = hs->labelLeftLimit ? hs->labelLeftLimit : hs->left;
-  const int32_t rightLimit = hs->labelRightLimit ? hs->labelRightLimit : hs->right;
-  const double tol = std::fabs(t.step) * 1e-9;
-  auto past = [&](double v) { return t.step > 0 ? v >= hi - tol : v <= lo + tol; };
-  int drawn = 0;
-  bool any = false;
-  int32_t previousEnd = 0;
-  for (int i = 0; i < kMostTicks; ++i) {
-    const double v = t.first + i * t.step;
-    if (v < lo - tol || v > hi + tol) break;
-    if (!LabelWanted(axis.labelMode, drawn, v, t.step, past)) continue;
-    const std::string text = Label(t, v);
-    const SIZE sz = TextSize(dc, text);
-    int32_t x = static_cast<int32_t>(xOf(v)) - sz.cx / 2;
-    if (!any && x < leftLimit + cw / 4) x = leftLimit + cw / 4;
-    if (any && x < previousEnd + cw / 2) continue;
-    if (x + sz.cx > rightLimit - cw / 4) continue;
-    Text(dc, x, y, text);
-    any = true;
-    previousEnd = x + sz.cx;
-    ++drawn;
-    if (axis.labelMode == 2) break;
-  }
-  if (unit[0]) {
-    const SIZE sz = TextSize(dc, unit);
-    const int32_t x = hs->unitAtRight ? rightLimit - (sz.cx + cw / 2) : leftLimit + cw / 4;
-    Text(dc, x, below ? hs->top + ch : hs->top + ch / 5, unit);
+    SavedDC saved(dc);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    const SIZE cell = TextSize(dc, "X");
+    const int32_t cw = cell.cx > 0 ? cell.cx : 1, ch = cell.cy;
+    const double ppu = static_cast<double>(hs->right - hs->left) / (high - low);
+    auto xOf = [&](double v) { return hs->left + (v - low) * ppu; };
+    const double tol0 = std::fabs(t.step) * 1e-9;
+    auto longestLabel = [&]() {
+      size_t longest = 0;
+      for (int i = 0; i < kMostTicks; ++i) {
+        const double v = t.first + i * t.step;
+        if (v < lo - tol0 || v > hi + tol0) break;
+        longest = std::max(longest, Label(t, v).size());
+      }
+      return static_cast<double>((longest + 1) * static_cast<size_t>(cw));
+    };
+    for (int i = 0; i < kMostDoublings && std::fabs(t.step * ppu) < longestLabel(); ++i) t.step *= 2;
+    if (!(std::fabs(t.step * ppu) >= 1.0)) return;
+
+    const bool below = hs->scaleBelowAxis != 0;
+    const int32_t axisY = below ? hs->top : hs->bottom;
+    Line(dc, hs->left, axisY, hs->right, axisY);
+    const int32_t L = axis.majorTickLength, l = axis.minorTickLength;
+    if (axis.majorTickStyle != SCALE_TICKS_NONE) {
+      int32_t y0, y1;
+      HorizontalTick(axis.majorTickStyle, axisY, L, below, &y0, &y1);
+      for (int i = 0; i < kMostTicks; ++i) {
+        const double x = xOf(t.first + i * t.step);
+        if (!(x <= hs->right) || x < hs->left - 1) break;
+        Line(dc, static_cast<int32_t>(x), y0, static_cast<int32_t>(x), y1);
+      }
+      Line(dc, hs->left, y0, hs->left, y1);
+      Line(dc, hs->right, y0, hs->right, y1);
+    }
+    const int minors = MinorCount(axis, std::fabs(t.step), std::fabs(t.step * ppu), fixedMinor);
+    if (minors > 0) {
+      int32_t y0, y1;
+      HorizontalTick(axis.minorTickStyle, axisY, l, below, &y0, &y1);
+      for (int i = -1; i < kMostTicks; ++i) {
+        const double major = t.first + i * t.step;
+        if (!(xOf(major) <= hs->right)) break;
+        for (int k = 1; k <= minors; ++k) {
+          const double x = xOf(major + k * t.step / (minors + 1));
+          if (x > hs->left && x < hs->right) Line(dc, static_cast<int32_t>(x), y0, static_cast<int32_t>(x), y1);
+        }
+      }
+    }
+
+    const bool closeLabels =
+        axis.majorTickStyle == SCALE_TICKS_LABEL_SIDE || axis.majorTickStyle == SCALE_TICKS_CROSSING;
+    const int32_t y = below ? hs->top + (closeLabels ? 2 * (ch / 5) : ch / 5)
+                            : hs->bottom - ch - (closeLabels ? 2 * (ch / 5) : ch / 5);
+    const int32_t leftLimit = hs->labelLeftLimit ? hs->labelLeftLimit : hs->left;
+    const int32_t rightLimit = hs->labelRightLimit ? hs->labelRightLimit : hs->right;
+    const double tol = std::fabs(t.step) * 1e-9;
+    auto past = [&](double v) { return t.step > 0 ? v >= hi - tol : v <= lo + tol; };
+    int drawn = 0;
+    bool any = false;
+    int32_t previousEnd = 0;
+    for (int i = 0; i < kMostTicks; ++i) {
+      const double v = t.first + i * t.step;
+      if (v < lo - tol || v > hi + tol) break;
+      if (!LabelWanted(axis.labelMode, drawn, v, t.step, past)) continue;
+      const std::string text = Label(t, v);
+      const SIZE sz = TextSize(dc, text);
+      int32_t x = static_cast<int32_t>(xOf(v)) - sz.cx / 2;
+      if (!any && x < leftLimit + cw / 4) x = leftLimit + cw / 4;
+      if (any && x < previousEnd + cw / 2) continue;
+      if (x + sz.cx > rightLimit - cw / 4) continue;
+      Text(dc, x, y, text);
+      any = true;
+      previousEnd = x + sz.cx;
+      ++drawn;
+      if (axis.labelMode == 2) break;
+    }
+    if (unit[0]) {
+      const SIZE sz = TextSize(dc, unit);
+      const int32_t x = hs->unitAtRight ? rightLimit - (sz.cx + cw / 2) : leftLimit + cw / 4;
+      Text(dc, x, below ? hs->top + ch : hs->top + ch / 5, unit);
+    }
+  } catch (...) {
   }
 }
 
@@ -480,125 +497,128 @@ void VerticalFor(STRUCT_VERT_SCALE* vs, const OVERLAY_SLOT& s) {
 
 KELT_API void OPLOT_DrawScales(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t timeScale,
                                int16_t verticalScales, int16_t rightScale, int16_t singleStrip, int16_t stripSlot) {
-  if (!dc || !o || !sz) return;
-  const STRUCT_OPLOT_PLOT_PARAMS& p = sz->params;
-  const bool print = p.printFlag != 0;
-  const int mode = o->head.displayMode;
-  GdiObject pen(CreatePen(PS_SOLID, print ? PrintPenWidth() : 1, p.colors[CHRO_COLOR_AXES]));
-  SavedDC saved(dc);
-  SelectObject(dc, pen.get());
-  SetTextColor(dc, p.colors[CHRO_COLOR_AXES]);
-  if (!print) SetBkMode(dc, TRANSPARENT);
+  try {
+    if (!dc || !o || !sz) return;
+    const STRUCT_OPLOT_PLOT_PARAMS& p = sz->params;
+    const bool print = p.printFlag != 0;
+    const int mode = o->head.displayMode;
+    GdiObject pen(CreatePen(PS_SOLID, print ? PrintPenWidth() : 1, p.colors[CHRO_COLOR_AXES]));
+    SavedDC saved(dc);
+    SelectObject(dc, pen.get());
+    SetTextColor(dc, p.colors[CHRO_COLOR_AXES]);
+    if (!print) SetBkMode(dc, TRANSPARENT);
 
-  const int32_t plotLeft = p.left + sz->leftScaleWidth;
-  const int32_t plotRight = plotLeft + sz->plotWidth;
-  const int32_t plotBottom = p.bottom - sz->timeScaleHeight;
-  const int32_t ch = sz->charHeight;
+    const int32_t plotLeft = p.left + sz->leftScaleWidth;
+    const int32_t plotRight = plotLeft + sz->plotWidth;
+    const int32_t plotBottom = p.bottom - sz->timeScaleHeight;
+    const int32_t ch = sz->charHeight;
 
-  if (timeScale && sz->timeScaleHeight != 0) {
-    STRUCT_HORZ_SCALE hs{};
-    hs.axis = p.horizontalAxis;
-    hs.scaleBelowAxis = hs.unitAtRight = hs.keepUnits = 1;
-    hs.low = o->tail.viewStart;
-    hs.high = o->tail.viewEnd;
-    if (std::fabs(hs.high - hs.low) < 1e-8) {
-      hs.low -= 0.001;
-      hs.high += 0.001;
+    if (timeScale && sz->timeScaleHeight != 0) {
+      STRUCT_HORZ_SCALE hs{};
+      hs.axis = p.horizontalAxis;
+      hs.scaleBelowAxis = hs.unitAtRight = hs.keepUnits = 1;
+      hs.low = o->tail.viewStart;
+      hs.high = o->tail.viewEnd;
+      if (std::fabs(hs.high - hs.low) < 1e-8) {
+        hs.low -= 0.001;
+        hs.high += 0.001;
+      }
+      hs.left = plotLeft;
+      hs.top = plotBottom;
+      hs.right = p.right - sz->rightScaleWidth;
+      hs.bottom = p.bottom;
+      hs.labelLeftLimit = p.left;
+      hs.labelRightLimit = p.right;
+      CopyText(hs.unitText, sizeof hs.unitText, o->head.timeUnit[0] ? o->head.timeUnit : "minutes");
+      KELT_DrawHorizontalScale(dc, &hs);
     }
-    hs.left = plotLeft;
-    hs.top = plotBottom;
-    hs.right = p.right - sz->rightScaleWidth;
-    hs.bottom = p.bottom;
-    hs.labelLeftLimit = p.left;
-    hs.labelRightLimit = p.right;
-    CopyText(hs.unitText, sizeof hs.unitText, o->head.timeUnit[0] ? o->head.timeUnit : "minutes");
-    KELT_DrawHorizontalScale(dc, &hs);
-  }
 
-  const int32_t overlaidHeight = sz->overlaidPlotHeight;
-  if (mode == OVERLAY_MODE_TWO_SCALES && rightScale && sz->rightScaleWidth != 0 && overlaidHeight > ch) {
-    const int slot = o->tail.scales.rightAxisPlot;
-    if (OverlaySlotIndex(slot)) {
-      STRUCT_VERT_SCALE vs{};
-      vs.axis = p.verticalAxis;
-      vs.unitAtTop = 1;
-      vs.low = o->tail.scales.rightLow;
-      vs.high = o->tail.scales.rightHigh;
-      Widen(vs, 2.5);
-      vs.left = plotRight;
-      vs.right = plotRight + sz->rightScaleWidth;
-      vs.top = p.top;
-      vs.bottom = p.top + overlaidHeight;
-      vs.farAxisX = -1;
-      VerticalFor(&vs, o->slots[slot]);
-      KELT_DrawVerticalScale(dc, &vs);
-    }
-  }
-
-  if (mode == OVERLAY_MODE_NORMALISED && verticalScales && sz->leftScaleWidth != 0 && overlaidHeight > ch) {
-    STRUCT_VERT_SCALE vs{};
-    vs.axis = p.verticalAxis;
-    vs.scaleLeftOfPlot = vs.unitAtTop = 1;
-    vs.low = o->tail.scales.commonLow;
-    vs.high = o->tail.scales.commonHigh;
-    Widen(vs, 1.0);
-    vs.left = p.left;
-    vs.right = plotLeft;
-    vs.top = p.top;
-    vs.bottom = p.top + overlaidHeight;
-    vs.farAxisX = plotRight;
-    CopyText(vs.unitText, sizeof vs.unitText, "Norm");
-    CopyText(vs.labelSuffix, sizeof vs.labelSuffix, "%%");
-    KELT_DrawVerticalScale(dc, &vs);
-  }
-
-  const bool valueScales = ((mode == OVERLAY_MODE_OVERLAID || mode == OVERLAY_MODE_TWO_SCALES) && verticalScales) ||
-                           (mode == OVERLAY_MODE_STACKED && (verticalScales || singleStrip));
-  if (!valueScales) return;
-  std::vector<int> slots;
-  if (mode == OVERLAY_MODE_STACKED) {
-    if (singleStrip) {
-      if (OverlaySlotIndex(stripSlot)) slots.push_back(stripSlot);
-    } else {
-      for (int i = 0; i < OVERLAY_SLOTS; ++i)
-        if (sz->plotShown[i]) slots.push_back(i);
-    }
-  } else if (mode == OVERLAY_MODE_TWO_SCALES) {
-    const int left = o->tail.scales.leftAxisPlot;
-    slots.push_back(OverlaySlotIndex(left) ? left : 0);
-  } else {
-    int first = 0;
-    for (int i = 0; i < OVERLAY_SLOTS; ++i) {
-      if (o->head.shown[i] && o->tail.inView[i]) {
-        first = i;
-        break;
+    const int32_t overlaidHeight = sz->overlaidPlotHeight;
+    if (mode == OVERLAY_MODE_TWO_SCALES && rightScale && sz->rightScaleWidth != 0 && overlaidHeight > ch) {
+      const int slot = o->tail.scales.rightAxisPlot;
+      if (OverlaySlotIndex(slot)) {
+        STRUCT_VERT_SCALE vs{};
+        vs.axis = p.verticalAxis;
+        vs.unitAtTop = 1;
+        vs.low = o->tail.scales.rightLow;
+        vs.high = o->tail.scales.rightHigh;
+        Widen(vs, 2.5);
+        vs.left = plotRight;
+        vs.right = plotRight + sz->rightScaleWidth;
+        vs.top = p.top;
+        vs.bottom = p.top + overlaidHeight;
+        vs.farAxisX = -1;
+        VerticalFor(&vs, o->slots[slot]);
+        KELT_DrawVerticalScale(dc, &vs);
       }
     }
-    slots.push_back(first);
-  }
-  int32_t top = p.top;
-  for (size_t k = 0; k < slots.size(); ++k) {
-    const int slot = slots[k];
-    const int32_t height = mode == OVERLAY_MODE_STACKED ? sz->plotHeights[slot] : overlaidHeight;
-    const int32_t bottom = top + height;
-    if (sz->leftScaleWidth == 0 || !o->tail.inView[slot] || height <= ch) {
-      Line(dc, plotLeft, top, plotLeft, bottom);
-    } else {
+
+    if (mode == OVERLAY_MODE_NORMALISED && verticalScales && sz->leftScaleWidth != 0 && overlaidHeight > ch) {
       STRUCT_VERT_SCALE vs{};
       vs.axis = p.verticalAxis;
       vs.scaleLeftOfPlot = vs.unitAtTop = 1;
-      vs.low = mode == OVERLAY_MODE_STACKED ? o->tail.scales.plotLow[slot] : o->tail.scales.commonLow;
-      vs.high = mode == OVERLAY_MODE_STACKED ? o->tail.scales.plotHigh[slot] : o->tail.scales.commonHigh;
-      Widen(vs, 2.5);
+      vs.low = o->tail.scales.commonLow;
+      vs.high = o->tail.scales.commonHigh;
+      Widen(vs, 1.0);
       vs.left = p.left;
       vs.right = plotLeft;
-      vs.top = top;
-      vs.bottom = bottom;
-      vs.farAxisX = mode == OVERLAY_MODE_TWO_SCALES ? -1 : plotRight;
-      VerticalFor(&vs, o->slots[slot]);
+      vs.top = p.top;
+      vs.bottom = p.top + overlaidHeight;
+      vs.farAxisX = plotRight;
+      CopyText(vs.unitText, sizeof vs.unitText, "Norm");
+      CopyText(vs.labelSuffix, sizeof vs.labelSuffix, "%%");
       KELT_DrawVerticalScale(dc, &vs);
     }
-    if (mode == OVERLAY_MODE_STACKED && k + 1 < slots.size()) Line(dc, p.left, bottom, p.right, bottom);
-    top = bottom;
+
+    const bool valueScales = ((mode == OVERLAY_MODE_OVERLAID || mode == OVERLAY_MODE_TWO_SCALES) && verticalScales) ||
+                             (mode == OVERLAY_MODE_STACKED && (verticalScales || singleStrip));
+    if (!valueScales) return;
+    std::vector<int> slots;
+    if (mode == OVERLAY_MODE_STACKED) {
+      if (singleStrip) {
+        if (OverlaySlotIndex(stripSlot)) slots.push_back(stripSlot);
+      } else {
+        for (int i = 0; i < OVERLAY_SLOTS; ++i)
+          if (sz->plotShown[i]) slots.push_back(i);
+      }
+    } else if (mode == OVERLAY_MODE_TWO_SCALES) {
+      const int left = o->tail.scales.leftAxisPlot;
+      slots.push_back(OverlaySlotIndex(left) ? left : 0);
+    } else {
+      int first = 0;
+      for (int i = 0; i < OVERLAY_SLOTS; ++i) {
+        if (o->head.shown[i] && o->tail.inView[i]) {
+          first = i;
+          break;
+        }
+      }
+      slots.push_back(first);
+    }
+    int32_t top = p.top;
+    for (size_t k = 0; k < slots.size(); ++k) {
+      const int slot = slots[k];
+      const int32_t height = mode == OVERLAY_MODE_STACKED ? sz->plotHeights[slot] : overlaidHeight;
+      const int32_t bottom = top + height;
+      if (sz->leftScaleWidth == 0 || !o->tail.inView[slot] || height <= ch) {
+        Line(dc, plotLeft, top, plotLeft, bottom);
+      } else {
+        STRUCT_VERT_SCALE vs{};
+        vs.axis = p.verticalAxis;
+        vs.scaleLeftOfPlot = vs.unitAtTop = 1;
+        vs.low = mode == OVERLAY_MODE_STACKED ? o->tail.scales.plotLow[slot] : o->tail.scales.commonLow;
+        vs.high = mode == OVERLAY_MODE_STACKED ? o->tail.scales.plotHigh[slot] : o->tail.scales.commonHigh;
+        Widen(vs, 2.5);
+        vs.left = p.left;
+        vs.right = plotLeft;
+        vs.top = top;
+        vs.bottom = bottom;
+        vs.farAxisX = mode == OVERLAY_MODE_TWO_SCALES ? -1 : plotRight;
+        VerticalFor(&vs, o->slots[slot]);
+        KELT_DrawVerticalScale(dc, &vs);
+      }
+      if (mode == OVERLAY_MODE_STACKED && k + 1 < slots.size()) Line(dc, p.left, bottom, p.right, bottom);
+      top = bottom;
+    }
+  } catch (...) {
   }
 }

@@ -304,3 +304,42 @@ TEST_F(LoadingTest, ValuesAtATime) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LoadingTest, ExtensionPastTheLimitReadsTheWindowAnew) {
+  msfix::DetectorPlan plan;
+  plan.points = 60000;  // 6,000 points a minute
+  ASSERT_TRUE(msfix::WriteDetectorFile(kDetPath, plan, nullptr));
+  auto o = NewOverlay();
+  ASSERT_EQ(AddDetector(o.get(), 0, kDetPath, 1.0, 6.0), 1);
+  ASSERT_DOUBLE_EQ(+o->slots[0].trace->step, 1.0);
+  // Joining 2.5 more minutes would make 45,000 points.
+  OPLOT_NewUpdateOverlayPlots(o.get(), 2.0, 8.0);
+  const STRUCT_NE_DATA_POINTS* dp = o->slots[0].trace;
+  EXPECT_LE(+dp->pointCount, uint32_t{OVERLAY_MAX_POINTS});
+  EXPECT_GT(+dp->step, 1.0);
+  const auto times = TraceTimes(dp);
+  EXPECT_LE(times.front(), 2.0);
+  EXPECT_GE(times.back(), 8.0);
+}
+
+TEST_F(LoadingTest, ExtendedTraceDropsItsStaleProcessedCopy) {
+  WriteMsRun();
+  auto o = NewOverlay();
+  ASSERT_EQ(AddTic(o.get(), 0, kMsPath, 3.0, 6.0), 1);
+  STRUCT_NE_DATA_POINTS* dp = o->slots[0].trace;
+  const uint32_t n = dp->pointCount;
+  dp->filtered = static_cast<STRUCT_NE_POINT_BLOCK*>(AllocBlock(NE_POINT_BLOCK_HEAD + n * NE_POINT_SIZE));
+  std::memcpy(dp->filtered, dp->points, NE_POINT_BLOCK_HEAD + n * NE_POINT_SIZE);
+  dp->filteredCount = n;
+  OPLOT_NewUpdateOverlayPlots(o.get(), 3.5, 5.5);  // inside: kept with its copy
+  EXPECT_NE(+dp->filtered, nullptr);
+  OPLOT_NewUpdateOverlayPlots(o.get(), 4.0, 7.0);  // extended: the copy no longer matches
+  EXPECT_EQ(+o->slots[0].trace, dp);
+  EXPECT_EQ(+dp->filtered, nullptr);
+  EXPECT_EQ(+dp->filteredCount, 0u);
+  EXPECT_GT(+dp->pointCount, n);
+}
+
+}  // namespace

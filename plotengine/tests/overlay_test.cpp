@@ -188,11 +188,30 @@ TEST_F(OverlayTest, RentedScanFunctionPlotNeedsTheInformation) {
                                                     "sf", 0, 0),
             1);
   EXPECT_GT(+o->slots[0].trace->pointCount, 0u);
-  EXPECT_NE(+o->slots[0].scanFunArray, array);  // the overlay keeps its own copy
+  EXPECT_EQ(+o->slots[0].scanFunArray, array);  // taken over: freed with the overlay
   OPLOT_RENT_ClearOverlayStructure(o.get());
-  FreeBlock(array);
   FreeBlock(info);
   FreeWorkFileStruct(wf);
+}
+
+TEST_F(OverlayTest, SegmentPlotRecordIsTakenOverAndReadWhole) {
+  WriteMsRun();
+  STRUCT_WORK_FILE* wf = MakeWorkFileStruct(kMsPath, 0);
+  ASSERT_TRUE(wf);
+  STRUCT_SEG_PLOTS* plots = PLOT_SEG_Init(wf);
+  FreeWorkFileStruct(wf);
+  ASSERT_TRUE(plots);
+  auto o = NewOverlay();
+  ASSERT_EQ(OPLOT_AddAnyPlotToOverlayStructure(o.get(), 2, kMsPath, DATA_TYPE_SEGMENT_PLOT, 0, nullptr, nullptr, nullptr,
+                                               plots, "Counts", "segments", 0, 0),
+            1);
+  EXPECT_EQ(+o->slots[2].segPlots, plots);
+  const uint32_t whole = o->slots[2].trace->pointCount;
+  EXPECT_GT(whole, 100u);
+  // A segment plot is never extended: a window outside the kept trace reads it whole again.
+  OPLOT_NewUpdateOverlayPlots(o.get(), 4.0, 5.0);
+  EXPECT_EQ(+o->slots[2].trace->pointCount, whole);
+  EXPECT_EQ(+o->tail.inView[2], 1);
 }
 
 }  // namespace

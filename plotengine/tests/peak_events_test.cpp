@@ -188,6 +188,41 @@ TEST_F(PeakEventsTest, ValleysTakeTheNarrowestBaselineFirstOfEqualWidths) {
   OPLOT_FreeDrawEvents(&r);
 }
 
+TEST_F(PeakEventsTest, BaselinesWithoutEventsAreNotRead) {
+  WriteLists({}, {{1, 2, 0}}, {Peak(3.0, 1.0f)});
+  STRUCT_OPLOT_DRAW_EVENTS r;
+  ASSERT_EQ(OPLOT_ReadDrawEvents(kMsPath, 0, &r), 1);
+  EXPECT_EQ(r.hasEvents, 0);
+  EXPECT_EQ(+r.baselines, nullptr);
+  EXPECT_EQ(+r.peaks, nullptr);  // no apex to tie the peak to
+  EXPECT_EQ(+r.valleys, nullptr);
+  OPLOT_FreeDrawEvents(&r);
+}
+
+TEST_F(PeakEventsTest, TimeTaggedEventValuesCarryTheScaleFactor) {
+  msfix::DetectorPlan plan;
+  plan.timeTagged = true;
+  ASSERT_TRUE(msfix::WriteDetectorFile(kDetPath, plan, nullptr));
+  STRUCT_WORK_FILE* wf = MakeWorkFileStruct(kDetPath, 0);
+  ASSERT_TRUE(wf);
+  const uint16_t id = wf->fileType, address = wf->module;
+  FreeWorkFileStruct(wf);
+  const DH_PEAK_EVENT events[] = {Event(2.0, 0x2, 10.0f), Event(2.2, 0x4, 40.0f), Event(2.4, 0x20, 12.0f)};
+  HDHTABLE h = CreateDHEventList(kDetPath, id, address, "1");
+  ASSERT_TRUE(h && WriteDHEvent(h, 0, events, 3, 1.0f));
+  FreeDHRecordSet(h);
+  ASSERT_TRUE(SetDataScaleFactor(kDetPath, id, 4.0f));
+  STRUCT_OPLOT_DRAW_EVENTS r;
+  ASSERT_EQ(OPLOT_ReadDrawEvents(kDetPath, 1, &r), 1);
+  ASSERT_EQ(r.eventCount, 3);
+  EXPECT_FLOAT_EQ(+r.events[1].value, 160.0f);
+  EXPECT_FLOAT_EQ(+r.events[1].readValue, 160.0f);
+  double value = 0;
+  ASSERT_EQ(OPLOT_FindNearestApex(r.events, r.eventCount, 2.1, &value, nullptr, nullptr), 1);
+  EXPECT_DOUBLE_EQ(value, 160.0);
+  OPLOT_FreeDrawEvents(&r);
+}
+
 struct ApexCase {
   const char* name;
   double t;
