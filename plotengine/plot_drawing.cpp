@@ -329,10 +329,11 @@ KELT_API int32_t OPLOT_DrawWSPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUCT
   return 1;
 }
 
-KELT_API int32_t OPLOT_DrawTolPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t slot,
-                                       int16_t showMarkers, int16_t maxMarkerDensity, int16_t pass, int16_t solid,
-                                       int16_t normaliseToProcessed, int16_t corrected, int16_t centroid) {
-  if (!dc || !o || !sz || !OverlaySlotIndex(slot)) return 0;
+namespace {
+
+int32_t DrawTolLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t slot, int16_t showMarkers,
+                    int16_t maxMarkerDensity, int16_t pass, int16_t solid, int16_t normaliseToProcessed,
+                    int16_t corrected, int16_t centroid) {
   const OVERLAY_SLOT& s = o->slots[slot];
   const STRUCT_NE_DATA_POINTS* dp = s.trace;
   if (!dp) return 1;
@@ -487,4 +488,19 @@ KELT_API int32_t OPLOT_DrawTolPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUC
     }
   }
   return 1;
+}
+
+}  // namespace
+
+KELT_API int32_t OPLOT_DrawTolPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t slot,
+                                       int16_t showMarkers, int16_t maxMarkerDensity, int16_t pass, int16_t solid,
+                                       int16_t normaliseToProcessed, int16_t corrected, int16_t centroid) {
+  if (!dc || !o || !sz || !OverlaySlotIndex(slot)) return 0;
+  // The segment list is a container: running out of memory fails the trace, as a failed buffer does.
+  try {
+    return DrawTolLine(dc, o, sz, slot, showMarkers, maxMarkerDensity, pass, solid, normaliseToProcessed, corrected,
+                       centroid);
+  } catch (...) {
+    return 0;
+  }
 }
