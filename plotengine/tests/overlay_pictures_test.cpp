@@ -1,7 +1,7 @@
 // The host's overlay pictures against stored ones: two rasters compared
 // pixel for pixel, and the records of the printed drawing as a list. The
-// fonts' design metrics make them the same on every machine. Set
-// KELT_UPDATE_GOLDEN=1 to store new pictures after a deliberate change.
+// fonts' design metrics make them the same on every machine. With
+// KELT_UPDATE_GOLDEN set the pictures are stored anew after a deliberate change.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,11 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path GoldenDir() { return fs::path(__FILE__).parent_path() / "golden"; }
-bool Updating() {
-  const char* v = std::getenv("KELT_UPDATE_GOLDEN");
-  return v && *v == '1';
-}
+fs::path GoldenDir() { return PLOTENGINE_GOLDEN_DIR; }
+bool Updating() { return std::getenv("KELT_UPDATE_GOLDEN") != nullptr; }
 
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
