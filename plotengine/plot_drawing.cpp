@@ -427,6 +427,16 @@ int32_t DrawTolLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, i
   };
 
   const bool edges = !(corrected && pass == 0);
+  // Where segment i starts, and the last time its points may have (files of one run: unbounded).
+  auto segStart = [&](int i) {
+    if (segCount < 2 || i < 0) return -HUGE_VAL;
+    const MS_SEGMENT_BLOCK* b = WorkFileSegment(wf, i < segCount ? i : segCount - 1);
+    return b ? b->startTime : -HUGE_VAL;
+  };
+  auto segLimit = [&](int i) {
+    if (segCount < 2 || i + 1 >= segCount) return HUGE_VAL;
+    return WorkFileSegment(wf, i + 1)->startTime - 0.000001;
+  };
   int64_t k = first;
   int prevSeg = -2;
   POINT lastPt{0, 0};
@@ -467,7 +477,8 @@ int32_t DrawTolLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, i
       }
     }
     drawRun(m);
-    if (!firstDrawn && edges && runStart > 0) {
+    // The point before counts when it lies in this segment or the one before.
+    if (!firstDrawn && edges && runStart > 0 && TimeAt(blk, runStart - 1) >= segStart(seg.index - 1)) {
       const double t = f.viewStart - f.timeOffset;
       if (t > TimeAt(blk, runStart - 1) && t < TimeAt(blk, runStart)) {
         const POINT start = pts[prevSeg == seg.index - 1 && inSeg <= OPLOT_MOST_SEGMENT_POINTS ? 1 : 0];
@@ -480,7 +491,9 @@ int32_t DrawTolLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, i
     lastFlag = flagged ? flags[m - 1] : 0;
     prevSeg = seg.index;
   }
-  if (firstDrawn && edges && last + 1 < static_cast<int64_t>(count)) {
+  // The point after counts when it lies in the last drawn segment or the next one.
+  if (firstDrawn && edges && last + 1 < static_cast<int64_t>(count) &&
+      TimeAt(blk, last + 1) <= segLimit(prevSeg + 1)) {
     const double t = f.viewEnd - f.timeOffset;
     if (t > TimeAt(blk, last) && t < TimeAt(blk, last + 1)) {
       POINT edge[2] = {lastPt, {f.right, f.Y(ValueBetween(blk, last, last + 1, t))}};
