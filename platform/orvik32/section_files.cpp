@@ -51,6 +51,7 @@ BOOL CreateSectionFile(void* pathOrRecord, int32_t typeCode, int32_t, int32_t fo
                  ? TRUE
                  : FALSE;
     }
+    if (typeCode == -1) return FALSE;  // would read back as "no sectioned file"
     FileRecord r{};
     r.head = MakeHead(typeCode, static_cast<uint16_t>(formatWord));
     std::memcpy(pathOrRecord, &r, sizeof r);

@@ -3,6 +3,7 @@
 #include "section_store.h"
 
 #include <chrono>
+#include <iterator>
 #include <cstring>
 #include <list>
 #include <mutex>
@@ -215,17 +216,87 @@ ConnPtr Checkout(const std::string& host) {
   }
 }
 
+#define ORVIK_SECTIONS_TABLE                                                                  \
+  "CREATE TABLE sections(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE COLLATE NOCASE," \
+  " data BLOB NOT NULL)"
+#define ORVIK_FILE_INFO_TABLE "CREATE TABLE file_info(field INTEGER PRIMARY KEY, value INTEGER NOT NULL)"
+
 const char kCreateSchema[] =
     "PRAGMA page_size = 65536;"
-    "BEGIN;"
-    "CREATE TABLE sections(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE COLLATE NOCASE,"
-    " data BLOB NOT NULL);"
-    "CREATE TABLE file_info(field INTEGER PRIMARY KEY, value INTEGER NOT NULL);"
+    "BEGIN;" ORVIK_SECTIONS_TABLE ";" ORVIK_FILE_INFO_TABLE ";"
     "PRAGMA application_id = 1330795083;"  // "ORVK"
     "PRAGMA user_version = 1;"
     "COMMIT;";
 
+// The schema a store file holds, and nothing else: a foreign view or
+// trigger under our names could hang a query or swallow writes.
+struct SchemaEntry {
+  const char* type;
+  const char* name;
+  const char* table;
+  const char* sql;  // null for the index SQLite makes for UNIQUE
+};
+constexpr SchemaEntry kSchema[] = {
+    {"table", "file_info", "file_info", ORVIK_FILE_INFO_TABLE},
+    {"table", "sections", "sections", ORVIK_SECTIONS_TABLE},
+    {"index", "sqlite_autoindex_sections_1", "sections", nullptr},
+};
+
+bool SameText(const unsigned char* a, const char* b) {
+  if (!a || !b) return !a && !b;
+  return std::strcmp(reinterpret_cast<const char*>(a), b) == 0;
+}
+
+bool SchemaIsOurs(Conn* c) {
+  Query q(c, "SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY name");
+  size_t n = 0;
+  while (q.Row()) {
+    if (n >= std::size(kSchema)) return false;
+    const SchemaEntry& e = kSchema[n++];
+    sqlite3_stmt* s = q.get();
+    if (!SameText(sqlite3_column_text(s, 0), e.type) || !SameText(sqlite3_column_text(s, 1), e.name) ||
+        !SameText(sqlite3_column_text(s, 2), e.table) || !SameText(sqlite3_column_text(s, 3), e.sql)) {
+      return false;
+    }
+  }
+  return q.ok() && n == std::size(kSchema);
+}
+
+// Locks the connection down before it reads anything of the file.
+void MakeDefensive(sqlite3* db) {
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+}
+
 }  // namespace
+
+// The image behind the prefix holds every page its header counts, in
+// whole pages. A file cut short would otherwise open, list sections it
+// cannot read and take writes into pages that are not there.
+bool ImageWhole(Conn* c) {
+  int64_t pages = -1, pageSize = 0;
+  {
+    Query q(c, "PRAGMA page_count");
+    if (!q.Row()) return false;
+    pages = sqlite3_column_int64(q.get(), 0);
+  }
+  {
+    Query q(c, "PRAGMA page_size");
+    if (!q.Row()) return false;
+    pageSize = sqlite3_column_int64(q.get(), 0);
+  }
+  sqlite3_file* f = nullptr;
+  if (sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f ||
+      !f->pMethods) {
+    return false;
+  }
+  sqlite3_int64 size = 0;
+  if (f->pMethods->xFileSize(f, &size) != SQLITE_OK) return false;
+  return pages > 0 && pageSize > 0 && size % pageSize == 0 && size / pageSize >= pages;
+}
 
 // ---- Heads -------------------------------------------------------------------
 
@@ -331,10 +402,23 @@ ConnPtr::~ConnPtr() {
   c_ = nullptr;
 }
 
+namespace {
+// ImageWhole inside one read transaction, so a writer cannot move the
+// file between the page count and the size.
+bool CheckedWhole(Conn* c) {
+  Transaction t(c, false);
+  return t.ok() && ImageWhole(c);
+}
+}  // namespace
+
 ConnPtr Connect(std::string_view winPath) {
   if (winPath.empty() || !RegisterVfs()) return ConnPtr();
   std::string host = win::paths::ToHost(winPath);
-  if (ConnPtr pooled = Checkout(host)) return pooled;
+  if (ConnPtr pooled = Checkout(host)) {
+    if (CheckedWhole(pooled.get())) return pooled;
+    pooled.Discard();
+    return ConnPtr();
+  }
   if (!win::facts::IsRegularFile(winPath)) return ConnPtr();
   std::unique_ptr<Conn> c(new Conn());
   c->hostPath_ = host;
@@ -345,6 +429,7 @@ ConnPtr Connect(std::string_view winPath) {
     rc = sqlite3_open_v2(host.c_str(), &c->db_, SQLITE_OPEN_READONLY, kVfsName);
     if (rc != SQLITE_OK) return ConnPtr();
   }
+  MakeDefensive(c->db_);
   sqlite3_busy_timeout(c->db_, kBusyTimeoutMs);
   sqlite3_extended_result_codes(c->db_, 1);
   // Reading the schema proves the database behind the prefix is ours.
@@ -352,6 +437,7 @@ ConnPtr Connect(std::string_view winPath) {
     Query q(c.get(), "PRAGMA application_id");
     if (!q.ok() || !q.Row() || sqlite3_column_int64(q.get(), 0) != 1330795083) return ConnPtr();
   }
+  if (!SchemaIsOurs(c.get()) || !CheckedWhole(c.get())) return ConnPtr();
   if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
   return ConnPtr(c.release());
 }
@@ -408,6 +494,11 @@ bool Query::Done() { return s_ && bound_ && sqlite3_step(s_) == SQLITE_DONE; }
 
 Transaction::Transaction(Conn* c, bool write) : c_(c) {
   ok_ = c_ && c_->Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+  // Nothing is written into an image that lost pages behind our back.
+  if (ok_ && write && !ImageWhole(c_)) {
+    c_->Exec("ROLLBACK");
+    ok_ = false;
+  }
 }
 
 Transaction::~Transaction() {
@@ -425,7 +516,8 @@ bool Transaction::Commit() {
 // ---- Files -------------------------------------------------------------------
 
 bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t formatWord) {
-  if (winPath.empty() || !RegisterVfs()) return false;
+  // -1 is what the type query answers for "no sectioned file".
+  if (winPath.empty() || typeCode == -1 || !RegisterVfs()) return false;
   if (win::facts::IsWriteProtected(winPath)) return false;
   const std::string host = win::paths::ToHost(winPath);
   const std::string tempWin = win::facts::SiblingTempName(host);

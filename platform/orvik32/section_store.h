@@ -129,6 +129,9 @@ class Query {
   bool bound_ = true;
 };
 
+// True when the file holds every page its database header counts.
+bool ImageWhole(Conn* c);
+
 // Largest section the store can hold.
 uint32_t MaxSectionSize();
 
