@@ -55,6 +55,12 @@ ORVIK_API BOOL CloseSectionFile(HSECTFILE handle);
 ORVIK_API BOOL IsSectionFileOfType(const char* path, int32_t typeCode);
 // Type code and format word of a sectioned file; -1 when it is none.
 ORVIK_API int32_t GetSectionFileType(const char* path, uint16_t* formatWord);
+// The first count bytes of any file, sectioned or not, into buffer: the
+// byte count read (less at the end of the file), -1 when it cannot be
+// read; fileSize (may be 0) gets the file's length. Safe beside this
+// process's own open sections of the file, which a kernel open and close
+// of it could disturb.
+ORVIK_API int64_t ReadFileStart(const char* path, void* buffer, uint32_t count, uint64_t* fileSize);
 
 // ---- Sections ------------------------------------------------------------
 // Section names are compared without regard to ASCII case, at most 259

@@ -120,3 +120,12 @@ int32_t GetSectionFileType(const char* path, uint16_t* formatWord) {
     return -1;
   }
 }
+
+int64_t ReadFileStart(const char* path, void* buffer, uint32_t count, uint64_t* fileSize) {
+  try {
+    if (!path || !*path) return -1;
+    return orvik::ReadFileStart(path, buffer, count, fileSize);
+  } catch (...) {
+    return -1;
+  }
+}

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "win/win_file_facts.h"
+#include "win/win_lock_holds.h"
 #include "win/win_paths.h"
 
 namespace orvik {
@@ -24,6 +25,11 @@ struct ShimFile {
   sqlite3_file base;
   sqlite3_int64 offset;  // kPrefixSize for database files, 0 for journals
   sqlite3_file* real;    // the real VFS's file, placed right behind us
+  // While this file holds a lock, the kernel calls keep their descriptors
+  // of it open: closing one would drop our locks.
+  bool keyed;
+  bool held;
+  win::holds::FileKey key;
 };
 
 sqlite3_vfs* g_real = nullptr;
@@ -34,7 +40,17 @@ thread_local const FilePrefix* g_pendingPrefix = nullptr;
 sqlite3_file* Real(sqlite3_file* f) { return reinterpret_cast<ShimFile*>(f)->real; }
 sqlite3_int64 Offset(sqlite3_file* f) { return reinterpret_cast<ShimFile*>(f)->offset; }
 
-int ShimClose(sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); }
+void EndHold(ShimFile* s) {
+  if (!s->held) return;
+  s->held = false;
+  win::holds::EndLockHold(s->key);
+}
+
+int ShimClose(sqlite3_file* f) {
+  int rc = Real(f)->pMethods->xClose(Real(f));
+  EndHold(reinterpret_cast<ShimFile*>(f));
+  return rc;
+}
 int ShimRead(sqlite3_file* f, void* buf, int amount, sqlite3_int64 offset) {
   return Real(f)->pMethods->xRead(Real(f), buf, amount, offset + Offset(f));
 }
@@ -50,8 +66,22 @@ int ShimFileSize(sqlite3_file* f, sqlite3_int64* size) {
   if (rc == SQLITE_OK) *size = *size > Offset(f) ? *size - Offset(f) : 0;
   return rc;
 }
-int ShimLock(sqlite3_file* f, int level) { return Real(f)->pMethods->xLock(Real(f), level); }
-int ShimUnlock(sqlite3_file* f, int level) { return Real(f)->pMethods->xUnlock(Real(f), level); }
+int ShimLock(sqlite3_file* f, int level) {
+  auto* s = reinterpret_cast<ShimFile*>(f);
+  const bool began = s->keyed && !s->held && level > SQLITE_LOCK_NONE;
+  if (began) {
+    win::holds::BeginLockHold(s->key);  // before the lock exists
+    s->held = true;
+  }
+  int rc = Real(f)->pMethods->xLock(Real(f), level);
+  if (rc != SQLITE_OK && began) EndHold(s);
+  return rc;
+}
+int ShimUnlock(sqlite3_file* f, int level) {
+  int rc = Real(f)->pMethods->xUnlock(Real(f), level);
+  if (level == SQLITE_LOCK_NONE) EndHold(reinterpret_cast<ShimFile*>(f));  // after it is gone
+  return rc;
+}
 int ShimCheckReserved(sqlite3_file* f, int* out) {
   return Real(f)->pMethods->xCheckReservedLock(Real(f), out);
 }
@@ -114,6 +144,9 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
   s->base.pMethods = nullptr;
   s->real = reinterpret_cast<sqlite3_file*>(s + 1);
   s->offset = 0;
+  s->keyed = false;
+  s->held = false;
+  s->key = {};
   int rc = g_real->xOpen(g_real, name, s->real, flags, outFlags);
   if (rc != SQLITE_OK) return rc;
   if (flags & SQLITE_OPEN_MAIN_DB) {
@@ -123,6 +156,7 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
       s->real->pMethods->xClose(s->real);
       return rc;
     }
+    s->keyed = name && win::holds::KeyOf(name, &s->key);
   }
   s->base.pMethods = &g_methods;
   return SQLITE_OK;
@@ -340,6 +374,29 @@ bool ReadFileHead(const std::string& winPath, FileHead* head) {
   f->pMethods->xClose(f);
   if (ok && head) *head = p.head;
   return ok;
+}
+
+int64_t ReadFileStart(const std::string& winPath, void* buffer, uint32_t count, uint64_t* fileSize) {
+  if (winPath.empty() || !buffer || !RegisterVfs() || !win::facts::IsRegularFile(winPath)) return -1;
+  std::string host = win::paths::ToHost(winPath);
+  // As in ReadFileHead: SQLite's own file layer keeps the descriptor while
+  // any connection of this process holds a lock on the file.
+  std::unique_ptr<char[]> mem(new char[g_real->szOsFile]());
+  auto* f = reinterpret_cast<sqlite3_file*>(mem.get());
+  int outFlags = 0;
+  if (g_real->xOpen(g_real, host.c_str(), f, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB, &outFlags) !=
+      SQLITE_OK) {
+    return -1;
+  }
+  sqlite3_int64 size = 0;
+  int64_t got = -1;
+  if (f->pMethods->xFileSize(f, &size) == SQLITE_OK && size >= 0) {
+    const int64_t n = size < static_cast<sqlite3_int64>(count) ? size : static_cast<int64_t>(count);
+    if (n == 0 || f->pMethods->xRead(f, buffer, static_cast<int>(n), 0) == SQLITE_OK) got = n;
+    if (fileSize) *fileSize = static_cast<uint64_t>(size);
+  }
+  f->pMethods->xClose(f);
+  return got;
 }
 
 // ---- Connections ---------------------------------------------------------

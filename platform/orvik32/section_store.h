@@ -59,6 +59,10 @@ uint32_t HeadChecksum(const FileHead& head);
 // The facts in a file's prefix; false when the file is no sectioned file.
 bool ReadFileHead(const std::string& winPath, FileHead* head);
 
+// The first count bytes of any file (at most its size); -1 when it cannot
+// be read. Never disturbs the locks this process holds on the file.
+int64_t ReadFileStart(const std::string& winPath, void* buffer, uint32_t count, uint64_t* fileSize);
+
 class ConnPtr;
 
 // One pooled connection to one sectioned file.
