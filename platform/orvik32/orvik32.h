@@ -66,9 +66,11 @@ ORVIK_API int64_t ReadFileStart(const char* path, void* buffer, uint32_t count, 
 // Section names are compared without regard to ASCII case, at most 259
 // characters. statusRecord: a caller's buffer of at least 272 bytes, or 0;
 // never read or written. Writing opens refuse write-protected files.
-// A handle holds the section's bytes; what a writing handle wrote is
-// committed in one transaction when it closes (CloseSection gives FALSE
-// when that fails), so other readers see the old section or the new, whole.
+// A writing handle holds the section's bytes; what it wrote is committed
+// in one transaction when it closes (CloseSection gives FALSE when that
+// fails), so other readers see the old section or the new, whole. A
+// read-only handle reads in place, only the parts asked for, and keeps the
+// section as it was when it opened even when a writer replaces it.
 ORVIK_API BOOL SectionExists(const char* path, const char* name);
 ORVIK_API HSECTION OpenSection(const char* path, const char* name, void* statusRecord);
 ORVIK_API HSECTION OpenSectionReadOnly(const char* path, const char* name, void* statusRecord);

@@ -2,6 +2,8 @@
 // SQLite image behind it, pooled connections, and file creation.
 #include "section_store.h"
 
+#include "section_reading.h"
+
 #include <chrono>
 #include <iterator>
 #include <cstring>
@@ -550,6 +552,8 @@ bool Query::Row() { return s_ && bound_ && sqlite3_step(s_) == SQLITE_ROW; }
 bool Query::Done() { return s_ && bound_ && sqlite3_step(s_) == SQLITE_DONE; }
 
 Transaction::Transaction(Conn* c, bool write) : c_(c) {
+  // This process's in-place readers would hold the commit off.
+  if (c_ && write) YieldReaders(c_->hostPath());
   ok_ = c_ && c_->Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
   // Nothing is written into an image that lost pages behind our back.
   if (ok_ && write && !ImageWhole(c_)) {
