@@ -29,13 +29,16 @@ mapfile -t targets < <(cmake --build "$out/build" --target help | sed -n 's/^\([
 [ -n "$filter" ] && mapfile -t targets < <(printf '%s\n' "${targets[@]}" | grep -- "$filter")
 cmake --build "$out/build" -j4 --target "${targets[@]}" $(printf '%s_replay ' "${targets[@]}")
 bin="$out/build/bin"
+# The shared runtime is loaded by the programs' own library list.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}:verify_asan_link_order=0"
+export KELT_BIN_DIR="$bin"
 status=0
 for t in "${targets[@]}"; do
   corpus="$out/corpus/$t" findings="$out/findings/$t"
   mkdir -p "$corpus" "$findings"
   "$bin/${t}_replay" --seeds "$corpus" || true
   echo "== $t for ${secs}s"
-  ASAN_OPTIONS=detect_leaks=1 "$bin/$t" -max_total_time="$secs" -max_len=1000000 -rss_limit_mb=4096 \
+  "$bin/$t" -max_total_time="$secs" -max_len=1000000 -rss_limit_mb=4096 \
     -timeout=20 -artifact_prefix="$findings/" "$corpus" 2>&1 | tail -n 5 || status=1
   ls -1 "$findings" | sed "s|^|   finding: $findings/|"
 done
