@@ -27,7 +27,11 @@ cmake -S "$here" -B "$out/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_EXE_LINKER_FLAGS="$link" -DCMAKE_SHARED_LINKER_FLAGS="$link" >/dev/null
 mapfile -t targets < <(cmake --build "$out/build" --target help | sed -n 's/^\([a-z0-9_]*_fuzz\):.*/\1/p' | sort -u)
 [ -n "$filter" ] && mapfile -t targets < <(printf '%s\n' "${targets[@]}" | grep -- "$filter")
-cmake --build "$out/build" -j4 --target "${targets[@]}" $(printf '%s_replay ' "${targets[@]}")
+extra=()
+for t in "${targets[@]}"; do
+  cmake --build "$out/build" --target help | grep -q "^${t}_seeds:" && extra+=("${t}_seeds")
+done
+cmake --build "$out/build" -j4 --target "${targets[@]}" $(printf '%s_replay ' "${targets[@]}") "${extra[@]}"
 bin="$out/build/bin"
 # The shared runtime is loaded by the programs' own library list.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}:verify_asan_link_order=0"
@@ -36,10 +40,18 @@ status=0
 for t in "${targets[@]}"; do
   corpus="$out/corpus/$t" findings="$out/findings/$t"
   mkdir -p "$corpus" "$findings"
-  "$bin/${t}_replay" --seeds "$corpus" || true
+  "$bin/${t}_replay" --seeds "$corpus" >/dev/null 2>&1 || true
+  [ -x "$bin/${t}_seeds" ] && "$bin/${t}_seeds" "$corpus"
+  # The inputs kept beside the target start every run too (read only:
+  # libFuzzer adds to the first folder alone).
+  saved=()
+  src="$(find "$here" -path "$out" -prune -o -path "*/fuzz/$t.cpp" -print -quit)"
+  for d in regressions findings; do
+    [ -n "$src" ] && [ -d "$(dirname "$src")/$d" ] && saved+=("$(dirname "$src")/$d")
+  done
   echo "== $t for ${secs}s"
   "$bin/$t" -max_total_time="$secs" -max_len=1000000 -rss_limit_mb=4096 \
-    -timeout=20 -artifact_prefix="$findings/" "$corpus" 2>&1 | tail -n 5 || status=1
+    -timeout=20 -artifact_prefix="$findings/" "$corpus" "${saved[@]}" 2>&1 | tail -n 5 || status=1
   ls -1 "$findings" | sed "s|^|   finding: $findings/|"
 done
 exit $status
