@@ -67,7 +67,7 @@ class InPlace : public SectionBase {
  public:
   InPlace(ConnPtr conn, int64_t rowid, uint32_t size)
       : conn_(std::move(conn)), host_(conn_->hostPath()), rowid_(rowid), size_(size),
-        chunks_((size + kChunk - 1) / kChunk) {}
+        chunks_((size + kChunk - 1) / kChunk), seen_(chunks_.size(), false) {}
   ~InPlace() override { Release(); }
 
   const std::string& host() const { return host_; }
@@ -113,11 +113,20 @@ class InPlace : public SectionBase {
     auto* out = static_cast<uint8_t*>(buffer);
     for (uint32_t done = 0; done < n;) {
       const uint32_t at = pos_ + done;
-      const uint8_t* chunk = ChunkLocked(at / kChunk);
-      if (!chunk) return 0;
+      const uint32_t i = at / kChunk;
       const uint32_t within = at % kChunk;
       const uint32_t take = std::min(n - done, kChunk - within);
-      std::memcpy(out + done, chunk + within, take);
+      if (!chunks_[i] && within == 0 && take == std::min(kChunk, size_ - at) && !seen_[i]) {
+        // A whole chunk asked for the first time goes straight to the
+        // caller; only a chunk asked for again is kept.
+        if (!blob_ || sqlite3_blob_read(blob_, out + done, static_cast<int>(take), static_cast<int>(at)) != SQLITE_OK)
+          return 0;
+        seen_[i] = true;
+      } else {
+        const uint8_t* chunk = ChunkLocked(i);
+        if (!chunk) return 0;
+        std::memcpy(out + done, chunk + within, take);
+      }
       done += take;
     }
     pos_ += n;
@@ -174,8 +183,8 @@ class InPlace : public SectionBase {
     return chunks_[i].get();
   }
 
-  // Read bytes are kept by chunk: a section is read from the file once,
-  // and only the parts asked for.
+  // Bytes read more than once are kept by chunk: only the parts asked for
+  // are ever read.
   static constexpr uint32_t kChunk = 256 * 1024;
 
   std::mutex m_;
@@ -186,6 +195,7 @@ class InPlace : public SectionBase {
   uint32_t pos_ = 0;
   sqlite3_blob* blob_ = nullptr;
   std::vector<std::unique_ptr<uint8_t[]>> chunks_;
+  std::vector<bool> seen_;
 };
 
 void Watch::Add(const std::shared_ptr<InPlace>& h) {

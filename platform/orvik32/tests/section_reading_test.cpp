@@ -85,6 +85,30 @@ TEST_F(SectionReadingTest, HandleKeepsItsVersionWhileAnotherProcessWrites) {
   EXPECT_TRUE(GetSection(file_, "Big") == Version(2, SizeOf(2)));
 }
 
+TEST_F(SectionReadingTest, WholeReadsRepeatedAndAcrossAWriterAgree) {
+  const std::string v = Version(5, 900000);
+  ASSERT_TRUE(PutSection(file_, "Big", v));
+  HSECTION s = OpenSectionReadOnly(file_.c_str(), "Big", nullptr);
+  ASSERT_NE(s, nullptr);
+  std::string all(v.size(), '\0');
+  for (int pass = 0; pass < 3; ++pass) {
+    SCOPED_TRACE(pass);
+    ASSERT_EQ(SeekSection(s, 0, 0), 0u);
+    ASSERT_EQ(ReadSection(s, all.data(), static_cast<uint32_t>(all.size())), all.size());
+    EXPECT_TRUE(all == v);
+    // A writer between passes: the handle keeps what it had.
+    if (pass == 1) {
+      ASSERT_TRUE(PutSection(file_, "Big", Version(6, 1000)));
+    }
+  }
+  // Reads that start inside a chunk and cross into the next.
+  std::string part(300000, '\0');
+  ASSERT_EQ(SeekSection(s, 200000, 0), 200000u);
+  ASSERT_EQ(ReadSection(s, part.data(), 300000), 300000u);
+  EXPECT_TRUE(part == v.substr(200000, 300000));
+  EXPECT_TRUE(CloseSection(s));
+}
+
 TEST_F(SectionReadingTest, EmptySectionsAndReadsPastTheEnd) {
   ASSERT_TRUE(PutSection(file_, "Empty", ""));
   HSECTION s = OpenSectionReadOnly(file_.c_str(), "Empty", nullptr);

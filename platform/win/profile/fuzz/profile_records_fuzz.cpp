@@ -60,13 +60,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const DWORD n = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), kIn);
   fuzz::Check(n < names.size(), "section names past the buffer");
   int tried = 0;
+  // Names holding a line break are refused by every writer.
+  auto writable = [](const std::string& s) { return s.find_first_of("\r\n") == std::string::npos; };
   for (const std::string& section : Split(names, n)) {
+    if (!writable(section)) continue;
     std::vector<char> lines(16384);
     const DWORD m = GetPrivateProfileSectionA(section.c_str(), lines.data(), static_cast<DWORD>(lines.size()), kIn);
     for (const std::string& line : Split(lines, m)) {
       const size_t eq = line.find('=');
       if (eq == std::string::npos || eq == 0) continue;
       const std::string key = line.substr(0, eq);
+      if (!writable(key)) continue;
       char value[4096] = {};
       GetPrivateProfileStringA(section.c_str(), key.c_str(), "", value, sizeof value, kIn);
       const size_t len = std::strlen(value);
