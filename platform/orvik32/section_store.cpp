@@ -312,6 +312,19 @@ void MakeDefensive(sqlite3* db) {
 // The image behind the prefix holds every page its header counts, in
 // whole pages. A file cut short would otherwise open, list sections it
 // cannot read and take writes into pages that are not there.
+namespace {
+// The image's size as the file layer sees it (behind the prefix); -1 on error.
+int64_t ImageSize(Conn* c) {
+  sqlite3_file* f = nullptr;
+  if (sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f ||
+      !f->pMethods) {
+    return -1;
+  }
+  sqlite3_int64 size = 0;
+  return f->pMethods->xFileSize(f, &size) == SQLITE_OK ? size : -1;
+}
+}  // namespace
+
 bool ImageWhole(Conn* c) {
   int64_t pages = -1, pageSize = 0;
   {
@@ -324,14 +337,10 @@ bool ImageWhole(Conn* c) {
     if (!q.Row()) return false;
     pageSize = sqlite3_column_int64(q.get(), 0);
   }
-  sqlite3_file* f = nullptr;
-  if (sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f ||
-      !f->pMethods) {
-    return false;
-  }
-  sqlite3_int64 size = 0;
-  if (f->pMethods->xFileSize(f, &size) != SQLITE_OK) return false;
-  return pages > 0 && pageSize > 0 && size % pageSize == 0 && size / pageSize >= pages;
+  const int64_t size = ImageSize(c);
+  const bool whole = size >= 0 && pages > 0 && pageSize > 0 && size % pageSize == 0 && size / pageSize >= pages;
+  c->wholeAtSize = whole ? size : -1;
+  return whole;
 }
 
 // ---- Heads -------------------------------------------------------------------
@@ -463,8 +472,12 @@ ConnPtr::~ConnPtr() {
 
 namespace {
 // ImageWhole inside one read transaction, so a writer cannot move the
-// file between the page count and the size.
+// file between the page count and the size. A file still of the size at
+// which it was last found whole needs no second look: cutting it short or
+// writing to it changes the size.
 bool CheckedWhole(Conn* c) {
+  const int64_t size = ImageSize(c);
+  if (size >= 0 && size == c->wholeAtSize) return true;
   Transaction t(c, false);
   return t.ok() && ImageWhole(c);
 }

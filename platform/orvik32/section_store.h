@@ -74,6 +74,8 @@ class Conn {
   sqlite3_stmt* Stmt(const char* sql);
   bool Exec(const char* sql);
   const std::string& hostPath() const { return hostPath_; }
+  // The image size at which the file was last found whole (-1: never).
+  int64_t wholeAtSize = -1;
 
  private:
   friend class ConnPtr;
