@@ -51,3 +51,32 @@ function(kelt32_sources)
     target_link_libraries(kelt32 PUBLIC ${A_LIBS})
   endif()
 endfunction()
+
+# kelt_fuzz_target(NAME <name> SOURCE <fuzz.cpp> [EXTRA <sources>] [DEFINES ...]
+#                  LIBS ... INPUTS <dir>...)
+# A libFuzzer target beside the reader it exercises. Every build makes
+# <name>_replay, which runs the target over the saved inputs (the crash
+# inputs kept as regressions) as a test; "<name>_replay --seeds <dir>"
+# writes the seed files the target starts from (the test replays them
+# too). Files whose names start with "." are skipped. With KELT_FUZZ (clang, see
+# scripts/fuzz.sh) the build also makes <name> itself.
+option(KELT_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+function(kelt_fuzz_target)
+  cmake_parse_arguments(A "" "NAME;SOURCE" "EXTRA;DEFINES;LIBS;INPUTS" ${ARGN})
+  if(NOT KELT_TESTS AND NOT KELT_FUZZ)
+    return()
+  endif()
+  add_executable(${A_NAME}_replay ${A_SOURCE} ${A_EXTRA} ${CMAKE_SOURCE_DIR}/testing/fuzz_replay_main.cpp)
+  target_link_libraries(${A_NAME}_replay PRIVATE ${A_LIBS})
+  target_compile_definitions(${A_NAME}_replay PRIVATE ${A_DEFINES})
+  if(KELT_TESTS)
+    add_test(NAME ${A_NAME}_replay COMMAND ${A_NAME}_replay --with-seeds ${A_INPUTS})
+    set_tests_properties(${A_NAME}_replay PROPERTIES ENVIRONMENT "KELT_BIN_DIR=${KELT_BIN_DIR}")
+  endif()
+  if(KELT_FUZZ)
+    add_executable(${A_NAME} ${A_SOURCE} ${A_EXTRA})
+    target_link_libraries(${A_NAME} PRIVATE ${A_LIBS})
+    target_compile_definitions(${A_NAME} PRIVATE ${A_DEFINES})
+    target_link_options(${A_NAME} PRIVATE -fsanitize=fuzzer)
+  endif()
+endfunction()

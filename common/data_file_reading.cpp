@@ -12,17 +12,9 @@ namespace kelt::datafile {
 
 int64_t ReadFilePrefix(const char* path, void* buffer, uint32_t count, uint64_t* fileSize) {
   if (!path || !buffer) return -1;
-  HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE || !f) return -1;
-  if (fileSize) {
-    DWORD high = 0;
-    DWORD low = GetFileSize(f, &high);
-    *fileSize = (uint64_t{high} << 32) | low;
-  }
-  DWORD got = 0;
-  int64_t result = ReadFile(f, buffer, count, &got, nullptr) ? int64_t{got} : -1;
-  CloseHandle(f);
-  return result;
+  // Through the store: a kernel open and close of a file the store holds
+  // locks on would drop them.
+  return ::ReadFileStart(path, buffer, count, fileSize);
 }
 
 bool ReadWholeSection(const char* path, const char* name, std::vector<uint8_t>& out) {

@@ -55,14 +55,22 @@ ORVIK_API BOOL CloseSectionFile(HSECTFILE handle);
 ORVIK_API BOOL IsSectionFileOfType(const char* path, int32_t typeCode);
 // Type code and format word of a sectioned file; -1 when it is none.
 ORVIK_API int32_t GetSectionFileType(const char* path, uint16_t* formatWord);
+// The first count bytes of any file, sectioned or not, into buffer: the
+// byte count read (less at the end of the file), -1 when it cannot be
+// read; fileSize (may be 0) gets the file's length. Safe beside this
+// process's own open sections of the file, which a kernel open and close
+// of it could disturb.
+ORVIK_API int64_t ReadFileStart(const char* path, void* buffer, uint32_t count, uint64_t* fileSize);
 
 // ---- Sections ------------------------------------------------------------
 // Section names are compared without regard to ASCII case, at most 259
 // characters. statusRecord: a caller's buffer of at least 272 bytes, or 0;
 // never read or written. Writing opens refuse write-protected files.
-// A handle holds the section's bytes; what a writing handle wrote is
-// committed in one transaction when it closes (CloseSection gives FALSE
-// when that fails), so other readers see the old section or the new, whole.
+// A writing handle holds the section's bytes; what it wrote is committed
+// in one transaction when it closes (CloseSection gives FALSE when that
+// fails), so other readers see the old section or the new, whole. A
+// read-only handle reads in place, only the parts asked for, and keeps the
+// section as it was when it opened even when a writer replaces it.
 ORVIK_API BOOL SectionExists(const char* path, const char* name);
 ORVIK_API HSECTION OpenSection(const char* path, const char* name, void* statusRecord);
 ORVIK_API HSECTION OpenSectionReadOnly(const char* path, const char* name, void* statusRecord);

@@ -51,6 +51,7 @@ BOOL CreateSectionFile(void* pathOrRecord, int32_t typeCode, int32_t, int32_t fo
                  ? TRUE
                  : FALSE;
     }
+    if (typeCode == -1) return FALSE;  // would read back as "no sectioned file"
     FileRecord r{};
     r.head = MakeHead(typeCode, static_cast<uint16_t>(formatWord));
     std::memcpy(pathOrRecord, &r, sizeof r);
@@ -115,6 +116,15 @@ int32_t GetSectionFileType(const char* path, uint16_t* formatWord) {
     if (!path || !ReadFileHead(path, &head)) return -1;
     if (formatWord) *formatWord = head.formatWord;
     return head.typeCode;
+  } catch (...) {
+    return -1;
+  }
+}
+
+int64_t ReadFileStart(const char* path, void* buffer, uint32_t count, uint64_t* fileSize) {
+  try {
+    if (!path || !*path) return -1;
+    return orvik::ReadFileStart(path, buffer, count, fileSize);
   } catch (...) {
     return -1;
   }

@@ -7,6 +7,7 @@
 
 #include "handle_registry.h"
 #include "orvik32.h"
+#include "section_reading.h"
 #include "section_store.h"
 #include "win/win_file_facts.h"
 #include "win/win_large_buffer.h"
@@ -116,7 +117,7 @@ ConnPtr ConnectForWriting(const char* path) {
   return c;
 }
 
-class SectionHandle : public Handle {
+class SectionHandle : public SectionBase {
  public:
   SectionHandle(std::string path, std::string name, bool writable)
       : path_(std::move(path)), name_(std::move(name)), writable_(writable) {}
@@ -127,9 +128,9 @@ class SectionHandle : public Handle {
     return c && StoreSection(c.get(), name_.c_str(), bytes_.data(), bytes_.size);
   }
 
-  uint32_t Size() const { return bytes_.size; }
+  uint32_t Size() override { return bytes_.size; }
 
-  uint32_t Seek(int32_t offset, int32_t origin) {
+  uint32_t Seek(int32_t offset, int32_t origin) override {
     int64_t base;
     switch (origin) {
       case 0: base = 0; break;
@@ -143,7 +144,7 @@ class SectionHandle : public Handle {
     return pos_;
   }
 
-  uint32_t Read(void* buffer, uint32_t count) {
+  uint32_t Read(void* buffer, uint32_t count) override {
     if (!buffer || pos_ >= bytes_.size) return 0;
     const uint32_t n = count < bytes_.size - pos_ ? count : bytes_.size - pos_;
     std::memcpy(buffer, bytes_.data() + pos_, n);
@@ -151,7 +152,7 @@ class SectionHandle : public Handle {
     return n;
   }
 
-  uint32_t Write(const void* buffer, uint32_t count) {
+  uint32_t Write(const void* buffer, uint32_t count) override {
     if (!writable_ || !buffer || count == 0) return 0;
     const uint64_t end = static_cast<uint64_t>(pos_) + count;
     if (end > MaxSectionSize() || !bytes_.Reserve(end)) return 0;
@@ -177,7 +178,11 @@ class SectionHandle : public Handle {
 
 HSECTION OpenExisting(const char* path, const char* name, bool writable) {
   if (!path || !ValidSectionName(name)) return nullptr;
-  ConnPtr c = writable ? ConnectForWriting(path) : Connect(path);
+  if (!writable) {
+    auto h = OpenSectionInPlace(path, name);
+    return h ? AddHandle(std::move(h)) : nullptr;
+  }
+  ConnPtr c = ConnectForWriting(path);
   if (!c) return nullptr;
   auto h = std::make_shared<SectionHandle>(path, name, writable);
   if (!LoadSection(c.get(), name, &h->bytes())) return nullptr;
@@ -245,23 +250,23 @@ BOOL CloseSection(HSECTION handle) {
 }
 
 uint32_t GetSectionSize(HSECTION handle) {
-  auto h = FindHandle<SectionHandle>(handle);
+  auto h = FindHandle<SectionBase>(handle);
   return h ? h->Size() : 0;
 }
 
 uint32_t SeekSection(HSECTION handle, int32_t offset, int32_t origin) {
-  auto h = FindHandle<SectionHandle>(handle);
+  auto h = FindHandle<SectionBase>(handle);
   return h ? h->Seek(offset, origin) : 0xFFFFFFFFu;
 }
 
 uint32_t ReadSection(HSECTION handle, void* buffer, uint32_t count) {
-  auto h = FindHandle<SectionHandle>(handle);
+  auto h = FindHandle<SectionBase>(handle);
   return h ? h->Read(buffer, count) : 0;
 }
 
 uint32_t WriteSection(HSECTION handle, const void* buffer, uint32_t count) {
   try {
-    auto h = FindHandle<SectionHandle>(handle);
+    auto h = FindHandle<SectionBase>(handle);
     return h ? h->Write(buffer, count) : 0;
   } catch (...) {
     return 0;

@@ -2,12 +2,16 @@
 // SQLite image behind it, pooled connections, and file creation.
 #include "section_store.h"
 
+#include "section_reading.h"
+
 #include <chrono>
+#include <iterator>
 #include <cstring>
 #include <list>
 #include <mutex>
 
 #include "win/win_file_facts.h"
+#include "win/win_lock_holds.h"
 #include "win/win_paths.h"
 
 namespace orvik {
@@ -23,6 +27,11 @@ struct ShimFile {
   sqlite3_file base;
   sqlite3_int64 offset;  // kPrefixSize for database files, 0 for journals
   sqlite3_file* real;    // the real VFS's file, placed right behind us
+  // While this file holds a lock, the kernel calls keep their descriptors
+  // of it open: closing one would drop our locks.
+  bool keyed;
+  bool held;
+  win::holds::FileKey key;
 };
 
 sqlite3_vfs* g_real = nullptr;
@@ -33,7 +42,17 @@ thread_local const FilePrefix* g_pendingPrefix = nullptr;
 sqlite3_file* Real(sqlite3_file* f) { return reinterpret_cast<ShimFile*>(f)->real; }
 sqlite3_int64 Offset(sqlite3_file* f) { return reinterpret_cast<ShimFile*>(f)->offset; }
 
-int ShimClose(sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); }
+void EndHold(ShimFile* s) {
+  if (!s->held) return;
+  s->held = false;
+  win::holds::EndLockHold(s->key);
+}
+
+int ShimClose(sqlite3_file* f) {
+  int rc = Real(f)->pMethods->xClose(Real(f));
+  EndHold(reinterpret_cast<ShimFile*>(f));
+  return rc;
+}
 int ShimRead(sqlite3_file* f, void* buf, int amount, sqlite3_int64 offset) {
   return Real(f)->pMethods->xRead(Real(f), buf, amount, offset + Offset(f));
 }
@@ -49,8 +68,22 @@ int ShimFileSize(sqlite3_file* f, sqlite3_int64* size) {
   if (rc == SQLITE_OK) *size = *size > Offset(f) ? *size - Offset(f) : 0;
   return rc;
 }
-int ShimLock(sqlite3_file* f, int level) { return Real(f)->pMethods->xLock(Real(f), level); }
-int ShimUnlock(sqlite3_file* f, int level) { return Real(f)->pMethods->xUnlock(Real(f), level); }
+int ShimLock(sqlite3_file* f, int level) {
+  auto* s = reinterpret_cast<ShimFile*>(f);
+  const bool began = s->keyed && !s->held && level > SQLITE_LOCK_NONE;
+  if (began) {
+    win::holds::BeginLockHold(s->key);  // before the lock exists
+    s->held = true;
+  }
+  int rc = Real(f)->pMethods->xLock(Real(f), level);
+  if (rc != SQLITE_OK && began) EndHold(s);
+  return rc;
+}
+int ShimUnlock(sqlite3_file* f, int level) {
+  int rc = Real(f)->pMethods->xUnlock(Real(f), level);
+  if (level == SQLITE_LOCK_NONE) EndHold(reinterpret_cast<ShimFile*>(f));  // after it is gone
+  return rc;
+}
 int ShimCheckReserved(sqlite3_file* f, int* out) {
   return Real(f)->pMethods->xCheckReservedLock(Real(f), out);
 }
@@ -113,6 +146,9 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
   s->base.pMethods = nullptr;
   s->real = reinterpret_cast<sqlite3_file*>(s + 1);
   s->offset = 0;
+  s->keyed = false;
+  s->held = false;
+  s->key = {};
   int rc = g_real->xOpen(g_real, name, s->real, flags, outFlags);
   if (rc != SQLITE_OK) return rc;
   if (flags & SQLITE_OPEN_MAIN_DB) {
@@ -122,6 +158,7 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
       s->real->pMethods->xClose(s->real);
       return rc;
     }
+    s->keyed = name && win::holds::KeyOf(name, &s->key);
   }
   s->base.pMethods = &g_methods;
   return SQLITE_OK;
@@ -215,17 +252,96 @@ ConnPtr Checkout(const std::string& host) {
   }
 }
 
+#define ORVIK_SECTIONS_TABLE                                                                  \
+  "CREATE TABLE sections(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE COLLATE NOCASE," \
+  " data BLOB NOT NULL)"
+#define ORVIK_FILE_INFO_TABLE "CREATE TABLE file_info(field INTEGER PRIMARY KEY, value INTEGER NOT NULL)"
+
 const char kCreateSchema[] =
     "PRAGMA page_size = 65536;"
-    "BEGIN;"
-    "CREATE TABLE sections(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE COLLATE NOCASE,"
-    " data BLOB NOT NULL);"
-    "CREATE TABLE file_info(field INTEGER PRIMARY KEY, value INTEGER NOT NULL);"
+    "BEGIN;" ORVIK_SECTIONS_TABLE ";" ORVIK_FILE_INFO_TABLE ";"
     "PRAGMA application_id = 1330795083;"  // "ORVK"
     "PRAGMA user_version = 1;"
     "COMMIT;";
 
+// The schema a store file holds, and nothing else: a foreign view or
+// trigger under our names could hang a query or swallow writes.
+struct SchemaEntry {
+  const char* type;
+  const char* name;
+  const char* table;
+  const char* sql;  // null for the index SQLite makes for UNIQUE
+};
+constexpr SchemaEntry kSchema[] = {
+    {"table", "file_info", "file_info", ORVIK_FILE_INFO_TABLE},
+    {"table", "sections", "sections", ORVIK_SECTIONS_TABLE},
+    {"index", "sqlite_autoindex_sections_1", "sections", nullptr},
+};
+
+bool SameText(const unsigned char* a, const char* b) {
+  if (!a || !b) return !a && !b;
+  return std::strcmp(reinterpret_cast<const char*>(a), b) == 0;
+}
+
+bool SchemaIsOurs(Conn* c) {
+  Query q(c, "SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY name");
+  size_t n = 0;
+  while (q.Row()) {
+    if (n >= std::size(kSchema)) return false;
+    const SchemaEntry& e = kSchema[n++];
+    sqlite3_stmt* s = q.get();
+    if (!SameText(sqlite3_column_text(s, 0), e.type) || !SameText(sqlite3_column_text(s, 1), e.name) ||
+        !SameText(sqlite3_column_text(s, 2), e.table) || !SameText(sqlite3_column_text(s, 3), e.sql)) {
+      return false;
+    }
+  }
+  return q.ok() && n == std::size(kSchema);
+}
+
+// Locks the connection down before it reads anything of the file.
+void MakeDefensive(sqlite3* db) {
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+}
+
 }  // namespace
+
+// The image behind the prefix holds every page its header counts, in
+// whole pages. A file cut short would otherwise open, list sections it
+// cannot read and take writes into pages that are not there.
+namespace {
+// The image's size as the file layer sees it (behind the prefix); -1 on error.
+int64_t ImageSize(Conn* c) {
+  sqlite3_file* f = nullptr;
+  if (sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f ||
+      !f->pMethods) {
+    return -1;
+  }
+  sqlite3_int64 size = 0;
+  return f->pMethods->xFileSize(f, &size) == SQLITE_OK ? size : -1;
+}
+}  // namespace
+
+bool ImageWhole(Conn* c) {
+  int64_t pages = -1, pageSize = 0;
+  {
+    Query q(c, "PRAGMA page_count");
+    if (!q.Row()) return false;
+    pages = sqlite3_column_int64(q.get(), 0);
+  }
+  {
+    Query q(c, "PRAGMA page_size");
+    if (!q.Row()) return false;
+    pageSize = sqlite3_column_int64(q.get(), 0);
+  }
+  const int64_t size = ImageSize(c);
+  const bool whole = size >= 0 && pages > 0 && pageSize > 0 && size % pageSize == 0 && size / pageSize >= pages;
+  c->wholeAtSize = whole ? size : -1;
+  return whole;
+}
 
 // ---- Heads -------------------------------------------------------------------
 
@@ -269,6 +385,29 @@ bool ReadFileHead(const std::string& winPath, FileHead* head) {
   f->pMethods->xClose(f);
   if (ok && head) *head = p.head;
   return ok;
+}
+
+int64_t ReadFileStart(const std::string& winPath, void* buffer, uint32_t count, uint64_t* fileSize) {
+  if (winPath.empty() || !buffer || !RegisterVfs() || !win::facts::IsRegularFile(winPath)) return -1;
+  std::string host = win::paths::ToHost(winPath);
+  // As in ReadFileHead: SQLite's own file layer keeps the descriptor while
+  // any connection of this process holds a lock on the file.
+  std::unique_ptr<char[]> mem(new char[g_real->szOsFile]());
+  auto* f = reinterpret_cast<sqlite3_file*>(mem.get());
+  int outFlags = 0;
+  if (g_real->xOpen(g_real, host.c_str(), f, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB, &outFlags) !=
+      SQLITE_OK) {
+    return -1;
+  }
+  sqlite3_int64 size = 0;
+  int64_t got = -1;
+  if (f->pMethods->xFileSize(f, &size) == SQLITE_OK && size >= 0) {
+    const int64_t n = size < static_cast<sqlite3_int64>(count) ? size : static_cast<int64_t>(count);
+    if (n == 0 || f->pMethods->xRead(f, buffer, static_cast<int>(n), 0) == SQLITE_OK) got = n;
+    if (fileSize) *fileSize = static_cast<uint64_t>(size);
+  }
+  f->pMethods->xClose(f);
+  return got;
 }
 
 // ---- Connections ---------------------------------------------------------
@@ -331,10 +470,27 @@ ConnPtr::~ConnPtr() {
   c_ = nullptr;
 }
 
+namespace {
+// ImageWhole inside one read transaction, so a writer cannot move the
+// file between the page count and the size. A file still of the size at
+// which it was last found whole needs no second look: cutting it short or
+// writing to it changes the size.
+bool CheckedWhole(Conn* c) {
+  const int64_t size = ImageSize(c);
+  if (size >= 0 && size == c->wholeAtSize) return true;
+  Transaction t(c, false);
+  return t.ok() && ImageWhole(c);
+}
+}  // namespace
+
 ConnPtr Connect(std::string_view winPath) {
   if (winPath.empty() || !RegisterVfs()) return ConnPtr();
   std::string host = win::paths::ToHost(winPath);
-  if (ConnPtr pooled = Checkout(host)) return pooled;
+  if (ConnPtr pooled = Checkout(host)) {
+    if (CheckedWhole(pooled.get())) return pooled;
+    pooled.Discard();
+    return ConnPtr();
+  }
   if (!win::facts::IsRegularFile(winPath)) return ConnPtr();
   std::unique_ptr<Conn> c(new Conn());
   c->hostPath_ = host;
@@ -345,6 +501,7 @@ ConnPtr Connect(std::string_view winPath) {
     rc = sqlite3_open_v2(host.c_str(), &c->db_, SQLITE_OPEN_READONLY, kVfsName);
     if (rc != SQLITE_OK) return ConnPtr();
   }
+  MakeDefensive(c->db_);
   sqlite3_busy_timeout(c->db_, kBusyTimeoutMs);
   sqlite3_extended_result_codes(c->db_, 1);
   // Reading the schema proves the database behind the prefix is ours.
@@ -352,6 +509,7 @@ ConnPtr Connect(std::string_view winPath) {
     Query q(c.get(), "PRAGMA application_id");
     if (!q.ok() || !q.Row() || sqlite3_column_int64(q.get(), 0) != 1330795083) return ConnPtr();
   }
+  if (!SchemaIsOurs(c.get()) || !CheckedWhole(c.get())) return ConnPtr();
   if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
   return ConnPtr(c.release());
 }
@@ -407,7 +565,14 @@ bool Query::Row() { return s_ && bound_ && sqlite3_step(s_) == SQLITE_ROW; }
 bool Query::Done() { return s_ && bound_ && sqlite3_step(s_) == SQLITE_DONE; }
 
 Transaction::Transaction(Conn* c, bool write) : c_(c) {
+  // This process's in-place readers would hold the commit off.
+  if (c_ && write) YieldReaders(c_->hostPath());
   ok_ = c_ && c_->Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+  // Nothing is written into an image that lost pages behind our back.
+  if (ok_ && write && !ImageWhole(c_)) {
+    c_->Exec("ROLLBACK");
+    ok_ = false;
+  }
 }
 
 Transaction::~Transaction() {
@@ -425,7 +590,8 @@ bool Transaction::Commit() {
 // ---- Files -------------------------------------------------------------------
 
 bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t formatWord) {
-  if (winPath.empty() || !RegisterVfs()) return false;
+  // -1 is what the type query answers for "no sectioned file".
+  if (winPath.empty() || typeCode == -1 || !RegisterVfs()) return false;
   if (win::facts::IsWriteProtected(winPath)) return false;
   const std::string host = win::paths::ToHost(winPath);
   const std::string tempWin = win::facts::SiblingTempName(host);

@@ -59,6 +59,10 @@ uint32_t HeadChecksum(const FileHead& head);
 // The facts in a file's prefix; false when the file is no sectioned file.
 bool ReadFileHead(const std::string& winPath, FileHead* head);
 
+// The first count bytes of any file (at most its size); -1 when it cannot
+// be read. Never disturbs the locks this process holds on the file.
+int64_t ReadFileStart(const std::string& winPath, void* buffer, uint32_t count, uint64_t* fileSize);
+
 class ConnPtr;
 
 // One pooled connection to one sectioned file.
@@ -70,6 +74,8 @@ class Conn {
   sqlite3_stmt* Stmt(const char* sql);
   bool Exec(const char* sql);
   const std::string& hostPath() const { return hostPath_; }
+  // The image size at which the file was last found whole (-1: never).
+  int64_t wholeAtSize = -1;
 
  private:
   friend class ConnPtr;
@@ -128,6 +134,9 @@ class Query {
   sqlite3_stmt* s_ = nullptr;
   bool bound_ = true;
 };
+
+// True when the file holds every page its database header counts.
+bool ImageWhole(Conn* c);
 
 // Largest section the store can hold.
 uint32_t MaxSectionSize();

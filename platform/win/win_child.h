@@ -19,4 +19,10 @@ WIN_CLASS bool WaitReady(const Child& child, int timeoutMs);
 WIN_CLASS void KillHard(const Child& child);
 // Reaps the child: its exit code, or 128 + signal when a signal ended it.
 WIN_CLASS int Wait(Child& child);
+// This process's id; a forked child has its own.
+WIN_CLASS int CurrentProcessId();
+// Handlers run around every fork of this process: a library whose own
+// thread holds locks brings that thread to rest before the fork, so the
+// child never inherits a lock held by a thread it does not have.
+WIN_CLASS void AtFork(void (*prepare)(), void (*parent)(), void (*child)());
 }  // namespace win::child

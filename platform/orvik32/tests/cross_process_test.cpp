@@ -175,3 +175,39 @@ TEST_F(CrossProcessTest, WaitingClaimSucceedsWhenTheHolderLetsGo) {
 }
 
 }  // namespace
+
+#include "two_writers.h"
+
+namespace {
+
+// A thread that opens and closes the file with kernel calls while this
+// process writes must not take the writer's locks away from it.
+TEST_F(CrossProcessTest, TwoWritersBesideKernelReadsOfTheSameFileKeepItSound) {
+  const std::string file = Path("two.kms");
+  two_writers::Run(
+      file,
+      [&] {
+        HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return;
+        char b[28];
+        DWORD got = 0;
+        ReadFile(h, b, sizeof b, &got, nullptr);
+        CloseHandle(h);
+      },
+      40);
+}
+
+// The store's own prefix reader, too.
+TEST_F(CrossProcessTest, TwoWritersBesidePrefixReadsOfTheSameFileKeepItSound) {
+  const std::string file = Path("two.kms");
+  two_writers::Run(
+      file,
+      [&] {
+        char b[256];
+        ReadFileStart(file.c_str(), b, sizeof b, nullptr);
+      },
+      40);
+}
+
+}  // namespace

@@ -339,7 +339,8 @@ void DeviceContext::StrokeDevice(std::vector<PointF>& pts, bool closed) {
   if (s.style == PS_NULL) return;
   if (recorder_) {
     IntRect b = BoundsOf(pts);
-    int grow = int(std::ceil(s.width / 2));
+    // A pen may be wider than any int: the bounds only need to cover the drawing space.
+    const int grow = int(std::min(std::ceil(s.width / 2), double(kCoordLimit)));
     recorder_->AddBounds({b.left - grow, b.top - grow, b.right + grow, b.bottom + grow});
   }
   if (device_) device_->StrokePolyline(pts, closed, s, state_.rop2, Clip());

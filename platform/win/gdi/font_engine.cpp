@@ -5,6 +5,8 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 #include FT_ADVANCES_H
+#include FT_BITMAP_H
+#include FT_OUTLINE_H
 
 #include <algorithm>
 #include <cctype>
@@ -110,8 +112,59 @@ std::map<GlyphKey, GlyphImage>& GlyphCache() {
   static auto* cache = new std::map<GlyphKey, GlyphImage>();
   return *cache;
 }
-constexpr size_t kGlyphCacheLimit = 20000;
+// Bounded by the bytes the images hold, not their number: a few glyphs at
+// a huge size would otherwise keep gigabytes.
+constexpr size_t kGlyphCacheBytes = size_t(32) << 20;
+// Glyphs up to this many pixels are rendered whole and cached.
+constexpr int64_t kWholeGlyphPixels = int64_t(1) << 18;
+size_t g_cacheBytes = 0;
+GlyphImage& Scratch() {
+  static auto* img = new GlyphImage();
+  return *img;
+}
+
+size_t Footprint(const GlyphImage& img) { return img.coverage.size() + sizeof(GlyphImage) + 64; }
+
+void Remember(const GlyphKey& key, GlyphImage img, const GlyphImage** out) {
+  auto& cache = GlyphCache();
+  const size_t bytes = Footprint(img);
+  if (g_cacheBytes + bytes > kGlyphCacheBytes) {
+    cache.clear();
+    g_cacheBytes = 0;
+  }
+  g_cacheBytes += bytes;
+  *out = &(cache[key] = std::move(img));
+}
+
+// Renders the part [x0,x1) x [y0,y1) of a loaded outline (pixels, y up)
+// into img, with the smooth rasteriser that FT_Render_Glyph uses.
+bool RenderPart(FT_Outline* outline, int64_t x0, int64_t y0, int64_t x1, int64_t y1, GlyphImage& img) {
+  img.width = int(x1 - x0);
+  img.height = int(y1 - y0);
+  img.left = int(x0);
+  img.top = int(y1);
+  img.coverage.assign(size_t(img.width) * size_t(img.height), 0);
+  FT_Bitmap bm;
+  FT_Bitmap_Init(&bm);
+  bm.width = unsigned(img.width);
+  bm.rows = unsigned(img.height);
+  bm.pitch = img.width;
+  bm.buffer = img.coverage.data();
+  bm.num_grays = 256;
+  bm.pixel_mode = FT_PIXEL_MODE_GRAY;
+  FT_Outline_Translate(outline, FT_Pos(-x0 * 64), FT_Pos(-y0 * 64));
+  bool ok = FT_Outline_Get_Bitmap(g_library, outline, &bm) == 0;
+  FT_Outline_Translate(outline, FT_Pos(x0 * 64), FT_Pos(y0 * 64));
+  return ok;
+}
 }  // namespace
+
+size_t GlyphCacheBytes() {
+  std::lock_guard lock(FontMutex());
+  return g_cacheBytes;
+}
+
+size_t GlyphCacheLimitBytes() { return kGlyphCacheBytes; }
 
 std::mutex& FontMutex() {
   static auto* m = new std::mutex();
@@ -162,14 +215,14 @@ const FontFace* FaceForLogFont(const LOGFONTA& lf) {
 }
 
 const GlyphImage* RenderGlyph(const FontFace* face, uint32_t glyph, double emPixels,
-                              double widthScale, double angle) {
+                              double widthScale, double angle, const GlyphWindow& window) {
   if (!face || !face->ftFace || !(emPixels > 0) || emPixels > 20000) return nullptr;
+  if (window.right <= window.left || window.bottom <= window.top) return nullptr;
   GlyphKey key{face, glyph, int64_t(std::llround(emPixels * 64)),
                int32_t(std::lround(widthScale * 1000)), int32_t(std::lround(angle * 1000))};
   auto& cache = GlyphCache();
   auto it = cache.find(key);
   if (it != cache.end()) return &it->second;
-  if (cache.size() > kGlyphCacheLimit) cache.clear();
   FT_Face ft = static_cast<FT_Face>(face->ftFace);
   if (FT_Set_Char_Size(ft, 0, FT_F26Dot6(std::max<int64_t>(key.em64, 1)), 72, 72) != 0)
     return nullptr;
@@ -180,21 +233,41 @@ const GlyphImage* RenderGlyph(const FontFace* face, uint32_t glyph, double emPix
   m.yx = FT_Fixed(s * widthScale * 65536);
   m.yy = FT_Fixed(c * 65536);
   FT_Set_Transform(ft, &m, nullptr);
+  const GlyphImage* out = nullptr;
   GlyphImage img;
   if (FT_Load_Glyph(ft, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0 &&
-      FT_Render_Glyph(ft->glyph, FT_RENDER_MODE_NORMAL) == 0) {
-    const FT_Bitmap& bm = ft->glyph->bitmap;
-    img.left = ft->glyph->bitmap_left;
-    img.top = ft->glyph->bitmap_top;
-    img.width = int(bm.width);
-    img.height = int(bm.rows);
-    img.coverage.resize(size_t(img.width) * size_t(img.height));
-    for (int y = 0; y < img.height; ++y)
-      std::memcpy(img.coverage.data() + size_t(y) * img.width,
-                  bm.buffer + ptrdiff_t(y) * bm.pitch, size_t(img.width));
+      ft->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+    // The outline's box (pixels, y up), a pixel wider than any image of it.
+    FT_BBox box;
+    FT_Outline_Get_CBox(&ft->glyph->outline, &box);
+    const int64_t bx0 = (box.xMin >> 6) - 1, bx1 = ((box.xMax + 63) >> 6) + 1;
+    const int64_t by0 = (box.yMin >> 6) - 1, by1 = ((box.yMax + 63) >> 6) + 1;
+    // The window in the same terms: y up, so its bottom is -window.bottom.
+    const int64_t vx0 = std::max(bx0, window.left), vx1 = std::min(bx1, window.right);
+    const int64_t vy0 = std::max(by0, -window.bottom), vy1 = std::min(by1, -window.top);
+    if (vx0 >= vx1 || vy0 >= vy1) {
+      // Outside the window: nothing drawn, nothing kept.
+    } else if ((bx1 - bx0) * (by1 - by0) <= kWholeGlyphPixels) {
+      if (FT_Render_Glyph(ft->glyph, FT_RENDER_MODE_NORMAL) == 0) {
+        const FT_Bitmap& bm = ft->glyph->bitmap;
+        img.left = ft->glyph->bitmap_left;
+        img.top = ft->glyph->bitmap_top;
+        img.width = int(bm.width);
+        img.height = int(bm.rows);
+        img.coverage.resize(size_t(img.width) * size_t(img.height));
+        if (img.width > 0) {
+          for (int y = 0; y < img.height; ++y)
+            std::memcpy(img.coverage.data() + size_t(y) * img.width, bm.buffer + ptrdiff_t(y) * bm.pitch,
+                        size_t(img.width));
+        }
+        Remember(key, std::move(img), &out);
+      }
+    } else if (RenderPart(&ft->glyph->outline, vx0, vy0, vx1, vy1, Scratch())) {
+      out = &Scratch();
+    }
   }
   FT_Set_Transform(ft, nullptr, nullptr);
-  return &(cache[key] = std::move(img));
+  return out;
 }
 
 }  // namespace win::gdi

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "win_gdi.h"
+#include "win_glyph_cache.h"
 
 namespace win::gdi {
 
@@ -37,10 +38,19 @@ struct GlyphImage {
   std::vector<uint8_t> coverage;  // width*height, 0..255
 };
 
-// Renders a glyph at em size and transform (call with FontMutex held);
-// images are cached.
+// The part of the device a glyph may show in, in pixels relative to the
+// glyph's origin (x rightwards, y downwards).
+struct GlyphWindow {
+  int64_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Renders a glyph at em size and transform (call with FontMutex held).
+// Small glyphs are rendered whole and cached (the cache is bounded by
+// bytes); a big one is rendered only where it meets the window, into
+// scratch (valid until the next call). Null when nothing of it is visible.
 const GlyphImage* RenderGlyph(const FontFace* face, uint32_t glyph, double emPixels,
-                              double widthScale, double angle);
+                              double widthScale, double angle, const GlyphWindow& window);
+
 
 // Unicode of an ANSI (Windows-1252) byte.
 uint32_t AnsiToUnicode(uint8_t c);

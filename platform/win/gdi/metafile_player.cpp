@@ -56,6 +56,7 @@ bool PlayPolyPoly(HDC hdc, const ENHMETARECORD* r, bool small, bool polygon) {
   std::memcpy(&polys, Bytes(r) + 24, 4);
   std::memcpy(&count, Bytes(r) + 28, 4);
   if (polys > (r->nSize - 32) / 4) return false;
+  if (polys == 0) return count == 0;  // nothing to draw; no copy from an empty list
   std::vector<INT> counts(polys);
   std::memcpy(counts.data(), Bytes(r) + 32, size_t(polys) * 4);
   uint64_t total = 0;
@@ -132,7 +133,8 @@ bool PlayBlt(HDC hdc, const ENHMETARECORD* r) {
   if (bih.biBitCount != 32 || bih.biWidth <= 0 || bih.biHeight == 0 || bih.biHeight == INT32_MIN)
     return false;
   int64_t h = std::llabs(int64_t(bih.biHeight));
-  if (int64_t(bih.biWidth) * h * 4 > int64_t(b.cbBitsSrc)) return false;
+  // Width and height are below 2^31 each, so their product fits 64 bits; times 4 may not.
+  if (uint64_t(bih.biWidth) * uint64_t(h) > uint64_t(b.cbBitsSrc) / 4) return false;
   BITMAPINFO bi{};
   bi.bmiHeader = bih;
   void* bits = nullptr;

@@ -203,7 +203,7 @@ class RasterDevice final : public Device {
       if (area < 0) std::reverse(poly.begin(), poly.end());
       if (area != 0) polys.push_back(std::move(poly));
     };
-    int circleSteps = std::clamp(int(r * 2), 8, 64);
+    int circleSteps = int(std::clamp(r * 2, 8.0, 64.0));
     auto circle = [&](PointF c) {
       std::vector<PointF> poly;
       for (int i = 0; i < circleSteps; ++i) {
@@ -288,11 +288,19 @@ class RasterDevice final : public Device {
     if (!bmp || !run.face) return;
     std::lock_guard lock(FontMutex());
     int cr = (color >> 16) & 0xFF, cg = (color >> 8) & 0xFF, cb = color & 0xFF;
+    // Only what the bitmap and the clip let through is rendered at all.
+    IntRect visible{0, 0, bmp->width, bmp->height};
+    if (clip) visible = visible.Intersected(clip->Bounds());
+    if (visible.Empty()) return;
     for (auto& g : run.glyphs) {
-      const GlyphImage* img = RenderGlyph(run.face, g.index, run.emPixels, run.widthScale, run.angle);
-      if (!img || img->width == 0) continue;
-      int64_t ox = int64_t(std::floor(g.origin.x + 0.5)) + img->left;
-      int64_t oy = int64_t(std::floor(g.origin.y + 0.5)) - img->top;
+      if (!(std::fabs(g.origin.x) < 4e15) || !(std::fabs(g.origin.y) < 4e15)) continue;
+      const int64_t gx = int64_t(std::floor(g.origin.x + 0.5));
+      const int64_t gy = int64_t(std::floor(g.origin.y + 0.5));
+      const GlyphWindow window{visible.left - gx, visible.top - gy, visible.right - gx, visible.bottom - gy};
+      const GlyphImage* img = RenderGlyph(run.face, g.index, run.emPixels, run.widthScale, run.angle, window);
+      if (!img || img->width <= 0 || img->height <= 0) continue;
+      int64_t ox = gx + img->left;
+      int64_t oy = gy - img->top;
       if (ox >= bmp->width || oy >= bmp->height || ox + img->width <= 0 || oy + img->height <= 0)
         continue;
       for (int iy = 0; iy < img->height; ++iy) {

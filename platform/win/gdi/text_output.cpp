@@ -81,8 +81,10 @@ bool DeviceContext::TextMetrics(TEXTMETRICA& tm) const {
 namespace {
 void PutText(std::vector<uint8_t>& r, size_t textOff, const char* text, size_t count,
              size_t dxOff, const std::vector<LONG>& dx) {
-  std::memcpy(r.data() + textOff, text, count);
-  std::memcpy(r.data() + dxOff, dx.data(), dx.size() * 4);
+  // No text (FillSolidRect records an opaque empty text) copies nothing:
+  // the pointers may be null then.
+  if (count) std::memcpy(r.data() + textOff, text, count);
+  if (!dx.empty()) std::memcpy(r.data() + dxOff, dx.data(), dx.size() * 4);
 }
 }  // namespace
 

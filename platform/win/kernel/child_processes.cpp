@@ -2,6 +2,7 @@
 #include "win_child.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <cerrno>
 #include <signal.h>
 #include <sys/wait.h>
@@ -68,5 +69,9 @@ int Wait(Child& child) {
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return -1;
 }
+
+int CurrentProcessId() { return static_cast<int>(getpid()); }
+
+void AtFork(void (*prepare)(), void (*parent)(), void (*child)()) { pthread_atfork(prepare, parent, child); }
 
 }  // namespace win::child

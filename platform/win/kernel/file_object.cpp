@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "win_lock_holds.h"
+
 namespace win {
 namespace {
 
@@ -45,7 +47,7 @@ FileObject::~FileObject() {
     FileIdentity now;
     if (IdentityOf(hostPath_, now) && now == id_) unlink(hostPath_.c_str());
   }
-  close(fd_);
+  holds::CloseDescriptor(fd_);
 }
 
 std::mutex& FileObject::OpenMutex() {

@@ -10,6 +10,7 @@
 
 #include "file_object.h"
 #include "host_files.h"
+#include "win_lock_holds.h"
 #include "win_paths.h"
 
 using win::FileAccess;
@@ -41,7 +42,7 @@ BOOL CopyContents(const std::string& src, const struct stat& srcSt, const std::s
   std::string tmp = FolderOf(dst) + "/.kelt-copy-XXXXXX";
   int out = mkostemp(tmp.data(), O_CLOEXEC);
   if (out < 0) {
-    close(in);
+    win::holds::CloseDescriptor(in);
     return host::FailErrno(dst);
   }
   char buf[1 << 16];
@@ -68,7 +69,7 @@ BOOL CopyContents(const std::string& src, const struct stat& srcSt, const std::s
     }
     if (!ok) break;
   }
-  close(in);
+  win::holds::CloseDescriptor(in);
   if (ok) {
     fchmod(out, srcSt.st_mode & 07777);
     timespec times[2] = {srcSt.st_atim, srcSt.st_mtim};  // the copy keeps the write time
@@ -94,6 +95,28 @@ BOOL CopyContents(const std::string& src, const struct stat& srcSt, const std::s
   return TRUE;
 }
 
+// A sectioned file's rollback journal lies beside it under this name.
+// Whoever opens the file next plays a journal left there into it, so the
+// journal follows its file, and a file replaced loses the old one's.
+std::string JournalOf(const std::string& hostPath) { return hostPath + "-journal"; }
+
+bool Exists(const std::string& hostPath) {
+  struct stat st;
+  return lstat(hostPath.c_str(), &st) == 0;
+}
+
+void DropJournal(const std::string& hostPath) { unlink(JournalOf(hostPath).c_str()); }
+
+// After the file itself came to dst: a journal of src comes along too.
+void CarryJournal(const std::string& src, const std::string& dst, bool move) {
+  const std::string from = JournalOf(src);
+  if (!Exists(from)) return;
+  if (move && rename(from.c_str(), JournalOf(dst).c_str()) == 0) return;
+  struct stat st;
+  if (stat(from.c_str(), &st) == 0) CopyContents(from, st, JournalOf(dst), false);
+  if (move) unlink(from.c_str());
+}
+
 }  // namespace
 
 BOOL DeleteFileA(LPCSTR fileName) {
@@ -106,6 +129,7 @@ BOOL DeleteFileA(LPCSTR fileName) {
     return host::Fail(ERROR_ACCESS_DENIED);
   if (FileObject::DeleteConflict(FileIdentity{st.st_dev, st.st_ino})) return host::Fail(ERROR_SHARING_VIOLATION);
   if (unlink(path.c_str()) != 0) return host::FailErrno(path);
+  DropJournal(path);
   return TRUE;
 }
 
@@ -130,7 +154,11 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR newName, BOOL failIfExists) {
   } else if (!host::ParentExists(dst)) {
     return host::Fail(ERROR_PATH_NOT_FOUND);
   }
-  return CopyContents(src, s, dst, failIfExists != FALSE);
+  // A journal of the file replaced (or a stray one) would be played into the copy.
+  DropJournal(dst);
+  if (!CopyContents(src, s, dst, failIfExists != FALSE)) return FALSE;
+  CarryJournal(src, dst, false);
+  return TRUE;
 }
 
 BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
@@ -160,14 +188,19 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
     return host::Fail(ERROR_PATH_NOT_FOUND);
   }
   const bool replace = (flags & MOVEFILE_REPLACE_EXISTING) != 0;
+  if (!S_ISDIR(s.st_mode)) DropJournal(dst);
   int r = replace ? rename(src.c_str(), dst.c_str())
                   : renameat2(AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(), RENAME_NOREPLACE);
-  if (r == 0) return TRUE;
+  if (r == 0) {
+    if (!S_ISDIR(s.st_mode)) CarryJournal(src, dst, true);
+    return TRUE;
+  }
   if (errno == EEXIST) return host::Fail(ERROR_ALREADY_EXISTS);
   if (errno != EXDEV) return host::FailErrno(dst);
   // Another file system: copy, then remove the original.
   if (!(flags & MOVEFILE_COPY_ALLOWED) || S_ISDIR(s.st_mode)) return host::Fail(ERROR_NOT_SAME_DEVICE);
   if (!CopyContents(src, s, dst, !replace)) return FALSE;
+  CarryJournal(src, dst, true);
   unlink(src.c_str());
   return TRUE;
 }

@@ -1,0 +1,294 @@
+// Read-only section handles that read in place; see section_reading.h.
+#include "section_reading.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "win/win_child.h"
+
+namespace orvik {
+namespace {
+
+class InPlace;
+
+// The live in-place handles of this process and the thread that makes
+// them let go when another process wants to write.
+class Watch {
+ public:
+  static Watch& Get() {
+    static Watch* w = [] {
+      auto* made = new Watch();  // outlives every handle
+      win::child::AtFork(BeforeFork, AfterFork, AfterFork);
+      return made;
+    }();
+    return *w;
+  }
+  void Add(const std::shared_ptr<InPlace>& h);
+  std::vector<std::shared_ptr<InPlace>> Live(const std::string* hostPath);
+  void Stop();
+
+ private:
+  void Loop();
+  // The watch thread works inside the gate; a fork waits for it to rest.
+  static void BeforeFork() {
+    Gate().lock();
+    Get().m_.lock();
+  }
+  static void AfterFork() {
+    Get().m_.unlock();
+    Gate().unlock();
+  }
+  static std::mutex& Gate() {
+    static auto* gate = new std::mutex();
+    return *gate;
+  }
+  std::mutex m_;
+  std::condition_variable wake_;
+  std::vector<std::weak_ptr<InPlace>> handles_;
+  std::thread* thread_ = nullptr;
+  int threadPid_ = 0;
+  bool stop_ = false;
+};
+
+// Joins the watch thread before the process's statics go away.
+struct WatchStopper {
+  ~WatchStopper() { Watch::Get().Stop(); }
+} g_stopper;
+
+constexpr auto kWatchInterval = std::chrono::milliseconds(4);
+
+class InPlace : public SectionBase {
+ public:
+  InPlace(ConnPtr conn, int64_t rowid, uint32_t size)
+      : conn_(std::move(conn)), host_(conn_->hostPath()), rowid_(rowid), size_(size),
+        chunks_((size + kChunk - 1) / kChunk), seen_(chunks_.size(), false) {}
+  ~InPlace() override { Release(); }
+
+  const std::string& host() const { return host_; }
+
+  // Opens the blob: from here on the section is held as it is now.
+  bool Begin() {
+    std::lock_guard<std::mutex> lock(m_);
+    if (size_ == 0) return true;  // nothing to read, nothing to hold
+    if (sqlite3_blob_open(conn_->db(), "main", "sections", "data", rowid_, 0, &blob_) != SQLITE_OK ||
+        sqlite3_blob_bytes(blob_) != static_cast<int64_t>(size_)) {
+      CloseBlobLocked();
+      return false;
+    }
+    return true;
+  }
+
+  bool Close() override {
+    Release();
+    return true;
+  }
+
+  uint32_t Size() override { return size_; }
+
+  uint32_t Seek(int32_t offset, int32_t origin) override {
+    std::lock_guard<std::mutex> lock(m_);
+    int64_t base;
+    switch (origin) {
+      case 0: base = 0; break;
+      case 1: base = pos_; break;
+      case 2: base = size_; break;
+      default: return 0xFFFFFFFFu;
+    }
+    const int64_t target = base + offset;
+    if (target < 0 || target > MaxSectionSize()) return 0xFFFFFFFFu;
+    pos_ = static_cast<uint32_t>(target);
+    return pos_;
+  }
+
+  uint32_t Read(void* buffer, uint32_t count) override {
+    std::lock_guard<std::mutex> lock(m_);
+    if (!buffer || pos_ >= size_) return 0;
+    const uint32_t n = std::min(count, size_ - pos_);
+    auto* out = static_cast<uint8_t*>(buffer);
+    for (uint32_t done = 0; done < n;) {
+      const uint32_t at = pos_ + done;
+      const uint32_t i = at / kChunk;
+      const uint32_t within = at % kChunk;
+      const uint32_t take = std::min(n - done, kChunk - within);
+      if (!chunks_[i] && within == 0 && take == std::min(kChunk, size_ - at) && !seen_[i]) {
+        // A whole chunk asked for the first time goes straight to the
+        // caller; only a chunk asked for again is kept.
+        if (!blob_ || sqlite3_blob_read(blob_, out + done, static_cast<int>(take), static_cast<int>(at)) != SQLITE_OK)
+          return 0;
+        seen_[i] = true;
+      } else {
+        const uint8_t* chunk = ChunkLocked(i);
+        if (!chunk) return 0;
+        std::memcpy(out + done, chunk + within, take);
+      }
+      done += take;
+    }
+    pos_ += n;
+    return n;
+  }
+
+  // True when some connection (here or elsewhere) is about to write.
+  bool WriterWaiting() {
+    std::lock_guard<std::mutex> lock(m_);
+    if (!blob_) return false;
+    sqlite3_file* f = nullptr;
+    if (sqlite3_file_control(conn_->db(), "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f ||
+        !f->pMethods) {
+      return true;
+    }
+    int reserved = 0;
+    return f->pMethods->xCheckReservedLock(f, &reserved) != SQLITE_OK || reserved != 0;
+  }
+
+  // Copies what it has not read yet of the section as held, then lets
+  // the file go.
+  void Yield() {
+    std::lock_guard<std::mutex> lock(m_);
+    if (!blob_) return;
+    bool whole = true;
+    for (uint32_t i = 0; whole && i < chunks_.size(); ++i) whole = ChunkLocked(i) != nullptr;
+    if (!whole) chunks_.clear();  // reads fail from now on, never show another version
+    CloseBlobLocked();
+  }
+
+ private:
+  void Release() {
+    std::lock_guard<std::mutex> lock(m_);
+    CloseBlobLocked();
+    conn_ = ConnPtr();
+  }
+  void CloseBlobLocked() {
+    if (blob_) sqlite3_blob_close(blob_);
+    blob_ = nullptr;
+  }
+  // The bytes of chunk i, read from the blob the first time; null when
+  // they cannot be had.
+  const uint8_t* ChunkLocked(uint32_t i) {
+    if (i >= chunks_.size()) return nullptr;
+    if (chunks_[i]) return chunks_[i].get();
+    if (!blob_) return nullptr;
+    const uint32_t start = i * kChunk;
+    const uint32_t n = std::min(kChunk, size_ - start);
+    std::unique_ptr<uint8_t[]> c(new (std::nothrow) uint8_t[n]);
+    if (!c || sqlite3_blob_read(blob_, c.get(), static_cast<int>(n), static_cast<int>(start)) != SQLITE_OK) {
+      return nullptr;
+    }
+    chunks_[i] = std::move(c);
+    return chunks_[i].get();
+  }
+
+  // Bytes read more than once are kept by chunk: only the parts asked for
+  // are ever read.
+  static constexpr uint32_t kChunk = 256 * 1024;
+
+  std::mutex m_;
+  ConnPtr conn_;
+  const std::string host_;
+  const int64_t rowid_;
+  const uint32_t size_;
+  uint32_t pos_ = 0;
+  sqlite3_blob* blob_ = nullptr;
+  std::vector<std::unique_ptr<uint8_t[]>> chunks_;
+  std::vector<bool> seen_;
+};
+
+void Watch::Add(const std::shared_ptr<InPlace>& h) {
+  std::lock_guard<std::mutex> lock(m_);
+  handles_.erase(std::remove_if(handles_.begin(), handles_.end(), [](auto& w) { return w.expired(); }),
+                 handles_.end());
+  handles_.push_back(h);
+  // A forked child has no watch thread of its own yet.
+  const int pid = win::child::CurrentProcessId();
+  if (!thread_ || threadPid_ != pid) {
+    stop_ = false;
+    threadPid_ = pid;
+    thread_ = new std::thread([this] { Loop(); });  // the parent's, in a child, is left alone
+  }
+  wake_.notify_all();
+}
+
+std::vector<std::shared_ptr<InPlace>> Watch::Live(const std::string* hostPath) {
+  std::lock_guard<std::mutex> lock(m_);
+  std::vector<std::shared_ptr<InPlace>> out;
+  for (auto& w : handles_) {
+    if (auto h = w.lock()) {
+      if (!hostPath || h->host() == *hostPath) out.push_back(std::move(h));
+    }
+  }
+  return out;
+}
+
+void Watch::Loop() {
+  std::unique_lock<std::mutex> lock(m_);
+  while (!stop_) {
+    const bool idle = std::all_of(handles_.begin(), handles_.end(), [](auto& w) { return w.expired(); });
+    if (idle) {
+      handles_.clear();
+      wake_.wait(lock);
+      continue;
+    }
+    wake_.wait_for(lock, kWatchInterval);
+    lock.unlock();
+    {
+      std::lock_guard<std::mutex> gate(Gate());
+      // Handles are looked at without the list's lock: they take their own.
+      for (auto& h : Live(nullptr)) {
+        if (h->WriterWaiting()) h->Yield();
+      }
+    }
+    lock.lock();
+  }
+}
+
+void Watch::Stop() {
+  std::thread* t = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    if (!thread_ || threadPid_ != win::child::CurrentProcessId()) return;
+    stop_ = true;
+    t = thread_;
+    thread_ = nullptr;
+    wake_.notify_all();
+  }
+  t->join();
+  delete t;
+}
+
+}  // namespace
+
+std::shared_ptr<SectionBase> OpenSectionInPlace(const char* path, const char* name) {
+  ConnPtr c = Connect(path);
+  if (!c) return nullptr;
+  Conn* conn = c.get();
+  // Declared first so that it goes after the query is reset: a failed
+  // handle hands its connection back only then.
+  std::shared_ptr<InPlace> h;
+  bool ok = false;
+  {
+    // The blob opens while the query's read transaction still runs, so
+    // the row found is the row held.
+    Query q(conn, "SELECT id, length(data) FROM sections WHERE name = ?1");
+    q.Text(1, name);
+    if (!q.Row()) return nullptr;
+    const int64_t id = sqlite3_column_int64(q.get(), 0);
+    const int64_t length = sqlite3_column_int64(q.get(), 1);
+    if (length < 0 || length > MaxSectionSize()) return nullptr;
+    h = std::make_shared<InPlace>(std::move(c), id, static_cast<uint32_t>(length));
+    ok = h->Begin();
+  }
+  if (!ok) return nullptr;
+  if (h->Size() > 0) Watch::Get().Add(h);
+  return h;
+}
+
+void YieldReaders(const std::string& hostPath) {
+  for (auto& h : Watch::Get().Live(&hostPath)) h->Yield();
+}
+
+}  // namespace orvik

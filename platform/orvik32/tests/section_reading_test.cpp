@@ -1,0 +1,131 @@
+// Read-only handles read in place: they keep the section as it was when
+// they opened, and writers of this process or another are not held off.
+#include <chrono>
+#include <cstring>
+
+#include "store_fixture.h"
+#include "two_writers.h"
+#include "win/win_child.h"
+
+namespace {
+
+using two_writers::SizeOf;
+using two_writers::Version;
+
+class SectionReadingTest : public StoreFixture {
+ protected:
+  void SetUp() override {
+    StoreFixture::SetUp();
+    file_ = Path("run.kms");
+    ASSERT_TRUE(CreateSectionFile(file_.data(), 790, 0, 0));
+    ASSERT_TRUE(PutSection(file_, "Big", Version(1, SizeOf(1))));
+    ASSERT_TRUE(PutSection(file_, "Other", "other"));
+  }
+  // Reads the rest of an open handle from its position.
+  static std::string Rest(HSECTION s, size_t from, size_t size) {
+    std::string out(size - from, '\0');
+    size_t done = 0;
+    while (done < out.size()) {
+      uint32_t n = ReadSection(s, out.data() + done, static_cast<uint32_t>(std::min<size_t>(7000, out.size() - done)));
+      if (n == 0) break;
+      done += n;
+    }
+    out.resize(done);
+    return out;
+  }
+  std::string file_;
+};
+
+TEST_F(SectionReadingTest, HandleKeepsItsVersionWhileThisProcessWrites) {
+  const std::string v1 = Version(1, SizeOf(1));
+  struct Change {
+    const char* what;
+    bool (*act)(const std::string& file);
+  };
+  const Change kChanges[] = {
+      {"replaced", [](const std::string& f) { return PutSection(f, "Big", Version(2, SizeOf(2))); }},
+      {"deleted", [](const std::string& f) { return DeleteSection(f.c_str(), "Big") != 0; }},
+      {"renamed", [](const std::string& f) { return RenameSection(f.c_str(), "Big", "Moved") != 0; }},
+      {"other section written", [](const std::string& f) { return PutSection(f, "Other", "changed"); }},
+  };
+  for (const Change& c : kChanges) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(PutSection(file_, "Big", v1));
+    HSECTION s = OpenSectionReadOnly(file_.c_str(), "Big", nullptr);
+    ASSERT_NE(s, nullptr);
+    ASSERT_EQ(GetSectionSize(s), v1.size());
+    std::string head(1000, '\0');
+    ASSERT_EQ(ReadSection(s, head.data(), 1000), 1000u);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(c.act(file_));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(head + Rest(s, 1000, v1.size()) == v1) << "the handle saw another version";
+    EXPECT_EQ(SeekSection(s, 5, 0), 5u);
+    EXPECT_TRUE(Rest(s, 5, v1.size()) == v1.substr(5));
+    EXPECT_TRUE(CloseSection(s));
+    RenameSection(file_.c_str(), "Moved", "Big");
+  }
+}
+
+TEST_F(SectionReadingTest, HandleKeepsItsVersionWhileAnotherProcessWrites) {
+  const std::string v1 = Version(1, SizeOf(1));
+  HSECTION s = OpenSectionReadOnly(file_.c_str(), "Big", nullptr);
+  ASSERT_NE(s, nullptr);
+  std::string head(1000, '\0');
+  ASSERT_EQ(ReadSection(s, head.data(), 1000), 1000u);
+  auto child = win::child::Start([&](const std::function<void()>& ready) {
+    ready();
+    return PutSection(file_, "Big", Version(2, SizeOf(2))) ? 0 : 3;
+  });
+  ASSERT_TRUE(win::child::WaitReady(child, 60000));
+  // The writer finishes while the handle stays open.
+  EXPECT_EQ(win::child::Wait(child), 0);
+  EXPECT_TRUE(head + Rest(s, 1000, v1.size()) == v1) << "the handle saw another version";
+  EXPECT_TRUE(CloseSection(s));
+  EXPECT_TRUE(GetSection(file_, "Big") == Version(2, SizeOf(2)));
+}
+
+TEST_F(SectionReadingTest, WholeReadsRepeatedAndAcrossAWriterAgree) {
+  const std::string v = Version(5, 900000);
+  ASSERT_TRUE(PutSection(file_, "Big", v));
+  HSECTION s = OpenSectionReadOnly(file_.c_str(), "Big", nullptr);
+  ASSERT_NE(s, nullptr);
+  std::string all(v.size(), '\0');
+  for (int pass = 0; pass < 3; ++pass) {
+    SCOPED_TRACE(pass);
+    ASSERT_EQ(SeekSection(s, 0, 0), 0u);
+    ASSERT_EQ(ReadSection(s, all.data(), static_cast<uint32_t>(all.size())), all.size());
+    EXPECT_TRUE(all == v);
+    // A writer between passes: the handle keeps what it had.
+    if (pass == 1) {
+      ASSERT_TRUE(PutSection(file_, "Big", Version(6, 1000)));
+    }
+  }
+  // Reads that start inside a chunk and cross into the next.
+  std::string part(300000, '\0');
+  ASSERT_EQ(SeekSection(s, 200000, 0), 200000u);
+  ASSERT_EQ(ReadSection(s, part.data(), 300000), 300000u);
+  EXPECT_TRUE(part == v.substr(200000, 300000));
+  EXPECT_TRUE(CloseSection(s));
+}
+
+TEST_F(SectionReadingTest, EmptySectionsAndReadsPastTheEnd) {
+  ASSERT_TRUE(PutSection(file_, "Empty", ""));
+  HSECTION s = OpenSectionReadOnly(file_.c_str(), "Empty", nullptr);
+  ASSERT_NE(s, nullptr);
+  char b[4];
+  EXPECT_EQ(GetSectionSize(s), 0u);
+  EXPECT_EQ(ReadSection(s, b, 4), 0u);
+  EXPECT_TRUE(CloseSection(s));
+  s = OpenSectionReadOnly(file_.c_str(), "Other", nullptr);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(SeekSection(s, 100, 0), 100u);
+  EXPECT_EQ(ReadSection(s, b, 4), 0u);
+  EXPECT_EQ(SeekSection(s, -2, 2), 3u);
+  EXPECT_EQ(ReadSection(s, b, 4), 2u);
+  EXPECT_EQ(std::string(b, 2), "er");
+  EXPECT_EQ(WriteSection(s, "x", 1), 0u);  // read-only
+  EXPECT_TRUE(CloseSection(s));
+}
+
+}  // namespace
