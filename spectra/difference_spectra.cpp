@@ -10,6 +10,7 @@
 #include "win/win_crt.h"
 #include "spectra/other_spectra.h"
 #include "spectra/spectrum_pairs.h"
+#include "spectra/spectrum_titles.h"
 
 namespace {
 
@@ -266,17 +267,37 @@ KELT_API STRUCT_SPT_PLUS* PlusSpt_MakeSpectrumFromDifference(const STRUCT_SPT_PL
   list->generation = uint16_t(1 + std::max(Generation(a), Generation(b)));
 
   std::string startA, startB;
-  const bool fixedScheme = kelt::lib::Settings().oldSptTitles && HasMs(a) && a->tolSpt->displayMade;
+  if (kelt::spectra::FixedTitles(a)) {
+    // The fixed scheme titles the entry as a difference and keeps the two
+    // source lines in its comment.
+    kelt::spectra::CopyText(spt->mainTitle, "Difference", SPT_TITLE_SIZE - 1);
+    kelt::spectra::FixedDiffTitles(spt, a, b, false);
+    startA = std::string(spt->nameTitle).substr(0, 65);
+    startB = std::string(spt->infoTitle).substr(0, 65);
+    const std::string comment = "Spt A: " + startA + ",  " + "Spt B: " + startB;
+    kelt::spectra::CopyText(list->comment, comment.c_str(), LIST_COMMENT_SIZE - 1);
+  }
   const std::string name = "Spt A: " + Description(a, true, startA) + ",  " + "Spt B: " +
                            Description(b, false, startB);
   // The entry's name field holds 299 characters.
   kelt::spectra::CopyText(list->name, name.c_str(), LIST_NAME_SIZE - 1);
 
+  // The record is begun anew (kind, serial number); the titles made
+  // above stay.
+  char titles[4][SPT_TITLE_SIZE];
+  std::memcpy(titles[0], spt->mainTitle, SPT_TITLE_SIZE);
+  std::memcpy(titles[1], spt->nameTitle, SPT_TITLE_SIZE);
+  std::memcpy(titles[2], spt->fileTitle, SPT_TITLE_SIZE);
+  std::memcpy(titles[3], spt->infoTitle, SPT_TITLE_SIZE);
   PlusSpt_InitListSpt(spt, list);
+  std::memcpy(spt->mainTitle, titles[0], SPT_TITLE_SIZE);
+  std::memcpy(spt->nameTitle, titles[1], SPT_TITLE_SIZE);
+  std::memcpy(spt->fileTitle, titles[2], SPT_TITLE_SIZE);
+  std::memcpy(spt->infoTitle, titles[3], SPT_TITLE_SIZE);
   PlusSpt_UpdateBasePeak(spt);
   PlusSpt_ScaleMassInt(spt, 999);
   PlusSpt_UpdateBasePeak(spt);
   spt->pairsEdited = 0;
-  (void)fixedScheme;
+  if (kelt::spectra::FixedTitles(a)) PlusSpt_InitFileTitle(spt);
   return spt;
 }
