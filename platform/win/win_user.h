@@ -4,8 +4,10 @@
 // controls and message boxes. Everything runs without a display; tests and
 // the host drive it through win_script.h.
 //
-// Threading: windows belong to the one user-interface thread. PostMessageA
-// and PostThreadMessageA may be called from any thread.
+// Threading: windows belong to the one user-interface thread (the one that
+// loaded the library). PostMessageA may be called from any thread; a worker
+// thread's SendMessageA waits until that thread's pump has handled the
+// message (win_threads.h).
 #include "win_types.h"
 #include "win_export.h"
 
@@ -839,6 +841,15 @@ typedef const DLGTEMPLATE* LPCDLGTEMPLATEA;
 #define LB_GETCOUNT 0x018B
 #define LB_SELECTSTRING 0x018C
 #define LB_DIR 0x018D
+// LB_DIR / CB_DIR: wParam the kinds of entries, lParam the path with a pattern.
+#define DDL_READWRITE 0x0000
+#define DDL_READONLY 0x0001
+#define DDL_HIDDEN 0x0002
+#define DDL_SYSTEM 0x0004
+#define DDL_DIRECTORY 0x0010
+#define DDL_ARCHIVE 0x0020
+#define DDL_DRIVES 0x4000
+#define DDL_EXCLUSIVE 0x8000
 #define LB_GETTOPINDEX 0x018E
 #define LB_FINDSTRING 0x018F
 #define LB_GETSELCOUNT 0x0190
@@ -1427,3 +1438,5 @@ inline LRESULT SendDlgItemMessage(HWND h, int id, UINT m, WPARAM w, LPARAM l) {
 inline BOOL SetDlgItemText(HWND h, int id, LPCSTR t) { return SetDlgItemTextA(h, id, t); }
 inline UINT GetDlgItemText(HWND h, int id, LPSTR b, int n) { return GetDlgItemTextA(h, id, b, n); }
 inline int MessageBox(HWND h, LPCSTR t, LPCSTR c, UINT f) { return MessageBoxA(h, t, c, f); }
+
+#include "win_menus.h"

@@ -7,6 +7,7 @@
 
 #include "control_drawing.h"
 #include "item_list.h"
+#include "common_control_kit.h"
 #include "user_internal.h"
 
 namespace win::user {
@@ -251,7 +252,7 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return std::max<LRESULT>(st->droppedWidth, r.right - r.left);
     }
     case CB_INITSTORAGE: items.reserve(items.size() + wParam); return static_cast<LRESULT>(items.capacity());
-    case CB_DIR: return CB_ERR;
+    case CB_DIR: return AddDirectoryListing(hwnd, CB_ADDSTRING, static_cast<UINT>(wParam), reinterpret_cast<LPCSTR>(lParam));
     case WM_SETTEXT: {
       std::string t = lParam ? reinterpret_cast<const char*>(lParam) : "";
       if (DropList(hwnd)) {

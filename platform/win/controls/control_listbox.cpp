@@ -6,6 +6,7 @@
 
 #include "control_drawing.h"
 #include "item_list.h"
+#include "common_control_kit.h"
 #include "user_internal.h"
 
 namespace win::user {
@@ -362,9 +363,9 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case LB_SETTABSTOPS:
     case LB_SETCOLUMNWIDTH: return TRUE;
     case LB_INITSTORAGE: items.reserve(items.size() + wParam); return static_cast<LRESULT>(items.capacity());
+    case LB_DIR: return AddDirectoryListing(hwnd, LB_ADDSTRING, static_cast<UINT>(wParam), reinterpret_cast<LPCSTR>(lParam));
     case LB_SETCOUNT:
-    case LB_DIR:
-    case LB_ADDFILE: return LB_ERR;  // directory listings and data-less lists are not kept here
+    case LB_ADDFILE: return LB_ERR;  // data-less lists are not kept here
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       if (GetFocus() != hwnd) SetFocus(hwnd);

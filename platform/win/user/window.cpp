@@ -65,8 +65,14 @@ RECT NonClientInsets(DWORD style, DWORD exStyle) {
   return r;
 }
 
+RECT WindowInsets(const Window& w) {
+  RECT r = NonClientInsets(w.style, w.exStyle);
+  if (w.menu && !(w.style & WS_CHILD)) r.top += GetSystemMetrics(SM_CYMENU);
+  return r;
+}
+
 RECT ClientRectOf(const Window& w) {
-  RECT in = NonClientInsets(w.style, w.exStyle);
+  RECT in = WindowInsets(w);
   LONG cw = (w.rect.right - w.rect.left) - in.left - in.right;
   LONG ch = (w.rect.bottom - w.rect.top) - in.top - in.bottom;
   return RECT{0, 0, std::max<LONG>(cw, 0), std::max<LONG>(ch, 0)};
@@ -75,7 +81,7 @@ RECT ClientRectOf(const Window& w) {
 POINT ClientOrigin(HWND hwnd) {
   auto w = Get(hwnd);
   if (!w) return POINT{0, 0};
-  RECT in = NonClientInsets(w->style, w->exStyle);
+  RECT in = WindowInsets(*w);
   POINT p{w->rect.left + in.left, w->rect.top + in.top};
   if ((w->style & WS_CHILD) && w->parent) {
     POINT o = ClientOrigin(w->parent);
@@ -95,7 +101,7 @@ void SendSizeAndMove(HWND hwnd, bool moved, bool sized) {
   }
   w = Get(hwnd);
   if (moved && w) {
-    RECT in = NonClientInsets(w->style, w->exStyle);
+    RECT in = WindowInsets(*w);
     Send(hwnd, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(w->rect.left + in.left), static_cast<WORD>(w->rect.top + in.top)));
   }
 }
@@ -149,6 +155,7 @@ void FreeWindow(HWND hwnd) {
       w->children.erase(w->children.begin());
   }
   Send(hwnd, WM_NCDESTROY, 0, 0);
+  DestroyWindowMenus(*w);
   ReleaseWindowDCs(hwnd);
   DropTimersFor(hwnd);
   DropMessagesFor(hwnd);
@@ -193,7 +200,7 @@ void InvalidateTree(HWND hwnd, const RECT* rect, bool erase) {
   for (HWND ch : w->children) {
     auto cw = Get(ch);
     if (!cw || !(cw->style & WS_VISIBLE)) continue;
-    RECT in = NonClientInsets(cw->style, cw->exStyle);
+    RECT in = WindowInsets(*cw);
     RECT cr{r.left - cw->rect.left - in.left, r.top - cw->rect.top - in.top,
             r.right - cw->rect.left - in.left, r.bottom - cw->rect.top - in.top};
     InvalidateTree(ch, &cr, true);
@@ -246,6 +253,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w->parent = (style & WS_CHILD) ? parent : nullptr;
   w->owner = owner;
   w->id = (style & WS_CHILD) ? reinterpret_cast<LONG_PTR>(menu) : 0;
+  if (!(style & WS_CHILD) && IsMenu(menu)) w->menu = menu;
   w->instance = instance;
   w->rect = RECT{x, y, x + width, y + height};
   w->extra.assign(static_cast<size_t>(cls->wndExtra), 0);

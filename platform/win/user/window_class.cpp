@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "user_internal.h"
+#include "waitable.h"
+#include "win_threads.h"
 #include "win_kernel.h"
 
 namespace win::user {
@@ -12,10 +14,22 @@ namespace win::user {
 State& S() {
   static State* state = [] {
     auto* s = new State();  // lives for the process: windows may outlive static destructors
+    s->uiThread = GetCurrentThreadId();
+    win::SetWorkerEndListener([] {
+      auto& st = S();
+      std::lock_guard<std::recursive_mutex> lock(st.mutex);
+      st.wake.notify_all();
+    });
     return s;
   }();
   return *state;
 }
+
+namespace {
+// The state is made when the library loads, so the windows' thread is the
+// one that loaded it, whichever thread first touches a window afterwards.
+[[maybe_unused]] const bool g_stateMadeAtLoad = (S(), true);
+}  // namespace
 
 std::string Upper(std::string s) {
   for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -107,6 +121,8 @@ ATOM Register(const WNDCLASSEXA& wc) {
 
 }  // namespace
 
+void AddControlClass(const char* name, WNDPROC proc, UINT style) { AddSystemClass(name, proc, style, 0); }
+
 void RegisterSystemClasses() {
   auto& s = S();
   std::lock_guard<std::recursive_mutex> lock(s.mutex);
@@ -119,6 +135,7 @@ void RegisterSystemClasses() {
   AddSystemClass("ListBox", ListBoxProc, CS_DBLCLKS | CS_PARENTDC, 0);
   AddSystemClass("ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC, 0);
   AddSystemClass("ScrollBar", ScrollBarProc, CS_DBLCLKS | CS_PARENTDC, 0);
+  RegisterCommonControlClasses();
   AddSystemClass("#32770", DialogClassProc, CS_SAVEBITS | CS_DBLCLKS, DLGWINDOWEXTRA, 0x8002);
   s.atoms["#32770"] = 0x8002;
   // Common-control classes (list and tree views, bars, tooltips ...) are

@@ -183,7 +183,7 @@ HDC MakeWindowDC(HWND hwnd, bool client, const Region* limit) {
 bool EmptyRect(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 bool HasNonClient(const Window& w) {
-  RECT in = NonClientInsets(w.style, w.exStyle);
+  RECT in = WindowInsets(w);
   return in.left || in.top || in.right || in.bottom;
 }
 
@@ -276,7 +276,7 @@ void PaintNonClient(HWND hwnd) {
   if (!dc) return;
   DWORD style = w->style, ex = w->exStyle;
   RECT r{0, 0, Width(w->rect), Height(w->rect)};
-  RECT in = NonClientInsets(style, ex);
+  RECT in = WindowInsets(*w);
   RECT client{in.left, in.top, r.right - in.right, r.bottom - in.bottom};
   ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
@@ -302,6 +302,11 @@ void PaintNonClient(HWND hwnd) {
     SelectObject(dc, old);
     DeleteObject(font);
     r.top += cap;
+  }
+  if (w->menu && !(style & WS_CHILD)) {
+    int height = GetSystemMetrics(SM_CYMENU);
+    PaintMenuBar(w->menu, dc, RECT{r.left, r.top, r.right, r.top + height});
+    r.top += height;
   }
   if (ex & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
   if (ex & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
