@@ -1,6 +1,7 @@
 // Spectrum text files.
 #include "spectra/spectrum_text_files.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -11,8 +12,10 @@
 #include "spectra/library_entry_texts.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectra/spectrum_titles.h"
+#include "win/win_commdlg.h"
 #include "win/win_crt.h"
 #include "win/win_kernel.h"
+#include "win/win_user.h"
 
 namespace {
 
@@ -239,3 +242,104 @@ void DefaultTextFileName(const STRUCT_SPT_PLUS* spt, char* name, char* place) {
 }
 
 }  // namespace kelt::spectra
+
+namespace kelt::spectra {
+
+namespace {
+
+// Drive and folder of a path (with its last separator), and its name and
+// extension parts.
+void SplitPath(const std::string& path, std::string* folder, std::string* name, std::string* ext) {
+  const size_t cut = path.find_last_of("\\/:");
+  *folder = cut == std::string::npos ? "" : path.substr(0, cut + 1);
+  const std::string file = cut == std::string::npos ? path : path.substr(cut + 1);
+  const size_t dot = file.find_last_of('.');
+  *name = dot == std::string::npos ? file : file.substr(0, dot);
+  *ext = dot == std::string::npos ? "" : file.substr(dot);
+}
+
+// The save-as types of a separated text file, in filter order.
+const char* const kTypes[] = {"CSV", "TXT", "PRN"};
+
+// A new type makes its extension the default one, and a typed name takes it.
+UINT_PTR CALLBACK TypeChangeHook(HWND hook, UINT msg, WPARAM, LPARAM l) {
+  if (msg != WM_NOTIFY) return 0;
+  const auto* n = reinterpret_cast<const OFNOTIFYA*>(l);
+  if (!n || n->hdr.code != CDN_TYPECHANGE || !n->lpOFN) return 0;
+  const DWORD index = n->lpOFN->nFilterIndex;
+  if (index < 1 || index > 3) return 0;  // "All Files" keeps the extension
+  const char* ext = kTypes[index - 1];
+  HWND dialog = GetParent(hook);
+  SendMessageA(dialog, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(ext));
+  char typed[MAX_PATH] = {};
+  SendMessageA(dialog, CDM_GETSPEC, sizeof typed, reinterpret_cast<LPARAM>(typed));
+  if (typed[0]) {
+    std::string folder, name, old;
+    SplitPath(typed, &folder, &name, &old);
+    const std::string renamed = folder + name + "." + ext;
+    SendMessageA(dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(renamed.c_str()));
+  }
+  return 0;
+}
+
+}  // namespace
+
+int32_t AskSaveAsTextFile(char* path, const char* place, const char* suffix, char* extension) {
+  if (!path) return 0;
+  static const char kFilter[] =
+      "CSV Files (*.CSV)  (Regional List Separator)\0*.CSV\0TXT Files (*.TXT)  (Tab delimited)\0*.TXT\0"
+      "PRN Files (*.PRN)  (Space delimited)\0*.PRN\0All Files (*.*)\0*.*\0";
+  std::string folder, name, ext;
+  SplitPath(path, &folder, &name, &ext);
+  if (folder.empty() && place) {
+    std::string unusedName, unusedExt;
+    SplitPath(place, &folder, &unusedName, &unusedExt);
+  }
+  if (name.empty()) name = "xxxxx";
+  for (char& c : name)
+    if (std::strchr("\"/\\:|><*?", c)) c = ' ';
+  const std::string suggested = name + (suffix ? suffix : "") + "." + kTypes[0];
+  char file[MAX_PATH], title[MAX_PATH] = {};
+  std::snprintf(file, sizeof file, "%s", suggested.c_str());
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.lpstrFilter = kFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrFileTitle = title;
+  ofn.nMaxFileTitle = sizeof title;
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  ofn.lpstrTitle = "Create ASCII File";
+  ofn.lpstrDefExt = kTypes[0];
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_ENABLEHOOK;
+  ofn.lpfnHook = TypeChangeHook;
+  ofn.FlagsEx = OFN_EX_NOPLACESBAR;
+  if (!GetSaveFileNameA(&ofn)) return 0;
+  // The chosen type decides the extension a name without one gets.
+  const char* type = ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= 3 ? kTypes[ofn.nFilterIndex - 1] : kTypes[0];
+  std::string chosen = file;
+  SplitPath(chosen, &folder, &name, &ext);
+  if (ext.size() < 2) chosen = folder + name + "." + type;
+  else
+    for (const char* t : kTypes)
+      if (_stricmp(ext.c_str() + 1, t) == 0) type = t;
+  for (char& c : chosen) c = char(std::tolower(static_cast<unsigned char>(c)));
+  std::snprintf(path, MAX_PATH, "%s", chosen.c_str());
+  if (extension) std::snprintf(extension, 4, "%s", type);
+  return 1;
+}
+
+}  // namespace kelt::spectra
+
+KELT_API int32_t PlusSpt_PutSpectrumIntoTextFileEx(STRUCT_SPT_PLUS* spt, const char* dialogText) {
+  if (!spt) return 0;
+  char path[MAX_PATH], place[MAX_PATH], extension[4] = {};
+  kelt::spectra::DefaultTextFileName(spt, path, place);
+  if (!kelt::spectra::AskSaveAsTextFile(path, place, dialogText, extension)) return 0;
+  return PlusSpt_PutSpectrumIntoThisTextFileEx(spt, 1, path, extension);
+}
+
+KELT_API int32_t PlusSpt_PutSpectrumIntoTextFile(STRUCT_SPT_PLUS* spt) {
+  return PlusSpt_PutSpectrumIntoTextFileEx(spt, "-SPECTRUM");
+}

@@ -16,7 +16,9 @@
 #include "spectra/spectrum_text_files.h"
 #include "spectra/spectrum_titles.h"
 #include "spectra/tests/spectrum_test_records.h"
+#include "win/win_commdlg.h"
 #include "win/win_kernel.h"
+#include "win/win_script.h"
 
 using namespace spttest;
 
@@ -311,4 +313,36 @@ TEST_F(SpectrumTitles, ColumnTextFiles) {
   ASSERT_EQ(PlusSpt_PutSpectrumIntoThisTextFileEx(nist, 1, "C:\\Out\\nist.csv", "csv"), 1);
   ExpectGolden("C:\\Out\\nist.csv", "column_nist.csv");
   PlusSpt_Free(nist);
+}
+
+TEST_F(SpectrumTitles, SaveAsOffersTheDefaultNameAndWritesTheChosenType) {
+  ASSERT_TRUE(CreateDirectoryA("C:\\DATA", nullptr));
+  ASSERT_TRUE(CreateDirectoryA("C:\\DATA\\TODAY", nullptr));
+  STRUCT_SPT_PLUS* ms = MsSpectrum(false);
+  PlusSpt_InitRightTitles(ms);
+  std::string shown, folder;
+  win::script::OnNextDialog([&](HWND dlg) {
+    shown = win::script::GetField(dlg, edt1);
+    win::script::SetField(dlg, edt1, "C:\\Out\\Mine");
+    win::script::PickItem(dlg, cmb1, 1);  // TXT (tab delimited)
+    folder = win::script::GetField(dlg, edt1);
+    win::script::PressButton(dlg, IDOK);
+  });
+  ASSERT_EQ(PlusSpt_PutSpectrumIntoTextFile(ms), 1);
+  EXPECT_EQ(shown, "RUN1.KMS Scans120-124-SPECTRUM.CSV");
+  EXPECT_EQ(folder, "C:\\Out\\Mine.TXT");  // the typed name follows the type
+  const std::string written = ReadFile(Host("C:\\Out\\mine.txt"));
+  ASSERT_FALSE(written.empty());
+  EXPECT_NE(written.find("\r\n50.040000\t1200\t\r\n"), std::string::npos);
+
+  // A chosen extension decides the columns; cancelling writes nothing.
+  win::script::OnNextDialog([&](HWND dlg) {
+    win::script::SetField(dlg, edt1, "C:\\Out\\Blank.PRN");
+    win::script::PressButton(dlg, IDOK);
+  });
+  ASSERT_EQ(PlusSpt_PutSpectrumIntoTextFileEx(ms, "-X"), 1);
+  EXPECT_NE(ReadFile(Host("C:\\Out\\blank.prn")).find("\r\n50.040000 1200\r\n"), std::string::npos);
+  win::script::OnNextDialog([&](HWND dlg) { win::script::PressButton(dlg, IDCANCEL); });
+  EXPECT_EQ(PlusSpt_PutSpectrumIntoTextFile(ms), 0);
+  PlusSpt_Free(ms);
 }
