@@ -4,7 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "common/scan_fun_info.h"
 #include "spectra/library_entry_texts.h"
+#include "spectra/tests/ms_run_fixture.h"
 #include "spectra/tests/spectrum_test_records.h"
 
 TEST(LibraryEntryTexts, CasNumbersFormulasAndLibraryFlags) {
@@ -122,4 +124,40 @@ TEST(LibraryEntryTexts, ThresholdCopyUsesSinglePrecisionHundredthAndLeavesTheSou
   ASSERT_EQ(REF_EX_CopyWithThreshold(&src, 90, &dst), 1);
   EXPECT_EQ(std::memcmp(&dst, &src, sizeof src), 0);
   EXPECT_EQ(REF_EX_CopyWithThreshold(nullptr, 90, &dst), 0);
+}
+
+namespace {
+using ChannelTextOfARun = spttest::MsRunTest;
+}  // namespace
+
+TEST_F(ChannelTextOfARun, OneScanOfOneFunctionIsNamedFromTheDataFile) {
+  Open(Plan());
+  int16_t count = 0;
+  STRUCT_SCAN_FUN_INFO* info = PD_GetScanFunInfoForDataFile(wf_, &count, 0);
+  ASSERT_NE(info, nullptr);
+  STRUCT_TOL_SPT* tol = TOL_StartNewSpectrum();
+  std::strcpy(tol->dataFilePath, path_.c_str());
+  tol->chanList.kind = CHAN_LIST_IGNORED;
+  tol->scansAveraged = 1;
+  tol->segmentIndex = 1;
+  tol->scanFunIndex = 1;
+  tol->header.function = 1;
+  tol->segment.functionCount = 2;
+  std::string want;
+  for (int16_t i = 0; i < count && want.empty(); ++i)
+    if (ScanFunInfoInSegment(info[i], 1) && info[i].channel == 1)
+      want = info[i].shortName[0] ? info[i].shortName : info[i].longName;
+  FreeBlock(info);
+  ASSERT_FALSE(want.empty());
+  char text[301];
+  uint16_t isChannel = 9;
+  KELT_GetMergedChannelText(tol, text, &isChannel);
+  EXPECT_EQ(std::string(text), want);
+  EXPECT_EQ(isChannel, 0);
+  // A data file that cannot be opened: the channel number.
+  std::strcpy(tol->dataFilePath, "C:\\Data\\none.kms");
+  KELT_GetMergedChannelText(tol, text, &isChannel);
+  EXPECT_STREQ(text, "2");
+  EXPECT_EQ(isChannel, 1);
+  TOL_Free(tol);
 }
