@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fandor/list_entries.h"
 #include "fandor/nist_entries.h"
 #include "quorna/quorna.h"
 
@@ -17,7 +18,6 @@ struct STRUCT_SCAN_FUN_ARRAY;
 #define SPT_DISPLAY_NAME_SIZE 520
 #define SPT_REF_MAX_PAIRS 16
 #define SLBR_LIBRARY_NAME_SIZE 260
-#define LIST_PATH_SIZE 260
 #define TIC_DATA_FILE_SIZE 216
 
 #pragma pack(push, 1)
@@ -30,12 +30,6 @@ struct DIFF_PAIR {
 struct TOL_PAIR {
   uint16_t mass;
   uint32_t intensity;
-};
-// Precise pair.
-struct XTOL_PAIR {
-  double mass;
-  uint32_t intensity;
-  uint8_t flag;
 };
 
 // Kind 0: a spectrum made from MS data. The pairs grow at the end.
@@ -77,24 +71,7 @@ struct STRUCT_DIFF_SPT {
   DIFF_PAIR pairs[1];
 };
 
-// Kind 3: an entry of a list (MSP) file.
-struct STRUCT_LIST_SPT {
-  char name[SPT_TEXT_NAME_SIZE];
-  char comment[SPT_TEXT_COMMENT_SIZE];
-  char formula[SPT_TEXT_FORMULA_SIZE];
-  uint16_t molecularWeight;
-  uint32_t casNumber;
-  double lowMass, highMass;
-  double scores[3];
-  uint32_t entryNumber;
-  char listPath[LIST_PATH_SIZE];
-  uint8_t* attached;                  // owned, or 0
-  uint32_t attachedSize;
-  uint16_t sourceTitles;
-  uint16_t generation;
-  uint32_t pairCount;
-  XTOL_PAIR pairs[1];
-};
+// Kind 3 (STRUCT_LIST_SPT) is the list reader's entry record.
 
 // Kind 4: a search-library entry.
 struct STRUCT_SLBR_SPT {
@@ -153,7 +130,6 @@ struct STRUCT_TIC_SPT {
 
 static_assert(sizeof(DIFF_PAIR) == 16);
 static_assert(sizeof(TOL_PAIR) == 6);
-static_assert(sizeof(XTOL_PAIR) == 13);
 static_assert(sizeof(STRUCT_REF_SPT) == 417);
 static_assert(sizeof(STRUCT_REF_EX_SPT) == 1370);
 static_assert(sizeof(STRUCT_TIC_SPT) == 725);

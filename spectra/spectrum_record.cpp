@@ -9,6 +9,7 @@
 #include "common/library_state.h"
 #include "orvik32/orvik32.h"
 #include "spectra/spectrum_pairs.h"
+#include "spectra/spectrum_titles.h"
 #include "spectra/tol_spectra.h"
 
 namespace kelt::spectra {
@@ -197,11 +198,17 @@ KELT_API void PlusSpt_InitTicSpt(STRUCT_SPT_PLUS* spt, STRUCT_TIC_SPT* tic) {
   PlusSpt_ResetEditFields(spt);
 }
 
-KELT_API int32_t PlusSpt_InitDiffSpt(STRUCT_SPT_PLUS* spt, STRUCT_DIFF_SPT* diff, const STRUCT_SPT_PLUS*,
-                                     const STRUCT_SPT_PLUS*) {
+KELT_API int32_t PlusSpt_InitDiffSpt(STRUCT_SPT_PLUS* spt, STRUCT_DIFF_SPT* diff, const STRUCT_SPT_PLUS* a,
+                                     const STRUCT_SPT_PLUS* b) {
   if (!spt) return 0;
   Begin(spt, SPT_KIND_DIFF);
   spt->diffSpt = diff;
+  if (a && b) {
+    if (kelt::spectra::FixedTitles(a))
+      kelt::spectra::FixedDiffTitles(spt, a, b, diff && diff->profile);
+    else
+      PlusSpt_InitDiffSptTitles(spt, a, b);
+  }
   double intensity = 0;
   spt->basePeakMass = PlusSpt_GetBasePeak(spt, &intensity);
   spt->basePeakIntensity = intensity;

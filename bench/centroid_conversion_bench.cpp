@@ -1,0 +1,126 @@
+// Profile-to-centroid conversion of a 3,000-scan profile run against
+// reading and writing the same scans unchanged (goal: within 2x), with the
+// centroided profile points per second.
+#include <benchmark/benchmark.h>
+
+#include "ratio_reporter.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "common/work_file.h"
+#include "fixtures/msfixtures.h"
+#include "orvik32/orvik32.h"
+#include "quorna/quorna.h"
+#include "spectra/profile_to_centroid.h"
+
+namespace {
+
+const char* const kSource = "C:\\Bench\\profile3000.kms";
+const char* const kTarget = "C:\\Bench\\centroid3000.kms";
+const char* const kCopy = "C:\\Bench\\copy3000.kms";
+
+struct Data {
+  bool ready = false;
+  uint64_t points = 0;  // profile points of all scans
+};
+
+Data& Run() {
+  static Data d = [] {
+    Data d;
+    msfix::RunPlan plan;
+    plan.scans = 3000;
+    plan.compounds = 40;
+    plan.profile = true;
+    plan.segments = {{1.0, 1, ""}, {1.0, 2, ""}};
+    if (!msfix::WriteMsDataFile(kSource, plan, nullptr)) return d;
+    STRUCT_WORK_FILE* wf = MakeWorkFileStruct(kSource, 0);
+    if (!wf) return d;
+    HMSDATA h = OpenMSData(kSource, "MSData", 0);
+    std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+    for (uint32_t s = wf->msInfo.firstScan; h && s <= wf->msInfo.lastScan; ++s) {
+      MS_SCAN_RECORD rec{};
+      rec.recordSize = sizeof rec;
+      if (ReadMSScan(h, s, &rec, buf.data()) != 0) break;
+      uint32_t n;
+      std::memcpy(&n, buf.data(), 4);
+      d.points += n;
+    }
+    if (h) CloseMSData(h);
+    d.ready = d.points > 0 && wf->scanCount == 3000;
+    FreeWorkFileStruct(wf);
+    return d;
+  }();
+  return d;
+}
+
+std::vector<uint8_t> Params() {
+  std::vector<uint8_t> p(CENTROID_PARAMS_SIZE, 0);
+  const uint16_t smooth = 3, search = 3;
+  std::memcpy(&p[50], &smooth, 2);
+  std::memcpy(&p[58], &search, 2);
+  return p;
+}
+
+void BM_Convert_Kelt(benchmark::State& st) {
+  Data& d = Run();
+  const std::vector<uint8_t> params = Params();
+  for (auto _ : st) {
+    if (!KELT_ConvertProfileToCentroidDataFile(kSource, kTarget, params.data(), 1, 0.6, 0, 0)) {
+      st.SkipWithError("conversion failed");
+      break;
+    }
+  }
+  st.counters["centroided points/s"] =
+      benchmark::Counter(double(d.points), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_Convert_Kelt)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same streaming of scans, segments and header into a new file,
+// without the centroid engine.
+void BM_ReadWriteScans_Plain(benchmark::State& st) {
+  Data& d = Run();
+  for (auto _ : st) {
+    STRUCT_WORK_FILE* wf = MakeWorkFileStruct(kSource, 0);
+    bool ok = wf && CreateSectionFile(const_cast<char*>(kCopy), 1, 0, wf->fileFormatWord);
+    HMSDATA in = ok ? OpenMSDataSection(kSource, "MSData", 0, wf->scanCount, 0, nullptr) : nullptr;
+    HMSDATA out = in ? OpenMSDataSection(kCopy, "MSData", 1, wf->scanCount, 0, nullptr) : nullptr;
+    ok = in && out;
+    std::vector<uint8_t> buf(ok ? GetMSScanBufferSize(in) : 0);
+    MS_SCAN_RECORD rec{};
+    for (uint16_t s = 0; ok && s < wf->msInfo.segmentCount; ++s) {
+      const MS_SEGMENT_BLOCK& seg = wf->segmentBlocks[s];
+      for (uint32_t scan = seg.firstScan; ok && scan <= seg.lastScan; ++scan) {
+        rec.recordSize = sizeof rec;
+        ok = ReadMSScan(in, scan, &rec, buf.data()) == 0 && WriteMSScan(out, &rec, buf.data()) == 0;
+      }
+      ok = ok && WriteMSSegment(out, &seg) == 0;
+    }
+    ok = ok && WriteMSHeader(out, &wf->msInfo) == 0;
+    if (in) CloseMSData(in);
+    if (out && CloseMSData(out) != 0) ok = false;
+    FreeWorkFileStruct(wf);
+    if (!ok) {
+      st.SkipWithError("copy failed");
+      break;
+    }
+  }
+  st.counters["points/s"] = benchmark::Counter(double(d.points), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ReadWriteScans_Plain)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!UseBenchRoot("centroid-bench")) return 1;
+  if (!Run().ready) {
+    std::fprintf(stderr, "centroid_conversion_bench: the 3,000-scan profile run could not be written\n");
+    return 1;
+  }
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatio("BM_Convert_Kelt/iterations:3", "BM_ReadWriteScans_Plain/iterations:3", 2.0);
+  return 0;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// Entries of spectrum list (MSP) files as the list reader hands them out:
+// the entry's texts and numbers, then its precise pairs. The record holds
+// a pointer, so it lives in memory only.
+#include <cstddef>
+#include <cstdint>
+
+#include "fandor/fandor.h"
+
+#define LIST_NAME_SIZE 300
+#define LIST_COMMENT_SIZE 150
+#define LIST_FORMULA_SIZE 41
+#define LIST_PATH_SIZE 260
+
+#pragma pack(push, 1)
+// Precise pair: mass, intensity and a flag byte.
+struct XTOL_PAIR {
+  double mass;
+  uint32_t intensity;
+  uint8_t flag;
+};
+
+struct STRUCT_LIST_SPT {
+  char name[LIST_NAME_SIZE];
+  char comment[LIST_COMMENT_SIZE];
+  char formula[LIST_FORMULA_SIZE];
+  uint16_t molecularWeight;
+  uint32_t casNumber;
+  double lowMass, highMass;
+  double scores[3];
+  uint32_t entryNumber;
+  char listPath[LIST_PATH_SIZE];
+  uint8_t* attached;                  // owned, or 0
+  uint32_t attachedSize;
+  uint16_t sourceTitles;              // the comment holds two source titles
+  uint16_t generation;                // difference generations
+  uint32_t pairCount;
+  XTOL_PAIR pairs[1];
+};
+#pragma pack(pop)
+
+static_assert(sizeof(XTOL_PAIR) == 13);
+
+// Bytes of a list record with room for n pairs (at least one).
+constexpr size_t ListEntryBytes(size_t n) {
+  return offsetof(STRUCT_LIST_SPT, pairs) + (n ? n : 1) * sizeof(XTOL_PAIR);
+}
+
+// A new zeroed list record with room for count pairs and a pair count of
+// 0, from the common allocator; 0 when it cannot be allocated or count is
+// beyond what a block can hold.
+FANDOR_API STRUCT_LIST_SPT* NewListEntry(uint32_t count);

@@ -1,0 +1,211 @@
+// Profile-to-centroid conversion of an MS data file: every scan streamed
+// through the centroid engine into a new file, every other section copied.
+#include "spectra/profile_to_centroid.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "common/work_file.h"
+#include "orvik32/orvik32.h"
+#include "pomsel/pomsel.h"
+#include "quorna/quorna.h"
+#include "win/win_crt.h"
+#include "win/win_kernel.h"
+
+namespace kelt::spectra {
+
+namespace {
+
+constexpr size_t kSmoothIn = 50, kSmoothOut = 54, kSearchIn = 58, kCentroidIn = 60, kSearchOut = 62,
+                 kCentroidOut = 64, kScanKind = 66;
+
+uint16_t Field(const uint8_t* p, size_t at) {
+  uint16_t v;
+  std::memcpy(&v, p + at, 2);
+  return v;
+}
+void SetField(uint8_t* p, size_t at, uint16_t v) { std::memcpy(p + at, &v, 2); }
+
+uint16_t Scaled(uint16_t field, double ratio, long lowest, long highest) {
+  // The upper bound first: a channel narrower than one point still keeps 1.
+  long v = static_cast<long>(field * ratio + 0.5);
+  v = std::min(v, highest);
+  v = std::max(v, lowest);
+  return static_cast<uint16_t>(std::clamp<long>(v, 0, 0xFFFF));
+}
+
+long MakeOdd(long v) { return v % 2 == 0 ? v + 1 : v; }
+
+// Two spellings of one file: compared by full path, ignoring case as the
+// file system does.
+bool SameFile(const char* a, const char* b) {
+  char fa[MAX_PATH] = {}, fb[MAX_PATH] = {};
+  if (!GetFullPathNameA(a, MAX_PATH, fa, nullptr)) std::snprintf(fa, sizeof fa, "%s", a);
+  if (!GetFullPathNameA(b, MAX_PATH, fb, nullptr)) std::snprintf(fb, sizeof fb, "%s", b);
+  return _stricmp(fa, fb) == 0;
+}
+
+bool Above(uint64_t value, uint64_t max) { return int64_t(value) > int64_t(max); }
+
+}  // namespace
+
+void AdaptCentroidWidths(uint8_t* params, double w, double resolution) {
+  while (w > 50) w /= 2;
+  if (resolution == 0) return;
+  const double ratio = w / resolution;
+  if (ratio == 1 || ratio == 0) return;
+  const long top = static_cast<long>(w);
+  SetField(params, kSearchOut, Scaled(Field(params, kSearchIn), ratio, 1, top));
+  SetField(params, kCentroidOut, Scaled(Field(params, kCentroidIn), ratio, 1, top));
+  long smooth = MakeOdd(static_cast<long>(Field(params, kSmoothIn) * ratio + 0.5));
+  smooth = std::min(smooth, MakeOdd(static_cast<long>(w + 1.0)));
+  smooth = std::max(smooth, 1L);
+  SetField(params, kSmoothOut, static_cast<uint16_t>(std::clamp<long>(smooth, 0, 0xFFFF)));
+}
+
+CProfileToCentroid::CProfileToCentroid(const char* source, const char* target, const void* params, uint16_t mode,
+                                       double resolution, uint16_t optionWord, uint32_t optionValue)
+    : mode_(mode), resolution_(resolution), optionWord_(optionWord), optionValue_(optionValue) {
+  if (source) std::snprintf(source_, sizeof source_, "%s", source);
+  if (target) std::snprintf(target_, sizeof target_, "%s", target);
+  if (params) std::memcpy(params_, params, sizeof params_);
+}
+
+CProfileToCentroid::~CProfileToCentroid() { FreeWorkFileStruct(workFile_); }
+
+int32_t CProfileToCentroid::Convert() {
+  if (!source_[0] || !target_[0]) return 0;
+  if (SameFile(source_, target_)) return 0;  // deleting the target would destroy the source
+  workFile_ = MakeWorkFileStruct(source_, 0);
+  if (!workFile_ || !workFile_->profile || !workFile_->segmentBlocks) return 0;
+  uint16_t format = 0;
+  const int32_t type = GetSectionFileType(source_, &format);
+  if (type < 0) return 0;
+
+  if (FileExists(target_)) DeleteFileA(target_);
+  bool ok = CreateSectionFile(target_, type, 0, format) != 0;
+  if (ok) {
+    const HSECTFILE h = OpenSectionFile(target_, nullptr, SECTION_FILE_READ_WRITE, 2);
+    ok = h != -1;
+    if (ok) CloseSectionFile(h);
+  }
+  ok = ok && ConvertScans() && CopyOtherSections() && SetSegmentKinds();
+  if (!ok) {
+    if (FileExists(target_)) DeleteFileA(target_);
+    return 0;
+  }
+  return 1;
+}
+
+bool CProfileToCentroid::ConvertScans() {
+  const STRUCT_WORK_FILE& wf = *workFile_;
+  MS_INFO_BLOCK header = wf.msInfo;
+  header.maxTicScan = 0;
+  header.maxTic = 0;
+
+  uint16_t scratch = 0;
+  HMSDATA in = OpenMSDataSection(source_, "MSData", 0, wf.scanCount, header.formatWord, &scratch);
+  if (!in) return false;
+  HMSDATA out = OpenMSDataSection(target_, "MSData", 1, wf.scanCount, header.formatWord, &scratch);
+  if (!out) {
+    CloseMSData(in);
+    return false;
+  }
+  // The engine may hand back more peaks than came in only for a profile it
+  // cannot hold; a buffer for any scan of any file covers both.
+  const uint32_t bufferBytes = std::max({GetMSScanBufferSize(in), GetMSScanBufferSize(nullptr), wf.scanBufferSize});
+  void* peaks = AllocBlock(bufferBytes);
+  CMS_CentroidEngine engine;
+  bool ok = peaks && engine.Init() == MS_OK;
+
+  MS_SCAN_RECORD record{};
+  uint8_t params[CENTROID_PARAMS_SIZE];
+  for (uint16_t s = 0; ok && s < header.segmentCount; ++s) {
+    MS_SEGMENT_BLOCK segment = wf.segmentBlocks[s];
+    segment.maxTicScan = 0;
+    segment.maxTic = 0;
+    for (uint32_t scan = segment.firstScan; ok && scan <= segment.lastScan; ++scan) {
+      record.recordSize = sizeof record;
+      if (ReadMSScan(in, scan, &record, peaks) != 0) {
+        ok = false;
+        break;
+      }
+      std::memcpy(params, params_, sizeof params);
+      const unsigned channel = record.header.function == 255 ? 0 : record.header.function;
+      if (wf.type61 && channel < segment.functionCount)
+        AdaptCentroidWidths(params, segment.functions[channel].massWidth, resolution_);
+      SetField(params, kScanKind, uint16_t(record.header.scanKind));
+      const uint16_t kind = MakeCentroidScanKind(wf.fileType, uint16_t(record.header.scanKind), optionWord_,
+                                                 optionValue_, static_cast<int32_t>(record.header.ionMass));
+      SetField(params, kScanKind, kind);
+      MS_CENTROID_ENGINE_PARAMS engineParams;
+      std::memcpy(&engineParams, params + 4, sizeof engineParams);
+      if (engine.CentroidSpec(&header, wf.segmentBlocks, &record, peaks, &engineParams) != MS_OK) {
+        ok = false;
+        break;
+      }
+      record.header.scanKind = int16_t(kind);
+      if (WriteMSScan(out, &record, peaks) != 0) {
+        ok = false;
+        break;
+      }
+      if (Above(record.header.totalIon, segment.maxTic)) {
+        segment.maxTic = record.header.totalIon;
+        segment.maxTicScan = scan;
+      }
+      if (Above(record.header.totalIon, header.maxTic)) {
+        header.maxTic = record.header.totalIon;
+        header.maxTicScan = scan;
+      }
+    }
+    if (ok && WriteMSSegment(out, &segment) != 0) ok = false;
+  }
+  FreeBlock(peaks);
+  if (ok) {
+    header.centroid = 1;
+    ok = WriteMSHeader(out, &header) == 0;
+  }
+  CloseMSData(in);
+  // A writing handle stores its data set when closed.
+  if (CloseMSData(out) != 0) ok = false;
+  return ok;
+}
+
+bool CProfileToCentroid::CopyOtherSections() {
+  HSECTION listing = FindSectionsByStem(source_, "");
+  if (!listing) return false;
+  bool ok = true;
+  const int32_t n = CountSectionMatches(listing);
+  for (int32_t i = 0; ok && i < n; ++i) {
+    char name[260] = {};
+    if (!GetSectionMatchName(listing, i, name, sizeof name)) {
+      ok = false;
+      break;
+    }
+    if (_stricmp(name, "MSData") == 0) continue;
+    ok = CopySection(source_, name, target_, name) != 0;
+  }
+  CloseSection(listing);
+  return ok;
+}
+
+bool CProfileToCentroid::SetSegmentKinds() {
+  for (uint16_t s = 1; s <= workFile_->msInfo.segmentCount; ++s)
+    if (!SetSegmentDataKind(target_, workFile_->fileType, workFile_->fileFormatWord, s, mode_)) return false;
+  return true;
+}
+
+}  // namespace kelt::spectra
+
+KELT_API int32_t KELT_ConvertProfileToCentroidDataFile(const char* source, const char* target, const void* params,
+                                                       uint16_t mode, double resolution, uint16_t optionWord,
+                                                       uint32_t optionValue) {
+  try {
+    kelt::spectra::CProfileToCentroid converter(source, target, params, mode, resolution, optionWord, optionValue);
+    return converter.Convert();
+  } catch (...) {
+    return 0;
+  }
+}
