@@ -86,7 +86,13 @@ enum FrameworkSig {
   FxSig_vWP,        // void (CWnd*, CPoint) - context menu
   FxSig_bD,         // BOOL (CDC*) - erase background
   FxSig_hDWu,       // HBRUSH (CDC*, CWnd*, UINT) - control colours
+  FxSig_vCMDUI,     // void (CCmdUI*) - command-update handlers
 };
+
+// Command-update requests: a bar asks its target, at idle, how each of its
+// commands should look (ON_UPDATE_COMMAND_UI entries).
+#define CN_UPDATE_COMMAND_UI ((UINT)(-1))
+class CCmdUI;
 
 // WM_CTLCOLOR* arrive at one handler (ON_WM_CTLCOLOR) with the kind of control.
 #define WM_CTLCOLOR 0x0019
@@ -176,6 +182,12 @@ inline FX_PMSG FxPointPmsg(void (T::*f)(A, P)) { return FxToPmsg(static_cast<voi
 #define ON_LBN_SELCHANGE(id, fn) ON_CONTROL(LBN_SELCHANGE, id, fn)
 #define ON_LBN_DBLCLK(id, fn) ON_CONTROL(LBN_DBLCLK, id, fn)
 #define ON_CBN_SELCHANGE(id, fn) ON_CONTROL(CBN_SELCHANGE, id, fn)
+#define ON_UPDATE_COMMAND_UI(id, fn)                                                     \
+  {WM_COMMAND, CN_UPDATE_COMMAND_UI, (UINT)(id), (UINT)(id), FxSig_vCMDUI,                \
+   FX_PMSG_CAST(void (CWnd::*)(CCmdUI*), fn), nullptr},
+#define ON_UPDATE_COMMAND_UI_RANGE(first, last, fn)                                      \
+  {WM_COMMAND, CN_UPDATE_COMMAND_UI, (UINT)(first), (UINT)(last), FxSig_vCMDUI,           \
+   FX_PMSG_CAST(void (CWnd::*)(CCmdUI*), fn), nullptr},
 #define ON_NOTIFY(code, id, fn) \
   {WM_NOTIFY, (UINT)(code), (UINT)(id), (UINT)(id), FxSig_vNMHDRpl, FX_PMSG_CAST(void (CWnd::*)(NMHDR*, LRESULT*), fn), nullptr},
 #define ON_WM_MSG(msg, sig, type, fn) {msg, 0, 0, 0, sig, FX_PMSG_CAST(type, fn), nullptr},
@@ -241,6 +253,10 @@ class FRAMEWORK_CLASS CWnd : public CObject {
   virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
   virtual BOOL OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+  // Runs the command-update handler for ui's command; FALSE when there is none.
+  BOOL OnUpdateCommand(CCmdUI* ui);
+  // Whether the message map handles the command (ON_COMMAND entries).
+  BOOL HasCommandHandler(UINT id) const;
   virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
   virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
   virtual BOOL PreTranslateMessage(MSG* msg);

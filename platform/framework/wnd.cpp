@@ -9,6 +9,8 @@
 #include "win/win_kernel.h"
 
 void FrameworkDropTempDC(HDC h);  // dc.cpp
+UINT FrameworkCmdUIId(const CCmdUI* ui);  // control_bar.cpp
+void FrameworkUpdateControlBars();        // control_bar.cpp
 
 struct FrameworkWindowTable {
   std::unordered_map<HWND, CWnd*> permanent;
@@ -70,6 +72,7 @@ LRESULT CALLBACK IdleHook(int code, WPARAM wParam, LPARAM lParam) {
     w->m_hWnd = nullptr;
     delete w;
   }
+  FrameworkUpdateControlBars();
   return CallNextHookEx(t.idle, code, wParam, lParam);
 }
 
@@ -328,6 +331,18 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM) {
   else
     (this->*FxFromPmsg<void (CWnd::*)()>(e->pfn))();
   return TRUE;
+}
+
+BOOL CWnd::OnUpdateCommand(CCmdUI* ui) {
+  if (!ui) return FALSE;
+  const FrameworkMsgEntry* e = FindEntry(GetMessageMap(), WM_COMMAND, CN_UPDATE_COMMAND_UI, FrameworkCmdUIId(ui));
+  if (!e) return FALSE;
+  (this->*FxFromPmsg<void (CWnd::*)(CCmdUI*)>(e->pfn))(ui);
+  return TRUE;
+}
+
+BOOL CWnd::HasCommandHandler(UINT id) const {
+  return FindEntry(GetMessageMap(), WM_COMMAND, 0, id) ? TRUE : FALSE;
 }
 
 BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {

@@ -67,6 +67,21 @@ struct BitmapResource {
   std::vector<COLORREF> pixels;
 };
 
+// A menu item: a command (id and text), a separator (MF_SEPARATOR) or a
+// pop-up (items not empty); flags may add MF_CHECKED, MF_GRAYED ...
+struct MenuItemTemplate {
+  UINT id = 0;
+  std::string text;
+  UINT flags = 0;
+  std::vector<MenuItemTemplate> items;
+};
+// A menu resource: the items of its bar (usually pop-ups).
+struct MenuTemplate {
+  std::vector<MenuItemTemplate> items;
+};
+
+WIN_CLASS void AddMenu(HMODULE module, const ResourceName& name, const MenuTemplate& menu);
+WIN_CLASS const MenuTemplate* FindMenu(HMODULE module, const ResourceName& name);
 WIN_CLASS void AddDialog(HMODULE module, const ResourceName& name, const DialogTemplate& dlg);
 WIN_CLASS void AddString(HMODULE module, UINT id, const std::string& text);
 WIN_CLASS void AddCursor(HMODULE module, const ResourceName& name, const CursorResource& cursor = {});

@@ -29,6 +29,9 @@ WIN_CLASS void AdvanceClock(uint64_t ms);
 // filters and the dialog manager included). Returns the number handled.
 // A WM_QUIT met on the way stays pending.
 WIN_CLASS int PumpUntilIdle();
+// Pumps as PumpUntilIdle, waiting (real time) for what worker threads post
+// or send, until no worker runs and the queue is idle.
+WIN_CLASS int PumpUntilWorkersDone();
 
 // --- Finding windows --------------------------------------------------------
 // Null when missing. Search covers all descendants of parent (null: the
@@ -94,6 +97,14 @@ struct DialogRecord {
 };
 WIN_CLASS std::vector<DialogRecord> DialogLog();
 
+// --- Property sheets --------------------------------------------------------
+// The page shown in a sheet (null when none); picking a page clicks its tab
+// (the current page may refuse to be left). Titles compare without case and "&".
+WIN_CLASS HWND SheetPage(HWND sheet);
+WIN_CLASS bool PickSheetPage(HWND sheet, int index);
+WIN_CLASS bool PickSheetPageText(HWND sheet, const std::string& title);
+WIN_CLASS std::vector<std::string> SheetTabs(HWND sheet);
+
 // --- Message boxes ----------------------------------------------------------
 // Queued answers (IDOK, IDYES ...) are taken by the next boxes in order. A
 // box without an answer, or whose answer is not one of its buttons, returns
@@ -109,6 +120,37 @@ struct MessageBoxRecord {
 };
 WIN_CLASS std::vector<MessageBoxRecord> MessageBoxLog();
 WIN_CLASS std::vector<UINT> BeepLog();
+
+// --- Menus ------------------------------------------------------------------
+// Queued choices are taken by the next tracked pop-up menus in order, by
+// command id or by item text (without "&", any case, pop-ups searched).
+// A menu without a queued choice, or dismissed, returns nothing chosen.
+WIN_CLASS void ChooseNextMenuItem(UINT id);
+WIN_CLASS void ChooseNextMenuText(const std::string& text);
+WIN_CLASS void DismissNextMenu();
+struct MenuItemRecord {
+  UINT id = 0;
+  std::string text;
+  int depth = 0;  // 0: the tracked menu; 1: its pop-ups ...
+  bool separator = false;
+  bool popup = false;
+  bool checked = false;
+  bool enabled = true;
+};
+struct MenuRecord {
+  HWND owner = nullptr;
+  POINT at{};
+  UINT flags = 0;
+  std::vector<MenuItemRecord> items;  // as offered, after WM_INITMENUPOPUP
+  UINT chosen = 0;
+  bool answered = false;  // a queued choice was taken
+  bool refused = false;   // the choice named a missing, disabled or pop-up item
+};
+WIN_CLASS std::vector<MenuRecord> MenuLog();
+// Picks a command from a window's menu bar as a user would (WM_INITMENU,
+// WM_INITMENUPOPUP on the way, WM_COMMAND); false when the item is missing
+// or disabled.
+WIN_CLASS bool PickMenuCommand(HWND window, UINT id);
 
 // --- Cursors ----------------------------------------------------------------
 // "IDC_ARROW", "IDC_WAIT" ... for system cursors, the resource name (or

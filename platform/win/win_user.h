@@ -1427,3 +1427,5 @@ inline LRESULT SendDlgItemMessage(HWND h, int id, UINT m, WPARAM w, LPARAM l) {
 inline BOOL SetDlgItemText(HWND h, int id, LPCSTR t) { return SetDlgItemTextA(h, id, t); }
 inline UINT GetDlgItemText(HWND h, int id, LPSTR b, int n) { return GetDlgItemTextA(h, id, b, n); }
 inline int MessageBox(HWND h, LPCSTR t, LPCSTR c, UINT f) { return MessageBoxA(h, t, c, f); }
+
+#include "win_menus.h"

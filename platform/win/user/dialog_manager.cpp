@@ -181,13 +181,20 @@ INT_PTR RunModal(HINSTANCE instance, const DLGTEMPLATE* t, HWND owner, DLGPROC p
     ShowWindow(dlg, SW_SHOWNORMAL);
     UpdateWindow(dlg);
   }
-  while (open() && PumpOne(MSGF_DIALOGBOX)) {}
+  // Idle means nothing queued and no worker thread left to post or send.
+  auto pump = [&] {
+    for (;;) {
+      while (open() && PumpOne(MSGF_DIALOGBOX)) {}
+      if (!open() || !WaitForWorkers()) return;
+    }
+  };
+  pump();
   bool scripted = false, cancelled = false;
   if (open()) {
     if (auto script = TakeDialogScript()) {
       scripted = true;
       script(dlg);
-      while (open() && PumpOne(MSGF_DIALOGBOX)) {}
+      pump();
     }
   }
   if (open()) {

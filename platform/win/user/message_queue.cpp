@@ -8,14 +8,73 @@
 #include "user_internal.h"
 #include "win_gdi.h"
 #include "win_kernel.h"
+#include "waitable.h"
+#include "win_threads.h"
 
 namespace win::user {
+
+namespace {
+
+// A worker's send waits until the window's thread has handled it.
+LRESULT SendFromWorker(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto& s = S();
+  auto sent = std::make_shared<SentMessage>();
+  sent->msg.hwnd = hwnd;
+  sent->msg.message = msg;
+  sent->msg.wParam = wParam;
+  sent->msg.lParam = lParam;
+  std::unique_lock<std::recursive_mutex> lock(s.mutex);
+  s.sent.push_back(sent);
+  s.wake.notify_all();
+  s.wake.wait(lock, [&] { return sent->done; });
+  return sent->result;
+}
+
+}  // namespace
+
+bool HandleSentMessages() {
+  auto& s = S();
+  if (GetCurrentThreadId() != s.uiThread) return false;
+  bool any = false;
+  for (;;) {
+    std::shared_ptr<SentMessage> sent;
+    {
+      std::lock_guard<std::recursive_mutex> lock(s.mutex);
+      if (s.sent.empty()) return any;
+      sent = s.sent.front();
+      s.sent.pop_front();
+    }
+    LRESULT r = Send(sent->msg.hwnd, sent->msg.message, sent->msg.wParam, sent->msg.lParam);
+    {
+      std::lock_guard<std::recursive_mutex> lock(s.mutex);
+      sent->result = r;
+      sent->done = true;
+      s.wake.notify_all();
+    }
+    any = true;
+  }
+}
+
+bool WaitForWorkers() {
+  auto& s = S();
+  if (GetCurrentThreadId() != s.uiThread) return false;
+  std::unique_lock<std::recursive_mutex> lock(s.mutex);
+  auto arrived = [&] { return !s.queue.empty() || !s.sent.empty() || s.quitPosted; };
+  if (arrived()) return true;
+  if (win::LiveWorkerThreads() == 0) return false;
+  s.wake.wait(lock, [&] { return arrived() || win::LiveWorkerThreads() == 0; });
+  return arrived();
+}
 
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto w = Get(hwnd);  // keeps the record alive while its procedure runs
   if (!w) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
+  }
+  if (GetCurrentThreadId() != S().uiThread) {
+    w.reset();
+    return SendFromWorker(hwnd, msg, wParam, lParam);
   }
   WNDPROC proc = w->proc;
   return proc ? proc(hwnd, msg, wParam, lParam) : 0;
@@ -34,6 +93,7 @@ void Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, int vk, bool down) 
   q.vk = vk;
   q.down = down;
   s.queue.push_back(q);
+  s.wake.notify_all();
 }
 
 void DropMessagesFor(HWND hwnd) {
@@ -203,7 +263,11 @@ BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return TRUE;
 }
 
-BOOL PostThreadMessageA(DWORD, UINT msg, WPARAM wParam, LPARAM lParam) {
+BOOL PostThreadMessageA(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (threadId != 0 && threadId != S().uiThread) {  // only the windows' thread has a queue (0: this one)
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   Post(nullptr, msg, wParam, lParam);
   return TRUE;
 }
@@ -217,6 +281,7 @@ void PostQuitMessage(int exitCode) {
 
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
   if (!msg) return FALSE;
+  HandleSentMessages();
   auto& s = S();
   std::unique_lock<std::recursive_mutex> lock(s.mutex);
   for (auto it = s.queue.begin(); it != s.queue.end(); ++it) {
@@ -250,13 +315,16 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
   return FALSE;
 }
 
-// Without a display nobody else will ever post: an idle queue ends the
-// loop as if WM_QUIT had come (wParam 0).
+// Without a display only worker threads can post: an idle queue with no
+// worker running ends the loop as if WM_QUIT had come (wParam 0); while
+// workers run, it waits for what they post or send.
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   if (!msg) return -1;
-  if (!PeekMessageA(msg, hwnd, filterMin, filterMax, PM_REMOVE)) {
+  for (;;) {
+    if (PeekMessageA(msg, hwnd, filterMin, filterMax, PM_REMOVE)) break;
     RunIdleHooks();
-    if (!PeekMessageA(msg, hwnd, filterMin, filterMax, PM_REMOVE)) {
+    if (PeekMessageA(msg, hwnd, filterMin, filterMax, PM_REMOVE)) break;
+    if (!WaitForWorkers()) {
       *msg = MSG{};
       msg->message = WM_QUIT;
       return FALSE;
@@ -265,7 +333,10 @@ BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   return msg->message == WM_QUIT ? FALSE : TRUE;
 }
 
-BOOL WaitMessage() { return TRUE; }
+BOOL WaitMessage() {
+  WaitForWorkers();
+  return TRUE;
+}
 
 BOOL TranslateMessage(const MSG* msg) {
   if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;

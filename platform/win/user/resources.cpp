@@ -31,7 +31,7 @@ std::string ResourceName::ToString() const { return name.empty() ? std::to_strin
 
 namespace {
 
-enum class Kind { Dialog, Cursor, Icon, Bitmap };
+enum class Kind { Dialog, Cursor, Icon, Bitmap, Menu };
 
 struct Entry {
   HMODULE module;
@@ -41,6 +41,7 @@ struct Entry {
   CursorResource cursor;
   IconResource icon;
   BitmapResource bitmap;
+  MenuTemplate menu;
 };
 
 struct Registry {
@@ -105,6 +106,15 @@ void RemoveModule(HMODULE module) {
     it = it->first.first == module ? r.strings.erase(it) : std::next(it);
 }
 
+void AddMenu(HMODULE module, const ResourceName& name, const MenuTemplate& menu) {
+  Put(module, Kind::Menu, name).menu = menu;
+}
+
+const MenuTemplate* FindMenu(HMODULE module, const ResourceName& name) {
+  auto e = Find(module, Kind::Menu, name);
+  return e ? &e->menu : nullptr;
+}
+
 const DialogTemplate* FindDialog(HMODULE module, const ResourceName& name) {
   auto e = Find(module, Kind::Dialog, name);
   return e ? &e->dialog : nullptr;
@@ -160,6 +170,7 @@ HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
   Kind kind;
   switch (reinterpret_cast<ULONG_PTR>(type)) {
     case 5: kind = Kind::Dialog; break;
+    case 4: kind = Kind::Menu; break;
     case 2: kind = Kind::Bitmap; break;
     case 1:
     case 12: kind = Kind::Cursor; break;
@@ -198,6 +209,7 @@ LPVOID LockResource(HGLOBAL data) {
     case Kind::Bitmap: return &e.bitmap;
     case Kind::Cursor: return &e.cursor;
     case Kind::Icon: return &e.icon;
+    case Kind::Menu: return &e.menu;
   }
   return nullptr;
 }
@@ -215,6 +227,7 @@ DWORD SizeofResource(HMODULE, HRSRC resource) {
       return static_cast<DWORD>(it->second->bitmap.pixels.size() * sizeof(COLORREF));
     case Kind::Cursor: return sizeof(CursorResource);
     case Kind::Icon: return sizeof(IconResource);
+    case Kind::Menu: return sizeof(MenuTemplate);
   }
   return 0;
 }

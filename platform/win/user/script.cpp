@@ -88,6 +88,13 @@ int PumpUntilIdle() {
   return count;
 }
 
+int PumpUntilWorkersDone() {
+  int count = 0;
+  do count += PumpUntilIdle();
+  while (WaitForWorkers());
+  return count + PumpUntilIdle();
+}
+
 // Finding ------------------------------------------------------------------------
 
 namespace {
@@ -467,6 +474,7 @@ void ResetLogs() {
   s.dialogs.clear();
   s.boxes.clear();
   s.beeps.clear();
+  ResetMenuScript();
 }
 
 }  // namespace win::script

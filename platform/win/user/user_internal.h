@@ -1,6 +1,7 @@
 #pragma once
 // Inner state of the user part: the window table, classes, the queue,
 // timers and input state. Hidden from other libraries.
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -92,6 +93,8 @@ struct Window {
   std::unique_ptr<ControlState> control;
   std::unique_ptr<DialogState> dialog;
   std::shared_ptr<void> surface;  // raster surface of a top-level window
+  HMENU menu = nullptr;           // menu bar of a top-level window
+  HMENU systemMenu = nullptr;
 };
 
 struct Timer {
@@ -106,6 +109,13 @@ struct QueuedMessage {
   MSG msg{};
   int vk = -1;       // key or button whose state changes when the message is taken
   bool down = false;
+};
+
+// A message sent from a worker thread, waiting for the window's thread.
+struct SentMessage {
+  MSG msg{};
+  LRESULT result = 0;
+  bool done = false;
 };
 
 struct Hook {
@@ -123,6 +133,9 @@ struct State {
   std::map<std::string, ATOM> atoms;  // upper-cased names
   ATOM nextAtom = 0xC000;
   std::deque<QueuedMessage> queue;
+  std::deque<std::shared_ptr<SentMessage>> sent;  // from worker threads
+  std::condition_variable_any wake;              // a post, a send or a worker's end
+  DWORD uiThread = 0;                            // the thread that owns the windows
   bool quitPosted = false;
   int quitCode = 0;
   HWND focus = nullptr, active = nullptr, capture = nullptr;
@@ -161,6 +174,12 @@ void SendSizeAndMove(HWND hwnd, bool moved, bool sized);
 
 // Messages
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Handles the messages worker threads sent; the window's thread calls it
+// when it looks at its queue. True when any was handled.
+bool HandleSentMessages();
+// Waits (real time) until a worker posts or sends, or ends; false at once
+// when no worker runs.
+bool WaitForWorkers();
 void Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, int vk = -1, bool down = false);
 void DropMessagesFor(HWND hwnd);
 void NotifyParent(HWND control, UINT code);  // WM_COMMAND to the parent
@@ -180,6 +199,10 @@ HBRUSH ClassBrush(HBRUSH brush);  // COLOR_x + 1 values to system brushes
 void PaintNonClient(HWND hwnd);
 HWND SurfaceRoot(HWND hwnd, HBITMAP* bitmap);  // null before anything was painted
 
+// Menus
+void DestroyWindowMenus(Window& w);
+void ResetMenuScript();
+
 // Timers
 void DropTimersFor(HWND hwnd);
 
@@ -195,6 +218,9 @@ LRESULT CALLBACK ListBoxProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK ComboBoxProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK ScrollBarProc(HWND, UINT, WPARAM, LPARAM);
 DialogState* DialogOf(HWND hwnd);
+// The common controls' classes (controls/common_controls.cpp).
+void RegisterCommonControlClasses();
+void AddControlClass(const char* name, WNDPROC proc, UINT style);
 template <typename T>
 T* ControlOf(HWND hwnd) {
   auto w = Get(hwnd);

@@ -149,6 +149,7 @@ void FreeWindow(HWND hwnd) {
       w->children.erase(w->children.begin());
   }
   Send(hwnd, WM_NCDESTROY, 0, 0);
+  DestroyWindowMenus(*w);
   ReleaseWindowDCs(hwnd);
   DropTimersFor(hwnd);
   DropMessagesFor(hwnd);
@@ -246,6 +247,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w->parent = (style & WS_CHILD) ? parent : nullptr;
   w->owner = owner;
   w->id = (style & WS_CHILD) ? reinterpret_cast<LONG_PTR>(menu) : 0;
+  if (!(style & WS_CHILD) && IsMenu(menu)) w->menu = menu;
   w->instance = instance;
   w->rect = RECT{x, y, x + width, y + height};
   w->extra.assign(static_cast<size_t>(cls->wndExtra), 0);

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "user_internal.h"
+#include "waitable.h"
+#include "win_threads.h"
 #include "win_kernel.h"
 
 namespace win::user {
@@ -12,6 +14,12 @@ namespace win::user {
 State& S() {
   static State* state = [] {
     auto* s = new State();  // lives for the process: windows may outlive static destructors
+    s->uiThread = GetCurrentThreadId();
+    win::SetWorkerEndListener([] {
+      auto& st = S();
+      std::lock_guard<std::recursive_mutex> lock(st.mutex);
+      st.wake.notify_all();
+    });
     return s;
   }();
   return *state;
@@ -107,6 +115,8 @@ ATOM Register(const WNDCLASSEXA& wc) {
 
 }  // namespace
 
+void AddControlClass(const char* name, WNDPROC proc, UINT style) { AddSystemClass(name, proc, style, 0); }
+
 void RegisterSystemClasses() {
   auto& s = S();
   std::lock_guard<std::recursive_mutex> lock(s.mutex);
@@ -119,6 +129,7 @@ void RegisterSystemClasses() {
   AddSystemClass("ListBox", ListBoxProc, CS_DBLCLKS | CS_PARENTDC, 0);
   AddSystemClass("ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC, 0);
   AddSystemClass("ScrollBar", ScrollBarProc, CS_DBLCLKS | CS_PARENTDC, 0);
+  RegisterCommonControlClasses();
   AddSystemClass("#32770", DialogClassProc, CS_SAVEBITS | CS_DBLCLKS, DLGWINDOWEXTRA, 0x8002);
   s.atoms["#32770"] = 0x8002;
   // Common-control classes (list and tree views, bars, tooltips ...) are
