@@ -1,0 +1,221 @@
+// Data intake: which labels survive new data per slot, the plot type from
+// the units, the control-made overlay fed by data files.
+#include <filesystem>
+
+#include "fixtures/msfixtures.h"
+#include "orvik32/orvik32_controls.h"
+#include "overlayctl/tests/control_fixture.h"
+#include "win/win_profile.h"
+
+namespace {
+
+using IntakeTest = OPlotTest;
+
+TEST_F(IntakeTest, SlotIdentityDecidesWhichLabelsSurviveNewData) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(4);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  for (int16_t s = 0; s < 4; ++s) {
+    c->m_pLabels->AddLabel(LABEL_KIND_PLOT_AREA, s);
+    c->m_pLabels->AddLabel(LABEL_KIND_NOISE, s);
+    c->m_pLabels->AddLabel(LABEL_KIND_AREA, s);
+    c->m_dhAnnotations[s] = AllocBlock(8);
+  }
+  EXPECT_EQ(+c->m_identity[0].serial, 11);
+  // Same overlay again: everything stays.
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  EXPECT_EQ(c->m_pLabels->GetLabelCount(), 12);
+
+  // Slot 1: another file; slot 2: same file, another title; slot 3: removed.
+  o->slots[1].workFile->serialNumber = 99;
+  o->slots[2].plotKind = DATA_TYPE_DETECTOR;  // the title changes with the kind
+  std::strcpy(o->slots[2].units, "Counts");
+  OPLOT_ClearPlotFromOverlayStructure(o, 3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  struct Expect {
+    int slot, user, noise, area;
+    bool annotations;
+  } expect[] = {{0, 1, 1, 1, true}, {1, 0, 0, 0, false}, {2, 1, 0, 0, false}, {3, 0, 0, 0, false}};
+  for (const Expect& e : expect) {
+    const auto s = static_cast<int16_t>(e.slot);
+    EXPECT_EQ(c->m_pLabels->CountForPlot(s, LABEL_KIND_PLOT_AREA), e.user) << e.slot;
+    EXPECT_EQ(c->m_pLabels->CountForPlot(s, LABEL_KIND_NOISE), e.noise) << e.slot;
+    EXPECT_EQ(c->m_pLabels->CountForPlot(s, LABEL_KIND_AREA), e.area) << e.slot;
+    EXPECT_EQ(c->m_dhAnnotations[e.slot] != nullptr, e.annotations) << e.slot;
+  }
+  EXPECT_EQ(+c->m_identity[1].serial, 99);
+  EXPECT_EQ(+c->m_identity[3].serial, 0);
+  EXPECT_EQ(+c->m_identity[3].title[0], 0);
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, NewPlotDataWithoutOverlayDoesNothingAndNoPlotDataForgetsIt) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  EXPECT_EQ(SendMessageA(w, OPM_NEWPLOTDATA, 0, 0), 0);
+  EXPECT_EQ(c->m_hasData, 0);
+  SVW_OVERLAY* o = MakeOverlay(1);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  EXPECT_EQ(c->m_pOverlay, o);
+  SendMessageA(w, OPM_NOPLOTDATA, 0, 0);
+  EXPECT_EQ(c->m_pOverlay, nullptr);
+  EXPECT_EQ(c->m_hasData, 0);
+  EXPECT_FALSE(o->slots[0].workFile == nullptr);  // the host's overlay is untouched
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, PlotTypeFollowsTheNumberOfUnitKinds) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  struct Case {
+    const char* units[3];
+    int16_t from, to;
+  } cases[] = {
+      {{"Counts", "Counts", "Counts"}, OVERLAY_MODE_TWO_SCALES, OVERLAY_MODE_OVERLAID},
+      {{"Counts", "Counts", "Counts"}, OVERLAY_MODE_NORMALISED, OVERLAY_MODE_NORMALISED},
+      {{"Counts", "mV", "Counts"}, OVERLAY_MODE_OVERLAID, OVERLAY_MODE_TWO_SCALES},
+      {{"Counts", "mV", "Counts"}, OVERLAY_MODE_NORMALISED, OVERLAY_MODE_TWO_SCALES},
+      {{"Counts", "mV", "Counts"}, OVERLAY_MODE_STACKED, OVERLAY_MODE_STACKED},
+      {{"Counts", "mV", "uA"}, OVERLAY_MODE_OVERLAID, OVERLAY_MODE_STACKED},
+  };
+  for (const Case& k : cases) {
+    for (int s = 0; s < 3; ++s) std::strcpy(o->slots[s].units, k.units[s]);
+    o->head.displayMode = k.from;
+    c->UpdateOverlayPlotType();
+    EXPECT_EQ(+o->head.displayMode, k.to) << k.units[1] << k.units[2] << " from " << k.from;
+  }
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, OverlaidToStackedKeepsTheCommonRangeAndNotifiesTheParent) {
+  HWND w = MakeControl(9);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  o->tail.scales.commonLow = -5;
+  o->tail.scales.commonHigh = 4321;
+  int16_t type = OVERLAY_MODE_STACKED;
+  Notices().clear();
+  SendMessageA(w, OPM_NEWPLOTTYPE, 0, reinterpret_cast<LPARAM>(&type));
+  EXPECT_EQ(+o->head.displayMode, OVERLAY_MODE_STACKED);
+  for (int s = 0; s < 2; ++s) {
+    EXPECT_DOUBLE_EQ(double{o->tail.scales.plotLow[s]}, -5);
+    EXPECT_DOUBLE_EQ(double{o->tail.scales.plotHigh[s]}, 4321);
+  }
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(Notices().size(), 1u);
+  EXPECT_EQ(Notices()[0].code, 10);
+  EXPECT_EQ(Notices()[0].id, 9);
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, DisplayedRangeAndValueRangeFollowTheZoom) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  c->UpdateOverlayDataInfo(4.0, 6.0);
+  EXPECT_DOUBLE_EQ(double{o->tail.viewStart}, 4.0);
+  EXPECT_DOUBLE_EQ(double{o->tail.viewEnd}, 6.0);
+  const STRUCT_NE_POINT_BLOCK* b = o->slots[0].trace->points;
+  const int32_t first = o->tail.firstShownIndex[0], last = o->tail.lastShownIndex[0];
+  // One point before the range, the last point below its end.
+  EXPECT_LT(double{NePointAt(b, static_cast<uint32_t>(first))->time}, 4.0);
+  EXPECT_GE(double{NePointAt(b, static_cast<uint32_t>(first + 1))->time}, 4.0);
+  EXPECT_LT(double{NePointAt(b, static_cast<uint32_t>(last))->time}, 6.0);
+  EXPECT_GE(double{NePointAt(b, static_cast<uint32_t>(last + 1))->time}, 6.0);
+  double lo = 1e300, hi = -1e300;
+  for (int32_t k = first; k <= last; ++k) {
+    lo = std::min(lo, NePointValue(b, static_cast<uint32_t>(k)));
+    hi = std::max(hi, NePointValue(b, static_cast<uint32_t>(k)));
+  }
+  EXPECT_DOUBLE_EQ(double{o->tail.minInView[0]}, lo);
+  EXPECT_DOUBLE_EQ(double{o->tail.maxInView[0]}, hi);
+  EXPECT_GT(hi, 5e4);  // slot 0's peak at 5 minutes is inside
+  // A range beyond the traces leaves the slots out of range.
+  c->UpdateOverlayDataInfo(50.0, 60.0);
+  EXPECT_EQ(+o->tail.inView[0], 0);
+  EXPECT_EQ(+o->tail.inViewCount, 0);
+  EXPECT_EQ(+o->head.shownCount, 2);
+  DestroyWindow(w);
+}
+
+class DisplayFileTest : public IntakeTest {
+ protected:
+  std::string WriteRun(const std::string& name, uint32_t seed) {
+    const std::string path = "C:\\Data\\" + name;
+    msfix::RunPlan plan;
+    plan.seed = seed;
+    plan.scans = 300;
+    std::filesystem::create_directories(std::filesystem::path(win::paths::ToHost(path)).parent_path());
+    EXPECT_TRUE(msfix::WriteMsDataFile(win::paths::ToHost(path), plan, nullptr));
+    return path;
+  }
+  static LRESULT Display(HWND w, const std::string& path, int16_t slot) {
+    STRUCT_OPLOT_DISPLAY_FILE r{};
+    r.useFirstFreeSlot = slot < 0 ? 1 : 0;
+    r.slot = slot < 0 ? 0 : slot;
+    std::strncpy(r.path, path.c_str(), sizeof r.path - 1);
+    r.plotKind = DATA_TYPE_TIC;
+    return SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r));
+  }
+};
+
+TEST_F(DisplayFileTest, FilesFillTheControlsOwnOverlayAndSlotZeroIsToldFromFailure) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string a = WriteRun("a.kms", 3), b = WriteRun("b.kms", 4);
+  EXPECT_EQ(Display(w, a, -1), 1);  // slot 0
+  EXPECT_EQ(Display(w, b, -1), 2);  // slot 1
+  EXPECT_EQ(Display(w, "C:\\Data\\missing.kms", -1), 0);
+  ASSERT_EQ(c->m_ownOverlay, 1);
+  SVW_OVERLAY* own = c->m_pOverlay;
+  EXPECT_EQ(+own->head.activePlot, -1);
+  EXPECT_EQ(+own->head.shownCount, 2);
+  EXPECT_EQ(+own->tail.attached[1], 1);
+  EXPECT_GT(+own->slots[0].trace->pointCount, 100u);
+  EXPECT_NE(+c->m_identity[0].title[0], 0);
+  // The host's overlay no longer replaces the control's.
+  SVW_OVERLAY* hostOverlay = MakeOverlay(1);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(hostOverlay));
+  EXPECT_EQ(c->m_pOverlay, own);
+  // A given slot replaces what it held.
+  EXPECT_EQ(Display(w, a, 1), 2);
+  EXPECT_EQ(+own->head.shownCount, 2);
+  // Switching and clearing.
+  EXPECT_EQ(SendMessageA(w, OPM_DISPLAYSETONSTATUS, 1, 0), 1);
+  EXPECT_EQ(SendMessageA(w, OPM_DISPLAYSETONSTATUS, 1, 0), 0);
+  SendMessageA(w, OPM_DISPLAYCLEARFILE, 0, 0);
+  EXPECT_EQ(+own->tail.attached[0], 0);
+  SendMessageA(w, OPM_DISPLAYCLEARFILE, 25, 0);  // outside the slots: nothing
+  DestroyWindow(w);  // the own overlay and its work files are freed (sanitizer)
+}
+
+TEST_F(DisplayFileTest, SecurityRefusesFilesTheUserMayNotView) {
+  HWND w = MakeControl();
+  const std::string a = WriteRun("a.kms", 5);
+  WritePrivateProfileStringA("Security", "Enabled", "1", GetWorkstationIniPath());
+  WritePrivateProfileStringA("Security", "UserName", "carl", GetWorkstationIniPath());
+  EXPECT_EQ(Display(w, a, -1), 0);
+  EXPECT_EQ(Control(w)->m_pOverlay, nullptr);
+  WritePrivateProfileStringA("UserRights", "carl", "2", GetWorkstationIniPath());
+  EXPECT_EQ(Display(w, a, -1), 1);
+  DestroyWindow(w);
+}
+
+TEST_F(DisplayFileTest, ATwentyFirstFileReplacesSlotNineteen) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string a = WriteRun("a.kms", 6);
+  for (int i = 0; i < 20; ++i) ASSERT_EQ(Display(w, a, -1), i + 1);
+  const uint16_t serial19 = c->m_pOverlay->slots[19].workFile->serialNumber;
+  EXPECT_EQ(Display(w, a, -1), 20);
+  EXPECT_NE(+c->m_pOverlay->slots[19].workFile->serialNumber, serial19);
+  EXPECT_EQ(+c->m_pOverlay->tail.attachedCount, 20);
+  DestroyWindow(w);
+}
+
+}  // namespace
