@@ -31,6 +31,31 @@ bool TakesPart(const SVW_OVERLAY* o, int slot) { return o->tail.attached[slot] &
 double SlotOffset(const SVW_OVERLAY* o, int slot) { return o->tail.timeOffsetsOn ? o->tail.timeOffsets[slot] : 0.0; }
 
 bool HasPoints(const STRUCT_NE_DATA_POINTS* dp) { return dp && dp->points && dp->pointCount > 0; }
+
+// A file still being acquired keeps the points it had; only points after
+// the last kept time are added, each later than the one before.
+void AppendNewPoints(const STRUCT_NE_DATA_POINTS* old, STRUCT_NE_DATA_POINTS* fresh) {
+  if (!HasPoints(old) || !fresh->points || old->points->isDouble != fresh->points->isDouble) return;
+  const uint32_t total = old->pointCount + fresh->pointCount;
+  auto* block = static_cast<STRUCT_NE_POINT_BLOCK*>(AllocBlock(NE_POINT_BLOCK_HEAD + NE_POINT_SIZE * total));
+  if (!block) return;
+  std::memcpy(block, old->points, NE_POINT_BLOCK_HEAD + size_t{NE_POINT_SIZE} * old->pointCount);
+  uint32_t n = old->pointCount;
+  double last = NePointAt(old->points, n - 1)->time;
+  for (uint32_t k = 0; k < fresh->pointCount; ++k) {
+    const STRUCT_NE_POINT* p = NePointAt(fresh->points, k);
+    const double t = p->time;
+    if (!(t > last)) continue;
+    std::memcpy(NePointAt(block, n++), p, NE_POINT_SIZE);
+    last = t;
+  }
+  block->lastScan = fresh->points->lastScan;
+  FreeBlock(fresh->points);
+  fresh->points = block;
+  fresh->pointCount = n;
+  fresh->startTime = old->startTime;
+  fresh->firstPoint = old->firstPoint;
+}
 }  // namespace
 
 KELT_API void OPLOT_MakeSlotPlotTitle(const SVW_OVERLAY* o, int16_t slot, char* text) {
@@ -326,6 +351,7 @@ void CCtlOPlot::UpdateOverlayPlotData(double start, double end, short plotType) 
         continue;
       }
       if (fresh->timeReversals) TellUserTimeOutOfOrder(fresh);
+      if (wf->live) AppendNewPoints(s.trace, fresh);
       if (s.dataPresent) FreeDataPointsStruct(s.trace);
       s.trace = fresh;
       s.dataPresent = 1;
@@ -337,6 +363,13 @@ void CCtlOPlot::UpdateOverlayPlotData(double start, double end, short plotType) 
   if (o->head.shownCount > 0) UpdateOverlayDataInfo(start, end);
   SetCursor(old);
   m_waitingForData = 0;
+}
+
+void CCtlOPlot::TellUserTimeOutOfOrder(STRUCT_NE_DATA_POINTS* points) {
+  if (!points || !points->timeReversals) return;
+  char text[96];
+  std::snprintf(text, sizeof text, "File has %ld point(s) out of time order.", static_cast<long>(points->timeReversals));
+  MessageBox(text, points->workFile ? points->workFile->displayName : "", MB_OK | MB_ICONINFORMATION);
 }
 
 void CCtlOPlot::UpdateOverlayDataInfo(double start, double end) {

@@ -280,7 +280,6 @@ void CCtlOPlot::SetToolbarTransientsFromPrefs() {
   m_clickDragMode = m_prefs.features.clickDragMode;
   m_singleClickMode = m_prefs.features.singleClickMode;
 }
-void CCtlOPlot::TellUserTimeOutOfOrder(STRUCT_NE_DATA_POINTS*) {}
 int CCtlOPlot::GetSpectrumFromTime(double, short, short, short) { return 0; }  // needs the data review manager
 int CCtlOPlot::GetSpectrumFromZoom() { return 0; }
 void CCtlOPlot::GetSignalToNoiseFromZoom() {}

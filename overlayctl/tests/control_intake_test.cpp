@@ -219,3 +219,93 @@ TEST_F(DisplayFileTest, ATwentyFirstFileReplacesSlotNineteen) {
 }
 
 }  // namespace
+
+namespace {
+
+class LiveFileTest : public DisplayFileTest {
+ protected:
+  static LRESULT DisplayLive(HWND w, const std::string& path) {
+    STRUCT_OPLOT_DISPLAY_FILE r{};
+    r.useFirstFreeSlot = 1;
+    r.acquiring = 1;
+    r.expectedEndTime = 12.0;
+    std::strncpy(r.path, path.c_str(), sizeof r.path - 1);
+    r.plotKind = DATA_TYPE_TIC;
+    return SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r));
+  }
+  static void SetRange(HWND w, double start, double end) {
+    double range[2] = {start, end};
+    SendMessageA(w, OPM_DISPLAYSETTIMERANGE, 0, reinterpret_cast<LPARAM>(range));
+  }
+  static void Unreadable(STRUCT_WORK_FILE* wf) {
+    wf->directHeader = wf->centroid = wf->profile = wf->sectioned = 0;
+  }
+  static bool SawBox(const std::string& text) {
+    for (const auto& m : win::script::MessageBoxLog())
+      if (m.text == text) return true;
+    return false;
+  }
+};
+
+TEST_F(LiveFileTest, AnUnreadableTraceStopsFollowingOnlyWhenNoAcquiringFileRemains) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string live = WriteRun("live.kms", 7), done = WriteRun("done.kms", 8);
+  ASSERT_EQ(DisplayLive(w, live), 1);
+  ASSERT_EQ(Display(w, done, -1), 2);
+  SVW_OVERLAY* o = c->m_pOverlay;
+  // A thinned trace is read again, and the read fails (no reader takes the file).
+  o->slots[1].trace->step = 2.0;
+  o->slots[1].trace->wholeFile = 0;
+  Unreadable(o->slots[1].workFile);
+  win::script::ResetLogs();
+  SetRange(w, 3.0, 5.0);
+  EXPECT_TRUE(SawBox("File may be missing."));
+  EXPECT_EQ(+o->tail.attached[1], 0);
+  EXPECT_EQ(+o->tail.attached[0], 1);
+  EXPECT_TRUE(c->KillTimer(1));  // the acquiring file is still followed
+
+  // With the acquiring file gone too, following stops.
+  c->SetTimer(1, 4000);
+  Unreadable(o->slots[0].workFile);
+  SetRange(w, 3.5, 5.0);
+  EXPECT_FALSE(c->KillTimer(1));
+  DestroyWindow(w);
+}
+
+TEST_F(LiveFileTest, AnAcquiringFileKeepsItsPointsAndAddsOnlyLaterOnes) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string live = WriteRun("live.kms", 9);
+  ASSERT_EQ(DisplayLive(w, live), 1);
+  STRUCT_NE_DATA_POINTS* before = c->m_pOverlay->slots[0].trace;
+  ASSERT_NE(before, nullptr);
+  const uint32_t n = before->pointCount;
+  NePointAt(before->points, 0)->value.d = -777.0;  // marks the kept points
+  SetRange(c->m_hWnd, 0.0, 0.0);
+  const STRUCT_NE_DATA_POINTS* after = c->m_pOverlay->slots[0].trace;
+  ASSERT_NE(after, nullptr);
+  EXPECT_EQ(double{NePointAt(after->points, 0)->value.d}, -777.0);
+  EXPECT_EQ(+after->pointCount, n);  // the file has not grown: nothing added
+  for (uint32_t k = 1; k < after->pointCount; ++k)
+    EXPECT_GT(double{NePointAt(after->points, k)->time}, double{NePointAt(after->points, k - 1)->time});
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, PointsOutOfOrderAreReportedWithTheirCount) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  STRUCT_WORK_FILE wf{};
+  std::strcpy(wf.displayName, "run7.kms");
+  STRUCT_NE_DATA_POINTS dp{};
+  dp.workFile = &wf;
+  dp.timeReversals = 3;
+  win::script::ResetLogs();
+  c->TellUserTimeOutOfOrder(&dp);
+  ASSERT_EQ(win::script::MessageBoxLog().size(), 1u);
+  EXPECT_EQ(win::script::MessageBoxLog()[0].text, "File has 3 point(s) out of time order.");
+  EXPECT_EQ(win::script::MessageBoxLog()[0].caption, "run7.kms");
+  DestroyWindow(w);
+}
+
+}  // namespace
