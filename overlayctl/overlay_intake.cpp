@@ -466,7 +466,8 @@ void CCtlOPlot::UpdateMinMaxInDataInfo() {
     const OVERLAY_SLOT& s = o->slots[i];
     const STRUCT_NE_DATA_POINTS* dp = s.trace;
     if (!t.inView[i] || !o->head.shown[i] || !t.attached[i] || !dp) continue;
-    const bool mainOnly = s.plotKind > 2;
+    // Filtered points exist only for MS traces of the first three kinds.
+    const bool mainOnly = s.plotKind > 2 || !s.workFile || !IsMSKind(s.workFile);
     const STRUCT_NE_POINT_BLOCK* blocks[2] = {nullptr, nullptr};
     uint32_t counts[2] = {0, 0};
     if (mainOnly || kind == 0 || kind == 2) blocks[0] = dp->points, counts[0] = dp->pointCount;

@@ -309,3 +309,79 @@ TEST_F(IntakeTest, PointsOutOfOrderAreReportedWithTheirCount) {
 }
 
 }  // namespace
+
+namespace {
+
+using DataInfoTest = OPlotTest;
+
+TEST_F(DataInfoTest, EmptyTracesLeaveTheRangeAndNothingTakingPartChangesNothing) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  // A whole-range update of a slot whose trace is empty.
+  o->slots[1].trace->pointCount = 0;
+  c->UpdateOverlayDataInfo(0.0, 0.0);
+  EXPECT_EQ(+o->tail.inView[1], 0);
+  EXPECT_EQ(+o->tail.inViewCount, 1);
+  EXPECT_EQ(+o->head.shownCount, 2);
+
+  // No slot both present and on: nothing moves.
+  o->head.shown[0] = o->head.shown[1] = 0;
+  o->head.shownCount = 0;
+  o->tail.minInView[0] = 12345;
+  const double viewStart = o->tail.viewStart, viewEnd = o->tail.viewEnd;
+  c->UpdateOverlayDataInfo(3.0, 4.0);
+  EXPECT_DOUBLE_EQ(double{o->tail.viewStart}, viewStart);
+  EXPECT_DOUBLE_EQ(double{o->tail.viewEnd}, viewEnd);
+  EXPECT_DOUBLE_EQ(double{o->tail.minInView[0]}, 12345);
+  DestroyWindow(w);
+}
+
+TEST_F(DataInfoTest, FilteringKindTwoTakesTheMainAndTheFilteredPoints) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+  SyntheticTrace tr;
+  for (int i = 0; i < 50; ++i) {
+    tr.times.push_back(1.0 + i * 0.1013);
+    tr.values.push_back(100 + (i % 7) * 3.3);
+    tr.processed.push_back(i == 20 ? -50.0 : (i == 30 ? 900.0 : 100.0));
+  }
+  FillSyntheticSlot(o, 0, tr, 0, 1000);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  struct Case {
+    int16_t kind;
+    double lo, hi;
+  } cases[] = {{0, 100.0, 119.8}, {1, -50.0, 900.0}, {2, -50.0, 900.0}};
+  for (const Case& k : cases) {
+    c->m_filtering[0] = k.kind;
+    c->UpdateOverlayDataInfo(0.0, 0.0);
+    EXPECT_NEAR(double{o->tail.minInView[0]}, k.lo, 1e-9) << k.kind;
+    EXPECT_NEAR(double{o->tail.maxInView[0]}, k.hi, 1e-9) << k.kind;
+  }
+  DestroyWindow(w);
+  OPLOT_ClearOverlayStructure(o);
+  FreeBlock(o);
+}
+
+TEST_F(DataInfoTest, SwitchingASlotOnRescalesWhatTheChangeTouches) {
+  HWND w = MakeControl();
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  o->head.shown[1] = 0;
+  o->head.shownCount = 1;
+  SendMessageA(w, OPM_CHANGEONSTATUS, 1, reinterpret_cast<LPARAM>(o));
+  const double lowOne = o->tail.scales.commonLow, highOne = o->tail.scales.commonHigh;
+  o->head.shown[1] = 1;
+  o->head.shownCount = 2;
+  SendMessageA(w, OPM_CHANGEONSTATUS, 1, reinterpret_cast<LPARAM>(o));
+  // The common range widens to take the slot in.
+  EXPECT_LE(double{o->tail.scales.commonLow}, lowOne);
+  EXPECT_GE(double{o->tail.scales.commonHigh}, highOne);
+  EXPECT_EQ(SendMessageA(w, OPM_CHANGEONSTATUS, 1, 0), 0);  // no overlay: nothing
+  DestroyWindow(w);
+}
+
+}  // namespace

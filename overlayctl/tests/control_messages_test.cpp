@@ -144,6 +144,15 @@ TEST_F(MessagesTest, DeferredNotificationsHideShowAndDeletePlots) {
   EXPECT_EQ(c->m_pLabels->CountForPlot(2, LABEL_KIND_PLOT_AREA), 0);
   EXPECT_EQ(+c->m_identity[2].serial, 0);
 
+  // A pending zoom is applied as a listening host would.
+  c->m_zoomPending = 1;
+  c->m_zoomStart = 4.5;
+  c->m_zoomEnd = 6.5;
+  c->PostNotification(1, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_DOUBLE_EQ(double{o->tail.viewStart}, 4.5);
+  EXPECT_DOUBLE_EQ(double{o->tail.viewEnd}, 6.5);
+
   // Offsets of a moved line go into the overlay.
   c->m_offsetPending = 1;
   c->m_offset = {1, 0.25, 100.0};
