@@ -89,3 +89,36 @@ TEST_F(LifeCycleTest, ArrowAndPageKeysPostTheActiveSpectrumStepsAndAreNotSwallow
 }
 
 }  // namespace
+
+#include "overlayctl/segment_info_window.h"
+
+namespace {
+
+TEST_F(LifeCycleTest, AChildThatCannotBeMadeFailsTheCreationWithoutLeaks) {
+  ASSERT_TRUE(UnregisterSegInfoWnd());
+  HWND w = MakeControl();
+  EXPECT_EQ(w, nullptr);
+  EXPECT_EQ(GetDlgItem(host, 7), nullptr);
+  EXPECT_NE(RegisterSegInfoWnd(), 0);
+  HWND again = MakeControl();
+  EXPECT_NE(again, nullptr);
+  DestroyWindow(again);
+}
+
+TEST_F(LifeCycleTest, RegisteredMessagesDropAnnotationsOfTheChangedFile) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  std::strcpy(o->slots[1].workFile->filePath, "C:\\Data\\other.kms");
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  c->m_dhAnnotations[0] = AllocBlock(8);
+  c->m_dhAnnotations[1] = AllocBlock(8);
+  SendMessageA(w, RegisterWindowMessageA("NotifyWhenChangedMsg"), 0,
+               reinterpret_cast<LPARAM>("c:\\data\\SYNTHETIC.kms"));  // compared without case
+  EXPECT_EQ(c->m_dhAnnotations[0], nullptr);
+  EXPECT_NE(c->m_dhAnnotations[1], nullptr);
+  EXPECT_EQ(SendMessageA(w, RegisterWindowMessageA("WS_LOGINCHANGE"), 0, 0), 0);
+  DestroyWindow(w);
+}
+
+}  // namespace
