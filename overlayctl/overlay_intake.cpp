@@ -603,7 +603,14 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
   }
   OVERLAY_SLOT& s = o->slots[slot];
   s.filePresent = 1;  // the slot owns the work file from here
-  s.segPlots = r->segPlots;
+  // The slot frees its segment-plot record: it keeps a copy, the sender its own.
+  if (r->segPlots && !s.segPlots) {
+    const size_t bytes = SegPlotsSize(r->segPlots->count ? r->segPlots->count : 1);
+    if (auto* copy = static_cast<STRUCT_SEG_PLOTS*>(AllocBlock(static_cast<uint32_t>(bytes)))) {
+      std::memcpy(copy, r->segPlots, bytes);
+      s.segPlots = copy;
+    }
+  }
   std::memcpy(s.labelText, r->labelText, sizeof s.labelText);
   s.labelText[sizeof s.labelText - 1] = 0;
   OPLOT_MakeSlotPlotTitle(o, static_cast<int16_t>(slot), s.title);

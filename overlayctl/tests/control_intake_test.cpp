@@ -194,6 +194,28 @@ TEST_F(DisplayFileTest, FilesFillTheControlsOwnOverlayAndSlotZeroIsToldFromFailu
   DestroyWindow(w);  // the own overlay and its work files are freed (sanitizer)
 }
 
+TEST_F(DisplayFileTest, TheSendersSegmentPlotRecordStaysTheSenders) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string a = WriteRun("a.kms", 12);
+  auto* plots = static_cast<STRUCT_SEG_PLOTS*>(AllocBlock(static_cast<uint32_t>(SegPlotsSize(2))));
+  plots->count = 2;
+  std::strcpy(plots->entries[1].title, "second");
+  STRUCT_OPLOT_DISPLAY_FILE r{};
+  r.useFirstFreeSlot = 1;
+  std::strncpy(r.path, a.c_str(), sizeof r.path - 1);
+  r.plotKind = DATA_TYPE_TIC;
+  r.segPlots = plots;
+  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)), 1);
+  STRUCT_SEG_PLOTS* kept = c->m_pOverlay->slots[0].segPlots;
+  ASSERT_TRUE(kept != nullptr);
+  EXPECT_TRUE(kept != plots);
+  EXPECT_STREQ(kept->entries[1].title, "second");
+  DestroyWindow(w);  // frees the copy
+  EXPECT_EQ(+plots->count, 2);  // still the sender's, readable
+  FreeBlock(plots);
+}
+
 TEST_F(DisplayFileTest, SecurityRefusesFilesTheUserMayNotView) {
   HWND w = MakeControl();
   const std::string a = WriteRun("a.kms", 5);
