@@ -14,6 +14,7 @@
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "plotengine/event_marks.h"
 
 namespace {
 constexpr double kKeepTolerance = 0.0001;  // minutes
@@ -139,6 +140,7 @@ LRESULT CCtlOPlot::OnNewPlotData(WPARAM, LPARAM lParam) {
   ClearPendingStates();
   ClearVerticalScales();
   CheckSlotIdentities();
+  OPLOT_ReadSystemEventMarks(m_pOverlay);
   SaveCurrent();
   SizeControls();
   RepaintUnlessSuspended();
