@@ -61,6 +61,10 @@ ON_MESSAGE(OPM_DISPLAYNOREPAINT, OnDisplayNoRepaint)
 ON_MESSAGE(OPM_GETPLOTTYPE, OnGetPlotType)
 ON_MESSAGE(OPM_CLOSEQUICKINTEGRATIONDIALOG, OnCloseQuickIntegrationDialog)
 ON_MESSAGE(OPM_SIZETIMEEVENTBUTTONS, OnSizeTimeEventButtons)
+ON_MESSAGE(OPM_GETNUMBERSPECTRATOAVERAGE, OnGetNumberSpectraToAverage)
+ON_MESSAGE(OPM_GETNEWREFERENCEPLOT, OnGetNewReferencePlot)
+ON_MESSAGE(OPM_QUIBGETNEWFILESINDEX, OnQUIB_GetNewFilesIndex)
+ON_MESSAGE(OPM_QUIBGETNEWPDSINDEX, OnQUIB_GetNewPDsIndex)
 ON_REGISTERED_MESSAGE(g_fileChanged, OnWM_FILE_CHANGED)
 ON_REGISTERED_MESSAGE(g_loginChanged, OnWM_LOGIN_CHANGED)
 END_MESSAGE_MAP()
@@ -339,3 +343,8 @@ LRESULT CCtlOPlot::OnWM_LOGIN_CHANGED(WPARAM, LPARAM) {
   CloseBackgroundCorrectionDialog();
   return 0;
 }
+
+LRESULT CCtlOPlot::OnGetNumberSpectraToAverage(WPARAM, LPARAM) { return m_prefs.features.pointsToAverage; }
+LRESULT CCtlOPlot::OnGetNewReferencePlot(WPARAM, LPARAM) { return m_newReferencePlot; }
+LRESULT CCtlOPlot::OnQUIB_GetNewFilesIndex(WPARAM, LPARAM) { return m_newFilesIndex; }
+LRESULT CCtlOPlot::OnQUIB_GetNewPDsIndex(WPARAM, LPARAM) { return m_newPDsIndex; }

@@ -255,6 +255,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   double m_ownFullStart = 0, m_ownFullEnd = 0;
   int16_t m_timeEventWaitingForButtons = 0;
   int16_t m_giveParentRightClick = 0, m_enableHideDelete = 0;
+  // Indexes the host reads back; -1 while their features are off.
+  int16_t m_newReferencePlot = -1, m_newFilesIndex = -1, m_newPDsIndex = -1;
   // 7. data review
   void* m_pDataReview = nullptr;
   int16_t m_dataReviewToolbar = 0;
@@ -342,6 +344,10 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   LRESULT OnGetPlotType(WPARAM, LPARAM);
   LRESULT OnCloseQuickIntegrationDialog(WPARAM, LPARAM);
   LRESULT OnSizeTimeEventButtons(WPARAM, LPARAM);
+  LRESULT OnGetNumberSpectraToAverage(WPARAM, LPARAM);
+  LRESULT OnGetNewReferencePlot(WPARAM, LPARAM);
+  LRESULT OnQUIB_GetNewFilesIndex(WPARAM, LPARAM);
+  LRESULT OnQUIB_GetNewPDsIndex(WPARAM, LPARAM);
   LRESULT OnWM_FILE_CHANGED(WPARAM, LPARAM);
   LRESULT OnWM_LOGIN_CHANGED(WPARAM, LPARAM);
   DECLARE_MESSAGE_MAP()

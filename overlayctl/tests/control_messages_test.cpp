@@ -51,6 +51,9 @@ TEST_F(MessagesTest, GettersAnswerZeroWithoutRecordAndReadPendingValuesOnce) {
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
   EXPECT_EQ(SendMessageA(w, OPM_GETPLOTTYPE, 0, 0), -1);
+  for (UINT msg : {OPM_GETNEWREFERENCEPLOT, OPM_QUIBGETNEWFILESINDEX, OPM_QUIBGETNEWPDSINDEX})
+    EXPECT_EQ(SendMessageA(w, msg, 0, 0), -1) << msg;
+  EXPECT_EQ(SendMessageA(w, OPM_GETNUMBERSPECTRATOAVERAGE, 0, 0), c->m_prefs.features.pointsToAverage);
   for (UINT msg : {OPM_GETTIMERANGE, OPM_GETTIMECLICK, OPM_GETOVERDRAW, OPM_GETTIMEVALUEOFFSET, OPM_PRINTPLOT})
     EXPECT_EQ(SendMessageA(w, msg, 1, 0), 0) << msg;
 
