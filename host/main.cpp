@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/data_points.h"
 #include "common/work_file.h"
@@ -20,7 +21,8 @@ namespace {
 
 int Usage() {
   std::puts("usage: kelt_host demo\n"
-            "       kelt_host make-sample <path> [profile|live|raw|detector|tagged|processed|method] [seed]");
+            "       kelt_host make-sample <path> [profile|live|raw|detector|tagged|processed|method] [seed]\n"
+            "       kelt_host overlay-control <data file> ...");
   return 2;
 }
 
@@ -232,9 +234,13 @@ int MakeSample(int argc, char** argv) {
 
 }  // namespace
 
+int OverlayControlDemo(const std::vector<std::string>& paths);
+
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   if (std::strcmp(argv[1], "demo") == 0) return Demo();
   if (std::strcmp(argv[1], "make-sample") == 0) return MakeSample(argc, argv);
+  if (std::strcmp(argv[1], "overlay-control") == 0 && argc > 2)
+    return OverlayControlDemo(std::vector<std::string>(argv + 2, argv + argc));
   return Usage();
 }

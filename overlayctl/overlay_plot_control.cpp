@@ -1,7 +1,315 @@
-// The overlay plot control's window class.
+// The overlay plot control's object: window class, creation, children,
+// destruction, key pre-translation. Drawing and interaction live with
+// their own files; the virtual operations of later features do the least
+// their callers need until those features arrive.
 #include "overlayctl/overlay_plot_control.h"
 
-#include "common/library_classes.h"
+#include <cstring>
+#include <new>
 
-ATOM CCtlOPlot::Register() { return kelt::lib::RegisterLibraryClass(kClassName); }
-BOOL CCtlOPlot::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
+#include "common/library_state.h"
+#include "orvik32/orvik32.h"
+#include "specialctl/gain_slider.h"
+#include "win/win_commctrl.h"
+
+IMPLEMENT_DYNAMIC(CCtlOPlot, CWnd)
+
+namespace {
+constexpr UINT kClassStyle = CS_GLOBALCLASS | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+static_assert(kClassStyle == 0x400B);
+}  // namespace
+
+ATOM CCtlOPlot::Register() {
+  WNDCLASSA wc{};
+  wc.style = kClassStyle;
+  wc.lpfnWndProc = CtlOPWndProc;
+  wc.hInstance = kelt::lib::ModuleHandle();
+  wc.lpszClassName = kClassName;
+  return RegisterClassA(&wc);
+}
+
+BOOL CCtlOPlot::Unregister() { return UnregisterClassA(kClassName, kelt::lib::ModuleHandle()); }
+
+LRESULT CALLBACK CtlOPWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE: {
+      auto* control = new (std::nothrow) CCtlOPlot;
+      if (!control) return 0;
+      SetPropA(hwnd, CCtlOPlot::kPropertyName, control);
+      if (!control->SubclassWindow(hwnd)) {
+        RemovePropA(hwnd, CCtlOPlot::kPropertyName);
+        delete control;
+        return 0;
+      }
+      // Not passed on: the window keeps no text.
+      return 1;
+    }
+    case WM_NCDESTROY: {
+      auto* control = static_cast<CCtlOPlot*>(GetPropA(hwnd, CCtlOPlot::kPropertyName));
+      if (control && control->m_hWnd) control->UnsubclassWindow();
+      RemovePropA(hwnd, CCtlOPlot::kPropertyName);
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    case WM_GETDLGCODE:
+      return DLGC_WANTALLKEYS;
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+CCtlOPlot::CCtlOPlot() = default;
+
+CCtlOPlot::~CCtlOPlot() {
+  // A control deleted without its window going first still releases what it owns.
+  FreeObjects();
+}
+
+void CCtlOPlot::PostNcDestroy() { delete this; }
+
+template <class T>
+bool CCtlOPlot::MakeChild(T*& child, const char* className, const char* text, DWORD style, UINT id) {
+  child = new (std::nothrow) T;
+  if (!child) return false;
+  if (!child->CWnd::Create(className, text, style, CRect(0, 0, 0, 0), this, id)) {
+    delete child;
+    child = nullptr;
+    return false;
+  }
+  return true;
+}
+
+int CCtlOPlot::OnCreate(CREATESTRUCTA* cs) {
+  (void)cs;
+  if (Default() == -1) return -1;
+  m_id = GetDlgCtrlID();
+  m_activePlot = -1;
+  m_vScrollWidth = static_cast<int16_t>(GetSystemMetrics(SM_CXVSCROLL));
+  m_hScrollHeight = static_cast<int16_t>(GetSystemMetrics(SM_CYHSCROLL));
+  m_sliderWidth = static_cast<int16_t>(2 * GetSystemMetrics(SM_CXHTHUMB));
+
+  KELT_GetCurrDefChroPrefs(&m_prefs);
+  std::memcpy(m_filtering, &m_prefs.plotData, sizeof m_filtering);
+  SetToolbarTransientsFromPrefs();
+
+  STRUCT_REPORT_PREFS report{};
+  KELT_GetCurrDefReportPrefs(&report);
+  std::memcpy(m_printColors, report.chroColors.colors, sizeof m_printColors);
+  m_screenAxes[0] = m_prefs.axis0;
+  m_screenAxes[1] = m_prefs.axis1;
+  m_printAxes[0] = report.chroAxis0;
+  m_printAxes[1] = report.chroAxis1;
+  m_ownColors = 0;
+  m_ownPrintScaleParams = 0;
+
+  bool ok = MakeChild(m_pHScroll, WC_SCROLLBARA, nullptr, WS_CHILD | SBS_HORZ, OPLOT_ID_HSCROLL);
+  if (ok) {
+    m_pHScroll->ModifyStyle(0, WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    m_pHScroll->SetScrollRange(0, 10000, FALSE);
+    m_pHScroll->ShowWindow(SW_SHOW);
+  }
+  constexpr DWORD kButtonStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | BS_OWNERDRAW;
+  static_assert(kButtonStyle == 0x4600000B);
+  for (int i = 0; ok && i < 2; ++i) {
+    ok = MakeChild(m_pScrollButton[i], WC_BUTTONA, "", kButtonStyle, OPLOT_ID_SCROLL_DOWN + i);
+    if (ok) m_pScrollButton[i]->ShowWindow(SW_SHOW);
+  }
+  for (int i = 0; ok && i < OPLOT_SLOTS; ++i) {
+    ok = MakeChild(m_pSliders[i], nullptr, nullptr, WS_CHILD, OPLOT_ID_SLIDER0 + i);
+    if (ok) m_pSliders[i]->ShowWindow(SW_SHOW);
+  }
+  if (ok) ok = MakeChild(m_pRangeText, WC_STATICA, "", WS_CHILD | SS_RIGHT, OPLOT_ID_RANGE_TEXT);
+  if (ok) m_pRangeText->ShowWindow(SW_SHOW);
+  if (ok) ok = MakeChild(m_pListBox, WC_LISTBOXA, nullptr, WS_CHILD, OPLOT_ID_LISTBOX);
+  // The segment bar: a window of the segment-information class.
+  if (ok) ok = MakeChild(m_pSegments, "KELT_SegInfo", nullptr, WS_CHILD, OPLOT_ID_SEGMENTS);
+  if (ok) {
+    m_pLabels = new (std::nothrow) kelt::oplot::ControlLabels;
+    ok = m_pLabels != nullptr;
+  }
+  if (!ok) {
+    FreeObjects();
+    return -1;
+  }
+  return 0;
+}
+
+void CCtlOPlot::OnDestroy() {
+  FreeObjects();
+  Default();
+}
+
+namespace {
+template <class T>
+void DestroyChild(T*& child) {
+  if (!child) return;
+  if (child->m_hWnd) child->DestroyWindow();
+  delete child;
+  child = nullptr;
+}
+}  // namespace
+
+void CCtlOPlot::FreeObjects() {
+  m_pSegmentNavigator = nullptr;  // made by the navigation strip
+  DestroyChild(m_pHScroll);
+  DestroyChild(m_pListBox);
+  DestroyChild(m_pScrollButton[0]);
+  DestroyChild(m_pScrollButton[1]);
+  for (CCtlVScroll*& slider : m_pSliders) DestroyChild(slider);
+  DestroyChild(m_pRangeText);
+  for (void*& tile : m_pTileTexts) tile = nullptr;
+  for (int i = 0; i < OPLOT_QUICKINT_DIALOGS; ++i)
+    if (m_pQuickInt[i]) QuickInt_CloseDialog(static_cast<short>(i));
+  for (auto& row : m_markers)
+    for (void*& marker : row) {
+      if (marker) FreeBlock(marker);
+      marker = nullptr;
+    }
+  delete m_pLabels;
+  m_pLabels = nullptr;
+  if (m_pMenu) {
+    m_pMenu->DestroyMenu();
+    delete m_pMenu;
+    m_pMenu = nullptr;
+  }
+  if (m_ownOverlay && m_pOverlay) {
+    OPLOT_ClearOverlayStructure(m_pOverlay);
+    FreeBlock(m_pOverlay);
+  }
+  if (m_ownOverlay) {
+    m_pOverlay = nullptr;
+    m_ownOverlay = 0;
+  }
+  if (m_pPickedFiles) FreeBlock(m_pPickedFiles);
+  m_pPickedFiles = nullptr;
+  CloseBackgroundCorrectionDialog();
+  DestroyChild(m_pToolBar);
+  DestroyChild(m_pSegments);
+  for (int i = 0; i < OPLOT_SLOTS; ++i) {
+    FreeOneSlotAnnotations(i);
+    if (m_tchroResults[i]) FreeBlock(m_tchroResults[i]);
+    m_tchroResults[i] = nullptr;
+  }
+  if (m_pEditIonsBlock) FreeBlock(m_pEditIonsBlock);
+  m_pEditIonsBlock = nullptr;
+}
+
+void CCtlOPlot::CloseBackgroundCorrectionDialog() {
+  if (m_pBackCorrDlg && ::IsWindow(m_pBackCorrDlg->m_hWnd)) m_pBackCorrDlg->DestroyWindow();
+  m_pBackCorrDlg = nullptr;
+  m_backCorrValue1 = m_backCorrValue2 = 0;
+}
+
+BOOL CCtlOPlot::PreTranslateMessage(MSG* msg) {
+  if (msg && msg->message == WM_KEYDOWN) {
+    switch (msg->wParam) {
+      case VK_NEXT:
+      case VK_RIGHT:
+      case VK_UP:
+        PostMessage(WM_COMMAND, OPLOT_CMD_NEXT_SPECTRUM, reinterpret_cast<LPARAM>(m_hWnd));
+        break;
+      case VK_PRIOR:
+      case VK_LEFT:
+      case VK_DOWN:
+        PostMessage(WM_COMMAND, OPLOT_CMD_PREVIOUS_SPECTRUM, reinterpret_cast<LPARAM>(m_hWnd));
+        break;
+      default:
+        break;
+    }
+  }
+  if (msg && m_pToolBar && m_pToolBar->m_hWnd) {
+    HWND tips = reinterpret_cast<HWND>(m_pToolBar->SendMessage(TB_GETTOOLTIPS));
+    if (tips) ::SendMessageA(tips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+  }
+  return CWnd::PreTranslateMessage(msg);
+}
+
+UINT CCtlOPlot::OnGetDlgCode() { return DLGC_WANTALLKEYS; }
+
+void CCtlOPlot::OnSize(UINT type, int cx, int cy) {
+  (void)type;
+  Default();
+  m_cx = static_cast<int16_t>(cx);
+  m_cy = static_cast<int16_t>(cy);
+  SizeControls();
+}
+
+void CCtlOPlot::OnPaint() {
+  // The plots are drawn by the paint pipeline; until then the update region is only validated.
+  ValidateRect(nullptr);
+}
+
+void CCtlOPlot::RepaintUnlessSuspended() {
+  if (!m_noRepaint && m_hWnd) Invalidate(FALSE);
+}
+
+void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
+  if (!OverlaySlotIndex(slot)) return;
+  for (void** list : {m_dhAnnotations, m_amdisAnnotations, m_tchroAnnotations}) {
+    if (list[slot]) FreeBlock(list[slot]);
+    list[slot] = nullptr;
+  }
+}
+
+// ---- Virtual operations of later features ------------------------------------
+// Each does the least its callers here need and says so.
+
+void CCtlOPlot::SaveCurrent() {}  // scale history comes with the scales
+int CCtlOPlot::StartPaintOP() { return 0; }  // no off-screen paint yet
+void CCtlOPlot::EndPaintOP() {}
+void CCtlOPlot::DrawPlot(CDC*, short, STRUCT_OPLOT_PRINT_PLOT*, short, short, short, short, short, short) {}
+void CCtlOPlot::DrawTextA(CDC*) {}
+void CCtlOPlot::DrawMarkers(CDC*, short, STRUCT_OVER_SIZES*, short, short, short, short, short) {}
+void CCtlOPlot::DrawLabels(CDC*, short, short, short, short, short, STRUCT_OVER_SIZES*) {}
+void CCtlOPlot::InitLabelAreas(short, short, short, short, short, STRUCT_OVER_SIZES*) {}
+void CCtlOPlot::DrawMovingPlotLine() {}
+void CCtlOPlot::CancelMovingPlotLine() {}
+void CCtlOPlot::KeepMovedPlotLine() {}
+void CCtlOPlot::DrawOutline(CDC*) {}
+void CCtlOPlot::DrawTextFlags(CDC*, SVW_OVERLAY*, STRUCT_OVER_SIZES*, LOGFONTA*) {}
+void CCtlOPlot::HandleMouse(unsigned int, short, short, short) {}
+void CCtlOPlot::HandleDBLCLK(short, short) {}
+void CCtlOPlot::SetVertBars() {}  // slider ranges come with the scales
+void CCtlOPlot::SetHorzBar() {}
+void CCtlOPlot::Set95ScaleParams() {}
+void CCtlOPlot::Use95ScaleParams() {}
+void CCtlOPlot::PrintOpen() {}  // printing comes with the print feature
+void CCtlOPlot::PrintAdd(STRUCT_OPLOT_PRINT_PLOT*) {}
+void CCtlOPlot::PrintClose(STRUCT_OPLOT_PRINT_PLOT*) {}
+void CCtlOPlot::KeepPreferences() {}  // stored records come with the preferences
+void CCtlOPlot::SetToolbarTransientsFromPrefs() {
+  m_clickDragMode = m_prefs.features.clickDragMode;
+  m_singleClickMode = m_prefs.features.singleClickMode;
+}
+int CCtlOPlot::GetSpectrumFromTime(double, short, short, short) { return 0; }  // needs the data review manager
+int CCtlOPlot::GetSpectrumFromZoom() { return 0; }
+void CCtlOPlot::GetSignalToNoiseFromZoom() {}
+void CCtlOPlot::GetAreaCountFromZoom() {}
+void CCtlOPlot::MakeLinearityReport() {}
+void CCtlOPlot::UpdateAfterPreferenceChange(short, short) {}
+void CCtlOPlot::IncrementDecrementActiveSpectrum(short) {}
+void CCtlOPlot::HandleTerminatingVersionTempFile(char*, char*, char*) {}
+void CCtlOPlot::ExportReportToQuibell(char*, short) {}
+void CCtlOPlot::CalRMSNoise(short, short) {}
+void CCtlOPlot::GetClickDragStatus(short* a, short* b, short* c, short* d, short* e, short* f, short* g, short* h,
+                                   short* i) {
+  // Without the mouse feature no drag action is chosen.
+  for (short* p : {a, b, c, d, e, f, g, h, i})
+    if (p) *p = 0;
+}
+void CCtlOPlot::GetSingleClickStatus(short* a, short* b, short* c, short* d, short* e) {
+  for (short* p : {a, b, c, d, e})
+    if (p) *p = 0;
+}
+void CCtlOPlot::MaximizePlot(short) {}
+void CCtlOPlot::RestorePlot(short) {}
+void CCtlOPlot::CancelMaximizePlot() { m_maximized = 0; }  // nothing is maximised before that feature
+int CCtlOPlot::CheckBackCorrRights() { return 0; }
+void CCtlOPlot::QuickInt_OpenDialog(short, short) {}
+void CCtlOPlot::QuickInt_CloseDialog(short index) {
+  if (index >= 0 && index < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[index] = nullptr;
+}
+void CCtlOPlot::GetDataForWholeTimeRange(short) {}
+void CCtlOPlot::SetClickMarker(double, short) {}
+void CCtlOPlot::ClearClickMarker() {}
+void CCtlOPlot::DrawClickMarker(CDC*) {}
+void CCtlOPlot::EnableSegmentMode() {}

@@ -1,12 +1,366 @@
 #pragma once
-// The overlay plot control's window class ("KELT_OP").
-#include "common/kelt_export.h"
-#include "win/win_types.h"
+// CCtlOPlot: the chromatogram overlay plot control (window class "KELT_OP").
+// It shows up to 20 plots of an SVW_OVERLAY that the host owns (kept by
+// address, never copied) or that the control builds itself from data files,
+// with a horizontal scroll bar, two scroll buttons, a gain slider per slot,
+// a segment bar and labels. Commands arrive as private messages; the
+// control reports to its parent with posted WM_COMMAND notifications.
+#include <cstddef>
+#include <cstdint>
 
-class KELT_CLASS CCtlOPlot {
+#include "common/kelt_export.h"
+#include "common/preference_records.h"
+#include "framework/framework_controls.h"
+#include "framework/framework_menu.h"
+#include "framework/framework_wnd.h"
+#include "overlayctl/control_labels.h"
+#include "overlayctl/overlay_messages.h"
+#include "plotengine/overlay.h"
+#include "plotengine/plot_layout.h"
+
+class CCtlVScroll;
+struct STRUCT_OPLOT_PRINT_PLOT;
+
+#define OPLOT_SLOTS 20
+#define OPLOT_IDENTITY_TITLE_SIZE 200
+#define OPLOT_QUICKINT_DIALOGS 21
+#define OPLOT_PRINT_COLORS 23
+#define OPLOT_SCALE_PARAMS_SIZE 34
+
+// Child ids.
+#define OPLOT_ID_SCROLL_DOWN 20
+#define OPLOT_ID_SCROLL_UP 21
+#define OPLOT_ID_HSCROLL 22
+#define OPLOT_ID_SLIDER0 40
+#define OPLOT_ID_SEGMENTS 70
+#define OPLOT_ID_TOOLBAR 80
+#define OPLOT_ID_LISTBOX 90
+#define OPLOT_ID_EDIT_IONS 100
+#define OPLOT_ID_IONS_TEXT 101
+#define OPLOT_ID_NAV_INDEX 102
+#define OPLOT_ID_RANGE_TEXT 112
+
+// Commands the control posts to itself for the arrow and page keys.
+#define OPLOT_CMD_NEXT_SPECTRUM 2739
+#define OPLOT_CMD_PREVIOUS_SPECTRUM 2740
+
+#pragma pack(push, 1)
+
+// What the control last showed in a slot: new data keeps the slot's labels
+// and annotations only while this stays the same.
+struct STRUCT_OPLOT_SLOT_IDENTITY {
+  uint16_t serial;
+  uint16_t plotKind;
+  char units[OVERLAY_UNITS_SIZE];
+  char title[OPLOT_IDENTITY_TITLE_SIZE];
+};
+
+// The file-display record of OPM_DISPLAYSETFILE. The segment-plot pointer
+// takes a pointer's width, so the fields after it sit that much later than
+// in the 32-bit record.
+struct STRUCT_OPLOT_DISPLAY_FILE {
+  int16_t useFirstFreeSlot;
+  int16_t slot;
+  int16_t useDisplayedRange;
+  int16_t useGivenRange;
+  double rangeStart;
+  double rangeEnd;
+  int16_t acquiring;
+  double expectedEndTime;
+  char path[260];
+  int16_t plotKind;
+  STRUCT_CHAN_LIST chanList;
+  STRUCT_MASS_LIST massList;
+  int32_t scanFunIndex;
+  int16_t plotSubKind;
+  STRUCT_SEG_PLOTS* segPlots;
+  int16_t unitsGiven;
+  char units[21];
+  char labelText[40];
+  char altPath[260];
+  char slotText[201];
+  int16_t slotValue1;
+  int16_t slotValue2;
+  char altPath2[260];
+  int16_t versionPending;
+  char versionFile[256];
+  int16_t slotValue3;
+  int16_t slotValue4;
+  int16_t slotValue5;
+};
+
+// WM_USER+40: a moved plot line's offsets.
+struct STRUCT_OPLOT_TIME_VALUE_OFFSET {
+  int16_t plot;
+  double timeOffset;
+  double valueOffset;
+};
+
+#pragma pack(pop)
+
+static_assert(sizeof(STRUCT_OPLOT_SLOT_IDENTITY) == 225);
+static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, path) == 34);
+static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, plotKind) == 294);
+static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, massList) == 382);
+static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, segPlots) == 602);
+static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, unitsGiven) == 606 + sizeof(void*) - 4);
+static_assert(sizeof(STRUCT_OPLOT_DISPLAY_FILE) == 1658 + sizeof(void*) - 4);
+static_assert(sizeof(STRUCT_OPLOT_TIME_VALUE_OFFSET) == 18);
+
+class KELT_CLASS CCtlOPlot : public CWnd {
+  DECLARE_DYNAMIC(CCtlOPlot)
  public:
   static constexpr const char* kClassName = "KELT_OP";
+  static constexpr const char* kPropertyName = "X";
   // RegisterClass's result (0 on failure).
   static ATOM Register();
   static BOOL Unregister();
+
+  CCtlOPlot();
+  ~CCtlOPlot() override;
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+  void PostNcDestroy() override;
+
+  // ---- Own virtual operations, in their fixed order -----------------------
+  virtual void SizeControls();
+  virtual void SaveCurrent();
+  virtual int StartPaintOP();
+  virtual void EndPaintOP();
+  virtual void DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, short a, short b, short c, short d,
+                        short e, short f);
+  virtual void DrawTextA(CDC* dc);
+  virtual void DrawMarkers(CDC* dc, short print, STRUCT_OVER_SIZES* sizes, short a, short b, short c, short d,
+                           short e);
+  virtual void DrawLabels(CDC* dc, short a, short b, short c, short d, short e, STRUCT_OVER_SIZES* sizes);
+  virtual void InitLabelAreas(short a, short b, short c, short d, short e, STRUCT_OVER_SIZES* sizes);
+  virtual void DrawMovingPlotLine();
+  virtual void CancelMovingPlotLine();
+  virtual void KeepMovedPlotLine();
+  virtual void DrawOutline(CDC* dc);
+  virtual void DrawTextFlags(CDC* dc, SVW_OVERLAY* overlay, STRUCT_OVER_SIZES* sizes, LOGFONTA* font);
+  virtual void HandleMouse(unsigned int message, short flags, short x, short y);
+  virtual void HandleDBLCLK(short x, short y);
+  virtual void SetVertBars();
+  virtual void SetHorzBar();
+  virtual void Set95ScaleParams();
+  virtual void Use95ScaleParams();
+  virtual void PostNotification(unsigned short code, short route);
+  virtual void PrintOpen();
+  virtual void PrintAdd(STRUCT_OPLOT_PRINT_PLOT* record);
+  virtual void PrintClose(STRUCT_OPLOT_PRINT_PLOT* record);
+  virtual void KeepPreferences();
+  virtual void CloseBackgroundCorrectionDialog();
+  virtual void HandleNewPlotType(short type);
+  virtual void SetToolbarTransientsFromPrefs();
+  virtual void UpdateOverlayPlotType();
+  virtual void UpdateOverlayTimeRange(double start, double end, double* outStart, double* outEnd);
+  virtual void UpdateOverlayPlotData(double start, double end, short plotType);
+  virtual void UpdateOverlayDataInfo(double start, double end);
+  virtual void UpdateMinMaxInDataInfo();
+  virtual void UpdateOverlayDisplay(double start, double end, short newData, short keepScales, short plotType);
+  virtual void TellUserTimeOutOfOrder(STRUCT_NE_DATA_POINTS* points);
+  virtual int GetSpectrumFromTime(double time, short slot, short spectrumControl, short plot);
+  virtual int GetSpectrumFromZoom();
+  virtual void GetSignalToNoiseFromZoom();
+  virtual void GetAreaCountFromZoom();
+  virtual void MakeLinearityReport();
+  virtual void DeleteOnePlot(short slot, short notify);
+  virtual void UpdateAfterPreferenceChange(short a, short b);
+  virtual void IncrementDecrementActiveSpectrum(short step);
+  virtual void HandleTerminatingVersionTempFile(char* a, char* b, char* c);
+  virtual void ExportReportToQuibell(char* path, short temporary);
+  virtual void CalRMSNoise(short a, short b);
+  virtual void GetClickDragStatus(short* a, short* b, short* c, short* d, short* e, short* f, short* g, short* h,
+                                  short* i);
+  virtual void GetSingleClickStatus(short* a, short* b, short* c, short* d, short* e);
+  virtual void MaximizePlot(short slot);
+  virtual void RestorePlot(short slot);
+  virtual void CancelMaximizePlot();
+  virtual int CheckBackCorrRights();
+  virtual void QuickInt_OpenDialog(short slot, short all);
+  virtual void QuickInt_CloseDialog(short index);
+  virtual void GetDataForWholeTimeRange(short slot);
+  virtual void SetClickMarker(double time, short slot);
+  virtual void ClearClickMarker();
+  virtual void DrawClickMarker(CDC* dc);
+  virtual void EnableSegmentMode();
+
+  // ---- Life cycle ------------------------------------------------------------
+  void FreeObjects();
+
+  // ---- State (groups of the object) ----------------------------------------
+  // 1. identity and geometry
+  int32_t m_id = 0;
+  int16_t m_cx = 0, m_cy = 0;
+  int16_t m_vScrollWidth = 0, m_hScrollHeight = 0, m_sliderWidth = 0;
+  // 2. children and helpers
+  CScrollBar* m_pHScroll = nullptr;
+  CButton* m_pScrollButton[2] = {};  // ids 20, 21
+  CCtlVScroll* m_pSliders[OPLOT_SLOTS] = {};
+  CStatic* m_pRangeText = nullptr;
+  CListBox* m_pListBox = nullptr;
+  CWnd* m_pSegments = nullptr;
+  kelt::oplot::ControlLabels* m_pLabels = nullptr;
+  CWnd* m_pToolBar = nullptr;
+  CMenu* m_pMenu = nullptr;
+  void* m_pSegmentNavigator = nullptr;
+  void* m_pTileTexts[OPLOT_SLOTS] = {};
+  void* m_pQuickInt[OPLOT_QUICKINT_DIALOGS] = {};
+  CWnd* m_pBackCorrDlg = nullptr;
+  int16_t m_backCorrValue1 = 0, m_backCorrValue2 = 0;
+  void* m_pPickedFiles = nullptr;
+  void* m_pEditIonsBlock = nullptr;
+  // 3. the overlay
+  SVW_OVERLAY* m_pOverlay = nullptr;
+  int16_t m_ownOverlay = 0;
+  int16_t m_hasData = 0, m_noRepaint = 0, m_waitingForData = 0, m_tracking = 0;
+  int16_t m_displayMode = 0;       // 3 and 4: derived modes that never take files
+  int16_t m_handlesOwnNotifications = 0;  // set by derived controls without a listening host
+  // 4. per-slot identity
+  STRUCT_OPLOT_SLOT_IDENTITY m_identity[OPLOT_SLOTS] = {};
+  // 5. preferences
+  STRUCT_CHRO_PREFS m_prefs{};
+  int16_t m_filtering[6] = {};
+  char m_iniSection[64] = {};
+  COLORREF m_printColors[OPLOT_PRINT_COLORS] = {};
+  int16_t m_ownColors = 0;
+  STRUCT_AXIS_PARAMS m_screenAxes[2] = {};
+  STRUCT_AXIS_PARAMS m_printAxes[2] = {};
+  int16_t m_ownPrintScaleParams = 0;
+  int16_t m_thickPenWidth = 2, m_thickPenValue = 60, m_thickPen3 = 0, m_thickPen4 = 0;
+  // 6. interaction
+  int16_t m_activePlot = -1;
+  int16_t m_clickDragMode = 0, m_singleClickMode = 0;
+  int16_t m_zoomPending = 0;
+  double m_zoomStart = 0, m_zoomEnd = 0;
+  int16_t m_zoomPlot = 0;
+  int16_t m_timeClickPending = 0;
+  double m_timeClick = 0;
+  int16_t m_dblClickSpectrumPending = 0;
+  double m_dblClickTime = 0;
+  int16_t m_dblClickSlot = 0, m_dblClickControl = 0, m_dblClickPlot = 0;
+  int16_t m_offsetPending = 0;
+  STRUCT_OPLOT_TIME_VALUE_OFFSET m_offset{};
+  int16_t m_rightClickPending = 0;
+  double m_rightClickTime = 0;
+  int32_t m_rightClickX = 0, m_rightClickY = 0;
+  int16_t m_slotMarks[OPLOT_SLOTS] = {};
+  void* m_markers[4][2] = {};
+  int16_t m_maximized = 0;
+  int16_t m_segmentMode = 0;
+  int16_t m_navEnabled = 0, m_segModeRequested = 0;
+  int16_t m_editIonsOn = 0;
+  int16_t m_ownFullRange = 0;
+  double m_ownFullStart = 0, m_ownFullEnd = 0;
+  int16_t m_timeEventWaitingForButtons = 0;
+  int16_t m_giveParentRightClick = 0, m_enableHideDelete = 0;
+  // Indexes the host reads back; -1 while their features are off.
+  int16_t m_newReferencePlot = -1, m_newFilesIndex = -1, m_newPDsIndex = -1;
+  // 7. data review
+  void* m_pDataReview = nullptr;
+  int16_t m_dataReviewToolbar = 0;
+  // 8. result annotations
+  void* m_dhAnnotations[OPLOT_SLOTS] = {};
+  void* m_amdisAnnotations[OPLOT_SLOTS] = {};
+  void* m_tchroAnnotations[OPLOT_SLOTS] = {};
+  void* m_tchroResults[OPLOT_SLOTS] = {};
+  int16_t m_textFlagCount = 0;
+  int16_t m_textFlagSlots[OPLOT_SLOTS] = {};
+  // 9. linearity report
+  int16_t m_linearity1 = 1, m_linearity2 = 1;
+  double m_linearityLow = 0.5, m_linearityHigh = 1.5;
+  // 10. outline colours
+  COLORREF m_outline[4] = {0x404040, 0x808080, 0xC0C0C0, 0xFFFFFF};
+
+  // ---- Layout -----------------------------------------------------------------
+  int16_t m_charWidth = 0, m_charHeight = 0;
+  int16_t m_segmentBarHeight = 20;
+  int16_t m_plotLeft = 0, m_plotTop = 0, m_plotWidth = 0, m_plotHeight = 0;
+  int16_t m_toolbarHeight = 0;
+  int16_t m_toolbarShown = 0, m_segmentsShown = 0, m_slidersShown = 0, m_scrollShown = 0;
+  int16_t m_noFileAcquiring = 1;
+  int16_t m_showToolbar = 0;       // the toolbar frame is made with the toolbar frames
+  int16_t m_showSliders = 1;
+  int16_t m_textAreaOn = 0, m_plotTextLines = 0;
+  char m_plotText[256] = {};
+  int16_t m_segmentsNeedFit = 0;
+
+  // Notifications run by the control itself (derived flag or own overlay).
+  bool HandlesOwnNotifications() const { return m_handlesOwnNotifications || m_ownOverlay; }
+  // Clears the pending zoom, clicks, offsets and per-slot marks.
+  void ClearPendingStates();
+  // Repaints unless repainting is suspended.
+  void RepaintUnlessSuspended();
+  // The plot title OPLOT_MakeSlotPlotTitle makes for a slot.
+  void SlotTitle(int slot, char* title) const;
+  // Frees one slot's result annotations.
+  void FreeOneSlotAnnotations(int slot);
+  // Drops labels and annotations of slots whose plot changed; keeps the identities.
+  void CheckSlotIdentities();
+
+ protected:
+  int OnCreate(CREATESTRUCTA* cs);
+  void OnDestroy();
+  void OnSize(UINT type, int cx, int cy);
+  UINT OnGetDlgCode();
+  void OnPaint();
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+  // Private messages.
+  LRESULT OnNewPlotData(WPARAM, LPARAM);
+  LRESULT OnNewTimeRange(WPARAM, LPARAM);
+  LRESULT OnNewPlotType(WPARAM, LPARAM);
+  LRESULT OnNoPlotData(WPARAM, LPARAM);
+  LRESULT OnPrintPlot(WPARAM, LPARAM);
+  LRESULT OnNewPlotText(WPARAM, LPARAM);
+  LRESULT OnGetTimeRange(WPARAM, LPARAM);
+  LRESULT OnChangeOnStatus(WPARAM, LPARAM);
+  LRESULT OnGetTimeClick(WPARAM, LPARAM);
+  LRESULT OnSetMarkerLFromSpt(WPARAM, LPARAM);
+  LRESULT OnSetMarkerRFromSpt(WPARAM, LPARAM);
+  LRESULT OnGetOverDraw(WPARAM, LPARAM);
+  LRESULT OnEscapeTracking(WPARAM, LPARAM);
+  LRESULT OnGetTimeValueOffset(WPARAM, LPARAM);
+  LRESULT OnGetRightClickPos(WPARAM, LPARAM);
+  LRESULT OnShowToolbar(WPARAM, LPARAM);
+  LRESULT OnGiveParentRightClick(WPARAM, LPARAM);
+  LRESULT OnShowSegments(WPARAM, LPARAM);
+  LRESULT OnIsShowingSegments(WPARAM, LPARAM);
+  LRESULT OnEnableHideDelete(WPARAM, LPARAM);
+  LRESULT OnWaitForNewData(WPARAM, LPARAM);
+  LRESULT OnSetThickPenWidth(WPARAM, LPARAM);
+  LRESULT OnNotificationsToSelf(WPARAM, LPARAM);
+  LRESULT OnSetMarkerInfo(WPARAM, LPARAM);
+  LRESULT OnClearMarkerInfo(WPARAM, LPARAM);
+  LRESULT OnSetDataReviewManager(WPARAM, LPARAM);
+  LRESULT OnSetTCHROResults(WPARAM, LPARAM);
+  LRESULT OnDisplaySetFile(WPARAM, LPARAM);
+  LRESULT OnDisplayClearFile(WPARAM, LPARAM);
+  LRESULT OnDisplaySetTimeRange(WPARAM, LPARAM);
+  LRESULT OnDisplaySetPlotType(WPARAM, LPARAM);
+  LRESULT OnDisplaySetONStatus(WPARAM, LPARAM);
+  LRESULT OnDisplayNoRepaint(WPARAM, LPARAM);
+  LRESULT OnGetPlotType(WPARAM, LPARAM);
+  LRESULT OnCloseQuickIntegrationDialog(WPARAM, LPARAM);
+  LRESULT OnSizeTimeEventButtons(WPARAM, LPARAM);
+  LRESULT OnGetNumberSpectraToAverage(WPARAM, LPARAM);
+  LRESULT OnGetNewReferencePlot(WPARAM, LPARAM);
+  LRESULT OnQUIB_GetNewFilesIndex(WPARAM, LPARAM);
+  LRESULT OnQUIB_GetNewPDsIndex(WPARAM, LPARAM);
+  LRESULT OnWM_FILE_CHANGED(WPARAM, LPARAM);
+  LRESULT OnWM_LOGIN_CHANGED(WPARAM, LPARAM);
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  template <class T>
+  bool MakeChild(T*& child, const char* className, const char* text, DWORD style, UINT id);
+  void ClearVerticalScales();
 };
+
+// The class's window procedure: makes the object on WM_NCCREATE and
+// keeps it in the window property "X".
+LRESULT CALLBACK CtlOPWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The title of a slot's plot (at most 196 characters); empty without data.
+KELT_API void OPLOT_MakeSlotPlotTitle(const SVW_OVERLAY* overlay, int16_t slot, char* text);

@@ -1,0 +1,350 @@
+// The overlay plot control's message interface: the message map, the
+// notifications it posts and the ones it runs itself, and the getters.
+#include <cstring>
+
+#include "common/library_state.h"
+#include "win/win_crt.h"
+#include "orvik32/orvik32.h"
+#include "overlayctl/overlay_plot_control.h"
+
+namespace {
+// Registered ids filled on first use of the message map.
+UINT g_fileChanged = 0;
+UINT g_loginChanged = 0;
+struct RegisteredIds {
+  RegisteredIds() {
+    g_fileChanged = RegisterWindowMessageA("NotifyWhenChangedMsg");
+    g_loginChanged = RegisterWindowMessageA("WS_LOGINCHANGE");
+  }
+} g_registeredIds;
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CCtlOPlot, CWnd)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_SIZE()
+ON_WM_GETDLGCODE()
+ON_WM_PAINT()
+ON_MESSAGE(OPM_NEWPLOTDATA, OnNewPlotData)
+ON_MESSAGE(OPM_NEWTIMERANGE, OnNewTimeRange)
+ON_MESSAGE(OPM_NEWPLOTTYPE, OnNewPlotType)
+ON_MESSAGE(OPM_NOPLOTDATA, OnNoPlotData)
+ON_MESSAGE(OPM_PRINTPLOT, OnPrintPlot)
+ON_MESSAGE(OPM_NEWPLOTTEXT, OnNewPlotText)
+ON_MESSAGE(OPM_GETTIMERANGE, OnGetTimeRange)
+ON_MESSAGE(OPM_CHANGEONSTATUS, OnChangeOnStatus)
+ON_MESSAGE(OPM_GETTIMECLICK, OnGetTimeClick)
+ON_MESSAGE(OPM_SETMARKERLFROMSPT, OnSetMarkerLFromSpt)
+ON_MESSAGE(OPM_SETMARKERRFROMSPT, OnSetMarkerRFromSpt)
+ON_MESSAGE(OPM_GETOVERDRAW, OnGetOverDraw)
+ON_MESSAGE(OPM_ESCAPETRACKING, OnEscapeTracking)
+ON_MESSAGE(OPM_GETTIMEVALUEOFFSET, OnGetTimeValueOffset)
+ON_MESSAGE(OPM_GETRIGHTCLICKPOS, OnGetRightClickPos)
+ON_MESSAGE(OPM_SHOWTOOLBAR, OnShowToolbar)
+ON_MESSAGE(OPM_GIVEPARENTRIGHTCLICK, OnGiveParentRightClick)
+ON_MESSAGE(OPM_SHOWSEGMENTS, OnShowSegments)
+ON_MESSAGE(OPM_ISSHOWINGSEGMENTS, OnIsShowingSegments)
+ON_MESSAGE(OPM_ENABLEHIDEDELETE, OnEnableHideDelete)
+ON_MESSAGE(OPM_WAITFORNEWDATA, OnWaitForNewData)
+ON_MESSAGE(OPM_SETTHICKPENWIDTH, OnSetThickPenWidth)
+ON_MESSAGE(OPM_NOTIFICATIONSTOSELF, OnNotificationsToSelf)
+ON_MESSAGE(OPM_SETMARKERINFO, OnSetMarkerInfo)
+ON_MESSAGE(OPM_CLEARMARKERINFO, OnClearMarkerInfo)
+ON_MESSAGE(OPM_SETDATAREVIEWMANAGER, OnSetDataReviewManager)
+ON_MESSAGE(OPM_SETTCHRORESULTS, OnSetTCHROResults)
+ON_MESSAGE(OPM_DISPLAYSETFILE, OnDisplaySetFile)
+ON_MESSAGE(OPM_DISPLAYCLEARFILE, OnDisplayClearFile)
+ON_MESSAGE(OPM_DISPLAYSETTIMERANGE, OnDisplaySetTimeRange)
+ON_MESSAGE(OPM_DISPLAYSETPLOTTYPE, OnDisplaySetPlotType)
+ON_MESSAGE(OPM_DISPLAYSETONSTATUS, OnDisplaySetONStatus)
+ON_MESSAGE(OPM_DISPLAYNOREPAINT, OnDisplayNoRepaint)
+ON_MESSAGE(OPM_GETPLOTTYPE, OnGetPlotType)
+ON_MESSAGE(OPM_CLOSEQUICKINTEGRATIONDIALOG, OnCloseQuickIntegrationDialog)
+ON_MESSAGE(OPM_SIZETIMEEVENTBUTTONS, OnSizeTimeEventButtons)
+ON_MESSAGE(OPM_GETNUMBERSPECTRATOAVERAGE, OnGetNumberSpectraToAverage)
+ON_MESSAGE(OPM_GETNEWREFERENCEPLOT, OnGetNewReferencePlot)
+ON_MESSAGE(OPM_QUIBGETNEWFILESINDEX, OnQUIB_GetNewFilesIndex)
+ON_MESSAGE(OPM_QUIBGETNEWPDSINDEX, OnQUIB_GetNewPDsIndex)
+ON_REGISTERED_MESSAGE(g_fileChanged, OnWM_FILE_CHANGED)
+ON_REGISTERED_MESSAGE(g_loginChanged, OnWM_LOGIN_CHANGED)
+END_MESSAGE_MAP()
+
+void CCtlOPlot::PostNotification(unsigned short code, short route) {
+  if (!m_hWnd) return;
+  const bool own = HandlesOwnNotifications();
+  if (own && (route == OPLOT_ROUTE_DEFAULT || route == OPLOT_ROUTE_BOTH))
+    PostMessage(OPM_NOTIFICATIONSTOSELF, code, 0);
+  if (own && route != OPLOT_ROUTE_PARENT && route != OPLOT_ROUTE_BOTH) return;
+  HWND parent = ::GetParent(m_hWnd);
+  if (parent)
+    ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(m_id), code), reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
+  const UINT id = LOWORD(wParam);
+  switch (id) {
+    case OPLOT_CMD_NEXT_SPECTRUM:
+      IncrementDecrementActiveSpectrum(1);
+      return TRUE;
+    case OPLOT_CMD_PREVIOUS_SPECTRUM:
+      IncrementDecrementActiveSpectrum(-1);
+      return TRUE;
+    default:
+      return CWnd::OnCommand(wParam, lParam);
+  }
+}
+
+LRESULT CCtlOPlot::OnNotificationsToSelf(WPARAM wParam, LPARAM) {
+  const unsigned code = LOWORD(wParam);
+  SVW_OVERLAY* o = m_pOverlay;
+  if (code == 1 || code == 2) {
+    if (m_zoomPending && m_hasData && o) {
+      if (m_tracking) OnEscapeTracking(0, 0);
+      UpdateOverlayDisplay(m_zoomStart, m_zoomEnd, 0, code == 2 ? 1 : 0, o->head.displayMode);
+    }
+  } else if (code == 41) {
+    if (o) OPLOT_SetVerticalFullScale(o, 1, 1);
+    RepaintUnlessSuspended();
+  } else if (code >= 100 && code <= 119) {
+    if (m_timeClickPending) {
+      HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+      GetSpectrumFromTime(m_timeClick, static_cast<short>(code - 100), 0, 0);
+      SetCursor(old);
+    }
+  } else if (code == 4) {
+    if (m_offsetPending && o && OverlaySlotIndex(m_offset.plot)) {
+      o->tail.timeOffsets[m_offset.plot] = m_offset.timeOffset;
+      o->tail.verticalOffsets[m_offset.plot] = m_offset.valueOffset;
+      o->tail.timeOffsetsOn = 1;
+      o->tail.verticalOffsetsOn = 1;
+      m_offsetPending = 0;
+      UpdateOverlayDisplay(o->tail.viewStart, o->tail.viewEnd, 0, 0, o->head.displayMode);
+    }
+  } else if (code == 7) {
+    if (m_dblClickSpectrumPending) {
+      HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+      GetSpectrumFromTime(m_dblClickTime, m_dblClickSlot, m_dblClickControl, m_dblClickPlot);
+      SetCursor(old);
+    }
+  } else if (code == 6) {
+    short needsPlot = 0, spectrum = 0, noise = 0, area = 0, linearity = 0, r5 = 0, r6 = 0, r7 = 0, r8 = 0;
+    GetClickDragStatus(&needsPlot, &spectrum, &noise, &area, &linearity, &r5, &r6, &r7, &r8);
+    if (needsPlot && m_activePlot < 0) return 0;
+    if (spectrum) {
+      if (m_pDataReview) GetSpectrumFromZoom();
+    } else if (noise) {
+      GetSignalToNoiseFromZoom();
+    } else if (area) {
+      GetAreaCountFromZoom();
+    } else if (linearity) {
+      MakeLinearityReport();
+    } else if (m_zoomPending && o) {
+      UpdateOverlayDisplay(m_zoomStart, m_zoomEnd, 0, 0, o->head.displayMode);
+    }
+  } else if (code >= 140 && code <= 159) {
+    if (!o) return 0;
+    m_waitingForData = 1;
+    CancelMaximizePlot();
+    DeleteOnePlot(static_cast<short>(code - 140), 1);
+    UpdateOverlayPlotType();
+    UpdateOverlayDisplay(o->tail.viewStart, o->tail.viewEnd, 1, 0, o->head.displayMode);
+  } else if ((code >= 120 && code <= 139) || (code >= 160 && code <= 179)) {
+    if (!o) return 0;
+    const bool hide = code < 140;
+    const int slot = static_cast<int>(code - (hide ? 120 : 160));
+    m_waitingForData = 1;
+    CancelMaximizePlot();
+    if (hide && o->head.shown[slot]) {
+      o->head.shown[slot] = 0;
+      --o->head.shownCount;
+    } else if (!hide && !o->head.shown[slot]) {
+      o->head.shown[slot] = 1;
+      ++o->head.shownCount;
+    }
+    UpdateOverlayPlotType();
+    UpdateOverlayDisplay(o->tail.viewStart, o->tail.viewEnd, 1, 0, o->head.displayMode);
+  }
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnGetTimeRange(WPARAM wParam, LPARAM lParam) {
+  if (!lParam) return 0;
+  auto* out = reinterpret_cast<double*>(lParam);
+  if (wParam) {
+    if (!m_pOverlay || !m_hasData) return 0;
+    out[0] = m_pOverlay->tail.viewStart;
+    out[1] = m_pOverlay->tail.viewEnd;
+    out[2] = m_pOverlay->head.displayMode;
+    return 1;
+  }
+  if (!m_zoomPending) return 0;
+  out[0] = m_zoomStart;
+  out[1] = m_zoomEnd;
+  out[2] = m_zoomPlot;
+  return 1;
+}
+
+LRESULT CCtlOPlot::OnGetTimeClick(WPARAM, LPARAM lParam) {
+  if (!lParam || !m_timeClickPending) return 0;
+  *reinterpret_cast<double*>(lParam) = m_timeClick;
+  m_timeClickPending = 0;
+  return 1;
+}
+
+LRESULT CCtlOPlot::OnGetOverDraw(WPARAM, LPARAM lParam) {
+  if (!lParam || !m_pOverlay) return 0;
+  std::memcpy(reinterpret_cast<void*>(lParam), &m_pOverlay->tail.scales, sizeof m_pOverlay->tail.scales);
+  return 1;
+}
+
+LRESULT CCtlOPlot::OnEscapeTracking(WPARAM, LPARAM) {
+  if (m_tracking) {
+    m_tracking = 0;
+    if (GetCapture() == this) ReleaseCapture();
+  }
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnGetTimeValueOffset(WPARAM, LPARAM lParam) {
+  if (!lParam || !m_offsetPending) return 0;
+  std::memcpy(reinterpret_cast<void*>(lParam), &m_offset, sizeof m_offset);
+  m_offsetPending = 0;
+  return 1;
+}
+
+LRESULT CCtlOPlot::OnGetRightClickPos(WPARAM wParam, LPARAM lParam) {
+  if (!m_rightClickPending) return 0;
+  if (wParam) *reinterpret_cast<double*>(wParam) = m_rightClickTime;
+  if (lParam) {
+    auto* xy = reinterpret_cast<int32_t*>(lParam);
+    xy[0] = m_rightClickX;
+    xy[1] = m_rightClickY;
+  }
+  m_rightClickPending = 0;
+  return 1;
+}
+
+LRESULT CCtlOPlot::OnShowToolbar(WPARAM wParam, LPARAM) {
+  m_showToolbar = wParam ? 1 : 0;
+  SizeControls();
+  RepaintUnlessSuspended();
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnGiveParentRightClick(WPARAM wParam, LPARAM) {
+  m_giveParentRightClick = wParam ? 1 : 0;
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnShowSegments(WPARAM wParam, LPARAM) {
+  m_prefs.features.showSegments = wParam ? 1 : 0;
+  SizeControls();
+  RepaintUnlessSuspended();
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnIsShowingSegments(WPARAM, LPARAM) { return m_segmentsShown ? 1 : 0; }
+
+LRESULT CCtlOPlot::OnEnableHideDelete(WPARAM wParam, LPARAM) {
+  m_enableHideDelete = wParam ? 1 : 0;
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnWaitForNewData(WPARAM, LPARAM) {
+  m_waitingForData = 1;
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnSetThickPenWidth(WPARAM wParam, LPARAM lParam) {
+  if (static_cast<int16_t>(wParam) != 0) m_thickPenWidth = static_cast<int16_t>(wParam);
+  if (static_cast<int32_t>(lParam) >= 1) m_thickPenValue = static_cast<int16_t>(lParam);
+  RepaintUnlessSuspended();
+  return 0;
+}
+
+// The marker table is 4 spectrum controls by 2 spectra; indexes outside it are ignored.
+LRESULT CCtlOPlot::OnSetMarkerLFromSpt(WPARAM, LPARAM) { return 0; }
+LRESULT CCtlOPlot::OnSetMarkerRFromSpt(WPARAM, LPARAM) { return 0; }
+LRESULT CCtlOPlot::OnSetMarkerInfo(WPARAM, LPARAM) { return 0; }
+
+LRESULT CCtlOPlot::OnClearMarkerInfo(WPARAM wParam, LPARAM lParam) {
+  const int control = static_cast<int>(wParam), spectrum = static_cast<int>(lParam);
+  if (control < 0 || control > 3 || spectrum < 0 || spectrum > 1) return 0;
+  if (m_markers[control][spectrum]) FreeBlock(m_markers[control][spectrum]);
+  m_markers[control][spectrum] = nullptr;
+  RepaintUnlessSuspended();
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnSetDataReviewManager(WPARAM wParam, LPARAM lParam) {
+  // A null manager detaches: the control never owns it and must not keep a dangling one.
+  m_pDataReview = reinterpret_cast<void*>(lParam);
+  m_dataReviewToolbar = lParam && wParam ? 1 : 0;
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnSetTCHROResults(WPARAM wParam, LPARAM lParam) {
+  const int slot = static_cast<int>(static_cast<int16_t>(wParam));
+  // Only slots 0..19 exist; the results of another index stay the sender's.
+  if (!OverlaySlotIndex(slot)) return 0;
+  if (m_tchroResults[slot] && m_tchroResults[slot] != reinterpret_cast<void*>(lParam))
+    FreeBlock(m_tchroResults[slot]);
+  m_tchroResults[slot] = reinterpret_cast<void*>(lParam);
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnGetPlotType(WPARAM, LPARAM) {
+  if (!m_pOverlay) return -1;
+  return static_cast<LRESULT>(m_pOverlay->head.displayMode);
+}
+
+LRESULT CCtlOPlot::OnCloseQuickIntegrationDialog(WPARAM wParam, LPARAM) {
+  const int index = static_cast<int>(wParam);
+  if (index >= 0 && index < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[index] = nullptr;
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnSizeTimeEventButtons(WPARAM, LPARAM) {
+  m_timeEventWaitingForButtons = 0;
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnPrintPlot(WPARAM, LPARAM lParam) {
+  if (!lParam) return 0;
+  auto* record = reinterpret_cast<STRUCT_OPLOT_PRINT_PLOT*>(lParam);
+  PrintOpen();
+  PrintAdd(record);
+  PrintClose(record);
+  return 1;
+}
+
+LRESULT CCtlOPlot::OnNewPlotText(WPARAM, LPARAM lParam) {
+  if (!lParam || !m_textAreaOn || m_displayMode == 2) return 0;
+  // The sender's text is bounded by the control's buffer.
+  strncpy(m_plotText, reinterpret_cast<const char*>(lParam), sizeof m_plotText - 1);
+  m_plotText[sizeof m_plotText - 1] = 0;
+  RepaintUnlessSuspended();
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnWM_FILE_CHANGED(WPARAM, LPARAM lParam) {
+  const char* path = reinterpret_cast<const char*>(lParam);
+  if (path && m_pOverlay) {
+    for (int i = 0; i < OPLOT_SLOTS; ++i) {
+      const STRUCT_WORK_FILE* wf = m_pOverlay->slots[i].workFile;
+      if (wf && _strnicmp(wf->filePath, path, sizeof wf->filePath) == 0) FreeOneSlotAnnotations(i);
+    }
+  }
+  RepaintUnlessSuspended();
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnWM_LOGIN_CHANGED(WPARAM, LPARAM) {
+  CloseBackgroundCorrectionDialog();
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnGetNumberSpectraToAverage(WPARAM, LPARAM) { return m_prefs.features.pointsToAverage; }
+LRESULT CCtlOPlot::OnGetNewReferencePlot(WPARAM, LPARAM) { return m_newReferencePlot; }
+LRESULT CCtlOPlot::OnQUIB_GetNewFilesIndex(WPARAM, LPARAM) { return m_newFilesIndex; }
+LRESULT CCtlOPlot::OnQUIB_GetNewPDsIndex(WPARAM, LPARAM) { return m_newPDsIndex; }

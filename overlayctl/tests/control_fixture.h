@@ -1,0 +1,103 @@
+#pragma once
+// A host window with "KELT_OP" children, recording the WM_COMMAND
+// notifications the control posts to it, and overlays built in code.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "common/tests/kelt_test_root.h"
+#include "orvik32/orvik32.h"
+#include "overlayctl/overlay_plot_control.h"
+#include "plotengine/tests/synthetic_overlay.h"
+#include "win/win_script.h"
+
+struct Notice {
+  int id;
+  int code;
+  HWND from;
+};
+
+class OPlotTest : public KeltRootTest {
+ protected:
+  void SetUp() override {
+    KeltRootTest::SetUp();
+    static ATOM atom = [] {
+      WNDCLASSA wc{};
+      wc.lpfnWndProc = &OPlotTest::HostProc;
+      wc.lpszClassName = "OPlotTestHost";
+      return RegisterClassA(&wc);
+    }();
+    (void)atom;
+    Notices().clear();
+    host = CreateWindowExA(0, "OPlotTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600, nullptr,
+                           nullptr, nullptr, nullptr);
+    ASSERT_NE(host, nullptr);
+  }
+  void TearDown() override {
+    if (IsWindow(host)) DestroyWindow(host);
+    win::script::PumpUntilIdle();
+    for (SVW_OVERLAY* o : overlays_) {
+      OPLOT_ClearOverlayStructure(o);
+      FreeBlock(o);
+    }
+    KeltRootTest::TearDown();
+  }
+
+  HWND MakeControl(int id = 7, int cx = 600, int cy = 400, const char* text = "") {
+    return CreateWindowExA(0, "KELT_OP", text, WS_CHILD | WS_VISIBLE, 0, 0, cx, cy, host,
+                           reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+  }
+  static CCtlOPlot* Control(HWND w) { return static_cast<CCtlOPlot*>(GetPropA(w, "X")); }
+
+  // An overlay whose slots hold noisy peaks on a drifting baseline.
+  SVW_OVERLAY* MakeOverlay(int slots, uint16_t firstSerial = 11) {
+    auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+    overlays_.push_back(o);
+    for (int s = 0; s < slots; ++s) {
+      SyntheticTrace tr;
+      uint32_t seed = 17u + static_cast<uint32_t>(s);
+      for (int i = 0; i < 400; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const double noise = ((seed >> 8) % 1000) / 1000.0 - 0.5;
+        const double t = 2.0 + i * 0.02503 + noise * 0.001;
+        const double peak = 5e4 * std::exp(-0.5 * std::pow((t - 5.0 - s) / 0.04, 2));
+        tr.times.push_back(t);
+        tr.values.push_back(2000 + 300 * t + peak + 80 * noise);
+      }
+      FillSyntheticSlot(o, s, tr, 0, 6e4);
+      o->slots[s].workFile->serialNumber = static_cast<uint16_t>(firstSerial + s);
+    }
+    return o;
+  }
+
+  static std::vector<Notice>& Notices() {
+    static std::vector<Notice> n;
+    return n;
+  }
+  // A child's rectangle in its parent's client coordinates.
+  static RECT ChildRect(HWND parent, int id) {
+    RECT r{};
+    HWND c = GetDlgItem(parent, id);
+    if (!c) return r;
+    GetWindowRect(c, &r);
+    POINT a{r.left, r.top}, b{r.right, r.bottom};
+    ScreenToClient(parent, &a);
+    ScreenToClient(parent, &b);
+    return {a.x, a.y, b.x, b.y};
+  }
+  static bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+  HWND host = nullptr;
+
+ private:
+  static LRESULT CALLBACK HostProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_COMMAND) {
+      Notices().push_back({LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l)});
+      return 0;
+    }
+    return DefWindowProcA(h, msg, w, l);
+  }
+  std::vector<SVW_OVERLAY*> overlays_;
+};

@@ -1,0 +1,409 @@
+// Data intake: which labels survive new data per slot, the plot type from
+// the units, the control-made overlay fed by data files.
+#include <filesystem>
+
+#include "fixtures/msfixtures.h"
+#include "orvik32/orvik32_controls.h"
+#include "overlayctl/tests/control_fixture.h"
+#include "win/win_profile.h"
+
+namespace {
+
+using IntakeTest = OPlotTest;
+
+TEST_F(IntakeTest, SlotIdentityDecidesWhichLabelsSurviveNewData) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(4);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  for (int16_t s = 0; s < 4; ++s) {
+    c->m_pLabels->AddLabel(LABEL_KIND_PLOT_AREA, s);
+    c->m_pLabels->AddLabel(LABEL_KIND_NOISE, s);
+    c->m_pLabels->AddLabel(LABEL_KIND_AREA, s);
+    c->m_dhAnnotations[s] = AllocBlock(8);
+  }
+  EXPECT_EQ(+c->m_identity[0].serial, 11);
+  // Same overlay again: everything stays.
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  EXPECT_EQ(c->m_pLabels->GetLabelCount(), 12);
+
+  // Slot 1: another file; slot 2: same file, another title; slot 3: removed.
+  o->slots[1].workFile->serialNumber = 99;
+  o->slots[2].plotKind = DATA_TYPE_DETECTOR;  // the title changes with the kind
+  std::strcpy(o->slots[2].units, "Counts");
+  OPLOT_ClearPlotFromOverlayStructure(o, 3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  struct Expect {
+    int slot, user, noise, area;
+    bool annotations;
+  } expect[] = {{0, 1, 1, 1, true}, {1, 0, 0, 0, false}, {2, 1, 0, 0, false}, {3, 0, 0, 0, false}};
+  for (const Expect& e : expect) {
+    const auto s = static_cast<int16_t>(e.slot);
+    EXPECT_EQ(c->m_pLabels->CountForPlot(s, LABEL_KIND_PLOT_AREA), e.user) << e.slot;
+    EXPECT_EQ(c->m_pLabels->CountForPlot(s, LABEL_KIND_NOISE), e.noise) << e.slot;
+    EXPECT_EQ(c->m_pLabels->CountForPlot(s, LABEL_KIND_AREA), e.area) << e.slot;
+    EXPECT_EQ(c->m_dhAnnotations[e.slot] != nullptr, e.annotations) << e.slot;
+  }
+  EXPECT_EQ(+c->m_identity[1].serial, 99);
+  EXPECT_EQ(+c->m_identity[3].serial, 0);
+  EXPECT_EQ(+c->m_identity[3].title[0], 0);
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, NewPlotDataWithoutOverlayDoesNothingAndNoPlotDataForgetsIt) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  EXPECT_EQ(SendMessageA(w, OPM_NEWPLOTDATA, 0, 0), 0);
+  EXPECT_EQ(c->m_hasData, 0);
+  SVW_OVERLAY* o = MakeOverlay(1);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  EXPECT_EQ(c->m_pOverlay, o);
+  SendMessageA(w, OPM_NOPLOTDATA, 0, 0);
+  EXPECT_EQ(c->m_pOverlay, nullptr);
+  EXPECT_EQ(c->m_hasData, 0);
+  EXPECT_FALSE(o->slots[0].workFile == nullptr);  // the host's overlay is untouched
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, PlotTypeFollowsTheNumberOfUnitKinds) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  struct Case {
+    const char* units[3];
+    int16_t from, to;
+  } cases[] = {
+      {{"Counts", "Counts", "Counts"}, OVERLAY_MODE_TWO_SCALES, OVERLAY_MODE_OVERLAID},
+      {{"Counts", "Counts", "Counts"}, OVERLAY_MODE_NORMALISED, OVERLAY_MODE_NORMALISED},
+      {{"Counts", "mV", "Counts"}, OVERLAY_MODE_OVERLAID, OVERLAY_MODE_TWO_SCALES},
+      {{"Counts", "mV", "Counts"}, OVERLAY_MODE_NORMALISED, OVERLAY_MODE_TWO_SCALES},
+      {{"Counts", "mV", "Counts"}, OVERLAY_MODE_STACKED, OVERLAY_MODE_STACKED},
+      {{"Counts", "mV", "uA"}, OVERLAY_MODE_OVERLAID, OVERLAY_MODE_STACKED},
+  };
+  for (const Case& k : cases) {
+    for (int s = 0; s < 3; ++s) std::strcpy(o->slots[s].units, k.units[s]);
+    o->head.displayMode = k.from;
+    c->UpdateOverlayPlotType();
+    EXPECT_EQ(+o->head.displayMode, k.to) << k.units[1] << k.units[2] << " from " << k.from;
+  }
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, OverlaidToStackedKeepsTheCommonRangeAndNotifiesTheParent) {
+  HWND w = MakeControl(9);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  o->tail.scales.commonLow = -5;
+  o->tail.scales.commonHigh = 4321;
+  int16_t type = OVERLAY_MODE_STACKED;
+  Notices().clear();
+  SendMessageA(w, OPM_NEWPLOTTYPE, 0, reinterpret_cast<LPARAM>(&type));
+  EXPECT_EQ(+o->head.displayMode, OVERLAY_MODE_STACKED);
+  for (int s = 0; s < 2; ++s) {
+    EXPECT_DOUBLE_EQ(double{o->tail.scales.plotLow[s]}, -5);
+    EXPECT_DOUBLE_EQ(double{o->tail.scales.plotHigh[s]}, 4321);
+  }
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(Notices().size(), 1u);
+  EXPECT_EQ(Notices()[0].code, 10);
+  EXPECT_EQ(Notices()[0].id, 9);
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, DisplayedRangeAndValueRangeFollowTheZoom) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  c->UpdateOverlayDataInfo(4.0, 6.0);
+  EXPECT_DOUBLE_EQ(double{o->tail.viewStart}, 4.0);
+  EXPECT_DOUBLE_EQ(double{o->tail.viewEnd}, 6.0);
+  const STRUCT_NE_POINT_BLOCK* b = o->slots[0].trace->points;
+  const int32_t first = o->tail.firstShownIndex[0], last = o->tail.lastShownIndex[0];
+  // One point before the range, the last point below its end.
+  EXPECT_LT(double{NePointAt(b, static_cast<uint32_t>(first))->time}, 4.0);
+  EXPECT_GE(double{NePointAt(b, static_cast<uint32_t>(first + 1))->time}, 4.0);
+  EXPECT_LT(double{NePointAt(b, static_cast<uint32_t>(last))->time}, 6.0);
+  EXPECT_GE(double{NePointAt(b, static_cast<uint32_t>(last + 1))->time}, 6.0);
+  double lo = 1e300, hi = -1e300;
+  for (int32_t k = first; k <= last; ++k) {
+    lo = std::min(lo, NePointValue(b, static_cast<uint32_t>(k)));
+    hi = std::max(hi, NePointValue(b, static_cast<uint32_t>(k)));
+  }
+  EXPECT_DOUBLE_EQ(double{o->tail.minInView[0]}, lo);
+  EXPECT_DOUBLE_EQ(double{o->tail.maxInView[0]}, hi);
+  EXPECT_GT(hi, 5e4);  // slot 0's peak at 5 minutes is inside
+  // A range beyond the traces leaves the slots out of range.
+  c->UpdateOverlayDataInfo(50.0, 60.0);
+  EXPECT_EQ(+o->tail.inView[0], 0);
+  EXPECT_EQ(+o->tail.inViewCount, 0);
+  EXPECT_EQ(+o->head.shownCount, 2);
+  DestroyWindow(w);
+}
+
+class DisplayFileTest : public IntakeTest {
+ protected:
+  std::string WriteRun(const std::string& name, uint32_t seed) {
+    const std::string path = "C:\\Data\\" + name;
+    msfix::RunPlan plan;
+    plan.seed = seed;
+    plan.scans = 300;
+    std::filesystem::create_directories(std::filesystem::path(win::paths::ToHost(path)).parent_path());
+    EXPECT_TRUE(msfix::WriteMsDataFile(win::paths::ToHost(path), plan, nullptr));
+    return path;
+  }
+  static LRESULT Display(HWND w, const std::string& path, int16_t slot) {
+    STRUCT_OPLOT_DISPLAY_FILE r{};
+    r.useFirstFreeSlot = slot < 0 ? 1 : 0;
+    r.slot = slot < 0 ? 0 : slot;
+    std::strncpy(r.path, path.c_str(), sizeof r.path - 1);
+    r.plotKind = DATA_TYPE_TIC;
+    return SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r));
+  }
+};
+
+TEST_F(DisplayFileTest, FilesFillTheControlsOwnOverlayAndSlotZeroIsToldFromFailure) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string a = WriteRun("a.kms", 3), b = WriteRun("b.kms", 4);
+  EXPECT_EQ(Display(w, a, -1), 1);  // slot 0
+  EXPECT_EQ(Display(w, b, -1), 2);  // slot 1
+  EXPECT_EQ(Display(w, "C:\\Data\\missing.kms", -1), 0);
+  ASSERT_EQ(c->m_ownOverlay, 1);
+  SVW_OVERLAY* own = c->m_pOverlay;
+  EXPECT_EQ(+own->head.activePlot, -1);
+  EXPECT_EQ(+own->head.shownCount, 2);
+  EXPECT_EQ(+own->tail.attached[1], 1);
+  EXPECT_GT(+own->slots[0].trace->pointCount, 100u);
+  EXPECT_NE(+c->m_identity[0].title[0], 0);
+  // The host's overlay no longer replaces the control's.
+  SVW_OVERLAY* hostOverlay = MakeOverlay(1);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(hostOverlay));
+  EXPECT_EQ(c->m_pOverlay, own);
+  // A given slot replaces what it held.
+  EXPECT_EQ(Display(w, a, 1), 2);
+  EXPECT_EQ(+own->head.shownCount, 2);
+  // Switching and clearing.
+  EXPECT_EQ(SendMessageA(w, OPM_DISPLAYSETONSTATUS, 1, 0), 1);
+  EXPECT_EQ(SendMessageA(w, OPM_DISPLAYSETONSTATUS, 1, 0), 0);
+  SendMessageA(w, OPM_DISPLAYCLEARFILE, 0, 0);
+  EXPECT_EQ(+own->tail.attached[0], 0);
+  SendMessageA(w, OPM_DISPLAYCLEARFILE, 25, 0);  // outside the slots: nothing
+  DestroyWindow(w);  // the own overlay and its work files are freed (sanitizer)
+}
+
+TEST_F(DisplayFileTest, TheSendersSegmentPlotRecordStaysTheSenders) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string a = WriteRun("a.kms", 12);
+  auto* plots = static_cast<STRUCT_SEG_PLOTS*>(AllocBlock(static_cast<uint32_t>(SegPlotsSize(2))));
+  plots->count = 2;
+  std::strcpy(plots->entries[1].title, "second");
+  STRUCT_OPLOT_DISPLAY_FILE r{};
+  r.useFirstFreeSlot = 1;
+  std::strncpy(r.path, a.c_str(), sizeof r.path - 1);
+  r.plotKind = DATA_TYPE_TIC;
+  r.segPlots = plots;
+  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)), 1);
+  STRUCT_SEG_PLOTS* kept = c->m_pOverlay->slots[0].segPlots;
+  ASSERT_TRUE(kept != nullptr);
+  EXPECT_TRUE(kept != plots);
+  EXPECT_STREQ(kept->entries[1].title, "second");
+  DestroyWindow(w);  // frees the copy
+  EXPECT_EQ(+plots->count, 2);  // still the sender's, readable
+  FreeBlock(plots);
+}
+
+TEST_F(DisplayFileTest, SecurityRefusesFilesTheUserMayNotView) {
+  HWND w = MakeControl();
+  const std::string a = WriteRun("a.kms", 5);
+  WritePrivateProfileStringA("Security", "Enabled", "1", GetWorkstationIniPath());
+  WritePrivateProfileStringA("Security", "UserName", "carl", GetWorkstationIniPath());
+  EXPECT_EQ(Display(w, a, -1), 0);
+  EXPECT_EQ(Control(w)->m_pOverlay, nullptr);
+  WritePrivateProfileStringA("UserRights", "carl", "2", GetWorkstationIniPath());
+  EXPECT_EQ(Display(w, a, -1), 1);
+  DestroyWindow(w);
+}
+
+TEST_F(DisplayFileTest, ATwentyFirstFileReplacesSlotNineteen) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string a = WriteRun("a.kms", 6);
+  for (int i = 0; i < 20; ++i) ASSERT_EQ(Display(w, a, -1), i + 1);
+  const uint16_t serial19 = c->m_pOverlay->slots[19].workFile->serialNumber;
+  EXPECT_EQ(Display(w, a, -1), 20);
+  EXPECT_NE(+c->m_pOverlay->slots[19].workFile->serialNumber, serial19);
+  EXPECT_EQ(+c->m_pOverlay->tail.attachedCount, 20);
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+class LiveFileTest : public DisplayFileTest {
+ protected:
+  static LRESULT DisplayLive(HWND w, const std::string& path) {
+    STRUCT_OPLOT_DISPLAY_FILE r{};
+    r.useFirstFreeSlot = 1;
+    r.acquiring = 1;
+    r.expectedEndTime = 12.0;
+    std::strncpy(r.path, path.c_str(), sizeof r.path - 1);
+    r.plotKind = DATA_TYPE_TIC;
+    return SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r));
+  }
+  static void SetRange(HWND w, double start, double end) {
+    double range[2] = {start, end};
+    SendMessageA(w, OPM_DISPLAYSETTIMERANGE, 0, reinterpret_cast<LPARAM>(range));
+  }
+  static void Unreadable(STRUCT_WORK_FILE* wf) {
+    wf->directHeader = wf->centroid = wf->profile = wf->sectioned = 0;
+  }
+  static bool SawBox(const std::string& text) {
+    for (const auto& m : win::script::MessageBoxLog())
+      if (m.text == text) return true;
+    return false;
+  }
+};
+
+TEST_F(LiveFileTest, AnUnreadableTraceStopsFollowingOnlyWhenNoAcquiringFileRemains) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string live = WriteRun("live.kms", 7), done = WriteRun("done.kms", 8);
+  ASSERT_EQ(DisplayLive(w, live), 1);
+  ASSERT_EQ(Display(w, done, -1), 2);
+  SVW_OVERLAY* o = c->m_pOverlay;
+  // A thinned trace is read again, and the read fails (no reader takes the file).
+  o->slots[1].trace->step = 2.0;
+  o->slots[1].trace->wholeFile = 0;
+  Unreadable(o->slots[1].workFile);
+  win::script::ResetLogs();
+  SetRange(w, 3.0, 5.0);
+  EXPECT_TRUE(SawBox("File may be missing."));
+  EXPECT_EQ(+o->tail.attached[1], 0);
+  EXPECT_EQ(+o->tail.attached[0], 1);
+  EXPECT_TRUE(c->KillTimer(1));  // the acquiring file is still followed
+
+  // With the acquiring file gone too, following stops.
+  c->SetTimer(1, 4000);
+  Unreadable(o->slots[0].workFile);
+  SetRange(w, 3.5, 5.0);
+  EXPECT_FALSE(c->KillTimer(1));
+  DestroyWindow(w);
+}
+
+TEST_F(LiveFileTest, AnAcquiringFileKeepsItsPointsAndAddsOnlyLaterOnes) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string live = WriteRun("live.kms", 9);
+  ASSERT_EQ(DisplayLive(w, live), 1);
+  STRUCT_NE_DATA_POINTS* before = c->m_pOverlay->slots[0].trace;
+  ASSERT_NE(before, nullptr);
+  const uint32_t n = before->pointCount;
+  NePointAt(before->points, 0)->value.d = -777.0;  // marks the kept points
+  SetRange(c->m_hWnd, 0.0, 0.0);
+  const STRUCT_NE_DATA_POINTS* after = c->m_pOverlay->slots[0].trace;
+  ASSERT_NE(after, nullptr);
+  EXPECT_EQ(double{NePointAt(after->points, 0)->value.d}, -777.0);
+  EXPECT_EQ(+after->pointCount, n);  // the file has not grown: nothing added
+  for (uint32_t k = 1; k < after->pointCount; ++k)
+    EXPECT_GT(double{NePointAt(after->points, k)->time}, double{NePointAt(after->points, k - 1)->time});
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, PointsOutOfOrderAreReportedWithTheirCount) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  STRUCT_WORK_FILE wf{};
+  std::strcpy(wf.displayName, "run7.kms");
+  STRUCT_NE_DATA_POINTS dp{};
+  dp.workFile = &wf;
+  dp.timeReversals = 3;
+  win::script::ResetLogs();
+  c->TellUserTimeOutOfOrder(&dp);
+  ASSERT_EQ(win::script::MessageBoxLog().size(), 1u);
+  EXPECT_EQ(win::script::MessageBoxLog()[0].text, "File has 3 point(s) out of time order.");
+  EXPECT_EQ(win::script::MessageBoxLog()[0].caption, "run7.kms");
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+using DataInfoTest = OPlotTest;
+
+TEST_F(DataInfoTest, EmptyTracesLeaveTheRangeAndNothingTakingPartChangesNothing) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  // A whole-range update of a slot whose trace is empty.
+  o->slots[1].trace->pointCount = 0;
+  c->UpdateOverlayDataInfo(0.0, 0.0);
+  EXPECT_EQ(+o->tail.inView[1], 0);
+  EXPECT_EQ(+o->tail.inViewCount, 1);
+  EXPECT_EQ(+o->head.shownCount, 2);
+
+  // No slot both present and on: nothing moves.
+  o->head.shown[0] = o->head.shown[1] = 0;
+  o->head.shownCount = 0;
+  o->tail.minInView[0] = 12345;
+  const double viewStart = o->tail.viewStart, viewEnd = o->tail.viewEnd;
+  c->UpdateOverlayDataInfo(3.0, 4.0);
+  EXPECT_DOUBLE_EQ(double{o->tail.viewStart}, viewStart);
+  EXPECT_DOUBLE_EQ(double{o->tail.viewEnd}, viewEnd);
+  EXPECT_DOUBLE_EQ(double{o->tail.minInView[0]}, 12345);
+  DestroyWindow(w);
+}
+
+TEST_F(DataInfoTest, FilteringKindTwoTakesTheMainAndTheFilteredPoints) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+  SyntheticTrace tr;
+  for (int i = 0; i < 50; ++i) {
+    tr.times.push_back(1.0 + i * 0.1013);
+    tr.values.push_back(100 + (i % 7) * 3.3);
+    tr.processed.push_back(i == 20 ? -50.0 : (i == 30 ? 900.0 : 100.0));
+  }
+  FillSyntheticSlot(o, 0, tr, 0, 1000);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  struct Case {
+    int16_t kind;
+    double lo, hi;
+  } cases[] = {{0, 100.0, 119.8}, {1, -50.0, 900.0}, {2, -50.0, 900.0}};
+  for (const Case& k : cases) {
+    c->m_filtering[0] = k.kind;
+    c->UpdateOverlayDataInfo(0.0, 0.0);
+    EXPECT_NEAR(double{o->tail.minInView[0]}, k.lo, 1e-9) << k.kind;
+    EXPECT_NEAR(double{o->tail.maxInView[0]}, k.hi, 1e-9) << k.kind;
+  }
+  DestroyWindow(w);
+  OPLOT_ClearOverlayStructure(o);
+  FreeBlock(o);
+}
+
+TEST_F(DataInfoTest, SwitchingASlotOnRescalesWhatTheChangeTouches) {
+  HWND w = MakeControl();
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  o->head.shown[1] = 0;
+  o->head.shownCount = 1;
+  SendMessageA(w, OPM_CHANGEONSTATUS, 1, reinterpret_cast<LPARAM>(o));
+  const double lowOne = o->tail.scales.commonLow, highOne = o->tail.scales.commonHigh;
+  o->head.shown[1] = 1;
+  o->head.shownCount = 2;
+  SendMessageA(w, OPM_CHANGEONSTATUS, 1, reinterpret_cast<LPARAM>(o));
+  // The common range widens to take the slot in.
+  EXPECT_LE(double{o->tail.scales.commonLow}, lowOne);
+  EXPECT_GE(double{o->tail.scales.commonHigh}, highOne);
+  EXPECT_EQ(SendMessageA(w, OPM_CHANGEONSTATUS, 1, 0), 0);  // no overlay: nothing
+  DestroyWindow(w);
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+// The control's window class, object, children, keys and destruction.
+#include "overlayctl/tests/control_fixture.h"
+#include "specialctl/gain_slider.h"
+
+namespace {
+
+using LifeCycleTest = OPlotTest;
+
+TEST_F(LifeCycleTest, HostCreatesTheControlByClassNameWithItsChildren) {
+  HWND w = MakeControl(7, 600, 400, "some text");
+  ASSERT_NE(w, nullptr);
+  CCtlOPlot* c = Control(w);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->m_hWnd, w);
+  EXPECT_EQ(CWnd::FromHandlePermanent(w), c);
+  EXPECT_TRUE(c->IsKindOf(RUNTIME_CLASS(CCtlOPlot)));
+  EXPECT_STREQ(c->GetRuntimeClass()->m_lpszClassName, "CCtlOPlot");
+  // WM_NCCREATE is not passed on: the window keeps no text.
+  EXPECT_EQ(GetWindowTextLengthA(w), 0);
+  EXPECT_EQ(c->m_id, 7);
+  EXPECT_EQ(c->m_activePlot, -1);
+  EXPECT_EQ(c->m_thickPenWidth, 2);
+  EXPECT_EQ(c->m_thickPenValue, 60);
+  EXPECT_EQ(c->m_outline[0], 0x404040u);
+  EXPECT_EQ(c->m_outline[3], 0xFFFFFFu);
+  EXPECT_DOUBLE_EQ(c->m_linearityHigh, 1.5);
+  EXPECT_EQ(c->m_sliderWidth, 2 * GetSystemMetrics(SM_CXHTHUMB));
+
+  struct Child {
+    int id;
+    const char* cls;
+    bool visible;
+  } children[] = {{22, "ScrollBar", true}, {20, "Button", true}, {21, "Button", true},
+                  {112, "Static", true},   {90, "ListBox", false}, {70, "KELT_SegInfo", false}};
+  for (const Child& ch : children) {
+    HWND h = GetDlgItem(w, ch.id);
+    ASSERT_NE(h, nullptr) << ch.id;
+    EXPECT_EQ(win::script::ClassName(h), ch.cls) << ch.id;
+    EXPECT_EQ(IsWindowVisible(h) != FALSE, ch.visible) << ch.id;
+  }
+  EXPECT_EQ(GetWindowLongA(GetDlgItem(w, 20), GWL_STYLE) & 0x4600000B, 0x4600000B);
+  int lo = -1, hi = -1;
+  GetScrollRange(GetDlgItem(w, 22), SB_CTL, &lo, &hi);
+  EXPECT_EQ(lo, 0);
+  EXPECT_EQ(hi, 10000);
+  for (int i = 0; i < 20; ++i) {
+    HWND s = GetDlgItem(w, 40 + i);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(c->m_pSliders[i]->m_hWnd, s);
+  }
+  EXPECT_EQ(SendMessageA(w, WM_GETDLGCODE, 0, 0), DLGC_WANTALLKEYS);
+  DestroyWindow(w);
+}
+
+TEST_F(LifeCycleTest, DestroyingDetachesRemovesThePropertyAndKeepsTheHostOverlay) {
+  HWND w = MakeControl();
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  std::vector<uint8_t> before(reinterpret_cast<uint8_t*>(o), reinterpret_cast<uint8_t*>(o) + sizeof *o);
+  DestroyWindow(w);
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_EQ(CWnd::FromHandlePermanent(w), nullptr);
+  std::vector<uint8_t> after(reinterpret_cast<uint8_t*>(o), reinterpret_cast<uint8_t*>(o) + sizeof *o);
+  EXPECT_EQ(before, after);
+  EXPECT_FALSE(o->slots[0].workFile == nullptr);
+}
+
+TEST_F(LifeCycleTest, ArrowAndPageKeysPostTheActiveSpectrumStepsAndAreNotSwallowed) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  struct Case {
+    int vk;
+    int command;
+  } cases[] = {{VK_NEXT, 2739}, {VK_RIGHT, 2739}, {VK_UP, 2739},
+               {VK_PRIOR, 2740}, {VK_LEFT, 2740}, {VK_DOWN, 2740}};
+  for (const Case& k : cases) {
+    MSG m{w, WM_KEYDOWN, static_cast<WPARAM>(k.vk), 0, 0, {}};
+    EXPECT_FALSE(c->PreTranslateMessage(&m));
+    MSG posted{};
+    ASSERT_TRUE(PeekMessageA(&posted, w, WM_COMMAND, WM_COMMAND, PM_REMOVE)) << k.vk;
+    EXPECT_EQ(LOWORD(posted.wParam), k.command);
+    EXPECT_EQ(reinterpret_cast<HWND>(posted.lParam), w);
+  }
+  MSG other{w, WM_KEYDOWN, 'A', 0, 0, {}};
+  c->PreTranslateMessage(&other);
+  MSG none{};
+  EXPECT_FALSE(PeekMessageA(&none, w, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+#include "overlayctl/segment_info_window.h"
+
+namespace {
+
+TEST_F(LifeCycleTest, AChildThatCannotBeMadeFailsTheCreationWithoutLeaks) {
+  ASSERT_TRUE(UnregisterSegInfoWnd());
+  HWND w = MakeControl();
+  EXPECT_EQ(w, nullptr);
+  EXPECT_EQ(GetDlgItem(host, 7), nullptr);
+  EXPECT_NE(RegisterSegInfoWnd(), 0);
+  HWND again = MakeControl();
+  EXPECT_NE(again, nullptr);
+  DestroyWindow(again);
+}
+
+TEST_F(LifeCycleTest, RegisteredMessagesDropAnnotationsOfTheChangedFile) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  std::strcpy(o->slots[1].workFile->filePath, "C:\\Data\\other.kms");
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  c->m_dhAnnotations[0] = AllocBlock(8);
+  c->m_dhAnnotations[1] = AllocBlock(8);
+  SendMessageA(w, RegisterWindowMessageA("NotifyWhenChangedMsg"), 0,
+               reinterpret_cast<LPARAM>("c:\\data\\SYNTHETIC.kms"));  // compared without case
+  EXPECT_EQ(c->m_dhAnnotations[0], nullptr);
+  EXPECT_NE(c->m_dhAnnotations[1], nullptr);
+  EXPECT_EQ(SendMessageA(w, RegisterWindowMessageA("WS_LOGINCHANGE"), 0, 0), 0);
+  DestroyWindow(w);
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+// Notifications and their routes, the deferred notifications, the getters
+// and the message arguments that must stay within the control's tables.
+#include "overlayctl/tests/control_fixture.h"
+
+namespace {
+
+using MessagesTest = OPlotTest;
+
+// Posted to the control itself and not yet dispatched.
+std::vector<unsigned> SelfNotices(HWND w) {
+  std::vector<unsigned> codes;
+  MSG m{};
+  while (PeekMessageA(&m, w, OPM_NOTIFICATIONSTOSELF, OPM_NOTIFICATIONSTOSELF, PM_REMOVE))
+    codes.push_back(static_cast<unsigned>(m.wParam));
+  return codes;
+}
+
+TEST_F(MessagesTest, NotificationsFollowTheirRoutes) {
+  HWND w = MakeControl(33);
+  CCtlOPlot* c = Control(w);
+  struct Case {
+    int16_t own;
+    short route;
+    bool self;
+    bool parent;
+  } cases[] = {
+      {0, 0, false, true}, {0, 1, false, true}, {0, 2, false, true}, {0, 3, false, true},
+      {1, 0, true, false}, {1, 1, false, true}, {1, 2, true, true},  {1, 3, false, false},
+  };
+  for (const Case& k : cases) {
+    c->m_handlesOwnNotifications = k.own;
+    Notices().clear();
+    c->PostNotification(140 + 3, k.route);
+    const std::vector<unsigned> self = SelfNotices(w);
+    win::script::PumpUntilIdle();
+    EXPECT_EQ(!self.empty(), k.self) << k.own << "/" << k.route;
+    if (k.self) {
+      EXPECT_EQ(self[0], 143u);
+    }
+    ASSERT_EQ(Notices().size(), k.parent ? 1u : 0u) << k.own << "/" << k.route;
+    if (k.parent) {
+      EXPECT_EQ(Notices()[0].id, 33);
+      EXPECT_EQ(Notices()[0].code, 143);
+      EXPECT_EQ(Notices()[0].from, w);
+    }
+  }
+  DestroyWindow(w);
+}
+
+TEST_F(MessagesTest, GettersAnswerZeroWithoutRecordAndReadPendingValuesOnce) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  EXPECT_EQ(SendMessageA(w, OPM_GETPLOTTYPE, 0, 0), -1);
+  for (UINT msg : {OPM_GETNEWREFERENCEPLOT, OPM_QUIBGETNEWFILESINDEX, OPM_QUIBGETNEWPDSINDEX})
+    EXPECT_EQ(SendMessageA(w, msg, 0, 0), -1) << msg;
+  EXPECT_EQ(SendMessageA(w, OPM_GETNUMBERSPECTRATOAVERAGE, 0, 0), c->m_prefs.features.pointsToAverage);
+  for (UINT msg : {OPM_GETTIMERANGE, OPM_GETTIMECLICK, OPM_GETOVERDRAW, OPM_GETTIMEVALUEOFFSET, OPM_PRINTPLOT})
+    EXPECT_EQ(SendMessageA(w, msg, 1, 0), 0) << msg;
+
+  c->m_timeClickPending = 1;
+  c->m_timeClick = 7.25;
+  double t = 0;
+  EXPECT_EQ(SendMessageA(w, OPM_GETTIMECLICK, 0, reinterpret_cast<LPARAM>(&t)), 1);
+  EXPECT_DOUBLE_EQ(t, 7.25);
+  EXPECT_EQ(SendMessageA(w, OPM_GETTIMECLICK, 0, reinterpret_cast<LPARAM>(&t)), 0);
+
+  c->m_offsetPending = 1;
+  c->m_offset = {4, 0.5, -20.0};
+  STRUCT_OPLOT_TIME_VALUE_OFFSET off{};
+  EXPECT_EQ(SendMessageA(w, OPM_GETTIMEVALUEOFFSET, 0, reinterpret_cast<LPARAM>(&off)), 1);
+  EXPECT_EQ(+off.plot, 4);
+  EXPECT_DOUBLE_EQ(double{off.valueOffset}, -20.0);
+  EXPECT_EQ(SendMessageA(w, OPM_GETTIMEVALUEOFFSET, 0, reinterpret_cast<LPARAM>(&off)), 0);
+
+  c->m_rightClickPending = 1;
+  c->m_rightClickX = 12;
+  c->m_rightClickY = 34;
+  int32_t xy[2] = {};
+  EXPECT_EQ(SendMessageA(w, OPM_GETRIGHTCLICKPOS, 0, reinterpret_cast<LPARAM>(xy)), 1);
+  EXPECT_EQ(xy[1], 34);
+  EXPECT_EQ(SendMessageA(w, OPM_GETRIGHTCLICKPOS, 0, reinterpret_cast<LPARAM>(xy)), 0);
+
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  EXPECT_EQ(SendMessageA(w, OPM_GETPLOTTYPE, 0, 0), 1);
+  double range[3] = {};
+  EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 1, reinterpret_cast<LPARAM>(range)), 1);
+  EXPECT_DOUBLE_EQ(range[0], o->tail.viewStart);
+  EXPECT_DOUBLE_EQ(range[2], 1.0);
+  EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(range)), 0);  // no zoom pending
+  uint32_t words[89] = {};
+  EXPECT_EQ(SendMessageA(w, OPM_GETOVERDRAW, 0, reinterpret_cast<LPARAM>(words)), 1);
+  EXPECT_EQ(std::memcmp(words, &o->tail.scales, sizeof words), 0);
+  DestroyWindow(w);
+}
+
+TEST_F(MessagesTest, IndexesOutsideTheTablesAreIgnored) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  void* results = AllocBlock(16);
+  // A slot outside 0..19 leaves the results with their sender.
+  for (WPARAM bad : {WPARAM{20}, WPARAM{0xFFFF}, WPARAM{400}})
+    SendMessageA(w, OPM_SETTCHRORESULTS, bad, reinterpret_cast<LPARAM>(results));
+  for (void* r : c->m_tchroResults) EXPECT_EQ(r, nullptr);
+  SendMessageA(w, OPM_SETTCHRORESULTS, 19, reinterpret_cast<LPARAM>(results));
+  EXPECT_EQ(c->m_tchroResults[19], results);  // owned by the control from here
+  SendMessageA(w, OPM_CLEARMARKERINFO, 4, 0);
+  SendMessageA(w, OPM_CLEARMARKERINFO, 0, 2);
+  SendMessageA(w, OPM_CLOSEQUICKINTEGRATIONDIALOG, 21, 0);
+  SendMessageA(w, OPM_CLOSEQUICKINTEGRATIONDIALOG, static_cast<WPARAM>(-1), 0);
+  // A null manager detaches it.
+  int manager = 0;
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 1, reinterpret_cast<LPARAM>(&manager));
+  EXPECT_EQ(c->m_pDataReview, &manager);
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 1, 0);
+  EXPECT_EQ(c->m_pDataReview, nullptr);
+  DestroyWindow(w);  // frees the results: no leak under the sanitizer
+}
+
+TEST_F(MessagesTest, DeferredNotificationsHideShowAndDeletePlots) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  c->m_handlesOwnNotifications = 1;
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  ASSERT_EQ(o->head.shownCount, 3);
+
+  c->PostNotification(120 + 1, 0);  // hide slot 1
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(+o->head.shown[1], 0);
+  EXPECT_EQ(+o->head.shownCount, 2);
+  c->PostNotification(120 + 1, 0);  // hiding again changes nothing
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(+o->head.shownCount, 2);
+  c->PostNotification(160 + 1, 0);  // show it again
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(+o->head.shown[1], 1);
+  EXPECT_EQ(+o->head.shownCount, 3);
+
+  c->m_pLabels->AddLabel(LABEL_KIND_PLOT_AREA, 2);
+  c->PostNotification(140 + 2, 0);  // delete slot 2
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(+o->tail.attached[2], 0);
+  EXPECT_TRUE(o->slots[2].workFile == nullptr);
+  EXPECT_EQ(+o->head.shownCount, 2);
+  EXPECT_EQ(c->m_pLabels->CountForPlot(2, LABEL_KIND_PLOT_AREA), 0);
+  EXPECT_EQ(+c->m_identity[2].serial, 0);
+
+  // A pending zoom is applied as a listening host would.
+  c->m_zoomPending = 1;
+  c->m_zoomStart = 4.5;
+  c->m_zoomEnd = 6.5;
+  c->PostNotification(1, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_DOUBLE_EQ(double{o->tail.viewStart}, 4.5);
+  EXPECT_DOUBLE_EQ(double{o->tail.viewEnd}, 6.5);
+
+  // Offsets of a moved line go into the overlay.
+  c->m_offsetPending = 1;
+  c->m_offset = {1, 0.25, 100.0};
+  c->PostNotification(4, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(+o->tail.timeOffsetsOn, 1);
+  EXPECT_DOUBLE_EQ(double{o->tail.timeOffsets[1]}, 0.25);
+  EXPECT_DOUBLE_EQ(double{o->tail.verticalOffsets[1]}, 100.0);
+  EXPECT_EQ(c->m_offsetPending, 0);
+  DestroyWindow(w);
+}
+
+}  // namespace

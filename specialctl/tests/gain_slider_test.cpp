@@ -1,0 +1,160 @@
+// The gain slider: decade factor, logarithmic position, read-back and the
+// notification of a movement.
+#include "specialctl/gain_slider.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "specialctl/tests/host_window.h"
+#include "win/win_commctrl.h"
+#include "win/win_script.h"
+
+namespace {
+
+class GainSliderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    slider = new CCtlVScroll;
+    ASSERT_TRUE(slider->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 0, 0), CWnd::FromHandle(host.hwnd), 41));
+    slider->MoveWindow(10, 10, 20, 200, FALSE);
+  }
+  void TearDown() override {
+    slider->DestroyWindow();
+    delete slider;
+  }
+  LRESULT SetRange(double bottom, double top, double lo, double hi) {
+    STRUCT_VSCROLL_RANGE r{bottom, top, lo, hi};
+    return slider->SendMessage(VSM_SETRANGEPOSITION, 0, reinterpret_cast<LPARAM>(&r));
+  }
+  int TrackPos() const { return slider->m_pSlider->GetPos(); }
+  // Moves the thumb as the track bar does and reports it to the slider.
+  void MoveThumb(int pos) {
+    slider->m_pSlider->SetPos(pos);
+    slider->SendMessage(WM_VSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos),
+                        reinterpret_cast<LPARAM>(slider->m_pSlider->m_hWnd));
+  }
+  HostWindow host;
+  CCtlVScroll* slider = nullptr;
+};
+
+TEST_F(GainSliderTest, CreationHostsAVerticalTrackBarFillingTheClientArea) {
+  ASSERT_NE(slider->m_pSlider, nullptr);
+  EXPECT_EQ(GetDlgCtrlID(slider->m_pSlider->m_hWnd), VSCROLL_TRACKBAR_ID);
+  EXPECT_TRUE(slider->m_pSlider->GetStyle() & TBS_VERT);
+  EXPECT_EQ(slider->m_pSlider->GetRangeMin(), 0);
+  EXPECT_EQ(slider->m_pSlider->GetRangeMax(), VSCROLL_MAX_POSITION);
+  const CRect rc = slider->m_pSlider->GetClientRect();
+  EXPECT_EQ(rc.Width(), 20);
+  EXPECT_EQ(rc.Height(), 200);
+  EXPECT_EQ(slider->m_active, 0);
+}
+
+TEST_F(GainSliderTest, RangeSetsTheLogarithmicPositionAndReadsBack) {
+  struct Case {
+    double bottom, top, lo, hi;
+    double factor;
+    int pos;
+  } cases[] = {
+      {0, 1000, 0, 1000, 100.0, 16000},              // t 2,000 -> 200,000
+      {0, 0.5, 0, 0.5, 100000.0, 14394},              // t raised to 1.0 first
+      {0, 5e7, 0, 5e7, 0.1, 25061},                  // t 1e8 shrinks to 1e7
+      {100, 600, 100, 1000, 100.0, 14394},           // base is the data minimum
+  };
+  for (const Case& c : cases) {
+    SetRange(c.bottom, c.top, c.lo, c.hi);
+    double f = 0, base = 0;
+    slider->DecadeFactor(&f, &base);
+    EXPECT_DOUBLE_EQ(f, c.factor) << c.top;
+    EXPECT_EQ(slider->m_active, 1);
+    EXPECT_EQ(TrackPos(), c.pos) << c.top;
+    double out[2] = {};
+    ASSERT_EQ(slider->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(out)), 1);
+    EXPECT_NEAR(out[1], c.top, 1e-9 * c.top);
+    EXPECT_DOUBLE_EQ(out[0], c.bottom);
+  }
+}
+
+TEST_F(GainSliderTest, ShownBottomBelowTheDataReadsBackATwentiethBelowTheMinimum) {
+  SetRange(-50, 1000, 0, 1000);
+  double out[2] = {};
+  ASSERT_EQ(slider->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(out)), 1);
+  EXPECT_DOUBLE_EQ(out[1], 1000.0);
+  EXPECT_DOUBLE_EQ(out[0], -50.0);  // 0 - (1000 - 0) / 20
+}
+
+TEST_F(GainSliderTest, NegativeGainParksTheThumbAndEmptyRangeDeactivates) {
+  SetRange(500, 100, 200, 1000);  // top below the base
+  EXPECT_EQ(slider->m_active, 0);
+  EXPECT_EQ(TrackPos(), 16000);
+  double out[2] = {7, 7};
+  EXPECT_EQ(slider->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(out)), 0);
+  EXPECT_EQ(out[0], 7);
+
+  SetRange(0, 1000, 0, 1000);
+  EXPECT_EQ(slider->m_active, 1);
+  SetRange(0, 1000, 5, 5);  // minimum not below maximum
+  EXPECT_EQ(slider->m_active, 0);
+  EXPECT_EQ(slider->m_pSlider->GetRangeMin(), 1);
+  EXPECT_EQ(slider->m_pSlider->GetRangeMax(), 1);
+  EXPECT_EQ(TrackPos(), 1);
+
+  SetRange(0, 1000, 0, 1000);
+  slider->SendMessage(VSM_NORANGE);
+  EXPECT_EQ(slider->m_active, 0);
+  EXPECT_EQ(slider->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(out)), 0);
+}
+
+TEST_F(GainSliderTest, NonFiniteRangeNeitherHangsNorActivatesWrongly) {
+  SetRange(0, 1000, 0, INFINITY);
+  double out[2] = {};
+  // Whatever it decides, it answers at once.
+  slider->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(out));
+  SUCCEED();
+}
+
+TEST_F(GainSliderTest, MovingTheThumbSetsTheGainAndNotifiesTheParent) {
+  SetRange(0, 1000, 0, 1000);
+  HostWindow::Commands().clear();
+  struct Case {
+    int pos;
+    double gain;
+  } cases[] = {{0, 100.0}, {32000, 1e8}, {16000, 1e5}};
+  for (const Case& c : cases) {
+    MoveThumb(c.pos);
+    EXPECT_NEAR(slider->m_gain, c.gain, c.gain * 1e-12);
+  }
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(HostWindow::Commands().size(), 3u);
+  for (const HostCommand& cmd : HostWindow::Commands()) {
+    EXPECT_EQ(cmd.id, 41);
+    EXPECT_EQ(cmd.code, 1);
+    EXPECT_EQ(cmd.from, slider->m_hWnd);
+  }
+  double out[2] = {};
+  ASSERT_EQ(slider->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(out)), 1);
+  EXPECT_NEAR(out[1], 1000.0, 1e-9);
+
+  // An inactive slider's movements change nothing and notify nobody.
+  slider->SendMessage(VSM_NORANGE);
+  HostWindow::Commands().clear();
+  const double before = slider->m_gain;
+  MoveThumb(1);
+  win::script::PumpUntilIdle();
+  EXPECT_TRUE(HostWindow::Commands().empty());
+  EXPECT_EQ(slider->m_gain, before);
+}
+
+TEST_F(GainSliderTest, KeyboardOnTheTrackBarNotifiesThroughTheSlider) {
+  SetRange(0, 1000, 0, 1000);
+  HostWindow::Commands().clear();
+  ::SetFocus(slider->m_pSlider->m_hWnd);
+  win::script::PressKey(VK_DOWN);
+  win::script::PumpUntilIdle();
+  ASSERT_FALSE(HostWindow::Commands().empty());
+  EXPECT_EQ(HostWindow::Commands().back().id, 41);
+  EXPECT_EQ(slider->m_position, TrackPos());
+  EXPECT_NE(TrackPos(), 16000);
+}
+
+}  // namespace
