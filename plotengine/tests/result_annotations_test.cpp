@@ -1,0 +1,142 @@
+// Result annotations built from a processed fixture run's quantitation
+// results, read through the engine loaded by name.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "plot_fixture.h"
+#include "plotengine/result_annotations.h"
+#include "win/win_script.h"
+
+using kelt::annotations::JoinPieces;
+using kelt::annotations::Piece;
+
+namespace {
+
+constexpr char kProcessed[] = "C:\\Data\\PROC01.KMS";
+
+STRUCT_RESULT_ANNOTATIONS Prefs(std::vector<int16_t> items) {
+  STRUCT_RESULT_ANNOTATIONS p{};
+  p.show = 1;
+  for (int k = 0; k < 5; ++k) p.kindFlags[k] = 1;
+  p.itemCount = static_cast<int16_t>(items.size());
+  for (size_t i = 0; i < items.size(); ++i) p.items[i] = items[i];
+  p.textSize = 300;
+  return p;
+}
+
+std::string Fmt(const char* format, double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, format, v);
+  return buf;
+}
+
+// The trace value at t, by the straight line between the points around it.
+double TraceValue(const STRUCT_NE_DATA_POINTS* dp, double t) {
+  for (uint32_t k = 1; k < dp->pointCount; ++k) {
+    const double t1 = NePointAt(dp->points, k)->time;
+    if (t1 < t) continue;
+    const double t0 = NePointAt(dp->points, k - 1)->time;
+    const double v0 = NePointValue(dp->points, k - 1), v1 = NePointValue(dp->points, k);
+    return t1 == t ? v1 : v0 + (v1 - v0) * (t - t0) / (t1 - t0);
+  }
+  return 0.0;
+}
+
+class ResultAnnotationsTest : public PlotRootTest {
+ protected:
+  void SetUp() override {
+    PlotRootTest::SetUp();
+    msfix::DHPlan plan;
+    plan.unknowns = 1;
+    ASSERT_TRUE(msfix::WriteProcessedDataFile(kProcessed, "C:\\Data\\PROC01.MTH", plan, &truth_));
+    overlay_ = NewOverlay();
+    ASSERT_EQ(AddTic(overlay_.get(), 0, kProcessed), 1);
+  }
+  msfix::DHTruth truth_;
+  OverlayPtr overlay_;
+};
+
+}  // namespace
+
+TEST(AnnotationJoining, LineRule) {
+  const std::vector<Piece> timeThenName = {{1, "12.345 min"}, {0, "Toluene"}};
+  EXPECT_EQ(JoinPieces(timeThenName, 0, 20, 1, 0), "12.345 min\nToluene");
+  EXPECT_EQ(JoinPieces(timeThenName, 0, 20, 0, 0), "12.345 min  Toluene");
+  EXPECT_EQ(JoinPieces(timeThenName, 0, 10, 0, 0), "12.345 min\nToluene");  // 10 + 7 > 10
+  EXPECT_EQ(JoinPieces(timeThenName, 900, 20, 1, 0), "12.345 min\nToluene");
+  EXPECT_EQ(JoinPieces(timeThenName, 901, 5, 1, 0), "12.345 min  Toluene");
+  EXPECT_EQ(JoinPieces(timeThenName, 2700, 20, 1, 0), "12.345 min\nToluene");
+  // The line length restarts after a break and grows by 2 and the piece.
+  const std::vector<Piece> three = {{1, "aaaa"}, {4, "bbbb"}, {5, "cccc"}, {6, "dd"}};
+  EXPECT_EQ(JoinPieces(three, 0, 10, 0, 0), "aaaa  bbbb\ncccc  dd");
+  EXPECT_EQ(JoinPieces({{0, ""}, {1, "x"}}, 0, 10, 1, 0), "x");
+}
+
+TEST_F(ResultAnnotationsTest, OneTextPerStepWithTimeAndName) {
+  const STRUCT_RESULT_ANNOTATIONS prefs = Prefs({1, 0, 3});
+  STRUCT_ANNOTATIONS* a = OPLOT_CreateDHAnnotationStrings(overlay_.get(), 0, 0, &prefs, 20, 1);
+  ASSERT_NE(a, nullptr);
+  const size_t compounds = truth_.compounds.size();
+  ASSERT_EQ(a->count, compounds + truth_.unknowns.size());
+  EXPECT_EQ(a->textLength, 300);
+  const STRUCT_NE_DATA_POINTS* trace = overlay_->slots[0].trace;
+  for (size_t i = 0; i < a->count; ++i) {
+    const bool unknown = i >= compounds;
+    const msfix::DHCompoundTruth& d = unknown ? truth_.unknowns[i - compounds] : truth_.compounds[i];
+    const float rt = static_cast<float>(d.retentionTime);
+    // A break follows the name; TIC steps (the library-identified unknowns) get no ID.
+    const std::string want = Fmt("%.3f min", rt) + "\n" + d.name + (unknown ? "" : "\nID: " + std::to_string(i + 1));
+    EXPECT_EQ(AnnotationText(a, static_cast<int>(i)), want) << i;
+    EXPECT_DOUBLE_EQ(a->times[i], rt);
+    if (!unknown) {
+      EXPECT_DOUBLE_EQ(a->amounts[i], static_cast<float>(d.amount));
+    }
+    EXPECT_NEAR(a->values[i], TraceValue(trace, rt), 1e-6 * (1 + std::fabs(a->values[i])));
+  }
+  EXPECT_STREQ(a->dataFile, kProcessed);
+  EXPECT_EQ(a->plotKind, overlay_->slots[0].plotKind);
+  EXPECT_DOUBLE_EQ(a->valuesFrom, NePointAt(trace->points, 0)->time);
+  EXPECT_EQ(GetBlockSize(a->texts), 301u * a->count + 18);
+  EXPECT_EQ(GetBlockSize(a->times), 8u * a->count);
+  OPLOT_FreeAnnotationStrings(a);
+  EXPECT_TRUE(win::script::MessageBoxLog().empty());
+}
+
+TEST_F(ResultAnnotationsTest, KindsAmountsAndStatus) {
+  STRUCT_RESULT_ANNOTATIONS prefs = Prefs({8, 7});
+  prefs.kindFlags[3] = 0;  // no TIC steps
+  prefs.marker.angle = 901;
+  STRUCT_ANNOTATIONS* a = OPLOT_CreateDHAnnotationStrings(overlay_.get(), 0, 0, &prefs, 5, 1);
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(a->count, truth_.compounds.size());
+  for (int i = 0; i < a->count; ++i) {
+    const double amount = static_cast<float>(truth_.compounds[static_cast<size_t>(i)].amount);
+    const int decimals = amount == 0 ? 0 : amount < 10 ? 3 : amount < 100 ? 2 : amount < 1000 ? 1 : 0;
+    char number[64];
+    std::snprintf(number, sizeof number, "%.*f", decimals, amount);
+    EXPECT_EQ(AnnotationText(a, i), std::string(number) + " ng  Identified") << i;
+  }
+  OPLOT_FreeAnnotationStrings(a);
+  // Nothing included: no record.
+  for (int16_t& f : prefs.kindFlags) f = 0;
+  EXPECT_EQ(OPLOT_CreateDHAnnotationStrings(overlay_.get(), 0, 0, &prefs, 20, 1), nullptr);
+}
+
+TEST_F(ResultAnnotationsTest, NoResultsNoRecord) {
+  WriteMsRun();
+  ASSERT_EQ(AddTic(overlay_.get(), 1, kMsPath), 1);
+  const STRUCT_RESULT_ANNOTATIONS prefs = Prefs({1});
+  EXPECT_EQ(OPLOT_CreateDHAnnotationStrings(overlay_.get(), 1, 0, &prefs, 20, 1), nullptr);
+  EXPECT_EQ(OPLOT_CreateDHAnnotationStrings(overlay_.get(), 2, 0, &prefs, 20, 1), nullptr);
+  EXPECT_EQ(OPLOT_CreateDHAnnotationStrings(overlay_.get(), 25, 0, &prefs, 20, 1), nullptr);
+  STRUCT_ANNOTATIONS* all[OVERLAY_SLOTS] = {};
+  all[3] = OPLOT_CreateDHAnnotationStrings(overlay_.get(), 0, 0, &prefs, 20, 1);
+  ASSERT_NE(all[3], nullptr);
+  OPLOT_FreeAllAnnotations(all);
+  EXPECT_EQ(all[3], nullptr);
+  OPLOT_FreeAnnotationStrings(nullptr);
+}
