@@ -276,9 +276,12 @@ void CLabelManager::AddArea(short id, long left, long top, long width, long heig
   ++m_areas->areaCount;
 }
 
+// The table is rebuilt before each draw, so the indexes into it are looked
+// up again first.
 void CLabelManager::AdjustLabels() {
   for (int i = 0; i < m_capacity; ++i)
     if (CLabelInfo* l = m_labels[i]) {
+      l->UpdateAreaIndexes(m_areas);
       l->AdjustLabelToArea(m_areas);
       l->AdjustPointerEndToArea(m_areas);
     }
@@ -288,6 +291,7 @@ void CLabelManager::AdjustLabelsForPlot(short plot, short show) {
   for (int i = 0; i < m_capacity; ++i) {
     CLabelInfo* l = m_labels[i];
     if (!l) continue;
+    if (show && (l->m_plot == plot || l->m_pointerPlot == plot)) l->UpdateAreaIndexes(m_areas);
     if (l->m_plot == plot) {
       if (show)
         l->AdjustLabelToArea(m_areas);
