@@ -14,6 +14,7 @@
 void ShowLibraryStartup();  // library_startup_demo.cpp
 void ShowDataFileLog();     // data_file_log_demo.cpp
 void ShowPlotDescriptors(); // plot_descriptor_demo.cpp
+int DrawSampleOverlays();   // overlay_plot_demo.cpp
 
 namespace {
 
@@ -165,7 +166,8 @@ int Demo() {
   ShowLibraryStartup();
   ShowDataFileLog();
   ShowPlotDescriptors();
-  return rc;
+  const int plots = DrawSampleOverlays();
+  return rc ? rc : plots;
 }
 
 // Writes a generated GC/MS run (or detector run) to a workstation path.

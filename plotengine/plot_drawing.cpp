@@ -329,10 +329,11 @@ KELT_API int32_t OPLOT_DrawWSPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUCT
   return 1;
 }
 
-KELT_API int32_t OPLOT_DrawTolPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t slot,
-                                       int16_t showMarkers, int16_t maxMarkerDensity, int16_t pass, int16_t solid,
-                                       int16_t normaliseToProcessed, int16_t corrected, int16_t centroid) {
-  if (!dc || !o || !sz || !OverlaySlotIndex(slot)) return 0;
+namespace {
+
+int32_t DrawTolLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t slot, int16_t showMarkers,
+                    int16_t maxMarkerDensity, int16_t pass, int16_t solid, int16_t normaliseToProcessed,
+                    int16_t corrected, int16_t centroid) {
   const OVERLAY_SLOT& s = o->slots[slot];
   const STRUCT_NE_DATA_POINTS* dp = s.trace;
   if (!dp) return 1;
@@ -426,6 +427,16 @@ KELT_API int32_t OPLOT_DrawTolPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUC
   };
 
   const bool edges = !(corrected && pass == 0);
+  // Where segment i starts, and the last time its points may have (files of one run: unbounded).
+  auto segStart = [&](int i) {
+    if (segCount < 2 || i < 0) return -HUGE_VAL;
+    const MS_SEGMENT_BLOCK* b = WorkFileSegment(wf, i < segCount ? i : segCount - 1);
+    return b ? b->startTime : -HUGE_VAL;
+  };
+  auto segLimit = [&](int i) {
+    if (segCount < 2 || i + 1 >= segCount) return HUGE_VAL;
+    return WorkFileSegment(wf, i + 1)->startTime - 0.000001;
+  };
   int64_t k = first;
   int prevSeg = -2;
   POINT lastPt{0, 0};
@@ -466,7 +477,8 @@ KELT_API int32_t OPLOT_DrawTolPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUC
       }
     }
     drawRun(m);
-    if (!firstDrawn && edges && runStart > 0) {
+    // The point before counts when it lies in this segment or the one before.
+    if (!firstDrawn && edges && runStart > 0 && TimeAt(blk, runStart - 1) >= segStart(seg.index - 1)) {
       const double t = f.viewStart - f.timeOffset;
       if (t > TimeAt(blk, runStart - 1) && t < TimeAt(blk, runStart)) {
         const POINT start = pts[prevSeg == seg.index - 1 && inSeg <= OPLOT_MOST_SEGMENT_POINTS ? 1 : 0];
@@ -479,7 +491,9 @@ KELT_API int32_t OPLOT_DrawTolPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUC
     lastFlag = flagged ? flags[m - 1] : 0;
     prevSeg = seg.index;
   }
-  if (firstDrawn && edges && last + 1 < static_cast<int64_t>(count)) {
+  // The point after counts when it lies in the last drawn segment or the next one.
+  if (firstDrawn && edges && last + 1 < static_cast<int64_t>(count) &&
+      TimeAt(blk, last + 1) <= segLimit(prevSeg + 1)) {
     const double t = f.viewEnd - f.timeOffset;
     if (t > TimeAt(blk, last) && t < TimeAt(blk, last + 1)) {
       POINT edge[2] = {lastPt, {f.right, f.Y(ValueBetween(blk, last, last + 1, t))}};
@@ -487,4 +501,19 @@ KELT_API int32_t OPLOT_DrawTolPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUC
     }
   }
   return 1;
+}
+
+}  // namespace
+
+KELT_API int32_t OPLOT_DrawTolPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t slot,
+                                       int16_t showMarkers, int16_t maxMarkerDensity, int16_t pass, int16_t solid,
+                                       int16_t normaliseToProcessed, int16_t corrected, int16_t centroid) {
+  if (!dc || !o || !sz || !OverlaySlotIndex(slot)) return 0;
+  // The segment list is a container: running out of memory fails the trace, as a failed buffer does.
+  try {
+    return DrawTolLine(dc, o, sz, slot, showMarkers, maxMarkerDensity, pass, solid, normaliseToProcessed, corrected,
+                       centroid);
+  } catch (...) {
+    return 0;
+  }
 }

@@ -365,9 +365,10 @@ void Box(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
 
 }  // namespace
 
-KELT_API void OPLOT_DrawTitles(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOptionA,
-                               uint16_t titleOptionB, const STRUCT_OPLOT_CALLER_TITLE* ct) {
-  if (!dc || !o || !sz) return;
+namespace {
+
+void DrawTitles(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOptionA, uint16_t titleOptionB,
+                const STRUCT_OPLOT_CALLER_TITLE* ct) {
   // A caller title with neither plot nor segment titles asks for none.
   if (ct && !ct->plotTitlesOn && !ct->segmentTitles) return;
   const STRUCT_OPLOT_PLOT_PARAMS& p = sz->params;
@@ -416,6 +417,30 @@ KELT_API void OPLOT_DrawTitles(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, ui
   }
 }
 
+void DrawBaselines(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t count,
+                   const STRUCT_OPLOT_BASELINE_RESULT* records);
+
+}  // namespace
+
+KELT_API void OPLOT_DrawTitles(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOptionA,
+                               uint16_t titleOptionB, const STRUCT_OPLOT_CALLER_TITLE* ct) {
+  if (!dc || !o || !sz) return;
+  // The texts are built in containers; nothing thrown leaves the export.
+  try {
+    DrawTitles(dc, o, sz, titleOptionA, titleOptionB, ct);
+  } catch (...) {
+  }
+}
+
+KELT_API void OPLOT_DrawBaselineResults(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t count,
+                                        const STRUCT_OPLOT_BASELINE_RESULT* records) {
+  if (!dc || !o || !sz || !records || count <= 0) return;
+  try {
+    DrawBaselines(dc, o, sz, count, records);
+  } catch (...) {
+  }
+}
+
 KELT_API void OPLOT_DrawOutline(HDC dc, const STRUCT_OVER_SIZES* sz) {
   if (!dc || !sz) return;
   const STRUCT_OPLOT_PLOT_PARAMS& p = sz->params;
@@ -457,9 +482,10 @@ KELT_API void OPLOT_DrawMaximizeButtons(HDC dc, const SVW_OVERLAY* o, const STRU
                 });
 }
 
-KELT_API void OPLOT_DrawBaselineResults(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t count,
-                                        const STRUCT_OPLOT_BASELINE_RESULT* records) {
-  if (!dc || !o || !sz || !records || count <= 0) return;
+namespace {
+
+void DrawBaselines(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t count,
+                   const STRUCT_OPLOT_BASELINE_RESULT* records) {
   const STRUCT_OPLOT_PLOT_PARAMS& p = sz->params;
   const bool print = p.printFlag != 0;
   const double vs = o->tail.viewStart, ve = o->tail.viewEnd;
@@ -500,3 +526,5 @@ KELT_API void OPLOT_DrawBaselineResults(HDC dc, const SVW_OVERLAY* o, const STRU
     }
   }
 }
+
+}  // namespace

@@ -606,6 +606,9 @@ namespace win::gdi {
 // at a workstation path. Returns false for anything that is not a raster.
 WIN_CLASS bool SaveBitmapPng(HBITMAP bitmap, const char* winPath);
 WIN_CLASS bool SaveBitmapPng(HDC dc, const char* winPath);
+// A 32-bit bitmap of a PNG file at a workstation path (delete it with
+// DeleteObject); null when the file is missing or not a readable PNG.
+WIN_CLASS HBITMAP LoadBitmapPng(const char* winPath);
 // A DC drawing on part of a bitmap shared by several DCs, as window painting
 // needs: device (0, 0) lies at `origin` of the bitmap, and nothing outside
 // `visible` (bitmap coordinates; null = the whole bitmap) is drawn, whatever

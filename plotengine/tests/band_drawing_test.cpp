@@ -139,6 +139,21 @@ TEST(YCutPolygon, CrossingsInsertedAndTheRestClampedToTheBand) {
                                          {38, 100}, {40, 50}})));
 }
 
+TEST(YCutPolygon, EveryEdgeAcrossTheBandKeepsBothCrossings) {
+  // Each edge crosses the whole band: three points per input point, more
+  // than a work array of two per point would hold.
+  std::vector<POINT> in;
+  for (int i = 0; i < 200; ++i) in.push_back({i * 10, i % 2 ? 300 : -200});
+  const auto polys = RecordCalls([&](HDC dc) { KELT_YCutPolygon(dc, in.data(), 200, 100, 0); }).Of(EMR_POLYGON);
+  ASSERT_EQ(polys.size(), 1u);
+  EXPECT_EQ(polys[0].points.size(), 200u + 2u * 199u);
+  for (const auto& p : polys[0].points) {
+    EXPECT_GE(p.y, 0);
+    EXPECT_LE(p.y, 100);
+  }
+  EXPECT_EQ(polys[0].points[1].x, 4);  // (0, -200) to (10, 300) meets y = 0 at x = 4
+}
+
 TEST(YCutPolygon, InsideTheBandDrawnAsGiven) {
   const auto in = Pts({{0, 50}, {10, 20}, {5, 60}});
   const auto polys = RecordCalls([&](HDC dc) { KELT_YCutPolygon(dc, in.data(), 3, 100, 0); }).Of(EMR_POLYGON);

@@ -101,7 +101,7 @@ STRUCT_OPLOT_PEAK_MARK Peak(double t, float v, float area) {
 }
 
 TEST_F(PeakDrawingTest, ApexMarksAndThresholdMarksWithPositionsWrittenBack) {
-  peaks_ = {Peak(5.0, 500, 100), Peak(6.0, 1000, 5000), Peak(6.5, 300, 5000), Peak(9.0, 300, 5000)};
+  peaks_ = {Peak(5.0, 500, 100), Peak(6.0, 1000, 5000), Peak(6.5, 300, 10), Peak(9.0, 300, 5000)};
   rec_.selectedApexValid = 1;
   rec_.selectedApexRaw = peaks_[2].apexRawTime;
   rec_.markEnabled = 1;
@@ -121,6 +121,7 @@ TEST_F(PeakDrawingTest, ApexMarksAndThresholdMarksWithPositionsWrittenBack) {
   // Outline down triangle over the first; the selected one is filled and gets the up mark.
   EXPECT_TRUE(HasPoly(log, EMR_POLYLINE, {{x0, y0}, {x0 - w_, y0 - 2 * h_}, {x0 + w_, y0 - 2 * h_}, {x0, y0}}));
   EXPECT_TRUE(HasPoly(log, EMR_POLYGON, {{x2, y2}, {x2 - w_, y2 - 2 * h_}, {x2 + w_, y2 - 2 * h_}}));
+  // Selected: the up mark whatever its area.
   EXPECT_TRUE(HasPoly(log, EMR_POLYLINE, {{x2, y2}, {x2 + w_, y2 + 4 * h_}, {x2 - w_, y2 + 4 * h_}}));
   // Area 100 is under threshold B: no up mark.
   EXPECT_FALSE(HasPoly(log, EMR_POLYLINE, {{x0, y0}, {x0 + w_, y0 + 4 * h_}}));
@@ -242,7 +243,7 @@ TEST_F(PeakDrawingTest, StripAreasUnderTheTimeAxis) {
 TEST_F(PeakDrawingTest, TimeEventsStripMarksAndTheInvertedSelection) {
   rec_.showPeakStrip = 1;
   rec_.showTimeStrip = 1;
-  STRUCT_OPLOT_TIME_EVENT te[3] = {};
+  STRUCT_OPLOT_TIME_EVENT te[4] = {};
   te[0].time = 30000;  // inhibit integrate 3.0 .. 5.0: starts before the window
   te[0].type = 1;
   te[0].endTime = 50000;
@@ -250,10 +251,13 @@ TEST_F(PeakDrawingTest, TimeEventsStripMarksAndTheInvertedSelection) {
   te[1].type = 6;
   te[2].time = 70000;
   te[2].type = 99;  // no such type
-  const CallLog log = DrawAll(te, 3, 0);
+  te[3].time = 70000;  // solvent reject 7.0 .. 9.0: ends after the window
+  te[3].type = 2;
+  te[3].endTime = 90000;
+  const CallLog log = DrawAll(te, 4, 0);
   int32_t l, b, r, t;
   ASSERT_EQ(OPLOT_GetTimeEventsArea(&sz_, 1, o_.get(), 0, 1, 1, &l, &b, &r, &t), 1);
-  EXPECT_TRUE(log.Text("Right Click to Add/Edit Time Events.  Count: 3"));
+  EXPECT_TRUE(log.Text("Right Click to Add/Edit Time Events.  Count: 4"));
   EXPECT_TRUE(log.Text("Peak"));
   EXPECT_TRUE(log.Text("II"));
   EXPECT_TRUE(log.Text("SP"));
@@ -268,6 +272,9 @@ TEST_F(PeakDrawingTest, TimeEventsStripMarksAndTheInvertedSelection) {
   EXPECT_EQ(te[1].startMark.drawn, 1);
   EXPECT_EQ(te[1].startMark.x, X(6.0) + 7);
   EXPECT_EQ(te[2].startMark.drawn, 0);
+  EXPECT_EQ(te[3].startMark.drawn, 1);
+  EXPECT_EQ(te[3].endMark.drawn, 0);
+  EXPECT_EQ(te[3].rangeMark.x2, right_ + 7);
   // The selected range is inverted over the plot's full height.
   const auto blits = log.Of(EMR_BITBLT);
   ASSERT_FALSE(blits.empty());

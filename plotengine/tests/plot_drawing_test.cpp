@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "holbrin/holbrin.h"
 #include "plotengine/plot_coordinates.h"
 #include "plotengine/tests/plot_fixture.h"
 #include "plotengine/tests/recorded_calls.h"
@@ -248,6 +249,16 @@ TEST_F(PlotLinesTest, MarkersWhereTheTraceIsSparse) {
   CallLog log = Draw();
   // The point above the scale gets none.
   EXPECT_EQ(log.Of(EMR_ELLIPSE).size(), 3u);
+  // Flag words count in files of kind 13: flagged points get filled marks in the axes colour.
+  o_->slots[0].workFile->kind13 = 1;
+  log = Draw();
+  const auto marks = log.Of(EMR_ELLIPSE);
+  ASSERT_EQ(marks.size(), 3u);
+  EXPECT_TRUE(marks[0].nullBrush);
+  EXPECT_EQ(marks[0].penColor, +p_.colors[CHRO_COLOR_PLOT0]);
+  EXPECT_FALSE(marks[1].nullBrush);  // the second point's flag word is set
+  EXPECT_EQ(marks[1].penColor, +p_.colors[CHRO_COLOR_AXES]);
+  EXPECT_EQ(marks[1].brush, +p_.colors[CHRO_COLOR_AXES]);
   // Too dense for the rule: none.
   format_[0] = 1u | (0u << 16);
   OPLOT_InitDrawChro(&d_, format_);
@@ -276,6 +287,38 @@ TEST_F(PlotLinesTest, CentroidSticksStandOnTheZeroLine) {
 }
 
 class PipelineTest : public PlotRootTest {};
+
+TEST_F(PipelineTest, TimeTaggedDetectorTracesTakeTheFileScaleFactor) {
+  msfix::DetectorPlan plan;
+  plan.timeTagged = true;
+  ASSERT_TRUE(msfix::WriteDetectorFile(kDetPath, plan, &detTruth_));
+  auto o = NewOverlay();
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  ASSERT_EQ(AddDetector(o.get(), 0, kDetPath), 1);
+  o->tail.scales.commonLow = 0;
+  o->tail.scales.commonHigh = 1e6;
+  uint32_t format[26] = {};
+  STRUCT_OPLOT_DRAW_CHRO d;
+  OPLOT_InitDrawChro(&d, format);
+  STRUCT_OPLOT_PLOT_PARAMS p;
+  OPLOT_InitPlotParams(&p, 0, 0, 600, 1000, 0, 10, 20);
+  STRUCT_OVER_SIZES sz;
+  auto firstY = [&] {
+    const CallLog log = RecordCalls([&](HDC dc) { OPLOT_DrawPlots(dc, &d, &p, o.get(), &sz); });
+    for (const auto& c : log.Of(EMR_POLYLINE))
+      if (c.penColor == p.colors[CHRO_COLOR_PLOT0] && c.points.size() > 100) return c.points;
+    return std::vector<POINT>{};
+  };
+  const auto plain = firstY();
+  ASSERT_FALSE(plain.empty());
+  const STRUCT_WORK_FILE* wf = o->slots[0].workFile;
+  ASSERT_TRUE(SetDataScaleFactor(wf->filePath, wf->module, 1000.0f));
+  const auto scaled = firstY();
+  ASSERT_EQ(scaled.size(), plain.size());
+  const double v = NePointValue(o->slots[0].trace->points, o->tail.firstShownIndex[0]);
+  EXPECT_EQ(plain[0].y, static_cast<int32_t>(560 - std::trunc(v * 560.0 / 1e6)));
+  EXPECT_EQ(scaled[0].y, static_cast<int32_t>(560 - std::trunc(static_cast<float>(v) * 1000.0f * 560.0 / 1e6)));
+}
 
 TEST_F(PipelineTest, CallOrderOnScreenAndOnPaper) {
   WriteMsRun();
