@@ -8,6 +8,7 @@
 #include "common/number_format.h"
 #include "common/segment_plots.h"
 #include "fandor/cas_numbers.h"
+#include "fandor/identification_files.h"
 #include "orvik32/orvik32.h"
 #include "win/win_kernel.h"
 
@@ -288,6 +289,79 @@ STRUCT_ANNOTATIONS* OPLOT_CreateDHAnnotationStrings(SVW_OVERLAY* overlay, int16_
     if (failed) {
       OPLOT_FreeAnnotationStrings(record);
       return nullptr;
+    }
+    OPLOT_InitAnnotationPlotValues(overlay, record, slot, useProcessed, 1);
+    return record;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+namespace {
+
+std::string IdentificationPiece(int code, const FIN_IDENTIFIED& e, const STRUCT_WORK_FILE* wf) {
+  char buf[160] = {};
+  switch (code) {
+    case 0:
+      std::snprintf(buf, sizeof buf, "Scan:%ld", static_cast<long>(e.scan + static_cast<int64_t>(wf->msInfo.firstScan) - 1));
+      return buf;
+    case 1:
+      std::snprintf(buf, sizeof buf, "%.3f min.", e.time);
+      return buf;
+    case 2:
+      return e.name;
+    default: {
+      static const char* const kFormats[] = {"Formula:%s", "CASNo.:%s", "Model:%s",    "Purity:%s", "Width:%s",
+                                             "Net:%s",     "Weighted:%s", "Simple:%s", "Reverse:%s"};
+      const char* const fields[] = {e.formula, e.casNumber, e.model, e.purity, e.width,
+                                    e.net,     e.weighted,  e.simple, e.reverse};
+      if (code < 3 || code > 11) return {};
+      std::snprintf(buf, sizeof buf, kFormats[code - 3], fields[code - 3]);
+      return buf;
+    }
+  }
+}
+
+}  // namespace
+
+STRUCT_ANNOTATIONS* OPLOT_CreateFINAnnotationStrings(SVW_OVERLAY* overlay, int16_t slot, int16_t useProcessed,
+                                                     const STRUCT_AMDIS_ANNOTATIONS* prefs, int16_t lineWidth,
+                                                     int16_t breakAtName) {
+  try {
+    if (!overlay || !prefs || !OverlaySlotIndex(slot)) return nullptr;
+    if (!prefs->show || prefs->useELU || prefs->itemCount1 <= 0) return nullptr;
+    OVERLAY_SLOT& s = overlay->slots[slot];
+    const STRUCT_WORK_FILE* wf = s.workFile;
+    if (!wf || !(wf->centroid || (wf->sectioned && wf->timeTagged) || wf->directHeader)) return nullptr;
+    CAccessFINFile fin;
+    char result[MAX_PATH + 1] = {};
+    if (!fin.GetFINFileFromKMSFile(wf->filePath, result)) return nullptr;
+    FILETIME written{};
+    if (!LastWriteTime(result, &written)) return nullptr;
+    int32_t count = 0;
+    if (!fin.OpenReadInOrder(result, &count) || count <= 0 || count > 65535) return nullptr;
+    const uint32_t entries = static_cast<uint32_t>(count);
+    const int16_t textLength = prefs->textSize > 0 ? prefs->textSize : 300;
+    STRUCT_ANNOTATIONS* record = NewRecord(entries, textLength, 10);
+    if (!record) return nullptr;
+    std::memcpy(record->dataFile, wf->filePath, strnlen(wf->filePath, ANNOTATION_DATA_FILE_SIZE - 1));
+    std::memcpy(record->texts + (static_cast<size_t>(textLength) + 1) * entries, &written, sizeof written);
+    record->plotKind = s.plotKind;
+    record->massList = s.massList;
+    record->chanList = s.chanList;
+    record->valuesFrom = wf->startTime;
+    record->valuesTo = wf->endTime;
+    const int items = std::min<int>(prefs->itemCount1, 11);
+    for (uint32_t i = 0; i < entries; ++i) {
+      FIN_IDENTIFIED e{};
+      if (!fin.ReadNextIdentified(&e)) {
+        OPLOT_FreeAnnotationStrings(record);
+        return nullptr;
+      }
+      std::vector<Piece> pieces;
+      for (int k = 0; k < items; ++k) pieces.push_back({prefs->items1[k], IdentificationPiece(prefs->items1[k], e, wf)});
+      StoreText(record, e.time, -1.0,
+                kelt::annotations::JoinPieces(pieces, prefs->marker.angle, lineWidth, breakAtName, 2));
     }
     OPLOT_InitAnnotationPlotValues(overlay, record, slot, useProcessed, 1);
     return record;

@@ -38,6 +38,10 @@ inline const char* AnnotationText(const STRUCT_ANNOTATIONS* a, int i) {
 KELT_API STRUCT_ANNOTATIONS* OPLOT_CreateDHAnnotationStrings(SVW_OVERLAY* overlay, int16_t slot, int16_t useProcessed,
                                                              const STRUCT_RESULT_ANNOTATIONS* prefs,
                                                              int16_t lineWidth, int16_t breakAtName);
+// The identifications of the data file's deconvolution result file.
+KELT_API STRUCT_ANNOTATIONS* OPLOT_CreateFINAnnotationStrings(SVW_OVERLAY* overlay, int16_t slot, int16_t useProcessed,
+                                                              const STRUCT_AMDIS_ANNOTATIONS* prefs,
+                                                              int16_t lineWidth, int16_t breakAtName);
 KELT_API void OPLOT_InitAnnotationPlotValues(SVW_OVERLAY* overlay, STRUCT_ANNOTATIONS* record, int16_t slot,
                                              int16_t useProcessed, int16_t force);
 KELT_API void OPLOT_FreeAnnotationStrings(STRUCT_ANNOTATIONS* record);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/identification_fixture.h"
 #include "plot_fixture.h"
 #include "plotengine/result_annotations.h"
 #include "win/win_script.h"
@@ -139,4 +140,67 @@ TEST_F(ResultAnnotationsTest, NoResultsNoRecord) {
   OPLOT_FreeAllAnnotations(all);
   EXPECT_EQ(all[3], nullptr);
   OPLOT_FreeAnnotationStrings(nullptr);
+}
+
+TEST_F(ResultAnnotationsTest, DeconvolutionIdentificationsFromTheirFile) {
+  // What the deconvolution identified, with fitted times off the scan grid.
+  std::vector<std::string> names;
+  std::vector<double> times;
+  std::vector<uint32_t> scans;
+  for (size_t i = 0; i < truth_.compounds.size(); ++i) {
+    names.push_back(truth_.compounds[i].name);
+    times.push_back(truth_.compounds[i].retentionTime);
+    scans.push_back(static_cast<uint32_t>(40 + 25 * i));
+  }
+  const std::vector<FIN_IDENTIFIED> found = msfix::MakeIdentifications(5, names, times, scans);
+  ASSERT_TRUE(msfix::WriteIdentificationFile("C:\\Data\\PROC01.FIN", found));
+  STRUCT_AMDIS_ANNOTATIONS prefs{};
+  prefs.show = 1;
+  prefs.itemCount1 = 4;
+  const int16_t items[4] = {1, 2, 0, 6};
+  std::memcpy(prefs.items1, items, sizeof items);
+  prefs.textSize = 200;
+  STRUCT_ANNOTATIONS* a = OPLOT_CreateFINAnnotationStrings(overlay_.get(), 0, 0, &prefs, 30, 1);
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(a->count, found.size());
+  const uint32_t firstScan = overlay_->slots[0].workFile->msInfo.firstScan;
+  const STRUCT_NE_DATA_POINTS* trace = overlay_->slots[0].trace;
+  for (int i = 0; i < a->count; ++i) {
+    const FIN_IDENTIFIED& e = found[static_cast<size_t>(i)];
+    const std::string want = Fmt("%.3f min.", e.time) + "\n" + e.name + "\nScan:" +
+                             std::to_string(e.scan + static_cast<int64_t>(firstScan) - 1) + "  Purity:" + e.purity;
+    EXPECT_EQ(AnnotationText(a, i), want) << i;
+    EXPECT_DOUBLE_EQ(a->times[i], e.time);
+    EXPECT_DOUBLE_EQ(a->amounts[i], -1.0);
+    EXPECT_NEAR(a->values[i], TraceValue(trace, e.time), 1e-6 * (1 + std::fabs(a->values[i])));
+  }
+  EXPECT_EQ(GetBlockSize(a->times), 8u * a->count + 10);
+  EXPECT_EQ(GetBlockSize(a->texts), 201u * a->count + 18);
+  OPLOT_FreeAnnotationStrings(a);
+  // Components asked for, or nothing shown: no record.
+  prefs.useELU = 1;
+  EXPECT_EQ(OPLOT_CreateFINAnnotationStrings(overlay_.get(), 0, 0, &prefs, 30, 1), nullptr);
+  prefs.useELU = 0;
+  prefs.show = 0;
+  EXPECT_EQ(OPLOT_CreateFINAnnotationStrings(overlay_.get(), 0, 0, &prefs, 30, 1), nullptr);
+}
+
+TEST_F(ResultAnnotationsTest, DamagedIdentificationFilesAreRefused) {
+  STRUCT_AMDIS_ANNOTATIONS prefs{};
+  prefs.show = 1;
+  prefs.itemCount1 = 1;
+  prefs.items1[0] = 2;
+  // No file at all.
+  EXPECT_EQ(OPLOT_CreateFINAnnotationStrings(overlay_.get(), 0, 0, &prefs, 30, 1), nullptr);
+  const std::vector<FIN_IDENTIFIED> found =
+      msfix::MakeIdentifications(9, {"Benzene", "Toluene"}, {4.1, 5.3}, {10, 20});
+  ASSERT_TRUE(msfix::WriteIdentificationFile("C:\\Data\\PROC01.FIN", found));
+  std::string bytes = ReadHostPath(Host("c/Data/PROC01.FIN"));
+  // Cut short: the head promises two records.
+  WriteHostPath(Host("c/Data/PROC01.FIN"), bytes.substr(0, bytes.size() - 10));
+  EXPECT_EQ(OPLOT_CreateFINAnnotationStrings(overlay_.get(), 0, 0, &prefs, 30, 1), nullptr);
+  // Not an identification file.
+  bytes[0] = 'X';
+  WriteHostPath(Host("c/Data/PROC01.FIN"), bytes);
+  EXPECT_EQ(OPLOT_CreateFINAnnotationStrings(overlay_.get(), 0, 0, &prefs, 30, 1), nullptr);
 }
