@@ -3,12 +3,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "common/mass_lists.h"
 #include "common/number_format.h"
 #include "common/segment_plots.h"
 #include "fandor/cas_numbers.h"
 #include "fandor/identification_files.h"
+#include "fandor/msp_library_files.h"
 #include "orvik32/orvik32.h"
 #include "win/win_kernel.h"
 
@@ -362,6 +364,101 @@ STRUCT_ANNOTATIONS* OPLOT_CreateFINAnnotationStrings(SVW_OVERLAY* overlay, int16
       for (int k = 0; k < items; ++k) pieces.push_back({prefs->items1[k], IdentificationPiece(prefs->items1[k], e, wf)});
       StoreText(record, e.time, -1.0,
                 kelt::annotations::JoinPieces(pieces, prefs->marker.angle, lineWidth, breakAtName, 2));
+    }
+    OPLOT_InitAnnotationPlotValues(overlay, record, slot, useProcessed, 1);
+    return record;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+namespace {
+
+std::string TargetPiece(int code, const STRUCT_TARGET_MATCH& e, const MSP_SPECTRUM* spectrum) {
+  char buf[160] = {};
+  switch (code) {
+    case 0:
+      std::snprintf(buf, sizeof buf, "Scan=%ld", static_cast<long>(e.scan));
+      return buf;
+    case 1:
+      std::snprintf(buf, sizeof buf, "%.3f min.", +e.time);
+      return buf;
+    case 2:
+      std::snprintf(buf, sizeof buf, "R.Match=%d", +e.reverseMatch);
+      return buf;
+    case 3:
+      std::snprintf(buf, sizeof buf, "F.Match=%d", +e.forwardMatch);
+      return buf;
+    case 4:
+      return spectrum ? std::string(spectrum->name).substr(0, 80) : std::string();
+    case 5:
+      return spectrum && spectrum->casNumber > 0 ? FormatCASNumber(spectrum->casNumber, buf) : "";
+    case 6:
+      if (!spectrum) return {};
+      std::snprintf(buf, sizeof buf, "MW=%d", spectrum->molecularWeight);
+      return buf;
+    case 7:
+      return spectrum ? FormatFormula(spectrum->formula, buf) : "";
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+STRUCT_ANNOTATIONS* OPLOT_CreateTCHROAnnotationStrings(SVW_OVERLAY* overlay, int16_t slot, int16_t useProcessed,
+                                                       const STRUCT_TCHRO_ANNOTATIONS* prefs,
+                                                       STRUCT_TARGET_SEARCH_RESULT* result, int16_t lineWidth,
+                                                       int16_t breakAtName) {
+  try {
+    if (!overlay || !prefs || !result || !OverlaySlotIndex(slot)) return nullptr;
+    if (!prefs->show || prefs->itemCount <= 0 || !result->entries || result->count <= 0) return nullptr;
+    OVERLAY_SLOT& s = overlay->slots[slot];
+    const STRUCT_WORK_FILE* wf = s.workFile;
+    if (!wf || !(wf->centroid || (wf->sectioned && wf->timeTagged) || wf->directHeader)) return nullptr;
+    uint32_t entries = 0;
+    for (int32_t i = 0; i < result->count; ++i)
+      if (result->entries[i].matched) ++entries;
+    if (entries == 0 || entries > 65535) return nullptr;
+    const int items = std::min<int>(prefs->itemCount, 8);
+    bool needSpectrum = false;
+    for (int k = 0; k < items; ++k) needSpectrum = needSpectrum || (prefs->items[k] >= 4 && prefs->items[k] <= 7);
+    const int16_t textLength = prefs->textSize > 0 ? prefs->textSize : 300;
+    STRUCT_ANNOTATIONS* record = NewRecord(entries, textLength, 10);
+    if (!record) return nullptr;
+    std::memcpy(record->dataFile, wf->filePath, strnlen(wf->filePath, ANNOTATION_DATA_FILE_SIZE - 1));
+    record->plotKind = s.plotKind;
+    record->massList = s.massList;
+    record->chanList = s.chanList;
+    record->valuesFrom = wf->startTime;
+    record->valuesTo = wf->endTime;
+    auto spectrum = std::make_unique<MSP_SPECTRUM>();
+    for (int32_t i = 0; i < result->count; ++i) {
+      const STRUCT_TARGET_MATCH e = result->entries[i];
+      if (!e.matched) continue;
+      bool haveSpectrum = false;
+      if (needSpectrum) {
+        const int lib = e.library;
+        if (lib < 0 || lib >= result->libraryCount || lib >= TARGET_MOST_LIBRARIES) {
+          OPLOT_FreeAnnotationStrings(record);
+          return nullptr;
+        }
+        CAccessMSPFile msp(0);
+        std::vector<uint32_t>& table = result->indexTables[lib];
+        haveSpectrum = msp.Open(result->libraryPaths[lib]) &&
+                       (table.empty() || msp.SetIndexes(table.data(), static_cast<int32_t>(table.size()))) &&
+                       msp.ReadSpectrum(e.spectrum, spectrum.get());
+        msp.GetIndexes(&table);
+        if (!haveSpectrum) {
+          OPLOT_FreeAnnotationStrings(record);
+          return nullptr;
+        }
+      }
+      std::vector<Piece> pieces;
+      for (int k = 0; k < items; ++k)
+        pieces.push_back({prefs->items[k], TargetPiece(prefs->items[k], e, haveSpectrum ? spectrum.get() : nullptr)});
+      StoreText(record, e.time, -1.0,
+                kelt::annotations::JoinPieces(pieces, prefs->marker.angle, lineWidth, breakAtName, 4));
     }
     OPLOT_InitAnnotationPlotValues(overlay, record, slot, useProcessed, 1);
     return record;

@@ -30,6 +30,32 @@ struct STRUCT_ANNOTATIONS {
   double valuesTo;
 };
 
+// A target-list search over a run: per entry 17 16-bit words.
+#pragma pack(push, 1)
+struct STRUCT_TARGET_MATCH {
+  int16_t library;        // index into the library list
+  int32_t spectrum;       // entry in that library
+  int16_t matched;
+  double time;            // minutes
+  int32_t scan;
+  int16_t reverseMatch;
+  int16_t forwardMatch;
+  int16_t reserved[5];
+};
+#pragma pack(pop)
+static_assert(sizeof(STRUCT_TARGET_MATCH) == 34);
+
+#define TARGET_MOST_LIBRARIES 16
+
+// In memory only; the index tables are the libraries' (kept between reads).
+struct STRUCT_TARGET_SEARCH_RESULT {
+  int32_t count;
+  STRUCT_TARGET_MATCH* entries;
+  int16_t libraryCount;
+  char libraryPaths[TARGET_MOST_LIBRARIES][ANNOTATION_DATA_FILE_SIZE];
+  std::vector<uint32_t> indexTables[TARGET_MOST_LIBRARIES];
+};
+
 // Text i of a record (its slot of textLength + 1 characters).
 inline const char* AnnotationText(const STRUCT_ANNOTATIONS* a, int i) {
   return a->texts + static_cast<size_t>(i) * (static_cast<size_t>(a->textLength) + 1);
@@ -42,6 +68,12 @@ KELT_API STRUCT_ANNOTATIONS* OPLOT_CreateDHAnnotationStrings(SVW_OVERLAY* overla
 KELT_API STRUCT_ANNOTATIONS* OPLOT_CreateFINAnnotationStrings(SVW_OVERLAY* overlay, int16_t slot, int16_t useProcessed,
                                                               const STRUCT_AMDIS_ANNOTATIONS* prefs,
                                                               int16_t lineWidth, int16_t breakAtName);
+// The matched entries of a target-list search.
+KELT_API STRUCT_ANNOTATIONS* OPLOT_CreateTCHROAnnotationStrings(SVW_OVERLAY* overlay, int16_t slot,
+                                                                int16_t useProcessed,
+                                                                const STRUCT_TCHRO_ANNOTATIONS* prefs,
+                                                                STRUCT_TARGET_SEARCH_RESULT* result,
+                                                                int16_t lineWidth, int16_t breakAtName);
 KELT_API void OPLOT_InitAnnotationPlotValues(SVW_OVERLAY* overlay, STRUCT_ANNOTATIONS* record, int16_t slot,
                                              int16_t useProcessed, int16_t force);
 KELT_API void OPLOT_FreeAnnotationStrings(STRUCT_ANNOTATIONS* record);

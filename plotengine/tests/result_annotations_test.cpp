@@ -204,3 +204,64 @@ TEST_F(ResultAnnotationsTest, DamagedIdentificationFilesAreRefused) {
   WriteHostPath(Host("c/Data/PROC01.FIN"), bytes);
   EXPECT_EQ(OPLOT_CreateFINAnnotationStrings(overlay_.get(), 0, 0, &prefs, 30, 1), nullptr);
 }
+
+TEST_F(ResultAnnotationsTest, TargetMatchesWithTheirLibrarySpectra) {
+  const std::vector<msfix::LibrarySpectrum> library = {
+      {"Benzene", "C6 H6", "71-43-2", 78, {{78, 999}, {77, 220}, {52, 190}, {51, 180}, {50, 150}, {39, 120}}},
+      {"Toluene", "C7H8", "108-88-3", 92, {{91, 999}, {92, 630}, {65, 90}}},
+      {"Octane, 2,2,4-trimethyl- (isooctane, a name past eighty characters to be cut where the piece ends)",
+       "C8H18", "", 114, {{57, 999}, {41, 250}, {56, 220}}},
+  };
+  ASSERT_TRUE(msfix::WriteMspLibrary("C:\\Data\\TARGETS.MSP", library));
+  STRUCT_TARGET_MATCH matches[4] = {};
+  const struct {
+    int16_t spectrum, matched;
+    double time;
+    int32_t scan;
+    int16_t r, f;
+  } plan[4] = {{1, 1, 5.0153, 301, 912, 874}, {0, 0, 6.2, 360, 400, 380}, {2, 1, 7.1371, 420, 801, 777},
+               {0, 1, 8.0104, 471, 955, 930}};
+  for (int i = 0; i < 4; ++i) {
+    matches[i].library = 0;
+    matches[i].spectrum = plan[i].spectrum;
+    matches[i].matched = plan[i].matched;
+    matches[i].time = plan[i].time;
+    matches[i].scan = plan[i].scan;
+    matches[i].reverseMatch = plan[i].r;
+    matches[i].forwardMatch = plan[i].f;
+  }
+  auto result = std::make_unique<STRUCT_TARGET_SEARCH_RESULT>();
+  result->count = 4;
+  result->entries = matches;
+  result->libraryCount = 1;
+  std::strcpy(result->libraryPaths[0], "C:\\Data\\TARGETS.MSP");
+  STRUCT_TCHRO_ANNOTATIONS prefs{};
+  prefs.show = 1;
+  prefs.itemCount = 6;
+  const int16_t items[6] = {1, 4, 5, 6, 7, 2};
+  std::memcpy(prefs.items, items, sizeof items);
+  prefs.textSize = 200;
+  STRUCT_ANNOTATIONS* a = OPLOT_CreateTCHROAnnotationStrings(overlay_.get(), 0, 0, &prefs, result.get(), 24, 1);
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(a->count, 3);
+  const std::string cut = library[2].name.substr(0, 80);
+  EXPECT_EQ(AnnotationText(a, 0), std::string("5.015 min.\nToluene\n108-88-3  MW=92  C7H8\nR.Match=912"));
+  EXPECT_EQ(AnnotationText(a, 1), "7.137 min.\n" + cut + "\nMW=114  C8H18  R.Match=801");
+  EXPECT_EQ(AnnotationText(a, 2), std::string("8.010 min.\nBenzene\n71-43-2  MW=78  C6H6\nR.Match=955"));
+  EXPECT_DOUBLE_EQ(a->times[1], 7.1371);
+  // The library's index table is kept for the next reads.
+  EXPECT_EQ(result->indexTables[0].size(), 3u);
+  OPLOT_FreeAnnotationStrings(a);
+  // A spectrum past the library's end ends the build without a record.
+  matches[3].spectrum = 7;
+  EXPECT_EQ(OPLOT_CreateTCHROAnnotationStrings(overlay_.get(), 0, 0, &prefs, result.get(), 24, 1), nullptr);
+  // Items that need no spectrum do without the library.
+  prefs.itemCount = 3;
+  const int16_t plain[3] = {0, 3, 1};
+  std::memcpy(prefs.items, plain, sizeof plain);
+  a = OPLOT_CreateTCHROAnnotationStrings(overlay_.get(), 0, 0, &prefs, result.get(), 40, 0);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(AnnotationText(a, 0), std::string("Scan=301  F.Match=874  5.015 min."));
+  OPLOT_FreeAnnotationStrings(a);
+  EXPECT_EQ(OPLOT_CreateTCHROAnnotationStrings(overlay_.get(), 0, 0, &prefs, nullptr, 40, 0), nullptr);
+}
