@@ -9,6 +9,7 @@
 #include "common/number_format.h"
 #include "common/segment_plots.h"
 #include "fandor/cas_numbers.h"
+#include "fandor/component_files.h"
 #include "fandor/identification_files.h"
 #include "fandor/msp_library_files.h"
 #include "orvik32/orvik32.h"
@@ -331,7 +332,7 @@ STRUCT_ANNOTATIONS* OPLOT_CreateFINAnnotationStrings(SVW_OVERLAY* overlay, int16
                                                      int16_t breakAtName) {
   try {
     if (!overlay || !prefs || !OverlaySlotIndex(slot)) return nullptr;
-    if (!prefs->show || prefs->useELU || prefs->itemCount1 <= 0) return nullptr;
+    if (!prefs->show || prefs->useELU || prefs->itemCount2 <= 0) return nullptr;
     OVERLAY_SLOT& s = overlay->slots[slot];
     const STRUCT_WORK_FILE* wf = s.workFile;
     if (!wf || !(wf->centroid || (wf->sectioned && wf->timeTagged) || wf->directHeader)) return nullptr;
@@ -353,7 +354,7 @@ STRUCT_ANNOTATIONS* OPLOT_CreateFINAnnotationStrings(SVW_OVERLAY* overlay, int16
     record->chanList = s.chanList;
     record->valuesFrom = wf->startTime;
     record->valuesTo = wf->endTime;
-    const int items = std::min<int>(prefs->itemCount1, 11);
+    const int items = std::min<int>(prefs->itemCount2, 12);
     for (uint32_t i = 0; i < entries; ++i) {
       FIN_IDENTIFIED e{};
       if (!fin.ReadNextIdentified(&e)) {
@@ -361,7 +362,7 @@ STRUCT_ANNOTATIONS* OPLOT_CreateFINAnnotationStrings(SVW_OVERLAY* overlay, int16
         return nullptr;
       }
       std::vector<Piece> pieces;
-      for (int k = 0; k < items; ++k) pieces.push_back({prefs->items1[k], IdentificationPiece(prefs->items1[k], e, wf)});
+      for (int k = 0; k < items; ++k) pieces.push_back({prefs->items2[k], IdentificationPiece(prefs->items2[k], e, wf)});
       StoreText(record, e.time, -1.0,
                 kelt::annotations::JoinPieces(pieces, prefs->marker.angle, lineWidth, breakAtName, 2));
     }
@@ -461,6 +462,98 @@ STRUCT_ANNOTATIONS* OPLOT_CreateTCHROAnnotationStrings(SVW_OVERLAY* overlay, int
                 kelt::annotations::JoinPieces(pieces, prefs->marker.angle, lineWidth, breakAtName, 4));
     }
     OPLOT_InitAnnotationPlotValues(overlay, record, slot, useProcessed, 1);
+    return record;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+namespace {
+
+std::string ComponentPiece(int code, const ELU_COMPONENT& c) {
+  char buf[160] = {};
+  switch (code) {
+    case 0: std::snprintf(buf, sizeof buf, "Scan=%ld", static_cast<long>(c.scan)); break;
+    case 1: std::snprintf(buf, sizeof buf, "%.3f min.", +c.time); break;
+    case 2: std::snprintf(buf, sizeof buf, "Model=%s", c.model); break;
+    case 3: std::snprintf(buf, sizeof buf, "Purity=%d", +c.purity); break;
+    case 4: std::snprintf(buf, sizeof buf, "Limit=%.2f", +c.limit); break;
+    case 5: std::snprintf(buf, sizeof buf, "S/N=%.0f", +c.signalToNoise); break;
+    case 6: std::snprintf(buf, sizeof buf, "Width=%.2f", +c.width); break;
+    case 7: std::snprintf(buf, sizeof buf, "Amount=%.1f", +c.amount); break;
+    case 8: std::snprintf(buf, sizeof buf, "Tailing=%.1f", +c.tailing); break;
+    case 9: std::snprintf(buf, sizeof buf, "Index=%ld", static_cast<long>(c.index)); break;
+    case 10: std::snprintf(buf, sizeof buf, "Models=%s", c.models); break;
+    default: break;
+  }
+  return buf;
+}
+
+}  // namespace
+
+STRUCT_ANNOTATIONS* OPLOT_CreateELUAnnotationStrings(SVW_OVERLAY* overlay, int16_t slot, int16_t useProcessed,
+                                                     const STRUCT_AMDIS_ANNOTATIONS* prefs, int16_t lineWidth,
+                                                     int16_t /*ignored*/) {
+  try {
+    if (!overlay || !prefs || !OverlaySlotIndex(slot)) return nullptr;
+    if (!prefs->show || !prefs->useELU || !prefs->itemCount1) return nullptr;
+    OVERLAY_SLOT& s = overlay->slots[slot];
+    const STRUCT_WORK_FILE* wf = s.workFile;
+    if (!wf || !(wf->centroid || (wf->sectioned && wf->timeTagged) || wf->directHeader)) return nullptr;
+    // The component reader is reached through its ordinals.
+    char folder[MAX_PATH + 1] = {};
+    if (!GetProgramDirectory(folder)) folder[0] = 0;
+    std::string path = folder;
+    if (!path.empty()) path += '\\';
+    path += "Fandor.dll";
+    HMODULE fandor = LoadLibraryA(path.c_str());
+    if (!fandor) return nullptr;
+    auto open = ProcAs<BOOL (*)(const char*)>(GetProcAddress(fandor, MAKEINTRESOURCEA(712)));
+    auto count = ProcAs<int32_t (*)()>(GetProcAddress(fandor, MAKEINTRESOURCEA(718)));
+    auto next = ProcAs<BOOL (*)(ELU_COMPONENT*)>(GetProcAddress(fandor, MAKEINTRESOURCEA(700)));
+    auto close = ProcAs<void (*)()>(GetProcAddress(fandor, MAKEINTRESOURCEA(701)));
+    STRUCT_ANNOTATIONS* record = nullptr;
+    if (open && count && next && close && open(wf->filePath)) {
+      const int32_t n = count();
+      char eluPath[MAX_PATH + 1] = {};
+      std::string elu = wf->filePath;
+      const size_t slash = elu.find_last_of("\\/:"), dot = elu.find_last_of('.');
+      if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) elu.resize(dot);
+      elu += ".ELU";
+      std::memcpy(eluPath, elu.c_str(), std::min<size_t>(elu.size(), MAX_PATH));
+      FILETIME written{};
+      if (n > 0 && n <= 65535 && LastWriteTime(eluPath, &written)) {
+        const uint32_t entries = static_cast<uint32_t>(n);
+        const int16_t textLength = prefs->textSize > 0 ? prefs->textSize : 300;
+        record = NewRecord(entries, textLength, 10);
+        if (record) {
+          std::memcpy(record->dataFile, wf->filePath, strnlen(wf->filePath, ANNOTATION_DATA_FILE_SIZE - 1));
+          std::memcpy(record->texts + (static_cast<size_t>(textLength) + 1) * entries, &written, sizeof written);
+          record->plotKind = s.plotKind;
+          record->massList = s.massList;
+          record->chanList = s.chanList;
+          record->valuesFrom = wf->startTime;
+          record->valuesTo = wf->endTime;
+          const int items = std::max(0, std::min<int>(prefs->itemCount1, 11));
+          for (uint32_t i = 0; i < entries && record; ++i) {
+            ELU_COMPONENT c{};
+            if (!next(&c)) {
+              OPLOT_FreeAnnotationStrings(record);
+              record = nullptr;
+              break;
+            }
+            std::vector<Piece> pieces;
+            for (int k = 0; k < items; ++k) pieces.push_back({prefs->items1[k], ComponentPiece(prefs->items1[k], c)});
+            // The line width alone breaks the lines: no name item here.
+            StoreText(record, c.time, -1.0,
+                      kelt::annotations::JoinPieces(pieces, prefs->marker.angle, lineWidth, 0, -1));
+          }
+        }
+      }
+      close();
+    }
+    FreeLibrary(fandor);
+    if (record) OPLOT_InitAnnotationPlotValues(overlay, record, slot, useProcessed, 1);
     return record;
   } catch (...) {
     return nullptr;

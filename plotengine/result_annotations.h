@@ -68,6 +68,11 @@ KELT_API STRUCT_ANNOTATIONS* OPLOT_CreateDHAnnotationStrings(SVW_OVERLAY* overla
 KELT_API STRUCT_ANNOTATIONS* OPLOT_CreateFINAnnotationStrings(SVW_OVERLAY* overlay, int16_t slot, int16_t useProcessed,
                                                               const STRUCT_AMDIS_ANNOTATIONS* prefs,
                                                               int16_t lineWidth, int16_t breakAtName);
+// The components of the data file's deconvolution, through the component
+// reader's ordinals; the last argument is not read.
+KELT_API STRUCT_ANNOTATIONS* OPLOT_CreateELUAnnotationStrings(SVW_OVERLAY* overlay, int16_t slot, int16_t useProcessed,
+                                                              const STRUCT_AMDIS_ANNOTATIONS* prefs,
+                                                              int16_t lineWidth, int16_t ignored);
 // The matched entries of a target-list search.
 KELT_API STRUCT_ANNOTATIONS* OPLOT_CreateTCHROAnnotationStrings(SVW_OVERLAY* overlay, int16_t slot,
                                                                 int16_t useProcessed,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fixtures/identification_fixture.h"
+#include "win/win_kernel.h"
 #include "plot_fixture.h"
 #include "plotengine/result_annotations.h"
 #include "win/win_script.h"
@@ -156,9 +157,9 @@ TEST_F(ResultAnnotationsTest, DeconvolutionIdentificationsFromTheirFile) {
   ASSERT_TRUE(msfix::WriteIdentificationFile("C:\\Data\\PROC01.FIN", found));
   STRUCT_AMDIS_ANNOTATIONS prefs{};
   prefs.show = 1;
-  prefs.itemCount1 = 4;
+  prefs.itemCount2 = 4;
   const int16_t items[4] = {1, 2, 0, 6};
-  std::memcpy(prefs.items1, items, sizeof items);
+  std::memcpy(prefs.items2, items, sizeof items);
   prefs.textSize = 200;
   STRUCT_ANNOTATIONS* a = OPLOT_CreateFINAnnotationStrings(overlay_.get(), 0, 0, &prefs, 30, 1);
   ASSERT_NE(a, nullptr);
@@ -188,8 +189,8 @@ TEST_F(ResultAnnotationsTest, DeconvolutionIdentificationsFromTheirFile) {
 TEST_F(ResultAnnotationsTest, DamagedIdentificationFilesAreRefused) {
   STRUCT_AMDIS_ANNOTATIONS prefs{};
   prefs.show = 1;
-  prefs.itemCount1 = 1;
-  prefs.items1[0] = 2;
+  prefs.itemCount2 = 1;
+  prefs.items2[0] = 2;
   // No file at all.
   EXPECT_EQ(OPLOT_CreateFINAnnotationStrings(overlay_.get(), 0, 0, &prefs, 30, 1), nullptr);
   const std::vector<FIN_IDENTIFIED> found =
@@ -264,4 +265,44 @@ TEST_F(ResultAnnotationsTest, TargetMatchesWithTheirLibrarySpectra) {
   EXPECT_EQ(AnnotationText(a, 0), std::string("Scan=301  F.Match=874  5.015 min."));
   OPLOT_FreeAnnotationStrings(a);
   EXPECT_EQ(OPLOT_CreateTCHROAnnotationStrings(overlay_.get(), 0, 0, &prefs, nullptr, 40, 0), nullptr);
+}
+
+TEST_F(ResultAnnotationsTest, DeconvolutionComponentsThroughTheReadersOrdinals) {
+  std::vector<double> times;
+  std::vector<uint32_t> scans;
+  for (size_t i = 0; i < truth_.compounds.size(); ++i) {
+    times.push_back(truth_.compounds[i].retentionTime);
+    scans.push_back(static_cast<uint32_t>(40 + 25 * i));
+  }
+  const std::vector<ELU_COMPONENT> found = msfix::MakeComponents(3, times, scans);
+  ASSERT_TRUE(msfix::WriteComponentFile("C:\\Data\\PROC01.ELU", found));
+  STRUCT_AMDIS_ANNOTATIONS prefs{};
+  prefs.show = 1;
+  prefs.useELU = 1;
+  prefs.itemCount1 = 4;
+  const int16_t items[4] = {1, 3, 5, 7};
+  std::memcpy(prefs.items1, items, sizeof items);
+  prefs.textSize = 200;
+  STRUCT_ANNOTATIONS* a = OPLOT_CreateELUAnnotationStrings(overlay_.get(), 0, 0, &prefs, 22, 1);
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(a->count, found.size());
+  for (int i = 0; i < a->count; ++i) {
+    const ELU_COMPONENT& c = found[static_cast<size_t>(i)];
+    // "x.xxx min." (10) and "Purity=nn" (9) share a line; S/N and Amount follow as they fit in 22.
+    std::string line1 = Fmt("%.3f min.", c.time) + "  Purity=" + std::to_string(c.purity);
+    const std::string sn = Fmt("S/N=%.0f", c.signalToNoise), amount = Fmt("Amount=%.1f", c.amount);
+    std::string want = line1 + "\n" + sn;
+    want += (sn.size() + amount.size() > 22 ? "\n" : "  ") + amount;
+    EXPECT_EQ(AnnotationText(a, i), want) << i;
+    EXPECT_DOUBLE_EQ(a->times[i], c.time);
+  }
+  OPLOT_FreeAnnotationStrings(a);
+  // Identifications asked for: no components.
+  prefs.useELU = 0;
+  EXPECT_EQ(OPLOT_CreateELUAnnotationStrings(overlay_.get(), 0, 0, &prefs, 22, 1), nullptr);
+  // A file cut short is refused whole.
+  prefs.useELU = 1;
+  const std::string bytes = ReadHostPath(Host("c/Data/PROC01.ELU"));
+  WriteHostPath(Host("c/Data/PROC01.ELU"), bytes.substr(0, bytes.size() - 1));
+  EXPECT_EQ(OPLOT_CreateELUAnnotationStrings(overlay_.get(), 0, 0, &prefs, 22, 1), nullptr);
 }
