@@ -377,3 +377,19 @@ TEST_F(LabelMouseTest, EditLabelDeletesOnCancelWhenAsked) {
   EXPECT_EQ(manager_->EditLabel(slot, 1), 1);
   EXPECT_EQ(manager_->Label(slot), nullptr);
 }
+
+TEST_F(LabelManagerTest, RightButtonFindsFixedLabelsToo) {
+  const short fixed = manager_->AddLabel(NewLabel("Fixed", LABEL_TYPE_TOKEN, 2.0, 500.0, 0), 100, 0, 0);
+  DrawOffScreen(manager_);
+  const CLabelInfo* l = manager_->Label(fixed);
+  ASSERT_TRUE(l->m_labelShown);
+  short slot = -1, type = -1;
+  EXPECT_EQ(manager_->CanUseRBDown(CPoint(l->m_cornerX[0] + 3, l->m_cornerY[0] + 3), &slot, &type), 1);
+  EXPECT_EQ(slot, fixed);
+  EXPECT_EQ(type, LABEL_TYPE_TOKEN);
+  EXPECT_EQ(manager_->CanUseRBDown(CPoint(5, 5), &slot, &type), 0);
+  // A fixed label cannot be dragged.
+  short onBox = 1;
+  EXPECT_EQ(manager_->CanUseLBDown(CPoint(l->m_cornerX[0] + 3, l->m_cornerY[0] + 3), &onBox), 0);
+  EXPECT_EQ(onBox, 0);
+}
