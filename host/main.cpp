@@ -16,6 +16,7 @@ void ShowLibraryStartup();  // library_startup_demo.cpp
 void ShowDataFileLog();     // data_file_log_demo.cpp
 void ShowPlotDescriptors(); // plot_descriptor_demo.cpp
 int DrawSampleOverlays();   // overlay_plot_demo.cpp
+int DrawAnnotatedOverlay(); // annotated_overlay_demo.cpp
 
 namespace {
 
@@ -169,7 +170,8 @@ int Demo() {
   ShowDataFileLog();
   ShowPlotDescriptors();
   const int plots = DrawSampleOverlays();
-  return rc ? rc : plots;
+  const int annotated = DrawAnnotatedOverlay();
+  return rc ? rc : plots ? plots : annotated;
 }
 
 // Writes a generated GC/MS run (or detector run) to a workstation path.

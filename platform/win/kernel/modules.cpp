@@ -176,9 +176,11 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  // An ordinal export n is the library's function named "Ordinal<n>".
+  std::string ordinalName;
   if (IS_INTRESOURCE(procName)) {
-    SetLastError(ERROR_PROC_NOT_FOUND);  // no export ordinals here
-    return nullptr;
+    ordinalName = "Ordinal" + std::to_string(reinterpret_cast<uintptr_t>(procName) & 0xFFFF);
+    procName = ordinalName.c_str();
   }
   std::lock_guard<std::mutex> lock(g_mutex);
   void* handle = module ? static_cast<void*>(module) : MainProgram();

@@ -1,0 +1,152 @@
+// Spectrum libraries in MSP text form.
+#include "msp_library_files.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "win/win_kernel.h"
+
+namespace {
+
+bool StartsWithNoCase(const std::string& line, const char* key) {
+  const size_t n = std::strlen(key);
+  if (line.size() < n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (std::tolower(static_cast<unsigned char>(line[i])) != std::tolower(static_cast<unsigned char>(key[i])))
+      return false;
+  return true;
+}
+
+std::string Trim(const std::string& s) {
+  size_t a = 0, b = s.size();
+  while (a < b && std::isspace(static_cast<unsigned char>(s[a]))) ++a;
+  while (b > a && std::isspace(static_cast<unsigned char>(s[b - 1]))) --b;
+  return s.substr(a, b - a);
+}
+
+int32_t CasFromText(const std::string& text) {
+  int64_t v = 0;
+  int digits = 0;
+  for (char c : text)
+    if (std::isdigit(static_cast<unsigned char>(c)) && digits < 9) v = v * 10 + (c - '0'), ++digits;
+  return static_cast<int32_t>(v);
+}
+
+}  // namespace
+
+BOOL CAccessMSPFile::Open(const char* path) {
+  text_.clear();
+  offsets_.clear();
+  indexed_ = false;
+  if (!path) return FALSE;
+  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (!h || h == INVALID_HANDLE_VALUE) return FALSE;
+  const DWORD size = GetFileSize(h, nullptr);
+  bool ok = size != INVALID_FILE_SIZE;
+  if (ok) {
+    text_.resize(size);
+    DWORD got = 0;
+    ok = size == 0 || (ReadFile(h, text_.data(), size, &got, nullptr) && got == size);
+  }
+  CloseHandle(h);
+  if (!ok) text_.clear();
+  return ok ? TRUE : FALSE;
+}
+
+void CAccessMSPFile::BuildIndexes() {
+  offsets_.clear();
+  size_t at = 0;
+  while (at < text_.size()) {
+    size_t end = text_.find('\n', at);
+    if (end == std::string::npos) end = text_.size();
+    if (StartsWithNoCase(text_.substr(at, 5), "Name:")) offsets_.push_back(static_cast<uint32_t>(at));
+    at = end + 1;
+  }
+  indexed_ = true;
+}
+
+BOOL CAccessMSPFile::SetIndexes(const uint32_t* offsets, int32_t count) {
+  if (!offsets || count <= 0) return FALSE;
+  offsets_.assign(offsets, offsets + count);
+  indexed_ = true;
+  return TRUE;
+}
+
+int32_t CAccessMSPFile::GetIndexes(std::vector<uint32_t>* offsets) {
+  if (!indexed_) BuildIndexes();
+  if (offsets) *offsets = offsets_;
+  return static_cast<int32_t>(offsets_.size());
+}
+
+BOOL CAccessMSPFile::ReadSpectrum(int32_t index, MSP_SPECTRUM* s) {
+  if (!s) return FALSE;
+  if (!indexed_) BuildIndexes();
+  if (index < 0 || static_cast<size_t>(index) >= offsets_.size()) return FALSE;
+  size_t at = offsets_[static_cast<size_t>(index)];
+  // A kept table that no longer fits the file is built again.
+  if (at >= text_.size() || !StartsWithNoCase(text_.substr(at, 5), "Name:")) {
+    BuildIndexes();
+    if (static_cast<size_t>(index) >= offsets_.size()) return FALSE;
+    at = offsets_[static_cast<size_t>(index)];
+  }
+  std::memset(s, 0, sizeof *s);
+  int32_t peaksExpected = -1;
+  bool first = true;
+  while (at < text_.size()) {
+    size_t end = text_.find('\n', at);
+    if (end == std::string::npos) end = text_.size();
+    const std::string line = Trim(text_.substr(at, end - at));
+    at = end + 1;
+    if (line.empty()) {
+      if (peaksExpected >= 0) break;
+      continue;
+    }
+    if (!first && StartsWithNoCase(line, "Name:")) break;
+    first = false;
+    const size_t colon = line.find(':');
+    if (peaksExpected < 0 && colon != std::string::npos) {
+      const std::string key = line.substr(0, colon), value = Trim(line.substr(colon + 1));
+      if (StartsWithNoCase(key, "Name"))
+        std::strncpy(s->name, value.c_str(), MSP_NAME_SIZE - 1);
+      else if (StartsWithNoCase(key, "Formula"))
+        std::strncpy(s->formula, value.c_str(), MSP_FORMULA_SIZE - 1);
+      else if (StartsWithNoCase(key, "MW"))
+        s->molecularWeight = std::atoi(value.c_str());
+      else if (StartsWithNoCase(key, "CAS"))
+        s->casNumber = CasFromText(value);
+      else if (StartsWithNoCase(key, "Num Peaks"))
+        peaksExpected = std::atoi(value.c_str());
+      continue;
+    }
+    if (peaksExpected < 0) continue;
+    // Pairs "mass intensity", parted by ";" or line ends.
+    const char* p = line.c_str();
+    while (*p) {
+      char* next = nullptr;
+      const double m = std::strtod(p, &next);
+      if (next == p) break;
+      p = next;
+      const double v = std::strtod(p, &next);
+      if (next == p) return FALSE;  // a mass without its intensity
+      p = next;
+      while (*p == ';' || *p == ' ' || *p == '\t' || *p == ',') ++p;
+      if (s->peakCount < MSP_MOST_PEAKS) {
+        s->masses[s->peakCount] = static_cast<float>(m);
+        s->intensities[s->peakCount] = static_cast<float>(v);
+        ++s->peakCount;
+      }
+    }
+  }
+  (void)mode_;
+  return s->name[0] ? TRUE : FALSE;
+}
+
+char* FormatFormula(const char* formula, char* buffer) {
+  if (!buffer) return buffer;
+  size_t n = 0;
+  for (const char* p = formula; p && *p && n + 1 < MSP_FORMULA_SIZE; ++p)
+    if (!std::isspace(static_cast<unsigned char>(*p))) buffer[n++] = *p;
+  buffer[n] = 0;
+  return buffer;
+}

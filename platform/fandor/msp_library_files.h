@@ -1,0 +1,50 @@
+#pragma once
+// Spectrum libraries in MSP text form: entries of "Name:", "Formula:",
+// "MW:", "CAS#:" and "Num Peaks:" lines followed by the mass-intensity
+// pairs, entries parted by blank lines. The index table of a library is the
+// byte offset of each entry's "Name:" line.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fandor.h"
+
+#define FANDOR_MSP_CLASS __attribute__((visibility("default")))
+#define MSP_NAME_SIZE 256
+#define MSP_FORMULA_SIZE 64
+#define MSP_MOST_PEAKS 1000
+
+struct MSP_SPECTRUM {
+  char name[MSP_NAME_SIZE];
+  char formula[MSP_FORMULA_SIZE];
+  int32_t casNumber;        // digits without hyphens, 0 none
+  int32_t molecularWeight;
+  int16_t peakCount;        // pairs kept, at most MSP_MOST_PEAKS
+  float masses[MSP_MOST_PEAKS];
+  float intensities[MSP_MOST_PEAKS];
+};
+
+class FANDOR_MSP_CLASS CAccessMSPFile {
+ public:
+  explicit CAccessMSPFile(int16_t mode) : mode_(mode) {}
+  ~CAccessMSPFile() = default;
+  // Reads the library text; FALSE when it cannot be read.
+  BOOL Open(const char* path);
+  // Takes an index table kept from an earlier open (offsets of the entries).
+  BOOL SetIndexes(const uint32_t* offsets, int32_t count);
+  // The index table (built on first need); the number of entries.
+  int32_t GetIndexes(std::vector<uint32_t>* offsets);
+  // Entry index (from 0); FALSE outside the library or for a damaged entry.
+  BOOL ReadSpectrum(int32_t index, MSP_SPECTRUM* spectrum);
+
+ private:
+  void BuildIndexes();
+  int16_t mode_;
+  std::string text_;
+  std::vector<uint32_t> offsets_;
+  bool indexed_ = false;
+};
+
+// A formula as shown: element symbols and counts, blanks removed. The
+// buffer takes MSP_FORMULA_SIZE bytes; returns it.
+FANDOR_API char* FormatFormula(const char* formula, char* buffer);
