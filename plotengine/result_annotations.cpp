@@ -8,12 +8,12 @@
 #include "common/mass_lists.h"
 #include "common/number_format.h"
 #include "common/segment_plots.h"
-#include "fandor/cas_numbers.h"
 #include "fandor/component_files.h"
 #include "fandor/identification_files.h"
 #include "fandor/msp_library_files.h"
 #include "orvik32/orvik32.h"
 #include "win/win_kernel.h"
+#include "spectra/library_entry_texts.h"
 
 namespace kelt::annotations {
 
@@ -179,7 +179,8 @@ std::string ResultPiece(int code, const uint8_t* step) {
     case 2: {
       const int32_t cas = At<int32_t>(step, 47);
       if (cas <= 0) return {};
-      return FormatCASNumber(cas, buf);
+      FormatCASNumber(uint32_t(cas), buf);
+      return buf;
     }
     case 3:
       if (status > 2) return {};
@@ -393,13 +394,17 @@ std::string TargetPiece(int code, const STRUCT_TARGET_MATCH& e, const MSP_SPECTR
     case 4:
       return spectrum ? std::string(spectrum->name).substr(0, 80) : std::string();
     case 5:
-      return spectrum && spectrum->casNumber > 0 ? FormatCASNumber(spectrum->casNumber, buf) : "";
+      if (!spectrum || spectrum->casNumber <= 0) return {};
+      FormatCASNumber(uint32_t(spectrum->casNumber), buf);
+      return buf;
     case 6:
       if (!spectrum) return {};
       std::snprintf(buf, sizeof buf, "MW=%d", spectrum->molecularWeight);
       return buf;
     case 7:
-      return spectrum ? FormatFormula(spectrum->formula, buf) : "";
+      if (!spectrum) return {};
+      FormatFormula(spectrum->formula, buf);
+      return buf;
     default:
       return {};
   }

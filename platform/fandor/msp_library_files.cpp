@@ -141,12 +141,3 @@ BOOL CAccessMSPFile::ReadSpectrum(int32_t index, MSP_SPECTRUM* s) {
   (void)mode_;
   return s->name[0] ? TRUE : FALSE;
 }
-
-char* FormatFormula(const char* formula, char* buffer) {
-  if (!buffer) return buffer;
-  size_t n = 0;
-  for (const char* p = formula; p && *p && n + 1 < MSP_FORMULA_SIZE; ++p)
-    if (!std::isspace(static_cast<unsigned char>(*p))) buffer[n++] = *p;
-  buffer[n] = 0;
-  return buffer;
-}

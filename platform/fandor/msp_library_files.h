@@ -44,7 +44,3 @@ class FANDOR_MSP_CLASS CAccessMSPFile {
   std::vector<uint32_t> offsets_;
   bool indexed_ = false;
 };
-
-// A formula as shown: element symbols and counts, blanks removed. The
-// buffer takes MSP_FORMULA_SIZE bytes; returns it.
-FANDOR_API char* FormatFormula(const char* formula, char* buffer);

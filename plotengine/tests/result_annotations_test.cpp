@@ -248,7 +248,7 @@ TEST_F(ResultAnnotationsTest, TargetMatchesWithTheirLibrarySpectra) {
   const std::string cut = library[2].name.substr(0, 80);
   EXPECT_EQ(AnnotationText(a, 0), std::string("5.015 min.\nToluene\n108-88-3  MW=92  C7H8\nR.Match=912"));
   EXPECT_EQ(AnnotationText(a, 1), "7.137 min.\n" + cut + "\nMW=114  C8H18  R.Match=801");
-  EXPECT_EQ(AnnotationText(a, 2), std::string("8.010 min.\nBenzene\n71-43-2  MW=78  C6H6\nR.Match=955"));
+  EXPECT_EQ(AnnotationText(a, 2), std::string("8.010 min.\nBenzene\n71-43-2  MW=78  C6 H6\nR.Match=955"));
   EXPECT_DOUBLE_EQ(a->times[1], 7.1371);
   // The library's index table is kept for the next reads.
   EXPECT_EQ(result->indexTables[0].size(), 3u);
