@@ -2,6 +2,7 @@
 // times and total-ion values.
 #include "jessul32/background_marks.h"
 
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct Window {
   uint32_t first, end;
 };
 struct Region {
+  uint16_t segment;  // 1-based
   uint32_t first, end;
   std::vector<Window> windows;
 };
@@ -36,7 +38,7 @@ bool ReadRegions(const STRUCT_FILE_BC* bc, std::vector<Region>& out) {
     at += sizeof group;
     if (at + size_t{group.entryCount} * sizeof(STRUCT_FILE_BC_ENTRY) > size) return false;
     if (group.segment < 1 || group.segment > 0x7FFF) return false;
-    Region r{UINT32_MAX, 0, {}};
+    Region r{group.segment, UINT32_MAX, 0, {}};
     for (uint16_t k = 0; k < group.entryCount; ++k, at += sizeof(STRUCT_FILE_BC_ENTRY)) {
       STRUCT_FILE_BC_ENTRY e;
       std::memcpy(&e, bytes + at, sizeof e);
@@ -78,23 +80,42 @@ STRUCT_BC_MARKS* Make(const STRUCT_FILE_BC* bc, const void* workFile) {
       break;
     }
     ranges.push_back({first.time, last.time, static_cast<uint16_t>(r.windows.size())});
+    // The cycle grid of the region's segment.
+    std::vector<uint8_t> block(sizeof(MS_SEGMENT_BLOCK));
+    MS_SEGMENT_BLOCK seg{};
+    if (ReadMSSegmentBlock(h, r.segment, block.data(), 0) != 0) {
+      ok = false;
+      break;
+    }
+    std::memcpy(&seg, block.data(), offsetof(MS_SEGMENT_BLOCK, maxTicScan));
+    const uint32_t functions = seg.functionCount ? seg.functionCount : 1;
+    const uint32_t segFirst = seg.firstScan, segLast = seg.lastScan;
     for (const Window& w : r.windows) {
       STRUCT_BC_MARK_POINT p{};
       p.segment = w.segment;
       p.firstSample = static_cast<uint32_t>(samples.size());
-      p.sampleCount = w.end - w.first;
       double sum = 0, t0 = 0, t1 = 0;
-      for (uint32_t s = w.first; ok && s < w.end; ++s) {
-        MS_SCAN_HEADER hd{};
-        ok = ReadHeader(h, s, hd);
+      MS_SCAN_HEADER hd{};
+      ok = ReadHeader(h, w.first, hd) && ReadHeader(h, w.end - 1, last);
+      if (!ok) break;
+      t0 = hd.time;
+      t1 = last.time;
+      // Every cycle the range touches, whole.
+      const uint32_t base = w.first >= segFirst ? segFirst : w.first;
+      for (uint64_t c = w.first - (w.first - base) % functions; ok && c < w.end; c += functions) {
+        double tic = 0, time = 0;
+        for (uint64_t s = c; ok && s < c + functions && s <= segLast; ++s) {
+          ok = ReadHeader(h, static_cast<uint32_t>(s), hd);
+          if (!ok) break;
+          if (s == c) time = hd.time;
+          tic += static_cast<double>(hd.totalIon);
+        }
         if (!ok) break;
-        if (s == w.first) t0 = hd.time;
-        t1 = hd.time;
-        const double tic = static_cast<double>(hd.totalIon);
+        samples.push_back({time, tic});
         sum += tic;
-        samples.push_back({hd.time, tic});
       }
       if (!ok) break;
+      p.sampleCount = static_cast<uint32_t>(samples.size()) - p.firstSample;
       p.time = (t0 + t1) / 2;
       p.value = sum / p.sampleCount;
       points.push_back(p);

@@ -7,8 +7,11 @@
 // and total-ion values read from the data file: one range per segment group
 // that holds background ranges (from the time of its first scan to the time
 // of its last), one correction point per background range at the middle of
-// its first and last scan's times, valued at the mean total ion of its
-// scans, with the (time, total ion) of each of those scans as samples.
+// its first and last scan's times. Its samples are the cycles of the
+// segment's scan functions that the range touches, each whole: at the time
+// of the cycle's first scan, valued at the total ion of all its scans added,
+// as a total-ion trace has them. The point's value is the mean of its
+// samples.
 #include <cstddef>
 #include <cstdint>
 

@@ -55,7 +55,6 @@ TEST_F(BackCorrMarksTest, RangesPointsAndSamplesFromTheScans) {
   ASSERT_NE(m, nullptr);
   ASSERT_EQ(+m->rangeCount, 2);
   ASSERT_EQ(+m->pointCount, 3u);
-  EXPECT_EQ(+m->sampleCount, 1u + 3u + 6u);
   const STRUCT_BC_MARK_RANGE* r = BcMarkRanges(m);
   for (int k = 0; k < 2; ++k) {
     EXPECT_DOUBLE_EQ(+r[k].startTime, Time(truth_.segments[k].firstScan)) << k;
@@ -67,20 +66,40 @@ TEST_F(BackCorrMarksTest, RangesPointsAndSamplesFromTheScans) {
   const STRUCT_BC_MARK_SAMPLE* s = BcMarkSamples(m);
   const W order[] = {windows[2], windows[0], windows[1]};
   const int16_t segments[] = {0, 1, 1};
+  uint32_t samples = 0;
   for (int k = 0; k < 3; ++k) {
     const W& w = order[k];
+    // The cycles the window touches, whole: all scans of one cycle of the
+    // segment's functions added.
+    const msfix::SegmentTruth& seg = truth_.segments[segments[k]];
+    std::vector<std::pair<double, double>> cycles;
+    for (uint32_t c = (w.first - seg.firstScan) / seg.functions; c <= (w.end - 1 - seg.firstScan) / seg.functions;
+         ++c) {
+      const uint32_t first = seg.firstScan + c * seg.functions;
+      double tic = 0;
+      for (uint32_t scan = first; scan < first + seg.functions && scan <= seg.lastScan; ++scan) tic += Tic(scan);
+      cycles.push_back({Time(first), tic});
+    }
     double sum = 0;
-    for (uint32_t scan = w.first; scan < w.end; ++scan) sum += Tic(scan);
+    for (const auto& c : cycles) sum += c.second;
     EXPECT_EQ(+p[k].segment, segments[k]) << k;
     EXPECT_DOUBLE_EQ(+p[k].time, (Time(w.first) + Time(w.end - 1)) / 2) << k;
-    EXPECT_NEAR(+p[k].value, sum / (w.end - w.first), 1e-6) << k;
-    ASSERT_EQ(+p[k].sampleCount, w.end - w.first) << k;
+    EXPECT_NEAR(+p[k].value, sum / cycles.size(), 1e-6) << k;
+    ASSERT_EQ(+p[k].sampleCount, cycles.size()) << k;
+    EXPECT_EQ(+p[k].firstSample, samples) << k;
+    samples += p[k].sampleCount;
     for (uint32_t i = 0; i < p[k].sampleCount; ++i) {
       const STRUCT_BC_MARK_SAMPLE& sm = s[p[k].firstSample + i];
-      EXPECT_DOUBLE_EQ(+sm.time, Time(w.first + i));
-      EXPECT_DOUBLE_EQ(+sm.value, Tic(w.first + i));
+      EXPECT_DOUBLE_EQ(+sm.time, cycles[i].first);
+      EXPECT_DOUBLE_EQ(+sm.value, cycles[i].second);
     }
   }
+  EXPECT_EQ(+m->sampleCount, samples);
+  // Segment 2 scans two functions: its three-scan window starting a cycle
+  // touches two cycles.
+  EXPECT_EQ(truth_.segments[1].functions, 2);
+  EXPECT_EQ((a - truth_.segments[1].firstScan) % 2, 0u);
+  EXPECT_EQ(+p[1].sampleCount, 2u);
   // The samples are real scans with noise: a window's mean lies strictly
   // between its smallest and largest sample.
   double lo = 1e300, hi = 0;
