@@ -36,69 +36,89 @@ double YOnLine(const Pt& a, const Pt& b, double x) {
   return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
 }
 
-struct MarksDeleter {
-  void operator()(STRUCT_BC_MARKS* m) const { FreeBackCorrMarks(m); }
+struct Range {
+  double start, end;
 };
+
+// The correction's ranges: the head of each segment group, every count
+// checked against the block.
+bool ReadRanges(const STRUCT_FILE_BC* bc, std::vector<Range>& out) {
+  const uint32_t size = GetBlockSize(bc);
+  if (size < sizeof(STRUCT_FILE_BC)) return false;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(bc);
+  uint16_t groups;
+  std::memcpy(&groups, bytes + offsetof(STRUCT_FILE_BC, groupCount), 2);
+  size_t at = sizeof(STRUCT_FILE_BC);
+  for (uint16_t g = 0; g < groups; ++g) {
+    STRUCT_FILE_BC_GROUP head;
+    if (at + sizeof head > size) return false;
+    std::memcpy(&head, bytes + at, sizeof head);
+    at += sizeof head + size_t{head.entryCount} * sizeof(STRUCT_FILE_BC_ENTRY);
+    if (at > size) return false;
+    out.push_back({head.startTime, head.endTime});
+  }
+  return true;
+}
 
 }  // namespace
 
-KELT_API void OPLOT_OnePlotDrawBackgroundCorrection(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz,
-                                                    int16_t slot, const STRUCT_BC_MARKS* marks, int32_t left,
-                                                    int32_t bottom, int32_t right, int32_t top, int32_t tickHeight) {
+KELT_API void OPLOT_OnePlotDrawBackgroundCorrection(HDC dc, int32_t left, int32_t bottom, int32_t right, int32_t top,
+                                                    int16_t charWidth, int16_t charHeight, double verticalMin,
+                                                    double verticalMax, double startTime, double endTime,
+                                                    double timeShift, double valueShift,
+                                                    const STRUCT_NE_DATA_POINTS* trace,
+                                                    const STRUCT_FILE_BC* correction, int16_t spectrumCount,
+                                                    STRUCT_BC_DRAW_INFO* const* spectra) {
   try {
-    if (!dc || !o || !sz || !marks || !OverlaySlotIndex(slot)) return;
-    const STRUCT_NE_DATA_POINTS* trace = o->slots[slot].trace;
-    if (!trace) return;
-    const double vs = o->tail.viewStart, ve = o->tail.viewEnd;
-    double low = 0, high = 0;
-    if (!OPLOT_GetVerticalScaleValues(o, sz, slot, SizesUseProcessed(sz, slot), &low, &high)) return;
+    if (!dc || !trace || !trace->points || trace->pointCount == 0 || !correction || !spectra || spectrumCount <= 0)
+      return;
+    const double vs = startTime, ve = endTime, low = verticalMin, high = verticalMax;
     if (!(std::fabs(ve - vs) > 0.0) || !(std::fabs(high - low) > 0.0)) return;
+    std::vector<Range> ranges;
+    if (!ReadRanges(correction, ranges)) return;
     const Rect r{double(left), double(bottom), double(right), double(top)};
     const double xScale = (r.right - r.left) / (ve - vs);
     const double yScale = (r.bottom - r.top) / (high - low);
-    const double dt = TimeOffset(o, slot), dv = VerticalOffset(o, slot);
-    auto X = [&](double t) { return r.left + (t + dt - vs) * xScale; };
-    auto Y = [&](double v) { return r.bottom - (v + dv - low) * yScale; };
-    const double mark = Greater(2.0, tickHeight / 4);
+    auto X = [&](double t) { return r.left + (t + timeShift - vs) * xScale; };
+    auto Y = [&](double v) { return r.bottom - (v + valueShift - low) * yScale; };
+    const double tick = charHeight;
+    const double mark = Greater(2.0, charWidth / 2);
 
-    const size_t rangeCount = marks->rangeCount, pointCount = marks->pointCount;
-    const uint32_t sampleCount = marks->sampleCount;
-    const STRUCT_BC_MARK_RANGE* ranges = BcMarkRanges(marks);
-    const STRUCT_BC_MARK_POINT* points = BcMarkPoints(marks);
-    const STRUCT_BC_MARK_SAMPLE* samples = BcMarkSamples(marks);
-    if (GetBlockSize(marks) < static_cast<size_t>(reinterpret_cast<const uint8_t*>(samples + sampleCount) -
-                                                  reinterpret_cast<const uint8_t*>(marks)))
-      return;
-
-    // Points drawn, by the range that holds them.
-    std::vector<std::vector<Pt>> held(rangeCount);
+    // Spectra drawn, by the range that holds them.
+    std::vector<std::vector<Pt>> held(ranges.size());
     size_t ri = 0;
-    for (size_t i = 0; i < pointCount; ++i) {
-      const STRUCT_BC_MARK_POINT p = points[i];
-      while (ri < rangeCount && ranges[ri].endTime < p.time) ++ri;
-      if (ri == rangeCount) break;
+    for (int16_t i = 0; i < spectrumCount; ++i) {
+      const STRUCT_BC_DRAW_INFO* info = spectra[i];
+      if (!info || GetBlockSize(info) < sizeof *info) continue;
+      STRUCT_BC_DRAW_INFO p;
+      std::memcpy(&p, info, sizeof p);
+      while (ri < ranges.size() && ranges[ri].end < p.time) ++ri;
+      if (ri == ranges.size()) break;
       if (!KELT_CheckPlotInSegment(trace, p.segment)) continue;
-      const Pt at{X(p.time), Y(p.value)};
+      const Pt at{X(p.time), Y(p.meanValue)};
       held[ri].push_back(at);
-      const double t = p.time + dt;
+      const double t = p.time + timeShift;
       if (t < vs || t > ve) continue;
-      Line(dc, r, at.x, at.y, at.x, at.y - tickHeight);
-      if (p.firstSample > sampleCount || p.sampleCount > sampleCount - p.firstSample) continue;
-      for (uint32_t k = 0; k < p.sampleCount; ++k) {
-        const STRUCT_BC_MARK_SAMPLE s = samples[p.firstSample + k];
-        const double st = s.time + dt, sv = s.value + dv;
+      Line(dc, r, at.x, at.y, at.x, at.y - tick);
+      // Only the pairs the record really holds.
+      const size_t room = (GetBlockSize(info) - sizeof p) / 16;
+      const size_t pairs = p.scanCount < room ? p.scanCount : room;
+      for (size_t k = 0; k < pairs; ++k) {
+        double pair[2];
+        std::memcpy(pair, BcDrawInfoPairs(info) + 16 * k, 16);
+        const double st = pair[0] + timeShift, sv = pair[1] + valueShift;
         if (st < vs || st > ve || sv < low || sv > high) continue;
-        const double sx = X(s.time), sy = Y(s.value);
+        const double sx = X(pair[0]), sy = Y(pair[1]);
         Line(dc, r, sx - mark, sy, sx + mark, sy);
       }
     }
 
     // The correction line of each range, carried on to the range's ends;
     // the clipping stops it at the window's edges.
-    for (size_t k = 0; k < rangeCount; ++k) {
+    for (size_t k = 0; k < ranges.size(); ++k) {
       const std::vector<Pt>& p = held[k];
       if (p.empty()) continue;
-      const double xs = X(ranges[k].startTime), xe = X(ranges[k].endTime);
+      const double xs = X(ranges[k].start), xe = X(ranges[k].end);
       if (p.size() == 1) {
         Line(dc, r, xs, p[0].y, xe, p[0].y);
         continue;
@@ -114,20 +134,19 @@ KELT_API void OPLOT_OnePlotDrawBackgroundCorrection(HDC dc, const SVW_OVERLAY* o
 }
 
 KELT_API void OPLOT_DrawBackgroundCorrection(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz,
-                                             const STRUCT_FILE_BC* correction, int16_t slotA, int16_t slotB) {
+                                             const STRUCT_OPLOT_BC_SLOT* slots, int16_t slotA, int16_t slotB) {
   try {
-    if (!dc || !o || !sz || !correction || CountBackCorrRanges(correction) <= 0) return;
+    if (!dc || !o || !sz || !slots) return;
     const bool print = sz->params.printFlag != 0;
-    const int32_t tick = print ? 664 : sz->charHeight;
     SavedDC saved(dc);
     std::unique_ptr<GdiObject> pen;
     for (int16_t slot = 0; slot < OVERLAY_SLOTS; ++slot) {
+      const STRUCT_OPLOT_BC_SLOT& e = slots[slot];
+      if (e.spectrumCount <= 0 || !e.spectra || !e.correction) continue;
       if (!OverlaySlotPresent(o, slot) || !sz->plotInView[slot]) continue;
       if (o->head.displayMode != OVERLAY_MODE_STACKED && slot != slotA && slot != slotB) continue;
       const OVERLAY_SLOT& s = o->slots[slot];
-      if (strncmp(s.units, "Counts", OVERLAY_UNITS_SIZE) != 0 || !s.workFile || !s.trace) continue;
-      std::unique_ptr<STRUCT_BC_MARKS, MarksDeleter> marks(GetBackCorrMarks(correction, s.workFile));
-      if (!marks) continue;
+      if (strncmp(s.units, "Counts", OVERLAY_UNITS_SIZE) != 0 || !s.trace) continue;
       if (!pen) {
         pen = std::make_unique<GdiObject>(
             CreatePen(PS_SOLID, print ? PrintPenWidth() : 0, sz->params.colors[CHRO_COLOR_BASELINES]));
@@ -135,7 +154,13 @@ KELT_API void OPLOT_DrawBackgroundCorrection(HDC dc, const SVW_OVERLAY* o, const
       }
       int32_t left, bottom, right, top;
       if (!OPLOT_GetChromatogramArea(o, sz, slot, &left, &bottom, &right, &top)) continue;
-      OPLOT_OnePlotDrawBackgroundCorrection(dc, o, sz, slot, marks.get(), left, bottom, right, top, tick);
+      double low = 0, high = 0;
+      if (!OPLOT_GetVerticalScaleValues(o, sz, slot, SizesUseProcessed(sz, slot), &low, &high)) continue;
+      OPLOT_OnePlotDrawBackgroundCorrection(dc, left, bottom, right, top, sz->charWidth,
+                                            static_cast<int16_t>(print ? 664 : sz->charHeight), low, high,
+                                            o->tail.viewStart, o->tail.viewEnd, TimeOffset(o, slot),
+                                            VerticalOffset(o, slot), s.trace, e.correction, e.spectrumCount,
+                                            e.spectra);
     }
   } catch (...) {
   }

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <iterator>
 #include <string>
 #include <cstring>
 #include <vector>
 
+#include "jessul32/background_marks.h"
 #include "plotengine/background_correction_marks.h"
 #include "plotengine/plot_coordinates.h"
 #include "plotengine/plot_drawing.h"
@@ -30,7 +33,7 @@ std::vector<Seg> Lines(const CallLog& log) {
   return out;
 }
 
-// A marks block as the correction library hands it out.
+// A correction and its reference spectra, made by hand.
 struct HandPoint {
   double time, value;
   std::vector<std::pair<double, double>> samples;
@@ -41,33 +44,74 @@ struct HandRange {
   std::vector<HandPoint> points;
 };
 
-STRUCT_BC_MARKS* BuildMarks(const std::vector<HandRange>& ranges) {
-  std::vector<STRUCT_BC_MARK_RANGE> r;
-  std::vector<STRUCT_BC_MARK_POINT> p;
-  std::vector<STRUCT_BC_MARK_SAMPLE> s;
-  for (const HandRange& hr : ranges) {
-    r.push_back({hr.start, hr.end, static_cast<uint16_t>(hr.points.size())});
-    for (const HandPoint& hp : hr.points) {
-      p.push_back({hp.segment, hp.time, hp.value, static_cast<uint32_t>(s.size()),
-                   static_cast<uint32_t>(hp.samples.size())});
-      for (const auto& sm : hp.samples) s.push_back({sm.first, sm.second});
+STRUCT_BC_DRAW_INFO* NewDrawInfo(int16_t segment, double time, double value,
+                                 const std::vector<std::pair<double, double>>& pairs) {
+  auto* info = static_cast<STRUCT_BC_DRAW_INFO*>(AllocBlock(static_cast<uint32_t>(38 + 16 * pairs.size())));
+  STRUCT_BC_DRAW_INFO head{};
+  head.segment = segment;
+  head.scansPerCycle = 1;
+  head.scanCount = static_cast<uint16_t>(pairs.size());
+  head.time = time;
+  head.meanValue = value;
+  std::memcpy(info, &head, sizeof head);
+  for (size_t k = 0; k < pairs.size(); ++k) {
+    const double pair[2] = {pairs[k].first, pairs[k].second};
+    std::memcpy(reinterpret_cast<uint8_t*>(info) + 38 + 16 * k, pair, 16);
+  }
+  return info;
+}
+
+struct HandCorrection {
+  STRUCT_FILE_BC* correction = nullptr;
+  std::vector<STRUCT_BC_DRAW_INFO*> spectra;
+  explicit HandCorrection(const std::vector<HandRange>& ranges) {
+    size_t bytes = sizeof(STRUCT_FILE_BC);
+    for (const HandRange& r : ranges) bytes += sizeof(STRUCT_FILE_BC_GROUP) + r.points.size() * sizeof(STRUCT_FILE_BC_ENTRY);
+    auto* block = static_cast<uint8_t*>(AllocBlock(static_cast<uint32_t>(bytes)));
+    STRUCT_FILE_BC head{};
+    head.format = BACKCORR_FORMAT;
+    head.groupCount = static_cast<uint16_t>(ranges.size());
+    std::memcpy(block, &head, sizeof head);
+    size_t at = sizeof head;
+    uint16_t segment = 1;
+    for (const HandRange& r : ranges) {
+      STRUCT_FILE_BC_GROUP g{};
+      g.startTime = r.start;
+      g.endTime = r.end;
+      g.segment = segment++;
+      g.entryCount = static_cast<uint16_t>(r.points.size());
+      std::memcpy(block + at, &g, sizeof g);
+      at += sizeof g + r.points.size() * sizeof(STRUCT_FILE_BC_ENTRY);
+      for (const HandPoint& p : r.points) spectra.push_back(NewDrawInfo(p.segment, p.time, p.value, p.samples));
+    }
+    correction = reinterpret_cast<STRUCT_FILE_BC*>(block);
+  }
+  ~HandCorrection() {
+    for (auto* p : spectra) FreeBlock(p);
+    FreeBlock(correction);
+  }
+  int16_t Count() const { return static_cast<int16_t>(spectra.size()); }
+};
+
+// Reference spectra of a correction of a data file, one per background
+// range, from the correction library's view of it.
+struct FileSpectra {
+  std::vector<STRUCT_BC_DRAW_INFO*> spectra;
+  explicit FileSpectra(const STRUCT_BC_MARKS* m) {
+    for (uint32_t i = 0; i < m->pointCount; ++i) {
+      const STRUCT_BC_MARK_POINT p = BcMarkPoints(m)[i];
+      std::vector<std::pair<double, double>> pairs;
+      for (uint32_t k = 0; k < p.sampleCount; ++k) {
+        const STRUCT_BC_MARK_SAMPLE sm = BcMarkSamples(m)[p.firstSample + k];
+        pairs.push_back({sm.time, sm.value});
+      }
+      spectra.push_back(NewDrawInfo(p.segment, p.time, p.value, pairs));
     }
   }
-  const size_t bytes = sizeof(STRUCT_BC_MARKS) + r.size() * sizeof r[0] + p.size() * sizeof(STRUCT_BC_MARK_POINT) +
-                       s.size() * sizeof(STRUCT_BC_MARK_SAMPLE);
-  auto* m = static_cast<STRUCT_BC_MARKS*>(AllocBlock(static_cast<uint32_t>(bytes)));
-  STRUCT_BC_MARKS head{static_cast<uint16_t>(r.size()), static_cast<uint32_t>(p.size()),
-                       static_cast<uint32_t>(s.size())};
-  auto* at = reinterpret_cast<uint8_t*>(m);
-  std::memcpy(at, &head, sizeof head);
-  at += sizeof head;
-  if (!r.empty()) std::memcpy(at, r.data(), r.size() * sizeof r[0]);
-  at += r.size() * sizeof(STRUCT_BC_MARK_RANGE);
-  if (!p.empty()) std::memcpy(at, p.data(), p.size() * sizeof p[0]);
-  at += p.size() * sizeof(STRUCT_BC_MARK_POINT);
-  if (!s.empty()) std::memcpy(at, s.data(), s.size() * sizeof s[0]);
-  return m;
-}
+  ~FileSpectra() {
+    for (auto* p : spectra) FreeBlock(p);
+  }
+};
 
 struct GeometryCase {
   const char* name;
@@ -117,10 +161,11 @@ TEST(BackgroundCorrectionMarks, TicksSamplesAndLinesCutToTheRectangle) {
     ASSERT_TRUE(OPLOT_GetVerticalScaleValues(o.get(), &sizes, 0, 0, &low, &high)) << c.name;
     ASSERT_EQ(low, 0) << c.name;
     ASSERT_EQ(high, 100) << c.name;
-    STRUCT_BC_MARKS* m = BuildMarks(c.ranges);
-    const CallLog log = RecordCalls(
-        [&](HDC dc) { OPLOT_OnePlotDrawBackgroundCorrection(dc, o.get(), &sizes, 0, m, 100, 300, 600, 100, 20); });
-    FreeBlock(m);
+    HandCorrection hc(c.ranges);
+    const CallLog log = RecordCalls([&](HDC dc) {
+      OPLOT_OnePlotDrawBackgroundCorrection(dc, 100, 300, 600, 100, 10, 20, low, high, c.viewStart, c.viewEnd, 0, 0,
+                                            o->slots[0].trace, hc.correction, hc.Count(), hc.spectra.data());
+    });
     std::vector<Seg> got = Lines(log);
     for (const Seg& e : c.expected)
       EXPECT_NE(std::find(got.begin(), got.end(), e), got.end())
@@ -131,6 +176,35 @@ TEST(BackgroundCorrectionMarks, TicksSamplesAndLinesCutToTheRectangle) {
       EXPECT_TRUE(g.y0 >= 100 && g.y0 <= 300 && g.y1 >= 100 && g.y1 <= 300) << c.name;
     }
   }
+}
+
+TEST(BackgroundCorrectionMarks, EmptyTraceDamagedCorrectionAndShortRecords) {
+  OverlayPtr o = NewOverlay();
+  SyntheticTrace tr;
+  tr.detector = true;
+  tr.times = {0, 5, 10};
+  tr.values = {1, 2, 3};
+  FillSyntheticSlot(o.get(), 0, tr, 0, 100);
+  HandCorrection hc({{1, 9, {{3, 50, {{2.5, 48}}}, {6, 20, {}}}}});
+  auto draw = [&](const STRUCT_NE_DATA_POINTS* trace) {
+    return Lines(RecordCalls([&](HDC dc) {
+      OPLOT_OnePlotDrawBackgroundCorrection(dc, 100, 300, 600, 100, 10, 20, 0, 100, 0, 10, 0, 0, trace, hc.correction,
+                                            hc.Count(), hc.spectra.data());
+    }));
+  };
+  // Two ticks, a sample, the joining line carried on at both ends.
+  EXPECT_EQ(draw(o->slots[0].trace).size(), 6u);
+  // A record claiming more pairs than it holds: only those it holds are drawn.
+  STRUCT_BC_DRAW_INFO* first = hc.spectra[0];
+  const uint16_t claimed = 500;
+  std::memcpy(reinterpret_cast<uint8_t*>(first) + offsetof(STRUCT_BC_DRAW_INFO, scanCount), &claimed, 2);
+  EXPECT_EQ(draw(o->slots[0].trace).size(), 6u);
+  STRUCT_NE_DATA_POINTS empty{};
+  EXPECT_TRUE(draw(&empty).empty());
+  EXPECT_TRUE(draw(nullptr).empty());
+  const uint16_t groups = 40;  // more groups than the block holds
+  std::memcpy(reinterpret_cast<uint8_t*>(hc.correction) + offsetof(STRUCT_FILE_BC, groupCount), &groups, 2);
+  EXPECT_TRUE(draw(o->slots[0].trace).empty());
 }
 
 // Marks drawn by the whole call over fixture runs: which slots get them.
@@ -153,8 +227,11 @@ class BackgroundCorrectionDrawing : public PlotRootTest {
     marks_ = GetBackCorrMarks(bc_, kMsPath);
     ASSERT_NE(marks_, nullptr);
     ASSERT_EQ(+marks_->pointCount, 3u);
+    spectra_ = std::make_unique<FileSpectra>(marks_);
+    for (auto& e : slots_) e = {3, spectra_->spectra.data(), bc_};
   }
   void TearDown() override {
+    spectra_.reset();
     FreeBackCorrMarks(marks_);
     FreeBackCorr(bc_);
     PlotRootTest::TearDown();
@@ -200,6 +277,8 @@ class BackgroundCorrectionDrawing : public PlotRootTest {
   }
   STRUCT_FILE_BC* bc_ = nullptr;
   STRUCT_BC_MARKS* marks_ = nullptr;
+  std::unique_ptr<FileSpectra> spectra_;
+  STRUCT_OPLOT_BC_SLOT slots_[OVERLAY_SLOTS] = {};
   OverlayPtr o_;
   STRUCT_OPLOT_PLOT_PARAMS params_{};
   STRUCT_OVER_SIZES sizes_{};
@@ -221,7 +300,7 @@ TEST_F(BackgroundCorrectionDrawing, SlotsDrawnByModeUnitsAndSlotsAB) {
   };
   for (const auto& c : cases) {
     Build(c.mode, c.slots, "Area", c.otherSlot);
-    const CallLog log = RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, bc_, c.a, c.b); });
+    const CallLog log = RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, slots_, c.a, c.b); });
     EXPECT_EQ(SlotsWithTicks(log), c.drawn) << c.name;
     for (const auto& l : log.Of(EMR_LINETO)) {
       EXPECT_EQ(l.penColor, RGB(200, 0, 0)) << c.name;
@@ -232,16 +311,21 @@ TEST_F(BackgroundCorrectionDrawing, SlotsDrawnByModeUnitsAndSlotsAB) {
 
 TEST_F(BackgroundCorrectionDrawing, NothingWithoutWindowsOrDataFlagAndPrintPenOnPaper) {
   Build(OVERLAY_MODE_OVERLAID, 1);
-  STRUCT_FILE_BC* empty = NewBackCorr(kMsPath);
-  EXPECT_TRUE(RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, empty, 0, 0); })
+  // An entry without spectra or without a correction draws nothing.
+  STRUCT_OPLOT_BC_SLOT none[OVERLAY_SLOTS] = {};
+  none[0] = {0, spectra_->spectra.data(), bc_};
+  EXPECT_TRUE(RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, none, 0, 0); })
+                  .Of(EMR_LINETO)
+                  .empty());
+  none[0] = {3, spectra_->spectra.data(), nullptr};
+  EXPECT_TRUE(RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, none, 0, 0); })
                   .Of(EMR_LINETO)
                   .empty());
   EXPECT_TRUE(RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, nullptr, 0, 0); })
                   .Of(EMR_LINETO)
                   .empty());
-  FreeBackCorr(empty);
   sizes_.plotInView[0] = 0;
-  EXPECT_TRUE(RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, bc_, 0, 0); })
+  EXPECT_TRUE(RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, slots_, 0, 0); })
                   .Of(EMR_LINETO)
                   .empty());
 
@@ -249,7 +333,7 @@ TEST_F(BackgroundCorrectionDrawing, NothingWithoutWindowsOrDataFlagAndPrintPenOn
   KELT_GetCurrDefReportPrefs(&report);
   OPLOT_InitPlotParams(&params_, 1, 0, 5000, 9000, 0, 100, 200);
   OPLOT_CalculateSizes(o_.get(), &params_, &sizes_, 0, -1, -1);
-  const CallLog log = RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, bc_, 0, 0); });
+  const CallLog log = RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, slots_, 0, 0); });
   const auto lines = log.Of(EMR_LINETO);
   ASSERT_FALSE(lines.empty());
   for (const auto& l : lines) EXPECT_EQ(l.penWidth, report.chroReport.penWidth);
@@ -268,7 +352,7 @@ TEST_F(BackgroundCorrectionDrawing, PointsOnlyWhereTheTraceHasPoints) {
   OPLOT_SetVerticalFullScale(o_.get(), 1, 1);
   OPLOT_InitPlotParams(&params_, 0, 0, 500, 900, 0, 10, 20);
   OPLOT_CalculateSizes(o_.get(), &params_, &sizes_, 0, -1, -1);
-  const CallLog log = RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, bc_, 0, 0); });
+  const CallLog log = RecordCalls([&](HDC dc) { OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, slots_, 0, 0); });
   int ticks = 0, rightmost = 0;
   for (const Seg& l : Lines(log)) {
     ticks += l.x0 == l.x1 && l.y0 - l.y1 == sizes_.charHeight;
@@ -304,7 +388,7 @@ TEST_F(BackgroundCorrectionDrawing, Picture) {
   FillRect(dc, &all, white);
   DeleteObject(white);
   OPLOT_DrawPlots(dc, &draw, &params_, o_.get(), &sizes_);
-  OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, bc_, 0, 0);
+  OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, slots_, 0, 0);
   // A tick's middle is in colour 22.
   const STRUCT_BC_MARK_POINT p = BcMarkPoints(marks_)[1];
   int32_t x = 0, y = 0;
