@@ -309,7 +309,7 @@ TEST_F(BackgroundCorrectionDrawing, SlotsDrawnByModeUnitsAndSlotsAB) {
   }
 }
 
-TEST_F(BackgroundCorrectionDrawing, NothingWithoutWindowsOrDataFlagAndPrintPenOnPaper) {
+TEST_F(BackgroundCorrectionDrawing, NothingWithoutSpectraOrDataFlagAndPrintPenOnPaper) {
   Build(OVERLAY_MODE_OVERLAID, 1);
   // An entry without spectra or without a correction draws nothing.
   STRUCT_OPLOT_BC_SLOT none[OVERLAY_SLOTS] = {};
