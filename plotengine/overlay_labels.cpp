@@ -2,6 +2,7 @@
 #include "plotengine/overlay_labels.h"
 
 #include <cstring>
+#include <new>
 
 #include "orvik32/orvik32.h"
 #include "plotengine/plot_coordinates.h"
@@ -118,7 +119,7 @@ void OPLOT_DefineAreas(CLabelManager* manager, const SVW_OVERLAY* overlay, const
 }
 
 void OPLOT_DrawLabels(CLabelManager* manager, const SVW_OVERLAY* overlay, HDC dc, uint16_t printing,
-                      uint16_t printFontHeight, uint32_t printScale) {
+                      uint16_t printFontHeight, uint32_t printScale) try {
   if (!manager || !overlay || !dc) return;
   CDC* cdc = CDC::FromHandle(dc);
   if (!cdc) return;
@@ -134,6 +135,8 @@ void OPLOT_DrawLabels(CLabelManager* manager, const SVW_OVERLAY* overlay, HDC dc
       manager->DrawTokenLabels(cdc, static_cast<short>(printing), static_cast<short>(i), type, 0, 0, fontHeight, scale,
                                nullptr, nullptr);
   }
+} catch (...) {
+  // Labels not drawn for want of memory leave the rest of the picture as it is.
 }
 
 int16_t OPLOT_AddPlotTokenLabel(CLabelManager* manager, const SVW_OVERLAY* overlay, int16_t slot, double time,
@@ -159,7 +162,8 @@ int16_t OPLOT_AddPlotTokenLabel(CLabelManager* manager, const SVW_OVERLAY* overl
   if (at < 0) return -1;
   const double x = NePointAt(dp->points, static_cast<uint32_t>(at))->time;
   const double y = NePointValue(dp->points, static_cast<uint32_t>(at));
-  auto* label = new CLabelInfo;
+  auto* label = new (std::nothrow) CLabelInfo;
+  if (!label) return -1;
   auto* block = static_cast<uint16_t*>(AllocBlock(sizeof(uint16_t)));
   if (!block) {
     delete label;
@@ -181,7 +185,8 @@ int16_t OPLOT_AddPlotTokenLabel(CLabelManager* manager, const SVW_OVERLAY* overl
 int16_t OPLOT_AddLabel(CLabelManager* manager, uint16_t area, uint16_t slot, const STRUCT_MARKER_PARAMS* params,
                        const char* text, double x, double y, double pointerX, double pointerY) {
   if (!manager || !params) return -1;
-  auto* label = new CLabelInfo;
+  auto* label = new (std::nothrow) CLabelInfo;
+  if (!label) return -1;
   STRUCT_MARKER_PARAMS p = *params;
   label->SetTextLabel(const_cast<char*>(text), &p, 1);
   label->SetTextLabelPosition(LABEL_TYPE_USER, x, y, pointerX, pointerY);

@@ -425,6 +425,8 @@ void CLabelInfo::AdjustPointerEndToArea(STRUCT_AREA_TABLE* table) {
 
 // ---- Hit tests ----------------------------------------------------------------------
 
+short CLabelInfo::IsMoveable() const { return m_moveable; }
+
 int CLabelInfo::IsPointOverLabel(CPoint point, short evenIfFixed) const {
   if (!m_moveable && !evenIfFixed) return 0;
   if (m_positionMode == 0) return 0;

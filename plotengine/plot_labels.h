@@ -121,7 +121,7 @@ class KELT_CLASS CLabelInfo {
   void SetCenterPosition(STRUCT_AREA_TABLE* table);
   void AdjustLabelToArea(STRUCT_AREA_TABLE* table);
   void AdjustPointerEndToArea(STRUCT_AREA_TABLE* table);
-  short IsMoveable() const { return m_moveable; }
+  short IsMoveable() const;
   int IsPointOverLabel(CPoint point, short evenIfFixed) const;
   int IsPointOverPointerEnd(CPoint point) const;
   void CalculatePointerStart(long endX, long endY, long* cornerX, long* cornerY, long* originX,

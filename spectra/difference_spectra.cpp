@@ -145,7 +145,7 @@ KELT_API STRUCT_DIFF_SPT* DIFF_AddToSpectrum(STRUCT_DIFF_SPT* diff, double mass,
   return diff;
 }
 
-KELT_API STRUCT_DIFF_SPT* DIFF_MakeSpectrum(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b, int16_t mode) {
+KELT_API STRUCT_DIFF_SPT* DIFF_MakeSpectrum(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b, int16_t mode) try {
   if (!a || !b) return nullptr;
   const bool msA = HasMs(a), msB = HasMs(b);
   if (msA && msB && (a->tolSpt->profile != 0) != (b->tolSpt->profile != 0)) return nullptr;
@@ -240,10 +240,12 @@ KELT_API STRUCT_DIFF_SPT* DIFF_MakeSpectrum(const STRUCT_SPT_PLUS* a, const STRU
   std::stable_sort(diff->pairs, diff->pairs + kept,
                    [](const DIFF_PAIR& x, const DIFF_PAIR& y) { return x.mass < y.mass; });
   return diff;
+} catch (...) {
+  return nullptr;
 }
 
 KELT_API STRUCT_SPT_PLUS* PlusSpt_MakeSpectrumFromDifference(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b,
-                                                             const STRUCT_DIFF_SPT* diff) {
+                                                             const STRUCT_DIFF_SPT* diff) try {
   if (!a || !b || !diff || diff->profile) return nullptr;
   STRUCT_LIST_SPT* list = NewListEntry(diff->pairCount);
   if (!list) return nullptr;
@@ -300,4 +302,6 @@ KELT_API STRUCT_SPT_PLUS* PlusSpt_MakeSpectrumFromDifference(const STRUCT_SPT_PL
   spt->pairsEdited = 0;
   if (kelt::spectra::FixedTitles(a)) PlusSpt_InitFileTitle(spt);
   return spt;
+} catch (...) {
+  return nullptr;
 }

@@ -72,30 +72,35 @@ KELT_API int32_t PlusSpt_PutSpectrumIntoThisTextFile(const STRUCT_SPT_PLUS* spt,
   if (file == INVALID_HANDLE_VALUE || !file) return 0;
   bool ok = true;
   auto line = [&](const std::string& text) { ok = ok && WriteLine(file, text); };
-  if (withHeader) {
-    for (const char* t : {spt->nameTitle, spt->infoTitle, spt->mainTitle, spt->fileTitle})
-      if (t[0]) line(Format("* %s", t));
-    if (spt->name[0]) line(Format("* Name: %s", spt->name));
-    if (spt->comment[0]) line(Format("* Comment: %s", spt->comment));
-    if (spt->casNumber) line(Format("* CAS Number: %s", CasText(spt->casNumber).c_str()));
-    if (spt->molecularWeight) line(Format("* Molecular Weight: %d", int(spt->molecularWeight)));
-    line(Format("* Base Peak: %f%s, BaseAmount = %f", spt->basePeakMass, spt->basePeakFixed ? " (Edited)" : "",
-                spt->basePeakIntensity));
+  // Running out of memory half way must still close and remove the file.
+  try {
+    if (withHeader) {
+      for (const char* t : {spt->nameTitle, spt->infoTitle, spt->mainTitle, spt->fileTitle})
+        if (t[0]) line(Format("* %s", t));
+      if (spt->name[0]) line(Format("* Name: %s", spt->name));
+      if (spt->comment[0]) line(Format("* Comment: %s", spt->comment));
+      if (spt->casNumber) line(Format("* CAS Number: %s", CasText(spt->casNumber).c_str()));
+      if (spt->molecularWeight) line(Format("* Molecular Weight: %d", int(spt->molecularWeight)));
+      line(Format("* Base Peak: %f%s, BaseAmount = %f", spt->basePeakMass, spt->basePeakFixed ? " (Edited)" : "",
+                  spt->basePeakIntensity));
+    }
+    const Layout layout = LayoutOf(spt);
+    const int32_t n = PlusSpt_GetPairCount(spt);
+    for (int32_t i = 0; ok && i < n; ++i) {
+      double mass = 0, value = 0;
+      uint32_t intensity = 0;
+      PlusSpt_GetPairValues(spt, uint32_t(i), &mass, &intensity, &value);
+      if (layout == Layout::Double)
+        line(Format("%f  %f", mass, value));
+      else if (layout == Layout::Integer)
+        line(Format("%d  %ld", int(mass), long(intensity)));
+      else
+        line(Format("%f  %lu", mass, static_cast<unsigned long>(intensity)));
+    }
+    line("");
+  } catch (...) {
+    ok = false;
   }
-  const Layout layout = LayoutOf(spt);
-  const int32_t n = PlusSpt_GetPairCount(spt);
-  for (int32_t i = 0; ok && i < n; ++i) {
-    double mass = 0, value = 0;
-    uint32_t intensity = 0;
-    PlusSpt_GetPairValues(spt, uint32_t(i), &mass, &intensity, &value);
-    if (layout == Layout::Double)
-      line(Format("%f  %f", mass, value));
-    else if (layout == Layout::Integer)
-      line(Format("%d  %ld", int(mass), long(intensity)));
-    else
-      line(Format("%f  %lu", mass, static_cast<unsigned long>(intensity)));
-  }
-  line("");
   CloseHandle(file);
   if (!ok) {
     RemoveFile(path);
@@ -105,7 +110,7 @@ KELT_API int32_t PlusSpt_PutSpectrumIntoThisTextFile(const STRUCT_SPT_PLUS* spt,
 }
 
 KELT_API int32_t PlusSpt_PutSpectrumIntoThisTextFileEx(STRUCT_SPT_PLUS* spt, int16_t withHeader, const char* path,
-                                                       const char* extension) {
+                                                       const char* extension) try {
   if (!spt || !path || !path[0]) return 0;
   CReportOutput out(nullptr, nullptr, 400, 0, 0, REPORT_OUTPUT_TEXT);
   if (!out.Ok) return 0;
@@ -202,6 +207,8 @@ KELT_API int32_t PlusSpt_PutSpectrumIntoThisTextFileEx(STRUCT_SPT_PLUS* spt, int
     return 0;
   }
   return 1;
+} catch (...) {
+  return 0;
 }
 
 namespace kelt::spectra {
@@ -332,12 +339,14 @@ int32_t AskSaveAsTextFile(char* path, const char* place, const char* suffix, cha
 
 }  // namespace kelt::spectra
 
-KELT_API int32_t PlusSpt_PutSpectrumIntoTextFileEx(STRUCT_SPT_PLUS* spt, const char* dialogText) {
+KELT_API int32_t PlusSpt_PutSpectrumIntoTextFileEx(STRUCT_SPT_PLUS* spt, const char* dialogText) try {
   if (!spt) return 0;
   char path[MAX_PATH], place[MAX_PATH], extension[4] = {};
   kelt::spectra::DefaultTextFileName(spt, path, place);
   if (!kelt::spectra::AskSaveAsTextFile(path, place, dialogText, extension)) return 0;
   return PlusSpt_PutSpectrumIntoThisTextFileEx(spt, 1, path, extension);
+} catch (...) {
+  return 0;
 }
 
 KELT_API int32_t PlusSpt_PutSpectrumIntoTextFile(STRUCT_SPT_PLUS* spt) {

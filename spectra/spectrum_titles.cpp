@@ -247,7 +247,7 @@ KELT_API void PlusSpt_SetIonUnitText(const char* unit) {
   std::snprintf(gIonUnit, sizeof gIonUnit, "%s", unit ? unit : "");
 }
 
-KELT_API void PlusSpt_UpdateRightTitles(STRUCT_SPT_PLUS* spt) {
+KELT_API void PlusSpt_UpdateRightTitles(STRUCT_SPT_PLUS* spt) try {
   if (!spt) return;
   if (spt->kind == SPT_KIND_LIST && spt->listSpt && spt->listSpt->sourceTitles) {
     char a[300], b[300];
@@ -266,9 +266,10 @@ KELT_API void PlusSpt_UpdateRightTitles(STRUCT_SPT_PLUS* spt) {
     if (spt->editFieldsEdited) info += " (E)";
   }
   SetLine(spt->infoTitle, info);
+} catch (...) {
 }
 
-KELT_API void PlusSpt_InitFileTitle(STRUCT_SPT_PLUS* spt) {
+KELT_API void PlusSpt_InitFileTitle(STRUCT_SPT_PLUS* spt) try {
   if (!spt) return;
   const std::string prefix = Format("BP %s%s (%s=100%%) ", MassText(spt).c_str(), spt->basePeakFixed ? "*" : "",
                                     Intensity(spt->basePeakIntensity).c_str());
@@ -301,9 +302,10 @@ KELT_API void PlusSpt_InitFileTitle(STRUCT_SPT_PLUS* spt) {
     default: break;
   }
   SetLine(spt->fileTitle, line);
+} catch (...) {
 }
 
-KELT_API void PlusSpt_InitRightTitles(STRUCT_SPT_PLUS* spt) {
+KELT_API void PlusSpt_InitRightTitles(STRUCT_SPT_PLUS* spt) try {
   if (!spt) return;
   spt->nameTitle[0] = spt->fileTitle[0] = spt->infoTitle[0] = 0;
   if (spt->kind == SPT_KIND_TOL && spt->tolSpt) {
@@ -349,17 +351,19 @@ KELT_API void PlusSpt_InitRightTitles(STRUCT_SPT_PLUS* spt) {
   }
   if (spt->pairsEdited && std::strlen(spt->infoTitle) < 76) std::strcat(spt->infoTitle, " (E)");
   PlusSpt_InitFileTitle(spt);
+} catch (...) {
 }
 
-KELT_API void PlusSpt_InitTitlesFromPrefs(STRUCT_SPT_PLUS* spt, const STRUCT_SPTS_TITLES* prefs) {
+KELT_API void PlusSpt_InitTitlesFromPrefs(STRUCT_SPT_PLUS* spt, const STRUCT_SPTS_TITLES* prefs) try {
   if (!spt || !prefs || kelt::spectra::FixedTitles(spt)) return;
   BuildLine(spt, prefs->lists[0], spt->mainTitle);
   BuildLine(spt, prefs->lists[1], spt->fileTitle);
   BuildLine(spt, prefs->lists[2], spt->nameTitle);
   BuildLine(spt, prefs->lists[3], spt->infoTitle);
+} catch (...) {
 }
 
-KELT_API void PlusSpt_InitDiffSptTitles(STRUCT_SPT_PLUS* diff, const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
+KELT_API void PlusSpt_InitDiffSptTitles(STRUCT_SPT_PLUS* diff, const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) try {
   if (!diff || !a || !b) return;
   if (a->extraInfo[0] && b->extraInfo[0]) {
     if (BeginsWithSpectrum(a->extraInfo) && BeginsWithSpectrum(b->extraInfo))
@@ -372,9 +376,10 @@ KELT_API void PlusSpt_InitDiffSptTitles(STRUCT_SPT_PLUS* diff, const STRUCT_SPT_
   SetLine(diff->fileTitle, PlusSpt_IsProfileData(diff) ? "PROFILE" : "");
   SetLine(diff->nameTitle, DiffSourceText(a));
   SetLine(diff->infoTitle, DiffSourceText(b));
+} catch (...) {
 }
 
-KELT_API int32_t PlusSpt_SplitDiffTitle(const char* text, char* a, char* b) {
+KELT_API int32_t PlusSpt_SplitDiffTitle(const char* text, char* a, char* b) try {
   const char* pa = text ? std::strstr(text, "Spt A: ") : nullptr;
   if (!pa) return 0;
   pa += 7;
@@ -385,9 +390,11 @@ KELT_API int32_t PlusSpt_SplitDiffTitle(const char* text, char* a, char* b) {
   if (a) kelt::spectra::CopyText(a, first.c_str(), 299);
   if (b) kelt::spectra::CopyText(b, pb + 7, 299);
   return 1;
+} catch (...) {
+  return 0;
 }
 
-KELT_API void PlusSpt_AddSDSInfoToTitles(STRUCT_SPT_PLUS* spt) {
+KELT_API void PlusSpt_AddSDSInfoToTitles(STRUCT_SPT_PLUS* spt) try {
   if (!spt || spt->kind != SPT_KIND_TOL || !spt->tolSpt) return;
   const STRUCT_TOL_SPT* tol = spt->tolSpt;
   if (tol->segment.functions[0].kind != 13) return;
@@ -395,4 +402,5 @@ KELT_API void PlusSpt_AddSDSInfoToTitles(STRUCT_SPT_PLUS* spt) {
   if (!s.empty()) s += " ";
   s += tol->header.parentScan ? Format("SDS Parent Scan: %d", int(tol->header.parentScan)) : "Is SDS Parent";
   kelt::spectra::CopyText(spt->extraInfo, s.c_str(), SPT_EXTRA_INFO_SIZE - 1);
+} catch (...) {
 }

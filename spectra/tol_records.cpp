@@ -131,7 +131,7 @@ KELT_API void TOL_SetPrecisionInfo(STRUCT_TOL_SPT* tol, const char* dataFilePath
 }
 
 KELT_API int32_t TOL_ConvertXTolPairsToTolPairs(const XTOL_PAIR* pairs, int32_t count, TOL_PAIR** out,
-                                                int32_t* outCount) {
+                                                int32_t* outCount) try {
   if (!pairs && count > 0) return 0;
   return ToNominal(
       count,
@@ -140,10 +140,12 @@ KELT_API int32_t TOL_ConvertXTolPairsToTolPairs(const XTOL_PAIR* pairs, int32_t 
         v = pairs[i].intensity;
       },
       out, outCount);
+} catch (...) {
+  return 0;
 }
 
 KELT_API int32_t TOL_ConvertDiffPairsToTolPairs(const DIFF_PAIR* pairs, int32_t count, TOL_PAIR** out,
-                                                int32_t* outCount) {
+                                                int32_t* outCount) try {
   if (!pairs && count > 0) return 0;
   return ToNominal(
       count,
@@ -153,6 +155,8 @@ KELT_API int32_t TOL_ConvertDiffPairsToTolPairs(const DIFF_PAIR* pairs, int32_t 
         v = d > 0 ? (d >= 4294967295.0 ? UINT32_MAX : static_cast<uint32_t>(d)) : 0;
       },
       out, outCount);
+} catch (...) {
+  return 0;
 }
 
 KELT_API void TOL_FreeTolPairs(TOL_PAIR* pairs) { FreeBlock(pairs); }
