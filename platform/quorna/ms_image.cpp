@@ -138,37 +138,53 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   return img;
 }
 
-const uint8_t* Image::Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const {
-  if (const uint8_t* p = source_->InPlace(offset, length)) return p;
-  std::lock_guard<std::mutex> lock(mutex_);
-  const uint64_t first = offset / kBlockSize, lastByte = offset + (length ? length - 1 : 0);
-  if (lastByte / kBlockSize != first) {
-    // Spans blocks: read on its own, past the cache.
-    auto own = std::make_shared<Bytes>();
-    own->resize(length);
-    if (!source_->Read(offset, own->data(), length)) return nullptr;
-    hold = own;
-    return own->data();
-  }
+std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   Block* slot = nullptr;
   for (Block& b : cache_)
-    if (b.number == first) slot = &b;
+    if (b.number == number) slot = &b;
   if (!slot) {
+    const uint64_t start = number * kBlockSize;
+    if (start >= source_->Size()) return nullptr;
     slot = &cache_[0];
     for (Block& b : cache_)
       if (b.used < slot->used) slot = &b;
-    const uint64_t start = first * kBlockSize;
     const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
     // A block still held by a view is left to it; the slot takes a new one.
     if (!slot->bytes || slot->bytes.use_count() > 1) slot->bytes = std::make_shared<Bytes>();
     slot->bytes->resize(bytes);
     slot->number = UINT64_MAX;
     if (!source_->Read(start, slot->bytes->data(), bytes)) return nullptr;
-    slot->number = first;
+    slot->number = number;
   }
   slot->used = ++clock_;
-  hold = slot->bytes;
-  return slot->bytes->data() + (offset - first * kBlockSize);
+  return slot->bytes;
+}
+
+const uint8_t* Image::Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const {
+  if (const uint8_t* p = source_->InPlace(offset, length)) return p;
+  if (!Fits(offset, length, source_->Size())) return nullptr;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t first = offset / kBlockSize, last = (offset + (length ? length - 1 : 0)) / kBlockSize;
+  if (first == last) {
+    std::shared_ptr<Bytes> b = BlockLocked(first);
+    if (!b) return nullptr;
+    hold = b;
+    return b->data() + (offset - first * kBlockSize);
+  }
+  // Spans blocks: put together from them, so that every block of the
+  // source is read once however the ranges fall.
+  auto own = std::make_shared<Bytes>();
+  own->resize(length);
+  for (uint64_t n = first, done = 0; n <= last; ++n) {
+    std::shared_ptr<Bytes> b = BlockLocked(n);
+    if (!b) return nullptr;
+    const uint64_t from = n == first ? offset - first * kBlockSize : 0;
+    const uint64_t take = std::min<uint64_t>(b->size() - from, length - done);
+    std::memcpy(own->data() + done, b->data() + from, static_cast<size_t>(take));
+    done += take;
+  }
+  hold = own;
+  return own->data();
 }
 
 bool Image::Scan(uint32_t i, ScanView& out) const {

@@ -169,6 +169,9 @@ class Image {
   static constexpr size_t kCachedBlocks = 4;
   // Bytes [offset, offset + length) of the image, from the cache or read.
   const uint8_t* Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const;
+  // Cached block number of the source, read when missing; null when it
+  // cannot be read. Called with the mutex held.
+  std::shared_ptr<Bytes> BlockLocked(uint64_t number) const;
 
   std::unique_ptr<ByteSource> source_;
   mutable std::mutex mutex_;  // the source's position and the cache
