@@ -73,7 +73,7 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   if (size < kImageHeaderSize) return nullptr;
   ImageHeader h;
   if (!source->Read(0, &h, sizeof h)) return nullptr;
-  if (std::memcmp(h.magic, kImageMagic, 8) != 0 || h.version != 1) return nullptr;
+  if (std::memcmp(h.magic, kImageMagic, 8) != 0 || h.version < 1 || h.version > kImageVersion) return nullptr;
   if (h.segmentCount < 1 || h.segmentCount > kMaxSegments) return nullptr;
   if (h.scanCount > 0 && (h.firstScan > UINT32_MAX - (h.scanCount - 1))) return nullptr;
   if (h.maxPoints > MS_MAX_SCAN_POINTS) return nullptr;
@@ -106,9 +106,21 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   img->segmentOfScan_.assign(h.scanCount, -1);
   if (h.scanCount && !source->Read(h.indexOffset, img->index_.data(), uint64_t{h.scanCount} * kIndexEntrySize))
     return nullptr;
-  for (const IndexEntry& e : img->index_) {
+  img->pointsAt_.resize(h.scanCount);
+  const bool apart = h.version >= 2;  // headers side by side, points behind them
+  uint64_t nextPoints = h.dataOffset;
+  for (uint32_t i = 0; i < h.scanCount; ++i) {
+    const IndexEntry& e = img->index_[i];
     if (e.pointCount > h.maxPoints || !std::isfinite(e.time)) return nullptr;
-    if (!Fits(e.offset, MS_SCAN_HEADER_SIZE + uint64_t{e.pointCount} * MS_EXCHANGE_ENTRY_SIZE, size)) return nullptr;
+    const uint64_t pointBytes = uint64_t{e.pointCount} * MS_EXCHANGE_ENTRY_SIZE;
+    if (apart) {
+      if (!Fits(e.offset, MS_SCAN_HEADER_SIZE, size) || !Fits(nextPoints, pointBytes, size)) return nullptr;
+      img->pointsAt_[i] = nextPoints;
+      nextPoints += pointBytes;
+    } else {
+      if (!Fits(e.offset, MS_SCAN_HEADER_SIZE + pointBytes, size)) return nullptr;
+      img->pointsAt_[i] = e.offset + MS_SCAN_HEADER_SIZE;
+    }
   }
   for (uint32_t s = 0; s < h.segmentCount && h.scanCount > 0; ++s) {
     const MS_SEGMENT_BLOCK& seg = img->segments_[s];
@@ -126,56 +138,94 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   return img;
 }
 
-const uint8_t* Image::Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const {
-  if (const uint8_t* p = source_->InPlace(offset, length)) return p;
-  std::lock_guard<std::mutex> lock(mutex_);
-  const uint64_t first = offset / kBlockSize, lastByte = offset + (length ? length - 1 : 0);
-  if (lastByte / kBlockSize != first) {
-    // Spans blocks: read on its own, past the cache.
-    auto own = std::make_shared<Bytes>();
-    own->resize(length);
-    if (!source_->Read(offset, own->data(), length)) return nullptr;
-    hold = own;
-    return own->data();
-  }
+std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   Block* slot = nullptr;
   for (Block& b : cache_)
-    if (b.number == first) slot = &b;
+    if (b.number == number) slot = &b;
   if (!slot) {
+    const uint64_t start = number * kBlockSize;
+    if (start >= source_->Size()) return nullptr;
     slot = &cache_[0];
     for (Block& b : cache_)
       if (b.used < slot->used) slot = &b;
-    const uint64_t start = first * kBlockSize;
     const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
     // A block still held by a view is left to it; the slot takes a new one.
     if (!slot->bytes || slot->bytes.use_count() > 1) slot->bytes = std::make_shared<Bytes>();
     slot->bytes->resize(bytes);
     slot->number = UINT64_MAX;
     if (!source_->Read(start, slot->bytes->data(), bytes)) return nullptr;
-    slot->number = first;
+    slot->number = number;
   }
   slot->used = ++clock_;
-  hold = slot->bytes;
-  return slot->bytes->data() + (offset - first * kBlockSize);
+  return slot->bytes;
+}
+
+const uint8_t* Image::Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const {
+  if (const uint8_t* p = source_->InPlace(offset, length)) return p;
+  if (!Fits(offset, length, source_->Size())) return nullptr;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t first = offset / kBlockSize, last = (offset + (length ? length - 1 : 0)) / kBlockSize;
+  if (first == last) {
+    std::shared_ptr<Bytes> b = BlockLocked(first);
+    if (!b) return nullptr;
+    hold = b;
+    return b->data() + (offset - first * kBlockSize);
+  }
+  // Spans blocks: put together from them, so that every block of the
+  // source is read once however the ranges fall.
+  auto own = std::make_shared<Bytes>();
+  own->resize(length);
+  for (uint64_t n = first, done = 0; n <= last; ++n) {
+    std::shared_ptr<Bytes> b = BlockLocked(n);
+    if (!b) return nullptr;
+    const uint64_t from = n == first ? offset - first * kBlockSize : 0;
+    const uint64_t take = std::min<uint64_t>(b->size() - from, length - done);
+    std::memcpy(own->data() + done, b->data() + from, static_cast<size_t>(take));
+    done += take;
+  }
+  hold = own;
+  return own->data();
 }
 
 bool Image::Scan(uint32_t i, ScanView& out) const {
   if (i >= ScanCount()) return false;
   const IndexEntry& e = index_[i];
-  const uint64_t length = MS_SCAN_HEADER_SIZE + uint64_t{e.pointCount} * MS_EXCHANGE_ENTRY_SIZE;
+  const uint64_t pointBytes = uint64_t{e.pointCount} * MS_EXCHANGE_ENTRY_SIZE;
   try {
     std::shared_ptr<const Bytes> hold;
-    const uint8_t* p = Fetch(e.offset, static_cast<size_t>(length), hold);
-    if (!p) return false;
-    std::memcpy(&out.header_, p, MS_SCAN_HEADER_SIZE);
+    const uint8_t* points;
+    if (pointsAt_[i] == e.offset + MS_SCAN_HEADER_SIZE) {
+      // Header and points together: one read.
+      const uint8_t* p = Fetch(e.offset, static_cast<size_t>(MS_SCAN_HEADER_SIZE + pointBytes), hold);
+      if (!p) return false;
+      std::memcpy(&out.header_, p, MS_SCAN_HEADER_SIZE);
+      points = p + MS_SCAN_HEADER_SIZE;
+    } else {
+      if (!ScanHeader(i, out.header_)) return false;
+      points = Fetch(pointsAt_[i], static_cast<size_t>(pointBytes), hold);
+      if (!points) return false;
+    }
     if (out.header_.extraCount > MS_MAX_EXTRA_COLUMNS) return false;
     out.count_ = e.pointCount;
-    out.points_ = p + MS_SCAN_HEADER_SIZE;
+    out.points_ = points;
     out.hold_ = std::move(hold);
   } catch (...) {
     return false;
   }
   return true;
+}
+
+bool Image::ScanHeader(uint32_t i, MS_SCAN_HEADER& out) const {
+  if (i >= ScanCount()) return false;
+  try {
+    std::shared_ptr<const Bytes> hold;
+    const uint8_t* p = Fetch(index_[i].offset, MS_SCAN_HEADER_SIZE, hold);
+    if (!p) return false;
+    std::memcpy(&out, p, MS_SCAN_HEADER_SIZE);
+  } catch (...) {
+    return false;
+  }
+  return out.extraCount <= MS_MAX_EXTRA_COLUMNS;
 }
 
 void ScanView::Peaks(std::vector<Peak>& out) const {
@@ -283,7 +333,7 @@ bool ImageBuilder::Build(std::vector<uint8_t>& out) {
 
   ImageHeader h{};
   std::memcpy(h.magic, kImageMagic, 8);
-  h.version = 1;
+  h.version = kImageVersion;
   h.flags = live_ ? kImageLive : 0;
   h.segmentCount = static_cast<uint32_t>(segments_.size());
   h.scanCount = count;
@@ -292,9 +342,10 @@ bool ImageBuilder::Build(std::vector<uint8_t>& out) {
   h.infoOffset = kImageHeaderSize;
   h.segmentsOffset = h.infoOffset + MS_INFO_BLOCK_SIZE;
   h.indexOffset = h.segmentsOffset + uint64_t{h.segmentCount} * MS_SEGMENT_BLOCK_SIZE;
-  h.dataOffset = h.indexOffset + uint64_t{count} * kIndexEntrySize;
+  const uint64_t headersOffset = h.indexOffset + uint64_t{count} * kIndexEntrySize;
+  h.dataOffset = headersOffset + uint64_t{count} * MS_SCAN_HEADER_SIZE;
   uint64_t total = h.dataOffset;
-  for (auto& sc : scans_) total += MS_SCAN_HEADER_SIZE + sc.masses.size() * uint64_t{MS_EXCHANGE_ENTRY_SIZE};
+  for (auto& sc : scans_) total += sc.masses.size() * uint64_t{MS_EXCHANGE_ENTRY_SIZE};
   if (total > 0xFFFFFFF0u) return false;  // sections and raw files stay below 4 GB
   h.dataEnd = total;
 
@@ -306,10 +357,10 @@ bool ImageBuilder::Build(std::vector<uint8_t>& out) {
   uint64_t at = h.dataOffset;
   for (uint32_t i = 0; i < count; ++i) {
     Scan& sc = scans_[i];
-    IndexEntry e{at, static_cast<uint32_t>(sc.masses.size()), 0, sc.header.time};
+    const uint64_t headerAt = headersOffset + uint64_t{i} * MS_SCAN_HEADER_SIZE;
+    IndexEntry e{headerAt, static_cast<uint32_t>(sc.masses.size()), 0, sc.header.time};
     std::memcpy(out.data() + h.indexOffset + uint64_t{i} * kIndexEntrySize, &e, sizeof e);
-    std::memcpy(out.data() + at, &sc.header, MS_SCAN_HEADER_SIZE);
-    at += MS_SCAN_HEADER_SIZE;
+    std::memcpy(out.data() + headerAt, &sc.header, MS_SCAN_HEADER_SIZE);
     size_t n = sc.masses.size();
     if (n) {
       std::memcpy(out.data() + at, sc.masses.data(), 8 * n);

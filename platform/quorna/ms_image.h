@@ -2,13 +2,22 @@
 // The stored form of one MS data set, as the "MSData" section holds it and
 // as a raw MS file holds it after its 256-byte header:
 //
-//   image header (80 bytes)      magic "QMSDAT01", counts, offsets below
+//   image header (80 bytes)      magic "QMSDAT01", version 2, counts,
+//                                offsets below
 //   information block            2,570 bytes
 //   segment blocks               segment count x 61,909 bytes
-//   scan index                   scan count x 24 bytes: u64 offset,
-//                                u32 point count, u32 0, f64 time
-//   scans                        each: 430-byte header, f64 masses[n],
-//                                u32 intensities[n], u8 flags[n]
+//   scan index                   scan count x 24 bytes: u64 offset of the
+//                                scan's header, u32 point count, u32 0,
+//                                f64 time
+//   scan headers                 scan count x 430 bytes, side by side, so
+//                                that traces made from headers alone read
+//                                one short range
+//   points (from dataOffset)     each scan's f64 masses[n], u32
+//                                intensities[n], u8 flags[n], in scan
+//                                order without gaps
+//
+// Version 1 images, still read, keep each scan's points right behind its
+// header instead: the index points at header and points together.
 //
 // Offsets count from the start of the image. The index is checked against
 // the image's size when it opens, so no scan read leaves its bytes.
@@ -49,6 +58,7 @@ constexpr uint32_t kImageHeaderSize = 80;
 constexpr uint32_t kIndexEntrySize = 24;
 constexpr uint32_t kMaxSegments = 250;
 constexpr uint32_t kImageLive = 1;
+constexpr uint32_t kImageVersion = 2;
 
 #pragma pack(push, 1)
 struct ImageHeader {
@@ -139,6 +149,8 @@ class Image {
   // The stored scan at position i; false when it cannot be read or its
   // header is damaged.
   bool Scan(uint32_t i, ScanView& out) const;
+  // Only the header of the scan at position i, on the same terms.
+  bool ScanHeader(uint32_t i, MS_SCAN_HEADER& out) const;
 
   // Segment position holding a scan position, or -1. Function index and
   // cycle of a scan position.
@@ -157,6 +169,9 @@ class Image {
   static constexpr size_t kCachedBlocks = 4;
   // Bytes [offset, offset + length) of the image, from the cache or read.
   const uint8_t* Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const;
+  // Cached block number of the source, read when missing; null when it
+  // cannot be read. Called with the mutex held.
+  std::shared_ptr<Bytes> BlockLocked(uint64_t number) const;
 
   std::unique_ptr<ByteSource> source_;
   mutable std::mutex mutex_;  // the source's position and the cache
@@ -169,6 +184,7 @@ class Image {
   uint32_t maxCyclePoints_ = 0;
   std::vector<MS_SEGMENT_BLOCK> segments_;
   std::vector<IndexEntry> index_;
+  std::vector<uint64_t> pointsAt_;  // where each scan's points start
   std::vector<int16_t> segmentOfScan_;
 };
 

@@ -130,13 +130,17 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
   // A scan that cannot be read fails the whole trace.
   bool unreadable = false;
   ScanView scan;
+  MS_SCAN_HEADER own{};
+  const MS_SCAN_HEADER* read = &own;  // header of the scan read last
+  // Only mass ranges need the points; the rest is in the scan's header.
   auto valueOf = [&](uint32_t i) -> TracePoint {
     TracePoint p{img.Time(i), 0, {0}};
-    if (!img.Scan(i, scan)) {
+    if (mkind == MASS_LIST_RANGES ? !img.Scan(i, scan) : !img.ScanHeader(i, own)) {
       unreadable = true;
       return p;
     }
-    const MS_SCAN_HEADER& h = scan.Header();
+    read = mkind == MASS_LIST_RANGES ? &scan.Header() : &own;
+    const MS_SCAN_HEADER& h = *read;
     if (h.flags & MS_SCAN_FLAG_SATURATED) p.flag = 1;
     switch (mkind) {
       case MASS_LIST_TOTAL_ION: p.value.i = AsPointValue(h.totalIon); break;
@@ -178,7 +182,7 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
       if (!Takes(img, channels, ckind, j) || !inWindow(j)) continue;
       TracePoint p = valueOf(j);
       if (unreadable) return false;
-      const uint32_t base = scan.Header().basePeakIntensity;
+      const uint32_t base = read->basePeakIntensity;
       if (!have) {
         acc = p;
         at = j;

@@ -447,6 +447,8 @@ TEST_F(MsDataTest, DamagedSectionsGiveFailureValues) {
   b = good; put64(b, indexOffset, good.size()); damaged.push_back({"scan offset", b});
   b = good; put32(b, indexOffset + 8, 5000); damaged.push_back({"point count", b});
   b = good; put32(b, 28, 0xFFFFFFFF); damaged.push_back({"max points", b});
+  b = good; put64(b, 56, good.size() - 10); damaged.push_back({"points offset", b});
+  b = good; put32(b, 8, 3); damaged.push_back({"unknown version", b});
   b = good; put32(b, 24, 0xFFFFFFF8); damaged.push_back({"first scan wraps", b});
   size_t seg0 = 80 + MS_INFO_BLOCK_SIZE;
   b = good; b[seg0 + 18] = 0; damaged.push_back({"no functions", b});
@@ -528,6 +530,76 @@ TEST_F(MsDataTest, HugeStoredTotalsSaturate) {
   EXPECT_DOUBLE_EQ(FindMSScan(h, &r, &c, &hd), TimeOf(7));
   EXPECT_EQ(+hd.totalIon, UINT64_MAX);
   CloseMSData(h);
+}
+
+}  // namespace
+
+namespace {
+
+// The first layout kept each scan's points right behind its header; the
+// same data set in that form, laid out here by hand.
+std::vector<uint8_t> InFirstLayout(const std::vector<uint8_t>& image) {
+  uint32_t count;
+  uint64_t indexOffset, pointsAt;
+  std::memcpy(&count, &image[20], 4);
+  std::memcpy(&indexOffset, &image[48], 8);
+  std::memcpy(&pointsAt, &image[56], 8);
+  const uint64_t dataOffset = indexOffset + 24ull * count;
+  std::vector<uint8_t> out(image.begin(), image.begin() + dataOffset);
+  for (uint32_t i = 0; i < count; ++i) {
+    uint8_t* e = &out[indexOffset + 24ull * i];
+    uint64_t headerAt;
+    uint32_t n;
+    std::memcpy(&headerAt, e, 8);
+    std::memcpy(&n, e + 8, 4);
+    const uint64_t at = out.size();
+    std::memcpy(e, &at, 8);
+    out.insert(out.end(), image.begin() + headerAt, image.begin() + headerAt + MS_SCAN_HEADER_SIZE);
+    out.insert(out.end(), image.begin() + pointsAt, image.begin() + pointsAt + 13ull * n);
+    pointsAt += 13ull * n;
+  }
+  const uint32_t version = 1;
+  const uint64_t end = out.size();
+  std::memcpy(&out[8], &version, 4);
+  std::memcpy(&out[56], &dataOffset, 8);
+  std::memcpy(&out[64], &end, 8);
+  return out;
+}
+
+TEST_F(MsDataTest, FirstLayoutReadsAsBefore) {
+  const std::vector<uint8_t> now = mstest::ReadWholeSection(path_, "MSData");
+  uint32_t version;
+  std::memcpy(&version, &now[8], 4);
+  ASSERT_EQ(version, 2u);
+  const std::string old = "C:\\Data\\old.dat";
+  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(old.c_str()), 1, 0, 3));
+  ASSERT_TRUE(mstest::WriteWholeSection(old, "MSData", InFirstLayout(now)));
+  HMSDATA a = OpenMSData(path_.c_str(), "MSData", 0);
+  HMSDATA b = OpenMSData(old.c_str(), "MSData", 0);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  for (const char* chan : {"All", "Merged", "2"}) {
+    for (const char* mass : {"RIC", "91", "49.8-91.2", "Intensity of Base Peak", "Base Peak Ion", "Column 1"}) {
+      TraceResult x = Read(a, Scans(1, 12), chan, mass), y = Read(b, Scans(1, 12), chan, mass);
+      ASSERT_EQ(x.points.size(), y.points.size()) << chan << " " << mass;
+      EXPECT_FALSE(x.points.empty()) << chan << " " << mass;
+      for (size_t k = 0; k < x.points.size(); ++k) {
+        EXPECT_EQ(x.points[k].time, y.points[k].time);
+        EXPECT_EQ(x.points[k].flag, y.points[k].flag);
+        EXPECT_EQ(x.points[k].i, y.points[k].i) << chan << " " << mass << " " << k;
+      }
+    }
+  }
+  std::vector<uint8_t> bufA(GetMSScanBufferSize(a)), bufB(GetMSScanBufferSize(b));
+  for (uint32_t scan = 1; scan <= 12; ++scan) {
+    MS_SCAN_RECORD ra{}, rb{};
+    ASSERT_EQ(ReadMSScan(a, scan, &ra, bufA.data()), 0);
+    ASSERT_EQ(ReadMSScan(b, scan, &rb, bufB.data()), 0);
+    EXPECT_EQ(std::memcmp(&ra, &rb, sizeof ra), 0) << scan;
+    EXPECT_EQ(std::memcmp(bufA.data(), bufB.data(), 4 + 13 * ra.header.pointCount), 0) << scan;
+  }
+  EXPECT_EQ(CloseMSData(a), 0);
+  EXPECT_EQ(CloseMSData(b), 0);
 }
 
 }  // namespace
