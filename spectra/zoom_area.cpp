@@ -390,8 +390,9 @@ int CZoomAreaCount::AddApexAreaLabel(int16_t showText) {
 
     STRUCT_MARKER_PARAMS params = m_prefs->drawing.signalNoiseMarker;
     params.font = m_prefs->label.font;
-    params.markerFlags[0] = 1;
-    params.markerFlags[1] = 1;
+    // Placed, and pointing, in data units.
+    params.positionMode = 1;
+    params.pointerMode = 1;
     label->SetTextLabel(showText ? text.data() : nullptr, &params, 0);
 
     record->pointCount = count;

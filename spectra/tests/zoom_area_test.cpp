@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -14,9 +17,11 @@
 
 #include "common/number_format.h"
 #include "common/preference_records.h"
+#include "framework/framework_gdi.h"
 #include "noise_fixture.h"
 #include "plotengine/label_manager.h"
 #include "win/win_crt.h"
+#include "win/win_gdi.h"
 #include "win/win_script.h"
 #include "win/win_user.h"
 
@@ -338,6 +343,8 @@ TEST(ZoomAreaTest, LabelAtTheApexWithAreaText) {
   EXPECT_EQ(l->m_plot, z.plot);
   EXPECT_EQ(l->m_areaGroup, LABEL_AREA_GROUP_PLOT);
   EXPECT_EQ(l->m_moveable, 0);
+  EXPECT_EQ(l->m_positionMode, 1);
+  EXPECT_EQ(l->m_pointerMode, 1);
   EXPECT_EQ(std::string(l->m_params.font.lfFaceName), std::string(z.prefs.label.font.lfFaceName));
 
   const auto* rec = static_cast<const STRUCT_ZOOM_AREA*>(l->m_mark);
@@ -527,6 +534,90 @@ TEST_F(ZoomAreaRunTest, GeneratedPeaksAgainstAnIndependentSum) {
     ++measured;
   }
   EXPECT_GE(measured, 2);
+}
+
+// ---- Picture -------------------------------------------------------------------------
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ZoomAreaPictureTest : public WorkstationRootTest {};
+
+// Two peaks on a rising baseline, measured against the line between the box
+// corners, their areas filled and labelled at the apexes. Kept byte for
+// byte as spectra/tests/golden/zoom_area_labels.png.
+TEST_F(ZoomAreaPictureTest, FilledAreasAndLabels) {
+  std::vector<double> t, v;
+  auto trace = [](double time) {
+    return 100 + 20 * time + 600 * std::exp(-(time - 3.2) * (time - 3.2) / 0.08) +
+           350 * std::exp(-(time - 6.5) * (time - 6.5) / 0.15) + 6 * std::sin(17 * time);
+  };
+  for (int i = 0; i <= 500; ++i) {
+    const double time = 0.02 * i + 0.007;
+    t.push_back(time);
+    v.push_back(trace(time));
+  }
+  ZoomSetup z(t, v);
+  z.prefs.label.font.lfHeight = -12;
+  const double ls = 1.5, le = 8.5;
+  const double lv0 = trace(ls) + 10, lv1 = trace(le) + 10;
+
+  const int left = 40, top = 40, width = 440, height = 320;
+  HDC hdc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(hdc, 520, 400);
+  HGDIOBJ oldBitmap = SelectObject(hdc, bitmap);
+  RECT all{0, 0, 520, 400};
+  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+  FillRect(hdc, &all, white);
+  DeleteObject(white);
+  CDC* dc = CDC::FromHandle(hdc);
+  auto x = [&](double time) { return left + static_cast<int>(time * width / 10); };
+  auto y = [&](double value) { return top + height - static_cast<int>(value * height / 1000); };
+
+  Rectangle(hdc, left, top, left + width + 1, top + height + 1);
+  z.labels.EmptyAreas(0, 0, 0);
+  z.labels.AddArea(static_cast<short>(LABEL_AREA_GROUP_PLOT + z.plot), left, top, width, height, 0.0, 10.0, 0.0,
+                   1000.0);
+  z.labels.AddArea(LABEL_AREA_FRAME, 0, 0, 520, 400, 0, 0, 0, 0);
+  CZoomAreaCount c;
+  ASSERT_EQ(z.Measure(&c, ls, le, lv0, lv1, &z.labels), 4);
+  ASSERT_EQ(c.AddApexAreaLabel(1), 1);
+  z.labels.AdjustLabels();
+  z.labels.DrawTokenLabels(dc, 0, z.plot, LABEL_TYPE_AREA, 0, 0, 0, 0, nullptr, nullptr);
+
+  std::vector<POINT> line;
+  for (size_t i = 0; i < t.size(); ++i) line.push_back({x(t[i]), y(v[i])});
+  Polyline(hdc, line.data(), static_cast<int>(line.size()));
+  MoveToEx(hdc, x(ls), y(lv0), nullptr);
+  LineTo(hdc, x(le), y(lv1));
+
+  // Under the first apex and above the line: the plot's colour; above the
+  // trace and below the line: untouched.
+  const COLORREF fill = z.prefs.colors.colors[2 + z.plot];
+  EXPECT_EQ(GetPixel(hdc, x(3.2), y(trace(3.2) - 100)), fill);
+  EXPECT_EQ(GetPixel(hdc, x(6.5), y(trace(6.5) - 60)), fill);
+  EXPECT_EQ(GetPixel(hdc, x(3.2), y(trace(3.2) + 40)), RGB(255, 255, 255));
+  EXPECT_EQ(GetPixel(hdc, x(5.0), y(lv0 + (5.0 - ls) * (lv1 - lv0) / (le - ls)) + 20), RGB(255, 255, 255));
+
+  ASSERT_TRUE(win::gdi::SaveBitmapPng(hdc, "C:\\TEMP\\zoom_area_labels.png"));
+  SelectObject(hdc, oldBitmap);
+  DeleteDC(hdc);
+  DeleteObject(bitmap);
+  const std::string drawn = ReadBytes(Host("c/TEMP/zoom_area_labels.png"));
+  ASSERT_FALSE(drawn.empty());
+  const std::string golden = std::string(SPECTRA_GOLDEN_DIR) + "/zoom_area_labels.png";
+  if (std::getenv("KELT_UPDATE_GOLDEN")) {
+    std::ofstream(golden, std::ios::binary) << drawn;
+    return;
+  }
+  if (drawn != ReadBytes(golden)) {
+    const char* bin = std::getenv("KELT_BIN_DIR");
+    const std::string where = std::string(bin ? bin : "/tmp") + "/zoom_area_labels.differs.png";
+    std::ofstream(where, std::ios::binary) << drawn;
+    FAIL() << "the drawing differs from " << golden << "; it is in " << where;
+  }
 }
 
 }  // namespace
