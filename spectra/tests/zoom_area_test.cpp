@@ -364,6 +364,26 @@ TEST(ZoomAreaTest, LabelAtTheApexWithAreaText) {
   EXPECT_EQ(+rec->points[n + 2].time, rec->points[0].time);
 }
 
+TEST(ZoomAreaTest, AreaTextOfATraceOfItsOwn) {
+  // A detector trace: four decimals below 100000, an exponent from there on.
+  struct Case {
+    double height;
+    const char* text;
+  } cases[] = {
+      {1.0, "Apex: 1.000 min.\n\rArea: 60.0000"},
+      {1666.65, "Apex: 1.000 min.\n\rArea: 99999.0000"},
+      {5000.0, "Apex: 1.000 min.\n\rArea: 3.000e+005"},
+  };
+  for (const Case& k : cases) {
+    std::vector<double> t{0, 1, 1, 2, 2, 3}, v{0, 0, k.height, k.height, 0, 0};
+    ZoomSetup z(t, v);
+    CZoomAreaCount c;
+    ASSERT_EQ(z.Measure(&c, 0.5, 2.5, 0, 0, &z.labels), 4);
+    ASSERT_EQ(c.AddApexAreaLabel(1), 1);
+    EXPECT_EQ(LabelText(z.labels.Label(0)), k.text) << k.height;
+  }
+}
+
 TEST(ZoomAreaTest, ZeroCornerValueDrawsTheOutlineDownToZero) {
   std::vector<double> t{0, 1, 2, 3, 4}, v{3, 4, 60, 4, 3};
   ZoomSetup z(t, v, /*integer=*/true);
