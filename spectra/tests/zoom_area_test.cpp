@@ -258,6 +258,20 @@ TEST(ZoomAreaTest, PeakStillAboveTheLineAtTheBoxEnd) {
   EXPECT_NEAR(d.Stretch(0)->endCrossingTime, 3 + 4.0 / 6, 1.0 / 32);
 }
 
+TEST(ZoomAreaTest, TraceEndingInsideTheBoxEndsTheStretchAtItsLastPoint) {
+  // Nothing is extrapolated past the last point.
+  std::vector<double> t{0, 1, 2, 3}, v{0, 5, 50, 40};
+  ZoomSetup z(t, v);
+  CZoomAreaCount c;
+  ASSERT_EQ(z.Measure(&c, 0, 4, 1, 1), 4);
+  ASSERT_EQ(c.StretchCount(), 1);
+  const STRUCT_ZOOM_STRETCH* s = c.Stretch(0);
+  EXPECT_EQ(s->lastIndex, 3);
+  EXPECT_EQ(s->endCrossing, 0);
+  EXPECT_EQ(s->stretchEndTime, 3.0);
+  EXPECT_NEAR(s->areaAboveLine, AreaAboveLine(t, v, 0, 3, 1, 1), 0.5 * 4 * (1.0 / 32) * 60);
+}
+
 TEST(ZoomAreaTest, OnlyTheFirstFortyStretchesAreMeasured) {
   std::vector<double> t, v;
   for (int i = 0; i < 200; ++i) t.push_back(0.1 * i + 0.05), v.push_back(i % 4 == 1 ? 10 : 0);
