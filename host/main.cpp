@@ -22,7 +22,8 @@ namespace {
 int Usage() {
   std::puts("usage: kelt_host demo\n"
             "       kelt_host make-sample <path> [profile|live|raw|detector|tagged|processed|method] [seed]\n"
-            "       kelt_host overlay-control <data file> ...");
+            "       kelt_host overlay-control <data file> ...\n"
+            "       kelt_host overlay-window");
   return 2;
 }
 
@@ -235,10 +236,12 @@ int MakeSample(int argc, char** argv) {
 }  // namespace
 
 int OverlayControlDemo(const std::vector<std::string>& paths);
+int OverlayWindowDemo();  // overlay_window_demo.cpp
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   if (std::strcmp(argv[1], "demo") == 0) return Demo();
+  if (std::strcmp(argv[1], "overlay-window") == 0) return OverlayWindowDemo();
   if (std::strcmp(argv[1], "make-sample") == 0) return MakeSample(argc, argv);
   if (std::strcmp(argv[1], "overlay-control") == 0 && argc > 2)
     return OverlayControlDemo(std::vector<std::string>(argv + 2, argv + argc));

@@ -16,6 +16,7 @@
 #include "overlayctl/control_labels.h"
 #include "overlayctl/overlay_messages.h"
 #include "plotengine/overlay.h"
+#include "plotengine/plot_coordinates.h"
 #include "plotengine/plot_layout.h"
 
 class CCtlVScroll;
@@ -89,6 +90,16 @@ struct STRUCT_OPLOT_DISPLAY_FILE {
   int16_t slotValue5;
 };
 
+// WM_USER+531: a vertical line at a time with a short text on one plot.
+struct STRUCT_OPLOT_TEXT_FLAG {
+  int16_t slot;
+  int16_t placement;  // 0 text left of the line, 1 centred, 2 right of it; else line only
+  int16_t dashed;
+  COLORREF color;
+  double time;
+  char text[25];
+};
+
 // WM_USER+40: a moved plot line's offsets.
 struct STRUCT_OPLOT_TIME_VALUE_OFFSET {
   int16_t plot;
@@ -106,6 +117,10 @@ static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, segPlots) == 602);
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, unitsGiven) == 606 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_DISPLAY_FILE) == 1658 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_TIME_VALUE_OFFSET) == 18);
+static_assert(sizeof(STRUCT_OPLOT_TEXT_FLAG) == 43);
+static_assert(offsetof(STRUCT_OPLOT_TEXT_FLAG, time) == 10);
+
+#define OPLOT_TEXT_FLAGS 20
 
 class KELT_CLASS CCtlOPlot : public CWnd {
   DECLARE_DYNAMIC(CCtlOPlot)
@@ -185,6 +200,14 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   virtual void ClearClickMarker();
   virtual void DrawClickMarker(CDC* dc);
   virtual void EnableSegmentMode();
+
+  // ---- Pixels and data, on the geometry of the last screen drawing -----------
+  int GetXPixelFromTime(double time, short slot, STRUCT_OVER_SIZES* sizes, long* x, short unclipped);
+  int GetYPixelFromValue(short slot, double value, short bottom, short top, STRUCT_OVER_SIZES* sizes, long* y,
+                         short unclipped);
+  int GetTimeFromXPixel(short x, double* time, short unclipped);
+  int GetValueFromYPixel(short y, short* slot, double* value, short anySlot);
+  int GetIntersectClipRect(CRect* rect, short slot, STRUCT_OVER_SIZES* sizes, short left, short bottom, short top);
 
   // ---- Life cycle ------------------------------------------------------------
   void FreeObjects();
@@ -273,6 +296,30 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // 10. outline colours
   COLORREF m_outline[4] = {0x404040, 0x808080, 0xC0C0C0, 0xFFFFFF};
 
+  // 11. painting: alive only within one paint, except the geometry
+  CPaintDC* m_pPaintDC = nullptr;
+  CDC* m_pMemDC = nullptr;
+  CBitmap* m_pMemBitmap = nullptr;
+  CBitmap* m_pOldMemBitmap = nullptr;
+  int16_t m_nLastCharHeight = 0;
+  int16_t m_bSizesValid = 0;
+  STRUCT_OVER_SIZES m_Sizes{};
+  int16_t m_printJobOpen = 0, m_overlayUpdating = 0;
+  int16_t m_movingLineShown = 0, m_horzBarShown = 0, m_vertBarsShown = 0;
+  int16_t m_segWindowOn = 0;
+  double m_segWindowFrom = 0, m_segWindowEnd = 0;
+  // 12. plot drawing
+  int16_t m_nTextFlags = 0;
+  STRUCT_OPLOT_TEXT_FLAG m_TextFlags[OPLOT_TEXT_FLAGS] = {};
+  int16_t m_titleOn = 0;
+  char m_titleText[256] = {};
+  int16_t m_highlightOn = 0;
+  STRUCT_OPLOT_HIGHLIGHT m_highlight{};
+  int16_t m_clickMarkerOn = 0, m_clickMarkerSlot = 0;
+  double m_clickMarkerTime = 0;
+  int16_t m_drawState[2] = {};
+  int16_t m_displayChoice = 0;
+
   // ---- Layout -----------------------------------------------------------------
   int16_t m_charWidth = 0, m_charHeight = 0;
   int16_t m_segmentBarHeight = 20;
@@ -305,6 +352,9 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void OnSize(UINT type, int cx, int cy);
   UINT OnGetDlgCode();
   void OnPaint();
+  BOOL OnEraseBkgnd(CDC* dc);
+  void OnMeasureItem(int id, MEASUREITEMSTRUCT* item);
+  void OnDrawItem(int id, DRAWITEMSTRUCT* item);
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
   // Private messages.
@@ -361,6 +411,13 @@ class KELT_CLASS CCtlOPlot : public CWnd {
 // The class's window procedure: makes the object on WM_NCCREATE and
 // keeps it in the window property "X".
 LRESULT CALLBACK CtlOPWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Bisects [x0, x1] for where line A (x0, a0)-(x1, a1) crosses line B
+// (x0, b0)-(x1, b1); direction 0 for A falling through B, other values for A
+// rising through it. Returns the x
+// found and writes both lines' values there.
+KELT_API double KELT_InterpolateLines(short direction, double x0, double a0, double x1, double a1, double b0,
+                                      double b1, double* a, double* b);
 
 // The title of a slot's plot (at most 196 characters); empty without data.
 KELT_API void OPLOT_MakeSlotPlotTitle(const SVW_OVERLAY* overlay, int16_t slot, char* text);
