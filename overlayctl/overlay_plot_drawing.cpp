@@ -159,6 +159,19 @@ void CCtlOPlot::DrawTextFlags(CDC* dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sizes,
   if (font) DeleteObject(font);
 }
 
+LRESULT CCtlOPlot::OnAddTextFlag(WPARAM, LPARAM lParam) {
+  if (lParam && m_nTextFlags >= 0 && m_nTextFlags < OPLOT_TEXT_FLAGS) {
+    std::memcpy(&m_TextFlags[m_nTextFlags], reinterpret_cast<const void*>(lParam), sizeof(STRUCT_OPLOT_TEXT_FLAG));
+    ++m_nTextFlags;
+  }
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnClearAllTextFlags(WPARAM, LPARAM) {
+  m_nTextFlags = 0;
+  return 0;
+}
+
 KELT_API double KELT_InterpolateLines(short direction, double x0, double a0, double x1, double a1, double b0,
                                       double b1, double* a, double* b) {
   const double span = x1 - x0;

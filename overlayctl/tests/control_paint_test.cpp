@@ -240,3 +240,72 @@ TEST(InterpolateLines, BisectsForTheCrossing) {
 }
 
 }  // namespace
+
+namespace {
+
+STRUCT_OPLOT_TEXT_FLAG Flag(int16_t slot, int16_t placement, COLORREF colour, double time, const char* text) {
+  STRUCT_OPLOT_TEXT_FLAG f{};
+  f.slot = slot;
+  f.placement = placement;
+  f.color = colour;
+  f.time = time;
+  std::snprintf(f.text, sizeof f.text, "%s", text);
+  return f;
+}
+
+TEST_F(PaintTest, TextFlagsAreDrawnInsideTheDisplayedRangeAndAtMostTwentyHeld) {
+  HWND w = MakeControl(7, 700, 500);
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  ShowOverlay(this, w, o);
+  ASSERT_TRUE(c->m_bSizesValid);
+  const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
+  const COLORREF magenta = RGB(255, 0, 255), cyan = RGB(0, 200, 200);
+  // At the very start of the range (drawn), and outside it (not drawn).
+  STRUCT_OPLOT_TEXT_FLAG atStart = Flag(0, 0, magenta, t0, "Inject");
+  STRUCT_OPLOT_TEXT_FLAG after = Flag(1, 2, cyan, t1 + 0.5, "Late");
+  SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&atStart));
+  SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&after));
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  // The line runs from the plot's bottom up to its middle at x = left.
+  EXPECT_EQ(Pixel(w, c->m_plotLeft + left, c->m_plotTop + bottom - 3), magenta);
+  EXPECT_NE(Pixel(w, c->m_plotLeft + left, c->m_plotTop + top + 3), magenta);
+  // Placement 0 at the left edge: the text is pushed inside the plot, so some magenta lies right of the line.
+  const int midY = bottom - (bottom + 1 - top) / 2;
+  int textPixels = 0;
+  for (int y = midY - c->m_Sizes.params.charHeight; y < midY; ++y)
+    for (int x = left + 1; x < left + 80; ++x) {
+      // Smoothed glyph edges: anything clearly magenta.
+      const COLORREF p = Pixel(w, c->m_plotLeft + x, c->m_plotTop + y);
+      textPixels += GetRValue(p) > GetGValue(p) + 60 && GetBValue(p) > GetGValue(p) + 60;
+    }
+  EXPECT_GT(textPixels, 20);
+  for (int x = 0; x < c->m_plotWidth; ++x) ASSERT_NE(Pixel(w, c->m_plotLeft + x, c->m_plotTop + bottom - 3), cyan);
+
+  for (int i = 0; i < 25; ++i) SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&after));
+  EXPECT_EQ(c->m_nTextFlags, 20);
+  SendMessageA(w, OPM_CLEARALLTEXTFLAGS, 0, 0);
+  EXPECT_EQ(c->m_nTextFlags, 0);
+}
+
+TEST_F(PaintTest, AFontOfAnotherHeightLaysTheControlOutOnceMore) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  ShowOverlay(this, w, MakeOverlay(2));
+  const int16_t before = c->m_charHeight;
+  ASSERT_GT(before, 0);
+  const int16_t topBefore = c->m_plotTop;
+  c->m_prefs.ctrlFont.lfHeight = -2 * before;
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  EXPECT_GT(c->m_charHeight, before);
+  EXPECT_EQ(c->m_nLastCharHeight, c->m_charHeight);
+  EXPECT_TRUE(c->m_bSizesValid);
+  EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));  // the second paint found equal heights and stopped
+  (void)topBefore;
+}
+
+}  // namespace
