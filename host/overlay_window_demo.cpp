@@ -69,9 +69,20 @@ int OverlayWindowDemo() {
   bool ok = Save(window, "C:\\Workstation\\Plots\\control-full.png");
 
   const double start = o->tail.homeStart, end = o->tail.homeEnd, span = end - start;
-  // Zoom to a quarter of the run, then scroll right by half that window.
+  // Zoom to a quarter of the run, then scroll right by a page (half that
+  // window) with the control's scroll bar: the control asks for the range,
+  // the host reads the request back and answers with the data.
   ShowRange(control, o.get(), start + 0.25 * span, start + 0.5 * span);
-  ShowRange(control, o.get(), start + 0.375 * span, start + 0.625 * span);
+  win::script::PumpUntilIdle();
+  HWND bar = GetDlgItem(control, OPLOT_ID_HSCROLL);
+  SendMessageA(control, WM_HSCROLL, MAKEWPARAM(SB_PAGERIGHT, 0), reinterpret_cast<LPARAM>(bar));
+  SendMessageA(control, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(bar));
+  double pending[3] = {};
+  if (SendMessageA(control, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending))) {
+    std::printf("  scrolled to %.3f - %.3f min\n", pending[0], pending[1]);
+    OPLOT_UpdateOverlayPlots(o.get(), pending[0], pending[1]);
+    SendMessageA(control, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o.get()));
+  }
   ok = Save(window, "C:\\Workstation\\Plots\\control-zoomed.png") && ok;
 
   DestroyWindow(window);

@@ -151,8 +151,8 @@ int CCtlOPlot::StartPaintOP() {
   if (font) DeleteObject(font);
 
   if (m_movingLineShown) DrawMovingPlotLine();
-  if (m_horzBarShown) SetHorzBar();
-  if (m_vertBarsShown) SetVertBars();
+  if (m_scrollShown) SetHorzBar();
+  if (m_slidersShown) SetVertBars();
   return 1;
 }
 
@@ -232,13 +232,13 @@ void CCtlOPlot::OnDrawItem(int id, DRAWITEMSTRUCT* item) {
 
   bool marked = false;
   if (const SVW_OVERLAY* o = m_pOverlay) {
-    const bool segBoth = m_segModeRequested && m_segmentMode;
+    const bool segBoth = m_segModeRequested && m_navEnabled;
     if (id == OPLOT_ID_SCROLL_DOWN) {
-      const double end = segBoth ? m_segWindowEnd : o->tail.homeEnd;
+      const double end = segBoth ? m_ownFullEnd : o->tail.homeEnd;
       marked = o->tail.viewEnd != end;
       if (marked) inner.right -= w / 2;
     } else {
-      const double start = segBoth || m_segWindowOn ? m_segWindowFrom : o->tail.homeStart;
+      const double start = segBoth || m_ownFullRange ? m_ownFullStart : o->tail.homeStart;
       marked = o->tail.viewStart != start;
       if (marked) inner.left += w / 2;
     }

@@ -248,7 +248,6 @@ void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
 // ---- Virtual operations of later features ------------------------------------
 // Each does the least its callers here need and says so.
 
-void CCtlOPlot::SaveCurrent() {}  // scale history comes with the scales
 void CCtlOPlot::DrawMarkers(CDC*, short, STRUCT_OVER_SIZES*, short, short, short, short, short) {}
 void CCtlOPlot::DrawLabels(CDC*, short, short, short, short, short, STRUCT_OVER_SIZES*) {}
 void CCtlOPlot::InitLabelAreas(short, short, short, short, short, STRUCT_OVER_SIZES*) {}
@@ -257,10 +256,6 @@ void CCtlOPlot::CancelMovingPlotLine() {}
 void CCtlOPlot::KeepMovedPlotLine() {}
 void CCtlOPlot::HandleMouse(unsigned int, short, short, short) {}
 void CCtlOPlot::HandleDBLCLK(short, short) {}
-void CCtlOPlot::SetVertBars() {}  // slider ranges come with the scales
-void CCtlOPlot::SetHorzBar() {}
-void CCtlOPlot::Set95ScaleParams() {}
-void CCtlOPlot::Use95ScaleParams() {}
 void CCtlOPlot::PrintOpen() {}  // printing comes with the print feature
 void CCtlOPlot::PrintAdd(STRUCT_OPLOT_PRINT_PLOT*) {}
 void CCtlOPlot::PrintClose(STRUCT_OPLOT_PRINT_PLOT*) {}

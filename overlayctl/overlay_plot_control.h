@@ -100,6 +100,20 @@ struct STRUCT_OPLOT_TEXT_FLAG {
   char text[25];
 };
 
+// WM_USER+42: scales for a plot; a pair whose low equals its high asks for
+// automatic scaling. The second pair is the right scale of the dual mode.
+struct STRUCT_OPLOT_SET_SCALES {
+  int16_t plot;
+  double low1, low2, high1, high2;
+};
+
+// One saved scale state.
+struct STRUCT_OPLOT_SCALE_STATE {
+  int16_t displayMode;
+  double start, end;
+  OVERLAY_SCALE_BLOCK scales;
+};
+
 // WM_USER+40: a moved plot line's offsets.
 struct STRUCT_OPLOT_TIME_VALUE_OFFSET {
   int16_t plot;
@@ -118,6 +132,14 @@ static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, unitsGiven) == 606 + sizeof(vo
 static_assert(sizeof(STRUCT_OPLOT_DISPLAY_FILE) == 1658 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_TIME_VALUE_OFFSET) == 18);
 static_assert(sizeof(STRUCT_OPLOT_TEXT_FLAG) == 43);
+static_assert(sizeof(STRUCT_OPLOT_SET_SCALES) == 34);
+
+#define OPLOT_SCALE_HISTORY 5
+// Toolbar commands of the scales.
+#define OPLOT_CMD_FULL_SCALE 2702
+#define OPLOT_CMD_VERTICAL_FULL_SCALE 2703
+#define OPLOT_CMD_HORIZONTAL_FULL_SCALE 2704
+#define OPLOT_CMD_PREVIOUS_SCALES 2705
 static_assert(offsetof(STRUCT_OPLOT_TEXT_FLAG, time) == 10);
 
 #define OPLOT_TEXT_FLAGS 20
@@ -200,6 +222,19 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   virtual void ClearClickMarker();
   virtual void DrawClickMarker(CDC* dc);
   virtual void EnableSegmentMode();
+
+  // ---- Scales -------------------------------------------------------------------
+  void AutoScaleOneVert(double* low, double* high);
+  void AutoScaleOneOfTwoVerts(short plot, double* low, double* high);
+  void AutoScaleSepVert(short plot, double* low, double* high);
+  void SetVerticalFullScale(short left, short right);
+  void SetHorizontalFullScale();
+  void InitUnsetVerticalScales();
+  void AdjustSeparateMargin(short plot);
+  // The range the scroll bar spans: the host's window of the data or all of it.
+  void ScrollFullRange(double* start, double* end) const;
+  // Records a time range for the owner to read back and tells it.
+  void RequestTimeRange(double start, double end, unsigned short code);
 
   // ---- Pixels and data, on the geometry of the last screen drawing -----------
   int GetXPixelFromTime(double time, short slot, STRUCT_OVER_SIZES* sizes, long* x, short unclipped);
@@ -305,9 +340,13 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int16_t m_bSizesValid = 0;
   STRUCT_OVER_SIZES m_Sizes{};
   int16_t m_printJobOpen = 0, m_overlayUpdating = 0;
-  int16_t m_movingLineShown = 0, m_horzBarShown = 0, m_vertBarsShown = 0;
-  int16_t m_segWindowOn = 0;
-  double m_segWindowFrom = 0, m_segWindowEnd = 0;
+  int16_t m_movingLineShown = 0;
+  // 13. scales: scroll bar, kept heights across a time-range change, saved states
+  int16_t m_hScrollPos = 0, m_hScrollPage = 5000, m_hScrollLine = 1000;
+  int16_t m_keepShared = 0, m_keepRight = 0, m_keepPlot[OPLOT_SLOTS] = {};
+  double m_keepSharedHeight = 0, m_keepRightHeight = 0, m_keepPlotHeight[OPLOT_SLOTS] = {};
+  int16_t m_historyCount = 0, m_historyNext = 0, m_historyCurrent = 0;
+  STRUCT_OPLOT_SCALE_STATE m_history[OPLOT_SCALE_HISTORY] = {};
   // 12. plot drawing
   int16_t m_nTextFlags = 0;
   STRUCT_OPLOT_TEXT_FLAG m_TextFlags[OPLOT_TEXT_FLAGS] = {};
@@ -401,12 +440,22 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   LRESULT OnWM_FILE_CHANGED(WPARAM, LPARAM);
   LRESULT OnWM_LOGIN_CHANGED(WPARAM, LPARAM);
   LRESULT OnAddTextFlag(WPARAM, LPARAM);
+  LRESULT OnSetPlotScales(WPARAM, LPARAM);
+  void OnHScroll(UINT code, UINT position, CWnd* bar);
+  void OnHorzUp();
+  void OnHorzDown();
+  void OnVScale(int slot);
+  void OnTTFullScale(bool clearVertical);
+  void OnTTVerticalFullScale();
+  void OnTTPreviousScales();
   LRESULT OnClearAllTextFlags(WPARAM, LPARAM);
   DECLARE_MESSAGE_MAP()
 
  private:
   template <class T>
   bool MakeChild(T*& child, const char* className, const char* text, DWORD style, UINT id);
+
+ public:
   void ClearVerticalScales();
 };
 
