@@ -249,8 +249,6 @@ void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
 // Each does the least its callers here need and says so.
 
 void CCtlOPlot::DrawMarkers(CDC*, short, STRUCT_OVER_SIZES*, short, short, short, short, short) {}
-void CCtlOPlot::DrawLabels(CDC*, short, short, short, short, short, STRUCT_OVER_SIZES*) {}
-void CCtlOPlot::InitLabelAreas(short, short, short, short, short, STRUCT_OVER_SIZES*) {}
 void CCtlOPlot::DrawMovingPlotLine() {}
 void CCtlOPlot::CancelMovingPlotLine() {}
 void CCtlOPlot::KeepMovedPlotLine() {}

@@ -123,6 +123,15 @@ struct STRUCT_OPLOT_TIME_VALUE_OFFSET {
 
 #pragma pack(pop)
 
+// One label area of the current drawing: its pixel rectangle and, unless
+// hasData is 0, the data rectangle (times t0..t1, values low..high) it spans.
+struct STRUCT_OPLOT_LABEL_AREA {
+  int16_t id;
+  int32_t x, y, width, height;
+  int16_t hasData;
+  double t0, t1, low, high;
+};
+
 static_assert(sizeof(STRUCT_OPLOT_SLOT_IDENTITY) == 225);
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, path) == 34);
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, plotKind) == 294);
@@ -135,6 +144,16 @@ static_assert(sizeof(STRUCT_OPLOT_TEXT_FLAG) == 43);
 static_assert(sizeof(STRUCT_OPLOT_SET_SCALES) == 34);
 
 #define OPLOT_SCALE_HISTORY 5
+// Label areas: the drawing, the time strip, left scales, the dual mode's right
+// scale, chromatograms, the right-scale chromatogram, unshifted chromatograms.
+#define OPLOT_AREA_DRAWING 140
+#define OPLOT_AREA_TIME_STRIP 40
+#define OPLOT_AREA_LEFT_SCALE 60
+#define OPLOT_AREA_RIGHT_SCALE 80
+#define OPLOT_AREA_CHROMATOGRAM 100
+#define OPLOT_AREA_RIGHT_CHROMATOGRAM 101
+#define OPLOT_AREA_UNSHIFTED 120
+#define OPLOT_LABEL_AREAS 64
 // Toolbar commands of the scales.
 #define OPLOT_CMD_FULL_SCALE 2702
 #define OPLOT_CMD_VERTICAL_FULL_SCALE 2703
@@ -358,6 +377,11 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   double m_clickMarkerTime = 0;
   int16_t m_drawState[2] = {};
   int16_t m_displayChoice = 0;
+
+  // 14. label areas of the last label drawing, and the dual mode's right-hand slots
+  int16_t m_labelAreaCount = 0;
+  STRUCT_OPLOT_LABEL_AREA m_labelAreas[OPLOT_LABEL_AREAS] = {};
+  int16_t m_rightHand[OPLOT_SLOTS] = {};
 
   // ---- Layout -----------------------------------------------------------------
   int16_t m_charWidth = 0, m_charHeight = 0;
