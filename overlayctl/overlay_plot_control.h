@@ -20,6 +20,7 @@
 #include "plotengine/plot_layout.h"
 
 class CCtlVScroll;
+struct STRUCT_FILE_BC;
 struct STRUCT_OPLOT_PRINT_PLOT;
 
 #define OPLOT_SLOTS 20
@@ -262,6 +263,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int GetTimeFromXPixel(short x, double* time, short unclipped);
   int GetValueFromYPixel(short y, short* slot, double* value, short anySlot);
   int GetIntersectClipRect(CRect* rect, short slot, STRUCT_OVER_SIZES* sizes, short left, short bottom, short top);
+  // The background level of a slot's trace at a time, from a background-correction record.
+  int GetBCValueForTime(short slot, STRUCT_FILE_BC* background, double time, double* value);
 
   // ---- Life cycle ------------------------------------------------------------
   void FreeObjects();
