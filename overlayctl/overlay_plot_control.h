@@ -250,6 +250,9 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void SetVerticalFullScale(short left, short right);
   void SetHorizontalFullScale();
   void InitUnsetVerticalScales();
+  // The dual mode's left and right plots: the first in use, and the first
+  // after it of another unit (20: none); a plot in "Counts" takes the left.
+  void UpdateLeftRightIndexes();
   void AdjustSeparateMargin(short plot);
   // The range the scroll bar spans: the host's window of the data or all of it.
   void ScrollFullRange(double* start, double* end) const;
@@ -468,6 +471,7 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   LRESULT OnWM_LOGIN_CHANGED(WPARAM, LPARAM);
   LRESULT OnAddTextFlag(WPARAM, LPARAM);
   LRESULT OnSetPlotScales(WPARAM, LPARAM);
+  LRESULT OnShowExpScales(WPARAM, LPARAM);
   void OnHScroll(UINT code, UINT position, CWnd* bar);
   void OnHorzUp();
   void OnHorzDown();

@@ -65,8 +65,8 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
         OPLOT_SetVerticalFullScale(o, 1, 0);
       break;
     default:
-      if (AnySlotWithoutRange(o)) OPLOT_SetVerticalFullScale(o, 1, 0);
-      OPLOT_SetVerticalFullScale(o, 1, 1);
+      if (AnySlotWithoutRange(o)) SetVerticalFullScale(1, 0);
+      SetVerticalFullScale(1, 1);
       break;
   }
 

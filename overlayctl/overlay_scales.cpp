@@ -4,6 +4,7 @@
 // data floor across a scroll. The control never reads data for a new time
 // range: it records the request and the owner answers with new data.
 #include <cstring>
+#include <utility>
 
 #include "overlayctl/overlay_plot_control.h"
 #include "specialctl/gain_slider.h"
@@ -57,8 +58,24 @@ namespace {
   } while (0)
 }  // namespace
 
+void CCtlOPlot::UpdateLeftRightIndexes() {
+  SVW_OVERLAY* o = m_pOverlay;
+  if (!o) return;
+  int left = OVERLAY_SLOTS, right = OVERLAY_SLOTS;
+  for (int i = 0; i < OVERLAY_SLOTS && left == OVERLAY_SLOTS; ++i)
+    if (InUse(o, i)) left = i;
+  for (int i = left + 1; i < OVERLAY_SLOTS && right == OVERLAY_SLOTS; ++i)
+    if (InUse(o, i) && std::strncmp(o->slots[i].units, o->slots[left].units, OVERLAY_UNITS_SIZE) != 0) right = i;
+  if (right < OVERLAY_SLOTS && std::strncmp(o->slots[right].units, "Counts", OVERLAY_UNITS_SIZE) == 0)
+    std::swap(left, right);
+  o->tail.scales.leftAxisPlot = static_cast<int16_t>(left);
+  o->tail.scales.rightAxisPlot = static_cast<int16_t>(right);
+}
+
 void CCtlOPlot::SetVerticalFullScale(short left, short right) {
-  if (m_pOverlay) OPLOT_SetVerticalFullScale(m_pOverlay, left, right);
+  if (!m_pOverlay) return;
+  if (m_pOverlay->head.displayMode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
+  OPLOT_SetVerticalFullScale(m_pOverlay, left, right);
 }
 
 void CCtlOPlot::InitUnsetVerticalScales() {
@@ -70,6 +87,7 @@ void CCtlOPlot::InitUnsetVerticalScales() {
       if (Unset(s.commonLow, s.commonHigh)) SetVerticalFullScale(1, 0);
       break;
     case OVERLAY_MODE_TWO_SCALES:
+      UpdateLeftRightIndexes();
       if (Unset(s.commonLow, s.commonHigh)) SetVerticalFullScale(1, 0);
       if (Unset(s.rightLow, s.rightHigh)) SetVerticalFullScale(0, 1);
       break;
@@ -388,6 +406,7 @@ LRESULT CCtlOPlot::OnSetPlotScales(WPARAM, LPARAM lParam) {
   std::memcpy(&r, reinterpret_cast<const void*>(lParam), sizeof r);
   OVERLAY_SCALE_BLOCK& s = o->tail.scales;
   const int mode = o->head.displayMode;
+  if (mode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
   if (mode == OVERLAY_MODE_STACKED) {
     if (!OverlaySlotIndex(r.plot)) return 0;
     if (r.low1 == r.high1) {
@@ -416,6 +435,14 @@ LRESULT CCtlOPlot::OnSetPlotScales(WPARAM, LPARAM lParam) {
       }
     }
   }
+  RepaintUnlessSuspended();
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnShowExpScales(WPARAM wParam, LPARAM) {
+  m_prefs.features.showExponentScales = static_cast<int16_t>(wParam);
+  KeepPreferences();
+  SizeControls();
   RepaintUnlessSuspended();
   return 0;
 }

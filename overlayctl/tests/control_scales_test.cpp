@@ -164,3 +164,34 @@ TEST_F(ScalesTest, SetPlotScalesTakesAPairOrAutoscalesAnEqualOne) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ScalesTest, DualScaleGroupsByUnitWithCountsOnTheLeft) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(4);
+  std::strcpy(o->slots[0].units, "mV");
+  std::strcpy(o->slots[1].units, "mV");
+  std::strcpy(o->slots[2].units, "Counts");
+  std::strcpy(o->slots[3].units, "Counts");
+  o->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  c->UpdateLeftRightIndexes();
+  EXPECT_EQ(o->tail.scales.leftAxisPlot, 2);   // the counts plot, whatever its slot
+  EXPECT_EQ(o->tail.scales.rightAxisPlot, 0);
+  // Full scale of both: the left pair spans the counts plots only.
+  c->SetVerticalFullScale(1, 1);
+  double low = 0, high = 0;
+  OPLOT_AutoScaleOneOfTwoVerts(o, 2, &low, &high);
+  const double left = o->tail.scales.commonHigh;
+  EXPECT_EQ(left, high);
+  // One unit only: no right plot.
+  std::strcpy(o->slots[0].units, "Counts");
+  std::strcpy(o->slots[1].units, "Counts");
+  c->UpdateLeftRightIndexes();
+  EXPECT_EQ(o->tail.scales.leftAxisPlot, 0);
+  EXPECT_EQ(o->tail.scales.rightAxisPlot, 20);
+}
+
+}  // namespace
