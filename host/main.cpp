@@ -16,6 +16,7 @@ void ShowLibraryStartup();  // library_startup_demo.cpp
 void ShowDataFileLog();     // data_file_log_demo.cpp
 void ShowPlotDescriptors(); // plot_descriptor_demo.cpp
 int DrawSampleOverlays();   // overlay_plot_demo.cpp
+int OverlayWindowDemo();    // overlay_window_demo.cpp
 
 namespace {
 
@@ -170,7 +171,8 @@ int Demo() {
   ShowDataFileLog();
   ShowPlotDescriptors();
   const int plots = DrawSampleOverlays();
-  return rc ? rc : plots;
+  const int window = OverlayWindowDemo();
+  return rc ? rc : (plots ? plots : window);
 }
 
 // Writes a generated GC/MS run (or detector run) to a workstation path.
@@ -236,7 +238,6 @@ int MakeSample(int argc, char** argv) {
 }  // namespace
 
 int OverlayControlDemo(const std::vector<std::string>& paths);
-int OverlayWindowDemo();  // overlay_window_demo.cpp
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
