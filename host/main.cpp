@@ -17,13 +17,15 @@ void ShowDataFileLog();     // data_file_log_demo.cpp
 void ShowPlotDescriptors(); // plot_descriptor_demo.cpp
 int DrawSampleOverlays();   // overlay_plot_demo.cpp
 int DrawAnnotatedOverlay(); // annotated_overlay_demo.cpp
+int OverlayWindowDemo();    // overlay_window_demo.cpp
 
 namespace {
 
 int Usage() {
   std::puts("usage: kelt_host demo\n"
             "       kelt_host make-sample <path> [profile|live|raw|detector|tagged|processed|method] [seed]\n"
-            "       kelt_host overlay-control <data file> ...");
+            "       kelt_host overlay-control <data file> ...\n"
+            "       kelt_host overlay-window");
   return 2;
 }
 
@@ -171,7 +173,8 @@ int Demo() {
   ShowPlotDescriptors();
   const int plots = DrawSampleOverlays();
   const int annotated = DrawAnnotatedOverlay();
-  return rc ? rc : plots ? plots : annotated;
+  const int window = OverlayWindowDemo();
+  return rc ? rc : plots ? plots : annotated ? annotated : window;
 }
 
 // Writes a generated GC/MS run (or detector run) to a workstation path.
@@ -241,6 +244,7 @@ int OverlayControlDemo(const std::vector<std::string>& paths);
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   if (std::strcmp(argv[1], "demo") == 0) return Demo();
+  if (std::strcmp(argv[1], "overlay-window") == 0) return OverlayWindowDemo();
   if (std::strcmp(argv[1], "make-sample") == 0) return MakeSample(argc, argv);
   if (std::strcmp(argv[1], "overlay-control") == 0 && argc > 2)
     return OverlayControlDemo(std::vector<std::string>(argv + 2, argv + argc));

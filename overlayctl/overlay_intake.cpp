@@ -515,6 +515,7 @@ void CCtlOPlot::DeleteOnePlot(short slot, short notify) {
   (void)notify;  // the data review manager's spectra of the slot come with spectra from the chromatogram
   if (!OverlaySlotIndex(slot) || !m_pOverlay) return;
   std::memset(&m_identity[slot], 0, sizeof m_identity[slot]);
+  m_nTextFlags = 0;
   if (m_pLabels) m_pLabels->DeleteLabelsForPlot(slot);
   OPLOT_ClearPlotFromOverlayStructure(m_pOverlay, slot);
   FreeOneSlotAnnotations(slot);

@@ -25,7 +25,15 @@ ON_WM_DESTROY()
 ON_WM_SIZE()
 ON_WM_GETDLGCODE()
 ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_HSCROLL()
+ON_MESSAGE(OPM_SETPLOTSCALES, OnSetPlotScales)
+ON_MESSAGE(OPM_SHOWEXPSCALES, OnShowExpScales)
+ON_WM_MEASUREITEM()
+ON_WM_DRAWITEM()
 ON_MESSAGE(OPM_NEWPLOTDATA, OnNewPlotData)
+ON_MESSAGE(OPM_ADDTEXTFLAG, OnAddTextFlag)
+ON_MESSAGE(OPM_CLEARALLTEXTFLAGS, OnClearAllTextFlags)
 ON_MESSAGE(OPM_NEWTIMERANGE, OnNewTimeRange)
 ON_MESSAGE(OPM_NEWPLOTTYPE, OnNewPlotType)
 ON_MESSAGE(OPM_NOPLOTDATA, OnNoPlotData)
@@ -89,7 +97,29 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
     case OPLOT_CMD_PREVIOUS_SPECTRUM:
       IncrementDecrementActiveSpectrum(-1);
       return TRUE;
+    case OPLOT_ID_SCROLL_DOWN:
+      OnHorzUp();  // the right-hand button widens the window to the right
+      return TRUE;
+    case OPLOT_ID_SCROLL_UP:
+      OnHorzDown();
+      return TRUE;
+    case OPLOT_CMD_FULL_SCALE:
+      OnTTFullScale(true);
+      return TRUE;
+    case OPLOT_CMD_VERTICAL_FULL_SCALE:
+      OnTTVerticalFullScale();
+      return TRUE;
+    case OPLOT_CMD_HORIZONTAL_FULL_SCALE:
+      OnTTFullScale(false);
+      return TRUE;
+    case OPLOT_CMD_PREVIOUS_SCALES:
+      OnTTPreviousScales();
+      return TRUE;
     default:
+      if (id >= OPLOT_ID_SLIDER0 && id < OPLOT_ID_SLIDER0 + OPLOT_SLOTS && HIWORD(wParam) == 1) {
+        OnVScale(static_cast<int>(id - OPLOT_ID_SLIDER0));
+        return TRUE;
+      }
       return CWnd::OnCommand(wParam, lParam);
   }
 }

@@ -50,6 +50,8 @@
 #define OPM_QUIBGETNEWFILESINDEX (WM_USER + 506)
 #define OPM_QUIBGETNEWPDSINDEX (WM_USER + 507)
 #define OPM_SIZETIMEEVENTBUTTONS (WM_USER + 514)
+#define OPM_ADDTEXTFLAG (WM_USER + 531)
+#define OPM_CLEARALLTEXTFLAGS (WM_USER + 532)
 
 // Routes of PostNotification.
 #define OPLOT_ROUTE_DEFAULT 0  // self when it handles its own, else the parent

@@ -233,11 +233,6 @@ void CCtlOPlot::OnSize(UINT type, int cx, int cy) {
   SizeControls();
 }
 
-void CCtlOPlot::OnPaint() {
-  // The plots are drawn by the paint pipeline; until then the update region is only validated.
-  ValidateRect(nullptr);
-}
-
 void CCtlOPlot::RepaintUnlessSuspended() {
   if (!m_noRepaint && m_hWnd) Invalidate(FALSE);
 }
@@ -253,25 +248,12 @@ void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
 // ---- Virtual operations of later features ------------------------------------
 // Each does the least its callers here need and says so.
 
-void CCtlOPlot::SaveCurrent() {}  // scale history comes with the scales
-int CCtlOPlot::StartPaintOP() { return 0; }  // no off-screen paint yet
-void CCtlOPlot::EndPaintOP() {}
-void CCtlOPlot::DrawPlot(CDC*, short, STRUCT_OPLOT_PRINT_PLOT*, short, short, short, short, short, short) {}
-void CCtlOPlot::DrawTextA(CDC*) {}
 void CCtlOPlot::DrawMarkers(CDC*, short, STRUCT_OVER_SIZES*, short, short, short, short, short) {}
-void CCtlOPlot::DrawLabels(CDC*, short, short, short, short, short, STRUCT_OVER_SIZES*) {}
-void CCtlOPlot::InitLabelAreas(short, short, short, short, short, STRUCT_OVER_SIZES*) {}
 void CCtlOPlot::DrawMovingPlotLine() {}
 void CCtlOPlot::CancelMovingPlotLine() {}
 void CCtlOPlot::KeepMovedPlotLine() {}
-void CCtlOPlot::DrawOutline(CDC*) {}
-void CCtlOPlot::DrawTextFlags(CDC*, SVW_OVERLAY*, STRUCT_OVER_SIZES*, LOGFONTA*) {}
 void CCtlOPlot::HandleMouse(unsigned int, short, short, short) {}
 void CCtlOPlot::HandleDBLCLK(short, short) {}
-void CCtlOPlot::SetVertBars() {}  // slider ranges come with the scales
-void CCtlOPlot::SetHorzBar() {}
-void CCtlOPlot::Set95ScaleParams() {}
-void CCtlOPlot::Use95ScaleParams() {}
 void CCtlOPlot::PrintOpen() {}  // printing comes with the print feature
 void CCtlOPlot::PrintAdd(STRUCT_OPLOT_PRINT_PLOT*) {}
 void CCtlOPlot::PrintClose(STRUCT_OPLOT_PRINT_PLOT*) {}

@@ -16,9 +16,11 @@
 #include "overlayctl/control_labels.h"
 #include "overlayctl/overlay_messages.h"
 #include "plotengine/overlay.h"
+#include "plotengine/plot_coordinates.h"
 #include "plotengine/plot_layout.h"
 
 class CCtlVScroll;
+struct STRUCT_FILE_BC;
 struct STRUCT_OPLOT_PRINT_PLOT;
 
 #define OPLOT_SLOTS 20
@@ -89,6 +91,30 @@ struct STRUCT_OPLOT_DISPLAY_FILE {
   int16_t slotValue5;
 };
 
+// WM_USER+531: a vertical line at a time with a short text on one plot.
+struct STRUCT_OPLOT_TEXT_FLAG {
+  int16_t slot;
+  int16_t placement;  // 0 text left of the line, 1 centred, 2 right of it; else line only
+  int16_t dashed;
+  COLORREF color;
+  double time;
+  char text[25];
+};
+
+// WM_USER+42: scales for a plot; a pair whose low equals its high asks for
+// automatic scaling. The second pair is the right scale of the dual mode.
+struct STRUCT_OPLOT_SET_SCALES {
+  int16_t plot;
+  double low1, low2, high1, high2;
+};
+
+// One saved scale state.
+struct STRUCT_OPLOT_SCALE_STATE {
+  int16_t displayMode;
+  double start, end;
+  OVERLAY_SCALE_BLOCK scales;
+};
+
 // WM_USER+40: a moved plot line's offsets.
 struct STRUCT_OPLOT_TIME_VALUE_OFFSET {
   int16_t plot;
@@ -98,6 +124,15 @@ struct STRUCT_OPLOT_TIME_VALUE_OFFSET {
 
 #pragma pack(pop)
 
+// One label area of the current drawing: its pixel rectangle and, unless
+// hasData is 0, the data rectangle (times t0..t1, values low..high) it spans.
+struct STRUCT_OPLOT_LABEL_AREA {
+  int16_t id;
+  int32_t x, y, width, height;
+  int16_t hasData;
+  double t0, t1, low, high;
+};
+
 static_assert(sizeof(STRUCT_OPLOT_SLOT_IDENTITY) == 225);
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, path) == 34);
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, plotKind) == 294);
@@ -106,6 +141,28 @@ static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, segPlots) == 602);
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, unitsGiven) == 606 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_DISPLAY_FILE) == 1658 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_TIME_VALUE_OFFSET) == 18);
+static_assert(sizeof(STRUCT_OPLOT_TEXT_FLAG) == 43);
+static_assert(sizeof(STRUCT_OPLOT_SET_SCALES) == 34);
+
+#define OPLOT_SCALE_HISTORY 5
+// Label areas: the drawing, the time strip, left scales, the dual mode's right
+// scale, chromatograms, the right-scale chromatogram, unshifted chromatograms.
+#define OPLOT_AREA_DRAWING 140
+#define OPLOT_AREA_TIME_STRIP 40
+#define OPLOT_AREA_LEFT_SCALE 60
+#define OPLOT_AREA_RIGHT_SCALE 80
+#define OPLOT_AREA_CHROMATOGRAM 100
+#define OPLOT_AREA_RIGHT_CHROMATOGRAM 101
+#define OPLOT_AREA_UNSHIFTED 120
+#define OPLOT_LABEL_AREAS 64
+// Toolbar commands of the scales.
+#define OPLOT_CMD_FULL_SCALE 2702
+#define OPLOT_CMD_VERTICAL_FULL_SCALE 2703
+#define OPLOT_CMD_HORIZONTAL_FULL_SCALE 2704
+#define OPLOT_CMD_PREVIOUS_SCALES 2705
+static_assert(offsetof(STRUCT_OPLOT_TEXT_FLAG, time) == 10);
+
+#define OPLOT_TEXT_FLAGS 20
 
 class KELT_CLASS CCtlOPlot : public CWnd {
   DECLARE_DYNAMIC(CCtlOPlot)
@@ -185,6 +242,32 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   virtual void ClearClickMarker();
   virtual void DrawClickMarker(CDC* dc);
   virtual void EnableSegmentMode();
+
+  // ---- Scales -------------------------------------------------------------------
+  void AutoScaleOneVert(double* low, double* high);
+  void AutoScaleOneOfTwoVerts(short plot, double* low, double* high);
+  void AutoScaleSepVert(short plot, double* low, double* high);
+  void SetVerticalFullScale(short left, short right);
+  void SetHorizontalFullScale();
+  void InitUnsetVerticalScales();
+  // The dual mode's left and right plots: the first in use, and the first
+  // after it of another unit (20: none); a plot in "Counts" takes the left.
+  void UpdateLeftRightIndexes();
+  void AdjustSeparateMargin(short plot);
+  // The range the scroll bar spans: the host's window of the data or all of it.
+  void ScrollFullRange(double* start, double* end) const;
+  // Records a time range for the owner to read back and tells it.
+  void RequestTimeRange(double start, double end, unsigned short code);
+
+  // ---- Pixels and data, on the geometry of the last screen drawing -----------
+  int GetXPixelFromTime(double time, short slot, STRUCT_OVER_SIZES* sizes, long* x, short unclipped);
+  int GetYPixelFromValue(short slot, double value, short bottom, short top, STRUCT_OVER_SIZES* sizes, long* y,
+                         short unclipped);
+  int GetTimeFromXPixel(short x, double* time, short unclipped);
+  int GetValueFromYPixel(short y, short* slot, double* value, short anySlot);
+  int GetIntersectClipRect(CRect* rect, short slot, STRUCT_OVER_SIZES* sizes, short left, short bottom, short top);
+  // The background level of a slot's trace at a time, from a background-correction record.
+  int GetBCValueForTime(short slot, STRUCT_FILE_BC* background, double time, double* value);
 
   // ---- Life cycle ------------------------------------------------------------
   void FreeObjects();
@@ -273,6 +356,39 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // 10. outline colours
   COLORREF m_outline[4] = {0x404040, 0x808080, 0xC0C0C0, 0xFFFFFF};
 
+  // 11. painting: alive only within one paint, except the geometry
+  CPaintDC* m_pPaintDC = nullptr;
+  CDC* m_pMemDC = nullptr;
+  CBitmap* m_pMemBitmap = nullptr;
+  CBitmap* m_pOldMemBitmap = nullptr;
+  int16_t m_nLastCharHeight = 0;
+  int16_t m_bSizesValid = 0;
+  STRUCT_OVER_SIZES m_Sizes{};
+  int16_t m_printJobOpen = 0, m_overlayUpdating = 0;
+  int16_t m_movingLineShown = 0;
+  // 13. scales: scroll bar, kept heights across a time-range change, saved states
+  int16_t m_hScrollPos = 0, m_hScrollPage = 5000, m_hScrollLine = 1000;
+  int16_t m_keepShared = 0, m_keepRight = 0, m_keepPlot[OPLOT_SLOTS] = {};
+  double m_keepSharedHeight = 0, m_keepRightHeight = 0, m_keepPlotHeight[OPLOT_SLOTS] = {};
+  int16_t m_historyCount = 0, m_historyNext = 0, m_historyCurrent = 0;
+  STRUCT_OPLOT_SCALE_STATE m_history[OPLOT_SCALE_HISTORY] = {};
+  // 12. plot drawing
+  int16_t m_nTextFlags = 0;
+  STRUCT_OPLOT_TEXT_FLAG m_TextFlags[OPLOT_TEXT_FLAGS] = {};
+  int16_t m_titleOn = 0;
+  char m_titleText[256] = {};
+  int16_t m_highlightOn = 0;
+  STRUCT_OPLOT_HIGHLIGHT m_highlight{};
+  int16_t m_clickMarkerOn = 0, m_clickMarkerSlot = 0;
+  double m_clickMarkerTime = 0;
+  int16_t m_drawState[2] = {};
+  int16_t m_displayChoice = 0;
+
+  // 14. label areas of the last label drawing, and the dual mode's right-hand slots
+  int16_t m_labelAreaCount = 0;
+  STRUCT_OPLOT_LABEL_AREA m_labelAreas[OPLOT_LABEL_AREAS] = {};
+  int16_t m_rightHand[OPLOT_SLOTS] = {};
+
   // ---- Layout -----------------------------------------------------------------
   int16_t m_charWidth = 0, m_charHeight = 0;
   int16_t m_segmentBarHeight = 20;
@@ -305,6 +421,9 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void OnSize(UINT type, int cx, int cy);
   UINT OnGetDlgCode();
   void OnPaint();
+  BOOL OnEraseBkgnd(CDC* dc);
+  void OnMeasureItem(int id, MEASUREITEMSTRUCT* item);
+  void OnDrawItem(int id, DRAWITEMSTRUCT* item);
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
   // Private messages.
@@ -350,17 +469,37 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   LRESULT OnQUIB_GetNewPDsIndex(WPARAM, LPARAM);
   LRESULT OnWM_FILE_CHANGED(WPARAM, LPARAM);
   LRESULT OnWM_LOGIN_CHANGED(WPARAM, LPARAM);
+  LRESULT OnAddTextFlag(WPARAM, LPARAM);
+  LRESULT OnSetPlotScales(WPARAM, LPARAM);
+  LRESULT OnShowExpScales(WPARAM, LPARAM);
+  void OnHScroll(UINT code, UINT position, CWnd* bar);
+  void OnHorzUp();
+  void OnHorzDown();
+  void OnVScale(int slot);
+  void OnTTFullScale(bool clearVertical);
+  void OnTTVerticalFullScale();
+  void OnTTPreviousScales();
+  LRESULT OnClearAllTextFlags(WPARAM, LPARAM);
   DECLARE_MESSAGE_MAP()
 
  private:
   template <class T>
   bool MakeChild(T*& child, const char* className, const char* text, DWORD style, UINT id);
+
+ public:
   void ClearVerticalScales();
 };
 
 // The class's window procedure: makes the object on WM_NCCREATE and
 // keeps it in the window property "X".
 LRESULT CALLBACK CtlOPWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Bisects [x0, x1] for where line A (x0, a0)-(x1, a1) crosses line B
+// (x0, b0)-(x1, b1); direction 0 for A falling through B, other values for A
+// rising through it. Returns the x
+// found and writes both lines' values there.
+KELT_API double KELT_InterpolateLines(short direction, double x0, double a0, double x1, double a1, double b0,
+                                      double b1, double* a, double* b);
 
 // The title of a slot's plot (at most 196 characters); empty without data.
 KELT_API void OPLOT_MakeSlotPlotTitle(const SVW_OVERLAY* overlay, int16_t slot, char* text);

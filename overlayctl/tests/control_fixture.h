@@ -3,6 +3,7 @@
 // notifications the control posts to it, and overlays built in code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -67,6 +68,9 @@ class OPlotTest : public KeltRootTest {
         tr.values.push_back(2000 + 300 * t + peak + 80 * noise);
       }
       FillSyntheticSlot(o, s, tr, 0, 6e4);
+      // The trace's extremes, from which full scale is taken.
+      o->tail.minInView[s] = *std::min_element(tr.values.begin(), tr.values.end());
+      o->tail.maxInView[s] = *std::max_element(tr.values.begin(), tr.values.end());
       o->slots[s].workFile->serialNumber = static_cast<uint16_t>(firstSerial + s);
     }
     return o;

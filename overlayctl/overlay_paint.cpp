@@ -1,0 +1,251 @@
+// The overlay control's paint: everything is drawn into a memory bitmap of
+// the client size and copied to the window in one transfer, so a repaint
+// never flickers. Also the sunken frame round the plot area and the two
+// owner-drawn buttons at the ends of the time scale.
+#include <new>
+
+#include "overlayctl/overlay_plot_control.h"
+#include "plotengine/band_drawing.h"
+
+namespace {
+
+// Measures "M" in the control's font on a DC.
+void MeasureCharacter(HDC dc, const LOGFONTA& lf, int16_t* width, int16_t* height) {
+  HFONT font = CreateFontIndirectA(&lf);
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  SIZE size{};
+  if (GetTextExtentPoint32A(dc, "M", 1, &size)) {
+    *width = static_cast<int16_t>(size.cx);
+    *height = static_cast<int16_t>(size.cy);
+  }
+  if (old) SelectObject(dc, old);
+  if (font) DeleteObject(font);
+}
+
+// A one-pixel outline (right and bottom edges inclusive) in the selected pen.
+void FrameOutline(HDC dc, int left, int top, int right, int bottom) {
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, left, top, right + 1, bottom + 1);
+  SelectObject(dc, oldBrush);
+}
+
+// Fills the client area round the plot area (the frame is drawn over it), leaving the children
+// alone: the area a smaller plot area leaves behind must not keep old pixels
+// (the control erases no background of its own).
+void FillSurround(HWND hwnd, HDC dc, const RECT& plotArea, int cx, int cy) {
+  const int saved = SaveDC(dc);
+  ExcludeClipRect(dc, plotArea.left, plotArea.top, plotArea.right, plotArea.bottom);
+  for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(c)) continue;
+    RECT r{};
+    GetWindowRect(c, &r);
+    POINT a{r.left, r.top}, b{r.right, r.bottom};
+    ScreenToClient(hwnd, &a);
+    ScreenToClient(hwnd, &b);
+    if (b.x > a.x && b.y > a.y) ExcludeClipRect(dc, a.x, a.y, b.x, b.y);
+  }
+  RECT all{0, 0, cx, cy};
+  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  RestoreDC(dc, saved);
+}
+
+}  // namespace
+
+void CCtlOPlot::OnPaint() {
+  if (StartPaintOP()) EndPaintOP();
+}
+
+BOOL CCtlOPlot::OnEraseBkgnd(CDC*) { return TRUE; }
+
+int CCtlOPlot::StartPaintOP() {
+  if (m_pPaintDC || m_overlayUpdating || m_noRepaint || !m_pHScroll || m_printJobOpen) {
+    if (m_overlayUpdating || m_noRepaint || !m_pHScroll) m_bSizesValid = 0;
+    // Validates the update region and draws nothing.
+    PAINTSTRUCT ps;
+    ::BeginPaint(m_hWnd, &ps);
+    ::EndPaint(m_hWnd, &ps);
+    return 0;
+  }
+  m_bSizesValid = 0;
+  m_pMemDC = nullptr;
+  m_pMemBitmap = nullptr;
+  m_pOldMemBitmap = nullptr;
+  m_pPaintDC = new (std::nothrow) CPaintDC(this);
+  if (!m_pPaintDC) return 0;
+  if (!m_pPaintDC->GetSafeHdc()) {
+    delete m_pPaintDC;
+    m_pPaintDC = nullptr;
+    return 0;
+  }
+  HDC paint = m_pPaintDC->GetSafeHdc();
+  MeasureCharacter(paint, m_prefs.ctrlFont, &m_charWidth, &m_charHeight);
+  if (m_nLastCharHeight == 0) m_nLastCharHeight = m_charHeight;
+
+  auto closePaint = [this] {
+    delete m_pPaintDC;
+    m_pPaintDC = nullptr;
+  };
+  if (m_cx == 0 || m_cy == 0) {
+    closePaint();
+    return 0;
+  }
+  SetMapMode(paint, MM_ANISOTROPIC);
+
+  const SVW_OVERLAY* o = m_pOverlay;
+  if (!m_hasData || !o || o->head.shownCount <= 0 || m_plotWidth < 9 || m_plotHeight < 9) {
+    RECT r{m_plotLeft - 4, m_plotTop - 4, m_cx, m_cy};
+    const COLORREF background = m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
+    if (!m_prefs.colors.fadeOn) {
+      HBRUSH brush = CreateSolidBrush(background);
+      FillRect(paint, &r, brush);
+      DeleteObject(brush);
+    } else {
+      KELT_FillRectWithFadeColor(paint, background, m_prefs.colors.fadeKind, r.left, r.top, r.right, r.bottom);
+      DrawOutline(m_pPaintDC);
+    }
+    closePaint();
+    return 0;
+  }
+
+  const RECT plotArea{m_plotLeft, m_plotTop, m_plotLeft + m_plotWidth, m_plotTop + m_plotHeight};
+  FillSurround(m_hWnd, paint, plotArea, m_cx, m_cy);
+  DrawOutline(m_pPaintDC);
+  SetViewportOrgEx(paint, m_plotLeft, m_plotTop, nullptr);
+  SetViewportExtEx(paint, m_plotWidth, m_plotHeight, nullptr);
+  SetWindowOrgEx(paint, 0, 0, nullptr);
+  SetWindowExtEx(paint, m_plotWidth, m_plotHeight, nullptr);
+
+  m_pMemDC = new (std::nothrow) CDC;
+  if (!m_pMemDC || !m_pMemDC->CreateCompatibleDC(m_pPaintDC)) {
+    delete m_pMemDC;
+    m_pMemDC = nullptr;
+    closePaint();
+    return 0;
+  }
+  m_pMemBitmap = new (std::nothrow) CBitmap;
+  if (!m_pMemBitmap || !m_pMemBitmap->CreateCompatibleBitmap(m_pPaintDC, m_cx, m_cy)) {
+    delete m_pMemBitmap;
+    m_pMemBitmap = nullptr;
+    delete m_pMemDC;
+    m_pMemDC = nullptr;
+    closePaint();
+    return 0;
+  }
+  m_pOldMemBitmap = m_pMemDC->SelectObject(m_pMemBitmap);
+
+  HDC mem = m_pMemDC->GetSafeHdc();
+  // The engine paints the chromatograms' backgrounds only; the scale strips
+  // start from the background colour here, not from a fresh bitmap.
+  {
+    RECT area{0, 0, m_plotWidth, m_plotHeight};
+    HBRUSH brush = CreateSolidBrush(m_prefs.colors.colors[CHRO_COLOR_BACKGROUND]);
+    FillRect(mem, &area, brush);
+    DeleteObject(brush);
+  }
+  HFONT font = CreateFontIndirectA(&m_prefs.ctrlFont);
+  HGDIOBJ oldFont = font ? SelectObject(mem, font) : nullptr;
+  DrawPlot(m_pMemDC, 0, nullptr, 0, m_plotHeight, m_plotWidth, 0, m_charWidth, m_charHeight);
+  DrawTextA(m_pMemDC);
+  DrawMarkers(m_pMemDC, 0, &m_Sizes, 0, m_plotHeight, 0, m_charWidth, m_charHeight);
+  if (oldFont) SelectObject(mem, oldFont);
+  if (font) DeleteObject(font);
+
+  if (m_movingLineShown) DrawMovingPlotLine();
+  if (m_scrollShown) SetHorzBar();
+  if (m_slidersShown) SetVertBars();
+  return 1;
+}
+
+void CCtlOPlot::EndPaintOP() {
+  if (m_pMemDC) {
+    HDC mem = m_pMemDC->GetSafeHdc();
+    HFONT font = CreateFontIndirectA(&m_prefs.ctrlFont);
+    HGDIOBJ oldFont = font ? SelectObject(mem, font) : nullptr;
+    DrawLabels(m_pMemDC, 0, m_plotLeft, static_cast<short>(m_plotTop + m_plotHeight),
+               static_cast<short>(m_plotLeft + m_plotWidth), m_plotTop, &m_Sizes);
+    if (oldFont) SelectObject(mem, oldFont);
+    if (font) DeleteObject(font);
+  }
+  for (void*& tile : m_pTileTexts) tile = nullptr;  // no tiled annotation holders are made
+  if (m_pMemDC) {
+    if (m_pPaintDC) m_pPaintDC->BitBlt(0, 0, m_plotWidth, m_plotHeight, m_pMemDC, 0, 0, SRCCOPY);
+    if (m_pOldMemBitmap) m_pMemDC->SelectObject(m_pOldMemBitmap);
+    m_pOldMemBitmap = nullptr;
+    delete m_pMemBitmap;
+    m_pMemBitmap = nullptr;
+    delete m_pMemDC;
+    m_pMemDC = nullptr;
+  }
+  if (m_pPaintDC) {
+    delete m_pPaintDC;
+    m_pPaintDC = nullptr;
+  }
+  if (m_charHeight != m_nLastCharHeight) {
+    SizeControls();
+    if (!m_noRepaint) Invalidate(TRUE);
+    m_nLastCharHeight = m_charHeight;
+  }
+}
+
+void CCtlOPlot::DrawOutline(CDC* dc) {
+  if (!dc || !dc->GetSafeHdc()) return;
+  HDC h = dc->GetSafeHdc();
+  const int w = m_plotWidth + 8;
+  const int hgt = m_plotHeight + 8 + (m_segmentsShown ? m_segmentBarHeight : 0);
+  SetViewportOrgEx(h, m_plotLeft - 4, m_plotTop - 4, nullptr);
+  SetViewportExtEx(h, w, hgt, nullptr);
+  SetWindowOrgEx(h, 0, 0, nullptr);
+  SetWindowExtEx(h, w, hgt, nullptr);
+  const struct {
+    RECT r;
+    int colour;
+  } parts[] = {
+      {{0, 0, 2, hgt}, 0},         {{0, 0, w, 2}, 0},
+      {{2, 2, 4, hgt - 2}, 1},     {{2, 2, w - 2, 4}, 1},
+      {{w - 2, 0, w, hgt}, 3},     {{0, hgt - 2, w, hgt}, 3},
+      {{w - 4, 2, w - 2, hgt - 2}, 2}, {{2, hgt - 4, w - 2, hgt - 2}, 2},
+  };
+  for (const auto& part : parts) {
+    HBRUSH brush = CreateSolidBrush(m_outline[part.colour]);
+    FillRect(h, &part.r, brush);
+    DeleteObject(brush);
+  }
+}
+
+void CCtlOPlot::OnMeasureItem(int id, MEASUREITEMSTRUCT* item) {
+  if ((id != OPLOT_ID_SCROLL_DOWN && id != OPLOT_ID_SCROLL_UP) || !item) return;
+  item->CtlType = ODT_BUTTON;
+  item->CtlID = static_cast<UINT>(id);
+  item->itemWidth = static_cast<UINT>(m_vScrollWidth);
+  item->itemHeight = static_cast<UINT>(m_hScrollHeight);
+}
+
+void CCtlOPlot::OnDrawItem(int id, DRAWITEMSTRUCT* item) {
+  if ((id != OPLOT_ID_SCROLL_DOWN && id != OPLOT_ID_SCROLL_UP) || !item || !item->hDC) return;
+  HDC dc = item->hDC;
+  const RECT& rc = item->rcItem;
+  FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+  FrameOutline(dc, 0, 0, rc.right - 1, rc.bottom - 1);
+  const int w = (rc.right / 2) * 2 - 4, h = (rc.bottom / 2) * 2 - 4;
+  RECT inner{2, 2, w + 2, h + 2};
+
+  bool marked = false;
+  if (const SVW_OVERLAY* o = m_pOverlay) {
+    const bool segBoth = m_segModeRequested && m_navEnabled;
+    if (id == OPLOT_ID_SCROLL_DOWN) {
+      const double end = segBoth ? m_ownFullEnd : o->tail.homeEnd;
+      marked = o->tail.viewEnd != end;
+      if (marked) inner.right -= w / 2;
+    } else {
+      const double start = segBoth || m_ownFullRange ? m_ownFullStart : o->tail.homeStart;
+      marked = o->tail.viewStart != start;
+      if (marked) inner.left += w / 2;
+    }
+  }
+  if (marked) {
+    FrameOutline(dc, 2, 2, w + 2, h + 2);
+    FillRect(dc, &inner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  }
+  SelectObject(dc, oldPen);
+}

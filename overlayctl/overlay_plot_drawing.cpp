@@ -1,0 +1,195 @@
+// The overlay control's plots on a device context: the drawing engine set
+// up from the control's settings, then event marks, text flags, the
+// highlighted point and the click marker on top.
+#include <cmath>
+#include <cstring>
+
+#include "overlayctl/overlay_plot_control.h"
+#include "plotengine/event_marks.h"
+#include "plotengine/plot_drawing.h"
+
+namespace {
+
+bool AnySlotWithoutRange(const SVW_OVERLAY* o) {
+  for (int i = 0; i < OVERLAY_SLOTS; ++i)
+    if (OverlaySlotPresent(o, i) && o->tail.scales.plotLow[i] == 0 && o->tail.scales.plotHigh[i] == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, short left, short bottom,
+                         short right, short top, short charWidth, short charHeight) {
+  (void)record;  // printing fills it with the print feature
+  SVW_OVERLAY* o = m_pOverlay;
+  if (!o || !dc || !dc->GetSafeHdc()) return;
+  HDC h = dc->GetSafeHdc();
+  o->head.activePlot = m_activePlot;
+
+  STRUCT_OPLOT_DRAW_CHRO draw;
+  OPLOT_InitDrawChro(&draw, nullptr);
+  draw.drawBackground = 1;
+  // A choice of 1 or 2 draws the processed trace, 0 or 2 the raw one.
+  draw.drawProcessed = m_displayChoice == 1 || m_displayChoice == 2 ? 1 : 0;
+  draw.drawRaw = m_displayChoice == 0 || m_displayChoice == 2 ? 1 : 0;
+  if (!draw.drawProcessed && !draw.drawRaw) draw.drawRaw = 1;
+  draw.callerTitlePresent = 0;  // every title item of each plot
+
+  STRUCT_OPLOT_PLOT_PARAMS params;
+  OPLOT_InitPlotParams(&params, print, left, bottom, right, top, charWidth, charHeight);
+  if (!print) {
+    std::memcpy(params.colors, m_prefs.colors.colors, sizeof params.colors);
+    params.gradientBackground = static_cast<uint16_t>(m_prefs.colors.fadeOn);
+    params.fadeFromWhite = static_cast<uint16_t>(m_prefs.colors.fadeKind);
+    params.verticalAxis = m_screenAxes[0];
+    params.horizontalAxis = m_screenAxes[1];
+    params.deleteButtons = static_cast<uint16_t>(m_enableHideDelete);
+    params.maximiseButtons =
+        static_cast<uint16_t>(m_enableHideDelete && (o->head.shownCount > 1 || o->head.maximised || m_pDataReview));
+  } else if (m_ownColors) {
+    std::memcpy(params.colors, m_printColors, sizeof params.colors);
+  }
+  params.carried2 = static_cast<uint16_t>(m_thickPenWidth);
+  params.carried60 = static_cast<uint16_t>(m_thickPenValue);
+
+  // A plot without a vertical range gets its full scale first.
+  switch (o->head.displayMode) {
+    case OVERLAY_MODE_STACKED:
+      if (AnySlotWithoutRange(o)) OPLOT_SetVerticalFullScale(o, 1, 0);
+      break;
+    case 1:
+    case 2:
+      if (o->tail.scales.commonLow == 0 && o->tail.scales.commonHigh == 0)
+        OPLOT_SetVerticalFullScale(o, 1, 0);
+      else if (o->head.displayMode == 2 && AnySlotWithoutRange(o))
+        OPLOT_SetVerticalFullScale(o, 1, 0);
+      break;
+    default:
+      if (AnySlotWithoutRange(o)) SetVerticalFullScale(1, 0);
+      SetVerticalFullScale(1, 1);
+      break;
+  }
+
+  STRUCT_OVER_SIZES sizes{};
+  const int32_t drawn = OPLOT_DrawPlots(h, &draw, &params, o, &sizes);
+  if (!print) {
+    m_bSizesValid = drawn ? 1 : 0;
+    if (drawn) m_Sizes = sizes;
+  }
+  if (!drawn) {
+    if (m_clickMarkerOn) DrawClickMarker(dc);
+    return;
+  }
+  LOGFONTA font = m_prefs.ctrlFont;
+  if (m_pDataReview && m_prefs.drawing.flag98) OPLOT_DrawSystemEventMarks(h, o, &sizes, &font);
+  if (m_nTextFlags > 0) DrawTextFlags(dc, o, &sizes, &font);
+  if (m_highlightOn) OPLOT_DrawHighlightRange(h, o, &sizes, &m_highlight);
+  if (m_clickMarkerOn) DrawClickMarker(dc);
+}
+
+void CCtlOPlot::DrawTextA(CDC* dc) {
+  // The engine leaves no margin above the chromatograms, so the title line
+  // has no room inside the plot area; the plot titles carry the names.
+  (void)dc;
+}
+
+void CCtlOPlot::DrawTextFlags(CDC* dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sizes, LOGFONTA* lf) {
+  if (!dc || !dc->GetSafeHdc() || !o || !sizes) return;
+  HDC h = dc->GetSafeHdc();
+  const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
+  const int count = m_nTextFlags < 0 ? 0 : (m_nTextFlags > OPLOT_TEXT_FLAGS ? OPLOT_TEXT_FLAGS : m_nTextFlags);
+  bool any = false;
+  for (int i = 0; i < count; ++i) any = any || (m_TextFlags[i].time >= t0 && m_TextFlags[i].time <= t1);
+  if (!any || !(t1 > t0)) return;
+
+  HFONT font = lf && !sizes->params.printFlag ? CreateFontIndirectA(lf) : nullptr;
+  HGDIOBJ oldFont = font ? SelectObject(h, font) : nullptr;
+  const double sx = sizes->plotWidth / (t1 - t0);
+  for (int i = 0; i < count; ++i) {
+    const STRUCT_OPLOT_TEXT_FLAG& f = m_TextFlags[i];
+    if (f.time < t0 || f.time > t1 || !OverlaySlotIndex(f.slot)) continue;
+    if (!o->head.shown[f.slot] || !o->tail.inView[f.slot]) continue;
+    int32_t left = 0, bottom = 0, right = 0, top = 0;
+    if (!OPLOT_GetChromatogramArea(o, sizes, f.slot, &left, &bottom, &right, &top)) continue;
+    const int height = bottom + 1 - top;
+    if (height < 4 * static_cast<int>(sizes->params.charHeight)) continue;
+    char text[sizeof f.text + 1] = {};
+    std::memcpy(text, f.text, sizeof f.text);
+    const int length = static_cast<int>(std::strlen(text));
+    SIZE extent{};
+    if (length > 0) GetTextExtentPoint32A(h, text, length, &extent);
+    const int midY = bottom - height / 2;
+    const int c = length > 0 ? extent.cx / length : 0;  // an empty text draws the line only
+    const int textY = midY - extent.cy;
+    const int minX = left + c / 2, maxX = right - c / 2;
+
+    HPEN pen = CreatePen(f.dashed ? PS_DASH : PS_SOLID, 0, f.color);
+    HGDIOBJ oldPen = SelectObject(h, pen);
+    SetTextColor(h, f.color);
+    if (!sizes->params.printFlag) SetBkMode(h, TRANSPARENT);
+    const int x = left + static_cast<int>((f.time - t0) * sx);
+    MoveToEx(h, x, bottom, nullptr);
+    LineTo(h, x, midY);
+    int tx = x;
+    bool drawText = length > 0;
+    switch (f.placement) {
+      case 0:
+        tx = x - extent.cx;
+        if (tx < minX) tx = minX;
+        break;
+      case 1:
+        tx = x - extent.cx / 2;
+        if (tx < minX)
+          tx = minX;
+        else if (tx + extent.cx > maxX)
+          tx = maxX - extent.cx;
+        break;
+      case 2:
+        if (tx + extent.cx > maxX) tx = maxX - extent.cx;
+        break;
+      default:
+        drawText = false;
+        break;
+    }
+    if (drawText) TextOutA(h, tx, textY, text, length);
+    SelectObject(h, oldPen);
+    DeleteObject(pen);
+  }
+  if (oldFont) SelectObject(h, oldFont);
+  if (font) DeleteObject(font);
+}
+
+LRESULT CCtlOPlot::OnAddTextFlag(WPARAM, LPARAM lParam) {
+  if (lParam && m_nTextFlags >= 0 && m_nTextFlags < OPLOT_TEXT_FLAGS) {
+    std::memcpy(&m_TextFlags[m_nTextFlags], reinterpret_cast<const void*>(lParam), sizeof(STRUCT_OPLOT_TEXT_FLAG));
+    ++m_nTextFlags;
+  }
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnClearAllTextFlags(WPARAM, LPARAM) {
+  m_nTextFlags = 0;
+  return 0;
+}
+
+KELT_API double KELT_InterpolateLines(short direction, double x0, double a0, double x1, double a1, double b0,
+                                      double b1, double* a, double* b) {
+  const double span = x1 - x0;
+  const double slopeA = span != 0 ? (a1 - a0) / span : 0, slopeB = span != 0 ? (b1 - b0) / span : 0;
+  double lo = x0, hi = x1, xm = x0, ya = a0, yb = b0;
+  for (int i = 0; i < 20; ++i) {
+    const double half = (hi - lo) / 2;
+    if (!(half >= 1e-05)) break;
+    xm = lo + half;
+    ya = a0 + (xm - x0) * slopeA;
+    yb = b0 + (xm - x0) * slopeB;
+    const bool below = direction == 0 ? ya < yb : ya > yb;
+    if (below)
+      hi = xm;
+    else
+      lo = xm;
+  }
+  if (a) *a = ya;
+  if (b) *b = yb;
+  return xm;
+}

@@ -1,0 +1,86 @@
+// Label areas of the drawing per display mode.
+#include "overlayctl/tests/control_fixture.h"
+
+namespace {
+
+using LabelAreasTest = OPlotTest;
+
+const STRUCT_OPLOT_LABEL_AREA* Find(const CCtlOPlot* c, int id) {
+  for (int i = 0; i < c->m_labelAreaCount; ++i)
+    if (c->m_labelAreas[i].id == id) return &c->m_labelAreas[i];
+  return nullptr;
+}
+
+TEST_F(LabelAreasTest, StackedPlotsGetAScaleAndAChromatogramAreaEach) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_bSizesValid);
+  STRUCT_OVER_SIZES s = c->m_Sizes;
+  const short l = c->m_plotLeft, t = c->m_plotTop;
+  const short r = static_cast<short>(l + c->m_plotWidth), b = static_cast<short>(t + c->m_plotHeight);
+  c->InitLabelAreas(0, l, b, r, t, &s);
+  ASSERT_NE(Find(c, OPLOT_AREA_DRAWING), nullptr);
+  EXPECT_EQ(Find(c, OPLOT_AREA_DRAWING)->hasData, 0);
+  const STRUCT_OPLOT_LABEL_AREA* strip = Find(c, OPLOT_AREA_TIME_STRIP);
+  ASSERT_NE(strip, nullptr);
+  EXPECT_EQ(strip->y + strip->height, b);
+  int y = t;
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const STRUCT_OPLOT_LABEL_AREA* chro = Find(c, OPLOT_AREA_CHROMATOGRAM + i);
+    const STRUCT_OPLOT_LABEL_AREA* scale = Find(c, OPLOT_AREA_LEFT_SCALE + i);
+    ASSERT_NE(chro, nullptr);
+    ASSERT_NE(scale, nullptr);
+    EXPECT_EQ(chro->y, y);
+    EXPECT_EQ(chro->height, s.plotHeights[i]);
+    EXPECT_EQ(chro->x, l + s.leftScaleWidth);
+    const double low = o->tail.scales.plotLow[i], high = o->tail.scales.plotHigh[i];
+    EXPECT_EQ(chro->low, low);
+    EXPECT_EQ(chro->high, high);
+    y += s.plotHeights[i];
+  }
+  EXPECT_EQ(Find(c, OPLOT_AREA_UNSHIFTED), nullptr);  // no offsets in use
+  EXPECT_EQ(Find(c, OPLOT_AREA_CHROMATOGRAM + 3), nullptr);
+}
+
+TEST_F(LabelAreasTest, DualScaleAddsTheRightChromatogramEvenWithoutARightScale) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  std::strcpy(o->slots[1].units, "mV");
+  o->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+  o->tail.scales.leftAxisPlot = 0;
+  o->tail.scales.rightAxisPlot = 1;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_bSizesValid);
+  STRUCT_OVER_SIZES s = c->m_Sizes;
+  s.rightScaleWidth = 0;
+  c->InitLabelAreas(0, 0, c->m_plotHeight, c->m_plotWidth, 0, &s);
+  EXPECT_EQ(Find(c, OPLOT_AREA_RIGHT_SCALE), nullptr);
+  ASSERT_NE(Find(c, OPLOT_AREA_RIGHT_CHROMATOGRAM), nullptr);
+  ASSERT_NE(Find(c, OPLOT_AREA_CHROMATOGRAM), nullptr);
+  EXPECT_EQ(c->m_rightHand[1], 1);
+  EXPECT_EQ(c->m_rightHand[2], 0);  // "Counts", like the left slot
+  s.rightScaleWidth = 40;
+  c->InitLabelAreas(0, 0, c->m_plotHeight, c->m_plotWidth, 0, &s);
+  ASSERT_NE(Find(c, OPLOT_AREA_RIGHT_SCALE), nullptr);
+  EXPECT_EQ(Find(c, OPLOT_AREA_RIGHT_SCALE)->x, s.leftScaleWidth + s.plotWidth);
+}
+
+TEST_F(LabelAreasTest, WithoutLabelsNoAreaIsSetUp) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(MakeOverlay(2)));
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(c->m_labelAreaCount, 0);
+  c->m_pLabels->AddLabel(LABEL_KIND_AREA, 0);
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  EXPECT_GT(c->m_labelAreaCount, 3);
+}
+
+}  // namespace

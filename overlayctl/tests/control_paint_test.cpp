@@ -1,0 +1,311 @@
+// The painted control: pixels of the plots, the background-only paints,
+// the frame, the arrow buttons, and the pixel/data conversions on the
+// geometry of the last paint.
+#include <cmath>
+
+#include "overlayctl/tests/control_fixture.h"
+#include "win/win_gdi.h"
+
+namespace {
+
+using PaintTest = OPlotTest;
+
+// Paints pending updates and answers the control's pixel at a client point.
+COLORREF Pixel(HWND w, int x, int y) {
+  win::script::PumpUntilIdle();
+  return win::script::WindowPixel(w, x, y);
+}
+
+HWND ShowOverlay(PaintTest* t, HWND w, SVW_OVERLAY* o) {
+  (void)t;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  return w;
+}
+
+TEST_F(PaintTest, TracesAreDrawnWhereTheConversionsPutThem) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  ShowOverlay(this, w, o);
+  ASSERT_TRUE(c->m_bSizesValid);
+  EXPECT_EQ(c->m_pPaintDC, nullptr);
+  EXPECT_EQ(c->m_pMemDC, nullptr);
+
+  // The apex of slot 1's peak (t = 6.0): the trace's colour must be at or next to the converted pixel.
+  const int slot = 1;
+  double apexTime = 6.0, apexValue = 0;
+  ASSERT_TRUE(OPLOT_GetInterpolatedValueFromTime(o, slot, apexTime, &apexTime, &apexValue));
+  long x = 0, y = 0;
+  ASSERT_TRUE(c->GetXPixelFromTime(apexTime, slot, nullptr, &x, 0));
+  ASSERT_TRUE(c->GetYPixelFromValue(slot, apexValue, 0, 0, nullptr, &y, 1));
+  const COLORREF colour = c->m_prefs.colors.colors[CHRO_COLOR_PLOT0 + slot];
+  bool found = false;
+  for (int dy = -3; dy <= 3 && !found; ++dy)
+    for (int dx = -2; dx <= 2 && !found; ++dx)
+      found = Pixel(w, c->m_plotLeft + x + dx, c->m_plotTop + y + dy) == colour;
+  EXPECT_TRUE(found) << "no trace colour near " << x << "," << y << " value " << apexValue;
+
+  // Well above a trace in the chromatogram: the background colour.
+  long yHigh = 0;
+  double low = 0, high = 0;
+  ASSERT_TRUE(OPLOT_GetVerticalScaleValues(o, &c->m_Sizes, 0, 0, &low, &high));
+  ASSERT_TRUE(c->GetYPixelFromValue(0, low + 0.8 * (high - low), 0, 0, nullptr, &yHigh, 0));
+  long xLeft = 0;
+  ASSERT_TRUE(c->GetXPixelFromTime(o->tail.viewStart + 0.1 * (o->tail.viewEnd - o->tail.viewStart), 0, nullptr,
+                                   &xLeft, 0));
+  const COLORREF background = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
+  EXPECT_EQ(Pixel(w, c->m_plotLeft + xLeft, c->m_plotTop + yHigh), background);
+
+  // The sunken frame: dark outer edge left and top, white outer edge right.
+  EXPECT_EQ(Pixel(w, c->m_plotLeft - 4, c->m_plotTop + 20), COLORREF(0x404040));
+  EXPECT_EQ(Pixel(w, c->m_plotLeft - 2, c->m_plotTop + 20), COLORREF(0x808080));
+  EXPECT_EQ(Pixel(w, c->m_plotLeft + c->m_plotWidth + 3, c->m_plotTop + 20), COLORREF(0xFFFFFF));
+}
+
+TEST_F(PaintTest, WithoutPlotsOnlyTheBackgroundIsPainted) {
+  struct Case {
+    const char* what;
+    int slots;
+    int cx, cy;
+    bool noRepaint;
+  } cases[] = {
+      {"no overlay", 0, 600, 400, false},
+      {"plot area under 9 pixels", 2, 600, 16, false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    HWND w = MakeControl(7, k.cx, k.cy);
+    CCtlOPlot* c = Control(w);
+    if (k.slots) ShowOverlay(this, w, MakeOverlay(k.slots));
+    c->m_bSizesValid = 1;
+    InvalidateRect(w, nullptr, FALSE);
+    const COLORREF bg = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
+    const COLORREF p = Pixel(w, k.cx - 2, k.cy - 2);
+    if (!c->m_prefs.colors.fadeOn) {
+      EXPECT_EQ(p, bg);
+    }
+    EXPECT_EQ(c->m_bSizesValid, 0);
+    EXPECT_EQ(c->m_pPaintDC, nullptr);
+    DestroyWindow(w);
+  }
+}
+
+TEST_F(PaintTest, NoRepaintValidatesWithoutDrawingAndForgetsTheGeometry) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  ShowOverlay(this, w, MakeOverlay(2));
+  ASSERT_TRUE(c->m_bSizesValid);
+  const COLORREF before = Pixel(w, 300, 100);
+  c->m_noRepaint = 1;
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
+  EXPECT_EQ(c->m_bSizesValid, 0);
+  EXPECT_EQ(Pixel(w, 300, 100), before);
+  double t = 0;
+  EXPECT_EQ(c->GetTimeFromXPixel(300, &t, 0), 0);
+}
+
+TEST_F(PaintTest, ConversionsRoundTripWithinAPixel) {
+  for (int16_t mode : {int16_t(OVERLAY_MODE_STACKED), int16_t(1)}) {
+    SCOPED_TRACE(mode);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    SVW_OVERLAY* o = MakeOverlay(3);
+    o->head.displayMode = mode;
+    OPLOT_SetVerticalFullScale(o, 1, 1);
+    ShowOverlay(this, w, o);
+    ASSERT_TRUE(c->m_bSizesValid);
+    const int slot = mode == OVERLAY_MODE_STACKED ? 2 : 0;
+    double low = 0, high = 0;
+    ASSERT_TRUE(OPLOT_GetVerticalScaleValues(o, &c->m_Sizes, slot, 0, &low, &high));
+    const double pixelTime = (o->tail.viewEnd - o->tail.viewStart) / c->m_Sizes.plotWidth;
+    for (double f : {0.0, 0.137, 0.5, 0.91}) {
+      const double time = o->tail.viewStart + f * (o->tail.viewEnd - o->tail.viewStart);
+      const double value = low + f * (high - low);
+      long x = 0, y = 0;
+      ASSERT_TRUE(c->GetXPixelFromTime(time, slot, nullptr, &x, 0));
+      ASSERT_TRUE(c->GetYPixelFromValue(slot, value, 0, 0, nullptr, &y, 0));
+      double back = 0, backValue = 0;
+      short backSlot = -1;
+      ASSERT_TRUE(c->GetTimeFromXPixel(static_cast<short>(c->m_plotLeft + x), &back, 0));
+      EXPECT_NEAR(back, time, pixelTime * 1.001);
+      if (f > 0) {  // the low value's pixel is the band's end, which belongs to the next band
+        ASSERT_TRUE(c->GetValueFromYPixel(static_cast<short>(c->m_plotTop + y), &backSlot, &backValue, 1));
+        EXPECT_EQ(backSlot, slot);
+        const int h = mode == OVERLAY_MODE_STACKED ? c->m_Sizes.plotHeights[slot] : c->m_Sizes.overlaidPlotHeight;
+        EXPECT_NEAR(backValue, value, (high - low) / h * 1.001);
+      }
+    }
+    // Left of the chromatogram: only unclipped.
+    double t = 0;
+    const short left = static_cast<short>(c->m_plotLeft + c->m_Sizes.leftScaleWidth);
+    EXPECT_EQ(c->GetTimeFromXPixel(static_cast<short>(left - 5), &t, 0), 0);
+    ASSERT_EQ(c->GetTimeFromXPixel(static_cast<short>(left - 5), &t, 1), 1);
+    const double viewStart = o->tail.viewStart;
+    EXPECT_LT(t, viewStart);
+    DestroyWindow(w);
+  }
+}
+
+TEST_F(PaintTest, BandEdgesAndClipRectangles) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  o->head.shown[1] = 0;  // a hidden slot has no band
+  o->head.shownCount = 2;
+  ShowOverlay(this, w, o);
+  ASSERT_TRUE(c->m_bSizesValid);
+  const auto& s = c->m_Sizes;
+  double low = 0, high = 0;
+  ASSERT_TRUE(OPLOT_GetVerticalScaleValues(o, &s, 2, 0, &low, &high));
+  const int h0 = s.plotHeights[0], h2 = s.plotHeights[2];
+  ASSERT_GT(h0, 0);
+  ASSERT_GT(h2, 0);
+  short slot = -1;
+  double v = 0;
+  // First pixel of slot 2's band (below slot 0's): slot 2 at its high value.
+  ASSERT_TRUE(c->GetValueFromYPixel(static_cast<short>(c->m_plotTop + h0), &slot, &v, 1));
+  EXPECT_EQ(slot, 2);
+  EXPECT_DOUBLE_EQ(v, high);
+  ASSERT_TRUE(c->GetValueFromYPixel(static_cast<short>(c->m_plotTop + h0 + h2 - 1), &slot, &v, 1));
+  EXPECT_NEAR(v, low + (high - low) / h2, 1e-9 * (high - low));
+
+  CRect r;
+  ASSERT_TRUE(c->GetIntersectClipRect(&r, 2, nullptr, 0, c->m_plotHeight, 0));
+  EXPECT_EQ(r.top, h0);
+  EXPECT_EQ(r.bottom, h0 + h2);
+  EXPECT_EQ(r.left, s.leftScaleWidth);
+  EXPECT_EQ(r.right, s.leftScaleWidth + s.plotWidth - 1);
+  EXPECT_EQ(c->GetIntersectClipRect(&r, 1, nullptr, 0, c->m_plotHeight, 0), 0);
+}
+
+TEST_F(PaintTest, ArrowButtonsMarkWhenTheViewDoesNotReachTheDataEnds) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  ShowOverlay(this, w, o);
+  struct Case {
+    double start, end;
+    bool down, up;  // ids 20 and 21 marked
+  } cases[] = {
+      {0.25, 0.5, true, true},
+      {0.0, 0.5, true, false},
+      {0.5, 1.0, false, true},
+  };
+  const double hs = o->tail.homeStart, span = o->tail.homeEnd - o->tail.homeStart;
+  for (const Case& k : cases) {
+    o->tail.viewStart = k.start == 0.0 ? o->tail.homeStart : hs + k.start * span;
+    o->tail.viewEnd = k.end == 1.0 ? o->tail.homeEnd : hs + k.end * span;
+    for (int id : {OPLOT_ID_SCROLL_DOWN, OPLOT_ID_SCROLL_UP}) {
+      HDC dc = CreateCompatibleDC(nullptr);
+      HBITMAP bmp = CreateCompatibleBitmap(dc, 16, 16);
+      HGDIOBJ old = SelectObject(dc, bmp);
+      DRAWITEMSTRUCT di{};
+      di.CtlType = ODT_BUTTON;
+      di.CtlID = static_cast<UINT>(id);
+      di.hDC = dc;
+      di.rcItem = {0, 0, 16, 16};
+      SendMessageA(w, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&di));
+      // The filled half: left for id 20, right for id 21.
+      const int x = id == OPLOT_ID_SCROLL_DOWN ? 4 : 11;
+      const bool black = GetPixel(dc, x, 7) == 0;
+      EXPECT_EQ(black, id == OPLOT_ID_SCROLL_DOWN ? k.down : k.up) << "id " << id << " case " << k.start;
+      EXPECT_EQ(GetPixel(dc, id == OPLOT_ID_SCROLL_DOWN ? 11 : 4, 7), COLORREF(0xC0C0C0));
+      SelectObject(dc, old);
+      DeleteObject(bmp);
+      DeleteDC(dc);
+    }
+  }
+  (void)c;
+}
+
+TEST(InterpolateLines, BisectsForTheCrossing) {
+  double a = 0, b = 0;
+  // A rises 0 -> 10, B falls 10 -> 0 over [0, 4]: they cross at x = 2, value 5.
+  double x = KELT_InterpolateLines(1, 0, 0, 4, 10, 10, 0, &a, &b);
+  EXPECT_NEAR(x, 2.0, 1e-4);
+  EXPECT_NEAR(a, 5.0, 1e-3);
+  EXPECT_NEAR(b, 5.0, 1e-3);
+  // The same lines swapped: A falls through B.
+  x = KELT_InterpolateLines(0, 0, 10, 4, 0, 0, 10, &a, &b);
+  EXPECT_NEAR(x, 2.0, 1e-4);
+  EXPECT_NEAR(a, 5.0, 1e-3);
+  EXPECT_NEAR(b, 5.0, 1e-3);
+  // Too narrow an interval: the start unchanged.
+  EXPECT_EQ(KELT_InterpolateLines(0, 1.0, 3, 1.00001, 4, 7, 8, &a, &b), 1.0);
+  EXPECT_EQ(a, 3);
+  EXPECT_EQ(b, 7);
+}
+
+}  // namespace
+
+namespace {
+
+STRUCT_OPLOT_TEXT_FLAG Flag(int16_t slot, int16_t placement, COLORREF colour, double time, const char* text) {
+  STRUCT_OPLOT_TEXT_FLAG f{};
+  f.slot = slot;
+  f.placement = placement;
+  f.color = colour;
+  f.time = time;
+  std::snprintf(f.text, sizeof f.text, "%s", text);
+  return f;
+}
+
+TEST_F(PaintTest, TextFlagsAreDrawnInsideTheDisplayedRangeAndAtMostTwentyHeld) {
+  HWND w = MakeControl(7, 700, 500);
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  ShowOverlay(this, w, o);
+  ASSERT_TRUE(c->m_bSizesValid);
+  const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
+  const COLORREF magenta = RGB(255, 0, 255), cyan = RGB(0, 200, 200);
+  // At the very start of the range (drawn), and outside it (not drawn).
+  STRUCT_OPLOT_TEXT_FLAG atStart = Flag(0, 0, magenta, t0, "Inject");
+  STRUCT_OPLOT_TEXT_FLAG after = Flag(1, 2, cyan, t1 + 0.5, "Late");
+  SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&atStart));
+  SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&after));
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  // The line runs from the plot's bottom up to its middle at x = left.
+  EXPECT_EQ(Pixel(w, c->m_plotLeft + left, c->m_plotTop + bottom - 3), magenta);
+  EXPECT_NE(Pixel(w, c->m_plotLeft + left, c->m_plotTop + top + 3), magenta);
+  // Placement 0 at the left edge: the text is pushed inside the plot, so some magenta lies right of the line.
+  const int midY = bottom - (bottom + 1 - top) / 2;
+  int textPixels = 0;
+  for (int y = midY - c->m_Sizes.params.charHeight; y < midY; ++y)
+    for (int x = left + 1; x < left + 80; ++x) {
+      // Smoothed glyph edges: anything clearly magenta.
+      const COLORREF p = Pixel(w, c->m_plotLeft + x, c->m_plotTop + y);
+      textPixels += GetRValue(p) > GetGValue(p) + 60 && GetBValue(p) > GetGValue(p) + 60;
+    }
+  EXPECT_GT(textPixels, 20);
+  for (int x = 0; x < c->m_plotWidth; ++x) ASSERT_NE(Pixel(w, c->m_plotLeft + x, c->m_plotTop + bottom - 3), cyan);
+
+  for (int i = 0; i < 25; ++i) SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&after));
+  EXPECT_EQ(c->m_nTextFlags, 20);
+  SendMessageA(w, OPM_CLEARALLTEXTFLAGS, 0, 0);
+  EXPECT_EQ(c->m_nTextFlags, 0);
+}
+
+TEST_F(PaintTest, AFontOfAnotherHeightLaysTheControlOutOnceMore) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  ShowOverlay(this, w, MakeOverlay(2));
+  const int16_t before = c->m_charHeight;
+  ASSERT_GT(before, 0);
+  const int16_t topBefore = c->m_plotTop;
+  c->m_prefs.ctrlFont.lfHeight = -2 * before;
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  EXPECT_GT(c->m_charHeight, before);
+  EXPECT_EQ(c->m_nLastCharHeight, c->m_charHeight);
+  EXPECT_TRUE(c->m_bSizesValid);
+  EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));  // the second paint found equal heights and stopped
+  (void)topBefore;
+}
+
+}  // namespace
