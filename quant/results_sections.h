@@ -58,6 +58,9 @@ MORVEX_API BOOL OpenResultsSection(const char* dataFile);
 MORVEX_API BOOL UpgradeOldResults(const char* dataFile);
 // Keeps the header and the first n steps; rebuilt in a temporary file.
 MORVEX_API BOOL RewriteTolResults(const char* dataFile, int16_t n);
+// The data file's background correction: kept when it has one and force is
+// 0; else made anew from its MS data and stored. 1 on success.
+MORVEX_API BOOL DetermineBackground(const char* dataFile, const char* methodFile, int16_t force);
 // Default quantitation options (QUANT_OPTIONS_SIZE bytes).
 MORVEX_API void InitQuantOptions(void* options);
 
