@@ -99,16 +99,9 @@ BENCHMARK(BM_PPNoise_Engine)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!UseBenchRoot("noise-bench")) return 1;
-  if (!TheRun().ok) {
-    std::fprintf(stderr, "noise_bench: the 3,000-scan run could not be written\n");
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_RMSNoise_Engine", "BM_Trace_Alone", 1.5);
-  reporter.PrintRatio("BM_PPNoise_Engine", "BM_Trace_Alone", 1.5);
-  FreeWorkFileStruct(TheRun().wf);
-  return 0;
+  const int rc = RunWithRatios(
+      &argc, argv, "noise-bench", [] { return TheRun().ok; }, "noise_bench: the 3,000-scan run could not be written",
+      {{"BM_RMSNoise_Engine", "BM_Trace_Alone", 1.5}, {"BM_PPNoise_Engine", "BM_Trace_Alone", 1.5}});
+  if (rc == 0) FreeWorkFileStruct(TheRun().wf);
+  return rc;
 }

@@ -273,18 +273,12 @@ BENCHMARK(BM_CentroidRealisticScans)->Arg(4)->Arg(10)->Arg(30)->Unit(benchmark::
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!UseBenchRoot("quorna-bench")) return 1;
-  if (!Run().handle) {
-    std::fprintf(stderr, "quorna_bench: the 3,000-scan run could not be written or opened\n");
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_TotalIon_Quorna", "BM_TotalIon_PlainLoop", 2.0);
-  reporter.PrintRatio("BM_SingleIon_Quorna", "BM_SingleIon_PlainLoop", 2.0);
-  reporter.PrintRatio("BM_SingleIon_OpenAndRead", "BM_SingleIon_PlainLoop", 2.0);
-  reporter.PrintRatio("BM_TotalIon_OpenAndRead", "BM_TotalIon_PlainLoop", 1.5);
-  if (Run().handle) CloseMSData(Run().handle);
-  return 0;
+  const int rc = RunWithRatios(&argc, argv, "quorna-bench", [] { return Run().handle != nullptr; },
+                               "quorna_bench: the 3,000-scan run could not be written or opened",
+                               {{"BM_TotalIon_Quorna", "BM_TotalIon_PlainLoop", 2.0},
+                                {"BM_SingleIon_Quorna", "BM_SingleIon_PlainLoop", 2.0},
+                                {"BM_SingleIon_OpenAndRead", "BM_SingleIon_PlainLoop", 2.0},
+                                {"BM_TotalIon_OpenAndRead", "BM_TotalIon_PlainLoop", 1.5}});
+  if (rc == 0) CloseMSData(Run().handle);
+  return rc;
 }

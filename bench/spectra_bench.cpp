@@ -95,15 +95,9 @@ BENCHMARK(BM_AverageSpectrum_PlainLoop)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!UseBenchRoot("spectra-bench")) return 1;
-  if (!Run().wf) {
-    std::fprintf(stderr, "spectra_bench: the 3,000-scan run could not be written or opened\n");
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_BCAvgSpectrum_Kelt", "BM_AverageSpectrum_PlainLoop", 3.0);
-  FreeWorkFileStruct(Run().wf);
-  return 0;
+  const int rc = RunWithRatios(&argc, argv, "spectra-bench", [] { return Run().wf != nullptr; },
+                               "spectra_bench: the 3,000-scan run could not be written or opened",
+                               {{"BM_BCAvgSpectrum_Kelt", "BM_AverageSpectrum_PlainLoop", 3.0}});
+  if (rc == 0) FreeWorkFileStruct(Run().wf);
+  return rc;
 }

@@ -100,15 +100,8 @@ BENCHMARK(BM_ThreeIons_WorkFile)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!UseBenchRoot("workfile-bench")) return 1;
-  if (!TheRun().ok) {
-    std::fprintf(stderr, "workfile_bench: the 3,000-scan run could not be written\n");
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_TotalIon_WorkFile", "BM_TotalIon_QuornaAlone", 1.5);
-  reporter.PrintRatio("BM_ThreeIons_WorkFile", "BM_ThreeIons_QuornaAlone", 1.5);
-  return 0;
+  return RunWithRatios(&argc, argv, "workfile-bench", [] { return TheRun().ok; },
+                       "workfile_bench: the 3,000-scan run could not be written",
+                       {{"BM_TotalIon_WorkFile", "BM_TotalIon_QuornaAlone", 1.5},
+                        {"BM_ThreeIons_WorkFile", "BM_ThreeIons_QuornaAlone", 1.5}});
 }
