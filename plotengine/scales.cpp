@@ -28,48 +28,18 @@ double MultipleAtOrAbove(double v, double step) { return std::ceil(v / step - 1e
 
 // --- Unit prefixes -------------------------------------------------------------------
 
-const char kLadder[] = {'G', 'M', 'k', 0, 'm', 'u', 'n', 'p'};
-constexpr int kNone = 3, kTop = 0, kBottom = 7;
-
-int PrefixOf(const char* unit) {
-  if (std::strncmp(unit, "Mass", 4) == 0) return kNone;
-  for (int i = 0; i < 8; ++i)
-    if (kLadder[i] && unit[0] == kLadder[i]) return i;
-  return kNone;
-}
-
+// The user-trace rule is the library's, except that only a positive value of
+// a million or more brings the values down; values already at or above one
+// with no such value are left as they are.
 int32_t UserTraceLadder(double* values, int32_t count, char* unit) {
   if (!unit || !unit[0]) return 0;
-  const int start = PrefixOf(unit);
-  int prefix = start;
-  auto any = [&](auto test) {
-    for (int32_t i = 0; i < count; ++i)
-      if (test(values[i])) return true;
-    return false;
-  };
-  while (!any([](double v) { return std::fabs(v) >= 1.0; }) && prefix < kBottom) {
-    for (int32_t i = 0; i < count; ++i) values[i] *= 1000.0;
-    ++prefix;
+  bool anyAtLeastOne = false, anyMillion = false;
+  for (int32_t i = 0; i < count; ++i) {
+    anyAtLeastOne = anyAtLeastOne || std::fabs(values[i]) >= 1.0;
+    anyMillion = anyMillion || values[i] >= 1000000.0;
   }
-  if (prefix == start && any([](double v) { return v >= 1000000.0; })) {
-    while (prefix > kTop) {
-      if (!any([](double v) { return std::fabs(v) >= 1000.0; }) || any([](double v) { return std::fabs(v) < 1.0; }))
-        break;
-      for (int32_t i = 0; i < count; ++i) values[i] /= 1000.0;
-      --prefix;
-    }
-  }
-  if (prefix == start) return 0;
-  char out[SCALE_TEXT_SIZE] = {};
-  const char* rest = start == kNone ? unit : unit + 1;
-  size_t n = 0;
-  if (kLadder[prefix]) {
-    out[n++] = kLadder[prefix];
-    if (start == kNone && (prefix == 0 || prefix == 1)) out[n++] = ' ';
-  }
-  for (const char* s = rest; *s && n + 1 < sizeof out; ++s) out[n++] = *s;
-  std::memcpy(unit, out, sizeof out);
-  return 1;
+  if (anyAtLeastOne && !anyMillion) return 0;
+  return ScaleValuesToUnit(values, count, unit);
 }
 
 // The shared frame: tiny values take no part.
