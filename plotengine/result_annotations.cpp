@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "common/engine_binding.h"
 #include "common/mass_lists.h"
 #include "common/number_format.h"
 #include "common/segment_plots.h"
@@ -62,30 +63,8 @@ T At(const uint8_t* bytes, size_t offset) {
   return v;
 }
 
-// The quantitation engine, loaded from the program folder for one build.
-class Engine {
- public:
-  Engine() {
-    char folder[MAX_PATH + 1] = {};
-    if (!GetProgramDirectory(folder)) folder[0] = 0;
-    std::string path = folder;
-    if (!path.empty()) path += '\\';
-    path += "morvex.dll";
-    module_ = LoadLibraryA(path.c_str());
-  }
-  ~Engine() {
-    if (module_) FreeLibrary(module_);
-  }
-  Engine(const Engine&) = delete;
-  Engine& operator=(const Engine&) = delete;
-  template <class Fn>
-  Fn Find(const char* name) const {
-    return module_ ? ProcAs<Fn>(GetProcAddress(module_, name)) : nullptr;
-  }
-
- private:
-  HMODULE module_ = nullptr;
-};
+// The quantitation engine, bound for one build.
+using Engine = kelt::EngineBinding;
 
 bool LastWriteTime(const char* path, FILETIME* out) {
   HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
