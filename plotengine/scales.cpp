@@ -105,6 +105,35 @@ Ticks MakeTicks(const STRUCT_AXIS_PARAMS& axis, double low, double high, const c
   return t;
 }
 
+// Steps 1 to 6 of both painters: the unit text and, unless the units are
+// kept, the range and fixed steps brought to its prefix (zero steps take no
+// part: the rule leaves out tiny values), then the ticks.
+struct ScaleFrame {
+  double low, high, fixedMajor, fixedMinor;
+  char unit[SCALE_TEXT_SIZE] = {};
+  double lo = 0, hi = 0;
+  Ticks ticks;
+  ScaleFrame(const STRUCT_AXIS_PARAMS& axis, double from, double to, const char* unitText, bool keepUnits,
+             bool userTraceRules, const char* suffix)
+      : low(from), high(to), fixedMajor(axis.fixedMajorStep), fixedMinor(axis.fixedMinorStep) {
+    std::memcpy(unit, unitText, SCALE_TEXT_SIZE - 1);
+    if (!keepUnits) {
+      double v[4] = {low, high, fixedMajor, fixedMinor};
+      const int32_t changed =
+          userTraceRules ? KELT_AdjustUnitValuesUserTraceRules(v, 4, unit) : KELT_AdjustUnitValues(v, 4, unit);
+      if (changed) {
+        low = v[0];
+        high = v[1];
+        fixedMajor = v[2];
+        fixedMinor = v[3];
+      }
+    }
+    STRUCT_AXIS_PARAMS scaled = axis;
+    scaled.fixedMajorStep = fixedMajor;
+    ticks = MakeTicks(scaled, low, high, suffix, &lo, &hi);
+  }
+};
+
 std::string Label(const Ticks& t, double v) {
   if (std::fabs(v) < std::fabs(t.step) * 1e-6) v = 0.0;  // no "-0"
   char text[64];
@@ -245,25 +274,10 @@ KELT_API void KELT_DrawVerticalScale(HDC dc, const STRUCT_VERT_SCALE* vs) {
     // A scale of no height has no room for ticks (and no end to the step doubling).
     if (vs->top >= vs->bottom || !(std::fabs(vs->high - vs->low) >= 1e-8)) return;
     const STRUCT_AXIS_PARAMS axis = vs->axis;
-    double low = vs->low, high = vs->high, fixedMajor = axis.fixedMajorStep, fixedMinor = axis.fixedMinorStep;
-    char unit[SCALE_TEXT_SIZE] = {};
-    std::memcpy(unit, vs->unitText, SCALE_TEXT_SIZE - 1);
-    if (!vs->keepUnits) {
-      // Zero steps take no part in the rescaling (the rule leaves out tiny values).
-      double v[4] = {low, high, fixedMajor, fixedMinor};
-      const int32_t changed = vs->userTraceRules ? KELT_AdjustUnitValuesUserTraceRules(v, 4, unit)
-                                                 : KELT_AdjustUnitValues(v, 4, unit);
-      if (changed) {
-        low = v[0];
-        high = v[1];
-        fixedMajor = v[2];
-        fixedMinor = v[3];
-      }
-    }
-    STRUCT_AXIS_PARAMS scaled = axis;
-    scaled.fixedMajorStep = fixedMajor;
-    double lo, hi;
-    Ticks t = MakeTicks(scaled, low, high, vs->labelSuffix, &lo, &hi);
+    ScaleFrame f(axis, vs->low, vs->high, vs->unitText, vs->keepUnits != 0, vs->userTraceRules != 0, vs->labelSuffix);
+    const double low = f.low, high = f.high, fixedMinor = f.fixedMinor, lo = f.lo, hi = f.hi;
+    const char* const unit = f.unit;
+    Ticks t = f.ticks;
     if (t.step == 0) return;
 
     SavedDC saved(dc);
@@ -344,22 +358,10 @@ KELT_API void KELT_DrawHorizontalScale(HDC dc, const STRUCT_HORZ_SCALE* hs) {
     if (!dc || !hs) return;
     if (hs->top > hs->bottom || hs->left >= hs->right || !(std::fabs(hs->high - hs->low) >= 1e-8)) return;
     const STRUCT_AXIS_PARAMS axis = hs->axis;
-    double low = hs->low, high = hs->high, fixedMajor = axis.fixedMajorStep, fixedMinor = axis.fixedMinorStep;
-    char unit[SCALE_TEXT_SIZE] = {};
-    std::memcpy(unit, hs->unitText, SCALE_TEXT_SIZE - 1);
-    if (!hs->keepUnits) {
-      double v[4] = {low, high, fixedMajor, fixedMinor};
-      if (KELT_AdjustUnitValues(v, 4, unit)) {
-        low = v[0];
-        high = v[1];
-        fixedMajor = v[2];
-        fixedMinor = v[3];
-      }
-    }
-    STRUCT_AXIS_PARAMS scaled = axis;
-    scaled.fixedMajorStep = fixedMajor;
-    double lo, hi;
-    Ticks t = MakeTicks(scaled, low, high, hs->labelSuffix, &lo, &hi);
+    ScaleFrame f(axis, hs->low, hs->high, hs->unitText, hs->keepUnits != 0, false, hs->labelSuffix);
+    const double low = f.low, high = f.high, fixedMinor = f.fixedMinor, lo = f.lo, hi = f.hi;
+    const char* const unit = f.unit;
+    Ticks t = f.ticks;
     if (t.step == 0) return;
 
     SavedDC saved(dc);
