@@ -8,6 +8,7 @@
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
 #include "ratio_reporter.h"
+#include "standard_run.h"
 #include "spectra/pp_noise.h"
 #include "spectra/rms_noise.h"
 
@@ -28,10 +29,7 @@ struct Run {
 Run& TheRun() {
   static Run r = [] {
     Run r;
-    msfix::RunPlan plan;
-    plan.scans = 3000;
-    plan.peaksPerScan = 400;
-    plan.compounds = 40;
+    const msfix::RunPlan plan = StandardRunPlan(false);
     msfix::RunTruth truth;
     if (!msfix::WriteMsDataFile(kPath, plan, &truth)) return r;
     r.wf = MakeWorkFileStruct(kPath, 0);

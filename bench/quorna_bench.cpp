@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ratio_reporter.h"
+#include "standard_run.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,11 +36,7 @@ struct Data {
 Data& Run() {
   static Data d = [] {
     Data d;
-    msfix::RunPlan plan;
-    plan.scans = 3000;
-    plan.peaksPerScan = 400;
-    plan.compounds = 40;
-    plan.segments = {{1.0, 1, ""}};
+    const msfix::RunPlan plan = StandardRunPlan(true);
     msfix::MakeRun(plan, nullptr, &d.scans);
     if (!msfix::WriteMsDataFile(kPath, plan, nullptr)) std::fprintf(stderr, "could not write the run\n");
     d.handle = OpenMSData(kPath, "MSData", 0);

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ratio_reporter.h"
+#include "standard_run.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,11 +28,7 @@ struct Data {
 Data& Run() {
   static Data d = [] {
     Data d;
-    msfix::RunPlan plan;
-    plan.scans = 3000;
-    plan.peaksPerScan = 400;
-    plan.compounds = 40;
-    plan.segments = {{1.0, 1, ""}};
+    const msfix::RunPlan plan = StandardRunPlan(true);
     msfix::MakeRun(plan, nullptr, &d.scans);
     if (!msfix::WriteMsDataFile(kPath, plan, nullptr)) return d;
     // The file's own background: one scan before and one after the range.

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ratio_reporter.h"
+#include "standard_run.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,10 +31,7 @@ struct Run {
 Run& TheRun() {
   static Run r = [] {
     Run r;
-    msfix::RunPlan plan;
-    plan.scans = 3000;
-    plan.peaksPerScan = 400;
-    plan.compounds = 40;
+    const msfix::RunPlan plan = StandardRunPlan(false);
     msfix::RunTruth truth;
     r.ok = msfix::WriteMsDataFile(kPath, plan, &truth);
     r.threeIons.kind = MASS_LIST_RANGES;
