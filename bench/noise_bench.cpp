@@ -8,6 +8,7 @@
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
 #include "ratio_reporter.h"
+#include "standard_run.h"
 #include "spectra/pp_noise.h"
 #include "spectra/rms_noise.h"
 
@@ -28,10 +29,7 @@ struct Run {
 Run& TheRun() {
   static Run r = [] {
     Run r;
-    msfix::RunPlan plan;
-    plan.scans = 3000;
-    plan.peaksPerScan = 400;
-    plan.compounds = 40;
+    const msfix::RunPlan plan = StandardRunPlan(false);
     msfix::RunTruth truth;
     if (!msfix::WriteMsDataFile(kPath, plan, &truth)) return r;
     r.wf = MakeWorkFileStruct(kPath, 0);
@@ -68,47 +66,35 @@ void BM_Trace_Alone(benchmark::State& st) {
 }
 BENCHMARK(BM_Trace_Alone)->Unit(benchmark::kMicrosecond);
 
-void BM_RMSNoise_Engine(benchmark::State& st) {
+// The engine's newer MS-file noise forms share one signature.
+using NoiseForMSFile = decltype(&KELT_NewCalRMSNoiseForMSFile);
+
+void MeasureNoise(benchmark::State& st, NoiseForMSFile measure) {
   Run& r = TheRun();
   double noise = 0;
-  if (!KELT_NewCalRMSNoiseForMSFile(r.wf, nullptr, r.time, DATA_TYPE_MASS_LIST, &r.ion, nullptr, nullptr, 0, 0, 0,
-                                    nullptr, nullptr, 0, &noise))
-    st.SkipWithError("no noise");
+  auto once = [&] {
+    return measure(r.wf, nullptr, r.time, DATA_TYPE_MASS_LIST, &r.ion, nullptr, nullptr, 0, 0, 0, nullptr, nullptr, 0,
+                   &noise);
+  };
+  if (!once()) st.SkipWithError("no noise");
   for (auto _ : st) {
-    KELT_NewCalRMSNoiseForMSFile(r.wf, nullptr, r.time, DATA_TYPE_MASS_LIST, &r.ion, nullptr, nullptr, 0, 0, 0, nullptr,
-                                 nullptr, 0, &noise);
+    once();
     benchmark::DoNotOptimize(noise);
   }
 }
+
+void BM_RMSNoise_Engine(benchmark::State& st) { MeasureNoise(st, KELT_NewCalRMSNoiseForMSFile); }
 BENCHMARK(BM_RMSNoise_Engine)->Unit(benchmark::kMicrosecond);
 
-void BM_PPNoise_Engine(benchmark::State& st) {
-  Run& r = TheRun();
-  double noise = 0;
-  if (!KELT_NewCalPPNoiseForMSFile(r.wf, nullptr, r.time, DATA_TYPE_MASS_LIST, &r.ion, nullptr, nullptr, 0, 0, 0,
-                                   nullptr, nullptr, 0, &noise))
-    st.SkipWithError("no noise");
-  for (auto _ : st) {
-    KELT_NewCalPPNoiseForMSFile(r.wf, nullptr, r.time, DATA_TYPE_MASS_LIST, &r.ion, nullptr, nullptr, 0, 0, 0, nullptr,
-                                nullptr, 0, &noise);
-    benchmark::DoNotOptimize(noise);
-  }
-}
+void BM_PPNoise_Engine(benchmark::State& st) { MeasureNoise(st, KELT_NewCalPPNoiseForMSFile); }
 BENCHMARK(BM_PPNoise_Engine)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!UseBenchRoot("noise-bench")) return 1;
-  if (!TheRun().ok) {
-    std::fprintf(stderr, "noise_bench: the 3,000-scan run could not be written\n");
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_RMSNoise_Engine", "BM_Trace_Alone", 1.5);
-  reporter.PrintRatio("BM_PPNoise_Engine", "BM_Trace_Alone", 1.5);
-  FreeWorkFileStruct(TheRun().wf);
-  return 0;
+  const int rc = RunWithRatios(
+      &argc, argv, "noise-bench", [] { return TheRun().ok; }, "noise_bench: the 3,000-scan run could not be written",
+      {{"BM_RMSNoise_Engine", "BM_Trace_Alone", 1.5}, {"BM_PPNoise_Engine", "BM_Trace_Alone", 1.5}});
+  if (rc == 0) FreeWorkFileStruct(TheRun().wf);
+  return rc;
 }

@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ratio_reporter.h"
+#include "standard_run.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,11 +36,7 @@ struct Data {
 Data& Run() {
   static Data d = [] {
     Data d;
-    msfix::RunPlan plan;
-    plan.scans = 3000;
-    plan.peaksPerScan = 400;
-    plan.compounds = 40;
-    plan.segments = {{1.0, 1, ""}};
+    const msfix::RunPlan plan = StandardRunPlan(true);
     msfix::MakeRun(plan, nullptr, &d.scans);
     if (!msfix::WriteMsDataFile(kPath, plan, nullptr)) std::fprintf(stderr, "could not write the run\n");
     d.handle = OpenMSData(kPath, "MSData", 0);
@@ -273,18 +270,12 @@ BENCHMARK(BM_CentroidRealisticScans)->Arg(4)->Arg(10)->Arg(30)->Unit(benchmark::
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!UseBenchRoot("quorna-bench")) return 1;
-  if (!Run().handle) {
-    std::fprintf(stderr, "quorna_bench: the 3,000-scan run could not be written or opened\n");
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_TotalIon_Quorna", "BM_TotalIon_PlainLoop", 2.0);
-  reporter.PrintRatio("BM_SingleIon_Quorna", "BM_SingleIon_PlainLoop", 2.0);
-  reporter.PrintRatio("BM_SingleIon_OpenAndRead", "BM_SingleIon_PlainLoop", 2.0);
-  reporter.PrintRatio("BM_TotalIon_OpenAndRead", "BM_TotalIon_PlainLoop", 1.5);
-  if (Run().handle) CloseMSData(Run().handle);
-  return 0;
+  const int rc = RunWithRatios(&argc, argv, "quorna-bench", [] { return Run().handle != nullptr; },
+                               "quorna_bench: the 3,000-scan run could not be written or opened",
+                               {{"BM_TotalIon_Quorna", "BM_TotalIon_PlainLoop", 2.0},
+                                {"BM_SingleIon_Quorna", "BM_SingleIon_PlainLoop", 2.0},
+                                {"BM_SingleIon_OpenAndRead", "BM_SingleIon_PlainLoop", 2.0},
+                                {"BM_TotalIon_OpenAndRead", "BM_TotalIon_PlainLoop", 1.5}});
+  if (rc == 0) CloseMSData(Run().handle);
+  return rc;
 }

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -42,4 +43,29 @@ inline bool UseBenchRoot(const char* prefix) {
   win::paths::ResetRoot();
   CreateDirectoryA("C:\\Bench", nullptr);
   return true;
+}
+
+// a / b should stay at or below goal.
+struct RatioGoal {
+  const char* a;
+  const char* b;
+  double goal;
+};
+
+// A benchmark program over data made once: a fresh root named by prefix,
+// the data made by ready() (when it fails, `failure` is printed and the
+// program fails), the benchmarks, then the goals.
+template <typename Ready>
+int RunWithRatios(int* argc, char** argv, const char* prefix, Ready ready, const char* failure,
+                  std::initializer_list<RatioGoal> goals) {
+  if (!UseBenchRoot(prefix)) return 1;
+  if (!ready()) {
+    std::fprintf(stderr, "%s\n", failure);
+    return 1;
+  }
+  benchmark::Initialize(argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  for (const RatioGoal& g : goals) reporter.PrintRatio(g.a, g.b, g.goal);
+  return 0;
 }

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ratio_reporter.h"
+#include "standard_run.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,11 +28,7 @@ struct Data {
 Data& Run() {
   static Data d = [] {
     Data d;
-    msfix::RunPlan plan;
-    plan.scans = 3000;
-    plan.peaksPerScan = 400;
-    plan.compounds = 40;
-    plan.segments = {{1.0, 1, ""}};
+    const msfix::RunPlan plan = StandardRunPlan(true);
     msfix::MakeRun(plan, nullptr, &d.scans);
     if (!msfix::WriteMsDataFile(kPath, plan, nullptr)) return d;
     // The file's own background: one scan before and one after the range.
@@ -95,15 +92,9 @@ BENCHMARK(BM_AverageSpectrum_PlainLoop)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!UseBenchRoot("spectra-bench")) return 1;
-  if (!Run().wf) {
-    std::fprintf(stderr, "spectra_bench: the 3,000-scan run could not be written or opened\n");
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_BCAvgSpectrum_Kelt", "BM_AverageSpectrum_PlainLoop", 3.0);
-  FreeWorkFileStruct(Run().wf);
-  return 0;
+  const int rc = RunWithRatios(&argc, argv, "spectra-bench", [] { return Run().wf != nullptr; },
+                               "spectra_bench: the 3,000-scan run could not be written or opened",
+                               {{"BM_BCAvgSpectrum_Kelt", "BM_AverageSpectrum_PlainLoop", 3.0}});
+  if (rc == 0) FreeWorkFileStruct(Run().wf);
+  return rc;
 }

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ratio_reporter.h"
+#include "standard_run.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,10 +31,7 @@ struct Run {
 Run& TheRun() {
   static Run r = [] {
     Run r;
-    msfix::RunPlan plan;
-    plan.scans = 3000;
-    plan.peaksPerScan = 400;
-    plan.compounds = 40;
+    const msfix::RunPlan plan = StandardRunPlan(false);
     msfix::RunTruth truth;
     r.ok = msfix::WriteMsDataFile(kPath, plan, &truth);
     r.threeIons.kind = MASS_LIST_RANGES;
@@ -100,15 +98,8 @@ BENCHMARK(BM_ThreeIons_WorkFile)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!UseBenchRoot("workfile-bench")) return 1;
-  if (!TheRun().ok) {
-    std::fprintf(stderr, "workfile_bench: the 3,000-scan run could not be written\n");
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_TotalIon_WorkFile", "BM_TotalIon_QuornaAlone", 1.5);
-  reporter.PrintRatio("BM_ThreeIons_WorkFile", "BM_ThreeIons_QuornaAlone", 1.5);
-  return 0;
+  return RunWithRatios(&argc, argv, "workfile-bench", [] { return TheRun().ok; },
+                       "workfile_bench: the 3,000-scan run could not be written",
+                       {{"BM_TotalIon_WorkFile", "BM_TotalIon_QuornaAlone", 1.5},
+                        {"BM_ThreeIons_WorkFile", "BM_ThreeIons_QuornaAlone", 1.5}});
 }

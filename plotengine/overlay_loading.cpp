@@ -183,21 +183,27 @@ Extended ExtendTrace(OVERLAY_SLOT& s, double ws, double we) {
   return Extended::Done;
 }
 
+// The time range of the attached, shown files (moved by their time offsets
+// when asked); start and end stay as they are when there is none.
+void ShownFilesRange(const SVW_OVERLAY* o, bool withOffsets, double* start, double* end) {
+  bool any = false;
+  for (int i = 0; i < OVERLAY_SLOTS; ++i) {
+    const STRUCT_WORK_FILE* wf = o->slots[i].workFile;
+    if (!o->tail.attached[i] || !o->head.shown[i] || !wf) continue;
+    const double first = withOffsets ? wf->startTime + TimeOffset(o, i) : wf->startTime;
+    const double last = withOffsets ? wf->endTime + TimeOffset(o, i) : wf->endTime;
+    if (!any || first < *start) *start = first;
+    if (!any || last > *end) *end = last;
+    any = true;
+  }
+}
+
 }  // namespace
 
 KELT_API void OPLOT_UpdateOverlayPlots(SVW_OVERLAY* o, double start, double end) {
   try {
     if (!o) return;
-    if (BothZero(start, end)) {
-      bool any = false;
-      for (int i = 0; i < OVERLAY_SLOTS; ++i) {
-        const STRUCT_WORK_FILE* wf = o->slots[i].workFile;
-        if (!o->tail.attached[i] || !o->head.shown[i] || !wf) continue;
-        if (!any || wf->startTime < start) start = wf->startTime;
-        if (!any || wf->endTime > end) end = wf->endTime;
-        any = true;
-      }
-    }
+    if (BothZero(start, end)) ShownFilesRange(o, false, &start, &end);
     for (int i = 0; i < OVERLAY_SLOTS; ++i) {
       OVERLAY_SLOT& s = o->slots[i];
       STRUCT_WORK_FILE* wf = s.workFile;
@@ -226,17 +232,7 @@ KELT_API void OPLOT_UpdateOverlayPlots(SVW_OVERLAY* o, double start, double end)
 KELT_API void OPLOT_NewUpdateOverlayPlots(SVW_OVERLAY* o, double start, double end) {
   try {
     if (!o) return;
-    if (BothZero(start, end)) {
-      bool any = false;
-      for (int i = 0; i < OVERLAY_SLOTS; ++i) {
-        const STRUCT_WORK_FILE* wf = o->slots[i].workFile;
-        if (!o->tail.attached[i] || !o->head.shown[i] || !wf) continue;
-        const double off = TimeOffset(o, i);
-        if (!any || wf->startTime + off < start) start = wf->startTime + off;
-        if (!any || wf->endTime + off > end) end = wf->endTime + off;
-        any = true;
-      }
-    }
+    if (BothZero(start, end)) ShownFilesRange(o, true, &start, &end);
     for (int i = 0; i < OVERLAY_SLOTS; ++i) {
       OVERLAY_SLOT& s = o->slots[i];
       STRUCT_WORK_FILE* wf = s.workFile;

@@ -16,6 +16,16 @@ double Factor(double extent, double low, double high) {
   return std::isfinite(f) ? f : 0.0;
 }
 
+// A shown slot's plot, counted as shown and (when in view) as in view.
+void CountShownPlot(STRUCT_OVER_SIZES* sz, const SVW_OVERLAY& o, int i) {
+  sz->plotShown[i] = 1;
+  ++sz->plotsShown;
+  if (o.tail.inView[i]) {
+    sz->plotInView[i] = 1;
+    ++sz->plotsInView;
+  }
+}
+
 }  // namespace
 
 KELT_API STRUCT_OPLOT_PLOT_PARAMS* OPLOT_InitPlotParams(STRUCT_OPLOT_PLOT_PARAMS* p, int16_t printFlag, int16_t left,
@@ -103,12 +113,7 @@ KELT_API void OPLOT_CalculateSizes(const SVW_OVERLAY* o, const STRUCT_OPLOT_PLOT
       int32_t extra = (height - tsh) - share * count;
       for (int i = 0; i < OVERLAY_SLOTS; ++i) {
         if (!o->head.shown[i]) continue;
-        sz->plotShown[i] = 1;
-        ++sz->plotsShown;
-        if (o->tail.inView[i]) {
-          sz->plotInView[i] = 1;
-          ++sz->plotsInView;
-        }
+        CountShownPlot(sz, *o, i);
         sz->plotHeights[i] = static_cast<int16_t>(share + (extra > 0 ? 1 : 0));
         if (extra > 0) --extra;
       }
@@ -117,12 +122,7 @@ KELT_API void OPLOT_CalculateSizes(const SVW_OVERLAY* o, const STRUCT_OPLOT_PLOT
     sz->overlaidPlotHeight = static_cast<int16_t>(height - tsh);
     for (int i = 0; i < OVERLAY_SLOTS; ++i) {
       if (!o->head.shown[i]) continue;
-      sz->plotShown[i] = 1;
-      ++sz->plotsShown;
-      if (o->tail.inView[i]) {
-        sz->plotInView[i] = 1;
-        ++sz->plotsInView;
-      }
+      CountShownPlot(sz, *o, i);
     }
   }
 

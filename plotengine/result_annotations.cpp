@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "common/engine_binding.h"
 #include "common/mass_lists.h"
 #include "common/number_format.h"
 #include "common/segment_plots.h"
@@ -62,30 +63,8 @@ T At(const uint8_t* bytes, size_t offset) {
   return v;
 }
 
-// The quantitation engine, loaded from the program folder for one build.
-class Engine {
- public:
-  Engine() {
-    char folder[MAX_PATH + 1] = {};
-    if (!GetProgramDirectory(folder)) folder[0] = 0;
-    std::string path = folder;
-    if (!path.empty()) path += '\\';
-    path += "morvex.dll";
-    module_ = LoadLibraryA(path.c_str());
-  }
-  ~Engine() {
-    if (module_) FreeLibrary(module_);
-  }
-  Engine(const Engine&) = delete;
-  Engine& operator=(const Engine&) = delete;
-  template <class Fn>
-  Fn Find(const char* name) const {
-    return module_ ? ProcAs<Fn>(GetProcAddress(module_, name)) : nullptr;
-  }
-
- private:
-  HMODULE module_ = nullptr;
-};
+// The quantitation engine, bound for one build.
+using Engine = kelt::EngineBinding;
 
 bool LastWriteTime(const char* path, FILETIME* out) {
   HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -109,6 +88,23 @@ STRUCT_ANNOTATIONS* NewRecord(uint32_t entries, int16_t textLength, uint32_t arr
     return nullptr;
   }
   return r;
+}
+
+// The data file's path, and (when given) the result file's time of writing
+// kept after the texts, by which a later look tells whether it changed.
+void StampSource(STRUCT_ANNOTATIONS* r, const STRUCT_WORK_FILE* wf, uint32_t entries, const FILETIME* written) {
+  std::memcpy(r->dataFile, wf->filePath, strnlen(wf->filePath, ANNOTATION_DATA_FILE_SIZE - 1));
+  if (written)
+    std::memcpy(r->texts + (static_cast<size_t>(r->textLength) + 1) * entries, written, sizeof *written);
+}
+
+// The trace the annotations lie on: the slot's plot kind, lists and file times.
+void TakeSlotTrace(STRUCT_ANNOTATIONS* r, const OVERLAY_SLOT& s) {
+  r->plotKind = s.plotKind;
+  r->massList = s.massList;
+  r->chanList = s.chanList;
+  r->valuesFrom = s.workFile->startTime;
+  r->valuesTo = s.workFile->endTime;
 }
 
 void StoreText(STRUCT_ANNOTATIONS* r, double time, double amount, const std::string& text) {
@@ -262,8 +258,7 @@ STRUCT_ANNOTATIONS* OPLOT_CreateDHAnnotationStrings(SVW_OVERLAY* overlay, int16_
       CloseSection(results);
       return nullptr;
     }
-    std::memcpy(record->dataFile, wf->filePath, strnlen(wf->filePath, ANNOTATION_DATA_FILE_SIZE - 1));
-    std::memcpy(record->texts + (static_cast<size_t>(textLength) + 1) * entries, &written, sizeof written);
+    StampSource(record, wf, entries, &written);
     bool failed = false;
     for (uint32_t i = 0; i < steps && i <= 65535 && record->count < entries; ++i) {
       uint8_t step[kStepSize] = {};
@@ -348,13 +343,8 @@ STRUCT_ANNOTATIONS* OPLOT_CreateFINAnnotationStrings(SVW_OVERLAY* overlay, int16
     const int16_t textLength = prefs->textSize > 0 ? prefs->textSize : 300;
     STRUCT_ANNOTATIONS* record = NewRecord(entries, textLength, 10);
     if (!record) return nullptr;
-    std::memcpy(record->dataFile, wf->filePath, strnlen(wf->filePath, ANNOTATION_DATA_FILE_SIZE - 1));
-    std::memcpy(record->texts + (static_cast<size_t>(textLength) + 1) * entries, &written, sizeof written);
-    record->plotKind = s.plotKind;
-    record->massList = s.massList;
-    record->chanList = s.chanList;
-    record->valuesFrom = wf->startTime;
-    record->valuesTo = wf->endTime;
+    StampSource(record, wf, entries, &written);
+    TakeSlotTrace(record, s);
     const int items = std::min<int>(prefs->itemCount2, 12);
     for (uint32_t i = 0; i < entries; ++i) {
       FIN_IDENTIFIED e{};
@@ -432,12 +422,8 @@ STRUCT_ANNOTATIONS* OPLOT_CreateTCHROAnnotationStrings(SVW_OVERLAY* overlay, int
     const int16_t textLength = prefs->textSize > 0 ? prefs->textSize : 300;
     STRUCT_ANNOTATIONS* record = NewRecord(entries, textLength, 10);
     if (!record) return nullptr;
-    std::memcpy(record->dataFile, wf->filePath, strnlen(wf->filePath, ANNOTATION_DATA_FILE_SIZE - 1));
-    record->plotKind = s.plotKind;
-    record->massList = s.massList;
-    record->chanList = s.chanList;
-    record->valuesFrom = wf->startTime;
-    record->valuesTo = wf->endTime;
+    StampSource(record, wf, entries, nullptr);
+    TakeSlotTrace(record, s);
     auto spectrum = std::make_unique<MSP_SPECTRUM>();
     for (int32_t i = 0; i < result->count; ++i) {
       const STRUCT_TARGET_MATCH e = result->entries[i];
@@ -532,13 +518,8 @@ STRUCT_ANNOTATIONS* OPLOT_CreateELUAnnotationStrings(SVW_OVERLAY* overlay, int16
         const int16_t textLength = prefs->textSize > 0 ? prefs->textSize : 300;
         record = NewRecord(entries, textLength, 10);
         if (record) {
-          std::memcpy(record->dataFile, wf->filePath, strnlen(wf->filePath, ANNOTATION_DATA_FILE_SIZE - 1));
-          std::memcpy(record->texts + (static_cast<size_t>(textLength) + 1) * entries, &written, sizeof written);
-          record->plotKind = s.plotKind;
-          record->massList = s.massList;
-          record->chanList = s.chanList;
-          record->valuesFrom = wf->startTime;
-          record->valuesTo = wf->endTime;
+          StampSource(record, wf, entries, &written);
+          TakeSlotTrace(record, s);
           const int items = std::max(0, std::min<int>(prefs->itemCount1, 11));
           for (uint32_t i = 0; i < entries && record; ++i) {
             ELU_COMPONENT c{};

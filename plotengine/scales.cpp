@@ -28,48 +28,18 @@ double MultipleAtOrAbove(double v, double step) { return std::ceil(v / step - 1e
 
 // --- Unit prefixes -------------------------------------------------------------------
 
-const char kLadder[] = {'G', 'M', 'k', 0, 'm', 'u', 'n', 'p'};
-constexpr int kNone = 3, kTop = 0, kBottom = 7;
-
-int PrefixOf(const char* unit) {
-  if (std::strncmp(unit, "Mass", 4) == 0) return kNone;
-  for (int i = 0; i < 8; ++i)
-    if (kLadder[i] && unit[0] == kLadder[i]) return i;
-  return kNone;
-}
-
+// The user-trace rule is the library's, except that only a positive value of
+// a million or more brings the values down; values already at or above one
+// with no such value are left as they are.
 int32_t UserTraceLadder(double* values, int32_t count, char* unit) {
   if (!unit || !unit[0]) return 0;
-  const int start = PrefixOf(unit);
-  int prefix = start;
-  auto any = [&](auto test) {
-    for (int32_t i = 0; i < count; ++i)
-      if (test(values[i])) return true;
-    return false;
-  };
-  while (!any([](double v) { return std::fabs(v) >= 1.0; }) && prefix < kBottom) {
-    for (int32_t i = 0; i < count; ++i) values[i] *= 1000.0;
-    ++prefix;
+  bool anyAtLeastOne = false, anyMillion = false;
+  for (int32_t i = 0; i < count; ++i) {
+    anyAtLeastOne = anyAtLeastOne || std::fabs(values[i]) >= 1.0;
+    anyMillion = anyMillion || values[i] >= 1000000.0;
   }
-  if (prefix == start && any([](double v) { return v >= 1000000.0; })) {
-    while (prefix > kTop) {
-      if (!any([](double v) { return std::fabs(v) >= 1000.0; }) || any([](double v) { return std::fabs(v) < 1.0; }))
-        break;
-      for (int32_t i = 0; i < count; ++i) values[i] /= 1000.0;
-      --prefix;
-    }
-  }
-  if (prefix == start) return 0;
-  char out[SCALE_TEXT_SIZE] = {};
-  const char* rest = start == kNone ? unit : unit + 1;
-  size_t n = 0;
-  if (kLadder[prefix]) {
-    out[n++] = kLadder[prefix];
-    if (start == kNone && (prefix == 0 || prefix == 1)) out[n++] = ' ';
-  }
-  for (const char* s = rest; *s && n + 1 < sizeof out; ++s) out[n++] = *s;
-  std::memcpy(unit, out, sizeof out);
-  return 1;
+  if (anyAtLeastOne && !anyMillion) return 0;
+  return ScaleValuesToUnit(values, count, unit);
 }
 
 // The shared frame: tiny values take no part.
@@ -134,6 +104,35 @@ Ticks MakeTicks(const STRUCT_AXIS_PARAMS& axis, double low, double high, const c
   }
   return t;
 }
+
+// Steps 1 to 6 of both painters: the unit text and, unless the units are
+// kept, the range and fixed steps brought to its prefix (zero steps take no
+// part: the rule leaves out tiny values), then the ticks.
+struct ScaleFrame {
+  double low, high, fixedMajor, fixedMinor;
+  char unit[SCALE_TEXT_SIZE] = {};
+  double lo = 0, hi = 0;
+  Ticks ticks;
+  ScaleFrame(const STRUCT_AXIS_PARAMS& axis, double from, double to, const char* unitText, bool keepUnits,
+             bool userTraceRules, const char* suffix)
+      : low(from), high(to), fixedMajor(axis.fixedMajorStep), fixedMinor(axis.fixedMinorStep) {
+    std::memcpy(unit, unitText, SCALE_TEXT_SIZE - 1);
+    if (!keepUnits) {
+      double v[4] = {low, high, fixedMajor, fixedMinor};
+      const int32_t changed =
+          userTraceRules ? KELT_AdjustUnitValuesUserTraceRules(v, 4, unit) : KELT_AdjustUnitValues(v, 4, unit);
+      if (changed) {
+        low = v[0];
+        high = v[1];
+        fixedMajor = v[2];
+        fixedMinor = v[3];
+      }
+    }
+    STRUCT_AXIS_PARAMS scaled = axis;
+    scaled.fixedMajorStep = fixedMajor;
+    ticks = MakeTicks(scaled, low, high, suffix, &lo, &hi);
+  }
+};
 
 std::string Label(const Ticks& t, double v) {
   if (std::fabs(v) < std::fabs(t.step) * 1e-6) v = 0.0;  // no "-0"
@@ -275,25 +274,10 @@ KELT_API void KELT_DrawVerticalScale(HDC dc, const STRUCT_VERT_SCALE* vs) {
     // A scale of no height has no room for ticks (and no end to the step doubling).
     if (vs->top >= vs->bottom || !(std::fabs(vs->high - vs->low) >= 1e-8)) return;
     const STRUCT_AXIS_PARAMS axis = vs->axis;
-    double low = vs->low, high = vs->high, fixedMajor = axis.fixedMajorStep, fixedMinor = axis.fixedMinorStep;
-    char unit[SCALE_TEXT_SIZE] = {};
-    std::memcpy(unit, vs->unitText, SCALE_TEXT_SIZE - 1);
-    if (!vs->keepUnits) {
-      // Zero steps take no part in the rescaling (the rule leaves out tiny values).
-      double v[4] = {low, high, fixedMajor, fixedMinor};
-      const int32_t changed = vs->userTraceRules ? KELT_AdjustUnitValuesUserTraceRules(v, 4, unit)
-                                                 : KELT_AdjustUnitValues(v, 4, unit);
-      if (changed) {
-        low = v[0];
-        high = v[1];
-        fixedMajor = v[2];
-        fixedMinor = v[3];
-      }
-    }
-    STRUCT_AXIS_PARAMS scaled = axis;
-    scaled.fixedMajorStep = fixedMajor;
-    double lo, hi;
-    Ticks t = MakeTicks(scaled, low, high, vs->labelSuffix, &lo, &hi);
+    ScaleFrame f(axis, vs->low, vs->high, vs->unitText, vs->keepUnits != 0, vs->userTraceRules != 0, vs->labelSuffix);
+    const double low = f.low, high = f.high, fixedMinor = f.fixedMinor, lo = f.lo, hi = f.hi;
+    const char* const unit = f.unit;
+    Ticks t = f.ticks;
     if (t.step == 0) return;
 
     SavedDC saved(dc);
@@ -374,22 +358,10 @@ KELT_API void KELT_DrawHorizontalScale(HDC dc, const STRUCT_HORZ_SCALE* hs) {
     if (!dc || !hs) return;
     if (hs->top > hs->bottom || hs->left >= hs->right || !(std::fabs(hs->high - hs->low) >= 1e-8)) return;
     const STRUCT_AXIS_PARAMS axis = hs->axis;
-    double low = hs->low, high = hs->high, fixedMajor = axis.fixedMajorStep, fixedMinor = axis.fixedMinorStep;
-    char unit[SCALE_TEXT_SIZE] = {};
-    std::memcpy(unit, hs->unitText, SCALE_TEXT_SIZE - 1);
-    if (!hs->keepUnits) {
-      double v[4] = {low, high, fixedMajor, fixedMinor};
-      if (KELT_AdjustUnitValues(v, 4, unit)) {
-        low = v[0];
-        high = v[1];
-        fixedMajor = v[2];
-        fixedMinor = v[3];
-      }
-    }
-    STRUCT_AXIS_PARAMS scaled = axis;
-    scaled.fixedMajorStep = fixedMajor;
-    double lo, hi;
-    Ticks t = MakeTicks(scaled, low, high, hs->labelSuffix, &lo, &hi);
+    ScaleFrame f(axis, hs->low, hs->high, hs->unitText, hs->keepUnits != 0, false, hs->labelSuffix);
+    const double low = f.low, high = f.high, fixedMinor = f.fixedMinor, lo = f.lo, hi = f.hi;
+    const char* const unit = f.unit;
+    Ticks t = f.ticks;
     if (t.step == 0) return;
 
     SavedDC saved(dc);

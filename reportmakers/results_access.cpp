@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/engine_binding.h"
 #include "common/work_file.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
@@ -11,30 +12,8 @@
 
 namespace {
 
-// The quantitation engine, loaded from the program folder for one call.
-class Engine {
- public:
-  Engine() {
-    char folder[MAX_PATH + 1] = {};
-    if (!GetProgramDirectory(folder)) folder[0] = 0;
-    std::string path = folder;
-    if (!path.empty()) path += '\\';
-    path += "morvex.dll";
-    module_ = LoadLibraryA(path.c_str());
-  }
-  ~Engine() {
-    if (module_) FreeLibrary(module_);
-  }
-  Engine(const Engine&) = delete;
-  Engine& operator=(const Engine&) = delete;
-  template <class Fn>
-  Fn Find(const char* name) const {
-    return module_ ? ProcAs<Fn>(GetProcAddress(module_, name)) : nullptr;
-  }
-
- private:
-  HMODULE module_ = nullptr;
-};
+// The quantitation engine, bound for one call.
+using Engine = kelt::EngineBinding;
 
 }  // namespace
 

@@ -24,15 +24,8 @@ double MassWidth(const STRUCT_TOL_SPT* tol) {
   return tol->segment.functions[f].massWidth;
 }
 
-enum class Layout { None, Double, Integer, Precise };
-
-Layout LayoutOf(const STRUCT_SPT_PLUS* s) {
-  DIFF_PAIR* d;
-  TOL_PAIR* t;
-  XTOL_PAIR* x;
-  PlusSpt_GetPairStuff(s, &d, &t, &x);
-  return d ? Layout::Double : t ? Layout::Integer : x ? Layout::Precise : Layout::None;
-}
+using Layout = kelt::spectra::PairLayout;
+using kelt::spectra::LayoutOf;
 
 struct Pair {
   double mass, intensity;

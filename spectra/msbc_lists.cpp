@@ -9,6 +9,7 @@
 #include "jessul32/background_spectra.h"
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
+#include "spectra/exchange_pairs.h"
 
 namespace {
 
@@ -66,11 +67,6 @@ bool ReadScan(HMSDATA h, uint32_t scan, const STRUCT_CHAN_LIST* channels, MS_SCA
   return ReadMSScanHeader(h, &r, channels, header, buffer) != MS_SCAN_TIME_FAILED;
 }
 
-uint32_t ExchangeCount(const void* buffer) {
-  uint32_t n;
-  std::memcpy(&n, buffer, 4);
-  return n;
-}
 
 size_t ExchangeBytes(uint32_t n) { return 4 + size_t(n) * MS_EXCHANGE_ENTRY_SIZE; }
 
@@ -240,7 +236,7 @@ KELT_API void NEW_MSBC_MakeAveragedMSScan(const MS_INFO_BLOCK* msHeader, const S
     out->extra[c] = sum / n;
   }
   if (!averaged) return;
-  const uint32_t m = ExchangeCount(averaged);
+  const uint32_t m = kelt::exchange::Count(averaged);
   const auto* e = static_cast<const uint8_t*>(averaged) + 4;
   uint64_t total = 0;
   uint32_t best = 0;
@@ -315,7 +311,7 @@ KELT_API int32_t NEW_MSBC_GetAveragedSpectrum(HMSDATA h, const STRUCT_WORK_FILE*
     result = averaged;
   }
   const uint32_t room = GetBlockSize(buffer);
-  const size_t bytes = ExchangeBytes(ExchangeCount(result));
+  const size_t bytes = ExchangeBytes(kelt::exchange::Count(result));
   const bool fits = bytes <= room;
   if (fits) std::memcpy(buffer, result, bytes);
   FreeBlock(averaged);

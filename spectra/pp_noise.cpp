@@ -14,21 +14,10 @@ using kelt::noise::PickPoints;
 using kelt::noise::Points;
 using kelt::noise::ScanGrid;
 using kelt::noise::TraceHolder;
-
-template <typename F>
-BOOL Guarded(F f) {
-  try {
-    return f() ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
-}
-
-bool Segmented(const STRUCT_WORK_FILE* wf) { return kelt::seg::IsSegmented(wf) && kelt::seg::Count(wf) > 0; }
-uint32_t FilePointCount(const STRUCT_WORK_FILE* wf) { return IsMSKind(wf) ? wf->scanCount : wf->pointCount; }
-bool TimeOfScan(STRUCT_WORK_FILE* wf, uint64_t scan, double* t) {
-  return scan <= 0xFFFFFFFFu && KELT_GetTimeOfScan(wf, static_cast<uint32_t>(scan), t);
-}
+using kelt::noise::FilePointCount;
+using kelt::noise::Guarded;
+using kelt::noise::Segmented;
+using kelt::noise::TimeOfScan;
 
 // A block from the shared allocator for the length of a scope.
 struct Scratch {

@@ -163,6 +163,15 @@ void PrefsCopy(uint16_t filter, const void* filterParameters, STRUCT_CHRO_PREFS*
   }
 }
 
+
+bool Segmented(const STRUCT_WORK_FILE* wf) { return kelt::seg::IsSegmented(wf) && kelt::seg::Count(wf) > 0; }
+
+uint32_t FilePointCount(const STRUCT_WORK_FILE* wf) { return IsMSKind(wf) ? wf->scanCount : wf->pointCount; }
+
+bool TimeOfScan(STRUCT_WORK_FILE* wf, uint64_t scan, double* t) {
+  return scan <= 0xFFFFFFFFu && KELT_GetTimeOfScan(wf, static_cast<uint32_t>(scan), t);
+}
+
 }  // namespace kelt::noise
 
 namespace {
@@ -171,16 +180,10 @@ using kelt::noise::PickPoints;
 using kelt::noise::Points;
 using kelt::noise::ScanGrid;
 using kelt::noise::TraceHolder;
-
-// Exports never throw.
-template <typename F>
-BOOL Guarded(F f) {
-  try {
-    return f() ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
-}
+using kelt::noise::FilePointCount;
+using kelt::noise::Guarded;
+using kelt::noise::Segmented;
+using kelt::noise::TimeOfScan;
 
 double WindowRMS(const Points& p, uint32_t s, uint32_t n) {
   double sum = 0;
@@ -380,14 +383,6 @@ bool MeasureOldWay(const STRUCT_NE_DATA_POINTS* trace, double time, bool fit, bo
   return true;
 }
 
-bool Segmented(const STRUCT_WORK_FILE* wf) { return kelt::seg::IsSegmented(wf) && kelt::seg::Count(wf) > 0; }
-
-uint32_t FilePointCount(const STRUCT_WORK_FILE* wf) { return IsMSKind(wf) ? wf->scanCount : wf->pointCount; }
-
-bool TimeOfScan(STRUCT_WORK_FILE* wf, uint64_t scan, double* t) {
-  return scan <= 0xFFFFFFFFu && KELT_GetTimeOfScan(wf, static_cast<uint32_t>(scan), t);
-}
-
 // Range of a file without segments: W points each side of the time's point.
 bool PointRange(STRUCT_WORK_FILE* wf, double time, int32_t w, double* t1, double* t2) {
   uint32_t p = 0;
@@ -495,6 +490,25 @@ bool CountRange(const Points& p, double from, double to, uint32_t* first, uint32
   return *n >= 2;
 }
 
+// The range forms: the points in [from, to] of the picked block measured by
+// `measure`, with their count (also on failure) and first and last times.
+template <typename Measure>
+bool MeasureRange(const STRUCT_NE_DATA_POINTS* trace, bool filtered, double from, double to, double* value,
+                  uint32_t* pointCount, double* firstTime, double* lastTime, Measure measure) {
+  const Points p = PickPoints(trace, filtered);
+  if (!p || !value || !pointCount || !firstTime || !lastTime) return false;
+  uint32_t first = 0, n = 0;
+  const bool enough = CountRange(p, from, to, &first, &n);
+  *pointCount = n;
+  if (!enough) return false;
+  double measured = 0;
+  if (!measure(p, first, n, &measured)) return false;
+  *value = measured;
+  *firstTime = p.Time(first);
+  *lastTime = p.Time(first + n - 1);
+  return true;
+}
+
 }  // namespace
 
 KELT_API BOOL KELT_FindFitLine(const STRUCT_NE_DATA_POINTS* trace, int16_t filtered, uint32_t first, uint32_t count,
@@ -542,23 +556,15 @@ KELT_API BOOL KELT_CalRMSNoise(uint32_t, double fromTime, double toTime, const S
                                uint16_t filtered, int16_t fit, double* rms, uint32_t* pointCount, double* firstTime,
                                double* lastTime) {
   return Guarded([&] {
-    const Points p = PickPoints(trace, filtered != 0);
-    if (!p || !rms || !pointCount || !firstTime || !lastTime) return false;
-    uint32_t first = 0, n = 0;
-    const bool enough = CountRange(p, fromTime, toTime, &first, &n);
-    *pointCount = n;
-    if (!enough) return false;
-    double value = 0;
-    if (fit) {
-      double slope, intercept;
-      if (!WindowFitRMS(trace, filtered != 0, first, n, &value, &slope, &intercept)) return false;
-    } else {
-      value = WindowRMS(p, first, n);
-    }
-    *rms = value;
-    *firstTime = p.Time(first);
-    *lastTime = p.Time(first + n - 1);
-    return true;
+    return MeasureRange(trace, filtered != 0, fromTime, toTime, rms, pointCount, firstTime, lastTime,
+                        [&](const Points& p, uint32_t first, uint32_t n, double* value) {
+                          if (!fit) {
+                            *value = WindowRMS(p, first, n);
+                            return true;
+                          }
+                          double slope, intercept;
+                          return WindowFitRMS(trace, filtered != 0, first, n, value, &slope, &intercept);
+                        });
   });
 }
 
@@ -566,26 +572,22 @@ KELT_API BOOL KELT_CalPPNoise(uint32_t, double fromTime, double toTime, const ST
                               uint16_t filtered, int16_t fit, double* pp, uint32_t* pointCount, double* firstTime,
                               double* lastTime) {
   return Guarded([&] {
-    const Points p = PickPoints(trace, filtered != 0);
-    if (!p || !pp || !pointCount || !firstTime || !lastTime) return false;
-    uint32_t first = 0, n = 0;
-    const bool enough = CountRange(p, fromTime, toTime, &first, &n);
-    *pointCount = n;
-    if (!enough) return false;
-    double slope = 0, intercept = 0;
-    if (fit && !KELT_FindFitLine(trace, static_cast<int16_t>(filtered != 0), first, n, &slope, &intercept))
-      return false;
-    double lo = 0, hi = 0;
-    for (uint32_t k = first; k < first + n; ++k) {
-      const double v = fit ? std::fabs(p.Value(k) - slope * p.Time(k) - intercept) : p.Value(k);
-      if (k == first) lo = hi = v;
-      lo = std::min(lo, v);
-      hi = std::max(hi, v);
-    }
-    *pp = hi - lo;
-    *firstTime = p.Time(first);
-    *lastTime = p.Time(first + n - 1);
-    return true;
+    return MeasureRange(trace, filtered != 0, fromTime, toTime, pp, pointCount, firstTime, lastTime,
+                        [&](const Points& p, uint32_t first, uint32_t n, double* value) {
+                          double slope = 0, intercept = 0;
+                          if (fit && !KELT_FindFitLine(trace, static_cast<int16_t>(filtered != 0), first, n, &slope,
+                                                       &intercept))
+                            return false;
+                          double lo = 0, hi = 0;
+                          for (uint32_t k = first; k < first + n; ++k) {
+                            const double v = fit ? std::fabs(p.Value(k) - slope * p.Time(k) - intercept) : p.Value(k);
+                            if (k == first) lo = hi = v;
+                            lo = std::min(lo, v);
+                            hi = std::max(hi, v);
+                          }
+                          *value = hi - lo;
+                          return true;
+                        });
   });
 }
 

@@ -108,6 +108,23 @@ KELT_API BOOL KELT_NewCalRMSNoiseForMSFile(STRUCT_WORK_FILE* workFile, const STR
 // ---- Shared with the peak-to-peak forms ------------------------------------------
 namespace kelt::noise {
 
+// Exports never throw: any exception becomes a failure.
+template <typename F>
+BOOL Guarded(F f) {
+  try {
+    return f() ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+// Segmented, with at least one segment.
+bool Segmented(const STRUCT_WORK_FILE* wf);
+// Scans of an MS file, points of any other.
+uint32_t FilePointCount(const STRUCT_WORK_FILE* wf);
+// Time of a scan number that may lie outside 32 bits (then it fails).
+bool TimeOfScan(STRUCT_WORK_FILE* wf, uint64_t scan, double* t);
+
 // One point block of a trace.
 struct Points {
   const STRUCT_NE_POINT_BLOCK* block = nullptr;

@@ -38,3 +38,17 @@ KELT_API int32_t PlusSpt_IsProfileData(const STRUCT_SPT_PLUS* spt);
 // The caller frees a result with FreeBlock when *mustFree is set.
 KELT_API TOL_PAIR* PlusSpt_GetPointerToIntegerPairs(const STRUCT_SPT_PLUS* spt, int32_t* count, int16_t* mustFree);
 KELT_API XTOL_PAIR* PlusSpt_GetPointerToXTOLPairs(const STRUCT_SPT_PLUS* spt, int32_t* count, int16_t* mustFree);
+
+namespace kelt::spectra {
+
+// Which of the three pair layouts a record holds.
+enum class PairLayout { None, Double, Integer, Precise };
+inline PairLayout LayoutOf(const STRUCT_SPT_PLUS* s) {
+  DIFF_PAIR* d;
+  TOL_PAIR* t;
+  XTOL_PAIR* x;
+  PlusSpt_GetPairStuff(s, &d, &t, &x);
+  return d ? PairLayout::Double : t ? PairLayout::Integer : x ? PairLayout::Precise : PairLayout::None;
+}
+
+}  // namespace kelt::spectra

@@ -118,6 +118,17 @@ void RangeFromPairs(STRUCT_SPT_PLUS* spt) {
   spt->highMass = n > 0 && PlusSpt_GetPairValues(spt, uint32_t(n - 1), &m, nullptr, nullptr) ? m : 0.0;
 }
 
+// Name, formula, comment, CAS number and molecular weight of a record that
+// carries them under those names.
+template <class Entry>
+void CopyEntryFacts(STRUCT_SPT_PLUS* spt, const Entry& e) {
+  CopyText(spt->name, e.name, SPT_TEXT_NAME_SIZE - 1);
+  CopyText(spt->formula, e.formula, SPT_TEXT_FORMULA_SIZE - 1);
+  CopyText(spt->comment, e.comment, SPT_TEXT_COMMENT_SIZE - 1);
+  spt->casNumber = e.casNumber;
+  spt->molecularWeight = e.molecularWeight;
+}
+
 }  // namespace
 
 KELT_API uint16_t PlusSpt_GetNextSerialId() { return gNextSerial.fetch_add(1); }
@@ -233,22 +244,12 @@ KELT_API int32_t PlusSpt_ResetEditFields(STRUCT_SPT_PLUS* spt) {
       RangeFromPairs(spt);
       break;
     case SPT_KIND_SLBR:
-      if (const STRUCT_SLBR_SPT* e = spt->slbrSpt) {
-        CopyText(spt->name, e->name, SPT_TEXT_NAME_SIZE - 1);
-        CopyText(spt->formula, e->formula, SPT_TEXT_FORMULA_SIZE - 1);
-        CopyText(spt->comment, e->comment, SPT_TEXT_COMMENT_SIZE - 1);
-        spt->casNumber = e->casNumber;
-        spt->molecularWeight = e->molecularWeight;
-      }
+      if (const STRUCT_SLBR_SPT* e = spt->slbrSpt) CopyEntryFacts(spt, *e);
       RangeFromPairs(spt);
       break;
     case SPT_KIND_LIST:
       if (const STRUCT_LIST_SPT* e = spt->listSpt) {
-        CopyText(spt->name, e->name, SPT_TEXT_NAME_SIZE - 1);
-        CopyText(spt->comment, e->comment, SPT_TEXT_COMMENT_SIZE - 1);
-        CopyText(spt->formula, e->formula, SPT_TEXT_FORMULA_SIZE - 1);
-        spt->molecularWeight = e->molecularWeight;
-        spt->casNumber = e->casNumber;
+        CopyEntryFacts(spt, *e);
         spt->lowMass = e->lowMass;
         spt->highMass = e->highMass;
       }
@@ -261,13 +262,7 @@ KELT_API int32_t PlusSpt_ResetEditFields(STRUCT_SPT_PLUS* spt) {
         CopyText(spt->name, "PROFILE", SPT_TEXT_NAME_SIZE - 1);
       break;
     case SPT_KIND_TIC:
-      if (const STRUCT_TIC_SPT* e = spt->ticSpt) {
-        CopyText(spt->name, e->name, SPT_TEXT_NAME_SIZE - 1);
-        CopyText(spt->formula, e->formula, SPT_TEXT_FORMULA_SIZE - 1);
-        CopyText(spt->comment, e->comment, SPT_TEXT_COMMENT_SIZE - 1);
-        spt->casNumber = e->casNumber;
-        spt->molecularWeight = e->molecularWeight;
-      }
+      if (const STRUCT_TIC_SPT* e = spt->ticSpt) CopyEntryFacts(spt, *e);
       RangeFromPairs(spt);
       break;
     default:

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/text_format.h"
 #include "orvik32/orvik32.h"
 #include "reportpages/report_output.h"
 #include "spectra/library_entry_texts.h"
@@ -19,15 +20,7 @@
 
 namespace {
 
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* fmt, ...) {
-  char buf[1024];
-  va_list args;
-  va_start(args, fmt);
-  std::vsnprintf(buf, sizeof buf, fmt, args);
-  va_end(args);
-  return buf;
-}
+using kelt::text::Format;
 
 // One line and its CR LF in one write; false on a short write.
 bool WriteLine(HANDLE file, const std::string& text) {
@@ -42,15 +35,8 @@ std::string CasText(uint32_t cas) {
   return text;
 }
 
-enum class Layout { None, Double, Integer, Precise };
-
-Layout LayoutOf(const STRUCT_SPT_PLUS* s) {
-  DIFF_PAIR* d;
-  TOL_PAIR* t;
-  XTOL_PAIR* x;
-  PlusSpt_GetPairStuff(s, &d, &t, &x);
-  return d ? Layout::Double : t ? Layout::Integer : x ? Layout::Precise : Layout::None;
-}
+using Layout = kelt::spectra::PairLayout;
+using kelt::spectra::LayoutOf;
 
 void RemoveFile(const char* path) {
   if (FileExists(path)) DeleteFileA(path);

@@ -9,6 +9,7 @@
 #include "common/data_file_utils.h"
 #include "common/library_state.h"
 #include "common/number_format.h"
+#include "common/text_format.h"
 #include "spectra/library_entry_texts.h"
 #include "spectra/spectrum_pairs.h"
 #include "win/win_crt.h"
@@ -24,15 +25,7 @@ void SetLine(char* line, const std::string& text) {
   line[n] = 0;
 }
 
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* fmt, ...) {
-  char buf[1024];
-  va_list args;
-  va_start(args, fmt);
-  std::vsnprintf(buf, sizeof buf, fmt, args);
-  va_end(args);
-  return buf;
-}
+using kelt::text::Format;
 
 std::string Intensity(double v) {
   char buf[kNumberTextSize];

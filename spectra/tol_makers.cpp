@@ -13,6 +13,7 @@
 #include "jessul32/background_spectra.h"
 #include "orvik32/orvik32.h"
 #include "pomsel/pomsel.h"
+#include "spectra/exchange_pairs.h"
 #include "spectra/msbc_lists.h"
 #include "spectra/segment_checks.h"
 #include "spectra/spectrum_pairs.h"
@@ -80,11 +81,6 @@ uint32_t BufferSize(const STRUCT_WORK_FILE* wf, HMSDATA h, uint64_t scans = 1) {
   return static_cast<uint32_t>(std::max(one, std::min(one * std::max<uint64_t>(scans, 1), most)));
 }
 
-uint32_t ExchangeCount(const void* buffer) {
-  uint32_t n;
-  std::memcpy(&n, buffer, 4);
-  return n;
-}
 
 // What a new kind-0 record is made of.
 struct Parts {
@@ -100,7 +96,7 @@ struct Parts {
 };
 
 STRUCT_TOL_SPT* Build(const STRUCT_WORK_FILE* wf, const Parts& p) {
-  const uint32_t n = ExchangeCount(p.buffer);
+  const uint32_t n = kelt::exchange::Count(p.buffer);
   const uint32_t have = GetBlockSize(p.buffer);
   if (n > (1u << 24) || (have && 4 + uint64_t{n} * MS_EXCHANGE_ENTRY_SIZE > have)) return nullptr;
   auto* tol = static_cast<STRUCT_TOL_SPT*>(AllocBlock(static_cast<uint32_t>(TolSptBytes(size_t(n) + 1))));
@@ -126,14 +122,7 @@ STRUCT_TOL_SPT* Build(const STRUCT_WORK_FILE* wf, const Parts& p) {
   std::memcpy(tol->dataFilePath, wf->filePath, SPT_PATH_SIZE - 1);
   tol->profile = wf->profile ? 1 : 0;
   tol->fileBlock = wf->msInfo;
-  const auto* e = static_cast<const uint8_t*>(p.buffer) + 4;
-  for (uint32_t i = 0; i < n; ++i, e += MS_EXCHANGE_ENTRY_SIZE) {
-    XTOL_PAIR q;
-    q.flag = e[0];
-    std::memcpy(&q.mass, e + 1, 8);
-    std::memcpy(&q.intensity, e + 9, 4);
-    tol->pairs[i] = q;
-  }
+  kelt::exchange::ToPairs(p.buffer, n, tol->pairs);
   tol->pairCount = n;
   // Half heights in research mode, for profile data.
   if (kelt::lib::Settings().canShowHalfHeights && wf->profile) {
@@ -662,7 +651,7 @@ KELT_API STRUCT_SPT_PLUS* TOL_MakeBCAndAvgPlusSptFromScanRangeAndTwoBCsEx(STRUCT
 
 KELT_API STRUCT_SPT_PLUS* PlusSpt_MakeFromMSSpectrumEx(const void* buffer) {
   if (!buffer) return nullptr;
-  const uint32_t n = ExchangeCount(buffer);
+  const uint32_t n = kelt::exchange::Count(buffer);
   const uint32_t have = GetBlockSize(buffer);
   if (n > (1u << 24) || (have && 4 + uint64_t{n} * MS_EXCHANGE_ENTRY_SIZE > have)) return nullptr;
   auto* list = static_cast<STRUCT_LIST_SPT*>(
@@ -673,14 +662,7 @@ KELT_API STRUCT_SPT_PLUS* PlusSpt_MakeFromMSSpectrumEx(const void* buffer) {
     FreeBlock(spt);
     return nullptr;
   }
-  const auto* e = static_cast<const uint8_t*>(buffer) + 4;
-  for (uint32_t i = 0; i < n; ++i, e += MS_EXCHANGE_ENTRY_SIZE) {
-    XTOL_PAIR q;
-    q.flag = e[0];
-    std::memcpy(&q.mass, e + 1, 8);
-    std::memcpy(&q.intensity, e + 9, 4);
-    list->pairs[i] = q;
-  }
+  kelt::exchange::ToPairs(buffer, n, list->pairs);
   list->pairCount = n;
   spt->kind = SPT_KIND_LIST;
   spt->listSpt = list;

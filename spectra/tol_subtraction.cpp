@@ -7,6 +7,7 @@
 
 #include "jessul32/background_spectra.h"
 #include "orvik32/orvik32.h"
+#include "spectra/exchange_pairs.h"
 #include "spectra/tol_spectra.h"
 
 namespace {
@@ -57,17 +58,9 @@ KELT_API void TOL_BaselineCorrectSpectrumEx(STRUCT_TOL_SPT* spectrum, const STRU
   FreeBlock(s);
   FreeBlock(b);
   if (!out) return;
-  uint32_t n;
-  std::memcpy(&n, out, 4);
+  const uint32_t n = kelt::exchange::Count(out);
   if (n <= spectrum->pairCount) {
-    const auto* e = static_cast<const uint8_t*>(out) + 4;
-    for (uint32_t i = 0; i < n; ++i, e += MS_EXCHANGE_ENTRY_SIZE) {
-      XTOL_PAIR q;
-      q.flag = e[0];
-      std::memcpy(&q.mass, e + 1, 8);
-      std::memcpy(&q.intensity, e + 9, 4);
-      spectrum->pairs[i] = q;
-    }
+    kelt::exchange::ToPairs(out, n, spectrum->pairs);
     spectrum->pairCount = n;
     spectrum->bgCorrected = 1;
     spectrum->extendedBg = background->extendedBg;

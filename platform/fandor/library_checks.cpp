@@ -88,6 +88,22 @@ bool SameText(std::string a, std::string b) {
   return a == b;
 }
 
+// The reduced reference spectrum of a search; false, with the error set, when
+// it is missing or holds no peaks, or the range runs backwards.
+bool SearchReference(const void* reference, double from, double to, fandor::Weighted* out) {
+  std::vector<std::pair<double, double>> ref;
+  if (!fandor::ReadExchange(reference, &ref) || !(to >= from)) {
+    fandor::SetError(FANDOR_ERROR_ARGUMENT, "No reference spectrum or time range.");
+    return false;
+  }
+  *out = fandor::Reduce(ref);
+  if (out->Empty()) {
+    fandor::SetError(FANDOR_ERROR_EMPTY_SPECTRUM, "The reference spectrum holds no peaks.");
+    return false;
+  }
+  return true;
+}
+
 // Scans of a data file between two times, each as (mass, intensity) pairs.
 bool ReadScans(const char* dataFile, double from, double to,
                std::vector<std::vector<std::pair<double, double>>>* scans) {
@@ -171,16 +187,8 @@ FANDOR_API int32_t CheckSearchLibraries(STRUCT_NIST_DEFS* defs, int32_t* pathDif
 
 FANDOR_API int32_t TargetSearch(const char* dataFile, double from, double to, double retentionTime,
                                 const void* reference, int32_t minimumMatch, int16_t requireTime) {
-  std::vector<std::pair<double, double>> ref;
-  if (!fandor::ReadExchange(reference, &ref) || !(to >= from)) {
-    fandor::SetError(FANDOR_ERROR_ARGUMENT, "No reference spectrum or time range.");
-    return -1;
-  }
-  const fandor::Weighted r = fandor::Reduce(ref);
-  if (r.Empty()) {
-    fandor::SetError(FANDOR_ERROR_EMPTY_SPECTRUM, "The reference spectrum holds no peaks.");
-    return -1;
-  }
+  fandor::Weighted r;
+  if (!SearchReference(reference, from, to, &r)) return -1;
   if (requireTime && (retentionTime < from || retentionTime > to)) return 0;
   std::vector<std::vector<std::pair<double, double>>> scans;
   if (!ReadScans(dataFile, from, to, &scans)) return -1;
@@ -197,16 +205,8 @@ FANDOR_API int32_t TargetSearch(const char* dataFile, double from, double to, do
 
 FANDOR_API int32_t PuritySearch(const char* dataFile, double from, double to, const void* reference,
                                 int32_t minimumMatch, int16_t) {
-  std::vector<std::pair<double, double>> ref;
-  if (!fandor::ReadExchange(reference, &ref) || !(to >= from)) {
-    fandor::SetError(FANDOR_ERROR_ARGUMENT, "No reference spectrum or time range.");
-    return -1;
-  }
-  const fandor::Weighted r = fandor::Reduce(ref);
-  if (r.Empty()) {
-    fandor::SetError(FANDOR_ERROR_EMPTY_SPECTRUM, "The reference spectrum holds no peaks.");
-    return -1;
-  }
+  fandor::Weighted r;
+  if (!SearchReference(reference, from, to, &r)) return -1;
   std::vector<std::vector<std::pair<double, double>>> scans;
   if (!ReadScans(dataFile, from, to, &scans)) return -1;
   std::vector<std::pair<double, double>> sum;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fixtures/event_mark_fixture.h"
+#include "golden_png.h"
 #include "plot_fixture.h"
 #include "plotengine/event_marks.h"
 #include "plotengine/plot_coordinates.h"
@@ -96,17 +97,7 @@ TEST_F(GoldenImageTest, MarksAndScales) {
   DeleteObject(bitmap);
   const std::string drawn = ReadBytes(Host("c/TEMP/marks_and_scales.png"));
   ASSERT_FALSE(drawn.empty());
-  const std::string golden = std::string(PLOTENGINE_GOLDEN_DIR) + "/marks_and_scales.png";
-  if (std::getenv("KELT_UPDATE_GOLDEN")) {
-    std::ofstream(golden, std::ios::binary) << drawn;
-    return;
-  }
-  if (drawn != ReadBytes(golden)) {
-    const char* bin = std::getenv("KELT_BIN_DIR");
-    const std::string where = std::string(bin ? bin : "/tmp") + "/marks_and_scales.differs.png";
-    std::ofstream(where, std::ios::binary) << drawn;
-    FAIL() << "the drawing differs from " << golden << "; it is in " << where;
-  }
+  CheckGoldenPng(drawn, "marks_and_scales");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "framework/framework_gdi.h"
 #include "orvik32/orvik32.h"
+#include "golden_png.h"
 #include "plot_fixture.h"
 #include "plotengine/label_manager.h"
 #include "plotengine/tile_texts.h"
@@ -124,17 +125,7 @@ TEST_F(LabelsPictureTest, LabelsOfEveryKind) {
   DeleteObject(bitmap);
   const std::string drawn = ReadBytes(Host("c/TEMP/plot_labels.png"));
   ASSERT_FALSE(drawn.empty());
-  const std::string golden = std::string(PLOTENGINE_GOLDEN_DIR) + "/plot_labels.png";
-  if (std::getenv("KELT_UPDATE_GOLDEN")) {
-    std::ofstream(golden, std::ios::binary) << drawn;
-    return;
-  }
-  if (drawn != ReadBytes(golden)) {
-    const char* bin = std::getenv("KELT_BIN_DIR");
-    const std::string where = std::string(bin ? bin : "/tmp") + "/plot_labels.differs.png";
-    std::ofstream(where, std::ios::binary) << drawn;
-    FAIL() << "the drawing differs from " << golden << "; it is in " << where;
-  }
+  CheckGoldenPng(drawn, "plot_labels");
 }
 
 TEST_F(LabelsPictureTest, TiledTexts) {
@@ -183,15 +174,5 @@ TEST_F(LabelsPictureTest, TiledTexts) {
   DeleteObject(bitmap);
   const std::string drawn = ReadBytes(Host("c/TEMP/tiled_texts.png"));
   ASSERT_FALSE(drawn.empty());
-  const std::string golden = std::string(PLOTENGINE_GOLDEN_DIR) + "/tiled_texts.png";
-  if (std::getenv("KELT_UPDATE_GOLDEN")) {
-    std::ofstream(golden, std::ios::binary) << drawn;
-    return;
-  }
-  if (drawn != ReadBytes(golden)) {
-    const char* bin = std::getenv("KELT_BIN_DIR");
-    const std::string where = std::string(bin ? bin : "/tmp") + "/tiled_texts.differs.png";
-    std::ofstream(where, std::ios::binary) << drawn;
-    FAIL() << "the drawing differs from " << golden << "; it is in " << where;
-  }
+  CheckGoldenPng(drawn, "tiled_texts");
 }

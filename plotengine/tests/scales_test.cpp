@@ -70,6 +70,20 @@ TEST(UnitValues, TinyValuesTakeNoPart) {
   EXPECT_STREQ(c2, "mCounts");
 }
 
+// Only the user-trace rule needs a positive million before it brings values down.
+TEST(UnitValues, NegativeMillionsMoveOnlyTheStandardRule) {
+  double user[] = {-2e6, 5};
+  char userUnit[SCALE_TEXT_SIZE] = "Counts";
+  EXPECT_EQ(KELT_AdjustUnitValuesUserTraceRules(user, 2, userUnit), 0);
+  EXPECT_STREQ(userUnit, "Counts");
+  EXPECT_EQ(user[0], -2e6);
+  double standard[] = {-2e6, 5};
+  char standardUnit[SCALE_TEXT_SIZE] = "Counts";
+  ASSERT_EQ(KELT_AdjustUnitValues(standard, 2, standardUnit), 1);
+  EXPECT_STREQ(standardUnit, "kCounts");
+  EXPECT_NEAR(standard[0], -2000.0, 1e-9);
+}
+
 STRUCT_AXIS_PARAMS Axis() {
   STRUCT_AXIS_PARAMS a{};
   a.shown = 1;

@@ -157,4 +157,19 @@ class NoiseTest : public WorkstationRootTest {
   WorkFilePtr wf_;
 };
 
+// A 2000-point detector file (no segments) at C:\Data\det.dat, opened, with
+// the times and values of its whole trace; null when any step fails.
+inline WorkFilePtr DetectorRun(std::vector<double>* t, std::vector<double>* v) {
+  msfix::DetectorPlan plan;
+  plan.points = 2000;
+  if (!msfix::WriteDetectorFile("C:\\Data\\det.dat", plan, nullptr)) return nullptr;
+  WorkFilePtr det(MakeWorkFileStruct("C:\\Data\\det.dat", 0));
+  if (!det) return nullptr;
+  PointsPtr whole(
+      MakeDataPointsStruct(det.get(), det->startTime, det->endTime, 40000, DATA_TYPE_DETECTOR, 0, nullptr, nullptr));
+  if (!whole) return nullptr;
+  Unpack(whole.get(), t, v);
+  return det;
+}
+
 }  // namespace noisetest

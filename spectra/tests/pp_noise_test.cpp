@@ -317,16 +317,9 @@ namespace {
 
 // A detector file has no segments: 50 points each side of the time's point.
 TEST_F(PPNoiseTest, DetectorTracesAroundTheTimesPoint) {
-  msfix::DetectorPlan plan;
-  plan.points = 2000;
-  ASSERT_TRUE(msfix::WriteDetectorFile("C:\\Data\\det.dat", plan, nullptr));
-  noisetest::WorkFilePtr det(MakeWorkFileStruct("C:\\Data\\det.dat", 0));
-  ASSERT_TRUE(det);
-  noisetest::PointsPtr whole(
-      MakeDataPointsStruct(det.get(), det->startTime, det->endTime, 40000, DATA_TYPE_DETECTOR, 0, nullptr, nullptr));
-  ASSERT_TRUE(whole);
   std::vector<double> t, v;
-  noisetest::Unpack(whole.get(), &t, &v);
+  noisetest::WorkFilePtr det = noisetest::DetectorRun(&t, &v);
+  ASSERT_TRUE(det);
   for (size_t i : {400u, 1234u}) {
     const Worked w = BySelection(std::vector<double>(v.begin() + (i - 50), v.begin() + (i + 51)));
     STRUCT_PP_NOISE r;

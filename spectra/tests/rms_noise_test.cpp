@@ -356,16 +356,9 @@ TEST_F(RmsDisplayTest, OlderFormsMeasureTheTraceTheyRead) {
 }
 
 TEST_F(RmsDisplayTest, FilesWithoutSegmentsSearchFourHundredPoints) {
-  msfix::DetectorPlan plan;
-  plan.points = 2000;
-  ASSERT_TRUE(msfix::WriteDetectorFile("C:\\Data\\det.dat", plan, nullptr));
-  noisetest::WorkFilePtr det(MakeWorkFileStruct("C:\\Data\\det.dat", 0));
-  ASSERT_TRUE(det);
-  noisetest::PointsPtr whole(
-      MakeDataPointsStruct(det.get(), det->startTime, det->endTime, 40000, DATA_TYPE_DETECTOR, 0, nullptr, nullptr));
-  ASSERT_TRUE(whole);
   std::vector<double> t, v;
-  noisetest::Unpack(whole.get(), &t, &v);
+  noisetest::WorkFilePtr det = noisetest::DetectorRun(&t, &v);
+  ASSERT_TRUE(det);
   const size_t i = 1000;
   for (size_t k = 0; k < 10; ++k) v[i - 400 + k] = v[i - 411 + k] = 0.125;
   HandTrace trace(det.get(), t, v, false);

@@ -26,48 +26,31 @@ struct Read {
   STRUCT_DH_ERROR_LOG log{};
 };
 
+// Every record of a table (none when it did not open), read by get(h, i,
+// &record); the table is freed.
+template <class T, class Count, class Get>
+void ReadEvery(HDHTABLE h, std::vector<T>* out, Count count, Get get) {
+  if (!h) return;
+  for (decltype(count(h)) i = 0; i < count(h); ++i) {
+    T x;
+    EXPECT_TRUE(get(h, i, &x));
+    out->push_back(x);
+  }
+  FreeDHRecordSet(h);
+}
+
 Read ReadBack(const char* path, uint16_t id, uint16_t address) {
   Read r;
-  if (HDHTABLE h = OpenDHResultTable(path, id, address, "1")) {
-    for (int16_t i = 0; i < CountDHResults(h); ++i) {
-      STRUCT_DH_RESULT x;
-      EXPECT_TRUE(GetDHResult(h, i, &x));
-      r.results.push_back(x);
-    }
-    FreeDHRecordSet(h);
-  }
-  if (HDHTABLE h = OpenDHEventListReadOnly(path, id, address, "1")) {
-    for (int16_t i = 0; i < CountDHEvents(h); ++i) {
-      DH_PEAK_EVENT e;
-      EXPECT_TRUE(ReadDHEvent(h, i, &e, 1, 1.0f));
-      r.events.push_back(e);
-    }
-    FreeDHRecordSet(h);
-  }
-  if (HDHTABLE h = OpenDHBaselineList(path, id, address, "1")) {
-    for (int16_t i = 0; i < CountDHBaselines(h); ++i) {
-      DH_BASELINE b;
-      EXPECT_TRUE(ReadDHBaseline(h, i, &b, 1));
-      r.baselines.push_back(b);
-    }
-    FreeDHRecordSet(h);
-  }
-  if (HDHTABLE h = OpenDHPointTable(path, id, address, "1")) {
-    for (int32_t i = 0; i < CountDHRecords(h); ++i) {
-      DH_POINT p;
-      EXPECT_TRUE(GetDHRecord(h, i, &p));
-      r.points.push_back(p);
-    }
-    FreeDHRecordSet(h);
-  }
-  if (HDHTABLE h = OpenDHBoundaryTable(path, id, address, "1")) {
-    for (int32_t i = 0; i < CountDHRecords(h); ++i) {
-      DH_BOUNDARY b;
-      EXPECT_TRUE(GetDHRecord(h, i, &b));
-      r.boundaries.push_back(b);
-    }
-    FreeDHRecordSet(h);
-  }
+  ReadEvery(OpenDHResultTable(path, id, address, "1"), &r.results, CountDHResults,
+            [](HDHTABLE h, int16_t i, STRUCT_DH_RESULT* x) { return GetDHResult(h, i, x); });
+  ReadEvery(OpenDHEventListReadOnly(path, id, address, "1"), &r.events, CountDHEvents,
+            [](HDHTABLE h, int16_t i, DH_PEAK_EVENT* e) { return ReadDHEvent(h, i, e, 1, 1.0f); });
+  ReadEvery(OpenDHBaselineList(path, id, address, "1"), &r.baselines, CountDHBaselines,
+            [](HDHTABLE h, int16_t i, DH_BASELINE* b) { return ReadDHBaseline(h, i, b, 1); });
+  ReadEvery(OpenDHPointTable(path, id, address, "1"), &r.points, CountDHRecords,
+            [](HDHTABLE h, int32_t i, DH_POINT* p) { return GetDHRecord(h, i, p); });
+  ReadEvery(OpenDHBoundaryTable(path, id, address, "1"), &r.boundaries, CountDHRecords,
+            [](HDHTABLE h, int32_t i, DH_BOUNDARY* b) { return GetDHRecord(h, i, b); });
   ReadDHResultHeader(path, id, address, "1", &r.header);
   if (HDHTABLE h = OpenDHErrorRecord(path, id, address, "1")) {
     GetDHLogEntry(h, &r.log);

@@ -22,6 +22,13 @@ HBITMAP BitmapFromPixels(const std::vector<COLORREF>& pixels, int width, int hei
 // Clamps v into [lo, hi] (lo may exceed hi: then hi wins, as ranges given backwards do).
 inline int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+// The vertical bar of a control scrolled by rows: range, page and position,
+// shown only while there is more than a page.
+void SetRowScroll(HWND control, int rows, int perPage, int top);
+// The top row a WM_VSCROLL asks for by line, page or thumb; other requests
+// leave top as it is.
+int VScrolledTop(WPARAM request, int top, int perPage);
+
 // LB_DIR and CB_DIR: adds the entries with addMessage; the index of the
 // last one added, -1 when none could be listed.
 LRESULT AddDirectoryListing(HWND control, UINT addMessage, UINT kinds, LPCSTR spec);

@@ -66,6 +66,30 @@ HBITMAP BitmapFromPixels(const std::vector<COLORREF>& pixels, int width, int hei
   return CreateBitmap(width, height, 1, 32, bits.data());
 }
 
+void SetRowScroll(HWND control, int rows, int perPage, int top) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0;
+  si.nMax = rows > 1 ? rows - 1 : 0;
+  si.nPage = static_cast<UINT>(perPage);
+  si.nPos = top;
+  SetScrollInfo(control, SB_VERT, &si, TRUE);
+  ShowScrollBar(control, SB_VERT, rows > perPage ? TRUE : FALSE);
+}
+
+int VScrolledTop(WPARAM request, int top, int perPage) {
+  switch (LOWORD(request)) {
+    case SB_LINEUP: return top - 1;
+    case SB_LINEDOWN: return top + 1;
+    case SB_PAGEUP: return top - perPage;
+    case SB_PAGEDOWN: return top + perPage;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: return HIWORD(request);
+    default: return top;
+  }
+}
+
 }  // namespace win::user
 
 namespace {

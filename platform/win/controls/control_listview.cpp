@@ -64,16 +64,7 @@ int PerPage(HWND h) {
 
 void UpdateScroll(HWND h, ListState& s) {
   if (StyleOf(h) & LVS_NOSCROLL) return;
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  si.nMin = 0;
-  si.nMax = std::max(0, Count(h, s) - 1);
-  si.nPage = static_cast<UINT>(PerPage(h));
-  si.nPos = s.top;
-  SetScrollInfo(h, SB_VERT, &si, TRUE);
-  // The bar shows only while there is more than a page.
-  ShowScrollBar(h, SB_VERT, Count(h, s) > PerPage(h) ? TRUE : FALSE);
+  SetRowScroll(h, Count(h, s), PerPage(h), s.top);
 }
 
 void Invalidate(HWND h, ListState& s) {
@@ -718,18 +709,9 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (s->redraw) InvalidateRect(h, nullptr, TRUE);
       return 0;
     case WM_VSCROLL: {
-      int top = s->top;
-      switch (LOWORD(wParam)) {
-        case SB_LINEUP: --top; break;
-        case SB_LINEDOWN: ++top; break;
-        case SB_PAGEUP: top -= PerPage(h); break;
-        case SB_PAGEDOWN: top += PerPage(h); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: top = HIWORD(wParam); break;
-        case SB_TOP: top = 0; break;
-        case SB_BOTTOM: top = Count(h, *s); break;
-        default: break;
-      }
+      int top = VScrolledTop(wParam, s->top, PerPage(h));
+      if (LOWORD(wParam) == SB_TOP) top = 0;
+      if (LOWORD(wParam) == SB_BOTTOM) top = Count(h, *s);
       SetTop(h, *s, top);
       return 0;
     }

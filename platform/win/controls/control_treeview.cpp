@@ -71,15 +71,7 @@ int PerPage(HWND hwnd) {
 
 void UpdateScroll(HWND hwnd, TreeState& s) {
   if (StyleOf(hwnd) & TVS_NOSCROLL) return;
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  si.nMax = std::max(0, static_cast<int>(Visible(s).size()) - 1);
-  si.nPage = static_cast<UINT>(PerPage(hwnd));
-  si.nPos = s.top;
-  SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
-  // The bar shows only while there is more than a page.
-  ShowScrollBar(hwnd, SB_VERT, static_cast<int>(Visible(s).size()) > PerPage(hwnd) ? TRUE : FALSE);
+  SetRowScroll(hwnd, static_cast<int>(Visible(s).size()), PerPage(hwnd), s.top);
 }
 
 void SetTop(HWND hwnd, TreeState& s, int top) {
@@ -526,17 +518,7 @@ LRESULT CALLBACK TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return 0;
     }
     case WM_VSCROLL: {
-      int top = s->top;
-      switch (LOWORD(wParam)) {
-        case SB_LINEUP: --top; break;
-        case SB_LINEDOWN: ++top; break;
-        case SB_PAGEUP: top -= PerPage(hwnd); break;
-        case SB_PAGEDOWN: top += PerPage(hwnd); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: top = HIWORD(wParam); break;
-        default: break;
-      }
-      SetTop(hwnd, *s, top);
+      SetTop(hwnd, *s, VScrolledTop(wParam, s->top, PerPage(hwnd)));
       return 0;
     }
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;

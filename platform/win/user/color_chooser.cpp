@@ -148,19 +148,12 @@ COLORREF GetBasicChooserColor(int index) { return index >= 0 && index < 48 ? win
 
 BOOL ChooseColorA(LPCHOOSECOLORA cc) {
   using namespace win::user;
-  SetCommonDialogError(0);
-  if (!cc || cc->lStructSize != sizeof(CHOOSECOLORA)) {
-    SetCommonDialogError(cc ? CDERR_STRUCTSIZE : CDERR_INITIALIZATION);
-    return FALSE;
-  }
+  if (!StartCommonDialog(cc)) return FALSE;
   if ((cc->Flags & CC_ENABLEHOOK) && !cc->lpfnHook) {
     SetCommonDialogError(CDERR_NOHOOK);
     return FALSE;
   }
   Chooser s;
   s.cc = cc;
-  auto t = PixelTemplate("Color", 364, 218);
-  INT_PTR r = DialogBoxIndirectParamA(nullptr, &t, cc->hwndOwner, ChooserProc, reinterpret_cast<LPARAM>(&s));
-  if (r == -1) SetCommonDialogError(CDERR_DIALOGFAILURE);
-  return r == IDOK ? TRUE : FALSE;
+  return RunPixelDialog("Color", 364, 218, cc->hwndOwner, ChooserProc, &s) == IDOK ? TRUE : FALSE;
 }

@@ -16,4 +16,20 @@ HWND AddDialogControl(HWND dlg, const char* cls, const char* text, DWORD style, 
 // A template of a given client size in pixels (rounded up to dialog units).
 win::resources::DialogTemplate PixelTemplate(const std::string& caption, int width, int height);
 
+// Clears the extended error and checks the caller's block: a null one fails
+// with CDERR_INITIALIZATION, a wrong lStructSize with CDERR_STRUCTSIZE.
+template <typename Block>
+bool StartCommonDialog(const Block* block) {
+  SetCommonDialogError(0);
+  if (!block || block->lStructSize != sizeof(Block)) {
+    SetCommonDialogError(block ? CDERR_STRUCTSIZE : CDERR_INITIALIZATION);
+    return false;
+  }
+  return true;
+}
+
+// Runs a modal dialog of a pixel client size with the state as its
+// parameter; a dialog that could not run sets CDERR_DIALOGFAILURE.
+INT_PTR RunPixelDialog(const std::string& caption, int width, int height, HWND owner, DLGPROC proc, void* state);
+
 }  // namespace win::user

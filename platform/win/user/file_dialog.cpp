@@ -513,6 +513,13 @@ win::resources::DialogTemplate PixelTemplate(const std::string& caption, int wid
   return t;
 }
 
+INT_PTR RunPixelDialog(const std::string& caption, int width, int height, HWND owner, DLGPROC proc, void* state) {
+  auto t = PixelTemplate(caption, width, height);
+  INT_PTR r = DialogBoxIndirectParamA(nullptr, &t, owner, proc, reinterpret_cast<LPARAM>(state));
+  if (r == -1) SetCommonDialogError(CDERR_DIALOGFAILURE);
+  return r;
+}
+
 }  // namespace win::user
 
 BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn) { return win::user::Run(ofn, false); }

@@ -207,11 +207,7 @@ INT_PTR CALLBACK ChooserProc(HWND dlg, UINT msg, WPARAM w, LPARAM l) {
 
 BOOL ChooseFontA(LPCHOOSEFONTA cf) {
   using namespace win::user;
-  SetCommonDialogError(0);
-  if (!cf || cf->lStructSize != sizeof(CHOOSEFONTA)) {
-    SetCommonDialogError(cf ? CDERR_STRUCTSIZE : CDERR_INITIALIZATION);
-    return FALSE;
-  }
+  if (!StartCommonDialog(cf)) return FALSE;
   if (!cf->lpLogFont || ((cf->Flags & CF_ENABLEHOOK) && !cf->lpfnHook) ||
       ((cf->Flags & CF_LIMITSIZE) && cf->nSizeMin > cf->nSizeMax)) {
     SetCommonDialogError(cf->lpLogFont ? CDERR_NOHOOK : CDERR_INITIALIZATION);
@@ -219,8 +215,5 @@ BOOL ChooseFontA(LPCHOOSEFONTA cf) {
   }
   Chooser s;
   s.cf = cf;
-  auto t = PixelTemplate("Font", 440, 230);
-  INT_PTR r = DialogBoxIndirectParamA(nullptr, &t, cf->hwndOwner, ChooserProc, reinterpret_cast<LPARAM>(&s));
-  if (r == -1) SetCommonDialogError(CDERR_DIALOGFAILURE);
-  return r == IDOK ? TRUE : FALSE;
+  return RunPixelDialog("Font", 440, 230, cf->hwndOwner, ChooserProc, &s) == IDOK ? TRUE : FALSE;
 }

@@ -172,11 +172,7 @@ INT_PTR CALLBACK PrintProc(HWND dlg, UINT msg, WPARAM w, LPARAM l) {
 
 BOOL PrintDlgA(LPPRINTDLGA pd) {
   using namespace win::user;
-  SetCommonDialogError(0);
-  if (!pd || pd->lStructSize != sizeof(PRINTDLGA)) {
-    SetCommonDialogError(pd ? CDERR_STRUCTSIZE : CDERR_INITIALIZATION);
-    return FALSE;
-  }
+  if (!StartCommonDialog(pd)) return FALSE;
   PrintDialog s;
   s.pd = pd;
   s.printers = Printers();
@@ -202,9 +198,7 @@ BOOL PrintDlgA(LPPRINTDLGA pd) {
     }
     return Finish(s);
   }
-  auto t = PixelTemplate((pd->Flags & PD_PRINTSETUP) ? "Print Setup" : "Print", 330, 152);
-  INT_PTR r = DialogBoxIndirectParamA(nullptr, &t, pd->hwndOwner, PrintProc, reinterpret_cast<LPARAM>(&s));
-  if (r == -1) SetCommonDialogError(CDERR_DIALOGFAILURE);
-  if (r != IDOK) return FALSE;
+  if (RunPixelDialog((pd->Flags & PD_PRINTSETUP) ? "Print Setup" : "Print", 330, 152, pd->hwndOwner, PrintProc, &s) !=
+      IDOK) return FALSE;
   return Finish(s);
 }
