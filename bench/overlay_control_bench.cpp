@@ -5,6 +5,7 @@
 // control should add copying and decorations, not a second drawing.
 #include <benchmark/benchmark.h>
 
+#include "bench_chromatogram.h"
 #include "ratio_reporter.h"
 
 #include <algorithm>
@@ -26,41 +27,14 @@ constexpr int kSlots = 20;
 constexpr size_t kPoints = 40000;
 constexpr double kMinutes = 40.0;
 
-struct OverlayFree {
-  void operator()(SVW_OVERLAY* o) const {
-    OPLOT_ClearOverlayStructure(o);
-    FreeBlock(o);
-  }
-};
-
-SyntheticTrace MakeTrace(int slot) {
-  SyntheticTrace tr;
-  tr.times.resize(kPoints);
-  tr.values.resize(kPoints);
-  uint32_t seed = 12345u + static_cast<uint32_t>(slot) * 7919u;
-  for (size_t i = 0; i < kPoints; ++i) {
-    const double t = kMinutes * static_cast<double>(i) / static_cast<double>(kPoints - 1);
-    seed = seed * 1664525u + 1013904223u;
-    const double noise = (static_cast<double>(seed >> 8) / 16777216.0 - 0.5) * 400.0;
-    double v = 2000 + 50 * t + noise;
-    for (int k = 0; k < 12; ++k) {
-      const double rt = 2.0 + k * 3.1 + slot * 0.07, d = (t - rt) / 0.05;
-      v += (20000.0 + 9000.0 * ((k * 7 + slot) % 5)) * std::exp(-0.5 * d * d);
-    }
-    tr.times[i] = t;
-    tr.values[i] = v;
-  }
-  return tr;
-}
-
 struct Scene {
-  std::unique_ptr<SVW_OVERLAY, OverlayFree> overlay{static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)))};
+  std::unique_ptr<SVW_OVERLAY, bench::OverlayFree> overlay{static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)))};
   HWND window = nullptr, control = nullptr;
 
   Scene() {
     overlay->head.displayMode = OVERLAY_MODE_OVERLAID;
     for (int s = 0; s < kSlots; ++s) {
-      const SyntheticTrace tr = MakeTrace(s);
+      const SyntheticTrace tr = bench::MakeChromatogram(s, kPoints, kMinutes);
       FillSyntheticSlot(overlay.get(), s, tr, 0, 100000);
       overlay->tail.minInView[s] = *std::min_element(tr.values.begin(), tr.values.end());
       overlay->tail.maxInView[s] = *std::max_element(tr.values.begin(), tr.values.end());

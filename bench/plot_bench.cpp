@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
+#include "bench_chromatogram.h"
 #include "ratio_reporter.h"
 
 #include <cmath>
@@ -25,37 +26,8 @@ namespace {
 constexpr int kWidth = 1000, kHeight = 600, kSlots = 20;
 constexpr double kMinutes = 40.0;
 
-struct OverlayFree {
-  void operator()(SVW_OVERLAY* o) const {
-    OPLOT_ClearOverlayStructure(o);
-    FreeBlock(o);
-  }
-};
-
-// A chromatogram of n points: drifting baseline, peaks and noise, a little
-// different per slot.
-SyntheticTrace MakeTrace(int slot, size_t n) {
-  SyntheticTrace tr;
-  tr.times.resize(n);
-  tr.values.resize(n);
-  uint32_t seed = 12345u + static_cast<uint32_t>(slot) * 7919u;
-  for (size_t i = 0; i < n; ++i) {
-    const double t = kMinutes * static_cast<double>(i) / static_cast<double>(n - 1);
-    seed = seed * 1664525u + 1013904223u;
-    const double noise = (static_cast<double>(seed >> 8) / 16777216.0 - 0.5) * 400.0;
-    double v = 2000 + 50 * t + noise;
-    for (int k = 0; k < 12; ++k) {
-      const double rt = 2.0 + k * 3.1 + slot * 0.07, d = (t - rt) / 0.05;
-      v += (20000.0 + 9000.0 * ((k * 7 + slot) % 5)) * std::exp(-0.5 * d * d);
-    }
-    tr.times[i] = t;
-    tr.values[i] = v;
-  }
-  return tr;
-}
-
 struct Scene {
-  std::unique_ptr<SVW_OVERLAY, OverlayFree> overlay;
+  std::unique_ptr<SVW_OVERLAY, bench::OverlayFree> overlay;
   std::vector<SyntheticTrace> traces;
   STRUCT_OPLOT_PLOT_PARAMS params{};
   STRUCT_OPLOT_DRAW_CHRO draw{};
@@ -68,7 +40,7 @@ struct Scene {
   explicit Scene(size_t points) : overlay(static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)))) {
     overlay->head.displayMode = OVERLAY_MODE_OVERLAID;
     for (int s = 0; s < kSlots; ++s) {
-      traces.push_back(MakeTrace(s, points));
+      traces.push_back(bench::MakeChromatogram(s, points, kMinutes));
       FillSyntheticSlot(overlay.get(), s, traces.back(), 0, 100000);
     }
     dc = CreateCompatibleDC(nullptr);
