@@ -77,7 +77,7 @@ TEST_F(LabelAreasTest, WithoutLabelsNoAreaIsSetUp) {
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(MakeOverlay(2)));
   win::script::PumpUntilIdle();
   EXPECT_EQ(c->m_labelAreaCount, 0);
-  c->m_pLabels->AddLabel(LABEL_KIND_AREA, 0);
+  AddTestLabel(c, LABEL_TYPE_AREA, 0);
   InvalidateRect(w, nullptr, FALSE);
   win::script::PumpUntilIdle();
   EXPECT_GT(c->m_labelAreaCount, 3);
