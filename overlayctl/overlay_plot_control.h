@@ -286,6 +286,9 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int GetIntersectClipRect(CRect* rect, short slot, STRUCT_OVER_SIZES* sizes, short left, short bottom, short top);
   // The background level of a slot's trace at a time, from a background-correction record.
   int GetBCValueForTime(short slot, STRUCT_FILE_BC* background, double time, double* value);
+  // The data point nearest a time of a slot: raw points, or the filtered
+  // ones when raw is 0 and the plot is filtered.
+  int GetTimeAndValue(short slot, double time, short raw, double* foundTime, double* foundValue);
 
   // ---- Life cycle ------------------------------------------------------------
   void FreeObjects();
@@ -493,9 +496,6 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   LRESULT OnClearAllLabelsForPlot(WPARAM, LPARAM);
   // Adds a label of the record at its time; the angle in tenths of a degree.
   void AddPlotLabel(const STRUCT_OPLOT_ADD_LABEL* record, int32_t angle, int16_t type);
-  // The data point nearest a time of a slot: raw points, or the filtered
-  // ones when raw is 0 and the plot is filtered.
-  int GetTimeAndValue(short slot, double time, short raw, double* foundTime, double* foundValue);
   LRESULT OnSetPlotScales(WPARAM, LPARAM);
   LRESULT OnShowExpScales(WPARAM, LPARAM);
   void OnHScroll(UINT code, UINT position, CWnd* bar);

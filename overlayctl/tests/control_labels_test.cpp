@@ -139,4 +139,31 @@ TEST_F(LabelsTest, OverlaidModesShowOnlyTheActivePlotsLabels) {
   DestroyWindow(w);
 }
 
+TEST_F(LabelsTest, NearestPointTakesTheLaterOneOnATie) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(1);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_NE_POINT_BLOCK* p = o->slots[0].trace->points;
+  // Two neighbours with an exactly representable midpoint, so the tie is a tie.
+  const double t10 = 2.25, t11 = 2.28125;
+  ASSERT_LT(+NePointAt(p, 9)->time, t10);
+  ASSERT_GT(+NePointAt(p, 12)->time, t11);
+  NePointAt(p, 10)->time = t10;
+  NePointAt(p, 11)->time = t11;
+  struct Case {
+    double time;
+    double expect;
+  } cases[] = {{t10, t10}, {t10 + (t11 - t10) * 0.4, t10}, {(t10 + t11) / 2, t11}, {t11 - 1e-9, t11},
+               {NePointAt(p, 0)->time, NePointAt(p, 0)->time}};
+  for (const Case& k : cases) {
+    double t = 0, v = 0;
+    ASSERT_EQ(c->GetTimeAndValue(0, k.time, 1, &t, &v), 1) << k.time;
+    EXPECT_EQ(t, k.expect) << k.time;
+  }
+  double t = 0, v = 0;
+  EXPECT_EQ(c->GetTimeAndValue(3, 5.0, 1, &t, &v), 0);
+  DestroyWindow(w);
+}
+
 }  // namespace
