@@ -117,8 +117,8 @@ void CCtlOPlot::CheckSlotIdentities() {
       FreeOneSlotAnnotations(i);
     } else if (std::strncmp(title, id.title, sizeof id.title) != 0) {
       if (m_pLabels) {
-        m_pLabels->DeleteSomeLabelsForPlot(static_cast<int16_t>(i), LABEL_KIND_NOISE);
-        m_pLabels->DeleteSomeLabelsForPlot(static_cast<int16_t>(i), LABEL_KIND_AREA);
+        m_pLabels->DeleteSomeLabelsForPlot(static_cast<int16_t>(i), LABEL_TYPE_VALUE);
+        m_pLabels->DeleteSomeLabelsForPlot(static_cast<int16_t>(i), LABEL_TYPE_AREA);
       }
       FreeOneSlotAnnotations(i);
     }

@@ -111,12 +111,59 @@ void CCtlOPlot::InitLabelAreas(short print, short left, short bottom, short righ
       }
     }
   }
+  if (!m_pLabels) return;
+  m_pLabels->EmptyAreas(mode != OVERLAY_MODE_STACKED, mode == OVERLAY_MODE_NORMALISED, offsets);
+  if (mode == OVERLAY_MODE_TWO_SCALES) {
+    short orientation[LABEL_ORIENTATION_PLOTS] = {};
+    for (int i = 0; i < OVERLAY_SLOTS && i < LABEL_ORIENTATION_PLOTS; ++i) orientation[i] = m_rightHand[i];
+    m_pLabels->SetLeftRightOrientation(orientation);
+  }
+  for (int i = 0; i < m_labelAreaCount; ++i) {
+    const STRUCT_OPLOT_LABEL_AREA& a = m_labelAreas[i];
+    m_pLabels->AddArea(a.id, a.x, a.y, a.width, a.height, a.t0, a.t1, a.low, a.high);
+  }
 }
 
 void CCtlOPlot::DrawLabels(CDC* dc, short print, short left, short bottom, short right, short top,
                            STRUCT_OVER_SIZES* sizes) {
-  // The areas are laid out for the labels; the labels themselves are drawn
-  // by the label manager, which this control does not hold yet.
-  if (!dc || !m_pOverlay || !m_pLabels || m_pLabels->GetLabelCount() == 0) return;
+  const SVW_OVERLAY* o = m_pOverlay;
+  if (!dc || !o || !m_pLabels || m_pLabels->GetLabelCount() == 0) return;
   InitLabelAreas(print, left, bottom, right, top, sizes);
+  const int mode = o->head.displayMode;
+  const int active = m_activePlot;
+  short shown[OVERLAY_SLOTS] = {};
+  for (int i = 0; i < OVERLAY_SLOTS; ++i) {
+    shown[i] = o->head.shown[i] ? 1 : 0;
+    const short show = mode == OVERLAY_MODE_STACKED ? shown[i] : (i == active || m_displayMode == 4 ? 1 : 0);
+    m_pLabels->AdjustLabelsForPlot(static_cast<short>(i), show);
+  }
+
+  // Printed labels keep the size relation they had on the screen.
+  LOGFONTA font{};
+  LOGFONTA* fontUsed = nullptr;
+  const short fontHeight = 0;
+  short scale = 0;
+  if (print) {
+    scale = m_bSizesValid ? m_nLastCharHeight : static_cast<short>(sizes ? sizes->charHeight : 0);
+  } else {
+    HGDIOBJ current = GetCurrentObject(dc->GetSafeHdc(), OBJ_FONT);
+    if (current && GetObjectA(current, sizeof font, &font) == sizeof font) fontUsed = &font;
+  }
+  // Labels are held in client coordinates; the memory DC starts at the plot's corner.
+  const short dx = print ? 0 : static_cast<short>(-left), dy = print ? 0 : static_cast<short>(-top);
+
+  // A filled label fills its own box; the text of any label leaves the plot visible.
+  const int oldBkMode = SetBkMode(dc->GetSafeHdc(), TRANSPARENT);
+  STRUCT_MARKER_PARAMS areaParams = m_prefs.label, noiseParams = m_prefs.noise.signalNoiseMarker;
+  for (int i = 0; i < OVERLAY_SLOTS; ++i) {
+    if (m_displayMode == 4 && mode == OVERLAY_MODE_NORMALISED) continue;
+    if (mode != OVERLAY_MODE_STACKED && i != active && m_displayMode != 4) continue;
+    const auto slot = static_cast<short>(i);
+    m_pLabels->DrawTokenLabels(dc, print, slot, LABEL_TYPE_AREA, dx, dy, fontHeight, scale, fontUsed, &areaParams);
+    m_pLabels->DrawTokenLabels(dc, print, slot, LABEL_TYPE_VALUE, dx, dy, fontHeight, scale, fontUsed, &noiseParams);
+    m_pLabels->DrawTokenLabels(dc, print, slot, LABEL_TYPE_TOKEN, dx, dy, fontHeight, scale, fontUsed, nullptr);
+    m_pLabels->DrawTokenLabels(dc, print, slot, LABEL_TYPE_HORIZONTAL, dx, dy, fontHeight, scale, fontUsed, nullptr);
+  }
+  m_pLabels->DrawNoTokenLabels(dc, print, OVERLAY_SLOTS, shown, dx, dy, fontHeight, scale, fontUsed);
+  if (oldBkMode) SetBkMode(dc->GetSafeHdc(), oldBkMode);
 }

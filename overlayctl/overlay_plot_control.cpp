@@ -123,7 +123,7 @@ int CCtlOPlot::OnCreate(CREATESTRUCTA* cs) {
   // The segment bar: a window of the segment-information class.
   if (ok) ok = MakeChild(m_pSegments, "KELT_SegInfo", nullptr, WS_CHILD, OPLOT_ID_SEGMENTS);
   if (ok) {
-    m_pLabels = new (std::nothrow) kelt::oplot::ControlLabels;
+    m_pLabels = new (std::nothrow) CLabelManager(this);
     ok = m_pLabels != nullptr;
   }
   if (!ok) {

@@ -13,7 +13,7 @@
 #include "framework/framework_controls.h"
 #include "framework/framework_menu.h"
 #include "framework/framework_wnd.h"
-#include "overlayctl/control_labels.h"
+#include "plotengine/label_manager.h"
 #include "overlayctl/overlay_messages.h"
 #include "plotengine/overlay.h"
 #include "plotengine/plot_coordinates.h"
@@ -101,6 +101,21 @@ struct STRUCT_OPLOT_TEXT_FLAG {
   char text[25];
 };
 
+// WM_USER+52 and WM_USER+529: a label at a time of a plot, vertical or
+// horizontal. The tag is kept with the label; the two colours go into its
+// marker parameters.
+#define OPLOT_ADD_LABEL_TEXT 3001
+struct STRUCT_OPLOT_ADD_LABEL {
+  int16_t slot;
+  double time;
+  int16_t tag;
+  COLORREF screenColor;
+  COLORREF printColor;
+  int16_t reserved;
+  char text[OPLOT_ADD_LABEL_TEXT];
+  int16_t moveable;
+};
+
 // WM_USER+42: scales for a plot; a pair whose low equals its high asks for
 // automatic scaling. The second pair is the right scale of the dual mode.
 struct STRUCT_OPLOT_SET_SCALES {
@@ -142,6 +157,9 @@ static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, unitsGiven) == 606 + sizeof(vo
 static_assert(sizeof(STRUCT_OPLOT_DISPLAY_FILE) == 1658 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_TIME_VALUE_OFFSET) == 18);
 static_assert(sizeof(STRUCT_OPLOT_TEXT_FLAG) == 43);
+static_assert(offsetof(STRUCT_OPLOT_ADD_LABEL, tag) == 10);
+static_assert(offsetof(STRUCT_OPLOT_ADD_LABEL, text) == 22);
+static_assert(offsetof(STRUCT_OPLOT_ADD_LABEL, moveable) == 3023);
 static_assert(sizeof(STRUCT_OPLOT_SET_SCALES) == 34);
 
 #define OPLOT_SCALE_HISTORY 5
@@ -268,6 +286,9 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int GetIntersectClipRect(CRect* rect, short slot, STRUCT_OVER_SIZES* sizes, short left, short bottom, short top);
   // The background level of a slot's trace at a time, from a background-correction record.
   int GetBCValueForTime(short slot, STRUCT_FILE_BC* background, double time, double* value);
+  // The data point nearest a time of a slot: raw points, or the filtered
+  // ones when raw is 0 and the plot is filtered.
+  int GetTimeAndValue(short slot, double time, short raw, double* foundTime, double* foundValue);
 
   // ---- Life cycle ------------------------------------------------------------
   void FreeObjects();
@@ -284,7 +305,7 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   CStatic* m_pRangeText = nullptr;
   CListBox* m_pListBox = nullptr;
   CWnd* m_pSegments = nullptr;
-  kelt::oplot::ControlLabels* m_pLabels = nullptr;
+  CLabelManager* m_pLabels = nullptr;
   CWnd* m_pToolBar = nullptr;
   CMenu* m_pMenu = nullptr;
   void* m_pSegmentNavigator = nullptr;
@@ -470,6 +491,11 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   LRESULT OnWM_FILE_CHANGED(WPARAM, LPARAM);
   LRESULT OnWM_LOGIN_CHANGED(WPARAM, LPARAM);
   LRESULT OnAddTextFlag(WPARAM, LPARAM);
+  LRESULT OnAddPlotLabel(WPARAM, LPARAM);
+  LRESULT OnAddHorzPlotLabel(WPARAM, LPARAM);
+  LRESULT OnClearAllLabelsForPlot(WPARAM, LPARAM);
+  // Adds a label of the record at its time; the angle in tenths of a degree.
+  void AddPlotLabel(const STRUCT_OPLOT_ADD_LABEL* record, int32_t angle, int16_t type);
   LRESULT OnSetPlotScales(WPARAM, LPARAM);
   LRESULT OnShowExpScales(WPARAM, LPARAM);
   void OnHScroll(UINT code, UINT position, CWnd* bar);

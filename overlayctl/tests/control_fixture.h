@@ -11,6 +11,7 @@
 #include "common/tests/kelt_test_root.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "plotengine/overlay_labels.h"
 #include "plotengine/tests/synthetic_overlay.h"
 #include "win/win_script.h"
 
@@ -90,6 +91,26 @@ class OPlotTest : public KeltRootTest {
     ScreenToClient(parent, &a);
     ScreenToClient(parent, &b);
     return {a.x, a.y, b.x, b.y};
+  }
+  // A text label of a type on a slot, held by the control's label manager.
+  // Labels of one kind at one place count as companions and go together, so
+  // each slot and type gets a place of its own unless one is given.
+  static short AddTestLabel(CCtlOPlot* c, short type, short slot, const char* text = "L", double x = -1,
+                            double y = 2e4) {
+    if (x < 0) x = 5.0 + slot * 0.25 + type * 1e-3;
+    STRUCT_MARKER_PARAMS p = c->m_prefs.label;
+    const short index = OPLOT_AddLabel(c->m_pLabels, LABEL_AREA_GROUP_PLOT, static_cast<uint16_t>(slot), &p, text, x,
+                                       y, x, y);
+    if (index >= 0) c->m_pLabels->Label(index)->m_type = type;
+    return index;
+  }
+  static int CountLabels(CCtlOPlot* c, short slot, short type) {
+    int n = 0;
+    for (short i = 0; i < c->m_pLabels->Capacity(); ++i) {
+      const CLabelInfo* l = c->m_pLabels->Label(i);
+      n += l && l->m_plot == slot && l->m_type == type;
+    }
+    return n;
   }
   static bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 

@@ -17,9 +17,9 @@ TEST_F(IntakeTest, SlotIdentityDecidesWhichLabelsSurviveNewData) {
   SVW_OVERLAY* o = MakeOverlay(4);
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
   for (int16_t s = 0; s < 4; ++s) {
-    c->m_pLabels->AddLabel(LABEL_KIND_PLOT_AREA, s);
-    c->m_pLabels->AddLabel(LABEL_KIND_NOISE, s);
-    c->m_pLabels->AddLabel(LABEL_KIND_AREA, s);
+    AddTestLabel(c, LABEL_TYPE_USER, s);
+    AddTestLabel(c, LABEL_TYPE_VALUE, s);
+    AddTestLabel(c, LABEL_TYPE_AREA, s);
     c->m_dhAnnotations[s] = AllocBlock(8);
   }
   EXPECT_EQ(+c->m_identity[0].serial, 11);
@@ -39,9 +39,9 @@ TEST_F(IntakeTest, SlotIdentityDecidesWhichLabelsSurviveNewData) {
   } expect[] = {{0, 1, 1, 1, true}, {1, 0, 0, 0, false}, {2, 1, 0, 0, false}, {3, 0, 0, 0, false}};
   for (const Expect& e : expect) {
     const auto s = static_cast<int16_t>(e.slot);
-    EXPECT_EQ(c->m_pLabels->CountForPlot(s, LABEL_KIND_PLOT_AREA), e.user) << e.slot;
-    EXPECT_EQ(c->m_pLabels->CountForPlot(s, LABEL_KIND_NOISE), e.noise) << e.slot;
-    EXPECT_EQ(c->m_pLabels->CountForPlot(s, LABEL_KIND_AREA), e.area) << e.slot;
+    EXPECT_EQ(CountLabels(c, s, LABEL_TYPE_USER), e.user) << e.slot;
+    EXPECT_EQ(CountLabels(c, s, LABEL_TYPE_VALUE), e.noise) << e.slot;
+    EXPECT_EQ(CountLabels(c, s, LABEL_TYPE_AREA), e.area) << e.slot;
     EXPECT_EQ(c->m_dhAnnotations[e.slot] != nullptr, e.annotations) << e.slot;
   }
   EXPECT_EQ(+c->m_identity[1].serial, 99);

@@ -69,6 +69,27 @@ TEST_F(LabelAreasTest, DualScaleAddsTheRightChromatogramEvenWithoutARightScale) 
   c->InitLabelAreas(0, 0, c->m_plotHeight, c->m_plotWidth, 0, &s);
   ASSERT_NE(Find(c, OPLOT_AREA_RIGHT_SCALE), nullptr);
   EXPECT_EQ(Find(c, OPLOT_AREA_RIGHT_SCALE)->x, s.leftScaleWidth + s.plotWidth);
+
+  // The label manager holds the same areas, the mode flags and the right-hand slots.
+  const STRUCT_AREA_TABLE* t = c->m_pLabels->AreaTable();
+  ASSERT_EQ(+t->areaCount, +c->m_labelAreaCount);
+  for (int i = 0; i < t->areaCount; ++i) {
+    const STRUCT_OPLOT_LABEL_AREA& a = c->m_labelAreas[i];
+    const STRUCT_LABEL_AREA& m = t->areas[i];
+    EXPECT_EQ(+m.id, +a.id);
+    EXPECT_EQ(+m.left, +a.x);
+    EXPECT_EQ(+m.top, +a.y);
+    EXPECT_EQ(+m.width, +a.width);
+    EXPECT_EQ(+m.height, +a.height);
+    EXPECT_EQ(+m.lowTime, +a.t0);
+    EXPECT_EQ(+m.highTime, +a.t1);
+    EXPECT_EQ(+m.lowValue, +a.low);
+    EXPECT_EQ(+m.highValue, +a.high);
+  }
+  EXPECT_EQ(+t->sharedAreas, 1);
+  EXPECT_EQ(+t->singleStrip, 0);
+  EXPECT_EQ(+t->orientation[1], 1);
+  EXPECT_EQ(+t->orientation[2], 0);
 }
 
 TEST_F(LabelAreasTest, WithoutLabelsNoAreaIsSetUp) {
@@ -77,7 +98,7 @@ TEST_F(LabelAreasTest, WithoutLabelsNoAreaIsSetUp) {
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(MakeOverlay(2)));
   win::script::PumpUntilIdle();
   EXPECT_EQ(c->m_labelAreaCount, 0);
-  c->m_pLabels->AddLabel(LABEL_KIND_AREA, 0);
+  AddTestLabel(c, LABEL_TYPE_AREA, 0);
   InvalidateRect(w, nullptr, FALSE);
   win::script::PumpUntilIdle();
   EXPECT_GT(c->m_labelAreaCount, 3);

@@ -138,13 +138,13 @@ TEST_F(MessagesTest, DeferredNotificationsHideShowAndDeletePlots) {
   EXPECT_EQ(+o->head.shown[1], 1);
   EXPECT_EQ(+o->head.shownCount, 3);
 
-  c->m_pLabels->AddLabel(LABEL_KIND_PLOT_AREA, 2);
+  AddTestLabel(c, LABEL_TYPE_USER, 2);
   c->PostNotification(140 + 2, 0);  // delete slot 2
   win::script::PumpUntilIdle();
   EXPECT_EQ(+o->tail.attached[2], 0);
   EXPECT_TRUE(o->slots[2].workFile == nullptr);
   EXPECT_EQ(+o->head.shownCount, 2);
-  EXPECT_EQ(c->m_pLabels->CountForPlot(2, LABEL_KIND_PLOT_AREA), 0);
+  EXPECT_EQ(CountLabels(c, 2, LABEL_TYPE_USER), 0);
   EXPECT_EQ(+c->m_identity[2].serial, 0);
 
   // A pending zoom is applied as a listening host would.

@@ -1,0 +1,209 @@
+// Labels the owner puts on plots by message: where they are drawn, which
+// display modes show them, and clearing a plot's labels.
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "overlayctl/tests/control_fixture.h"
+#include "win/win_gdi.h"
+#include "win/win_paths.h"
+
+namespace {
+
+using LabelsTest = OPlotTest;
+
+constexpr COLORREF kInk = RGB(3, 201, 117);  // a colour no trace or scale uses
+
+std::unique_ptr<STRUCT_OPLOT_ADD_LABEL> Record(int16_t slot, double time, const char* text, int16_t tag = 7) {
+  auto r = std::make_unique<STRUCT_OPLOT_ADD_LABEL>();
+  std::memset(r.get(), 0, sizeof *r);
+  r->slot = slot;
+  r->time = time;
+  r->tag = tag;
+  r->screenColor = r->printColor = kInk;
+  std::strncpy(r->text, text, sizeof r->text - 1);
+  r->moveable = 1;
+  return r;
+}
+
+// Pixels of the label ink in a rectangle of the window's picture.
+int InkPixels(HWND w, const RECT& box) {
+  EXPECT_TRUE(win::script::SaveWindowPng(w, "C:\\TEMP\\labels.png"));
+  HBITMAP b = win::gdi::LoadBitmapPng("C:\\TEMP\\labels.png");
+  if (!b) return -1;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, b);
+  int n = 0;
+  for (int y = box.top; y < box.bottom; ++y)
+    for (int x = box.left; x < box.right; ++x) n += GetPixel(dc, x, y) == kInk;
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(b);
+  return n;
+}
+
+// The window's picture against a stored one; KELT_UPDATE_GOLDEN stores it anew.
+void ExpectAsStored(HWND w, const char* name) {
+  namespace fs = std::filesystem;
+  ASSERT_TRUE(win::script::SaveWindowPng(w, "C:\\TEMP\\actual.png"));
+  const fs::path actual = win::paths::ToHost("C:\\TEMP\\actual.png");
+  const fs::path golden = fs::path(OVERLAYCTL_GOLDEN_DIR) / name;
+  if (std::getenv("KELT_UPDATE_GOLDEN")) {
+    fs::copy_file(actual, golden, fs::copy_options::overwrite_existing);
+    return;
+  }
+  fs::copy_file(golden, win::paths::ToHost("C:\\TEMP\\golden.png"), fs::copy_options::overwrite_existing);
+  HBITMAP a = win::gdi::LoadBitmapPng("C:\\TEMP\\actual.png");
+  HBITMAP g = win::gdi::LoadBitmapPng("C:\\TEMP\\golden.png");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(g, nullptr) << golden;
+  HDC adc = CreateCompatibleDC(nullptr), gdc = CreateCompatibleDC(nullptr);
+  HGDIOBJ aold = SelectObject(adc, a), gold = SelectObject(gdc, g);
+  BITMAP ab{}, gb{};
+  GetObjectA(a, sizeof ab, &ab);
+  GetObjectA(g, sizeof gb, &gb);
+  EXPECT_EQ(ab.bmWidth, gb.bmWidth);
+  EXPECT_EQ(ab.bmHeight, gb.bmHeight);
+  int differing = 0;
+  for (int y = 0; y < std::min(ab.bmHeight, gb.bmHeight); ++y)
+    for (int x = 0; x < std::min(ab.bmWidth, gb.bmWidth); ++x) differing += GetPixel(adc, x, y) != GetPixel(gdc, x, y);
+  if (differing) {
+    const fs::path kept = fs::temp_directory_path() / (std::string("actual-") + name);
+    fs::copy_file(actual, kept, fs::copy_options::overwrite_existing);
+    ADD_FAILURE() << differing << " pixels differ from " << golden << "; the picture is in " << kept;
+  }
+  SelectObject(adc, aold);
+  SelectObject(gdc, gold);
+  DeleteDC(adc);
+  DeleteDC(gdc);
+  DeleteObject(a);
+  DeleteObject(g);
+}
+
+RECT LabelBox(const CLabelInfo* l) {
+  RECT r{l->m_cornerX[0], l->m_cornerY[0], l->m_cornerX[0], l->m_cornerY[0]};
+  for (int i = 0; i < 4; ++i) {
+    r.left = std::min<LONG>(r.left, l->m_cornerX[i]);
+    r.right = std::max<LONG>(r.right, l->m_cornerX[i] + 1);
+    r.top = std::min<LONG>(r.top, l->m_cornerY[i]);
+    r.bottom = std::max<LONG>(r.bottom, l->m_cornerY[i] + 1);
+  }
+  return r;
+}
+
+TEST_F(LabelsTest, APlotLabelIsDrawnAtItsDataPoint) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_bSizesValid);
+  const RECT whole{0, 0, 600, 400};
+  EXPECT_EQ(InkPixels(w, whole), 0);
+
+  auto r = Record(1, 6.0, "Apex");
+  SendMessageA(w, OPM_ADDHORZPLOTLABEL, 0, reinterpret_cast<LPARAM>(r.get()));
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(c->m_pLabels->GetLabelCount(), 1);
+  const CLabelInfo* l = c->m_pLabels->Label(0);
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->m_type, LABEL_TYPE_HORIZONTAL);
+  EXPECT_EQ(*static_cast<const int16_t*>(l->m_mark), 7);
+  ASSERT_TRUE(l->m_labelShown);
+  // Placed in slot 1's chromatogram, over the data point nearest 6.0 minutes.
+  const STRUCT_LABEL_AREA* area = nullptr;
+  const STRUCT_AREA_TABLE* t = c->m_pLabels->AreaTable();
+  for (int i = 0; i < t->areaCount; ++i)
+    if (t->areas[i].id == OPLOT_AREA_CHROMATOGRAM + 1) area = &t->areas[i];
+  ASSERT_NE(area, nullptr);
+  EXPECT_NEAR(l->m_labelX, 6.0, 0.0126);
+  EXPECT_GE(l->m_anchorX, area->left);
+  EXPECT_LT(l->m_anchorX, area->left + area->width);
+  EXPECT_GE(l->m_anchorY, area->top);
+  EXPECT_LE(l->m_anchorY, area->top + area->height);
+  const RECT box = LabelBox(l);
+  EXPECT_GT(InkPixels(w, box), 10);
+  ExpectAsStored(w, "control-label-stacked.png");
+
+  // Clearing slot 0 leaves slot 1's label; clearing slot 1 removes it from the picture.
+  SendMessageA(w, OPM_CLEARALLLABELSFORPLOT, 0, 0);
+  EXPECT_EQ(c->m_pLabels->GetLabelCount(), 1);
+  SendMessageA(w, OPM_CLEARALLLABELSFORPLOT, 1, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(c->m_pLabels->GetLabelCount(), 0);
+  EXPECT_EQ(InkPixels(w, whole), 0);
+  DestroyWindow(w);
+}
+
+TEST_F(LabelsTest, LabelsOutsideTheDataOrOnAnEmptySlotAreRefused) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(MakeOverlay(2)));
+  struct Case {
+    int16_t slot;
+    double time;
+  } cases[] = {{0, 0.5}, {0, 400.0}, {5, 5.0}, {-1, 5.0}, {20, 5.0}};
+  for (const Case& k : cases) {
+    auto r = Record(k.slot, k.time, "x");
+    SendMessageA(w, OPM_ADDPLOTLABEL, 0, reinterpret_cast<LPARAM>(r.get()));
+    EXPECT_EQ(c->m_pLabels->GetLabelCount(), 0) << k.slot << " " << k.time;
+  }
+  SendMessageA(w, OPM_ADDPLOTLABEL, 0, 0);
+  // An empty text becomes a blank; the vertical label is turned.
+  auto r = Record(0, 5.0, "");
+  SendMessageA(w, OPM_ADDPLOTLABEL, 0, reinterpret_cast<LPARAM>(r.get()));
+  ASSERT_EQ(c->m_pLabels->GetLabelCount(), 1);
+  const CLabelInfo* l = c->m_pLabels->Label(0);
+  EXPECT_STREQ(l->m_text->text, " ");
+  EXPECT_EQ(l->m_params.angle, 900);
+  EXPECT_EQ(l->m_type, LABEL_TYPE_TOKEN);
+  DestroyWindow(w);  // frees the label and its tag
+}
+
+TEST_F(LabelsTest, OverlaidModesShowOnlyTheActivePlotsLabels) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto r0 = Record(0, 5.0, "Zero"), r1 = Record(1, 6.0, "One");
+  SendMessageA(w, OPM_ADDHORZPLOTLABEL, 0, reinterpret_cast<LPARAM>(r0.get()));
+  SendMessageA(w, OPM_ADDHORZPLOTLABEL, 0, reinterpret_cast<LPARAM>(r1.get()));
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  c->m_activePlot = 1;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(c->m_pLabels->GetLabelCount(), 2);
+  EXPECT_FALSE(c->m_pLabels->Label(0)->m_labelShown);
+  EXPECT_TRUE(c->m_pLabels->Label(1)->m_labelShown);
+  EXPECT_GT(InkPixels(w, LabelBox(c->m_pLabels->Label(1))), 10);
+  DestroyWindow(w);
+}
+
+TEST_F(LabelsTest, NearestPointTakesTheLaterOneOnATie) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(1);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_NE_POINT_BLOCK* p = o->slots[0].trace->points;
+  // Two neighbours with an exactly representable midpoint, so the tie is a tie.
+  const double t10 = 2.25, t11 = 2.28125;
+  ASSERT_LT(+NePointAt(p, 9)->time, t10);
+  ASSERT_GT(+NePointAt(p, 12)->time, t11);
+  NePointAt(p, 10)->time = t10;
+  NePointAt(p, 11)->time = t11;
+  struct Case {
+    double time;
+    double expect;
+  } cases[] = {{t10, t10}, {t10 + (t11 - t10) * 0.4, t10}, {(t10 + t11) / 2, t11}, {t11 - 1e-9, t11},
+               {NePointAt(p, 0)->time, NePointAt(p, 0)->time}};
+  for (const Case& k : cases) {
+    double t = 0, v = 0;
+    ASSERT_EQ(c->GetTimeAndValue(0, k.time, 1, &t, &v), 1) << k.time;
+    EXPECT_EQ(t, k.expect) << k.time;
+  }
+  double t = 0, v = 0;
+  EXPECT_EQ(c->GetTimeAndValue(3, 5.0, 1, &t, &v), 0);
+  DestroyWindow(w);
+}
+
+}  // namespace
