@@ -12,7 +12,7 @@
 
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
-#include "jessul32/background_spectra.h"
+#include "jessul32/background_subtraction.h"
 #include "spectra/tol_spectra.h"
 
 namespace {

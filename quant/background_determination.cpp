@@ -1,7 +1,7 @@
 // The background correction of a data file, made by the correction library
 // when the file has none (or when asked to make it anew).
 #include "jessul32/automatic_background.h"
-#include "jessul32/background_spectra.h"
+#include "jessul32/background_subtraction.h"
 #include "orvik32/orvik32.h"
 #include "quant/results_sections.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "jessul32/background_spectra.h"
+#include "jessul32/background_subtraction.h"
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
 #include "spectra/exchange_pairs.h"

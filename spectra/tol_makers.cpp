@@ -10,7 +10,7 @@
 #include "common/library_state.h"
 #include "common/mass_lists.h"
 #include "common/ms_data_handles.h"
-#include "jessul32/background_spectra.h"
+#include "jessul32/background_subtraction.h"
 #include "orvik32/orvik32.h"
 #include "pomsel/pomsel.h"
 #include "spectra/exchange_pairs.h"

@@ -6,7 +6,7 @@
 
 #include "fixtures/msfixtures.h"
 #include "jessul32/automatic_background.h"
-#include "jessul32/background_spectra.h"
+#include "jessul32/background_subtraction.h"
 #include "quant_test_support.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // background for a scan, checked against the run's stored scans.
 #include <gtest/gtest.h>
 
-#include "jessul32/background_spectra.h"
+#include "jessul32/background_subtraction.h"
 #include "spectra/msbc_lists.h"
 #include "spectra/tests/ms_run_fixture.h"
 

@@ -8,7 +8,7 @@
 #include "common/library_state.h"
 #include "common/preference_records.h"
 #include "common/segment_plots.h"
-#include "jessul32/background_spectra.h"
+#include "jessul32/background_subtraction.h"
 #include "pomsel/pomsel.h"
 #include "win/win_profile.h"
 #include "spectra/spectrum_pairs.h"

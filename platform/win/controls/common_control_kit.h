@@ -31,7 +31,7 @@ int VScrolledTop(WPARAM request, int top, int perPage);
 
 // LB_DIR and CB_DIR: adds the entries with addMessage; the index of the
 // last one added, -1 when none could be listed.
-LRESULT AddDirectoryListing(HWND control, UINT addMessage, UINT kinds, LPCSTR spec);
+LRESULT AddDirectoryListing(HWND control, UINT addMessage, UINT kinds, LPCSTR filePattern);
 
 LRESULT CALLBACK ProgressProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK TrackBarProc(HWND, UINT, WPARAM, LPARAM);

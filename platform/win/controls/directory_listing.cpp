@@ -7,9 +7,9 @@
 
 namespace win::user {
 
-LRESULT AddDirectoryListing(HWND control, UINT addMessage, UINT kinds, LPCSTR spec) {
-  if (!spec || !*spec) return -1;
-  std::string pattern = spec;
+LRESULT AddDirectoryListing(HWND control, UINT addMessage, UINT kinds, LPCSTR filePattern) {
+  if (!filePattern || !*filePattern) return -1;
+  std::string pattern = filePattern;
   LRESULT last = -1;
   auto add = [&](const std::string& text) {
     LRESULT r = Send(control, addMessage, 0, reinterpret_cast<LPARAM>(text.c_str()));

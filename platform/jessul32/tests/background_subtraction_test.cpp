@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fixtures/msfixtures.h"
-#include "jessul32/background_spectra.h"
+#include "jessul32/background_subtraction.h"
 #include "orvik32/orvik32.h"
 #include "testing/workstation_root.h"
 

@@ -1,6 +1,6 @@
 // Background spectra: averages of scan ranges, the background assigned to a
 // scan, subtraction and interpolation, and the stored correction.
-#include "jessul32/background_spectra.h"
+#include "jessul32/background_subtraction.h"
 
 #include <algorithm>
 #include <cmath>
