@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "overlayctl/tests/control_fixture.h"
+#include "testing/golden_window.h"
 #include "win/win_gdi.h"
 #include "win/win_paths.h"
 
@@ -42,42 +43,8 @@ int InkPixels(HWND w, const RECT& box) {
   return n;
 }
 
-// The window's picture against a stored one; KELT_UPDATE_GOLDEN stores it anew.
 void ExpectAsStored(HWND w, const char* name) {
-  namespace fs = std::filesystem;
-  ASSERT_TRUE(win::script::SaveWindowPng(w, "C:\\TEMP\\actual.png"));
-  const fs::path actual = win::paths::ToHost("C:\\TEMP\\actual.png");
-  const fs::path golden = fs::path(OVERLAYCTL_GOLDEN_DIR) / name;
-  if (std::getenv("KELT_UPDATE_GOLDEN")) {
-    fs::copy_file(actual, golden, fs::copy_options::overwrite_existing);
-    return;
-  }
-  fs::copy_file(golden, win::paths::ToHost("C:\\TEMP\\golden.png"), fs::copy_options::overwrite_existing);
-  HBITMAP a = win::gdi::LoadBitmapPng("C:\\TEMP\\actual.png");
-  HBITMAP g = win::gdi::LoadBitmapPng("C:\\TEMP\\golden.png");
-  ASSERT_NE(a, nullptr);
-  ASSERT_NE(g, nullptr) << golden;
-  HDC adc = CreateCompatibleDC(nullptr), gdc = CreateCompatibleDC(nullptr);
-  HGDIOBJ aold = SelectObject(adc, a), gold = SelectObject(gdc, g);
-  BITMAP ab{}, gb{};
-  GetObjectA(a, sizeof ab, &ab);
-  GetObjectA(g, sizeof gb, &gb);
-  EXPECT_EQ(ab.bmWidth, gb.bmWidth);
-  EXPECT_EQ(ab.bmHeight, gb.bmHeight);
-  int differing = 0;
-  for (int y = 0; y < std::min(ab.bmHeight, gb.bmHeight); ++y)
-    for (int x = 0; x < std::min(ab.bmWidth, gb.bmWidth); ++x) differing += GetPixel(adc, x, y) != GetPixel(gdc, x, y);
-  if (differing) {
-    const fs::path kept = fs::temp_directory_path() / (std::string("actual-") + name);
-    fs::copy_file(actual, kept, fs::copy_options::overwrite_existing);
-    ADD_FAILURE() << differing << " pixels differ from " << golden << "; the picture is in " << kept;
-  }
-  SelectObject(adc, aold);
-  SelectObject(gdc, gold);
-  DeleteDC(adc);
-  DeleteDC(gdc);
-  DeleteObject(a);
-  DeleteObject(g);
+  testing_support::ExpectWindowAsStored(w, OVERLAYCTL_GOLDEN_DIR, name);
 }
 
 RECT LabelBox(const CLabelInfo* l) {
