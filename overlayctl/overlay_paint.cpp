@@ -6,6 +6,9 @@
 
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/band_drawing.h"
+#include "plotengine/plot_coordinates.h"
+#include "plotengine/plot_layout.h"
+#include "plotengine/tile_texts.h"
 
 namespace {
 
@@ -107,6 +110,18 @@ int CCtlOPlot::StartPaintOP() {
     return 0;
   }
 
+  // One tiled-text holder per present plot, alive for this paint only.
+  FreeTileTexts();
+  for (int i = 0; i < OPLOT_SLOTS; ++i) {
+    if (!OverlaySlotPresent(o, i)) continue;
+    auto* holder = new (std::nothrow) CTileTextOnPlot;
+    if (holder && !holder->InitHolder()) {
+      delete holder;
+      holder = nullptr;
+    }
+    m_pTileTexts[i] = holder;
+  }
+
   const RECT plotArea{m_plotLeft, m_plotTop, m_plotLeft + m_plotWidth, m_plotTop + m_plotHeight};
   FillSurround(m_hWnd, paint, plotArea, m_cx, m_cy);
   DrawOutline(m_pPaintDC);
@@ -119,6 +134,7 @@ int CCtlOPlot::StartPaintOP() {
   if (!m_pMemDC || !m_pMemDC->CreateCompatibleDC(m_pPaintDC)) {
     delete m_pMemDC;
     m_pMemDC = nullptr;
+    FreeTileTexts();
     closePaint();
     return 0;
   }
@@ -128,6 +144,7 @@ int CCtlOPlot::StartPaintOP() {
     m_pMemBitmap = nullptr;
     delete m_pMemDC;
     m_pMemDC = nullptr;
+    FreeTileTexts();
     closePaint();
     return 0;
   }
@@ -166,7 +183,8 @@ void CCtlOPlot::EndPaintOP() {
     if (oldFont) SelectObject(mem, oldFont);
     if (font) DeleteObject(font);
   }
-  for (void*& tile : m_pTileTexts) tile = nullptr;  // no tiled annotation holders are made
+  if (m_pMemDC) DrawTileTexts(m_pMemDC);
+  FreeTileTexts();
   if (m_pMemDC) {
     if (m_pPaintDC) m_pPaintDC->BitBlt(0, 0, m_plotWidth, m_plotHeight, m_pMemDC, 0, 0, SRCCOPY);
     if (m_pOldMemBitmap) m_pMemDC->SelectObject(m_pOldMemBitmap);
@@ -184,6 +202,40 @@ void CCtlOPlot::EndPaintOP() {
     SizeControls();
     if (!m_noRepaint) Invalidate(TRUE);
     m_nLastCharHeight = m_charHeight;
+  }
+}
+
+void CCtlOPlot::DrawTileTexts(CDC* dc) {
+  const SVW_OVERLAY* o = m_pOverlay;
+  if (!dc || !dc->GetSafeHdc() || !o || !m_bSizesValid) return;
+  const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
+  if (!(t1 > t0)) return;
+  HDC h = dc->GetSafeHdc();
+  const double sx = m_Sizes.plotWidth / (t1 - t0);
+  LOGFONTA font = m_prefs.ctrlFont;
+  for (int i = 0; i < OPLOT_SLOTS; ++i) {
+    auto* holder = static_cast<CTileTextOnPlot*>(m_pTileTexts[i]);
+    if (!holder || holder->Count() < 1) continue;
+    if (o->head.displayMode != OVERLAY_MODE_STACKED && i != o->head.activePlot) continue;
+    int32_t left = 0, bottom = 0, right = 0, top = 0;
+    if (!OPLOT_GetChromatogramArea(o, &m_Sizes, static_cast<int16_t>(i), &left, &bottom, &right, &top)) continue;
+    double vmin = 0, vmax = 0;
+    if (!OPLOT_GetVerticalScaleValues(o, &m_Sizes, static_cast<int16_t>(i), SizesUseProcessed(&m_Sizes, i), &vmin,
+                                      &vmax) ||
+        !(vmax > vmin))
+      continue;
+    const double height = bottom + 1 - top;
+    const int saved = SaveDC(h);
+    IntersectClipRect(h, left, top, right, bottom);
+    holder->DrawTileLabels(dc, 0, &font, t0, t1, vmin, vmax, sx, height / (vmax - vmin), left, right, top, bottom);
+    RestoreDC(h, saved);
+  }
+}
+
+void CCtlOPlot::FreeTileTexts() {
+  for (void*& tile : m_pTileTexts) {
+    delete static_cast<CTileTextOnPlot*>(tile);
+    tile = nullptr;
   }
 }
 

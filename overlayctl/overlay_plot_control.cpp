@@ -9,6 +9,7 @@
 
 #include "common/library_state.h"
 #include "orvik32/orvik32.h"
+#include "plotengine/result_annotations.h"
 #include "specialctl/gain_slider.h"
 #include "win/win_commctrl.h"
 
@@ -239,8 +240,9 @@ void CCtlOPlot::RepaintUnlessSuspended() {
 
 void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
   if (!OverlaySlotIndex(slot)) return;
+  // The records hold their arrays in blocks of their own.
   for (void** list : {m_dhAnnotations, m_amdisAnnotations, m_tchroAnnotations}) {
-    if (list[slot]) FreeBlock(list[slot]);
+    if (list[slot]) OPLOT_FreeAnnotationStrings(static_cast<STRUCT_ANNOTATIONS*>(list[slot]));
     list[slot] = nullptr;
   }
 }

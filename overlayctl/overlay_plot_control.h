@@ -433,6 +433,11 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void SlotTitle(int slot, char* title) const;
   // Frees one slot's result annotations.
   void FreeOneSlotAnnotations(int slot);
+  // Tiled annotation texts of one paint: filled while drawing the plots,
+  // drawn over the labels, freed before the paint ends.
+  void AddTileTexts(const SVW_OVERLAY* overlay, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font);
+  void DrawTileTexts(CDC* dc);
+  void FreeTileTexts();
   // Drops labels and annotations of slots whose plot changed; keeps the identities.
   void CheckSlotIdentities();
 

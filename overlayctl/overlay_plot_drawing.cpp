@@ -6,6 +6,9 @@
 
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/event_marks.h"
+#include "plotengine/one_chro_overlay.h"
+#include "plotengine/result_annotations.h"
+#include "plotengine/tile_texts.h"
 #include "plotengine/plot_drawing.h"
 
 namespace {
@@ -81,10 +84,33 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
     return;
   }
   LOGFONTA font = m_prefs.ctrlFont;
+  AddTileTexts(o, &sizes, &font);
   if (m_pDataReview && m_prefs.drawing.flag98) OPLOT_DrawSystemEventMarks(h, o, &sizes, &font);
   if (m_nTextFlags > 0) DrawTextFlags(dc, o, &sizes, &font);
   if (m_highlightOn) OPLOT_DrawHighlightRange(h, o, &sizes, &m_highlight);
   if (m_clickMarkerOn) DrawClickMarker(dc);
+}
+
+void CCtlOPlot::AddTileTexts(const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font) {
+  const struct {
+    int16_t show;
+    const STRUCT_MARKER_PARAMS* marker;
+    void* const* table;
+  } kinds[] = {
+      {m_prefs.resultAnnotations.show, &m_prefs.resultAnnotations.marker, m_dhAnnotations},
+      {m_prefs.amdisAnnotations.show, &m_prefs.amdisAnnotations.marker, m_amdisAnnotations},
+      {m_prefs.tchroAnnotations.show, &m_prefs.tchroAnnotations.marker, m_tchroAnnotations},
+  };
+  for (int i = 0; i < OPLOT_SLOTS; ++i) {
+    auto* holder = static_cast<CTileTextOnPlot*>(m_pTileTexts[i]);
+    if (!holder) continue;
+    for (const auto& k : kinds) {
+      if (!k.show) continue;
+      STRUCT_ANNOTATIONS* table[OPLOT_SLOTS];
+      for (int j = 0; j < OPLOT_SLOTS; ++j) table[j] = static_cast<STRUCT_ANNOTATIONS*>(k.table[j]);
+      OPLOT_AddAnnotationsToTileTextClass(holder, static_cast<int16_t>(i), o, sizes, font, k.marker, table, 0, 1);
+    }
+  }
 }
 
 void CCtlOPlot::DrawTextA(CDC* dc) {

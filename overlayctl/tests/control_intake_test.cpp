@@ -5,6 +5,7 @@
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/tests/control_fixture.h"
+#include "plotengine/result_annotations.h"
 #include "win/win_profile.h"
 
 namespace {
@@ -20,7 +21,7 @@ TEST_F(IntakeTest, SlotIdentityDecidesWhichLabelsSurviveNewData) {
     AddTestLabel(c, LABEL_TYPE_USER, s);
     AddTestLabel(c, LABEL_TYPE_VALUE, s);
     AddTestLabel(c, LABEL_TYPE_AREA, s);
-    c->m_dhAnnotations[s] = AllocBlock(8);
+    c->m_dhAnnotations[s] = AllocBlock(sizeof(STRUCT_ANNOTATIONS));  // an empty record
   }
   EXPECT_EQ(+c->m_identity[0].serial, 11);
   // Same overlay again: everything stays.

@@ -1,5 +1,6 @@
 // The control's window class, object, children, keys and destruction.
 #include "overlayctl/tests/control_fixture.h"
+#include "plotengine/result_annotations.h"
 #include "specialctl/gain_slider.h"
 
 namespace {
@@ -111,8 +112,8 @@ TEST_F(LifeCycleTest, RegisteredMessagesDropAnnotationsOfTheChangedFile) {
   SVW_OVERLAY* o = MakeOverlay(2);
   std::strcpy(o->slots[1].workFile->filePath, "C:\\Data\\other.kms");
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  c->m_dhAnnotations[0] = AllocBlock(8);
-  c->m_dhAnnotations[1] = AllocBlock(8);
+  c->m_dhAnnotations[0] = AllocBlock(sizeof(STRUCT_ANNOTATIONS));
+  c->m_dhAnnotations[1] = AllocBlock(sizeof(STRUCT_ANNOTATIONS));
   SendMessageA(w, RegisterWindowMessageA("NotifyWhenChangedMsg"), 0,
                reinterpret_cast<LPARAM>("c:\\data\\SYNTHETIC.kms"));  // compared without case
   EXPECT_EQ(c->m_dhAnnotations[0], nullptr);
