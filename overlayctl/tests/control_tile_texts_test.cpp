@@ -111,4 +111,38 @@ TEST_F(TileTextsTest, AnnotationTextIsPaintedAboveItsPeak) {
   // The control frees the record on destruction (checked by the leak sanitizer).
 }
 
+// Text pixels in a band of the plot area round a time, over its full height.
+int TextPixelsAround(HWND w, CCtlOPlot* c, double time) {
+  long x = 0;
+  if (!c->GetXPixelFromTime(time, 0, nullptr, &x, 0)) return -1;
+  const int cx = c->m_plotLeft + static_cast<int>(x);
+  return CountColour(w, cx - 4, c->m_plotTop, cx + 6 * c->m_charWidth, c->m_plotTop + c->m_plotHeight, kTextColour);
+}
+
+TEST_F(TileTextsTest, OutsideStackedDisplayOnlyTheActivePlotIsAnnotated) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  for (int s = 0; s < 2; ++s) GiveOneSegment(o->slots[s].workFile);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ShowAnnotations(c);
+  for (int s = 0; s < 2; ++s) {
+    double t = 5.0 + s, v = 0;
+    ASSERT_TRUE(OPLOT_GetInterpolatedValueFromTime(o, s, t, &t, &v));
+    c->m_dhAnnotations[s] = MakeAnnotations({{t, v}}, s ? "Xylene" : "A");  // short: clear of the next peak
+  }
+  InvalidateRect(w, nullptr, FALSE);
+  EXPECT_GT(TextPixelsAround(w, c, 5.0), 15);
+  EXPECT_GT(TextPixelsAround(w, c, 6.0), 15);
+
+  o->head.displayMode = 1;
+  c->m_activePlot = 0;  // the control hands its active plot to the overlay when drawing
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_bSizesValid);
+  EXPECT_GT(TextPixelsAround(w, c, 5.0), 15);
+  EXPECT_EQ(TextPixelsAround(w, c, 6.0), 0);
+}
+
 }  // namespace
