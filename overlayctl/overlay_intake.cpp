@@ -15,6 +15,7 @@
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/event_marks.h"
+#include "plotengine/result_annotations.h"
 
 namespace {
 constexpr double kKeepTolerance = 0.0001;  // minutes
@@ -158,6 +159,12 @@ LRESULT CCtlOPlot::OnNewTimeRange(WPARAM wParam, LPARAM lParam) {
   // Ranges that were never set get full scale; set ones stay.
   const OVERLAY_SCALE_BLOCK& s = m_pOverlay->tail.scales;
   if (s.commonLow == s.commonHigh) OPLOT_SetVerticalFullScale(m_pOverlay, 1, 1);
+  // The traces may have been read again: annotation marks follow the new points.
+  const int16_t processed = m_filtering[0] == 1 || m_filtering[0] == 2 ? 1 : 0;
+  for (int i = 0; i < OPLOT_SLOTS; ++i)
+    for (void** list : {m_dhAnnotations, m_amdisAnnotations, m_tchroAnnotations})
+      OPLOT_InitAnnotationPlotValues(m_pOverlay, static_cast<STRUCT_ANNOTATIONS*>(list[i]), static_cast<int16_t>(i),
+                                     processed, 0);
   SaveCurrent();
   SizeControls();
   RepaintUnlessSuspended();

@@ -5,6 +5,7 @@
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/tests/control_fixture.h"
+#include "plotengine/result_annotations.h"
 #include "win/win_profile.h"
 
 namespace {
@@ -403,6 +404,40 @@ TEST_F(DataInfoTest, SwitchingASlotOnRescalesWhatTheChangeTouches) {
   EXPECT_LE(double{o->tail.scales.commonLow}, lowOne);
   EXPECT_GE(double{o->tail.scales.commonHigh}, highOne);
   EXPECT_EQ(SendMessageA(w, OPM_CHANGEONSTATUS, 1, 0), 0);  // no overlay: nothing
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(IntakeTest, NewTimeRangeRecomputesTheAnnotationValuesOfEverySlot) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  // A mark on a sample time and one between two samples of slot 1's trace.
+  const STRUCT_NE_POINT_BLOCK* b = o->slots[1].trace->points;
+  const double t0 = NePointAt(b, 100)->time, t1 = NePointAt(b, 101)->time;
+  const double v0 = NePointValue(b, 100), v1 = NePointValue(b, 101);
+  auto* a = static_cast<STRUCT_ANNOTATIONS*>(AllocBlock(sizeof(STRUCT_ANNOTATIONS)));
+  a->count = 2;
+  a->times = static_cast<double*>(AllocBlock(2 * sizeof(double)));
+  a->values = static_cast<double*>(AllocBlock(2 * sizeof(double)));
+  a->times[0] = t0;
+  a->times[1] = (t0 + t1) / 2;
+  a->plotKind = 0xFFFF;  // values made for another plot: stale
+  c->m_tchroAnnotations[1] = a;
+  SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+  EXPECT_DOUBLE_EQ(a->values[0], v0);
+  EXPECT_NEAR(a->values[1], (v0 + v1) / 2, 1e-6 * std::fabs(v0 + v1));
+  EXPECT_EQ(a->plotKind, o->slots[1].plotKind);
+  // A slot without annotations and a null overlay argument change nothing.
+  a->values[0] = -1;
+  EXPECT_EQ(SendMessageA(w, OPM_NEWTIMERANGE, 0, 0), 0);
+  EXPECT_EQ(a->values[0], -1);
+  c->m_tchroAnnotations[1] = nullptr;
+  OPLOT_FreeAnnotationStrings(a);
   DestroyWindow(w);
 }
 
