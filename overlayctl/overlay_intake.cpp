@@ -139,6 +139,7 @@ LRESULT CCtlOPlot::OnNewPlotData(WPARAM, LPARAM lParam) {
   m_hasData = 1;
   m_waitingForData = 0;
   ClearPendingStates();
+  if (m_pOverlay && m_pOverlay->head.displayMode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
   ClearVerticalScales();
   CheckSlotIdentities();
   OPLOT_ReadSystemEventMarks(m_pOverlay);
@@ -184,6 +185,7 @@ void CCtlOPlot::HandleNewPlotType(short type) {
   o->head.displayMode = type;
   m_waitingForData = 0;
   ClearPendingStates();
+  if (type == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
   if (old == OVERLAY_MODE_OVERLAID && type == OVERLAY_MODE_STACKED) {
     OVERLAY_SCALE_BLOCK& s = o->tail.scales;
     for (int i = 0; i < OPLOT_SLOTS; ++i) {
@@ -209,6 +211,8 @@ LRESULT CCtlOPlot::OnChangeOnStatus(WPARAM wParam, LPARAM lParam) {
   if (!o) return 0;
   m_hasData = 1;
   m_waitingForData = 0;
+  // The slot switched may have been an axis plot.
+  if (o->head.displayMode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
   ClearPendingStates();
   if (o->head.shownCount > 0) {
     OVERLAY_SCALE_BLOCK& s = o->tail.scales;
@@ -684,6 +688,8 @@ LRESULT CCtlOPlot::OnDisplaySetONStatus(WPARAM wParam, LPARAM lParam) {
 LRESULT CCtlOPlot::OnDisplayNoRepaint(WPARAM wParam, LPARAM) {
   m_noRepaint = wParam ? 1 : 0;
   if (!m_noRepaint) {
+    // Slots may have come and gone while repainting was suspended.
+    if (m_pOverlay && m_pOverlay->head.displayMode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
     SizeControls();
     RepaintUnlessSuspended();
   }

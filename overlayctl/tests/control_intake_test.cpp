@@ -442,3 +442,42 @@ TEST_F(IntakeTest, NewTimeRangeRecomputesTheAnnotationValuesOfEverySlot) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(IntakeTest, DualScaleIntakeRecomputesTheAxisPlots) {
+  HWND w = MakeControl();
+  SVW_OVERLAY* o = MakeOverlay(3);
+  std::strcpy(o->slots[0].units, "mV");
+  std::strcpy(o->slots[1].units, "Counts");
+  std::strcpy(o->slots[2].units, "mV");
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  const int16_t dual = OVERLAY_MODE_TWO_SCALES;
+  struct Route {
+    const char* name;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+  } routes[] = {
+      {"new plot data", OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o)},
+      {"new plot type", OPM_NEWPLOTTYPE, 0, reinterpret_cast<LPARAM>(&dual)},
+      {"slot switched", OPM_CHANGEONSTATUS, 2, reinterpret_cast<LPARAM>(o)},
+      {"repaint resumed", OPM_DISPLAYNOREPAINT, 0, 0},
+  };
+  for (const Route& r : routes) {
+    o->head.displayMode = r.msg == OPM_NEWPLOTTYPE ? OVERLAY_MODE_OVERLAID : OVERLAY_MODE_TWO_SCALES;
+    o->tail.scales.leftAxisPlot = 7;  // stale, from plots gone since
+    o->tail.scales.rightAxisPlot = 8;
+    SendMessageA(w, r.msg, r.wParam, r.lParam);
+    EXPECT_EQ(o->tail.scales.leftAxisPlot, 1) << r.name;  // the counts plot leads
+    EXPECT_EQ(o->tail.scales.rightAxisPlot, 0) << r.name;
+  }
+  // Other plot types leave the indexes alone.
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  o->tail.scales.leftAxisPlot = 7;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  EXPECT_EQ(o->tail.scales.leftAxisPlot, 7);
+  DestroyWindow(w);
+}
+
+}  // namespace
