@@ -16,6 +16,7 @@
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/event_marks.h"
 #include "plotengine/result_annotations.h"
+#include "spectra/spectrum_managers.h"
 
 namespace {
 constexpr double kKeepTolerance = 0.0001;  // minutes
@@ -523,8 +524,21 @@ void CCtlOPlot::UpdateOverlayDisplay(double start, double end, short newData, sh
 }
 
 void CCtlOPlot::DeleteOnePlot(short slot, short notify) {
-  (void)notify;  // the data review manager's spectra of the slot come with spectra from the chromatogram
   if (!OverlaySlotIndex(slot) || !m_pOverlay) return;
+  // Spectra taken from this plot lose their markers; the review layout drops them too.
+  if (auto* drm = static_cast<CDataReviewManager*>(m_pDataReview)) {
+    for (int16_t c = 0; c < DRM_CONTROLS; ++c)
+      for (int16_t sp = 0; sp < DRM_PLOTS; ++sp) {
+        STRUCT_SPT_MARKER marker{};
+        if (!drm->GetMarker(c, sp, &marker) || marker.chroPlotIndex != slot) continue;
+        drm->ClearMarker(c, sp);
+        OnClearMarkerInfo(static_cast<WPARAM>(c), static_cast<LPARAM>(sp));
+        if (m_dataReviewToolbar && notify) {
+          drm->DeleteSpectrum(c, sp);
+          PostNotification(24, OPLOT_ROUTE_PARENT);
+        }
+      }
+  }
   std::memset(&m_identity[slot], 0, sizeof m_identity[slot]);
   m_nTextFlags = 0;
   if (m_pLabels) m_pLabels->DeleteLabelsForPlot(slot);

@@ -6,6 +6,10 @@
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "plotengine/result_annotations.h"
+#include "spectra/spectrum_managers.h"
+#include "spectra/spectrum_record.h"
+#include "spectra/tests/spectrum_test_records.h"
+#include "win/win_script.h"
 #include "win/win_profile.h"
 
 namespace {
@@ -478,6 +482,61 @@ TEST_F(IntakeTest, DualScaleIntakeRecomputesTheAxisPlots) {
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
   EXPECT_EQ(o->tail.scales.leftAxisPlot, 7);
   DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+STRUCT_SPT_PLUS* TakenSpectrum(double time) {
+  STRUCT_TOL_SPT* tol = spttest::Tol({{41.02, 120}, {43.05, 900}, {57.07, 333}});
+  tol->header.time = time;
+  STRUCT_SPT_PLUS* spt = spttest::NewRecord();
+  PlusSpt_InitTolSpt(spt, tol, nullptr);
+  return spt;
+}
+
+TEST_F(IntakeTest, DeletingAPlotDropsTheReviewSpectraTakenFromIt) {
+  struct Case {
+    const char* name;
+    WPARAM layout;  // the data-review toolbar layout
+    short notify;
+    bool spectraGo;
+  } cases[] = {{"review layout, notify", 1, 1, true}, {"no notify", 1, 0, false}, {"other layout", 0, 1, false}};
+  for (const Case& k : cases) {
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    SVW_OVERLAY* o = MakeOverlay(3);
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    CDataReviewManager drm(nullptr, nullptr, 0);
+    drm.SetupEx(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0);
+    // Window 0 A and window 2 B come from plot 1, window 1 B from plot 2.
+    const struct {
+      int16_t control, plot, slot;
+    } taken[] = {{0, 0, 1}, {2, 1, 1}, {1, 1, 2}};
+    for (const auto& t : taken) {
+      STRUCT_SPT_MARKER m{};
+      m.present = 1;
+      m.chroPlotIndex = t.slot;
+      drm.NewSpectrum(TakenSpectrum(4.0 + t.slot), t.control, t.plot, &m);
+      c->m_markers[t.control][t.plot] = AllocBlock(16);
+    }
+    SendMessageA(w, OPM_SETDATAREVIEWMANAGER, k.layout, reinterpret_cast<LPARAM>(&drm));
+    Notices().clear();
+    c->DeleteOnePlot(1, k.notify);
+    win::script::PumpUntilIdle();
+    for (const auto& t : taken) {
+      const bool fromPlot = t.slot == 1;
+      EXPECT_EQ(drm.HaveMarker(t.control, t.plot) >= 0, !fromPlot) << k.name << " " << t.control;
+      EXPECT_EQ(c->m_markers[t.control][t.plot] != nullptr, !fromPlot) << k.name << " " << t.control;
+      EXPECT_EQ(drm.GetSpectrum(t.control, t.plot) != nullptr, !(fromPlot && k.spectraGo)) << k.name << " " << t.control;
+    }
+    int told = 0;
+    for (const Notice& n : Notices()) told += n.code == 24;
+    EXPECT_EQ(told, k.spectraGo ? 2 : 0) << k.name;
+    SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, 0);
+    DestroyWindow(w);
+  }
 }
 
 }  // namespace
