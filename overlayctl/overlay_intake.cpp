@@ -15,6 +15,8 @@
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/event_marks.h"
+#include "plotengine/result_annotations.h"
+#include "spectra/spectrum_managers.h"
 
 namespace {
 constexpr double kKeepTolerance = 0.0001;  // minutes
@@ -138,6 +140,7 @@ LRESULT CCtlOPlot::OnNewPlotData(WPARAM, LPARAM lParam) {
   m_hasData = 1;
   m_waitingForData = 0;
   ClearPendingStates();
+  if (m_pOverlay && m_pOverlay->head.displayMode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
   ClearVerticalScales();
   CheckSlotIdentities();
   OPLOT_ReadSystemEventMarks(m_pOverlay);
@@ -158,6 +161,12 @@ LRESULT CCtlOPlot::OnNewTimeRange(WPARAM wParam, LPARAM lParam) {
   // Ranges that were never set get full scale; set ones stay.
   const OVERLAY_SCALE_BLOCK& s = m_pOverlay->tail.scales;
   if (s.commonLow == s.commonHigh) OPLOT_SetVerticalFullScale(m_pOverlay, 1, 1);
+  // The traces may have been read again: annotation marks follow the new points.
+  const int16_t processed = m_filtering[0] == 1 || m_filtering[0] == 2 ? 1 : 0;
+  for (int i = 0; i < OPLOT_SLOTS; ++i)
+    for (void** list : {m_dhAnnotations, m_amdisAnnotations, m_tchroAnnotations})
+      OPLOT_InitAnnotationPlotValues(m_pOverlay, static_cast<STRUCT_ANNOTATIONS*>(list[i]), static_cast<int16_t>(i),
+                                     processed, 0);
   SaveCurrent();
   SizeControls();
   RepaintUnlessSuspended();
@@ -177,6 +186,7 @@ void CCtlOPlot::HandleNewPlotType(short type) {
   o->head.displayMode = type;
   m_waitingForData = 0;
   ClearPendingStates();
+  if (type == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
   if (old == OVERLAY_MODE_OVERLAID && type == OVERLAY_MODE_STACKED) {
     OVERLAY_SCALE_BLOCK& s = o->tail.scales;
     for (int i = 0; i < OPLOT_SLOTS; ++i) {
@@ -202,6 +212,8 @@ LRESULT CCtlOPlot::OnChangeOnStatus(WPARAM wParam, LPARAM lParam) {
   if (!o) return 0;
   m_hasData = 1;
   m_waitingForData = 0;
+  // The slot switched may have been an axis plot.
+  if (o->head.displayMode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
   ClearPendingStates();
   if (o->head.shownCount > 0) {
     OVERLAY_SCALE_BLOCK& s = o->tail.scales;
@@ -512,8 +524,21 @@ void CCtlOPlot::UpdateOverlayDisplay(double start, double end, short newData, sh
 }
 
 void CCtlOPlot::DeleteOnePlot(short slot, short notify) {
-  (void)notify;  // the data review manager's spectra of the slot come with spectra from the chromatogram
   if (!OverlaySlotIndex(slot) || !m_pOverlay) return;
+  // Spectra taken from this plot lose their markers; the review layout drops them too.
+  if (auto* drm = static_cast<CDataReviewManager*>(m_pDataReview)) {
+    for (int16_t c = 0; c < DRM_CONTROLS; ++c)
+      for (int16_t sp = 0; sp < DRM_PLOTS; ++sp) {
+        STRUCT_SPT_MARKER marker{};
+        if (!drm->GetMarker(c, sp, &marker) || marker.chroPlotIndex != slot) continue;
+        drm->ClearMarker(c, sp);
+        OnClearMarkerInfo(static_cast<WPARAM>(c), static_cast<LPARAM>(sp));
+        if (m_dataReviewToolbar && notify) {
+          drm->DeleteSpectrum(c, sp);
+          PostNotification(24, OPLOT_ROUTE_PARENT);
+        }
+      }
+  }
   std::memset(&m_identity[slot], 0, sizeof m_identity[slot]);
   m_nTextFlags = 0;
   if (m_pLabels) m_pLabels->DeleteLabelsForPlot(slot);
@@ -677,6 +702,8 @@ LRESULT CCtlOPlot::OnDisplaySetONStatus(WPARAM wParam, LPARAM lParam) {
 LRESULT CCtlOPlot::OnDisplayNoRepaint(WPARAM wParam, LPARAM) {
   m_noRepaint = wParam ? 1 : 0;
   if (!m_noRepaint) {
+    // Slots may have come and gone while repainting was suspended.
+    if (m_pOverlay && m_pOverlay->head.displayMode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
     SizeControls();
     RepaintUnlessSuspended();
   }

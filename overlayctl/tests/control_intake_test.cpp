@@ -6,6 +6,10 @@
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "plotengine/result_annotations.h"
+#include "spectra/spectrum_managers.h"
+#include "spectra/spectrum_record.h"
+#include "spectra/tests/spectrum_test_records.h"
+#include "win/win_script.h"
 #include "win/win_profile.h"
 
 namespace {
@@ -405,6 +409,134 @@ TEST_F(DataInfoTest, SwitchingASlotOnRescalesWhatTheChangeTouches) {
   EXPECT_GE(double{o->tail.scales.commonHigh}, highOne);
   EXPECT_EQ(SendMessageA(w, OPM_CHANGEONSTATUS, 1, 0), 0);  // no overlay: nothing
   DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(IntakeTest, NewTimeRangeRecomputesTheAnnotationValuesOfEverySlot) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  // A mark on a sample time and one between two samples of slot 1's trace.
+  const STRUCT_NE_POINT_BLOCK* b = o->slots[1].trace->points;
+  const double t0 = NePointAt(b, 100)->time, t1 = NePointAt(b, 101)->time;
+  const double v0 = NePointValue(b, 100), v1 = NePointValue(b, 101);
+  auto* a = static_cast<STRUCT_ANNOTATIONS*>(AllocBlock(sizeof(STRUCT_ANNOTATIONS)));
+  a->count = 2;
+  a->times = static_cast<double*>(AllocBlock(2 * sizeof(double)));
+  a->values = static_cast<double*>(AllocBlock(2 * sizeof(double)));
+  a->times[0] = t0;
+  a->times[1] = (t0 + t1) / 2;
+  a->plotKind = 0xFFFF;  // values made for another plot: stale
+  c->m_tchroAnnotations[1] = a;
+  SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+  EXPECT_DOUBLE_EQ(a->values[0], v0);
+  EXPECT_NEAR(a->values[1], (v0 + v1) / 2, 1e-6 * std::fabs(v0 + v1));
+  EXPECT_EQ(a->plotKind, o->slots[1].plotKind);
+  // A slot without annotations and a null overlay argument change nothing.
+  a->values[0] = -1;
+  EXPECT_EQ(SendMessageA(w, OPM_NEWTIMERANGE, 0, 0), 0);
+  EXPECT_EQ(a->values[0], -1);
+  c->m_tchroAnnotations[1] = nullptr;
+  OPLOT_FreeAnnotationStrings(a);
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(IntakeTest, DualScaleIntakeRecomputesTheAxisPlots) {
+  HWND w = MakeControl();
+  SVW_OVERLAY* o = MakeOverlay(3);
+  std::strcpy(o->slots[0].units, "mV");
+  std::strcpy(o->slots[1].units, "Counts");
+  std::strcpy(o->slots[2].units, "mV");
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  const int16_t dual = OVERLAY_MODE_TWO_SCALES;
+  struct Route {
+    const char* name;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+  } routes[] = {
+      {"new plot data", OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o)},
+      {"new plot type", OPM_NEWPLOTTYPE, 0, reinterpret_cast<LPARAM>(&dual)},
+      {"slot switched", OPM_CHANGEONSTATUS, 2, reinterpret_cast<LPARAM>(o)},
+      {"repaint resumed", OPM_DISPLAYNOREPAINT, 0, 0},
+  };
+  for (const Route& r : routes) {
+    o->head.displayMode = r.msg == OPM_NEWPLOTTYPE ? OVERLAY_MODE_OVERLAID : OVERLAY_MODE_TWO_SCALES;
+    o->tail.scales.leftAxisPlot = 7;  // stale, from plots gone since
+    o->tail.scales.rightAxisPlot = 8;
+    SendMessageA(w, r.msg, r.wParam, r.lParam);
+    EXPECT_EQ(o->tail.scales.leftAxisPlot, 1) << r.name;  // the counts plot leads
+    EXPECT_EQ(o->tail.scales.rightAxisPlot, 0) << r.name;
+  }
+  // Other plot types leave the indexes alone.
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  o->tail.scales.leftAxisPlot = 7;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  EXPECT_EQ(o->tail.scales.leftAxisPlot, 7);
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+STRUCT_SPT_PLUS* TakenSpectrum(double time) {
+  STRUCT_TOL_SPT* tol = spttest::Tol({{41.02, 120}, {43.05, 900}, {57.07, 333}});
+  tol->header.time = time;
+  STRUCT_SPT_PLUS* spt = spttest::NewRecord();
+  PlusSpt_InitTolSpt(spt, tol, nullptr);
+  return spt;
+}
+
+TEST_F(IntakeTest, DeletingAPlotDropsTheReviewSpectraTakenFromIt) {
+  struct Case {
+    const char* name;
+    WPARAM layout;  // the data-review toolbar layout
+    short notify;
+    bool spectraGo;
+  } cases[] = {{"review layout, notify", 1, 1, true}, {"no notify", 1, 0, false}, {"other layout", 0, 1, false}};
+  for (const Case& k : cases) {
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    SVW_OVERLAY* o = MakeOverlay(3);
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    CDataReviewManager drm(nullptr, nullptr, 0);
+    drm.SetupEx(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0);
+    // Window 0 A and window 2 B come from plot 1, window 1 B from plot 2.
+    const struct {
+      int16_t control, plot, slot;
+    } taken[] = {{0, 0, 1}, {2, 1, 1}, {1, 1, 2}};
+    for (const auto& t : taken) {
+      STRUCT_SPT_MARKER m{};
+      m.present = 1;
+      m.chroPlotIndex = t.slot;
+      drm.NewSpectrum(TakenSpectrum(4.0 + t.slot), t.control, t.plot, &m);
+      c->m_markers[t.control][t.plot] = AllocBlock(16);
+    }
+    SendMessageA(w, OPM_SETDATAREVIEWMANAGER, k.layout, reinterpret_cast<LPARAM>(&drm));
+    Notices().clear();
+    c->DeleteOnePlot(1, k.notify);
+    win::script::PumpUntilIdle();
+    for (const auto& t : taken) {
+      const bool fromPlot = t.slot == 1;
+      EXPECT_EQ(drm.HaveMarker(t.control, t.plot) >= 0, !fromPlot) << k.name << " " << t.control;
+      EXPECT_EQ(c->m_markers[t.control][t.plot] != nullptr, !fromPlot) << k.name << " " << t.control;
+      EXPECT_EQ(drm.GetSpectrum(t.control, t.plot) != nullptr, !(fromPlot && k.spectraGo)) << k.name << " " << t.control;
+    }
+    int told = 0;
+    for (const Notice& n : Notices()) told += n.code == 24;
+    EXPECT_EQ(told, k.spectraGo ? 2 : 0) << k.name;
+    SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, 0);
+    DestroyWindow(w);
+  }
 }
 
 }  // namespace
