@@ -72,11 +72,8 @@ void CSptManager::ShowSpectraOfControl() const {
 
 void CSptManager::NewSpectrum(STRUCT_SPT_PLUS* spt, const STRUCT_SPT_MARKER* marker) {
   if (!spt) return;
-  if (!ValidPlace()) {
-    // Handed in means handed over: what cannot be placed is not kept.
-    PlusSpt_Free(spt);
-    return;
-  }
+  // Without a place nothing happens: the spectrum stays the caller's.
+  if (!ValidPlace()) return;
   STRUCT_SPT_PLUS*& place = m_pBlock->spectra[m_ControlIndex][m_PlotIndex];
   STRUCT_SPT_PLUS* old = place;
   const bool same = old && SameSpectrum(old, spt);
@@ -321,11 +318,8 @@ void CDataReviewManager::NewSpectrum(STRUCT_SPT_PLUS* spt, int16_t control, int1
                                      const STRUCT_SPT_MARKER* marker) {
   if (!spt) return;
   const int16_t place = plot ? 1 : 0;
-  if (!m_pBlock || !ValidControl(control)) {
-    // Taken but nowhere to keep it; a record already kept stays where it is.
-    if (!m_pBlock || !HeldElsewhere(spt, -1, -1)) PlusSpt_Free(spt);
-    return;
-  }
+  // Without a block or a place nothing happens: the spectrum stays the caller's.
+  if (!m_pBlock || !ValidControl(control)) return;
   if (HeldElsewhere(spt, control, place)) {
     // One record in two places would be freed twice: the new place gets its own copy.
     spt = PlusSpt_Copy(spt);
@@ -489,10 +483,7 @@ void CDataReviewManager::WriteListProfileParams() const {
 
 KELT_API void KELT_DRM_NewSpectrum(CDataReviewManager* manager, STRUCT_SPT_PLUS* spt, int16_t control, int16_t plot,
                                    const STRUCT_SPT_MARKER* marker) {
-  if (!manager) {
-    PlusSpt_Free(spt);
-    return;
-  }
+  if (!manager) return;
   try {
     manager->NewSpectrum(spt, control, plot, marker);
   } catch (...) {

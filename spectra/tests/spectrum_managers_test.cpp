@@ -485,8 +485,10 @@ TEST_F(ReviewManager, SetupForOneControlLeavesTheOthersAlone) {
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].hwnd, ctl_[0]);
   EXPECT_EQ(log[1], (Msg{owner_, kNewB, 0, 1}));
-  // Control 1 is not set up: its spectrum is not kept, and not leaked.
-  drm.NewSpectrum(RefSpectrum(), 1, 0, nullptr);
+  // Control 1 is not set up: nothing happens, the spectrum stays the caller's.
+  STRUCT_SPT_PLUS* notKept = RefSpectrum();
+  drm.NewSpectrum(notKept, 1, 0, nullptr);
+  PlusSpt_Free(notKept);
   EXPECT_TRUE(Take().empty());
   EXPECT_EQ(drm.GetSpectraCount(), 1);
 }
@@ -580,7 +582,9 @@ TEST_F(ReviewManager, SpectraUpdateAndTheControlsOwnPointers) {
   EXPECT_EQ(KELT_DRM_GetSpectraCount(nullptr), 0);
   KELT_DRM_NewSpectrum(&drm, RefSpectrum(), 2, 0, nullptr);
   EXPECT_EQ(KELT_DRM_GetSpectraCount(&drm), 3);
-  KELT_DRM_NewSpectrum(nullptr, RefSpectrum(), 2, 0, nullptr);  // freed, not leaked
+  STRUCT_SPT_PLUS* notKept = RefSpectrum();
+  KELT_DRM_NewSpectrum(nullptr, notKept, 2, 0, nullptr);  // nothing happens: still the caller's
+  PlusSpt_Free(notKept);
 
   // A control whose window is gone is not told.
   DestroyWindow(ctl_[3]);
@@ -632,7 +636,9 @@ TEST_F(ReviewManager, IndexesOutsideThePlacesAreRefused) {
   const STRUCT_SPT_MARKER m = Marker(1, 10);
   STRUCT_SPT_MARKER out{};
   for (int16_t control : {int16_t(-1), int16_t(4), int16_t(300)}) {
-    drm.NewSpectrum(RefSpectrum(), control, 0, &m);  // taken and freed: the sanitizer sees no leak
+    STRUCT_SPT_PLUS* refused = RefSpectrum();
+    drm.NewSpectrum(refused, control, 0, &m);  // not taken: the caller still owns it
+    PlusSpt_Free(refused);                      // a double free here would show under the sanitizer
     drm.ReplaceSpectrum(drm.GetSpectrum(0, 0), control, 0);
     drm.DeleteSpectrum(control, 1);
     drm.SetMarker(control, 0, &m);
