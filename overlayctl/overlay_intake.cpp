@@ -17,6 +17,7 @@
 #include "plotengine/event_marks.h"
 #include "plotengine/result_annotations.h"
 #include "spectra/spectrum_managers.h"
+#include "win/win_crt.h"
 
 namespace {
 constexpr double kKeepTolerance = 0.0001;  // minutes
@@ -159,8 +160,7 @@ LRESULT CCtlOPlot::OnNewTimeRange(WPARAM wParam, LPARAM lParam) {
   if (wParam == 1) Use95ScaleParams();
   ClearPendingStates();
   // Ranges that were never set get full scale; set ones stay.
-  const OVERLAY_SCALE_BLOCK& s = m_pOverlay->tail.scales;
-  if (s.commonLow == s.commonHigh) OPLOT_SetVerticalFullScale(m_pOverlay, 1, 1);
+  InitUnsetVerticalScales();
   // The traces may have been read again: annotation marks follow the new points.
   const int16_t processed = m_filtering[0] == 1 || m_filtering[0] == 2 ? 1 : 0;
   for (int i = 0; i < OPLOT_SLOTS; ++i)
@@ -260,11 +260,10 @@ LRESULT CCtlOPlot::OnNoPlotData(WPARAM, LPARAM) {
   else if (!m_ownOverlay)
     m_pOverlay = nullptr;
   std::memset(m_identity, 0, sizeof m_identity);
-  for (int i = 0; i < OPLOT_SLOTS; ++i) {
-    FreeOneSlotAnnotations(i);
-    if (m_tchroResults[i]) FreeBlock(m_tchroResults[i]);
-    m_tchroResults[i] = nullptr;
-  }
+  std::memset(m_slotFiles, 0, sizeof m_slotFiles);
+  if (m_pListBox && m_pListBox->m_hWnd) m_pListBox->ResetContent();
+  // The three annotation lists and each slot's target-list match results.
+  for (int i = 0; i < OPLOT_SLOTS; ++i) FreeOneSlotAnnotations(i);
   CloseBackgroundCorrectionDialog();
   m_timeEventWaitingForButtons = 0;
   SizeControls();
@@ -539,8 +538,9 @@ void CCtlOPlot::DeleteOnePlot(short slot, short notify) {
         }
       }
   }
+  HandOverVersionFile(slot);
   std::memset(&m_identity[slot], 0, sizeof m_identity[slot]);
-  m_nTextFlags = 0;
+  std::memset(&m_slotFiles[slot], 0, sizeof m_slotFiles[slot]);
   if (m_pLabels) m_pLabels->DeleteLabelsForPlot(slot);
   OPLOT_ClearPlotFromOverlayStructure(m_pOverlay, slot);
   FreeOneSlotAnnotations(slot);
@@ -549,12 +549,42 @@ void CCtlOPlot::DeleteOnePlot(short slot, short notify) {
   QuickInt_CloseDialog(20);
   CloseBackgroundCorrectionDialog();
   if (m_activePlot == slot) m_activePlot = -1;
-  // Text flags of the slot go; the table is compacted.
+  // The slot's text flags go, the others stay where they were drawn; the
+  // table is compacted and what it no longer holds is zero.
   int16_t kept = 0;
-  for (int16_t k = 0; k < m_textFlagCount; ++k)
-    if (m_textFlagSlots[k] != slot) m_textFlagSlots[kept++] = m_textFlagSlots[k];
-  for (int16_t k = kept; k < OPLOT_SLOTS; ++k) m_textFlagSlots[k] = 0;
-  m_textFlagCount = kept;
+  const int16_t held = std::clamp<int16_t>(m_nTextFlags, 0, OPLOT_TEXT_FLAGS);
+  for (int16_t k = 0; k < held; ++k)
+    if (m_TextFlags[k].slot != slot) m_TextFlags[kept++] = m_TextFlags[k];
+  for (int16_t k = kept; k < OPLOT_TEXT_FLAGS; ++k) m_TextFlags[k] = STRUCT_OPLOT_TEXT_FLAG{};
+  m_nTextFlags = kept;
+}
+
+void CCtlOPlot::HandOverVersionFile(short slot) {
+  const STRUCT_OPLOT_SLOT_FILE& mine = m_slotFiles[slot];
+  const STRUCT_WORK_FILE* wf = m_pOverlay->slots[slot].workFile;
+  if (!IsSecurityEnabled() || !mine.versionPending || !wf) return;
+  char versionFile[sizeof mine.versionFile + 1] = {};
+  std::memcpy(versionFile, mine.versionFile, sizeof mine.versionFile);
+  // Another slot showing the same data file carries the version file on.
+  bool shownElsewhere = false;
+  for (int k = 0; k < OPLOT_SLOTS; ++k) {
+    const STRUCT_WORK_FILE* other = m_pOverlay->slots[k].workFile;
+    if (k == slot || !m_pOverlay->tail.attached[k] || !other || _stricmp(other->filePath, wf->filePath) != 0) continue;
+    shownElsewhere = true;
+    STRUCT_OPLOT_SLOT_FILE& heir = m_slotFiles[k];
+    if (heir.versionPending && std::strncmp(heir.versionFile, mine.versionFile, sizeof heir.versionFile) != 0) continue;
+    heir.versionPending = 1;
+    std::memcpy(heir.versionFile, mine.versionFile, sizeof heir.versionFile);
+    return;
+  }
+  char path[sizeof wf->filePath + 1] = {}, name[sizeof m_pOverlay->slots[slot].displayFileName + 1] = {};
+  std::memcpy(path, wf->filePath, sizeof wf->filePath);
+  std::memcpy(name, m_pOverlay->slots[slot].displayFileName, sizeof m_pOverlay->slots[slot].displayFileName);
+  HandleTerminatingVersionTempFile(path, versionFile, name);
+  // While another slot shows the file its name stays listed.
+  if (shownElsewhere || !m_pListBox || !m_pListBox->m_hWnd) return;
+  const int at = m_pListBox->FindStringExact(-1, path);
+  if (at >= 0) m_pListBox->DeleteString(static_cast<UINT>(at));
 }
 
 // ---- The control-made overlay -----------------------------------------------
@@ -621,9 +651,11 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
   }
   char label[sizeof r->labelText + 1] = {};
   std::memcpy(label, r->labelText, sizeof r->labelText);
+  char plotText[sizeof r->plotText + 1] = {};
+  std::memcpy(plotText, r->plotText, sizeof r->plotText);
   const int32_t added = OPLOT_RENT_AddAnyPlotToOverlayStructure(
       o, static_cast<int16_t>(slot), wf, nullptr, nullptr, 0, static_cast<uint16_t>(r->plotKind),
-      static_cast<uint16_t>(r->plotSubKind), &r->massList, &r->chanList, nullptr, units, label, start, end);
+      static_cast<uint16_t>(r->plotSubKind), &r->massList, &r->chanList, nullptr, units, plotText, start, end);
   if (!added) {
     SetCursor(old);
     FreeWorkFileStruct(wf);
@@ -639,8 +671,25 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
       s.segPlots = copy;
     }
   }
-  std::memcpy(s.labelText, r->labelText, sizeof s.labelText);
+  std::memcpy(s.labelText, label, sizeof s.labelText);
   s.labelText[sizeof s.labelText - 1] = 0;
+  std::memcpy(s.displayFileName, r->displayFileName, sizeof s.displayFileName);
+  s.displayFileName[sizeof s.displayFileName - 1] = 0;
+  s.versionNumber = r->versionNumber;
+  s.versionCount = r->versionCount;
+  s.reference = r->reference;
+  // The overlay's last slot word, which the drawing engine never reads.
+  s.reserved = r->extractedVersion;
+  STRUCT_OPLOT_SLOT_FILE& f = m_slotFiles[slot];
+  std::memcpy(f.altPath, r->altPath, sizeof f.altPath);
+  f.altPath[sizeof f.altPath - 1] = 0;
+  f.versionPending = r->versionPending ? 1 : 0;
+  std::memcpy(f.versionFile, r->versionFile, sizeof f.versionFile);
+  f.versionFile[sizeof f.versionFile - 1] = 0;
+  f.slotValue = r->slotValue;
+  // The hidden list names the data files whose version file is pending.
+  if (f.versionPending && m_pListBox && m_pListBox->m_hWnd && m_pListBox->FindStringExact(-1, wf->filePath) < 0)
+    m_pListBox->AddString(wf->filePath);
   OPLOT_MakeSlotPlotTitle(o, static_cast<int16_t>(slot), s.title);
   UpdateOverlayPlotType();
   UpdateOverlayPlotData(start, end, o->head.displayMode);

@@ -4,6 +4,7 @@
 
 #include "common/library_state.h"
 #include "win/win_crt.h"
+#include "fandor/target_list_results.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
 
@@ -321,7 +322,7 @@ LRESULT CCtlOPlot::OnSetTCHROResults(WPARAM wParam, LPARAM lParam) {
   // Only slots 0..19 exist; the results of another index stay the sender's.
   if (!OverlaySlotIndex(slot)) return 0;
   if (m_tchroResults[slot] && m_tchroResults[slot] != reinterpret_cast<void*>(lParam))
-    FreeBlock(m_tchroResults[slot]);
+    FreeTargetListResults(m_tchroResults[slot]);
   m_tchroResults[slot] = reinterpret_cast<void*>(lParam);
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "common/library_state.h"
+#include "fandor/target_list_results.h"
 #include "orvik32/orvik32.h"
 #include "plotengine/result_annotations.h"
 #include "specialctl/gain_slider.h"
@@ -157,7 +158,7 @@ void CCtlOPlot::FreeObjects() {
   DestroyChild(m_pScrollButton[1]);
   for (CCtlVScroll*& slider : m_pSliders) DestroyChild(slider);
   DestroyChild(m_pRangeText);
-  for (void*& tile : m_pTileTexts) tile = nullptr;
+  FreeTileTexts();
   for (int i = 0; i < OPLOT_QUICKINT_DIALOGS; ++i)
     if (m_pQuickInt[i]) QuickInt_CloseDialog(static_cast<short>(i));
   for (auto& row : m_markers)
@@ -185,11 +186,7 @@ void CCtlOPlot::FreeObjects() {
   CloseBackgroundCorrectionDialog();
   DestroyChild(m_pToolBar);
   DestroyChild(m_pSegments);
-  for (int i = 0; i < OPLOT_SLOTS; ++i) {
-    FreeOneSlotAnnotations(i);
-    if (m_tchroResults[i]) FreeBlock(m_tchroResults[i]);
-    m_tchroResults[i] = nullptr;
-  }
+  for (int i = 0; i < OPLOT_SLOTS; ++i) FreeOneSlotAnnotations(i);
   if (m_pEditIonsBlock) FreeBlock(m_pEditIonsBlock);
   m_pEditIonsBlock = nullptr;
 }
@@ -245,6 +242,9 @@ void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
     if (list[slot]) OPLOT_FreeAnnotationStrings(static_cast<STRUCT_ANNOTATIONS*>(list[slot]));
     list[slot] = nullptr;
   }
+  // The match results are the control's from the moment the host hands them over.
+  if (m_tchroResults[slot]) FreeTargetListResults(m_tchroResults[slot]);
+  m_tchroResults[slot] = nullptr;
 }
 
 // ---- Virtual operations of later features ------------------------------------
@@ -271,6 +271,8 @@ void CCtlOPlot::GetAreaCountFromZoom() {}
 void CCtlOPlot::MakeLinearityReport() {}
 void CCtlOPlot::UpdateAfterPreferenceChange(short, short) {}
 void CCtlOPlot::IncrementDecrementActiveSpectrum(short) {}
+// (data file, version file, display name): the base control keeps no
+// temporary version files; derived controls remove theirs here.
 void CCtlOPlot::HandleTerminatingVersionTempFile(char*, char*, char*) {}
 void CCtlOPlot::ExportReportToQuibell(char*, short) {}
 void CCtlOPlot::CalRMSNoise(short, short) {}

@@ -78,17 +78,28 @@ struct STRUCT_OPLOT_DISPLAY_FILE {
   STRUCT_SEG_PLOTS* segPlots;
   int16_t unitsGiven;
   char units[21];
-  char labelText[40];
+  // From here on the fields fill the slot fields of the same meaning; those
+  // the overlay has no room for are kept in the control's slot file record.
+  char labelText[40];         // 629: put before the slot's title line
+  char displayFileName[260];  // 669: shown instead of the data file's path
+  char plotText[201];         // 929: the slot's second text
+  int16_t versionNumber;      // 1130: "Version %d of %d"
+  int16_t versionCount;       // 1132
+  char altPath[260];          // 1134: the file spectra come from when the data file has no scans
+  int16_t versionPending;     // 1394
+  char versionFile[256];      // 1396
+  int16_t reference;          // 1652: a reference plot
+  int16_t extractedVersion;   // 1654: the slot shows a version extracted from the archive
+  int16_t slotValue;          // 1656
+};
+
+// What a file-display record says of its slot beyond the overlay's slot
+// record: kept per slot, cleared with the slot.
+struct STRUCT_OPLOT_SLOT_FILE {
   char altPath[260];
-  char slotText[201];
-  int16_t slotValue1;
-  int16_t slotValue2;
-  char altPath2[260];
   int16_t versionPending;
   char versionFile[256];
-  int16_t slotValue3;
-  int16_t slotValue4;
-  int16_t slotValue5;
+  int16_t slotValue;
 };
 
 // WM_USER+531: a vertical line at a time with a short text on one plot.
@@ -154,6 +165,10 @@ static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, plotKind) == 294);
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, massList) == 382);
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, segPlots) == 602);
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, unitsGiven) == 606 + sizeof(void*) - 4);
+static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, labelText) == 629 + sizeof(void*) - 4);
+static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, versionNumber) == 1130 + sizeof(void*) - 4);
+static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, versionPending) == 1394 + sizeof(void*) - 4);
+static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, reference) == 1652 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_DISPLAY_FILE) == 1658 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_TIME_VALUE_OFFSET) == 18);
 static_assert(sizeof(STRUCT_OPLOT_TEXT_FLAG) == 43);
@@ -323,6 +338,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int16_t m_handlesOwnNotifications = 0;  // set by derived controls without a listening host
   // 4. per-slot identity
   STRUCT_OPLOT_SLOT_IDENTITY m_identity[OPLOT_SLOTS] = {};
+  // What the file-display records said of each slot (control-made overlay).
+  STRUCT_OPLOT_SLOT_FILE m_slotFiles[OPLOT_SLOTS] = {};
   // 5. preferences
   STRUCT_CHRO_PREFS m_prefs{};
   int16_t m_filtering[6] = {};
@@ -369,8 +386,6 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void* m_amdisAnnotations[OPLOT_SLOTS] = {};
   void* m_tchroAnnotations[OPLOT_SLOTS] = {};
   void* m_tchroResults[OPLOT_SLOTS] = {};
-  int16_t m_textFlagCount = 0;
-  int16_t m_textFlagSlots[OPLOT_SLOTS] = {};
   // 9. linearity report
   int16_t m_linearity1 = 1, m_linearity2 = 1;
   double m_linearityLow = 0.5, m_linearityHigh = 1.5;
@@ -440,6 +455,9 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void FreeTileTexts();
   // Drops labels and annotations of slots whose plot changed; keeps the identities.
   void CheckSlotIdentities();
+  // Under security, a deleted slot's pending version file goes to another
+  // slot of the same data file, or is finished and the file's name leaves the list.
+  void HandOverVersionFile(short slot);
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);

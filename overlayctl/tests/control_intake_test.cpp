@@ -540,3 +540,238 @@ TEST_F(IntakeTest, DeletingAPlotDropsTheReviewSpectraTakenFromIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// A control whose finishing of version files is seen.
+class VersionWatchingControl : public CCtlOPlot {
+ public:
+  struct Finished {
+    std::string dataFile, versionFile, displayName;
+  };
+  static std::vector<Finished>& Log() {
+    static std::vector<Finished> log;
+    return log;
+  }
+  void HandleTerminatingVersionTempFile(char* a, char* b, char* c) override { Log().push_back({a, b, c}); }
+};
+
+LRESULT CALLBACK VersionWatchingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* control = new VersionWatchingControl;
+    SetPropA(hwnd, CCtlOPlot::kPropertyName, control);
+    control->SubclassWindow(hwnd);
+    return 1;
+  }
+  if (message == WM_NCDESTROY) {
+    auto* control = static_cast<CCtlOPlot*>(GetPropA(hwnd, CCtlOPlot::kPropertyName));
+    if (control && control->m_hWnd) control->UnsubclassWindow();
+    RemovePropA(hwnd, CCtlOPlot::kPropertyName);
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+class VersionFileTest : public DisplayFileTest {
+ protected:
+  void SetUp() override {
+    DisplayFileTest::SetUp();
+    static ATOM atom = [] {
+      WNDCLASSA wc{};
+      wc.style = CS_DBLCLKS;
+      wc.lpfnWndProc = VersionWatchingProc;
+      wc.lpszClassName = "VersionWatchingOP";
+      return RegisterClassA(&wc);
+    }();
+    ASSERT_NE(atom, 0);
+    VersionWatchingControl::Log().clear();
+    WritePrivateProfileStringA("Security", "Enabled", "1", GetWorkstationIniPath());
+    WritePrivateProfileStringA("Security", "UserName", "dora", GetWorkstationIniPath());
+    WritePrivateProfileStringA("UserRights", "dora", "2", GetWorkstationIniPath());
+  }
+  HWND MakeWatchingControl() {
+    return CreateWindowExA(0, "VersionWatchingOP", "", WS_CHILD | WS_VISIBLE, 0, 0, 600, 400, host,
+                           reinterpret_cast<HMENU>(intptr_t{9}), nullptr, nullptr);
+  }
+  static LRESULT DisplayWithVersion(HWND w, const std::string& path, int16_t slot, const char* versionFile) {
+    STRUCT_OPLOT_DISPLAY_FILE r{};
+    r.slot = slot;
+    std::strncpy(r.path, path.c_str(), sizeof r.path - 1);
+    r.plotKind = DATA_TYPE_TIC;
+    std::strcpy(r.displayFileName, "Run of Monday");
+    if (versionFile) {
+      r.versionPending = 1;
+      std::strcpy(r.versionFile, versionFile);
+    }
+    return SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r));
+  }
+  static std::vector<std::string> Listed(HWND w) {
+    std::vector<std::string> names;
+    HWND list = GetDlgItem(w, OPLOT_ID_LISTBOX);
+    const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+      char text[300] = {};
+      SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      names.emplace_back(text);
+    }
+    return names;
+  }
+};
+
+TEST_F(DisplayFileTest, TheRecordsSlotFieldsReachTheOverlayAndTheSlotFileRecord) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  const std::string a = WriteRun("a.kms", 21);
+  STRUCT_OPLOT_DISPLAY_FILE r{};
+  r.slot = 3;
+  std::strncpy(r.path, a.c_str(), sizeof r.path - 1);
+  r.plotKind = DATA_TYPE_TIC;
+  std::strcpy(r.labelText, "Sample 12");
+  std::strcpy(r.displayFileName, "C:\\Archive\\a.kms");
+  std::strcpy(r.plotText, "second text");
+  r.versionNumber = 2;
+  r.versionCount = 5;
+  std::strcpy(r.altPath, "C:\\Data\\a-scans.kms");
+  r.versionPending = 1;
+  std::strcpy(r.versionFile, "C:\\TEMP\\a.v02");
+  r.reference = 1;
+  r.extractedVersion = 1;
+  r.slotValue = 77;
+  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)), 4);
+  const OVERLAY_SLOT& s = c->m_pOverlay->slots[3];
+  EXPECT_STREQ(s.labelText, "Sample 12");
+  EXPECT_STREQ(s.displayFileName, "C:\\Archive\\a.kms");
+  EXPECT_STREQ(s.plotText, "second text");
+  EXPECT_EQ(+s.versionNumber, 2);
+  EXPECT_EQ(+s.versionCount, 5);
+  EXPECT_EQ(+s.reference, 1);
+  EXPECT_EQ(+s.reserved, 1);  // the extracted-version switch
+  const STRUCT_OPLOT_SLOT_FILE& f = c->m_slotFiles[3];
+  EXPECT_STREQ(f.altPath, "C:\\Data\\a-scans.kms");
+  EXPECT_EQ(+f.versionPending, 1);
+  EXPECT_STREQ(f.versionFile, "C:\\TEMP\\a.v02");
+  EXPECT_EQ(+f.slotValue, 77);
+  // The data file with a pending version file is named in the hidden list.
+  HWND list = GetDlgItem(w, OPLOT_ID_LISTBOX);
+  EXPECT_EQ(SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(a.c_str())), 0);
+  EXPECT_FALSE(IsWindowVisible(list));
+  // Clearing the slot forgets what its record said.
+  SendMessageA(w, OPM_DISPLAYCLEARFILE, 3, 0);
+  EXPECT_EQ(+c->m_slotFiles[3].versionPending, 0);
+  EXPECT_EQ(c->m_slotFiles[3].altPath[0], 0);
+  DestroyWindow(w);
+}
+
+TEST_F(VersionFileTest, APendingVersionFileGoesToAnotherSlotOfTheSameFileAndIsFinishedWithTheLast) {
+  HWND w = MakeWatchingControl();
+  ASSERT_NE(w, nullptr);
+  auto* c = static_cast<VersionWatchingControl*>(Control(w));
+  const std::string a = WriteRun("a.kms", 31), b = WriteRun("b.kms", 32), c3 = WriteRun("c.kms", 35);
+  std::string upper = a;
+  for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  ASSERT_EQ(DisplayWithVersion(w, a, 0, "C:\\TEMP\\a.v03"), 1);
+  ASSERT_EQ(DisplayWithVersion(w, upper, 1, nullptr), 2);  // the same file, named in capitals
+  ASSERT_EQ(DisplayWithVersion(w, b, 2, "C:\\TEMP\\b.v01"), 3);
+  ASSERT_EQ(DisplayWithVersion(w, c3, 3, nullptr), 4);
+  EXPECT_EQ(Listed(w), (std::vector<std::string>{a, b}));
+
+  // Slot 0 goes: slot 1 shows the same file and takes the version file on.
+  SendMessageA(w, OPM_DISPLAYCLEARFILE, 0, 0);
+  EXPECT_TRUE(VersionWatchingControl::Log().empty());
+  EXPECT_EQ(+c->m_slotFiles[1].versionPending, 1);
+  EXPECT_STREQ(c->m_slotFiles[1].versionFile, "C:\\TEMP\\a.v03");
+  EXPECT_EQ(Listed(w), (std::vector<std::string>{a, b}));
+
+  // The last slot of the file goes: the version file is finished, the name leaves the list.
+  SendMessageA(w, OPM_DISPLAYCLEARFILE, 1, 0);
+  ASSERT_EQ(VersionWatchingControl::Log().size(), 1u);
+  EXPECT_EQ(VersionWatchingControl::Log()[0].dataFile, upper);
+  EXPECT_EQ(VersionWatchingControl::Log()[0].versionFile, "C:\\TEMP\\a.v03");
+  EXPECT_EQ(VersionWatchingControl::Log()[0].displayName, "Run of Monday");
+  EXPECT_EQ(Listed(w), (std::vector<std::string>{b}));
+
+  // Without security nothing is handed on or finished.
+  WritePrivateProfileStringA("Security", "Enabled", "0", GetWorkstationIniPath());
+  SendMessageA(w, OPM_DISPLAYCLEARFILE, 2, 0);
+  EXPECT_EQ(VersionWatchingControl::Log().size(), 1u);
+  EXPECT_EQ(Listed(w), (std::vector<std::string>{b}));
+  // With no plot left the slots and their list are gone.
+  SendMessageA(w, OPM_DISPLAYCLEARFILE, 3, 0);
+  EXPECT_TRUE(Listed(w).empty());
+  DestroyWindow(w);
+}
+
+TEST_F(VersionFileTest, ReplacingASlotFinishesItsVersionFileUnlessAnotherSlotCarriesItsOwn) {
+  HWND w = MakeWatchingControl();
+  auto* c = static_cast<VersionWatchingControl*>(Control(w));
+  const std::string a = WriteRun("a.kms", 33), b = WriteRun("b.kms", 34);
+  ASSERT_EQ(DisplayWithVersion(w, a, 0, "C:\\TEMP\\a.v01"), 1);
+  ASSERT_EQ(DisplayWithVersion(w, a, 1, "C:\\TEMP\\a.v02"), 2);
+  // Slot 1 already carries a version file of its own: slot 0's is finished, the name stays.
+  ASSERT_EQ(DisplayWithVersion(w, b, 0, nullptr), 1);
+  ASSERT_EQ(VersionWatchingControl::Log().size(), 1u);
+  EXPECT_EQ(VersionWatchingControl::Log()[0].versionFile, "C:\\TEMP\\a.v01");
+  EXPECT_STREQ(c->m_slotFiles[1].versionFile, "C:\\TEMP\\a.v02");
+  EXPECT_EQ(Listed(w), (std::vector<std::string>{a}));
+  DestroyWindow(w);
+}
+
+TEST_F(IntakeTest, ANewTimeRangeInitialisesOnlyTheScalesNotSet) {
+  struct Case {
+    int16_t mode;
+  } cases[] = {{OVERLAY_MODE_STACKED}, {OVERLAY_MODE_OVERLAID}};
+  for (const Case& k : cases) {
+    HWND w = MakeControl();
+    SVW_OVERLAY* o = MakeOverlay(2);
+    o->head.displayMode = k.mode;
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    OVERLAY_SCALE_BLOCK& s = o->tail.scales;
+    if (k.mode == OVERLAY_MODE_STACKED) {
+      s.plotLow[0] = 100.0;
+      s.plotHigh[0] = 9000.0;  // set by the user
+      s.plotLow[1] = s.plotHigh[1] = 0.0;  // never set
+    } else {
+      s.commonLow = s.commonHigh = 0.0;
+    }
+    SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+    if (k.mode == OVERLAY_MODE_STACKED) {
+      EXPECT_EQ(double{s.plotLow[0]}, 100.0);
+      EXPECT_EQ(double{s.plotHigh[0]}, 9000.0);
+      EXPECT_LT(double{s.plotLow[1]}, double{s.plotHigh[1]});
+      EXPECT_GT(double{s.plotHigh[1]}, 5e4);  // slot 1's peak
+    } else {
+      EXPECT_LT(double{s.commonLow}, double{s.commonHigh});
+      // A set common range stays on the next range.
+      s.commonLow = -1.0;
+      s.commonHigh = 1234.0;
+      SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+      EXPECT_EQ(double{s.commonLow}, -1.0);
+      EXPECT_EQ(double{s.commonHigh}, 1234.0);
+    }
+    DestroyWindow(w);
+  }
+}
+
+TEST_F(IntakeTest, DeletingAPlotTakesOnlyItsTextFlags) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  for (int16_t slot : {0, 1, 0, 2}) {
+    STRUCT_OPLOT_TEXT_FLAG f{};
+    f.slot = slot;
+    f.time = 4.0 + slot;
+    std::snprintf(f.text, sizeof f.text, "flag %d", slot);
+    SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&f));
+  }
+  ASSERT_EQ(c->m_nTextFlags, 4);
+  c->DeleteOnePlot(0, 0);
+  ASSERT_EQ(c->m_nTextFlags, 2);
+  EXPECT_EQ(+c->m_TextFlags[0].slot, 1);
+  EXPECT_STREQ(c->m_TextFlags[0].text, "flag 1");
+  EXPECT_EQ(+c->m_TextFlags[1].slot, 2);
+  EXPECT_EQ(double{c->m_TextFlags[1].time}, 6.0);
+  for (int k = 2; k < OPLOT_TEXT_FLAGS; ++k) EXPECT_EQ(c->m_TextFlags[k].text[0], 0) << k;
+  DestroyWindow(w);
+}
+
+}  // namespace

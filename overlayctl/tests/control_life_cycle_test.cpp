@@ -1,4 +1,5 @@
 // The control's window class, object, children, keys and destruction.
+#include "fandor/target_list_results.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "plotengine/result_annotations.h"
 #include "specialctl/gain_slider.h"
@@ -120,6 +121,26 @@ TEST_F(LifeCycleTest, RegisteredMessagesDropAnnotationsOfTheChangedFile) {
   EXPECT_NE(c->m_dhAnnotations[1], nullptr);
   EXPECT_EQ(SendMessageA(w, RegisterWindowMessageA("WS_LOGINCHANGE"), 0, 0), 0);
   DestroyWindow(w);
+}
+
+TEST_F(LifeCycleTest, TargetListResultsAreReleasedOnNoDataAndWhenTheControlGoes) {
+  // Each list holds its entries in a block of its own: a plain free would
+  // leave them, which the leak check at exit reports.
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  for (WPARAM slot : {WPARAM{0}, WPARAM{1}})
+    SendMessageA(w, OPM_SETTCHRORESULTS, slot, reinterpret_cast<LPARAM>(NewTargetListResults(4)));
+  // Replacing a slot's results releases the earlier ones.
+  SendMessageA(w, OPM_SETTCHRORESULTS, 1, reinterpret_cast<LPARAM>(NewTargetListResults(2)));
+  SendMessageA(w, OPM_NOPLOTDATA, 0, 0);
+  for (void* r : c->m_tchroResults) EXPECT_EQ(r, nullptr);
+
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  SendMessageA(w, OPM_SETTCHRORESULTS, 1, reinterpret_cast<LPARAM>(NewTargetListResults(3)));
+  ASSERT_NE(c->m_tchroResults[1], nullptr);
+  DestroyWindow(w);  // released with the control
 }
 
 }  // namespace
