@@ -11,6 +11,7 @@
 #include "common/scan_fun_info.h"
 #include "common/segment_plots.h"
 #include "common/work_file.h"
+#include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/overlay_plot_control.h"
@@ -174,7 +175,8 @@ LRESULT CCtlOPlot::OnNewTimeRange(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CCtlOPlot::OnNewPlotType(WPARAM, LPARAM lParam) {
-  if (!lParam || !m_hasData) return 0;
+  // Without an overlay HandleNewPlotType does nothing.
+  if (!lParam) return 0;
   HandleNewPlotType(*reinterpret_cast<const int16_t*>(lParam));
   return 0;
 }
@@ -479,8 +481,17 @@ void CCtlOPlot::UpdateMinMaxInDataInfo() {
     const OVERLAY_SLOT& s = o->slots[i];
     const STRUCT_NE_DATA_POINTS* dp = s.trace;
     if (!t.inView[i] || !o->head.shown[i] || !t.attached[i] || !dp) continue;
-    // Filtered points exist only for MS traces of the first three kinds.
-    const bool mainOnly = s.plotKind > 2 || !s.workFile || !IsMSKind(s.workFile);
+    const STRUCT_WORK_FILE* wf = s.workFile;
+    // Raw MS files, scaled traces, detector files and plots other than the
+    // first three kinds have no filtered points to look at.
+    const bool mainOnly = !wf || wf->directHeader || wf->timeTagged ||
+                          (wf->sectioned && !wf->centroid && !wf->profile) || s.plotKind > 2;
+    // Scaled traces show their values times the detector's factor.
+    double factor = 1.0;
+    if (wf && wf->timeTagged) {
+      float f = 1.0f;
+      if (GetDataScaleFactor(wf->filePath, wf->module, &f) && f != 1.0f) factor = f;
+    }
     const STRUCT_NE_POINT_BLOCK* blocks[2] = {nullptr, nullptr};
     uint32_t counts[2] = {0, 0};
     if (mainOnly || kind == 0 || kind == 2) blocks[0] = dp->points, counts[0] = dp->pointCount;
@@ -492,7 +503,7 @@ void CCtlOPlot::UpdateMinMaxInDataInfo() {
       const int32_t first = std::max(int32_t{t.firstShownIndex[i]}, 0);
       const int32_t last = std::min(int32_t{t.lastShownIndex[i]}, static_cast<int32_t>(counts[b]) - 1);
       for (int32_t k = first; k <= last; ++k) {
-        const double v = NePointValue(blocks[b], static_cast<uint32_t>(k));
+        const double v = NePointValue(blocks[b], static_cast<uint32_t>(k)) * factor;
         if (!seen || v < lo) lo = v;
         if (!seen || v > hi) hi = v;
         seen = true;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "fixtures/msfixtures.h"
+#include "holbrin/holbrin.h"
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "plotengine/result_annotations.h"
@@ -386,6 +387,53 @@ TEST_F(DataInfoTest, FilteringKindTwoTakesTheMainAndTheFilteredPoints) {
     c->UpdateOverlayDataInfo(0.0, 0.0);
     EXPECT_NEAR(double{o->tail.minInView[0]}, k.lo, 1e-9) << k.kind;
     EXPECT_NEAR(double{o->tail.maxInView[0]}, k.hi, 1e-9) << k.kind;
+  }
+  DestroyWindow(w);
+  OPLOT_ClearOverlayStructure(o);
+  FreeBlock(o);
+}
+
+TEST_F(DataInfoTest, FilteredPointsOnlyForFilteredKindsAndScaledTracesTimesTheirFactor) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+  SyntheticTrace tr;
+  for (int i = 0; i < 50; ++i) {
+    tr.times.push_back(1.0 + i * 0.1013);
+    tr.values.push_back(100 + (i % 7) * 3.3);
+    tr.processed.push_back(i == 20 ? -50.0 : (i == 30 ? 900.0 : 100.0));
+  }
+  FillSyntheticSlot(o, 0, tr, 0, 1000);
+  STRUCT_WORK_FILE* wf = o->slots[0].workFile;
+  std::filesystem::create_directories(std::filesystem::path(win::paths::ToHost(wf->filePath)).parent_path());
+  ASSERT_TRUE(CreateSectionFile(wf->filePath, 1, 0, 0));
+  wf->module = 3;
+  ASSERT_TRUE(SetDataScaleFactor(wf->filePath, 3, 2.5f));
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  c->m_filtering[0] = 2;
+  struct Case {
+    const char* what;
+    int16_t directHeader, sectioned, centroid, profile, scaled;
+    uint16_t plotKind;
+    double lo, hi;
+  } cases[] = {
+      {"centroid MS", 0, 1, 1, 0, 0, 0, -50.0, 900.0},
+      {"profile MS", 0, 0, 0, 1, 0, 2, -50.0, 900.0},
+      {"raw MS file", 1, 0, 0, 0, 0, 0, 100.0, 119.8},
+      {"detector file", 0, 1, 0, 0, 0, 0, 100.0, 119.8},
+      {"plot kind 4", 0, 1, 1, 0, 0, 4, 100.0, 119.8},
+      {"scaled trace", 0, 1, 1, 0, 1, 0, 250.0, 299.5},
+  };
+  for (const Case& k : cases) {
+    wf->directHeader = k.directHeader;
+    wf->sectioned = k.sectioned;
+    wf->centroid = k.centroid;
+    wf->profile = k.profile;
+    wf->timeTagged = k.scaled;
+    o->slots[0].plotKind = k.plotKind;
+    c->UpdateMinMaxInDataInfo();
+    EXPECT_NEAR(double{o->tail.minInView[0]}, k.lo, 1e-9) << k.what;
+    EXPECT_NEAR(double{o->tail.maxInView[0]}, k.hi, 1e-9) << k.what;
   }
   DestroyWindow(w);
   OPLOT_ClearOverlayStructure(o);

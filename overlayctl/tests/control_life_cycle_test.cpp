@@ -143,4 +143,50 @@ TEST_F(LifeCycleTest, TargetListResultsAreReleasedOnNoDataAndWhenTheControlGoes)
   DestroyWindow(w);  // released with the control
 }
 
+// Derived controls override by position in the virtual table, so the own
+// operations must follow one another in their fixed order. Under the
+// Itanium C++ ABI a pointer to a virtual member holds 1 + its table offset.
+template <class F>
+std::ptrdiff_t VirtualSlot(F f) {
+  static_assert(sizeof f == 2 * sizeof(void*));
+  std::ptrdiff_t raw = 0;
+  std::memcpy(&raw, &f, sizeof raw);
+  EXPECT_EQ(raw % static_cast<std::ptrdiff_t>(sizeof(void*)), 1) << "not a virtual operation";
+  return (raw - 1) / static_cast<std::ptrdiff_t>(sizeof(void*));
+}
+
+TEST(OverlayControlClass, TheOwnVirtualOperationsFollowInTheirFixedOrder) {
+  using C = CCtlOPlot;
+  const std::vector<std::ptrdiff_t> slots = {
+      VirtualSlot(&C::SizeControls), VirtualSlot(&C::SaveCurrent), VirtualSlot(&C::StartPaintOP),
+      VirtualSlot(&C::EndPaintOP), VirtualSlot(&C::DrawPlot), VirtualSlot(&C::DrawTextA),
+      VirtualSlot(&C::DrawMarkers), VirtualSlot(&C::DrawLabels), VirtualSlot(&C::InitLabelAreas),
+      VirtualSlot(&C::DrawMovingPlotLine), VirtualSlot(&C::CancelMovingPlotLine), VirtualSlot(&C::KeepMovedPlotLine),
+      VirtualSlot(&C::DrawOutline), VirtualSlot(&C::DrawTextFlags), VirtualSlot(&C::HandleMouse),
+      VirtualSlot(&C::HandleDBLCLK), VirtualSlot(&C::SetVertBars), VirtualSlot(&C::SetHorzBar),
+      VirtualSlot(&C::Set95ScaleParams), VirtualSlot(&C::Use95ScaleParams), VirtualSlot(&C::PostNotification),
+      VirtualSlot(&C::PrintOpen), VirtualSlot(&C::PrintAdd), VirtualSlot(&C::PrintClose),
+      VirtualSlot(&C::KeepPreferences), VirtualSlot(&C::CloseBackgroundCorrectionDialog),
+      VirtualSlot(&C::HandleNewPlotType), VirtualSlot(&C::SetToolbarTransientsFromPrefs),
+      VirtualSlot(&C::UpdateOverlayPlotType), VirtualSlot(&C::UpdateOverlayTimeRange),
+      VirtualSlot(&C::UpdateOverlayPlotData), VirtualSlot(&C::UpdateOverlayDataInfo),
+      VirtualSlot(&C::UpdateMinMaxInDataInfo), VirtualSlot(&C::UpdateOverlayDisplay),
+      VirtualSlot(&C::TellUserTimeOutOfOrder), VirtualSlot(&C::GetSpectrumFromTime),
+      VirtualSlot(&C::GetSpectrumFromZoom), VirtualSlot(&C::GetSignalToNoiseFromZoom),
+      VirtualSlot(&C::GetAreaCountFromZoom), VirtualSlot(&C::MakeLinearityReport), VirtualSlot(&C::DeleteOnePlot),
+      VirtualSlot(&C::UpdateAfterPreferenceChange), VirtualSlot(&C::IncrementDecrementActiveSpectrum),
+      VirtualSlot(&C::HandleTerminatingVersionTempFile), VirtualSlot(&C::ExportReportToQuibell),
+      VirtualSlot(&C::CalRMSNoise), VirtualSlot(&C::GetClickDragStatus), VirtualSlot(&C::GetSingleClickStatus),
+      VirtualSlot(&C::MaximizePlot), VirtualSlot(&C::RestorePlot), VirtualSlot(&C::CancelMaximizePlot),
+      VirtualSlot(&C::CheckBackCorrRights), VirtualSlot(&C::QuickInt_OpenDialog),
+      VirtualSlot(&C::QuickInt_CloseDialog), VirtualSlot(&C::GetDataForWholeTimeRange),
+      VirtualSlot(&C::SetClickMarker), VirtualSlot(&C::ClearClickMarker), VirtualSlot(&C::DrawClickMarker),
+      VirtualSlot(&C::EnableSegmentMode)};
+  ASSERT_EQ(slots.size(), 59u);
+  for (size_t i = 1; i < slots.size(); ++i) EXPECT_EQ(slots[i], slots[0] + static_cast<std::ptrdiff_t>(i)) << i;
+  // They come after every operation of the framework's window class.
+  EXPECT_GT(slots[0], VirtualSlot(&CWnd::PostNcDestroy));
+  EXPECT_GT(slots[0], VirtualSlot(&CWnd::PreTranslateMessage));
+}
+
 }  // namespace
