@@ -237,7 +237,10 @@ LRESULT CCtlOPlot::OnChangeOnStatus(WPARAM wParam, LPARAM lParam) {
     } else if (OverlaySlotIndex(slot)) {
       double low = 0, high = 0;
       OPLOT_AutoScaleOneOfTwoVerts(o, static_cast<int16_t>(slot), &low, &high);
-      if (slot == s.rightAxisPlot) {
+      // The slot belongs to the right scale when it shares the right axis plot's units.
+      const int right = s.rightAxisPlot;
+      if (OverlaySlotIndex(right) &&
+          std::strncmp(o->slots[slot].units, o->slots[right].units, OVERLAY_UNITS_SIZE) == 0) {
         s.rightLow = low;
         s.rightHigh = high;
       } else {

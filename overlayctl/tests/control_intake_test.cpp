@@ -497,6 +497,35 @@ TEST_F(IntakeTest, NewTimeRangeRecomputesTheAnnotationValuesOfEverySlot) {
 
 namespace {
 
+TEST_F(IntakeTest, SwitchingADualScaleSlotRescalesTheScaleOfItsUnits) {
+  HWND w = MakeControl();
+  SVW_OVERLAY* o = MakeOverlay(3);
+  std::strcpy(o->slots[0].units, "mV");
+  std::strcpy(o->slots[1].units, "Counts");
+  std::strcpy(o->slots[2].units, "mV");
+  o->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  OVERLAY_SCALE_BLOCK& s = o->tail.scales;
+  ASSERT_EQ(+s.leftAxisPlot, 1);   // counts on the left
+  ASSERT_EQ(+s.rightAxisPlot, 0);  // the first plot of the other units
+  // Slot 2 is not the right axis plot, but it is in millivolts: the right scale moves.
+  s.commonLow = -7.0;
+  s.commonHigh = 7.0;
+  s.rightLow = -3.0;
+  s.rightHigh = 3.0;
+  SendMessageA(w, OPM_CHANGEONSTATUS, 2, reinterpret_cast<LPARAM>(o));
+  EXPECT_EQ(double{s.commonLow}, -7.0);
+  EXPECT_EQ(double{s.commonHigh}, 7.0);
+  EXPECT_GT(double{s.rightHigh}, 5e4);  // slot 2's peak
+  // Switching the counts plot moves the left scale only.
+  s.rightLow = -3.0;
+  s.rightHigh = 3.0;
+  SendMessageA(w, OPM_CHANGEONSTATUS, 1, reinterpret_cast<LPARAM>(o));
+  EXPECT_GT(double{s.commonHigh}, 5e4);
+  EXPECT_EQ(double{s.rightHigh}, 3.0);
+  DestroyWindow(w);
+}
+
 TEST_F(IntakeTest, DualScaleIntakeRecomputesTheAxisPlots) {
   HWND w = MakeControl();
   SVW_OVERLAY* o = MakeOverlay(3);
