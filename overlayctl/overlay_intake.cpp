@@ -607,6 +607,8 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
   // Answers the slot used plus one, so that slot 0 is told from failure (0).
   if (m_displayMode == 3 || m_displayMode == 4 || !lParam) return 0;
   const auto* r = reinterpret_cast<const STRUCT_OPLOT_DISPLAY_FILE*>(lParam);
+  // A slot that does not exist is refused before anything changes.
+  if (!r->useFirstFreeSlot && !OverlaySlotIndex(r->slot)) return 0;
   char path[sizeof r->path + 1] = {};
   std::memcpy(path, r->path, sizeof r->path);
   STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path, 0);
@@ -641,10 +643,6 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
       DeleteOnePlot(static_cast<short>(slot), 0);
     }
   } else {
-    if (!OverlaySlotIndex(r->slot)) {
-      FreeWorkFileStruct(wf);
-      return 0;
-    }
     slot = r->slot;
     DeleteOnePlot(static_cast<short>(slot), 0);
   }

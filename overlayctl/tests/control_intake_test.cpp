@@ -234,6 +234,26 @@ TEST_F(DisplayFileTest, SecurityRefusesFilesTheUserMayNotView) {
   DestroyWindow(w);
 }
 
+TEST_F(DisplayFileTest, ARefusedFileLeavesTheControlAsItWas) {
+  const std::string a = WriteRun("a.kms", 15);
+  struct Case {
+    const char* what;
+    std::string path;
+    int16_t slot;
+  } cases[] = {{"slot 20", a, 20}, {"slot -2", a, -2}, {"missing file", "C:\\Data\\none.kms", 0}};
+  for (const Case& k : cases) {
+    HWND w = MakeControl();
+    STRUCT_OPLOT_DISPLAY_FILE r{};
+    r.slot = k.slot;
+    std::strncpy(r.path, k.path.c_str(), sizeof r.path - 1);
+    r.plotKind = DATA_TYPE_TIC;
+    EXPECT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)), 0) << k.what;
+    EXPECT_EQ(Control(w)->m_pOverlay, nullptr) << k.what;
+    EXPECT_EQ(Control(w)->m_ownOverlay, 0) << k.what;
+    DestroyWindow(w);
+  }
+}
+
 TEST_F(DisplayFileTest, ATwentyFirstFileReplacesSlotNineteen) {
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
