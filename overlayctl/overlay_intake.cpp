@@ -306,7 +306,7 @@ void CCtlOPlot::UpdateOverlayTimeRange(double start, double end, double* outStar
   double s = 0, e = 0;
   if (any && !(end < lo || start > hi)) {
     s = (start < lo || start >= hi) ? lo : start;
-    e = (end > hi || end <= lo) ? hi : end;
+    e = end > hi ? hi : end;
   }
   if (outStart) *outStart = s;
   if (outEnd) *outEnd = e;

@@ -362,6 +362,44 @@ namespace {
 
 using DataInfoTest = OPlotTest;
 
+TEST_F(DataInfoTest, TheTimeRangeOfAllPlotsClipsTheRequestIntoTheirUnion) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  o->slots[0].workFile->startTime = 2.0;
+  o->slots[0].workFile->endTime = 10.0;
+  o->slots[1].workFile->startTime = 4.0;
+  o->slots[1].workFile->endTime = 12.0;
+  o->slots[2].workFile->startTime = 0.5;  // switched off: not part of the union
+  o->slots[2].workFile->endTime = 30.0;
+  o->head.shown[2] = 0;
+  o->head.shownCount = 2;
+  struct Case {
+    int16_t offsets;
+    double start, end, outStart, outEnd;
+  } cases[] = {
+      {0, 3.0, 8.0, 3.0, 8.0},    {0, 0.0, 8.0, 2.0, 8.0},   {0, 3.0, 20.0, 3.0, 12.0},
+      {0, 12.0, 14.0, 2.0, 12.0}, {0, 13.0, 14.0, 0.0, 0.0}, {0, 0.0, 1.0, 0.0, 0.0},
+      {0, 0.0, 2.0, 2.0, 2.0},    {1, 3.0, 20.0, 3.0, 17.0}, {1, 1.0, 16.0, 2.0, 16.0},
+  };
+  o->tail.timeOffsets[1] = 5.0;
+  for (const Case& k : cases) {
+    o->tail.timeOffsetsOn = k.offsets;
+    double s = -1, e = -1;
+    c->UpdateOverlayTimeRange(k.start, k.end, &s, &e);
+    EXPECT_EQ(s, k.outStart) << k.start << ".." << k.end << " offsets " << k.offsets;
+    EXPECT_EQ(e, k.outEnd) << k.start << ".." << k.end << " offsets " << k.offsets;
+  }
+  // With no plot on there is no union.
+  o->head.shown[0] = o->head.shown[1] = 0;
+  double s = -1, e = -1;
+  c->UpdateOverlayTimeRange(3.0, 8.0, &s, &e);
+  EXPECT_EQ(s, 0.0);
+  EXPECT_EQ(e, 0.0);
+  DestroyWindow(w);
+}
+
 TEST_F(DataInfoTest, EmptyTracesLeaveTheRangeAndNothingTakingPartChangesNothing) {
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
