@@ -328,6 +328,126 @@ TEST_F(MarkersTest, PaintedMarkerShowsItsStemAndShadesItsScans) {
   DestroyWindow(w);
 }
 
+// Pixels of a colour inside one slot's band, and those of them above the
+// trace's highest point in view (only the stem, flag and label lie there).
+struct MarkerPixels {
+  int total = 0, aboveTrace = 0;
+};
+MarkerPixels CountMarkerPixels(HWND w, CCtlOPlot* c, int slot, COLORREF colour) {
+  MarkerPixels n;
+  SVW_OVERLAY* o = c->m_pOverlay;
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  if (!OPLOT_GetChromatogramArea(o, &c->m_Sizes, static_cast<int16_t>(slot), &left, &bottom, &right, &top)) return n;
+  const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[0][0];
+  long highest = bottom;
+  for (int k = 0; k < m.pointCount; ++k) {
+    long y = 0;
+    if (m.times[k] >= o->tail.viewStart && m.times[k] <= o->tail.viewEnd &&
+        c->GetYPixelFromValue(static_cast<short>(slot), m.values[k], 0, 0, nullptr, &y, 1))
+      highest = std::min(highest, y);
+  }
+  for (int y = top; y <= bottom; ++y)
+    for (int x = left; x < right; ++x) {
+      if (Pixel(w, c->m_plotLeft + x, c->m_plotTop + y) != colour) continue;
+      ++n.total;
+      n.aboveTrace += y < highest - 2;
+    }
+  return n;
+}
+
+// What of a marker shows: all of it; with its time left of the window only
+// the scans inside it; on a hidden plot nothing.
+TEST_F(MarkersTest, MarkerPartlyOutsideTheWindowOrOnAHiddenPlot) {
+  HWND w = MakeControl(7, 640, 420);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[1].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, 0, 0, path_);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex + 0.1, 7);
+  ASSERT_NE(spt, nullptr);
+  SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(spt));
+  const double time = c->m_SptMarkers[0][0].time;
+  STRUCT_SPTS_PREFS prefs{};
+  KELT_GetCurrDefSptsPrefs(&prefs);
+  const COLORREF colour = prefs.colors.colors[4];
+  const struct {
+    const char* name;
+    double start, end;
+    bool hidden;
+    bool stem, scans;
+  } cases[] = {{"whole", apex - 1, apex + 1, false, true, true},
+               {"time left of the window", time + 0.01, time + 1, false, false, true},
+               {"window starts at the time", time, time + 1, false, true, true},
+               {"hidden", apex - 1, apex + 1, true, false, false}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    o->head.shown[0] = k.hidden ? 0 : 1;
+    o->head.shownCount = k.hidden ? 1 : 2;
+    OPLOT_UpdateOverlayPlots(o, k.start, k.end);
+    SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+    Paint(w);
+    ASSERT_TRUE(c->m_bSizesValid);
+    if (k.hidden) {
+      int seen = 0;
+      for (int y = 0; y < c->m_plotHeight; y += 2)
+        for (int x = 0; x < c->m_plotWidth; x += 2) seen += Pixel(w, c->m_plotLeft + x, c->m_plotTop + y) == colour;
+      EXPECT_EQ(seen, 0);
+      continue;
+    }
+    const MarkerPixels n = CountMarkerPixels(w, c, 0, colour);
+    EXPECT_EQ(n.aboveTrace > 0, k.stem);
+    EXPECT_EQ(n.total - n.aboveTrace > 20, k.scans);
+  }
+  DestroyWindow(w);
+}
+
+// With a data review manager the markers take the colours of its spectrum
+// windows, are labelled, and the active one has a filled flag.
+TEST_F(MarkersTest, ActiveMarkerOfTheManagerHasAFilledFlagInItsWindowsColour) {
+  HWND w = MakeControl(7, 640, 420);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[1].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.6, apex + 0.6);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  CDataReviewManager manager(nullptr, nullptr, 0);
+  STRUCT_SPTS_PREFS prefs{};
+  KELT_GetCurrDefSptsPrefs(&prefs);
+  prefs.colors.colors[4] = 0x00A0FF;
+  manager.SetSptsPrefs(&prefs, 0);
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, reinterpret_cast<LPARAM>(&manager));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex + 0.15, 3);
+  ASSERT_NE(spt, nullptr);
+  SetMarker(w, 0, 0, 0, spt);
+  const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[0][0];
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  long x = 0, y = 0;
+  Paint(w);
+  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  ASSERT_TRUE(c->GetXPixelFromTime(m.time, 0, nullptr, &x, 0));
+  ASSERT_TRUE(c->GetYPixelFromValue(0, m.markerValue, 0, 0, nullptr, &y, 1));
+  const int half = (bottom - top) / 2, e = std::max<int>(static_cast<int>(y) - half, top);
+  const int f = 2 * c->m_charHeight <= half ? c->m_charHeight / 2 : half / 4;
+  ASSERT_GE(e - c->m_charHeight, top);  // the label stands above the stem
+  const int ox = c->m_plotLeft, oy = c->m_plotTop;
+  const struct {
+    int16_t active;
+    bool filled;
+  } cases[] = {{0, true}, {1, false}};
+  for (const auto& k : cases) {
+    manager.SetActiveSptControlIndex(k.active);
+    Paint(w);
+    EXPECT_EQ(Pixel(w, ox + x, oy + y - 2), COLORREF(0x00A0FF));                   // the stem
+    EXPECT_EQ(Pixel(w, ox + x - c->m_charWidth / 2, oy + e + f) == 0x00A0FF, k.filled);  // inside the flag
+  }
+  // The label "1A" left of the stem above its end.
+  int label = 0;
+  for (int dy = 1; dy <= c->m_charHeight; ++dy)
+    for (int dx = -c->m_charWidth; dx < c->m_charWidth; ++dx) label += Pixel(w, ox + x + dx, oy + e - dy) == 0x00A0FF;
+  EXPECT_GT(label, 6);
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, 0);
+  DestroyWindow(w);
+}
+
 TEST_F(MarkersTest, ClickMarkerStandsAtItsTimeOnlyInsideTheWindow) {
   HWND w = MakeControl(7, 700, 450);
   CCtlOPlot* c = Control(w);
@@ -370,7 +490,6 @@ TEST_F(MarkersTest, PrintedClickMarkerUsesThePageGeometry) {
   Paint(w);
   ASSERT_TRUE(c->m_bSizesValid);
   const double t = 3.0 + 0.8 * 2.0;
-  c->SetClickMarker(t, 0);
   int32_t screenX = 0;
   ASSERT_TRUE(OPLOT_GetXPixelFromTime(t, o, &c->m_Sizes, 0, &screenX));
 
@@ -381,30 +500,41 @@ TEST_F(MarkersTest, PrintedClickMarkerUsesThePageGeometry) {
   HBITMAP bitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
   ReleaseDC(nullptr, screen);
   HGDIOBJ old = SelectObject(page.GetSafeHdc(), bitmap);
-  RECT all{0, 0, kWidth, kHeight};
-  HBRUSH white = CreateSolidBrush(0xFFFFFF);
-  FillRect(page.GetSafeHdc(), &all, white);
-  DeleteObject(white);
-  c->DrawPlot(&page, 1, nullptr, 0, kHeight, kWidth, 0, 10, 20);
+  // The page drawn without and with the click marker: what differs is the marker.
+  auto draw = [&](bool marker) {
+    if (marker)
+      c->SetClickMarker(t, 0);
+    else
+      c->ClearClickMarker();
+    RECT all{0, 0, kWidth, kHeight};
+    HBRUSH white = CreateSolidBrush(0xFFFFFF);
+    FillRect(page.GetSafeHdc(), &all, white);
+    DeleteObject(white);
+    c->DrawPlot(&page, 1, nullptr, 0, kHeight, kWidth, 0, 10, 20);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) pixels.push_back(GetPixel(page.GetSafeHdc(), x, y));
+    return pixels;
+  };
+  const std::vector<COLORREF> without = draw(false), with = draw(true);
   EXPECT_EQ(c->m_pDrawnSizes, nullptr);
-  // The column holding a long vertical run of the plot colour in the upper
-  // part of the page, where the trace does not reach.
+  int lowX = kWidth, highX = -1, lowY = kHeight, highY = -1;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      if (with[y * kWidth + x] != without[y * kWidth + x]) {
+        lowX = std::min(lowX, x), highX = std::max(highX, x);
+        lowY = std::min(lowY, y), highY = std::max(highY, y);
+      }
+  // One vertical line down most of the page, 80% across its plot, far right
+  // of where the marker stands on the screen.
+  // The line has the report preferences' pen width.
   STRUCT_REPORT_PREFS report{};
   KELT_GetCurrDefReportPrefs(&report);
-  int found = -1, longest = 0;
-  for (int x = 0; x < kWidth; ++x) {
-    int run = 0, best = 0;
-    for (int y = kHeight / 10; y < kHeight / 2; ++y) {
-      const COLORREF p = GetPixel(page.GetSafeHdc(), x, y);
-      run = p != 0xFFFFFF && p != 0 ? run + 1 : 0;
-      best = std::max(best, run);
-    }
-    if (best > longest) longest = best, found = x;
-  }
-  EXPECT_GT(longest, kHeight / 4);
-  // 80% across the page's plot, far right of where it stands on the screen.
-  EXPECT_GT(found, kWidth * 6 / 10);
-  EXPECT_GT(found, screenX + 300);
+  ASSERT_GE(highX, 0);
+  EXPECT_NEAR(highX - lowX + 1, std::max<int>(1, report.chroReport.penWidth), 2);
+  EXPECT_GT(highY - lowY, kHeight / 2);
+  EXPECT_GT(lowX, kWidth * 6 / 10);
+  EXPECT_GT(lowX, screenX + 300);
   SelectObject(page.GetSafeHdc(), old);
   DeleteObject(bitmap);
   DestroyWindow(w);
