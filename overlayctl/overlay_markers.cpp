@@ -229,6 +229,7 @@ struct WaitCursor {
 
 LRESULT CCtlOPlot::OnSetMarkerLFromSpt(WPARAM wParam, LPARAM lParam) {
   WaitCursor wait;
+  if (lParam && wParam >= OPLOT_SLOTS) return 0;
   if (SetOneSpectrumMarker(0, 0, static_cast<short>(wParam), reinterpret_cast<const STRUCT_TOL_SPT*>(lParam)))
     RepaintUnlessSuspended();
   return 0;
@@ -236,6 +237,7 @@ LRESULT CCtlOPlot::OnSetMarkerLFromSpt(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CCtlOPlot::OnSetMarkerRFromSpt(WPARAM wParam, LPARAM lParam) {
   WaitCursor wait;
+  if (lParam && wParam >= OPLOT_SLOTS) return 0;
   if (SetOneSpectrumMarker(0, 1, static_cast<short>(wParam), reinterpret_cast<const STRUCT_TOL_SPT*>(lParam)))
     RepaintUnlessSuspended();
   return 0;
@@ -257,15 +259,14 @@ LRESULT CCtlOPlot::OnSetMarkerInfo(WPARAM, LPARAM lParam) {
   const auto* info = reinterpret_cast<const STRUCT_SPT_MARKER_INFO*>(lParam);
   if (!info) return 0;
   WaitCursor wait;
-  // Indexes outside the table or the slots change nothing.
-  if (!info->spt || !OverlaySlotIndex(info->slot)) return 0;
+  // Indexes outside the table or the slots change nothing; no spectrum clears the entry.
   if (SetOneSpectrumMarker(info->control, info->spectrum, info->slot, info->spt)) RepaintUnlessSuspended();
   return 0;
 }
 
 LRESULT CCtlOPlot::OnClearMarkerInfo(WPARAM wParam, LPARAM lParam) {
-  const int window = static_cast<int>(static_cast<intptr_t>(wParam)), spectrum = static_cast<int>(lParam);
-  if (!MarkerIndex(window, spectrum)) return 0;
+  const intptr_t window = static_cast<intptr_t>(wParam), spectrum = lParam;
+  if (window < 0 || window >= OPLOT_SPT_WINDOWS || spectrum < 0 || spectrum >= OPLOT_SPT_PLACES) return 0;
   ClearOneSpectrumMarker(static_cast<short>(window), static_cast<short>(spectrum));
   RepaintUnlessSuspended();
   return 0;
@@ -388,6 +389,7 @@ void DrawOneScan(HDC dc, const MarkerFrame& f, const STRUCT_OPLOT_SPT_MARKER& m,
 
 void CCtlOPlot::DrawMarkers(CDC* dc, short print, STRUCT_OVER_SIZES* sizes, short left, short bottom, short top,
                             short charWidth, short charHeight) {
+  // Each slot's band comes from the sizes, as the value-to-pixel conversion takes it.
   (void)bottom;
   (void)top;
   SVW_OVERLAY* o = m_pOverlay;

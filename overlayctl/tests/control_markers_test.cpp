@@ -247,14 +247,19 @@ TEST_F(MarkersTest, IndexesOutsideTheTableAndTheSlotsChangeNothing) {
     EXPECT_EQ(count(), 1) << k.control << "," << k.spectrum << "," << k.slot;
     EXPECT_EQ(c->m_SptMarkers[3][1].set, 1);
   }
-  EXPECT_EQ(SetMarker(w, 0, 0, 0, nullptr), 0);
+  EXPECT_EQ(SetMarker(w, 4, 1, 0, nullptr), 0);
   EXPECT_EQ(SendMessageA(w, OPM_SETMARKERINFO, 0, 0), 0);
   SendMessageA(w, OPM_SETMARKERLFROMSPT, 20, reinterpret_cast<LPARAM>(spt));
   SendMessageA(w, OPM_SETMARKERRFROMSPT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(spt));
-  const std::pair<WPARAM, LPARAM> clears[] = {{4, 1}, {3, 2}, {static_cast<WPARAM>(-1), 1}, {3, -1}};
+  SendMessageA(w, OPM_SETMARKERRFROMSPT, 0x10000, reinterpret_cast<LPARAM>(spt));
+  const std::pair<WPARAM, LPARAM> clears[] = {
+      {4, 1}, {3, 2}, {static_cast<WPARAM>(-1), 1}, {3, -1}, {(WPARAM{1} << 32) + 3, 1}, {3, (LPARAM{1} << 32) + 1}};
   for (const auto& k : clears) SendMessageA(w, OPM_CLEARMARKERINFO, k.first, k.second);
   EXPECT_EQ(count(), 1);
   SendMessageA(w, OPM_CLEARMARKERINFO, 3, 1);
+  EXPECT_EQ(count(), 0);
+  SetMarker(w, 3, 1, 0, spt);
+  SetMarker(w, 3, 1, 25, nullptr);  // no spectrum: cleared, whatever the slot
   EXPECT_EQ(count(), 0);
   // The left and right markers of the first window.
   SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(spt));
