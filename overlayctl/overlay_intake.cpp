@@ -144,6 +144,8 @@ LRESULT CCtlOPlot::OnNewPlotData(WPARAM, LPARAM lParam) {
   ClearPendingStates();
   if (m_pOverlay && m_pOverlay->head.displayMode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
   ClearVerticalScales();
+  for (short c = 0; c < OPLOT_SPT_WINDOWS; ++c)
+    for (short sp = 0; sp < OPLOT_SPT_PLACES; ++sp) GetOneSpectrumMarkerValues(c, sp);
   CheckSlotIdentities();
   OPLOT_ReadSystemEventMarks(m_pOverlay);
   SaveCurrent();

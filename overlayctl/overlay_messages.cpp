@@ -48,6 +48,8 @@ ON_MESSAGE(OPM_CHANGEONSTATUS, OnChangeOnStatus)
 ON_MESSAGE(OPM_GETTIMECLICK, OnGetTimeClick)
 ON_MESSAGE(OPM_SETMARKERLFROMSPT, OnSetMarkerLFromSpt)
 ON_MESSAGE(OPM_SETMARKERRFROMSPT, OnSetMarkerRFromSpt)
+ON_MESSAGE(OPM_CLEARMARKERL, OnClearMarkerL)
+ON_MESSAGE(OPM_CLEARMARKERR, OnClearMarkerR)
 ON_MESSAGE(OPM_GETOVERDRAW, OnGetOverDraw)
 ON_MESSAGE(OPM_ESCAPETRACKING, OnEscapeTracking)
 ON_MESSAGE(OPM_GETTIMEVALUEOFFSET, OnGetTimeValueOffset)
@@ -296,24 +298,11 @@ LRESULT CCtlOPlot::OnSetThickPenWidth(WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-// The marker table is 4 spectrum controls by 2 spectra; indexes outside it are ignored.
-LRESULT CCtlOPlot::OnSetMarkerLFromSpt(WPARAM, LPARAM) { return 0; }
-LRESULT CCtlOPlot::OnSetMarkerRFromSpt(WPARAM, LPARAM) { return 0; }
-LRESULT CCtlOPlot::OnSetMarkerInfo(WPARAM, LPARAM) { return 0; }
-
-LRESULT CCtlOPlot::OnClearMarkerInfo(WPARAM wParam, LPARAM lParam) {
-  const int control = static_cast<int>(wParam), spectrum = static_cast<int>(lParam);
-  if (control < 0 || control > 3 || spectrum < 0 || spectrum > 1) return 0;
-  if (m_markers[control][spectrum]) FreeBlock(m_markers[control][spectrum]);
-  m_markers[control][spectrum] = nullptr;
-  RepaintUnlessSuspended();
-  return 0;
-}
-
 LRESULT CCtlOPlot::OnSetDataReviewManager(WPARAM wParam, LPARAM lParam) {
   // A null manager detaches: the control never owns it and must not keep a dangling one.
   m_pDataReview = reinterpret_cast<void*>(lParam);
   m_dataReviewToolbar = lParam && wParam ? 1 : 0;
+  ClearMarkersNotHeldByManager();
   return 0;
 }
 

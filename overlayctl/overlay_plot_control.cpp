@@ -161,11 +161,8 @@ void CCtlOPlot::FreeObjects() {
   FreeTileTexts();
   for (int i = 0; i < OPLOT_QUICKINT_DIALOGS; ++i)
     if (m_pQuickInt[i]) QuickInt_CloseDialog(static_cast<short>(i));
-  for (auto& row : m_markers)
-    for (void*& marker : row) {
-      if (marker) FreeBlock(marker);
-      marker = nullptr;
-    }
+  for (short c = 0; c < OPLOT_SPT_WINDOWS; ++c)
+    for (short sp = 0; sp < OPLOT_SPT_PLACES; ++sp) ClearOneSpectrumMarker(c, sp);
   delete m_pLabels;
   m_pLabels = nullptr;
   if (m_pMenu) {
@@ -250,7 +247,6 @@ void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
 // ---- Virtual operations of later features ------------------------------------
 // Each does the least its callers here need and says so.
 
-void CCtlOPlot::DrawMarkers(CDC*, short, STRUCT_OVER_SIZES*, short, short, short, short, short) {}
 void CCtlOPlot::DrawMovingPlotLine() {}
 void CCtlOPlot::CancelMovingPlotLine() {}
 void CCtlOPlot::KeepMovedPlotLine() {}
@@ -295,7 +291,4 @@ void CCtlOPlot::QuickInt_CloseDialog(short index) {
   if (index >= 0 && index < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[index] = nullptr;
 }
 void CCtlOPlot::GetDataForWholeTimeRange(short) {}
-void CCtlOPlot::SetClickMarker(double, short) {}
-void CCtlOPlot::ClearClickMarker() {}
-void CCtlOPlot::DrawClickMarker(CDC*) {}
 void CCtlOPlot::EnableSegmentMode() {}

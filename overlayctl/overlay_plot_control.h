@@ -22,6 +22,7 @@
 class CCtlVScroll;
 struct STRUCT_FILE_BC;
 struct STRUCT_OPLOT_PRINT_PLOT;
+struct STRUCT_TOL_SPT;
 
 #define OPLOT_SLOTS 20
 #define OPLOT_IDENTITY_TITLE_SIZE 200
@@ -158,6 +159,37 @@ struct STRUCT_OPLOT_LABEL_AREA {
   int16_t hasData;
   double t0, t1, low, high;
 };
+
+// A spectrum marker: where on which plot a spectrum was taken, and the
+// trace points of its averaged scans with their background level, as
+// drawn. The arrays are common-allocator blocks of pointCount doubles.
+struct STRUCT_OPLOT_SPT_MARKER {
+  int16_t set;
+  double time;                 // minutes
+  int16_t slot;
+  int16_t pointCount;          // 0: nothing to draw
+  double* times;
+  double* values;
+  double* backgroundValues;    // only with a background definition
+  STRUCT_FILE_BC* background;  // owned; null when the spectrum is not corrected
+  STRUCT_TOL_SPT* spectrum;    // owned copy
+  double markerValue;          // trace value at the spectrum's time
+};
+
+#pragma pack(push, 1)
+// WM_USER+68 and +69: one marker of a spectrum window; the spectrum stays the sender's.
+struct STRUCT_SPT_MARKER_INFO {
+  int16_t control;
+  int16_t spectrum;
+  int16_t slot;
+  STRUCT_TOL_SPT* spt;
+};
+#pragma pack(pop)
+static_assert(offsetof(STRUCT_SPT_MARKER_INFO, slot) == 4);
+static_assert(offsetof(STRUCT_SPT_MARKER_INFO, spt) == 6);
+
+#define OPLOT_SPT_WINDOWS 4
+#define OPLOT_SPT_PLACES 2
 
 static_assert(sizeof(STRUCT_OPLOT_SLOT_IDENTITY) == 225);
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, path) == 34);
@@ -367,7 +399,17 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   double m_rightClickTime = 0;
   int32_t m_rightClickX = 0, m_rightClickY = 0;
   int16_t m_slotMarks[OPLOT_SLOTS] = {};
-  void* m_markers[4][2] = {};
+  // Spectrum markers (spectrum window 0-3 by spectrum A, B) and the click marker's drawing geometry.
+  STRUCT_OPLOT_SPT_MARKER m_SptMarkers[OPLOT_SPT_WINDOWS][OPLOT_SPT_PLACES] = {};
+  const STRUCT_OVER_SIZES* m_pDrawnSizes = nullptr;  // sizes of the drawing DrawPlot is making
+  void GetOneSpectrumMarkerValues(short window, short spectrum);
+  void ClearOneSpectrumMarker(short window, short spectrum);
+  // Clears the marker, then sets it from a copy of the spectrum; 0 for indexes outside the table or slots.
+  int SetOneSpectrumMarker(short window, short spectrum, short slot, const STRUCT_TOL_SPT* spt);
+  // Clears the entries whose spectrum the attached data review manager no longer marks.
+  void ClearMarkersNotHeldByManager();
+  LRESULT OnClearMarkerL(WPARAM, LPARAM);
+  LRESULT OnClearMarkerR(WPARAM, LPARAM);
   int16_t m_maximized = 0;
   int16_t m_segmentMode = 0;
   int16_t m_navEnabled = 0, m_segModeRequested = 0;

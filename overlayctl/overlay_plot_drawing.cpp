@@ -75,6 +75,11 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
 
   STRUCT_OVER_SIZES sizes{};
   const int32_t drawn = OPLOT_DrawPlots(h, &draw, &params, o, &sizes);
+  // The click marker follows this drawing's geometry, a printer page's too.
+  struct DrawnSizes {
+    const STRUCT_OVER_SIZES*& p;
+    ~DrawnSizes() { p = nullptr; }
+  } drawnSizes{m_pDrawnSizes = &sizes};
   if (!print) {
     m_bSizesValid = drawn ? 1 : 0;
     if (drawn) m_Sizes = sizes;

@@ -654,7 +654,8 @@ TEST_F(IntakeTest, DeletingAPlotDropsTheReviewSpectraTakenFromIt) {
       m.present = 1;
       m.chroPlotIndex = t.slot;
       drm.NewSpectrum(TakenSpectrum(4.0 + t.slot), t.control, t.plot, &m);
-      c->m_markers[t.control][t.plot] = AllocBlock(16);
+      c->m_SptMarkers[t.control][t.plot].set = 1;
+      c->m_SptMarkers[t.control][t.plot].slot = t.slot;
     }
     SendMessageA(w, OPM_SETDATAREVIEWMANAGER, k.layout, reinterpret_cast<LPARAM>(&drm));
     Notices().clear();
@@ -663,7 +664,7 @@ TEST_F(IntakeTest, DeletingAPlotDropsTheReviewSpectraTakenFromIt) {
     for (const auto& t : taken) {
       const bool fromPlot = t.slot == 1;
       EXPECT_EQ(drm.HaveMarker(t.control, t.plot) >= 0, !fromPlot) << k.name << " " << t.control;
-      EXPECT_EQ(c->m_markers[t.control][t.plot] != nullptr, !fromPlot) << k.name << " " << t.control;
+      EXPECT_EQ(c->m_SptMarkers[t.control][t.plot].set != 0, !fromPlot) << k.name << " " << t.control;
       EXPECT_EQ(drm.GetSpectrum(t.control, t.plot) != nullptr, !(fromPlot && k.spectraGo)) << k.name << " " << t.control;
     }
     int told = 0;

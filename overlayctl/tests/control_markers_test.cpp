@@ -1,0 +1,576 @@
+// Spectrum markers and the click marker: the scans a marker copies from a
+// generated run's trace, its background level and trace value, what a
+// painted control shows of it, and the marker messages.
+#include <filesystem>
+#include <numeric>
+
+#include "common/work_file.h"
+#include "fixtures/msfixtures.h"
+#include "jessul32/background_subtraction.h"
+#include "overlayctl/tests/control_fixture.h"
+#include "spectra/spectrum_managers.h"
+#include "spectra/tol_spectra.h"
+#include "testing/golden_window.h"
+#include "win/win_paths.h"
+
+namespace {
+
+COLORREF Pixel(HWND w, int x, int y) { return win::script::WindowPixel(w, x, y); }
+
+class MarkersTest : public OPlotTest {
+ protected:
+  void SetUp() override {
+    OPlotTest::SetUp();
+    plan_.seed = 23;
+    plan_.scans = 400;
+    plan_.noise = 60;
+    plan_.compounds = 6;
+    plan_.segments = {{1.0, 1, ""}, {1.0, 2, ""}};
+    path_ = "C:\\Data\\markers.kms";
+    std::filesystem::create_directories(std::filesystem::path(win::paths::ToHost(path_)).parent_path());
+    ASSERT_TRUE(msfix::WriteMsDataFile(win::paths::ToHost(path_), plan_, &truth_));
+    msfix::MakeRun(plan_, nullptr, &scans_);
+  }
+  void TearDown() override {
+    for (STRUCT_TOL_SPT* s : spectra_) TOL_Free(s);
+    for (SVW_OVERLAY* o : own_) {
+      OPLOT_ClearOverlayStructure(o);
+      FreeBlock(o);
+    }
+    OPlotTest::TearDown();
+  }
+
+  // The run's TIC in slot 0 (and a second run's in slot 1 when asked),
+  // read for start..end (0, 0: all of it).
+  SVW_OVERLAY* Overlay(int16_t mode = OVERLAY_MODE_STACKED, double start = 0, double end = 0,
+                       const std::string& second = "") {
+    auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+    own_.push_back(o);
+    o->head.displayMode = mode;
+    EXPECT_TRUE(OPLOT_AddAnyPlotToOverlayStructure(o, 0, path_.c_str(), DATA_TYPE_TIC, 0, nullptr, nullptr, nullptr,
+                                                   nullptr, "Counts", "", 0, 0));
+    if (!second.empty()) {
+      EXPECT_TRUE(OPLOT_AddAnyPlotToOverlayStructure(o, 1, second.c_str(), DATA_TYPE_TIC, 0, nullptr, nullptr,
+                                                     nullptr, nullptr, "Counts", "", 0, 0));
+    }
+    if (start == 0 && end == 0) {
+      start = o->tail.homeStart;
+      end = o->tail.homeEnd;
+    }
+    OPLOT_UpdateOverlayPlots(o, start, end);
+    OPLOT_SetVerticalFullScale(o, 1, 1);
+    return o;
+  }
+  // A spectrum of count scans around a time, averaged from the run.
+  STRUCT_TOL_SPT* Spectrum(SVW_OVERLAY* o, double time, uint16_t count, bool corrected = false, int slot = 0) {
+    STRUCT_TOL_SPT* s = TOL_MakeAvgSptFromTime(o->slots[slot].workFile, &o->slots[slot].chanList, time, count);
+    if (s) {
+      s->bgCorrected = corrected ? 1 : 0;
+      spectra_.push_back(s);
+    }
+    return s;
+  }
+  // Total ion of a scan, summed from the generated peaks.
+  double Tic(uint32_t scan) const {
+    const auto& peaks = scans_.at(scan - truth_.firstScan).peaks;
+    return std::accumulate(peaks.begin(), peaks.end(), 0.0,
+                           [](double a, const std::pair<double, uint32_t>& p) { return a + p.second; });
+  }
+  double TimeOf(uint32_t scan) const { return truth_.scanTimes.at(scan - truth_.firstScan); }
+  // Apex of the n-th compound of a segment (1-based).
+  double Apex(int segment, size_t n = 0) const {
+    for (const auto& c : truth_.compounds)
+      if (c.segment == segment && n-- == 0) return c.retentionTime;
+    ADD_FAILURE() << "no such compound";
+    return 0;
+  }
+  static LRESULT SetMarker(HWND w, int16_t control, int16_t spectrum, int16_t slot, STRUCT_TOL_SPT* spt) {
+    STRUCT_SPT_MARKER_INFO info{control, spectrum, slot, spt};
+    return SendMessageA(w, OPM_SETMARKERINFO, 0, reinterpret_cast<LPARAM>(&info));
+  }
+  // Paints the control now.
+  static void Paint(HWND w) {
+    InvalidateRect(w, nullptr, FALSE);
+    UpdateWindow(w);
+    win::script::PumpUntilIdle();
+  }
+
+  msfix::RunPlan plan_;
+  msfix::RunTruth truth_;
+  std::vector<msfix::ScanData> scans_;
+  std::string path_;
+  std::vector<STRUCT_TOL_SPT*> spectra_;
+  std::vector<SVW_OVERLAY*> own_;
+};
+
+TEST_F(MarkersTest, CopiesTheAveragedScansAndInterpolatesTheMarkerValue) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = Overlay();
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  // Apexes of compounds in the single-function segment, and one scan alone.
+  const struct {
+    double time;
+    uint16_t count;
+  } cases[] = {{Apex(1), 5}, {truth_.segments[0].startTime + 2.013, 3}, {truth_.segments[0].startTime + 0.5, 1}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.time);
+    STRUCT_TOL_SPT* spt = Spectrum(o, k.time, k.count);
+    ASSERT_NE(spt, nullptr);
+    ASSERT_EQ(+spt->segmentIndex, 0);
+    SetMarker(w, 1, 1, 0, spt);
+    const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[1][1];
+    ASSERT_EQ(m.set, 1);
+    EXPECT_DOUBLE_EQ(m.time, +spt->header.time);
+    EXPECT_NE(m.spectrum, spt);  // a copy of its own
+    ASSERT_EQ(m.pointCount, k.count);
+    EXPECT_EQ(m.backgroundValues, nullptr);
+    for (int i = 0; i < k.count; ++i) {
+      EXPECT_NEAR(m.times[i], TimeOf(spt->firstScan + i), 1e-9) << i;
+      EXPECT_NEAR(m.values[i], Tic(spt->firstScan + i), 1e-6 * Tic(spt->firstScan + i)) << i;
+    }
+    EXPECT_NEAR(m.times[k.count - 1], +spt->lastTime, 1e-9);
+    // The value at the spectrum's time, between the scans around it.
+    double expect = Tic(spt->lastScan);
+    for (uint32_t s = spt->firstScan; s < spt->lastScan; ++s)
+      if (TimeOf(s) <= spt->header.time && spt->header.time <= TimeOf(s + 1)) {
+        const double f = (spt->header.time - TimeOf(s)) / (TimeOf(s + 1) - TimeOf(s));
+        expect = Tic(s) + f * (Tic(s + 1) - Tic(s));
+        break;
+      }
+    EXPECT_NEAR(m.markerValue, expect, 1e-6 * expect);
+  }
+  DestroyWindow(w);  // the marker's copies and arrays are freed (sanitizer)
+}
+
+TEST_F(MarkersTest, BackgroundLevelOfACorrectedSpectrumFollowsTheStoredCorrection) {
+  // Two background ranges in the first segment, around the first compound.
+  const uint32_t s0 = truth_.segments[0].firstScan;
+  const uint32_t a = s0 + 10, b = s0 + 150;
+  STRUCT_FILE_BC* bc = NewBackCorr(path_.c_str());
+  bc = AddBackCorrRange(bc, a, TimeOf(a), a + 4, TimeOf(a + 3));
+  bc = AddBackCorrRange(bc, b, TimeOf(b), b + 3, TimeOf(b + 2));
+  ASSERT_NE(bc, nullptr);
+  ASSERT_EQ(SaveBackCorr(path_.c_str(), bc), 1);
+  FreeBackCorr(bc);
+
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = Overlay();
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, TimeOf(s0 + 80), 7, true);
+  ASSERT_NE(spt, nullptr);
+  SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(spt));
+  const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[0][0];
+  ASSERT_EQ(m.pointCount, 7);
+  ASSERT_NE(m.background, nullptr);
+  ASSERT_NE(m.backgroundValues, nullptr);
+  // Each range stands at the mean time and mean total ion of its scans;
+  // between them the level is a straight line.
+  auto mean = [&](uint32_t first, uint32_t end, bool time) {
+    double sum = 0;
+    for (uint32_t s = first; s < end; ++s) sum += time ? TimeOf(s) : Tic(s);
+    return sum / (end - first);
+  };
+  const double ta = mean(a, a + 4, true), va = mean(a, a + 4, false);
+  const double tb = mean(b, b + 3, true), vb = mean(b, b + 3, false);
+  for (int k = 0; k < m.pointCount; ++k) {
+    const double expect = va + (vb - va) * (m.times[k] - ta) / (tb - ta);
+    EXPECT_NEAR(m.backgroundValues[k], expect, 1e-6 * expect) << k;
+  }
+  // An uncorrected spectrum takes no background.
+  SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(Spectrum(o, TimeOf(s0 + 80), 7, false)));
+  EXPECT_EQ(m.background, nullptr);
+  EXPECT_EQ(m.backgroundValues, nullptr);
+  DestroyWindow(w);
+}
+
+TEST_F(MarkersTest, MarkersAreRecomputedWhenNewDataArrive) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(Overlay()));
+  const double apex = truth_.compounds[0].retentionTime;
+  STRUCT_TOL_SPT* spt = Spectrum(c->m_pOverlay, apex, 5);
+  ASSERT_NE(spt, nullptr);
+  SetMarker(w, 2, 0, 0, spt);
+  const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[2][0];
+  ASSERT_EQ(m.pointCount, 5);
+  const std::vector<double> before(m.values, m.values + 5);
+
+  // Data of the same segment that no longer hold the spectrum's scans: they are read around it.
+  SVW_OVERLAY* o = c->m_pOverlay;
+  STRUCT_NE_DATA_POINTS* later = MakeDataPointsStruct(o->slots[0].workFile, apex - 1.5, apex - 0.5, 40000,
+                                                      DATA_TYPE_TIC, 0, &o->slots[0].chanList, &o->slots[0].massList);
+  ASSERT_NE(later, nullptr);
+  ASSERT_LT(+later->endTime, +spt->firstTime);
+  FreeDataPointsStruct(o->slots[0].trace);
+  o->slots[0].trace = later;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  ASSERT_EQ(m.pointCount, 5);
+  for (int k = 0; k < 5; ++k) EXPECT_NEAR(m.values[k], before[k], 1e-9 * before[k]) << k;
+
+  // A slot without data leaves the marker set but with nothing to draw.
+  auto* empty = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+  own_.push_back(empty);
+  SyntheticTrace tr;
+  tr.times = {2, 3, 4};
+  tr.values = {1, 2, 3};
+  FillSyntheticSlot(empty, 1, tr, 0, 5);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(empty));
+  EXPECT_EQ(m.set, 1);
+  EXPECT_EQ(m.pointCount, 0);
+  EXPECT_EQ(m.times, nullptr);
+  EXPECT_EQ(m.markerValue, 0);
+  DestroyWindow(w);
+}
+
+TEST_F(MarkersTest, IndexesOutsideTheTableAndTheSlotsChangeNothing) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = Overlay();
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, truth_.compounds[0].retentionTime, 3);
+  ASSERT_NE(spt, nullptr);
+  SetMarker(w, 3, 1, 0, spt);
+  ASSERT_EQ(c->m_SptMarkers[3][1].set, 1);
+  auto count = [c] {
+    int n = 0;
+    for (auto& row : c->m_SptMarkers)
+      for (auto& m : row) n += m.set;
+    return n;
+  };
+  const struct {
+    int16_t control, spectrum, slot;
+  } sets[] = {{4, 0, 0}, {-1, 0, 0}, {0, 2, 0}, {0, -1, 0}, {0, 0, 20}, {0, 0, -1}, {3, 1, 25}};
+  for (const auto& k : sets) {
+    EXPECT_EQ(SetMarker(w, k.control, k.spectrum, k.slot, spt), 0);
+    EXPECT_EQ(count(), 1) << k.control << "," << k.spectrum << "," << k.slot;
+    EXPECT_EQ(c->m_SptMarkers[3][1].set, 1);
+  }
+  EXPECT_EQ(SetMarker(w, 4, 1, 0, nullptr), 0);
+  EXPECT_EQ(SendMessageA(w, OPM_SETMARKERINFO, 0, 0), 0);
+  SendMessageA(w, OPM_SETMARKERLFROMSPT, 20, reinterpret_cast<LPARAM>(spt));
+  SendMessageA(w, OPM_SETMARKERRFROMSPT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(spt));
+  SendMessageA(w, OPM_SETMARKERRFROMSPT, 0x10000, reinterpret_cast<LPARAM>(spt));
+  const std::pair<WPARAM, LPARAM> clears[] = {
+      {4, 1}, {3, 2}, {static_cast<WPARAM>(-1), 1}, {3, -1}, {(WPARAM{1} << 32) + 3, 1}, {3, (LPARAM{1} << 32) + 1}};
+  for (const auto& k : clears) SendMessageA(w, OPM_CLEARMARKERINFO, k.first, k.second);
+  EXPECT_EQ(count(), 1);
+  SendMessageA(w, OPM_CLEARMARKERINFO, 3, 1);
+  EXPECT_EQ(count(), 0);
+  SetMarker(w, 3, 1, 0, spt);
+  SetMarker(w, 3, 1, 25, nullptr);  // no spectrum: cleared, whatever the slot
+  EXPECT_EQ(count(), 0);
+  // The left and right markers of the first window.
+  SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(spt));
+  SendMessageA(w, OPM_SETMARKERRFROMSPT, 0, reinterpret_cast<LPARAM>(spt));
+  EXPECT_EQ(c->m_SptMarkers[0][0].set + c->m_SptMarkers[0][1].set, 2);
+  SendMessageA(w, OPM_CLEARMARKERL, 0, 0);
+  EXPECT_EQ(c->m_SptMarkers[0][0].set, 0);
+  SendMessageA(w, OPM_SETMARKERRFROMSPT, 0, 0);  // no spectrum: cleared
+  EXPECT_EQ(count(), 0);
+  DestroyWindow(w);
+}
+
+TEST_F(MarkersTest, AManagerThatNoLongerHoldsAMarkerClearsIt) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = Overlay();
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, truth_.compounds[0].retentionTime, 3);
+  SetMarker(w, 0, 0, 0, spt);
+  SetMarker(w, 1, 1, 0, spt);
+  CDataReviewManager manager(nullptr, nullptr, 0);
+  STRUCT_SPT_MARKER held{1, 0, 0, 0, 0, 0};
+  manager.SetMarker(1, 1, &held);
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, reinterpret_cast<LPARAM>(&manager));
+  EXPECT_EQ(c->m_SptMarkers[0][0].set, 0);
+  EXPECT_EQ(c->m_SptMarkers[1][1].set, 1);
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, 0);
+  DestroyWindow(w);
+}
+
+// Where on the screen a marker stands: its stem above the trace, the
+// averaged scans shaded down to the baseline, nothing outside them.
+TEST_F(MarkersTest, PaintedMarkerShowsItsStemAndShadesItsScans) {
+  HWND w = MakeControl(7, 700, 450);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.4, apex + 0.4);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex, 7);
+  ASSERT_NE(spt, nullptr);
+  SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(spt));
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  STRUCT_SPTS_PREFS prefs{};
+  KELT_GetCurrDefSptsPrefs(&prefs);
+  const COLORREF colour = prefs.colors.colors[4];
+  const COLORREF background = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
+  const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[0][0];
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  const int ox = c->m_plotLeft, oy = c->m_plotTop;
+
+  long x = 0, y = 0;
+  ASSERT_TRUE(c->GetXPixelFromTime(m.time, 0, nullptr, &x, 0));
+  ASSERT_TRUE(c->GetYPixelFromValue(0, m.markerValue, 0, 0, nullptr, &y, 1));
+  const int half = (bottom - top) / 2;
+  ASSERT_GT(y - half / 2, top);
+  // The stem, with nothing beside it above the trace.
+  for (int dy : {3, half / 3, half / 2}) {
+    EXPECT_EQ(Pixel(w, ox + x, oy + y - dy), colour) << dy;
+    EXPECT_EQ(Pixel(w, ox + x + 5, oy + y - dy), background) << dy;
+  }
+  // Below the trace inside the averaged scans: shaded; outside them: not.
+  long xs = 0, ys = 0, xo = 0;
+  const double mid = (m.times[4] + m.times[5]) / 2;
+  ASSERT_TRUE(c->GetXPixelFromTime(mid, 0, nullptr, &xs, 0));
+  ASSERT_TRUE(c->GetYPixelFromValue(0, std::min(m.values[4], m.values[5]) / 2, 0, 0, nullptr, &ys, 1));
+  EXPECT_EQ(Pixel(w, ox + xs, oy + ys), colour);
+  ASSERT_TRUE(c->GetXPixelFromTime(m.times[0] - 0.1, 0, nullptr, &xo, 0));
+  EXPECT_EQ(Pixel(w, ox + xo, oy + bottom - 3), background);
+  DestroyWindow(w);
+}
+
+// Pixels of a colour inside one slot's band, and those of them above the
+// trace's highest point in view (only the stem, flag and label lie there).
+struct MarkerPixels {
+  int total = 0, aboveTrace = 0;
+};
+MarkerPixels CountMarkerPixels(HWND w, CCtlOPlot* c, int slot, COLORREF colour) {
+  MarkerPixels n;
+  SVW_OVERLAY* o = c->m_pOverlay;
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  if (!OPLOT_GetChromatogramArea(o, &c->m_Sizes, static_cast<int16_t>(slot), &left, &bottom, &right, &top)) return n;
+  const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[0][0];
+  long highest = bottom;
+  for (int k = 0; k < m.pointCount; ++k) {
+    long y = 0;
+    if (m.times[k] >= o->tail.viewStart && m.times[k] <= o->tail.viewEnd &&
+        c->GetYPixelFromValue(static_cast<short>(slot), m.values[k], 0, 0, nullptr, &y, 1))
+      highest = std::min(highest, y);
+  }
+  for (int y = top; y <= bottom; ++y)
+    for (int x = left; x < right; ++x) {
+      if (Pixel(w, c->m_plotLeft + x, c->m_plotTop + y) != colour) continue;
+      ++n.total;
+      n.aboveTrace += y < highest - 2;
+    }
+  return n;
+}
+
+// What of a marker shows: all of it; with its time left of the window only
+// the scans inside it; on a hidden plot nothing.
+TEST_F(MarkersTest, MarkerPartlyOutsideTheWindowOrOnAHiddenPlot) {
+  HWND w = MakeControl(7, 640, 420);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[1].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, 0, 0, path_);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex + 0.1, 7);
+  ASSERT_NE(spt, nullptr);
+  SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(spt));
+  const double time = c->m_SptMarkers[0][0].time;
+  STRUCT_SPTS_PREFS prefs{};
+  KELT_GetCurrDefSptsPrefs(&prefs);
+  const COLORREF colour = prefs.colors.colors[4];
+  const struct {
+    const char* name;
+    double start, end;
+    bool hidden;
+    bool stem, scans;
+  } cases[] = {{"whole", apex - 1, apex + 1, false, true, true},
+               {"time left of the window", time + 0.01, time + 1, false, false, true},
+               {"window starts at the time", time, time + 1, false, true, true},
+               {"hidden", apex - 1, apex + 1, true, false, false}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    o->head.shown[0] = k.hidden ? 0 : 1;
+    o->head.shownCount = k.hidden ? 1 : 2;
+    OPLOT_UpdateOverlayPlots(o, k.start, k.end);
+    SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+    Paint(w);
+    ASSERT_TRUE(c->m_bSizesValid);
+    if (k.hidden) {
+      int seen = 0;
+      for (int y = 0; y < c->m_plotHeight; y += 2)
+        for (int x = 0; x < c->m_plotWidth; x += 2) seen += Pixel(w, c->m_plotLeft + x, c->m_plotTop + y) == colour;
+      EXPECT_EQ(seen, 0);
+      continue;
+    }
+    const MarkerPixels n = CountMarkerPixels(w, c, 0, colour);
+    EXPECT_EQ(n.aboveTrace > 0, k.stem);
+    EXPECT_EQ(n.total - n.aboveTrace > 20, k.scans);
+  }
+  DestroyWindow(w);
+}
+
+// With a data review manager the markers take the colours of its spectrum
+// windows, are labelled, and the active one has a filled flag.
+TEST_F(MarkersTest, ActiveMarkerOfTheManagerHasAFilledFlagInItsWindowsColour) {
+  HWND w = MakeControl(7, 640, 420);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[1].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.6, apex + 0.6);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  CDataReviewManager manager(nullptr, nullptr, 0);
+  STRUCT_SPTS_PREFS prefs{};
+  KELT_GetCurrDefSptsPrefs(&prefs);
+  prefs.colors.colors[4] = 0x00A0FF;
+  manager.SetSptsPrefs(&prefs, 0);
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, reinterpret_cast<LPARAM>(&manager));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex + 0.15, 3);
+  ASSERT_NE(spt, nullptr);
+  SetMarker(w, 0, 0, 0, spt);
+  const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[0][0];
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  long x = 0, y = 0;
+  Paint(w);
+  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  ASSERT_TRUE(c->GetXPixelFromTime(m.time, 0, nullptr, &x, 0));
+  ASSERT_TRUE(c->GetYPixelFromValue(0, m.markerValue, 0, 0, nullptr, &y, 1));
+  const int half = (bottom - top) / 2, e = std::max<int>(static_cast<int>(y) - half, top);
+  const int f = 2 * c->m_charHeight <= half ? c->m_charHeight / 2 : half / 4;
+  ASSERT_GE(e - c->m_charHeight, top);  // the label stands above the stem
+  const int ox = c->m_plotLeft, oy = c->m_plotTop;
+  const struct {
+    int16_t active;
+    bool filled;
+  } cases[] = {{0, true}, {1, false}};
+  for (const auto& k : cases) {
+    manager.SetActiveSptControlIndex(k.active);
+    Paint(w);
+    EXPECT_EQ(Pixel(w, ox + x, oy + y - 2), COLORREF(0x00A0FF));                   // the stem
+    EXPECT_EQ(Pixel(w, ox + x - c->m_charWidth / 2, oy + e + f) == 0x00A0FF, k.filled);  // inside the flag
+  }
+  // The label "1A" left of the stem above its end.
+  int label = 0;
+  for (int dy = 1; dy <= c->m_charHeight; ++dy)
+    for (int dx = -c->m_charWidth; dx < c->m_charWidth; ++dx) label += Pixel(w, ox + x + dx, oy + e - dy) == 0x00A0FF;
+  EXPECT_GT(label, 6);
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, 0);
+  DestroyWindow(w);
+}
+
+TEST_F(MarkersTest, ClickMarkerStandsAtItsTimeOnlyInsideTheWindow) {
+  HWND w = MakeControl(7, 700, 450);
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, 3.0, 5.0);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  const COLORREF plot = c->m_Sizes.params.colors[CHRO_COLOR_PLOT0];
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  const int ox = c->m_plotLeft, oy = c->m_plotTop, ny = top + 4;  // above the trace
+  const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
+  const struct {
+    double time;
+    short slot;
+    bool drawn;
+  } cases[] = {{t0 + 0.37 * (t1 - t0), 0, true}, {t0, 0, false}, {t1, 0, false}, {t0 + 0.5 * (t1 - t0), 4, false}};
+  for (const auto& k : cases) {
+    c->SetClickMarker(k.time, k.slot);
+    Paint(w);
+    int32_t x = 0;
+    OPLOT_GetXPixelFromTime(k.time, o, &c->m_Sizes, 1, &x);
+    if (x >= right) x = right - 1;
+    EXPECT_EQ(Pixel(w, ox + x, oy + ny) == plot, k.drawn) << k.time;
+    EXPECT_EQ(Pixel(w, ox + x, oy + (top + bottom) / 2) == plot, k.drawn) << k.time;
+    c->ClearClickMarker();
+    EXPECT_EQ(c->m_clickMarkerOn, 0);
+    Paint(w);
+    EXPECT_NE(Pixel(w, ox + x, oy + ny), plot) << k.time;
+  }
+  DestroyWindow(w);
+}
+
+// A printed drawing places the click marker with its own geometry, not the screen's.
+TEST_F(MarkersTest, PrintedClickMarkerUsesThePageGeometry) {
+  HWND w = MakeControl(7, 500, 300);
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, 3.0, 5.0);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  const double t = 3.0 + 0.8 * 2.0;
+  int32_t screenX = 0;
+  ASSERT_TRUE(OPLOT_GetXPixelFromTime(t, o, &c->m_Sizes, 0, &screenX));
+
+  constexpr int kWidth = 1400, kHeight = 900;
+  HDC screen = GetDC(nullptr);
+  CDC page;
+  ASSERT_TRUE(page.CreateCompatibleDC(nullptr));
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(page.GetSafeHdc(), bitmap);
+  // The page drawn without and with the click marker: what differs is the marker.
+  auto draw = [&](bool marker) {
+    if (marker)
+      c->SetClickMarker(t, 0);
+    else
+      c->ClearClickMarker();
+    RECT all{0, 0, kWidth, kHeight};
+    HBRUSH white = CreateSolidBrush(0xFFFFFF);
+    FillRect(page.GetSafeHdc(), &all, white);
+    DeleteObject(white);
+    c->DrawPlot(&page, 1, nullptr, 0, kHeight, kWidth, 0, 10, 20);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) pixels.push_back(GetPixel(page.GetSafeHdc(), x, y));
+    return pixels;
+  };
+  const std::vector<COLORREF> without = draw(false), with = draw(true);
+  EXPECT_EQ(c->m_pDrawnSizes, nullptr);
+  int lowX = kWidth, highX = -1, lowY = kHeight, highY = -1;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      if (with[y * kWidth + x] != without[y * kWidth + x]) {
+        lowX = std::min(lowX, x), highX = std::max(highX, x);
+        lowY = std::min(lowY, y), highY = std::max(highY, y);
+      }
+  // One vertical line down most of the page, 80% across its plot, far right
+  // of where the marker stands on the screen.
+  // The line has the report preferences' pen width.
+  STRUCT_REPORT_PREFS report{};
+  KELT_GetCurrDefReportPrefs(&report);
+  ASSERT_GE(highX, 0);
+  EXPECT_NEAR(highX - lowX + 1, std::max<int>(1, report.chroReport.penWidth), 2);
+  EXPECT_GT(highY - lowY, kHeight / 2);
+  EXPECT_GT(lowX, kWidth * 6 / 10);
+  EXPECT_GT(lowX, screenX + 300);
+  SelectObject(page.GetSafeHdc(), old);
+  DeleteObject(bitmap);
+  DestroyWindow(w);
+}
+
+// Two markers on two plots, labelled with their windows, and a click marker.
+TEST_F(MarkersTest, TwoMarkersAndAClickMarkerAsStored) {
+  msfix::RunPlan other = plan_;
+  other.seed = 41;
+  const std::string second = "C:\\Data\\markers2.kms";
+  ASSERT_TRUE(msfix::WriteMsDataFile(win::paths::ToHost(second), other, nullptr));
+  HWND w = MakeControl(7, 640, 400);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[1].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.6, apex + 0.6, second);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* a = Spectrum(o, apex + 0.12, 7);
+  STRUCT_TOL_SPT* b = Spectrum(o, apex + 0.3, 3, false, 1);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  SetMarker(w, 0, 0, 0, a);
+  SetMarker(w, 1, 1, 1, b);
+  c->SetClickMarker(apex - 0.35, 1);
+  Paint(w);
+  ASSERT_TRUE(win::script::SaveWindowPng(w, "C:\\TEMP\\markers.png"));
+  if (const char* keep = std::getenv("KELT_KEEP_PICTURES"))
+    std::filesystem::copy_file(win::paths::ToHost("C:\\TEMP\\markers.png"),
+                               std::filesystem::path(keep) / "control-markers.png",
+                               std::filesystem::copy_options::overwrite_existing);
+  testing_support::ExpectWindowAsStored(w, OVERLAYCTL_GOLDEN_DIR, "control-markers.png");
+  DestroyWindow(w);
+}
+
+}  // namespace
