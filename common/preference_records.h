@@ -120,7 +120,7 @@ struct STRUCT_CHRO_DRAWING {
   int16_t lineWidth;        // 1..10
   STRUCT_MARKER_PARAMS signalNoiseMarker;
   int16_t showBCMarkers;    // flag, 0
-  int16_t flag98;           // flag, 0
+  int16_t showSystemEventMarks;  // flag, 0
   int16_t flag100;          // flag, 1
   int16_t value102;         // 11..119
 };

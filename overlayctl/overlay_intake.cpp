@@ -144,6 +144,7 @@ LRESULT CCtlOPlot::OnNewPlotData(WPARAM, LPARAM lParam) {
   ClearVerticalScales();
   CheckSlotIdentities();
   OPLOT_ReadSystemEventMarks(m_pOverlay);
+  MakeOrKeepOrFreeAnnotations();
   SaveCurrent();
   SizeControls();
   RepaintUnlessSuspended();
@@ -315,7 +316,7 @@ void CCtlOPlot::UpdateOverlayPlotData(double start, double end, short plotType) 
   m_waitingForData = 1;
   if (start == end) UpdateOverlayTimeRange(0, 1e300, &start, &end);
   o->head.displayMode = plotType;
-  if (m_ownOverlay && m_displayMode != 3 && m_displayMode != 4) {
+  if (m_ownOverlay && m_controlKind != 3 && m_controlKind != 4) {
     for (int i = 0; i < OPLOT_SLOTS; ++i) {
       OVERLAY_SLOT& s = o->slots[i];
       if (!o->tail.attached[i] || !s.workFile) continue;
@@ -561,7 +562,7 @@ void CCtlOPlot::DeleteOnePlot(short slot, short notify) {
 
 LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
   // Answers the slot used plus one, so that slot 0 is told from failure (0).
-  if (m_displayMode == 3 || m_displayMode == 4 || !lParam) return 0;
+  if (m_controlKind == 3 || m_controlKind == 4 || !lParam) return 0;
   const auto* r = reinterpret_cast<const STRUCT_OPLOT_DISPLAY_FILE*>(lParam);
   char path[sizeof r->path + 1] = {};
   std::memcpy(path, r->path, sizeof r->path);
