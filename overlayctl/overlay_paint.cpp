@@ -159,7 +159,8 @@ int CCtlOPlot::StartPaintOP() {
   HGDIOBJ oldFont = font ? SelectObject(mem, font) : nullptr;
   DrawPlot(m_pMemDC, 0, nullptr, 0, m_plotHeight, m_plotWidth, 0, m_charWidth, m_charHeight);
   DrawTextA(m_pMemDC);
-  DrawMarkers(m_pMemDC, 0, &m_Sizes, 0, m_plotHeight, 0, m_charWidth, m_charHeight);
+  DrawMarkers(m_pMemDC, 0, &m_Sizes, 0, m_plotHeight, static_cast<short>(m_Sizes.params.top), m_charWidth,
+              m_charHeight);  // the plots start below the title line
   if (oldFont) SelectObject(mem, oldFont);
   if (font) DeleteObject(font);
 
