@@ -388,6 +388,7 @@ static_assert(offsetof(STRUCT_AMDIS_ANNOTATIONS, marker) == 56);
 static_assert(offsetof(STRUCT_TCHRO_ANNOTATIONS, textSize) == 20);
 static_assert(offsetof(STRUCT_TCHRO_ANNOTATIONS, marker) == 22);
 static_assert(offsetof(STRUCT_CHRO_DRAWING, showBCMarkers) == 96);
+static_assert(offsetof(STRUCT_CHRO_DRAWING, showSystemEventMarks) == 98);
 static_assert(offsetof(STRUCT_CHRO_DRAWING, value102) == 102);
 static_assert(offsetof(STRUCT_CHRO_TITLES, items) == 10);
 static_assert(offsetof(STRUCT_SPTS_DRAWING, flag22) == 22);

@@ -148,6 +148,33 @@ TEST_F(PlotDrawingTest, TitleLineSitsCentredInTheRoomAboveThePlots) {
   }
 }
 
+TEST_F(PlotDrawingTest, PlotTitlesFollowTheTitleSettingsExceptInControlKindThree) {
+  // With both title switches off the engine writes no plot title; kind 3
+  // always titles its plots with the trace and the file.
+  struct Case {
+    int16_t kind;
+    int16_t titlesOn;
+    bool titled;
+  } cases[] = {{0, 1, true}, {0, 0, false}, {3, 0, true}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << "kind " << k.kind << " titles " << k.titlesOn);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    c->m_controlKind = k.kind;
+    c->m_prefs.titles.flags[0] = c->m_prefs.titles.flags[1] = k.titlesOn;
+    Show(w, MakeOverlay(1));
+    ASSERT_TRUE(c->m_bSizesValid);
+    const int chroLeft = c->m_plotLeft + c->m_Sizes.leftScaleWidth, width = c->m_Sizes.plotWidth;
+    const int ink = CountColour(w, chroLeft + width / 2, c->m_plotTop, chroLeft + width,
+                                c->m_plotTop + 3 * c->m_charHeight / 2, c->m_prefs.colors.colors[CHRO_COLOR_PLOT0]);
+    if (k.titled)
+      EXPECT_GT(ink, 30);
+    else
+      EXPECT_EQ(ink, 0);
+    DestroyWindow(w);
+  }
+}
+
 TEST_F(PlotDrawingTest, PointFedControlWithCentroidTracesDrawsSticks) {
   // A stick runs from each point down to zero; a line leaves the room under the trace empty.
   struct Case {
@@ -224,6 +251,7 @@ TEST_F(PlotDrawingTest, PrintingFillsTheRecordAndForgetsScreenPlaces) {
   const std::string pdf = win::paths::ToHost("C:\\TEMP\\plots.pdf");
   ASSERT_TRUE(std::filesystem::exists(pdf));
   EXPECT_GT(std::filesystem::file_size(pdf), 1000u);
+  Keep("C:\\TEMP\\plots.pdf", "printed-plots.pdf");
   DestroyWindow(w);
 }
 
