@@ -55,13 +55,6 @@ std::string ComponentFile(const char* dataPath) {
 
 }  // namespace
 
-void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
-  if (!OverlaySlotIndex(slot)) return;
-  for (void** list : {m_dhAnnotations, m_amdisAnnotations, m_tchroAnnotations}) FreeRecord(list[slot]);
-  if (m_tchroResults[slot]) FreeBlock(m_tchroResults[slot]);
-  m_tchroResults[slot] = nullptr;
-}
-
 void CCtlOPlot::MakeOrKeepOrFreeAnnotations() {
   SVW_OVERLAY* o = m_pOverlay;
   if (m_controlKind == 3 || m_controlKind == 4 || !m_hasData || !o) return;

@@ -238,6 +238,15 @@ void CCtlOPlot::RepaintUnlessSuspended() {
   if (!m_noRepaint && m_hWnd) Invalidate(FALSE);
 }
 
+void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
+  if (!OverlaySlotIndex(slot)) return;
+  // The records hold their arrays in blocks of their own.
+  for (void** list : {m_dhAnnotations, m_amdisAnnotations, m_tchroAnnotations}) {
+    if (list[slot]) OPLOT_FreeAnnotationStrings(static_cast<STRUCT_ANNOTATIONS*>(list[slot]));
+    list[slot] = nullptr;
+  }
+}
+
 // ---- Virtual operations of later features ------------------------------------
 // Each does the least its callers here need and says so.
 

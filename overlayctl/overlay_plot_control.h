@@ -21,6 +21,7 @@
 
 class CCtlVScroll;
 struct STRUCT_FILE_BC;
+struct STRUCT_OPLOT_PRINT_PLOT;
 
 #define OPLOT_SLOTS 20
 #define OPLOT_IDENTITY_TITLE_SIZE 200
@@ -454,7 +455,7 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void RepaintUnlessSuspended();
   // The plot title OPLOT_MakeSlotPlotTitle makes for a slot.
   void SlotTitle(int slot, char* title) const;
-  // Frees one slot's result annotations and its target-list matches.
+  // Frees one slot's result annotations.
   void FreeOneSlotAnnotations(int slot);
   // Builds, keeps (while their source file is unchanged) or frees the
   // result annotations of every slot, as the settings and files say.
