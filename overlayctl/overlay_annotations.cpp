@@ -53,6 +53,17 @@ std::string ComponentFile(const char* dataPath) {
   return path + ".ELU";
 }
 
+// The host's match results, when the block holds a result record that can
+// be read: a list of another layout or a damaged one builds no annotations.
+STRUCT_TARGET_SEARCH_RESULT* TargetResults(void* block) {
+  if (!block || GetBlockSize(block) < sizeof(STRUCT_TARGET_SEARCH_RESULT)) return nullptr;
+  auto* r = static_cast<STRUCT_TARGET_SEARCH_RESULT*>(block);
+  if (r->count < 0 || r->count > 65535 || r->libraryCount < 0 || r->libraryCount > TARGET_MOST_LIBRARIES)
+    return nullptr;
+  if (r->count > 0 && !r->entries) return nullptr;
+  return r;
+}
+
 }  // namespace
 
 void CCtlOPlot::MakeOrKeepOrFreeAnnotations() {
@@ -111,10 +122,8 @@ void CCtlOPlot::MakeOrKeepOrFreeAnnotations() {
       void*& a = m_tchroAnnotations[i];
       if (a)
         OPLOT_InitAnnotationPlotValues(o, Record(a), i, processed, 0);
-      else if (m_tchroResults[i])
-        a = OPLOT_CreateTCHROAnnotationStrings(o, i, processed, &tchro,
-                                               static_cast<STRUCT_TARGET_SEARCH_RESULT*>(m_tchroResults[i]),
-                                               lineWidth, breakAtName);
+      else if (STRUCT_TARGET_SEARCH_RESULT* results = TargetResults(m_tchroResults[i]))
+        a = OPLOT_CreateTCHROAnnotationStrings(o, i, processed, &tchro, results, lineWidth, breakAtName);
     }
   }
 }

@@ -131,4 +131,27 @@ TEST_F(AnnotationsTest, KeptRecordsFollowTheTraceTheyLieOn) {
   DestroyWindow(w);
 }
 
+TEST_F(AnnotationsTest, MatchResultsThatCannotBeReadBuildNothing) {
+  // A block too small for a result record, and one whose count is out of all reason.
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->slots[0].workFile->directHeader = 1;  // a raw MS file takes every kind
+  o->slots[1].workFile->directHeader = 1;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  c->m_prefs.tchroAnnotations.show = 1;
+  c->m_tchroResults[0] = AllocBlock(16);
+  auto* big = static_cast<STRUCT_TARGET_SEARCH_RESULT*>(AllocBlock(sizeof(STRUCT_TARGET_SEARCH_RESULT)));
+  big->count = 0x5453544C;
+  big->entries = static_cast<STRUCT_TARGET_MATCH*>(AllocBlock(sizeof(STRUCT_TARGET_MATCH)));
+  STRUCT_TARGET_MATCH* entries = big->entries;
+  c->m_tchroResults[1] = big;
+  c->MakeOrKeepOrFreeAnnotations();
+  EXPECT_EQ(c->m_tchroAnnotations[0], nullptr);
+  EXPECT_EQ(c->m_tchroAnnotations[1], nullptr);
+  EXPECT_EQ(c->m_tchroResults[1], big);  // still the control's, freed with it
+  DestroyWindow(w);
+  FreeBlock(entries);
+}
+
 }  // namespace
