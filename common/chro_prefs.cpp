@@ -72,7 +72,7 @@ const RecordKind& Kind() {
 
 bool CheckChroDrawing(const STRUCT_CHRO_DRAWING& d) {
   return BadFlag(d.flag0) || Outside(d.lineWidth, 1, 10) || CheckMarker(d.signalNoiseMarker) ||
-         BadFlag(d.showBCMarkers) || BadFlag(d.flag98) || BadFlag(d.flag100) || Outside(d.value102, 11, 119);
+         BadFlag(d.showBCMarkers) || BadFlag(d.showSystemEventMarks) || BadFlag(d.flag100) || Outside(d.value102, 11, 119);
 }
 
 }  // namespace kelt::prefs

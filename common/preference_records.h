@@ -120,7 +120,7 @@ struct STRUCT_CHRO_DRAWING {
   int16_t lineWidth;        // 1..10
   STRUCT_MARKER_PARAMS signalNoiseMarker;
   int16_t showBCMarkers;    // flag, 0
-  int16_t flag98;           // flag, 0
+  int16_t showSystemEventMarks;  // flag, 0
   int16_t flag100;          // flag, 1
   int16_t value102;         // 11..119
 };
@@ -388,6 +388,7 @@ static_assert(offsetof(STRUCT_AMDIS_ANNOTATIONS, marker) == 56);
 static_assert(offsetof(STRUCT_TCHRO_ANNOTATIONS, textSize) == 20);
 static_assert(offsetof(STRUCT_TCHRO_ANNOTATIONS, marker) == 22);
 static_assert(offsetof(STRUCT_CHRO_DRAWING, showBCMarkers) == 96);
+static_assert(offsetof(STRUCT_CHRO_DRAWING, showSystemEventMarks) == 98);
 static_assert(offsetof(STRUCT_CHRO_DRAWING, value102) == 102);
 static_assert(offsetof(STRUCT_CHRO_TITLES, items) == 10);
 static_assert(offsetof(STRUCT_SPTS_DRAWING, flag22) == 22);

@@ -31,9 +31,14 @@ bool Save(HWND window, const char* path) {
   return true;
 }
 
-// The host owns the overlay: it moves the displayed range and tells the control.
+// The host owns the overlay: it moves the displayed range and tells the
+// control. Zooming, it lets every plot fit its new window: scales left unset
+// are filled by the control.
 void ShowRange(HWND control, SVW_OVERLAY* o, double start, double end) {
   OPLOT_UpdateOverlayPlots(o, start, end);
+  OVERLAY_SCALE_BLOCK& s = o->tail.scales;
+  s.commonLow = s.commonHigh = s.rightLow = s.rightHigh = 0;
+  for (int i = 0; i < OVERLAY_SLOTS; ++i) s.plotLow[i] = s.plotHigh[i] = 0;
   SendMessageA(control, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
 }
 
@@ -80,8 +85,7 @@ int OverlayWindowDemo() {
   double pending[3] = {};
   if (SendMessageA(control, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending))) {
     std::printf("  scrolled to %.3f - %.3f min\n", pending[0], pending[1]);
-    OPLOT_UpdateOverlayPlots(o.get(), pending[0], pending[1]);
-    SendMessageA(control, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o.get()));
+    ShowRange(control, o.get(), pending[0], pending[1]);
   }
   ok = Save(window, "C:\\Workstation\\Plots\\control-zoomed.png") && ok;
 

@@ -37,7 +37,7 @@ int CCtlOPlot::GetTimeFromXPixel(short x, double* time, short unclipped) {
 int CCtlOPlot::GetValueFromYPixel(short y, short* slot, double* value, short anySlot) {
   const SVW_OVERLAY* o = m_pOverlay;
   if (!o || !m_bSizesValid || !value) return 0;
-  const int top = m_plotTop;
+  const int top = m_plotTop + m_Sizes.params.top;  // below the title line, when there is one
   const int bottom = m_plotTop + m_plotHeight - m_Sizes.timeScaleHeight - 1;
   if (y < top || y > bottom || m_Sizes.plotsShown == 0) return 0;
   int found = -1, h = 0, b = bottom;

@@ -148,6 +148,7 @@ LRESULT CCtlOPlot::OnNewPlotData(WPARAM, LPARAM lParam) {
     for (short sp = 0; sp < OPLOT_SPT_PLACES; ++sp) GetOneSpectrumMarkerValues(c, sp);
   CheckSlotIdentities();
   OPLOT_ReadSystemEventMarks(m_pOverlay);
+  MakeOrKeepOrFreeAnnotations();
   SaveCurrent();
   SizeControls();
   RepaintUnlessSuspended();
@@ -321,7 +322,7 @@ void CCtlOPlot::UpdateOverlayPlotData(double start, double end, short plotType) 
   m_waitingForData = 1;
   if (start == end) UpdateOverlayTimeRange(0, 1e300, &start, &end);
   o->head.displayMode = plotType;
-  if (m_ownOverlay && m_displayMode != 3 && m_displayMode != 4) {
+  if (m_ownOverlay && m_controlKind != 3 && m_controlKind != 4) {
     for (int i = 0; i < OPLOT_SLOTS; ++i) {
       OVERLAY_SLOT& s = o->slots[i];
       if (!o->tail.attached[i] || !s.workFile) continue;
@@ -607,7 +608,7 @@ void CCtlOPlot::HandOverVersionFile(short slot) {
 
 LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
   // Answers the slot used plus one, so that slot 0 is told from failure (0).
-  if (m_displayMode == 3 || m_displayMode == 4 || !lParam) return 0;
+  if (m_controlKind == 3 || m_controlKind == 4 || !lParam) return 0;
   const auto* r = reinterpret_cast<const STRUCT_OPLOT_DISPLAY_FILE*>(lParam);
   // A slot that does not exist is refused before anything changes.
   if (!r->useFirstFreeSlot && !OverlaySlotIndex(r->slot)) return 0;

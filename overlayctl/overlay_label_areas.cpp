@@ -134,7 +134,7 @@ void CCtlOPlot::DrawLabels(CDC* dc, short print, short left, short bottom, short
   short shown[OVERLAY_SLOTS] = {};
   for (int i = 0; i < OVERLAY_SLOTS; ++i) {
     shown[i] = o->head.shown[i] ? 1 : 0;
-    const short show = mode == OVERLAY_MODE_STACKED ? shown[i] : (i == active || m_displayMode == 4 ? 1 : 0);
+    const short show = mode == OVERLAY_MODE_STACKED ? shown[i] : (i == active || m_controlKind == 4 ? 1 : 0);
     m_pLabels->AdjustLabelsForPlot(static_cast<short>(i), show);
   }
 
@@ -156,8 +156,8 @@ void CCtlOPlot::DrawLabels(CDC* dc, short print, short left, short bottom, short
   const int oldBkMode = SetBkMode(dc->GetSafeHdc(), TRANSPARENT);
   STRUCT_MARKER_PARAMS areaParams = m_prefs.label, noiseParams = m_prefs.noise.signalNoiseMarker;
   for (int i = 0; i < OVERLAY_SLOTS; ++i) {
-    if (m_displayMode == 4 && mode == OVERLAY_MODE_NORMALISED) continue;
-    if (mode != OVERLAY_MODE_STACKED && i != active && m_displayMode != 4) continue;
+    if (m_controlKind == 4 && mode == OVERLAY_MODE_NORMALISED) continue;
+    if (mode != OVERLAY_MODE_STACKED && i != active && m_controlKind != 4) continue;
     const auto slot = static_cast<short>(i);
     m_pLabels->DrawTokenLabels(dc, print, slot, LABEL_TYPE_AREA, dx, dy, fontHeight, scale, fontUsed, &areaParams);
     m_pLabels->DrawTokenLabels(dc, print, slot, LABEL_TYPE_VALUE, dx, dy, fontHeight, scale, fontUsed, &noiseParams);

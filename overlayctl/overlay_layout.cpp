@@ -101,7 +101,7 @@ void CCtlOPlot::SizeControls() {
 
   // The segment bar needs an active plot of MS data.
   bool segmentsWanted = false;
-  if (m_displayMode != 3 && m_displayMode != 4 && m_prefs.features.showSegments && m_pSegments && m_hasData && o) {
+  if (m_controlKind != 3 && m_controlKind != 4 && m_prefs.features.showSegments && m_pSegments && m_hasData && o) {
     int active = m_activePlot;
     if (!OverlaySlotIndex(active) || !o->head.shown[active]) {
       active = -1;
@@ -167,7 +167,7 @@ void CCtlOPlot::SizeControls() {
           Empty(m_pSliders[i]);
           continue;
         }
-        int sh = sizes.plotHeights[i] + (first ? kMargin : 0);
+        int sh = sizes.plotHeights[i] + (first ? kMargin + TitleMargin() : 0);  // the title line sits above the first
         if (i == last) {
           // The last one reaches the bottom of the plot area and what lies below it.
           const int areaBottom = top + height;

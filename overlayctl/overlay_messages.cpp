@@ -342,7 +342,7 @@ LRESULT CCtlOPlot::OnPrintPlot(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CCtlOPlot::OnNewPlotText(WPARAM, LPARAM lParam) {
-  if (!lParam || !m_textAreaOn || m_displayMode == 2) return 0;
+  if (!lParam || !m_textAreaOn || m_controlKind == 2) return 0;
   // The sender's text is bounded by the control's buffer.
   strncpy(m_plotText, reinterpret_cast<const char*>(lParam), sizeof m_plotText - 1);
   m_plotText[sizeof m_plotText - 1] = 0;

@@ -9,6 +9,7 @@
 #include "plotengine/plot_coordinates.h"
 #include "plotengine/plot_layout.h"
 #include "plotengine/tile_texts.h"
+#include "ulbrec32/button_frames.h"
 
 namespace {
 
@@ -23,13 +24,6 @@ void MeasureCharacter(HDC dc, const LOGFONTA& lf, int16_t* width, int16_t* heigh
   }
   if (old) SelectObject(dc, old);
   if (font) DeleteObject(font);
-}
-
-// A one-pixel outline (right and bottom edges inclusive) in the selected pen.
-void FrameOutline(HDC dc, int left, int top, int right, int bottom) {
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-  Rectangle(dc, left, top, right + 1, bottom + 1);
-  SelectObject(dc, oldBrush);
 }
 
 // Fills the client area round the plot area (the frame is drawn over it), leaving the children
@@ -87,6 +81,7 @@ int CCtlOPlot::StartPaintOP() {
   auto closePaint = [this] {
     delete m_pPaintDC;
     m_pPaintDC = nullptr;
+    UpdateToolBar();
   };
   if (m_cx == 0 || m_cy == 0) {
     closePaint();
@@ -121,6 +116,7 @@ int CCtlOPlot::StartPaintOP() {
     }
     m_pTileTexts[i] = holder;
   }
+  MakeOrKeepOrFreeAnnotations();
 
   const RECT plotArea{m_plotLeft, m_plotTop, m_plotLeft + m_plotWidth, m_plotTop + m_plotHeight};
   FillSurround(m_hWnd, paint, plotArea, m_cx, m_cy);
@@ -163,7 +159,8 @@ int CCtlOPlot::StartPaintOP() {
   HGDIOBJ oldFont = font ? SelectObject(mem, font) : nullptr;
   DrawPlot(m_pMemDC, 0, nullptr, 0, m_plotHeight, m_plotWidth, 0, m_charWidth, m_charHeight);
   DrawTextA(m_pMemDC);
-  DrawMarkers(m_pMemDC, 0, &m_Sizes, 0, m_plotHeight, 0, m_charWidth, m_charHeight);
+  DrawMarkers(m_pMemDC, 0, &m_Sizes, 0, m_plotHeight, static_cast<short>(m_Sizes.params.top), m_charWidth,
+              m_charHeight);  // the plots start below the title line
   if (oldFont) SelectObject(mem, oldFont);
   if (font) DeleteObject(font);
 
@@ -178,8 +175,10 @@ void CCtlOPlot::EndPaintOP() {
     HDC mem = m_pMemDC->GetSafeHdc();
     HFONT font = CreateFontIndirectA(&m_prefs.ctrlFont);
     HGDIOBJ oldFont = font ? SelectObject(mem, font) : nullptr;
+    // Labels live below the title line, where the drawing put the plots.
     DrawLabels(m_pMemDC, 0, m_plotLeft, static_cast<short>(m_plotTop + m_plotHeight),
-               static_cast<short>(m_plotLeft + m_plotWidth), m_plotTop, &m_Sizes);
+               static_cast<short>(m_plotLeft + m_plotWidth), static_cast<short>(m_plotTop + m_Sizes.params.top),
+               &m_Sizes);
     if (oldFont) SelectObject(mem, oldFont);
     if (font) DeleteObject(font);
   }
@@ -198,6 +197,8 @@ void CCtlOPlot::EndPaintOP() {
     delete m_pPaintDC;
     m_pPaintDC = nullptr;
   }
+  UpdateToolBar();
+  UpdateSegments();
   if (m_charHeight != m_nLastCharHeight) {
     SizeControls();
     if (!m_noRepaint) Invalidate(TRUE);
@@ -278,7 +279,7 @@ void CCtlOPlot::OnDrawItem(int id, DRAWITEMSTRUCT* item) {
   const RECT& rc = item->rcItem;
   FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
-  FrameOutline(dc, 0, 0, rc.right - 1, rc.bottom - 1);
+  DrawButtonFrame(dc, 0, 0, rc.right - 1, rc.bottom - 1);
   const int w = (rc.right / 2) * 2 - 4, h = (rc.bottom / 2) * 2 - 4;
   RECT inner{2, 2, w + 2, h + 2};
 
@@ -296,7 +297,7 @@ void CCtlOPlot::OnDrawItem(int id, DRAWITEMSTRUCT* item) {
     }
   }
   if (marked) {
-    FrameOutline(dc, 2, 2, w + 2, h + 2);
+    DrawButtonFrame(dc, 2, 2, w + 2, h + 2);
     FillRect(dc, &inner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   }
   SelectObject(dc, oldPen);

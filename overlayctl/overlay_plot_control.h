@@ -149,6 +149,22 @@ struct STRUCT_OPLOT_TIME_VALUE_OFFSET {
   double valueOffset;
 };
 
+// WM_USER+24: a drawing of the plots into a device context the caller owns
+// (a printer or a report page), filled by the caller; the drawing answers
+// in drawn, sizes and scales. The context pointer takes a pointer's width,
+// so the fields after it sit that much later than in the 32-bit record.
+struct STRUCT_OPLOT_PRINT_PLOT {
+  CDC* dc;
+  int16_t left, bottom, right, top;  // the plot box
+  int16_t charWidth, charHeight;
+  int16_t markers;                   // also the spectrum markers
+  int16_t strip;                     // also the segment strip
+  int16_t stripLeft, stripBottom, stripRight, stripTop;
+  int16_t drawn;                     // nonzero when the plots were drawn
+  STRUCT_OVER_SIZES sizes;           // the geometry of that drawing
+  OVERLAY_SCALE_BLOCK scales;        // the vertical scales it used
+};
+
 #pragma pack(pop)
 
 // One label area of the current drawing: its pixel rectangle and, unless
@@ -208,6 +224,12 @@ static_assert(offsetof(STRUCT_OPLOT_ADD_LABEL, tag) == 10);
 static_assert(offsetof(STRUCT_OPLOT_ADD_LABEL, text) == 22);
 static_assert(offsetof(STRUCT_OPLOT_ADD_LABEL, moveable) == 3023);
 static_assert(sizeof(STRUCT_OPLOT_SET_SCALES) == 34);
+static_assert(offsetof(STRUCT_OPLOT_PRINT_PLOT, left) == 4 + sizeof(void*) - 4);
+static_assert(offsetof(STRUCT_OPLOT_PRINT_PLOT, strip) == 18 + sizeof(void*) - 4);
+static_assert(offsetof(STRUCT_OPLOT_PRINT_PLOT, drawn) == 28 + sizeof(void*) - 4);
+static_assert(offsetof(STRUCT_OPLOT_PRINT_PLOT, sizes) == 30 + sizeof(void*) - 4);
+static_assert(offsetof(STRUCT_OPLOT_PRINT_PLOT, scales) == 836 + sizeof(void*) - 4);
+static_assert(sizeof(STRUCT_OPLOT_PRINT_PLOT) == 1192 + sizeof(void*) - 4);
 
 #define OPLOT_SCALE_HISTORY 5
 // Label areas: the drawing, the time strip, left scales, the dual mode's right
@@ -366,7 +388,7 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   SVW_OVERLAY* m_pOverlay = nullptr;
   int16_t m_ownOverlay = 0;
   int16_t m_hasData = 0, m_noRepaint = 0, m_waitingForData = 0, m_tracking = 0;
-  int16_t m_displayMode = 0;       // 3 and 4: derived modes that never take files
+  int16_t m_controlKind = 0;       // 0 this class, 1..4 the derived controls (3 and 4 never take files)
   int16_t m_handlesOwnNotifications = 0;  // set by derived controls without a listening host
   // 4. per-slot identity
   STRUCT_OPLOT_SLOT_IDENTITY m_identity[OPLOT_SLOTS] = {};
@@ -461,6 +483,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   double m_clickMarkerTime = 0;
   int16_t m_drawState[2] = {};
   int16_t m_displayChoice = 0;
+  int16_t m_traceKind = 0;         // control kind 4: 3 draws centroid traces
+  int16_t m_toolbarLayout = 0;     // 0..6
 
   // 14. label areas of the last label drawing, and the dual mode's right-hand slots
   int16_t m_labelAreaCount = 0;
@@ -490,6 +514,14 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void SlotTitle(int slot, char* title) const;
   // Frees one slot's result annotations.
   void FreeOneSlotAnnotations(int slot);
+  // Builds, keeps (while their source file is unchanged) or frees the
+  // result annotations of every slot, as the settings and files say.
+  void MakeOrKeepOrFreeAnnotations();
+  // The toolbar's buttons and the segment bar follow the displayed state.
+  void UpdateToolBar();
+  void UpdateSegments();
+  // The room the control's title line takes above the plots (0: no title).
+  int16_t TitleMargin() const;
   // Tiled annotation texts of one paint: filled while drawing the plots,
   // drawn over the labels, freed before the paint ends.
   void AddTileTexts(const SVW_OVERLAY* overlay, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font);

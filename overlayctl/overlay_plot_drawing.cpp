@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/display_helpers.h"
+#include "common/number_format.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/event_marks.h"
 #include "plotengine/one_chro_overlay.h"
@@ -19,25 +21,56 @@ bool AnySlotWithoutRange(const SVW_OVERLAY* o) {
   return false;
 }
 
+// The drawing-option block handed to the engine is the 104-byte chromatogram
+// drawing sub-record; the option set is the 26-byte title sub-record.
+static_assert(sizeof(STRUCT_CHRO_DRAWING) == sizeof(STRUCT_OPLOT_DRAW_CHRO::format));
+static_assert(sizeof(STRUCT_CHRO_TITLES) == sizeof(STRUCT_OPLOT_CALLER_TITLE));
+
+// Print scales of the annotation font count only within (1, 10].
+LOGFONTA PrintAnnotationFont(const STRUCT_REPORT_PREFS& report) {
+  LOGFONTA font = report.fonts.variableFont;
+  double scale = 1.0;
+  int16_t flag = 0;
+  KELT_GetPlotReportOverrides(&scale, &flag);
+  double height = report.fonts.smallSize;
+  if (scale > 1.0 && scale <= 10.0) height *= scale;
+  font.lfHeight = static_cast<LONG>(height);
+  font.lfWeight = 0;
+  return font;
+}
+
 }  // namespace
 
 void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, short left, short bottom,
                          short right, short top, short charWidth, short charHeight) {
-  (void)record;  // printing fills it with the print feature
   SVW_OVERLAY* o = m_pOverlay;
   if (!o || !dc || !dc->GetSafeHdc()) return;
   HDC h = dc->GetSafeHdc();
   o->head.activePlot = m_activePlot;
+  STRUCT_REPORT_PREFS report;
+  KELT_GetCurrDefReportPrefs(&report);
 
   STRUCT_OPLOT_DRAW_CHRO draw;
-  OPLOT_InitDrawChro(&draw, nullptr);
-  draw.drawBackground = 1;
-  // A choice of 1 or 2 draws the processed trace, 0 or 2 the raw one.
+  OPLOT_InitDrawChro(&draw, reinterpret_cast<const uint32_t*>(print ? &report.chroDrawing : &m_prefs.drawing));
+  draw.callerTitlePresent = 1;
+  std::memcpy(&draw.callerTitle, &m_prefs.titles, sizeof draw.callerTitle);
+  if (m_controlKind == 3) {
+    // Its plots carry the trace name and the file name only.
+    draw.callerTitle.plotTitlesOn = 1;
+    draw.callerTitle.segmentTitles = 0;
+    draw.callerTitle.itemCount = 2;
+    draw.callerTitle.items[0] = 0;
+    draw.callerTitle.items[1] = 2;
+  }
+  draw.drawBackground = print ? 0 : 1;
+  draw.titleOptionA = static_cast<uint16_t>(m_drawState[0]);
+  draw.titleOptionB = static_cast<uint16_t>(m_drawState[1]);
   draw.drawProcessed = m_displayChoice == 1 || m_displayChoice == 2 ? 1 : 0;
   draw.drawRaw = m_displayChoice == 0 || m_displayChoice == 2 ? 1 : 0;
-  if (!draw.drawProcessed && !draw.drawRaw) draw.drawRaw = 1;
-  draw.callerTitlePresent = 0;  // every title item of each plot
 
+  // The engine's layout keeps no room above the plots, so the title line's
+  // room is taken off the top of the drawing here.
+  if (!print) top = static_cast<short>(top + TitleMargin());
   STRUCT_OPLOT_PLOT_PARAMS params;
   OPLOT_InitPlotParams(&params, print, left, bottom, right, top, charWidth, charHeight);
   if (!print) {
@@ -49,23 +82,29 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
     params.deleteButtons = static_cast<uint16_t>(m_enableHideDelete);
     params.maximiseButtons =
         static_cast<uint16_t>(m_enableHideDelete && (o->head.shownCount > 1 || o->head.maximised || m_pDataReview));
-  } else if (m_ownColors) {
-    std::memcpy(params.colors, m_printColors, sizeof params.colors);
+    params.keepFirstPlotA = m_toolbarLayout == 3 ? 1 : 0;
+    params.keepFirstPlotB = m_toolbarLayout == 2 || m_toolbarLayout == 5 ? 1 : 0;
+  } else {
+    if (m_ownColors) std::memcpy(params.colors, m_printColors, sizeof params.colors);
+    if (m_ownPrintScaleParams) {
+      params.verticalAxis = m_printAxes[0];
+      params.horizontalAxis = m_printAxes[1];
+    }
   }
-  params.carried2 = static_cast<uint16_t>(m_thickPenWidth);
   params.carried60 = static_cast<uint16_t>(m_thickPenValue);
+  params.carried2 = static_cast<uint16_t>(m_thickPenWidth);
 
   // A plot without a vertical range gets its full scale first.
   switch (o->head.displayMode) {
     case OVERLAY_MODE_STACKED:
-      if (AnySlotWithoutRange(o)) OPLOT_SetVerticalFullScale(o, 1, 0);
+      if (AnySlotWithoutRange(o)) SetVerticalFullScale(1, 0);
       break;
-    case 1:
-    case 2:
+    case OVERLAY_MODE_OVERLAID:
+    case OVERLAY_MODE_NORMALISED:
       if (o->tail.scales.commonLow == 0 && o->tail.scales.commonHigh == 0)
-        OPLOT_SetVerticalFullScale(o, 1, 0);
-      else if (o->head.displayMode == 2 && AnySlotWithoutRange(o))
-        OPLOT_SetVerticalFullScale(o, 1, 0);
+        SetVerticalFullScale(1, 0);
+      else if (o->head.displayMode == OVERLAY_MODE_NORMALISED && AnySlotWithoutRange(o))
+        SetVerticalFullScale(1, 0);
       break;
     default:
       if (AnySlotWithoutRange(o)) SetVerticalFullScale(1, 0);
@@ -74,7 +113,13 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
   }
 
   STRUCT_OVER_SIZES sizes{};
-  const int32_t drawn = OPLOT_DrawPlots(h, &draw, &params, o, &sizes);
+  int32_t drawn = 0;
+  if (m_controlKind == 4 && m_traceKind == 3)
+    drawn = OPLOT_DrawPlots_Centroid(h, &draw, &params, o, &sizes);
+  else if (m_controlKind == 4)
+    drawn = OPLOT_DrawPlots_BDC(h, &draw, &params, o, &sizes);
+  else
+    drawn = OPLOT_DrawPlots(h, &draw, &params, o, &sizes);
   // The click marker follows this drawing's geometry, a printer page's too.
   struct DrawnSizes {
     const STRUCT_OVER_SIZES*& p;
@@ -83,16 +128,24 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
   if (!print) {
     m_bSizesValid = drawn ? 1 : 0;
     if (drawn) m_Sizes = sizes;
+  } else if (drawn && record) {
+    record->drawn = static_cast<int16_t>(drawn != 0);
+    record->sizes = sizes;
+    record->scales = o->tail.scales;
+    // They point at places of the screen drawing.
+    m_zoomPending = 0;
+    m_timeClickPending = 0;
+    m_rightClickPending = 0;
   }
-  if (!drawn) {
-    if (m_clickMarkerOn) DrawClickMarker(dc);
-    return;
+
+  LOGFONTA font = print ? PrintAnnotationFont(report) : m_prefs.ctrlFont;
+  if (drawn) {
+    AddTileTexts(o, &sizes, &font);
+    const int16_t eventMarks = print ? report.chroDrawing.showSystemEventMarks : m_prefs.drawing.showSystemEventMarks;
+    if (m_pDataReview && eventMarks) OPLOT_DrawSystemEventMarks(h, o, &sizes, &font);
+    if (m_nTextFlags > 0) DrawTextFlags(dc, o, &sizes, &font);
+    if (m_highlightOn) OPLOT_DrawHighlightRange(h, o, &sizes, &m_highlight);
   }
-  LOGFONTA font = m_prefs.ctrlFont;
-  AddTileTexts(o, &sizes, &font);
-  if (m_pDataReview && m_prefs.drawing.flag98) OPLOT_DrawSystemEventMarks(h, o, &sizes, &font);
-  if (m_nTextFlags > 0) DrawTextFlags(dc, o, &sizes, &font);
-  if (m_highlightOn) OPLOT_DrawHighlightRange(h, o, &sizes, &m_highlight);
   if (m_clickMarkerOn) DrawClickMarker(dc);
 }
 
@@ -118,10 +171,24 @@ void CCtlOPlot::AddTileTexts(const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* size
   }
 }
 
+int16_t CCtlOPlot::TitleMargin() const {
+  if (!m_titleOn || !m_titleText[0] || m_controlKind == 2) return 0;
+  return static_cast<int16_t>(2 * m_charHeight);
+}
+
 void CCtlOPlot::DrawTextA(CDC* dc) {
-  // The engine leaves no margin above the chromatograms, so the title line
-  // has no room inside the plot area; the plot titles carry the names.
-  (void)dc;
+  if (!dc || !dc->GetSafeHdc() || !m_titleOn || !m_titleText[0] || m_controlKind == 2) return;
+  const int margin = m_Sizes.params.top;
+  if (margin == 0) return;
+  char text[sizeof m_titleText + 1] = {};
+  std::memcpy(text, m_titleText, sizeof m_titleText);
+  SetTextColor(dc->GetSafeHdc(), m_prefs.colors.colors[CHRO_COLOR_AXES]);
+  SIZE size{};
+  if (!KELT_GetTextSize(dc, text, &size)) return;
+  const int chroLeft = m_Sizes.params.left + m_Sizes.leftScaleWidth, chroWidth = m_Sizes.plotWidth;
+  const int x = size.cx > chroWidth ? chroLeft + 4 : chroLeft + (chroWidth - size.cx) / 2;
+  SetBkMode(dc->GetSafeHdc(), TRANSPARENT);
+  dc->TextOut(x, margin / 3, text, static_cast<int>(std::strlen(text)));
 }
 
 void CCtlOPlot::DrawTextFlags(CDC* dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sizes, LOGFONTA* lf) {

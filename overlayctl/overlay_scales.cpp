@@ -180,7 +180,7 @@ void CCtlOPlot::Use95ScaleParams() {
 
 void CCtlOPlot::SaveCurrent() {
   const SVW_OVERLAY* o = m_pOverlay;
-  if (!o || o->head.shownCount <= 0 || m_displayMode == 4) return;
+  if (!o || o->head.shownCount <= 0 || m_controlKind == 4) return;
   STRUCT_OPLOT_SCALE_STATE& current = m_history[m_historyCurrent];
   if (m_historyCount > 0 && current.start == o->tail.viewStart && current.end == o->tail.viewEnd &&
       current.displayMode == o->head.displayMode) {
@@ -354,7 +354,7 @@ void CCtlOPlot::SetVertBars() {
   int first = mode == OVERLAY_MODE_TWO_SCALES ? s.leftAxisPlot : -1;
   for (int i = 0; first < 0 && i < OVERLAY_SLOTS; ++i)
     if (InUse(o, i)) first = i;
-  bool shown = m_displayMode == 4;
+  bool shown = m_controlKind == 4;
   if (OverlaySlotIndex(first)) {
     const unsigned kind = o->slots[first].plotKind;
     shown = shown || kind < 4 || kind >= 18;

@@ -6,13 +6,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "common/tests/kelt_test_root.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/overlay_labels.h"
+#include "plotengine/result_annotations.h"
 #include "plotengine/tests/synthetic_overlay.h"
+#include "win/win_kernel.h"
 #include "win/win_script.h"
 
 struct Notice {
@@ -113,6 +117,47 @@ class OPlotTest : public KeltRootTest {
     return n;
   }
   static bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+  // Result annotations of a slot's data file, laid out as the engine's
+  // builders make them (so its free releases them) and stamped with the
+  // file and its time of writing, so the control keeps them as current.
+  // The data file is written when it is not there.
+  static STRUCT_ANNOTATIONS* CurrentAnnotations(const STRUCT_WORK_FILE* wf,
+                                                const std::vector<std::pair<double, double>>& points,
+                                                const char* text) {
+    HANDLE f = CreateFileA(wf->filePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE || !f) {
+      std::string dir = wf->filePath;
+      dir.resize(dir.find_last_of('\\'));
+      CreateDirectoryA(dir.c_str(), nullptr);
+      f = CreateFileA(wf->filePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      DWORD written = 0;
+      WriteFile(f, "data", 4, &written, nullptr);
+      CloseHandle(f);
+      f = CreateFileA(wf->filePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    FILETIME time{};
+    GetFileTime(f, nullptr, nullptr, &time);
+    CloseHandle(f);
+    const int16_t length = 24;
+    const uint32_t n = static_cast<uint32_t>(points.size());
+    auto* a = static_cast<STRUCT_ANNOTATIONS*>(AllocBlock(sizeof(STRUCT_ANNOTATIONS)));
+    a->textLength = length;
+    a->times = static_cast<double*>(AllocBlock(n * 8 + 8));
+    a->values = static_cast<double*>(AllocBlock(n * 8 + 8));
+    a->amounts = static_cast<double*>(AllocBlock(n * 8 + 8));
+    a->texts = static_cast<char*>(AllocBlock((length + 1) * n + ANNOTATION_TEXTS_TAIL));
+    for (uint32_t i = 0; i < n; ++i) {
+      a->times[i] = points[i].first;
+      a->values[i] = points[i].second;
+      a->amounts[i] = 10.0 - i;
+      std::strncpy(a->texts + i * (length + 1), text, length);
+    }
+    std::memcpy(a->texts + (length + 1) * n, &time, sizeof time);
+    std::memcpy(a->dataFile, wf->filePath, strnlen(wf->filePath, sizeof a->dataFile - 1));
+    a->count = static_cast<uint16_t>(n);
+    return a;
+  }
 
   HWND host = nullptr;
 

@@ -26,7 +26,7 @@ TEST_F(IntakeTest, SlotIdentityDecidesWhichLabelsSurviveNewData) {
     AddTestLabel(c, LABEL_TYPE_USER, s);
     AddTestLabel(c, LABEL_TYPE_VALUE, s);
     AddTestLabel(c, LABEL_TYPE_AREA, s);
-    c->m_dhAnnotations[s] = AllocBlock(sizeof(STRUCT_ANNOTATIONS));  // an empty record
+    c->m_dhAnnotations[s] = CurrentAnnotations(o->slots[s].workFile, {{5.0 + s, 1e4}}, "A");
   }
   EXPECT_EQ(+c->m_identity[0].serial, 11);
   // Same overlay again: everything stays.

@@ -91,6 +91,29 @@ TEST_F(PaintTest, WithoutPlotsOnlyTheBackgroundIsPainted) {
   }
 }
 
+TEST_F(PaintTest, AFadedBackgroundWithoutPlotsKeepsItsFrame) {
+  // The solid fill covers the frame's place too; the faded one draws the frame over it.
+  for (int16_t fade : {int16_t(0), int16_t(1)}) {
+    SCOPED_TRACE(fade);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    c->m_prefs.colors.fadeOn = fade;
+    c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND] = RGB(250, 250, 200);
+    InvalidateRect(w, nullptr, FALSE);
+    const COLORREF edge = Pixel(w, c->m_plotLeft - 4, c->m_plotTop + 20);
+    const COLORREF inner = Pixel(w, c->m_plotLeft - 2, c->m_plotTop + 20);
+    if (fade) {
+      EXPECT_EQ(edge, COLORREF(0x404040));
+      EXPECT_EQ(inner, COLORREF(0x808080));
+    } else {
+      EXPECT_EQ(edge, RGB(250, 250, 200));
+      EXPECT_EQ(inner, RGB(250, 250, 200));
+    }
+    EXPECT_EQ(c->m_bSizesValid, 0);
+    DestroyWindow(w);
+  }
+}
+
 TEST_F(PaintTest, NoRepaintValidatesWithoutDrawingAndForgetsTheGeometry) {
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);

@@ -15,27 +15,6 @@ using TileTextsTest = OPlotTest;
 
 const COLORREF kTextColour = RGB(0, 150, 60);
 
-// A record laid out as the engine's record builders make it, so the
-// engine's own free releases it.
-STRUCT_ANNOTATIONS* MakeAnnotations(const std::vector<std::pair<double, double>>& points, const char* text) {
-  const int16_t length = 24;
-  const uint32_t n = static_cast<uint32_t>(points.size());
-  auto* a = static_cast<STRUCT_ANNOTATIONS*>(AllocBlock(sizeof(STRUCT_ANNOTATIONS)));
-  a->textLength = length;
-  a->times = static_cast<double*>(AllocBlock(n * 8));
-  a->values = static_cast<double*>(AllocBlock(n * 8));
-  a->amounts = static_cast<double*>(AllocBlock(n * 8));
-  a->texts = static_cast<char*>(AllocBlock((length + 1) * n + ANNOTATION_TEXTS_TAIL));
-  for (uint32_t i = 0; i < n; ++i) {
-    a->times[i] = points[i].first;
-    a->values[i] = points[i].second;
-    a->amounts[i] = 10.0 - i;
-    std::strncpy(a->texts + i * (length + 1), text, length);
-  }
-  a->count = static_cast<uint16_t>(n);
-  return a;
-}
-
 // Pixels of a colour in a client rectangle of the window.
 int CountColour(HWND w, int left, int top, int right, int bottom, COLORREF colour) {
   win::script::PumpUntilIdle();
@@ -80,7 +59,7 @@ TEST_F(TileTextsTest, AnnotationTextIsPaintedAboveItsPeak) {
   double apexTime = 6.0, apexValue = 0;
   ASSERT_TRUE(OPLOT_GetInterpolatedValueFromTime(o, 1, apexTime, &apexTime, &apexValue));
   ShowAnnotations(c);
-  c->m_dhAnnotations[1] = MakeAnnotations({{apexTime, apexValue}}, "Benzene");
+  c->m_dhAnnotations[1] = CurrentAnnotations(o->slots[1].workFile, {{apexTime, apexValue}}, "Benzene");
   InvalidateRect(w, nullptr, FALSE);
   win::script::PumpUntilIdle();
   ASSERT_TRUE(c->m_bSizesValid);
@@ -130,7 +109,7 @@ TEST_F(TileTextsTest, OutsideStackedDisplayOnlyTheActivePlotIsAnnotated) {
   for (int s = 0; s < 2; ++s) {
     double t = 5.0 + s, v = 0;
     ASSERT_TRUE(OPLOT_GetInterpolatedValueFromTime(o, s, t, &t, &v));
-    c->m_dhAnnotations[s] = MakeAnnotations({{t, v}}, s ? "Xylene" : "A");  // short: clear of the next peak
+    c->m_dhAnnotations[s] = CurrentAnnotations(o->slots[s].workFile, {{t, v}}, s ? "Xylene" : "A");  // short: clear of the next peak
   }
   InvalidateRect(w, nullptr, FALSE);
   EXPECT_GT(TextPixelsAround(w, c, 5.0), 15);
