@@ -447,14 +447,26 @@ void CCtlOPlot::UpdateOverlayDataInfo(double start, double end) {
       continue;
     }
     const double first = NePointAt(dp->points, 0)->time, last = NePointAt(dp->points, n - 1)->time;
-    if (end < off + first || off + last < start) {
+    // In segment mode an MS plot shows only while the navigator's segment
+    // lies in the range, and starts at its first point inside it.
+    const bool segmentCase = m_navEnabled && m_segModeRequested && WorkFileSegmentCount(s.workFile) > 0 &&
+                             s.workFile->segmentBlocks;
+    bool outside = end < off + first || off + last < start;
+    if (segmentCase && !outside) {
+      const MS_SEGMENT_BLOCK* seg = WorkFileSegment(s.workFile, m_navSegCurrent - 1);
+      outside = !seg || end < off + seg->startTime || off + seg->endTime < start;
+    }
+    if (outside) {
       SetFlag(t.inView, &t.inViewCount, i, false);
       s.inView = 0;
       continue;
     }
     uint32_t a = 0;
     double aTime = first;
-    if (off + first <= start) {
+    if (segmentCase) {
+      while (a < n - 1 && off + NePointAt(dp->points, a)->time < start) ++a;
+      aTime = NePointAt(dp->points, a)->time;
+    } else if (off + first <= start) {
       while (a < n && off + NePointAt(dp->points, a)->time < start) ++a;
       if (a >= n) a = n - 1;
       if (a > 0) --a;

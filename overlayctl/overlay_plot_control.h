@@ -435,6 +435,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int16_t m_maximized = 0;
   int16_t m_segmentMode = 0;
   int16_t m_navEnabled = 0, m_segModeRequested = 0;
+  // Segment navigator: number of segments and the current one (1-based).
+  int16_t m_navSegCount = 1, m_navSegCurrent = 1;
   int16_t m_editIonsOn = 0;
   int16_t m_ownFullRange = 0;
   double m_ownFullStart = 0, m_ownFullEnd = 0;

@@ -149,6 +149,45 @@ TEST_F(IntakeTest, DisplayedRangeAndValueRangeFollowTheZoom) {
   DestroyWindow(w);
 }
 
+TEST_F(IntakeTest, SegmentModeShowsAPlotOnlyWhileTheNavigatorsSegmentIsInRange) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(1);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  // Two acquisition segments: 2.0-5.3 and 5.3-12.0 minutes.
+  STRUCT_WORK_FILE* wf = o->slots[0].workFile;
+  wf->centroid = 1;
+  wf->msInfo.segmentCount = 2;
+  wf->segmentBlocks = static_cast<MS_SEGMENT_BLOCK*>(AllocBlock(2 * sizeof(MS_SEGMENT_BLOCK)));
+  wf->segmentBlocks[0].startTime = 2.0;
+  wf->segmentBlocks[0].endTime = 5.3;
+  wf->segmentBlocks[1].startTime = 5.3;
+  wf->segmentBlocks[1].endTime = 12.0;
+  c->m_navEnabled = 1;
+  c->m_segModeRequested = 1;
+  const STRUCT_NE_POINT_BLOCK* b = o->slots[0].trace->points;
+  const struct {
+    int16_t segment;
+    double start, end;
+    bool inRange;
+  } cases[] = {{1, 4.0, 5.0, true}, {2, 4.0, 5.0, false}, {2, 6.0, 7.5, true}, {3, 6.0, 7.5, false}};
+  for (const auto& k : cases) {
+    c->m_navSegCurrent = k.segment;
+    c->UpdateOverlayDataInfo(k.start, k.end);
+    EXPECT_EQ(o->tail.inView[0] != 0, k.inRange) << k.segment << " " << k.start;
+    if (!k.inRange) continue;
+    // No step back: the first shown point is the first inside the range.
+    const int32_t first = o->tail.firstShownIndex[0];
+    EXPECT_GE(double{NePointAt(b, static_cast<uint32_t>(first))->time}, k.start);
+    EXPECT_LT(double{NePointAt(b, static_cast<uint32_t>(first - 1))->time}, k.start);
+  }
+  // Outside segment mode the plain rule steps back one point.
+  c->m_segModeRequested = 0;
+  c->UpdateOverlayDataInfo(6.0, 7.5);
+  EXPECT_LT(double{NePointAt(b, static_cast<uint32_t>(o->tail.firstShownIndex[0]))->time}, 6.0);
+  DestroyWindow(w);
+}
+
 class DisplayFileTest : public IntakeTest {
  protected:
   std::string WriteRun(const std::string& name, uint32_t seed) {
