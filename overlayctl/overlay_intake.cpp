@@ -14,6 +14,7 @@
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "overlayctl/overlay_value_scale.h"
 #include "plotengine/event_marks.h"
 #include "plotengine/result_annotations.h"
 #include "spectra/spectrum_managers.h"
@@ -158,9 +159,8 @@ LRESULT CCtlOPlot::OnNewTimeRange(WPARAM wParam, LPARAM lParam) {
   m_waitingForData = 0;
   if (wParam == 1) Use95ScaleParams();
   ClearPendingStates();
-  // Ranges that were never set get full scale; set ones stay.
-  const OVERLAY_SCALE_BLOCK& s = m_pOverlay->tail.scales;
-  if (s.commonLow == s.commonHigh) OPLOT_SetVerticalFullScale(m_pOverlay, 1, 1);
+  // Ranges that were never set get full scale; set and kept ones stay.
+  InitUnsetVerticalScales();
   // The traces may have been read again: annotation marks follow the new points.
   const int16_t processed = m_filtering[0] == 1 || m_filtering[0] == 2 ? 1 : 0;
   for (int i = 0; i < OPLOT_SLOTS; ++i)
@@ -481,7 +481,8 @@ void CCtlOPlot::UpdateMinMaxInDataInfo() {
     const STRUCT_NE_DATA_POINTS* dp = s.trace;
     if (!t.inView[i] || !o->head.shown[i] || !t.attached[i] || !dp) continue;
     // Filtered points exist only for MS traces of the first three kinds.
-    const bool mainOnly = s.plotKind > 2 || !s.workFile || !IsMSKind(s.workFile);
+    const bool mainOnly = s.plotKind > 2 || !s.workFile || !IsMSKind(s.workFile) || s.workFile->timeTagged;
+    const double factor = SlotValueFactor(s.workFile);
     const STRUCT_NE_POINT_BLOCK* blocks[2] = {nullptr, nullptr};
     uint32_t counts[2] = {0, 0};
     if (mainOnly || kind == 0 || kind == 2) blocks[0] = dp->points, counts[0] = dp->pointCount;
@@ -493,7 +494,7 @@ void CCtlOPlot::UpdateMinMaxInDataInfo() {
       const int32_t first = std::max(int32_t{t.firstShownIndex[i]}, 0);
       const int32_t last = std::min(int32_t{t.lastShownIndex[i]}, static_cast<int32_t>(counts[b]) - 1);
       for (int32_t k = first; k <= last; ++k) {
-        const double v = NePointValue(blocks[b], static_cast<uint32_t>(k));
+        const double v = NePointValue(blocks[b], static_cast<uint32_t>(k)) * factor;
         if (!seen || v < lo) lo = v;
         if (!seen || v > hi) hi = v;
         seen = true;

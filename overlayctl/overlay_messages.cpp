@@ -29,6 +29,8 @@ ON_WM_ERASEBKGND()
 ON_WM_HSCROLL()
 ON_MESSAGE(OPM_SETPLOTSCALES, OnSetPlotScales)
 ON_MESSAGE(OPM_SHOWEXPSCALES, OnShowExpScales)
+ON_MESSAGE(OPM_SPECIALDBLCLKFULLTIMERANGE, OnSpecialDBLCLKFullTimeRange)
+ON_MESSAGE(OPM_LIMITEDDBLCLKFULLTIMERANGE, OnLimitedDBLCLKFullTimeRange)
 ON_WM_MEASUREITEM()
 ON_WM_DRAWITEM()
 ON_MESSAGE(OPM_NEWPLOTDATA, OnNewPlotData)
@@ -136,7 +138,7 @@ LRESULT CCtlOPlot::OnNotificationsToSelf(WPARAM wParam, LPARAM) {
       UpdateOverlayDisplay(m_zoomStart, m_zoomEnd, 0, code == 2 ? 1 : 0, o->head.displayMode);
     }
   } else if (code == 41) {
-    if (o) OPLOT_SetVerticalFullScale(o, 1, 1);
+    SetVerticalFullScale(1, 1);
     RepaintUnlessSuspended();
   } else if (code >= 100 && code <= 119) {
     if (m_timeClickPending) {
