@@ -195,3 +195,241 @@ TEST_F(ScalesTest, DualScaleGroupsByUnitWithCountsOnTheLeft) {
 }
 
 }  // namespace
+
+namespace {
+
+// The host's two full ranges: the segment window (WM_USER+99) and the
+// limited range (WM_USER+533). Each asks for its range unless it is shown,
+// switches the other off, and steers full scale and the scroll bar.
+TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
+  struct Case {
+    UINT message;
+    double start, end;    // the range handed over
+    bool notified;        // code 1 posted (the range is not the one shown)
+    double fullStart, fullEnd;  // what Full Scale then asks for (0, 0: all data)
+    bool windowBoundsScroll;    // the scroll bar spans the handed range
+  } cases[] = {
+      {OPM_LIMITEDDBLCLKFULLTIMERANGE, 3.0, 7.0, true, 3.0, 7.0, false},
+      {OPM_SPECIALDBLCLKFULLTIMERANGE, 2.5, 9.0, true, 2.5, 9.0, true},
+      {OPM_LIMITEDDBLCLKFULLTIMERANGE, fs, fe, false, fs, fe, false},  // shown already
+      {OPM_SPECIALDBLCLKFULLTIMERANGE, 4.0, 8.0, true, 4.0, 8.0, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.start);
+    o->tail.viewStart = fs;
+    o->tail.viewEnd = fe;
+    c->m_zoomPending = 0;
+    win::script::PumpUntilIdle();
+    Notices().clear();
+    double range[2] = {k.start, k.end};
+    EXPECT_EQ(SendMessageA(w, k.message, 1, reinterpret_cast<LPARAM>(range)), 0);
+    win::script::PumpUntilIdle();
+    const bool limited = k.message == OPM_LIMITEDDBLCLKFULLTIMERANGE;
+    EXPECT_EQ(c->m_limitedRangeOn, limited ? 1 : 0);
+    EXPECT_EQ(c->m_ownFullRange, limited ? 0 : 1);  // the other range is off and zeroed
+    EXPECT_EQ(limited ? c->m_ownFullEnd : c->m_limitedEnd, 0.0);
+    double pending[3] = {};
+    EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), k.notified ? 1 : 0);
+    ASSERT_EQ(Notices().size(), k.notified ? 1u : 0u);
+    if (k.notified) {
+      EXPECT_EQ(Notices()[0].code, 1);
+      EXPECT_EQ(pending[0], k.start);
+      EXPECT_EQ(pending[1], k.end);
+    }
+    // Full Scale returns to the handed range and clears the vertical scales.
+    c->m_zoomPending = 0;
+    o->tail.scales.commonHigh = 99;
+    SendMessageA(w, WM_COMMAND, OPLOT_CMD_FULL_SCALE, 0);
+    ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+    EXPECT_EQ(pending[0], k.fullStart);
+    EXPECT_EQ(pending[1], k.fullEnd);
+    const double cleared = o->tail.scales.commonHigh;
+    EXPECT_EQ(cleared, 0.0);
+    // Horizontal full scale asks the same and keeps the vertical scales.
+    c->m_zoomPending = 0;
+    o->tail.scales.commonHigh = 99;
+    SendMessageA(w, WM_COMMAND, OPLOT_CMD_HORIZONTAL_FULL_SCALE, 0);
+    ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+    EXPECT_EQ(pending[0], k.fullStart);
+    const double kept = o->tail.scales.commonHigh;
+    EXPECT_EQ(kept, 99.0);
+    // The scroll bar: a view one minute wide at 5 minutes.
+    double sfs = 0, sfe = 0;
+    c->ScrollFullRange(&sfs, &sfe);
+    EXPECT_EQ(sfs, k.windowBoundsScroll ? k.start : fs);
+    EXPECT_EQ(sfe, k.windowBoundsScroll ? k.end : fe);
+    o->tail.viewStart = 5.0;
+    o->tail.viewEnd = 6.0;
+    c->SizeControls();
+    c->SetHorzBar();
+    EXPECT_EQ(c->m_hScrollPos, static_cast<int16_t>((5.0 - sfs) * 10000 / ((sfe - sfs) - 1.0)));
+  }
+  // Without a range both are switched off; full scale asks for all data again.
+  SendMessageA(w, OPM_SPECIALDBLCLKFULLTIMERANGE, 0, 0);
+  EXPECT_EQ(c->m_ownFullRange, 0);
+  EXPECT_EQ(c->m_ownFullStart, 0.0);
+  double range[2] = {3, 4};
+  SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
+  SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 0, reinterpret_cast<LPARAM>(range));
+  EXPECT_EQ(c->m_limitedRangeOn, 0);
+  c->m_zoomPending = 0;
+  SendMessageA(w, WM_COMMAND, OPLOT_CMD_FULL_SCALE, 0);
+  double pending[3] = {-1, -1, -1};
+  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+  EXPECT_EQ(pending[0], 0.0);
+  EXPECT_EQ(pending[1], 0.0);
+}
+
+// The limited range does not bound the scroll buttons: the right-hand one
+// still widens to the data end, past the limited range.
+TEST_F(ScalesTest, LimitedRangeLeavesTheScrollButtonsOnTheData) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->tail.viewStart = 4.0;
+  o->tail.viewEnd = 5.0;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  double range[2] = {4.0, 5.0};
+  SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
+  ASSERT_TRUE(c->m_scrollShown);
+  c->m_zoomPending = 0;
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SCROLL_DOWN, BN_CLICKED), 0);
+  double pending[3] = {};
+  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+  EXPECT_EQ(pending[0], 4.0);
+  EXPECT_EQ(pending[1], 6.0);
+}
+
+// Automatic scales per mode, and the slider each leaves standing for the scale.
+TEST_F(ScalesTest, AutoscaleRulesAndTheSliderAfterVerticalFullScale) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  std::strcpy(o->slots[1].units, "mV");
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  double mn[3], mx[3];  // the overlay's packed arrays, copied out
+  for (int i = 0; i < 3; ++i) mn[i] = o->tail.minInView[i], mx[i] = o->tail.maxInView[i];
+  auto margin = [](double lo, double hi, double least) { return std::max((hi - lo) / 20, least); };
+  struct Case {
+    int16_t mode;
+    double low, high;  // the expected left or common pair
+  } cases[] = {
+      {OVERLAY_MODE_OVERLAID, std::min({mn[0], mn[1], mn[2]}), std::max({mx[0], mx[1], mx[2]})},
+      // Dual scale: slots 0 and 2 count ions on the left, slot 1 is on the right.
+      {OVERLAY_MODE_TWO_SCALES, std::min(mn[0], mn[2]), std::max(mx[0], mx[2])},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.mode);
+    o->head.displayMode = k.mode;
+    SendMessageA(w, WM_COMMAND, OPLOT_CMD_VERTICAL_FULL_SCALE, 0);
+    const OVERLAY_SCALE_BLOCK& s = o->tail.scales;
+    const double m = margin(k.low, k.high, 2.5);
+    EXPECT_DOUBLE_EQ(s.commonLow, k.low - m);
+    EXPECT_DOUBLE_EQ(s.commonHigh, k.high + m);
+    c->SetVertBars();
+    double r[2] = {};
+    ASSERT_EQ(SendMessageA(GetDlgItem(w, OPLOT_ID_SLIDER0), VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(r)), 1);
+    EXPECT_NEAR(r[1], k.high + m, (k.high - k.low) * 2e-3);
+  }
+  // Only the left scale is rescaled by Vertical Full Scale in the dual mode.
+  const double rightHigh = o->tail.scales.rightHigh;
+  EXPECT_EQ(rightHigh, 0.0);
+  c->SetVerticalFullScale(0, 1);
+  const double right = o->tail.scales.rightHigh;
+  EXPECT_DOUBLE_EQ(right, mx[1] + margin(mn[1], mx[1], 2.5));
+
+  // Plot kinds 4 to 17 leave the shared slider without a range.
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  o->slots[0].plotKind = 9;
+  c->SetVertBars();
+  double r[2] = {};
+  EXPECT_EQ(SendMessageA(GetDlgItem(w, OPLOT_ID_SLIDER0), VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(r)), 0);
+  DestroyWindow(w);
+}
+
+TEST_F(ScalesTest, MarginsOfFlatAndTinyPlotsAndTheDualGroupOfAPlot) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  struct Case {
+    bool ms;
+    double mn, mx;
+    double low, high;
+  } cases[] = {
+      {true, 500, 500, 497.5, 502.5},              // flat MS plot: +-2.5
+      {false, 3e-7, 3e-7, 2.5e-7, 3.5e-7},         // flat detector plot: +-5e-8
+      {false, 1e-7, 2e-7, 0.5e-7, 2.5e-7},         // tiny span: the least margin
+      {true, 0, 1000, -50, 1050},                  // a twentieth of the span
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.mn);
+    o->slots[1].workFile->centroid = k.ms ? 1 : 0;
+    o->tail.minInView[1] = k.mn;
+    o->tail.maxInView[1] = k.mx;
+    double low = 0, high = 0;
+    c->AutoScaleSepVert(1, &low, &high);
+    EXPECT_NEAR(low, k.low, 1e-15 + 1e-12 * std::fabs(k.low));
+    EXPECT_NEAR(high, k.high, 1e-15 + 1e-12 * std::fabs(k.high));
+  }
+  // A slot without a work file leaves the outputs as they were.
+  double low = 7, high = 8;
+  c->AutoScaleSepVert(5, &low, &high);
+  EXPECT_EQ(low, 7);
+  EXPECT_EQ(high, 8);
+  c->AutoScaleOneOfTwoVerts(5, &low, &high);
+  EXPECT_EQ(low, -2.5);
+  EXPECT_EQ(high, 2.5);
+  // The dual group of slot 1 takes in later plots of its unit only, and only those in use.
+  o->slots[1].workFile->centroid = 1;
+  o->tail.minInView[1] = 100;
+  o->tail.maxInView[1] = 200;
+  o->tail.minInView[2] = 50;
+  o->tail.maxInView[2] = 900;
+  o->tail.minInView[0] = -1e6;  // before slot 1: not in its group
+  c->AutoScaleOneOfTwoVerts(1, &low, &high);
+  EXPECT_DOUBLE_EQ(low, 50 - 42.5);
+  EXPECT_DOUBLE_EQ(high, 900 + 42.5);
+  o->tail.inView[2] = 0;
+  c->AutoScaleOneOfTwoVerts(1, &low, &high);
+  EXPECT_DOUBLE_EQ(low, 95);
+  EXPECT_DOUBLE_EQ(high, 205);
+  DestroyWindow(w);
+}
+
+// The owner's answer to a scroll keeps a scale's height on the new data floor.
+TEST_F(ScalesTest, ScrollAnsweredByTheOwnerKeepsTheStackedScaleHeight) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->tail.viewStart = 4.0;
+  o->tail.viewEnd = 5.0;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_scrollShown);
+  o->tail.scales.plotLow[0] = 0;  // below the data: kept across the scroll
+  o->tail.scales.plotHigh[0] = 9000;
+  const double oldFloor = o->tail.minInView[0];
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SCROLL_DOWN, BN_CLICKED), 0);
+  double pending[3] = {};
+  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+  // The owner reads the new range and answers with wParam 1.
+  o->tail.viewStart = pending[0];
+  o->tail.viewEnd = pending[1];
+  o->tail.minInView[0] = oldFloor + 700;
+  SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
+  const double height = 9000 - oldFloor;
+  const double low = o->tail.scales.plotLow[0], high = o->tail.scales.plotHigh[0];
+  EXPECT_DOUBLE_EQ(high, oldFloor + 700 + height);
+  EXPECT_DOUBLE_EQ(low, oldFloor + 700 - 0.05 * height);
+  EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 0);
+  DestroyWindow(w);
+}
+
+}  // namespace
