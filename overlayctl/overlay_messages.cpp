@@ -6,6 +6,7 @@
 #include "win/win_crt.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "spectra/spectrum_managers.h"
 
 namespace {
 // Registered ids filled on first use of the message map.
@@ -143,7 +144,10 @@ LRESULT CCtlOPlot::OnNotificationsToSelf(WPARAM wParam, LPARAM) {
   } else if (code >= 100 && code <= 119) {
     if (m_timeClickPending) {
       HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-      GetSpectrumFromTime(m_timeClick, static_cast<short>(code - 100), 0, 0);
+      // The spectrum goes to the manager's active spectrum control and plot.
+      const auto* drm = static_cast<const CDataReviewManager*>(m_pDataReview);
+      GetSpectrumFromTime(m_timeClick, static_cast<short>(code - 100), drm ? drm->GetActiveSptControlIndex() : 0,
+                          drm ? drm->GetActiveSptPlotIndex() : 0);
       SetCursor(old);
     }
   } else if (code == 4) {
