@@ -433,3 +433,80 @@ TEST_F(ScalesTest, ScrollAnsweredByTheOwnerKeepsTheStackedScaleHeight) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whether an arrow button is drawn marked (its half filled black).
+bool ButtonMarked(HWND w, int id) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, 16, 16);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  DRAWITEMSTRUCT di{};
+  di.CtlType = ODT_BUTTON;
+  di.CtlID = static_cast<UINT>(id);
+  di.hDC = dc;
+  di.rcItem = {0, 0, 16, 16};
+  SendMessageA(w, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&di));
+  const bool marked = GetPixel(dc, id == OPLOT_ID_SCROLL_DOWN ? 4 : 11, 7) == 0;
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  return marked;
+}
+
+// The left-hand button is marked against the segment window's start while
+// the window is on; the limited range switches the window off, so the
+// button is marked against the data's start again.
+TEST_F(ScalesTest, LimitedRangeMarksTheButtonsAgainstTheDataAgain) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  double range[2] = {3.0, 8.0};
+  SendMessageA(w, OPM_SPECIALDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
+  o->tail.viewStart = 3.0;  // the owner answered with the window
+  o->tail.viewEnd = 8.0;
+  EXPECT_FALSE(ButtonMarked(w, OPLOT_ID_SCROLL_UP));
+  SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
+  EXPECT_TRUE(ButtonMarked(w, OPLOT_ID_SCROLL_UP));
+  EXPECT_TRUE(ButtonMarked(w, OPLOT_ID_SCROLL_DOWN));
+  (void)c;
+  DestroyWindow(w);
+}
+
+// The scroll bar moves only while the data are wider than the view.
+TEST_F(ScalesTest, ScrollBarKeepsItsPositionWithoutSlack) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->tail.viewStart = 4.0;
+  o->tail.viewEnd = 5.0;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_scrollShown);
+  const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
+  struct Case {
+    double start, end;
+    int pos, page, line;  // -1: unchanged
+  } cases[] = {
+      {fs + 0.5 * (fe - fs - 2), fs + 0.5 * (fe - fs - 2) + 2, 5000, static_cast<int>(1.0 * 10000 / (fe - fs - 2)),
+       static_cast<int>(0.2 * 10000 / (fe - fs - 2))},
+      {fs, fe, -1, -1, -1},              // the whole data: no slack
+      {fs - 1, fe + 1, -1, -1, -1},      // wider than the data: negative slack
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.start);
+    c->m_hScrollPos = 1234;
+    c->m_hScrollPage = 55;
+    c->m_hScrollLine = 66;
+    o->tail.viewStart = k.start;
+    o->tail.viewEnd = k.end;
+    c->SetHorzBar();
+    EXPECT_EQ(c->m_hScrollPos, k.pos < 0 ? 1234 : k.pos);
+    EXPECT_EQ(c->m_hScrollPage, k.page < 0 ? 55 : k.page);
+    EXPECT_EQ(c->m_hScrollLine, k.line < 0 ? 66 : k.line);
+  }
+  DestroyWindow(w);
+}
+
+}  // namespace
