@@ -510,3 +510,40 @@ TEST_F(ScalesTest, ScrollBarKeepsItsPositionWithoutSlack) {
 }
 
 }  // namespace
+
+namespace {
+
+// While a plot is maximized only its own scale is cleared; the others wait
+// for the restore.
+TEST_F(ScalesTest, ClearingScalesOfAMaximizedPlotSparesTheOthers) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  for (bool command : {false, true}) {
+    SCOPED_TRACE(command);
+    // As maximizing leaves it: one plot on, the others' flags saved away.
+    o->head.maximised = 1;
+    o->head.maximisedSlot = 1;
+    o->head.shown[0] = o->head.shown[2] = 0;
+    for (int i = 0; i < 3; ++i) {
+      o->tail.scales.plotLow[i] = -1;
+      o->tail.scales.plotHigh[i] = 123;
+    }
+    if (command)
+      SendMessageA(w, WM_COMMAND, OPLOT_CMD_FULL_SCALE, 0);  // cleared, rebuilt on the owner's answer
+    else
+      c->ClearVerticalScales();  // cleared and rescaled at once
+    double low = 0, high = 0;
+    c->AutoScaleSepVert(1, &low, &high);
+    const double kept0 = o->tail.scales.plotHigh[0], kept2 = o->tail.scales.plotHigh[2];
+    const double own = o->tail.scales.plotHigh[1];
+    EXPECT_EQ(kept0, 123);
+    EXPECT_EQ(kept2, 123);
+    EXPECT_EQ(own, command ? 0.0 : high);
+  }
+  o->head.maximised = 0;
+  DestroyWindow(w);
+}
+
+}  // namespace
