@@ -3,6 +3,7 @@
 // of a scale across a scroll.
 #include "overlayctl/tests/control_fixture.h"
 #include "specialctl/gain_slider.h"
+#include "win/win_commctrl.h"
 
 namespace {
 
@@ -544,6 +545,47 @@ TEST_F(ScalesTest, ClearingScalesOfAMaximizedPlotSparesTheOthers) {
   }
   o->head.maximised = 0;
   DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+// Moving a slider's thumb sets the scale it stands for: the shared pair
+// from slider 0 outside the stacked mode, else the plot's own pair.
+TEST_F(ScalesTest, MovingASliderSetsItsScale) {
+  struct Case {
+    int16_t mode;
+    int slot;
+  } cases[] = {{OVERLAY_MODE_STACKED, 1}, {OVERLAY_MODE_STACKED, 0}, {OVERLAY_MODE_OVERLAID, 0}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.mode * 10 + k.slot);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    SVW_OVERLAY* o = MakeOverlay(2);
+    o->head.displayMode = k.mode;
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    win::script::PumpUntilIdle();
+    ASSERT_TRUE(c->m_slidersShown);
+    CCtlVScroll* s = c->m_pSliders[k.slot];
+    ASSERT_TRUE(s->m_active);
+    const int pos = s->m_pSlider->GetPos() + 3000;  // a higher gain: a lower top
+    s->m_pSlider->SetPos(pos);
+    s->SendMessage(WM_VSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(s->m_pSlider->m_hWnd));
+    double expect[2] = {};
+    ASSERT_EQ(s->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(expect)), 1);
+    win::script::PumpUntilIdle();  // the slider's notification reaches the control
+    const OVERLAY_SCALE_BLOCK& sc = o->tail.scales;
+    const double low = k.mode == OVERLAY_MODE_STACKED ? sc.plotLow[k.slot] : sc.commonLow;
+    const double high = k.mode == OVERLAY_MODE_STACKED ? sc.plotHigh[k.slot] : sc.commonHigh;
+    EXPECT_EQ(low, expect[0]);
+    EXPECT_EQ(high, expect[1]);
+    const double other = sc.plotHigh[1 - k.slot];
+    if (k.mode == OVERLAY_MODE_STACKED) {
+      EXPECT_NE(other, high);
+    }
+    DestroyWindow(w);
+  }
 }
 
 }  // namespace
