@@ -589,3 +589,55 @@ TEST_F(ScalesTest, MovingASliderSetsItsScale) {
 }
 
 }  // namespace
+
+namespace {
+
+// Scroll codes move the stored position; thumb position and end scroll
+// apply it as a requested window of the same width, clamped to the data.
+TEST_F(ScalesTest, ScrollCodesMoveThePositionAndApplyIt) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  const double fs = o->tail.homeStart, fe = o->tail.homeEnd, view = (fe - fs) / 5;
+  const double start0 = fs + 2 * view;
+  o->tail.viewStart = start0;
+  o->tail.viewEnd = start0 + view;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_scrollShown);
+  const int p0 = c->m_hScrollPos, page = c->m_hScrollPage, line = c->m_hScrollLine;
+  EXPECT_EQ(p0, 5000);
+  EXPECT_EQ(page, static_cast<int>((view / 2) * 10000 / (4 * view)));
+  EXPECT_EQ(line, static_cast<int>((view / 10) * 10000 / (4 * view)));
+  HWND bar = GetDlgItem(w, OPLOT_ID_HSCROLL);
+  struct Case {
+    UINT code;
+    UINT thumb;
+    int pos;  // stored position after the code
+  } cases[] = {
+      {SB_LINELEFT, 0, p0 - line}, {SB_LINERIGHT, 0, p0 + line}, {SB_PAGELEFT, 0, p0 - page},
+      {SB_PAGERIGHT, 0, p0 + page}, {SB_LEFT, 0, 0},             {SB_RIGHT, 0, 10000},
+      {SB_THUMBTRACK, 9000, p0},    {SB_THUMBPOSITION, 2500, 2500}, {SB_THUMBPOSITION, 12000, 10000},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.code);
+    c->m_hScrollPos = static_cast<int16_t>(p0);
+    c->m_zoomPending = 0;
+    SendMessageA(w, WM_HSCROLL, MAKEWPARAM(k.code, k.thumb), reinterpret_cast<LPARAM>(bar));
+    EXPECT_EQ(c->m_hScrollPos, k.pos);
+    if (k.code != SB_THUMBPOSITION) {
+      EXPECT_EQ(c->m_zoomPending, 0);  // nothing asked before the scroll ends
+      SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(bar));
+    }
+    double pending[3] = {};
+    const bool moved = k.pos != p0;
+    ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), moved ? 1 : 0);
+    if (moved) {
+      EXPECT_NEAR(pending[0], fs + 4 * view * k.pos / 10000, 1e-9);
+      EXPECT_NEAR(pending[1] - pending[0], view, 1e-9);
+    }
+  }
+  DestroyWindow(w);
+}
+
+}  // namespace
