@@ -641,3 +641,42 @@ TEST_F(ScalesTest, ScrollCodesMoveThePositionAndApplyIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ScalesTest, SetPlotScalesInTheDualModeSetsOrAutoscalesEachSide) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  std::strcpy(o->slots[1].units, "mV");
+  o->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  struct Case {
+    double low1, high1, low2, high2;
+  } cases[] = {{-1, 10, -2, 20}, {5, 5, -2, 20}, {-1, 10, 3, 3}, {0, 0, 0, 0}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.low1 * 100 + k.low2);
+    STRUCT_OPLOT_SET_SCALES r{};
+    r.plot = 2;
+    r.low1 = k.low1;
+    r.high1 = k.high1;
+    r.low2 = k.low2;
+    r.high2 = k.high2;
+    SendMessageA(w, OPM_SETPLOTSCALES, 0, reinterpret_cast<LPARAM>(&r));
+    const OVERLAY_SCALE_BLOCK s = o->tail.scales;  // a copy: the packed doubles are read by value
+    ASSERT_EQ(s.leftAxisPlot, 0);
+    ASSERT_EQ(s.rightAxisPlot, 1);
+    double low = k.low1, high = k.high1;
+    if (k.low1 == k.high1) c->AutoScaleOneOfTwoVerts(0, &low, &high);
+    EXPECT_EQ(double{s.commonLow}, low);
+    EXPECT_EQ(double{s.commonHigh}, high);
+    low = k.low2;
+    high = k.high2;
+    if (k.low2 == k.high2) c->AutoScaleOneOfTwoVerts(1, &low, &high);
+    EXPECT_EQ(double{s.rightLow}, low);
+    EXPECT_EQ(double{s.rightHigh}, high);
+  }
+  DestroyWindow(w);
+}
+
+}  // namespace
