@@ -680,3 +680,39 @@ TEST_F(ScalesTest, SetPlotScalesInTheDualModeSetsOrAutoscalesEachSide) {
 }
 
 }  // namespace
+
+namespace {
+
+// Stepping back: the owner's answer keeps the restored scales and only
+// refreshes the current saved state.
+TEST_F(ScalesTest, PreviousScalesSurviveTheOwnersAnswer) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
+  // A hand-set scale on the whole range, then a zoom the owner answered.
+  o->tail.scales.plotLow[0] = 100;
+  o->tail.scales.plotHigh[0] = 4321;
+  c->SaveCurrent();
+  o->tail.viewStart = fs + 1;
+  o->tail.viewEnd = fs + 2;
+  o->tail.scales.plotHigh[0] = 999;
+  SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+  const int16_t count = c->m_historyCount;
+  SendMessageA(w, WM_COMMAND, OPLOT_CMD_PREVIOUS_SCALES, 0);
+  double pending[3] = {};
+  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+  EXPECT_EQ(pending[0], fs);
+  EXPECT_EQ(pending[1], fe);
+  o->tail.viewStart = pending[0];
+  o->tail.viewEnd = pending[1];
+  SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+  const double low = o->tail.scales.plotLow[0], high = o->tail.scales.plotHigh[0];
+  EXPECT_EQ(low, 100);
+  EXPECT_EQ(high, 4321);
+  EXPECT_EQ(c->m_historyCount, count);
+  DestroyWindow(w);
+}
+
+}  // namespace
