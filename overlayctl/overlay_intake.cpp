@@ -11,10 +11,10 @@
 #include "common/scan_fun_info.h"
 #include "common/segment_plots.h"
 #include "common/work_file.h"
+#include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/overlay_plot_control.h"
-#include "overlayctl/overlay_value_scale.h"
 #include "plotengine/event_marks.h"
 #include "plotengine/result_annotations.h"
 #include "spectra/spectrum_managers.h"
@@ -165,7 +165,7 @@ LRESULT CCtlOPlot::OnNewTimeRange(WPARAM wParam, LPARAM lParam) {
   m_waitingForData = 0;
   if (wParam == 1) Use95ScaleParams();
   ClearPendingStates();
-  // Ranges that were never set get full scale; set and kept ones stay.
+  // Ranges that were never set get full scale; set ones stay.
   InitUnsetVerticalScales();
   // The traces may have been read again: annotation marks follow the new points.
   const int16_t processed = m_filtering[0] == 1 || m_filtering[0] == 2 ? 1 : 0;
@@ -486,9 +486,17 @@ void CCtlOPlot::UpdateMinMaxInDataInfo() {
     const OVERLAY_SLOT& s = o->slots[i];
     const STRUCT_NE_DATA_POINTS* dp = s.trace;
     if (!t.inView[i] || !o->head.shown[i] || !t.attached[i] || !dp) continue;
-    // Filtered points exist only for MS traces of the first three kinds.
-    const bool mainOnly = s.plotKind > 2 || !s.workFile || !IsMSKind(s.workFile) || s.workFile->timeTagged;
-    const double factor = SlotValueFactor(s.workFile);
+    const STRUCT_WORK_FILE* wf = s.workFile;
+    // Raw MS files, scaled traces, detector files and plots other than the
+    // first three kinds have no filtered points to look at.
+    const bool mainOnly = !wf || wf->directHeader || wf->timeTagged ||
+                          (wf->sectioned && !wf->centroid && !wf->profile) || s.plotKind > 2;
+    // Scaled traces show their values times the detector's factor.
+    double factor = 1.0;
+    if (wf && wf->timeTagged) {
+      float f = 1.0f;
+      if (GetDataScaleFactor(wf->filePath, wf->module, &f) && f != 1.0f) factor = f;
+    }
     const STRUCT_NE_POINT_BLOCK* blocks[2] = {nullptr, nullptr};
     uint32_t counts[2] = {0, 0};
     if (mainOnly || kind == 0 || kind == 2) blocks[0] = dp->points, counts[0] = dp->pointCount;

@@ -4,8 +4,8 @@
 
 double SlotValueFactor(const STRUCT_WORK_FILE* wf) {
   if (!wf || !wf->timeTagged) return 1.0;
-  // The detector is named by the file-type word, as the drawing engine asks.
+  // The detector is named by its module word, as the drawing and the plot extremes ask.
   float factor = 1.0f;
-  if (!GetDataScaleFactor(wf->filePath, wf->fileType, &factor) || factor == 1.0f) return 1.0;
+  if (!GetDataScaleFactor(wf->filePath, wf->module, &factor) || factor == 1.0f) return 1.0;
   return factor;
 }

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr char kDetector[] = "C:\\Data\\fid.dat";
-constexpr uint16_t kDetectorType = 12;
+constexpr uint16_t kDetectorType = 12, kDetectorModule = 3;
 constexpr float kFactor = 0.25f;
 
 class ConversionsTest : public OPlotTest {
@@ -45,7 +45,8 @@ class ConversionsTest : public OPlotTest {
     STRUCT_WORK_FILE* wf = o->slots[0].workFile;
     std::strcpy(wf->filePath, kDetector);
     wf->timeTagged = 1;
-    wf->fileType = wf->module = kDetectorType;
+    wf->fileType = kDetectorType;
+    wf->module = kDetectorModule;
     o->head.displayMode = mode;
     return o;
   }
@@ -53,11 +54,13 @@ class ConversionsTest : public OPlotTest {
     OPlotTest::SetUp();
     msfix::DetectorPlan plan;
     plan.timeTagged = true;
-    plan.fileType = plan.module = kDetectorType;
+    plan.fileType = kDetectorType;
+    plan.module = kDetectorModule;
     const std::string host = win::paths::ToHost(kDetector);
     std::filesystem::create_directories(std::filesystem::path(host).parent_path());
     ASSERT_TRUE(msfix::WriteDetectorFile(host, plan, nullptr));
-    ASSERT_TRUE(SetDataScaleFactor(kDetector, kDetectorType, kFactor));
+    // The factor is kept for the detector's module, which the drawing asks for too.
+    ASSERT_TRUE(SetDataScaleFactor(kDetector, kDetectorModule, kFactor));
   }
   void TearDown() override {
     for (SVW_OVERLAY* o : owned_) {
