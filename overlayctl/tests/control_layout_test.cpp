@@ -195,3 +195,22 @@ TEST_F(LayoutTest, SegmentBarHeightIsCountedWhileItIsShown) {
 }
 
 }  // namespace
+
+namespace {
+
+// A maximized plot of the stacked type gets the one full-height slider.
+TEST_F(LayoutTest, MaximizedStackedPlotTakesTheWholeSliderHeight) {
+  Open(600, 400, 3, OVERLAY_MODE_STACKED);
+  o_->head.maximised = 1;
+  o_->head.maximisedSlot = 2;
+  c_->SizeControls();
+  ASSERT_EQ(c_->m_slidersShown, 1);
+  const RECT r = ChildRect(w_, OPLOT_ID_SLIDER0 + 2);
+  EXPECT_EQ(r.top, c_->m_plotTop - 4);
+  EXPECT_EQ(r.bottom - r.top, c_->m_plotHeight + 8 + (c_->m_segmentsShown ? c_->m_segmentBarHeight : 0));
+  for (int s : {0, 1, 3}) EXPECT_TRUE(IsEmpty(ChildRect(w_, OPLOT_ID_SLIDER0 + s))) << s;
+  o_->head.maximised = 0;
+  DestroyWindow(w_);
+}
+
+}  // namespace
