@@ -1,9 +1,13 @@
 // Scales of the control: saved states and stepping back through them, the
 // sliders after automatic scaling, scrolling requests and the kept height
 // of a scale across a scroll.
+#include <filesystem>
+
+#include "fixtures/msfixtures.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "specialctl/gain_slider.h"
 #include "win/win_commctrl.h"
+#include "win/win_paths.h"
 
 namespace {
 
@@ -712,6 +716,49 @@ TEST_F(ScalesTest, PreviousScalesSurviveTheOwnersAnswer) {
   EXPECT_EQ(low, 100);
   EXPECT_EQ(high, 4321);
   EXPECT_EQ(c->m_historyCount, count);
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+// A control that made its own overlay answers its scroll requests itself:
+// the new window is read and the scale keeps its height on the new floor;
+// the parent hears nothing.
+TEST_F(ScalesTest, AControlMadeOverlayAnswersItsOwnScroll) {
+  const std::string path = "C:\\Data\\scroll.kms";
+  msfix::RunPlan plan;
+  plan.seed = 29;
+  plan.scans = 400;
+  std::filesystem::create_directories(std::filesystem::path(win::paths::ToHost(path)).parent_path());
+  ASSERT_TRUE(msfix::WriteMsDataFile(win::paths::ToHost(path), plan, nullptr));
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  STRUCT_OPLOT_DISPLAY_FILE r{};
+  r.useFirstFreeSlot = 1;
+  std::strncpy(r.path, path.c_str(), sizeof r.path - 1);
+  r.plotKind = DATA_TYPE_TIC;
+  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)), 1);
+  double zoom[2] = {4.0, 6.0};
+  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETTIMERANGE, 0, reinterpret_cast<LPARAM>(zoom)), 1);
+  win::script::PumpUntilIdle();
+  SVW_OVERLAY* o = c->m_pOverlay;
+  ASSERT_TRUE(c->m_scrollShown);
+  const double floor = o->tail.minInView[0];
+  o->tail.scales.plotLow[0] = floor - 500;  // below the data: kept
+  o->tail.scales.plotHigh[0] = floor + 1e5;
+  Notices().clear();
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SCROLL_DOWN, BN_CLICKED), 0);
+  win::script::PumpUntilIdle();
+  EXPECT_TRUE(Notices().empty());
+  const double start = o->tail.viewStart, end = o->tail.viewEnd;
+  EXPECT_NEAR(start, 4.0, 1e-9);
+  EXPECT_NEAR(end, 8.0, 1e-9);
+  const double newFloor = o->tail.minInView[0];
+  const double low = o->tail.scales.plotLow[0], high = o->tail.scales.plotHigh[0];
+  EXPECT_DOUBLE_EQ(high, newFloor + 1e5);
+  EXPECT_DOUBLE_EQ(low, newFloor - 0.05 * 1e5);
   DestroyWindow(w);
 }
 
