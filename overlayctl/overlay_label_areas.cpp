@@ -131,11 +131,10 @@ void CCtlOPlot::DrawLabels(CDC* dc, short print, short left, short bottom, short
   InitLabelAreas(print, left, bottom, right, top, sizes);
   const int mode = o->head.displayMode;
   const int active = m_activePlot;
-  // The present flags of the slots decide in the stacked mode and for the user labels.
-  short present[OVERLAY_SLOTS] = {};
+  short shown[OVERLAY_SLOTS] = {};
   for (int i = 0; i < OVERLAY_SLOTS; ++i) {
-    present[i] = o->tail.attached[i] ? 1 : 0;
-    const short show = mode == OVERLAY_MODE_STACKED ? present[i] : (i == active || m_displayMode == 4 ? 1 : 0);
+    shown[i] = o->head.shown[i] ? 1 : 0;
+    const short show = mode == OVERLAY_MODE_STACKED ? shown[i] : (i == active || m_displayMode == 4 ? 1 : 0);
     m_pLabels->AdjustLabelsForPlot(static_cast<short>(i), show);
   }
 
@@ -165,6 +164,6 @@ void CCtlOPlot::DrawLabels(CDC* dc, short print, short left, short bottom, short
     m_pLabels->DrawTokenLabels(dc, print, slot, LABEL_TYPE_TOKEN, dx, dy, fontHeight, scale, fontUsed, nullptr);
     m_pLabels->DrawTokenLabels(dc, print, slot, LABEL_TYPE_HORIZONTAL, dx, dy, fontHeight, scale, fontUsed, nullptr);
   }
-  m_pLabels->DrawNoTokenLabels(dc, print, OVERLAY_SLOTS, present, dx, dy, fontHeight, scale, fontUsed);
+  m_pLabels->DrawNoTokenLabels(dc, print, OVERLAY_SLOTS, shown, dx, dy, fontHeight, scale, fontUsed);
   if (oldBkMode) SetBkMode(dc->GetSafeHdc(), oldBkMode);
 }
