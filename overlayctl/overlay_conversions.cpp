@@ -43,12 +43,15 @@ int CCtlOPlot::GetValueFromYPixel(short y, short* slot, double* value, short any
   int found = -1, h = 0, b = bottom;
   double low = 0, high = 0;
   if (o->head.displayMode != OVERLAY_MODE_STACKED) {
+    // One band for all plots, read on the common scale (percent when normalised).
     found = 0;
     h = m_Sizes.overlaidPlotHeight;
     // The bottom the drawing used for the common band.
     int32_t areaBottom = 0;
     if (OPLOT_GetChromatogramArea(o, &m_Sizes, 0, nullptr, &areaBottom, nullptr, nullptr))
       b = m_plotTop + areaBottom;
+    low = o->tail.scales.commonLow;
+    high = o->tail.scales.commonHigh;
   } else {
     int t = top;
     for (int i = 0; i < OVERLAY_SLOTS && found < 0; ++i) {
@@ -64,11 +67,11 @@ int CCtlOPlot::GetValueFromYPixel(short y, short* slot, double* value, short any
       t += hi;
     }
     if (found < 0) return 0;
+    // The same range the drawing and the value-to-pixel conversion use.
+    if (!OPLOT_GetVerticalScaleValues(o, &m_Sizes, static_cast<int16_t>(found), SizesUseProcessed(&m_Sizes, found),
+                                      &low, &high))
+      return 0;
   }
-  // The same range the drawing and the value-to-pixel conversion use.
-  if (!OPLOT_GetVerticalScaleValues(o, &m_Sizes, static_cast<int16_t>(found), SizesUseProcessed(&m_Sizes, found),
-                                    &low, &high))
-    return 0;
   if (h <= 0) return 0;
   if (slot) *slot = static_cast<short>(found);
   *value = low + (high - low) * (b - y) / h;

@@ -96,11 +96,17 @@ void CCtlOPlot::ClearPendingStates() {
 void CCtlOPlot::ClearVerticalScales() {
   if (!m_pOverlay) return;
   OVERLAY_SCALE_BLOCK& s = m_pOverlay->tail.scales;
-  const int16_t left = s.leftAxisPlot, right = s.rightAxisPlot;
-  std::memset(&s, 0, sizeof s);
-  s.leftAxisPlot = left;
-  s.rightAxisPlot = right;
-  OPLOT_SetVerticalFullScale(m_pOverlay, 1, 1);
+  // A maximized plot keeps the others' scales for its restore.
+  if (m_pOverlay->head.maximised && OverlaySlotIndex(m_pOverlay->head.maximisedSlot)) {
+    s.plotLow[m_pOverlay->head.maximisedSlot] = 0;
+    s.plotHigh[m_pOverlay->head.maximisedSlot] = 0;
+  } else {
+    const int16_t left = s.leftAxisPlot, right = s.rightAxisPlot;
+    std::memset(&s, 0, sizeof s);
+    s.leftAxisPlot = left;
+    s.rightAxisPlot = right;
+  }
+  SetVerticalFullScale(1, 1);
 }
 
 void CCtlOPlot::CheckSlotIdentities() {

@@ -247,6 +247,8 @@ void CCtlOPlot::SizeControls() {
     if (E > 0) {
       MoveTo(ionsEdit, xIons, y, 3 * w, h);
       MoveTo(ionsText, xIons + 3 * w, y, E - 3 * w, h);
+      for (CWnd* c : {ionsEdit, ionsText})
+        if (c) c->ShowWindow(SW_SHOW);
     } else {
       Empty(ionsEdit);
       Empty(ionsText);

@@ -7,6 +7,7 @@
 #include "fandor/target_list_results.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "spectra/spectrum_managers.h"
 
 namespace {
 // Registered ids filled on first use of the message map.
@@ -30,6 +31,8 @@ ON_WM_ERASEBKGND()
 ON_WM_HSCROLL()
 ON_MESSAGE(OPM_SETPLOTSCALES, OnSetPlotScales)
 ON_MESSAGE(OPM_SHOWEXPSCALES, OnShowExpScales)
+ON_MESSAGE(OPM_SPECIALDBLCLKFULLTIMERANGE, OnSpecialDBLCLKFullTimeRange)
+ON_MESSAGE(OPM_LIMITEDDBLCLKFULLTIMERANGE, OnLimitedDBLCLKFullTimeRange)
 ON_WM_MEASUREITEM()
 ON_WM_DRAWITEM()
 ON_MESSAGE(OPM_NEWPLOTDATA, OnNewPlotData)
@@ -139,12 +142,15 @@ LRESULT CCtlOPlot::OnNotificationsToSelf(WPARAM wParam, LPARAM) {
       UpdateOverlayDisplay(m_zoomStart, m_zoomEnd, 0, code == 2 ? 1 : 0, o->head.displayMode);
     }
   } else if (code == 41) {
-    if (o) OPLOT_SetVerticalFullScale(o, 1, 1);
+    SetVerticalFullScale(1, 1);
     RepaintUnlessSuspended();
   } else if (code >= 100 && code <= 119) {
     if (m_timeClickPending) {
       HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-      GetSpectrumFromTime(m_timeClick, static_cast<short>(code - 100), 0, 0);
+      // The spectrum goes to the manager's active spectrum control and plot.
+      const auto* drm = static_cast<const CDataReviewManager*>(m_pDataReview);
+      GetSpectrumFromTime(m_timeClick, static_cast<short>(code - 100), drm ? drm->GetActiveSptControlIndex() : 0,
+                          drm ? drm->GetActiveSptPlotIndex() : 0);
       SetCursor(old);
     }
   } else if (code == 4) {

@@ -54,6 +54,7 @@
 #define OPM_CLEARALLLABELSFORPLOT (WM_USER + 530)
 #define OPM_ADDTEXTFLAG (WM_USER + 531)
 #define OPM_CLEARALLTEXTFLAGS (WM_USER + 532)
+#define OPM_LIMITEDDBLCLKFULLTIMERANGE (WM_USER + 533)
 
 // Routes of PostNotification.
 #define OPLOT_ROUTE_DEFAULT 0  // self when it handles its own, else the parent

@@ -440,6 +440,9 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int16_t m_editIonsOn = 0;
   int16_t m_ownFullRange = 0;
   double m_ownFullStart = 0, m_ownFullEnd = 0;
+  // The host's limited full range: where full scale and a double click return.
+  int16_t m_limitedRangeOn = 0;
+  double m_limitedFrom = 0, m_limitedEnd = 0;
   int16_t m_timeEventWaitingForButtons = 0;
   int16_t m_giveParentRightClick = 0, m_enableHideDelete = 0;
   // Indexes the host reads back; -1 while their features are off.
@@ -605,6 +608,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void OnTTVerticalFullScale();
   void OnTTPreviousScales();
   LRESULT OnClearAllTextFlags(WPARAM, LPARAM);
+  LRESULT OnSpecialDBLCLKFullTimeRange(WPARAM, LPARAM);
+  LRESULT OnLimitedDBLCLKFullTimeRange(WPARAM, LPARAM);
   DECLARE_MESSAGE_MAP()
 
  private:

@@ -6,6 +6,7 @@
 
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "overlayctl/overlay_value_scale.h"
 
 int CCtlOPlot::GetTimeAndValue(short slot, double time, short raw, double* foundTime, double* foundValue) {
   const SVW_OVERLAY* o = m_pOverlay;
@@ -20,6 +21,7 @@ int CCtlOPlot::GetTimeAndValue(short slot, double time, short raw, double* found
     GetDataForWholeTimeRange(slot);
     dp = o->slots[slot].trace;
     if (!dp || !dp->points || dp->pointCount == 0) return 0;
+    if (time < NePointAt(dp->points, 0)->time || time > NePointAt(dp->points, dp->pointCount - 1)->time) return 0;
   }
   const bool filtered = !raw && dp->filtered && dp->filteredCount > 0 && (m_filtering[0] == 1 || m_filtering[0] == 2);
   const STRUCT_NE_POINT_BLOCK* block = filtered ? dp->filtered : dp->points;
@@ -30,7 +32,7 @@ int CCtlOPlot::GetTimeAndValue(short slot, double time, short raw, double* found
     uint32_t at = i;
     if (i > 0 && t != time && time - NePointAt(block, i - 1)->time < t - time) at = i - 1;
     if (foundTime) *foundTime = NePointAt(block, at)->time;
-    if (foundValue) *foundValue = NePointValue(block, at);
+    if (foundValue) *foundValue = NePointValue(block, at) * SlotValueFactor(s.workFile);
     return 1;
   }
   return 0;

@@ -33,16 +33,47 @@ const char* UnitOf(const SVW_OVERLAY* o, int slot) { return OverlaySlotIndex(slo
 
 // ---- Automatic scales ------------------------------------------------------------
 
+namespace {
+// Least margin above and below an automatic scale: ion counts of MS data are
+// whole numbers, detector values may be tiny. The drawing engine uses the same rule.
+double MinimumMargin(const STRUCT_WORK_FILE* wf) { return IsMSKind(wf) ? 2.5 : 5e-8; }
+
+void WithMargin(double low, double high, double least, double* outLow, double* outHigh) {
+  double margin = (high - low) / 20;
+  if (margin < least) margin = least;
+  *outLow = low - margin;
+  *outHigh = high + margin;
+}
+}  // namespace
+
 void CCtlOPlot::AutoScaleOneVert(double* low, double* high) {
-  if (m_pOverlay) OPLOT_AutoScaleOneVert(m_pOverlay, low, high);
+  if (m_pOverlay && low && high) OPLOT_AutoScaleOneVert(m_pOverlay, low, high);
 }
 
 void CCtlOPlot::AutoScaleOneOfTwoVerts(short plot, double* low, double* high) {
-  if (m_pOverlay) OPLOT_AutoScaleOneOfTwoVerts(m_pOverlay, plot, low, high);
+  const SVW_OVERLAY* o = m_pOverlay;
+  if (!o || !low || !high) return;
+  *low = -2.5;
+  *high = 2.5;
+  if (!OverlaySlotIndex(plot) || !o->slots[plot].workFile) return;
+  // The plot's group: itself and every later plot in use of the same unit.
+  bool any = false;
+  double lo = 0, hi = 0;
+  for (int i = plot; i < OVERLAY_SLOTS; ++i) {
+    if (!InUse(o, i) || std::strncmp(o->slots[i].units, o->slots[plot].units, OVERLAY_UNITS_SIZE) != 0) continue;
+    const double a = o->tail.minInView[i] + Offset(o, i), b = o->tail.maxInView[i] + Offset(o, i);
+    lo = any && lo < a ? lo : a;
+    hi = any && hi > b ? hi : b;
+    any = true;
+  }
+  if (any) WithMargin(lo, hi, MinimumMargin(o->slots[plot].workFile), low, high);
 }
 
 void CCtlOPlot::AutoScaleSepVert(short plot, double* low, double* high) {
-  if (m_pOverlay) OPLOT_AutoScaleSepVert(m_pOverlay, plot, low, high);
+  const SVW_OVERLAY* o = m_pOverlay;
+  if (!o || !low || !high || !OverlaySlotIndex(plot) || !o->slots[plot].workFile) return;
+  WithMargin(o->tail.minInView[plot] + Offset(o, plot), o->tail.maxInView[plot] + Offset(o, plot),
+             MinimumMargin(o->slots[plot].workFile), low, high);
 }
 
 namespace {
@@ -73,9 +104,30 @@ void CCtlOPlot::UpdateLeftRightIndexes() {
 }
 
 void CCtlOPlot::SetVerticalFullScale(short left, short right) {
-  if (!m_pOverlay) return;
-  if (m_pOverlay->head.displayMode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
-  OPLOT_SetVerticalFullScale(m_pOverlay, left, right);
+  SVW_OVERLAY* o = m_pOverlay;
+  if (!o) return;
+  OVERLAY_SCALE_BLOCK& s = o->tail.scales;
+  switch (o->head.displayMode) {
+    case OVERLAY_MODE_OVERLAID:
+      SCALE_INTO(s.commonLow, s.commonHigh, AutoScaleOneVert(l, h));
+      break;
+    case OVERLAY_MODE_TWO_SCALES:
+      UpdateLeftRightIndexes();
+      // A side without a plot (index 20) keeps its scale.
+      if (left && OverlaySlotIndex(s.leftAxisPlot))
+        SCALE_INTO(s.commonLow, s.commonHigh, AutoScaleOneOfTwoVerts(s.leftAxisPlot, l, h));
+      if (right && OverlaySlotIndex(s.rightAxisPlot))
+        SCALE_INTO(s.rightLow, s.rightHigh, AutoScaleOneOfTwoVerts(s.rightAxisPlot, l, h));
+      break;
+    case OVERLAY_MODE_NORMALISED:
+      s.commonLow = -5;
+      s.commonHigh = 105;
+      [[fallthrough]];
+    default:
+      for (int i = 0; i < OVERLAY_SLOTS; ++i)
+        if (InUse(o, i)) SCALE_INTO(s.plotLow[i], s.plotHigh[i], AutoScaleSepVert(static_cast<short>(i), l, h));
+      break;
+  }
 }
 
 void CCtlOPlot::InitUnsetVerticalScales() {
@@ -241,18 +293,75 @@ void CCtlOPlot::SetHorizontalFullScale() {
 }
 
 void CCtlOPlot::OnTTFullScale(bool clearVertical) {
-  if (!m_pOverlay) return;
+  SVW_OVERLAY* o = m_pOverlay;
+  if (!o) return;
   if (m_tracking) OnEscapeTracking(0, 0);
   if (clearVertical) {
-    OVERLAY_SCALE_BLOCK& s = m_pOverlay->tail.scales;
-    const int16_t left = s.leftAxisPlot, right = s.rightAxisPlot;
-    std::memset(&s, 0, sizeof s);
-    s.leftAxisPlot = left;
-    s.rightAxisPlot = right;
+    // Zeroed scales are rebuilt when the owner answers with the new range.
+    OVERLAY_SCALE_BLOCK& s = o->tail.scales;
+    if (o->head.maximised && OverlaySlotIndex(o->head.maximisedSlot)) {
+      s.plotLow[o->head.maximisedSlot] = 0;
+      s.plotHigh[o->head.maximisedSlot] = 0;
+    } else {
+      s.commonLow = s.commonHigh = s.rightLow = s.rightHigh = 0;
+      for (int i = 0; i < OVERLAY_SLOTS; ++i) s.plotLow[i] = s.plotHigh[i] = 0;
+    }
   }
-  // The host's window of the data when it gave one; 0 to 0 asks for all of it.
+  // The host's limited range while it is on, else its window of the data;
+  // 0 to 0 asks for all of it.
+  if (m_limitedRangeOn) {
+    RequestTimeRange(m_limitedFrom, m_limitedEnd, 1);
+    return;
+  }
   const bool window = m_ownFullRange || (m_navEnabled && m_segModeRequested);
   RequestTimeRange(window ? m_ownFullStart : 0, window ? m_ownFullEnd : 0, 1);
+}
+
+namespace {
+// One of the two host-given full ranges: set with a range, cleared without.
+struct FullRange {
+  int16_t* on;
+  double* from;
+  double* end;
+  void Set(double a, double b) const {
+    *on = 1;
+    *from = a;
+    *end = b;
+  }
+  void Clear() const {
+    *on = 0;
+    *from = *end = 0;
+  }
+};
+}  // namespace
+
+// The segment window bounds scrolling and the scroll buttons; the limited
+// range is where full scale and a double click return. Setting one switches
+// the other off. Either asks the owner for its range unless it is shown.
+static LRESULT SetHostFullRange(CCtlOPlot* c, const FullRange& range, const FullRange& other, WPARAM wParam,
+                                LPARAM lParam) {
+  if (!wParam || !lParam) {
+    range.Clear();
+    return 0;
+  }
+  double r[2];
+  std::memcpy(r, reinterpret_cast<const void*>(lParam), sizeof r);
+  range.Set(r[0], r[1]);
+  other.Clear();
+  const SVW_OVERLAY* o = c->m_pOverlay;
+  if (!o || (o->tail.viewStart == r[0] && o->tail.viewEnd == r[1])) return 0;
+  c->RequestTimeRange(r[0], r[1], 1);
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnSpecialDBLCLKFullTimeRange(WPARAM wParam, LPARAM lParam) {
+  return SetHostFullRange(this, {&m_ownFullRange, &m_ownFullStart, &m_ownFullEnd},
+                          {&m_limitedRangeOn, &m_limitedFrom, &m_limitedEnd}, wParam, lParam);
+}
+
+LRESULT CCtlOPlot::OnLimitedDBLCLKFullTimeRange(WPARAM wParam, LPARAM lParam) {
+  return SetHostFullRange(this, {&m_limitedRangeOn, &m_limitedFrom, &m_limitedEnd},
+                          {&m_ownFullRange, &m_ownFullStart, &m_ownFullEnd}, wParam, lParam);
 }
 
 void CCtlOPlot::OnTTVerticalFullScale() {

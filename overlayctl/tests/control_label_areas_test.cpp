@@ -105,3 +105,69 @@ TEST_F(LabelAreasTest, WithoutLabelsNoAreaIsSetUp) {
 }
 
 }  // namespace
+
+namespace {
+
+// Normalised plots get an area each in their own units; moved plots get
+// an unshifted area: shifted in data units when stacked, in pixels when overlaid.
+TEST_F(LabelAreasTest, NormalisedAndMovedPlotAreas) {
+  struct Case {
+    int16_t mode;
+    bool offsets;
+  } cases[] = {{OVERLAY_MODE_NORMALISED, false}, {OVERLAY_MODE_STACKED, true}, {OVERLAY_MODE_OVERLAID, true}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.mode);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    SVW_OVERLAY* o = MakeOverlay(2);
+    o->head.displayMode = k.mode;
+    if (k.offsets) {
+      o->tail.timeOffsetsOn = o->tail.verticalOffsetsOn = 1;
+      o->tail.timeOffsets[1] = 0.37;
+      o->tail.verticalOffsets[1] = 1234.5;
+    }
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    win::script::PumpUntilIdle();
+    ASSERT_TRUE(c->m_bSizesValid);
+    STRUCT_OVER_SIZES s = c->m_Sizes;
+    const short l = c->m_plotLeft, t = c->m_plotTop;
+    const short r = static_cast<short>(l + c->m_plotWidth), b = static_cast<short>(t + c->m_plotHeight);
+    c->InitLabelAreas(0, l, b, r, t, &s);
+    const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
+    const OVERLAY_SCALE_BLOCK& sc = o->tail.scales;
+    if (k.mode == OVERLAY_MODE_NORMALISED) {
+      for (int i = 0; i < 2; ++i) {
+        double mn = 0, mx = 0;
+        ASSERT_TRUE(OPLOT_GetMinAndMaxForNorm(o, static_cast<int16_t>(i), 0, &mn, &mx));
+        const STRUCT_OPLOT_LABEL_AREA* a = Find(c, OPLOT_AREA_CHROMATOGRAM + i);
+        ASSERT_NE(a, nullptr);
+        const double unit = (mx - mn) / 110.0;
+        EXPECT_DOUBLE_EQ(a->low, mn + (sc.commonLow + 5.0) * unit);
+        EXPECT_DOUBLE_EQ(a->high, mn + (sc.commonHigh + 5.0) * unit);
+        EXPECT_EQ(a->y, t);
+        EXPECT_EQ(a->height, s.overlaidPlotHeight);
+      }
+      EXPECT_EQ(Find(c, OPLOT_AREA_UNSHIFTED + 1), nullptr);
+    } else {
+      const STRUCT_OPLOT_LABEL_AREA* chro = Find(c, OPLOT_AREA_CHROMATOGRAM + (k.mode == OVERLAY_MODE_STACKED ? 1 : 0));
+      const STRUCT_OPLOT_LABEL_AREA* moved = Find(c, OPLOT_AREA_UNSHIFTED + 1);
+      ASSERT_NE(chro, nullptr);
+      ASSERT_NE(moved, nullptr);
+      if (k.mode == OVERLAY_MODE_STACKED) {
+        EXPECT_EQ(moved->x, chro->x);
+        EXPECT_EQ(moved->y, chro->y);
+        EXPECT_DOUBLE_EQ(moved->t0, t0 - 0.37);
+        EXPECT_DOUBLE_EQ(moved->high, chro->high - 1234.5);
+      } else {
+        const double low = sc.commonLow, high = sc.commonHigh;
+        EXPECT_EQ(moved->x, chro->x + static_cast<int>(s.plotWidth * 0.37 / (t1 - t0)));
+        EXPECT_EQ(moved->y, chro->y + static_cast<int>(s.overlaidPlotHeight * 1234.5 / (high - low)));
+        EXPECT_EQ(moved->t0, t0);
+        EXPECT_EQ(moved->low, low);
+      }
+    }
+    DestroyWindow(w);
+  }
+}
+
+}  // namespace

@@ -174,3 +174,26 @@ TEST_F(LabelsTest, NearestPointTakesTheLaterOneOnATie) {
 }
 
 }  // namespace
+
+namespace {
+
+// A label record whose text fills its room without a terminator: the label
+// takes the whole room and not a byte more (the moveable flag follows it).
+TEST_F(LabelsTest, UnterminatedLabelTextIsBoundedByItsRoom) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(MakeOverlay(1)));
+  auto r = Record(0, 5.0, "");
+  std::memset(r->text, 'x', sizeof r->text);
+  r->moveable = 0x4141;  // 'AA' right after the text
+  SendMessageA(w, OPM_ADDHORZPLOTLABEL, 0, reinterpret_cast<LPARAM>(r.get()));
+  ASSERT_EQ(c->m_pLabels->GetLabelCount(), 1);
+  const CLabelInfo* l = c->m_pLabels->Label(0);
+  ASSERT_NE(l->m_text, nullptr);
+  EXPECT_EQ(std::strlen(l->m_text->text), sizeof r->text);
+  EXPECT_EQ(l->m_type, LABEL_TYPE_HORIZONTAL);
+  EXPECT_EQ(l->m_params.angle, 0);
+  DestroyWindow(w);
+}
+
+}  // namespace

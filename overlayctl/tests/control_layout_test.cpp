@@ -144,3 +144,73 @@ TEST_F(LayoutTest, TooSmallOrEmptySizes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The segment bar under the plots: its height is counted in the sliders and
+// pushes the bottom row down; it goes when the plots get too low for it.
+TEST_F(LayoutTest, SegmentBarHeightIsCountedWhileItIsShown) {
+  Open(600, 400, 1, OVERLAY_MODE_OVERLAID);
+  SendMessageA(w_, OPM_SHOWSEGMENTS, 1, 0);
+  Zoom();
+  const int h = GetSystemMetrics(SM_CYHSCROLL);
+  struct Case {
+    int cy;
+    bool segments;
+  } cases[] = {
+      {400, true},
+      {3 * c_->m_segmentBarHeight + 8 + h, true},  // plots exactly three bars high
+      {3 * c_->m_segmentBarHeight + 8 + h - 1, false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.cy);
+    MoveWindow(w_, 0, 0, 600, k.cy, FALSE);
+    ASSERT_EQ(c_->m_segmentsShown, k.segments ? 1 : 0);
+    EXPECT_EQ(SendMessageA(w_, OPM_ISSHOWINGSEGMENTS, 0, 0), k.segments ? 1 : 0);
+    const int seg = k.segments ? c_->m_segmentBarHeight : 0;
+    const RECT bar = ChildRect(w_, OPLOT_ID_SEGMENTS);
+    if (k.segments) {
+      EXPECT_EQ(bar.left, c_->m_plotLeft);
+      EXPECT_EQ(bar.top, c_->m_plotTop + c_->m_plotHeight);
+      EXPECT_EQ(bar.right - bar.left, c_->m_plotWidth);
+      EXPECT_EQ(bar.bottom - bar.top, seg);
+    } else {
+      EXPECT_TRUE(IsEmpty(bar));
+    }
+    // Margins of 4 above and below the plots; the bar and the row fill the rest.
+    EXPECT_EQ(c_->m_plotTop + c_->m_plotHeight + seg + 4 + h, k.cy);
+    const RECT row = ChildRect(w_, OPLOT_ID_HSCROLL);
+    EXPECT_EQ(row.top, c_->m_plotTop + c_->m_plotHeight + 4 + seg);
+    const RECT slider = ChildRect(w_, OPLOT_ID_SLIDER0);
+    EXPECT_EQ(slider.top, c_->m_plotTop - 4);
+    EXPECT_EQ(slider.bottom - slider.top, c_->m_plotHeight + 8 + h + seg);
+  }
+  // Lower than the title and one plot: too small for sliders and row alike.
+  MoveWindow(w_, 0, 0, 600, 2 * c_->m_charHeight, FALSE);
+  EXPECT_EQ(c_->m_slidersShown, 0);
+  EXPECT_EQ(c_->m_scrollShown, 0);
+  EXPECT_EQ(c_->m_segmentsShown, 0);
+  EXPECT_TRUE(IsEmpty(ChildRect(w_, OPLOT_ID_HSCROLL)));
+  DestroyWindow(w_);
+}
+
+}  // namespace
+
+namespace {
+
+// A maximized plot of the stacked type gets the one full-height slider.
+TEST_F(LayoutTest, MaximizedStackedPlotTakesTheWholeSliderHeight) {
+  Open(600, 400, 3, OVERLAY_MODE_STACKED);
+  o_->head.maximised = 1;
+  o_->head.maximisedSlot = 2;
+  c_->SizeControls();
+  ASSERT_EQ(c_->m_slidersShown, 1);
+  const RECT r = ChildRect(w_, OPLOT_ID_SLIDER0 + 2);
+  EXPECT_EQ(r.top, c_->m_plotTop - 4);
+  EXPECT_EQ(r.bottom - r.top, c_->m_plotHeight + 8 + (c_->m_segmentsShown ? c_->m_segmentBarHeight : 0));
+  for (int s : {0, 1, 3}) EXPECT_TRUE(IsEmpty(ChildRect(w_, OPLOT_ID_SLIDER0 + s))) << s;
+  o_->head.maximised = 0;
+  DestroyWindow(w_);
+}
+
+}  // namespace

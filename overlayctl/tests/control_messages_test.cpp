@@ -169,3 +169,92 @@ TEST_F(MessagesTest, DeferredNotificationsHideShowAndDeletePlots) {
 }
 
 }  // namespace
+
+namespace {
+
+// Replies of the control's own messages, and records that are null: each
+// answers at once, and a null record changes nothing.
+TEST_F(MessagesTest, RepliesOfTheControlsOwnMessages) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->head.displayMode = OVERLAY_MODE_STACKED;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  const OVERLAY_SCALE_BLOCK before = o->tail.scales;
+  const double viewStart = o->tail.viewStart;
+  double record[4] = {1, 2, 3, 4};
+  int16_t type = OVERLAY_MODE_OVERLAID;
+  const LPARAM rec = reinterpret_cast<LPARAM>(record);
+  struct Case {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+  } cases[] = {
+      {OPM_NEWPLOTDATA, 0, 0, 0},               // null overlay: nothing
+      {OPM_NEWTIMERANGE, 1, 0, 0},
+      {OPM_NEWPLOTTYPE, 0, 0, 0},
+      {OPM_CHANGEONSTATUS, 1, 0, 0},
+      {OPM_PRINTPLOT, 0, 0, 0},
+      {OPM_NEWPLOTTEXT, 0, 0, 0},
+      {OPM_GETTIMECLICK, 0, rec, 0},            // nothing pending
+      {OPM_GETTIMERANGE, 0, rec, 0},
+      {OPM_SETPLOTSCALES, 0, 0, 0},
+      {OPM_SHOWEXPSCALES, 0, 0, 0},
+      {OPM_WAITFORNEWDATA, 0, 0, 0},
+      {OPM_SPECIALDBLCLKFULLTIMERANGE, 0, rec, 0},  // wParam 0: switched off
+      {OPM_LIMITEDDBLCLKFULLTIMERANGE, 1, 0, 0},    // no range: switched off
+      {OPM_GETOVERDRAW, 0, 0, 0},
+      {OPM_GETPLOTTYPE, 0, 0, OVERLAY_MODE_STACKED},
+  };
+  for (const Case& k : cases) {
+    EXPECT_EQ(SendMessageA(w, k.message, k.wParam, k.lParam), k.result) << "WM_USER+" << k.message - WM_USER;
+    EXPECT_EQ(std::memcmp(&before, &o->tail.scales, sizeof before), 0) << "WM_USER+" << k.message - WM_USER;
+    EXPECT_EQ(record[0], 1.0);
+  }
+  const double viewStartAfter = o->tail.viewStart;
+  EXPECT_EQ(viewStartAfter, viewStart);
+  EXPECT_EQ(c->m_ownFullRange, 0);
+  EXPECT_EQ(c->m_limitedRangeOn, 0);
+  EXPECT_EQ(c->m_pOverlay, o);
+  EXPECT_EQ(c->m_waitingForData, 1);
+  // A new plot type is taken and reported to the parent (route 1).
+  Notices().clear();
+  EXPECT_EQ(SendMessageA(w, OPM_NEWPLOTTYPE, 0, reinterpret_cast<LPARAM>(&type)), 0);
+  EXPECT_EQ(SendMessageA(w, OPM_GETPLOTTYPE, 0, 0), OVERLAY_MODE_OVERLAID);
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(Notices().size(), 1u);
+  EXPECT_EQ(Notices()[0].code, 10);
+  // Scales for the overlaid mode go to the shared pair.
+  STRUCT_OPLOT_SET_SCALES scales{};
+  scales.low1 = -7;
+  scales.high1 = 70;
+  EXPECT_EQ(SendMessageA(w, OPM_SETPLOTSCALES, 0, reinterpret_cast<LPARAM>(&scales)), 0);
+  const double low = o->tail.scales.commonLow, high = o->tail.scales.commonHigh;
+  EXPECT_EQ(low, -7);
+  EXPECT_EQ(high, 70);
+  // The exponent-scale switch is kept in the preferences.
+  SendMessageA(w, OPM_SHOWEXPSCALES, 1, 0);
+  EXPECT_EQ(c->m_prefs.features.showExponentScales, 1);
+  DestroyWindow(w);
+}
+
+// The deferred vertical full scale (code 41) rescales every plot in use.
+TEST_F(MessagesTest, DeferredVerticalFullScale) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  for (int i = 0; i < 3; ++i) o->tail.scales.plotHigh[i] = 1;
+  SendMessageA(w, OPM_NOTIFICATIONSTOSELF, 41, 0);
+  for (int i = 0; i < 3; ++i) {
+    double low = 0, high = 0;
+    c->AutoScaleSepVert(static_cast<short>(i), &low, &high);
+    const double set = o->tail.scales.plotHigh[i];
+    EXPECT_EQ(set, high) << i;
+  }
+  DestroyWindow(w);
+}
+
+}  // namespace

@@ -1,8 +1,13 @@
 // Scales of the control: saved states and stepping back through them, the
 // sliders after automatic scaling, scrolling requests and the kept height
 // of a scale across a scroll.
+#include <filesystem>
+
+#include "fixtures/msfixtures.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "specialctl/gain_slider.h"
+#include "win/win_commctrl.h"
+#include "win/win_paths.h"
 
 namespace {
 
@@ -192,6 +197,569 @@ TEST_F(ScalesTest, DualScaleGroupsByUnitWithCountsOnTheLeft) {
   c->UpdateLeftRightIndexes();
   EXPECT_EQ(o->tail.scales.leftAxisPlot, 0);
   EXPECT_EQ(o->tail.scales.rightAxisPlot, 20);
+}
+
+}  // namespace
+
+namespace {
+
+// The host's two full ranges: the segment window (WM_USER+99) and the
+// limited range (WM_USER+533). Each asks for its range unless it is shown,
+// switches the other off, and steers full scale and the scroll bar.
+TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
+  struct Case {
+    UINT message;
+    double start, end;    // the range handed over
+    bool notified;        // code 1 posted (the range is not the one shown)
+    double fullStart, fullEnd;  // what Full Scale then asks for (0, 0: all data)
+    bool windowBoundsScroll;    // the scroll bar spans the handed range
+  } cases[] = {
+      {OPM_LIMITEDDBLCLKFULLTIMERANGE, 3.0, 7.0, true, 3.0, 7.0, false},
+      {OPM_SPECIALDBLCLKFULLTIMERANGE, 2.5, 9.0, true, 2.5, 9.0, true},
+      {OPM_LIMITEDDBLCLKFULLTIMERANGE, fs, fe, false, fs, fe, false},  // shown already
+      {OPM_SPECIALDBLCLKFULLTIMERANGE, 4.0, 8.0, true, 4.0, 8.0, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.start);
+    o->tail.viewStart = fs;
+    o->tail.viewEnd = fe;
+    c->m_zoomPending = 0;
+    win::script::PumpUntilIdle();
+    Notices().clear();
+    double range[2] = {k.start, k.end};
+    EXPECT_EQ(SendMessageA(w, k.message, 1, reinterpret_cast<LPARAM>(range)), 0);
+    win::script::PumpUntilIdle();
+    const bool limited = k.message == OPM_LIMITEDDBLCLKFULLTIMERANGE;
+    EXPECT_EQ(c->m_limitedRangeOn, limited ? 1 : 0);
+    EXPECT_EQ(c->m_ownFullRange, limited ? 0 : 1);  // the other range is off and zeroed
+    EXPECT_EQ(limited ? c->m_ownFullEnd : c->m_limitedEnd, 0.0);
+    double pending[3] = {};
+    EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), k.notified ? 1 : 0);
+    ASSERT_EQ(Notices().size(), k.notified ? 1u : 0u);
+    if (k.notified) {
+      EXPECT_EQ(Notices()[0].code, 1);
+      EXPECT_EQ(pending[0], k.start);
+      EXPECT_EQ(pending[1], k.end);
+    }
+    // Full Scale returns to the handed range and clears the vertical scales.
+    c->m_zoomPending = 0;
+    o->tail.scales.commonHigh = 99;
+    SendMessageA(w, WM_COMMAND, OPLOT_CMD_FULL_SCALE, 0);
+    ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+    EXPECT_EQ(pending[0], k.fullStart);
+    EXPECT_EQ(pending[1], k.fullEnd);
+    const double cleared = o->tail.scales.commonHigh;
+    EXPECT_EQ(cleared, 0.0);
+    // Horizontal full scale asks the same and keeps the vertical scales.
+    c->m_zoomPending = 0;
+    o->tail.scales.commonHigh = 99;
+    SendMessageA(w, WM_COMMAND, OPLOT_CMD_HORIZONTAL_FULL_SCALE, 0);
+    ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+    EXPECT_EQ(pending[0], k.fullStart);
+    const double kept = o->tail.scales.commonHigh;
+    EXPECT_EQ(kept, 99.0);
+    // The scroll bar: a view one minute wide at 5 minutes.
+    double sfs = 0, sfe = 0;
+    c->ScrollFullRange(&sfs, &sfe);
+    EXPECT_EQ(sfs, k.windowBoundsScroll ? k.start : fs);
+    EXPECT_EQ(sfe, k.windowBoundsScroll ? k.end : fe);
+    o->tail.viewStart = 5.0;
+    o->tail.viewEnd = 6.0;
+    c->SizeControls();
+    c->SetHorzBar();
+    EXPECT_EQ(c->m_hScrollPos, static_cast<int16_t>((5.0 - sfs) * 10000 / ((sfe - sfs) - 1.0)));
+  }
+  // Without a range both are switched off; full scale asks for all data again.
+  SendMessageA(w, OPM_SPECIALDBLCLKFULLTIMERANGE, 0, 0);
+  EXPECT_EQ(c->m_ownFullRange, 0);
+  EXPECT_EQ(c->m_ownFullStart, 0.0);
+  double range[2] = {3, 4};
+  SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
+  SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 0, reinterpret_cast<LPARAM>(range));
+  EXPECT_EQ(c->m_limitedRangeOn, 0);
+  c->m_zoomPending = 0;
+  SendMessageA(w, WM_COMMAND, OPLOT_CMD_FULL_SCALE, 0);
+  double pending[3] = {-1, -1, -1};
+  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+  EXPECT_EQ(pending[0], 0.0);
+  EXPECT_EQ(pending[1], 0.0);
+}
+
+// The limited range does not bound the scroll buttons: the right-hand one
+// still widens to the data end, past the limited range.
+TEST_F(ScalesTest, LimitedRangeLeavesTheScrollButtonsOnTheData) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->tail.viewStart = 4.0;
+  o->tail.viewEnd = 5.0;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  double range[2] = {4.0, 5.0};
+  SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
+  ASSERT_TRUE(c->m_scrollShown);
+  c->m_zoomPending = 0;
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SCROLL_DOWN, BN_CLICKED), 0);
+  double pending[3] = {};
+  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+  EXPECT_EQ(pending[0], 4.0);
+  EXPECT_EQ(pending[1], 6.0);
+}
+
+// Automatic scales per mode, and the slider each leaves standing for the scale.
+TEST_F(ScalesTest, AutoscaleRulesAndTheSliderAfterVerticalFullScale) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  std::strcpy(o->slots[1].units, "mV");
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  double mn[3], mx[3];  // the overlay's packed arrays, copied out
+  for (int i = 0; i < 3; ++i) mn[i] = o->tail.minInView[i], mx[i] = o->tail.maxInView[i];
+  auto margin = [](double lo, double hi, double least) { return std::max((hi - lo) / 20, least); };
+  struct Case {
+    int16_t mode;
+    double low, high;  // the expected left or common pair
+  } cases[] = {
+      {OVERLAY_MODE_OVERLAID, std::min({mn[0], mn[1], mn[2]}), std::max({mx[0], mx[1], mx[2]})},
+      // Dual scale: slots 0 and 2 count ions on the left, slot 1 is on the right.
+      {OVERLAY_MODE_TWO_SCALES, std::min(mn[0], mn[2]), std::max(mx[0], mx[2])},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.mode);
+    o->head.displayMode = k.mode;
+    SendMessageA(w, WM_COMMAND, OPLOT_CMD_VERTICAL_FULL_SCALE, 0);
+    const OVERLAY_SCALE_BLOCK& s = o->tail.scales;
+    const double m = margin(k.low, k.high, 2.5);
+    EXPECT_DOUBLE_EQ(s.commonLow, k.low - m);
+    EXPECT_DOUBLE_EQ(s.commonHigh, k.high + m);
+    c->SetVertBars();
+    double r[2] = {};
+    ASSERT_EQ(SendMessageA(GetDlgItem(w, OPLOT_ID_SLIDER0), VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(r)), 1);
+    EXPECT_NEAR(r[1], k.high + m, (k.high - k.low) * 2e-3);
+  }
+  // Only the left scale is rescaled by Vertical Full Scale in the dual mode.
+  const double rightHigh = o->tail.scales.rightHigh;
+  EXPECT_EQ(rightHigh, 0.0);
+  c->SetVerticalFullScale(0, 1);
+  const double right = o->tail.scales.rightHigh;
+  EXPECT_DOUBLE_EQ(right, mx[1] + margin(mn[1], mx[1], 2.5));
+
+  // Plot kinds 4 to 17 leave the shared slider without a range.
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  o->slots[0].plotKind = 9;
+  c->SetVertBars();
+  double r[2] = {};
+  EXPECT_EQ(SendMessageA(GetDlgItem(w, OPLOT_ID_SLIDER0), VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(r)), 0);
+  DestroyWindow(w);
+}
+
+TEST_F(ScalesTest, MarginsOfFlatAndTinyPlotsAndTheDualGroupOfAPlot) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  struct Case {
+    bool ms;
+    double mn, mx;
+    double low, high;
+  } cases[] = {
+      {true, 500, 500, 497.5, 502.5},              // flat MS plot: +-2.5
+      {false, 3e-7, 3e-7, 2.5e-7, 3.5e-7},         // flat detector plot: +-5e-8
+      {false, 1e-7, 2e-7, 0.5e-7, 2.5e-7},         // tiny span: the least margin
+      {true, 0, 1000, -50, 1050},                  // a twentieth of the span
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.mn);
+    o->slots[1].workFile->centroid = k.ms ? 1 : 0;
+    o->tail.minInView[1] = k.mn;
+    o->tail.maxInView[1] = k.mx;
+    double low = 0, high = 0;
+    c->AutoScaleSepVert(1, &low, &high);
+    EXPECT_NEAR(low, k.low, 1e-15 + 1e-12 * std::fabs(k.low));
+    EXPECT_NEAR(high, k.high, 1e-15 + 1e-12 * std::fabs(k.high));
+  }
+  // A slot without a work file leaves the outputs as they were.
+  double low = 7, high = 8;
+  c->AutoScaleSepVert(5, &low, &high);
+  EXPECT_EQ(low, 7);
+  EXPECT_EQ(high, 8);
+  c->AutoScaleOneOfTwoVerts(5, &low, &high);
+  EXPECT_EQ(low, -2.5);
+  EXPECT_EQ(high, 2.5);
+  // The dual group of slot 1 takes in later plots of its unit only, and only those in use.
+  o->slots[1].workFile->centroid = 1;
+  o->tail.minInView[1] = 100;
+  o->tail.maxInView[1] = 200;
+  o->tail.minInView[2] = 50;
+  o->tail.maxInView[2] = 900;
+  o->tail.minInView[0] = -1e6;  // before slot 1: not in its group
+  c->AutoScaleOneOfTwoVerts(1, &low, &high);
+  EXPECT_DOUBLE_EQ(low, 50 - 42.5);
+  EXPECT_DOUBLE_EQ(high, 900 + 42.5);
+  o->tail.inView[2] = 0;
+  c->AutoScaleOneOfTwoVerts(1, &low, &high);
+  EXPECT_DOUBLE_EQ(low, 95);
+  EXPECT_DOUBLE_EQ(high, 205);
+  DestroyWindow(w);
+}
+
+// The owner's answer to a scroll keeps a scale's height on the new data floor.
+TEST_F(ScalesTest, ScrollAnsweredByTheOwnerKeepsTheStackedScaleHeight) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->tail.viewStart = 4.0;
+  o->tail.viewEnd = 5.0;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_scrollShown);
+  o->tail.scales.plotLow[0] = 0;  // below the data: kept across the scroll
+  o->tail.scales.plotHigh[0] = 9000;
+  const double oldFloor = o->tail.minInView[0];
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SCROLL_DOWN, BN_CLICKED), 0);
+  double pending[3] = {};
+  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+  // The owner reads the new range and answers with wParam 1.
+  o->tail.viewStart = pending[0];
+  o->tail.viewEnd = pending[1];
+  o->tail.minInView[0] = oldFloor + 700;
+  SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
+  const double height = 9000 - oldFloor;
+  const double low = o->tail.scales.plotLow[0], high = o->tail.scales.plotHigh[0];
+  EXPECT_DOUBLE_EQ(high, oldFloor + 700 + height);
+  EXPECT_DOUBLE_EQ(low, oldFloor + 700 - 0.05 * height);
+  EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 0);
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+// Whether an arrow button is drawn marked (its half filled black).
+bool ButtonMarked(HWND w, int id) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, 16, 16);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  DRAWITEMSTRUCT di{};
+  di.CtlType = ODT_BUTTON;
+  di.CtlID = static_cast<UINT>(id);
+  di.hDC = dc;
+  di.rcItem = {0, 0, 16, 16};
+  SendMessageA(w, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&di));
+  const bool marked = GetPixel(dc, id == OPLOT_ID_SCROLL_DOWN ? 4 : 11, 7) == 0;
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  return marked;
+}
+
+// The left-hand button is marked against the segment window's start while
+// the window is on; the limited range switches the window off, so the
+// button is marked against the data's start again.
+TEST_F(ScalesTest, LimitedRangeMarksTheButtonsAgainstTheDataAgain) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  double range[2] = {3.0, 8.0};
+  SendMessageA(w, OPM_SPECIALDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
+  o->tail.viewStart = 3.0;  // the owner answered with the window
+  o->tail.viewEnd = 8.0;
+  EXPECT_FALSE(ButtonMarked(w, OPLOT_ID_SCROLL_UP));
+  SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
+  EXPECT_TRUE(ButtonMarked(w, OPLOT_ID_SCROLL_UP));
+  EXPECT_TRUE(ButtonMarked(w, OPLOT_ID_SCROLL_DOWN));
+  (void)c;
+  DestroyWindow(w);
+}
+
+// The scroll bar moves only while the data are wider than the view.
+TEST_F(ScalesTest, ScrollBarKeepsItsPositionWithoutSlack) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  o->tail.viewStart = 4.0;
+  o->tail.viewEnd = 5.0;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_scrollShown);
+  const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
+  struct Case {
+    double start, end;
+    int pos, page, line;  // -1: unchanged
+  } cases[] = {
+      {fs + 0.5 * (fe - fs - 2), fs + 0.5 * (fe - fs - 2) + 2, 5000, static_cast<int>(1.0 * 10000 / (fe - fs - 2)),
+       static_cast<int>(0.2 * 10000 / (fe - fs - 2))},
+      {fs, fe, -1, -1, -1},              // the whole data: no slack
+      {fs - 1, fe + 1, -1, -1, -1},      // wider than the data: negative slack
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.start);
+    c->m_hScrollPos = 1234;
+    c->m_hScrollPage = 55;
+    c->m_hScrollLine = 66;
+    o->tail.viewStart = k.start;
+    o->tail.viewEnd = k.end;
+    c->SetHorzBar();
+    EXPECT_EQ(c->m_hScrollPos, k.pos < 0 ? 1234 : k.pos);
+    EXPECT_EQ(c->m_hScrollPage, k.page < 0 ? 55 : k.page);
+    EXPECT_EQ(c->m_hScrollLine, k.line < 0 ? 66 : k.line);
+  }
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+// While a plot is maximized only its own scale is cleared; the others wait
+// for the restore.
+TEST_F(ScalesTest, ClearingScalesOfAMaximizedPlotSparesTheOthers) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  for (bool command : {false, true}) {
+    SCOPED_TRACE(command);
+    // As maximizing leaves it: one plot on, the others' flags saved away.
+    o->head.maximised = 1;
+    o->head.maximisedSlot = 1;
+    o->head.shown[0] = o->head.shown[2] = 0;
+    for (int i = 0; i < 3; ++i) {
+      o->tail.scales.plotLow[i] = -1;
+      o->tail.scales.plotHigh[i] = 123;
+    }
+    if (command)
+      SendMessageA(w, WM_COMMAND, OPLOT_CMD_FULL_SCALE, 0);  // cleared, rebuilt on the owner's answer
+    else
+      c->ClearVerticalScales();  // cleared and rescaled at once
+    double low = 0, high = 0;
+    c->AutoScaleSepVert(1, &low, &high);
+    const double kept0 = o->tail.scales.plotHigh[0], kept2 = o->tail.scales.plotHigh[2];
+    const double own = o->tail.scales.plotHigh[1];
+    EXPECT_EQ(kept0, 123);
+    EXPECT_EQ(kept2, 123);
+    EXPECT_EQ(own, command ? 0.0 : high);
+  }
+  o->head.maximised = 0;
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+// Moving a slider's thumb sets the scale it stands for: the shared pair
+// from slider 0 outside the stacked mode, else the plot's own pair.
+TEST_F(ScalesTest, MovingASliderSetsItsScale) {
+  struct Case {
+    int16_t mode;
+    int slot;
+  } cases[] = {{OVERLAY_MODE_STACKED, 1}, {OVERLAY_MODE_STACKED, 0}, {OVERLAY_MODE_OVERLAID, 0}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.mode * 10 + k.slot);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    SVW_OVERLAY* o = MakeOverlay(2);
+    o->head.displayMode = k.mode;
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    win::script::PumpUntilIdle();
+    ASSERT_TRUE(c->m_slidersShown);
+    CCtlVScroll* s = c->m_pSliders[k.slot];
+    ASSERT_TRUE(s->m_active);
+    const int pos = s->m_pSlider->GetPos() + 3000;  // a higher gain: a lower top
+    s->m_pSlider->SetPos(pos);
+    s->SendMessage(WM_VSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(s->m_pSlider->m_hWnd));
+    double expect[2] = {};
+    ASSERT_EQ(s->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(expect)), 1);
+    win::script::PumpUntilIdle();  // the slider's notification reaches the control
+    const OVERLAY_SCALE_BLOCK& sc = o->tail.scales;
+    const double low = k.mode == OVERLAY_MODE_STACKED ? sc.plotLow[k.slot] : sc.commonLow;
+    const double high = k.mode == OVERLAY_MODE_STACKED ? sc.plotHigh[k.slot] : sc.commonHigh;
+    EXPECT_EQ(low, expect[0]);
+    EXPECT_EQ(high, expect[1]);
+    const double other = sc.plotHigh[1 - k.slot];
+    if (k.mode == OVERLAY_MODE_STACKED) {
+      EXPECT_NE(other, high);
+    }
+    DestroyWindow(w);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Scroll codes move the stored position; thumb position and end scroll
+// apply it as a requested window of the same width, clamped to the data.
+TEST_F(ScalesTest, ScrollCodesMoveThePositionAndApplyIt) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  const double fs = o->tail.homeStart, fe = o->tail.homeEnd, view = (fe - fs) / 5;
+  const double start0 = fs + 2 * view;
+  o->tail.viewStart = start0;
+  o->tail.viewEnd = start0 + view;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_scrollShown);
+  const int p0 = c->m_hScrollPos, page = c->m_hScrollPage, line = c->m_hScrollLine;
+  EXPECT_EQ(p0, 5000);
+  EXPECT_EQ(page, static_cast<int>((view / 2) * 10000 / (4 * view)));
+  EXPECT_EQ(line, static_cast<int>((view / 10) * 10000 / (4 * view)));
+  HWND bar = GetDlgItem(w, OPLOT_ID_HSCROLL);
+  struct Case {
+    UINT code;
+    UINT thumb;
+    int pos;  // stored position after the code
+  } cases[] = {
+      {SB_LINELEFT, 0, p0 - line}, {SB_LINERIGHT, 0, p0 + line}, {SB_PAGELEFT, 0, p0 - page},
+      {SB_PAGERIGHT, 0, p0 + page}, {SB_LEFT, 0, 0},             {SB_RIGHT, 0, 10000},
+      {SB_THUMBTRACK, 9000, p0},    {SB_THUMBPOSITION, 2500, 2500}, {SB_THUMBPOSITION, 12000, 10000},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.code);
+    c->m_hScrollPos = static_cast<int16_t>(p0);
+    c->m_zoomPending = 0;
+    SendMessageA(w, WM_HSCROLL, MAKEWPARAM(k.code, k.thumb), reinterpret_cast<LPARAM>(bar));
+    EXPECT_EQ(c->m_hScrollPos, k.pos);
+    if (k.code != SB_THUMBPOSITION) {
+      EXPECT_EQ(c->m_zoomPending, 0);  // nothing asked before the scroll ends
+      SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(bar));
+    }
+    double pending[3] = {};
+    const bool moved = k.pos != p0;
+    ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), moved ? 1 : 0);
+    if (moved) {
+      EXPECT_NEAR(pending[0], fs + 4 * view * k.pos / 10000, 1e-9);
+      EXPECT_NEAR(pending[1] - pending[0], view, 1e-9);
+    }
+  }
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScalesTest, SetPlotScalesInTheDualModeSetsOrAutoscalesEachSide) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(3);
+  std::strcpy(o->slots[1].units, "mV");
+  o->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  struct Case {
+    double low1, high1, low2, high2;
+  } cases[] = {{-1, 10, -2, 20}, {5, 5, -2, 20}, {-1, 10, 3, 3}, {0, 0, 0, 0}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.low1 * 100 + k.low2);
+    STRUCT_OPLOT_SET_SCALES r{};
+    r.plot = 2;
+    r.low1 = k.low1;
+    r.high1 = k.high1;
+    r.low2 = k.low2;
+    r.high2 = k.high2;
+    SendMessageA(w, OPM_SETPLOTSCALES, 0, reinterpret_cast<LPARAM>(&r));
+    const OVERLAY_SCALE_BLOCK s = o->tail.scales;  // a copy: the packed doubles are read by value
+    ASSERT_EQ(s.leftAxisPlot, 0);
+    ASSERT_EQ(s.rightAxisPlot, 1);
+    double low = k.low1, high = k.high1;
+    if (k.low1 == k.high1) c->AutoScaleOneOfTwoVerts(0, &low, &high);
+    EXPECT_EQ(double{s.commonLow}, low);
+    EXPECT_EQ(double{s.commonHigh}, high);
+    low = k.low2;
+    high = k.high2;
+    if (k.low2 == k.high2) c->AutoScaleOneOfTwoVerts(1, &low, &high);
+    EXPECT_EQ(double{s.rightLow}, low);
+    EXPECT_EQ(double{s.rightHigh}, high);
+  }
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+// Stepping back: the owner's answer keeps the restored scales and only
+// refreshes the current saved state.
+TEST_F(ScalesTest, PreviousScalesSurviveTheOwnersAnswer) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
+  // A hand-set scale on the whole range, then a zoom the owner answered.
+  o->tail.scales.plotLow[0] = 100;
+  o->tail.scales.plotHigh[0] = 4321;
+  c->SaveCurrent();
+  o->tail.viewStart = fs + 1;
+  o->tail.viewEnd = fs + 2;
+  o->tail.scales.plotHigh[0] = 999;
+  SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+  const int16_t count = c->m_historyCount;
+  SendMessageA(w, WM_COMMAND, OPLOT_CMD_PREVIOUS_SCALES, 0);
+  double pending[3] = {};
+  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+  EXPECT_EQ(pending[0], fs);
+  EXPECT_EQ(pending[1], fe);
+  o->tail.viewStart = pending[0];
+  o->tail.viewEnd = pending[1];
+  SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+  const double low = o->tail.scales.plotLow[0], high = o->tail.scales.plotHigh[0];
+  EXPECT_EQ(low, 100);
+  EXPECT_EQ(high, 4321);
+  EXPECT_EQ(c->m_historyCount, count);
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+// A control that made its own overlay answers its scroll requests itself:
+// the new window is read and the scale keeps its height on the new floor;
+// the parent hears nothing.
+TEST_F(ScalesTest, AControlMadeOverlayAnswersItsOwnScroll) {
+  const std::string path = "C:\\Data\\scroll.kms";
+  msfix::RunPlan plan;
+  plan.seed = 29;
+  plan.scans = 400;
+  std::filesystem::create_directories(std::filesystem::path(win::paths::ToHost(path)).parent_path());
+  ASSERT_TRUE(msfix::WriteMsDataFile(win::paths::ToHost(path), plan, nullptr));
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  STRUCT_OPLOT_DISPLAY_FILE r{};
+  r.useFirstFreeSlot = 1;
+  std::strncpy(r.path, path.c_str(), sizeof r.path - 1);
+  r.plotKind = DATA_TYPE_TIC;
+  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)), 1);
+  double zoom[2] = {4.0, 6.0};
+  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETTIMERANGE, 0, reinterpret_cast<LPARAM>(zoom)), 1);
+  win::script::PumpUntilIdle();
+  SVW_OVERLAY* o = c->m_pOverlay;
+  ASSERT_TRUE(c->m_scrollShown);
+  const double floor = o->tail.minInView[0];
+  o->tail.scales.plotLow[0] = floor - 500;  // below the data: kept
+  o->tail.scales.plotHigh[0] = floor + 1e5;
+  Notices().clear();
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SCROLL_DOWN, BN_CLICKED), 0);
+  win::script::PumpUntilIdle();
+  EXPECT_TRUE(Notices().empty());
+  const double start = o->tail.viewStart, end = o->tail.viewEnd;
+  EXPECT_NEAR(start, 4.0, 1e-9);
+  EXPECT_NEAR(end, 8.0, 1e-9);
+  const double newFloor = o->tail.minInView[0];
+  const double low = o->tail.scales.plotLow[0], high = o->tail.scales.plotHigh[0];
+  EXPECT_DOUBLE_EQ(high, newFloor + 1e5);
+  EXPECT_DOUBLE_EQ(low, newFloor - 0.05 * 1e5);
+  DestroyWindow(w);
 }
 
 }  // namespace

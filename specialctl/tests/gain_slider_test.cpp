@@ -158,3 +158,55 @@ TEST_F(GainSliderTest, KeyboardOnTheTrackBarNotifiesThroughTheSlider) {
 }
 
 }  // namespace
+
+namespace {
+
+// The decade loops stop exactly at their bounds: t - minimum reaching
+// 100,000 stops the raising, t at 10,000,000 is not lowered.
+TEST_F(GainSliderTest, DecadeFactorAtTheBoundsOfItsLoops) {
+  struct Case {
+    double lo, hi;
+    double factor;
+  } cases[] = {
+      {0, 50000, 1.0},            // t = 100,000: not raised
+      {0, 49999, 10.0},           // just below: one decade
+      {0, 5e6, 1.0},              // t = 10,000,000: not lowered
+      {0, 5e6 + 1, 0.1},          // just above: one decade down
+      {-1e5, -50000, 1.0},        // t below 1 is raised to 1; 1 + 100,000 is enough
+      {1e9, 1e9 + 10, 1e-3},      // raised once (t - minimum is 20), then lowered four times
+  };
+  for (const Case& k : cases) {
+    slider->m_range = STRUCT_VSCROLL_RANGE{k.lo, k.hi, k.lo, k.hi};
+    double f = 0, base = 0;
+    slider->DecadeFactor(&f, &base);
+    EXPECT_DOUBLE_EQ(f, k.factor) << k.lo << ".." << k.hi;
+    EXPECT_EQ(base, k.lo);
+  }
+}
+
+// Positions are truncated toward zero and clamped to the track.
+TEST_F(GainSliderTest, PositionIsTruncatedAndClamped) {
+  struct Case {
+    double top;
+    int pos;
+  } cases[] = {
+      {1000, 16000},   // gain 100,000: exactly half way
+      {999, 15997},    // 15,997.68 is truncated, not rounded
+      {1.0, 0},        // gain 100: the bottom of the track
+      {0.5, 0},        // gain below 100: clamped to 0
+      {0.0, 0},        // gain 0 (top on the base): still active, at the bottom
+      {1e6 + 1, 32000},  // gain above 100,000,000: clamped to the top
+  };
+  for (const Case& k : cases) {
+    SetRange(0, k.top, 0, 1000);  // factor 100
+    EXPECT_EQ(slider->m_active, 1) << k.top;
+    EXPECT_EQ(TrackPos(), k.pos) << k.top;
+    EXPECT_EQ(slider->m_position, k.pos) << k.top;
+    double out[2] = {};
+    ASSERT_EQ(slider->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(out)), 1);
+    // Read back from the stored gain, not from the truncated position.
+    EXPECT_NEAR(out[1], k.top, 1e-9 * (1 + k.top));
+  }
+}
+
+}  // namespace
