@@ -15,6 +15,7 @@
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "common/value_scale.h"
 #include "plotengine/event_marks.h"
 #include "plotengine/result_annotations.h"
 #include "spectra/spectrum_managers.h"
@@ -511,11 +512,7 @@ void CCtlOPlot::UpdateMinMaxInDataInfo() {
     const bool mainOnly = !wf || wf->directHeader || wf->timeTagged ||
                           (wf->sectioned && !wf->centroid && !wf->profile) || s.plotKind > 2;
     // Scaled traces show their values times the detector's factor.
-    double factor = 1.0;
-    if (wf && wf->timeTagged) {
-      float f = 1.0f;
-      if (GetDataScaleFactor(wf->filePath, wf->module, &f) && f != 1.0f) factor = f;
-    }
+    const double factor = WorkFileValueFactor(wf);
     const STRUCT_NE_POINT_BLOCK* blocks[2] = {nullptr, nullptr};
     uint32_t counts[2] = {0, 0};
     if (mainOnly || kind == 0 || kind == 2) blocks[0] = dp->points, counts[0] = dp->pointCount;

@@ -16,6 +16,7 @@
 #include "jessul32/background_subtraction.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "common/value_scale.h"
 #include "plotengine/band_drawing.h"
 #include "spectra/segment_checks.h"
 #include "spectra/spectrum_managers.h"
@@ -143,15 +144,9 @@ void CCtlOPlot::GetOneSpectrumMarkerValues(short window, short spectrum) {
     return;
   }
 
-  float factor = 1.0f;
-  bool scaled = false;
-  if (wf->timeTagged) {
-    float got = 1.0f;
-    if (GetDataScaleFactor(wf->filePath, wf->module, &got) && got != 1.0f) {
-      factor = got;
-      scaled = true;
-    }
-  }
+  const double slotFactor = WorkFileValueFactor(wf);
+  const bool scaled = slotFactor != 1.0;
+  const auto factor = static_cast<float>(slotFactor);
   const bool alternate = m_displayChoice == 1 || m_displayChoice == 2;
   auto copyFrom = [&](const STRUCT_NE_DATA_POINTS* trace) {
     const bool useFiltered = alternate && trace->filtered;

@@ -6,7 +6,7 @@
 
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
-#include "overlayctl/overlay_value_scale.h"
+#include "common/value_scale.h"
 
 int CCtlOPlot::GetTimeAndValue(short slot, double time, short raw, double* foundTime, double* foundValue) {
   const SVW_OVERLAY* o = m_pOverlay;
@@ -32,7 +32,7 @@ int CCtlOPlot::GetTimeAndValue(short slot, double time, short raw, double* found
     uint32_t at = i;
     if (i > 0 && t != time && time - NePointAt(block, i - 1)->time < t - time) at = i - 1;
     if (foundTime) *foundTime = NePointAt(block, at)->time;
-    if (foundValue) *foundValue = NePointValue(block, at) * SlotValueFactor(s.workFile);
+    if (foundValue) *foundValue = NePointValue(block, at) * WorkFileValueFactor(s.workFile);
     return 1;
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/value_scale.h"
 #include "holbrin/holbrin.h"
 #include "plotengine/overlay.h"
 #include "plotengine/overlay_internal.h"
@@ -251,11 +252,7 @@ KELT_API int32_t OPLOT_GetInterpolatedValueFromTime(const SVW_OVERLAY* o, int16_
   const OVERLAY_SLOT& s = o->slots[slot];
   const STRUCT_NE_DATA_POINTS* dp = s.trace;
   if (!TraceHasPoints(dp) || !s.workFile) return 0;
-  double factor = 1.0;
-  if (s.workFile->timeTagged) {
-    float f = 1.0f;
-    if (GetDataScaleFactor(s.workFile->filePath, s.workFile->fileType, &f) && f != 1.0f) factor = f;
-  }
+  const double factor = WorkFileValueFactor(s.workFile);
   const STRUCT_NE_POINT_BLOCK* b = dp->points;
   const int32_t first = ShownFirst(o, slot), last = ShownLast(o, slot, dp);
   for (int32_t k = first; k <= last; ++k) {

@@ -1,5 +1,6 @@
 // Reading the integration results of a processed file into the drawing
 // record, valleys, apex lookups, drag limits and method time events.
+#include "common/value_scale.h"
 #include "plotengine/peak_events.h"
 
 #include <cstring>
@@ -250,11 +251,7 @@ KELT_API int32_t OPLOT_ReadDrawEvents(const char* path, int16_t plot, STRUCT_OPL
     if (!path) return 0;
     STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path, 0);
     if (!wf) return 0;
-    float scale = 1.0f;
-    if (wf->timeTagged) {
-      float f = 1.0f;
-      if (GetDataScaleFactor(wf->filePath, wf->fileType, &f)) scale = f;
-    }
+    const auto scale = static_cast<float>(WorkFileValueFactor(wf));
     ReadEvents(wf, scale, r);
     ReadBaselines(wf, r);
     ReadPeaks(wf, r);

@@ -1,4 +1,5 @@
 // The overlay drawing pipeline and the plot lines of its traces.
+#include "common/value_scale.h"
 #include "plotengine/plot_drawing.h"
 
 #include <cmath>
@@ -288,15 +289,9 @@ KELT_API int32_t OPLOT_DrawWSPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUCT
   Block buffer(static_cast<uint64_t>(n) * 8u + 80u);
   POINT* pts = buffer.as<POINT>();
   if (!pts) return 0;
-  float factor = 1.0f;
-  bool scaled = false;
-  if (s.workFile && s.workFile->timeTagged) {
-    float got = 1.0f;
-    if (GetDataScaleFactor(s.workFile->filePath, s.workFile->module, &got) && got != 1.0f) {
-      factor = got;
-      scaled = true;
-    }
-  }
+  const double valueFactor = WorkFileValueFactor(s.workFile);
+  const bool scaled = valueFactor != 1.0;
+  const auto factor = static_cast<float>(valueFactor);
   const bool print = sz->params.printFlag != 0;
   SavedDC saved(dc);
   IntersectClipRect(dc, f.left, f.top, f.right + 1, f.bottom + 1);

@@ -59,8 +59,8 @@ class ConversionsTest : public OPlotTest {
     const std::string host = win::paths::ToHost(kDetector);
     std::filesystem::create_directories(std::filesystem::path(host).parent_path());
     ASSERT_TRUE(msfix::WriteDetectorFile(host, plan, nullptr));
-    // The factor is kept for the detector's module, which the drawing asks for too.
-    ASSERT_TRUE(SetDataScaleFactor(kDetector, kDetectorModule, kFactor));
+    // The factor is kept under the detector's file type word, as every reader asks.
+    ASSERT_TRUE(SetDataScaleFactor(kDetector, kDetectorType, kFactor));
   }
   void TearDown() override {
     for (SVW_OVERLAY* o : owned_) {

@@ -312,7 +312,7 @@ TEST_F(PipelineTest, TimeTaggedDetectorTracesTakeTheFileScaleFactor) {
   const auto plain = firstY();
   ASSERT_FALSE(plain.empty());
   const STRUCT_WORK_FILE* wf = o->slots[0].workFile;
-  ASSERT_TRUE(SetDataScaleFactor(wf->filePath, wf->module, 1000.0f));
+  ASSERT_TRUE(SetDataScaleFactor(wf->filePath, wf->fileType, 1000.0f));
   const auto scaled = firstY();
   ASSERT_EQ(scaled.size(), plain.size());
   const double v = NePointValue(o->slots[0].trace->points, o->tail.firstShownIndex[0]);
