@@ -59,9 +59,6 @@ std::string ComponentFile(const char* dataPath) {
 // The host's match results (a target-list search's list) as the drawing
 // engine reads them; a block that is no such list, or a damaged one, builds
 // no annotations.
-static_assert(sizeof(TARGET_LIST_MATCH) == sizeof(STRUCT_TARGET_MATCH));
-static_assert(offsetof(TARGET_LIST_MATCH, time) == offsetof(STRUCT_TARGET_MATCH, time));
-static_assert(offsetof(TARGET_LIST_MATCH, forwardMatch) == offsetof(STRUCT_TARGET_MATCH, forwardMatch));
 static_assert(TARGET_LIST_PATH_SIZE == ANNOTATION_DATA_FILE_SIZE);
 
 bool TargetResults(void* block, STRUCT_TARGET_SEARCH_RESULT* out) {
@@ -74,7 +71,7 @@ bool TargetResults(void* block, STRUCT_TARGET_SEARCH_RESULT* out) {
       (!list->entries || GetBlockSize(list->entries) < static_cast<uint32_t>(list->count) * sizeof(TARGET_LIST_MATCH)))
     return false;
   out->count = list->count;
-  out->entries = reinterpret_cast<STRUCT_TARGET_MATCH*>(list->entries);
+  out->entries = list->entries;
   out->libraryCount = list->libraryCount;
   for (int k = 0; k < list->libraryCount; ++k) {
     std::memcpy(out->libraryPaths[k], list->libraryPaths[k], ANNOTATION_DATA_FILE_SIZE);

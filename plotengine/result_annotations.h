@@ -7,6 +7,7 @@
 
 #include "common/kelt_export.h"
 #include "common/preference_records.h"
+#include "fandor/target_list_results.h"
 #include "plotengine/overlay.h"
 
 #define ANNOTATION_DATA_FILE_SIZE 260
@@ -30,20 +31,8 @@ struct STRUCT_ANNOTATIONS {
   double valuesTo;
 };
 
-// A target-list search over a run: per entry 17 16-bit words.
-#pragma pack(push, 1)
-struct STRUCT_TARGET_MATCH {
-  int16_t library;        // index into the library list
-  int32_t spectrum;       // entry in that library
-  int16_t matched;
-  double time;            // minutes
-  int32_t scan;
-  int16_t reverseMatch;
-  int16_t forwardMatch;
-  int16_t reserved[5];
-};
-#pragma pack(pop)
-static_assert(sizeof(STRUCT_TARGET_MATCH) == 34);
+// A target-list search over a run: one entry as the search lists it.
+using STRUCT_TARGET_MATCH = TARGET_LIST_MATCH;
 
 #define TARGET_MOST_LIBRARIES 16
 
