@@ -2,6 +2,7 @@
 // control builds from data files; what survives new data per slot; traces
 // re-read for a new range; displayed index ranges and value ranges.
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -37,6 +38,12 @@ bool TakesPart(const SVW_OVERLAY* o, int slot) { return o->tail.attached[slot] &
 double SlotOffset(const SVW_OVERLAY* o, int slot) { return o->tail.timeOffsetsOn ? o->tail.timeOffsets[slot] : 0.0; }
 
 bool HasPoints(const STRUCT_NE_DATA_POINTS* dp) { return dp && dp->points && dp->pointCount > 0; }
+
+// The four plot types the drawing knows; any other value is refused.
+bool KnownPlotType(int type) { return type >= OVERLAY_MODE_STACKED && type <= OVERLAY_MODE_TWO_SCALES; }
+
+// A range of times a sender asks for: both ends real numbers, in order.
+bool UsableRange(double start, double end) { return std::isfinite(start) && std::isfinite(end) && start <= end; }
 
 // A file still being acquired keeps the points it had; only points after
 // the last kept time are added, each later than the one before.
@@ -187,13 +194,14 @@ LRESULT CCtlOPlot::OnNewTimeRange(WPARAM wParam, LPARAM lParam) {
 LRESULT CCtlOPlot::OnNewPlotType(WPARAM, LPARAM lParam) {
   // Without an overlay HandleNewPlotType does nothing.
   if (!lParam) return 0;
-  HandleNewPlotType(*reinterpret_cast<const int16_t*>(lParam));
+  const int16_t type = *reinterpret_cast<const int16_t*>(lParam);
+  if (KnownPlotType(type)) HandleNewPlotType(type);
   return 0;
 }
 
 void CCtlOPlot::HandleNewPlotType(short type) {
   SVW_OVERLAY* o = m_pOverlay;
-  if (!o) return;
+  if (!o || !KnownPlotType(type)) return;
   const int16_t old = o->head.displayMode;
   o->head.displayMode = type;
   m_waitingForData = 0;
@@ -233,7 +241,13 @@ LRESULT CCtlOPlot::OnChangeOnStatus(WPARAM wParam, LPARAM lParam) {
     if (o->head.displayMode != oldType) {
       ClearVerticalScales();
     } else if (o->head.displayMode == OVERLAY_MODE_STACKED || o->head.displayMode == OVERLAY_MODE_NORMALISED) {
-      if (on) OPLOT_AutoScaleSepVert(o, static_cast<int16_t>(slot), &s.plotLow[slot], &s.plotHigh[slot]);
+      // The scale block is packed: its doubles are filled through aligned locals.
+      if (on) {
+        double low = 0, high = 0;
+        OPLOT_AutoScaleSepVert(o, static_cast<int16_t>(slot), &low, &high);
+        s.plotLow[slot] = low;
+        s.plotHigh[slot] = high;
+      }
     } else if (o->head.displayMode == OVERLAY_MODE_OVERLAID) {
       double low = 0, high = 0;
       OPLOT_AutoScaleOneVert(o, &low, &high);
@@ -327,7 +341,8 @@ void CCtlOPlot::UpdateOverlayPlotData(double start, double end, short plotType) 
   if (!o) return;
   HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   m_waitingForData = 1;
-  if (start == end) UpdateOverlayTimeRange(0, 1e300, &start, &end);
+  // The whole data, also where an offset moves a plot before time 0.
+  if (start == end) UpdateOverlayTimeRange(-DBL_MAX, DBL_MAX, &start, &end);
   o->head.displayMode = plotType;
   if (m_ownOverlay && m_controlKind != 3 && m_controlKind != 4) {
     for (int i = 0; i < OPLOT_SLOTS; ++i) {
@@ -627,6 +642,9 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
   const auto* r = reinterpret_cast<const STRUCT_OPLOT_DISPLAY_FILE*>(lParam);
   // A slot that does not exist is refused before anything changes.
   if (!r->useFirstFreeSlot && !OverlaySlotIndex(r->slot)) return 0;
+  // So is a range or an acquisition end that is no time.
+  if (r->useGivenRange && !UsableRange(r->rangeStart, r->rangeEnd)) return 0;
+  if (r->acquiring && !(std::isfinite(r->expectedEndTime) && r->expectedEndTime >= 0.0)) return 0;
   char path[sizeof r->path + 1] = {};
   std::memcpy(path, r->path, sizeof r->path);
   STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path, 0);
@@ -639,7 +657,9 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
     FreeWorkFileStruct(wf);
     return 0;
   }
-  if (!m_ownOverlay || !m_pOverlay) {
+  SVW_OVERLAY* const previous = m_pOverlay;
+  const bool madeOverlay = !m_ownOverlay || !m_pOverlay;
+  if (madeOverlay) {
     auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
     if (!o) {
       FreeWorkFileStruct(wf);
@@ -656,14 +676,13 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
   if (r->useFirstFreeSlot) {
     for (int i = 0; i < OPLOT_SLOTS && slot < 0; ++i)
       if (!o->tail.attached[i]) slot = i;
-    if (slot < 0) {
-      slot = OPLOT_SLOTS - 1;
-      DeleteOnePlot(static_cast<short>(slot), 0);
-    }
+    if (slot < 0) slot = OPLOT_SLOTS - 1;
   } else {
     slot = r->slot;
-    DeleteOnePlot(static_cast<short>(slot), 0);
   }
+  // A new overlay has nothing to delete; the host's labels stay until the file is shown.
+  const bool replaced = !madeOverlay && o->tail.attached[slot];
+  if (!madeOverlay) DeleteOnePlot(static_cast<short>(slot), 0);
   double start = wf->startTime, end = wf->endTime;
   if (r->useGivenRange) {
     start = r->rangeStart;
@@ -687,8 +706,19 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
       o, static_cast<int16_t>(slot), wf, nullptr, nullptr, 0, static_cast<uint16_t>(r->plotKind),
       static_cast<uint16_t>(r->plotSubKind), &r->massList, &r->chanList, nullptr, units, plotText, start, end);
   if (!added) {
-    SetCursor(old);
+    // Nothing to show in that range: a failure that leaves the control as
+    // it was, or as after the replaced plot was cleared.
     FreeWorkFileStruct(wf);
+    if (madeOverlay) {
+      FreeBlock(o);
+      m_pOverlay = previous;
+      m_ownOverlay = 0;
+    } else if (replaced) {
+      m_waitingForData = 1;
+      UpdateOverlayPlotType();
+      UpdateOverlayDisplay(o->tail.viewStart, o->tail.viewEnd, 1, 0, o->head.displayMode);
+    }
+    SetCursor(old);
     return 0;
   }
   OVERLAY_SLOT& s = o->slots[slot];
@@ -747,6 +777,7 @@ LRESULT CCtlOPlot::OnDisplaySetTimeRange(WPARAM, LPARAM lParam) {
   if (!m_ownOverlay || !m_pOverlay || !lParam || !m_hasData) return 0;
   const auto* range = reinterpret_cast<const double*>(lParam);
   double start = range[0], end = range[1];
+  if (!UsableRange(start, end)) return 0;
   if (start == 0.0 && end == 0.0) {
     start = m_pOverlay->tail.viewStart;
     end = m_pOverlay->tail.viewEnd;
@@ -758,7 +789,7 @@ LRESULT CCtlOPlot::OnDisplaySetTimeRange(WPARAM, LPARAM lParam) {
 LRESULT CCtlOPlot::OnDisplaySetPlotType(WPARAM wParam, LPARAM) {
   if (!m_ownOverlay || !m_pOverlay) return 0;
   const auto type = static_cast<int16_t>(wParam);
-  if (type == m_pOverlay->head.displayMode) return 0;
+  if (!KnownPlotType(type) || type == m_pOverlay->head.displayMode) return 0;
   if (!m_hasData)
     m_pOverlay->head.displayMode = type;
   else

@@ -298,7 +298,8 @@ LRESULT CCtlOPlot::OnWaitForNewData(WPARAM, LPARAM) {
 }
 
 LRESULT CCtlOPlot::OnSetThickPenWidth(WPARAM wParam, LPARAM lParam) {
-  if (static_cast<int16_t>(wParam) != 0) m_thickPenWidth = static_cast<int16_t>(wParam);
+  // 0 keeps the width; a negative one is no width either.
+  if (static_cast<int16_t>(wParam) > 0) m_thickPenWidth = static_cast<int16_t>(wParam);
   if (static_cast<int32_t>(lParam) >= 1) m_thickPenValue = static_cast<int16_t>(lParam);
   RepaintUnlessSuspended();
   return 0;
@@ -316,9 +317,13 @@ LRESULT CCtlOPlot::OnSetTCHROResults(WPARAM wParam, LPARAM lParam) {
   const int slot = static_cast<int>(static_cast<int16_t>(wParam));
   // Only slots 0..19 exist; the results of another index stay the sender's.
   if (!OverlaySlotIndex(slot)) return 0;
-  if (m_tchroResults[slot] && m_tchroResults[slot] != reinterpret_cast<void*>(lParam))
-    FreeTargetListResults(m_tchroResults[slot]);
-  m_tchroResults[slot] = reinterpret_cast<void*>(lParam);
+  void* results = reinterpret_cast<void*>(lParam);
+  if (m_tchroResults[slot] && m_tchroResults[slot] != results) FreeTargetListResults(m_tchroResults[slot]);
+  // One object belongs to one slot: handed to another, it moves there and is released once.
+  if (results)
+    for (void*& held : m_tchroResults)
+      if (held == results) held = nullptr;
+  m_tchroResults[slot] = results;
   return 0;
 }
 
@@ -328,8 +333,8 @@ LRESULT CCtlOPlot::OnGetPlotType(WPARAM, LPARAM) {
 }
 
 LRESULT CCtlOPlot::OnCloseQuickIntegrationDialog(WPARAM wParam, LPARAM) {
-  const int index = static_cast<int>(wParam);
-  if (index >= 0 && index < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[index] = nullptr;
+  // Read whole: a value with a high part is no dialog index.
+  if (wParam < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[wParam] = nullptr;
   return 0;
 }
 

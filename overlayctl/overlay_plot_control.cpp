@@ -4,6 +4,7 @@
 // their callers need until those features arrive.
 #include "overlayctl/overlay_plot_control.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -223,8 +224,9 @@ UINT CCtlOPlot::OnGetDlgCode() { return DLGC_WANTALLKEYS; }
 void CCtlOPlot::OnSize(UINT type, int cx, int cy) {
   (void)type;
   Default();
-  m_cx = static_cast<int16_t>(cx);
-  m_cy = static_cast<int16_t>(cy);
+  // Kept as 16-bit sizes: a larger window is laid out at the largest one.
+  m_cx = static_cast<int16_t>(std::clamp(cx, 0, 0x7FFF));
+  m_cy = static_cast<int16_t>(std::clamp(cy, 0, 0x7FFF));
   SizeControls();
 }
 
