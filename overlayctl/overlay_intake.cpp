@@ -803,7 +803,8 @@ LRESULT CCtlOPlot::OnDisplaySetONStatus(WPARAM wParam, LPARAM lParam) {
   if (!m_ownOverlay || !m_pOverlay || !OverlaySlotIndex(slot)) return 0;
   OVERLAY_HEAD& h = m_pOverlay->head;
   const bool on = lParam != 0;
-  if ((h.shown[slot] != 0) == on) return 0;
+  // Only a slot that holds a plot can be switched on.
+  if ((h.shown[slot] != 0) == on || (on && !m_pOverlay->tail.attached[slot])) return 0;
   SetFlag(h.shown, &h.shownCount, slot, on);
   RepaintUnlessSuspended();
   return 1;

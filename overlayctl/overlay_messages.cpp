@@ -199,7 +199,7 @@ LRESULT CCtlOPlot::OnNotificationsToSelf(WPARAM wParam, LPARAM) {
     if (hide && o->head.shown[slot]) {
       o->head.shown[slot] = 0;
       --o->head.shownCount;
-    } else if (!hide && !o->head.shown[slot]) {
+    } else if (!hide && !o->head.shown[slot] && o->tail.attached[slot]) {
       o->head.shown[slot] = 1;
       ++o->head.shownCount;
     }

@@ -461,3 +461,64 @@ TEST_F(WholeRangeTest, TheWholeRangeReachesPlotsMovedBeforeTimeZero) {
 }
 
 }  // namespace
+
+namespace {
+
+// A slot that holds no plot is not switched on: the count of plots on
+// stays the number of plots that can be drawn.
+TEST_F(DamagedRecordTest, ASlotWithoutAPlotIsNotSwitchedOn) {
+  const std::string a = WriteRun("a.kms", 25);
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  STRUCT_OPLOT_DISPLAY_FILE r = Record(a);
+  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)), 1);
+  SVW_OVERLAY* own = c->m_pOverlay;
+  EXPECT_EQ(SendMessageA(w, OPM_DISPLAYSETONSTATUS, 5, 1), 0);
+  EXPECT_EQ(+own->head.shown[5], 0);
+  EXPECT_EQ(+own->head.shownCount, 1);
+  // Nor by the control's own "show plot" notification.
+  SendMessageA(w, OPM_NOTIFICATIONSTOSELF, 160 + 6, 0);
+  EXPECT_EQ(+own->head.shown[6], 0);
+  EXPECT_EQ(+own->head.shownCount, 1);
+  // A slot with a plot still is.
+  EXPECT_EQ(SendMessageA(w, OPM_DISPLAYSETONSTATUS, 0, 0), 1);
+  EXPECT_EQ(SendMessageA(w, OPM_DISPLAYSETONSTATUS, 0, 1), 1);
+  EXPECT_EQ(+own->head.shownCount, 1);
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+// Every private message with a null record, with and without data, and with
+// wParam values in and out of range: nothing crashes, and a getter that
+// has nothing to fill answers 0.
+TEST_F(DamagedInputTest, EveryPrivateMessageWithANullRecord) {
+  std::vector<UINT> messages;
+  for (UINT m = WM_USER + 20; m <= WM_USER + 99; ++m) messages.push_back(m);
+  for (UINT m = WM_USER + 500; m <= WM_USER + 533; ++m) messages.push_back(m);
+  for (bool withData : {false, true}) {
+    HWND w = MakeControl();
+    if (withData) {
+      SVW_OVERLAY* o = MakeOverlay(3);
+      SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    }
+    for (UINT m : messages) {
+      if (m == OPM_NOPLOTDATA) continue;  // sent last
+      for (WPARAM wp : {WPARAM{0}, WPARAM{1}, WPARAM{25}, WPARAM{0xFFFF}}) {
+        const LRESULT r = SendMessageA(w, m, wp, 0);
+        if (m == OPM_GETTIMERANGE || m == OPM_GETTIMECLICK || m == OPM_GETOVERDRAW || m == OPM_PRINTPLOT ||
+            m == OPM_GETTIMEVALUEOFFSET || m == OPM_DISPLAYSETFILE || m == OPM_DISPLAYSETTIMERANGE) {
+          EXPECT_EQ(r, 0) << "WM_USER+" << m - WM_USER << " wParam " << wp;
+        }
+      }
+      win::script::PumpUntilIdle();
+    }
+    UpdateWindow(w);
+    SendMessageA(w, OPM_NOPLOTDATA, 0, 0);
+    DestroyWindow(w);
+  }
+}
+
+}  // namespace
