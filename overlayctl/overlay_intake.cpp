@@ -725,9 +725,16 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
   s.filePresent = 1;  // the slot owns the work file from here
   // The slot frees its segment-plot record: it keeps a copy, the sender its own.
   if (r->segPlots && !s.segPlots) {
-    const size_t bytes = SegPlotsSize(r->segPlots->count ? r->segPlots->count : 1);
+    // The record is read no further than its block holds, whatever its count says.
+    const STRUCT_SEG_PLOTS* from = r->segPlots;
+    size_t count = from->count;
+    const uint32_t held = GetBlockSize(from);
+    if (held >= sizeof from->count) count = std::min(count, (held - sizeof from->count) / sizeof(SEG_PLOT_ENTRY));
+    const size_t bytes = SegPlotsSize(count ? count : 1);
+    const size_t readable = held >= sizeof from->count ? held : SegPlotsSize(count);
     if (auto* copy = static_cast<STRUCT_SEG_PLOTS*>(AllocBlock(static_cast<uint32_t>(bytes)))) {
-      std::memcpy(copy, r->segPlots, bytes);
+      std::memcpy(copy, from, std::min(bytes, readable));
+      copy->count = static_cast<uint16_t>(count);
       s.segPlots = copy;
     }
   }

@@ -522,3 +522,38 @@ TEST_F(DamagedInputTest, EveryPrivateMessageWithANullRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+// A segment-plot record whose count says more than its block holds is copied
+// only as far as the block goes.
+TEST_F(DamagedRecordTest, ASegmentPlotRecordIsReadNoFurtherThanItsBlock) {
+  const std::string a = WriteRun("a.kms", 26);
+  struct Case {
+    uint16_t count;
+    size_t entries;  // what the block holds
+    uint16_t kept;
+  } cases[] = {{0xFFFF, 2, 2}, {5, 1, 1}, {0, 0, 0}, {3, 3, 3}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.count);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    auto* plots = static_cast<STRUCT_SEG_PLOTS*>(AllocBlock(static_cast<uint32_t>(SegPlotsSize(k.entries))));
+    plots->count = k.count;
+    if (k.entries) std::strcpy(plots->entries[k.entries - 1].title, "last");
+    STRUCT_OPLOT_DISPLAY_FILE r = Record(a);
+    r.segPlots = plots;
+    ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)), 1);
+    const STRUCT_SEG_PLOTS* kept = c->m_pOverlay->slots[0].segPlots;
+    ASSERT_TRUE(kept != nullptr);
+    EXPECT_EQ(+kept->count, k.kept);
+    if (k.entries) {
+      EXPECT_STREQ(kept->entries[k.entries - 1].title, "last");
+    }
+    UpdateWindow(w);
+    DestroyWindow(w);
+    FreeBlock(plots);
+  }
+}
+
+}  // namespace
