@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <memory>
 
 #include "fandor/target_list_results.h"
 #include "fixtures/msfixtures.h"
@@ -553,6 +554,50 @@ TEST_F(DamagedRecordTest, ASegmentPlotRecordIsReadNoFurtherThanItsBlock) {
     UpdateWindow(w);
     DestroyWindow(w);
     FreeBlock(plots);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Every private message with a record of zeros and with a record of
+// rubbish (for records that hold no pointers): nothing is read or written
+// outside the record, and nothing crashes.
+TEST_F(DamagedInputTest, EveryPrivateMessageWithARecordOfZerosOrRubbish) {
+  std::vector<UINT> messages;
+  for (UINT m = WM_USER + 20; m <= WM_USER + 99; ++m) messages.push_back(m);
+  for (UINT m = WM_USER + 500; m <= WM_USER + 533; ++m) messages.push_back(m);
+  // Objects handed over by address: the control keeps or owns them.
+  const std::vector<UINT> objects = {OPM_SETDATAREVIEWMANAGER, OPM_SETTCHRORESULTS, OPM_NOPLOTDATA};
+  // Records that hold pointers: rubbish there is no record at all.
+  const std::vector<UINT> pointers = {OPM_NEWPLOTDATA,      OPM_NEWTIMERANGE,      OPM_CHANGEONSTATUS,
+                                      OPM_PRINTPLOT,        OPM_DISPLAYSETFILE,    OPM_SETMARKERINFO,
+                                      OPM_SETMARKERLFROMSPT, OPM_SETMARKERRFROMSPT};
+  auto in = [](const std::vector<UINT>& v, UINT m) { return std::find(v.begin(), v.end(), m) != v.end(); };
+  // As large as the largest record, an overlay; from the common allocator,
+  // as every block that crosses the library's boundary.
+  const uint32_t bytes = sizeof(SVW_OVERLAY) + 16384;
+  std::unique_ptr<void, void (*)(void*)> record(AllocBlock(bytes), FreeBlock);
+  for (int fill : {0x00, 0x41, 0xFF}) {
+    for (bool withData : {false, true}) {
+      SCOPED_TRACE(std::to_string(fill) + (withData ? " with data" : " without data"));
+      HWND w = MakeControl();
+      SVW_OVERLAY* o = withData ? MakeOverlay(3) : nullptr;
+      if (o) SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+      for (UINT m : messages) {
+        if (in(objects, m) || (fill && in(pointers, m))) continue;
+        for (WPARAM wp : {WPARAM{0}, WPARAM{3}, WPARAM{25}}) {
+          std::memset(record.get(), fill, bytes);
+          SendMessageA(w, m, wp, reinterpret_cast<LPARAM>(record.get()));
+          win::script::PumpUntilIdle();
+        }
+      }
+      UpdateWindow(w);
+      if (o) SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+      UpdateWindow(w);
+      DestroyWindow(w);
+    }
   }
 }
 
