@@ -602,3 +602,100 @@ TEST_F(DamagedInputTest, EveryPrivateMessageWithARecordOfZerosOrRubbish) {
 }
 
 }  // namespace
+
+namespace {
+
+// The control-made overlay's counts and flags after every step of a long
+// random run of the file-display messages, with good and bad arguments mixed.
+void ExpectOverlayConsistent(const SVW_OVERLAY* o, int step) {
+  int shown = 0, attached = 0, inView = 0;
+  for (int i = 0; i < OVERLAY_SLOTS; ++i) {
+    shown += o->head.shown[i] != 0;
+    attached += o->tail.attached[i] != 0;
+    inView += o->tail.inView[i] != 0;
+    EXPECT_TRUE(!o->head.shown[i] || o->tail.attached[i]) << "step " << step << " slot " << i;
+    EXPECT_EQ(o->tail.attached[i] != 0, o->slots[i].workFile != nullptr) << "step " << step << " slot " << i;
+    const STRUCT_NE_DATA_POINTS* dp = o->slots[i].trace;
+    if (o->tail.inView[i] && o->head.shown[i] && dp && dp->pointCount) {
+      EXPECT_LE(0, +o->tail.firstShownIndex[i]) << "step " << step << " slot " << i;
+      EXPECT_LE(+o->tail.firstShownIndex[i], +o->tail.lastShownIndex[i]) << "step " << step << " slot " << i;
+      EXPECT_LT(+o->tail.lastShownIndex[i], static_cast<int32_t>(dp->pointCount)) << "step " << step << " slot " << i;
+    }
+  }
+  EXPECT_EQ(+o->head.shownCount, shown) << "step " << step;
+  EXPECT_EQ(+o->tail.attachedCount, attached) << "step " << step;
+  EXPECT_EQ(+o->tail.inViewCount, inView) << "step " << step;
+  EXPECT_TRUE(o->head.displayMode >= 0 && o->head.displayMode <= 3) << "step " << step;
+}
+
+TEST_F(DamagedRecordTest, ALongRunOfDisplayMessagesKeepsTheOverlayConsistent) {
+  const std::string files[] = {WriteRun("a.kms", 31), WriteRun("b.kms", 32)};
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  uint32_t seed = 12345;
+  int shownFiles = 0, mostPlots = 0;
+  auto next = [&seed](uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % n;
+  };
+  for (int step = 0; step < 1500; ++step) {
+    switch (next(9)) {
+      case 0:
+      case 1: {
+        STRUCT_OPLOT_DISPLAY_FILE r = Record(files[next(2)]);
+        r.useFirstFreeSlot = next(2) ? 1 : 0;
+        r.slot = static_cast<int16_t>(static_cast<int>(next(24)) - 2);
+        r.useDisplayedRange = next(2) ? 1 : 0;
+        if (next(4) == 0) {
+          r.useGivenRange = 1;
+          r.rangeStart = next(20) * 0.5;
+          r.rangeEnd = next(20) * 0.5;
+        }
+        shownFiles += SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)) != 0;
+        break;
+      }
+      case 2:
+        SendMessageA(w, OPM_DISPLAYCLEARFILE, next(22), 0);
+        break;
+      case 3: {
+        const double range[2] = {next(24) * 0.5 - 1.0, next(24) * 0.5 - 1.0};
+        SendMessageA(w, OPM_DISPLAYSETTIMERANGE, 0, reinterpret_cast<LPARAM>(range));
+        break;
+      }
+      case 4:
+        SendMessageA(w, OPM_DISPLAYSETPLOTTYPE, static_cast<WPARAM>(static_cast<int>(next(7)) - 1), 0);
+        break;
+      case 5:
+        SendMessageA(w, OPM_DISPLAYSETONSTATUS, next(22), next(2));
+        break;
+      case 6:
+        SendMessageA(w, OPM_DISPLAYNOREPAINT, next(3) == 0 ? 1 : 0, 0);
+        break;
+      case 7: {
+        const unsigned codes[] = {1, 2, 4, 6, 41, 120 + next(20), 140 + next(20), 160 + next(20)};
+        c->m_zoomPending = 1;
+        c->m_zoomStart = next(20) * 0.5;
+        c->m_zoomEnd = c->m_zoomStart + 1.0;
+        SendMessageA(w, OPM_NOTIFICATIONSTOSELF, codes[next(8)], 0);
+        break;
+      }
+      default:
+        if (next(6) == 0) SendMessageA(w, OPM_NOPLOTDATA, 0, 0);
+        UpdateWindow(w);
+        break;
+    }
+    if (c->m_pOverlay) {
+      ExpectOverlayConsistent(c->m_pOverlay, step);
+      mostPlots = std::max(mostPlots, +c->m_pOverlay->tail.attachedCount);
+    }
+    if (HasFailure()) break;
+  }
+  // The run did show files, several at once.
+  EXPECT_GT(shownFiles, 40);
+  EXPECT_GE(mostPlots, 4);
+  SendMessageA(w, OPM_DISPLAYNOREPAINT, 0, 0);
+  UpdateWindow(w);
+  DestroyWindow(w);
+}
+
+}  // namespace
