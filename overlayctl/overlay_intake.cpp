@@ -680,9 +680,8 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
   } else {
     slot = r->slot;
   }
-  // A new overlay has nothing to delete; the host's labels stay until the file is shown.
   const bool replaced = !madeOverlay && o->tail.attached[slot];
-  if (!madeOverlay) DeleteOnePlot(static_cast<short>(slot), 0);
+  DeleteOnePlot(static_cast<short>(slot), 0);
   double start = wf->startTime, end = wf->endTime;
   if (r->useGivenRange) {
     start = r->rangeStart;
