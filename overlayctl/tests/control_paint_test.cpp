@@ -1,7 +1,10 @@
 // The painted control: pixels of the plots, the background-only paints,
 // the frame, the arrow buttons, and the pixel/data conversions on the
 // geometry of the last paint.
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "overlayctl/tests/control_fixture.h"
 #include "win/win_gdi.h"
@@ -262,6 +265,35 @@ TEST(InterpolateLines, BisectsForTheCrossing) {
   EXPECT_EQ(b, 7);
 }
 
+// The halving stops at the 20th step or once half the interval is below 1e-05.
+TEST(InterpolateLines, ParallelLinesAndDegenerateIntervals) {
+  const double step16 = std::ldexp(1.0, -16);  // the first half below 1e-05 is 2^-17
+  const double nan = std::nan("");
+  const struct {
+    short direction;
+    double x0, a0, x1, a1, b0, b1;
+    double x, a, b;
+  } cases[] = {
+      {0, 0, 0, 1, 1, 5, 6, step16, step16, 5 + step16},            // A below B: towards the start
+      {0, 0, 9, 1, 10, 5, 6, 1 - step16, 10 - step16, 6 - step16},  // A above B: towards the end
+      {1, 0, 9, 1, 10, 5, 6, step16, 9 + step16, 5 + step16},
+      {7, 0, 0, 1, 1, 5, 6, 1 - step16, 1 - step16, 6 - step16},    // any direction but 0 is 1
+      {0, 4, 1, 2, 3, 5, 6, 4, 1, 5},                               // reversed interval: the start
+      {0, 4, 1, nan, 3, 5, 6, 4, 1, 5},
+      {1, 4, 1, 4, 3, 5, 6, 4, 1, 5},                               // empty interval
+  };
+  for (const auto& k : cases) {
+    double a = -1, b = -1;
+    EXPECT_DOUBLE_EQ(KELT_InterpolateLines(k.direction, k.x0, k.a0, k.x1, k.a1, k.b0, k.b1, &a, &b), k.x)
+        << k.direction << " " << k.x0 << ".." << k.x1;
+    EXPECT_DOUBLE_EQ(a, k.a);
+    EXPECT_DOUBLE_EQ(b, k.b);
+  }
+  // A wide interval is cut at most 20 times; the outputs may be left out.
+  const double x = KELT_InterpolateLines(1, 0, 0, 100, 100, 37.3, 37.3, nullptr, nullptr);
+  EXPECT_NEAR(x, 37.3, 100 * std::ldexp(1.0, -20));
+}
+
 }  // namespace
 
 namespace {
@@ -312,6 +344,138 @@ TEST_F(PaintTest, TextFlagsAreDrawnInsideTheDisplayedRangeAndAtMostTwentyHeld) {
   EXPECT_EQ(c->m_nTextFlags, 20);
   SendMessageA(w, OPM_CLEARALLTEXTFLAGS, 0, 0);
   EXPECT_EQ(c->m_nTextFlags, 0);
+}
+
+// Columns of the text row above a flag's middle that its drawing changed:
+// the row is read before and after the flag is added.
+struct TextSpan {
+  int first = -1, last = -1;  // plot-area x, -1 when nothing changed
+  int lineX = 0, left = 0, right = 0;
+};
+
+TextSpan PaintFlag(HWND w, CCtlOPlot* c, SVW_OVERLAY* o, const STRUCT_OPLOT_TEXT_FLAG& flag) {
+  SendMessageA(w, OPM_CLEARALLTEXTFLAGS, 0, 0);
+  // A flag of another plot keeps the drawing going when the tested one lies outside the range.
+  STRUCT_OPLOT_TEXT_FLAG other = Flag(1, 2, RGB(0, 160, 0), (o->tail.viewStart + o->tail.viewEnd) / 2, "x");
+  SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&other));
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  TextSpan span;
+  int32_t bottom = 0, top = 0;
+  EXPECT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &span.left, &bottom, &span.right, &top));
+  const int midY = bottom - (bottom + 1 - top) / 2;
+  const int rows = 2 * c->m_Sizes.params.charHeight;
+  std::vector<COLORREF> before;
+  for (int y = midY - rows; y < midY; ++y)
+    for (int x = 0; x < c->m_plotWidth; ++x) before.push_back(Pixel(w, c->m_plotLeft + x, c->m_plotTop + y));
+  SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&flag));
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
+  span.lineX = span.left + static_cast<int>((flag.time - t0) * (c->m_Sizes.plotWidth / (t1 - t0)));
+  size_t k = 0;
+  for (int y = midY - rows; y < midY; ++y)
+    for (int x = 0; x < c->m_plotWidth; ++x, ++k) {
+      if (x == span.lineX || Pixel(w, c->m_plotLeft + x, c->m_plotTop + y) == before[k]) continue;
+      if (span.first < 0 || x < span.first) span.first = x;
+      span.last = std::max(span.last, x);
+    }
+  return span;
+}
+
+// Where a flag's text goes for each placement, at the middle and at the ends of the range.
+TEST_F(PaintTest, TextFlagTextIsPlacedByItsPlacementAndKeptInsideThePlot) {
+  HWND w = MakeControl(7, 700, 500);
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  ShowOverlay(this, w, o);
+  ASSERT_TRUE(c->m_bSizesValid);
+  const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
+  enum Where { kLeftOfLine, kRightOfLine, kAcross, kNone };
+  const struct {
+    double at;  // fraction of the range
+    int16_t placement;
+    Where where;
+  } cases[] = {
+      {0.5, 0, kLeftOfLine}, {0.5, 2, kRightOfLine}, {0.5, 1, kAcross}, {0.5, 3, kNone}, {0.5, -1, kNone},
+      {1.0, 2, kLeftOfLine},  // pushed back inside at the right edge
+      {1.0, 1, kLeftOfLine}, {0.0, 1, kRightOfLine}, {0.0, 0, kRightOfLine},
+  };
+  for (const auto& k : cases) {
+    const TextSpan s = PaintFlag(w, c, o, Flag(0, k.placement, RGB(200, 0, 120), t0 + k.at * (t1 - t0), "Marker"));
+    SCOPED_TRACE(testing::Message() << "at " << k.at << " placement " << k.placement);
+    if (k.where == kNone) {
+      EXPECT_EQ(s.first, -1);
+      continue;
+    }
+    ASSERT_GE(s.first, 0);
+    EXPECT_GE(s.first, s.left);
+    EXPECT_LE(s.last, s.right);
+    if (k.where == kLeftOfLine) {
+      EXPECT_LT(s.last, s.lineX);
+    }
+    if (k.where == kRightOfLine) {
+      EXPECT_GT(s.first, s.lineX);
+    }
+    if (k.where == kAcross) {
+      EXPECT_LT(s.first, s.lineX);
+      EXPECT_GT(s.last, s.lineX);
+    }
+  }
+}
+
+// Flags the host fills badly draw nothing of theirs and harm nothing else.
+TEST_F(PaintTest, TextFlagsWithDamagedFieldsDrawNothing) {
+  HWND w = MakeControl(7, 700, 500);
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  ShowOverlay(this, w, o);
+  const double mid = (o->tail.viewStart + o->tail.viewEnd) / 2;
+  const STRUCT_OPLOT_TEXT_FLAG cases[] = {
+      Flag(0, 0, RGB(200, 0, 120), std::nan(""), "NaN"),
+      Flag(0, 2, RGB(200, 0, 120), -INFINITY, "Early"),
+      Flag(0, 0, RGB(200, 0, 120), INFINITY, "Late"),
+      Flag(20, 2, RGB(200, 0, 120), mid, "Slot 20"),
+      Flag(-1, 2, RGB(200, 0, 120), mid, "Slot -1"),
+      Flag(5, 2, RGB(200, 0, 120), mid, "Absent"),
+  };
+  for (const auto& flag : cases) {
+    const TextSpan s = PaintFlag(w, c, o, flag);
+    EXPECT_EQ(s.first, -1) << flag.text;
+  }
+  // A text that fills its 25 bytes with no terminator, from a record no longer than 43 bytes.
+  std::vector<char> raw(sizeof(STRUCT_OPLOT_TEXT_FLAG));
+  STRUCT_OPLOT_TEXT_FLAG full = Flag(0, 2, RGB(200, 0, 120), mid, "");
+  std::memset(full.text, 'W', sizeof full.text);
+  std::memcpy(raw.data(), &full, raw.size());
+  SendMessageA(w, OPM_CLEARALLTEXTFLAGS, 0, 0);
+  SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(raw.data()));
+  SendMessageA(w, OPM_ADDTEXTFLAG, 0, 0);  // no record: nothing held
+  EXPECT_EQ(c->m_nTextFlags, 1);
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  EXPECT_TRUE(c->m_bSizesValid);
+}
+
+// On plots lower than four character heights flags are left out.
+TEST_F(PaintTest, TextFlagsSkipPlotsTooLowForThem) {
+  HWND w = MakeControl(7, 700, 300);
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(12);
+  ShowOverlay(this, w, o);
+  ASSERT_TRUE(c->m_bSizesValid);
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  ASSERT_LT(bottom + 1 - top, 4 * c->m_Sizes.params.charHeight);
+  const double mid = (o->tail.viewStart + o->tail.viewEnd) / 2;
+  const COLORREF colour = RGB(200, 0, 120);
+  STRUCT_OPLOT_TEXT_FLAG flag = Flag(0, 2, colour, mid, "Low");
+  SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&flag));
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  const int x = left + static_cast<int>((mid - o->tail.viewStart) * c->m_Sizes.plotWidth /
+                                        (o->tail.viewEnd - o->tail.viewStart));
+  for (int y = top; y <= bottom; ++y) ASSERT_NE(Pixel(w, c->m_plotLeft + x, c->m_plotTop + y), colour) << y;
 }
 
 TEST_F(PaintTest, AFontOfAnotherHeightLaysTheControlOutOnceMore) {
