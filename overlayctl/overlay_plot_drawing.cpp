@@ -77,8 +77,9 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
     std::memcpy(params.colors, m_prefs.colors.colors, sizeof params.colors);
     params.gradientBackground = static_cast<uint16_t>(m_prefs.colors.fadeOn);
     params.fadeFromWhite = static_cast<uint16_t>(m_prefs.colors.fadeKind);
-    params.verticalAxis = m_screenAxes[0];
-    params.horizontalAxis = m_screenAxes[1];
+    // The screen follows the preference copy, which a preference change replaces.
+    params.verticalAxis = m_prefs.axis0;
+    params.horizontalAxis = m_prefs.axis1;
     params.deleteButtons = static_cast<uint16_t>(m_enableHideDelete);
     params.maximiseButtons =
         static_cast<uint16_t>(m_enableHideDelete && (o->head.shownCount > 1 || o->head.maximised || m_pDataReview));

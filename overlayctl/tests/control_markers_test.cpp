@@ -573,4 +573,115 @@ TEST_F(MarkersTest, TwoMarkersAndAClickMarkerAsStored) {
   DestroyWindow(w);
 }
 
+// Spectrum records the host damaged: each marker keeps at most its scans'
+// worth of points and the paint draws what it can without harm.
+TEST_F(MarkersTest, DamagedSpectrumRecordsGiveMarkersWithoutHarm) {
+  HWND w = MakeControl(7, 640, 400);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.5, apex + 0.5);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* good = Spectrum(o, apex, 5);
+  ASSERT_NE(good, nullptr);
+  const double nan = std::nan(""), inf = INFINITY;
+  const struct {
+    const char* what;
+    void (*damage)(STRUCT_TOL_SPT&, double, double);
+  } cases[] = {
+      {"no scans", [](STRUCT_TOL_SPT& s, double, double) { s.scansAveraged = 0; }},
+      {"negative scans", [](STRUCT_TOL_SPT& s, double, double) { s.scansAveraged = -3; }},
+      {"most scans", [](STRUCT_TOL_SPT& s, double, double) { s.scansAveraged = 32767; }},
+      {"start not a number", [](STRUCT_TOL_SPT& s, double n, double) { s.firstTime = n; }},
+      {"times not numbers", [](STRUCT_TOL_SPT& s, double n, double) {
+         s.firstTime = s.lastTime = s.header.time = n;
+       }},
+      {"infinite range", [](STRUCT_TOL_SPT& s, double, double i) {
+         s.firstTime = -i;
+         s.lastTime = i;
+       }},
+      {"reversed range", [](STRUCT_TOL_SPT& s, double, double) {
+         const double first = s.firstTime;
+         s.firstTime = s.lastTime;
+         s.lastTime = first;
+       }},
+      {"scan outside every segment", [](STRUCT_TOL_SPT& s, double, double) { s.firstScan = 0x7FFFFFF0u; }},
+      {"time long after the run", [](STRUCT_TOL_SPT& s, double, double) {
+         s.header.time += 500;
+         s.firstTime += 500;
+         s.lastTime += 500;
+       }},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    // Spectra are blocks of the common allocator; the marker keeps its own copy.
+    STRUCT_TOL_SPT* copy = TOL_CopySpectrum(good);
+    ASSERT_NE(copy, nullptr);
+    spectra_.push_back(copy);
+    STRUCT_TOL_SPT& damaged = *copy;
+    k.damage(damaged, nan, inf);
+    SetMarker(w, 1, 0, 0, &damaged);
+    const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[1][0];
+    EXPECT_LE(m.pointCount, std::max<int>(0, damaged.scansAveraged));
+    EXPECT_GE(m.pointCount, 0);
+    if (m.pointCount == 0) {
+      EXPECT_EQ(m.markerValue, 0);
+    }
+    Paint(w);
+    EXPECT_TRUE(c->m_bSizesValid);
+    EXPECT_EQ(c->m_pMemDC, nullptr);
+  }
+  // Click markers at places that are no places, and on slots that do not exist.
+  const struct {
+    double time;
+    short slot;
+    int16_t set;
+  } clicks[] = {{nan, 0, 1}, {inf, 0, 1}, {-inf, 0, 1}, {apex, 20, 0}, {apex, -1, 0}, {apex, 7, 1}};
+  for (const auto& k : clicks) {
+    c->ClearClickMarker();
+    c->SetClickMarker(k.time, k.slot);
+    EXPECT_EQ(c->m_clickMarkerOn, k.set) << k.time << " " << k.slot;
+    Paint(w);
+  }
+  DestroyWindow(w);
+}
+
+// A trace with one value everywhere, and scales without height: the
+// marker's values stay sound and nothing without a pixel is drawn.
+TEST_F(MarkersTest, MarkersOnFlatScalesDrawNothingWithoutAPixel) {
+  HWND w = MakeControl(7, 640, 400);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.5, apex + 0.5);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex, 5);
+  ASSERT_NE(spt, nullptr);
+  SetMarker(w, 0, 0, 0, spt);
+  SetMarker(w, 0, 1, 0, spt);
+  ASSERT_GT(c->m_SptMarkers[0][0].pointCount, 1);
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  for (auto mode : {OVERLAY_MODE_STACKED, OVERLAY_MODE_OVERLAID}) {
+    o->head.displayMode = mode;
+    o->tail.scales.plotLow[0] = o->tail.scales.plotHigh[0] = 1e5;
+    o->tail.scales.commonLow = o->tail.scales.commonHigh = 1e5;
+    SCOPED_TRACE(mode);
+    Paint(w);
+    const COLORREF background = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
+    STRUCT_SPTS_PREFS prefs{};
+    KELT_GetCurrDefSptsPrefs(&prefs);
+    int32_t left = 0, bottom = 0, right = 0, top = 0;
+    if (!c->m_bSizesValid || !OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top)) continue;
+    int32_t y = 0;
+    EXPECT_FALSE(OPLOT_GetYPixelFromValue(1e5, 0, o, &c->m_Sizes, 1, &y));
+    // No marker colour anywhere in the plot.
+    for (int yy = top; yy <= bottom; yy += 3)
+      for (int xx = left; xx <= right; xx += 2) {
+        const COLORREF p = Pixel(w, c->m_plotLeft + xx, c->m_plotTop + yy);
+        ASSERT_TRUE(p != prefs.colors.colors[4] && p != prefs.colors.colors[5]) << xx << "," << yy;
+      }
+    (void)background;
+  }
+  DestroyWindow(w);
+}
+
 }  // namespace
