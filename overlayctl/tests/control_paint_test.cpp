@@ -247,6 +247,69 @@ TEST_F(PaintTest, ArrowButtonsMarkWhenTheViewDoesNotReachTheDataEnds) {
   (void)c;
 }
 
+// Whether an arrow button draws its half filled: (id 20, id 21).
+std::pair<bool, bool> ArrowMarks(HWND w) {
+  bool marks[2] = {};
+  for (int id : {OPLOT_ID_SCROLL_DOWN, OPLOT_ID_SCROLL_UP}) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, 16, 16);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    DRAWITEMSTRUCT di{};
+    di.CtlType = ODT_BUTTON;
+    di.CtlID = static_cast<UINT>(id);
+    di.hDC = dc;
+    di.rcItem = {0, 0, 16, 16};
+    SendMessageA(w, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&di));
+    marks[id == OPLOT_ID_SCROLL_UP] = GetPixel(dc, id == OPLOT_ID_SCROLL_DOWN ? 4 : 11, 7) == 0;
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+  }
+  return {marks[0], marks[1]};
+}
+
+// In segment mode the segment's window stands for the data ends; the window
+// alone counts for the start button only.
+TEST_F(PaintTest, ArrowButtonsInSegmentModeMeasureAgainstTheSegmentWindow) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  ShowOverlay(this, w, o);
+  const double hs = o->tail.homeStart, he = o->tail.homeEnd, span = he - hs;
+  const double a = hs + 0.2 * span, b = hs + 0.6 * span;
+  const struct {
+    int16_t requested, navigator, window;
+    double start, end;
+    bool down, up;
+  } cases[] = {
+      {1, 1, 0, a, b, false, false},   // the view is the segment's window
+      {1, 1, 0, hs, he, true, true},   // the data ends are not the window's
+      {1, 1, 1, a, he, true, false},
+      {0, 0, 1, a, he, false, false},  // the window alone: the end button keeps the data end
+      {0, 0, 1, a, b, true, false},
+      {1, 0, 0, a, b, true, true},     // segment mode asked for but not on: the data ends
+      {0, 1, 0, hs, he, false, false},
+  };
+  for (const auto& k : cases) {
+    c->m_segModeRequested = k.requested;
+    c->m_navEnabled = k.navigator;
+    c->m_ownFullRange = k.window;
+    c->m_ownFullStart = a;
+    c->m_ownFullEnd = b;
+    o->tail.viewStart = k.start;
+    o->tail.viewEnd = k.end;
+    const auto marks = ArrowMarks(w);
+    EXPECT_EQ(marks.first, k.down) << k.requested << k.navigator << k.window << " " << k.start << ".." << k.end;
+    EXPECT_EQ(marks.second, k.up) << k.requested << k.navigator << k.window << " " << k.start << ".." << k.end;
+  }
+  c->m_segModeRequested = c->m_navEnabled = c->m_ownFullRange = 0;
+  // Without an overlay nothing is marked.
+  SVW_OVERLAY* kept = c->m_pOverlay;
+  c->m_pOverlay = nullptr;
+  EXPECT_EQ(ArrowMarks(w), std::make_pair(false, false));
+  c->m_pOverlay = kept;
+}
+
 TEST(InterpolateLines, BisectsForTheCrossing) {
   double a = 0, b = 0;
   // A rises 0 -> 10, B falls 10 -> 0 over [0, 4]: they cross at x = 2, value 5.
