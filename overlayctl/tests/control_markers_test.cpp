@@ -2,6 +2,7 @@
 // generated run's trace, its background level and trace value, what a
 // painted control shows of it, and the marker messages.
 #include <filesystem>
+#include <functional>
 #include <numeric>
 
 #include "common/work_file.h"
@@ -681,6 +682,133 @@ TEST_F(MarkersTest, MarkersOnFlatScalesDrawNothingWithoutAPixel) {
       }
     (void)background;
   }
+  DestroyWindow(w);
+}
+
+// Markers and a click marker over an overlay the host left inconsistent.
+TEST_F(MarkersTest, MarkersOverADamagedOverlayPaintWithoutHarm) {
+  HWND w = MakeControl(7, 640, 400);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.5, apex + 0.5);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* one = Spectrum(o, apex, 1);
+  STRUCT_TOL_SPT* seven = Spectrum(o, apex + 0.05, 7, true);
+  ASSERT_NE(one, nullptr);
+  ASSERT_NE(seven, nullptr);
+  SetMarker(w, 0, 0, 0, seven);
+  SetMarker(w, 2, 1, 0, one);
+  c->SetClickMarker(apex, 0);
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  const double nan = std::nan("");
+  const SVW_OVERLAY good = *o;
+  const struct {
+    const char* what;
+    std::function<void()> damage;
+  } cases[] = {
+      {"slot without its trace", [o] { o->slots[0].trace = nullptr; }},
+      {"slot without its work file", [o] { o->slots[0].workFile = nullptr; }},
+      {"display mode 9", [o] { o->head.displayMode = 9; }},
+      {"overlaid", [o] { o->head.displayMode = OVERLAY_MODE_OVERLAID; }},
+      {"dual scales", [o] { o->head.displayMode = 3; }},
+      {"range not a number", [o, nan] { o->tail.viewEnd = nan; }},
+      {"range of no width", [o] { o->tail.viewEnd = o->tail.viewStart; }},
+      {"range narrower than anything", [o] { o->tail.viewEnd = o->tail.viewStart + 1e-300; }},
+      {"offsets not numbers", [o, nan] {
+         o->tail.timeOffsetsOn = o->tail.verticalOffsetsOn = 1;
+         o->tail.timeOffsets[0] = nan;
+         o->tail.verticalOffsets[0] = nan;
+       }},
+      {"huge offsets", [o] {
+         o->tail.timeOffsetsOn = o->tail.verticalOffsetsOn = 1;
+         o->tail.timeOffsets[0] = -1e300;
+         o->tail.verticalOffsets[0] = 1e300;
+       }},
+      {"huge value offset", [o] {
+         o->tail.verticalOffsetsOn = 1;
+         o->tail.verticalOffsets[0] = 1e300;
+       }},
+      {"huge negative value offset", [o] {
+         o->tail.verticalOffsetsOn = 1;
+         o->tail.verticalOffsets[0] = -1e300;
+       }},
+      {"value offset far above", [o] {
+         o->tail.verticalOffsetsOn = 1;
+         o->tail.verticalOffsets[0] = 3e9;
+       }},
+      {"flat scale", [o] { o->tail.scales.plotLow[0] = o->tail.scales.plotHigh[0]; }},
+      {"reversed scale", [o] {
+         const double low = o->tail.scales.plotLow[0];
+         o->tail.scales.plotLow[0] = o->tail.scales.plotHigh[0];
+         o->tail.scales.plotHigh[0] = low;
+       }},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    k.damage();
+    Paint(w);
+    EXPECT_EQ(c->m_pMemDC, nullptr);
+    EXPECT_EQ(c->m_pPaintDC, nullptr);
+    // New plot data recompute the markers from what is there.
+    for (short m = 0; m < OPLOT_SPT_WINDOWS; ++m) c->GetOneSpectrumMarkerValues(m, 0);
+    *o = good;
+    for (short m = 0; m < OPLOT_SPT_WINDOWS; ++m) c->GetOneSpectrumMarkerValues(m, 0);
+    Paint(w);
+    EXPECT_TRUE(c->m_bSizesValid);
+  }
+  EXPECT_GT(c->m_SptMarkers[0][0].pointCount, 1);
+  DestroyWindow(w);
+}
+
+// A spectrum of one scan: a line from the zero line up to the trace at the
+// scan, under the stem, and the label of its window ("3B").
+TEST_F(MarkersTest, OneScanMarkerIsALineFromTheZeroLineToTheTrace) {
+  HWND w = MakeControl(7, 700, 450);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.4, apex + 0.4);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex - 0.05, 1);
+  ASSERT_NE(spt, nullptr);
+  SetMarker(w, 2, 1, 0, spt);
+  const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[2][1];
+  ASSERT_EQ(m.pointCount, 1);
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  STRUCT_SPTS_PREFS prefs{};
+  KELT_GetCurrDefSptsPrefs(&prefs);
+  const COLORREF colour = prefs.colors.colors[5];
+  const COLORREF background = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  long x = 0, y = 0, zero = 0;
+  ASSERT_TRUE(c->GetXPixelFromTime(m.times[0], 0, nullptr, &x, 0));
+  ASSERT_TRUE(c->GetYPixelFromValue(0, m.values[0], 0, 0, nullptr, &y, 1));
+  ASSERT_TRUE(c->GetYPixelFromValue(0, 0.0, 0, 0, nullptr, &zero, 1));
+  const long base = std::min<long>(zero, bottom);
+  ASSERT_GT(base - y, 20);
+  const int ox = c->m_plotLeft, oy = c->m_plotTop;
+  for (long yy : {y + 3, (y + base) / 2, base - 3}) EXPECT_EQ(Pixel(w, ox + x, oy + yy), colour) << yy;
+  // Beside the line below the trace: not shaded.
+  EXPECT_NE(Pixel(w, ox + x + 4, oy + (y + base) / 2), colour);
+  // The label of window 3, spectrum B, starts left of the line above the trace (smoothed glyphs: near the colour).
+  int labelPixels = 0;
+  for (long yy = top; yy < y; ++yy)
+    for (long xx = x - 2 * c->m_charWidth; xx < x; ++xx) {
+      const COLORREF p = Pixel(w, ox + xx, oy + yy);
+      labelPixels += std::abs(GetRValue(p) - GetRValue(colour)) + std::abs(GetGValue(p) - GetGValue(colour)) +
+                         std::abs(GetBValue(p) - GetBValue(colour)) <
+                     150;
+    }
+  EXPECT_GT(labelPixels, 10);
+  if (const char* keep = std::getenv("KELT_KEEP_PICTURES")) {
+    win::script::SaveWindowPng(w, "C:\\TEMP\\one-scan.png");
+    std::filesystem::copy_file(win::paths::ToHost("C:\\TEMP\\one-scan.png"),
+                               std::filesystem::path(keep) / "control-one-scan-marker.png",
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  (void)background;
   DestroyWindow(w);
 }
 

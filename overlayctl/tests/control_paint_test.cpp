@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/framework_gdi.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "win/win_gdi.h"
 
@@ -308,6 +309,52 @@ TEST_F(PaintTest, ArrowButtonsInSegmentModeMeasureAgainstTheSegmentWindow) {
   c->m_pOverlay = nullptr;
   EXPECT_EQ(ArrowMarks(w), std::make_pair(false, false));
   c->m_pOverlay = kept;
+}
+
+// The sunken frame's eight bands in their drawing order (a later band wins
+// at the corners), with and without the segment bar below the plots.
+TEST_F(PaintTest, OutlineBandsAndCornersFollowTheirOrder) {
+  HWND w = MakeControl(7, 500, 360);
+  CCtlOPlot* c = Control(w);
+  win::script::PumpUntilIdle();
+  for (int16_t segments : {0, 1}) {
+    c->m_segmentsShown = segments;
+    const int x0 = c->m_plotLeft, y0 = c->m_plotTop;
+    const int W = c->m_plotWidth + 8, H = c->m_plotHeight + 8 + (segments ? c->m_segmentBarHeight : 0);
+    HDC h = CreateCompatibleDC(nullptr);
+    HDC screen = GetDC(w);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, x0 + W + 10, y0 + H + 10);
+    ReleaseDC(w, screen);
+    HGDIOBJ old = SelectObject(h, bmp);
+    CDC dc;
+    dc.Attach(h);
+    c->DrawOutline(&dc);
+    SetViewportOrgEx(h, 0, 0, nullptr);
+    SetMapMode(h, MM_TEXT);
+    const COLORREF dark = 0x404040, grey = 0x808080, silver = 0xC0C0C0, white = 0xFFFFFF;
+    const struct {
+      int x, y;  // frame coordinates: (0, 0) is 4 pixels left of and above the plot area
+      COLORREF colour;
+    } points[] = {
+        {0, H / 2, dark},      {1, H / 2, dark},       {W / 2, 0, dark},       {W / 2, 1, dark},
+        {2, H / 2, grey},      {3, H / 2, grey},       {W / 2, 2, grey},       {W / 2, 3, grey},
+        {W - 1, H / 2, white}, {W - 2, H / 2, white},  {W / 2, H - 1, white},  {W / 2, H - 2, white},
+        {W - 3, H / 2, silver}, {W - 4, H / 2, silver}, {W / 2, H - 3, silver}, {W / 2, H - 4, silver},
+        {0, 0, dark},          {W - 1, 0, white},      {0, H - 1, white},      {W - 1, H - 1, white},
+        {2, H - 4, silver},    {W - 4, 2, silver},     {2, 2, grey},
+    };
+    for (const auto& p : points)
+      EXPECT_EQ(GetPixel(h, x0 - 4 + p.x, y0 - 4 + p.y), p.colour)
+          << "segments " << segments << " at " << p.x << "," << p.y;
+    // Nothing inside the frame is touched.
+    EXPECT_EQ(GetPixel(h, x0 + 4, y0 + 4), GetPixel(h, x0 + W / 2, y0 + H / 2));
+    dc.Detach();
+    SelectObject(h, old);
+    DeleteObject(bmp);
+    DeleteDC(h);
+  }
+  c->m_segmentsShown = 0;
+  DestroyWindow(w);
 }
 
 TEST(InterpolateLines, BisectsForTheCrossing) {
