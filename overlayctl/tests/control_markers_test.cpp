@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <functional>
 #include <numeric>
+#include <tuple>
+#include <vector>
 
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
@@ -809,6 +811,68 @@ TEST_F(MarkersTest, OneScanMarkerIsALineFromTheZeroLineToTheTrace) {
                                std::filesystem::copy_options::overwrite_existing);
   }
   (void)background;
+  DestroyWindow(w);
+}
+
+// Between two points where the trace passes the background level, only the
+// part where the trace lies above it is shaded, from the crossing on.
+TEST_F(MarkersTest, ShadingStopsWhereTheTraceCrossesTheBackground) {
+  HWND w = MakeControl(7, 700, 450);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.4, apex + 0.4);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex, 3);
+  ASSERT_NE(spt, nullptr);
+  SetMarker(w, 0, 0, 0, spt);
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  double low = 0, high = 0;
+  ASSERT_TRUE(OPLOT_GetVerticalScaleValues(o, &c->m_Sizes, 0, 0, &low, &high));
+  auto value = [&](double f) { return low + f * (high - low); };
+  STRUCT_SPTS_PREFS prefs{};
+  KELT_GetCurrDefSptsPrefs(&prefs);
+  const COLORREF colour = prefs.colors.colors[4];
+  const double ta = apex - 0.2, tb = apex + 0.2;
+  const struct {
+    double v1, v2, b1, b2;
+    // (fraction along the pair, fraction of the scale, shaded)
+    std::vector<std::tuple<double, double, bool>> probes;
+  } cases[] = {
+      // Rising through the level: shaded right of the crossing only.
+      {0.2, 0.8, 0.5, 0.5, {{0.75, 0.57, true}, {0.25, 0.42, false}, {0.25, 0.28, false}, {0.75, 0.4, false}}},
+      // Falling through it: shaded left of the crossing only.
+      {0.8, 0.2, 0.5, 0.5, {{0.25, 0.57, true}, {0.75, 0.42, false}, {0.75, 0.28, false}}},
+      // Above at both ends: the whole band between them.
+      {0.6, 0.8, 0.3, 0.4, {{0.1, 0.45, true}, {0.9, 0.6, true}, {0.5, 0.2, false}}},
+      // Below at both ends: nothing.
+      {0.2, 0.3, 0.5, 0.6, {{0.5, 0.4, false}, {0.5, 0.2, false}}},
+  };
+  STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[0][0];
+  for (const auto& k : cases) {
+    FreeBlock(m.times);
+    FreeBlock(m.values);
+    FreeBlock(m.backgroundValues);
+    m.times = static_cast<double*>(AllocBlock(2 * sizeof(double)));
+    m.values = static_cast<double*>(AllocBlock(2 * sizeof(double)));
+    m.backgroundValues = static_cast<double*>(AllocBlock(2 * sizeof(double)));
+    m.times[0] = ta;
+    m.times[1] = tb;
+    m.values[0] = value(k.v1);
+    m.values[1] = value(k.v2);
+    m.backgroundValues[0] = value(k.b1);
+    m.backgroundValues[1] = value(k.b2);
+    m.pointCount = 2;
+    m.time = o->tail.viewStart - 1;  // no stem in the way
+    Paint(w);
+    for (const auto& [along, level, shaded] : k.probes) {
+      long x = 0, y = 0;
+      ASSERT_TRUE(c->GetXPixelFromTime(ta + along * (tb - ta), 0, nullptr, &x, 0));
+      ASSERT_TRUE(c->GetYPixelFromValue(0, value(level), 0, 0, nullptr, &y, 1));
+      EXPECT_EQ(Pixel(w, c->m_plotLeft + x, c->m_plotTop + y) == colour, shaded)
+          << k.v1 << "->" << k.v2 << " over " << k.b1 << "->" << k.b2 << " at " << along << ", " << level;
+    }
+  }
   DestroyWindow(w);
 }
 
