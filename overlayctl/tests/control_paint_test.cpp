@@ -134,6 +134,54 @@ TEST_F(PaintTest, NoRepaintValidatesWithoutDrawingAndForgetsTheGeometry) {
   EXPECT_EQ(c->GetTimeFromXPixel(300, &t, 0), 0);
 }
 
+// Paints that must not draw: each validates the window and leaves the
+// picture; only a print job keeps the screen geometry, which it does not touch.
+TEST_F(PaintTest, PaintsThatMayNotDrawValidateAndKeepTheGeometryOnlyForAPrintJob) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(2);
+  ShowOverlay(this, w, o);
+  // The time scale's labels: they move with the view.
+  auto labels = [&] {
+    std::vector<COLORREF> row;
+    const int y = c->m_plotTop + c->m_plotHeight - c->m_Sizes.timeScaleHeight / 2;
+    for (int x = 0; x < c->m_plotWidth; ++x) row.push_back(win::script::WindowPixel(w, c->m_plotLeft + x, y));
+    return row;
+  };
+  enum Block { kNone, kNoRepaint, kUpdating, kPrintJob, kNoScrollBar };
+  const struct {
+    Block block;
+    int16_t sizesValid;
+  } cases[] = {{kNone, 1}, {kNoRepaint, 0}, {kUpdating, 0}, {kPrintJob, 1}, {kNoScrollBar, 0}};
+  for (const auto& k : cases) {
+    Pixel(w, 0, 0);  // a good paint first
+    ASSERT_TRUE(c->m_bSizesValid);
+    const std::vector<COLORREF> before = labels();
+    CScrollBar* scroll = c->m_pHScroll;
+    switch (k.block) {
+      case kNone: break;
+      case kNoRepaint: c->m_noRepaint = 1; break;
+      case kUpdating: c->m_overlayUpdating = 1; break;
+      case kPrintJob: c->m_printJobOpen = 1; break;
+      case kNoScrollBar: c->m_pHScroll = nullptr; break;
+    }
+    const double start = o->tail.viewStart;
+    o->tail.viewStart = start + 0.7;
+    InvalidateRect(w, nullptr, FALSE);
+    win::script::PumpUntilIdle();
+    EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE)) << k.block;
+    EXPECT_EQ(c->m_bSizesValid, k.sizesValid) << k.block;
+    // Drawn only when nothing blocks the paint.
+    EXPECT_EQ(labels() != before, k.block == kNone) << k.block;
+    EXPECT_EQ(c->m_pPaintDC, nullptr);
+    c->m_noRepaint = c->m_overlayUpdating = c->m_printJobOpen = 0;
+    c->m_pHScroll = scroll;
+    o->tail.viewStart = start;
+    InvalidateRect(w, nullptr, FALSE);
+  }
+  DestroyWindow(w);
+}
+
 TEST_F(PaintTest, ConversionsRoundTripWithinAPixel) {
   for (int16_t mode : {int16_t(OVERLAY_MODE_STACKED), int16_t(1)}) {
     SCOPED_TRACE(mode);
