@@ -77,8 +77,9 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
     std::memcpy(params.colors, m_prefs.colors.colors, sizeof params.colors);
     params.gradientBackground = static_cast<uint16_t>(m_prefs.colors.fadeOn);
     params.fadeFromWhite = static_cast<uint16_t>(m_prefs.colors.fadeKind);
-    params.verticalAxis = m_screenAxes[0];
-    params.horizontalAxis = m_screenAxes[1];
+    // The screen follows the preference copy, which a preference change replaces.
+    params.verticalAxis = m_prefs.axis0;
+    params.horizontalAxis = m_prefs.axis1;
     params.deleteButtons = static_cast<uint16_t>(m_enableHideDelete);
     params.maximiseButtons =
         static_cast<uint16_t>(m_enableHideDelete && (o->head.shownCount > 1 || o->head.maximised || m_pDataReview));
@@ -199,13 +200,16 @@ void CCtlOPlot::DrawTextFlags(CDC* dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sizes,
   bool any = false;
   for (int i = 0; i < count; ++i) any = any || (m_TextFlags[i].time >= t0 && m_TextFlags[i].time <= t1);
   if (!any || !(t1 > t0)) return;
+  const double sx = sizes->plotWidth / (t1 - t0);
+  // A range too narrow to scale has no x for any flag.
+  if (!std::isfinite(sx)) return;
 
   HFONT font = lf && !sizes->params.printFlag ? CreateFontIndirectA(lf) : nullptr;
   HGDIOBJ oldFont = font ? SelectObject(h, font) : nullptr;
-  const double sx = sizes->plotWidth / (t1 - t0);
   for (int i = 0; i < count; ++i) {
     const STRUCT_OPLOT_TEXT_FLAG& f = m_TextFlags[i];
-    if (f.time < t0 || f.time > t1 || !OverlaySlotIndex(f.slot)) continue;
+    // A time that is no number lies nowhere in the range.
+    if (!(f.time >= t0 && f.time <= t1) || !OverlaySlotIndex(f.slot)) continue;
     if (!o->head.shown[f.slot] || !o->tail.inView[f.slot]) continue;
     int32_t left = 0, bottom = 0, right = 0, top = 0;
     if (!OPLOT_GetChromatogramArea(o, sizes, f.slot, &left, &bottom, &right, &top)) continue;

@@ -2,7 +2,10 @@
 // generated run's trace, its background level and trace value, what a
 // painted control shows of it, and the marker messages.
 #include <filesystem>
+#include <functional>
 #include <numeric>
+#include <tuple>
+#include <vector>
 
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
@@ -570,6 +573,306 @@ TEST_F(MarkersTest, TwoMarkersAndAClickMarkerAsStored) {
                                std::filesystem::path(keep) / "control-markers.png",
                                std::filesystem::copy_options::overwrite_existing);
   testing_support::ExpectWindowAsStored(w, OVERLAYCTL_GOLDEN_DIR, "control-markers.png");
+  DestroyWindow(w);
+}
+
+// Spectrum records the host damaged: each marker keeps at most its scans'
+// worth of points and the paint draws what it can without harm.
+TEST_F(MarkersTest, DamagedSpectrumRecordsGiveMarkersWithoutHarm) {
+  HWND w = MakeControl(7, 640, 400);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.5, apex + 0.5);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* good = Spectrum(o, apex, 5);
+  ASSERT_NE(good, nullptr);
+  const double nan = std::nan(""), inf = INFINITY;
+  const struct {
+    const char* what;
+    void (*damage)(STRUCT_TOL_SPT&, double, double);
+  } cases[] = {
+      {"no scans", [](STRUCT_TOL_SPT& s, double, double) { s.scansAveraged = 0; }},
+      {"negative scans", [](STRUCT_TOL_SPT& s, double, double) { s.scansAveraged = -3; }},
+      {"most scans", [](STRUCT_TOL_SPT& s, double, double) { s.scansAveraged = 32767; }},
+      {"start not a number", [](STRUCT_TOL_SPT& s, double n, double) { s.firstTime = n; }},
+      {"times not numbers", [](STRUCT_TOL_SPT& s, double n, double) {
+         s.firstTime = s.lastTime = s.header.time = n;
+       }},
+      {"infinite range", [](STRUCT_TOL_SPT& s, double, double i) {
+         s.firstTime = -i;
+         s.lastTime = i;
+       }},
+      {"reversed range", [](STRUCT_TOL_SPT& s, double, double) {
+         const double first = s.firstTime;
+         s.firstTime = s.lastTime;
+         s.lastTime = first;
+       }},
+      {"scan outside every segment", [](STRUCT_TOL_SPT& s, double, double) { s.firstScan = 0x7FFFFFF0u; }},
+      {"time long after the run", [](STRUCT_TOL_SPT& s, double, double) {
+         s.header.time += 500;
+         s.firstTime += 500;
+         s.lastTime += 500;
+       }},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    // Spectra are blocks of the common allocator; the marker keeps its own copy.
+    STRUCT_TOL_SPT* copy = TOL_CopySpectrum(good);
+    ASSERT_NE(copy, nullptr);
+    spectra_.push_back(copy);
+    STRUCT_TOL_SPT& damaged = *copy;
+    k.damage(damaged, nan, inf);
+    SetMarker(w, 1, 0, 0, &damaged);
+    const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[1][0];
+    EXPECT_LE(m.pointCount, std::max<int>(0, damaged.scansAveraged));
+    EXPECT_GE(m.pointCount, 0);
+    if (m.pointCount == 0) {
+      EXPECT_EQ(m.markerValue, 0);
+    }
+    Paint(w);
+    EXPECT_TRUE(c->m_bSizesValid);
+    EXPECT_EQ(c->m_pMemDC, nullptr);
+  }
+  // Click markers at places that are no places, and on slots that do not exist.
+  const struct {
+    double time;
+    short slot;
+    int16_t set;
+  } clicks[] = {{nan, 0, 1}, {inf, 0, 1}, {-inf, 0, 1}, {apex, 20, 0}, {apex, -1, 0}, {apex, 7, 1}};
+  for (const auto& k : clicks) {
+    c->ClearClickMarker();
+    c->SetClickMarker(k.time, k.slot);
+    EXPECT_EQ(c->m_clickMarkerOn, k.set) << k.time << " " << k.slot;
+    Paint(w);
+  }
+  DestroyWindow(w);
+}
+
+// A trace with one value everywhere, and scales without height: the
+// marker's values stay sound and nothing without a pixel is drawn.
+TEST_F(MarkersTest, MarkersOnFlatScalesDrawNothingWithoutAPixel) {
+  HWND w = MakeControl(7, 640, 400);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.5, apex + 0.5);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex, 5);
+  ASSERT_NE(spt, nullptr);
+  SetMarker(w, 0, 0, 0, spt);
+  SetMarker(w, 0, 1, 0, spt);
+  ASSERT_GT(c->m_SptMarkers[0][0].pointCount, 1);
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  for (auto mode : {OVERLAY_MODE_STACKED, OVERLAY_MODE_OVERLAID}) {
+    o->head.displayMode = mode;
+    o->tail.scales.plotLow[0] = o->tail.scales.plotHigh[0] = 1e5;
+    o->tail.scales.commonLow = o->tail.scales.commonHigh = 1e5;
+    SCOPED_TRACE(mode);
+    Paint(w);
+    const COLORREF background = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
+    STRUCT_SPTS_PREFS prefs{};
+    KELT_GetCurrDefSptsPrefs(&prefs);
+    int32_t left = 0, bottom = 0, right = 0, top = 0;
+    if (!c->m_bSizesValid || !OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top)) continue;
+    int32_t y = 0;
+    EXPECT_FALSE(OPLOT_GetYPixelFromValue(1e5, 0, o, &c->m_Sizes, 1, &y));
+    // No marker colour anywhere in the plot.
+    for (int yy = top; yy <= bottom; yy += 3)
+      for (int xx = left; xx <= right; xx += 2) {
+        const COLORREF p = Pixel(w, c->m_plotLeft + xx, c->m_plotTop + yy);
+        ASSERT_TRUE(p != prefs.colors.colors[4] && p != prefs.colors.colors[5]) << xx << "," << yy;
+      }
+    (void)background;
+  }
+  DestroyWindow(w);
+}
+
+// Markers and a click marker over an overlay the host left inconsistent.
+TEST_F(MarkersTest, MarkersOverADamagedOverlayPaintWithoutHarm) {
+  HWND w = MakeControl(7, 640, 400);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.5, apex + 0.5);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* one = Spectrum(o, apex, 1);
+  STRUCT_TOL_SPT* seven = Spectrum(o, apex + 0.05, 7, true);
+  ASSERT_NE(one, nullptr);
+  ASSERT_NE(seven, nullptr);
+  SetMarker(w, 0, 0, 0, seven);
+  SetMarker(w, 2, 1, 0, one);
+  c->SetClickMarker(apex, 0);
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  const double nan = std::nan("");
+  const SVW_OVERLAY good = *o;
+  const struct {
+    const char* what;
+    std::function<void()> damage;
+  } cases[] = {
+      {"slot without its trace", [o] { o->slots[0].trace = nullptr; }},
+      {"slot without its work file", [o] { o->slots[0].workFile = nullptr; }},
+      {"display mode 9", [o] { o->head.displayMode = 9; }},
+      {"overlaid", [o] { o->head.displayMode = OVERLAY_MODE_OVERLAID; }},
+      {"dual scales", [o] { o->head.displayMode = 3; }},
+      {"range not a number", [o, nan] { o->tail.viewEnd = nan; }},
+      {"range of no width", [o] { o->tail.viewEnd = o->tail.viewStart; }},
+      {"range narrower than anything", [o] { o->tail.viewEnd = o->tail.viewStart + 1e-300; }},
+      {"offsets not numbers", [o, nan] {
+         o->tail.timeOffsetsOn = o->tail.verticalOffsetsOn = 1;
+         o->tail.timeOffsets[0] = nan;
+         o->tail.verticalOffsets[0] = nan;
+       }},
+      {"huge offsets", [o] {
+         o->tail.timeOffsetsOn = o->tail.verticalOffsetsOn = 1;
+         o->tail.timeOffsets[0] = -1e300;
+         o->tail.verticalOffsets[0] = 1e300;
+       }},
+      {"huge value offset", [o] {
+         o->tail.verticalOffsetsOn = 1;
+         o->tail.verticalOffsets[0] = 1e300;
+       }},
+      {"huge negative value offset", [o] {
+         o->tail.verticalOffsetsOn = 1;
+         o->tail.verticalOffsets[0] = -1e300;
+       }},
+      {"value offset far above", [o] {
+         o->tail.verticalOffsetsOn = 1;
+         o->tail.verticalOffsets[0] = 3e9;
+       }},
+      {"flat scale", [o] { o->tail.scales.plotLow[0] = o->tail.scales.plotHigh[0]; }},
+      {"reversed scale", [o] {
+         const double low = o->tail.scales.plotLow[0];
+         o->tail.scales.plotLow[0] = o->tail.scales.plotHigh[0];
+         o->tail.scales.plotHigh[0] = low;
+       }},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    k.damage();
+    Paint(w);
+    EXPECT_EQ(c->m_pMemDC, nullptr);
+    EXPECT_EQ(c->m_pPaintDC, nullptr);
+    // New plot data recompute the markers from what is there.
+    for (short m = 0; m < OPLOT_SPT_WINDOWS; ++m) c->GetOneSpectrumMarkerValues(m, 0);
+    *o = good;
+    for (short m = 0; m < OPLOT_SPT_WINDOWS; ++m) c->GetOneSpectrumMarkerValues(m, 0);
+    Paint(w);
+    EXPECT_TRUE(c->m_bSizesValid);
+  }
+  EXPECT_GT(c->m_SptMarkers[0][0].pointCount, 1);
+  DestroyWindow(w);
+}
+
+// A spectrum of one scan: a line from the zero line up to the trace at the
+// scan, under the stem, and the label of its window ("3B").
+TEST_F(MarkersTest, OneScanMarkerIsALineFromTheZeroLineToTheTrace) {
+  HWND w = MakeControl(7, 700, 450);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.4, apex + 0.4);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex - 0.05, 1);
+  ASSERT_NE(spt, nullptr);
+  SetMarker(w, 2, 1, 0, spt);
+  const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[2][1];
+  ASSERT_EQ(m.pointCount, 1);
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  STRUCT_SPTS_PREFS prefs{};
+  KELT_GetCurrDefSptsPrefs(&prefs);
+  const COLORREF colour = prefs.colors.colors[5];
+  const COLORREF background = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
+  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  long x = 0, y = 0, zero = 0;
+  ASSERT_TRUE(c->GetXPixelFromTime(m.times[0], 0, nullptr, &x, 0));
+  ASSERT_TRUE(c->GetYPixelFromValue(0, m.values[0], 0, 0, nullptr, &y, 1));
+  ASSERT_TRUE(c->GetYPixelFromValue(0, 0.0, 0, 0, nullptr, &zero, 1));
+  const long base = std::min<long>(zero, bottom);
+  ASSERT_GT(base - y, 20);
+  const int ox = c->m_plotLeft, oy = c->m_plotTop;
+  for (long yy : {y + 3, (y + base) / 2, base - 3}) EXPECT_EQ(Pixel(w, ox + x, oy + yy), colour) << yy;
+  // Beside the line below the trace: not shaded.
+  EXPECT_NE(Pixel(w, ox + x + 4, oy + (y + base) / 2), colour);
+  // The label of window 3, spectrum B, starts left of the line above the trace (smoothed glyphs: near the colour).
+  int labelPixels = 0;
+  for (long yy = top; yy < y; ++yy)
+    for (long xx = x - 2 * c->m_charWidth; xx < x; ++xx) {
+      const COLORREF p = Pixel(w, ox + xx, oy + yy);
+      labelPixels += std::abs(GetRValue(p) - GetRValue(colour)) + std::abs(GetGValue(p) - GetGValue(colour)) +
+                         std::abs(GetBValue(p) - GetBValue(colour)) <
+                     150;
+    }
+  EXPECT_GT(labelPixels, 10);
+  if (const char* keep = std::getenv("KELT_KEEP_PICTURES")) {
+    win::script::SaveWindowPng(w, "C:\\TEMP\\one-scan.png");
+    std::filesystem::copy_file(win::paths::ToHost("C:\\TEMP\\one-scan.png"),
+                               std::filesystem::path(keep) / "control-one-scan-marker.png",
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  (void)background;
+  DestroyWindow(w);
+}
+
+// Between two points where the trace passes the background level, only the
+// part where the trace lies above it is shaded, from the crossing on.
+TEST_F(MarkersTest, ShadingStopsWhereTheTraceCrossesTheBackground) {
+  HWND w = MakeControl(7, 700, 450);
+  CCtlOPlot* c = Control(w);
+  const double apex = truth_.compounds[0].retentionTime;
+  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.4, apex + 0.4);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  STRUCT_TOL_SPT* spt = Spectrum(o, apex, 3);
+  ASSERT_NE(spt, nullptr);
+  SetMarker(w, 0, 0, 0, spt);
+  Paint(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  double low = 0, high = 0;
+  ASSERT_TRUE(OPLOT_GetVerticalScaleValues(o, &c->m_Sizes, 0, 0, &low, &high));
+  auto value = [&](double f) { return low + f * (high - low); };
+  STRUCT_SPTS_PREFS prefs{};
+  KELT_GetCurrDefSptsPrefs(&prefs);
+  const COLORREF colour = prefs.colors.colors[4];
+  const double ta = apex - 0.2, tb = apex + 0.2;
+  const struct {
+    double v1, v2, b1, b2;
+    // (fraction along the pair, fraction of the scale, shaded)
+    std::vector<std::tuple<double, double, bool>> probes;
+  } cases[] = {
+      // Rising through the level: shaded right of the crossing only.
+      {0.2, 0.8, 0.5, 0.5, {{0.75, 0.57, true}, {0.25, 0.42, false}, {0.25, 0.28, false}, {0.75, 0.4, false}}},
+      // Falling through it: shaded left of the crossing only.
+      {0.8, 0.2, 0.5, 0.5, {{0.25, 0.57, true}, {0.75, 0.42, false}, {0.75, 0.28, false}}},
+      // Above at both ends: the whole band between them.
+      {0.6, 0.8, 0.3, 0.4, {{0.1, 0.45, true}, {0.9, 0.6, true}, {0.5, 0.2, false}}},
+      // Below at both ends: nothing.
+      {0.2, 0.3, 0.5, 0.6, {{0.5, 0.4, false}, {0.5, 0.2, false}}},
+  };
+  STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[0][0];
+  for (const auto& k : cases) {
+    FreeBlock(m.times);
+    FreeBlock(m.values);
+    FreeBlock(m.backgroundValues);
+    m.times = static_cast<double*>(AllocBlock(2 * sizeof(double)));
+    m.values = static_cast<double*>(AllocBlock(2 * sizeof(double)));
+    m.backgroundValues = static_cast<double*>(AllocBlock(2 * sizeof(double)));
+    m.times[0] = ta;
+    m.times[1] = tb;
+    m.values[0] = value(k.v1);
+    m.values[1] = value(k.v2);
+    m.backgroundValues[0] = value(k.b1);
+    m.backgroundValues[1] = value(k.b2);
+    m.pointCount = 2;
+    m.time = o->tail.viewStart - 1;  // no stem in the way
+    Paint(w);
+    for (const auto& [along, level, shaded] : k.probes) {
+      long x = 0, y = 0;
+      ASSERT_TRUE(c->GetXPixelFromTime(ta + along * (tb - ta), 0, nullptr, &x, 0));
+      ASSERT_TRUE(c->GetYPixelFromValue(0, value(level), 0, 0, nullptr, &y, 1));
+      EXPECT_EQ(Pixel(w, c->m_plotLeft + x, c->m_plotTop + y) == colour, shaded)
+          << k.v1 << "->" << k.v2 << " over " << k.b1 << "->" << k.b2 << " at " << along << ", " << level;
+    }
+  }
   DestroyWindow(w);
 }
 

@@ -205,6 +205,52 @@ TEST_F(PlotDrawingTest, PointFedControlWithCentroidTracesDrawsSticks) {
   }
 }
 
+// What the screen drawing hands the engine from the control's settings.
+TEST_F(PlotDrawingTest, ScreenParametersFollowTheControlsSettings) {
+  const struct {
+    int16_t hideDelete, plots, maximised;
+    bool manager;
+    int16_t toolbar;
+    uint16_t deleteButtons, maximiseButtons, keepA, keepB;
+  } cases[] = {
+      {0, 3, 0, false, 0, 0, 0, 0, 0}, {1, 1, 0, false, 0, 1, 0, 0, 0}, {1, 3, 0, false, 3, 1, 1, 1, 0},
+      {1, 1, 1, false, 2, 1, 1, 0, 1}, {1, 1, 0, true, 5, 1, 1, 0, 1},  {0, 3, 1, true, 5, 0, 0, 0, 1},
+      {1, 2, 0, false, 4, 1, 1, 0, 0},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(testing::Message() << k.hideDelete << " " << k.plots << " " << k.maximised << " " << k.manager
+                                    << " " << k.toolbar);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    SVW_OVERLAY* o = MakeOverlay(k.plots);
+    Show(w, o);
+    CDataReviewManager manager(nullptr, nullptr, 0);
+    if (k.manager) SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, reinterpret_cast<LPARAM>(&manager));
+    SendMessageA(w, OPM_ENABLEHIDEDELETE, static_cast<WPARAM>(k.hideDelete), 0);
+    o->head.maximised = k.maximised;
+    c->m_toolbarLayout = k.toolbar;
+    SendMessageA(w, OPM_SETTHICKPENWIDTH, 3, 45);
+    // A changed preference copy reaches the axes.
+    c->m_prefs.axis0.majorTickLength = 17;
+    c->m_prefs.axis1.minorTickLength = 3;
+    InvalidateRect(w, nullptr, FALSE);
+    win::script::PumpUntilIdle();
+    ASSERT_TRUE(c->m_bSizesValid);
+    const STRUCT_OPLOT_PLOT_PARAMS& p = c->m_Sizes.params;
+    EXPECT_EQ(p.deleteButtons, k.deleteButtons);
+    EXPECT_EQ(p.maximiseButtons, k.maximiseButtons);
+    EXPECT_EQ(p.keepFirstPlotA, k.keepA);
+    EXPECT_EQ(p.keepFirstPlotB, k.keepB);
+    EXPECT_EQ(p.carried2, 3);
+    EXPECT_EQ(p.carried60, 45);
+    EXPECT_EQ(p.verticalAxis.majorTickLength, 17);
+    EXPECT_EQ(p.horizontalAxis.minorTickLength, 3);
+    EXPECT_EQ(p.printFlag, 0);
+    SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, 0);
+    DestroyWindow(w);
+  }
+}
+
 TEST_F(PlotDrawingTest, PrintingFillsTheRecordAndForgetsScreenPlaces) {
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
