@@ -699,4 +699,161 @@ TEST_F(ScalesTest, AControlMadeOverlayAnswersItsOwnScroll) {
   DestroyWindow(w);
 }
 
+// In the dual mode with one unit the right side has no plot (index 20): a
+// scroll keeps no height for it, so its unset scale stays unset and is
+// autoscaled once a plot of a second unit comes in.
+TEST_F(ScalesTest, DualScaleWithoutARightPlotKeepsNoRightHeightAcrossAScroll) {
+  auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) {
+    ov->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+    View(ov, 4.0, 5.0);
+  });
+  ASSERT_TRUE(c->m_scrollShown);
+  ASSERT_EQ(o->tail.scales.rightAxisPlot, 20);
+  const double unsetLow = o->tail.scales.rightLow, unsetHigh = o->tail.scales.rightHigh;
+  ASSERT_EQ(unsetLow, 0.0);
+  ASSERT_EQ(unsetHigh, 0.0);
+  o->tail.scales.commonLow = 0;  // the left scale below the data: kept
+  o->tail.scales.commonHigh = 9e4;
+  Press(w, OPLOT_ID_SCROLL_DOWN);
+  const Request p = Pending(w);
+  ASSERT_EQ(p.set, 1);
+  EXPECT_EQ(c->m_keepShared, 1);
+  EXPECT_EQ(c->m_keepRight, 0);
+  View(o, p.start, p.end);
+  SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
+  const double rightLow = o->tail.scales.rightLow, rightHigh = o->tail.scales.rightHigh;
+  EXPECT_EQ(rightLow, 0.0);
+  EXPECT_EQ(rightHigh, 0.0);
+  const double leftHigh = o->tail.scales.commonHigh;
+  EXPECT_EQ(leftHigh, 9e4);  // the height over the same floor
+  const double min0 = o->tail.minInView[0], min1 = o->tail.minInView[1];
+  const double floor = min0 < min1 ? min0 : min1;
+  const double leftLow = o->tail.scales.commonLow;
+  EXPECT_DOUBLE_EQ(leftLow, floor - 0.05 * (9e4 - floor));
+
+  // A second unit comes in: the right scale is built for it.
+  std::strcpy(o->slots[1].units, "mV");
+  SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+  ASSERT_EQ(o->tail.scales.rightAxisPlot, 1);
+  double low = 0, high = 0;
+  c->AutoScaleOneOfTwoVerts(1, &low, &high);
+  const double builtLow = o->tail.scales.rightLow, builtHigh = o->tail.scales.rightHigh;
+  EXPECT_EQ(builtLow, low);
+  EXPECT_EQ(builtHigh, high);
+  DestroyWindow(w);
+}
+
+// Damaged scale records: a plot outside the slots, values that are no
+// numbers, an equal pair for a dual side without a plot. The scales stay
+// as they were and nothing outside the overlay is written.
+TEST_F(ScalesTest, SetPlotScalesLeavesTheScalesOnADamagedRecord) {
+  struct Case {
+    int16_t mode;
+    int16_t plot;
+    double low1, high1, low2, high2;
+    const char* what;
+  } cases[] = {
+      {OVERLAY_MODE_STACKED, -1, 0, 10, 0, 0, "plot below the slots"},
+      {OVERLAY_MODE_STACKED, 20, 0, 10, 0, 0, "plot 20"},
+      {OVERLAY_MODE_STACKED, 32767, 5, 5, 0, 0, "autoscale of a plot far outside"},
+      {OVERLAY_MODE_NORMALISED, -3, 5, 5, 0, 0, "normalised autoscale outside the slots"},
+      {OVERLAY_MODE_STACKED, 1, NAN, 10, 0, 0, "low no number"},
+      {OVERLAY_MODE_STACKED, 1, 0, INFINITY, 0, 0, "infinite high"},
+      {OVERLAY_MODE_OVERLAID, 0, NAN, NAN, 0, 0, "a pair of no numbers: unequal, yet no scale"},
+      {OVERLAY_MODE_OVERLAID, 0, -INFINITY, INFINITY, 0, 0, "an infinite pair"},
+      {OVERLAY_MODE_TWO_SCALES, 0, NAN, 1, 7, 7, "equal right pair without a right plot"},
+      {OVERLAY_MODE_TWO_SCALES, 0, NAN, 1, NAN, 3, "right pair no number"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto [w, c, o] = Show(2, [&](SVW_OVERLAY* ov) { ov->head.displayMode = k.mode; }, false);
+    OVERLAY_SCALE_BLOCK before = o->tail.scales;
+    SetScales(w, k.plot, k.low1, k.high1, k.low2, k.high2);
+    EXPECT_EQ(std::memcmp(&before, &o->tail.scales, sizeof before), 0);
+    EXPECT_EQ(SendMessageA(w, OPM_SETPLOTSCALES, 0, 0), 0);  // no record
+    EXPECT_EQ(std::memcmp(&before, &o->tail.scales, sizeof before), 0);
+    (void)c;
+    DestroyWindow(w);
+  }
+}
+
+// Scroll requests on a damaged overlay never hand the owner a time range
+// that is no number: the scroll bar's own codes ask for nothing then, the
+// window buttons at most for finite bounds.
+TEST_F(ScalesTest, ScrollingADamagedOverlayNeverAsksForARangeOfNoNumber) {
+  struct Case {
+    double homeStart, homeEnd, viewStart, viewEnd;
+    const char* what;
+  } cases[] = {
+      {-INFINITY, INFINITY, 4, 5, "infinite full range"},
+      {NAN, 10, 4, 5, "full start no number"},
+      {2, 10, NAN, 5, "shown start no number"},
+      {2, 10, 4, NAN, "shown end no number"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
+    ASSERT_TRUE(c->m_scrollShown);
+    o->tail.homeStart = k.homeStart;
+    o->tail.homeEnd = k.homeEnd;
+    View(o, k.viewStart, k.viewEnd);
+    c->SetHorzBar();
+    EXPECT_GE(c->m_hScrollPos, 0);
+    EXPECT_LE(c->m_hScrollPos, 10000);
+    win::script::PumpUntilIdle();
+    Notices().clear();
+    c->m_zoomPending = 0;
+    for (UINT code : {UINT(SB_LINERIGHT), UINT(SB_PAGELEFT), UINT(SB_RIGHT)}) {
+      Scroll(w, code);
+      Scroll(w, SB_ENDSCROLL);
+    }
+    Scroll(w, SB_THUMBPOSITION, 7000);
+    EXPECT_EQ(Pending(w).set, 0);
+    win::script::PumpUntilIdle();
+    EXPECT_TRUE(Notices().empty());
+    for (int button : {OPLOT_ID_SCROLL_DOWN, OPLOT_ID_SCROLL_UP}) {
+      c->m_zoomPending = 0;
+      Press(w, button);
+      const Request p = Pending(w);
+      if (p.set) {
+        EXPECT_TRUE(std::isfinite(p.start)) << button;
+        EXPECT_TRUE(std::isfinite(p.end)) << button;
+      }
+    }
+    DestroyWindow(w);
+  }
+}
+
+// Without data every scale command does nothing, and a slider without a
+// range leaves its scale as it was.
+TEST_F(ScalesTest, ScaleCommandsWithoutDataOrWithoutASliderRangeDoNothing) {
+  auto [w, c, o] = Show(2);
+  // A slider whose plot has no data in view has no range: its movement sets nothing.
+  const OVERLAY_SCALE_BLOCK before = o->tail.scales;
+  for (int slot : {5, 19})
+    SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SLIDER0 + slot, 1),
+                 reinterpret_cast<LPARAM>(GetDlgItem(w, OPLOT_ID_SLIDER0 + slot)));
+  // Slider 0 notifying another code is no movement.
+  c->m_pSliders[0]->m_pSlider->SetPos(100);
+  c->m_pSliders[0]->m_gain = 1e7;
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SLIDER0, 2), 0);
+  EXPECT_EQ(std::memcmp(&before, &o->tail.scales, sizeof before), 0);
+
+  SendMessageA(w, OPM_NOPLOTDATA, 0, 0);
+  win::script::PumpUntilIdle();
+  Notices().clear();
+  c->m_zoomPending = 0;
+  for (int id : {OPLOT_ID_SCROLL_DOWN, OPLOT_ID_SCROLL_UP, OPLOT_CMD_FULL_SCALE, OPLOT_CMD_VERTICAL_FULL_SCALE,
+                 OPLOT_CMD_HORIZONTAL_FULL_SCALE, OPLOT_CMD_PREVIOUS_SCALES, OPLOT_ID_SLIDER0})
+    Press(w, id);
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SLIDER0, 1), 0);
+  Scroll(w, SB_THUMBPOSITION, 3000);
+  SetScales(w, 0, 1, 2);
+  EXPECT_EQ(Pending(w).set, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_TRUE(Notices().empty());
+  EXPECT_EQ(std::memcmp(&before, &o->tail.scales, sizeof before), 0);
+  DestroyWindow(w);
+}
+
 }  // namespace
