@@ -197,3 +197,36 @@ TEST_F(LabelsTest, UnterminatedLabelTextIsBoundedByItsRoom) {
 }
 
 }  // namespace
+
+namespace {
+
+// Labels are kept in client pixels: below a title line they are drawn
+// where their box is, as without one, not shifted by the title's room.
+TEST_F(LabelsTest, ALabelBelowATitleIsDrawnInItsBox) {
+  int inBox[2] = {}, all[2] = {};
+  for (bool title : {false, true}) {
+    SCOPED_TRACE(title);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    c->m_titleOn = title ? 1 : 0;
+    std::strcpy(c->m_titleText, "Run 7");
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(MakeOverlay(2)));
+    auto r = Record(1, 6.0, "Apex");
+    SendMessageA(w, OPM_ADDHORZPLOTLABEL, 0, reinterpret_cast<LPARAM>(r.get()));
+    win::script::PumpUntilIdle();
+    ASSERT_EQ(c->TitleMargin() > 0, title);
+    ASSERT_EQ(c->m_pLabels->GetLabelCount(), 1);
+    const CLabelInfo* l = c->m_pLabels->Label(0);
+    ASSERT_TRUE(l->m_labelShown);
+    // The box holds the text; the pointer runs outside it.
+    inBox[title] = InkPixels(w, LabelBox(l));
+    all[title] = InkPixels(w, RECT{0, 0, 600, 400});
+    if (title) ExpectAsStored(w, "control-label-below-title.png");
+    DestroyWindow(w);
+  }
+  EXPECT_GT(inBox[0], 10);
+  EXPECT_EQ(inBox[1], inBox[0]);
+  EXPECT_EQ(all[1], all[0]);
+}
+
+}  // namespace
