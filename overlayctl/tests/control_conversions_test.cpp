@@ -428,6 +428,61 @@ TEST_F(ConversionEdgesTest, ConversionsFailCleanlyWithoutOverlayGeometryOrOutput
     EXPECT_EQ(r, CRect(7, 7, 7, 7));
     DestroyWindow(w);
   }
+  // A slot outside the slots has no y, drawn or not.
+  auto [w, c, o] = Draw(OVERLAY_MODE_STACKED);
+  for (short slot : {short(-1), short(20), short(32767)}) {
+    long y = 77;
+    EXPECT_EQ(c->GetYPixelFromValue(slot, o->tail.scales.plotHigh[0], 0, 0, nullptr, &y, 1), 0) << slot;
+    EXPECT_EQ(y, 77);
+  }
+  // Without a slot output the value is still read.
+  double v = 0;
+  EXPECT_EQ(c->GetValueFromYPixel(static_cast<short>(c->m_plotTop + c->m_Sizes.params.top + 2), nullptr, &v, 0), 1);
+  DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+// Very small windows: the drawing, its labels and every conversion cope
+// with plots of no width or height, answering 0 or a finite value.
+TEST_F(ConversionsTest, VerySmallWindowsConvertNothingOfNoNumber) {
+  struct Size {
+    int cx, cy;
+  } sizes[] = {{1, 1}, {8, 8}, {40, 30}, {200, 12}, {12, 200}};
+  for (int16_t mode : {int16_t(OVERLAY_MODE_STACKED), int16_t(OVERLAY_MODE_OVERLAID), int16_t(OVERLAY_MODE_TWO_SCALES)}) {
+    for (const Size& z : sizes) {
+      SCOPED_TRACE(std::to_string(mode) + ": " + std::to_string(z.cx) + "x" + std::to_string(z.cy));
+      HWND w = MakeControl(7, z.cx, z.cy);
+      CCtlOPlot* c = Control(w);
+      SVW_OVERLAY* o = MessyOverlay(mode);
+      SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+      AddTestLabel(c, LABEL_TYPE_AREA, 0);
+      AddTestLabel(c, LABEL_TYPE_VALUE, 1);
+      InvalidateRect(w, nullptr, FALSE);
+      win::script::PumpUntilIdle();
+      for (int y = -2; y < z.cy + 2; y += 3) {
+        short slot = -1;
+        double v = 0;
+        if (c->GetValueFromYPixel(static_cast<short>(y), &slot, &v, 1)) {
+          EXPECT_TRUE(std::isfinite(v)) << y;
+          EXPECT_TRUE(OverlaySlotIndex(slot)) << y;
+        }
+      }
+      for (int x = -2; x < z.cx + 2; x += 3) {
+        double t = 0;
+        if (c->GetTimeFromXPixel(static_cast<short>(x), &t, 1)) {
+          EXPECT_TRUE(std::isfinite(t)) << x;
+        }
+      }
+      long px = 0;
+      c->GetXPixelFromTime(o->tail.viewStart, 0, nullptr, &px, 0);
+      CRect r;
+      for (short s = 0; s < 3; ++s) c->GetIntersectClipRect(&r, s, nullptr, 0, static_cast<short>(z.cy), 0);
+      DestroyWindow(w);
+    }
+  }
 }
 
 }  // namespace

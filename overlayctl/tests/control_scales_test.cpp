@@ -856,4 +856,59 @@ TEST_F(ScalesTest, ScaleCommandsWithoutDataOrWithoutASliderRangeDoNothing) {
   DestroyWindow(w);
 }
 
+
+// An overlay whose flags disagree with its contents: a slot switched on
+// and in view without a file or points, axis plots outside the slots, a
+// display mode the control does not know. Scales, sliders, the scroll bar,
+// label areas and conversions run over it without reading outside it.
+TEST_F(ScalesTest, InconsistentOverlayFlagsAreSurvived) {
+  for (int16_t mode : {int16_t(0), int16_t(1), int16_t(2), int16_t(3), int16_t(7), int16_t(-1)}) {
+    SCOPED_TRACE(mode);
+    auto [w, c, o] = Show(3, [&](SVW_OVERLAY* ov) {
+      ov->head.displayMode = mode;
+      ov->head.shown[5] = 1;
+      ++ov->head.shownCount;
+      ov->tail.inView[5] = 1;
+      ov->tail.attached[5] = 1;
+      ov->tail.minInView[5] = -1e300;
+      ov->tail.maxInView[5] = NAN;
+      ov->tail.scales.leftAxisPlot = 25;
+      ov->tail.scales.rightAxisPlot = -4;
+      std::strcpy(ov->slots[1].units, "mV");
+    });
+    AddTestLabel(c, LABEL_TYPE_AREA, 0);
+    AddTestLabel(c, LABEL_TYPE_TOKEN, 5);
+    InvalidateRect(w, nullptr, FALSE);
+    win::script::PumpUntilIdle();
+    for (int id : {OPLOT_CMD_VERTICAL_FULL_SCALE, OPLOT_ID_SCROLL_DOWN, OPLOT_ID_SCROLL_UP, OPLOT_CMD_PREVIOUS_SCALES})
+      Press(w, id);
+    Scroll(w, SB_PAGERIGHT);
+    Scroll(w, SB_ENDSCROLL);
+    SetScales(w, 5, 3, 3, 4, 4);
+    SetScales(w, 5, 1, 9, 2, 8);
+    c->Set95ScaleParams();
+    c->Use95ScaleParams();
+    c->InitUnsetVerticalScales();
+    c->SetVertBars();
+    c->SetHorzBar();
+    if (c->m_bSizesValid) {
+      STRUCT_OVER_SIZES sz = c->m_Sizes;
+      c->InitLabelAreas(0, c->m_plotLeft, static_cast<short>(c->m_plotTop + c->m_plotHeight),
+                        static_cast<short>(c->m_plotLeft + c->m_plotWidth), c->m_plotTop, &sz);
+      for (int y = c->m_plotTop; y < c->m_plotTop + c->m_plotHeight; y += 7) {
+        short slot = -1;
+        double v = 0;
+        if (c->GetValueFromYPixel(static_cast<short>(y), &slot, &v, 1)) {
+          EXPECT_TRUE(OverlaySlotIndex(slot));
+        }
+      }
+    }
+    InvalidateRect(w, nullptr, FALSE);
+    win::script::PumpUntilIdle();
+    EXPECT_GE(c->m_labelAreaCount, 0);
+    EXPECT_LE(c->m_labelAreaCount, OPLOT_LABEL_AREAS);
+    DestroyWindow(w);
+  }
+}
+
 }  // namespace
