@@ -911,4 +911,40 @@ TEST_F(ScalesTest, InconsistentOverlayFlagsAreSurvived) {
   }
 }
 
+
+// Every time-range request reaches the owner once, as WM_COMMAND with the
+// control's id, the code (2 after scrolling and the window buttons, 1 after
+// the full-scale and previous-scale commands) and the control's window.
+TEST_F(ScalesTest, TimeRangeRequestsNotifyTheOwnerWithIdCodeAndWindow) {
+  struct Case {
+    const char* what;
+    std::function<void(HWND)> gesture;
+    int code;
+  } cases[] = {
+      {"scroll to the right", [](HWND w) { Scroll(w, SB_PAGERIGHT); Scroll(w, SB_ENDSCROLL); }, 2},
+      {"thumb position", [](HWND w) { Scroll(w, SB_THUMBPOSITION, 100); }, 2},
+      {"right-hand button", [](HWND w) { Press(w, OPLOT_ID_SCROLL_DOWN); }, 2},
+      {"left-hand button", [](HWND w) { Press(w, OPLOT_ID_SCROLL_UP); }, 2},
+      {"full scale", [](HWND w) { Press(w, OPLOT_CMD_FULL_SCALE); }, 1},
+      {"horizontal full scale", [](HWND w) { Press(w, OPLOT_CMD_HORIZONTAL_FULL_SCALE); }, 1},
+      {"previous scales", [](HWND w) { Press(w, OPLOT_CMD_PREVIOUS_SCALES); }, 1},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 5.0, 6.0); });
+    ASSERT_TRUE(c->m_scrollShown);
+    View(o, 4.0, 5.0);  // a second saved state for stepping back
+    c->SaveCurrent();
+    Notices().clear();
+    k.gesture(w);
+    win::script::PumpUntilIdle();
+    EXPECT_EQ(Pending(w).set, 1);
+    ASSERT_EQ(Notices().size(), 1u);
+    EXPECT_EQ(Notices()[0].id, 7);
+    EXPECT_EQ(Notices()[0].code, k.code);
+    EXPECT_EQ(Notices()[0].from, w);
+    DestroyWindow(w);
+  }
+}
+
 }  // namespace
