@@ -173,8 +173,7 @@ void CCtlOPlot::InitUnsetVerticalScales() {
 // ---- Kept heights across a time-range change ----------------------------------
 
 void CCtlOPlot::Set95ScaleParams() {
-  m_keepShared = m_keepRight = 0;
-  std::memset(m_keepPlot, 0, sizeof m_keepPlot);
+  ClearKeptHeights();
   const SVW_OVERLAY* o = m_pOverlay;
   if (!o) return;
   const OVERLAY_SCALE_BLOCK& s = o->tail.scales;
@@ -208,6 +207,11 @@ void CCtlOPlot::Set95ScaleParams() {
   }
 }
 
+void CCtlOPlot::ClearKeptHeights() {
+  m_keepShared = m_keepRight = 0;
+  std::memset(m_keepPlot, 0, sizeof m_keepPlot);
+}
+
 void CCtlOPlot::Use95ScaleParams() {
   SVW_OVERLAY* o = m_pOverlay;
   if (!o) return;
@@ -237,6 +241,9 @@ void CCtlOPlot::Use95ScaleParams() {
       s.rightHigh = m + m_keepRightHeight;
     }
   }
+  // The heights serve the one answer they were kept for; a later answer
+  // (another request, or the same range sent again) finds none.
+  ClearKeptHeights();
 }
 
 // ---- Saved scale states ----------------------------------------------------------
@@ -264,6 +271,7 @@ void CCtlOPlot::OnTTPreviousScales() {
   SVW_OVERLAY* o = m_pOverlay;
   if (!o || m_historyCount < 2) return;
   if (m_tracking) OnEscapeTracking(0, 0);
+  ClearKeptHeights();
   m_historyCurrent = static_cast<int16_t>(m_historyCurrent == 0 ? m_historyCount - 1 : m_historyCurrent - 1);
   const STRUCT_OPLOT_SCALE_STATE& e = m_history[m_historyCurrent];
   o->tail.scales = e.scales;
@@ -293,11 +301,17 @@ void CCtlOPlot::RequestTimeRange(double start, double end, unsigned short code) 
   m_zoomStart = start;
   m_zoomEnd = end;
   m_zoomPlot = m_pOverlay ? m_pOverlay->head.displayMode : 0;
-  if (code == 2) Set95ScaleParams();
+  // Heights are kept across a scroll only; any other request drops those
+  // of an earlier, unanswered one.
+  if (code == 2)
+    Set95ScaleParams();
+  else
+    ClearKeptHeights();
   PostNotification(code, OPLOT_ROUTE_DEFAULT);
 }
 
 void CCtlOPlot::SetHorizontalFullScale() {
+  ClearKeptHeights();
   m_zoomPending = 1;
   m_zoomStart = m_zoomEnd = 0;  // the whole data
   m_zoomPlot = m_pOverlay ? m_pOverlay->head.displayMode : 0;

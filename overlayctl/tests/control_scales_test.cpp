@@ -947,4 +947,43 @@ TEST_F(ScalesTest, TimeRangeRequestsNotifyTheOwnerWithIdCodeAndWindow) {
   }
 }
 
+
+// Kept heights serve the one answer to the scroll that kept them: a later
+// answer with wParam 1, to full scale or with the same range again, does
+// not put an old height back over the scale the control has then.
+TEST_F(ScalesTest, KeptHeightsServeOnlyTheAnswerToTheirScroll) {
+  enum Next { kFullScale, kSameRangeAgain };
+  for (Next next : {kFullScale, kSameRangeAgain}) {
+    SCOPED_TRACE(next);
+    auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
+    ASSERT_TRUE(c->m_scrollShown);
+    o->tail.scales.plotLow[0] = 0;  // below the data: kept across the scroll
+    o->tail.scales.plotHigh[0] = 9000;
+    Press(w, OPLOT_ID_SCROLL_DOWN);
+    Request p = Pending(w);
+    ASSERT_EQ(p.set, 1);
+    View(o, p.start, p.end);
+    SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
+    const double floor = o->tail.minInView[0];
+    const double applied = o->tail.scales.plotHigh[0];
+    ASSERT_DOUBLE_EQ(applied, 9000);  // the same data: the same height over the same floor
+    double low = 0, high = 0;
+    if (next == kFullScale) {
+      Press(w, OPLOT_CMD_FULL_SCALE);
+      p = Pending(w);
+      ASSERT_EQ(p.set, 1);
+      SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
+      c->AutoScaleSepVert(0, &low, &high);  // full scale, not the kept height
+    } else {
+      o->tail.scales.plotLow[0] = low = floor - 10;  // the user's scale since
+      o->tail.scales.plotHigh[0] = high = floor + 20;
+      SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
+    }
+    const double nowLow = o->tail.scales.plotLow[0], nowHigh = o->tail.scales.plotHigh[0];
+    EXPECT_EQ(nowLow, low);
+    EXPECT_EQ(nowHigh, high);
+    DestroyWindow(w);
+  }
+}
+
 }  // namespace
