@@ -408,6 +408,17 @@ TEST_F(ScalesTest, MarginsOfFlatAndTinyPlotsAndTheDualGroupOfAPlot) {
   c->AutoScaleOneOfTwoVerts(1, &low, &high);
   EXPECT_DOUBLE_EQ(low, 95);
   EXPECT_DOUBLE_EQ(high, 205);
+  // Overlaid detector plots spanning 1e-7 together: the least margin of the
+  // first plot in use, 5e-8, not 2.5.
+  o->tail.inView[2] = 1;
+  for (int i = 0; i < 3; ++i) {
+    o->slots[i].workFile->centroid = 0;
+    o->tail.minInView[i] = 1e-7 + i * 2e-8;
+    o->tail.maxInView[i] = 1.6e-7 + i * 2e-8;
+  }
+  c->AutoScaleOneVert(&low, &high);
+  EXPECT_NEAR(low, 1e-7 - 5e-8, 1e-20);
+  EXPECT_NEAR(high, 2e-7 + 5e-8, 1e-20);
   DestroyWindow(w);
 }
 
