@@ -46,10 +46,8 @@ int CCtlOPlot::GetValueFromYPixel(short y, short* slot, double* value, short any
     // One band for all plots, read on the common scale (percent when normalised).
     found = 0;
     h = m_Sizes.overlaidPlotHeight;
-    // The bottom the drawing used for the common band.
-    int32_t areaBottom = 0;
-    if (OPLOT_GetChromatogramArea(o, &m_Sizes, 0, nullptr, &areaBottom, nullptr, nullptr))
-      b = m_plotTop + areaBottom;
+    // The bottom the drawing used for the common band, whichever slots hold data.
+    b = m_plotTop + m_Sizes.params.top + h;
     low = o->tail.scales.commonLow;
     high = o->tail.scales.commonHigh;
   } else {
@@ -67,10 +65,9 @@ int CCtlOPlot::GetValueFromYPixel(short y, short* slot, double* value, short any
       t += hi;
     }
     if (found < 0) return 0;
-    // The same range the drawing and the value-to-pixel conversion use.
-    if (!OPLOT_GetVerticalScaleValues(o, &m_Sizes, static_cast<int16_t>(found), SizesUseProcessed(&m_Sizes, found),
-                                      &low, &high))
-      return 0;
+    // The slot's own pair, as drawn; a band without data in view (any slot) reads it too.
+    low = o->tail.scales.plotLow[found];
+    high = o->tail.scales.plotHigh[found];
   }
   if (h <= 0) return 0;
   if (slot) *slot = static_cast<short>(found);

@@ -2,6 +2,8 @@
 // each part of the drawing (whole drawing, time strip, scales, each plot's
 // chromatogram) with the data rectangle it shows, per display mode. Movable
 // labels are kept in data units of an area and placed through these.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "overlayctl/overlay_plot_control.h"
@@ -32,6 +34,13 @@ struct AreaList {
     a.high = high;
   }
 };
+
+// A moved plot's shift in pixels, truncated; a damaged offset (no number, or
+// far beyond any window) cannot overflow the int.
+int PixelShift(double v) {
+  if (!std::isfinite(v)) return 0;
+  return static_cast<int>(std::clamp(v, -1e6, 1e6));
+}
 
 }  // namespace
 
@@ -103,9 +112,9 @@ void CCtlOPlot::InitLabelAreas(short print, short left, short bottom, short righ
         const double low = rightSide ? s.rightLow : s.commonLow, high = rightSide ? s.rightHigh : s.commonHigh;
         int dy = 0, dx = 0;
         if (o->tail.verticalOffsetsOn && o->tail.verticalOffsets[i] != 0 && high != low)
-          dy = static_cast<int>(total * o->tail.verticalOffsets[i] / (high - low));
+          dy = PixelShift(total * o->tail.verticalOffsets[i] / (high - low));
         if (o->tail.timeOffsetsOn && o->tail.timeOffsets[i] != 0 && t1 != t0)
-          dx = static_cast<int>(width * o->tail.timeOffsets[i] / (t1 - t0));
+          dx = PixelShift(width * o->tail.timeOffsets[i] / (t1 - t0));
         list.Add(static_cast<int16_t>(OPLOT_AREA_UNSHIFTED + i), left + cl + dx, top + dy, width, total, t0, t1, low,
                  high);
       }
@@ -149,8 +158,9 @@ void CCtlOPlot::DrawLabels(CDC* dc, short print, short left, short bottom, short
     HGDIOBJ current = GetCurrentObject(dc->GetSafeHdc(), OBJ_FONT);
     if (current && GetObjectA(current, sizeof font, &font) == sizeof font) fontUsed = &font;
   }
-  // Labels are held in client coordinates; the memory DC starts at the plot's corner.
-  const short dx = print ? 0 : static_cast<short>(-left), dy = print ? 0 : static_cast<short>(-top);
+  // Labels are held in client coordinates; the memory DC starts at the plot
+  // area's corner, above any title line (the top passed is below it).
+  const short dx = print ? 0 : static_cast<short>(-m_plotLeft), dy = print ? 0 : static_cast<short>(-m_plotTop);
 
   // A filled label fills its own box; the text of any label leaves the plot visible.
   const int oldBkMode = SetBkMode(dc->GetSafeHdc(), TRANSPARENT);

@@ -345,6 +345,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void ScrollFullRange(double* start, double* end) const;
   // Records a time range for the owner to read back and tells it.
   void RequestTimeRange(double start, double end, unsigned short code);
+  // Forgets the scale heights kept for the owner's next answer.
+  void ClearKeptHeights();
 
   // ---- Pixels and data, on the geometry of the last screen drawing -----------
   int GetXPixelFromTime(double time, short slot, STRUCT_OVER_SIZES* sizes, long* x, short unclipped);

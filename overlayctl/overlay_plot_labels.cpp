@@ -1,6 +1,7 @@
 // Labels the owner puts on a plot by message: a text at a data point of a
 // plot, kept by the label manager with the owner's tag, and the clearing of
 // a plot's labels.
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -14,6 +15,8 @@ int CCtlOPlot::GetTimeAndValue(short slot, double time, short raw, double* found
   const OVERLAY_SLOT& s = o->slots[slot];
   const STRUCT_NE_DATA_POINTS* dp = s.trace;
   if (!dp || !dp->points || dp->pointCount == 0 || !s.workFile) return 0;
+  // A time of no number lies in no file; it would pass every range test below.
+  if (std::isnan(time)) return 0;
   if (time < s.workFile->startTime || time > s.workFile->endTime) return 0;
   const bool loaded = time >= NePointAt(dp->points, 0)->time &&
                       time <= NePointAt(dp->points, dp->pointCount - 1)->time;

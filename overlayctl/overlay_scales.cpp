@@ -3,6 +3,7 @@
 // of saved scale states, and the rule that keeps a scale's height on the
 // data floor across a scroll. The control never reads data for a new time
 // range: it records the request and the owner answers with new data.
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -27,7 +28,17 @@ bool DataFloor(const SVW_OVERLAY* o, const char* unit, double* floor) {
   return any;
 }
 
-const char* UnitOf(const SVW_OVERLAY* o, int slot) { return OverlaySlotIndex(slot) ? o->slots[slot].units : nullptr; }
+// The data floor of one side of the dual scale: over the plots of its plot's
+// unit. A side without a plot (index 20) has none, so it keeps no height.
+bool SideFloor(const SVW_OVERLAY* o, int sidePlot, double* floor) {
+  return OverlaySlotIndex(sidePlot) && DataFloor(o, o->slots[sidePlot].units, floor);
+}
+
+bool Finite(double v) { return std::isfinite(v); }
+
+// A scroll position or step in the bar's units, 0 to 10000, truncated; a
+// damaged range (no number) counts as 0.
+int16_t ScrollUnits(double v) { return static_cast<int16_t>(!(v > 0) ? 0 : (v > 10000 ? 10000 : v)); }
 
 }  // namespace
 
@@ -162,8 +173,7 @@ void CCtlOPlot::InitUnsetVerticalScales() {
 // ---- Kept heights across a time-range change ----------------------------------
 
 void CCtlOPlot::Set95ScaleParams() {
-  m_keepShared = m_keepRight = 0;
-  std::memset(m_keepPlot, 0, sizeof m_keepPlot);
+  ClearKeptHeights();
   const SVW_OVERLAY* o = m_pOverlay;
   if (!o) return;
   const OVERLAY_SCALE_BLOCK& s = o->tail.scales;
@@ -183,11 +193,11 @@ void CCtlOPlot::Set95ScaleParams() {
       }
       break;
     case OVERLAY_MODE_TWO_SCALES:
-      if (DataFloor(o, UnitOf(o, s.leftAxisPlot), &m) && s.commonLow < m) {
+      if (SideFloor(o, s.leftAxisPlot, &m) && s.commonLow < m) {
         m_keepSharedHeight = s.commonHigh - m;
         m_keepShared = 1;
       }
-      if (DataFloor(o, UnitOf(o, s.rightAxisPlot), &m) && s.rightLow < m) {
+      if (SideFloor(o, s.rightAxisPlot, &m) && s.rightLow < m) {
         m_keepRightHeight = s.rightHigh - m;
         m_keepRight = 1;
       }
@@ -195,6 +205,11 @@ void CCtlOPlot::Set95ScaleParams() {
     default:
       break;
   }
+}
+
+void CCtlOPlot::ClearKeptHeights() {
+  m_keepShared = m_keepRight = 0;
+  std::memset(m_keepPlot, 0, sizeof m_keepPlot);
 }
 
 void CCtlOPlot::Use95ScaleParams() {
@@ -217,15 +232,18 @@ void CCtlOPlot::Use95ScaleParams() {
       s.commonHigh = m + m_keepSharedHeight;
     }
   } else if (mode == OVERLAY_MODE_TWO_SCALES) {
-    if (m_keepShared && DataFloor(o, UnitOf(o, s.leftAxisPlot), &m)) {
+    if (m_keepShared && SideFloor(o, s.leftAxisPlot, &m)) {
       s.commonLow = lowOf(m, m_keepSharedHeight);
       s.commonHigh = m + m_keepSharedHeight;
     }
-    if (m_keepRight && DataFloor(o, UnitOf(o, s.rightAxisPlot), &m)) {
+    if (m_keepRight && SideFloor(o, s.rightAxisPlot, &m)) {
       s.rightLow = lowOf(m, m_keepRightHeight);
       s.rightHigh = m + m_keepRightHeight;
     }
   }
+  // The heights serve the one answer they were kept for; a later answer
+  // (another request, or the same range sent again) finds none.
+  ClearKeptHeights();
 }
 
 // ---- Saved scale states ----------------------------------------------------------
@@ -253,6 +271,7 @@ void CCtlOPlot::OnTTPreviousScales() {
   SVW_OVERLAY* o = m_pOverlay;
   if (!o || m_historyCount < 2) return;
   if (m_tracking) OnEscapeTracking(0, 0);
+  ClearKeptHeights();
   m_historyCurrent = static_cast<int16_t>(m_historyCurrent == 0 ? m_historyCount - 1 : m_historyCurrent - 1);
   const STRUCT_OPLOT_SCALE_STATE& e = m_history[m_historyCurrent];
   o->tail.scales = e.scales;
@@ -282,11 +301,17 @@ void CCtlOPlot::RequestTimeRange(double start, double end, unsigned short code) 
   m_zoomStart = start;
   m_zoomEnd = end;
   m_zoomPlot = m_pOverlay ? m_pOverlay->head.displayMode : 0;
-  if (code == 2) Set95ScaleParams();
+  // Heights are kept across a scroll only; any other request drops those
+  // of an earlier, unanswered one.
+  if (code == 2)
+    Set95ScaleParams();
+  else
+    ClearKeptHeights();
   PostNotification(code, OPLOT_ROUTE_DEFAULT);
 }
 
 void CCtlOPlot::SetHorizontalFullScale() {
+  ClearKeptHeights();
   m_zoomPending = 1;
   m_zoomStart = m_zoomEnd = 0;  // the whole data
   m_zoomPlot = m_pOverlay ? m_pOverlay->head.displayMode : 0;
@@ -381,12 +406,10 @@ void CCtlOPlot::SetHorzBar() {
   ScrollFullRange(&fs, &fe);
   const double view = o->tail.viewEnd - o->tail.viewStart, room = (fe - fs) - view;
   if (!(room > 0)) return;
-  double pos = (o->tail.viewStart - fs) * 10000 / room;
-  pos = pos < 0 ? 0 : (pos > 10000 ? 10000 : pos);
-  m_hScrollPos = static_cast<int16_t>(pos);
+  m_hScrollPos = ScrollUnits((o->tail.viewStart - fs) * 10000 / room);
   m_pHScroll->SetScrollPos(m_hScrollPos, TRUE);
-  m_hScrollPage = static_cast<int16_t>(view / 2 < room ? (view / 2) * 10000 / room : 10000);
-  m_hScrollLine = static_cast<int16_t>(view / 10 < room ? (view / 10) * 10000 / room : 2000);
+  m_hScrollPage = view / 2 < room ? ScrollUnits((view / 2) * 10000 / room) : 10000;
+  m_hScrollLine = view / 10 < room ? ScrollUnits((view / 10) * 10000 / room) : 2000;
 }
 
 void CCtlOPlot::OnHScroll(UINT code, UINT position, CWnd*) {
@@ -419,26 +442,29 @@ void CCtlOPlot::OnHScroll(UINT code, UINT position, CWnd*) {
     start = end - view;
     if (start < fs) start = fs;
   }
+  if (!Finite(start) || !Finite(end)) return;  // a damaged range asks for nothing
   if (start != o->tail.viewStart || end != o->tail.viewEnd) RequestTimeRange(start, end, 2);
 }
 
 void CCtlOPlot::OnHorzUp() {
   const SVW_OVERLAY* o = m_pOverlay;
-  if (!o || !m_pHScroll || !m_scrollShown) return;
+  if (!m_hasData || !o || !m_pHScroll || !m_scrollShown) return;
   const double view = o->tail.viewEnd - o->tail.viewStart;
   const double limit = m_navEnabled && m_segModeRequested ? m_ownFullEnd : o->tail.homeEnd;
   double end = o->tail.viewEnd + view;
   if (end > limit) end = limit;
+  if (!Finite(end)) return;  // a damaged range asks for nothing
   if (end != o->tail.viewEnd) RequestTimeRange(o->tail.viewStart, end, 2);
 }
 
 void CCtlOPlot::OnHorzDown() {
   const SVW_OVERLAY* o = m_pOverlay;
-  if (!o || !m_pHScroll || !m_scrollShown) return;
+  if (!m_hasData || !o || !m_pHScroll || !m_scrollShown) return;
   double fs = 0, fe = 0;
   ScrollFullRange(&fs, &fe);
   double start = o->tail.viewStart - (o->tail.viewEnd - o->tail.viewStart);
   if (start < fs) start = fs;
+  if (!Finite(start)) return;
   if (start != o->tail.viewStart) RequestTimeRange(start, o->tail.viewEnd, 2);
 }
 
@@ -516,8 +542,10 @@ LRESULT CCtlOPlot::OnSetPlotScales(WPARAM, LPARAM lParam) {
   OVERLAY_SCALE_BLOCK& s = o->tail.scales;
   const int mode = o->head.displayMode;
   if (mode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
+  // A pair holding a value that is no finite number leaves its scale as it was.
+  const bool first = Finite(r.low1) && Finite(r.high1), second = Finite(r.low2) && Finite(r.high2);
   if (mode == OVERLAY_MODE_STACKED) {
-    if (!OverlaySlotIndex(r.plot)) return 0;
+    if (!OverlaySlotIndex(r.plot) || !first) return 0;
     if (r.low1 == r.high1) {
       SCALE_INTO(s.plotLow[r.plot], s.plotHigh[r.plot], AutoScaleSepVert(r.plot, l, h));
     } else {
@@ -525,21 +553,22 @@ LRESULT CCtlOPlot::OnSetPlotScales(WPARAM, LPARAM lParam) {
       s.plotHigh[r.plot] = r.high1;
     }
   } else {
-    if (r.low1 != r.high1) {
+    // A side of the dual scale without a plot (index 20) is never autoscaled.
+    if (first && r.low1 != r.high1) {
       s.commonLow = r.low1;
       s.commonHigh = r.high1;
-    } else if (mode == OVERLAY_MODE_OVERLAID) {
+    } else if (first && mode == OVERLAY_MODE_OVERLAID) {
       SCALE_INTO(s.commonLow, s.commonHigh, AutoScaleOneVert(l, h));
-    } else if (mode == OVERLAY_MODE_NORMALISED) {
+    } else if (first && mode == OVERLAY_MODE_NORMALISED) {
       if (OverlaySlotIndex(r.plot)) SCALE_INTO(s.plotLow[r.plot], s.plotHigh[r.plot], AutoScaleSepVert(r.plot, l, h));
-    } else {
+    } else if (first && OverlaySlotIndex(s.leftAxisPlot)) {
       SCALE_INTO(s.commonLow, s.commonHigh, AutoScaleOneOfTwoVerts(s.leftAxisPlot, l, h));
     }
-    if (mode == OVERLAY_MODE_TWO_SCALES) {
+    if (mode == OVERLAY_MODE_TWO_SCALES && second) {
       if (r.low2 != r.high2) {
         s.rightLow = r.low2;
         s.rightHigh = r.high2;
-      } else {
+      } else if (OverlaySlotIndex(s.rightAxisPlot)) {
         SCALE_INTO(s.rightLow, s.rightHigh, AutoScaleOneOfTwoVerts(s.rightAxisPlot, l, h));
       }
     }

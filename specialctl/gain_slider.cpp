@@ -82,12 +82,16 @@ void CCtlVScroll::OnSize(UINT type, int cx, int cy) {
 LRESULT CCtlVScroll::OnSetRangePosition(WPARAM, LPARAM lParam) {
   if (!lParam) return 0;
   m_range = *reinterpret_cast<const STRUCT_VSCROLL_RANGE*>(lParam);
-  if (!(m_range.dataMin < m_range.dataMax)) return OnNoRange(0, 0);
+  // A range with a value that is no finite number stands for no scale at all.
+  const bool finite = std::isfinite(m_range.shownBottom) && std::isfinite(m_range.shownTop) &&
+                      std::isfinite(m_range.dataMin) && std::isfinite(m_range.dataMax);
+  if (!finite || !(m_range.dataMin < m_range.dataMax)) return OnNoRange(0, 0);
   if (m_pSlider) m_pSlider->SetRange(0, VSCROLL_MAX_POSITION, FALSE);
   double f = 1.0, base = 0.0;
   DecadeFactor(&f, &base);
   m_gain = (m_range.shownTop - base) * f;
-  if (!(m_gain >= 0.0)) {
+  // A gain beyond the doubles (a top far above the data) reads back as no number either.
+  if (!(m_gain >= 0.0) || !std::isfinite(m_gain)) {
     if (m_pSlider) m_pSlider->SetPos(VSCROLL_MAX_POSITION / 2);
     m_active = 0;
     return 0;

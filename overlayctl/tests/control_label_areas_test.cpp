@@ -171,3 +171,45 @@ TEST_F(LabelAreasTest, NormalisedAndMovedPlotAreas) {
 }
 
 }  // namespace
+
+namespace {
+
+// A moved plot's offsets come from the host's overlay: a damaged one (no
+// number, or far beyond the scale) shifts its area by a bounded amount.
+TEST_F(LabelAreasTest, DamagedOffsetsShiftTheMovedAreaByABoundedAmount) {
+  struct Case {
+    double timeOffset, valueOffset;
+    int dxMin, dxMax, dyMin, dyMax;  // bounds of the shift in pixels
+    const char* what;
+  } cases[] = {
+      {NAN, NAN, 0, 0, 0, 0, "offsets of no number"},
+      {1e300, -1e300, 1, 1000000, -1000000, -1, "offsets far beyond the window"},
+      {-INFINITY, INFINITY, 0, 0, 0, 0, "infinite offsets"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.timeOffset);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    SVW_OVERLAY* o = MakeOverlay(2);
+    o->head.displayMode = OVERLAY_MODE_OVERLAID;
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    win::script::PumpUntilIdle();
+    ASSERT_TRUE(c->m_bSizesValid);
+    o->tail.timeOffsetsOn = o->tail.verticalOffsetsOn = 1;
+    o->tail.timeOffsets[1] = k.timeOffset;
+    o->tail.verticalOffsets[1] = k.valueOffset;
+    STRUCT_OVER_SIZES s = c->m_Sizes;
+    c->InitLabelAreas(0, 0, c->m_plotHeight, c->m_plotWidth, 0, &s);
+    const STRUCT_OPLOT_LABEL_AREA* chro = Find(c, OPLOT_AREA_CHROMATOGRAM);
+    const STRUCT_OPLOT_LABEL_AREA* moved = Find(c, OPLOT_AREA_UNSHIFTED + 1);
+    ASSERT_NE(chro, nullptr);
+    ASSERT_NE(moved, nullptr);
+    EXPECT_GE(moved->x - chro->x, k.dxMin);
+    EXPECT_LE(moved->x - chro->x, k.dxMax);
+    EXPECT_GE(moved->y - chro->y, k.dyMin);
+    EXPECT_LE(moved->y - chro->y, k.dyMax);
+    DestroyWindow(w);
+  }
+}
+
+}  // namespace

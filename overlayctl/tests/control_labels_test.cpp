@@ -109,11 +109,14 @@ TEST_F(LabelsTest, LabelsOutsideTheDataOrOnAnEmptySlotAreRefused) {
   struct Case {
     int16_t slot;
     double time;
-  } cases[] = {{0, 0.5}, {0, 400.0}, {5, 5.0}, {-1, 5.0}, {20, 5.0}};
+  } cases[] = {{0, 0.5}, {0, 400.0}, {5, 5.0}, {-1, 5.0}, {20, 5.0}, {0, NAN}, {1, INFINITY}, {1, -INFINITY}};
   for (const Case& k : cases) {
     auto r = Record(k.slot, k.time, "x");
     SendMessageA(w, OPM_ADDPLOTLABEL, 0, reinterpret_cast<LPARAM>(r.get()));
     EXPECT_EQ(c->m_pLabels->GetLabelCount(), 0) << k.slot << " " << k.time;
+    double t = -1, v = -1;
+    EXPECT_EQ(c->GetTimeAndValue(k.slot, k.time, 1, &t, &v), 0) << k.slot << " " << k.time;
+    EXPECT_EQ(t, -1);
   }
   SendMessageA(w, OPM_ADDPLOTLABEL, 0, 0);
   // An empty text becomes a blank; the vertical label is turned.
@@ -194,6 +197,87 @@ TEST_F(LabelsTest, UnterminatedLabelTextIsBoundedByItsRoom) {
   EXPECT_EQ(l->m_type, LABEL_TYPE_HORIZONTAL);
   EXPECT_EQ(l->m_params.angle, 0);
   DestroyWindow(w);
+}
+
+}  // namespace
+
+namespace {
+
+// Labels are kept in client pixels: below a title line they are drawn
+// where their box is, as without one, not shifted by the title's room.
+TEST_F(LabelsTest, ALabelBelowATitleIsDrawnInItsBox) {
+  int inBox[2] = {}, all[2] = {};
+  for (bool title : {false, true}) {
+    SCOPED_TRACE(title);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    c->m_titleOn = title ? 1 : 0;
+    std::strcpy(c->m_titleText, "Run 7");
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(MakeOverlay(2)));
+    auto r = Record(1, 6.0, "Apex");
+    SendMessageA(w, OPM_ADDHORZPLOTLABEL, 0, reinterpret_cast<LPARAM>(r.get()));
+    win::script::PumpUntilIdle();
+    ASSERT_EQ(c->TitleMargin() > 0, title);
+    ASSERT_EQ(c->m_pLabels->GetLabelCount(), 1);
+    const CLabelInfo* l = c->m_pLabels->Label(0);
+    ASSERT_TRUE(l->m_labelShown);
+    // The box holds the text; the pointer runs outside it.
+    inBox[title] = InkPixels(w, LabelBox(l));
+    all[title] = InkPixels(w, RECT{0, 0, 600, 400});
+    if (title) ExpectAsStored(w, "control-label-below-title.png");
+    DestroyWindow(w);
+  }
+  EXPECT_GT(inBox[0], 10);
+  EXPECT_EQ(inBox[1], inBox[0]);
+  EXPECT_EQ(all[1], all[0]);
+}
+
+
+// Which plots' labels are shown and drawn: every plot's in the stacked
+// mode, else the active plot's; the point-fed control (kind 4) shows all,
+// yet draws none of the plot labels in the normalised mode.
+TEST_F(LabelsTest, ShownAndDrawnLabelsPerModeAndControlKind) {
+  struct Case {
+    int16_t mode, kind, active;
+    bool shown[2], drawn[2];
+  } cases[] = {
+      {OVERLAY_MODE_STACKED, 0, 1, {true, true}, {true, true}},
+      {OVERLAY_MODE_OVERLAID, 0, 1, {false, true}, {false, true}},
+      {OVERLAY_MODE_TWO_SCALES, 0, 0, {true, false}, {true, false}},
+      {OVERLAY_MODE_OVERLAID, 4, 1, {true, true}, {true, true}},
+      {OVERLAY_MODE_NORMALISED, 4, 1, {true, true}, {false, false}},
+      {OVERLAY_MODE_OVERLAID, 0, -1, {false, false}, {false, false}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.mode * 100 + k.kind * 10 + k.active);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    SVW_OVERLAY* o = MakeOverlay(2);
+    o->head.displayMode = k.mode;
+    if (k.mode == OVERLAY_MODE_TWO_SCALES) std::strcpy(o->slots[1].units, "mV");
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    auto r0 = Record(0, 5.0, "Zero"), r1 = Record(1, 6.0, "One");
+    SendMessageA(w, OPM_ADDHORZPLOTLABEL, 0, reinterpret_cast<LPARAM>(r0.get()));
+    SendMessageA(w, OPM_ADDHORZPLOTLABEL, 0, reinterpret_cast<LPARAM>(r1.get()));
+    c->m_controlKind = k.kind;
+    c->m_activePlot = k.active;
+    InvalidateRect(w, nullptr, FALSE);
+    win::script::PumpUntilIdle();
+    ASSERT_EQ(c->m_pLabels->GetLabelCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(i);
+      const CLabelInfo* l = c->m_pLabels->Label(static_cast<short>(i));
+      EXPECT_EQ(l->m_labelShown != 0, k.shown[i]);
+      if (k.shown[i]) {
+        EXPECT_EQ(InkPixels(w, LabelBox(l)) > 10, k.drawn[i]);
+      }
+    }
+    if (!k.drawn[0] && !k.drawn[1]) {
+      EXPECT_EQ(InkPixels(w, RECT{0, 0, 600, 400}), 0);
+    }
+    c->m_controlKind = 0;
+    DestroyWindow(w);
+  }
 }
 
 }  // namespace

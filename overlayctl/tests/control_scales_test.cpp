@@ -2,6 +2,7 @@
 // sliders after automatic scaling, scrolling requests and the kept height
 // of a scale across a scroll.
 #include <filesystem>
+#include <functional>
 
 #include "fixtures/msfixtures.h"
 #include "overlayctl/tests/control_fixture.h"
@@ -11,7 +12,53 @@
 
 namespace {
 
-using ScalesTest = OPlotTest;
+// The time range the owner reads back with WM_USER+27 (wParam 0).
+struct Request {
+  LRESULT set;
+  double start, end, mode;
+};
+
+class ScalesTest : public OPlotTest {
+ protected:
+  struct Shown {
+    HWND w;
+    CCtlOPlot* c;
+    SVW_OVERLAY* o;
+  };
+  // A control given an overlay of noisy plots; prepare sets the overlay up
+  // before it is sent, paint lets the control draw it (sliders and bar set).
+  Shown Show(int plots, const std::function<void(SVW_OVERLAY*)>& prepare = nullptr, bool paint = true) {
+    HWND w = MakeControl();
+    SVW_OVERLAY* o = MakeOverlay(plots);
+    if (prepare) prepare(o);
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    if (paint) win::script::PumpUntilIdle();
+    return {w, Control(w), o};
+  }
+  static Request Pending(HWND w) {
+    double r[3] = {};
+    const LRESULT set = SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(r));
+    return {set, r[0], r[1], r[2]};
+  }
+  // The scale a slot's slider stands for; 0 when it has no range.
+  static LRESULT SliderScale(HWND w, int slot, double r[2]) {
+    return SendMessageA(GetDlgItem(w, OPLOT_ID_SLIDER0 + slot), VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(r));
+  }
+  // A toolbar command or a click on one of the two window buttons.
+  static void Press(HWND w, int id) { SendMessageA(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+  static void Scroll(HWND w, UINT code, UINT thumb = 0) {
+    SendMessageA(w, WM_HSCROLL, MAKEWPARAM(code, thumb), reinterpret_cast<LPARAM>(GetDlgItem(w, OPLOT_ID_HSCROLL)));
+  }
+  static void SetScales(HWND w, int16_t plot, double low1, double high1, double low2 = 0, double high2 = 0) {
+    STRUCT_OPLOT_SET_SCALES r{};
+    r.plot = plot;
+    r.low1 = low1;
+    r.high1 = high1;
+    r.low2 = low2;
+    r.high2 = high2;
+    SendMessageA(w, OPM_SETPLOTSCALES, 0, reinterpret_cast<LPARAM>(&r));
+  }
+};
 
 // The overlay shows another range, as the owner would refill it.
 void View(SVW_OVERLAY* o, double start, double end) {
@@ -20,10 +67,7 @@ void View(SVW_OVERLAY* o, double start, double end) {
 }
 
 TEST_F(ScalesTest, SavedStatesRingOfFiveAndPreviousScalingWalksBack) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(2, nullptr, false);
   c->m_historyCount = c->m_historyNext = c->m_historyCurrent = 0;
   // Seven saved states, state k showing k..k+1 minutes with a scale high of 1000 k.
   for (int k = 1; k <= 7; ++k) {
@@ -41,38 +85,30 @@ TEST_F(ScalesTest, SavedStatesRingOfFiveAndPreviousScalingWalksBack) {
 
   // From the newest: the sixth, fifth, fourth and third, then the seventh again.
   for (int expect : {6, 5, 4, 3, 7}) {
-    SendMessageA(w, WM_COMMAND, OPLOT_CMD_PREVIOUS_SCALES, 0);
-    double pending[3] = {};
-    ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
-    EXPECT_EQ(pending[0], expect);
-    EXPECT_EQ(pending[1], expect + 1);
+    Press(w, OPLOT_CMD_PREVIOUS_SCALES);
+    const Request p = Pending(w);
+    ASSERT_EQ(p.set, 1);
+    EXPECT_EQ(p.start, expect);
+    EXPECT_EQ(p.end, expect + 1);
     const double high = o->tail.scales.plotHigh[0];
     EXPECT_EQ(high, expect == 7 ? 7777 : 1000.0 * expect);
   }
 }
 
 TEST_F(ScalesTest, PreviousScalingNeedsTwoSavedStates) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(1);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(1, nullptr, false);
   c->m_historyCount = c->m_historyNext = c->m_historyCurrent = 0;
   c->SaveCurrent();
   c->m_zoomPending = 0;
-  SendMessageA(w, WM_COMMAND, OPLOT_CMD_PREVIOUS_SCALES, 0);
-  double pending[3] = {};
-  EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 0);
+  Press(w, OPLOT_CMD_PREVIOUS_SCALES);
+  EXPECT_EQ(Pending(w).set, 0);
 }
 
 TEST_F(ScalesTest, SlidersStandForTheAutomaticScaleAfterVerticalFullScale) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  win::script::PumpUntilIdle();
+  auto [w, c, o] = Show(3);
   o->tail.scales.plotLow[1] = 123;  // a hand-set scale, replaced by full scale
   o->tail.scales.plotHigh[1] = 456;
-  SendMessageA(w, WM_COMMAND, OPLOT_CMD_VERTICAL_FULL_SCALE, 0);
+  Press(w, OPLOT_CMD_VERTICAL_FULL_SCALE);
   win::script::PumpUntilIdle();
   ASSERT_TRUE(c->m_slidersShown);
   for (int i = 0; i < 3; ++i) {
@@ -84,7 +120,7 @@ TEST_F(ScalesTest, SlidersStandForTheAutomaticScaleAfterVerticalFullScale) {
     EXPECT_DOUBLE_EQ(setHigh, high);
     // The slider was given the scale and the data extent; its position answers the scale.
     double r[2] = {};
-    ASSERT_EQ(SendMessageA(GetDlgItem(w, OPLOT_ID_SLIDER0 + i), VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(r)), 1);
+    ASSERT_EQ(SliderScale(w, i, r), 1);
     // Within the slider's resolution: its track has 32,000 steps over a gain scale.
     EXPECT_NEAR(r[1], high, (high - low) * 2e-3);
     EXPECT_NEAR(r[0], low, (high - low) * 5e-3);
@@ -92,24 +128,23 @@ TEST_F(ScalesTest, SlidersStandForTheAutomaticScaleAfterVerticalFullScale) {
 }
 
 TEST_F(ScalesTest, ScrollingToTheEndKeepsTheWindowWidthAndEndsAtTheDataEnd) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  const double fs = o->tail.homeStart, fe = o->tail.homeEnd, view = (fe - fs) / 4;
-  View(o, fs + view, fs + 2 * view);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  win::script::PumpUntilIdle();
+  double fs = 0, fe = 0, view = 0;
+  auto [w, c, o] = Show(2, [&](SVW_OVERLAY* ov) {
+    fs = ov->tail.homeStart;
+    fe = ov->tail.homeEnd;
+    view = (fe - fs) / 4;
+    View(ov, fs + view, fs + 2 * view);
+  });
   ASSERT_TRUE(c->m_scrollShown);
   // After the paint the bar stands for the shown window.
   EXPECT_NEAR(c->m_hScrollPos, 10000.0 / 3, 1.0);
-  HWND bar = GetDlgItem(w, OPLOT_ID_HSCROLL);
   Notices().clear();
-  SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_RIGHT, 0), reinterpret_cast<LPARAM>(bar));
-  SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(bar));
-  double pending[3] = {};
-  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
-  EXPECT_DOUBLE_EQ(pending[1], fe);
-  EXPECT_NEAR(pending[1] - pending[0], view, 1e-9);
+  Scroll(w, SB_RIGHT);
+  Scroll(w, SB_ENDSCROLL);
+  Request p = Pending(w);
+  ASSERT_EQ(p.set, 1);
+  EXPECT_DOUBLE_EQ(p.end, fe);
+  EXPECT_NEAR(p.end - p.start, view, 1e-9);
   win::script::PumpUntilIdle();
   ASSERT_FALSE(Notices().empty());
   EXPECT_EQ(Notices().back().code, 2);
@@ -117,17 +152,15 @@ TEST_F(ScalesTest, ScrollingToTheEndKeepsTheWindowWidthAndEndsAtTheDataEnd) {
   // The right-hand button widens the window to the right, at most to the data end.
   c->m_zoomPending = 0;
   View(o, fe - 1.5 * view, fe - 0.5 * view);
-  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SCROLL_DOWN, BN_CLICKED), 0);
-  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
-  EXPECT_DOUBLE_EQ(pending[0], fe - 1.5 * view);
-  EXPECT_DOUBLE_EQ(pending[1], fe);
+  Press(w, OPLOT_ID_SCROLL_DOWN);
+  p = Pending(w);
+  ASSERT_EQ(p.set, 1);
+  EXPECT_DOUBLE_EQ(p.start, fe - 1.5 * view);
+  EXPECT_DOUBLE_EQ(p.end, fe);
 }
 
 TEST_F(ScalesTest, AScaleBelowTheDataKeepsItsHeightAcrossAScroll) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(2, nullptr, false);
   o->tail.minInView[0] = 2500;
   o->tail.scales.plotLow[0] = 1000;   // below the data: kept
   o->tail.scales.plotHigh[0] = 9000;
@@ -147,19 +180,12 @@ TEST_F(ScalesTest, AScaleBelowTheDataKeepsItsHeightAcrossAScroll) {
 }
 
 TEST_F(ScalesTest, SetPlotScalesTakesAPairOrAutoscalesAnEqualOne) {
-  HWND w = MakeControl();
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  STRUCT_OPLOT_SET_SCALES r{};
-  r.plot = 1;
-  r.low1 = -10;
-  r.high1 = 500;
-  SendMessageA(w, OPM_SETPLOTSCALES, 0, reinterpret_cast<LPARAM>(&r));
+  auto [w, c, o] = Show(2, nullptr, false);
+  SetScales(w, 1, -10, 500);
   double low = o->tail.scales.plotLow[1], high = o->tail.scales.plotHigh[1];
   EXPECT_EQ(low, -10);
   EXPECT_EQ(high, 500);
-  r.low1 = r.high1 = 3;
-  SendMessageA(w, OPM_SETPLOTSCALES, 0, reinterpret_cast<LPARAM>(&r));
+  SetScales(w, 1, 3, 3);
   double autoLow = 0, autoHigh = 0;
   OPLOT_AutoScaleSepVert(o, 1, &autoLow, &autoHigh);
   low = o->tail.scales.plotLow[1];
@@ -168,20 +194,17 @@ TEST_F(ScalesTest, SetPlotScalesTakesAPairOrAutoscalesAnEqualOne) {
   EXPECT_EQ(high, autoHigh);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(ScalesTest, DualScaleGroupsByUnitWithCountsOnTheLeft) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(4);
-  std::strcpy(o->slots[0].units, "mV");
-  std::strcpy(o->slots[1].units, "mV");
-  std::strcpy(o->slots[2].units, "Counts");
-  std::strcpy(o->slots[3].units, "Counts");
-  o->head.displayMode = OVERLAY_MODE_TWO_SCALES;
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(
+      4,
+      [](SVW_OVERLAY* ov) {
+        std::strcpy(ov->slots[0].units, "mV");
+        std::strcpy(ov->slots[1].units, "mV");
+        std::strcpy(ov->slots[2].units, "Counts");
+        std::strcpy(ov->slots[3].units, "Counts");
+        ov->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+      },
+      false);
   c->UpdateLeftRightIndexes();
   EXPECT_EQ(o->tail.scales.leftAxisPlot, 2);   // the counts plot, whatever its slot
   EXPECT_EQ(o->tail.scales.rightAxisPlot, 0);
@@ -199,19 +222,11 @@ TEST_F(ScalesTest, DualScaleGroupsByUnitWithCountsOnTheLeft) {
   EXPECT_EQ(o->tail.scales.rightAxisPlot, 20);
 }
 
-}  // namespace
-
-namespace {
-
 // The host's two full ranges: the segment window (WM_USER+99) and the
 // limited range (WM_USER+533). Each asks for its range unless it is shown,
 // switches the other off, and steers full scale and the scroll bar.
 TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  win::script::PumpUntilIdle();
+  auto [w, c, o] = Show(2);
   const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
   struct Case {
     UINT message;
@@ -227,8 +242,7 @@ TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling)
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.start);
-    o->tail.viewStart = fs;
-    o->tail.viewEnd = fe;
+    View(o, fs, fe);
     c->m_zoomPending = 0;
     win::script::PumpUntilIdle();
     Notices().clear();
@@ -239,29 +253,31 @@ TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling)
     EXPECT_EQ(c->m_limitedRangeOn, limited ? 1 : 0);
     EXPECT_EQ(c->m_ownFullRange, limited ? 0 : 1);  // the other range is off and zeroed
     EXPECT_EQ(limited ? c->m_ownFullEnd : c->m_limitedEnd, 0.0);
-    double pending[3] = {};
-    EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), k.notified ? 1 : 0);
+    Request p = Pending(w);
+    EXPECT_EQ(p.set, k.notified ? 1 : 0);
     ASSERT_EQ(Notices().size(), k.notified ? 1u : 0u);
     if (k.notified) {
       EXPECT_EQ(Notices()[0].code, 1);
-      EXPECT_EQ(pending[0], k.start);
-      EXPECT_EQ(pending[1], k.end);
+      EXPECT_EQ(p.start, k.start);
+      EXPECT_EQ(p.end, k.end);
     }
     // Full Scale returns to the handed range and clears the vertical scales.
     c->m_zoomPending = 0;
     o->tail.scales.commonHigh = 99;
-    SendMessageA(w, WM_COMMAND, OPLOT_CMD_FULL_SCALE, 0);
-    ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
-    EXPECT_EQ(pending[0], k.fullStart);
-    EXPECT_EQ(pending[1], k.fullEnd);
+    Press(w, OPLOT_CMD_FULL_SCALE);
+    p = Pending(w);
+    ASSERT_EQ(p.set, 1);
+    EXPECT_EQ(p.start, k.fullStart);
+    EXPECT_EQ(p.end, k.fullEnd);
     const double cleared = o->tail.scales.commonHigh;
     EXPECT_EQ(cleared, 0.0);
     // Horizontal full scale asks the same and keeps the vertical scales.
     c->m_zoomPending = 0;
     o->tail.scales.commonHigh = 99;
-    SendMessageA(w, WM_COMMAND, OPLOT_CMD_HORIZONTAL_FULL_SCALE, 0);
-    ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
-    EXPECT_EQ(pending[0], k.fullStart);
+    Press(w, OPLOT_CMD_HORIZONTAL_FULL_SCALE);
+    p = Pending(w);
+    ASSERT_EQ(p.set, 1);
+    EXPECT_EQ(p.start, k.fullStart);
     const double kept = o->tail.scales.commonHigh;
     EXPECT_EQ(kept, 99.0);
     // The scroll bar: a view one minute wide at 5 minutes.
@@ -269,8 +285,7 @@ TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling)
     c->ScrollFullRange(&sfs, &sfe);
     EXPECT_EQ(sfs, k.windowBoundsScroll ? k.start : fs);
     EXPECT_EQ(sfe, k.windowBoundsScroll ? k.end : fe);
-    o->tail.viewStart = 5.0;
-    o->tail.viewEnd = 6.0;
+    View(o, 5.0, 6.0);
     c->SizeControls();
     c->SetHorzBar();
     EXPECT_EQ(c->m_hScrollPos, static_cast<int16_t>((5.0 - sfs) * 10000 / ((sfe - sfs) - 1.0)));
@@ -284,40 +299,31 @@ TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling)
   SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 0, reinterpret_cast<LPARAM>(range));
   EXPECT_EQ(c->m_limitedRangeOn, 0);
   c->m_zoomPending = 0;
-  SendMessageA(w, WM_COMMAND, OPLOT_CMD_FULL_SCALE, 0);
-  double pending[3] = {-1, -1, -1};
-  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
-  EXPECT_EQ(pending[0], 0.0);
-  EXPECT_EQ(pending[1], 0.0);
+  Press(w, OPLOT_CMD_FULL_SCALE);
+  const Request p = Pending(w);
+  ASSERT_EQ(p.set, 1);
+  EXPECT_EQ(p.start, 0.0);
+  EXPECT_EQ(p.end, 0.0);
 }
 
 // The limited range does not bound the scroll buttons: the right-hand one
 // still widens to the data end, past the limited range.
 TEST_F(ScalesTest, LimitedRangeLeavesTheScrollButtonsOnTheData) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  o->tail.viewStart = 4.0;
-  o->tail.viewEnd = 5.0;
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); }, false);
   double range[2] = {4.0, 5.0};
   SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
   ASSERT_TRUE(c->m_scrollShown);
   c->m_zoomPending = 0;
-  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SCROLL_DOWN, BN_CLICKED), 0);
-  double pending[3] = {};
-  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
-  EXPECT_EQ(pending[0], 4.0);
-  EXPECT_EQ(pending[1], 6.0);
+  Press(w, OPLOT_ID_SCROLL_DOWN);
+  const Request p = Pending(w);
+  ASSERT_EQ(p.set, 1);
+  EXPECT_EQ(p.start, 4.0);
+  EXPECT_EQ(p.end, 6.0);
 }
 
 // Automatic scales per mode, and the slider each leaves standing for the scale.
 TEST_F(ScalesTest, AutoscaleRulesAndTheSliderAfterVerticalFullScale) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  std::strcpy(o->slots[1].units, "mV");
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(3, [](SVW_OVERLAY* ov) { std::strcpy(ov->slots[1].units, "mV"); }, false);
   double mn[3], mx[3];  // the overlay's packed arrays, copied out
   for (int i = 0; i < 3; ++i) mn[i] = o->tail.minInView[i], mx[i] = o->tail.maxInView[i];
   auto margin = [](double lo, double hi, double least) { return std::max((hi - lo) / 20, least); };
@@ -332,14 +338,14 @@ TEST_F(ScalesTest, AutoscaleRulesAndTheSliderAfterVerticalFullScale) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.mode);
     o->head.displayMode = k.mode;
-    SendMessageA(w, WM_COMMAND, OPLOT_CMD_VERTICAL_FULL_SCALE, 0);
+    Press(w, OPLOT_CMD_VERTICAL_FULL_SCALE);
     const OVERLAY_SCALE_BLOCK& s = o->tail.scales;
     const double m = margin(k.low, k.high, 2.5);
     EXPECT_DOUBLE_EQ(s.commonLow, k.low - m);
     EXPECT_DOUBLE_EQ(s.commonHigh, k.high + m);
     c->SetVertBars();
     double r[2] = {};
-    ASSERT_EQ(SendMessageA(GetDlgItem(w, OPLOT_ID_SLIDER0), VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(r)), 1);
+    ASSERT_EQ(SliderScale(w, 0, r), 1);
     EXPECT_NEAR(r[1], k.high + m, (k.high - k.low) * 2e-3);
   }
   // Only the left scale is rescaled by Vertical Full Scale in the dual mode.
@@ -354,15 +360,12 @@ TEST_F(ScalesTest, AutoscaleRulesAndTheSliderAfterVerticalFullScale) {
   o->slots[0].plotKind = 9;
   c->SetVertBars();
   double r[2] = {};
-  EXPECT_EQ(SendMessageA(GetDlgItem(w, OPLOT_ID_SLIDER0), VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(r)), 0);
+  EXPECT_EQ(SliderScale(w, 0, r), 0);
   DestroyWindow(w);
 }
 
 TEST_F(ScalesTest, MarginsOfFlatAndTinyPlotsAndTheDualGroupOfAPlot) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(3, nullptr, false);
   struct Case {
     bool ms;
     double mn, mx;
@@ -405,41 +408,41 @@ TEST_F(ScalesTest, MarginsOfFlatAndTinyPlotsAndTheDualGroupOfAPlot) {
   c->AutoScaleOneOfTwoVerts(1, &low, &high);
   EXPECT_DOUBLE_EQ(low, 95);
   EXPECT_DOUBLE_EQ(high, 205);
+  // Overlaid detector plots spanning 1e-7 together: the least margin of the
+  // first plot in use, 5e-8, not 2.5.
+  o->tail.inView[2] = 1;
+  for (int i = 0; i < 3; ++i) {
+    o->slots[i].workFile->centroid = 0;
+    o->tail.minInView[i] = 1e-7 + i * 2e-8;
+    o->tail.maxInView[i] = 1.6e-7 + i * 2e-8;
+  }
+  c->AutoScaleOneVert(&low, &high);
+  EXPECT_NEAR(low, 1e-7 - 5e-8, 1e-20);
+  EXPECT_NEAR(high, 2e-7 + 5e-8, 1e-20);
   DestroyWindow(w);
 }
 
 // The owner's answer to a scroll keeps a scale's height on the new data floor.
 TEST_F(ScalesTest, ScrollAnsweredByTheOwnerKeepsTheStackedScaleHeight) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  o->tail.viewStart = 4.0;
-  o->tail.viewEnd = 5.0;
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  win::script::PumpUntilIdle();
+  auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
   ASSERT_TRUE(c->m_scrollShown);
   o->tail.scales.plotLow[0] = 0;  // below the data: kept across the scroll
   o->tail.scales.plotHigh[0] = 9000;
   const double oldFloor = o->tail.minInView[0];
-  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SCROLL_DOWN, BN_CLICKED), 0);
-  double pending[3] = {};
-  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
+  Press(w, OPLOT_ID_SCROLL_DOWN);
+  Request p = Pending(w);
+  ASSERT_EQ(p.set, 1);
   // The owner reads the new range and answers with wParam 1.
-  o->tail.viewStart = pending[0];
-  o->tail.viewEnd = pending[1];
+  View(o, p.start, p.end);
   o->tail.minInView[0] = oldFloor + 700;
   SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
   const double height = 9000 - oldFloor;
   const double low = o->tail.scales.plotLow[0], high = o->tail.scales.plotHigh[0];
   EXPECT_DOUBLE_EQ(high, oldFloor + 700 + height);
   EXPECT_DOUBLE_EQ(low, oldFloor + 700 - 0.05 * height);
-  EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 0);
+  EXPECT_EQ(Pending(w).set, 0);
   DestroyWindow(w);
 }
-
-}  // namespace
-
-namespace {
 
 // Whether an arrow button is drawn marked (its half filled black).
 bool ButtonMarked(HWND w, int id) {
@@ -463,14 +466,10 @@ bool ButtonMarked(HWND w, int id) {
 // the window is on; the limited range switches the window off, so the
 // button is marked against the data's start again.
 TEST_F(ScalesTest, LimitedRangeMarksTheButtonsAgainstTheDataAgain) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(2, nullptr, false);
   double range[2] = {3.0, 8.0};
   SendMessageA(w, OPM_SPECIALDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
-  o->tail.viewStart = 3.0;  // the owner answered with the window
-  o->tail.viewEnd = 8.0;
+  View(o, 3.0, 8.0);  // the owner answered with the window
   EXPECT_FALSE(ButtonMarked(w, OPLOT_ID_SCROLL_UP));
   SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
   EXPECT_TRUE(ButtonMarked(w, OPLOT_ID_SCROLL_UP));
@@ -481,13 +480,7 @@ TEST_F(ScalesTest, LimitedRangeMarksTheButtonsAgainstTheDataAgain) {
 
 // The scroll bar moves only while the data are wider than the view.
 TEST_F(ScalesTest, ScrollBarKeepsItsPositionWithoutSlack) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  o->tail.viewStart = 4.0;
-  o->tail.viewEnd = 5.0;
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  win::script::PumpUntilIdle();
+  auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
   ASSERT_TRUE(c->m_scrollShown);
   const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
   struct Case {
@@ -498,14 +491,14 @@ TEST_F(ScalesTest, ScrollBarKeepsItsPositionWithoutSlack) {
        static_cast<int>(0.2 * 10000 / (fe - fs - 2))},
       {fs, fe, -1, -1, -1},              // the whole data: no slack
       {fs - 1, fe + 1, -1, -1, -1},      // wider than the data: negative slack
+      {NAN, fe, -1, -1, -1},             // a damaged range: no slack either
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.start);
     c->m_hScrollPos = 1234;
     c->m_hScrollPage = 55;
     c->m_hScrollLine = 66;
-    o->tail.viewStart = k.start;
-    o->tail.viewEnd = k.end;
+    View(o, k.start, k.end);
     c->SetHorzBar();
     EXPECT_EQ(c->m_hScrollPos, k.pos < 0 ? 1234 : k.pos);
     EXPECT_EQ(c->m_hScrollPage, k.page < 0 ? 55 : k.page);
@@ -514,17 +507,10 @@ TEST_F(ScalesTest, ScrollBarKeepsItsPositionWithoutSlack) {
   DestroyWindow(w);
 }
 
-}  // namespace
-
-namespace {
-
 // While a plot is maximized only its own scale is cleared; the others wait
 // for the restore.
 TEST_F(ScalesTest, ClearingScalesOfAMaximizedPlotSparesTheOthers) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(3, nullptr, false);
   for (bool command : {false, true}) {
     SCOPED_TRACE(command);
     // As maximizing leaves it: one plot on, the others' flags saved away.
@@ -536,7 +522,7 @@ TEST_F(ScalesTest, ClearingScalesOfAMaximizedPlotSparesTheOthers) {
       o->tail.scales.plotHigh[i] = 123;
     }
     if (command)
-      SendMessageA(w, WM_COMMAND, OPLOT_CMD_FULL_SCALE, 0);  // cleared, rebuilt on the owner's answer
+      Press(w, OPLOT_CMD_FULL_SCALE);  // cleared, rebuilt on the owner's answer
     else
       c->ClearVerticalScales();  // cleared and rescaled at once
     double low = 0, high = 0;
@@ -551,10 +537,6 @@ TEST_F(ScalesTest, ClearingScalesOfAMaximizedPlotSparesTheOthers) {
   DestroyWindow(w);
 }
 
-}  // namespace
-
-namespace {
-
 // Moving a slider's thumb sets the scale it stands for: the shared pair
 // from slider 0 outside the stacked mode, else the plot's own pair.
 TEST_F(ScalesTest, MovingASliderSetsItsScale) {
@@ -564,12 +546,7 @@ TEST_F(ScalesTest, MovingASliderSetsItsScale) {
   } cases[] = {{OVERLAY_MODE_STACKED, 1}, {OVERLAY_MODE_STACKED, 0}, {OVERLAY_MODE_OVERLAID, 0}};
   for (const Case& k : cases) {
     SCOPED_TRACE(k.mode * 10 + k.slot);
-    HWND w = MakeControl();
-    CCtlOPlot* c = Control(w);
-    SVW_OVERLAY* o = MakeOverlay(2);
-    o->head.displayMode = k.mode;
-    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-    win::script::PumpUntilIdle();
+    auto [w, c, o] = Show(2, [&](SVW_OVERLAY* ov) { ov->head.displayMode = k.mode; });
     ASSERT_TRUE(c->m_slidersShown);
     CCtlVScroll* s = c->m_pSliders[k.slot];
     ASSERT_TRUE(s->m_active);
@@ -592,28 +569,21 @@ TEST_F(ScalesTest, MovingASliderSetsItsScale) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Scroll codes move the stored position; thumb position and end scroll
 // apply it as a requested window of the same width, clamped to the data.
 TEST_F(ScalesTest, ScrollCodesMoveThePositionAndApplyIt) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  const double fs = o->tail.homeStart, fe = o->tail.homeEnd, view = (fe - fs) / 5;
-  const double start0 = fs + 2 * view;
-  o->tail.viewStart = start0;
-  o->tail.viewEnd = start0 + view;
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  win::script::PumpUntilIdle();
+  double fs = 0, fe = 0, view = 0;
+  auto [w, c, o] = Show(2, [&](SVW_OVERLAY* ov) {
+    fs = ov->tail.homeStart;
+    fe = ov->tail.homeEnd;
+    view = (fe - fs) / 5;
+    View(ov, fs + 2 * view, fs + 3 * view);
+  });
   ASSERT_TRUE(c->m_scrollShown);
   const int p0 = c->m_hScrollPos, page = c->m_hScrollPage, line = c->m_hScrollLine;
   EXPECT_EQ(p0, 5000);
   EXPECT_EQ(page, static_cast<int>((view / 2) * 10000 / (4 * view)));
   EXPECT_EQ(line, static_cast<int>((view / 10) * 10000 / (4 * view)));
-  HWND bar = GetDlgItem(w, OPLOT_ID_HSCROLL);
   struct Case {
     UINT code;
     UINT thumb;
@@ -627,46 +597,37 @@ TEST_F(ScalesTest, ScrollCodesMoveThePositionAndApplyIt) {
     SCOPED_TRACE(k.code);
     c->m_hScrollPos = static_cast<int16_t>(p0);
     c->m_zoomPending = 0;
-    SendMessageA(w, WM_HSCROLL, MAKEWPARAM(k.code, k.thumb), reinterpret_cast<LPARAM>(bar));
+    Scroll(w, k.code, k.thumb);
     EXPECT_EQ(c->m_hScrollPos, k.pos);
     if (k.code != SB_THUMBPOSITION) {
       EXPECT_EQ(c->m_zoomPending, 0);  // nothing asked before the scroll ends
-      SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(bar));
+      Scroll(w, SB_ENDSCROLL);
     }
-    double pending[3] = {};
+    const Request p = Pending(w);
     const bool moved = k.pos != p0;
-    ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), moved ? 1 : 0);
+    ASSERT_EQ(p.set, moved ? 1 : 0);
     if (moved) {
-      EXPECT_NEAR(pending[0], fs + 4 * view * k.pos / 10000, 1e-9);
-      EXPECT_NEAR(pending[1] - pending[0], view, 1e-9);
+      EXPECT_NEAR(p.start, fs + 4 * view * k.pos / 10000, 1e-9);
+      EXPECT_NEAR(p.end - p.start, view, 1e-9);
     }
   }
   DestroyWindow(w);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(ScalesTest, SetPlotScalesInTheDualModeSetsOrAutoscalesEachSide) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  std::strcpy(o->slots[1].units, "mV");
-  o->head.displayMode = OVERLAY_MODE_TWO_SCALES;
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(
+      3,
+      [](SVW_OVERLAY* ov) {
+        std::strcpy(ov->slots[1].units, "mV");
+        ov->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+      },
+      false);
   struct Case {
     double low1, high1, low2, high2;
   } cases[] = {{-1, 10, -2, 20}, {5, 5, -2, 20}, {-1, 10, 3, 3}, {0, 0, 0, 0}};
   for (const Case& k : cases) {
     SCOPED_TRACE(k.low1 * 100 + k.low2);
-    STRUCT_OPLOT_SET_SCALES r{};
-    r.plot = 2;
-    r.low1 = k.low1;
-    r.high1 = k.high1;
-    r.low2 = k.low2;
-    r.high2 = k.high2;
-    SendMessageA(w, OPM_SETPLOTSCALES, 0, reinterpret_cast<LPARAM>(&r));
+    SetScales(w, 2, k.low1, k.high1, k.low2, k.high2);
     const OVERLAY_SCALE_BLOCK s = o->tail.scales;  // a copy: the packed doubles are read by value
     ASSERT_EQ(s.leftAxisPlot, 0);
     ASSERT_EQ(s.rightAxisPlot, 1);
@@ -683,34 +644,25 @@ TEST_F(ScalesTest, SetPlotScalesInTheDualModeSetsOrAutoscalesEachSide) {
   DestroyWindow(w);
 }
 
-}  // namespace
-
-namespace {
-
 // Stepping back: the owner's answer keeps the restored scales and only
 // refreshes the current saved state.
 TEST_F(ScalesTest, PreviousScalesSurviveTheOwnersAnswer) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(2, nullptr, false);
   const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
   // A hand-set scale on the whole range, then a zoom the owner answered.
   o->tail.scales.plotLow[0] = 100;
   o->tail.scales.plotHigh[0] = 4321;
   c->SaveCurrent();
-  o->tail.viewStart = fs + 1;
-  o->tail.viewEnd = fs + 2;
+  View(o, fs + 1, fs + 2);
   o->tail.scales.plotHigh[0] = 999;
   SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
   const int16_t count = c->m_historyCount;
-  SendMessageA(w, WM_COMMAND, OPLOT_CMD_PREVIOUS_SCALES, 0);
-  double pending[3] = {};
-  ASSERT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending)), 1);
-  EXPECT_EQ(pending[0], fs);
-  EXPECT_EQ(pending[1], fe);
-  o->tail.viewStart = pending[0];
-  o->tail.viewEnd = pending[1];
+  Press(w, OPLOT_CMD_PREVIOUS_SCALES);
+  const Request p = Pending(w);
+  ASSERT_EQ(p.set, 1);
+  EXPECT_EQ(p.start, fs);
+  EXPECT_EQ(p.end, fe);
+  View(o, p.start, p.end);
   SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
   const double low = o->tail.scales.plotLow[0], high = o->tail.scales.plotHigh[0];
   EXPECT_EQ(low, 100);
@@ -718,10 +670,6 @@ TEST_F(ScalesTest, PreviousScalesSurviveTheOwnersAnswer) {
   EXPECT_EQ(c->m_historyCount, count);
   DestroyWindow(w);
 }
-
-}  // namespace
-
-namespace {
 
 // A control that made its own overlay answers its scroll requests itself:
 // the new window is read and the scale keeps its height on the new floor;
@@ -749,7 +697,7 @@ TEST_F(ScalesTest, AControlMadeOverlayAnswersItsOwnScroll) {
   o->tail.scales.plotLow[0] = floor - 500;  // below the data: kept
   o->tail.scales.plotHigh[0] = floor + 1e5;
   Notices().clear();
-  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SCROLL_DOWN, BN_CLICKED), 0);
+  Press(w, OPLOT_ID_SCROLL_DOWN);
   win::script::PumpUntilIdle();
   EXPECT_TRUE(Notices().empty());
   const double start = o->tail.viewStart, end = o->tail.viewEnd;
@@ -760,6 +708,293 @@ TEST_F(ScalesTest, AControlMadeOverlayAnswersItsOwnScroll) {
   EXPECT_DOUBLE_EQ(high, newFloor + 1e5);
   EXPECT_DOUBLE_EQ(low, newFloor - 0.05 * 1e5);
   DestroyWindow(w);
+}
+
+// In the dual mode with one unit the right side has no plot (index 20): a
+// scroll keeps no height for it, so its unset scale stays unset and is
+// autoscaled once a plot of a second unit comes in.
+TEST_F(ScalesTest, DualScaleWithoutARightPlotKeepsNoRightHeightAcrossAScroll) {
+  auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) {
+    ov->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+    View(ov, 4.0, 5.0);
+  });
+  ASSERT_TRUE(c->m_scrollShown);
+  ASSERT_EQ(o->tail.scales.rightAxisPlot, 20);
+  const double unsetLow = o->tail.scales.rightLow, unsetHigh = o->tail.scales.rightHigh;
+  ASSERT_EQ(unsetLow, 0.0);
+  ASSERT_EQ(unsetHigh, 0.0);
+  o->tail.scales.commonLow = 0;  // the left scale below the data: kept
+  o->tail.scales.commonHigh = 9e4;
+  Press(w, OPLOT_ID_SCROLL_DOWN);
+  const Request p = Pending(w);
+  ASSERT_EQ(p.set, 1);
+  EXPECT_EQ(c->m_keepShared, 1);
+  EXPECT_EQ(c->m_keepRight, 0);
+  View(o, p.start, p.end);
+  SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
+  const double rightLow = o->tail.scales.rightLow, rightHigh = o->tail.scales.rightHigh;
+  EXPECT_EQ(rightLow, 0.0);
+  EXPECT_EQ(rightHigh, 0.0);
+  const double leftHigh = o->tail.scales.commonHigh;
+  EXPECT_EQ(leftHigh, 9e4);  // the height over the same floor
+  const double min0 = o->tail.minInView[0], min1 = o->tail.minInView[1];
+  const double floor = min0 < min1 ? min0 : min1;
+  const double leftLow = o->tail.scales.commonLow;
+  EXPECT_DOUBLE_EQ(leftLow, floor - 0.05 * (9e4 - floor));
+
+  // A second unit comes in: the right scale is built for it.
+  std::strcpy(o->slots[1].units, "mV");
+  SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+  ASSERT_EQ(o->tail.scales.rightAxisPlot, 1);
+  double low = 0, high = 0;
+  c->AutoScaleOneOfTwoVerts(1, &low, &high);
+  const double builtLow = o->tail.scales.rightLow, builtHigh = o->tail.scales.rightHigh;
+  EXPECT_EQ(builtLow, low);
+  EXPECT_EQ(builtHigh, high);
+  DestroyWindow(w);
+}
+
+// Damaged scale records: a plot outside the slots, values that are no
+// numbers, an equal pair for a dual side without a plot. The scales stay
+// as they were and nothing outside the overlay is written.
+TEST_F(ScalesTest, SetPlotScalesLeavesTheScalesOnADamagedRecord) {
+  struct Case {
+    int16_t mode;
+    int16_t plot;
+    double low1, high1, low2, high2;
+    const char* what;
+  } cases[] = {
+      {OVERLAY_MODE_STACKED, -1, 0, 10, 0, 0, "plot below the slots"},
+      {OVERLAY_MODE_STACKED, 20, 0, 10, 0, 0, "plot 20"},
+      {OVERLAY_MODE_STACKED, 32767, 5, 5, 0, 0, "autoscale of a plot far outside"},
+      {OVERLAY_MODE_NORMALISED, -3, 5, 5, 0, 0, "normalised autoscale outside the slots"},
+      {OVERLAY_MODE_STACKED, 1, NAN, 10, 0, 0, "low no number"},
+      {OVERLAY_MODE_STACKED, 1, 0, INFINITY, 0, 0, "infinite high"},
+      {OVERLAY_MODE_OVERLAID, 0, NAN, NAN, 0, 0, "a pair of no numbers: unequal, yet no scale"},
+      {OVERLAY_MODE_OVERLAID, 0, -INFINITY, INFINITY, 0, 0, "an infinite pair"},
+      {OVERLAY_MODE_TWO_SCALES, 0, NAN, 1, 7, 7, "equal right pair without a right plot"},
+      {OVERLAY_MODE_TWO_SCALES, 0, NAN, 1, NAN, 3, "right pair no number"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto [w, c, o] = Show(2, [&](SVW_OVERLAY* ov) { ov->head.displayMode = k.mode; }, false);
+    OVERLAY_SCALE_BLOCK before = o->tail.scales;
+    SetScales(w, k.plot, k.low1, k.high1, k.low2, k.high2);
+    EXPECT_EQ(std::memcmp(&before, &o->tail.scales, sizeof before), 0);
+    EXPECT_EQ(SendMessageA(w, OPM_SETPLOTSCALES, 0, 0), 0);  // no record
+    EXPECT_EQ(std::memcmp(&before, &o->tail.scales, sizeof before), 0);
+    (void)c;
+    DestroyWindow(w);
+  }
+}
+
+// Scroll requests on a damaged overlay never hand the owner a time range
+// that is no number: the scroll bar's own codes ask for nothing then, the
+// window buttons at most for finite bounds.
+TEST_F(ScalesTest, ScrollingADamagedOverlayNeverAsksForARangeOfNoNumber) {
+  struct Case {
+    double homeStart, homeEnd, viewStart, viewEnd;
+    const char* what;
+  } cases[] = {
+      {-INFINITY, INFINITY, 4, 5, "infinite full range"},
+      {NAN, 10, 4, 5, "full start no number"},
+      {2, 10, NAN, 5, "shown start no number"},
+      {2, 10, 4, NAN, "shown end no number"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
+    ASSERT_TRUE(c->m_scrollShown);
+    o->tail.homeStart = k.homeStart;
+    o->tail.homeEnd = k.homeEnd;
+    View(o, k.viewStart, k.viewEnd);
+    c->SetHorzBar();
+    EXPECT_GE(c->m_hScrollPos, 0);
+    EXPECT_LE(c->m_hScrollPos, 10000);
+    win::script::PumpUntilIdle();
+    Notices().clear();
+    c->m_zoomPending = 0;
+    for (UINT code : {UINT(SB_LINERIGHT), UINT(SB_PAGELEFT), UINT(SB_RIGHT)}) {
+      Scroll(w, code);
+      Scroll(w, SB_ENDSCROLL);
+    }
+    Scroll(w, SB_THUMBPOSITION, 7000);
+    EXPECT_EQ(Pending(w).set, 0);
+    win::script::PumpUntilIdle();
+    EXPECT_TRUE(Notices().empty());
+    for (int button : {OPLOT_ID_SCROLL_DOWN, OPLOT_ID_SCROLL_UP}) {
+      c->m_zoomPending = 0;
+      Press(w, button);
+      const Request p = Pending(w);
+      if (p.set) {
+        EXPECT_TRUE(std::isfinite(p.start)) << button;
+        EXPECT_TRUE(std::isfinite(p.end)) << button;
+      }
+    }
+    DestroyWindow(w);
+  }
+}
+
+// Without data every scale command does nothing, and a slider without a
+// range leaves its scale as it was.
+TEST_F(ScalesTest, ScaleCommandsWithoutDataOrWithoutASliderRangeDoNothing) {
+  auto [w, c, o] = Show(2);
+  // A slider whose plot has no data in view has no range: its movement sets nothing.
+  const OVERLAY_SCALE_BLOCK before = o->tail.scales;
+  for (int slot : {5, 19})
+    SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SLIDER0 + slot, 1),
+                 reinterpret_cast<LPARAM>(GetDlgItem(w, OPLOT_ID_SLIDER0 + slot)));
+  // Slider 0 notifying another code is no movement.
+  c->m_pSliders[0]->m_pSlider->SetPos(100);
+  c->m_pSliders[0]->m_gain = 1e7;
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SLIDER0, 2), 0);
+  EXPECT_EQ(std::memcmp(&before, &o->tail.scales, sizeof before), 0);
+
+  SendMessageA(w, OPM_NOPLOTDATA, 0, 0);
+  win::script::PumpUntilIdle();
+  Notices().clear();
+  c->m_zoomPending = 0;
+  for (int id : {OPLOT_ID_SCROLL_DOWN, OPLOT_ID_SCROLL_UP, OPLOT_CMD_FULL_SCALE, OPLOT_CMD_VERTICAL_FULL_SCALE,
+                 OPLOT_CMD_HORIZONTAL_FULL_SCALE, OPLOT_CMD_PREVIOUS_SCALES, OPLOT_ID_SLIDER0})
+    Press(w, id);
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(OPLOT_ID_SLIDER0, 1), 0);
+  Scroll(w, SB_THUMBPOSITION, 3000);
+  SetScales(w, 0, 1, 2);
+  EXPECT_EQ(Pending(w).set, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_TRUE(Notices().empty());
+  EXPECT_EQ(std::memcmp(&before, &o->tail.scales, sizeof before), 0);
+  DestroyWindow(w);
+}
+
+
+// An overlay whose flags disagree with its contents: a slot switched on
+// and in view without a file or points, axis plots outside the slots, a
+// display mode the control does not know. Scales, sliders, the scroll bar,
+// label areas and conversions run over it without reading outside it.
+TEST_F(ScalesTest, InconsistentOverlayFlagsAreSurvived) {
+  for (int16_t mode : {int16_t(0), int16_t(1), int16_t(2), int16_t(3), int16_t(7), int16_t(-1)}) {
+    SCOPED_TRACE(mode);
+    auto [w, c, o] = Show(3, [&](SVW_OVERLAY* ov) {
+      ov->head.displayMode = mode;
+      ov->head.shown[5] = 1;
+      ++ov->head.shownCount;
+      ov->tail.inView[5] = 1;
+      ov->tail.attached[5] = 1;
+      ov->tail.minInView[5] = -1e300;
+      ov->tail.maxInView[5] = NAN;
+      ov->tail.scales.leftAxisPlot = 25;
+      ov->tail.scales.rightAxisPlot = -4;
+      std::strcpy(ov->slots[1].units, "mV");
+    });
+    AddTestLabel(c, LABEL_TYPE_AREA, 0);
+    AddTestLabel(c, LABEL_TYPE_TOKEN, 5);
+    InvalidateRect(w, nullptr, FALSE);
+    win::script::PumpUntilIdle();
+    for (int id : {OPLOT_CMD_VERTICAL_FULL_SCALE, OPLOT_ID_SCROLL_DOWN, OPLOT_ID_SCROLL_UP, OPLOT_CMD_PREVIOUS_SCALES})
+      Press(w, id);
+    Scroll(w, SB_PAGERIGHT);
+    Scroll(w, SB_ENDSCROLL);
+    SetScales(w, 5, 3, 3, 4, 4);
+    SetScales(w, 5, 1, 9, 2, 8);
+    c->Set95ScaleParams();
+    c->Use95ScaleParams();
+    c->InitUnsetVerticalScales();
+    c->SetVertBars();
+    c->SetHorzBar();
+    if (c->m_bSizesValid) {
+      STRUCT_OVER_SIZES sz = c->m_Sizes;
+      c->InitLabelAreas(0, c->m_plotLeft, static_cast<short>(c->m_plotTop + c->m_plotHeight),
+                        static_cast<short>(c->m_plotLeft + c->m_plotWidth), c->m_plotTop, &sz);
+      for (int y = c->m_plotTop; y < c->m_plotTop + c->m_plotHeight; y += 7) {
+        short slot = -1;
+        double v = 0;
+        if (c->GetValueFromYPixel(static_cast<short>(y), &slot, &v, 1)) {
+          EXPECT_TRUE(OverlaySlotIndex(slot));
+        }
+      }
+    }
+    InvalidateRect(w, nullptr, FALSE);
+    win::script::PumpUntilIdle();
+    EXPECT_GE(c->m_labelAreaCount, 0);
+    EXPECT_LE(c->m_labelAreaCount, OPLOT_LABEL_AREAS);
+    DestroyWindow(w);
+  }
+}
+
+
+// Every time-range request reaches the owner once, as WM_COMMAND with the
+// control's id, the code (2 after scrolling and the window buttons, 1 after
+// the full-scale and previous-scale commands) and the control's window.
+TEST_F(ScalesTest, TimeRangeRequestsNotifyTheOwnerWithIdCodeAndWindow) {
+  struct Case {
+    const char* what;
+    std::function<void(HWND)> gesture;
+    int code;
+  } cases[] = {
+      {"scroll to the right", [](HWND w) { Scroll(w, SB_PAGERIGHT); Scroll(w, SB_ENDSCROLL); }, 2},
+      {"thumb position", [](HWND w) { Scroll(w, SB_THUMBPOSITION, 100); }, 2},
+      {"right-hand button", [](HWND w) { Press(w, OPLOT_ID_SCROLL_DOWN); }, 2},
+      {"left-hand button", [](HWND w) { Press(w, OPLOT_ID_SCROLL_UP); }, 2},
+      {"full scale", [](HWND w) { Press(w, OPLOT_CMD_FULL_SCALE); }, 1},
+      {"horizontal full scale", [](HWND w) { Press(w, OPLOT_CMD_HORIZONTAL_FULL_SCALE); }, 1},
+      {"previous scales", [](HWND w) { Press(w, OPLOT_CMD_PREVIOUS_SCALES); }, 1},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 5.0, 6.0); });
+    ASSERT_TRUE(c->m_scrollShown);
+    View(o, 4.0, 5.0);  // a second saved state for stepping back
+    c->SaveCurrent();
+    Notices().clear();
+    k.gesture(w);
+    win::script::PumpUntilIdle();
+    EXPECT_EQ(Pending(w).set, 1);
+    ASSERT_EQ(Notices().size(), 1u);
+    EXPECT_EQ(Notices()[0].id, 7);
+    EXPECT_EQ(Notices()[0].code, k.code);
+    EXPECT_EQ(Notices()[0].from, w);
+    DestroyWindow(w);
+  }
+}
+
+
+// Kept heights serve the one answer to the scroll that kept them: a later
+// answer with wParam 1, to full scale or with the same range again, does
+// not put an old height back over the scale the control has then.
+TEST_F(ScalesTest, KeptHeightsServeOnlyTheAnswerToTheirScroll) {
+  enum Next { kFullScale, kSameRangeAgain };
+  for (Next next : {kFullScale, kSameRangeAgain}) {
+    SCOPED_TRACE(next);
+    auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
+    ASSERT_TRUE(c->m_scrollShown);
+    o->tail.scales.plotLow[0] = 0;  // below the data: kept across the scroll
+    o->tail.scales.plotHigh[0] = 9000;
+    Press(w, OPLOT_ID_SCROLL_DOWN);
+    Request p = Pending(w);
+    ASSERT_EQ(p.set, 1);
+    View(o, p.start, p.end);
+    SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
+    const double floor = o->tail.minInView[0];
+    const double applied = o->tail.scales.plotHigh[0];
+    ASSERT_DOUBLE_EQ(applied, 9000);  // the same data: the same height over the same floor
+    double low = 0, high = 0;
+    if (next == kFullScale) {
+      Press(w, OPLOT_CMD_FULL_SCALE);
+      p = Pending(w);
+      ASSERT_EQ(p.set, 1);
+      SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
+      c->AutoScaleSepVert(0, &low, &high);  // full scale, not the kept height
+    } else {
+      o->tail.scales.plotLow[0] = low = floor - 10;  // the user's scale since
+      o->tail.scales.plotHigh[0] = high = floor + 20;
+      SendMessageA(w, OPM_NEWTIMERANGE, 1, reinterpret_cast<LPARAM>(o));
+    }
+    const double nowLow = o->tail.scales.plotLow[0], nowHigh = o->tail.scales.plotHigh[0];
+    EXPECT_EQ(nowLow, low);
+    EXPECT_EQ(nowHigh, high);
+    DestroyWindow(w);
+  }
 }
 
 }  // namespace

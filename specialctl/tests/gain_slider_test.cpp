@@ -105,12 +105,42 @@ TEST_F(GainSliderTest, NegativeGainParksTheThumbAndEmptyRangeDeactivates) {
   EXPECT_EQ(slider->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(out)), 0);
 }
 
-TEST_F(GainSliderTest, NonFiniteRangeNeitherHangsNorActivatesWrongly) {
-  SetRange(0, 1000, 0, INFINITY);
-  double out[2] = {};
-  // Whatever it decides, it answers at once.
-  slider->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(out));
-  SUCCEED();
+// A range that holds no finite scale leaves the slider without a range: it
+// answers no position, so its owner keeps the scale it had.
+TEST_F(GainSliderTest, NonFiniteRangeNeitherHangsNorActivates) {
+  struct Case {
+    double bottom, top, lo, hi;
+    const char* what;
+  } cases[] = {
+      {0, 1000, 0, INFINITY, "infinite data maximum"},
+      {0, 1000, -INFINITY, 1000, "infinite data minimum"},
+      {0, 1000, NAN, 1000, "data minimum not a number"},
+      {0, NAN, 0, 1000, "shown top not a number"},
+      {0, INFINITY, 0, 1000, "infinite shown top"},
+      {NAN, 1000, 0, 1000, "shown bottom not a number"},
+      {0, 1e308, 0, 1000, "a top whose gain overflows"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    SetRange(0, 1000, 0, 1000);
+    ASSERT_EQ(slider->m_active, 1);
+    SetRange(k.bottom, k.top, k.lo, k.hi);
+    EXPECT_EQ(slider->m_active, 0);
+    double out[2] = {7, 8};
+    EXPECT_EQ(slider->SendMessage(VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(out)), 0);
+    EXPECT_EQ(out[0], 7);
+    EXPECT_EQ(out[1], 8);
+    // Moving the thumb now tells nobody.
+    HostWindow::Commands().clear();
+    MoveThumb(20000);
+    win::script::PumpUntilIdle();
+    EXPECT_TRUE(HostWindow::Commands().empty());
+  }
+  // A null record changes nothing.
+  SetRange(0, 1000, 0, 1000);
+  EXPECT_EQ(slider->SendMessage(VSM_SETRANGEPOSITION, 0, 0), 0);
+  EXPECT_EQ(slider->m_active, 1);
+  EXPECT_EQ(slider->SendMessage(VSM_GETPOSITION, 0, 0), 0);
 }
 
 TEST_F(GainSliderTest, MovingTheThumbSetsTheGainAndNotifiesTheParent) {
