@@ -35,6 +35,8 @@ class MarkersTest : public OPlotTest {
     msfix::MakeRun(plan_, nullptr, &scans_);
   }
   void TearDown() override {
+    for (HWND w : shown_)
+      if (IsWindow(w)) DestroyWindow(w);
     for (STRUCT_TOL_SPT* s : spectra_) TOL_Free(s);
     for (SVW_OVERLAY* o : own_) {
       OPLOT_ClearOverlayStructure(o);
@@ -97,6 +99,51 @@ class MarkersTest : public OPlotTest {
     UpdateWindow(w);
     win::script::PumpUntilIdle();
   }
+  // Paints the control now; whether its sizes came out valid.
+  static bool Painted(HWND w) {
+    Paint(w);
+    return Control(w)->m_bSizesValid;
+  }
+
+  // A control of a size given the run's TIC for start..end (and a second
+  // run's in slot 1 when named).
+  struct Shown {
+    HWND w;
+    CCtlOPlot* c;
+    SVW_OVERLAY* o;
+  };
+  Shown Show(int cx = 600, int cy = 400, double start = 0, double end = 0, const std::string& second = "") {
+    HWND w = MakeControl(7, cx, cy);
+    shown_.push_back(w);
+    SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, start, end, second);
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    return {w, Control(w), o};
+  }
+  // A marker from count scans around a time on slot 0; the spectrum it was
+  // set from, null when none came.
+  STRUCT_TOL_SPT* Mark(HWND w, int16_t control, int16_t spectrum, double time, uint16_t count) {
+    STRUCT_TOL_SPT* spt = Spectrum(Control(w)->m_pOverlay, time, count);
+    if (spt) SetMarker(w, control, spectrum, 0, spt);
+    return spt;
+  }
+  // The default colour of a spectrum window's markers.
+  static COLORREF MarkerColour(int window) {
+    STRUCT_SPTS_PREFS prefs{};
+    KELT_GetCurrDefSptsPrefs(&prefs);
+    return prefs.colors.colors[window];
+  }
+  // A slot's plot area in the painted control.
+  struct Area {
+    int32_t left = 0, bottom = 0, right = 0, top = 0;
+  };
+  static bool PlotArea(CCtlOPlot* c, int16_t slot, Area* a) {
+    return OPLOT_GetChromatogramArea(c->m_pOverlay, &c->m_Sizes, slot, &a->left, &a->bottom, &a->right, &a->top);
+  }
+  // A pixel of the plot, at plot coordinates.
+  static COLORREF PlotPixel(HWND w, long x, long y) {
+    const CCtlOPlot* c = Control(w);
+    return Pixel(w, c->m_plotLeft + static_cast<int>(x), c->m_plotTop + static_cast<int>(y));
+  }
 
   msfix::RunPlan plan_;
   msfix::RunTruth truth_;
@@ -104,13 +151,11 @@ class MarkersTest : public OPlotTest {
   std::string path_;
   std::vector<STRUCT_TOL_SPT*> spectra_;
   std::vector<SVW_OVERLAY*> own_;
+  std::vector<HWND> shown_;  // destroyed before the spectra and overlays they hold
 };
 
 TEST_F(MarkersTest, CopiesTheAveragedScansAndInterpolatesTheMarkerValue) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = Overlay();
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show();
   // Apexes of compounds in the single-function segment, and one scan alone.
   const struct {
     double time;
@@ -157,10 +202,7 @@ TEST_F(MarkersTest, BackgroundLevelOfACorrectedSpectrumFollowsTheStoredCorrectio
   ASSERT_EQ(SaveBackCorr(path_.c_str(), bc), 1);
   FreeBackCorr(bc);
 
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = Overlay();
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show();
   STRUCT_TOL_SPT* spt = Spectrum(o, TimeOf(s0 + 80), 7, true);
   ASSERT_NE(spt, nullptr);
   SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(spt));
@@ -185,23 +227,19 @@ TEST_F(MarkersTest, BackgroundLevelOfACorrectedSpectrumFollowsTheStoredCorrectio
   SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(Spectrum(o, TimeOf(s0 + 80), 7, false)));
   EXPECT_EQ(m.background, nullptr);
   EXPECT_EQ(m.backgroundValues, nullptr);
-  DestroyWindow(w);
 }
 
 TEST_F(MarkersTest, MarkersAreRecomputedWhenNewDataArrive) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(Overlay()));
+  auto [w, c, o] = Show();
+  ASSERT_EQ(c->m_pOverlay, o);
   const double apex = truth_.compounds[0].retentionTime;
-  STRUCT_TOL_SPT* spt = Spectrum(c->m_pOverlay, apex, 5);
+  STRUCT_TOL_SPT* spt = Mark(w, 2, 0, apex, 5);
   ASSERT_NE(spt, nullptr);
-  SetMarker(w, 2, 0, 0, spt);
   const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[2][0];
   ASSERT_EQ(m.pointCount, 5);
   const std::vector<double> before(m.values, m.values + 5);
 
   // Data of the same segment that no longer hold the spectrum's scans: they are read around it.
-  SVW_OVERLAY* o = c->m_pOverlay;
   STRUCT_NE_DATA_POINTS* later = MakeDataPointsStruct(o->slots[0].workFile, apex - 1.5, apex - 0.5, 40000,
                                                       DATA_TYPE_TIC, 0, &o->slots[0].chanList, &o->slots[0].massList);
   ASSERT_NE(later, nullptr);
@@ -224,17 +262,12 @@ TEST_F(MarkersTest, MarkersAreRecomputedWhenNewDataArrive) {
   EXPECT_EQ(m.pointCount, 0);
   EXPECT_EQ(m.times, nullptr);
   EXPECT_EQ(m.markerValue, 0);
-  DestroyWindow(w);
 }
 
 TEST_F(MarkersTest, IndexesOutsideTheTableAndTheSlotsChangeNothing) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = Overlay();
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  STRUCT_TOL_SPT* spt = Spectrum(o, truth_.compounds[0].retentionTime, 3);
+  auto [w, c, o] = Show();
+  STRUCT_TOL_SPT* spt = Mark(w, 3, 1, truth_.compounds[0].retentionTime, 3);
   ASSERT_NE(spt, nullptr);
-  SetMarker(w, 3, 1, 0, spt);
   ASSERT_EQ(c->m_SptMarkers[3][1].set, 1);
   auto count = [c] {
     int n = 0;
@@ -272,14 +305,10 @@ TEST_F(MarkersTest, IndexesOutsideTheTableAndTheSlotsChangeNothing) {
   EXPECT_EQ(c->m_SptMarkers[0][0].set, 0);
   SendMessageA(w, OPM_SETMARKERRFROMSPT, 0, 0);  // no spectrum: cleared
   EXPECT_EQ(count(), 0);
-  DestroyWindow(w);
 }
 
 TEST_F(MarkersTest, AManagerThatNoLongerHoldsAMarkerClearsIt) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = Overlay();
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show();
   STRUCT_TOL_SPT* spt = Spectrum(o, truth_.compounds[0].retentionTime, 3);
   SetMarker(w, 0, 0, 0, spt);
   SetMarker(w, 1, 1, 0, spt);
@@ -290,50 +319,41 @@ TEST_F(MarkersTest, AManagerThatNoLongerHoldsAMarkerClearsIt) {
   EXPECT_EQ(c->m_SptMarkers[0][0].set, 0);
   EXPECT_EQ(c->m_SptMarkers[1][1].set, 1);
   SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, 0);
-  DestroyWindow(w);
 }
 
 // Where on the screen a marker stands: its stem above the trace, the
 // averaged scans shaded down to the baseline, nothing outside them.
 TEST_F(MarkersTest, PaintedMarkerShowsItsStemAndShadesItsScans) {
-  HWND w = MakeControl(7, 700, 450);
-  CCtlOPlot* c = Control(w);
   const double apex = truth_.compounds[0].retentionTime;
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.4, apex + 0.4);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(700, 450, apex - 0.4, apex + 0.4);
   STRUCT_TOL_SPT* spt = Spectrum(o, apex, 7);
   ASSERT_NE(spt, nullptr);
   SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(spt));
-  Paint(w);
-  ASSERT_TRUE(c->m_bSizesValid);
-  STRUCT_SPTS_PREFS prefs{};
-  KELT_GetCurrDefSptsPrefs(&prefs);
-  const COLORREF colour = prefs.colors.colors[4];
+  ASSERT_TRUE(Painted(w));
+  const COLORREF colour = MarkerColour(4);
   const COLORREF background = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
   const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[0][0];
-  int32_t left = 0, bottom = 0, right = 0, top = 0;
-  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
-  const int ox = c->m_plotLeft, oy = c->m_plotTop;
+  Area a;
+  ASSERT_TRUE(PlotArea(c, 0, &a));
 
   long x = 0, y = 0;
   ASSERT_TRUE(c->GetXPixelFromTime(m.time, 0, nullptr, &x, 0));
   ASSERT_TRUE(c->GetYPixelFromValue(0, m.markerValue, 0, 0, nullptr, &y, 1));
-  const int half = (bottom - top) / 2;
-  ASSERT_GT(y - half / 2, top);
+  const int half = (a.bottom - a.top) / 2;
+  ASSERT_GT(y - half / 2, a.top);
   // The stem, with nothing beside it above the trace.
   for (int dy : {3, half / 3, half / 2}) {
-    EXPECT_EQ(Pixel(w, ox + x, oy + y - dy), colour) << dy;
-    EXPECT_EQ(Pixel(w, ox + x + 5, oy + y - dy), background) << dy;
+    EXPECT_EQ(PlotPixel(w, x, y - dy), colour) << dy;
+    EXPECT_EQ(PlotPixel(w, x + 5, y - dy), background) << dy;
   }
   // Below the trace inside the averaged scans: shaded; outside them: not.
   long xs = 0, ys = 0, xo = 0;
   const double mid = (m.times[4] + m.times[5]) / 2;
   ASSERT_TRUE(c->GetXPixelFromTime(mid, 0, nullptr, &xs, 0));
   ASSERT_TRUE(c->GetYPixelFromValue(0, std::min(m.values[4], m.values[5]) / 2, 0, 0, nullptr, &ys, 1));
-  EXPECT_EQ(Pixel(w, ox + xs, oy + ys), colour);
+  EXPECT_EQ(PlotPixel(w, xs, ys), colour);
   ASSERT_TRUE(c->GetXPixelFromTime(m.times[0] - 0.1, 0, nullptr, &xo, 0));
-  EXPECT_EQ(Pixel(w, ox + xo, oy + bottom - 3), background);
-  DestroyWindow(w);
+  EXPECT_EQ(PlotPixel(w, xo, a.bottom - 3), background);
 }
 
 // Pixels of a colour inside one slot's band, and those of them above the
@@ -366,18 +386,13 @@ MarkerPixels CountMarkerPixels(HWND w, CCtlOPlot* c, int slot, COLORREF colour) 
 // What of a marker shows: all of it; with its time left of the window only
 // the scans inside it; on a hidden plot nothing.
 TEST_F(MarkersTest, MarkerPartlyOutsideTheWindowOrOnAHiddenPlot) {
-  HWND w = MakeControl(7, 640, 420);
-  CCtlOPlot* c = Control(w);
   const double apex = truth_.compounds[1].retentionTime;
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, 0, 0, path_);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(640, 420, 0, 0, path_);
   STRUCT_TOL_SPT* spt = Spectrum(o, apex + 0.1, 7);
   ASSERT_NE(spt, nullptr);
   SendMessageA(w, OPM_SETMARKERLFROMSPT, 0, reinterpret_cast<LPARAM>(spt));
   const double time = c->m_SptMarkers[0][0].time;
-  STRUCT_SPTS_PREFS prefs{};
-  KELT_GetCurrDefSptsPrefs(&prefs);
-  const COLORREF colour = prefs.colors.colors[4];
+  const COLORREF colour = MarkerColour(4);
   const struct {
     const char* name;
     double start, end;
@@ -393,12 +408,11 @@ TEST_F(MarkersTest, MarkerPartlyOutsideTheWindowOrOnAHiddenPlot) {
     o->head.shownCount = k.hidden ? 1 : 2;
     OPLOT_UpdateOverlayPlots(o, k.start, k.end);
     SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
-    Paint(w);
-    ASSERT_TRUE(c->m_bSizesValid);
+    ASSERT_TRUE(Painted(w));
     if (k.hidden) {
       int seen = 0;
       for (int y = 0; y < c->m_plotHeight; y += 2)
-        for (int x = 0; x < c->m_plotWidth; x += 2) seen += Pixel(w, c->m_plotLeft + x, c->m_plotTop + y) == colour;
+        for (int x = 0; x < c->m_plotWidth; x += 2) seen += PlotPixel(w, x, y) == colour;
       EXPECT_EQ(seen, 0);
       continue;
     }
@@ -406,37 +420,31 @@ TEST_F(MarkersTest, MarkerPartlyOutsideTheWindowOrOnAHiddenPlot) {
     EXPECT_EQ(n.aboveTrace > 0, k.stem);
     EXPECT_EQ(n.total - n.aboveTrace > 20, k.scans);
   }
-  DestroyWindow(w);
 }
 
 // With a data review manager the markers take the colours of its spectrum
 // windows, are labelled, and the active one has a filled flag.
 TEST_F(MarkersTest, ActiveMarkerOfTheManagerHasAFilledFlagInItsWindowsColour) {
-  HWND w = MakeControl(7, 640, 420);
-  CCtlOPlot* c = Control(w);
   const double apex = truth_.compounds[1].retentionTime;
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.6, apex + 0.6);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(640, 420, apex - 0.6, apex + 0.6);
   CDataReviewManager manager(nullptr, nullptr, 0);
   STRUCT_SPTS_PREFS prefs{};
   KELT_GetCurrDefSptsPrefs(&prefs);
   prefs.colors.colors[4] = 0x00A0FF;
   manager.SetSptsPrefs(&prefs, 0);
   SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, reinterpret_cast<LPARAM>(&manager));
-  STRUCT_TOL_SPT* spt = Spectrum(o, apex + 0.15, 3);
+  STRUCT_TOL_SPT* spt = Mark(w, 0, 0, apex + 0.15, 3);
   ASSERT_NE(spt, nullptr);
-  SetMarker(w, 0, 0, 0, spt);
   const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[0][0];
-  int32_t left = 0, bottom = 0, right = 0, top = 0;
+  Area a;
   long x = 0, y = 0;
   Paint(w);
-  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  ASSERT_TRUE(PlotArea(c, 0, &a));
   ASSERT_TRUE(c->GetXPixelFromTime(m.time, 0, nullptr, &x, 0));
   ASSERT_TRUE(c->GetYPixelFromValue(0, m.markerValue, 0, 0, nullptr, &y, 1));
-  const int half = (bottom - top) / 2, e = std::max<int>(static_cast<int>(y) - half, top);
+  const int half = (a.bottom - a.top) / 2, e = std::max<int>(static_cast<int>(y) - half, a.top);
   const int f = 2 * c->m_charHeight <= half ? c->m_charHeight / 2 : half / 4;
-  ASSERT_GE(e - c->m_charHeight, top);  // the label stands above the stem
-  const int ox = c->m_plotLeft, oy = c->m_plotTop;
+  ASSERT_GE(e - c->m_charHeight, a.top);  // the label stands above the stem
   const struct {
     int16_t active;
     bool filled;
@@ -444,29 +452,24 @@ TEST_F(MarkersTest, ActiveMarkerOfTheManagerHasAFilledFlagInItsWindowsColour) {
   for (const auto& k : cases) {
     manager.SetActiveSptControlIndex(k.active);
     Paint(w);
-    EXPECT_EQ(Pixel(w, ox + x, oy + y - 2), COLORREF(0x00A0FF));                   // the stem
-    EXPECT_EQ(Pixel(w, ox + x - c->m_charWidth / 2, oy + e + f) == 0x00A0FF, k.filled);  // inside the flag
+    EXPECT_EQ(PlotPixel(w, x, y - 2), COLORREF(0x00A0FF));                   // the stem
+    EXPECT_EQ(PlotPixel(w, x - c->m_charWidth / 2, e + f) == 0x00A0FF, k.filled);  // inside the flag
   }
   // The label "1A" left of the stem above its end.
   int label = 0;
   for (int dy = 1; dy <= c->m_charHeight; ++dy)
-    for (int dx = -c->m_charWidth; dx < c->m_charWidth; ++dx) label += Pixel(w, ox + x + dx, oy + e - dy) == 0x00A0FF;
+    for (int dx = -c->m_charWidth; dx < c->m_charWidth; ++dx) label += PlotPixel(w, x + dx, e - dy) == 0x00A0FF;
   EXPECT_GT(label, 6);
   SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, 0);
-  DestroyWindow(w);
 }
 
 TEST_F(MarkersTest, ClickMarkerStandsAtItsTimeOnlyInsideTheWindow) {
-  HWND w = MakeControl(7, 700, 450);
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, 3.0, 5.0);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  Paint(w);
-  ASSERT_TRUE(c->m_bSizesValid);
+  auto [w, c, o] = Show(700, 450, 3.0, 5.0);
+  ASSERT_TRUE(Painted(w));
   const COLORREF plot = c->m_Sizes.params.colors[CHRO_COLOR_PLOT0];
-  int32_t left = 0, bottom = 0, right = 0, top = 0;
-  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
-  const int ox = c->m_plotLeft, oy = c->m_plotTop, ny = top + 4;  // above the trace
+  Area a;
+  ASSERT_TRUE(PlotArea(c, 0, &a));
+  const int ny = a.top + 4;  // above the trace
   const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
   const struct {
     double time;
@@ -478,25 +481,20 @@ TEST_F(MarkersTest, ClickMarkerStandsAtItsTimeOnlyInsideTheWindow) {
     Paint(w);
     int32_t x = 0;
     OPLOT_GetXPixelFromTime(k.time, o, &c->m_Sizes, 1, &x);
-    if (x >= right) x = right - 1;
-    EXPECT_EQ(Pixel(w, ox + x, oy + ny) == plot, k.drawn) << k.time;
-    EXPECT_EQ(Pixel(w, ox + x, oy + (top + bottom) / 2) == plot, k.drawn) << k.time;
+    if (x >= a.right) x = a.right - 1;
+    EXPECT_EQ(PlotPixel(w, x, ny) == plot, k.drawn) << k.time;
+    EXPECT_EQ(PlotPixel(w, x, (a.top + a.bottom) / 2) == plot, k.drawn) << k.time;
     c->ClearClickMarker();
     EXPECT_EQ(c->m_clickMarkerOn, 0);
     Paint(w);
-    EXPECT_NE(Pixel(w, ox + x, oy + ny), plot) << k.time;
+    EXPECT_NE(PlotPixel(w, x, ny), plot) << k.time;
   }
-  DestroyWindow(w);
 }
 
 // A printed drawing places the click marker with its own geometry, not the screen's.
 TEST_F(MarkersTest, PrintedClickMarkerUsesThePageGeometry) {
-  HWND w = MakeControl(7, 500, 300);
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, 3.0, 5.0);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  Paint(w);
-  ASSERT_TRUE(c->m_bSizesValid);
+  auto [w, c, o] = Show(500, 300, 3.0, 5.0);
+  ASSERT_TRUE(Painted(w));
   const double t = 3.0 + 0.8 * 2.0;
   int32_t screenX = 0;
   ASSERT_TRUE(OPLOT_GetXPixelFromTime(t, o, &c->m_Sizes, 0, &screenX));
@@ -545,7 +543,6 @@ TEST_F(MarkersTest, PrintedClickMarkerUsesThePageGeometry) {
   EXPECT_GT(lowX, screenX + 300);
   SelectObject(page.GetSafeHdc(), old);
   DeleteObject(bitmap);
-  DestroyWindow(w);
 }
 
 // Two markers on two plots, labelled with their windows, and a click marker.
@@ -554,11 +551,8 @@ TEST_F(MarkersTest, TwoMarkersAndAClickMarkerAsStored) {
   other.seed = 41;
   const std::string second = "C:\\Data\\markers2.kms";
   ASSERT_TRUE(msfix::WriteMsDataFile(win::paths::ToHost(second), other, nullptr));
-  HWND w = MakeControl(7, 640, 400);
-  CCtlOPlot* c = Control(w);
   const double apex = truth_.compounds[1].retentionTime;
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.6, apex + 0.6, second);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(640, 400, apex - 0.6, apex + 0.6, second);
   STRUCT_TOL_SPT* a = Spectrum(o, apex + 0.12, 7);
   STRUCT_TOL_SPT* b = Spectrum(o, apex + 0.3, 3, false, 1);
   ASSERT_NE(a, nullptr);
@@ -573,17 +567,13 @@ TEST_F(MarkersTest, TwoMarkersAndAClickMarkerAsStored) {
                                std::filesystem::path(keep) / "control-markers.png",
                                std::filesystem::copy_options::overwrite_existing);
   testing_support::ExpectWindowAsStored(w, OVERLAYCTL_GOLDEN_DIR, "control-markers.png");
-  DestroyWindow(w);
 }
 
 // Spectrum records the host damaged: each marker keeps at most its scans'
 // worth of points and the paint draws what it can without harm.
 TEST_F(MarkersTest, DamagedSpectrumRecordsGiveMarkersWithoutHarm) {
-  HWND w = MakeControl(7, 640, 400);
-  CCtlOPlot* c = Control(w);
   const double apex = truth_.compounds[0].retentionTime;
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.5, apex + 0.5);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(640, 400, apex - 0.5, apex + 0.5);
   STRUCT_TOL_SPT* good = Spectrum(o, apex, 5);
   ASSERT_NE(good, nullptr);
   const double nan = std::nan(""), inf = INFINITY;
@@ -645,55 +635,40 @@ TEST_F(MarkersTest, DamagedSpectrumRecordsGiveMarkersWithoutHarm) {
     EXPECT_EQ(c->m_clickMarkerOn, k.set) << k.time << " " << k.slot;
     Paint(w);
   }
-  DestroyWindow(w);
 }
 
 // A trace with one value everywhere, and scales without height: the
 // marker's values stay sound and nothing without a pixel is drawn.
 TEST_F(MarkersTest, MarkersOnFlatScalesDrawNothingWithoutAPixel) {
-  HWND w = MakeControl(7, 640, 400);
-  CCtlOPlot* c = Control(w);
   const double apex = truth_.compounds[0].retentionTime;
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.5, apex + 0.5);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  STRUCT_TOL_SPT* spt = Spectrum(o, apex, 5);
+  auto [w, c, o] = Show(640, 400, apex - 0.5, apex + 0.5);
+  STRUCT_TOL_SPT* spt = Mark(w, 0, 0, apex, 5);
   ASSERT_NE(spt, nullptr);
-  SetMarker(w, 0, 0, 0, spt);
   SetMarker(w, 0, 1, 0, spt);
   ASSERT_GT(c->m_SptMarkers[0][0].pointCount, 1);
-  Paint(w);
-  ASSERT_TRUE(c->m_bSizesValid);
+  ASSERT_TRUE(Painted(w));
   for (auto mode : {OVERLAY_MODE_STACKED, OVERLAY_MODE_OVERLAID}) {
     o->head.displayMode = mode;
     o->tail.scales.plotLow[0] = o->tail.scales.plotHigh[0] = 1e5;
     o->tail.scales.commonLow = o->tail.scales.commonHigh = 1e5;
     SCOPED_TRACE(mode);
-    Paint(w);
-    const COLORREF background = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
-    STRUCT_SPTS_PREFS prefs{};
-    KELT_GetCurrDefSptsPrefs(&prefs);
-    int32_t left = 0, bottom = 0, right = 0, top = 0;
-    if (!c->m_bSizesValid || !OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top)) continue;
+    Area a;
+    if (!Painted(w) || !PlotArea(c, 0, &a)) continue;
     int32_t y = 0;
     EXPECT_FALSE(OPLOT_GetYPixelFromValue(1e5, 0, o, &c->m_Sizes, 1, &y));
     // No marker colour anywhere in the plot.
-    for (int yy = top; yy <= bottom; yy += 3)
-      for (int xx = left; xx <= right; xx += 2) {
-        const COLORREF p = Pixel(w, c->m_plotLeft + xx, c->m_plotTop + yy);
-        ASSERT_TRUE(p != prefs.colors.colors[4] && p != prefs.colors.colors[5]) << xx << "," << yy;
+    for (int yy = a.top; yy <= a.bottom; yy += 3)
+      for (int xx = a.left; xx <= a.right; xx += 2) {
+        const COLORREF p = PlotPixel(w, xx, yy);
+        ASSERT_TRUE(p != MarkerColour(4) && p != MarkerColour(5)) << xx << "," << yy;
       }
-    (void)background;
   }
-  DestroyWindow(w);
 }
 
 // Markers and a click marker over an overlay the host left inconsistent.
 TEST_F(MarkersTest, MarkersOverADamagedOverlayPaintWithoutHarm) {
-  HWND w = MakeControl(7, 640, 400);
-  CCtlOPlot* c = Control(w);
   const double apex = truth_.compounds[0].retentionTime;
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.5, apex + 0.5);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = Show(640, 400, apex - 0.5, apex + 0.5);
   STRUCT_TOL_SPT* one = Spectrum(o, apex, 1);
   STRUCT_TOL_SPT* seven = Spectrum(o, apex + 0.05, 7, true);
   ASSERT_NE(one, nullptr);
@@ -701,8 +676,7 @@ TEST_F(MarkersTest, MarkersOverADamagedOverlayPaintWithoutHarm) {
   SetMarker(w, 0, 0, 0, seven);
   SetMarker(w, 2, 1, 0, one);
   c->SetClickMarker(apex, 0);
-  Paint(w);
-  ASSERT_TRUE(c->m_bSizesValid);
+  ASSERT_TRUE(Painted(w));
   const double nan = std::nan("");
   const SVW_OVERLAY good = *o;
   const struct {
@@ -760,45 +734,35 @@ TEST_F(MarkersTest, MarkersOverADamagedOverlayPaintWithoutHarm) {
     EXPECT_TRUE(c->m_bSizesValid);
   }
   EXPECT_GT(c->m_SptMarkers[0][0].pointCount, 1);
-  DestroyWindow(w);
 }
 
 // A spectrum of one scan: a line from the zero line up to the trace at the
 // scan, under the stem, and the label of its window ("3B").
 TEST_F(MarkersTest, OneScanMarkerIsALineFromTheZeroLineToTheTrace) {
-  HWND w = MakeControl(7, 700, 450);
-  CCtlOPlot* c = Control(w);
   const double apex = truth_.compounds[0].retentionTime;
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.4, apex + 0.4);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  STRUCT_TOL_SPT* spt = Spectrum(o, apex - 0.05, 1);
+  auto [w, c, o] = Show(700, 450, apex - 0.4, apex + 0.4);
+  STRUCT_TOL_SPT* spt = Mark(w, 2, 1, apex - 0.05, 1);
   ASSERT_NE(spt, nullptr);
-  SetMarker(w, 2, 1, 0, spt);
   const STRUCT_OPLOT_SPT_MARKER& m = c->m_SptMarkers[2][1];
   ASSERT_EQ(m.pointCount, 1);
-  Paint(w);
-  ASSERT_TRUE(c->m_bSizesValid);
-  STRUCT_SPTS_PREFS prefs{};
-  KELT_GetCurrDefSptsPrefs(&prefs);
-  const COLORREF colour = prefs.colors.colors[5];
-  const COLORREF background = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
-  int32_t left = 0, bottom = 0, right = 0, top = 0;
-  ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
+  ASSERT_TRUE(Painted(w));
+  const COLORREF colour = MarkerColour(5);
+  Area a;
+  ASSERT_TRUE(PlotArea(c, 0, &a));
   long x = 0, y = 0, zero = 0;
   ASSERT_TRUE(c->GetXPixelFromTime(m.times[0], 0, nullptr, &x, 0));
   ASSERT_TRUE(c->GetYPixelFromValue(0, m.values[0], 0, 0, nullptr, &y, 1));
   ASSERT_TRUE(c->GetYPixelFromValue(0, 0.0, 0, 0, nullptr, &zero, 1));
-  const long base = std::min<long>(zero, bottom);
+  const long base = std::min<long>(zero, a.bottom);
   ASSERT_GT(base - y, 20);
-  const int ox = c->m_plotLeft, oy = c->m_plotTop;
-  for (long yy : {y + 3, (y + base) / 2, base - 3}) EXPECT_EQ(Pixel(w, ox + x, oy + yy), colour) << yy;
+  for (long yy : {y + 3, (y + base) / 2, base - 3}) EXPECT_EQ(PlotPixel(w, x, yy), colour) << yy;
   // Beside the line below the trace: not shaded.
-  EXPECT_NE(Pixel(w, ox + x + 4, oy + (y + base) / 2), colour);
+  EXPECT_NE(PlotPixel(w, x + 4, (y + base) / 2), colour);
   // The label of window 3, spectrum B, starts left of the line above the trace (smoothed glyphs: near the colour).
   int labelPixels = 0;
-  for (long yy = top; yy < y; ++yy)
+  for (long yy = a.top; yy < y; ++yy)
     for (long xx = x - 2 * c->m_charWidth; xx < x; ++xx) {
-      const COLORREF p = Pixel(w, ox + xx, oy + yy);
+      const COLORREF p = PlotPixel(w, xx, yy);
       labelPixels += std::abs(GetRValue(p) - GetRValue(colour)) + std::abs(GetGValue(p) - GetGValue(colour)) +
                          std::abs(GetBValue(p) - GetBValue(colour)) <
                      150;
@@ -810,29 +774,20 @@ TEST_F(MarkersTest, OneScanMarkerIsALineFromTheZeroLineToTheTrace) {
                                std::filesystem::path(keep) / "control-one-scan-marker.png",
                                std::filesystem::copy_options::overwrite_existing);
   }
-  (void)background;
-  DestroyWindow(w);
 }
 
 // Between two points where the trace passes the background level, only the
 // part where the trace lies above it is shaded, from the crossing on.
 TEST_F(MarkersTest, ShadingStopsWhereTheTraceCrossesTheBackground) {
-  HWND w = MakeControl(7, 700, 450);
-  CCtlOPlot* c = Control(w);
   const double apex = truth_.compounds[0].retentionTime;
-  SVW_OVERLAY* o = Overlay(OVERLAY_MODE_STACKED, apex - 0.4, apex + 0.4);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  STRUCT_TOL_SPT* spt = Spectrum(o, apex, 3);
+  auto [w, c, o] = Show(700, 450, apex - 0.4, apex + 0.4);
+  STRUCT_TOL_SPT* spt = Mark(w, 0, 0, apex, 3);
   ASSERT_NE(spt, nullptr);
-  SetMarker(w, 0, 0, 0, spt);
-  Paint(w);
-  ASSERT_TRUE(c->m_bSizesValid);
+  ASSERT_TRUE(Painted(w));
   double low = 0, high = 0;
   ASSERT_TRUE(OPLOT_GetVerticalScaleValues(o, &c->m_Sizes, 0, 0, &low, &high));
   auto value = [&](double f) { return low + f * (high - low); };
-  STRUCT_SPTS_PREFS prefs{};
-  KELT_GetCurrDefSptsPrefs(&prefs);
-  const COLORREF colour = prefs.colors.colors[4];
+  const COLORREF colour = MarkerColour(4);
   const double ta = apex - 0.2, tb = apex + 0.2;
   const struct {
     double v1, v2, b1, b2;
@@ -869,11 +824,10 @@ TEST_F(MarkersTest, ShadingStopsWhereTheTraceCrossesTheBackground) {
       long x = 0, y = 0;
       ASSERT_TRUE(c->GetXPixelFromTime(ta + along * (tb - ta), 0, nullptr, &x, 0));
       ASSERT_TRUE(c->GetYPixelFromValue(0, value(level), 0, 0, nullptr, &y, 1));
-      EXPECT_EQ(Pixel(w, c->m_plotLeft + x, c->m_plotTop + y) == colour, shaded)
+      EXPECT_EQ(PlotPixel(w, x, y) == colour, shaded)
           << k.v1 << "->" << k.v2 << " over " << k.b1 << "->" << k.b2 << " at " << along << ", " << level;
     }
   }
-  DestroyWindow(w);
 }
 
 }  // namespace
