@@ -13,11 +13,6 @@ namespace {
 
 using AnnotationsTest = OPlotTest;
 
-void Repaint(HWND w) {
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
-}
-
 // Moves a file's time of writing a day on, as a new save would.
 void Touch(const std::string& path) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);

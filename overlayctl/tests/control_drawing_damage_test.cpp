@@ -12,11 +12,6 @@ namespace {
 
 using DrawingDamageTest = OPlotTest;
 
-void Repaint(HWND w) {
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
-}
-
 // A paint leaves no DC, bitmap or tiled-text holder behind.
 void ExpectPaintClosed(CCtlOPlot* c) {
   EXPECT_EQ(c->m_pPaintDC, nullptr);

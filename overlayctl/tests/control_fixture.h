@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,34 @@ struct Notice {
   int code;
   HWND from;
 };
+
+// Invalidates the whole control and lets it paint.
+inline void Repaint(HWND w) {
+  InvalidateRect(w, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+}
+// Pixels of an arrow button drawn at 16 by 16: its left half, then its right.
+inline std::pair<COLORREF, COLORREF> ArrowHalves(HWND w, int id) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, 16, 16);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  DRAWITEMSTRUCT di{};
+  di.CtlType = ODT_BUTTON;
+  di.CtlID = static_cast<UINT>(id);
+  di.hDC = dc;
+  di.rcItem = {0, 0, 16, 16};
+  SendMessageA(w, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&di));
+  const std::pair<COLORREF, COLORREF> halves{GetPixel(dc, 4, 7), GetPixel(dc, 11, 7)};
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  return halves;
+}
+// Whether an arrow button is drawn marked: its half towards its end filled black.
+inline bool ButtonMarked(HWND w, int id) {
+  const auto halves = ArrowHalves(w, id);
+  return (id == OPLOT_ID_SCROLL_DOWN ? halves.first : halves.second) == 0;
+}
 
 class OPlotTest : public KeltRootTest {
  protected:
@@ -56,6 +85,26 @@ class OPlotTest : public KeltRootTest {
                            reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
   }
   static CCtlOPlot* Control(HWND w) { return static_cast<CCtlOPlot*>(GetPropA(w, "X")); }
+
+  struct Shown {
+    HWND w;
+    CCtlOPlot* c;
+    SVW_OVERLAY* o;
+  };
+  // A control given an overlay of noisy plots; prepare sets the overlay up
+  // before it is sent, paint lets the control draw it.
+  Shown ShowPlots(int plots, int cx, int cy, const std::function<void(SVW_OVERLAY*)>& prepare = nullptr,
+             bool paint = true) {
+    HWND w = MakeControl(7, cx, cy);
+    SVW_OVERLAY* o = MakeOverlay(plots);
+    if (prepare) prepare(o);
+    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    if (paint) win::script::PumpUntilIdle();
+    return {w, Control(w), o};
+  }
+  Shown ShowPlots(int plots, const std::function<void(SVW_OVERLAY*)>& prepare = nullptr, bool paint = true) {
+    return ShowPlots(plots, 600, 400, prepare, paint);
+  }
 
   // An overlay whose slots hold noisy peaks on a drifting baseline.
   SVW_OVERLAY* MakeOverlay(int slots, uint16_t firstSerial = 11) {

@@ -107,11 +107,6 @@ class MarkersTest : public OPlotTest {
 
   // A control of a size given the run's TIC for start..end (and a second
   // run's in slot 1 when named).
-  struct Shown {
-    HWND w;
-    CCtlOPlot* c;
-    SVW_OVERLAY* o;
-  };
   Shown Show(int cx = 600, int cy = 400, double start = 0, double end = 0, const std::string& second = "") {
     HWND w = MakeControl(7, cx, cy);
     shown_.push_back(w);

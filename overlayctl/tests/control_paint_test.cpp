@@ -20,18 +20,13 @@ COLORREF Pixel(HWND w, int x, int y) {
   return win::script::WindowPixel(w, x, y);
 }
 
-HWND ShowOverlay(PaintTest* t, HWND w, SVW_OVERLAY* o) {
-  (void)t;
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  win::script::PumpUntilIdle();
-  return w;
+// Whether the arrow buttons draw their half filled: (id 20, id 21).
+std::pair<bool, bool> ArrowMarks(HWND w) {
+  return {ButtonMarked(w, OPLOT_ID_SCROLL_DOWN), ButtonMarked(w, OPLOT_ID_SCROLL_UP)};
 }
 
 TEST_F(PaintTest, TracesAreDrawnWhereTheConversionsPutThem) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  ShowOverlay(this, w, o);
+  auto [w, c, o] = ShowPlots(3);
   ASSERT_TRUE(c->m_bSizesValid);
   EXPECT_EQ(c->m_pPaintDC, nullptr);
   EXPECT_EQ(c->m_pMemDC, nullptr);
@@ -81,7 +76,10 @@ TEST_F(PaintTest, WithoutPlotsOnlyTheBackgroundIsPainted) {
     SCOPED_TRACE(k.what);
     HWND w = MakeControl(7, k.cx, k.cy);
     CCtlOPlot* c = Control(w);
-    if (k.slots) ShowOverlay(this, w, MakeOverlay(k.slots));
+    if (k.slots) {
+      SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(MakeOverlay(k.slots)));
+      win::script::PumpUntilIdle();
+    }
     c->m_bSizesValid = 1;
     InvalidateRect(w, nullptr, FALSE);
     const COLORREF bg = c->m_prefs.colors.colors[CHRO_COLOR_BACKGROUND];
@@ -119,14 +117,11 @@ TEST_F(PaintTest, AFadedBackgroundWithoutPlotsKeepsItsFrame) {
 }
 
 TEST_F(PaintTest, NoRepaintValidatesWithoutDrawingAndForgetsTheGeometry) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  ShowOverlay(this, w, MakeOverlay(2));
+  auto [w, c, o] = ShowPlots(2);
   ASSERT_TRUE(c->m_bSizesValid);
   const COLORREF before = Pixel(w, 300, 100);
   c->m_noRepaint = 1;
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
+  Repaint(w);
   EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
   EXPECT_EQ(c->m_bSizesValid, 0);
   EXPECT_EQ(Pixel(w, 300, 100), before);
@@ -137,10 +132,7 @@ TEST_F(PaintTest, NoRepaintValidatesWithoutDrawingAndForgetsTheGeometry) {
 // Paints that must not draw: each validates the window and leaves the
 // picture; only a print job keeps the screen geometry, which it does not touch.
 TEST_F(PaintTest, PaintsThatMayNotDrawValidateAndKeepTheGeometryOnlyForAPrintJob) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  ShowOverlay(this, w, o);
+  auto [w, c, o] = ShowPlots(2);
   // The time scale's labels: they move with the view.
   auto labels = [&] {
     std::vector<COLORREF> row;
@@ -167,8 +159,7 @@ TEST_F(PaintTest, PaintsThatMayNotDrawValidateAndKeepTheGeometryOnlyForAPrintJob
     }
     const double start = o->tail.viewStart;
     o->tail.viewStart = start + 0.7;
-    InvalidateRect(w, nullptr, FALSE);
-    win::script::PumpUntilIdle();
+    Repaint(w);
     EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE)) << k.block;
     EXPECT_EQ(c->m_bSizesValid, k.sizesValid) << k.block;
     // Drawn only when nothing blocks the paint.
@@ -185,12 +176,10 @@ TEST_F(PaintTest, PaintsThatMayNotDrawValidateAndKeepTheGeometryOnlyForAPrintJob
 TEST_F(PaintTest, ConversionsRoundTripWithinAPixel) {
   for (int16_t mode : {int16_t(OVERLAY_MODE_STACKED), int16_t(1)}) {
     SCOPED_TRACE(mode);
-    HWND w = MakeControl();
-    CCtlOPlot* c = Control(w);
-    SVW_OVERLAY* o = MakeOverlay(3);
-    o->head.displayMode = mode;
-    OPLOT_SetVerticalFullScale(o, 1, 1);
-    ShowOverlay(this, w, o);
+    auto [w, c, o] = ShowPlots(3, [mode](SVW_OVERLAY* ov) {
+      ov->head.displayMode = mode;
+      OPLOT_SetVerticalFullScale(ov, 1, 1);
+    });
     ASSERT_TRUE(c->m_bSizesValid);
     const int slot = mode == OVERLAY_MODE_STACKED ? 2 : 0;
     double low = 0, high = 0;
@@ -225,12 +214,10 @@ TEST_F(PaintTest, ConversionsRoundTripWithinAPixel) {
 }
 
 TEST_F(PaintTest, BandEdgesAndClipRectangles) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  o->head.shown[1] = 0;  // a hidden slot has no band
-  o->head.shownCount = 2;
-  ShowOverlay(this, w, o);
+  auto [w, c, o] = ShowPlots(3, [](SVW_OVERLAY* ov) {
+    ov->head.shown[1] = 0;  // a hidden slot has no band
+    ov->head.shownCount = 2;
+  });
   ASSERT_TRUE(c->m_bSizesValid);
   const auto& s = c->m_Sizes;
   double low = 0, high = 0;
@@ -257,10 +244,7 @@ TEST_F(PaintTest, BandEdgesAndClipRectangles) {
 }
 
 TEST_F(PaintTest, ArrowButtonsMarkWhenTheViewDoesNotReachTheDataEnds) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  ShowOverlay(this, w, o);
+  auto [w, c, o] = ShowPlots(2);
   struct Case {
     double start, end;
     bool down, up;  // ids 20 and 21 marked
@@ -274,56 +258,20 @@ TEST_F(PaintTest, ArrowButtonsMarkWhenTheViewDoesNotReachTheDataEnds) {
     o->tail.viewStart = k.start == 0.0 ? o->tail.homeStart : hs + k.start * span;
     o->tail.viewEnd = k.end == 1.0 ? o->tail.homeEnd : hs + k.end * span;
     for (int id : {OPLOT_ID_SCROLL_DOWN, OPLOT_ID_SCROLL_UP}) {
-      HDC dc = CreateCompatibleDC(nullptr);
-      HBITMAP bmp = CreateCompatibleBitmap(dc, 16, 16);
-      HGDIOBJ old = SelectObject(dc, bmp);
-      DRAWITEMSTRUCT di{};
-      di.CtlType = ODT_BUTTON;
-      di.CtlID = static_cast<UINT>(id);
-      di.hDC = dc;
-      di.rcItem = {0, 0, 16, 16};
-      SendMessageA(w, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&di));
-      // The filled half: left for id 20, right for id 21.
-      const int x = id == OPLOT_ID_SCROLL_DOWN ? 4 : 11;
-      const bool black = GetPixel(dc, x, 7) == 0;
+      // The filled half: left for id 20, right for id 21; the other stays grey.
+      const auto [left, right] = ArrowHalves(w, id);
+      const bool black = (id == OPLOT_ID_SCROLL_DOWN ? left : right) == 0;
       EXPECT_EQ(black, id == OPLOT_ID_SCROLL_DOWN ? k.down : k.up) << "id " << id << " case " << k.start;
-      EXPECT_EQ(GetPixel(dc, id == OPLOT_ID_SCROLL_DOWN ? 11 : 4, 7), COLORREF(0xC0C0C0));
-      SelectObject(dc, old);
-      DeleteObject(bmp);
-      DeleteDC(dc);
+      EXPECT_EQ(id == OPLOT_ID_SCROLL_DOWN ? right : left, COLORREF(0xC0C0C0));
     }
   }
   (void)c;
 }
 
-// Whether an arrow button draws its half filled: (id 20, id 21).
-std::pair<bool, bool> ArrowMarks(HWND w) {
-  bool marks[2] = {};
-  for (int id : {OPLOT_ID_SCROLL_DOWN, OPLOT_ID_SCROLL_UP}) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, 16, 16);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    DRAWITEMSTRUCT di{};
-    di.CtlType = ODT_BUTTON;
-    di.CtlID = static_cast<UINT>(id);
-    di.hDC = dc;
-    di.rcItem = {0, 0, 16, 16};
-    SendMessageA(w, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&di));
-    marks[id == OPLOT_ID_SCROLL_UP] = GetPixel(dc, id == OPLOT_ID_SCROLL_DOWN ? 4 : 11, 7) == 0;
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-  }
-  return {marks[0], marks[1]};
-}
-
 // In segment mode the segment's window stands for the data ends; the window
 // alone counts for the start button only.
 TEST_F(PaintTest, ArrowButtonsInSegmentModeMeasureAgainstTheSegmentWindow) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  ShowOverlay(this, w, o);
+  auto [w, c, o] = ShowPlots(2);
   const double hs = o->tail.homeStart, he = o->tail.homeEnd, span = he - hs;
   const double a = hs + 0.2 * span, b = hs + 0.6 * span;
   const struct {
@@ -467,10 +415,7 @@ STRUCT_OPLOT_TEXT_FLAG Flag(int16_t slot, int16_t placement, COLORREF colour, do
 }
 
 TEST_F(PaintTest, TextFlagsAreDrawnInsideTheDisplayedRangeAndAtMostTwentyHeld) {
-  HWND w = MakeControl(7, 700, 500);
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  ShowOverlay(this, w, o);
+  auto [w, c, o] = ShowPlots(2, 700, 500);
   ASSERT_TRUE(c->m_bSizesValid);
   const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
   const COLORREF magenta = RGB(255, 0, 255), cyan = RGB(0, 200, 200);
@@ -479,8 +424,7 @@ TEST_F(PaintTest, TextFlagsAreDrawnInsideTheDisplayedRangeAndAtMostTwentyHeld) {
   STRUCT_OPLOT_TEXT_FLAG after = Flag(1, 2, cyan, t1 + 0.5, "Late");
   SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&atStart));
   SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&after));
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
+  Repaint(w);
   int32_t left = 0, bottom = 0, right = 0, top = 0;
   ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
   // The line runs from the plot's bottom up to its middle at x = left.
@@ -516,8 +460,7 @@ TextSpan PaintFlag(HWND w, CCtlOPlot* c, SVW_OVERLAY* o, const STRUCT_OPLOT_TEXT
   // A flag of another plot keeps the drawing going when the tested one lies outside the range.
   STRUCT_OPLOT_TEXT_FLAG other = Flag(1, 2, RGB(0, 160, 0), (o->tail.viewStart + o->tail.viewEnd) / 2, "x");
   SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&other));
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
+  Repaint(w);
   TextSpan span;
   int32_t bottom = 0, top = 0;
   EXPECT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &span.left, &bottom, &span.right, &top));
@@ -527,8 +470,7 @@ TextSpan PaintFlag(HWND w, CCtlOPlot* c, SVW_OVERLAY* o, const STRUCT_OPLOT_TEXT
   for (int y = midY - rows; y < midY; ++y)
     for (int x = 0; x < c->m_plotWidth; ++x) before.push_back(Pixel(w, c->m_plotLeft + x, c->m_plotTop + y));
   SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&flag));
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
+  Repaint(w);
   const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
   span.lineX = span.left + static_cast<int>((flag.time - t0) * (c->m_Sizes.plotWidth / (t1 - t0)));
   size_t k = 0;
@@ -543,10 +485,7 @@ TextSpan PaintFlag(HWND w, CCtlOPlot* c, SVW_OVERLAY* o, const STRUCT_OPLOT_TEXT
 
 // Where a flag's text goes for each placement, at the middle and at the ends of the range.
 TEST_F(PaintTest, TextFlagTextIsPlacedByItsPlacementAndKeptInsideThePlot) {
-  HWND w = MakeControl(7, 700, 500);
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  ShowOverlay(this, w, o);
+  auto [w, c, o] = ShowPlots(2, 700, 500);
   ASSERT_TRUE(c->m_bSizesValid);
   const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
   enum Where { kLeftOfLine, kRightOfLine, kAcross, kNone };
@@ -584,10 +523,7 @@ TEST_F(PaintTest, TextFlagTextIsPlacedByItsPlacementAndKeptInsideThePlot) {
 
 // Flags the host fills badly draw nothing of theirs and harm nothing else.
 TEST_F(PaintTest, TextFlagsWithDamagedFieldsDrawNothing) {
-  HWND w = MakeControl(7, 700, 500);
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  ShowOverlay(this, w, o);
+  auto [w, c, o] = ShowPlots(2, 700, 500);
   const double mid = (o->tail.viewStart + o->tail.viewEnd) / 2;
   const STRUCT_OPLOT_TEXT_FLAG cases[] = {
       Flag(0, 0, RGB(200, 0, 120), std::nan(""), "NaN"),
@@ -610,17 +546,13 @@ TEST_F(PaintTest, TextFlagsWithDamagedFieldsDrawNothing) {
   SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(raw.data()));
   SendMessageA(w, OPM_ADDTEXTFLAG, 0, 0);  // no record: nothing held
   EXPECT_EQ(c->m_nTextFlags, 1);
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
+  Repaint(w);
   EXPECT_TRUE(c->m_bSizesValid);
 }
 
 // On plots lower than four character heights flags are left out.
 TEST_F(PaintTest, TextFlagsSkipPlotsTooLowForThem) {
-  HWND w = MakeControl(7, 700, 300);
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(12);
-  ShowOverlay(this, w, o);
+  auto [w, c, o] = ShowPlots(12, 700, 300);
   ASSERT_TRUE(c->m_bSizesValid);
   int32_t left = 0, bottom = 0, right = 0, top = 0;
   ASSERT_TRUE(OPLOT_GetChromatogramArea(o, &c->m_Sizes, 0, &left, &bottom, &right, &top));
@@ -629,23 +561,19 @@ TEST_F(PaintTest, TextFlagsSkipPlotsTooLowForThem) {
   const COLORREF colour = RGB(200, 0, 120);
   STRUCT_OPLOT_TEXT_FLAG flag = Flag(0, 2, colour, mid, "Low");
   SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&flag));
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
+  Repaint(w);
   const int x = left + static_cast<int>((mid - o->tail.viewStart) * c->m_Sizes.plotWidth /
                                         (o->tail.viewEnd - o->tail.viewStart));
   for (int y = top; y <= bottom; ++y) ASSERT_NE(Pixel(w, c->m_plotLeft + x, c->m_plotTop + y), colour) << y;
 }
 
 TEST_F(PaintTest, AFontOfAnotherHeightLaysTheControlOutOnceMore) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  ShowOverlay(this, w, MakeOverlay(2));
+  auto [w, c, o] = ShowPlots(2);
   const int16_t before = c->m_charHeight;
   ASSERT_GT(before, 0);
   const int16_t topBefore = c->m_plotTop;
   c->m_prefs.ctrlFont.lfHeight = -2 * before;
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
+  Repaint(w);
   EXPECT_GT(c->m_charHeight, before);
   EXPECT_EQ(c->m_nLastCharHeight, c->m_charHeight);
   EXPECT_TRUE(c->m_bSizesValid);

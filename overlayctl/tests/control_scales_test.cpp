@@ -20,21 +20,6 @@ struct Request {
 
 class ScalesTest : public OPlotTest {
  protected:
-  struct Shown {
-    HWND w;
-    CCtlOPlot* c;
-    SVW_OVERLAY* o;
-  };
-  // A control given an overlay of noisy plots; prepare sets the overlay up
-  // before it is sent, paint lets the control draw it (sliders and bar set).
-  Shown Show(int plots, const std::function<void(SVW_OVERLAY*)>& prepare = nullptr, bool paint = true) {
-    HWND w = MakeControl();
-    SVW_OVERLAY* o = MakeOverlay(plots);
-    if (prepare) prepare(o);
-    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-    if (paint) win::script::PumpUntilIdle();
-    return {w, Control(w), o};
-  }
   static Request Pending(HWND w) {
     double r[3] = {};
     const LRESULT set = SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(r));
@@ -67,7 +52,7 @@ void View(SVW_OVERLAY* o, double start, double end) {
 }
 
 TEST_F(ScalesTest, SavedStatesRingOfFiveAndPreviousScalingWalksBack) {
-  auto [w, c, o] = Show(2, nullptr, false);
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   c->m_historyCount = c->m_historyNext = c->m_historyCurrent = 0;
   // Seven saved states, state k showing k..k+1 minutes with a scale high of 1000 k.
   for (int k = 1; k <= 7; ++k) {
@@ -96,7 +81,7 @@ TEST_F(ScalesTest, SavedStatesRingOfFiveAndPreviousScalingWalksBack) {
 }
 
 TEST_F(ScalesTest, PreviousScalingNeedsTwoSavedStates) {
-  auto [w, c, o] = Show(1, nullptr, false);
+  auto [w, c, o] = ShowPlots(1, nullptr, false);
   c->m_historyCount = c->m_historyNext = c->m_historyCurrent = 0;
   c->SaveCurrent();
   c->m_zoomPending = 0;
@@ -105,7 +90,7 @@ TEST_F(ScalesTest, PreviousScalingNeedsTwoSavedStates) {
 }
 
 TEST_F(ScalesTest, SlidersStandForTheAutomaticScaleAfterVerticalFullScale) {
-  auto [w, c, o] = Show(3);
+  auto [w, c, o] = ShowPlots(3);
   o->tail.scales.plotLow[1] = 123;  // a hand-set scale, replaced by full scale
   o->tail.scales.plotHigh[1] = 456;
   Press(w, OPLOT_CMD_VERTICAL_FULL_SCALE);
@@ -129,7 +114,7 @@ TEST_F(ScalesTest, SlidersStandForTheAutomaticScaleAfterVerticalFullScale) {
 
 TEST_F(ScalesTest, ScrollingToTheEndKeepsTheWindowWidthAndEndsAtTheDataEnd) {
   double fs = 0, fe = 0, view = 0;
-  auto [w, c, o] = Show(2, [&](SVW_OVERLAY* ov) {
+  auto [w, c, o] = ShowPlots(2, [&](SVW_OVERLAY* ov) {
     fs = ov->tail.homeStart;
     fe = ov->tail.homeEnd;
     view = (fe - fs) / 4;
@@ -160,7 +145,7 @@ TEST_F(ScalesTest, ScrollingToTheEndKeepsTheWindowWidthAndEndsAtTheDataEnd) {
 }
 
 TEST_F(ScalesTest, AScaleBelowTheDataKeepsItsHeightAcrossAScroll) {
-  auto [w, c, o] = Show(2, nullptr, false);
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   o->tail.minInView[0] = 2500;
   o->tail.scales.plotLow[0] = 1000;   // below the data: kept
   o->tail.scales.plotHigh[0] = 9000;
@@ -180,7 +165,7 @@ TEST_F(ScalesTest, AScaleBelowTheDataKeepsItsHeightAcrossAScroll) {
 }
 
 TEST_F(ScalesTest, SetPlotScalesTakesAPairOrAutoscalesAnEqualOne) {
-  auto [w, c, o] = Show(2, nullptr, false);
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   SetScales(w, 1, -10, 500);
   double low = o->tail.scales.plotLow[1], high = o->tail.scales.plotHigh[1];
   EXPECT_EQ(low, -10);
@@ -195,7 +180,7 @@ TEST_F(ScalesTest, SetPlotScalesTakesAPairOrAutoscalesAnEqualOne) {
 }
 
 TEST_F(ScalesTest, DualScaleGroupsByUnitWithCountsOnTheLeft) {
-  auto [w, c, o] = Show(
+  auto [w, c, o] = ShowPlots(
       4,
       [](SVW_OVERLAY* ov) {
         std::strcpy(ov->slots[0].units, "mV");
@@ -226,7 +211,7 @@ TEST_F(ScalesTest, DualScaleGroupsByUnitWithCountsOnTheLeft) {
 // limited range (WM_USER+533). Each asks for its range unless it is shown,
 // switches the other off, and steers full scale and the scroll bar.
 TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling) {
-  auto [w, c, o] = Show(2);
+  auto [w, c, o] = ShowPlots(2);
   const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
   struct Case {
     UINT message;
@@ -309,7 +294,7 @@ TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling)
 // The limited range does not bound the scroll buttons: the right-hand one
 // still widens to the data end, past the limited range.
 TEST_F(ScalesTest, LimitedRangeLeavesTheScrollButtonsOnTheData) {
-  auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); }, false);
+  auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); }, false);
   double range[2] = {4.0, 5.0};
   SendMessageA(w, OPM_LIMITEDDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
   ASSERT_TRUE(c->m_scrollShown);
@@ -323,7 +308,7 @@ TEST_F(ScalesTest, LimitedRangeLeavesTheScrollButtonsOnTheData) {
 
 // Automatic scales per mode, and the slider each leaves standing for the scale.
 TEST_F(ScalesTest, AutoscaleRulesAndTheSliderAfterVerticalFullScale) {
-  auto [w, c, o] = Show(3, [](SVW_OVERLAY* ov) { std::strcpy(ov->slots[1].units, "mV"); }, false);
+  auto [w, c, o] = ShowPlots(3, [](SVW_OVERLAY* ov) { std::strcpy(ov->slots[1].units, "mV"); }, false);
   double mn[3], mx[3];  // the overlay's packed arrays, copied out
   for (int i = 0; i < 3; ++i) mn[i] = o->tail.minInView[i], mx[i] = o->tail.maxInView[i];
   auto margin = [](double lo, double hi, double least) { return std::max((hi - lo) / 20, least); };
@@ -365,7 +350,7 @@ TEST_F(ScalesTest, AutoscaleRulesAndTheSliderAfterVerticalFullScale) {
 }
 
 TEST_F(ScalesTest, MarginsOfFlatAndTinyPlotsAndTheDualGroupOfAPlot) {
-  auto [w, c, o] = Show(3, nullptr, false);
+  auto [w, c, o] = ShowPlots(3, nullptr, false);
   struct Case {
     bool ms;
     double mn, mx;
@@ -424,7 +409,7 @@ TEST_F(ScalesTest, MarginsOfFlatAndTinyPlotsAndTheDualGroupOfAPlot) {
 
 // The owner's answer to a scroll keeps a scale's height on the new data floor.
 TEST_F(ScalesTest, ScrollAnsweredByTheOwnerKeepsTheStackedScaleHeight) {
-  auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
+  auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
   ASSERT_TRUE(c->m_scrollShown);
   o->tail.scales.plotLow[0] = 0;  // below the data: kept across the scroll
   o->tail.scales.plotHigh[0] = 9000;
@@ -444,29 +429,11 @@ TEST_F(ScalesTest, ScrollAnsweredByTheOwnerKeepsTheStackedScaleHeight) {
   DestroyWindow(w);
 }
 
-// Whether an arrow button is drawn marked (its half filled black).
-bool ButtonMarked(HWND w, int id) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bmp = CreateCompatibleBitmap(dc, 16, 16);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  DRAWITEMSTRUCT di{};
-  di.CtlType = ODT_BUTTON;
-  di.CtlID = static_cast<UINT>(id);
-  di.hDC = dc;
-  di.rcItem = {0, 0, 16, 16};
-  SendMessageA(w, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&di));
-  const bool marked = GetPixel(dc, id == OPLOT_ID_SCROLL_DOWN ? 4 : 11, 7) == 0;
-  SelectObject(dc, old);
-  DeleteObject(bmp);
-  DeleteDC(dc);
-  return marked;
-}
-
 // The left-hand button is marked against the segment window's start while
 // the window is on; the limited range switches the window off, so the
 // button is marked against the data's start again.
 TEST_F(ScalesTest, LimitedRangeMarksTheButtonsAgainstTheDataAgain) {
-  auto [w, c, o] = Show(2, nullptr, false);
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   double range[2] = {3.0, 8.0};
   SendMessageA(w, OPM_SPECIALDBLCLKFULLTIMERANGE, 1, reinterpret_cast<LPARAM>(range));
   View(o, 3.0, 8.0);  // the owner answered with the window
@@ -480,7 +447,7 @@ TEST_F(ScalesTest, LimitedRangeMarksTheButtonsAgainstTheDataAgain) {
 
 // The scroll bar moves only while the data are wider than the view.
 TEST_F(ScalesTest, ScrollBarKeepsItsPositionWithoutSlack) {
-  auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
+  auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
   ASSERT_TRUE(c->m_scrollShown);
   const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
   struct Case {
@@ -510,7 +477,7 @@ TEST_F(ScalesTest, ScrollBarKeepsItsPositionWithoutSlack) {
 // While a plot is maximized only its own scale is cleared; the others wait
 // for the restore.
 TEST_F(ScalesTest, ClearingScalesOfAMaximizedPlotSparesTheOthers) {
-  auto [w, c, o] = Show(3, nullptr, false);
+  auto [w, c, o] = ShowPlots(3, nullptr, false);
   for (bool command : {false, true}) {
     SCOPED_TRACE(command);
     // As maximizing leaves it: one plot on, the others' flags saved away.
@@ -546,7 +513,7 @@ TEST_F(ScalesTest, MovingASliderSetsItsScale) {
   } cases[] = {{OVERLAY_MODE_STACKED, 1}, {OVERLAY_MODE_STACKED, 0}, {OVERLAY_MODE_OVERLAID, 0}};
   for (const Case& k : cases) {
     SCOPED_TRACE(k.mode * 10 + k.slot);
-    auto [w, c, o] = Show(2, [&](SVW_OVERLAY* ov) { ov->head.displayMode = k.mode; });
+    auto [w, c, o] = ShowPlots(2, [&](SVW_OVERLAY* ov) { ov->head.displayMode = k.mode; });
     ASSERT_TRUE(c->m_slidersShown);
     CCtlVScroll* s = c->m_pSliders[k.slot];
     ASSERT_TRUE(s->m_active);
@@ -573,7 +540,7 @@ TEST_F(ScalesTest, MovingASliderSetsItsScale) {
 // apply it as a requested window of the same width, clamped to the data.
 TEST_F(ScalesTest, ScrollCodesMoveThePositionAndApplyIt) {
   double fs = 0, fe = 0, view = 0;
-  auto [w, c, o] = Show(2, [&](SVW_OVERLAY* ov) {
+  auto [w, c, o] = ShowPlots(2, [&](SVW_OVERLAY* ov) {
     fs = ov->tail.homeStart;
     fe = ov->tail.homeEnd;
     view = (fe - fs) / 5;
@@ -615,7 +582,7 @@ TEST_F(ScalesTest, ScrollCodesMoveThePositionAndApplyIt) {
 }
 
 TEST_F(ScalesTest, SetPlotScalesInTheDualModeSetsOrAutoscalesEachSide) {
-  auto [w, c, o] = Show(
+  auto [w, c, o] = ShowPlots(
       3,
       [](SVW_OVERLAY* ov) {
         std::strcpy(ov->slots[1].units, "mV");
@@ -647,7 +614,7 @@ TEST_F(ScalesTest, SetPlotScalesInTheDualModeSetsOrAutoscalesEachSide) {
 // Stepping back: the owner's answer keeps the restored scales and only
 // refreshes the current saved state.
 TEST_F(ScalesTest, PreviousScalesSurviveTheOwnersAnswer) {
-  auto [w, c, o] = Show(2, nullptr, false);
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   const double fs = o->tail.homeStart, fe = o->tail.homeEnd;
   // A hand-set scale on the whole range, then a zoom the owner answered.
   o->tail.scales.plotLow[0] = 100;
@@ -714,7 +681,7 @@ TEST_F(ScalesTest, AControlMadeOverlayAnswersItsOwnScroll) {
 // scroll keeps no height for it, so its unset scale stays unset and is
 // autoscaled once a plot of a second unit comes in.
 TEST_F(ScalesTest, DualScaleWithoutARightPlotKeepsNoRightHeightAcrossAScroll) {
-  auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) {
+  auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* ov) {
     ov->head.displayMode = OVERLAY_MODE_TWO_SCALES;
     View(ov, 4.0, 5.0);
   });
@@ -777,7 +744,7 @@ TEST_F(ScalesTest, SetPlotScalesLeavesTheScalesOnADamagedRecord) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
-    auto [w, c, o] = Show(2, [&](SVW_OVERLAY* ov) { ov->head.displayMode = k.mode; }, false);
+    auto [w, c, o] = ShowPlots(2, [&](SVW_OVERLAY* ov) { ov->head.displayMode = k.mode; }, false);
     OVERLAY_SCALE_BLOCK before = o->tail.scales;
     SetScales(w, k.plot, k.low1, k.high1, k.low2, k.high2);
     EXPECT_EQ(std::memcmp(&before, &o->tail.scales, sizeof before), 0);
@@ -803,7 +770,7 @@ TEST_F(ScalesTest, ScrollingADamagedOverlayNeverAsksForARangeOfNoNumber) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
-    auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
+    auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
     ASSERT_TRUE(c->m_scrollShown);
     o->tail.homeStart = k.homeStart;
     o->tail.homeEnd = k.homeEnd;
@@ -838,7 +805,7 @@ TEST_F(ScalesTest, ScrollingADamagedOverlayNeverAsksForARangeOfNoNumber) {
 // Without data every scale command does nothing, and a slider without a
 // range leaves its scale as it was.
 TEST_F(ScalesTest, ScaleCommandsWithoutDataOrWithoutASliderRangeDoNothing) {
-  auto [w, c, o] = Show(2);
+  auto [w, c, o] = ShowPlots(2);
   // A slider whose plot has no data in view has no range: its movement sets nothing.
   const OVERLAY_SCALE_BLOCK before = o->tail.scales;
   for (int slot : {5, 19})
@@ -875,7 +842,7 @@ TEST_F(ScalesTest, ScaleCommandsWithoutDataOrWithoutASliderRangeDoNothing) {
 TEST_F(ScalesTest, InconsistentOverlayFlagsAreSurvived) {
   for (int16_t mode : {int16_t(0), int16_t(1), int16_t(2), int16_t(3), int16_t(7), int16_t(-1)}) {
     SCOPED_TRACE(mode);
-    auto [w, c, o] = Show(3, [&](SVW_OVERLAY* ov) {
+    auto [w, c, o] = ShowPlots(3, [&](SVW_OVERLAY* ov) {
       ov->head.displayMode = mode;
       ov->head.shown[5] = 1;
       ++ov->head.shownCount;
@@ -942,7 +909,7 @@ TEST_F(ScalesTest, TimeRangeRequestsNotifyTheOwnerWithIdCodeAndWindow) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
-    auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 5.0, 6.0); });
+    auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* ov) { View(ov, 5.0, 6.0); });
     ASSERT_TRUE(c->m_scrollShown);
     View(o, 4.0, 5.0);  // a second saved state for stepping back
     c->SaveCurrent();
@@ -966,7 +933,7 @@ TEST_F(ScalesTest, KeptHeightsServeOnlyTheAnswerToTheirScroll) {
   enum Next { kFullScale, kSameRangeAgain };
   for (Next next : {kFullScale, kSameRangeAgain}) {
     SCOPED_TRACE(next);
-    auto [w, c, o] = Show(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
+    auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* ov) { View(ov, 4.0, 5.0); });
     ASSERT_TRUE(c->m_scrollShown);
     o->tail.scales.plotLow[0] = 0;  // below the data: kept across the scroll
     o->tail.scales.plotHigh[0] = 9000;
