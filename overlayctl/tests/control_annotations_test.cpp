@@ -90,10 +90,7 @@ TEST_F(AnnotationsTest, KeptOnlyWhileTheirSlotAndSettingsAllowThem) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
-    HWND w = MakeControl();
-    CCtlOPlot* c = Control(w);
-    SVW_OVERLAY* o = MakeOverlay(1);
-    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    auto [w, c, o] = ShowPlots(1, nullptr, false);
     c->m_prefs.resultAnnotations.show = 1;
     c->m_dhAnnotations[0] = CurrentAnnotations(o->slots[0].workFile, {{5.0, 1.0}}, "Toluene");
     k.change(c, o);
@@ -110,10 +107,7 @@ TEST_F(AnnotationsTest, KeptOnlyWhileTheirSlotAndSettingsAllowThem) {
 }
 
 TEST_F(AnnotationsTest, KeptRecordsFollowTheTraceTheyLieOn) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(1);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(1, nullptr, false);
   c->m_prefs.resultAnnotations.show = 1;
   // The apex of the peak at 5.0 min; the record starts with a stale value.
   auto* a = CurrentAnnotations(o->slots[0].workFile, {{5.0, -1.0}}, "Toluene");

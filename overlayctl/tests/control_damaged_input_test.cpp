@@ -15,7 +15,22 @@
 
 namespace {
 
-using DamagedInputTest = OPlotTest;
+class DamagedInputTest : public OPlotTest {
+ protected:
+  // The control's private messages.
+  static std::vector<UINT> PrivateMessages() {
+    std::vector<UINT> messages;
+    for (UINT m = WM_USER + 20; m <= WM_USER + 99; ++m) messages.push_back(m);
+    for (UINT m = WM_USER + 500; m <= WM_USER + 533; ++m) messages.push_back(m);
+    return messages;
+  }
+  // A control given an overlay of three plots when asked; the overlay, or null.
+  SVW_OVERLAY* MaybeShow(HWND w, bool withData) {
+    SVW_OVERLAY* o = withData ? MakeOverlay(3) : nullptr;
+    if (o) SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    return o;
+  }
+};
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
@@ -185,12 +200,7 @@ TEST_F(DamagedInputTest, WindowsOfAnySizeAreLaidOutWithoutHarm) {
 
 // Message arguments outside their tables change nothing and crash nothing.
 TEST_F(DamagedInputTest, MessageArgumentsOutsideTheirTablesAreRefused) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  o->head.displayMode = OVERLAY_MODE_STACKED;
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  win::script::PumpUntilIdle();
+  auto [w, c, o] = ShowPlots(3, [](SVW_OVERLAY* ov) { ov->head.displayMode = OVERLAY_MODE_STACKED; });
   const std::vector<uint8_t> before(reinterpret_cast<uint8_t*>(&o->head),
                                     reinterpret_cast<uint8_t*>(&o->head) + sizeof o->head);
   // Unknown plot types are refused: the drawing knows four.
@@ -446,10 +456,7 @@ using WholeRangeTest = OPlotTest;
 // "Whole data" (start equal to end) is the union of the plots, also where a
 // moved plot starts before time 0.
 TEST_F(WholeRangeTest, TheWholeRangeReachesPlotsMovedBeforeTimeZero) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   o->tail.timeOffsetsOn = 1;
   o->tail.timeOffsets[1] = -3.0;
   const double first = o->slots[1].workFile->startTime - 3.0, last = o->slots[0].workFile->endTime;
@@ -496,15 +503,10 @@ namespace {
 // wParam values in and out of range: nothing crashes, and a getter that
 // has nothing to fill answers 0.
 TEST_F(DamagedInputTest, EveryPrivateMessageWithANullRecord) {
-  std::vector<UINT> messages;
-  for (UINT m = WM_USER + 20; m <= WM_USER + 99; ++m) messages.push_back(m);
-  for (UINT m = WM_USER + 500; m <= WM_USER + 533; ++m) messages.push_back(m);
+  const std::vector<UINT> messages = PrivateMessages();
   for (bool withData : {false, true}) {
     HWND w = MakeControl();
-    if (withData) {
-      SVW_OVERLAY* o = MakeOverlay(3);
-      SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-    }
+    MaybeShow(w, withData);
     for (UINT m : messages) {
       if (m == OPM_NOPLOTDATA) continue;  // sent last
       for (WPARAM wp : {WPARAM{0}, WPARAM{1}, WPARAM{25}, WPARAM{0xFFFF}}) {
@@ -565,9 +567,7 @@ namespace {
 // rubbish (for records that hold no pointers): nothing is read or written
 // outside the record, and nothing crashes.
 TEST_F(DamagedInputTest, EveryPrivateMessageWithARecordOfZerosOrRubbish) {
-  std::vector<UINT> messages;
-  for (UINT m = WM_USER + 20; m <= WM_USER + 99; ++m) messages.push_back(m);
-  for (UINT m = WM_USER + 500; m <= WM_USER + 533; ++m) messages.push_back(m);
+  const std::vector<UINT> messages = PrivateMessages();
   // Objects handed over by address: the control keeps or owns them.
   const std::vector<UINT> objects = {OPM_SETDATAREVIEWMANAGER, OPM_SETTCHRORESULTS, OPM_NOPLOTDATA};
   // Records that hold pointers: rubbish there is no record at all.
@@ -583,8 +583,7 @@ TEST_F(DamagedInputTest, EveryPrivateMessageWithARecordOfZerosOrRubbish) {
     for (bool withData : {false, true}) {
       SCOPED_TRACE(std::to_string(fill) + (withData ? " with data" : " without data"));
       HWND w = MakeControl();
-      SVW_OVERLAY* o = withData ? MakeOverlay(3) : nullptr;
-      if (o) SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+      SVW_OVERLAY* o = MaybeShow(w, withData);
       for (UINT m : messages) {
         if (in(objects, m) || (fill && in(pointers, m))) continue;
         for (WPARAM wp : {WPARAM{0}, WPARAM{3}, WPARAM{25}}) {

@@ -18,10 +18,7 @@ namespace {
 using IntakeTest = OPlotTest;
 
 TEST_F(IntakeTest, SlotIdentityDecidesWhichLabelsSurviveNewData) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(4);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(4, nullptr, false);
   for (int16_t s = 0; s < 4; ++s) {
     AddTestLabel(c, LABEL_TYPE_USER, s);
     AddTestLabel(c, LABEL_TYPE_VALUE, s);
@@ -72,10 +69,7 @@ TEST_F(IntakeTest, NewPlotDataWithoutOverlayDoesNothingAndNoPlotDataForgetsIt) {
 }
 
 TEST_F(IntakeTest, PlotTypeFollowsTheNumberOfUnitKinds) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(3, nullptr, false);
   struct Case {
     const char* units[3];
     int16_t from, to;
@@ -119,10 +113,7 @@ TEST_F(IntakeTest, OverlaidToStackedKeepsTheCommonRangeAndNotifiesTheParent) {
 }
 
 TEST_F(IntakeTest, DisplayedRangeAndValueRangeFollowTheZoom) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   c->UpdateOverlayDataInfo(4.0, 6.0);
   EXPECT_DOUBLE_EQ(double{o->tail.viewStart}, 4.0);
   EXPECT_DOUBLE_EQ(double{o->tail.viewEnd}, 6.0);
@@ -150,10 +141,7 @@ TEST_F(IntakeTest, DisplayedRangeAndValueRangeFollowTheZoom) {
 }
 
 TEST_F(IntakeTest, SegmentModeShowsAPlotOnlyWhileTheNavigatorsSegmentIsInRange) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(1);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(1, nullptr, false);
   // Two acquisition segments: 2.0-5.3 and 5.3-12.0 minutes.
   STRUCT_WORK_FILE* wf = o->slots[0].workFile;
   wf->centroid = 1;
@@ -399,13 +387,25 @@ TEST_F(IntakeTest, PointsOutOfOrderAreReportedWithTheirCount) {
 
 namespace {
 
-using DataInfoTest = OPlotTest;
+class DataInfoTest : public OPlotTest {
+ protected:
+  // An overlay of one slot whose filtered points reach past its main ones
+  // (-50 and 900 against 100..119.8); the caller frees it.
+  static SVW_OVERLAY* FilteredOverlay() {
+    auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+    SyntheticTrace tr;
+    for (int i = 0; i < 50; ++i) {
+      tr.times.push_back(1.0 + i * 0.1013);
+      tr.values.push_back(100 + (i % 7) * 3.3);
+      tr.processed.push_back(i == 20 ? -50.0 : (i == 30 ? 900.0 : 100.0));
+    }
+    FillSyntheticSlot(o, 0, tr, 0, 1000);
+    return o;
+  }
+};
 
 TEST_F(DataInfoTest, TheTimeRangeOfAllPlotsClipsTheRequestIntoTheirUnion) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(3, nullptr, false);
   o->slots[0].workFile->startTime = 2.0;
   o->slots[0].workFile->endTime = 10.0;
   o->slots[1].workFile->startTime = 4.0;
@@ -440,10 +440,7 @@ TEST_F(DataInfoTest, TheTimeRangeOfAllPlotsClipsTheRequestIntoTheirUnion) {
 }
 
 TEST_F(DataInfoTest, EmptyTracesLeaveTheRangeAndNothingTakingPartChangesNothing) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   // A whole-range update of a slot whose trace is empty.
   o->slots[1].trace->pointCount = 0;
   c->UpdateOverlayDataInfo(0.0, 0.0);
@@ -466,14 +463,7 @@ TEST_F(DataInfoTest, EmptyTracesLeaveTheRangeAndNothingTakingPartChangesNothing)
 TEST_F(DataInfoTest, FilteringKindTwoTakesTheMainAndTheFilteredPoints) {
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
-  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
-  SyntheticTrace tr;
-  for (int i = 0; i < 50; ++i) {
-    tr.times.push_back(1.0 + i * 0.1013);
-    tr.values.push_back(100 + (i % 7) * 3.3);
-    tr.processed.push_back(i == 20 ? -50.0 : (i == 30 ? 900.0 : 100.0));
-  }
-  FillSyntheticSlot(o, 0, tr, 0, 1000);
+  SVW_OVERLAY* o = FilteredOverlay();
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
   struct Case {
     int16_t kind;
@@ -493,14 +483,7 @@ TEST_F(DataInfoTest, FilteringKindTwoTakesTheMainAndTheFilteredPoints) {
 TEST_F(DataInfoTest, FilteredPointsOnlyForFilteredKindsAndScaledTracesTimesTheirFactor) {
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
-  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
-  SyntheticTrace tr;
-  for (int i = 0; i < 50; ++i) {
-    tr.times.push_back(1.0 + i * 0.1013);
-    tr.values.push_back(100 + (i % 7) * 3.3);
-    tr.processed.push_back(i == 20 ? -50.0 : (i == 30 ? 900.0 : 100.0));
-  }
-  FillSyntheticSlot(o, 0, tr, 0, 1000);
+  SVW_OVERLAY* o = FilteredOverlay();
   STRUCT_WORK_FILE* wf = o->slots[0].workFile;
   std::filesystem::create_directories(std::filesystem::path(win::paths::ToHost(wf->filePath)).parent_path());
   ASSERT_TRUE(CreateSectionFile(wf->filePath, 1, 0, 0));
@@ -561,10 +544,7 @@ TEST_F(DataInfoTest, SwitchingASlotOnRescalesWhatTheChangeTouches) {
 namespace {
 
 TEST_F(IntakeTest, NewTimeRangeRecomputesTheAnnotationValuesOfEverySlot) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   // A mark on a sample time and one between two samples of slot 1's trace.
   const STRUCT_NE_POINT_BLOCK* b = o->slots[1].trace->points;
   const double t0 = NePointAt(b, 100)->time, t1 = NePointAt(b, 101)->time;
@@ -678,10 +658,7 @@ TEST_F(IntakeTest, DeletingAPlotDropsTheReviewSpectraTakenFromIt) {
     bool spectraGo;
   } cases[] = {{"review layout, notify", 1, 1, true}, {"no notify", 1, 0, false}, {"other layout", 0, 1, false}};
   for (const Case& k : cases) {
-    HWND w = MakeControl();
-    CCtlOPlot* c = Control(w);
-    SVW_OVERLAY* o = MakeOverlay(3);
-    SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+    auto [w, c, o] = ShowPlots(3, nullptr, false);
     CDataReviewManager drm(nullptr, nullptr, 0);
     drm.SetupEx(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0);
     // Window 0 A and window 2 B come from plot 1, window 1 B from plot 2.
@@ -927,10 +904,7 @@ TEST_F(IntakeTest, ANewTimeRangeInitialisesOnlyTheScalesNotSet) {
 }
 
 TEST_F(IntakeTest, DeletingAPlotTakesOnlyItsTextFlags) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(3, nullptr, false);
   for (int16_t slot : {0, 1, 0, 2}) {
     STRUCT_OPLOT_TEXT_FLAG f{};
     f.slot = slot;

@@ -12,10 +12,7 @@ const STRUCT_OPLOT_LABEL_AREA* Find(const CCtlOPlot* c, int id) {
 }
 
 TEST_F(LabelAreasTest, StackedPlotsGetAScaleAndAChromatogramAreaEach) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(3, nullptr, false);
   win::script::PumpUntilIdle();
   ASSERT_TRUE(c->m_bSizesValid);
   STRUCT_OVER_SIZES s = c->m_Sizes;

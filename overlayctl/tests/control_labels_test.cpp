@@ -59,10 +59,7 @@ RECT LabelBox(const CLabelInfo* l) {
 }
 
 TEST_F(LabelsTest, APlotLabelIsDrawnAtItsDataPoint) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   win::script::PumpUntilIdle();
   ASSERT_TRUE(c->m_bSizesValid);
   const RECT whole{0, 0, 600, 400};
@@ -131,10 +128,7 @@ TEST_F(LabelsTest, LabelsOutsideTheDataOrOnAnEmptySlotAreRefused) {
 }
 
 TEST_F(LabelsTest, OverlaidModesShowOnlyTheActivePlotsLabels) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   auto r0 = Record(0, 5.0, "Zero"), r1 = Record(1, 6.0, "One");
   SendMessageA(w, OPM_ADDHORZPLOTLABEL, 0, reinterpret_cast<LPARAM>(r0.get()));
   SendMessageA(w, OPM_ADDHORZPLOTLABEL, 0, reinterpret_cast<LPARAM>(r1.get()));
@@ -150,10 +144,7 @@ TEST_F(LabelsTest, OverlaidModesShowOnlyTheActivePlotsLabels) {
 }
 
 TEST_F(LabelsTest, NearestPointTakesTheLaterOneOnATie) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(1);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(1, nullptr, false);
   STRUCT_NE_POINT_BLOCK* p = o->slots[0].trace->points;
   // Two neighbours with an exactly representable midpoint, so the tie is a tie.
   const double t10 = 2.25, t11 = 2.28125;

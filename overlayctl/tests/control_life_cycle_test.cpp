@@ -126,10 +126,7 @@ TEST_F(LifeCycleTest, RegisteredMessagesDropAnnotationsOfTheChangedFile) {
 TEST_F(LifeCycleTest, TargetListResultsAreReleasedOnNoDataAndWhenTheControlGoes) {
   // Each list holds its entries in a block of its own: a plain free would
   // leave them, which the leak check at exit reports.
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(2);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
   for (WPARAM slot : {WPARAM{0}, WPARAM{1}})
     SendMessageA(w, OPM_SETTCHRORESULTS, slot, reinterpret_cast<LPARAM>(NewTargetListResults(4)));
   // Replacing a slot's results releases the earlier ones.

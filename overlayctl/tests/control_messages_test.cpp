@@ -242,10 +242,7 @@ TEST_F(MessagesTest, RepliesOfTheControlsOwnMessages) {
 
 // The deferred vertical full scale (code 41) rescales every plot in use.
 TEST_F(MessagesTest, DeferredVerticalFullScale) {
-  HWND w = MakeControl();
-  CCtlOPlot* c = Control(w);
-  SVW_OVERLAY* o = MakeOverlay(3);
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(3, nullptr, false);
   for (int i = 0; i < 3; ++i) o->tail.scales.plotHigh[i] = 1;
   SendMessageA(w, OPM_NOTIFICATIONSTOSELF, 41, 0);
   for (int i = 0; i < 3; ++i) {
