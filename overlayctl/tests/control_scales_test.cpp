@@ -25,6 +25,14 @@ class ScalesTest : public OPlotTest {
     const LRESULT set = SendMessageA(w, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(r));
     return {set, r[0], r[1], r[2]};
   }
+  // Whether a time range of exactly start..end is pending for the owner.
+  static testing::AssertionResult Requested(HWND w, double start, double end) {
+    const Request p = Pending(w);
+    if (p.set != 1) return testing::AssertionFailure() << "no range pending (" << p.set << ")";
+    if (p.start != start || p.end != end)
+      return testing::AssertionFailure() << "pending " << p.start << ".." << p.end << ", not " << start << ".." << end;
+    return testing::AssertionSuccess();
+  }
   // The scale a slot's slider stands for; 0 when it has no range.
   static LRESULT SliderScale(HWND w, int slot, double r[2]) {
     return SendMessageA(GetDlgItem(w, OPLOT_ID_SLIDER0 + slot), VSM_GETPOSITION, 0, reinterpret_cast<LPARAM>(r));
@@ -71,10 +79,7 @@ TEST_F(ScalesTest, SavedStatesRingOfFiveAndPreviousScalingWalksBack) {
   // From the newest: the sixth, fifth, fourth and third, then the seventh again.
   for (int expect : {6, 5, 4, 3, 7}) {
     Press(w, OPLOT_CMD_PREVIOUS_SCALES);
-    const Request p = Pending(w);
-    ASSERT_EQ(p.set, 1);
-    EXPECT_EQ(p.start, expect);
-    EXPECT_EQ(p.end, expect + 1);
+    ASSERT_TRUE(Requested(w, expect, expect + 1));
     const double high = o->tail.scales.plotHigh[0];
     EXPECT_EQ(high, expect == 7 ? 7777 : 1000.0 * expect);
   }
@@ -285,10 +290,7 @@ TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling)
   EXPECT_EQ(c->m_limitedRangeOn, 0);
   c->m_zoomPending = 0;
   Press(w, OPLOT_CMD_FULL_SCALE);
-  const Request p = Pending(w);
-  ASSERT_EQ(p.set, 1);
-  EXPECT_EQ(p.start, 0.0);
-  EXPECT_EQ(p.end, 0.0);
+  ASSERT_TRUE(Requested(w, 0.0, 0.0));
 }
 
 // The limited range does not bound the scroll buttons: the right-hand one
@@ -300,10 +302,7 @@ TEST_F(ScalesTest, LimitedRangeLeavesTheScrollButtonsOnTheData) {
   ASSERT_TRUE(c->m_scrollShown);
   c->m_zoomPending = 0;
   Press(w, OPLOT_ID_SCROLL_DOWN);
-  const Request p = Pending(w);
-  ASSERT_EQ(p.set, 1);
-  EXPECT_EQ(p.start, 4.0);
-  EXPECT_EQ(p.end, 6.0);
+  ASSERT_TRUE(Requested(w, 4.0, 6.0));
 }
 
 // Automatic scales per mode, and the slider each leaves standing for the scale.
