@@ -269,6 +269,11 @@ class DamagedRecordTest : public DamagedInputTest {
     r.plotKind = DATA_TYPE_TIC;
     return r;
   }
+  // Shows a file in the first free slot; the message's answer.
+  static LRESULT Display(HWND w, const std::string& path) {
+    STRUCT_OPLOT_DISPLAY_FILE r = Record(path);
+    return SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r));
+  }
 };
 
 // Records whose fields cannot be used are refused before anything changes.
@@ -401,9 +406,8 @@ TEST_F(DamagedRecordTest, AFileWithNoPointsInItsRangeFailsWithoutTakingTheContro
 
   // With files shown, a failed replacement of slot 1 leaves the display
   // as after that slot was cleared.
-  STRUCT_OPLOT_DISPLAY_FILE good = Record(a);
-  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&good)), 1);
-  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&good)), 2);
+  ASSERT_EQ(Display(w, a), 1);
+  ASSERT_EQ(Display(w, a), 2);
   SVW_OVERLAY* own = c->m_pOverlay;
   r.useFirstFreeSlot = 0;
   r.slot = 1;
@@ -423,8 +427,7 @@ TEST_F(DamagedRecordTest, DisplayRangesThatAreNotTimesAreRefused) {
   const std::string a = WriteRun("a.kms", 24);
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
-  STRUCT_OPLOT_DISPLAY_FILE r = Record(a);
-  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)), 1);
+  ASSERT_EQ(Display(w, a), 1);
   SVW_OVERLAY* own = c->m_pOverlay;
   const double viewStart = own->tail.viewStart, viewEnd = own->tail.viewEnd;
   const double bad[][2] = {{kNaN, 3.0}, {1.0, kInf}, {-kInf, 2.0}, {6.0, 2.0}};
@@ -478,8 +481,7 @@ TEST_F(DamagedRecordTest, ASlotWithoutAPlotIsNotSwitchedOn) {
   const std::string a = WriteRun("a.kms", 25);
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
-  STRUCT_OPLOT_DISPLAY_FILE r = Record(a);
-  ASSERT_EQ(SendMessageA(w, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r)), 1);
+  ASSERT_EQ(Display(w, a), 1);
   SVW_OVERLAY* own = c->m_pOverlay;
   EXPECT_EQ(SendMessageA(w, OPM_DISPLAYSETONSTATUS, 5, 1), 0);
   EXPECT_EQ(+own->head.shown[5], 0);

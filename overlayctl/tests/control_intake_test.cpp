@@ -574,14 +574,18 @@ TEST_F(IntakeTest, NewTimeRangeRecomputesTheAnnotationValuesOfEverySlot) {
 
 namespace {
 
-TEST_F(IntakeTest, SwitchingADualScaleSlotRescalesTheScaleOfItsUnits) {
-  HWND w = MakeControl();
-  SVW_OVERLAY* o = MakeOverlay(3);
+// Slots 0 and 2 in millivolts, slot 1 in counts.
+void MixedUnits(SVW_OVERLAY* o) {
   std::strcpy(o->slots[0].units, "mV");
   std::strcpy(o->slots[1].units, "Counts");
   std::strcpy(o->slots[2].units, "mV");
-  o->head.displayMode = OVERLAY_MODE_TWO_SCALES;
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+}
+
+TEST_F(IntakeTest, SwitchingADualScaleSlotRescalesTheScaleOfItsUnits) {
+  auto [w, c, o] = ShowPlots(3, [](SVW_OVERLAY* ov) {
+    MixedUnits(ov);
+    ov->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+  }, false);
   OVERLAY_SCALE_BLOCK& s = o->tail.scales;
   ASSERT_EQ(+s.leftAxisPlot, 1);   // counts on the left
   ASSERT_EQ(+s.rightAxisPlot, 0);  // the first plot of the other units
@@ -604,12 +608,7 @@ TEST_F(IntakeTest, SwitchingADualScaleSlotRescalesTheScaleOfItsUnits) {
 }
 
 TEST_F(IntakeTest, DualScaleIntakeRecomputesTheAxisPlots) {
-  HWND w = MakeControl();
-  SVW_OVERLAY* o = MakeOverlay(3);
-  std::strcpy(o->slots[0].units, "mV");
-  std::strcpy(o->slots[1].units, "Counts");
-  std::strcpy(o->slots[2].units, "mV");
-  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  auto [w, c, o] = ShowPlots(3, MixedUnits, false);
   const int16_t dual = OVERLAY_MODE_TWO_SCALES;
   struct Route {
     const char* name;

@@ -255,10 +255,7 @@ TEST_F(ScalesTest, HostFullRangesRequestTheirRangeAndSteerFullScaleAndScrolling)
     c->m_zoomPending = 0;
     o->tail.scales.commonHigh = 99;
     Press(w, OPLOT_CMD_FULL_SCALE);
-    p = Pending(w);
-    ASSERT_EQ(p.set, 1);
-    EXPECT_EQ(p.start, k.fullStart);
-    EXPECT_EQ(p.end, k.fullEnd);
+    ASSERT_TRUE(Requested(w, k.fullStart, k.fullEnd));
     const double cleared = o->tail.scales.commonHigh;
     EXPECT_EQ(cleared, 0.0);
     // Horizontal full scale asks the same and keeps the vertical scales.
