@@ -97,8 +97,6 @@ int CCtlOPlot::OnCreate(CREATESTRUCTA* cs) {
   STRUCT_REPORT_PREFS report{};
   KELT_GetCurrDefReportPrefs(&report);
   std::memcpy(m_printColors, report.chroColors.colors, sizeof m_printColors);
-  m_screenAxes[0] = m_prefs.axis0;
-  m_screenAxes[1] = m_prefs.axis1;
   m_printAxes[0] = report.chroAxis0;
   m_printAxes[1] = report.chroAxis1;
   m_ownColors = 0;

@@ -402,7 +402,6 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   char m_iniSection[64] = {};
   COLORREF m_printColors[OPLOT_PRINT_COLORS] = {};
   int16_t m_ownColors = 0;
-  STRUCT_AXIS_PARAMS m_screenAxes[2] = {};
   STRUCT_AXIS_PARAMS m_printAxes[2] = {};
   int16_t m_ownPrintScaleParams = 0;
   int16_t m_thickPenWidth = 2, m_thickPenValue = 60, m_thickPen3 = 0, m_thickPen4 = 0;
