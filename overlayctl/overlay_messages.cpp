@@ -362,14 +362,22 @@ LRESULT CCtlOPlot::OnNewPlotText(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CCtlOPlot::OnWM_FILE_CHANGED(WPARAM, LPARAM lParam) {
+  // Only quantitation results follow a saved file; they are kept for raw MS
+  // files of the first form.
   const char* path = reinterpret_cast<const char*>(lParam);
-  if (path && m_pOverlay) {
-    for (int i = 0; i < OPLOT_SLOTS; ++i) {
-      const STRUCT_WORK_FILE* wf = m_pOverlay->slots[i].workFile;
-      if (wf && _strnicmp(wf->filePath, path, sizeof wf->filePath) == 0) FreeOneSlotAnnotations(i);
-    }
+  if (!path || !m_prefs.resultAnnotations.show || !m_hasData || !m_pOverlay) return 0;
+  bool freed = false;
+  for (int i = 0; i < OPLOT_SLOTS; ++i) {
+    const STRUCT_WORK_FILE* wf = m_pOverlay->slots[i].workFile;
+    if (!OverlaySlotPresent(m_pOverlay, i) || !wf || !wf->directHeader) continue;
+    if (_strnicmp(wf->filePath, path, sizeof wf->filePath) != 0) continue;
+    FreeOneSlotAnnotations(i);
+    freed = true;
   }
-  RepaintUnlessSuspended();
+  if (freed) {
+    MakeOrKeepOrFreeAnnotations();
+    RepaintUnlessSuspended();
+  }
   return 0;
 }
 

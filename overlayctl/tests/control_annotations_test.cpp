@@ -1,6 +1,7 @@
 // Result annotations held per slot: built from the data file's results,
 // kept while the file stays as it was, rebuilt when it changes, freed when
 // switched off or when the slot cannot carry them.
+#include <cctype>
 #include <cstring>
 #include <memory>
 
@@ -65,6 +66,47 @@ TEST_F(AnnotationsTest, ResultsAreBuiltKeptAndRebuiltWhenTheDataFileChanges) {
   c->m_prefs.resultAnnotations.show = 0;
   Repaint(w);
   for (void* p : c->m_dhAnnotations) EXPECT_EQ(p, nullptr);
+  DestroyWindow(w);
+}
+
+TEST_F(AnnotationsTest, ASavedDataFileRebuildsTheResultsOfItsRawPlotsOnly) {
+  sample_overlay::Files files;
+  ASSERT_TRUE(sample_overlay::MakeFiles("C:\\Workstation\\Plots", &files));
+  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+  std::unique_ptr<SVW_OVERLAY, void (*)(SVW_OVERLAY*)> keep(o, [](SVW_OVERLAY* p) {
+    OPLOT_ClearOverlayStructure(p);
+    FreeBlock(p);
+  });
+  ASSERT_TRUE(sample_overlay::Fill(o, files, OVERLAY_MODE_STACKED));
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  auto* a = static_cast<STRUCT_ANNOTATIONS*>(c->m_dhAnnotations[0]);
+  ASSERT_NE(a, nullptr);
+  const UINT changed = RegisterWindowMessageA("NotifyWhenChangedMsg");
+  std::string other = files.water;
+  for (char& ch : other) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+
+  // The sample run is centroid data, not MS data of the first form: its
+  // texts stay (a later paint still finds the file's new time of writing).
+  a->texts[0] = '#';
+  STRUCT_WORK_FILE* wf = o->slots[0].workFile;
+  ASSERT_FALSE(wf->directHeader);
+  SendMessageA(w, changed, 0, reinterpret_cast<LPARAM>(other.c_str()));
+  EXPECT_EQ(c->m_dhAnnotations[0], a);
+  EXPECT_EQ(a->texts[0], '#');
+  // Another file changed: nothing happens either.
+  wf->directHeader = 1;
+  SendMessageA(w, changed, 0, reinterpret_cast<LPARAM>("C:\\Workstation\\Plots\\other.kms"));
+  EXPECT_EQ(a->texts[0], '#');
+
+  // A raw run of the first form (named in another case): dropped and made again at once.
+  SendMessageA(w, changed, 0, reinterpret_cast<LPARAM>(other.c_str()));
+  a = static_cast<STRUCT_ANNOTATIONS*>(c->m_dhAnnotations[0]);
+  ASSERT_NE(a, nullptr);
+  EXPECT_NE(a->texts[0], '#');
+  EXPECT_GT(+a->count, 0);
   DestroyWindow(w);
 }
 

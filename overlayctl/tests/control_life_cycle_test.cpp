@@ -107,18 +107,19 @@ TEST_F(LifeCycleTest, AChildThatCannotBeMadeFailsTheCreationWithoutLeaks) {
   DestroyWindow(again);
 }
 
-TEST_F(LifeCycleTest, RegisteredMessagesDropAnnotationsOfTheChangedFile) {
+TEST_F(LifeCycleTest, RegisteredMessagesLeaveAnnotationsAloneWhileResultsAreOff) {
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
   SVW_OVERLAY* o = MakeOverlay(2);
-  std::strcpy(o->slots[1].workFile->filePath, "C:\\Data\\other.kms");
+  o->slots[0].workFile->directHeader = 1;
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
-  c->m_dhAnnotations[0] = AllocBlock(sizeof(STRUCT_ANNOTATIONS));
-  c->m_dhAnnotations[1] = AllocBlock(sizeof(STRUCT_ANNOTATIONS));
-  SendMessageA(w, RegisterWindowMessageA("NotifyWhenChangedMsg"), 0,
-               reinterpret_cast<LPARAM>("c:\\data\\SYNTHETIC.kms"));  // compared without case
-  EXPECT_EQ(c->m_dhAnnotations[0], nullptr);
-  EXPECT_NE(c->m_dhAnnotations[1], nullptr);
+  c->m_prefs.resultAnnotations.show = 0;
+  void* kept = AllocBlock(sizeof(STRUCT_ANNOTATIONS));
+  c->m_amdisAnnotations[0] = kept;
+  SendMessageA(w, RegisterWindowMessageA("NotifyWhenChangedMsg"), 0, reinterpret_cast<LPARAM>("C:\\Data\\synthetic.kms"));
+  EXPECT_EQ(c->m_amdisAnnotations[0], kept);
+  SendMessageA(w, RegisterWindowMessageA("NotifyWhenChangedMsg"), 0, 0);  // no path
+  EXPECT_EQ(c->m_amdisAnnotations[0], kept);
   EXPECT_EQ(SendMessageA(w, RegisterWindowMessageA("WS_LOGINCHANGE"), 0, 0), 0);
   DestroyWindow(w);
 }
