@@ -182,7 +182,7 @@ void CCtlOPlot::EndPaintOP() {
     if (oldFont) SelectObject(mem, oldFont);
     if (font) DeleteObject(font);
   }
-  if (m_pMemDC) DrawTileTexts(m_pMemDC);
+  if (m_pMemDC && m_bSizesValid) DrawTileTexts(m_pMemDC, 0, &m_Sizes, &m_prefs.ctrlFont);
   FreeTileTexts();
   if (m_pMemDC) {
     if (m_pPaintDC) m_pPaintDC->BitBlt(0, 0, m_plotWidth, m_plotHeight, m_pMemDC, 0, 0, SRCCOPY);
@@ -206,29 +206,28 @@ void CCtlOPlot::EndPaintOP() {
   }
 }
 
-void CCtlOPlot::DrawTileTexts(CDC* dc) {
+void CCtlOPlot::DrawTileTexts(CDC* dc, short print, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font) {
   const SVW_OVERLAY* o = m_pOverlay;
-  if (!dc || !dc->GetSafeHdc() || !o || !m_bSizesValid) return;
+  if (!dc || !dc->GetSafeHdc() || !o || !sizes) return;
   const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
   if (!(t1 > t0)) return;
   HDC h = dc->GetSafeHdc();
-  const double sx = m_Sizes.plotWidth / (t1 - t0);
-  LOGFONTA font = m_prefs.ctrlFont;
+  const double sx = sizes->plotWidth / (t1 - t0);
+  LOGFONTA lf = *font;
   for (int i = 0; i < OPLOT_SLOTS; ++i) {
     auto* holder = static_cast<CTileTextOnPlot*>(m_pTileTexts[i]);
     if (!holder || holder->Count() < 1) continue;
     if (o->head.displayMode != OVERLAY_MODE_STACKED && i != o->head.activePlot) continue;
     int32_t left = 0, bottom = 0, right = 0, top = 0;
-    if (!OPLOT_GetChromatogramArea(o, &m_Sizes, static_cast<int16_t>(i), &left, &bottom, &right, &top)) continue;
+    if (!OPLOT_GetChromatogramArea(o, sizes, static_cast<int16_t>(i), &left, &bottom, &right, &top)) continue;
     double vmin = 0, vmax = 0;
-    if (!OPLOT_GetVerticalScaleValues(o, &m_Sizes, static_cast<int16_t>(i), SizesUseProcessed(&m_Sizes, i), &vmin,
-                                      &vmax) ||
+    if (!OPLOT_GetVerticalScaleValues(o, sizes, static_cast<int16_t>(i), SizesUseProcessed(sizes, i), &vmin, &vmax) ||
         !(vmax > vmin))
       continue;
     const double height = bottom + 1 - top;
     const int saved = SaveDC(h);
     IntersectClipRect(h, left, top, right, bottom);
-    holder->DrawTileLabels(dc, 0, &font, t0, t1, vmin, vmax, sx, height / (vmax - vmin), left, right, top, bottom);
+    holder->DrawTileLabels(dc, print, &lf, t0, t1, vmin, vmax, sx, height / (vmax - vmin), left, right, top, bottom);
     RestoreDC(h, saved);
   }
 }

@@ -252,9 +252,6 @@ void CCtlOPlot::CancelMovingPlotLine() {}
 void CCtlOPlot::KeepMovedPlotLine() {}
 void CCtlOPlot::HandleMouse(unsigned int, short, short, short) {}
 void CCtlOPlot::HandleDBLCLK(short, short) {}
-void CCtlOPlot::PrintOpen() {}  // printing comes with the print feature
-void CCtlOPlot::PrintAdd(STRUCT_OPLOT_PRINT_PLOT*) {}
-void CCtlOPlot::PrintClose(STRUCT_OPLOT_PRINT_PLOT*) {}
 void CCtlOPlot::KeepPreferences() {}  // stored records come with the preferences
 void CCtlOPlot::SetToolbarTransientsFromPrefs() {
   m_clickDragMode = m_prefs.features.clickDragMode;

@@ -167,6 +167,9 @@ struct STRUCT_OPLOT_PRINT_PLOT {
 
 #pragma pack(pop)
 
+// The character width and height of the print in progress (set by PrintAdd).
+KELT_API void OPLOT_GetPrintCharSize(int16_t* width, int16_t* height);
+
 // One label area of the current drawing: its pixel rectangle and, unless
 // hasData is 0, the data rectangle (times t0..t1, values low..high) it spans.
 struct STRUCT_OPLOT_LABEL_AREA {
@@ -531,7 +534,9 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // Tiled annotation texts of one paint: filled while drawing the plots,
   // drawn over the labels, freed before the paint ends.
   void AddTileTexts(const SVW_OVERLAY* overlay, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font);
-  void DrawTileTexts(CDC* dc);
+  void DrawTileTexts(CDC* dc, short print, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font);
+  // The font of printed annotation texts, from the report preferences.
+  static LOGFONTA PrintAnnotationFont(const STRUCT_REPORT_PREFS& report);
   void FreeTileTexts();
   // Drops labels and annotations of slots whose plot changed; keeps the identities.
   void CheckSlotIdentities();

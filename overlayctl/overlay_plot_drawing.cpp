@@ -26,8 +26,10 @@ bool AnySlotWithoutRange(const SVW_OVERLAY* o) {
 static_assert(sizeof(STRUCT_CHRO_DRAWING) == sizeof(STRUCT_OPLOT_DRAW_CHRO::format));
 static_assert(sizeof(STRUCT_CHRO_TITLES) == sizeof(STRUCT_OPLOT_CALLER_TITLE));
 
+}  // namespace
+
 // Print scales of the annotation font count only within (1, 10].
-LOGFONTA PrintAnnotationFont(const STRUCT_REPORT_PREFS& report) {
+LOGFONTA CCtlOPlot::PrintAnnotationFont(const STRUCT_REPORT_PREFS& report) {
   LOGFONTA font = report.fonts.variableFont;
   double scale = 1.0;
   int16_t flag = 0;
@@ -39,7 +41,6 @@ LOGFONTA PrintAnnotationFont(const STRUCT_REPORT_PREFS& report) {
   return font;
 }
 
-}  // namespace
 
 void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, short left, short bottom,
                          short right, short top, short charWidth, short charHeight) {

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "common/number_format.h"
 #include "framework/framework_gdi.h"
+#include "host/sample_overlay.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "spectra/spectrum_managers.h"
 #include "win/win_gdi.h"
@@ -397,6 +399,84 @@ TEST_F(PlotDrawingTest, SystemEventMarksFollowTheScreenOrTheReportPreference) {
   c->m_pDataReview = nullptr;
   DestroyWindow(w);
   report.chroDrawing.showSystemEventMarks = kept;
+}
+
+// The print protocol through its message: the plots, then the tiled result
+// texts of the report font over them, with nothing of the print left behind.
+TEST_F(PlotDrawingTest, PrintMessageDrawsThePlotsAndTheirResultTextsIntoTheCallersBox) {
+  sample_overlay::Files files;
+  ASSERT_TRUE(sample_overlay::MakeFiles("C:\\Workstation\\Plots", &files));
+  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+  std::unique_ptr<SVW_OVERLAY, void (*)(SVW_OVERLAY*)> keep(o, [](SVW_OVERLAY* p) {
+    OPLOT_ClearOverlayStructure(p);
+    FreeBlock(p);
+  });
+  ASSERT_TRUE(sample_overlay::Fill(o, files, OVERLAY_MODE_STACKED));
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  EXPECT_EQ(SendMessageA(w, OPM_PRINTPLOT, 0, 0), 0);  // no record
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  ASSERT_NE(c->m_dhAnnotations[0], nullptr);
+
+  // A report page is in page units, here 32 to a pixel; the caller selects
+  // the page's small font before it asks for the plots.
+  auto print = [&](Raster& r, STRUCT_OPLOT_PRINT_PLOT* record) {
+    SetMapMode(r.dc, MM_ANISOTROPIC);
+    SetWindowExtEx(r.dc, 32000, 22400, nullptr);
+    SetViewportExtEx(r.dc, 1000, 700, nullptr);
+    LOGFONTA lf{};
+    lf.lfHeight = -400;
+    std::strcpy(lf.lfFaceName, "Arial");
+    HFONT font = CreateFontIndirectA(&lf);
+    HGDIOBJ old = SelectObject(r.dc, font);
+    *record = STRUCT_OPLOT_PRINT_PLOT{};
+    record->dc = &r.cdc;
+    record->left = 1280;
+    record->top = 640;
+    record->right = 30720;
+    record->bottom = 21760;
+    record->charWidth = 240;
+    record->charHeight = 400;
+    const LRESULT answer = SendMessageA(w, OPM_PRINTPLOT, 0, reinterpret_cast<LPARAM>(record));
+    SelectObject(r.dc, old);
+    DeleteObject(font);
+    SetMapMode(r.dc, MM_TEXT);  // pixels are counted on the device
+    return answer;
+  };
+  Raster with(1000, 700), without(1000, 700);
+  STRUCT_OPLOT_PRINT_PLOT record;
+  EXPECT_EQ(print(with, &record), 1);
+  EXPECT_EQ(+record.drawn, 1);
+  EXPECT_EQ(+record.sizes.params.printFlag, 1);
+  EXPECT_EQ(c->m_printJobOpen, 0);
+  for (void* holder : c->m_pTileTexts) EXPECT_EQ(holder, nullptr);
+  int16_t cw = 0, ch = 0;
+  OPLOT_GetPrintCharSize(&cw, &ch);
+  EXPECT_EQ(cw, 240);
+  EXPECT_EQ(ch, 400);
+  SavePng(with, "printed-control.png");
+
+  // The same print without result texts: the texts were the difference.
+  c->m_prefs.resultAnnotations.show = 0;
+  c->MakeOrKeepOrFreeAnnotations();
+  EXPECT_EQ(print(without, &record), 1);
+  int differ = 0;
+  for (int y = 20; y < 680; ++y)
+    for (int x = 40; x < 960; ++x) differ += GetPixel(with.dc, x, y) != GetPixel(without.dc, x, y);
+  EXPECT_GT(differ, 200);
+  // Nothing was drawn outside the caller's box (its frame lies on the edge).
+  EXPECT_EQ(with.Count(0, 0, 1000, 17, RGB(255, 255, 255)), 1000 * 17);
+  EXPECT_EQ(with.Count(0, 0, 37, 700, RGB(255, 255, 255)), 37 * 700);
+
+  // Without plots nothing is drawn and the print still closes.
+  SendMessageA(w, OPM_NOPLOTDATA, 0, 0);
+  Raster empty(1000, 700);
+  EXPECT_EQ(print(empty, &record), 1);
+  EXPECT_EQ(+record.drawn, 0);
+  EXPECT_EQ(c->m_printJobOpen, 0);
+  EXPECT_EQ(empty.Count(0, 0, 1000, 700, RGB(255, 255, 255)), 1000 * 700);
+  DestroyWindow(w);
 }
 
 }  // namespace
