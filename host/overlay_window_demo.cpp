@@ -2,10 +2,12 @@
 // the sample overlay, then scrolled and zoomed through the control's
 // messages, each state saved as a PNG of the window's surface.
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "win/win_gdi.h"
 #include "win/win_paths.h"
 #include "win/win_script.h"
 #include "win/win_user.h"
@@ -40,6 +42,46 @@ void ShowRange(HWND control, SVW_OVERLAY* o, double start, double end) {
   s.commonLow = s.commonHigh = s.rightLow = s.rightHigh = 0;
   for (int i = 0; i < OVERLAY_SLOTS; ++i) s.plotLow[i] = s.plotHigh[i] = 0;
   SendMessageA(control, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+}
+
+// The control prints itself onto a Letter page (32767 logical units to 8
+// inches), in a box below a margin, with the page's small font selected.
+bool PrintPage(HWND control, const char* path) {
+  HDC dc = CreateDCA("WINSPOOL", "Kelt PDF", nullptr, nullptr);
+  if (!dc) return false;
+  DOCINFOA doc{sizeof(DOCINFOA), "Overlay plot control", path, nullptr, 0};
+  bool ok = StartDocA(dc, &doc) > 0 && StartPage(dc) > 0;
+  if (ok) {
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, 32767, 32767, nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    SetViewportExtEx(dc, dpi * 8, dpi * 8, nullptr);
+    LOGFONTA lf{};
+    lf.lfHeight = -360;
+    std::strcpy(lf.lfFaceName, "Arial");
+    HFONT font = CreateFontIndirectA(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    CDC page;
+    page.Attach(dc);
+    STRUCT_OPLOT_PRINT_PLOT record{};
+    record.dc = &page;
+    record.left = 1500;
+    record.top = 2500;
+    record.right = 31300;
+    record.bottom = 26000;
+    record.charWidth = 220;
+    record.charHeight = 360;
+    record.markers = 1;
+    ok = SendMessageA(control, OPM_PRINTPLOT, 0, reinterpret_cast<LPARAM>(&record)) == 1 && record.drawn;
+    page.Detach();
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ok = EndPage(dc) > 0 && ok;
+    ok = EndDoc(dc) > 0 && ok;
+  }
+  DeleteDC(dc);
+  if (ok) std::printf("  printed: %s (%s)\n", path, win::paths::ToHost(path).c_str());
+  return ok;
 }
 
 }  // namespace
@@ -88,6 +130,10 @@ int OverlayWindowDemo() {
     ShowRange(control, o.get(), pending[0], pending[1]);
   }
   ok = Save(window, "C:\\Workstation\\Plots\\control-zoomed.png") && ok;
+  if (!PrintPage(control, "C:\\Workstation\\Plots\\control-printed.pdf")) {
+    std::fprintf(stderr, "kelt_host: the overlay plot control could not print its page\n");
+    ok = false;
+  }
 
   DestroyWindow(window);
   win::script::PumpUntilIdle();
