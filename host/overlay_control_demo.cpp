@@ -71,6 +71,7 @@ int OverlayControlDemo(const std::vector<std::string>& paths) {
     std::printf("  %s -> %s\n", path.c_str(), slot ? ("slot " + std::to_string(slot - 1)).c_str() : "refused");
     shown += slot ? 1 : 0;
   }
+  win::script::PumpUntilIdle();  // the range is told once the plots are drawn
   double range[3] = {};
   if (SendMessageA(control, OPM_GETTIMERANGE, 1, reinterpret_cast<LPARAM>(range)))
     std::printf("  shown %.4f to %.4f min, plot type %.0f\n", range[0], range[1], range[2]);

@@ -213,7 +213,8 @@ LRESULT CCtlOPlot::OnGetTimeRange(WPARAM wParam, LPARAM lParam) {
   if (!lParam) return 0;
   auto* out = reinterpret_cast<double*>(lParam);
   if (wParam) {
-    if (!m_pOverlay || !m_hasData) return 0;
+    // The displayed range is known once the plots have been drawn.
+    if (!m_pOverlay || !m_bSizesValid) return 0;
     out[0] = m_pOverlay->tail.viewStart;
     out[1] = m_pOverlay->tail.viewEnd;
     out[2] = m_pOverlay->head.displayMode;

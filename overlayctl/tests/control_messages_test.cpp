@@ -85,6 +85,10 @@ TEST_F(MessagesTest, GettersAnswerZeroWithoutRecordAndReadPendingValuesOnce) {
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
   EXPECT_EQ(SendMessageA(w, OPM_GETPLOTTYPE, 0, 0), 1);
   double range[3] = {};
+  // The displayed range is told once the plots have been drawn.
+  EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 1, reinterpret_cast<LPARAM>(range)), 0);
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(c->m_bSizesValid);
   EXPECT_EQ(SendMessageA(w, OPM_GETTIMERANGE, 1, reinterpret_cast<LPARAM>(range)), 1);
   EXPECT_DOUBLE_EQ(range[0], o->tail.viewStart);
   EXPECT_DOUBLE_EQ(range[2], 1.0);
