@@ -516,7 +516,7 @@ void CCtlOPlot::UpdateMinMaxInDataInfo() {
   OVERLAY_TAIL& t = o->tail;
   const int16_t kind = m_filtering[0];
   for (int i = 0; i < OPLOT_SLOTS; ++i) {
-    if (m_maximized && o->head.maximisedSlot != i) continue;
+    if (o->head.maximised && o->head.maximisedSlot != i) continue;
     t.minInView[i] = t.maxInView[i] = 0;
     const OVERLAY_SLOT& s = o->slots[i];
     const STRUCT_NE_DATA_POINTS* dp = s.trace;

@@ -281,7 +281,7 @@ void CCtlOPlot::GetSingleClickStatus(short* a, short* b, short* c, short* d, sho
 }
 void CCtlOPlot::MaximizePlot(short) {}
 void CCtlOPlot::RestorePlot(short) {}
-void CCtlOPlot::CancelMaximizePlot() { m_maximized = 0; }  // nothing is maximised before that feature
+void CCtlOPlot::CancelMaximizePlot() {}  // the control maximises nothing before that feature
 int CCtlOPlot::CheckBackCorrRights() { return 0; }
 void CCtlOPlot::QuickInt_OpenDialog(short, short) {}
 void CCtlOPlot::QuickInt_CloseDialog(short index) {

@@ -436,7 +436,6 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void ClearMarkersNotHeldByManager();
   LRESULT OnClearMarkerL(WPARAM, LPARAM);
   LRESULT OnClearMarkerR(WPARAM, LPARAM);
-  int16_t m_maximized = 0;
   int16_t m_segmentMode = 0;
   int16_t m_navEnabled = 0, m_segModeRequested = 0;
   // Segment navigator: number of segments and the current one (1-based).

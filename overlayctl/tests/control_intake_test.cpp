@@ -460,6 +460,20 @@ TEST_F(DataInfoTest, EmptyTracesLeaveTheRangeAndNothingTakingPartChangesNothing)
   DestroyWindow(w);
 }
 
+TEST_F(DataInfoTest, WithAPlotMaximisedOnlyItsValueRangeIsRecomputed) {
+  auto [w, c, o] = ShowPlots(2, nullptr, false);
+  o->head.maximised = 1;
+  o->head.maximisedSlot = 1;
+  o->tail.minInView[0] = o->tail.minInView[1] = -1;
+  c->UpdateMinMaxInDataInfo();
+  EXPECT_DOUBLE_EQ(double{o->tail.minInView[0]}, -1);  // the hidden plot keeps its range
+  EXPECT_GT(double{o->tail.minInView[1]}, 0);
+  o->head.maximised = 0;
+  c->UpdateMinMaxInDataInfo();
+  EXPECT_GT(double{o->tail.minInView[0]}, 0);
+  DestroyWindow(w);
+}
+
 TEST_F(DataInfoTest, FilteringKindTwoTakesTheMainAndTheFilteredPoints) {
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
