@@ -139,7 +139,7 @@ void CCtlOPlot::DrawLabels(CDC* dc, short print, short left, short bottom, short
   if (!dc || !o || !m_pLabels || m_pLabels->GetLabelCount() == 0) return;
   InitLabelAreas(print, left, bottom, right, top, sizes);
   const int mode = o->head.displayMode;
-  const int active = m_activePlot;
+  const int active = GetActivePlotIndex();
   short shown[OVERLAY_SLOTS] = {};
   for (int i = 0; i < OVERLAY_SLOTS; ++i) {
     shown[i] = o->head.shown[i] ? 1 : 0;

@@ -102,12 +102,7 @@ void CCtlOPlot::SizeControls() {
   // The segment bar needs an active plot of MS data.
   bool segmentsWanted = false;
   if (m_controlKind != 3 && m_controlKind != 4 && m_prefs.features.showSegments && m_pSegments && m_hasData && o) {
-    int active = m_activePlot;
-    if (!OverlaySlotIndex(active) || !o->head.shown[active]) {
-      active = -1;
-      for (int i = 0; i < OPLOT_SLOTS && active < 0; ++i)
-        if (o->head.shown[i] && o->tail.attached[i]) active = i;
-    }
+    const int active = GetActivePlotIndex();
     const STRUCT_WORK_FILE* wf = OverlaySlotIndex(active) ? o->slots[active].workFile : nullptr;
     segmentsWanted = wf && IsMSKind(wf);
     if (segmentsWanted && m_segmentsNeedFit) segmentsWanted = titleHeight + m_segmentBarHeight <= height;

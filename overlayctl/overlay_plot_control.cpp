@@ -281,6 +281,17 @@ void CCtlOPlot::GetSingleClickStatus(short* a, short* b, short* c, short* d, sho
 }
 void CCtlOPlot::MaximizePlot(short) {}
 void CCtlOPlot::RestorePlot(short) {}
+short CCtlOPlot::GetActivePlotIndex() const {
+  const SVW_OVERLAY* o = m_pOverlay;
+  if (!o) return -1;
+  if (m_activePlot < 0) {
+    for (short i = 0; i < OPLOT_SLOTS; ++i)
+      if (o->head.shown[i]) return i;
+    return -1;
+  }
+  return OverlaySlotIndex(m_activePlot) && o->head.shown[m_activePlot] ? m_activePlot : -1;
+}
+
 void CCtlOPlot::CancelMaximizePlot() {}  // the control maximises nothing before that feature
 int CCtlOPlot::CheckBackCorrRights() { return 0; }
 void CCtlOPlot::QuickInt_OpenDialog(short, short) {}

@@ -409,7 +409,10 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int16_t m_ownPrintScaleParams = 0;
   int16_t m_thickPenWidth = 2, m_thickPenValue = 60, m_thickPen3 = 0, m_thickPen4 = 0;
   // 6. interaction
-  int16_t m_activePlot = -1;
+  int16_t m_activePlot = -1;  // the selected plot, -1 for none
+  // The plot the one-plot operations act on: the selected plot while it is
+  // switched on, else the first plot switched on; -1 when there is none.
+  short GetActivePlotIndex() const;
   int16_t m_clickDragMode = 0, m_singleClickMode = 0;
   int16_t m_zoomPending = 0;
   double m_zoomStart = 0, m_zoomEnd = 0;

@@ -47,7 +47,7 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
   SVW_OVERLAY* o = m_pOverlay;
   if (!o || !dc || !dc->GetSafeHdc()) return;
   HDC h = dc->GetSafeHdc();
-  o->head.activePlot = m_activePlot;
+  o->head.activePlot = GetActivePlotIndex();
   STRUCT_REPORT_PREFS report;
   KELT_GetCurrDefReportPrefs(&report);
 

@@ -237,7 +237,7 @@ TEST_F(LabelsTest, ShownAndDrawnLabelsPerModeAndControlKind) {
       {OVERLAY_MODE_TWO_SCALES, 0, 0, {true, false}, {true, false}},
       {OVERLAY_MODE_OVERLAID, 4, 1, {true, true}, {true, true}},
       {OVERLAY_MODE_NORMALISED, 4, 1, {true, true}, {false, false}},
-      {OVERLAY_MODE_OVERLAID, 0, -1, {false, false}, {false, false}},
+      {OVERLAY_MODE_OVERLAID, 0, -1, {true, false}, {true, false}},  // nothing selected: the first plot on
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.mode * 100 + k.kind * 10 + k.active);

@@ -479,4 +479,28 @@ TEST_F(PlotDrawingTest, PrintMessageDrawsThePlotsAndTheirResultTextsIntoTheCalle
   DestroyWindow(w);
 }
 
+TEST_F(PlotDrawingTest, TheDrawingActsOnTheSelectedPlotOrElseTheFirstPlotSwitchedOn) {
+  struct Case {
+    int16_t selected;
+    bool firstOn;
+    int16_t active;
+  } cases[] = {{-1, true, 0}, {2, true, 2}, {-1, false, 1}, {0, false, -1}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << k.selected << " " << k.firstOn);
+    HWND w = MakeControl();
+    CCtlOPlot* c = Control(w);
+    SVW_OVERLAY* o = MakeOverlay(3);
+    o->head.displayMode = OVERLAY_MODE_OVERLAID;
+    if (!k.firstOn) {
+      o->head.shown[0] = 0;
+      --o->head.shownCount;
+    }
+    c->m_activePlot = k.selected;
+    Show(w, o);
+    EXPECT_EQ(c->GetActivePlotIndex(), k.active);
+    EXPECT_EQ(o->head.activePlot, k.active);
+    DestroyWindow(w);
+  }
+}
+
 }  // namespace
