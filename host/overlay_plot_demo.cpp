@@ -41,22 +41,11 @@ bool DrawPng(const sample_overlay::Files& f, int16_t mode, const char* path) {
 bool PrintPdf(const sample_overlay::Files& f, const char* path) {
   Overlay o = NewOverlay();
   if (!o || !sample_overlay::Fill(o.get(), f, OVERLAY_MODE_STACKED)) return false;
-  HDC dc = CreateDCA("WINSPOOL", "Kelt PDF", nullptr, nullptr);
+  HDC dc = sample_overlay::StartLetterPage(path, "Sample overlay");
   if (!dc) return false;
-  DOCINFOA doc{sizeof(DOCINFOA), "Sample overlay", path, nullptr, 0};
-  bool ok = StartDocA(dc, &doc) > 0 && StartPage(dc) > 0;
-  if (ok) {
-    SetMapMode(dc, MM_ANISOTROPIC);
-    SetWindowExtEx(dc, 32767, 32767, nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-    SetViewportExtEx(dc, dpi * 8, dpi * 8, nullptr);
-    STRUCT_OVER_SIZES sizes;
-    ok = sample_overlay::Draw(dc, o.get(), f, 1, RECT{1500, 2500, 31300, 26000}, 420, &sizes) != 0;
-    ok = EndPage(dc) > 0 && ok;
-    ok = EndDoc(dc) > 0 && ok;
-  }
-  DeleteDC(dc);
-  return ok;
+  STRUCT_OVER_SIZES sizes;
+  const bool drawn = sample_overlay::Draw(dc, o.get(), f, 1, RECT{1500, 2500, 31300, 26000}, 420, &sizes) != 0;
+  return sample_overlay::EndLetterPage(dc, drawn);
 }
 
 }  // namespace

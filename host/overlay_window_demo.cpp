@@ -47,39 +47,29 @@ void ShowRange(HWND control, SVW_OVERLAY* o, double start, double end) {
 // The control prints itself onto a Letter page (32767 logical units to 8
 // inches), in a box below a margin, with the page's small font selected.
 bool PrintPage(HWND control, const char* path) {
-  HDC dc = CreateDCA("WINSPOOL", "Kelt PDF", nullptr, nullptr);
+  HDC dc = sample_overlay::StartLetterPage(path, "Overlay plot control");
   if (!dc) return false;
-  DOCINFOA doc{sizeof(DOCINFOA), "Overlay plot control", path, nullptr, 0};
-  bool ok = StartDocA(dc, &doc) > 0 && StartPage(dc) > 0;
-  if (ok) {
-    SetMapMode(dc, MM_ANISOTROPIC);
-    SetWindowExtEx(dc, 32767, 32767, nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-    SetViewportExtEx(dc, dpi * 8, dpi * 8, nullptr);
-    LOGFONTA lf{};
-    lf.lfHeight = -360;
-    std::strcpy(lf.lfFaceName, "Arial");
-    HFONT font = CreateFontIndirectA(&lf);
-    HGDIOBJ old = SelectObject(dc, font);
-    CDC page;
-    page.Attach(dc);
-    STRUCT_OPLOT_PRINT_PLOT record{};
-    record.dc = &page;
-    record.left = 1500;
-    record.top = 2500;
-    record.right = 31300;
-    record.bottom = 26000;
-    record.charWidth = 220;
-    record.charHeight = 360;
-    record.markers = 1;
-    ok = SendMessageA(control, OPM_PRINTPLOT, 0, reinterpret_cast<LPARAM>(&record)) == 1 && record.drawn;
-    page.Detach();
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ok = EndPage(dc) > 0 && ok;
-    ok = EndDoc(dc) > 0 && ok;
-  }
-  DeleteDC(dc);
+  LOGFONTA lf{};
+  lf.lfHeight = -360;
+  std::strcpy(lf.lfFaceName, "Arial");
+  HFONT font = CreateFontIndirectA(&lf);
+  HGDIOBJ old = SelectObject(dc, font);
+  CDC page;
+  page.Attach(dc);
+  STRUCT_OPLOT_PRINT_PLOT record{};
+  record.dc = &page;
+  record.left = 1500;
+  record.top = 2500;
+  record.right = 31300;
+  record.bottom = 26000;
+  record.charWidth = 220;
+  record.charHeight = 360;
+  record.markers = 1;
+  const bool drawn = SendMessageA(control, OPM_PRINTPLOT, 0, reinterpret_cast<LPARAM>(&record)) == 1 && record.drawn;
+  page.Detach();
+  SelectObject(dc, old);
+  DeleteObject(font);
+  const bool ok = sample_overlay::EndLetterPage(dc, drawn);
   if (ok) std::printf("  printed: %s (%s)\n", path, win::paths::ToHost(path).c_str());
   return ok;
 }

@@ -170,4 +170,30 @@ inline int32_t Draw(HDC dc, SVW_OVERLAY* o, const Files& f, int16_t print, const
   return r;
 }
 
+// A page of the PDF printer laid out as printed plots are: 32767 logical
+// units to 8 inches both ways. 0 when the document or page cannot start.
+inline HDC StartLetterPage(const char* path, const char* title) {
+  HDC dc = CreateDCA("WINSPOOL", "Kelt PDF", nullptr, nullptr);
+  if (!dc) return nullptr;
+  DOCINFOA doc{sizeof(DOCINFOA), title, path, nullptr, 0};
+  if (StartDocA(dc, &doc) <= 0 || StartPage(dc) <= 0) {
+    DeleteDC(dc);
+    return nullptr;
+  }
+  SetMapMode(dc, MM_ANISOTROPIC);
+  SetWindowExtEx(dc, 32767, 32767, nullptr);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  SetViewportExtEx(dc, dpi * 8, dpi * 8, nullptr);
+  return dc;
+}
+
+// Ends the page and the document and frees the context; drawn says whether
+// the page's drawing succeeded.
+inline bool EndLetterPage(HDC dc, bool drawn) {
+  bool ok = EndPage(dc) > 0 && drawn;
+  ok = EndDoc(dc) > 0 && ok;
+  DeleteDC(dc);
+  return ok;
+}
+
 }  // namespace sample_overlay

@@ -106,16 +106,7 @@ int CCtlOPlot::StartPaintOP() {
   }
 
   // One tiled-text holder per present plot, alive for this paint only.
-  FreeTileTexts();
-  for (int i = 0; i < OPLOT_SLOTS; ++i) {
-    if (!OverlaySlotPresent(o, i)) continue;
-    auto* holder = new (std::nothrow) CTileTextOnPlot;
-    if (holder && !holder->InitHolder()) {
-      delete holder;
-      holder = nullptr;
-    }
-    m_pTileTexts[i] = holder;
-  }
+  MakeTileTexts();
   MakeOrKeepOrFreeAnnotations();
 
   const RECT plotArea{m_plotLeft, m_plotTop, m_plotLeft + m_plotWidth, m_plotTop + m_plotHeight};
@@ -229,6 +220,22 @@ void CCtlOPlot::DrawTileTexts(CDC* dc, short print, const STRUCT_OVER_SIZES* siz
     IntersectClipRect(h, left, top, right, bottom);
     holder->DrawTileLabels(dc, print, &lf, t0, t1, vmin, vmax, sx, height / (vmax - vmin), left, right, top, bottom);
     RestoreDC(h, saved);
+  }
+}
+
+void CCtlOPlot::MakeTileTexts() {
+  FreeTileTexts();
+  const SVW_OVERLAY* o = m_pOverlay;
+  if (!o) return;
+  for (int i = 0; i < OPLOT_SLOTS; ++i) {
+    if (!OverlaySlotPresent(o, i)) continue;
+    // A holder that cannot be made leaves its plot without tiled texts.
+    auto* holder = new (std::nothrow) CTileTextOnPlot;
+    if (holder && !holder->InitHolder()) {
+      delete holder;
+      holder = nullptr;
+    }
+    m_pTileTexts[i] = holder;
   }
 }
 

@@ -539,6 +539,7 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void DrawTileTexts(CDC* dc, short print, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font);
   // The font of printed annotation texts, from the report preferences.
   static LOGFONTA PrintAnnotationFont(const STRUCT_REPORT_PREFS& report);
+  void MakeTileTexts();
   void FreeTileTexts();
   // Drops labels and annotations of slots whose plot changed; keeps the identities.
   void CheckSlotIdentities();

@@ -1,11 +1,8 @@
 // The overlay control drawn onto a printer or a report page's metafile:
 // open makes the tiled-text holders, add draws the plots, markers and labels
 // into the caller's box, close tiles the annotation texts and frees all.
-#include <new>
-
 #include "common/preference_records.h"
 #include "overlayctl/overlay_plot_control.h"
-#include "plotengine/tile_texts.h"
 
 namespace {
 // The character size of the print in progress, for the drawing code.
@@ -18,20 +15,9 @@ KELT_API void OPLOT_GetPrintCharSize(int16_t* width, int16_t* height) {
 }
 
 void CCtlOPlot::PrintOpen() {
-  const SVW_OVERLAY* o = m_pOverlay;
-  if (!o) return;
+  if (!m_pOverlay) return;
   m_printJobOpen = 1;
-  FreeTileTexts();
-  for (int i = 0; i < OPLOT_SLOTS; ++i) {
-    if (!OverlaySlotPresent(o, i)) continue;
-    // A holder that cannot be made leaves its plot without tiled texts.
-    auto* holder = new (std::nothrow) CTileTextOnPlot;
-    if (holder && !holder->InitHolder()) {
-      delete holder;
-      holder = nullptr;
-    }
-    m_pTileTexts[i] = holder;
-  }
+  MakeTileTexts();
 }
 
 void CCtlOPlot::PrintAdd(STRUCT_OPLOT_PRINT_PLOT* r) {

@@ -30,13 +30,8 @@ void Touch(const std::string& path) {
 
 TEST_F(AnnotationsTest, ResultsAreBuiltKeptAndRebuiltWhenTheDataFileChanges) {
   sample_overlay::Files files;
-  ASSERT_TRUE(sample_overlay::MakeFiles("C:\\Workstation\\Plots", &files));
-  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
-  std::unique_ptr<SVW_OVERLAY, void (*)(SVW_OVERLAY*)> keep(o, [](SVW_OVERLAY* p) {
-    OPLOT_ClearOverlayStructure(p);
-    FreeBlock(p);
-  });
-  ASSERT_TRUE(sample_overlay::Fill(o, files, OVERLAY_MODE_STACKED));
+  SVW_OVERLAY* o = SampleOverlay(&files);
+  ASSERT_NE(o, nullptr);
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
@@ -71,13 +66,8 @@ TEST_F(AnnotationsTest, ResultsAreBuiltKeptAndRebuiltWhenTheDataFileChanges) {
 
 TEST_F(AnnotationsTest, ASavedDataFileRebuildsTheResultsOfItsRawPlotsOnly) {
   sample_overlay::Files files;
-  ASSERT_TRUE(sample_overlay::MakeFiles("C:\\Workstation\\Plots", &files));
-  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
-  std::unique_ptr<SVW_OVERLAY, void (*)(SVW_OVERLAY*)> keep(o, [](SVW_OVERLAY* p) {
-    OPLOT_ClearOverlayStructure(p);
-    FreeBlock(p);
-  });
-  ASSERT_TRUE(sample_overlay::Fill(o, files, OVERLAY_MODE_STACKED));
+  SVW_OVERLAY* o = SampleOverlay(&files);
+  ASSERT_NE(o, nullptr);
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/sample_overlay.h"
 #include "common/tests/kelt_test_root.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
@@ -127,6 +128,18 @@ class OPlotTest : public KeltRootTest {
       o->tail.maxInView[s] = *std::max_element(tr.values.begin(), tr.values.end());
       o->slots[s].workFile->serialNumber = static_cast<uint16_t>(firstSerial + s);
     }
+    return o;
+  }
+
+  // The host's sample runs as a stacked overlay the test owns; 0 when they
+  // cannot be made.
+  SVW_OVERLAY* SampleOverlay(sample_overlay::Files* files = nullptr) {
+    sample_overlay::Files made;
+    if (!sample_overlay::MakeFiles("C:\\Workstation\\Plots", &made)) return nullptr;
+    auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+    overlays_.push_back(o);
+    if (!sample_overlay::Fill(o, made, OVERLAY_MODE_STACKED)) return nullptr;
+    if (files) *files = made;
     return o;
   }
 

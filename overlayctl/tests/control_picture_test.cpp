@@ -17,13 +17,8 @@ using ControlPictureTest = OPlotTest;
 
 TEST_F(ControlPictureTest, ZoomedSampleOverlayAsStored) {
   sample_overlay::Files files;
-  ASSERT_TRUE(sample_overlay::MakeFiles("C:\\Workstation\\Plots", &files));
-  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
-  std::unique_ptr<SVW_OVERLAY, void (*)(SVW_OVERLAY*)> keep(o, [](SVW_OVERLAY* p) {
-    OPLOT_ClearOverlayStructure(p);
-    FreeBlock(p);
-  });
-  ASSERT_TRUE(sample_overlay::Fill(o, files, OVERLAY_MODE_STACKED));
+  SVW_OVERLAY* o = SampleOverlay(&files);
+  ASSERT_NE(o, nullptr);
   MoveWindow(host, 0, 0, 1000, 600, TRUE);
   RECT client{};
   GetClientRect(host, &client);

@@ -405,13 +405,8 @@ TEST_F(PlotDrawingTest, SystemEventMarksFollowTheScreenOrTheReportPreference) {
 // texts of the report font over them, with nothing of the print left behind.
 TEST_F(PlotDrawingTest, PrintMessageDrawsThePlotsAndTheirResultTextsIntoTheCallersBox) {
   sample_overlay::Files files;
-  ASSERT_TRUE(sample_overlay::MakeFiles("C:\\Workstation\\Plots", &files));
-  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
-  std::unique_ptr<SVW_OVERLAY, void (*)(SVW_OVERLAY*)> keep(o, [](SVW_OVERLAY* p) {
-    OPLOT_ClearOverlayStructure(p);
-    FreeBlock(p);
-  });
-  ASSERT_TRUE(sample_overlay::Fill(o, files, OVERLAY_MODE_STACKED));
+  SVW_OVERLAY* o = SampleOverlay(&files);
+  ASSERT_NE(o, nullptr);
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
   EXPECT_EQ(SendMessageA(w, OPM_PRINTPLOT, 0, 0), 0);  // no record
