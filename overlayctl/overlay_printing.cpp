@@ -24,6 +24,7 @@ void CCtlOPlot::PrintAdd(STRUCT_OPLOT_PRINT_PLOT* r) {
   if (!r || !r->dc || !r->dc->GetSafeHdc()) return;
   g_printCharWidth = r->charWidth;
   g_printCharHeight = r->charHeight;
+  r->drawn = 0;  // a record used for an earlier page must not vouch for this one
   DrawPlot(r->dc, 1, r, r->left, r->bottom, r->right, r->top, r->charWidth, r->charHeight);
   if (r->markers) DrawMarkers(r->dc, 1, &r->sizes, r->left, r->bottom, r->top, r->charWidth, r->charHeight);
   DrawLabels(r->dc, 1, r->left, r->bottom, r->right, r->top, &r->sizes);

@@ -464,10 +464,13 @@ TEST_F(PlotDrawingTest, PrintMessageDrawsThePlotsAndTheirResultTextsIntoTheCalle
   EXPECT_EQ(with.Count(0, 0, 1000, 17, RGB(255, 255, 255)), 1000 * 17);
   EXPECT_EQ(with.Count(0, 0, 37, 700, RGB(255, 255, 255)), 37 * 700);
 
-  // Without plots nothing is drawn and the print still closes.
+  // Without plots nothing is drawn and the print still closes; a record
+  // reused from the page before no longer says it was drawn.
   SendMessageA(w, OPM_NOPLOTDATA, 0, 0);
   Raster empty(1000, 700);
-  EXPECT_EQ(print(empty, &record), 1);
+  ASSERT_EQ(+record.drawn, 1);
+  record.dc = &empty.cdc;
+  EXPECT_EQ(SendMessageA(w, OPM_PRINTPLOT, 0, reinterpret_cast<LPARAM>(&record)), 1);
   EXPECT_EQ(+record.drawn, 0);
   EXPECT_EQ(c->m_printJobOpen, 0);
   EXPECT_EQ(empty.Count(0, 0, 1000, 700, RGB(255, 255, 255)), 1000 * 700);
