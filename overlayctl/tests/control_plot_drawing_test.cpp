@@ -12,6 +12,7 @@
 #include "host/sample_overlay.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "spectra/spectrum_managers.h"
+#include "testing/raster.h"
 #include "win/win_gdi.h"
 #include "win/win_paths.h"
 
@@ -57,30 +58,9 @@ struct FontProbe : CCtlOPlot {
 };
 
 // A raster to draw into, screen or "printed".
-struct Raster {
-  explicit Raster(int w, int h) {
-    dc = CreateCompatibleDC(nullptr);
-    bmp = CreateCompatibleBitmap(dc, w, h);
-    old = SelectObject(dc, bmp);
-    RECT r{0, 0, w, h};
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    cdc.Attach(dc);
-  }
-  ~Raster() {
-    cdc.Detach();
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-  }
-  int Count(int left, int top, int right, int bottom, COLORREF colour) const {
-    int n = 0;
-    for (int y = top; y < bottom; ++y)
-      for (int x = left; x < right; ++x) n += GetPixel(dc, x, y) == colour;
-    return n;
-  }
-  HDC dc;
-  HBITMAP bmp;
-  HGDIOBJ old;
+struct Raster : testing_support::Raster {
+  Raster(int w, int h) : testing_support::Raster(w, h) { cdc.Attach(dc); }
+  ~Raster() { cdc.Detach(); }
   CDC cdc;
 };
 
@@ -90,7 +70,7 @@ void Keep(const char* winPath, const char* name) {
   fs::copy_file(win::paths::ToHost(winPath), fs::temp_directory_path() / name, fs::copy_options::overwrite_existing);
 }
 void SavePng(const Raster& r, const char* name) {
-  if (win::gdi::SaveBitmapPng(r.bmp, "C:\\TEMP\\raster.png")) Keep("C:\\TEMP\\raster.png", name);
+  if (win::gdi::SaveBitmapPng(r.bitmap, "C:\\TEMP\\raster.png")) Keep("C:\\TEMP\\raster.png", name);
 }
 
 TEST_F(PlotDrawingTest, TitleLineSitsCentredInTheRoomAboveThePlots) {

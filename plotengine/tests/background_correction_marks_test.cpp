@@ -19,6 +19,7 @@
 #include "plotengine/tests/plot_fixture.h"
 #include "plotengine/tests/recorded_calls.h"
 #include "plotengine/tests/synthetic_overlay.h"
+#include "testing/raster.h"
 
 namespace {
 
@@ -380,13 +381,8 @@ TEST_F(BackgroundCorrectionDrawing, Picture) {
   STRUCT_OPLOT_DRAW_CHRO draw{};
   uint32_t format[26] = {};
   OPLOT_InitDrawChro(&draw, format);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, 900, 500);
-  SelectObject(dc, bitmap);
-  RECT all{0, 0, 900, 500};
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  FillRect(dc, &all, white);
-  DeleteObject(white);
+  testing_support::Raster raster(900, 500);
+  HDC dc = raster.dc;
   OPLOT_DrawPlots(dc, &draw, &params_, o_.get(), &sizes_);
   OPLOT_DrawBackgroundCorrection(dc, o_.get(), &sizes_, slots_, 0, 0);
   // A tick's middle is in colour 22.
@@ -396,8 +392,6 @@ TEST_F(BackgroundCorrectionDrawing, Picture) {
   ASSERT_TRUE(OPLOT_GetYPixelFromValue(p.value, 0, o_.get(), &sizes_, 0, &y));
   EXPECT_EQ(GetPixel(dc, x, y - sizes_.charHeight / 2), RGB(200, 0, 0));
   ASSERT_TRUE(win::gdi::SaveBitmapPng(dc, "C:\\TEMP\\background_correction_marks.png"));
-  DeleteDC(dc);
-  DeleteObject(bitmap);
   // Kept byte for byte; KELT_UPDATE_GOLDEN writes it anew.
   std::ifstream in(Host("c/TEMP/background_correction_marks.png"), std::ios::binary);
   const std::string drawn((std::istreambuf_iterator<char>(in)), {});

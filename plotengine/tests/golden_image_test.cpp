@@ -18,6 +18,7 @@
 #include "plotengine/event_marks.h"
 #include "plotengine/plot_coordinates.h"
 #include "plotengine/scales.h"
+#include "testing/raster.h"
 
 namespace {
 
@@ -50,13 +51,8 @@ TEST_F(GoldenImageTest, MarksAndScales) {
   OPLOT_ReadSystemEventMarks(o.get());
   OPLOT_SetVerticalFullScale(o.get(), 1, 1);
 
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, 900, 600);
-  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-  RECT all{0, 0, 900, 600};
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  FillRect(dc, &all, white);
-  DeleteObject(white);
+  testing_support::Raster raster(900, 600);
+  HDC dc = raster.dc;
   SIZE cell{};
   GetTextExtentPoint32A(dc, "X", 1, &cell);
   STRUCT_OPLOT_PLOT_PARAMS p{};
@@ -92,9 +88,6 @@ TEST_F(GoldenImageTest, MarksAndScales) {
   OPLOT_DrawHighlightRange(dc, o.get(), &s, &h);
 
   ASSERT_TRUE(win::gdi::SaveBitmapPng(dc, "C:\\TEMP\\marks_and_scales.png"));
-  SelectObject(dc, oldBitmap);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
   const std::string drawn = ReadBytes(Host("c/TEMP/marks_and_scales.png"));
   ASSERT_FALSE(drawn.empty());
   CheckGoldenPng(drawn, "marks_and_scales");

@@ -15,6 +15,7 @@
 #include "plot_fixture.h"
 #include "plotengine/label_manager.h"
 #include "plotengine/tile_texts.h"
+#include "testing/raster.h"
 
 namespace {
 
@@ -44,13 +45,8 @@ double Peak(double t) { return 80 + 800 * std::exp(-(t - 5.0) * (t - 5.0) / 0.5)
 }  // namespace
 
 TEST_F(LabelsPictureTest, LabelsOfEveryKind) {
-  HDC hdc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(hdc, 520, 400);
-  HGDIOBJ oldBitmap = SelectObject(hdc, bitmap);
-  RECT all{0, 0, 520, 400};
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  FillRect(hdc, &all, white);
-  DeleteObject(white);
+  testing_support::Raster raster(520, 400);
+  HDC hdc = raster.dc;
   CDC* dc = CDC::FromHandle(hdc);
 
   const int left = 40, top = 40, width = 440, height = 320;
@@ -120,22 +116,14 @@ TEST_F(LabelsPictureTest, LabelsOfEveryKind) {
     manager.DrawTokenLabels(dc, 0, 0, type, 0, 0, 0, 0, nullptr, nullptr);
 
   ASSERT_TRUE(win::gdi::SaveBitmapPng(hdc, "C:\\TEMP\\plot_labels.png"));
-  SelectObject(hdc, oldBitmap);
-  DeleteDC(hdc);
-  DeleteObject(bitmap);
   const std::string drawn = ReadBytes(Host("c/TEMP/plot_labels.png"));
   ASSERT_FALSE(drawn.empty());
   CheckGoldenPng(drawn, "plot_labels");
 }
 
 TEST_F(LabelsPictureTest, TiledTexts) {
-  HDC hdc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(hdc, 520, 400);
-  HGDIOBJ oldBitmap = SelectObject(hdc, bitmap);
-  RECT all{0, 0, 520, 400};
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  FillRect(hdc, &all, white);
-  DeleteObject(white);
+  testing_support::Raster raster(520, 400);
+  HDC hdc = raster.dc;
   const int left = 40, top = 40, width = 440, height = 320;
   Rectangle(hdc, left, top, left + width + 1, top + height + 1);
   std::vector<POINT> trace;
@@ -169,9 +157,6 @@ TEST_F(LabelsPictureTest, TiledTexts) {
                         left + width, top, top + height);
 
   ASSERT_TRUE(win::gdi::SaveBitmapPng(hdc, "C:\\TEMP\\tiled_texts.png"));
-  SelectObject(hdc, oldBitmap);
-  DeleteDC(hdc);
-  DeleteObject(bitmap);
   const std::string drawn = ReadBytes(Host("c/TEMP/tiled_texts.png"));
   ASSERT_FALSE(drawn.empty());
   CheckGoldenPng(drawn, "tiled_texts");

@@ -7,6 +7,7 @@
 
 #include "plot_fixture.h"
 #include "plotengine/plot_coordinates.h"
+#include "testing/raster.h"
 
 namespace {
 
@@ -177,13 +178,8 @@ TEST_F(PointMarksTest, TargetTicksAndHighlightTriangle) {
   STRUCT_OVER_SIZES sizes{};
   OPLOT_CalculateSizes(o.get(), &params, &sizes, 0, -1, -1);
 
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, 600, 400);
-  SelectObject(dc, bitmap);
-  RECT all{0, 0, 600, 400};
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  FillRect(dc, &all, white);
-  DeleteObject(white);
+  testing_support::Raster raster(600, 400);
+  HDC dc = raster.dc;
 
   OPLOT_DrawTargetBCPoints(dc, o.get(), &sizes, 0, 5.0, 20.0);  // the second time is outside
   double at = 0, v = 0;
@@ -203,8 +199,6 @@ TEST_F(PointMarksTest, TargetTicksAndHighlightTriangle) {
   h.value = v;
   OPLOT_DrawHighlightRange(dc, o.get(), &sizes, &h);
   win::gdi::SaveBitmapPng(dc, "C:\\TEMP\\point_marks.png");
-  DeleteDC(dc);
-  DeleteObject(bitmap);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "win/win_gdi.h"
 #include "win/win_script.h"
 #include "win/win_user.h"
+#include "testing/raster.h"
 
 namespace {
 
@@ -599,13 +600,8 @@ TEST_F(ZoomAreaPictureTest, FilledAreasAndLabels) {
   const double lv0 = trace(ls) + 10, lv1 = trace(le) + 10;
 
   const int left = 40, top = 40, width = 440, height = 320;
-  HDC hdc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(hdc, 520, 400);
-  HGDIOBJ oldBitmap = SelectObject(hdc, bitmap);
-  RECT all{0, 0, 520, 400};
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  FillRect(hdc, &all, white);
-  DeleteObject(white);
+  testing_support::Raster raster(520, 400);
+  HDC hdc = raster.dc;
   CDC* dc = CDC::FromHandle(hdc);
   auto x = [&](double time) { return left + static_cast<int>(time * width / 10); };
   auto y = [&](double value) { return top + height - static_cast<int>(value * height / 1000); };
@@ -636,9 +632,6 @@ TEST_F(ZoomAreaPictureTest, FilledAreasAndLabels) {
   EXPECT_EQ(GetPixel(hdc, x(5.0), y(lv0 + (5.0 - ls) * (lv1 - lv0) / (le - ls)) + 20), RGB(255, 255, 255));
 
   ASSERT_TRUE(win::gdi::SaveBitmapPng(hdc, "C:\\TEMP\\zoom_area_labels.png"));
-  SelectObject(hdc, oldBitmap);
-  DeleteDC(hdc);
-  DeleteObject(bitmap);
   const std::string drawn = ReadBytes(Host("c/TEMP/zoom_area_labels.png"));
   ASSERT_FALSE(drawn.empty());
   const std::string golden = std::string(SPECTRA_GOLDEN_DIR) + "/zoom_area_labels.png";

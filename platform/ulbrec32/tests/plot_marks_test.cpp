@@ -3,26 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/raster.h"
 #include "win/win_gdi.h"
 
 namespace {
 
-struct Raster {
-  Raster() {
-    dc = CreateCompatibleDC(nullptr);
-    bmp = CreateCompatibleBitmap(dc, 40, 40);
-    old = SelectObject(dc, bmp);
-    RECT r{0, 0, 40, 40};
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  }
-  ~Raster() {
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-  }
-  HDC dc;
-  HBITMAP bmp;
-  HGDIOBJ old;
+struct Raster : testing_support::Raster {
+  Raster() : testing_support::Raster(40, 40) {}
 };
 
 TEST(PlotMarks, MarkersAreHollowOrFilledAroundThePoint) {
