@@ -10,14 +10,7 @@
 
 namespace {
 
-using kelt::noise::PickPoints;
-using kelt::noise::Points;
-using kelt::noise::ScanGrid;
-using kelt::noise::TraceHolder;
-using kelt::noise::FilePointCount;
-using kelt::noise::Guarded;
-using kelt::noise::Segmented;
-using kelt::noise::TimeOfScan;
+using namespace kelt::noise;  // the trace and grid helpers both noise forms share
 
 // A block from the shared allocator for the length of a scope.
 struct Scratch {

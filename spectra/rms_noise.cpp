@@ -176,14 +176,7 @@ bool TimeOfScan(STRUCT_WORK_FILE* wf, uint64_t scan, double* t) {
 
 namespace {
 
-using kelt::noise::PickPoints;
-using kelt::noise::Points;
-using kelt::noise::ScanGrid;
-using kelt::noise::TraceHolder;
-using kelt::noise::FilePointCount;
-using kelt::noise::Guarded;
-using kelt::noise::Segmented;
-using kelt::noise::TimeOfScan;
+using namespace kelt::noise;  // the trace and grid helpers both noise forms share
 
 double WindowRMS(const Points& p, uint32_t s, uint32_t n) {
   double sum = 0;
