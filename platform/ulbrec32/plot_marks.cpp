@@ -22,7 +22,7 @@ ULBREC_API void DrawRangeMark(HDC dc, int32_t x, int32_t y, int32_t halfWidth, i
   if (!dc) return;
   if (halfWidth < 1) halfWidth = 1;
   if (height < 1) height = 1;
-  const POINT p[4] = {{x, y}, {x + halfWidth, y + height}, {x - halfWidth, y + height}, {x, y}};
+  const POINT p[4] = {{x, y - height}, {x + halfWidth, y}, {x - halfWidth, y}, {x, y - height}};
   if (filled) {
     Polygon(dc, p, 3);
   } else {

@@ -3,6 +3,7 @@
 // values on the bottom line, the texts of bands without data.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -260,6 +261,68 @@ TEST(EmptyBands, TextsOfBandsWithoutData) {
   EXPECT_NE(log.Text("All intensities are zero."), nullptr);
   EXPECT_NE(log.Text("No intensities."), nullptr);
   EXPECT_NE(log.Text("No differences."), nullptr);
+}
+
+
+TEST(StoredDifferences, NormalisedRecordsAreDrawnAgainst999) {
+  Spt diff = Difference({{60, 999}, {70, -499.5}, {80, 0}, {200, 500}}, 2);
+  CDrawStackedSpectra d;
+  const CallLog log = RecordCalls([&](HDC dc) {
+    SelectObject(dc, PlotFont());
+    Frame(d, CDC::FromHandle(dc), 800, 400, 7, 14);
+    d.Spectra[2] = diff.get();
+    d.InitRulesBeforeCalScaleAreas();  // the band's trace and its colour
+    d.MassFrom = 50;
+    d.MassTo = 150;
+    d.OriginX = 35;
+    d.PlotWidth = 765;
+    d.VertScaleWidth = 35;
+    d.XScale = 765 / 100.0;
+    d.BandTop = 100;
+    d.DrawTop = 114;
+    d.DrawHeight = 200;
+    d.DrawBottom = 314;
+    d.YScale = 1.0;
+    d.BaselineY = 214;
+    d.DrawDiffVertScale();
+    d.DrawDifferences();
+  });
+  std::vector<std::array<int, 3>> sticks;
+  for (const auto& c : log.Of(EMR_LINETO))
+    if (c.penColor == d.ScreenColors.colors[3] && c.points[0].x == c.points[1].x)
+      sticks.push_back({c.points[0].x, c.points[0].y, c.points[1].y});
+  // 999 of 999 is 100 % at the top, -499.5 is -50 %; m/z 200 is past the range.
+  const std::vector<std::array<int, 3>> expected = {{35 + 76, 214, 114}, {35 + 153, 214, 264}, {35 + 229, 214, 214}};
+  EXPECT_EQ(sticks, expected);
+  EXPECT_NE(log.Text("Diff."), nullptr);
+}
+
+TEST(MassRange, MarksInsideTheRangeOnly) {
+  Spt a = Integer({{41, 300}, {91, 9000}});
+  for (int16_t report : {0, 1}) {
+    SCOPED_TRACE(report);
+    CDrawStackedSpectra d;
+    const CallLog log = RecordCalls([&](HDC dc) {
+      SelectObject(dc, PlotFont());
+      Frame(d, CDC::FromHandle(dc), 800, 400, 7, 14);
+      d.ReportMode = report;
+      d.Spectra[0] = a.get();
+      d.MassFrom = 30;
+      d.MassTo = 130;
+      d.ShowRangeMarks = 1;
+      d.RangeMarks[0] = 50;
+      d.RangeMarks[1] = 120;
+      d.RangeMarks[2] = 20;   // below the range
+      d.RangeMarks[3] = 131;  // above it
+      d.DoJob();
+    });
+    const auto marks = log.Of(report ? EMR_POLYLINE : EMR_POLYGON);
+    std::vector<int> tips;
+    for (const auto& m : marks)
+      if (m.penColor == d.ReportColors.colors[2] || m.penColor == d.ScreenColors.colors[2]) tips.push_back(m.points[0].x);
+    const std::vector<int> expected = {d.OriginX + int(20 * d.XScale), d.OriginX + int(90 * d.XScale)};
+    EXPECT_EQ(tips, expected);
+  }
 }
 
 }  // namespace

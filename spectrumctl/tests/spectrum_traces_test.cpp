@@ -244,4 +244,64 @@ TEST(HalfHeightWidth, ZeroBaselineDivisorIsTakenAsOne) {
   EXPECT_EQ(kelt::sptdraw::HalfHeightWidthOf(p.data(), long(p.size()), apex, 6, true, 100, -3), one);
 }
 
+
+TEST(ProfileLines, EdgesAreInterpolatedAtTheRangeEnds) {
+  // A straight ramp from (90, 0) to (110, 2000) seen from 95 to 105.
+  std::vector<std::pair<double, uint32_t>> pairs;
+  for (int i = 0; i <= 20; ++i) pairs.emplace_back(90.0 + i, uint32_t(100 * i));
+  Spt a = Precise(pairs, true);
+  Recorded r([&](CDrawStackedSpectra& d) {
+    d.Spectra[0] = a.get();
+    d.MassFrom = 95.5;
+    d.MassTo = 104.5;
+    d.LabelMasses = d.LabelIntensities = 0;
+  });
+  const CDrawStackedSpectra& d = r.d;
+  // The ramp's maximum is 2000: 100 counts a mass are 5 % a mass.
+  auto y = [&](double mass) { return d.DrawBottom - int(std::trunc(d.YScale * ((mass - 90) * 5 - d.VertMin[0]))); };
+  bool left = false, right = false;
+  for (const auto& c : r.log.Of(EMR_POLYLINE)) {
+    if (c.points.size() != 2) continue;
+    if (c.points[0].x == d.OriginX && c.points[0].y == y(95.5) && c.points[1].x == X(d, 96)) left = true;
+    if (c.points[1].x == d.OriginX + d.PlotWidth && c.points[1].y == y(104.5) && c.points[0].x == X(d, 104)) right = true;
+  }
+  EXPECT_TRUE(left);
+  EXPECT_TRUE(right);
+}
+
+// Keeps the candidates a trace hands to DrawLabels.
+class Candidates : public CDrawStackedSpectra {
+ public:
+  void DrawLabels(STRUCT_DSS_LAB* labels, long count, STRUCT_SPT_PLUS* s, long colour) override {
+    CDrawStackedSpectra::DrawLabels(labels, count, s, colour);
+    kept.insert(kept.end(), labels, labels + count);
+  }
+  std::vector<STRUCT_DSS_LAB> kept;
+};
+
+TEST(ProfileLines, LocalMaximaOfTheLineAreLabelCandidates) {
+  // Two noisy Gaussian ions at 101.23 and 104.71 on a flat baseline.
+  std::vector<std::pair<double, uint32_t>> pairs;
+  for (int i = 0; i < 120; ++i) {
+    const double m = 100 + 0.05 * i;
+    const double v = 40 + 3 * (i % 3) + 9000 * std::exp(-0.5 * std::pow((m - 101.23) / 0.12, 2)) +
+                     6000 * std::exp(-0.5 * std::pow((m - 104.71) / 0.12, 2));
+    pairs.emplace_back(m, uint32_t(v));
+  }
+  Spt a = Precise(pairs, true);
+  Screen s(800, 400);
+  Candidates d;
+  Frame(d, &s.cdc, s.width, s.height, s.cw, s.ch);
+  d.Spectra[0] = a.get();
+  d.MassFrom = 99;
+  d.MassTo = 107;
+  d.DoJob();
+  ASSERT_EQ(d.kept.size(), 2u);
+  EXPECT_NEAR(d.kept[0].mass, 101.23, 0.026);
+  EXPECT_NEAR(d.kept[1].mass, 104.71, 0.026);
+  EXPECT_EQ(d.kept[0].halfWidth, 0.0);  // widths only with the research setting
+  EXPECT_EQ(+d.kept[0].placed, 1);
+  EXPECT_EQ(+d.kept[1].placed, 1);
+}
+
 }  // namespace

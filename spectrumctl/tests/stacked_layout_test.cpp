@@ -273,4 +273,23 @@ TEST(StackedSpectraLayout, HalfHeightLabelsNeedTheResearchSetting) {
   EXPECT_EQ(+d.LabelHalfHeights, 0);
 }
 
+
+TEST(StackedSpectraLayout, FadedBackgroundRunsDownEachBand) {
+  Screen s(600, 500);
+  Spt a = Integer({{41, 300}, {91, 9000}});
+  CDrawStackedSpectra d;
+  Frame(d, &s.cdc, s.width, s.height, s.cw, s.ch);
+  d.Spectra[0] = a.get();
+  d.PaintBackground = 1;
+  d.ScreenColors.colors[0] = RGB(40, 80, 200);
+  d.ScreenColors.fadeOn = 1;
+  d.ScreenColors.fadeMode = 1;  // from white at the top
+  d.DoJob();
+  const COLORREF top = s.At(300, 3), bottom = s.At(300, d.BandHeight[0] - 3);
+  EXPECT_GT(GetRValue(top), GetRValue(bottom));
+  EXPECT_NEAR(GetRValue(bottom), 40, 8);
+  // The m/z strip is filled plainly.
+  EXPECT_EQ(s.At(300, 500 - 2), RGB(40, 80, 200));
+}
+
 }  // namespace
