@@ -18,6 +18,13 @@ using namespace kelt::sptdraw;
 
 namespace {
 
+double MassOf(const XTOL_PAIR& p) { return p.mass; }
+double MassOf(const TOL_PAIR& p) { return p.mass; }
+double MassOf(const DIFF_PAIR& p) { return p.mass; }
+double IntensityOf(const XTOL_PAIR& p) { return p.intensity; }
+double IntensityOf(const TOL_PAIR& p) { return p.intensity; }
+double IntensityOf(const DIFF_PAIR& p) { return p.intensity; }
+
 // Candidates of one trace, in an allocator block of pair count entries.
 class Candidates {
  public:
@@ -305,11 +312,10 @@ void CDrawStackedSpectra::DrawMaxSpectrumSticks(short k, short j) {
     if (!StickHidden(*this, y)) Line(dc, x, BaselineY, x, y);
     if (cands.Wanted() && y <= LabelLineY) cands.Add(col.bestMass, col.bestRaw, 0, x, y);
   };
-  for (int32_t i = 0; i < p.n; ++i) {
-    const double m = p.Mass(i);
-    if (!(lo <= m && m <= hi)) continue;
-    const double v = p.Intensity(i);
-    long c = static_cast<long>((m - MassFrom) / colWidth);
+  const double perColumn = 1.0 / colWidth, from = MassFrom;
+  ForEachPair(p, [&](int32_t, double m, double v) {
+    if (!(lo <= m && m <= hi)) return;
+    long c = static_cast<long>((m - from) * perColumn);
     c = std::clamp<long>(c, 0, columns - 1);
     if (c != current) {
       flush();
@@ -320,12 +326,12 @@ void CDrawStackedSpectra::DrawMaxSpectrumSticks(short k, short j) {
       col.best = signedBand ? v : std::max(v, 0.0);
       col.bestMass = m;
       col.bestRaw = v;
-      continue;
+      return;
     }
     col.last = m;
     const bool better = signedBand ? std::fabs(v) > std::fabs(col.best) : v > col.best;
     if (better) col.best = v, col.bestMass = m, col.bestRaw = v;
-  }
+  });
   flush();
   cands.Draw(*this, t.spectrum);
 }
@@ -414,19 +420,54 @@ void CDrawStackedSpectra::DrawMinMaxSpectrumLine(short k, short j) {
     if (!(v > 0) && !signedBand) return static_cast<int32_t>(BaselineY);
     return YOf(*this, k, v * f);
   };
+  // Columns and their joins go to the device as long polylines; a polyline
+  // may run back over a column's own segment to reach the end a join
+  // starts from. endsAtTop: the path ends at the last column's maximum.
+  std::vector<POINT> path;
+  path.reserve(static_cast<size_t>(columns) * 3 / 2 + 4);
+  bool endsAtTop = false;
+  // flatRun: the path is a row of one-value columns side by side (on the
+  // screen, where columns are one pixel apart): drawn as one line.
+  bool flatRun = false;
+  auto drawPath = [&] {
+    if (flatRun && path.size() == 2 && path[1].x > path[0].x) path.push_back({path[1].x + 1, path[1].y});
+    if (path.size() == 2 && path[0].x == path[1].x && path[0].y == path[1].y) {
+      // A lone column of one value is one pixel.
+      if (path[0].y >= DrawTop && path[0].y <= DrawBottom) SetPixelV(dc, path[0].x, path[0].y, t.colour);
+    } else if (path.size() >= 2) {
+      KELT_YCutPolyline(dc, path.data(), static_cast<int32_t>(path.size()), DrawBottom, DrawTop);
+    }
+    path.clear();
+  };
   auto flush = [&] {
     if (col.index < 0) return;
     const int32_t x = XOf(*this, MassFrom + (col.index + 0.5) * colWidth);
     const int32_t maxY = yOfValue(col.max), minY = yOfValue(col.min);
-    if (havePrevious) {
-      if (minY < prevMaxY) CutSegment(*this, dc, prevX, prevMaxY, x, minY);
-      else if (prevMinY < maxY) CutSegment(*this, dc, prevX, prevMinY, x, maxY);
-      else if (ReportMode) CutSegment(*this, dc, prevX, prevMaxY, x, maxY);
-    }
-    if (maxY == minY) {
-      if (maxY >= DrawTop && maxY <= DrawBottom) SetPixelV(dc, x, maxY, t.colour);
+    const bool rising = havePrevious && minY < prevMaxY;
+    const bool falling = havePrevious && !rising && prevMinY < maxY;
+    const bool topsJoined = havePrevious && !rising && !falling && ReportMode;
+    if (rising || falling || topsJoined) flatRun = false;
+    if (rising) {
+      // From the previous maximum to this minimum, then up this column.
+      if (!endsAtTop) path.push_back({prevX, prevMaxY});
+      path.push_back({x, minY});
+      path.push_back({x, maxY});
+      endsAtTop = true;
+    } else if (falling || topsJoined) {
+      // From the previous minimum (or maximum) to this maximum, then down.
+      const bool fromTop = topsJoined;
+      if (fromTop != endsAtTop) path.push_back({prevX, fromTop ? prevMaxY : prevMinY});
+      path.push_back({x, maxY});
+      path.push_back({x, minY});
+      endsAtTop = false;
+    } else if (flatRun && minY == maxY && maxY == prevMaxY && x - prevX <= 1) {
+      path.back() = {x, maxY};
     } else {
-      CutSegment(*this, dc, x, minY, x, maxY);
+      drawPath();
+      path.push_back({x, minY});
+      path.push_back({x, maxY});
+      endsAtTop = true;
+      flatRun = minY == maxY;
     }
     havePrevious = true;
     prevX = x, prevMaxY = maxY, prevMinY = minY;
@@ -435,26 +476,37 @@ void CDrawStackedSpectra::DrawMinMaxSpectrumLine(short k, short j) {
         cands.Add(top->mass, top->intensity, CandidateWidth(*this, t.spectrum, top->index), top->x, top->y);
     }
   };
-  long current = -1;
-  for (int32_t i = 0; i < p.n; ++i) {
-    const double m = p.Mass(i);
-    if (!(lo <= m && m <= hi)) continue;
-    const double v = p.Intensity(i);
-    long c = static_cast<long>((m - MassFrom) / colWidth);
-    c = std::clamp<long>(c, 0, columns - 1);
-    if (c != current) {
-      flush();
-      current = c;
-      col = Column{};
+  const double perColumn = 1.0 / colWidth, from = MassFrom;
+  // One column at a time, its values kept in locals.
+  auto scan = [&](const auto* pr) {
+    auto columnOf = [&](double m) { return std::clamp<long>(static_cast<long>((m - from) * perColumn), 0, columns - 1); };
+    int32_t i = 0;
+    while (i < p.n) {
+      const double m = MassOf(pr[i]);
+      if (!(lo <= m && m <= hi)) {
+        ++i;
+        continue;
+      }
+      const long c = columnOf(m);
+      const double v = IntensityOf(pr[i]);
+      double mx = signedBand ? v : std::max(v, 0.0), mn = mx, mxMass = m, mxRaw = v;
+      long mxPair = i;
+      for (++i; i < p.n; ++i) {
+        const double m2 = MassOf(pr[i]);
+        if (!(lo <= m2 && m2 <= hi) || columnOf(m2) != c) break;
+        const double v2 = IntensityOf(pr[i]);
+        if (v2 > mx) mx = v2, mxMass = m2, mxRaw = v2, mxPair = i;
+        if (v2 < mn && (signedBand || v2 > 0)) mn = v2;
+      }
       col.index = c;
-      col.max = col.min = signedBand ? v : std::max(v, 0.0);
-      col.maxMass = m, col.maxRaw = v, col.maxPair = i;
-      continue;
+      col.max = mx, col.min = mn, col.maxMass = mxMass, col.maxRaw = mxRaw, col.maxPair = mxPair;
+      flush();
     }
-    if (v > col.max) col.max = v, col.maxMass = m, col.maxRaw = v, col.maxPair = i;
-    if (v < col.min && (signedBand || v > 0)) col.min = v;
-  }
-  flush();
+  };
+  if (p.x) scan(p.x);
+  else if (p.t) scan(p.t);
+  else if (p.d) scan(p.d);
+  drawPath();
   cands.Draw(*this, t.spectrum);
 }
 

@@ -137,7 +137,9 @@ void CDrawStackedSpectra::InitRulesBeforeCalScaleAreas() {
       const STRUCT_SPT_PLUS* s = t.spectrum;
       t.pairCount = static_cast<uint32_t>(std::max(0, PlusSpt_GetPairCount(s)));
       t.profile = (PlusSpt_IsProfileData(s) || ForceLine[k]) ? 1 : 0;
-      t.maxIntensity = MaxIntensity(s);
+      // Trace 0 is the band's spectrum, whose maximum is known already.
+      t.maxIntensity = s == Spectra[k] && PlotInfo[k].maxIntensity != 0 && !DiffOverlay ? PlotInfo[k].maxIntensity
+                                                                                        : MaxIntensity(s);
       if (ShowTitle1[k] && (s->mainTitle[0] || s->nameTitle[0])) {
         t.hasTitle1 = 1;
         ++PlotInfo[k].title1Lines;
@@ -281,9 +283,12 @@ void CDrawStackedSpectra::InitRulesAfterCalScaleAreas() {
       if (p.n < 2) continue;
       const double first = p.Mass(0), last = p.Mass(p.n - 1);
       if (first == last) continue;
-      long distinct = 1;
-      for (int32_t i = 1; i < p.n; ++i)
-        if (p.Mass(i) != p.Mass(i - 1)) ++distinct;
+      long distinct = 0;
+      double previous = 0;
+      ForEachPair(p, [&](int32_t i, double m, double) {
+        if (i == 0 || m != previous) ++distinct;
+        previous = m;
+      });
       const double expected = std::trunc(double(distinct) * (MassTo - MassFrom) / (last - first));
       t.dense = expected > columns ? 1 : 0;
     }

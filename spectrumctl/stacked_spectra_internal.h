@@ -2,6 +2,7 @@
 // What the steps of the stacked-spectra drawing share: the pairs of a
 // spectrum whatever their layout, pens that undo themselves, text output
 // and measurement on the drawing's context.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -36,11 +37,42 @@ struct Pairs {
   bool Empty() const { return n <= 0; }
 };
 
+// Calls f(index, mass, intensity) for every pair, the layout chosen once.
+template <class F>
+void ForEachPair(const Pairs& p, F&& f) {
+  if (p.x) {
+    for (int32_t i = 0; i < p.n; ++i) f(i, double{p.x[i].mass}, double(p.x[i].intensity));
+  } else if (p.t) {
+    for (int32_t i = 0; i < p.n; ++i) f(i, double(p.t[i].mass), double(p.t[i].intensity));
+  } else if (p.d) {
+    for (int32_t i = 0; i < p.n; ++i) f(i, double{p.d[i].mass}, double{p.d[i].intensity});
+  }
+}
+
 // The largest intensity of a spectrum (largest size for signed values).
 inline double MaxIntensity(const STRUCT_SPT_PLUS* s) {
   const Pairs p(s);
   double m = 0;
-  for (int32_t i = 0; i < p.n; ++i) m = std::fmax(m, p.d ? std::fabs(p.Intensity(i)) : p.Intensity(i));
+  if (p.d) {
+    for (int32_t i = 0; i < p.n; ++i) {
+      const double v = std::fabs(p.d[i].intensity);
+      if (v > m) m = v;
+    }
+  } else if (p.t) {
+    uint32_t top = 0;
+    for (int32_t i = 0; i < p.n; ++i) {
+      const uint32_t v = p.t[i].intensity;  // packed pairs: read by value
+      if (v > top) top = v;
+    }
+    m = top;
+  } else if (p.x) {
+    uint32_t top = 0;
+    for (int32_t i = 0; i < p.n; ++i) {
+      const uint32_t v = p.x[i].intensity;
+      if (v > top) top = v;
+    }
+    m = top;
+  }
   return m;
 }
 

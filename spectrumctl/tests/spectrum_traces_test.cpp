@@ -304,4 +304,39 @@ TEST(ProfileLines, LocalMaximaOfTheLineAreLabelCandidates) {
   EXPECT_EQ(+d.kept[1].placed, 1);
 }
 
+
+TEST(ProfileLines, DenseFlatStretchesShowAsAnUnbrokenRow) {
+  // 30,000 points: one tall ion on a baseline of small noise.
+  std::vector<std::pair<double, uint32_t>> pairs;
+  for (int i = 0; i < 30000; ++i) {
+    const double m = 50 + 0.01 * i;
+    pairs.emplace_back(m, uint32_t(20 + (i * 7919) % 9 + 90000 * std::exp(-0.5 * std::pow((m - 151.37) / 0.1, 2))));
+  }
+  Spt a = Precise(pairs, true);
+  Screen s(600, 300);
+  CDrawStackedSpectra d;
+  Frame(d, &s.cdc, s.width, s.height, s.cw, s.ch);
+  d.Spectra[0] = a.get();
+  d.MassFrom = 50;
+  d.MassTo = 350;
+  d.LabelMasses = d.LabelIntensities = 0;
+  d.DoJob();
+  ASSERT_EQ(+d.Traces[0][0].dense, 1);
+  const COLORREF c = d.Traces[0][0].colour;
+  // The baseline noise is far below a pixel: every column from the left
+  // edge to the ion lies on one row just above the zero line.
+  int row = -1;
+  for (int y = d.DrawTop; y <= d.DrawBottom && row < 0; ++y)
+    if (s.At(d.OriginX + 20, y) == c) row = y;
+  ASSERT_GE(row, 0);
+  const int ion = X(d, 151.37);
+  for (int x = d.OriginX + 1; x < ion - 2; ++x) EXPECT_EQ(s.At(x, row), c) << x;
+  // The ion's column reaches up to the top of the plot.
+  int top = d.DrawBottom;
+  for (int x = ion - 2; x <= ion + 2; ++x)
+    for (int y = d.DrawTop; y < top; ++y)
+      if (s.At(x, y) == c) top = y;
+  EXPECT_LE(top, d.DrawTop + 5 * (d.DrawHeight) / 100 + 2);
+}
+
 }  // namespace
