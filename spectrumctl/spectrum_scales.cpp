@@ -545,7 +545,7 @@ void CDrawStackedSpectra::DrawDifferences() {
     if (line)
       pts.push_back({x, y});
     else
-      Line(dc, x, BaselineY, x, y);
+      Stick(dc, x, BaselineY, y);
   }
   if (line && !pts.empty()) Polyline(dc, pts.data(), static_cast<int>(pts.size()));
 }

@@ -263,7 +263,7 @@ void CDrawStackedSpectra::DrawSpectrumSticks(short k, short j) {
     if (shift && x > rightEdge) continue;
     const int32_t y = Clamped(*this, YOf(*this, k, v * f));
     pens.Use(pen);
-    if (!StickHidden(*this, y)) Line(dc, x, BaselineY, x, y);
+    if (!StickHidden(*this, y)) Stick(dc, x, BaselineY, y);
     const uint8_t flag = p.Flags(i) & 3;
     if (p.x && flagsShown && (flag == 2 || flag == 3)) {
       Text(dc, x, BaselineY, flag == 2 ? "F" : "S");
@@ -309,7 +309,7 @@ void CDrawStackedSpectra::DrawMaxSpectrumSticks(short k, short j) {
     if (pen3 >= 0 && grey.window && (col.last < grey.low || col.first > grey.high)) pen = pen3;
     else if (pen3 >= 0 && grey.threshold && col.bestRaw < grey.level) pen = pen3;
     pens.Use(pen);
-    if (!StickHidden(*this, y)) Line(dc, x, BaselineY, x, y);
+    if (!StickHidden(*this, y)) Stick(dc, x, BaselineY, y);
     if (cands.Wanted() && y <= LabelLineY) cands.Add(col.bestMass, col.bestRaw, 0, x, y);
   };
   const double perColumn = 1.0 / colWidth, from = MassFrom;

@@ -104,6 +104,12 @@ inline void Line(HDC dc, int x0, int y0, int x1, int y1) {
   LineTo(dc, x1, y1);
 }
 
+// A stick: one device call rather than a move and a line.
+inline void Stick(HDC dc, int x, int y0, int y1) {
+  const POINT p[2] = {{x, y0}, {x, y1}};
+  Polyline(dc, p, 2);
+}
+
 inline void Text(HDC dc, int x, int y, const std::string& s) {
   if (!s.empty()) TextOutA(dc, x, y, s.c_str(), static_cast<int>(s.size()));
 }

@@ -288,8 +288,9 @@ TEST(StoredDifferences, NormalisedRecordsAreDrawnAgainst999) {
     d.DrawDifferences();
   });
   std::vector<std::array<int, 3>> sticks;
-  for (const auto& c : log.Of(EMR_LINETO))
-    if (c.penColor == d.ScreenColors.colors[3] && c.points[0].x == c.points[1].x)
+  for (const auto& c : log.calls)
+    if ((c.type == EMR_LINETO || c.type == EMR_POLYLINE) && c.points.size() == 2 &&
+        c.penColor == d.ScreenColors.colors[3] && c.points[0].x == c.points[1].x)
       sticks.push_back({c.points[0].x, c.points[0].y, c.points[1].y});
   // 999 of 999 is 100 % at the top, -499.5 is -50 %; m/z 200 is past the range.
   const std::vector<std::array<int, 3>> expected = {{35 + 76, 214, 114}, {35 + 153, 214, 264}, {35 + 229, 214, 214}};

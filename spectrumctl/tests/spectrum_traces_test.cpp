@@ -29,11 +29,12 @@ struct Recorded {
       d.DoJob();
     });
   }
-  // Vertical lines drawn in a colour, as (x, from y, to y).
+  // Vertical lines (sticks) drawn in a colour, as (x, from y, to y).
   std::vector<std::array<int, 3>> Sticks(COLORREF colour) const {
     std::vector<std::array<int, 3>> out;
-    for (const auto& c : log.Of(EMR_LINETO))
-      if (c.penColor == colour && c.points[0].x == c.points[1].x)
+    for (const auto& c : log.calls)
+      if ((c.type == EMR_LINETO || c.type == EMR_POLYLINE) && c.points.size() == 2 && c.penColor == colour &&
+          c.points[0].x == c.points[1].x)
         out.push_back({c.points[0].x, c.points[0].y, c.points[1].y});
     return out;
   }
