@@ -3,8 +3,11 @@
 #include "locale_data.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -338,14 +341,49 @@ struct Settings {
   Items overrides;
 };
 
+// What stat tells of the file; equal facts stand for equal bytes only
+// when the file was last changed well before it was read (file times
+// are coarse: a rewrite within the same tick keeps them).
+struct FileFacts {
+  bool exists = false;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  timespec mtime{};
+  timespec ctime{};
+  bool operator==(const FileFacts& o) const {
+    return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+           mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+  }
+};
+
+FileFacts FactsOf(const std::string& path) {
+  FileFacts f;
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return f;
+  f.exists = true;
+  f.dev = st.st_dev;
+  f.ino = st.st_ino;
+  f.size = st.st_size;
+  f.mtime = st.st_mtim;
+  f.ctime = st.st_ctim;
+  return f;
+}
+
 struct Cache {
   std::mutex mutex;
   std::string path;
   bool exists = false;
   std::string content;
   bool valid = false;
+  FileFacts facts;
+  bool settled = false;  // facts alone may vouch for the content
   Settings settings;
 };
+
+// Seconds by which a file's last change must precede the read for its
+// times to tell every later change.
+constexpr time_t kSettledSeconds = 2;
 
 // The file is small; comparing its bytes catches every change, which file
 // times of coarse granularity would not.
@@ -367,10 +405,20 @@ bool ReadSmallFile(const std::string& path, std::string* out) {
 Settings CurrentSettings() {
   static Cache cache;
   std::string path = win::paths::ToHost(win::paths::SettingsFolder() + "\\locale.ini");
+  const FileFacts facts = FactsOf(path);
+  {
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    if (cache.valid && cache.settled && cache.path == path && cache.facts == facts) return cache.settings;
+  }
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
   std::string content;
   bool exists = ReadSmallFile(path, &content);
   std::lock_guard<std::mutex> lock(cache.mutex);
+  const bool settled = FactsOf(path) == facts && now.tv_sec - std::max(facts.mtime.tv_sec, facts.ctime.tv_sec) >= kSettledSeconds;
   if (cache.valid && cache.path == path && cache.exists == exists && cache.content == content) {
+    cache.facts = facts;
+    cache.settled = settled;
     return cache.settings;
   }
   Settings s;
@@ -397,6 +445,8 @@ Settings CurrentSettings() {
   cache.exists = exists;
   cache.content = std::move(content);
   cache.valid = true;
+  cache.facts = facts;
+  cache.settled = settled;
   cache.settings = s;
   return s;
 }
