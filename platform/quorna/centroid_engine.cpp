@@ -1,7 +1,6 @@
 // Profile-to-centroid conversion of scans.
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <functional>
 #include <limits>
 #include <vector>
@@ -85,15 +84,16 @@ std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, u
 template <typename Less>
 std::vector<double> SlidingExtreme(const std::vector<double>& v, size_t half, Less less) {
   std::vector<double> out(v.size());
-  std::deque<size_t> best;  // indexes of a window, their values rising (by `less`)
-  size_t next = 0;
+  // Indexes of the window [head, tail), their values rising (by `less`).
+  std::vector<size_t> best(v.size());
+  size_t head = 0, tail = 0, next = 0;
   for (size_t i = 0; i < v.size(); ++i) {
     for (const size_t last = std::min(v.size() - 1, i + half); next <= last; ++next) {
-      while (!best.empty() && !less(v[best.back()], v[next])) best.pop_back();
-      best.push_back(next);
+      while (tail > head && !less(v[best[tail - 1]], v[next])) --tail;
+      best[tail++] = next;
     }
-    while (best.front() + half < i) best.pop_front();
-    out[i] = v[best.front()];
+    while (best[head] + half < i) ++head;
+    out[i] = v[best[head]];
   }
   return out;
 }
@@ -194,14 +194,17 @@ double NormalQuantile(double p) {
          (((((b[0] * r + b[1]) * r + b[2]) * r + b[3]) * r + b[4]) * r + 1);
 }
 
-// The value at rank `at` (0 <= at < size) of sorted values that are counts
+// The value at rank `at` (0 <= at < size) of values that are counts
 // less something, each read as spread evenly over the unit around it
 // (counts are whole numbers): small counts, many of them equal, still give
 // a spread.
-double CountQuantile(const std::vector<double>& sorted, double at) {
-  const double v = sorted[std::min(sorted.size() - 1, static_cast<size_t>(at))];
-  const auto first = std::lower_bound(sorted.begin(), sorted.end(), v) - sorted.begin();
-  const auto last = std::upper_bound(sorted.begin(), sorted.end(), v) - sorted.begin();
+double CountQuantile(std::vector<double>& values, double at) {
+  const size_t rank = std::min(values.size() - 1, static_cast<size_t>(at));
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(rank), values.end());
+  const double v = values[rank];
+  size_t first = rank, last = rank + 1;  // where the values equal to v lie, sorted
+  for (size_t i = 0; i < rank; ++i) first -= values[i] == v;
+  for (size_t i = rank + 1; i < values.size(); ++i) last += values[i] == v;
   return v - 0.5 + (at - static_cast<double>(first)) / static_cast<double>(last - first);
 }
 
@@ -221,7 +224,6 @@ bool FitNoise(std::vector<double>& shown, size_t clipped, NoiseFit* fit) {
     *fit = NoiseFit{};  // all but a few read zero: nothing to tell noise by
     return true;
   }
-  std::sort(shown.begin(), shown.end());
   const double zeros = static_cast<double>(clipped) / total;
   const double qa = zeros + (1 - zeros) * 0.15, qb = zeros + (1 - zeros) * 0.85;
   const double za = NormalQuantile(qa), zb = NormalQuantile(qb);
@@ -242,24 +244,16 @@ double NeighbourMedian(const std::vector<double>& v, const std::vector<char>& kn
   return m.size() == 2 ? (m[0] + m[1]) / 2 : m[m.size() / 2];
 }
 
-// Per block of `block` points, of value v: linear between block middles.
-std::vector<double> AlongBlocks(const std::vector<double>& v, size_t block, size_t n) {
-  std::vector<double> out(n);
-  for (size_t i = 0; i < n; ++i) {
-    const double x = (static_cast<double>(i) + 0.5) / static_cast<double>(block) - 0.5;
-    if (x <= 0 || v.size() == 1) {
-      out[i] = v.front();
-      continue;
-    }
-    const size_t k = static_cast<size_t>(x);
-    if (k + 1 >= v.size()) {
-      out[i] = v.back();
-      continue;
-    }
-    const double t = x - static_cast<double>(k);
-    out[i] = v[k] + t * (v[k + 1] - v[k]);
+// Values per point from values v per block of `block` points: straight
+// between the blocks' middles.
+void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>& out) {
+  const size_t n = out.size(), mid = block / 2;
+  for (size_t i = 0; i < std::min(n, mid); ++i) out[i] = v.front();
+  for (size_t k = 0; k < v.size(); ++k) {
+    const size_t from = k * block + mid, to = std::min(n, from + block);
+    const double step = k + 1 < v.size() ? (v[k + 1] - v[k]) / static_cast<double>(block) : 0.0;
+    for (size_t i = from; i < to; ++i) out[i] = v[k] + step * static_cast<double>(i - from);
   }
-  return out;
 }
 
 }  // namespace
@@ -356,7 +350,7 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
       for (size_t i = b; i < e; ++i) masked[i] = nearTop[i] > cut;
     }
   }
-  std::vector<double> sd(blocks), lift(blocks), counts, envelopeOnly = lb.level;
+  std::vector<double> sd(blocks), lift(blocks), counts, envelopeOnly = lb.level, lifted(n);
   for (int pass = 0;; ++pass) {
     std::vector<double> allSd, allLift;
     for (size_t k = 0; k < blocks; ++k) {
@@ -390,8 +384,8 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
       sdBlock[k] = NeighbourMedian(sd, known, k, sdAll);
       liftBlock[k] = NeighbourMedian(lift, known, k, liftAll);
     }
-    lb.noise = AlongBlocks(sdBlock, block, n);
-    const std::vector<double> lifted = AlongBlocks(liftBlock, block, n);
+    AlongBlocks(sdBlock, block, lb.noise);
+    AlongBlocks(liftBlock, block, lifted);
     for (size_t i = 0; i < n; ++i) lb.level[i] = envelopeOnly[i] + lifted[i];
     if (pass == 2) break;
     std::vector<size_t> standing(n + 1, 0);  // prefix counts of points standing out
