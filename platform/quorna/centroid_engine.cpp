@@ -291,7 +291,10 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
   // within the group: at least 5 mass units, at the typical step.
   std::vector<double> steps;
   for (auto [b, e] : runs)
-    for (size_t i = b + 1; i < e; ++i) steps.push_back(pts[i].mass - pts[i - 1].mass);
+    for (size_t i = b + 1; i < e; ++i) {
+      const double d = pts[i].mass - pts[i - 1].mass;
+      if (d > 0 && std::isfinite(d)) steps.push_back(d);  // a damaged buffer's masses may be anything
+    }
   double step = 0;
   if (!steps.empty()) {
     std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
