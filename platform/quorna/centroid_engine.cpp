@@ -1,6 +1,8 @@
 // Profile-to-centroid conversion of scans.
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <vector>
 
 #include "quorna/centroiding.h"
@@ -11,13 +13,17 @@ namespace quorna {
 
 namespace {
 
+using Runs = std::vector<std::pair<size_t, size_t>>;
+
 // Runs of points without a gap. A step above 1.5 times the step before it
 // means points were left out (a zero-suppressed profile drops even a
 // single point between two peaks); the step may change slowly along the
 // scan, so each step is judged against the last regular one.
-// `missing` (when given) receives how many points the gaps stand for.
-std::vector<std::pair<size_t, size_t>> ContinuousRuns(const std::vector<Peak>& pts, double* missing = nullptr) {
-  std::vector<std::pair<size_t, size_t>> runs;
+// `missing` (when given) receives, for each run, how many points the gap
+// before it stands for.
+Runs ContinuousRuns(const std::vector<Peak>& pts, std::vector<size_t>* missing = nullptr) {
+  Runs runs;
+  if (missing) missing->assign(1, 0);
   if (pts.empty()) return runs;
   // The first regular step: the median of the first few.
   double typical = 0;
@@ -39,7 +45,7 @@ std::vector<std::pair<size_t, size_t>> ContinuousRuns(const std::vector<Peak>& p
     if (step > 1.5 * typical) {
       runs.emplace_back(start, i);
       start = i;
-      if (missing && typical > 0) *missing += std::min(std::round(step / typical) - 1.0, 1e9);
+      if (missing) missing->push_back(typical > 0 ? static_cast<size_t>(std::min(std::round(step / typical) - 1.0, 1e6)) : 0);
     } else if (step > 0) {
       typical = step;
     }
@@ -54,8 +60,7 @@ namespace {
 
 // Moving average over `window` points that shrinks symmetrically at the
 // edges of each run.
-std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const std::vector<std::pair<size_t, size_t>>& runs,
-                               unsigned window) {
+std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, unsigned window) {
   std::vector<double> out(pts.size());
   if (window <= 1) {
     for (size_t i = 0; i < pts.size(); ++i) out[i] = pts[i].intensity;
@@ -72,6 +77,183 @@ std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const std::vector<s
     }
   }
   return out;
+}
+
+// Minimum (or maximum, with std::greater) of v over [i - half, i + half],
+// cut at the ends.
+template <typename Less>
+std::vector<double> SlidingExtreme(const std::vector<double>& v, size_t half, Less less) {
+  std::vector<double> out(v.size());
+  // Indexes of the window [head, tail), their values rising (by `less`).
+  std::vector<size_t> best(v.size());
+  size_t head = 0, tail = 0, next = 0;
+  for (size_t i = 0; i < v.size(); ++i) {
+    for (const size_t last = std::min(v.size() - 1, i + half); next <= last; ++next) {
+      while (tail > head && !less(v[best[tail - 1]], v[next])) --tail;
+      best[tail++] = next;
+    }
+    while (best[head] + half < i) ++head;
+    out[i] = v[best[head]];
+  }
+  return out;
+}
+
+// Mean of v over [i - half, i + half], cut at the ends.
+std::vector<double> SlidingMean(const std::vector<double>& v, size_t half) {
+  std::vector<double> prefix(v.size() + 1, 0.0), out(v.size());
+  for (size_t i = 0; i < v.size(); ++i) prefix[i + 1] = prefix[i] + v[i];
+  for (size_t i = 0; i < v.size(); ++i) {
+    const size_t lo = i >= half ? i - half : 0, hi = std::min(v.size(), i + half + 1);
+    out[i] = (prefix[hi] - prefix[lo]) / static_cast<double>(hi - lo);
+  }
+  return out;
+}
+
+// Within `half` points of its ends, an envelope saw one side only and lies
+// low on a slope: there it takes the straight line fitted (least squares)
+// to the next 2 x half points, at least zero.
+void ExtendEnds(std::vector<double>& env, size_t half) {
+  if (half == 0 || env.size() < 3 * half + 1) return;
+  for (int side = 0; side < 2; ++side) {
+    auto at = [&](size_t j) -> double& { return side == 0 ? env[j] : env[env.size() - 1 - j]; };
+    double sx = 0, sy = 0, sxx = 0, sxy = 0, count = 0;
+    for (size_t j = half; j <= 3 * half; ++j) {
+      const double x = static_cast<double>(j), y = at(j);
+      sx += x, sy += y, sxx += x * x, sxy += x * y, count += 1;
+    }
+    const double slope = (count * sxy - sx * sy) / (count * sxx - sx * sx);
+    const double icept = (sy - slope * sx) / count;
+    for (size_t j = 0; j < half; ++j) at(j) = std::max(0.0, icept + slope * static_cast<double>(j));
+  }
+}
+
+// Width at half height, in points, of the strongest peaks of the smoothed
+// profile (the median of up to 16 of a tenth of the highest or more), each
+// taken over the lowest point within 256 points of it.
+double TypicalPeakWidth(const std::vector<double>& sm, const Runs& runs) {
+  struct Top {
+    size_t at, b, e;
+  };
+  std::vector<Top> tops;
+  double highest = 0;
+  for (auto [b, e] : runs) {
+    for (size_t i = b + 1; i + 1 < e; ++i) {
+      if (!(sm[i] > sm[i - 1])) continue;
+      size_t j = i;  // a level top is a top when it falls after
+      while (j + 1 < e && sm[j + 1] == sm[i]) ++j;
+      if (j + 1 < e && sm[j + 1] < sm[i]) {
+        tops.push_back({i, b, e});
+        highest = std::max(highest, sm[i]);
+      }
+      i = j;
+    }
+  }
+  tops.erase(std::remove_if(tops.begin(), tops.end(), [&](const Top& t) { return sm[t.at] < 0.1 * highest; }),
+             tops.end());
+  if (tops.empty()) return 1;
+  const size_t keep = std::min<size_t>(16, tops.size());
+  std::partial_sort(tops.begin(), tops.begin() + static_cast<std::ptrdiff_t>(keep), tops.end(),
+                    [&](const Top& x, const Top& y) { return sm[x.at] > sm[y.at]; });
+  std::vector<double> widths;
+  for (size_t k = 0; k < keep; ++k) {
+    const Top& t = tops[k];
+    const size_t lo = t.at - std::min<size_t>(256, t.at - t.b), hi = std::min(t.e - 1, t.at + 256);
+    const double floor = *std::min_element(sm.begin() + static_cast<std::ptrdiff_t>(lo),
+                                           sm.begin() + static_cast<std::ptrdiff_t>(hi) + 1);
+    const double half = (sm[t.at] + floor) / 2;
+    size_t l = t.at, r = t.at;
+    while (l > lo && sm[l - 1] > half) --l;
+    while (r < hi && sm[r + 1] > half) ++r;
+    widths.push_back(static_cast<double>(r - l + 1));
+  }
+  const size_t mid = (widths.size() - 1) / 2;
+  std::nth_element(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(mid), widths.end());
+  return widths[mid];
+}
+
+// Inverse of the standard normal distribution function (Acklam's rational
+// approximation, absolute error below 1e-8), for 0 < p < 1.
+double NormalQuantile(double p) {
+  static const double a[] = {-3.969683028665376e+01, 2.209460984245205e+02, -2.759285104469687e+02,
+                             1.383577518672690e+02,  -3.066479806614716e+01, 2.506628277459239e+00};
+  static const double b[] = {-5.447609879822406e+01, 1.615858368580409e+02, -1.556989798598866e+02,
+                             6.680131188771972e+01, -1.328068155288572e+01};
+  static const double c[] = {-7.784894002430293e-03, -3.223964580411365e-01, -2.400758277161838e+00,
+                             -2.549732539343734e+00, 4.374664141464968e+00,  2.938163982698783e+00};
+  static const double d[] = {7.784695709041462e-03, 3.224671290700398e-01, 2.445134137142996e+00,
+                             3.754408661907416e+00};
+  const double low = 0.02425;
+  if (p < low || p > 1 - low) {
+    const double q = std::sqrt(-2 * std::log(p < low ? p : 1 - p));
+    const double x = (((((c[0] * q + c[1]) * q + c[2]) * q + c[3]) * q + c[4]) * q + c[5]) /
+                     ((((d[0] * q + d[1]) * q + d[2]) * q + d[3]) * q + 1);
+    return p < low ? x : -x;
+  }
+  const double q = p - 0.5, r = q * q;
+  return (((((a[0] * r + a[1]) * r + a[2]) * r + a[3]) * r + a[4]) * r + a[5]) * q /
+         (((((b[0] * r + b[1]) * r + b[2]) * r + b[3]) * r + b[4]) * r + 1);
+}
+
+// The value at rank `at` (0 <= at < size) of values that are counts
+// less something, each read as spread evenly over the unit around it
+// (counts are whole numbers): small counts, many of them equal, still give
+// a spread.
+double CountQuantile(std::vector<double>& values, double at) {
+  const size_t rank = std::min(values.size() - 1, static_cast<size_t>(at));
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(rank), values.end());
+  const double v = values[rank];
+  size_t first = rank, last = rank + 1;  // where the values equal to v lie, sorted
+  for (size_t i = 0; i < rank; ++i) first -= values[i] == v;
+  for (size_t i = rank + 1; i < values.size(); ++i) last += values[i] == v;
+  return v - 0.5 + (at - static_cast<double>(first)) / static_cast<double>(last - first);
+}
+
+// The normal distribution that points away from peaks follow, given what
+// they stand above the envelope (`shown`: the points above zero) and how
+// many read zero (`clipped`): through the quantiles at 15 % and 85 % of the
+// share above zero, so that noise clipped at zero is judged by the part of
+// it that shows. False when there are too few points.
+struct NoiseFit {
+  double centre = 0, sd = 0;  // above the envelope
+};
+
+bool FitNoise(std::vector<double>& shown, size_t clipped, NoiseFit* fit) {
+  const double total = static_cast<double>(shown.size() + clipped);
+  if (total < 16) return false;
+  if (shown.size() < 4) {
+    *fit = NoiseFit{};  // all but a few read zero: nothing to tell noise by
+    return true;
+  }
+  const double zeros = static_cast<double>(clipped) / total;
+  const double qa = zeros + (1 - zeros) * 0.15, qb = zeros + (1 - zeros) * 0.85;
+  const double za = NormalQuantile(qa), zb = NormalQuantile(qb);
+  const double a = CountQuantile(shown, qa * total - static_cast<double>(clipped));
+  const double b = CountQuantile(shown, qb * total - static_cast<double>(clipped));
+  fit->sd = std::max(0.0, (b - a) / (zb - za));
+  fit->centre = a - fit->sd * za;
+  return true;
+}
+
+// Median of the known values among v[k - 1 .. k + 1]; `fallback` when none is.
+double NeighbourMedian(const std::vector<double>& v, const std::vector<char>& known, size_t k, double fallback) {
+  std::vector<double> m;
+  for (size_t j = k > 0 ? k - 1 : 0; j <= std::min(v.size() - 1, k + 1); ++j)
+    if (known[j]) m.push_back(v[j]);
+  if (m.empty()) return fallback;
+  std::sort(m.begin(), m.end());
+  return m.size() == 2 ? (m[0] + m[1]) / 2 : m[m.size() / 2];
+}
+
+// Values per point from values v per block of `block` points: straight
+// between the blocks' middles.
+void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>& out) {
+  const size_t n = out.size(), mid = block / 2;
+  for (size_t i = 0; i < std::min(n, mid); ++i) out[i] = v.front();
+  for (size_t k = 0; k < v.size(); ++k) {
+    const size_t from = k * block + mid, to = std::min(n, from + block);
+    const double step = k + 1 < v.size() ? (v[k + 1] - v[k]) / static_cast<double>(block) : 0.0;
+    for (size_t i = from; i < to; ++i) out[i] = v[k] + step * static_cast<double>(i - from);
+  }
 }
 
 }  // namespace
@@ -93,62 +275,151 @@ CentroidSettings SettingsFrom(const MS_CENTROID_ENGINE_PARAMS& p) {
   return s;
 }
 
-BaselineNoise EstimateBaseline(const std::vector<double>& smoothed, double zeros) {
-  // Start from the lower half of the points, then take every point up to
-  // mean + 3 sd of the set so far, until the set stays the same. Peaks,
-  // even when they cover much of the scan, stay out; the baseline's noise,
-  // also where it is clipped at zero, comes in whole. Points a
-  // zero-suppressed profile left out count as zeros.
-  BaselineNoise b;
-  if (smoothed.empty()) return b;
-  // A sample of some hundreds of points tells the baseline as well as all.
-  const size_t stride = std::max<size_t>(1, smoothed.size() / 400);
-  std::vector<double> v;
-  v.reserve(smoothed.size() / stride + 1);
-  for (size_t i = 0; i < smoothed.size(); i += stride) v.push_back(smoothed[i]);
-  zeros /= static_cast<double>(stride);
-  size_t n;
-  const double all = static_cast<double>(v.size()) + zeros;
-  if (zeros >= all / 2) {
-    // Most of the scan was left out as zero: start from the zeros.
-    n = static_cast<size_t>(std::partition(v.begin(), v.end(), [](double x) { return x <= 0; }) - v.begin());
-  } else {
-    const auto mid = v.begin() + static_cast<std::ptrdiff_t>((all / 2 - zeros));
-    std::nth_element(v.begin(), mid, v.end());
-    n = static_cast<size_t>(mid - v.begin()) + 1;
-  }
-  for (int round = 0; round < 30; ++round) {
-    double sum = 0, sq = 0;
-    for (size_t i = 0; i < n; ++i) sum += v[i], sq += v[i] * v[i];
-    const double count = static_cast<double>(n) + zeros;
-    b.level = sum / count;
-    b.spread = std::sqrt(std::max(0.0, sq / count - b.level * b.level));
-    const double cut = b.level + 3.0 * b.spread;
-    const size_t kept = static_cast<size_t>(
-        std::partition(v.begin(), v.end(), [cut](double x) { return x <= cut; }) - v.begin());
-    if (kept == n || (kept == 0 && zeros == 0)) break;
-    n = kept;
-  }
-  return b;
-}
-
 namespace {
+
+LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::vector<size_t>& missing,
+                              const std::vector<double>& sm, unsigned smoothPoints) {
+  LocalBaseline lb;
+  const size_t n = pts.size();
+  lb.level.assign(n, 0.0);
+  lb.noise.assign(n, 0.0);
+  if (n == 0) return lb;
+  const double width = TypicalPeakWidth(sm, runs);
+  lb.peakWidth = width;
+  // The envelope must reach past a whole group of peaks (an ion with its
+  // isotopes spans some mass units), so that it passes under the valleys
+  // within the group: at least 5 mass units, at the typical step.
+  std::vector<double> steps;
+  for (auto [b, e] : runs)
+    for (size_t i = b + 1; i < e; ++i) {
+      const double d = pts[i].mass - pts[i - 1].mass;
+      if (d > 0 && std::isfinite(d)) steps.push_back(d);  // a damaged buffer's masses may be anything
+    }
+  double step = 0;
+  if (!steps.empty()) {
+    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
+    step = steps[steps.size() / 2];
+  }
+  const double group = step > 0 ? std::min(5.0 / step, 1e6) : 0.0;
+  lb.window = std::max<size_t>({15, static_cast<size_t>(5 * width), static_cast<size_t>(group)}) | 1u;
+  const size_t half = lb.window / 2;
+
+  // The envelope runs over all points, a zero standing between runs for
+  // the points left out there.
+  std::vector<double> seq;
+  std::vector<size_t> at(n);
+  seq.reserve(n + runs.size());
+  for (size_t r = 0; r < runs.size(); ++r) {
+    if (r > 0) seq.push_back(0.0);
+    for (size_t i = runs[r].first; i < runs[r].second; ++i) {
+      at[i] = seq.size();
+      seq.push_back(sm[i]);
+    }
+  }
+  const std::vector<double> lowest = SlidingExtreme(seq, half, std::less<double>());
+  std::vector<double> envelope = SlidingMean(SlidingExtreme(lowest, half, std::greater<double>()), half);
+  ExtendEnds(envelope, half);
+  for (size_t i = 0; i < n; ++i) lb.level[i] = envelope[at[i]];
+
+  // Noise, and where its centre lies above the envelope, from the points
+  // away from peaks in blocks along the profile: a first estimate from the
+  // half of each block's points with the lowest highest point within a peak
+  // width of them, then twice again from all points but those standing out
+  // of the last estimate and two peak widths on either side of them.
+  // Points of a gap count as zeros of the block.
+  const size_t block = std::max<size_t>(32 * static_cast<size_t>(width), 512);
+  const size_t blocks = (n + block - 1) / block;
+  std::vector<size_t> leftOut(blocks, 0);
+  for (size_t r = 1; r < runs.size() && r < missing.size(); ++r) leftOut[runs[r].first / block] += missing[r];
+  const double perSmoothed = 1.0 / std::sqrt(static_cast<double>(std::max(1u, smoothPoints)));
+  const size_t reach = static_cast<size_t>(2 * width) + smoothPoints / 2 + 1;
+  std::vector<char> masked(n, 0), known(blocks);
+  {
+    const std::vector<double> nearTop =
+        SlidingExtreme(sm, static_cast<size_t>(width) + smoothPoints / 2, std::greater<double>());
+    std::vector<double> tops;
+    for (size_t k = 0; k < blocks; ++k) {
+      const size_t b = k * block, e = std::min(n, b + block);
+      // Points left out in gaps are zeros far from peaks: the quietest.
+      const size_t zeros = std::min(leftOut[k], 4 * block), quiet = (e - b + zeros) / 2;
+      if (quiet <= zeros) {
+        for (size_t i = b; i < e; ++i) masked[i] = 1;
+        continue;
+      }
+      tops.assign(nearTop.begin() + static_cast<std::ptrdiff_t>(b), nearTop.begin() + static_cast<std::ptrdiff_t>(e));
+      const auto cutAt = tops.begin() + static_cast<std::ptrdiff_t>(quiet - zeros - 1);
+      std::nth_element(tops.begin(), cutAt, tops.end());
+      const double cut = *cutAt;
+      for (size_t i = b; i < e; ++i) masked[i] = nearTop[i] > cut;
+    }
+  }
+  std::vector<double> sd(blocks), lift(blocks), counts, envelopeOnly = lb.level, lifted(n);
+  for (int pass = 0;; ++pass) {
+    std::vector<double> allSd, allLift;
+    for (size_t k = 0; k < blocks; ++k) {
+      counts.clear();
+      size_t zeros = std::min(leftOut[k], 4 * block);
+      for (size_t i = k * block; i < std::min(n, (k + 1) * block); ++i) {
+        if (masked[i]) continue;
+        if (pts[i].intensity == 0)
+          ++zeros;
+        else
+          counts.push_back(pts[i].intensity - envelopeOnly[i]);
+      }
+      NoiseFit fit;
+      known[k] = FitNoise(counts, zeros, &fit);
+      if (!known[k]) continue;
+      sd[k] = fit.sd;
+      // The envelope lies under the noise's lower edge; the baseline is the
+      // noise's centre where that is above it.
+      lift[k] = std::max(0.0, fit.centre);
+      allSd.push_back(sd[k]);
+      allLift.push_back(lift[k]);
+    }
+    auto median = [](std::vector<double>& v) {
+      if (v.empty()) return 0.0;
+      std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+      return v[v.size() / 2];
+    };
+    const double sdAll = median(allSd), liftAll = median(allLift);
+    std::vector<double> sdBlock(blocks), liftBlock(blocks);
+    for (size_t k = 0; k < blocks; ++k) {
+      sdBlock[k] = NeighbourMedian(sd, known, k, sdAll);
+      liftBlock[k] = NeighbourMedian(lift, known, k, liftAll);
+    }
+    AlongBlocks(sdBlock, block, lb.noise);
+    AlongBlocks(liftBlock, block, lifted);
+    for (size_t i = 0; i < n; ++i) lb.level[i] = envelopeOnly[i] + lifted[i];
+    if (pass == 2) break;
+    std::vector<size_t> standing(n + 1, 0);  // prefix counts of points standing out
+    for (size_t i = 0; i < n; ++i)
+      standing[i + 1] = standing[i] + (sm[i] - lb.level[i] > std::max(0.5, 5 * lb.noise[i] * perSmoothed));
+    for (size_t i = 0; i < n; ++i) {
+      const size_t lo = i >= reach ? i - reach : 0, hi = std::min(n, i + reach + 1);
+      masked[i] = standing[hi] > standing[lo];
+    }
+  }
+  return lb;
+}
 
 // A peak of the smoothed profile: from its left minimum to its right
 // minimum, with the apex between.
 struct Span {
   size_t left, apex, right;
+  double before, after;  // lowest values of the valley profile over [left, apex] and [apex, right]
 };
 
 // Peaks between neighbouring minima of one run of points. A plateau of
 // equal values counts as one extreme; a plateau's apex is its middle. A
-// valley that the lower of its two apexes rises above by less than
-// `depth(lower apex)` is no valley (noise on a peak's top or flank), nor is
-// one between apexes closer than half the search window: the two peaks are
-// one, with the higher apex. Only tops above `floor` join.
-template <typename Depth>
-void FindSpans(const std::vector<double>& sm, size_t b, size_t e, size_t half, double floor, Depth depth,
-               std::vector<Span>& out) {
+// valley that the lower of its two apexes (at index a) rises above by less
+// than `depth(a)`, both read on the profile `low` (the lowest point between
+// the apexes against the lower apex), is no valley (noise on a peak's top
+// or flank), nor is one
+// between apexes closer than half the search window: the two peaks are
+// one, with the higher apex. Only tops above `floor(a)` join.
+template <typename Floor, typename Depth>
+void FindSpans(const std::vector<double>& sm, const std::vector<double>& low, size_t b, size_t e, size_t half,
+               Floor floor, Depth depth, std::vector<Span>& out) {
   const size_t first = out.size();
   size_t left = b;
   while (left < e) {
@@ -178,16 +449,26 @@ void FindSpans(const std::vector<double>& sm, size_t b, size_t e, size_t half, d
       }
       break;
     }
-    Span span{left, p + (q - p) / 2, r};
+    const size_t apex = p + (q - p) / 2;
+    auto lowest = [&](size_t from, size_t to) {
+      return *std::min_element(low.begin() + static_cast<std::ptrdiff_t>(from),
+                               low.begin() + static_cast<std::ptrdiff_t>(to) + 1);
+    };
+    Span span{left, apex, r, lowest(left, apex), lowest(apex, r)};
     while (out.size() > first) {
       const Span& prev = out.back();
-      const double lower = std::min(sm[prev.apex], sm[span.apex]);
+      const size_t lowerAt = sm[prev.apex] < sm[span.apex] ? prev.apex : span.apex;
+      const double lower = sm[lowerAt];
       // Bumps of the baseline stay apart: joined to a peak they would
       // stretch it over the noise beside it.
-      if (lower <= floor) break;
+      if (lower <= floor(lowerAt)) break;
       const bool close = span.apex - prev.apex <= half;
-      if (!close && lower - sm[prev.right] >= depth(lower)) break;
-      span = Span{prev.left, sm[span.apex] > sm[prev.apex] ? span.apex : prev.apex, span.right};
+      const double valley = std::min(prev.after, span.before);
+      if (!close && low[lowerAt] - valley >= depth(lowerAt)) break;
+      if (sm[span.apex] > sm[prev.apex])
+        span = Span{prev.left, span.apex, span.right, std::min(prev.before, valley), span.after};
+      else
+        span = Span{prev.left, prev.apex, span.right, prev.before, std::min({prev.after, span.before, span.after})};
       out.pop_back();
     }
     out.push_back(span);
@@ -199,54 +480,103 @@ void FindSpans(const std::vector<double>& sm, size_t b, size_t e, size_t half, d
   }
 }
 
+// Centre of the part of the peak f (counts above the baseline) over
+// [left, right] that stands above `share` of its apex's height: the centre
+// of the area between f and that line, f taken as straight between points.
+// Lower down the flanks, noise, the baseline and neighbours weigh more than
+// the peak; higher up, too few points are left to tell its centre.
+double ApexCentre(const std::vector<Peak>& pts, const std::vector<double>& f, size_t left, size_t apex, size_t right,
+                  double share) {
+  const double cut = f[apex] * share;
+  size_t l = apex, r = apex;
+  while (l > left && f[l - 1] >= cut) --l;
+  while (r < right && f[r + 1] >= cut) ++r;
+  double area = 0, moment = 0;
+  auto add = [&](double x0, double g0, double x1, double g1) {
+    const double dx = x1 - x0;
+    area += dx * (g0 + g1) / 2;
+    moment += dx * (g0 * (2 * x0 + x1) + g1 * (x0 + 2 * x1)) / 6;
+  };
+  // Where the line between two points, the first below the cut, meets it.
+  auto cross = [&](size_t out, size_t in) {
+    return pts[out].mass + (cut - f[out]) / (f[in] - f[out]) * (pts[in].mass - pts[out].mass);
+  };
+  if (l > left) add(cross(l - 1, l), 0, pts[l].mass, f[l] - cut);
+  for (size_t j = l; j < r; ++j) add(pts[j].mass, f[j] - cut, pts[j + 1].mass, f[j + 1] - cut);
+  if (r < right) add(pts[r].mass, f[r] - cut, cross(r + 1, r), 0);
+  return area > 0 ? moment / area : pts[apex].mass;
+}
+
 }  // namespace
+
+LocalBaseline EstimateLocalBaseline(const std::vector<Peak>& pts, const std::vector<double>& smoothed,
+                                    unsigned smoothPoints) {
+  if (smoothed.size() != pts.size()) return {};
+  std::vector<size_t> missing;
+  const Runs runs = ContinuousRuns(pts, &missing);
+  return LocalBaselineOf(pts, runs, missing, smoothed, smoothPoints);
+}
 
 std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSettings& s) {
   std::vector<Peak> peaks;
   if (pts.empty()) return peaks;
-  double leftOut = 0;
-  const auto runs = ContinuousRuns(pts, &leftOut);
-  std::vector<double> sm = SmoothRuns(pts, runs, s.smoothPoints);
-  double threshold = s.threshold;
+  std::vector<size_t> missing;
+  const Runs runs = ContinuousRuns(pts, &missing);
+  const std::vector<double> sm = SmoothRuns(pts, runs, s.smoothPoints);
+  const LocalBaseline lb = LocalBaselineOf(pts, runs, missing, sm, s.smoothPoints);
+  const double perSmoothed = 1.0 / std::sqrt(static_cast<double>(std::max(1u, s.smoothPoints)));
   // A caller's threshold stands for its own idea of the noise; without one,
-  // the baseline's level and spread give the threshold, the depth a valley
-  // needs, and the level each point's weight is taken from.
-  double level = 0, spread = 0;
-  if (threshold <= 0) {
-    const BaselineNoise noise = EstimateBaseline(sm, leftOut);
-    level = noise.level;
-    spread = noise.spread;
-    threshold = level + 6.0 * spread;
-    if (!(threshold > level)) threshold = level + 0.5;
-  }
-  const double noiseDepth = 3.0 * spread;
-  auto depth = [&](double lowerApex) { return std::max(0.25 * (lowerApex - level), noiseDepth); };
+  // the local baseline and noise give the threshold and the depth a valley
+  // needs.
+  const bool automatic = s.threshold <= 0;
+  auto floor = [&](size_t i) {
+    return automatic ? lb.level[i] + std::max(0.5, kThresholdNoise * lb.noise[i] * perSmoothed) : s.threshold;
+  };
+  // Without a caller's threshold, a peak spans at least a third of the
+  // typical peak width at half height (narrower ones are spikes of noise),
+  // and valleys are measured on the profile smoothed over as many points,
+  // where the noise of broad peaks' flanks and tops has mostly gone.
+  const size_t fewest = automatic ? static_cast<size_t>(lb.peakWidth / 3) : 0;
+  const unsigned valleyPoints = std::max(s.smoothPoints, static_cast<unsigned>(fewest) | 1u);
+  const std::vector<double> wide = valleyPoints > s.smoothPoints ? SmoothRuns(pts, runs, valleyPoints) : sm;
+  auto depth = [&](size_t a) {
+    const double share = 0.1 * (wide[a] - lb.level[a]);
+    return automatic ? std::max(share, 3.0 * lb.noise[a] / std::sqrt(static_cast<double>(valleyPoints))) : share;
+  };
   std::vector<Span> spans;
   const size_t half = s.searchPoints / 2;
-  for (auto [b, e] : runs) FindSpans(sm, b, e, half, threshold, depth, spans);
+  for (auto [b, e] : runs) FindSpans(sm, wide, b, e, half, floor, depth, spans);
+  // Peaks of a few points at half height are centred on their part above a
+  // quarter of their height, wider ones on the part above an eighth.
+  const double share = lb.peakWidth < 4 ? 0.25 : 0.125;
+  std::vector<double> above(pts.size());
+  for (size_t i = 0; i < pts.size(); ++i) above[i] = pts[i].intensity - lb.level[i];
   peaks.reserve(spans.size());
   for (const Span& sp : spans) {
-    if (sm[sp.apex] <= threshold) continue;
+    if (sm[sp.apex] <= floor(sp.apex) || sp.right - sp.left + 1 < fewest) continue;
     size_t left = sp.left, right = sp.right;
     if (s.centroidPoints > 0) {
       const size_t c = s.centroidPoints / 2;
       left = std::max(left, sp.apex >= c ? sp.apex - c : 0);
       right = std::min(right, sp.apex + c);
     }
-    // Intensities add whole; the mass weighs each point above the baseline.
-    double sumI = 0, sumW = 0, sumMW = 0;
+    // The counts above the baseline add whole; the mass is the centre of
+    // the part around the apex, clear of the flanks' foot, the baseline and
+    // what joins the peak there.
+    double sumI = 0;
     uint8_t flag = 0;
     for (size_t j = left; j <= right; ++j) {
-      const double y = pts[j].intensity;
-      const double w = y > level ? y - level : 0.0;
-      sumI += y;
-      sumW += w;
-      sumMW += pts[j].mass * w;
+      sumI += pts[j].intensity - lb.level[j];
       flag |= pts[j].flag;
     }
     Peak p;
-    p.mass = sumW > 0 ? sumMW / sumW : pts[sp.apex].mass;
-    p.intensity = static_cast<uint32_t>(std::min(sumI, 4294967295.0));
+    // The points themselves tell the centre: smoothing a narrow peak of few
+    // points flattens its top and moves its part above the line.
+    size_t top = sp.apex;
+    for (size_t j = std::max(left, sp.apex - std::min(sp.apex, half)); j <= std::min(right, sp.apex + half); ++j)
+      if (above[j] > above[top]) top = j;
+    p.mass = above[top] > 0 ? ApexCentre(pts, above, left, top, right, share) : pts[sp.apex].mass;
+    p.intensity = static_cast<uint32_t>(std::clamp(sumI, 0.0, 4294967295.0));
     p.flag = flag;
     if (p.intensity > 0) peaks.push_back(p);
   }

@@ -59,8 +59,13 @@ TEST(CentroidEngine, RefusesUseBeforeInit) {
   EXPECT_EQ(e.CentroidSpec(nullptr, nullptr, kNoHead, b.data(), nullptr), MS_ERR_ARGUMENT);
 }
 
-// An asymmetric peak: mass = (50.1*20 + 50.2*60 + 50.3*100 + 50.4*40) / 220
-// = 11060 / 220, intensity = 220.
+// An asymmetric peak. Its mass is the centre of the area between the
+// profile (straight between points) and the line at a quarter of its
+// height, 25 counts: from 50.1125, where 20..60 crosses 25, to 50.4375,
+// where 40..0 does. Over it the profile stands 0..35, 35..75, 75..15 and
+// 15..0 above the line: areas 49/32 + 11/2 + 9/2 + 9/32 = 189/16, first
+// moments 76.82409 + 276.40833 + 226.525 + 14.17852 = 380119/640: mass
+// 380119/7560 = 50.28029. Intensity: every count of the peak, 220.
 TEST(CentroidEngine, WeightsMassByIntensityAndSumsThePeak) {
   CMS_CentroidEngine e;
   ASSERT_EQ(e.Init(), MS_OK);
@@ -69,13 +74,14 @@ TEST(CentroidEngine, WeightsMassByIntensityAndSumsThePeak) {
   ASSERT_EQ(e.CentroidSpec(nullptr, nullptr, kNoHead, b.data(), &p), MS_OK);
   auto out = Points(b);
   ASSERT_EQ(out.size(), 1u);
-  EXPECT_NEAR(out[0].mass, 11060.0 / 220.0, 1e-9);
+  EXPECT_NEAR(out[0].mass, 380119.0 / 7560.0, 1e-9);
   EXPECT_EQ(out[0].intensity, 220u);
 }
 
 // Two peaks split at the minimum between them (index 4 goes to the first):
-// peak 1 = points 0..4: 10+100+10+5 = 125 at (1*10+2*100+3*10+4*5)/125 = 2.08;
-// peak 2 = points 5..8: 10+80+10 = 100 at (5*10+6*80+7*10)/100 = 6.0.
+// peak 1 = points 0..4: 10+100+10+5 = 125, its part above a quarter of
+// its height symmetric about 2 (1.167..2.833): at 2.0 (the 5 beyond its
+// flank does not pull it); peak 2 = points 5..8: 10+80+10 = 100 at 6.0.
 TEST(CentroidEngine, SplitsNeighbouringPeaksAtTheMinimum) {
   CMS_CentroidEngine e;
   ASSERT_EQ(e.Init(), MS_OK);
@@ -84,7 +90,7 @@ TEST(CentroidEngine, SplitsNeighbouringPeaksAtTheMinimum) {
   ASSERT_EQ(e.CentroidSpec(nullptr, nullptr, kNoHead, b.data(), &p), MS_OK);
   auto out = Points(b);
   ASSERT_EQ(out.size(), 2u);
-  EXPECT_NEAR(out[0].mass, 2.08, 1e-12);
+  EXPECT_NEAR(out[0].mass, 2.0, 1e-12);
   EXPECT_EQ(out[0].intensity, 125u);
   EXPECT_NEAR(out[1].mass, 6.0, 1e-12);
   EXPECT_EQ(out[1].intensity, 100u);
@@ -132,7 +138,7 @@ TEST(CentroidEngine, RecordFormUpdatesTheScanHeader) {
   EXPECT_EQ(+rec.header.pointCount, 2u);
   EXPECT_EQ(+rec.header.totalIon, 225u);
   EXPECT_EQ(+rec.header.basePeakIntensity, 125u);
-  EXPECT_NEAR(+rec.header.basePeakMass, 2.08, 1e-12);
+  EXPECT_NEAR(+rec.header.basePeakMass, 2.0, 1e-12);
   EXPECT_NEAR(+rec.header.highestMass, 6.0, 1e-12);
 }
 
@@ -178,7 +184,12 @@ TEST(CentroidEngine, PlateauApexIsItsMiddleAndThePeakRunsToItsMinima) {
     EXPECT_NEAR(out[0].mass, 100.0, 1e-6);
     EXPECT_EQ(out[0].intensity, total);
   }
-  // A level top of three points, and one of two: the middle.
+  // A level top of three points, and one of two. The first is symmetric:
+  // at 4. The second (points 9..13) stands above a quarter of its height
+  // (15) from its first point, 9, to 12.25, where 20..0 crosses 15: above
+  // the line it stands 15..45, 45..45, 45..5 and 5..0 over 9-10, 10-11,
+  // 11-12 and 12-12.25, areas 30 + 45 + 25 + 5/8 = 805/8, moments 287.5 +
+  // 472.5 + 284.16667 + 7.55208 = 33655/32.
   auto b = Buffer({{1, 0}, {2, 10}, {3, 50}, {4, 50}, {5, 50}, {6, 10}, {7, 0}, {8, 0}, {9, 30}, {10, 60}, {11, 60}, {12, 20}, {13, 0}});
   auto p = Params(1, 3, 0, 5);
   ASSERT_EQ(e.CentroidSpec(nullptr, nullptr, kNoHead, b.data(), &p), MS_OK);
@@ -186,7 +197,7 @@ TEST(CentroidEngine, PlateauApexIsItsMiddleAndThePeakRunsToItsMinima) {
   ASSERT_EQ(out.size(), 2u);
   EXPECT_NEAR(out[0].mass, 4.0, 1e-12);
   EXPECT_EQ(out[0].intensity, 170u);
-  EXPECT_NEAR(out[1].mass, (9 * 30 + 10 * 60 + 11 * 60 + 12 * 20) / 170.0, 1e-12);
+  EXPECT_NEAR(out[1].mass, (33655.0 / 32) / (805.0 / 8), 1e-12);
   EXPECT_EQ(out[1].intensity, 170u);
 }
 
