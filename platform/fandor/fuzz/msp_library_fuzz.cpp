@@ -55,13 +55,13 @@ void CheckHits(void* hits, int32_t count, int32_t entries) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::UseOwnRoot();
-  // Libraries stay loaded by path between searches: one name per content
-  // hash keeps that cache small without handing a new library an old name.
+  // Libraries stay loaded by path between searches: a name per content hash
+  // keeps a changed library of the same size from meeting its old name.
   uint32_t hash = 2166136261u;
   for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
-  const std::string name = "LIB" + std::to_string(hash % 64) + ".MSP";
+  const std::string name = "LIB" + std::to_string(hash % 65536) + ".MSP";
   const std::string path = "C:\\FUZZ\\" + name;
-  fuzz::WriteBytes(win::paths::ToHost("C:\\FUZZ\\") + name, data, size);
+  fuzz::WriteBytes(win::paths::ToHost(path), data, size);
 
   // The entries as the annotations read them.
   MSP_SPECTRUM* spectrum = new MSP_SPECTRUM;
@@ -103,9 +103,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::Check(strnlen(entryName, sizeof entryName) < sizeof entryName, "an entry name without its end");
     }
     void* hits = nullptr;
-    CheckHits(hits, SearchSpectrumLibrary(lib, unknown.data(), 0, 0, &hits), entries);
+    int32_t count = SearchSpectrumLibrary(lib, unknown.data(), 0, 0, &hits);
+    CheckHits(hits, count, entries);
     hits = nullptr;
-    CheckHits(hits, SearchSpectrumLibrary(lib, unknown.data(), 3, 500, &hits), entries);
+    count = SearchSpectrumLibrary(lib, unknown.data(), 3, 500, &hits);
+    CheckHits(hits, count, entries);
     CloseSpectrumLibrary(lib);
   }
 
