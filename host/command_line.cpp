@@ -120,12 +120,19 @@ std::string WhyRefused(const std::string& path) {
   const int32_t type = GetSectionFileType(path.c_str(), &format);
   if (type == SECTION_FILE_TYPE_METHOD) return "not a data file (a method)";
   if (type == SECTION_FILE_TYPE_REPORTS) return "not a data file (a reports file)";
-  STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path.c_str(), 0);
-  if (wf) {
+  if (type >= 0) {
+    HSECTION list = OpenSectionList(path.c_str(), nullptr);
+    if (!list) return "damaged: a sectioned file whose sections cannot be read";
+    CloseSection(list);
+    const bool data = SectionExists(path.c_str(), "MSData") || SectionExists(path.c_str(), "Detector");
+    if (!data) return "not a data file (a sectioned file of type " + std::to_string(type) + ")";
+    return "damaged: its data cannot be read";
+  }
+  // A raw MS file whose header reads but whose scans do not.
+  if (STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path.c_str(), 0)) {
     FreeWorkFileStruct(wf);
     return "damaged: its data cannot be read";
   }
-  if (type >= 0) return "damaged: a sectioned file whose data cannot be read";
   return "not a data file";
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "orvik32/orvik32.h"
 #include "testing/workstation_root.h"
 
 namespace {
@@ -135,6 +136,15 @@ TEST_F(HostCommandLineTest, RefusedAndUnwrittenFilesSayWhy) {
   const std::string bytes = ReadHostPath(run);
   WriteHostPath(Host("c/Workstation/cut.kms"), bytes.substr(0, bytes.size() / 3));
   WriteHostPath(Host("c/Workstation/notes.txt"), "Sample notes\r\nnot a run\r\n");
+  // A sectioned file without data, and one whose MS data is garbage.
+  WriteHostPath(Host("c/Workstation/nodata.kms"), bytes);
+  ASSERT_TRUE(DeleteSection("C:\\Workstation\\nodata.kms", "MSData"));
+  WriteHostPath(Host("c/Workstation/garbage.kms"), bytes);
+  if (HSECTION s = CreateSection("C:\\Workstation\\garbage.kms", "MSData", nullptr)) {
+    const std::string junk(5000, '\x5A');
+    WriteSection(s, junk.data(), uint32_t(junk.size()));
+    CloseSection(s);
+  }
   WriteHostPath(Host("c/Workstation/empty.kms"), "");
   fs::create_directories(Host("c/Workstation/Folder.kms"));
   struct {
@@ -147,7 +157,9 @@ TEST_F(HostCommandLineTest, RefusedAndUnwrittenFilesSayWhy) {
       {"C:\\Workstation\\notes.txt", "not a data file"},
       {"C:\\Workstation\\empty.kms", "not a data file (it is empty)"},
       {"C:\\Workstation\\method.mth", "not a data file (a method)"},
-      {"C:\\Workstation\\cut.kms", "damaged: a sectioned file whose data cannot be read"},
+      {"C:\\Workstation\\cut.kms", "damaged: a sectioned file whose sections cannot be read"},
+      {"C:\\Workstation\\nodata.kms", "not a data file (a sectioned file of type 1)"},
+      {"C:\\Workstation\\garbage.kms", "damaged: its data cannot be read"},
   };
   for (const auto& c : refused) {
     const Outcome r = RunHost({"overlay-control", c.path});
