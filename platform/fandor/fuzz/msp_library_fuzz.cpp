@@ -55,13 +55,25 @@ void CheckHits(void* hits, int32_t count, int32_t entries) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::UseOwnRoot();
-  // Libraries stay loaded by path between searches: a name per content hash
-  // keeps a changed library of the same size from meeting its old name.
-  uint32_t hash = 2166136261u;
-  for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
-  const std::string name = "LIB" + std::to_string(hash % 65536) + ".MSP";
+  // Searches keep libraries loaded by path and size: each input goes to one
+  // of a few names whose last library had another size, so no search meets
+  // an earlier library under a new one's name, and the loaded ones stay few.
+  // When every name last held this size, the text gets one more line end
+  // (a library that ends in a blank line is the same library).
+  static size_t lastSize[16] = {};
+  static bool used[16] = {};
+  size_t slot = 0;
+  while (slot < 16 && used[slot] && lastSize[slot] == size) ++slot;
+  std::string text(reinterpret_cast<const char*>(data), size);
+  if (slot == 16) {
+    slot = 0;
+    text += '\n';
+  }
+  used[slot] = true;
+  lastSize[slot] = text.size();
+  const std::string name = "LIB" + std::to_string(slot) + ".MSP";
   const std::string path = "C:\\FUZZ\\" + name;
-  fuzz::WriteBytes(win::paths::ToHost(path), data, size);
+  fuzz::WriteBytes(win::paths::ToHost(path), reinterpret_cast<const uint8_t*>(text.data()), text.size());
 
   // The entries as the annotations read them.
   MSP_SPECTRUM* spectrum = new MSP_SPECTRUM;
@@ -83,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     fuzz::Check(!msp.ReadSpectrum(n, spectrum), "an entry past the table");
     // A table kept from an earlier library of the same name.
-    const uint32_t stale[] = {0, 7, uint32_t(size), uint32_t(size) + 100, 0xFFFFFFFFu};
+    const uint32_t stale[] = {0, 7, uint32_t(text.size()), uint32_t(text.size()) + 100, 0xFFFFFFFFu};
     CAccessMSPFile again(0);
     if (again.Open(path.c_str()) && again.SetIndexes(stale, 5))
       for (int32_t i = -1; i < 6; ++i) again.ReadSpectrum(i, spectrum);
