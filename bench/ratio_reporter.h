@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <map>
@@ -17,22 +18,46 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& r : runs) {
-      if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+      if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
     }
     ConsoleReporter::ReportRuns(runs);
   }
-  // a / b, or a negative value when either did not run.
-  double Ratio(const std::string& a, const std::string& b) const {
+  // Median of a over median of b, with the lowest and highest ratio of
+  // the repetitions taken pairwise; negative when either did not run.
+  struct Figure {
+    double median = -1, low = -1, high = -1;
+  };
+  Figure RatioFigure(const std::string& a, const std::string& b) const {
+    Figure f;
     auto x = times.find(a), y = times.find(b);
-    if (x == times.end() || y == times.end() || y->second <= 0) return -1;
-    return x->second / y->second;
+    if (x == times.end() || y == times.end()) return f;
+    const double mb = Median(y->second);
+    if (mb <= 0) return f;
+    f.median = Median(x->second) / mb;
+    f.low = f.high = f.median;
+    const size_t n = std::min(x->second.size(), y->second.size());
+    for (size_t i = 0; i < n; ++i) {
+      if (y->second[i] <= 0) continue;
+      const double r = x->second[i] / y->second[i];
+      f.low = std::min(f.low, r);
+      f.high = std::max(f.high, r);
+    }
+    return f;
   }
+  double Ratio(const std::string& a, const std::string& b) const { return RatioFigure(a, b).median; }
   void PrintRatio(const std::string& a, const std::string& b, double goal) const {
-    const double r = Ratio(a, b);
-    if (r < 0) return;
-    std::printf("ratio %-28s / %-26s = %6.2f (goal <= %.2f)\n", a.c_str(), b.c_str(), r, goal);
+    const Figure f = RatioFigure(a, b);
+    if (f.median < 0) return;
+    std::printf("ratio %-28s / %-26s = %6.2f (range %.2f-%.2f, goal <= %.2f)\n", a.c_str(), b.c_str(),
+                f.median, f.low, f.high, goal);
   }
-  std::map<std::string, double> times;
+  static double Median(std::vector<double> v) {
+    if (v.empty()) return -1;
+    std::sort(v.begin(), v.end());
+    const size_t m = v.size() / 2;
+    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
+  }
+  std::map<std::string, std::vector<double>> times;
 };
 
 // Points the workstation root at a fresh temporary folder, with C:\Bench.

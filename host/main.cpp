@@ -20,6 +20,7 @@ void ShowPlotDescriptors(); // plot_descriptor_demo.cpp
 int DrawSampleOverlays();   // overlay_plot_demo.cpp
 int DrawAnnotatedOverlay(); // annotated_overlay_demo.cpp
 int OverlayWindowDemo();    // overlay_window_demo.cpp
+int DrawSampleSpectra();    // spectrum_plot_demo.cpp
 
 namespace {
 
@@ -177,7 +178,8 @@ int Demo() {
   const int plots = DrawSampleOverlays();
   const int annotated = DrawAnnotatedOverlay();
   const int window = OverlayWindowDemo();
-  return rc ? rc : plots ? plots : annotated ? annotated : window;
+  const int spectra = DrawSampleSpectra();
+  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra;
 }
 
 // Exit code of a command line the host cannot take.

@@ -416,7 +416,10 @@ KELT_API void KELT_DrawHorizontalScale(HDC dc, const STRUCT_HORZ_SCALE* hs) {
         axis.majorTickStyle == SCALE_TICKS_LABEL_SIDE || axis.majorTickStyle == SCALE_TICKS_CROSSING;
     const int32_t y = below ? hs->top + (closeLabels ? 2 * (ch / 5) : ch / 5)
                             : hs->bottom - ch - (closeLabels ? 2 * (ch / 5) : ch / 5);
-    const int32_t leftLimit = hs->labelLeftLimit ? hs->labelLeftLimit : hs->left;
+    // A negative left limit keeps labels off the stretch left of its size
+    // (text already there); a positive one moves the first label right of it.
+    const bool skipLeft = hs->labelLeftLimit < 0;
+    const int32_t leftLimit = skipLeft ? -hs->labelLeftLimit : hs->labelLeftLimit ? hs->labelLeftLimit : hs->left;
     const int32_t rightLimit = hs->labelRightLimit ? hs->labelRightLimit : hs->right;
     const double tol = std::fabs(t.step) * 1e-9;
     auto past = [&](double v) { return t.step > 0 ? v >= hi - tol : v <= lo + tol; };
@@ -430,7 +433,10 @@ KELT_API void KELT_DrawHorizontalScale(HDC dc, const STRUCT_HORZ_SCALE* hs) {
       const std::string text = Label(t, v);
       const SIZE sz = TextSize(dc, text);
       int32_t x = static_cast<int32_t>(xOf(v)) - sz.cx / 2;
-      if (!any && x < leftLimit + cw / 4) x = leftLimit + cw / 4;
+      if (!any && x < leftLimit + cw / 4) {
+        if (skipLeft) continue;
+        x = leftLimit + cw / 4;
+      }
       if (any && x < previousEnd + cw / 2) continue;
       if (x + sz.cx > rightLimit - cw / 4) continue;
       Text(dc, x, y, text);

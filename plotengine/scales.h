@@ -43,7 +43,9 @@ struct STRUCT_HORZ_SCALE {
   int16_t keepUnits;
   double low, high;
   int32_t left, bottom, right, top;
-  int32_t labelRightLimit, labelLeftLimit;  // 0: the rectangle's own
+  // 0: the rectangle's own. A negative left limit leaves out the labels
+  // that would begin left of its size instead of moving the first one.
+  int32_t labelRightLimit, labelLeftLimit;
   char labelSuffix[SCALE_TEXT_SIZE];
   char unitText[SCALE_TEXT_SIZE];
 };

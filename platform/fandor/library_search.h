@@ -106,5 +106,18 @@ FANDOR_API int32_t PuritySearch(const char* dataFile, double from, double to, co
 // Forward and reverse match of two spectra (0..999 each); 0 for an empty one.
 FANDOR_API BOOL CompareSpectra(const void* unknown, const void* reference, int16_t* forward, int16_t* reverse);
 
+// Match values of a displayed pair of spectra (exchange buffers), 0..999
+// each; FALSE when either spectrum is empty or malformed. The search
+// parameters may be null. KeepMatchState copies the state of this thread's
+// last successful CalcMatchValues (FANDOR_MATCH_STATE_SIZE bytes);
+// CalcMatchValuesFromState gives its values again, only for the same two
+// spectra and an intact state.
+#define FANDOR_MATCH_STATE_SIZE 24
+FANDOR_API BOOL CalcMatchValues(const void* searchParams, const void* unknown, const void* reference,
+                                int32_t* forward, int32_t* reverse);
+FANDOR_API BOOL KeepMatchState(void* state);
+FANDOR_API BOOL CalcMatchValuesFromState(const void* searchParams, const void* unknown, const void* reference,
+                                         const void* state, int32_t* forward, int32_t* reverse);
+
 // The last failure of this thread: its number, and its text into buffer.
 FANDOR_API int32_t FandorLastError(char* buffer, int32_t size);

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <mutex>
@@ -19,6 +20,7 @@ std::mutex g_mutex;
 std::string g_root;     // absolute, no trailing "/"
 std::string g_current;  // absolute Windows form; empty = program folder
 std::vector<std::string> g_allowed;  // normalised Linux paths the host was handed
+std::vector<std::string> g_madeDrives;  // drive folders made under this root
 
 std::string MakeAbsolute(const std::string& p) {
   if (!p.empty() && p[0] == '/') return p;
@@ -202,6 +204,7 @@ void ResetRoot() {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_root.clear();
   g_current.clear();
+  g_madeDrives.clear();
   RootLocked();
 }
 
@@ -242,15 +245,24 @@ bool IsUsableHostPath(std::string_view hostPath) {
 }
 
 std::string ToHost(std::string_view winPath) {
-  std::string full, root;
+  std::string full, base;
+  bool hostPath;
   {
     std::lock_guard<std::mutex> lock(g_mutex);
-    if (IsHostPathLocked(winPath)) return JoinMatched("", SplitComponents(winPath));
-    root = RootLocked();
-    full = FullPathLocked(winPath.empty() ? std::string_view(".") : winPath);
+    hostPath = IsHostPathLocked(winPath);
   }
-  std::string base = root + "/" + std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(full[0]))));
-  MakeDirs(base);
+  if (hostPath) return JoinMatched("", SplitComponents(winPath));
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    const std::string& root = RootLocked();
+    full = FullPathLocked(winPath.empty() ? std::string_view(".") : winPath);
+    base = root + "/" + std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(full[0]))));
+    // A drive's folder is made once, not at every conversion.
+    if (std::find(g_madeDrives.begin(), g_madeDrives.end(), base) == g_madeDrives.end()) {
+      MakeDirs(base);
+      g_madeDrives.push_back(base);
+    }
+  }
   return JoinMatched(base, SplitComponents(std::string_view(full).substr(2)));
 }
 

@@ -141,12 +141,17 @@ bool IniFile::Load(const std::string& hostPath) {
   return true;
 }
 
-bool IniFile::Save(const std::string& hostPath) const {
+std::string IniFile::Text() const {
   std::string data = utf8Mark_ ? "\xEF\xBB\xBF" : "";
   for (const auto& l : lines_) {
     data += l.text;
     data += l.eol;
   }
+  return data;
+}
+
+bool IniFile::Save(const std::string& hostPath) const {
+  const std::string data = Text();
   std::string folder = FolderOf(hostPath);
   std::string name = hostPath.substr(hostPath.rfind('/') + 1);
   std::string tmpl = folder + "/." + name + ".XXXXXX";

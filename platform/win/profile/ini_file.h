@@ -15,6 +15,8 @@ class IniFile {
   // Writes the whole file to a temporary beside it and renames it over the
   // old one. False when the folder is missing or not writable.
   bool Save(const std::string& hostPath) const;
+  // The file's bytes as Save would write them.
+  std::string Text() const;
 
   std::vector<std::string> SectionNames() const;
   bool HasSection(std::string_view section) const;

@@ -120,7 +120,10 @@ BOOL EditFile(LPCSTR file, Edit edit) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  const std::string before = existed ? ini.Text() : std::string();
   if (!edit(ini, existed)) return TRUE;  // nothing to change
+  // Writing the same value again leaves the file alone: no rewrite, no sync.
+  if (existed && ini.Text() == before) return TRUE;
   if (!ini.Save(path)) {
     SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
     return FALSE;

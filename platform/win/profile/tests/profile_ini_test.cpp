@@ -259,6 +259,24 @@ TEST_F(ProfileIniTest, WritesReplaceTheFileWhole) {
   EXPECT_EQ(files, 1);
 }
 
+// Writing what the file already says changes nothing on disk: the file
+// keeps its inode, so a program that saves its settings at every exit
+// costs no rewrite and no sync.
+TEST_F(ProfileIniTest, UnchangedWriteLeavesTheFileAlone) {
+  const std::string path = Settings("tolview.ini");
+  struct stat st0;
+  ASSERT_EQ(stat(path.c_str(), &st0), 0);
+  ASSERT_TRUE(WritePrivateProfileStringA("TOLVIEW", "SearchWindowWidth", "200", "tolview.ini"));
+  ASSERT_TRUE(WritePrivateProfileStringA("NoSuchSection", nullptr, nullptr, "tolview.ini"));
+  struct stat st1;
+  ASSERT_EQ(stat(path.c_str(), &st1), 0);
+  EXPECT_EQ(st0.st_ino, st1.st_ino);
+  ASSERT_TRUE(WritePrivateProfileStringA("TOLVIEW", "SearchWindowWidth", "201", "tolview.ini"));
+  ASSERT_EQ(stat(path.c_str(), &st1), 0);
+  EXPECT_NE(st0.st_ino, st1.st_ino);
+  EXPECT_EQ(GetPrivateProfileIntA("TOLVIEW", "SearchWindowWidth", 0, "tolview.ini"), 201u);
+}
+
 // A writer killed at any moment leaves the old or the new file, whole.
 TEST_F(ProfileIniTest, KilledWriterLeavesAWholeFile) {
   const std::string a(4000, 'a'), b(4000, 'b');
