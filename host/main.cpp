@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "common/data_points.h"
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32.h"
+#include "overlayctl/overlay_plot_control.h"
 #include "win/win_kernel.h"
 
 void ShowLibraryStartup();  // library_startup_demo.cpp
@@ -23,10 +25,11 @@ int DrawSampleSpectra();    // spectrum_plot_demo.cpp
 namespace {
 
 int Usage() {
-  std::puts("usage: kelt_host demo\n"
+  std::fputs("usage: kelt_host demo\n"
             "       kelt_host make-sample <path> [profile|live|raw|detector|tagged|processed|method] [seed]\n"
             "       kelt_host overlay-control <data file> ...\n"
-            "       kelt_host overlay-window");
+            "       kelt_host overlay-window\n",
+             stderr);
   return 2;
 }
 
@@ -179,12 +182,34 @@ int Demo() {
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra;
 }
 
+// Exit code of a command line the host cannot take.
+constexpr int kBadInput = 2;
+
+int Refuse(const std::string& text) {
+  std::fprintf(stderr, "kelt_host: %s\n", text.c_str());
+  return kBadInput;
+}
+
+bool KnownKind(const std::string& kind) {
+  for (const char* k : {"profile", "live", "raw", "detector", "tagged", "processed", "method"})
+    if (kind == k) return true;
+  return false;
+}
+
 // Writes a generated GC/MS run (or detector run) to a workstation path.
 int MakeSample(int argc, char** argv) {
-  if (argc < 3) return Usage();
+  if (argc < 3 || argc > 5) return Usage();
   const std::string path = argv[2];
   const std::string kind = argc > 3 ? argv[3] : "";
-  const uint32_t seed = argc > 4 ? static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10)) : 1;
+  if (argc > 3 && !KnownKind(kind))
+    return Refuse("unknown sample kind \"" + kind +
+                  "\"; the kinds are profile, live, raw, detector, tagged, processed and method "
+                  "(none: a centroid run)");
+  uint32_t seed = 1;
+  if (argc > 4 && !host::ParseSeed(argv[4], &seed))
+    return Refuse(std::string("the seed \"") + argv[4] + "\" is not a whole number from 0 to 4294967295");
+  std::string why;
+  if (!host::UsablePath(path, &why)) return Refuse("cannot write \"" + path + "\": " + why);
   // The folder the sample goes to, one level, as a user would make it.
   size_t slash = path.find_last_of("\\/");
   if (slash != std::string::npos && slash > 2) CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
@@ -200,6 +225,7 @@ int MakeSample(int argc, char** argv) {
       const size_t dot = path.find_last_of('.');
       const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
       const std::string method = (hasExtension ? path.substr(0, dot) : path) + ".mth";
+      if (!host::UsablePath(method, &why)) return Refuse("cannot write the method \"" + method + "\": " + why);
       ok = msfix::WriteProcessedDataFile(path, method, plan, &truth);
       if (ok) std::printf("kelt_host: processed run %s, method %s, %zu peaks\n", path.c_str(), method.c_str(),
                           truth.peakCompounds.size());
@@ -235,7 +261,7 @@ int MakeSample(int argc, char** argv) {
                     c.retentionTime, c.height, c.area, c.baseMass);
     }
   }
-  if (!ok) std::fprintf(stderr, "kelt_host: could not write %s\n", path.c_str());
+  if (!ok) std::fprintf(stderr, "kelt_host: could not write %s: %s\n", path.c_str(), host::WhyNotWritten(path).c_str());
   return ok ? 0 : 1;
 }
 
@@ -245,10 +271,25 @@ int OverlayControlDemo(const std::vector<std::string>& paths);
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
-  if (std::strcmp(argv[1], "demo") == 0) return Demo();
-  if (std::strcmp(argv[1], "overlay-window") == 0) return OverlayWindowDemo();
-  if (std::strcmp(argv[1], "make-sample") == 0) return MakeSample(argc, argv);
-  if (std::strcmp(argv[1], "overlay-control") == 0 && argc > 2)
-    return OverlayControlDemo(std::vector<std::string>(argv + 2, argv + argc));
+  const std::string command = argv[1];
+  if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control")
+    return Usage();
+  std::string why;
+  if (!host::RootUsable(&why)) {
+    std::fprintf(stderr, "kelt_host: %s\n", why.c_str());
+    return 1;
+  }
+  if (command == "demo" && argc == 2) return Demo();
+  if (command == "overlay-window" && argc == 2) return OverlayWindowDemo();
+  if (command == "make-sample") return MakeSample(argc, argv);
+  if (command == "overlay-control" && argc > 2) {
+    const std::vector<std::string> paths(argv + 2, argv + argc);
+    if (paths.size() > OPLOT_SLOTS)
+      return Refuse("the overlay holds at most " + std::to_string(OPLOT_SLOTS) + " files; " +
+                    std::to_string(paths.size()) + " were given");
+    for (const std::string& path : paths)
+      if (!host::UsablePath(path, &why)) return Refuse("cannot show \"" + path + "\": " + why);
+    return OverlayControlDemo(paths);
+  }
   return Usage();
 }

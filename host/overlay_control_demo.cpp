@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "win/win_script.h"
 #include "win/win_user.h"
@@ -68,8 +69,14 @@ int OverlayControlDemo(const std::vector<std::string>& paths) {
     r.useFirstFreeSlot = 1;
     std::strncpy(r.path, path.c_str(), sizeof r.path - 1);
     const LRESULT slot = SendMessageA(control, OPM_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&r));
-    std::printf("  %s -> %s\n", path.c_str(), slot ? ("slot " + std::to_string(slot - 1)).c_str() : "refused");
-    shown += slot ? 1 : 0;
+    if (slot) {
+      std::printf("  %s -> slot %d\n", path.c_str(), static_cast<int>(slot - 1));
+      ++shown;
+    } else {
+      const std::string why = host::WhyRefused(path);
+      std::printf("  %s -> refused: %s\n", path.c_str(), why.c_str());
+      std::fprintf(stderr, "kelt_host: %s refused: %s\n", path.c_str(), why.c_str());
+    }
   }
   win::script::PumpUntilIdle();  // the range is told once the plots are drawn
   double range[3] = {};

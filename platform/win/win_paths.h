@@ -11,8 +11,14 @@
 //
 // Each component of a path is matched case-insensitively against what
 // exists, as the original file system did; components that do not exist
-// yet keep the case they were given. A path that already starts with "/"
-// is taken as a Linux path and only case-matched.
+// yet keep the case they were given.
+//
+// A path that starts with "/" is a Linux path (only case-matched) when it
+// lies under the root, or when the host allowed it (AllowHostPath: a path
+// the host was handed on its command line). Any other such path is read as
+// a Windows path without a drive ("/etc/x" is "C:\\etc\\x" on the current
+// drive), so that no path a library builds or reads from a file reaches
+// outside the root. ".." never climbs above a drive.
 //
 // Relative names ("x.ini", "..\\x", "C:x") resolve against the
 // workstation's current folder, which starts as the program folder.
@@ -26,10 +32,19 @@ WIN_CLASS std::string Root();
 // standard folders under it and makes the program folder current again.
 WIN_CLASS void ResetRoot();
 WIN_CLASS std::string ToHost(std::string_view winPath);
+// Lets a Linux path outside the root be used as one: the file itself and
+// its companions beside it, the names that begin with its name up to the
+// first "." and then a "." ("/d/run.kms" allows "/d/run.mth" and
+// "/d/run.kms.~1", not "/d/other.kms"). For the host's own command line;
+// false (and nothing allowed) for a path that does not start with "/".
+WIN_CLASS bool AllowHostPath(std::string_view hostPath);
+// Whether a Linux path is one the mapping takes as such (under the root or
+// allowed).
+WIN_CLASS bool IsUsableHostPath(std::string_view hostPath);
 // The absolute, normalised Windows form of a path ("C:\\a\\b"): relative
 // names joined to the current folder, "." and ".." applied, "/" turned to
 // "\\", trailing dots and spaces of names dropped. A trailing "\\" stays.
-// Linux paths come back unchanged; an empty path gives "".
+// Usable Linux paths come back unchanged; an empty path gives "".
 WIN_CLASS std::string FullPath(std::string_view winPath);
 // The Windows form of a Linux path under the root ("<root>/c/x" ->
 // "C:\\x"); other Linux paths come back unchanged.

@@ -19,6 +19,7 @@ namespace {
 std::mutex g_mutex;
 std::string g_root;     // absolute, no trailing "/"
 std::string g_current;  // absolute Windows form; empty = program folder
+std::vector<std::string> g_allowed;  // normalised Linux paths the host was handed
 std::vector<std::string> g_madeDrives;  // drive folders made under this root
 
 std::string MakeAbsolute(const std::string& p) {
@@ -120,13 +121,49 @@ bool HasDrive(std::string_view s) {
   return s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':';
 }
 
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// "/a/../b//c" -> "/b/c" (".." never above "/").
+std::string NormalHost(std::string_view hostPath) {
+  std::string out;
+  for (const auto& p : Normalise(SplitComponents(hostPath), false)) out += "/" + p;
+  return out.empty() ? "/" : out;
+}
+
+// The name up to its first "." (the whole name without one).
+std::string StemOf(const std::string& name) { return name.substr(0, name.find('.')); }
+
+bool AllowedLocked(const std::string& normal) {
+  const std::string root = NormalHost(RootLocked());
+  if (normal == root || (normal.size() > root.size() && normal.compare(0, root.size(), root) == 0 &&
+                         normal[root.size()] == '/'))
+    return true;
+  const size_t slash = normal.rfind('/');
+  const std::string folder = normal.substr(0, slash), name = Lower(normal.substr(slash + 1));
+  for (const std::string& a : g_allowed) {
+    const size_t s = a.rfind('/');
+    if (a.compare(0, s, folder) != 0 || s != folder.size()) continue;
+    const std::string allowed = Lower(a.substr(s + 1)), stem = StemOf(allowed);
+    if (name == allowed || (name.size() > stem.size() && name.compare(0, stem.size(), stem) == 0 &&
+                            name[stem.size()] == '.'))
+      return true;
+  }
+  return false;
+}
+
+// A path taken as Linux path: starts with "/" and is under the root or allowed.
+bool IsHostPathLocked(std::string_view s) { return !s.empty() && s[0] == '/' && AllowedLocked(NormalHost(s)); }
+
 char UpperDrive(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 std::string CurrentLocked() { return g_current.empty() ? ProgramFolder() : g_current; }
 
 std::string FullPathLocked(std::string_view s) {
   if (s.empty()) return {};
-  if (s[0] == '/') return std::string(s);
+  if (IsHostPathLocked(s)) return std::string(s);
   const std::string current = CurrentLocked();
   std::string joined;  // drive + ":" + components, before normalising
   char drive;
@@ -193,11 +230,28 @@ std::string FullPath(std::string_view winPath) {
   return FullPathLocked(winPath);
 }
 
+bool AllowHostPath(std::string_view hostPath) {
+  if (hostPath.empty() || hostPath[0] != '/') return false;
+  const std::string normal = NormalHost(hostPath);
+  if (normal == "/") return false;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_allowed.push_back(normal);
+  return true;
+}
+
+bool IsUsableHostPath(std::string_view hostPath) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return IsHostPathLocked(hostPath);
+}
+
 std::string ToHost(std::string_view winPath) {
-  if (!winPath.empty() && winPath[0] == '/') {
-    return JoinMatched("", SplitComponents(winPath));
-  }
   std::string full, base;
+  bool hostPath;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    hostPath = IsHostPathLocked(winPath);
+  }
+  if (hostPath) return JoinMatched("", SplitComponents(winPath));
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     const std::string& root = RootLocked();

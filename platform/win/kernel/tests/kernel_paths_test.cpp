@@ -51,9 +51,72 @@ TEST_F(KernelPathsTest, ExistingComponentsMatchWithoutCase) {
       {"settings.ini", Host("c/Workstation/settings.ini")},
   };
   for (const auto& c : cases) EXPECT_EQ(win::paths::ToHost(c.in), c.host) << c.in;
-  EXPECT_EQ(win::paths::ToHost("/usr/include"), "/usr/include");
+  // A Linux path outside the root is a path on the current drive.
+  EXPECT_EQ(win::paths::ToHost("/usr/include"), Host("c/usr/include"));
   EXPECT_EQ(win::paths::FromHost(Host("c/Workstation/Data/Run1.D")), "C:\\Workstation\\Data\\Run1.D");
   EXPECT_EQ(win::paths::FromHost("/usr/include"), "/usr/include");
+}
+
+// No path a library builds or reads reaches outside the root: Linux paths
+// are taken as such only under the root or when the host allowed them (a
+// file and the companions that share its name up to the first dot).
+TEST_F(KernelPathsTest, OnlyRootAndAllowedLinuxPathsLeaveTheDrives) {
+  char tmpl[] = "/tmp/kelt-outside-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string outside = tmpl;
+  WriteHostPath(outside + "/Run7.kms", "run");
+  WriteHostPath(outside + "/secret.txt", "secret");
+  WriteHostFile("c/Workstation/Data/Run1.D", "x");
+  const std::string rootTail = root_.substr(1);
+  struct {
+    std::string in;
+    std::string host;
+  } before[] = {
+      {"/etc/passwd", Host("c/etc/passwd")},
+      {"//etc/passwd", Host("c/etc/passwd")},
+      {"/" + rootTail + "/../../etc/passwd", Host("c/etc/passwd")},
+      {"C:\\..\\..\\..\\etc\\passwd", Host("c/etc/passwd")},
+      {"C:/../../etc/passwd", Host("c/etc/passwd")},
+      {"\\\\server\\share\\x", Host("c/server/share/x")},
+      {"..\\..\\..\\..\\etc", Host("c/etc")},
+      {outside + "/Run7.kms", Host("c" + outside + "/Run7.kms")},
+      // Under the root a Linux path stays one (what ToHost hands out).
+      {Host("c/Workstation/Data/run1.d"), Host("c/Workstation/Data/Run1.D")},
+      {root_ + "/c/Workstation/../Workstation/Data/Run1.D", Host("c/Workstation/Data/Run1.D")},
+  };
+  for (const auto& c : before) EXPECT_EQ(win::paths::ToHost(c.in), c.host) << c.in;
+  EXPECT_EQ(win::paths::FullPath("/etc/passwd"), "C:\\etc\\passwd");
+  EXPECT_EQ(GetFileAttributesA("/etc/passwd"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(CreateFileA((outside + "/secret.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                        nullptr),
+            INVALID_HANDLE_VALUE);
+
+  EXPECT_FALSE(win::paths::AllowHostPath("relative/x.kms"));
+  EXPECT_FALSE(win::paths::AllowHostPath("/"));
+  ASSERT_TRUE(win::paths::AllowHostPath(outside + "/run7.KMS"));
+  struct {
+    std::string in;
+    bool usable;
+  } after[] = {
+      {outside + "/run7.kms", true},
+      {outside + "/RUN7.mth", true},          // its method beside it
+      {outside + "/Run7.kms.~12-3", true},    // a temporary copy of it
+      {outside + "/x/../Run7.FIN", true},
+      {outside + "/secret.txt", false},
+      {outside + "/Run77.kms", false},
+      {outside + "/Run7", false},
+      {outside + "/sub/Run7.kms", false},
+      {outside, false},
+      {"/etc/passwd", false},
+  };
+  for (const auto& c : after) {
+    EXPECT_EQ(win::paths::IsUsableHostPath(c.in), c.usable) << c.in;
+    EXPECT_EQ(win::paths::ToHost(c.in).compare(0, root_.size(), root_) != 0, c.usable) << c.in;
+  }
+  EXPECT_EQ(win::paths::ToHost(outside + "/RUN7.KMS"), outside + "/Run7.kms");
+  EXPECT_NE(GetFileAttributesA((outside + "/Run7.kms").c_str()), INVALID_FILE_ATTRIBUTES);
+  std::error_code ec;
+  std::filesystem::remove_all(outside, ec);
 }
 
 TEST_F(KernelPathsTest, CurrentFolderMovesRelativeNames) {
