@@ -298,7 +298,7 @@ class MethodDescriptors : public PlotDescriptors {
   void WriteMethod(const std::vector<CompoundPlan>& compounds, bool globalTable) {
     const char* path = wf_->filePath;
     EnsureFolder(path);
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(path), 1, 0, 0));
+    ASSERT_TRUE(CreateSectionFileAtPath(path, 1, 0, 0));
     HDHTABLE t = CreateCompoundTable(path, wf_->fileType, wf_->module, "1");
     ASSERT_NE(t, nullptr);
     for (const CompoundPlan& c : compounds) {

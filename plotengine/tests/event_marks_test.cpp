@@ -195,7 +195,7 @@ class TimeEventChecksTest : public PlotRootTest {
  protected:
   void SetUp() override {
     PlotRootTest::SetUp();
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(kMethod), 666, 0, 1));
+    ASSERT_TRUE(CreateSectionFileAtPath(kMethod, 666, 0, 1));
   }
   void Write(const std::vector<DH_TIME_EVENT>& events) {
     HSECTION s = CreateDHSection(kMethod, 23, 1, "1");

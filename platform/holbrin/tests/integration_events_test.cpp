@@ -32,7 +32,7 @@ class EngineEventsTest : public WorkstationRootTest {
   // sigma noise and a baseline of 1000 counts; clipped at top.
   void WriteRun(int scans, const std::function<double(double)>& signal, double noise = 20, double top = 1e12,
                 uint32_t seed = 7) {
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(path_), 1, 0, 3));
+    ASSERT_TRUE(CreateSectionFileAtPath(path_, 1, 0, 3));
     HMSDATA h = OpenMSDataSection(path_, "MSData", 1, uint32_t(scans), 3, nullptr);
     ASSERT_NE(h, nullptr);
     msfix::Random rng(seed);

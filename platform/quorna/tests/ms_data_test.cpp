@@ -195,7 +195,7 @@ TEST_F(MsDataTest, ChannelListsSelectAndAddScansPerCycle) {
 // the cycle's largest base peak, whichever scan of the cycle holds it.
 TEST_F(MsDataTest, MergedBasePeakIonIsThatOfTheLargestBasePeak) {
   const std::string path = "C:\\Data\\three.dat";
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 3));
+  ASSERT_TRUE(CreateSectionFileAtPath(path.c_str(), 1, 0, 3));
   HMSDATA w = OpenMSDataSection(path.c_str(), "MSData", 1, 6, 3, nullptr);
   ASSERT_NE(w, nullptr);
   // Two cycles: base peaks 300 at 100, 900 at 200, 600 at 300; then 500 at
@@ -392,7 +392,7 @@ TEST_F(MsDataTest, LiveFlagIsStored) {
 
 TEST_F(MsDataTest, IncompleteWritesStoreNothing) {
   const std::string p = "C:\\Data\\partial.dat";
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(p.c_str()), 1, 0, 3));
+  ASSERT_TRUE(CreateSectionFileAtPath(p.c_str(), 1, 0, 3));
   // No header, no segments: closing fails and no section appears.
   HMSDATA h = OpenMSDataSection(p.c_str(), "MSData", 1, 1, 3, nullptr);
   ASSERT_NE(h, nullptr);
@@ -471,7 +471,7 @@ namespace {
 // an empty scan index was copied from a null pointer).
 TEST_F(MsDataTest, DataSetWithoutScansOpensAndFindsNothing) {
   const std::string p = "C:\\Data\\started.dat";
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(p.c_str()), 1, 0, 3));
+  ASSERT_TRUE(CreateSectionFileAtPath(p.c_str(), 1, 0, 3));
   HMSDATA w = OpenMSDataSection(p.c_str(), "MSData", 1, 0, 3, nullptr);
   ASSERT_NE(w, nullptr);
   MS_INFO_BLOCK info{};
@@ -572,7 +572,7 @@ TEST_F(MsDataTest, FirstLayoutReadsAsBefore) {
   std::memcpy(&version, &now[8], 4);
   ASSERT_EQ(version, 2u);
   const std::string old = "C:\\Data\\old.dat";
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(old.c_str()), 1, 0, 3));
+  ASSERT_TRUE(CreateSectionFileAtPath(old.c_str(), 1, 0, 3));
   ASSERT_TRUE(mstest::WriteWholeSection(old, "MSData", InFirstLayout(now)));
   HMSDATA a = OpenMSData(path_.c_str(), "MSData", 0);
   HMSDATA b = OpenMSData(old.c_str(), "MSData", 0);
