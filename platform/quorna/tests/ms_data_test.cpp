@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -454,6 +455,15 @@ TEST_F(MsDataTest, DamagedSectionsGiveFailureValues) {
   b = good; b[seg0 + 18] = 0; damaged.push_back({"no functions", b});
   b = good; put32(b, seg0 + 23, 5000); damaged.push_back({"segment beyond scans", b});
   b = good; put32(b, seg0 + MS_SEGMENT_BLOCK_SIZE + 19, 2); damaged.push_back({"segments overlap", b});
+  // The information block telling other than the header.
+  const size_t info = 80;
+  auto put16 = [](std::vector<uint8_t>& b, size_t at, uint16_t v) { std::memcpy(&b[at], &v, 2); };
+  b = good; put16(b, info + offsetof(MS_INFO_BLOCK, segmentCount), 40); damaged.push_back({"info segments", b});
+  b = good; put32(b, info + offsetof(MS_INFO_BLOCK, firstScan), 0); damaged.push_back({"info first scan", b});
+  b = good; put32(b, info + offsetof(MS_INFO_BLOCK, lastScan), 0x7FFFFFFF); damaged.push_back({"info last scan", b});
+  b = good; put32(b, info + offsetof(MS_INFO_BLOCK, maxScanPoints), 1); damaged.push_back({"info most points", b});
+  b = good; put32(b, info + offsetof(MS_INFO_BLOCK, maxTicScan), 9999); damaged.push_back({"info largest scan", b});
+  b = good; put16(b, info + offsetof(MS_INFO_BLOCK, extraColumnCount), 999); damaged.push_back({"info columns", b});
 
   for (auto& [what, bytes] : damaged) {
     ASSERT_TRUE(mstest::WriteWholeSection(path_, "MSData", bytes)) << what;
