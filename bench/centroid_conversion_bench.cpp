@@ -83,7 +83,7 @@ void BM_ReadWriteScans_Plain(benchmark::State& st) {
   Data& d = Run();
   for (auto _ : st) {
     STRUCT_WORK_FILE* wf = MakeWorkFileStruct(kSource, 0);
-    bool ok = wf && CreateSectionFile(const_cast<char*>(kCopy), 1, 0, wf->fileFormatWord);
+    bool ok = wf && CreateSectionFileAtPath(kCopy, 1, 0, wf->fileFormatWord);
     HMSDATA in = ok ? OpenMSDataSection(kSource, "MSData", 0, wf->scanCount, 0, nullptr) : nullptr;
     HMSDATA out = in ? OpenMSDataSection(kCopy, "MSData", 1, wf->scanCount, 0, nullptr) : nullptr;
     ok = in && out;

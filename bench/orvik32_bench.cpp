@@ -84,7 +84,7 @@ void SetUpFiles() {
   }
   win::paths::ResetRoot();
   const std::vector<char> data = Bytes(kBulkBytes);
-  CreateSectionFile(const_cast<char*>(kStore), 777, 0, 0);
+  CreateSectionFileAtPath(kStore, 777, 0, 0);
   HSECTION s = CreateSection(kStore, "MSData", nullptr);
   for (uint32_t at = 0; at < kBulkBytes; at += kChunk) WriteSection(s, data.data() + at, kChunk);
   CloseSection(s);

@@ -52,7 +52,7 @@ bool WriteSampleSection(const char* name, const void* data, uint32_t size) {
 }
 
 bool MakeSample() {
-  if (!CreateSectionFile(const_cast<char*>(kSamplePath), kSampleType, 0, 3)) return false;
+  if (!CreateSectionFileAtPath(kSamplePath, kSampleType, 0, 3)) return false;
   const std::string log = "Sample run started\r\nInjection 1 of 1\r\nRun finished\r\n";
   std::string points;
   for (int i = 0; i < 1500; ++i) {

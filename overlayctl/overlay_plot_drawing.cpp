@@ -226,11 +226,15 @@ void CCtlOPlot::DrawTextFlags(CDC* dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sizes,
     const int textY = midY - extent.cy;
     const int minX = left + c / 2, maxX = right - c / 2;
 
+    // A range with an endless end gives no column for any time.
+    const double offset = (f.time - t0) * sx;
+    if (!(offset >= 0 && offset <= 1e9)) continue;
+    const int x = left + static_cast<int>(offset);
+
     HPEN pen = CreatePen(f.dashed ? PS_DASH : PS_SOLID, 0, f.color);
     HGDIOBJ oldPen = SelectObject(h, pen);
     SetTextColor(h, f.color);
     if (!sizes->params.printFlag) SetBkMode(h, TRANSPARENT);
-    const int x = left + static_cast<int>((f.time - t0) * sx);
     MoveToEx(h, x, bottom, nullptr);
     LineTo(h, x, midY);
     int tx = x;

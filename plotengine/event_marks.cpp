@@ -131,6 +131,17 @@ void TextAt(HDC dc, int32_t x, int32_t y, const std::string& s) {
   TextOutA(dc, x, y, s.c_str(), static_cast<int>(s.size()));
 }
 
+// The pixel column of a time in the view [vs, ve] drawn scale pixels a
+// minute from left; false for a time outside the view or no number at all
+// (a damaged log's time is never turned into a column).
+bool ColumnOf(double t, double vs, double ve, double scale, int32_t left, int32_t* x) {
+  if (!(t >= vs && t <= ve)) return false;
+  const double offset = std::trunc((t - vs) * scale);
+  if (!(offset >= 0 && offset <= 1e9)) return false;
+  *x = left + static_cast<int32_t>(offset);
+  return true;
+}
+
 }  // namespace
 
 KELT_API void OPLOT_ReadSystemEventMarks(SVW_OVERLAY* o) {
@@ -198,8 +209,8 @@ KELT_API void OPLOT_DrawSystemEventMarks(HDC dc, const SVW_OVERLAY* o, const STR
         if (!merged) entries.push_back({t, text.substr(0, 104)});
       }
       for (const Entry& e : entries) {
-        if (e.time < vs || e.time > ve) continue;
-        const int32_t x = left + static_cast<int32_t>(std::trunc((e.time - vs) * xScale));
+        int32_t x;
+        if (!ColumnOf(e.time, vs, ve, xScale, left, &x)) continue;
         MoveToEx(dc, x, bottom, nullptr);
         LineTo(dc, x, top);
         TextAt(dc, x, bottom, e.text);
@@ -309,8 +320,8 @@ KELT_API void OPLOT_DrawSearchAndIntegrationWindows(HDC dc, const SVW_OVERLAY* o
       TextAt(dc, at, y, s);
     };
     for (const Edge& e : edges) {
-      if (e.time < vs || e.time > ve) continue;
-      const int32_t x = left + static_cast<int32_t>(std::trunc((e.time - vs) * sz->xFactor));
+      int32_t x;
+      if (!ColumnOf(e.time, vs, ve, sz->xFactor, left, &x)) continue;
       const int32_t upper = e.isSearch ? searchTop : integrationTop;
       MoveToEx(dc, x, bottom, nullptr);
       LineTo(dc, x, upper);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/engine_binding.h"
+#include "common/engine_entries.h"
 #include "common/mass_lists.h"
 #include "common/number_format.h"
 #include "common/segment_plots.h"
@@ -230,9 +231,9 @@ STRUCT_ANNOTATIONS* OPLOT_CreateDHAnnotationStrings(SVW_OVERLAY* overlay, int16_
     if (!wf || !(wf->centroid || (wf->sectioned && wf->timeTagged))) return nullptr;
     if (!KELT_HaveCurrentResults(wf->filePath)) return nullptr;
     Engine engine;
-    auto open = engine.Find<HSECTION (*)(const char*, char*)>("OpenTolResultsReadOnly");
-    auto readStep = engine.Find<BOOL (*)(HSECTION, uint16_t, void*, int16_t)>("ReadTolResultStep");
-    auto readHeader = engine.Find<BOOL (*)(HSECTION, void*)>("ReadTolResults");
+    auto open = engine.Find<kelt::engine::OpenTolResultsReadOnlyFn>("OpenTolResultsReadOnly");
+    auto readStep = engine.Find<kelt::engine::ReadTolResultStepFn>("ReadTolResultStep");
+    auto readHeader = engine.Find<kelt::engine::ReadTolResultsFn>("ReadTolResults");
     if (!open || !readStep || !readHeader) return nullptr;
     FILETIME written{};
     if (!LastWriteTime(wf->filePath, &written)) return nullptr;
@@ -240,7 +241,7 @@ STRUCT_ANNOTATIONS* OPLOT_CreateDHAnnotationStrings(SVW_OVERLAY* overlay, int16_
     if (!results) return nullptr;
     uint8_t header[kHeaderSize] = {};
     uint32_t steps = 0, entries = 0;
-    if (readHeader(results, header)) {
+    if (readHeader(results, reinterpret_cast<STRUCT_RESULTS_HEADER*>(header))) {
       for (int k = 0; k < 6; ++k) {
         const int16_t n = At<int16_t>(header, kCountOffset[kKindStatus[k]]);
         if (n <= 0) continue;
@@ -262,7 +263,7 @@ STRUCT_ANNOTATIONS* OPLOT_CreateDHAnnotationStrings(SVW_OVERLAY* overlay, int16_
     bool failed = false;
     for (uint32_t i = 0; i < steps && i <= 65535 && record->count < entries; ++i) {
       uint8_t step[kStepSize] = {};
-      if (!readStep(results, static_cast<uint16_t>(i), step, 1)) {
+      if (!readStep(results, static_cast<uint16_t>(i), reinterpret_cast<STRUCT_RESULT_STEP*>(step), 1)) {
         failed = true;
         break;
       }

@@ -70,10 +70,11 @@ void* ReadBlock(HSECTION s, uint32_t at, uint32_t length) {
   return block;
 }
 
-// A hit whose ions fit in its length.
+// A hit whose length is its head and its ions, no more and no less: what
+// the display library's reader of the same record accepts.
 bool IonsFit(const STRUCT_TIC_HIT* hit) {
   return hit->ionCount >= 0 &&
-         TIC_HIT_HEAD_SIZE + uint64_t(TIC_HIT_ION_SIZE) * uint64_t(hit->ionCount) <= hit->length;
+         TIC_HIT_HEAD_SIZE + uint64_t(TIC_HIT_ION_SIZE) * uint64_t(hit->ionCount) == hit->length;
 }
 
 // Hit j of a peak block, checked against the peak; null when absent or damaged.

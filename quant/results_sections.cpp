@@ -80,9 +80,9 @@ std::string TempSectionFile(const char* prefix) {
   if (n == 0 || n >= sizeof folder) return {};
   char name[MAX_PATH + 1] = {};
   if (!GetTempFileNameA(folder, prefix, 0, name)) return {};
-  uint8_t record[SECTION_FILE_RECORD_SIZE] = {};
-  bool ok = CreateSectionFile(record, 0, 0, 0) != FALSE;
-  const HSECTFILE file = ok ? OpenSectionFile(name, record, SECTION_FILE_READ_WRITE, 2) : -1;
+  SECTION_FILE_RECORD record{};
+  bool ok = CreateSectionFile(&record, 0, 0, 0) != FALSE;
+  const HSECTFILE file = ok ? OpenSectionFile(name, &record, SECTION_FILE_READ_WRITE, 2) : -1;
   ok = file != -1;
   if (ok) CloseSectionFile(file);
   if (!ok) {

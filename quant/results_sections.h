@@ -3,7 +3,9 @@
 // are opened through Orvik32 and closed by the caller with CloseSection.
 // Results are 1 (or a handle or block) on success, 0 (or null) on failure.
 #include <cstdint>
+#include <type_traits>
 
+#include "common/engine_entries.h"
 #include "orvik32/orvik32.h"
 #include "quant/morvex_export.h"
 #include "quant/results_records.h"
@@ -75,6 +77,13 @@ MORVEX_API BOOL WriteQualifierRecord(HSECTION section, int16_t index, const STRU
 MORVEX_API BOOL GetMatchingQualifierRecord(HSECTION section, int32_t compoundNumber,
                                            STRUCT_QUALIFIER_RECORD* record);
 MORVEX_API BOOL CopyQualifierData(const char* destination, const char* source);
+
+// The display library calls these by name through the shared types.
+static_assert(std::is_same_v<decltype(&OpenTolResultsReadOnly), kelt::engine::OpenTolResultsReadOnlyFn>);
+static_assert(std::is_same_v<decltype(&ReadTolResults), kelt::engine::ReadTolResultsFn>);
+static_assert(std::is_same_v<decltype(&ReadTolResultStep), kelt::engine::ReadTolResultStepFn>);
+static_assert(std::is_same_v<decltype(&OpenQualifierDataReadOnly), kelt::engine::OpenQualifierDataReadOnlyFn>);
+static_assert(std::is_same_v<decltype(&GetMatchingQualifierRecord), kelt::engine::GetMatchingQualifierRecordFn>);
 
 // ---- "MSTICs:h4" ------------------------------------------------------------------
 MORVEX_API BOOL CopyTICData(const char* destination, const char* source);

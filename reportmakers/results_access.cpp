@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/engine_binding.h"
+#include "common/engine_entries.h"
 #include "common/work_file.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
@@ -48,12 +49,12 @@ BOOL RPTS_ReadResultStep(const char* path, uint16_t step, void* out) {
   if (!path || !out) return FALSE;
   try {
     Engine engine;
-    auto open = engine.Find<HSECTION (*)(const char*, char*)>("OpenTolResultsReadOnly");
-    auto read = engine.Find<BOOL (*)(HSECTION, uint16_t, void*, int16_t)>("ReadTolResultStep");
+    auto open = engine.Find<kelt::engine::OpenTolResultsReadOnlyFn>("OpenTolResultsReadOnly");
+    auto read = engine.Find<kelt::engine::ReadTolResultStepFn>("ReadTolResultStep");
     if (!open || !read) return FALSE;
     HSECTION results = open(path, nullptr);
     if (!results) return FALSE;
-    const BOOL ok = read(results, step, out, 1);
+    const BOOL ok = read(results, step, static_cast<STRUCT_RESULT_STEP*>(out), 1);
     CloseSection(results);
     return ok ? TRUE : FALSE;
   } catch (...) {
@@ -65,12 +66,12 @@ BOOL KELT_ReadMatchingQualifier(const STRUCT_WORK_FILE* workFile, int32_t compou
   if (!workFile || !out) return FALSE;
   try {
     Engine engine;
-    auto open = engine.Find<HSECTION (*)(const char*)>("OpenQualifierDataReadOnly");
-    auto match = engine.Find<BOOL (*)(HSECTION, int32_t, void*)>("GetMatchingQualifierRecord");
+    auto open = engine.Find<kelt::engine::OpenQualifierDataReadOnlyFn>("OpenQualifierDataReadOnly");
+    auto match = engine.Find<kelt::engine::GetMatchingQualifierRecordFn>("GetMatchingQualifierRecord");
     if (!open || !match) return FALSE;
     HSECTION qualifiers = open(workFile->filePath);
     if (!qualifiers) return FALSE;
-    const BOOL ok = match(qualifiers, compound, out);
+    const BOOL ok = match(qualifiers, compound, static_cast<STRUCT_QUALIFIER_RECORD*>(out));
     CloseSection(qualifiers);
     return ok ? TRUE : FALSE;
   } catch (...) {

@@ -50,7 +50,11 @@ void Text(char* dst, size_t dstSize, const uint8_t* src, size_t srcSize) {
 STRUCT_TIC_SPT* TicFromHit(const uint8_t* hit, uint32_t hitBytes) {
   if (hitBytes < DF_TIC_HIT_HEAD) return nullptr;
   const int16_t ions = Get<int16_t>(hit + kHitIonCount);
-  if (ions < 0 || DF_TIC_HIT_HEAD + 6u * uint32_t(ions) > hitBytes) return nullptr;
+  // The record's own length is its head and its ions, as every reader of it
+  // holds.
+  if (ions < 0 || DF_TIC_HIT_HEAD + 6u * uint32_t(ions) > hitBytes ||
+      Get<uint32_t>(hit) != DF_TIC_HIT_HEAD + 6u * uint32_t(ions))
+    return nullptr;
   const uint32_t bytes = uint32_t(sizeof(STRUCT_TIC_SPT) + size_t(std::max<int>(ions, 1) - 1) * sizeof(TOL_PAIR));
   auto* tic = static_cast<STRUCT_TIC_SPT*>(AllocBlock(bytes));
   if (!tic) return nullptr;

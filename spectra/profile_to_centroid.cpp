@@ -85,7 +85,7 @@ int32_t CProfileToCentroid::Convert() {
   if (type < 0) return 0;
 
   if (FileExists(target_)) DeleteFileA(target_);
-  bool ok = CreateSectionFile(target_, type, 0, format) != 0;
+  bool ok = CreateSectionFileAtPath(target_, type, 0, format) != 0;
   if (ok) {
     const HSECTFILE h = OpenSectionFile(target_, nullptr, SECTION_FILE_READ_WRITE, 2);
     ok = h != -1;

@@ -23,7 +23,7 @@ std::string SectionBytes(const char* path, const char* name) {
   return out;
 }
 
-bool Fresh(const char* path) { return CreateSectionFile(const_cast<char*>(path), 23, 0, 1) != 0; }
+bool Fresh(const char* path) { return CreateSectionFileAtPath(path, 23, 0, 1) != 0; }
 
 }  // namespace
 

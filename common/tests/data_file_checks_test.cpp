@@ -109,7 +109,7 @@ TEST_F(SectionStemsTest, SectionsFoundByStem) {
     ~Free() { FreeSyntheticWorkFile(wf); }
   } freeLater{wf};
   std::filesystem::create_directories(Host("C:\\Data"));
-  ASSERT_TRUE(CreateSectionFile(wf->filePath, 777, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath(wf->filePath, 777, 0, 1));
   for (const char* name : {"EventMarkLog.2", "EventMarkLog.1", "SamplePrep.0014.0001", "Other"}) {
     HSECTION s = CreateSection(wf->filePath, name, nullptr);
     ASSERT_NE(s, nullptr);

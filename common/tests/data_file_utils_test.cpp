@@ -63,7 +63,7 @@ TEST_F(DataFileUtilsTest, FileExistsAndMethodFiles) {
   EXPECT_FALSE(KELT_IsMethodFile("C:\\Data\\plain.txt", 0x14, 1));
 
   char method[] = "C:\\Data\\m.mth";
-  ASSERT_TRUE(CreateSectionFile(method, 666, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath(method, 666, 0, 1));
   EXPECT_FALSE(KELT_IsMethodFile(method, 0x14, 1));
   HDHTABLE g = CreateGlobalTable(method, 0x14, 1, "1");
   ASSERT_NE(g, nullptr);
@@ -76,7 +76,7 @@ TEST_F(DataFileUtilsTest, FileExistsAndMethodFiles) {
   EXPECT_TRUE(KELT_IsMethodFile(method, 0x14, 1));
   EXPECT_FALSE(KELT_IsMethodFile(method, 0x14, 2));
   char data[] = "C:\\Data\\d.ms";
-  ASSERT_TRUE(CreateSectionFile(data, 777, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath(data, 777, 0, 1));
   EXPECT_FALSE(KELT_IsMethodFile(data, 0x14, 1));
 }
 

@@ -409,7 +409,7 @@ TEST_F(DetectorTraceTest, TimeTaggedTracesAndLookups) {
 
 // A one-channel time-tagged file written by hand.
 void WriteTaggedFile(const char* path, const std::vector<uint32_t>& tags, const std::vector<int32_t>& values) {
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(path), 12, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath(path, 12, 0, 1));
   std::vector<uint8_t> head(DETECTOR_SECTION_HEAD_SIZE + DETECTOR_CHANNEL_RECORD_SIZE, 0);
   const uint16_t one = 1;
   std::memcpy(&head[6], &one, 2);

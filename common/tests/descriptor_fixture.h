@@ -81,7 +81,7 @@ class DescriptorTest : public WorkstationRootTest {
   // A new empty sectioned data file.
   static std::string NewDataFile(const std::string& path) {
     EnsureFolder(path);
-    CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 0);
+    CreateSectionFileAtPath(path.c_str(), 1, 0, 0);
     return path;
   }
 };

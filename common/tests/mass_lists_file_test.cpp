@@ -142,7 +142,7 @@ class MethodSegments : public KeltRootTest {};
 TEST_F(MethodSegments, FromTheMethodText) {
   STRUCT_WORK_FILE* wf = MakeSyntheticWorkFile({{1, 5, {{u"A", u""}}}});
   CreateDirectoryA("C:\\Data", nullptr);
-  ASSERT_TRUE(CreateSectionFile(wf->filePath, 1, 0, 0));
+  ASSERT_TRUE(CreateSectionFileAtPath(wf->filePath, 1, 0, 0));
   EXPECT_EQ(KELT_HaveMSMethodSegments(wf), 0);
   DF_METHOD_SEGMENT s{1, 1.0, 5.0, 1, 1, "EI+", "Volatiles", 0.5, 0.02, 35.0, 350.0, {}};
   ASSERT_TRUE(WriteMethodSegments(wf->filePath, wf->fileType, wf->module, &s, 1));

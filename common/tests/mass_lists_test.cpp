@@ -464,7 +464,7 @@ class ResultsTest : public KeltRootTest {
   }
   std::string MakeFile(const char* section, uint32_t size, uint16_t headerFormat) {
     std::string path = "C:\\Data\\results" + std::to_string(++n_) + ".kms";
-    EXPECT_TRUE(CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 0));
+    EXPECT_TRUE(CreateSectionFileAtPath(path.c_str(), 1, 0, 0));
     if (section) {
       std::vector<uint8_t> bytes(size, 0);
       if (size >= 2269) std::memcpy(bytes.data() + 2267, &headerFormat, 2);

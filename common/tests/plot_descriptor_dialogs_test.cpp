@@ -148,7 +148,7 @@ TEST_F(DescriptorDialogs, TheTwoTargetsExcludeEachOther) {
   const std::string other = "C:\\Data\\run2.kms", list = "C:\\Lists\\batch.seq";
   MsFile(other);
   EnsureFolder(list);
-  CreateSectionFile(const_cast<char*>(list.c_str()), 1, 0, 0);
+  CreateSectionFileAtPath(list.c_str(), 1, 0, 0);
   HDHTABLE t = CreateRecalcList(list.c_str());
   ASSERT_NE(t, nullptr);
   DH_RECALC_LIST_ENTRY e{};

@@ -22,7 +22,7 @@ TEST_F(ResultsAccessTest, GlobalTableOfTheWorkFilesModule) {
   std::vector<uint8_t> table(sizeof(STRUCT_DH_GLOBAL_PARAMS), 0xEE);
   EXPECT_FALSE(KELT_ReadGlobalTable(wf, table.data()));  // no file yet
   std::filesystem::create_directories(Host("C:\\Data"));
-  ASSERT_TRUE(CreateSectionFile(wf->filePath, 777, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath(wf->filePath, 777, 0, 1));
   EXPECT_FALSE(KELT_ReadGlobalTable(wf, table.data()));  // no table
   STRUCT_DH_GLOBAL_PARAMS written{};
   ASSERT_TRUE(InitGlobalParams(&written));
@@ -46,7 +46,7 @@ TEST_F(ResultsAccessTest, RecalculationRecordIsTheLatestEntryOfTheModule) {
   std::memset(&out, 0xEE, sizeof out);
   EXPECT_FALSE(RPTS_ReadDataFileSection(wf, &out));  // no file yet
   std::filesystem::create_directories(Host("C:\\Data"));
-  ASSERT_TRUE(CreateSectionFile(wf->filePath, 777, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath(wf->filePath, 777, 0, 1));
   EXPECT_FALSE(RPTS_ReadDataFileSection(wf, &out));  // no record
   // A record of another module is not this work file's.
   HDHTABLE other = CreateRecalcLog(wf->filePath, wf->fileType, uint16_t(wf->module + 1), "1");

@@ -380,19 +380,19 @@ TEST_F(WorkFileTest, BadInputGivesNoRecord) {
   WriteHostFile("c/Data/badword.raw", badWord);
 
   // Sectioned files that are neither MS data nor whole detector files.
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>("C:\\Data\\method.mth"), 666, 0, 1));
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>("C:\\Data\\damaged.kms"), 61, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath("C:\\Data\\method.mth", 666, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath("C:\\Data\\damaged.kms", 61, 0, 1));
   PutSection("C:\\Data\\damaged.kms", "MSData", std::vector<uint8_t>(5000, 0xAB));
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>("C:\\Data\\fewrecords.dat"), 12, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath("C:\\Data\\fewrecords.dat", 12, 0, 1));
   PutSection("C:\\Data\\fewrecords.dat", "Detector", DetectorHeader(4, 2, 0.0f, 1.0f));
   SetFileInfoLong("C:\\Data\\fewrecords.dat", FILE_INFO_POINT_COUNT, 100);
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>("C:\\Data\\onepoint.dat"), 12, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath("C:\\Data\\onepoint.dat", 12, 0, 1));
   PutSection("C:\\Data\\onepoint.dat", "Detector", DetectorHeader(1, 1, 0.0f, 1.0f));
   SetFileInfoLong("C:\\Data\\onepoint.dat", FILE_INFO_POINT_COUNT, 1);
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>("C:\\Data\\shorthead.dat"), 12, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath("C:\\Data\\shorthead.dat", 12, 0, 1));
   PutSection("C:\\Data\\shorthead.dat", "Detector", std::vector<uint8_t>(80, 0));
   SetFileInfoLong("C:\\Data\\shorthead.dat", FILE_INFO_POINT_COUNT, 100);
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>("C:\\Data\\backwards.dat"), 12, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath("C:\\Data\\backwards.dat", 12, 0, 1));
   PutSection("C:\\Data\\backwards.dat", "Detector", DetectorHeader(1, 1, 5.0f, 1.0f));
   SetFileInfoLong("C:\\Data\\backwards.dat", FILE_INFO_POINT_COUNT, 100);
 

@@ -500,7 +500,7 @@ TEST_F(DataInfoTest, FilteredPointsOnlyForFilteredKindsAndScaledTracesTimesTheir
   SVW_OVERLAY* o = FilteredOverlay();
   STRUCT_WORK_FILE* wf = o->slots[0].workFile;
   std::filesystem::create_directories(std::filesystem::path(win::paths::ToHost(wf->filePath)).parent_path());
-  ASSERT_TRUE(CreateSectionFile(wf->filePath, 1, 0, 0));
+  ASSERT_TRUE(CreateSectionFileAtPath(wf->filePath, 1, 0, 0));
   wf->fileType = 3;
   ASSERT_TRUE(SetDataScaleFactor(wf->filePath, 3, 2.5f));
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));

@@ -260,7 +260,11 @@ TEST_F(MarkersTest, MarkersAreRecomputedWhenNewDataArrive) {
 }
 
 TEST_F(MarkersTest, IndexesOutsideTheTableAndTheSlotsChangeNothing) {
-  auto [w, c, o] = Show();
+  // Plain variables, not bindings: lambdas below capture them.
+  const Shown shown = Show();
+  [[maybe_unused]] HWND w = shown.w;
+  [[maybe_unused]] CCtlOPlot* c = shown.c;
+  [[maybe_unused]] SVW_OVERLAY* o = shown.o;
   STRUCT_TOL_SPT* spt = Mark(w, 3, 1, truth_.compounds[0].retentionTime, 3);
   ASSERT_NE(spt, nullptr);
   ASSERT_EQ(c->m_SptMarkers[3][1].set, 1);
@@ -488,7 +492,11 @@ TEST_F(MarkersTest, ClickMarkerStandsAtItsTimeOnlyInsideTheWindow) {
 
 // A printed drawing places the click marker with its own geometry, not the screen's.
 TEST_F(MarkersTest, PrintedClickMarkerUsesThePageGeometry) {
-  auto [w, c, o] = Show(500, 300, 3.0, 5.0);
+  // Plain variables, not bindings: lambdas below capture them.
+  const Shown shown = Show(500, 300, 3.0, 5.0);
+  [[maybe_unused]] HWND w = shown.w;
+  [[maybe_unused]] CCtlOPlot* c = shown.c;
+  [[maybe_unused]] SVW_OVERLAY* o = shown.o;
   ASSERT_TRUE(Painted(w));
   const double t = 3.0 + 0.8 * 2.0;
   int32_t screenX = 0;
@@ -663,7 +671,11 @@ TEST_F(MarkersTest, MarkersOnFlatScalesDrawNothingWithoutAPixel) {
 // Markers and a click marker over an overlay the host left inconsistent.
 TEST_F(MarkersTest, MarkersOverADamagedOverlayPaintWithoutHarm) {
   const double apex = truth_.compounds[0].retentionTime;
-  auto [w, c, o] = Show(640, 400, apex - 0.5, apex + 0.5);
+  // Plain variables, not bindings: lambdas below capture them.
+  const Shown shown = Show(640, 400, apex - 0.5, apex + 0.5);
+  [[maybe_unused]] HWND w = shown.w;
+  [[maybe_unused]] CCtlOPlot* c = shown.c;
+  [[maybe_unused]] SVW_OVERLAY* o = shown.o;
   STRUCT_TOL_SPT* one = Spectrum(o, apex, 1);
   STRUCT_TOL_SPT* seven = Spectrum(o, apex + 0.05, 7, true);
   ASSERT_NE(one, nullptr);

@@ -132,7 +132,11 @@ TEST_F(PaintTest, NoRepaintValidatesWithoutDrawingAndForgetsTheGeometry) {
 // Paints that must not draw: each validates the window and leaves the
 // picture; only a print job keeps the screen geometry, which it does not touch.
 TEST_F(PaintTest, PaintsThatMayNotDrawValidateAndKeepTheGeometryOnlyForAPrintJob) {
-  auto [w, c, o] = ShowPlots(2);
+  // Plain variables, not bindings: lambdas below capture them.
+  const Shown shown = ShowPlots(2);
+  [[maybe_unused]] HWND w = shown.w;
+  [[maybe_unused]] CCtlOPlot* c = shown.c;
+  [[maybe_unused]] SVW_OVERLAY* o = shown.o;
   // The time scale's labels: they move with the view.
   auto labels = [&] {
     std::vector<COLORREF> row;
@@ -472,7 +476,8 @@ TextSpan PaintFlag(HWND w, CCtlOPlot* c, SVW_OVERLAY* o, const STRUCT_OPLOT_TEXT
   SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&flag));
   Repaint(w);
   const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
-  span.lineX = span.left + static_cast<int>((flag.time - t0) * (c->m_Sizes.plotWidth / (t1 - t0)));
+  const double column = (flag.time - t0) * (c->m_Sizes.plotWidth / (t1 - t0));
+  span.lineX = std::isfinite(column) && std::fabs(column) < 1e9 ? span.left + static_cast<int>(column) : -1;
   size_t k = 0;
   for (int y = midY - rows; y < midY; ++y)
     for (int x = 0; x < c->m_plotWidth; ++x, ++k) {

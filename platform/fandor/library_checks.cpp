@@ -14,6 +14,7 @@
 #include "fandor/spectrum_match.h"
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
+#include "win/win_file_facts.h"
 #include "win/win_kernel.h"
 
 namespace fandor {
@@ -23,33 +24,61 @@ int32_t SearchLoaded(const std::vector<const Library*>& libs, const void* spectr
 
 namespace {
 
-// Libraries stay loaded between searches (a run searches many peaks);
-// reloaded when the file's size changes.
+// Libraries stay loaded between searches (a run searches many peaks),
+// each with the stamp of the file it was read from; a file whose stamp
+// changes is read again. A file changed so recently that a rewrite could
+// keep its stamp is compared by content until it settles.
 struct Cached {
-  int64_t size;
+  win::facts::FileStamp stamp;
+  uint64_t digest = 0;
   std::shared_ptr<fandor::Library> library;
 };
 std::mutex g_cacheLock;
 std::map<std::string, Cached> g_cache;
 
-int64_t FileSize(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return -1;
-  LARGE_INTEGER size{};
-  const bool ok = GetFileSizeEx(h, &size);
-  CloseHandle(h);
-  return ok ? size.QuadPart : -1;
+// A digest of a file's bytes, eight at a time (FNV-1a over words).
+uint64_t Digest(const std::string& bytes) {
+  uint64_t h = 0xcbf29ce484222325ull ^ bytes.size();
+  size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, bytes.data() + i, 8);
+    h = (h ^ w) * 0x100000001b3ull;
+    h ^= h >> 29;
+  }
+  for (; i < bytes.size(); ++i) h = (h ^ static_cast<unsigned char>(bytes[i])) * 0x100000001b3ull;
+  return h;
 }
 
 std::shared_ptr<fandor::Library> Load(const std::string& path) {
-  const int64_t size = FileSize(path);
-  std::lock_guard<std::mutex> lock(g_cacheLock);
-  auto it = g_cache.find(path);
-  if (it != g_cache.end() && it->second.size == size) return it->second.library;
-  if (it != g_cache.end()) g_cache.erase(it);
+  win::facts::FileStamp before;
+  const bool stamped = win::facts::StampOf(path, &before);
+  {
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    auto it = g_cache.find(path);
+    if (stamped && it != g_cache.end() && it->second.stamp.Same(before) && it->second.stamp.settled)
+      return it->second.library;
+  }
+  std::string text;
+  if (!fandor::ReadLibraryFile(path, &text)) return nullptr;
+  const uint64_t digest = Digest(text);
+  {
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    auto it = g_cache.find(path);
+    if (stamped && it != g_cache.end() && it->second.stamp.Same(before) && it->second.digest == digest) {
+      it->second.stamp.settled = before.settled;
+      return it->second.library;
+    }
+    if (it != g_cache.end()) g_cache.erase(it);
+  }
   auto lib = std::make_shared<fandor::Library>();
-  if (!fandor::LoadLibrary(path, lib.get())) return nullptr;
-  g_cache[path] = {size, lib};
+  if (!fandor::ParseLibrary(path, text, lib.get())) return nullptr;
+  // Kept only when the file did not change while it was read.
+  win::facts::FileStamp after;
+  if (stamped && win::facts::StampOf(path, &after) && after.Same(before)) {
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    g_cache[path] = {before, digest, lib};
+  }
   return lib;
 }
 

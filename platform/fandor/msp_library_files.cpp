@@ -1,6 +1,7 @@
 // Spectrum libraries in MSP text form.
 #include "msp_library_files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -33,70 +34,16 @@ int32_t CasFromText(const std::string& text) {
   return static_cast<int32_t>(v);
 }
 
-}  // namespace
-
-BOOL CAccessMSPFile::Open(const char* path) {
-  text_.clear();
-  offsets_.clear();
-  indexed_ = false;
-  if (!path) return FALSE;
-  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (!h || h == INVALID_HANDLE_VALUE) return FALSE;
-  const DWORD size = GetFileSize(h, nullptr);
-  bool ok = size != INVALID_FILE_SIZE;
-  if (ok) {
-    text_.resize(size);
-    DWORD got = 0;
-    ok = size == 0 || (ReadFile(h, text_.data(), size, &got, nullptr) && got == size);
-  }
-  CloseHandle(h);
-  if (!ok) text_.clear();
-  return ok ? TRUE : FALSE;
-}
-
-void CAccessMSPFile::BuildIndexes() {
-  offsets_.clear();
-  size_t at = 0;
-  while (at < text_.size()) {
-    size_t end = text_.find('\n', at);
-    if (end == std::string::npos) end = text_.size();
-    if (StartsWithNoCase(text_.substr(at, 5), "Name:")) offsets_.push_back(static_cast<uint32_t>(at));
-    at = end + 1;
-  }
-  indexed_ = true;
-}
-
-BOOL CAccessMSPFile::SetIndexes(const uint32_t* offsets, int32_t count) {
-  if (!offsets || count <= 0) return FALSE;
-  offsets_.assign(offsets, offsets + count);
-  indexed_ = true;
-  return TRUE;
-}
-
-int32_t CAccessMSPFile::GetIndexes(std::vector<uint32_t>* offsets) {
-  if (!indexed_) BuildIndexes();
-  if (offsets) *offsets = offsets_;
-  return static_cast<int32_t>(offsets_.size());
-}
-
-BOOL CAccessMSPFile::ReadSpectrum(int32_t index, MSP_SPECTRUM* s) {
-  if (!s) return FALSE;
-  if (!indexed_) BuildIndexes();
-  if (index < 0 || static_cast<size_t>(index) >= offsets_.size()) return FALSE;
-  size_t at = offsets_[static_cast<size_t>(index)];
-  // A kept table that no longer fits the file is built again.
-  if (at >= text_.size() || !StartsWithNoCase(text_.substr(at, 5), "Name:")) {
-    BuildIndexes();
-    if (static_cast<size_t>(index) >= offsets_.size()) return FALSE;
-    at = offsets_[static_cast<size_t>(index)];
-  }
+// One entry from its "Name:" line at "at" to the blank line after its
+// peaks, the next "Name:" line or the end of the text.
+BOOL ParseEntry(const std::string& text, size_t at, MSP_SPECTRUM* s) {
   std::memset(s, 0, sizeof *s);
   int32_t peaksExpected = -1;
   bool first = true;
-  while (at < text_.size()) {
-    size_t end = text_.find('\n', at);
-    if (end == std::string::npos) end = text_.size();
-    const std::string line = Trim(text_.substr(at, end - at));
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = Trim(text.substr(at, end - at));
     at = end + 1;
     if (line.empty()) {
       if (peaksExpected >= 0) break;
@@ -138,6 +85,109 @@ BOOL CAccessMSPFile::ReadSpectrum(int32_t index, MSP_SPECTRUM* s) {
       }
     }
   }
-  (void)mode_;
   return s->name[0] ? TRUE : FALSE;
+}
+
+// An entry read on its own may be no longer than this; a longer one is
+// read with the whole text.
+constexpr uint64_t kMostEntryBytes = 1u << 20;
+
+}  // namespace
+
+BOOL CAccessMSPFile::Open(const char* path) {
+  text_.clear();
+  offsets_.clear();
+  indexed_ = loaded_ = open_ = false;
+  path_.clear();
+  size_ = 0;
+  if (!path) return FALSE;
+  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (!h || h == INVALID_HANDLE_VALUE) return FALSE;
+  const DWORD size = GetFileSize(h, nullptr);
+  CloseHandle(h);
+  if (size == INVALID_FILE_SIZE) return FALSE;
+  path_ = path;
+  size_ = size;
+  open_ = true;
+  return TRUE;
+}
+
+bool CAccessMSPFile::ReadRange(uint64_t from, uint64_t to, std::string* out) const {
+  out->clear();
+  if (!open_ || from > to || to - from > UINT32_MAX) return false;
+  HANDLE h = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (!h || h == INVALID_HANDLE_VALUE) return false;
+  out->resize(static_cast<size_t>(to - from));
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(from);
+  at.OffsetHigh = static_cast<DWORD>(from >> 32);
+  DWORD got = 0;
+  const bool ok = out->empty() || ReadFile(h, out->data(), static_cast<DWORD>(out->size()), &got, &at);
+  CloseHandle(h);
+  out->resize(ok ? got : 0);
+  return ok;
+}
+
+bool CAccessMSPFile::LoadText() {
+  if (!loaded_) {
+    if (!ReadRange(0, size_, &text_) || text_.size() != size_) {
+      text_.clear();
+      return false;
+    }
+    loaded_ = true;
+  }
+  return true;
+}
+
+void CAccessMSPFile::BuildIndexes() {
+  offsets_.clear();
+  indexed_ = true;
+  if (!LoadText()) return;
+  size_t at = 0;
+  while (at < text_.size()) {
+    size_t end = text_.find('\n', at);
+    if (end == std::string::npos) end = text_.size();
+    if (StartsWithNoCase(text_.substr(at, 5), "Name:")) offsets_.push_back(static_cast<uint32_t>(at));
+    at = end + 1;
+  }
+}
+
+BOOL CAccessMSPFile::SetIndexes(const uint32_t* offsets, int32_t count) {
+  if (!offsets || count <= 0) return FALSE;
+  offsets_.assign(offsets, offsets + count);
+  indexed_ = true;
+  return TRUE;
+}
+
+int32_t CAccessMSPFile::GetIndexes(std::vector<uint32_t>* offsets) {
+  if (!indexed_) BuildIndexes();
+  if (offsets) *offsets = offsets_;
+  return static_cast<int32_t>(offsets_.size());
+}
+
+BOOL CAccessMSPFile::ReadSpectrum(int32_t index, MSP_SPECTRUM* s) {
+  (void)mode_;
+  if (!s || !open_) return FALSE;
+  if (!indexed_) BuildIndexes();
+  if (index < 0 || static_cast<size_t>(index) >= offsets_.size()) return FALSE;
+  const size_t k = static_cast<size_t>(index);
+  if (!loaded_) {
+    // Only the entry's own bytes: up to the next entry's offset.
+    const uint64_t from = offsets_[k];
+    uint64_t to = k + 1 < offsets_.size() && offsets_[k + 1] > from ? offsets_[k + 1] : size_;
+    to = std::min(to, size_);
+    std::string entry;
+    if (from < to && to - from <= kMostEntryBytes && ReadRange(from, to, &entry) &&
+        StartsWithNoCase(entry.substr(0, 5), "Name:"))
+      return ParseEntry(entry, 0, s);
+    if (!LoadText()) return FALSE;
+  }
+  size_t at = offsets_[k];
+  // A kept table that no longer fits the file is built again.
+  if (at >= text_.size() || !StartsWithNoCase(text_.substr(at, 5), "Name:")) {
+    BuildIndexes();
+    if (k >= offsets_.size()) return FALSE;
+    at = offsets_[k];
+  }
+  return ParseEntry(text_, at, s);
 }

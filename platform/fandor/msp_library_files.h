@@ -28,7 +28,9 @@ class FANDOR_MSP_CLASS CAccessMSPFile {
  public:
   explicit CAccessMSPFile(int16_t mode) : mode_(mode) {}
   ~CAccessMSPFile() = default;
-  // Reads the library text; FALSE when it cannot be read.
+  // FALSE when the library cannot be read. The text itself is read only
+  // when an index table has to be built: with a table kept from an earlier
+  // open, a spectrum costs the bytes of its own entry.
   BOOL Open(const char* path);
   // Takes an index table kept from an earlier open (offsets of the entries).
   BOOL SetIndexes(const uint32_t* offsets, int32_t count);
@@ -38,8 +40,13 @@ class FANDOR_MSP_CLASS CAccessMSPFile {
   BOOL ReadSpectrum(int32_t index, MSP_SPECTRUM* spectrum);
 
  private:
+  bool LoadText();
+  bool ReadRange(uint64_t from, uint64_t to, std::string* out) const;
   void BuildIndexes();
   int16_t mode_;
+  std::string path_;
+  uint64_t size_ = 0;
+  bool open_ = false, loaded_ = false;
   std::string text_;
   std::vector<uint32_t> offsets_;
   bool indexed_ = false;

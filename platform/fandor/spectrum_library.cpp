@@ -163,10 +163,16 @@ void Match(const Weighted& u, const Weighted& r, double* forward, double* revers
 
 bool LoadLibrary(const std::string& path, Library* lib) {
   std::string text;
-  if (!ReadWholeFile(path, &text)) {
-    SetError(FANDOR_ERROR_OPEN, "Cannot open the library " + path + ".");
-    return false;
-  }
+  return ReadLibraryFile(path, &text) && ParseLibrary(path, text, lib);
+}
+
+bool ReadLibraryFile(const std::string& path, std::string* text) {
+  if (ReadWholeFile(path, text)) return true;
+  SetError(FANDOR_ERROR_OPEN, "Cannot open the library " + path + ".");
+  return false;
+}
+
+bool ParseLibrary(const std::string& path, const std::string& text, Library* lib) {
   lib->path = path;
   Entry e;
   std::vector<std::pair<double, double>> peaks;

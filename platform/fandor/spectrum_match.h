@@ -40,6 +40,10 @@ struct Library {
 
 // Reads and indexes an MSP file; false with an error number set.
 bool LoadLibrary(const std::string& path, Library* out);
+// The two halves of LoadLibrary: the file's bytes (false, error set, when it
+// cannot be read) and the library they hold.
+bool ReadLibraryFile(const std::string& path, std::string* text);
+bool ParseLibrary(const std::string& path, const std::string& text, Library* out);
 
 void SetError(int32_t number, const std::string& text);
 

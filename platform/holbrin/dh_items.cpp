@@ -102,5 +102,5 @@ HOLBRIN_API BOOL PrepareDHFile(const char* path) {
   if (!path || !*path) return FALSE;
   uint16_t format = 0;
   if (GetSectionFileType(path, &format) >= 0) return TRUE;
-  return CreateSectionFile(const_cast<char*>(path), 777, 0, 0);
+  return CreateSectionFileAtPath(path, 777, 0, 0);
 }

@@ -108,7 +108,9 @@ class Detector {
           if (e.value < 1 || e.value > 512) Error(kErrorWidth);
           seconds = std::clamp(e.value, 1.0, 512.0) * 0.5;
         }
-      width_[size_t(i)] = std::max(2.0, seconds / 60.0 / dt_);
+      // No wider than the trace: scans very close together would otherwise
+      // give widths beyond any point index.
+      width_[size_t(i)] = std::clamp(seconds / 60.0 / dt_, 2.0, std::max(2.0, double(n_)));
     }
     // Smoothing, quadratic Savitzky-Golay: wide for detection, at most five
     // points for measuring (a window wider than a narrow peak rings).
@@ -141,7 +143,7 @@ class Detector {
     for (int i = 1; i + 1 < n_; ++i) d_[size_t(i)] = (s_[size_t(i + 1)] - s_[size_t(i - 1)]) / 2;
     // Baseline drift is no peak: the slope counts against the median slope
     // of its neighbourhood (blocks of twenty peak widths).
-    const int block = std::max(50, int(20 * Median(width_)));
+    const int block = int(std::clamp(20 * Median(width_), 50.0, std::max(50.0, double(n_))));
     std::vector<double> drift(size_t(n_), 0);
     for (int a = 0; a < n_; a += block) {
       const int b = std::min(n_, a + block);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "orvik32/orvik32.h"
+#include "jessul32/running_average.h"
 #include "quorna/peaks.h"
 
 namespace jessul {
@@ -73,19 +74,32 @@ void Merge(const std::vector<Peak>& a, const std::vector<Peak>& b, double tol, V
   }
 }
 
-// Time of the average of n headers: the middle one's, or the mean of the
-// two middle ones; the representative header is the middle one, or the
-// earlier of the two when strictly nearer to the mean.
-size_t MiddleOf(const std::vector<MS_SCAN_HEADER>& h, double* time) {
-  const size_t n = h.size();
-  if (n % 2 == 1) {
-    *time = h[n / 2].time;
-    return n / 2;
+// The headers of a range that its average takes its facts from: the first
+// and last scan's, and the one or two in the middle.
+struct RangeHeaders {
+  MS_SCAN_HEADER first{}, last{}, middle[2]{};
+  uint32_t count = 0;
+  void Take(uint32_t k, uint32_t n, const MS_SCAN_HEADER& h) {
+    if (k == 0) first = h;
+    last = h;
+    if (n % 2 == 1 && k == n / 2) middle[0] = h;
+    if (n % 2 == 0 && k + 1 == n / 2) middle[0] = h;
+    if (n % 2 == 0 && k == n / 2) middle[1] = h;
+    count = n;
   }
-  const double a = h[n / 2 - 1].time, b = h[n / 2].time;
-  *time = (a + b) / 2;
-  return std::fabs(a - *time) < std::fabs(b - *time) ? n / 2 - 1 : n / 2;
-}
+  // The average's time: the middle scan's, or the mean of the two middle
+  // ones; the representative header is the middle one, or the earlier of
+  // the two when strictly nearer to the mean.
+  MS_SCAN_HEADER Middle(double* time) const {
+    if (count % 2 == 1) {
+      *time = middle[0].time;
+      return middle[0];
+    }
+    const double a = middle[0].time, b = middle[1].time;
+    *time = (a + b) / 2;
+    return std::fabs(a - *time) < std::fabs(b - *time) ? middle[0] : middle[1];
+  }
+};
 
 // The segment block holding a scan.
 bool SegmentOf(HMSDATA h, const MS_INFO_BLOCK& info, uint32_t scan, MS_SEGMENT_BLOCK& out) {
@@ -97,36 +111,42 @@ bool SegmentOf(HMSDATA h, const MS_INFO_BLOCK& info, uint32_t scan, MS_SEGMENT_B
 }
 
 // Average of count scans from first, step apart, as a new buffer (with its
-// time: the scan's, or the mean of the first and last scan times).
+// time: the scan's, or the mean of the first and last scan times). The
+// scans are read one at a time into one buffer and added to a running
+// average, so a long range costs no more than its average spectrum.
 void* AverageRange(HMSDATA h, const STRUCT_CHAN_LIST* channels, const MS_INFO_BLOCK& info,
                    const MS_SEGMENT_BLOCK& segment, uint32_t first, uint32_t count, uint32_t step,
-                   std::vector<MS_SCAN_HEADER>* headersOut, double* time) {
-  const uint32_t size = GetMSScanBufferSize(h);
-  std::vector<Block> buffers;
-  std::vector<void*> raw;
-  std::vector<MS_SCAN_HEADER> headers(count);
-  std::vector<const MS_SCAN_HEADER*> headerPtrs;
+                   RangeHeaders* headersOut, double* time) {
+  if (count == 0) return nullptr;
+  Block b(AllocBlock(GetMSScanBufferSize(h)));
+  if (!b) return nullptr;
+  // Centroid peaks join within half a step of the first scan function's
+  // mass decimals; profile points only on the same sampling grid.
+  jessul::RunningAverage average(Tolerance(&info, &segment, 0), IsProfile(&info), kMaxPeaks);
+  RangeHeaders headers;
+  std::vector<Peak> peaks;
   for (uint32_t k = 0; k < count; ++k) {
     const uint64_t scan = uint64_t{first} + uint64_t{k} * step;
     if (scan > UINT32_MAX) return nullptr;
-    Block b(AllocBlock(size));
-    if (!b) return nullptr;
     MS_SCAN_REQUEST r{};
     r.kind = MS_SCAN_BY_NUMBER;
     r.mode = MS_PICK_NEAREST;
     r.scan = static_cast<uint32_t>(scan);
-    if (ReadMSScanHeader(h, &r, channels, &headers[k], b.get()) == MS_SCAN_TIME_FAILED) return nullptr;
-    raw.push_back(b.get());
-    buffers.push_back(std::move(b));
+    MS_SCAN_HEADER header;
+    if (ReadMSScanHeader(h, &r, channels, &header, b.get()) == MS_SCAN_TIME_FAILED) return nullptr;
+    headers.Take(k, count, header);
+    if (count == 1) break;
+    if (!Read(b.get(), peaks) || !average.Add(peaks)) return nullptr;
   }
-  for (const MS_SCAN_HEADER& hd : headers) headerPtrs.push_back(&hd);
   if (headersOut) *headersOut = headers;
   if (count == 1) {
-    *time = headers[0].time;
-    return buffers[0].release();
+    *time = headers.first.time;
+    return b.release();
   }
-  *time = (headers.front().time + headers.back().time) / 2;
-  return AverageSpectra(raw.data(), count, &info, &segment, headerPtrs.data(), nullptr);
+  *time = (headers.first.time + headers.last.time) / 2;
+  const std::vector<Peak> mean = average.Mean();
+  if (mean.size() > kMaxPeaks) return nullptr;
+  return NewBuffer(mean);
 }
 
 // The path a workFile argument names (its first field), at most 259 characters.
@@ -158,7 +178,7 @@ JESSUL_API int32_t AverageScans(HMSDATA h, const STRUCT_CHAN_LIST* channels, MS_
     if (ReadMSInfoFromHandle(h, &info) != 0) return 0;
     MS_SEGMENT_BLOCK segment;
     if (!SegmentOf(h, info, first, segment)) return 0;
-    std::vector<MS_SCAN_HEADER> headers;
+    RangeHeaders headers;
     double ignored;
     Block avg(AverageRange(h, channels, info, segment, first, count, s, &headers, &ignored));
     if (!avg) return 0;
@@ -166,13 +186,13 @@ JESSUL_API int32_t AverageScans(HMSDATA h, const STRUCT_CHAN_LIST* channels, MS_
     if (!Read(avg.get(), peaks)) return 0;
     if (quorna::ExchangeBytes(peaks.size()) > GetBlockSize(buffer)) return 0;
     double time;
-    MS_SCAN_HEADER out = headers[MiddleOf(headers, &time)];
+    MS_SCAN_HEADER out = headers.Middle(&time);
     out.time = time;
     if (count > 1) quorna::SummariseInto(peaks, out);
     std::memcpy(buffer, avg.get(), quorna::ExchangeBytes(peaks.size()));
     *header = out;
-    if (firstTime) *firstTime = headers.front().time;
-    if (lastTime) *lastTime = headers.back().time;
+    if (firstTime) *firstTime = headers.first.time;
+    if (lastTime) *lastTime = headers.last.time;
     return 1;
   } catch (...) {
     return 0;

@@ -40,17 +40,27 @@ ORVIK_API uint32_t GetBlockSize(const void* block);
 typedef int32_t HSECTFILE;  // -1 on failure
 typedef void* HSECTION;     // 0 on failure; also listings and foreign handles
 
-// Two forms: (creation record, type, 0, format word) fills the record;
-// (path, type, 0, format word) creates the file at once, replacing any.
-// The argument is taken for a path only when it reads as printable text
-// ending within MAX_PATH bytes; anything else is a record to fill.
-ORVIK_API BOOL CreateSectionFile(void* pathOrRecord, int32_t typeCode, int32_t reserved, int32_t formatWord);
+// The caller's creation record, a type of its own so that no path can be
+// handed where a record is filled.
+typedef struct SECTION_FILE_RECORD {
+  unsigned char bytes[SECTION_FILE_RECORD_SIZE];
+} SECTION_FILE_RECORD;
+
+// Fills a creation record for the type; the file itself is made by
+// OpenSectionFile (path, record, read and write, 2). FALSE for a null
+// record or type -1.
+ORVIK_API BOOL CreateSectionFile(SECTION_FILE_RECORD* record, int32_t typeCode, int32_t reserved, int32_t formatWord);
+// Creates the sectioned file at a path at once, replacing any. A path that
+// is empty, holds a control character or is MAX_PATH characters or longer
+// is refused (FALSE, last error ERROR_BAD_PATHNAME or
+// ERROR_FILENAME_EXCED_RANGE) and nothing is written anywhere.
+ORVIK_API BOOL CreateSectionFileAtPath(const char* path, int32_t typeCode, int32_t reserved, int32_t formatWord);
 // mode 2 with a creation record makes a new file (replacing); otherwise
 // opens an existing one, filling the record (when given) with its facts.
 // -1 when the file is missing, no sectioned file, damaged, or write
 // access is asked of a write-protected file. The handle only proves the
 // file opens; sections are reached by path.
-ORVIK_API HSECTFILE OpenSectionFile(const char* path, void* record, uint32_t access, uint32_t mode);
+ORVIK_API HSECTFILE OpenSectionFile(const char* path, SECTION_FILE_RECORD* record, uint32_t access, uint32_t mode);
 ORVIK_API BOOL CloseSectionFile(HSECTFILE handle);
 ORVIK_API BOOL IsSectionFileOfType(const char* path, int32_t typeCode);
 // Type code and format word of a sectioned file; -1 when it is none.

@@ -7,6 +7,7 @@
 #include "orvik32.h"
 #include "section_store.h"
 #include "win/win_file_facts.h"
+#include "win/win_kernel.h"
 
 namespace orvik {
 namespace {
@@ -15,24 +16,33 @@ std::mutex g_filesMutex;
 std::unordered_map<int32_t, std::string> g_openFiles;
 int32_t g_nextFile = 1;
 
-// A caller's argument is a path when it reads as text: printable bytes up
-// to a NUL within MAX_PATH. Reading stops at the NUL, so a short path
-// buffer is never read past its end, and a path is never written into.
-bool LooksLikePath(const void* p) {
-  const auto* s = static_cast<const unsigned char*>(p);
-  size_t n = 0;
-  for (; n < MAX_PATH; ++n) {
-    if (s[n] == 0) break;
-    if (s[n] < 0x20 || s[n] == 0x7F) return false;
+// A path a new file may be made at: not empty, no control character, and
+// shorter than MAX_PATH, as every record and buffer that later holds it
+// expects. Sets the last error when it is not.
+bool UsablePathForNewFile(const char* path) {
+  if (!path || !*path) {
+    SetLastError(ERROR_BAD_PATHNAME);
+    return false;
   }
-  if (n == 0 || n == MAX_PATH) return false;
-  return !(n >= 12 && std::memcmp(s + 4, kMagic, sizeof kMagic) == 0);
+  size_t n = 0;
+  for (; n < MAX_PATH && path[n]; ++n) {
+    const auto c = static_cast<unsigned char>(path[n]);
+    if (c < 0x20 || c == 0x7F) {
+      SetLastError(ERROR_BAD_PATHNAME);
+      return false;
+    }
+  }
+  if (n == MAX_PATH) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  return true;
 }
 
-bool IsCreationRecord(const void* record) {
-  const auto* r = static_cast<const FileRecord*>(record);
-  return std::memcmp(r->head.magic, kMagic, sizeof kMagic) == 0 &&
-         r->head.type16 == static_cast<uint16_t>(r->head.typeCode);
+bool IsCreationRecord(const SECTION_FILE_RECORD* record, FileRecord* out) {
+  std::memcpy(out, record, sizeof *out);
+  return std::memcmp(out->head.magic, kMagic, sizeof kMagic) == 0 &&
+         out->head.type16 == static_cast<uint16_t>(out->head.typeCode);
 }
 
 bool WantsWrite(uint32_t access) { return (access & SECTION_FILE_WRITE) != 0; }
@@ -42,31 +52,39 @@ bool WantsWrite(uint32_t access) { return (access & SECTION_FILE_WRITE) != 0; }
 
 using namespace orvik;
 
-BOOL CreateSectionFile(void* pathOrRecord, int32_t typeCode, int32_t, int32_t formatWord) {
+BOOL CreateSectionFile(SECTION_FILE_RECORD* record, int32_t typeCode, int32_t, int32_t formatWord) {
   try {
-    if (!pathOrRecord) return FALSE;
-    if (LooksLikePath(pathOrRecord)) {
-      return CreateSectionedFile(static_cast<const char*>(pathOrRecord), typeCode,
-                                 static_cast<uint16_t>(formatWord))
-                 ? TRUE
-                 : FALSE;
+    if (!record) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
     }
     if (typeCode == -1) return FALSE;  // would read back as "no sectioned file"
     FileRecord r{};
     r.head = MakeHead(typeCode, static_cast<uint16_t>(formatWord));
-    std::memcpy(pathOrRecord, &r, sizeof r);
+    static_assert(sizeof r == sizeof *record);
+    std::memcpy(record, &r, sizeof r);
     return TRUE;
   } catch (...) {
     return FALSE;
   }
 }
 
-HSECTFILE OpenSectionFile(const char* path, void* record, uint32_t access, uint32_t mode) {
+BOOL CreateSectionFileAtPath(const char* path, int32_t typeCode, int32_t, int32_t formatWord) {
+  try {
+    if (!UsablePathForNewFile(path)) return FALSE;
+    return CreateSectionedFile(path, typeCode, static_cast<uint16_t>(formatWord)) ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+HSECTFILE OpenSectionFile(const char* path, SECTION_FILE_RECORD* record, uint32_t access, uint32_t mode) {
   try {
     if (!path || !*path) return -1;
-    if (mode == 2 && record && IsCreationRecord(record)) {
-      const auto* r = static_cast<const FileRecord*>(record);
-      if (!CreateSectionedFile(path, r->head.typeCode, r->head.formatWord)) return -1;
+    FileRecord asked{};
+    if (mode == 2 && record && IsCreationRecord(record, &asked)) {
+      if (!UsablePathForNewFile(path)) return -1;
+      if (!CreateSectionedFile(path, asked.head.typeCode, asked.head.formatWord)) return -1;
     }
     if (WantsWrite(access) && win::facts::IsWriteProtected(path)) return -1;
     FileHead head{};

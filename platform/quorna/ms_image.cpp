@@ -83,6 +83,14 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
 
   auto img = std::shared_ptr<Image>(new Image());
   if (!source->Read(h.infoOffset, &img->info_, MS_INFO_BLOCK_SIZE)) return nullptr;
+  // Readers size their buffers and walk scans and segments by the
+  // information block: it must tell what the header does.
+  const MS_INFO_BLOCK& info = img->info_;
+  const uint32_t lastScan = h.scanCount ? h.firstScan + (h.scanCount - 1) : h.firstScan;
+  if (info.segmentCount != h.segmentCount || info.firstScan != h.firstScan || info.lastScan != lastScan ||
+      info.maxScanPoints != h.maxPoints || info.extraColumnCount > MS_MAX_EXTRA_COLUMNS)
+    return nullptr;
+  if (info.maxTicScan != 0 && (info.maxTicScan < h.firstScan || info.maxTicScan > lastScan)) return nullptr;
   img->live_ = (h.flags & kImageLive) != 0;
   img->firstScan_ = h.firstScan;
   img->maxPoints_ = h.maxPoints;

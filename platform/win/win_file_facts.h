@@ -2,6 +2,7 @@
 // Small facts about workstation files, for stand-ins that keep their data
 // through a library of their own (the sectioned-file store) but still need
 // to ask about, protect, replace or remove whole files.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include "win_export.h"
@@ -20,4 +21,27 @@ WIN_CLASS bool RemoveFile(std::string_view winPath);
 // A name for a new file next to winPath, unique in this process and
 // distinct from names other processes pick.
 WIN_CLASS std::string SiblingTempName(std::string_view winPath);
+
+// What changes with a file's content: its size, last write and last
+// status-change times (nanoseconds) and its identity on its volume. A
+// status change cannot be set back by any caller, so a rewrite that keeps
+// size and write time still shows.
+struct FileStamp {
+  int64_t size = -1;
+  int64_t writeTime = 0;
+  int64_t changeTime = 0;
+  uint64_t id = 0;
+  uint64_t volume = 0;
+  // The file had not changed for a while when the stamp was taken: longer
+  // than any file system's clock step, so a later change cannot keep the
+  // same stamp. A stamp taken sooner tells nothing about a rewrite within
+  // the same clock step; compare contents then.
+  bool settled = false;
+  bool Same(const FileStamp& o) const {
+    return size == o.size && writeTime == o.writeTime && changeTime == o.changeTime && id == o.id &&
+           volume == o.volume;
+  }
+};
+// False when the file is missing or no regular file.
+WIN_CLASS bool StampOf(std::string_view winPath, FileStamp* out);
 }  // namespace win::facts

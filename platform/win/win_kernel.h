@@ -170,6 +170,19 @@ WINAPI_EXPORT BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME last
 WINAPI_EXPORT BOOL SetFileTime(HANDLE file, const FILETIME* creation,
                                const FILETIME* lastAccess, const FILETIME* lastWrite);
 
+// What this process moved through ReadFile and WriteFile: operations and
+// bytes. Only the current process (GetCurrentProcess) is answered.
+typedef struct IO_COUNTERS {
+  ULONGLONG ReadOperationCount;
+  ULONGLONG WriteOperationCount;
+  ULONGLONG OtherOperationCount;
+  ULONGLONG ReadTransferCount;
+  ULONGLONG WriteTransferCount;
+  ULONGLONG OtherTransferCount;
+} IO_COUNTERS;
+WINAPI_EXPORT HANDLE GetCurrentProcess();
+WINAPI_EXPORT BOOL GetProcessIoCounters(HANDLE process, IO_COUNTERS* counters);
+
 WINAPI_EXPORT BOOL DeleteFileA(LPCSTR fileName);
 WINAPI_EXPORT BOOL CopyFileA(LPCSTR existing, LPCSTR newName, BOOL failIfExists);
 WINAPI_EXPORT BOOL MoveFileA(LPCSTR existing, LPCSTR newName);

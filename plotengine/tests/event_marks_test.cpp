@@ -2,6 +2,7 @@
 // windows, time-event checks and their dialog.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -122,6 +123,27 @@ TEST_F(EventMarksTest, MarksOfOneTimeShareALine) {
   EXPECT_TRUE(Record([&](HDC dc) { OPLOT_DrawSystemEventMarks(dc, o.get(), &s.sizes, nullptr); }).lines.empty());
 }
 
+TEST_F(EventMarksTest, MarksWithoutATimeAreNotDrawn) {
+  const double nan = std::nan(""), inf = HUGE_VAL;
+  ASSERT_TRUE(msfix::WriteEventMarkLog(kMsPath, 61, 2, 1,
+                                       {{nan, "Clock lost"}, {3.25, "Valve 2 on"}, {inf, "Never"}, {-inf, "Before"},
+                                        {nan, "Clock lost again"}}));
+  auto o = NewOverlay();
+  o->head.displayMode = OVERLAY_MODE_OVERLAID;
+  ASSERT_EQ(AddTic(o.get(), 0, kMsPath), 1);
+  OPLOT_ReadSystemEventMarks(o.get());
+  Sized s(o.get());
+  const Drawing d = Record([&](HDC dc) { OPLOT_DrawSystemEventMarks(dc, o.get(), &s.sizes, nullptr); });
+  EXPECT_EQ(d.Texts(), (std::vector<std::string>{"Valve 2 on"}));
+  EXPECT_EQ(d.lines.size(), 1u);
+  // A search window about a time that is no number draws nothing.
+  const Drawing w = Record([&](HDC dc) {
+    OPLOT_DrawSearchAndIntegrationWindows(dc, o.get(), &s.sizes, 0, nan, 100, 50, nullptr);
+  });
+  EXPECT_TRUE(w.lines.empty());
+  EXPECT_TRUE(w.Texts().empty());
+}
+
 TEST_F(EventMarksTest, SpecialMarkersWithBarsAndText) {
   auto o = NewOverlay();
   o->head.displayMode = OVERLAY_MODE_OVERLAID;
@@ -195,7 +217,7 @@ class TimeEventChecksTest : public PlotRootTest {
  protected:
   void SetUp() override {
     PlotRootTest::SetUp();
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(kMethod), 666, 0, 1));
+    ASSERT_TRUE(CreateSectionFileAtPath(kMethod, 666, 0, 1));
   }
   void Write(const std::vector<DH_TIME_EVENT>& events) {
     HSECTION s = CreateDHSection(kMethod, 23, 1, "1");

@@ -267,6 +267,69 @@ TEST_F(ResultAnnotationsTest, TargetMatchesWithTheirLibrarySpectra) {
   EXPECT_EQ(OPLOT_CreateTCHROAnnotationStrings(overlay_.get(), 0, 0, &prefs, nullptr, 40, 0), nullptr);
 }
 
+// The search result holds each library's index table: an annotation reads
+// the bytes of its own entry, not the library again for every match.
+TEST_F(ResultAnnotationsTest, TargetMatchesReadOnlyTheirEntriesOnceTheIndexIsKnown) {
+  std::vector<msfix::LibrarySpectrum> library;
+  for (int i = 0; i < 400; ++i) {
+    msfix::LibrarySpectrum e;
+    e.name = "Compound " + std::to_string(i);
+    e.formula = "C" + std::to_string(6 + i % 20) + "H" + std::to_string(6 + i % 30);
+    e.molecularWeight = 78 + i;
+    for (int m = 0; m < 40; ++m) e.peaks.push_back({39 + (m * 7 + i) % (60 + i), 999 - (m * 23 + i) % 990});
+    library.push_back(e);
+  }
+  ASSERT_TRUE(msfix::WriteMspLibrary("C:\\Data\\BIG.MSP", library));
+  HANDLE f = CreateFileA("C:\\Data\\BIG.MSP", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  const uint64_t librarySize = GetFileSize(f, nullptr);
+  CloseHandle(f);
+
+  constexpr int kMatches = 40;
+  std::vector<STRUCT_TARGET_MATCH> matches(kMatches);
+  for (int i = 0; i < kMatches; ++i) {
+    matches[size_t(i)].library = 0;
+    matches[size_t(i)].spectrum = int16_t((i * 37 + 11) % 400);
+    matches[size_t(i)].matched = 1;
+    matches[size_t(i)].time = 3.0 + 0.05 * i;
+    matches[size_t(i)].scan = 200 + 3 * i;
+  }
+  auto result = std::make_unique<STRUCT_TARGET_SEARCH_RESULT>();
+  result->count = kMatches;
+  result->entries = matches.data();
+  result->libraryCount = 1;
+  std::strcpy(result->libraryPaths[0], "C:\\Data\\BIG.MSP");
+  STRUCT_TCHRO_ANNOTATIONS prefs{};
+  prefs.show = 1;
+  prefs.itemCount = 2;
+  prefs.items[0] = 4;
+  prefs.items[1] = 6;
+  prefs.textSize = 200;
+  auto bytesRead = [] {
+    IO_COUNTERS io{};
+    EXPECT_TRUE(GetProcessIoCounters(GetCurrentProcess(), &io));
+    return io.ReadTransferCount;
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass == 0 ? "index table built" : "index table held");
+    const uint64_t before = bytesRead();
+    STRUCT_ANNOTATIONS* a = OPLOT_CreateTCHROAnnotationStrings(overlay_.get(), 0, 0, &prefs, result.get(), 60, 0);
+    const uint64_t read = bytesRead() - before;
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->count, kMatches);
+    for (int i = 0; i < kMatches; ++i) {
+      const int k = matches[size_t(i)].spectrum;
+      EXPECT_EQ(AnnotationText(a, i), "Compound " + std::to_string(k) + "  MW=" + std::to_string(78 + k));
+    }
+    OPLOT_FreeAnnotationStrings(a);
+    EXPECT_EQ(result->indexTables[0].size(), 400u);
+    // The whole library at most once (to build the table), then one entry
+    // (a four-hundredth of it) for each match.
+    const uint64_t most = (pass == 0 ? librarySize : 0) + librarySize * kMatches / 400 * 2;
+    EXPECT_LE(read, most);
+  }
+}
+
 TEST_F(ResultAnnotationsTest, DeconvolutionComponentsThroughTheReadersOrdinals) {
   std::vector<double> times;
   std::vector<uint32_t> scans;

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <vector>
 
+#include "pomsel/pomsel.h"
 #include "quant_test_support.h"
 
 namespace {
@@ -224,6 +225,50 @@ TEST_F(TicTest, DamagedRecordsAreRefused) {
   EXPECT_FALSE(WriteTICPeak(s, 0, reinterpret_cast<const STRUCT_TIC_PEAK*>(shortRecord.data())));
   ASSERT_TRUE(CloseSection(s));
   EXPECT_EQ(Bytes(TICS_SECTION), good);
+}
+
+// The engine and the display library (through the data-file records) read
+// the same hit; they take and refuse the same lengths.
+TEST_F(TicTest, BothReadersOfAHitAgreeOnItsLength) {
+  NewDataFile();
+  const HitPlan plan{"Toluene", 4711, {{91, 999}, {92, 640}, {65, 120}}};
+  struct Case {
+    const char* what;
+    int32_t extra;  // bytes past the head and ions, in the record and its length
+    bool read;
+  } cases[] = {
+      {"head and ions exactly", 0, true},
+      {"six bytes of padding after the ions", 6, false},
+      {"one byte of padding", 1, false},
+      {"a length one ion short", -6, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint8_t> peak = PeakBytes(0, {plan});
+    const uint32_t hitAt = TIC_PEAK_HEAD_SIZE;
+    uint32_t hitLength;
+    std::memcpy(&hitLength, &peak[hitAt], 4);
+    hitLength = uint32_t(int32_t(hitLength) + c.extra);
+    std::memcpy(&peak[hitAt], &hitLength, 4);
+    if (c.extra > 0) peak.insert(peak.end(), size_t(c.extra), uint8_t(0x5A));
+    const uint32_t peakLength = uint32_t(peak.size());
+    std::memcpy(&peak[0], &peakLength, 4);
+    Put(TICS_SECTION, peak);
+
+    HSECTION s = OpenSectionReadOnly(kData, TICS_SECTION, nullptr);
+    ASSERT_NE(s, nullptr);
+    STRUCT_TIC_HIT* engine = GetTICHitRecord(s, 0, 0);
+    void* display = ReadTicRecord(s, 0, 0);
+    EXPECT_EQ(engine != nullptr, c.read);
+    EXPECT_EQ(display != nullptr, c.read);
+    if (engine && display) {
+      EXPECT_EQ(GetBlockSize(engine), GetBlockSize(display));
+      EXPECT_EQ(std::memcmp(engine, display, GetBlockSize(engine)), 0);
+    }
+    FreeTICHitRecord(engine);
+    FreeBlock(display);
+    CloseSection(s);
+  }
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ class EngineTest : public WorkstationRootTest {
     std::filesystem::create_directories(win::paths::ToHost("C:\\Workstation"));
   }
   static void NewDataFile(const char* path = kData) {
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(path), 777, 0, 1));
+    ASSERT_TRUE(CreateSectionFileAtPath(path, 777, 0, 1));
   }
   static std::vector<uint8_t> Bytes(const char* name, const char* path = kData) { return SectionBytes(path, name); }
   static void Put(const char* name, const std::vector<uint8_t>& bytes, const char* path = kData) {

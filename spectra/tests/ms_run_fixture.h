@@ -114,7 +114,7 @@ namespace spttest {
 // also hold 120.5 (7 s).
 inline bool WriteSmallRun(const std::string& path, uint32_t first, uint32_t last, int functions, uint16_t decimals,
                           bool centroid = true) {
-  if (!CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 3)) return false;
+  if (!CreateSectionFileAtPath(path.c_str(), 1, 0, 3)) return false;
   HMSDATA h = OpenMSDataSection(path.c_str(), "MSData", 1, last - first + 1, 3, nullptr);
   if (!h) return false;
   for (uint32_t s = first; s <= last; ++s) {

@@ -102,7 +102,7 @@ TEST(CentroidWidths, HalvedWhileWideThenScaledWithinBounds) {
 
 TEST_F(ProfileToCentroid, CentroidsMatchTheRunsIonsAndOtherSectionsAreCopied) {
   // A file already at the target is replaced.
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(target_), 5, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath(target_, 5, 0, 1));
   PutSection(target_, "Stale", {9});
   const std::vector<uint8_t> params = CentroidParams(3, 3, 0);
   const std::vector<uint8_t> sourceBytes = SectionBytes(path_.c_str(), "MSData");
@@ -190,7 +190,7 @@ TEST_F(ProfileToCentroid, RefusalsLeaveNoTargetAndTheSourceIntact) {
   EXPECT_EQ(KELT_ConvertProfileToCentroidDataFile(nullptr, target_, params.data(), 1, 0.6, 0, 0), 0);
 
   // No MS data: no target.
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>("C:\\Data\\empty.kms"), 61, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath("C:\\Data\\empty.kms", 61, 0, 1));
   EXPECT_EQ(KELT_ConvertProfileToCentroidDataFile("C:\\Data\\empty.kms", target_, params.data(), 1, 0.6, 0, 0), 0);
   EXPECT_FALSE(FileExists(target_));
 

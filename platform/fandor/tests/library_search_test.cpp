@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fandor/library_search.h"
@@ -151,6 +154,85 @@ TEST_F(LibrarySearchTest, LibraryCheckKeepsWhatOpens) {
   EXPECT_EQ(SearchLibraries(&defs, b.data(), &hits), -1);
   EXPECT_EQ(FandorLastError(nullptr, 0), FANDOR_ERROR_NO_LIBRARIES);
   EXPECT_EQ(CheckSearchLibraries(nullptr, &differs), 0);
+}
+
+// A library replaced by one of the same size is searched as the new one,
+// however it was replaced, and a damaged same-size copy is not usable.
+TEST_F(LibrarySearchTest, SameSizeReplacementIsReadAgain) {
+  CreateDirectoryA("C:\\LIB", nullptr);
+  const std::string before = "Name: Old1\nNum Peaks: 1\n60 999\n";
+  const std::string after = "Name: New1\nNum Peaks: 1\n60 999\n";
+  ASSERT_EQ(before.size(), after.size());
+  auto writeTime = [](const char* path) {
+    FILETIME t{};
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    GetFileTime(h, nullptr, nullptr, &t);
+    CloseHandle(h);
+    return t;
+  };
+  auto setWriteTime = [](const char* path, FILETIME t) {
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &t));
+    CloseHandle(h);
+  };
+  struct Case {
+    const char* how;
+    bool settle;  // the first copy is old news when it is replaced
+    std::function<void(const char*)> replace;
+  } cases[] = {
+      {"rewritten at once", false, [&](const char* p) { Write(p, after); }},
+      {"rewritten keeping its write time", false,
+       [&](const char* p) {
+         const FILETIME t = writeTime(p);
+         Write(p, after);
+         setWriteTime(p, t);
+       }},
+      {"replaced by a copy moved over it", false,
+       [&](const char* p) {
+         Write("C:\\LIB\\copy.tmp", after);
+         ASSERT_TRUE(MoveFileExA("C:\\LIB\\copy.tmp", p, MOVEFILE_REPLACE_EXISTING));
+       }},
+      {"rewritten long after, keeping its write time", true,
+       [&](const char* p) {
+         const FILETIME t = writeTime(p);
+         Write(p, after);
+         setWriteTime(p, t);
+       }},
+  };
+  const auto b = Exchange({{60, 999}});
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    const std::string path = "C:\\LIB\\lib" + std::to_string(n++) + ".msp";
+    Write(path.c_str(), before);
+    std::vector<char> list(FANDOR_LIBRARY_LIST_SIZE, 0);
+    std::memcpy(list.data(), path.c_str(), path.size());
+    STRUCT_NIST_DEFS defs;
+    std::memset(&defs, 0, sizeof defs);
+    defs.libraryCount = defs.activeLibraryCount = 1;
+    defs.libraryList = list.data();
+    if (c.settle) std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    char name[16];
+    void* hits = nullptr;
+    for (int pass = 0; pass < 2; ++pass) {  // the second search finds it held
+      ASSERT_EQ(SearchLibraries(&defs, b.data(), &hits), 1);
+      ASSERT_TRUE(GetHitName(hits, 0, name, sizeof name));
+      EXPECT_STREQ(name, "Old1");
+      FreeBlock(hits);
+    }
+    c.replace(path.c_str());
+    ASSERT_EQ(SearchLibraries(&defs, b.data(), &hits), 1);
+    ASSERT_TRUE(GetHitName(hits, 0, name, sizeof name));
+    EXPECT_STREQ(name, "New1");
+    FreeBlock(hits);
+    // A damaged copy of the same size: the check drops it, a search fails.
+    Write(path.c_str(), std::string(before.size(), '\x01'));
+    EXPECT_EQ(SearchLibraries(&defs, b.data(), &hits), -1);
+    EXPECT_EQ(CheckSearchLibraries(&defs, nullptr), 0);
+    EXPECT_EQ(+defs.activeLibraryCount, 0);
+  }
 }
 
 // The spectrum of a scan less the mean of two scans of background.

@@ -18,7 +18,7 @@ const char kPath[] = "C:\\FUZZ\\method.kmt";
 constexpr uint32_t kGenericRecord = 37;
 
 void MakeMethod(const char* path) {
-  CreateSectionFile(const_cast<char*>(path), SECTION_FILE_TYPE_METHOD, 0, 1);
+  CreateSectionFileAtPath(path, SECTION_FILE_TYPE_METHOD, 0, 1);
   if (HDHTABLE t = CreateGlobalTable(path, 1, 1, "1")) {
     STRUCT_DH_GLOBAL_PARAMS g{};
     InitGlobalParams(&g);

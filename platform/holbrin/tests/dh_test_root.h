@@ -17,7 +17,7 @@ class DhRootTest : public ::testing::Test {
     root_ = pattern;
     setenv("KELT_ROOT", root_.c_str(), 1);
     win::paths::ResetRoot();
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file_), 666, 0, 1));
+    ASSERT_TRUE(CreateSectionFileAtPath(file_, 666, 0, 1));
   }
   void TearDown() override { std::filesystem::remove_all(root_); }
 

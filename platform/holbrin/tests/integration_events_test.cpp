@@ -31,8 +31,8 @@ class EngineEventsTest : public WorkstationRootTest {
   // A run of one ion (mass 100) with the signal given, Gaussian noise of
   // sigma noise and a baseline of 1000 counts; clipped at top.
   void WriteRun(int scans, const std::function<double(double)>& signal, double noise = 20, double top = 1e12,
-                uint32_t seed = 7) {
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(path_), 1, 0, 3));
+                uint32_t seed = 7, double dt = kDt) {
+    ASSERT_TRUE(CreateSectionFileAtPath(path_, 1, 0, 3));
     HMSDATA h = OpenMSDataSection(path_, "MSData", 1, uint32_t(scans), 3, nullptr);
     ASSERT_NE(h, nullptr);
     msfix::Random rng(seed);
@@ -40,7 +40,7 @@ class EngineEventsTest : public WorkstationRootTest {
       MS_SCAN_RECORD rec{};
       rec.recordSize = sizeof rec;
       rec.header.scanNumber = uint32_t(i + 1);
-      rec.header.time = 1.0 + i * kDt;
+      rec.header.time = 1.0 + i * dt;
       const double v = std::min(top, 1000 + signal(rec.header.time) + noise * rng.Normal());
       const uint32_t count = 1, value = uint32_t(std::max(0.0, std::round(v)));
       const double mass = 100.0;
@@ -54,7 +54,7 @@ class EngineEventsTest : public WorkstationRootTest {
     std::memset(seg.get(), 0, sizeof *seg);
     seg->number = 1;
     seg->startTime = 1.0;
-    seg->endTime = 1.0 + (scans - 1) * kDt;
+    seg->endTime = 1.0 + (scans - 1) * dt;
     seg->functionCount = 1;
     seg->firstScan = 1;
     seg->lastScan = uint32_t(scans);
@@ -328,6 +328,32 @@ TEST_F(EngineEventsTest, HorizontalBaselinesFollowTheirEnd) {
     } else {
       EXPECT_EQ(+r[0].baselineAtApex, forwardBase);
     }
+  }
+}
+
+// Scans so close that the expected peak width spans more points than the
+// trace holds, up to widths beyond any point index: the peak is found where
+// it is, in points, whatever the spacing.
+TEST_F(EngineEventsTest, ScansVeryCloseTogether) {
+  const struct {
+    double dt;                // minutes between scans
+    uint16_t widthTenths;     // expected peak width, tenths of a second
+  } cases[] = {{1e-4, 50}, {1e-7, 50}, {1e-5, 65535}, {1e-8, 65535}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.dt << " min, width " << c.widthTenths);
+    // A peak of ten points' sigma at point 150 of 300.
+    const Gauss peak{1.0 + 150 * c.dt, 20000, 10 * c.dt};
+    WriteRun(300, [&](double t) { return peak.At(t); }, 20, 1e12, 7, c.dt);
+    STRUCT_DH_GLOBAL_PARAMS g;
+    InitGlobalParams(&g);
+    g.peakWidthTenths = c.widthTenths;
+    g.peakSizeReject = 0;
+    SetGlobal(g);
+    ASSERT_EQ(Run(), 1);
+    const auto r = Results();
+    ASSERT_EQ(r.size(), 1u);
+    // Within three scans, or what a stored (single-precision) time tells.
+    EXPECT_NEAR(r[0].retentionTime, 1.0 + 150 * c.dt, std::max(3 * c.dt, 2.5e-7));
   }
 }
 

@@ -122,7 +122,7 @@ TEST_F(AutomaticBackgroundTest, UnreadableDataGivesNoCorrection) {
   EXPECT_EQ(CreateBackCorr("C:\\Data\\missing.kms", nullptr), nullptr);
   // A sectioned file without MS data.
   char empty[] = "C:\\Data\\empty.kms";
-  ASSERT_TRUE(CreateSectionFile(empty, 61, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath(empty, 61, 0, 1));
   EXPECT_EQ(CreateBackCorr(empty, nullptr), nullptr);
   // Damaged MS data.
   msfix::RunPlan plan;

@@ -104,7 +104,7 @@ extern "C" int KeltFuzzSeeds(const char* folder) {
   };
   for (const Seed& s : seeds) {
     const std::string path = std::string("C:\\FUZZ\\") + s.name;
-    if (!CreateSectionFile(const_cast<char*>(path.c_str()), s.type, 0, 0x0102)) return 1;
+    if (!CreateSectionFileAtPath(path.c_str(), s.type, 0, 0x0102)) return 1;
     for (const auto& [name, bytes] : s.sections) {
       HSECTION h = CreateSection(path.c_str(), name.c_str(), nullptr);
       if (!h) return 1;

@@ -14,7 +14,7 @@ class AuditTrailTest : public StoreFixture {
   void SetUp() override {
     StoreFixture::SetUp();
     file_ = Path("run.kms");
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file_.c_str()), 1, 0, 0));
+    ASSERT_TRUE(CreateSectionFileAtPath(file_.c_str(), 1, 0, 0));
   }
   static void SetSecurity(const char* enabled, const char* user) {
     WritePrivateProfileStringA("Security", "Enabled", enabled, GetWorkstationIniPath());

@@ -74,7 +74,7 @@ TEST_F(ControlServicesTest, RightsComeFromTheSecuritySettings) {
 
 TEST_F(ControlServicesTest, VerifyDataFileNeedsTheFileAndUnderSecurityTheViewRight) {
   const std::string file = Path("run.kms");
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file.c_str()), 1, 0, 0));
+  ASSERT_TRUE(CreateSectionFileAtPath(file.c_str(), 1, 0, 0));
   EXPECT_TRUE(VerifyDataFile(nullptr, file.c_str(), 1));
   EXPECT_FALSE(VerifyDataFile(nullptr, Path("none.kms").c_str(), 1));
   EXPECT_FALSE(VerifyDataFile(nullptr, nullptr, 1));

@@ -33,7 +33,7 @@ size_t SizeOf(int version) { return 6000000 + static_cast<size_t>(version) * 400
 TEST_F(CrossProcessTest, KilledWriterLeavesOldOrNewSectionWhole) {
   const std::string file = Path("data.kms");
   const std::string committed = Path("committed.mark");
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file.c_str()), 790, 0, 0));
+  ASSERT_TRUE(CreateSectionFileAtPath(file.c_str(), 790, 0, 0));
   ASSERT_TRUE(PutSection(file, "Big", Pattern(0, SizeOf(0))));
   ASSERT_TRUE(PutSection(file, "Other", "untouched"));
   int current = 0;
@@ -106,7 +106,7 @@ TEST_F(CrossProcessTest, KilledWriterLeavesOldOrNewSectionWhole) {
 
 TEST_F(CrossProcessTest, ReadersBesideAWriterSeeWholeSections) {
   const std::string file = Path("shared.kms");
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file.c_str()), 790, 0, 0));
+  ASSERT_TRUE(CreateSectionFileAtPath(file.c_str(), 790, 0, 0));
   ASSERT_TRUE(PutSection(file, "Mix", Pattern(0, 20000)));
   auto child = win::child::Start([&](const std::function<void()>& ready) {
     ready();

@@ -17,7 +17,7 @@ class SectionReadingTest : public StoreFixture {
   void SetUp() override {
     StoreFixture::SetUp();
     file_ = Path("run.kms");
-    ASSERT_TRUE(CreateSectionFile(file_.data(), 790, 0, 0));
+    ASSERT_TRUE(CreateSectionFileAtPath(file_.data(), 790, 0, 0));
     ASSERT_TRUE(PutSection(file_, "Big", Version(1, SizeOf(1))));
     ASSERT_TRUE(PutSection(file_, "Other", "other"));
   }

@@ -4,6 +4,7 @@
 
 #include "store_fixture.h"
 #include "win/win_file_facts.h"
+#include "win/win_kernel.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ class SectionStoreTest : public StoreFixture {
   void SetUp() override {
     StoreFixture::SetUp();
     file_ = Path("run1.kms");
-    ASSERT_TRUE(CreateSectionFile(file_.data(), 790, 0, 0x0102));
+    ASSERT_TRUE(CreateSectionFileAtPath(file_.data(), 790, 0, 0x0102));
   }
   std::string file_;
 };
@@ -38,13 +39,13 @@ TEST_F(SectionStoreTest, PathFormCreatesFileWithTypeAndFormatWordOnDisk) {
 
 TEST_F(SectionStoreTest, CreationRecordMakesFileOnOpenModeTwoReplacingTheOld) {
   ASSERT_TRUE(PutSection(file_, "Old", "old bytes"));
-  char record[SECTION_FILE_RECORD_SIZE] = {};
-  ASSERT_TRUE(CreateSectionFile(record, 666, 0, 5));
+  SECTION_FILE_RECORD record{};
+  ASSERT_TRUE(CreateSectionFile(&record, 666, 0, 5));
   uint16_t type16;
-  std::memcpy(&type16, record + SECTION_FILE_RECORD_TYPE_OFFSET, 2);
+  std::memcpy(&type16, record.bytes + SECTION_FILE_RECORD_TYPE_OFFSET, 2);
   EXPECT_EQ(type16, 666);
 
-  HSECTFILE h = OpenSectionFile(file_.c_str(), record, SECTION_FILE_READ_WRITE, 2);
+  HSECTFILE h = OpenSectionFile(file_.c_str(), &record, SECTION_FILE_READ_WRITE, 2);
   ASSERT_NE(h, -1);
   CloseSectionFile(h);
   EXPECT_TRUE(IsSectionFileOfType(file_.c_str(), 666));
@@ -52,14 +53,14 @@ TEST_F(SectionStoreTest, CreationRecordMakesFileOnOpenModeTwoReplacingTheOld) {
 
   // A plain open fills a zeroed record with the file's facts.
   ASSERT_TRUE(PutSection(file_, "New", "x"));
-  char facts[SECTION_FILE_RECORD_SIZE] = {};
-  h = OpenSectionFile(file_.c_str(), facts, SECTION_FILE_READ, 2);
+  SECTION_FILE_RECORD facts{};
+  h = OpenSectionFile(file_.c_str(), &facts, SECTION_FILE_READ, 2);
   ASSERT_NE(h, -1);
   CloseSectionFile(h);
-  std::memcpy(&type16, facts + SECTION_FILE_RECORD_TYPE_OFFSET, 2);
+  std::memcpy(&type16, facts.bytes + SECTION_FILE_RECORD_TYPE_OFFSET, 2);
   EXPECT_EQ(type16, 666);
   uint32_t count;
-  std::memcpy(&count, facts + 24, 4);
+  std::memcpy(&count, facts.bytes + 24, 4);
   EXPECT_EQ(count, 1u);
   EXPECT_TRUE(SectionExists(file_.c_str(), "New"));
 }
@@ -69,9 +70,48 @@ TEST_F(SectionStoreTest, PathArgumentIsNeverWrittenInto) {
   const std::string p = Path("exact.kms");
   std::unique_ptr<char[]> buf(new char[p.size() + 1]);
   std::memcpy(buf.get(), p.c_str(), p.size() + 1);
-  ASSERT_TRUE(CreateSectionFile(buf.get(), 777, 0, 0));
+  ASSERT_TRUE(CreateSectionFileAtPath(buf.get(), 777, 0, 0));
   EXPECT_EQ(std::string(buf.get()), p);
   EXPECT_TRUE(IsSectionFileOfType(p.c_str(), 777));
+}
+
+TEST_F(SectionStoreTest, BadPathIsRefusedWithReasonAndNothingWritten) {
+  // The longest path a new file may have, in folders of a usual length.
+  const std::string folders = "C:\\TEMP\\" + std::string(100, 'a') + "\\" + std::string(100, 'b');
+  ASSERT_TRUE(CreateDirectoryA(folders.substr(0, 108).c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(folders.c_str(), nullptr));
+  const std::string longest = folders + "\\" + std::string(MAX_PATH - 1 - folders.size() - 1, 'n');
+  ASSERT_EQ(longest.size(), MAX_PATH - 1u);
+  struct Case {
+    std::string path;
+    DWORD error;  // 0: accepted
+  } cases[] = {
+      {"", ERROR_BAD_PATHNAME},
+      {"C:\\TEMP\\tab\there.kms", ERROR_BAD_PATHNAME},
+      {"C:\\TEMP\\line\nfeed.kms", ERROR_BAD_PATHNAME},
+      {"C:\\TEMP\\del\x7F.kms", ERROR_BAD_PATHNAME},
+      {longest + "x", ERROR_FILENAME_EXCED_RANGE},
+      {"C:\\TEMP\\" + std::string(292, 'p'), ERROR_FILENAME_EXCED_RANGE},
+      {longest, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.size());
+    // Exactly as long as the text: any write or over-read trips the sanitizer.
+    std::unique_ptr<char[]> buf(new char[c.path.size() + 1]);
+    std::memcpy(buf.get(), c.path.c_str(), c.path.size() + 1);
+    SetLastError(0);
+    EXPECT_EQ(CreateSectionFileAtPath(buf.get(), 777, 0, 0) != FALSE, c.error == 0);
+    EXPECT_EQ(GetLastError(), c.error);
+    EXPECT_EQ(std::string(buf.get()), c.path);
+    EXPECT_EQ(IsSectionFileOfType(c.path.c_str(), 777) != FALSE, c.error == 0);
+    // The record form refuses the same paths when the file is made.
+    SECTION_FILE_RECORD record{};
+    ASSERT_TRUE(CreateSectionFile(&record, 666, 0, 0));
+    const HSECTFILE h = OpenSectionFile(buf.get(), &record, SECTION_FILE_READ_WRITE, 2);
+    EXPECT_EQ(h != -1, c.error == 0);
+    if (h != -1) CloseSectionFile(h);
+    EXPECT_EQ(IsSectionFileOfType(c.path.c_str(), 666) != FALSE, c.error == 0);
+  }
 }
 
 TEST_F(SectionStoreTest, SectionsRoundTripWithPositionAndShortReads) {
@@ -140,7 +180,7 @@ TEST_F(SectionStoreTest, DeleteRenameCopy) {
   EXPECT_FALSE(RenameSection(file_.c_str(), "Nothing", "Other"));
 
   std::string other = Path("other.kms");
-  ASSERT_TRUE(CreateSectionFile(other.data(), 666, 0, 0));
+  ASSERT_TRUE(CreateSectionFileAtPath(other.data(), 666, 0, 0));
   EXPECT_TRUE(CopySection(file_.c_str(), "MSRPage0000001", other.c_str(), "Copied"));
   EXPECT_EQ(GetSection(other, "Copied"), "page one");
   EXPECT_FALSE(CopySection(file_.c_str(), "Nothing", other.c_str(), "Copied"));
@@ -253,7 +293,7 @@ TEST_F(SectionStoreTest, WriteProtectedFileIsReadOnly) {
   EXPECT_FALSE(DeleteSection(file_.c_str(), "S"));
   EXPECT_FALSE(RenameSection(file_.c_str(), "S", "U"));
   EXPECT_FALSE(SetFileInfoLong(file_.c_str(), 0x5A, 1));
-  EXPECT_FALSE(CreateSectionFile(file_.data(), 790, 0, 0));
+  EXPECT_FALSE(CreateSectionFileAtPath(file_.data(), 790, 0, 0));
   EXPECT_EQ(OpenSectionFile(file_.c_str(), nullptr, SECTION_FILE_READ_WRITE, 3), -1);
   HSECTFILE h = OpenSectionFile(file_.c_str(), nullptr, SECTION_FILE_READ, 3);
   EXPECT_NE(h, -1);
@@ -329,7 +369,7 @@ TEST_F(SectionStoreTest, BadFilesGetFailureValuesNeverACrash) {
     EXPECT_EQ(OpenFileInfo(p.c_str(), 1), nullptr);
     EXPECT_FALSE(DeleteSection(p.c_str(), "MSRHeader"));
     // A damaged file can be replaced by a new one.
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(p.c_str()), 790, 0, 0));
+    ASSERT_TRUE(CreateSectionFileAtPath(p.c_str(), 790, 0, 0));
     EXPECT_TRUE(PutSection(p, "MSRHeader", "fresh"));
     EXPECT_EQ(GetSection(p, "MSRHeader"), "fresh");
   }
@@ -372,6 +412,7 @@ TEST_F(SectionStoreTest, MissingFilesAndNullArguments) {
     EXPECT_FALSE(CopySection(p, "S", file_.c_str(), "T"));
   }
   EXPECT_FALSE(CreateSectionFile(nullptr, 790, 0, 0));
+  EXPECT_FALSE(CreateSectionFileAtPath(nullptr, 790, 0, 0));
   EXPECT_EQ(CreateSection(file_.c_str(), "", nullptr), nullptr);
   EXPECT_EQ(CreateSection(file_.c_str(), nullptr, nullptr), nullptr);
   EXPECT_EQ(CreateSection(file_.c_str(), std::string(300, 'n').c_str(), nullptr), nullptr);

@@ -16,7 +16,7 @@ class StoreDamageTest : public StoreFixture {
   void SetUp() override {
     StoreFixture::SetUp();
     file_ = Path("run1.kms");
-    ASSERT_TRUE(CreateSectionFile(file_.data(), 790, 0, 0x0102));
+    ASSERT_TRUE(CreateSectionFileAtPath(file_.data(), 790, 0, 0x0102));
   }
   // A copy of a stored regression input, writable, under the root.
   std::string Regression(const std::string& name) {
@@ -113,12 +113,12 @@ TEST_F(StoreDamageTest, WritesFailOnceTheFileIsCutBehindAnOpenConnection) {
 
 TEST_F(StoreDamageTest, TypeCodeMinusOneIsRefused) {
   const std::string p = Path("minus.kms");
-  EXPECT_FALSE(CreateSectionFile(const_cast<char*>(p.c_str()), -1, 0, 0));
+  EXPECT_FALSE(CreateSectionFileAtPath(p.c_str(), -1, 0, 0));
   EXPECT_FALSE(FileExists(p.c_str()));
-  unsigned char record[SECTION_FILE_RECORD_SIZE] = {};
-  EXPECT_FALSE(CreateSectionFile(record, -1, 0, 0));
-  ASSERT_TRUE(CreateSectionFile(record, 5, 0, 0));
-  EXPECT_EQ(OpenSectionFile(p.c_str(), record, SECTION_FILE_READ_WRITE, 2) != -1, true);
+  SECTION_FILE_RECORD record{};
+  EXPECT_FALSE(CreateSectionFile(&record, -1, 0, 0));
+  ASSERT_TRUE(CreateSectionFile(&record, 5, 0, 0));
+  EXPECT_EQ(OpenSectionFile(p.c_str(), &record, SECTION_FILE_READ_WRITE, 2) != -1, true);
   EXPECT_EQ(GetSectionFileType(p.c_str(), nullptr), 5);
 }
 

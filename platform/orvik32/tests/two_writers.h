@@ -63,7 +63,7 @@ inline bool Whole(const std::string& got) {
 // Runs the writers for the given number of commits each while
 // readPrefix() repeats in a thread; then checks the file.
 inline void Run(const std::string& file, const std::function<void()>& readPrefix, int commits) {
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file.c_str()), 790, 0, 0));
+  ASSERT_TRUE(CreateSectionFileAtPath(file.c_str(), 790, 0, 0));
   ASSERT_TRUE(PutSection(file, "Child", Version(0, SizeOf(0))));
   ASSERT_TRUE(PutSection(file, "Parent", Version(0, SizeOf(0))));
   auto child = win::child::Start([&](const std::function<void()>& ready) {

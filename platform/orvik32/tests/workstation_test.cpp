@@ -25,7 +25,7 @@ TEST_F(WorkstationTest, FoldersIniPathAndClock) {
 TEST_F(WorkstationTest, FileExistsOnlyForFiles) {
   const std::string f = Path("x.kms");
   EXPECT_FALSE(FileExists(f.c_str()));
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(f.c_str()), 666, 0, 0));
+  ASSERT_TRUE(CreateSectionFileAtPath(f.c_str(), 666, 0, 0));
   EXPECT_TRUE(FileExists(f.c_str()));
   EXPECT_TRUE(FileExists("c:\\temp\\X.KMS"));  // names found without regard to case
   EXPECT_FALSE(FileExists("C:\\TEMP"));

@@ -15,7 +15,7 @@ class EventMarkLogTest : public WorkstationRootTest {
   void SetUp() override {
     WorkstationRootTest::SetUp();
     std::filesystem::create_directories(Host("c/Data"));
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(kPath), 1, 0, 1));
+    ASSERT_TRUE(CreateSectionFileAtPath(kPath, 1, 0, 1));
   }
   static constexpr const char* kPath = "C:\\Data\\run.kms";
 };

@@ -36,7 +36,7 @@ class DataFileRecords : public ::testing::Test {
     root_ = pattern;
     setenv("KELT_ROOT", root_.c_str(), 1);
     win::paths::ResetRoot();
-    ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file_), 0, 0, 1));
+    ASSERT_TRUE(CreateSectionFileAtPath(file_, 0, 0, 1));
   }
   void TearDown() override { std::filesystem::remove_all(root_); }
 

@@ -48,7 +48,7 @@ TEST(TicRecords, HitsOfTheChainAreFoundAndDamageRefused) {
   setenv("KELT_ROOT", pattern, 1);
   win::paths::ResetRoot();
   const char* file = "C:\\TEMP\\run.kms";
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(file), 0, 0, 1));
+  ASSERT_TRUE(CreateSectionFileAtPath(file, 0, 0, 1));
   EXPECT_EQ(OpenTicSection(file), nullptr);
 
   std::vector<uint8_t> chain = Peak(4, {Hit("Benzene", 3)});

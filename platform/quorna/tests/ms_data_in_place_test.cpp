@@ -19,7 +19,7 @@ double MassOf(uint32_t k) { return 50.0 + k; }
 uint32_t IntensityOf(uint32_t s, uint32_t k) { return s * 1000 + k; }
 
 bool WriteWideDataSet(const std::string& path, bool raw) {
-  if (!raw && !CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 3)) return false;
+  if (!raw && !CreateSectionFileAtPath(path.c_str(), 1, 0, 3)) return false;
   HMSDATA h = OpenMSDataSection(path.c_str(), raw ? nullptr : "MSData", 1, kScans, 3, nullptr);
   if (!h) return false;
   for (uint32_t s = 1; s <= kScans; ++s) {

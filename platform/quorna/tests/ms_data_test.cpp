@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -195,7 +196,7 @@ TEST_F(MsDataTest, ChannelListsSelectAndAddScansPerCycle) {
 // the cycle's largest base peak, whichever scan of the cycle holds it.
 TEST_F(MsDataTest, MergedBasePeakIonIsThatOfTheLargestBasePeak) {
   const std::string path = "C:\\Data\\three.dat";
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 3));
+  ASSERT_TRUE(CreateSectionFileAtPath(path.c_str(), 1, 0, 3));
   HMSDATA w = OpenMSDataSection(path.c_str(), "MSData", 1, 6, 3, nullptr);
   ASSERT_NE(w, nullptr);
   // Two cycles: base peaks 300 at 100, 900 at 200, 600 at 300; then 500 at
@@ -392,7 +393,7 @@ TEST_F(MsDataTest, LiveFlagIsStored) {
 
 TEST_F(MsDataTest, IncompleteWritesStoreNothing) {
   const std::string p = "C:\\Data\\partial.dat";
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(p.c_str()), 1, 0, 3));
+  ASSERT_TRUE(CreateSectionFileAtPath(p.c_str(), 1, 0, 3));
   // No header, no segments: closing fails and no section appears.
   HMSDATA h = OpenMSDataSection(p.c_str(), "MSData", 1, 1, 3, nullptr);
   ASSERT_NE(h, nullptr);
@@ -454,6 +455,15 @@ TEST_F(MsDataTest, DamagedSectionsGiveFailureValues) {
   b = good; b[seg0 + 18] = 0; damaged.push_back({"no functions", b});
   b = good; put32(b, seg0 + 23, 5000); damaged.push_back({"segment beyond scans", b});
   b = good; put32(b, seg0 + MS_SEGMENT_BLOCK_SIZE + 19, 2); damaged.push_back({"segments overlap", b});
+  // The information block telling other than the header.
+  const size_t info = 80;
+  auto put16 = [](std::vector<uint8_t>& b, size_t at, uint16_t v) { std::memcpy(&b[at], &v, 2); };
+  b = good; put16(b, info + offsetof(MS_INFO_BLOCK, segmentCount), 40); damaged.push_back({"info segments", b});
+  b = good; put32(b, info + offsetof(MS_INFO_BLOCK, firstScan), 0); damaged.push_back({"info first scan", b});
+  b = good; put32(b, info + offsetof(MS_INFO_BLOCK, lastScan), 0x7FFFFFFF); damaged.push_back({"info last scan", b});
+  b = good; put32(b, info + offsetof(MS_INFO_BLOCK, maxScanPoints), 1); damaged.push_back({"info most points", b});
+  b = good; put32(b, info + offsetof(MS_INFO_BLOCK, maxTicScan), 9999); damaged.push_back({"info largest scan", b});
+  b = good; put16(b, info + offsetof(MS_INFO_BLOCK, extraColumnCount), 999); damaged.push_back({"info columns", b});
 
   for (auto& [what, bytes] : damaged) {
     ASSERT_TRUE(mstest::WriteWholeSection(path_, "MSData", bytes)) << what;
@@ -471,7 +481,7 @@ namespace {
 // an empty scan index was copied from a null pointer).
 TEST_F(MsDataTest, DataSetWithoutScansOpensAndFindsNothing) {
   const std::string p = "C:\\Data\\started.dat";
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(p.c_str()), 1, 0, 3));
+  ASSERT_TRUE(CreateSectionFileAtPath(p.c_str(), 1, 0, 3));
   HMSDATA w = OpenMSDataSection(p.c_str(), "MSData", 1, 0, 3, nullptr);
   ASSERT_NE(w, nullptr);
   MS_INFO_BLOCK info{};
@@ -572,7 +582,7 @@ TEST_F(MsDataTest, FirstLayoutReadsAsBefore) {
   std::memcpy(&version, &now[8], 4);
   ASSERT_EQ(version, 2u);
   const std::string old = "C:\\Data\\old.dat";
-  ASSERT_TRUE(CreateSectionFile(const_cast<char*>(old.c_str()), 1, 0, 3));
+  ASSERT_TRUE(CreateSectionFileAtPath(old.c_str(), 1, 0, 3));
   ASSERT_TRUE(mstest::WriteWholeSection(old, "MSData", InFirstLayout(now)));
   HMSDATA a = OpenMSData(path_.c_str(), "MSData", 0);
   HMSDATA b = OpenMSData(old.c_str(), "MSData", 0);

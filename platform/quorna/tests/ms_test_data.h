@@ -47,7 +47,7 @@ inline void Wide(void* dst, const char* s) {
 
 // raw: a raw MS file instead of a sectioned file's "MSData".
 inline bool WriteSmallDataSet(const std::string& path, bool live = false, bool raw = false) {
-  if (!raw && !CreateSectionFile(const_cast<char*>(path.c_str()), 1, 0, 3)) return false;
+  if (!raw && !CreateSectionFileAtPath(path.c_str(), 1, 0, 3)) return false;
   HMSDATA h = OpenMSDataSection(path.c_str(), raw ? nullptr : "MSData", 1, 12, 3, nullptr);
   if (!h) return false;
   for (uint32_t s = 1; s <= 12; ++s) {

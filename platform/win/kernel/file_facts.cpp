@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <ctime>
 #include <cstdio>
 #include <string>
 
@@ -53,6 +55,24 @@ std::string SiblingTempName(std::string_view winPath) {
   static std::atomic<unsigned> counter{0};
   return std::string(winPath) + ".~" + std::to_string(getpid()) + "-" +
          std::to_string(counter.fetch_add(1));
+}
+
+bool StampOf(std::string_view winPath, FileStamp* out) {
+  if (winPath.empty() || !out) return false;
+  struct stat st;
+  if (stat(paths::ToHost(winPath).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  auto ns = [](const timespec& t) { return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; };
+  out->size = st.st_size;
+  out->writeTime = ns(st.st_mtim);
+  out->changeTime = ns(st.st_ctim);
+  out->id = st.st_ino;
+  out->volume = st.st_dev;
+  // Two seconds covers the coarsest clocks (FAT keeps two-second times).
+  constexpr int64_t kSettle = 2000000000;
+  out->settled = ns(now) - std::max(out->writeTime, out->changeTime) > kSettle;
+  return true;
 }
 
 }  // namespace win::facts

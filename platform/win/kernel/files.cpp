@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 
@@ -22,6 +23,8 @@ std::shared_ptr<FileObject> FileFromHandle(HANDLE h) {
   if (!f) SetLastError(ERROR_INVALID_HANDLE);
   return f;
 }
+
+std::atomic<uint64_t> g_reads{0}, g_writes{0}, g_bytesRead{0}, g_bytesWritten{0};
 
 HANDLE FailOpen(DWORD code) {
   SetLastError(code);
@@ -111,6 +114,8 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
     done += static_cast<DWORD>(n);
   }
   if (read) *read = done;
+  ++g_reads;
+  g_bytesRead += done;
   return TRUE;
 }
 
@@ -136,6 +141,21 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
     done += static_cast<DWORD>(n);
   }
   if (written) *written = done;
+  ++g_writes;
+  g_bytesWritten += done;
+  return TRUE;
+}
+
+HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)); }
+
+BOOL GetProcessIoCounters(HANDLE process, IO_COUNTERS* counters) {
+  if (!counters) return host::Fail(ERROR_INVALID_PARAMETER);
+  if (process != GetCurrentProcess()) return host::Fail(ERROR_ACCESS_DENIED);
+  *counters = IO_COUNTERS{};
+  counters->ReadOperationCount = g_reads;
+  counters->WriteOperationCount = g_writes;
+  counters->ReadTransferCount = g_bytesRead;
+  counters->WriteTransferCount = g_bytesWritten;
   return TRUE;
 }
 
