@@ -499,6 +499,7 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // The last spectrum made here, and the spectrum chosen from the context menu.
   int16_t m_newSptSet = 0, m_newSptSlot = 0, m_newSptControl = 0, m_newSptSpectrum = 0;
   int16_t m_menuSptControl = 0, m_menuSptSpectrum = 0;
+  int16_t m_multipleSptControls = 0;
   double m_currentTime = 0;
   int16_t m_currentSlot = 0;
   uint16_t m_currentSerial = 0;
@@ -694,6 +695,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   LRESULT OnClickDragIntegratePlot(WPARAM, LPARAM);
   LRESULT OnGetNewSpectrumInformation(WPARAM, LPARAM);
   LRESULT OnGetRightClickSpectrumInfo(WPARAM, LPARAM);
+  LRESULT OnMultipleSpectraControls(WPARAM, LPARAM);
+  LRESULT OnDeleteOrphanSpectra(WPARAM, LPARAM);
   // Adds a label of the record at its time; the angle in tenths of a degree.
   void AddPlotLabel(const STRUCT_OPLOT_ADD_LABEL* record, int32_t angle, int16_t type);
   LRESULT OnSetPlotScales(WPARAM, LPARAM);

@@ -354,3 +354,20 @@ void CCtlOPlot::OnSelectSpectrum(UINT id) {
   GetSingleClickStatus(nullptr, &selection, nullptr, nullptr, nullptr);
   PostNotification(selection ? 28 : 7, OPLOT_ROUTE_DEFAULT);
 }
+
+LRESULT CCtlOPlot::OnMultipleSpectraControls(WPARAM wParam, LPARAM) {
+  m_multipleSptControls = static_cast<int16_t>(wParam);
+  return 0;
+}
+
+LRESULT CCtlOPlot::OnDeleteOrphanSpectra(WPARAM, LPARAM) {
+  auto* drm = static_cast<CDataReviewManager*>(m_pDataReview);
+  if (!drm || m_toolbarLayout != 4) return 0;
+  // A spectrum whose marker is gone no longer belongs to any plot.
+  for (short c = 0; c < OPLOT_SPT_WINDOWS; ++c)
+    for (short s = 0; s < OPLOT_SPT_PLACES; ++s) {
+      STRUCT_SPT_MARKER marker{};
+      if (drm->HaveSpectrum(c, s) && !drm->GetMarker(c, s, &marker)) drm->DeleteSpectrum(c, s);
+    }
+  return 0;
+}

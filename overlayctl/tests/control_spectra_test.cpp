@@ -11,6 +11,7 @@
 #include "spectra/segment_checks.h"
 #include "spectra/spectrum_managers.h"
 #include "spectra/tol_spectra.h"
+#include "testing/golden_window.h"
 #include "win/win_paths.h"
 
 namespace {
@@ -135,6 +136,45 @@ TEST_F(SpectraTest, AClickHandsTheSpectrumAtItsTimeToTheManager) {
   EXPECT_EQ(infoSpt, got);
   EXPECT_EQ(+info.control, 1);
   EXPECT_EQ(SendMessageA(w_, OPM_GETNEWSPECTRUMINFORMATION, 0, 0), 0);
+}
+
+// A zoom box dragged around a compound, then a click at its apex: the
+// zoomed plot with the spectrum's flag on its stem and its five scans shaded.
+TEST_F(SpectraTest, AZoomAndAnApexClickAsStored) {
+  CCtlOPlot* c = Show();
+  c->m_prefs.features.pointsToAverage = 5;
+  // The second compound's apex: the trace's highest point near its time.
+  const STRUCT_NE_DATA_POINTS* dp = o_->slots[0].trace;
+  double apex = truth_.compounds[1].retentionTime, best = -1;
+  for (uint32_t k = 0; k < dp->pointCount; ++k) {
+    const double t = NePointAt(dp->points, k)->time, v = NePointValue(dp->points, k);
+    if (std::fabs(t - truth_.compounds[1].retentionTime) < 0.05 && v > best) {
+      best = v;
+      apex = t;
+    }
+  }
+  // A box from half again the peak's height down to the plot's bottom.
+  int top = 0, height = 0;
+  const auto a = c->GetPlotArea();
+  ASSERT_EQ(c->StackedBandAt(a.top + 1, &top, &height), 0);
+  const double low = o_->tail.scales.plotLow[0], high = o_->tail.scales.plotHigh[0];
+  const int y0 = top + height - static_cast<int>((1.5 * best - low) / (high - low) * height);
+  win::script::Drag(w_, {XOf(c, apex - 0.3), std::max(y0, top)}, {XOf(c, apex + 0.3), top + height - 1});
+  win::script::PumpUntilIdle();
+  ASSERT_NEAR(o_->tail.viewEnd - o_->tail.viewStart, 0.6, 0.03);
+  win::script::Click(w_, XOf(c, apex), top + height / 2);
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(c->m_SptMarkers[0][0].set, 1);
+  ASSERT_EQ(c->m_SptMarkers[0][0].pointCount, 5);
+  InvalidateRect(w_, nullptr, FALSE);
+  win::script::PumpUntilIdle();
+  if (const char* keep = std::getenv("KELT_KEEP_PICTURES")) {
+    ASSERT_TRUE(win::script::SaveWindowPng(w_, "C:\\TEMP\\clicked.png"));
+    std::filesystem::copy_file(win::paths::ToHost("C:\\TEMP\\clicked.png"),
+                               std::filesystem::path(keep) / "control-clicked.png",
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  testing_support::ExpectWindowAsStored(w_, OVERLAYCTL_GOLDEN_DIR, "control-clicked.png");
 }
 
 // A range dragged in the average mode: the scans of its two ends, averaged;
