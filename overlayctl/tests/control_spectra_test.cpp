@@ -331,6 +331,24 @@ TEST_F(SpectraTest, ProfileScansOfDifferentDensitiesAreRefusedWithAMessage) {
   FreeBlock(wf);
 }
 
+// A range one of whose ends becomes no scan makes no spectrum, whichever end it is.
+TEST_F(SpectraTest, ARangeWithAnEndWithoutScanMakesNoSpectrum) {
+  CCtlOPlot* c = Show();
+  const double t = truth_.compounds[0].retentionTime;
+  c->m_lineSlot = 0;
+  for (bool first : {true, false}) {
+    SCOPED_TRACE(first);
+    c->m_lineStart = first ? std::nan("") : t - 0.05;
+    c->m_lineEnd = first ? t + 0.05 : std::nan("");
+    EXPECT_EQ(c->GetSpectrumFromZoom(), 0);
+    EXPECT_EQ(drm_.GetSpectrum(0, 0), nullptr);
+  }
+  c->m_lineStart = t - 0.05;
+  c->m_lineEnd = t + 0.05;
+  EXPECT_EQ(c->GetSpectrumFromZoom(), 1);
+  EXPECT_NE(drm_.GetSpectrum(0, 0), nullptr);
+}
+
 // Without a manager no spectrum is made and nothing is told; the
 // right-click choice needs a record to fill.
 TEST_F(SpectraTest, NoManagerMakesNoSpectrum) {
