@@ -121,6 +121,52 @@ TEST_F(MouseTest, FivePixelsMakeADragAndZoomOnlyTheirAxis) {
   DestroyWindow(w);
 }
 
+// A band pressed in a scale band zooms only the values, one pressed in the
+// time strip only the time; in the dual-scale display the left band zooms
+// the left pair, the right band the right pair, the plot area both.
+TEST_F(MouseTest, BandsPressedOnTheScalesZoomOneAxis) {
+  struct Case {
+    const char* name;
+    int16_t mode;
+    int where;  // 0 left scale, 1 time strip, 2 right scale, 3 plot area
+    bool time, left, right;
+  } cases[] = {
+      {"left scale", OVERLAY_MODE_OVERLAID, 0, false, true, false},
+      {"time strip", OVERLAY_MODE_OVERLAID, 1, true, false, false},
+      {"dual, left scale", OVERLAY_MODE_TWO_SCALES, 0, false, true, false},
+      {"dual, right scale", OVERLAY_MODE_TWO_SCALES, 2, false, false, true},
+      {"dual, plot area", OVERLAY_MODE_TWO_SCALES, 3, true, true, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    Shown s = ShowPlots(3, [&](SVW_OVERLAY* o) {
+      o->head.displayMode = k.mode;
+      std::strcpy(o->slots[1].units, "mV");
+    });
+    auto [w, c, o] = s;
+    Notices().clear();
+    const auto a = c->GetPlotArea();
+    ASSERT_TRUE(k.mode != OVERLAY_MODE_TWO_SCALES || c->m_Sizes.rightScaleWidth > 0);
+    // The dual-scale drawing rescales both sides: the zoom is read before a repaint.
+    SendMessageA(w, OPM_DISPLAYNOREPAINT, 1, 0);
+    const OVERLAY_SCALE_BLOCK before = o->tail.scales;
+    const int mid = (a.top + a.bottom) / 2;
+    POINT from{}, to{};
+    switch (k.where) {
+      case 0: from = {a.left - 10, mid - 60}, to = {a.left + 150, mid + 60}; break;
+      case 1: from = {a.left + 50, a.bottom + 4}, to = {a.left + 250, a.top + 10}; break;
+      case 2: from = {a.right + 10, mid - 60}, to = {a.left + 150, mid + 60}; break;
+      default: from = {a.left + 50, mid - 60}, to = {a.left + 250, mid + 60}; break;
+    }
+    DragWith(w, from, to);
+    EXPECT_EQ(Codes() == std::vector<int>{1}, k.time);
+    const OVERLAY_SCALE_BLOCK& after = o->tail.scales;
+    EXPECT_EQ(double{after.commonHigh} != double{before.commonHigh}, k.left);
+    EXPECT_EQ(double{after.rightHigh} != double{before.rightHigh}, k.right);
+    DestroyWindow(w);
+  }
+}
+
 // Clicks per single-click mode and keys: the code, its route and what the
 // owner reads back.
 TEST_F(MouseTest, ClicksPostTheirCodesWithTheTimeOrThePosition) {
