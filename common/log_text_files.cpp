@@ -376,7 +376,8 @@ BOOL KELT_WriteRunLogText(FILE* stream, STRUCT_WORK_FILE* workFile) {
       if (end) line.clear();
       const bool blank = line.find_first_not_of(' ') == std::string::npos;
       if (blank) {
-        if (!previousBlank) Put(stream, std::string(kLfCr));
+        // A blank record keeps its 62 blanks; a block end is an empty line.
+        if (!previousBlank) Put(stream, line + kLfCr);
       } else {
         if (lineStart && line.compare(0, 2, "  ") == 0) line.erase(0, 2);
         Put(stream, line + kLfCr);

@@ -251,6 +251,18 @@ BOOL KELT_FormatDateTime(int16_t month, int16_t day, int16_t yearSince1900, int1
   return FormatDateAndTime(st, date, time) ? TRUE : FALSE;
 }
 
+namespace {
+// What a failed format call leaves in its buffer: the reason, as a word.
+void FailureText(char* buffer) {
+  const DWORD error = GetLastError();
+  const char* text = error == ERROR_INSUFFICIENT_BUFFER ? "buffsize"
+                     : error == ERROR_INVALID_FLAGS     ? "badflags"
+                     : error == ERROR_INVALID_PARAMETER ? "badparam"
+                                                        : "";
+  std::strcpy(buffer, text);
+}
+}  // namespace
+
 BOOL KELT_FormatDateTimeFromLong(const time32_t* calendarTime, char* date, char* time) {
   ClearTexts(date, time);
   std::tm tm{};
@@ -264,7 +276,11 @@ BOOL KELT_FormatDateTimeFromLong(const time32_t* calendarTime, char* date, char*
   st.wHour = static_cast<WORD>(tm.tm_hour);
   st.wMinute = static_cast<WORD>(tm.tm_min);
   st.wSecond = static_cast<WORD>(tm.tm_sec);
-  return FormatDateAndTime(st, date, time) ? TRUE : FALSE;
+  // A date that could be had is a success even when its text did not fit;
+  // the buffer then says why.
+  if (date && GetDateFormatA(LOCALE_SYSTEM_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 20) <= 0) FailureText(date);
+  if (time && GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, TIME_NOSECONDS, &st, nullptr, time, 20) <= 0) FailureText(time);
+  return TRUE;
 }
 
 BOOL KELT_IsNearlyEqual(double a, double b) { return std::fabs(a - b) < 1e-8 ? TRUE : FALSE; }

@@ -1,12 +1,15 @@
 // The overlay plot control as a user sees it: a 1,000 x 600 window showing
 // the sample overlay, then scrolled and zoomed through the control's
 // messages, each state saved as a PNG of the window's surface.
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "spectra/spectrum_managers.h"
 #include "win/win_gdi.h"
 #include "win/win_paths.h"
 #include "win/win_script.h"
@@ -74,6 +77,101 @@ bool PrintPage(HWND control, const char* path) {
   return ok;
 }
 
+// The host window keeps the codes the control tells it, to answer them
+// once the gesture is over, as a data-review program does.
+std::vector<int>& Told() {
+  static std::vector<int> codes;
+  return codes;
+}
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && LOWORD(wParam) == 7) {
+    Told().push_back(HIWORD(wParam));
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Answers what the control told: a zoom shows the pending range, a click
+// on a plot has the control make the spectrum at the clicked time, a new
+// spectrum is reported.
+void Answer(HWND control, SVW_OVERLAY* o, CDataReviewManager* manager) {
+  win::script::PumpUntilIdle();
+  while (!Told().empty()) {
+    const int code = Told().front();
+    Told().erase(Told().begin());
+    if (code == 1) {
+      double pending[3] = {};
+      if (SendMessageA(control, OPM_GETTIMERANGE, 0, reinterpret_cast<LPARAM>(pending))) {
+        std::printf("  zoomed by the mouse to %.3f - %.3f min\n", pending[0], pending[1]);
+        ShowRange(control, o, pending[0], pending[1]);
+      }
+    } else if (code >= 100 && code < 120) {
+      SendMessageA(control, OPM_NOTIFICATIONSTOSELF, static_cast<WPARAM>(code), 0);
+    } else if (code == 8) {
+      STRUCT_NEW_SPT_INFO info{};
+      if (SendMessageA(control, OPM_GETNEWSPECTRUMINFORMATION, 0, reinterpret_cast<LPARAM>(&info)) && info.spt &&
+          info.spt->tolSpt) {
+        const STRUCT_TOL_SPT& t = *info.spt->tolSpt;
+        std::printf("  spectrum %d%c at %.3f min (scans %u-%u, %d averaged, %u masses) from plot %d, %d held\n",
+                    info.control + 1, 'A' + info.spectrum, t.header.time, t.firstScan, t.lastScan, t.scansAveraged,
+                    t.pairCount, info.slot, manager->GetSpectraCount());
+      }
+    }
+    win::script::PumpUntilIdle();
+  }
+}
+
+// A data review on the control: drag a box around a compound to zoom to
+// it, then click its apex; the spectrum there goes to the manager and its
+// marker stands on the plot.
+bool ClickDemo(HWND window, HWND control, SVW_OVERLAY* o, const sample_overlay::Files& f) {
+  CDataReviewManager manager(nullptr, nullptr, 0);
+  manager.SetPlotInfo(window, control);
+  SendMessageA(control, OPM_SETDATAREVIEWMANAGER, 1, reinterpret_cast<LPARAM>(&manager));
+  ShowRange(control, o, o->tail.homeStart, o->tail.homeEnd);
+  win::script::PumpUntilIdle();
+  auto* c = static_cast<CCtlOPlot*>(GetPropA(control, CCtlOPlot::kPropertyName));
+  const auto& compounds = f.truth.run.compounds;
+  if (!c || compounds.size() < 3 || !c->m_bSizesValid) return false;
+  double apex = compounds[2].retentionTime;
+  // The first plot's band.
+  auto xOf = [&](double t) {
+    const auto a = c->GetPlotArea();
+    return a.left + static_cast<int>((t - o->tail.viewStart) / (o->tail.viewEnd - o->tail.viewStart) *
+                                     c->m_Sizes.plotWidth);
+  };
+  auto band = [&](int* top, int* height) {
+    const auto a = c->GetPlotArea();
+    for (int y = a.top; y <= a.bottom; ++y)
+      if (c->StackedBandAt(y, top, height) == 0) return true;
+    return false;
+  };
+  int top = 0, height = 0;
+  if (!band(&top, &height)) return false;
+  Told().clear();
+  win::script::Drag(control, {xOf(apex - 0.35), top + 2}, {xOf(apex + 0.45), top + height - 2});
+  Answer(control, o, &manager);
+  if (!band(&top, &height)) return false;
+  // The apex: the highest point of the trace near the compound's time.
+  const STRUCT_NE_DATA_POINTS* dp = o->slots[0].trace;
+  double best = -1;
+  for (uint32_t k = 0; dp && dp->points && k < dp->pointCount; ++k) {
+    const double t = NePointAt(dp->points, k)->time, v = NePointValue(dp->points, k);
+    if (std::fabs(t - compounds[2].retentionTime) < 0.05 && v > best) {
+      best = v;
+      apex = t;
+    }
+  }
+  win::script::Click(control, xOf(apex) + 1, top + height / 2);
+  Answer(control, o, &manager);
+  const bool marked = c->m_SptMarkers[manager.GetActiveSptControlIndex()][manager.GetActiveSptPlotIndex()].set != 0;
+  const bool ok = Save(window, "C:\\Workstation\\Plots\\control-clicked.png") && marked;
+  // The manager goes before the control: detach it first.
+  SendMessageA(control, OPM_SETDATAREVIEWMANAGER, 0, 0);
+  return ok;
+}
+
 }  // namespace
 
 int OverlayWindowDemo() {
@@ -86,7 +184,7 @@ int OverlayWindowDemo() {
   if (!o || !sample_overlay::Fill(o.get(), f, OVERLAY_MODE_STACKED)) return 1;
 
   WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpfnWndProc = HostProc;
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
   wc.lpszClassName = "KeltHostPlotWindow";
   RegisterClassA(&wc);
@@ -122,6 +220,11 @@ int OverlayWindowDemo() {
   ok = Save(window, "C:\\Workstation\\Plots\\control-zoomed.png") && ok;
   if (!PrintPage(control, "C:\\Workstation\\Plots\\control-printed.pdf")) {
     std::fprintf(stderr, "kelt_host: the overlay plot control could not print its page\n");
+    ok = false;
+  }
+
+  if (!ClickDemo(window, control, o.get(), f)) {
+    std::fprintf(stderr, "kelt_host: the click on the overlay plot control made no spectrum\n");
     ok = false;
   }
 

@@ -114,7 +114,6 @@ void CCtlOPlot::ClearVerticalScales() {
     s.leftAxisPlot = left;
     s.rightAxisPlot = right;
   }
-  SetVerticalFullScale(1, 1);
 }
 
 void CCtlOPlot::CheckSlotIdentities() {
@@ -158,6 +157,7 @@ LRESULT CCtlOPlot::OnNewPlotData(WPARAM, LPARAM lParam) {
   ClearPendingStates();
   if (m_pOverlay && m_pOverlay->head.displayMode == OVERLAY_MODE_TWO_SCALES) UpdateLeftRightIndexes();
   ClearVerticalScales();
+  SetVerticalFullScale(1, 1);
   for (short c = 0; c < OPLOT_SPT_WINDOWS; ++c)
     for (short sp = 0; sp < OPLOT_SPT_PLACES; ++sp) GetOneSpectrumMarkerValues(c, sp);
   CheckSlotIdentities();
@@ -192,8 +192,8 @@ LRESULT CCtlOPlot::OnNewTimeRange(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CCtlOPlot::OnNewPlotType(WPARAM, LPARAM lParam) {
-  // Without an overlay HandleNewPlotType does nothing.
-  if (!lParam) return 0;
+  // Without an overlay HandleNewPlotType does nothing; without data neither does the message.
+  if (!lParam || !m_hasData) return 0;
   const int16_t type = *reinterpret_cast<const int16_t*>(lParam);
   if (KnownPlotType(type)) HandleNewPlotType(type);
   return 0;
@@ -215,6 +215,7 @@ void CCtlOPlot::HandleNewPlotType(short type) {
     }
   } else {
     ClearVerticalScales();
+    SetVerticalFullScale(1, 1);
   }
   SaveCurrent();
   PostNotification(10, OPLOT_ROUTE_PARENT);
@@ -240,6 +241,7 @@ LRESULT CCtlOPlot::OnChangeOnStatus(WPARAM wParam, LPARAM lParam) {
     const bool on = OverlaySlotIndex(slot) && o->head.shown[slot];
     if (o->head.displayMode != oldType) {
       ClearVerticalScales();
+      SetVerticalFullScale(1, 1);
     } else if (o->head.displayMode == OVERLAY_MODE_STACKED || o->head.displayMode == OVERLAY_MODE_NORMALISED) {
       // The scale block is packed: its doubles are filled through aligned locals.
       if (on) {
@@ -259,17 +261,23 @@ LRESULT CCtlOPlot::OnChangeOnStatus(WPARAM wParam, LPARAM lParam) {
         s.commonHigh = std::max(double{s.commonHigh}, high);
       }
     } else if (OverlaySlotIndex(slot)) {
-      double low = 0, high = 0;
-      OPLOT_AutoScaleOneOfTwoVerts(o, static_cast<int16_t>(slot), &low, &high);
-      // The slot belongs to the right scale when it shares the right axis plot's units.
-      const int right = s.rightAxisPlot;
-      if (OverlaySlotIndex(right) &&
-          std::strncmp(o->slots[slot].units, o->slots[right].units, OVERLAY_UNITS_SIZE) == 0) {
-        s.rightLow = low;
-        s.rightHigh = high;
-      } else {
-        s.commonLow = low;
-        s.commonHigh = high;
+      // The slot belongs to the right scale when it shares the right axis
+      // plot's units; that side is rescaled from its whole group, which
+      // starts at its axis plot.
+      const int left = s.leftAxisPlot, right = s.rightAxisPlot;
+      const bool onRight = OverlaySlotIndex(right) &&
+                           std::strncmp(o->slots[slot].units, o->slots[right].units, OVERLAY_UNITS_SIZE) == 0;
+      const int axis = onRight ? right : left;
+      if (OverlaySlotIndex(axis)) {
+        double low = 0, high = 0;
+        OPLOT_AutoScaleOneOfTwoVerts(o, static_cast<int16_t>(axis), &low, &high);
+        if (onRight) {
+          s.rightLow = low;
+          s.rightHigh = high;
+        } else {
+          s.commonLow = low;
+          s.commonHigh = high;
+        }
       }
     }
   }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/library_state.h"
+#include "common/number_format.h"
 #include "win/win_crt.h"
 #include "fandor/target_list_results.h"
 #include "orvik32/orvik32.h"
@@ -82,6 +83,19 @@ ON_MESSAGE(OPM_GETNUMBERSPECTRATOAVERAGE, OnGetNumberSpectraToAverage)
 ON_MESSAGE(OPM_GETNEWREFERENCEPLOT, OnGetNewReferencePlot)
 ON_MESSAGE(OPM_QUIBGETNEWFILESINDEX, OnQUIB_GetNewFilesIndex)
 ON_MESSAGE(OPM_QUIBGETNEWPDSINDEX, OnQUIB_GetNewPDsIndex)
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_WM_MOUSEMOVE()
+ON_WM_CHAR()
+ON_MESSAGE(OPM_CLICKDRAGZOOMPLOTMODE, OnClickDragZoomPlotMode)
+ON_MESSAGE(OPM_CLICKDRAGAVERAGESPECTRUMMODE, OnClickDragAverageSpectrumMode)
+ON_MESSAGE(OPM_CLICKDRAGSIGNAL2NOISEMODE, OnClickDragSignal2NoiseMode)
+ON_MESSAGE(OPM_CLICKDRAGOFFSETPLOTMODE, OnClickDragOffsetPlotMode)
+ON_MESSAGE(OPM_CLICKDRAGINTEGRATEPLOT, OnClickDragIntegratePlot)
+ON_MESSAGE(OPM_GETNEWSPECTRUMINFORMATION, OnGetNewSpectrumInformation)
+ON_MESSAGE(OPM_GETRIGHTCLICKSPECTRUMINFO, OnGetRightClickSpectrumInfo)
+ON_MESSAGE(OPM_MULTIPLESPECTRACONTROLS, OnMultipleSpectraControls)
+ON_MESSAGE(OPM_DELETEORPHANSPECTRA, OnDeleteOrphanSpectra)
 ON_REGISTERED_MESSAGE(g_fileChanged, OnWM_FILE_CHANGED)
 ON_REGISTERED_MESSAGE(g_loginChanged, OnWM_LOGIN_CHANGED)
 END_MESSAGE_MAP()
@@ -104,7 +118,7 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       IncrementDecrementActiveSpectrum(1);
       return TRUE;
     case OPLOT_CMD_PREVIOUS_SPECTRUM:
-      IncrementDecrementActiveSpectrum(-1);
+      IncrementDecrementActiveSpectrum(0);
       return TRUE;
     case OPLOT_ID_SCROLL_DOWN:
       OnHorzUp();  // the right-hand button widens the window to the right
@@ -125,6 +139,10 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       OnTTPreviousScales();
       return TRUE;
     default:
+      if (id >= OPLOT_CMD_SPECTRUM_A0 && id < OPLOT_CMD_SPECTRUM_A0 + 8) {
+        OnSelectSpectrum(id);
+        return TRUE;
+      }
       if (id >= OPLOT_ID_SLIDER0 && id < OPLOT_ID_SLIDER0 + OPLOT_SLOTS && HIWORD(wParam) == 1) {
         OnVScale(static_cast<int>(id - OPLOT_ID_SLIDER0));
         return TRUE;
@@ -169,10 +187,11 @@ LRESULT CCtlOPlot::OnNotificationsToSelf(WPARAM wParam, LPARAM) {
       SetCursor(old);
     }
   } else if (code == 6) {
-    short needsPlot = 0, spectrum = 0, noise = 0, area = 0, linearity = 0, r5 = 0, r6 = 0, r7 = 0, r8 = 0;
-    GetClickDragStatus(&needsPlot, &spectrum, &noise, &area, &linearity, &r5, &r6, &r7, &r8);
-    if (needsPlot && m_activePlot < 0) return 0;
-    if (spectrum) {
+    short average = 0, noise = 0, area = 0, linearity = 0;
+    GetClickDragStatus(nullptr, nullptr, &average, &noise, &area, nullptr, nullptr, nullptr, &linearity);
+    // The actions on one plot need one.
+    if ((average || noise || area || linearity) && GetActivePlotIndex() < 0) return 0;
+    if (average) {
       if (m_pDataReview) GetSpectrumFromZoom();
     } else if (noise) {
       GetSignalToNoiseFromZoom();
@@ -180,8 +199,8 @@ LRESULT CCtlOPlot::OnNotificationsToSelf(WPARAM wParam, LPARAM) {
       GetAreaCountFromZoom();
     } else if (linearity) {
       MakeLinearityReport();
-    } else if (m_zoomPending && o) {
-      UpdateOverlayDisplay(m_zoomStart, m_zoomEnd, 0, 0, o->head.displayMode);
+    } else {
+      DisplayTimeRange();
     }
   } else if (code >= 140 && code <= 159) {
     if (!o) return 0;
@@ -240,13 +259,6 @@ LRESULT CCtlOPlot::OnGetOverDraw(WPARAM, LPARAM lParam) {
   return 1;
 }
 
-LRESULT CCtlOPlot::OnEscapeTracking(WPARAM, LPARAM) {
-  if (m_tracking) {
-    m_tracking = 0;
-    if (GetCapture() == this) ReleaseCapture();
-  }
-  return 0;
-}
 
 LRESULT CCtlOPlot::OnGetTimeValueOffset(WPARAM, LPARAM lParam) {
   if (!lParam || !m_offsetPending) return 0;
@@ -257,7 +269,12 @@ LRESULT CCtlOPlot::OnGetTimeValueOffset(WPARAM, LPARAM lParam) {
 
 LRESULT CCtlOPlot::OnGetRightClickPos(WPARAM wParam, LPARAM lParam) {
   if (!m_rightClickPending) return 0;
-  if (wParam) *reinterpret_cast<double*>(wParam) = m_rightClickTime;
+  if (wParam) {
+    // The time at the click's x, -1 outside the plots.
+    double t = -1.0;
+    if (!GetTimeFromXPixel(static_cast<short>(m_rightClickX), &t, 0)) t = -1.0;
+    *reinterpret_cast<double*>(wParam) = t;
+  }
   if (lParam) {
     auto* xy = reinterpret_cast<int32_t*>(lParam);
     xy[0] = m_rightClickX;
@@ -311,6 +328,15 @@ LRESULT CCtlOPlot::OnSetDataReviewManager(WPARAM wParam, LPARAM lParam) {
   m_pDataReview = reinterpret_cast<void*>(lParam);
   m_dataReviewToolbar = lParam && wParam ? 1 : 0;
   ClearMarkersNotHeldByManager();
+  // A data-review host takes the data-review layout; wParam 0 keeps the layout.
+  if (lParam && wParam) {
+    const int16_t layout = KELT_GetIsQUIB5() ? 4 : 1;
+    if (layout != m_toolbarLayout) {
+      m_toolbarLayout = layout;
+      SizeControls();
+    }
+  }
+  RepaintUnlessSuspended();
   return 0;
 }
 

@@ -250,35 +250,21 @@ void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
 void CCtlOPlot::DrawMovingPlotLine() {}
 void CCtlOPlot::CancelMovingPlotLine() {}
 void CCtlOPlot::KeepMovedPlotLine() {}
-void CCtlOPlot::HandleMouse(unsigned int, short, short, short) {}
 void CCtlOPlot::HandleDBLCLK(short, short) {}
 void CCtlOPlot::KeepPreferences() {}  // stored records come with the preferences
 void CCtlOPlot::SetToolbarTransientsFromPrefs() {
   m_clickDragMode = m_prefs.features.clickDragMode;
   m_singleClickMode = m_prefs.features.singleClickMode;
 }
-int CCtlOPlot::GetSpectrumFromTime(double, short, short, short) { return 0; }  // needs the data review manager
-int CCtlOPlot::GetSpectrumFromZoom() { return 0; }
 void CCtlOPlot::GetSignalToNoiseFromZoom() {}
 void CCtlOPlot::GetAreaCountFromZoom() {}
 void CCtlOPlot::MakeLinearityReport() {}
 void CCtlOPlot::UpdateAfterPreferenceChange(short, short) {}
-void CCtlOPlot::IncrementDecrementActiveSpectrum(short) {}
 // (data file, version file, display name): the base control keeps no
 // temporary version files; derived controls remove theirs here.
 void CCtlOPlot::HandleTerminatingVersionTempFile(char*, char*, char*) {}
 void CCtlOPlot::ExportReportToQuibell(char*, short) {}
 void CCtlOPlot::CalRMSNoise(short, short) {}
-void CCtlOPlot::GetClickDragStatus(short* a, short* b, short* c, short* d, short* e, short* f, short* g, short* h,
-                                   short* i) {
-  // Without the mouse feature no drag action is chosen.
-  for (short* p : {a, b, c, d, e, f, g, h, i})
-    if (p) *p = 0;
-}
-void CCtlOPlot::GetSingleClickStatus(short* a, short* b, short* c, short* d, short* e) {
-  for (short* p : {a, b, c, d, e})
-    if (p) *p = 0;
-}
 void CCtlOPlot::MaximizePlot(short) {}
 void CCtlOPlot::RestorePlot(short) {}
 short CCtlOPlot::GetActivePlotIndex() const {

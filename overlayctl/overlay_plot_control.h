@@ -23,6 +23,11 @@ class CCtlVScroll;
 struct STRUCT_FILE_BC;
 struct STRUCT_OPLOT_PRINT_PLOT;
 struct STRUCT_TOL_SPT;
+struct STRUCT_SPT_PLUS;
+struct STRUCT_WORK_FILE;
+struct STRUCT_CHAN_LIST;
+struct STRUCT_SCAN_FUN_ARRAY;
+struct STRUCT_SCAN_FUN_INFO;
 
 #define OPLOT_SLOTS 20
 #define OPLOT_IDENTITY_TITLE_SIZE 200
@@ -207,6 +212,27 @@ struct STRUCT_SPT_MARKER_INFO {
 static_assert(offsetof(STRUCT_SPT_MARKER_INFO, slot) == 4);
 static_assert(offsetof(STRUCT_SPT_MARKER_INFO, spt) == 6);
 
+#pragma pack(push, 1)
+// WM_USER+78: the last spectrum made by the control (the record stays the manager's).
+struct STRUCT_NEW_SPT_INFO {
+  int16_t slot;
+  int16_t control;
+  int16_t spectrum;
+  STRUCT_SPT_PLUS* spt;
+};
+// WM_USER+67: the right-clicked time and slot and the spectrum chosen for it.
+struct STRUCT_RIGHT_CLICK_SPT_INFO {
+  double time;
+  int16_t slot;
+  int16_t control;
+  int16_t spectrum;
+};
+#pragma pack(pop)
+static_assert(sizeof(STRUCT_RIGHT_CLICK_SPT_INFO) == 14);
+static_assert(offsetof(STRUCT_NEW_SPT_INFO, spt) == 6);
+// Context-menu commands: spectrum A into window 0..3, then B.
+#define OPLOT_CMD_SPECTRUM_A0 2850
+
 #define OPLOT_SPT_WINDOWS 4
 #define OPLOT_SPT_PLACES 2
 
@@ -286,7 +312,7 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   virtual void KeepMovedPlotLine();
   virtual void DrawOutline(CDC* dc);
   virtual void DrawTextFlags(CDC* dc, SVW_OVERLAY* overlay, STRUCT_OVER_SIZES* sizes, LOGFONTA* font);
-  virtual void HandleMouse(unsigned int message, short flags, short x, short y);
+  virtual void HandleMouse(unsigned int message, short x, short y, short apply);
   virtual void HandleDBLCLK(short x, short y);
   virtual void SetVertBars();
   virtual void SetHorzBar();
@@ -318,9 +344,10 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   virtual void HandleTerminatingVersionTempFile(char* a, char* b, char* c);
   virtual void ExportReportToQuibell(char* path, short temporary);
   virtual void CalRMSNoise(short a, short b);
-  virtual void GetClickDragStatus(short* a, short* b, short* c, short* d, short* e, short* f, short* g, short* h,
-                                  short* i);
-  virtual void GetSingleClickStatus(short* a, short* b, short* c, short* d, short* e);
+  virtual void GetClickDragStatus(short* zoom, short* move, short* average, short* noise, short* integrate,
+                                  short* clipboard, short* lineResult, short* timeRange, short* linearity);
+  virtual void GetSingleClickStatus(short* display, short* selectionType, short* librarySearch,
+                                    short* targetListSearch, short* exportSpectrum);
   virtual void MaximizePlot(short slot);
   virtual void RestorePlot(short slot);
   virtual void CancelMaximizePlot();
@@ -363,6 +390,36 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // The data point nearest a time of a slot: raw points, or the filtered
   // ones when raw is 0 and the plot is filtered.
   int GetTimeAndValue(short slot, double time, short raw, double* foundTime, double* foundValue);
+
+  // ---- Mouse ------------------------------------------------------------------
+  // A message box with the start, end and width of the line result.
+  void DisplayTimeRange();
+  // The rectangle the traces are drawn in, in client pixels (both edges inside).
+  struct PlotArea {
+    int left, top, right, bottom;
+  };
+  PlotArea GetPlotArea() const;
+  // The stacked band that holds y: its slot (-1 none), top and height.
+  int StackedBandAt(int y, int* top, int* height) const;
+  // Sets a click-and-drag mode as its toolbar command does.
+  void SetClickDragMode(short mode);
+
+  // ---- Spectra from the chromatogram ------------------------------------------
+  // The scans of the spectrum after (direction 1) or before (0) the one of
+  // a marker; 1 with first, last and centre, 0 when there is none.
+  int GetNextSpectrumScanRange(const STRUCT_WORK_FILE* workFile, const STRUCT_CHAN_LIST* chanList,
+                               const STRUCT_SCAN_FUN_ARRAY* funs, const STRUCT_SCAN_FUN_INFO* info, uint16_t infoCount,
+                               uint32_t first, uint32_t last, uint32_t centre, short direction, short pointsToAverage,
+                               short rangeFlag, uint32_t* newFirst, uint32_t* newLast, uint32_t* newCentre) const;
+  // Hands a made spectrum on: manager, marker, notification 8 (Spectra from the chromatogram).
+  // recordCentre goes into the spectrum record (-1: none), markerCentre into its marker.
+  // false when the manager has no such place (the record is then freed).
+  bool HandOverSpectrum(STRUCT_SPT_PLUS* spt, short slot, short control, short spectrum, uint32_t first,
+                        uint32_t last, int32_t recordCentre, int32_t markerCentre, short rangeFlag, bool secondName);
+  // Commands 2850..2857: the right-clicked spectrum into spectrum A or B of a spectrum window.
+  void OnSelectSpectrum(UINT id);
+  // The profile-density message for the segments a failed spectrum touched.
+  void CheckProfileDensities(const STRUCT_WORK_FILE* workFile, double start, double end);
 
   // ---- Life cycle ------------------------------------------------------------
   void FreeObjects();
@@ -424,9 +481,31 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int16_t m_dblClickSlot = 0, m_dblClickControl = 0, m_dblClickPlot = 0;
   int16_t m_offsetPending = 0;
   STRUCT_OPLOT_TIME_VALUE_OFFSET m_offset{};
+  // The pending click: a search or export click, or a right press handed to the owner.
   int16_t m_rightClickPending = 0;
-  double m_rightClickTime = 0;
+  double m_rightClickTime = 0, m_rightClickValue = 0;
   int32_t m_rightClickX = 0, m_rightClickY = 0;
+  int16_t m_rightClickSlot = 0;
+  // The band being dragged: press point, the band, its kind and directions.
+  int16_t m_pressX = 0, m_pressY = 0;
+  RECT m_band{};
+  int16_t m_lineBand = 0, m_pressAtLeft = 0, m_pressAtBottom = 0;
+  // The line result of the last drag (average, noise, area, time range, linearity).
+  int16_t m_lineResultSet = 0;
+  double m_lineStart = 0, m_lineEnd = 0, m_lineStartValue = 0, m_lineEndValue = 0;
+  int16_t m_lineSlot = 0;
+  // Spectrum selection: 0 nearest point, 1 apex.
+  int16_t m_selectionType = 0;
+  // The last spectrum made here, and the spectrum chosen from the context menu.
+  int16_t m_newSptSet = 0, m_newSptSlot = 0, m_newSptControl = 0, m_newSptSpectrum = 0;
+  int16_t m_menuSptControl = 0, m_menuSptSpectrum = 0;
+  int16_t m_multipleSptControls = 0;
+  double m_currentTime = 0;
+  int16_t m_currentSlot = 0;
+  uint16_t m_currentSerial = 0;
+  // Two-time background correction (set by derived controls).
+  int16_t m_twoTimeBC = 0;
+  double m_bcTime1 = 0, m_bcTime2 = 0;
   int16_t m_slotMarks[OPLOT_SLOTS] = {};
   // Spectrum markers (spectrum window 0-3 by spectrum A, B) and the click marker's drawing geometry.
   STRUCT_OPLOT_SPT_MARKER m_SptMarkers[OPLOT_SPT_WINDOWS][OPLOT_SPT_PLACES] = {};
@@ -605,6 +684,19 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   LRESULT OnAddPlotLabel(WPARAM, LPARAM);
   LRESULT OnAddHorzPlotLabel(WPARAM, LPARAM);
   LRESULT OnClearAllLabelsForPlot(WPARAM, LPARAM);
+  void OnLButtonDown(UINT flags, CPoint point);
+  void OnLButtonUp(UINT flags, CPoint point);
+  void OnMouseMove(UINT flags, CPoint point);
+  void OnChar(UINT character, UINT repeat, UINT flags);
+  LRESULT OnClickDragZoomPlotMode(WPARAM, LPARAM);
+  LRESULT OnClickDragAverageSpectrumMode(WPARAM, LPARAM);
+  LRESULT OnClickDragSignal2NoiseMode(WPARAM, LPARAM);
+  LRESULT OnClickDragOffsetPlotMode(WPARAM, LPARAM);
+  LRESULT OnClickDragIntegratePlot(WPARAM, LPARAM);
+  LRESULT OnGetNewSpectrumInformation(WPARAM, LPARAM);
+  LRESULT OnGetRightClickSpectrumInfo(WPARAM, LPARAM);
+  LRESULT OnMultipleSpectraControls(WPARAM, LPARAM);
+  LRESULT OnDeleteOrphanSpectra(WPARAM, LPARAM);
   // Adds a label of the record at its time; the angle in tenths of a degree.
   void AddPlotLabel(const STRUCT_OPLOT_ADD_LABEL* record, int32_t angle, int16_t type);
   LRESULT OnSetPlotScales(WPARAM, LPARAM);

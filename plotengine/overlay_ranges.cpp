@@ -258,8 +258,9 @@ KELT_API int32_t OPLOT_GetInterpolatedValueFromTime(const SVW_OVERLAY* o, int16_
   for (int32_t k = first; k <= last; ++k) {
     const uint32_t uk = static_cast<uint32_t>(k);
     const double t = NePointAt(b, uk)->time;
-    if (t < time) continue;
-    if (t == time || k == last || (k == first && time < t)) {
+    const bool same = std::fabs(t - time) < kTimeEpsilon;
+    if (t < time && !same) continue;
+    if (same || k == last || (k == first && time < t)) {
       if (timeOut) *timeOut = t;
       if (value) *value = NePointValue(b, uk) * factor;
       return 1;

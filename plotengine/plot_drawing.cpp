@@ -53,6 +53,8 @@ struct TraceFrame {
   double viewStart = 0, viewEnd = 0, xFactor = 0, low = 0, yMult = 0, timeOffset = 0, valueOffset = 0;
   int32_t X(double t) const { return Saturate(left + std::trunc((t + timeOffset - viewStart) * xFactor)); }
   int32_t Y(double v) const { return Saturate(bottom - std::trunc((v + valueOffset - low) * yMult)); }
+  // Detector values are truncated after the subtraction, MS counts before it.
+  int32_t DetectorY(double v) const { return Saturate(bottom - (v + valueOffset - low) * yMult); }
 };
 
 bool MakeFrame(const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int slot, int16_t normalise, TraceFrame* f) {
@@ -300,7 +302,7 @@ KELT_API int32_t OPLOT_DrawWSPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUCT
   for (int64_t k = 0; k < n; ++k) {
     double v = ValueAt(blk, first + k);
     if (scaled) v = static_cast<float>(v) * factor;
-    pts[k] = {f.X(TimeAt(blk, first + k)), f.Y(v)};
+    pts[k] = {f.X(TimeAt(blk, first + k)), f.DetectorY(v)};
   }
   KELT_YCutPolyline(dc, pts, static_cast<int32_t>(n), f.bottom, f.top);
   if (showMarkers && n >= 1) {
@@ -313,7 +315,7 @@ KELT_API int32_t OPLOT_DrawWSPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUCT
       const double endFile = f.viewEnd - f.timeOffset;
       double v = ValueBetween(blk, last, last + 1, endFile);
       if (scaled) v = static_cast<float>(v) * factor;
-      POINT edge[2] = {pts[n - 1], {f.right, f.Y(v)}};
+      POINT edge[2] = {pts[n - 1], {f.right, f.DetectorY(v)}};
       KELT_YCutPolyline(dc, edge, 2, f.bottom, f.top);
     }
   }

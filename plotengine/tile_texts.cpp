@@ -288,8 +288,9 @@ void CTileTextOnPlot::InitPositions() {
     t->height = h + mh;
     t->x = m_left + Trunc((t->time - m_lowTime) * m_xScale);
     t->y = m_bottom - Trunc((t->value - m_lowValue) * m_yScale);
-    if (t->draw.keepInPlot && t->draw.rotation == 900 && t->y - t->width < m_top) {
-      t->y = t->draw.markStyle == 1 ? m_bottom - mh : m_top + t->width;
+    if (t->draw.keepInPlot && t->draw.rotation == 900) {
+      if (t->y - t->width < m_top) t->y = t->draw.markStyle == 1 ? m_bottom - mh : m_top + t->width;
+      // A value below the scale would put the text under the plot.
       if (t->y > m_bottom - mh) t->y = m_bottom - mh;
     }
     t->altX = t->x;

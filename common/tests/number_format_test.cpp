@@ -153,6 +153,23 @@ TEST_P(NumberFormatTest, CalendarTimesAreShownInLocalTime) {
   EXPECT_FALSE(KELT_FormatDateTimeFromLong(nullptr, date, time));
 }
 
+// A date whose text does not fit its 20 characters is still a date: the
+// buffer says why its text is missing, the time is written, the result is 1.
+TEST_P(NumberFormatTest, CalendarDatesTooLongForTheBufferSayWhy) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  WriteText("C:\\WINDOWS\\locale.ini",
+            std::string("[Locale]\r\nName=") + GetParam() + "\r\nsShortDate=dddd, MMMM dd, yyyy\r\n");
+  char date[20], time[20];
+  const time32_t t = 889888020;  // Saturday, 1998-03-14 15:07 UTC
+  EXPECT_EQ(KELT_FormatDateTimeFromLong(&t, date, time), 1);
+  EXPECT_STREQ(date, "buffsize");
+  EXPECT_STREQ(time, German() ? "15:07" : "3:07 PM");
+  const time32_t early = 100000000;  // 1973: no texts at all
+  EXPECT_EQ(KELT_FormatDateTimeFromLong(&early, date, time), 0);
+  EXPECT_STREQ(date, "");
+}
+
 INSTANTIATE_TEST_SUITE_P(Locales, NumberFormatTest, ::testing::Values("en-US", "de-DE"));
 
 TEST(ModeFlagsTest, OverridesAndFlags) {

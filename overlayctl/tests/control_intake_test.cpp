@@ -621,6 +621,34 @@ TEST_F(IntakeTest, SwitchingADualScaleSlotRescalesTheScaleOfItsUnits) {
   DestroyWindow(w);
 }
 
+// A plot switched on or off in a unit group rescales that side from the
+// whole group, the plots before it included.
+TEST_F(IntakeTest, SwitchingADualScaleSlotRescalesItsWholeGroup) {
+  auto [w, c, o] = ShowPlots(3, [](SVW_OVERLAY* ov) {
+    MixedUnits(ov);
+    ov->head.displayMode = OVERLAY_MODE_TWO_SCALES;
+    ov->tail.maxInView[0] = 2e5;  // the group's highest plot comes first
+  }, false);
+  OVERLAY_SCALE_BLOCK& s = o->tail.scales;
+  ASSERT_EQ(+s.rightAxisPlot, 0);
+  for (int16_t on : {0, 1}) {
+    SCOPED_TRACE(on);
+    if (o->head.shown[2] != on) {
+      o->head.shown[2] = on;
+      o->head.shownCount = static_cast<int16_t>(o->head.shownCount + (on ? 1 : -1));
+    }
+    s.rightLow = -3.0;
+    s.rightHigh = 3.0;
+    SendMessageA(w, OPM_CHANGEONSTATUS, 2, reinterpret_cast<LPARAM>(o));
+    double low = 0, high = 0;
+    OPLOT_AutoScaleOneOfTwoVerts(o, 0, &low, &high);
+    EXPECT_GT(high, 2e5);
+    EXPECT_EQ(double{s.rightLow}, low);
+    EXPECT_EQ(double{s.rightHigh}, high);
+  }
+  DestroyWindow(w);
+}
+
 TEST_F(IntakeTest, DualScaleIntakeRecomputesTheAxisPlots) {
   auto [w, c, o] = ShowPlots(3, MixedUnits, false);
   const int16_t dual = OVERLAY_MODE_TWO_SCALES;

@@ -244,6 +244,44 @@ TEST_F(MessagesTest, RepliesOfTheControlsOwnMessages) {
   DestroyWindow(w);
 }
 
+// A line result without a drag action to take it (code 6) is only shown:
+// its range in a message box, the displayed range untouched.
+TEST_F(MessagesTest, DeferredLineResultWithoutActionShowsTheTimeRange) {
+  auto [w, c, o] = ShowPlots(2, nullptr, true);
+  c->m_handlesOwnNotifications = 1;
+  const double start = o->tail.viewStart, end = o->tail.viewEnd;
+  c->m_zoomPending = 1;  // a pending zoom stays the owner's
+  c->m_zoomStart = start + 1;
+  c->m_zoomEnd = start + 2;
+  c->m_lineResultSet = 1;
+  c->m_lineStart = 4.5;
+  c->m_lineEnd = 4.75;
+  const size_t before = win::script::MessageBoxLog().size();
+  c->PostNotification(6, 0);
+  win::script::PumpUntilIdle();
+  const auto boxes = win::script::MessageBoxLog();
+  ASSERT_EQ(boxes.size(), before + 1);
+  EXPECT_EQ(boxes.back().caption, "Time Range");
+  EXPECT_EQ(boxes.back().text, "Start Time:  4.500 minutes\n\nEnd Time:  4.750 minutes\n\nWidth:  15.0 seconds");
+  EXPECT_EQ(boxes.back().flags & MB_ICONINFORMATION, UINT{MB_ICONINFORMATION});
+  EXPECT_EQ(double{o->tail.viewStart}, start);
+  EXPECT_EQ(double{o->tail.viewEnd}, end);
+  DestroyWindow(w);
+}
+
+// A new plot type without data changes nothing and tells nobody.
+TEST_F(MessagesTest, NewPlotTypeWithoutDataDoesNothing) {
+  auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* ov) { ov->head.displayMode = OVERLAY_MODE_STACKED; }, true);
+  c->m_hasData = 0;  // as between the owner's "no data" and its next overlay
+  Notices().clear();
+  int16_t type = OVERLAY_MODE_OVERLAID;
+  EXPECT_EQ(SendMessageA(w, OPM_NEWPLOTTYPE, 0, reinterpret_cast<LPARAM>(&type)), 0);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(+o->head.displayMode, OVERLAY_MODE_STACKED);
+  EXPECT_TRUE(Notices().empty());
+  DestroyWindow(w);
+}
+
 // The deferred vertical full scale (code 41) rescales every plot in use.
 TEST_F(MessagesTest, DeferredVerticalFullScale) {
   auto [w, c, o] = ShowPlots(3, nullptr, false);

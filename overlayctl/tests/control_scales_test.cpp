@@ -487,17 +487,38 @@ TEST_F(ScalesTest, ClearingScalesOfAMaximizedPlotSparesTheOthers) {
     if (command)
       Press(w, OPLOT_CMD_FULL_SCALE);  // cleared, rebuilt on the owner's answer
     else
-      c->ClearVerticalScales();  // cleared and rescaled at once
-    double low = 0, high = 0;
-    c->AutoScaleSepVert(1, &low, &high);
+      c->ClearVerticalScales();  // cleared only: whoever clears rescales
     const double kept0 = o->tail.scales.plotHigh[0], kept2 = o->tail.scales.plotHigh[2];
     const double own = o->tail.scales.plotHigh[1];
     EXPECT_EQ(kept0, 123);
     EXPECT_EQ(kept2, 123);
-    EXPECT_EQ(own, command ? 0.0 : high);
+    EXPECT_EQ(own, 0.0);
   }
   o->head.maximised = 0;
   DestroyWindow(w);
+}
+
+// Clearing the scales only zeroes them, so that the owner's answer to a
+// new time range scales the whole range anew rather than keeping a zoom.
+TEST_F(ScalesTest, ClearingTheScalesZeroesEveryPairAndScalesNothing) {
+  for (int16_t mode : {int16_t(OVERLAY_MODE_STACKED), int16_t(OVERLAY_MODE_OVERLAID), int16_t(OVERLAY_MODE_TWO_SCALES)}) {
+    SCOPED_TRACE(mode);
+    auto [w, c, o] = ShowPlots(3, [&](SVW_OVERLAY* ov) { ov->head.displayMode = mode; }, false);
+    SetScales(w, 0, 100, 200, 300, 400);  // a zoom
+    c->ClearVerticalScales();
+    const OVERLAY_SCALE_BLOCK& s = o->tail.scales;
+    const double pairs[] = {s.commonLow, s.commonHigh, s.rightLow, s.rightHigh, s.plotLow[0], s.plotHigh[0],
+                            s.plotLow[1], s.plotHigh[2]};
+    for (double v : pairs) EXPECT_EQ(v, 0.0);
+    // A new time range then takes the whole range of the data.
+    SendMessageA(w, OPM_NEWTIMERANGE, 0, reinterpret_cast<LPARAM>(o));
+    double low = 0, high = 0;
+    c->AutoScaleSepVert(0, &low, &high);
+    const double scaled = mode == OVERLAY_MODE_STACKED ? double{s.plotHigh[0]} : double{s.commonHigh};
+    EXPECT_GE(scaled, mode == OVERLAY_MODE_TWO_SCALES ? 0.0 : high);
+    EXPECT_NE(scaled, 200.0);
+    DestroyWindow(w);
+  }
 }
 
 // Moving a slider's thumb sets the scale it stands for: the shared pair

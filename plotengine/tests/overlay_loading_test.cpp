@@ -7,6 +7,7 @@
 
 #include "plot_fixture.h"
 #include "plotengine/plot_layout.h"
+#include "plotengine/tests/synthetic_overlay.h"
 
 namespace {
 
@@ -275,6 +276,33 @@ TEST_F(LoadingTest, NormalisedFlatSlotHasAZeroRange) {
   STRUCT_OVER_SIZES sizes{};
   OPLOT_CalculateSizes(o.get(), &params, &sizes, 0, -1, -1);
   EXPECT_TRUE(std::isfinite(+sizes.plotYFactors[0]));
+}
+
+// Times within 1e-8 of a point are that point's time: the point itself is
+// returned, never the next one or a value interpolated towards it.
+TEST_F(LoadingTest, ValuesAtATimeTakeNearlyEqualTimesAsEqual) {
+  auto o = NewOverlay();
+  SyntheticTrace tr;
+  tr.times = {1.0, 2.0, 3.0, 4.0};
+  tr.values = {10.0, 20.0, 40.0, 80.0};
+  FillSyntheticSlot(o.get(), 0, tr, 0, 100);
+  struct Case {
+    double time, expectTime, expectValue;
+  } cases[] = {
+      {2.0 + 5e-9, 2.0, 20.0},  // just past a point
+      {2.0 - 5e-9, 2.0, 20.0},  // just before it
+      {4.0 + 5e-9, 4.0, 80.0},  // just past the last shown point: still in view
+      {2.5, 2.5, 30.0},         // between points: interpolated
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.time);
+    double t = 0, v = 0;
+    ASSERT_EQ(OPLOT_GetInterpolatedValueFromTime(o.get(), 0, k.time, &t, &v), 1);
+    EXPECT_DOUBLE_EQ(t, k.expectTime);
+    EXPECT_DOUBLE_EQ(v, k.expectValue);
+  }
+  double t = 0, v = 0;
+  EXPECT_EQ(OPLOT_GetInterpolatedValueFromTime(o.get(), 0, 4.0 + 1e-6, &t, &v), 0);
 }
 
 TEST_F(LoadingTest, ValuesAtATime) {

@@ -266,6 +266,51 @@ TEST_F(PlotLinesTest, MarkersWhereTheTraceIsSparse) {
   EXPECT_TRUE(log.Of(EMR_ELLIPSE).empty());
 }
 
+// A detector point's y is truncated after the subtraction from the bottom,
+// an MS point's before it: a fractional height puts them a pixel apart.
+// Markers and the right-edge line follow the points.
+TEST_F(PlotLinesTest, DetectorPointsAreTruncatedAfterTheSubtraction) {
+  struct Case {
+    bool detector;
+    int32_t (*y)(double);
+  } cases[] = {
+      {true, [](double v) { return static_cast<int32_t>(std::trunc(560 - v * 0.56)); }},
+      {false, [](double v) { return static_cast<int32_t>(560 - std::trunc(v * 0.56)); }},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.detector);
+    o_ = NewOverlay();
+    o_->head.displayMode = OVERLAY_MODE_OVERLAID;
+    SyntheticTrace tr;
+    tr.detector = k.detector;
+    tr.times = {0.0, 1.0, 2.0, 3.0, 4.0};
+    tr.values = {100.9, 250.3, 401.7, 333.3, 512.1};  // heights 56.504, 140.168 ...: never whole pixels
+    FillSyntheticSlot(o_.get(), 0, tr, 0, 1000);
+    o_->tail.viewStart = 0.0;
+    o_->tail.viewEnd = 3.5;
+    o_->tail.lastShownIndex[0] = 3;
+    o_->tail.lastShownTime[0] = 3.0;
+    format_[0] = 1u | (50u << 16);  // markers on
+    OPLOT_InitDrawChro(&d_, format_);
+    const CallLog log = Draw();
+    ASSERT_EQ(result_, 1);
+    const auto runs = Trace(log, 0);
+    ASSERT_GE(runs.size(), 2u);
+    ASSERT_EQ(runs[0].points.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(runs[0].points[i].y, k.y(tr.values[i])) << i;
+    // The right edge at the value halfway between the last two points.
+    ASSERT_EQ(runs.back().points.size(), 2u);
+    EXPECT_EQ(runs.back().points[1].x, 1000);
+    EXPECT_EQ(runs.back().points[1].y, k.y(0.5 * (333.3 + 512.1)));
+    if (k.detector) {
+      const auto marks = log.Of(EMR_ELLIPSE);
+      ASSERT_EQ(marks.size(), 4u);
+      for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ((marks[i].rect.top + marks[i].rect.bottom) / 2, k.y(tr.values[i])) << i;
+    }
+  }
+}
+
 TEST_F(PlotLinesTest, CentroidSticksStandOnTheZeroLine) {
   SyntheticTrace tr;
   tr.times = {1.0, 2.0, 3.0};
@@ -316,8 +361,8 @@ TEST_F(PipelineTest, TimeTaggedDetectorTracesTakeTheFileScaleFactor) {
   const auto scaled = firstY();
   ASSERT_EQ(scaled.size(), plain.size());
   const double v = NePointValue(o->slots[0].trace->points, o->tail.firstShownIndex[0]);
-  EXPECT_EQ(plain[0].y, static_cast<int32_t>(560 - std::trunc(v * 560.0 / 1e6)));
-  EXPECT_EQ(scaled[0].y, static_cast<int32_t>(560 - std::trunc(static_cast<float>(v) * 1000.0f * 560.0 / 1e6)));
+  EXPECT_EQ(plain[0].y, static_cast<int32_t>(std::trunc(560 - v * 560.0 / 1e6)));
+  EXPECT_EQ(scaled[0].y, static_cast<int32_t>(std::trunc(560 - static_cast<float>(v) * 1000.0f * 560.0 / 1e6)));
 }
 
 TEST_F(PipelineTest, CallOrderOnScreenAndOnPaper) {

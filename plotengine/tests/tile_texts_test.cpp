@@ -110,6 +110,24 @@ TEST_F(TileTextsTest, ValuesOutsideTheRangeTakePartOnlyWhenKeptTurned) {
   EXPECT_TRUE(d.HasLine(216, kept->y, 216, 360));
 }
 
+// A kept, turned text whose value lies below the scale stays inside the
+// plot, a margin above its bottom, whatever its mark style.
+TEST_F(TileTextsTest, KeptTurnedTextsBelowTheScaleStayInThePlot) {
+  for (int16_t style : {0, 1, 2}) {
+    SCOPED_TRACE(style);
+    CTileTextOnPlot h;
+    ASSERT_EQ(h.InitHolder(), 1);
+    Add(h, 4.0, -500.0, -1.0, "Low", Draw(900, style, 1));
+    const Drawing d = DrawTiles(h);
+    EXPECT_EQ(d.Texts(), std::vector<std::string>{"Low"});
+    const Tile t = Get(h, 0);
+    EXPECT_EQ(t.x, 216);
+    EXPECT_LT(t.y, 360);
+    EXPECT_GT(t.y, 360 - t.height);  // the margin only
+    EXPECT_EQ(d.FindText("Low")->y, t.y);
+  }
+}
+
 TEST_F(TileTextsTest, EqualRanksGoToTheHigherValueAndRotationsNeverCollide) {
   CTileTextOnPlot h;
   ASSERT_EQ(h.InitHolder(), 1);
