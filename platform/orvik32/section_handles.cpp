@@ -124,6 +124,7 @@ class SectionHandle : public SectionBase {
 
   bool Close() override {
     if (!writable_ || !dirty_) return true;
+    if (!WriteAllowed()) return false;
     ConnPtr c = ConnectForWriting(path_.c_str());
     return c && StoreSection(c.get(), name_.c_str(), bytes_.data(), bytes_.size);
   }
@@ -275,7 +276,7 @@ uint32_t WriteSection(HSECTION handle, const void* buffer, uint32_t count) {
 
 BOOL DeleteSection(const char* path, const char* name) {
   try {
-    if (!ValidSectionName(name)) return FALSE;
+    if (!ValidSectionName(name) || !WriteAllowed()) return FALSE;
     ConnPtr c = ConnectForWriting(path);
     if (!c) return FALSE;
     Query q(c.get(), "DELETE FROM sections WHERE name = ?1");
@@ -288,7 +289,7 @@ BOOL DeleteSection(const char* path, const char* name) {
 
 BOOL RenameSection(const char* path, const char* oldName, const char* newName) {
   try {
-    if (!ValidSectionName(oldName) || !ValidSectionName(newName)) return FALSE;
+    if (!ValidSectionName(oldName) || !ValidSectionName(newName) || !WriteAllowed()) return FALSE;
     ConnPtr c = ConnectForWriting(path);
     if (!c) return FALSE;
     // An existing section under the new name is never overwritten: the
