@@ -14,55 +14,9 @@
 #include "win/win_metafile.h"
 #include "win/win_profile.h"
 #include "win/win_stdio.h"
+#include "reportpages/tests/page_records.h"
 
 namespace {
-
-struct Text {
-  int x, y;
-  std::string text;
-};
-
-// Records of a page's metafile bits, and its texts.
-struct Played {
-  std::vector<DWORD> types;
-  std::vector<Text> texts;
-  ENHMETAHEADER header{};
-  SIZE windowExt{};
-};
-
-int CALLBACK Collect(HDC, HANDLETABLE*, const ENHMETARECORD* r, int, LPARAM data) {
-  auto* p = reinterpret_cast<Played*>(data);
-  p->types.push_back(r->iType);
-  if (r->iType == EMR_EXTTEXTOUTW) {
-    const auto* t = reinterpret_cast<const EMREXTTEXTOUTW*>(r);
-    const auto* chars = reinterpret_cast<const char16_t*>(reinterpret_cast<const BYTE*>(r) + t->emrtext.offString);
-    std::string s;
-    for (DWORD i = 0; i < t->emrtext.nChars; ++i) s += char(chars[i]);
-    p->texts.push_back({int(t->emrtext.ptlReference.x), int(t->emrtext.ptlReference.y), s});
-  } else if (r->iType == EMR_EXTTEXTOUTA) {
-    const auto* t = reinterpret_cast<const EMREXTTEXTOUTA*>(r);
-    const char* chars = reinterpret_cast<const char*>(r) + t->emrtext.offString;
-    p->texts.push_back({int(t->emrtext.ptlReference.x), int(t->emrtext.ptlReference.y),
-                        std::string(chars, t->emrtext.nChars)});
-  } else if (r->iType == EMR_SETWINDOWEXTEX) {
-    const auto* e = reinterpret_cast<const EMRSETEXTEX*>(r);
-    p->windowExt = {e->szlExtent.cx, e->szlExtent.cy};
-  }
-  return 1;
-}
-
-Played Play(HGLOBAL block) {
-  Played p;
-  const size_t size = GlobalSize(block);
-  auto* bits = static_cast<const BYTE*>(GlobalLock(block));
-  HENHMETAFILE emf = SetEnhMetaFileBits(UINT(size), bits);
-  GlobalUnlock(block);
-  if (!emf) return p;
-  GetEnhMetaFileHeader(emf, sizeof p.header, &p.header);
-  EnumEnhMetaFile(nullptr, emf, Collect, &p, nullptr);
-  DeleteEnhMetaFile(emf);
-  return p;
-}
 
 class MetafilePage : public KeltRootTest {
  protected:
