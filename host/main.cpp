@@ -18,6 +18,7 @@ void ShowPlotDescriptors(); // plot_descriptor_demo.cpp
 int DrawSampleOverlays();   // overlay_plot_demo.cpp
 int DrawAnnotatedOverlay(); // annotated_overlay_demo.cpp
 int OverlayWindowDemo();    // overlay_window_demo.cpp
+int WriteSampleReport();    // report_demo.cpp
 
 namespace {
 
@@ -174,7 +175,8 @@ int Demo() {
   const int plots = DrawSampleOverlays();
   const int annotated = DrawAnnotatedOverlay();
   const int window = OverlayWindowDemo();
-  return rc ? rc : plots ? plots : annotated ? annotated : window;
+  const int report = WriteSampleReport();
+  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : report;
 }
 
 // Writes a generated GC/MS run (or detector run) to a workstation path.
