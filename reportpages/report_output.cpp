@@ -384,8 +384,9 @@ void CReportOutput::SeparatedColumn(int16_t column, const char* text, bool quote
   if (std::strcmp(Separator, " ") == 0) {
     const int16_t at = TextFile->AdjustColumn(column);
     if (quoted) {
+      const std::string q = CAFile::QuoteText(t);
       TextFile->AddToLine(at, "\"");
-      TextFile->AddToLine(int16_t(at + 1), (t + "\"" + Separator).c_str());
+      TextFile->AddToLine(int16_t(at + 1), (q.substr(1) + Separator).c_str());
     } else {
       TextFile->AddToLine(at, (t + Separator).c_str());
     }
@@ -397,7 +398,7 @@ void CReportOutput::SeparatedColumn(int16_t column, const char* text, bool quote
   s = first == std::string::npos ? std::string() : s.substr(first);
   const size_t last = s.find_last_not_of(' ');
   s = last == std::string::npos ? std::string() : s.substr(0, last + 1);
-  if (quoted && std::strcmp(Separator, "\t") != 0) s = "\"" + s + "\"";
+  if (quoted && std::strcmp(Separator, "\t") != 0) s = CAFile::QuoteText(s);
   TextFile->AddToLine(at, (s + Separator).c_str());
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "orvik32/orvik32.h"
+#include "orvik32/orvik32_batches.h"
 #include "reportpages/file_selection.h"
 #include "win/win_kernel.h"
 #include "win/win_profile.h"
@@ -65,6 +66,29 @@ uint32_t SectionLength(const char* path, const char* name) {
 }
 
 void OldPageSectionName(int32_t slot, char* out, size_t size) { std::snprintf(out, size, "MSRPage%03d", int(slot)); }
+
+// The writes of one change, committed together when the store can batch
+// them (it cannot inside another batch of this thread: the writes then go
+// one by one, in an order that keeps the file readable after each).
+class WriteBatch {
+ public:
+  explicit WriteBatch(const char* path) : path_(path), on_(BeginSectionBatch(path) != 0) {}
+  ~WriteBatch() {
+    if (on_) AbortSectionBatch(path_);
+  }
+  WriteBatch(const WriteBatch&) = delete;
+  WriteBatch& operator=(const WriteBatch&) = delete;
+  bool batched() const { return on_; }
+  bool Commit() {
+    if (!on_) return true;
+    on_ = false;
+    return CommitSectionBatch(path_) != 0;
+  }
+
+ private:
+  const char* path_;
+  bool on_;
+};
 
 // Counts that a sound file can hold; anything else is damage.
 bool SoundCounts(const RptsFileHeader& h) {
@@ -215,8 +239,9 @@ int CRptsFileHandler::MakeThisNewFile(const char* path) {
     head.createdAt = uint32_t(GetCurrentDateTime());
     head.capacity = MSR_CAPACITY_STEP;
     std::memcpy(m_FileName, file.c_str(), file.size() + 1);
+    WriteBatch batch(m_FileName);
     HSECTION s = CreateSection(m_FileName, kSlotSection, nullptr);
-    ok = s && CloseSection(s) && WriteHeader();
+    ok = s && CloseSection(s) && WriteHeader() && batch.Commit();
   }
   if (!ok) {
     Close();
@@ -325,6 +350,7 @@ int CRptsFileHandler::AddPageToFile(const void* content, uint32_t size, uint16_t
   };
   // The record goes beyond the valid ones, the content into a slot never
   // used: neither is read until the header counts them.
+  WriteBatch batch(m_FileName);
   HSECTION s = OpenSection(m_FileName, kSlotSection, nullptr);
   if (!s) return restore();
   const uint32_t at = uint32_t(head.pageCount) * MSR_PAGE_RECORD_SIZE;
@@ -336,9 +362,9 @@ int CRptsFileHandler::AddPageToFile(const void* content, uint32_t size, uint16_t
   head.pageCount += 1;
   head.usedSlots += 1;
   m_Status[slot - 1] = MSR_SLOT_PAGE;
-  if (!WriteHeader()) {
+  if (!WriteHeader() || !batch.Commit()) {
     restore();
-    DeleteSection(m_FileName, m_PageSection);
+    if (!batch.batched()) DeleteSection(m_FileName, m_PageSection);
     return 0;
   }
   return 1;
@@ -363,6 +389,8 @@ int CRptsFileHandler::DeletePage(int32_t index) {
   const uint32_t from = uint32_t(index) * MSR_PAGE_RECORD_SIZE;
   const uint32_t tail = uint32_t(head.pageCount - index - 1) * MSR_PAGE_RECORD_SIZE;
   std::vector<uint8_t> old(tail + MSR_PAGE_RECORD_SIZE);
+  WriteBatch batch(m_FileName);
+  const bool batched = batch.batched();
   if (tail) {
     if (!ReadAt(m_FileName, kSlotSection, from, old.data(), uint32_t(old.size()))) return 0;
     if (!WriteAt(from, old.data() + MSR_PAGE_RECORD_SIZE, tail)) return 0;
@@ -371,15 +399,17 @@ int CRptsFileHandler::DeletePage(int32_t index) {
   std::memcpy(kept, m_Header, sizeof kept);
   head.pageCount -= 1;
   m_Status[slot - 1] = MSR_SLOT_DELETED;
-  if (!WriteHeader()) {
+  bool ok = WriteHeader() != 0;
+  // Once the header is written the page is gone for every reader; its
+  // content section only takes room if it cannot be removed.
+  if (ok) DeleteSection(m_FileName, m_PageSection);
+  ok = ok && batch.Commit();
+  if (!ok) {
     std::memcpy(m_Header, kept, sizeof kept);
     m_Status[slot - 1] = MSR_SLOT_PAGE;
-    if (tail) WriteAt(from, old.data(), tail);
+    if (!batched && tail) WriteAt(from, old.data(), tail);
     return 0;
   }
-  // The page is gone for every reader now; its content section only
-  // takes room if it cannot be removed.
-  DeleteSection(m_FileName, m_PageSection);
   return 1;
 }
 

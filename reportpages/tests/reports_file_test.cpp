@@ -8,6 +8,7 @@
 
 #include "common/tests/kelt_test_root.h"
 #include "orvik32/orvik32.h"
+#include "orvik32/orvik32_batches.h"
 #include "orvik32/orvik32_faults.h"
 #include "reportpages/reports_file.h"
 #include "testing/section_bytes.h"
@@ -259,18 +260,23 @@ TEST_F(ReportsFile, WriteProtectedFiles) {
 }
 
 // A write that fails at any point of adding a page leaves the earlier
-// pages readable, the failed page absent, and the file still writable.
+// pages readable, the failed page absent, and the file still writable:
+// the add's writes go in one commit, or, inside another batch of the
+// thread, one by one in an order that keeps the file readable.
 TEST_F(ReportsFile, FailedAddKeepsEarlierPages) {
-  for (int failAt = 0; failAt < 3; ++failAt) {
+  for (int failAt = -1; failAt < 3; ++failAt) {
     SCOPED_TRACE(failAt);
+    const bool oneByOne = failAt >= 0;
+    if (oneByOne) ASSERT_TRUE(BeginSectionBatch("C:\\Reports\\elsewhere.msr"));
     DeleteFileA(kFile);
     CRptsFileHandler h(nullptr);
     ASSERT_EQ(h.MakeThisNewFile(kFile), 1);
     ASSERT_EQ(Add(h, 1), 1);
     ASSERT_EQ(Add(h, 2), 1);
-    FailSectionWrites(failAt, -1);
+    FailSectionWrites(oneByOne ? failAt : 0, -1);
     EXPECT_EQ(Add(h, 3), 0);
     FailSectionWrites(-1, 0);
+    if (oneByOne) AbortSectionBatch("C:\\Reports\\elsewhere.msr");
     EXPECT_EQ(h.GetCountOfPages(), 2);
     CRptsFileHandler again(kFile, nullptr);
     ASSERT_EQ(again.GetCountOfPages(), 2);
@@ -282,15 +288,18 @@ TEST_F(ReportsFile, FailedAddKeepsEarlierPages) {
 }
 
 TEST_F(ReportsFile, FailedDeleteKeepsTheDirectoryInStep) {
-  for (int failAt = 0; failAt < 2; ++failAt) {
+  for (int failAt = -1; failAt < 2; ++failAt) {
     SCOPED_TRACE(failAt);
+    const bool oneByOne = failAt >= 0;
     DeleteFileA(kFile);
     CRptsFileHandler h(nullptr);
     ASSERT_EQ(h.MakeThisNewFile(kFile), 1);
     for (int i = 1; i <= 3; ++i) ASSERT_EQ(Add(h, i), 1);
-    FailSectionWrites(failAt, 1);  // one write fails, the undo goes through
+    if (oneByOne) ASSERT_TRUE(BeginSectionBatch("C:\\Reports\\elsewhere.msr"));
+    FailSectionWrites(oneByOne ? failAt : 0, 1);  // one write fails, the undo goes through
     EXPECT_EQ(h.DeletePage(0), 0);
     FailSectionWrites(-1, 0);
+    if (oneByOne) AbortSectionBatch("C:\\Reports\\elsewhere.msr");
     for (int i = 0; i < 3; ++i) {
       uint16_t number = 0;
       EXPECT_EQ(Read(kFile, i, &number), Content(i + 1));
