@@ -200,9 +200,9 @@ int WriteSampleReport() {
     if (out.Ok) {
       const char* title = "Sample Report - water.kms";
       HeaderLine(out, 0, title, 1, 2, kFontLarge);
-      char line[81];
-      std::snprintf(line, sizeof line, "Sample: %s    Operator: %s", wf->sampleName, wf->operatorName);
-      HeaderLine(out, 1, line, 3, 2, kFontNormal);
+      // Header lines hold 80 characters; a longer one is cut.
+      const std::string line = std::string("Sample: ") + wf->sampleName + "    Operator: " + wf->operatorName;
+      HeaderLine(out, 1, line.substr(0, 80).c_str(), 3, 2, kFontNormal);
       out.SetPageNumberTitle(title);
       out.PageNumberOn = 1;
       out.FirstBodyLine = 6;

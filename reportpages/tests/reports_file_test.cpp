@@ -267,7 +267,9 @@ TEST_F(ReportsFile, FailedAddKeepsEarlierPages) {
   for (int failAt = -1; failAt < 3; ++failAt) {
     SCOPED_TRACE(failAt);
     const bool oneByOne = failAt >= 0;
-    if (oneByOne) ASSERT_TRUE(BeginSectionBatch("C:\\Reports\\elsewhere.msr"));
+    if (oneByOne) {
+      ASSERT_TRUE(BeginSectionBatch("C:\\Reports\\elsewhere.msr"));
+    }
     DeleteFileA(kFile);
     CRptsFileHandler h(nullptr);
     ASSERT_EQ(h.MakeThisNewFile(kFile), 1);
@@ -295,7 +297,9 @@ TEST_F(ReportsFile, FailedDeleteKeepsTheDirectoryInStep) {
     CRptsFileHandler h(nullptr);
     ASSERT_EQ(h.MakeThisNewFile(kFile), 1);
     for (int i = 1; i <= 3; ++i) ASSERT_EQ(Add(h, i), 1);
-    if (oneByOne) ASSERT_TRUE(BeginSectionBatch("C:\\Reports\\elsewhere.msr"));
+    if (oneByOne) {
+      ASSERT_TRUE(BeginSectionBatch("C:\\Reports\\elsewhere.msr"));
+    }
     FailSectionWrites(oneByOne ? failAt : 0, 1);  // one write fails, the undo goes through
     EXPECT_EQ(h.DeletePage(0), 0);
     FailSectionWrites(-1, 0);
