@@ -219,6 +219,35 @@ void DrawInCells(HDC dc, int x, int y, const std::string& text, int cell) {
   for (size_t i = 0; i < text.size(); ++i) TextOutA(dc, x + int(i) * cell, y, &text[i], 1);
 }
 
+// Draws a line that would run past `room` in a copy of the current font
+// made smaller by the excess, so that it ends within the page.
+void DrawShrunk(HDC dc, int x, int y, const std::string& text, int width, int room, bool cells, int cell) {
+  LOGFONTA lf{};
+  HGDIOBJ current = GetCurrentObject(dc, OBJ_FONT);
+  TEXTMETRICA tm{};
+  GetTextMetricsA(dc, &tm);
+  if (!current || !GetObjectA(current, sizeof lf, &lf)) return DrawInCells(dc, x, y, text, room / int(text.size()));
+  lf.lfHeight = (lf.lfHeight ? lf.lfHeight : tm.tmHeight) * room / width;
+  lf.lfWidth = 0;
+  HFONT small = CreateFontIndirectA(&lf);
+  if (!small) return DrawInCells(dc, x, y, text, room / int(text.size()));
+  HGDIOBJ old = SelectObject(dc, small);
+  if (cells) DrawInCells(dc, x, y, text, cell * room / width);
+  else TextOutA(dc, x, y, text.c_str(), int(text.size()));
+  SelectObject(dc, old);
+  DeleteObject(small);
+}
+
+void DrawFitted(HDC dc, int x, int y, const std::string& text, int room, bool cells, int cell) {
+  if (text.empty()) return;
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
+  const int width = cells ? cell * int(text.size()) : size.cx;
+  if (room > 0 && width > room) DrawShrunk(dc, x, y, text, width, room, cells, cell);
+  else if (cells) DrawInCells(dc, x, y, text, cell);
+  else TextOutA(dc, x, y, text.c_str(), int(text.size()));
+}
+
 bool PrintTextPage(Job& j, const RptsPageRecord& r, const char* text, uint32_t size) {
   const int columns = r.columns ? r.columns : 80;
   // Lines end at CR LF or at the grid's width; control bytes after a line
@@ -278,20 +307,12 @@ bool PrintTextPage(Job& j, const RptsPageRecord& r, const char* text, uint32_t s
   const int step = j.height / (gridLines + 1);
   for (size_t i = 0; i < lines.size(); ++i) {
     const int y = j.top + int(i) * step;
-    const std::string& l = lines[i];
-    if (l.empty()) continue;
-    SIZE wide{};
-    GetTextExtentPoint32A(dc, l.c_str(), int(l.size()), &wide);
-    const bool numbers = NumbersOnly(l);
-    const int width = numbers ? cell * int(l.size()) : wide.cx;
-    if (width > room) DrawInCells(dc, x0, y, l, room / int(l.size()));
-    else if (numbers) DrawInCells(dc, x0, y, l, cell);
-    else TextOutA(dc, x0, y, l.c_str(), int(l.size()));
+    DrawFitted(dc, x0, y, lines[i], room, NumbersOnly(lines[i]), cell);
   }
   char user[AUDIT_USER_NAME_SIZE] = {};
   const bool named = GetCurrentUserName(user) && user[0] && std::strlen(user) <= 22;
   const std::string stamp = "Print Date:  " + NowText() + (named ? std::string("  By:  ") + user : "");
-  TextOutA(dc, x0, j.resY - j.bottom - zero.cy, stamp.c_str(), int(stamp.size()));
+  DrawFitted(dc, x0, j.resY - j.bottom - zero.cy, stamp, room, false, cell);
   if (old) SelectObject(dc, old);
   if (font) DeleteObject(font);
   return true;
@@ -315,13 +336,12 @@ bool PrintEntryPage(Job& j, const RptsPageRecord& r, const uint8_t* bytes, uint3
     if (line >= lines || column >= columns || text.empty()) continue;
     if (int(text.size()) > columns - column) text.resize(size_t(columns - column));
     const int x = j.left + column * colStep, y = j.top + line * rowStep;
-    if (attribute == 64 || (columns > 80 && !font)) DrawInCells(dc, x, y, text, colStep);
-    else TextOutA(dc, x, y, text.c_str(), int(text.size()));
+    DrawFitted(dc, x, y, text, j.left + j.width - x, attribute == 64 || (columns > 80 && !font), colStep);
   }
   SIZE m{};
   GetTextExtentPoint32A(dc, "M", 1, &m);
   const std::string stamp = "Print Date:  " + NowText();
-  TextOutA(dc, j.left, j.resY - j.bottom - m.cy, stamp.c_str(), int(stamp.size()));
+  DrawFitted(dc, j.left, j.resY - j.bottom - m.cy, stamp, j.width, false, 0);
   if (old) SelectObject(dc, old);
   if (font) DeleteObject(font);
   return true;
