@@ -21,6 +21,7 @@ int DrawSampleOverlays();   // overlay_plot_demo.cpp
 int DrawAnnotatedOverlay(); // annotated_overlay_demo.cpp
 int OverlayWindowDemo();    // overlay_window_demo.cpp
 int DrawSampleSpectra();    // spectrum_plot_demo.cpp
+int WriteSampleReport();    // report_demo.cpp
 
 namespace {
 
@@ -179,7 +180,8 @@ int Demo() {
   const int annotated = DrawAnnotatedOverlay();
   const int window = OverlayWindowDemo();
   const int spectra = DrawSampleSpectra();
-  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra;
+  const int report = WriteSampleReport();
+  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : report;
 }
 
 // Exit code of a command line the host cannot take.

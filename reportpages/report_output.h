@@ -1,18 +1,24 @@
 #pragma once
-// One report carried over its output: the text-file kind writes the
-// report as a text file of columns through CAFile. The paged kind (0)
-// is not available in this build: such an object fails at construction.
+// One report carried over its output. Kind 0 draws each page into a
+// metafile page on a character grid and stores it, when it ends, in a
+// reports file (a named one or a new temporary one); kind 2 writes the
+// report as a text file of columns through CAFile.
+//
+// A report stops cleanly: after a failure or a cancel, the page in
+// progress is stored with its closing message and nothing more is drawn
+// or stored by that report.
 #include <cstdint>
 
 #include "common/kelt_export.h"
+#include "plotengine/plot_layout.h"
+#include "reportpages/metafile_page.h"
+#include "reportpages/report_status_dialog.h"
+#include "reportpages/reports_file.h"
 #include "reportpages/text_report_file.h"
 #include "win/win_types.h"
 
 struct STRUCT_REPORT_PREFS;
 struct STRUCT_SCAN_FUN_INFO;
-
-// Set by the Report Status dialog's Cancel; cleared by every new report.
-extern "C" KELT_CLASS int16_t g_bCancelReport;
 
 #define REPORT_OUTPUT_PAGES 0
 #define REPORT_OUTPUT_TEXT 2
@@ -31,6 +37,10 @@ class KELT_CLASS CReportOutput {
   virtual int NewPage();
 
   bool HasPages() const { return PagesStored > 0; }
+  void OpenStatusDialog(int32_t count);
+  void StepStatusDialog();
+  void CloseStatusDialog();
+
   void WriteLine();
   void WriteValueLine();
   void TextAtColumn(int16_t column, const char* text);
@@ -38,6 +48,25 @@ class KELT_CLASS CReportOutput {
   void SepTextAtColumn(int16_t column, const char* text);
   void TextAtLabelColumn(const char* text);
   void NextLine();
+
+  void SelectFontByIndex(int16_t index);
+  void SelectLargeFont() { SelectFont(kFontLarge); }
+  void SelectULargeFont() { SelectFont(kFontULarge); }
+  void SelectNormalFont() { SelectFont(kFontNormal); }
+  void SelectBoldFont() { SelectFont(kFontBold); }
+  void SelectUNormalFont() { SelectFont(kFontUNormal); }
+  void SelectFixedFont() { SelectFont(kFontFixed); }
+  void SelectUFixedFont() { SelectFont(kFontUFixed); }
+  void SelectSmallFont() { SelectFont(kFontSmall); }
+  void SelectSmallFixedFont() { SelectFont(kFontSmallFixed); }
+  bool GetCurrentLogFont(LOGFONTA* font);
+  void SetTextColor(COLORREF color);
+  void ResetTextColor() { SetTextColor(RGB(0, 0, 0)); }
+
+  // Bounded helpers for callers: the line buffer from a format, and the
+  // page-number format "<title> - Page %d" with the title taken as text.
+  void SetLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void SetPageNumberTitle(const char* title);
 
   int16_t Kind;
   uint16_t Orientation;
@@ -48,10 +77,14 @@ class KELT_CLASS CReportOutput {
   uint16_t PagesStored;
   uint16_t KeepPage;
   int16_t PageOverflowed;
+  CRptsFileHandler* ReportsFile;
   uint32_t CreatedAt;
   uint16_t TempFileMade;
+  CReportStatusDlg* StatusDialog;
   STRUCT_SCAN_FUN_INFO* ScanFunInfo;
   uint16_t ScanFunCount;
+  CMPage* Page;
+  CDC* PageDC;
   uint16_t PageNumber;
   int16_t Line;
   STRUCT_REPORT_PREFS* Prefs;
@@ -73,12 +106,24 @@ class KELT_CLASS CReportOutput {
   char LineBuffer[621];
   uint16_t LabelColumn;
   uint16_t ValueColumn;
+  STRUCT_OVER_SIZES Sizes;
   char DisplayFileName[260];
   uint16_t VersionNumber, VersionCount;
 
  private:
   bool Writable();
+  bool PageWritable();
   void HeaderText_(int i, char* out, size_t size, bool* ends) const;
   void SeparatedColumn(int16_t column, const char* text, bool quoted);
   void EndTextLine();
+  void DrawAt(int16_t column, const char* text);
+  void SelectFont(int16_t index);
+  void DropTempFile();
+  bool stopped_ = false;  // the closing page is stored: nothing more is drawn or stored
+  char tempPath_[MAX_PATH] = {};
 };
+
+// The page number put into a page-number format: one "%d" (or "%i", "%u",
+// "%ld") takes the number, "%%" is a percent sign, and any other "%" is
+// kept as text, so a title holding "%" cannot reach the runtime's formatter.
+KELT_CLASS void FormatPageNumber(const char* format, int number, char* out, size_t size);

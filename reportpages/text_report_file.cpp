@@ -102,20 +102,32 @@ std::string Trimmed(const char* text) {
   return s;
 }
 
+// A quoted column doubles the quotes inside it, so the line stays one
+// well-formed record whatever the text holds.
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  return out + "\"";
+}
+
 }  // namespace
+
+std::string CAFile::QuoteText(const std::string& text) { return Quoted(text); }
 
 void CAFile::AddColumn(int16_t column, const char* text, bool quoted) {
   if (std::strcmp(m_Separator, " ") == 0) {
     const int16_t at = AdjustColumn(column);
-    const std::string s = quoted ? "\"" + std::string(text ? text : "") + "\"" + m_Separator
-                                 : std::string(text ? text : "") + m_Separator;
+    const std::string s = quoted ? Quoted(text ? text : "") + m_Separator : std::string(text ? text : "") + m_Separator;
     Put(at, s.c_str());
     return;
   }
   const int16_t at = AdjustColumnNoBlanks(column);
   const std::string t = Trimmed(text);
   const bool quotes = quoted && std::strcmp(m_Separator, "\t") != 0;
-  const std::string s = quotes ? "\"" + t + "\"" + m_Separator : t + m_Separator;
+  const std::string s = quotes ? Quoted(t) + m_Separator : t + m_Separator;
   Put(at, s.c_str());
 }
 

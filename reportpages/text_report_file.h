@@ -2,6 +2,7 @@
 // A report written as a plain text file, line by line, with columns at
 // fixed character positions or separated by a separator text.
 #include <cstdint>
+#include <string>
 
 #include "common/kelt_export.h"
 #include "win/win_types.h"
@@ -27,6 +28,8 @@ class KELT_CLASS CAFile {
   void AddQuoteSepColumn(int16_t column, const char* text);
   void SetTabColumnSeparator();
   void SetSpaceColumnSeparator();
+  // The text in double quotes, its own quotes doubled.
+  static std::string QuoteText(const std::string& text);
 
   char m_FileName[260];
   HANDLE m_File;

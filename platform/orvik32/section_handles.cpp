@@ -2,11 +2,17 @@
 // whole-section operations. A handle holds the section's bytes in memory;
 // a writing handle commits them in one transaction when it closes, so a
 // section is only ever seen old or new, whole.
+#include <strings.h>
+
 #include <cstring>
+#include <map>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "handle_registry.h"
 #include "orvik32.h"
+#include "orvik32_batches.h"
 #include "section_reading.h"
 #include "section_store.h"
 #include "win/win_file_facts.h"
@@ -105,6 +111,33 @@ bool StoreSection(Conn* c, const char* name, const void* data, uint32_t size) {
   return t.Commit();
 }
 
+// The staged changes of this thread's open batch: sections by name (any
+// case), each new bytes or a deletion, in the order first staged.
+struct Staged {
+  std::string name;
+  bool deleted = false;
+  std::string bytes;
+};
+struct Batch {
+  std::string path;
+  std::vector<Staged> changes;
+  Staged* Find(const char* name) {
+    for (Staged& c : changes)
+      if (strcasecmp(c.name.c_str(), name) == 0) return &c;
+    return nullptr;
+  }
+  Staged& Put(const char* name) {
+    if (Staged* c = Find(name)) return *c;
+    changes.push_back(Staged{name, false, {}});
+    return changes.back();
+  }
+};
+thread_local Batch* t_batch = nullptr;
+
+Batch* BatchOf(const char* path) {
+  return t_batch && path && strcasecmp(t_batch->path.c_str(), path) == 0 ? t_batch : nullptr;
+}
+
 bool Writable(const char* path) {
   return path && *path && !win::facts::IsWriteProtected(path);
 }
@@ -124,6 +157,13 @@ class SectionHandle : public SectionBase {
 
   bool Close() override {
     if (!writable_ || !dirty_) return true;
+    if (Batch* b = BatchOf(path_.c_str())) {
+      Staged& c = b->Put(name_.c_str());
+      c.deleted = false;
+      c.bytes.assign(reinterpret_cast<const char*>(bytes_.data()), bytes_.size);
+      return true;
+    }
+    if (!WriteAllowed()) return false;
     ConnPtr c = ConnectForWriting(path_.c_str());
     return c && StoreSection(c.get(), name_.c_str(), bytes_.data(), bytes_.size);
   }
@@ -178,6 +218,16 @@ class SectionHandle : public SectionBase {
 
 HSECTION OpenExisting(const char* path, const char* name, bool writable) {
   if (!path || !ValidSectionName(name)) return nullptr;
+  if (Batch* b = BatchOf(path)) {
+    if (const Staged* c = b->Find(name)) {
+      if (c->deleted || (writable && !ConnectForWriting(path))) return nullptr;
+      auto h = std::make_shared<SectionHandle>(path, name, writable);
+      if (!h->bytes().Reserve(c->bytes.size())) return nullptr;
+      if (!c->bytes.empty()) std::memcpy(h->bytes().data(), c->bytes.data(), c->bytes.size());
+      h->bytes().size = static_cast<uint32_t>(c->bytes.size());
+      return AddHandle(std::move(h));
+    }
+  }
   if (!writable) {
     auto h = OpenSectionInPlace(path, name);
     return h ? AddHandle(std::move(h)) : nullptr;
@@ -197,6 +247,8 @@ using namespace orvik;
 BOOL SectionExists(const char* path, const char* name) {
   try {
     if (!path || !ValidSectionName(name)) return FALSE;
+    if (Batch* b = BatchOf(path))
+      if (const Staged* staged = b->Find(name)) return staged->deleted ? FALSE : TRUE;
     ConnPtr c = Connect(path);
     if (!c) return FALSE;
     Query q(c.get(), kFindSection);
@@ -276,6 +328,14 @@ uint32_t WriteSection(HSECTION handle, const void* buffer, uint32_t count) {
 BOOL DeleteSection(const char* path, const char* name) {
   try {
     if (!ValidSectionName(name)) return FALSE;
+    if (Batch* b = BatchOf(path)) {
+      if (!SectionExists(path, name)) return FALSE;
+      Staged& staged = b->Put(name);
+      staged.deleted = true;
+      staged.bytes.clear();
+      return TRUE;
+    }
+    if (!WriteAllowed()) return FALSE;
     ConnPtr c = ConnectForWriting(path);
     if (!c) return FALSE;
     Query q(c.get(), "DELETE FROM sections WHERE name = ?1");
@@ -288,7 +348,7 @@ BOOL DeleteSection(const char* path, const char* name) {
 
 BOOL RenameSection(const char* path, const char* oldName, const char* newName) {
   try {
-    if (!ValidSectionName(oldName) || !ValidSectionName(newName)) return FALSE;
+    if (!ValidSectionName(oldName) || !ValidSectionName(newName) || !WriteAllowed()) return FALSE;
     ConnPtr c = ConnectForWriting(path);
     if (!c) return FALSE;
     // An existing section under the new name is never overwritten: the
@@ -313,6 +373,51 @@ BOOL CopySection(const char* sourcePath, const char* sourceName, const char* tar
     ConnPtr target = ConnectForWriting(targetPath);
     if (!target) return FALSE;
     return StoreSection(target.get(), targetName, bytes.data(), bytes.size) ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+BOOL BeginSectionBatch(const char* path) {
+  try {
+    if (t_batch || !path || !*path) return FALSE;
+    t_batch = new Batch{path, {}};
+    return TRUE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+void AbortSectionBatch(const char* path) {
+  if (!BatchOf(path)) return;
+  delete t_batch;
+  t_batch = nullptr;
+}
+
+BOOL CommitSectionBatch(const char* path) {
+  Batch* b = BatchOf(path);
+  if (!b) return FALSE;
+  std::unique_ptr<Batch> batch(b);
+  t_batch = nullptr;
+  try {
+    if (batch->changes.empty()) return TRUE;
+    if (!WriteAllowed()) return FALSE;
+    ConnPtr c = ConnectForWriting(batch->path.c_str());
+    if (!c) return FALSE;
+    Transaction t(c.get(), true);
+    if (!t.ok()) return FALSE;
+    for (const Staged& change : batch->changes) {
+      if (change.deleted) {
+        Query q(c.get(), "DELETE FROM sections WHERE name = ?1");
+        q.Text(1, change.name.c_str());
+        if (!q.Done()) return FALSE;
+      } else {
+        Query q(c.get(), kStoreSection);
+        q.Text(1, change.name.c_str()).Blob(2, change.bytes.data(), static_cast<uint32_t>(change.bytes.size()));
+        if (!q.Done()) return FALSE;
+      }
+    }
+    return t.Commit() ? TRUE : FALSE;
   } catch (...) {
     return FALSE;
   }

@@ -143,6 +143,8 @@ uint32_t MaxSectionSize();
 
 bool ValidSectionName(const char* name);
 int32_t CurrentTime();
+// False once an injected write failure is due (orvik32_faults.h).
+bool WriteAllowed();
 
 // RAII transaction on a connection; rolls back unless committed.
 class Transaction {

@@ -51,6 +51,8 @@ TEST_F(TextReport, SeparatedColumns) {
       {"\t", " 12.5  ", true, "12.5\t"},
       {" ", " 12.5  ", true, "\" 12.5  \""},  // the blank separator keeps the text's blanks
       {",", "   ", false, ","},                 // nothing left but the separator
+      {",", "8\" column \"A\"", true, "\"8\"\" column \"\"A\"\"\","},  // quotes inside are doubled
+      {" ", "say \"hi\"", true, "\"say \"\"hi\"\"\""},
   };
   for (const Case& c : cases) {
     CAFile f;
@@ -124,6 +126,19 @@ TEST_F(TextReport, ReportOutputWritesHeaderThenRows) {
                              : std::string(sep) == "\t" ? "50.5\t1200\t"
                                                         : "\"50.5\",1200,";
     EXPECT_EQ(Written(), "Spectrum\r\n  sub\r\n* Name: x\r\n" + body + "\r\n") << int(sep[0]);
+  }
+}
+
+TEST_F(TextReport, ReportOutputDoublesQuotesInQuotedColumns) {
+  for (const char* sep : {" ", ","}) {
+    CReportOutput out(nullptr, nullptr, 220, 0, 0, REPORT_OUTPUT_TEXT);
+    std::strcpy(out.Separator, sep);
+    ASSERT_EQ(out.TextFile->OpenAFile(path_, "\r\n", 1), 1);
+    out.QuotedTextAtColumn(0, "Vial \"B\"");
+    out.NextLine();
+    out.TextFile->CloseAFile();
+    // A trailing blank separator goes with the line's trailing blanks.
+    EXPECT_EQ(Written(), std::string("\"Vial \"\"B\"\"\"") + (sep[0] == ' ' ? "" : sep) + "\r\n") << int(sep[0]);
   }
 }
 

@@ -52,7 +52,7 @@ struct Input {
 };
 
 bool WriteTrace(Input& in) {
-  if (!CreateSectionFile(const_cast<char*>(kWorking), 1, 0, 3)) return false;
+  if (!CreateSectionFileAtPath(kWorking, 1, 0, 3)) return false;
   const uint32_t scans = in.Get<uint16_t>() % 3000 + 1;
   HMSDATA h = OpenMSDataSection(kWorking, "MSData", 1, scans, 3, nullptr);
   if (!h) return false;

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::UseOwnRoot();
   if (size < 1) return 0;
   static const std::string pristine = [] {
-    CreateSectionFile(const_cast<char*>("C:\\FUZZ\\PRISTINE.KMS"), 777, 0, 1);
+    CreateSectionFileAtPath("C:\\FUZZ\\PRISTINE.KMS", 777, 0, 1);
     return fuzz::ReadBytes(win::paths::ToHost("C:\\FUZZ\\PRISTINE.KMS"));
   }();
   win::facts::RemoveFile(kPath);
@@ -91,7 +91,7 @@ extern "C" int KeltFuzzSeeds(const char* folder) {
   const int counts[] = {0, 5, 60};
   for (int count : counts) {
     const std::string path = "C:\\FUZZ\\SEED" + std::to_string(count) + ".KMS";
-    if (!CreateSectionFile(const_cast<char*>(path.c_str()), 777, 0, 1)) return 1;
+    if (!CreateSectionFileAtPath(path.c_str(), 777, 0, 1)) return 1;
     if (!msfix::WriteEventMarkLog(path, 0x17, 1, 1, msfix::MakeEventMarks(uint32_t(count) + 3, count, 2.0, 14.0)))
       return 1;
     HSECTION s = OpenSectionReadOnly(path.c_str(), (std::string(EVENT_MARK_LOG_STEM) + ".0017.0001.0001").c_str(),

@@ -1,4 +1,0 @@
-// The library-wide report cancel flag.
-#include "reportpages/report_output.h"
-
-int16_t g_bCancelReport = 0;
