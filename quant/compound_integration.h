@@ -12,8 +12,8 @@
 struct STRUCT_WORK_FILE;
 struct STRUCT_SCAN_FUN_INFO;
 
-// Run kinds of the run record (its 16-bit field at 24).
-#define RUN_KIND_ANALYSIS 0
+// Run kinds of the run record (its 16-bit field at 24, the sample type).
+#define RUN_KIND_ANALYSIS 2
 #define RUN_KIND_CALIBRATION 1
 #define RUN_KIND_VERIFICATION 3
 #define RUN_RECORD_KIND_OFFSET 24

@@ -50,38 +50,10 @@ class CompoundIntegrationTest : public EngineTest {
     EngineTest::SetUp();
     std::filesystem::create_directories(win::paths::ToHost("C:\\TEMP"));
   }
-  // The method, made from the run at amount 10 of every analyte.
-  void WriteMethod(const Design& d) {
-    SampleSpec s;
-    s.amounts.assign(size_t(d.analytes), 10.0);
-    ASSERT_TRUE(msfix::WriteMethodFile(kMethod, PlanFor(d, s, nullptr), &method_));
-    // The compounds are integrated by their windows alone.
-    HDHTABLE t = OpenDHRecordSetForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
-    ASSERT_NE(t, nullptr);
-    for (int32_t i = 0; i < CountDHRecords(t); ++i) {
-      STRUCT_DH_COMPOUND c;
-      ASSERT_TRUE(GetDHRecord(t, i, &c));
-      c.timeEventCount = 0;
-      c.integration1753 = 20;  // peak reject low enough for the weakest peaks
-      ASSERT_TRUE(PutDHRecord(t, i, &c));
-    }
-    FreeDHRecordSet(t);
-    // The relative-time test needs the standard's times of a whole run.
-    HDHTABLE g = OpenGlobalTableForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
-    ASSERT_NE(g, nullptr);
-    STRUCT_DH_GLOBAL_PARAMS global;
-    ASSERT_TRUE(ReadGlobalTable(g, &global));
-    global.rrtTolerance = 0;
-    ASSERT_TRUE(WriteGlobalTable(g, &global));
-    FreeDHRecordSet(g);
-  }
+  void WriteMethod(const Design& d) { ASSERT_TRUE(quant_accuracy::WriteMethod(kMethod, d, &method_)); }
   std::vector<CompoundResult> Sample(const Design& d, const SampleSpec& s, msfix::RunTruth* truth,
                                      int16_t runKind = RUN_KIND_ANALYSIS) {
-    msfix::DHPlan plan = PlanFor(d, s, &method_);
-    msfix::RunPlan run = plan.run;
-    run.fileType = method_.moduleId;
-    run.module = method_.moduleAddress;
-    EXPECT_TRUE(msfix::WriteMsDataFile(kSample, run, truth));
+    EXPECT_TRUE(WriteSample(kSample, d, s, method_, truth));
     return IntegrateAll(kSample, kMethod, method_.moduleId, method_.moduleAddress, runKind);
   }
   msfix::DHTruth method_;

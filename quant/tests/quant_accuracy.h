@@ -6,6 +6,7 @@
 // the tests and the benchmark report.
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,46 @@ inline std::vector<CompoundResult> IntegrateAll(const char* dataFile, const char
   }
   if (wf) FreeWorkFileStruct(wf);
   return out;
+}
+
+// The method, made from the run at amount 10 of every analyte; its
+// compounds are integrated by their windows alone, with a peak reject low
+// enough for the weakest peaks, and no relative-time test (it needs the
+// standard's times of a whole run). edit may change each compound.
+inline bool WriteMethod(const char* path, const Design& d, msfix::DHTruth* truth,
+                        const std::function<void(int, STRUCT_DH_COMPOUND&)>& edit = {}) {
+  SampleSpec s;
+  s.amounts.assign(size_t(d.analytes), 10.0);
+  if (!msfix::WriteMethodFile(path, PlanFor(d, s, nullptr), truth)) return false;
+  HDHTABLE t = OpenDHRecordSetForUpdate(path, truth->moduleId, truth->moduleAddress, "1");
+  if (!t) return false;
+  bool ok = true;
+  for (int32_t i = 0; i < CountDHRecords(t); ++i) {
+    STRUCT_DH_COMPOUND c;
+    ok = ok && GetDHRecord(t, i, &c);
+    c.timeEventCount = 0;
+    c.integration1753 = 20;
+    if (edit) edit(int(i), c);
+    ok = ok && PutDHRecord(t, i, &c);
+  }
+  FreeDHRecordSet(t);
+  HDHTABLE g = OpenGlobalTableForUpdate(path, truth->moduleId, truth->moduleAddress, "1");
+  if (!g) return false;
+  STRUCT_DH_GLOBAL_PARAMS global;
+  ok = ok && ReadGlobalTable(g, &global);
+  global.rrtTolerance = 0;
+  ok = ok && WriteGlobalTable(g, &global);
+  FreeDHRecordSet(g);
+  return ok;
+}
+
+// A sample run for the method (its module), written anew at path.
+inline bool WriteSample(const char* path, const Design& d, const SampleSpec& s, const msfix::DHTruth& method,
+                        msfix::RunTruth* truth) {
+  msfix::RunPlan run = PlanFor(d, s, &method).run;
+  run.fileType = method.moduleId;
+  run.module = method.moduleAddress;
+  return msfix::WriteMsDataFile(path, run, truth);
 }
 
 }  // namespace quant_accuracy
