@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -19,6 +20,10 @@
 #include "quant/results_sections.h"
 #include "quorna/quorna.h"
 #include "reportmakers/compound_spectra.h"
+#include "spectra/spectrum_kinds.h"
+#include "spectra/spectrum_pairs.h"
+#include "spectra/spectrum_record.h"
+#include "spectra/tol_spectra.h"
 #include "win/win_kernel.h"
 
 namespace {
@@ -176,6 +181,49 @@ void FillApexScan(const char* file, STRUCT_RESULT_STEP* step, bool positive) {
     }
   }
   CloseMSData(ms);
+}
+
+// Calibration runs renew the compound's reference spectrum from the apex
+// scan, background-corrected between the step's two times: its 16 most
+// intense ions in mass order, the base peak 999.
+bool RenewReferenceSpectrum(STRUCT_WORK_FILE* workFile, STRUCT_RESULT_STEP* step, STRUCT_DH_COMPOUND* compound) {
+  if (!workFile || step->peakScan < 0) return false;
+  STRUCT_TOL_SPT* tol = TOL_TRBC_MakeAvgSptFromScanRange(workFile, &step->chanList, uint32_t(step->peakScan),
+                                                         uint32_t(step->peakScan), step->backgroundStart,
+                                                         step->backgroundEnd);
+  if (!tol) return false;
+  auto* spt = static_cast<STRUCT_SPT_PLUS*>(AllocBlock(sizeof(STRUCT_SPT_PLUS)));
+  if (!spt) {
+    TOL_Free(tol);
+    return false;
+  }
+  PlusSpt_InitTolSpt(spt, tol, reinterpret_cast<const char*>(workFile));
+  if (PlusSpt_GetPairCount(spt) > SPT_REF_MAX_PAIRS) {
+    PlusSpt_SortPairs(spt, 1);
+    PlusSpt_SetPairCount(spt, SPT_REF_MAX_PAIRS);
+  }
+  PlusSpt_SortPairs(spt, 2);
+  PlusSpt_ScaleMassInt(spt, 999);
+  STRUCT_REF_EX_SPT ref;
+  std::memset(&ref, 0, sizeof ref);
+  const int32_t n = std::min<int32_t>(PlusSpt_GetPairCount(spt), SPT_REF_MAX_PAIRS);
+  for (int32_t i = 0; i < n; ++i) {
+    double mass = 0;
+    uint32_t intensity = 0;
+    PlusSpt_GetMassInt(spt, uint32_t(i), &mass, &intensity);
+    ref.pairs[i].mass = mass;
+    ref.pairs[i].intensity = intensity;
+  }
+  ref.pairCount = int16_t(n);
+  std::memcpy(&ref.header, &spt->tolSpt->header, sizeof ref.header);
+  ref.scansAveraged = spt->tolSpt->scansAveraged;
+  ref.firstScan = spt->tolSpt->firstScan;
+  ref.lastScan = spt->tolSpt->lastScan;
+  ref.bgCorrected = spt->tolSpt->bgCorrected;
+  std::memcpy(ref.dataFilePath, spt->tolSpt->dataFilePath, sizeof ref.dataFilePath);
+  PlusSpt_Free(spt);
+  std::memcpy(reinterpret_cast<uint8_t*>(compound) + offsetof(STRUCT_DH_COMPOUND, referenceSpectrum), &ref, sizeof ref);
+  return n > 0;
 }
 
 }  // namespace
@@ -500,6 +548,9 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
     else
       step->backgroundStart = step->backgroundEnd = 0.0f;
   }
+  if (calibration && (global->rtUpdateFlags & 0x0002) && !indicator && step->backgroundStart > 0 &&
+      step->backgroundEnd > 0)
+    RenewReferenceSpectrum(workFile, step, compound);
   bool rejected = false;
   const bool reportFailures = GlobalField<int32_t>(*global, kReportFailures) != 0;
 

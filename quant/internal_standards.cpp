@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "quant/results_sections.h"
 #include "quorna/quorna.h"
 #include "reportmakers/compound_spectra.h"
+#include "spectra/spectrum_kinds.h"
 
 namespace {
 
@@ -49,17 +51,29 @@ void PutText(char (&field)[N], const char* text) {
   std::snprintf(field, N, "%s", text);
 }
 
-// The stored reference spectrum of a compound as an exchange buffer:
-// (u16 mass, u32 abundance) pairs, their count in the word after the block.
+// The stored reference spectrum of a compound as an exchange buffer. Two
+// forms are stored: the spectrum record a calibration run writes (its 16
+// precise ions), and nominal (u16 mass, u32 abundance) pairs counted in the
+// word after the block.
 std::vector<uint8_t> ReferenceExchange(const STRUCT_DH_COMPOUND& c) {
-  const int n = std::clamp<int>(c.referenceSpectrumCount, 0, int(sizeof c.referenceSpectrum / 6));
   std::vector<std::pair<double, uint32_t>> pairs;
-  for (int i = 0; i < n; ++i) {
-    uint16_t mass;
-    uint32_t abundance;
-    std::memcpy(&mass, c.referenceSpectrum + 6 * i, 2);
-    std::memcpy(&abundance, c.referenceSpectrum + 6 * i + 2, 4);
-    if (mass > 0 && abundance > 0) pairs.emplace_back(double(mass), abundance);
+  STRUCT_REF_EX_SPT ref;
+  std::memcpy(&ref, reinterpret_cast<const uint8_t*>(&c) + offsetof(STRUCT_DH_COMPOUND, referenceSpectrum), sizeof ref);
+  bool precise = ref.pairCount > 0 && ref.pairCount <= SPT_REF_MAX_PAIRS;
+  for (int i = 0; precise && i < ref.pairCount; ++i)
+    precise = std::isfinite(ref.pairs[i].mass) && ref.pairs[i].mass > 0 && ref.pairs[i].mass < 1e5;
+  if (precise) {
+    for (int i = 0; i < ref.pairCount; ++i)
+      if (ref.pairs[i].intensity > 0) pairs.emplace_back(ref.pairs[i].mass, ref.pairs[i].intensity);
+  } else {
+    const int n = std::clamp<int>(c.referenceSpectrumCount, 0, int(sizeof c.referenceSpectrum / 6));
+    for (int i = 0; i < n; ++i) {
+      uint16_t mass;
+      uint32_t abundance;
+      std::memcpy(&mass, c.referenceSpectrum + 6 * i, 2);
+      std::memcpy(&abundance, c.referenceSpectrum + 6 * i + 2, 4);
+      if (mass > 0 && abundance > 0) pairs.emplace_back(double(mass), abundance);
+    }
   }
   std::sort(pairs.begin(), pairs.end());
   std::vector<uint8_t> out(4 + 13 * pairs.size());

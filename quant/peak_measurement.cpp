@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -230,10 +231,11 @@ BOOL MORVEX_GetCmpdIntegrationResults(HDHTABLE results, const char* workingFile,
 BOOL GetFilteredRefSpect(STRUCT_DH_COMPOUND* compound, uint32_t limit, uint8_t* out1370) {
   if (!compound || !out1370) return TRUE;
   STRUCT_REF_EX_SPT s;
-  std::memcpy(&s, compound->referenceSpectrum, sizeof s);
+  uint8_t* stored = reinterpret_cast<uint8_t*>(compound) + offsetof(STRUCT_DH_COMPOUND, referenceSpectrum);
+  std::memcpy(&s, stored, sizeof s);
   if (s.pairCount > SPT_REF_MAX_PAIRS) s.pairCount = SPT_REF_MAX_PAIRS;
   if (s.pairCount < 0) s.pairCount = 0;
-  std::memcpy(compound->referenceSpectrum, &s, sizeof s);
+  std::memcpy(stored, &s, sizeof s);
   uint32_t largest = 0;
   for (int i = 0; i < s.pairCount; ++i) largest = std::max(largest, s.pairs[i].intensity);
   const uint32_t floor = std::min(largest, limit);

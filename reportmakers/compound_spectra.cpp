@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -194,7 +195,9 @@ STRUCT_SPT_PLUS* MakeSpectrum(STRUCT_WORK_FILE* wf, const void* s, STRUCT_DH_COM
 template <size_t N>
 void PutTitle(char (&field)[N], const char* text) {
   // The title field holds at most N - 1 characters and its terminator.
-  std::snprintf(field, N, "%s", text);
+  const size_t n = std::min(std::strlen(text), N - 1);
+  std::memcpy(field, text, n);
+  field[n] = 0;
 }
 
 }  // namespace
@@ -277,7 +280,8 @@ STRUCT_SPT_PLUS* KELT_MakeSptFromPeakMatrixRecord(const STRUCT_DH_COMPOUND* comp
   STRUCT_REF_EX_SPT stored;
   static_assert(sizeof stored == 1370);
   // The stored spectrum runs on into the 16-bit word after the 1,368 bytes.
-  std::memcpy(&stored, compound->referenceSpectrum, sizeof stored);
+  std::memcpy(&stored, reinterpret_cast<const uint8_t*>(compound) + offsetof(STRUCT_DH_COMPOUND, referenceSpectrum),
+              sizeof stored);
   if (stored.pairCount <= 0 || stored.pairCount > SPT_REF_MAX_PAIRS) return nullptr;
   STRUCT_REF_EX_SPT* copy = REF_EX_CopySpectrum(&stored);
   if (!copy) return nullptr;
@@ -294,7 +298,9 @@ STRUCT_SPT_PLUS* KELT_MakeSptFromPeakMatrixRecord(const STRUCT_DH_COMPOUND* comp
   std::snprintf(title, sizeof title, "Chan: %s", chan);
   PutTitle(spt->mainTitle, title);
   PlusSpt_ScaleMassInt(spt, 999);
-  PlusSpt_RemovePairsBelowPercentBP(spt, FieldAt<int16_t>(compound, kRefThreshold));
+  // The record keeps whole percents; the pair call takes tenths.
+  const int16_t percent = FieldAt<int16_t>(compound, kRefThreshold);
+  if (percent > 0) PlusSpt_RemovePairsBelowPercentBP(spt, int16_t(std::min(percent * 10, 999)));
   double intensity = 0;
   spt->basePeakMass = PlusSpt_GetBasePeak(spt, &intensity);
   spt->basePeakIntensity = intensity;

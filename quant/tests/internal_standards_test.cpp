@@ -277,6 +277,17 @@ TEST_F(InternalStandardsTest, UnknownAmountsByTheNearestStandardOrAFixedFactor) 
     EXPECT_STREQ(steps[0].units, k.units);
   }
   EXPECT_FALSE(QuantitateUnknownPeaks("C:\\Data\\NONE.KMS", &g, &table, options_));
+  // A standard without an amount gives no amount; a zero denominator no scale.
+  WriteResults({}, {PeakStep(4.5f, 2000, 200)});
+  table.count = 1;
+  table.entries[0].amount = 0;
+  g.unknownQuantKind = 0;
+  ASSERT_TRUE(QuantitateUnknownPeaks(kSample, &g, &table, options_));
+  EXPECT_FLOAT_EQ(+Steps()[0].amount, 0.0f);
+  table.entries[0].amount = 10.0f;
+  Put<float>(OPTIONS_SCALE_DENOMINATOR, 0.0f);
+  ASSERT_TRUE(QuantitateUnknownPeaks(kSample, &g, &table, options_));
+  EXPECT_FLOAT_EQ(+Steps()[0].amount, 20.0f);
 }
 
 TEST_F(InternalStandardsTest, PercentsAndRelativeTimes) {

@@ -4,6 +4,7 @@
 // retention times drifting from the method's, and optionally an
 // interference co-eluting on an analyte's first qualifier ion. Shared by
 // the tests and the benchmark report.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -32,6 +33,13 @@ struct Design {
   double standardHeight = 4e5;
   double heightPerAmount = 2e4;  // total-ion height of an analyte per amount unit
   uint32_t peaksPerScan = 250;   // chemical noise under every ion trace
+  // >0: a sloping background under the three strongest ions of every
+  // compound, about this many counts mid-run, with the ion statistics of
+  // its counts; it sets the noise that the signal-to-noise ratios see.
+  double ionBaseline = 0;
+  // >0: the method smooths its traces (Savitzky-Golay) over this many
+  // points either side, as methods for weak peaks do.
+  int16_t smoothing = 0;
 };
 
 inline msfix::DHPlan PlanFor(const Design& d, const SampleSpec& s, const msfix::DHTruth* method) {
@@ -61,16 +69,37 @@ inline msfix::DHPlan PlanFor(const Design& d, const SampleSpec& s, const msfix::
       x.spectrum = {{qualifier, 1.0}};
       x.retentionTime += 0.2 * x.sigma;
       x.tau = 0;
-      // As strong as the analyte's own qualifier ion: the ratio doubles.
-      double share = 0;
-      for (auto& [m, v] : cs[k].spectrum)
-        if (m == qualifier) share = v;
-      x.height = cs[k].height * share;
+      // Half as strong as the analyte's quantitation ion: the ratio rises by
+      // 50 points, well past the method's tolerance of 20.
+      double quant = 0;
+      for (auto& [m, v] : cs[k].spectrum) quant = std::max(quant, v);
+      x.height = cs[k].height * quant * 0.5;
       cs.push_back(x);
     }
     for (size_t i = 0; i < cs.size(); ++i) {
       const double t = cs[i].retentionTime;
       cs[i].retentionTime = t + s.drift + s.driftSlope * (t - 3.0);
+    }
+    if (d.ionBaseline > 0) {
+      // A broad component rising over the run: its flank is the background.
+      msfix::CompoundTruth b = cs.front();
+      b.name = "Background";
+      b.spectrum.clear();
+      for (size_t i = 0; i < size_t(d.analytes + 1) && i < cs.size(); ++i) {
+        std::vector<std::pair<double, double>> ions = cs[i].spectrum;
+        std::sort(ions.begin(), ions.end(), [](auto& x, auto& y) { return x.second > y.second; });
+        for (size_t k = 0; k < ions.size() && k < 3; ++k) b.spectrum.emplace_back(ions[k].first, 1.0);
+      }
+      std::sort(b.spectrum.begin(), b.spectrum.end());
+      b.spectrum.erase(std::unique(b.spectrum.begin(), b.spectrum.end(),
+                                   [](auto& x, auto& y) { return x.first == y.first; }),
+                       b.spectrum.end());
+      b.retentionTime = 22.0;
+      b.sigma = 8.0;
+      b.tau = 0;
+      // Mid-run (9 minutes) the flank is at exp(-0.5 (13 / 8)^2) of the top.
+      b.height = d.ionBaseline / std::exp(-0.5 * (13.0 / 8.0) * (13.0 / 8.0));
+      cs.push_back(b);
     }
   };
   return plan;
@@ -146,6 +175,7 @@ inline bool WriteMethod(const char* path, const Design& d, msfix::DHTruth* truth
   STRUCT_DH_GLOBAL_PARAMS global;
   ok = ok && ReadGlobalTable(g, &global);
   global.rrtTolerance = 0;
+  if (d.smoothing > 0) global.smoothingKind = 2, global.smoothingHalfWidth = d.smoothing;
   ok = ok && WriteGlobalTable(g, &global);
   FreeDHRecordSet(g);
   return ok;
