@@ -414,6 +414,31 @@ TEST_F(CompoundIntegrationTest, CalibrationRunsMoveTheCompoundToItsFoundTime) {
   EXPECT_EQ(c.retentionTime, uint32_t(std::lround(method_.compounds[1].retentionTime * 1000.0)));
 }
 
+TEST_F(CompoundIntegrationTest, WithoutMiniRunFilesTheDataFileIsIntegratedAsItIs) {
+  Design d;
+  WriteMethod(d);
+  SampleSpec s;
+  s.amounts = {3, 8, 15, 30};
+  ASSERT_TRUE(WriteSample(kSample, d, s, method_, nullptr));
+  const size_t before = TempFiles();
+  const std::vector<CompoundResult> mini =
+      IntegrateAll(kSample, kMethod, method_.moduleId, method_.moduleAddress, RUN_KIND_ANALYSIS, 1);
+  const std::vector<CompoundResult> whole =
+      IntegrateAll(kSample, kMethod, method_.moduleId, method_.moduleAddress, RUN_KIND_ANALYSIS, 0);
+  ASSERT_EQ(mini.size(), whole.size());
+  for (size_t i = 0; i < mini.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_TRUE(whole[i].found);
+    EXPECT_NEAR(+whole[i].step.area, +mini[i].step.area, 1e-3 * mini[i].step.area);
+    EXPECT_FLOAT_EQ(+whole[i].step.retentionTime, +mini[i].step.retentionTime);
+  }
+  // The data file keeps no copy of itself, and no temporary file is left.
+  char section[32];
+  std::snprintf(section, sizeof section, "Run%u", method_.compounds[1].number);
+  EXPECT_FALSE(SectionExists(kSample, section));
+  EXPECT_EQ(TempFiles(), before);
+}
+
 TEST_F(CompoundIntegrationTest, CalibrationRunsRenewTheReferenceSpectrum) {
   Design d;
   WriteMethod(d);
