@@ -127,9 +127,15 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
     working = r->run.path;
     if (standardRecord && standardCompound) WriteInternalStandardSection(working, standardRecord, standardCompound);
   }
-  // The engine works on a private copy under a unique name, so that runs
-  // over files of the same name do not meet.
-  if (!MakeTempFileName("DHW", r->copy.path) || !CopyFileA(working, r->copy.path, FALSE)) return;
+  // The engine works on a private file under a unique name, so that runs
+  // over files of the same name do not meet: the mini run file itself, or
+  // a copy of the data file.
+  if (miniRun) {
+    std::memcpy(r->copy.path, r->run.path, sizeof r->copy.path);
+    r->run.Keep();
+  } else if (!MakeTempFileName("DHW", r->copy.path) || !CopyFileA(working, r->copy.path, FALSE)) {
+    return;
+  }
   if (HSECTION s = CreateSection(r->copy.path, "MSFileSpec", nullptr)) {
     WriteSection(s, dataFile, uint32_t(std::strlen(dataFile) + 1));
     CloseSection(s);
@@ -449,9 +455,8 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
   const char* results = run.copy.path;
   char section[32];
   std::snprintf(section, sizeof section, "Run%ld", long(compound->compoundNumber));
-  if (miniRun && run.copy.path[0] && run.run.path[0]) {
-    CopyFileA(run.copy.path, run.run.path, FALSE);
-    if (StoreRunFiles()) StoreFileAsSection(run.run.path, dataFile, section);
+  if (miniRun && run.copy.path[0]) {
+    if (StoreRunFiles()) StoreFileAsSection(run.copy.path, dataFile, section);
     else if (SectionExists(dataFile, section)) DeleteSection(dataFile, section);
   } else if (SectionExists(dataFile, section)) {
     // A whole copy of the data file stored inside itself would grow with
@@ -652,10 +657,10 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
   }
 
   // 25. The mini run file goes back to the caller when asked for.
-  if (runFile && run.run.path[0]) {
+  if (runFile && miniRun && run.copy.path[0]) {
     if (runFile[0]) DeleteFileA(runFile);
-    std::snprintf(runFile, MAX_PATH, "%s", run.run.path);
-    run.run.Keep();
+    std::memcpy(runFile, run.copy.path, MAX_PATH);
+    run.copy.Keep();
   }
 
   // 26. Calibration runs may move the compound to the time found.
