@@ -114,7 +114,7 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
     const double noise[2] = {double(CompoundField<int32_t>(compound, quant::kNoiseWindowStart)) / 1000.0,
                              double(CompoundField<int32_t>(compound, quant::kNoiseWindowEnd)) / 1000.0};
     const bool hasNoise = noise[0] != 0 || noise[1] != 0;
-    const double low = std::min(limits.low, limits.secondLow), high = std::max(limits.high, limits.secondHigh);
+    const double low = std::min(+limits.low, +limits.secondLow), high = std::max(+limits.high, +limits.secondHigh);
     const int32_t code = ExtractCompoundData(dataFile, dataFile, r->run.path, low, high, &compound.massList,
                                              &compound.chanList, hasNoise ? noise : nullptr,
                                              CompoundField<int32_t>(compound, quant::kStandardIndicator), id, address,

@@ -237,7 +237,7 @@ BOOL GetFilteredRefSpect(STRUCT_DH_COMPOUND* compound, uint32_t limit, uint8_t* 
   if (s.pairCount < 0) s.pairCount = 0;
   std::memcpy(stored, &s, sizeof s);
   uint32_t largest = 0;
-  for (int i = 0; i < s.pairCount; ++i) largest = std::max(largest, s.pairs[i].intensity);
+  for (int i = 0; i < s.pairCount; ++i) largest = std::max(largest, uint32_t(s.pairs[i].intensity));
   const uint32_t floor = std::min(largest, limit);
   STRUCT_REF_EX_SPT copy = s;
   int16_t kept = 0;

@@ -231,8 +231,8 @@ BOOL MORVEX_GetIntegratedCmpdFileEx(const char* dataFile, const char* sourceFile
   const double noise[2] = {quant::CompoundField<int32_t>(*compound, quant::kNoiseWindowStart) / 1000.0,
                            quant::CompoundField<int32_t>(*compound, quant::kNoiseWindowEnd) / 1000.0};
   const int32_t code = ExtractCompoundData(dataFile, sourceFile ? sourceFile : dataFile, outPath,
-                                           std::min(limits->low, limits->secondLow),
-                                           std::max(limits->high, limits->secondHigh), &compound->massList,
+                                           std::min(+limits->low, +limits->secondLow),
+                                           std::max(+limits->high, +limits->secondHigh), &compound->massList,
                                            &compound->chanList, noise[0] != 0 || noise[1] != 0 ? noise : nullptr,
                                            quant::CompoundField<int32_t>(*compound, quant::kStandardIndicator), id,
                                            address, tag, error);
