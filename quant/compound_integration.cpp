@@ -125,7 +125,6 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
       return;
     }
     working = r->run.path;
-    if (standardRecord && standardCompound) WriteInternalStandardSection(working, standardRecord, standardCompound);
   }
   // The engine works on a private file under a unique name, so that runs
   // over files of the same name do not meet: the mini run file itself, or
@@ -136,6 +135,8 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   } else if (!MakeTempFileName("DHW", r->copy.path) || !CopyFileA(working, r->copy.path, FALSE)) {
     return;
   }
+  if (standardRecord && standardCompound)
+    WriteInternalStandardSection(r->copy.path, standardRecord, standardCompound);
   if (HSECTION s = CreateSection(r->copy.path, "MSFileSpec", nullptr)) {
     WriteSection(s, dataFile, uint32_t(std::strlen(dataFile) + 1));
     CloseSection(s);
