@@ -439,6 +439,29 @@ TEST_F(CompoundIntegrationTest, WithoutMiniRunFilesTheDataFileIsIntegratedAsItIs
   EXPECT_EQ(TempFiles(), before);
 }
 
+TEST_F(CompoundIntegrationTest, ASaturatedQuantitationIonIsMarked) {
+  Design d;
+  WriteMethod(d);
+  // The strongest analyte's base peak is clipped at its apex, the others not.
+  d.saturation = 150000;
+  SampleSpec s;
+  s.amounts = {2, 4, 6, 40};
+  msfix::RunTruth truth;
+  ASSERT_TRUE(WriteSample(kSample, d, s, method_, &truth));
+  const std::vector<CompoundResult> r =
+      IntegrateAll(kSample, kMethod, method_.moduleId, method_.moduleAddress, RUN_KIND_ANALYSIS);
+  ASSERT_EQ(r.size(), 5u);
+  for (size_t i = 1; i < r.size(); ++i) {
+    SCOPED_TRACE(i);
+    double share = 0;
+    for (auto& [m, v] : truth.compounds[i].spectrum) share = std::max(share, v);
+    const bool clipped = truth.compounds[i].height * share > d.saturation;
+    EXPECT_EQ((r[i].step.resultFlags & PF_SATURATED) != 0, clipped) << r[i].step.flagText;
+    EXPECT_GT(+r[i].step.area, 0.0f);
+  }
+  EXPECT_NE(std::string(r[4].step.flagText).find('O'), std::string::npos);
+}
+
 TEST_F(CompoundIntegrationTest, CalibrationRunsRenewTheReferenceSpectrum) {
   Design d;
   WriteMethod(d);

@@ -40,6 +40,8 @@ struct Design {
   // >0: the method smooths its traces (Savitzky-Golay) over this many
   // points either side, as methods for weak peaks do.
   int16_t smoothing = 0;
+  // >0: ion counts above this are clipped and flagged saturated.
+  uint32_t saturation = 0;
 };
 
 inline msfix::DHPlan PlanFor(const Design& d, const SampleSpec& s, const msfix::DHTruth* method) {
@@ -52,6 +54,7 @@ inline msfix::DHPlan PlanFor(const Design& d, const SampleSpec& s, const msfix::
   plan.run.endTime = 15.0;
   plan.run.segments = {{1.0, 1, "Run"}};
   plan.run.peaksPerScan = d.peaksPerScan;
+  plan.run.saturation = d.saturation;
   plan.internalStandards = 1;
   plan.run.adjustCompounds = [d, s, method](std::vector<msfix::CompoundTruth>& cs) {
     // Keep the compounds apart, one every two minutes, as a method would.
