@@ -61,6 +61,11 @@ struct STRUCT_RESULTS_HEADER {
   uint8_t reserved2633[2];    // 2633
 };
 
+struct STEP_ERROR_LIST {
+  uint16_t count;
+  int16_t codes[50];
+};
+
 struct STRUCT_RESULT_STEP {
   int32_t kind;                   // 0
   uint16_t flags;                 // 4: the compound's flag word (0x100 standard)
@@ -82,7 +87,7 @@ struct STRUCT_RESULT_STEP {
   float expectedRetentionTime;    // 142
   float expectedRelativeTime;     // 146
   float signalToNoise;            // 150
-  uint8_t reserved154[4];         // 154
+  float baselineAtApex;           // 154: baseline height under the apex
   float area;                     // 158
   float height;                   // 162
   float amount;                   // 166: -1 when none could be computed
@@ -90,16 +95,22 @@ struct STRUCT_RESULT_STEP {
   float standardHeight;           // 174
   float standardAmount;           // 178
   float levelAmount;              // 182
-  uint8_t reserved186[18];        // 186
+  int16_t engineBaselineCode;     // 186: the engine peak's baseline code
+  // Times (minutes) and intensities of the engine peak's start and end points.
+  float peakStartTime;            // 188
+  float peakStartIntensity;       // 192
+  float peakEndTime;              // 196
+  float peakEndIntensity;         // 200
   float startTime;                // 204
   float startIntensity;           // 208
   float endTime;                  // 212
   float endIntensity;             // 216
-  uint8_t reserved220[2];         // 220
+  int16_t mergedPoints;           // 220: merged points passed extending the end
   float width;                    // 222: seconds
   int16_t stepIndex;              // 226
   float qualifierRatios[5];       // 228: measured, as fractions
-  uint8_t reserved248[40];        // 248
+  int32_t qualifierLower[5];      // 248: ratio limits, percent x 10
+  int32_t qualifierUpper[5];      // 268
   uint16_t searchType;            // 288
   float matchThreshold;           // 290
   int16_t searchDirection;        // 294
@@ -120,10 +131,18 @@ struct STRUCT_RESULT_STEP {
   int16_t rawResults;             // 343
   uint32_t resultFlags;           // 345
   char flagText[20];              // 349
-  uint8_t reserved369[306];       // 369
+  // Engine messages of the compound's run: peak search, target, calculation.
+  STEP_ERROR_LIST engineErrors[3];  // 369
   STRUCT_MASS_LIST massList;      // 675
   STRUCT_CHAN_LIST chanList;      // 889
-  uint8_t reserved975[352];       // 975
+  int32_t hasNoiseWindow;         // 975
+  char scanText[80];              // 979: text of the apex scan
+  int16_t scanValueCount;         // 1059
+  double scanValues[5];           // 1061
+  char scanText2[30];             // 1101
+  double scanExtra[20];           // 1131
+  double scanTimes[4];            // 1291
+  uint8_t reserved1323[4];        // 1323
   float backgroundStart;          // 1327
   float backgroundEnd;            // 1331
   uint8_t reserved1335[40];       // 1335
@@ -133,7 +152,7 @@ struct STRUCT_RESULT_STEP {
 struct STRUCT_QUALIFIER_ION {
   float apexTime;                 // 0: minutes
   STRUCT_MASS_LIST massList;      // 4
-  uint8_t reserved218[4];         // 218
+  float area;                     // 218: counts x seconds
   // Baseline start time and height, end time and height, then the peak's
   // start time and value and end time and value.
   float baseline[8];              // 222
@@ -230,6 +249,17 @@ static_assert(offsetof(STRUCT_RESULT_STEP, flagText) == 349);
 static_assert(offsetof(STRUCT_RESULT_STEP, massList) == 675);
 static_assert(offsetof(STRUCT_RESULT_STEP, chanList) == 889);
 static_assert(offsetof(STRUCT_RESULT_STEP, backgroundStart) == 1327);
+static_assert(offsetof(STRUCT_RESULT_STEP, baselineAtApex) == 154);
+static_assert(offsetof(STRUCT_RESULT_STEP, peakStartTime) == 188);
+static_assert(offsetof(STRUCT_RESULT_STEP, peakEndIntensity) == 200);
+static_assert(offsetof(STRUCT_RESULT_STEP, mergedPoints) == 220);
+static_assert(offsetof(STRUCT_RESULT_STEP, qualifierLower) == 248);
+static_assert(offsetof(STRUCT_RESULT_STEP, qualifierUpper) == 268);
+static_assert(offsetof(STRUCT_RESULT_STEP, engineErrors) == 369);
+static_assert(offsetof(STRUCT_RESULT_STEP, hasNoiseWindow) == 975);
+static_assert(offsetof(STRUCT_RESULT_STEP, scanValueCount) == 1059);
+static_assert(offsetof(STRUCT_RESULT_STEP, scanText2) == 1101);
+static_assert(offsetof(STRUCT_RESULT_STEP, scanTimes) == 1291);
 
 static_assert(sizeof(STRUCT_QUALIFIER_ION) == 256);
 static_assert(offsetof(STRUCT_QUALIFIER_ION, baseline) == 222);
