@@ -51,6 +51,9 @@ struct RunState {
   HWND progressDialog = nullptr;
   HWND cancelButton = nullptr;
   bool cancelled = false;
+  HANDLE icon = nullptr;
+  // An exit code a stop inside a dialog left for the run to return.
+  int pendingExit = -1;
 };
 
 RunState& TheRun();

@@ -66,6 +66,10 @@ void RegisterSetupDialogs(HINSTANCE instance) {
                   Item(kFolderText, "Static", "", SS_LEFT, 40, 20, 193, 8),
                   Item(kSearchCancel, "Button", "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 95, 38, 50, 14)};
   win::resources::AddDialog(instance, kSearchDialog, search);
+  // The key formats of the post-run application list.
+  const char* const formats[] = {"CommandLine%d", "OtherParameters%d", "ForDetectors%d", "ForInstruments%d",
+                                 "Comments%d"};
+  for (UINT id = 1; id <= 5; ++id) win::resources::AddString(instance, id, formats[id - 1]);
 }
 
 void CenterDialog(HWND parent, HWND dlg) {

@@ -29,9 +29,15 @@ std::mutex& Mutex() {
   static std::mutex m;
   return m;
 }
-// Program files held by the running services of this process.
-std::map<std::string, HANDLE, NoCase>& Holds() {
-  static std::map<std::string, HANDLE, NoCase> holds;
+// Program files held by the running services of this process; let go when
+// the process ends, before the kernel's own tables go.
+struct HeldFiles : std::map<std::string, HANDLE, NoCase> {
+  ~HeldFiles() {
+    for (auto& [name, handle] : *this) CloseHandle(handle);
+  }
+};
+HeldFiles& Holds() {
+  static HeldFiles holds;
   return holds;
 }
 
