@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "setup could not be copied next to the update: %s\n", ec.message().c_str());
     return 1;
   }
-  std::printf("workstation: %s\nupdate:      %s\nrun:         KELT_ROOT=%s %s a\n",
+  std::printf("workstation: %s\nupdate:      %s\nrun:         KELT_ROOT=%s %s /a\n",
               win::paths::ToHost("C:\\Workstation").c_str(), win::paths::ToHost("D:\\PATCH").c_str(),
               win::paths::Root().c_str(), win::paths::ToHost("D:\\PATCH\\setup").c_str());
   return 0;

@@ -2,10 +2,12 @@
 // [General] key, every component line and every numbered line of each
 // component is read and split into fields as the installer does; fields
 // never hold a comma or lead with a blank, and placeholder expansion
-// either fails leaving the text alone or leaves no caret behind.
+// either fails leaving the text alone or drops every quote; conditions
+// hold, fail or stop the program with exit code 1.
 #include <cstdint>
 #include <string>
 
+#include "conditions.h"
 #include "run_state.h"
 #include "script_format.h"
 #include "testing/fuzz_support.h"
@@ -52,6 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
     CheckFields(setup::ReadScriptValue(kScript, name, "AppendPostRunApp", setup::kPostRunLength));
+    // Conditions either hold, do not, or stop the program with code 1.
+    setup::TheRun().scriptPath = kScript;
+    try {
+      const int holds = setup::EvaluateConditions(name);
+      fuzz::Check(holds == 0 || holds == 1, "a condition result other than 0 or 1");
+    } catch (const setup::ExitRequest& e) {
+      fuzz::Check(e.code == 1, "a condition stop with another exit code");
+    }
     CheckFields(setup::ReadScriptValue(kScript, name, "InsertPostRunApp", setup::kPostRunLength));
   }
   return 0;
