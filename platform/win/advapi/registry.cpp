@@ -104,7 +104,7 @@ HKEY NewHandle(int root, const std::string& path) {
 bool ValueNameOk(LPCSTR name, std::string* out) {
   std::string n = name ? name : "";
   if (n.empty()) {
-    *out = "@";
+    out->assign(1, '@');
     return true;
   }
   if (n.find_first_of("=\r\n") != std::string::npos || n[0] == ';' || n[0] == '[' || n == "@" || n == kKeyMark)
