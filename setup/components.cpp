@@ -126,6 +126,8 @@ bool FileLines(HWND dlg, const std::string& section, const std::string& script, 
       job->selfRegister = ContainsNoCase(flags, "SELFREG");
       if (dlg) {
         SendMessageA(dlg, WM_COMMAND, kInstallFileCommand, reinterpret_cast<LPARAM>(job));
+        // The program was stopped inside the file's installation.
+        if (r.pendingExit >= 0) throw ExitRequest{r.pendingExit};
       } else {
         InstallFile(nullptr, job->sourcePath, job->destName, job->keyword, job->subFolder, job->mode, job->keep,
                     job->selfRegister);

@@ -345,6 +345,8 @@ int Run(HINSTANCE instance, const std::string& programPath, const std::string& c
     if (!WsVersionAndSysString(&version, &r.workstationSysString)) {
       Message("Failed to load ORVIK32.DLL. The " + r.wsTypeText + " Workstation is improperly installed.", "Error!",
               MB_OK | MB_ICONERROR);
+      LogLine("Failed to load ORVIK32.DLL. The " + r.wsTypeText + " Workstation is improperly installed.");
+      LogEnd();
       return 0;
     }
     float v = 0.0f;

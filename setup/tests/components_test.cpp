@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 
 #include "components.h"
@@ -128,6 +129,42 @@ TEST_F(ComponentsTest, LaunchLinesRunInTheirFolderAndABadKeywordFailsTheList) {
   EXPECT_EQ(ReadHostFile("d/PATCH/launched.txt"), "hello\n");
   EXPECT_EQ(LaunchApps(ScriptPath(), "D", "L"), 0);
   EXPECT_EQ(TheRun().failed, 1);
+}
+
+TEST_F(ComponentsTest, APackageIsNeverTakenFromAFolderLeftBehindByAnEarlierRun) {
+  WriteHostFile("d/PATCH/src/a.dll", "from the package");
+  SetCurrentDirectoryA("D:\\PATCH\\src");
+  std::string error;
+  ASSERT_EQ(WritePackage("D:\\PATCH\\core.pkg", "a.dll", &error), 1) << error;
+  // The names the next extraction folders would get are taken by stale
+  // folders holding an old a.dll.
+  char probe[MAX_PATH] = {};
+  const UINT n = GetTempFileNameA("C:\\TEMP", "stp", 0, probe);
+  ASSERT_NE(n, 0u);
+  DeleteFileA(probe);
+  for (UINT k = 1; k <= 3; ++k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "c/TEMP/stp%X/a.dll", (n + k) & 0xFFFFu);
+    WriteHostFile(name, "stale");
+  }
+  WriteScript("[C]\nUsePKG=core.pkg\n1=a.dll,,DEST,,ALWAYS\n");
+  EXPECT_EQ(ProcessComponentLines(nullptr, "C", ScriptPath()), 1);
+  EXPECT_EQ(ReadHostFile("c/Workstation/a.dll"), "from the package");
+}
+
+TEST_F(ComponentsTest, AClickOnCancelStopsTheLinesBeforeTheNextOne) {
+  HWND dlg = CreateDialogParamA(TheRun().instance, MAKEINTRESOURCEA(kProgressDialog), nullptr, ProgressDlgProc, 0);
+  ASSERT_NE(dlg, nullptr);
+  HWND cancel = FindCancelButton(dlg);
+  ASSERT_NE(cancel, nullptr);
+  EXPECT_EQ(TheRun().cancelButton, cancel);
+  PostMessageA(cancel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  WriteScript("[C]\nR1=hklm,Software\\Corvane\\Cancelled,x\nI1=a.ini,DEST,,S,K,V\n");
+  EXPECT_EQ(ProcessComponentLines(dlg, "C", ScriptPath()), 0);
+  EXPECT_TRUE(TheRun().cancelled);
+  EXPECT_EQ(RegDefault(HKEY_LOCAL_MACHINE, "Software\\Corvane\\Cancelled"), "<none>");
+  EXPECT_FALSE(HostExists("c/Workstation/a.ini"));
+  DestroyWindow(dlg);
 }
 
 using PostRunTest = ComponentsTest;

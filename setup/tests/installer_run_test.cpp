@@ -15,6 +15,7 @@
 #include "setup_test_root.h"
 #include "win/win_kernel.h"
 #include "win/win_registry.h"
+#include "win/win_security.h"
 #include "win/win_services.h"
 #include "win/win_shell.h"
 #include "win/win_version.h"
@@ -204,6 +205,23 @@ TEST_F(InstallerRunTest, ALockedFileInTheThirdComponentIsLeftAsItWasAndFailsTheR
   StopMonitor();  // its program is put back too
   EXPECT_EQ(UninstallUpdate(kSampleTitle), 0);
   EXPECT_EQ(ChangedSinceBefore(), "");
+}
+
+TEST_F(InstallerRunTest, AComponentAskingForARestartGetsItAfterTheCompletedMessage) {
+  ASSERT_TRUE(MakeSamplePatch());
+  std::string script = ReadHostFile("d/PATCH/setup.ini");
+  script.replace(script.find("[Monitor]\r\n"), 11, "[Monitor]\r\nActions=Restart\r\n");
+  WriteHostFile("d/PATCH/setup.ini", script);
+  win::script::ResetLogs();
+  const size_t before = win::security::RestartRequests().size();
+  ASSERT_EQ(RunPatch(), 0) << Log();
+  const auto boxes = win::script::MessageBoxLog();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, std::string("Installation for ") + kSampleTitle + " was successfully completed.");
+  EXPECT_EQ(boxes[1].text, "The Workstation must restart now. Please close all applications, then press OK");
+  const auto restarts = win::security::RestartRequests();
+  ASSERT_EQ(restarts.size(), before + 1);
+  EXPECT_EQ(restarts.back(), static_cast<UINT>(EWX_REBOOT));
 }
 
 TEST_F(InstallerRunTest, TheRunStopsEarlyWithTheExitCodesItStates) {
