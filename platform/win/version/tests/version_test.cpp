@@ -25,7 +25,8 @@ bool Fixed(const char* path, VS_FIXEDFILEINFO* out) {
 }
 
 TEST_F(VersionTest, AStampReadsBackAndARestampReplacesIt) {
-  WriteHostFile("c/a.dll", std::string("MZ\0\0program bytes", 19));
+  const std::string program("MZ\0\0program bytes", 17);
+  WriteHostFile("c/a.dll", program);
   VS_FIXEDFILEINFO f{};
   EXPECT_FALSE(Fixed("C:\\a.dll", &f));
   ASSERT_TRUE(win::version::StampFileVersion("C:\\a.dll", win::version::MakeVersionMS(6, 2),
@@ -39,8 +40,8 @@ TEST_F(VersionTest, AStampReadsBackAndARestampReplacesIt) {
   EXPECT_EQ(f.dwFileVersionMS, 0x00070000u);
   // The content before the block is untouched and the block appears once.
   const std::string bytes = ReadHostFile("c/a.dll");
-  EXPECT_EQ(bytes.substr(0, 19), std::string("MZ\0\0program bytes", 19));
-  EXPECT_EQ(bytes.size(), 19u + 92u + 12u);
+  EXPECT_EQ(bytes.substr(0, 17), program);
+  EXPECT_EQ(bytes.size(), 17u + 92u + 12u);
 }
 
 TEST_F(VersionTest, DamagedTailsGiveNoVersion) {
