@@ -1,6 +1,6 @@
 // Writes a sample workstation (C:\Workstation, version 6.2 SP1) and a
 // service-pack update for it (D:\PATCH) under KELT_ROOT, and puts this
-// build's "setup" program into the update's folder.
+// build's "setup" program and its uninstaller into the update's folder.
 //   setup_sample_patch [damaged]
 #include <cstdio>
 #include <filesystem>
@@ -22,12 +22,17 @@ int main(int argc, char** argv) {
   std::error_code ec;
   fs::copy_file(self.parent_path() / "setup", win::paths::ToHost("D:\\PATCH\\setup"),
                 fs::copy_options::overwrite_existing, ec);
+  // The update's uninstaller: installed into the workstation by the run.
+  if (!ec)
+    fs::copy_file(self.parent_path() / "uninstal", win::paths::ToHost("D:\\PATCH\\uninstal.exe"),
+                  fs::copy_options::overwrite_existing, ec);
   if (ec) {
     std::fprintf(stderr, "setup could not be copied next to the update: %s\n", ec.message().c_str());
     return 1;
   }
-  std::printf("workstation: %s\nupdate:      %s\nrun:         KELT_ROOT=%s %s /a\n",
+  std::printf("workstation: %s\nupdate:      %s\nrun:         KELT_ROOT=%s %s /a\nundo:        KELT_ROOT=%s %s \"%s\"\n",
               win::paths::ToHost("C:\\Workstation").c_str(), win::paths::ToHost("D:\\PATCH").c_str(),
-              win::paths::Root().c_str(), win::paths::ToHost("D:\\PATCH\\setup").c_str());
+              win::paths::Root().c_str(), win::paths::ToHost("D:\\PATCH\\setup").c_str(), win::paths::Root().c_str(),
+              win::paths::ToHost("C:\\Workstation\\uninstal.exe").c_str(), setup::kSampleTitle);
   return 0;
 }

@@ -37,6 +37,27 @@ TEST_F(ShellTest, AProgramRunsInItsFolderWithMappedArgumentsAndCanBeWaitedFor) {
   EXPECT_NE(ran.find("/s|" + Host("c/Program Files/a b.dll")), std::string::npos) << ran;
 }
 
+TEST_F(ShellTest, AProgramCopiedUnderAProgramNameCanBeStarted) {
+  // Written without any permission to run, as a file expanded or
+  // extracted is; its copy named .exe is a program.
+  WriteHostFile("c/TEMP/STP1.TMP", "#!/bin/sh\necho started > started.txt\n");
+  ASSERT_TRUE(CopyFileA("C:\\TEMP\\STP1.TMP", "C:\\Workstation\\tool.exe", FALSE));
+  ASSERT_TRUE(CopyFileA("C:\\TEMP\\STP1.TMP", "C:\\Workstation\\notes.txt", FALSE));
+  SHELLEXECUTEINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpFile = "C:\\Workstation\\tool.exe";
+  info.lpDirectory = "C:\\Workstation";
+  ASSERT_TRUE(ShellExecuteExA(&info));
+  ASSERT_NE(info.hProcess, nullptr);
+  EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);
+  CloseHandle(info.hProcess);
+  EXPECT_EQ(ReadHostFile("c/Workstation/started.txt"), "started\n");
+  struct stat st {};
+  ASSERT_EQ(stat(Host("c/Workstation/notes.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0111, 0u);
+}
+
 TEST_F(ShellTest, DocumentsAreOpenedAndMissingFilesFail) {
   WriteHostFile("c/TEMP/setup.txt", "log");
   const size_t before = win::shell::OpenedDocuments().size();
