@@ -219,3 +219,36 @@ ORVIK_API int32_t CreateAuditTrail(const char* path, const char* user, const cha
 ORVIK_API int32_t AddAuditTrailEntry(const char* path, const char* text);
 // Notes that a section of the file changed; the next entry lists it.
 ORVIK_API int32_t NoteAuditSection(const char* path, const char* sectionName);
+
+// ---- Workstation records (the patch installer's view) ----------------------
+// Kept in the workstation ini (GetWorkstationIniPath): [Corvane Zeph
+// Workstation] Directory, ConfigFile, Version ("6.20"), ServicePackLevel;
+// [System Strings] String1 ...; [HotFixes] "HotFix<n>=<time>,<text>".
+// The registry base is "Software\Corvane, Inc.\Zeph Workstation" under
+// HKEY_LOCAL_MACHINE; nonzero (buffer filled) when that key exists.
+ORVIK_API BOOL GetWSSoftwareRegKey(char* buffer, int32_t size);
+// The workstation ini path.
+ORVIK_API const char* GetZephIni();
+// "Version <version>" into buffer (at least 64 bytes); FALSE with the
+// buffer empty when no version is recorded.
+ORVIK_API BOOL GetWorkStationVersion(char* buffer);
+// System string item into buffer (at least 256 bytes); empty when missing.
+ORVIK_API BOOL GetWSSysString(int32_t item, char* buffer);
+// The service-pack level (also into *level when given); 0 when none.
+ORVIK_API int32_t GetWSServicePackLevel(int32_t* level);
+ORVIK_API BOOL SetWSServicePackLevel(int32_t level);
+// Records hot fix number (above 0) with its text and the time now.
+ORVIK_API BOOL AddHotFix(int32_t number, const char* text);
+// Nonzero when the hot fix was recorded and is now removed.
+ORVIK_API BOOL DeleteHotFix(int32_t number);
+ORVIK_API BOOL IsHotFixInstalled(int32_t number);
+// The recorded hot fix after previous (0: the first), in rising numbers;
+// 0 when none is left. time gets its installation time (seconds since
+// 1970, UTC), text (size bytes) its text.
+ORVIK_API int32_t EnumWSHotFixes(int32_t previous, int32_t* time, char* text, int32_t size);
+
+// ---- Configuration file sections -----------------------------------------------
+// The configuration file is a sectioned file (created when missing).
+ORVIK_API BOOL IsAppSection(const char* configFile, const char* sectionName);
+// Appends the bytes of a text file to the section (made when missing).
+ORVIK_API BOOL AppendFileToSection(const char* configFile, const char* textFile, const char* sectionName);

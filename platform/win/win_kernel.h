@@ -303,3 +303,17 @@ WINAPI_EXPORT BOOL GetUserNameA(LPSTR buffer, LPDWORD size);
 // KELT_COMPUTERNAME, when set, is the computer name; else the host name in
 // capitals, cut to MAX_COMPUTERNAME_LENGTH.
 WINAPI_EXPORT BOOL GetComputerNameA(LPSTR buffer, LPDWORD size);
+
+// ---- Error texts ---------------------------------------------------------------
+#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100u
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200u
+#define FORMAT_MESSAGE_FROM_STRING 0x00000400u
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000u
+#define LANG_NEUTRAL 0x00
+#define SUBLANG_DEFAULT 0x01
+#define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
+// Only FORMAT_MESSAGE_FROM_SYSTEM: the system's text for an error code
+// ("...\r\n"), into buffer (or, with ALLOCATE_BUFFER, a LocalAlloc block
+// whose address goes to *(LPSTR*)buffer). 0 for an unknown code.
+WINAPI_EXPORT DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
+                                   DWORD size, void* arguments);

@@ -71,7 +71,15 @@ BOOL CopyContents(const std::string& src, const struct stat& srcSt, const std::s
   }
   win::holds::CloseDescriptor(in);
   if (ok) {
-    fchmod(out, srcSt.st_mode & 07777);
+    mode_t mode = srcSt.st_mode & 07777;
+    // On the original file system a program's name makes it one: a copy
+    // named .exe, .com or .bat can be started whatever it was copied from.
+    const size_t dot = dst.find_last_of('.');
+    const std::string ext = dot == std::string::npos ? std::string() : dst.substr(dot);
+    if (strcasecmp(ext.c_str(), ".exe") == 0 || strcasecmp(ext.c_str(), ".com") == 0 ||
+        strcasecmp(ext.c_str(), ".bat") == 0)
+      mode |= (mode & 0444) >> 2;
+    fchmod(out, mode);
     timespec times[2] = {srcSt.st_atim, srcSt.st_mtim};  // the copy keeps the write time
     futimens(out, times);
     if (fsync(out) != 0) {

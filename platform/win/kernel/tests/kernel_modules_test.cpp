@@ -65,9 +65,10 @@ TEST_F(KernelModulesTest, LoadsAreCountedAndShareOneCopy) {
 TEST_F(KernelModulesTest, ProgramFolderComesFirst) {
   // A copy in the program folder under another name is found by that name,
   // also through a full path and in the current folder.
+  // (A name no built library carries: only the copy below can answer it.)
   std::filesystem::copy_file(BuiltTestModule(), Host("c/Workstation/libpelmar32.so"));
   std::filesystem::create_directories(Host("c/Setup"));
-  std::filesystem::copy_file(BuiltTestModule(), Host("c/Setup/Keldor6.so"));
+  std::filesystem::copy_file(BuiltTestModule(), Host("c/Setup/Velmont6.so"));
   HMODULE p = LoadLibraryA("Pelmar32.dll");
   ASSERT_NE(p, nullptr);
   char name[MAX_PATH];
@@ -78,14 +79,14 @@ TEST_F(KernelModulesTest, ProgramFolderComesFirst) {
   FreeLibrary(full);
   FreeLibrary(p);
 
-  EXPECT_EQ(LoadLibraryA("Keldor6.dll"), nullptr);
-  HMODULE k = LoadLibraryA("C:\\Setup\\Keldor6.dll");
+  EXPECT_EQ(LoadLibraryA("Velmont6.dll"), nullptr);
+  HMODULE k = LoadLibraryA("C:\\Setup\\Velmont6.dll");
   ASSERT_NE(k, nullptr);
   GetModuleFileNameA(k, name, sizeof name);
-  EXPECT_STREQ(name, "C:\\Setup\\Keldor6.dll");
+  EXPECT_STREQ(name, "C:\\Setup\\Velmont6.dll");
   FreeLibrary(k);
   ASSERT_TRUE(SetCurrentDirectoryA("C:\\Setup"));
-  k = LoadLibraryA("KELDOR6.DLL");
+  k = LoadLibraryA("VELMONT6.DLL");
   EXPECT_NE(k, nullptr);
   FreeLibrary(k);
 }
