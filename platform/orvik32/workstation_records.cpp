@@ -133,7 +133,7 @@ BOOL AppendFileToSection(const char* configFile, const char* textFile, const cha
   CloseHandle(h);
   if (!ok) return FALSE;
   if (GetFileAttributesA(configFile) == INVALID_FILE_ATTRIBUTES &&
-      !CreateSectionFile(const_cast<char*>(configFile), 0, 0, 0))
+      !CreateSectionFileAtPath(configFile, 0, 0, 0))
     return FALSE;
   HSECTION s = SectionExists(configFile, sectionName) ? OpenSection(configFile, sectionName, nullptr)
                                                       : CreateSection(configFile, sectionName, nullptr);

@@ -96,8 +96,7 @@ struct TOKEN_PRIVILEGES {
   LUID_AND_ATTRIBUTES Privileges[1];
 };
 
-// Pseudo handles of this process and this thread.
-WINAPI_EXPORT HANDLE GetCurrentProcess();
+// Pseudo handle of this thread (that of the process is in win_kernel.h).
 WINAPI_EXPORT HANDLE GetCurrentThread();
 // Threads have no token of their own: ERROR_NO_TOKEN.
 WINAPI_EXPORT BOOL OpenThreadToken(HANDLE thread, DWORD access, BOOL openAsSelf, HANDLE* token);

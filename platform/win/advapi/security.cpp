@@ -141,7 +141,6 @@ BOOL EqualSid(PSID a, PSID b) {
   return n == GetLengthSid(b) && std::memcmp(a, b, n) == 0;
 }
 
-HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)); }
 HANDLE GetCurrentThread() { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2)); }
 
 BOOL OpenThreadToken(HANDLE, DWORD, BOOL, HANDLE* token) {
