@@ -1,27 +1,10 @@
 #pragma once
-// Pictures kept byte for byte in PLOTENGINE_GOLDEN_DIR. With
-// KELT_UPDATE_GOLDEN set a picture is stored anew; one that differs is left
-// beside the test programs (KELT_BIN_DIR, else /tmp) for a look.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+// The drawing engine's pictures, kept in PLOTENGINE_GOLDEN_DIR.
 #include <string>
+
+#include "testing/golden_png.h"
 
 // name: the stored picture's name without ".png".
 inline void CheckGoldenPng(const std::string& drawn, const std::string& name) {
-  const std::string golden = std::string(PLOTENGINE_GOLDEN_DIR) + "/" + name + ".png";
-  if (std::getenv("KELT_UPDATE_GOLDEN")) {
-    std::ofstream(golden, std::ios::binary) << drawn;
-    return;
-  }
-  std::ifstream in(golden, std::ios::binary);
-  const std::string stored(std::istreambuf_iterator<char>(in), {});
-  if (drawn != stored) {
-    const char* bin = std::getenv("KELT_BIN_DIR");
-    const std::string where = std::string(bin ? bin : "/tmp") + "/" + name + ".differs.png";
-    std::ofstream(where, std::ios::binary) << drawn;
-    FAIL() << "the drawing differs from " << golden << "; it is in " << where;
-  }
+  testing_support::ExpectPngAsStored(drawn, PLOTENGINE_GOLDEN_DIR, name);
 }

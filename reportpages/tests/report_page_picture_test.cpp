@@ -20,23 +20,12 @@
 #include "win/win_kernel.h"
 #include "win/win_metafile.h"
 #include "win/win_profile.h"
+#include "testing/golden_png.h"
 
 namespace {
 
 void CheckGolden(const std::string& drawn, const std::string& name) {
-  const std::string golden = std::string(REPORTPAGES_GOLDEN_DIR) + "/" + name + ".png";
-  if (std::getenv("KELT_UPDATE_GOLDEN")) {
-    std::ofstream(golden, std::ios::binary) << drawn;
-    return;
-  }
-  std::ifstream in(golden, std::ios::binary);
-  const std::string stored(std::istreambuf_iterator<char>(in), {});
-  if (drawn != stored) {
-    const char* bin = std::getenv("KELT_BIN_DIR");
-    const std::string where = std::string(bin ? bin : "/tmp") + "/" + name + ".differs.png";
-    std::ofstream(where, std::ios::binary) << drawn;
-    FAIL() << "the page differs from " << golden << "; it is in " << where;
-  }
+  testing_support::ExpectPngAsStored(drawn, REPORTPAGES_GOLDEN_DIR, name);
 }
 
 class ReportPagePicture : public KeltRootTest {};
