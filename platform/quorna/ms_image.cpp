@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <numeric>
 
 namespace quorna {
@@ -139,25 +140,31 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
 }
 
 std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
-  Block* slot = nullptr;
-  for (Block& b : cache_)
-    if (b.number == number) slot = &b;
-  if (!slot) {
-    const uint64_t start = number * kBlockSize;
-    if (start >= source_->Size()) return nullptr;
-    slot = &cache_[0];
-    for (Block& b : cache_)
-      if (b.used < slot->used) slot = &b;
-    const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
-    // A block still held by a view is left to it; the slot takes a new one.
-    if (!slot->bytes || slot->bytes.use_count() > 1) slot->bytes = std::make_shared<Bytes>();
-    slot->bytes->resize(bytes);
-    slot->number = UINT64_MAX;
-    if (!source_->Read(start, slot->bytes->data(), bytes)) return nullptr;
-    slot->number = number;
+  auto found = cache_.find(number);
+  if (found != cache_.end()) {
+    found->second.used = ++clock_;
+    return found->second.bytes;
   }
-  slot->used = ++clock_;
-  return slot->bytes;
+  const uint64_t start = number * kBlockSize;
+  if (start >= source_->Size()) return nullptr;
+  const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
+  while (!cache_.empty() && cachedBytes_ + bytes > kKeptBytes) {
+    // A block still held by a view stays with it.
+    auto oldest = cache_.begin();
+    for (auto it = cache_.begin(); it != cache_.end(); ++it)
+      if (it->second.used < oldest->second.used) oldest = it;
+    cachedBytes_ -= oldest->second.bytes->size();
+    cache_.erase(oldest);
+  }
+  auto b = std::make_shared<Bytes>();
+  b->resize(bytes);
+  if (!source_->Read(start, b->data(), bytes)) return nullptr;
+  Block& slot = cache_[number];
+  slot.number = number;
+  slot.bytes = b;
+  slot.used = ++clock_;
+  cachedBytes_ += bytes;
+  return b;
 }
 
 const uint8_t* Image::Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const {
@@ -226,6 +233,47 @@ bool Image::ScanHeader(uint32_t i, MS_SCAN_HEADER& out) const {
     return false;
   }
   return out.extraCount <= MS_MAX_EXTRA_COLUMNS;
+}
+
+const uint8_t* Image::Fetch(uint64_t at, size_t length, BlockCursor& cursor) const {
+  // Most reads fall in the block the last one came from.
+  if (cursor.block && at / kBlockSize == cursor.number && at % kBlockSize + length <= cursor.block->size())
+    return cursor.block->data() + at % kBlockSize;
+  if (const uint8_t* p = source_->InPlace(at, length)) return p;
+  if (!Fits(at, length, source_->Size())) return nullptr;
+  const uint64_t first = at / kBlockSize, last = (at + (length ? length - 1 : 0)) / kBlockSize;
+  try {
+    if (first != last) {
+      std::shared_ptr<const Bytes> hold;
+      const uint8_t* p = Fetch(at, length, hold);
+      cursor.own = std::move(hold);
+      return p;
+    }
+    if (cursor.number != first || !cursor.block) {
+      std::shared_ptr<Bytes> b;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        b = BlockLocked(first);
+      }
+      if (!b) return nullptr;
+      cursor.block = std::move(b);
+      cursor.number = first;
+    }
+    if (at - first * kBlockSize + length > cursor.block->size()) return nullptr;
+    return cursor.block->data() + (at - first * kBlockSize);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+const uint8_t* Image::Points(uint32_t i, BlockCursor& cursor) const {
+  if (i >= ScanCount()) return nullptr;
+  return Fetch(pointsAt_[i], static_cast<size_t>(uint64_t{index_[i].pointCount} * MS_EXCHANGE_ENTRY_SIZE), cursor);
+}
+
+const MS_SCAN_HEADER* Image::HeaderAt(uint32_t i, BlockCursor& cursor) const {
+  if (i >= ScanCount()) return nullptr;
+  return reinterpret_cast<const MS_SCAN_HEADER*>(Fetch(index_[i].offset, MS_SCAN_HEADER_SIZE, cursor));
 }
 
 void ScanView::Peaks(std::vector<Peak>& out) const {

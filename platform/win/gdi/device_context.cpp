@@ -371,10 +371,10 @@ bool DeviceContext::LineTo(int x, int y) {
 
 bool DeviceContext::Polyline(const POINT* pts, int count) {
   if (!pts || count < 2) return false;
-  std::vector<PointF> dev;
-  dev.reserve(size_t(count));
-  for (int i = 0; i < count; ++i)
-    dev.push_back(ToDevice(ClampCoord(int64_t(pts[i].x)), ClampCoord(int64_t(pts[i].y))));
+  std::vector<PointF> dev(static_cast<size_t>(count));
+  const AxisMap map = Map();  // once, not per point
+  for (size_t i = 0; i < dev.size(); ++i)
+    dev[i] = map.Apply(ClampCoord(int64_t(pts[i].x)), ClampCoord(int64_t(pts[i].y)));
   if (recorder_)
     RecordPoly(recorder_.get(), EMR_POLYLINE, EMR_POLYLINE16, pts, size_t(count), BoundsOf(dev));
   StrokeDevice(dev, false);
