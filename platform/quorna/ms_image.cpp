@@ -72,8 +72,24 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   if (!source) return nullptr;
   const uint64_t size = source->Size();
   if (size < kImageHeaderSize) return nullptr;
+  // The first block is read whole, once: it holds the header, information,
+  // segments and (but for long runs) the index, and the first scan headers
+  // a trace reads next, so it goes on into the cache.
+  std::shared_ptr<Bytes> first;
+  if (!source->InPlace(0, kImageHeaderSize)) {
+    first = std::make_shared<Bytes>();
+    first->resize(static_cast<size_t>(std::min<uint64_t>(size, kBlockSize)));
+    if (!source->Read(0, first->data(), first->size())) return nullptr;
+  }
+  auto read = [&](uint64_t offset, void* out, uint64_t length) {
+    if (first && offset <= first->size() && length <= first->size() - offset) {
+      if (length) std::memcpy(out, first->data() + offset, static_cast<size_t>(length));
+      return true;
+    }
+    return source->Read(offset, out, static_cast<size_t>(length));
+  };
   ImageHeader h;
-  if (!source->Read(0, &h, sizeof h)) return nullptr;
+  if (!read(0, &h, sizeof h)) return nullptr;
   if (std::memcmp(h.magic, kImageMagic, 8) != 0 || h.version < 1 || h.version > kImageVersion) return nullptr;
   if (h.segmentCount < 1 || h.segmentCount > kMaxSegments) return nullptr;
   if (h.scanCount > 0 && (h.firstScan > UINT32_MAX - (h.scanCount - 1))) return nullptr;
@@ -83,14 +99,14 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   if (!Fits(h.indexOffset, uint64_t{h.scanCount} * kIndexEntrySize, size)) return nullptr;
 
   auto img = std::shared_ptr<Image>(new Image());
-  if (!source->Read(h.infoOffset, &img->info_, MS_INFO_BLOCK_SIZE)) return nullptr;
+  if (!read(h.infoOffset, &img->info_, MS_INFO_BLOCK_SIZE)) return nullptr;
   img->live_ = (h.flags & kImageLive) != 0;
   img->firstScan_ = h.firstScan;
   img->maxPoints_ = h.maxPoints;
 
   // Segments: increasing, non-overlapping scan ranges inside the file's.
   img->segments_.resize(h.segmentCount);
-  if (!source->Read(h.segmentsOffset, img->segments_.data(), uint64_t{h.segmentCount} * MS_SEGMENT_BLOCK_SIZE))
+  if (!read(h.segmentsOffset, img->segments_.data(), uint64_t{h.segmentCount} * MS_SEGMENT_BLOCK_SIZE))
     return nullptr;
   const uint64_t last = uint64_t{h.firstScan} + h.scanCount;  // exclusive
   uint64_t nextFirst = h.firstScan;
@@ -105,7 +121,7 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
 
   img->index_.resize(h.scanCount);
   img->segmentOfScan_.assign(h.scanCount, -1);
-  if (h.scanCount && !source->Read(h.indexOffset, img->index_.data(), uint64_t{h.scanCount} * kIndexEntrySize))
+  if (h.scanCount && !read(h.indexOffset, img->index_.data(), uint64_t{h.scanCount} * kIndexEntrySize))
     return nullptr;
   img->pointsAt_.resize(h.scanCount);
   const bool apart = h.version >= 2;  // headers side by side, points behind them
@@ -136,6 +152,13 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
     }
   }
   img->source_ = std::move(source);
+  if (first) {
+    Block& b = img->cache_[0];
+    b.number = 0;
+    b.used = ++img->clock_;
+    img->cachedBytes_ = first->size();
+    b.bytes = std::move(first);
+  }
   return img;
 }
 
@@ -235,10 +258,7 @@ bool Image::ScanHeader(uint32_t i, MS_SCAN_HEADER& out) const {
   return out.extraCount <= MS_MAX_EXTRA_COLUMNS;
 }
 
-const uint8_t* Image::Fetch(uint64_t at, size_t length, BlockCursor& cursor) const {
-  // Most reads fall in the block the last one came from.
-  if (cursor.block && at / kBlockSize == cursor.number && at % kBlockSize + length <= cursor.block->size())
-    return cursor.block->data() + at % kBlockSize;
+const uint8_t* Image::FetchBlock(uint64_t at, size_t length, BlockCursor& cursor) const {
   if (const uint8_t* p = source_->InPlace(at, length)) return p;
   if (!Fits(at, length, source_->Size())) return nullptr;
   const uint64_t first = at / kBlockSize, last = (at + (length ? length - 1 : 0)) / kBlockSize;
@@ -264,16 +284,6 @@ const uint8_t* Image::Fetch(uint64_t at, size_t length, BlockCursor& cursor) con
   } catch (...) {
     return nullptr;
   }
-}
-
-const uint8_t* Image::Points(uint32_t i, BlockCursor& cursor) const {
-  if (i >= ScanCount()) return nullptr;
-  return Fetch(pointsAt_[i], static_cast<size_t>(uint64_t{index_[i].pointCount} * MS_EXCHANGE_ENTRY_SIZE), cursor);
-}
-
-const MS_SCAN_HEADER* Image::HeaderAt(uint32_t i, BlockCursor& cursor) const {
-  if (i >= ScanCount()) return nullptr;
-  return reinterpret_cast<const MS_SCAN_HEADER*>(Fetch(index_[i].offset, MS_SCAN_HEADER_SIZE, cursor));
 }
 
 void ScanView::Peaks(std::vector<Peak>& out) const {
@@ -303,6 +313,10 @@ void Image::CycleOf(uint32_t i, uint32_t& first, uint32_t& last) const {
     return;
   }
   const MS_SEGMENT_BLOCK& seg = segments_[s];
+  if (seg.functionCount == 1) {  // every scan a cycle; spares a division per scan
+    first = last = i;
+    return;
+  }
   uint32_t scan = firstScan_ + i;
   uint32_t start = scan - (scan - seg.firstScan) % seg.functionCount;
   uint64_t end = std::min<uint64_t>(uint64_t{start} + seg.functionCount - 1, seg.lastScan);

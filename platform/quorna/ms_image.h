@@ -165,10 +165,16 @@ class Image {
   // The points of the scan at position i (PointCount(i) masses, then
   // counts, then flags), valid while the cursor holds them; null when they
   // cannot be read.
-  const uint8_t* Points(uint32_t i, BlockCursor& cursor) const;
+  const uint8_t* Points(uint32_t i, BlockCursor& cursor) const {
+    if (i >= index_.size()) return nullptr;
+    return Fetch(pointsAt_[i], static_cast<size_t>(uint64_t{index_[i].pointCount} * MS_EXCHANGE_ENTRY_SIZE), cursor);
+  }
   // The stored header of the scan at position i on the same terms,
   // unchecked (see HeaderSound).
-  const MS_SCAN_HEADER* HeaderAt(uint32_t i, BlockCursor& cursor) const;
+  const MS_SCAN_HEADER* HeaderAt(uint32_t i, BlockCursor& cursor) const {
+    if (i >= index_.size()) return nullptr;
+    return reinterpret_cast<const MS_SCAN_HEADER*>(Fetch(index_[i].offset, MS_SCAN_HEADER_SIZE, cursor));
+  }
 
   // Segment position holding a scan position, or -1. Function index and
   // cycle of a scan position.
@@ -190,7 +196,14 @@ class Image {
   static constexpr uint64_t kKeptBytes = 256ull << 20;
   // Bytes [offset, offset + length) of the image, from the cache or read.
   const uint8_t* Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const;
-  const uint8_t* Fetch(uint64_t offset, size_t length, BlockCursor& cursor) const;
+  const uint8_t* Fetch(uint64_t offset, size_t length, BlockCursor& cursor) const {
+    // Most reads fall in the block the last one came from.
+    if (cursor.block && offset / kBlockSize == cursor.number && offset % kBlockSize + length <= cursor.block->size())
+      return cursor.block->data() + offset % kBlockSize;
+    return FetchBlock(offset, length, cursor);
+  }
+  // Fetch when the cursor's block does not hold the bytes.
+  const uint8_t* FetchBlock(uint64_t offset, size_t length, BlockCursor& cursor) const;
   // Cached block number of the source, read when missing; null when it
   // cannot be read. Called with the mutex held.
   std::shared_ptr<Bytes> BlockLocked(uint64_t number) const;

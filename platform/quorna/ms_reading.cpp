@@ -151,6 +151,14 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
       unreadable = true;
       return p;
     }
+    if (mkind == MASS_LIST_RANGES && i + 1 < img.ScanCount()) {
+      // The next scan's header and points most likely follow these in the
+      // same block: ask for them early. A hint only; never read through.
+      const uintptr_t nextHeader = reinterpret_cast<uintptr_t>(read) + MS_SCAN_HEADER_SIZE;
+      const uintptr_t nextMasses = reinterpret_cast<uintptr_t>(points) + uintptr_t{MS_EXCHANGE_ENTRY_SIZE} * img.PointCount(i);
+      __builtin_prefetch(reinterpret_cast<const void*>(nextHeader));
+      __builtin_prefetch(reinterpret_cast<const void*>(nextMasses + 4ull * img.PointCount(i + 1)));
+    }
     const MS_SCAN_HEADER& h = *read;
     if (h.flags & MS_SCAN_FLAG_SATURATED) p.flag = 1;
     switch (mkind) {

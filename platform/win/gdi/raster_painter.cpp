@@ -138,7 +138,11 @@ class RasterDevice final : public Device {
       open = {0, 0, bmp->width, bmp->height};
       if (clip) open = clip->IsRect() ? open.Intersected(clip->Bounds()) : IntRect{0, 0, 0, 0};
     }
-    auto inside = [&](IntPoint p) { return p.x >= open.left && p.x < open.right && p.y >= open.top && p.y < open.bottom; };
+    const uint32_t openWidth = uint32_t(std::max(open.right - open.left, 0));
+    const uint32_t openHeight = uint32_t(std::max(open.bottom - open.top, 0));
+    auto inside = [&](IntPoint p) {
+      return uint32_t(p.x - open.left) < openWidth && uint32_t(p.y - open.top) < openHeight;
+    };
     size_t n = pts.size();
     size_t segments = closed ? n : n - 1;
     IntPoint b{RoundPoint(pts[0].x), RoundPoint(pts[0].y)};
