@@ -155,7 +155,6 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   if (first) {
     Block& b = img->cache_[0];
     b.number = 0;
-    b.used = ++img->clock_;
     img->cachedBytes_ = first->size();
     b.bytes = std::move(first);
   }
@@ -164,28 +163,20 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
 
 std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   auto found = cache_.find(number);
-  if (found != cache_.end()) {
-    found->second.used = ++clock_;
-    return found->second.bytes;
-  }
+  if (found != cache_.end()) return found->second.bytes;
   const uint64_t start = number * kBlockSize;
   if (start >= source_->Size()) return nullptr;
   const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
-  while (!cache_.empty() && cachedBytes_ + bytes > kKeptBytes) {
-    // A block still held by a view stays with it.
-    auto oldest = cache_.begin();
-    for (auto it = cache_.begin(); it != cache_.end(); ++it)
-      if (it->second.used < oldest->second.used) oldest = it;
-    cachedBytes_ -= oldest->second.bytes->size();
-    cache_.erase(oldest);
-  }
   auto b = std::make_shared<Bytes>();
   b->resize(bytes);
   if (!source_->Read(start, b->data(), bytes)) return nullptr;
+  // Once the cache is full, blocks pass through it unkept: traces walk the
+  // data in order, and putting out the blocks read first would only make
+  // every later walk miss all of them.
+  if (cachedBytes_ + bytes > kKeptBytes) return b;
   Block& slot = cache_[number];
   slot.number = number;
   slot.bytes = b;
-  slot.used = ++clock_;
   cachedBytes_ += bytes;
   return b;
 }

@@ -186,13 +186,12 @@ class Image {
  private:
   struct Block {
     uint64_t number = UINT64_MAX;
-    uint64_t used = 0;
     std::shared_ptr<Bytes> bytes;
   };
   static constexpr uint64_t kBlockSize = 256 * 1024;
   // Blocks read stay while they fit in this much, so that traces after the
-  // first on an open handle read memory, not the source; past it the block
-  // used longest ago goes.
+  // first on an open handle read memory, not the source; past it further
+  // blocks are read for each use.
   static constexpr uint64_t kKeptBytes = 256ull << 20;
   // Bytes [offset, offset + length) of the image, from the cache or read.
   const uint8_t* Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const;
@@ -212,7 +211,6 @@ class Image {
   mutable std::mutex mutex_;  // the source's position and the cache
   mutable std::unordered_map<uint64_t, Block> cache_;  // by block number
   mutable uint64_t cachedBytes_ = 0;
-  mutable uint64_t clock_ = 0;
   MS_INFO_BLOCK info_{};
   bool live_ = false;
   uint32_t firstScan_ = 0;
