@@ -64,6 +64,10 @@ class RasterDevice final : public Device {
         std::fill(row + a, row + b, paint.color);
         return;
       }
+      if (paint.hatch < 0 && (rop2 == R2_BLACK || rop2 == R2_WHITE)) {  // whatever was there
+        std::fill(row + a, row + b, ApplyRop2(rop2, paint.color, 0));
+        return;
+      }
       for (int32_t x = a; x < b; ++x) {
         Pixel src = paint.color;
         if (paint.hatch >= 0 && !HatchBit(paint.hatch, x, y)) {
@@ -105,6 +109,30 @@ class RasterDevice final : public Device {
       WideStroke(pts, closed, stroke, rop2, clip);
       return;
     }
+    ThinStroke(*bmp, pts.size(), closed, stroke, rop2, clip,
+               [&](size_t i) { return IntPoint{RoundPoint(pts[i].x), RoundPoint(pts[i].y)}; });
+  }
+
+  void StrokeWholePolyline(const int32_t* xy, size_t count, IntPoint offset, const Stroke& stroke, int rop2,
+                           const Region* clip) override {
+    BitmapObject* bmp = Raster();
+    if (!bmp || count == 0 || stroke.style == PS_NULL || rop2 == R2_NOP) return;
+    if (stroke.width > 1.5) {
+      Device::StrokeWholePolyline(xy, count, offset, stroke, rop2, clip);
+      return;
+    }
+    ThinStroke(*bmp, count, false, stroke, rop2, clip, [&](size_t i) {
+      return IntPoint{ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i]))) + offset.x),
+                      ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i + 1]))) + offset.y)};
+    });
+  }
+
+  // A one-pixel pen along the n points at(0) .. at(n - 1) (and back to the
+  // first when closed), each segment without its end point.
+  template <class PointAt>
+  void ThinStroke(BitmapObject& raster, size_t n, bool closed, const Stroke& stroke, int rop2, const Region* clip,
+                  PointAt&& at) {
+    BitmapObject* bmp = &raster;
     static const int kDash[] = {18, 6}, kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
                      kDashDotDot[] = {9, 3, 3, 3, 3, 3};
     const int* pattern = nullptr;
@@ -143,15 +171,13 @@ class RasterDevice final : public Device {
     auto inside = [&](IntPoint p) {
       return uint32_t(p.x - open.left) < openWidth && uint32_t(p.y - open.top) < openHeight;
     };
-    size_t n = pts.size();
     size_t segments = closed ? n : n - 1;
-    IntPoint b{RoundPoint(pts[0].x), RoundPoint(pts[0].y)};
+    IntPoint b = at(0);
     bool bInside = inside(b);
     for (size_t i = 0; i < segments; ++i) {
       const IntPoint a = b;
       const bool aInside = bInside;
-      const PointF& next = pts[i + 1 < n ? i + 1 : 0];
-      b = {RoundPoint(next.x), RoundPoint(next.y)};
+      b = at(i + 1 < n ? i + 1 : 0);
       bInside = inside(b);
       if (aInside && bInside) {
         if (rop2 == R2_COPYPEN) OpenLine<true>(*bmp, a, b, stroke.color, rop2);

@@ -374,10 +374,11 @@ std::vector<COLORREF> Pixels(HDC dc, int w, int h) {
 }  // namespace
 
 // Thin solid lines wholly inside the surface and its clip are stepped
-// through memory; they must set exactly the pixels the checked walk sets.
-// The same polyline is drawn with no clip, a rectangle clip and a clip of
-// the same area that is not one rectangle (so every pixel is checked), on
-// top-down and bottom-up rasters, copying and xor-ing.
+// through memory, and a polyline of whole points skips floating point;
+// they must set exactly the pixels the checked walk sets. The same
+// polyline is drawn with no clip, a rectangle clip and a clip of the same
+// area that is not one rectangle (so every pixel is checked), and segment
+// by segment, on top-down and bottom-up rasters, copying and xor-ing.
 TEST_F(GdiRasterTest, ThinLinesSetTheSamePixelsCheckedOrNot) {
   constexpr int w = 64, h = 48;
   std::vector<POINT> zig;
@@ -391,8 +392,11 @@ TEST_F(GdiRasterTest, ThinLinesSetTheSamePixelsCheckedOrNot) {
     for (int rop : {R2_COPYPEN, R2_XORPEN}) {
       for (bool clipped : {false, true}) {
         const POINT odd = clipped ? POINT{0, 0} : POINT{w - 1, h - 1};
-        std::vector<COLORREF> drawn[2];
-        for (int checked = 0; checked < 2; ++checked) {
+        // 0: a polyline of whole points through the simple clip; 1: the
+        // same through the clip of two pieces; 2: segment by segment, as
+        // device points in floating point.
+        std::vector<COLORREF> drawn[3];
+        for (int checked = 0; checked < 3; ++checked) {
           BITMAPINFO bi{};
           bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, heightSign * h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
           void* bits = nullptr;
@@ -401,8 +405,10 @@ TEST_F(GdiRasterTest, ThinLinesSetTheSamePixelsCheckedOrNot) {
           HDC dc = CreateCompatibleDC(nullptr);
           HGDIOBJ old = SelectObject(dc, bmp);
           PatBlt(dc, 0, 0, w, h, WHITENESS);
+          SetViewportOrgEx(dc, 3, -2, nullptr);  // whole units: points stay whole
+          // area: device units, as regions are given; clip rectangles are logical.
           RECT area = clipped ? RECT{9, 5, 50, 40} : RECT{0, 0, w, h};
-          if (checked) {
+          if (checked == 1) {
             // The same area give or take one pixel, so never one rectangle.
             HRGN a = CreateRectRgn(area.left, area.top, area.right, area.bottom);
             HRGN pixel = CreateRectRgn(odd.x, odd.y, odd.x + 1, odd.y + 1);
@@ -411,13 +417,21 @@ TEST_F(GdiRasterTest, ThinLinesSetTheSamePixelsCheckedOrNot) {
             DeleteObject(a);
             DeleteObject(pixel);
           } else if (clipped) {
-            IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+            IntersectClipRect(dc, area.left - 3, area.top + 2, area.right - 3, area.bottom + 2);
           }
           HPEN pen = CreatePen(PS_SOLID, 0, RGB(200, 60, 20));
           HGDIOBJ oldPen = SelectObject(dc, pen);
           SetROP2(dc, rop);
-          Polyline(dc, zig.data(), int(zig.size()));
+          if (checked < 2) {
+            Polyline(dc, zig.data(), int(zig.size()));
+          } else {
+            for (size_t k = 0; k + 1 < zig.size(); ++k) {
+              MoveToEx(dc, zig[k].x, zig[k].y, nullptr);
+              LineTo(dc, zig[k + 1].x, zig[k + 1].y);
+            }
+          }
           SelectClipRgn(dc, nullptr);
+          SetViewportOrgEx(dc, 0, 0, nullptr);
           drawn[checked] = Pixels(dc, w, h);
           drawn[checked][size_t(odd.y) * w + size_t(odd.x)] = 0;  // the pixel the clips differ in
           SelectObject(dc, oldPen);
@@ -430,6 +444,7 @@ TEST_F(GdiRasterTest, ThinLinesSetTheSamePixelsCheckedOrNot) {
         for (COLORREF c : drawn[0]) set += c != RGB(255, 255, 255);
         EXPECT_GT(set, 200u) << heightSign << " " << rop << " " << clipped;
         EXPECT_EQ(drawn[0], drawn[1]) << heightSign << " " << rop << " " << clipped;
+        EXPECT_EQ(drawn[0], drawn[2]) << heightSign << " " << rop << " " << clipped;
       }
     }
   }
