@@ -18,7 +18,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& r : runs) {
-      if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
+      if (r.run_type != Run::RT_Iteration) continue;
+      times[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
+      cpuTimes[r.benchmark_name()].push_back(r.GetAdjustedCPUTime());
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -27,10 +29,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
   struct Figure {
     double median = -1, low = -1, high = -1;
   };
-  Figure RatioFigure(const std::string& a, const std::string& b) const {
+  // cpu: from the CPU times, which a loaded machine disturbs less.
+  Figure RatioFigure(const std::string& a, const std::string& b, bool cpu = false) const {
     Figure f;
-    auto x = times.find(a), y = times.find(b);
-    if (x == times.end() || y == times.end()) return f;
+    const auto& from = cpu ? cpuTimes : times;
+    auto x = from.find(a), y = from.find(b);
+    if (x == from.end() || y == from.end()) return f;
     const double mb = Median(y->second);
     if (mb <= 0) return f;
     f.median = Median(x->second) / mb;
@@ -48,8 +52,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void PrintRatio(const std::string& a, const std::string& b, double goal) const {
     const Figure f = RatioFigure(a, b);
     if (f.median < 0) return;
-    std::printf("ratio %-28s / %-26s = %6.2f (range %.2f-%.2f, goal <= %.2f)\n", a.c_str(), b.c_str(),
-                f.median, f.low, f.high, goal);
+    const Figure c = RatioFigure(a, b, true);
+    std::printf("ratio %-28s / %-26s = %6.2f (range %.2f-%.2f; cpu %.2f, range %.2f-%.2f; goal <= %.2f)\n",
+                a.c_str(), b.c_str(), f.median, f.low, f.high, c.median, c.low, c.high, goal);
   }
   static double Median(std::vector<double> v) {
     if (v.empty()) return -1;
@@ -57,7 +62,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     const size_t m = v.size() / 2;
     return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
   }
-  std::map<std::string, std::vector<double>> times;
+  std::map<std::string, std::vector<double>> times, cpuTimes;
 };
 
 // Points the workstation root at a fresh temporary folder, with C:\Bench.

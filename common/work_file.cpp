@@ -141,11 +141,11 @@ bool ReadInfoThroughHandle(HMSDATA h, const char* path, uint8_t* out, uint32_t* 
     request.mode = MS_PICK_NEAREST;
     STRUCT_CHAN_LIST ignored{};
     ignored.kind = CHAN_LIST_IGNORED;
-    MS_SCAN_HEADER header;
+    // Times only: they come from the scan index, and no scan is read.
     request.scan = info.firstScan;
-    times[0] = ReadMSScanHeader(h, &request, &ignored, &header, nullptr);
+    times[0] = ReadMSScanHeader(h, &request, &ignored, nullptr, nullptr);
     request.scan = info.lastScan;
-    times[1] = ReadMSScanHeader(h, &request, &ignored, &header, nullptr);
+    times[1] = ReadMSScanHeader(h, &request, &ignored, nullptr, nullptr);
     if (times[0] != MS_SCAN_TIME_FAILED && times[1] != MS_SCAN_TIME_FAILED) {
       std::memcpy(out, &info, MS_INFO_BLOCK_SIZE);
       std::memcpy(out + MS_INFO_BLOCK_SIZE, times, sizeof times);

@@ -302,7 +302,17 @@ bool ReadScanInto(HMSDATA handle, const MS_SCAN_REQUEST* request, const STRUCT_C
   try {
     std::vector<uint32_t> members;
     if (!ResolveScan(*img, *request, channels, members)) return false;
+    time = img->Time(members.front());
+    // The time alone is in the index; one scan's header alone is in the
+    // headers region. Neither needs the points, which lie deep in the data.
+    if (!buffer && !header) return true;
     MS_SCAN_HEADER h;
+    if (!buffer && members.size() == 1) {
+      if (!img->ScanHeader(members.front(), h)) return false;
+      h.pointCount = img->PointCount(members.front());
+      std::memcpy(header, &h, sizeof h);
+      return true;
+    }
     std::vector<Peak> peaks;
     if (!CombineScans(*img, members, h, peaks)) return false;
     if (buffer) {
@@ -310,7 +320,6 @@ bool ReadScanInto(HMSDATA handle, const MS_SCAN_REQUEST* request, const STRUCT_C
       WriteExchange(buffer, peaks);
     }
     if (header) std::memcpy(header, &h, sizeof h);
-    time = img->Time(members.front());
     return true;
   } catch (...) {
     return false;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <numeric>
 
 namespace quorna {
@@ -71,8 +72,24 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   if (!source) return nullptr;
   const uint64_t size = source->Size();
   if (size < kImageHeaderSize) return nullptr;
+  // The first block is read whole, once: it holds the header, information,
+  // segments and (but for long runs) the index, and the first scan headers
+  // a trace reads next, so it goes on into the cache.
+  std::shared_ptr<Bytes> first;
+  if (!source->InPlace(0, kImageHeaderSize)) {
+    first = std::make_shared<Bytes>();
+    first->resize(static_cast<size_t>(std::min<uint64_t>(size, kBlockSize)));
+    if (!source->Read(0, first->data(), first->size())) return nullptr;
+  }
+  auto read = [&](uint64_t offset, void* out, uint64_t length) {
+    if (first && offset <= first->size() && length <= first->size() - offset) {
+      if (length) std::memcpy(out, first->data() + offset, static_cast<size_t>(length));
+      return true;
+    }
+    return source->Read(offset, out, static_cast<size_t>(length));
+  };
   ImageHeader h;
-  if (!source->Read(0, &h, sizeof h)) return nullptr;
+  if (!read(0, &h, sizeof h)) return nullptr;
   if (std::memcmp(h.magic, kImageMagic, 8) != 0 || h.version < 1 || h.version > kImageVersion) return nullptr;
   if (h.segmentCount < 1 || h.segmentCount > kMaxSegments) return nullptr;
   if (h.scanCount > 0 && (h.firstScan > UINT32_MAX - (h.scanCount - 1))) return nullptr;
@@ -82,7 +99,7 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   if (!Fits(h.indexOffset, uint64_t{h.scanCount} * kIndexEntrySize, size)) return nullptr;
 
   auto img = std::shared_ptr<Image>(new Image());
-  if (!source->Read(h.infoOffset, &img->info_, MS_INFO_BLOCK_SIZE)) return nullptr;
+  if (!read(h.infoOffset, &img->info_, MS_INFO_BLOCK_SIZE)) return nullptr;
   // Readers size their buffers and walk scans and segments by the
   // information block: it must tell what the header does.
   const MS_INFO_BLOCK& info = img->info_;
@@ -97,7 +114,7 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
 
   // Segments: increasing, non-overlapping scan ranges inside the file's.
   img->segments_.resize(h.segmentCount);
-  if (!source->Read(h.segmentsOffset, img->segments_.data(), uint64_t{h.segmentCount} * MS_SEGMENT_BLOCK_SIZE))
+  if (!read(h.segmentsOffset, img->segments_.data(), uint64_t{h.segmentCount} * MS_SEGMENT_BLOCK_SIZE))
     return nullptr;
   const uint64_t last = uint64_t{h.firstScan} + h.scanCount;  // exclusive
   uint64_t nextFirst = h.firstScan;
@@ -112,7 +129,7 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
 
   img->index_.resize(h.scanCount);
   img->segmentOfScan_.assign(h.scanCount, -1);
-  if (h.scanCount && !source->Read(h.indexOffset, img->index_.data(), uint64_t{h.scanCount} * kIndexEntrySize))
+  if (h.scanCount && !read(h.indexOffset, img->index_.data(), uint64_t{h.scanCount} * kIndexEntrySize))
     return nullptr;
   img->pointsAt_.resize(h.scanCount);
   const bool apart = h.version >= 2;  // headers side by side, points behind them
@@ -143,29 +160,33 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
     }
   }
   img->source_ = std::move(source);
+  if (first) {
+    Block& b = img->cache_[0];
+    b.number = 0;
+    img->cachedBytes_ = first->size();
+    b.bytes = std::move(first);
+  }
   return img;
 }
 
 std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
-  Block* slot = nullptr;
-  for (Block& b : cache_)
-    if (b.number == number) slot = &b;
-  if (!slot) {
-    const uint64_t start = number * kBlockSize;
-    if (start >= source_->Size()) return nullptr;
-    slot = &cache_[0];
-    for (Block& b : cache_)
-      if (b.used < slot->used) slot = &b;
-    const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
-    // A block still held by a view is left to it; the slot takes a new one.
-    if (!slot->bytes || slot->bytes.use_count() > 1) slot->bytes = std::make_shared<Bytes>();
-    slot->bytes->resize(bytes);
-    slot->number = UINT64_MAX;
-    if (!source_->Read(start, slot->bytes->data(), bytes)) return nullptr;
-    slot->number = number;
-  }
-  slot->used = ++clock_;
-  return slot->bytes;
+  auto found = cache_.find(number);
+  if (found != cache_.end()) return found->second.bytes;
+  const uint64_t start = number * kBlockSize;
+  if (start >= source_->Size()) return nullptr;
+  const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
+  auto b = std::make_shared<Bytes>();
+  b->resize(bytes);
+  if (!source_->Read(start, b->data(), bytes)) return nullptr;
+  // Once the cache is full, blocks pass through it unkept: traces walk the
+  // data in order, and putting out the blocks read first would only make
+  // every later walk miss all of them.
+  if (cachedBytes_ + bytes > kKeptBytes) return b;
+  Block& slot = cache_[number];
+  slot.number = number;
+  slot.bytes = b;
+  cachedBytes_ += bytes;
+  return b;
 }
 
 const uint8_t* Image::Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const {
@@ -236,6 +257,34 @@ bool Image::ScanHeader(uint32_t i, MS_SCAN_HEADER& out) const {
   return out.extraCount <= MS_MAX_EXTRA_COLUMNS;
 }
 
+const uint8_t* Image::FetchBlock(uint64_t at, size_t length, BlockCursor& cursor) const {
+  if (const uint8_t* p = source_->InPlace(at, length)) return p;
+  if (!Fits(at, length, source_->Size())) return nullptr;
+  const uint64_t first = at / kBlockSize, last = (at + (length ? length - 1 : 0)) / kBlockSize;
+  try {
+    if (first != last) {
+      std::shared_ptr<const Bytes> hold;
+      const uint8_t* p = Fetch(at, length, hold);
+      cursor.own = std::move(hold);
+      return p;
+    }
+    if (cursor.number != first || !cursor.block) {
+      std::shared_ptr<Bytes> b;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        b = BlockLocked(first);
+      }
+      if (!b) return nullptr;
+      cursor.block = std::move(b);
+      cursor.number = first;
+    }
+    if (at - first * kBlockSize + length > cursor.block->size()) return nullptr;
+    return cursor.block->data() + (at - first * kBlockSize);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
 void ScanView::Peaks(std::vector<Peak>& out) const {
   const uint32_t n = count_;
   out.resize(n);
@@ -263,6 +312,10 @@ void Image::CycleOf(uint32_t i, uint32_t& first, uint32_t& last) const {
     return;
   }
   const MS_SEGMENT_BLOCK& seg = segments_[s];
+  if (seg.functionCount == 1) {  // every scan a cycle; spares a division per scan
+    first = last = i;
+    return;
+  }
   uint32_t scan = firstScan_ + i;
   uint32_t start = scan - (scan - seg.firstScan) % seg.functionCount;
   uint64_t end = std::min<uint64_t>(uint64_t{start} + seg.functionCount - 1, seg.lastScan);

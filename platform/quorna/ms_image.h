@@ -27,6 +27,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "quorna/peaks.h"
@@ -151,6 +152,29 @@ class Image {
   bool Scan(uint32_t i, ScanView& out) const;
   // Only the header of the scan at position i, on the same terms.
   bool ScanHeader(uint32_t i, MS_SCAN_HEADER& out) const;
+  // Whether a stored header is whole enough to use.
+  static bool HeaderSound(const MS_SCAN_HEADER& h) { return h.extraCount <= MS_MAX_EXTRA_COLUMNS; }
+
+  // Keeps the block the last bytes came from, so that the next scan's
+  // bytes in the same block are had without the cache's lock.
+  struct BlockCursor {
+    uint64_t number = UINT64_MAX;
+    std::shared_ptr<const Bytes> block;
+    std::shared_ptr<const Bytes> own;  // bytes spanning blocks, put together
+  };
+  // The points of the scan at position i (PointCount(i) masses, then
+  // counts, then flags), valid while the cursor holds them; null when they
+  // cannot be read.
+  const uint8_t* Points(uint32_t i, BlockCursor& cursor) const {
+    if (i >= index_.size()) return nullptr;
+    return Fetch(pointsAt_[i], static_cast<size_t>(uint64_t{index_[i].pointCount} * MS_EXCHANGE_ENTRY_SIZE), cursor);
+  }
+  // The stored header of the scan at position i on the same terms,
+  // unchecked (see HeaderSound).
+  const MS_SCAN_HEADER* HeaderAt(uint32_t i, BlockCursor& cursor) const {
+    if (i >= index_.size()) return nullptr;
+    return reinterpret_cast<const MS_SCAN_HEADER*>(Fetch(index_[i].offset, MS_SCAN_HEADER_SIZE, cursor));
+  }
 
   // Segment position holding a scan position, or -1. Function index and
   // cycle of a scan position.
@@ -162,29 +186,40 @@ class Image {
  private:
   struct Block {
     uint64_t number = UINT64_MAX;
-    uint64_t used = 0;
     std::shared_ptr<Bytes> bytes;
   };
   static constexpr uint64_t kBlockSize = 256 * 1024;
-  static constexpr size_t kCachedBlocks = 4;
+  // Blocks read stay while they fit in this much, so that traces after the
+  // first on an open handle read memory, not the source; past it further
+  // blocks are read for each use.
+  static constexpr uint64_t kKeptBytes = 256ull << 20;
   // Bytes [offset, offset + length) of the image, from the cache or read.
   const uint8_t* Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const;
+  const uint8_t* Fetch(uint64_t offset, size_t length, BlockCursor& cursor) const {
+    // Most reads fall in the block the last one came from.
+    if (cursor.block && offset / kBlockSize == cursor.number && offset % kBlockSize + length <= cursor.block->size())
+      return cursor.block->data() + offset % kBlockSize;
+    return FetchBlock(offset, length, cursor);
+  }
+  // Fetch when the cursor's block does not hold the bytes.
+  const uint8_t* FetchBlock(uint64_t offset, size_t length, BlockCursor& cursor) const;
   // Cached block number of the source, read when missing; null when it
   // cannot be read. Called with the mutex held.
   std::shared_ptr<Bytes> BlockLocked(uint64_t number) const;
 
   std::unique_ptr<ByteSource> source_;
   mutable std::mutex mutex_;  // the source's position and the cache
-  mutable Block cache_[kCachedBlocks];
-  mutable uint64_t clock_ = 0;
+  mutable std::unordered_map<uint64_t, Block> cache_;  // by block number
+  mutable uint64_t cachedBytes_ = 0;
   MS_INFO_BLOCK info_{};
   bool live_ = false;
   uint32_t firstScan_ = 0;
   uint32_t maxPoints_ = 0;
   uint32_t maxCyclePoints_ = 0;
-  std::vector<MS_SEGMENT_BLOCK> segments_;
-  std::vector<IndexEntry> index_;
-  std::vector<uint64_t> pointsAt_;  // where each scan's points start
+  // Read straight over: left uninitialised when sized.
+  std::vector<MS_SEGMENT_BLOCK, DefaultInitAllocator<MS_SEGMENT_BLOCK>> segments_;
+  std::vector<IndexEntry, DefaultInitAllocator<IndexEntry>> index_;
+  std::vector<uint64_t, DefaultInitAllocator<uint64_t>> pointsAt_;  // where each scan's points start
   std::vector<int16_t> segmentOfScan_;
 };
 

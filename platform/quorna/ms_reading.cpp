@@ -41,11 +41,11 @@ struct Interval {
   double low, high;  // [low, high)
 };
 
-// Sum of the intensities of scan i inside the disjoint, sorted intervals.
-int64_t SumInIntervals(const ScanView& scan, const std::vector<Interval>& iv) {
-  const uint32_t n = scan.PointCount();
-  const uint8_t* masses = scan.Masses();
-  const uint8_t* values = scan.Intensities();
+// Sum of the intensities of a scan's n points inside the disjoint, sorted
+// intervals.
+int64_t SumInIntervals(uint32_t n, const uint8_t* points, const std::vector<Interval>& iv) {
+  const uint8_t* masses = points;
+  const uint8_t* values = points + 8ull * n;
   auto massAt = [&](uint32_t k) {
     double m;
     std::memcpy(&m, masses + 8ull * k, 8);
@@ -127,26 +127,45 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     return false;
   }
 
+  auto inWindow = [&](uint32_t i) { return !byTime || (img.Time(i) >= t0 && img.Time(i) <= t1); };
+
+  // Headers and points through the image's kept blocks, without copies.
+  Image::BlockCursor headerCursor, pointsCursor;
+  MS_SCAN_HEADER own{};
+  auto headerOf = [&](uint32_t i) -> const MS_SCAN_HEADER* {
+    const MS_SCAN_HEADER* h = img.HeaderAt(i, headerCursor);
+    return h && Image::HeaderSound(*h) ? h : nullptr;
+  };
+
   // A scan that cannot be read fails the whole trace.
   bool unreadable = false;
-  ScanView scan;
-  MS_SCAN_HEADER own{};
+  const uint8_t* points = nullptr;
   const MS_SCAN_HEADER* read = &own;  // header of the scan read last
   // Only mass ranges need the points; the rest is in the scan's header.
   auto valueOf = [&](uint32_t i) -> TracePoint {
     TracePoint p{img.Time(i), 0, {0}};
-    if (mkind == MASS_LIST_RANGES ? !img.Scan(i, scan) : !img.ScanHeader(i, own)) {
+    read = headerOf(i);
+    if (read && mkind == MASS_LIST_RANGES && !(points = img.Points(i, pointsCursor))) read = nullptr;
+    if (!read) {
+      read = &own;
       unreadable = true;
       return p;
     }
-    read = mkind == MASS_LIST_RANGES ? &scan.Header() : &own;
+    if (mkind == MASS_LIST_RANGES && i + 1 < img.ScanCount()) {
+      // The next scan's header and points most likely follow these in the
+      // same block: ask for them early. A hint only; never read through.
+      const uintptr_t nextHeader = reinterpret_cast<uintptr_t>(read) + MS_SCAN_HEADER_SIZE;
+      const uintptr_t nextMasses = reinterpret_cast<uintptr_t>(points) + uintptr_t{MS_EXCHANGE_ENTRY_SIZE} * img.PointCount(i);
+      __builtin_prefetch(reinterpret_cast<const void*>(nextHeader));
+      __builtin_prefetch(reinterpret_cast<const void*>(nextMasses + 4ull * img.PointCount(i + 1)));
+    }
     const MS_SCAN_HEADER& h = *read;
     if (h.flags & MS_SCAN_FLAG_SATURATED) p.flag = 1;
     switch (mkind) {
       case MASS_LIST_TOTAL_ION: p.value.i = AsPointValue(h.totalIon); break;
       case MASS_LIST_BASE_PEAK_ION: p.value.d = h.basePeakMass; break;
       case MASS_LIST_BASE_PEAK_INTENSITY: p.value.i = h.basePeakIntensity; break;
-      case MASS_LIST_RANGES: p.value.i = SumInIntervals(scan, intervals); break;
+      case MASS_LIST_RANGES: p.value.i = SumInIntervals(img.PointCount(i), points, intervals); break;
       default: {
         double v = 0;
         if (extra < h.extraCount) std::memcpy(&v, reinterpret_cast<const uint8_t*>(&h.extra) + 8 * extra, 8);
@@ -155,9 +174,8 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     }
     return p;
   };
-  auto inWindow = [&](uint32_t i) { return !byTime || (img.Time(i) >= t0 && img.Time(i) <= t1); };
-
   bool any = false;
+  out.points.reserve(to - from + 1);
   auto emit = [&](const TracePoint& p, uint32_t i) {
     if (!any) out.firstScan = img.FirstScan() + i;
     out.lastScan = img.FirstScan() + i;

@@ -136,8 +136,37 @@ TEST_F(MsDataInPlaceTest, DamagedScanFailsOnlyWhatReadsIt) {
   MS_SCAN_HEADER header;
   EXPECT_EQ(FindMSScan(h, &r, nullptr, &header), 0.0);
   EXPECT_EQ(ReadMSScanHeader(h, &r, nullptr, &header, buf.data()), MS_SCAN_TIME_FAILED);
+  EXPECT_EQ(ReadMSScanHeader(h, &r, nullptr, &header, nullptr), MS_SCAN_TIME_FAILED);
+  // The time alone is the index's, which is sound.
+  EXPECT_DOUBLE_EQ(ReadMSScanHeader(h, &r, nullptr, nullptr, nullptr), mstest::TimeOf(3));
   r.scan = 4;
   EXPECT_DOUBLE_EQ(FindMSScan(h, &r, nullptr, &header), mstest::TimeOf(4));
+  CloseMSData(h);
+}
+
+// A header asked for without a buffer is the one read with the spectrum,
+// for a scan alone and for a cycle of merged channels.
+TEST_F(MsDataInPlaceTest, HeaderWithoutBufferMatchesHeaderWithSpectrum) {
+  const std::string path = "C:\\Data\\small.dat";
+  ASSERT_TRUE(mstest::WriteSmallDataSet(path));
+  HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+  STRUCT_CHAN_LIST merged{};
+  const STRUCT_CHAN_LIST* const lists[] = {nullptr, &merged};
+  for (const STRUCT_CHAN_LIST* channels : lists) {
+    for (uint32_t scan : {1u, 2u, 7u, 12u}) {
+      MS_SCAN_REQUEST r{};
+      r.kind = MS_SCAN_BY_NUMBER;
+      r.scan = scan;
+      MS_SCAN_HEADER full{}, alone{};
+      const double t = ReadMSScanHeader(h, &r, channels, &full, buf.data());
+      ASSERT_NE(t, MS_SCAN_TIME_FAILED) << scan;
+      EXPECT_EQ(ReadMSScanHeader(h, &r, channels, &alone, nullptr), t) << scan;
+      EXPECT_EQ(std::memcmp(&full, &alone, sizeof full), 0) << scan;
+      EXPECT_EQ(ReadMSScanHeader(h, &r, channels, nullptr, nullptr), t) << scan;
+    }
+  }
   CloseMSData(h);
 }
 

@@ -371,10 +371,20 @@ bool DeviceContext::LineTo(int x, int y) {
 
 bool DeviceContext::Polyline(const POINT* pts, int count) {
   if (!pts || count < 2) return false;
-  std::vector<PointF> dev;
-  dev.reserve(size_t(count));
-  for (int i = 0; i < count; ++i)
-    dev.push_back(ToDevice(ClampCoord(int64_t(pts[i].x)), ClampCoord(int64_t(pts[i].y))));
+  const AxisMap map = Map();  // once, not per point
+  if (!recorder_ && device_ && map.sx == 1 && map.sy == 1 && map.tx == std::trunc(map.tx) &&
+      map.ty == std::trunc(map.ty) && std::fabs(map.tx) <= kCoordLimit && std::fabs(map.ty) <= kCoordLimit) {
+    // Whole points moved by whole units: the device takes them as they are.
+    static_assert(sizeof(POINT) == 2 * sizeof(int32_t));
+    const Stroke s = PenStroke();
+    if (s.style == PS_NULL) return true;
+    device_->StrokeWholePolyline(reinterpret_cast<const int32_t*>(pts), size_t(count),
+                                 {int32_t(map.tx), int32_t(map.ty)}, s, state_.rop2, Clip());
+    return true;
+  }
+  std::vector<PointF> dev(static_cast<size_t>(count));
+  for (size_t i = 0; i < dev.size(); ++i)
+    dev[i] = map.Apply(ClampCoord(int64_t(pts[i].x)), ClampCoord(int64_t(pts[i].y)));
   if (recorder_)
     RecordPoly(recorder_.get(), EMR_POLYLINE, EMR_POLYLINE16, pts, size_t(count), BoundsOf(dev));
   StrokeDevice(dev, false);

@@ -47,6 +47,18 @@ class Device {
   virtual void FillRect(const IntRect& r, const Paint& paint, int rop2, const Region* clip) = 0;
   virtual void StrokePolyline(const std::vector<PointF>& pts, bool closed, const Stroke& stroke,
                               int rop2, const Region* clip) = 0;
+  // An open polyline of whole points xy[2i], xy[2i + 1], each coordinate
+  // clamped to the drawing space, moved by offset into device units and
+  // clamped again.
+  // Devices that gain nothing from whole points take them as PointF.
+  virtual void StrokeWholePolyline(const int32_t* xy, size_t count, IntPoint offset, const Stroke& stroke,
+                                   int rop2, const Region* clip) {
+    std::vector<PointF> pts(count);
+    for (size_t i = 0; i < count; ++i)
+      pts[i] = {double(ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i]))) + offset.x)),
+                double(ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i + 1]))) + offset.y))};
+    StrokePolyline(pts, false, stroke, rop2, clip);
+  }
   virtual void DrawGlyphs(const GlyphRun& run, Pixel color, const Region* clip) = 0;
   virtual void SetPixel(int32_t x, int32_t y, Pixel color, const Region* clip) = 0;
   // Copies src pixels [sx, sx+sw) x [sy, sy+sh) onto dst (scaled, nearest

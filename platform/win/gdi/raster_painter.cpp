@@ -11,6 +11,16 @@ namespace win::gdi {
 
 namespace {
 
+// RoundCoord without the library floor: long polylines round every point.
+inline int32_t RoundPoint(double v) {
+  const double r = v + 0.5;
+  if (r > -double(kCoordLimit) && r < double(kCoordLimit)) {  // false for NaN
+    const int32_t t = static_cast<int32_t>(r);
+    return t - (r < t ? 1 : 0);
+  }
+  return RoundCoord(v);
+}
+
 bool HatchBit(int hatch, int32_t x, int32_t y) {
   int px = x & 7, py = y & 7;
   switch (hatch) {
@@ -54,6 +64,10 @@ class RasterDevice final : public Device {
         std::fill(row + a, row + b, paint.color);
         return;
       }
+      if (paint.hatch < 0 && (rop2 == R2_BLACK || rop2 == R2_WHITE)) {  // whatever was there
+        std::fill(row + a, row + b, ApplyRop2(rop2, paint.color, 0));
+        return;
+      }
       for (int32_t x = a; x < b; ++x) {
         Pixel src = paint.color;
         if (paint.hatch >= 0 && !HatchBit(paint.hatch, x, y)) {
@@ -95,6 +109,30 @@ class RasterDevice final : public Device {
       WideStroke(pts, closed, stroke, rop2, clip);
       return;
     }
+    ThinStroke(*bmp, pts.size(), closed, stroke, rop2, clip,
+               [&](size_t i) { return IntPoint{RoundPoint(pts[i].x), RoundPoint(pts[i].y)}; });
+  }
+
+  void StrokeWholePolyline(const int32_t* xy, size_t count, IntPoint offset, const Stroke& stroke, int rop2,
+                           const Region* clip) override {
+    BitmapObject* bmp = Raster();
+    if (!bmp || count == 0 || stroke.style == PS_NULL || rop2 == R2_NOP) return;
+    if (stroke.width > 1.5) {
+      Device::StrokeWholePolyline(xy, count, offset, stroke, rop2, clip);
+      return;
+    }
+    ThinStroke(*bmp, count, false, stroke, rop2, clip, [&](size_t i) {
+      return IntPoint{ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i]))) + offset.x),
+                      ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i + 1]))) + offset.y)};
+    });
+  }
+
+  // A one-pixel pen along the n points at(0) .. at(n - 1) (and back to the
+  // first when closed), each segment without its end point.
+  template <class PointAt>
+  void ThinStroke(BitmapObject& raster, size_t n, bool closed, const Stroke& stroke, int rop2, const Region* clip,
+                  PointAt&& at) {
+    BitmapObject* bmp = &raster;
     static const int kDash[] = {18, 6}, kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
                      kDashDotDot[] = {9, 3, 3, 3, 3, 3};
     const int* pattern = nullptr;
@@ -121,12 +159,62 @@ class RasterDevice final : public Device {
       Pixel& d = bmp->Row(y)[x];
       d = ApplyRop2(rop2, stroke.color, d);
     };
-    size_t n = pts.size();
+    // Where every pixel of a solid pen lands unchecked: the surface, or
+    // the part of it a rectangular clip leaves.
+    IntRect open{0, 0, 0, 0};
+    if (!pattern) {
+      open = {0, 0, bmp->width, bmp->height};
+      if (clip) open = clip->IsRect() ? open.Intersected(clip->Bounds()) : IntRect{0, 0, 0, 0};
+    }
+    const uint32_t openWidth = uint32_t(std::max(open.right - open.left, 0));
+    const uint32_t openHeight = uint32_t(std::max(open.bottom - open.top, 0));
+    auto inside = [&](IntPoint p) {
+      return uint32_t(p.x - open.left) < openWidth && uint32_t(p.y - open.top) < openHeight;
+    };
     size_t segments = closed ? n : n - 1;
+    IntPoint b = at(0);
+    bool bInside = inside(b);
     for (size_t i = 0; i < segments; ++i) {
-      IntPoint a{RoundCoord(pts[i].x), RoundCoord(pts[i].y)};
-      IntPoint b{RoundCoord(pts[(i + 1) % n].x), RoundCoord(pts[(i + 1) % n].y)};
-      Line(a, b, bmp->width, bmp->height, plot);
+      const IntPoint a = b;
+      const bool aInside = bInside;
+      b = at(i + 1 < n ? i + 1 : 0);
+      bInside = inside(b);
+      if (aInside && bInside) {
+        if (rop2 == R2_COPYPEN) OpenLine<true>(*bmp, a, b, stroke.color, rop2);
+        else OpenLine<false>(*bmp, a, b, stroke.color, rop2);
+      } else {
+        Line(a, b, bmp->width, bmp->height, plot);
+      }
+    }
+  }
+
+  // Bresenham from a to b, b excluded, both on the surface and nothing in
+  // between clipped: the pixels the general walk gives, stepped through in
+  // memory.
+  template <bool Copy>
+  static void OpenLine(BitmapObject& bmp, IntPoint a, IntPoint b, Pixel color, int rop2) {
+    const int32_t dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
+    const ptrdiff_t stepX = a.x < b.x ? 1 : -1;
+    const ptrdiff_t row = bmp.bottomUp ? -ptrdiff_t(bmp.width) : ptrdiff_t(bmp.width);
+    const ptrdiff_t stepY = a.y < b.y ? row : -row;
+    Pixel* p = bmp.Row(a.y) + a.x;
+    auto put = [&](Pixel* q) { *q = Copy ? color : ApplyRop2(rop2, color, *q); };
+    if (dx >= dy) {
+      int32_t err = dx / 2;
+      for (int32_t i = 0; i < dx; ++i) {
+        put(p);
+        p += stepX;
+        err -= dy;
+        if (err < 0) p += stepY, err += dx;
+      }
+    } else {
+      int32_t err = dy / 2;
+      for (int32_t i = 0; i < dy; ++i) {
+        put(p);
+        p += stepY;
+        err -= dx;
+        if (err < 0) p += stepX, err += dy;
+      }
     }
   }
 
