@@ -1,0 +1,274 @@
+// The spectrum control driven as a host would: created, handed spectra,
+// asked for its ranges, zoomed with the mouse, destroyed.
+#include <cmath>
+#include <random>
+
+#include "spectra/other_spectra.h"
+#include "spectrumctl/tests/spt_control_fixture.h"
+
+namespace {
+
+TEST_F(SptControlTest, ByClassNameAndByExportTheControlHasItsChildren) {
+  HWND byName = MakeControl(9);
+  ASSERT_NE(byName, nullptr);
+  CWnd* parent = CWnd::FromHandle(host);
+  CCtlSpt* made = CreateSpectraControl(parent, 10, 0, 0, 900, 600, 123, -5, 77);  // the last three are ignored
+  ASSERT_NE(made, nullptr);
+  for (HWND w : {byName, made->m_hWnd}) {
+    for (int id : {SPT_ID_INFO, SPT_ID_HSCROLL, SPT_ID_DOWN, SPT_ID_UP, SPT_ID_SLIDER0, SPT_ID_SLIDER0 + 1,
+                   SPT_ID_SLIDER0 + 2})
+      EXPECT_NE(GetDlgItem(w, id), nullptr) << id;
+    EXPECT_TRUE(IsWindowVisible(w));
+  }
+  EXPECT_EQ(GetDlgCtrlID(made->m_hWnd), 10);
+  EXPECT_EQ(Control(byName)->m_id, 9u);
+  EXPECT_EQ(made->m_id, 10u);
+  EXPECT_EQ(GetWindowLongA(made->m_hWnd, GWL_STYLE) & 0x40010000, 0x40010000);
+}
+
+TEST_F(SptControlTest, DestroyingTheWindowFreesEveryOwnedRecordOnce) {
+  const uint32_t before = GetLiveBlockCount();
+  {
+    HWND w = MakeControl();
+    ShowDifferences(w);
+    sptfix::Spt a = Messy(1), b = Messy(2);
+    auto* rec = static_cast<STRUCT_CCSPT_PLUS_DATA*>(std::calloc(1, sizeof(STRUCT_CCSPT_PLUS_DATA)));
+    // The copy form: embedded heads whose kind data stays the sender's.
+    std::memcpy(&rec->a, a.get(), sizeof rec->a);
+    std::memcpy(&rec->b, b.get(), sizeof rec->b);
+    rec->aPresent = rec->bPresent = 1;
+    SendMessageA(w, SPTM_PLUSDATA, 0, reinterpret_cast<LPARAM>(rec));
+    std::free(rec);
+    CCtlSpt* c = Control(w);
+    ASSERT_NE(c->m_display[0], nullptr);
+    EXPECT_EQ(c->m_owned[0], 1);
+    EXPECT_NE(c->m_display[0], a.get());
+    EXPECT_NE(c->m_display[2], nullptr);
+    DestroyWindow(w);
+    win::script::PumpUntilIdle();
+    EXPECT_EQ(GetDlgItem(host, 9), nullptr);
+  }
+  EXPECT_EQ(GetLiveBlockCount(), before);
+}
+
+TEST_F(SptControlTest, OwnershipFollowsTheFormTheSpectraCameIn) {
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  sptfix::Spt a = Messy(3), b = Messy(4);
+  const uint32_t start = GetLiveBlockCount();
+  // By pointer: the sender's own records are shown and never freed.
+  SendPair(w, a.get(), b.get());
+  EXPECT_EQ(c->m_display[0], a.get());
+  EXPECT_EQ(c->m_owned[0], 0);
+  SendMessageA(w, SPTM_NODATA, 0, 0);
+  EXPECT_EQ(GetLiveBlockCount(), start);
+  EXPECT_EQ(GetBlockSize(a.get()), sizeof(STRUCT_SPT_PLUS));
+
+  // A transform makes a copy: the copy goes, the sender's record stays.
+  STRUCT_CCSPT_LOCAL_PREFS p{};
+  SendMessageA(w, SPTM_GETLOCALPREFERENCES, 0, reinterpret_cast<LPARAM>(&p));
+  p.prefs.features.transform = 5;
+  SendMessageA(w, SPTM_SETLOCALPREFERENCES, 0, reinterpret_cast<LPARAM>(&p));
+  SendPair(w, a.get(), nullptr);
+  EXPECT_EQ(c->m_input[0], a.get());
+  EXPECT_NE(c->m_display[0], a.get());
+  EXPECT_LT(PlusSpt_GetPairCount(c->m_display[0]), PlusSpt_GetPairCount(a.get()));
+  EXPECT_GT(GetLiveBlockCount(), start);
+  SendMessageA(w, SPTM_NODATA, 0, 0);
+  EXPECT_EQ(GetLiveBlockCount(), start);
+  EXPECT_EQ(GetBlockSize(a.get()), sizeof(STRUCT_SPT_PLUS));
+}
+
+TEST_F(SptControlTest, TheSameSpectraAgainChangeNothingAndOnlyAClearsB) {
+  HWND w = MakeControl();
+  ShowDifferences(w);
+  CCtlSpt* c = Control(w);
+  sptfix::Spt a = Messy(5), b = Messy(6);
+  SendPair(w, a.get(), b.get());
+  win::script::PumpUntilIdle();
+  ASSERT_NE(c->m_display[2], nullptr);
+  EXPECT_EQ(CountNotices(SPTN_NEW_SPECTRA), 1);
+  c->m_vertMin[0] = 10;
+  c->m_vertMax[0] = 20;
+  STRUCT_SPT_PLUS* diff = c->m_display[2];
+  (void)diff;
+  SendPair(w, a.get(), b.get());
+  EXPECT_EQ(c->m_display[0], a.get());
+  EXPECT_NE(c->m_display[2], nullptr);
+  // Only A: B and the difference go.
+  SendPair(w, a.get(), nullptr);
+  EXPECT_EQ(c->m_display[1], nullptr);
+  EXPECT_EQ(c->m_display[2], nullptr);
+  EXPECT_EQ(c->m_shown[2], 0);
+}
+
+TEST_F(SptControlTest, HiddenSpectraFillTheirSlotsButAreNotShown) {
+  HWND w = MakeControl();
+  ShowDifferences(w);
+  sptfix::Spt a = Messy(7), b = Messy(8);
+  SendPair(w, a.get(), b.get(), 0, 1, 1);
+  EXPECT_EQ(SendMessageA(w, SPTM_GETSPTCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(w, SPTM_GETSPTCOUNT, 1, 0), 1);
+  EXPECT_EQ(SendMessageA(w, SPTM_ISSPTDISPLAYED, 1, 0), 0);
+  EXPECT_EQ(SendMessageA(w, SPTM_ISSPTDISPLAYED, 0, 0), 1);
+}
+
+// Messages with a null record, and with slots out of range, do nothing.
+TEST_F(SptControlTest, MessagesWithNullRecordsAndBadSlotsChangeNothing) {
+  HWND w = MakeControl();
+  sptfix::Spt a = Messy(9);
+  SendPair(w, a.get(), nullptr);
+  win::script::PumpUntilIdle();
+  const struct {
+    UINT msg;
+    WPARAM wParam;
+    LRESULT expected;
+  } cases[] = {
+      {SPTM_PLUSDATA, 0, 0},          {SPTM_SPTPLUSDATA, 0, 0},         {SPTM_GETDIFFERENCESPECTRUM, 0, 0},
+      {SPTM_GETMASSRANGE, 0, 0},      {SPTM_GETVERTRANGES, 0, 0},       {SPTM_FIXMASSRANGE, 0, 0},
+      {SPTM_GETLOCALPREFERENCES, 0, 0}, {SPTM_SETLOCALPREFERENCES, 0, 0}, {SPTM_GETALLRANGEINFO, 0, 0},
+      {SPTM_SETALLRANGEINFO, 0, 0},   {SPTM_GETNEWMASSLIMITS, 0, 0},    {SPTM_GETMSMSSTEP, 0, 0},
+      {SPTM_GETNEWPD, 0, 0},          {SPTM_GIVENEWPD, 0, 0},           {SPTM_SETNAMEOFCONTROL, 3, 0},
+      {SPTM_SHOWSPECTRUM, 7, 0},      {SPTM_SHOWSPECTRUM, static_cast<WPARAM>(-1), 0},
+      {SPTM_GETSPECTRUMPOINTER, 2, 0}, {SPTM_GETSPECTRUMPOINTER, 99, 0}, {SPTM_ISSPTDISPLAYED, 3, 0},
+      {SPTM_SETBOUNDARIES, 5, 0},     {SPTM_NEWACTIVEINDEX, 0, 0},      {SPTM_CLOSEDCENTROIDDIALOG, 9, 0},
+      {SPTM_KEEPPREFERENCES, 1, 0},   {SPTM_SETDATAREVIEWMANAGER, 1, 0},
+  };
+  CCtlSpt* c = Control(w);
+  for (const auto& t : cases) EXPECT_EQ(SendMessageA(w, t.msg, t.wParam, 0), t.expected) << std::hex << t.msg;
+  EXPECT_EQ(c->m_display[0], a.get());
+  EXPECT_EQ(c->m_shown[0], 1);
+  EXPECT_EQ(c->m_pManager, nullptr);
+  EXPECT_EQ(c->m_windowMode, SPT_WINDOW_PLAIN);
+  EXPECT_EQ(c->m_reviewIndex, 3);
+}
+
+TEST_F(SptControlTest, RecordsKeptWholeComeBackAsGiven) {
+  HWND w = MakeControl();
+  uint8_t list[SPT_MASS_LIST_SIZE];
+  for (size_t i = 0; i < sizeof list; ++i) list[i] = static_cast<uint8_t>(i * 7);
+  SendMessageA(w, SPTM_SETNEWMASSLIMITS, 0, reinterpret_cast<LPARAM>(list));
+  uint8_t back[SPT_MASS_LIST_SIZE] = {};
+  EXPECT_EQ(SendMessageA(w, SPTM_GETNEWMASSLIMITS, 0, reinterpret_cast<LPARAM>(back)), 1);
+  EXPECT_EQ(std::memcmp(list, back, sizeof list), 0);
+  SendMessageA(w, SPTM_SETNEWMASSLIMITS, 0, 0);
+  EXPECT_EQ(SendMessageA(w, SPTM_GETNEWMASSLIMITS, 0, reinterpret_cast<LPARAM>(back)), 0);
+  // Sent on from the ion-list popup, the parent hears at once.
+  SendMessageA(w, SPTM_UPDATEFROMSELSPTSPLOTDLG, 0, reinterpret_cast<LPARAM>(list));
+  EXPECT_EQ(CountNotices(SPTN_NEW_MASS_LIMITS), 1);
+
+  // A plot descriptor handed over changes owner with the record.
+  STRUCT_CCSPT_NEW_PD pd{};
+  pd.block = AllocBlock(925);
+  std::strcpy(pd.dataFile, "C:\\Data\\run.kms");
+  EXPECT_EQ(SendMessageA(w, SPTM_GIVENEWPD, 0, reinterpret_cast<LPARAM>(&pd)), 1);
+  STRUCT_CCSPT_NEW_PD out{};
+  EXPECT_EQ(SendMessageA(w, SPTM_GETNEWPD, 0, reinterpret_cast<LPARAM>(&out)), 1);
+  EXPECT_EQ(out.block, pd.block);
+  EXPECT_STREQ(out.dataFile, "C:\\Data\\run.kms");
+  EXPECT_EQ(SendMessageA(w, SPTM_GETNEWPD, 0, reinterpret_cast<LPARAM>(&out)), 0);
+  FreeBlock(out.block);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(CountNotices(SPTN_NEW_PD), 1);
+}
+
+TEST_F(SptControlTest, ANameOfTenCharactersIsRefusedButTheIndexIsTaken) {
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  SendMessageA(w, SPTM_SETNAMEOFCONTROL, 2, reinterpret_cast<LPARAM>("Win1"));
+  EXPECT_STREQ(c->m_name, "Win1");
+  SendMessageA(w, SPTM_SETNAMEOFCONTROL, 3, reinterpret_cast<LPARAM>("0123456789"));
+  EXPECT_STREQ(c->m_name, "Win1");
+  EXPECT_EQ(c->m_reviewIndex, 3);
+}
+
+TEST_F(SptControlTest, TheDifferenceSpectrumHandedOutIsTheCallersOwn) {
+  HWND w = MakeControl();
+  ShowDifferences(w);
+  sptfix::Spt a = Messy(11), b = Messy(12);
+  SendPair(w, a.get(), b.get());
+  STRUCT_SPT_PLUS out{};
+  ASSERT_EQ(SendMessageA(w, SPTM_GETDIFFERENCESPECTRUM, 0, reinterpret_cast<LPARAM>(&out)), 1);
+  STRUCT_DIFF_SPT* const mine = out.diffSpt;
+  STRUCT_DIFF_SPT* const controls = Control(w)->m_display[2]->diffSpt;
+  ASSERT_NE(mine, nullptr);
+  EXPECT_NE(mine, controls);
+  const int pairs = PlusSpt_GetPairCount(&out);
+  // The control's difference goes; the caller's copy stays readable.
+  SendMessageA(w, SPTM_NODATA, 0, 0);
+  EXPECT_EQ(PlusSpt_GetPairCount(&out), pairs);
+  DIFF_Free(mine);
+}
+
+TEST_F(SptControlTest, CopiedSpectraTakeTheirTitlesAndLeaveTheSendersRecordAlone) {
+  HWND w = MakeControl();
+  SendMessageA(w, SPTM_SETNAMEOFCONTROL, 1, reinterpret_cast<LPARAM>("W1"));
+  SendMessageA(w, SPTM_SETDATAREVIEWMANAGER, 1, reinterpret_cast<LPARAM>(w));  // any non-null manager
+  CCtlSpt* c = Control(w);
+  c->m_pManager = nullptr;  // the window mode stays; the fake manager is never used
+  sptfix::Spt a = Messy(13);
+  auto* rec = static_cast<STRUCT_CCSPT_PLUS_DATA*>(std::calloc(1, sizeof(STRUCT_CCSPT_PLUS_DATA)));
+  std::memcpy(&rec->a, a.get(), sizeof rec->a);
+  rec->aPresent = 1;
+  SendMessageA(w, SPTM_PLUSDATA, 0, reinterpret_cast<LPARAM>(rec));
+  EXPECT_STREQ(rec->a.mainTitle, "Sample 13");
+  EXPECT_STREQ(rec->a.extraInfo, "");
+  ASSERT_NE(c->m_display[0], nullptr);
+  EXPECT_STREQ(c->m_display[0]->extraInfo, "Spectrum W1A");
+  std::free(rec);
+}
+
+TEST_F(SptControlTest, ALongRandomRunOfIntakeKeepsTheSlotsConsistent) {
+  HWND w = MakeControl();
+  ShowDifferences(w);
+  CCtlSpt* c = Control(w);
+  std::vector<sptfix::Spt> pool;
+  for (uint32_t i = 0; i < 6; ++i) pool.push_back(Messy(100 + i, 20 + 7 * i));
+  std::mt19937 rng(42);
+  const uint32_t start = GetLiveBlockCount();
+  for (int step = 0; step < 300; ++step) {
+    const int what = static_cast<int>(rng() % 6);
+    STRUCT_SPT_PLUS* a = rng() % 4 ? pool[rng() % pool.size()].get() : nullptr;
+    STRUCT_SPT_PLUS* b = rng() % 3 ? pool[rng() % pool.size()].get() : nullptr;
+    if (what == 0) {
+      SendPair(w, a, b, static_cast<int16_t>(rng() % 5 == 0), static_cast<int16_t>(rng() % 5 == 0));
+    } else if (what == 1 && a) {
+      auto* rec = static_cast<STRUCT_CCSPT_PLUS_DATA*>(std::calloc(1, sizeof(STRUCT_CCSPT_PLUS_DATA)));
+      std::memcpy(&rec->a, a, sizeof rec->a);
+      rec->aPresent = 1;
+      if (b) std::memcpy(&rec->b, b, sizeof rec->b), rec->bPresent = 1;
+      SendMessageA(w, SPTM_PLUSDATA, 0, reinterpret_cast<LPARAM>(rec));
+      std::free(rec);
+    } else if (what == 2) {
+      SendMessageA(w, SPTM_NODATA, 0, 0);
+    } else if (what == 3) {
+      SendMessageA(w, SPTM_SHOWSPECTRUM, rng() % 4, rng() % 2);
+    } else if (what == 4) {
+      SendMessageA(w, SPTM_CHANGEBACKGROUNDCORRECTEDSPECTRASTATUS, rng() % 2, 0);
+    } else {
+      win::script::PumpUntilIdle();
+    }
+    for (int s = 0; s < 2; ++s) {
+      if (!c->m_display[s]) {
+        EXPECT_EQ(c->m_shown[s], 0);
+        EXPECT_EQ(c->m_owned[s], 0);
+        EXPECT_EQ(c->m_input[s], nullptr);
+      } else {
+        EXPECT_GT(GetBlockSize(c->m_display[s]), 0u) << step;
+        // A record the control shows by pointer is one of the sender's.
+        if (!c->m_owned[s] && !c->m_input[s]) {
+          bool fromPool = false;
+          for (auto& p : pool) fromPool = fromPool || p.get() == c->m_display[s];
+          EXPECT_TRUE(fromPool) << step;
+        }
+      }
+    }
+    if (c->m_display[2]) {
+      EXPECT_TRUE(c->m_display[0] && c->m_display[1]);
+    }
+  }
+  SendMessageA(w, SPTM_NODATA, 0, 0);
+  EXPECT_EQ(GetLiveBlockCount(), start);
+}
+
+}  // namespace
