@@ -19,6 +19,7 @@ int DrawSampleOverlays();   // overlay_plot_demo.cpp
 int DrawAnnotatedOverlay(); // annotated_overlay_demo.cpp
 int OverlayWindowDemo();    // overlay_window_demo.cpp
 int DrawSampleSpectra();    // spectrum_plot_demo.cpp
+int SpectrumControlDemo();  // spectrum_control_demo.cpp
 
 namespace {
 
@@ -176,7 +177,8 @@ int Demo() {
   const int annotated = DrawAnnotatedOverlay();
   const int window = OverlayWindowDemo();
   const int spectra = DrawSampleSpectra();
-  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra;
+  const int control = SpectrumControlDemo();
+  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control;
 }
 
 // Writes a generated GC/MS run (or detector run) to a workstation path.

@@ -205,10 +205,19 @@ void CCtlSpt::AutoScaleVertScales(short first, short last) {
     } else if (pane == 2) {
       if (!m_shown[2] || !m_display[2] || last == 3) continue;
       const STRUCT_SPT_PLUS* d = m_display[2];
-      const double base = d->diffSpt && d->diffSpt->mode == 2 ? 999.0 : d->basePeakIntensity;
+      const int n = std::max(0, PlusSpt_GetPairCount(d));
+      // The same percent base as the drawing of the pane: the largest
+      // difference either way (a normalised difference's 999 would leave
+      // every stick above the pane's top).
+      double largest = 0;
+      for (int i = 0; i < n; ++i) {
+        double m = 0, v = 0;
+        SptPairAt(d, static_cast<uint32_t>(i), &m, &v);
+        largest = std::max(largest, std::fabs(v));
+      }
+      const double base = largest;
       double lowest = 0, highest = 0;
       bool any = false;
-      const int n = std::max(0, PlusSpt_GetPairCount(d));
       for (int i = 0; i < n; ++i) {
         double m = 0, v = 0;
         SptPairAt(d, static_cast<uint32_t>(i), &m, &v);
@@ -760,6 +769,15 @@ void CCtlSpt::OnPaint() {
         }
       }
     }
+  }
+  // The frame around the picture: background, then the outline.
+  {
+    HBRUSH brush = CreateSolidBrush(background);
+    const int l = m_plotLeft, t = m_plotTop, r = m_plotLeft + m_plotWidth, b = m_plotTop + m_plotHeight;
+    const RECT strips[] = {{l, t, r, t + 3}, {l, t + 3 + h, r, b}, {l, t, l + 4, b}, {l + 4 + w, t, r, b}};
+    for (const RECT& s : strips) FillRect(pdc, &s, brush);
+    DeleteObject(brush);
+    DrawOutline(&paint);
   }
   BitBlt(pdc, m_plotLeft + 4, m_plotTop + 3, w, h, mem, 0, 0, SRCCOPY);
   memDC.Detach();

@@ -2,6 +2,7 @@
 #include "spectrumctl/spectrum_info_windows.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -185,12 +186,18 @@ std::vector<IonRow> MergeIons(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b
   std::vector<IonRow> out;
   const int na = a ? std::max(0, PlusSpt_GetPairCount(a)) : 0;
   const int nb = b ? std::max(0, PlusSpt_GetPairCount(b)) : 0;
+  // Masses are compared as the list shows them: at the finer of the two
+  // spectra's mass decimals, so that 86.98 and a nominal 87 share "87.0".
+  int16_t decimals = 0;
+  for (const STRUCT_SPT_PLUS* s : {a, b})
+    if (s) decimals = std::max<int16_t>(decimals, KELT_GetMassDecimalsAndFormat(s, nullptr));
+  const double scale = std::pow(10.0, std::clamp<int>(decimals, 0, 6));
   int i = 0, j = 0;
   while (i < na || j < nb) {
     double ma = 0, mb = 0, v = 0;
     if (i < na) SptPairAt(a, static_cast<uint32_t>(i), &ma, &v);
     if (j < nb) SptPairAt(b, static_cast<uint32_t>(j), &mb, &v);
-    if (i < na && j < nb && ma == mb) {
+    if (i < na && j < nb && std::llround(ma * scale) == std::llround(mb * scale)) {
       out.push_back({static_cast<uint32_t>(++i), static_cast<uint32_t>(++j)});
     } else if (j >= nb || (i < na && ma < mb)) {
       out.push_back({static_cast<uint32_t>(++i), 0});
@@ -304,7 +311,8 @@ void CWrapCtlSptInfo::SetHeadings() {
   }
   for (int i = 0; i < 5; ++i) {
     LVCOLUMNA c{};
-    c.mask = LVCF_TEXT;
+    c.mask = LVCF_TEXT | LVCF_FMT;
+    c.fmt = m_mode == SPTINFO_MODE_IONS ? LVCFMT_RIGHT : LVCFMT_LEFT;
     c.pszText = const_cast<char*>(h[i].c_str());
     m_pList->SendMessage(LVM_SETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&c));
   }
@@ -312,6 +320,12 @@ void CWrapCtlSptInfo::SetHeadings() {
 
 void CWrapCtlSptInfo::SizeColumns(int width) {
   const bool two = m_a && m_b;
+  // Rows beyond the page bring a vertical scroll bar: its width is not the columns'.
+  if (m_pList && m_pList->m_hWnd) {
+    const int perPage = static_cast<int>(m_pList->SendMessage(LVM_GETCOUNTPERPAGE, 0, 0));
+    if (RowCount() > perPage) width -= GetSystemMetrics(SM_CXVSCROLL);
+  }
+  width = std::max(0, width);
   const int used = m_mode == SPTINFO_MODE_IONS ? (two ? 5 : 3) : m_mode == SPTINFO_MODE_INFO ? (two ? 3 : 2) : 2;
   const int each = used > 0 ? width / used : 0;
   for (int i = 0; i < 5; ++i) {
