@@ -35,6 +35,14 @@ void MarkCorrectedTitle(char* title) {
     std::strncat(title, " (BC)", SPT_TITLE_SIZE - 1 - n);
   }
 }
+// A record copied from a host's bytes: each text ends within its field.
+void TerminateTexts(STRUCT_SPT_PLUS* s) {
+  for (char* t : {s->mainTitle, s->nameTitle, s->fileTitle, s->infoTitle}) t[SPT_TITLE_SIZE - 1] = 0;
+  s->extraInfo[SPT_EXTRA_INFO_SIZE - 1] = 0;
+  s->name[SPT_TEXT_NAME_SIZE - 1] = 0;
+  s->formula[SPT_TEXT_FORMULA_SIZE - 1] = 0;
+  s->comment[SPT_TEXT_COMMENT_SIZE - 1] = 0;
+}
 }  // namespace
 
 int16_t CCtlSpt::ShownCount() const {
@@ -78,6 +86,7 @@ void CCtlSpt::HandleNewSptPlusData(STRUCT_CCSPT_PLUS_DATA* copyForm, STRUCT_CCSP
       m_display[slot] = PlusSpt_Copy(candidate);
       if (!m_display[slot]) continue;
       m_owned[slot] = 1;
+      TerminateTexts(m_display[slot]);
     }
     m_shown[slot] = hidden == 0 ? 1 : 0;
     // Titles go on the record that is shown; a sender's copied record is left as it was.
