@@ -557,6 +557,8 @@ class KELT_CLASS CCtlSpt : public CWnd {
   void HideSpectrum(short slot);
   void DeleteSpectrum(short slot);
   void ShowAllHidden();
+  // The context menu's items for the slot under the last right click.
+  void BuildContextMenu(CMenu& menu);
 
   DECLARE_MESSAGE_MAP()
 };

@@ -17,6 +17,7 @@
 #include "spectrumctl/spectrum_control.h"
 #include "spectrumctl/spectrum_info_windows.h"
 #include "spectrumctl/stacked_spectra.h"
+#include "win/win_resources.h"
 
 namespace {
 void MoveChild(CWnd* w, int x, int y, int cx, int cy) {
@@ -1037,12 +1038,6 @@ void CCtlSpt::OnLButtonDblClk(UINT, CPoint point) {
   HandleDBLCLK(static_cast<short>(point.x), static_cast<short>(point.y));
 }
 
-void CCtlSpt::OnRButtonDown(UINT, CPoint) {
-  SetFocus();
-  m_activeCandidate = -1;
-  if (m_tracking) OnEscapeTracking(0, 0);
-}
-
 LRESULT CCtlSpt::OnEscapeTracking(WPARAM, LPARAM) {
   if (!m_tracking) return 0;
   POINT p{};
@@ -1091,7 +1086,17 @@ BOOL CCtlSpt::OnSetCursor(CWnd*, UINT, UINT) {
         name = m_maximised && m_maximisedSlot == s ? "RESTORE_CURSOR" : "MAX_CURSOR";
     }
   }
-  HCURSOR cursor = name ? LoadCursorA(kelt::lib::ModuleHandle(), name) : nullptr;
+  HCURSOR cursor = nullptr;
+  if (name) {
+    // The cursors are the library's own resources, added on first use.
+    const HMODULE module = kelt::lib::ModuleHandle();
+    cursor = LoadCursorA(module, name);
+    if (!cursor) {
+      for (const char* n : {"TT_CURSOR", "SIDE", "CORNER", "BOTTOM", "CROSS_CURSOR", "MAX_CURSOR", "RESTORE_CURSOR"})
+        win::resources::AddCursor(module, n);
+      cursor = LoadCursorA(module, name);
+    }
+  }
   SetCursor(cursor ? cursor : LoadCursorA(nullptr, IDC_ARROW));
   return TRUE;
 }
