@@ -247,6 +247,28 @@ struct STRUCT_CCSPT_NEW_PD {
   char thirdPath[260];
 };
 
+// SPTM_SPECTRUMREQUEST: one scan of a data file, by number or by time.
+struct STRUCT_CCSPT_SPECTRUM_REQUEST {
+  char path[260];
+  char msDataText[32];
+  int16_t byScan;  // 0: by time
+  uint32_t scan;
+  double time;     // minutes
+};
+
+// WM_USER+200 to the select-ions-to-plot dialog: a chromatogram of a mass
+// range of a spectrum's data file. Zeroed, then filled.
+struct STRUCT_CCSPT_CHRO_REQUEST {
+  char dataFile[260];
+  char secondPath[260];
+  char thirdPath[260];
+  uint8_t chanList[86];
+  void* scanFuns;  // a copy the dialog owns, or null
+  double lowMass;
+  double highMass;
+  int16_t pane;
+};
+
 // One kept scale state of the history.
 struct STRUCT_CCSPT_SCALE_STATE {
   double massLow, massHigh;
@@ -257,6 +279,7 @@ struct STRUCT_CCSPT_SCALE_STATE {
 
 static_assert(sizeof(STRUCT_CCSPT_SPT_PLUS_DATA) == 28 + 2 * (sizeof(void*) - 4));
 static_assert(sizeof(STRUCT_CCSPT_LOCAL_PREFS) == 596);
+static_assert(sizeof(STRUCT_CCSPT_SPECTRUM_REQUEST) == 306);
 static_assert(sizeof(STRUCT_CCSPT_RANGES) == 104);
 static_assert(sizeof(STRUCT_CCSPT_VERT_RANGES) == 48);
 static_assert(sizeof(STRUCT_CCSPT_SEARCH_PARAMS) == SPT_COMPARISON_SIZE);
@@ -457,7 +480,8 @@ class KELT_CLASS CCtlSpt : public CWnd {
   double m_msmsMass = 0;
   double m_previousLiveBase = 0;
   int16_t m_exportToCompoundTable = 0;
-  bool* m_deletedFlag = nullptr;  // set while CreateSpectraControl waits on the window
+  bool* m_deletedFlag = nullptr;
+  double m_chroRequestLow = 0, m_chroRequestHigh = 0;  // the last mass range asked for  // set while CreateSpectraControl waits on the window
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);
@@ -559,6 +583,8 @@ class KELT_CLASS CCtlSpt : public CWnd {
   void ShowAllHidden();
   // The context menu's items for the slot under the last right click.
   void BuildContextMenu(CMenu& menu);
+  // A chromatogram of a mass range (or of the pair nearest one mass) of a pane's data file.
+  void RequestChromatogram(short pane, double lowMass, double highMass, bool singleMass);
 
   DECLARE_MESSAGE_MAP()
 };

@@ -12,6 +12,7 @@
 #include "plotengine/band_drawing.h"
 #include "plotengine/label_manager.h"
 #include "specialctl/gain_slider.h"
+#include "spectra/spectrum_managers.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectrumctl/chem_struct.h"
 #include "spectrumctl/spectrum_control.h"
@@ -899,13 +900,40 @@ void CCtlSpt::HandleMouse(unsigned int message, short x, short y, short act) {
     height = topOff + 1 - bottomOff;
   }
   const int width = bitmap || m_trackArea == SPT_AREA_PLOT || m_trackArea == SPT_AREA_HORZ ? r.right + 1 - r.left : 0;
-  const bool doZoom = zoom && (width >= 6 || (height >= 6 && p > 2 * m_charHeight));
-  if (!doZoom) return;
+  short librarySearch = 0, listSearch = 0, exportSpectrum = 0, chromatogramOfMass = 0;
+  GetSingleClickStatus(&librarySearch, &listSearch, &exportSpectrum, &chromatogramOfMass);
+  const bool massArea = (m_trackArea == SPT_AREA_PLOT || m_trackArea == SPT_AREA_HORZ) && pane <= 1;
+  if (!massArea) chromatogram = chromatogramOfMass = 0;
+  enum { kNone, kChromatogram, kZoom, kBitmap, kClick } action = kNone;
+  if (chromatogram && width >= 6) action = kChromatogram;
+  else if (zoom && (width >= 6 || (height >= 6 && p > 2 * m_charHeight))) action = kZoom;
+  else if (bitmap && width >= 24 && height >= 24) action = kBitmap;
+  else if (m_trackArea == SPT_AREA_PLOT && m_windowMode == SPT_WINDOW_DATA_REVIEW && pane <= 1) action = kClick;
+  if (action == kNone) return;
   const double span = m_clampRight + 1 - m_clampLeft;
   if (span <= 0) return;
   const double perPixel = (m_massHigh - m_massLow) / span;
   const double lowMass = (r.left + 1 - m_clampLeft) * perPixel + m_massLow;
   const double highMass = (r.right + 1 - m_clampLeft) * perPixel + m_massLow;
+  if (m_pIonListPopup && ::IsWindow(m_pIonListPopup->m_hWnd)) {
+    // The mass-selection window takes the masses instead of any action.
+    double masses[2] = {lowMass, highMass};
+    if (m_display[pane]) m_pIonListPopup->SendMessage(WM_USER + 20, 0, reinterpret_cast<LPARAM>(masses));
+    return;
+  }
+  if (action == kChromatogram) {
+    RequestChromatogram(pane, lowMass, highMass, false);
+    return;
+  }
+  if (action == kBitmap) return;  // the clipboard copy needs the clipboard's picture formats
+  if (action == kClick) {
+    if (!m_display[pane]) return;
+    if (chromatogramOfMass) RequestChromatogram(pane, lowMass, lowMass, true);
+    else if (exportSpectrum) Notify(static_cast<unsigned short>(SPTN_EXPORT_A + pane));
+    else if (librarySearch) PostMessage(WM_COMMAND, 8134 + pane, 0);
+    else if (listSearch) PostMessage(WM_COMMAND, 8136 + pane, 0);
+    return;
+  }
   bool changed = false;
   if (height != 0 && p > 0 && m_display[pane]) {
     const double per = (m_vertMax[pane] - m_vertMin[pane]) / p;
@@ -1107,4 +1135,38 @@ void CCtlSpt::OnTimer(UINT_PTR id) {
   inside = true;
   if (id == SPT_TIMER_CLIPBOARD) KillTimer(SPT_TIMER_CLIPBOARD);
   inside = false;
+}
+
+void CCtlSpt::RequestChromatogram(short pane, double lowMass, double highMass, bool singleMass) {
+  if (pane < 0 || pane > 1) return;
+  const STRUCT_SPT_PLUS* s = m_display[pane];
+  const STRUCT_TOL_SPT* tol = s ? s->tolSpt : nullptr;
+  if (!tol || !tol->dataFilePath[0]) {
+    MessageBoxA(m_hWnd, "No data file associated with spectrum.", pane == 0 ? "Spectrum A" : "Spectrum B", MB_OK);
+    return;
+  }
+  if (m_pSelChroPlotDlg && ::IsWindow(m_pSelChroPlotDlg->m_hWnd)) {
+    STRUCT_CCSPT_CHRO_REQUEST request{};
+    std::memcpy(request.dataFile, tol->dataFilePath, sizeof request.dataFile - 1);
+    std::memcpy(request.chanList, &tol->chanList, std::min(sizeof request.chanList, sizeof tol->chanList));
+    request.lowMass = lowMass;
+    request.highMass = highMass;
+    request.pane = pane;
+    m_pSelChroPlotDlg->SendMessage(WM_USER + 200, 0, reinterpret_cast<LPARAM>(&request));
+    return;
+  }
+  if (singleMass) {
+    double closest = 0;
+    if (!PlusSpt_GetClosestMass(s, lowMass, &closest)) return;
+    lowMass = highMass = closest;
+  }
+  // Without a chromatogram control the parent may attach one while it is told.
+  if (!m_pManager || !m_pManager->m_hPlotCtrl) {
+    if (HWND parent = ::GetParent(m_hWnd))
+      ::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(m_id), SPTN_SELECT_MASS_LIST),
+                     reinterpret_cast<LPARAM>(m_hWnd));
+    if (!m_pManager || !m_pManager->m_hPlotCtrl) return;
+  }
+  m_chroRequestLow = lowMass;
+  m_chroRequestHigh = highMass;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/work_file.h"
 #include "orvik32/orvik32.h"
 #include "plotengine/label_manager.h"
 #include "spectra/other_spectra.h"
@@ -350,7 +351,39 @@ LRESULT CCtlSpt::OnSetNISTComparisonParams(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CCtlSpt::OnLiveSpectrumEx(WPARAM, LPARAM) { return 0; }
-LRESULT CCtlSpt::OnSpectrumRequest(WPARAM, LPARAM) {
+LRESULT CCtlSpt::OnSpectrumRequest(WPARAM, LPARAM lParam) {
   if (m_tracking) OnEscapeTracking(0, 0);
+  FreeClearAllSpectra();
+  const auto* request = reinterpret_cast<const STRUCT_CCSPT_SPECTRUM_REQUEST*>(lParam);
+  if (request) {
+    // The path is the host's bytes: it ends within its field.
+    char path[sizeof request->path + 1] = {};
+    std::memcpy(path, request->path, sizeof request->path);
+    if (STRUCT_WORK_FILE* wf = path[0] ? MakeWorkFileStruct(path, 0) : nullptr) {
+      STRUCT_CHAN_LIST merged{};
+      merged.kind = CHAN_LIST_MERGED;
+      STRUCT_TOL_SPT* tol = request->byScan ? TOL_MakeSpectrumFromScan(wf, request->scan)
+                                            : (std::isfinite(request->time)
+                                                   ? TOL_MakeAvgSptFromTime(wf, &merged, request->time, 1)
+                                                   : nullptr);
+      FreeWorkFileStruct(wf);
+      auto* record = tol ? static_cast<STRUCT_SPT_PLUS*>(AllocBlock(sizeof(STRUCT_SPT_PLUS))) : nullptr;
+      if (record) {
+        PlusSpt_InitTolSpt(record, tol, path);
+        PlusSpt_InitTitlesFromPrefs(record, &m_prefs.titles);
+        m_display[0] = record;
+        m_shown[0] = m_owned[0] = 1;
+        DoInternalTransforms(0);
+      } else {
+        TOL_Free(tol);
+      }
+    }
+  }
+  if (m_display[0]) {
+    InitScaleRanges();
+    SaveCurrentScales();
+  }
+  InitSizes();
+  Invalidate(FALSE);
   return 0;
 }

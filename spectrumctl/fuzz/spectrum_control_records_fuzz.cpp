@@ -1,10 +1,10 @@
 // libFuzzer target over the records a host hands the spectrum control: the
 // copy-form spectra record (its two embedded heads taken from the input,
 // texts unterminated and all, each given pairs of MS data also taken from
-// the input), the range record, a fixed mass range, the local preferences
-// and the comparison block; then the control paints its plot, information,
-// ion and comparison pages. Nothing faults, and the control's slots and
-// ranges stay sound.
+// the input), the range record, a fixed mass range, the local preferences,
+// the comparison block and a spectrum request; then the control paints its
+// plot, information, ion and comparison pages. Nothing faults, and the
+// control's slots and ranges stay sound.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -110,6 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint8_t list[SPT_MASS_LIST_SIZE];
   in.Take(list, sizeof list);
   SendMessageA(w, SPTM_SETNEWMASSLIMITS, 0, reinterpret_cast<LPARAM>(list));
+  if (in.Byte() == 0x5A) {
+    // A request for a scan of a file named by the input: none such exists.
+    STRUCT_CCSPT_SPECTRUM_REQUEST request{};
+    in.Take(&request, sizeof request);
+    SendMessageA(w, SPTM_SPECTRUMREQUEST, 0, reinterpret_cast<LPARAM>(&request));
+    fuzz::Check(c->m_display[0] == nullptr, "an unreadable file shows nothing");
+  }
   win::script::PumpUntilIdle();
   if (c->m_scalesValid) {
     fuzz::Check(std::isfinite(c->m_massLow) && std::isfinite(c->m_massHigh), "a finite mass range");

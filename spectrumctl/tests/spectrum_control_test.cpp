@@ -272,3 +272,71 @@ TEST_F(SptControlTest, ALongRandomRunOfIntakeKeepsTheSlotsConsistent) {
 }
 
 }  // namespace
+
+#include "fixtures/msfixtures.h"
+#include "win/win_kernel.h"
+#include "spectra/spectrum_managers.h"
+
+namespace {
+
+TEST_F(SptControlTest, ASpectrumRequestReadsOneScanOfADataFileIntoA) {
+  msfix::RunPlan plan;
+  plan.scans = 120;
+  msfix::RunTruth truth;
+  CreateDirectoryA("C:\\Data", nullptr);
+  ASSERT_TRUE(msfix::WriteMsDataFile("C:\\Data\\request.kms", plan, &truth));
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  STRUCT_CCSPT_SPECTRUM_REQUEST r{};
+  std::strcpy(r.path, "C:\\Data\\request.kms");
+  r.byScan = 1;
+  r.scan = 37;
+  SendMessageA(w, SPTM_SPECTRUMREQUEST, 0, reinterpret_cast<LPARAM>(&r));
+  ASSERT_NE(c->m_display[0], nullptr);
+  const STRUCT_TOL_SPT* tol = c->m_display[0]->tolSpt;
+  ASSERT_NE(tol, nullptr);
+  EXPECT_EQ(tol->header.scanNumber, 37u);
+  EXPECT_EQ(c->m_owned[0], 1);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(c->m_scalesValid, 1);
+  // By time: the scan nearest.
+  r.byScan = 0;
+  r.time = tol->header.time;
+  SendMessageA(w, SPTM_SPECTRUMREQUEST, 0, reinterpret_cast<LPARAM>(&r));
+  ASSERT_NE(c->m_display[0], nullptr);
+  // A file that cannot be read leaves the control empty; an unterminated path reads no further than its field.
+  std::memset(r.path, 'x', sizeof r.path);
+  SendMessageA(w, SPTM_SPECTRUMREQUEST, 0, reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(c->m_display[0], nullptr);
+  EXPECT_EQ(SendMessageA(w, SPTM_SPECTRUMREQUEST, 0, 0), 0);
+}
+
+TEST_F(SptControlTest, InADataReviewWindowAClickExportsAndANullManagerDetaches) {
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  auto* drm = new CDataReviewManager(nullptr, nullptr, 0);
+  SendMessageA(w, SPTM_SETDATAREVIEWMANAGER, 1, reinterpret_cast<LPARAM>(drm));
+  EXPECT_EQ(c->m_windowMode, SPT_WINDOW_DATA_REVIEW);
+  sptfix::Spt a = Messy(48);
+  SendPair(w, a.get(), nullptr);
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(c->m_scalesValid, 1);
+  c->m_singleClickMode = SPT_CLICK_EXPORT;
+  const int x = c->m_plotLeft + 4 + c->m_vertScaleWidth + 100, y = c->m_plotTop + 4 + c->m_paneHeight[0] / 2;
+  win::script::Click(w, x, y);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(CountNotices(SPTN_EXPORT_A), 1);
+  // The active spectrum goes to the manager.
+  SendMessageA(w, SPTM_NEWACTIVEINDEX, 1, 0);
+  EXPECT_EQ(drm->GetActiveSptPlotIndex(), 1);
+  // The host takes its manager back before destroying it: the control forgets it.
+  SendMessageA(w, SPTM_SETDATAREVIEWMANAGER, 0, 0);
+  EXPECT_EQ(c->m_pManager, nullptr);
+  delete drm;
+  Repaint(w);
+  SendMessageA(w, SPTM_NEWACTIVEINDEX, 0, 0);
+  win::script::Click(w, x, y, win::script::Button::Right);
+  EXPECT_EQ(c->m_scalesValid, 1);
+}
+
+}  // namespace
