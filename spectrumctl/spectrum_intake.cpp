@@ -148,11 +148,16 @@ void CCtlSpt::DoInternalTransforms(short slot) {
   m_display[slot] = copy;
   if (correct && copy->tolSpt && copy->background) {
     TOL_BaselineCorrectSpectrumEx(copy->tolSpt, copy->background);
-    MarkCorrectedTitle(copy->mainTitle);
-    if (!copy->mainTitle[0]) std::memcpy(copy->mainTitle, d->mainTitle, SPT_TITLE_SIZE);
+    const bool fixedTitles = kelt::spectra::FixedTitles(copy);
+    if (fixedTitles) {
+      MarkCorrectedTitle(copy->mainTitle);
+      if (!copy->mainTitle[0]) std::memcpy(copy->mainTitle, d->mainTitle, SPT_TITLE_SIZE);
+    }
     TOL_Free(copy->background);
     copy->background = nullptr;
     PlusSpt_UpdateBasePeak(copy);
+    if (!fixedTitles) PlusSpt_InitTitlesFromPrefs(copy, &m_prefs.titles);
+    else if (std::strncmp(copy->nameTitle, "BP ", 3) == 0) PlusSpt_InitFileTitle(copy);
   }
   if (percent != 0) PlusSpt_RemovePairsBelowPercentBP(copy, percent);
 }

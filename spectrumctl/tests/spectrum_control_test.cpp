@@ -340,3 +340,87 @@ TEST_F(SptControlTest, InADataReviewWindowAClickExportsAndANullManagerDetaches) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SptControlTest, BackgroundCorrectedCopiesMarkTheirTitles) {
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  SendMessageA(w, SPTM_CHANGEBACKGROUNDCORRECTEDSPECTRASTATUS, 1, 0);
+  const struct {
+    const char* title;
+    const char* marked;
+  } cases[] = {{"Scan 12 (E)", "Scan 12 (EBC)"}, {"Average of 3", "Average of 3 (BC)"}, {"(E)", "(E) (BC)"}};
+  uint32_t seed = 60;
+  for (const auto& t : cases) {
+    sptfix::Spt a = Messy(seed++);
+    a->tolSpt->displayMade = 1;  // titles of the fixed layout
+    STRUCT_TOL_SPT* bg = TOL_StartNewSpectrum();
+    double m = 0, v = 0;
+    SptPairAt(a.get(), 0, &m, &v);
+    bg = TOL_AddToSpectrum(bg, m, static_cast<uint32_t>(v));
+    a->background = bg;
+    sptfix::SetText(a->mainTitle, t.title);
+    SendPair(w, a.get(), nullptr);
+    ASSERT_NE(c->m_input[0], nullptr) << t.title;
+    EXPECT_STREQ(c->m_display[0]->mainTitle, t.marked);
+    EXPECT_STREQ(a->mainTitle, t.title);  // the sender's record keeps its title
+    const STRUCT_TOL_SPT* mine = c->m_display[0]->background;
+    const STRUCT_TOL_SPT* senders = a->background;
+    EXPECT_EQ(mine, nullptr);
+    EXPECT_NE(senders, nullptr);
+    SendMessageA(w, SPTM_NODATA, 0, 0);
+  }
+}
+
+TEST_F(SptControlTest, FixedRangesKeepAbsoluteIntensitiesWhenTheBasePeakChanges) {
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  STRUCT_CCSPT_LOCAL_PREFS p{};
+  SendMessageA(w, SPTM_GETLOCALPREFERENCES, 0, reinterpret_cast<LPARAM>(&p));
+  p.prefs.drawing.keepAbsolute = 1;
+  SendMessageA(w, SPTM_SETLOCALPREFERENCES, 0, reinterpret_cast<LPARAM>(&p));
+  SendMessageA(w, SPTM_CHANGENEWSPTVERTRANGEMODE, 1, 0);
+  sptfix::Spt a = sptfix::Precise({{50.3, 1000}, {77.9, 400}}, false);
+  sptfix::Spt b = sptfix::Precise({{50.3, 2000}, {77.9, 800}}, false);
+  PlusSpt_UpdateBasePeak(a.get());
+  PlusSpt_UpdateBasePeak(b.get());
+  SendPair(w, a.get(), nullptr);
+  c->m_vertMin[0] = -10;
+  c->m_vertMax[0] = 80;
+  SendPair(w, b.get(), nullptr);
+  EXPECT_DOUBLE_EQ(c->m_vertMin[0], -5);
+  EXPECT_DOUBLE_EQ(c->m_vertMax[0], 40);
+  EXPECT_DOUBLE_EQ(c->m_lastBase[0], 2000);
+}
+
+TEST_F(SptControlTest, DoubleClicksRescaleThePaneOrScaleUnderThem) {
+  HWND w = MakeControl();
+  ShowDifferences(w);
+  sptfix::Spt a = Messy(70), b = Messy(71);
+  SendPair(w, a.get(), b.get());
+  win::script::PumpUntilIdle();
+  CCtlSpt* c = Control(w);
+  ASSERT_EQ(c->m_scalesValid, 1);
+  const int x1 = c->m_plotLeft + 4 + c->m_vertScaleWidth, t0 = c->m_plotTop + 4;
+  const int yB = t0 + c->m_paneHeight[0] + c->m_paneHeight[1] / 2;
+  const int yDiff = t0 + c->m_paneHeight[0] + c->m_paneHeight[1] + c->m_paneHeight[2] / 2;
+  c->m_vertMin[1] = 10;
+  c->m_vertMax[1] = 20;
+  win::script::DoubleClick(w, x1 + 50, yB);
+  win::script::PumpUntilIdle();
+  EXPECT_DOUBLE_EQ(c->m_vertMin[1], -5.0);
+  EXPECT_DOUBLE_EQ(c->m_vertMax[1], 105.0);
+  win::script::DoubleClick(w, x1 + 50, yDiff);
+  win::script::PumpUntilIdle();
+  EXPECT_DOUBLE_EQ(c->m_vertMin[2], -100.0);
+  EXPECT_DOUBLE_EQ(c->m_vertMax[2], 100.0);
+  // In the scale column: the pane is autoscaled to its data.
+  c->m_vertMax[0] = 500;
+  win::script::DoubleClick(w, x1 - 5, t0 + c->m_paneHeight[0] / 2);
+  win::script::PumpUntilIdle();
+  EXPECT_LT(c->m_vertMax[0], 110);
+  EXPECT_GT(c->m_vertMax[0], 99);
+}
+
+}  // namespace
