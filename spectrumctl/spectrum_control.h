@@ -29,6 +29,8 @@ class CWrapSptToolBar;
 #define SPTM_NODATA (WM_USER + 21)
 #define SPTM_PRINT (WM_USER + 22)
 #define SPTM_PLUSDATA (WM_USER + 23)
+// Fills the caller's record with a copy of the difference; its difference
+// pairs (diffSpt) are the caller's own, freed with DIFF_Free.
 #define SPTM_GETDIFFERENCESPECTRUM (WM_USER + 24)
 #define SPTM_SETSHOWDIFFERENCEMODE (WM_USER + 25)
 #define SPTM_GETMASSRANGE (WM_USER + 26)
@@ -55,6 +57,7 @@ class CWrapSptToolBar;
 #define SPTM_MAKECENTROIDSPECTRUM (WM_USER + 67)
 #define SPTM_SPTPLUSDATA (WM_USER + 68)
 #define SPTM_SETNAMEOFCONTROL (WM_USER + 70)
+// A null manager detaches the one attached, so a host can destroy it.
 #define SPTM_SETDATAREVIEWMANAGER (WM_USER + 72)
 #define SPTM_GETUSEBACKGROUNDCORRECTIONSTATUS (WM_USER + 73)
 #define SPTM_LETUSEREDITSPECTRUM (WM_USER + 74)
