@@ -13,6 +13,7 @@
 #include "framework/framework_controls.h"
 #include "framework/framework_menu.h"
 #include "framework/framework_wnd.h"
+#include "quorna/quorna.h"
 #include "spectra/spectrum_managers.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectra/spectrum_record.h"
@@ -248,6 +249,17 @@ struct STRUCT_CCSPT_NEW_PD {
   void* block;
   char dataFile[260];
   char thirdPath[260];
+};
+
+// SPTM_LIVESPECTRUMEX: a scan of a file being acquired. The blocks stay the
+// sender's; the control copies what it keeps. The pair block holds a u32
+// count, then per pair a flag byte, an f64 mass and a u32 intensity.
+struct STRUCT_CCSPT_LIVE_SCAN {
+  char path[260];
+  const MS_INFO_BLOCK* fileHeader;
+  const MS_SEGMENT_BLOCK* segment;
+  const MS_SCAN_HEADER* scanHeader;
+  const uint8_t* pairs;
 };
 
 // SPTM_SPECTRUMREQUEST: one scan of a data file, by number or by time.
@@ -588,6 +600,10 @@ class KELT_CLASS CCtlSpt : public CWnd {
   void BuildContextMenu(CMenu& menu);
   // A chromatogram of a mass range (or of the pair nearest one mass) of a pane's data file.
   void RequestChromatogram(short pane, double lowMass, double highMass, bool singleMass);
+  // Fixed vertical ranges keep their absolute intensities when a slot's base peak changes.
+  void CarryVerticalRanges();
+  // Kind 0 around an MS-data record of one scan, with its information lines.
+  void FormatSpectrumInfoLines(STRUCT_SPT_PLUS* spt, STRUCT_TOL_SPT* tol);
 
   DECLARE_MESSAGE_MAP()
 };

@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 
+#include "common/number_format.h"
 #include "common/work_file.h"
+#include "spectra/library_entry_texts.h"
 #include "orvik32/orvik32.h"
 #include "plotengine/label_manager.h"
 #include "spectra/other_spectra.h"
@@ -110,7 +113,15 @@ void CCtlSpt::HandleNewSptPlusData(STRUCT_CCSPT_PLUS_DATA* copyForm, STRUCT_CCSP
   const int16_t diffHidden = pointerForm ? pointerForm->hiddenDifference : copyForm->differenceHidden;
   m_shown[2] = m_display[2] && !diffHidden ? 1 : 0;
   for (short slot = 0; slot < 2; ++slot) CloseCentroidDialog(slot);
-  // Fixed ranges keep their absolute intensities when the base peak changes.
+  CarryVerticalRanges();
+  InitScaleRanges();
+  SaveCurrentScales();
+  Notify(SPTN_NEW_SPECTRA);
+  InitSizes();
+  if (m_hWnd) Invalidate(FALSE);
+}
+
+void CCtlSpt::CarryVerticalRanges() {
   for (short slot = 0; slot < 2; ++slot) {
     const STRUCT_SPT_PLUS* s = m_smoothed[slot] ? m_smoothed[slot] : m_display[slot];
     double v = 0;
@@ -124,11 +135,6 @@ void CCtlSpt::HandleNewSptPlusData(STRUCT_CCSPT_PLUS_DATA* copyForm, STRUCT_CCSP
     }
     if (v != 0) m_lastBase[slot] = v;
   }
-  InitScaleRanges();
-  SaveCurrentScales();
-  Notify(SPTN_NEW_SPECTRA);
-  InitSizes();
-  if (m_hWnd) Invalidate(FALSE);
 }
 
 void CCtlSpt::DoInternalTransforms(short slot) {
@@ -355,7 +361,114 @@ LRESULT CCtlSpt::OnSetNISTComparisonParams(WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-LRESULT CCtlSpt::OnLiveSpectrumEx(WPARAM, LPARAM) { return 0; }
+void CCtlSpt::FormatSpectrumInfoLines(STRUCT_SPT_PLUS* spt, STRUCT_TOL_SPT* tol) {
+  const MS_SCAN_HEADER& h = tol->header;
+  tol->firstScan = tol->lastScan = h.scanNumber;
+  tol->firstTime = tol->lastTime = h.time;
+  tol->scansAveraged = 1;
+  tol->chanList.kind = CHAN_LIST_MERGED;
+  PlusSpt_InitTolSpt(spt, tol, tol->dataFilePath);
+  spt->kind = SPT_KIND_TOL;
+  spt->serialNumber = PlusSpt_GetNextSerialId();
+  spt->lowMass = h.lowLimit;
+  spt->highMass = h.highLimit;
+  spt->basePeakMass = h.basePeakMass;
+  spt->basePeakIntensity = h.basePeakIntensity;
+  if (!kelt::spectra::FixedTitles(spt)) {
+    std::snprintf(spt->extraInfo, sizeof spt->extraInfo, "%s", "Real Time");
+    PlusSpt_InitTitlesFromPrefs(spt, &m_prefs.titles);
+    return;
+  }
+  char format[16] = "%.0f";
+  KELT_GetMassDecimalsAndFormat(spt, format);
+  char ric[40] = {}, low[40] = {}, high[40] = {}, base[40] = {};
+  const uint64_t totalIon = h.totalIon;  // packed: read by value
+  KELT_FormatIntensityI64(static_cast<int64_t>(std::min<uint64_t>(totalIon, INT64_MAX)), ric);
+  std::snprintf(low, sizeof low, format, h.lowLimit);
+  std::snprintf(high, sizeof high, format, h.highLimit);
+  std::snprintf(base, sizeof base, format, h.basePeakMass);
+  std::snprintf(spt->mainTitle, SPT_TITLE_SIZE, "Scan Number: %lu, Time: %.3f min.", static_cast<unsigned long>(h.scanNumber),
+                h.time);
+  std::snprintf(spt->nameTitle, SPT_TITLE_SIZE, "RIC: %s,  Ion Range: %s - %s %s", ric, low, high, "m/z");
+  spt->fileTitle[0] = 0;
+  if (h.basePeakMass != 0 || h.basePeakIntensity != 0)
+    std::snprintf(spt->fileTitle, SPT_TITLE_SIZE, "Base Peak: %s,  Base Amount: %lu", base,
+                  static_cast<unsigned long>(h.basePeakIntensity));
+  // The scan header of this format carries no ion time.
+  const char* ion = "Ion: NA";
+  char channel[48] = "Combined";
+  if (h.function != 255)
+    std::snprintf(channel, sizeof channel, "Channel: %d%s", h.function + 1, tol->averagedMarker ? " (Averaged)" : "");
+  std::snprintf(spt->infoTitle, SPT_TITLE_SIZE, "%s,  Segment: %d,  %s", ion, tol->segment.number, channel);
+}
+
+LRESULT CCtlSpt::OnLiveSpectrumEx(WPARAM, LPARAM lParam) {
+  if (m_tracking) return 0;
+  const auto* live = reinterpret_cast<const STRUCT_CCSPT_LIVE_SCAN*>(lParam);
+  if (!live || !live->fileHeader || !live->segment || !live->scanHeader || !live->pairs) return 0;
+  if (!m_live) {
+    FreeClearAllSpectra();
+    m_options[0] = 0;
+    if (m_massLow == 0 || m_massHigh == 0) {
+      m_massLow = m_fullLow = 10.0;
+      m_massHigh = m_fullHigh = live->fileHeader->upperMassLimit;
+    }
+  } else {
+    if (m_display[0] && std::fabs(m_display[0]->basePeakIntensity) > 1e-8) m_previousLiveBase = m_display[0]->basePeakIntensity;
+    FreeClearSpectrum(0);
+  }
+  uint32_t count = 0;
+  std::memcpy(&count, live->pairs, sizeof count);
+  // A count past the most points any scan of the file holds is not believed.
+  const uint32_t most = live->fileHeader->maxScanPoints ? live->fileHeader->maxScanPoints : 1000000;
+  STRUCT_TOL_SPT* tol = count <= most ? TOL_StartNewSpectrum() : nullptr;
+  for (uint32_t i = 0; tol && i < count; ++i) {
+    const uint8_t* p = live->pairs + 4 + size_t(i) * 13;
+    uint8_t flag = p[0];
+    double mass = 0;
+    uint32_t intensity = 0;
+    std::memcpy(&mass, p + 1, sizeof mass);
+    std::memcpy(&intensity, p + 9, sizeof intensity);
+    if (!std::isfinite(mass)) continue;
+    STRUCT_TOL_SPT* grown = TOL_AddToSpectrum(tol, mass, intensity);
+    if (!grown) {
+      TOL_Free(tol);
+      tol = nullptr;
+      break;
+    }
+    tol = grown;
+    tol->pairs[tol->pairCount - 1].flag = flag;
+  }
+  if (tol) {
+    tol->displayMade = 1;  // the information lines of a live scan
+    std::memcpy(tol->dataFilePath, live->path, sizeof tol->dataFilePath - 1);
+    tol->header = *live->scanHeader;
+    tol->segment = *live->segment;
+    tol->segmentIndex = static_cast<int16_t>(tol->segment.number);
+    tol->scanFunIndex = tol->header.function == 255 ? 0 : tol->header.function;
+    tol->fileBlock = *live->fileHeader;
+    tol->profile = live->fileHeader->centroid == 0 ? 1 : 0;
+    tol->averagedMarker = m_averaging ? 1 : 0;
+    auto* record = static_cast<STRUCT_SPT_PLUS*>(AllocBlock(sizeof(STRUCT_SPT_PLUS)));
+    if (!record) {
+      TOL_Free(tol);
+    } else {
+      FormatSpectrumInfoLines(record, tol);
+      m_display[0] = record;
+      m_shown[0] = m_owned[0] = 1;
+      m_live = 1;
+      DoInternalTransforms(0);
+      if (m_prefs.profile.smoothProfile) MakeResearchSmoothSpectrum(0);
+    }
+  }
+  CarryVerticalRanges();
+  InitScaleRanges();
+  SaveCurrentScales();
+  m_labelsLocked = 1;
+  InitSizes();
+  Invalidate(FALSE);
+  return 0;
+}
 LRESULT CCtlSpt::OnSpectrumRequest(WPARAM, LPARAM lParam) {
   if (m_tracking) OnEscapeTracking(0, 0);
   FreeClearAllSpectra();

@@ -2,9 +2,9 @@
 // copy-form spectra record (its two embedded heads taken from the input,
 // texts unterminated and all, each given pairs of MS data also taken from
 // the input), the range record, a fixed mass range, the local preferences,
-// the comparison block and a spectrum request; then the control paints its
-// plot, information, ion and comparison pages. Nothing faults, and the
-// control's slots and ranges stay sound.
+// the comparison block, live scans and a spectrum request; then the control
+// paints its plot, information, ion and comparison pages. Nothing faults,
+// and the control's slots and ranges stay sound.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -110,6 +110,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint8_t list[SPT_MASS_LIST_SIZE];
   in.Take(list, sizeof list);
   SendMessageA(w, SPTM_SETNEWMASSLIMITS, 0, reinterpret_cast<LPARAM>(list));
+  if (in.Byte() & 1) {
+    // A live scan: the blocks from the input, the pair block as long as its count says.
+    static MS_SEGMENT_BLOCK segment;
+    MS_INFO_BLOCK file{};
+    MS_SCAN_HEADER header{};
+    in.Take(&file, sizeof file);
+    in.Take(&segment, 64);  // the head; the rest stays zero
+    in.Take(&header, sizeof header);
+    uint16_t count = 0;
+    in.Take(&count, sizeof count);
+    std::vector<uint8_t> pairs(4 + 13 * size_t(count));
+    const uint32_t n = count;
+    std::memcpy(pairs.data(), &n, 4);
+    in.Take(pairs.data() + 4, pairs.size() - 4);
+    STRUCT_CCSPT_LIVE_SCAN live{};
+    in.Take(live.path, sizeof live.path);
+    live.fileHeader = &file;
+    live.segment = &segment;
+    live.scanHeader = &header;
+    live.pairs = pairs.data();
+    SendMessageA(w, SPTM_LIVESPECTRUMEX, 0, reinterpret_cast<LPARAM>(&live));
+    SendMessageA(w, SPTM_LIVESPECTRUMEX, 0, reinterpret_cast<LPARAM>(&live));
+  }
   if (in.Byte() == 0x5A) {
     // A request for a scan of a file named by the input: none such exists.
     STRUCT_CCSPT_SPECTRUM_REQUEST request{};

@@ -424,3 +424,76 @@ TEST_F(SptControlTest, DoubleClicksRescaleThePaneOrScaleUnderThem) {
 }
 
 }  // namespace
+
+namespace {
+
+struct LiveScan {
+  MS_INFO_BLOCK file{};
+  MS_SEGMENT_BLOCK segment{};
+  MS_SCAN_HEADER header{};
+  std::vector<uint8_t> pairs;
+  STRUCT_CCSPT_LIVE_SCAN record{};
+  LiveScan(uint32_t scan, double time, const std::vector<std::pair<double, uint32_t>>& points) {
+    file.upperMassLimit = 650;
+    file.centroid = 1;
+    file.maxScanPoints = 500;
+    segment.number = 2;
+    header.scanNumber = scan;
+    header.time = time;
+    header.totalIon = 1234567;
+    header.lowLimit = 35;
+    header.highLimit = 650;
+    header.function = 255;
+    uint32_t top = 0;
+    for (const auto& [m, v] : points)
+      if (v > top) top = v, header.basePeakMass = m;
+    header.basePeakIntensity = top;
+    const uint32_t n = static_cast<uint32_t>(points.size());
+    pairs.resize(4 + 13 * points.size());
+    std::memcpy(pairs.data(), &n, 4);
+    for (size_t i = 0; i < points.size(); ++i) {
+      pairs[4 + 13 * i] = 0;
+      std::memcpy(&pairs[4 + 13 * i + 1], &points[i].first, 8);
+      std::memcpy(&pairs[4 + 13 * i + 9], &points[i].second, 4);
+    }
+    std::strcpy(record.path, "C:\\Data\\acquiring.kms");
+    record.fileHeader = &file;
+    record.segment = &segment;
+    record.scanHeader = &header;
+    record.pairs = pairs.data();
+  }
+};
+
+TEST_F(SptControlTest, LiveScansReplaceSpectrumAWithTheirInformationLines) {
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  sptfix::Spt b = Messy(80);
+  SendPair(w, nullptr, b.get());
+  LiveScan first(17, 3.25, {{55.04, 300}, {91.06, 2400}, {131.9, 40}});
+  SendMessageA(w, SPTM_LIVESPECTRUMEX, 0, reinterpret_cast<LPARAM>(&first.record));
+  ASSERT_NE(c->m_display[0], nullptr);
+  EXPECT_EQ(c->m_display[1], nullptr);  // the first live scan clears the control
+  EXPECT_EQ(c->m_live, 1);
+  EXPECT_EQ(c->m_labelsLocked, 1);
+  EXPECT_STREQ(c->m_display[0]->mainTitle, "Scan Number: 17, Time: 3.250 min.");
+  EXPECT_STREQ(c->m_display[0]->infoTitle, "Ion: NA,  Segment: 2,  Combined");
+  EXPECT_EQ(PlusSpt_GetPairCount(c->m_display[0]), 3);
+  LiveScan second(18, 3.27, {{55.04, 310}, {91.06, 2500}});
+  SendMessageA(w, SPTM_LIVESPECTRUMEX, 0, reinterpret_cast<LPARAM>(&second.record));
+  EXPECT_DOUBLE_EQ(c->m_previousLiveBase, 2400);
+  EXPECT_EQ(PlusSpt_GetPairCount(c->m_display[0]), 2);
+  // A count past the file's most points per scan is not believed.
+  LiveScan bad(19, 3.29, {{55.04, 310}});
+  const uint32_t huge = 4000000000u;
+  std::memcpy(bad.pairs.data(), &huge, 4);
+  SendMessageA(w, SPTM_LIVESPECTRUMEX, 0, reinterpret_cast<LPARAM>(&bad.record));
+  EXPECT_EQ(c->m_display[0], nullptr);
+  // During a drag live scans are ignored.
+  c->m_tracking = 1;
+  SendMessageA(w, SPTM_LIVESPECTRUMEX, 0, reinterpret_cast<LPARAM>(&first.record));
+  EXPECT_EQ(c->m_display[0], nullptr);
+  c->m_tracking = 0;
+  SendMessageA(w, SPTM_LIVESPECTRUMEX, 0, 0);
+}
+
+}  // namespace
