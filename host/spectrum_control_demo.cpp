@@ -1,7 +1,7 @@
 // The spectrum control as a user sees it: a 900 x 600 window showing a
 // sample spectrum (A), its library hit (B) and their difference, then a
-// mass range zoomed with a drag of the mouse, then the information page;
-// each state saved as a PNG of the window's surface.
+// mass range zoomed with a drag of the mouse, then the information, ion and
+// structure pages; each state saved as a PNG of the window's surface.
 #include <cstdio>
 
 #include "host/sample_spectra.h"
@@ -89,6 +89,9 @@ int SpectrumControlDemo() {
   ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-info.png") && ok;
   SendMessageA(w, SPTM_CHANGEPAGEMODE, 1, 0);
   ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-ions.png") && ok;
+  // The picture page of B: the library hit's structure.
+  SendMessageA(w, WM_COMMAND, 8028, 0);
+  ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-structure.png") && ok;
 
   DestroyWindow(w);
   DestroyWindow(host);

@@ -1,6 +1,7 @@
 // The spectrum control's scales, layout, painting and mouse.
 #include <cmath>
 
+#include "spectra/spectrum_managers.h"
 #include "spectrumctl/tests/spt_control_fixture.h"
 
 namespace {
@@ -309,6 +310,93 @@ TEST_F(SptControlTest, TheInformationPageListsBothSpectra) {
   win::script::PumpUntilIdle();
   EXPECT_EQ(c->m_infoInUse, 0);
   EXPECT_TRUE(IsEmpty(ChildRect(w, SPT_ID_INFO)));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SptControlTest, TheArrowButtonsAndTheScrollBarMoveTheShownMassRange) {
+  HWND w = MakeControl();
+  sptfix::Spt a = Messy(90);
+  SendPair(w, a.get(), nullptr);
+  win::script::PumpUntilIdle();
+  CCtlSpt* c = Control(w);
+  const double fullLow = c->m_fullLow, fullHigh = c->m_fullHigh;
+  const double zoom[2] = {120, 160};
+  SendMessageA(w, SPTM_FIXMASSRANGE, 0, reinterpret_cast<LPARAM>(zoom));
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(c->m_scrollShown, 1);
+  // The up button widens the range upwards by its width, the down button downwards.
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(SPT_ID_UP, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(w, SPT_ID_UP)));
+  EXPECT_DOUBLE_EQ(c->m_massLow, 120);
+  EXPECT_DOUBLE_EQ(c->m_massHigh, 200);
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(SPT_ID_DOWN, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(w, SPT_ID_DOWN)));
+  EXPECT_DOUBLE_EQ(c->m_massLow, 40);
+  win::script::PumpUntilIdle();
+  // The thumb at the left end: the range keeps its width from the extent's low end.
+  const double width = c->m_massHigh - c->m_massLow;
+  SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), reinterpret_cast<LPARAM>(GetDlgItem(w, SPT_ID_HSCROLL)));
+  EXPECT_DOUBLE_EQ(c->m_massLow, fullLow);
+  EXPECT_NEAR(c->m_massHigh - c->m_massLow, width, 1e-9);
+  win::script::PumpUntilIdle();
+  SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_RIGHT, 0), reinterpret_cast<LPARAM>(GetDlgItem(w, SPT_ID_HSCROLL)));
+  SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(GetDlgItem(w, SPT_ID_HSCROLL)));
+  EXPECT_DOUBLE_EQ(c->m_massHigh, fullHigh);
+  EXPECT_NEAR(c->m_massHigh - c->m_massLow, width, 1e-9);
+}
+
+TEST_F(SptControlTest, OneHeldKeyChoosesTheDragActionInADataReviewWindow) {
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  short z = 0, p = 0, b = 0;
+  c->GetClickDragStatus(&z, &p, &b);
+  EXPECT_EQ(z + 10 * p + 100 * b, 1);  // a plain window zooms
+  auto* drm = new CDataReviewManager(nullptr, nullptr, 0);
+  SendMessageA(w, SPTM_SETDATAREVIEWMANAGER, 1, reinterpret_cast<LPARAM>(drm));
+  c->m_clickDragMode = SPT_DRAG_BITMAP;
+  c->GetClickDragStatus(&z, &p, &b);
+  EXPECT_EQ(z + 10 * p + 100 * b, 100);
+  win::script::KeyDown('P');
+  c->GetClickDragStatus(&z, &p, &b);
+  EXPECT_EQ(z + 10 * p + 100 * b, 10);
+  win::script::KeyDown('Z');
+  c->GetClickDragStatus(&z, &p, &b);
+  EXPECT_EQ(z + 10 * p + 100 * b, 100);  // two keys: the mode decides
+  win::script::KeyUp('P');
+  win::script::KeyUp('Z');
+  short l = 0, j = 0, e = 0, m = 0;
+  c->m_singleClickMode = SPT_CLICK_NO_ACTION;
+  c->GetSingleClickStatus(&l, &j, &e, &m);
+  EXPECT_EQ(l + j + e + m, 0);
+  c->GetSingleClickStatus(nullptr, nullptr, nullptr, nullptr);
+  SendMessageA(w, SPTM_SETDATAREVIEWMANAGER, 0, 0);
+  delete drm;
+}
+
+TEST_F(SptControlTest, ThePicturePageDrawsALibraryEntrysStructure) {
+  HWND w = MakeControl();
+  sptfix::Spt hit = sptfix::Library("1,2,4-Trichlorobenzene", {{180, 999}, {182, 960}, {145, 400}},
+                                    sptfix::Trichlorobenzene());
+  std::strcpy(hit->name, "1,2,4-Trichlorobenzene");
+  SendPair(w, hit.get(), nullptr);
+  SendMessageA(w, WM_COMMAND, 8027, 0);  // picture A
+  win::script::PumpUntilIdle();
+  CCtlSpt* c = Control(w);
+  EXPECT_EQ(c->m_pageMode, SPT_PAGE_PICTURE_A);
+  EXPECT_EQ(c->m_scalesValid, 0);  // no scales on a picture
+  const COLORREF ink = c->m_prefs.colors.colors[1];
+  int inked = 0;
+  for (int y = c->m_plotTop; y < c->m_plotTop + c->m_plotHeight; y += 2)
+    for (int x = 0; x < c->m_plotWidth; x += 2) inked += Pixel(w, x, y) == ink;
+  EXPECT_GT(inked, 50);
+  // Picture B without a B: the background alone.
+  SendMessageA(w, WM_COMMAND, 8028, 0);
+  win::script::PumpUntilIdle();
+  inked = 0;
+  for (int y = c->m_plotTop + 4; y < c->m_plotTop + c->m_plotHeight - 4; y += 2)
+    for (int x = 4; x < c->m_plotWidth - 4; x += 2) inked += Pixel(w, x, y) == ink;
+  EXPECT_EQ(inked, 0);
 }
 
 }  // namespace
