@@ -7,6 +7,10 @@
 #include <new>
 
 #include "common/library_state.h"
+#include "common/mass_lists.h"
+#include "common/plot_descriptors.h"
+#include "common/segment_plots.h"
+#include "common/work_file.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_controls.h"
 #include "plotengine/band_drawing.h"
@@ -1169,4 +1173,39 @@ void CCtlSpt::RequestChromatogram(short pane, double lowMass, double highMass, b
   }
   m_chroRequestLow = lowMass;
   m_chroRequestHigh = highMass;
+  // The descriptor of the new trace waits for the parent to collect it.
+  FreeBlock(m_pPlotDescriptor);
+  m_pPlotDescriptor = nullptr;
+  m_pdDataFile[0] = m_pdThirdPath[0] = 0;
+  STRUCT_MASS_LIST list{};
+  list.kind = MASS_LIST_RANGES;
+  list.count = 1;
+  list.ranges[0].low = lowMass;
+  list.ranges[0].high = highMass;
+  STRUCT_WORK_FILE* wf = MakeWorkFileStruct(tol->dataFilePath, 0);
+  if (!wf) return;
+  static int16_t counter = 0;  // library-wide
+  const STRUCT_SCAN_FUN_ARRAY* funs = tol->scanFuns;
+  const uint32_t n = funs ? funs->count : 0;
+  auto* pd = static_cast<STRUCT_PLOT_DESCRIPTOR*>(
+      AllocBlock(funs ? PlotDescriptorSize(n) + PD_SLACK_BYTES : static_cast<uint32_t>(sizeof(STRUCT_PLOT_DESCRIPTOR))));
+  if (pd) {
+    pd->kind = static_cast<int16_t>(counter++ + 10);
+    pd->massList = list;
+    if (!funs) {
+      pd->dataType = KELT_GetDataTypeFromMassType(list.kind);
+      pd->chanList = tol->chanList;
+      PD_MakePlotDescriptor(pd->name, pd->dataType, &pd->massList, &pd->chanList, wf);
+    } else {
+      pd->dataType = PD_TYPE_SCAN_FUNCTIONS;
+      pd->scanFuns.count = funs->count;
+      std::memcpy(pd->scanFuns.entries, funs->entries, size_t(n) * sizeof(SCAN_FUN_ENTRY));
+      SCAN_FUN_GetPlotTitle(wf, &pd->massList, &pd->scanFuns, pd->name, 98);
+    }
+  }
+  FreeWorkFileStruct(wf);
+  if (!pd) return;
+  m_pPlotDescriptor = pd;
+  std::memcpy(m_pdDataFile, tol->dataFilePath, sizeof m_pdDataFile - 1);
+  Notify(SPTN_NEW_PD);
 }

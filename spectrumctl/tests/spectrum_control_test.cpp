@@ -497,3 +497,52 @@ TEST_F(SptControlTest, LiveScansReplaceSpectrumAWithTheirInformationLines) {
 }
 
 }  // namespace
+
+#include "common/plot_descriptors.h"
+
+namespace {
+
+TEST_F(SptControlTest, AChromatogramDragLeavesAPlotDescriptorForTheParent) {
+  msfix::RunPlan plan;
+  plan.scans = 120;
+  msfix::RunTruth truth;
+  CreateDirectoryA("C:\\Data", nullptr);
+  ASSERT_TRUE(msfix::WriteMsDataFile("C:\\Data\\chro.kms", plan, &truth));
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  STRUCT_CCSPT_SPECTRUM_REQUEST r{};
+  std::strcpy(r.path, "C:\\Data\\chro.kms");
+  r.byScan = 1;
+  r.scan = 60;
+  SendMessageA(w, SPTM_SPECTRUMREQUEST, 0, reinterpret_cast<LPARAM>(&r));
+  auto* drm = new CDataReviewManager(nullptr, nullptr, 0);
+  SendMessageA(w, SPTM_SETDATAREVIEWMANAGER, 1, reinterpret_cast<LPARAM>(drm));
+  c->m_clickDragMode = SPT_DRAG_CHROMATOGRAM;
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(c->m_scalesValid, 1);
+  const int x1 = c->m_plotLeft + 4 + c->m_vertScaleWidth, y = c->m_plotTop + 4 + c->m_paneHeight[0] / 2;
+  // No chromatogram control: the parent is asked for one, and nothing is made.
+  win::script::Drag(w, POINT{x1 + 100, y}, POINT{x1 + 200, y});
+  EXPECT_EQ(CountNotices(SPTN_SELECT_MASS_LIST), 1);
+  EXPECT_EQ(c->m_pPlotDescriptor, nullptr);
+  drm->m_hPlotCtrl = host;
+  win::script::Drag(w, POINT{x1 + 100, y}, POINT{x1 + 200, y});
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(CountNotices(SPTN_NEW_PD), 1);
+  STRUCT_CCSPT_NEW_PD out{};
+  ASSERT_EQ(SendMessageA(w, SPTM_GETNEWPD, 0, reinterpret_cast<LPARAM>(&out)), 1);
+  auto* pd = static_cast<STRUCT_PLOT_DESCRIPTOR*>(out.block);
+  ASSERT_NE(pd, nullptr);
+  EXPECT_EQ(pd->massList.kind, static_cast<uint32_t>(MASS_LIST_RANGES));
+  const double low = pd->massList.ranges[0].low, high = pd->massList.ranges[0].high;
+  EXPECT_LT(low, high);
+  EXPECT_GT(low, c->m_massLow);
+  EXPECT_LT(high, c->m_massHigh);
+  EXPECT_STREQ(out.dataFile, "C:\\Data\\chro.kms");
+  EXPECT_NE(pd->name[0], 0);
+  FreeBlock(pd);
+  SendMessageA(w, SPTM_SETDATAREVIEWMANAGER, 0, 0);
+  delete drm;
+}
+
+}  // namespace
