@@ -278,7 +278,7 @@ void CCtlSpt::InitScaleRanges() {
     }
     if (unset(2)) AutoScaleVertScales(3, 3);
   } else {
-    AutoScaleVertScales(0, 2);
+    AutoScaleVertScales(0, 3);
   }
   m_scalesValid = 0;
   if (m_hWnd) Invalidate(FALSE);
