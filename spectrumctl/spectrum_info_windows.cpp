@@ -497,6 +497,18 @@ LRESULT CWrapCtlSptInfo::OnShowComparison(WPARAM, LPARAM lParam) {
   return 0;
 }
 
+BOOL CWrapCtlSptInfo::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  const auto* n = reinterpret_cast<const NMLISTVIEW*>(lParam);
+  if (n && n->hdr.code == LVN_COLUMNCLICK && m_mode == SPTINFO_MODE_IONS) {
+    const int column = n->iSubItem;
+    const int last = m_a && m_b ? 4 : 2;
+    const bool take = column != static_cast<int>(m_sortColumn) && column >= 0 && column <= last;
+    PostMessage(WM_USER + 24, take ? static_cast<WPARAM>(column) : static_cast<WPARAM>(-1), 0);
+    return TRUE;
+  }
+  return CWnd::OnNotify(wParam, lParam, result);
+}
+
 int CWrapCtlSptInfo::RowCount() const {
   return m_pList && m_pList->m_hWnd ? static_cast<int>(m_pList->SendMessage(LVM_GETITEMCOUNT, 0, 0)) : 0;
 }
@@ -562,6 +574,17 @@ void CWrapSpectrumInfo::OnSize(UINT, int cx, int cy) {
   if (m_pRight && m_pRight->m_hWnd) m_pRight->MoveWindow(half, 0, cx - half, cy, TRUE);
   if (HWND p = ::GetParent(m_hWnd); p && ::GetParent(p))
     ::PostMessageA(::GetParent(p), SPTINFO_RESIZED, reinterpret_cast<WPARAM>(this), MAKELPARAM(cx, cy));
+}
+
+BOOL CWrapSpectrumInfo::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  const auto* n = reinterpret_cast<const NMLISTVIEW*>(lParam);
+  if (n && n->hdr.code == LVN_COLUMNCLICK && n->hdr.idFrom == 2) {
+    const int column = n->iSubItem;
+    const bool take = column != m_sortColumn && column >= 0 && column <= 2;
+    PostMessage(WM_USER + 23, take ? static_cast<WPARAM>(column) : static_cast<WPARAM>(-1), 0);
+    return TRUE;
+  }
+  return CWnd::OnNotify(wParam, lParam, result);
 }
 
 LRESULT CWrapSpectrumInfo::OnClear(WPARAM, LPARAM) {

@@ -64,6 +64,8 @@ class KELT_CLASS CWrapCtlSptInfo : public CWnd {
   std::string Cell(int row, int column) const;
 
  protected:
+  // A click on a column header asks for that column's order.
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   int OnCreate(CREATESTRUCTA* cs);
   void OnDestroy();
   void OnSize(UINT type, int cx, int cy);
@@ -92,6 +94,7 @@ class KELT_CLASS CWrapSpectrumInfo : public CWnd {
   ~CWrapSpectrumInfo() override;
 
  protected:
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   int OnCreate(CREATESTRUCTA* cs);
   void OnDestroy();
   void OnSize(UINT type, int cx, int cy);

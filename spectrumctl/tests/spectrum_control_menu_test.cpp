@@ -267,3 +267,40 @@ TEST_F(SptControlTest, TheControlWindowPassesDeleteAndHideNoticesToItsTarget) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SptControlTest, AHeaderClickSortsTheIonPage) {
+  HWND w = MakeControl();
+  sptfix::Spt a = sptfix::Precise({{50.1, 300}, {60.2, 9000}, {70.3, 1200}}, false);
+  sptfix::Spt b = sptfix::Precise({{55.1, 50}, {60.2, 800}}, false);
+  PlusSpt_UpdateBasePeak(a.get());
+  PlusSpt_UpdateBasePeak(b.get());
+  SendPair(w, a.get(), b.get());
+  SendMessageA(w, SPTM_CHANGEPAGEMODE, 1, 0);
+  win::script::PumpUntilIdle();
+  CWrapCtlSptInfo* info = Control(w)->m_pInfo;
+  ASSERT_EQ(info->RowCount(), 4);
+  EXPECT_EQ(info->Cell(0, 0), "50.1");
+  auto click = [&](int column) {
+    NMLISTVIEW n{};
+    n.hdr.hwndFrom = info->m_pList->m_hWnd;
+    n.hdr.idFrom = 1;
+    n.hdr.code = LVN_COLUMNCLICK;
+    n.iItem = -1;
+    n.iSubItem = column;
+    SendMessageA(info->m_hWnd, WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&n));
+    win::script::PumpUntilIdle();
+  };
+  click(1);  // A's intensity, largest first; rows without A last
+  EXPECT_EQ(info->Cell(0, 0), "60.2");
+  EXPECT_EQ(info->Cell(1, 0), "70.3");
+  EXPECT_EQ(info->Cell(3, 0), "55.1");
+  EXPECT_EQ(info->Cell(0, 4), "100.0");
+  click(1);  // the column already sorted: nothing changes
+  EXPECT_EQ(info->Cell(0, 0), "60.2");
+  click(9);  // no such column
+  EXPECT_EQ(info->m_sortColumn, 1);
+}
+
+}  // namespace
