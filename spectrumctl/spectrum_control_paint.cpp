@@ -117,12 +117,16 @@ int CCtlSpt::GetHorzAutoScaleValues(double* low, double* high) {
     const STRUCT_SPT_PLUS* p = m_display[s];
     if (!p || !m_shown[s]) continue;
     double a = p->lowMass, b = p->highMass;
-    if (!p->useMassRange) {
+    // A record's own range is believed only when it is a range of masses.
+    const bool ownRange = std::isfinite(a) && std::isfinite(b) && a >= 0 && a <= b && b < 1e6;
+    if (!ownRange) a = b = 0;
+    if (!p->useMassRange || !ownRange) {
       const int n = PlusSpt_GetPairCount(p);
       if (n <= 0) continue;
       double m0 = 0, mn = 0, v = 0;
       SptPairAt(p, 0, &m0, &v);
       SptPairAt(p, static_cast<uint32_t>(n - 1), &mn, &v);
+      if (!std::isfinite(m0) || !std::isfinite(mn)) continue;
       if (a == 0 && b == 0) a = m0, b = mn;
       a = std::min(a, m0);
       b = std::max(b, mn);
