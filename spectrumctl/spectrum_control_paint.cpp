@@ -166,7 +166,7 @@ void CCtlSpt::AutoScaleVertScales(short first, short last) {
       if (!s) continue;
       double base = 0;
       PlusSpt_GetBasePeak(s, &base);
-      if (base == 0) continue;
+      if (!(base > 0) || !std::isfinite(base)) continue;
       double hi = 0, lo = 0;
       bool seen = false;
       if (m_moduleWindow && base <= 100.0) {
@@ -599,6 +599,11 @@ void CCtlSpt::InitDrawClass(void* drawer) {
   for (int p = 0; p < SPT_SLOTS; ++p) {
     const bool diffAllowed = p < 2 || (m_showDifference && m_prefs.drawing.showDifference);
     d->Spectra[p] = m_shown[p] && m_display[p] && diffAllowed ? m_display[p] : nullptr;
+    // A range that is no number (a host's record) is drawn at full scale.
+    if (!std::isfinite(m_vertMin[p]) || !std::isfinite(m_vertMax[p])) {
+      m_vertMin[p] = p == 2 ? -100.0 : -5.0;
+      m_vertMax[p] = p == 2 ? 100.0 : 105.0;
+    }
     if (d->Spectra[p]) {
       d->VertMin[p] = m_vertMin[p];
       d->VertMax[p] = m_vertMax[p];

@@ -39,13 +39,26 @@ void MarkCorrectedTitle(char* title) {
     std::strncat(title, " (BC)", SPT_TITLE_SIZE - 1 - n);
   }
 }
-// A record copied from a host's bytes: each text ends within its field.
-void TerminateTexts(STRUCT_SPT_PLUS* s) {
+// A record copied from a host's bytes: each text ends within its field, a
+// base peak or mass range that is no number is taken from the pairs.
+void SanitizeHostRecord(STRUCT_SPT_PLUS* s) {
   for (char* t : {s->mainTitle, s->nameTitle, s->fileTitle, s->infoTitle}) t[SPT_TITLE_SIZE - 1] = 0;
   s->extraInfo[SPT_EXTRA_INFO_SIZE - 1] = 0;
   s->name[SPT_TEXT_NAME_SIZE - 1] = 0;
   s->formula[SPT_TEXT_FORMULA_SIZE - 1] = 0;
   s->comment[SPT_TEXT_COMMENT_SIZE - 1] = 0;
+  const double lowMass = s->lowMass, highMass = s->highMass;
+  if (!std::isfinite(lowMass) || !std::isfinite(highMass)) {
+    s->lowMass = s->highMass = 0;
+    s->useMassRange = 0;
+  }
+  const double basePeakMass = s->basePeakMass, basePeakIntensity = s->basePeakIntensity;
+  if (!std::isfinite(basePeakMass) || !std::isfinite(basePeakIntensity) || basePeakIntensity < 0) {
+    s->basePeakFixed = 0;
+    PlusSpt_UpdateBasePeak(s);
+    const double again = s->basePeakIntensity;
+    if (!std::isfinite(again)) s->basePeakIntensity = 0;
+  }
 }
 }  // namespace
 
@@ -90,7 +103,7 @@ void CCtlSpt::HandleNewSptPlusData(STRUCT_CCSPT_PLUS_DATA* copyForm, STRUCT_CCSP
       m_display[slot] = PlusSpt_Copy(candidate);
       if (!m_display[slot]) continue;
       m_owned[slot] = 1;
-      TerminateTexts(m_display[slot]);
+      SanitizeHostRecord(m_display[slot]);
     }
     m_shown[slot] = hidden == 0 ? 1 : 0;
     // Titles go on the record that is shown; a sender's copied record is left as it was.
@@ -126,6 +139,7 @@ void CCtlSpt::CarryVerticalRanges() {
     const STRUCT_SPT_PLUS* s = m_smoothed[slot] ? m_smoothed[slot] : m_display[slot];
     double v = 0;
     if (s) PlusSpt_GetBasePeak(s, &v);
+    if (!std::isfinite(v)) v = 0;
     if (m_moduleWindow && v <= 100) v = 100;
     const double p = m_lastBase[slot];
     if (m_vertMode == SPT_VERT_FIXED && m_prefs.drawing.keepAbsolute == 1 && p != 0 && v != 0 && v != p &&
