@@ -28,6 +28,8 @@ namespace {
 void MoveChild(CWnd* w, int x, int y, int cx, int cy) {
   if (w && w->m_hWnd) w->MoveWindow(x, y, std::max(0, cx), std::max(0, cy), TRUE);
 }
+// Percent ranges narrower than this have no scale to draw.
+constexpr double kLeastVertSpan = 1e-6;
 bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 }  // namespace
 
@@ -599,8 +601,10 @@ void CCtlSpt::InitDrawClass(void* drawer) {
   for (int p = 0; p < SPT_SLOTS; ++p) {
     const bool diffAllowed = p < 2 || (m_showDifference && m_prefs.drawing.showDifference);
     d->Spectra[p] = m_shown[p] && m_display[p] && diffAllowed ? m_display[p] : nullptr;
-    // A range that is no number (a host's record) is drawn at full scale.
-    if (!std::isfinite(m_vertMin[p]) || !std::isfinite(m_vertMax[p])) {
+    // A range that is no number, or too narrow to have a scale (a host's
+    // record), is drawn at full scale.
+    if (!std::isfinite(m_vertMin[p]) || !std::isfinite(m_vertMax[p]) ||
+        (m_vertMin[p] != m_vertMax[p] && !(std::fabs(m_vertMax[p] - m_vertMin[p]) >= kLeastVertSpan))) {
       m_vertMin[p] = p == 2 ? -100.0 : -5.0;
       m_vertMax[p] = p == 2 ? 100.0 : 105.0;
     }
@@ -610,6 +614,12 @@ void CCtlSpt::InitDrawClass(void* drawer) {
     }
     if (p < 2 && d->Spectra[p] && m_centroid[p]) d->SecondSpectra[p] = m_centroid[p];
     if (p < 2 && d->Spectra[p] && m_smoothed[p]) d->ThirdSpectra[p] = m_smoothed[p];
+  }
+  // The least mass span any spectrum is shown at.
+  if (m_massLow != m_massHigh && !(m_massHigh - m_massLow >= 0.0005)) {
+    const double centre = (m_massLow + m_massHigh) / 2;
+    m_massLow = centre - 0.00025;
+    m_massHigh = centre + 0.00025;
   }
   d->MassFrom = m_massLow;
   d->MassTo = m_massHigh;

@@ -93,6 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MakeHead(&rec->a, in);
   MakeHead(&rec->b, in);
   SendMessageA(w, SPTM_PLUSDATA, 0, reinterpret_cast<LPARAM>(rec));
+  for (int p = 0; p < SPT_SLOTS; ++p)
+    fuzz::Check(std::isfinite(c->m_vertMin[p]) && std::isfinite(c->m_vertMax[p]), "finite ranges after intake");
   TOL_Free(rec->a.tolSpt);
   TOL_Free(rec->b.tolSpt);
   std::free(rec);
@@ -141,6 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Check(c->m_display[0] == nullptr, "an unreadable file shows nothing");
   }
   win::script::PumpUntilIdle();
+  for (int p = 0; p < SPT_SLOTS; ++p)
+    fuzz::Check(std::isfinite(c->m_vertMin[p]) && std::isfinite(c->m_vertMax[p]), "finite vertical ranges");
   if (c->m_scalesValid) {
     fuzz::Check(std::isfinite(c->m_massLow) && std::isfinite(c->m_massHigh), "a finite mass range");
     fuzz::Check(c->m_massLow <= c->m_massHigh, "an ordered mass range");
