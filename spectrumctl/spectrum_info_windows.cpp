@@ -145,8 +145,18 @@ std::vector<Row> InfoRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
                                                      : Format("Parent Scan Number is %u", s->tolSpt->header.parentScan);
           },
           sds);
+    if (any(HasTime)) row("Time (min)", TimeCell, HasTime);
+    auto msData = [](const STRUCT_SPT_PLUS* s) { return s->kind == SPT_KIND_TOL && s->tolSpt != nullptr; };
+    if (any(msData))
+      row("Scan Function",
+          [](const STRUCT_SPT_PLUS* s) {
+            char text[320] = {};
+            uint16_t isChannel = 0;
+            KELT_GetMergedChannelText(s->tolSpt, text, &isChannel);
+            return isChannel ? Format(" Channel: %s", text) : std::string(text);
+          },
+          msData);
     if (any(HasTime)) {
-      row("Time (min)", TimeCell, HasTime);
       row("Points Averaged", AveragedCell, HasTime);
       row("Background Corrected", CorrectedCell, HasTime);
     }
