@@ -3,6 +3,7 @@
 // mode, and tracked at the cursor.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -290,4 +291,54 @@ void CCtlSpt::BuildContextMenu(CMenu& menu) {
     b.Item(8114, "Report Preferences...");
     b.Item(8207, "General Preferences...");
   }
+}
+
+void CCtlSpt::TrackModeMenu(unsigned int command) {
+  if (m_tracking) OnEscapeTracking(0, 0);
+  if (m_pMenu) {
+    m_pMenu->DestroyMenu();
+    delete m_pMenu;
+    m_pMenu = nullptr;
+  }
+  m_pMenu = new (std::nothrow) CMenu;
+  if (!m_pMenu || !m_pMenu->CreatePopupMenu()) return;
+  CMenu& menu = *m_pMenu;
+  auto item = [&](UINT id, const char* text, bool checked) {
+    menu.AppendMenu(MF_STRING | (checked ? MF_CHECKED : 0), id, text);
+  };
+  if (command == 8006) {
+    // The export entry names the active spectrum list, file name only.
+    std::string list = "none active";
+    char path[DRM_MSP_PATH_SIZE] = {};
+    if (m_pManager && m_pManager->GetActiveMSPFile(path) && path[0]) {
+      const std::string p(path, strnlen(path, sizeof path));
+      const size_t cut = p.find_last_of("\\/:");
+      list = cut == std::string::npos ? p : p.substr(cut + 1);
+    }
+    const std::string exportText = "Export Spectrum to Active Spectrum List (" + list + ")\t+E";
+    item(8007, "Library Search Spectrum\t+L", m_singleClickMode == SPT_CLICK_LIBRARY_SEARCH);
+    item(8008, "Target List Search Spectrum\t+J", m_singleClickMode == SPT_CLICK_LIST_SEARCH);
+    item(8009, exportText.c_str(), m_singleClickMode == SPT_CLICK_EXPORT);
+    item(8010, "Create New Chromatogram using Mass\t+P", m_singleClickMode == SPT_CLICK_SELECT_MASS);
+    item(8011, "No Action", m_singleClickMode == SPT_CLICK_NO_ACTION);
+  } else if (command == 8012) {
+    item(8013, "Zoom Spectrum\t+Z", m_clickDragMode == SPT_DRAG_ZOOM);
+    item(8014, "Create New Chromatogram using Mass Range\t+P", m_clickDragMode == SPT_DRAG_CHROMATOGRAM);
+    item(8015, "Export to Clipboard\t+B", m_clickDragMode == SPT_DRAG_BITMAP);
+  } else if (command == 8016) {
+    item(8017, "Acquired", m_horzMode == SPT_HORZ_AUTOSCALE);
+    item(8019, "Fixed", m_horzMode == SPT_HORZ_FIXED);
+    item(8018, "Maximum (of current and previous)", m_horzMode == SPT_HORZ_LEARN);
+  } else if (command == 8020) {
+    item(8021, "Auto Scale", m_vertMode == SPT_VERT_AUTOSCALE);
+    item(8022, "Fixed", m_vertMode == SPT_VERT_FIXED);
+  } else {
+    return;
+  }
+  // Under the toolbar's buttons, at the cursor's x.
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  POINT frameTop{0, m_plotTop};
+  ::ClientToScreen(m_hWnd, &frameTop);
+  menu.TrackPopupMenu(TPM_RIGHTBUTTON, cursor.x, frameTop.y, this);
 }

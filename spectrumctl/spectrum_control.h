@@ -598,6 +598,8 @@ class KELT_CLASS CCtlSpt : public CWnd {
   void ShowAllHidden();
   // The context menu's items for the slot under the last right click.
   void BuildContextMenu(CMenu& menu);
+  // The drop-down menu of a mode button (8006, 8012, 8016, 8020), the current mode checked.
+  void TrackModeMenu(unsigned int command);
   // A chromatogram of a mass range (or of the pair nearest one mass) of a pane's data file.
   void RequestChromatogram(short pane, double lowMass, double highMass, bool singleMass);
   // Fixed vertical ranges keep their absolute intensities when a slot's base peak changes.

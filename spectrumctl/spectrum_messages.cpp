@@ -108,6 +108,9 @@ BOOL CCtlSpt::OnCommand(WPARAM wParam, LPARAM lParam) {
       if (m_tracking) OnEscapeTracking(0, 0);
       m_clickDragMode = static_cast<int16_t>(id - SPT_CMD_SET_DRAG_ZOOM);
       return TRUE;
+    case 8006: case 8012: case 8016: case 8020:
+      TrackModeMenu(id);
+      return TRUE;
     case 8007: case 8008: case 8009: case 8010: case 8011:
       m_singleClickMode = static_cast<int16_t>(id - 8007);
       return TRUE;

@@ -304,3 +304,42 @@ TEST_F(SptControlTest, AHeaderClickSortsTheIonPage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SptControlTest, ModeMenusCheckTheCurrentModeAndSetTheChosenOne) {
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  const struct {
+    UINT menu;
+    UINT choice;
+    std::vector<std::string> texts;
+  } cases[] = {
+      {8012, 8014, {"Zoom Spectrum\t+Z", "Create New Chromatogram using Mass Range\t+P", "Export to Clipboard\t+B"}},
+      {8016, 8017, {"Acquired", "Fixed", "Maximum (of current and previous)"}},
+      {8020, 8022, {"Auto Scale", "Fixed"}},
+      {8006, 8011,
+       {"Library Search Spectrum\t+L", "Target List Search Spectrum\t+J",
+        "Export Spectrum to Active Spectrum List (none active)\t+E", "Create New Chromatogram using Mass\t+P",
+        "No Action"}},
+  };
+  for (const auto& t : cases) {
+    win::script::ChooseNextMenuItem(t.choice);
+    SendMessageA(w, WM_COMMAND, t.menu, 0);
+    win::script::PumpUntilIdle();
+    const auto log = win::script::MenuLog();
+    ASSERT_FALSE(log.empty());
+    const auto& m = log.back();
+    std::vector<std::string> texts;
+    int checked = 0;
+    for (const auto& i : m.items) texts.push_back(i.text), checked += i.checked;
+    EXPECT_EQ(texts, t.texts) << t.menu;
+    EXPECT_EQ(checked, 1) << t.menu;
+  }
+  EXPECT_EQ(c->m_clickDragMode, SPT_DRAG_CHROMATOGRAM);
+  EXPECT_EQ(c->m_horzMode, SPT_HORZ_AUTOSCALE);
+  EXPECT_EQ(c->m_vertMode, SPT_VERT_FIXED);
+  EXPECT_EQ(c->m_singleClickMode, SPT_CLICK_NO_ACTION);
+}
+
+}  // namespace
