@@ -395,7 +395,7 @@ class KELT_CLASS CCtlSpt : public CWnd {
   int16_t m_horzSetByUser = 0;
   int16_t m_vertSetByUser = 0;
   int16_t m_averaging = 0;
-  // children, part 2
+  // sliders, scroll bar and arrow buttons
   CCtlVScroll* m_pSliders[SPT_SLOTS] = {};
   int16_t m_slidersVisible = 0;
   CScrollBar* m_pHScroll = nullptr;
