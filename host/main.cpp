@@ -22,6 +22,7 @@ int DrawAnnotatedOverlay(); // annotated_overlay_demo.cpp
 int OverlayWindowDemo();    // overlay_window_demo.cpp
 int DrawSampleSpectra();    // spectrum_plot_demo.cpp
 int WriteSampleReport();    // report_demo.cpp
+int SpectrumControlDemo();  // spectrum_control_demo.cpp
 
 namespace {
 
@@ -180,8 +181,9 @@ int Demo() {
   const int annotated = DrawAnnotatedOverlay();
   const int window = OverlayWindowDemo();
   const int spectra = DrawSampleSpectra();
+  const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();
-  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : report;
+  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control : report;
 }
 
 // Exit code of a command line the host cannot take.

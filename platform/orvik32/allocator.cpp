@@ -1,5 +1,6 @@
 // The common allocator: every block that crosses a library boundary. A
 // hidden header in front of each block keeps its size.
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,6 +19,8 @@ struct alignas(16) BlockHeader {
 };
 static_assert(sizeof(BlockHeader) == 16);
 
+std::atomic<uint32_t> g_liveBlocks{0};
+
 BlockHeader* HeaderOf(const void* block) {
   return reinterpret_cast<BlockHeader*>(const_cast<char*>(static_cast<const char*>(block)) -
                                         sizeof(BlockHeader));
@@ -32,6 +35,7 @@ void* AllocBlock(uint32_t byteCount) {
   auto* h = static_cast<BlockHeader*>(raw);
   h->size = byteCount;
   h->mark = kLiveMark;
+  ++g_liveBlocks;
   return h + 1;
 }
 
@@ -40,6 +44,7 @@ void FreeBlock(void* block) {
   BlockHeader* h = HeaderOf(block);
   if (h->mark != kLiveMark) return;  // not ours, or freed twice
   h->mark = kFreedMark;
+  --g_liveBlocks;
   std::free(h);
 }
 
@@ -63,3 +68,5 @@ uint32_t GetBlockSize(const void* block) {
   const BlockHeader* h = HeaderOf(block);
   return h->mark == kLiveMark ? h->size : 0;
 }
+
+uint32_t GetLiveBlockCount() { return g_liveBlocks.load(); }

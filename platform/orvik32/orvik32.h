@@ -15,6 +15,9 @@ ORVIK_API void FreeBlock(void* block);
 // New block, or 0 with the old block left valid.
 ORVIK_API void* ReallocBlock(void* block, uint32_t newByteCount);
 ORVIK_API uint32_t GetBlockSize(const void* block);
+// Blocks handed out and not yet freed, across the process: lets a caller
+// check who freed what.
+ORVIK_API uint32_t GetLiveBlockCount();
 
 // ---- Sectioned files -----------------------------------------------------
 // A 292-byte creation (file) record. CreateSectionFile fills one for a type;

@@ -14,6 +14,8 @@
 #include <string>
 
 #include "host/sample_spectra.h"
+#include "spectrumctl/spectrum_control.h"
+#include "win/win_script.h"
 #include "testing/workstation_root.h"
 #include "testing/golden_png.h"
 
@@ -117,6 +119,43 @@ TEST_F(SpectrumPictures, StackedPairWithDifference) {
       }
     EXPECT_GT(inside, 50);
   }
+}
+
+
+// The spectrum control in a window, as the main job shows it: the sample
+// spectrum, its library hit and the difference the control makes.
+TEST_F(SpectrumPictures, SpectrumControlWithALibraryHit) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "SpectrumPicturesHost";
+  RegisterClassA(&wc);
+  HWND host = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 600, nullptr,
+                              nullptr, nullptr, nullptr);
+  RECT client{};
+  GetClientRect(host, &client);
+  HWND w = CreateWindowExA(0, "KELT_Spt", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, host, nullptr,
+                           nullptr, nullptr);
+  ASSERT_NE(w, nullptr);
+  STRUCT_CCSPT_LOCAL_PREFS prefs{};
+  SendMessageA(w, SPTM_GETLOCALPREFERENCES, 0, reinterpret_cast<LPARAM>(&prefs));
+  prefs.prefs.drawing.showDifference = 1;
+  SendMessageA(w, SPTM_SETLOCALPREFERENCES, 0, reinterpret_cast<LPARAM>(&prefs));
+  STRUCT_CCSPT_SPT_PLUS_DATA pair{};
+  pair.presentA = pair.presentB = 1;
+  pair.sptA = scenes_.water.get();
+  pair.sptB = scenes_.hit.get();
+  SendMessageA(w, SPTM_SPTPLUSDATA, 0, reinterpret_cast<LPARAM>(&pair));
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(win::script::SaveWindowPng(w, "C:\\TEMP\\control-spectrum.png"));
+  CheckGolden(ReadHostPath(Host("c/TEMP/control-spectrum.png")), "control-spectrum");
+  // The three panes stack inside the plot, the difference last, above the mass scale.
+  auto* c = static_cast<CCtlSpt*>(CWnd::FromHandlePermanent(w));
+  ASSERT_EQ(c->m_scalesValid, 1);
+  EXPECT_GT(c->m_paneHeight[2], 0);
+  EXPECT_LE(c->m_plotTop + 4 + c->m_totalPlotHeight + c->m_horzScaleHeight, c->m_plotTop + c->m_plotHeight);
+  DestroyWindow(w);
+  DestroyWindow(host);
+  win::script::PumpUntilIdle();
 }
 
 }  // namespace

@@ -1,0 +1,743 @@
+// Spectrum information rows and the windows that show them.
+#include "spectrumctl/spectrum_info_windows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "common/number_format.h"
+#include "orvik32/orvik32.h"
+#include "spectra/library_entry_texts.h"
+#include "spectra/spectrum_pairs.h"
+#include "win/win_commctrl.h"
+
+namespace kelt::sptinfo {
+namespace {
+
+const char* KindName(int kind) {
+  static const char* const names[] = {"MS Data File", "NIST Library", "Difference", "List",
+                                      "Library",      "Background",   "TIC",        ""};
+  return kind >= 0 && kind < 8 ? names[kind] : "";
+}
+
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* fmt, ...) {
+  char buffer[600];
+  va_list args;
+  va_start(args, fmt);
+  std::vsnprintf(buffer, sizeof buffer, fmt, args);
+  va_end(args);
+  return buffer;
+}
+
+std::string Bounded(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
+
+bool IsListDifference(const STRUCT_SPT_PLUS* s) {
+  return s->kind == SPT_KIND_LIST && s->listSpt && s->listSpt->generation > 0;
+}
+
+std::string SpectrumCell(const STRUCT_SPT_PLUS* s) {
+  if (IsListDifference(s)) {
+    std::string t = "Difference";
+    if (s->listSpt->generation > 1) t += Format(" (Level=%d)", s->listSpt->generation);
+    return t;
+  }
+  return KindName(s->kind);
+}
+
+std::string FileCell(const STRUCT_SPT_PLUS* s) {
+  switch (s->kind) {
+    case SPT_KIND_TOL:
+      if (!s->tolSpt) return "";
+      return s->tolSpt->displayName[0] ? Bounded(s->tolSpt->displayName, SPT_DISPLAY_NAME_SIZE)
+                                       : Bounded(s->tolSpt->dataFilePath, SPT_PATH_SIZE);
+    case SPT_KIND_NIST: return s->nistSpt ? Bounded(s->nistSpt->libraryName, NIST_LIBRARY_NAME_SIZE) : "";
+    case SPT_KIND_LIST: return s->listSpt && !IsListDifference(s) ? Bounded(s->listSpt->listPath, LIST_PATH_SIZE) : "";
+    case SPT_KIND_SLBR: return s->slbrSpt ? Bounded(s->slbrSpt->libraryName, SLBR_LIBRARY_NAME_SIZE) : "";
+    case SPT_KIND_REF: return s->refSpt ? Bounded(s->refSpt->dataFilePath, SPT_PATH_SIZE) : "";
+    case SPT_KIND_REF_EX: return s->refExSpt ? Bounded(s->refExSpt->dataFilePath, SPT_PATH_SIZE) : "";
+    case SPT_KIND_TIC: return s->ticSpt ? Bounded(s->ticSpt->dataFile, TIC_DATA_FILE_SIZE) : "";
+    default: return "";
+  }
+}
+
+std::string IndexCell(const STRUCT_SPT_PLUS* s) {
+  switch (s->kind) {
+    case SPT_KIND_TOL: return s->tolSpt ? Format("%u", s->tolSpt->header.scanNumber) : "";
+    case SPT_KIND_NIST: return s->nistSpt && s->nistSpt->aux ? Format("%u", s->nistSpt->aux->entryWord) : "";
+    case SPT_KIND_LIST: return s->listSpt && !IsListDifference(s) ? Format("%u", s->listSpt->entryNumber) : "";
+    case SPT_KIND_SLBR: return s->slbrSpt ? Format("%d", s->slbrSpt->entryNumber) : "";
+    case SPT_KIND_REF: return s->refSpt ? Format("%u", s->refSpt->scan) : "";
+    case SPT_KIND_REF_EX: return s->refExSpt ? Format("%u", s->refExSpt->header.scanNumber) : "";
+    case SPT_KIND_TIC: return s->ticSpt ? Format("%d", s->ticSpt->entryNumber) : "";
+    default: return "";
+  }
+}
+
+bool HasTime(const STRUCT_SPT_PLUS* s) {
+  return (s->kind == SPT_KIND_TOL && s->tolSpt) || (s->kind == SPT_KIND_REF && s->refSpt) ||
+         (s->kind == SPT_KIND_REF_EX && s->refExSpt);
+}
+
+std::string TimeCell(const STRUCT_SPT_PLUS* s) {
+  if (s->kind == SPT_KIND_TOL && s->tolSpt) return Format("%.3f", s->tolSpt->header.time);
+  if (s->kind == SPT_KIND_REF && s->refSpt) return Format("%.3f", s->refSpt->time);
+  if (s->kind == SPT_KIND_REF_EX && s->refExSpt) return Format("%.3f", s->refExSpt->header.time);
+  return "";
+}
+
+std::string AveragedCell(const STRUCT_SPT_PLUS* s) {
+  if (s->kind == SPT_KIND_TOL && s->tolSpt) {
+    const STRUCT_TOL_SPT* t = s->tolSpt;
+    if (t->scansAveraged <= 1 && t->firstScan == t->lastScan) return "1";
+    return Format("%d (Scans: %u - %u, Time: %.3f - %.3f)", t->scansAveraged, t->firstScan, t->lastScan,
+                  t->firstTime, t->lastTime);
+  }
+  if (s->kind == SPT_KIND_REF && s->refSpt) return Format("%d", s->refSpt->scansAveraged);
+  if (s->kind == SPT_KIND_REF_EX && s->refExSpt) return Format("%d", s->refExSpt->scansAveraged);
+  return "";
+}
+
+std::string CorrectedCell(const STRUCT_SPT_PLUS* s) {
+  int flag = -1;
+  if (s->kind == SPT_KIND_TOL && s->tolSpt) flag = s->tolSpt->bgCorrected;
+  if (s->kind == SPT_KIND_REF && s->refSpt) flag = s->refSpt->bgCorrected;
+  if (s->kind == SPT_KIND_REF_EX && s->refExSpt) flag = s->refExSpt->bgCorrected;
+  return flag < 0 ? "" : flag ? "Yes" : "No";
+}
+
+std::string RangeCell(const STRUCT_SPT_PLUS* s) {
+  if (s->lowMass == 0 || s->highMass == 0) return "";
+  char format[16] = "%.0f";
+  KELT_GetMassDecimalsAndFormat(s, format);
+  std::string t = Format(format, s->lowMass) + " - " + Format(format, s->highMass) + " m/z";
+  if (s->useMassRange > 1) t += " (Edited)";
+  return t;
+}
+
+}  // namespace
+
+std::vector<Row> InfoRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
+  std::vector<Row> rows;
+  if (!a) return rows;
+  const STRUCT_SPT_PLUS* both[2] = {a, b};
+  auto any = [&](auto test) { return test(a) || (b && test(b)); };
+  auto row = [&](const char* label, auto cell, auto condition) {
+    Row r{label, condition(a) ? cell(a) : "", b && condition(b) ? cell(b) : ""};
+    rows.push_back(std::move(r));
+  };
+  auto always = [](const STRUCT_SPT_PLUS*) { return true; };
+
+  row("Spectrum", SpectrumCell, always);
+  if (any([](const STRUCT_SPT_PLUS* s) { return s->kind != SPT_KIND_DIFF; })) {
+    row("File", FileCell, always);
+    row("Index / Scan No", IndexCell, always);
+    auto sds = [](const STRUCT_SPT_PLUS* s) {
+      return s->kind == SPT_KIND_TOL && s->tolSpt && s->tolSpt->header.scanKind == 13;
+    };
+    if (any(sds))
+      row("SDS Parent Scan",
+          [](const STRUCT_SPT_PLUS* s) {
+            return s->tolSpt->header.parentScan == 0 ? std::string("Is Parent")
+                                                     : Format("Parent Scan Number is %u", s->tolSpt->header.parentScan);
+          },
+          sds);
+    if (any(HasTime)) row("Time (min)", TimeCell, HasTime);
+    auto msData = [](const STRUCT_SPT_PLUS* s) { return s->kind == SPT_KIND_TOL && s->tolSpt != nullptr; };
+    if (any(msData))
+      row("Scan Function",
+          [](const STRUCT_SPT_PLUS* s) {
+            char text[320] = {};
+            uint16_t isChannel = 0;
+            KELT_GetMergedChannelText(s->tolSpt, text, &isChannel);
+            return isChannel ? Format(" Channel: %s", text) : std::string(text);
+          },
+          msData);
+    if (any(HasTime)) {
+      row("Points Averaged", AveragedCell, HasTime);
+      row("Background Corrected", CorrectedCell, HasTime);
+    }
+  }
+  for (const STRUCT_SPT_PLUS* d : both) {
+    if (!d || d->kind != SPT_KIND_DIFF) continue;
+    rows.push_back({"Differences", Bounded(d->mainTitle, SPT_TITLE_SIZE), ""});
+    rows.push_back({"", Bounded(d->nameTitle, SPT_TITLE_SIZE), ""});
+    rows.push_back({"", Bounded(d->fileTitle, SPT_TITLE_SIZE), ""});
+    break;
+  }
+  row("Name", [](const STRUCT_SPT_PLUS* s) { return Bounded(s->name, SPT_TEXT_NAME_SIZE); }, always);
+  row("Comment", [](const STRUCT_SPT_PLUS* s) { return Bounded(s->comment, SPT_TEXT_COMMENT_SIZE); }, always);
+  row("Formula",
+      [](const STRUCT_SPT_PLUS* s) {
+        char text[SPT_TEXT_FORMULA_SIZE * 2 + 8] = {};
+        char formula[SPT_TEXT_FORMULA_SIZE + 1] = {};
+        std::memcpy(formula, s->formula, SPT_TEXT_FORMULA_SIZE);
+        FormatFormula(formula, text);
+        return std::string(text);
+      },
+      always);
+  row("Molecular Weight", [](const STRUCT_SPT_PLUS* s) { return Format("%d", s->molecularWeight); }, always);
+  row("CAS No.",
+      [](const STRUCT_SPT_PLUS* s) {
+        char text[32] = {};
+        FormatCASNumber(s->casNumber, text);
+        return std::string(text);
+      },
+      always);
+  row("Pair Count", [](const STRUCT_SPT_PLUS* s) { return Format("%d", PlusSpt_GetPairCount(s)); }, always);
+  row("Acquired Range", RangeCell, always);
+  return rows;
+}
+
+std::vector<IonRow> MergeIons(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
+  std::vector<IonRow> out;
+  const int na = a ? std::max(0, PlusSpt_GetPairCount(a)) : 0;
+  const int nb = b ? std::max(0, PlusSpt_GetPairCount(b)) : 0;
+  // Masses are compared as the list shows them: at the finer of the two
+  // spectra's mass decimals, so that 86.98 and a nominal 87 share "87.0".
+  int16_t decimals = 0;
+  for (const STRUCT_SPT_PLUS* s : {a, b})
+    if (s) decimals = std::max<int16_t>(decimals, KELT_GetMassDecimalsAndFormat(s, nullptr));
+  const double scale = std::pow(10.0, std::clamp<int>(decimals, 0, 6));
+  int i = 0, j = 0;
+  while (i < na || j < nb) {
+    double ma = 0, mb = 0, v = 0;
+    if (i < na) SptPairAt(a, static_cast<uint32_t>(i), &ma, &v);
+    if (j < nb) SptPairAt(b, static_cast<uint32_t>(j), &mb, &v);
+    if (i < na && j < nb && std::llround(ma * scale) == std::llround(mb * scale)) {
+      out.push_back({static_cast<uint32_t>(++i), static_cast<uint32_t>(++j)});
+    } else if (j >= nb || (i < na && ma < mb)) {
+      out.push_back({static_cast<uint32_t>(++i), 0});
+    } else {
+      out.push_back({0, static_cast<uint32_t>(++j)});
+    }
+  }
+  return out;
+}
+
+}  // namespace kelt::sptinfo
+
+using kelt::sptinfo::InfoRows;
+
+void KELT_ShowSpectraInfoInListCtrl(STRUCT_SPT_PLUS* a, STRUCT_SPT_PLUS* b, CListCtrl* list) {
+  if (!a || !list || !list->m_hWnd) return;
+  void* buffer = AllocBlock(1365);  // the working text of one fill
+  if (!buffer) return;
+  int index = 0;
+  for (const auto& r : InfoRows(a, b)) {
+    const int at = list->InsertItem(index++, r.label.c_str());
+    list->SetItemText(at, 1, r.a.c_str());
+    if (b) list->SetItemText(at, 2, r.b.c_str());
+  }
+  FreeBlock(buffer);
+}
+
+int16_t KELT_CountSpectraInfoRows(STRUCT_SPT_PLUS* a, STRUCT_SPT_PLUS* b) {
+  return static_cast<int16_t>(std::min<size_t>(InfoRows(a, b).size(), 0x7FFF));
+}
+
+// ---- CWrapCtlSptInfo -----------------------------------------------------------
+
+BEGIN_MESSAGE_MAP(CWrapCtlSptInfo, CWnd)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_SIZE()
+ON_MESSAGE(WM_USER + 21, OnClear)
+ON_MESSAGE(WM_USER + 22, OnShowInfo)
+ON_MESSAGE(WM_USER + 23, OnShowIons)
+ON_MESSAGE(WM_USER + 24, OnSortColumn)
+ON_MESSAGE(WM_USER + 25, OnSetPrefix)
+ON_MESSAGE(WM_USER + 26, OnShowComparison)
+END_MESSAGE_MAP()
+
+CWrapCtlSptInfo::CWrapCtlSptInfo() = default;
+CWrapCtlSptInfo::~CWrapCtlSptInfo() {
+  delete m_pList;
+  if (m_listFont) DeleteObject(m_listFont);
+}
+
+int CWrapCtlSptInfo::OnCreate(CREATESTRUCTA*) {
+  if (Default() == -1) return -1;
+  m_pList = new (std::nothrow) CListCtrl;
+  if (m_pList && !m_pList->Create(WS_CHILD | WS_BORDER | LVS_REPORT, CRect(0, 0, 0, 0), this, 1)) {
+    delete m_pList;
+    m_pList = nullptr;
+  }
+  if (m_pList) {
+    for (int i = 0; i < 5; ++i) m_pList->InsertColumn(i, "", LVCFMT_RIGHT, 20);
+    m_pList->ShowWindow(SW_SHOW);
+  }
+  SetHeadings();
+  return 0;
+}
+
+void CWrapCtlSptInfo::OnDestroy() {
+  if (m_pList) {
+    if (m_pList->m_hWnd) m_pList->DestroyWindow();
+    delete m_pList;
+    m_pList = nullptr;
+  }
+  Default();
+}
+
+void CWrapCtlSptInfo::OnSize(UINT, int cx, int cy) {
+  Default();
+  if (m_pList && m_pList->m_hWnd) m_pList->MoveWindow(0, 0, cx, cy, TRUE);
+  SizeColumns(cx);
+  if (HWND p = ::GetParent(m_hWnd); p && ::GetParent(p))
+    ::PostMessageA(::GetParent(p), SPTINFO_RESIZED, reinterpret_cast<WPARAM>(this), MAKELPARAM(cx, cy));
+}
+
+void CWrapCtlSptInfo::MakeLabels() {
+  m_labelA[0] = m_labelB[0] = 0;
+  if (m_a) std::snprintf(m_labelA, sizeof m_labelA, "%sA", m_prefix);
+  if (m_b) std::snprintf(m_labelB, sizeof m_labelB, "%sB", m_prefix);
+}
+
+void CWrapCtlSptInfo::SetHeadings() {
+  if (!m_pList || !m_pList->m_hWnd) return;
+  std::string h[5];
+  const bool named = m_b || m_prefix[0];
+  if (m_mode == SPTINFO_MODE_IONS) {
+    const char* la = m_a ? m_labelA : m_labelB;
+    h[0] = "Ion";
+    h[1] = (m_a || m_b) && named ? std::string(la) + " Intensity" : "Intensity";
+    h[2] = (m_a || m_b) && named ? std::string(la) + " % Base Peak" : "% Base Peak";
+    if (m_a && m_b) {
+      h[3] = std::string(m_labelB) + " Intensity";
+      h[4] = std::string(m_labelB) + " % Base Peak";
+    }
+  } else if (m_mode == SPTINFO_MODE_INFO) {
+    h[0] = "Field Name";
+    const char* la = m_a ? m_labelA : m_labelB;
+    h[1] = named && (m_a || m_b) ? std::string(la) + " Values" : "Values";
+    if (m_a && m_b) h[2] = std::string(m_labelB) + " Values";
+  } else {
+    h[0] = "Comparison Parameters";
+    h[1] = "Values";
+  }
+  for (int i = 0; i < 5; ++i) {
+    LVCOLUMNA c{};
+    c.mask = LVCF_TEXT | LVCF_FMT;
+    c.fmt = m_mode == SPTINFO_MODE_IONS ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    c.pszText = const_cast<char*>(h[i].c_str());
+    m_pList->SendMessage(LVM_SETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&c));
+  }
+}
+
+void CWrapCtlSptInfo::SizeColumns(int width) {
+  const bool two = m_a && m_b;
+  // Rows beyond the page bring a vertical scroll bar: its width is not the columns'.
+  if (m_pList && m_pList->m_hWnd) {
+    const int perPage = static_cast<int>(m_pList->SendMessage(LVM_GETCOUNTPERPAGE, 0, 0));
+    if (RowCount() > perPage) width -= GetSystemMetrics(SM_CXVSCROLL);
+  }
+  width = std::max(0, width);
+  const int used = m_mode == SPTINFO_MODE_IONS ? (two ? 5 : 3) : m_mode == SPTINFO_MODE_INFO ? (two ? 3 : 2) : 2;
+  const int each = used > 0 ? width / used : 0;
+  for (int i = 0; i < 5; ++i) {
+    m_widths[i] = static_cast<int16_t>(i < used - 1 ? each : i == used - 1 ? width - each * (used - 1) : 0);
+    if (m_pList && m_pList->m_hWnd) m_pList->SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), m_widths[i]);
+  }
+}
+
+LRESULT CWrapCtlSptInfo::OnClear(WPARAM, LPARAM) {
+  m_a = m_b = nullptr;
+  m_searchSet = 0;
+  m_ions.clear();
+  if (m_pList && m_pList->m_hWnd) m_pList->SendMessage(LVM_DELETEALLITEMS, 0, 0);
+  Invalidate(FALSE);
+  return 0;
+}
+
+LRESULT CWrapCtlSptInfo::OnShowInfo(WPARAM wParam, LPARAM lParam) {
+  m_mode = SPTINFO_MODE_INFO;
+  if (m_sortColumn != 65535) m_previousSort = m_sortColumn;
+  m_sortColumn = 65535;
+  m_a = reinterpret_cast<STRUCT_SPT_PLUS*>(wParam);
+  m_b = reinterpret_cast<STRUCT_SPT_PLUS*>(lParam);
+  MakeLabels();
+  SetHeadings();
+  if (m_pList && m_pList->m_hWnd) {
+    m_pList->SendMessage(LVM_DELETEALLITEMS, 0, 0);
+    // With B alone it takes A's column.
+    if (m_a || m_b) KELT_ShowSpectraInfoInListCtrl(m_a ? m_a : m_b, m_a ? m_b : nullptr, m_pList);
+  }
+  CRect r;
+  GetClientRect(&r);
+  SizeColumns(r.Width());
+  Invalidate(FALSE);
+  return 0;
+}
+
+void CWrapCtlSptInfo::FillIons() {
+  m_ions = kelt::sptinfo::MergeIons(m_a ? m_a : m_b, m_a ? m_b : nullptr);
+  if (m_sortColumn == 1 || m_sortColumn == 2 || m_sortColumn == 3 || m_sortColumn == 4) {
+    const bool useB = m_sortColumn >= 3;
+    STRUCT_SPT_PLUS* first = m_a ? m_a : m_b;
+    STRUCT_SPT_PLUS* second = m_a ? m_b : nullptr;
+    auto value = [&](const kelt::sptinfo::IonRow& r) {
+      double m = 0, v = -1;
+      const uint32_t ib = useB ? r.b : 0;
+      if (ib && second) SptPairAt(second, ib - 1, &m, &v);
+      else if (r.a) SptPairAt(first, r.a - 1, &m, &v);
+      return v;
+    };
+    std::stable_sort(m_ions.begin(), m_ions.end(), [&](const auto& x, const auto& y) { return value(x) > value(y); });
+  }
+  if (!m_pList || !m_pList->m_hWnd) return;
+  m_pList->SendMessage(LVM_DELETEALLITEMS, 0, 0);
+  STRUCT_SPT_PLUS* spectra[2] = {m_a ? m_a : m_b, m_a ? m_b : nullptr};
+  char format[16] = "%.0f";
+  int16_t decimals = -1;
+  for (STRUCT_SPT_PLUS* s : spectra) {
+    char f[16] = "%.0f";
+    if (s && KELT_GetMassDecimalsAndFormat(s, f) > decimals) {
+      decimals = KELT_GetMassDecimalsAndFormat(s, f);
+      std::memcpy(format, f, sizeof format);
+    }
+  }
+  int row = 0;
+  for (const auto& r : m_ions) {
+    double mass = 0, v = 0;
+    if (r.a) SptPairAt(spectra[0], r.a - 1, &mass, &v);
+    else SptPairAt(spectra[1], r.b - 1, &mass, &v);
+    char text[64];
+    std::snprintf(text, sizeof text, format, mass);
+    const int at = m_pList->InsertItem(row++, text);
+    for (int k = 0; k < 2; ++k) {
+      const uint32_t index = k == 0 ? r.a : r.b;
+      if (!index || !spectra[k]) continue;
+      double m = 0, value = 0;
+      SptPairAt(spectra[k], index - 1, &m, &value);
+      char cell[32];
+      KELT_FormatIntensity(static_cast<uint32_t>(std::clamp(value, 0.0, 4294967295.0)), cell);
+      m_pList->SetItemText(at, 1 + 2 * k, cell);
+      double base = 0;
+      PlusSpt_GetBasePeak(spectra[k], &base);
+      if (base != 0) {
+        std::snprintf(cell, sizeof cell, "%.1f", value / base * 100);
+        m_pList->SetItemText(at, 2 + 2 * k, cell);
+      }
+    }
+  }
+}
+
+LRESULT CWrapCtlSptInfo::OnShowIons(WPARAM wParam, LPARAM lParam) {
+  m_mode = SPTINFO_MODE_IONS;
+  m_a = reinterpret_cast<STRUCT_SPT_PLUS*>(wParam);
+  m_b = reinterpret_cast<STRUCT_SPT_PLUS*>(lParam);
+  if (m_sortColumn == 65535) m_sortColumn = m_previousSort == 65535 ? 0 : m_previousSort;
+  if (!(m_a && m_b) && m_sortColumn > 2) m_sortColumn = static_cast<uint16_t>(m_sortColumn - 2);
+  MakeLabels();
+  SetHeadings();
+  FillIons();
+  CRect r;
+  GetClientRect(&r);
+  SizeColumns(r.Width());
+  Invalidate(FALSE);
+  return 0;
+}
+
+LRESULT CWrapCtlSptInfo::OnSortColumn(WPARAM wParam, LPARAM) {
+  const int column = static_cast<int>(static_cast<intptr_t>(wParam));
+  if (column == -1 || column < 0 || column > 4) return 0;
+  m_sortColumn = static_cast<uint16_t>(column);
+  if (m_a && m_mode == SPTINFO_MODE_IONS) FillIons();
+  return 0;
+}
+
+LRESULT CWrapCtlSptInfo::OnSetPrefix(WPARAM wParam, LPARAM) {
+  const char* text = reinterpret_cast<const char*>(wParam);
+  if (!text) return 0;
+  std::memset(m_prefix, 0, sizeof m_prefix);
+  std::memcpy(m_prefix, text, strnlen(text, sizeof m_prefix - 1));
+  return 0;
+}
+
+LRESULT CWrapCtlSptInfo::OnShowComparison(WPARAM, LPARAM lParam) {
+  m_mode = SPTINFO_MODE_COMPARISON;
+  const auto* p = reinterpret_cast<const STRUCT_CCSPT_SEARCH_PARAMS*>(lParam);
+  m_searchSet = p ? 1 : 0;
+  if (p) m_search = *p;
+  SetHeadings();
+  if (!m_pList || !m_pList->m_hWnd) return 0;
+  m_pList->SendMessage(LVM_DELETEALLITEMS, 0, 0);
+  STRUCT_CCSPT_SEARCH_PARAMS s{};
+  if (m_searchSet && m_search.filled) {
+    s = m_search;
+  } else {
+    s.mode = 'N';
+    s.lowMz = 1;
+    s.highMz = 1000;
+    s.minIntensity = 1;
+  }
+  const char* mode = s.mode == 81 ? "Quick" : s.mode == 83 ? "Simple" : s.mode == 72 ? "Hybrid" : s.mode == 76 ? "Loss"
+                                                                                                           : "Normal";
+  std::vector<std::pair<std::string, std::string>> rows;
+  rows.emplace_back("Search Mode:", std::string(mode) + (s.reverseSearch ? " (Reverse)" : " (Forward)"));
+  char text[64];
+  if (s.mode == 72 || s.mode == 76) {
+    std::snprintf(text, sizeof text, "%d", s.molecularWeight);
+    rows.emplace_back("Molecular Weight:", text);
+  }
+  std::snprintf(text, sizeof text, "%d - %d", s.lowMz, s.highMz);
+  rows.emplace_back("m/z Range:", text);
+  std::snprintf(text, sizeof text, "%d", s.minIntensity);
+  rows.emplace_back("Minimum. Intensity:", text);
+  if (s.matchPresent) {
+    rows.emplace_back("", "");
+    std::snprintf(text, sizeof text, "%d", s.reverseMatch);
+    rows.emplace_back("Reverse Match:", text);
+    std::snprintf(text, sizeof text, "%d", s.forwardMatch);
+    rows.emplace_back("Forward Match:", text);
+  }
+  int i = 0;
+  for (const auto& [label, value] : rows) {
+    const int at = m_pList->InsertItem(i++, label.c_str());
+    m_pList->SetItemText(at, 1, value.c_str());
+  }
+  CRect r;
+  GetClientRect(&r);
+  SizeColumns(r.Width());
+  Invalidate(FALSE);
+  return 0;
+}
+
+BOOL CWrapCtlSptInfo::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  const auto* n = reinterpret_cast<const NMLISTVIEW*>(lParam);
+  if (n && n->hdr.code == LVN_COLUMNCLICK && m_mode == SPTINFO_MODE_IONS) {
+    const int column = n->iSubItem;
+    const int last = m_a && m_b ? 4 : 2;
+    const bool take = column != static_cast<int>(m_sortColumn) && column >= 0 && column <= last;
+    PostMessage(WM_USER + 24, take ? static_cast<WPARAM>(column) : static_cast<WPARAM>(-1), 0);
+    return TRUE;
+  }
+  return CWnd::OnNotify(wParam, lParam, result);
+}
+
+int CWrapCtlSptInfo::RowCount() const {
+  return m_pList && m_pList->m_hWnd ? static_cast<int>(m_pList->SendMessage(LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+std::string CWrapCtlSptInfo::Cell(int row, int column) const {
+  char text[600] = {};
+  if (m_pList && m_pList->m_hWnd) m_pList->GetItemText(row, column, text, sizeof text);
+  return text;
+}
+
+// ---- CWrapSpectrumInfo -------------------------------------------------------------
+
+BEGIN_MESSAGE_MAP(CWrapSpectrumInfo, CWnd)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_SIZE()
+ON_MESSAGE(WM_USER + 21, OnClear)
+ON_MESSAGE(WM_USER + 22, OnShow)
+ON_MESSAGE(WM_USER + 23, OnSortColumn)
+END_MESSAGE_MAP()
+
+CWrapSpectrumInfo::~CWrapSpectrumInfo() {
+  delete m_pLeft;
+  delete m_pRight;
+}
+
+int CWrapSpectrumInfo::OnCreate(CREATESTRUCTA*) {
+  if (Default() == -1) return -1;
+  for (auto [list, id] : {std::pair<CListCtrl**, UINT>{&m_pLeft, 1}, {&m_pRight, 2}}) {
+    *list = new (std::nothrow) CListCtrl;
+    if (*list && !(*list)->Create(WS_CHILD | WS_BORDER | LVS_REPORT, CRect(0, 0, 0, 0), this, id)) {
+      delete *list;
+      *list = nullptr;
+    }
+  }
+  if (m_pLeft) {
+    m_pLeft->InsertColumn(0, "");
+    m_pLeft->InsertColumn(1, "Information");
+    m_pLeft->ShowWindow(SW_SHOW);
+  }
+  if (m_pRight) {
+    m_pRight->InsertColumn(0, "Ion", LVCFMT_RIGHT);
+    m_pRight->InsertColumn(1, "Intensity", LVCFMT_RIGHT);
+    m_pRight->InsertColumn(2, "% Base Peak", LVCFMT_RIGHT);
+    m_pRight->ShowWindow(SW_SHOW);
+  }
+  return 0;
+}
+
+void CWrapSpectrumInfo::OnDestroy() {
+  for (CListCtrl** l : {&m_pLeft, &m_pRight}) {
+    if (*l && (*l)->m_hWnd) (*l)->DestroyWindow();
+    delete *l;
+    *l = nullptr;
+  }
+  Default();
+}
+
+void CWrapSpectrumInfo::OnSize(UINT, int cx, int cy) {
+  Default();
+  const int half = cx / 2;
+  if (m_pLeft && m_pLeft->m_hWnd) m_pLeft->MoveWindow(0, 0, half, cy, TRUE);
+  if (m_pRight && m_pRight->m_hWnd) m_pRight->MoveWindow(half, 0, cx - half, cy, TRUE);
+  if (HWND p = ::GetParent(m_hWnd); p && ::GetParent(p))
+    ::PostMessageA(::GetParent(p), SPTINFO_RESIZED, reinterpret_cast<WPARAM>(this), MAKELPARAM(cx, cy));
+}
+
+BOOL CWrapSpectrumInfo::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  const auto* n = reinterpret_cast<const NMLISTVIEW*>(lParam);
+  if (n && n->hdr.code == LVN_COLUMNCLICK && n->hdr.idFrom == 2) {
+    const int column = n->iSubItem;
+    const bool take = column != m_sortColumn && column >= 0 && column <= 2;
+    PostMessage(WM_USER + 23, take ? static_cast<WPARAM>(column) : static_cast<WPARAM>(-1), 0);
+    return TRUE;
+  }
+  return CWnd::OnNotify(wParam, lParam, result);
+}
+
+LRESULT CWrapSpectrumInfo::OnClear(WPARAM, LPARAM) {
+  m_spectrum = nullptr;
+  for (CListCtrl* l : {m_pLeft, m_pRight})
+    if (l && l->m_hWnd) l->SendMessage(LVM_DELETEALLITEMS, 0, 0);
+  Invalidate(FALSE);
+  return 0;
+}
+
+void CWrapSpectrumInfo::FillIons() {
+  if (!m_pRight || !m_pRight->m_hWnd || !m_spectrum) return;
+  m_pRight->SendMessage(LVM_DELETEALLITEMS, 0, 0);
+  // Each row keeps its pair's index, so no mass lookup can miss.
+  std::vector<uint32_t> order;
+  const int n = std::max(0, PlusSpt_GetPairCount(m_spectrum));
+  for (int i = 0; i < n; ++i) order.push_back(static_cast<uint32_t>(i));
+  auto value = [&](uint32_t i) {
+    double m = 0, v = 0;
+    SptPairAt(m_spectrum, i, &m, &v);
+    return std::pair<double, double>{m, v};
+  };
+  if (m_sortColumn == 1 || m_sortColumn == 2)
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) { return value(x).second > value(y).second; });
+  char format[16] = "%.0f";
+  KELT_GetMassDecimalsAndFormat(m_spectrum, format);
+  double base = 0;
+  PlusSpt_GetBasePeak(m_spectrum, &base);
+  int row = 0;
+  for (uint32_t i : order) {
+    const auto [m, v] = value(i);
+    char text[64];
+    std::snprintf(text, sizeof text, format, m);
+    const int at = m_pRight->InsertItem(row++, text);
+    m_pRight->SetItemData(at, i);
+    std::snprintf(text, sizeof text, "%.0f", v);
+    m_pRight->SetItemText(at, 1, text);
+    if (base != 0) {
+      std::snprintf(text, sizeof text, "%.2f", v / base * 100);
+      m_pRight->SetItemText(at, 2, text);
+    }
+  }
+}
+
+LRESULT CWrapSpectrumInfo::OnShow(WPARAM wParam, LPARAM lParam) {
+  auto* a = reinterpret_cast<STRUCT_SPT_PLUS*>(wParam);
+  auto* b = reinterpret_cast<STRUCT_SPT_PLUS*>(lParam);
+  m_spectrum = a ? a : b;
+  if (!m_spectrum) return 0;
+  if (m_pLeft && m_pLeft->m_hWnd) {
+    m_pLeft->SendMessage(LVM_DELETEALLITEMS, 0, 0);
+    KELT_ShowSpectraInfoInListCtrl(m_spectrum, nullptr, m_pLeft);
+  }
+  FillIons();
+  Invalidate(FALSE);
+  return 0;
+}
+
+LRESULT CWrapSpectrumInfo::OnSortColumn(WPARAM wParam, LPARAM) {
+  const int column = static_cast<int>(static_cast<intptr_t>(wParam));
+  if (column < 0 || column > 2) return 0;
+  m_sortColumn = static_cast<int16_t>(column);
+  if (m_spectrum) FillIons();
+  return 0;
+}
+
+// ---- CWrapCtlSpt ------------------------------------------------------------------
+
+BEGIN_MESSAGE_MAP(CWrapCtlSpt, CWnd)
+ON_WM_SIZE()
+ON_WM_DESTROY()
+ON_MESSAGE(WM_USER + 20, OnSetTarget)
+END_MESSAGE_MAP()
+
+int CWrapCtlSpt::CreateControl() {
+  m_pControl = CreateSpectraControl(this, 500, 0, 0, 0, 0, 0, 0, 0);
+  if (!m_pControl) return 0;
+  m_pControl->ShowWindow(SW_SHOW);
+  return 1;
+}
+
+void CWrapCtlSpt::OnSize(UINT, int cx, int cy) {
+  Default();
+  if (m_pControl && m_pControl->m_hWnd) m_pControl->MoveWindow(0, 0, cx, cy, TRUE);
+  if (HWND p = ::GetParent(m_hWnd); p && ::GetParent(p))
+    ::PostMessageA(::GetParent(p), SPTINFO_RESIZED, reinterpret_cast<WPARAM>(this), MAKELPARAM(cx, cy));
+}
+
+void CWrapCtlSpt::OnDestroy() {
+  // The control deletes its own object when its window goes.
+  if (m_pControl && m_pControl->m_hWnd) m_pControl->DestroyWindow();
+  m_pControl = nullptr;
+  Default();
+}
+
+LRESULT CWrapCtlSpt::OnSetTarget(WPARAM wParam, LPARAM lParam) {
+  m_targetCommand = static_cast<uint16_t>(wParam);
+  m_target = reinterpret_cast<HWND>(lParam);
+  return 0;
+}
+
+BOOL CWrapCtlSpt::OnCommand(WPARAM wParam, LPARAM lParam) {
+  const UINT code = HIWORD(wParam);
+  if (LOWORD(wParam) == 500 && code >= 1 && code <= 6) {
+    if (m_target && m_targetCommand)
+      ::SendMessageA(m_target, WM_COMMAND, MAKEWPARAM(m_targetCommand, code), reinterpret_cast<LPARAM>(m_hWnd));
+    return TRUE;
+  }
+  return CWnd::OnCommand(wParam, lParam);
+}
+
+// ---- CWrapSptToolBar ---------------------------------------------------------------
+
+BEGIN_MESSAGE_MAP(CWrapSptToolBar, CWnd)
+ON_WM_PAINT()
+ON_MESSAGE(WM_USER + 20, OnFrameMessage)
+ON_MESSAGE(WM_USER + 21, OnFrameMessage)
+ON_MESSAGE(WM_USER + 22, OnFrameMessage)
+ON_MESSAGE(WM_USER + 23, OnFrameMessage)
+ON_MESSAGE(WM_USER + 24, OnFrameSize)
+END_MESSAGE_MAP()
+
+void CWrapSptToolBar::OnPaint() {
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(m_hWnd, &ps);
+  RECT r{};
+  ::GetClientRect(m_hWnd, &r);
+  HBRUSH face = CreateSolidBrush(0xC0C0C0);
+  FillRect(dc, &r, face);
+  DeleteObject(face);
+  HPEN shadow = CreatePen(PS_SOLID, 1, 0x808080);
+  HGDIOBJ old = SelectObject(dc, shadow);
+  MoveToEx(dc, r.left, r.bottom - 1, nullptr);
+  LineTo(dc, r.right, r.bottom - 1);
+  SelectObject(dc, old);
+  DeleteObject(shadow);
+  ::EndPaint(m_hWnd, &ps);
+}
+
+LRESULT CWrapSptToolBar::OnFrameMessage(WPARAM, LPARAM) { return m_rowHeight; }
+
+LRESULT CWrapSptToolBar::OnFrameSize(WPARAM, LPARAM lParam) {
+  // One row of buttons, never more than half the control's height.
+  const int height = static_cast<int>(lParam);
+  return std::min<int>(m_rowHeight, std::max(0, height / 2));
+}
