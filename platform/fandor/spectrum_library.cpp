@@ -237,14 +237,12 @@ bool ParseLibrary(const std::string& path, const std::string& text, Library* lib
   size_t packed = 0;
   for (const Entry& x : lib->entries) packed += x.spectrum.masses.size();
   lib->peakSpans.assign(lib->entries.size(), {});
-  lib->peakMasses.reserve(packed);
-  lib->peakWeights.reserve(packed);
+  lib->peaks.reserve(packed);
   for (const std::vector<int32_t>& group : lib->byBase)
     for (int32_t i : group) {
       const Weighted& w = lib->entries[size_t(i)].spectrum;
-      lib->peakSpans[size_t(i)] = {uint32_t(lib->peakMasses.size()), uint32_t(w.masses.size())};
-      lib->peakMasses.insert(lib->peakMasses.end(), w.masses.begin(), w.masses.end());
-      lib->peakWeights.insert(lib->peakWeights.end(), w.weights.begin(), w.weights.end());
+      lib->peakSpans[size_t(i)] = {uint32_t(lib->peaks.size()), uint32_t(w.masses.size())};
+      for (size_t k = 0; k < w.masses.size(); ++k) lib->peaks.push_back({w.masses[k], w.weights[k]});
     }
   return true;
 }
@@ -289,8 +287,7 @@ Unknown Spread(const fandor::Weighted& u) {
 // keep the processor busy while it waits.
 template <int kLanes>
 void MatchPacked(const Unknown& u, const Library& lib, const int32_t* entries, double* forward, double* reverse) {
-  const uint16_t* masses = lib.peakMasses.data();
-  const float* weights = lib.peakWeights.data();
+  const Library::PackedPeak* peaks = lib.peaks.data();
   const float* spread = u.weights.data();
   uint32_t from[kLanes], count[kLanes];
   double dot[kLanes], inReference[kLanes];
@@ -302,9 +299,9 @@ void MatchPacked(const Unknown& u, const Library& lib, const int32_t* entries, d
     dot[l] = inReference[l] = 0;
   }
   auto add = [&](int l, uint32_t k) {
-    const uint32_t at = std::min(uint32_t(masses[k]) - u.low, u.span);  // below the span wraps high
+    const uint32_t at = std::min(uint32_t(peaks[k].mass) - u.low, u.span);  // below the span wraps high
     const double w = spread[at];
-    dot[l] += w * weights[k];
+    dot[l] += w * peaks[k].weight;
     inReference[l] += w * w;
   };
   for (uint32_t k = 0; k < common; ++k)
@@ -316,10 +313,8 @@ void MatchPacked(const Unknown& u, const Library& lib, const int32_t* entries, d
   }
 }
 
-// Scores the entries the prefilter lets through. The candidates are listed
-// first and their peaks fetched a few entries ahead of the matching: in a
-// large library they lie far apart, and waiting for each in turn would
-// cost more than the matching itself.
+// Scores the entries the prefilter lets through: lists them, then matches
+// them four at a time.
 void Score(const Library& lib, int16_t index, const Unknown& unknown, std::vector<Candidate>* out) {
   const fandor::Weighted& u = *unknown.spectrum;
   std::vector<size_t> order(u.masses.size());
@@ -340,20 +335,10 @@ void Score(const Library& lib, int16_t index, const Unknown& unknown, std::vecto
   for (size_t k = 0; k < top; ++k)
     for (int32_t e : lib.byBase[u.masses[order[k]]]) consider(e);
 
-  constexpr size_t kLanes = 4, kAhead = 16;
-  auto fetch = [&](int32_t e) {
-    const uint32_t from = lib.peakSpans[size_t(e)].start, to = from + lib.peakSpans[size_t(e)].count;
-    const char* m = reinterpret_cast<const char*>(lib.peakMasses.data() + from);
-    const char* w = reinterpret_cast<const char*>(lib.peakWeights.data() + from);
-    for (uint32_t b = 0; b < (to - from) * sizeof(uint16_t); b += 64) __builtin_prefetch(m + b);
-    for (uint32_t b = 0; b < (to - from) * sizeof(float); b += 64) __builtin_prefetch(w + b);
-  };
-  for (size_t i = 0; i < listed.size() && i < kAhead; ++i) fetch(listed[i]);
+  constexpr size_t kLanes = 4;
   double f[kLanes], r[kLanes];
   size_t i = 0;
   for (; i + kLanes <= listed.size(); i += kLanes) {
-    for (size_t l = 0; l < kLanes; ++l)
-      if (i + kAhead + l < listed.size()) fetch(listed[i + kAhead + l]);
     MatchPacked<kLanes>(unknown, lib, &listed[i], f, r);
     for (size_t l = 0; l < kLanes; ++l) out->push_back({index, listed[i + l], uint32_t(out->size()), f[l], r[l]});
   }

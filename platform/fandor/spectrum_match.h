@@ -44,9 +44,14 @@ struct Library {
   struct PeakSpan {
     uint32_t start = 0, count = 0;
   };
+#pragma pack(push, 2)
+  struct PackedPeak {
+    uint16_t mass;
+    float weight;
+  };
+#pragma pack(pop)
   std::vector<PeakSpan> peakSpans;
-  std::vector<uint16_t> peakMasses;
-  std::vector<float> peakWeights;
+  std::vector<PackedPeak> peaks;
 };
 
 // Reads and indexes an MSP file; false with an error number set.
