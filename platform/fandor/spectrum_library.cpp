@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -233,6 +234,16 @@ bool ParseLibrary(const std::string& path, const std::string& text, Library* lib
     for (int k = 0; k < x.largestCount; ++k) lib->byLargest[x.largest[k]].push_back(int32_t(i));
     lib->byBase[x.largest[0]].push_back(int32_t(i));
   }
+  size_t packed = 0;
+  for (const Entry& x : lib->entries) packed += x.spectrum.masses.size();
+  lib->peakSpans.assign(lib->entries.size(), {});
+  lib->peaks.reserve(packed);
+  for (const std::vector<int32_t>& group : lib->byBase)
+    for (int32_t i : group) {
+      const Weighted& w = lib->entries[size_t(i)].spectrum;
+      lib->peakSpans[size_t(i)] = {uint32_t(lib->peaks.size()), uint32_t(w.masses.size())};
+      for (size_t k = 0; k < w.masses.size(); ++k) lib->peaks.push_back({w.masses[k], w.weights[k]});
+    }
   return true;
 }
 
@@ -245,38 +256,113 @@ namespace {
 struct Candidate {
   int16_t library;
   int32_t entry;
+  uint32_t order;  // place among the candidates; ranks equal matches
   double forward, reverse;
 };
 
-// Scores the entries the prefilter lets through.
-void Score(const Library& lib, int16_t index, const fandor::Weighted& u, std::vector<Candidate>* out,
-           std::vector<uint32_t>& seen, uint32_t stamp) {
+// The unknown's weights by mass over the span of its masses, 0 where it
+// has no peak and one 0 past the end for every mass outside the span, so
+// that a library spectrum is matched in one pass over its own peaks.
+struct Unknown {
+  const fandor::Weighted* spectrum;
+  uint16_t low = 0;
+  uint32_t span = 0;
+  std::vector<float> weights;
+};
+
+Unknown Spread(const fandor::Weighted& u) {
+  Unknown x;
+  x.spectrum = &u;
+  x.low = u.masses.front();
+  x.span = uint32_t(u.masses.back() - x.low) + 1;
+  x.weights.assign(size_t(x.span) + 1, 0.0f);
+  for (size_t i = 0; i < u.masses.size(); ++i) x.weights[u.masses[i] - x.low] = u.weights[i];
+  return x;
+}
+
+// fandor::Match over the library's packed peaks of a few entries at once,
+// to the bit: each entry's shared masses are met in the same ascending
+// order, and a mass the unknown lacks adds exact zeros. Each entry's sums
+// are a chain of additions that waits on itself; the entries side by side
+// keep the processor busy while it waits.
+template <int kLanes>
+void MatchPacked(const Unknown& u, const Library& lib, const int32_t* entries, double* forward, double* reverse) {
+  const Library::PackedPeak* peaks = lib.peaks.data();
+  const float* spread = u.weights.data();
+  uint32_t from[kLanes], count[kLanes];
+  double dot[kLanes], inReference[kLanes];
+  uint32_t common = UINT32_MAX;
+  for (int l = 0; l < kLanes; ++l) {
+    from[l] = lib.peakSpans[size_t(entries[l])].start;
+    count[l] = lib.peakSpans[size_t(entries[l])].count;
+    common = std::min(common, count[l]);
+    dot[l] = inReference[l] = 0;
+  }
+  auto add = [&](int l, uint32_t k) {
+    const uint32_t at = std::min(uint32_t(peaks[k].mass) - u.low, u.span);  // below the span wraps high
+    const double w = spread[at];
+    dot[l] += w * peaks[k].weight;
+    inReference[l] += w * w;
+  };
+  for (uint32_t k = 0; k < common; ++k)
+    for (int l = 0; l < kLanes; ++l) add(l, from[l] + k);
+  for (int l = 0; l < kLanes; ++l) {
+    for (uint32_t k = common; k < count[l]; ++k) add(l, from[l] + k);
+    forward[l] = count[l] == 0 ? 0 : 999.0 * dot[l] * dot[l];
+    reverse[l] = inReference[l] > 0 ? 999.0 * dot[l] * dot[l] / inReference[l] : 0;
+  }
+}
+
+// Scores the entries the prefilter lets through: lists them, then matches
+// them four at a time.
+void Score(const Library& lib, int16_t index, const Unknown& unknown, std::vector<Candidate>* out) {
+  const fandor::Weighted& u = *unknown.spectrum;
   std::vector<size_t> order(u.masses.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return u.abundances[a] > u.abundances[b]; });
   const size_t top = std::min<size_t>(8, order.size());
-  auto consider = [&](int32_t e) {
-    if (seen[size_t(e)] == stamp) return;
-    seen[size_t(e)] = stamp;
-    double f, r;
-    fandor::Match(u, lib.entries[size_t(e)].spectrum, &f, &r);
-    out->push_back({index, e, f, r});
-  };
   if (top == 0) return;
+  std::vector<uint64_t> seen((lib.entries.size() + 63) / 64, 0);
+  std::vector<int32_t> listed;
+  auto consider = [&](int32_t e) {
+    uint64_t& word = seen[size_t(e) >> 6];
+    const uint64_t bit = uint64_t(1) << (e & 63);
+    if (word & bit) return;
+    word |= bit;
+    listed.push_back(e);
+  };
   for (int32_t e : lib.byLargest[u.masses[order[0]]]) consider(e);
   for (size_t k = 0; k < top; ++k)
     for (int32_t e : lib.byBase[u.masses[order[k]]]) consider(e);
+
+  constexpr size_t kLanes = 4;
+  double f[kLanes], r[kLanes];
+  size_t i = 0;
+  for (; i + kLanes <= listed.size(); i += kLanes) {
+    MatchPacked<kLanes>(unknown, lib, &listed[i], f, r);
+    for (size_t l = 0; l < kLanes; ++l) out->push_back({index, listed[i + l], uint32_t(out->size()), f[l], r[l]});
+  }
+  for (; i < listed.size(); ++i) {
+    MatchPacked<1>(unknown, lib, &listed[i], f, r);
+    out->push_back({index, listed[i], uint32_t(out->size()), f[0], r[0]});
+  }
 }
 
+// Best first: by forward match, then reverse match, then the order the
+// candidates were met in. Only the hits kept are put in order.
 void* MakeHitList(std::vector<Candidate>& c, const std::vector<const Library*>& libs, int32_t maxHits,
                   int32_t minimumMatch) {
-  std::stable_sort(c.begin(), c.end(), [](const Candidate& a, const Candidate& b) {
-    return a.forward != b.forward ? a.forward > b.forward : a.reverse > b.reverse;
+  c.erase(std::remove_if(c.begin(), c.end(), [&](const Candidate& x) { return x.forward + 0.5 < minimumMatch; }),
+          c.end());
+  const size_t kept = std::min(c.size(), size_t(maxHits));
+  std::partial_sort(c.begin(), c.begin() + ptrdiff_t(kept), c.end(), [](const Candidate& a, const Candidate& b) {
+    if (a.forward != b.forward) return a.forward > b.forward;
+    if (a.reverse != b.reverse) return a.reverse > b.reverse;
+    return a.order < b.order;
   });
   std::vector<FANDOR_HIT> hits;
-  for (const Candidate& x : c) {
-    if (int32_t(hits.size()) >= maxHits) break;
-    if (x.forward + 0.5 < minimumMatch) continue;
+  for (size_t i = 0; i < kept; ++i) {
+    const Candidate& x = c[i];
     const fandor::Entry& e = libs[size_t(x.library)]->entries[size_t(x.entry)];
     FANDOR_HIT h;
     std::memset(&h, 0, sizeof h);
@@ -322,11 +408,9 @@ int32_t SearchLoaded(const std::vector<const Library*>& libs, const void* spectr
     return -1;
   }
   if (maxHits <= 0) maxHits = 10;
+  const Unknown unknown = Spread(u);
   std::vector<Candidate> c;
-  for (size_t k = 0; k < libs.size(); ++k) {
-    std::vector<uint32_t> seen(libs[k]->entries.size(), 0);
-    Score(*libs[k], int16_t(k), u, &c, seen, 1);
-  }
+  for (size_t k = 0; k < libs.size(); ++k) Score(*libs[k], int16_t(k), unknown, &c);
   *hitList = MakeHitList(c, libs, maxHits, minimumMatch);
   if (!*hitList) {
     SetError(FANDOR_ERROR_ARGUMENT, "Out of memory.");

@@ -36,6 +36,22 @@ struct Library {
   int32_t skipped = 0;
   // Entries by the masses of their largest peaks, and by their base peak.
   std::vector<std::vector<int32_t>> byLargest, byBase;
+  // The entries' spectra again, side by side, so that a search reads the
+  // candidates' peaks from one block rather than from a few scattered
+  // allocations each. Entries of one base peak lie together, as a search
+  // takes them together: entry i holds the peaks from peakSpans[i].start,
+  // peakSpans[i].count of them.
+  struct PeakSpan {
+    uint32_t start = 0, count = 0;
+  };
+#pragma pack(push, 2)
+  struct PackedPeak {
+    uint16_t mass;
+    float weight;
+  };
+#pragma pack(pop)
+  std::vector<PeakSpan> peakSpans;
+  std::vector<PackedPeak> peaks;
 };
 
 // Reads and indexes an MSP file; false with an error number set.

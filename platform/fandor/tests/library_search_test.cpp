@@ -156,6 +156,80 @@ TEST_F(LibrarySearchTest, LibraryCheckKeepsWhatOpens) {
   EXPECT_EQ(CheckSearchLibraries(nullptr, &differs), 0);
 }
 
+// Equal matches rank in the order the search meets them: by entry within a
+// library, by library among the searched ones. The hit cap and the
+// minimum match cut that order without reordering it.
+TEST_F(LibrarySearchTest, EqualMatchesKeepTheirOrderUnderTheCapAndMinimum) {
+  std::string text;
+  for (int i = 0; i < 40; ++i) {
+    text += "Name: entry " + std::to_string(i) + "\nNum Peaks: 3\n";
+    if (i % 5 == 2) text += "91 999; 92 600; 65 110\n\n";       // the unknown's own spectrum
+    else if (i % 7 == 3) text += "91 999; 92 300; 65 110\n\n";  // close: forward 975
+    else text += std::to_string(100 + i) + " 999; 77 200; 51 90\n\n";
+  }
+  Write("C:\\TEMP\\ties.msp", text);
+  HSPECLIB lib = OpenSpectrumLibrary("C:\\TEMP\\ties.msp");
+  ASSERT_NE(lib, nullptr);
+  const auto toluene = Exchange({{91.02, 999000}, {91.97, 600000}, {65.1, 110000}});
+  const std::vector<int> same = {2, 7, 12, 17, 22, 27, 32, 37}, close = {3, 10, 24, 31, 38};
+  std::vector<int> all = same;
+  all.insert(all.end(), close.begin(), close.end());
+  struct Case {
+    int32_t maxHits, minimumMatch;
+    std::vector<int> entries;
+  } cases[] = {
+      {3, 0, {2, 7, 12}},
+      {0, 0, {2, 7, 12, 17, 22, 27, 32, 37, 3, 10}},  // 0: ten
+      {100, 0, all},
+      {100, 980, same},
+      {9, 975, {2, 7, 12, 17, 22, 27, 32, 37, 3}},
+      {1, 1000, {}},
+  };
+  for (const Case& c : cases) {
+    void* hits = nullptr;
+    ASSERT_EQ(SearchSpectrumLibrary(lib, toluene.data(), c.maxHits, c.minimumMatch, &hits), int32_t(c.entries.size()))
+        << c.maxHits << " " << c.minimumMatch;
+    for (size_t i = 0; i < c.entries.size(); ++i) {
+      FANDOR_HIT hit;
+      ASSERT_TRUE(GetHitEntry(hits, int32_t(i), &hit));
+      EXPECT_EQ(+hit.entry, c.entries[i]) << c.maxHits << " " << c.minimumMatch << " hit " << i;
+      EXPECT_EQ(+hit.rank, int(i + 1));
+      EXPECT_EQ(+hit.forward, i < same.size() ? 999 : 975);
+      EXPECT_EQ(hit.name, "entry " + std::to_string(c.entries[i]));
+    }
+    FreeBlock(hits);
+  }
+  CloseSpectrumLibrary(lib);
+
+  // The same spectrum in two libraries: the first library's copies first.
+  CreateDirectoryA("C:\\TIES", nullptr);
+  Write("C:\\TIES\\one.msp", "Name: one a\nNum Peaks: 2\n91 999\n92 600\n\n"
+                               "Name: one b\nNum Peaks: 3\n91 999\n92 600\n65 110\n");
+  Write("C:\\TIES\\two.msp", "Name: two a\nNum Peaks: 3\n91 999\n92 600\n65 110\n\n"
+                               "Name: two b\nNum Peaks: 3\n91 999\n92 600\n65 110\n");
+  std::vector<char> list(FANDOR_LIBRARY_LIST_SIZE, 0);
+  const char names[] = "two.msp\0one.msp\0";
+  std::memcpy(list.data(), names, sizeof names);
+  STRUCT_NIST_DEFS defs;
+  std::memset(&defs, 0, sizeof defs);
+  std::snprintf(defs.libraryPath, sizeof defs.libraryPath, "C:\\TIES");
+  defs.libraryCount = defs.activeLibraryCount = 2;
+  defs.libraryList = list.data();
+  ASSERT_EQ(CheckSearchLibraries(&defs, nullptr), 2);
+  for (int32_t cap : {2, 3, 4}) {
+    defs.maxHits = cap;
+    void* hits = nullptr;
+    ASSERT_EQ(SearchLibraries(&defs, toluene.data(), &hits), cap);
+    const char* expected[] = {"two a", "two b", "one b", "one a"};
+    for (int32_t i = 0; i < CountHits(hits); ++i) {
+      char name[16];
+      ASSERT_TRUE(GetHitName(hits, i, name, sizeof name));
+      EXPECT_STREQ(name, expected[i]) << cap;
+    }
+    FreeBlock(hits);
+  }
+}
+
 // A library replaced by one of the same size is searched as the new one,
 // however it was replaced, and a damaged same-size copy is not usable.
 TEST_F(LibrarySearchTest, SameSizeReplacementIsReadAgain) {
