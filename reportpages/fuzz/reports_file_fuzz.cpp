@@ -82,7 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (h.AddPageToFile(added, sizeof added, 1, 80, 70, 2, 1, 2, 32767, 32767, 1, 0, "added")) {
     CRptsFileHandler again(kPath, nullptr);
     fuzz::Check(again.GetCountOfPages() == pages + 1, "an added page is not counted");
-    for (int32_t i = 0; i < shown; ++i) fuzz::Check(Page(again, i) == before[size_t(i)], "a page changed by an add");
+    // A page that could be read keeps its record and content; one whose
+    // record lay past a short directory may read as a blank record after the
+    // add has extended the directory, which loses nothing.
+    for (int32_t i = 0; i < shown; ++i)
+      if (before[size_t(i)] != "<none>") fuzz::Check(Page(again, i) == before[size_t(i)], "a page changed by an add");
   }
   return 0;
 }

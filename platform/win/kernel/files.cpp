@@ -266,6 +266,8 @@ BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAcce
   auto f = FileFromHandle(file);
   if (!f) return FALSE;
   if (!f->access().write) return host::Fail(ERROR_ACCESS_DENIED);
+  if ((lastAccess && !host::UsableFileTime(*lastAccess)) || (lastWrite && !host::UsableFileTime(*lastWrite)))
+    return host::Fail(ERROR_INVALID_PARAMETER);
   timespec ts[2];
   ts[0].tv_sec = 0;
   ts[0].tv_nsec = UTIME_OMIT;

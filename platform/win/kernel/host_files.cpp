@@ -2,6 +2,7 @@
 #include "host_files.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "win_paths.h"
@@ -81,6 +82,12 @@ DWORD AttributesOf(const struct stat& st, std::string_view name) {
 
 int64_t FileTimeValue(const FILETIME& ft) {
   return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+}
+
+bool UsableFileTime(const FILETIME& ft) {
+  constexpr int64_t kMargin = 2LL * 86400 * 10000000LL;
+  const int64_t v = FileTimeValue(ft);
+  return v >= 0 && v <= INT64_MAX - kMargin;
 }
 
 FILETIME MakeFileTime(int64_t value) {

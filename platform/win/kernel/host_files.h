@@ -35,6 +35,10 @@ DWORD AttributesOf(const struct stat& st, std::string_view name);
 
 constexpr int64_t kUnixEpochAsFileTime = 116444736000000000LL;  // 1970-01-01 in 100 ns from 1601
 int64_t FileTimeValue(const FILETIME& ft);
+// A time that can be converted without overflow: not negative (the top
+// bit set, which the original refused too) and two days short of the
+// largest value, room for any local-time offset.
+bool UsableFileTime(const FILETIME& ft);
 FILETIME MakeFileTime(int64_t value);
 FILETIME FileTimeFromTimespec(const timespec& ts);
 timespec TimespecFromFileTime(const FILETIME& ft);

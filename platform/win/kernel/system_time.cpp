@@ -111,7 +111,7 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, LPFILETIME fileTime) {
 }
 
 BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, LPFILETIME localFileTime) {
-  if (!fileTime || !localFileTime) return host::Fail(ERROR_INVALID_PARAMETER);
+  if (!fileTime || !localFileTime || !host::UsableFileTime(*fileTime)) return host::Fail(ERROR_INVALID_PARAMETER);
   const int64_t v = host::FileTimeValue(*fileTime);
   const int64_t unixSeconds = FloorDiv(v - host::kUnixEpochAsFileTime, kTicksPerSecond);
   *localFileTime = host::MakeFileTime(v + LocalOffsetAt(unixSeconds) * kTicksPerSecond);
@@ -119,7 +119,7 @@ BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, LPFILETIME localFileTime)
 }
 
 BOOL LocalFileTimeToFileTime(const FILETIME* localFileTime, LPFILETIME fileTime) {
-  if (!localFileTime || !fileTime) return host::Fail(ERROR_INVALID_PARAMETER);
+  if (!localFileTime || !fileTime || !host::UsableFileTime(*localFileTime)) return host::Fail(ERROR_INVALID_PARAMETER);
   const int64_t v = host::FileTimeValue(*localFileTime);
   const int64_t asUtc = FloorDiv(v - host::kUnixEpochAsFileTime, kTicksPerSecond);
   // The offset at the guessed moment, then once more at the corrected one.

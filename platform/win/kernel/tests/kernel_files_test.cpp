@@ -380,6 +380,15 @@ TEST_F(KernelFilesTest, FileTimesSetAndRead) {
   EXPECT_FALSE(SetFileTime(h, nullptr, nullptr, &set));
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   CloseHandle(h);
+  // A time with its top bit set (from a damaged record) is refused and
+  // leaves the file's times as they were.
+  h = CreateFileA("C:\\TEMP\\t.bin", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  FILETIME bad{0x12345678u, 0x80F1F6E1u};
+  EXPECT_FALSE(SetFileTime(h, nullptr, &bad, &bad));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  ASSERT_TRUE(GetFileTime(h, nullptr, nullptr, &got));
+  EXPECT_EQ(CompareFileTime(&set, &got), 0);
+  CloseHandle(h);
 }
 
 }  // namespace

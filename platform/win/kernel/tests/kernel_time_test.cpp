@@ -52,6 +52,19 @@ TEST(KernelTimeTest, CompareFileTimeIsUnsigned64Bit) {
   EXPECT_EQ(CompareFileTime(&a, &a), 0);
 }
 
+// Times a damaged record can hold: refused, never overflowed.
+TEST(KernelTimeTest, TimesBeyondTheRangeAreRefusedByTheLocalConversions) {
+  for (uint64_t raw : {0x8000000000000000ULL, 0xFFFFFFFFFFFFFFFFULL, 0x80F1F6E1A2B3C4D5ULL, 0x7FFFFFFFFFFFFFFFULL}) {
+    FILETIME t = Make(raw), out{};
+    SetLastError(0);
+    EXPECT_FALSE(FileTimeToLocalFileTime(&t, &out)) << std::hex << raw;
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(LocalFileTimeToFileTime(&t, &out)) << std::hex << raw;
+  }
+  FILETIME ok = Make(0x01D0000000000000ULL), out{};
+  EXPECT_TRUE(FileTimeToLocalFileTime(&ok, &out));
+}
+
 TEST(KernelTimeTest, LocalFileTimeFollowsTheZoneAtThatMoment) {
   const char* old = getenv("TZ");
   const std::string saved = old ? old : "";
