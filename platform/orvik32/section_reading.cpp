@@ -209,7 +209,7 @@ class InPlace : public SectionBase {
   const uint8_t* WindowLocked(uint32_t i) {
     if (!blob_ || i >= chunks_.size()) return nullptr;
     if (!window_) {
-      window_.reset(new (std::nothrow) uint8_t[kChunk]);
+      window_.reset(new (std::nothrow) uint8_t[std::min(kChunk, size_)]);
       if (!window_) return nullptr;
     }
     const uint32_t start = i * kChunk;
