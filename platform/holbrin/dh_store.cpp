@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "holbrin.h"
+#include "orvik32/orvik32_batches.h"
 
 namespace holbrin {
 namespace {
@@ -58,7 +59,20 @@ bool ReadWholeSection(const char* path, const std::string& name, std::vector<uin
 
 bool ReplaceSection(const char* path, const std::string& name, const void* bytes, size_t size) {
   if (!path || !*path || size > kMaxSection) return false;
-  // A short write would still be committed at close, so the new bytes go to
+  // The section is staged and committed alone, in one transaction: a short
+  // write commits nothing, and the file is synced once, not three times.
+  if (BeginSectionBatch(path)) {
+    HSECTION s = CreateSection(path, name.c_str(), nullptr);
+    bool ok = s && (size == 0 || WriteSection(s, bytes, uint32_t(size)) == size);
+    if (s) ok = CloseSection(s) && ok;
+    if (!ok) {
+      AbortSectionBatch(path);
+      return false;
+    }
+    return CommitSectionBatch(path) != 0;
+  }
+  // Inside a batch of the caller's own (or one on another file), a short
+  // write would still be committed at close, so the new bytes go to
   // a scratch section first and replace the old section only when whole.
   const std::string scratch = name + "~w";
   HSECTION s = CreateSection(path, scratch.c_str(), nullptr);

@@ -1,8 +1,9 @@
 #pragma once
 // Several section writes of one file committed as one: between
 // BeginSectionBatch and CommitSectionBatch, on the calling thread, closing
-// a writing section and deleting a section of that file only stage the
-// change; sections opened on the file meanwhile see what was staged.
+// a writing section, copying into a section and deleting a section of
+// that file only stage the change; sections opened or copied from the
+// file meanwhile see what was staged.
 // CommitSectionBatch writes every staged change in one transaction, so
 // other readers, a failure or an interrupted process see all of them or
 // none. Renames are not staged.

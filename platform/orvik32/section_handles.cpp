@@ -366,12 +366,25 @@ BOOL CopySection(const char* sourcePath, const char* sourceName, const char* tar
   try {
     if (!sourcePath || !ValidSectionName(sourceName) || !ValidSectionName(targetName)) return FALSE;
     Bytes bytes;
-    {
+    // Within a batch, a copy sees what was staged and is staged itself.
+    const Staged* staged = nullptr;
+    if (Batch* b = BatchOf(sourcePath)) staged = b->Find(sourceName);
+    if (staged) {
+      if (staged->deleted || !bytes.Reserve(staged->bytes.size())) return FALSE;
+      if (!staged->bytes.empty()) std::memcpy(bytes.data(), staged->bytes.data(), staged->bytes.size());
+      bytes.size = static_cast<uint32_t>(staged->bytes.size());
+    } else {
       ConnPtr source = Connect(sourcePath);
       if (!source || !LoadSection(source.get(), sourceName, &bytes)) return FALSE;
     }
     ConnPtr target = ConnectForWriting(targetPath);
     if (!target) return FALSE;
+    if (Batch* b = BatchOf(targetPath)) {
+      Staged& change = b->Put(targetName);
+      change.deleted = false;
+      change.bytes.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size);
+      return TRUE;
+    }
     return StoreSection(target.get(), targetName, bytes.data(), bytes.size) ? TRUE : FALSE;
   } catch (...) {
     return FALSE;

@@ -116,16 +116,32 @@ class InPlace : public SectionBase {
       const uint32_t i = at / kChunk;
       const uint32_t within = at % kChunk;
       const uint32_t take = std::min(n - done, kChunk - within);
-      if (!chunks_[i] && within == 0 && take == std::min(kChunk, size_ - at) && !seen_[i]) {
+      if (i >= chunks_.size()) return 0;  // let go without a whole copy
+      const uint8_t* chunk = nullptr;
+      bool direct = false;
+      if (chunks_[i]) {
+        chunk = chunks_[i].get();
+      } else if (windowChunk_ == i) {
+        chunk = window_.get();
+      } else if (!seen_[i] && within == 0 && take == std::min(kChunk, size_ - at)) {
         // A whole chunk asked for the first time goes straight to the
         // caller; only a chunk asked for again is kept.
         if (!blob_ || sqlite3_blob_read(blob_, out + done, static_cast<int>(take), static_cast<int>(at)) != SQLITE_OK)
           return 0;
         seen_[i] = true;
+        direct = true;
+      } else if (!seen_[i]) {
+        // Part of a chunk met for the first time: the whole chunk goes
+        // into the one read-ahead buffer, which serves the small reads
+        // that follow without a call into SQLite each.
+        chunk = WindowLocked(i);
       } else {
-        const uint8_t* chunk = ChunkLocked(i);
-        if (!chunk) return 0;
+        chunk = ChunkLocked(i);
+      }
+      if (chunk) {
         std::memcpy(out + done, chunk + within, take);
+      } else if (!direct) {
+        return 0;
       }
       done += take;
     }
@@ -152,6 +168,10 @@ class InPlace : public SectionBase {
     std::lock_guard<std::mutex> lock(m_);
     if (!blob_) return;
     bool whole = true;
+    if (windowChunk_ < chunks_.size() && !chunks_[windowChunk_]) {
+      chunks_[windowChunk_] = std::move(window_);
+    }
+    windowChunk_ = kNoChunk;
     for (uint32_t i = 0; whole && i < chunks_.size(); ++i) whole = ChunkLocked(i) != nullptr;
     if (!whole) chunks_.clear();  // reads fail from now on, never show another version
     CloseBlobLocked();
@@ -183,9 +203,30 @@ class InPlace : public SectionBase {
     return chunks_[i].get();
   }
 
+  // The read-ahead buffer filled with chunk i (allocated once, reused for
+  // every chunk read piecewise the first time); null when the bytes
+  // cannot be had.
+  const uint8_t* WindowLocked(uint32_t i) {
+    if (!blob_ || i >= chunks_.size()) return nullptr;
+    if (!window_) {
+      window_.reset(new (std::nothrow) uint8_t[std::min(kChunk, size_)]);
+      if (!window_) return nullptr;
+    }
+    const uint32_t start = i * kChunk;
+    const uint32_t n = std::min(kChunk, size_ - start);
+    windowChunk_ = kNoChunk;
+    if (sqlite3_blob_read(blob_, window_.get(), static_cast<int>(n), static_cast<int>(start)) != SQLITE_OK) {
+      return nullptr;
+    }
+    windowChunk_ = i;
+    seen_[i] = true;
+    return window_.get();
+  }
+
   // Bytes read more than once are kept by chunk: only the parts asked for
   // are ever read.
   static constexpr uint32_t kChunk = 256 * 1024;
+  static constexpr uint32_t kNoChunk = 0xFFFFFFFFu;
 
   std::mutex m_;
   ConnPtr conn_;
@@ -196,6 +237,8 @@ class InPlace : public SectionBase {
   sqlite3_blob* blob_ = nullptr;
   std::vector<std::unique_ptr<uint8_t[]>> chunks_;
   std::vector<bool> seen_;
+  std::unique_ptr<uint8_t[]> window_;
+  uint32_t windowChunk_ = kNoChunk;
 };
 
 void Watch::Add(const std::shared_ptr<InPlace>& h) {

@@ -6,6 +6,8 @@
 
 #include "dh_test_root.h"
 #include "holbrin/holbrin.h"
+#include "orvik32/orvik32_batches.h"
+#include "orvik32/orvik32_faults.h"
 
 namespace {
 constexpr uint16_t kId = 0x14, kAddress = 1;
@@ -268,4 +270,36 @@ TEST_F(DhTables, ScaleFactorsAndSectionListing) {
   EXPECT_STREQ(names + 32, "");
   FreeBlock(names);
   EXPECT_EQ(ListSectionNames("C:\\TEMP\\none.mth", nullptr), nullptr);
+}
+
+// A rewrite is whole or not at all, alone or inside the caller's batch,
+// and leaves no scratch section behind.
+TEST_F(DhTables, RewritesAreWholeOrNothingAloneAndInABatch) {
+  auto log = [&] {
+    HSECTION s = OpenSectionReadOnly(file_, "RevisionLog", nullptr);
+    if (!s) return std::string("<missing>");
+    std::string out(GetSectionSize(s), '\0');
+    if (!out.empty()) ReadSection(s, out.data(), uint32_t(out.size()));
+    CloseSection(s);
+    return out;
+  };
+  ASSERT_TRUE(AppendDHLogText(file_, "one"));
+  FailSectionWrites(0, 1);
+  EXPECT_FALSE(AppendDHLogText(file_, "two"));
+  FailSectionWrites(-1, 0);
+  EXPECT_EQ(log(), "one\n");
+  ASSERT_TRUE(AppendDHLogText(file_, "three"));
+  EXPECT_EQ(log(), "one\nthree\n");
+
+  ASSERT_TRUE(BeginSectionBatch(file_));
+  ASSERT_TRUE(AppendDHLogText(file_, "four"));
+  ASSERT_TRUE(AppendDHLogText(file_, "five"));
+  EXPECT_EQ(log(), "one\nthree\nfour\nfive\n");  // seen inside the batch
+  AbortSectionBatch(file_);
+  EXPECT_EQ(log(), "one\nthree\n");
+  ASSERT_TRUE(BeginSectionBatch(file_));
+  ASSERT_TRUE(AppendDHLogText(file_, "six"));
+  ASSERT_TRUE(CommitSectionBatch(file_));
+  EXPECT_EQ(log(), "one\nthree\nsix\n");
+  EXPECT_FALSE(SectionExists(file_, "RevisionLog~w"));
 }

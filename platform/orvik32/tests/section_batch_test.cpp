@@ -82,3 +82,24 @@ TEST_F(SectionBatch, AFailedOrAbortedBatchWritesNothing) {
   EXPECT_EQ(Read("C"), "<missing>");
   EXPECT_FALSE(CommitSectionBatch(kFile));  // the batch is over
 }
+
+TEST_F(SectionBatch, CopiesSeeStagedSectionsAndAreStagedThemselves) {
+  ASSERT_TRUE(BeginSectionBatch(kFile));
+  ASSERT_TRUE(Write("S", "staged s"));
+  ASSERT_TRUE(CopySection(kFile, "S", kFile, "A"));  // source only staged
+  ASSERT_TRUE(CopySection(kFile, "B", kFile, "D"));  // source committed
+  ASSERT_TRUE(DeleteSection(kFile, "S"));
+  EXPECT_FALSE(CopySection(kFile, "S", kFile, "E"));  // deleted in the batch
+  EXPECT_EQ(Read("A"), "staged s");
+  AbortSectionBatch(kFile);
+  EXPECT_EQ(Read("A"), "old a");  // the copies were only staged
+  EXPECT_EQ(Read("D"), "<missing>");
+
+  ASSERT_TRUE(BeginSectionBatch(kFile));
+  ASSERT_TRUE(Write("S", "staged s"));
+  ASSERT_TRUE(CopySection(kFile, "S", kFile, "A"));
+  ASSERT_TRUE(DeleteSection(kFile, "S"));
+  ASSERT_TRUE(CommitSectionBatch(kFile));
+  EXPECT_EQ(Read("A"), "staged s");
+  EXPECT_EQ(Read("S"), "<missing>");
+}

@@ -109,6 +109,33 @@ TEST_F(SectionReadingTest, WholeReadsRepeatedAndAcrossAWriterAgree) {
   EXPECT_TRUE(CloseSection(s));
 }
 
+TEST_F(SectionReadingTest, SmallReadsAcrossChunksBackAndForthThroughAWriter) {
+  const std::string v = Version(7, 1100000);
+  ASSERT_TRUE(PutSection(file_, "Big", v));
+  HSECTION s = OpenSectionReadOnly(file_.c_str(), "Big", nullptr);
+  ASSERT_NE(s, nullptr);
+  // Positions in the first chunk, the next, back to the first, across a
+  // chunk edge, near the end; the writer comes halfway through.
+  const uint32_t kAt[] = {0, 4000, 300000, 10, 262100, 524200, 1099990, 700000, 5, 262144};
+  int n = 0;
+  for (uint32_t at : kAt) {
+    SCOPED_TRACE(at);
+    if (++n == 5) {
+      ASSERT_TRUE(PutSection(file_, "Big", Version(8, 1100000)));
+    }
+    ASSERT_EQ(SeekSection(s, static_cast<int32_t>(at), 0), at);
+    for (int k = 0; k < 3; ++k) {  // sequential small reads from there
+      std::string got(4000, '\0');
+      const uint32_t from = at + 4000 * k;
+      const uint32_t want = from >= v.size() ? 0 : static_cast<uint32_t>(std::min<size_t>(4000, v.size() - from));
+      ASSERT_EQ(ReadSection(s, got.data(), 4000), want);
+      got.resize(want);
+      EXPECT_TRUE(got == v.substr(std::min<size_t>(from, v.size()), want)) << "read " << k;
+    }
+  }
+  EXPECT_TRUE(CloseSection(s));
+}
+
 TEST_F(SectionReadingTest, EmptySectionsAndReadsPastTheEnd) {
   ASSERT_TRUE(PutSection(file_, "Empty", ""));
   HSECTION s = OpenSectionReadOnly(file_.c_str(), "Empty", nullptr);
