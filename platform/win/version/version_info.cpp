@@ -38,7 +38,10 @@ uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8
 bool FindBlock(const std::vector<uint8_t>& bytes, size_t* offset, size_t* length) {
   if (bytes.size() < kTail || std::memcmp(bytes.data() + bytes.size() - 8, kMagic, 8) != 0) return false;
   const uint32_t n = Le32(bytes.data() + bytes.size() - kTail);
-  if (n == 0 || n >= kMaxBlock || n > bytes.size() - kTail) return false;
+  if (n < 2 || n >= kMaxBlock || n > bytes.size() - kTail) return false;
+  // The block's own length word is what readers of it trust: it may not
+  // reach past the block.
+  if (Le16(bytes.data() + bytes.size() - kTail - n) > n) return false;
   *offset = bytes.size() - kTail - n;
   *length = n;
   return true;
