@@ -4,7 +4,7 @@
 // structure pages; each state saved as a PNG of the window's surface.
 #include <cstdio>
 
-#include "host/sample_spectra.h"
+#include "host/spectra_samples.h"
 #include "spectrumctl/spectrum_control.h"
 #include "win/win_paths.h"
 #include "win/win_script.h"

@@ -4,7 +4,7 @@
 // context; the pair and the library hit are also printed on one PDF page.
 #include <cstdio>
 
-#include "host/sample_spectra.h"
+#include "host/spectra_samples.h"
 #include "win/win_paths.h"
 
 namespace {

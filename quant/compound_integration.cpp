@@ -19,7 +19,7 @@
 #include "quant/peak_measurement.h"
 #include "quant/results_sections.h"
 #include "quorna/quorna.h"
-#include "reportmakers/compound_spectra.h"
+#include "reportmakers/spectra_of_compounds.h"
 #include "spectra/spectrum_kinds.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectra/spectrum_record.h"

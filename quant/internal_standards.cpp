@@ -16,7 +16,7 @@
 #include "quant/peak_flags.h"
 #include "quant/results_sections.h"
 #include "quorna/quorna.h"
-#include "reportmakers/compound_spectra.h"
+#include "reportmakers/spectra_of_compounds.h"
 #include "spectra/spectrum_kinds.h"
 
 namespace {

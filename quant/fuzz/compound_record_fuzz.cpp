@@ -16,7 +16,7 @@
 #include "quant/compound_method.h"
 #include "quant/peak_flags.h"
 #include "quant/peak_measurement.h"
-#include "reportmakers/compound_spectra.h"
+#include "reportmakers/spectra_of_compounds.h"
 #include "spectra/spectrum_record.h"
 #include "testing/fuzz_support.h"
 #include "win/win_file_facts.h"

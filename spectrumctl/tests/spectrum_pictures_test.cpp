@@ -13,7 +13,7 @@
 #include <iterator>
 #include <string>
 
-#include "host/sample_spectra.h"
+#include "host/spectra_samples.h"
 #include "spectrumctl/spectrum_control.h"
 #include "win/win_script.h"
 #include "testing/workstation_root.h"

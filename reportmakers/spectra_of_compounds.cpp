@@ -1,6 +1,6 @@
 // Background-correction times of a target compound and the spectra of a
 // compound report.
-#include "reportmakers/compound_spectra.h"
+#include "reportmakers/spectra_of_compounds.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,7 +9,7 @@
 #include "holbrin/dh_records.h"
 #include "quant/peak_measurement.h"
 #include "quant_test_support.h"
-#include "reportmakers/compound_spectra.h"
+#include "reportmakers/spectra_of_compounds.h"
 #include "spectra/spectrum_kinds.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectra/spectrum_record.h"
