@@ -109,20 +109,9 @@ bool ReadIon(const char* dataFile, const STRUCT_MASS_LIST& masses, const STRUCT_
   const uint32_t n = ReadMSTrace(ms, &request, &channels, &masses, &block);
   CloseMSData(ms);
   if (!block) return false;
-  const auto* bytes = static_cast<const uint8_t*>(block);
-  uint32_t isDouble;
-  std::memcpy(&isDouble, bytes + 8, 4);
   for (uint32_t i = 0; i < n; ++i) {
-    const uint8_t* p = bytes + MS_POINT_BLOCK_HEAD + size_t(i) * MS_POINT_SIZE;
     double t, v;
-    std::memcpy(&t, p, 8);
-    if (isDouble) {
-      std::memcpy(&v, p + 12, 8);
-    } else {
-      uint64_t r;
-      std::memcpy(&r, p + 12, 8);
-      v = double(r);
-    }
+    MSTracePointAt(block, i, &t, &v);
     // Scans of one time (functions of one cycle) count once, summed.
     if (!out->t.empty() && t <= out->t.back()) {
       if (t == out->t.back()) out->v.back() += v;

@@ -45,22 +45,9 @@ bool ReadTrace(HMSDATA ms, double from, double to, const STRUCT_CHAN_LIST& chann
   void* block = nullptr;
   const uint32_t count = ReadMSTrace(ms, &request, &channels, &masses, &block);
   if (!block) return false;
-  const auto* bytes = static_cast<const uint8_t*>(block);
-  uint32_t isDouble;
-  std::memcpy(&isDouble, bytes + 8, 4);
   out->times.resize(count);
   out->values.resize(count);
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint8_t* p = bytes + MS_POINT_BLOCK_HEAD + size_t(i) * MS_POINT_SIZE;
-    std::memcpy(&out->times[i], p, 8);
-    if (isDouble) {
-      std::memcpy(&out->values[i], p + 12, 8);
-    } else {
-      uint64_t raw;
-      std::memcpy(&raw, p + 12, 8);
-      out->values[i] = double(raw);
-    }
-  }
+  for (uint32_t i = 0; i < count; ++i) MSTracePointAt(block, i, &out->times[i], &out->values[i]);
   FreeMSTrace(block);
   return true;
 }

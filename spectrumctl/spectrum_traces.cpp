@@ -78,6 +78,14 @@ double LineMaximum(const CDrawStackedSpectra& d, int k, int j) {
   return j != 0 && tr[0].spectrum ? tr[0].maxIntensity : tr[j].maxIntensity;
 }
 
+// The columns dense data is binned into: one per device unit across the
+// plot, 2400 on a report page; false when the m/z range is empty.
+bool DenseColumns(const CDrawStackedSpectra& d, int* columns, double* colWidth) {
+  *columns = d.ReportMode ? 2400 : std::max<int>(d.PlotWidth, 1);
+  *colWidth = (d.MassTo - d.MassFrom) / *columns;
+  return *colWidth > 0;
+}
+
 double Factor(const CDrawStackedSpectra& d, double m) {
   if (d.KeepSmallScale && m <= 100) return 1.0;
   return m != 0 ? 100.0 / m : 0.0;
@@ -283,9 +291,9 @@ void CDrawStackedSpectra::DrawMaxSpectrumSticks(short k, short j) {
   const double f = Factor(*this, StickMaximum(*this, k, j));
   double lo, hi;
   Visible(*this, t.spectrum, &lo, &hi);
-  const int columns = ReportMode ? 2400 : std::max<int>(PlotWidth, 1);
-  const double colWidth = (MassTo - MassFrom) / columns;
-  if (!(colWidth > 0)) return;
+  int columns;
+  double colWidth;
+  if (!DenseColumns(*this, &columns, &colWidth)) return;
   const GreyRules grey = GreyFor(*this, k, j, p);
   const int width = PenWidth(*this);
   PenSet pens(dc);
@@ -400,9 +408,9 @@ void CDrawStackedSpectra::DrawMinMaxSpectrumLine(short k, short j) {
   const double f = Factor(*this, LineMaximum(*this, k, j));
   double lo, hi;
   Visible(*this, t.spectrum, &lo, &hi);
-  const int columns = ReportMode ? 2400 : std::max<int>(PlotWidth, 1);
-  const double colWidth = (MassTo - MassFrom) / columns;
-  if (!(colWidth > 0)) return;
+  int columns;
+  double colWidth;
+  if (!DenseColumns(*this, &columns, &colWidth)) return;
   StepPen pen(dc, t.colour, PenWidth(*this));
   if (!pen.Ok()) return;
   Candidates cands(LabelsWanted(*this, k, t), p.n);

@@ -47,20 +47,9 @@ bool ReadTrace(HMSDATA ms, double from, double to, const DH_MASS_LIST& masses, c
     FreeMSTrace(block);
     block = filtered;
   }
-  const auto* bytes = static_cast<const uint8_t*>(block);
-  uint32_t isDouble;
-  std::memcpy(&isDouble, bytes + 8, 4);
   for (uint32_t i = 0; i < count; ++i) {
-    const uint8_t* p = bytes + MS_POINT_BLOCK_HEAD + size_t(i) * MS_POINT_SIZE;
     double t, v;
-    std::memcpy(&t, p, 8);
-    if (isDouble) {
-      std::memcpy(&v, p + 12, 8);
-    } else {
-      uint64_t raw;
-      std::memcpy(&raw, p + 12, 8);
-      v = double(raw);
-    }
+    MSTracePointAt(block, i, &t, &v);
     // Scans of one time (merged functions) count once, summed.
     if (!out->times.empty() && t <= out->times.back()) {
       if (t == out->times.back()) out->values.back() += v;

@@ -31,6 +31,24 @@
 #define MS_POINT_SIZE 20
 #define MS_POINT_BLOCK_HEAD 12
 
+// Point i of a trace block: after its MS_POINT_BLOCK_HEAD bytes (the word
+// at 8 says whether values are doubles or whole counts) come points of
+// MS_POINT_SIZE bytes, the time at 0 and the value at 12.
+inline void MSTracePointAt(const void* block, uint32_t i, double* time, double* value) {
+  const auto* bytes = static_cast<const unsigned char*>(block);
+  uint32_t isDouble;
+  __builtin_memcpy(&isDouble, bytes + 8, 4);
+  const unsigned char* p = bytes + MS_POINT_BLOCK_HEAD + size_t(i) * MS_POINT_SIZE;
+  __builtin_memcpy(time, p, 8);
+  if (isDouble) {
+    __builtin_memcpy(value, p + 12, 8);
+  } else {
+    uint64_t raw;
+    __builtin_memcpy(&raw, p + 12, 8);
+    *value = double(raw);
+  }
+}
+
 // File-kind words (information block word 0).
 #define MS_FILE_KIND_QUADRUPOLE 1
 #define MS_FILE_KIND_ION_TRAP 2
