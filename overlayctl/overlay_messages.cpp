@@ -8,6 +8,7 @@
 #include "fandor/target_list_results.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "plotengine/result_annotations.h"
 #include "spectra/spectrum_managers.h"
 
 namespace {
@@ -96,6 +97,14 @@ ON_MESSAGE(OPM_GETNEWSPECTRUMINFORMATION, OnGetNewSpectrumInformation)
 ON_MESSAGE(OPM_GETRIGHTCLICKSPECTRUMINFO, OnGetRightClickSpectrumInfo)
 ON_MESSAGE(OPM_MULTIPLESPECTRACONTROLS, OnMultipleSpectraControls)
 ON_MESSAGE(OPM_DELETEORPHANSPECTRA, OnDeleteOrphanSpectra)
+ON_WM_RBUTTONDOWN()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_SETCURSOR()
+ON_MESSAGE(OPM_NEWUSERLABEL, OnNewUserLabel)
+ON_MESSAGE(OPM_SETANNOTATIONS, OnSetAnnotations)
+ON_MESSAGE(OPM_SHOWRESULTANNOTATIONS, OnShowResultAnnotations)
+ON_MESSAGE(OPM_LETUSERSETTIMERANGE, OnLetUserSetTimeRange)
+ON_MESSAGE(OPM_NEWENDTIME, OnNewEndTime)
 ON_REGISTERED_MESSAGE(g_fileChanged, OnWM_FILE_CHANGED)
 ON_REGISTERED_MESSAGE(g_loginChanged, OnWM_LOGIN_CHANGED)
 END_MESSAGE_MAP()
@@ -139,6 +148,7 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       OnTTPreviousScales();
       return TRUE;
     default:
+      if (OnContextCommand(id)) return TRUE;
       if (id >= OPLOT_CMD_SPECTRUM_A0 && id < OPLOT_CMD_SPECTRUM_A0 + 8) {
         OnSelectSpectrum(id);
         return TRUE;
@@ -351,6 +361,11 @@ LRESULT CCtlOPlot::OnSetTCHROResults(WPARAM wParam, LPARAM lParam) {
     for (void*& held : m_tchroResults)
       if (held == results) held = nullptr;
   m_tchroResults[slot] = results;
+  // The slot's texts were made from the results it held before.
+  OPLOT_FreeAnnotationStrings(static_cast<STRUCT_ANNOTATIONS*>(m_tchroAnnotations[slot]));
+  m_tchroAnnotations[slot] = nullptr;
+  if (m_prefs.tchroAnnotations.show) MakeOrKeepOrFreeAnnotations();
+  RepaintUnlessSuspended();
   return 0;
 }
 

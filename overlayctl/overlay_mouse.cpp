@@ -487,8 +487,8 @@ void CCtlOPlot::OnLButtonDown(UINT, CPoint point) {
   short move = 0;
   GetClickDragStatus(nullptr, &move, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
   if (move) {
-    // Moving a plot line waits for its own feature; the press starts nothing else.
-    CancelMovingPlotLine();
+    // The drag moves the plot under the press; a press that converts to no time or value moves nothing.
+    StartMovingPlotLine(point);
     return;
   }
   HandleMouse(WM_LBUTTONDOWN, static_cast<short>(x), static_cast<short>(y), 1);
@@ -503,6 +503,10 @@ void CCtlOPlot::OnMouseMove(UINT flags, CPoint point) {
 }
 
 void CCtlOPlot::OnLButtonUp(UINT, CPoint point) {
+  if (m_moving.moving) {
+    KeepMovedPlotLine();
+    return;
+  }
   if (m_tracking) {
     HandleMouse(WM_LBUTTONUP, static_cast<short>(point.x), static_cast<short>(point.y), 1);
     return;
@@ -511,6 +515,10 @@ void CCtlOPlot::OnLButtonUp(UINT, CPoint point) {
 }
 
 void CCtlOPlot::OnChar(UINT character, UINT, UINT) {
+  if (character == 27 && (m_moving.moving || m_moving.drawn)) {
+    CancelMovingPlotLine();
+    return;
+  }
   if (character == 27 && m_tracking) {
     OnEscapeTracking(0, 0);
     return;

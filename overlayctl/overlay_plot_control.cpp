@@ -247,10 +247,6 @@ void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
 // ---- Virtual operations of later features ------------------------------------
 // Each does the least its callers here need and says so.
 
-void CCtlOPlot::DrawMovingPlotLine() {}
-void CCtlOPlot::CancelMovingPlotLine() {}
-void CCtlOPlot::KeepMovedPlotLine() {}
-void CCtlOPlot::HandleDBLCLK(short, short) {}
 void CCtlOPlot::KeepPreferences() {}  // stored records come with the preferences
 void CCtlOPlot::SetToolbarTransientsFromPrefs() {
   m_clickDragMode = m_prefs.features.clickDragMode;

@@ -170,6 +170,12 @@ struct STRUCT_OPLOT_PRINT_PLOT {
   OVERLAY_SCALE_BLOCK scales;        // the vertical scales it used
 };
 
+// WM_USER+526: a data file still being acquired has grown to a new end time.
+struct STRUCT_OPLOT_NEW_END_TIME {
+  char path[260];
+  double endTime;
+};
+
 #pragma pack(pop)
 
 // The character width and height of the print in progress (set by PrintAdd).
@@ -248,6 +254,7 @@ static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, versionPending) == 1394 + size
 static_assert(offsetof(STRUCT_OPLOT_DISPLAY_FILE, reference) == 1652 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_DISPLAY_FILE) == 1658 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_TIME_VALUE_OFFSET) == 18);
+static_assert(sizeof(STRUCT_OPLOT_NEW_END_TIME) == 268);
 static_assert(sizeof(STRUCT_OPLOT_TEXT_FLAG) == 43);
 static_assert(offsetof(STRUCT_OPLOT_ADD_LABEL, tag) == 10);
 static_assert(offsetof(STRUCT_OPLOT_ADD_LABEL, text) == 22);
@@ -719,6 +726,43 @@ class KELT_CLASS CCtlOPlot : public CWnd {
 
  public:
   void ClearVerticalScales();
+
+  // ---- Context menu ------------------------------------------------------------
+  void OnRButtonDown(UINT flags, CPoint point);
+  // Fills the menu for the pending right click (not on a label).
+  void BuildContextMenu(CMenu& menu);
+  // The context menu's own commands and the label deletions; false for other ids.
+  bool OnContextCommand(UINT id);
+  void OnEditScales(UINT id);
+  void OnExportChroToAMDIS(UINT id);
+  int16_t m_rightClickedLabel = -1;
+  int16_t m_referenceSelection = 0;  // derived kinds 1 and 2: plots can be marked as the reference file
+  int16_t m_kind4PlotKind = 0;       // kind 4: 0 optimization, 1 original, 2 deconvoluted
+
+  // ---- Labels, text flags and result annotations by message ------------------
+  LRESULT OnNewUserLabel(WPARAM, LPARAM);
+  LRESULT OnSetAnnotations(WPARAM, LPARAM);
+  LRESULT OnShowResultAnnotations(WPARAM, LPARAM);
+  void OnDeleteLabel();
+  void OnEditLabel();
+  void OnNewLabelAtRightClick();
+  // Deletes one family of labels (user 3020, area 3220, noise 3300, all 3320) of a slot.
+  void DeleteLabelFamily(UINT base, short slot);
+
+  // ---- Plot moving, cursors, double clicks, typed ranges ---------------------
+  void OnLButtonDblClk(UINT flags, CPoint point);
+  BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
+  LRESULT OnLetUserSetTimeRange(WPARAM, LPARAM);
+  LRESULT OnNewEndTime(WPARAM, LPARAM);
+  // Starts a move of the plot under the press; false when the press converts to no time or value.
+  bool StartMovingPlotLine(CPoint point);
+  struct MovingLine {
+    int16_t moving = 0, drawn = 0, slot = 0;
+    int32_t left = 0, right = 0, top = 0, bottom = 0;
+    double pressTime = 0, pressValue = 0, time = 0, value = 0;
+    int16_t fromKey = 0;  // started with M held
+  } m_moving;
+  int16_t m_busy = 0;  // printing all plots or making a report
 };
 
 // The class's window procedure: makes the object on WM_NCCREATE and

@@ -1,0 +1,46 @@
+#pragma once
+// The modal dialogs that let the user type a plot's ranges: the time range
+// only, or the time range with the vertical range of a plot (and the right
+// scale's range in the dual-scale display).
+#include "common/kelt_export.h"
+#include "framework/framework_wnd.h"
+#include "plotengine/overlay.h"
+
+#define TIME_RANGE_DIALOG_ID 321
+#define PLOT_RANGES_DIALOG_ID 303
+#define PLOT_RANGES_DUAL_DIALOG_ID 304
+#define RANGE_START_ID 1001
+#define RANGE_END_ID 1002
+#define RANGE_LOW1_ID 1003
+#define RANGE_HIGH1_ID 1004
+#define RANGE_LOW2_ID 1005
+#define RANGE_HIGH2_ID 1006
+#define RANGE_FULL_TEXT_ID 1007
+
+// Time only: the shown and the full range in; OK gives the new start and end.
+class KELT_CLASS CTimeRangeDlg {
+ public:
+  explicit CTimeRangeDlg(CWnd* parent) : m_parent(parent) {}
+  double m_start = 0, m_end = 0;
+  double m_fullStart = 0, m_fullEnd = 0;
+  // IDOK or IDCANCEL.
+  int DoModal();
+
+ private:
+  CWnd* m_parent;
+};
+
+// The time range and a plot's vertical range, filled from a copy of the
+// overlay: slot 0-19, or 20 for the common scale of the other displays.
+class KELT_CLASS CPlotRangesDlg {
+ public:
+  CPlotRangesDlg(CWnd* parent, int templateId, const SVW_OVERLAY* overlay, short slot);
+  double m_start = 0, m_end = 0;
+  double m_low1 = 0, m_high1 = 0, m_low2 = 0, m_high2 = 0;
+  int m_template;
+  // IDOK or IDCANCEL.
+  int DoModal();
+
+ private:
+  CWnd* m_parent;
+};
