@@ -15,6 +15,9 @@
 #include "win/win_script.h"
 #include "win/win_user.h"
 
+// overlay_menu_demo.cpp
+bool ContextMenuDemo(HWND window, HWND control, SVW_OVERLAY* o, const sample_overlay::Files& f);
+
 namespace {
 
 constexpr char kFolder[] = "C:\\Workstation\\Plots";
@@ -225,6 +228,11 @@ int OverlayWindowDemo() {
 
   if (!ClickDemo(window, control, o.get(), f)) {
     std::fprintf(stderr, "kelt_host: the click on the overlay plot control made no spectrum\n");
+    ok = false;
+  }
+
+  if (!ContextMenuDemo(window, control, o.get(), f)) {
+    std::fprintf(stderr, "kelt_host: the context menu of the overlay plot control did not label or overlay the plots\n");
     ok = false;
   }
 
