@@ -276,6 +276,7 @@ LRESULT CCtlOPlot::OnAddTextFlag(WPARAM, LPARAM lParam) {
 
 LRESULT CCtlOPlot::OnClearAllTextFlags(WPARAM, LPARAM) {
   m_nTextFlags = 0;
+  std::memset(m_TextFlags, 0, sizeof m_TextFlags);
   return 0;
 }
 

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "overlayctl/tests/control_fixture.h"
+#include "spectra/spectrum_managers.h"
+#include "spectra/spectrum_record.h"
+#include "spectra/tests/spectrum_test_records.h"
 
 namespace {
 
@@ -302,6 +305,124 @@ TEST_F(ContextMenuTest, EditScalesTakesTheTypedRanges) {
   const size_t dialogs = win::script::DialogLog().size();
   SendMessageA(w, WM_COMMAND, 2900 + OPLOT_SLOTS, 0);
   EXPECT_EQ(win::script::DialogLog().size(), dialogs);
+}
+
+}  // namespace
+
+namespace {
+
+// With a data review manager and the data-review layout: spectra of the
+// clicked time, signal to noise and integration. All four spectrum windows
+// in use: no new window, and each window's A and B to update.
+TEST_F(ContextMenuTest, DataReviewGroupsFollowTheManagersWindows) {
+  auto [w, c, o] = ShowPlots(3, [](SVW_OVERLAY* o) {
+    o->head.displayMode = OVERLAY_MODE_STACKED;
+    for (int i = 0; i < 3; ++i) o->slots[i].workFile->directHeader = 1;
+  });
+  CDataReviewManager drm(nullptr, nullptr, 0);
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, reinterpret_cast<LPARAM>(&drm));
+  c->m_toolbarLayout = 1;
+  const POINT p = PlotPoint(c, 0);
+  auto items = RightClick(w, p);
+  EXPECT_EQ(std::vector<std::string>(items.begin(), items.begin() + 8),
+            (std::vector<std::string>{"Library Search Spectrum", "New Spectrum Window", "-", "Calculate S/N (Plot 1)",
+                                      "Integrate", ">Plot 1", ">All Plots...", "-"}));
+  EXPECT_TRUE(Has(items, ">>Integration"));
+
+  // Spectrum windows that say they show what they are asked about.
+  static ATOM shows = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+      return m >= WM_USER ? 1 : DefWindowProcA(h, m, wp, lp);
+    };
+    wc.lpszClassName = "OPlotTestSpectra";
+    return RegisterClassA(&wc);
+  }();
+  (void)shows;
+  for (int k = 0; k < 4; ++k)
+    drm.m_hSptCtrls[k] = CreateWindowExA(0, "OPlotTestSpectra", "", WS_CHILD, 0, 0, 10, 10, host, nullptr, nullptr,
+                                         nullptr);
+  STRUCT_SPT_PLUS* spt = spttest::NewRecord();
+  PlusSpt_InitRefSpt(spt, spttest::Ref(4), nullptr);
+  for (int16_t k = 0; k < 4; ++k) drm.ReplaceSpectrum(spt, k, k == 2 ? 1 : 0);
+  PlusSpt_Free(spt);
+  items = RightClick(w, p);
+  EXPECT_FALSE(Has(items, "New Spectrum Window"));
+  const auto at = std::find(items.begin(), items.end(), "Update Spectrum Plot");
+  ASSERT_NE(at, items.end());
+  EXPECT_EQ(std::vector<std::string>(at + 1, at + 9),
+            (std::vector<std::string>{">1A", ">1B", ">2A", ">2B", ">3A", ">3B", ">4A", ">4B"}));
+
+  // A file still being acquired is not integrated; with one file left "All Plots..." goes.
+  o->slots[1].workFile->live = 1;
+  o->slots[2].workFile->live = 1;
+  items = RightClick(w, p);
+  EXPECT_TRUE(Has(items, ">Plot 1"));
+  EXPECT_FALSE(Has(items, ">All Plots..."));
+  o->slots[0].workFile->live = 1;
+  items = RightClick(w, p);
+  EXPECT_FALSE(Has(items, "Integrate"));
+
+  // The plain layout has none of these groups.
+  c->m_toolbarLayout = 0;
+  items = RightClick(w, p);
+  EXPECT_FALSE(Has(items, "Library Search Spectrum"));
+  EXPECT_FALSE(Has(items, "Calculate S/N (Plot 1)"));
+  EXPECT_FALSE(Has(items, ">>Integration"));
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, 0);
+}
+
+// WM_USER+43: a new label on the active plot whose editor opens at once;
+// cancelling the editor deletes it.
+TEST_F(ContextMenuTest, NewUserLabelByMessageOpensItsEditor) {
+  auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* o) { o->head.displayMode = OVERLAY_MODE_OVERLAID; });
+  c->m_activePlot = 1;
+  win::script::OnNextDialog([](HWND d) { win::script::PressButton(d, IDCANCEL); });
+  SendMessageA(w, OPM_NEWUSERLABEL, 0, 0);
+  EXPECT_EQ(c->m_pLabels->GetLabelCount(), 0);
+  win::script::OnNextDialog([](HWND d) {
+    win::script::SetField(d, 1001, "Toluene");
+    win::script::PressButton(d, IDOK);
+  });
+  SendMessageA(w, OPM_NEWUSERLABEL, 0, 0);
+  ASSERT_EQ(c->m_pLabels->GetLabelCount(), 1);
+  EXPECT_EQ(CountLabels(c, 1, LABEL_TYPE_USER), 1);
+}
+
+// WM_USER+50 takes the result-annotation settings (not from null or 1);
+// WM_USER+65 switches them without rebuilding anything.
+TEST_F(ContextMenuTest, AnnotationSettingsByMessage) {
+  auto [w, c, o] = ShowPlots(1);
+  STRUCT_RESULT_ANNOTATIONS settings = c->m_prefs.resultAnnotations;
+  settings.show = 0;
+  settings.textSize = 333;
+  const STRUCT_RESULT_ANNOTATIONS before = c->m_prefs.resultAnnotations;
+  SendMessageA(w, OPM_SETANNOTATIONS, 0, 1);
+  SendMessageA(w, OPM_SETANNOTATIONS, 0, 0);
+  EXPECT_EQ(std::memcmp(&c->m_prefs.resultAnnotations, &before, sizeof before), 0);
+  SendMessageA(w, OPM_SETANNOTATIONS, 0, reinterpret_cast<LPARAM>(&settings));
+  EXPECT_EQ(c->m_prefs.resultAnnotations.textSize, 333);
+  EXPECT_EQ(c->m_dhAnnotations[0], nullptr);
+  SendMessageA(w, OPM_SHOWRESULTANNOTATIONS, 1, 0);
+  EXPECT_EQ(c->m_prefs.resultAnnotations.show, 1);
+  EXPECT_EQ(c->m_dhAnnotations[0], nullptr);  // no rebuild
+}
+
+// Twenty text flags are held; the 21st is dropped until they are cleared.
+TEST_F(ContextMenuTest, TheTwentyFirstTextFlagIsDropped) {
+  auto [w, c, o] = ShowPlots(1);
+  STRUCT_OPLOT_TEXT_FLAG flag{};
+  for (int k = 0; k < 21; ++k) {
+    flag.time = 3.0 + 0.1 * k;
+    SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&flag));
+  }
+  EXPECT_EQ(c->m_nTextFlags, 20);
+  EXPECT_DOUBLE_EQ(double{c->m_TextFlags[19].time}, 3.0 + 0.1 * 19);
+  SendMessageA(w, OPM_CLEARALLTEXTFLAGS, 0, 0);
+  EXPECT_EQ(c->m_nTextFlags, 0);
+  EXPECT_EQ(c->m_TextFlags[0].time, 0.0);
+  for (int k = 0; k < 20; ++k) SendMessageA(w, OPM_ADDTEXTFLAG, 0, reinterpret_cast<LPARAM>(&flag));
+  EXPECT_EQ(c->m_nTextFlags, 20);
 }
 
 }  // namespace
