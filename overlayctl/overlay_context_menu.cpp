@@ -134,7 +134,7 @@ void CCtlOPlot::OnRButtonDown(UINT, CPoint point) {
     m_pMenu = nullptr;
   }
   // Below the drawing area the navigation row answers with its help topics.
-  if (m_bSizesValid && point.y > m_cy - (m_cy - m_plotTop - m_plotHeight) - m_plotTop) {
+  if (m_bSizesValid && point.y >= m_plotTop + m_plotHeight) {
     for (size_t k = 0; k < std::size(kNavigationIds); ++k) {
       HWND child = ::GetDlgItem(m_hWnd, kNavigationIds[k]);
       RECT r{};

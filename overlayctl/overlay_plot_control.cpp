@@ -276,6 +276,7 @@ short CCtlOPlot::GetActivePlotIndex() const {
 
 void CCtlOPlot::CancelMaximizePlot() {}  // the control maximises nothing before that feature
 int CCtlOPlot::CheckBackCorrRights() { return 0; }
+// (slot or 20 for all plots, option): the quick-integration dialogs come with the host features; until then nothing opens.
 void CCtlOPlot::QuickInt_OpenDialog(short, short) {}
 void CCtlOPlot::QuickInt_CloseDialog(short index) {
   if (index >= 0 && index < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[index] = nullptr;

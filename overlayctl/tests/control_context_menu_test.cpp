@@ -252,6 +252,31 @@ TEST_F(ContextMenuTest, NewLabelAtTheRightClickAfterTheEditDialog) {
   EXPECT_DOUBLE_EQ(l->m_labelY, c->m_rightClickValue);
 }
 
+// A label anchored to the frame stands at fractions of the shown range and
+// of the click plot's scale.
+TEST_F(ContextMenuTest, AFrameLabelTakesFractionsOfRangeAndScale) {
+  auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* o) { o->head.displayMode = OVERLAY_MODE_STACKED; });
+  c->m_prefs.label.positionMode = 2;
+  const POINT p = PlotPoint(c, 1);
+  auto addAt = [&]() {
+    win::script::OnNextDialog([](HWND d) { win::script::PressButton(d, IDOK); });
+    win::script::ChooseNextMenuText("New Label for Plot 2...");
+    win::script::MouseDown(w, p.x, p.y, win::script::Button::Right);
+    win::script::MouseUp(w, p.x, p.y, win::script::Button::Right);
+    const CLabelInfo* l = nullptr;
+    for (short i = 0; i < c->m_pLabels->Capacity() && !l; ++i) l = c->m_pLabels->Label(i);
+    return l;
+  };
+  const CLabelInfo* l = addAt();
+  ASSERT_NE(l, nullptr);
+  const double t0 = o->tail.viewStart, t1 = o->tail.viewEnd;
+  const double low = o->tail.scales.plotLow[1], high = o->tail.scales.plotHigh[1];
+  EXPECT_NEAR(l->m_labelX, (c->m_rightClickTime - t0) / (t1 - t0), 1e-9);
+  EXPECT_NEAR(l->m_labelY, 1.0 - (c->m_rightClickValue - low) / (high - low), 1e-9);
+  EXPECT_GT(l->m_labelX, 0.3);
+  EXPECT_LT(l->m_labelX, 0.7);
+}
+
 // The owner who asks for right clicks gets code 5 and no menu.
 TEST_F(ContextMenuTest, TheOwnerCanTakeRightClicks) {
   auto [w, c, o] = ShowPlots(2);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "overlayctl/tests/control_fixture.h"
+#include "testing/golden_window.h"
 
 namespace {
 
@@ -181,6 +182,42 @@ TEST_F(PlotMovingTest, TheUserTypesTheTimeRange) {
   EXPECT_DOUBLE_EQ(pending[0], 6);
   EXPECT_DOUBLE_EQ(pending[1], 8.5);
   EXPECT_EQ(CountCode(1), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The picture after a label typed through the context menu on plot 1 and
+// plot 2 dragged right and up, its offsets applied as the owner does.
+TEST_F(PlotMovingTest, LabelledAndMovedPlotsAsStored) {
+  auto [w, c, o] = ShowPlots(2, 500, 360, [](SVW_OVERLAY* o) { o->head.displayMode = OVERLAY_MODE_STACKED; });
+  const auto a = c->GetPlotArea();
+  auto bandMiddle = [&](int slot) {
+    int top = 0, h = 0;
+    for (int y = a.top; y <= a.bottom; ++y)
+      if (c->StackedBandAt(y, &top, &h) == slot) break;
+    return top + h / 2;
+  };
+  win::script::OnNextDialog([](HWND d) {
+    win::script::SetField(d, 1001, "Peak of plot 1");
+    win::script::PressButton(d, IDOK);
+  });
+  win::script::ChooseNextMenuText("New Label for Plot 1...");
+  win::script::Click(w, a.left + 160, bandMiddle(0) - 20, win::script::Button::Right);
+
+  c->m_toolbarLayout = 1;
+  c->m_clickDragMode = OPLOT_DRAG_MOVE;
+  Notices().clear();
+  win::script::Drag(w, {a.left + 200, bandMiddle(1)}, {a.left + 260, bandMiddle(1) - 25});
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(CountCode(4), 1);
+  SendMessageA(w, OPM_NOTIFICATIONSTOSELF, 4, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(o->tail.timeOffsetsOn, 1);
+  EXPECT_GT(double{o->tail.timeOffsets[1]}, 0.0);
+  Repaint(w);
+  testing_support::ExpectWindowAsStored(w, OVERLAYCTL_GOLDEN_DIR, "control-moved-labelled.png");
 }
 
 }  // namespace
