@@ -527,6 +527,8 @@ void CCtlOPlot::OnChar(UINT character, UINT, UINT) {
 }
 
 LRESULT CCtlOPlot::OnEscapeTracking(WPARAM, LPARAM) {
+  // A plot being moved goes back, and an offset not yet fetched is dropped.
+  if (m_moving.moving || m_moving.drawn) CancelMovingPlotLine();
   if (!m_tracking) return 0;
   POINT p{};
   GetCursorPos(&p);
@@ -545,8 +547,9 @@ void CCtlOPlot::SetClickDragMode(short mode) {
   if (mode == OPLOT_DRAG_MOVE) {
     // Moving keeps a band in progress; a drawn moving copy goes.
     CancelMovingPlotLine();
-  } else if (m_tracking) {
-    OnEscapeTracking(0, 0);
+  } else {
+    if (m_moving.moving || m_moving.drawn || m_offsetPending) CancelMovingPlotLine();
+    if (m_tracking) OnEscapeTracking(0, 0);
   }
   m_clickDragMode = mode;
 }

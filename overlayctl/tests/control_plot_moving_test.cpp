@@ -221,3 +221,34 @@ TEST_F(PlotMovingTest, LabelledAndMovedPlotsAsStored) {
 }
 
 }  // namespace
+
+namespace {
+
+// A move started with M held in another mode ends as soon as M is let go;
+// a mode change drops an offset the owner has not fetched.
+TEST_F(PlotMovingTest, AMoveWithMEndsWhenTheKeyIsReleased) {
+  auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* o) { o->head.displayMode = OVERLAY_MODE_STACKED; });
+  c->m_toolbarLayout = 1;
+  c->m_clickDragMode = OPLOT_DRAG_ZOOM;
+  Notices().clear();
+  const auto a = c->GetPlotArea();
+  int top = 0, h = 0;
+  for (int y = a.top; y <= a.bottom && c->StackedBandAt(y, &top, &h) != 0; ++y) {
+  }
+  win::script::KeyDown('M');
+  win::script::MouseDown(w, a.left + 100, top + h / 2);
+  win::script::MouseMove(w, a.left + 140, top + h / 2);
+  EXPECT_EQ(c->m_moving.drawn, 1);
+  win::script::KeyUp('M');
+  win::script::MouseMove(w, a.left + 150, top + h / 2);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(c->m_moving.moving, 0);
+  EXPECT_EQ(CountCode(4), 1);
+  EXPECT_EQ(c->m_offsetPending, 1);
+  win::script::MouseUp(w, a.left + 150, top + h / 2);
+  SendMessageA(w, OPM_CLICKDRAGAVERAGESPECTRUMMODE, 0, 0);
+  STRUCT_OPLOT_TIME_VALUE_OFFSET off{};
+  EXPECT_EQ(SendMessageA(w, OPM_GETTIMEVALUEOFFSET, 0, reinterpret_cast<LPARAM>(&off)), 0);
+}
+
+}  // namespace
