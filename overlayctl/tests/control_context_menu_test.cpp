@@ -275,6 +275,15 @@ TEST_F(ContextMenuTest, AFrameLabelTakesFractionsOfRangeAndScale) {
   EXPECT_NEAR(l->m_labelY, 1.0 - (c->m_rightClickValue - low) / (high - low), 1e-9);
   EXPECT_GT(l->m_labelX, 0.3);
   EXPECT_LT(l->m_labelX, 0.7);
+
+  // A flat scale gives the label a place, not a division by zero.
+  c->m_pLabels->DeleteLabelsForPlot(1);
+  o->tail.scales.plotLow[1] = o->tail.scales.plotHigh[1] = 2.5e4;
+  l = addAt();
+  ASSERT_NE(l, nullptr);
+  EXPECT_TRUE(std::isfinite(l->m_labelY));
+  EXPECT_GE(l->m_labelY, 0.0);
+  EXPECT_LE(l->m_labelY, 1.0);
 }
 
 // The owner who asks for right clicks gets code 5 and no menu.

@@ -154,6 +154,13 @@ TEST_F(PlotMovingTest, NewEndTimeWidensTheShownRangeOfAGrowingFile) {
   SendMessageA(w, OPM_NEWENDTIME, 0, reinterpret_cast<LPARAM>(&record));
   EXPECT_EQ(double{wf->endTime}, end);
 
+  // A path filling its whole room, without an end: read no further than the room.
+  std::memset(record.path, 'C', sizeof record.path);
+  SendMessageA(w, OPM_NEWENDTIME, 0, reinterpret_cast<LPARAM>(&record));
+  EXPECT_EQ(double{wf->endTime}, end);
+  SendMessageA(w, OPM_NEWENDTIME, 0, 0);
+
+  std::memcpy(record.path, wf->filePath, sizeof record.path);
   record.endTime = o->tail.viewEnd + 2.5;
   const double start = o->tail.viewStart;
   SendMessageA(w, OPM_NEWENDTIME, 0, reinterpret_cast<LPARAM>(&record));
