@@ -395,7 +395,7 @@ bool CCtlOPlot::OnContextCommand(UINT id) {
     QuickInt_OpenDialog(slotOf(id, kIntegratePlot), 0);
   } else if (id == kShowAll) {
     SendMessage(WM_COMMAND, kShowAllPlots, 0);
-  } else if (id >= kEditScales && id <= kEditScales + OPLOT_SLOTS) {
+  } else if (InRange(id, kEditScales)) {  // 2920 is the first plot's hide
     OnEditScales(id);
   } else if (InRange(id, kHide)) {
     PostNotification(static_cast<unsigned short>(120 + (id - kHide)), OPLOT_ROUTE_DEFAULT);

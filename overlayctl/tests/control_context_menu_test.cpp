@@ -157,6 +157,12 @@ TEST_F(ContextMenuTest, ChosenItemsPostTheirNotifications) {
   win::script::PumpUntilIdle();
   EXPECT_EQ(CountCode(121), 1);
   EXPECT_EQ(CountCode(162), 1);
+  // The first plot's hide follows the last plot's scales in the ids.
+  const size_t dialogs = win::script::DialogLog().size();
+  SendMessageA(w, WM_COMMAND, 2920, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(CountCode(120), 1);
+  EXPECT_EQ(win::script::DialogLog().size(), dialogs);
   struct Case {
     UINT id;
     int code;
@@ -255,7 +261,10 @@ TEST_F(ContextMenuTest, NewLabelAtTheRightClickAfterTheEditDialog) {
 // A label anchored to the frame stands at fractions of the shown range and
 // of the click plot's scale.
 TEST_F(ContextMenuTest, AFrameLabelTakesFractionsOfRangeAndScale) {
-  auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* o) { o->head.displayMode = OVERLAY_MODE_STACKED; });
+  const Shown shown = ShowPlots(2, [](SVW_OVERLAY* o) { o->head.displayMode = OVERLAY_MODE_STACKED; });
+  HWND w = shown.w;
+  CCtlOPlot* c = shown.c;
+  SVW_OVERLAY* o = shown.o;
   c->m_prefs.label.positionMode = 2;
   const POINT p = PlotPoint(c, 1);
   auto addAt = [&]() {

@@ -198,7 +198,10 @@ namespace {
 // The picture after a label typed through the context menu on plot 1 and
 // plot 2 dragged right and up, its offsets applied as the owner does.
 TEST_F(PlotMovingTest, LabelledAndMovedPlotsAsStored) {
-  auto [w, c, o] = ShowPlots(2, 500, 360, [](SVW_OVERLAY* o) { o->head.displayMode = OVERLAY_MODE_STACKED; });
+  const Shown shown = ShowPlots(2, 500, 360, [](SVW_OVERLAY* o) { o->head.displayMode = OVERLAY_MODE_STACKED; });
+  HWND w = shown.w;
+  CCtlOPlot* c = shown.c;
+  SVW_OVERLAY* o = shown.o;
   const auto a = c->GetPlotArea();
   auto bandMiddle = [&](int slot) {
     int top = 0, h = 0;
