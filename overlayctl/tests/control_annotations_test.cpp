@@ -209,3 +209,43 @@ TEST_F(AnnotationsTest, TargetListMatchesHandedInByTheHostAreAnnotated) {
 }
 
 }  // namespace
+
+namespace {
+
+// New match results for a slot replace the texts of the old ones at once;
+// null results leave the slot without texts.
+TEST_F(AnnotationsTest, NewMatchResultsReplaceTheSlotsTexts) {
+  HWND w = MakeControl();
+  CCtlOPlot* c = Control(w);
+  SVW_OVERLAY* o = MakeOverlay(1);
+  o->slots[0].workFile->directHeader = 1;
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  c->m_prefs.tchroAnnotations.show = 1;
+  c->m_prefs.tchroAnnotations.itemCount = 1;
+  c->m_prefs.tchroAnnotations.items[0] = 1;  // time
+  auto results = [](std::initializer_list<double> times) {
+    STRUCT_TARGET_LIST_RESULTS* list = NewTargetListResults(static_cast<int>(times.size()));
+    int i = 0;
+    for (double t : times) {
+      list->entries[i].time = t;
+      list->entries[i].scan = 100 + i;
+      list->entries[i].matched = 1;
+      ++i;
+    }
+    return list;
+  };
+  SendMessageA(w, OPM_SETTCHRORESULTS, 0, reinterpret_cast<LPARAM>(results({4.2371, 6.0113})));
+  auto* a = static_cast<STRUCT_ANNOTATIONS*>(c->m_tchroAnnotations[0]);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->count, 2);
+  SendMessageA(w, OPM_SETTCHRORESULTS, 0, reinterpret_cast<LPARAM>(results({5.125})));
+  a = static_cast<STRUCT_ANNOTATIONS*>(c->m_tchroAnnotations[0]);
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(a->count, 1);
+  EXPECT_DOUBLE_EQ(a->times[0], 5.125);
+  SendMessageA(w, OPM_SETTCHRORESULTS, 0, 0);
+  EXPECT_EQ(c->m_tchroAnnotations[0], nullptr);
+  DestroyWindow(w);
+}
+
+}  // namespace

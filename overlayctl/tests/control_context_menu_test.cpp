@@ -173,6 +173,18 @@ TEST_F(ContextMenuTest, ChosenItemsPostTheirNotifications) {
     win::script::PumpUntilIdle();
     EXPECT_EQ(CountCode(k.code), 1) << k.id;
   }
+  // A control that runs its own notifications hides and shows the plot itself.
+  c->m_handlesOwnNotifications = 1;
+  SendMessageA(w, WM_COMMAND, 2921, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(o->head.shown[1], 0);
+  EXPECT_EQ(o->head.shownCount, 1);
+  SendMessageA(w, WM_COMMAND, 2942, 0);
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(o->head.shown[2], 1);
+  EXPECT_EQ(o->head.shownCount, 2);
+  c->m_handlesOwnNotifications = 0;
+
   // The apex selection held by A.
   Notices().clear();
   c->m_toolbarLayout = 1;
