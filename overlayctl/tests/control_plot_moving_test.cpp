@@ -93,6 +93,23 @@ TEST_F(PlotMovingTest, CursorsNameTheRegionUnderThem) {
   c->m_toolbarLayout = 1;
   c->m_clickDragMode = OPLOT_DRAG_NOISE;
   EXPECT_EQ(CursorAt(w, (a.left + a.right) / 2, (a.top + a.bottom) / 2), "ZOOM_NOISE_CURSOR");
+  // The plot buttons, where the drawing put them.
+  SendMessageA(w, OPM_ENABLEHIDEDELETE, 1, 0);
+  Repaint(w);
+  int buttons = 0;
+  for (int i = 0; i < OPLOT_SLOTS; ++i) {
+    if (!c->m_Sizes.buttonY[i]) continue;
+    const int y = c->m_plotTop + c->m_Sizes.buttonY[i] + c->m_Sizes.charHeight / 2 - 1;
+    if (c->m_Sizes.deleteButtonShown[i]) {
+      EXPECT_EQ(CursorAt(w, c->m_plotLeft + c->m_Sizes.deleteButtonX + c->m_Sizes.charWidth / 2, y), "CROSS_CURSOR");
+      ++buttons;
+    }
+    if (c->m_Sizes.maximiseButtonShown[i]) {
+      EXPECT_EQ(CursorAt(w, c->m_plotLeft + c->m_Sizes.maximiseButtonX + c->m_Sizes.charWidth / 2, y), "MAX_CURSOR");
+      ++buttons;
+    }
+  }
+  EXPECT_GT(buttons, 0);
   c->m_busy = 1;
   EXPECT_EQ(CursorAt(w, (a.left + a.right) / 2, (a.top + a.bottom) / 2), "IDC_WAIT");
 }
