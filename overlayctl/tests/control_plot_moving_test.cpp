@@ -279,3 +279,28 @@ TEST_F(PlotMovingTest, AMoveWithMEndsWhenTheKeyIsReleased) {
 }
 
 }  // namespace
+
+namespace {
+
+// A double click on a user label opens its editor instead of acting on the scales.
+TEST_F(PlotMovingTest, ADoubleClickOnALabelEditsIt) {
+  auto [w, c, o] = ShowPlots(2, [](SVW_OVERLAY* o) { o->head.displayMode = OVERLAY_MODE_STACKED; });
+  const short index = AddTestLabel(c, LABEL_TYPE_USER, 0, "Old", 6.0, 3e4);
+  ASSERT_GE(index, 0);
+  Repaint(w);
+  const CLabelInfo* l = c->m_pLabels->Label(index);
+  ASSERT_EQ(l->m_labelShown, 1);
+  win::script::OnNextDialog([](HWND d) {
+    win::script::SetField(d, 1001, "New text");
+    win::script::PressButton(d, IDOK);
+  });
+  Notices().clear();
+  win::script::DoubleClick(w, (l->m_cornerX[0] + l->m_cornerX[2]) / 2, (l->m_cornerY[0] + l->m_cornerY[2]) / 2);
+  win::script::PumpUntilIdle();
+  l = c->m_pLabels->Label(index);
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(std::string(l->m_text->text, static_cast<size_t>(l->m_text->length)), "New text");
+  EXPECT_EQ(CountCode(1), 0);
+}
+
+}  // namespace
