@@ -710,33 +710,51 @@ bool HasPartsTable(Conn* c) {
 
 bool SectionBlob::Open(Conn* c, const SectionPlace& place) {
   Close();
+  db_ = c->db();
+  row_ = place.id;
   parts_ = place.parts;
   current_ = 0;
-  const bool inParts = !parts_.empty();
-  const int64_t row = inParts ? parts_[0].rowid : place.id;
-  const int64_t length = inParts ? parts_[0].length : static_cast<int64_t>(place.size);
-  if (sqlite3_blob_open(c->db(), "main", inParts ? "section_parts" : "sections", "data", row, 0, &blob_) !=
-          SQLITE_OK ||
-      sqlite3_blob_bytes(blob_) != length) {
+  blobs_.assign(parts_.empty() ? 1 : parts_.size(), nullptr);
+  // The first blob opens now: it holds the read transaction from here on.
+  if (!OpenPart(0)) {
+    Close();
+    return false;
+  }
+  if (parts_.empty() && sqlite3_blob_bytes(blobs_[0]) != static_cast<int64_t>(place.size)) {
     Close();
     return false;
   }
   return true;
 }
 
+bool SectionBlob::OpenPart(size_t i) {
+  if (blobs_[i]) return true;
+  const bool inParts = !parts_.empty();
+  if (sqlite3_blob_open(db_, "main", inParts ? "section_parts" : "sections", "data", inParts ? parts_[i].rowid : row_,
+                        0, &blobs_[i]) != SQLITE_OK ||
+      (inParts && sqlite3_blob_bytes(blobs_[i]) != static_cast<int64_t>(parts_[i].length))) {
+    if (blobs_[i]) sqlite3_blob_close(blobs_[i]);
+    blobs_[i] = nullptr;
+    return false;
+  }
+  return true;
+}
+
 void SectionBlob::Close() {
-  if (blob_) sqlite3_blob_close(blob_);
-  blob_ = nullptr;
+  // The first blob last: it holds the read transaction the others read in.
+  for (size_t i = blobs_.size(); i-- > 0;)
+    if (blobs_[i]) sqlite3_blob_close(blobs_[i]);
+  blobs_.clear();
 }
 
 bool SectionBlob::Read(void* out, uint32_t count, uint64_t at) {
-  if (!blob_) return false;
+  if (!open()) return false;
   auto* p = static_cast<uint8_t*>(out);
   if (parts_.empty()) {
-    return sqlite3_blob_read(blob_, p, static_cast<int>(count), static_cast<int>(at)) == SQLITE_OK;
+    return sqlite3_blob_read(blobs_[0], p, static_cast<int>(count), static_cast<int>(at)) == SQLITE_OK;
   }
   while (count > 0) {
-    // The part holding `at`: mostly the current one or the next.
+    // The part holding `at`: mostly the last one read or the next.
     size_t i = current_;
     if (at < parts_[i].start || at >= parts_[i].start + parts_[i].length) {
       auto it = std::upper_bound(parts_.begin(), parts_.end(), at,
@@ -745,17 +763,14 @@ bool SectionBlob::Read(void* out, uint32_t count, uint64_t at) {
       i = static_cast<size_t>(it - parts_.begin()) - 1;
       if (at >= parts_[i].start + parts_[i].length) return false;
     }
-    if (i != current_) {
-      if (sqlite3_blob_reopen(blob_, parts_[i].rowid) != SQLITE_OK ||
-          sqlite3_blob_bytes(blob_) != static_cast<int64_t>(parts_[i].length)) {
-        Close();  // an aborted blob reads nothing more
-        return false;
-      }
-      current_ = i;
+    if (!OpenPart(i)) {
+      Close();  // reads nothing more
+      return false;
     }
+    current_ = i;
     const uint64_t within = at - parts_[i].start;
     const uint32_t take = static_cast<uint32_t>(std::min<uint64_t>(count, parts_[i].length - within));
-    if (sqlite3_blob_read(blob_, p, static_cast<int>(take), static_cast<int>(within)) != SQLITE_OK) return false;
+    if (sqlite3_blob_read(blobs_[i], p, static_cast<int>(take), static_cast<int>(within)) != SQLITE_OK) return false;
     p += take;
     at += take;
     count -= take;

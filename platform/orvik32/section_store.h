@@ -164,7 +164,9 @@ struct SectionPlace {
 };
 
 // Reads a section's bytes where they lie through SQLite's blob I/O. Its open
-// blob keeps the read transaction it was opened in.
+// blobs keep the read transaction they were opened in. Each part read keeps
+// a blob of its own: a blob remembers where its row's overflow pages lie,
+// and moving one blob from row to row would walk them again each time.
 class SectionBlob {
  public:
   SectionBlob() = default;
@@ -172,14 +174,17 @@ class SectionBlob {
   SectionBlob& operator=(const SectionBlob&) = delete;
   ~SectionBlob() { Close(); }
   bool Read(void* out, uint32_t count, uint64_t at);
-  bool open() const { return blob_ != nullptr; }
+  bool open() const { return !blobs_.empty() && blobs_[0] != nullptr; }
   void Close();
 
  private:
   friend bool LocateSection(Conn*, const char*, SectionPlace*, SectionBlob*);
   bool Open(Conn* c, const SectionPlace& place);
-  sqlite3_blob* blob_ = nullptr;
+  bool OpenPart(size_t i);
+  sqlite3* db_ = nullptr;
+  int64_t row_ = 0;
   std::vector<SectionPlace::Part> parts_;  // empty: the section's own row
+  std::vector<sqlite3_blob*> blobs_;       // by part, opened when first read
   size_t current_ = 0;
 };
 
