@@ -284,8 +284,11 @@ ConnPtr Checkout(const std::string& host) {
   "CREATE TABLE section_parts(section INTEGER NOT NULL, part INTEGER NOT NULL," \
   " data BLOB NOT NULL, PRIMARY KEY(section, part))"
 
+// The new file is written beside its place and renamed there only once
+// whole, so its first commit needs no journal on disk (nor its syncs).
 const char kCreateSchema[] =
     "PRAGMA page_size = 65536;"
+    "PRAGMA journal_mode = MEMORY;"
     "BEGIN;" ORVIK_SECTIONS_TABLE ";" ORVIK_FILE_INFO_TABLE ";"
     "PRAGMA application_id = 1330795083;"  // "ORVK"
     "PRAGMA user_version = 1;"
