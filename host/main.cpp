@@ -11,6 +11,7 @@
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32.h"
+#include "orvik32/orvik32_batches.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "win/win_kernel.h"
 
@@ -62,11 +63,16 @@ bool MakeSample() {
     points.append(reinterpret_cast<const char*>(&v), sizeof v);
   }
   const char header[34] = {2, 0};
-  return WriteSampleSection("Header", header, sizeof header) &&
-         WriteSampleSection("LogFile", log.data(), static_cast<uint32_t>(log.size())) &&
-         WriteSampleSection("RawData", points.data(), static_cast<uint32_t>(points.size())) &&
-         WriteSampleSection("TimeTagged", "", 0) &&
-         SetFileInfoLong(kSamplePath, FILE_INFO_POINT_COUNT, 1500);
+  // The sections in one commit: synced once, and all of them or none.
+  if (!BeginSectionBatch(kSamplePath)) return false;
+  if (!WriteSampleSection("Header", header, sizeof header) ||
+      !WriteSampleSection("LogFile", log.data(), static_cast<uint32_t>(log.size())) ||
+      !WriteSampleSection("RawData", points.data(), static_cast<uint32_t>(points.size())) ||
+      !WriteSampleSection("TimeTagged", "", 0)) {
+    AbortSectionBatch(kSamplePath);
+    return false;
+  }
+  return CommitSectionBatch(kSamplePath) && SetFileInfoLong(kSamplePath, FILE_INFO_POINT_COUNT, 1500);
 }
 
 // The kind of data file a work-file record describes.

@@ -9,10 +9,12 @@
 
 #include "common/work_file.h"
 #include "orvik32/orvik32.h"
+#include "orvik32/orvik32_batches.h"
 #include "pomsel/pomsel.h"
 #include "quorna/quorna.h"
 #include "win/win_crt.h"
 #include "win/win_kernel.h"
+#include "win/win_threads.h"
 
 namespace kelt::spectra {
 
@@ -91,13 +93,105 @@ int32_t CProfileToCentroid::Convert() {
     ok = h != -1;
     if (ok) CloseSectionFile(h);
   }
+  // Every section of the new file in one commit: one durable write, and
+  // a file that holds all of them or none.
+  const bool batched = ok && BeginSectionBatch(target_) != 0;
   ok = ok && ConvertScans() && CopyOtherSections() && SetSegmentKinds();
+  if (batched) {
+    if (ok) {
+      ok = CommitSectionBatch(target_) != 0;
+    } else {
+      AbortSectionBatch(target_);
+    }
+  }
   if (!ok) {
     if (FileExists(target_)) DeleteFileA(target_);
     return 0;
   }
   return 1;
 }
+
+namespace {
+
+// Scans are centroided side by side on a few workers, a batch at a time;
+// they are read and written in order on the calling thread. Each scan is
+// centroided by the same code whatever thread runs it.
+constexpr int kWorkers = 4;
+constexpr uint32_t kBatch = 8 * kWorkers;
+
+struct ScanSlot {
+  MS_SCAN_RECORD record{};
+  void* peaks = nullptr;
+  MS_CENTROID_ENGINE_PARAMS params{};
+  uint16_t kind = 0;  // the centroided scan's kind
+  MSRetCode rc = MS_OK;
+};
+
+class CentroidWorkers {
+ public:
+  CentroidWorkers(const MS_INFO_BLOCK* header, const MS_SEGMENT_BLOCK* segments)
+      : header_(header), segments_(segments) {
+    for (int w = 0; w < kWorkers; ++w) {
+      start_[w] = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+      done_[w] = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+      if (!start_[w] || !done_[w]) return;
+    }
+    for (int w = 0; w < kWorkers; ++w) {
+      threads_[w] = CreateThread(nullptr, 0, &CentroidWorkers::Loop, this, 0, nullptr);
+      if (!threads_[w]) return;
+      started_ = w + 1;
+    }
+  }
+  ~CentroidWorkers() {
+    quit_ = true;
+    for (int w = 0; w < started_; ++w) SetEvent(start_[w]);
+    for (int w = 0; w < started_; ++w) {
+      WaitForSingleObject(threads_[w], INFINITE);
+      CloseHandle(threads_[w]);
+    }
+    for (int w = 0; w < kWorkers; ++w) {
+      if (start_[w]) CloseHandle(start_[w]);
+      if (done_[w]) CloseHandle(done_[w]);
+    }
+  }
+  bool ok() const { return started_ == kWorkers; }
+
+  // Centroids slots [0, count) and returns when all are done.
+  bool Run(ScanSlot* slots, uint32_t count) {
+    slots_ = slots;
+    count_ = static_cast<LONG>(count);
+    next_ = 0;
+    for (int w = 0; w < kWorkers; ++w) SetEvent(start_[w]);
+    return WaitForMultipleObjects(kWorkers, done_, TRUE, INFINITE) != WAIT_FAILED;
+  }
+
+ private:
+  static DWORD Loop(LPVOID self) {
+    auto* me = static_cast<CentroidWorkers*>(self);
+    const LONG w = InterlockedIncrement(&me->joined_) - 1;
+    CMS_CentroidEngine engine;
+    engine.Init();
+    for (;;) {
+      WaitForSingleObject(me->start_[w], INFINITE);
+      if (me->quit_) return 0;
+      for (LONG i; (i = InterlockedIncrement(&me->next_) - 1) < me->count_;) {
+        ScanSlot& slot = me->slots_[i];
+        slot.rc = engine.CentroidSpec(me->header_, me->segments_, &slot.record, slot.peaks, &slot.params);
+      }
+      SetEvent(me->done_[w]);
+    }
+  }
+
+  const MS_INFO_BLOCK* header_;
+  const MS_SEGMENT_BLOCK* segments_;
+  HANDLE start_[kWorkers] = {}, done_[kWorkers] = {}, threads_[kWorkers] = {};
+  int started_ = 0;
+  volatile LONG joined_ = 0, next_ = 0, count_ = 0;
+  ScanSlot* slots_ = nullptr;
+  volatile bool quit_ = false;
+};
+
+}  // namespace
 
 bool CProfileToCentroid::ConvertScans() {
   const STRUCT_WORK_FILE& wf = *workFile_;
@@ -116,53 +210,65 @@ bool CProfileToCentroid::ConvertScans() {
   // The engine may hand back more peaks than came in only for a profile it
   // cannot hold; a buffer for any scan of any file covers both.
   const uint32_t bufferBytes = std::max({GetMSScanBufferSize(in), GetMSScanBufferSize(nullptr), wf.scanBufferSize});
-  void* peaks = AllocBlock(bufferBytes);
-  CMS_CentroidEngine engine;
-  bool ok = peaks && engine.Init() == MS_OK;
+  std::vector<ScanSlot> slots(kBatch);
+  bool ok = true;
+  for (ScanSlot& slot : slots) ok = ok && (slot.peaks = AllocBlock(bufferBytes)) != nullptr;
+  const MS_INFO_BLOCK fileHeader = header;  // what the engine is shown, fixed for the run
+  CentroidWorkers workers(&fileHeader, wf.segmentBlocks);
+  ok = ok && workers.ok();
 
-  MS_SCAN_RECORD record{};
   uint8_t params[CENTROID_PARAMS_SIZE];
   for (uint16_t s = 0; ok && s < header.segmentCount; ++s) {
     MS_SEGMENT_BLOCK segment = wf.segmentBlocks[s];
     segment.maxTicScan = 0;
     segment.maxTic = 0;
-    for (uint32_t scan = segment.firstScan; ok && scan <= segment.lastScan; ++scan) {
-      record.recordSize = sizeof record;
-      if (ReadMSScan(in, scan, &record, peaks) != 0) {
-        ok = false;
-        break;
+    for (uint32_t first = segment.firstScan; ok && first <= segment.lastScan;) {
+      const uint32_t count = std::min<uint64_t>(kBatch, uint64_t{segment.lastScan} - first + 1);
+      uint32_t read = 0;
+      for (; read < count; ++read) {
+        ScanSlot& slot = slots[read];
+        slot.record = MS_SCAN_RECORD{};
+        slot.record.recordSize = sizeof slot.record;
+        if (ReadMSScan(in, first + read, &slot.record, slot.peaks) != 0) break;
+        std::memcpy(params, params_, sizeof params);
+        const unsigned channel = slot.record.header.function == 255 ? 0 : slot.record.header.function;
+        if (wf.type61 && channel < segment.functionCount)
+          AdaptCentroidWidths(params, segment.functions[channel].massWidth, resolution_);
+        SetField(params, kScanKind, uint16_t(slot.record.header.scanKind));
+        const uint16_t kind = MakeCentroidScanKind(wf.fileType, uint16_t(slot.record.header.scanKind), optionWord_,
+                                                   optionValue_, static_cast<int32_t>(slot.record.header.ionMass));
+        SetField(params, kScanKind, kind);
+        std::memcpy(&slot.params, params + 4, sizeof slot.params);
+        slot.kind = kind;
       }
-      std::memcpy(params, params_, sizeof params);
-      const unsigned channel = record.header.function == 255 ? 0 : record.header.function;
-      if (wf.type61 && channel < segment.functionCount)
-        AdaptCentroidWidths(params, segment.functions[channel].massWidth, resolution_);
-      SetField(params, kScanKind, uint16_t(record.header.scanKind));
-      const uint16_t kind = MakeCentroidScanKind(wf.fileType, uint16_t(record.header.scanKind), optionWord_,
-                                                 optionValue_, static_cast<int32_t>(record.header.ionMass));
-      SetField(params, kScanKind, kind);
-      MS_CENTROID_ENGINE_PARAMS engineParams;
-      std::memcpy(&engineParams, params + 4, sizeof engineParams);
-      if (engine.CentroidSpec(&header, wf.segmentBlocks, &record, peaks, &engineParams) != MS_OK) {
-        ok = false;
-        break;
+      ok = read == count && workers.Run(slots.data(), count);
+      for (uint32_t i = 0; ok && i < count; ++i) {
+        ScanSlot& slot = slots[i];
+        const uint32_t scan = first + i;
+        if (slot.rc != MS_OK) {
+          ok = false;
+          break;
+        }
+        slot.record.header.scanKind = int16_t(slot.kind);
+        if (WriteMSScan(out, &slot.record, slot.peaks) != 0) {
+          ok = false;
+          break;
+        }
+        if (Above(slot.record.header.totalIon, segment.maxTic)) {
+          segment.maxTic = slot.record.header.totalIon;
+          segment.maxTicScan = scan;
+        }
+        if (Above(slot.record.header.totalIon, header.maxTic)) {
+          header.maxTic = slot.record.header.totalIon;
+          header.maxTicScan = scan;
+        }
       }
-      record.header.scanKind = int16_t(kind);
-      if (WriteMSScan(out, &record, peaks) != 0) {
-        ok = false;
-        break;
-      }
-      if (Above(record.header.totalIon, segment.maxTic)) {
-        segment.maxTic = record.header.totalIon;
-        segment.maxTicScan = scan;
-      }
-      if (Above(record.header.totalIon, header.maxTic)) {
-        header.maxTic = record.header.totalIon;
-        header.maxTicScan = scan;
-      }
+      first += count;
+      if (first == 0) break;  // the last scan number of all
     }
     if (ok && WriteMSSegment(out, &segment) != 0) ok = false;
   }
-  FreeBlock(peaks);
+  for (ScanSlot& slot : slots) FreeBlock(slot.peaks);
   if (ok) {
     header.centroid = 1;
     ok = WriteMSHeader(out, &header) == 0;

@@ -4,6 +4,7 @@
 // section is only ever seen old or new, whole.
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <new>
@@ -22,9 +23,6 @@ namespace orvik {
 namespace {
 
 const char kFindSection[] = "SELECT id, length(data) FROM sections WHERE name = ?1";
-const char kStoreSection[] =
-    "INSERT INTO sections(name, data) VALUES(?1, ?2)"
-    " ON CONFLICT(name) DO UPDATE SET data = excluded.data";
 
 // A growable byte buffer that does not zero what it will overwrite anyway.
 // Big ones come from the system's large-buffer pages: filling a whole
@@ -74,41 +72,23 @@ class Bytes {
 
 // Reads a whole section within one read transaction.
 bool LoadSection(Conn* c, const char* name, Bytes* out) {
-  Query q(c, kFindSection);
-  q.Text(1, name);
-  if (!q.Row()) return false;
-  const int64_t id = sqlite3_column_int64(q.get(), 0);
-  const int64_t length = sqlite3_column_int64(q.get(), 1);
-  if (length < 0 || length > MaxSectionSize() || !out->Reserve(static_cast<uint64_t>(length))) {
-    return false;
+  SectionPlace place;
+  SectionBlob blob;
+  if (!LocateSection(c, name, &place, &blob) || !out->Reserve(place.size)) return false;
+  // In steps, so that no single read asks for more than an int counts.
+  constexpr uint32_t kStep = 1u << 30;
+  for (uint64_t at = 0; at < place.size; at += kStep) {
+    const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(kStep, place.size - at));
+    if (!blob.Read(out->data() + at, n, at)) return false;
   }
-  if (length > 0) {
-    sqlite3_blob* blob = nullptr;
-    int rc = sqlite3_blob_open(c->db(), "main", "sections", "data", id, 0, &blob);
-    if (rc == SQLITE_OK) {
-      if (sqlite3_blob_bytes(blob) != length) {
-        rc = SQLITE_CORRUPT;
-      } else {
-        rc = sqlite3_blob_read(blob, out->data(), static_cast<int>(length), 0);
-      }
-    }
-    sqlite3_blob_close(blob);
-    if (rc != SQLITE_OK) return false;
-  }
-  out->size = static_cast<uint32_t>(length);
+  out->size = static_cast<uint32_t>(place.size);
   return true;
 }
 
 // Stores (replacing) one section in its own write transaction.
 bool StoreSection(Conn* c, const char* name, const void* data, uint32_t size) {
   Transaction t(c, true);
-  if (!t.ok()) return false;
-  {
-    Query q(c, kStoreSection);
-    q.Text(1, name).Blob(2, data, size);
-    if (!q.Done()) return false;
-  }
-  return t.Commit();
+  return t.ok() && PutSection(c, name, data, size) && t.Commit();
 }
 
 // The staged changes of this thread's open batch: sections by name (any
@@ -157,6 +137,9 @@ class SectionHandle : public SectionBase {
 
   bool Close() override {
     if (!writable_ || !dirty_) return true;
+    // A write that could not be taken leaves the section as it was: what
+    // came before it is no whole section.
+    if (failed_) return false;
     if (Batch* b = BatchOf(path_.c_str())) {
       Staged& c = b->Put(name_.c_str());
       c.deleted = false;
@@ -195,7 +178,10 @@ class SectionHandle : public SectionBase {
   uint32_t Write(const void* buffer, uint32_t count) override {
     if (!writable_ || !buffer || count == 0) return 0;
     const uint64_t end = static_cast<uint64_t>(pos_) + count;
-    if (end > MaxSectionSize() || !bytes_.Reserve(end)) return 0;
+    if (end > MaxSectionSize() || !bytes_.Reserve(end)) {
+      failed_ = true;
+      return 0;
+    }
     if (pos_ > bytes_.size) std::memset(bytes_.data() + bytes_.size, 0, pos_ - bytes_.size);
     std::memcpy(bytes_.data() + pos_, buffer, count);
     if (end > bytes_.size) bytes_.size = static_cast<uint32_t>(end);
@@ -212,6 +198,7 @@ class SectionHandle : public SectionBase {
   std::string name_;
   bool writable_;
   bool dirty_ = false;
+  bool failed_ = false;
   Bytes bytes_;
   uint32_t pos_ = 0;
 };
@@ -338,9 +325,8 @@ BOOL DeleteSection(const char* path, const char* name) {
     if (!WriteAllowed()) return FALSE;
     ConnPtr c = ConnectForWriting(path);
     if (!c) return FALSE;
-    Query q(c.get(), "DELETE FROM sections WHERE name = ?1");
-    q.Text(1, name);
-    return q.Done() && sqlite3_changes(c->db()) > 0 ? TRUE : FALSE;
+    Transaction t(c.get(), true);
+    return t.ok() && RemoveSection(c.get(), name) == 1 && t.Commit() ? TRUE : FALSE;
   } catch (...) {
     return FALSE;
   }
@@ -421,13 +407,9 @@ BOOL CommitSectionBatch(const char* path) {
     if (!t.ok()) return FALSE;
     for (const Staged& change : batch->changes) {
       if (change.deleted) {
-        Query q(c.get(), "DELETE FROM sections WHERE name = ?1");
-        q.Text(1, change.name.c_str());
-        if (!q.Done()) return FALSE;
-      } else {
-        Query q(c.get(), kStoreSection);
-        q.Text(1, change.name.c_str()).Blob(2, change.bytes.data(), static_cast<uint32_t>(change.bytes.size()));
-        if (!q.Done()) return FALSE;
+        if (RemoveSection(c.get(), change.name.c_str()) < 0) return FALSE;
+      } else if (!PutSection(c.get(), change.name.c_str(), change.bytes.data(), change.bytes.size())) {
+        return FALSE;
       }
     }
     return t.Commit() ? TRUE : FALSE;

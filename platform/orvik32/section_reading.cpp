@@ -65,24 +65,14 @@ constexpr auto kWatchInterval = std::chrono::milliseconds(4);
 
 class InPlace : public SectionBase {
  public:
-  InPlace(ConnPtr conn, int64_t rowid, uint32_t size)
-      : conn_(std::move(conn)), host_(conn_->hostPath()), rowid_(rowid), size_(size),
+  // blob is open on the section (unless it is empty), in a read
+  // transaction of conn.
+  InPlace(ConnPtr conn, std::unique_ptr<SectionBlob> blob, uint32_t size)
+      : conn_(std::move(conn)), host_(conn_->hostPath()), size_(size), blob_(std::move(blob)),
         chunks_((size + kChunk - 1) / kChunk), seen_(chunks_.size(), false) {}
   ~InPlace() override { Release(); }
 
   const std::string& host() const { return host_; }
-
-  // Opens the blob: from here on the section is held as it is now.
-  bool Begin() {
-    std::lock_guard<std::mutex> lock(m_);
-    if (size_ == 0) return true;  // nothing to read, nothing to hold
-    if (sqlite3_blob_open(conn_->db(), "main", "sections", "data", rowid_, 0, &blob_) != SQLITE_OK ||
-        sqlite3_blob_bytes(blob_) != static_cast<int64_t>(size_)) {
-      CloseBlobLocked();
-      return false;
-    }
-    return true;
-  }
 
   bool Close() override {
     Release();
@@ -126,8 +116,7 @@ class InPlace : public SectionBase {
       } else if (!seen_[i] && within == 0 && take == std::min(kChunk, size_ - at)) {
         // A whole chunk asked for the first time goes straight to the
         // caller; only a chunk asked for again is kept.
-        if (!blob_ || sqlite3_blob_read(blob_, out + done, static_cast<int>(take), static_cast<int>(at)) != SQLITE_OK)
-          return 0;
+        if (!blob_->Read(out + done, take, at)) return 0;
         seen_[i] = true;
         direct = true;
       } else if (!seen_[i]) {
@@ -152,7 +141,7 @@ class InPlace : public SectionBase {
   // True when some connection (here or elsewhere) is about to write.
   bool WriterWaiting() {
     std::lock_guard<std::mutex> lock(m_);
-    if (!blob_) return false;
+    if (!blob_->open()) return false;
     sqlite3_file* f = nullptr;
     if (sqlite3_file_control(conn_->db(), "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f ||
         !f->pMethods) {
@@ -166,7 +155,7 @@ class InPlace : public SectionBase {
   // the file go.
   void Yield() {
     std::lock_guard<std::mutex> lock(m_);
-    if (!blob_) return;
+    if (!blob_->open()) return;
     bool whole = true;
     if (windowChunk_ < chunks_.size() && !chunks_[windowChunk_]) {
       chunks_[windowChunk_] = std::move(window_);
@@ -184,19 +173,18 @@ class InPlace : public SectionBase {
     conn_ = ConnPtr();
   }
   void CloseBlobLocked() {
-    if (blob_) sqlite3_blob_close(blob_);
-    blob_ = nullptr;
+    blob_->Close();
   }
   // The bytes of chunk i, read from the blob the first time; null when
   // they cannot be had.
   const uint8_t* ChunkLocked(uint32_t i) {
     if (i >= chunks_.size()) return nullptr;
     if (chunks_[i]) return chunks_[i].get();
-    if (!blob_) return nullptr;
+    if (!blob_->open()) return nullptr;
     const uint32_t start = i * kChunk;
     const uint32_t n = std::min(kChunk, size_ - start);
     std::unique_ptr<uint8_t[]> c(new (std::nothrow) uint8_t[n]);
-    if (!c || sqlite3_blob_read(blob_, c.get(), static_cast<int>(n), static_cast<int>(start)) != SQLITE_OK) {
+    if (!c || !blob_->Read(c.get(), n, start)) {
       return nullptr;
     }
     chunks_[i] = std::move(c);
@@ -207,7 +195,7 @@ class InPlace : public SectionBase {
   // every chunk read piecewise the first time); null when the bytes
   // cannot be had.
   const uint8_t* WindowLocked(uint32_t i) {
-    if (!blob_ || i >= chunks_.size()) return nullptr;
+    if (!blob_->open() || i >= chunks_.size()) return nullptr;
     if (!window_) {
       window_.reset(new (std::nothrow) uint8_t[std::min(kChunk, size_)]);
       if (!window_) return nullptr;
@@ -215,7 +203,7 @@ class InPlace : public SectionBase {
     const uint32_t start = i * kChunk;
     const uint32_t n = std::min(kChunk, size_ - start);
     windowChunk_ = kNoChunk;
-    if (sqlite3_blob_read(blob_, window_.get(), static_cast<int>(n), static_cast<int>(start)) != SQLITE_OK) {
+    if (!blob_->Read(window_.get(), n, start)) {
       return nullptr;
     }
     windowChunk_ = i;
@@ -231,10 +219,9 @@ class InPlace : public SectionBase {
   std::mutex m_;
   ConnPtr conn_;
   const std::string host_;
-  const int64_t rowid_;
   const uint32_t size_;
   uint32_t pos_ = 0;
-  sqlite3_blob* blob_ = nullptr;
+  std::unique_ptr<SectionBlob> blob_;
   std::vector<std::unique_ptr<uint8_t[]>> chunks_;
   std::vector<bool> seen_;
   std::unique_ptr<uint8_t[]> window_;
@@ -308,24 +295,13 @@ void Watch::Stop() {
 std::shared_ptr<SectionBase> OpenSectionInPlace(const char* path, const char* name) {
   ConnPtr c = Connect(path);
   if (!c) return nullptr;
-  Conn* conn = c.get();
-  // Declared first so that it goes after the query is reset: a failed
-  // handle hands its connection back only then.
-  std::shared_ptr<InPlace> h;
-  bool ok = false;
-  {
-    // The blob opens while the query's read transaction still runs, so
-    // the row found is the row held.
-    Query q(conn, "SELECT id, length(data) FROM sections WHERE name = ?1");
-    q.Text(1, name);
-    if (!q.Row()) return nullptr;
-    const int64_t id = sqlite3_column_int64(q.get(), 0);
-    const int64_t length = sqlite3_column_int64(q.get(), 1);
-    if (length < 0 || length > MaxSectionSize()) return nullptr;
-    h = std::make_shared<InPlace>(std::move(c), id, static_cast<uint32_t>(length));
-    ok = h->Begin();
-  }
-  if (!ok) return nullptr;
+  // Closed before the connection goes back to the pool.
+  auto blob = std::make_unique<SectionBlob>();
+  SectionPlace place;
+  // The blob opens in the read transaction that found the section, so the
+  // bytes found are the bytes held.
+  if (!LocateSection(c.get(), name, &place, blob.get()) || place.size > MaxSectionSize()) return nullptr;
+  auto h = std::make_shared<InPlace>(std::move(c), std::move(blob), static_cast<uint32_t>(place.size));
   if (h->Size() > 0) Watch::Get().Add(h);
   return h;
 }

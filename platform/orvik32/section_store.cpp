@@ -4,6 +4,8 @@
 
 #include "section_reading.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <iterator>
 #include <cstring>
@@ -56,7 +58,29 @@ int ShimClose(sqlite3_file* f) {
 int ShimRead(sqlite3_file* f, void* buf, int amount, sqlite3_int64 offset) {
   return Real(f)->pMethods->xRead(Real(f), buf, amount, offset + Offset(f));
 }
+// Room left on the injected full disk, in bytes (-1: none injected).
+std::atomic<int64_t> g_space{-1};
+
+bool TakeSpace(int amount) {
+  int64_t left = g_space.load(std::memory_order_relaxed);
+  while (left >= 0) {
+    if (left < amount) {
+      g_space = 0;
+      return false;
+    }
+    if (g_space.compare_exchange_weak(left, left - amount)) return true;
+  }
+  return true;
+}
+
 int ShimWrite(sqlite3_file* f, const void* buf, int amount, sqlite3_int64 offset) {
+  if (g_space.load(std::memory_order_relaxed) >= 0) {
+    // Only what grows a file takes room on the disk.
+    sqlite3_int64 size = 0;
+    if (Real(f)->pMethods->xFileSize(Real(f), &size) != SQLITE_OK) return SQLITE_IOERR_WRITE;
+    const sqlite3_int64 end = offset + Offset(f) + amount;
+    if (end > size && !TakeSpace(static_cast<int>(end - size))) return SQLITE_FULL;
+  }
   return Real(f)->pMethods->xWrite(Real(f), buf, amount, offset + Offset(f));
 }
 int ShimTruncate(sqlite3_file* f, sqlite3_int64 size) {
@@ -256,16 +280,23 @@ ConnPtr Checkout(const std::string& host) {
   "CREATE TABLE sections(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE COLLATE NOCASE," \
   " data BLOB NOT NULL)"
 #define ORVIK_FILE_INFO_TABLE "CREATE TABLE file_info(field INTEGER PRIMARY KEY, value INTEGER NOT NULL)"
+#define ORVIK_PARTS_TABLE                                                              \
+  "CREATE TABLE section_parts(section INTEGER NOT NULL, part INTEGER NOT NULL," \
+  " data BLOB NOT NULL, PRIMARY KEY(section, part))"
 
+// The new file is written beside its place and renamed there only once
+// whole, so its first commit needs no journal on disk (nor its syncs).
 const char kCreateSchema[] =
     "PRAGMA page_size = 65536;"
+    "PRAGMA journal_mode = MEMORY;"
     "BEGIN;" ORVIK_SECTIONS_TABLE ";" ORVIK_FILE_INFO_TABLE ";"
     "PRAGMA application_id = 1330795083;"  // "ORVK"
     "PRAGMA user_version = 1;"
     "COMMIT;";
 
 // The schema a store file holds, and nothing else: a foreign view or
-// trigger under our names could hang a query or swallow writes.
+// trigger under our names could hang a query or swallow writes. The parts
+// table comes with the first section written in parts.
 struct SchemaEntry {
   const char* type;
   const char* name;
@@ -277,25 +308,35 @@ constexpr SchemaEntry kSchema[] = {
     {"table", "sections", "sections", ORVIK_SECTIONS_TABLE},
     {"index", "sqlite_autoindex_sections_1", "sections", nullptr},
 };
+constexpr SchemaEntry kSchemaWithParts[] = {
+    {"table", "file_info", "file_info", ORVIK_FILE_INFO_TABLE},
+    {"table", "section_parts", "section_parts", ORVIK_PARTS_TABLE},
+    {"table", "sections", "sections", ORVIK_SECTIONS_TABLE},
+    {"index", "sqlite_autoindex_section_parts_1", "section_parts", nullptr},
+    {"index", "sqlite_autoindex_sections_1", "sections", nullptr},
+};
 
 bool SameText(const unsigned char* a, const char* b) {
   if (!a || !b) return !a && !b;
   return std::strcmp(reinterpret_cast<const char*>(a), b) == 0;
 }
 
+bool SameEntry(sqlite3_stmt* s, const SchemaEntry& e) {
+  return SameText(sqlite3_column_text(s, 0), e.type) && SameText(sqlite3_column_text(s, 1), e.name) &&
+         SameText(sqlite3_column_text(s, 2), e.table) && SameText(sqlite3_column_text(s, 3), e.sql);
+}
+
 bool SchemaIsOurs(Conn* c) {
   Query q(c, "SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY name");
   size_t n = 0;
+  bool plain = true, withParts = true;
   while (q.Row()) {
-    if (n >= std::size(kSchema)) return false;
-    const SchemaEntry& e = kSchema[n++];
-    sqlite3_stmt* s = q.get();
-    if (!SameText(sqlite3_column_text(s, 0), e.type) || !SameText(sqlite3_column_text(s, 1), e.name) ||
-        !SameText(sqlite3_column_text(s, 2), e.table) || !SameText(sqlite3_column_text(s, 3), e.sql)) {
-      return false;
-    }
+    plain = plain && n < std::size(kSchema) && SameEntry(q.get(), kSchema[n]);
+    withParts = withParts && n < std::size(kSchemaWithParts) && SameEntry(q.get(), kSchemaWithParts[n]);
+    if (!plain && !withParts) return false;
+    ++n;
   }
-  return q.ok() && n == std::size(kSchema);
+  return q.ok() && ((plain && n == std::size(kSchema)) || (withParts && n == std::size(kSchemaWithParts)));
 }
 
 // Locks the connection down before it reads anything of the file.
@@ -623,8 +664,14 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
 
 // ---- Small helpers -----------------------------------------------------------
 
-uint32_t MaxSectionSize() {
-  // SQLite's compiled-in blob limit, fixed for the life of the process.
+uint32_t MaxSectionSize() { return 0xFFFFFFFEu; }  // 0xFFFFFFFF is the failed seek
+
+namespace {
+constexpr uint32_t kPartSize = 256u << 20;
+std::atomic<uint32_t> g_partSize{kPartSize};
+
+// Room below SQLite's compiled-in row limit for the row's other fields.
+uint32_t RowLimit() {
   static const uint32_t limit = [] {
     sqlite3* db = nullptr;
     int64_t n = 1000000000;
@@ -632,12 +679,195 @@ uint32_t MaxSectionSize() {
       n = sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1);
     }
     sqlite3_close_v2(db);
-    // Room for the row's other fields; positions stay below 0xFFFFFFFF.
     n -= 1024;
     if (n > 0x7FFFFFFF) n = 0x7FFFFFFF;
-    return static_cast<uint32_t>(n > 0 ? n : 0);
+    return static_cast<uint32_t>(n > 1 ? n : 1);
   }();
   return limit;
+}
+}  // namespace
+
+uint32_t SectionPartSize() { return std::min(g_partSize.load(), RowLimit()); }
+
+void LimitFileSpaceForTests(int64_t bytes) { g_space = bytes < 0 ? -1 : bytes; }
+
+void SetSectionPartSizeForTests(uint32_t bytes) { g_partSize = bytes ? bytes : kPartSize; }
+
+// ---- Sections in parts ---------------------------------------------------------
+
+namespace {
+const char kPartsTableExists[] = "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'section_parts'";
+const char kFindRow[] = "SELECT id, length(data) FROM sections WHERE name = ?1";
+const char kListParts[] = "SELECT rowid, part, length(data) FROM section_parts WHERE section = ?1 ORDER BY part";
+const char kDeleteParts[] = "DELETE FROM section_parts WHERE section = ?1";
+const char kInsertPart[] = "INSERT INTO section_parts(section, part, data) VALUES(?1, ?2, ?3)";
+const char kStoreRow[] =
+    "INSERT INTO sections(name, data) VALUES(?1, ?2)"
+    " ON CONFLICT(name) DO UPDATE SET data = excluded.data";
+
+bool HasPartsTable(Conn* c) {
+  Query q(c, kPartsTableExists);
+  return q.Row();
+}
+}  // namespace
+
+bool SectionBlob::Open(Conn* c, const SectionPlace& place) {
+  Close();
+  db_ = c->db();
+  row_ = place.id;
+  parts_ = place.parts;
+  current_ = 0;
+  blobs_.assign(parts_.empty() ? 1 : parts_.size(), nullptr);
+  // The first blob opens now: it holds the read transaction from here on.
+  if (!OpenPart(0)) {
+    Close();
+    return false;
+  }
+  if (parts_.empty() && sqlite3_blob_bytes(blobs_[0]) != static_cast<int64_t>(place.size)) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool SectionBlob::OpenPart(size_t i) {
+  if (blobs_[i]) return true;
+  const bool inParts = !parts_.empty();
+  if (sqlite3_blob_open(db_, "main", inParts ? "section_parts" : "sections", "data", inParts ? parts_[i].rowid : row_,
+                        0, &blobs_[i]) != SQLITE_OK ||
+      (inParts && sqlite3_blob_bytes(blobs_[i]) != static_cast<int64_t>(parts_[i].length))) {
+    if (blobs_[i]) sqlite3_blob_close(blobs_[i]);
+    blobs_[i] = nullptr;
+    return false;
+  }
+  return true;
+}
+
+void SectionBlob::Close() {
+  // The first blob last: it holds the read transaction the others read in.
+  for (size_t i = blobs_.size(); i-- > 0;)
+    if (blobs_[i]) sqlite3_blob_close(blobs_[i]);
+  blobs_.clear();
+}
+
+bool SectionBlob::Read(void* out, uint32_t count, uint64_t at) {
+  if (!open()) return false;
+  auto* p = static_cast<uint8_t*>(out);
+  if (parts_.empty()) {
+    return sqlite3_blob_read(blobs_[0], p, static_cast<int>(count), static_cast<int>(at)) == SQLITE_OK;
+  }
+  while (count > 0) {
+    // The part holding `at`: mostly the last one read or the next.
+    size_t i = current_;
+    if (at < parts_[i].start || at >= parts_[i].start + parts_[i].length) {
+      auto it = std::upper_bound(parts_.begin(), parts_.end(), at,
+                                 [](uint64_t v, const SectionPlace::Part& part) { return v < part.start; });
+      if (it == parts_.begin()) return false;
+      i = static_cast<size_t>(it - parts_.begin()) - 1;
+      if (at >= parts_[i].start + parts_[i].length) return false;
+    }
+    if (!OpenPart(i)) {
+      Close();  // reads nothing more
+      return false;
+    }
+    current_ = i;
+    const uint64_t within = at - parts_[i].start;
+    const uint32_t take = static_cast<uint32_t>(std::min<uint64_t>(count, parts_[i].length - within));
+    if (sqlite3_blob_read(blobs_[i], p, static_cast<int>(take), static_cast<int>(within)) != SQLITE_OK) return false;
+    p += take;
+    at += take;
+    count -= take;
+  }
+  return true;
+}
+
+bool LocateSection(Conn* c, const char* name, SectionPlace* place, SectionBlob* blob) {
+  // The row's query stays stepped while the parts are listed and the blob
+  // opens, so all of it is read in one read transaction.
+  Query row(c, kFindRow);
+  row.Text(1, name);
+  if (!row.Row()) return false;
+  SectionPlace p;
+  p.id = sqlite3_column_int64(row.get(), 0);
+  const int64_t length = sqlite3_column_int64(row.get(), 1);
+  if (length < 0 || length > RowLimit()) return false;
+  p.size = static_cast<uint64_t>(length);
+  if (HasPartsTable(c)) {
+    Query q(c, kListParts);
+    q.Int(1, p.id);
+    while (q.Row()) {
+      const int64_t rowid = sqlite3_column_int64(q.get(), 0);
+      const int64_t number = sqlite3_column_int64(q.get(), 1);
+      const int64_t bytes = sqlite3_column_int64(q.get(), 2);
+      // Parts numbered from 0 without a gap, none empty, behind an empty row.
+      if (length != 0 || number != static_cast<int64_t>(p.parts.size()) || bytes <= 0 || bytes > RowLimit())
+        return false;
+      const uint64_t start = p.parts.empty() ? 0 : p.parts.back().start + p.parts.back().length;
+      if (start + static_cast<uint64_t>(bytes) > MaxSectionSize()) return false;
+      p.parts.push_back({rowid, static_cast<uint32_t>(bytes), start});
+    }
+    if (!q.ok()) return false;
+    if (!p.parts.empty()) p.size = p.parts.back().start + p.parts.back().length;
+  }
+  if (blob && p.size > 0 && !blob->Open(c, p)) return false;
+  *place = std::move(p);
+  return true;
+}
+
+bool PutSection(Conn* c, const char* name, const void* data, uint64_t size) {
+  if (size > MaxSectionSize()) return false;
+  const uint32_t partSize = SectionPartSize();
+  const bool inParts = size > partSize;
+  bool partsTable = HasPartsTable(c);
+  if (inParts && !partsTable) {
+    if (!c->Exec(ORVIK_PARTS_TABLE)) return false;
+    partsTable = true;
+  }
+  {
+    Query q(c, kStoreRow);
+    q.Text(1, name).Blob(2, data, inParts ? 0 : size);
+    if (!q.Done()) return false;
+  }
+  if (!partsTable) return true;
+  int64_t id = 0;
+  {
+    Query q(c, kFindRow);
+    q.Text(1, name);
+    if (!q.Row()) return false;
+    id = sqlite3_column_int64(q.get(), 0);
+  }
+  {
+    Query q(c, kDeleteParts);
+    q.Int(1, id);
+    if (!q.Done()) return false;
+  }
+  if (!inParts) return true;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  int64_t number = 0;
+  for (uint64_t at = 0; at < size; at += partSize, ++number) {
+    Query q(c, kInsertPart);
+    q.Int(1, id).Int(2, number).Blob(3, bytes + at, std::min<uint64_t>(partSize, size - at));
+    if (!q.Done()) return false;
+  }
+  return true;
+}
+
+int RemoveSection(Conn* c, const char* name) {
+  int64_t id = 0;
+  {
+    Query q(c, kFindRow);
+    q.Text(1, name);
+    if (!q.Row()) return q.ok() ? 0 : -1;
+    id = sqlite3_column_int64(q.get(), 0);
+  }
+  if (HasPartsTable(c)) {
+    Query q(c, kDeleteParts);
+    q.Int(1, id);
+    if (!q.Done()) return -1;
+  }
+  Query q(c, "DELETE FROM sections WHERE id = ?1");
+  q.Int(1, id);
+  return q.Done() && sqlite3_changes(c->db()) > 0 ? 1 : -1;
 }
 
 bool ValidSectionName(const char* name) {

@@ -10,7 +10,10 @@
 //           bytes 20-23 layout version (1)
 //           bytes 24-27 FNV-1a checksum of bytes 0-23
 //   database tables sections(id, name UNIQUE NOCASE, data BLOB) and
-//           file_info(field, value)
+//           file_info(field, value); once a section larger than one part
+//           was written, also section_parts(section, part, data): such a
+//           section's row holds no bytes and its parts, numbered from 0,
+//           hold them in order
 //
 // A private SQLite VFS shifts the database behind the prefix, so SQLite's
 // journal keeps every commit whole. Connections are pooled per file.
@@ -138,8 +141,62 @@ class Query {
 // True when the file holds every page its database header counts.
 bool ImageWhole(Conn* c);
 
-// Largest section the store can hold.
+// Largest section the store can hold: what the 32-bit positions reach.
 uint32_t MaxSectionSize();
+
+// Sections larger than this are stored in parts of this size: SQLite holds
+// a row of at most about 10^9 bytes and builds each row it writes whole in
+// memory.
+uint32_t SectionPartSize();
+void SetSectionPartSizeForTests(uint32_t bytes);  // 0: the usual size
+void LimitFileSpaceForTests(int64_t bytes);        // -1: no limit
+
+// Where a section's bytes lie: in its own row (no parts) or in its parts.
+struct SectionPlace {
+  struct Part {
+    int64_t rowid;
+    uint32_t length;
+    uint64_t start;  // offset of its first byte in the section
+  };
+  int64_t id = 0;
+  uint64_t size = 0;
+  std::vector<Part> parts;
+};
+
+// Reads a section's bytes where they lie through SQLite's blob I/O. Its open
+// blobs keep the read transaction they were opened in. Each part read keeps
+// a blob of its own: a blob remembers where its row's overflow pages lie,
+// and moving one blob from row to row would walk them again each time.
+class SectionBlob {
+ public:
+  SectionBlob() = default;
+  SectionBlob(const SectionBlob&) = delete;
+  SectionBlob& operator=(const SectionBlob&) = delete;
+  ~SectionBlob() { Close(); }
+  bool Read(void* out, uint32_t count, uint64_t at);
+  bool open() const { return !blobs_.empty() && blobs_[0] != nullptr; }
+  void Close();
+
+ private:
+  friend bool LocateSection(Conn*, const char*, SectionPlace*, SectionBlob*);
+  bool Open(Conn* c, const SectionPlace& place);
+  bool OpenPart(size_t i);
+  sqlite3* db_ = nullptr;
+  int64_t row_ = 0;
+  std::vector<SectionPlace::Part> parts_;  // empty: the section's own row
+  std::vector<sqlite3_blob*> blobs_;       // by part, opened when first read
+  size_t current_ = 0;
+};
+
+// Finds a section and where its bytes lie, and opens blob on them (when
+// given and the section is not empty) in the same read transaction. False
+// when it is missing or its parts are damaged.
+bool LocateSection(Conn* c, const char* name, SectionPlace* place, SectionBlob* blob);
+
+// Inside a write transaction: stores (replacing) a section, in parts when it
+// is larger than one; removes one (1 removed, 0 none there, -1 error).
+bool PutSection(Conn* c, const char* name, const void* data, uint64_t size);
+int RemoveSection(Conn* c, const char* name);
 
 bool ValidSectionName(const char* name);
 int32_t CurrentTime();

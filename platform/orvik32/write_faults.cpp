@@ -16,6 +16,10 @@ void FailSectionWrites(int32_t commits, int32_t failures) {
   g_failuresLeft = failures;
 }
 
+void SetSectionPartSize(uint32_t bytes) { orvik::SetSectionPartSizeForTests(bytes); }
+
+void LimitSectionFileSpace(int64_t bytes) { orvik::LimitFileSpaceForTests(bytes); }
+
 namespace orvik {
 bool WriteAllowed() {
   std::lock_guard<std::mutex> lock(g_mutex);

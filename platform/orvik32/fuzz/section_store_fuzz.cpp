@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "orvik32/orvik32.h"
+#include "orvik32/orvik32_faults.h"
 #include "testing/fuzz_support.h"
 #include "win/win_file_facts.h"
 
@@ -44,8 +45,13 @@ std::string Pattern(size_t n) {
 
 }  // namespace
 
+// Parts this small put the written section, and sections of the seeds, in
+// parts.
+constexpr uint32_t kPartSize = 1024;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::UseOwnRoot();
+  SetSectionPartSize(kPartSize);
   const std::string host = win::paths::ToHost(kPath);
   // A new file each time, so that nothing pooled for the last one is reused.
   win::facts::RemoveFile(kPath);
@@ -92,6 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 // Seeds: store files as the workstation writes them.
 extern "C" int KeltFuzzSeeds(const char* folder) {
   fuzz::UseOwnRoot();
+  SetSectionPartSize(kPartSize);
   struct Seed {
     const char* name;
     int32_t type;
@@ -101,6 +108,7 @@ extern "C" int KeltFuzzSeeds(const char* folder) {
       {"empty-store.kms", 790, {}},
       {"small-sections.kms", 23, {{"MSRHeader", std::string(256, 'h')}, {"LogFile", "line one\r\nline two\r\n"}, {"Empty", ""}}},
       {"big-section.kms", 666, {{"MSData", Pattern(200000)}, {"Method.1.1.1", Pattern(900)}}},
+      {"parted-sections.kms", 1, {{"MSData", Pattern(5000)}, {"LogFile", Pattern(2049)}, {"Small", "s"}}},
   };
   for (const Seed& s : seeds) {
     const std::string path = std::string("C:\\FUZZ\\") + s.name;

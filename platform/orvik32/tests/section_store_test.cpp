@@ -277,7 +277,11 @@ TEST_F(SectionStoreTest, ZeroAndHugeCounts) {
   EXPECT_EQ(WriteSection(s, buf, 0), 0u);
   EXPECT_EQ(WriteSection(s, nullptr, 5), 0u);
   EXPECT_EQ(WriteSection(s, buf, 0xFFFFFFFFu), 0u);  // refused before the buffer is read
-  EXPECT_EQ(SeekSection(s, 0x7FFFFFFF, 0), 0xFFFFFFFFu);
+  // Positions reach 0xFFFFFFFE; 0xFFFFFFFF is the failure value.
+  EXPECT_EQ(SeekSection(s, 0x7FFFFFFF, 0), 0x7FFFFFFFu);
+  EXPECT_EQ(SeekSection(s, 0x7FFFFFFF, 1), 0xFFFFFFFEu);
+  EXPECT_EQ(SeekSection(s, 1, 1), 0xFFFFFFFFu);
+  EXPECT_EQ(SeekSection(s, 0, 0), 0u);
   EXPECT_EQ(ReadSection(s, buf, 0xFFFFFFFFu), 10u);  // bounded by the section
   EXPECT_TRUE(CloseSection(s));
   EXPECT_EQ(GetSection(file_, "S"), "0123456789");

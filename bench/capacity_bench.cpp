@@ -1,0 +1,96 @@
+// Capacity: a 30,000-scan profile run of 40-400 Da (about 1.4 GB of MS
+// data, more than one store row holds) is written, and a single-ion trace
+// is read from it on a fresh open against the same trace from the
+// 3,000-scan run of the same plan (goal: growth no worse than linear, 10x).
+// Writing the large run takes a few minutes and several GB of memory, so it
+// runs only when KELT_BENCH_CAPACITY is set; the folder goes at the end.
+#include <benchmark/benchmark.h>
+
+#include "ratio_reporter.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "fixtures/msfixtures.h"
+#include "orvik32/orvik32.h"
+#include "quorna/quorna.h"
+
+namespace {
+
+std::string PathOf(uint32_t scans) { return "C:\\Bench\\profile" + std::to_string(scans) + ".kms"; }
+
+msfix::RunPlan ProfilePlan(uint32_t scans) {
+  msfix::RunPlan plan;
+  plan.scans = scans;
+  plan.compounds = 40;
+  plan.profile = true;
+  plan.lowMass = 40;
+  plan.highMass = 400;
+  plan.endTime = plan.startTime + 10.0 * scans / 3000.0;  // the same scan rate
+  plan.segments = {{1.0, 1, ""}};
+  return plan;
+}
+
+uint32_t SectionBytes(const std::string& path) {
+  HSECTION s = OpenSectionReadOnly(path.c_str(), "MSData", nullptr);
+  const uint32_t n = s ? GetSectionSize(s) : 0;
+  if (s) CloseSection(s);
+  return n;
+}
+
+void BM_IonTrace_OpenRun(benchmark::State& st) {
+  const uint32_t scans = static_cast<uint32_t>(st.range(0));
+  const std::string path = PathOf(scans);
+  STRUCT_CHAN_LIST c;
+  STRUCT_MASS_LIST m;
+  ParseChanList("All", &c);
+  ParseMassList("207", &m);
+  for (auto _ : st) {
+    HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+    MS_TRACE_REQUEST r{};
+    r.kind = MS_TRACE_BY_SCANS;
+    r.scans.first = 0;
+    r.scans.last = 0xFFFFFFFFu;
+    void* block = nullptr;
+    const uint32_t n = h ? ReadMSTrace(h, &r, &c, &m, &block) : 0;
+    FreeMSTrace(block);
+    if (h) CloseMSData(h);
+    if (n != scans) {
+      st.SkipWithError("wrong point count");
+      break;
+    }
+  }
+  st.counters["MS data bytes"] = double(SectionBytes(path));
+}
+BENCHMARK(BM_IonTrace_OpenRun)->Arg(3000)->Arg(30000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* on = std::getenv("KELT_BENCH_CAPACITY");
+  if (!on || !*on || *on == '0') {
+    std::printf("capacity_bench: set KELT_BENCH_CAPACITY=1 to write and read the 1.4 GB run\n");
+    return 0;
+  }
+  if (!UseBenchRoot("capacity-bench")) return 1;
+  const std::string root = std::getenv("KELT_ROOT");
+  int rc = 0;
+  for (uint32_t scans : {3000u, 30000u}) {
+    if (!msfix::WriteMsDataFile(PathOf(scans), ProfilePlan(scans), nullptr)) {
+      std::fprintf(stderr, "capacity_bench: the %u-scan profile run could not be written\n", scans);
+      rc = 1;
+    }
+  }
+  if (rc == 0) {
+    std::printf("MSData of the 30,000-scan run: %u bytes\n", SectionBytes(PathOf(30000)));
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatio("BM_IonTrace_OpenRun/30000", "BM_IonTrace_OpenRun/3000", 10.0);
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(root, ec);
+  return rc;
+}
