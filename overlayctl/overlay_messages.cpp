@@ -98,6 +98,14 @@ ON_MESSAGE(OPM_MULTIPLESPECTRACONTROLS, OnMultipleSpectraControls)
 ON_MESSAGE(OPM_DELETEORPHANSPECTRA, OnDeleteOrphanSpectra)
 ON_REGISTERED_MESSAGE(g_fileChanged, OnWM_FILE_CHANGED)
 ON_REGISTERED_MESSAGE(g_loginChanged, OnWM_LOGIN_CHANGED)
+ON_MESSAGE(OPM_SETPMTOOLBAR, OnSetPMToolbar)
+ON_MESSAGE(OPM_SETSCREENSCALEPARAMS, OnSetScreenScaleParams)
+ON_MESSAGE(OPM_SETMETASCALEPARAMS, OnSetMetaScaleParams)
+ON_MESSAGE(OPM_SETMETAPLOTCOLORS, OnSetMetaPlotColors)
+ON_MESSAGE(OPM_GETLOCALPREFERENCES, OnGetLocalPreferences)
+ON_MESSAGE(OPM_SETLOCALPREFERENCES, OnSetLocalPreferences)
+ON_MESSAGE(OPM_KEEPPREFERENCES, OnKeepPreferences)
+ON_NOTIFY(TBN_DROPDOWN, OPLOT_ID_TOOLBAR, OnTTDropDownButtons)
 END_MESSAGE_MAP()
 
 void CCtlOPlot::PostNotification(unsigned short code, short route) {
@@ -139,6 +147,7 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       OnTTPreviousScales();
       return TRUE;
     default:
+      if (OnToolbarCommand(id)) return TRUE;
       if (id >= OPLOT_CMD_SPECTRUM_A0 && id < OPLOT_CMD_SPECTRUM_A0 + 8) {
         OnSelectSpectrum(id);
         return TRUE;
@@ -284,13 +293,6 @@ LRESULT CCtlOPlot::OnGetRightClickPos(WPARAM wParam, LPARAM lParam) {
   return 1;
 }
 
-LRESULT CCtlOPlot::OnShowToolbar(WPARAM wParam, LPARAM) {
-  m_showToolbar = wParam ? 1 : 0;
-  SizeControls();
-  RepaintUnlessSuspended();
-  return 0;
-}
-
 LRESULT CCtlOPlot::OnGiveParentRightClick(WPARAM wParam, LPARAM) {
   m_giveParentRightClick = wParam ? 1 : 0;
   return 0;
@@ -333,6 +335,8 @@ LRESULT CCtlOPlot::OnSetDataReviewManager(WPARAM wParam, LPARAM lParam) {
     const int16_t layout = KELT_GetIsQUIB5() ? 4 : 1;
     if (layout != m_toolbarLayout) {
       m_toolbarLayout = layout;
+      DestroyToolBar();
+      if (m_showToolbar) CreateToolBar();
       SizeControls();
     }
   }
@@ -413,7 +417,6 @@ LRESULT CCtlOPlot::OnWM_LOGIN_CHANGED(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT CCtlOPlot::OnGetNumberSpectraToAverage(WPARAM, LPARAM) { return m_prefs.features.pointsToAverage; }
 LRESULT CCtlOPlot::OnGetNewReferencePlot(WPARAM, LPARAM) { return m_newReferencePlot; }
 LRESULT CCtlOPlot::OnQUIB_GetNewFilesIndex(WPARAM, LPARAM) { return m_newFilesIndex; }
 LRESULT CCtlOPlot::OnQUIB_GetNewPDsIndex(WPARAM, LPARAM) { return m_newPDsIndex; }
