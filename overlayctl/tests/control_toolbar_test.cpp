@@ -8,6 +8,7 @@
 #include "common/library_state.h"
 #include "overlayctl/wrapping_toolbar.h"
 #include "spectra/spectrum_managers.h"
+#include "testing/golden_window.h"
 #include "win/win_commctrl.h"
 #include "win/win_resources.h"
 
@@ -377,6 +378,24 @@ TEST_F(ToolbarTest, HideShowAndTheModuleWindowToolbar) {
   win::script::PumpUntilIdle();
   EXPECT_EQ(c->m_pToolBar, nullptr);
   DestroyWindow(s.w);
+}
+
+// The toolbar strip as drawn: the data-review layout in one row and
+// wrapped onto rows in a narrow control, with disabled and checked buttons.
+TEST_F(ToolbarTest, ToolbarStripsAsStored) {
+  struct Case {
+    int cx;
+    const char* name;
+  };
+  for (const Case& k : {Case{700, "toolbar-review-row.png"}, Case{260, "toolbar-review-wrapped.png"}}) {
+    Shown s = ShowPlots(2, k.cx, 400);
+    UseLayout(s.c, 1);
+    SendMessageA(s.w, WM_COMMAND, 2710, 0);
+    s.c->UpdateToolBar();
+    win::script::PumpUntilIdle();
+    testing_support::ExpectWindowAsStored(s.c->m_pToolBar->m_hWnd, OVERLAYCTL_GOLDEN_DIR, k.name);
+    DestroyWindow(s.w);
+  }
 }
 
 }  // namespace
