@@ -541,6 +541,7 @@ void CCtlOPlot::SetClickDragMode(short mode) {
     OnEscapeTracking(0, 0);
   }
   m_clickDragMode = mode;
+  UpdateToolTips();
 }
 
 LRESULT CCtlOPlot::OnClickDragZoomPlotMode(WPARAM, LPARAM) {

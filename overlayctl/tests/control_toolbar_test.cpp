@@ -273,7 +273,9 @@ TEST_F(ToolbarTest, NormalizedAndRestoreRemoveThePlotOffsets) {
     const double moved = o->tail.timeOffsets[1], raised = o->tail.verticalOffsets[2];
     EXPECT_EQ(moved, 0.0);
     EXPECT_EQ(raised, 0.0);
-    if (command == 2721) EXPECT_EQ(+o->head.displayMode, OVERLAY_MODE_NORMALISED);
+    if (command == 2721) {
+      EXPECT_EQ(+o->head.displayMode, OVERLAY_MODE_NORMALISED);
+    }
     DestroyWindow(s.w);
   }
 }
