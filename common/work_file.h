@@ -120,6 +120,10 @@ struct STRUCT_WORK_FILE {
   char sampleName[WORK_FILE_SAMPLE_NAME_SIZE];
   char operatorName[WORK_FILE_OPERATOR_SIZE];
   uint16_t serialNumber;
+  // Set by hosts: the plot's preferences and background correction may not
+  // be edited; the file's data may be searched.
+  int16_t editBlock;
+  int16_t searchData;
 };
 
 #pragma pack(pop)

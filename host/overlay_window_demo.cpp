@@ -9,6 +9,7 @@
 
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "overlayctl/wrapping_toolbar.h"
 #include "spectra/spectrum_managers.h"
 #include "win/win_gdi.h"
 #include "win/win_paths.h"
@@ -175,6 +176,52 @@ bool ClickDemo(HWND window, HWND control, SVW_OVERLAY* o, const sample_overlay::
   return ok;
 }
 
+// The toolbar along the control's top: the pointer rests on a button until
+// its tooltip shows; the window is saved with layout 0 and again with the
+// data-review layout, whose drop-down arrows open the display menu.
+bool ToolbarDemo(HWND window, HWND control) {
+  auto* c = static_cast<CCtlOPlot*>(GetPropA(control, CCtlOPlot::kPropertyName));
+  auto* frame = c ? static_cast<CWrapOPToolBar*>(c->m_pToolBar) : nullptr;
+  if (!frame || !frame->ToolBar()) {
+    std::fprintf(stderr, "kelt_host: the overlay plot control shows no toolbar\n");
+    return false;
+  }
+  HWND bar = frame->ToolBar()->m_hWnd;
+  const int count = static_cast<int>(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0));
+  std::printf("  toolbar layout %d, %d entries, %d pixels high; tooltips:\n", c->m_toolbarLayout, count,
+              c->m_toolbarHeight);
+  std::string shown;
+  for (int i = 0; i < count; ++i) {
+    TBBUTTON b{};
+    SendMessageA(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b));
+    if (b.fsStyle & TBSTYLE_SEP) continue;
+    RECT r{};
+    SendMessageA(bar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+    win::script::MouseMove(bar, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    win::script::AdvanceClock(600);
+    CToolTipCtrl* tips = frame->ToolTip();
+    shown = tips && tips->IsWindowVisible() ? win::script::Text(tips->m_hWnd) : "(none)";
+    std::printf("    %d  %s\n", b.idCommand, shown.c_str());
+  }
+  bool ok = Save(window, "C:\\Workstation\\Plots\\control-toolbar.png");
+  // The data-review layout, with the display shown overlaid from its menu.
+  c->m_toolbarLayout = 1;
+  c->DestroyToolBar();
+  c->CreateToolBar();
+  c->SizeControls();
+  win::script::ChooseNextMenuText("Overlaid");
+  SendMessageA(control, WM_COMMAND, 2718, 0);
+  c->UpdateToolBar();
+  ok = Save(window, "C:\\Workstation\\Plots\\control-toolbar-review.png") && ok;
+  // Back to the stacked display and the plain layout for the steps after.
+  SendMessageA(control, WM_COMMAND, 2719, 0);
+  c->m_toolbarLayout = 0;
+  c->DestroyToolBar();
+  c->CreateToolBar();
+  c->SizeControls();
+  return ok;
+}
+
 }  // namespace
 
 int OverlayWindowDemo() {
@@ -205,6 +252,7 @@ int OverlayWindowDemo() {
   std::printf("\nOverlay plot control in a 1000 x 600 window:\n");
   SendMessageA(control, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o.get()));
   bool ok = Save(window, "C:\\Workstation\\Plots\\control-full.png");
+  ok = ToolbarDemo(window, control) && ok;
 
   const double start = o->tail.homeStart, end = o->tail.homeEnd, span = end - start;
   // Zoom to a quarter of the run, then scroll right by a page (half that

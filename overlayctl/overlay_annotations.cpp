@@ -147,5 +147,4 @@ void CCtlOPlot::MakeOrKeepOrFreeAnnotations() {
 
 // The toolbar frame and the segment bar come with their own features; until
 // then there is nothing of theirs to bring up to date.
-void CCtlOPlot::UpdateToolBar() {}
 void CCtlOPlot::UpdateSegments() {}

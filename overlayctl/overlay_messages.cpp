@@ -107,6 +107,14 @@ ON_MESSAGE(OPM_LETUSERSETTIMERANGE, OnLetUserSetTimeRange)
 ON_MESSAGE(OPM_NEWENDTIME, OnNewEndTime)
 ON_REGISTERED_MESSAGE(g_fileChanged, OnWM_FILE_CHANGED)
 ON_REGISTERED_MESSAGE(g_loginChanged, OnWM_LOGIN_CHANGED)
+ON_MESSAGE(OPM_SETPMTOOLBAR, OnSetPMToolbar)
+ON_MESSAGE(OPM_SETSCREENSCALEPARAMS, OnSetScreenScaleParams)
+ON_MESSAGE(OPM_SETMETASCALEPARAMS, OnSetMetaScaleParams)
+ON_MESSAGE(OPM_SETMETAPLOTCOLORS, OnSetMetaPlotColors)
+ON_MESSAGE(OPM_GETLOCALPREFERENCES, OnGetLocalPreferences)
+ON_MESSAGE(OPM_SETLOCALPREFERENCES, OnSetLocalPreferences)
+ON_MESSAGE(OPM_KEEPPREFERENCES, OnKeepPreferences)
+ON_NOTIFY(TBN_DROPDOWN, OPLOT_ID_TOOLBAR, OnTTDropDownButtons)
 END_MESSAGE_MAP()
 
 void CCtlOPlot::PostNotification(unsigned short code, short route) {
@@ -148,6 +156,7 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       OnTTPreviousScales();
       return TRUE;
     default:
+      if (OnToolbarCommand(id)) return TRUE;
       if (OnContextCommand(id)) return TRUE;
       if (id >= OPLOT_CMD_SPECTRUM_A0 && id < OPLOT_CMD_SPECTRUM_A0 + 8) {
         OnSelectSpectrum(id);
@@ -294,13 +303,6 @@ LRESULT CCtlOPlot::OnGetRightClickPos(WPARAM wParam, LPARAM lParam) {
   return 1;
 }
 
-LRESULT CCtlOPlot::OnShowToolbar(WPARAM wParam, LPARAM) {
-  m_showToolbar = wParam ? 1 : 0;
-  SizeControls();
-  RepaintUnlessSuspended();
-  return 0;
-}
-
 LRESULT CCtlOPlot::OnGiveParentRightClick(WPARAM wParam, LPARAM) {
   m_giveParentRightClick = wParam ? 1 : 0;
   return 0;
@@ -343,6 +345,8 @@ LRESULT CCtlOPlot::OnSetDataReviewManager(WPARAM wParam, LPARAM lParam) {
     const int16_t layout = KELT_GetIsQUIB5() ? 4 : 1;
     if (layout != m_toolbarLayout) {
       m_toolbarLayout = layout;
+      DestroyToolBar();
+      if (m_showToolbar) CreateToolBar();
       SizeControls();
     }
   }
@@ -428,7 +432,6 @@ LRESULT CCtlOPlot::OnWM_LOGIN_CHANGED(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT CCtlOPlot::OnGetNumberSpectraToAverage(WPARAM, LPARAM) { return m_prefs.features.pointsToAverage; }
 LRESULT CCtlOPlot::OnGetNewReferencePlot(WPARAM, LPARAM) { return m_newReferencePlot; }
 LRESULT CCtlOPlot::OnQUIB_GetNewFilesIndex(WPARAM, LPARAM) { return m_newFilesIndex; }
 LRESULT CCtlOPlot::OnQUIB_GetNewPDsIndex(WPARAM, LPARAM) { return m_newPDsIndex; }

@@ -552,6 +552,7 @@ void CCtlOPlot::SetClickDragMode(short mode) {
     if (m_tracking) OnEscapeTracking(0, 0);
   }
   m_clickDragMode = mode;
+  UpdateToolTips();
 }
 
 LRESULT CCtlOPlot::OnClickDragZoomPlotMode(WPARAM, LPARAM) {

@@ -11,6 +11,7 @@
 #include "common/library_state.h"
 #include "fandor/target_list_results.h"
 #include "orvik32/orvik32.h"
+#include "overlayctl/wrapping_toolbar.h"
 #include "plotengine/result_annotations.h"
 #include "specialctl/gain_slider.h"
 #include "win/win_commctrl.h"
@@ -131,6 +132,7 @@ int CCtlOPlot::OnCreate(CREATESTRUCTA* cs) {
     FreeObjects();
     return -1;
   }
+  if (m_showToolbar) CreateToolBar();
   return 0;
 }
 
@@ -180,7 +182,7 @@ void CCtlOPlot::FreeObjects() {
   if (m_pPickedFiles) FreeBlock(m_pPickedFiles);
   m_pPickedFiles = nullptr;
   CloseBackgroundCorrectionDialog();
-  DestroyChild(m_pToolBar);
+  DestroyToolBar();
   DestroyChild(m_pSegments);
   for (int i = 0; i < OPLOT_SLOTS; ++i) FreeOneSlotAnnotations(i);
   if (m_pEditIonsBlock) FreeBlock(m_pEditIonsBlock);
@@ -211,8 +213,8 @@ BOOL CCtlOPlot::PreTranslateMessage(MSG* msg) {
     }
   }
   if (msg && m_pToolBar && m_pToolBar->m_hWnd) {
-    HWND tips = reinterpret_cast<HWND>(m_pToolBar->SendMessage(TB_GETTOOLTIPS));
-    if (tips) ::SendMessageA(tips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+    CToolTipCtrl* tips = static_cast<CWrapOPToolBar*>(m_pToolBar)->ToolTip();
+    if (tips && tips->m_hWnd) tips->RelayEvent(msg);
   }
   return CWnd::PreTranslateMessage(msg);
 }
@@ -247,15 +249,9 @@ void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
 // ---- Virtual operations of later features ------------------------------------
 // Each does the least its callers here need and says so.
 
-void CCtlOPlot::KeepPreferences() {}  // stored records come with the preferences
-void CCtlOPlot::SetToolbarTransientsFromPrefs() {
-  m_clickDragMode = m_prefs.features.clickDragMode;
-  m_singleClickMode = m_prefs.features.singleClickMode;
-}
 void CCtlOPlot::GetSignalToNoiseFromZoom() {}
 void CCtlOPlot::GetAreaCountFromZoom() {}
 void CCtlOPlot::MakeLinearityReport() {}
-void CCtlOPlot::UpdateAfterPreferenceChange(short, short) {}
 // (data file, version file, display name): the base control keeps no
 // temporary version files; derived controls remove theirs here.
 void CCtlOPlot::HandleTerminatingVersionTempFile(char*, char*, char*) {}

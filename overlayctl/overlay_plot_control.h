@@ -287,6 +287,40 @@ static_assert(offsetof(STRUCT_OPLOT_TEXT_FLAG, time) == 10);
 
 #define OPLOT_TEXT_FLAGS 20
 
+#pragma pack(push, 1)
+// Scale parameters a host hands in for the screen or the metafile drawing,
+// taken over as they come and handed to the drawing engine.
+struct STRUCT_OPLOT_SCALE_PARAMS {
+  uint8_t params[32];
+  int16_t value;
+};
+// The record a named control keeps in "tolview3.ini" (key "Params").
+struct STRUCT_OPLOT_KEPT_PREFS {
+  int16_t keep;      // 1 in every stored record
+  int16_t loaded;    // 0: the record is not taken over when read
+  STRUCT_CHRO_PREFS prefs;
+  int16_t realTimeUpdateOff;
+};
+// WM_USER+60 and WM_USER+61.
+struct STRUCT_OPLOT_LOCAL_PREFS {
+  int16_t keep;
+  int16_t loaded;
+  STRUCT_CHRO_PREFS prefs;
+  COLORREF metaColors[OPLOT_PRINT_COLORS];
+  int16_t metaColorsSet;
+  STRUCT_OPLOT_SCALE_PARAMS metaScale[2];
+  int16_t metaScaleSet;
+};
+#pragma pack(pop)
+static_assert(sizeof(STRUCT_OPLOT_SCALE_PARAMS) == OPLOT_SCALE_PARAMS_SIZE);
+static_assert(sizeof(STRUCT_OPLOT_SCALE_PARAMS) == sizeof(STRUCT_AXIS_PARAMS));
+static_assert(sizeof(STRUCT_OPLOT_KEPT_PREFS) == 966);
+static_assert(offsetof(STRUCT_OPLOT_KEPT_PREFS, realTimeUpdateOff) == 964);
+static_assert(sizeof(STRUCT_OPLOT_LOCAL_PREFS) == 1128);
+static_assert(offsetof(STRUCT_OPLOT_LOCAL_PREFS, metaColors) == 964);
+static_assert(offsetof(STRUCT_OPLOT_LOCAL_PREFS, metaScale) == 1058);
+#define OPLOT_NAME_SIZE 36  // the ini section: 35 characters and a zero
+
 class KELT_CLASS CCtlOPlot : public CWnd {
   DECLARE_DYNAMIC(CCtlOPlot)
  public:
@@ -427,6 +461,62 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void OnSelectSpectrum(UINT id);
   // The profile-density message for the segments a failed spectrum touched.
   void CheckProfileDensities(const STRUCT_WORK_FILE* workFile, double start, double end);
+
+  // ---- Toolbar, its commands and the preferences --------------------------------
+  // Makes the frame when there is none and asks it for the layout's toolbar.
+  void CreateToolBar();
+  void DestroyToolBar();
+  void UpdateToolTips();
+  // The local preference buttons: cleared while a shown plot's file blocks editing.
+  bool PreferencesAllowed() const;
+  // The toolbar's and drop-down menus' commands; false for another id.
+  bool OnToolbarCommand(UINT id);
+  void OnTTNoToolBar();
+  void OnTTEditChromatogramPrefs();
+  void OnTTModuleWindowVerticalScaleModeMenu();
+  void OnTTPointsToAverage();
+  void OnTTPlotType();
+  void OnTTDBLCLKModeMenu();
+  void OnTTClickDragModeMenu();
+  void SetPointsToAverage(short points);
+  void SetSingleClickMode(short mode);
+  void SetDisplayModeCommand(short mode);
+  void OnTTShowBackgroundCorrection();
+  void OnTTTargetListSearchActivePlot();
+  void OnTTShowAllPlots();
+  void OnTTStopClickAndDrag();
+  void OnTTSpectrumSelectionType();
+  void OnTTModuleWindowFixedScale();
+  void OnTTModuleWindowAutoScale();
+  void OnTTReportPrefs();
+  void OnTTDropDownButtons(NMHDR* hdr, LRESULT* result);
+  // A fresh popup menu in place of the previous one, tracked under the toolbar.
+  CMenu* NewPopupMenu();
+  void TrackToolbarMenu(CMenu* menu);
+  // Removes every plot's time and value offsets.
+  void ClearPlotOffsets();
+  // Reads the named record; false when it is missing, damaged or of another size.
+  bool ReadKeptPreferences(STRUCT_OPLOT_KEPT_PREFS* record) const;
+  LRESULT OnSetPMToolbar(WPARAM, LPARAM);
+  LRESULT OnSetScreenScaleParams(WPARAM, LPARAM);
+  LRESULT OnSetMetaScaleParams(WPARAM, LPARAM);
+  LRESULT OnSetMetaPlotColors(WPARAM, LPARAM);
+  LRESULT OnGetLocalPreferences(WPARAM, LPARAM);
+  LRESULT OnSetLocalPreferences(WPARAM, LPARAM);
+  LRESULT OnKeepPreferences(WPARAM, LPARAM);
+  // Settings taken from the preferences (and the toolbar's own).
+  int16_t m_keepFlag = 0, m_loadedFlag = 0;
+  int16_t m_pointsToAverage = 1;
+  int16_t m_showBCMarkers = 0;
+  int16_t m_movingLineRop = 7;   // R2_XORPEN, or R2_NOTXORPEN on a light screen
+  int16_t m_realTimeUpdateOff = 1;
+  int16_t m_moduleScaleMode = 1;  // module windows: 0 fixed, 1 auto
+  STRUCT_OPLOT_SCALE_PARAMS m_screenScale[2] = {};
+  int16_t m_screenScaleSet = 0;
+  // Navigation state the toolbar shows (the file-selection tree, qualifier and TIC plots).
+  int16_t m_treePressed = 0, m_showQualPlots = 0, m_showTICPlot = 0;
+  // Set by derived controls: their sub-kind, and whether they integrate areas.
+  int16_t m_subKind = 0, m_areaIntegration = 0;
 
   // ---- Life cycle ------------------------------------------------------------
   void FreeObjects();

@@ -81,6 +81,11 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
     // The screen follows the preference copy, which a preference change replaces.
     params.verticalAxis = m_prefs.axis0;
     params.horizontalAxis = m_prefs.axis1;
+    // Scale parameters a host handed in take their place.
+    if (m_screenScaleSet) {
+      std::memcpy(&params.verticalAxis, &m_screenScale[0], sizeof params.verticalAxis);
+      std::memcpy(&params.horizontalAxis, &m_screenScale[1], sizeof params.horizontalAxis);
+    }
     params.deleteButtons = static_cast<uint16_t>(m_enableHideDelete);
     params.maximiseButtons =
         static_cast<uint16_t>(m_enableHideDelete && (o->head.shownCount > 1 || o->head.maximised || m_pDataReview));

@@ -135,7 +135,7 @@ int CCtlOPlot::GetSpectrumFromTime(double time, short slot, short control, short
   if (!HoldsScans(wf)) return 0;  // spectra of a detector plot come from an alternate file, not kept here
   const double at = TOL_GetSegmentTime(wf, time);
   const STRUCT_SCAN_FUN_INFO* info = SlotScanFunInfo(s);
-  const uint16_t count = PointsToAverage(m_prefs.features.pointsToAverage);
+  const uint16_t count = PointsToAverage(m_pointsToAverage);
   STRUCT_SPT_PLUS* spt = nullptr;
   if (info)
     spt = m_twoTimeBC ? TOL_MakeBCAndAvgPlusSptFromTimeAndTwoBCsEx(wf, &s.chanList, s.scanFunArray, at, count,
@@ -298,7 +298,7 @@ void CCtlOPlot::IncrementDecrementActiveSpectrum(short direction) {
   uint32_t first = 0, last = 0, centre = 0;
   if (!GetNextSpectrumScanRange(wf, &s.chanList, s.scanFunArray, info, s.scanFunInfoCount, marker.firstScan,
                                 marker.lastScan, static_cast<uint32_t>(marker.centreScan), direction ? 1 : 0,
-                                m_prefs.features.pointsToAverage, static_cast<short>(marker.plotFlag), &first, &last,
+                                m_pointsToAverage, static_cast<short>(marker.plotFlag), &first, &last,
                                 &centre))
     return;
   STRUCT_SPT_PLUS* spt =

@@ -272,7 +272,7 @@ void CCtlSpt::Notify(unsigned short code) {
 void CCtlSpt::DrawLabels(CDC*, short, short, short, short, short, short, short, short, short, short, short, short) {}
 void CCtlSpt::InitLabelAreas(short, short, short, short, short, short, short, short, short, short, short) {}
 void CCtlSpt::UpdateToolBar() {
-  if (m_pToolBar && m_pToolBar->m_hWnd) m_pToolBar->SendMessage(WM_USER + 23, 0, 0);
+  if (m_pToolBar && m_pToolBar->m_hWnd) m_pToolBar->SendMessage(WM_USER + 23, 0, reinterpret_cast<LPARAM>(this));
 }
 void CCtlSpt::MakeResearchSmoothSpectrum(short) {}  // smoothing arrives with the centroid engine's use
 void CCtlSpt::KeepPreferences() {}

@@ -706,38 +706,3 @@ BOOL CWrapCtlSpt::OnCommand(WPARAM wParam, LPARAM lParam) {
   return CWnd::OnCommand(wParam, lParam);
 }
 
-// ---- CWrapSptToolBar ---------------------------------------------------------------
-
-BEGIN_MESSAGE_MAP(CWrapSptToolBar, CWnd)
-ON_WM_PAINT()
-ON_MESSAGE(WM_USER + 20, OnFrameMessage)
-ON_MESSAGE(WM_USER + 21, OnFrameMessage)
-ON_MESSAGE(WM_USER + 22, OnFrameMessage)
-ON_MESSAGE(WM_USER + 23, OnFrameMessage)
-ON_MESSAGE(WM_USER + 24, OnFrameSize)
-END_MESSAGE_MAP()
-
-void CWrapSptToolBar::OnPaint() {
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(m_hWnd, &ps);
-  RECT r{};
-  ::GetClientRect(m_hWnd, &r);
-  HBRUSH face = CreateSolidBrush(0xC0C0C0);
-  FillRect(dc, &r, face);
-  DeleteObject(face);
-  HPEN shadow = CreatePen(PS_SOLID, 1, 0x808080);
-  HGDIOBJ old = SelectObject(dc, shadow);
-  MoveToEx(dc, r.left, r.bottom - 1, nullptr);
-  LineTo(dc, r.right, r.bottom - 1);
-  SelectObject(dc, old);
-  DeleteObject(shadow);
-  ::EndPaint(m_hWnd, &ps);
-}
-
-LRESULT CWrapSptToolBar::OnFrameMessage(WPARAM, LPARAM) { return m_rowHeight; }
-
-LRESULT CWrapSptToolBar::OnFrameSize(WPARAM, LPARAM lParam) {
-  // One row of buttons, never more than half the control's height.
-  const int height = static_cast<int>(lParam);
-  return std::min<int>(m_rowHeight, std::max(0, height / 2));
-}

@@ -12,6 +12,7 @@
 #include "framework/framework_wnd.h"
 #include "spectra/spectrum_record.h"
 #include "spectrumctl/spectrum_control.h"
+#include "overlayctl/wrapping_toolbar.h"  // the toolbar frame, CWrapSptToolBar
 
 // Fills a report-view list (already cleared, columns set up) with the
 // information rows of spectrum a and, beside it, b (may be null).
@@ -122,20 +123,5 @@ class KELT_CLASS CWrapCtlSpt : public CWnd {
   void OnDestroy();
   LRESULT OnSetTarget(WPARAM, LPARAM);
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-  DECLARE_MESSAGE_MAP()
-};
-
-// The spectrum control's toolbar frame: a band across the control's top
-// that answers the frame messages (initialise, create, destroy, update,
-// size) with its height.
-class KELT_CLASS CWrapSptToolBar : public CWnd {
- public:
-  int16_t m_rowHeight = 28;
-  void PostNcDestroy() override { delete this; }
-
- protected:
-  void OnPaint();
-  LRESULT OnFrameMessage(WPARAM, LPARAM);
-  LRESULT OnFrameSize(WPARAM, LPARAM);
   DECLARE_MESSAGE_MAP()
 };

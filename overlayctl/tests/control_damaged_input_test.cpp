@@ -576,6 +576,8 @@ TEST_F(DamagedInputTest, EveryPrivateMessageWithARecordOfZerosOrRubbish) {
   const std::vector<UINT> pointers = {OPM_NEWPLOTDATA,      OPM_NEWTIMERANGE,      OPM_CHANGEONSTATUS,
                                       OPM_PRINTPLOT,        OPM_DISPLAYSETFILE,    OPM_SETMARKERINFO,
                                       OPM_SETMARKERLFROMSPT, OPM_SETMARKERRFROMSPT};
+  // Messages whose wParam is a record's address as well.
+  const std::vector<UINT> addressWParam = {OPM_SETSCREENSCALEPARAMS, OPM_SETMETASCALEPARAMS};
   auto in = [](const std::vector<UINT>& v, UINT m) { return std::find(v.begin(), v.end(), m) != v.end(); };
   // As large as the largest record, an overlay; from the common allocator,
   // as every block that crosses the library's boundary.
@@ -590,7 +592,8 @@ TEST_F(DamagedInputTest, EveryPrivateMessageWithARecordOfZerosOrRubbish) {
         if (in(objects, m) || (fill && in(pointers, m))) continue;
         for (WPARAM wp : {WPARAM{0}, WPARAM{3}, WPARAM{25}}) {
           std::memset(record.get(), fill, bytes);
-          SendMessageA(w, m, wp, reinterpret_cast<LPARAM>(record.get()));
+          SendMessageA(w, m, in(addressWParam, m) ? reinterpret_cast<WPARAM>(record.get()) : wp,
+                       reinterpret_cast<LPARAM>(record.get()));
           win::script::PumpUntilIdle();
         }
       }

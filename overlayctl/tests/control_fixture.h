@@ -82,9 +82,13 @@ class OPlotTest : public KeltRootTest {
   }
 
   HWND MakeControl(int id = 7, int cx = 600, int cy = 400, const char* text = "") {
-    return CreateWindowExA(0, "KELT_OP", text, WS_CHILD | WS_VISIBLE, 0, 0, cx, cy, host,
-                           reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+    HWND w = CreateWindowExA(0, "KELT_OP", text, WS_CHILD | WS_VISIBLE, 0, 0, cx, cy, host,
+                             reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+    // The plots' geometry is tested without the toolbar strip unless a test wants it.
+    if (w && !withToolbar) SendMessageA(w, OPM_SHOWTOOLBAR, 0, 0);
+    return w;
   }
+  bool withToolbar = false;
   static CCtlOPlot* Control(HWND w) { return static_cast<CCtlOPlot*>(GetPropA(w, "X")); }
 
   struct Shown {

@@ -90,7 +90,7 @@ class SpectraTest : public OPlotTest {
 // (code 8); the spectrum equals one made directly at that time.
 TEST_F(SpectraTest, AClickHandsTheSpectrumAtItsTimeToTheManager) {
   CCtlOPlot* c = Show();
-  c->m_prefs.features.pointsToAverage = 3;
+  SendMessageA(w_, WM_COMMAND, 2715, 0);  // 3 Point Average
   drm_.SetActiveSptControlIndex(1);
   drm_.SetActiveSptPlotIndex(1);
   const double apex = truth_.compounds[0].retentionTime;
@@ -142,7 +142,7 @@ TEST_F(SpectraTest, AClickHandsTheSpectrumAtItsTimeToTheManager) {
 // zoomed plot with the spectrum's flag on its stem and its five scans shaded.
 TEST_F(SpectraTest, AZoomAndAnApexClickAsStored) {
   CCtlOPlot* c = Show();
-  c->m_prefs.features.pointsToAverage = 5;
+  SendMessageA(w_, WM_COMMAND, 2716, 0);  // 5 Point Average
   // The second compound's apex: the trace's highest point near its time.
   const STRUCT_NE_DATA_POINTS* dp = o_->slots[0].trace;
   double apex = truth_.compounds[1].retentionTime, best = -1;
@@ -218,7 +218,7 @@ TEST_F(SpectraTest, ADraggedRangeAveragesItsScans) {
 // keeps the spectrum unchanged past the last scan.
 TEST_F(SpectraTest, SteppingTheActiveSpectrumMovesItsScans) {
   CCtlOPlot* c = Show();
-  c->m_prefs.features.pointsToAverage = 7;
+  SendMessageA(w_, WM_COMMAND, 2717, 0);  // 7 Point Average
   const int x = XOf(c, truth_.compounds[0].retentionTime);
   const auto a = c->GetPlotArea();
   win::script::Click(w_, x, (a.top + a.bottom) / 2);
