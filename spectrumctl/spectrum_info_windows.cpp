@@ -9,10 +9,14 @@
 #include <new>
 
 #include "common/number_format.h"
+#include "common/library_state.h"
 #include "orvik32/orvik32.h"
+#include "quorna/module_names.h"
 #include "spectra/library_entry_texts.h"
 #include "spectra/spectrum_pairs.h"
 #include "win/win_commctrl.h"
+#include "win/win_gdi.h"
+#include "win/win_resources.h"
 
 namespace kelt::sptinfo {
 namespace {
@@ -40,6 +44,12 @@ bool IsListDifference(const STRUCT_SPT_PLUS* s) {
 }
 
 std::string SpectrumCell(const STRUCT_SPT_PLUS* s) {
+  if (s->kind == SPT_KIND_TOL && s->tolSpt) {
+    const uint16_t module = s->tolSpt->fileBlock.module;
+    char name[MS_MODULE_NAME_SIZE] = {};
+    std::string text = GetModuleName(module, name) ? std::string(name) : Format("Module #%d", module);
+    return text + " " + KindName(s->kind);
+  }
   if (IsListDifference(s)) {
     std::string t = "Difference";
     if (s->listSpt->generation > 1) t += Format(" (Level=%d)", s->listSpt->generation);
@@ -218,6 +228,92 @@ std::vector<IonRow> MergeIons(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b
   return out;
 }
 
+void SortMarkers(int sortColumn, int columns, int16_t* icons) {
+  if (!icons) return;
+  for (int i = 0; i < columns; ++i) icons[i] = 802;
+  if (columns <= 0) return;
+  if (sortColumn == 0) {
+    icons[0] = 801;
+  } else if (sortColumn >= 1 && sortColumn <= 4) {
+    // Each spectrum's intensity and percentage columns sort alike.
+    const int first = sortColumn <= 2 ? 1 : 3;
+    icons[0] = 800;
+    for (int i = first; i < first + 2 && i < columns; ++i) icons[i] = 803;
+  }
+}
+
+namespace {
+
+// The four marker images, 16 by 16, in icon order 800-803.
+HIMAGELIST MakeMarkerImages() {
+  const HMODULE module = kelt::lib::ModuleHandle();
+  for (int i = 0; i < SPTINFO_ICONS; ++i) win::resources::AddIcon(module, SPTINFO_ICON_FIRST + i, {16, 16});
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32, 5, 4);
+  if (!list) return nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC dc = screen ? CreateCompatibleDC(screen) : nullptr;
+  HBITMAP strip = dc ? CreateCompatibleBitmap(screen, 16 * SPTINFO_ICONS, 16) : nullptr;
+  if (strip) {
+    HGDIOBJ oldBitmap = SelectObject(dc, strip);
+    RECT all{0, 0, 16 * SPTINFO_ICONS, 16};
+    HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    FillRect(dc, &all, face);
+    DeleteObject(face);
+    HBRUSH dark = CreateSolidBrush(RGB(64, 64, 64));
+    HBRUSH grey = CreateSolidBrush(RGB(176, 176, 176));
+    HPEN none = static_cast<HPEN>(GetStockObject(NULL_PEN));
+    HGDIOBJ oldPen = SelectObject(dc, none);
+    auto triangle = [&](int x0, bool up, HBRUSH brush) {
+      POINT p[3] = {{x0 + 4, up ? 11 : 5}, {x0 + 12, up ? 11 : 5}, {x0 + 8, up ? 5 : 11}};
+      HGDIOBJ old = SelectObject(dc, brush);
+      Polygon(dc, p, 3);
+      SelectObject(dc, old);
+    };
+    // 800 stays blank; 801 ascending; 802 a faint mark of a sortable column; 803 descending.
+    triangle(16, true, dark);
+    RECT dot{32 + 7, 7, 32 + 9, 9};
+    FillRect(dc, &dot, grey);
+    triangle(48, false, dark);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(dark);
+    DeleteObject(grey);
+    if (ImageList_AddMasked(list, strip, GetSysColor(COLOR_BTNFACE)) < 0) {
+      ImageList_Destroy(list);
+      list = nullptr;
+    }
+    DeleteObject(strip);
+  } else {
+    ImageList_Destroy(list);
+    list = nullptr;
+  }
+  if (dc) DeleteDC(dc);
+  if (screen) ReleaseDC(nullptr, screen);
+  return list;
+}
+
+HWND HeaderOf(CListCtrl* list) {
+  return list && list->m_hWnd ? reinterpret_cast<HWND>(list->SendMessage(LVM_GETHEADER, 0, 0)) : nullptr;
+}
+
+// Gives each header item its marker image.
+void ApplyMarkers(CListCtrl* list, HIMAGELIST images, const int16_t* icons, int columns) {
+  HWND header = HeaderOf(list);
+  if (!header || !images) return;
+  ::SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+  for (int i = 0; i < columns; ++i) {
+    HDITEMA item{};
+    item.mask = HDI_FORMAT;
+    if (!::SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item))) continue;
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    item.fmt |= HDF_IMAGE;
+    item.iImage = icons[i] - SPTINFO_ICON_FIRST;
+    ::SendMessageA(header, HDM_SETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+}  // namespace
+
 }  // namespace kelt::sptinfo
 
 using kelt::sptinfo::InfoRows;
@@ -268,10 +364,23 @@ int CWrapCtlSptInfo::OnCreate(CREATESTRUCTA*) {
   }
   if (m_pList) {
     for (int i = 0; i < 5; ++i) m_pList->InsertColumn(i, "", LVCFMT_RIGHT, 20);
+    m_images = kelt::sptinfo::MakeMarkerImages();
+    for (auto& icon : m_markers) icon = SPTINFO_ICON_FIRST;
+    kelt::sptinfo::ApplyMarkers(m_pList, m_images, m_markers, 5);
     m_pList->ShowWindow(SW_SHOW);
   }
   SetHeadings();
   return 0;
+}
+
+void CWrapCtlSptInfo::ShowSortMarkers() {
+  if (m_mode != SPTINFO_MODE_IONS) {
+    // The other pages are not sorted; the order is kept for the ion page.
+    if (m_sortColumn != 65535) m_previousSort = m_sortColumn;
+    m_sortColumn = 65535;
+  }
+  kelt::sptinfo::SortMarkers(m_mode == SPTINFO_MODE_IONS ? m_sortColumn : -1, 5, m_markers);
+  kelt::sptinfo::ApplyMarkers(m_pList, m_images, m_markers, 5);
 }
 
 void CWrapCtlSptInfo::OnDestroy() {
@@ -280,6 +389,8 @@ void CWrapCtlSptInfo::OnDestroy() {
     delete m_pList;
     m_pList = nullptr;
   }
+  if (m_images) ImageList_Destroy(m_images);
+  m_images = nullptr;
   Default();
 }
 
@@ -361,6 +472,7 @@ LRESULT CWrapCtlSptInfo::OnShowInfo(WPARAM wParam, LPARAM lParam) {
   m_b = reinterpret_cast<STRUCT_SPT_PLUS*>(lParam);
   MakeLabels();
   SetHeadings();
+  ShowSortMarkers();
   if (m_pList && m_pList->m_hWnd) {
     m_pList->SendMessage(LVM_DELETEALLITEMS, 0, 0);
     // With B alone it takes A's column.
@@ -434,6 +546,7 @@ LRESULT CWrapCtlSptInfo::OnShowIons(WPARAM wParam, LPARAM lParam) {
   if (!(m_a && m_b) && m_sortColumn > 2) m_sortColumn = static_cast<uint16_t>(m_sortColumn - 2);
   MakeLabels();
   SetHeadings();
+  ShowSortMarkers();
   FillIons();
   CRect r;
   GetClientRect(&r);
@@ -446,6 +559,7 @@ LRESULT CWrapCtlSptInfo::OnSortColumn(WPARAM wParam, LPARAM) {
   const int column = static_cast<int>(static_cast<intptr_t>(wParam));
   if (column == -1 || column < 0 || column > 4) return 0;
   m_sortColumn = static_cast<uint16_t>(column);
+  ShowSortMarkers();
   if (m_a && m_mode == SPTINFO_MODE_IONS) FillIons();
   return 0;
 }
@@ -464,6 +578,7 @@ LRESULT CWrapCtlSptInfo::OnShowComparison(WPARAM, LPARAM lParam) {
   m_searchSet = p ? 1 : 0;
   if (p) m_search = *p;
   SetHeadings();
+  ShowSortMarkers();
   if (!m_pList || !m_pList->m_hWnd) return 0;
   m_pList->SendMessage(LVM_DELETEALLITEMS, 0, 0);
   STRUCT_CCSPT_SEARCH_PARAMS s{};
@@ -563,6 +678,9 @@ int CWrapSpectrumInfo::OnCreate(CREATESTRUCTA*) {
     m_pRight->InsertColumn(0, "Ion", LVCFMT_RIGHT);
     m_pRight->InsertColumn(1, "Intensity", LVCFMT_RIGHT);
     m_pRight->InsertColumn(2, "% Base Peak", LVCFMT_RIGHT);
+    m_images = kelt::sptinfo::MakeMarkerImages();
+    kelt::sptinfo::SortMarkers(m_sortColumn, 3, m_markers);
+    kelt::sptinfo::ApplyMarkers(m_pRight, m_images, m_markers, 3);
     m_pRight->ShowWindow(SW_SHOW);
   }
   return 0;
@@ -574,6 +692,8 @@ void CWrapSpectrumInfo::OnDestroy() {
     delete *l;
     *l = nullptr;
   }
+  if (m_images) ImageList_Destroy(m_images);
+  m_images = nullptr;
   Default();
 }
 
@@ -657,6 +777,8 @@ LRESULT CWrapSpectrumInfo::OnSortColumn(WPARAM wParam, LPARAM) {
   const int column = static_cast<int>(static_cast<intptr_t>(wParam));
   if (column < 0 || column > 2) return 0;
   m_sortColumn = static_cast<int16_t>(column);
+  kelt::sptinfo::SortMarkers(m_sortColumn, 3, m_markers);
+  kelt::sptinfo::ApplyMarkers(m_pRight, m_images, m_markers, 3);
   if (m_spectrum) FillIons();
   return 0;
 }
