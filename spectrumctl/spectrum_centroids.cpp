@@ -114,7 +114,7 @@ uint16_t ComputeThresholdCountOf(const STRUCT_TOL_SPT* tol, double factor) {
   if (!tol || !(factor > 0) || !std::isfinite(factor)) return 0;
   std::vector<uint32_t> values;
   for (uint32_t i = 0; i < tol->pairCount && i < MS_MAX_SCAN_POINTS; ++i)
-    if (tol->pairs[i].intensity) values.push_back(tol->pairs[i].intensity);
+    if (const uint32_t v = tol->pairs[i].intensity) values.push_back(v);
   if (values.empty()) return 0;
   std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
   const double count = values[values.size() / 2] * factor;
