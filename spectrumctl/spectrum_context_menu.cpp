@@ -78,6 +78,7 @@ void CCtlSpt::OnRButtonDown(UINT, CPoint point) {
   }
   short labelSlot = -1, labelType = 0;
   const bool onLabel = m_pLabels && m_pLabels->CanUseRBDown(point, &labelSlot, &labelType);
+  m_labelHit = onLabel ? labelSlot : -1;
 
   // The slot under the cursor, and the mass and intensities there.
   m_rightClickSlot = -1;

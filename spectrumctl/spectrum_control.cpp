@@ -284,8 +284,6 @@ BOOL GetDeconvolutionProgramPath(char* buffer) {
 
 // ---- Operations of features that build on the control ----------------------
 // Each does the least its callers here need.
-void CCtlSpt::DrawLabels(CDC*, short, short, short, short, short, short, short, short, short, short, short, short) {}
-void CCtlSpt::InitLabelAreas(short, short, short, short, short, short, short, short, short, short, short) {}
 void CCtlSpt::UpdateToolBar() {
   if (m_pToolBar && m_pToolBar->m_hWnd) m_pToolBar->SendMessage(WM_USER + 23, 0, 0);
 }

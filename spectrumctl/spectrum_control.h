@@ -20,6 +20,7 @@
 #include "win/win_types.h"
 
 class CCtlVScroll;
+class CLabelInfo;
 class CLabelManager;
 class CDataReviewManager;
 class CDrawStackedSpectra;
@@ -416,6 +417,7 @@ class KELT_CLASS CCtlSpt : public CWnd {
   // attached objects
   CLabelManager* m_pLabels = nullptr;
   int16_t m_labelEditing = 0;
+  int16_t m_labelHit = -1;  // the label under the last right click, or -1
   CMenu* m_pMenu = nullptr;
   HFONT m_font = nullptr;
   void* m_pComparisonLink = nullptr;
@@ -599,6 +601,16 @@ class KELT_CLASS CCtlSpt : public CWnd {
   void OnTTShowPrevious();
   // Opens the mass-limits popup (command 8208) unless it is open.
   void OnSelectMassLimits();
+  // The ten layout values of the label areas, as the last paint found them.
+  void LabelLayout(short* values) const;
+  // A "New Label" with the label preferences, or null.
+  CLabelInfo* MakeNewLabel();
+  // Commands 8197-8199: a new label for A, B or the difference at the right click.
+  void OnNewLabelAtRightClick(short pane);
+  // Commands 8102 and 8101 on the label under the last right click.
+  void OnEditOrDeleteLabel(bool edit);
+  // Commands 8140-8142 (one pane) and 8206 (pane -1: all).
+  void OnDeleteLabelsForPlot(short pane);
   // Commands 8115 and 8116: centroiding a profile spectrum A or B.
   void OnCentroidProfileSpt(short slot);
   void OnHorzDown();

@@ -629,26 +629,6 @@ void CCtlSpt::InitDrawClass(void* drawer) {
   if (m_comparisonSet && (m_differenceExport || m_comparison.filled)) d->SearchParams = &m_comparison;
 }
 
-void CCtlSpt::DrawOutline(CDC* dc) {
-  if (!dc) return;
-  HDC h = dc->GetSafeHdc();
-  const RECT r{m_plotLeft, m_plotTop, m_plotLeft + m_plotWidth, m_plotTop + m_plotHeight};
-  for (int i = 0; i < 2; ++i) {
-    HPEN dark = CreatePen(PS_SOLID, 1, m_outline[i]);
-    HPEN light = CreatePen(PS_SOLID, 1, m_outline[3 - i]);
-    HGDIOBJ old = SelectObject(h, dark);
-    MoveToEx(h, r.left + i, r.bottom - 1 - i, nullptr);
-    LineTo(h, r.left + i, r.top + i);
-    LineTo(h, r.right - 1 - i, r.top + i);
-    SelectObject(h, light);
-    LineTo(h, r.right - 1 - i, r.bottom - 1 - i);
-    LineTo(h, r.left + i, r.bottom - 1 - i);
-    SelectObject(h, old);
-    DeleteObject(dark);
-    DeleteObject(light);
-  }
-}
-
 void CCtlSpt::OnPaint() {
   m_scalesValid = 0;
   CPaintDC paint(this);
@@ -794,6 +774,9 @@ void CCtlSpt::OnPaint() {
             y += height;
           }
         }
+        short v[10];
+        LabelLayout(v);
+        DrawLabels(&memDC, 0, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], 0);
       }
     }
   }

@@ -10,6 +10,7 @@
 
 #include "common/number_format.h"
 #include "common/library_state.h"
+#include "fandor/library_entry_details.h"
 #include "orvik32/orvik32.h"
 #include "quorna/module_names.h"
 #include "spectra/library_entry_texts.h"
@@ -128,6 +129,174 @@ std::string RangeCell(const STRUCT_SPT_PLUS* s) {
   return t;
 }
 
+const LIST_ENTRY_DETAILS* ListDetails(const STRUCT_SPT_PLUS* s) {
+  return s && s->kind == SPT_KIND_LIST && s->listSpt ? &s->listSpt->details : nullptr;
+}
+
+const NIST_ENTRY_DETAILS* NistDetails(const STRUCT_SPT_PLUS* s) {
+  return s && s->kind == SPT_KIND_NIST && s->nistSpt ? NistEntryDetails(s->nistSpt->aux) : nullptr;
+}
+
+const ENTRY_ESTIMATES* Estimates(const STRUCT_SPT_PLUS* s) {
+  const NIST_ENTRY_DETAILS* d = NistDetails(s);
+  return d && d->estimatesPresent ? &d->estimates : nullptr;
+}
+
+// Whole percent of a probability kept in tenths, rounded half up.
+int Percent(int16_t tenths) { return static_cast<int>(tenths / 10.0 + 0.5); }
+
+const char* const kDatabaseNames[ENTRY_DATABASE_FLAGS] = {" Fine", " TSCA",  " RTECS",  " EPA", " USP",
+                                                           " HODOC", " NIH", " EINECS", " IR"};
+
+// Rows of what library and list entries tell beyond their spectra:
+// contributor, import, estimates, NIST number, databases, replicates and
+// synonyms. Each block only when one of the spectra has it.
+void LibraryRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b, std::vector<Row>& rows) {
+  const STRUCT_SPT_PLUS* both[2] = {a, b};
+  // A row of one label and a cell per spectrum from cell(spectrum, index).
+  auto block = [&](const std::string& first, const std::string& rest, int count, auto cell) {
+    for (int i = 0; i < count; ++i) {
+      Row r{i == 0 ? first : rest, "", ""};
+      r.a = cell(a, i);
+      if (b) r.b = cell(b, i);
+      rows.push_back(std::move(r));
+    }
+  };
+
+  auto contributor = [](const STRUCT_SPT_PLUS* s) -> std::string {
+    if (const LIST_ENTRY_DETAILS* d = ListDetails(s)) return Bounded(d->contributor, sizeof d->contributor);
+    if (const NIST_ENTRY_DETAILS* d = NistDetails(s)) return Bounded(d->contributor, sizeof d->contributor);
+    return "";
+  };
+  if (!contributor(a).empty() || (b && !contributor(b).empty()))
+    block("Contributor", "", 1, [&](const STRUCT_SPT_PLUS* s, int) { return contributor(s); });
+
+  // The import of list entries, each item only when an entry has it.
+  auto items = [](const STRUCT_SPT_PLUS* s) -> uint16_t {
+    const LIST_ENTRY_DETAILS* d = ListDetails(s);
+    return d ? d->importItems : 0;
+  };
+  const uint16_t anyItems = static_cast<uint16_t>(items(a) | (b ? items(b) : 0));
+  auto importRow = [&](uint16_t bit, const char* label, auto cell) {
+    if (!(anyItems & bit)) return;
+    block(label, "", 1, [&](const STRUCT_SPT_PLUS* s, int) -> std::string {
+      return s && (items(s) & bit) ? cell(*ListDetails(s)) : "";
+    });
+  };
+  importRow(LIST_IMPORT_DATE, "Import Date:", [](const LIST_ENTRY_DETAILS& d) { return Bounded(d.importDate, sizeof d.importDate); });
+  importRow(LIST_IMPORT_DATA_FILE, "Data File:", [](const LIST_ENTRY_DETAILS& d) { return Bounded(d.dataFile, sizeof d.dataFile); });
+  importRow(LIST_IMPORT_SCAN_FUNCTIONS, "Scan Functions:",
+            [](const LIST_ENTRY_DETAILS& d) { return Bounded(d.scanFunctions, sizeof d.scanFunctions); });
+  importRow(LIST_IMPORT_ION_TIME, "Ion Time:", [](const LIST_ENTRY_DETAILS& d) { return Bounded(d.ionTime, sizeof d.ionTime); });
+  importRow(LIST_IMPORT_MAX_RIC, "Max RIC:", [](const LIST_ENTRY_DETAILS& d) { return Bounded(d.maxRic, sizeof d.maxRic); });
+  importRow(LIST_IMPORT_RETENTION_TIME, "Retention Time:",
+            [](const LIST_ENTRY_DETAILS& d) { return Format("%.3f min.", d.retentionTime); });
+  // A scan range counts only when both scans are known.
+  auto scans = [&](const STRUCT_SPT_PLUS* s) {
+    const LIST_ENTRY_DETAILS* d = ListDetails(s);
+    return d && (d->importItems & LIST_IMPORT_SCAN_RANGE) && d->firstScan != 0 && d->lastScan != 0;
+  };
+  if (scans(a) || (b && scans(b)))
+    block("Scan Range:", "", 1, [&](const STRUCT_SPT_PLUS* s, int) -> std::string {
+      if (!s || !scans(s)) return "";
+      const LIST_ENTRY_DETAILS& d = *ListDetails(s);
+      return d.firstScan == d.lastScan ? Format("%d", d.firstScan) : Format("%d - %d", d.firstScan, d.lastScan);
+    });
+  importRow(LIST_IMPORT_TIME_RANGE, "Time Range:", [](const LIST_ENTRY_DETAILS& d) {
+    return d.firstTime == d.lastTime ? Format("%.3f min.", d.firstTime)
+                                     : Format("%.3f - %.3f min.", d.firstTime, d.lastTime);
+  });
+  importRow(LIST_IMPORT_BASELINE, "Baseline Correction:",
+            [](const LIST_ENTRY_DETAILS& d) { return std::string(d.baselineCorrected ? "Yes" : "No"); });
+
+  // Estimates of library entries.
+  auto estimates = [&](auto test) {
+    for (const STRUCT_SPT_PLUS* s : both)
+      if (const ENTRY_ESTIMATES* e = s ? Estimates(s) : nullptr; e && test(*e)) return true;
+    return false;
+  };
+  auto withEstimates = [&](auto cell) {
+    return [&, cell](const STRUCT_SPT_PLUS* s, int i) -> std::string {
+      const ENTRY_ESTIMATES* e = s ? Estimates(s) : nullptr;
+      return e ? cell(*e, i) : "";
+    };
+  };
+  if (estimates([](const ENTRY_ESTIMATES& e) { return e.weightsPresent != 0; }))
+    block("Molecular Weight Estimates", "", 5, withEstimates([](const ENTRY_ESTIMATES& e, int i) -> std::string {
+            if (!e.weightsPresent) return "";
+            return Format("MW = %-5d  probability: %2d%%", e.weights[i], Percent(e.weightProbabilities[i]));
+          }));
+  if (estimates([](const ENTRY_ESTIMATES& e) { return e.halogensPresent != 0; })) {
+    block("Cl Br Estimates", "", 1, withEstimates([](const ENTRY_ESTIMATES& e, int) -> std::string {
+            return e.halogensPresent ? Format("Cl = %d    Br = %d", e.chlorine, e.bromine) : "";
+          }));
+    const char* const labels[4] = {"Probability Cl and Br are correct", "Probability compound has Cl or Br",
+                                   "Probability compound has Cl", "Probability compound has Br"};
+    for (int k = 0; k < 4; ++k)
+      block(labels[k], "", 1, withEstimates([k](const ENTRY_ESTIMATES& e, int) -> std::string {
+              return e.halogensPresent ? Format("%d%%", Percent(e.halogenProbabilities[k])) : "";
+            }));
+  }
+  int warnings = 0;
+  for (const STRUCT_SPT_PLUS* s : both)
+    if (const ENTRY_ESTIMATES* e = s ? Estimates(s) : nullptr)
+      warnings = std::max<int>(warnings, std::min<int>(e->warningCount, ENTRY_MAX_WARNINGS));
+  if (warnings > 0)
+    block(warnings == 1 ? "Warning" : "Warnings", "", warnings,
+          withEstimates([](const ENTRY_ESTIMATES& e, int i) -> std::string {
+            return i < std::min<int>(e.warningCount, ENTRY_MAX_WARNINGS) ? Bounded(e.warnings[i], ENTRY_WARNING_SIZE)
+                                                                         : "";
+          }));
+  if (estimates([](const ENTRY_ESTIMATES& e) { return e.error[0] != 0; }))
+    block("Error", "", 1, withEstimates([](const ENTRY_ESTIMATES& e, int) { return Bounded(e.error, ENTRY_WARNING_SIZE); }));
+
+  // Library rows.
+  auto isNist = [](const STRUCT_SPT_PLUS* s) { return s && s->kind == SPT_KIND_NIST; };
+  if (isNist(a) || isNist(b))
+    block("NIST No.", "", 1, [&](const STRUCT_SPT_PLUS* s, int) -> std::string {
+      const NIST_ENTRY_DETAILS* d = NistDetails(s);
+      return d ? Format("%d", d->nistNumber) : "";
+    });
+  uint32_t flags[2] = {0, 0};
+  for (int k = 0; k < 2; ++k)
+    if (const NIST_ENTRY_DETAILS* d = NistDetails(both[k])) flags[k] = d->databases & ((1u << ENTRY_DATABASE_FLAGS) - 1);
+  if (flags[0] || flags[1]) {
+    // One running number over all cells, each cell the spectrum's next flag.
+    int number = 0;
+    bool firstRow = true;
+    while (flags[0] || flags[1]) {
+      Row r{firstRow ? "Other Databases" : "", "", ""};
+      for (int k = 0; k < 2; ++k) {
+        if (!flags[k]) continue;
+        const int bit = __builtin_ctz(flags[k]);
+        flags[k] &= flags[k] - 1;
+        (k == 0 ? r.a : r.b) = Format("%2d.  %s", ++number, kDatabaseNames[bit]);
+      }
+      rows.push_back(std::move(r));
+      firstRow = false;
+    }
+  }
+  int replicates = 0, synonyms = 0;
+  for (const STRUCT_SPT_PLUS* s : both)
+    if (const NIST_ENTRY_DETAILS* d = NistDetails(s)) {
+      replicates = std::max<int>(replicates, std::min<int>(d->replicateCount, ENTRY_MAX_REPLICATES));
+      synonyms = std::max<int>(synonyms, std::min<int>(d->synonymCount, ENTRY_MAX_SYNONYMS));
+    }
+  if (replicates > 0)
+    block("Replicates", "", replicates, [&](const STRUCT_SPT_PLUS* s, int i) -> std::string {
+      const NIST_ENTRY_DETAILS* d = NistDetails(s);
+      if (!d || i >= std::min<int>(d->replicateCount, ENTRY_MAX_REPLICATES)) return "";
+      const ENTRY_REPLICATE& r = d->replicates[i];
+      return Format("%2d.  %d in %s", i + 1, r.entry, Bounded(r.library, ENTRY_REPLICATE_LIBRARY_SIZE).c_str());
+    });
+  if (synonyms > 0)
+    block("Synonyms", "", synonyms, [&](const STRUCT_SPT_PLUS* s, int i) -> std::string {
+      const NIST_ENTRY_DETAILS* d = NistDetails(s);
+      if (!d || i >= std::min<int>(d->synonymCount, ENTRY_MAX_SYNONYMS)) return "";
+      return Format("%2d.  ", i + 1) + Bounded(d->synonyms[i], ENTRY_SYNONYM_SIZE);
+    });
+}
+
 }  // namespace
 
 std::vector<Row> InfoRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
@@ -157,15 +326,20 @@ std::vector<Row> InfoRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
           sds);
     if (any(HasTime)) row("Time (min)", TimeCell, HasTime);
     auto msData = [](const STRUCT_SPT_PLUS* s) { return s->kind == SPT_KIND_TOL && s->tolSpt != nullptr; };
-    if (any(msData))
+    auto listFunction = [](const STRUCT_SPT_PLUS* s) {
+      return s->kind == SPT_KIND_LIST && s->listSpt && s->listSpt->details.scanFunctionText[0];
+    };
+    auto function = [&](const STRUCT_SPT_PLUS* s) { return msData(s) || listFunction(s); };
+    if (any(function))
       row("Scan Function",
-          [](const STRUCT_SPT_PLUS* s) {
+          [&](const STRUCT_SPT_PLUS* s) {
+            if (!msData(s)) return Bounded(s->listSpt->details.scanFunctionText, sizeof s->listSpt->details.scanFunctionText);
             char text[320] = {};
             uint16_t isChannel = 0;
             KELT_GetMergedChannelText(s->tolSpt, text, &isChannel);
             return isChannel ? Format(" Channel: %s", text) : std::string(text);
           },
-          msData);
+          function);
     if (any(HasTime)) {
       row("Points Averaged", AveragedCell, HasTime);
       row("Background Corrected", CorrectedCell, HasTime);
@@ -199,6 +373,7 @@ std::vector<Row> InfoRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
       always);
   row("Pair Count", [](const STRUCT_SPT_PLUS* s) { return Format("%d", PlusSpt_GetPairCount(s)); }, always);
   row("Acquired Range", RangeCell, always);
+  LibraryRows(a, b, rows);
   return rows;
 }
 

@@ -136,6 +136,11 @@ BOOL CCtlSpt::OnCommand(WPARAM wParam, LPARAM lParam) {
       PostMessage(SPTM_SENDBITMAPOFWINDOWTOCLIPBOARD, 0, 0);
       return TRUE;
     case 8208: OnSelectMassLimits(); return TRUE;
+    case 8101: OnEditOrDeleteLabel(false); return TRUE;
+    case 8102: OnEditOrDeleteLabel(true); return TRUE;
+    case 8140: case 8141: case 8142: OnDeleteLabelsForPlot(static_cast<short>(id - 8140)); return TRUE;
+    case 8206: OnDeleteLabelsForPlot(-1); return TRUE;
+    case 8197: case 8198: case 8199: OnNewLabelAtRightClick(static_cast<short>(id - 8197)); return TRUE;
     case 8115: case 8116: OnCentroidProfileSpt(static_cast<short>(id - 8115)); return TRUE;
     default:
       if (id >= SPT_ID_SLIDER0 && id < SPT_ID_SLIDER0 + SPT_SLOTS && HIWORD(wParam) == 1) {
@@ -189,7 +194,6 @@ LRESULT CCtlSpt::OnChangePageMode(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-LRESULT CCtlSpt::OnNewUserLabel(WPARAM, LPARAM) { return 0; }
 
 LRESULT CCtlSpt::OnDisplayComparison(WPARAM wParam, LPARAM) {
   m_prefs.drawing.comparisonDisplay = static_cast<int16_t>(wParam);
