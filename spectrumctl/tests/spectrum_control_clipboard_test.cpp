@@ -244,7 +244,9 @@ TEST_F(SptClipboardTest, TypedTextsBecomeTheListOrLeaveNone) {
     win::script::PumpUntilIdle();
     STRUCT_MASS_LIST list{};
     EXPECT_EQ(SendMessageA(w, SPTM_GETNEWMASSLIMITS, 0, reinterpret_cast<LPARAM>(&list)), k.handed) << k.typed;
-    if (k.handed) EXPECT_EQ(int(list.count), int(k.count)) << k.typed;
+    if (k.handed) {
+      EXPECT_EQ(int(list.count), int(k.count)) << k.typed;
+    }
   }
   // "Clear" empties the list shown.
   ASSERT_TRUE(win::script::PressButton(popup, ION_RANGE_CLEAR));
