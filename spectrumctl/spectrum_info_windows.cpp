@@ -10,6 +10,8 @@
 
 #include "common/number_format.h"
 #include "common/library_state.h"
+#include "common/list_text_helpers.h"
+#include "common/mass_lists.h"
 #include "fandor/library_entry_details.h"
 #include "orvik32/orvik32.h"
 #include "quorna/module_names.h"
@@ -297,6 +299,110 @@ void LibraryRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b, std::vector
     });
 }
 
+// ---- Scan information of MS data ----------------------------------------------
+
+const STRUCT_TOL_SPT* MsRecord(const STRUCT_SPT_PLUS* s) {
+  return s && s->kind == SPT_KIND_TOL ? s->tolSpt : nullptr;
+}
+
+bool OneScan(const STRUCT_TOL_SPT* t) { return t->scansAveraged <= 1 && t->firstScan == t->lastScan; }
+
+const MS_SCAN_FUNCTION* FunctionOf(const STRUCT_TOL_SPT* t) {
+  const unsigned n = std::min<unsigned>(t->segment.functionCount, MS_MAX_FUNCTIONS);
+  return t->scanFunIndex < n ? &t->segment.functions[t->scanFunIndex] : nullptr;
+}
+
+// Wide texts of packed records may lie at odd addresses: read as bytes.
+std::string Wide(const void* text, size_t chars) {
+  std::vector<char16_t> aligned(chars + 1, 0);
+  std::memcpy(aligned.data(), text, chars * sizeof(char16_t));
+  return kelt::text::WideToAnsi(aligned.data(), chars);
+}
+
+// The instrument parameters of one scan: the file's extra data columns
+// with the scan's values.
+int ParameterCount(const STRUCT_TOL_SPT* t) {
+  if (!t || !OneScan(t)) return 0;
+  return std::min<int>({t->header.extraCount, t->fileBlock.extraColumnCount, MS_MAX_EXTRA_COLUMNS});
+}
+
+// Whether the record carries what its file tells of its scans.
+bool HasScanInformation(const STRUCT_TOL_SPT* t) {
+  if (!t) return false;
+  const MS_SCAN_FUNCTION* f = FunctionOf(t);
+  return t->fileBlock.description[0] || t->segment.name[0] || (f && f->description[0]) || t->header.text[0] ||
+         ParameterCount(t) > 0;
+}
+
+std::string MassRange(const STRUCT_SPT_PLUS* s, double low, double high) {
+  char format[16] = "%.0f";
+  KELT_GetMassDecimalsAndFormat(s, format);
+  return Format(format, low) + " - " + Format(format, high) + " m/z";
+}
+
+void ScanInformationRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b, std::vector<Row>& rows) {
+  const STRUCT_TOL_SPT* ta = MsRecord(a);
+  const STRUCT_TOL_SPT* tb = MsRecord(b);
+  if (!HasScanInformation(ta) && !HasScanInformation(tb)) return;
+  auto row = [&](const char* label, auto cell) {
+    Row r{label, "", ""};
+    if (HasScanInformation(ta)) r.a = cell(a, ta);
+    if (b && HasScanInformation(tb)) r.b = cell(b, tb);
+    rows.push_back(std::move(r));
+  };
+  // The data keep no micro-scans within a scan: a scan is one.
+  row("Micro-Scans Averaged", [](const STRUCT_SPT_PLUS*, const STRUCT_TOL_SPT* t) {
+    return std::string(OneScan(t) ? "1" : "N/A");
+  });
+  row("Method Description", [](const STRUCT_SPT_PLUS*, const STRUCT_TOL_SPT* t) {
+    return Wide(t->fileBlock.description, sizeof t->fileBlock.description / sizeof(char16_t));
+  });
+  row("Segment Description", [](const STRUCT_SPT_PLUS*, const STRUCT_TOL_SPT* t) {
+    return Wide(t->segment.name, sizeof t->segment.name / sizeof(char16_t));
+  });
+  row("Scan Channel Description", [](const STRUCT_SPT_PLUS*, const STRUCT_TOL_SPT* t) {
+    char text[101] = {};
+    const MS_SCAN_FUNCTION* f = FunctionOf(t);
+    if (!f) return std::string();
+    MS_SCAN_FUNCTION copy;  // aligned for the wide text
+    std::memcpy(&copy, f, sizeof copy);
+    KELT_GetszScanChannelDescription(&copy, text, sizeof text);
+    return std::string(text);
+  });
+  row("Scan Information", [](const STRUCT_SPT_PLUS*, const STRUCT_TOL_SPT* t) {
+    return OneScan(t) ? Wide(t->header.text, sizeof t->header.text / sizeof(char16_t)) : std::string();
+  });
+  auto selected = [](const STRUCT_TOL_SPT* t) { return t && OneScan(t) && t->header.ionMass > 0; };
+  if (selected(ta) || selected(tb))
+    row("Precursor Mass Range", [&](const STRUCT_SPT_PLUS* s, const STRUCT_TOL_SPT* t) {
+      return selected(t) ? MassRange(s, t->header.ionMass, t->header.ionMass) : std::string();
+    });
+  row("Product Mass Range", [](const STRUCT_SPT_PLUS* s, const STRUCT_TOL_SPT* t) {
+    const double low = t->header.lowLimit, high = t->header.highLimit;
+    return OneScan(t) && low < high ? MassRange(s, low, high) : std::string();
+  });
+  row("Scan Mass Segments", [](const STRUCT_SPT_PLUS* s, const STRUCT_TOL_SPT* t) {
+    const MS_SCAN_FUNCTION* f = FunctionOf(t);
+    return f && f->lowMass < f->highMass ? MassRange(s, f->lowMass, f->highMass) : std::string();
+  });
+  const int parameters = std::max(ParameterCount(ta), b ? ParameterCount(tb) : 0);
+  for (int k = 0; k < parameters; ++k) {
+    std::string names[2];
+    std::string values[2];
+    const STRUCT_TOL_SPT* both[2] = {ta, b ? tb : nullptr};
+    for (int i = 0; i < 2; ++i) {
+      const STRUCT_TOL_SPT* t = both[i];
+      if (k >= ParameterCount(t)) continue;
+      names[i] = Wide(t->fileBlock.extraColumnNames[k], 14);
+      const double v = t->header.extra[k];
+      values[i] = kelt::text::EqualsNoCase(names[i].c_str(), "Ion Time(uSec)") ? Format("%.0f", v) : Format("%f", v);
+    }
+    std::string label = names[0].empty() ? names[1] : names[0];
+    if (!names[0].empty() && !names[1].empty() && names[0] != names[1]) label = names[0] + " / " + names[1];
+    rows.push_back({label, values[0], values[1]});
+  }
+}
+
 }  // namespace
 
 std::vector<Row> InfoRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
@@ -374,6 +480,7 @@ std::vector<Row> InfoRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
   row("Pair Count", [](const STRUCT_SPT_PLUS* s) { return Format("%d", PlusSpt_GetPairCount(s)); }, always);
   row("Acquired Range", RangeCell, always);
   LibraryRows(a, b, rows);
+  ScanInformationRows(a, b, rows);
   return rows;
 }
 

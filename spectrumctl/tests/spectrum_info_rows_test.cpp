@@ -205,6 +205,80 @@ TEST(SpectraInfoLibraryRows, TheSpectrumRowNamesTheModuleOfMsData) {
   }
 }
 
+// Fields of packed records may lie at odd addresses: written as bytes.
+void SetWide(void* field, size_t chars, const std::string& text) {
+  std::vector<char16_t> wide(chars, 0);
+  for (size_t i = 0; i < chars && i < text.size(); ++i) wide[i] = static_cast<char16_t>(text[i]);
+  std::memcpy(field, wide.data(), chars * sizeof(char16_t));
+}
+
+// One scan of MS data with what its file tells of it.
+sptfix::Spt ScanOfFile(uint32_t seed, const std::string& parameter) {
+  sptfix::Spt s = sptfix::Precise(sptfix::MessyCentroid(seed, 12, 60, 220), false);
+  STRUCT_TOL_SPT* t = s->tolSpt;
+  SetWide(t->fileBlock.description, 256, "Semivolatiles by EI, 35 min");
+  SetWide(t->segment.name, 32, "Acquisition");
+  t->segment.functionCount = 2;
+  t->scanFunIndex = 1;
+  SetWide(t->segment.functions[1].description, 64, "MS/MS of 152|daughters");
+  t->segment.functions[1].lowMass = 50.25;
+  t->segment.functions[1].highMass = 160.75;
+  SetWide(t->header.text, 64, "CID 12 V");
+  t->header.ionMass = 152.06;
+  t->header.lowLimit = 50.0;
+  t->header.highLimit = 160.0;
+  t->fileBlock.extraColumnCount = 2;
+  SetWide(t->fileBlock.extraColumnNames[0], 14, "ion time(usec)");
+  SetWide(t->fileBlock.extraColumnNames[1], 14, parameter);
+  t->header.extraCount = 2;
+  t->header.extra[0] = 2500.4;
+  t->header.extra[1] = 230.5;
+  t->firstScan = t->lastScan = 88;
+  t->scansAveraged = 1;
+  return s;
+}
+
+TEST(SpectraInfoLibraryRows, OneScanOfAFileShowsItsScanInformation) {
+  sptfix::Spt a = ScanOfFile(82, "Source Temp"), b = ScanOfFile(83, "Trap Temp");
+  const auto rows = InfoRows(a.get(), b.get());
+  struct Case {
+    const char* label;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"Micro-Scans Averaged", "1"},
+      {"Method Description", "Semivolatiles by EI, 35 min"},
+      {"Segment Description", "Acquisition"},
+      {"Scan Channel Description", "MS/MS of 152 daughters"},
+      {"Scan Information", "CID 12 V"},
+      {"ion time(usec)", "2500"},
+      {"Source Temp / Trap Temp", "230.500000"},
+  };
+  for (const Case& k : cases) {
+    const auto block = Block(rows, k.label);
+    ASSERT_FALSE(block.empty()) << k.label;
+    EXPECT_EQ(block[0].a, k.value) << k.label;
+    EXPECT_EQ(block[0].b, k.value) << k.label;
+  }
+  const std::string precursor = Block(rows, "Precursor Mass Range").at(0).a;
+  EXPECT_NE(precursor.find("152"), std::string::npos) << precursor;
+  EXPECT_EQ(precursor.substr(precursor.size() - 4), " m/z");
+  EXPECT_NE(Block(rows, "Scan Mass Segments").at(0).a.find("160"), std::string::npos);
+  EXPECT_EQ(KELT_CountSpectraInfoRows(a.get(), b.get()), static_cast<int16_t>(rows.size()));
+
+  // An average of several scans: "N/A", and nothing of one scan.
+  a->tolSpt->lastScan = 90;
+  a->tolSpt->scansAveraged = 3;
+  const auto averaged = InfoRows(a.get(), nullptr);
+  EXPECT_EQ(Block(averaged, "Micro-Scans Averaged").at(0).a, "N/A");
+  EXPECT_EQ(Block(averaged, "Scan Information").at(0).a, "");
+  EXPECT_TRUE(Block(averaged, "Precursor Mass Range").empty());
+  EXPECT_TRUE(Block(averaged, "ion time(usec)").empty());
+  // A record whose file tells nothing has no such block.
+  sptfix::Spt plain = sptfix::Precise(sptfix::MessyCentroid(84, 12, 60, 220), false);
+  EXPECT_TRUE(Block(InfoRows(plain.get(), nullptr), "Micro-Scans Averaged").empty());
+}
+
 TEST(SpectraInfoLibraryRows, ListEntryCopiesKeepTheirDetails) {
   LIST_ENTRY_DETAILS d{};
   std::strcpy(d.contributor, "Lab 3");
