@@ -7,7 +7,9 @@
 #include <new>
 #include <string>
 
+#include "common/library_state.h"
 #include "common/work_file.h"
+#include "orvik32/orvik32.h"
 #include "plotengine/label_manager.h"
 #include "spectra/spectrum_managers.h"
 #include "spectra/spectrum_pairs.h"
@@ -76,6 +78,7 @@ void CCtlSpt::OnRButtonDown(UINT, CPoint point) {
   }
   short labelSlot = -1, labelType = 0;
   const bool onLabel = m_pLabels && m_pLabels->CanUseRBDown(point, &labelSlot, &labelType);
+  m_labelHit = onLabel ? labelSlot : -1;
 
   // The slot under the cursor, and the mass and intensities there.
   m_rightClickSlot = -1;
@@ -284,6 +287,15 @@ void CCtlSpt::BuildContextMenu(CMenu& menu) {
       (m_display[slot]->listSpt || (m_display[slot]->tolSpt && !PlusSpt_IsProfileData(m_display[slot])))) {
     b.Group();
     b.Item(8320 + slot, slot == 0 ? "Add Compound to Method from Spectrum A" : "Add Compound to Method from Spectrum B");
+  }
+  if (drm && (onA || onB) && slot >= 0 && slot <= 1 && m_display[slot]) {
+    char program[MAX_PATH + 16] = {};
+    const STRUCT_SPT_PLUS* s = m_display[slot];
+    const bool profileData = s->kind == SPT_KIND_TOL && PlusSpt_IsProfileData(s);
+    if ((kelt::lib::Settings().deconForCentroid || profileData) && GetDeconvolutionProgramPath(program)) {
+      b.Group();
+      b.Item(8214 + slot, slot == 0 ? "Deconvolute Spectrum A..." : "Deconvolute Spectrum B...");
+    }
   }
   b.Group();
   b.Item(8113, "Spectra Plot Preferences...");

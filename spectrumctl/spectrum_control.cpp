@@ -88,6 +88,8 @@ CCtlSpt::~CCtlSpt() {
   m_display[2] = nullptr;
   FreeBlock(m_pPlotDescriptor);
   m_pPlotDescriptor = nullptr;
+  delete m_pEngine;
+  m_pEngine = nullptr;
   delete m_pLabels;
   m_pLabels = nullptr;
 }
@@ -267,14 +269,24 @@ void CCtlSpt::Notify(unsigned short code) {
     ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(m_id), code), reinterpret_cast<LPARAM>(m_hWnd));
 }
 
+BOOL GetDeconvolutionProgramPath(char* buffer) {
+  if (!buffer) return FALSE;
+  buffer[0] = 0;
+  char folder[MAX_PATH] = {};
+  if (!GetProgramDirectory(folder)) folder[0] = 0;
+  const size_t n = strnlen(folder, sizeof folder - 1);
+  std::memcpy(buffer, folder, n);
+  size_t at = n;
+  if (n) buffer[at++] = '\\';
+  std::memcpy(buffer + at, "Dravik.exe", sizeof "Dravik.exe");
+  return FileExists(buffer) ? TRUE : FALSE;
+}
+
 // ---- Operations of features that build on the control ----------------------
 // Each does the least its callers here need.
-void CCtlSpt::DrawLabels(CDC*, short, short, short, short, short, short, short, short, short, short, short, short) {}
-void CCtlSpt::InitLabelAreas(short, short, short, short, short, short, short, short, short, short, short) {}
 void CCtlSpt::UpdateToolBar() {
   if (m_pToolBar && m_pToolBar->m_hWnd) m_pToolBar->SendMessage(WM_USER + 23, 0, reinterpret_cast<LPARAM>(this));
 }
-void CCtlSpt::MakeResearchSmoothSpectrum(short) {}  // smoothing arrives with the centroid engine's use
 void CCtlSpt::KeepPreferences() {}
 void CCtlSpt::CloseCentroidDialog(short slot) {
   if (slot < 0 || slot > 1) return;
@@ -290,8 +302,9 @@ void CCtlSpt::CloseSelChroPlotDialog() {
   m_pSelChroPlotDlg = nullptr;
 }
 void CCtlSpt::CloseSelSptsPlotDialog() {
-  if (m_pIonListPopup && ::IsWindow(m_pIonListPopup->m_hWnd)) m_pIonListPopup->DestroyWindow();
-  m_pIonListPopup = nullptr;
+  HWND popup = m_hIonListPopup;
+  if (popup && ::IsWindow(popup)) ::DestroyWindow(popup);
+  m_hIonListPopup = nullptr;
 }
 void CCtlSpt::OnToolBarChange(unsigned int command) {
   if (command == 9031) {

@@ -20,6 +20,7 @@
 #include "win/win_types.h"
 
 class CCtlVScroll;
+class CLabelInfo;
 class CLabelManager;
 class CDataReviewManager;
 class CDrawStackedSpectra;
@@ -284,6 +285,14 @@ struct STRUCT_CCSPT_CHRO_REQUEST {
   int16_t pane;
 };
 
+// SPTM_MAKECENTROIDSPECTRUM: the engine's parameters chosen for a profile
+// spectrum, and whether its threshold count is computed from the spectrum.
+struct STRUCT_CCSPT_CENTROID_REQUEST {
+  MS_CENTROID_PARAMS params;
+  int16_t autoThreshold;
+  double thresholdFactor;  // times the median of the nonzero profile intensities
+};
+
 // One kept scale state of the history.
 struct STRUCT_CCSPT_SCALE_STATE {
   double massLow, massHigh;
@@ -298,6 +307,7 @@ static_assert(sizeof(STRUCT_CCSPT_SPECTRUM_REQUEST) == 306);
 static_assert(sizeof(STRUCT_CCSPT_RANGES) == 104);
 static_assert(sizeof(STRUCT_CCSPT_VERT_RANGES) == 48);
 static_assert(sizeof(STRUCT_CCSPT_SEARCH_PARAMS) == SPT_COMPARISON_SIZE);
+static_assert(sizeof(MS_CENTROID_PARAMS) == SPT_CENTROID_PARAMS_SIZE);
 static_assert(sizeof(STRUCT_CCSPT_PRINT) == 18 + sizeof(void*));
 
 // Mass and intensity of pair i of a spectrum, whatever its pair layout; 0 past the end.
@@ -407,12 +417,14 @@ class KELT_CLASS CCtlSpt : public CWnd {
   // attached objects
   CLabelManager* m_pLabels = nullptr;
   int16_t m_labelEditing = 0;
+  int16_t m_labelHit = -1;  // the label under the last right click, or -1
   CMenu* m_pMenu = nullptr;
   HFONT m_font = nullptr;
   void* m_pComparisonLink = nullptr;
   CWnd* m_pCentroidDlg[2] = {};
   CWnd* m_pSelChroPlotDlg = nullptr;
-  CWnd* m_pIonListPopup = nullptr;
+  CMS_CentroidEngine* m_pEngine = nullptr;  // smoothing for display, made on first use
+  HWND m_hIonListPopup = nullptr;  // the mass-limits popup while open
   // drawing
   int16_t m_showDifference = 1;
   COLORREF m_outline[4] = {0x404040, 0x808080, 0xC0C0C0, 0xFFFFFF};
@@ -587,6 +599,20 @@ class KELT_CLASS CCtlSpt : public CWnd {
   // Commands.
   void OnTTFullScale();
   void OnTTShowPrevious();
+  // Opens the mass-limits popup (command 8208) unless it is open.
+  void OnSelectMassLimits();
+  // The ten layout values of the label areas, as the last paint found them.
+  void LabelLayout(short* values) const;
+  // A "New Label" with the label preferences, or null.
+  CLabelInfo* MakeNewLabel();
+  // Commands 8197-8199: a new label for A, B or the difference at the right click.
+  void OnNewLabelAtRightClick(short pane);
+  // Commands 8102 and 8101 on the label under the last right click.
+  void OnEditOrDeleteLabel(bool edit);
+  // Commands 8140-8142 (one pane) and 8206 (pane -1: all).
+  void OnDeleteLabelsForPlot(short pane);
+  // Commands 8115 and 8116: centroiding a profile spectrum A or B.
+  void OnCentroidProfileSpt(short slot);
   void OnHorzDown();
   void OnHorzUp();
   void OnVScale(short pane);
@@ -604,11 +630,23 @@ class KELT_CLASS CCtlSpt : public CWnd {
   void RequestChromatogram(short pane, double lowMass, double highMass, bool singleMass);
   // Fixed vertical ranges keep their absolute intensities when a slot's base peak changes.
   void CarryVerticalRanges();
+  // Copies a piece of the window (client pixels) to the clipboard as a
+  // bitmap and shows the outcome; false when nothing was copied.
+  bool CopyAreaToClipboard(int left, int top, int width, int height);
   // Kind 0 around an MS-data record of one scan, with its information lines.
   void FormatSpectrumInfoLines(STRUCT_SPT_PLUS* spt, STRUCT_TOL_SPT* tol);
 
   DECLARE_MESSAGE_MAP()
 };
+
+// The deconvolution program's path (program folder, a backslash when the folder is
+// not empty, "Dravik.exe") into buffer (MAX_PATH + 16 bytes); nonzero when
+// that file exists.
+KELT_CLASS BOOL GetDeconvolutionProgramPath(char* buffer);
+
+// The automatic threshold count of a profile record: factor times the
+// median of its nonzero intensities; 0 without such intensities.
+KELT_CLASS uint16_t ComputeThresholdCountOf(const STRUCT_TOL_SPT* tol, double factor);
 
 // The class's window procedure: makes the object on WM_NCCREATE.
 LRESULT CALLBACK CtlSptWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/display_helpers.h"
 #include "common/library_state.h"
 #include "common/mass_lists.h"
 #include "common/plot_descriptors.h"
@@ -22,6 +23,7 @@
 #include "spectrumctl/spectrum_control.h"
 #include "spectrumctl/spectrum_info_windows.h"
 #include "spectrumctl/stacked_spectra.h"
+#include "ulbrec32/clipboard_bitmap.h"
 #include "win/win_resources.h"
 
 namespace {
@@ -627,26 +629,6 @@ void CCtlSpt::InitDrawClass(void* drawer) {
   if (m_comparisonSet && (m_differenceExport || m_comparison.filled)) d->SearchParams = &m_comparison;
 }
 
-void CCtlSpt::DrawOutline(CDC* dc) {
-  if (!dc) return;
-  HDC h = dc->GetSafeHdc();
-  const RECT r{m_plotLeft, m_plotTop, m_plotLeft + m_plotWidth, m_plotTop + m_plotHeight};
-  for (int i = 0; i < 2; ++i) {
-    HPEN dark = CreatePen(PS_SOLID, 1, m_outline[i]);
-    HPEN light = CreatePen(PS_SOLID, 1, m_outline[3 - i]);
-    HGDIOBJ old = SelectObject(h, dark);
-    MoveToEx(h, r.left + i, r.bottom - 1 - i, nullptr);
-    LineTo(h, r.left + i, r.top + i);
-    LineTo(h, r.right - 1 - i, r.top + i);
-    SelectObject(h, light);
-    LineTo(h, r.right - 1 - i, r.bottom - 1 - i);
-    LineTo(h, r.left + i, r.bottom - 1 - i);
-    SelectObject(h, old);
-    DeleteObject(dark);
-    DeleteObject(light);
-  }
-}
-
 void CCtlSpt::OnPaint() {
   m_scalesValid = 0;
   CPaintDC paint(this);
@@ -792,6 +774,9 @@ void CCtlSpt::OnPaint() {
             y += height;
           }
         }
+        short v[10];
+        LabelLayout(v);
+        DrawLabels(&memDC, 0, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], 0);
       }
     }
   }
@@ -938,17 +923,20 @@ void CCtlSpt::HandleMouse(unsigned int message, short x, short y, short act) {
   const double perPixel = (m_massHigh - m_massLow) / span;
   const double lowMass = (r.left + 1 - m_clampLeft) * perPixel + m_massLow;
   const double highMass = (r.right + 1 - m_clampLeft) * perPixel + m_massLow;
-  if (m_pIonListPopup && ::IsWindow(m_pIonListPopup->m_hWnd)) {
+  if (m_hIonListPopup && ::IsWindow(m_hIonListPopup)) {
     // The mass-selection window takes the masses instead of any action.
     double masses[2] = {lowMass, highMass};
-    if (m_display[pane]) m_pIonListPopup->SendMessage(WM_USER + 20, 0, reinterpret_cast<LPARAM>(masses));
+    if (m_display[pane]) ::SendMessageA(m_hIonListPopup, WM_USER + 20, 0, reinterpret_cast<LPARAM>(masses));
     return;
   }
   if (action == kChromatogram) {
     RequestChromatogram(pane, lowMass, highMass, false);
     return;
   }
-  if (action == kBitmap) return;  // the clipboard copy needs the clipboard's picture formats
+  if (action == kBitmap) {
+    CopyAreaToClipboard(r.left, r.top, width, height);
+    return;
+  }
   if (action == kClick) {
     if (!m_display[pane]) return;
     if (chromatogramOfMass) RequestChromatogram(pane, lowMass, lowMass, true);
@@ -1156,8 +1144,35 @@ void CCtlSpt::OnTimer(UINT_PTR id) {
   static bool inside = false;  // one clipboard copy at a time, library-wide
   if (inside) return;
   inside = true;
-  if (id == SPT_TIMER_CLIPBOARD) KillTimer(SPT_TIMER_CLIPBOARD);
+  if (id == SPT_TIMER_CLIPBOARD) {
+    // The picture as the last paint left it: the plot rectangle.
+    CopyAreaToClipboard(m_plotLeft, m_plotTop, m_plotWidth, m_plotHeight);
+  }
+  KillTimer(id);
   inside = false;
+}
+
+bool CCtlSpt::CopyAreaToClipboard(int left, int top, int width, int height) {
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = ::GetDC(m_hWnd);
+  if (!screen) return false;
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = mem ? CreateCompatibleBitmap(screen, width, height) : nullptr;
+  if (!bitmap) {
+    // Without a bitmap the clipboard is left alone and nothing is shown.
+    if (mem) DeleteDC(mem);
+    ::ReleaseDC(m_hWnd, screen);
+    return false;
+  }
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  bool done = BitBlt(mem, 0, 0, width, height, screen, left, top, SRCCOPY) != 0;
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  ::ReleaseDC(m_hWnd, screen);
+  done = done && PutBitmapOnClipboard(m_hWnd, bitmap);
+  if (!done) DeleteObject(bitmap);
+  KELT_ShowDoneStatus(done ? 1 : 0);
+  return done;
 }
 
 void CCtlSpt::RequestChromatogram(short pane, double lowMass, double highMass, bool singleMass) {

@@ -9,10 +9,17 @@
 #include <new>
 
 #include "common/number_format.h"
+#include "common/library_state.h"
+#include "common/list_text_helpers.h"
+#include "common/mass_lists.h"
+#include "fandor/library_entry_details.h"
 #include "orvik32/orvik32.h"
+#include "quorna/module_names.h"
 #include "spectra/library_entry_texts.h"
 #include "spectra/spectrum_pairs.h"
 #include "win/win_commctrl.h"
+#include "win/win_gdi.h"
+#include "win/win_resources.h"
 
 namespace kelt::sptinfo {
 namespace {
@@ -40,6 +47,12 @@ bool IsListDifference(const STRUCT_SPT_PLUS* s) {
 }
 
 std::string SpectrumCell(const STRUCT_SPT_PLUS* s) {
+  if (s->kind == SPT_KIND_TOL && s->tolSpt) {
+    const uint16_t module = s->tolSpt->fileBlock.module;
+    char name[MS_MODULE_NAME_SIZE] = {};
+    std::string text = GetModuleName(module, name) ? std::string(name) : Format("Module #%d", module);
+    return text + " " + KindName(s->kind);
+  }
   if (IsListDifference(s)) {
     std::string t = "Difference";
     if (s->listSpt->generation > 1) t += Format(" (Level=%d)", s->listSpt->generation);
@@ -118,6 +131,278 @@ std::string RangeCell(const STRUCT_SPT_PLUS* s) {
   return t;
 }
 
+const LIST_ENTRY_DETAILS* ListDetails(const STRUCT_SPT_PLUS* s) {
+  return s && s->kind == SPT_KIND_LIST && s->listSpt ? &s->listSpt->details : nullptr;
+}
+
+const NIST_ENTRY_DETAILS* NistDetails(const STRUCT_SPT_PLUS* s) {
+  return s && s->kind == SPT_KIND_NIST && s->nistSpt ? NistEntryDetails(s->nistSpt->aux) : nullptr;
+}
+
+const ENTRY_ESTIMATES* Estimates(const STRUCT_SPT_PLUS* s) {
+  const NIST_ENTRY_DETAILS* d = NistDetails(s);
+  return d && d->estimatesPresent ? &d->estimates : nullptr;
+}
+
+// Whole percent of a probability kept in tenths, rounded half up.
+int Percent(int16_t tenths) { return static_cast<int>(tenths / 10.0 + 0.5); }
+
+const char* const kDatabaseNames[ENTRY_DATABASE_FLAGS] = {" Fine", " TSCA",  " RTECS",  " EPA", " USP",
+                                                           " HODOC", " NIH", " EINECS", " IR"};
+
+// Rows of what library and list entries tell beyond their spectra:
+// contributor, import, estimates, NIST number, databases, replicates and
+// synonyms. Each block only when one of the spectra has it.
+void LibraryRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b, std::vector<Row>& rows) {
+  const STRUCT_SPT_PLUS* both[2] = {a, b};
+  // A row of one label and a cell per spectrum from cell(spectrum, index).
+  auto block = [&](const std::string& first, const std::string& rest, int count, auto cell) {
+    for (int i = 0; i < count; ++i) {
+      Row r{i == 0 ? first : rest, "", ""};
+      r.a = cell(a, i);
+      if (b) r.b = cell(b, i);
+      rows.push_back(std::move(r));
+    }
+  };
+
+  auto contributor = [](const STRUCT_SPT_PLUS* s) -> std::string {
+    if (const LIST_ENTRY_DETAILS* d = ListDetails(s)) return Bounded(d->contributor, sizeof d->contributor);
+    if (const NIST_ENTRY_DETAILS* d = NistDetails(s)) return Bounded(d->contributor, sizeof d->contributor);
+    return "";
+  };
+  if (!contributor(a).empty() || (b && !contributor(b).empty()))
+    block("Contributor", "", 1, [&](const STRUCT_SPT_PLUS* s, int) { return contributor(s); });
+
+  // The import of list entries, each item only when an entry has it.
+  auto items = [](const STRUCT_SPT_PLUS* s) -> uint16_t {
+    const LIST_ENTRY_DETAILS* d = ListDetails(s);
+    return d ? d->importItems : 0;
+  };
+  const uint16_t anyItems = static_cast<uint16_t>(items(a) | (b ? items(b) : 0));
+  auto importRow = [&](uint16_t bit, const char* label, auto cell) {
+    if (!(anyItems & bit)) return;
+    block(label, "", 1, [&](const STRUCT_SPT_PLUS* s, int) -> std::string {
+      return s && (items(s) & bit) ? cell(*ListDetails(s)) : "";
+    });
+  };
+  importRow(LIST_IMPORT_DATE, "Import Date:", [](const LIST_ENTRY_DETAILS& d) { return Bounded(d.importDate, sizeof d.importDate); });
+  importRow(LIST_IMPORT_DATA_FILE, "Data File:", [](const LIST_ENTRY_DETAILS& d) { return Bounded(d.dataFile, sizeof d.dataFile); });
+  importRow(LIST_IMPORT_SCAN_FUNCTIONS, "Scan Functions:",
+            [](const LIST_ENTRY_DETAILS& d) { return Bounded(d.scanFunctions, sizeof d.scanFunctions); });
+  importRow(LIST_IMPORT_ION_TIME, "Ion Time:", [](const LIST_ENTRY_DETAILS& d) { return Bounded(d.ionTime, sizeof d.ionTime); });
+  importRow(LIST_IMPORT_MAX_RIC, "Max RIC:", [](const LIST_ENTRY_DETAILS& d) { return Bounded(d.maxRic, sizeof d.maxRic); });
+  importRow(LIST_IMPORT_RETENTION_TIME, "Retention Time:",
+            [](const LIST_ENTRY_DETAILS& d) { return Format("%.3f min.", d.retentionTime); });
+  // A scan range counts only when both scans are known.
+  auto scans = [&](const STRUCT_SPT_PLUS* s) {
+    const LIST_ENTRY_DETAILS* d = ListDetails(s);
+    return d && (d->importItems & LIST_IMPORT_SCAN_RANGE) && d->firstScan != 0 && d->lastScan != 0;
+  };
+  if (scans(a) || (b && scans(b)))
+    block("Scan Range:", "", 1, [&](const STRUCT_SPT_PLUS* s, int) -> std::string {
+      if (!s || !scans(s)) return "";
+      const LIST_ENTRY_DETAILS& d = *ListDetails(s);
+      return d.firstScan == d.lastScan ? Format("%d", d.firstScan) : Format("%d - %d", d.firstScan, d.lastScan);
+    });
+  importRow(LIST_IMPORT_TIME_RANGE, "Time Range:", [](const LIST_ENTRY_DETAILS& d) {
+    return d.firstTime == d.lastTime ? Format("%.3f min.", d.firstTime)
+                                     : Format("%.3f - %.3f min.", d.firstTime, d.lastTime);
+  });
+  importRow(LIST_IMPORT_BASELINE, "Baseline Correction:",
+            [](const LIST_ENTRY_DETAILS& d) { return std::string(d.baselineCorrected ? "Yes" : "No"); });
+
+  // Estimates of library entries.
+  auto estimates = [&](auto test) {
+    for (const STRUCT_SPT_PLUS* s : both)
+      if (const ENTRY_ESTIMATES* e = s ? Estimates(s) : nullptr; e && test(*e)) return true;
+    return false;
+  };
+  auto withEstimates = [&](auto cell) {
+    return [&, cell](const STRUCT_SPT_PLUS* s, int i) -> std::string {
+      const ENTRY_ESTIMATES* e = s ? Estimates(s) : nullptr;
+      return e ? cell(*e, i) : "";
+    };
+  };
+  if (estimates([](const ENTRY_ESTIMATES& e) { return e.weightsPresent != 0; }))
+    block("Molecular Weight Estimates", "", 5, withEstimates([](const ENTRY_ESTIMATES& e, int i) -> std::string {
+            if (!e.weightsPresent) return "";
+            return Format("MW = %-5d  probability: %2d%%", e.weights[i], Percent(e.weightProbabilities[i]));
+          }));
+  if (estimates([](const ENTRY_ESTIMATES& e) { return e.halogensPresent != 0; })) {
+    block("Cl Br Estimates", "", 1, withEstimates([](const ENTRY_ESTIMATES& e, int) -> std::string {
+            return e.halogensPresent ? Format("Cl = %d    Br = %d", e.chlorine, e.bromine) : "";
+          }));
+    const char* const labels[4] = {"Probability Cl and Br are correct", "Probability compound has Cl or Br",
+                                   "Probability compound has Cl", "Probability compound has Br"};
+    for (int k = 0; k < 4; ++k)
+      block(labels[k], "", 1, withEstimates([k](const ENTRY_ESTIMATES& e, int) -> std::string {
+              return e.halogensPresent ? Format("%d%%", Percent(e.halogenProbabilities[k])) : "";
+            }));
+  }
+  int warnings = 0;
+  for (const STRUCT_SPT_PLUS* s : both)
+    if (const ENTRY_ESTIMATES* e = s ? Estimates(s) : nullptr)
+      warnings = std::max<int>(warnings, std::min<int>(e->warningCount, ENTRY_MAX_WARNINGS));
+  if (warnings > 0)
+    block(warnings == 1 ? "Warning" : "Warnings", "", warnings,
+          withEstimates([](const ENTRY_ESTIMATES& e, int i) -> std::string {
+            return i < std::min<int>(e.warningCount, ENTRY_MAX_WARNINGS) ? Bounded(e.warnings[i], ENTRY_WARNING_SIZE)
+                                                                         : "";
+          }));
+  if (estimates([](const ENTRY_ESTIMATES& e) { return e.error[0] != 0; }))
+    block("Error", "", 1, withEstimates([](const ENTRY_ESTIMATES& e, int) { return Bounded(e.error, ENTRY_WARNING_SIZE); }));
+
+  // Library rows.
+  auto isNist = [](const STRUCT_SPT_PLUS* s) { return s && s->kind == SPT_KIND_NIST; };
+  if (isNist(a) || isNist(b))
+    block("NIST No.", "", 1, [&](const STRUCT_SPT_PLUS* s, int) -> std::string {
+      const NIST_ENTRY_DETAILS* d = NistDetails(s);
+      return d ? Format("%d", d->nistNumber) : "";
+    });
+  uint32_t flags[2] = {0, 0};
+  for (int k = 0; k < 2; ++k)
+    if (const NIST_ENTRY_DETAILS* d = NistDetails(both[k])) flags[k] = d->databases & ((1u << ENTRY_DATABASE_FLAGS) - 1);
+  if (flags[0] || flags[1]) {
+    // One running number over all cells, each cell the spectrum's next flag.
+    int number = 0;
+    bool firstRow = true;
+    while (flags[0] || flags[1]) {
+      Row r{firstRow ? "Other Databases" : "", "", ""};
+      for (int k = 0; k < 2; ++k) {
+        if (!flags[k]) continue;
+        const int bit = __builtin_ctz(flags[k]);
+        flags[k] &= flags[k] - 1;
+        (k == 0 ? r.a : r.b) = Format("%2d.  %s", ++number, kDatabaseNames[bit]);
+      }
+      rows.push_back(std::move(r));
+      firstRow = false;
+    }
+  }
+  int replicates = 0, synonyms = 0;
+  for (const STRUCT_SPT_PLUS* s : both)
+    if (const NIST_ENTRY_DETAILS* d = NistDetails(s)) {
+      replicates = std::max<int>(replicates, std::min<int>(d->replicateCount, ENTRY_MAX_REPLICATES));
+      synonyms = std::max<int>(synonyms, std::min<int>(d->synonymCount, ENTRY_MAX_SYNONYMS));
+    }
+  if (replicates > 0)
+    block("Replicates", "", replicates, [&](const STRUCT_SPT_PLUS* s, int i) -> std::string {
+      const NIST_ENTRY_DETAILS* d = NistDetails(s);
+      if (!d || i >= std::min<int>(d->replicateCount, ENTRY_MAX_REPLICATES)) return "";
+      const ENTRY_REPLICATE& r = d->replicates[i];
+      return Format("%2d.  %d in %s", i + 1, r.entry, Bounded(r.library, ENTRY_REPLICATE_LIBRARY_SIZE).c_str());
+    });
+  if (synonyms > 0)
+    block("Synonyms", "", synonyms, [&](const STRUCT_SPT_PLUS* s, int i) -> std::string {
+      const NIST_ENTRY_DETAILS* d = NistDetails(s);
+      if (!d || i >= std::min<int>(d->synonymCount, ENTRY_MAX_SYNONYMS)) return "";
+      return Format("%2d.  ", i + 1) + Bounded(d->synonyms[i], ENTRY_SYNONYM_SIZE);
+    });
+}
+
+// ---- Scan information of MS data ----------------------------------------------
+
+const STRUCT_TOL_SPT* MsRecord(const STRUCT_SPT_PLUS* s) {
+  return s && s->kind == SPT_KIND_TOL ? s->tolSpt : nullptr;
+}
+
+bool OneScan(const STRUCT_TOL_SPT* t) { return t->scansAveraged <= 1 && t->firstScan == t->lastScan; }
+
+const MS_SCAN_FUNCTION* FunctionOf(const STRUCT_TOL_SPT* t) {
+  const unsigned n = std::min<unsigned>(t->segment.functionCount, MS_MAX_FUNCTIONS);
+  return t->scanFunIndex < n ? &t->segment.functions[t->scanFunIndex] : nullptr;
+}
+
+// Wide texts of packed records may lie at odd addresses: read as bytes.
+std::string Wide(const void* text, size_t chars) {
+  std::vector<char16_t> aligned(chars + 1, 0);
+  std::memcpy(aligned.data(), text, chars * sizeof(char16_t));
+  return kelt::text::WideToAnsi(aligned.data(), chars);
+}
+
+// The instrument parameters of one scan: the file's extra data columns
+// with the scan's values.
+int ParameterCount(const STRUCT_TOL_SPT* t) {
+  if (!t || !OneScan(t)) return 0;
+  return std::min<int>({t->header.extraCount, t->fileBlock.extraColumnCount, MS_MAX_EXTRA_COLUMNS});
+}
+
+// Whether the record carries what its file tells of its scans.
+bool HasScanInformation(const STRUCT_TOL_SPT* t) {
+  if (!t) return false;
+  const MS_SCAN_FUNCTION* f = FunctionOf(t);
+  return t->fileBlock.description[0] || t->segment.name[0] || (f && f->description[0]) || t->header.text[0] ||
+         ParameterCount(t) > 0;
+}
+
+std::string MassRange(const STRUCT_SPT_PLUS* s, double low, double high) {
+  char format[16] = "%.0f";
+  KELT_GetMassDecimalsAndFormat(s, format);
+  return Format(format, low) + " - " + Format(format, high) + " m/z";
+}
+
+void ScanInformationRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b, std::vector<Row>& rows) {
+  const STRUCT_TOL_SPT* ta = MsRecord(a);
+  const STRUCT_TOL_SPT* tb = MsRecord(b);
+  if (!HasScanInformation(ta) && !HasScanInformation(tb)) return;
+  auto row = [&](const char* label, auto cell) {
+    Row r{label, "", ""};
+    if (HasScanInformation(ta)) r.a = cell(a, ta);
+    if (b && HasScanInformation(tb)) r.b = cell(b, tb);
+    rows.push_back(std::move(r));
+  };
+  // The data keep no micro-scans within a scan: a scan is one.
+  row("Micro-Scans Averaged", [](const STRUCT_SPT_PLUS*, const STRUCT_TOL_SPT* t) {
+    return std::string(OneScan(t) ? "1" : "N/A");
+  });
+  row("Method Description", [](const STRUCT_SPT_PLUS*, const STRUCT_TOL_SPT* t) {
+    return Wide(t->fileBlock.description, sizeof t->fileBlock.description / sizeof(char16_t));
+  });
+  row("Segment Description", [](const STRUCT_SPT_PLUS*, const STRUCT_TOL_SPT* t) {
+    return Wide(t->segment.name, sizeof t->segment.name / sizeof(char16_t));
+  });
+  row("Scan Channel Description", [](const STRUCT_SPT_PLUS*, const STRUCT_TOL_SPT* t) {
+    char text[101] = {};
+    const MS_SCAN_FUNCTION* f = FunctionOf(t);
+    if (!f) return std::string();
+    MS_SCAN_FUNCTION copy;  // aligned for the wide text
+    std::memcpy(&copy, f, sizeof copy);
+    KELT_GetszScanChannelDescription(&copy, text, sizeof text);
+    return std::string(text);
+  });
+  row("Scan Information", [](const STRUCT_SPT_PLUS*, const STRUCT_TOL_SPT* t) {
+    return OneScan(t) ? Wide(t->header.text, sizeof t->header.text / sizeof(char16_t)) : std::string();
+  });
+  auto selected = [](const STRUCT_TOL_SPT* t) { return t && OneScan(t) && t->header.ionMass > 0; };
+  if (selected(ta) || selected(tb))
+    row("Precursor Mass Range", [&](const STRUCT_SPT_PLUS* s, const STRUCT_TOL_SPT* t) {
+      return selected(t) ? MassRange(s, t->header.ionMass, t->header.ionMass) : std::string();
+    });
+  row("Product Mass Range", [](const STRUCT_SPT_PLUS* s, const STRUCT_TOL_SPT* t) {
+    const double low = t->header.lowLimit, high = t->header.highLimit;
+    return OneScan(t) && low < high ? MassRange(s, low, high) : std::string();
+  });
+  row("Scan Mass Segments", [](const STRUCT_SPT_PLUS* s, const STRUCT_TOL_SPT* t) {
+    const MS_SCAN_FUNCTION* f = FunctionOf(t);
+    return f && f->lowMass < f->highMass ? MassRange(s, f->lowMass, f->highMass) : std::string();
+  });
+  const int parameters = std::max(ParameterCount(ta), b ? ParameterCount(tb) : 0);
+  for (int k = 0; k < parameters; ++k) {
+    std::string names[2];
+    std::string values[2];
+    const STRUCT_TOL_SPT* both[2] = {ta, b ? tb : nullptr};
+    for (int i = 0; i < 2; ++i) {
+      const STRUCT_TOL_SPT* t = both[i];
+      if (k >= ParameterCount(t)) continue;
+      names[i] = Wide(t->fileBlock.extraColumnNames[k], 14);
+      const double v = t->header.extra[k];
+      values[i] = kelt::text::EqualsNoCase(names[i].c_str(), "Ion Time(uSec)") ? Format("%.0f", v) : Format("%f", v);
+    }
+    std::string label = names[0].empty() ? names[1] : names[0];
+    if (!names[0].empty() && !names[1].empty() && names[0] != names[1]) label = names[0] + " / " + names[1];
+    rows.push_back({label, values[0], values[1]});
+  }
+}
+
 }  // namespace
 
 std::vector<Row> InfoRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
@@ -147,15 +432,20 @@ std::vector<Row> InfoRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
           sds);
     if (any(HasTime)) row("Time (min)", TimeCell, HasTime);
     auto msData = [](const STRUCT_SPT_PLUS* s) { return s->kind == SPT_KIND_TOL && s->tolSpt != nullptr; };
-    if (any(msData))
+    auto listFunction = [](const STRUCT_SPT_PLUS* s) {
+      return s->kind == SPT_KIND_LIST && s->listSpt && s->listSpt->details.scanFunctionText[0];
+    };
+    auto function = [&](const STRUCT_SPT_PLUS* s) { return msData(s) || listFunction(s); };
+    if (any(function))
       row("Scan Function",
-          [](const STRUCT_SPT_PLUS* s) {
+          [&](const STRUCT_SPT_PLUS* s) {
+            if (!msData(s)) return Bounded(s->listSpt->details.scanFunctionText, sizeof s->listSpt->details.scanFunctionText);
             char text[320] = {};
             uint16_t isChannel = 0;
             KELT_GetMergedChannelText(s->tolSpt, text, &isChannel);
             return isChannel ? Format(" Channel: %s", text) : std::string(text);
           },
-          msData);
+          function);
     if (any(HasTime)) {
       row("Points Averaged", AveragedCell, HasTime);
       row("Background Corrected", CorrectedCell, HasTime);
@@ -189,6 +479,8 @@ std::vector<Row> InfoRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b) {
       always);
   row("Pair Count", [](const STRUCT_SPT_PLUS* s) { return Format("%d", PlusSpt_GetPairCount(s)); }, always);
   row("Acquired Range", RangeCell, always);
+  LibraryRows(a, b, rows);
+  ScanInformationRows(a, b, rows);
   return rows;
 }
 
@@ -217,6 +509,92 @@ std::vector<IonRow> MergeIons(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b
   }
   return out;
 }
+
+void SortMarkers(int sortColumn, int columns, int16_t* icons) {
+  if (!icons) return;
+  for (int i = 0; i < columns; ++i) icons[i] = 802;
+  if (columns <= 0) return;
+  if (sortColumn == 0) {
+    icons[0] = 801;
+  } else if (sortColumn >= 1 && sortColumn <= 4) {
+    // Each spectrum's intensity and percentage columns sort alike.
+    const int first = sortColumn <= 2 ? 1 : 3;
+    icons[0] = 800;
+    for (int i = first; i < first + 2 && i < columns; ++i) icons[i] = 803;
+  }
+}
+
+namespace {
+
+// The four marker images, 16 by 16, in icon order 800-803.
+HIMAGELIST MakeMarkerImages() {
+  const HMODULE module = kelt::lib::ModuleHandle();
+  for (int i = 0; i < SPTINFO_ICONS; ++i) win::resources::AddIcon(module, SPTINFO_ICON_FIRST + i, {16, 16});
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32, 5, 4);
+  if (!list) return nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC dc = screen ? CreateCompatibleDC(screen) : nullptr;
+  HBITMAP strip = dc ? CreateCompatibleBitmap(screen, 16 * SPTINFO_ICONS, 16) : nullptr;
+  if (strip) {
+    HGDIOBJ oldBitmap = SelectObject(dc, strip);
+    RECT all{0, 0, 16 * SPTINFO_ICONS, 16};
+    HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    FillRect(dc, &all, face);
+    DeleteObject(face);
+    HBRUSH dark = CreateSolidBrush(RGB(64, 64, 64));
+    HBRUSH grey = CreateSolidBrush(RGB(176, 176, 176));
+    HPEN none = static_cast<HPEN>(GetStockObject(NULL_PEN));
+    HGDIOBJ oldPen = SelectObject(dc, none);
+    auto triangle = [&](int x0, bool up, HBRUSH brush) {
+      POINT p[3] = {{x0 + 4, up ? 11 : 5}, {x0 + 12, up ? 11 : 5}, {x0 + 8, up ? 5 : 11}};
+      HGDIOBJ old = SelectObject(dc, brush);
+      Polygon(dc, p, 3);
+      SelectObject(dc, old);
+    };
+    // 800 stays blank; 801 ascending; 802 a faint mark of a sortable column; 803 descending.
+    triangle(16, true, dark);
+    RECT dot{32 + 7, 7, 32 + 9, 9};
+    FillRect(dc, &dot, grey);
+    triangle(48, false, dark);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(dark);
+    DeleteObject(grey);
+    if (ImageList_AddMasked(list, strip, GetSysColor(COLOR_BTNFACE)) < 0) {
+      ImageList_Destroy(list);
+      list = nullptr;
+    }
+    DeleteObject(strip);
+  } else {
+    ImageList_Destroy(list);
+    list = nullptr;
+  }
+  if (dc) DeleteDC(dc);
+  if (screen) ReleaseDC(nullptr, screen);
+  return list;
+}
+
+HWND HeaderOf(CListCtrl* list) {
+  return list && list->m_hWnd ? reinterpret_cast<HWND>(list->SendMessage(LVM_GETHEADER, 0, 0)) : nullptr;
+}
+
+// Gives each header item its marker image.
+void ApplyMarkers(CListCtrl* list, HIMAGELIST images, const int16_t* icons, int columns) {
+  HWND header = HeaderOf(list);
+  if (!header || !images) return;
+  ::SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+  for (int i = 0; i < columns; ++i) {
+    HDITEMA item{};
+    item.mask = HDI_FORMAT;
+    if (!::SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item))) continue;
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    item.fmt |= HDF_IMAGE;
+    item.iImage = icons[i] - SPTINFO_ICON_FIRST;
+    ::SendMessageA(header, HDM_SETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+}  // namespace
 
 }  // namespace kelt::sptinfo
 
@@ -268,10 +646,23 @@ int CWrapCtlSptInfo::OnCreate(CREATESTRUCTA*) {
   }
   if (m_pList) {
     for (int i = 0; i < 5; ++i) m_pList->InsertColumn(i, "", LVCFMT_RIGHT, 20);
+    m_images = kelt::sptinfo::MakeMarkerImages();
+    for (auto& icon : m_markers) icon = SPTINFO_ICON_FIRST;
+    kelt::sptinfo::ApplyMarkers(m_pList, m_images, m_markers, 5);
     m_pList->ShowWindow(SW_SHOW);
   }
   SetHeadings();
   return 0;
+}
+
+void CWrapCtlSptInfo::ShowSortMarkers() {
+  if (m_mode != SPTINFO_MODE_IONS) {
+    // The other pages are not sorted; the order is kept for the ion page.
+    if (m_sortColumn != 65535) m_previousSort = m_sortColumn;
+    m_sortColumn = 65535;
+  }
+  kelt::sptinfo::SortMarkers(m_mode == SPTINFO_MODE_IONS ? m_sortColumn : -1, 5, m_markers);
+  kelt::sptinfo::ApplyMarkers(m_pList, m_images, m_markers, 5);
 }
 
 void CWrapCtlSptInfo::OnDestroy() {
@@ -280,6 +671,8 @@ void CWrapCtlSptInfo::OnDestroy() {
     delete m_pList;
     m_pList = nullptr;
   }
+  if (m_images) ImageList_Destroy(m_images);
+  m_images = nullptr;
   Default();
 }
 
@@ -361,6 +754,7 @@ LRESULT CWrapCtlSptInfo::OnShowInfo(WPARAM wParam, LPARAM lParam) {
   m_b = reinterpret_cast<STRUCT_SPT_PLUS*>(lParam);
   MakeLabels();
   SetHeadings();
+  ShowSortMarkers();
   if (m_pList && m_pList->m_hWnd) {
     m_pList->SendMessage(LVM_DELETEALLITEMS, 0, 0);
     // With B alone it takes A's column.
@@ -434,6 +828,7 @@ LRESULT CWrapCtlSptInfo::OnShowIons(WPARAM wParam, LPARAM lParam) {
   if (!(m_a && m_b) && m_sortColumn > 2) m_sortColumn = static_cast<uint16_t>(m_sortColumn - 2);
   MakeLabels();
   SetHeadings();
+  ShowSortMarkers();
   FillIons();
   CRect r;
   GetClientRect(&r);
@@ -446,6 +841,7 @@ LRESULT CWrapCtlSptInfo::OnSortColumn(WPARAM wParam, LPARAM) {
   const int column = static_cast<int>(static_cast<intptr_t>(wParam));
   if (column == -1 || column < 0 || column > 4) return 0;
   m_sortColumn = static_cast<uint16_t>(column);
+  ShowSortMarkers();
   if (m_a && m_mode == SPTINFO_MODE_IONS) FillIons();
   return 0;
 }
@@ -464,6 +860,7 @@ LRESULT CWrapCtlSptInfo::OnShowComparison(WPARAM, LPARAM lParam) {
   m_searchSet = p ? 1 : 0;
   if (p) m_search = *p;
   SetHeadings();
+  ShowSortMarkers();
   if (!m_pList || !m_pList->m_hWnd) return 0;
   m_pList->SendMessage(LVM_DELETEALLITEMS, 0, 0);
   STRUCT_CCSPT_SEARCH_PARAMS s{};
@@ -563,6 +960,9 @@ int CWrapSpectrumInfo::OnCreate(CREATESTRUCTA*) {
     m_pRight->InsertColumn(0, "Ion", LVCFMT_RIGHT);
     m_pRight->InsertColumn(1, "Intensity", LVCFMT_RIGHT);
     m_pRight->InsertColumn(2, "% Base Peak", LVCFMT_RIGHT);
+    m_images = kelt::sptinfo::MakeMarkerImages();
+    kelt::sptinfo::SortMarkers(m_sortColumn, 3, m_markers);
+    kelt::sptinfo::ApplyMarkers(m_pRight, m_images, m_markers, 3);
     m_pRight->ShowWindow(SW_SHOW);
   }
   return 0;
@@ -574,6 +974,8 @@ void CWrapSpectrumInfo::OnDestroy() {
     delete *l;
     *l = nullptr;
   }
+  if (m_images) ImageList_Destroy(m_images);
+  m_images = nullptr;
   Default();
 }
 
@@ -657,6 +1059,8 @@ LRESULT CWrapSpectrumInfo::OnSortColumn(WPARAM wParam, LPARAM) {
   const int column = static_cast<int>(static_cast<intptr_t>(wParam));
   if (column < 0 || column > 2) return 0;
   m_sortColumn = static_cast<int16_t>(column);
+  kelt::sptinfo::SortMarkers(m_sortColumn, 3, m_markers);
+  kelt::sptinfo::ApplyMarkers(m_pRight, m_images, m_markers, 3);
   if (m_spectrum) FillIons();
   return 0;
 }

@@ -38,6 +38,18 @@ KELT_CLASS std::vector<IonRow> MergeIons(const STRUCT_SPT_PLUS* a, const STRUCT_
 #define SPTINFO_MODE_IONS 2
 #define SPTINFO_MODE_COMPARISON 3
 #define SPTINFO_RESIZED (WM_USER + 1111)
+// Sort-marker icons of the list headers: 801 the mass column sorted
+// ascending, 803 the intensity columns sorted descending, 800 the mass
+// column while another sorts, 802 a column not sorted.
+#define SPTINFO_ICON_FIRST 800
+#define SPTINFO_ICONS 4
+
+namespace kelt::sptinfo {
+// The marker icon of each of columns columns (at most 5) with the list
+// sorted by sortColumn: columns 1 and 2 belong to the first spectrum, 3 and
+// 4 to the second.
+KELT_CLASS void SortMarkers(int sortColumn, int columns, int16_t* icons);
+}  // namespace kelt::sptinfo
 
 // The information list inside the spectrum control (child 12345).
 class KELT_CLASS CWrapCtlSptInfo : public CWnd {
@@ -59,6 +71,8 @@ class KELT_CLASS CWrapCtlSptInfo : public CWnd {
   STRUCT_CCSPT_SEARCH_PARAMS m_search{};
   int16_t m_widths[5] = {};
   std::vector<kelt::sptinfo::IonRow> m_ions;
+  HIMAGELIST m_images = nullptr;
+  int16_t m_markers[5] = {};  // the icon each column header shows
 
   // Texts of the list as shown: rows of columns.
   int RowCount() const;
@@ -83,6 +97,7 @@ class KELT_CLASS CWrapCtlSptInfo : public CWnd {
   void SetHeadings();
   void SizeColumns(int width);
   void FillIons();
+  void ShowSortMarkers();
 };
 
 // One spectrum's information rows (left) and ions (right).
@@ -92,6 +107,8 @@ class KELT_CLASS CWrapSpectrumInfo : public CWnd {
   CListCtrl* m_pRight = nullptr;
   STRUCT_SPT_PLUS* m_spectrum = nullptr;  // not owned
   int16_t m_sortColumn = -1;
+  HIMAGELIST m_images = nullptr;
+  int16_t m_markers[3] = {};  // the icon each ion column header shows
   ~CWrapSpectrumInfo() override;
 
  protected:

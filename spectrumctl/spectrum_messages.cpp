@@ -5,6 +5,7 @@
 #include "common/library_state.h"
 #include "orvik32/orvik32.h"
 #include "spectra/spectrum_managers.h"
+#include "spectrumctl/ion_range_popup.h"
 #include "spectrumctl/spectrum_control.h"
 #include "spectrumctl/spectrum_info_windows.h"
 
@@ -125,6 +126,22 @@ BOOL CCtlSpt::OnCommand(WPARAM wParam, LPARAM lParam) {
     case 8032: case SPT_CMD_SHOW_ALL: ShowAllHidden(); return TRUE;
     case 8107: case 8108: case 8109: HideSpectrum(static_cast<short>(id - 8107)); return TRUE;
     case 8110: case 8111: DeleteSpectrum(static_cast<short>(id - 8110)); return TRUE;
+    case 8204:
+      // The copy runs from the timer, after the menu has gone.
+      if (m_pMenu) {
+        m_pMenu->DestroyMenu();
+        delete m_pMenu;
+        m_pMenu = nullptr;
+      }
+      PostMessage(SPTM_SENDBITMAPOFWINDOWTOCLIPBOARD, 0, 0);
+      return TRUE;
+    case 8208: OnSelectMassLimits(); return TRUE;
+    case 8101: OnEditOrDeleteLabel(false); return TRUE;
+    case 8102: OnEditOrDeleteLabel(true); return TRUE;
+    case 8140: case 8141: case 8142: OnDeleteLabelsForPlot(static_cast<short>(id - 8140)); return TRUE;
+    case 8206: OnDeleteLabelsForPlot(-1); return TRUE;
+    case 8197: case 8198: case 8199: OnNewLabelAtRightClick(static_cast<short>(id - 8197)); return TRUE;
+    case 8115: case 8116: OnCentroidProfileSpt(static_cast<short>(id - 8115)); return TRUE;
     default:
       if (id >= SPT_ID_SLIDER0 && id < SPT_ID_SLIDER0 + SPT_SLOTS && HIWORD(wParam) == 1) {
         OnVScale(static_cast<short>(id - SPT_ID_SLIDER0));
@@ -177,7 +194,6 @@ LRESULT CCtlSpt::OnChangePageMode(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-LRESULT CCtlSpt::OnNewUserLabel(WPARAM, LPARAM) { return 0; }
 
 LRESULT CCtlSpt::OnDisplayComparison(WPARAM wParam, LPARAM) {
   m_prefs.drawing.comparisonDisplay = static_cast<int16_t>(wParam);
@@ -278,8 +294,6 @@ LRESULT CCtlSpt::OnClosedCentroidDialog(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-LRESULT CCtlSpt::OnMakeCentroidSpectrum(WPARAM, LPARAM) { return 0; }
-LRESULT CCtlSpt::OnMakeCentroidSpectrumFromProfileSpectrum(WPARAM, LPARAM) { return 0; }
 
 LRESULT CCtlSpt::OnSetNameOfControl(WPARAM wParam, LPARAM lParam) {
   m_reviewIndex = static_cast<int16_t>(wParam);
@@ -330,8 +344,27 @@ LRESULT CCtlSpt::OnCloseSelChroPlotDlg(WPARAM, LPARAM) {
   return 0;
 }
 
+void CCtlSpt::OnSelectMassLimits() {
+  if (m_hIonListPopup && ::IsWindow(m_hIonListPopup)) return;
+  auto* state = static_cast<STRUCT_ION_RANGE_POPUP*>(AllocBlock(sizeof(STRUCT_ION_RANGE_POPUP)));
+  if (!state) return;
+  state->control = m_hWnd;
+  std::memcpy(&state->massList, m_massList, sizeof state->massList);
+  state->hasList = static_cast<uint16_t>(m_massListSet ? 1 : 0);
+  state->massWindow = 0.5;
+  state->formatOption = 0;
+  HWND popup = kelt::spt::CreateIonRangePopup(m_hWnd, state);
+  if (!popup) return;
+  m_hIonListPopup = popup;
+  // The mouse picks masses for the popup while it is open.
+  m_savedClickDragMode = m_clickDragMode;
+  m_savedSingleClickMode = m_singleClickMode;
+  m_clickDragMode = SPT_DRAG_CHROMATOGRAM;
+  m_singleClickMode = SPT_CLICK_SELECT_MASS;
+}
+
 LRESULT CCtlSpt::OnCloseSelSptsPlotDlg(WPARAM, LPARAM) {
-  m_pIonListPopup = nullptr;
+  m_hIonListPopup = nullptr;
   m_clickDragMode = m_savedClickDragMode;
   m_singleClickMode = m_savedSingleClickMode;
   return 0;

@@ -3,7 +3,9 @@
 // texts unterminated and all, each given pairs of MS data also taken from
 // the input), the range record, a fixed mass range, the local preferences,
 // the comparison block, live scans and a spectrum request; then the control
-// paints its plot, information, ion and comparison pages. Nothing faults,
+// paints its plot, information, ion and comparison pages, centroids its
+// profile spectra with the input's parameters and shows its mass limits in
+// the ion-range popup. Nothing faults,
 // and the control's slots and ranges stay sound.
 #include <algorithm>
 #include <cmath>
@@ -157,6 +159,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     win::script::PumpUntilIdle();
   }
+  // A centroid request of the input for each spectrum, then the ion-range
+  // popup showing the mass limits the input set, opened and closed.
+  STRUCT_CCSPT_CENTROID_REQUEST centroid{};
+  in.Take(&centroid, sizeof centroid);
+  for (WPARAM s : {0, 1}) SendMessageA(w, SPTM_MAKECENTROIDSPECTRUM, s, reinterpret_cast<LPARAM>(&centroid));
+  for (int s = 0; s < 2; ++s) {
+    const STRUCT_SPT_PLUS* made = c->m_centroid[s];
+    fuzz::Check(!made || (c->m_display[s] && made->tolSpt && made->tolSpt->profile == 0), "centroids of a held profile");
+  }
+  SendMessageA(w, WM_COMMAND, 8208, 0);
+  win::script::PumpUntilIdle();
+  if (HWND popup = c->m_hIonListPopup) SendMessageA(popup, WM_COMMAND, IDCANCEL, 0);
+  fuzz::Check(c->m_hIonListPopup == nullptr, "the closed popup is forgotten");
+  win::script::PumpUntilIdle();
   for (int s = 0; s < 2; ++s) {
     fuzz::Check(!c->m_display[s] || c->m_owned[s], "copied spectra are the control's");
     fuzz::Check(c->m_display[s] || !c->m_shown[s], "no empty slot is shown");

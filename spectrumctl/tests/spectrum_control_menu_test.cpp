@@ -147,10 +147,11 @@ TEST(SpectraInfoRows, RowsFollowTheKindsOfTheSpectra) {
   sptfix::Spt d2 = sptfix::Difference({{50, 1}});
   sptfix::Titles(d1.get(), "A - B", "first", "second");
 
+  ms->tolSpt->fileBlock.module = 2;
   auto rows = kelt::sptinfo::InfoRows(ms.get(), lib.get());
   auto labels = Labels(rows);
   EXPECT_EQ(labels.front(), "Spectrum");
-  EXPECT_EQ(rows[0].a, "MS Data File");
+  EXPECT_EQ(rows[0].a, "Quadrupole MS Data File");
   EXPECT_EQ(rows[0].b, "Library");
   EXPECT_TRUE(Has(labels, "Time (min)"));
   for (const auto& r : rows) {
