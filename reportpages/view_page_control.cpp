@@ -131,25 +131,20 @@ void Paint(HWND h, VPC_STATE& s) {
   auto ratio = [&] { return (double(cw - 3) / (vw + extraColumns)) / (double(ch - 3) / (vh + extraRows)); };
   while (ratio() > 0.7 && left + vw + extraColumns < s.columns) ++extraColumns;
   while (ratio() < 0.7 && top + vh + extraRows < s.lines) ++extraRows;
-  const int saved = SaveDC(dc);
-  SetMapMode(dc, MM_ANISOTROPIC);
-  SetViewportOrgEx(dc, 2, 2, nullptr);
-  SetViewportExtEx(dc, cw - 3, ch - 3, nullptr);
-  SetWindowOrgEx(dc, int(int64_t(s.logicalWidth) * left / s.columns), int(int64_t(s.logicalHeight) * top / s.lines),
-                 nullptr);
-  SetWindowExtEx(dc, std::max(1, int(int64_t(vw + extraColumns) * s.logicalWidth / s.columns)),
-                 std::max(1, int(int64_t(vh + extraRows) * s.logicalHeight / s.lines)), nullptr);
-  IntersectClipRect(dc, int(int64_t(s.logicalWidth) * left / s.columns), int(int64_t(s.logicalHeight) * top / s.lines),
-                    int(int64_t(s.logicalWidth) * (left + vw + extraColumns) / s.columns),
-                    int(int64_t(s.logicalHeight) * (top + vh + extraRows) / s.lines));
+  // The anisotropic mapping of the view onto the client inside a 2-pixel
+  // border, handed to the page drawing call as window and viewport.
+  const POINT origin{int(int64_t(s.logicalWidth) * left / s.columns), int(int64_t(s.logicalHeight) * top / s.lines)};
+  const SIZE extent{std::max(1, int(int64_t(vw + extraColumns) * s.logicalWidth / s.columns)),
+                    std::max(1, int(int64_t(vh + extraRows) * s.logicalHeight / s.lines))};
+  const RECT viewport{2, 2, 2 + (cw - 3), 2 + (ch - 3)};
   const void* bits = GlobalLock(s.content);
   HENHMETAFILE emf = bits ? SetEnhMetaFileBits(s.contentSize, static_cast<const BYTE*>(bits)) : nullptr;
   if (bits) GlobalUnlock(s.content);
   if (emf) {
-    DrawPageMetafile(dc, emf, s.display, int16_t(s.columns), int16_t(s.lines), s.logicalWidth, s.logicalHeight);
+    DrawPageMetafile(dc, emf, s.display, int16_t(s.columns), int16_t(s.lines), s.logicalWidth, s.logicalHeight, origin,
+                     extent, &viewport);
     DeleteEnhMetaFile(emf);
   }
-  RestoreDC(dc, saved);
   Frame(dc, cw, ch);
   EndPaint(h, &ps);
   s.drawn = RECT{2, 2, cw - 2, ch - 2};

@@ -229,17 +229,31 @@ BOOL DrawPageBits(HDC dc, const RECT* rect, const void* bits, uint32_t size, int
   return ok;
 }
 
-BOOL DrawPageMetafile(HDC dc, HENHMETAFILE emf, int16_t display, int16_t, int16_t, int32_t width, int32_t height) {
-  if (!dc || !emf || width <= 0 || height <= 0) return FALSE;
-  const RECT r{0, 0, width, height};
-  if (display != 0) return PlayEnhMetaFile(dc, emf, &r);
-  const UINT size = GetEnhMetaFileBits(emf, 0, nullptr);
-  if (!size) return FALSE;
-  std::vector<uint8_t> bytes(size);
-  GetEnhMetaFileBits(emf, size, bytes.data());
-  HENHMETAFILE mono = CopyPageMetafile(bytes.data(), size, TRUE);
-  const BOOL ok = mono && PlayEnhMetaFile(dc, mono, &r);
-  if (mono) DeleteEnhMetaFile(mono);
+BOOL DrawPageMetafile(HDC dc, HENHMETAFILE emf, int16_t display, int16_t, int16_t, int32_t width, int32_t height,
+                      POINT origin, SIZE extent, const RECT* viewport) {
+  if (!dc || !emf || width <= 0 || height <= 0 || extent.cx <= 0 || extent.cy <= 0 || !viewport) return FALSE;
+  // The whole page in device units: played unmapped, so that its texts
+  // scale with it as its lines do.
+  const int64_t vw = viewport->right - viewport->left, vh = viewport->bottom - viewport->top;
+  if (vw <= 0 || vh <= 0) return FALSE;
+  const RECT page{int(viewport->left - int64_t(origin.x) * vw / extent.cx),
+                  int(viewport->top - int64_t(origin.y) * vh / extent.cy),
+                  int(viewport->left + (int64_t(width) - origin.x) * vw / extent.cx),
+                  int(viewport->top + (int64_t(height) - origin.y) * vh / extent.cy)};
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, viewport->left, viewport->top, viewport->right, viewport->bottom);
+  BOOL ok;
+  if (display != 0) {
+    ok = PlayEnhMetaFile(dc, emf, &page);
+  } else {
+    const UINT size = GetEnhMetaFileBits(emf, 0, nullptr);
+    std::vector<uint8_t> bytes(size);
+    if (size) GetEnhMetaFileBits(emf, size, bytes.data());
+    HENHMETAFILE mono = size ? CopyPageMetafile(bytes.data(), size, TRUE) : nullptr;
+    ok = mono && PlayEnhMetaFile(dc, mono, &page);
+    if (mono) DeleteEnhMetaFile(mono);
+  }
+  RestoreDC(dc, saved);
   return ok;
 }
 

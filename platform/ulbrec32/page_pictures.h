@@ -53,11 +53,12 @@ ULBREC_API HENHMETAFILE CopyPageMetafile(const void* bits, uint32_t size, BOOL m
 // colourMode 0 draws it in black and white.
 ULBREC_API BOOL DrawPageBits(HDC dc, const RECT* rect, const void* bits, uint32_t size, int16_t kind,
                              int16_t columns, int16_t lines, int16_t colourMode);
-// The page control's call: plays emf over the page's logical rectangle
-// (0, 0, width, height) of dc, whose mapping the caller has set. display
-// 0 draws in black and white.
+// The page control's call: draws the page whose logical rectangle
+// (0, 0, width, height) is seen through a window (origin, extent, logical
+// units) on the viewport (device units of dc), clipped to the viewport.
+// display 0 draws in black and white.
 ULBREC_API BOOL DrawPageMetafile(HDC dc, HENHMETAFILE emf, int16_t display, int16_t columns, int16_t lines,
-                                 int32_t width, int32_t height);
+                                 int32_t width, int32_t height, POINT origin, SIZE extent, const RECT* viewport);
 
 // Export hand-over. flags 1: an image of the target window; 8 (without 1):
 // an image of the buffer's page. The prepared value is a bitmap or null.

@@ -12,6 +12,7 @@
 #include "reportpages/report_viewer.h"
 #include "reportpages/viewer_toolbar.h"
 #include "ulbrec32/page_buffer.h"
+#include "testing/golden_window.h"
 #include "viewer_fixture.h"
 #include "win/win_commctrl.h"
 #include "win/win_commdlg.h"
@@ -357,4 +358,17 @@ TEST_F(ReportViewer, ClosingWhilePrintingStopsAndWaitsForTheWorker) {
   // The worker was waited for before the job and the events went (the
   // sanitizer sees a use after free else) and its status window is gone.
   EXPECT_EQ(win::script::FindTopLevel("Print Report"), nullptr);
+}
+
+TEST_F(ReportViewer, WindowPictures) {
+  MakeReports(three_, {1, 2});
+  Run(three_, 0, [&](HWND dlg, CViewReportsDlg*) {
+    MoveWindow(dlg, 0, 0, 600, 760, TRUE);
+    win::script::PumpUntilIdle();
+    testing_support::ExpectWindowAsStored(dlg, REPORTPAGES_GOLDEN_DIR, "viewer-whole.png");
+    HWND page = GetDlgItem(dlg, IDC_VIEW_PAGE);
+    win::script::DoubleClick(page, 60, 40);
+    win::script::PumpUntilIdle();
+    testing_support::ExpectWindowAsStored(dlg, REPORTPAGES_GOLDEN_DIR, "viewer-zoomed.png");
+  });
 }

@@ -5,6 +5,7 @@
 
 #include "common/library_state.h"
 #include "reportpages/view_page_control.h"
+#include "testing/golden_window.h"
 #include "viewer_fixture.h"
 #include "win/win_stdio.h"
 
@@ -26,6 +27,8 @@ class ViewPageControl : public ViewerRootTest {
     HDC dc = MPM_GetMetaFileDC(page);
     SelectObject(dc, GetStockObject(BLACK_BRUSH));
     Rectangle(dc, 0, 0, 16383, 16000);  // the upper left quarter
+    int16_t w = 0, h = 0;
+    MPM_SelectFixedFont(page, &w, &h);
     MPM_CLTextOut(page, 50, 40, "Text on the page");
     content_ = MPM_EndPage(page);
     MPM_FreeMetaPageMaker(page);
@@ -165,3 +168,14 @@ TEST_F(ViewPageControl, DragZoomsClicksBeepAndDoubleClickReturns) {
   EXPECT_FALSE(VPC_GetState(parent_, nullptr));
   DestroyWindow(c);
 }
+
+TEST_F(ViewPageControl, ZoomedPicture) {
+  HWND c = Make();
+  ASSERT_EQ(SetPage(c, 0, 80, 60, {0, 0, 80, 60}), 1);
+  win::script::Drag(c, {150, 250}, {390, 400});
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(State(c).wholePage, 0);
+  testing_support::ExpectWindowAsStored(c, REPORTPAGES_GOLDEN_DIR, "view-page-zoomed.png");
+  DestroyWindow(c);
+}
+
