@@ -15,6 +15,7 @@
 #include "testing/golden_window.h"
 #include "viewer_fixture.h"
 #include "win/win_commctrl.h"
+#include "win/win_clipboard.h"
 #include "win/win_commdlg.h"
 
 namespace {
@@ -371,4 +372,44 @@ TEST_F(ReportViewer, WindowPictures) {
     win::script::PumpUntilIdle();
     testing_support::ExpectWindowAsStored(dlg, REPORTPAGES_GOLDEN_DIR, "viewer-zoomed.png");
   });
+}
+
+TEST_F(ReportViewer, CopiesPagesAndReportsIntoAnotherFileAndExportsToTheClipboard) {
+  MakeReports(three_, {2, 3});
+  const char* target = "C:\\Reports\\target.msr";
+  MakeReports(target, {1});
+  Run(three_, 0, [&](HWND dlg, CViewReportsDlg* v) {
+    EXPECT_EQ(v->m_CurrentPage, 2);
+    AnswerFileDialog(target);
+    EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_COPY_PAGE));
+    EXPECT_EQ(MSR_GetPageCount(target), 2);
+    AnswerFileDialog(target);
+    EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_COPY_REPORT));
+    EXPECT_EQ(MSR_GetPageCount(target), 5);
+    // A cancelled choice copies nothing.
+    OnNextDialog([](HWND open) { win::script::PressButton(open, IDCANCEL); });
+    EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_COPY_REPORT));
+    EXPECT_EQ(MSR_GetPageCount(target), 5);
+    EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_CLIP_TEXT));
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+      if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(h));
+        GlobalUnlock(h);
+      }
+      CloseClipboard();
+    }
+    EXPECT_NE(text.find("Report 2 page 1"), std::string::npos) << text;
+    EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_CLIP_ALL));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+  });
+  CRptsFileHandler copied(target, nullptr);
+  RptsPageRecord r{};
+  uint32_t size = 0;
+  void* bits = copied.GetPage(4, &r, &size);
+  ASSERT_NE(bits, nullptr);
+  FreeBlock(bits);
+  EXPECT_STREQ(r.title, "Report 2");
+  EXPECT_EQ(r.pageNumber, 3);
 }

@@ -133,6 +133,8 @@ TEST_F(ViewPageControl, ZoomRectangleAlwaysFitsThePageView) {
 TEST_F(ViewPageControl, DragZoomsClicksBeepAndDoubleClickReturns) {
   HWND c = Make();
   ASSERT_EQ(SetPage(c, 0, 80, 60, {0, 0, 80, 60}), 1);
+  win::script::MouseMove(c, 100, 100);
+  EXPECT_EQ(win::script::CurrentCursorName(), "ZOOM_CURSOR");
   const size_t beeps = win::script::BeepLog().size();
   win::script::Drag(c, {100, 100}, {110, 110});
   EXPECT_EQ(State(c).wholePage, 1);

@@ -8,6 +8,7 @@
 #include "reportpages/page_list_dialogs.h"
 #include "reportpages/page_margins_dialog.h"
 #include "reportpages/print_status_window.h"
+#include "reportpages/viewer_toolbar.h"
 #include "viewer_fixture.h"
 #include "win/win_commctrl.h"
 #include "win/win_threads.h"
@@ -197,4 +198,45 @@ TEST_F(ViewerDialogs, FilesWithoutPagesAndAFirstPageOfTimeZero) {
   EXPECT_EQ(Dlg_ViewFirstPages(&file, 1, &page), 1);
   EXPECT_EQ(status, "Reports: 2,  Pages: 3");
   EXPECT_EQ(page, 0);
+}
+
+TEST_F(ViewerDialogs, ToolbarButtonsFollowThePageState) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "ToolbarHost";
+  RegisterClassA(&wc);
+  HWND host = CreateWindowExA(0, "ToolbarHost", "host", WS_POPUP | WS_VISIBLE, 0, 0, 400, 100, nullptr, nullptr,
+                              nullptr, nullptr);
+  CWnd* parent = CWnd::FromHandle(host);
+  auto* frame = new CWrapViewRptsToolBar;
+  ASSERT_TRUE(frame->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 40), parent));
+  ASSERT_NE(frame->m_pToolBar, nullptr);
+  CToolBarCtrl& bar = frame->m_pToolBar->GetToolBarCtrl();
+  EXPECT_EQ(bar.GetButtonCount(), 13);
+  ASSERT_NE(frame->m_pToolTips, nullptr);
+  EXPECT_EQ(frame->m_pToolTips->GetToolCount(), 7);
+  EXPECT_GT(frame->m_ToolBarWidth, 0);
+  struct Case {
+    int32_t current, count;
+    uint16_t shown;
+    bool help, del, prev, next, print;
+  } cases[] = {
+      {0, 0, 0, true, false, false, false, false},  // no page: Help alone (and the arrows by position)
+      {1, 3, 0, true, false, true, true, false},
+      {0, 3, 1, true, true, false, true, true},
+      {2, 3, 1, true, true, true, false, true},
+  };
+  for (const Case& c : cases) {
+    frame->SetPageState(c.current, c.count, c.shown);
+    win::script::PumpUntilIdle();
+    EXPECT_EQ(bool(bar.IsButtonEnabled(ID_VIEWER_HELP)), c.help);
+    EXPECT_EQ(bool(bar.IsButtonEnabled(ID_VIEWER_DELETE_PAGE)), c.del);
+    EXPECT_EQ(bool(bar.IsButtonEnabled(ID_VIEWER_PREVIOUS)), c.prev) << c.current;
+    EXPECT_EQ(bool(bar.IsButtonEnabled(ID_VIEWER_NEXT)), c.next) << c.current;
+    for (UINT id : {ID_VIEWER_PRINT_PAGE, ID_VIEWER_PRINT_REPORT, ID_VIEWER_PRINT_ALL})
+      EXPECT_EQ(bool(bar.IsButtonEnabled(int(id))), c.print);
+  }
+  frame->DestroyWindow();
+  delete frame;
+  DestroyWindow(host);
 }
