@@ -24,6 +24,7 @@ int OverlayWindowDemo();    // overlay_window_demo.cpp
 int DrawSampleSpectra();    // spectrum_plot_demo.cpp
 int WriteSampleReport();    // report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
+int ReportViewerDemo();     // report_viewer_demo.cpp
 
 namespace {
 
@@ -189,7 +190,8 @@ int Demo() {
   const int spectra = DrawSampleSpectra();
   const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();
-  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control : report;
+  const int viewer = report ? report : ReportViewerDemo();
+  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control : viewer;
 }
 
 // Exit code of a command line the host cannot take.

@@ -47,3 +47,21 @@ BOOL Dlg_SelectSaveAsFile(HWND owner, int16_t kind, char* path, int16_t, const c
   std::snprintf(path, MAX_PATH, "%s", file);
   return TRUE;
 }
+
+BOOL Dlg_SelectSaveAsFileExEx(HWND owner, int16_t kind, char* path, int16_t, int16_t, const char*, int32_t) {
+  if (!path) return FALSE;
+  char file[MAX_PATH] = {};
+  std::snprintf(file, sizeof file, "%s", path);
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = kind == 8 ? "Text Files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0" : "All Files (*.*)\0*.*\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrTitle = "Save As";
+  ofn.lpstrDefExt = kind == 8 ? "txt" : nullptr;
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetSaveFileNameA(&ofn)) return FALSE;
+  std::snprintf(path, MAX_PATH, "%s", file);
+  return TRUE;
+}
