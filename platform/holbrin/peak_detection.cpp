@@ -396,7 +396,7 @@ class Detector {
     // boundary does not pull the line toward itself.
     const int gapL = std::max(1, int(std::lround(width_[size_t(start)] / 2)));
     const int gapR = std::max(1, int(std::lround(width_[size_t(end)] / 2)));
-    const int mL = std::clamp(3 * Width(start), 12, 60), mR = std::clamp(3 * Width(end), 12, 60);
+    const int mL = std::clamp(3 * Width(start), 20, 60), mR = std::clamp(3 * Width(end), 20, 60);
     std::vector<int> left, right;
     Window(start - gapL, -1, mL, leftLimit, &left);
     Window(end + gapR, +1, mR, rightLimit, &right);
@@ -470,8 +470,14 @@ class Detector {
     const int outerL = std::max(leftLimit, start - Width(start) - 1);
     const int outerR = std::min(rightLimit, end + Width(end) + 1);
     BaseLine b = FitBaseline(start, end, leftLimit, rightLimit);
-    if (!b.ok) return b;
-    for (int pass = 0; pass < 2; ++pass) {
+    if (!b.ok) {
+      // No room outside the scan's boundaries (they lie far out, up to the
+      // neighbours): walk in from a line through the signal there first.
+      b.t0 = t_[size_t(start)], b.v0 = ValleyValue(start);
+      b.t1 = t_[size_t(end)], b.v1 = ValleyValue(end);
+      b.ok = true;
+    }
+    for (int pass = 0; pass < 3; ++pass) {
       const double band = 2 * sigmaS_;
       const int s = WalkOut(apexL, -1, b, band, outerL), e = WalkOut(apexR, +1, b, band, outerR);
       // Valleys inside the cluster stay where they are.
@@ -480,7 +486,9 @@ class Detector {
       if (!(start < apexL && end > apexR)) return BaseLine{};
       BaseLine next = FitBaseline(start, end, leftLimit, rightLimit);
       if (!next.ok) break;
+      const bool settled = pass > 0 && next.t0 == b.t0 && next.t1 == b.t1;
       b = next;
+      if (settled) break;
     }
     raw[first].start = start;
     raw[last].end = end;

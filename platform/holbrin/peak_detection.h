@@ -22,14 +22,17 @@
 //     slope stays above -k x sigma_d; a rise before that end makes a valley
 //     (drop to valley) and the peaks share one baseline (a cluster).
 //  4. Baseline and boundaries of each cluster: a line fitted by least
-//     squares to the signal on both sides (up to three peak widths a side,
-//     starting half a width out, never past a neighbour; points beyond three
-//     robust sigmas dropped and the line fitted again). From the outer apexes
-//     the boundaries walk out until the smoothed signal is within twice the
-//     smoothed trace's noise about that line, then half a peak width further for the
-//     tail under the band (never more than one width beyond where the slope
-//     scan ended the peak). The line is fitted again outside the new boundaries, and
-//     the walk repeated once.
+//     squares to the signal on both sides (three peak widths a side, at
+//     least 20 points, starting half a width out, never past a neighbour;
+//     points beyond three robust sigmas dropped and the line fitted again).
+//     From the outer apexes the boundaries walk out until the smoothed
+//     signal is within twice the smoothed trace's noise about that line,
+//     then half a peak width further for the tail under the band (never
+//     more than one width beyond where the slope scan ended the peak). The
+//     line is fitted again outside the new boundaries and the walk repeated,
+//     up to three times, until the boundaries hold. Without room for a
+//     window outside the scan's boundaries, the first walk starts from the
+//     line through the signal at them.
 //  5. A valley lying more than 3 sigma below the cluster's baseline splits
 //     the cluster (the baseline may not cross the signal). A first or last
 //     peak of a cluster smaller than the tangent percentage of its
