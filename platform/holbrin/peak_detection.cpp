@@ -32,40 +32,38 @@ double RobustSigma(const std::vector<double>& r) {
   return a[q] / 0.4307;
 }
 
-// Sigma from the root mean square of the lower two thirds of the absolute
-// values (for a normal variable that is 0.5245 sigma). Noise that is not
-// normal (sparse chemical noise: mostly nothing, now and then an ion) has a
-// lower tercile far below its spread; this sees its spread.
-double TrimmedRmsSigma(const std::vector<double>& r) {
-  if (r.size() < 3) return 0;
-  std::vector<double> a;
-  a.reserve(r.size());
-  for (double v : r) a.push_back(std::fabs(v));
-  const size_t keep = std::max<size_t>(1, 2 * a.size() / 3);
+// Noise sigma of values from their second differences across lag points:
+// the larger of two estimates from the lower two thirds of the absolute
+// differences, so that peaks covering up to a third of the points leave it
+// alone: the lower tercile (a normal variable's |x| has it at 0.4307 sigma)
+// and the root mean square of the lower two thirds (0.5245 sigma), which
+// sees noise that is not normal (sparse chemical noise: mostly nothing, now
+// and then an ion) where the tercile would take it for quiet. Mostly empty
+// ion traces are measured where there is signal; 0 when nothing varies.
+double SigmaOfDifferences(std::vector<double>& a) {
+  if (a.size() < 3) return 0;
+  const size_t third = a.size() / 3, keep = std::max<size_t>(1, 2 * a.size() / 3);
   std::nth_element(a.begin(), a.begin() + long(keep - 1), a.end());
+  std::nth_element(a.begin(), a.begin() + long(third), a.begin() + long(keep));
   double sum = 0;
   for (size_t i = 0; i < keep; ++i) sum += a[i] * a[i];
-  return std::sqrt(sum / double(keep)) / 0.5245;
+  return std::max(a[third] / 0.4307, std::sqrt(sum / double(keep)) / 0.5245) / std::sqrt(1.5);
 }
 
-// Noise sigma of values from their second differences across lag points:
-// the larger of the lower-tercile and the trimmed-RMS estimate, so that
-// peaks covering up to a third of the points leave it alone and noise that
-// is not normal is not taken for quiet. Mostly empty ion traces are
-// measured where there is signal; 0 when nothing varies.
 double NoiseOf(const std::vector<double>& y, int lag) {
   const int n = int(y.size());
-  std::vector<double> r, busy;
+  std::vector<double> a;
+  a.reserve(size_t(std::max(0, n - 2 * lag)));
+  for (int i = lag; i + lag < n; ++i)
+    a.push_back(std::fabs(y[size_t(i)] - (y[size_t(i - lag)] + y[size_t(i + lag)]) / 2));
+  const double sigma = SigmaOfDifferences(a);
+  if (sigma > 0) return sigma;
+  a.clear();
   for (int i = lag; i + lag < n; ++i) {
-    const double a = y[size_t(i - lag)], b = y[size_t(i)], c = y[size_t(i + lag)];
-    r.push_back(b - (a + c) / 2);
-    if (a != 0 || b != 0 || c != 0) busy.push_back(r.back());
+    const double p = y[size_t(i - lag)], q = y[size_t(i)], r = y[size_t(i + lag)];
+    if (p != 0 || q != 0 || r != 0) a.push_back(std::fabs(q - (p + r) / 2));
   }
-  auto sigmaOf = [](const std::vector<double>& v) {
-    return std::max(RobustSigma(v), TrimmedRmsSigma(v)) / std::sqrt(1.5);
-  };
-  const double sigma = sigmaOf(r);
-  return sigma > 0 ? sigma : sigmaOf(busy);
+  return SigmaOfDifferences(a);
 }
 
 double Norm(const std::vector<double>& k) {
@@ -397,20 +395,25 @@ class Detector {
     const int gapL = std::max(1, int(std::lround(width_[size_t(start)] / 2)));
     const int gapR = std::max(1, int(std::lround(width_[size_t(end)] / 2)));
     const int mL = std::clamp(3 * Width(start), 20, 60), mR = std::clamp(3 * Width(end), 20, 60);
-    std::vector<int> left, right;
-    Window(start - gapL, -1, mL, leftLimit, &left);
-    Window(end + gapR, +1, mR, rightLimit, &right);
+    std::vector<int>& pts = scratchPoints_;
+    pts.clear();
+    Window(start - gapL, -1, mL, leftLimit, &pts);
+    const size_t leftCount = pts.size();
+    if (leftCount < 3) pts.clear();
+    const size_t kept = pts.size();
+    Window(end + gapR, +1, mR, rightLimit, &pts);
+    const bool haveL = leftCount >= 3, haveR = pts.size() - kept >= 3;
+    if (!haveR) pts.resize(kept);
     BaseLine b;
-    const bool haveL = left.size() >= 3, haveR = right.size() >= 3;
     if (!haveL && !haveR) return b;
-    std::vector<int> pts;
-    if (haveL) pts.insert(pts.end(), left.begin(), left.end());
-    if (haveR) pts.insert(pts.end(), right.begin(), right.end());
     const bool sloped = haveL && haveR;
     // Times relative to the first point keep the sums well conditioned.
     const double tRef = t_[size_t(pts.front())];
     double c0 = 0, c1 = 0;  // value = c0 + c1 (t - tRef)
-    std::vector<char> use(pts.size(), 1);
+    std::vector<char>& use = scratchUse_;
+    use.assign(pts.size(), 1);
+    std::vector<double>& res = scratchResiduals_;
+    double scale = 0;
     for (int round = 0; round < 3; ++round) {
       double sw = 0, st = 0, sv = 0, stt = 0, stv = 0;
       for (size_t k = 0; k < pts.size(); ++k) {
@@ -428,13 +431,24 @@ class Detector {
         c0 = sv / sw;
       }
       if (round == 2) break;
-      std::vector<double> res;
-      for (size_t k = 0; k < pts.size(); ++k) res.push_back(y_[size_t(pts[k])] - c0 - c1 * (t_[size_t(pts[k])] - tRef));
-      std::vector<double> absRes;
-      for (double r : res) absRes.push_back(std::fabs(r));
-      const double scale = 1.4826 * Median(absRes);
+      res.clear();
+      for (size_t k = 0; k < pts.size(); ++k)
+        res.push_back(std::fabs(y_[size_t(pts[k])] - c0 - c1 * (t_[size_t(pts[k])] - tRef)));
+      if (round == 0) {
+        // The residuals' robust sigma, from the first fit.
+        std::vector<double>& sorted = scratchSorted_;
+        sorted.assign(res.begin(), res.end());
+        std::nth_element(sorted.begin(), sorted.begin() + long(sorted.size() / 2), sorted.end());
+        scale = 1.4826 * sorted[sorted.size() / 2];
+      }
       if (!(scale > 0)) break;
-      for (size_t k = 0; k < pts.size(); ++k) use[k] = std::fabs(res[k]) <= 3 * scale;
+      bool changed = false;
+      for (size_t k = 0; k < pts.size(); ++k) {
+        const char keep = res[k] <= 3 * scale;
+        changed = changed || keep != use[k];
+        use[k] = keep;
+      }
+      if (!changed) break;
     }
     b.t0 = t_[size_t(start)], b.t1 = t_[size_t(end)];
     b.v0 = c0 + c1 * (b.t0 - tRef), b.v1 = c0 + c1 * (b.t1 - tRef);
@@ -470,6 +484,7 @@ class Detector {
     const int outerL = std::max(leftLimit, start - Width(start) - 1);
     const int outerR = std::min(rightLimit, end + Width(end) + 1);
     BaseLine b = FitBaseline(start, end, leftLimit, rightLimit);
+    int fittedStart = b.ok ? start : -1, fittedEnd = b.ok ? end : -1;
     if (!b.ok) {
       // No room outside the scan's boundaries (they lie far out, up to the
       // neighbours): walk in from a line through the signal there first.
@@ -484,11 +499,11 @@ class Detector {
       start = first < last ? std::min(s, raw[first].end - 1) : s;
       end = first < last ? std::max(e, raw[last].start + 1) : e;
       if (!(start < apexL && end > apexR)) return BaseLine{};
+      if (start == fittedStart && end == fittedEnd) break;  // the line is the one fitted outside them
       BaseLine next = FitBaseline(start, end, leftLimit, rightLimit);
       if (!next.ok) break;
-      const bool settled = pass > 0 && next.t0 == b.t0 && next.t1 == b.t1;
       b = next;
-      if (settled) break;
+      fittedStart = start, fittedEnd = end;
     }
     raw[first].start = start;
     raw[last].end = end;
@@ -725,6 +740,10 @@ class Detector {
   DetectionResult result_;
   double dt_ = 0, sigma_ = 0, sigmaS_ = 0, threshold_ = 0;
   std::vector<double> width_, s_, m_, d_;
+  // Scratch space of the baseline fits.
+  mutable std::vector<int> scratchPoints_;
+  mutable std::vector<char> scratchUse_;
+  mutable std::vector<double> scratchResiduals_, scratchSorted_;
   std::vector<char> inhibited_;
 };
 
