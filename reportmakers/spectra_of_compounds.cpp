@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "common/data_file_utils.h"
+#include "holbrin/holbrin.h"
 #include "jessul32/background_subtraction.h"
 #include "jessul32/jessul32.h"
 #include "orvik32/orvik32.h"
+#include "plotengine/overlay.h"
 #include "quorna/quorna.h"
 #include "reportmakers/report_records.h"
 #include "spectra/other_spectra.h"
@@ -317,4 +319,34 @@ void RPTS_TitleRefSpectrum(STRUCT_SPT_PLUS* spt, const void* step) {
   std::snprintf(title, sizeof title, "Scan: %ld RT: %.3f min. %s", long(spt->refExSpt->header.scanNumber),
                 spt->refExSpt->header.time, file);
   PutTitle(spt->fileTitle, title);
+}
+
+int32_t RPTS_ReprocessPlotTrace(SVW_OVERLAY* overlay, int16_t slot, const void* processing) {
+  if (!processing) return 0;
+  uint32_t setting1, setting2;
+  std::memcpy(&setting1, static_cast<const uint8_t*>(processing) + PLOT_PROCESSING_SETTING1, 4);
+  std::memcpy(&setting2, static_cast<const uint8_t*>(processing) + PLOT_PROCESSING_SETTING2, 4);
+  if (setting1 == 0 && setting2 == 0) return 0;
+  if (!overlay || !OverlaySlotIndex(slot)) return 0;
+  STRUCT_NE_DATA_POINTS* trace = overlay->slots[slot].trace;
+  if (!trace || !trace->points || trace->pointCount == 0) return 0;
+  if (trace->filtered) FreeMSTrace(trace->filtered);
+  trace->filtered = nullptr;
+  trace->filteredCount = 0;
+  void* processed = nullptr;
+  if (!ProcessMSTrace(&processed, trace->points, trace->pointCount, setting1, setting2) || !processed) return 0;
+  trace->filtered = static_cast<STRUCT_NE_POINT_BLOCK*>(processed);
+  trace->filteredCount = trace->pointCount;
+  // The shown range as the overlay keeps it, within the points there are.
+  const int64_t first = std::max<int64_t>(0, overlay->tail.firstShownIndex[slot]);
+  const int64_t last = std::min<int64_t>(int64_t(trace->filteredCount) - 1, overlay->tail.lastShownIndex[slot]);
+  double low = 0.0, high = 0.0;
+  for (int64_t i = first; i <= last; ++i) {
+    const double v = NePointValue(trace->filtered, uint32_t(i));
+    if (i == first || v < low) low = v;
+    if (i == first || v > high) high = v;
+  }
+  overlay->tail.minInView[slot] = low;
+  overlay->tail.maxInView[slot] = high;
+  return 1;
 }

@@ -11,6 +11,7 @@
 #include "spectra/spectrum_record.h"
 
 struct STRUCT_SCAN_FUN_INFO;
+struct SVW_OVERLAY;
 
 // Results of TOL_GetTargetBCSptTimesEx.
 #define BC_TIMES_FOUND 0
@@ -46,3 +47,16 @@ KELT_API STRUCT_SPT_PLUS* KELT_MakeSptFromPeakMatrixRecord(const STRUCT_DH_COMPO
 void RPTS_TitleSampleSpectrum(STRUCT_WORK_FILE* workFile, STRUCT_SPT_PLUS* spt, STRUCT_TOL_SPT* tol,
                               int16_t corrected);
 void RPTS_TitleRefSpectrum(STRUCT_SPT_PLUS* spt, const void* step);
+
+// Offsets of the processing settings in the block a caller passes to
+// RPTS_ReprocessPlotTrace (a compound record's block at 1,875, or the global
+// table's at 702): two u32 words, both 0 meaning no processing.
+#define PLOT_PROCESSING_SETTING1 300
+#define PLOT_PROCESSING_SETTING2 306
+// Replaces the processed points of the overlay's plot in slot with those
+// the data-handling library's trace processing makes from its raw points
+// and the two settings, and sets the plot's intensity range to the
+// processed points it shows. 1 when it did; 0 when the settings ask for no
+// processing, the slot has no trace or the processing gives nothing.
+// Visible beyond the library for the quantitation engine's report graphics.
+KELT_API int32_t RPTS_ReprocessPlotTrace(SVW_OVERLAY* overlay, int16_t slot, const void* processing);

@@ -223,3 +223,11 @@ HOLBRIN_API BOOL GetDHErrorText(int32_t code, char* buffer, int32_t size);
 // 0 for a double-valued block, a count of 0, or a request out of range.
 HOLBRIN_API BOOL FilterMSTrace(void** filtered, const void* pointBlock, const DH_FILTER_REQUEST* request,
                                uint32_t pointCount);
+// Processes a trace for display against a background window: the two
+// settings are the window's ends in thousandths of a minute (in either
+// order), as the method records keep their background window; the new block
+// (AllocBlock, same layout, values doubles) holds each point's intensity
+// less the trace's mean intensity inside the window. 0 when both settings
+// are 0, the window holds no point, or the block is bad.
+HOLBRIN_API BOOL ProcessMSTrace(void** processed, const void* pointBlock, uint32_t pointCount, uint32_t setting1,
+                                uint32_t setting2);

@@ -22,6 +22,7 @@ constexpr uint16_t kErrorTableFull = 3, kErrorMethodTables = 9;
 
 struct Trace {
   std::vector<double> times, values;
+  std::vector<double> unfiltered;  // the values before the filter, when there was one
 };
 
 // Reads one trace of the working file between two times (minutes).
@@ -41,25 +42,29 @@ bool ReadTrace(HMSDATA ms, double from, double to, const DH_MASS_LIST& masses, c
   const uint32_t count = ReadMSTrace(ms, &request, &cl, &ml, &block);
   out->times.clear();
   out->values.clear();
+  out->unfiltered.clear();
   if (!block) return count == 0;
   void* filtered = nullptr;
-  if (filter && FilterMSTrace(&filtered, block, filter, count)) {
-    FreeMSTrace(block);
-    block = filtered;
-  }
+  if (filter && !FilterMSTrace(&filtered, block, filter, count)) filtered = nullptr;
   for (uint32_t i = 0; i < count; ++i) {
-    double t, v;
-    MSTracePointAt(block, i, &t, &v);
+    double t, raw, v;
+    MSTracePointAt(block, i, &t, &raw);
+    v = raw;
+    if (filtered) MSTracePointAt(filtered, i, &t, &v);
     // Scans of one time (merged functions) count once, summed.
     if (!out->times.empty() && t <= out->times.back()) {
-      if (t == out->times.back()) out->values.back() += v;
+      if (t == out->times.back()) {
+        out->values.back() += v;
+        if (filtered) out->unfiltered.back() += raw;
+      }
       continue;
     }
     out->times.push_back(t);
     out->values.push_back(v);
+    if (filtered) out->unfiltered.push_back(raw);
   }
   if (filtered) FreeBlock(filtered);
-  else FreeMSTrace(block);
+  FreeMSTrace(block);
   return true;
 }
 
@@ -432,7 +437,12 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
     ReadTrace(ms, from, to, masses, channels, filtering ? &filter : nullptr, &trace);
     std::vector<holbrin::TimeEvent> events;
     for (const DH_TIME_EVENT& e : items) events.push_back(ToEvent(e));
-    holbrin::DetectionResult r = holbrin::DetectPeaks(trace.times, trace.values, params, events);
+    holbrin::DetectionParams tuned = params;
+    if (filtering && filter.smoothingKind && !trace.unfiltered.empty()) {
+      tuned.inputKernel = holbrin::SmoothingWeights(filter.smoothingKind, filter.smoothingHalfWidth);
+      tuned.unfiltered = &trace.unfiltered;
+    }
+    holbrin::DetectionResult r = holbrin::DetectPeaks(trace.times, trace.values, tuned, events);
     AddErrors(log.lists[0], r.errors);
     if (trace.times.size() >= 5) ++integrated, lastNoise = r.noise;
     out->peaks = std::move(r.peaks);
@@ -460,8 +470,11 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
         for (int e = 0; e < std::clamp<int>(cmp.timeEventCount, 0, 10); ++e) items.push_back(cmp.timeEvents[e]);
       const double half = cmp.windowHalfWidth > 0 ? cmp.windowHalfWidth / 1000.0 : 0.0;
       const double reach = std::max(half, cmp.secondWindowHalfWidth / 1000.0);
-      const double from = half > 0 ? tr.expected - reach - 0.1 : runStart - 1;
-      const double to = half > 0 ? tr.expected + reach + 0.1 : runEnd + 1;
+      // The compound's reach, as much as a mini run file of it holds: the
+      // baseline is fitted on what lies about the peak, so the data file
+      // and its mini run file must show the engine the same points.
+      const double from = half > 0 ? tr.expected - reach : runStart - 1;
+      const double to = half > 0 ? tr.expected + reach : runEnd + 1;
       integrate(from, to, cmp.massList, cmp.chanList, p, items, &tr);
       // The compound's peak: the nearest apex inside its window.
       double best = 1e300;

@@ -32,8 +32,57 @@ double RobustSigma(const std::vector<double>& r) {
   return a[q] / 0.4307;
 }
 
+// Noise sigma of values from their second differences across lag points:
+// the larger of two estimates from the lower two thirds of the absolute
+// differences, so that peaks covering up to a third of the points leave it
+// alone: the lower tercile (a normal variable's |x| has it at 0.4307 sigma)
+// and the root mean square of the lower two thirds (0.5245 sigma), which
+// sees noise that is not normal (sparse chemical noise: mostly nothing, now
+// and then an ion) where the tercile would take it for quiet. Mostly empty
+// ion traces are measured where there is signal; 0 when nothing varies.
+double SigmaOfDifferences(std::vector<double>& a) {
+  if (a.size() < 3) return 0;
+  const size_t third = a.size() / 3, keep = std::max<size_t>(1, 2 * a.size() / 3);
+  std::nth_element(a.begin(), a.begin() + long(keep - 1), a.end());
+  std::nth_element(a.begin(), a.begin() + long(third), a.begin() + long(keep));
+  double sum = 0;
+  for (size_t i = 0; i < keep; ++i) sum += a[i] * a[i];
+  return std::max(a[third] / 0.4307, std::sqrt(sum / double(keep)) / 0.5245) / std::sqrt(1.5);
+}
+
+double NoiseOf(const std::vector<double>& y, int lag) {
+  const int n = int(y.size());
+  std::vector<double> a;
+  a.reserve(size_t(std::max(0, n - 2 * lag)));
+  for (int i = lag; i + lag < n; ++i)
+    a.push_back(std::fabs(y[size_t(i)] - (y[size_t(i - lag)] + y[size_t(i + lag)]) / 2));
+  const double sigma = SigmaOfDifferences(a);
+  if (sigma > 0) return sigma;
+  a.clear();
+  for (int i = lag; i + lag < n; ++i) {
+    const double p = y[size_t(i - lag)], q = y[size_t(i)], r = y[size_t(i + lag)];
+    if (p != 0 || q != 0 || r != 0) a.push_back(std::fabs(q - (p + r) / 2));
+  }
+  return SigmaOfDifferences(a);
+}
+
+double Norm(const std::vector<double>& k) {
+  double sum = 0;
+  for (double v : k) sum += v * v;
+  return std::sqrt(sum);
+}
+
+std::vector<double> Convolve(const std::vector<double>& a, const std::vector<double>& b) {
+  if (a.empty() || b.empty()) return {};
+  std::vector<double> out(a.size() + b.size() - 1, 0.0);
+  for (size_t i = 0; i < a.size(); ++i)
+    for (size_t j = 0; j < b.size(); ++j) out[i + j] += a[i] * b[j];
+  return out;
+}
+
 struct RawPeak {
   int start, apex, end;
+  int rise = -1;  // where the slope scan saw it rise
   bool valleyStart = false, valleyEnd = false;
   int cluster = 0;
   bool forced = false;
@@ -121,23 +170,28 @@ class Detector {
       s_[size_t(i)] = Smooth(i, std::min(std::max(h, 1), 25));
       m_[size_t(i)] = Smooth(i, std::min(std::max(h, 1), 2));
     }
-    // Noise of the signal.
-    std::vector<double> r;
-    for (int i = 1; i + 1 < n_; ++i) r.push_back(y_[size_t(i)] - (y_[size_t(i - 1)] + y_[size_t(i + 1)]) / 2);
-    sigma_ = RobustSigma(r) / std::sqrt(1.5);
-    if (!(sigma_ > 0)) {
-      // Mostly empty ion traces: measure where there is signal.
-      std::vector<double> busy;
-      for (int i = 1; i + 1 < n_; ++i)
-        if (y_[size_t(i - 1)] != 0 || y_[size_t(i)] != 0 || y_[size_t(i + 1)] != 0) busy.push_back(r[size_t(i - 1)]);
-      sigma_ = RobustSigma(busy) / std::sqrt(1.5);
-    }
-    double top = 0;
+    // Noise of the signal. Values smoothed before are quiet from one point
+    // to the next: their noise comes from the values before the smoothing,
+    // carried through its weights, or else is measured across its width.
+    const std::vector<double> kin = p_.inputKernel.size() % 2 == 1 ? p_.inputKernel : std::vector<double>{1.0};
+    const double kinNorm = std::max(1e-12, Norm(kin));
+    if (kin.size() > 1 && p_.unfiltered && int(p_.unfiltered->size()) == n_) {
+      sigma_ = NoiseOf(*p_.unfiltered, 1) * kinNorm;
+    } else {
+      sigma_ = NoiseOf(y_, std::clamp(int(kin.size()), 1, std::max(1, (n_ - 1) / 6)));
+    }    double top = 0;
     for (double v : y_) top = std::max(top, std::fabs(v));
     if (!(sigma_ > 0)) {
       Error(kErrorNoNoise);
       sigma_ = std::max(0.5, 1e-9 * top);  // flat: one half count
     }
+    // Noise of the detection smoothing and of its slope, for white noise
+    // under the values' own smoothing.
+    const int hs = std::clamp(int(std::lround(Median(width_) / 2)), 1, 25);
+    const double white = sigma_ / kinNorm;
+    const std::vector<double> smoothed = Convolve(kin, SmoothingWeights(2, hs));
+    sigmaS_ = white * Norm(smoothed);
+    const double slopeNoise = white * Norm(Convolve(smoothed, {-0.5, 0.0, 0.5}));
     // Slope of the smoothed trace and its noise.
     d_.assign(size_t(n_), 0);
     for (int i = 1; i + 1 < n_; ++i) d_[size_t(i)] = (s_[size_t(i + 1)] - s_[size_t(i - 1)]) / 2;
@@ -152,6 +206,12 @@ class Detector {
     }
     for (int i = 1; i + 1 < n_; ++i) d_[size_t(i)] -= drift[size_t(i)];
     double sigmaD = RobustSigma(std::vector<double>(d_.begin() + 1, d_.end() - 1));
+    // Smoothed before, the slope's noise is correlated over many points and
+    // a short trace measures it poorly: it is at most what the noise of the
+    // values before the smoothing makes of it. (Raw values keep the measured
+    // one, which also sees noise that is not white, such as sparse chemical
+    // noise.)
+    if (kin.size() > 1 && n_ > int(smoothed.size()) + 2) sigmaD = std::min(sigmaD, slopeNoise);
     sigmaD = std::max(sigmaD, 0.05 * sigma_);
     const double k = std::clamp(15.0 / std::max(1, p_.slopeSensitivity), 1.0, 15.0);
     threshold_ = k * sigmaD;
@@ -218,6 +278,7 @@ class Detector {
       if (state == kBase) {
         if (Rising(i)) {
           cur = RawPeak{ArgMin(std::max(lastEnd, i - 2 * Width(i)), i), -1, -1};
+          cur.rise = i;
           cur.cluster = ++cluster;
           state = kUp;
         }
@@ -309,19 +370,146 @@ class Detector {
     std::sort(raw.begin(), raw.end(), [](auto& a, auto& b) { return a.start < b.start; });
   }
 
-  // Mean signal over m points beyond a boundary, outside what chose it.
-  double BaseValue(int at, int direction, int limit) const {
-    const int h = std::max(1, int(std::lround(width_[size_t(at)] / 2)));
-    const int m = std::max(6, 2 * h + 1);
-    double sum = 0;
-    int count = 0;
-    for (int k = h + 1; k <= h + m; ++k) {
-      const int i = at + direction * k;
-      if (direction < 0 ? i < limit : i > limit) break;
-      sum += y_[size_t(i)];
-      ++count;
+  // The baseline under a cluster: a line through the signal on both sides,
+  // fitted by least squares with points further than three robust sigmas
+  // from it left out (a neighbour's tail, a spike), twice. One side alone
+  // gives a level line; none, ok stays false.
+  struct BaseLine {
+    double t0 = 0, v0 = 0, t1 = 0, v1 = 0;
+    bool ok = false;
+    double At(double t) const { return t1 > t0 ? v0 + (v1 - v0) * (t - t0) / (t1 - t0) : v0; }
+  };
+
+  // Points of a flank window: from `from` on in direction, count points,
+  // never reaching `limit` nor an inhibited point.
+  void Window(int from, int direction, int count, int limit, std::vector<int>* out) const {
+    for (int k = 0, i = from; k < count; ++k, i += direction) {
+      if (i < 0 || i >= n_ || (direction < 0 ? i <= limit : i >= limit) || inhibited_[size_t(i)]) break;
+      out->push_back(i);
     }
-    return count ? sum / count : ValleyValue(at);
+  }
+
+  BaseLine FitBaseline(int start, int end, int leftLimit, int rightLimit) const {
+    // Leave the smoothing's reach out, so that the noise which chose a
+    // boundary does not pull the line toward itself.
+    const int gapL = std::max(1, int(std::lround(width_[size_t(start)] / 2)));
+    const int gapR = std::max(1, int(std::lround(width_[size_t(end)] / 2)));
+    const int mL = std::clamp(3 * Width(start), 20, 60), mR = std::clamp(3 * Width(end), 20, 60);
+    std::vector<int>& pts = scratchPoints_;
+    pts.clear();
+    Window(start - gapL, -1, mL, leftLimit, &pts);
+    const size_t leftCount = pts.size();
+    if (leftCount < 3) pts.clear();
+    const size_t kept = pts.size();
+    Window(end + gapR, +1, mR, rightLimit, &pts);
+    const bool haveL = leftCount >= 3, haveR = pts.size() - kept >= 3;
+    if (!haveR) pts.resize(kept);
+    BaseLine b;
+    if (!haveL && !haveR) return b;
+    const bool sloped = haveL && haveR;
+    // Times relative to the first point keep the sums well conditioned.
+    const double tRef = t_[size_t(pts.front())];
+    double c0 = 0, c1 = 0;  // value = c0 + c1 (t - tRef)
+    std::vector<char>& use = scratchUse_;
+    use.assign(pts.size(), 1);
+    std::vector<double>& res = scratchResiduals_;
+    double scale = 0;
+    for (int round = 0; round < 3; ++round) {
+      double sw = 0, st = 0, sv = 0, stt = 0, stv = 0;
+      for (size_t k = 0; k < pts.size(); ++k) {
+        if (!use[k]) continue;
+        const double t = t_[size_t(pts[k])] - tRef, v = y_[size_t(pts[k])];
+        sw += 1, st += t, sv += v, stt += t * t, stv += t * v;
+      }
+      if (sw < 2) break;
+      const double det = sw * stt - st * st;
+      if (sloped && det > 0) {
+        c1 = (sw * stv - st * sv) / det;
+        c0 = (sv - c1 * st) / sw;
+      } else {
+        c1 = 0;
+        c0 = sv / sw;
+      }
+      if (round == 2) break;
+      res.clear();
+      for (size_t k = 0; k < pts.size(); ++k)
+        res.push_back(std::fabs(y_[size_t(pts[k])] - c0 - c1 * (t_[size_t(pts[k])] - tRef)));
+      if (round == 0) {
+        // The residuals' robust sigma, from the first fit.
+        std::vector<double>& sorted = scratchSorted_;
+        sorted.assign(res.begin(), res.end());
+        std::nth_element(sorted.begin(), sorted.begin() + long(sorted.size() / 2), sorted.end());
+        scale = 1.4826 * sorted[sorted.size() / 2];
+      }
+      if (!(scale > 0)) break;
+      bool changed = false;
+      for (size_t k = 0; k < pts.size(); ++k) {
+        const char keep = res[k] <= 3 * scale;
+        changed = changed || keep != use[k];
+        use[k] = keep;
+      }
+      if (!changed) break;
+    }
+    b.t0 = t_[size_t(start)], b.t1 = t_[size_t(end)];
+    b.v0 = c0 + c1 * (b.t0 - tRef), b.v1 = c0 + c1 * (b.t1 - tRef);
+    b.ok = true;
+    return b;
+  }
+
+  // From an apex outward: down to the noise band about the baseline, then
+  // half a peak width further for the tail under the band (a fixed step: a
+  // step ruled by the noise would follow it and bias the area); never to
+  // `limit` nor onto an inhibited point.
+  int WalkOut(int apex, int direction, const BaseLine& b, double band, int limit) const {
+    auto blocked = [&](int i) {
+      const int j = i + direction;
+      return j < 0 || j >= n_ || (direction < 0 ? j <= limit : j >= limit) || inhibited_[size_t(j)];
+    };
+    auto above = [&](int i) { return s_[size_t(i)] - b.At(t_[size_t(i)]); };
+    int i = apex;
+    while (!blocked(i) && above(i) > band) i += direction;
+    for (int k = int(std::lround(0.5 * Width(i))); k > 0 && !blocked(i); --k) i += direction;
+    return i;
+  }
+
+  // Outer boundaries of a cluster (raw[first].start, raw[last].end) and its
+  // baseline, between the neighbours' boundaries. The slope scan only said
+  // roughly where the peaks end; they end where the signal is back in the
+  // noise about a baseline fitted outside them.
+  BaseLine Settle(std::vector<RawPeak>& raw, size_t first, size_t last, int leftLimit, int rightLimit) const {
+    int start = raw[first].start, end = raw[last].end;
+    const int apexL = raw[first].apex, apexR = raw[last].apex;
+    // How far a boundary may move out: a peak width past where the slope
+    // scan put it.
+    const int outerL = std::max(leftLimit, start - Width(start) - 1);
+    const int outerR = std::min(rightLimit, end + Width(end) + 1);
+    BaseLine b = FitBaseline(start, end, leftLimit, rightLimit);
+    int fittedStart = b.ok ? start : -1, fittedEnd = b.ok ? end : -1;
+    if (!b.ok) {
+      // No room outside the scan's boundaries (they lie far out, up to the
+      // neighbours): walk in from a line through the signal there first.
+      b.t0 = t_[size_t(start)], b.v0 = ValleyValue(start);
+      b.t1 = t_[size_t(end)], b.v1 = ValleyValue(end);
+      b.ok = true;
+    }
+    for (int pass = 0; pass < 3; ++pass) {
+      const double band = 2 * sigmaS_;
+      const int s = WalkOut(apexL, -1, b, band, outerL), e = WalkOut(apexR, +1, b, band, outerR);
+      // Valleys inside the cluster stay where they are.
+      start = first < last ? std::min(s, raw[first].end - 1) : s;
+      end = first < last ? std::max(e, raw[last].start + 1) : e;
+      if (!(start < apexL && end > apexR)) return BaseLine{};
+      if (start == fittedStart && end == fittedEnd) break;  // the line is the one fitted outside them
+      BaseLine next = FitBaseline(start, end, leftLimit, rightLimit);
+      if (!next.ok) break;
+      b = next;
+      fittedStart = start, fittedEnd = end;
+    }
+    raw[first].start = start;
+    raw[last].end = end;
+    const double v0 = b.At(t_[size_t(start)]), v1 = b.At(t_[size_t(end)]);
+    b.t0 = t_[size_t(start)], b.t1 = t_[size_t(end)], b.v0 = v0, b.v1 = v1;
+    return b;
   }
 
   double Line(double t0, double v0, double t1, double v1, double t) const {
@@ -381,7 +569,7 @@ class Detector {
     p.halfWidth = std::max(0.0, right - left);
   }
 
-  void Integrate(const std::vector<RawPeak>& raw) {
+  void Integrate(std::vector<RawPeak>& raw) {
     // Baseline segments: runs of peaks of one cluster, split where a valley
     // lies well below the line or a valley-baseline event asks for it.
     size_t i = 0;
@@ -389,10 +577,34 @@ class Detector {
     while (i < raw.size()) {
       size_t last = i;
       while (last + 1 < raw.size() && raw[last + 1].cluster == raw[i].cluster) ++last;
-      const int prevEnd = i ? raw[i - 1].end : 0;
-      const int nextStart = last + 1 < raw.size() ? raw[last + 1].start : n_ - 1;
-      const double b0 = raw[i].forced ? y_[size_t(raw[i].start)] : BaseValue(raw[i].start, -1, prevEnd);
-      const double b1 = raw[last].forced ? y_[size_t(raw[last].end)] : BaseValue(raw[last].end, +1, nextStart);
+      const int prevEnd = i ? raw[i - 1].end : -1;
+      // The next cluster begins where its signal is clearly rising, half a
+      // width before the slope scan saw it rise; its provisional start may
+      // lie much earlier, on a rising baseline.
+      int nextStart = n_;
+      if (last + 1 < raw.size()) {
+        const RawPeak& next = raw[last + 1];
+        nextStart = next.rise >= 0 ? std::max(next.start, next.rise - std::max(1, Width(next.rise) / 2)) : next.start;
+      }
+      double b0, b1;
+      if (raw[i].forced || raw[last].forced) {
+        b0 = y_[size_t(raw[i].start)], b1 = y_[size_t(raw[last].end)];
+      } else {
+        // Clusters stay apart; overlapping neighbours (a forced peak) keep
+        // the boundaries they have.
+        int leftLimit = prevEnd;
+        if (raw[i].start <= leftLimit) {
+          if (leftLimit + 1 < raw[i].apex) raw[i].start = leftLimit + 1;
+          else leftLimit = raw[i].start - 1;
+        }
+        const int rightLimit = std::max(nextStart, raw[last].end + 1);
+        const BaseLine base = Settle(raw, i, last, leftLimit, rightLimit);
+        if (base.ok) {
+          b0 = base.v0, b1 = base.v1;
+        } else {
+          b0 = ValleyValue(raw[i].start), b1 = ValleyValue(raw[last].end);
+        }
+      }
       // Split points: (index into raw of the peak that ends there).
       std::vector<size_t> cuts;
       double segStartT = t_[size_t(raw[i].start)], segStartV = b0;
@@ -526,12 +738,27 @@ class Detector {
   int n_;
   std::vector<TimeEvent> events_;
   DetectionResult result_;
-  double dt_ = 0, sigma_ = 0, threshold_ = 0;
+  double dt_ = 0, sigma_ = 0, sigmaS_ = 0, threshold_ = 0;
   std::vector<double> width_, s_, m_, d_;
+  // Scratch space of the baseline fits.
+  mutable std::vector<int> scratchPoints_;
+  mutable std::vector<char> scratchUse_;
+  mutable std::vector<double> scratchResiduals_, scratchSorted_;
   std::vector<char> inhibited_;
 };
 
 }  // namespace
+
+std::vector<double> SmoothingWeights(int kind, int h) {
+  if ((kind != 1 && kind != 2) || h < 1) return {1.0};
+  std::vector<double> w(size_t(2 * h + 1));
+  const double m = h;
+  for (int j = -h; j <= h; ++j)
+    w[size_t(j + h)] = kind == 1 ? 1.0 / (2 * m + 1)
+                                 : (3.0 * (3.0 * m * m + 3.0 * m - 1.0) - 15.0 * j * j) /
+                                       ((2.0 * m - 1.0) * (2.0 * m + 1.0) * (2.0 * m + 3.0));
+  return w;
+}
 
 DetectionResult DetectPeaks(const std::vector<double>& times, const std::vector<double>& values,
                             const DetectionParams& params, std::vector<TimeEvent> events) {

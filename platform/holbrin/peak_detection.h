@@ -5,19 +5,34 @@
 //  1. Noise: sigma from the lower tercile of the absolute second-difference
 //     residual y[i] - (y[i-1] + y[i+1]) / 2 (divided by 0.4307 x sqrt(1.5));
 //     drift cancels, and peaks may cover up to two thirds of the points.
+//     Values smoothed before: measured on the values before the smoothing
+//     and carried through its weights (or, without those values, across
+//     the filter's width). The noise of the smoothed trace and of its slope
+//     follow from it through the weights of steps 2 and 3.
 //  2. Smoothing for detection only: quadratic Savitzky-Golay, half width
 //     about half the peak width in points (the width in force at each point,
 //     width time events included). Areas and heights use the signal itself.
 //  3. Slope: the central difference of the smoothed trace; its noise
-//     sigma_d is measured like the signal's. A peak starts where two
+//     sigma_d is measured like the signal's; for values smoothed before, it
+//     is taken no larger than what the noise of the values before the
+//     smoothing makes of it (correlated over many points, the slope's noise
+//     is measured poorly on a short trace). A peak starts where two
 //     consecutive slopes exceed k x sigma_d (k = 15 / slope sensitivity,
 //     1..15), its apex is where the slope turns negative, it ends where the
 //     slope stays above -k x sigma_d; a rise before that end makes a valley
 //     (drop to valley) and the peaks share one baseline (a cluster).
-//  4. Boundaries move outward to the lowest smoothed point within two peak
-//     widths (never past a neighbour). Baseline values are the mean of the
-//     signal over points just outside each boundary, which the choice of the
-//     boundary did not see, so noise does not bias them downward.
+//  4. Baseline and boundaries of each cluster: a line fitted by least
+//     squares to the signal on both sides (three peak widths a side, at
+//     least 20 points, starting half a width out, never past a neighbour;
+//     points beyond three robust sigmas dropped and the line fitted again).
+//     From the outer apexes the boundaries walk out until the smoothed
+//     signal is within twice the smoothed trace's noise about that line,
+//     then half a peak width further for the tail under the band (never
+//     more than one width beyond where the slope scan ended the peak). The
+//     line is fitted again outside the new boundaries and the walk repeated,
+//     up to three times, until the boundaries hold. Without room for a
+//     window outside the scan's boundaries, the first walk starts from the
+//     line through the signal at them.
 //  5. A valley lying more than 3 sigma below the cluster's baseline splits
 //     the cluster (the baseline may not cross the signal). A first or last
 //     peak of a cluster smaller than the tangent percentage of its
@@ -38,6 +53,12 @@ struct DetectionParams {
   double tangentPercent = 10.0;
   double peakReject = 0.0;        // smallest area kept, counts x seconds
   double minSignalToNoise = 3.0;  // smallest height / noise kept
+  // Values smoothed before they came here: the filter's weights (odd count,
+  // centre in the middle) and, when known, the values before it (as many).
+  // The noise is then measured on those and carried through the weights;
+  // without them, across the filter's width.
+  std::vector<double> inputKernel;
+  const std::vector<double>* unfiltered = nullptr;
 };
 
 // Timed commands, minutes. Range kinds use end; point kinds value.
@@ -82,6 +103,10 @@ struct DetectionResult {
   double noise = 0;                     // sigma of the signal
   std::vector<uint16_t> errors;         // peak-search message numbers
 };
+
+// Weights of the smoothing over 2h + 1 points: kind 1 a moving mean, kind 2
+// quadratic Savitzky-Golay; {1} for anything else.
+std::vector<double> SmoothingWeights(int kind, int h);
 
 // times ascending (minutes), values the signal. Fewer than five points, or
 // non-finite values, give no peaks and an error.

@@ -1,4 +1,5 @@
-// Spike removal and smoothing of an MS trace's intensities.
+// Spike removal and smoothing of an MS trace's intensities, and its processing
+// against a background window for display.
 //
 // Spikes: a point i whose intensity is above spikeFactor/10 times the mean
 // of its two neighbours becomes that mean. Smoothing over 2h+1 points: a
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "holbrin.h"
+#include "holbrin/peak_detection.h"
 
 namespace {
 constexpr uint32_t kHead = 12, kPoint = 20, kValueAt = 12;
@@ -48,11 +50,8 @@ HOLBRIN_API BOOL FilterMSTrace(void** filtered, const void* pointBlock, const DH
   }
   if (request->smoothingKind) {
     std::vector<double> out(n);
-    std::vector<double> weight(size_t(h) + 1);
-    const double m = h;
-    for (int32_t j = 0; j <= h; ++j)
-      weight[size_t(j)] = (3.0 * (3.0 * m * m + 3.0 * m - 1.0) - 15.0 * j * j) /
-                          ((2.0 * m - 1.0) * (2.0 * m + 1.0) * (2.0 * m + 3.0));
+    const std::vector<double> all = holbrin::SmoothingWeights(2, h);
+    const std::vector<double> weight(all.begin() + h, all.end());
     for (size_t i = 0; i < n; ++i) {
       const bool whole = i >= size_t(h) && i + size_t(h) < n;
       if (request->smoothingKind == 2 && whole) {
@@ -77,5 +76,48 @@ HOLBRIN_API BOOL FilterMSTrace(void** filtered, const void* pointBlock, const DH
     std::memcpy(block + kHead + i * kPoint + kValueAt, &value, 8);
   }
   *filtered = block;
+  return TRUE;
+}
+
+HOLBRIN_API BOOL ProcessMSTrace(void** processed, const void* pointBlock, uint32_t pointCount, uint32_t setting1,
+                                uint32_t setting2) {
+  if (!processed) return FALSE;
+  *processed = nullptr;
+  if (!pointBlock || pointCount == 0 || pointCount > 50000000u || (setting1 == 0 && setting2 == 0)) return FALSE;
+  const auto* in = static_cast<const uint8_t*>(pointBlock);
+  uint32_t isDouble;
+  std::memcpy(&isDouble, in + 8, 4);
+  auto valueAt = [&](size_t i) {
+    const uint8_t* at = in + kHead + i * kPoint + kValueAt;
+    if (isDouble == 1) {
+      double d;
+      std::memcpy(&d, at, 8);
+      return d;
+    }
+    int64_t v;
+    std::memcpy(&v, at, 8);
+    return double(v);
+  };
+  const double from = std::min(setting1, setting2) / 1000.0, to = std::max(setting1, setting2) / 1000.0;
+  double sum = 0;
+  size_t inside = 0;
+  for (size_t i = 0; i < pointCount; ++i) {
+    double t;
+    std::memcpy(&t, in + kHead + i * kPoint, 8);
+    const double v = valueAt(i);
+    if (t >= from && t <= to && std::isfinite(v)) sum += v, ++inside;
+  }
+  if (!inside) return FALSE;
+  const double level = sum / double(inside);
+  auto* block = static_cast<uint8_t*>(AllocBlock(uint32_t(kHead + size_t{pointCount} * kPoint)));
+  if (!block) return FALSE;
+  std::memcpy(block, in, kHead + size_t{pointCount} * kPoint);
+  const uint32_t doubles = 1;
+  std::memcpy(block + 8, &doubles, 4);
+  for (size_t i = 0; i < pointCount; ++i) {
+    const double v = valueAt(i) - level;
+    std::memcpy(block + kHead + i * kPoint + kValueAt, &v, 8);
+  }
+  *processed = block;
   return TRUE;
 }

@@ -2,11 +2,16 @@
 // on generated runs.
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
 #include "holbrin/dh_records.h"
+#include "orvik32/orvik32.h"
+#include "plotengine/overlay.h"
+#include "quorna/quorna.h"
 #include "quant/peak_measurement.h"
 #include "quant_test_support.h"
 #include "reportmakers/spectra_of_compounds.h"
@@ -208,6 +213,79 @@ TEST_F(CompoundSpectraTest, ReferenceSpectrumIsScaledAndCutAtItsThreshold) {
   std::memset(r.referenceSpectrum, 0, sizeof r.referenceSpectrum);
   r.referenceSpectrumCount = 0;
   EXPECT_EQ(KELT_MakeSptFromPeakMatrixRecord(&r), nullptr);
+}
+
+// A plot's trace processed against the background window its settings
+// give: processed points replace the old ones, the intensity range follows
+// the shown points.
+TEST(ReprocessPlotTraceTest, ProcessedPointsAndTheirRange) {
+  auto overlay = std::make_unique<SVW_OVERLAY>();
+  std::memset(overlay.get(), 0, sizeof *overlay);
+  STRUCT_NE_DATA_POINTS trace;
+  std::memset(&trace, 0, sizeof trace);
+  // Ten points a tenth of a minute apart from 1.0: a level of 100 (at 1.0
+  // to 1.3 counts 98, 102, 99, 101), a peak of 500 at 1.6.
+  const int64_t values[] = {98, 102, 99, 101, 100, 300, 600, 300, 100, 100};
+  const uint32_t n = 10;
+  // The records are packed: their fields are read through copies.
+  STRUCT_NE_POINT_BLOCK* points =
+      static_cast<STRUCT_NE_POINT_BLOCK*>(AllocBlock(NE_POINT_BLOCK_HEAD + NE_POINT_SIZE * n));
+  ASSERT_NE(points, nullptr);
+  for (uint32_t i = 0; i < n; ++i) {
+    NePointAt(points, i)->time = 1.0 + 0.1 * i;
+    NePointAt(points, i)->value.i = values[i];
+  }
+  trace.points = points;
+  trace.pointCount = n;
+  auto processed = [&] { return static_cast<STRUCT_NE_POINT_BLOCK*>(trace.filtered); };
+  auto low = [&] { return double(overlay->tail.minInView[2]); };
+  auto high = [&] { return double(overlay->tail.maxInView[2]); };
+  overlay->slots[2].trace = &trace;
+  overlay->tail.firstShownIndex[2] = 1;
+  overlay->tail.lastShownIndex[2] = 7;
+  std::vector<uint8_t> settings(400, 0);
+  auto set = [&](uint32_t a, uint32_t b) {
+    std::memcpy(&settings[PLOT_PROCESSING_SETTING1], &a, 4);
+    std::memcpy(&settings[PLOT_PROCESSING_SETTING2], &b, 4);
+  };
+  // No settings: nothing done, nothing changed.
+  EXPECT_EQ(RPTS_ReprocessPlotTrace(overlay.get(), 2, settings.data()), 0);
+  EXPECT_EQ(processed(), nullptr);
+  // The window 0.95 to 1.35 minutes, in either order.
+  for (auto [a, b] : {std::pair<uint32_t, uint32_t>{950, 1350}, {1350, 950}}) {
+    set(a, b);
+    overlay->tail.minInView[2] = overlay->tail.maxInView[2] = -7;
+    ASSERT_EQ(RPTS_ReprocessPlotTrace(overlay.get(), 2, settings.data()), 1);
+    ASSERT_NE(processed(), nullptr);
+    EXPECT_EQ(uint32_t(trace.filteredCount), n);
+    EXPECT_EQ(uint32_t(processed()->isDouble), 1u);
+    for (uint32_t i = 0; i < n; ++i) {
+      EXPECT_EQ(double(NePointAt(processed(), i)->time), double(NePointAt(points, i)->time));
+      EXPECT_DOUBLE_EQ(NePointValue(processed(), i), double(values[i]) - 100.0) << i;
+    }
+    // Shown points 1 to 7: 2 at point 1 down to -1 at point 2, up to 500.
+    EXPECT_DOUBLE_EQ(low(), -1.0);
+    EXPECT_DOUBLE_EQ(high(), 500.0);
+  }
+  // A shown range past the points is read only where there are points.
+  overlay->tail.firstShownIndex[2] = -3;
+  overlay->tail.lastShownIndex[2] = 40;
+  ASSERT_EQ(RPTS_ReprocessPlotTrace(overlay.get(), 2, settings.data()), 1);
+  EXPECT_DOUBLE_EQ(low(), -2.0);
+  EXPECT_DOUBLE_EQ(high(), 500.0);
+  // A window without points: no processed points are left behind.
+  set(5000, 6000);
+  EXPECT_EQ(RPTS_ReprocessPlotTrace(overlay.get(), 2, settings.data()), 0);
+  EXPECT_EQ(processed(), nullptr);
+  EXPECT_EQ(uint32_t(trace.filteredCount), 0u);
+  // No trace, no overlay, a slot out of range, no settings block.
+  set(950, 1350);
+  EXPECT_EQ(RPTS_ReprocessPlotTrace(overlay.get(), 3, settings.data()), 0);
+  EXPECT_EQ(RPTS_ReprocessPlotTrace(overlay.get(), OVERLAY_SLOTS, settings.data()), 0);
+  EXPECT_EQ(RPTS_ReprocessPlotTrace(overlay.get(), -1, settings.data()), 0);
+  EXPECT_EQ(RPTS_ReprocessPlotTrace(nullptr, 2, settings.data()), 0);
+  EXPECT_EQ(RPTS_ReprocessPlotTrace(overlay.get(), 2, nullptr), 0);
+  FreeBlock(points);
 }
 
 }  // namespace

@@ -491,4 +491,102 @@ TEST_F(EngineEventsTest, FullListsAreReportedNotOverrun) {
   FreeDHRecordSet(bl);
 }
 
+// Exponentially modified Gaussian, tau 0 a Gaussian; not normalised.
+double Emg(double x, double sigma, double tau) {
+  if (tau <= 0) return std::exp(-0.5 * x * x / (sigma * sigma));
+  const double z = (sigma / tau - x / sigma) / std::sqrt(2.0);
+  return 0.5 / tau * std::exp(0.5 * sigma * sigma / (tau * tau) - x / tau) * std::erfc(z);
+}
+
+struct ShapeCase {
+  const char* name;
+  double sigma, tau;   // minutes
+  double slope;        // baseline counts per minute
+  double level;        // baseline counts; 0: the noise is clipped at zero
+};
+
+// Eight peaks of one shape a run, at S/N 10 and 100 (height over the noise
+// of 20 counts): found where they are, their areas unbiased and within what
+// the noise allows, their ends where the signal is back at the baseline.
+TEST_F(EngineEventsTest, PeakShapesAtLowAndHighSignalToNoise) {
+  const ShapeCase cases[] = {
+      {"narrow", 0.025, 0, 0, 1000},
+      {"broad", 0.1, 0, 0, 1000},
+      {"sloping baseline", 0.05, 0, 600, 1000},
+      {"tailing", 0.04, 0.06, 0, 1000},
+      {"noise clipped at zero", 0.05, 0, 0, 0},
+  };
+  for (const ShapeCase& c : cases) {
+    // The shape's top, area and width at half height, on a fine grid.
+    double top = 0, area = 0, left = 1e9, right = -1e9;
+    const double step = c.sigma / 200;
+    for (double x = -8 * c.sigma; x < 8 * c.sigma + 30 * c.tau; x += step) top = std::max(top, Emg(x, c.sigma, c.tau));
+    for (double x = -8 * c.sigma; x < 8 * c.sigma + 30 * c.tau; x += step) {
+      const double v = Emg(x, c.sigma, c.tau) / top;
+      area += v * step * 60.0;
+      if (v >= 0.5) left = std::min(left, x), right = std::max(right, x);
+    }
+    for (double sn : {10.0, 100.0}) {
+      SCOPED_TRACE(testing::Message() << c.name << ", S/N " << sn);
+      const double height = 20 * sn;
+      std::vector<double> apexes;
+      for (int k = 0; k < 8; ++k) {
+        // The apex of the shape lies after its centre when it tails.
+        double best = 0, at = 0;
+        for (double x = -c.sigma; x < c.sigma + 3 * c.tau; x += step)
+          if (Emg(x, c.sigma, c.tau) > best) best = Emg(x, c.sigma, c.tau), at = x;
+        apexes.push_back(1.6 + 1.2 * k + at + 0.37 * kDt * k);  // off the scan grid
+      }
+      double sumError = 0, sumAbsError = 0, worst = 0, reach = 0;
+      int found = 0, measured = 0;
+      for (uint32_t seed : {7u, 8u}) {
+        WriteRun(
+            660,
+            [&](double t) {
+              double v = c.level - 1000 + c.slope * (t - 1.0);
+              for (int k = 0; k < 8; ++k) v += height * Emg(t - (1.6 + 1.2 * k + 0.37 * kDt * k), c.sigma, c.tau) / top;
+              return v;
+            },
+            20, 1e12, seed);
+        STRUCT_DH_GLOBAL_PARAMS g;
+        InitGlobalParams(&g);
+        g.peakWidthTenths = uint16_t(std::lround((right - left) * 600.0));
+        g.peakSizeReject = 0;
+        SetGlobal(g);
+        ASSERT_EQ(Run(), 1);
+        const auto r = Results();
+        for (double a : apexes) {
+          const STRUCT_DH_RESULT* p = nullptr;
+          for (const auto& x : r)
+            if (std::fabs(x.retentionTime - a) < c.sigma + 2 * kDt) p = &x;
+          if (!p) continue;
+          ++found;
+          const double e = p->area / (height * area) - 1;
+          sumError += e, sumAbsError += std::fabs(e), worst = std::max(worst, std::fabs(e)), ++measured;
+          // How far the ends lie from the apex, in widths at half height.
+          reach = std::max(reach, (DHRawToMinutes(p->endRawTime) - a) / (right - left));
+          reach = std::max(reach, (a - DHRawToMinutes(p->startRawTime)) / (right - left));
+        }
+      }
+      const double bias = sumError / std::max(1, measured), mean = sumAbsError / std::max(1, measured);
+      std::printf("%s S/N %.0f: found %d/16, bias %.2f %%, mean error %.2f %%, worst %.2f %%, ends within %.2f widths\n",
+                  c.name, sn, found, 100 * bias, 100 * mean, 100 * worst, reach);
+      EXPECT_EQ(found, 16);
+      if (sn < 50) {
+        EXPECT_LT(mean, 0.09);
+        // Noise clipped at zero lifts the level beside the peak above the
+        // one under it (where nothing is clipped): a few percent low.
+        EXPECT_LT(std::fabs(bias), c.level > 0 ? 0.03 : 0.07);
+      } else {
+        EXPECT_LT(worst, 0.025);
+        EXPECT_LT(std::fabs(bias), 0.01);
+      }
+      // The ends lie where the signal is back at its baseline, not at the
+      // lowest point two widths away: within two and a half widths of the
+      // apex (a tail reaches further).
+      EXPECT_LT(reach, c.tau > 0 ? 4.0 : 2.5);
+    }
+  }
+}
+
 }  // namespace
