@@ -92,7 +92,7 @@ std::vector<uint8_t> SpectrumAt(STRUCT_WORK_FILE* workFile, const STRUCT_CHAN_LI
 // Libraries opened for the ions of their hits, closed at the end.
 class OpenLibraries {
  public:
-  explicit OpenLibraries(const char* list) : list_(list) {}
+  OpenLibraries(const char* list, const char* folder) : list_(list), folder_(folder) {}
   ~OpenLibraries() {
     for (auto& [i, h] : open_)
       if (h) CloseSpectrumLibrary(h);
@@ -100,14 +100,17 @@ class OpenLibraries {
   HSPECLIB Get(int16_t index, std::string* name) {
     char path[MAX_PATH] = {};
     if (!GetLibraryName(index, list_, path)) return nullptr;
-    *name = path;
+    // A bare name lies in the definitions' library folder.
+    *name = std::strpbrk(path, "\\/:") || folder_.empty() ? std::string(path)
+                                                          : folder_ + (folder_.back() == '\\' ? "" : "\\") + path;
     auto it = open_.find(index);
-    if (it == open_.end()) it = open_.emplace(index, OpenSpectrumLibrary(path)).first;
+    if (it == open_.end()) it = open_.emplace(index, OpenSpectrumLibrary(name->c_str())).first;
     return it->second;
   }
 
  private:
   const char* list_;
+  std::string folder_;
   std::map<int16_t, HSPECLIB> open_;
 };
 
@@ -296,7 +299,7 @@ BOOL SearchUnknownPeaks(HWND window, const char* dataFile, STRUCT_WORK_FILE* wor
   if (missing) PostStatusText(window, 0, "Library Missing. Check Search List.");
 
   const UINT progress = RegisterWindowMessageA("WM_MORVEX_PROGRESS");
-  OpenLibraries libraries(list.get());
+  OpenLibraries libraries(list.get(), defs.libraryPath);
   std::vector<uint8_t> hits;  // the new "MSTICs:h4"
   int16_t ticRecords = 0;
   for (int32_t i = first; i < last && i <= 0xFFFF; ++i) {
@@ -304,6 +307,7 @@ BOOL SearchUnknownPeaks(HWND window, const char* dataFile, STRUCT_WORK_FILE* wor
     if (!ReadTolResultStep(results, uint16_t(i), &step)) continue;
     if (missing) step.resultFlags |= kFlagLibrary;
     step.ticIndex = -1;
+    step.ticPeakOffset = step.ticHitOffset = 0;
     const std::vector<uint8_t> spectrum = SpectrumAt(workFile, &step.chanList, step.retentionTime);
     if (spectrum.empty()) {
       NoteAt(window, step.retentionTime, "Could not get RT spectrum.");
@@ -343,6 +347,10 @@ BOOL SearchUnknownPeaks(HWND window, const char* dataFile, STRUCT_WORK_FILE* wor
         }
         head.length = uint32_t(record.size());
         std::memcpy(record.data(), &head, sizeof head);
+        // The step finds its record and first hit by their offsets.
+        step.ticPeakOffset = uint32_t(hits.size());
+        step.ticHitOffset = uint32_t(hits.size()) + head.hitOffsets[0];
+        step.ticNumber = ticRecords;
         hits.insert(hits.end(), record.begin(), record.end());
         if (step.kind != RESULT_KIND_DUPLICATE) step.kind = RESULT_KIND_TIC;
         char name[41];
@@ -378,8 +386,9 @@ BOOL SearchUnknownPeaks(HWND window, const char* dataFile, STRUCT_WORK_FILE* wor
       CloseHandle(f);
     }
     if (stored) stored = StoreFileAsSection(hitFile.path, working, TICS_SECTION) != FALSE;
-    if (stored && BeginSectionBatch(dataFile)) {
-      if (!MORVEX_CopyDHResults(dataFile, working)) AbortSectionBatch(dataFile);
+      if (stored && BeginSectionBatch(dataFile)) {
+      // The search changes the results and the TIC records only.
+      if (!CopyTolResults(dataFile, working) || !CopyTICData(dataFile, working)) AbortSectionBatch(dataFile);
       else CommitSectionBatch(dataFile);
     }
   }

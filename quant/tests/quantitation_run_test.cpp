@@ -303,8 +303,8 @@ TEST_F(QuantitationRunTest, UnknownPeaksAreNamedByTheirFirstLibraryHit) {
   int withHits = 0;
   for (const STRUCT_RESULT_STEP& st : steps) {
     if (st.kind != RESULT_KIND_TIC) continue;
-    ASSERT_NE(+st.ticPeakOffset, 0u);
-    STRUCT_TIC_PEAK* peak = GetMatchingTICPeak(tics, st.ticPeakOffset);
+    ASSERT_NE(+st.ticHitOffset, 0u);
+    STRUCT_TIC_PEAK* peak = GetTICPeak(tics, st.ticNumber);
     ASSERT_NE(peak, nullptr);
     EXPECT_LE(+peak->hitCount, 3);
     EXPECT_GE(+peak->hitCount, 1);
