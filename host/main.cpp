@@ -23,6 +23,8 @@ int OverlayWindowDemo();    // overlay_window_demo.cpp
 int DrawSampleSpectra();    // spectrum_plot_demo.cpp
 int WriteSampleReport();    // report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
+int QuantitationDemo();     // quantitation_demo.cpp
+int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 
 namespace {
 
@@ -30,7 +32,8 @@ int Usage() {
   std::fputs("usage: kelt_host demo\n"
             "       kelt_host make-sample <path> [profile|live|raw|detector|tagged|processed|method] [seed]\n"
             "       kelt_host overlay-control <data file> ...\n"
-            "       kelt_host overlay-window\n",
+            "       kelt_host overlay-window\n"
+            "       kelt_host quantitate <data file> <method>\n",
              stderr);
   return 2;
 }
@@ -183,7 +186,9 @@ int Demo() {
   const int spectra = DrawSampleSpectra();
   const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();
-  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control : report;
+  const int quantitation = QuantitationDemo();
+  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
+         : report ? report : quantitation;
 }
 
 // Exit code of a command line the host cannot take.
@@ -276,7 +281,8 @@ int OverlayControlDemo(const std::vector<std::string>& paths);
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
-  if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control")
+  if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
+      command != "quantitate")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -286,6 +292,12 @@ int main(int argc, char** argv) {
   if (command == "demo" && argc == 2) return Demo();
   if (command == "overlay-window" && argc == 2) return OverlayWindowDemo();
   if (command == "make-sample") return MakeSample(argc, argv);
+  if (command == "quantitate") {
+    if (argc != 4) return Usage();
+    for (int i = 2; i < 4; ++i)
+      if (!host::UsablePath(argv[i], &why)) return Refuse(std::string("cannot use \"") + argv[i] + "\": " + why);
+    return QuantitateFiles(argv[2], argv[3]);
+  }
   if (command == "overlay-control" && argc > 2) {
     const std::vector<std::string> paths(argv + 2, argv + argc);
     if (paths.size() > OPLOT_SLOTS)

@@ -695,8 +695,10 @@ void Run::Compound(HDHTABLE table, int32_t index, bool standardsPass) {
     }
   } else if (found && step.rawResults == 0 && effectiveType_ != 1 && global_.quant.calculationType != 1) {
     // Amounts from the compound's curve.
+    const char* units = reinterpret_cast<const char*>(&c) + quant::kUnits;
     if (standardsPass) {
       step.amount = float(step.standardAmount * ResponseFactor(c));
+      PutText(step.units, std::string(units, strnlen(units, 10)).c_str());
     } else {
       double y = response;
       double scale = 1.0;
@@ -713,9 +715,7 @@ void Run::Compound(HDHTABLE table, int32_t index, bool standardsPass) {
       double x = 0;
       if (usable && CalibratedAmount(&c, y, &x)) {
         step.amount = float(x * scale * AmountScale(options_) * ResponseFactor(c));
-        PutText(step.units, std::string(reinterpret_cast<const char*>(&c) + quant::kUnits,
-                                        strnlen(reinterpret_cast<const char*>(&c) + quant::kUnits, 10))
-                                .c_str());
+        PutText(step.units, std::string(units, strnlen(units, 10)).c_str());
       } else {
         step.amount = -1.0f;
       }

@@ -31,6 +31,7 @@ struct MethodPlan {
   int32_t filterKind = 1;
   int16_t filterTenths = 10;
   int32_t librarySearch = 0;
+  bool removeIdentified = true;  // peaks that are the method's compounds leave the unknowns
   std::string libraryFolder, libraryName;  // the method's one library
 };
 
@@ -67,7 +68,7 @@ inline bool WriteUncalibratedMethod(const char* path, const Design& d, const Met
   global.filterPercentTenths = p.filterTenths;
   global.unknownQuantKind = 2;
   global.unknownResponseFactor = 1.0;
-  global.removeIdentifiedUnknowns = 1;
+  global.removeIdentifiedUnknowns = p.removeIdentified ? 1 : 0;
   global.librarySearchUnknowns = p.librarySearch;
   global.locateRrtReferenceFirst = 0;
   global.rtUpdateFlags = 0;
