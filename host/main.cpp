@@ -25,6 +25,7 @@ int WriteSampleReport();    // report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
 int QuantitationDemo();     // quantitation_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
+int ShowResults(const std::string& dataFile);
 
 namespace {
 
@@ -33,7 +34,8 @@ int Usage() {
             "       kelt_host make-sample <path> [profile|live|raw|detector|tagged|processed|method] [seed]\n"
             "       kelt_host overlay-control <data file> ...\n"
             "       kelt_host overlay-window\n"
-            "       kelt_host quantitate <data file> <method>\n",
+            "       kelt_host quantitate <data file> <method>\n"
+            "       kelt_host results <data file>\n",
              stderr);
   return 2;
 }
@@ -282,7 +284,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
-      command != "quantitate")
+      command != "quantitate" && command != "results")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -297,6 +299,11 @@ int main(int argc, char** argv) {
     for (int i = 2; i < 4; ++i)
       if (!host::UsablePath(argv[i], &why)) return Refuse(std::string("cannot use \"") + argv[i] + "\": " + why);
     return QuantitateFiles(argv[2], argv[3]);
+  }
+  if (command == "results") {
+    if (argc != 3) return Usage();
+    if (!host::UsablePath(argv[2], &why)) return Refuse(std::string("cannot use \"") + argv[2] + "\": " + why);
+    return ShowResults(argv[2]);
   }
   if (command == "overlay-control" && argc > 2) {
     const std::vector<std::string> paths(argv + 2, argv + argc);

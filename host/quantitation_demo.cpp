@@ -162,6 +162,68 @@ bool DrawQuantitated(const char* dataFile) {
 
 }  // namespace
 
+namespace {
+
+uint64_t Digest(const char* file, const char* name, bool* present) {
+  uint64_t h = 1469598103934665603ull;
+  *present = false;
+  HSECTION s = OpenSectionReadOnly(file, name, nullptr);
+  if (!s) return 0;
+  *present = true;
+  std::vector<uint8_t> bytes(GetSectionSize(s));
+  if (!bytes.empty() && ReadSection(s, bytes.data(), uint32_t(bytes.size())) != bytes.size()) bytes.clear();
+  CloseSection(s);
+  for (uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
+  return h;
+}
+
+}  // namespace
+
+// Prints a data file's results and a digest of its three result sections;
+// 1 when they do not hold together (counts that are not the steps, a
+// qualifier record per compound step missing, a step's TIC record or hit
+// that cannot be read) or the file is claimed.
+int ShowResults(const std::string& dataFile) {
+  const char* file = dataFile.c_str();
+  char owner[200] = {};
+  if (GetFileLockOwner(file, owner, sizeof owner)) {
+    std::printf("claimed by %s\n", owner);
+    return 1;
+  }
+  bool r = false, q = false, t = false;
+  const uint64_t dr = Digest(file, RESULTS_SECTION, &r), dq = Digest(file, QUALIFIERS_SECTION, &q),
+                 dt = Digest(file, TICS_SECTION, &t);
+  std::printf("sections %016llx %016llx %016llx\n", (unsigned long long)dr, (unsigned long long)dq,
+              (unsigned long long)dt);
+  if (!r) {
+    std::printf("no results\n");
+    return 0;
+  }
+  STRUCT_RESULTS_HEADER h;
+  const std::vector<STRUCT_RESULT_STEP> steps = quant_run::ReadSteps(file, &h);
+  const int total = h.countIdentified + h.countMissing + h.countFailed + h.countTIC + h.countDuplicate + h.countUnknown;
+  bool ok = total == int(steps.size());
+  const int compounds = h.countIdentified + h.countMissing + h.countFailed;
+  if (HSECTION qs = OpenQualifierDataReadOnly(file)) {
+    ok = ok && CountQualifierCompounds(qs) == compounds;
+    CloseSection(qs);
+  } else {
+    ok = ok && compounds == 0;
+  }
+  if (HSECTION ts = OpenTICDataReadOnly(file)) {
+    for (const STRUCT_RESULT_STEP& s : steps) {
+      if (s.kind < RESULT_KIND_TIC || s.ticIndex < 0 || s.ticHitOffset == 0) continue;
+      STRUCT_TIC_HIT* hit = GetMatchingTICHitRecord(ts, s.ticHitOffset);
+      ok = ok && hit && std::strncmp(hit->compoundName, s.name, 40) == 0;
+      if (hit) FreeTICHitRecord(hit);
+    }
+    CloseSection(ts);
+  }
+  PrintResults(file);
+  std::printf("%s\n", ok ? "consistent" : "INCONSISTENT");
+  return ok ? 0 : 1;
+}
+
 // Quantitates a data file against a method as an analysis sample, prints
 // the results and draws them. 0 when the run completed.
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile) {

@@ -255,6 +255,7 @@ class Run {
   int16_t refCount_ = 0;
   bool haveRefs_ = false;
   float rrtReference_ = -1.0f;
+  float markerExpected_ = 0, markerFound_ = 0;
   int32_t calibrationRow_ = -1;
   bool rowKnown_ = false;
   DH_CALIBRATION_LOG_ROW calibrationEntry_{};
@@ -494,8 +495,11 @@ bool Run::PrepareCompounds(HDHTABLE table, int32_t n) {
   scanFuns_ = PD_GetScanFunInfoForDataFile(workFile_, &scanFunCount_, 0);
   if (global_.locateRrtReferenceFirst != 0 && global_.rrtTolerance >= 1) {
     float expected = 0, found = 0;
-    if (FindMarkerCompound(table, n, &expected, &found, dataFile_, nullptr, 0, 0, &global_, id_, address_, "1"))
+    if (FindMarkerCompound(table, n, &expected, &found, dataFile_, nullptr, 0, 0, &global_, id_, address_, "1")) {
       rrtReference_ = found;
+      markerExpected_ = expected;
+      markerFound_ = found;
+    }
   }
   int16_t failed = 0;
   haveRefs_ = MORVEX_CheckForRefPks(table, n, &refTimes_, &refs_, &refCount_, dataFile_, nullptr, 0, 0,
@@ -652,11 +656,19 @@ void Run::Compound(HDHTABLE table, int32_t index, bool standardsPass) {
   if (corrected >= 0) c.retentionTime = uint32_t(corrected * 1000.0);
 
   STRUCT_DH_GLOBAL_PARAMS compoundGlobal = global_;
-  const float standardExpected = haveStandardRecord ? float(standardRecord.retentionTime * 0.001) : 0.0f;
-  const float standardTime = standardFound ? standardStep.retentionTime : 0.0f;
+  float standardExpected = haveStandardRecord ? float(standardRecord.retentionTime * 0.001) : 0.0f;
+  float standardTime = standardFound ? standardStep.retentionTime : 0.0f;
+  // A standard's relative time is taken against the method's marker
+  // compound; without one a standard has nothing to be relative to.
+  STRUCT_DH_GLOBAL_PARAMS testGlobal = global_;
+  if (standardsPass || !internal) {
+    standardExpected = markerExpected_;
+    standardTime = markerFound_;
+    if (!(markerFound_ > 0)) testGlobal.locateRrtReferenceFirst = 0;
+  }
   IntegrateMethodCompounds(window_, nullptr, dataFile_, 0, workFile_, scanFuns_, uint16_t(std::max<int16_t>(scanFunCount_, 0)),
                            methodFile_, &compoundGlobal, &c, haveDescriptor && haveStandardRecord ? &standardRecord : nullptr,
-                           options_, &step, haveDescriptor ? &descriptor : nullptr, &global_, standardExpected,
+                           options_, &step, haveDescriptor ? &descriptor : nullptr, &testGlobal, standardExpected,
                            standardTime, &qualifier, 1, 0.0, INTEGRATE_AUTOMATIC, global_.noiseKind, 0);
   Progress();
   SetOpt<float>(options_, OPTIONS_SAMPLE_AMOUNT, keptFactor);
