@@ -210,9 +210,29 @@ class Run {
     if (refs_) FreeBlock(refs_);
   }
   BOOL Execute();
+  // The manual form: redo one result (a compound, or the unknown peaks).
+  BOOL Manual(char* runFile, const char* calibrationName, int16_t compoundIndex, int16_t stepIndex, int16_t mode,
+              double manualValue, int16_t manualFlag);
 
  private:
-  bool Checks();
+  struct ManualState {
+    bool on = false;
+    char* runFile = nullptr;
+    const char* calibrationName = nullptr;
+    int16_t mode = 0;
+    double value = 0;
+    int16_t flag = 0;
+    int32_t kept106 = -1;
+    // What the compound's integration gave, for the caller to place.
+    bool integrated = false;
+    STRUCT_RESULT_STEP step{};
+    STRUCT_QUALIFIER_RECORD qualifier{};
+    STRUCT_DH_COMPOUND compound{};
+  };
+  bool Checks(bool copyMethod = true);
+  bool OpenManualCache(int32_t* g1);
+  void PrefillStandards(HDHTABLE table, int32_t n, int32_t g1);
+  bool RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked);
   bool PrepareCompounds(HDHTABLE compounds, int32_t n);
   void Pass(HDHTABLE compounds, int32_t n, bool standardsPass);
   void Compound(HDHTABLE compounds, int32_t index, bool standardsPass);
@@ -259,9 +279,10 @@ class Run {
   int32_t calibrationRow_ = -1;
   bool rowKnown_ = false;
   DH_CALIBRATION_LOG_ROW calibrationEntry_{};
+  ManualState manual_;
 };
 
-bool Run::Checks() {
+bool Run::Checks(bool copyMethod) {
   // 3-4. The data file, its description, its detector and its data mode.
   char text[400 + MAX_PATH];
   workFile_ = MakeWorkFileStruct(dataFile_, 0);
@@ -324,12 +345,12 @@ bool Run::Checks() {
       Note(window_, text);
       SetOpt<float>(options_, OPTIONS_SCALE_NUMERATOR, Opt<float>(options_, OPTIONS_SCALE_NUMERATOR) * factor);
     } else {
-      Note(window_, "Can't determine Air Flow Scaling Factor.");
+      Note(window_, copyMethod ? "Can't determine Air Flow Scaling Factor." : "Can't determine Air Flow Scaling Factor");
     }
   }
   // 9. "DataMethod" and the method copy.
   WriteDataMethod(methodFile_, id_, address_, "1", &global_.quant);
-  if (!MORVEX_CopyDHMethod(dataFile_, methodFile_, id_, address_)) {
+  if (copyMethod && !MORVEX_CopyDHMethod(dataFile_, methodFile_, id_, address_)) {
     Error(window_, "Failed to copy the method into the data file - Processing aborted.");
     return false;
   }
@@ -513,12 +534,14 @@ bool Run::PrepareCompounds(HDHTABLE table, int32_t n) {
     effectiveType_ = 1;
     if (global_.ignoreCalibration == 0) {
       rawFlag_ = 1;
-      Note(window_, "No Calibration Data. Reporting raw results for all compounds.");
+      Note(window_, manual_.on ? "No Calibration Data. Reporting raw results."
+                               : "No Calibration Data. Reporting raw results for all compounds.");
     }
   }
   if (global_.ignoreCalibration != 0) {
     effectiveType_ = 1;
-    Note(window_, "Ignoring the Calibration Data as directed in Method.");
+    Note(window_, manual_.on ? "Ignoring the Calibration Data as directed in Method"
+                             : "Ignoring the Calibration Data as directed in Method.");
   }
   if ((Calibration() || Verification()) && effectiveType_ != 1 &&
       MethodHasTooFewLevels(Level(), methodFile_, id_, address_, "1")) {
@@ -538,8 +561,9 @@ bool Run::PrepareCompounds(HDHTABLE table, int32_t n) {
       PutText(calibrationEntry_.path, "Average replicates");
       calibrationRow_ = 0;
     } else {
-      PutText(calibrationEntry_.path, dataFile_);
-      calibrationRow_ = FindCalibrationRow(dataFile_, dataFile_, id_, address_, calibrationEntry_.sampleKey);
+      const char* name = manual_.on && manual_.calibrationName ? manual_.calibrationName : dataFile_;
+      PutText(calibrationEntry_.path, name);
+      calibrationRow_ = FindCalibrationRow(dataFile_, name, id_, address_, calibrationEntry_.sampleKey);
       rowKnown_ = calibrationRow_ >= 0;
       if (!rowKnown_) {
         HDHTABLE log = OpenCalibrationLog(methodFile_, id_, address_, true);
@@ -571,7 +595,8 @@ void Run::Compound(HDHTABLE table, int32_t index, bool standardsPass) {
   step.compoundIndex = int16_t(index);
   step.rawResults = rawFlag_;
   step.resultFlags = flagWord_;
-  step.calibrationTimeStamp = -1;
+  step.calibrationTimeStamp = manual_.on ? manual_.kept106 : -1;
+  if (manual_.on) step.manualFlag = manual_.flag;
   if (!standardsPass) step.standardRetentionTime = -1.0f;
   STRUCT_QUALIFIER_RECORD qualifier;
   std::memset(&qualifier, 0, sizeof qualifier);
@@ -666,10 +691,13 @@ void Run::Compound(HDHTABLE table, int32_t index, bool standardsPass) {
     standardTime = markerFound_;
     if (!(markerFound_ > 0)) testGlobal.locateRrtReferenceFirst = 0;
   }
-  IntegrateMethodCompounds(window_, nullptr, dataFile_, 0, workFile_, scanFuns_, uint16_t(std::max<int16_t>(scanFunCount_, 0)),
-                           methodFile_, &compoundGlobal, &c, haveDescriptor && haveStandardRecord ? &standardRecord : nullptr,
-                           options_, &step, haveDescriptor ? &descriptor : nullptr, &testGlobal, standardExpected,
-                           standardTime, &qualifier, 1, 0.0, INTEGRATE_AUTOMATIC, global_.noiseKind, 0);
+  IntegrateMethodCompounds(window_, manual_.on ? manual_.runFile : nullptr, dataFile_, 0, workFile_, scanFuns_,
+                           uint16_t(std::max<int16_t>(scanFunCount_, 0)), methodFile_, &compoundGlobal, &c,
+                           haveDescriptor && haveStandardRecord ? &standardRecord : nullptr, options_, &step,
+                           haveDescriptor ? &descriptor : nullptr, &testGlobal, standardExpected, standardTime,
+                           &qualifier, 1, manual_.on ? manual_.value : 0.0,
+                           manual_.on ? manual_.mode : int16_t(INTEGRATE_AUTOMATIC), global_.noiseKind, 0);
+  if (manual_.on) step.manualFlag = manual_.flag;
   Progress();
   SetOpt<float>(options_, OPTIONS_SAMPLE_AMOUNT, keptFactor);
   if (wasRef) MORVEX_RestoreRefPkFlag(&c);
@@ -687,6 +715,19 @@ void Run::Compound(HDHTABLE table, int32_t index, bool standardsPass) {
   const bool found = step.kind == RESULT_KIND_IDENTIFIED;
   if (Calibration()) {
     // The sample's point on the compound's curve.
+    if (manual_.on && effectiveType_ != 1 && rawFlag_ == 0 && (c.flags & (1u << 10))) {
+      char text[300];
+      const std::string name = Name(c);
+      if (internal && (c.flags & quant::kFlagStandard))
+        std::snprintf(text, sizeof text,
+                      "The calibration data for the Internal Standard %s is locked. \nIt will not be updated for the "
+                      "internal standard or the analytes that use it.",
+                      name.c_str());
+      else
+        std::snprintf(text, sizeof text, "The calibration data for the Analyte %s is locked. \nIt will not be updated.",
+                      name.c_str());
+      MessageBoxA(GetActiveWindow(), text, "Warning!", MB_OK);
+    }
     if (found && effectiveType_ != 1 && rawFlag_ == 0 && !(c.flags & (1u << 10)) && response > 0) {
       double point = response;
       if (internal && !standardsPass) {
@@ -739,6 +780,16 @@ void Run::Compound(HDHTABLE table, int32_t index, bool standardsPass) {
     step.standardRetentionTime = step.retentionTime;
   }
 
+  if (manual_.on) {
+    manual_.integrated = true;
+    manual_.step = step;
+    manual_.qualifier = qualifier;
+    manual_.compound = c;
+    effectiveType_ = typeBefore;
+    rawFlag_ = rawBefore;
+    flagWord_ = flagsBefore;
+    return;
+  }
   // Counting and writing.
   const bool drop = !standardsPass && step.kind == RESULT_KIND_MISSING && SampleType() == SAMPLE_ANALYSIS &&
                     global_.quant.reportNotFound == 0;
@@ -801,6 +852,278 @@ void Run::UnknownPeaks(HSECTION* results) {
   if (type != 1 && global_.quant.calculationType != 1) QuantitateUnknownPeaks(cache_.path, &global_, &table, options_);
   else PercentOfTotalUnknowns(cache_.path);
   if (global_.librarySearchUnknowns == 1) SearchUnknownPeaks(window_, cache_.path, workFile_, &global_);
+}
+
+
+void Run::PrefillStandards(HDHTABLE table, int32_t n, int32_t g1) {
+  for (int32_t i = 0; i < n; ++i) {
+    STRUCT_DH_COMPOUND c;
+    if (!GetDHRecord(table, i, &c) || !(c.flags & quant::kFlagStandard) || !c.usesInternalStandard) continue;
+    if (c.internalStandard < 0 || c.internalStandard >= kGroups || groupCompound_[c.internalStandard] >= 0) continue;
+    groupCompound_[c.internalStandard] = i;
+    for (int32_t k = 0; k < g1 && k <= 0xFFFF; ++k) {
+      STRUCT_RESULT_STEP st;
+      if (ReadTolResultStep(results_, uint16_t(k), &st) && st.compoundNumber == int32_t(c.compoundNumber)) {
+        groupStep_[c.internalStandard] = k;
+        break;
+      }
+    }
+  }
+}
+
+// Integrates compound index again and puts its step and qualifier record
+// at step index at. A compound no longer found in an analysis sample is
+// marked for removal unless the method reports such compounds.
+bool Run::RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked) {
+  STRUCT_DH_COMPOUND c;
+  STRUCT_RESULT_STEP old;
+  if (!GetDHRecord(table, index, &c) || !ReadTolResultStep(results_, uint16_t(at), &old)) return false;
+  manual_.kept106 = old.calibrationTimeStamp;
+  manual_.integrated = false;
+  const bool standard = global_.quant.calculationType == 3 && (c.flags & quant::kFlagStandard);
+  Compound(table, index, standard);
+  if (!manual_.integrated) return false;
+  STRUCT_RESULT_STEP step = manual_.step;
+  STRUCT_QUALIFIER_RECORD qualifier = manual_.qualifier;
+  if (step.kind == RESULT_KIND_MISSING) {
+    if (global_.quant.reportNotFound != 0 || Calibration() || Verification()) {
+      MissingCompoundNotes(window_, &step);
+    } else {
+      step.kind += RESULT_KIND_REMOVED;
+      *marked = true;
+    }
+  }
+  step.stepIndex = int16_t(at);
+  qualifier.stepIndex = int16_t(at);
+  if (!WriteTolResultStep(results_, uint16_t(at), &step)) return false;
+  if (step.kind < RESULT_KIND_REMOVED && old.kind != step.kind) MoveResultStepKind(&header_, old.kind, step.kind);
+  if (HSECTION q = OpenQualifierData(cache_.path)) {
+    WriteQualifierRecord(q, int16_t(at), &qualifier);
+    CloseSection(q);
+  }
+  return true;
+}
+
+BOOL Run::Manual(char* runFile, const char* calibrationName, int16_t compoundIndex, int16_t stepIndex, int16_t mode,
+                 double manualValue, int16_t manualFlag) {
+  RegisterWindowMessageA("WM_MORVEX_ERROR");
+  progressMessage_ = RegisterWindowMessageA("WM_MORVEX_PROGRESS");
+  CheckControlWord(window_);
+  if (caller_ && !caller_->module) caller_->module = MorvexInstance();
+  for (int i = 0; i < kGroups; ++i) groupCompound_[i] = groupStep_[i] = -1;
+  manual_.on = true;
+  manual_.runFile = runFile;
+  manual_.calibrationName = calibrationName ? calibrationName : dataFile_;
+  manual_.mode = mode;
+  manual_.value = manualValue;
+  manual_.flag = manualFlag;
+  if (!Checks(false)) return FALSE;
+
+  // 2. The results cache holds the data file's three sections.
+  if (!MakeTempSectionFile("RSLT", cache_.path)) {
+    Error(window_, "Failed to create results cache.");
+    return FALSE;
+  }
+  if (HSECTION old = OpenTolResultsReadOnly(dataFile_)) {
+    CloseSection(old);
+  } else {
+    Error(window_, "Failed to update old-format results.");
+    return FALSE;
+  }
+  MORVEX_CopyDHResults(cache_.path, dataFile_);
+  results_ = OpenTolResults(cache_.path);
+  if (!results_ || !ReadTolResults(results_, &header_)) {
+    Error(window_, "Failed to open results section.");
+    return FALSE;
+  }
+  struct CloseResults {
+    HSECTION* s;
+    ~CloseResults() {
+      if (*s) CloseSection(*s);
+    }
+  } closeResults{&results_};
+  int32_t g1 = int32_t(header_.countIdentified) + header_.countMissing + header_.countFailed;
+  std::memcpy(header_.options, options_, QUANT_OPTIONS_SIZE);
+  header_.processedTime = uint32_t(GetCurrentDateTime());
+  header_.responseBasis = global_.quant.responseBasis;
+  header_.calculationType = global_.quant.calculationType;
+  header_.reportUnknowns = global_.reportUnknowns;
+  header_.reportMissing = global_.quant.reportNotFound;
+  header_.sampleAmountFactor = Opt<float>(options_, OPTIONS_SAMPLE_AMOUNT);
+  WriteTolResults(results_, &header_);
+  const int32_t total = CountTolResultSteps(results_);
+  STRUCT_RESULT_STEP changed;
+  std::memset(&changed, 0, sizeof changed);
+  if (stepIndex < 0 || stepIndex >= total || !ReadTolResultStep(results_, uint16_t(stepIndex), &changed)) {
+    Error(window_, "Failed to open results section.");
+    return FALSE;
+  }
+  const std::string changedName(changed.name, strnlen(changed.name, sizeof changed.name));
+  const float changedTime = changed.retentionTime;
+  WriteRecalcLog(dataFile_, methodFile_, options_, caller_, &header_, id_, address_, "1");
+  HDHTABLE sizes = OpenDHRecordSet(methodFile_, id_, address_, "1");
+  if (!sizes) {
+    Error(window_, "Failed to open Compound Table.");
+    return FALSE;
+  }
+  const int32_t n = std::max<int32_t>(CountDHRecords(sizes), 0);
+  FreeDHRecordSet(sizes);
+  total_ = n;
+  effectiveType_ = global_.quant.calculationType;
+  const bool unknownChanged = stepIndex >= g1;
+  bool standardChanged = false;
+
+  if (unknownChanged) {
+    // 3. The unknown peaks again.
+    const bool none = global_.unknownFilterKind == UNKNOWN_FILTER_LARGEST_N && global_.filterLargestCount == 0;
+    if ((global_.quant.calculationType != 1 && global_.reportUnknowns == 0) || none) {
+      DeleteFullChromatogram(dataFile_);
+      Error(window_, "CalcType not = %, or no Unknown Peaks reported");
+      return FALSE;
+    }
+    if (global_.quant.calculationType == 1) {
+      g1 = 0;
+      DeleteRunSections(dataFile_);
+    }
+    if (!MORVEX_CopyDHGlobalMethod(dataFile_, methodFile_, id_, address_)) {
+      Error(window_, "Failed to copy the method into the data file.");
+      return FALSE;
+    }
+    CloseSection(results_);
+    results_ = nullptr;
+    RewriteTolResults(cache_.path, int16_t(g1));
+    results_ = OpenTolResults(cache_.path);
+    if (!results_ || !ReadTolResults(results_, &header_)) {
+      Error(window_, "Failed to open results cache");
+      return FALSE;
+    }
+    if (g1 == 0) header_.countIdentified = header_.countMissing = header_.countFailed = 0;
+    header_.countTIC = header_.countDuplicate = header_.countUnknown = 0;
+    WriteTolResults(results_, &header_);
+    if (HSECTION q = OpenQualifierData(cache_.path)) CloseSection(q);
+    UnknownPeaks(&results_);
+  } else {
+    // 4. One compound again, and what depends on it.
+    if (global_.quant.calculationType == 1 || n == 0) {
+      Error(window_, "CalcType = %, or no active compounds in method");
+      return FALSE;
+    }
+    if (!SectionExists(cache_.path, QUALIFIERS_SECTION)) {
+      if (HSECTION q = CreateQualifierData(cache_.path, int16_t(g1))) {
+        CloseSection(q);
+      } else {
+        Error(window_, "Failed to create qualifiers section.");
+        return FALSE;
+      }
+    }
+    if (!MORVEX_CopyDHCmpdTableMethod(dataFile_, methodFile_, id_, address_)) {
+      Error(window_, "Failed to copy the method into the data file.");
+      return FALSE;
+    }
+    HDHTABLE table = OpenDHRecordSetForUpdate(methodFile_, id_, address_, "1");
+    if (!table) {
+      Error(window_, "Can't open Compound Table");
+      return FALSE;
+    }
+    struct FreeTable {
+      HDHTABLE t;
+      ~FreeTable() { FreeDHRecordSet(t); }
+    } freeTable{table};
+    PrepareCompounds(table, n);
+    if (Calibration() && effectiveType_ != 1 && !global_.quant.averageReplicates && !rowKnown_) {
+      char text[400];
+      std::snprintf(text, sizeof text, "Calibration failed; %s not in Calibration Log", manual_.calibrationName);
+      Error(window_, text);
+      return FALSE;
+    }
+    PrefillStandards(table, n, g1);
+    STRUCT_DH_COMPOUND c;
+    if (compoundIndex < 0 || compoundIndex >= n || !GetDHRecord(table, compoundIndex, &c)) {
+      Error(window_, "Can't open Compound Table");
+      return FALSE;
+    }
+    if (!c.usesInternalStandard) {
+      DeleteRunSection(dataFile_, int32_t(c.compoundNumber));
+      char text[120];
+      std::snprintf(text, sizeof text, "%s : Not Active.", Name(c).c_str());
+      Error(window_, text);
+      return FALSE;
+    }
+    bool marked = false;
+    RedoCompound(table, compoundIndex, stepIndex, &marked);
+    standardChanged = global_.quant.calculationType == 3 && (c.flags & quant::kFlagStandard);
+    if (standardChanged) {
+      // Every analyte quantitated by this standard, integrated as the run did.
+      manual_.runFile = nullptr;
+      manual_.mode = INTEGRATE_AUTOMATIC;
+      manual_.value = 0;
+      manual_.flag = 0;
+      for (int32_t i = 0; i < g1 && i <= 0xFFFF; ++i) {
+        STRUCT_RESULT_STEP st;
+        if (i == stepIndex || !ReadTolResultStep(results_, uint16_t(i), &st)) continue;
+        if (st.kind >= RESULT_KIND_REMOVED || st.standardNumber != int16_t(c.compoundNumber)) continue;
+        for (int32_t k = 0; k < n; ++k) {
+          STRUCT_DH_COMPOUND a;
+          if (k == compoundIndex || !GetDHRecord(table, k, &a) || int32_t(a.compoundNumber) != st.compoundNumber)
+            continue;
+          if (a.usesInternalStandard) RedoCompound(table, k, i, &marked);
+          break;
+        }
+      }
+    }
+    if (Calibration() && calibrationRow_ >= 0) {
+      if (HDHTABLE log = OpenCalibrationLog(methodFile_, id_, address_, true)) {
+        DH_CALIBRATION_LOG_ROW row;
+        if (GetDHRecord(log, calibrationRow_, &row)) {
+          row.recalcTime = manual_.step.calibrationTimeStamp;
+          PutDHRecord(log, calibrationRow_, &row);
+        }
+        FreeDHRecordSet(log);
+      }
+    }
+    WriteTolResults(results_, &header_);
+    CloseSection(results_);
+    results_ = nullptr;
+    if (marked) {
+      // The sections rebuilt without the dropped steps, from a copy.
+      TempPath copy;
+      if (!MakeTempSectionFile("QUAL", copy.path) || !CopyFileA(cache_.path, copy.path, FALSE) ||
+          !CompactAllSections(cache_.path, copy.path, g1)) {
+        Error(window_, "Failed to create qualifiers section.");
+        return FALSE;
+      }
+    }
+  }
+  if (results_) CloseSection(results_), results_ = nullptr;
+
+  // 5.
+  DH_QUANT_BLOCK block = global_.quant;
+  if (Calibration()) block.integration356 = 0;
+  CompoundRRTAndPercent(cache_.path, &block, rrtReference_);
+  if (Calibration()) {
+    char name[128] = {};
+    if (BuildDHSectionName(name, "CalibrationLog", id_, address_, "1") && SectionExists(methodFile_, name))
+      CopySection(methodFile_, name, dataFile_, name);
+  }
+  if (!CommitResults(dataFile_, cache_.path)) {
+    Error(window_, "Failed to open results section.");
+    return FALSE;
+  }
+  cache_.Remove();
+
+  // 6. The data file's log.
+  if (GetWorkstationOption(7) & 0x2) {
+    const int32_t now = GetCurrentDateTime();
+    char line[600];
+    std::snprintf(line, sizeof line, "%s %s: Manually integrated as %s sample:", DateText(now, true).c_str(),
+                  DateText(now, false).c_str(), SampleText(SampleType(), Level()).c_str());
+    if (AppendDHLogText(dataFile_, line)) {
+      const char* what = unknownChanged ? "Unidentified Peak" : standardChanged ? "Internal Standard" : "Target Compound";
+      std::snprintf(line, sizeof line, "    %s '%s' at %.3f min.", what, changedName.c_str(), double(changedTime));
+      AppendDHLogText(dataFile_, line);
+    }
+  }
+  return TRUE;
 }
 
 }  // namespace
@@ -940,4 +1263,30 @@ BOOL DoTolmarQuantitation(HWND window, const char* dataFile, const char* methodF
   caller.module = MorvexInstance();
   PutText(caller.methodPath, methodFile);
   return DoTolmarQuantitationEx(window, dataFile, methodFile, options, &caller);
+}
+
+BOOL RunManualQuantitation(HWND window, char* runFile, const char* dataFile, const char* calibrationName,
+                           const char* methodFile, void* options, STRUCT_QUANT_CALLER* caller, int16_t compoundIndex,
+                           int16_t stepIndex, int16_t mode, double manualValue, int16_t manualFlag) {
+  if (!dataFile || !methodFile || !options) return FALSE;
+  Run run(window, dataFile, methodFile, options, caller);
+  return run.Manual(runFile, calibrationName, compoundIndex, stepIndex, mode, manualValue, manualFlag);
+}
+
+BOOL DoTolmarManualQuantitationEx1(HWND window, char* runFile, const char* dataFile, const char* calibrationName,
+                                   const char* methodFile, void* options, int16_t compoundIndex, int16_t stepIndex,
+                                   int16_t mode, double manualValue, int16_t manualFlag) {
+  STRUCT_QUANT_CALLER caller;
+  std::memset(&caller, 0, sizeof caller);
+  caller.module = MorvexInstance();
+  PutText(caller.methodPath, methodFile);
+  return RunManualQuantitation(window, runFile, dataFile, calibrationName, methodFile, options, &caller,
+                               compoundIndex, stepIndex, mode, manualValue, manualFlag);
+}
+
+BOOL DoTolmarManualQuantitation(HWND window, char* runFile, const char* dataFile, const char* methodFile,
+                                void* options, int16_t compoundIndex, int16_t stepIndex, int16_t mode,
+                                double manualValue, int16_t manualFlag) {
+  return DoTolmarManualQuantitationEx1(window, runFile, dataFile, dataFile, methodFile, options, compoundIndex,
+                                       stepIndex, mode, manualValue, manualFlag);
 }

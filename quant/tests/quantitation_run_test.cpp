@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -394,6 +395,128 @@ TEST_F(QuantitationRunTest, TheRecalculationLogCountsItsEntries) {
   EXPECT_EQ(+e.one, 1);
   EXPECT_STREQ(e.methodPath, kMethod);
   FreeDHRecordSet(log);
+}
+
+}  // namespace
+
+namespace {
+
+// Manual quantitation: one result redone, with what depends on it.
+class ManualQuantitationTest : public QuantitationRunTest {
+ protected:
+  // A calibrated method and an analysis sample quantitated against it.
+  void Quantitated(MethodPlan plan = MethodPlan{}) {
+    Design d;
+    ASSERT_TRUE(WriteUncalibratedMethod(kMethod, d, plan, &method_));
+    ASSERT_TRUE(Calibrate(window_, kMethod, d, method_, "C:\\Data", plan.levels));
+    spec_.amounts = {4, 9, 16, 25};
+    msfix::RunTruth truth;
+    ASSERT_TRUE(quant_accuracy::WriteSample(kSample, d, spec_, method_, &truth));
+    ASSERT_TRUE(Quantitate(window_, kSample, kMethod, SAMPLE_ANALYSIS));
+    messages_.texts.clear();
+  }
+  BOOL Manual(int16_t compound, int16_t step, int16_t type = SAMPLE_ANALYSIS, const char* name = nullptr) {
+    uint8_t options[QUANT_OPTIONS_SIZE];
+    Options(options, type, 0);
+    return DoTolmarManualQuantitationEx1(window_, nullptr, kSample, name ? name : kSample, kMethod, options, compound,
+                                         step, INTEGRATE_AUTOMATIC, 0.0, 0);
+  }
+  void EditSteps(const std::function<void(std::vector<STRUCT_RESULT_STEP>&)>& edit) {
+    STRUCT_RESULTS_HEADER h;
+    std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample, &h);
+    edit(steps);
+    HSECTION s = OpenTolResults(kSample);
+    ASSERT_NE(s, nullptr);
+    for (size_t i = 0; i < steps.size(); ++i) ASSERT_TRUE(WriteTolResultStep(s, uint16_t(i), &steps[i]));
+    CloseSection(s);
+  }
+  SampleSpec spec_;
+};
+
+TEST_F(ManualQuantitationTest, AStandardRedoesExactlyTheAnalytesThatUseIt) {
+  Quantitated();
+  EditSteps([](std::vector<STRUCT_RESULT_STEP>& steps) {
+    for (size_t i = 1; i < steps.size(); ++i) steps[i].amount = 999.0f;
+    steps[2].standardNumber = 77;  // this one names another standard
+  });
+  ASSERT_TRUE(Manual(0, 0));
+  const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample);
+  ASSERT_GE(steps.size(), 5u);
+  EXPECT_EQ(+steps[2].amount, 999.0f);
+  for (size_t i : {1u, 3u, 4u}) EXPECT_NEAR(steps[i].amount, spec_.amounts[i - 1], 0.02 * spec_.amounts[i - 1]) << i;
+  EXPECT_NEAR(steps[0].amount, kStandardAmount, 1e-3);
+}
+
+// A compound no longer found in an analysis sample leaves the results, its
+// qualifier record with it.
+TEST_F(ManualQuantitationTest, ACompoundNoLongerFoundLeavesTheResults) {
+  Quantitated(MethodPlan{});
+  // The method now looks for compound 4 where the sample has nothing.
+  HDHTABLE g = OpenGlobalTableForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
+  STRUCT_DH_GLOBAL_PARAMS global;
+  ASSERT_TRUE(ReadGlobalTable(g, &global));
+  global.quant.reportNotFound = 0;
+  ASSERT_TRUE(WriteGlobalTable(g, &global));
+  FreeDHRecordSet(g);
+  HDHTABLE t = OpenDHRecordSetForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
+  STRUCT_DH_COMPOUND c;
+  ASSERT_TRUE(GetDHRecord(t, 3, &c));
+  c.retentionTime = 14500;
+  ASSERT_TRUE(PutDHRecord(t, 3, &c));
+  FreeDHRecordSet(t);
+  const size_t before = ReadSteps(kSample).size();
+  ASSERT_TRUE(Manual(3, 3));
+  STRUCT_RESULTS_HEADER h;
+  const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample, &h);
+  EXPECT_EQ(steps.size(), before - 1);
+  for (const STRUCT_RESULT_STEP& s : steps) EXPECT_NE(StepName(s), method_.compounds[3].name);
+  HSECTION q = OpenQualifierDataReadOnly(kSample);
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(CountQualifierCompounds(q), h.countIdentified + h.countMissing + h.countFailed);
+  CloseSection(q);
+}
+
+TEST_F(ManualQuantitationTest, ACalibrationSampleOutsideTheLogStopsAndKeepsTheResults) {
+  Quantitated();
+  const std::vector<uint8_t> before = Bytes(RESULTS_SECTION, kSample);
+  EXPECT_FALSE(Manual(1, 1, SAMPLE_CALIBRATION, "C:\\Data\\NOWHERE.KMS"));
+  EXPECT_TRUE(Said("Calibration failed; C:\\Data\\NOWHERE.KMS not in Calibration Log"));
+  EXPECT_EQ(Bytes(RESULTS_SECTION, kSample), before);
+  EXPECT_EQ(TempFiles(), 0u);
+  char owner[100];
+  EXPECT_FALSE(GetFileLockOwner(kSample, owner, sizeof owner));
+}
+
+TEST_F(ManualQuantitationTest, AnUnknownPeakNeedsAMethodThatReportsThem) {
+  MethodPlan plan;
+  plan.reportUnknowns = 1;
+  plan.removeIdentified = false;
+  Quantitated(plan);
+  STRUCT_RESULTS_HEADER h;
+  const size_t steps = ReadSteps(kSample, &h).size();
+  const int16_t g1 = int16_t(h.countIdentified + h.countMissing + h.countFailed);
+  ASSERT_GT(steps, size_t(g1));
+  // A step past the results is no result to redo.
+  EXPECT_FALSE(Manual(0, int16_t(steps)));
+  EXPECT_TRUE(Said("Failed to open results section."));
+  // The method no longer reports unknown peaks.
+  HDHTABLE g = OpenGlobalTableForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
+  STRUCT_DH_GLOBAL_PARAMS global;
+  ASSERT_TRUE(ReadGlobalTable(g, &global));
+  global.reportUnknowns = 0;
+  ASSERT_TRUE(WriteGlobalTable(g, &global));
+  FreeDHRecordSet(g);
+  EXPECT_FALSE(Manual(0, g1));
+  EXPECT_TRUE(Said("CalcType not = %, or no Unknown Peaks reported"));
+  // Reported again: the unknown peaks are made anew after the compounds.
+  global.reportUnknowns = 1;
+  g = OpenGlobalTableForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
+  ASSERT_TRUE(WriteGlobalTable(g, &global));
+  FreeDHRecordSet(g);
+  ASSERT_TRUE(Manual(0, g1));
+  STRUCT_RESULTS_HEADER after;
+  EXPECT_EQ(ReadSteps(kSample, &after).size(), steps);
+  EXPECT_EQ(+after.countIdentified, +h.countIdentified);
 }
 
 }  // namespace
