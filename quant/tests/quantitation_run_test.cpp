@@ -12,6 +12,8 @@
 #include "fixtures/msp_library.h"
 #include "holbrin/holbrin.h"
 #include "quant/compound_fields.h"
+#include "plotengine/overlay.h"
+#include "plotengine/result_annotations.h"
 #include "quant/quantitation_run.h"
 #include "quant_run_support.h"
 #include "quant_test_support.h"
@@ -517,6 +519,51 @@ TEST_F(ManualQuantitationTest, AnUnknownPeakNeedsAMethodThatReportsThem) {
   STRUCT_RESULTS_HEADER after;
   EXPECT_EQ(ReadSteps(kSample, &after).size(), steps);
   EXPECT_EQ(+after.countIdentified, +h.countIdentified);
+}
+
+}  // namespace
+
+namespace {
+
+// The display library reads the new results back for its chromatogram
+// annotations: a text and an amount at each compound's peak.
+TEST_F(QuantitationRunTest, TheAnnotationBuildersReadTheNewResults) {
+  Design d;
+  ASSERT_TRUE(WriteUncalibratedMethod(kMethod, d, MethodPlan{}, &method_));
+  ASSERT_TRUE(Calibrate(window_, kMethod, d, method_, "C:\\Data", MethodPlan{}.levels));
+  SampleSpec s;
+  s.amounts = {4, 9, 16, 25};
+  msfix::RunTruth truth;
+  ASSERT_TRUE(quant_accuracy::WriteSample(kSample, d, s, method_, &truth));
+  ASSERT_TRUE(Quantitate(window_, kSample, kMethod, SAMPLE_ANALYSIS));
+  auto* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+  ASSERT_NE(o, nullptr);
+  ASSERT_TRUE(OPLOT_AddAnyPlotToOverlayStructure(o, 0, kSample, DATA_TYPE_TIC, 0, nullptr, nullptr, nullptr, nullptr,
+                                                 "Counts", "", 0, 0));
+  OPLOT_UpdateOverlayPlots(o, o->tail.homeStart, o->tail.homeEnd);
+  STRUCT_RESULT_ANNOTATIONS prefs{};
+  prefs.show = 1;
+  for (int k = 0; k < 5; ++k) prefs.kindFlags[k] = 1;
+  prefs.itemCount = 2;
+  prefs.items[0] = 0;  // name
+  prefs.items[1] = 8;  // amount
+  prefs.textSize = 300;
+  STRUCT_ANNOTATIONS* a = OPLOT_CreateDHAnnotationStrings(o, 0, 0, &prefs, 16, 1);
+  ASSERT_NE(a, nullptr);
+  const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample);
+  EXPECT_EQ(size_t(a->count), steps.size());
+  for (size_t i = 0; i < steps.size() && i < a->count; ++i) {
+    bool matched = false;
+    for (uint16_t k = 0; k < a->count; ++k)
+      matched = matched || (std::fabs(a->times[k] - steps[i].retentionTime) < 1e-3 &&
+                            std::string(AnnotationText(a, k)).find(StepName(steps[i])) != std::string::npos &&
+                            std::fabs(a->amounts[k] - steps[i].amount) < 1e-3);
+    EXPECT_TRUE(matched) << StepName(steps[i]);
+  }
+  STRUCT_ANNOTATIONS* all[OVERLAY_SLOTS] = {a};
+  OPLOT_FreeAllAnnotations(all);
+  OPLOT_ClearOverlayStructure(o);
+  FreeBlock(o);
 }
 
 }  // namespace
