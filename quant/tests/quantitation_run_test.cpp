@@ -567,3 +567,31 @@ TEST_F(QuantitationRunTest, TheAnnotationBuildersReadTheNewResults) {
 }
 
 }  // namespace
+
+namespace {
+
+// A standard group outside the 50 the run keeps is no group: the compound
+// is integrated without a standard, and nothing is read or written beyond.
+TEST_F(QuantitationRunTest, AGroupOutsideTheTableHasNoStandard) {
+  Design d;
+  ASSERT_TRUE(WriteUncalibratedMethod(kMethod, d, MethodPlan{}, &method_));
+  HDHTABLE t = OpenDHRecordSetForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
+  for (int32_t i : {0, 2}) {
+    STRUCT_DH_COMPOUND c;
+    ASSERT_TRUE(GetDHRecord(t, i, &c));
+    c.internalStandard = i == 0 ? int16_t(70) : int16_t(-300);
+    ASSERT_TRUE(PutDHRecord(t, i, &c));
+  }
+  FreeDHRecordSet(t);
+  SampleSpec s;
+  s.amounts = {5, 5, 5, 5};
+  msfix::RunTruth truth;
+  ASSERT_TRUE(quant_accuracy::WriteSample(kSample, d, s, method_, &truth));
+  ASSERT_TRUE(Quantitate(window_, kSample, kMethod, SAMPLE_ANALYSIS));
+  const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample);
+  ASSERT_EQ(steps.size(), method_.compounds.size());
+  for (const STRUCT_RESULT_STEP& st : steps)
+    if (StepName(st) == method_.compounds[2].name) EXPECT_EQ(+st.standardNumber, 0);
+}
+
+}  // namespace
