@@ -73,6 +73,6 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_QuantitateRun", "BM_EngineAlone", 2.0);
+  reporter.PrintRatio("BM_QuantitateRun/iterations:3/repeats:3", "BM_EngineAlone/iterations:3/repeats:3", 2.0);
   return 0;
 }
