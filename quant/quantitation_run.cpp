@@ -1161,6 +1161,15 @@ void RestoreCompoundCalFields(STRUCT_DH_COMPOUND* compound, const COMPOUND_CAL_S
   std::memcpy(c + 3365 + 1368, &save->referenceCount, 2);
 }
 
+void ClearCompoundCalibration(STRUCT_DH_COMPOUND* compound) {
+  if (!compound) return;
+  compound->flags = uint16_t(compound->flags & ~((1u << 1) | (1u << 2) | (1u << 3) | (1u << 11)));
+  auto* c = reinterpret_cast<uint8_t*>(compound);
+  std::memset(c + 52, 0, 52);
+  std::memset(c + 108, 0, 4);
+  std::memset(c + 112, 0, 4);
+}
+
 BOOL CalibratedAmount(const STRUCT_DH_COMPOUND* compound, double response, double* amount) {
   if (!compound || !amount || !std::isfinite(response)) return FALSE;
   const double c0 = compound->coefficients[0], c1 = compound->coefficients[1], c2 = compound->coefficients[2],
@@ -1211,7 +1220,13 @@ BOOL AddCalibrationPoint(STRUCT_DH_COMPOUND* compound, int16_t level, double res
   double sum = 0;
   for (int i = 0; i < count; ++i) sum += l.responses[i];
   l.average = float(count > 0 ? sum / count : 0);
-  return FitCompoundCalibration(compound, nullptr, block);
+  if (FitCompoundCalibration(compound, nullptr, block)) return TRUE;
+  // A curve that no point supports any more is no curve.
+  bool points = false;
+  for (const DH_CALIBRATION_LEVEL& v : compound->levels)
+    for (int i = 0; i < std::clamp<int>(v.count, 0, 10); ++i) points = points || v.responses[i] > 0;
+  if (!points) ClearCompoundCalibration(compound);
+  return FALSE;
 }
 
 BOOL WriteRecalcLog(const char* dataFile, const char* methodFile, const void* options,

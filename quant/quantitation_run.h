@@ -67,6 +67,11 @@ MORVEX_API BOOL CalibratedAmount(const STRUCT_DH_COMPOUND* compound, double resp
 MORVEX_API BOOL AddCalibrationPoint(STRUCT_DH_COMPOUND* compound, int16_t level, double response, BOOL replace,
                                     BOOL average, const DH_QUANT_BLOCK* block);
 
+// Clears a compound's calibration: flag bits 1, 2, 3 and 11, the 52 bytes
+// from offset 52 (the coefficients among them), the i32 at 108 and the
+// i16s at 112 and 114.
+MORVEX_API void ClearCompoundCalibration(STRUCT_DH_COMPOUND* compound);
+
 // ---- Manual quantitation -----------------------------------------------------------
 MORVEX_API BOOL DoTolmarManualQuantitationEx1(HWND window, char* runFile, const char* dataFile,
                                               const char* calibrationName, const char* methodFile, void* options,

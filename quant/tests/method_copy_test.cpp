@@ -65,7 +65,9 @@ TEST_F(MethodCopyTest, OptionalSectionsMayBeMissingRequiredOnesMayNot) {
     DeleteSection(kOther, name.c_str());
     ASSERT_TRUE(CreateSectionFileAtPath(kTarget, 777, 0, 1));
     EXPECT_EQ(MORVEX_CopyDHMethod(kTarget, kOther, id_, address_), c.required ? FALSE : TRUE);
-    if (!c.required) EXPECT_TRUE(SectionExists(kTarget, Name("PeakTable").c_str()));
+    if (!c.required) {
+      EXPECT_TRUE(SectionExists(kTarget, Name("PeakTable").c_str()));
+    }
   }
   // Without a global table nothing is copied.
   DeleteSection(kOther, Name("GlobalParams").c_str());

@@ -591,7 +591,9 @@ TEST_F(QuantitationRunTest, AGroupOutsideTheTableHasNoStandard) {
   const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample);
   ASSERT_EQ(steps.size(), method_.compounds.size());
   for (const STRUCT_RESULT_STEP& st : steps)
-    if (StepName(st) == method_.compounds[2].name) EXPECT_EQ(+st.standardNumber, 0);
+    if (StepName(st) == method_.compounds[2].name) {
+      EXPECT_EQ(+st.standardNumber, 0);
+    }
 }
 
 }  // namespace

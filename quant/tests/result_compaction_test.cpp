@@ -48,7 +48,9 @@ class ResultCompactionTest : public EngineTest {
     std::filesystem::create_directories(win::paths::ToHost("C:\\TEMP"));
   }
   static void Write(const char* file, const std::vector<STRUCT_RESULT_STEP>& steps) {
-    if (!FileExists(file)) ASSERT_TRUE(CreateSectionFileAtPath(file, 777, 0, 1));
+    if (!FileExists(file)) {
+      ASSERT_TRUE(CreateSectionFileAtPath(file, 777, 0, 1));
+    }
     HSECTION s = CreateTolResults(file, 0);
     ASSERT_NE(s, nullptr);
     STRUCT_RESULTS_HEADER h;
@@ -131,7 +133,9 @@ TEST_F(ResultCompactionTest, EachFilterMarksItsSteps) {
     EXPECT_LT(+steps[1].kind, RESULT_KIND_REMOVED);
     if (c.kind == UNKNOWN_FILTER_NEAREST_IS)
       for (const auto& st : steps)
-        if (st.kind >= RESULT_KIND_REMOVED) EXPECT_EQ(+st.standardNumber, 1);
+        if (st.kind >= RESULT_KIND_REMOVED) {
+          EXPECT_EQ(+st.standardNumber, 1);
+        }
   }
 }
 
