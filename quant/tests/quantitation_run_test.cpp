@@ -17,6 +17,7 @@
 #include "quant/quantitation_run.h"
 #include "quant_run_support.h"
 #include "quant_test_support.h"
+#include "win/win_profile.h"
 #include "win/win_user.h"
 
 namespace {
@@ -594,6 +595,30 @@ TEST_F(QuantitationRunTest, AGroupOutsideTheTableHasNoStandard) {
     if (StepName(st) == method_.compounds[2].name) {
       EXPECT_EQ(+st.standardNumber, 0);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// With the workstation's processing log on, the data file's log names the
+// run's sample kind and its method.
+TEST_F(QuantitationRunTest, TheDataFileLogNamesTheSampleAndTheMethod) {
+  ASSERT_TRUE(WritePrivateProfileStringA("Options", "Item7", "2", GetWorkstationIniPath()));
+  Design d;
+  ASSERT_TRUE(WriteUncalibratedMethod(kMethod, d, MethodPlan{}, &method_));
+  SampleSpec s;
+  s.amounts = {5, 5, 5, 5};
+  msfix::RunTruth truth;
+  ASSERT_TRUE(quant_accuracy::WriteSample(kSample, d, s, method_, &truth));
+  ASSERT_TRUE(Quantitate(window_, kSample, kMethod, SAMPLE_ANALYSIS));
+  HDHTABLE log = OpenDHLog(kSample, method_.moduleId, method_.moduleAddress, "1");
+  ASSERT_NE(log, nullptr);
+  std::string text(size_t(std::max(CountDHLogEntries(log), 0)), '\0');
+  ASSERT_TRUE(ReadDHLogText(log, text.data(), int32_t(text.size())));
+  FreeDHRecordSet(log);
+  EXPECT_NE(text.find(": Processed as Analysis sample using method:"), std::string::npos) << text;
+  EXPECT_NE(text.find(std::string("    '") + kMethod + "'"), std::string::npos) << text;
 }
 
 }  // namespace
