@@ -25,6 +25,9 @@ int DrawSampleSpectra();    // spectrum_plot_demo.cpp
 int WriteSampleReport();    // report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
 int ReportViewerDemo();     // report_viewer_demo.cpp
+int QuantitationDemo();     // quantitation_demo.cpp
+int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
+int ShowResults(const std::string& dataFile);
 
 namespace {
 
@@ -32,7 +35,9 @@ int Usage() {
   std::fputs("usage: kelt_host demo\n"
             "       kelt_host make-sample <path> [profile|live|raw|detector|tagged|processed|method] [seed]\n"
             "       kelt_host overlay-control <data file> ...\n"
-            "       kelt_host overlay-window\n",
+            "       kelt_host overlay-window\n"
+            "       kelt_host quantitate <data file> <method>\n"
+            "       kelt_host results <data file>\n",
              stderr);
   return 2;
 }
@@ -191,7 +196,9 @@ int Demo() {
   const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();
   const int viewer = report ? report : ReportViewerDemo();
-  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control : viewer;
+  const int quantitation = QuantitationDemo();
+  return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
+         : viewer ? viewer : quantitation;
 }
 
 // Exit code of a command line the host cannot take.
@@ -284,7 +291,8 @@ int OverlayControlDemo(const std::vector<std::string>& paths);
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
-  if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control")
+  if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
+      command != "quantitate" && command != "results")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -294,6 +302,17 @@ int main(int argc, char** argv) {
   if (command == "demo" && argc == 2) return Demo();
   if (command == "overlay-window" && argc == 2) return OverlayWindowDemo();
   if (command == "make-sample") return MakeSample(argc, argv);
+  if (command == "quantitate") {
+    if (argc != 4) return Usage();
+    for (int i = 2; i < 4; ++i)
+      if (!host::UsablePath(argv[i], &why)) return Refuse(std::string("cannot use \"") + argv[i] + "\": " + why);
+    return QuantitateFiles(argv[2], argv[3]);
+  }
+  if (command == "results") {
+    if (argc != 3) return Usage();
+    if (!host::UsablePath(argv[2], &why)) return Refuse(std::string("cannot use \"") + argv[2] + "\": " + why);
+    return ShowResults(argv[2]);
+  }
   if (command == "overlay-control" && argc > 2) {
     const std::vector<std::string> paths(argv + 2, argv + argc);
     if (paths.size() > OPLOT_SLOTS)

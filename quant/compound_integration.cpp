@@ -235,6 +235,13 @@ bool RenewReferenceSpectrum(STRUCT_WORK_FILE* workFile, STRUCT_RESULT_STEP* step
 
 }  // namespace
 
+BOOL FillStepApexScan(const char* dataFile, STRUCT_RESULT_STEP* step, BOOL positive) {
+  if (!dataFile || !step) return FALSE;
+  step->peakScan = step->matchScan = -1;
+  FillApexScan(dataFile, step, positive != 0);
+  return step->peakScan >= 0 ? TRUE : FALSE;
+}
+
 int32_t PeakFlagsToText(uint32_t flags, char* letters, int32_t size) {
   if (!letters || size <= 0) return 0;
   static const char kLetters[] = PEAK_FLAG_LETTERS;

@@ -48,3 +48,6 @@ MORVEX_API void SendEngineMessages(HWND window, STRUCT_RESULT_STEP* step);
 MORVEX_API void MakeStepLetters(STRUCT_RESULT_STEP* step, uint16_t compoundFlags, int16_t calculationType);
 // Moves a compound's time events by shift ten-thousandths of a minute.
 MORVEX_API void ShiftTimeEvents(STRUCT_DH_COMPOUND* compound, int32_t shift);
+// The apex scan's number, text and time into the step (O when positive and
+// a quantitation ion is saturated); false when no scan could be read.
+MORVEX_API BOOL FillStepApexScan(const char* dataFile, STRUCT_RESULT_STEP* step, BOOL positive);

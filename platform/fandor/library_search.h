@@ -71,6 +71,10 @@ FANDOR_API HSPECLIB OpenSpectrumLibrary(const char* path);
 FANDOR_API void CloseSpectrumLibrary(HSPECLIB library);
 FANDOR_API int32_t CountLibrarySpectra(HSPECLIB library);  // -1 bad handle
 FANDOR_API int32_t CountSkippedLibraryEntries(HSPECLIB library);
+// The peaks of an entry at nominal mass, ascending, abundances 0..999: at
+// most max of them into the arrays; how many, -1 for a bad handle or entry.
+FANDOR_API int32_t GetLibrarySpectrumPeaks(HSPECLIB library, int32_t entry, uint16_t* masses,
+                                          uint16_t* abundances, int32_t max);
 FANDOR_API BOOL GetLibrarySpectrumName(HSPECLIB library, int32_t entry, char* buffer, int32_t size);
 
 // Searches one open library. *hitList receives a block (FreeBlock) of an

@@ -450,6 +450,20 @@ FANDOR_API BOOL GetLibrarySpectrumName(HSPECLIB library, int32_t entry, char* bu
   return TRUE;
 }
 
+FANDOR_API int32_t GetLibrarySpectrumPeaks(HSPECLIB library, int32_t entry, uint16_t* masses,
+                                          uint16_t* abundances, int32_t max) {
+  if (!library || max < 0 || (max > 0 && (!masses || !abundances))) return -1;
+  const Library& lib = static_cast<Handle*>(library)->lib;
+  if (entry < 0 || size_t(entry) >= lib.entries.size()) return -1;
+  const fandor::Weighted& w = lib.entries[size_t(entry)].spectrum;
+  const int32_t n = int32_t(std::min<size_t>(w.masses.size(), size_t(max)));
+  for (int32_t i = 0; i < n; ++i) {
+    masses[i] = w.masses[size_t(i)];
+    abundances[i] = uint16_t(std::lround(w.abundances[size_t(i)]));
+  }
+  return n;
+}
+
 FANDOR_API int32_t SearchSpectrumLibrary(HSPECLIB library, const void* spectrum, int32_t maxHits,
                                          int32_t minimumMatch, void** hitList) {
   if (!library) {

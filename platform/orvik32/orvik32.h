@@ -147,6 +147,10 @@ ORVIK_API BOOL GetProgramDirectory(char* buffer);
 ORVIK_API const char* GetWorkstationIniPath();
 // Seconds since 1970-01-01 00:00 UTC.
 ORVIK_API int32_t GetCurrentDateTime();
+// Workstation option word number item ([Options] "Item<n>" of the
+// workstation ini); 0 when unset. Item 7 bit 1: data files keep a log of
+// their processing.
+ORVIK_API int32_t GetWorkstationOption(int32_t item);
 
 // ---- Instrument modules ----------------------------------------------------
 // The workstation's configuration of an instrument module kind. Only kind

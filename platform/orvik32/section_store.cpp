@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <iterator>
 #include <cstring>
@@ -524,6 +525,17 @@ bool CheckedWhole(Conn* c) {
 }
 }  // namespace
 
+// A path in the workstation's temporary folder (names compared without
+// regard to case, as the file system does).
+bool InTempFolder(std::string_view winPath) {
+  const std::string temp = win::paths::TempFolder();
+  if (winPath.size() <= temp.size()) return false;
+  for (size_t i = 0; i < temp.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(winPath[i])) != std::tolower(static_cast<unsigned char>(temp[i])))
+      return false;
+  return true;
+}
+
 ConnPtr Connect(std::string_view winPath) {
   if (winPath.empty() || !RegisterVfs()) return ConnPtr();
   std::string host = win::paths::ToHost(winPath);
@@ -551,6 +563,10 @@ ConnPtr Connect(std::string_view winPath) {
     if (!q.ok() || !q.Row() || sqlite3_column_int64(q.get(), 0) != 1330795083) return ConnPtr();
   }
   if (!SchemaIsOurs(c.get()) || !CheckedWhole(c.get())) return ConnPtr();
+  // Files in the temporary folder live only as long as the operation that
+  // made them: their commits stay whole through the journal when a process
+  // dies, and need not wait for the disk.
+  if (InTempFolder(winPath)) c->Exec("PRAGMA synchronous = OFF");
   if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
   return ConnPtr(c.release());
 }
@@ -645,6 +661,7 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
   int rc = sqlite3_open_v2(tempHost.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                            kVfsName);
   g_pendingPrefix = nullptr;
+  if (rc == SQLITE_OK && InTempFolder(winPath)) sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
   bool ok = rc == SQLITE_OK &&
             sqlite3_exec(db, kCreateSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
   if (sqlite3_close_v2(db) != SQLITE_OK) ok = false;

@@ -1,4 +1,5 @@
 // The workstation's folders, its ini file, the clock, and whole-file facts.
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -6,6 +7,7 @@
 #include "section_store.h"
 #include "win/win_file_facts.h"
 #include "win/win_paths.h"
+#include "win/win_profile.h"
 
 namespace {
 const char kIniPath[] = "C:\\Workstation\\workstation.ini";
@@ -41,3 +43,9 @@ BOOL GetProgramDirectory(char* buffer) {
 const char* GetWorkstationIniPath() { return kIniPath; }
 
 int32_t GetCurrentDateTime() { return orvik::CurrentTime(); }
+
+int32_t GetWorkstationOption(int32_t item) {
+  char key[32];
+  std::snprintf(key, sizeof key, "Item%d", int(item));
+  return int32_t(GetPrivateProfileIntA("Options", key, 0, kIniPath));
+}

@@ -4,7 +4,9 @@
 // report and the chromatogram annotations read it: the header and every
 // step, the qualifier record of each step's compound, the TIC peaks with
 // their hits, and the peak and hit a step points at. No read faults; no
-// block handed out is shorter than the record it claims to be.
+// block handed out is shorter than the record it claims to be. Then the
+// sections are filtered and compacted as a quantitation run does: a
+// compaction that succeeds leaves results whose counts are their steps.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -12,7 +14,10 @@
 
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32.h"
+#include "holbrin/holbrin.h"
+#include "quant/result_compaction.h"
 #include "quant/results_sections.h"
+#include "win/win_kernel.h"
 #include "testing/fuzz_support.h"
 #include "win/win_file_facts.h"
 
@@ -93,6 +98,40 @@ void ReadAll() {
   }
 }
 
+// The unknown peaks filtered, then every section compacted from a copy.
+void Compact() {
+  STRUCT_RESULTS_HEADER h;
+  std::memset(&h, 0, sizeof h);
+  if (HSECTION r = OpenTolResults(kPath)) {
+    if (ReadTolResults(r, &h)) {
+      STRUCT_DH_GLOBAL_PARAMS g;
+      InitGlobalParams(&g);
+      g.unknownFilterKind = 3;
+      g.filterLargestCount = 2;
+      g.removeIdentifiedUnknowns = 1;
+      ApplyUnknownPeakFilter(r, &h, &g, nullptr);
+    }
+    CloseSection(r);
+  }
+  const char copy[] = "C:\\FUZZ\\COPY.KMS";
+  win::facts::RemoveFile(copy);
+  if (!CopyFileA(kPath, copy, FALSE)) return;
+  const int32_t n = int32_t(h.countIdentified) + h.countMissing + h.countFailed;
+  if (CompactAllSections(kPath, copy, n < 0 ? 0 : n)) {
+    HSECTION r = OpenTolResultsReadOnly(kPath);
+    fuzz::Check(r != nullptr, "compacted results that do not open");
+    if (r) {
+      STRUCT_RESULTS_HEADER c;
+      fuzz::Check(ReadTolResults(r, &c) != 0, "compacted results without a header");
+      const int32_t sum = int32_t(c.countIdentified) + c.countMissing + c.countFailed + c.countTIC +
+                          c.countDuplicate + c.countUnknown;
+      fuzz::Check(sum == CountTolResultSteps(r), "compacted counts that are not the steps");
+      CloseSection(r);
+    }
+  }
+  win::facts::RemoveFile(copy);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -109,6 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CloseSection(s);
   }
   ReadAll();
+  Compact();
   return 0;
 }
 
