@@ -28,6 +28,7 @@ ON_WM_DESTROY()
 ON_WM_SIZE()
 ON_WM_GETDLGCODE()
 ON_WM_PAINT()
+ON_WM_TIMER()
 ON_WM_ERASEBKGND()
 ON_WM_HSCROLL()
 ON_MESSAGE(OPM_SETPLOTSCALES, OnSetPlotScales)
@@ -139,6 +140,7 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       OnTTPreviousScales();
       return TRUE;
     default:
+      if (OnNoiseCommand(id)) return TRUE;
       if (id >= OPLOT_CMD_SPECTRUM_A0 && id < OPLOT_CMD_SPECTRUM_A0 + 8) {
         OnSelectSpectrum(id);
         return TRUE;

@@ -257,16 +257,12 @@ void CCtlOPlot::SetToolbarTransientsFromPrefs() {
   m_singleClickMode = m_prefs.features.singleClickMode;
 }
 void CCtlOPlot::GetSignalToNoiseFromZoom() {}
-void CCtlOPlot::GetAreaCountFromZoom() {}
 void CCtlOPlot::MakeLinearityReport() {}
 void CCtlOPlot::UpdateAfterPreferenceChange(short, short) {}
 // (data file, version file, display name): the base control keeps no
 // temporary version files; derived controls remove theirs here.
 void CCtlOPlot::HandleTerminatingVersionTempFile(char*, char*, char*) {}
 void CCtlOPlot::ExportReportToQuibell(char*, short) {}
-void CCtlOPlot::CalRMSNoise(short, short) {}
-void CCtlOPlot::MaximizePlot(short) {}
-void CCtlOPlot::RestorePlot(short) {}
 short CCtlOPlot::GetActivePlotIndex() const {
   const SVW_OVERLAY* o = m_pOverlay;
   if (!o) return -1;
@@ -278,11 +274,9 @@ short CCtlOPlot::GetActivePlotIndex() const {
   return OverlaySlotIndex(m_activePlot) && o->head.shown[m_activePlot] ? m_activePlot : -1;
 }
 
-void CCtlOPlot::CancelMaximizePlot() {}  // the control maximises nothing before that feature
 int CCtlOPlot::CheckBackCorrRights() { return 0; }
 void CCtlOPlot::QuickInt_OpenDialog(short, short) {}
 void CCtlOPlot::QuickInt_CloseDialog(short index) {
   if (index >= 0 && index < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[index] = nullptr;
 }
-void CCtlOPlot::GetDataForWholeTimeRange(short) {}
 void CCtlOPlot::EnableSegmentMode() {}

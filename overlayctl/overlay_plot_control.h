@@ -421,6 +421,29 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // The profile-density message for the segments a failed spectrum touched.
   void CheckProfileDensities(const STRUCT_WORK_FILE* workFile, double start, double end);
 
+  // ---- Noise and signal-to-noise --------------------------------------------------
+  // Drift correction of the RMS methods (command 2805 flips it).
+  int16_t m_bRMSFitToLine = 0;
+  // The noise commands (signal-to-noise of a slot, the drift switch); false for other ids.
+  bool OnNoiseCommand(UINT id);
+
+  // ---- Maximised plot and data-review navigation ------------------------------------
+  // What the navigation strip steps: 0 nothing, 1 segments, 2 files, 3 plot descriptors.
+  int32_t m_scrollKind = 0;
+  // Set after plots were restored from a maximised one (derived controls set it after an exchange).
+  int16_t m_plotsRestored = 0;
+  // The strip's buttons follow the navigation state (nothing without a strip).
+  void UpdateNavigationButtons();
+  // Shows segment `wanted` of the active plot's file (1-based) when stepping segments.
+  void GoToNavigatorSegment(short wanted);
+
+  // ---- Live update of files still being acquired -----------------------------------
+  void OnTimer(UINT_PTR id);
+  // One tick of following the acquiring files (timers 1 to 20).
+  void FollowAcquiringFiles();
+  // Timer 42: the deferred copy of the control to the clipboard.
+  void CopyToClipboardLater();
+
   // ---- Life cycle ------------------------------------------------------------
   void FreeObjects();
 
