@@ -104,8 +104,9 @@ void CCtlOPlot::FollowAcquiringFiles() {
     if (oldEnd > newEnd[i]) wf->endTime = oldEnd;
     if (newEnd[i] + kEndTolerance >= wf->endTime) wf->endTime = newEnd[i];
     const double off = SlotOffset(o, i);
-    o->tail.overallEnd = std::max(o->tail.overallEnd, newEnd[i] + off);
-    o->tail.homeEnd = std::max(o->tail.homeEnd, newEnd[i] + off);
+    // The overlay's fields are packed: compared by value.
+    if (o->tail.overallEnd < newEnd[i] + off) o->tail.overallEnd = newEnd[i] + off;
+    if (o->tail.homeEnd < newEnd[i] + off) o->tail.homeEnd = newEnd[i] + off;
     // The user looks at an earlier part of the run.
     if (o->tail.viewEnd < lastPoint) follows[i] = false;
   }
