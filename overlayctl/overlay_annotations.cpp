@@ -145,7 +145,6 @@ void CCtlOPlot::MakeOrKeepOrFreeAnnotations() {
   }
 }
 
-// The toolbar frame and the segment bar come with their own features; until
-// then there is nothing of theirs to bring up to date.
+// The toolbar frame comes with its own feature; until then there is
+// nothing of its to bring up to date.
 void CCtlOPlot::UpdateToolBar() {}
-void CCtlOPlot::UpdateSegments() {}

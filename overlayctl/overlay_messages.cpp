@@ -141,6 +141,10 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       return TRUE;
     default:
       if (OnNoiseCommand(id)) return TRUE;
+      if (id == OPLOT_ID_SEGMENTS && HIWORD(wParam) == 1) {
+        OnNoteSegInfoClick();
+        return TRUE;
+      }
       if (id >= OPLOT_CMD_SPECTRUM_A0 && id < OPLOT_CMD_SPECTRUM_A0 + 8) {
         OnSelectSpectrum(id);
         return TRUE;
@@ -298,14 +302,6 @@ LRESULT CCtlOPlot::OnGiveParentRightClick(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-LRESULT CCtlOPlot::OnShowSegments(WPARAM wParam, LPARAM) {
-  m_prefs.features.showSegments = wParam ? 1 : 0;
-  SizeControls();
-  RepaintUnlessSuspended();
-  return 0;
-}
-
-LRESULT CCtlOPlot::OnIsShowingSegments(WPARAM, LPARAM) { return m_segmentsShown ? 1 : 0; }
 
 LRESULT CCtlOPlot::OnEnableHideDelete(WPARAM wParam, LPARAM) {
   m_enableHideDelete = wParam ? 1 : 0;

@@ -121,8 +121,9 @@ int CCtlOPlot::OnCreate(CREATESTRUCTA* cs) {
   if (ok) ok = MakeChild(m_pRangeText, WC_STATICA, "", WS_CHILD | SS_RIGHT, OPLOT_ID_RANGE_TEXT);
   if (ok) m_pRangeText->ShowWindow(SW_SHOW);
   if (ok) ok = MakeChild(m_pListBox, WC_LISTBOXA, nullptr, WS_CHILD, OPLOT_ID_LISTBOX);
-  // The segment bar: a window of the segment-information class.
-  if (ok) ok = MakeChild(m_pSegments, "KELT_SegInfo", nullptr, WS_CHILD, OPLOT_ID_SEGMENTS);
+  // The segment bar, when the preferences show it; a bar that cannot be
+  // made leaves the control without one.
+  if (ok && m_prefs.features.showSegments) CreateSegments();
   if (ok) {
     m_pLabels = new (std::nothrow) CLabelManager(this);
     ok = m_pLabels != nullptr;
@@ -181,7 +182,7 @@ void CCtlOPlot::FreeObjects() {
   m_pPickedFiles = nullptr;
   CloseBackgroundCorrectionDialog();
   DestroyChild(m_pToolBar);
-  DestroyChild(m_pSegments);
+  DestroySegments();
   for (int i = 0; i < OPLOT_SLOTS; ++i) FreeOneSlotAnnotations(i);
   if (m_pEditIonsBlock) FreeBlock(m_pEditIonsBlock);
   m_pEditIonsBlock = nullptr;

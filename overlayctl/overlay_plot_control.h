@@ -633,6 +633,18 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // The toolbar's buttons and the segment bar follow the displayed state.
   void UpdateToolBar();
   void UpdateSegments();
+  // The segment bar (child 70): made with the control's preferences and
+  // print colours, and destroyed.
+  void CreateSegments();
+  void DestroySegments();
+  // A click on the bar: the segment it names, for the data-file information.
+  void OnNoteSegInfoClick();
+  // The bar keeps the active plot's work file by address: before a work
+  // file may be freed, it is told to forget it until the next paint.
+  void ForgetSegmentFile();
+  // The last segment clicked on the bar: its file's segment count in the
+  // high word, the segment index in the low word.
+  int32_t m_segInfoClickValue = 0;
   // The room the control's title line takes above the plots (0: no title).
   int16_t TitleMargin() const;
   // Tiled annotation texts of one paint: filled while drawing the plots,
