@@ -572,12 +572,13 @@ void CCtlSegInfo::OnTimer(UINT_PTR id) {
       KillTimer(id);
     }
   } else {
+    // Stopped before the popup is asked for: opening it starts the poll anew.
+    KillTimer(id);
     if (hoverPending) {
       hoverPending = 0;
       if (std::abs(p.x - hoverX) <= SEGINFO_HOVER_SLACK && std::abs(p.y - hoverY) <= SEGINFO_HOVER_SLACK)
         PostMessage(SIM_SHOWINFOWINDOW, 0, 0);
     }
-    KillTimer(id);
   }
   g_hoverTickRunning = 0;
 }
