@@ -261,8 +261,10 @@ void CCtlOPlot::CalRMSNoise(short slot, short method) {
   const bool realValues = dp->points->isDouble == 1 || !IsMSKind(s.workFile);
   const std::string text = NoiseLabelText(r, method, m_bRMSFitToLine, realValues, s.units);
   STRUCT_MARKER_PARAMS params = prefs.noise.signalNoiseMarker;
-  params.pointerMode = 1;   // a pointer to the signal
-  params.peakBoxStyle = 1;  // and the noise box
+  // Placed by the data, with a pointer to the signal and the noise box drawn.
+  params.positionMode = 1;
+  params.pointerMode = 1;
+  params.peakBoxStyle = 1;
   const double baseline = r.baselinePresent ? r.baseline : 0.0;
   // Without a noise region the single label's box sits on the signal's
   // baseline, not on values never measured.
