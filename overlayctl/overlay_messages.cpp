@@ -8,6 +8,7 @@
 #include "fandor/target_list_results.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "overlayctl/segment_navigator.h"
 #include "spectra/spectrum_managers.h"
 
 namespace {
@@ -84,6 +85,15 @@ ON_MESSAGE(OPM_GETNUMBERSPECTRATOAVERAGE, OnGetNumberSpectraToAverage)
 ON_MESSAGE(OPM_GETNEWREFERENCEPLOT, OnGetNewReferencePlot)
 ON_MESSAGE(OPM_QUIBGETNEWFILESINDEX, OnQUIB_GetNewFilesIndex)
 ON_MESSAGE(OPM_QUIBGETNEWPDSINDEX, OnQUIB_GetNewPDsIndex)
+ON_MESSAGE(OPM_QUIBENABLEFEATURE, OnQuibEnableFeature)
+ON_MESSAGE(OPM_QUIBENABLEFILESSCROLL, OnQuibEnableFilesScroll)
+ON_MESSAGE(OPM_QUIBENABLEPDSSCROLL, OnQuibEnablePDsScroll)
+ON_MESSAGE(OPM_SETQUIB5PRESSTREE, OnSetQuib5PressTree)
+ON_MESSAGE(OPM_SETHIGHLIGHTRANGE, OnSetHighlightRange)
+ON_MESSAGE(OPM_FORCESEGMENTWITHDATA, OnForceSegmentWithData)
+ON_MESSAGE(OPM_SHOWQUALPLOTS, OnShowQualPlots)
+ON_MESSAGE(OPM_SHOWTICPLOT, OnShowTICPlot)
+ON_MESSAGE(OPM_NOTIFYEDITKEYENTER, OnNotifyEditKeyEnter)
 ON_WM_LBUTTONDOWN()
 ON_WM_LBUTTONUP()
 ON_WM_MOUSEMOVE()
@@ -141,6 +151,7 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       return TRUE;
     default:
       if (OnNoiseCommand(id)) return TRUE;
+      if (OnNavigationCommand(id)) return TRUE;
       if (id == OPLOT_ID_SEGMENTS && HIWORD(wParam) == 1) {
         OnNoteSegInfoClick();
         return TRUE;
@@ -413,5 +424,3 @@ LRESULT CCtlOPlot::OnWM_LOGIN_CHANGED(WPARAM, LPARAM) {
 
 LRESULT CCtlOPlot::OnGetNumberSpectraToAverage(WPARAM, LPARAM) { return m_prefs.features.pointsToAverage; }
 LRESULT CCtlOPlot::OnGetNewReferencePlot(WPARAM, LPARAM) { return m_newReferencePlot; }
-LRESULT CCtlOPlot::OnQUIB_GetNewFilesIndex(WPARAM, LPARAM) { return m_newFilesIndex; }
-LRESULT CCtlOPlot::OnQUIB_GetNewPDsIndex(WPARAM, LPARAM) { return m_newPDsIndex; }

@@ -151,7 +151,7 @@ void DestroyChild(T*& child) {
 }  // namespace
 
 void CCtlOPlot::FreeObjects() {
-  m_pSegmentNavigator = nullptr;  // made by the navigation strip
+  FreeNavigation();
   DestroyChild(m_pHScroll);
   DestroyChild(m_pListBox);
   DestroyChild(m_pScrollButton[0]);
@@ -280,4 +280,3 @@ void CCtlOPlot::QuickInt_OpenDialog(short, short) {}
 void CCtlOPlot::QuickInt_CloseDialog(short index) {
   if (index >= 0 && index < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[index] = nullptr;
 }
-void CCtlOPlot::EnableSegmentMode() {}

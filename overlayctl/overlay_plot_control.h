@@ -436,6 +436,37 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void UpdateNavigationButtons();
   // Shows segment `wanted` of the active plot's file (1-based) when stepping segments.
   void GoToNavigatorSegment(short wanted);
+  // Navigation strip state (the program's review of files and plot descriptors).
+  int16_t m_preferFiles = 0;
+  int16_t m_filesEnabled = 0, m_filesFirstLabel = 0, m_filesLastLabel = 0, m_filesCurrent = 0, m_filesMin = 0,
+          m_filesMax = 0;
+  int16_t m_pdsEnabled = 0, m_pdsFirstLabel = 0, m_pdsLastLabel = 0, m_pdsCurrent = 0, m_pdsMin = 0, m_pdsMax = 0;
+  int16_t m_filesChanged = 0, m_pdsChanged = 0;
+  int16_t m_treePressed = 0, m_showQualPlots = 0, m_showTICPlot = 0;
+  // The last spectrum made from a time or a zoom: where segment mode starts.
+  double m_lastSptTime = 0;
+  int16_t m_lastSptPlot = 0;
+  uint16_t m_lastSptSerial = 0;
+  HWND NavChild(int id) const;
+  class CSegmentNavigator* Navigator() const;
+  bool CreateNavigationStrip();
+  void DestroyNavigationStrip();
+  void FreeNavigation();
+  // The segment-mode box was set or cleared.
+  void OnSegmentModeBox();
+  // After the navigator moved: new data for the segment window, scales anew.
+  void ApplySegmentChange();
+  // Strip buttons and the program's toolbar hooks; false for other ids.
+  bool OnNavigationCommand(UINT id);
+  LRESULT OnQuibEnableFeature(WPARAM, LPARAM);
+  LRESULT OnQuibEnableFilesScroll(WPARAM, LPARAM);
+  LRESULT OnQuibEnablePDsScroll(WPARAM, LPARAM);
+  LRESULT OnSetQuib5PressTree(WPARAM, LPARAM);
+  LRESULT OnSetHighlightRange(WPARAM, LPARAM);
+  LRESULT OnForceSegmentWithData(WPARAM, LPARAM);
+  LRESULT OnShowQualPlots(WPARAM, LPARAM);
+  LRESULT OnShowTICPlot(WPARAM, LPARAM);
+  LRESULT OnNotifyEditKeyEnter(WPARAM, LPARAM);
 
   // ---- Live update of files still being acquired -----------------------------------
   void OnTimer(UINT_PTR id);
