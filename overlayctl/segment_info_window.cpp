@@ -644,8 +644,8 @@ void CCtlSegInfo::CreateSegInfoWnd() {
                   e.text);
     record->lineCount = 1;
   }
-  // Descriptions come with MS data files (not raw or detector files).
-  if (workFile->centroid || workFile->profile) AddVerboseLines(record, hoverSegment);
+  // The acquisition description is written for profile data files.
+  if (workFile->profile) AddVerboseLines(record, hoverSegment);
   if (record->lineCount > 1 && record->lineCount + 2 <= SEGINFO_POPUP_LINES) {
     std::snprintf(record->lines[record->lineCount++], SEGINFO_LINE_SIZE, "  ");
     std::snprintf(record->lines[record->lineCount++], SEGINFO_LINE_SIZE, "Click on window to close it.");

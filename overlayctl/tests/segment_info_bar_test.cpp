@@ -280,6 +280,31 @@ TEST_F(SegmentBarTest, ClicksAndHoverPopup) {
   Destroy(bar);
 }
 
+// An empty time range has no scale: everything stands at the left edge,
+// nothing is placed at a position made of an infinite one.
+TEST_F(SegmentBarTest, AnEmptyRangeDrawsWithoutAScale) {
+  int16_t count = 0;
+  STRUCT_SEG_DRAW_INFO* info = MakeSegmentDrawInfoStruct(wf_, &count, 1);
+  ASSERT_NE(info, nullptr);
+  STRUCT_SEGINFO_DRAW r{};
+  r.x1 = 40;
+  r.y1 = 39;
+  r.x2 = 640;
+  r.charWidth = 8;
+  r.charHeight = 16;
+  r.startTime = r.endTime = (info[1].firstTime + info[1].lastTime) / 2;
+  r.workFile = wf_;
+  r.segInfo = info;
+  r.segCount = count;
+  for (int16_t mode : {int16_t{0}, int16_t{1}}) {
+    r.mode = mode;
+    const Drawing d = Record([&](HDC dc) { OPLOT_DrawSegmentInfo(CDC::FromHandle(dc), &r); });
+    for (const DrawnText& t : d.texts) EXPECT_LT(std::abs(t.x), 2000) << t.text;
+    for (const DrawnLine& l : d.lines) EXPECT_LT(std::abs(l.x0) + std::abs(l.x1), 4000);
+  }
+  FreeBlock(info);
+}
+
 // The control's own bar: child 70 under a segmented run, hidden and shown by its message.
 TEST_F(SegmentBarTest, TheControlShowsTheActiveFilesSegments) {
   HWND w = MakeControl(7, 800, 500);
