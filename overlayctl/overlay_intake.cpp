@@ -617,6 +617,7 @@ void CCtlOPlot::DeleteOnePlot(short slot, short notify) {
     if (m_TextFlags[k].slot != slot) m_TextFlags[kept++] = m_TextFlags[k];
   for (int16_t k = kept; k < OPLOT_TEXT_FLAGS; ++k) m_TextFlags[k] = STRUCT_OPLOT_TEXT_FLAG{};
   m_nTextFlags = kept;
+  KeepNavigatorSegment();
 }
 
 void CCtlOPlot::HandOverVersionFile(short slot) {
@@ -778,6 +779,7 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
     OnNewPlotData(0, 0);
   SetCursor(old);
   if (r->acquiring) SetTimer(kLiveTimer, kLiveTimerMs);
+  KeepNavigatorSegment();
   return slot + 1;
 }
 

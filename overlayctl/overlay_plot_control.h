@@ -456,6 +456,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void OnSegmentModeBox();
   // After the navigator moved: new data for the segment window, scales anew.
   void ApplySegmentChange();
+  // In segment mode, after a plot went or a file came: a segment with the active plot's data stays shown.
+  void KeepNavigatorSegment();
   // Strip buttons and the program's toolbar hooks; false for other ids.
   bool OnNavigationCommand(UINT id);
   LRESULT OnQuibEnableFeature(WPARAM, LPARAM);

@@ -344,6 +344,15 @@ void CCtlOPlot::ApplySegmentChange() {
   SetVerticalFullScale(1, 1);
 }
 
+void CCtlOPlot::KeepNavigatorSegment() {
+  CSegmentNavigator* nav = Navigator();
+  const short active = GetActivePlotIndex();
+  if (!nav || !nav->active || !m_segmentMode || active < 0) return;
+  const int16_t before = m_navSegCurrent;
+  nav->KeepSegmentWithData(m_pOverlay, active, &m_navSegCurrent, &m_navSegCount);
+  if (m_navSegCurrent != before) UpdateNavigationButtons();
+}
+
 void CCtlOPlot::GoToNavigatorSegment(short wanted) {
   CSegmentNavigator* nav = Navigator();
   const short active = GetActivePlotIndex();
