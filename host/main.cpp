@@ -21,6 +21,8 @@ void ShowPlotDescriptors(); // plot_descriptor_demo.cpp
 int DrawSampleOverlays();   // overlay_plot_demo.cpp
 int DrawAnnotatedOverlay(); // annotated_overlay_demo.cpp
 int OverlayWindowDemo();    // overlay_window_demo.cpp
+int OverlayNoiseDemo();     // overlay_live_demo.cpp
+int OverlayLiveDemo();      // overlay_live_demo.cpp
 int DrawSampleSpectra();    // spectrum_plot_demo.cpp
 int WriteSampleReport();    // report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
@@ -191,7 +193,9 @@ int Demo() {
   ShowPlotDescriptors();
   const int plots = DrawSampleOverlays();
   const int annotated = DrawAnnotatedOverlay();
-  const int window = OverlayWindowDemo();
+  int window = OverlayWindowDemo();
+  if (const int noise = OverlayNoiseDemo(); !window) window = noise;
+  if (const int live = OverlayLiveDemo(); !window) window = live;
   const int spectra = DrawSampleSpectra();
   const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();
@@ -300,7 +304,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (command == "demo" && argc == 2) return Demo();
-  if (command == "overlay-window" && argc == 2) return OverlayWindowDemo();
+  if (command == "overlay-window" && argc == 2) {
+    const int window = OverlayWindowDemo(), noise = OverlayNoiseDemo(), live = OverlayLiveDemo();
+    return window ? window : noise ? noise : live;
+  }
   if (command == "make-sample") return MakeSample(argc, argv);
   if (command == "quantitate") {
     if (argc != 4) return Usage();

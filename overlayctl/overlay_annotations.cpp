@@ -145,6 +145,3 @@ void CCtlOPlot::MakeOrKeepOrFreeAnnotations() {
   }
 }
 
-// The toolbar frame and the segment bar come with their own features; until
-// then there is nothing of theirs to bring up to date.
-void CCtlOPlot::UpdateSegments() {}

@@ -150,6 +150,7 @@ void CCtlOPlot::CheckSlotIdentities() {
 
 LRESULT CCtlOPlot::OnNewPlotData(WPARAM, LPARAM lParam) {
   if (!m_ownOverlay && !lParam) return 0;
+  ForgetSegmentFile();
   OnEscapeTracking(0, 0);
   if (!m_ownOverlay) m_pOverlay = reinterpret_cast<SVW_OVERLAY*>(lParam);
   m_hasData = 1;
@@ -172,6 +173,7 @@ LRESULT CCtlOPlot::OnNewPlotData(WPARAM, LPARAM lParam) {
 LRESULT CCtlOPlot::OnNewTimeRange(WPARAM wParam, LPARAM lParam) {
   if (!m_ownOverlay && (!lParam || !m_hasData || !m_pOverlay)) return 0;
   if (m_ownOverlay && !m_pOverlay) return 0;
+  ForgetSegmentFile();
   OnEscapeTracking(0, 0);
   if (!m_ownOverlay) m_pOverlay = reinterpret_cast<SVW_OVERLAY*>(lParam);
   m_waitingForData = 0;
@@ -288,6 +290,7 @@ LRESULT CCtlOPlot::OnChangeOnStatus(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CCtlOPlot::OnNoPlotData(WPARAM, LPARAM) {
+  ForgetSegmentFile();
   OnEscapeTracking(0, 0);
   m_hasData = 0;
   m_waitingForData = 0;
@@ -347,6 +350,7 @@ void CCtlOPlot::UpdateOverlayTimeRange(double start, double end, double* outStar
 void CCtlOPlot::UpdateOverlayPlotData(double start, double end, short plotType) {
   SVW_OVERLAY* o = m_pOverlay;
   if (!o) return;
+  ForgetSegmentFile();  // a slot emptied here frees its work file
   HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   m_waitingForData = 1;
   // The whole data, also where an offset moves a plot before time 0.
@@ -578,6 +582,7 @@ void CCtlOPlot::UpdateOverlayDisplay(double start, double end, short newData, sh
 }
 
 void CCtlOPlot::DeleteOnePlot(short slot, short notify) {
+  ForgetSegmentFile();
   if (!OverlaySlotIndex(slot) || !m_pOverlay) return;
   // Spectra taken from this plot lose their markers; the review layout drops them too.
   if (auto* drm = static_cast<CDataReviewManager*>(m_pDataReview)) {
@@ -612,6 +617,7 @@ void CCtlOPlot::DeleteOnePlot(short slot, short notify) {
     if (m_TextFlags[k].slot != slot) m_TextFlags[kept++] = m_TextFlags[k];
   for (int16_t k = kept; k < OPLOT_TEXT_FLAGS; ++k) m_TextFlags[k] = STRUCT_OPLOT_TEXT_FLAG{};
   m_nTextFlags = kept;
+  KeepNavigatorSegment();
 }
 
 void CCtlOPlot::HandOverVersionFile(short slot) {
@@ -773,6 +779,7 @@ LRESULT CCtlOPlot::OnDisplaySetFile(WPARAM, LPARAM lParam) {
     OnNewPlotData(0, 0);
   SetCursor(old);
   if (r->acquiring) SetTimer(kLiveTimer, kLiveTimerMs);
+  KeepNavigatorSegment();
   return slot + 1;
 }
 

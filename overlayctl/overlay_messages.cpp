@@ -9,6 +9,7 @@
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/result_annotations.h"
+#include "overlayctl/segment_navigator.h"
 #include "spectra/spectrum_managers.h"
 
 namespace {
@@ -29,6 +30,7 @@ ON_WM_DESTROY()
 ON_WM_SIZE()
 ON_WM_GETDLGCODE()
 ON_WM_PAINT()
+ON_WM_TIMER()
 ON_WM_ERASEBKGND()
 ON_WM_HSCROLL()
 ON_MESSAGE(OPM_SETPLOTSCALES, OnSetPlotScales)
@@ -84,6 +86,15 @@ ON_MESSAGE(OPM_GETNUMBERSPECTRATOAVERAGE, OnGetNumberSpectraToAverage)
 ON_MESSAGE(OPM_GETNEWREFERENCEPLOT, OnGetNewReferencePlot)
 ON_MESSAGE(OPM_QUIBGETNEWFILESINDEX, OnQUIB_GetNewFilesIndex)
 ON_MESSAGE(OPM_QUIBGETNEWPDSINDEX, OnQUIB_GetNewPDsIndex)
+ON_MESSAGE(OPM_QUIBENABLEFEATURE, OnQuibEnableFeature)
+ON_MESSAGE(OPM_QUIBENABLEFILESSCROLL, OnQuibEnableFilesScroll)
+ON_MESSAGE(OPM_QUIBENABLEPDSSCROLL, OnQuibEnablePDsScroll)
+ON_MESSAGE(OPM_SETQUIB5PRESSTREE, OnSetQuib5PressTree)
+ON_MESSAGE(OPM_SETHIGHLIGHTRANGE, OnSetHighlightRange)
+ON_MESSAGE(OPM_FORCESEGMENTWITHDATA, OnForceSegmentWithData)
+ON_MESSAGE(OPM_SHOWQUALPLOTS, OnShowQualPlots)
+ON_MESSAGE(OPM_SHOWTICPLOT, OnShowTICPlot)
+ON_MESSAGE(OPM_NOTIFYEDITKEYENTER, OnNotifyEditKeyEnter)
 ON_WM_LBUTTONDOWN()
 ON_WM_LBUTTONUP()
 ON_WM_MOUSEMOVE()
@@ -158,6 +169,12 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
     default:
       if (OnToolbarCommand(id)) return TRUE;
       if (OnContextCommand(id)) return TRUE;
+      if (OnNoiseCommand(id)) return TRUE;
+      if (OnNavigationCommand(id)) return TRUE;
+      if (id == OPLOT_ID_SEGMENTS && HIWORD(wParam) == 1) {
+        OnNoteSegInfoClick();
+        return TRUE;
+      }
       if (id >= OPLOT_CMD_SPECTRUM_A0 && id < OPLOT_CMD_SPECTRUM_A0 + 8) {
         OnSelectSpectrum(id);
         return TRUE;
@@ -308,14 +325,6 @@ LRESULT CCtlOPlot::OnGiveParentRightClick(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-LRESULT CCtlOPlot::OnShowSegments(WPARAM wParam, LPARAM) {
-  m_prefs.features.showSegments = wParam ? 1 : 0;
-  SizeControls();
-  RepaintUnlessSuspended();
-  return 0;
-}
-
-LRESULT CCtlOPlot::OnIsShowingSegments(WPARAM, LPARAM) { return m_segmentsShown ? 1 : 0; }
 
 LRESULT CCtlOPlot::OnEnableHideDelete(WPARAM wParam, LPARAM) {
   m_enableHideDelete = wParam ? 1 : 0;
@@ -433,5 +442,3 @@ LRESULT CCtlOPlot::OnWM_LOGIN_CHANGED(WPARAM, LPARAM) {
 }
 
 LRESULT CCtlOPlot::OnGetNewReferencePlot(WPARAM, LPARAM) { return m_newReferencePlot; }
-LRESULT CCtlOPlot::OnQUIB_GetNewFilesIndex(WPARAM, LPARAM) { return m_newFilesIndex; }
-LRESULT CCtlOPlot::OnQUIB_GetNewPDsIndex(WPARAM, LPARAM) { return m_newPDsIndex; }

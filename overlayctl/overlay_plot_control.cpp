@@ -122,8 +122,9 @@ int CCtlOPlot::OnCreate(CREATESTRUCTA* cs) {
   if (ok) ok = MakeChild(m_pRangeText, WC_STATICA, "", WS_CHILD | SS_RIGHT, OPLOT_ID_RANGE_TEXT);
   if (ok) m_pRangeText->ShowWindow(SW_SHOW);
   if (ok) ok = MakeChild(m_pListBox, WC_LISTBOXA, nullptr, WS_CHILD, OPLOT_ID_LISTBOX);
-  // The segment bar: a window of the segment-information class.
-  if (ok) ok = MakeChild(m_pSegments, "KELT_SegInfo", nullptr, WS_CHILD, OPLOT_ID_SEGMENTS);
+  // The segment bar, when the preferences show it; a bar that cannot be
+  // made leaves the control without one.
+  if (ok && m_prefs.features.showSegments) CreateSegments();
   if (ok) {
     m_pLabels = new (std::nothrow) CLabelManager(this);
     ok = m_pLabels != nullptr;
@@ -152,7 +153,7 @@ void DestroyChild(T*& child) {
 }  // namespace
 
 void CCtlOPlot::FreeObjects() {
-  m_pSegmentNavigator = nullptr;  // made by the navigation strip
+  FreeNavigation();
   DestroyChild(m_pHScroll);
   DestroyChild(m_pListBox);
   DestroyChild(m_pScrollButton[0]);
@@ -183,7 +184,7 @@ void CCtlOPlot::FreeObjects() {
   m_pPickedFiles = nullptr;
   CloseBackgroundCorrectionDialog();
   DestroyToolBar();
-  DestroyChild(m_pSegments);
+  DestroySegments();
   for (int i = 0; i < OPLOT_SLOTS; ++i) FreeOneSlotAnnotations(i);
   if (m_pEditIonsBlock) FreeBlock(m_pEditIonsBlock);
   m_pEditIonsBlock = nullptr;
@@ -250,15 +251,11 @@ void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
 // Each does the least its callers here need and says so.
 
 void CCtlOPlot::GetSignalToNoiseFromZoom() {}
-void CCtlOPlot::GetAreaCountFromZoom() {}
 void CCtlOPlot::MakeLinearityReport() {}
 // (data file, version file, display name): the base control keeps no
 // temporary version files; derived controls remove theirs here.
 void CCtlOPlot::HandleTerminatingVersionTempFile(char*, char*, char*) {}
 void CCtlOPlot::ExportReportToQuibell(char*, short) {}
-void CCtlOPlot::CalRMSNoise(short, short) {}
-void CCtlOPlot::MaximizePlot(short) {}
-void CCtlOPlot::RestorePlot(short) {}
 short CCtlOPlot::GetActivePlotIndex() const {
   const SVW_OVERLAY* o = m_pOverlay;
   if (!o) return -1;
@@ -270,12 +267,9 @@ short CCtlOPlot::GetActivePlotIndex() const {
   return OverlaySlotIndex(m_activePlot) && o->head.shown[m_activePlot] ? m_activePlot : -1;
 }
 
-void CCtlOPlot::CancelMaximizePlot() {}  // the control maximises nothing before that feature
 int CCtlOPlot::CheckBackCorrRights() { return 0; }
 // (slot or 20 for all plots, option): the quick-integration dialogs come with the host features; until then nothing opens.
 void CCtlOPlot::QuickInt_OpenDialog(short, short) {}
 void CCtlOPlot::QuickInt_CloseDialog(short index) {
   if (index >= 0 && index < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[index] = nullptr;
 }
-void CCtlOPlot::GetDataForWholeTimeRange(short) {}
-void CCtlOPlot::EnableSegmentMode() {}

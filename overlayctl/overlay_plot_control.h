@@ -518,6 +518,61 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // Set by derived controls: their sub-kind, and whether they integrate areas.
   int16_t m_subKind = 0, m_areaIntegration = 0;
 
+  // ---- Noise and signal-to-noise --------------------------------------------------
+  // Drift correction of the RMS methods (command 2805 flips it).
+  int16_t m_bRMSFitToLine = 0;
+  // The noise commands (signal-to-noise of a slot, the drift switch); false for other ids.
+  bool OnNoiseCommand(UINT id);
+
+  // ---- Maximised plot and data-review navigation ------------------------------------
+  // What the navigation strip steps: 0 nothing, 1 segments, 2 files, 3 plot descriptors.
+  int32_t m_scrollKind = 0;
+  // Set after plots were restored from a maximised one (derived controls set it after an exchange).
+  int16_t m_plotsRestored = 0;
+  // The strip's buttons follow the navigation state (nothing without a strip).
+  void UpdateNavigationButtons();
+  // Shows segment `wanted` of the active plot's file (1-based) when stepping segments.
+  void GoToNavigatorSegment(short wanted);
+  // Navigation strip state (the program's review of files and plot descriptors).
+  int16_t m_preferFiles = 0;
+  int16_t m_filesEnabled = 0, m_filesFirstLabel = 0, m_filesLastLabel = 0, m_filesCurrent = 0, m_filesMin = 0,
+          m_filesMax = 0;
+  int16_t m_pdsEnabled = 0, m_pdsFirstLabel = 0, m_pdsLastLabel = 0, m_pdsCurrent = 0, m_pdsMin = 0, m_pdsMax = 0;
+  int16_t m_filesChanged = 0, m_pdsChanged = 0;
+  // The last spectrum made from a time or a zoom: where segment mode starts.
+  double m_lastSptTime = 0;
+  int16_t m_lastSptPlot = 0;
+  uint16_t m_lastSptSerial = 0;
+  HWND NavChild(int id) const;
+  class CSegmentNavigator* Navigator() const;
+  bool CreateNavigationStrip();
+  void DestroyNavigationStrip();
+  void FreeNavigation();
+  // The segment-mode box was set or cleared.
+  void OnSegmentModeBox();
+  // After the navigator moved: new data for the segment window, scales anew.
+  void ApplySegmentChange();
+  // In segment mode, after a plot went or a file came: a segment with the active plot's data stays shown.
+  void KeepNavigatorSegment();
+  // Strip buttons and the program's toolbar hooks; false for other ids.
+  bool OnNavigationCommand(UINT id);
+  LRESULT OnQuibEnableFeature(WPARAM, LPARAM);
+  LRESULT OnQuibEnableFilesScroll(WPARAM, LPARAM);
+  LRESULT OnQuibEnablePDsScroll(WPARAM, LPARAM);
+  LRESULT OnSetQuib5PressTree(WPARAM, LPARAM);
+  LRESULT OnSetHighlightRange(WPARAM, LPARAM);
+  LRESULT OnForceSegmentWithData(WPARAM, LPARAM);
+  LRESULT OnShowQualPlots(WPARAM, LPARAM);
+  LRESULT OnShowTICPlot(WPARAM, LPARAM);
+  LRESULT OnNotifyEditKeyEnter(WPARAM, LPARAM);
+
+  // ---- Live update of files still being acquired -----------------------------------
+  void OnTimer(UINT_PTR id);
+  // One tick of following the acquiring files (timers 1 to 20).
+  void FollowAcquiringFiles();
+  // Timer 42: the deferred copy of the control to the clipboard.
+  void CopyToClipboardLater();
+
   // ---- Life cycle ------------------------------------------------------------
   void FreeObjects();
 
@@ -707,6 +762,18 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // The toolbar's buttons and the segment bar follow the displayed state.
   void UpdateToolBar();
   void UpdateSegments();
+  // The segment bar (child 70): made with the control's preferences and
+  // print colours, and destroyed.
+  void CreateSegments();
+  void DestroySegments();
+  // A click on the bar: the segment it names, for the data-file information.
+  void OnNoteSegInfoClick();
+  // The bar keeps the active plot's work file by address: before a work
+  // file may be freed, it is told to forget it until the next paint.
+  void ForgetSegmentFile();
+  // The last segment clicked on the bar: its file's segment count in the
+  // high word, the segment index in the low word.
+  int32_t m_segInfoClickValue = 0;
   // The room the control's title line takes above the plots (0: no title).
   int16_t TitleMargin() const;
   // Tiled annotation texts of one paint: filled while drawing the plots,

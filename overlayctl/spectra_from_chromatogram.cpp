@@ -94,6 +94,10 @@ bool CCtlOPlot::HandOverSpectrum(STRUCT_SPT_PLUS* spt, short slot, short control
   }
   m_currentSlot = slot;
   m_currentSerial = s.workFile->serialNumber;
+  // Where segment mode starts when it is switched on next.
+  m_lastSptTime = m_currentTime;
+  m_lastSptPlot = slot;
+  m_lastSptSerial = m_currentSerial;
   STRUCT_SPT_MARKER marker{};
   marker.present = 1;
   marker.centreScan = markerCentre;

@@ -1,7 +1,9 @@
 // Printed numbers for scales.
 #include "ulbrec32/number_text.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "win/win_locale.h"
@@ -65,4 +67,32 @@ ULBREC_API int32_t ScaleValuesToUnit(double* values, int32_t count, char* unit) 
   for (const char* s = rest; *s && n + 1 < sizeof out; ++s) out[n++] = *s;
   std::memcpy(unit, out, sizeof out);
   return 1;
+}
+
+ULBREC_API int32_t Ulbrec32_GetAxisSteps(double from, double to, char* format, double* step, double* first) {
+  if (!format || !step || !first || !std::isfinite(from) || !std::isfinite(to) || !(to > from)) return 0;
+  const double span = to - from;
+  double unit = std::pow(10.0, std::floor(std::log10(span / 10.0)));
+  double chosen = unit;
+  for (double m : {1.0, 2.0, 5.0, 10.0}) {
+    chosen = m * unit;
+    if (span / chosen <= 10.0) break;
+  }
+  if (!(chosen > 0) || !std::isfinite(chosen)) return 0;
+  const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(chosen) + 1e-9)), 0, 9);
+  std::snprintf(format, 15, "%%.%df", decimals);
+  *step = chosen;
+  *first = std::ceil(from / chosen - 1e-9) * chosen;
+  return 1;
+}
+
+ULBREC_API int32_t Ulbrec32_TrimNumberText(char* text) {
+  if (!text) return 0;
+  size_t n = std::strlen(text);
+  const char* point = std::strchr(text, '.');
+  if (point && !std::strpbrk(text, "eE")) {
+    while (n > 0 && text[n - 1] == '0') text[--n] = 0;
+    if (n > 0 && text[n - 1] == '.') text[--n] = 0;
+  }
+  return static_cast<int32_t>(n);
 }
