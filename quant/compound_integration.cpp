@@ -13,6 +13,7 @@
 #include "common/work_file.h"
 #include "holbrin/holbrin.h"
 #include "nabrit/nabrit.h"
+#include "orvik32/orvik32_batches.h"
 #include "quant/compound_fields.h"
 #include "quant/compound_method.h"
 #include "quant/peak_flags.h"
@@ -96,11 +97,13 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   if (compoundGlobal) *compoundGlobal = g;
   if (!r->method.path[0]) return;
   if (methodFile && *methodFile) {
+    const bool batch = BeginSectionBatch(r->method.path) != FALSE;
     for (const char* base : {"CalibrationLog", "GlobalParams"}) {
       char name[64];
       if (BuildDHSectionName(name, base, id, address, tag) && SectionExists(methodFile, name))
         CopySection(methodFile, name, r->method.path, name);
     }
+    if (batch) CommitSectionBatch(r->method.path);
   }
   CMPD_WINDOW_LIMITS limits;
   MORVEX_GetCmpdWindowLimits(&compound, &limits);
@@ -135,6 +138,8 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   } else if (!MakeTempFileName("DHW", r->copy.path) || !CopyFileA(working, r->copy.path, FALSE)) {
     return;
   }
+  // What the engine reads beside the data goes in with one commit.
+  const bool batch = BeginSectionBatch(r->copy.path) != FALSE;
   if (standardRecord && standardCompound)
     WriteInternalStandardSection(r->copy.path, standardRecord, standardCompound);
   if (HSECTION s = CreateSection(r->copy.path, "MSFileSpec", nullptr)) {
@@ -146,11 +151,14 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
     WriteSection(s, &compound, sizeof compound);
     CloseSection(s);
   }
+  if (batch) CommitSectionBatch(r->copy.path);
   r->ran = RunDataHandling(window, GetModuleHandleA("TESTDH.EXE"), r->method.path, r->copy.path, global, tag, 0, 0,
                            0, miniRun ? 1 : 0, "TestDH", "TestDH", "TestDH", "TestDH") != 0;
+  const bool cleanup = BeginSectionBatch(r->copy.path) != FALSE;
   DeleteSection(r->copy.path, "MSFileSpec");
   DeleteSection(r->copy.path, "MSPeakInfo");
   DeleteSection(r->copy.path, INTERNAL_STANDARD_SECTION);
+  if (cleanup) CommitSectionBatch(r->copy.path);
 }
 
 // The apex scan's facts: its number, text and times; O when a
