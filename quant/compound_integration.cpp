@@ -108,12 +108,16 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   CMPD_WINDOW_LIMITS limits;
   MORVEX_GetCmpdWindowLimits(&compound, &limits);
   const char* working = dataFile;
+  // The mini run file's extracted scans, the engine's inputs and what it
+  // leaves reach the working file in one commit.
+  bool batch = false;
   if (miniRun) {
-    if (!MakeTempFileName("RUN", r->run.path)) {
+    if (!MakeTempFileName("RUN", r->run.path) || !PrepareDHFile(r->run.path)) {
       r->extractFailed = true;
       GetExtractionErrorText(NABRIT_ERROR_TARGET, r->extractText);
       return;
     }
+    batch = BeginSectionBatch(r->run.path) != FALSE;
     const double noise[2] = {double(CompoundField<int32_t>(compound, quant::kNoiseWindowStart)) / 1000.0,
                              double(CompoundField<int32_t>(compound, quant::kNoiseWindowEnd)) / 1000.0};
     const bool hasNoise = noise[0] != 0 || noise[1] != 0;
@@ -123,6 +127,7 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
                                              CompoundField<int32_t>(compound, quant::kStandardIndicator), id, address,
                                              tag, r->extractText);
     if (code != NABRIT_OK) {
+      if (batch) AbortSectionBatch(r->run.path);
       if (!r->extractText[0]) GetExtractionErrorText(code, r->extractText);
       r->extractFailed = true;
       return;
@@ -138,8 +143,7 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   } else if (!MakeTempFileName("DHW", r->copy.path) || !CopyFileA(working, r->copy.path, FALSE)) {
     return;
   }
-  // What the engine reads beside the data goes in with one commit.
-  const bool batch = BeginSectionBatch(r->copy.path) != FALSE;
+  if (!miniRun) batch = BeginSectionBatch(r->copy.path) != FALSE;
   if (standardRecord && standardCompound)
     WriteInternalStandardSection(r->copy.path, standardRecord, standardCompound);
   if (HSECTION s = CreateSection(r->copy.path, "MSFileSpec", nullptr)) {
@@ -151,14 +155,12 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
     WriteSection(s, &compound, sizeof compound);
     CloseSection(s);
   }
-  if (batch) CommitSectionBatch(r->copy.path);
   r->ran = RunDataHandling(window, GetModuleHandleA("TESTDH.EXE"), r->method.path, r->copy.path, global, tag, 0, 0,
                            0, miniRun ? 1 : 0, "TestDH", "TestDH", "TestDH", "TestDH") != 0;
-  const bool cleanup = BeginSectionBatch(r->copy.path) != FALSE;
   DeleteSection(r->copy.path, "MSFileSpec");
   DeleteSection(r->copy.path, "MSPeakInfo");
   DeleteSection(r->copy.path, INTERNAL_STANDARD_SECTION);
-  if (cleanup) CommitSectionBatch(r->copy.path);
+  if (batch && !CommitSectionBatch(r->copy.path)) r->ran = false;
 }
 
 // The apex scan's facts: its number, text and times; O when a
