@@ -13,6 +13,7 @@
 #include "common/work_file.h"
 #include "holbrin/holbrin.h"
 #include "nabrit/nabrit.h"
+#include "orvik32/orvik32_batches.h"
 #include "quant/compound_fields.h"
 #include "quant/compound_method.h"
 #include "quant/peak_flags.h"
@@ -96,21 +97,27 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   if (compoundGlobal) *compoundGlobal = g;
   if (!r->method.path[0]) return;
   if (methodFile && *methodFile) {
+    const bool batch = BeginSectionBatch(r->method.path) != FALSE;
     for (const char* base : {"CalibrationLog", "GlobalParams"}) {
       char name[64];
       if (BuildDHSectionName(name, base, id, address, tag) && SectionExists(methodFile, name))
         CopySection(methodFile, name, r->method.path, name);
     }
+    if (batch) CommitSectionBatch(r->method.path);
   }
   CMPD_WINDOW_LIMITS limits;
   MORVEX_GetCmpdWindowLimits(&compound, &limits);
   const char* working = dataFile;
+  // The mini run file's extracted scans, the engine's inputs and what it
+  // leaves reach the working file in one commit.
+  bool batch = false;
   if (miniRun) {
-    if (!MakeTempFileName("RUN", r->run.path)) {
+    if (!MakeTempFileName("RUN", r->run.path) || !PrepareDHFile(r->run.path)) {
       r->extractFailed = true;
       GetExtractionErrorText(NABRIT_ERROR_TARGET, r->extractText);
       return;
     }
+    batch = BeginSectionBatch(r->run.path) != FALSE;
     const double noise[2] = {double(CompoundField<int32_t>(compound, quant::kNoiseWindowStart)) / 1000.0,
                              double(CompoundField<int32_t>(compound, quant::kNoiseWindowEnd)) / 1000.0};
     const bool hasNoise = noise[0] != 0 || noise[1] != 0;
@@ -120,6 +127,7 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
                                              CompoundField<int32_t>(compound, quant::kStandardIndicator), id, address,
                                              tag, r->extractText);
     if (code != NABRIT_OK) {
+      if (batch) AbortSectionBatch(r->run.path);
       if (!r->extractText[0]) GetExtractionErrorText(code, r->extractText);
       r->extractFailed = true;
       return;
@@ -135,6 +143,7 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   } else if (!MakeTempFileName("DHW", r->copy.path) || !CopyFileA(working, r->copy.path, FALSE)) {
     return;
   }
+  if (!miniRun) batch = BeginSectionBatch(r->copy.path) != FALSE;
   if (standardRecord && standardCompound)
     WriteInternalStandardSection(r->copy.path, standardRecord, standardCompound);
   if (HSECTION s = CreateSection(r->copy.path, "MSFileSpec", nullptr)) {
@@ -151,6 +160,7 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   DeleteSection(r->copy.path, "MSFileSpec");
   DeleteSection(r->copy.path, "MSPeakInfo");
   DeleteSection(r->copy.path, INTERNAL_STANDARD_SECTION);
+  if (batch && !CommitSectionBatch(r->copy.path)) r->ran = false;
 }
 
 // The apex scan's facts: its number, text and times; O when a

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "holbrin/holbrin.h"
+#include "orvik32/orvik32_batches.h"
 #include "win/win_kernel.h"
 
 namespace {
@@ -178,6 +179,8 @@ BOOL CreateCompoundMethod(STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPO
   if (f == -1) return TRUE;
   CloseSectionFile(f);
 
+  // The method's sections go into the new file in one commit.
+  const bool batch = BeginSectionBatch(tempPath) != FALSE;
   if (HDHTABLE t = CreateCompoundTable(tempPath, moduleId, moduleAddress, tag)) {
     PutDHRecord(t, 0, compound);
     FreeDHRecordSet(t);
@@ -214,6 +217,10 @@ BOOL CreateCompoundMethod(STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPO
     CloseSection(s);
   }
   if (HDHTABLE t = CreateCalibrationLog(tempPath, moduleId, moduleAddress, tag)) FreeDHRecordSet(t);
+  if (batch && !CommitSectionBatch(tempPath)) {
+    DeleteFileA(tempPath);
+    tempPath[0] = 0;
+  }
   return TRUE;
 }
 
