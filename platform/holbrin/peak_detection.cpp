@@ -457,9 +457,10 @@ class Detector {
   }
 
   // From an apex outward: down to the noise band about the baseline, then
-  // half a peak width further for the tail under the band (a fixed step: a
-  // step ruled by the noise would follow it and bias the area); never to
-  // `limit` nor onto an inhibited point.
+  // a quarter of a peak width further for the tail under the band (a fixed
+  // step: a step ruled by the noise would follow it and bias the area; a
+  // longer one adds only noise to weak peaks); never to `limit` nor onto an
+  // inhibited point.
   int WalkOut(int apex, int direction, const BaseLine& b, double band, int limit) const {
     auto blocked = [&](int i) {
       const int j = i + direction;
@@ -468,7 +469,7 @@ class Detector {
     auto above = [&](int i) { return s_[size_t(i)] - b.At(t_[size_t(i)]); };
     int i = apex;
     while (!blocked(i) && above(i) > band) i += direction;
-    for (int k = int(std::lround(0.5 * Width(i))); k > 0 && !blocked(i); --k) i += direction;
+    for (int k = int(std::lround(0.25 * Width(i))); k > 0 && !blocked(i); --k) i += direction;
     return i;
   }
 

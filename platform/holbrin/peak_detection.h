@@ -27,7 +27,7 @@
 //     points beyond three robust sigmas dropped and the line fitted again).
 //     From the outer apexes the boundaries walk out until the smoothed
 //     signal is within twice the smoothed trace's noise about that line,
-//     then half a peak width further for the tail under the band (never
+//     then a quarter of a peak width further for the tail under the band (never
 //     more than one width beyond where the slope scan ended the peak). The
 //     line is fitted again outside the new boundaries and the walk repeated,
 //     up to three times, until the boundaries hold. Without room for a

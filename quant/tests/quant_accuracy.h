@@ -40,6 +40,10 @@ struct Design {
   // >0: the method smooths its traces (Savitzky-Golay) over this many
   // points either side, as methods for weak peaks do.
   int16_t smoothing = 0;
+  // >0: every analyte's quantitation ion (its base peak) peaks at this many
+  // counts per amount unit, whatever its share of the total ion; it takes
+  // the place of heightPerAmount, so that the regimes' S/N holds for all.
+  double quantHeightPerAmount = 0;
   // >0: ion counts above this are clipped and flagged saturated.
   uint32_t saturation = 0;
 };
@@ -61,8 +65,12 @@ inline msfix::DHPlan PlanFor(const Design& d, const SampleSpec& s, const msfix::
     for (size_t i = 0; i < cs.size(); ++i) {
       cs[i].retentionTime = 4.0 + 2.0 * double(i);
       cs[i].tau = 0.5 * cs[i].sigma * double(i % 2);  // every other peak tails
-      cs[i].height = i == 0 ? d.standardHeight
-                            : d.heightPerAmount * (i - 1 < s.amounts.size() ? s.amounts[i - 1] : 10.0);
+      const double amount = i - 1 < s.amounts.size() ? s.amounts[i - 1] : 10.0;
+      double base = 0;
+      for (auto& [m, v] : cs[i].spectrum) base = std::max(base, v);
+      cs[i].height = i == 0                                       ? d.standardHeight
+                     : d.quantHeightPerAmount > 0 && base > 0 ? d.quantHeightPerAmount * amount / base
+                                                              : d.heightPerAmount * amount;
     }
     if (s.interferedAnalyte >= 0 && method && size_t(s.interferedAnalyte + 1) < cs.size()) {
       const size_t k = size_t(s.interferedAnalyte + 1);
@@ -191,6 +199,100 @@ inline bool WriteSample(const char* path, const Design& d, const SampleSpec& s, 
   run.fileType = method.moduleId;
   run.module = method.moduleAddress;
   return msfix::WriteMsDataFile(path, run, truth);
+}
+
+// Signal-to-noise of each analyte (method order without the standard) as a
+// lab states it: the height of its quantitation-ion peak above the
+// background over the RMS noise of the raw trace's baseline, taken over the
+// minute before the peak (from 1.0 to 0.4 minutes ahead of its apex).
+inline std::vector<double> RawSignalToNoise(const Design& d, const SampleSpec& s, const msfix::DHTruth& method) {
+  std::vector<double> out;
+  msfix::RunTruth truth;
+  std::vector<msfix::ScanData> scans;
+  if (!msfix::MakeRun(PlanFor(d, s, &method).run, &truth, &scans)) return out;
+  for (size_t k = 1; k < method.compounds.size() && k <= size_t(d.analytes); ++k) {
+    const double mass = method.compounds[k].quantIon;
+    const msfix::CompoundTruth* c = nullptr;
+    for (const msfix::CompoundTruth& t : truth.compounds)
+      if (t.name == method.compounds[k].name) c = &t;
+    if (!c) {
+      out.push_back(0);
+      continue;
+    }
+    double share = 0, height = 0, squares = 0;
+    for (auto& [m, v] : c->spectrum)
+      if (std::fabs(m - mass) < 0.5) share += v;
+    int points = 0;
+    for (const msfix::ScanData& sc : scans) {
+      if (std::fabs(sc.time - c->retentionTime) < 0.5) height = std::max(height, share * c->TicAt(sc.time));
+      if (sc.time < c->retentionTime - 1.0 || sc.time > c->retentionTime - 0.4) continue;
+      // The raw value against the noiseless one: the baseline's own noise,
+      // its slope and drift left out.
+      double raw = 0, clean = 0;
+      for (auto& [m, v] : sc.peaks)
+        if (std::fabs(m - mass) < 0.5) raw += v;
+      for (auto& [m, v] : sc.ions)
+        if (std::fabs(m - mass) < 0.5) clean += v;
+      squares += (raw - clean) * (raw - clean);
+      ++points;
+    }
+    const double rms = points ? std::sqrt(squares / points) : 0.0;
+    out.push_back(rms > 0 ? height / rms : 0.0);
+  }
+  return out;
+}
+
+// Quantitation-ion areas of every method compound (counts x minutes): the
+// truth, and what the raw trace gives with the true background taken off
+// over the peak's true extent (apex -5 sigma to +5 sigma + 8 tau) - the area
+// the noise alone leaves, with no baseline or end to choose.
+// floor: the least relative error (%, one standard deviation) any measure
+// of the area can reach on the noise - a fit of the peak's known shape, at
+// its known place over the known background: noise / sqrt(sum of squares
+// of the peak's points).
+struct IonAreas {
+  double truth = 0, noiseOnly = 0, floor = 0;
+};
+inline std::vector<IonAreas> QuantIonAreas(const Design& d, const SampleSpec& s, const msfix::DHTruth& method) {
+  std::vector<IonAreas> out;
+  msfix::RunTruth truth;
+  std::vector<msfix::ScanData> scans;
+  if (!msfix::MakeRun(PlanFor(d, s, &method).run, &truth, &scans) || scans.size() < 2) return out;
+  const double dt = (scans.back().time - scans.front().time) / double(scans.size() - 1);
+  for (size_t k = 0; k < method.compounds.size(); ++k) {
+    const double mass = method.compounds[k].quantIon;
+    IonAreas a;
+    const msfix::CompoundTruth* c = nullptr;
+    for (const msfix::CompoundTruth& t : truth.compounds)
+      if (t.name == method.compounds[k].name) c = &t;
+    if (c) {
+      double share = 0;
+      for (auto& [m, v] : c->spectrum)
+        if (std::fabs(m - mass) < 0.5) share += v;
+      double squares = 0, signal = 0;
+      int points = 0;
+      for (const msfix::ScanData& sc : scans) {
+        const bool baseline = sc.time >= c->retentionTime - 1.0 && sc.time <= c->retentionTime - 0.4;
+        const bool peak =
+            sc.time >= c->retentionTime - 5 * c->sigma && sc.time <= c->retentionTime + 5 * c->sigma + 8 * c->tau;
+        if (!baseline && !peak) continue;
+        const double own = share * c->TicAt(sc.time);
+        double raw = 0, clean = 0;
+        for (auto& [m, v] : sc.peaks)
+          if (std::fabs(m - mass) < 0.5) raw += v;
+        for (auto& [m, v] : sc.ions)
+          if (std::fabs(m - mass) < 0.5) clean += v;
+        if (baseline) squares += (raw - clean) * (raw - clean), ++points;
+        if (!peak) continue;
+        a.truth += own * dt;
+        a.noiseOnly += (raw - (clean - own)) * dt;
+        signal += own * own;
+      }
+      if (points && signal > 0) a.floor = 100.0 * std::sqrt(squares / points / signal);
+    }
+    out.push_back(a);
+  }
+  return out;
 }
 
 }  // namespace quant_accuracy
