@@ -82,9 +82,9 @@ TEST_P(ResultsDigestTest, TheResultSectionsKeepTheirBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, ResultsDigestTest,
-                         ::testing::Values(DigestCase{"analysis", SAMPLE_ANALYSIS, 10, 0, 0x3b49481d95e504eeull, 0xe769c8cce246b60full, 0x47fe0d7eaf8e51e3ull},
-                                           DigestCase{"calibration", SAMPLE_CALIBRATION, 10, 0, 0x1a704238122d0eadull, 0xe769c8cce246b60full, 0x47fe0d7eaf8e51e3ull},
-                                           DigestCase{"unknowns", SAMPLE_ANALYSIS, 12, 3, 0x1e280bf4cad4b3a4ull, 0x68093401eb77b57dull, 0x47fe0d7eaf8e51e3ull}),
+                         ::testing::Values(DigestCase{"analysis", SAMPLE_ANALYSIS, 10, 0, 0x00333ed0d5f930baull, 0xa604331e3b9e8fa0ull, 0x47fe0d7eaf8e51e3ull},
+                                           DigestCase{"calibration", SAMPLE_CALIBRATION, 10, 0, 0x0846a85c662e6f9cull, 0xa604331e3b9e8fa0ull, 0x47fe0d7eaf8e51e3ull},
+                                           DigestCase{"unknowns", SAMPLE_ANALYSIS, 12, 3, 0x56dde04b02a6b08aull, 0xeb305ca4bf655abaull, 0x47fe0d7eaf8e51e3ull}),
                          [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
