@@ -1,6 +1,8 @@
 // Profile-to-centroid conversion of scans.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <vector>
@@ -80,20 +82,39 @@ std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, u
 }
 
 // Minimum (or maximum, with std::greater) of v over [i - half, i + half],
-// cut at the ends.
+// cut at the ends. In blocks of a window's length, the extreme from each
+// block's start and to each block's end: any window is the part of one block
+// to its end and of the next from its start, without branching on the data.
 template <typename Less>
 std::vector<double> SlidingExtreme(const std::vector<double>& v, size_t half, Less less) {
-  std::vector<double> out(v.size());
-  // Indexes of the window [head, tail), their values rising (by `less`).
-  std::vector<size_t> best(v.size());
-  size_t head = 0, tail = 0, next = 0;
-  for (size_t i = 0; i < v.size(); ++i) {
-    for (const size_t last = std::min(v.size() - 1, i + half); next <= last; ++next) {
-      while (tail > head && !less(v[best[tail - 1]], v[next])) --tail;
-      best[tail++] = next;
-    }
-    while (best[head] + half < i) ++head;
-    out[i] = v[best[head]];
+  const size_t n = v.size(), w = 2 * half + 1;
+  std::vector<double> out(n);
+  if (n == 0) return out;
+  auto pick = [&](double a, double b) { return less(b, a) ? b : a; };
+  // Kept by the thread between scans: a scan's worth of memory each time
+  // would cost more than the work.
+  thread_local std::vector<double> fromStart, toEnd;
+  fromStart.resize(n);
+  toEnd.resize(n);
+  for (size_t b = 0; b < n; b += w) {
+    const size_t e = std::min(n, b + w);
+    fromStart[b] = v[b];
+    for (size_t i = b + 1; i < e; ++i) fromStart[i] = pick(fromStart[i - 1], v[i]);
+    toEnd[e - 1] = v[e - 1];
+    for (size_t i = e - 1; i > b; --i) toEnd[i - 1] = pick(v[i - 1], toEnd[i]);
+  }
+  // Windows cut at the start begin a block.
+  for (size_t i = 0; i < std::min(n, half); ++i) out[i] = fromStart[std::min(n - 1, i + half)];
+  // From there on the window's start runs through the blocks; `r` is its
+  // place in its block. A window within one block either is the whole
+  // block or is cut at the end, where the block ends too.
+  for (size_t i = half, r = 0; i < n; ++i) {
+    const size_t lo = i - half, hi = std::min(n - 1, i + half);
+    if (r + (hi - lo) >= w)
+      out[i] = pick(toEnd[lo], fromStart[hi]);
+    else
+      out[i] = r == 0 ? fromStart[hi] : toEnd[lo];
+    if (++r == w) r = 0;
   }
   return out;
 }
@@ -198,13 +219,60 @@ double NormalQuantile(double p) {
 // less something, each read as spread evenly over the unit around it
 // (counts are whole numbers): small counts, many of them equal, still give
 // a spread.
-double CountQuantile(std::vector<double>& values, double at) {
+// The value of rank k (0-based) among v[0, m), exact, by its bits: for
+// doubles that are not NaN, the order of the bits (sign flipped in) is the
+// order of the values, so a byte at a time from the top narrows the
+// candidates without comparing values. Faster than partitioning on the
+// many near-equal values of a profile.
+inline uint64_t OrderKey(double x) {
+  uint64_t u;
+  std::memcpy(&u, &x, sizeof u);
+  return (u >> 63) ? ~u : u | (uint64_t{1} << 63);
+}
+
+inline double FromOrderKey(uint64_t k) {
+  const uint64_t u = (k >> 63) ? k & ~(uint64_t{1} << 63) : ~k;
+  double x;
+  std::memcpy(&x, &u, sizeof x);
+  return x;
+}
+
+double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& keys) {
+  keys.resize(m);
+  for (size_t i = 0; i < m; ++i) keys[i] = OrderKey(v[i]);
+  size_t count = m;
+  for (int shift = 56; shift >= 0 && count > 1; shift -= 8) {
+    uint32_t hist[256] = {};
+    for (size_t i = 0; i < count; ++i) ++hist[(keys[i] >> shift) & 255];
+    size_t d = 0;
+    while (k >= hist[d]) k -= hist[d++];
+    if (hist[d] == count) continue;
+    size_t kept = 0;
+    for (size_t i = 0; i < count; ++i)
+      if (((keys[i] >> shift) & 255) == d) keys[kept++] = keys[i];
+    count = kept;
+  }
+  return FromOrderKey(keys[0]);
+}
+
+// Median (the upper one of an even count) of v, as nth_element gives it.
+double UpperMedian(const std::vector<double>& v, std::vector<uint64_t>& keys) {
+  return KthSmallest(v.data(), v.size(), v.size() / 2, keys);
+}
+
+// The value at rank `at` (0 <= at < size) of values that are counts
+// less something, each read as spread evenly over the unit around it
+// (counts are whole numbers): small counts, many of them equal, still give
+// a spread.
+double CountQuantile(const std::vector<double>& values, double at, std::vector<uint64_t>& keys) {
   const size_t rank = std::min(values.size() - 1, static_cast<size_t>(at));
-  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(rank), values.end());
-  const double v = values[rank];
-  size_t first = rank, last = rank + 1;  // where the values equal to v lie, sorted
-  for (size_t i = 0; i < rank; ++i) first -= values[i] == v;
-  for (size_t i = rank + 1; i < values.size(); ++i) last += values[i] == v;
+  const double v = KthSmallest(values.data(), values.size(), rank, keys);
+  size_t below = 0, equal = 0;  // where the values equal to v lie, sorted: [below, below + equal)
+  for (double x : values) {
+    below += x < v;
+    equal += x == v;
+  }
+  const size_t first = below, last = below + equal;
   return v - 0.5 + (at - static_cast<double>(first)) / static_cast<double>(last - first);
 }
 
@@ -217,7 +285,7 @@ struct NoiseFit {
   double centre = 0, sd = 0;  // above the envelope
 };
 
-bool FitNoise(std::vector<double>& shown, size_t clipped, NoiseFit* fit) {
+bool FitNoise(const std::vector<double>& shown, size_t clipped, NoiseFit* fit, std::vector<uint64_t>& keys) {
   const double total = static_cast<double>(shown.size() + clipped);
   if (total < 16) return false;
   if (shown.size() < 4) {
@@ -227,8 +295,8 @@ bool FitNoise(std::vector<double>& shown, size_t clipped, NoiseFit* fit) {
   const double zeros = static_cast<double>(clipped) / total;
   const double qa = zeros + (1 - zeros) * 0.15, qb = zeros + (1 - zeros) * 0.85;
   const double za = NormalQuantile(qa), zb = NormalQuantile(qb);
-  const double a = CountQuantile(shown, qa * total - static_cast<double>(clipped));
-  const double b = CountQuantile(shown, qb * total - static_cast<double>(clipped));
+  const double a = CountQuantile(shown, qa * total - static_cast<double>(clipped), keys);
+  const double b = CountQuantile(shown, qb * total - static_cast<double>(clipped), keys);
   fit->sd = std::max(0.0, (b - a) / (zb - za));
   fit->centre = a - fit->sd * za;
   return true;
@@ -236,12 +304,14 @@ bool FitNoise(std::vector<double>& shown, size_t clipped, NoiseFit* fit) {
 
 // Median of the known values among v[k - 1 .. k + 1]; `fallback` when none is.
 double NeighbourMedian(const std::vector<double>& v, const std::vector<char>& known, size_t k, double fallback) {
-  std::vector<double> m;
+  double m[3];
+  size_t count = 0;
   for (size_t j = k > 0 ? k - 1 : 0; j <= std::min(v.size() - 1, k + 1); ++j)
-    if (known[j]) m.push_back(v[j]);
-  if (m.empty()) return fallback;
-  std::sort(m.begin(), m.end());
-  return m.size() == 2 ? (m[0] + m[1]) / 2 : m[m.size() / 2];
+    if (known[j]) m[count++] = v[j];
+  if (count == 0) return fallback;
+  if (count == 1) return m[0];
+  const double lo = std::min(m[0], m[1]), hi = std::max(m[0], m[1]);
+  return count == 2 ? (lo + hi) / 2 : std::max(lo, std::min(hi, m[2]));
 }
 
 // Values per point from values v per block of `block` points: straight
@@ -295,11 +365,8 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
       const double d = pts[i].mass - pts[i - 1].mass;
       if (d > 0 && std::isfinite(d)) steps.push_back(d);  // a damaged buffer's masses may be anything
     }
-  double step = 0;
-  if (!steps.empty()) {
-    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
-    step = steps[steps.size() / 2];
-  }
+  std::vector<uint64_t> keys;
+  const double step = steps.empty() ? 0 : UpperMedian(steps, keys);
   const double group = step > 0 ? std::min(5.0 / step, 1e6) : 0.0;
   lb.window = std::max<size_t>({15, static_cast<size_t>(5 * width), static_cast<size_t>(group)}) | 1u;
   const size_t half = lb.window / 2;
@@ -367,7 +434,7 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
           counts.push_back(pts[i].intensity - envelopeOnly[i]);
       }
       NoiseFit fit;
-      known[k] = FitNoise(counts, zeros, &fit);
+      known[k] = FitNoise(counts, zeros, &fit, keys);
       if (!known[k]) continue;
       sd[k] = fit.sd;
       // The envelope lies under the noise's lower edge; the baseline is the
@@ -376,11 +443,7 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
       allSd.push_back(sd[k]);
       allLift.push_back(lift[k]);
     }
-    auto median = [](std::vector<double>& v) {
-      if (v.empty()) return 0.0;
-      std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-      return v[v.size() / 2];
-    };
+    auto median = [&](const std::vector<double>& v) { return v.empty() ? 0.0 : UpperMedian(v, keys); };
     const double sdAll = median(allSd), liftAll = median(allLift);
     std::vector<double> sdBlock(blocks), liftBlock(blocks);
     for (size_t k = 0; k < blocks; ++k) {
