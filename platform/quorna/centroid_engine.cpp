@@ -1,5 +1,6 @@
 // Profile-to-centroid conversion of scans.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -238,19 +239,41 @@ inline double FromOrderKey(uint64_t k) {
 }
 
 double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& keys) {
+  if (m == 0) return 0;
   keys.resize(m);
-  for (size_t i = 0; i < m; ++i) keys[i] = OrderKey(v[i]);
+  uint64_t differ = 0;  // bits in which some candidate differs from the first
+  const uint64_t first = OrderKey(v[0]);
+  for (size_t i = 0; i < m; ++i) {
+    keys[i] = OrderKey(v[i]);
+    differ |= keys[i] ^ first;
+  }
   size_t count = m;
-  for (int shift = 56; shift >= 0 && count > 1; shift -= 8) {
-    uint32_t hist[256] = {};
-    for (size_t i = 0; i < count; ++i) ++hist[(keys[i] >> shift) & 255];
+  while (differ != 0) {
+    // Bytes above the highest differing bit are shared: start below them.
+    const int shift = (63 - std::countl_zero(differ)) & ~7;
+    uint32_t hist[4][256] = {};  // four, so that runs of one byte do not wait on each other
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+      ++hist[0][(keys[i] >> shift) & 255];
+      ++hist[1][(keys[i + 1] >> shift) & 255];
+      ++hist[2][(keys[i + 2] >> shift) & 255];
+      ++hist[3][(keys[i + 3] >> shift) & 255];
+    }
+    for (; i < count; ++i) ++hist[0][(keys[i] >> shift) & 255];
     size_t d = 0;
-    while (k >= hist[d]) k -= hist[d++];
-    if (hist[d] == count) continue;
+    for (;; ++d) {
+      const size_t inBucket = size_t{hist[0][d]} + hist[1][d] + hist[2][d] + hist[3][d];
+      if (k < inBucket) break;
+      k -= inBucket;
+    }
     size_t kept = 0;
-    for (size_t i = 0; i < count; ++i)
-      if (((keys[i] >> shift) & 255) == d) keys[kept++] = keys[i];
+    for (i = 0; i < count; ++i) {
+      keys[kept] = keys[i];
+      kept += ((keys[i] >> shift) & 255) == d;
+    }
     count = kept;
+    differ = 0;
+    for (i = 0; i < count; ++i) differ |= keys[i] ^ keys[0];
   }
   return FromOrderKey(keys[0]);
 }
