@@ -70,7 +70,8 @@ std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, u
     return out;
   }
   const size_t half = window / 2;
-  std::vector<double> prefix(pts.size() + 1);
+  thread_local std::vector<double> prefix;
+  prefix.resize(pts.size() + 1);
   prefix[0] = 0;
   for (size_t i = 0; i < pts.size(); ++i) prefix[i + 1] = prefix[i] + pts[i].intensity;
   for (auto [b, e] : runs) {
@@ -87,10 +88,10 @@ std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, u
 // block's start and to each block's end: any window is the part of one block
 // to its end and of the next from its start, without branching on the data.
 template <typename Less>
-std::vector<double> SlidingExtreme(const std::vector<double>& v, size_t half, Less less) {
+void SlidingExtreme(const std::vector<double>& v, size_t half, Less less, std::vector<double>& out) {
   const size_t n = v.size(), w = 2 * half + 1;
-  std::vector<double> out(n);
-  if (n == 0) return out;
+  out.resize(n);
+  if (n == 0) return;
   auto pick = [&](double a, double b) { return less(b, a) ? b : a; };
   // Kept by the thread between scans: a scan's worth of memory each time
   // would cost more than the work.
@@ -117,18 +118,18 @@ std::vector<double> SlidingExtreme(const std::vector<double>& v, size_t half, Le
       out[i] = r == 0 ? fromStart[hi] : toEnd[lo];
     if (++r == w) r = 0;
   }
-  return out;
 }
 
 // Mean of v over [i - half, i + half], cut at the ends.
-std::vector<double> SlidingMean(const std::vector<double>& v, size_t half) {
-  std::vector<double> prefix(v.size() + 1, 0.0), out(v.size());
+void SlidingMean(const std::vector<double>& v, size_t half, std::vector<double>& out) {
+  thread_local std::vector<double> prefix;
+  prefix.assign(v.size() + 1, 0.0);
+  out.resize(v.size());
   for (size_t i = 0; i < v.size(); ++i) prefix[i + 1] = prefix[i] + v[i];
   for (size_t i = 0; i < v.size(); ++i) {
     const size_t lo = i >= half ? i - half : 0, hi = std::min(v.size(), i + half + 1);
     out[i] = (prefix[hi] - prefix[lo]) / static_cast<double>(hi - lo);
   }
-  return out;
 }
 
 // Within `half` points of its ends, an envelope saw one side only and lies
@@ -382,13 +383,17 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
   // The envelope must reach past a whole group of peaks (an ion with its
   // isotopes spans some mass units), so that it passes under the valleys
   // within the group: at least 5 mass units, at the typical step.
-  std::vector<double> steps;
+  // The working arrays below are kept by the thread from scan to scan.
+  thread_local std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, lifted;
+  thread_local std::vector<size_t> at, standing;
+  thread_local std::vector<char> masked;
+  thread_local std::vector<uint64_t> keys;
+  steps.clear();
   for (auto [b, e] : runs)
     for (size_t i = b + 1; i < e; ++i) {
       const double d = pts[i].mass - pts[i - 1].mass;
       if (d > 0 && std::isfinite(d)) steps.push_back(d);  // a damaged buffer's masses may be anything
     }
-  std::vector<uint64_t> keys;
   const double step = steps.empty() ? 0 : UpperMedian(steps, keys);
   const double group = step > 0 ? std::min(5.0 / step, 1e6) : 0.0;
   lb.window = std::max<size_t>({15, static_cast<size_t>(5 * width), static_cast<size_t>(group)}) | 1u;
@@ -396,8 +401,8 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
 
   // The envelope runs over all points, a zero standing between runs for
   // the points left out there.
-  std::vector<double> seq;
-  std::vector<size_t> at(n);
+  seq.clear();
+  at.resize(n);
   seq.reserve(n + runs.size());
   for (size_t r = 0; r < runs.size(); ++r) {
     if (r > 0) seq.push_back(0.0);
@@ -406,8 +411,9 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
       seq.push_back(sm[i]);
     }
   }
-  const std::vector<double> lowest = SlidingExtreme(seq, half, std::less<double>());
-  std::vector<double> envelope = SlidingMean(SlidingExtreme(lowest, half, std::greater<double>()), half);
+  SlidingExtreme(seq, half, std::less<double>(), lowest);
+  SlidingExtreme(lowest, half, std::greater<double>(), highest);
+  SlidingMean(highest, half, envelope);
   ExtendEnds(envelope, half);
   for (size_t i = 0; i < n; ++i) lb.level[i] = envelope[at[i]];
 
@@ -423,11 +429,10 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
   for (size_t r = 1; r < runs.size() && r < missing.size(); ++r) leftOut[runs[r].first / block] += missing[r];
   const double perSmoothed = 1.0 / std::sqrt(static_cast<double>(std::max(1u, smoothPoints)));
   const size_t reach = static_cast<size_t>(2 * width) + smoothPoints / 2 + 1;
-  std::vector<char> masked(n, 0), known(blocks);
+  std::vector<char> known(blocks);
+  masked.assign(n, 0);
   {
-    const std::vector<double> nearTop =
-        SlidingExtreme(sm, static_cast<size_t>(width) + smoothPoints / 2, std::greater<double>());
-    std::vector<double> tops;
+    SlidingExtreme(sm, static_cast<size_t>(width) + smoothPoints / 2, std::greater<double>(), nearTop);
     for (size_t k = 0; k < blocks; ++k) {
       const size_t b = k * block, e = std::min(n, b + block);
       // Points left out in gaps are zeros far from peaks: the quietest.
@@ -436,14 +441,13 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
         for (size_t i = b; i < e; ++i) masked[i] = 1;
         continue;
       }
-      tops.assign(nearTop.begin() + static_cast<std::ptrdiff_t>(b), nearTop.begin() + static_cast<std::ptrdiff_t>(e));
-      const auto cutAt = tops.begin() + static_cast<std::ptrdiff_t>(quiet - zeros - 1);
-      std::nth_element(tops.begin(), cutAt, tops.end());
-      const double cut = *cutAt;
+      const double cut = KthSmallest(nearTop.data() + b, e - b, quiet - zeros - 1, keys);
       for (size_t i = b; i < e; ++i) masked[i] = nearTop[i] > cut;
     }
   }
-  std::vector<double> sd(blocks), lift(blocks), counts, envelopeOnly = lb.level, lifted(n);
+  std::vector<double> sd(blocks), lift(blocks);
+  envelopeOnly.assign(lb.level.begin(), lb.level.end());
+  lifted.resize(n);
   for (int pass = 0;; ++pass) {
     std::vector<double> allSd, allLift;
     for (size_t k = 0; k < blocks; ++k) {
@@ -477,7 +481,7 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
     AlongBlocks(liftBlock, block, lifted);
     for (size_t i = 0; i < n; ++i) lb.level[i] = envelopeOnly[i] + lifted[i];
     if (pass == 2) break;
-    std::vector<size_t> standing(n + 1, 0);  // prefix counts of points standing out
+    standing.assign(n + 1, 0);  // prefix counts of points standing out
     for (size_t i = 0; i < n; ++i)
       standing[i + 1] = standing[i] + (sm[i] - lb.level[i] > std::max(0.5, 5 * lb.noise[i] * perSmoothed));
     for (size_t i = 0; i < n; ++i) {
@@ -635,7 +639,8 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   // Peaks of a few points at half height are centred on their part above a
   // quarter of their height, wider ones on the part above an eighth.
   const double share = lb.peakWidth < 4 ? 0.25 : 0.125;
-  std::vector<double> above(pts.size());
+  thread_local std::vector<double> above;
+  above.resize(pts.size());
   for (size_t i = 0; i < pts.size(); ++i) above[i] = pts[i].intensity - lb.level[i];
   peaks.reserve(spans.size());
   for (const Span& sp : spans) {
