@@ -18,6 +18,22 @@ namespace {
 
 using Runs = std::vector<std::pair<size_t, size_t>>;
 
+// Working arrays of a scan, kept by the thread for its next scan: fresh
+// memory for each scan costs more than the work on it. Each function
+// reaches it once: in a shared library every reach is a call.
+struct Work {
+  std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above;
+  std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, lifted;
+  std::vector<size_t> at, standing;
+  std::vector<char> masked;
+  std::vector<uint64_t> keys;
+};
+
+Work& ThreadWork() {
+  thread_local Work work;
+  return work;
+}
+
 // Runs of points without a gap. A step above 1.5 times the step before it
 // means points were left out (a zero-suppressed profile drops even a
 // single point between two peaks); the step may change slowly along the
@@ -70,7 +86,7 @@ std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, u
     return out;
   }
   const size_t half = window / 2;
-  thread_local std::vector<double> prefix;
+  std::vector<double>& prefix = ThreadWork().smoothPrefix;
   prefix.resize(pts.size() + 1);
   prefix[0] = 0;
   for (size_t i = 0; i < pts.size(); ++i) prefix[i + 1] = prefix[i] + pts[i].intensity;
@@ -93,9 +109,9 @@ void SlidingExtreme(const std::vector<double>& v, size_t half, Less less, std::v
   out.resize(n);
   if (n == 0) return;
   auto pick = [&](double a, double b) { return less(b, a) ? b : a; };
-  // Kept by the thread between scans: a scan's worth of memory each time
-  // would cost more than the work.
-  thread_local std::vector<double> fromStart, toEnd;
+  Work& work = ThreadWork();
+  std::vector<double>& fromStart = work.fromStart;
+  std::vector<double>& toEnd = work.toEnd;
   fromStart.resize(n);
   toEnd.resize(n);
   for (size_t b = 0; b < n; b += w) {
@@ -122,7 +138,7 @@ void SlidingExtreme(const std::vector<double>& v, size_t half, Less less, std::v
 
 // Mean of v over [i - half, i + half], cut at the ends.
 void SlidingMean(const std::vector<double>& v, size_t half, std::vector<double>& out) {
-  thread_local std::vector<double> prefix;
+  std::vector<double>& prefix = ThreadWork().meanPrefix;
   prefix.assign(v.size() + 1, 0.0);
   out.resize(v.size());
   for (size_t i = 0; i < v.size(); ++i) prefix[i + 1] = prefix[i] + v[i];
@@ -383,11 +399,20 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
   // The envelope must reach past a whole group of peaks (an ion with its
   // isotopes spans some mass units), so that it passes under the valleys
   // within the group: at least 5 mass units, at the typical step.
-  // The working arrays below are kept by the thread from scan to scan.
-  thread_local std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, lifted;
-  thread_local std::vector<size_t> at, standing;
-  thread_local std::vector<char> masked;
-  thread_local std::vector<uint64_t> keys;
+  Work& work = ThreadWork();
+  std::vector<double>& steps = work.steps;
+  std::vector<double>& seq = work.seq;
+  std::vector<double>& lowest = work.lowest;
+  std::vector<double>& highest = work.highest;
+  std::vector<double>& envelope = work.envelope;
+  std::vector<double>& nearTop = work.nearTop;
+  std::vector<double>& counts = work.counts;
+  std::vector<double>& envelopeOnly = work.envelopeOnly;
+  std::vector<double>& lifted = work.lifted;
+  std::vector<size_t>& at = work.at;
+  std::vector<size_t>& standing = work.standing;
+  std::vector<char>& masked = work.masked;
+  std::vector<uint64_t>& keys = work.keys;
   steps.clear();
   for (auto [b, e] : runs)
     for (size_t i = b + 1; i < e; ++i) {
@@ -639,7 +664,7 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   // Peaks of a few points at half height are centred on their part above a
   // quarter of their height, wider ones on the part above an eighth.
   const double share = lb.peakWidth < 4 ? 0.25 : 0.125;
-  thread_local std::vector<double> above;
+  std::vector<double>& above = ThreadWork().above;
   above.resize(pts.size());
   for (size_t i = 0; i < pts.size(); ++i) above[i] = pts[i].intensity - lb.level[i];
   peaks.reserve(spans.size());
