@@ -20,7 +20,8 @@ using Runs = std::vector<std::pair<size_t, size_t>>;
 
 // Working arrays of a scan, kept by the thread for its next scan: fresh
 // memory for each scan costs more than the work on it. Each function
-// reaches it once: in a shared library every reach is a call.
+// reaches it once: in a shared library every reach is a call, and the
+// compiler would repeat it inside loops were the lookup inlined.
 struct Work {
   std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above;
   std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, lifted;
@@ -29,7 +30,7 @@ struct Work {
   std::vector<uint64_t> keys;
 };
 
-Work& ThreadWork() {
+[[gnu::noinline]] Work& ThreadWork() {
   thread_local Work work;
   return work;
 }
