@@ -23,7 +23,9 @@ using Runs = std::vector<std::pair<size_t, size_t>>;
 // reaches it once: in a shared library every reach is a call, and the
 // compiler would repeat it inside loops were the lookup inlined.
 struct Work {
-  std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above;
+  std::vector<Peak> points;
+  std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above, smoothed, wide;
+  LocalBaseline baseline;
   std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, lifted;
   std::vector<size_t> at, standing;
   std::vector<char> masked;
@@ -80,11 +82,11 @@ namespace {
 
 // Moving average over `window` points that shrinks symmetrically at the
 // edges of each run.
-std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, unsigned window) {
-  std::vector<double> out(pts.size());
+void SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, unsigned window, std::vector<double>& out) {
+  out.resize(pts.size());
   if (window <= 1) {
     for (size_t i = 0; i < pts.size(); ++i) out[i] = pts[i].intensity;
-    return out;
+    return;
   }
   const size_t half = window / 2;
   std::vector<double>& prefix = ThreadWork().smoothPrefix;
@@ -97,7 +99,6 @@ std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, u
       out[i] = (prefix[i + h + 1] - prefix[i - h]) / static_cast<double>(2 * h + 1);
     }
   }
-  return out;
 }
 
 // Minimum (or maximum, with std::greater) of v over [i - half, i + half],
@@ -370,7 +371,9 @@ void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>
 }  // namespace
 
 std::vector<double> SmoothProfile(const std::vector<Peak>& pts, unsigned window) {
-  return SmoothRuns(pts, ContinuousRuns(pts), window);
+  std::vector<double> out;
+  SmoothRuns(pts, ContinuousRuns(pts), window, out);
+  return out;
 }
 
 CentroidSettings SettingsFrom(const MS_CENTROID_ENGINE_PARAMS& p) {
@@ -388,13 +391,14 @@ CentroidSettings SettingsFrom(const MS_CENTROID_ENGINE_PARAMS& p) {
 
 namespace {
 
-LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::vector<size_t>& missing,
-                              const std::vector<double>& sm, unsigned smoothPoints) {
-  LocalBaseline lb;
+void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::vector<size_t>& missing,
+                     const std::vector<double>& sm, unsigned smoothPoints, LocalBaseline& lb) {
   const size_t n = pts.size();
   lb.level.assign(n, 0.0);
   lb.noise.assign(n, 0.0);
-  if (n == 0) return lb;
+  lb.peakWidth = LocalBaseline{}.peakWidth;
+  lb.window = 0;
+  if (n == 0) return;
   const double width = TypicalPeakWidth(sm, runs);
   lb.peakWidth = width;
   // The envelope must reach past a whole group of peaks (an ion with its
@@ -515,7 +519,6 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
       masked[i] = standing[hi] > standing[lo];
     }
   }
-  return lb;
 }
 
 // A peak of the smoothed profile: from its left minimum to its right
@@ -630,7 +633,9 @@ LocalBaseline EstimateLocalBaseline(const std::vector<Peak>& pts, const std::vec
   if (smoothed.size() != pts.size()) return {};
   std::vector<size_t> missing;
   const Runs runs = ContinuousRuns(pts, &missing);
-  return LocalBaselineOf(pts, runs, missing, smoothed, smoothPoints);
+  LocalBaseline lb;
+  LocalBaselineOf(pts, runs, missing, smoothed, smoothPoints, lb);
+  return lb;
 }
 
 std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSettings& s) {
@@ -638,8 +643,11 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   if (pts.empty()) return peaks;
   std::vector<size_t> missing;
   const Runs runs = ContinuousRuns(pts, &missing);
-  const std::vector<double> sm = SmoothRuns(pts, runs, s.smoothPoints);
-  const LocalBaseline lb = LocalBaselineOf(pts, runs, missing, sm, s.smoothPoints);
+  Work& work = ThreadWork();
+  SmoothRuns(pts, runs, s.smoothPoints, work.smoothed);
+  LocalBaselineOf(pts, runs, missing, work.smoothed, s.smoothPoints, work.baseline);
+  const std::vector<double>& sm = work.smoothed;
+  const LocalBaseline& lb = work.baseline;
   const double perSmoothed = 1.0 / std::sqrt(static_cast<double>(std::max(1u, s.smoothPoints)));
   // A caller's threshold stands for its own idea of the noise; without one,
   // the local baseline and noise give the threshold and the depth a valley
@@ -654,7 +662,8 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   // where the noise of broad peaks' flanks and tops has mostly gone.
   const size_t fewest = automatic ? static_cast<size_t>(lb.peakWidth / 3) : 0;
   const unsigned valleyPoints = std::max(s.smoothPoints, static_cast<unsigned>(fewest) | 1u);
-  const std::vector<double> wide = valleyPoints > s.smoothPoints ? SmoothRuns(pts, runs, valleyPoints) : sm;
+  if (valleyPoints > s.smoothPoints) SmoothRuns(pts, runs, valleyPoints, work.wide);
+  const std::vector<double>& wide = valleyPoints > s.smoothPoints ? work.wide : sm;
   auto depth = [&](size_t a) {
     const double share = 0.1 * (wide[a] - lb.level[a]);
     return automatic ? std::max(share, 3.0 * lb.noise[a] / std::sqrt(static_cast<double>(valleyPoints))) : share;
@@ -665,7 +674,7 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   // Peaks of a few points at half height are centred on their part above a
   // quarter of their height, wider ones on the part above an eighth.
   const double share = lb.peakWidth < 4 ? 0.25 : 0.125;
-  std::vector<double>& above = ThreadWork().above;
+  std::vector<double>& above = work.above;
   above.resize(pts.size());
   for (size_t i = 0; i < pts.size(); ++i) above[i] = pts[i].intensity - lb.level[i];
   peaks.reserve(spans.size());
@@ -718,7 +727,7 @@ namespace {
 MSRetCode CentroidBuffer(void* buffer, const MS_CENTROID_ENGINE_PARAMS* params, std::vector<Peak>* result) {
   if (!buffer || !params) return MS_ERR_ARGUMENT;
   try {
-    std::vector<Peak> pts;
+    std::vector<Peak>& pts = quorna::ThreadWork().points;
     if (!quorna::ReadExchange(buffer, MS_MAX_SCAN_POINTS * 4u, pts)) return MS_ERR_TOO_MANY_POINTS;
     std::vector<Peak> peaks = quorna::CentroidProfile(pts, quorna::SettingsFrom(*params));
     quorna::WriteExchange(buffer, peaks);
