@@ -1,6 +1,9 @@
 // Profile-to-centroid conversion of scans.
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <vector>
@@ -14,6 +17,25 @@ namespace quorna {
 namespace {
 
 using Runs = std::vector<std::pair<size_t, size_t>>;
+
+// Working arrays of a scan, kept by the thread for its next scan: fresh
+// memory for each scan costs more than the work on it. Each function
+// reaches it once: in a shared library every reach is a call, and the
+// compiler would repeat it inside loops were the lookup inlined.
+struct Work {
+  std::vector<Peak> points;
+  std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above, smoothed, wide;
+  LocalBaseline baseline;
+  std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, lifted;
+  std::vector<size_t> at, standing;
+  std::vector<char> masked;
+  std::vector<uint64_t> keys;
+};
+
+[[gnu::noinline]] Work& ThreadWork() {
+  thread_local Work work;
+  return work;
+}
 
 // Runs of points without a gap. A step above 1.5 times the step before it
 // means points were left out (a zero-suppressed profile drops even a
@@ -60,14 +82,15 @@ namespace {
 
 // Moving average over `window` points that shrinks symmetrically at the
 // edges of each run.
-std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, unsigned window) {
-  std::vector<double> out(pts.size());
+void SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, unsigned window, std::vector<double>& out) {
+  out.resize(pts.size());
   if (window <= 1) {
     for (size_t i = 0; i < pts.size(); ++i) out[i] = pts[i].intensity;
-    return out;
+    return;
   }
   const size_t half = window / 2;
-  std::vector<double> prefix(pts.size() + 1);
+  std::vector<double>& prefix = ThreadWork().smoothPrefix;
+  prefix.resize(pts.size() + 1);
   prefix[0] = 0;
   for (size_t i = 0; i < pts.size(); ++i) prefix[i + 1] = prefix[i] + pts[i].intensity;
   for (auto [b, e] : runs) {
@@ -76,37 +99,55 @@ std::vector<double> SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, u
       out[i] = (prefix[i + h + 1] - prefix[i - h]) / static_cast<double>(2 * h + 1);
     }
   }
-  return out;
 }
 
 // Minimum (or maximum, with std::greater) of v over [i - half, i + half],
-// cut at the ends.
+// cut at the ends. In blocks of a window's length, the extreme from each
+// block's start and to each block's end: any window is the part of one block
+// to its end and of the next from its start, without branching on the data.
 template <typename Less>
-std::vector<double> SlidingExtreme(const std::vector<double>& v, size_t half, Less less) {
-  std::vector<double> out(v.size());
-  // Indexes of the window [head, tail), their values rising (by `less`).
-  std::vector<size_t> best(v.size());
-  size_t head = 0, tail = 0, next = 0;
-  for (size_t i = 0; i < v.size(); ++i) {
-    for (const size_t last = std::min(v.size() - 1, i + half); next <= last; ++next) {
-      while (tail > head && !less(v[best[tail - 1]], v[next])) --tail;
-      best[tail++] = next;
-    }
-    while (best[head] + half < i) ++head;
-    out[i] = v[best[head]];
+void SlidingExtreme(const std::vector<double>& v, size_t half, Less less, std::vector<double>& out) {
+  const size_t n = v.size(), w = 2 * half + 1;
+  out.resize(n);
+  if (n == 0) return;
+  auto pick = [&](double a, double b) { return less(b, a) ? b : a; };
+  Work& work = ThreadWork();
+  std::vector<double>& fromStart = work.fromStart;
+  std::vector<double>& toEnd = work.toEnd;
+  fromStart.resize(n);
+  toEnd.resize(n);
+  for (size_t b = 0; b < n; b += w) {
+    const size_t e = std::min(n, b + w);
+    fromStart[b] = v[b];
+    for (size_t i = b + 1; i < e; ++i) fromStart[i] = pick(fromStart[i - 1], v[i]);
+    toEnd[e - 1] = v[e - 1];
+    for (size_t i = e - 1; i > b; --i) toEnd[i - 1] = pick(v[i - 1], toEnd[i]);
   }
-  return out;
+  // Windows cut at the start begin a block.
+  for (size_t i = 0; i < std::min(n, half); ++i) out[i] = fromStart[std::min(n - 1, i + half)];
+  // From there on the window's start runs through the blocks; `r` is its
+  // place in its block. A window within one block either is the whole
+  // block or is cut at the end, where the block ends too.
+  for (size_t i = half, r = 0; i < n; ++i) {
+    const size_t lo = i - half, hi = std::min(n - 1, i + half);
+    if (r + (hi - lo) >= w)
+      out[i] = pick(toEnd[lo], fromStart[hi]);
+    else
+      out[i] = r == 0 ? fromStart[hi] : toEnd[lo];
+    if (++r == w) r = 0;
+  }
 }
 
 // Mean of v over [i - half, i + half], cut at the ends.
-std::vector<double> SlidingMean(const std::vector<double>& v, size_t half) {
-  std::vector<double> prefix(v.size() + 1, 0.0), out(v.size());
+void SlidingMean(const std::vector<double>& v, size_t half, std::vector<double>& out) {
+  std::vector<double>& prefix = ThreadWork().meanPrefix;
+  prefix.assign(v.size() + 1, 0.0);
+  out.resize(v.size());
   for (size_t i = 0; i < v.size(); ++i) prefix[i + 1] = prefix[i] + v[i];
   for (size_t i = 0; i < v.size(); ++i) {
     const size_t lo = i >= half ? i - half : 0, hi = std::min(v.size(), i + half + 1);
     out[i] = (prefix[hi] - prefix[lo]) / static_cast<double>(hi - lo);
   }
-  return out;
 }
 
 // Within `half` points of its ends, an envelope saw one side only and lies
@@ -198,13 +239,82 @@ double NormalQuantile(double p) {
 // less something, each read as spread evenly over the unit around it
 // (counts are whole numbers): small counts, many of them equal, still give
 // a spread.
-double CountQuantile(std::vector<double>& values, double at) {
+// The value of rank k (0-based) among v[0, m), exact, by its bits: for
+// doubles that are not NaN, the order of the bits (sign flipped in) is the
+// order of the values, so a byte at a time from the top narrows the
+// candidates without comparing values. Faster than partitioning on the
+// many near-equal values of a profile.
+inline uint64_t OrderKey(double x) {
+  uint64_t u;
+  std::memcpy(&u, &x, sizeof u);
+  return (u >> 63) ? ~u : u | (uint64_t{1} << 63);
+}
+
+inline double FromOrderKey(uint64_t k) {
+  const uint64_t u = (k >> 63) ? k & ~(uint64_t{1} << 63) : ~k;
+  double x;
+  std::memcpy(&x, &u, sizeof x);
+  return x;
+}
+
+double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& keys) {
+  if (m == 0) return 0;
+  keys.resize(m);
+  uint64_t differ = 0;  // bits in which some candidate differs from the first
+  const uint64_t first = OrderKey(v[0]);
+  for (size_t i = 0; i < m; ++i) {
+    keys[i] = OrderKey(v[i]);
+    differ |= keys[i] ^ first;
+  }
+  size_t count = m;
+  while (differ != 0) {
+    // Bytes above the highest differing bit are shared: start below them.
+    const int shift = (63 - std::countl_zero(differ)) & ~7;
+    uint32_t hist[4][256] = {};  // four, so that runs of one byte do not wait on each other
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+      ++hist[0][(keys[i] >> shift) & 255];
+      ++hist[1][(keys[i + 1] >> shift) & 255];
+      ++hist[2][(keys[i + 2] >> shift) & 255];
+      ++hist[3][(keys[i + 3] >> shift) & 255];
+    }
+    for (; i < count; ++i) ++hist[0][(keys[i] >> shift) & 255];
+    size_t d = 0;
+    for (;; ++d) {
+      const size_t inBucket = size_t{hist[0][d]} + hist[1][d] + hist[2][d] + hist[3][d];
+      if (k < inBucket) break;
+      k -= inBucket;
+    }
+    size_t kept = 0;
+    for (i = 0; i < count; ++i) {
+      keys[kept] = keys[i];
+      kept += ((keys[i] >> shift) & 255) == d;
+    }
+    count = kept;
+    differ = 0;
+    for (i = 0; i < count; ++i) differ |= keys[i] ^ keys[0];
+  }
+  return FromOrderKey(keys[0]);
+}
+
+// Median (the upper one of an even count) of v, as nth_element gives it.
+double UpperMedian(const std::vector<double>& v, std::vector<uint64_t>& keys) {
+  return KthSmallest(v.data(), v.size(), v.size() / 2, keys);
+}
+
+// The value at rank `at` (0 <= at < size) of values that are counts
+// less something, each read as spread evenly over the unit around it
+// (counts are whole numbers): small counts, many of them equal, still give
+// a spread.
+double CountQuantile(const std::vector<double>& values, double at, std::vector<uint64_t>& keys) {
   const size_t rank = std::min(values.size() - 1, static_cast<size_t>(at));
-  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(rank), values.end());
-  const double v = values[rank];
-  size_t first = rank, last = rank + 1;  // where the values equal to v lie, sorted
-  for (size_t i = 0; i < rank; ++i) first -= values[i] == v;
-  for (size_t i = rank + 1; i < values.size(); ++i) last += values[i] == v;
+  const double v = KthSmallest(values.data(), values.size(), rank, keys);
+  size_t below = 0, equal = 0;  // where the values equal to v lie, sorted: [below, below + equal)
+  for (double x : values) {
+    below += x < v;
+    equal += x == v;
+  }
+  const size_t first = below, last = below + equal;
   return v - 0.5 + (at - static_cast<double>(first)) / static_cast<double>(last - first);
 }
 
@@ -217,7 +327,7 @@ struct NoiseFit {
   double centre = 0, sd = 0;  // above the envelope
 };
 
-bool FitNoise(std::vector<double>& shown, size_t clipped, NoiseFit* fit) {
+bool FitNoise(const std::vector<double>& shown, size_t clipped, NoiseFit* fit, std::vector<uint64_t>& keys) {
   const double total = static_cast<double>(shown.size() + clipped);
   if (total < 16) return false;
   if (shown.size() < 4) {
@@ -227,8 +337,8 @@ bool FitNoise(std::vector<double>& shown, size_t clipped, NoiseFit* fit) {
   const double zeros = static_cast<double>(clipped) / total;
   const double qa = zeros + (1 - zeros) * 0.15, qb = zeros + (1 - zeros) * 0.85;
   const double za = NormalQuantile(qa), zb = NormalQuantile(qb);
-  const double a = CountQuantile(shown, qa * total - static_cast<double>(clipped));
-  const double b = CountQuantile(shown, qb * total - static_cast<double>(clipped));
+  const double a = CountQuantile(shown, qa * total - static_cast<double>(clipped), keys);
+  const double b = CountQuantile(shown, qb * total - static_cast<double>(clipped), keys);
   fit->sd = std::max(0.0, (b - a) / (zb - za));
   fit->centre = a - fit->sd * za;
   return true;
@@ -236,12 +346,14 @@ bool FitNoise(std::vector<double>& shown, size_t clipped, NoiseFit* fit) {
 
 // Median of the known values among v[k - 1 .. k + 1]; `fallback` when none is.
 double NeighbourMedian(const std::vector<double>& v, const std::vector<char>& known, size_t k, double fallback) {
-  std::vector<double> m;
+  double m[3];
+  size_t count = 0;
   for (size_t j = k > 0 ? k - 1 : 0; j <= std::min(v.size() - 1, k + 1); ++j)
-    if (known[j]) m.push_back(v[j]);
-  if (m.empty()) return fallback;
-  std::sort(m.begin(), m.end());
-  return m.size() == 2 ? (m[0] + m[1]) / 2 : m[m.size() / 2];
+    if (known[j]) m[count++] = v[j];
+  if (count == 0) return fallback;
+  if (count == 1) return m[0];
+  const double lo = std::min(m[0], m[1]), hi = std::max(m[0], m[1]);
+  return count == 2 ? (lo + hi) / 2 : std::max(lo, std::min(hi, m[2]));
 }
 
 // Values per point from values v per block of `block` points: straight
@@ -259,7 +371,9 @@ void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>
 }  // namespace
 
 std::vector<double> SmoothProfile(const std::vector<Peak>& pts, unsigned window) {
-  return SmoothRuns(pts, ContinuousRuns(pts), window);
+  std::vector<double> out;
+  SmoothRuns(pts, ContinuousRuns(pts), window, out);
+  return out;
 }
 
 CentroidSettings SettingsFrom(const MS_CENTROID_ENGINE_PARAMS& p) {
@@ -277,37 +391,48 @@ CentroidSettings SettingsFrom(const MS_CENTROID_ENGINE_PARAMS& p) {
 
 namespace {
 
-LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::vector<size_t>& missing,
-                              const std::vector<double>& sm, unsigned smoothPoints) {
-  LocalBaseline lb;
+void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::vector<size_t>& missing,
+                     const std::vector<double>& sm, unsigned smoothPoints, LocalBaseline& lb) {
   const size_t n = pts.size();
   lb.level.assign(n, 0.0);
   lb.noise.assign(n, 0.0);
-  if (n == 0) return lb;
+  lb.peakWidth = LocalBaseline{}.peakWidth;
+  lb.window = 0;
+  if (n == 0) return;
   const double width = TypicalPeakWidth(sm, runs);
   lb.peakWidth = width;
   // The envelope must reach past a whole group of peaks (an ion with its
   // isotopes spans some mass units), so that it passes under the valleys
   // within the group: at least 5 mass units, at the typical step.
-  std::vector<double> steps;
+  Work& work = ThreadWork();
+  std::vector<double>& steps = work.steps;
+  std::vector<double>& seq = work.seq;
+  std::vector<double>& lowest = work.lowest;
+  std::vector<double>& highest = work.highest;
+  std::vector<double>& envelope = work.envelope;
+  std::vector<double>& nearTop = work.nearTop;
+  std::vector<double>& counts = work.counts;
+  std::vector<double>& envelopeOnly = work.envelopeOnly;
+  std::vector<double>& lifted = work.lifted;
+  std::vector<size_t>& at = work.at;
+  std::vector<size_t>& standing = work.standing;
+  std::vector<char>& masked = work.masked;
+  std::vector<uint64_t>& keys = work.keys;
+  steps.clear();
   for (auto [b, e] : runs)
     for (size_t i = b + 1; i < e; ++i) {
       const double d = pts[i].mass - pts[i - 1].mass;
       if (d > 0 && std::isfinite(d)) steps.push_back(d);  // a damaged buffer's masses may be anything
     }
-  double step = 0;
-  if (!steps.empty()) {
-    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
-    step = steps[steps.size() / 2];
-  }
+  const double step = steps.empty() ? 0 : UpperMedian(steps, keys);
   const double group = step > 0 ? std::min(5.0 / step, 1e6) : 0.0;
   lb.window = std::max<size_t>({15, static_cast<size_t>(5 * width), static_cast<size_t>(group)}) | 1u;
   const size_t half = lb.window / 2;
 
   // The envelope runs over all points, a zero standing between runs for
   // the points left out there.
-  std::vector<double> seq;
-  std::vector<size_t> at(n);
+  seq.clear();
+  at.resize(n);
   seq.reserve(n + runs.size());
   for (size_t r = 0; r < runs.size(); ++r) {
     if (r > 0) seq.push_back(0.0);
@@ -316,8 +441,9 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
       seq.push_back(sm[i]);
     }
   }
-  const std::vector<double> lowest = SlidingExtreme(seq, half, std::less<double>());
-  std::vector<double> envelope = SlidingMean(SlidingExtreme(lowest, half, std::greater<double>()), half);
+  SlidingExtreme(seq, half, std::less<double>(), lowest);
+  SlidingExtreme(lowest, half, std::greater<double>(), highest);
+  SlidingMean(highest, half, envelope);
   ExtendEnds(envelope, half);
   for (size_t i = 0; i < n; ++i) lb.level[i] = envelope[at[i]];
 
@@ -333,11 +459,10 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
   for (size_t r = 1; r < runs.size() && r < missing.size(); ++r) leftOut[runs[r].first / block] += missing[r];
   const double perSmoothed = 1.0 / std::sqrt(static_cast<double>(std::max(1u, smoothPoints)));
   const size_t reach = static_cast<size_t>(2 * width) + smoothPoints / 2 + 1;
-  std::vector<char> masked(n, 0), known(blocks);
+  std::vector<char> known(blocks);
+  masked.assign(n, 0);
   {
-    const std::vector<double> nearTop =
-        SlidingExtreme(sm, static_cast<size_t>(width) + smoothPoints / 2, std::greater<double>());
-    std::vector<double> tops;
+    SlidingExtreme(sm, static_cast<size_t>(width) + smoothPoints / 2, std::greater<double>(), nearTop);
     for (size_t k = 0; k < blocks; ++k) {
       const size_t b = k * block, e = std::min(n, b + block);
       // Points left out in gaps are zeros far from peaks: the quietest.
@@ -346,14 +471,13 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
         for (size_t i = b; i < e; ++i) masked[i] = 1;
         continue;
       }
-      tops.assign(nearTop.begin() + static_cast<std::ptrdiff_t>(b), nearTop.begin() + static_cast<std::ptrdiff_t>(e));
-      const auto cutAt = tops.begin() + static_cast<std::ptrdiff_t>(quiet - zeros - 1);
-      std::nth_element(tops.begin(), cutAt, tops.end());
-      const double cut = *cutAt;
+      const double cut = KthSmallest(nearTop.data() + b, e - b, quiet - zeros - 1, keys);
       for (size_t i = b; i < e; ++i) masked[i] = nearTop[i] > cut;
     }
   }
-  std::vector<double> sd(blocks), lift(blocks), counts, envelopeOnly = lb.level, lifted(n);
+  std::vector<double> sd(blocks), lift(blocks);
+  envelopeOnly.assign(lb.level.begin(), lb.level.end());
+  lifted.resize(n);
   for (int pass = 0;; ++pass) {
     std::vector<double> allSd, allLift;
     for (size_t k = 0; k < blocks; ++k) {
@@ -367,7 +491,7 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
           counts.push_back(pts[i].intensity - envelopeOnly[i]);
       }
       NoiseFit fit;
-      known[k] = FitNoise(counts, zeros, &fit);
+      known[k] = FitNoise(counts, zeros, &fit, keys);
       if (!known[k]) continue;
       sd[k] = fit.sd;
       // The envelope lies under the noise's lower edge; the baseline is the
@@ -376,11 +500,7 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
       allSd.push_back(sd[k]);
       allLift.push_back(lift[k]);
     }
-    auto median = [](std::vector<double>& v) {
-      if (v.empty()) return 0.0;
-      std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-      return v[v.size() / 2];
-    };
+    auto median = [&](const std::vector<double>& v) { return v.empty() ? 0.0 : UpperMedian(v, keys); };
     const double sdAll = median(allSd), liftAll = median(allLift);
     std::vector<double> sdBlock(blocks), liftBlock(blocks);
     for (size_t k = 0; k < blocks; ++k) {
@@ -391,7 +511,7 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
     AlongBlocks(liftBlock, block, lifted);
     for (size_t i = 0; i < n; ++i) lb.level[i] = envelopeOnly[i] + lifted[i];
     if (pass == 2) break;
-    std::vector<size_t> standing(n + 1, 0);  // prefix counts of points standing out
+    standing.assign(n + 1, 0);  // prefix counts of points standing out
     for (size_t i = 0; i < n; ++i)
       standing[i + 1] = standing[i] + (sm[i] - lb.level[i] > std::max(0.5, 5 * lb.noise[i] * perSmoothed));
     for (size_t i = 0; i < n; ++i) {
@@ -399,7 +519,6 @@ LocalBaseline LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, co
       masked[i] = standing[hi] > standing[lo];
     }
   }
-  return lb;
 }
 
 // A peak of the smoothed profile: from its left minimum to its right
@@ -514,7 +633,9 @@ LocalBaseline EstimateLocalBaseline(const std::vector<Peak>& pts, const std::vec
   if (smoothed.size() != pts.size()) return {};
   std::vector<size_t> missing;
   const Runs runs = ContinuousRuns(pts, &missing);
-  return LocalBaselineOf(pts, runs, missing, smoothed, smoothPoints);
+  LocalBaseline lb;
+  LocalBaselineOf(pts, runs, missing, smoothed, smoothPoints, lb);
+  return lb;
 }
 
 std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSettings& s) {
@@ -522,8 +643,11 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   if (pts.empty()) return peaks;
   std::vector<size_t> missing;
   const Runs runs = ContinuousRuns(pts, &missing);
-  const std::vector<double> sm = SmoothRuns(pts, runs, s.smoothPoints);
-  const LocalBaseline lb = LocalBaselineOf(pts, runs, missing, sm, s.smoothPoints);
+  Work& work = ThreadWork();
+  SmoothRuns(pts, runs, s.smoothPoints, work.smoothed);
+  LocalBaselineOf(pts, runs, missing, work.smoothed, s.smoothPoints, work.baseline);
+  const std::vector<double>& sm = work.smoothed;
+  const LocalBaseline& lb = work.baseline;
   const double perSmoothed = 1.0 / std::sqrt(static_cast<double>(std::max(1u, s.smoothPoints)));
   // A caller's threshold stands for its own idea of the noise; without one,
   // the local baseline and noise give the threshold and the depth a valley
@@ -538,7 +662,8 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   // where the noise of broad peaks' flanks and tops has mostly gone.
   const size_t fewest = automatic ? static_cast<size_t>(lb.peakWidth / 3) : 0;
   const unsigned valleyPoints = std::max(s.smoothPoints, static_cast<unsigned>(fewest) | 1u);
-  const std::vector<double> wide = valleyPoints > s.smoothPoints ? SmoothRuns(pts, runs, valleyPoints) : sm;
+  if (valleyPoints > s.smoothPoints) SmoothRuns(pts, runs, valleyPoints, work.wide);
+  const std::vector<double>& wide = valleyPoints > s.smoothPoints ? work.wide : sm;
   auto depth = [&](size_t a) {
     const double share = 0.1 * (wide[a] - lb.level[a]);
     return automatic ? std::max(share, 3.0 * lb.noise[a] / std::sqrt(static_cast<double>(valleyPoints))) : share;
@@ -549,7 +674,8 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   // Peaks of a few points at half height are centred on their part above a
   // quarter of their height, wider ones on the part above an eighth.
   const double share = lb.peakWidth < 4 ? 0.25 : 0.125;
-  std::vector<double> above(pts.size());
+  std::vector<double>& above = work.above;
+  above.resize(pts.size());
   for (size_t i = 0; i < pts.size(); ++i) above[i] = pts[i].intensity - lb.level[i];
   peaks.reserve(spans.size());
   for (const Span& sp : spans) {
@@ -601,7 +727,7 @@ namespace {
 MSRetCode CentroidBuffer(void* buffer, const MS_CENTROID_ENGINE_PARAMS* params, std::vector<Peak>* result) {
   if (!buffer || !params) return MS_ERR_ARGUMENT;
   try {
-    std::vector<Peak> pts;
+    std::vector<Peak>& pts = quorna::ThreadWork().points;
     if (!quorna::ReadExchange(buffer, MS_MAX_SCAN_POINTS * 4u, pts)) return MS_ERR_TOO_MANY_POINTS;
     std::vector<Peak> peaks = quorna::CentroidProfile(pts, quorna::SettingsFrom(*params));
     quorna::WriteExchange(buffer, peaks);
