@@ -10,6 +10,7 @@
 #include "spectrumctl/chem_struct.h"
 #include "spectrumctl/spectrum_control.h"
 #include "ulbrec32/page_pictures.h"
+#include "win/win_stdio.h"
 
 namespace {
 
@@ -174,8 +175,8 @@ void CCtlSpt::OnPictureToFile() {
   HGLOBAL bits = MPM_EndPage(page);
   MPM_FreeMetaPageMaker(page);
   if (!bits) return;
-  // The picture function takes the page's bits over.
   SavePictureToFile(m_hWnd, bits, 1, 1, 32767, 32767);
+  GlobalFree(bits);
 }
 
 bool CCtlSpt::OnMoreCommand(UINT id) {

@@ -303,7 +303,10 @@ LRESULT CCtlSpt::OnPutSpectrumIntoTextFile(WPARAM wParam, LPARAM) {
   return 0;
 }
 LRESULT CCtlSpt::OnPrint(WPARAM, LPARAM) { return 0; }
-LRESULT CCtlSpt::OnControlToWMFFile(WPARAM, LPARAM) { return 0; }
+LRESULT CCtlSpt::OnControlToWMFFile(WPARAM, LPARAM) {
+  if (m_scalesValid && ShownCount() > 0) OnPictureToFile();
+  return 0;
+}
 
 LRESULT CCtlSpt::OnCloseSelChroPlotDlg(WPARAM, LPARAM) {
   m_pSelChroPlotDlg = nullptr;

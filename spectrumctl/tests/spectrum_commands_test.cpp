@@ -6,6 +6,7 @@
 
 #include "overlayctl/wrapping_toolbar.h"
 #include "spectrumctl/tests/spt_control_fixture.h"
+#include "win/win_commdlg.h"
 
 namespace {
 
@@ -213,6 +214,36 @@ TEST_F(SptCommandsTest, MsmsStepTakesTheTallestPeakNearTheClick) {
   ASSERT_EQ(SendMessageA(w, SPTM_GETMSMSSTEP, 0, reinterpret_cast<LPARAM>(&mass)), 1);
   EXPECT_DOUBLE_EQ(mass, 91.05);
   EXPECT_EQ(SendMessageA(w, SPTM_GETMSMSSTEP, 0, reinterpret_cast<LPARAM>(&mass)), 0);
+  DestroyWindow(w);
+}
+
+// Exports to files go through the save dialog; a copy that does not exist asks nothing.
+TEST_F(SptCommandsTest, ExportsToFiles) {
+  HWND w = MakeControl();
+  sptfix::Spt a = Messy(41);
+  SendPair(w, a.get(), nullptr);
+  win::script::PumpUntilIdle();
+  auto answer = [](const std::string& name) {
+    win::script::OnNextDialog([name](HWND dlg) {
+      win::script::SetField(dlg, edt1, name);
+      win::script::PressButton(dlg, IDOK);
+    });
+  };
+  answer("C:\\TEMP\\spectrum a.txt");
+  SendMessageA(w, SPTM_PUTSPECTRUMINTOTEXTFILE, 0, 0);
+  const std::string text = ReadHostFile("c/TEMP/spectrum a.txt");
+
+  EXPECT_NE(text.find("Spectrum"), std::string::npos);
+  EXPECT_NE(text.find('\t'), std::string::npos);
+  // No smoothed or centroid copy: no dialog, nothing written.
+  win::script::ResetLogs();
+  SendMessageA(w, WM_COMMAND, 8216, 0);
+  SendMessageA(w, WM_COMMAND, 8219, 0);
+  SendMessageA(w, WM_COMMAND, 8203, 0);
+  EXPECT_TRUE(win::script::DialogLog().empty());
+  answer("C:\\TEMP\\picture.png");
+  SendMessageA(w, SPTM_CONTROLTOWMFFILE, 0, 0);
+  EXPECT_TRUE(HostExists("c/TEMP/picture.png"));
   DestroyWindow(w);
 }
 
