@@ -183,6 +183,7 @@ bool CCtlSpt::OnMoreCommand(UINT id) {
   auto held = [this](short slot) { return m_display[slot] != nullptr; };
   switch (id) {
     case 8001: OnToolBarChange(9030); return true;
+    case 8005: OnTTPrint(); return true;
     case 8029: TrackPageModeMenu(); return true;
     case 8030: OnTTChangeBackgoundCorrectionStatus(); return true;
     case 8033: case 8113: OnTTEditSpectraPrefs(); return true;

@@ -306,4 +306,3 @@ void CCtlSpt::OnToolBarChange(unsigned int command) {
   InitSizes();
   Invalidate(FALSE);
 }
-void CCtlSpt::ExportReportToQuibell(char*, short) {}

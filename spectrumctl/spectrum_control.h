@@ -661,6 +661,12 @@ class KELT_CLASS CCtlSpt : public CWnd {
   void UpdateToolTips();
   // Creates or destroys the toolbar to match the shown-toolbar setting.
   void SyncToolBarToTransient();
+  // Command 8005: the shown spectra on a page of the reports file, then viewed.
+  void OnTTPrint();
+  // The default report preferences with the control's own print colours and scales.
+  void ReportPrefsForOutput(STRUCT_REPORT_PREFS* prefs) const;
+  // Draws the plot page and stores it; a temporary file's path comes back in file.
+  bool MakePlotPage(STRUCT_REPORT_PREFS* prefs, char* file, int16_t temporary);
   int16_t m_bgCorrectedState = 0;  // cleared whenever the switch or the spectra change
   int16_t m_reportBusy = 0;
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "overlayctl/wrapping_toolbar.h"
+#include "reportpages/reports_file.h"
 #include "spectrumctl/tests/spt_control_fixture.h"
 #include "win/win_commdlg.h"
 
@@ -244,6 +245,50 @@ TEST_F(SptCommandsTest, ExportsToFiles) {
   answer("C:\\TEMP\\picture.png");
   SendMessageA(w, SPTM_CONTROLTOWMFFILE, 0, 0);
   EXPECT_TRUE(HostExists("c/TEMP/picture.png"));
+  DestroyWindow(w);
+}
+
+// "Print Plots" adds a titled page to the named reports file; a file that
+// cannot be used asks, and No makes nothing.
+TEST_F(SptCommandsTest, PrintPlotsAddsAPageToTheReportsFile) {
+  const char* reports = "C:\\TEMP\\plots.msr";
+  {
+    CRptsFileHandler file(nullptr);
+    ASSERT_EQ(file.MakeThisNewFile(reports), 1);
+  }
+  STRUCT_REPORT_PREFS prefs{};
+  KELT_GetCurrDefReportPrefs(&prefs);
+  std::strcpy(prefs.spooler.spoolFile, reports);
+  prefs.spooler.previewReports = 0;
+  ASSERT_TRUE(KELT_WriteDefReportPrefs(&prefs, nullptr));
+  HWND w = MakeControl();
+  CCtlSpt* c = Control(w);
+  sptfix::Spt a = Messy(51);
+  SendPair(w, a.get(), nullptr);
+  win::script::PumpUntilIdle();
+  SendMessageA(w, WM_COMMAND, 8005, 0);
+  EXPECT_EQ(c->m_reportBusy, 0);
+  {
+    CRptsFileHandler file(nullptr);
+    ASSERT_EQ(file.UseThisExistingFile(reports), 1);
+    ASSERT_EQ(file.GetCountOfPages(), 1);
+    RptsPageRecord record{};
+    uint32_t size = 0;
+    void* bits = file.GetPage(0, &record, &size);
+    EXPECT_NE(bits, nullptr);
+    EXPECT_GT(size, 0u);
+    FreeBlock(bits);
+    EXPECT_EQ(std::string(record.title).rfind("Spectrum Plot - ", 0), 0u) << record.title;
+  }
+  // A named file that is no reports file: the user is asked, and No stops the report.
+  WriteHostFile("c/TEMP/plots.msr", "not a reports file");
+  win::script::ResetLogs();
+  win::script::AnswerNextMessageBox(IDNO);
+  SendMessageA(w, WM_COMMAND, 8005, 0);
+  ASSERT_EQ(win::script::MessageBoxLog().size(), 1u);
+  EXPECT_EQ(win::script::MessageBoxLog()[0].text,
+            "No spooler file selected.\nDo you want to create a new reports file?");
+  EXPECT_EQ(ReadHostFile("c/TEMP/plots.msr"), "not a reports file");
   DestroyWindow(w);
 }
 
