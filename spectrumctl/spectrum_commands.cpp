@@ -64,6 +64,7 @@ void CCtlSpt::TrackPageModeMenu() {
 }
 
 void CCtlSpt::OnTTDropDownButtons(NMHDR* hdr, LRESULT* result) {
+  // Handled: 0; anything else: 1.
   if (result) *result = TBDDRET_NODEFAULT;
   if (!hdr) return;
   // The arrow opens the menu of its own button.
@@ -71,8 +72,9 @@ void CCtlSpt::OnTTDropDownButtons(NMHDR* hdr, LRESULT* result) {
   switch (id) {
     case 8006: case 8012: case 8016: case 8020: TrackModeMenu(static_cast<unsigned int>(id)); break;
     case 8029: TrackPageModeMenu(); break;
-    default: if (result) *result = TBDDRET_DEFAULT; break;
+    default: return;
   }
+  if (result) *result = TBDDRET_DEFAULT;
 }
 
 void CCtlSpt::NotifyNow(unsigned short code) {
