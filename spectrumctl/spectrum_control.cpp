@@ -252,16 +252,6 @@ void CCtlSpt::UpdateFont() {
   ::ReleaseDC(m_hWnd, dc);
 }
 
-void CCtlSpt::SetToolbarTransientsFromPrefs() {
-  m_showToolbar = m_prefs.features.showToolbar;
-  m_clickDragMode = m_prefs.features.clickDragMode;
-  m_singleClickMode = m_prefs.features.singleClickMode;
-  m_pageMode = m_prefs.features.pageMode;
-  m_backgroundCorrection = m_prefs.features.backgroundCorrect;
-  m_horzMode = m_prefs.drawing.horizontalMode;
-  m_vertMode = m_prefs.drawing.verticalMode;
-}
-
 void CCtlSpt::Notify(unsigned short code) {
   if (!m_hWnd) return;
   HWND parent = ::GetParent(m_hWnd);
@@ -287,7 +277,6 @@ BOOL GetDeconvolutionProgramPath(char* buffer) {
 void CCtlSpt::UpdateToolBar() {
   if (m_pToolBar && m_pToolBar->m_hWnd) m_pToolBar->SendMessage(WM_USER + 23, 0, reinterpret_cast<LPARAM>(this));
 }
-void CCtlSpt::KeepPreferences() {}
 void CCtlSpt::CloseCentroidDialog(short slot) {
   if (slot < 0 || slot > 1) return;
   if (m_pCentroidDlg[slot] && ::IsWindow(m_pCentroidDlg[slot]->m_hWnd)) m_pCentroidDlg[slot]->DestroyWindow();
@@ -317,12 +306,3 @@ void CCtlSpt::OnToolBarChange(unsigned int command) {
   InitSizes();
   Invalidate(FALSE);
 }
-void CCtlSpt::UpdateAfterPreferenceChange(STRUCT_SPTS_PREFS* prefs) {
-  if (!prefs) return;
-  m_prefs = *prefs;
-  UpdateFont();
-  InitSizes();
-  Invalidate(FALSE);
-  Notify(SPTN_PREFS_CHANGED);
-}
-void CCtlSpt::ExportReportToQuibell(char*, short) {}

@@ -636,6 +636,40 @@ class KELT_CLASS CCtlSpt : public CWnd {
   // Kind 0 around an MS-data record of one scan, with its information lines.
   void FormatSpectrumInfoLines(STRUCT_SPT_PLUS* spt, STRUCT_TOL_SPT* tol);
 
+  // ---- Preferences and the rest of the commands -------------------------------
+  // Commands 8033/8113: the local preference sheet; Cancel keeps the old preferences.
+  void OnTTEditSpectraPrefs();
+  // Commands 8034/8114.
+  void OnTTEditReportPrefs();
+  // The toolbar's drop-down arrows open the menu of the pressed button.
+  void OnTTDropDownButtons(NMHDR* hdr, LRESULT* result);
+  // The page-mode menu of button 8029, the current page checked.
+  void TrackPageModeMenu();
+  // Whether a page mode is offered for the spectra held now.
+  bool PageModeOffered(int16_t mode) const;
+  // Commands of the toolbar and the context menu not handled in OnCommand; false when unknown.
+  bool OnMoreCommand(UINT id);
+  void OnTTChangeBackgoundCorrectionStatus();
+  void OnTTTellParentToAverageSpectra();
+  void OnExportSpectrumToDataReviewManager(UINT id);
+  void OnExportDifferenceSpectrum(UINT id);
+  void OnSelectMSMSStepMass();
+  // The control drawn into a picture, saved where the user chooses.
+  void OnPictureToFile();
+  // Sends a notification with SendMessage rather than posting it.
+  void NotifyNow(unsigned short code);
+  void UpdateToolTips();
+  // Creates or destroys the toolbar to match the shown-toolbar setting.
+  void SyncToolBarToTransient();
+  // Command 8005: the shown spectra on a page of the reports file, then viewed.
+  void OnTTPrint();
+  // The default report preferences with the control's own print colours and scales.
+  void ReportPrefsForOutput(STRUCT_REPORT_PREFS* prefs) const;
+  // Draws the plot page and stores it; a temporary file's path comes back in file.
+  bool MakePlotPage(STRUCT_REPORT_PREFS* prefs, char* file, int16_t temporary);
+  int16_t m_bgCorrectedState = 0;  // cleared whenever the switch or the spectra change
+  int16_t m_reportBusy = 0;
+
   DECLARE_MESSAGE_MAP()
 };
 

@@ -26,6 +26,7 @@ ON_WM_MOUSEMOVE()
 ON_WM_CHAR()
 ON_WM_SETCURSOR()
 ON_WM_TIMER()
+ON_NOTIFY(TBN_DROPDOWN, SPT_ID_TOOLBAR, OnTTDropDownButtons)
 ON_MESSAGE(SPTM_NODATA, OnNoData)
 ON_MESSAGE(SPTM_PRINT, OnPrint)
 ON_MESSAGE(SPTM_PLUSDATA, OnPlusData)
@@ -143,6 +144,7 @@ BOOL CCtlSpt::OnCommand(WPARAM wParam, LPARAM lParam) {
     case 8197: case 8198: case 8199: OnNewLabelAtRightClick(static_cast<short>(id - 8197)); return TRUE;
     case 8115: case 8116: OnCentroidProfileSpt(static_cast<short>(id - 8115)); return TRUE;
     default:
+      if (OnMoreCommand(id)) return TRUE;
       if (id >= SPT_ID_SLIDER0 && id < SPT_ID_SLIDER0 + SPT_SLOTS && HIWORD(wParam) == 1) {
         OnVScale(static_cast<short>(id - SPT_ID_SLIDER0));
         return TRUE;
@@ -172,6 +174,11 @@ void CCtlSpt::DeleteSpectrum(short slot) {
 
 void CCtlSpt::ShowAllHidden() {
   bool changed = false;
+  // A difference not made while it was switched off is made now.
+  if (m_display[0] && m_display[1] && !m_display[2] && m_showDifference && m_prefs.drawing.showDifference) {
+    MakeDifferenceSpectrum();
+    if (m_display[2]) m_shown[2] = 0;
+  }
   for (int s = 0; s < SPT_SLOTS; ++s)
     if (m_display[s] && !m_shown[s]) m_shown[s] = 1, changed = true;
   if (!changed) return;
@@ -187,6 +194,7 @@ void CCtlSpt::SetPageMode(int16_t mode) {
   m_pageMode = mode;
   InitSizes();
   Invalidate(FALSE);
+  UpdateToolTips();
 }
 
 LRESULT CCtlSpt::OnChangePageMode(WPARAM wParam, LPARAM) {
@@ -233,48 +241,6 @@ LRESULT CCtlSpt::OnSetMetaPlotColors(WPARAM wParam, LPARAM lParam) {
     m_printColorsSet = 1;
   } else {
     m_printColorsSet = 0;
-  }
-  return 0;
-}
-
-LRESULT CCtlSpt::OnGetLocalPreferences(WPARAM, LPARAM lParam) {
-  auto* out = reinterpret_cast<STRUCT_CCSPT_LOCAL_PREFS*>(lParam);
-  if (!out) return 0;
-  out->keep = static_cast<uint16_t>(m_keep);
-  out->stored = static_cast<uint16_t>(m_stored);
-  out->prefs = m_prefs;
-  out->printVert = m_printScales[0];
-  out->printHorz = m_printScales[1];
-  out->printScalesSet = m_printScalesSet;
-  out->printColors = m_printColors;
-  out->printColorsSet = m_printColorsSet;
-  return 1;
-}
-
-LRESULT CCtlSpt::OnSetLocalPreferences(WPARAM, LPARAM lParam) {
-  const auto* in = reinterpret_cast<const STRUCT_CCSPT_LOCAL_PREFS*>(lParam);
-  if (!in) return 0;
-  // A record out of range is refused whole; the control keeps what it had.
-  STRUCT_SPTS_PREFS prefs = in->prefs;
-  if (KELT_ValidateSptsPrefs(&prefs)) return 0;
-  m_printScales[0] = in->printVert;
-  m_printScales[1] = in->printHorz;
-  m_printScalesSet = in->printScalesSet ? 1 : 0;
-  m_printColors = in->printColors;
-  m_printColorsSet = in->printColorsSet ? 1 : 0;
-  UpdateAfterPreferenceChange(&prefs);
-  return 0;
-}
-
-LRESULT CCtlSpt::OnKeepPreferences(WPARAM wParam, LPARAM lParam) {
-  const char* section = reinterpret_cast<const char*>(lParam);
-  if (wParam == 1 && section && *section) {
-    std::memset(m_iniSection, 0, sizeof m_iniSection);
-    std::memcpy(m_iniSection, section, strnlen(section, sizeof m_iniSection - 1));
-    m_keep = 1;
-    KeepPreferences();
-  } else {
-    m_keep = 0;
   }
   return 0;
 }
@@ -332,10 +298,15 @@ LRESULT CCtlSpt::OnNewActiveIndex(WPARAM wParam, LPARAM) {
 LRESULT CCtlSpt::OnLetUserEditSpectrum(WPARAM, LPARAM) { return 0; }
 LRESULT CCtlSpt::OnPrintSpectrum(WPARAM, LPARAM) { return 0; }
 LRESULT CCtlSpt::OnSendSpectrumToNIST(WPARAM, LPARAM) { return 0; }
-LRESULT CCtlSpt::OnPutSpectrumIntoTextFile(WPARAM, LPARAM) { return 0; }
-LRESULT CCtlSpt::OnLetUserEditSpectraPreferences(WPARAM, LPARAM) { return 0; }
+LRESULT CCtlSpt::OnPutSpectrumIntoTextFile(WPARAM wParam, LPARAM) {
+  if (ValidSlot(wParam, SPT_SLOTS)) OnMoreCommand(static_cast<UINT>(8117 + wParam));
+  return 0;
+}
 LRESULT CCtlSpt::OnPrint(WPARAM, LPARAM) { return 0; }
-LRESULT CCtlSpt::OnControlToWMFFile(WPARAM, LPARAM) { return 0; }
+LRESULT CCtlSpt::OnControlToWMFFile(WPARAM, LPARAM) {
+  if (m_scalesValid && ShownCount() > 0) OnPictureToFile();
+  return 0;
+}
 
 LRESULT CCtlSpt::OnCloseSelChroPlotDlg(WPARAM, LPARAM) {
   m_pSelChroPlotDlg = nullptr;
@@ -412,6 +383,7 @@ LRESULT CCtlSpt::OnShowAllPlots(WPARAM, LPARAM) {
 
 LRESULT CCtlSpt::OnPressAverageTBButton(WPARAM wParam, LPARAM) {
   if (wParam == 0 || wParam == 1) m_averaging = static_cast<int16_t>(wParam);
+  UpdateToolBar();
   return 0;
 }
 
