@@ -263,6 +263,10 @@ void CCtlOPlot::UpdateAfterPreferenceChange(short sameFilter, short sameIntegrat
     MakeOrKeepOrFreeAnnotations();
 
   if (m_controlKind == 3 || m_controlKind == 4) m_prefs.features.showSegments = 0;
+  if (!m_prefs.features.showSegments)
+    DestroySegments();
+  else if (!m_pSegments && m_hWnd)
+    CreateSegments();
   if (m_pSegments && m_pSegments->m_hWnd)
     m_pSegments->SendMessage(WM_USER + 19, 0, reinterpret_cast<LPARAM>(&m_prefs));
   if (m_showToolbar && !m_pToolBar) CreateToolBar();

@@ -204,6 +204,20 @@ TEST_F(PreferencesTest, LocalPreferencesRoundTripAndRefilterOnlyForAFilterChange
   DestroyWindow(s.w);
 }
 
+// The segment bar follows the preferences' switch both ways.
+TEST_F(PreferencesTest, TheSegmentBarComesAndGoesWithItsSwitch) {
+  Shown s = ShowPlots(2, 700, 400);
+  STRUCT_OPLOT_LOCAL_PREFS p{};
+  ASSERT_EQ(SendMessageA(s.w, OPM_GETLOCALPREFERENCES, 0, reinterpret_cast<LPARAM>(&p)), 1);
+  for (int16_t show : {0, 1, 1, 0}) {
+    p.prefs.features.showSegments = show;
+    SendMessageA(s.w, OPM_SETLOCALPREFERENCES, 0, reinterpret_cast<LPARAM>(&p));
+    EXPECT_EQ(s.c->m_pSegments != nullptr, show == 1) << show;
+    EXPECT_EQ(GetDlgItem(s.w, OPLOT_ID_SEGMENTS) != nullptr, show == 1) << show;
+  }
+  DestroyWindow(s.w);
+}
+
 // Cancel leaves preferences, modes, toolbar and filtering exactly as they
 // were; OK takes the edits and writes the record.
 TEST_F(PreferencesTest, TheSheetRestoresEverythingOnCancelAndKeepsOnOk) {
