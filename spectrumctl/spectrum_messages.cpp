@@ -334,7 +334,6 @@ LRESULT CCtlSpt::OnPrintSpectrum(WPARAM, LPARAM) { return 0; }
 LRESULT CCtlSpt::OnSendSpectrumToNIST(WPARAM, LPARAM) { return 0; }
 LRESULT CCtlSpt::OnPutSpectrumIntoTextFile(WPARAM, LPARAM) { return 0; }
 LRESULT CCtlSpt::OnLetUserEditSpectraPreferences(WPARAM, LPARAM) { return 0; }
-LRESULT CCtlSpt::OnPrint(WPARAM, LPARAM) { return 0; }
 LRESULT CCtlSpt::OnControlToWMFFile(WPARAM, LPARAM) { return 0; }
 
 LRESULT CCtlSpt::OnCloseSelChroPlotDlg(WPARAM, LPARAM) {
