@@ -13,6 +13,8 @@
 #include "spectrumctl/library_char_size.h"
 #include "spectrumctl/spectrum_printing.h"
 #include "spectrumctl/tests/spt_control_fixture.h"
+#include "testing/golden_png.h"
+#include "win/win_gdi.h"
 #include "win/win_kernel.h"
 #include "win/win_paths.h"
 
@@ -206,4 +208,53 @@ TEST_F(SptPrintTest, TheProgramGetsTheTemporaryFileAndTheTempMark) {
   // The program's copy is the file the control wrote; the control leaves it.
   EXPECT_EQ(std::filesystem::file_size(written + ".seen"), std::filesystem::file_size(written));
   EXPECT_GT(std::filesystem::file_size(written), 100u);
+}
+
+// The printed pair with its difference, kept as a picture: the control
+// prints into a raster page as it would into a printer's.
+TEST_F(SptPrintTest, PrintedPageAsStored) {
+  HWND w = MakeControl();
+  ShowDifferences(w);
+  sptfix::Spt a = Messy(51), b = Messy(52);
+  SendPair(w, a.get(), b.get());
+  win::script::PumpUntilIdle();
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, 1000, 700);
+  HGDIOBJ oldBitmap = SelectObject(dc, bmp);
+  const RECT all{0, 0, 1000, 700};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  // Laid out as a printed page: 32767 units to 8 inches, here 1000 pixels.
+  SetMapMode(dc, MM_ANISOTROPIC);
+  SetWindowExtEx(dc, 32767, 32767, nullptr);
+  SetViewportExtEx(dc, 1000, 1000, nullptr);
+  HFONT font = sptfix::PlotFont(-360);
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  CDC page;
+  page.Attach(dc);
+  STRUCT_CCSPT_PRINT r{};
+  r.dc = &page;
+  r.left = 1300;
+  r.top = 1000;
+  r.right = 31400;
+  r.bottom = 21900;
+  r.charWidth = 220;
+  r.charHeight = 360;
+  EXPECT_EQ(SendMessageA(w, SPTM_PRINT, 0, reinterpret_cast<LPARAM>(&r)), 0);
+  page.Detach();
+  SetMapMode(dc, MM_TEXT);
+  EXPECT_TRUE(win::gdi::SaveBitmapPng(dc, "C:\\TEMP\\spectrum-printed-page.png"));
+  // Nothing printed outside the page's rectangle.
+  int outside = 0;
+  for (int y = 0; y < 700; y += 3)
+    for (int x : {0, 20, 980, 999}) outside += GetPixel(dc, x, y) != RGB(255, 255, 255);
+  EXPECT_EQ(outside, 0);
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(font);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  std::ifstream in(win::paths::ToHost("C:\\TEMP\\spectrum-printed-page.png"), std::ios::binary);
+  const std::string drawn((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(drawn.empty());
+  testing_support::ExpectPngAsStored(drawn, SPECTRUMCTL_GOLDEN_DIR, "spectrum-printed-page");
 }
