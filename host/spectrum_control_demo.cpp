@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "fandor/library_entry_details.h"
+#include "host/sample_overlay.h"
 #include "host/spectra_samples.h"
 #include "plotengine/edit_label_dialog.h"
 #include "spectrumctl/spectrum_info_windows.h"
@@ -100,6 +101,35 @@ sample_spectra::Owned NistEntry(const STRUCT_SPT_PLUS* like, const std::string& 
   PlusSpt_InitNISTSpt(spt, nist, 0, "mainlib");
   PlusSpt_InitRightTitles(spt);
   return sample_spectra::Owned(spt);
+}
+
+// The control prints what it shows onto a letter page, as a host's print
+// command would have it.
+bool PrintSpectrumPage(HWND control, const char* path) {
+  HDC dc = sample_overlay::StartLetterPage(path, "Spectrum control");
+  if (!dc) return false;
+  LOGFONTA lf{};
+  lf.lfHeight = -360;
+  std::strcpy(lf.lfFaceName, "Arial");
+  HFONT font = CreateFontIndirectA(&lf);
+  HGDIOBJ old = SelectObject(dc, font);
+  CDC page;
+  page.Attach(dc);
+  STRUCT_CCSPT_PRINT request{};
+  request.dc = &page;
+  request.left = 1500;
+  request.top = 2500;
+  request.right = 31300;
+  request.bottom = 22000;
+  request.charWidth = 220;
+  request.charHeight = 360;
+  SendMessageA(control, SPTM_PRINT, 0, reinterpret_cast<LPARAM>(&request));
+  page.Detach();
+  SelectObject(dc, old);
+  DeleteObject(font);
+  const bool ok = sample_overlay::EndLetterPage(dc, true);
+  if (ok) std::printf("  printed: %s (%s)\n", path, win::paths::ToHost(path).c_str());
+  return ok;
 }
 
 }  // namespace
@@ -217,6 +247,7 @@ int SpectrumControlDemo() {
     win::script::Click(w, x, y, win::script::Button::Right);
   }
   ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-centroid.png") && ok;
+  ok = PrintSpectrumPage(w, "C:\\Workstation\\Plots\\spectrum-printed.pdf") && ok;
 
   DestroyWindow(w);
   DestroyWindow(host);

@@ -12,6 +12,7 @@
 #include "quorna/quorna.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectra/tol_spectra.h"
+#include "spectrumctl/make_centroid_dialog.h"
 #include "spectrumctl/spectrum_control.h"
 #include "win/win_user.h"
 
@@ -223,6 +224,5 @@ void CCtlSpt::OnCentroidProfileSpt(short slot) {
                 "Spectra 1 and 2 are Overlaid", MB_OK);
     return;
   }
-  // The centroid dialog that chooses the parameters comes with the dialogs;
-  // until then a host asks with SPTM_MAKECENTROIDSPECTRUM directly.
+  OpenCentroidDialogOf(this, slot);
 }

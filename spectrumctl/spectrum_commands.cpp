@@ -9,6 +9,7 @@
 #include "spectra/spectrum_text_files.h"
 #include "spectrumctl/chem_struct.h"
 #include "spectrumctl/spectrum_control.h"
+#include "spectrumctl/spectrum_printing.h"
 #include "ulbrec32/page_pictures.h"
 #include "win/win_stdio.h"
 
@@ -210,6 +211,11 @@ bool CCtlSpt::OnMoreCommand(UINT id) {
     case 8205: OnPictureToFile(); return true;
     case 8209: Notify(SPTN_DATA_REVIEW_PRINT); return true;
     case 8211: OnSelectMSMSStepMass(); return true;
+    case 8214: case 8215: {
+      const short slot = static_cast<short>(id - 8214);
+      if (held(slot)) LaunchDeconvolution(m_display[slot]);
+      return true;
+    }
     case 8216: case 8217: case 8218: case 8219: {
       const bool smoothed = id < 8218;
       const short slot = static_cast<short>((id - 8216) % 2);

@@ -302,7 +302,6 @@ LRESULT CCtlSpt::OnPutSpectrumIntoTextFile(WPARAM wParam, LPARAM) {
   if (ValidSlot(wParam, SPT_SLOTS)) OnMoreCommand(static_cast<UINT>(8117 + wParam));
   return 0;
 }
-LRESULT CCtlSpt::OnPrint(WPARAM, LPARAM) { return 0; }
 LRESULT CCtlSpt::OnControlToWMFFile(WPARAM, LPARAM) {
   if (m_scalesValid && ShownCount() > 0) OnPictureToFile();
   return 0;

@@ -5,7 +5,9 @@
 // the comparison block, live scans and a spectrum request; then the control
 // paints its plot, information, ion and comparison pages, centroids its
 // profile spectra with the input's parameters and shows its mass limits in
-// the ion-range popup. Nothing faults,
+// the ion-range popup, prints onto a metafile page with the input's
+// rectangle and opens its centroid windows with a set-up record of the
+// input. Nothing faults,
 // and the control's slots and ranges stay sound.
 #include <algorithm>
 #include <cmath>
@@ -16,6 +18,7 @@
 #include "orvik32/orvik32.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectra/tol_spectra.h"
+#include "spectrumctl/make_centroid_dialog.h"
 #include "spectrumctl/spectrum_control.h"
 #include "testing/fuzz_support.h"
 #include "win/win_script.h"
@@ -173,6 +176,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (HWND popup = c->m_hIonListPopup) SendMessageA(popup, WM_COMMAND, IDCANCEL, 0);
   fuzz::Check(c->m_hIonListPopup == nullptr, "the closed popup is forgotten");
   win::script::PumpUntilIdle();
+  // A print request of the input (rectangle, skips and cell) into a
+  // metafile page, then the centroid windows given a set-up record of the
+  // input, and closed.
+  {
+    STRUCT_CCSPT_PRINT print{};
+    in.Take(&print, sizeof print);
+    HDC page = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    CDC pageDC;
+    pageDC.Attach(page);
+    print.dc = &pageDC;
+    SendMessageA(w, SPTM_PRINT, 0, reinterpret_cast<LPARAM>(&print));
+    pageDC.Detach();
+    DeleteEnhMetaFile(CloseEnhMetaFile(page));
+  }
+  {
+    auto* setup = static_cast<STRUCT_CCSPT_CENTROID_SETUP*>(AllocBlock(sizeof(STRUCT_CCSPT_CENTROID_SETUP)));
+    if (setup) in.Take(setup, 512);
+    for (int s = 0; s < 2; ++s) {
+      SendMessageA(w, WM_COMMAND, 8115 + s, 0);
+      win::script::PumpUntilIdle();
+      if (CWnd* dlg = c->m_pCentroidDlg[s]) {
+        if (setup) dlg->SendMessage(MCD_NEWSETUP, 0, reinterpret_cast<LPARAM>(setup));
+        dlg->SendMessage(WM_COMMAND, MCD_MAKE_SPECTRUM, 0);
+        dlg->SendMessage(WM_COMMAND, IDCANCEL, 0);
+      }
+      win::script::PumpUntilIdle();
+      fuzz::Check(c->m_pCentroidDlg[s] == nullptr, "the closed centroid window is forgotten");
+    }
+    FreeBlock(setup);
+  }
   for (int s = 0; s < 2; ++s) {
     fuzz::Check(!c->m_display[s] || c->m_owned[s], "copied spectra are the control's");
     fuzz::Check(c->m_display[s] || !c->m_shown[s], "no empty slot is shown");
