@@ -3,6 +3,7 @@
 #include "prefsheets/spectra_preference_sheet.h"
 
 #include "common/library_state.h"
+#include "prefsheets/sheet_template_items.h"
 #include "win/win_resources.h"
 #include "win/win_user.h"
 
@@ -11,19 +12,7 @@ namespace {
 using win::resources::DialogItem;
 using win::resources::DialogTemplate;
 
-void Item(DialogTemplate& dlg, int id, const char* cls, const char* text, DWORD style, short x, short y, short cx,
-          short cy) {
-  DialogItem it;
-  it.id = id;
-  it.className = cls;
-  it.text = text;
-  it.style = WS_VISIBLE | style;
-  it.x = x;
-  it.y = y;
-  it.cx = cx;
-  it.cy = cy;
-  dlg.items.push_back(it);
-}
+using prefsheets::Item;
 
 void EnsureTemplate(HMODULE module) {
   if (win::resources::FindDialog(module, PREFS_DLG_SPECTRA)) return;

@@ -237,6 +237,9 @@ class Run {
   void Pass(HDHTABLE compounds, int32_t n, bool standardsPass);
   void Compound(HDHTABLE compounds, int32_t index, bool standardsPass);
   void UnknownPeaks(HSECTION* results);
+  // RRT and percent over the cached results, a calibration's log beside
+  // them, then the cached sections replace the data file's in one commit.
+  bool FinishResults(const char* failure);
   int16_t SampleType() const { return Opt<int16_t>(options_, OPTIONS_SAMPLE_TYPE); }
   int16_t Level() const { return std::clamp<int16_t>(Opt<int16_t>(options_, OPTIONS_LEVEL), 0, 9); }
   bool Calibration() const { return SampleType() == SAMPLE_CALIBRATION; }
@@ -493,7 +496,11 @@ BOOL Run::Execute() {
   UnknownPeaks(&results_);
   if (results_) CloseSection(results_), results_ = nullptr;
 
-  // 24-25.
+  // 24-25, and the new results, whole.
+  return FinishResults("Failed to create results section.") ? TRUE : FALSE;
+}
+
+bool Run::FinishResults(const char* failure) {
   DH_QUANT_BLOCK block = global_.quant;
   if (Calibration()) block.integration356 = 0;
   CompoundRRTAndPercent(cache_.path, &block, rrtReference_);
@@ -502,13 +509,12 @@ BOOL Run::Execute() {
     if (BuildDHSectionName(name, "CalibrationLog", id_, address_, "1") && SectionExists(methodFile_, name))
       CopySection(methodFile_, name, dataFile_, name);
   }
-  // The new results, whole.
   if (!CommitResults(dataFile_, cache_.path)) {
-    Error(window_, "Failed to create results section.");
-    return FALSE;
+    Error(window_, failure);
+    return false;
   }
   cache_.Remove();
-  return TRUE;
+  return true;
 }
 
 bool Run::PrepareCompounds(HDHTABLE table, int32_t n) {
@@ -1097,19 +1103,7 @@ BOOL Run::Manual(char* runFile, const char* calibrationName, int16_t compoundInd
   if (results_) CloseSection(results_), results_ = nullptr;
 
   // 5.
-  DH_QUANT_BLOCK block = global_.quant;
-  if (Calibration()) block.integration356 = 0;
-  CompoundRRTAndPercent(cache_.path, &block, rrtReference_);
-  if (Calibration()) {
-    char name[128] = {};
-    if (BuildDHSectionName(name, "CalibrationLog", id_, address_, "1") && SectionExists(methodFile_, name))
-      CopySection(methodFile_, name, dataFile_, name);
-  }
-  if (!CommitResults(dataFile_, cache_.path)) {
-    Error(window_, "Failed to open results section.");
-    return FALSE;
-  }
-  cache_.Remove();
+  if (!FinishResults("Failed to open results section.")) return FALSE;
 
   // 6. The data file's log.
   if (GetWorkstationOption(7) & 0x2) {
