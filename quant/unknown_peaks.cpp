@@ -294,7 +294,7 @@ BOOL SearchUnknownPeaks(HWND window, const char* dataFile, STRUCT_WORK_FILE* wor
   const int16_t before = defs.activeLibraryCount;
   int32_t pathDiffers = 0;
   CheckSearchLibraries(&defs, &pathDiffers);
-  if (pathDiffers) PostStatusText(window, 0, "Library path different from method specification.");
+  if (pathDiffers) PostStatusText(window, 0, "Library path different from the method's search settings.");
   const bool missing = defs.activeLibraryCount != before;
   if (missing) PostStatusText(window, 0, "Library Missing. Check Search List.");
 
