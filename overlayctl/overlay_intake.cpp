@@ -305,7 +305,7 @@ LRESULT CCtlOPlot::OnNoPlotData(WPARAM, LPARAM) {
   // The three annotation lists and each slot's target-list match results.
   for (int i = 0; i < OPLOT_SLOTS; ++i) FreeOneSlotAnnotations(i);
   CloseBackgroundCorrectionDialog();
-  m_timeEventWaitingForButtons = 0;
+  TE_CancelWaitingMode();
   SizeControls();
   RepaintUnlessSuspended();
   return 0;

@@ -125,6 +125,16 @@ ON_MESSAGE(OPM_SETMETAPLOTCOLORS, OnSetMetaPlotColors)
 ON_MESSAGE(OPM_GETLOCALPREFERENCES, OnGetLocalPreferences)
 ON_MESSAGE(OPM_SETLOCALPREFERENCES, OnSetLocalPreferences)
 ON_MESSAGE(OPM_KEEPPREFERENCES, OnKeepPreferences)
+ON_MESSAGE(OPM_TURNONEDITIONSFEATURE, OnTurnOnEditIonsFeature)
+ON_MESSAGE(OPM_GETNEWPD, OnGetNewPD)
+ON_MESSAGE(OPM_GETLASTDATAFILE, OnGetLastDataFile)
+ON_MESSAGE(OPM_SAVEACTIVEASUSERPD, OnSaveActiveAsUserPD)
+ON_MESSAGE(OPM_ENABLEREFERENCEPLOT, OnEnableReferencePlot)
+ON_MESSAGE(OPM_SINGLECLICKFORAPEX, OnSingleClickForApex)
+ON_MESSAGE(OPM_OPENQUICKINTEGRATIONDIALOG, OnOpenQuickIntegrationDialog)
+ON_MESSAGE(OPM_OPENQUICKINTEGRATIONDIALOGFORALL, OnOpenQuickIntegrationDialogForAll)
+ON_MESSAGE(OPM_EDITFILTERING, OnEditFiltering)
+ON_MESSAGE(OPM_UPDATETRANSIENTFILTERING, OnUpdateTransientFiltering)
 ON_NOTIFY(TBN_DROPDOWN, OPLOT_ID_TOOLBAR, OnTTDropDownButtons)
 END_MESSAGE_MAP()
 
@@ -167,6 +177,7 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       OnTTPreviousScales();
       return TRUE;
     default:
+      if (OnHostFeatureCommand(id)) return TRUE;
       if (OnToolbarCommand(id)) return TRUE;
       if (OnContextCommand(id)) return TRUE;
       if (OnNoiseCommand(id)) return TRUE;
@@ -387,17 +398,6 @@ LRESULT CCtlOPlot::OnGetPlotType(WPARAM, LPARAM) {
   return static_cast<LRESULT>(m_pOverlay->head.displayMode);
 }
 
-LRESULT CCtlOPlot::OnCloseQuickIntegrationDialog(WPARAM wParam, LPARAM) {
-  // Read whole: a value with a high part is no dialog index.
-  if (wParam < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[wParam] = nullptr;
-  return 0;
-}
-
-LRESULT CCtlOPlot::OnSizeTimeEventButtons(WPARAM, LPARAM) {
-  m_timeEventWaitingForButtons = 0;
-  return 0;
-}
-
 LRESULT CCtlOPlot::OnPrintPlot(WPARAM, LPARAM lParam) {
   if (!lParam) return 0;
   auto* record = reinterpret_cast<STRUCT_OPLOT_PRINT_PLOT*>(lParam);
@@ -441,4 +441,3 @@ LRESULT CCtlOPlot::OnWM_LOGIN_CHANGED(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT CCtlOPlot::OnGetNewReferencePlot(WPARAM, LPARAM) { return m_newReferencePlot; }

@@ -163,6 +163,8 @@ void CCtlOPlot::FreeObjects() {
   FreeTileTexts();
   for (int i = 0; i < OPLOT_QUICKINT_DIALOGS; ++i)
     if (m_pQuickInt[i]) QuickInt_CloseDialog(static_cast<short>(i));
+  EI_DeleteEditIonControls();
+  TE_DeleteControls();
   for (short c = 0; c < OPLOT_SPT_WINDOWS; ++c)
     for (short sp = 0; sp < OPLOT_SPT_PLACES; ++sp) ClearOneSpectrumMarker(c, sp);
   delete m_pLabels;
@@ -188,6 +190,8 @@ void CCtlOPlot::FreeObjects() {
   for (int i = 0; i < OPLOT_SLOTS; ++i) FreeOneSlotAnnotations(i);
   if (m_pEditIonsBlock) FreeBlock(m_pEditIonsBlock);
   m_pEditIonsBlock = nullptr;
+  if (m_newPD) FreeBlock(m_newPD);
+  m_newPD = nullptr;
 }
 
 void CCtlOPlot::CloseBackgroundCorrectionDialog() {
@@ -267,9 +271,3 @@ short CCtlOPlot::GetActivePlotIndex() const {
   return OverlaySlotIndex(m_activePlot) && o->head.shown[m_activePlot] ? m_activePlot : -1;
 }
 
-int CCtlOPlot::CheckBackCorrRights() { return 0; }
-// (slot or 20 for all plots, option): the quick-integration dialogs come with the host features; until then nothing opens.
-void CCtlOPlot::QuickInt_OpenDialog(short, short) {}
-void CCtlOPlot::QuickInt_CloseDialog(short index) {
-  if (index >= 0 && index < OPLOT_QUICKINT_DIALOGS) m_pQuickInt[index] = nullptr;
-}

@@ -28,6 +28,7 @@ struct STRUCT_WORK_FILE;
 struct STRUCT_CHAN_LIST;
 struct STRUCT_SCAN_FUN_ARRAY;
 struct STRUCT_SCAN_FUN_INFO;
+struct STRUCT_PLOT_DESCRIPTOR;
 
 #define OPLOT_SLOTS 20
 #define OPLOT_IDENTITY_TITLE_SIZE 200
@@ -47,6 +48,8 @@ struct STRUCT_SCAN_FUN_INFO;
 #define OPLOT_ID_IONS_TEXT 101
 #define OPLOT_ID_NAV_INDEX 102
 #define OPLOT_ID_RANGE_TEXT 112
+#define OPLOT_ID_TE_PROCESS 113
+#define OPLOT_ID_TE_CANCEL 114
 
 // Commands the control posts to itself for the arrow and page keys.
 #define OPLOT_CMD_NEXT_SPECTRUM 2739
@@ -176,7 +179,19 @@ struct STRUCT_OPLOT_NEW_END_TIME {
   double endTime;
 };
 
+// WM_USER+527: the descriptor the edit-ions feature made, handed over with
+// its data file and the slot's file. The pointer takes a pointer's width,
+// so the texts sit that much later than in the 32-bit record.
+struct STRUCT_OPLOT_NEW_PD {
+  STRUCT_PLOT_DESCRIPTOR* pd;
+  char dataFile[260];
+  char path[260];
+};
+
 #pragma pack(pop)
+static_assert(offsetof(STRUCT_OPLOT_NEW_PD, dataFile) == 4 + sizeof(void*) - 4);
+static_assert(offsetof(STRUCT_OPLOT_NEW_PD, path) == 264 + sizeof(void*) - 4);
+static_assert(sizeof(STRUCT_OPLOT_NEW_PD) == 524 + sizeof(void*) - 4);
 
 // The character width and height of the print in progress (set by PrintAdd).
 KELT_API void OPLOT_GetPrintCharSize(int16_t* width, int16_t* height);
@@ -920,6 +935,43 @@ class KELT_CLASS CCtlOPlot : public CWnd {
     int16_t fromKey = 0;  // started with M held
   } m_moving;
   int16_t m_busy = 0;  // printing all plots or making a report
+
+  // ---- Features a host switches on or drives by message ----------------------
+  // Edit ions: the ions box (id 100) and its text (id 101).
+  LRESULT OnTurnOnEditIonsFeature(WPARAM, LPARAM);
+  void EI_TurnOnEditIonsFeature(bool on);
+  void EI_DeleteEditIonControls();
+  // Enter in the ions box: the typed ions become a new trace's descriptor.
+  void EI_TakeTypedIons();
+  LRESULT OnGetNewPD(WPARAM, LPARAM);
+  LRESULT OnGetLastDataFile(WPARAM, LPARAM);
+  // A descriptor of a slot's trace with the given mass list; null when the
+  // slot's kind takes none or the block cannot be made.
+  STRUCT_PLOT_DESCRIPTOR* MakeSlotDescriptor(short slot, const STRUCT_MASS_LIST* massList, int16_t firstField,
+                                             bool dataTypeFromMasses) const;
+  void SaveSlotAsUserPD(short slot);
+  LRESULT OnSaveActiveAsUserPD(WPARAM, LPARAM);
+  LRESULT OnEnableReferencePlot(WPARAM, LPARAM);
+  // Time-event waiting mode: the Process (113) and Cancel (114) buttons.
+  void TE_StartWaitingMode();
+  void TE_CancelWaitingMode();
+  void TE_DeleteControls();
+  LRESULT OnSingleClickForApex(WPARAM, LPARAM);
+  LRESULT OnOpenQuickIntegrationDialog(WPARAM, LPARAM);
+  LRESULT OnOpenQuickIntegrationDialogForAll(WPARAM, LPARAM);
+  LRESULT OnEditFiltering(WPARAM, LPARAM);
+  LRESULT OnUpdateTransientFiltering(WPARAM, LPARAM);
+  // Commands of the host features (buttons 113 and 114, context commands); false for other ids.
+  bool OnHostFeatureCommand(UINT id);
+  int16_t m_editIonsPending = 0, m_editIonsSlot = -1;  // the typed mass list is in m_pEditIonsBlock
+  STRUCT_PLOT_DESCRIPTOR* m_newPD = nullptr;           // owned until the host fetches it
+  char m_newPDFile[260] = {}, m_newPDPath[260] = {};
+  char m_lastDataFile[260] = {};                       // set by the derived controls
+  int16_t m_refPlotPending = 0;                        // the slot waits in m_newReferencePlot
+  int16_t m_teFeatureOn = 0;                           // set by the derived control that edits events
+  int16_t m_singleClickForApex = 0;
+  char m_rightsPrompt[256] = {};
+  char m_rightsReason[256] = {};
 };
 
 // The class's window procedure: makes the object on WM_NCCREATE and

@@ -232,6 +232,12 @@ constexpr int kStripIds[] = {OPLOT_ID_NAV_INDEX, OPLOT_ID_NAV_SEGMENT_MODE, OPLO
 
 }  // namespace
 
+HWND OPLOT_MakeIndexEdit(HWND parent, int id, DWORD style, HWND partner) {
+  HWND h = MakeNavChild(parent, WC_EDITA, "", style, id);
+  if (h) SetPropA(h, kPartner, partner);
+  return h;
+}
+
 // ---- The control's side -----------------------------------------------------------------------
 
 HWND CCtlOPlot::NavChild(int id) const { return m_hWnd ? ::GetDlgItem(m_hWnd, id) : nullptr; }
@@ -542,7 +548,11 @@ LRESULT CCtlOPlot::OnShowTICPlot(WPARAM wParam, LPARAM) {
 LRESULT CCtlOPlot::OnNotifyEditKeyEnter(WPARAM, LPARAM) {
   HWND edit = NavChild(OPLOT_ID_NAV_INDEX);
   HWND focus = ::GetFocus();
-  // The ions box has its own handling with the host features.
+  // The ions box takes its text with the host features.
+  if (HWND ions = NavChild(OPLOT_ID_EDIT_IONS); ions && focus == ions) {
+    EI_TakeTypedIons();
+    return 0;
+  }
   if (focus && focus != edit) return 0;
   char text[103] = {};
   unsigned value = 0;

@@ -35,6 +35,10 @@ class CCtlOPlot;
 #define OPLOT_CMD_TIC_PLOT 2760
 #define OPLOT_CMD_PRINT_REQUEST 2827
 
+// An edit box of the strip's index-edit kind (id, WS_CHILD and style),
+// shown: Enter sends OPM_NOTIFYEDITKEYENTER to partner. Null on failure.
+HWND OPLOT_MakeIndexEdit(HWND parent, int id, DWORD style, HWND partner);
+
 class CSegmentNavigator {
  public:
   explicit CSegmentNavigator(CCtlOPlot* owner) : owner(owner) {}

@@ -32,3 +32,10 @@ KELT_API int16_t Dlg_EditChroPlotPreferences(CWnd* parent, STRUCT_CHRO_PREFS* pr
                                              short keepFlag, unsigned short* loadedFlag, short pageSet);
 // The library's report preferences; accepted changes become the stored default.
 KELT_API int16_t Dlg_EditReportPreferences(CWnd* parent, void* reserved1, void* reserved2);
+// The stored general preferences (number display); 1 when the user
+// accepted and the record was written, else 0.
+#define PREFS_DLG_GLOBAL 3302
+#define PREFS_ID_SCIENTIFIC 3330
+#define PREFS_ID_EXPONENT_THRESHOLD 3331
+#define PREFS_ID_RESET_ALL 3332
+KELT_API int16_t Dlg_EditGlobalPreferences(CWnd* parent);
