@@ -23,6 +23,7 @@ int DrawAnnotatedOverlay(); // annotated_overlay_demo.cpp
 int OverlayWindowDemo();    // overlay_window_demo.cpp
 int OverlayNoiseDemo();     // overlay_live_demo.cpp
 int OverlayLiveDemo();      // overlay_live_demo.cpp
+int OverlayHostFeaturesDemo();  // overlay_host_features_demo.cpp
 int DrawSampleSpectra();    // spectrum_plot_demo.cpp
 int WriteSampleReport();    // report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
@@ -196,6 +197,7 @@ int Demo() {
   int window = OverlayWindowDemo();
   if (const int noise = OverlayNoiseDemo(); !window) window = noise;
   if (const int live = OverlayLiveDemo(); !window) window = live;
+  if (const int features = OverlayHostFeaturesDemo(); !window) window = features;
   const int spectra = DrawSampleSpectra();
   const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();
@@ -305,8 +307,9 @@ int main(int argc, char** argv) {
   }
   if (command == "demo" && argc == 2) return Demo();
   if (command == "overlay-window" && argc == 2) {
-    const int window = OverlayWindowDemo(), noise = OverlayNoiseDemo(), live = OverlayLiveDemo();
-    return window ? window : noise ? noise : live;
+    const int window = OverlayWindowDemo(), noise = OverlayNoiseDemo(), live = OverlayLiveDemo(),
+              features = OverlayHostFeaturesDemo();
+    return window ? window : noise ? noise : live ? live : features;
   }
   if (command == "make-sample") return MakeSample(argc, argv);
   if (command == "quantitate") {

@@ -262,7 +262,9 @@ void CCtlOPlot::TE_CancelWaitingMode() {
 LRESULT CCtlOPlot::OnSizeTimeEventButtons(WPARAM, LPARAM) {
   HWND process = NavChild(OPLOT_ID_TE_PROCESS), cancel = NavChild(OPLOT_ID_TE_CANCEL);
   if (!process || !cancel) return 0;
-  const int width = m_plotLeft > 0 && m_plotTop > 0 ? m_plotLeft : 7 * m_charWidth;
+  // As wide as the margin left of the traces once a drawing has laid it out.
+  const PlotArea area = GetPlotArea();
+  const int width = m_bSizesValid && area.left > 0 ? area.left : 7 * m_charWidth;
   const int height = m_charHeight + 4;
   const int bottom = m_plotTop + m_plotHeight;
   ::MoveWindow(process, 4, bottom - 2 * height, width, height, TRUE);

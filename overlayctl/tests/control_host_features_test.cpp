@@ -266,7 +266,9 @@ TEST_F(HostFeaturesTest, TimeEventButtonsSitLeftOfThePlotsAndReport) {
   const RECT p = ChildRect(w, OPLOT_ID_TE_PROCESS), k = ChildRect(w, OPLOT_ID_TE_CANCEL);
   const int h = c->m_charHeight + 4, bottom = c->m_plotTop + c->m_plotHeight;
   EXPECT_EQ(p.left, 4);
-  EXPECT_EQ(p.right - p.left, c->m_plotLeft);
+  ASSERT_TRUE(c->m_bSizesValid);
+  EXPECT_EQ(p.right - p.left, c->GetPlotArea().left);
+  EXPECT_GT(p.right - p.left, 4 * c->m_charWidth);  // the margin of the vertical scales
   EXPECT_EQ(p.top, bottom - 2 * h);
   EXPECT_EQ(k.top, bottom - h);
   EXPECT_EQ(k.bottom, bottom);
