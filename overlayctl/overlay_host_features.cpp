@@ -274,8 +274,12 @@ LRESULT CCtlOPlot::OnSizeTimeEventButtons(WPARAM, LPARAM) {
   return 0;
 }
 
+// The spectrum selection of clicks (0 nearest point, 1 apex), as the toolbar's
+// selection button sets it, without a notification: the host asked for it.
 LRESULT CCtlOPlot::OnSingleClickForApex(WPARAM wParam, LPARAM) {
-  if (wParam == 0 || wParam == 1) m_singleClickForApex = static_cast<int16_t>(wParam);
+  if (wParam != 0 && wParam != 1) return 0;
+  m_selectionType = static_cast<int16_t>(wParam);
+  UpdateToolTips();
   return 0;
 }
 

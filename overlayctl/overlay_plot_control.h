@@ -969,7 +969,6 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   char m_lastDataFile[260] = {};                       // set by the derived controls
   int16_t m_refPlotPending = 0;                        // the slot waits in m_newReferencePlot
   int16_t m_teFeatureOn = 0;                           // set by the derived control that edits events
-  int16_t m_singleClickForApex = 0;
   char m_rightsPrompt[256] = {};
   char m_rightsReason[256] = {};
 };

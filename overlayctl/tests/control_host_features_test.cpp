@@ -293,7 +293,7 @@ TEST_F(HostFeaturesTest, TimeEventButtonsSitLeftOfThePlotsAndReport) {
   EXPECT_EQ(c->m_timeEventWaitingForButtons, 0);
 }
 
-TEST_F(HostFeaturesTest, SingleClickForApexTakesOnlyZeroOrOne) {
+TEST_F(HostFeaturesTest, SingleClickForApexSetsTheSpectrumSelectionToZeroOrOne) {
   HWND w = MakeControl();
   CCtlOPlot* c = Control(w);
   const struct {
@@ -302,8 +302,14 @@ TEST_F(HostFeaturesTest, SingleClickForApexTakesOnlyZeroOrOne) {
   } cases[] = {{1, 1}, {2, 1}, {0, 0}, {0x10001, 0}, {1, 1}};
   for (const auto& k : cases) {
     SendMessageA(w, OPM_SINGLECLICKFORAPEX, k.value, 0);
-    EXPECT_EQ(c->m_singleClickForApex, k.after) << k.value;
+    EXPECT_EQ(c->m_selectionType, k.after) << k.value;
   }
+  // The clicks follow it: the apex selection reports its own codes.
+  short selection = -1;
+  c->GetSingleClickStatus(nullptr, &selection, nullptr, nullptr, nullptr);
+  EXPECT_EQ(selection, 1);
+  win::script::PumpUntilIdle();
+  EXPECT_TRUE(Notices().empty());
 }
 
 TEST_F(HostFeaturesTest, QuickIntegrationWindowsOpenOncePerSlotAndCloseThemselves) {
