@@ -130,27 +130,29 @@ STRUCT_PLOT_DESCRIPTOR* CCtlOPlot::MakeSlotDescriptor(short slot, const STRUCT_M
 }
 
 void CCtlOPlot::EI_TakeTypedIons() {
+  // Whatever cannot be taken gives the default beep and changes nothing.
+  auto refuse = [] { ::MessageBeep(0); };
   HWND box = NavChild(OPLOT_ID_EDIT_IONS);
   char text[kIonsTextRead + 1] = {};
   const int length = box ? ::GetWindowTextA(box, text, sizeof text) : 0;
   SVW_OVERLAY* o = m_pOverlay;
   const short active = GetActivePlotIndex();
-  if (length <= 0 || !o || active < 0) return ::MessageBeep(0), void();
+  if (length <= 0 || !o || active < 0) return refuse();
   // The derived control of kind 3 hands the typed ions to its host; the
   // others make a trace of the active plot's MS data.
   const bool toHost = m_controlKind == 3;
   const STRUCT_WORK_FILE* wf = o->slots[active].workFile;
-  if (!toHost && !(OverlaySlotPresent(o, active) && wf && IsMSKind(wf))) return ::MessageBeep(0), void();
+  if (!toHost && !(OverlaySlotPresent(o, active) && wf && IsMSKind(wf))) return refuse();
 
   STRUCT_MASS_LIST masses{};
   if (!KELT_ConvertStringToMassList(text, wf, 1, &masses)) {
     ::SetWindowTextA(box, "Invalid Mass Range");
-    return ::MessageBeep(0), void();
+    return refuse();
   }
   short freeSlot = -1;
   for (short i = 0; i < OPLOT_SLOTS && freeSlot < 0; ++i)
     if (!o->slots[i].filePresent && !o->slots[i].workFile) freeSlot = i;
-  if (freeSlot < 0) return ::MessageBeep(0), void();
+  if (freeSlot < 0) return refuse();
 
   if (toHost) {
     if (!m_pEditIonsBlock) m_pEditIonsBlock = AllocBlock(sizeof(STRUCT_MASS_LIST));
