@@ -157,7 +157,7 @@ CQuickIntegrationDlg::CQuickIntegrationDlg(CWnd* parent, short slot, SVW_OVERLAY
       m_headerCode(headerCode),
       m_filterFlag(filterFlag),
       m_pOverlay(dataOverlay ? dataOverlay : overlay),
-      m_pOwner(owner),
+      m_owner(owner ? owner->GetSafeHwnd() : nullptr),
       m_closeMessage(closeMessage) {
   if (filter) std::memcpy(m_filter, filter, sizeof m_filter);
   if (settings) std::memcpy(m_settings, settings, sizeof m_settings);
@@ -207,8 +207,8 @@ void CQuickIntegrationDlg::OnOK() { DestroyWindow(); }
 void CQuickIntegrationDlg::OnCancel() { DestroyWindow(); }
 
 void CQuickIntegrationDlg::OnDestroy() {
-  if (m_pOwner && ::IsWindow(m_pOwner->GetSafeHwnd()))
-    m_pOwner->SendMessage(m_closeMessage, static_cast<WPARAM>(m_slot), 0);
+  // By window: the owner may be going away itself.
+  if (m_owner && ::IsWindow(m_owner)) ::SendMessageA(m_owner, m_closeMessage, static_cast<WPARAM>(m_slot), 0);
   Default();
 }
 

@@ -57,7 +57,7 @@ class KELT_CLASS CQuickIntegrationDlg : public CDialog {
  private:
   void ShowTexts();
   SVW_OVERLAY* m_pOverlay;
-  CWnd* m_pOwner;
+  HWND m_owner;
   UINT m_closeMessage;
 };
 

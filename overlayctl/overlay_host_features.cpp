@@ -288,8 +288,8 @@ LRESULT CCtlOPlot::OnSingleClickForApex(WPARAM wParam, LPARAM) {
 // ---- Quick integration -----------------------------------------------------------------------
 
 LRESULT CCtlOPlot::OnOpenQuickIntegrationDialog(WPARAM wParam, LPARAM) {
-  // Only a plot's slot: 20 (all plots) has its own message.
-  if (wParam < OPLOT_SLOTS) QuickInt_OpenDialog(static_cast<short>(wParam), 0);
+  // Read whole: a value with a high part is no slot.
+  if (wParam <= OPLOT_SLOTS) QuickInt_OpenDialog(static_cast<short>(wParam), 0);
   return 0;
 }
 

@@ -331,11 +331,13 @@ TEST_F(HostFeaturesTest, QuickIntegrationWindowsOpenOncePerSlotAndCloseThemselve
   // Asked again: the same window.
   SendMessageA(w, OPM_OPENQUICKINTEGRATIONDIALOG, 1, 0);
   EXPECT_EQ(c->m_pQuickInt[1], first);
-  // The sectioned run is no raw MS run: nothing opens for it; slot 20 has its own message.
+  // The sectioned run is no raw MS run: nothing opens for it, nor for a slot out of range.
   SendMessageA(w, OPM_OPENQUICKINTEGRATIONDIALOG, 2, 0);
-  SendMessageA(w, OPM_OPENQUICKINTEGRATIONDIALOG, 20, 0);
+  SendMessageA(w, OPM_OPENQUICKINTEGRATIONDIALOG, 21, 0);
+  SendMessageA(w, OPM_OPENQUICKINTEGRATIONDIALOG, 0x10001, 0);
   EXPECT_EQ(c->m_pQuickInt[2], nullptr);
   EXPECT_EQ(c->m_pQuickInt[20], nullptr);
+  EXPECT_EQ(c->m_pQuickInt[0], nullptr);
 
   // A filter the host sets reaches the open window.
   const int16_t filter[6] = {1, 0, 3, 0, 0, 5};
