@@ -1,6 +1,7 @@
 // The linearity report's parameter dialog. On OK both ion fields must be
 // mass lists and both ratios numbers above 0; a field that is not is named
-// in a message and the dialog stays open with what was typed.
+// in a message and the dialog stays open with what was typed. A field left
+// as shown keeps its masses to their full precision.
 #include "dialogs/linearity_params_dialog.h"
 
 #include <cmath>
@@ -83,14 +84,44 @@ bool ParseRatio(const char* text, double* value) {
 
 void Refuse(HWND hwnd, const char* why) { MessageBoxA(hwnd, why, kCaption, MB_OK | MB_ICONEXCLAMATION); }
 
+// What an ion field was given: its text shows the masses only to the data
+// file's decimals, so an untouched field keeps the list it stands for.
+struct IonField {
+  int id;
+  std::string shown;
+  STRUCT_MASS_LIST list;
+};
+
+struct Session {
+  CLinearityParamsDlg* dlg;
+  IonField fields[2];
+  int decimals;
+  void Show(HWND hwnd, int k, const STRUCT_MASS_LIST& list) {
+    fields[k].list = list;
+    fields[k].shown = MassText(list, decimals);
+    SetDlgItemTextA(hwnd, fields[k].id, fields[k].shown.c_str());
+  }
+  // The list of a field as it reads now; false when it is no mass list.
+  bool Read(HWND hwnd, int k, STRUCT_MASS_LIST* list) const {
+    char text[400] = {};
+    GetDlgItemTextA(hwnd, fields[k].id, text, sizeof text);
+    if (fields[k].shown == text) {
+      *list = fields[k].list;
+      return true;
+    }
+    return ParseMassList(text, list) != 0;
+  }
+};
+
 INT_PTR CALLBACK ParamsProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* d = reinterpret_cast<CLinearityParamsDlg*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  auto* session = reinterpret_cast<Session*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   if (msg == WM_INITDIALOG) {
     SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    d = reinterpret_cast<CLinearityParamsDlg*>(lParam);
-    const int decimals = d->m_pWorkFile ? kelt::wff::MassDecimals(d->m_pWorkFile) : 1;
-    SetDlgItemTextA(hwnd, LIN_VERTICAL_IONS_ID, MassText(d->m_VerticalIons, decimals).c_str());
-    SetDlgItemTextA(hwnd, LIN_HORIZONTAL_IONS_ID, MassText(d->m_HorizontalIons, decimals).c_str());
+    session = reinterpret_cast<Session*>(lParam);
+    CLinearityParamsDlg* d = session->dlg;
+    session->Show(hwnd, 0, d->m_VerticalIons);
+    session->Show(hwnd, 1, d->m_HorizontalIons);
+    const int decimals = session->decimals;
     char text[160];
     if (d->m_bFound)
       std::snprintf(text, sizeof text, "Most intense ions at the apex:  %.*f and %.*f", decimals,
@@ -107,30 +138,25 @@ INT_PTR CALLBACK ParamsProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     SetDlgItemTextA(hwnd, LIN_RATIO2_ID, text);
     return TRUE;
   }
-  if (msg != WM_COMMAND || !d) return FALSE;
+  if (msg != WM_COMMAND || !session) return FALSE;
+  CLinearityParamsDlg* d = session->dlg;
   switch (LOWORD(wParam)) {
-    case LIN_USE_PROPOSED_ID: {
+    case LIN_USE_PROPOSED_ID:
       if (!d->m_bFound) return TRUE;
-      const int decimals = d->m_pWorkFile ? kelt::wff::MassDecimals(d->m_pWorkFile) : 1;
-      SetDlgItemTextA(hwnd, LIN_VERTICAL_IONS_ID,
-                      MassText(OneIon(d->m_ProposedVertical, d->m_Window), decimals).c_str());
-      SetDlgItemTextA(hwnd, LIN_HORIZONTAL_IONS_ID,
-                      MassText(OneIon(d->m_ProposedHorizontal, d->m_Window), decimals).c_str());
+      session->Show(hwnd, 0, OneIon(d->m_ProposedVertical, d->m_Window));
+      session->Show(hwnd, 1, OneIon(d->m_ProposedHorizontal, d->m_Window));
       return TRUE;
-    }
     case IDOK: {
-      char text[400] = {};
       STRUCT_MASS_LIST vertical{}, horizontal{};
-      GetDlgItemTextA(hwnd, LIN_VERTICAL_IONS_ID, text, sizeof text);
-      if (!ParseMassList(text, &vertical)) {
+      if (!session->Read(hwnd, 0, &vertical)) {
         Refuse(hwnd, "The vertical ions are not a mass list.");
         return TRUE;
       }
-      GetDlgItemTextA(hwnd, LIN_HORIZONTAL_IONS_ID, text, sizeof text);
-      if (!ParseMassList(text, &horizontal)) {
+      if (!session->Read(hwnd, 1, &horizontal)) {
         Refuse(hwnd, "The horizontal ions are not a mass list.");
         return TRUE;
       }
+      char text[400] = {};
       double r1 = 0, r2 = 0;
       GetDlgItemTextA(hwnd, LIN_RATIO1_ID, text, sizeof text);
       if (!ParseRatio(text, &r1)) {
@@ -183,8 +209,10 @@ CLinearityParamsDlg::CLinearityParamsDlg(const STRUCT_WORK_FILE* workFile, const
 int CLinearityParamsDlg::DoModal() {
   const HMODULE module = kelt::lib::ModuleHandle();
   AddTemplate(module);
+  Session session{this, {{LIN_VERTICAL_IONS_ID, {}, {}}, {LIN_HORIZONTAL_IONS_ID, {}, {}}},
+                  m_pWorkFile ? kelt::wff::MassDecimals(m_pWorkFile) : 1};
   const INT_PTR r =
       DialogBoxParamA(module, MAKEINTRESOURCEA(LINEARITY_PARAMS_DIALOG_ID), m_parent ? m_parent->GetSafeHwnd() : nullptr,
-                      ParamsProc, reinterpret_cast<LPARAM>(this));
+                      ParamsProc, reinterpret_cast<LPARAM>(&session));
   return r == IDOK ? IDOK : IDCANCEL;
 }

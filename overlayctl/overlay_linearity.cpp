@@ -279,7 +279,12 @@ void CCtlOPlot::MakeLinearityReport() {
       return;
     OVERLAY_SLOT& n = t.overlay->slots[0];
     std::memcpy(n.displayFileName, s.displayFileName, sizeof n.displayFileName);
+    // Loaded for the range before anything is done to the points: loading
+    // may read the trace anew, which would drop a filter or a baseline
+    // already applied and leave their block dangling.
+    OPLOT_UpdateOverlayPlots(t.overlay, start, end);
     STRUCT_NE_DATA_POINTS* trace = n.trace;
+    if (!trace || !trace->points || trace->pointCount == 0) return;
     t.block = trace->points;
     uint32_t points = trace->pointCount;
     if (m_filtering[0] != 0 && points > 0) {
@@ -296,8 +301,11 @@ void CCtlOPlot::MakeLinearityReport() {
   // Nothing to plot: no page.
   if (n == 0) return;
   if (m_bLinBaselineCorrection)
-    for (IonTrace& t : traces) lin::SubtractStraightBaseline(const_cast<STRUCT_NE_POINT_BLOCK*>(t.block), t.first, n);
-  for (IonTrace& t : traces) OPLOT_UpdateOverlayPlots(t.overlay, start, end);
+    for (IonTrace& t : traces) {
+      lin::SubtractStraightBaseline(const_cast<STRUCT_NE_POINT_BLOCK*>(t.block), t.first, n);
+      // The plots' ranges follow the corrected values.
+      OPLOT_SetOverlayData(t.overlay, start, end);
+    }
 
   STRUCT_REPORT_PREFS prefs{};
   KELT_GetCurrDefReportPrefs(&prefs);

@@ -47,8 +47,11 @@ TEST_F(LinearityDialogTest, ShowsTheValuesAndTakesOverTheProposedIons) {
   EXPECT_FALSE(targets);
   EXPECT_EQ(dlg.m_VerticalIons.kind, MASS_LIST_RANGES);
   EXPECT_EQ(dlg.m_VerticalIons.count, 1);
-  EXPECT_DOUBLE_EQ(dlg.m_VerticalIons.ranges[0].low, 122.0);
-  EXPECT_DOUBLE_EQ(dlg.m_HorizontalIons.ranges[0].high, 135.0);
+  // Shown to one decimal, the proposals keep their full masses.
+  EXPECT_DOUBLE_EQ(dlg.m_VerticalIons.ranges[0].low, 121.9634);
+  EXPECT_DOUBLE_EQ(dlg.m_VerticalIons.ranges[0].high, 121.9634);
+  EXPECT_DOUBLE_EQ(dlg.m_VerticalIons.window, 0.5);
+  EXPECT_DOUBLE_EQ(dlg.m_HorizontalIons.ranges[0].high, 135.0412);
   EXPECT_EQ(dlg.m_bBaselineCorrection, 0);
   EXPECT_EQ(dlg.m_bTargetRatios, 1);
   EXPECT_DOUBLE_EQ(dlg.m_TargetRatio1, 0.5);
