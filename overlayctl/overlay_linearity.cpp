@@ -397,19 +397,31 @@ void CCtlOPlot::MakeLinearityReport() {
     vs.farAxisX = -1;
     std::snprintf(vs.unitText, sizeof vs.unitText, "Counts");
     KELT_DrawVerticalScale(dc, &vs);
+    // The horizontal unit goes on the page's last line, at its right end:
+    // under the scale it would share its row with the last label. Its
+    // values are scaled to the unit here as the scale would scale them.
     STRUCT_HORZ_SCALE hs{};
     hs.axis = prefs.chroAxis1;
-    hs.scaleBelowAxis = hs.unitAtRight = 1;
-    hs.low = r.hLow;
-    hs.high = r.hHigh;
+    hs.scaleBelowAxis = 1;
+    hs.keepUnits = 1;
+    double scaled[4] = {r.hLow, r.hHigh, hs.axis.fixedMajorStep, hs.axis.fixedMinorStep};
+    char unit[SCALE_TEXT_SIZE] = "Counts";
+    KELT_AdjustUnitValues(scaled, 4, unit);
+    hs.low = scaled[0];
+    hs.high = scaled[1];
+    hs.axis.fixedMajorStep = scaled[2];
+    hs.axis.fixedMinorStep = scaled[3];
     hs.left = box.left;
     hs.right = box.right;
     hs.top = box.bottom;
     hs.bottom = bottom;
     hs.labelLeftLimit = left;
     hs.labelRightLimit = right;
-    std::snprintf(hs.unitText, sizeof hs.unitText, "Counts");
     KELT_DrawHorizontalScale(dc, &hs);
+    const int16_t lastLineY = static_cast<int16_t>(kPageBottom - (MPM_LineToY(page, 6) - MPM_LineToY(page, 5)));
+    SIZE unitSize{};
+    GetTextExtentPoint32A(dc, unit, static_cast<int>(std::strlen(unit)), &unitSize);
+    MPM_XYTextOut(page, static_cast<int16_t>(right - unitSize.cx - cw / 2), lastLineY, unit);
 
     const int state = SaveDC(dc);
     HPEN red = CreatePen(PS_SOLID, std::max<int>(0, prefs.chroReport.penWidth), RGB(255, 0, 0));
@@ -441,8 +453,7 @@ void CCtlOPlot::MakeLinearityReport() {
       DeleteObject(cyan);
       std::snprintf(text, sizeof text, "Target Ratio 1: ( %.0f, %.0f ),  Target Ratio 2: ( %.0f, %.0f )", hGreatest,
                     hGreatest * m_LinTargetRatio1, hGreatest, hGreatest * m_LinTargetRatio2);
-      MPM_XYTextOut(page, static_cast<int16_t>(left),
-                    static_cast<int16_t>(kPageBottom - (MPM_LineToY(page, 6) - MPM_LineToY(page, 5))), text);
+      MPM_XYTextOut(page, static_cast<int16_t>(left), lastLineY, text);
     } else {
       RestoreDC(dc, state);
     }
