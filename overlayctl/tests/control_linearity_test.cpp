@@ -353,6 +353,21 @@ TEST_F(LinearityReportTest, ARangeOutsideTheDataMakesNothing) {
   }
 }
 
+// A named reports file that cannot be used asks; No ends the report with
+// no page and nothing of it left behind.
+TEST_F(LinearityReportTest, NoReportsFileMakesNoPage) {
+  WriteHostFile("c/TEMP/linearity.msr", "not a reports file");
+  win::script::AnswerNextMessageBox(IDNO);
+  Report(5.85, 6.15, [&](HWND d) { win::script::PressButton(d, IDOK); });
+  ASSERT_EQ(win::script::MessageBoxLog().size(), 1u);
+  EXPECT_EQ(win::script::MessageBoxLog()[0].text,
+            "No spooler file selected.\nDo you want to create a new reports file?");
+  EXPECT_EQ(ReadHostFile("c/TEMP/linearity.msr"), "not a reports file");
+  EXPECT_EQ(shown_.c->m_printJobOpen, 0);
+  // The choices made in the dialog are kept all the same.
+  EXPECT_EQ(shown_.c->m_bLinearityFirstUse, 0);
+}
+
 TEST_F(LinearityReportTest, ThePageHoldsTheHeaderTheTracesAndTheRatioPlot) {
   Report(5.85, 6.15, [&](HWND d) {
     win::script::SetField(d, LIN_RATIO1_ID, "1");
