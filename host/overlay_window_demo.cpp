@@ -18,6 +18,8 @@
 
 // overlay_menu_demo.cpp
 bool ContextMenuDemo(HWND window, HWND control, SVW_OVERLAY* o, const sample_overlay::Files& f);
+// overlay_linearity_demo.cpp
+bool LinearityDemo(HWND control, const sample_overlay::Files& f);
 
 namespace {
 
@@ -281,6 +283,11 @@ int OverlayWindowDemo() {
 
   if (!ContextMenuDemo(window, control, o.get(), f)) {
     std::fprintf(stderr, "kelt_host: the context menu of the overlay plot control did not label or overlay the plots\n");
+    ok = false;
+  }
+
+  if (!LinearityDemo(control, f)) {
+    std::fprintf(stderr, "kelt_host: the linearity report of the sample run was not printed\n");
     ok = false;
   }
 

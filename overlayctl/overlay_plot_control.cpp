@@ -255,7 +255,6 @@ void CCtlOPlot::FreeOneSlotAnnotations(int slot) {
 // Each does the least its callers here need and says so.
 
 void CCtlOPlot::GetSignalToNoiseFromZoom() {}
-void CCtlOPlot::MakeLinearityReport() {}
 // (data file, version file, display name): the base control keeps no
 // temporary version files; derived controls remove theirs here.
 void CCtlOPlot::HandleTerminatingVersionTempFile(char*, char*, char*) {}

@@ -707,9 +707,12 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   void* m_amdisAnnotations[OPLOT_SLOTS] = {};
   void* m_tchroAnnotations[OPLOT_SLOTS] = {};
   void* m_tchroResults[OPLOT_SLOTS] = {};
-  // 9. linearity report
-  int16_t m_linearity1 = 1, m_linearity2 = 1;
-  double m_linearityLow = 0.5, m_linearityHigh = 1.5;
+  // 9. linearity report: kept between reports for the life of the control
+  int16_t m_bLinearityFirstUse = 1;  // the next report proposes both ions from the apex spectrum
+  STRUCT_MASS_LIST m_LinVerticalIons{};
+  STRUCT_MASS_LIST m_LinHorizontalIons{};
+  int16_t m_bLinBaselineCorrection = 1, m_bLinTargetRatios = 1;
+  double m_LinTargetRatio1 = 0.5, m_LinTargetRatio2 = 1.5;  // vertical / horizontal
   // 10. outline colours
   COLORREF m_outline[4] = {0x404040, 0x808080, 0xC0C0C0, 0xFFFFFF};
 

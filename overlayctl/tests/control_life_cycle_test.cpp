@@ -25,7 +25,7 @@ TEST_F(LifeCycleTest, HostCreatesTheControlByClassNameWithItsChildren) {
   EXPECT_EQ(c->m_thickPenValue, 60);
   EXPECT_EQ(c->m_outline[0], 0x404040u);
   EXPECT_EQ(c->m_outline[3], 0xFFFFFFu);
-  EXPECT_DOUBLE_EQ(c->m_linearityHigh, 1.5);
+  EXPECT_DOUBLE_EQ(c->m_LinTargetRatio2, 1.5);
   EXPECT_EQ(c->m_sliderWidth, 2 * GetSystemMetrics(SM_CXHTHUMB));
 
   struct Child {
