@@ -247,3 +247,43 @@ TEST_F(OPlotPrintAllTest, SingleFileHeaderLines) {
 }
 
 }  // namespace
+
+namespace {
+
+// Plots of one file with the segment bar shown print the bar in a strip
+// under the plots; plots of two files print no strip.
+TEST_F(OPlotPrintAllTest, SegmentStripOnlyForOneFile) {
+  sample_overlay::Files files;
+  SVW_OVERLAY* o = SampleOverlay(&files);
+  ASSERT_NE(o, nullptr);
+  HWND w = MakeControl(7, 700, 450);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  SendMessageA(w, OPM_SHOWSEGMENTS, 1, 0);
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(Control(w)->m_segmentsShown);
+  SendMessageA(w, WM_COMMAND, 2800, 0);
+  const Page two = LastPage();
+  // The blank run's plot goes: the rest come from one file.
+  OPLOT_ClearPlotFromOverlayStructure(o, 3);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
+  win::script::PumpUntilIdle();
+  SendMessageA(w, WM_COMMAND, 2800, 0);
+  const Page one = LastPage();
+  ASSERT_EQ(one.count, 2);
+  EXPECT_TRUE(one.Has("Scans"));
+  EXPECT_TRUE(one.Has("   Seg 1, Standard"));
+  EXPECT_TRUE(one.Has("File: c:\\workstation\\plots\\water.kms"));
+  EXPECT_FALSE(two.Has("Scans"));
+  EXPECT_FALSE(two.Has("   Seg 1"));
+  // The strip lies under the plots, within the page.
+  int timeAxis = 0, strip = 0;
+  for (const Text& t : one.played.texts) {
+    if (t.text == "Scans") strip = t.y;
+    if (t.text == "minutes") timeAxis = t.y;
+    EXPECT_LE(t.y, 32767) << t.text;
+  }
+  EXPECT_GT(strip, timeAxis);
+  DestroyWindow(w);
+}
+
+}  // namespace
