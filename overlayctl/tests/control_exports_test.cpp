@@ -197,6 +197,18 @@ TEST_F(OPlotExportsTest, DetectorPlotNamesItsChannel) {
   DestroyWindow(w);
 }
 
+// Header texts longer than the output's 220 columns are cut to it, and the
+// file is still written whole.
+TEST_F(OPlotExportsTest, LongHeaderTextsAreCutToTheLine) {
+  Shown s = ShowPlots(1);
+  std::string path = "C:\\" + std::string(250, 'a') + ".kms";
+  std::snprintf(s.o->slots[0].workFile->filePath, sizeof s.o->slots[0].workFile->filePath, "%s", path.c_str());
+  ASSERT_EQ(s.c->WritePlotDataToTextFile(0, "C:\\TEMP\\long.txt", "txt"), 1);
+  const std::vector<std::string> lines = Lines(ReadHostFile("c/TEMP/long.txt"));
+  ASSERT_GT(lines.size(), 2u);
+  EXPECT_EQ(lines[1], ("* File:  " + path).substr(0, 218) + "\t");
+}
+
 // A refused dialog writes nothing; a slot outside the table or without
 // data asks nothing; a file that cannot be written leaves an earlier one
 // of that name as it was.
