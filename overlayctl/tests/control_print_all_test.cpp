@@ -13,6 +13,8 @@
 #include "reportpages/reports_file.h"
 #include "reportpages/single_file_header.h"
 #include "reportpages/tests/page_records.h"
+#include "testing/golden_png.h"
+#include "win/win_gdi.h"
 #include "win/win_paths.h"
 
 namespace {
@@ -81,6 +83,31 @@ class OPlotPrintAllTest : public OPlotTest {
     WriteHostPath(host, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + out + ".part'\nmv '" +
                             out + ".part' '" + out + "'\n");
     chmod(host.c_str(), 0755);
+  }
+  // The reports file's last page drawn at 100 pixels an inch, as PNG bytes.
+  std::string LastPagePng() const {
+    CRptsFileHandler file(nullptr);
+    if (file.UseThisExistingFile(kReports) != 1) return {};
+    const int count = file.GetCountOfPages();
+    RptsPageRecord r{};
+    uint32_t size = 0;
+    void* bits = count > 0 ? file.GetPage(count - 1, &r, &size) : nullptr;
+    if (!bits) return {};
+    HENHMETAFILE emf = SetEnhMetaFileBits(size, static_cast<const BYTE*>(bits));
+    FreeBlock(bits);
+    if (!emf) return {};
+    const int w = 850, h = 1100;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    const RECT all{0, 0, w, h};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const bool ok = PlayEnhMetaFile(dc, emf, &all) && win::gdi::SaveBitmapPng(dc, "C:\\TEMP\\page.png");
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    DeleteEnhMetaFile(emf);
+    return ok ? ReadHostFile("c/TEMP/page.png") : std::string();
   }
   static std::string WaitForFile(const std::string& host) {
     for (int i = 0; i < 500 && !std::filesystem::exists(host); ++i)
@@ -283,6 +310,7 @@ TEST_F(OPlotPrintAllTest, SegmentStripOnlyForOneFile) {
     EXPECT_LE(t.y, 32767) << t.text;
   }
   EXPECT_GT(strip, timeAxis);
+  testing_support::ExpectPngAsStored(LastPagePng(), OVERLAYCTL_GOLDEN_DIR, "control-print-all-one-file");
   DestroyWindow(w);
 }
 
