@@ -16,6 +16,8 @@
 #include "win/win_script.h"
 #include "win/win_user.h"
 
+// overlay_print_demo.cpp
+bool PrintAllDemo(HWND control);
 // overlay_menu_demo.cpp
 bool ContextMenuDemo(HWND window, HWND control, SVW_OVERLAY* o, const sample_overlay::Files& f);
 // overlay_linearity_demo.cpp
@@ -275,6 +277,7 @@ int OverlayWindowDemo() {
     std::fprintf(stderr, "kelt_host: the overlay plot control could not print its page\n");
     ok = false;
   }
+  ok = PrintAllDemo(control) && ok;
 
   if (!ClickDemo(window, control, o.get(), f)) {
     std::fprintf(stderr, "kelt_host: the click on the overlay plot control made no spectrum\n");

@@ -67,8 +67,6 @@ void CCtlOPlot::OnTimer(UINT_PTR id) {
   }
 }
 
-void CCtlOPlot::CopyToClipboardLater() {}  // the bitmap copy comes with the exports
-
 void CCtlOPlot::FollowAcquiringFiles() {
   SVW_OVERLAY* o = m_pOverlay;
   if (g_tickRunning || !o) return;

@@ -136,6 +136,12 @@ ON_MESSAGE(OPM_OPENQUICKINTEGRATIONDIALOGFORALL, OnOpenQuickIntegrationDialogFor
 ON_MESSAGE(OPM_EDITFILTERING, OnEditFiltering)
 ON_MESSAGE(OPM_UPDATETRANSIENTFILTERING, OnUpdateTransientFiltering)
 ON_NOTIFY(TBN_DROPDOWN, OPLOT_ID_TOOLBAR, OnTTDropDownButtons)
+ON_MESSAGE(OPM_EXPORTCHROMATOGRAMTOTEXTFILE, OnExportChromatogramToTextFile)
+ON_MESSAGE(OPM_EXPORTCHROMATOGRAMTOAMDIS, OnExportChromatogramToAMDIS)
+ON_MESSAGE(OPM_LETUSEREDITCHROMATOGRAMPREFERENCES, OnLetUserEditChromatogramPreferences)
+ON_MESSAGE(OPM_CONTROLTOBITMAP, OnControlToBitmap)
+ON_MESSAGE(OPM_CONTROLTOWMFFILE, OnControlToWMFFile)
+ON_MESSAGE(OPM_CLICKDRAGBITMAPTOCLIPBOARD, OnClickDragBitmapToClipboard)
 END_MESSAGE_MAP()
 
 void CCtlOPlot::PostNotification(unsigned short code, short route) {
@@ -182,6 +188,7 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       if (OnContextCommand(id)) return TRUE;
       if (OnNoiseCommand(id)) return TRUE;
       if (OnNavigationCommand(id)) return TRUE;
+      if (OnExportCommand(id)) return TRUE;
       if (id == OPLOT_ID_SEGMENTS && HIWORD(wParam) == 1) {
         OnNoteSegInfoClick();
         return TRUE;

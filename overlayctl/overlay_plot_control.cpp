@@ -258,7 +258,6 @@ void CCtlOPlot::GetSignalToNoiseFromZoom() {}
 // (data file, version file, display name): the base control keeps no
 // temporary version files; derived controls remove theirs here.
 void CCtlOPlot::HandleTerminatingVersionTempFile(char*, char*, char*) {}
-void CCtlOPlot::ExportReportToQuibell(char*, short) {}
 short CCtlOPlot::GetActivePlotIndex() const {
   const SVW_OVERLAY* o = m_pOverlay;
   if (!o) return -1;

@@ -974,6 +974,37 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int16_t m_teFeatureOn = 0;                           // set by the derived control that edits events
   char m_rightsPrompt[256] = {};
   char m_rightsReason[256] = {};
+  // ---- Printing all plots, exports and hand-overs ----------------------------------
+  // The print message of the control's kind (the derived kinds 1 and 2 have their own).
+  UINT PrintMessageForKind() const;
+  // The page title of a print-all.
+  const char* PrintAllTitle() const;
+  // Command 2800: the page of all plots into the current reports file, then shown.
+  void OnPrintAll();
+  // Draws the page and stores it: appended to path, or (temporary set) as a new
+  // temporary reports file whose path is written into path. 1 when stored.
+  int PrintAllToReportsFile(char* path, int16_t temporary);
+  // Starts the data review program on a reports file; 1 when it was started.
+  int HandReportToQuibell(const char* path, short temporary);
+  // The print-all and export commands (text files, clipboard, picture); false for other ids.
+  bool OnExportCommand(UINT id);
+  // Writes the slot's displayed points as a chromatogram text file; the
+  // extension chooses the separator. 1 when the whole file was written; on
+  // failure no file is left behind.
+  int WritePlotDataToTextFile(short slot, const char* path, const char* extension);
+  void OnPlotDataToTextFile(short slot);
+  void OnBitmapToClipboard();
+  // The plot area as the last paint left it, onto the clipboard; 1 when it is there.
+  int BitmapToClipboard();
+  void OnPictureToFile();
+  // The plots drawn onto a page of the page maker; its metafile bits, or null.
+  HGLOBAL MakePicturePage();
+  LRESULT OnExportChromatogramToTextFile(WPARAM, LPARAM);
+  LRESULT OnControlToBitmap(WPARAM, LPARAM);
+  LRESULT OnControlToWMFFile(WPARAM, LPARAM);
+  LRESULT OnClickDragBitmapToClipboard(WPARAM, LPARAM);
+  LRESULT OnLetUserEditChromatogramPreferences(WPARAM, LPARAM);
+  LRESULT OnExportChromatogramToAMDIS(WPARAM, LPARAM);
 };
 
 // The class's window procedure: makes the object on WM_NCCREATE and

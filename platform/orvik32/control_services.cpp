@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "orvik32/orvik32_controls.h"
 #include "win/win_process.h"
@@ -97,6 +98,14 @@ BOOL LaunchProgram(const char* program, const char* commandLine, int32_t showMod
     line = std::string("\"") + program + "\"";
   if (commandLine && *commandLine) line += std::string(" ") + commandLine;
   return WinExec(line.c_str(), static_cast<UINT>(showMode)) > 31 ? TRUE : FALSE;
+}
+
+BOOL LaunchProgramWithArguments(const char* program, const char* const* arguments, int32_t showMode) {
+  if (!program || !*program) return FALSE;
+  std::vector<const char*> argv{program};
+  for (const char* const* p = arguments; p && *p; ++p) argv.push_back(*p);
+  argv.push_back(nullptr);
+  return WinExecArgv(argv.data(), static_cast<UINT>(showMode)) > 31 ? TRUE : FALSE;
 }
 
 int32_t TrackRubberRect(HWND window, UINT mouseMessage, int32_t x, int32_t y, RECT* rect) {

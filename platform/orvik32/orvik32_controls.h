@@ -24,6 +24,9 @@
 // Starts program (quoted or not) with the command-line text after it.
 // Nonzero when the program was started.
 ORVIK_API BOOL LaunchProgram(const char* program, const char* commandLine, int32_t showMode);
+// Starts program with the arguments (a null-terminated list, each handed
+// over whole, whatever characters it holds). Nonzero when it was started.
+ORVIK_API BOOL LaunchProgramWithArguments(const char* program, const char* const* arguments, int32_t showMode);
 // One step of a rubber-band drag in window: WM_LBUTTONDOWN begins it (3),
 // WM_MOUSEMOVE moves the band (1), WM_LBUTTONUP ends it (2) with the
 // rectangle in client pixels, left <= right and top <= bottom.

@@ -10,3 +10,8 @@
 // Greater than 31 when the program was started; ERROR_FILE_NOT_FOUND (2)
 // when it cannot be run, 0 for a null or empty command line.
 WINAPI_EXPORT UINT WinExec(LPCSTR commandLine, UINT show);
+
+// Starts argv[0] with the arguments argv[1..] (null-terminated) as they
+// are, without splitting or quote rules; workstation paths are mapped onto
+// the root. Same results as WinExec.
+WINAPI_EXPORT UINT WinExecArgv(const char* const* argv, UINT show);

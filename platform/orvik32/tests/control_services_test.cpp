@@ -49,6 +49,21 @@ TEST_F(ControlServicesTest, LaunchProgramRunsTheProgramWithItsArgumentsUnsplitBy
   EXPECT_FALSE(LaunchProgram(nullptr, "x", 3));
 }
 
+TEST_F(ControlServicesTest, LaunchProgramWithArgumentsHandsEachArgumentOverWhole) {
+  const std::string out = Host("vector.txt");
+  MakeProgram("C:\\Workstation\\quib5.exe", out);
+  const char* args[] = {"C:\\Data\\a \"quoted\" name.msr", "-3", "two  blanks", nullptr};
+  ASSERT_TRUE(LaunchProgramWithArguments("C:\\Workstation\\quib5.exe", args, 3));
+  EXPECT_EQ(WaitForFile(out), win::paths::ToHost("C:\\Data\\a \"quoted\" name.msr") + "\n-3\ntwo  blanks\n");
+
+  std::filesystem::remove(out);
+  ASSERT_TRUE(LaunchProgramWithArguments("C:\\Workstation\\quib5.exe", nullptr, 3));
+  EXPECT_EQ(WaitForFile(out), "");
+  EXPECT_FALSE(LaunchProgramWithArguments("C:\\Workstation\\missing.exe", args, 3));
+  EXPECT_FALSE(LaunchProgramWithArguments("", args, 3));
+  EXPECT_FALSE(LaunchProgramWithArguments(nullptr, args, 3));
+}
+
 TEST_F(ControlServicesTest, RightsComeFromTheSecuritySettings) {
   // Security off: every right, every privilege, every file that exists.
   EXPECT_EQ(GetCurrentUserRights(), ~uint64_t{0});

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "win_paths.h"
@@ -51,11 +52,9 @@ std::string HostArgument(const std::string& arg) {
 
 }  // namespace
 
-UINT WinExec(LPCSTR commandLine, UINT show) {
-  (void)show;  // headless: every program runs without a window of ours
-  if (!commandLine) return 0;
-  std::vector<std::string> args = SplitCommandLine(commandLine);
-  if (args.empty()) return 0;
+namespace {
+UINT Spawn(std::vector<std::string> args) {
+  if (args.empty() || args[0].empty()) return 0;
   for (std::string& a : args) a = HostArgument(a);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
@@ -67,4 +66,19 @@ UINT WinExec(LPCSTR commandLine, UINT show) {
     waitpid(pid, &status, 0);
   }).detach();
   return 33;
+}
+}  // namespace
+
+UINT WinExec(LPCSTR commandLine, UINT show) {
+  (void)show;  // headless: every program runs without a window of ours
+  if (!commandLine) return 0;
+  return Spawn(SplitCommandLine(commandLine));
+}
+
+UINT WinExecArgv(const char* const* argv, UINT show) {
+  (void)show;
+  if (!argv || !argv[0]) return 0;
+  std::vector<std::string> args;
+  for (const char* const* p = argv; *p; ++p) args.emplace_back(*p);
+  return Spawn(std::move(args));
 }
