@@ -27,6 +27,7 @@ class EditFieldChecksTest : public KeltRootTest {
   void TearDown() override {
     wnd.Detach();
     DestroyWindow(parent);
+    win::script::ResetLogs();
     KeltRootTest::TearDown();
   }
   void Type(const char* text) { SetWindowTextA(field, text); }
