@@ -1,8 +1,10 @@
 // The Edit Spectrum dialog driven as a user would: pairs added, replaced
 // and deleted, the list orders, keep/scale, the field checks, Enter and
 // Escape, the settings record, and the spectrum control's edit commands.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "spectra/spectrum_pairs.h"
 #include "spectrumctl/edit_spectrum_dialog.h"
 #include "spectrumctl/tests/spt_control_fixture.h"
+#include "testing/golden_png.h"
 #include "win/win_profile.h"
 
 namespace {
@@ -322,6 +325,44 @@ TEST_F(EditSpectrumTest, KeepTopKeepAboveAndScaleAndTheSettingsRecord) {
   });
 }
 
+// The dialog as the user sees it, kept byte for byte: every field, the
+// spectrum in its control, the pair list with its two columns.
+TEST_F(EditSpectrumTest, LooksAsStored) {
+  std::filesystem::create_directories(Host("c/TEMP"));
+  sptfix::Spt source = Sample();
+  std::strcpy(source->comment, "Off-grid masses from a messy run");
+  std::strcpy(source->formula, "C10H22");
+  source->casNumber = 124185;
+  source->molecularWeight = 142;
+  // Unsaturated here, so that the picture shows the smaller ions too.
+  PlusSpt_AddMassInt(source.get(), 71.09, 48210);
+  PlusSpt_UpdateBasePeak(source.get());
+  bool saved = false;
+  RECT list{}, dialog{};
+  RunEdit(source.get(), [&](HWND d) {
+    win::script::PumpUntilIdle();
+    saved = win::script::SaveWindowPng(d, "C:\\TEMP\\edit-spectrum.png");
+    GetWindowRect(GetDlgItem(d, ESD_LIST), &list);
+    GetWindowRect(d, &dialog);
+    // The widest line fits the list beside its scroll bar.
+    const std::vector<std::string> lines = win::script::ListItems(d, ESD_LIST);
+    HDC dc = GetDC(GetDlgItem(d, ESD_LIST));
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(d, ESD_LIST, WM_GETFONT, 0, 0)));
+    for (const std::string& line : lines) {
+      SIZE size{};
+      GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &size);
+      EXPECT_LT(size.cx, list.right - list.left - GetSystemMetrics(SM_CXVSCROLL)) << line;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(GetDlgItem(d, ESD_LIST), dc);
+  });
+  ASSERT_TRUE(saved);
+  EXPECT_GE(list.left, dialog.left);
+  EXPECT_LE(list.right, dialog.right);
+  testing_support::ExpectPngAsStored(ReadHostPath(Host("c/TEMP/edit-spectrum.png")), SPECTRUMCTL_GOLDEN_DIR,
+                                     "edit-spectrum");
+}
+
 class EditCommandTest : public SptControlTest {};
 
 TEST_F(EditCommandTest, EditsSpectrumAOrBOfTheControl) {
@@ -358,6 +399,32 @@ TEST_F(EditCommandTest, EditsSpectrumAOrBOfTheControl) {
   EXPECT_EQ(c->m_display[1], before);
   EXPECT_EQ(PlusSpt_GetPairCount(c->m_display[1]), n);
   EXPECT_EQ(CountNotices(22), 0);
+}
+
+TEST_F(EditCommandTest, TheDifferenceFollowsTheEditedSpectrum) {
+  HWND w = MakeControl();
+  ShowDifferences(w);
+  sptfix::Spt a = Sample(), b = Sample();
+  SendPair(w, a.get(), b.get());
+  win::script::PumpUntilIdle();
+  CCtlSpt* c = Control(w);
+  ASSERT_NE(c->m_display[2], nullptr);
+  auto largest = [&] {
+    double top = 0;
+    for (const auto& [m, v] : PairsOf(c->m_display[2])) top = std::max(top, std::fabs(v));
+    return top;
+  };
+  // The same spectrum twice: no difference anywhere.
+  EXPECT_EQ(largest(), 0.0);
+  win::script::OnNextDialog([](HWND d) {
+    win::script::PickItem(d, ESD_LIST, 1);  // 57.07, the second tallest
+    win::script::PressButton(d, ESD_DELETE);
+    win::script::PressButton(d, ESD_SAVE);
+  });
+  SendMessageA(w, WM_COMMAND, 8132, 0);
+  win::script::PumpUntilIdle();
+  ASSERT_NE(c->m_display[2], nullptr);
+  EXPECT_GT(largest(), 0.0);
 }
 
 TEST_F(EditCommandTest, AProfileSpectrumIsNotEdited) {
