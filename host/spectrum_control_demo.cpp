@@ -2,15 +2,18 @@
 // sample spectrum (A), its library hit (B) and their difference, then a
 // mass range zoomed with a drag of the mouse, then the information, ion and
 // structure pages, the information of a NIST library entry, and a profile
-// spectrum centroided through the control with a label put on it; each
-// state saved as a PNG of the window's surface.
+// spectrum centroided through the control with a label put on it, and
+// the sample spectrum edited in the Edit Spectrum dialog; each state saved as a PNG of the window's surface.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "fandor/library_entry_details.h"
 #include "host/sample_overlay.h"
 #include "host/spectra_samples.h"
 #include "plotengine/edit_label_dialog.h"
+#include "spectrumctl/edit_spectrum_dialog.h"
 #include "spectrumctl/spectrum_info_windows.h"
 #include "spectrumctl/spectrum_control.h"
 #include "win/win_paths.h"
@@ -132,6 +135,51 @@ bool PrintSpectrumPage(HWND control, const char* path) {
   return ok;
 }
 
+
+// Shows spectrum as A and has the control let the user edit it, as a host
+// asks it to: the dialog deletes the weakest pair and adds one.
+bool EditSampleSpectrum(HWND w, STRUCT_SPT_PLUS* spectrum) {
+  CCtlSpt* control = static_cast<CCtlSpt*>(CWnd::FromHandlePermanent(w));
+  SendMessageA(w, SPTM_NODATA, 0, 0);
+  STRUCT_CCSPT_SPT_PLUS_DATA one{};
+  one.presentA = 1;
+  one.sptA = spectrum;
+  SendMessageA(w, SPTM_SPTPLUSDATA, 0, reinterpret_cast<LPARAM>(&one));
+  win::script::PumpUntilIdle();
+  if (!control || !control->m_display[0]) return false;
+  const int before = PlusSpt_GetPairCount(control->m_display[0]);
+  bool pictured = false;
+  std::string deleted, added;
+  win::script::OnNextDialog([&](HWND d) {
+    std::printf("  \"%s\" opened: %s\n", win::script::Text(d).c_str(),
+                win::script::GetField(d, ESD_PEAK_COUNT).c_str());
+    // Listed by intensity: the last line is the weakest pair.
+    const std::vector<std::string> lines = win::script::ListItems(d, ESD_LIST);
+    if (!lines.empty() && win::script::PickItem(d, ESD_LIST, static_cast<int>(lines.size()) - 1)) {
+      deleted = lines.back();
+      win::script::PressButton(d, ESD_DELETE);
+    }
+    win::script::SetField(d, ESD_ION, "215.3");
+    win::script::SetField(d, ESD_INTENSITY, "4125");
+    win::script::PressButton(d, ESD_ADD);
+    added = win::script::GetField(d, ESD_ION) + " " + win::script::GetField(d, ESD_INTENSITY);
+    std::printf("  deleted \"%s\", added %s; %s\n", deleted.c_str(), added.c_str(),
+                win::script::GetField(d, ESD_PEAK_COUNT).c_str());
+    pictured = Save(d, "C:\\Workstation\\Plots\\edit-spectrum.png");
+    win::script::PressButton(d, ESD_SAVE);
+  });
+  const size_t dialogs = win::script::DialogLog().size();
+  // The host asks the control to let the user edit spectrum A.
+  SendMessageA(w, SPTM_LETUSEREDITSPECTRUM, 0, 0);
+  win::script::PumpUntilIdle();
+  // A script no dialog took must not run on a later one.
+  if (win::script::DialogLog().size() == dialogs) win::script::ResetLogs();
+  const int after = control->m_display[0] ? PlusSpt_GetPairCount(control->m_display[0]) : 0;
+  std::printf("  spectrum A edited: %d pairs before, %d after\n", before, after);
+  const bool saved = Save(w, "C:\\Workstation\\Plots\\control-spectrum-edited.png");
+  return pictured && saved && after == before;
+}
+
 }  // namespace
 
 int SpectrumControlDemo() {
@@ -248,6 +296,10 @@ int SpectrumControlDemo() {
   }
   ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-centroid.png") && ok;
   ok = PrintSpectrumPage(w, "C:\\Workstation\\Plots\\spectrum-printed.pdf") && ok;
+
+  // The sample spectrum edited in the Edit Spectrum dialog: its weakest pair
+  // deleted, a pair added, the dialog's picture kept, then saved.
+  ok = EditSampleSpectrum(w, s.water.get()) && ok;
 
   DestroyWindow(w);
   DestroyWindow(host);

@@ -12,6 +12,7 @@
 #include "common/display_helpers.h"
 #include "common/library_state.h"
 #include "orvik32/orvik32.h"
+#include "pomsel/pomsel.h"
 #include "reportpages/file_selection.h"
 #include "spectra/profile_to_centroid.h"
 #include "spectrumctl/spectrum_control.h"
@@ -401,6 +402,15 @@ bool OpenCentroidDialogOf(CCtlSpt* control, short slot) {
   setup->pointSpacing = MedianSpacing(tol);
   // A peak of the fixture runs and of a typical quadrupole: 0.6 m/z at half height.
   setup->peakWidth = setup->pointSpacing > 0 ? 0.6 : 0;
+  // The acquisition's own peak width and smoothing, when the data file keeps them.
+  DF_CENTROID_PARAMS stored{};
+  const uint16_t segment = tol->header.segment ? tol->header.segment : 1;
+  if (tol->dataFilePath[0] && ReadCentroidParams(tol->dataFilePath, segment, 0, &stored)) {
+    if (std::isfinite(stored.peakWidth) && stored.peakWidth > 0 && stored.peakWidth < 100 && setup->pointSpacing > 0)
+      setup->peakWidth = stored.peakWidth;
+    if (stored.smoothingPoints >= 3 && stored.smoothingPoints % 2 == 1 && stored.smoothingPoints < 100)
+      e.smoothPoints = stored.smoothingPoints;
+  }
   setup->index = static_cast<uint16_t>(slot);
   setup->verticalOffset = control->m_plotTop + 4 + (slot ? control->m_paneHeight[0] : 0);
   std::memcpy(setup->label, control->m_name, strnlen(control->m_name, sizeof control->m_name));

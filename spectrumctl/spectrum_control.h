@@ -613,6 +613,8 @@ class KELT_CLASS CCtlSpt : public CWnd {
   void OnDeleteLabelsForPlot(short pane);
   // Commands 8115 and 8116: centroiding a profile spectrum A or B.
   void OnCentroidProfileSpt(short slot);
+  // Commands 8132 and 8133: spectrum A or B edited in the Edit Spectrum dialog.
+  void OnEditSpectrum(UINT id);
   void OnHorzDown();
   void OnHorzUp();
   void OnVScale(short pane);

@@ -143,6 +143,7 @@ BOOL CCtlSpt::OnCommand(WPARAM wParam, LPARAM lParam) {
     case 8206: OnDeleteLabelsForPlot(-1); return TRUE;
     case 8197: case 8198: case 8199: OnNewLabelAtRightClick(static_cast<short>(id - 8197)); return TRUE;
     case 8115: case 8116: OnCentroidProfileSpt(static_cast<short>(id - 8115)); return TRUE;
+    case 8132: case 8133: OnEditSpectrum(id); return TRUE;
     default:
       if (OnMoreCommand(id)) return TRUE;
       if (id >= SPT_ID_SLIDER0 && id < SPT_ID_SLIDER0 + SPT_SLOTS && HIWORD(wParam) == 1) {
@@ -295,7 +296,10 @@ LRESULT CCtlSpt::OnNewActiveIndex(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-LRESULT CCtlSpt::OnLetUserEditSpectrum(WPARAM, LPARAM) { return 0; }
+LRESULT CCtlSpt::OnLetUserEditSpectrum(WPARAM wParam, LPARAM) {
+  if (wParam == 0 || wParam == 1) OnEditSpectrum(static_cast<UINT>(8132 + wParam));
+  return 0;
+}
 LRESULT CCtlSpt::OnPrintSpectrum(WPARAM, LPARAM) { return 0; }
 LRESULT CCtlSpt::OnSendSpectrumToNIST(WPARAM, LPARAM) { return 0; }
 LRESULT CCtlSpt::OnPutSpectrumIntoTextFile(WPARAM wParam, LPARAM) {

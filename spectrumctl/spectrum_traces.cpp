@@ -10,6 +10,7 @@
 
 #include "orvik32/orvik32.h"
 #include "plotengine/band_drawing.h"
+#include "spectra/spectrum_pairs.h"
 #include "spectrumctl/stacked_spectra.h"
 #include "spectrumctl/stacked_spectra_internal.h"
 #include "ulbrec32/plot_marks.h"
@@ -60,6 +61,16 @@ class Candidates {
   int32_t count_ = 0;
 };
 
+// A centroid spectrum drawn over the profile it was made from: its
+// intensities are summed counts of whole peaks, not heights, so the
+// profile's maximum would push its sticks far past the top of the band.
+// It keeps its own scale, its base peak as tall as the profile's.
+bool OwnScaleOverProfile(const CDrawStackedSpectra& d, int k, int j) {
+  const auto& tr = d.Traces[k];
+  return j >= 2 && tr[0].spectrum && tr[j].spectrum && PlusSpt_IsProfileData(tr[0].spectrum) &&
+         !PlusSpt_IsProfileData(tr[j].spectrum);
+}
+
 // The maximum a trace is scaled by.
 double StickMaximum(const CDrawStackedSpectra& d, int k, int j) {
   const auto& tr = d.Traces[k];
@@ -67,7 +78,7 @@ double StickMaximum(const CDrawStackedSpectra& d, int k, int j) {
   if (j == 0 || j == 1) {
     const auto& other = tr[j == 0 ? 1 : 0];
     if (d.CountsScale && other.spectrum && other.maxIntensity > m) m = other.maxIntensity;
-  } else if (tr[0].spectrum) {
+  } else if (tr[0].spectrum && !OwnScaleOverProfile(d, k, j)) {
     m = tr[0].maxIntensity;
   }
   return m;
@@ -75,7 +86,7 @@ double StickMaximum(const CDrawStackedSpectra& d, int k, int j) {
 
 double LineMaximum(const CDrawStackedSpectra& d, int k, int j) {
   const auto& tr = d.Traces[k];
-  return j != 0 && tr[0].spectrum ? tr[0].maxIntensity : tr[j].maxIntensity;
+  return j != 0 && tr[0].spectrum && !OwnScaleOverProfile(d, k, j) ? tr[0].maxIntensity : tr[j].maxIntensity;
 }
 
 // The columns dense data is binned into: one per device unit across the
