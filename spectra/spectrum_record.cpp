@@ -47,11 +47,23 @@ T* CopyFixed(const T* src, size_t bytes) {
 
 STRUCT_DIFF_SPT* CopyDiff(const STRUCT_DIFF_SPT* src) { return CopyWholeBlock(src); }
 
+// The copy gets its own attached block: the entry's estimates travel with
+// it, and either record can be freed without the other.
 STRUCT_LIST_SPT* CopyList(const STRUCT_LIST_SPT* src) {
   STRUCT_LIST_SPT* out = CopyWholeBlock(src);
-  if (out) {
-    out->attached = nullptr;
-    out->attachedSize = 0;
+  if (!out) return nullptr;
+  out->attached = nullptr;
+  out->attachedSize = 0;
+  if (src->attached && src->attachedSize) {
+    // Never read past a smaller block than the record says.
+    const uint32_t have = GetBlockSize(src->attached);
+    const uint32_t bytes = have && have < src->attachedSize ? have : src->attachedSize;
+    out->attached = CopyFixed(src->attached, bytes);
+    if (!out->attached) {
+      FreeBlock(out);
+      return nullptr;
+    }
+    out->attachedSize = bytes;
   }
   return out;
 }

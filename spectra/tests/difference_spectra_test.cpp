@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -216,19 +217,30 @@ TEST(DifferenceSpectra, ListEntryNameIsCutToItsField) {
   PlusSpt_Free(b);
 }
 
-TEST(KindCopies, ListCopyHasNoAttachedBlockAndNistCopyIsDeep) {
+TEST(KindCopies, ListCopyKeepsItsAttachedBlockAndNistCopyIsDeep) {
   STRUCT_LIST_SPT* list = NewListEntry(3);
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(GetBlockSize(list), ListEntryBytes(3));
   list->pairCount = 1;
   list->attached = static_cast<uint8_t*>(AllocBlock(40));
   list->attachedSize = 40;
+  std::memset(list->attached, 0x33, 40);
   STRUCT_LIST_SPT* copy = LIST_CopySpectrum(list);
   ASSERT_NE(copy, nullptr);
-  EXPECT_TRUE(copy->attached == nullptr);
-  EXPECT_EQ(+copy->attachedSize, 0u);
+  // What the entry carries is not lost on the copy: its own block, equal.
+  ASSERT_TRUE(copy->attached != nullptr);
+  EXPECT_TRUE(copy->attached != list->attached);
+  EXPECT_EQ(+copy->attachedSize, 40u);
+  EXPECT_EQ(std::memcmp(copy->attached, list->attached, 40), 0);
   LIST_Free(copy);
   EXPECT_EQ(GetBlockSize(list->attached), 40u);  // the source's block survives
+  // A record claiming more than its block holds copies only the block.
+  list->attachedSize = 4000;
+  copy = LIST_CopySpectrum(list);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(+copy->attachedSize, 40u);
+  LIST_Free(copy);
+  list->attachedSize = 40;
   LIST_Free(list);
 
   auto* nist = static_cast<STRUCT_NIST_SPT*>(AllocBlock(sizeof(STRUCT_NIST_SPT) + 5 * sizeof(NIST_PAIR)));

@@ -192,11 +192,16 @@ TEST(SpectrumRecord, CopyAndFreeOfTheOtherKinds) {
   auto* list = static_cast<STRUCT_LIST_SPT*>(AllocBlock(sizeof(STRUCT_LIST_SPT)));
   list->attached = static_cast<uint8_t*>(AllocBlock(32));
   list->attachedSize = 32;
+  list->attached[31] = 0x5A;
   STRUCT_SPT_PLUS* spt = NewRecord();
   PlusSpt_InitListSpt(spt, list);
   STRUCT_SPT_PLUS* copy = PlusSpt_Copy(spt);
   ASSERT_NE(copy, nullptr);
-  EXPECT_EQ(+copy->listSpt->attached, nullptr);  // the copy has no attached block
+  // The copy keeps the attached block in a block of its own.
+  ASSERT_NE(+copy->listSpt->attached, nullptr);
+  EXPECT_NE(+copy->listSpt->attached, +list->attached);
+  EXPECT_EQ(+copy->listSpt->attachedSize, 32u);
+  EXPECT_EQ(+copy->listSpt->attached[31], 0x5A);
   PlusSpt_Free(copy);
   EXPECT_EQ(GetBlockSize(+list->attached), 32u);
   PlusSpt_Free(spt);
