@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "fandor/library_search.h"
+#include "fandor/msp_library_files.h"
 #include "fixtures/identification_fixture.h"
 #include "host/sample_overlay.h"
 #include "host/spectra_samples.h"
@@ -146,6 +147,52 @@ sample_spectra::Owned SearchedHit(const STRUCT_SPT_PLUS* sample, const STRUCT_SP
   return sample_spectra::Owned(spt);
 }
 
+// The sample spectrum as a user saved it into a spectrum list, with its
+// import from the run and the compound's names in the list's replicate
+// file; read back from the list.
+sample_spectra::Owned SavedListEntry(const STRUCT_SPT_PLUS* sample, const std::string& name) {
+  const STRUCT_TOL_SPT* t = sample->tolSpt;
+  if (!t) return sample_spectra::Owned();
+  CreateDirectoryA("C:\\Workstation\\Lists", nullptr);
+  std::vector<std::pair<uint32_t, uint32_t>> refs;
+  if (!msfix::WriteCidFile("C:\\Workstation\\Lists\\SAVED.CID",
+                           {{name, "Benzene, 1,2,4-trichloro-", "unsym-Trichlorobenzene", "1,2,4-Trichlorbenzol"}},
+                           &refs))
+    return sample_spectra::Owned();
+  char line[320];
+  msfix::LibrarySpectrum entry{name, "C6H3Cl3", "120-82-1", 180, {}, {}, {}};
+  entry.details = {"Comment: apex of the sample peak", "Contributor: Water laboratory", "Scan Function: Scan 1",
+                   "Import Date: 2026-12-10 09:41", "Scan Functions: 1", "Baseline Correction: No"};
+  std::snprintf(line, sizeof line, "Data File: %s", t->dataFilePath);
+  entry.details.push_back(line);
+  std::snprintf(line, sizeof line, "Retention Time: %.4f", t->header.time);
+  entry.details.push_back(line);
+  std::snprintf(line, sizeof line, "Scan Range: %u - %u", t->firstScan, t->lastScan);
+  entry.details.push_back(line);
+  std::snprintf(line, sizeof line, "Time Range: %.4f - %.4f", t->firstTime, t->lastTime);
+  entry.details.push_back(line);
+  std::snprintf(line, sizeof line, "CID: %u %u", refs[0].first, refs[0].second);
+  entry.details.push_back(line);
+  const int n = std::max(0, PlusSpt_GetPairCount(sample));
+  for (int i = 0; i < n; ++i) {
+    double m = 0, v = 0;
+    SptPairAt(sample, static_cast<uint32_t>(i), &m, &v);
+    if (v > 0) entry.precise.emplace_back(m, v);
+  }
+  if (!msfix::WriteMspLibrary("C:\\Workstation\\Lists\\SAVED.MSP", {entry})) return sample_spectra::Owned();
+  CAccessMSPFile list(0);
+  STRUCT_LIST_SPT* read = list.Open("C:\\Workstation\\Lists\\SAVED.MSP") ? list.ReadSpectrum(0) : nullptr;
+  auto* spt = static_cast<STRUCT_SPT_PLUS*>(AllocBlock(sizeof(STRUCT_SPT_PLUS)));
+  if (!read || !spt) {
+    if (read) LIST_Free(read);
+    FreeBlock(spt);
+    return sample_spectra::Owned();
+  }
+  PlusSpt_InitListSpt(spt, read);
+  PlusSpt_InitRightTitles(spt);
+  return sample_spectra::Owned(spt);
+}
+
 // The control prints what it shows onto a letter page, as a host's print
 // command would have it.
 bool PrintSpectrumPage(HWND control, const char* path) {
@@ -243,12 +290,23 @@ int SpectrumControlDemo() {
   // The sample beside its best hit in the main library: what the library
   // tells of the compound's entry.
   sample_spectra::Owned nist = SearchedHit(s.water.get(), s.hit.get(), s.compound);
+  sample_spectra::Owned saved;  // shown by the control until it closes
   if (nist.get()) {
     SendMessageA(w, SPTM_CHANGEPAGEMODE, 0, 0);
     pair.sptB = nist.get();
     SendMessageA(w, SPTM_SPTPLUSDATA, 0, reinterpret_cast<LPARAM>(&pair));
     SendMessageA(w, SPTM_CHANGEPAGEMODE, 2, 0);
     ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-library-info.png") && ok;
+    // The sample as saved into a spectrum list, read back, beside the hit:
+    // the list entry's import and the synonyms of its replicate file.
+    saved = SavedListEntry(s.water.get(), s.compound);
+    if (saved.get()) {
+      SendMessageA(w, SPTM_CHANGEPAGEMODE, 0, 0);
+      pair.sptA = saved.get();
+      SendMessageA(w, SPTM_SPTPLUSDATA, 0, reinterpret_cast<LPARAM>(&pair));
+      SendMessageA(w, SPTM_CHANGEPAGEMODE, 2, 0);
+      ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-list-info.png") && ok;
+    }
   }
 
   // A profile spectrum alone, centroided through the control: the profile
