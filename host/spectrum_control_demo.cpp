@@ -4,18 +4,22 @@
 // structure pages, the information of a NIST library entry, and a profile
 // spectrum centroided through the control with a label put on it, and
 // the sample spectrum edited in the Edit Spectrum dialog; each state saved as a PNG of the window's surface.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "fandor/library_entry_details.h"
+#include "fandor/library_search.h"
+#include "fandor/msp_library_files.h"
+#include "fixtures/identification_fixture.h"
 #include "host/sample_overlay.h"
 #include "host/spectra_samples.h"
 #include "plotengine/edit_label_dialog.h"
 #include "spectrumctl/edit_spectrum_dialog.h"
 #include "spectrumctl/spectrum_info_windows.h"
 #include "spectrumctl/spectrum_control.h"
+#include "win/win_kernel.h"
 #include "win/win_paths.h"
 #include "win/win_script.h"
 #include "win/win_user.h"
@@ -40,68 +44,154 @@ LRESULT CALLBACK HostProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   return DefWindowProcA(h, msg, w, l);
 }
 
-// The sample spectrum's compound as a NIST library entry, with what the
-// library tells about it.
-sample_spectra::Owned NistEntry(const STRUCT_SPT_PLUS* like, const std::string& name) {
-  const int n = std::max(0, PlusSpt_GetPairCount(like));
-  auto* nist = static_cast<STRUCT_NIST_SPT*>(
-      AllocBlock(static_cast<uint32_t>(sizeof(STRUCT_NIST_SPT) + size_t(std::max(n, 1)) * sizeof(NIST_PAIR))));
-  auto* aux = static_cast<NIST_AUX_DATA*>(AllocBlock(sizeof(NIST_AUX_DATA)));
-  auto* details = static_cast<NIST_ENTRY_DETAILS*>(AllocBlock(sizeof(NIST_ENTRY_DETAILS)));
+// The pairs of a spectrum at nominal mass, scaled to 999 at the base peak.
+std::vector<std::pair<int, int>> NominalPairs(const STRUCT_SPT_PLUS* spt) {
+  std::vector<std::pair<int, int>> out;
+  double top = 0;
+  PlusSpt_GetBasePeak(spt, &top);
+  const int n = std::max(0, PlusSpt_GetPairCount(spt));
+  for (int i = 0; i < n && top > 0; ++i) {
+    double m = 0, v = 0;
+    SptPairAt(spt, static_cast<uint32_t>(i), &m, &v);
+    const int nominal = static_cast<int>(std::lround(m));
+    const int scaled = static_cast<int>(std::lround(v / top * 999));
+    if (scaled <= 0) continue;
+    if (!out.empty() && out.back().first == nominal)
+      out.back().second = std::min(999, out.back().second + scaled);
+    else
+      out.emplace_back(nominal, scaled);
+  }
+  return out;
+}
+
+// A spectrum as the searches take it: u32 count, then {u8 flag, f64 mass,
+// u32 intensity} entries.
+std::vector<uint8_t> Exchange(const STRUCT_SPT_PLUS* spt) {
+  const int n = std::max(0, PlusSpt_GetPairCount(spt));
+  std::vector<uint8_t> out(4 + 13 * size_t(n), 0);
+  const uint32_t count = static_cast<uint32_t>(n);
+  std::memcpy(out.data(), &count, 4);
+  for (int i = 0; i < n; ++i) {
+    double m = 0, v = 0;
+    SptPairAt(spt, static_cast<uint32_t>(i), &m, &v);
+    const uint32_t intensity = v > 0 ? static_cast<uint32_t>(std::min(v, 4e9)) : 0;
+    std::memcpy(&out[4 + 13 * size_t(i) + 1], &m, 8);
+    std::memcpy(&out[4 + 13 * size_t(i) + 9], &intensity, 4);
+  }
+  return out;
+}
+
+// The workstation's main library: the compound with what the library tells
+// of it (contributor, databases, synonyms, replicates, estimates) among two
+// relatives that share most of its ions.
+bool WriteMainLibrary(const char* path, const STRUCT_SPT_PLUS* hit, const std::string& name) {
+  const std::vector<std::pair<int, int>> pairs = NominalPairs(hit);
+  if (pairs.empty()) return false;
+  msfix::LibrarySpectrum entry{name, "C6H3Cl3", "120-82-1", 180, pairs, {}, {}};
+  entry.details = {"NIST#: 228",
+                   "Contributor: NIST Mass Spectrometry Data Center",
+                   "Other DBs: Fine TSCA EPA EINECS",
+                   "Synon: Benzene, 1,2,4-trichloro-",
+                   "Synon: unsym-Trichlorobenzene",
+                   "Synon: 1,2,4-Trichlorbenzol",
+                   "Replicate: 5013 in replib",
+                   "Replicate: 5014 in replib",
+                   "MW Estimate: 180 71.2",
+                   "MW Estimate: 182 14.8",
+                   "MW Estimate: 145 6.1",
+                   "MW Estimate: 216 4.4",
+                   "MW Estimate: 110 0.9",
+                   "Cl Br Estimate: 3 0 83.6 99.1 97.5 3.8",
+                   "Warning: Isotope pattern of Cl3 assumed"};
+  msfix::LibrarySpectrum isomer{"1,2,3-Trichlorobenzene", "C6H3Cl3", "87-61-6", 180, {}, {}, {}};
+  msfix::LibrarySpectrum dichloro{"1,4-Dichlorobenzene", "C6H4Cl2", "106-46-7", 146, {}, {}, {}};
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    // The isomer: the same ions in other shares; the lighter relative: the
+    // ions below its molecular ion, with a few of its own.
+    isomer.peaks.emplace_back(pairs[i].first, std::max(1, pairs[i].second * (i % 3 == 0 ? 6 : 10) / 10));
+    if (pairs[i].first <= 150 && i % 4 != 1) dichloro.peaks.emplace_back(pairs[i].first, pairs[i].second);
+  }
+  dichloro.peaks.emplace_back(146, 999);
+  dichloro.peaks.emplace_back(148, 640);
+  dichloro.peaks.emplace_back(111, 380);
+  std::sort(dichloro.peaks.begin(), dichloro.peaks.end());
+  dichloro.peaks.erase(std::unique(dichloro.peaks.begin(), dichloro.peaks.end(),
+                                   [](auto& x, auto& y) { return x.first == y.first; }),
+                       dichloro.peaks.end());
+  CreateDirectoryA("C:\\Workstation\\Libraries", nullptr);
+  return msfix::WriteMspLibrary(path, {dichloro, isomer, entry});
+}
+
+// The sample spectrum searched in the main library: its best hit as a NIST
+// library entry with what the library tells of it.
+sample_spectra::Owned SearchedHit(const STRUCT_SPT_PLUS* sample, const STRUCT_SPT_PLUS* hit, const std::string& name) {
+  const char* path = "C:\\Workstation\\Libraries\\MAINLIB.MSP";
+  if (!WriteMainLibrary(path, hit, name)) return sample_spectra::Owned();
+  HSPECLIB lib = OpenSpectrumLibrary(path);
+  if (!lib) return sample_spectra::Owned();
+  const std::vector<uint8_t> unknown = Exchange(sample);
+  void* hits = nullptr;
+  STRUCT_NIST_SPT* nist = nullptr;
+  FANDOR_HIT best{};
+  if (SearchSpectrumLibrary(lib, unknown.data(), 3, 0, &hits) > 0 && GetHitEntry(hits, 0, &best)) {
+    std::printf("  searched %s: best hit %s (forward %d, reverse %d)\n", path, best.name, best.forward, best.reverse);
+    nist = GetLibraryEntrySpectrum(lib, best.entry);
+  }
+  FreeBlock(hits);
+  CloseSpectrumLibrary(lib);
   auto* spt = static_cast<STRUCT_SPT_PLUS*>(AllocBlock(sizeof(STRUCT_SPT_PLUS)));
-  if (!nist || !aux || !details || !spt) {
-    FreeBlock(nist);
-    FreeBlock(aux);
-    FreeBlock(details);
+  if (!nist || !spt) {
+    if (nist) NIST_Free(nist);
     FreeBlock(spt);
     return sample_spectra::Owned();
   }
-  int16_t count = 0;
-  double top = 0;
-  PlusSpt_GetBasePeak(like, &top);
-  for (int i = 0; i < n && top > 0; ++i) {
+  PlusSpt_InitNISTSpt(spt, nist, 0, "MAINLIB");
+  PlusSpt_InitRightTitles(spt);
+  return sample_spectra::Owned(spt);
+}
+
+// The sample spectrum as a user saved it into a spectrum list, with its
+// import from the run and the compound's names in the list's replicate
+// file; read back from the list.
+sample_spectra::Owned SavedListEntry(const STRUCT_SPT_PLUS* sample, const std::string& name) {
+  const STRUCT_TOL_SPT* t = sample->tolSpt;
+  if (!t) return sample_spectra::Owned();
+  CreateDirectoryA("C:\\Workstation\\Lists", nullptr);
+  std::vector<std::pair<uint32_t, uint32_t>> refs;
+  if (!msfix::WriteCidFile("C:\\Workstation\\Lists\\SAVED.CID",
+                           {{name, "Benzene, 1,2,4-trichloro-", "unsym-Trichlorobenzene", "1,2,4-Trichlorbenzol"}},
+                           &refs))
+    return sample_spectra::Owned();
+  char line[320];
+  msfix::LibrarySpectrum entry{name, "C6H3Cl3", "120-82-1", 180, {}, {}, {}};
+  entry.details = {"Comment: apex of the sample peak", "Contributor: Water laboratory", "Scan Function: Scan 1",
+                   "Import Date: 2026-12-10 09:41", "Scan Functions: 1", "Baseline Correction: No"};
+  std::snprintf(line, sizeof line, "Data File: %s", t->dataFilePath);
+  entry.details.push_back(line);
+  std::snprintf(line, sizeof line, "Retention Time: %.4f", t->header.time);
+  entry.details.push_back(line);
+  std::snprintf(line, sizeof line, "Scan Range: %u - %u", t->firstScan, t->lastScan);
+  entry.details.push_back(line);
+  std::snprintf(line, sizeof line, "Time Range: %.4f - %.4f", t->firstTime, t->lastTime);
+  entry.details.push_back(line);
+  std::snprintf(line, sizeof line, "CID: %u %u", refs[0].first, refs[0].second);
+  entry.details.push_back(line);
+  const int n = std::max(0, PlusSpt_GetPairCount(sample));
+  for (int i = 0; i < n; ++i) {
     double m = 0, v = 0;
-    SptPairAt(like, static_cast<uint32_t>(i), &m, &v);
-    const auto nominal = static_cast<uint16_t>(std::lround(m));
-    const auto scaled = static_cast<uint32_t>(std::lround(v / top * 999));
-    if (scaled == 0) continue;
-    if (count > 0 && nist->pairs[count - 1].mass == nominal)
-      nist->pairs[count - 1].intensity += scaled;
-    else
-      nist->pairs[count++] = NIST_PAIR{nominal, scaled};
+    SptPairAt(sample, static_cast<uint32_t>(i), &m, &v);
+    if (v > 0) entry.precise.emplace_back(m, v);
   }
-  nist->pairCount = count;
-  std::snprintf(nist->libraryName, sizeof nist->libraryName, "%s", "mainlib");
-  std::snprintf(aux->name, sizeof aux->name, "%s", name.c_str());
-  std::snprintf(aux->formula, sizeof aux->formula, "%s", "C6H3Cl3");
-  aux->ids[3] = 120821;
-  aux->ids[5] = 180;
-  aux->entryWord = 5012;
-  std::snprintf(details->contributor, sizeof details->contributor, "%s", "NIST Mass Spectrometry Data Center");
-  details->nistNumber = 228;
-  details->databases = 0x1 | 0x2 | 0x8 | 0x80;
-  details->estimatesPresent = 1;
-  ENTRY_ESTIMATES& e = details->estimates;
-  e.weightsPresent = 1;
-  const int32_t weights[5] = {180, 182, 145, 216, 110};
-  const int16_t probabilities[5] = {712, 148, 61, 44, 9};
-  for (int i = 0; i < 5; ++i) e.weights[i] = weights[i], e.weightProbabilities[i] = probabilities[i];
-  e.halogensPresent = 1;
-  e.chlorine = 3;
-  const int16_t halogens[4] = {836, 991, 975, 38};
-  std::memcpy(e.halogenProbabilities, halogens, sizeof halogens);
-  e.warningCount = 1;
-  std::snprintf(e.warnings[0], sizeof e.warnings[0], "%s", "Isotope pattern of Cl3 assumed");
-  details->replicateCount = 2;
-  details->replicates[0] = ENTRY_REPLICATE{5013, "replib"};
-  details->replicates[1] = ENTRY_REPLICATE{5014, "replib"};
-  details->synonymCount = 2;
-  std::snprintf(details->synonyms[0], sizeof details->synonyms[0], "%s", "Benzene, 1,2,4-trichloro-");
-  std::snprintf(details->synonyms[1], sizeof details->synonyms[1], "%s", "unsym-Trichlorobenzene");
-  aux->block = reinterpret_cast<uint8_t*>(details);
-  aux->blockSize = sizeof *details;
-  nist->aux = aux;
-  PlusSpt_InitNISTSpt(spt, nist, 0, "mainlib");
+  if (!msfix::WriteMspLibrary("C:\\Workstation\\Lists\\SAVED.MSP", {entry})) return sample_spectra::Owned();
+  CAccessMSPFile list(0);
+  STRUCT_LIST_SPT* read = list.Open("C:\\Workstation\\Lists\\SAVED.MSP") ? list.ReadSpectrum(0) : nullptr;
+  auto* spt = static_cast<STRUCT_SPT_PLUS*>(AllocBlock(sizeof(STRUCT_SPT_PLUS)));
+  if (!read || !spt) {
+    if (read) LIST_Free(read);
+    FreeBlock(spt);
+    return sample_spectra::Owned();
+  }
+  PlusSpt_InitListSpt(spt, read);
   PlusSpt_InitRightTitles(spt);
   return sample_spectra::Owned(spt);
 }
@@ -245,14 +335,26 @@ int SpectrumControlDemo() {
   SendMessageA(w, WM_COMMAND, 8028, 0);
   ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-structure.png") && ok;
 
-  // The sample beside the compound's NIST entry: what the library tells.
-  sample_spectra::Owned nist = NistEntry(s.hit.get(), s.compound);
+  // The sample beside its best hit in the main library: what the library
+  // tells of the compound's entry.
+  sample_spectra::Owned nist = SearchedHit(s.water.get(), s.hit.get(), s.compound);
+  sample_spectra::Owned saved;  // shown by the control until it closes
   if (nist.get()) {
     SendMessageA(w, SPTM_CHANGEPAGEMODE, 0, 0);
     pair.sptB = nist.get();
     SendMessageA(w, SPTM_SPTPLUSDATA, 0, reinterpret_cast<LPARAM>(&pair));
     SendMessageA(w, SPTM_CHANGEPAGEMODE, 2, 0);
     ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-library-info.png") && ok;
+    // The sample as saved into a spectrum list, read back, beside the hit:
+    // the list entry's import and the synonyms of its replicate file.
+    saved = SavedListEntry(s.water.get(), s.compound);
+    if (saved.get()) {
+      SendMessageA(w, SPTM_CHANGEPAGEMODE, 0, 0);
+      pair.sptA = saved.get();
+      SendMessageA(w, SPTM_SPTPLUSDATA, 0, reinterpret_cast<LPARAM>(&pair));
+      SendMessageA(w, SPTM_CHANGEPAGEMODE, 2, 0);
+      ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-list-info.png") && ok;
+    }
   }
 
   // A profile spectrum alone, centroided through the control: the profile

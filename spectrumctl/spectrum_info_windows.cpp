@@ -12,6 +12,7 @@
 #include "common/library_state.h"
 #include "common/list_text_helpers.h"
 #include "common/mass_lists.h"
+#include "fandor/cid_files.h"
 #include "fandor/library_entry_details.h"
 #include "orvik32/orvik32.h"
 #include "quorna/module_names.h"
@@ -139,9 +140,28 @@ const NIST_ENTRY_DETAILS* NistDetails(const STRUCT_SPT_PLUS* s) {
   return s && s->kind == SPT_KIND_NIST && s->nistSpt ? NistEntryDetails(s->nistSpt->aux) : nullptr;
 }
 
+// The estimates of a library entry, or of a list entry that was saved from
+// one (they travel as the list record's attached block).
 const ENTRY_ESTIMATES* Estimates(const STRUCT_SPT_PLUS* s) {
+  if (s && s->kind == SPT_KIND_LIST) return ListEntryEstimates(s->listSpt);
   const NIST_ENTRY_DETAILS* d = NistDetails(s);
   return d && d->estimatesPresent ? &d->estimates : nullptr;
+}
+
+// The synonyms of a list entry: the strings of its replicate file after the
+// first, which names the entry itself.
+std::vector<std::string> ListSynonyms(const STRUCT_SPT_PLUS* s) {
+  std::vector<std::string> out;
+  const LIST_ENTRY_DETAILS* d = ListDetails(s);
+  if (!d || d->cidReference[1] == 0) return out;
+  char path[LIST_PATH_SIZE + 1] = {};
+  std::memcpy(path, s->listSpt->listPath, LIST_PATH_SIZE);
+  const uint32_t reference[2] = {d->cidReference[0], d->cidReference[1]};
+  CAccessCIDFile cid(path, reference);
+  char text[CID_STRING_SIZE];
+  for (int32_t i = 1; i < cid.ReturnCIDEntryRepCount(); ++i)
+    if (cid.ReturnCIDEntryRepString(i, text)) out.emplace_back(text);
+  return out;
 }
 
 // Whole percent of a probability kept in tenths, rounded half up.
@@ -278,12 +298,20 @@ void LibraryRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b, std::vector
       firstRow = false;
     }
   }
-  int replicates = 0, synonyms = 0;
-  for (const STRUCT_SPT_PLUS* s : both)
-    if (const NIST_ENTRY_DETAILS* d = NistDetails(s)) {
+  int replicates = 0;
+  // Synonyms of NIST entries from their details, of list entries from their
+  // replicate files (read once here).
+  std::vector<std::string> synonymTexts[2];
+  for (int k = 0; k < 2; ++k) {
+    if (const NIST_ENTRY_DETAILS* d = NistDetails(both[k])) {
       replicates = std::max<int>(replicates, std::min<int>(d->replicateCount, ENTRY_MAX_REPLICATES));
-      synonyms = std::max<int>(synonyms, std::min<int>(d->synonymCount, ENTRY_MAX_SYNONYMS));
+      for (int i = 0; i < std::min<int>(d->synonymCount, ENTRY_MAX_SYNONYMS); ++i)
+        synonymTexts[k].push_back(Bounded(d->synonyms[i], ENTRY_SYNONYM_SIZE));
+    } else if (both[k]) {
+      synonymTexts[k] = ListSynonyms(both[k]);
     }
+  }
+  const int synonyms = static_cast<int>(std::max(synonymTexts[0].size(), synonymTexts[1].size()));
   if (replicates > 0)
     block("Replicates", "", replicates, [&](const STRUCT_SPT_PLUS* s, int i) -> std::string {
       const NIST_ENTRY_DETAILS* d = NistDetails(s);
@@ -293,9 +321,8 @@ void LibraryRows(const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b, std::vector
     });
   if (synonyms > 0)
     block("Synonyms", "", synonyms, [&](const STRUCT_SPT_PLUS* s, int i) -> std::string {
-      const NIST_ENTRY_DETAILS* d = NistDetails(s);
-      if (!d || i >= std::min<int>(d->synonymCount, ENTRY_MAX_SYNONYMS)) return "";
-      return Format("%2d.  ", i + 1) + Bounded(d->synonyms[i], ENTRY_SYNONYM_SIZE);
+      const std::vector<std::string>& texts = synonymTexts[s == a ? 0 : 1];
+      return i < static_cast<int>(texts.size()) ? Format("%2d.  ", i + 1) + texts[size_t(i)] : "";
     });
 }
 

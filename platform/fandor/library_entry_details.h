@@ -3,7 +3,7 @@
 // database references, the estimates of the library's analysis, replicates
 // and synonyms. The record is fixed and holds no pointers; the entry's
 // auxiliary data carries it as its block. (List entries keep theirs in the
-// list record.)
+// list record, their estimates as its attached block.)
 #include <cstddef>
 #include <cstdint>
 
@@ -51,6 +51,13 @@ struct NIST_ENTRY_DETAILS {
 };
 
 #pragma pack(pop)
+
+// The estimates a list entry carries as its attached block, or null.
+inline const ENTRY_ESTIMATES* ListEntryEstimates(const STRUCT_LIST_SPT* list) {
+  return list && list->attached && list->attachedSize == sizeof(ENTRY_ESTIMATES)
+             ? reinterpret_cast<const ENTRY_ESTIMATES*>(list->attached)
+             : nullptr;
+}
 
 // The details an entry carries, or null.
 inline const NIST_ENTRY_DETAILS* NistEntryDetails(const NIST_AUX_DATA* aux) {

@@ -76,6 +76,11 @@ FANDOR_API int32_t CountSkippedLibraryEntries(HSPECLIB library);
 FANDOR_API int32_t GetLibrarySpectrumPeaks(HSPECLIB library, int32_t entry, uint16_t* masses,
                                           uint16_t* abundances, int32_t max);
 FANDOR_API BOOL GetLibrarySpectrumName(HSPECLIB library, int32_t entry, char* buffer, int32_t size);
+// Entry (as the hits name it) of an open library as a NIST library entry
+// with what the library tells of it (see nist_entries.h), read again from
+// the file; 0 when the entry is not there or the file changed.
+struct STRUCT_NIST_SPT;
+FANDOR_API STRUCT_NIST_SPT* GetLibraryEntrySpectrum(HSPECLIB library, int32_t entry);
 
 // Searches one open library. *hitList receives a block (FreeBlock) of an
 // i32 count and the hits, best first, at most maxHits (0: 10), those below

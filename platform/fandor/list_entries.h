@@ -50,6 +50,9 @@ struct LIST_ENTRY_DETAILS {
   int32_t firstScan, lastScan;
   double firstTime, lastTime;
   uint16_t baselineCorrected;
+  // The entry in the list's replicate file (CAccessCIDFile): byte offset
+  // and length; a length of 0 when there is none.
+  uint32_t cidReference[2];
 };
 
 struct STRUCT_LIST_SPT {
@@ -62,7 +65,7 @@ struct STRUCT_LIST_SPT {
   double scores[3];
   uint32_t entryNumber;
   char listPath[LIST_PATH_SIZE];
-  uint8_t* attached;                  // owned, or 0
+  uint8_t* attached;                  // owned, or 0: the entry's estimates (ENTRY_ESTIMATES)
   uint32_t attachedSize;
   uint16_t sourceTitles;              // the comment holds two source titles
   uint16_t generation;                // difference generations

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fandor/entry_text.h"
 #include "win/win_kernel.h"
 
 namespace {
@@ -165,29 +166,72 @@ int32_t CAccessMSPFile::GetIndexes(std::vector<uint32_t>* offsets) {
   return static_cast<int32_t>(offsets_.size());
 }
 
-BOOL CAccessMSPFile::ReadSpectrum(int32_t index, MSP_SPECTRUM* s) {
-  (void)mode_;
-  if (!s || !open_) return FALSE;
+bool CAccessMSPFile::EntryText(int32_t index, std::string* own, const std::string** text, size_t* at) {
+  if (!open_) return false;
   if (!indexed_) BuildIndexes();
-  if (index < 0 || static_cast<size_t>(index) >= offsets_.size()) return FALSE;
+  if (index < 0 || static_cast<size_t>(index) >= offsets_.size()) return false;
   const size_t k = static_cast<size_t>(index);
   if (!loaded_) {
     // Only the entry's own bytes: up to the next entry's offset.
     const uint64_t from = offsets_[k];
     uint64_t to = k + 1 < offsets_.size() && offsets_[k + 1] > from ? offsets_[k + 1] : size_;
     to = std::min(to, size_);
-    std::string entry;
-    if (from < to && to - from <= kMostEntryBytes && ReadRange(from, to, &entry) &&
-        StartsWithNoCase(entry.substr(0, 5), "Name:"))
-      return ParseEntry(entry, 0, s);
-    if (!LoadText()) return FALSE;
+    if (from < to && to - from <= kMostEntryBytes && ReadRange(from, to, own) &&
+        StartsWithNoCase(own->substr(0, 5), "Name:")) {
+      *text = own;
+      *at = 0;
+      return true;
+    }
+    if (!LoadText()) return false;
   }
-  size_t at = offsets_[k];
+  size_t from = offsets_[k];
   // A kept table that no longer fits the file is built again.
-  if (at >= text_.size() || !StartsWithNoCase(text_.substr(at, 5), "Name:")) {
+  if (from >= text_.size() || !StartsWithNoCase(text_.substr(from, 5), "Name:")) {
     BuildIndexes();
-    if (k >= offsets_.size()) return FALSE;
-    at = offsets_[k];
+    if (k >= offsets_.size()) return false;
+    from = offsets_[k];
   }
-  return ParseEntry(text_, at, s);
+  *text = &text_;
+  *at = from;
+  return true;
+}
+
+BOOL CAccessMSPFile::ReadSpectrum(int32_t index, MSP_SPECTRUM* s) {
+  (void)mode_;
+  if (!s) return FALSE;
+  std::string own;
+  const std::string* text = nullptr;
+  size_t at = 0;
+  if (!EntryText(index, &own, &text, &at)) return FALSE;
+  return ParseEntry(*text, at, s);
+}
+
+BOOL CAccessMSPFile::CreateIndexes() {
+  if (!open_) return FALSE;
+  if (!indexed_) BuildIndexes();
+  return TRUE;
+}
+
+int32_t CAccessMSPFile::CountSpectra() {
+  if (!open_) return 0;
+  if (!indexed_) BuildIndexes();
+  return static_cast<int32_t>(offsets_.size());
+}
+
+STRUCT_LIST_SPT* CAccessMSPFile::ReadSpectrum(int32_t index) {
+  std::string own;
+  const std::string* text = nullptr;
+  size_t at = 0;
+  fandor::EntryText entry;
+  if (!EntryText(index, &own, &text, &at) || !fandor::ParseEntryText(*text, at, &entry)) return nullptr;
+  return fandor::MakeListEntry(entry, path_, static_cast<uint32_t>(index) + 1);
+}
+
+STRUCT_NIST_SPT* CAccessMSPFile::ReadLibraryEntry(int32_t index) {
+  std::string own;
+  const std::string* text = nullptr;
+  size_t at = 0;
+  fandor::EntryText entry;
+  if (!EntryText(index, &own, &text, &at) || !fandor::ParseEntryText(*text, at, &entry)) return nullptr;
+  return fandor::MakeNistEntry(entry, fandor::LibraryNameOf(path_), static_cast<uint32_t>(index) + 1);
 }

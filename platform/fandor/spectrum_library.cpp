@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "fandor/entry_text.h"
 #include "fandor/library_search.h"
 #include "fandor/spectrum_match.h"
 #include "orvik32/orvik32.h"
@@ -183,6 +184,7 @@ bool ParseLibrary(const std::string& path, const std::string& text, Library* lib
     size_t nl = text.find('\n', at);
     if (nl == std::string::npos) nl = text.size();
     const std::string line = Trim(text.substr(at, nl - at));
+    const size_t lineStart = at;
     at = nl + 1;
     if (line.empty()) {
       if (inEntry) {
@@ -206,6 +208,7 @@ bool ParseLibrary(const std::string& path, const std::string& text, Library* lib
       inEntry = true;
       inPeaks = false;
       e.name = value;
+      e.offset = uint32_t(std::min<size_t>(lineStart, UINT32_MAX));
       continue;
     }
     inEntry = true;
@@ -462,6 +465,33 @@ FANDOR_API int32_t GetLibrarySpectrumPeaks(HSPECLIB library, int32_t entry, uint
     abundances[i] = uint16_t(std::lround(w.abundances[size_t(i)]));
   }
   return n;
+}
+
+FANDOR_API STRUCT_NIST_SPT* GetLibraryEntrySpectrum(void* library, int32_t entry) {
+  if (!library) return nullptr;
+  const Library& lib = static_cast<Handle*>(library)->lib;
+  if (entry < 0 || size_t(entry) >= lib.entries.size()) return nullptr;
+  const fandor::Entry& e = lib.entries[size_t(entry)];
+  // The entry's bytes: up to the next entry, at most what one entry may hold.
+  constexpr uint32_t kMostEntryBytes = 1u << 20;
+  const uint32_t from = e.offset;
+  uint32_t length = kMostEntryBytes;
+  if (size_t(entry) + 1 < lib.entries.size() && lib.entries[size_t(entry) + 1].offset > from)
+    length = std::min(length, lib.entries[size_t(entry) + 1].offset - from);
+  HANDLE h = CreateFileA(lib.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE || !h) return nullptr;
+  std::string text(length, '\0');
+  OVERLAPPED at{};
+  at.Offset = from;
+  DWORD got = 0;
+  const bool ok = ReadFile(h, text.data(), length, &got, &at);
+  CloseHandle(h);
+  if (!ok) return nullptr;
+  text.resize(got);
+  fandor::EntryText parsed;
+  // The file changed since it was loaded: that entry is not there any more.
+  if (!fandor::ParseEntryText(text, 0, &parsed) || parsed.name != e.name) return nullptr;
+  return fandor::MakeNistEntry(parsed, fandor::LibraryNameOf(lib.path), uint32_t(entry) + 1);
 }
 
 FANDOR_API int32_t SearchSpectrumLibrary(HSPECLIB library, const void* spectrum, int32_t maxHits,

@@ -25,6 +25,7 @@ void Match(const Weighted& unknown, const Weighted& reference, double* forward, 
 struct Entry {
   std::string name, formula, cas;
   int32_t molecularWeight = 0, nistNumber = 0;
+  uint32_t offset = 0;       // of the entry's "Name:" line in the file
   Weighted spectrum;
   uint16_t largest[8] = {};  // masses of the largest peaks, largest first
   int largestCount = 0;

@@ -2,13 +2,16 @@
 // library. It is opened and searched as a processing run does (the library
 // check of the method's definitions, then a search of the active
 // libraries), searched alone, and its entries read as the result
-// annotations read them, with a kept index table that no longer fits. No
-// read faults; hits are ranked, within 0..999 and name entries that exist.
+// annotations read them, with a kept index table that no longer fits, and
+// read as list and library entries with their details, as the spectrum
+// information shows them. No read faults; hits are ranked, within 0..999
+// and name entries that exist; details stay within their tables.
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "fandor/library_entry_details.h"
 #include "fandor/library_search.h"
 #include "fandor/msp_library_files.h"
 #include "fixtures/identification_fixture.h"
@@ -27,6 +30,44 @@ std::vector<uint8_t> Exchange(const std::vector<std::pair<double, uint32_t>>& pe
     std::memcpy(&out[13 + 13 * i], &peaks[i].second, 4);
   }
   return out;
+}
+
+bool Ended(const char* text, size_t size) { return strnlen(text, size) < size; }
+
+// A library entry as the spectrum information shows it.
+void CheckNist(STRUCT_NIST_SPT* n) {
+  if (!n) return;
+  fuzz::Check(n->pairCount >= 0 && n->aux != nullptr, "a library entry without its data");
+  for (int16_t k = 1; k < n->pairCount; ++k) fuzz::Check(n->pairs[k - 1].mass < n->pairs[k].mass, "pairs out of order");
+  const NIST_ENTRY_DETAILS* d = NistEntryDetails(n->aux);
+  fuzz::Check(d != nullptr, "a library entry without its details");
+  fuzz::Check(d->synonymCount <= ENTRY_MAX_SYNONYMS && d->replicateCount <= ENTRY_MAX_REPLICATES &&
+                  d->estimates.warningCount <= ENTRY_MAX_WARNINGS,
+              "a count beyond its table");
+  for (int k = 0; k < d->synonymCount; ++k) fuzz::Check(Ended(d->synonyms[k], ENTRY_SYNONYM_SIZE), "a synonym without its end");
+  fuzz::Check(Ended(d->contributor, sizeof d->contributor) && Ended(n->aux->name, sizeof n->aux->name),
+              "a text without its end");
+  ReleaseNistAuxData(n->aux);
+  FreeBlock(n);
+}
+
+// A list entry as the spectrum information shows it.
+void CheckList(STRUCT_LIST_SPT* l) {
+  if (!l) return;
+  fuzz::Check(ListEntryBytes(l->pairCount) <= GetBlockSize(l), "more pairs than the record holds");
+  for (uint32_t k = 1; k < l->pairCount; ++k) fuzz::Check(l->pairs[k - 1].mass <= l->pairs[k].mass, "pairs out of order");
+  const LIST_ENTRY_DETAILS& d = l->details;
+  fuzz::Check(d.importItems <= 0x1FF, "an import item that does not exist");
+  fuzz::Check(Ended(l->name, sizeof l->name) && Ended(d.contributor, sizeof d.contributor) &&
+                  Ended(d.dataFile, sizeof d.dataFile) && Ended(d.scanFunctionText, sizeof d.scanFunctionText),
+              "a text without its end");
+  fuzz::Check(!(d.importItems & LIST_IMPORT_SCAN_RANGE) || d.firstScan <= d.lastScan, "a scan range backwards");
+  if (l->attached) {
+    const ENTRY_ESTIMATES* e = ListEntryEstimates(l);
+    fuzz::Check(e != nullptr && e->warningCount <= ENTRY_MAX_WARNINGS, "estimates out of shape");
+  }
+  FreeBlock(l->attached);
+  FreeBlock(l);
 }
 
 void CheckHits(void* hits, int32_t count, int32_t entries) {
@@ -94,6 +135,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                       : 0u);
     }
     fuzz::Check(!msp.ReadSpectrum(n, spectrum), "an entry past the table");
+    // As spectrum list entries and as library entries, with all they tell.
+    for (int32_t i = -1; i <= n && i < 64; ++i) {
+      CheckList(msp.ReadSpectrum(i));
+      CheckNist(msp.ReadLibraryEntry(i));
+    }
+    fuzz::Check(msp.CountSpectra() == n, "the count differs from the table");
     // A table kept from an earlier library of the same name.
     const uint32_t stale[] = {0, 7, uint32_t(text.size()), uint32_t(text.size()) + 100, 0xFFFFFFFFu};
     CAccessMSPFile again(0);
@@ -113,6 +160,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int32_t i = -1; i <= entries && i < 64; ++i) {
       if (GetLibrarySpectrumName(lib, i, entryName, sizeof entryName))
         fuzz::Check(strnlen(entryName, sizeof entryName) < sizeof entryName, "an entry name without its end");
+    }
+    // Hits' entries read again from the file.
+    for (int32_t i = -1; i <= entries && i < 64; ++i) {
+      STRUCT_NIST_SPT* e = GetLibraryEntrySpectrum(lib, i);
+      fuzz::Check(!e || (i >= 0 && i < entries), "an entry outside the library");
+      if (e && GetLibrarySpectrumName(lib, i, entryName, sizeof entryName))
+        fuzz::Check(std::strncmp(e->aux->name, entryName, std::strlen(entryName)) == 0, "another entry's data");
+      CheckNist(e);
     }
     void* hits = nullptr;
     int32_t count = SearchSpectrumLibrary(lib, unknown.data(), 0, 0, &hits);
@@ -140,8 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   return 0;
 }
 
-// Seeds: a library as written by hand (CR LF lines, peaks five to a line)
-// and a few entries with odd but valid layouts.
+// Seeds: a library as written by hand (CR LF lines, peaks five to a line),
+// a few entries with odd but valid layouts, and an entry with every detail.
 extern "C" int KeltFuzzSeeds(const char* folder) {
   fuzz::UseOwnRoot();
   std::vector<msfix::LibrarySpectrum> spectra = {
@@ -151,12 +206,21 @@ extern "C" int KeltFuzzSeeds(const char* folder) {
   };
   if (!msfix::WriteMspLibrary("C:\\FUZZ\\SEED.MSP", spectra)) return 1;
   const std::string written = fuzz::ReadBytes(win::paths::ToHost("C:\\FUZZ\\SEED.MSP"));
+  const std::string detailed =
+      "Name: 1,2,4-Trichlorobenzene\r\nFormula: C6H3Cl3\r\nMW: 180\r\nCAS#: 120-82-1; NIST#: 228\r\n"
+      "Contributor: NIST Mass Spectrometry Data Center\r\nOther DBs: Fine TSCA EINECS\r\n"
+      "Synon: Benzene, 1,2,4-trichloro-\r\nReplicate: 5013 in replib\r\nMW Estimate: 180 71.2\r\n"
+      "Cl Br Estimate: 3 0 83.6 99.1 97.5 3.8\r\nWarning: Isotope pattern of Cl3 assumed\r\nError: none\r\n"
+      "Scan Function: 1: EI+\r\nImport Date: 2026-11-03\r\nData File: C:\\Data\\RUN7.KMS\r\n"
+      "Retention Time: 7.4185\r\nScan Range: 612 - 618\r\nTime Range: 7.402 - 7.436\r\n"
+      "Baseline Correction: Yes\r\nCID: 0 40\r\nMass Range: 40 - 400\r\n"
+      "Num Peaks: 4\r\n179.9144 99812; 181.9116 97020; 144.9447 38030; 108.9685 14002\r\n\r\n";
   const std::string odd =
       "NAME: Benzene, chloro-\nMW: 112\nCAS#: 108-90-7; NIST#: 12\nNum Peaks: 4\n"
       "77 100; 112 999; 114 330; 51 20\n\n"
       "Name: no peaks\nNum Peaks: 0\n\n"
       "Name:   Phenol  \r\nFormula: C6H6O\r\nNum peaks: 3\r\n94 999 66 300\r\n65 220\r\n";
-  const std::pair<const char*, const std::string*> seeds[] = {{"written", &written}, {"odd", &odd}};
+  const std::pair<const char*, const std::string*> seeds[] = {{"written", &written}, {"odd", &odd}, {"detailed", &detailed}};
   for (const auto& s : seeds)
     fuzz::WriteBytes(std::string(folder) + "/" + s.first, reinterpret_cast<const uint8_t*>(s.second->data()),
                      s.second->size());
