@@ -134,6 +134,8 @@ bool PrintSpectrumPage(HWND control, const char* path) {
 
 }  // namespace
 
+bool WriteSpectrumReport(HWND control);  // spectrum_report_demo.cpp
+
 int SpectrumControlDemo() {
   sample_spectra::Scenes s;
   if (!sample_spectra::Make("C:\\Workstation\\Plots", &s)) {
@@ -248,6 +250,7 @@ int SpectrumControlDemo() {
   }
   ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-centroid.png") && ok;
   ok = PrintSpectrumPage(w, "C:\\Workstation\\Plots\\spectrum-printed.pdf") && ok;
+  ok = WriteSpectrumReport(w) && ok;
 
   DestroyWindow(w);
   DestroyWindow(host);

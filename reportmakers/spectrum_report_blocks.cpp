@@ -20,15 +20,18 @@
 namespace kelt::reports {
 namespace {
 
-std::string Cut(const char* path, int length) {
+// A path field (unterminated when full) shortened to length, keeping its end.
+std::string Cut(const char* path, size_t field, int length) {
+  const std::string whole(path, strnlen(path, field));
   char buffer[400] = {};
-  KELT_TruncateFileString(path, int16_t(std::min(length, 300)), buffer);
+  KELT_TruncateFileString(whole.c_str(), int16_t(std::min(length, 300)), buffer);
   return buffer;
 }
 
 // The data file's display name when set, else its path.
-const char* SourceName(const STRUCT_TOL_SPT* tol) {
-  return tol->displayName[0] ? tol->displayName : tol->dataFilePath;
+std::string SourceName(const STRUCT_TOL_SPT* tol, int length) {
+  return tol->displayName[0] ? Cut(tol->displayName, SPT_DISPLAY_NAME_SIZE, length)
+                             : Cut(tol->dataFilePath, SPT_PATH_SIZE, length);
 }
 
 std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -76,7 +79,8 @@ void WriteDetails(CReportOutput& out, const STRUCT_SPT_PLUS* spt) {
   if (spt->name[0]) WriteName(out, spt->name);
   if (spt->comment[0]) Line(out, CutComment(Printf("Comment: %.*s", SPT_TEXT_COMMENT_SIZE, spt->comment)));
   char formula[128] = {};
-  FormatFormula(spt->formula, formula);
+  const std::string stored(spt->formula, strnlen(spt->formula, SPT_TEXT_FORMULA_SIZE));
+  FormatFormula(stored.c_str(), formula);
   Line(out, Printf("Pair Count: %ld   MW: %d   Formula: %s", long(PlusSpt_GetPairCount(spt)),
                    int(spt->molecularWeight), formula));
   char cas[40] = {}, format[8] = {}, low[40] = {}, high[40] = {};
@@ -86,6 +90,13 @@ void WriteDetails(CReportOutput& out, const STRUCT_SPT_PLUS* spt) {
   if (spt->kind == SPT_KIND_TOL && spt->tolSpt) {
     from = spt->tolSpt->header.lowLimit;
     to = spt->tolSpt->header.highLimit;
+  }
+  // A spectrum that does not tell its scanned range shows the range of its pairs.
+  const int32_t pairs = PlusSpt_GetPairCount(spt);
+  if (from == 0 && to == 0 && pairs > 0) {
+    double intensity = 0;
+    SptPairAt(spt, 0, &from, &intensity);
+    SptPairAt(spt, uint32_t(pairs - 1), &to, &intensity);
   }
   std::snprintf(low, sizeof low, format, from);
   std::snprintf(high, sizeof high, format, to);
@@ -142,7 +153,8 @@ const char* DotsCell(int decimals) {
 std::string PairCell(const Pair& p, int decimals, double factor) {
   char intensity[40] = {};
   KELT_FormatIntensityD(p.intensity, intensity);
-  const int norm = int(p.intensity * factor + 0.5);
+  const double scaled = p.intensity * factor + 0.5;
+  const int norm = std::isfinite(scaled) ? int(std::clamp(scaled, -9999.0, 9999.0)) : 0;
   std::string cell;
   switch (decimals) {
     case 1: cell = Printf("| %6.1f %10.10s %3d ", p.mass, intensity, norm); break;
@@ -185,8 +197,8 @@ std::string SpectrumTitle(const STRUCT_SPT_PLUS* spt, int nameLength) {
       if (!tol) break;
       const long scan = long(tol->header.scanNumber);
       if (tol->profile)
-        return Printf("%s Scan %ld from %s", "PROFILE", scan, Cut(SourceName(tol), nameLength ? nameLength : 50).c_str());
-      return Printf("Scan %ld from %s", scan, Cut(SourceName(tol), nameLength ? nameLength : 60).c_str());
+        return Printf("%s Scan %ld from %s", "PROFILE", scan, SourceName(tol, nameLength ? nameLength : 50).c_str());
+      return Printf("Scan %ld from %s", scan, SourceName(tol, nameLength ? nameLength : 60).c_str());
     }
     case SPT_KIND_DIFF: {
       const STRUCT_DIFF_SPT* diff = spt->diffSpt;
@@ -230,7 +242,7 @@ int WriteSpectrumHeader(CReportOutput& out, const STRUCT_SPT_PLUS* spt, const ch
     case SPT_KIND_TOL: {
       const STRUCT_TOL_SPT* tol = spt->tolSpt;
       if (!tol) break;
-      Line(out, lead + "Spectrum " + (tol->profile ? "(PROFILE) " : "") + "from " + Cut(SourceName(tol), 50));
+      Line(out, lead + "Spectrum " + (tol->profile ? "(PROFILE) " : "") + "from " + SourceName(tol, 50));
       Line(out, Printf("Scan No: %ld,  Time: %.3f minutes", long(tol->header.scanNumber), tol->header.time));
       std::string averaging =
           tol->scansAveraged >= 2 ? Printf("%d points averaged.  ", int(tol->scansAveraged)) : "No averaging.  ";
@@ -260,6 +272,7 @@ int WriteIonTable(CReportOutput& out, const STRUCT_SPT_PLUS* spt, int16_t groups
   bool integerPairs = false;
   const std::vector<Pair> all = PairsOf(spt, &integerPairs);
   if (all.empty()) return 1;
+  if (!std::isfinite(low) || !std::isfinite(high)) low = high = 0;
   if (low == high) {
     low = all.front().mass;
     high = all.back().mass;
@@ -360,6 +373,9 @@ int DrawStackedSpectra(CReportOutput& out, STRUCT_SPT_PLUS* spt, double massLow,
                        int16_t right, int16_t height) {
   if (!out.Ok || !spt || !out.Page || !out.PageDC) return 0;
   if (!Room(out, height)) return 0;
+  // Ranges that are no numbers are taken as not given.
+  if (!std::isfinite(massLow) || !std::isfinite(massHigh)) massLow = massHigh = 0;
+  if (!std::isfinite(intensityLow) || !std::isfinite(intensityHigh)) intensityLow = intensityHigh = 0;
   CDrawStackedSpectra d;
   d.ShowStructure = showStructure;
   d.DC = out.PageDC;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "common/data_file_utils.h"
@@ -196,12 +197,14 @@ int32_t RPTS_MakeRealTimeSpectrumFromCtl(char* file, STRUCT_REPORT_PREFS* prefs,
   auto out = StartOutput(file, prefs);
   if (!out) return 0;
   const STRUCT_TOL_SPT* tol = spt->tolSpt;
-  const char* source = tol->displayName[0] ? tol->displayName : tol->dataFilePath;
+  const std::string source = tol->displayName[0]
+                                 ? std::string(tol->displayName, strnlen(tol->displayName, SPT_DISPLAY_NAME_SIZE))
+                                 : std::string(tol->dataFilePath, strnlen(tol->dataFilePath, SPT_PATH_SIZE));
   const long scan = long(tol->header.scanNumber);
   char title[200];
   char cut[300] = {};
-  if (source[0]) {
-    KELT_TruncateFileString(source, int16_t(tol->profile ? 50 : 60), cut);
+  if (!source.empty()) {
+    KELT_TruncateFileString(source.c_str(), int16_t(tol->profile ? 50 : 60), cut);
     if (tol->profile) std::snprintf(title, sizeof title, "Real Time %s Scan %ld from %s", "PROFILE", scan, cut);
     else std::snprintf(title, sizeof title, "Real Time Scan %ld from %s", scan, cut);
   } else if (tol->profile) {
@@ -242,7 +245,8 @@ int32_t RPTS_MakeMSMSReport(char* file, STRUCT_REPORT_PREFS* prefs, STRUCT_SPT_P
     for (Level& l : levels)
       if (l.owned) PlusSpt_Free(l.spt);
   };
-  STRUCT_WORK_FILE* wf = MakeWorkFileStruct(given->dataFilePath, 0);
+  const std::string path(given->dataFilePath, strnlen(given->dataFilePath, SPT_PATH_SIZE));
+  STRUCT_WORK_FILE* wf = path.empty() ? nullptr : MakeWorkFileStruct(path.c_str(), 0);
   bool failed = false;
   // Six levels at most: one label each, "Survey Scan" to "MS6 Scan".
   for (int step = 0; step < 6 && levels.size() < 6; ++step) {
@@ -261,7 +265,7 @@ int32_t RPTS_MakeMSMSReport(char* file, STRUCT_REPORT_PREFS* prefs, STRUCT_SPT_P
       failed = true;
       break;
     }
-    PlusSpt_InitTolSpt(made, tol, given->dataFilePath);
+    PlusSpt_InitTolSpt(made, tol, path.c_str());
     PlusSpt_AddSDSInfoToTitles(made);
     std::memcpy(made->mainTitle, made->nameTitle, sizeof made->mainTitle);
     levels.push_back({made, true});
