@@ -405,6 +405,8 @@ int DrawStackedSpectra(CReportOutput& out, STRUCT_SPT_PLUS* spt, double massLow,
 
 void DrawControlPicture(CReportOutput& out, CWnd* control, int16_t whichPlot, int16_t height) {
   if (!out.Ok || !out.Page || !out.PageDC || !control || !control->m_hWnd) return;
+  // A picture that does not fit below the current line starts a page.
+  if (!Room(out, height > 0 ? height : 10)) return;
   const int16_t bottomLine = height > 0 ? int16_t(out.Line + height) : out.LastLine;
   STRUCT_CCSPT_PRINT request{};
   request.dc = out.PageDC;

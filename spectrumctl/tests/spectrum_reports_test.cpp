@@ -232,6 +232,50 @@ TEST_F(SptReportsTest, SpectrumReportPageAsStoredAndOnALandscapeGrid) {
   DestroyWindow(w);
 }
 
+// The real-time page: its own title from the scan's record, the picture
+// of spectrum A only, and the page-number format from that title.
+TEST_F(SptReportsTest, RealTimePageTitles) {
+  HWND w = MakeControl();
+  sptfix::Spt a = FromFile(81, 417, "C:\\Data\\LIVE%d.KMS"), b = FromFile(82, 418, "C:\\Data\\OTHER.KMS");
+  SendPair(w, a.get(), b.get());
+  win::script::PumpUntilIdle();
+  STRUCT_REPORT_PREFS prefs{};
+  KELT_GetCurrDefReportPrefs(&prefs);
+  struct Case {
+    const char* path;
+    int16_t profile;
+    std::string title;
+  };
+  const Case cases[] = {
+      {"C:\\Data\\LIVE%d.KMS", 0, "Real Time Scan 417 from C:\\Data\\LIVE%d.KMS"},
+      {"C:\\Data\\LIVE%d.KMS", 1, "Real Time PROFILE Scan 417 from C:\\Data\\LIVE%d.KMS"},
+      {"", 0, "Real Time Scan 417"},
+      {"", 1, "Real Time PROFILE Scan 417"},
+  };
+  int page = 0;
+  for (const Case& k : cases) {
+    std::strcpy(a->tolSpt->dataFilePath, k.path);
+    a->tolSpt->profile = k.profile;
+    char name[MAX_PATH];
+    std::strcpy(name, kReports);
+    ASSERT_EQ(RPTS_MakeRealTimeSpectrumFromCtl(name, &prefs, a.get(), Control(w)), 1) << k.title;
+    std::string title;
+    const std::vector<std::string> texts = Strings(Page(page, &title));
+    EXPECT_EQ(Lower(title), Lower(k.title));
+    // Spectrum B is not in the picture.
+    EXPECT_FALSE(Has(texts, "other.kms")) << k.title;
+    page = Pages();
+  }
+  // A spectrum of another kind makes no page.
+  sptfix::Spt library = sptfix::Integer({{50, 100}, {51, 200}});
+  char name[MAX_PATH];
+  std::strcpy(name, kReports);
+  EXPECT_EQ(RPTS_MakeRealTimeSpectrumFromCtl(name, &prefs, library.get(), Control(w)), 0);
+  EXPECT_EQ(RPTS_MakeRealTimeSpectrumFromCtl(name, &prefs, a.get(), nullptr), 0);
+  EXPECT_EQ(Pages(), page);
+  DestroyWindow(w);
+}
+
 // The ion table: cells fill the groups column by column, dots stand for
 // pairs outside the range, and a range without pairs says so.
 TEST_F(SptReportsTest, IonTableLayout) {
