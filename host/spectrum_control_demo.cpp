@@ -272,6 +272,8 @@ bool EditSampleSpectrum(HWND w, STRUCT_SPT_PLUS* spectrum) {
 
 }  // namespace
 
+bool WriteSpectrumReport(HWND control);  // spectrum_report_demo.cpp
+
 int SpectrumControlDemo() {
   sample_spectra::Scenes s;
   if (!sample_spectra::Make("C:\\Workstation\\Plots", &s)) {
@@ -398,6 +400,7 @@ int SpectrumControlDemo() {
   }
   ok = Save(w, "C:\\Workstation\\Plots\\control-spectrum-centroid.png") && ok;
   ok = PrintSpectrumPage(w, "C:\\Workstation\\Plots\\spectrum-printed.pdf") && ok;
+  ok = WriteSpectrumReport(w) && ok;
 
   // The sample spectrum edited in the Edit Spectrum dialog: its weakest pair
   // deleted, a pair added, the dialog's picture kept, then saved.

@@ -34,8 +34,4 @@ KELT_API int16_t Dlg_EditChroPlotPreferences(CWnd* parent, STRUCT_CHRO_PREFS* pr
 KELT_API int16_t Dlg_EditReportPreferences(CWnd* parent, void* reserved1, void* reserved2);
 // The stored general preferences (number display); 1 when the user
 // accepted and the record was written, else 0.
-#define PREFS_DLG_GLOBAL 3302
-#define PREFS_ID_SCIENTIFIC 3330
-#define PREFS_ID_EXPONENT_THRESHOLD 3331
-#define PREFS_ID_RESET_ALL 3332
-KELT_API int16_t Dlg_EditGlobalPreferences(CWnd* parent);
+#include "prefsheets/global_preference_sheet.h"

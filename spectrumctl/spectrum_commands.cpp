@@ -168,10 +168,11 @@ void CCtlSpt::OnPictureToFile() {
   MPM_SelectLargeFont(page, &cw, &ch);
   STRUCT_CCSPT_PRINT request{};
   request.dc = MPM_GetCMetaFileDC(page);
+  // The page's y runs downward: the upper edge has the smaller value.
   request.left = 500;
-  request.top = 32267;
+  request.top = 500;
   request.right = 32267;
-  request.bottom = 500;
+  request.bottom = 32267;
   request.charWidth = cw;
   request.charHeight = ch;
   SendMessage(SPTM_PRINT, 0, reinterpret_cast<LPARAM>(&request));
@@ -236,6 +237,6 @@ bool CCtlSpt::OnMoreCommand(UINT id) {
         OnExportSpectrumToDataReviewManager(id);
         return true;
       }
-      return false;
+      return OnReportCommand(id);
   }
 }

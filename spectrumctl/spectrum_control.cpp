@@ -178,6 +178,7 @@ int CCtlSpt::OnCreate(CREATESTRUCTA*) {
 
   m_pLabels = new (std::nothrow) CLabelManager(this);
   if (!m_pLabels) return -1;
+  CreateLibraryComparisonLink();
   return 0;
 }
 
@@ -201,7 +202,7 @@ void CCtlSpt::OnDestroy() {
   }
   if (m_font) DeleteObject(m_font);
   m_font = nullptr;
-  m_pComparisonLink = nullptr;
+  FreeLibraryComparisonLink();
   DestroyToolBar();
   CloseSelSptsPlotDialog();
   Default();

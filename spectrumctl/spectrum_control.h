@@ -669,6 +669,21 @@ class KELT_CLASS CCtlSpt : public CWnd {
   void ReportPrefsForOutput(STRUCT_REPORT_PREFS* prefs) const;
   // Draws the plot page and stores it; a temporary file's path comes back in file.
   bool MakePlotPage(STRUCT_REPORT_PREFS* prefs, char* file, int16_t temporary);
+  // ---- Report commands, general preferences, ion selection, library comparison ----
+  // Commands 8104-8106: a report of A, B or both, as the report preferences choose.
+  void DoPrintInfo(UINT id);
+  // Commands 8212/8213: the MS/MS report of A or B.
+  void OnMSMSReport(short slot);
+  // Command 8207.
+  void OnGlobalPrefs();
+  // Command 8031: the modeless select-ions-to-plot dialog.
+  void OnTTSelectMassList();
+  // Commands 8128-8131.
+  void OnSendSpectrumToNIST(UINT id);
+  // The commands above; false for any other id.
+  bool OnReportCommand(UINT id);
+  void CreateLibraryComparisonLink();
+  void FreeLibraryComparisonLink();
   int16_t m_bgCorrectedState = 0;  // cleared whenever the switch or the spectra change
   int16_t m_reportBusy = 0;
 

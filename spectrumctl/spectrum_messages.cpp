@@ -300,8 +300,14 @@ LRESULT CCtlSpt::OnLetUserEditSpectrum(WPARAM wParam, LPARAM) {
   if (wParam == 0 || wParam == 1) OnEditSpectrum(static_cast<UINT>(8132 + wParam));
   return 0;
 }
-LRESULT CCtlSpt::OnPrintSpectrum(WPARAM, LPARAM) { return 0; }
-LRESULT CCtlSpt::OnSendSpectrumToNIST(WPARAM, LPARAM) { return 0; }
+LRESULT CCtlSpt::OnPrintSpectrum(WPARAM wParam, LPARAM) {
+  if (wParam <= 2) DoPrintInfo(static_cast<UINT>(8104 + wParam));
+  return 0;
+}
+LRESULT CCtlSpt::OnSendSpectrumToNIST(WPARAM wParam, LPARAM lParam) {
+  if (wParam <= 1) OnSendSpectrumToNIST(static_cast<UINT>((lParam == 0 ? 8128 : 8130) + wParam));
+  return 0;
+}
 LRESULT CCtlSpt::OnPutSpectrumIntoTextFile(WPARAM wParam, LPARAM) {
   if (ValidSlot(wParam, SPT_SLOTS)) OnMoreCommand(static_cast<UINT>(8117 + wParam));
   return 0;

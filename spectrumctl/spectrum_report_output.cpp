@@ -86,10 +86,11 @@ bool CCtlSpt::MakePlotPage(STRUCT_REPORT_PREFS* prefs, char* file, int16_t tempo
   MPM_SelectSmallFont(page, &cw, &ch);
   STRUCT_CCSPT_PRINT request{};
   request.dc = MPM_GetCMetaFileDC(page);
+  // Page lines run down the page: the plot's upper edge is its first line.
   request.left = MPM_ColumnToX(page, 4);
-  request.top = MPM_LineToY(page, 58);
+  request.top = MPM_LineToY(page, firstLine);
   request.right = MPM_ColumnToX(page, 76);
-  request.bottom = MPM_LineToY(page, firstLine);
+  request.bottom = MPM_LineToY(page, 58);
   request.charWidth = cw;
   request.charHeight = ch;
   SendMessage(SPTM_PRINT, 0, reinterpret_cast<LPARAM>(&request));

@@ -469,8 +469,8 @@ TEST_F(HostFeaturesTest, BackgroundCorrectionRightsAskForAReasonUnderSecurity) {
 TEST_F(HostFeaturesTest, ThePreferenceCommandsOpenTheirSheets) {
   HWND w = MakeControl();
   win::script::OnNextDialog([](HWND d) {
-    win::script::SetCheck(d, PREFS_ID_SCIENTIFIC, false);
-    win::script::SetField(d, PREFS_ID_EXPONENT_THRESHOLD, "4");
+    win::script::SetCheck(d, PREFS_ID_GLOBAL_SCIENTIFIC, false);
+    win::script::SetField(d, PREFS_ID_GLOBAL_EXPONENT, "4");
     win::script::PressButton(d, IDOK);
   });
   SendMessageA(w, WM_COMMAND, 2823, 0);
