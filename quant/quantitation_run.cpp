@@ -905,14 +905,22 @@ bool Run::RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked, 
     // An analyte follows its standard's stamps and its user mark.
     step.timeStamp = standardStep->timeStamp;
     if (Calibration() && effectiveType_ != 1) step.calibrationTimeStamp = standardStep->calibrationTimeStamp;
+    // The letters first: they keep U only as a letter, the analyte's
+    // flag word keeps it too.
     if (standardStep->peakFlag == 'U') {
       step.peakFlag = 'U';
+      MakeStepLetters(&step, manual_.compound.flags, global_.quant.calculationType);
       step.resultFlags |= PF_USER;
     } else if (old.peakFlag != 'U') {
-      step.peakFlag = ' ';
+      step.peakFlag = 0;
+      MakeStepLetters(&step, manual_.compound.flags, global_.quant.calculationType);
       step.resultFlags &= ~PF_USER;
+    } else {
+      // Placed by the user before: it stays so.
+      step.peakFlag = 'U';
+      MakeStepLetters(&step, manual_.compound.flags, global_.quant.calculationType);
+      step.resultFlags |= PF_USER;
     }
-    MakeStepLetters(&step, manual_.compound.flags, global_.quant.calculationType);
   }
   if (step.kind == RESULT_KIND_MISSING) {
     if (global_.quant.reportNotFound != 0 || Calibration() || Verification()) {
