@@ -890,7 +890,8 @@ void Run::PrefillStandards(HDHTABLE table, int32_t n, int32_t g1) {
 // Integrates compound index again and puts its step and qualifier record
 // at step index at. A compound no longer found in an analysis sample is
 // marked for removal unless the method reports such compounds.
-bool Run::RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked, const STRUCT_RESULT_STEP* standardStep) {
+bool Run::RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked,
+                       const STRUCT_RESULT_STEP* standardStep) {
   STRUCT_DH_COMPOUND c;
   STRUCT_RESULT_STEP old;
   if (!GetDHRecord(table, index, &c) || !ReadTolResultStep(results_, uint16_t(at), &old)) return false;
@@ -974,7 +975,8 @@ void Run::RedoAnalytesOf(HDHTABLE table, int32_t n, int32_t g1, int32_t standard
                          bool* marked) {
   STRUCT_DH_COMPOUND standard;
   STRUCT_RESULT_STEP standardStep;
-  if (!GetDHRecord(table, standardIndex, &standard) || !ReadTolResultStep(results_, uint16_t(standardAt), &standardStep))
+  if (!GetDHRecord(table, standardIndex, &standard) ||
+      !ReadTolResultStep(results_, uint16_t(standardAt), &standardStep))
     return;
   for (int32_t i = 0; i < g1 && i <= 0xFFFF; ++i) {
     STRUCT_RESULT_STEP st;

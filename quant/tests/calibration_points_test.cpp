@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "holbrin/dh_engine.h"
 #include "holbrin/holbrin.h"
 #include "quant/calibration_points.h"
 #include "quant/quantitation_run.h"

@@ -800,7 +800,8 @@ TEST_F(ManualQuantitationTest, StoredRunsOfTheAnalytesAreHandedOverAndCleanedUp)
   EXPECT_TRUE(SectionExists(kSample, run1.c_str()));
   EXPECT_EQ(TempFiles(), 0u);
   const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample);
-  for (size_t i : {1u, 2u, 3u, 4u}) EXPECT_NEAR(steps[i].amount, spec_.amounts[i - 1], 0.02 * spec_.amounts[i - 1]) << i;
+  for (size_t i : {1u, 2u, 3u, 4u})
+    EXPECT_NEAR(steps[i].amount, spec_.amounts[i - 1], 0.02 * spec_.amounts[i - 1]) << i;
   ASSERT_TRUE(WritePrivateProfileStringA("MORVEX", "SaveMiniRunFiles", "0", "MORVEX.INI"));
 }
 
