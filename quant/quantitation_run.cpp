@@ -20,6 +20,7 @@
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32_batches.h"
 #include "pomsel/pomsel.h"
+#include "quant/calibration_points.h"
 #include "quant/compound_fields.h"
 #include "quant/compound_integration.h"
 #include "quant/compound_method.h"
@@ -232,7 +233,11 @@ class Run {
   bool Checks(bool copyMethod = true);
   bool OpenManualCache(int32_t* g1);
   void PrefillStandards(HDHTABLE table, int32_t n, int32_t g1);
-  bool RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked);
+  bool RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked,
+                    const STRUCT_RESULT_STEP* standardStep = nullptr);
+  void RedoAnalytesOf(HDHTABLE table, int32_t n, int32_t g1, int32_t standardIndex, int32_t standardAt,
+                      bool* marked);
+  void UpdateExpectedTimes(HDHTABLE table, int32_t n);
   bool PrepareCompounds(HDHTABLE compounds, int32_t n);
   void Pass(HDHTABLE compounds, int32_t n, bool standardsPass);
   void Compound(HDHTABLE compounds, int32_t index, bool standardsPass);
@@ -721,7 +726,13 @@ void Run::Compound(HDHTABLE table, int32_t index, bool standardsPass) {
   const bool found = step.kind == RESULT_KIND_IDENTIFIED;
   if (Calibration()) {
     // The sample's point on the compound's curve.
-    if (manual_.on && effectiveType_ != 1 && rawFlag_ == 0 && (c.flags & (1u << 10))) {
+    const bool locked = (c.flags & DH_COMPOUND_CALIBRATION_LOCKED) != 0;
+    double point = response;
+    if (internal && !standardsPass) {
+      const double standardResponse = ResponseOf(global_.quant.responseBasis, step.standardArea, step.standardHeight);
+      point = standardFound && standardResponse > 0 ? response / standardResponse : -1.0;
+    }
+    if (manual_.on && effectiveType_ != 1 && rawFlag_ == 0 && locked) {
       char text[300];
       const std::string name = Name(c);
       if (internal && (c.flags & quant::kFlagStandard))
@@ -733,17 +744,16 @@ void Run::Compound(HDHTABLE table, int32_t index, bool standardsPass) {
         std::snprintf(text, sizeof text, "The calibration data for the Analyte %s is locked. \nIt will not be updated.",
                       name.c_str());
       MessageBoxA(GetActiveWindow(), text, "Warning!", MB_OK);
-    }
-    if (found && effectiveType_ != 1 && rawFlag_ == 0 && !(c.flags & (1u << 10)) && response > 0) {
-      double point = response;
-      if (internal && !standardsPass) {
-        const double standardResponse =
-            ResponseOf(global_.quant.responseBasis, step.standardArea, step.standardHeight);
-        point = standardFound && standardResponse > 0 ? response / standardResponse : -1.0;
-      }
-      if (point > 0)
-        AddCalibrationPoint(&c, Level(), point, rowKnown_ ? 1 : 0, global_.quant.averageReplicates ? 1 : 0,
-                            &global_.quant);
+    } else if (manual_.on && effectiveType_ != 1 && rawFlag_ == 0) {
+      // The sample's own point replaced, kept or dropped by its log row.
+      quant::UpdateManualCalibrationPoint(&c, Level(), step.kind != RESULT_KIND_MISSING, point, step.peakFlag,
+                                          calibrationRow_, global_.quant.averageReplicates != 0, &global_.quant);
+    } else if (!manual_.on && found && effectiveType_ != 1 && rawFlag_ == 0 && !locked && point > 0) {
+      AddCalibrationPoint(&c, Level(), point, rowKnown_ ? 1 : 0, global_.quant.averageReplicates ? 1 : 0,
+                          &global_.quant);
+      DH_CALIBRATION_LEVEL& level = c.levels[Level()];
+      if (level.count > 0 && level.count <= 10 && calibrationRow_ >= 0)
+        level.rows[level.count - 1] = int16_t(calibrationRow_);
     }
     PutDHRecord(table, index, &c);
     STRUCT_DH_COMPOUND restored = c;
@@ -880,7 +890,8 @@ void Run::PrefillStandards(HDHTABLE table, int32_t n, int32_t g1) {
 // Integrates compound index again and puts its step and qualifier record
 // at step index at. A compound no longer found in an analysis sample is
 // marked for removal unless the method reports such compounds.
-bool Run::RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked) {
+bool Run::RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked,
+                       const STRUCT_RESULT_STEP* standardStep) {
   STRUCT_DH_COMPOUND c;
   STRUCT_RESULT_STEP old;
   if (!GetDHRecord(table, index, &c) || !ReadTolResultStep(results_, uint16_t(at), &old)) return false;
@@ -891,6 +902,27 @@ bool Run::RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked) 
   if (!manual_.integrated) return false;
   STRUCT_RESULT_STEP step = manual_.step;
   STRUCT_QUALIFIER_RECORD qualifier = manual_.qualifier;
+  if (standardStep) {
+    // An analyte follows its standard's stamps and its user mark.
+    step.timeStamp = standardStep->timeStamp;
+    if (Calibration() && effectiveType_ != 1) step.calibrationTimeStamp = standardStep->calibrationTimeStamp;
+    // The letters first: they keep U only as a letter, the analyte's
+    // flag word keeps it too.
+    if (standardStep->peakFlag == 'U') {
+      step.peakFlag = 'U';
+      MakeStepLetters(&step, manual_.compound.flags, global_.quant.calculationType);
+      step.resultFlags |= PF_USER;
+    } else if (old.peakFlag != 'U') {
+      step.peakFlag = 0;
+      MakeStepLetters(&step, manual_.compound.flags, global_.quant.calculationType);
+      step.resultFlags &= ~PF_USER;
+    } else {
+      // Placed by the user before: it stays so.
+      step.peakFlag = 'U';
+      MakeStepLetters(&step, manual_.compound.flags, global_.quant.calculationType);
+      step.resultFlags |= PF_USER;
+    }
+  }
   if (step.kind == RESULT_KIND_MISSING) {
     if (global_.quant.reportNotFound != 0 || Calibration() || Verification()) {
       MissingCompoundNotes(window_, &step);
@@ -908,6 +940,86 @@ bool Run::RedoCompound(HDHTABLE table, int32_t index, int32_t at, bool* marked) 
     CloseSection(q);
   }
   return true;
+}
+
+// A compound's stored run section, extracted whole into a temporary file
+// (prefix "mod") for the integration to start from.
+bool ExtractRunSection(const char* dataFile, int32_t compoundNumber, char* path) {
+  char section[32];
+  std::snprintf(section, sizeof section, "Run%ld", long(compoundNumber));
+  path[0] = 0;
+  if (!SectionExists(dataFile, section)) return false;
+  HSECTION s = OpenSectionReadOnly(dataFile, section, nullptr);
+  if (!s) return false;
+  std::vector<uint8_t> bytes(GetSectionSize(s));
+  const bool read = bytes.empty() || ReadSection(s, bytes.data(), uint32_t(bytes.size())) == bytes.size();
+  CloseSection(s);
+  if (!read || !MakeTempFileName("mod", path)) return false;
+  HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  const bool ok = f != INVALID_HANDLE_VALUE &&
+                  (bytes.empty() || WriteFile(f, bytes.data(), DWORD(bytes.size()), &written, nullptr)) &&
+                  written == bytes.size();
+  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+  if (!ok) {
+    DeleteFileA(path);
+    path[0] = 0;
+  }
+  return ok;
+}
+
+// Every analyte whose step names the standard at standardIndex (step
+// standardAt, already redone) is integrated again against the standard's
+// new result; an inactive one only has its calibration fitted again.
+void Run::RedoAnalytesOf(HDHTABLE table, int32_t n, int32_t g1, int32_t standardIndex, int32_t standardAt,
+                         bool* marked) {
+  STRUCT_DH_COMPOUND standard;
+  STRUCT_RESULT_STEP standardStep;
+  if (!GetDHRecord(table, standardIndex, &standard) ||
+      !ReadTolResultStep(results_, uint16_t(standardAt), &standardStep))
+    return;
+  for (int32_t i = 0; i < g1 && i <= 0xFFFF; ++i) {
+    STRUCT_RESULT_STEP st;
+    if (i == standardAt || !ReadTolResultStep(results_, uint16_t(i), &st)) continue;
+    if (st.kind >= RESULT_KIND_REMOVED || st.standardNumber != int16_t(standard.compoundNumber)) continue;
+    for (int32_t k = 0; k < n; ++k) {
+      STRUCT_DH_COMPOUND a;
+      if (k == standardIndex || !GetDHRecord(table, k, &a) || int32_t(a.compoundNumber) != st.compoundNumber) continue;
+      if (!a.usesInternalStandard) {
+        RecalibrateInactiveAnalyte(methodFile_, id_, address_, "1", k, &a, &standard, &global_.quant, options_,
+                                   rawFlag_, rawFlag_);
+        break;
+      }
+      // The analyte's run as stored, when it was; the integration names
+      // its own mini run file in the buffer in its place.
+      char runFile[MAX_PATH] = {};
+      ExtractRunSection(dataFile_, int32_t(a.compoundNumber), runFile);
+      manual_.runFile = runFile;
+      // Automatic integration in its window either way: the time of the
+      // integration at a given time would be the 0.0 handed here.
+      manual_.mode = INTEGRATE_AUTOMATIC;
+      manual_.value = 0;
+      manual_.flag = 0;
+      RedoCompound(table, k, i, marked, &standardStep);
+      if (runFile[0]) DeleteFileA(runFile);
+      manual_.runFile = nullptr;
+      break;
+    }
+  }
+}
+
+// Corrected expected times of the active compounds into the method, as a
+// whole run stores them.
+void Run::UpdateExpectedTimes(HDHTABLE table, int32_t n) {
+  if (!haveRefs_ || !refTimes_ || (Calibration() && (global_.rtUpdateFlags & 0x1))) return;
+  for (int32_t i = 0; i < n; ++i) {
+    STRUCT_DH_COMPOUND c;
+    if (!GetDHRecord(table, i, &c) || !c.usesInternalStandard) continue;
+    if (refTimes_[i + 1].found > 0) {
+      c.retentionTime = uint32_t(double(refTimes_[i + 1].found) * 1000.0);
+      PutDHRecord(table, i, &c);
+    }
+  }
 }
 
 BOOL Run::Manual(char* runFile, const char* calibrationName, int16_t compoundIndex, int16_t stepIndex, int16_t mode,
@@ -1057,36 +1169,20 @@ BOOL Run::Manual(char* runFile, const char* calibrationName, int16_t compoundInd
     }
     bool marked = false;
     RedoCompound(table, compoundIndex, stepIndex, &marked);
+    const int32_t changed106 = manual_.step.calibrationTimeStamp;
     standardChanged = global_.quant.calculationType == 3 && (c.flags & quant::kFlagStandard);
-    if (standardChanged) {
-      // Every analyte quantitated by this standard, integrated as the run did.
-      manual_.runFile = nullptr;
-      manual_.mode = INTEGRATE_AUTOMATIC;
-      manual_.value = 0;
-      manual_.flag = 0;
-      for (int32_t i = 0; i < g1 && i <= 0xFFFF; ++i) {
-        STRUCT_RESULT_STEP st;
-        if (i == stepIndex || !ReadTolResultStep(results_, uint16_t(i), &st)) continue;
-        if (st.kind >= RESULT_KIND_REMOVED || st.standardNumber != int16_t(c.compoundNumber)) continue;
-        for (int32_t k = 0; k < n; ++k) {
-          STRUCT_DH_COMPOUND a;
-          if (k == compoundIndex || !GetDHRecord(table, k, &a) || int32_t(a.compoundNumber) != st.compoundNumber)
-            continue;
-          if (a.usesInternalStandard) RedoCompound(table, k, i, &marked);
-          break;
-        }
-      }
-    }
-    if (Calibration() && calibrationRow_ >= 0) {
+    if (standardChanged) RedoAnalytesOf(table, n, g1, compoundIndex, stepIndex, &marked);
+    if (Calibration() && effectiveType_ != 1 && calibrationRow_ >= 0) {
       if (HDHTABLE log = OpenCalibrationLog(methodFile_, id_, address_, true)) {
         DH_CALIBRATION_LOG_ROW row;
         if (GetDHRecord(log, calibrationRow_, &row)) {
-          row.recalcTime = manual_.step.calibrationTimeStamp;
+          row.recalcTime = changed106;
           PutDHRecord(log, calibrationRow_, &row);
         }
         FreeDHRecordSet(log);
       }
     }
+    UpdateExpectedTimes(table, n);
     WriteTolResults(results_, &header_);
     CloseSection(results_);
     results_ = nullptr;
@@ -1194,26 +1290,7 @@ BOOL CalibratedAmount(const STRUCT_DH_COMPOUND* compound, double response, doubl
 BOOL AddCalibrationPoint(STRUCT_DH_COMPOUND* compound, int16_t level, double response, BOOL replace, BOOL average,
                          const DH_QUANT_BLOCK* block) {
   if (!compound || !block || level < 0 || level >= 10 || !(response > 0) || !std::isfinite(response)) return FALSE;
-  DH_CALIBRATION_LEVEL& l = compound->levels[level];
-  int16_t count = std::clamp<int16_t>(l.count, 0, 10);
-  if (average && count > 0) {
-    // One point, the mean of the replicates so far.
-    const double n = std::max<float>(l.average > 0 ? 1.0f : 0.0f, 1.0f);
-    l.responses[0] = float((l.responses[0] * n + response) / (n + 1));
-    count = 1;
-  } else if (replace && count > 0) {
-    l.responses[count - 1] = float(response);
-  } else if (count < 10) {
-    l.responses[count++] = float(response);
-  } else {
-    std::memmove(&l.responses[0], &l.responses[1], 9 * sizeof(float));
-    l.responses[9] = float(response);
-  }
-  l.count = count;
-  l.level = int16_t(level + 1);
-  double sum = 0;
-  for (int i = 0; i < count; ++i) sum += l.responses[i];
-  l.average = float(count > 0 ? sum / count : 0);
+  if (quant::AppendCalPoint(compound, level, response, replace != FALSE, average != FALSE) < 0) return FALSE;
   if (FitCompoundCalibration(compound, nullptr, block)) return TRUE;
   // A curve that no point supports any more is no curve.
   bool points = false;

@@ -129,15 +129,15 @@ static_assert(offsetof(STRUCT_DH_GLOBAL_PARAMS, rrtTolerance) == 1064);
 static_assert(offsetof(STRUCT_DH_GLOBAL_PARAMS, librarySearchUnknowns) == 1068);
 static_assert(offsetof(STRUCT_DH_GLOBAL_PARAMS, massList) == 1100);
 
-// One calibration level of a compound.
+// One calibration level of a compound: its amount and up to ten points,
+// each the response of one calibration sample and that sample's row in the
+// method's "CalibrationLog". Points 0 to count - 1 are the live ones.
 struct DH_CALIBRATION_LEVEL {
-  int32_t key;         // kept by the receiving record when levels are copied
-  int16_t level;
-  int16_t count;       // 6: replicate count
-  float amount;
-  float responses[10];
-  float average;
-  float reserved[3];
+  float amount;          // 0: kept by the receiving record when levels are copied
+  uint16_t pointsInUse;  // 4: bit i = point i in use
+  int16_t count;         // 6: number of points
+  float responses[10];   // 8
+  int16_t rows[10];      // 48: calibration-log row of each point
 };
 static_assert(sizeof(DH_CALIBRATION_LEVEL) == 68);
 

@@ -80,7 +80,7 @@ TEST_F(MethodCopyTest, CalibrationChangesAreToldFromOtherChanges) {
   EXPECT_FALSE(MORVEX_HasCaliDataChanged(kMethod, kOther, -1, id_, address_, "1"));
   EXPECT_TRUE(MORVEX_AreCmpdParamsSame(kMethod, kOther, -1, id_, address_, "1", 1));
   STRUCT_DH_COMPOUND c = Get(kOther, 1);
-  c.levels[2].key += 1000;  // the first value of a level is the receiver's own
+  c.levels[2].amount += 1000;  // a level's amount is the receiver's own
   Set(kOther, 1, c);
   EXPECT_FALSE(MORVEX_HasCaliDataChanged(kMethod, kOther, -1, id_, address_, "1"));
   c.levels[2].responses[0] *= 1.5f;
@@ -119,14 +119,14 @@ TEST_F(MethodCopyTest, SavedCalibrationDataKeepsTheMethodsOwnSettings) {
   d.flags |= 0x8;
   d.coefficients[1] = 123.0f;
   d.levels[0].responses[0] = 7.0f;
-  d.levels[0].key = 999;
+  d.levels[0].amount = 999;
   d.windowHalfWidth = m.windowHalfWidth + 77;  // not a calibration field
   Set(kOther, 1, d);
   ASSERT_TRUE(MORVEX_SaveCaliDataToMethod(kMethod, kOther, 1, id_, address_, "1"));
   const STRUCT_DH_COMPOUND r = Get(kMethod, 1);
   EXPECT_EQ(+r.coefficients[1], 123.0f);
   EXPECT_EQ(+r.levels[0].responses[0], 7.0f);
-  EXPECT_EQ(+r.levels[0].key, +m.levels[0].key);
+  EXPECT_EQ(+r.levels[0].amount, +m.levels[0].amount);
   EXPECT_EQ(+r.windowHalfWidth, +m.windowHalfWidth);
   EXPECT_TRUE(r.flags & 0x4);  // never cleared
   EXPECT_TRUE(r.flags & 0x8);  // set from the giver

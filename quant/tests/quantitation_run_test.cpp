@@ -14,6 +14,8 @@
 #include "quant/compound_fields.h"
 #include "plotengine/overlay.h"
 #include "plotengine/result_annotations.h"
+#include "quant/calibration_points.h"
+#include "quant/peak_flags.h"
 #include "quant/quantitation_run.h"
 #include "quant_run_support.h"
 #include "quant_test_support.h"
@@ -434,11 +436,36 @@ class ManualQuantitationTest : public QuantitationRunTest {
     ASSERT_TRUE(Quantitate(window_, kSample, kMethod, SAMPLE_ANALYSIS));
     messages_.texts.clear();
   }
-  BOOL Manual(int16_t compound, int16_t step, int16_t type = SAMPLE_ANALYSIS, const char* name = nullptr) {
+  BOOL Manual(int16_t compound, int16_t step, int16_t type = SAMPLE_ANALYSIS, const char* name = nullptr,
+              int16_t mode = INTEGRATE_AUTOMATIC, double value = 0.0, const char* file = kSample, int16_t level = 0) {
     uint8_t options[QUANT_OPTIONS_SIZE];
-    Options(options, type, 0);
-    return DoTolmarManualQuantitationEx1(window_, nullptr, kSample, name ? name : kSample, kMethod, options, compound,
-                                         step, INTEGRATE_AUTOMATIC, 0.0, 0);
+    Options(options, type, level);
+    return DoTolmarManualQuantitationEx1(window_, nullptr, file, name ? name : file, kMethod, options, compound,
+                                         step, mode, value, 0);
+  }
+  STRUCT_DH_COMPOUND MethodCompound(int32_t i) {
+    STRUCT_DH_COMPOUND c{};
+    HDHTABLE t = OpenDHRecordSet(kMethod, method_.moduleId, method_.moduleAddress, "1");
+    EXPECT_NE(t, nullptr);
+    if (t) {
+      EXPECT_TRUE(GetDHRecord(t, i, &c));
+      FreeDHRecordSet(t);
+    }
+    return c;
+  }
+  void PutMethodCompound(int32_t i, const STRUCT_DH_COMPOUND& c) {
+    HDHTABLE t = OpenDHRecordSetForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(PutDHRecord(t, i, &c));
+    FreeDHRecordSet(t);
+  }
+  static std::vector<std::vector<uint8_t>> StepBytes(const char* file) {
+    std::vector<std::vector<uint8_t>> out;
+    for (const STRUCT_RESULT_STEP& st : ReadSteps(file)) {
+      const auto* b = reinterpret_cast<const uint8_t*>(&st);
+      out.emplace_back(b, b + sizeof st);
+    }
+    return out;
   }
   void EditSteps(const std::function<void(std::vector<STRUCT_RESULT_STEP>&)>& edit) {
     STRUCT_RESULTS_HEADER h;
@@ -635,6 +662,261 @@ TEST_F(QuantitationRunTest, TheDataFileLogNamesTheSampleAndTheMethod) {
   FreeDHRecordSet(log);
   EXPECT_NE(text.find(": Processed as Analysis sample using method:"), std::string::npos) << text;
   EXPECT_NE(text.find(std::string("    '") + kMethod + "'"), std::string::npos) << text;
+}
+
+}  // namespace
+
+namespace {
+
+// One analyte redone: its own row changes, every other row keeps its bytes.
+TEST_F(ManualQuantitationTest, AnAnalyteRedoneChangesOnlyItsRow) {
+  Quantitated();
+  EditSteps([](std::vector<STRUCT_RESULT_STEP>& steps) { steps[2].amount = 999.0f; });
+  const std::vector<std::vector<uint8_t>> before = StepBytes(kSample);
+  const std::vector<STRUCT_RESULT_STEP> old = ReadSteps(kSample);
+  ASSERT_TRUE(Manual(2, 2));
+  const std::vector<std::vector<uint8_t>> after = StepBytes(kSample);
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < after.size(); ++i) {
+    if (i == 2) continue;
+    EXPECT_EQ(after[i], before[i]) << i;
+  }
+  const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample);
+  EXPECT_NEAR(steps[2].amount, spec_.amounts[1], 0.02 * spec_.amounts[1]);
+  EXPECT_EQ(StepName(steps[2]), StepName(old[2]));
+  EXPECT_EQ(TempFiles(), 0u);
+}
+
+// The unknown peaks made anew leave the compounds' rows as they were.
+TEST_F(ManualQuantitationTest, AnUnknownPeakRedoneKeepsTheCompoundRows) {
+  MethodPlan plan;
+  plan.reportUnknowns = 1;
+  plan.removeIdentified = false;
+  Quantitated(plan);
+  STRUCT_RESULTS_HEADER h;
+  const size_t total = ReadSteps(kSample, &h).size();
+  const int16_t g1 = int16_t(h.countIdentified + h.countMissing + h.countFailed);
+  ASSERT_GT(total, size_t(g1));
+  EditSteps([&](std::vector<STRUCT_RESULT_STEP>& steps) { steps[size_t(g1)].area = 1.0f; });
+  const std::vector<std::vector<uint8_t>> before = StepBytes(kSample);
+  ASSERT_TRUE(Manual(0, g1));
+  const std::vector<std::vector<uint8_t>> after = StepBytes(kSample);
+  ASSERT_EQ(after.size(), total);
+  for (size_t i = 0; i < size_t(g1); ++i) EXPECT_EQ(after[i], before[i]) << i;
+  EXPECT_NE(after[size_t(g1)], before[size_t(g1)]);
+  EXPECT_EQ(TempFiles(), 0u);
+}
+
+// A manual change that stops leaves the data file's results byte for byte,
+// releases its claims and leaves no cache behind.
+TEST_F(ManualQuantitationTest, AStoppedManualRunKeepsTheResults) {
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    int16_t compound, step;
+    const char* said;
+  } cases[] = {
+      {"inactive compound",
+       [this] {
+         STRUCT_DH_COMPOUND c = MethodCompound(3);
+         c.usesInternalStandard = 0;
+         PutMethodCompound(3, c);
+       },
+       3, 3, nullptr},
+      {"percent method",
+       [this] {
+         HDHTABLE g = OpenGlobalTableForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
+         STRUCT_DH_GLOBAL_PARAMS global;
+         ASSERT_TRUE(ReadGlobalTable(g, &global));
+         global.quant.calculationType = 1;
+         ASSERT_TRUE(WriteGlobalTable(g, &global));
+         FreeDHRecordSet(g);
+       },
+       1, 1, "CalcType = %, or no active compounds in method"},
+  };
+  for (const Case& k : cases) {
+    Quantitated();
+    k.change();
+    const std::vector<uint8_t> results = Bytes(RESULTS_SECTION, kSample);
+    const std::vector<uint8_t> qualifiers = Bytes(QUALIFIERS_SECTION, kSample);
+    EXPECT_FALSE(Manual(k.compound, k.step)) << k.what;
+    const std::string said = k.said ? k.said : method_.compounds[3].name + " : Not Active.";
+    EXPECT_TRUE(Said(said)) << k.what << ": " << said;
+    EXPECT_EQ(Bytes(RESULTS_SECTION, kSample), results) << k.what;
+    EXPECT_EQ(Bytes(QUALIFIERS_SECTION, kSample), qualifiers) << k.what;
+    EXPECT_FALSE(ReadSteps(kSample).empty()) << k.what;
+    EXPECT_EQ(TempFiles(), 0u) << k.what;
+    char owner[100];
+    EXPECT_FALSE(GetFileLockOwner(kSample, owner, sizeof owner)) << k.what;
+    EXPECT_FALSE(GetFileLockOwner(kMethod, owner, sizeof owner)) << k.what;
+  }
+}
+
+// A standard placed by the user hands its mark and its stamps to the
+// analytes redone with it; an analyte marked so keeps the mark when the
+// standard is placed automatically again, one never marked stays unmarked.
+TEST_F(ManualQuantitationTest, AStandardPlacedByTheUserMarksItsAnalytes) {
+  Quantitated();
+  ASSERT_TRUE(Manual(0, 0));
+  std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample);
+  for (size_t i = 0; i < steps.size(); ++i) {
+    EXPECT_NE(steps[i].peakFlag, 'U') << i;
+    EXPECT_FALSE(steps[i].resultFlags & PF_USER) << i;
+  }
+  ASSERT_TRUE(Manual(0, 0, SAMPLE_ANALYSIS, nullptr, INTEGRATE_AT_TIME, steps[0].retentionTime));
+  const std::vector<STRUCT_RESULT_STEP> old = steps;
+  steps = ReadSteps(kSample);
+  ASSERT_EQ(steps.size(), old.size());
+  EXPECT_EQ(steps[0].peakFlag, 'U');
+  EXPECT_NE(std::string(steps[0].flagText).find('U'), std::string::npos);
+  size_t marked = 0;
+  for (size_t i = 1; i < steps.size(); ++i) {
+    if (steps[i].standardNumber != int16_t(steps[0].compoundNumber)) continue;
+    ++marked;
+    EXPECT_EQ(steps[i].peakFlag, 'U') << i;
+    EXPECT_TRUE(steps[i].resultFlags & PF_USER) << i;
+    EXPECT_NE(std::string(steps[i].flagText).find('U'), std::string::npos) << i;
+    EXPECT_EQ(+steps[i].timeStamp, +steps[0].timeStamp) << i;
+    EXPECT_NEAR(steps[i].amount, spec_.amounts[i - 1], 0.02 * spec_.amounts[i - 1]) << i;
+  }
+  EXPECT_EQ(marked, 4u);
+  ASSERT_TRUE(Manual(0, 0));
+  steps = ReadSteps(kSample);
+  EXPECT_NE(steps[0].peakFlag, 'U');
+  for (size_t i = 1; i < steps.size(); ++i) {
+    EXPECT_EQ(steps[i].peakFlag, 'U') << i;
+    EXPECT_TRUE(steps[i].resultFlags & PF_USER) << i;
+  }
+}
+
+// With the runs stored in the data file, each analyte redone with its
+// standard starts from its stored run; no extract is left behind.
+TEST_F(ManualQuantitationTest, StoredRunsOfTheAnalytesAreHandedOverAndCleanedUp) {
+  ASSERT_TRUE(WritePrivateProfileStringA("MORVEX", "SaveMiniRunFiles", "1", "MORVEX.INI"));
+  Quantitated();
+  const std::string run1 = "Run" + std::to_string(method_.compounds[1].number);
+  ASSERT_TRUE(SectionExists(kSample, run1.c_str()));
+  ASSERT_TRUE(Manual(0, 0));
+  EXPECT_TRUE(SectionExists(kSample, run1.c_str()));
+  EXPECT_EQ(TempFiles(), 0u);
+  const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample);
+  for (size_t i : {1u, 2u, 3u, 4u})
+    EXPECT_NEAR(steps[i].amount, spec_.amounts[i - 1], 0.02 * spec_.amounts[i - 1]) << i;
+  ASSERT_TRUE(WritePrivateProfileStringA("MORVEX", "SaveMiniRunFiles", "0", "MORVEX.INI"));
+}
+
+// Calibration samples: the manual change replaces the sample's own point
+// (found by its log row, not the level's last point), marks it "U" when
+// the user placed the peak, and stamps the sample's log row.
+class ManualCalibrationTest : public ManualQuantitationTest {
+ protected:
+  void SetUp() override {
+    ManualQuantitationTest::SetUp();
+    Design d;
+    ASSERT_TRUE(WriteUncalibratedMethod(kMethod, d, MethodPlan{}, &method_));
+    ASSERT_TRUE(Calibrate(window_, kMethod, d, method_, "C:\\Data", MethodPlan{}.levels));
+    messages_.texts.clear();
+  }
+  static constexpr char kCal2[] = "C:\\Data\\CAL2.KMS";
+  BOOL ManualCal2(int16_t compound, int16_t step, int16_t mode = INTEGRATE_AUTOMATIC, double value = 0) {
+    return Manual(compound, step, SAMPLE_CALIBRATION, kCal2, mode, value, kCal2, 1);
+  }
+  DH_CALIBRATION_LOG_ROW MethodLogRow(int32_t row) {
+    char name[128];
+    EXPECT_TRUE(BuildDHSectionName(name, "CalibrationLog", method_.moduleId, method_.moduleAddress, "1"));
+    DH_CALIBRATION_LOG_ROW r{};
+    HDHTABLE log = OpenDHTableSection(kMethod, name, sizeof r, FALSE);
+    EXPECT_NE(log, nullptr);
+    if (log) {
+      EXPECT_TRUE(GetDHRecord(log, row, &r));
+      FreeDHRecordSet(log);
+    }
+    return r;
+  }
+};
+
+TEST_F(ManualCalibrationTest, TheSamplesOwnPointIsReplacedAndMarked) {
+  STRUCT_DH_COMPOUND c = MethodCompound(1);
+  ASSERT_EQ(+c.levels[1].count, 1);
+  const int16_t own = c.levels[1].rows[0];
+  const float response = c.levels[1].responses[0];
+  // A later sample's point after it, and the sample's own point spoiled.
+  c.levels[1].count = 2;
+  c.levels[1].responses[0] = 1000.0f;
+  c.levels[1].responses[1] = 5.0f;
+  c.levels[1].rows[1] = 77;
+  c.levels[1].pointsInUse = 0x3;
+  PutMethodCompound(1, c);
+  const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kCal2);
+  ASSERT_GE(steps.size(), 2u);
+  ASSERT_EQ(+steps[1].compoundNumber, int32_t(c.compoundNumber));
+  ASSERT_TRUE(ManualCal2(1, 1, INTEGRATE_AT_TIME, steps[1].retentionTime));
+  const STRUCT_DH_COMPOUND after = MethodCompound(1);
+  EXPECT_EQ(+after.levels[1].count, 2);
+  EXPECT_EQ(+after.levels[1].rows[0], own);
+  EXPECT_NEAR(after.levels[1].responses[0], response, 0.02 * response);
+  EXPECT_EQ(+after.levels[1].rows[1], 77);
+  EXPECT_EQ(+after.levels[1].responses[1], 5.0f);
+  EXPECT_EQ(GetPointUMask(&after, 1), 0x1);
+  EXPECT_EQ(+after.levels[1].pointsInUse, 0x3);
+  for (int l : {0, 2}) EXPECT_EQ(+after.levels[l].responses[0], +c.levels[l].responses[0]) << l;
+  // The curve was fitted again over the points now in the record.
+  EXPECT_NE(+after.coefficients[1], +c.coefficients[1]);
+  const std::vector<STRUCT_RESULT_STEP> redone = ReadSteps(kCal2);
+  EXPECT_EQ(+MethodLogRow(own).recalcTime, +redone[1].calibrationTimeStamp);
+  EXPECT_EQ(redone[1].peakFlag, 'U');
+  EXPECT_TRUE(win::script::MessageBoxLog().empty());
+}
+
+// A compound no longer found takes the sample's point out of its level;
+// the later sample's point moves down in its place, with its row.
+TEST_F(ManualCalibrationTest, ACompoundNoLongerFoundDropsOnlyTheSamplesPoint) {
+  STRUCT_DH_COMPOUND c = MethodCompound(1);
+  ASSERT_EQ(+c.levels[1].count, 1);
+  c.levels[1].count = 2;
+  c.levels[1].responses[1] = 5.0f;
+  c.levels[1].rows[1] = 77;
+  c.levels[1].pointsInUse = 0x3;
+  c.retentionTime = 60000;  // past the end of the run
+  PutMethodCompound(1, c);
+  ASSERT_TRUE(ManualCal2(1, 1));
+  const STRUCT_DH_COMPOUND after = MethodCompound(1);
+  EXPECT_EQ(+after.levels[1].count, 1);
+  EXPECT_EQ(+after.levels[1].responses[0], 5.0f);
+  EXPECT_EQ(+after.levels[1].rows[0], 77);
+  EXPECT_EQ(+after.levels[1].pointsInUse, 0x1);
+  EXPECT_EQ(+after.levels[1].responses[1], 0.0f);
+  for (int l : {0, 2}) EXPECT_EQ(+after.levels[l].responses[0], +c.levels[l].responses[0]) << l;
+  EXPECT_EQ(+ReadSteps(kCal2)[1].kind, RESULT_KIND_MISSING);
+}
+
+TEST_F(ManualCalibrationTest, ALockedCalibrationWarnsAndKeepsItsPoints) {
+  struct Case {
+    int16_t compound;
+    std::string text;
+  } cases[] = {
+      // The standard first: its analytes, redone with it, are not locked yet.
+      {0, "The calibration data for the Internal Standard " + method_.compounds[0].name +
+              " is locked. \nIt will not be updated for the internal standard or the analytes that use it."},
+      {1, "The calibration data for the Analyte " + method_.compounds[1].name +
+              " is locked. \nIt will not be updated."},
+  };
+  for (const Case& k : cases) {
+    win::script::ResetLogs();
+    STRUCT_DH_COMPOUND c = MethodCompound(k.compound);
+    c.flags |= DH_COMPOUND_CALIBRATION_LOCKED;
+    c.levels[1].responses[0] *= 3.0f;
+    PutMethodCompound(k.compound, c);
+    ASSERT_TRUE(ManualCal2(k.compound, k.compound)) << k.compound;
+    const std::vector<win::script::MessageBoxRecord> boxes = win::script::MessageBoxLog();
+    ASSERT_EQ(boxes.size(), 1u) << k.compound;
+    EXPECT_EQ(boxes[0].caption, "Warning!");
+    EXPECT_EQ(boxes[0].text, k.text);
+    EXPECT_EQ(boxes[0].flags & 0xF, UINT(MB_OK));
+    const STRUCT_DH_COMPOUND after = MethodCompound(k.compound);
+    EXPECT_EQ(std::memcmp(after.levels, c.levels, sizeof c.levels), 0) << k.compound;
+    EXPECT_EQ(std::memcmp(after.coefficients, c.coefficients, sizeof c.coefficients), 0) << k.compound;
+  }
 }
 
 }  // namespace
