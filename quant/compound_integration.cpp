@@ -112,7 +112,8 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   // leaves reach the working file in one commit.
   bool batch = false;
   if (miniRun) {
-    if (!MakeTempFileName("RUN", r->run.path) || !PrepareDHFile(r->run.path)) {
+    if (!MakeTempFileName("RUN", r->run.path) || !MarkScratchSectionFile(r->run.path) ||
+        !PrepareDHFile(r->run.path)) {
       r->extractFailed = true;
       GetExtractionErrorText(NABRIT_ERROR_TARGET, r->extractText);
       return;
@@ -142,6 +143,8 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
     r->run.Keep();
   } else if (!MakeTempFileName("DHW", r->copy.path) || !CopyFileA(working, r->copy.path, FALSE)) {
     return;
+  } else {
+    MarkScratchSectionFile(r->copy.path);
   }
   if (!miniRun) batch = BeginSectionBatch(r->copy.path) != FALSE;
   if (standardRecord && standardCompound)

@@ -174,6 +174,8 @@ BOOL CreateCompoundMethod(STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPO
   if (!tempPath) return TRUE;
   tempPath[0] = 0;
   if (!compound || !tag || !MakeTempFileName("MTH", tempPath)) return TRUE;
+  // Only this run opens the method, and it deletes it when done.
+  MarkScratchSectionFile(tempPath);
   if (!CreateSectionFileAtPath(tempPath, ONE_COMPOUND_METHOD_TYPE, 0, 1)) return TRUE;
   const HSECTFILE f = OpenSectionFile(tempPath, nullptr, 0xC0000000u, 0);
   if (f == -1) return TRUE;

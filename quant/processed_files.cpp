@@ -164,7 +164,18 @@ BOOL MORVEX_CheckForRefPks(HDHTABLE compounds, int32_t count, REF_TIME_ENTRY** t
       e.found = float(slope * expected + offset);
     }
     c.retentionTime = uint32_t(std::max(0.0, double(e.found) * 1000.0));
-    if (!PutDHRecord(compounds, i, &c)) allWritten = false;
+  }
+  // Each run of readable records in one write: every write saves the whole
+  // table again.
+  for (int32_t i = 0; i < count;) {
+    if (!readable[size_t(i)]) {
+      ++i;
+      continue;
+    }
+    int32_t end = i;
+    while (end < count && readable[size_t(end)]) ++end;
+    if (!PutDHRecords(compounds, i, end - i, &records[size_t(i)])) allWritten = false;
+    i = end;
   }
   const bool ok = !found.empty() && allWritten;
   if (failed) *failed = ok ? 0 : 1;

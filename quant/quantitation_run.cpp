@@ -469,14 +469,23 @@ BOOL Run::Execute() {
       }
       // 20. Corrected expected times into the method.
       if (haveRefs_ && !(Calibration() && (global_.rtUpdateFlags & 0x1))) {
+        // Written in one go: each write saves the whole table.
+        std::vector<STRUCT_DH_COMPOUND> records(static_cast<size_t>(n));
+        int32_t first = n, last = -1;
         for (int32_t i = 0; i < n; ++i) {
-          STRUCT_DH_COMPOUND c;
-          if (!GetDHRecord(table, i, &c) || !c.usesInternalStandard) continue;
-          if (refTimes_[i + 1].found > 0) {
-            c.retentionTime = uint32_t(double(refTimes_[i + 1].found) * 1000.0);
-            PutDHRecord(table, i, &c);
+          STRUCT_DH_COMPOUND& c = records[size_t(i)];
+          if (!GetDHRecord(table, i, &c)) {
+            // Nothing is written past a record that cannot be read.
+            if (last >= first) PutDHRecords(table, first, last - first + 1, &records[size_t(first)]);
+            first = n, last = -1;
+            continue;
           }
+          if (!c.usesInternalStandard || !(refTimes_[i + 1].found > 0)) continue;
+          c.retentionTime = uint32_t(double(refTimes_[i + 1].found) * 1000.0);
+          first = std::min(first, i);
+          last = i;
         }
+        if (last >= first) PutDHRecords(table, first, last - first + 1, &records[size_t(first)]);
       }
       FreeDHRecordSet(table);
     }

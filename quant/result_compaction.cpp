@@ -105,6 +105,7 @@ std::vector<float> Values(HSECTION results, const STRUCT_RESULTS_HEADER& h, bool
 
 BOOL MakeTempSectionFile(const char* prefix, char* path260) {
   if (!MakeTempFileName(prefix, path260)) return FALSE;
+  MarkScratchSectionFile(path260);  // made, read and deleted by this process alone
   if (CreateSectionFileAtPath(path260, 0, 0, 1)) return TRUE;
   DeleteFileA(path260);
   path260[0] = 0;

@@ -73,6 +73,10 @@ HOLBRIN_API BOOL PutDHRecord(HDHTABLE table, int32_t index, const void* record) 
   return holbrin::WriteRecords(table, index, 1, record);
 }
 
+HOLBRIN_API BOOL PutDHRecords(HDHTABLE table, int32_t index, int32_t count, const void* records) {
+  return holbrin::WriteRecords(table, index, count, records);
+}
+
 HOLBRIN_API BOOL AppendDHRecord(HDHTABLE table, const void* record) {
   holbrin::Table* t = holbrin::Lookup(table);
   return t && holbrin::WriteRecords(table, int32_t(t->Count()), 1, record);

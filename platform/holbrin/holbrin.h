@@ -49,6 +49,9 @@ HOLBRIN_API int32_t CountDHRecords(HDHTABLE table);  // -1 for a bad handle
 HOLBRIN_API BOOL GetDHRecord(HDHTABLE table, int32_t index, void* record);
 // Replaces record index (index == count appends); written through at once.
 HOLBRIN_API BOOL PutDHRecord(HDHTABLE table, int32_t index, const void* record);
+// Replaces count records from index on (reaching past the end appends) in
+// one write; none is written when it fails.
+HOLBRIN_API BOOL PutDHRecords(HDHTABLE table, int32_t index, int32_t count, const void* records);
 HOLBRIN_API BOOL AppendDHRecord(HDHTABLE table, const void* record);
 HOLBRIN_API uint32_t GetDHRecordSize(HDHTABLE table);
 HOLBRIN_API void FreeDHRecordSet(HDHTABLE table);

@@ -83,7 +83,11 @@ int32_t Copy(const char* source, const char* target, Extract x, char* text) {
     std::vector<uint8_t> peaks;
   };
   std::vector<Scan> scans;
-  for (uint32_t s = info->firstScan; s <= info->lastScan && s >= info->firstScan; ++s) {
+  // The scans ahead of the range are passed over by the times the scan
+  // index holds, without reading them: a long run holds many.
+  uint32_t start = info->firstScan;
+  while (start <= info->lastScan && start >= info->firstScan && GetMSScanIndexTime(in, start) < x.from) ++start;
+  for (uint32_t s = start; s <= info->lastScan && s >= info->firstScan; ++s) {
     Scan scan{};
     if (ReadMSScan(in, s, &scan.record, buffer.data()) != 0) continue;
     const double t = scan.record.header.time;

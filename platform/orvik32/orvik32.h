@@ -58,6 +58,13 @@ ORVIK_API BOOL CreateSectionFile(SECTION_FILE_RECORD* record, int32_t typeCode, 
 // is refused (FALSE, last error ERROR_BAD_PATHNAME or
 // ERROR_FILENAME_EXCED_RANGE) and nothing is written anywhere.
 ORVIK_API BOOL CreateSectionFileAtPath(const char* path, int32_t typeCode, int32_t reserved, int32_t formatWord);
+// Marks an existing file (typically a fresh, empty temporary name) as this
+// process's scratch file: one that no other process opens and that this
+// process deletes itself. Its commits are whole while the process lives
+// but need not survive it, so they keep no journal on disk and never wait
+// for the disk; a sectioned file created there while it is still empty is
+// made in place. FALSE when there is no such file.
+ORVIK_API BOOL MarkScratchSectionFile(const char* path);
 // mode 2 with a creation record makes a new file (replacing); otherwise
 // opens an existing one, filling the record (when given) with its facts.
 // -1 when the file is missing, no sectioned file, damaged, or write

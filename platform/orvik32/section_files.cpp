@@ -8,6 +8,7 @@
 #include "section_store.h"
 #include "win/win_file_facts.h"
 #include "win/win_kernel.h"
+#include "win/win_paths.h"
 
 namespace orvik {
 namespace {
@@ -73,6 +74,15 @@ BOOL CreateSectionFileAtPath(const char* path, int32_t typeCode, int32_t, int32_
   try {
     if (!UsablePathForNewFile(path)) return FALSE;
     return CreateSectionedFile(path, typeCode, static_cast<uint16_t>(formatWord)) ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+BOOL MarkScratchSectionFile(const char* path) {
+  try {
+    if (!path || !*path) return FALSE;
+    return MarkScratch(win::paths::ToHost(path)) ? TRUE : FALSE;
   } catch (...) {
     return FALSE;
   }

@@ -12,6 +12,10 @@
 #include <cstring>
 #include <list>
 #include <mutex>
+#include <unordered_map>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "win/win_file_facts.h"
 #include "win/win_lock_holds.h"
@@ -287,8 +291,10 @@ ConnPtr Checkout(const std::string& host) {
 
 // The new file is written beside its place and renamed there only once
 // whole, so its first commit needs no journal on disk (nor its syncs).
+#define ORVIK_CREATE_PAGE_SIZE "PRAGMA page_size = 65536;"
+const char kCreatePageSize[] = ORVIK_CREATE_PAGE_SIZE;
 const char kCreateSchema[] =
-    "PRAGMA page_size = 65536;"
+    ORVIK_CREATE_PAGE_SIZE
     "PRAGMA journal_mode = MEMORY;"
     "BEGIN;" ORVIK_SECTIONS_TABLE ";" ORVIK_FILE_INFO_TABLE ";"
     "PRAGMA application_id = 1330795083;"  // "ORVK"
@@ -536,6 +542,50 @@ bool InTempFolder(std::string_view winPath) {
   return true;
 }
 
+namespace {
+struct FileId {
+  dev_t dev;
+  ino_t ino;
+};
+std::mutex g_scratchMutex;
+std::unordered_map<std::string, FileId> g_scratch;  // by host path
+
+bool IdOf(const std::string& hostPath, FileId* id) {
+  struct stat st;
+  if (stat(hostPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *id = {st.st_dev, st.st_ino};
+  return true;
+}
+}  // namespace
+
+bool MarkScratch(const std::string& hostPath) {
+  FileId id;
+  if (!IdOf(hostPath, &id)) return false;
+  std::lock_guard<std::mutex> lock(g_scratchMutex);
+  // Files deleted since they were marked are forgotten now and then.
+  if (g_scratch.size() >= 64) {
+    for (auto it = g_scratch.begin(); it != g_scratch.end();) {
+      FileId now;
+      if (!IdOf(it->first, &now) || now.dev != it->second.dev || now.ino != it->second.ino) it = g_scratch.erase(it);
+      else ++it;
+    }
+  }
+  g_scratch[hostPath] = id;
+  return true;
+}
+
+bool IsScratch(const std::string& hostPath) {
+  FileId marked;
+  {
+    std::lock_guard<std::mutex> lock(g_scratchMutex);
+    auto it = g_scratch.find(hostPath);
+    if (it == g_scratch.end()) return false;
+    marked = it->second;
+  }
+  FileId now;
+  return IdOf(hostPath, &now) && now.dev == marked.dev && now.ino == marked.ino;
+}
+
 ConnPtr Connect(std::string_view winPath) {
   if (winPath.empty() || !RegisterVfs()) return ConnPtr();
   std::string host = win::paths::ToHost(winPath);
@@ -567,6 +617,7 @@ ConnPtr Connect(std::string_view winPath) {
   // made them: their commits stay whole through the journal when a process
   // dies, and need not wait for the disk.
   if (InTempFolder(winPath)) c->Exec("PRAGMA synchronous = OFF");
+  if (IsScratch(host) && !c->Exec("PRAGMA journal_mode = MEMORY")) return ConnPtr();
   if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
   return ConnPtr(c.release());
 }
@@ -651,12 +702,40 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
   if (winPath.empty() || typeCode == -1 || !RegisterVfs()) return false;
   if (win::facts::IsWriteProtected(winPath)) return false;
   const std::string host = win::paths::ToHost(winPath);
-  const std::string tempWin = win::facts::SiblingTempName(host);
-  const std::string tempHost = win::paths::ToHost(tempWin);
-
   FilePrefix prefix{MakeHead(typeCode, formatWord), 0};
   prefix.checksum = HeadChecksum(prefix.head);
   sqlite3* db = nullptr;
+  struct stat st;
+  if (IsScratch(host) && stat(host.c_str(), &st) == 0 && st.st_size == 0) {
+    // No one else knows the file: it is made in place, in small pages, and
+    // the connection that made it is the first one pooled for it.
+    ForgetConnections(host);
+    std::unique_ptr<Conn> c(new Conn());
+    c->hostPath_ = host;
+    g_pendingPrefix = &prefix;
+    int rc = sqlite3_open_v2(host.c_str(), &c->db_, SQLITE_OPEN_READWRITE, kVfsName);
+    g_pendingPrefix = nullptr;
+    bool ok = rc == SQLITE_OK;
+    if (ok) {
+      MakeDefensive(c->db_);
+      sqlite3_busy_timeout(c->db_, kBusyTimeoutMs);
+      sqlite3_extended_result_codes(c->db_, 1);
+      ok = c->Exec("PRAGMA synchronous = OFF") && c->Exec("PRAGMA page_size = 4096") &&
+           c->Exec(kCreateSchema + std::strlen(kCreatePageSize)) && CheckedWhole(c.get()) &&
+           c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1");
+    }
+    if (ok) {
+      ConnPtr pooled(c.release());
+      return true;
+    }
+    c.reset();
+    // Empty again, so that it may be made anew.
+    [[maybe_unused]] const int emptied = truncate(host.c_str(), 0);
+    return false;
+  }
+  const std::string tempWin = win::facts::SiblingTempName(host);
+  const std::string tempHost = win::paths::ToHost(tempWin);
+
   g_pendingPrefix = &prefix;
   int rc = sqlite3_open_v2(tempHost.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                            kVfsName);

@@ -83,6 +83,7 @@ class Conn {
  private:
   friend class ConnPtr;
   friend ConnPtr Connect(std::string_view winPath);
+  friend bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t formatWord);
   Conn() = default;
   sqlite3* db_ = nullptr;
   std::string hostPath_;
@@ -115,7 +116,17 @@ ConnPtr Connect(std::string_view winPath);
 void ForgetConnections(const std::string& hostPath);
 
 // Creates (replacing) a sectioned file; written beside it, then renamed.
+// A scratch file that is still empty is made where it lies.
 bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t formatWord);
+
+// Scratch files: made under a name this process made up and deleted by it,
+// so that no one else opens them. Their commits stay whole while the
+// process lives, through a journal kept in memory, and never wait for the
+// disk; a process that dies leaves such a file as the rubbish it then is.
+// A file is scratch while it is the very file that was marked (the same
+// inode): one put in its place under the same name is not.
+bool MarkScratch(const std::string& hostPath);
+bool IsScratch(const std::string& hostPath);
 
 // A cached statement, reset and unbound again when the query ends, so no
 // statement keeps a read transaction open.

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <unordered_set>
@@ -355,6 +356,12 @@ QUORNA_API int32_t ReadMSScan(HMSDATA handle, uint32_t scan, MS_SCAN_RECORD* rec
     return -1;
   }
   return 0;
+}
+
+QUORNA_API double GetMSScanIndexTime(HMSDATA handle, uint32_t scan) {
+  const Image* img = Reading(handle);
+  if (!img || !img->HasScan(scan)) return std::numeric_limits<double>::quiet_NaN();
+  return img->Time(scan - img->FirstScan());
 }
 
 // ---- Writing -----------------------------------------------------------------------

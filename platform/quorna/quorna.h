@@ -359,6 +359,9 @@ QUORNA_API double ReadMSScanHeader(HMSDATA handle, const MS_SCAN_REQUEST* reques
                                    const STRUCT_CHAN_LIST* channels, MS_SCAN_HEADER* header, void* scanBuffer);
 // One stored scan as it is. 0 on success.
 QUORNA_API int32_t ReadMSScan(HMSDATA handle, uint32_t scan, MS_SCAN_RECORD* record, void* peakBuffer);
+// The time the scan index holds for a scan (the time its header was
+// written with), without reading the scan; NaN when there is no such scan.
+QUORNA_API double GetMSScanIndexTime(HMSDATA handle, uint32_t scan);
 
 // ---- Writing (handles from OpenMSDataSection mode 1) ---------------------
 QUORNA_API int32_t WriteMSHeader(HMSDATA handle, const void* infoBlock);

@@ -82,6 +82,37 @@ TEST_F(DhTables, CompoundRecordSetsReadUpdateAndRefuseOutOfRange) {
   EXPECT_TRUE(CloseSection(read));
 }
 
+// Several records in one write: replacing and appending past the end at
+// once; a range starting past the end, a bad count or a read-only table
+// writes nothing.
+TEST_F(DhTables, SeveralRecordsPutInOneWrite) {
+  HDHTABLE t = CreateCompoundTable(file_, kId, kAddress, "1");
+  ASSERT_NE(t, nullptr);
+  for (uint32_t i = 0; i < 2; ++i) {
+    STRUCT_DH_COMPOUND c = Compound(100 + i, "Toluene", 5000 + 1000 * i);
+    ASSERT_TRUE(AppendDHRecord(t, &c));
+  }
+  std::vector<STRUCT_DH_COMPOUND> three = {Compound(201, "Xylene", 7000), Compound(202, "Styrene", 8000),
+                                           Compound(203, "Cumene", 9000)};
+  ASSERT_TRUE(PutDHRecords(t, 1, 3, three.data()));
+  EXPECT_FALSE(PutDHRecords(t, 5, 1, three.data()));
+  EXPECT_FALSE(PutDHRecords(t, 0, 0, three.data()));
+  EXPECT_FALSE(PutDHRecords(t, 0, 1, nullptr));
+  FreeDHRecordSet(t);
+
+  HDHTABLE read = OpenCompoundTable(file_, kId, kAddress, "1");
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(CountDHRecords(read), 4);
+  STRUCT_DH_COMPOUND c;
+  const uint32_t numbers[] = {100, 201, 202, 203};
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_TRUE(GetDHRecord(read, i, &c));
+    EXPECT_EQ(+c.compoundNumber, numbers[i]);
+  }
+  EXPECT_FALSE(PutDHRecords(read, 0, 1, three.data()));
+  FreeDHRecordSet(read);
+}
+
 TEST_F(DhTables, WrongRecordSizeAndDamagedSectionsAreRefused) {
   char name[64];
   ASSERT_TRUE(BuildDHSectionName(name, "PeakTable", kId, kAddress, "1"));

@@ -1,7 +1,10 @@
 // The sectioned-file store: files, sections, listings, file information,
 // and what bad or damaged input gets.
+#include <sys/stat.h>
+
 #include <cstring>
 
+#include "orvik32/orvik32_batches.h"
 #include "store_fixture.h"
 #include "win/win_file_facts.h"
 #include "win/win_kernel.h"
@@ -421,6 +424,72 @@ TEST_F(SectionStoreTest, MissingFilesAndNullArguments) {
   EXPECT_EQ(CreateSection(file_.c_str(), nullptr, nullptr), nullptr);
   EXPECT_EQ(CreateSection(file_.c_str(), std::string(300, 'n').c_str(), nullptr), nullptr);
   EXPECT_TRUE(FileExists(file_.c_str()));
+}
+
+// The page size SQLite keeps in its header, behind the 4096-byte prefix.
+int PageSizeOf(const std::string& path) {
+  RawFile raw(path);
+  const std::vector<unsigned char> b = raw.Read(4096 + 16, 2);
+  if (b.size() != 2) return -1;
+  const int v = b[0] << 8 | b[1];
+  return v == 1 ? 65536 : v;
+}
+
+ino_t InodeOf(const std::string& path) {
+  struct stat st {};
+  return stat(win::paths::ToHost(path).c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// A scratch file is made where its empty name lies, as the very same file,
+// and keeps its sections whole through commits, large ones too; a file
+// put in its place under the same name is an ordinary file again.
+TEST_F(SectionStoreTest, ScratchFileIsMadeInPlaceAndOnlyWhileItIsTheMarkedFile) {
+  char temp[MAX_PATH] = {};
+  ASSERT_NE(GetTempFileNameA("C:\\TEMP", "scr", 0, temp), 0u);
+  const ino_t empty = InodeOf(temp);
+  ASSERT_NE(empty, 0u);
+  EXPECT_FALSE(MarkScratchSectionFile(Path("none.tmp").c_str()));
+  EXPECT_FALSE(MarkScratchSectionFile(nullptr));
+  ASSERT_TRUE(MarkScratchSectionFile(temp));
+  ASSERT_TRUE(CreateSectionFileAtPath(temp, 790, 0, 0x0102));
+  EXPECT_EQ(InodeOf(temp), empty);
+  EXPECT_EQ(GetSectionFileType(temp, nullptr), 790);
+  EXPECT_EQ(PageSizeOf(temp), 4096);
+  EXPECT_EQ(PageSizeOf(file_), 65536);
+
+  const std::string big(300000, 'b');
+  ASSERT_TRUE(BeginSectionBatch(temp));
+  ASSERT_TRUE(PutSection(temp, "One", "first"));
+  ASSERT_TRUE(PutSection(temp, "Big", big));
+  ASSERT_TRUE(CommitSectionBatch(temp));
+  ASSERT_TRUE(PutSection(temp, "One", "second"));
+  EXPECT_EQ(GetSection(temp, "One"), "second");
+  EXPECT_EQ(GetSection(temp, "Big"), big);
+  EXPECT_FALSE(win::facts::IsRegularFile(std::string(temp) + "-journal"));
+  // A batch that is given up leaves what was there.
+  ASSERT_TRUE(BeginSectionBatch(temp));
+  ASSERT_TRUE(PutSection(temp, "One", "third"));
+  AbortSectionBatch(temp);
+  EXPECT_EQ(GetSection(temp, "One"), "second");
+
+  // Made again while it holds sections: replaced, as any file is.
+  ASSERT_TRUE(CreateSectionFileAtPath(temp, 791, 0, 0));
+  EXPECT_EQ(GetSectionFileType(temp, nullptr), 791);
+  EXPECT_FALSE(SectionExists(temp, "One"));
+  EXPECT_NE(InodeOf(temp), empty);
+  EXPECT_EQ(PageSizeOf(temp), 65536);
+
+  // Another file copied over a marked name is no scratch file.
+  char second[MAX_PATH] = {};
+  ASSERT_NE(GetTempFileNameA("C:\\TEMP", "scr", 0, second), 0u);
+  ASSERT_TRUE(MarkScratchSectionFile(second));
+  ASSERT_TRUE(PutSection(file_, "Kept", "k"));
+  ASSERT_TRUE(CopyFileA(file_.c_str(), second, FALSE));
+  ASSERT_TRUE(PutSection(second, "Kept", "changed"));
+  EXPECT_EQ(GetSection(second, "Kept"), "changed");
+  EXPECT_EQ(PageSizeOf(second), 65536);
+  EXPECT_TRUE(DeleteFileA(temp));
+  EXPECT_TRUE(DeleteFileA(second));
 }
 
 }  // namespace

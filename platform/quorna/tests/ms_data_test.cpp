@@ -370,6 +370,25 @@ TEST_F(MsDataTest, ReadScanGivesTheStoredScan) {
   EXPECT_EQ(CloseMSData(h), 0);
 }
 
+// The index's time of every scan is the time its stored header holds;
+// scans that are not there have none.
+TEST_F(MsDataTest, IndexTimesAreTheScansOwnTimes) {
+  HMSDATA h = OpenMSDataSection(path_.c_str(), "MSData", 0, 0, 0, nullptr);
+  ASSERT_NE(h, nullptr);
+  MS_INFO_BLOCK info{};
+  ASSERT_EQ(ReadMSInfoFromHandle(h, &info), 0);
+  MS_SCAN_RECORD rec{};
+  std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+  for (uint32_t scan = info.firstScan; scan <= info.lastScan; ++scan) {
+    ASSERT_EQ(ReadMSScan(h, scan, &rec, buf.data()), 0);
+    EXPECT_EQ(GetMSScanIndexTime(h, scan), +rec.header.time) << scan;
+  }
+  EXPECT_TRUE(std::isnan(GetMSScanIndexTime(h, info.lastScan + 1)));
+  EXPECT_TRUE(std::isnan(GetMSScanIndexTime(h, info.firstScan - 1)));
+  EXPECT_TRUE(std::isnan(GetMSScanIndexTime(nullptr, info.firstScan)));
+  EXPECT_EQ(CloseMSData(h), 0);
+}
+
 TEST_F(MsDataTest, HandlesCloseThroughTheStoreAndOnlyOnce) {
   HMSDATA h = OpenMSData(path_.c_str(), "MSData", 0);
   ASSERT_NE(h, nullptr);

@@ -112,8 +112,21 @@ std::vector<std::string> Normalise(const std::vector<std::string>& parts, bool t
 }
 
 std::string JoinMatched(const std::string& base, const std::vector<std::string>& parts) {
+  const std::vector<std::string> clean = Normalise(parts, false);
+  // A path that lies there as written needs no component matched: every
+  // folder on the way exists under its own name then.
   std::string out = base;
-  for (const auto& p : Normalise(parts, false)) out += "/" + MatchComponent(out, p);
+  for (const auto& p : clean) {
+    out += '/';
+    out += p;
+  }
+  if (!clean.empty() && Exists(out)) return out;
+  out = base;
+  for (const auto& p : clean) {
+    const std::string matched = MatchComponent(out, p);
+    out += '/';
+    out += matched;
+  }
   return out.empty() ? "/" : out;
 }
 
