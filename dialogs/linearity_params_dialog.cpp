@@ -11,6 +11,7 @@
 
 #include "common/library_state.h"
 #include "common/work_file_facts.h"
+#include "prefsheets/sheet_template_items.h"
 #include "quorna/quorna.h"
 #include "win/win_resources.h"
 #include "win/win_user.h"
@@ -26,16 +27,7 @@ void AddTemplate(HMODULE module) {
   dlg.cx = 250;
   dlg.cy = 142;
   auto item = [&](int id, const char* cls, const char* text, DWORD style, short x, short y, short cx, short cy) {
-    win::resources::DialogItem it;
-    it.id = id;
-    it.className = cls;
-    it.text = text;
-    it.style = WS_VISIBLE | style;
-    it.x = x;
-    it.y = y;
-    it.cx = cx;
-    it.cy = cy;
-    dlg.items.push_back(it);
+    prefsheets::Item(dlg, id, cls, text, style, x, y, cx, cy);
   };
   const DWORD edit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
   item(-1, "Static", "Vertical ions:", 0, 6, 8, 70, 10);

@@ -5,6 +5,7 @@
 
 #include "common/library_state.h"
 #include "orvik32/orvik32.h"
+#include "prefsheets/sheet_template_items.h"
 #include "win/win_resources.h"
 #include "win/win_user.h"
 
@@ -17,16 +18,7 @@ void EnsureTemplate(HMODULE module) {
   dlg.cx = 220;
   dlg.cy = 110;
   auto item = [&](int id, const char* cls, const char* text, DWORD style, short x, short y, short cx, short cy) {
-    win::resources::DialogItem it;
-    it.id = id;
-    it.className = cls;
-    it.text = text;
-    it.style = WS_VISIBLE | style;
-    it.x = x;
-    it.y = y;
-    it.cx = cx;
-    it.cy = cy;
-    dlg.items.push_back(it);
+    prefsheets::Item(dlg, id, cls, text, style, x, y, cx, cy);
   };
   item(EDIT_LABEL_TEXT_ID, "Edit", "", WS_BORDER | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 6, 6,
        150, 70);

@@ -12,27 +12,10 @@
 #include "reportmakers/spectrum_reports.h"
 #include "reportpages/report_viewer.h"
 #include "spectra/spectrum_pairs.h"
+#include "spectrumctl/report_busy.h"
 #include "spectrumctl/spectrum_control.h"
 
-namespace {
-
-// The wait cursor and the busy flag for as long as a report is being made.
-class ReportBusy {
- public:
-  explicit ReportBusy(int16_t* flag) : flag_(flag), old_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) { *flag_ = 1; }
-  ~ReportBusy() {
-    SetCursor(old_);
-    *flag_ = 0;
-  }
-  ReportBusy(const ReportBusy&) = delete;
-  ReportBusy& operator=(const ReportBusy&) = delete;
-
- private:
-  int16_t* flag_;
-  HCURSOR old_;
-};
-
-}  // namespace
+using sptctl::ReportBusy;
 
 // A spectrum handed to the library-comparison program through the link, as
 // one entry of the exchange file; 0 when there is nothing to hand over.

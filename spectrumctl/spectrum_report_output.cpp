@@ -10,27 +10,10 @@
 #include "orvik32/orvik32_controls.h"
 #include "reportpages/page_maker.h"
 #include "reportpages/report_viewer.h"
+#include "spectrumctl/report_busy.h"
 #include "spectrumctl/spectrum_control.h"
 
-namespace {
-
-// The wait cursor and the busy flag for as long as a page is being made.
-class ReportBusy {
- public:
-  explicit ReportBusy(int16_t* flag) : flag_(flag), old_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) { *flag_ = 1; }
-  ~ReportBusy() {
-    SetCursor(old_);
-    *flag_ = 0;
-  }
-  ReportBusy(const ReportBusy&) = delete;
-  ReportBusy& operator=(const ReportBusy&) = delete;
-
- private:
-  int16_t* flag_;
-  HCURSOR old_;
-};
-
-}  // namespace
+using sptctl::ReportBusy;
 
 void CCtlSpt::ReportPrefsForOutput(STRUCT_REPORT_PREFS* prefs) const {
   KELT_GetCurrDefReportPrefs(prefs);
