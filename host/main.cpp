@@ -24,6 +24,7 @@ int OverlayWindowDemo();    // overlay_window_demo.cpp
 int OverlayNoiseDemo();     // overlay_live_demo.cpp
 int OverlayLiveDemo();      // overlay_live_demo.cpp
 int OverlayHostFeaturesDemo();  // overlay_host_features_demo.cpp
+int OverlayAmdisDemo();  // overlay_amdis_demo.cpp
 int DrawSampleSpectra();    // spectrum_plot_demo.cpp
 int WriteSampleReport();    // report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
@@ -198,6 +199,7 @@ int Demo() {
   if (const int noise = OverlayNoiseDemo(); !window) window = noise;
   if (const int live = OverlayLiveDemo(); !window) window = live;
   if (const int features = OverlayHostFeaturesDemo(); !window) window = features;
+  if (const int amdis = OverlayAmdisDemo(); !window) window = amdis;
   const int spectra = DrawSampleSpectra();
   const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();
@@ -308,8 +310,8 @@ int main(int argc, char** argv) {
   if (command == "demo" && argc == 2) return Demo();
   if (command == "overlay-window" && argc == 2) {
     const int window = OverlayWindowDemo(), noise = OverlayNoiseDemo(), live = OverlayLiveDemo(),
-              features = OverlayHostFeaturesDemo();
-    return window ? window : noise ? noise : live ? live : features;
+              features = OverlayHostFeaturesDemo(), amdis = OverlayAmdisDemo();
+    return window ? window : noise ? noise : live ? live : features ? features : amdis;
   }
   if (command == "make-sample") return MakeSample(argc, argv);
   if (command == "quantitate") {

@@ -142,6 +142,9 @@ ON_MESSAGE(OPM_LETUSEREDITCHROMATOGRAMPREFERENCES, OnLetUserEditChromatogramPref
 ON_MESSAGE(OPM_CONTROLTOBITMAP, OnControlToBitmap)
 ON_MESSAGE(OPM_CONTROLTOWMFFILE, OnControlToWMFFile)
 ON_MESSAGE(OPM_CLICKDRAGBITMAPTOCLIPBOARD, OnClickDragBitmapToClipboard)
+ON_MESSAGE(OPM_DOAMDISDECONVOLUTION, OnDoAMDISDeconvolution)
+ON_MESSAGE(OPM_DOAMDISANALYSIS, OnDoAMDISAnalysis)
+ON_MESSAGE(OPM_SHOWVERSIONDIALOG, OnShowVersionDialog)
 END_MESSAGE_MAP()
 
 void CCtlOPlot::PostNotification(unsigned short code, short route) {
@@ -189,6 +192,7 @@ BOOL CCtlOPlot::OnCommand(WPARAM wParam, LPARAM lParam) {
       if (OnNoiseCommand(id)) return TRUE;
       if (OnNavigationCommand(id)) return TRUE;
       if (OnExportCommand(id)) return TRUE;
+      if (OnVersionCommand(id)) return TRUE;
       if (id == OPLOT_ID_SEGMENTS && HIWORD(wParam) == 1) {
         OnNoteSegInfoClick();
         return TRUE;

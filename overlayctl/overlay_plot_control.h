@@ -1005,6 +1005,15 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   LRESULT OnClickDragBitmapToClipboard(WPARAM, LPARAM);
   LRESULT OnLetUserEditChromatogramPreferences(WPARAM, LPARAM);
   LRESULT OnExportChromatogramToAMDIS(WPARAM, LPARAM);
+  // The deconvolution (WM_USER+75) or analysis (WM_USER+76) of a slot's
+  // data file; its results become the slot's annotations.
+  LRESULT OnDoAMDISDeconvolution(WPARAM, LPARAM);
+  LRESULT OnDoAMDISAnalysis(WPARAM, LPARAM);
+  void RunAMDIS(short slot, const void* hostRecord, bool analysis);
+  // Commands 3180-3199 and WM_USER+96: the version dialog of a slot's data file.
+  bool OnVersionCommand(UINT id);
+  LRESULT OnShowVersionDialog(WPARAM, LPARAM);
+  void ShowVersionDialog(short slot);
 };
 
 // The class's window procedure: makes the object on WM_NCCREATE and
