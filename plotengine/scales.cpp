@@ -341,7 +341,7 @@ KELT_API void KELT_DrawVerticalScale(HDC dc, const STRUCT_VERT_SCALE* vs) {
     // then they stand a quarter character past the longest tick instead.
     int32_t labelGap = cw / 2 + l;
     const int32_t reach = std::max(LabelSideReach(axis.majorTickStyle, L), LabelSideReach(axis.minorTickStyle, l));
-    if (reach >= labelGap) labelGap = reach + cw / 4;
+    if (reach > labelGap) labelGap = reach + cw / 4;
     const double tol = std::fabs(t.step) * 1e-9;
     auto past = [&](double v) { return t.step > 0 ? v >= hi - tol : v <= lo + tol; };
     int drawn = 0;
