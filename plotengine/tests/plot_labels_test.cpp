@@ -322,7 +322,9 @@ TEST(LabelDrawing, ValueLabelKeepsOutOfTheTitleLine) {
       case AtAreaTop: EXPECT_EQ(top, 50); break;
       case Own: EXPECT_NEAR(top, c.anchorY - h - gap, 1); break;
     }
-    if (c.place != AtAreaTop) EXPECT_LT(l.m_cornerY[1], c.anchorY - 1);  // the box stays above its point
+    if (c.place != AtAreaTop) {
+      EXPECT_LT(l.m_cornerY[1], c.anchorY - 1);  // the box stays above its point
+    }
   }
 }
 
