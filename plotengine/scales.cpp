@@ -355,7 +355,13 @@ KELT_API void KELT_DrawVerticalScale(HDC dc, const STRUCT_VERT_SCALE* vs) {
       if (unitShownAtTop && y - labelTop < ch) continue;
       const std::string text = Label(t, v);
       const SIZE sz = TextSize(dc, text);
-      const int32_t x = leftOfPlot ? vs->right - sz.cx - labelGap : vs->left + labelGap;
+      // Moved off a long tick, a label still stays inside the scale (it was
+      // there at its usual place).
+      const int32_t usual = leftOfPlot ? vs->right - sz.cx - cw / 2 - l : vs->left + cw / 2 + l;
+      int32_t x = leftOfPlot ? vs->right - sz.cx - labelGap : vs->left + labelGap;
+      const int32_t scaleLeft = vs->left, scaleRight = vs->right;  // packed fields: copied, not bound
+      if (leftOfPlot && x < scaleLeft) x = std::min(usual, scaleLeft);
+      if (!leftOfPlot && x + sz.cx > scaleRight) x = std::max(usual, scaleRight - static_cast<int32_t>(sz.cx));
       Text(dc, x, y, text);
       ++drawn;
       if (axis.labelMode == 2) break;

@@ -370,6 +370,16 @@ TEST(VerticalScale, LabelsClearLongTicks) {
         EXPECT_GT(t.x, axisX + c.majorLength) << t.text;
       }
     }
+    // A wide label in a narrow scale stops at the scale's edge rather than leave it.
+    STRUCT_VERT_SCALE narrow = v;
+    if (c.leftOfPlot) narrow.left = 120 - TextWidth("10") - cell.cx / 2 - 3 - 4;
+    else narrow.right = TextWidth("10") + cell.cx / 2 + 3 + 4;
+    const Drawing nd = Record([&](HDC dc) { KELT_DrawVerticalScale(dc, &narrow); });
+    const int32_t narrowLeft = narrow.left, narrowRight = narrow.right;
+    for (const auto& t : nd.texts) {
+      EXPECT_GE(t.x, narrowLeft) << t.text;
+      EXPECT_LE(t.x + TextWidth(t.text), narrowRight) << t.text;
+    }
     if (c.majorLength == 6) {
       // Short ticks keep the usual place: half a character and the minor length off the axis.
       const DrawnText* five = d.FindText("5");
