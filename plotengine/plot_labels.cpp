@@ -556,6 +556,12 @@ void CLabelInfo::DisplayLabel(CDC* dc, short printing, short offsetX, short offs
       const int32_t gap = m_type == LABEL_TYPE_VALUE ? h / 3 : m_type == LABEL_TYPE_HORIZONTAL ? h / n : h / 2;
       int32_t top = y - h - gap;
       if (area) top = std::max(top, area->top);
+      // The plot's title line runs along the top of its area: a label that
+      // would reach into it goes down below it, while it still stays above
+      // its point, half its usual gap off it at least.
+      const int32_t titleBand = (h / n) + (h / n) / 4;
+      if (area && top < area->top + titleBand && area->top + titleBand + h + gap / 2 <= y)
+        top = area->top + titleBand;
       const int32_t hw = w >> 1;
       m_cornerX[0] = x - hw, m_cornerY[0] = top;
       m_cornerX[1] = x - hw, m_cornerY[1] = top + h;

@@ -292,6 +292,12 @@ void CTileTextOnPlot::InitPositions() {
       if (t->y - t->width < m_top) t->y = t->draw.markStyle == 1 ? m_bottom - mh : m_top + t->width;
       // A value below the scale would put the text under the plot.
       if (t->y > m_bottom - mh) t->y = m_bottom - mh;
+    } else if (t->draw.rotation == 900 && t->y - t->width < m_top + t->height) {
+      // An upright text over a peak near the top would run out of the plot
+      // and be cut off, or into the title line along the plot's top: it
+      // starts lower, so that its run ends a text line below the top. Its
+      // mark stays at the data point (see DrawLabels).
+      t->y = std::min(m_top + t->width + t->height, m_bottom - mh);
     }
     t->altX = t->x;
     t->altY = t->y;
@@ -433,20 +439,25 @@ void CTileTextOnPlot::DrawLabels() {
       if (!penReplaced && (oldPen || oldBrush)) firstPen = oldPen, firstBrush = oldBrush, penReplaced = true;
     }
     const int style = t->draw.markStyle;
+    // The mark's point: the text's own, but the data point for an upright
+    // text that was lowered only to keep its run inside the plot.
+    const int32_t px = t->x;
+    int32_t py = t->y;
+    if (!t->draw.keepInPlot && r == 900) py = std::min(py, m_bottom - Trunc((t->value - m_lowValue) * m_yScale));
     if (style == 0 || style == 2 || style == 3) {
-      DrawOctagonMark(dc, t->x - gx, t->y + gy, t->x + gx, t->y - gy, true);
+      DrawOctagonMark(dc, px - gx, py + gy, px + gx, py - gy, true);
       if (t->moved) {
-        dc->MoveTo(t->x, t->y);
+        dc->MoveTo(px, py);
         dc->LineTo(t->altX, t->altY);
         DrawOctagonMark(dc, t->altX - gx, t->altY + gy, t->altX + gx, t->altY - gy, false);
       }
       if ((style == 2 || style == 3) && t->draw.tick) {
-        dc->MoveTo(t->x, t->y - em.cy);
-        dc->LineTo(t->x, t->y + em.cy);
+        dc->MoveTo(px, py - em.cy);
+        dc->LineTo(px, py + em.cy);
       }
     } else if (style == 1) {
-      dc->MoveTo(t->x, t->y);
-      dc->LineTo(t->x, m_bottom);
+      dc->MoveTo(px, py);
+      dc->LineTo(px, m_bottom);
     }
   }
   if (fontReplaced && firstFont) dc->SelectObject(firstFont);

@@ -283,6 +283,51 @@ TEST(LabelDrawing, ValueLabelSitsAboveItsAnchorAndNotAboveTheArea) {
   }
 }
 
+// The title line along the top of a plot area: a value label that would
+// reach into it is lowered below it when it still clears its point by half
+// its gap; one over a point too close to the top keeps the top; one with
+// room keeps its place.
+TEST(LabelDrawing, ValueLabelKeepsOutOfTheTitleLine) {
+  STRUCT_AREA_TABLE t = OneArea();
+  CLabelInfo probe;
+  STRUCT_MARKER_PARAMS p = Params();
+  probe.SetTextLabel(const_cast<char*>("S/N (RMS): 352\nS: 28836\nN: 82"), &p, 0);
+  probe.SetTextLabelPosition(LABEL_TYPE_VALUE, 5.0, 500.0, 5.0, 500.0);
+  probe.SetAreaIndexes(&t, 0, 100, 0, 100);
+  DrawLabel(probe, t);
+  const int h = probe.m_boxHeight, line = h / 3, band = line + line / 4, gap = h / 3;
+  ASSERT_GT(line, 0);
+  enum Place { BelowTitle, AtAreaTop, Own };
+  struct TopCase {
+    int anchorY;
+    Place place;
+  };
+  const TopCase cases[] = {
+      {50 + band + h + gap - 3, BelowTitle},  // would reach into the title line
+      {50 + band + h + gap / 2 + 2, BelowTitle},  // enough room left above the point
+      {50 + h / 2, AtAreaTop},                    // no room: the area's top, as before
+      {50 + band + h + gap + 5, Own},             // clear of the title line already
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.anchorY);
+    CLabelInfo l;
+    l.SetTextLabel(const_cast<char*>("S/N (RMS): 352\nS: 28836\nN: 82"), &p, 0);
+    const double value = (350 - c.anchorY) * 1000.0 / 300.0;
+    l.SetTextLabelPosition(LABEL_TYPE_VALUE, 5.0, value, 5.0, value);
+    l.SetAreaIndexes(&t, 0, 100, 0, 100);
+    DrawLabel(l, t);
+    const int top = l.m_cornerY[0];
+    switch (c.place) {
+      case BelowTitle: EXPECT_EQ(top, 50 + band); break;
+      case AtAreaTop: EXPECT_EQ(top, 50); break;
+      case Own: EXPECT_NEAR(top, c.anchorY - h - gap, 1); break;
+    }
+    if (c.place != AtAreaTop) {
+      EXPECT_LT(l.m_cornerY[1], c.anchorY - 1);  // the box stays above its point
+    }
+  }
+}
+
 TEST(LabelDrawing, PointerLineEndsInAnOctagon) {
   STRUCT_AREA_TABLE t = OneArea();
   CLabelInfo l;

@@ -1,6 +1,7 @@
 // Tick steps, unit prefixes, the scale painters and the scales of an overlay.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -256,8 +257,8 @@ TEST(HorizontalScale, CentredLabelsAndTicks) {
   h.unitAtRight = 1;
   SIZE cell{};
   const Drawing d = Record([&](HDC dc) { KELT_DrawHorizontalScale(dc, &h); }, &cell);
-  // "10" would run past the right end of the label area.
-  EXPECT_EQ(d.Texts(), (Strings{"1", "2", "3", "4", "5", "6", "7", "8", "9", "minutes"}));
+  // "10" would run past the right end of the label area, "9" into the unit.
+  EXPECT_EQ(d.Texts(), (Strings{"1", "2", "3", "4", "5", "6", "7", "8", "minutes"}));
   SIZE w{};
   HDC m = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
   GetTextExtentPoint32A(m, "5", 1, &w);
@@ -282,6 +283,110 @@ TEST(HorizontalScale, NarrowScalesDoubleTheStepAndSkipCollisions) {
   // No width: nothing, and no endless doubling.
   STRUCT_HORZ_SCALE empty = Horizontal(0, 100, 50, 50);
   EXPECT_TRUE(Record([&](HDC dc) { KELT_DrawHorizontalScale(dc, &empty); }).lines.empty());
+}
+
+int32_t InternalLeadingOfMetafileFont() {
+  TEXTMETRICA tm{};
+  HDC m = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+  GetTextMetricsA(m, &tm);
+  DeleteEnhMetaFile(CloseEnhMetaFile(m));
+  return tm.tmInternalLeading;
+}
+
+// A page's ticks are long against its text (300 units against a row of a
+// few hundred): labels keep clear of them whatever the tick style, and the
+// unit keeps its own row end free.
+TEST(HorizontalScale, LabelsClearLongTicksAndTheUnit) {
+  struct TickCase {
+    int16_t major, minor;
+    int16_t majorLength, minorLength;
+    bool moved;  // the row leaves the place it has for short ticks
+  };
+  const TickCase cases[] = {
+      {SCALE_TICKS_LABEL_SIDE, SCALE_TICKS_NONE, 30, 10, true},
+      {SCALE_TICKS_CROSSING, SCALE_TICKS_NONE, 30, 10, true},
+      {SCALE_TICKS_INTO_PLOT, SCALE_TICKS_LABEL_SIDE, 30, 25, true},  // only the minors reach the labels
+      {SCALE_TICKS_INTO_PLOT, SCALE_TICKS_NONE, 30, 10, false},
+      {SCALE_TICKS_LABEL_SIDE, SCALE_TICKS_NONE, 2, 1, false},         // short ticks: the row stays
+  };
+  const int32_t leading = InternalLeadingOfMetafileFont();
+  for (const auto& c : cases) {
+    STRUCT_HORZ_SCALE h = Horizontal(0, 10, 100, 600);
+    h.axis.majorTickStyle = c.major;
+    h.axis.minorTickStyle = c.minor;
+    h.axis.minorDivision = 1;
+    h.axis.majorTickLength = c.majorLength;
+    h.axis.minorTickLength = c.minorLength;
+    h.bottom = 400;
+    std::strcpy(h.unitText, "minutes");
+    h.unitAtRight = 1;
+    SIZE cell{};
+    const Drawing d = Record([&](HDC dc) { KELT_DrawHorizontalScale(dc, &h); }, &cell);
+    const DrawnText* five = d.FindText("5");
+    ASSERT_TRUE(five) << c.major;
+    const int32_t usual = 300 + (c.major == SCALE_TICKS_LABEL_SIDE || c.major == SCALE_TICKS_CROSSING
+                                     ? 2 * (cell.cy / 5)
+                                     : cell.cy / 5);
+    EXPECT_EQ(five->y != usual, c.moved) << c.major << "/" << c.minor;
+    // The lowest tick end below the axis lies above the glyphs' top.
+    int32_t lowest = 300;
+    for (const auto& l : d.lines)
+      if (l.x0 == l.x1) lowest = std::max({lowest, l.y0, l.y1});
+    EXPECT_LT(lowest, five->y + leading) << c.major << "/" << c.minor;
+    // No label shares any of the unit's box.
+    const DrawnText* unit = d.FindText("minutes");
+    ASSERT_TRUE(unit);
+    for (const auto& t : d.texts) {
+      if (&t == unit) continue;
+      const bool apart = t.x + TextWidth(t.text) <= unit->x || t.x >= unit->x + TextWidth(unit->text) ||
+                         t.y + cell.cy <= unit->y || t.y >= unit->y + cell.cy;
+      EXPECT_TRUE(apart) << t.text << " runs into the unit";
+    }
+  }
+}
+
+TEST(VerticalScale, LabelsClearLongTicks) {
+  struct TickCase {
+    int16_t style;
+    int16_t majorLength;
+    bool leftOfPlot;
+  };
+  for (const auto& c : {TickCase{SCALE_TICKS_LABEL_SIDE, 40, true}, TickCase{SCALE_TICKS_CROSSING, 40, true},
+                        TickCase{SCALE_TICKS_LABEL_SIDE, 40, false}, TickCase{SCALE_TICKS_LABEL_SIDE, 6, true}}) {
+    STRUCT_VERT_SCALE v = Vertical(0, 10);
+    v.axis.majorTickStyle = c.style;
+    v.axis.majorTickLength = c.majorLength;
+    v.scaleLeftOfPlot = c.leftOfPlot ? 1 : 0;
+    v.left = 0;
+    v.right = 120;
+    SIZE cell{};
+    const Drawing d = Record([&](HDC dc) { KELT_DrawVerticalScale(dc, &v); }, &cell);
+    const int32_t axisX = c.leftOfPlot ? 120 : 0;
+    ASSERT_FALSE(d.texts.empty());
+    for (const auto& t : d.texts) {
+      if (c.leftOfPlot) {
+        EXPECT_LT(t.x + TextWidth(t.text), axisX - c.majorLength) << t.text << " style " << c.style;
+      } else {
+        EXPECT_GT(t.x, axisX + c.majorLength) << t.text;
+      }
+    }
+    // A wide label in a narrow scale stops at the scale's edge rather than leave it.
+    STRUCT_VERT_SCALE narrow = v;
+    if (c.leftOfPlot) narrow.left = 120 - TextWidth("10") - cell.cx / 2 - 3 - 4;
+    else narrow.right = TextWidth("10") + cell.cx / 2 + 3 + 4;
+    const Drawing nd = Record([&](HDC dc) { KELT_DrawVerticalScale(dc, &narrow); });
+    const int32_t narrowLeft = narrow.left, narrowRight = narrow.right;
+    for (const auto& t : nd.texts) {
+      EXPECT_GE(t.x, narrowLeft) << t.text;
+      EXPECT_LE(t.x + TextWidth(t.text), narrowRight) << t.text;
+    }
+    if (c.majorLength == 6) {
+      // Short ticks keep the usual place: half a character and the minor length off the axis.
+      const DrawnText* five = d.FindText("5");
+      ASSERT_TRUE(five);
+      EXPECT_EQ(five->x, 120 - TextWidth("5") - cell.cx / 2 - 3);
+    }
+  }
 }
 
 class OverlayScalesTest : public PlotRootTest {};

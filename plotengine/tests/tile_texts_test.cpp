@@ -216,3 +216,37 @@ TEST_F(TileTextsTest, AtMostTwelveFonts) {
   EXPECT_EQ(Get(h, 13).fontSlot, -1);
   EXPECT_EQ(Get(h, 14).fontSlot, 4);
 }
+
+// An upright text over a peak at the top of the plot (not kept) would run
+// out of the plot and be cut: it starts one run below the top, its mark
+// and tick stay at the apex. A text with room keeps its place.
+TEST_F(TileTextsTest, UprightTextsAtTheTopKeepTheirRunInsideThePlot) {
+  struct TopCase {
+    double value;
+    int16_t markStyle;
+    bool lowered;
+  };
+  for (const auto& c : {TopCase{990.0, 2, true}, TopCase{1000.0, 0, true}, TopCase{300.0, 2, false}}) {
+    SCOPED_TRACE(c.value);
+    CTileTextOnPlot h;
+    ASSERT_EQ(h.InitHolder(), 1);
+    STRUCT_TILE_DRAW d = Draw(900, c.markStyle, 0);
+    d.tick = 1;
+    Add(h, 4.0, c.value, -1.0, "6.129 min", d);
+    const Drawing drawn = DrawTiles(h);
+    ASSERT_EQ(drawn.Texts(), std::vector<std::string>{"6.129 min"});
+    const Tile t = Get(h, 0);
+    const int32_t apexY = 360 - static_cast<int32_t>((c.value - 0.0) * 0.32);
+    const DrawnText* text = drawn.FindText("6.129 min");
+    ASSERT_TRUE(text);
+    // The run goes up from the text's point by its measured width (less the
+    // margin) and ends a text line below the top, clear of a title there.
+    EXPECT_GE(text->y - t.width, 40 + t.height);
+    EXPECT_EQ(text->y != apexY, c.lowered);
+    if (c.markStyle == 2) {
+      bool tickAtApex = false;
+      for (const auto& l : drawn.lines) tickAtApex = tickAtApex || (l.x0 == 216 && l.x1 == 216 && std::min(l.y0, l.y1) < apexY && std::max(l.y0, l.y1) > apexY);
+      EXPECT_TRUE(tickAtApex);
+    }
+  }
+}
