@@ -382,8 +382,13 @@ void CCtlOPlot::MakeLinearityReport() {
     double vLeast = 0, vGreatest = 0, hLeast = 0, hGreatest = 0;
     lin::AxisRange(vv.data(), n, m_bLinTargetRatios != 0, msData, &r.vLow, &r.vHigh, &vLeast, &vGreatest);
     lin::AxisRange(hv.data(), n, m_bLinTargetRatios != 0, msData, &r.hLow, &r.hHigh, &hLeast, &hGreatest);
-    const lin::Box box{left + 2000, top + 2 * q, right, bottom - 1000};
-    FrameBox(dc, left, top + 2 * q, right, bottom);
+    // The page's last line holds the unit and the ratio texts: the X-Y plot
+    // and its scale end above it, or the texts would sit on the scale labels.
+    const int32_t lineHeight = MPM_LineToY(page, 6) - MPM_LineToY(page, 5);
+    const int16_t lastLineY = static_cast<int16_t>(kPageBottom - lineHeight);
+    const int32_t xyBottom = std::min<int32_t>(bottom, lastLineY - lineHeight / 4);
+    const lin::Box box{left + 2000, top + 2 * q, right, xyBottom - 1000};
+    FrameBox(dc, left, top + 2 * q, right, xyBottom);
 
     STRUCT_VERT_SCALE vs{};
     vs.axis = prefs.chroAxis0;
@@ -414,11 +419,10 @@ void CCtlOPlot::MakeLinearityReport() {
     hs.left = box.left;
     hs.right = box.right;
     hs.top = box.bottom;
-    hs.bottom = bottom;
+    hs.bottom = xyBottom;
     hs.labelLeftLimit = left;
     hs.labelRightLimit = right;
     KELT_DrawHorizontalScale(dc, &hs);
-    const int16_t lastLineY = static_cast<int16_t>(kPageBottom - (MPM_LineToY(page, 6) - MPM_LineToY(page, 5)));
     SIZE unitSize{};
     GetTextExtentPoint32A(dc, unit, static_cast<int>(std::strlen(unit)), &unitSize);
     MPM_XYTextOut(page, static_cast<int16_t>(right - unitSize.cx - cw / 2), lastLineY, unit);
