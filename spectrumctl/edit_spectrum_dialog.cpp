@@ -15,7 +15,7 @@
 #include "common/library_state.h"
 #include "common/preference_records.h"
 #include "dialogs/edit_field_checks.h"
-#include "fandor/list_spectrum.h"
+#include "fandor/empty_list_entries.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_dialogs.h"
 #include "spectra/library_entry_texts.h"

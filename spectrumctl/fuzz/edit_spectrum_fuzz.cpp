@@ -12,7 +12,7 @@
 #include <string>
 
 #include "common/preference_records.h"
-#include "fandor/list_spectrum.h"
+#include "fandor/empty_list_entries.h"
 #include "orvik32/orvik32.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectrumctl/edit_spectrum_dialog.h"

@@ -1,5 +1,5 @@
 // Empty list spectra.
-#include "fandor/list_spectrum.h"
+#include "fandor/empty_list_entries.h"
 
 FANDOR_API STRUCT_LIST_SPT* NewListSpectrum(uint32_t room) {
   STRUCT_LIST_SPT* list = NewListEntry(room);
