@@ -19,12 +19,7 @@ namespace {
 constexpr char kFolder[] = "C:\\Workstation\\Plots";
 constexpr char kPicture[] = "C:\\Workstation\\Plots\\overlay-annotated.png";
 
-struct OverlayFree {
-  void operator()(SVW_OVERLAY* o) const {
-    OPLOT_ClearOverlayStructure(o);
-    FreeBlock(o);
-  }
-};
+using sample_overlay::OverlayFree;
 
 STRUCT_MARKER_PARAMS LabelParams(COLORREF colour) {
   STRUCT_MARKER_PARAMS p{};

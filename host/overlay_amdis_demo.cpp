@@ -8,6 +8,7 @@
 
 #include "fandor/amdis_runs.h"
 #include "fixtures/msp_library.h"
+#include "host/overlay_demo_window.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_messages.h"
 #include "overlayctl/overlay_plot_control.h"
@@ -24,12 +25,7 @@ constexpr char kLibrary[] = "C:\\Workstation\\Plots\\sample.msp";
 constexpr char kDeconvolution[] = "C:\\Workstation\\Plots\\control-deconvolution.png";
 constexpr char kAnalysis[] = "C:\\Workstation\\Plots\\control-analysis.png";
 
-struct OverlayFree {
-  void operator()(SVW_OVERLAY* o) const {
-    OPLOT_ClearOverlayStructure(o);
-    FreeBlock(o);
-  }
-};
+using sample_overlay::OverlayFree;
 
 bool Save(HWND window, const char* path) {
   if (!win::script::SaveWindowPng(window, path)) {
@@ -51,18 +47,9 @@ int OverlayAmdisDemo() {
   if (!sample_overlay::MakeFiles(kFolder, &f)) return 1;
   std::unique_ptr<SVW_OVERLAY, OverlayFree> o(static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY))));
   if (!o || !sample_overlay::Fill(o.get(), f, OVERLAY_MODE_OVERLAID)) return 1;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "KeltAmdisWindow";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "Deconvolution", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1100,
-                                650, nullptr, nullptr, nullptr, nullptr);
-  RECT client{};
-  GetClientRect(window, &client);
-  HWND control = CreateWindowExA(0, "KELT_OP", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
-                                 reinterpret_cast<HMENU>(intptr_t{7}), nullptr, nullptr);
-  auto* c = control ? static_cast<CCtlOPlot*>(GetPropA(control, CCtlOPlot::kPropertyName)) : nullptr;
+  HWND control = nullptr;
+  HWND window = overlay_demo::MakeWindow("Deconvolution", 1100, 650, &control);
+  CCtlOPlot* c = overlay_demo::ControlOf(control);
   if (!c) {
     DestroyWindow(window);
     return 1;

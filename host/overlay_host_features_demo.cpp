@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/plot_descriptors.h"
+#include "host/overlay_demo_window.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "win/win_paths.h"
@@ -18,12 +19,7 @@ namespace {
 constexpr char kFolder[] = "C:\\Workstation\\Plots";
 constexpr char kPicture[] = "C:\\Workstation\\Plots\\control-host-features.png";
 
-struct OverlayFree {
-  void operator()(SVW_OVERLAY* o) const {
-    OPLOT_ClearOverlayStructure(o);
-    FreeBlock(o);
-  }
-};
+using sample_overlay::OverlayFree;
 
 }  // namespace
 
@@ -32,18 +28,9 @@ int OverlayHostFeaturesDemo() {
   if (!sample_overlay::MakeFiles(kFolder, &f)) return 1;
   std::unique_ptr<SVW_OVERLAY, OverlayFree> o(static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY))));
   if (!o || !sample_overlay::Fill(o.get(), f, OVERLAY_MODE_STACKED)) return 1;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "KeltHostFeaturesWindow";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "Host features", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1000,
-                                600, nullptr, nullptr, nullptr, nullptr);
-  RECT client{};
-  GetClientRect(window, &client);
-  HWND control = CreateWindowExA(0, "KELT_OP", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
-                                 reinterpret_cast<HMENU>(intptr_t{7}), nullptr, nullptr);
-  auto* c = control ? static_cast<CCtlOPlot*>(GetPropA(control, CCtlOPlot::kPropertyName)) : nullptr;
+  HWND control = nullptr;
+  HWND window = overlay_demo::MakeWindow("Host features", 1000, 600, &control);
+  CCtlOPlot* c = overlay_demo::ControlOf(control);
   if (!c) {
     DestroyWindow(window);
     return 1;

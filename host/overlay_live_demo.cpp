@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "fixtures/msfixtures.h"
+#include "host/overlay_demo_window.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_noise_labels.h"
 #include "overlayctl/overlay_plot_control.h"
@@ -24,12 +25,7 @@ namespace {
 
 constexpr char kFolder[] = "C:\\Workstation\\Plots";
 
-struct OverlayFree {
-  void operator()(SVW_OVERLAY* o) const {
-    OPLOT_ClearOverlayStructure(o);
-    FreeBlock(o);
-  }
-};
+using sample_overlay::OverlayFree;
 
 bool Save(HWND window, const char* path) {
   win::script::PumpUntilIdle();
@@ -41,22 +37,8 @@ bool Save(HWND window, const char* path) {
   return true;
 }
 
-HWND MakeWindow(const char* title, int width, int height, HWND* control) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "KeltHostMeasureWindow";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, width, height,
-                                nullptr, nullptr, nullptr, nullptr);
-  RECT client{};
-  GetClientRect(window, &client);
-  *control = CreateWindowExA(0, "KELT_OP", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
-                             reinterpret_cast<HMENU>(intptr_t{7}), nullptr, nullptr);
-  return window;
-}
-
-CCtlOPlot* ControlOf(HWND control) { return static_cast<CCtlOPlot*>(GetPropA(control, CCtlOPlot::kPropertyName)); }
+using overlay_demo::ControlOf;
+using overlay_demo::MakeWindow;
 
 // The host answers a zoom by reading the asked range into its overlay.
 void ShowRange(HWND control, SVW_OVERLAY* o, double start, double end) {

@@ -12,12 +12,7 @@ namespace {
 
 constexpr char kFolder[] = "C:\\Workstation\\Plots";
 
-struct OverlayFree {
-  void operator()(SVW_OVERLAY* o) const {
-    OPLOT_ClearOverlayStructure(o);
-    FreeBlock(o);
-  }
-};
+using sample_overlay::OverlayFree;
 using Overlay = std::unique_ptr<SVW_OVERLAY, OverlayFree>;
 
 Overlay NewOverlay() { return Overlay(static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)))); }

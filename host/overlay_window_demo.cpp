@@ -27,12 +27,7 @@ namespace {
 
 constexpr char kFolder[] = "C:\\Workstation\\Plots";
 
-struct OverlayFree {
-  void operator()(SVW_OVERLAY* o) const {
-    OPLOT_ClearOverlayStructure(o);
-    FreeBlock(o);
-  }
-};
+using sample_overlay::OverlayFree;
 
 bool Save(HWND window, const char* path) {
   win::script::PumpUntilIdle();

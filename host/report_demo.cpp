@@ -24,12 +24,7 @@ constexpr char kReports[] = "C:\\Workstation\\Reports\\sample.msr";
 constexpr char kPdf[] = "C:\\Workstation\\Reports\\report.pdf";
 constexpr char kPng[] = "C:\\Workstation\\Reports\\report-page1.png";
 
-struct OverlayFree {
-  void operator()(SVW_OVERLAY* o) const {
-    OPLOT_ClearOverlayStructure(o);
-    FreeBlock(o);
-  }
-};
+using sample_overlay::OverlayFree;
 
 void HeaderLine(CReportOutput& out, int i, const char* text, uint16_t line, uint16_t column, int16_t font) {
   out.HeaderUsed[i] = 1;

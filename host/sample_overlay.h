@@ -196,4 +196,12 @@ inline bool EndLetterPage(HDC dc, bool drawn) {
   return ok;
 }
 
+// Frees an overlay the demos build, with the data its slots hold.
+struct OverlayFree {
+  void operator()(SVW_OVERLAY* o) const {
+    OPLOT_ClearOverlayStructure(o);
+    FreeBlock(o);
+  }
+};
+
 }  // namespace sample_overlay
