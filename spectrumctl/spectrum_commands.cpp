@@ -158,7 +158,7 @@ void CCtlSpt::OnPictureToFile() {
   STRUCT_REPORT_PREFS prefs{};
   KELT_GetCurrDefReportPrefs(&prefs);
   const bool landscape = prefs.spooler.orientation == 2;
-  CMPage* page = MPM_InitMetaPageMaker(&prefs, landscape ? 140 : 80, landscape ? 60 : 72, prefs.spooler.orientation);
+  CMPage* page = MPM_InitMetaPageMaker(&prefs, landscape ? 140 : 80, landscape ? 60 : 72, landscape ? 1 : 0);
   if (!page) return;
   if (!MPM_StartNewPage(page, 0)) {
     MPM_FreeMetaPageMaker(page);

@@ -43,7 +43,7 @@ void CCtlSpt::OnTTPrint() {
 bool CCtlSpt::MakePlotPage(STRUCT_REPORT_PREFS* prefs, char* file, int16_t temporary) {
   const bool landscape = prefs->spooler.orientation == 2;
   const int16_t lines = landscape ? 60 : 72;
-  CMPage* page = MPM_InitMetaPageMaker(prefs, landscape ? 140 : 80, lines, prefs->spooler.orientation);
+  CMPage* page = MPM_InitMetaPageMaker(prefs, landscape ? 140 : 80, lines, landscape ? 1 : 0);
   if (!page) return false;
   if (!MPM_StartNewPage(page, 0)) {
     MPM_FreeMetaPageMaker(page);

@@ -533,4 +533,33 @@ TEST_F(SptReportsTest, PrintedPlotsFillTheirRectangle) {
   DestroyWindow(w);
 }
 
+// Only a landscape setting (2) makes a landscape plot page: the other
+// values of the preference are portrait pages.
+TEST_F(SptReportsTest, OnlyTheLandscapeSettingMakesALandscapePlotPage) {
+  HWND w = MakeControl();
+  sptfix::Spt a = FromFile(51, 233, "C:\\Data\\RUN5.KMS");
+  SendPair(w, a.get(), nullptr);
+  win::script::PumpUntilIdle();
+  const struct {
+    int16_t setting;
+    uint16_t stored;
+  } cases[] = {{0, 2}, {1, 2}, {2, 1}};
+  int pages = 0;
+  for (const auto& c : cases) {
+    UseReportPrefs(0, 0, c.setting);
+    SendMessageA(w, WM_COMMAND, 8005, 0);
+    ASSERT_EQ(Pages(), ++pages);
+    CRptsFileHandler file(nullptr);
+    ASSERT_EQ(file.UseThisExistingFile(kReports), 1);
+    RptsPageRecord record{};
+    uint32_t size = 0;
+    void* bits = file.GetPage(pages - 1, &record, &size);
+    ASSERT_NE(bits, nullptr);
+    FreeBlock(bits);
+    EXPECT_EQ(record.orientation, c.stored) << c.setting;
+    EXPECT_EQ(record.columns, c.setting == 2 ? 140 : 80) << c.setting;
+  }
+  DestroyWindow(w);
+}
+
 }  // namespace
