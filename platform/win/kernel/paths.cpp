@@ -187,21 +187,29 @@ std::string FullPathLocked(std::string_view s) {
       joined = std::string(rest);
     } else if (UpperDrive(current[0]) == drive) {
       // "C:name" is relative to the current folder of that drive.
-      joined = current.substr(2) + "\\" + std::string(rest);
+      joined = current.substr(2);
+      joined += '\\';
+      joined += rest;
     } else {
-      joined = "\\" + std::string(rest);
+      joined = '\\';
+      joined += rest;
     }
   } else if (IsSep(s[0])) {
     drive = UpperDrive(current[0]);
     joined = std::string(s);
   } else {
     drive = UpperDrive(current[0]);
-    joined = current.substr(2) + "\\" + std::string(s);
+    joined = current.substr(2);
+    joined += '\\';
+    joined += s;
   }
   auto parts = Normalise(SplitComponents(joined), true);
   std::string out(1, drive);
   out += ":";
-  for (const auto& p : parts) out += "\\" + p;
+  for (const auto& p : parts) {
+    out += '\\';
+    out += p;
+  }
   if (parts.empty() || IsSep(s.back())) out += "\\";
   return out;
 }
@@ -290,7 +298,10 @@ std::string FromHost(std::string_view hostPath) {
   std::string out(1, UpperDrive(rest[0]));
   out += ":";
   auto parts = SplitComponents(rest.substr(1));
-  for (const auto& p : parts) out += "\\" + p;
+  for (const auto& p : parts) {
+    out += '\\';
+    out += p;
+  }
   if (parts.empty()) out += "\\";
   return out;
 }
