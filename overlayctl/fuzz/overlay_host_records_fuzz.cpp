@@ -12,6 +12,7 @@
 #include "common/plot_descriptors.h"
 #include "dialogs/integration_dialogs.h"
 #include "orvik32/orvik32.h"
+#include "overlayctl/fuzz/fuzzed_control.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/tests/synthetic_overlay.h"
 #include "testing/fuzz_support.h"
@@ -33,16 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                               std::min<size_t>(size - sizeof filter, 400))
                                                 : std::string();
 
-  SVW_OVERLAY* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
-  SyntheticTrace tr;
-  for (int i = 0; i < 200; ++i) {
-    tr.times.push_back(1.0 + i * 0.0213);
-    tr.values.push_back(1500 + 40000 * (i == 90) + (i * 37 % 11));
-  }
-  FillSyntheticSlot(o, 0, tr, 0, 45000);
-  HWND w = CreateWindowExA(0, "KELT_OP", "", WS_CHILD | WS_VISIBLE, 0, 0, 640, 420, host, nullptr, nullptr, nullptr);
-  auto* c = static_cast<CCtlOPlot*>(GetPropA(w, CCtlOPlot::kPropertyName));
-  fuzz::Check(c != nullptr, "the control exists");
+  SVW_OVERLAY* o = nullptr;
+  CCtlOPlot* c = nullptr;
+  HWND w = fuzzed_control::Make(host, &o, &c);
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
 
   int16_t before[6];

@@ -10,6 +10,7 @@
 
 #include "common/preference_records.h"
 #include "orvik32/orvik32.h"
+#include "overlayctl/fuzz/fuzzed_control.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/tests/synthetic_overlay.h"
 #include "testing/fuzz_support.h"
@@ -48,16 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string ini = kelt::prefs::PreferencesIniPath();
   WritePrivateProfileStructA("Fuzzed", "Params", &kept, sizeof kept, ini.c_str());
 
-  SVW_OVERLAY* o = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
-  SyntheticTrace tr;
-  for (int i = 0; i < 200; ++i) {
-    tr.times.push_back(1.0 + i * 0.0213);
-    tr.values.push_back(1500 + 40000 * (i == 90) + (i * 37 % 11));
-  }
-  FillSyntheticSlot(o, 0, tr, 0, 45000);
-  HWND w = CreateWindowExA(0, "KELT_OP", "", WS_CHILD | WS_VISIBLE, 0, 0, 640, 420, host, nullptr, nullptr, nullptr);
-  auto* c = static_cast<CCtlOPlot*>(GetPropA(w, CCtlOPlot::kPropertyName));
-  fuzz::Check(c != nullptr, "the control exists");
+  SVW_OVERLAY* o = nullptr;
+  CCtlOPlot* c = nullptr;
+  HWND w = fuzzed_control::Make(host, &o, &c);
   SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o));
   SendMessageA(w, OPM_KEEPPREFERENCES, 1, reinterpret_cast<LPARAM>("Fuzzed"));
   CheckSettings(c);
