@@ -13,4 +13,5 @@ if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
-cmake --build "$dir" --parallel "$(nproc)"
+# KELT_JOBS caps the compile jobs where several checkouts build at once.
+cmake --build "$dir" --parallel "${KELT_JOBS:-$(nproc)}"
