@@ -1,5 +1,6 @@
 #include "components.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,16 +51,6 @@ std::string FreshExtractionFolder() {
     if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
   }
   return "";
-}
-
-void DeleteTree(const std::string& folder) {
-  std::string from = folder;
-  from.push_back('\0');
-  SHFILEOPSTRUCTA op{};
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-  SHFileOperationA(&op);
 }
 
 bool Polled(HWND dlg) { return CancelPressed(dlg, TheRun().cancelButton); }
@@ -162,14 +153,20 @@ long CreateShortcutLink(HWND, const std::string& target, const std::string& fold
     IPersistFile* file = nullptr;
     hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
     if (SUCCEEDED(hr)) {
+      bool noWayBack = false;
       auto save = [&](const std::string& path) {
+        // The link's record (and the one it replaces) before the link.
+        if (r.uninstallable && !KeepWayBack(path)) {
+          noWayBack = true;
+          return static_cast<HRESULT>(E_FAIL);
+        }
         std::u16string wide(path.begin(), path.end());
         if (wide.size() > 260) wide.resize(260);
         return file->Save(wide.c_str(), TRUE);
       };
       std::string path = folder + "\\" + name + ".lnk";
       hr = save(path);
-      if (FAILED(hr)) {
+      if (FAILED(hr) && !noWayBack) {
         // Once more, straight in the Programs folder.
         path = r.programsFolder + "\\" + name + ".lnk";
         hr = save(path);
@@ -177,8 +174,6 @@ long CreateShortcutLink(HWND, const std::string& target, const std::string& fold
       if (FAILED(hr)) {
         Message("Unable to create shortcut: " + path, r.title, MB_OK);
         r.failed = 1;
-      } else if (r.uninstallable) {
-        RecordBackup(path);
       }
       file->Release();
     }
@@ -189,30 +184,59 @@ long CreateShortcutLink(HWND, const std::string& target, const std::string& fold
 }
 
 int ControlService(const std::string& name, int stop) {
+  RunState& r = TheRun();
   SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
   if (!scm) return 0;
   SC_HANDLE svc = OpenServiceA(scm, name.c_str(), SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
   int ok = 0;
   if (svc) {
-    if (stop) {
-      SERVICE_STATUS st{};
-      ok = ::ControlService(svc, SERVICE_CONTROL_STOP, &st) || GetLastError() == ERROR_SERVICE_NOT_ACTIVE;
-      // Its files are replaced next: wait until it has let go of them.
-      const ULONGLONG deadline = GetTickCount64() + kServiceStopWaitMs;
-      while (ok && QueryServiceStatus(svc, &st) && st.dwCurrentState != SERVICE_STOPPED) {
-        if (GetTickCount64() >= deadline) {
-          LogLine("Service " + name + " did not stop");
-          ok = 0;
-          break;
-        }
+    SERVICE_STATUS st{};
+    // Waits until the service has stopped; false when it did not in time.
+    auto waitStopped = [&] {
+      const ULONGLONG deadline = GetTickCount64() + r.serviceStopWaitMs;
+      while (QueryServiceStatus(svc, &st) && st.dwCurrentState != SERVICE_STOPPED) {
+        if (GetTickCount64() >= deadline) return false;
         Sleep(20);
       }
+      return true;
+    };
+    auto& stopped = r.stoppedServices;
+    auto known = std::find(stopped.begin(), stopped.end(), name);
+    if (stop) {
+      const bool wasRunning = QueryServiceStatus(svc, &st) && st.dwCurrentState != SERVICE_STOPPED;
+      ok = ::ControlService(svc, SERVICE_CONTROL_STOP, &st) || GetLastError() == ERROR_SERVICE_NOT_ACTIVE;
+      // From the stop request on, the run owes the service its start.
+      if (wasRunning && known == stopped.end()) stopped.push_back(name);
+      // Its files are replaced next: wait until it has let go of them.
+      if (ok && !waitStopped()) {
+        LogLine("Service " + name + " did not stop");
+        ok = 0;
+      }
     } else {
+      // A stop still under way is waited for, or the start would fail.
+      if (QueryServiceStatus(svc, &st) && st.dwCurrentState == SERVICE_STOP_PENDING) waitStopped();
       ok = StartServiceA(svc, 0, nullptr) != 0;
+      if (ok && known != stopped.end()) stopped.erase(known);
     }
     CloseServiceHandle(svc);
   }
   CloseServiceHandle(scm);
+  return ok;
+}
+
+bool RestartStoppedServices() {
+  RunState& r = TheRun();
+  bool ok = true;
+  const std::vector<std::string> names = r.stoppedServices;
+  for (const std::string& name : names) {
+    if (ControlService(name, 0)) {
+      LogLine("Service " + name + " started again");
+    } else {
+      LogLine("Service " + name + " could not be started again");
+      ok = false;
+    }
+  }
+  r.stoppedServices.clear();
   return ok;
 }
 
@@ -282,14 +306,14 @@ int ProcessComponentLines(HWND dlg, const std::string& section, const std::strin
     if (n == 0) {
       Message(error, "Package Extraction ERROR", MB_OK);
       LogLine("Package Extraction ERROR: " + error);
-      if (!extracted.empty()) DeleteTree(extracted);
+      if (!extracted.empty()) DeleteFolderTree(extracted);
       r.failed = 1;
       return 0;
     }
     base = extracted;
   }
   const bool filesOk = FileLines(dlg, section, script, base);
-  if (!extracted.empty()) DeleteTree(extracted);
+  if (!extracted.empty()) DeleteFolderTree(extracted);
   if (r.cancelled) return 0;
   if (!filesOk) r.failed = 1;
   if (r.failed) return 0;
@@ -378,7 +402,11 @@ int ProcessComponent(HWND dlg, const std::string& section, const std::string& sc
   const std::string hotFixes = ReadScriptValue(script, section, "HotFixes", kHotFixLength);
   if (!IsNone(services)) ControlService(services, 1);
   if (EqualsNoCase(actions, "Restart")) r.restart = 1;
-  if (!ProcessComponentLines(dlg, section, script)) return 0;
+  if (!ProcessComponentLines(dlg, section, script)) {
+    // A component that stops still gives back the service it stopped.
+    if (!IsNone(services)) ControlService(services, 0);
+    return 0;
+  }
   if (!IsNone(valfile)) {
     const std::string w = JoinPath(r.destFolder, "ZEPH.VAL");
     const std::string u = JoinPath(r.sourceFolder, valfile);

@@ -25,8 +25,13 @@ int ProcessComponent(HWND dlg, const std::string& section, const std::string& sc
 int ProcessComponentLines(HWND dlg, const std::string& section, const std::string& script);
 long CreateShortcutLink(HWND dlg, const std::string& target, const std::string& folder, const std::string& name,
                         const std::string& arguments);
-// Stops (and waits for the stop) or starts a service; 1 on success.
+// Stops (and waits for the stop) or starts a service (after a stop under
+// way has ended); 1 on success. A service the stop was sent to is kept in
+// the run's list until it is started again.
 int ControlService(const std::string& name, int stop);
+// Starts every service the run stopped and has not started yet; false when
+// one could not be started (each is logged).
+bool RestartStoppedServices();
 int LaunchApps(const std::string& script, const std::string& section, const std::string& prefix);
 void RemoveHotFix(const std::string& list);
 // The Start menu's Programs folder (the common one on the NT family).

@@ -28,8 +28,33 @@ bool WriteSetupRegValue(const std::string& name, const std::string& value) {
   return s == ERROR_SUCCESS;
 }
 
-void RecordBackup(const std::string& installedPath) {
-  WriteSetupRegValue(std::to_string(TheRun().backupCounter++), installedPath);
+bool DeleteSetupRegValue(const std::string& name) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, TheRun().patchKey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return false;
+  const LSTATUS s = RegDeleteValueA(key, name.c_str());
+  RegCloseKey(key);
+  return s == ERROR_SUCCESS;
+}
+
+bool ReadRegistryText(const std::string& key, const char* name, std::string* value, DWORD* type) {
+  HKEY k;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  DWORD size = 0;
+  LSTATUS s = RegQueryValueExA(k, name, nullptr, type, nullptr, &size);
+  std::vector<char> buf(size + 1, '\0');
+  if (s == ERROR_SUCCESS && size) s = RegQueryValueExA(k, name, nullptr, type, reinterpret_cast<BYTE*>(buf.data()), &size);
+  RegCloseKey(k);
+  if (s != ERROR_SUCCESS) return false;
+  *value = std::string(buf.data(), strnlen(buf.data(), size));
+  return true;
+}
+
+bool RecordBackup(const std::string& installedPath) {
+  RunState& r = TheRun();
+  if (!WriteSetupRegValue(std::to_string(r.backupCounter), installedPath)) return false;
+  ++r.backupCounter;
+  return true;
 }
 
 std::string BackupPathFor(const std::string& backupFolder, const std::string& installedPath) {
@@ -38,6 +63,31 @@ std::string BackupPathFor(const std::string& backupFolder, const std::string& in
     if (c != ':') rel += c;
   while (!rel.empty() && rel[0] == '\\') rel.erase(0, 1);
   return JoinPath(backupFolder, rel);
+}
+
+std::string AddedMarkPathFor(const std::string& backupFolder, const std::string& installedPath) {
+  // Drive letters are one character, so "added" meets no backup's folder.
+  return BackupPathFor(JoinPath(backupFolder, "added"), installedPath);
+}
+
+bool KeepWayBack(const std::string& destPath) {
+  const RunState& r = TheRun();
+  const std::string backup = BackupPathFor(r.backupFolder, destPath);
+  const std::string mark = AddedMarkPathFor(r.backupFolder, destPath);
+  if (!FileExistsPlain(backup) && !FileExistsPlain(mark)) {
+    if (FileExistsPlain(destPath)) {
+      // A copy, not a move: until the record is written the file stays
+      // where it is. The copy lands whole or not at all.
+      CreateDirectoryTree(backup);
+      if (!CopyFileA(destPath.c_str(), backup.c_str(), TRUE)) return false;
+    } else {
+      CreateDirectoryTree(mark);
+      HANDLE h = CreateFileA(mark.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+      if (h == INVALID_HANDLE_VALUE) return false;
+      CloseHandle(h);
+    }
+  }
+  return RecordBackup(destPath);
 }
 
 int GetFileVersionNumbers(const std::string& path, VS_FIXEDFILEINFO* fixed) {
@@ -91,20 +141,6 @@ std::string VersionText(const VS_FIXEDFILEINFO& f) {
   std::snprintf(buf, sizeof buf, "%d.%d.%d.%d", HIWORD(f.dwFileVersionMS), LOWORD(f.dwFileVersionMS),
                 HIWORD(f.dwFileVersionLS), LOWORD(f.dwFileVersionLS));
   return buf;
-}
-
-// Moves the installed file into the backup folder; true when it is there
-// (or a backup of it from this run already is).
-bool SaveBackup(const std::string& destPath, bool* recorded) {
-  *recorded = false;
-  const std::string backup = BackupPathFor(TheRun().backupFolder, destPath);
-  // The first backup of a file in a run is the one before the update.
-  if (FileExistsPlain(backup)) return true;
-  if (!FileExistsPlain(destPath)) return true;
-  CreateDirectoryTree(backup);
-  if (!MoveFileA(destPath.c_str(), backup.c_str())) return false;
-  *recorded = true;
-  return true;
 }
 
 }  // namespace
@@ -167,14 +203,12 @@ int InstallFile(HWND dlg, const std::string& sourcePath, const std::string& dest
   if (mode == kRemove) {
     if (FileExistsPlain(destPath)) {
       if (r.uninstallable) {
-        bool recorded = false;
-        if (!SaveBackup(destPath, &recorded)) {
+        if (!KeepWayBack(destPath)) {
           Message("Unable to save patch file " + sourcePath, "PatchFile Save ERROR", MB_OK);
           r.failed = 1;
         } else {
-          // The uninstaller needs to know that this file was taken away.
-          RecordBackup(destPath);
-          DeleteFileA(destPath.c_str());
+          SetFileAttributesA(destPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+          if (!DeleteFileA(destPath.c_str())) r.failed = 1;
         }
       } else if (!DeleteMatchingFiles(destPath, nullptr)) {
         r.failed = 1;
@@ -237,15 +271,14 @@ int InstallFile(HWND dlg, const std::string& sourcePath, const std::string& dest
     }
   }
   if (copy) {
-    bool backedUp = true, recorded = false;
+    bool backedUp = true;
     if (r.uninstallable && !keep) {
-      backedUp = SaveBackup(destPath, &recorded);
+      // Recorded also for a new file, so the uninstaller removes it.
+      backedUp = KeepWayBack(destPath);
       if (!backedUp) {
         Message("Unable to save patch file " + sourcePath, "PatchFile Save ERROR", MB_OK);
         r.failed = 1;
       }
-      // Recorded also for a new file, so the uninstaller removes it.
-      if (backedUp) RecordBackup(destPath);
     }
     if (!backedUp) {
       // Never replaced without a way back.
@@ -258,8 +291,6 @@ int InstallFile(HWND dlg, const std::string& sourcePath, const std::string& dest
       MessageBoxA(GetActiveWindow(), SystemErrorText(err).c_str(), "Error Copying File!", MB_OK | MB_ICONERROR);
       line += " - COPY FAILED!";
       r.failed = 1;
-      // The file moved aside for the backup goes back to its place.
-      if (recorded) MoveFileA(BackupPathFor(r.backupFolder, destPath).c_str(), destPath.c_str());
     }
   }
   DeleteFileA(temp);

@@ -26,7 +26,6 @@ namespace setup {
 
 namespace {
 
-const char kPatchInstallerKey[] = "Software\\Corvane, Inc.\\PatchInstaller";
 constexpr int kScriptVersion = 10;
 
 std::string Env(const char* name) {
@@ -41,15 +40,8 @@ std::string TrimSlash(std::string s) {
 }
 
 bool ReadHklm(const std::string& key, const char* name, std::string* value) {
-  HKEY k;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-  char buf[MAX_PATH + 1] = {};
-  DWORD size = MAX_PATH, type = 0;
-  const LSTATUS s = RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-  RegCloseKey(k);
-  if (s != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-  *value = std::string(buf, strnlen(buf, size));
-  return true;
+  DWORD type = 0;
+  return ReadRegistryText(key, name, value, &type) && (type == REG_SZ || type == REG_EXPAND_SZ);
 }
 
 bool WriteHklm(const std::string& key, const char* name, const std::string& value) {
@@ -85,22 +77,70 @@ void WriteProgramFolderKeys() {
   WriteHklm(key, "ProgramFolder", "Corvane Zeph Workstation");
 }
 
+// The backup folder: the one an earlier run of this update recorded (its
+// backups are of the workstation before the update, and its records are
+// numbered on), else the first free "Patch%03d", recorded before it is
+// made. Then the validation file as it was, unless the folder has it.
 bool CreatePatchDir() {
   RunState& r = TheRun();
-  for (int n = 0; n <= 999; ++n) {
-    char name[32];
-    std::snprintf(name, sizeof name, "Patch%03d", n);
-    const std::string folder = JoinPath(r.destFolder, name);
-    if (GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-    if (!CreateDirectoryA(folder.c_str(), nullptr)) return false;
-    r.backupFolder = folder;
-    WriteSetupRegValue("PatchDir", folder);
-    const std::string saved = JoinPath(folder, "zeph.val");
-    const std::string current = JoinPath(r.destFolder, "zeph.val");
-    if (!FileExistsPlain(saved) && FileExistsPlain(current)) CopyFileA(current.c_str(), saved.c_str(), TRUE);
-    return true;
+  std::string folder;
+  if (ReadHklm(r.patchKey, "PatchDir", &folder) && !folder.empty()) {
+    if (!FolderExists(folder) && !MakeFolderPath(folder)) return false;
+    r.backupCounter = 1;
+    std::string record;
+    DWORD type = 0;
+    while (ReadRegistryText(r.patchKey, std::to_string(r.backupCounter).c_str(), &record, &type)) ++r.backupCounter;
+  } else {
+    for (int n = 0; n <= 999 && folder.empty(); ++n) {
+      char name[32];
+      std::snprintf(name, sizeof name, "Patch%03d", n);
+      const std::string candidate = JoinPath(r.destFolder, name);
+      if (GetFileAttributesA(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) folder = candidate;
+    }
+    if (folder.empty() || !WriteSetupRegValue("PatchDir", folder)) return false;
+    if (!CreateDirectoryA(folder.c_str(), nullptr)) {
+      DeleteSetupRegValue("PatchDir");
+      return false;
+    }
   }
-  return false;
+  r.backupFolder = folder;
+  const std::string saved = JoinPath(folder, "zeph.val");
+  const std::string current = JoinPath(r.destFolder, "zeph.val");
+  if (!FileExistsPlain(saved) && FileExistsPlain(current) && !CopyFileA(current.c_str(), saved.c_str(), TRUE)) {
+    r.backupFolder.clear();
+    return false;
+  }
+  return true;
+}
+
+// What a run that was stopped (killed, or the machine gone) left behind:
+// its temporary files in the workstation folder and its package folders in
+// the temporary folder.
+void RemoveLeftoverTemporaries() {
+  const RunState& r = TheRun();
+  auto names = [](const std::string& pattern, bool folders) {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return found;
+    do {
+      if (((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folders) found.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return found;
+  };
+  for (const std::string& n : names(JoinPath(r.destFolder, "STP*.TMP"), false)) {
+    const std::string path = JoinPath(r.destFolder, n);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+  }
+  char tempPath[MAX_PATH] = {};
+  if (!GetTempPathA(sizeof tempPath, tempPath)) return;
+  for (const std::string& n : names(JoinPath(tempPath, "stp*"), true)) {
+    // Only the names package folders get: "stp" and a hexadecimal number.
+    if (n.size() < 4 || n.find_first_not_of("0123456789ABCDEFabcdef", 3) != std::string::npos) continue;
+    DeleteFolderTree(JoinPath(tempPath, n));
+  }
 }
 
 void DeleteGidFiles() {
@@ -133,21 +173,23 @@ void LogHotFixes() {
   }
 }
 
-void RegisterUninstaller() {
+// False when the uninstaller or its entry could not be written (a missing
+// uninstaller in the update is no failure).
+bool RegisterUninstaller() {
   RunState& r = TheRun();
   const std::string source = JoinPath(r.sourceFolder, "uninstal.exe");
-  if (!FileExistsPlain(source)) return;
+  if (!FileExistsPlain(source)) return true;
   const int failedBefore = r.failed;
   InstallFile(nullptr, source, "uninstal.exe", kDest, "", kAlways, 1, 0);
   const std::string installed = JoinPath(r.destFolder, "uninstal.exe");
-  if (r.failed != failedBefore || !FileExistsPlain(installed)) return;
+  if (r.failed != failedBefore || !FileExistsPlain(installed)) return false;
   const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + r.title;
   // The program's path is quoted, so a folder with blanks cannot name
   // another program.
-  WriteHklm(key, "DisplayName", r.title);
-  WriteHklm(key, "UninstallString", "\"" + JoinPath(r.destFolder, "Uninstal.exe") + "\" \"" + r.title + "\"");
-  WriteHklm(key, "DisplayIcon", installed);
-  WriteSetupRegValue("Path", r.destFolder);
+  return WriteHklm(key, "DisplayName", r.title) &&
+         WriteHklm(key, "UninstallString",
+                   "\"" + JoinPath(r.destFolder, "Uninstal.exe") + "\" \"" + r.title + "\"") &&
+         WriteHklm(key, "DisplayIcon", installed) && WriteSetupRegValue("Path", r.destFolder);
 }
 
 int Run(HINSTANCE instance, const std::string& programPath, const std::string& commandLine) {
@@ -222,7 +264,7 @@ int Run(HINSTANCE instance, const std::string& programPath, const std::string& c
     Message("Internal Authoring ERROR: WSType is not specified.", "ERROR: No WSType", MB_OK);
     return 0;
   }
-  r.patchKey = std::string(kPatchInstallerKey) + "\\" + r.title;
+  r.patchKey = PatchRegistryKey(r.title);
 
   if (r.workstationType <= 2) {
     if (!FindWorkstationDir()) {
@@ -299,7 +341,6 @@ int Run(HINSTANCE instance, const std::string& programPath, const std::string& c
                         reinterpret_cast<LPARAM>(question)) != 1)
       return 0;
   }
-  DeleteGidFiles();
   r.windowsRoot = r.windowsFolder.substr(0, 2) + "\\";
   for (std::string* alternate : {&r.alternate1, &r.alternate2}) {
     if (alternate->empty()) continue;
@@ -321,16 +362,6 @@ int Run(HINSTANCE instance, const std::string& programPath, const std::string& c
   if (ReadScriptSection(s, "Components").empty()) {
     Message("No Components Section in " + s + ". Exiting.", r.title, MB_OK);
     return 1;
-  }
-  if (r.workstationKnown) {
-    CloseMonitorWindows();
-    WriteProgramFolderKeys();
-  }
-  if (r.uninstallable && !CreatePatchDir()) {
-    if (Message("This patch will not be uninstallable. Continue anyway?", "Cannot Uninstall",
-                MB_YESNO | MB_TOPMOST) != IDYES)
-      return 0;
-    r.uninstallable = 0;
   }
   r.logPath = (r.tempFolder.empty() ? std::string("C:\\TEMP") : TrimSlash(r.tempFolder)) + "\\setup.txt";
   LogStart();
@@ -359,6 +390,24 @@ int Run(HINSTANCE instance, const std::string& programPath, const std::string& c
     LogEnd();
     return 0;
   }
+  // Nothing of the workstation changes before the update is known to
+  // apply: a run that stops leaves it (and the way back of an earlier run)
+  // as it was.
+  RemoveLeftoverTemporaries();
+  DeleteGidFiles();
+  if (r.workstationKnown) {
+    CloseMonitorWindows();
+    WriteProgramFolderKeys();
+  }
+  if (r.uninstallable && !CreatePatchDir()) {
+    LogLine("No backup folder could be made");
+    if (Message("This patch will not be uninstallable. Continue anyway?", "Cannot Uninstall",
+                MB_YESNO | MB_TOPMOST) != IDYES) {
+      LogEnd();
+      return 0;
+    }
+    r.uninstallable = 0;
+  }
   if (!ReadScriptText(s, "General", "FixInstallDirPermissions", "").empty() && GetOSVersionKind())
     FixInstallDirPermissions(r.destFolder);
   if (!r.failed) LaunchApps(s, "Pre Launch Apps", "");
@@ -378,26 +427,41 @@ int Run(HINSTANCE instance, const std::string& programPath, const std::string& c
     }
   }
   if (!r.failed) LaunchApps(s, "Post Launch Apps", "");
+  if (!RestartStoppedServices()) r.failed = 1;
   if (r.viewReadme && !r.automatic) ShellExecuteA(nullptr, "open", r.readmePath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  const char* const kFailedText = "Failed! Please report observed errors to Corvane Technical Support.";
   if (r.failed) {
-    Message("Failed! Please report observed errors to Corvane Technical Support.", "ERROR", MB_OK | MB_ICONERROR);
+    Message(kFailedText, "ERROR", MB_OK | MB_ICONERROR);
     LogLine("=== Update failed: nothing further was registered");
   } else {
-    if (r.uninstallable) RegisterUninstaller();
-    if (r.servicePackLevel > 0) {
+    // Each registration is checked: a full disk here must not look like
+    // success. The service-pack level comes last, since a workstation at
+    // the new level refuses the update again: until then a rerun can
+    // finish what a stopped run began.
+    std::string failedStep;
+    if (r.uninstallable && !RegisterUninstaller()) failedStep = "the uninstaller could not be registered";
+    if (failedStep.empty() && r.hotFixNumber > 0) {
+      WsDeleteHotFix(r.hotFixNumber);
+      const bool ok = WsAddHotFix(r.hotFixNumber, r.hotFixText);
+      LogLine("===HotFix update " + std::to_string(r.hotFixNumber) + " " + (ok ? "Succeeded" : "Failed"));
+      if (!ok) failedStep = "the hot fix could not be recorded";
+    }
+    if (failedStep.empty() && r.servicePackLevel > 0) {
       const bool ok = WsSetServicePackLevel(r.servicePackLevel);
       LogLine("===ServicePack update " + std::to_string(r.servicePackLevel) + " " + (ok ? "Succeeded" : "Failed"));
       LogLine("  Hot Fixes after Service Pack Applied");
       LogHotFixes();
+      if (!ok) failedStep = "the service pack level could not be recorded";
     }
-    if (r.hotFixNumber > 0) {
-      WsDeleteHotFix(r.hotFixNumber);
-      const bool ok = WsAddHotFix(r.hotFixNumber, r.hotFixText);
-      LogLine("===HotFix update " + std::to_string(r.hotFixNumber) + " " + (ok ? "Succeeded" : "Failed"));
+    if (!failedStep.empty()) {
+      r.failed = 1;
+      Message(kFailedText, "ERROR", MB_OK | MB_ICONERROR);
+      LogLine("=== Update failed: " + failedStep);
+    } else {
+      if (!r.automatic || r.restart)
+        Message("Installation for " + r.title + " was successfully completed.", "Completed Successfully", MB_OK);
+      if (r.restart) RestartWindows(nullptr);
     }
-    if (!r.automatic || r.restart)
-      Message("Installation for " + r.title + " was successfully completed.", "Completed Successfully", MB_OK);
-    if (r.restart) RestartWindows(nullptr);
   }
   const std::string log = r.logPath;
   LogEnd();
@@ -409,41 +473,20 @@ int Run(HINSTANCE instance, const std::string& programPath, const std::string& c
 
 }  // namespace
 
-int RunSetup(HINSTANCE instance, const std::string& programPath, const std::string& commandLine) {
-  try {
-    return Run(instance, programPath, commandLine);
-  } catch (const ExitRequest& e) {
-    return e.code;
-  }
+std::string PatchRegistryKey(const std::string& title) {
+  return "Software\\Corvane, Inc.\\PatchInstaller\\" + title;
 }
 
-int UninstallUpdate(const std::string& title) {
-  const std::string key = std::string(kPatchInstallerKey) + "\\" + title;
-  std::string backupFolder, dest;
-  if (!ReadHklm(key, "PatchDir", &backupFolder)) return -1;
-  std::vector<std::string> records;
-  for (int n = 1;; ++n) {
-    std::string path;
-    if (!ReadHklm(key, std::to_string(n).c_str(), &path)) break;
-    records.push_back(path);
+int RunSetup(HINSTANCE instance, const std::string& programPath, const std::string& commandLine) {
+  int code = 0;
+  try {
+    code = Run(instance, programPath, commandLine);
+  } catch (const ExitRequest& e) {
+    code = e.code;
   }
-  int failures = 0;
-  // Last first: a file installed twice gets the backup from before both.
-  for (auto it = records.rbegin(); it != records.rend(); ++it) {
-    const std::string backup = BackupPathFor(backupFolder, *it);
-    if (FileExistsPlain(backup)) {
-      if (!CopyFileA(backup.c_str(), it->c_str(), FALSE)) ++failures;
-    } else if (FileExistsPlain(*it)) {
-      SetFileAttributesA(it->c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (!DeleteFileA(it->c_str())) ++failures;
-    }
-  }
-  const std::string savedVal = JoinPath(backupFolder, "zeph.val");
-  dest = FolderOf(backupFolder);
-  if (FileExistsPlain(savedVal) &&
-      !CopyFileA(savedVal.c_str(), JoinPath(dest, "zeph.val").c_str(), FALSE))
-    ++failures;
-  return failures;
+  // However the run ended, the services it stopped run again.
+  if (!TheRun().stoppedServices.empty() && !RestartStoppedServices() && code == 0) code = kFailedExitCode;
+  return code;
 }
 
 }  // namespace setup

@@ -2,6 +2,7 @@
 // The installer from its command line to its end.
 #include <string>
 
+#include "uninstall.h"
 #include "win/win_types.h"
 
 namespace setup {
@@ -13,9 +14,8 @@ inline constexpr int kFailedExitCode = 2;
 // commandLine: the arguments. Returns the exit code.
 int RunSetup(HINSTANCE instance, const std::string& programPath, const std::string& commandLine);
 
-// Undoes an uninstallable update by its title: every recorded file gets its
-// backup back (or is removed when it was new), the validation file as it
-// was before. Returns the number of files that could not be restored.
-int UninstallUpdate(const std::string& title);
+// The update's own registry key under HKEY_LOCAL_MACHINE: its backup
+// folder, its backup records, its install folder.
+std::string PatchRegistryKey(const std::string& title);
 
 }  // namespace setup

@@ -2,6 +2,7 @@
 // The installer's process-wide values: folders, the script, what [General]
 // asked for, and the flags the steps of a run set.
 #include <string>
+#include <vector>
 
 #include "win/win_types.h"
 
@@ -45,8 +46,15 @@ struct RunState {
   int failed = 0;
   int restart = 0;
   std::string conditionMessage;
-  // Backup records "1", "2" ... under the patch key, counted per run.
+  // Backup records "1", "2" ... under the patch key; a run that takes up
+  // the backup folder of an earlier, unfinished one numbers on after it.
   int backupCounter = 1;
+  // Services the run stopped and has not started again; whatever happens,
+  // they are started before the run ends.
+  std::vector<std::string> stoppedServices;
+  // How long a service gets to stop (or to finish stopping before it is
+  // started again).
+  unsigned serviceStopWaitMs = 30000;
   // The processing dialog while it runs (for the cancel poll and texts).
   HWND progressDialog = nullptr;
   HWND cancelButton = nullptr;

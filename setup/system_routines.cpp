@@ -65,6 +65,17 @@ bool MakeFolderPath(const std::string& path) {
   }
 }
 
+bool DeleteFolderTree(const std::string& folder) {
+  std::string from = folder;
+  from.push_back('\0');
+  SHFILEOPSTRUCTA op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+  SHFileOperationA(&op);
+  return !FolderExists(folder);
+}
+
 int LaunchAndWait(const std::string& program, const std::string& arguments, const std::string& folder, bool wait,
                   bool log) {
   SHELLEXECUTEINFOA info{};

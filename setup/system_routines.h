@@ -19,6 +19,8 @@ bool FolderExists(const std::string& path);
 void CreateDirectoryTree(const std::string& path);
 // Creates every level of the folder; false when one cannot be made.
 bool MakeFolderPath(const std::string& path);
+// Deletes a folder with everything in it, silently; true when it is gone.
+bool DeleteFolderTree(const std::string& folder);
 
 // Starts program with arguments in folder; 1 when it was started (and,
 // with wait, waited for).

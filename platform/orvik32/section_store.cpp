@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "win/win_faults.h"
 #include "win/win_file_facts.h"
 #include "win/win_lock_holds.h"
 #include "win/win_paths.h"
@@ -79,6 +80,8 @@ bool TakeSpace(int amount) {
 }
 
 int ShimWrite(sqlite3_file* f, const void* buf, int amount, sqlite3_int64 offset) {
+  win::faults::FileCall();
+  if (!win::faults::WriteAllowed()) return SQLITE_FULL;
   if (g_space.load(std::memory_order_relaxed) >= 0) {
     // Only what grows a file takes room on the disk.
     sqlite3_int64 size = 0;

@@ -120,6 +120,54 @@ TEST_F(ComponentsTest, AServiceIsStoppedAndWaitedForBeforeItsProgramIsReplaced) 
   CloseServiceHandle(scm);
 }
 
+// A service the run stopped runs again when its component stops: also one
+// that had not finished stopping when the run went on (its stop is waited
+// for before it is started).
+TEST_F(ComponentsTest, AStoppedServiceIsStartedAgainWhateverHappened) {
+  struct Case {
+    const char* what;
+    DWORD stopDelay;
+    const char* script;
+  } cases[] = {
+      {"the component's file line fails", 0, "[C]\nControlServices=ZephMonitor\n1=missing.exe,,DEST,,ALWAYS\n"},
+      {"the service stops too slowly", 250, "[C]\nControlServices=ZephMonitor\n1=missing.exe,,DEST,,ALWAYS\n"},
+  };
+  WriteHostFile("c/Workstation/monitor.exe", "monitor 1");
+  SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  SC_HANDLE svc = CreateServiceA(scm, "ZephMonitor", "Monitor", SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                 SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, "C:\\Workstation\\monitor.exe", nullptr,
+                                 nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(svc, nullptr);
+  TheRun().serviceStopWaitMs = 150;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    win::services::SetStopDelay("ZephMonitor", c.stopDelay);
+    ASSERT_TRUE(StartServiceA(svc, 0, nullptr));
+    TheRun().failed = 0;
+    WriteScript(c.script);
+    EXPECT_EQ(ProcessComponent(nullptr, "C", ScriptPath()), 0);
+    EXPECT_EQ(TheRun().failed, 1);
+    SERVICE_STATUS st{};
+    ASSERT_TRUE(QueryServiceStatus(svc, &st));
+    EXPECT_EQ(st.dwCurrentState, SERVICE_RUNNING) << Log();
+    EXPECT_TRUE(TheRun().stoppedServices.empty());
+    win::services::SetStopDelay("ZephMonitor", 0);
+    ::ControlService(svc, SERVICE_CONTROL_STOP, &st);
+    QueryServiceStatus(svc, &st);
+  }
+  // One the run could not start again at once is started before it ends.
+  TheRun().stoppedServices = {"ZephMonitor"};
+  EXPECT_TRUE(RestartStoppedServices());
+  SERVICE_STATUS st{};
+  ASSERT_TRUE(QueryServiceStatus(svc, &st));
+  EXPECT_EQ(st.dwCurrentState, SERVICE_RUNNING);
+  EXPECT_NE(Log().find("Service ZephMonitor started again"), std::string::npos) << Log();
+  ::ControlService(svc, SERVICE_CONTROL_STOP, &st);
+  QueryServiceStatus(svc, &st);
+  CloseServiceHandle(svc);
+  CloseServiceHandle(scm);
+}
+
 TEST_F(ComponentsTest, LaunchLinesRunInTheirFolderAndABadKeywordFailsTheList) {
   WriteHostFile("d/PATCH/fix.exe", "#!/bin/sh\necho \"$1\" > launched.txt\n");
   chmod(Host("d/PATCH/fix.exe").c_str(), 0755);

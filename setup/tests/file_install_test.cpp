@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "file_install.h"
+#include "uninstall.h"
 #include "script_format.h"
 #include "setup_run_fixture.h"
 #include "win/win_kernel.h"
+#include "win/win_faults.h"
 #include "win/win_lz.h"
 
 namespace setup {
@@ -86,6 +88,50 @@ TEST_F(FileInstallTest, RemoveKeepsABackupAndItsRecord) {
   EXPECT_EQ(TheRun().failed, 0);
 }
 
+// Whichever write the disk fills at (the backup's copy, its record, the
+// temporary copy, the file itself), a file that was changed has its record
+// and its way back, and the uninstaller brings back the workstation.
+TEST_F(FileInstallTest, AFullDiskAtAnyWriteLeavesEveryChangedFileWithItsWayBack) {
+  struct Case {
+    const char* what;
+    const char* before;  // nullptr: no file there
+    int mode;
+  } cases[] = {
+      {"replace", "old bytes", kAlways},
+      {"add", nullptr, kAlways},
+      {"remove", "retired bytes", kRemove},
+  };
+  WriteHostFile("d/PATCH/f.dll", "new bytes");
+  for (const Case& c : cases) {
+    for (int full = 1; full <= 8; ++full) {
+      SCOPED_TRACE(std::string(c.what) + ", disk full from write " + std::to_string(full));
+      std::filesystem::create_directories(Host("c/Workstation/Patch000"));
+      ASSERT_TRUE(WriteSetupRegValue("PatchDir", "C:\\Workstation\\Patch000"));
+      std::filesystem::remove(Host("c/Workstation/f.dll"));
+      if (c.before) WriteHostFile("c/Workstation/f.dll", c.before);
+      TheRun().failed = 0;
+      TheRun().backupCounter = 1;
+      win::faults::Plan(0, full);
+      InstallFile(nullptr, "D:\\PATCH\\f.dll", "f.dll", kDest, "", c.mode, 0, 0);
+      win::faults::Plan(0, 0);
+      const bool changed = c.before ? !HostExists("c/Workstation/f.dll") ||
+                                          ReadHostFile("c/Workstation/f.dll") != c.before
+                                    : HostExists("c/Workstation/f.dll");
+      if (changed) {
+        EXPECT_EQ(Record(1), "C:\\WORKSTATION\\f.dll");
+      } else if (TheRun().failed == 0) {
+        ADD_FAILURE() << "nothing changed, yet the run did not fail";
+      }
+      const int left = UninstallUpdate("Fix 7");
+      EXPECT_TRUE(left == 0 || (left == -1 && !changed)) << left;
+      if (c.before)
+        EXPECT_EQ(ReadHostFile("c/Workstation/f.dll"), c.before);
+      else
+        EXPECT_FALSE(HostExists("c/Workstation/f.dll"));
+    }
+  }
+}
+
 TEST_F(FileInstallTest, CompressedSourcesAreInstalledExpanded) {
   const std::string body = "library " + std::string(5000, 'L');
   const auto packed = win::lz::Compress(std::vector<uint8_t>(body.begin(), body.end()), 'l');
@@ -102,7 +148,9 @@ TEST_F(FileInstallTest, CompressedSourcesAreInstalledExpanded) {
   EXPECT_EQ(TheRun().failed, 1);
 }
 
-TEST_F(FileInstallTest, ALockedFileIsNeitherBackedUpNorReplaced) {
+// The backup is a copy taken (and recorded) before the file is touched, so
+// a file in use keeps its way back although it cannot be replaced.
+TEST_F(FileInstallTest, ALockedFileIsNotReplacedAndKeepsItsWayBack) {
   WriteHostFile("c/Workstation/busy.dll", "in use");
   WriteHostFile("d/PATCH/busy.dll", "new");
   HANDLE held = CreateFileA("C:\\Workstation\\busy.dll", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -111,9 +159,10 @@ TEST_F(FileInstallTest, ALockedFileIsNeitherBackedUpNorReplaced) {
   CloseHandle(held);
   EXPECT_EQ(ReadHostFile("c/Workstation/busy.dll"), "in use");
   EXPECT_EQ(TheRun().failed, 1);
-  EXPECT_EQ(Record(1), "");
-  EXPECT_NE(Log().find(" - NOT UPDATED, NO BACKUP"), std::string::npos) << Log();
-  EXPECT_EQ(win::script::MessageBoxLog().back().caption, "PatchFile Save ERROR");
+  EXPECT_EQ(Record(1), "C:\\WORKSTATION\\busy.dll");
+  EXPECT_EQ(ReadHostFile("c/Workstation/Patch000/C/WORKSTATION/busy.dll"), "in use");
+  EXPECT_NE(Log().find(" - COPY FAILED!"), std::string::npos) << Log();
+  EXPECT_EQ(win::script::MessageBoxLog().back().caption, "Error Copying File!");
   // Not uninstallable: the copy itself fails.
   TheRun().uninstallable = 0;
   TheRun().failed = 0;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 
+#include "win_faults.h"
 #include "win_paths.h"
 
 namespace win::facts {
@@ -35,17 +36,20 @@ bool SetWriteProtected(std::string_view winPath, bool protect) {
   if (stat(host.c_str(), &st) != 0) return false;
   mode_t mode = st.st_mode & 07777;
   mode = protect ? (mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
+  faults::FileCall();
   return chmod(host.c_str(), mode) == 0;
 }
 
 bool ReplaceWith(std::string_view fromPath, std::string_view toPath) {
   if (fromPath.empty() || toPath.empty()) return false;
+  faults::FileCall();
   return std::rename(paths::ToHost(fromPath).c_str(), paths::ToHost(toPath).c_str()) == 0;
 }
 
 bool RemoveFile(std::string_view winPath) {
   if (winPath.empty()) return false;
   std::string host = paths::ToHost(winPath);
+  faults::FileCall();
   if (unlink(host.c_str()) == 0) return true;
   struct stat st;
   return lstat(host.c_str(), &st) != 0;

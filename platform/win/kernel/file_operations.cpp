@@ -10,6 +10,7 @@
 
 #include "file_object.h"
 #include "host_files.h"
+#include "win_faults.h"
 #include "win_lock_holds.h"
 #include "win_paths.h"
 
@@ -57,6 +58,11 @@ BOOL CopyContents(const std::string& src, const struct stat& srcSt, const std::s
       break;
     }
     if (n == 0) break;
+    if (!win::faults::WriteAllowed()) {
+      ok = false;
+      error = ERROR_DISK_FULL;
+      break;
+    }
     for (ssize_t done = 0; done < n;) {
       ssize_t w = write(out, buf + done, static_cast<size_t>(n - done));
       if (w < 0 && errno == EINTR) continue;
@@ -130,6 +136,7 @@ void CarryJournal(const std::string& src, const std::string& dst, bool move) {
 BOOL DeleteFileA(LPCSTR fileName) {
   std::string path;
   if (!host::MapName(fileName, path)) return FALSE;
+  win::faults::FileCall();
   std::lock_guard<std::mutex> lock(FileObject::OpenMutex());
   struct stat st;
   if (lstat(path.c_str(), &st) != 0) return host::FailErrno(path);
@@ -144,6 +151,7 @@ BOOL DeleteFileA(LPCSTR fileName) {
 BOOL CopyFileA(LPCSTR existing, LPCSTR newName, BOOL failIfExists) {
   std::string src, dst;
   if (!host::MapName(existing, src) || !host::MapName(newName, dst)) return FALSE;
+  win::faults::FileCall();
   std::lock_guard<std::mutex> lock(FileObject::OpenMutex());
   struct stat s;
   if (stat(src.c_str(), &s) != 0) return host::FailErrno(src);
@@ -173,6 +181,7 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
   if (!newName || (flags & MOVEFILE_DELAY_UNTIL_REBOOT)) return host::Fail(ERROR_INVALID_PARAMETER);
   std::string src, dst;
   if (!host::MapName(existing, src) || !host::MapName(newName, dst)) return FALSE;
+  win::faults::FileCall();
   std::lock_guard<std::mutex> lock(FileObject::OpenMutex());
   struct stat s;
   if (lstat(src.c_str(), &s) != 0) return host::FailErrno(src);
@@ -241,13 +250,16 @@ BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
   } else if (host::IsReadOnlyMode(mode)) {
     mode |= S_IWUSR;
   }
-  if (mode != (st.st_mode & 07777) && chmod(path.c_str(), mode) != 0) return host::FailErrno(path);
+  if (mode == (st.st_mode & 07777)) return TRUE;
+  win::faults::FileCall();
+  if (chmod(path.c_str(), mode) != 0) return host::FailErrno(path);
   return TRUE;
 }
 
 BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
   std::string path;
   if (!host::MapName(pathName, path)) return FALSE;
+  win::faults::FileCall();
   if (mkdir(path.c_str(), 0777) != 0) return host::FailErrno(path);
   return TRUE;
 }
@@ -258,6 +270,7 @@ BOOL RemoveDirectoryA(LPCSTR pathName) {
   struct stat st;
   if (lstat(path.c_str(), &st) != 0) return FailMissing(path);
   if (!S_ISDIR(st.st_mode)) return host::Fail(ERROR_DIRECTORY);
+  win::faults::FileCall();
   // The current folder is in use, as it was for the original.
   if (win::paths::ToHost(win::paths::CurrentFolder()) == path) return host::Fail(ERROR_SHARING_VIOLATION);
   if (rmdir(path.c_str()) != 0) return host::FailErrno(path);

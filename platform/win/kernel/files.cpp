@@ -9,6 +9,7 @@
 
 #include "file_object.h"
 #include "host_files.h"
+#include "win_faults.h"
 
 using win::FileAccess;
 using win::FileIdentity;
@@ -40,6 +41,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
   if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) return FailOpen(ERROR_INVALID_PARAMETER);
   const FileAccess access = FileAccess::FromDesired(desiredAccess, flags);
   if (disposition == TRUNCATE_EXISTING && !access.write) return FailOpen(ERROR_INVALID_PARAMETER);
+  if (access.write || disposition != OPEN_EXISTING) win::faults::FileCall();
 
   std::lock_guard<std::mutex> lock(FileObject::OpenMutex());
   struct stat st;
@@ -129,6 +131,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
     off_t at = static_cast<off_t>((static_cast<uint64_t>(overlapped->OffsetHigh) << 32) | overlapped->Offset);
     if (lseek(f->fd(), at, SEEK_SET) < 0) return host::Fail(ERROR_INVALID_PARAMETER);
   }
+  win::faults::FileCall();
+  if (toWrite && !win::faults::WriteAllowed()) return host::Fail(ERROR_DISK_FULL);
   DWORD done = 0;
   const auto* p = static_cast<const char*>(buffer);
   while (done < toWrite) {
@@ -228,6 +232,7 @@ BOOL SetEndOfFile(HANDLE file) {
   auto f = FileFromHandle(file);
   if (!f) return FALSE;
   if (!f->access().write) return host::Fail(ERROR_ACCESS_DENIED);
+  win::faults::FileCall();
   off_t at = lseek(f->fd(), 0, SEEK_CUR);
   if (at < 0 || ftruncate(f->fd(), at) != 0)
     return host::Fail(errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);

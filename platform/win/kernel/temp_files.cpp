@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "host_files.h"
+#include "win_faults.h"
 #include "win_paths.h"
 
 namespace host = win::host;
@@ -64,6 +65,7 @@ UINT GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR tempFil
     // Names are matched without regard to case, so an existing "aaa1f.tmp"
     // makes "AAA1F.TMP" taken.
     std::string hostName = win::paths::ToHost(name);
+    win::faults::FileCall();
     int fd = open(hostName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     if (fd >= 0) {
       close(fd);

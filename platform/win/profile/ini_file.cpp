@@ -10,6 +10,8 @@
 #include <cctype>
 #include <cerrno>
 
+#include "win_faults.h"
+
 namespace win::ini {
 namespace {
 
@@ -155,6 +157,11 @@ bool IniFile::Save(const std::string& hostPath) const {
   std::string folder = FolderOf(hostPath);
   std::string name = hostPath.substr(hostPath.rfind('/') + 1);
   std::string tmpl = folder + "/." + name + ".XXXXXX";
+  win::faults::FileCall();
+  if (!win::faults::WriteAllowed()) {
+    errno = ENOSPC;
+    return false;
+  }
   int fd = mkostemp(tmpl.data(), O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
