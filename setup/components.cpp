@@ -206,7 +206,7 @@ int ControlService(const std::string& name, int stop) {
       const bool wasRunning = QueryServiceStatus(svc, &st) && st.dwCurrentState != SERVICE_STOPPED;
       ok = ::ControlService(svc, SERVICE_CONTROL_STOP, &st) || GetLastError() == ERROR_SERVICE_NOT_ACTIVE;
       // From the stop request on, the run owes the service its start.
-      if (wasRunning && known == stopped.end()) stopped.push_back(name);
+      if (ok && wasRunning && known == stopped.end()) stopped.push_back(name);
       // Its files are replaced next: wait until it has let go of them.
       if (ok && !waitStopped()) {
         LogLine("Service " + name + " did not stop");
@@ -215,7 +215,8 @@ int ControlService(const std::string& name, int stop) {
     } else {
       // A stop still under way is waited for, or the start would fail.
       if (QueryServiceStatus(svc, &st) && st.dwCurrentState == SERVICE_STOP_PENDING) waitStopped();
-      ok = StartServiceA(svc, 0, nullptr) != 0;
+      // One whose stop could not be made at all is running still.
+      ok = (QueryServiceStatus(svc, &st) && st.dwCurrentState == SERVICE_RUNNING) || StartServiceA(svc, 0, nullptr);
       if (ok && known != stopped.end()) stopped.erase(known);
     }
     CloseServiceHandle(svc);

@@ -233,8 +233,10 @@ BOOL ControlService(SC_HANDLE service, DWORD control, LPSERVICE_STATUS status) {
         ReadDword(s->name, "StopDelay", &delay);
         const ULONGLONG due = GetTickCount64() + delay;
         const DWORD pending = SERVICE_STOP_PENDING;
-        WriteValue(s->name, "StopDue", REG_BINARY, &due, sizeof due);
-        WriteValue(s->name, "State", REG_DWORD, &pending, sizeof pending);
+        // A request that cannot be recorded (a full disk) was not made.
+        if (!WriteValue(s->name, "StopDue", REG_BINARY, &due, sizeof due) ||
+            !WriteValue(s->name, "State", REG_DWORD, &pending, sizeof pending))
+          return Fail(ERROR_WRITE_FAULT);
       }
     } else if (control != SERVICE_CONTROL_INTERROGATE) {
       return Fail(ERROR_INVALID_SERVICE_CONTROL);
