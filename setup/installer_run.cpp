@@ -113,36 +113,6 @@ bool CreatePatchDir() {
   return true;
 }
 
-// What a run that was stopped (killed, or the machine gone) left behind:
-// its temporary files in the workstation folder and its package folders in
-// the temporary folder.
-void RemoveLeftoverTemporaries() {
-  const RunState& r = TheRun();
-  auto names = [](const std::string& pattern, bool folders) {
-    std::vector<std::string> found;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return found;
-    do {
-      if (((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folders) found.push_back(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return found;
-  };
-  for (const std::string& n : names(JoinPath(r.destFolder, "STP*.TMP"), false)) {
-    const std::string path = JoinPath(r.destFolder, n);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
-  }
-  char tempPath[MAX_PATH] = {};
-  if (!GetTempPathA(sizeof tempPath, tempPath)) return;
-  for (const std::string& n : names(JoinPath(tempPath, "stp*"), true)) {
-    // Only the names package folders get: "stp" and a hexadecimal number.
-    if (n.size() < 4 || n.find_first_not_of("0123456789ABCDEFabcdef", 3) != std::string::npos) continue;
-    DeleteFolderTree(JoinPath(tempPath, n));
-  }
-}
-
 void DeleteGidFiles() {
   const RunState& r = TheRun();
   WIN32_FIND_DATAA fd;
@@ -393,7 +363,7 @@ int Run(HINSTANCE instance, const std::string& programPath, const std::string& c
   // Nothing of the workstation changes before the update is known to
   // apply: a run that stops leaves it (and the way back of an earlier run)
   // as it was.
-  RemoveLeftoverTemporaries();
+  RemoveLeftoverTemporaries(r.destFolder);
   DeleteGidFiles();
   if (r.workstationKnown) {
     CloseMonitorWindows();

@@ -33,6 +33,6 @@ int main(int argc, char** argv) {
   std::printf("workstation: %s\nupdate:      %s\nrun:         KELT_ROOT=%s %s /a\nundo:        KELT_ROOT=%s %s \"%s\"\n",
               win::paths::ToHost("C:\\Workstation").c_str(), win::paths::ToHost("D:\\PATCH").c_str(),
               win::paths::Root().c_str(), win::paths::ToHost("D:\\PATCH\\setup").c_str(), win::paths::Root().c_str(),
-              win::paths::ToHost("C:\\Workstation\\uninstal.exe").c_str(), setup::kSampleTitle);
+              win::paths::ToHost("D:\\PATCH\\uninstal.exe").c_str(), setup::kSampleTitle);
   return 0;
 }

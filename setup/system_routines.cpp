@@ -6,6 +6,7 @@
 
 #include "run_state.h"
 #include "setup_log.h"
+#include "win/win_file_facts.h"
 #include "win/win_kernel.h"
 #include "win/win_security.h"
 #include "win/win_shell.h"
@@ -189,6 +190,34 @@ void FixInstallDirPermissions(const std::string& folder) {
   }
   DestroyWindow(list);
   if (!TheRun().workstationIni.empty()) SetDirAccessForEveryone(TheRun().workstationIni, trustee, true);
+}
+
+void RemoveLeftoverTemporaries(const std::string& workstationFolder) {
+  auto names = [](const std::string& pattern, bool folders) {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return found;
+    do {
+      if (((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folders) found.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return found;
+  };
+  // Files the workstation's libraries were writing beside their places.
+  win::facts::RemoveStaleSiblingTemps(workstationFolder);
+  for (const std::string& n : names(JoinPath(workstationFolder, "STP*.TMP"), false)) {
+    const std::string path = JoinPath(workstationFolder, n);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+  }
+  char tempPath[MAX_PATH] = {};
+  if (!GetTempPathA(sizeof tempPath, tempPath)) return;
+  for (const std::string& n : names(JoinPath(tempPath, "stp*"), true)) {
+    // Only the names package folders get: "stp" and a hexadecimal number.
+    if (n.size() < 4 || n.find_first_not_of("0123456789ABCDEFabcdef", 3) != std::string::npos) continue;
+    DeleteFolderTree(JoinPath(tempPath, n));
+  }
 }
 
 }  // namespace setup

@@ -21,6 +21,10 @@ void CreateDirectoryTree(const std::string& path);
 bool MakeFolderPath(const std::string& path);
 // Deletes a folder with everything in it, silently; true when it is gone.
 bool DeleteFolderTree(const std::string& folder);
+// What a run that was stopped (killed, or the machine gone) left behind:
+// its temporary files in the workstation folder and its package folders in
+// the temporary folder.
+void RemoveLeftoverTemporaries(const std::string& workstationFolder);
 
 // Starts program with arguments in folder; 1 when it was started (and,
 // with wait, waited for).

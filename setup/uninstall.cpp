@@ -39,6 +39,14 @@ bool FullWindowsPath(const std::string& path) {
          ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
 }
 
+// Only a folder of the installer's own naming is removed: a damaged record
+// must not take a workstation folder with it.
+bool BackupFolderName(const std::string& folder) {
+  const std::string name = FileNameOf(folder);
+  return name.size() == 8 && strncasecmp(name.c_str(), "Patch", 5) == 0 &&
+         name.find_first_not_of("0123456789", 5) == std::string::npos;
+}
+
 std::string ErrorText() { return SystemErrorText(GetLastError()); }
 
 }  // namespace
@@ -104,6 +112,8 @@ UninstallReport UndoUpdate(const std::string& title) {
     else
       report.problems.push_back(val + " could not be put back from " + savedVal + ": " + ErrorText());
   }
+  // A run killed before the uninstaller may have left its temporaries.
+  RemoveLeftoverTemporaries(FolderOf(folder));
   if (report.problems.empty()) {
     // Undone: the records go, so that a later install starts afresh. The
     // records first, the backups they point to after them.
@@ -113,7 +123,7 @@ UninstallReport UndoUpdate(const std::string& title) {
     RegCloseKey(key);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, patchKey.c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + title).c_str());
-    DeleteFolderTree(folder);
+    if (BackupFolderName(folder)) DeleteFolderTree(folder);
   } else {
     RegCloseKey(key);
   }

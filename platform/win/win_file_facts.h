@@ -21,6 +21,10 @@ WIN_CLASS bool RemoveFile(std::string_view winPath);
 // A name for a new file next to winPath, unique in this process and
 // distinct from names other processes pick.
 WIN_CLASS std::string SiblingTempName(std::string_view winPath);
+// Removes from a folder the files named by SiblingTempName for a process
+// that has ended (one killed before it could rename or remove them);
+// returns how many went. Names of running processes are left alone.
+WIN_CLASS int RemoveStaleSiblingTemps(std::string_view winFolder);
 
 // What changes with a file's content: its size, last write and last
 // status-change times (nanoseconds) and its identity on its volume. A

@@ -191,11 +191,15 @@ TEST_F(InstallerRunTest, TheNextRunRemovesTheTemporaryFilesOfAKilledOne) {
   ASSERT_TRUE(MakeSamplePatch());
   WriteHostFile("c/Workstation/STP1A2B.TMP", "half a copy");
   WriteHostFile("c/Workstation/stp77.tmp", "");
+  WriteHostFile("c/Workstation/ZEPH.VAL.~99999999-4", "a validation file being written");
+  WriteHostFile("c/Workstation/zeph.cfg.~99999999-5", "a store being made");
   WriteHostFile("c/TEMP/stp3C4D/bin/zeph.exe", "extracted");
   WriteHostFile("c/TEMP/stpnotes/keep.txt", "not a package folder");
   ASSERT_EQ(RunPatch(), 0) << Log();
   EXPECT_FALSE(HostExists("c/Workstation/STP1A2B.TMP"));
   EXPECT_FALSE(HostExists("c/Workstation/stp77.tmp"));
+  EXPECT_FALSE(HostExists("c/Workstation/ZEPH.VAL.~99999999-4"));
+  EXPECT_FALSE(HostExists("c/Workstation/zeph.cfg.~99999999-5"));
   EXPECT_FALSE(HostExists("c/TEMP/stp3C4D"));
   EXPECT_TRUE(HostExists("c/TEMP/stpnotes/keep.txt"));
 }

@@ -2,14 +2,18 @@
 // through their own libraries.
 #include "win_file_facts.h"
 
+#include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <ctime>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "win_faults.h"
 #include "win_paths.h"
@@ -59,6 +63,38 @@ std::string SiblingTempName(std::string_view winPath) {
   static std::atomic<unsigned> counter{0};
   return std::string(winPath) + ".~" + std::to_string(getpid()) + "-" +
          std::to_string(counter.fetch_add(1));
+}
+
+int RemoveStaleSiblingTemps(std::string_view winFolder) {
+  if (winFolder.empty()) return 0;
+  const std::string host = paths::ToHost(winFolder);
+  DIR* dir = opendir(host.c_str());
+  if (!dir) return 0;
+  std::vector<std::string> stale;
+  while (const dirent* e = readdir(dir)) {
+    // "<name>.~<pid>-<number>"
+    const std::string name = e->d_name;
+    const size_t mark = name.rfind(".~");
+    if (mark == std::string::npos || mark == 0) continue;
+    const size_t dash = name.find('-', mark + 2);
+    if (dash == std::string::npos || dash == mark + 2 || dash + 1 == name.size()) continue;
+    const std::string pid = name.substr(mark + 2, dash - mark - 2);
+    if (pid.find_first_not_of("0123456789") != std::string::npos || pid.size() > 9 ||
+        name.find_first_not_of("0123456789", dash + 1) != std::string::npos)
+      continue;
+    const pid_t owner = static_cast<pid_t>(std::stol(pid));
+    if (owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH) continue;
+    stale.push_back(host + "/" + name);
+  }
+  closedir(dir);
+  int removed = 0;
+  for (const std::string& path : stale) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    faults::FileCall();
+    if (unlink(path.c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 bool StampOf(std::string_view winPath, FileStamp* out) {
