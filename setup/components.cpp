@@ -28,8 +28,6 @@ namespace setup {
 
 namespace {
 
-// How long a service gets to stop before its files are touched.
-constexpr DWORD kServiceStopWaitMs = 30000;
 constexpr WPARAM kIconBig = 1;
 
 void Copy(char (&field)[260], const std::string& text) {
