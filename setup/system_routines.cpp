@@ -213,11 +213,15 @@ void RemoveLeftoverTemporaries(const std::string& workstationFolder) {
   }
   char tempPath[MAX_PATH] = {};
   if (!GetTempPathA(sizeof tempPath, tempPath)) return;
-  for (const std::string& n : names(JoinPath(tempPath, "stp*"), true)) {
-    // Only the names package folders get: "stp" and a hexadecimal number.
-    if (n.size() < 4 || n.find_first_not_of("0123456789ABCDEFabcdef", 3) != std::string::npos) continue;
-    DeleteFolderTree(JoinPath(tempPath, n));
-  }
+  // Only the names package folders get: "stp" and a hexadecimal number;
+  // the name's file itself when the run was stopped before it was gone.
+  auto hex = [](const std::string& n, size_t end) {
+    return end > 3 && n.find_first_not_of("0123456789ABCDEFabcdef", 3) >= end;
+  };
+  for (const std::string& n : names(JoinPath(tempPath, "stp*"), true))
+    if (hex(n, n.size())) DeleteFolderTree(JoinPath(tempPath, n));
+  for (const std::string& n : names(JoinPath(tempPath, "stp*.TMP"), false))
+    if (hex(n, n.size() - 4)) DeleteFileA(JoinPath(tempPath, n).c_str());
 }
 
 }  // namespace setup

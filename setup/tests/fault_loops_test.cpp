@@ -156,13 +156,13 @@ std::string Differences(const std::map<std::string, std::string>& want, const st
   return d;
 }
 
-// Package folders of a run in the temporary folder.
+// Package folders of a run (and the names they were made from) in the
+// temporary folder.
 std::string LeftInTemp(const fs::path& root) {
   std::string left;
   for (const auto& e : fs::directory_iterator(root / "c" / "TEMP")) {
     const std::string name = e.path().filename().string();
-    if (e.is_directory() && name.size() > 3 && (name.rfind("stp", 0) == 0 || name.rfind("STP", 0) == 0))
-      left += name + " ";
+    if (name.size() > 3 && (name.rfind("stp", 0) == 0 || name.rfind("STP", 0) == 0)) left += name + " ";
   }
   return left;
 }

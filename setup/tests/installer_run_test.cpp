@@ -194,6 +194,7 @@ TEST_F(InstallerRunTest, TheNextRunRemovesTheTemporaryFilesOfAKilledOne) {
   WriteHostFile("c/Workstation/ZEPH.VAL.~99999999-4", "a validation file being written");
   WriteHostFile("c/Workstation/zeph.cfg.~99999999-5", "a store being made");
   WriteHostFile("c/TEMP/stp3C4D/bin/zeph.exe", "extracted");
+  WriteHostFile("c/TEMP/stp5E6F.TMP", "");
   WriteHostFile("c/TEMP/stpnotes/keep.txt", "not a package folder");
   ASSERT_EQ(RunPatch(), 0) << Log();
   EXPECT_FALSE(HostExists("c/Workstation/STP1A2B.TMP"));
@@ -201,6 +202,7 @@ TEST_F(InstallerRunTest, TheNextRunRemovesTheTemporaryFilesOfAKilledOne) {
   EXPECT_FALSE(HostExists("c/Workstation/ZEPH.VAL.~99999999-4"));
   EXPECT_FALSE(HostExists("c/Workstation/zeph.cfg.~99999999-5"));
   EXPECT_FALSE(HostExists("c/TEMP/stp3C4D"));
+  EXPECT_FALSE(HostExists("c/TEMP/stp5E6F.TMP"));
   EXPECT_TRUE(HostExists("c/TEMP/stpnotes/keep.txt"));
 }
 
