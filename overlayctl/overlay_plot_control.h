@@ -818,6 +818,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // drawn over the labels, freed before the paint ends.
   void AddTileTexts(const SVW_OVERLAY* overlay, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font);
   void DrawTileTexts(CDC* dc, short print, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font);
+  // The title settings DrawPlot hands the engine.
+  void TitleOptions(STRUCT_OPLOT_CALLER_TITLE* callerTitle, uint16_t* optionA, uint16_t* optionB) const;
   // The font of printed annotation texts, from the report preferences.
   static LOGFONTA PrintAnnotationFont(const STRUCT_REPORT_PREFS& report);
   void MakeTileTexts();

@@ -150,6 +150,11 @@ void CTileTextOnPlot::SetYValuesToPlotValues(STRUCT_NE_DATA_POINTS* points) {
   }
 }
 
+void CTileTextOnPlot::SetKeepOutBox(const RECT* box) {
+  m_keepOutSet = box && box->right > box->left && box->bottom > box->top;
+  m_keepOut = m_keepOutSet ? *box : RECT{0, 0, 0, 0};
+}
+
 void CTileTextOnPlot::DrawTileLabels(CDC* dc, short printing, LOGFONTA* defaultFont, double lowTime,
                                      double highTime, double lowValue, double highValue, double xScale,
                                      double yScale, long left, long right, long top, long bottom) {
@@ -292,12 +297,23 @@ void CTileTextOnPlot::InitPositions() {
       if (t->y - t->width < m_top) t->y = t->draw.markStyle == 1 ? m_bottom - mh : m_top + t->width;
       // A value below the scale would put the text under the plot.
       if (t->y > m_bottom - mh) t->y = m_bottom - mh;
-    } else if (t->draw.rotation == 900 && t->y - t->width < m_top + t->height) {
-      // An upright text over a peak near the top would run out of the plot
-      // and be cut off, or into the title line along the plot's top: it
-      // starts lower, so that its run ends a text line below the top. Its
-      // mark stays at the data point (see DrawLabels).
-      t->y = std::min(m_top + t->width + t->height, m_bottom - mh);
+    } else if (t->draw.rotation == 900 && t->y - t->width < m_top) {
+      // An upright text starts at its point. Over a peak near the top its
+      // run would pass the plot's top and be cut off there: only then it
+      // starts just low enough to end at the top. Its mark stays at the
+      // data point (see DrawLabels).
+      t->y = std::min(m_top + t->width, m_bottom - mh);
+    }
+    // Over the caller's title the text would lie on another text: it
+    // starts just below the title instead, while the plot has room.
+    if (m_keepOutSet) {
+      const RECT& k = m_keepOut;
+      // Packed fields: copied, not bound.
+      const int32_t x = t->x, y = t->y, w = t->width, h = t->height;
+      if (t->draw.rotation == 900 && x < k.right && x + h > k.left && y - w < k.bottom && y > k.top)
+        t->y = std::max(y, std::min(static_cast<int32_t>(k.bottom) + w, m_bottom - mh));
+      else if (t->draw.rotation == 0 && x < k.right && x + w > k.left && y < k.bottom && y + h > k.top)
+        t->y = std::max(y, std::min(static_cast<int32_t>(k.bottom), m_bottom - h));
     }
     t->altX = t->x;
     t->altY = t->y;
@@ -443,7 +459,8 @@ void CTileTextOnPlot::DrawLabels() {
     // text that was lowered only to keep its run inside the plot.
     const int32_t px = t->x;
     int32_t py = t->y;
-    if (!t->draw.keepInPlot && r == 900) py = std::min(py, m_bottom - Trunc((t->value - m_lowValue) * m_yScale));
+    if (!t->draw.keepInPlot && (r == 900 || r == 0))
+      py = std::min(py, m_bottom - Trunc((t->value - m_lowValue) * m_yScale));
     if (style == 0 || style == 2 || style == 3) {
       DrawOctagonMark(dc, px - gx, py + gy, px + gx, py - gy, true);
       if (t->moved) {

@@ -73,6 +73,10 @@ class KELT_CLASS CTileTextOnPlot {
   int16_t Count() const { return m_count; }
   int16_t Capacity() const { return m_capacity; }
   const STRUCT_TILE_TEXT* Text(int i) const { return i >= 0 && i < m_count ? m_texts[i] : nullptr; }
+  // Text the caller has already written over the plot (its title): an
+  // upright or level text whose own place would lie over it starts below
+  // it instead. Null clears it; kept until changed.
+  void SetKeepOutBox(const RECT* box);
 
  private:
   void ClearPositions();
@@ -96,6 +100,8 @@ class KELT_CLASS CTileTextOnPlot {
   int16_t m_fontCount = 0;
   CFont* m_fonts[TILE_MOST_FONTS] = {};
   LOGFONTA m_fontDescs[TILE_MOST_FONTS] = {};
+  bool m_keepOutSet = false;
+  RECT m_keepOut{0, 0, 0, 0};
 };
 
 namespace kelt::labels {

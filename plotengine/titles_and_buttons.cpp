@@ -192,14 +192,30 @@ struct Fitting {
 
 // Draws a title as lines from y while they fit above bottom; returns the
 // y after the last line drawn, and in *firstY the first line's y (-1: none).
+// With box set nothing is drawn: the lines' text cells are added to *box.
 int32_t DrawLines(HDC dc, std::string text, int32_t y, int32_t bottom, int32_t buttonsRoom, const Fitting& f,
-                  int32_t* firstY) {
+                  int32_t* firstY, RECT* box = nullptr) {
   *firstY = -1;
+  auto put = [&](int32_t x, const std::string& line) {
+    if (!box) {
+      Text(dc, x, y, line);
+      return;
+    }
+    const RECT r{x, y, x + Width(dc, line), y + f.ch};
+    if (box->right <= box->left) {
+      *box = r;
+    } else {
+      box->left = std::min(box->left, r.left);
+      box->top = std::min(box->top, r.top);
+      box->right = std::max(box->right, r.right);
+      box->bottom = std::max(box->bottom, r.bottom);
+    }
+  };
   const int32_t breakLimit = f.right - 2 * f.cw;
   while (!text.empty() && y + f.ch <= bottom) {
     const int32_t x = f.right - buttonsRoom - f.cw - Width(dc, text);
     if (x >= f.xStart) {
-      Text(dc, f.leftAligned ? f.xStart : x, y, text);
+      put(f.leftAligned ? f.xStart : x, text);
       text.clear();
     } else {
       size_t cut = std::string::npos;
@@ -221,7 +237,7 @@ int32_t DrawLines(HDC dc, std::string text, int32_t y, int32_t bottom, int32_t b
         first = text.substr(0, n);
         rest = text.substr(n);
       }
-      Text(dc, f.xStart, y, first);
+      put(f.xStart, first);
       text = rest;
     }
     if (*firstY < 0) *firstY = y;
@@ -367,8 +383,10 @@ void Box(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
 
 namespace {
 
+// With box set nothing is drawn: *box receives the text cells of the title
+// lines of boxSlot.
 void DrawTitles(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOptionA, uint16_t titleOptionB,
-                const STRUCT_OPLOT_CALLER_TITLE* ct) {
+                const STRUCT_OPLOT_CALLER_TITLE* ct, int boxSlot = -1, RECT* box = nullptr) {
   // A caller title with neither plot nor segment titles asks for none.
   if (ct && !ct->plotTitlesOn && !ct->segmentTitles) return;
   const STRUCT_OPLOT_PLOT_PARAMS& p = sz->params;
@@ -408,6 +426,15 @@ void DrawTitles(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOpt
     SetTextColor(dc, p.colors[CHRO_COLOR_PLOT0 + slot]);
     const int32_t buttonsRoom = (sz->deleteButtonShown[slot] ? cw : 0) + (sz->maximiseButtonShown[slot] ? cw : 0);
     int32_t firstY = -1;
+    if (box) {
+      // A strip's own title, or in the overlaid modes every title (they
+      // share the one area; a segment line is counted as drawn).
+      if (stacked && slot != boxSlot) continue;
+      y = DrawLines(dc, LineText(o, sz, slot, titleOptionA, ct), y, bottom, buttonsRoom, f, &firstY, box);
+      if (stacked) return;
+      if (segmentTitles && IsMSKind(o->slots[slot].workFile) && y + ch <= bottom) y += ch;
+      continue;
+    }
     y = DrawLines(dc, LineText(o, sz, slot, titleOptionA, ct), y, bottom, buttonsRoom, f, &firstY);
     if (!stacked && (sz->deleteButtonShown[slot] || sz->maximiseButtonShown[slot]))
       sz->buttonY[slot] = static_cast<int16_t>(firstY >= 0 ? firstY : 0);
@@ -421,6 +448,18 @@ void DrawBaselines(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, in
                    const STRUCT_OPLOT_BASELINE_RESULT* records);
 
 }  // namespace
+
+int32_t OPLOT_GetTitleBox(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOptionA, uint16_t titleOptionB,
+                          const STRUCT_OPLOT_CALLER_TITLE* ct, int16_t slot, RECT* box) {
+  if (!dc || !o || !sz || !box || slot < 0 || slot >= OVERLAY_SLOTS) return 0;
+  *box = RECT{0, 0, 0, 0};
+  try {
+    DrawTitles(dc, o, sz, titleOptionA, titleOptionB, ct, slot, box);
+  } catch (...) {
+    *box = RECT{0, 0, 0, 0};
+  }
+  return box->right > box->left ? 1 : 0;
+}
 
 KELT_API void OPLOT_DrawTitles(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOptionA,
                                uint16_t titleOptionB, const STRUCT_OPLOT_CALLER_TITLE* ct) {
