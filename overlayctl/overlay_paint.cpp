@@ -225,13 +225,13 @@ void CCtlOPlot::DrawTileTexts(CDC* dc, short print, const STRUCT_OVER_SIZES* siz
         !(vmax > vmin))
       continue;
     const double height = bottom + 1 - top;
-    RECT title{0, 0, 0, 0};
     {
+      RECT titles[TILE_KEEP_OUT_BOXES] = {};
       HGDIOBJ old = titleFont ? SelectObject(h, titleFont) : nullptr;
-      const bool titled = OPLOT_GetTitleBox(h, m_pOverlay, &measured, optionA, optionB, &callerTitle, static_cast<int16_t>(i),
-                                            &title) != 0;
+      const int32_t count = OPLOT_GetTitleBoxes(h, m_pOverlay, &measured, optionA, optionB, &callerTitle,
+                                                static_cast<int16_t>(i), titles, TILE_KEEP_OUT_BOXES);
       if (old) SelectObject(h, old);
-      holder->SetKeepOutBox(titled ? &title : nullptr);
+      holder->SetKeepOutBoxes(titles, count);
     }
     const int saved = SaveDC(h);
     IntersectClipRect(h, left, top, right, bottom);

@@ -150,9 +150,10 @@ void CTileTextOnPlot::SetYValuesToPlotValues(STRUCT_NE_DATA_POINTS* points) {
   }
 }
 
-void CTileTextOnPlot::SetKeepOutBox(const RECT* box) {
-  m_keepOutSet = box && box->right > box->left && box->bottom > box->top;
-  m_keepOut = m_keepOutSet ? *box : RECT{0, 0, 0, 0};
+void CTileTextOnPlot::SetKeepOutBoxes(const RECT* boxes, int count) {
+  m_keepOutCount = 0;
+  for (int i = 0; boxes && i < count && m_keepOutCount < TILE_KEEP_OUT_BOXES; ++i)
+    if (boxes[i].right > boxes[i].left && boxes[i].bottom > boxes[i].top) m_keepOut[m_keepOutCount++] = boxes[i];
 }
 
 void CTileTextOnPlot::DrawTileLabels(CDC* dc, short printing, LOGFONTA* defaultFont, double lowTime,
@@ -306,14 +307,24 @@ void CTileTextOnPlot::InitPositions() {
     }
     // Over the caller's title the text would lie on another text: it
     // starts just below the title instead, while the plot has room.
-    if (m_keepOutSet) {
-      const RECT& k = m_keepOut;
-      // Packed fields: copied, not bound.
-      const int32_t x = t->x, y = t->y, w = t->width, h = t->height;
-      if (t->draw.rotation == 900 && x < k.right && x + h > k.left && y - w < k.bottom && y > k.top)
-        t->y = std::max(y, std::min(static_cast<int32_t>(k.bottom) + w, m_bottom - mh));
-      else if (t->draw.rotation == 0 && x < k.right && x + w > k.left && y < k.bottom && y + h > k.top)
-        t->y = std::max(y, std::min(static_cast<int32_t>(k.bottom), m_bottom - h));
+    // A box passed may uncover another below it: each is tried again.
+    for (int pass = 0; pass < m_keepOutCount; ++pass) {
+      bool lowered = false;
+      for (int b = 0; b < m_keepOutCount; ++b) {
+        const RECT& k = m_keepOut[b];
+        // Packed fields: copied, not bound.
+        const int32_t x = t->x, y = t->y, w = t->width, h = t->height;
+        int32_t to = y;
+        if (t->draw.rotation == 900 && x < k.right && x + h > k.left && y - w < k.bottom && y > k.top)
+          to = std::max(y, std::min(static_cast<int32_t>(k.bottom) + w, m_bottom - mh));
+        else if (t->draw.rotation == 0 && x < k.right && x + w > k.left && y < k.bottom && y + h > k.top)
+          to = std::max(y, std::min(static_cast<int32_t>(k.bottom), m_bottom - h));
+        if (to != y) {
+          t->y = to;
+          lowered = true;
+        }
+      }
+      if (!lowered) break;
     }
     t->altX = t->x;
     t->altY = t->y;

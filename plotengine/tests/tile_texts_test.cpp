@@ -291,7 +291,7 @@ TEST_F(TileTextsTest, TextsKeepOffTheCallersTitle) {
     SCOPED_TRACE(c.name);
     CTileTextOnPlot h;
     ASSERT_EQ(h.InitHolder(), 1);
-    h.SetKeepOutBox(&title);
+    h.SetKeepOutBoxes(&title, 1);
     // A value near the top, where the text's own place meets the title line.
     const double value = 980.0;
     Add(h, c.time, value, -1.0, "8.010 min", Draw(c.rotation, 0, 0));
@@ -307,11 +307,23 @@ TEST_F(TileTextsTest, TextsKeepOffTheCallersTitle) {
       EXPECT_EQ(text->y, c.rotation == 900 ? 40 + t.width : pointY);
     }
   }
+  // A segment title on the line below: a text lowered under the first box
+  // goes on under the second; empty boxes count for nothing.
+  {
+    const RECT boxes[] = {title, {0, 0, 0, 0}, {280, 56, 340, 72}};
+    CTileTextOnPlot two;
+    ASSERT_EQ(two.InitHolder(), 1);
+    two.SetKeepOutBoxes(boxes, 3);
+    Add(two, 6.0, 980.0, -1.0, "8.010 min", Draw(900, 0, 0));
+    const Drawing drawn = DrawTiles(two);
+    ASSERT_TRUE(drawn.FindText("8.010 min"));
+    EXPECT_EQ(drawn.FindText("8.010 min")->y, 72 + Get(two, 0).width);
+  }
   // Without the box the stated place holds.
   CTileTextOnPlot h;
   ASSERT_EQ(h.InitHolder(), 1);
-  h.SetKeepOutBox(&title);
-  h.SetKeepOutBox(nullptr);
+  h.SetKeepOutBoxes(&title, 1);
+  h.SetKeepOutBoxes(nullptr, 0);
   Add(h, 6.0, 980.0, -1.0, "8.010 min", Draw(0, 0, 0));
   const Drawing drawn = DrawTiles(h);
   ASSERT_TRUE(drawn.FindText("8.010 min"));
