@@ -102,7 +102,9 @@ TEST_F(NoiseCalcDialogTest, ShowsBothNoisesOfTheRangeAsTheTraceCalls) {
     const std::string simple = Noise(s, k.rms, filtered, 0, k.from, k.to, k.detector, &simplePoints);
     const std::string drift = Noise(s, k.rms, filtered, 1, k.from, k.to, k.detector, &driftPoints);
     ASSERT_NE(simple, "Not Calculated");
-    if (k.scale > 1e6) EXPECT_NE(simple.find("e+07"), std::string::npos);
+    if (k.scale > 1e6) {
+      EXPECT_NE(simple.find("e+07"), std::string::npos);
+    }
     ASSERT_EQ(simplePoints, driftPoints);
     const char* kind = k.rms ? "RMS" : "PP";
     EXPECT_EQ(shown.caption, k.caption);
