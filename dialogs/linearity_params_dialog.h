@@ -10,7 +10,7 @@
 #include "framework/framework_wnd.h"
 #include "quorna/ms_lists.h"
 
-#define LINEARITY_PARAMS_DIALOG_ID 331
+#define LINEARITY_PARAMS_DIALOG_ID 316
 #define LIN_VERTICAL_IONS_ID 1101
 #define LIN_HORIZONTAL_IONS_ID 1102
 #define LIN_PROPOSED_TEXT_ID 1103

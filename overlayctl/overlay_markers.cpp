@@ -67,7 +67,9 @@ int CopyScans(const STRUCT_NE_POINT_BLOCK* block, uint32_t count, double start, 
 
 struct ScopedWorkFile {
   STRUCT_WORK_FILE* wf = nullptr;
-  ~ScopedWorkFile() { FreeWorkFileStruct(wf); }
+  ~ScopedWorkFile() {
+    if (wf) FreeWorkFileStruct(wf);
+  }
 };
 
 struct ScopedTrace {
@@ -121,6 +123,13 @@ void CCtlOPlot::GetOneSpectrumMarkerValues(short window, short spectrum) {
   if (!slot.dataPresent || !dp || !wf) {
     ClearMarkerPoints(m);
     return;
+  }
+  // The spectrum's scans lie in the alternate MS file when one serves the slot.
+  ScopedWorkFile alternateFile;
+  if (m_SpecialSNFile.path[0] && m_SpecialSNFile.slot == m.slot) {
+    alternateFile.wf = MakeSpecialSNWorkFile(m.slot);
+    if (!alternateFile.wf) return;
+    wf = alternateFile.wf;
   }
   const STRUCT_TOL_SPT& spt = *m.spectrum;
   const int n = spt.scansAveraged;

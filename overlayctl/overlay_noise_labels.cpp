@@ -13,6 +13,7 @@
 #include "common/scan_fun_info.h"
 #include "common/segment_plots.h"
 #include "common/work_file.h"
+#include "dialogs/noise_calc_dialog.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "spectra/pp_noise.h"
@@ -158,7 +159,22 @@ void CCtlOPlot::CalRMSNoise(short slot, short method) {
   uint16_t dataType = s.plotKind;
   STRUCT_MASS_LIST massList = s.massList;
   STRUCT_CHAN_LIST chanList = s.chanList;
-  if (s.plotKind == DATA_TYPE_SCAN_FUN_PLOT && s.scanFunArray) {
+  // The alternate MS file, when it serves the slot, is measured with the
+  // record's own data type and lists.
+  struct Alternate {
+    STRUCT_WORK_FILE* wf = nullptr;
+    ~Alternate() {
+      if (wf) FreeWorkFileStruct(wf);
+    }
+  } alternate;
+  if (m_SpecialSNFile.path[0] && m_SpecialSNFile.slot == slot) {
+    alternate.wf = MakeSpecialSNWorkFile(slot);
+    if (!alternate.wf) return;
+    wf = alternate.wf;
+    dataType = static_cast<uint16_t>(m_SpecialSNFile.dataType);
+    massList = m_SpecialSNFile.massList;
+    chanList = m_SpecialSNFile.chanList;
+  } else if (s.plotKind == DATA_TYPE_SCAN_FUN_PLOT && s.scanFunArray) {
     if (!s.scanFunInfo) {
       int16_t n = 0;
       s.scanFunInfo = PD_GetScanFunInfoForDataFile(wf, &n, 0);
@@ -300,6 +316,20 @@ void CCtlOPlot::CalRMSNoise(short slot, short method) {
     added = true;
   }
   if (added) RepaintUnlessSuspended();
+}
+
+void CCtlOPlot::GetSignalToNoiseFromZoom() {
+  SVW_OVERLAY* o = m_pOverlay;
+  if (!o || !OverlaySlotIndex(m_lineSlot)) return;
+  // The dialog measures with the filtering the toolbar shows now.
+  STRUCT_CHRO_PREFS prefs = m_prefs;
+  prefs.plotData.filterKind = m_filtering[0];
+  CNoiseCalcDlg dlg(&o->slots[m_lineSlot], &prefs, m_lineStart, m_lineEnd, m_lineSlot, this);
+  char title[OPLOT_IDENTITY_TITLE_SIZE] = {};
+  OPLOT_MakeSlotPlotTitle(o, m_lineSlot, title);
+  dlg.m_description = title;
+  dlg.DoModal();
+  RepaintUnlessSuspended();
 }
 
 void CCtlOPlot::GetAreaCountFromZoom() {

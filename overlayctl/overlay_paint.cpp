@@ -9,6 +9,7 @@
 #include "plotengine/plot_coordinates.h"
 #include "plotengine/plot_layout.h"
 #include "plotengine/tile_texts.h"
+#include "plotengine/titles_and_buttons.h"
 #include "ulbrec32/button_frames.h"
 
 namespace {
@@ -205,6 +206,14 @@ void CCtlOPlot::DrawTileTexts(CDC* dc, short print, const STRUCT_OVER_SIZES* siz
   HDC h = dc->GetSafeHdc();
   const double sx = sizes->plotWidth / (t1 - t0);
   LOGFONTA lf = *font;
+  // The titles were written with the control's font on screen, with the
+  // caller's when printing: their boxes are measured the same way, so
+  // that the texts keep off them.
+  STRUCT_OPLOT_CALLER_TITLE callerTitle{};
+  uint16_t optionA = 0, optionB = 0;
+  TitleOptions(&callerTitle, &optionA, &optionB);
+  STRUCT_OVER_SIZES measured = *sizes;
+  HFONT titleFont = print ? nullptr : CreateFontIndirectA(&m_prefs.ctrlFont);
   for (int i = 0; i < OPLOT_SLOTS; ++i) {
     auto* holder = static_cast<CTileTextOnPlot*>(m_pTileTexts[i]);
     if (!holder || holder->Count() < 1) continue;
@@ -216,11 +225,20 @@ void CCtlOPlot::DrawTileTexts(CDC* dc, short print, const STRUCT_OVER_SIZES* siz
         !(vmax > vmin))
       continue;
     const double height = bottom + 1 - top;
+    {
+      RECT titles[TILE_KEEP_OUT_BOXES] = {};
+      HGDIOBJ old = titleFont ? SelectObject(h, titleFont) : nullptr;
+      const int32_t count = OPLOT_GetTitleBoxes(h, m_pOverlay, &measured, optionA, optionB, &callerTitle,
+                                                static_cast<int16_t>(i), titles, TILE_KEEP_OUT_BOXES);
+      if (old) SelectObject(h, old);
+      holder->SetKeepOutBoxes(titles, count);
+    }
     const int saved = SaveDC(h);
     IntersectClipRect(h, left, top, right, bottom);
     holder->DrawTileLabels(dc, print, &lf, t0, t1, vmin, vmax, sx, height / (vmax - vmin), left, right, top, bottom);
     RestoreDC(h, saved);
   }
+  if (titleFont) DeleteObject(titleFont);
 }
 
 void CCtlOPlot::MakeTileTexts() {

@@ -188,7 +188,21 @@ struct STRUCT_OPLOT_NEW_PD {
   char path[260];
 };
 
+// WM_USER+57: the MS data file that stands in for a slot whose own file
+// holds no scans (a detector plot): its spectra, spectrum markers and noise
+// come from this file. Copied whole; an empty path means none.
+struct STRUCT_SPECIAL_SN_FILE {
+  int16_t slot;
+  int16_t dataType;
+  STRUCT_MASS_LIST massList;
+  STRUCT_CHAN_LIST chanList;
+  char path[260];
+};
+
 #pragma pack(pop)
+static_assert(sizeof(STRUCT_SPECIAL_SN_FILE) == 564);
+static_assert(offsetof(STRUCT_SPECIAL_SN_FILE, chanList) == 218);
+static_assert(offsetof(STRUCT_SPECIAL_SN_FILE, path) == 304);
 static_assert(offsetof(STRUCT_OPLOT_NEW_PD, dataFile) == 4 + sizeof(void*) - 4);
 static_assert(offsetof(STRUCT_OPLOT_NEW_PD, path) == 264 + sizeof(void*) - 4);
 static_assert(sizeof(STRUCT_OPLOT_NEW_PD) == 524 + sizeof(void*) - 4);
@@ -667,6 +681,12 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   int16_t m_newSptSet = 0, m_newSptSlot = 0, m_newSptControl = 0, m_newSptSpectrum = 0;
   int16_t m_menuSptControl = 0, m_menuSptSpectrum = 0;
   int16_t m_multipleSptControls = 0;
+  // The alternate MS data file of WM_USER+57 (all zero: none).
+  STRUCT_SPECIAL_SN_FILE m_SpecialSNFile{};
+  // A work file made from the alternate file when it serves the slot (its
+  // path set and its slot the given one); null otherwise or when it cannot
+  // be made. The caller frees it with FreeWorkFileStruct.
+  STRUCT_WORK_FILE* MakeSpecialSNWorkFile(short slot) const;
   double m_currentTime = 0;
   int16_t m_currentSlot = 0;
   uint16_t m_currentSerial = 0;
@@ -798,6 +818,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   // drawn over the labels, freed before the paint ends.
   void AddTileTexts(const SVW_OVERLAY* overlay, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font);
   void DrawTileTexts(CDC* dc, short print, const STRUCT_OVER_SIZES* sizes, const LOGFONTA* font);
+  // The title settings DrawPlot hands the engine.
+  void TitleOptions(STRUCT_OPLOT_CALLER_TITLE* callerTitle, uint16_t* optionA, uint16_t* optionB) const;
   // The font of printed annotation texts, from the report preferences.
   static LOGFONTA PrintAnnotationFont(const STRUCT_REPORT_PREFS& report);
   void MakeTileTexts();
@@ -878,6 +900,7 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   LRESULT OnGetNewSpectrumInformation(WPARAM, LPARAM);
   LRESULT OnGetRightClickSpectrumInfo(WPARAM, LPARAM);
   LRESULT OnMultipleSpectraControls(WPARAM, LPARAM);
+  LRESULT OnSpecialSignalToNoiseFile(WPARAM, LPARAM);
   LRESULT OnDeleteOrphanSpectra(WPARAM, LPARAM);
   // Adds a label of the record at its time; the angle in tenths of a degree.
   void AddPlotLabel(const STRUCT_OPLOT_ADD_LABEL* record, int32_t angle, int16_t type);

@@ -42,6 +42,20 @@ LOGFONTA CCtlOPlot::PrintAnnotationFont(const STRUCT_REPORT_PREFS& report) {
 }
 
 
+void CCtlOPlot::TitleOptions(STRUCT_OPLOT_CALLER_TITLE* callerTitle, uint16_t* optionA, uint16_t* optionB) const {
+  std::memcpy(callerTitle, &m_prefs.titles, sizeof *callerTitle);
+  if (m_controlKind == 3) {
+    // Its plots carry the trace name and the file name only.
+    callerTitle->plotTitlesOn = 1;
+    callerTitle->segmentTitles = 0;
+    callerTitle->itemCount = 2;
+    callerTitle->items[0] = 0;
+    callerTitle->items[1] = 2;
+  }
+  *optionA = static_cast<uint16_t>(m_drawState[0]);
+  *optionB = static_cast<uint16_t>(m_drawState[1]);
+}
+
 void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, short left, short bottom,
                          short right, short top, short charWidth, short charHeight) {
   SVW_OVERLAY* o = m_pOverlay;
@@ -54,18 +68,8 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
   STRUCT_OPLOT_DRAW_CHRO draw;
   OPLOT_InitDrawChro(&draw, reinterpret_cast<const uint32_t*>(print ? &report.chroDrawing : &m_prefs.drawing));
   draw.callerTitlePresent = 1;
-  std::memcpy(&draw.callerTitle, &m_prefs.titles, sizeof draw.callerTitle);
-  if (m_controlKind == 3) {
-    // Its plots carry the trace name and the file name only.
-    draw.callerTitle.plotTitlesOn = 1;
-    draw.callerTitle.segmentTitles = 0;
-    draw.callerTitle.itemCount = 2;
-    draw.callerTitle.items[0] = 0;
-    draw.callerTitle.items[1] = 2;
-  }
+  TitleOptions(&draw.callerTitle, &draw.titleOptionA, &draw.titleOptionB);
   draw.drawBackground = print ? 0 : 1;
-  draw.titleOptionA = static_cast<uint16_t>(m_drawState[0]);
-  draw.titleOptionB = static_cast<uint16_t>(m_drawState[1]);
   draw.drawProcessed = m_displayChoice == 1 || m_displayChoice == 2 ? 1 : 0;
   draw.drawRaw = m_displayChoice == 0 || m_displayChoice == 2 ? 1 : 0;
 

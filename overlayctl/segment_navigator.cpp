@@ -4,6 +4,7 @@
 #include "overlayctl/segment_navigator.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -545,6 +546,29 @@ LRESULT CCtlOPlot::OnShowTICPlot(WPARAM wParam, LPARAM) {
   return 0;
 }
 
+namespace {
+// Reads the box as "%u" does (leading blanks, a sign, trailing text ignored)
+// but refuses a number that does not fit 32 bits: "4294967297" must beep,
+// not wrap round to segment 1.
+bool ReadTypedIndex(const char* text, unsigned* out) {
+  const char* p = text;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  if (*p < '0' || *p > '9') return false;
+  uint64_t value = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + static_cast<unsigned>(*p - '0');
+    if (value > UINT32_MAX) return false;
+  }
+  // A negative number is never an index; "%u" would have turned it into a
+  // large one, which is out of range all the same.
+  if (negative && value != 0) return false;
+  *out = static_cast<unsigned>(value);
+  return true;
+}
+}  // namespace
+
 LRESULT CCtlOPlot::OnNotifyEditKeyEnter(WPARAM, LPARAM) {
   HWND edit = NavChild(OPLOT_ID_NAV_INDEX);
   HWND focus = ::GetFocus();
@@ -556,7 +580,7 @@ LRESULT CCtlOPlot::OnNotifyEditKeyEnter(WPARAM, LPARAM) {
   if (focus && focus != edit) return 0;
   char text[103] = {};
   unsigned value = 0;
-  const bool number = edit && ::GetWindowTextA(edit, text, sizeof text) > 0 && std::sscanf(text, "%u", &value) == 1;
+  const bool number = edit && ::GetWindowTextA(edit, text, sizeof text) > 0 && ReadTypedIndex(text, &value);
   auto focusBox = [&] {
     if (HWND box = NavChild(OPLOT_ID_NAV_SEGMENT_MODE)) ::SetFocus(box);
   };

@@ -45,6 +45,18 @@ const MS_SEGMENT_BLOCK* Segment(const STRUCT_WORK_FILE* wf, int i) {
 
 double ContinuityValue(const MS_SEGMENT_BLOCK& b) { return b.functions[0].massWidth; }
 
+// A work file made for one operation, freed when it ends.
+struct ScopedWorkFile {
+  STRUCT_WORK_FILE* wf = nullptr;
+  ScopedWorkFile() = default;
+  explicit ScopedWorkFile(STRUCT_WORK_FILE* made) : wf(made) {}
+  ScopedWorkFile(const ScopedWorkFile&) = delete;
+  ScopedWorkFile& operator=(const ScopedWorkFile&) = delete;
+  ~ScopedWorkFile() {
+    if (wf) FreeWorkFileStruct(wf);
+  }
+};
+
 }  // namespace
 
 void CCtlOPlot::CheckProfileDensities(const STRUCT_WORK_FILE* wf, double start, double end) {
@@ -129,6 +141,22 @@ bool CCtlOPlot::HandOverSpectrum(STRUCT_SPT_PLUS* spt, short slot, short control
   return true;
 }
 
+STRUCT_WORK_FILE* CCtlOPlot::MakeSpecialSNWorkFile(short slot) const {
+  if (!m_SpecialSNFile.path[0] || m_SpecialSNFile.slot != slot) return nullptr;
+  // The host's record may come without a terminating zero.
+  char path[sizeof m_SpecialSNFile.path + 1] = {};
+  std::memcpy(path, m_SpecialSNFile.path, sizeof m_SpecialSNFile.path);
+  return MakeWorkFileStruct(path, 0);
+}
+
+LRESULT CCtlOPlot::OnSpecialSignalToNoiseFile(WPARAM, LPARAM lParam) {
+  if (const auto* record = reinterpret_cast<const STRUCT_SPECIAL_SN_FILE*>(lParam))
+    std::memcpy(&m_SpecialSNFile, record, sizeof m_SpecialSNFile);
+  else
+    m_SpecialSNFile = STRUCT_SPECIAL_SN_FILE{};
+  return 0;
+}
+
 int CCtlOPlot::GetSpectrumFromTime(double time, short slot, short control, short spectrum) {
   SVW_OVERLAY* o = m_pOverlay;
   if (!m_pDataReview || !o) return 0;
@@ -136,11 +164,31 @@ int CCtlOPlot::GetSpectrumFromTime(double time, short slot, short control, short
   if (!OverlaySlotIndex(slot) || !o->slots[slot].workFile) return 0;
   OVERLAY_SLOT& s = o->slots[slot];
   STRUCT_WORK_FILE* wf = s.workFile;
-  if (!HoldsScans(wf)) return 0;  // spectra of a detector plot come from an alternate file, not kept here
-  const double at = TOL_GetSegmentTime(wf, time);
-  const STRUCT_SCAN_FUN_INFO* info = SlotScanFunInfo(s);
   const uint16_t count = PointsToAverage(m_pointsToAverage);
   STRUCT_SPT_PLUS* spt = nullptr;
+  if (!HoldsScans(wf)) {
+    // A plot without scans (a detector's) takes its spectra from the
+    // alternate MS file, with the record's channels and no scan functions.
+    ScopedWorkFile alternate{MakeSpecialSNWorkFile(slot)};
+    if (!alternate.wf) return 0;
+    const double at = TOL_GetSegmentTime(alternate.wf, time);
+    const STRUCT_CHAN_LIST* channels = &m_SpecialSNFile.chanList;
+    spt = m_twoTimeBC
+              ? TOL_MakeBCAndAvgPlusSptFromTimeAndTwoBCs(alternate.wf, channels, at, count, m_bcTime1, m_bcTime2)
+              : TOL_MakeBCAndAvgPlusSptFromTimeEx(alternate.wf, channels, nullptr, at, count, nullptr, 0);
+    if (!spt || !spt->tolSpt) {
+      if (spt) PlusSpt_Free(spt);
+      CheckProfileDensities(alternate.wf, at, at);
+      return 0;
+    }
+  }
+  if (spt) {
+    const uint32_t first = spt->tolSpt->firstScan, last = spt->tolSpt->lastScan;
+    const int32_t centre = static_cast<int32_t>(first + (last - first) / 2);
+    return HandOverSpectrum(spt, slot, control, spectrum, first, last, centre, centre, 0, true) ? 1 : 0;
+  }
+  const double at = TOL_GetSegmentTime(wf, time);
+  const STRUCT_SCAN_FUN_INFO* info = SlotScanFunInfo(s);
   if (info)
     spt = m_twoTimeBC ? TOL_MakeBCAndAvgPlusSptFromTimeAndTwoBCsEx(wf, &s.chanList, s.scanFunArray, at, count,
                                                                     m_bcTime1, m_bcTime2)
@@ -165,8 +213,15 @@ int CCtlOPlot::GetSpectrumFromZoom() {
   const short slot = m_lineSlot;
   if (!o || !drm || !OverlaySlotIndex(slot) || !o->slots[slot].workFile) return 0;
   OVERLAY_SLOT& s = o->slots[slot];
+  // A plot without scans takes them from the alternate MS file, with its
+  // own channels and scan functions.
+  ScopedWorkFile alternate;
   STRUCT_WORK_FILE* wf = s.workFile;
-  if (!HoldsScans(wf)) return 0;
+  if (!HoldsScans(wf)) {
+    alternate.wf = MakeSpecialSNWorkFile(slot);
+    wf = alternate.wf;
+    if (!wf) return 0;
+  }
   double start = m_lineStart, end = m_lineEnd;
   if (o->tail.timeOffsetsOn) {
     start -= o->tail.timeOffsets[slot];
@@ -179,7 +234,7 @@ int CCtlOPlot::GetSpectrumFromZoom() {
   uint32_t first = p1 + wf->msInfo.firstScan, last = p2 + wf->msInfo.firstScan;
   if (first > last) std::swap(first, last);
   HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  const STRUCT_SCAN_FUN_INFO* info = SlotScanFunInfo(s);
+  const STRUCT_SCAN_FUN_INFO* info = alternate.wf ? nullptr : SlotScanFunInfo(s);
   STRUCT_SPT_PLUS* spt = nullptr;
   if (info)
     spt = m_twoTimeBC ? TOL_MakeBCAndAvgPlusSptFromScanRangeAndTwoBCsEx(wf, &s.chanList, s.scanFunArray, first, last,
@@ -296,9 +351,15 @@ void CCtlOPlot::IncrementDecrementActiveSpectrum(short direction) {
   const short slot = marker.chroPlotIndex;
   if (!OverlaySlotIndex(slot) || !o->slots[slot].workFile) return;
   OVERLAY_SLOT& s = o->slots[slot];
+  if (marker.centreScan < 0) return;
+  ScopedWorkFile alternate;
   STRUCT_WORK_FILE* wf = s.workFile;
-  if (!HoldsScans(wf) || marker.centreScan < 0) return;
-  const STRUCT_SCAN_FUN_INFO* info = SlotScanFunInfo(s);
+  if (!HoldsScans(wf)) {
+    alternate.wf = MakeSpecialSNWorkFile(slot);
+    wf = alternate.wf;
+    if (!wf) return;
+  }
+  const STRUCT_SCAN_FUN_INFO* info = alternate.wf ? nullptr : SlotScanFunInfo(s);
   uint32_t first = 0, last = 0, centre = 0;
   if (!GetNextSpectrumScanRange(wf, &s.chanList, s.scanFunArray, info, s.scanFunInfoCount, marker.firstScan,
                                 marker.lastScan, static_cast<uint32_t>(marker.centreScan), direction ? 1 : 0,

@@ -197,18 +197,6 @@ void Text(HDC dc, int32_t x, int32_t y, const std::string& s) {
   TextOutA(dc, x, y, s.c_str(), static_cast<int>(s.size()));
 }
 
-// Blank room at the top of the DC font's text cell, above the tallest glyph.
-int32_t InternalLeading(HDC dc) {
-  TEXTMETRICA tm{};
-  if (!GetTextMetricsA(dc, &tm)) return 0;
-  return tm.tmInternalLeading > 0 ? static_cast<int32_t>(tm.tmInternalLeading) : 0;
-}
-
-// How far ticks of a style reach past the axis on the labels' side.
-int32_t LabelSideReach(int style, int32_t length) {
-  return style == SCALE_TICKS_LABEL_SIDE || style == SCALE_TICKS_CROSSING ? std::max(length, 0) : 0;
-}
-
 // Extent of a tick across a vertical axis at x.
 void VerticalTick(int style, int32_t x, int32_t len, bool scaleLeftOfPlot, int32_t* x0, int32_t* x1) {
   if (style == SCALE_TICKS_CROSSING) {
@@ -336,12 +324,6 @@ KELT_API void KELT_DrawVerticalScale(HDC dc, const STRUCT_VERT_SCALE* vs) {
     const int32_t labelTop = vs->labelTop ? vs->labelTop : vs->top;
     const int32_t labelBottom = vs->labelBottom ? vs->labelBottom : vs->bottom;
     const bool unitShownAtTop = unit[0] && vs->unitAtTop;
-    // Labels stand half a character and the minor length off the axis; long
-    // ticks on their side (a printed page's) would reach into the text, so
-    // then they stand a quarter character past the longest tick instead.
-    int32_t labelGap = cw / 2 + l;
-    const int32_t reach = std::max(LabelSideReach(axis.majorTickStyle, L), LabelSideReach(axis.minorTickStyle, l));
-    if (reach > labelGap) labelGap = reach + cw / 4;
     const double tol = std::fabs(t.step) * 1e-9;
     auto past = [&](double v) { return t.step > 0 ? v >= hi - tol : v <= lo + tol; };
     int drawn = 0;
@@ -355,13 +337,10 @@ KELT_API void KELT_DrawVerticalScale(HDC dc, const STRUCT_VERT_SCALE* vs) {
       if (unitShownAtTop && y - labelTop < ch) continue;
       const std::string text = Label(t, v);
       const SIZE sz = TextSize(dc, text);
-      // Moved off a long tick, a label still stays inside the scale (it was
-      // there at its usual place).
-      const int32_t usual = leftOfPlot ? vs->right - sz.cx - cw / 2 - l : vs->left + cw / 2 + l;
-      int32_t x = leftOfPlot ? vs->right - sz.cx - labelGap : vs->left + labelGap;
-      const int32_t scaleLeft = vs->left, scaleRight = vs->right;  // packed fields: copied, not bound
-      if (leftOfPlot && x < scaleLeft) x = std::min(usual, scaleLeft);
-      if (!leftOfPlot && x + sz.cx > scaleRight) x = std::max(usual, scaleRight - static_cast<int32_t>(sz.cx));
+      // Half a character and the minor length off the axis, as stated, even
+      // where a long tick on the labels' side reaches the text: a tick is
+      // no text, and moving the labels would move the stated layout.
+      const int32_t x = leftOfPlot ? vs->right - sz.cx - cw / 2 - l : vs->left + cw / 2 + l;
       Text(dc, x, y, text);
       ++drawn;
       if (axis.labelMode == 2) break;
@@ -438,19 +417,8 @@ KELT_API void KELT_DrawHorizontalScale(HDC dc, const STRUCT_HORZ_SCALE* hs) {
 
     const bool closeLabels =
         axis.majorTickStyle == SCALE_TICKS_LABEL_SIDE || axis.majorTickStyle == SCALE_TICKS_CROSSING;
-    int32_t y = below ? hs->top + (closeLabels ? 2 * (ch / 5) : ch / 5)
-                      : hs->bottom - ch - (closeLabels ? 2 * (ch / 5) : ch / 5);
-    // Long ticks on the labels' side (a printed page's) would run into the
-    // glyphs: the row then moves off the axis until the ink clears the tick
-    // ends by a tenth of a character. Shorter ticks leave it where it is.
-    const int32_t reach = std::max(LabelSideReach(axis.majorTickStyle, L), LabelSideReach(axis.minorTickStyle, l));
-    const int32_t clear = std::max(1, ch / 10);
-    if (below) {
-      const int32_t inkTop = y + InternalLeading(dc);
-      if (reach > 0 && inkTop < axisY + reach) y += axisY + reach + clear - inkTop;
-    } else if (reach > 0 && y + ch > axisY - reach) {
-      y = axisY - reach - clear - ch;
-    }
+    const int32_t y = below ? hs->top + (closeLabels ? 2 * (ch / 5) : ch / 5)
+                            : hs->bottom - ch - (closeLabels ? 2 * (ch / 5) : ch / 5);
     // A negative left limit keeps labels off the stretch left of its size
     // (text already there); a positive one moves the first label right of it.
     const bool skipLeft = hs->labelLeftLimit < 0;
@@ -458,7 +426,9 @@ KELT_API void KELT_DrawHorizontalScale(HDC dc, const STRUCT_HORZ_SCALE* hs) {
     const int32_t rightLimit = hs->labelRightLimit ? hs->labelRightLimit : hs->right;
     const double tol = std::fabs(t.step) * 1e-9;
     auto past = [&](double v) { return t.step > 0 ? v >= hi - tol : v <= lo + tol; };
-    // The unit's box: a label that would run into it is left out.
+    // The unit's box. A label whose text cell would lie over it is left
+    // out, so that neither hides the other; one that only comes near it
+    // keeps its stated place.
     int32_t unitX0 = 0, unitX1 = 0, unitY = 0;
     SIZE unitSize{0, 0};
     if (unit[0]) {
@@ -468,8 +438,7 @@ KELT_API void KELT_DrawHorizontalScale(HDC dc, const STRUCT_HORZ_SCALE* hs) {
       unitY = below ? hs->top + ch : hs->top + ch / 5;
     }
     auto onUnit = [&](int32_t x, int32_t width) {
-      return unit[0] && x < unitX1 + cw / 4 && x + width > unitX0 - cw / 4 && y < unitY + unitSize.cy &&
-             y + ch > unitY;
+      return unit[0] && x < unitX1 && x + width > unitX0 && y < unitY + unitSize.cy && y + ch > unitY;
     };
     int drawn = 0;
     bool any = false;

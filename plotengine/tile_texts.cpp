@@ -150,6 +150,12 @@ void CTileTextOnPlot::SetYValuesToPlotValues(STRUCT_NE_DATA_POINTS* points) {
   }
 }
 
+void CTileTextOnPlot::SetKeepOutBoxes(const RECT* boxes, int count) {
+  m_keepOutCount = 0;
+  for (int i = 0; boxes && i < count && m_keepOutCount < TILE_KEEP_OUT_BOXES; ++i)
+    if (boxes[i].right > boxes[i].left && boxes[i].bottom > boxes[i].top) m_keepOut[m_keepOutCount++] = boxes[i];
+}
+
 void CTileTextOnPlot::DrawTileLabels(CDC* dc, short printing, LOGFONTA* defaultFont, double lowTime,
                                      double highTime, double lowValue, double highValue, double xScale,
                                      double yScale, long left, long right, long top, long bottom) {
@@ -292,12 +298,33 @@ void CTileTextOnPlot::InitPositions() {
       if (t->y - t->width < m_top) t->y = t->draw.markStyle == 1 ? m_bottom - mh : m_top + t->width;
       // A value below the scale would put the text under the plot.
       if (t->y > m_bottom - mh) t->y = m_bottom - mh;
-    } else if (t->draw.rotation == 900 && t->y - t->width < m_top + t->height) {
-      // An upright text over a peak near the top would run out of the plot
-      // and be cut off, or into the title line along the plot's top: it
-      // starts lower, so that its run ends a text line below the top. Its
-      // mark stays at the data point (see DrawLabels).
-      t->y = std::min(m_top + t->width + t->height, m_bottom - mh);
+    } else if (t->draw.rotation == 900 && t->y - t->width < m_top) {
+      // An upright text starts at its point. Over a peak near the top its
+      // run would pass the plot's top and be cut off there: only then it
+      // starts just low enough to end at the top. Its mark stays at the
+      // data point (see DrawLabels).
+      t->y = std::min(m_top + t->width, m_bottom - mh);
+    }
+    // Over the caller's title the text would lie on another text: it
+    // starts just below the title instead, while the plot has room.
+    // A box passed may uncover another below it: each is tried again.
+    for (int pass = 0; pass < m_keepOutCount; ++pass) {
+      bool lowered = false;
+      for (int b = 0; b < m_keepOutCount; ++b) {
+        const RECT& k = m_keepOut[b];
+        // Packed fields: copied, not bound.
+        const int32_t x = t->x, y = t->y, w = t->width, h = t->height;
+        int32_t to = y;
+        if (t->draw.rotation == 900 && x < k.right && x + h > k.left && y - w < k.bottom && y > k.top)
+          to = std::max(y, std::min(static_cast<int32_t>(k.bottom) + w, m_bottom - mh));
+        else if (t->draw.rotation == 0 && x < k.right && x + w > k.left && y < k.bottom && y + h > k.top)
+          to = std::max(y, std::min(static_cast<int32_t>(k.bottom), m_bottom - h));
+        if (to != y) {
+          t->y = to;
+          lowered = true;
+        }
+      }
+      if (!lowered) break;
     }
     t->altX = t->x;
     t->altY = t->y;
@@ -443,7 +470,8 @@ void CTileTextOnPlot::DrawLabels() {
     // text that was lowered only to keep its run inside the plot.
     const int32_t px = t->x;
     int32_t py = t->y;
-    if (!t->draw.keepInPlot && r == 900) py = std::min(py, m_bottom - Trunc((t->value - m_lowValue) * m_yScale));
+    if (!t->draw.keepInPlot && (r == 900 || r == 0))
+      py = std::min(py, m_bottom - Trunc((t->value - m_lowValue) * m_yScale));
     if (style == 0 || style == 2 || style == 3) {
       DrawOctagonMark(dc, px - gx, py + gy, px + gx, py - gy, true);
       if (t->moved) {

@@ -54,6 +54,7 @@ struct STRUCT_TILE_TEXT {
 
 static_assert(sizeof(STRUCT_TILE_DRAW) == 86);
 #define TILE_TEXT_RECORD_SIZE 157
+#define TILE_KEEP_OUT_BOXES 16
 
 class KELT_CLASS CTileTextOnPlot {
  public:
@@ -73,6 +74,11 @@ class KELT_CLASS CTileTextOnPlot {
   int16_t Count() const { return m_count; }
   int16_t Capacity() const { return m_capacity; }
   const STRUCT_TILE_TEXT* Text(int i) const { return i >= 0 && i < m_count ? m_texts[i] : nullptr; }
+  // Texts the caller has already written over the plot (its titles): an
+  // upright or level text whose own place would lie over one starts below
+  // it instead. Empty boxes are left out, boxes past TILE_KEEP_OUT_BOXES
+  // too; a count of 0 clears them. Kept until changed.
+  void SetKeepOutBoxes(const RECT* boxes, int count);
 
  private:
   void ClearPositions();
@@ -96,6 +102,8 @@ class KELT_CLASS CTileTextOnPlot {
   int16_t m_fontCount = 0;
   CFont* m_fonts[TILE_MOST_FONTS] = {};
   LOGFONTA m_fontDescs[TILE_MOST_FONTS] = {};
+  int m_keepOutCount = 0;
+  RECT m_keepOut[TILE_KEEP_OUT_BOXES] = {};
 };
 
 namespace kelt::labels {

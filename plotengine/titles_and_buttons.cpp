@@ -192,14 +192,30 @@ struct Fitting {
 
 // Draws a title as lines from y while they fit above bottom; returns the
 // y after the last line drawn, and in *firstY the first line's y (-1: none).
+// With box set nothing is drawn: the lines' text cells are added to *box.
 int32_t DrawLines(HDC dc, std::string text, int32_t y, int32_t bottom, int32_t buttonsRoom, const Fitting& f,
-                  int32_t* firstY) {
+                  int32_t* firstY, RECT* box = nullptr) {
   *firstY = -1;
+  auto put = [&](int32_t x, const std::string& line) {
+    if (!box) {
+      Text(dc, x, y, line);
+      return;
+    }
+    const RECT r{x, y, x + Width(dc, line), y + f.ch};
+    if (box->right <= box->left) {
+      *box = r;
+    } else {
+      box->left = std::min(box->left, r.left);
+      box->top = std::min(box->top, r.top);
+      box->right = std::max(box->right, r.right);
+      box->bottom = std::max(box->bottom, r.bottom);
+    }
+  };
   const int32_t breakLimit = f.right - 2 * f.cw;
   while (!text.empty() && y + f.ch <= bottom) {
     const int32_t x = f.right - buttonsRoom - f.cw - Width(dc, text);
     if (x >= f.xStart) {
-      Text(dc, f.leftAligned ? f.xStart : x, y, text);
+      put(f.leftAligned ? f.xStart : x, text);
       text.clear();
     } else {
       size_t cut = std::string::npos;
@@ -221,7 +237,7 @@ int32_t DrawLines(HDC dc, std::string text, int32_t y, int32_t bottom, int32_t b
         first = text.substr(0, n);
         rest = text.substr(n);
       }
-      Text(dc, f.xStart, y, first);
+      put(f.xStart, first);
       text = rest;
     }
     if (*firstY < 0) *firstY = y;
@@ -271,7 +287,10 @@ std::string SegmentTitle(const OVERLAY_SLOT& s, int segment, const STRUCT_SCAN_F
 }
 
 // The segment titles of a slot on the line at y; true when the line was used.
-bool DrawSegmentTitles(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int slot, int32_t y) {
+// With boxes set nothing is drawn: each title's text cell is appended while
+// *count is below room.
+bool DrawSegmentTitles(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int slot, int32_t y,
+                       RECT* boxes = nullptr, int* boxCount = nullptr, int room = 0) {
   const OVERLAY_SLOT& s = o->slots[slot];
   const STRUCT_WORK_FILE* wf = s.workFile;
   const int count = WorkFileSegmentCount(wf);
@@ -322,7 +341,11 @@ bool DrawSegmentTitles(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz
     std::string t = sp.title;
     while (Width(dc, t) + 2 * cw >= xb - xa && t.size() >= 6) t = t.substr(0, t.size() - 4) + "...";
     if (Width(dc, t) + 2 * cw >= xb - xa) continue;
-    Text(dc, xa, y, t);
+    if (!boxes) {
+      Text(dc, xa, y, t);
+    } else if (*boxCount < room) {
+      boxes[(*boxCount)++] = RECT{xa, y, xa + Width(dc, t), y + sz->charHeight};
+    }
   }
   return true;
 }
@@ -367,8 +390,18 @@ void Box(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
 
 namespace {
 
+// Where the titles go, instead of drawing them: boxes[0] the text cells of
+// the title lines, then one box per segment title, at most room in all.
+struct TitleBoxes {
+  int slot;
+  RECT* boxes;
+  int room;
+  int count;
+};
+
+// With where set nothing is drawn: the boxes of where->slot are gathered.
 void DrawTitles(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOptionA, uint16_t titleOptionB,
-                const STRUCT_OPLOT_CALLER_TITLE* ct) {
+                const STRUCT_OPLOT_CALLER_TITLE* ct, TitleBoxes* where = nullptr) {
   // A caller title with neither plot nor segment titles asks for none.
   if (ct && !ct->plotTitlesOn && !ct->segmentTitles) return;
   const STRUCT_OPLOT_PLOT_PARAMS& p = sz->params;
@@ -408,6 +441,21 @@ void DrawTitles(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOpt
     SetTextColor(dc, p.colors[CHRO_COLOR_PLOT0 + slot]);
     const int32_t buttonsRoom = (sz->deleteButtonShown[slot] ? cw : 0) + (sz->maximiseButtonShown[slot] ? cw : 0);
     int32_t firstY = -1;
+    if (where) {
+      // A strip's own titles, or in the overlaid modes every slot's (they
+      // share the one area).
+      if (stacked && slot != where->slot) continue;
+      y = DrawLines(dc, LineText(o, sz, slot, titleOptionA, ct), y, bottom, buttonsRoom, f, &firstY,
+                    &where->boxes[0]);
+      if (where->count == 0 && where->boxes[0].right > where->boxes[0].left) where->count = 1;
+      if (segmentTitles && IsMSKind(o->slots[slot].workFile) && y + ch <= bottom) {
+        // Slot 0 of the boxes is the title lines' own, kept even when they are none.
+        if (where->count == 0) where->count = 1;
+        if (DrawSegmentTitles(dc, o, sz, slot, y, where->boxes, &where->count, where->room)) y += ch;
+      }
+      if (stacked) return;
+      continue;
+    }
     y = DrawLines(dc, LineText(o, sz, slot, titleOptionA, ct), y, bottom, buttonsRoom, f, &firstY);
     if (!stacked && (sz->deleteButtonShown[slot] || sz->maximiseButtonShown[slot]))
       sz->buttonY[slot] = static_cast<int16_t>(firstY >= 0 ? firstY : 0);
@@ -421,6 +469,20 @@ void DrawBaselines(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, in
                    const STRUCT_OPLOT_BASELINE_RESULT* records);
 
 }  // namespace
+
+int32_t OPLOT_GetTitleBoxes(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOptionA,
+                            uint16_t titleOptionB, const STRUCT_OPLOT_CALLER_TITLE* ct, int16_t slot, RECT* boxes,
+                            int32_t room) {
+  if (!dc || !o || !sz || !boxes || room < 1 || slot < 0 || slot >= OVERLAY_SLOTS) return 0;
+  for (int32_t i = 0; i < room; ++i) boxes[i] = RECT{0, 0, 0, 0};
+  TitleBoxes where{slot, boxes, room, 0};
+  try {
+    DrawTitles(dc, o, sz, titleOptionA, titleOptionB, ct, &where);
+  } catch (...) {
+    return 0;
+  }
+  return where.count;
+}
 
 KELT_API void OPLOT_DrawTitles(HDC dc, SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, uint16_t titleOptionA,
                                uint16_t titleOptionB, const STRUCT_OPLOT_CALLER_TITLE* ct) {

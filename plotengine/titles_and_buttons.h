@@ -43,6 +43,13 @@ static_assert(sizeof(STRUCT_OPLOT_BASELINE_RESULT) == 38);
 // modes the slots' button rows (sizes' button y) follow their first lines.
 KELT_API void OPLOT_DrawTitles(HDC dc, SVW_OVERLAY* overlay, STRUCT_OVER_SIZES* sizes, uint16_t titleOptionA,
                                uint16_t titleOptionB, const STRUCT_OPLOT_CALLER_TITLE* callerTitle);
+// Where OPLOT_DrawTitles with the same arguments writes the titles of a
+// slot (in the overlaid modes, of every slot: they share one area):
+// boxes[0] holds the text cells of the title lines (empty when none), each
+// further box one segment title's. Returns the boxes filled, at most room.
+int32_t OPLOT_GetTitleBoxes(HDC dc, SVW_OVERLAY* overlay, STRUCT_OVER_SIZES* sizes, uint16_t titleOptionA,
+                            uint16_t titleOptionB, const STRUCT_OPLOT_CALLER_TITLE* callerTitle, int16_t slot,
+                            RECT* boxes, int32_t room);
 KELT_API void OPLOT_DrawOutline(HDC dc, const STRUCT_OVER_SIZES* sizes);
 KELT_API void OPLOT_DrawDeleteButtons(HDC dc, const SVW_OVERLAY* overlay, const STRUCT_OVER_SIZES* sizes);
 KELT_API void OPLOT_DrawMaximizeButtons(HDC dc, const SVW_OVERLAY* overlay, const STRUCT_OVER_SIZES* sizes);

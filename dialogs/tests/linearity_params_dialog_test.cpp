@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/tests/kelt_test_root.h"
+#include "common/plot_descriptors.h"
 #include "dialogs/linearity_params_dialog.h"
 #include "win/win_script.h"
 
@@ -109,6 +110,30 @@ TEST_F(LinearityDialogTest, BadFieldsAreNamedAndCancelKeepsTheValues) {
     EXPECT_EQ(dlg.m_bBaselineCorrection, 1);
     EXPECT_DOUBLE_EQ(dlg.m_TargetRatio2, 1.5);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The scan-functions window of the plot descriptors is made from a template
+// of the same library; shown first, it must not take the linearity dialog's
+// place (the two once shared a template number).
+TEST_F(LinearityDialogTest, KeepsItsOwnTemplateAfterTheScanFunctionsWindow) {
+  PD_Dlg_ScanFunctions(nullptr, "");  // without a descriptor it ends at once, its template made
+  const STRUCT_MASS_LIST v = Ion(91), h = Ion(105);
+  CLinearityParamsDlg dlg(nullptr, &v, &h, 1, 0, 0.5, 1.5, 0, 0, 0, 0.5);
+  std::string caption, vertical;
+  win::script::OnNextDialog([&](HWND d) {
+    char text[100] = {};
+    GetWindowTextA(d, text, sizeof text);
+    caption = text;
+    vertical = win::script::GetField(d, LIN_VERTICAL_IONS_ID);
+    win::script::PressButton(d, IDCANCEL);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(caption, "Linearity Report Parameters");
+  EXPECT_EQ(vertical, "91.0");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fixtures/msfixtures.h"
+#include "dialogs/noise_calc_dialog.h"
 #include "overlayctl/overlay_noise_labels.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "spectra/pp_noise.h"
@@ -243,6 +244,54 @@ TEST_F(NoiseLabelTest, TooFewPointsIsToldAndLeavesNoLabel) {
     EXPECT_NE(boxes[0].text.find(k.text), std::string::npos) << boxes[0].text;
     EXPECT_TRUE(NoiseLabels(c).empty());
   }
+  DestroyWindow(w);
+}
+
+// A drag in the noise mode opens the noise window on the dragged range of
+// the plot under it; closing it leaves the plot as it was.
+TEST_F(NoiseLabelTest, ADragInTheNoiseModeShowsTheNoiseOfTheRange) {
+  msfix::RunTruth truth;
+  HWND w = ShowRun(&truth, 17);
+  CCtlOPlot* c = Control(w);
+  ASSERT_TRUE(c->m_bSizesValid);
+  c->m_prefs.noise.flag0 = 1;
+  c->m_toolbarLayout = 1;  // the layout that offers the click-and-drag modes
+  c->m_clickDragMode = OPLOT_DRAG_NOISE;
+  std::string caption;
+  std::vector<std::string> lines;
+  win::script::OnNextDialog([&](HWND d) {
+    char text[200] = {};
+    GetWindowTextA(d, text, sizeof text);
+    caption = text;
+    for (int k = 0; k < 6; ++k) lines.push_back(win::script::GetField(d, NOISE_CALC_LINE1_ID + k));
+    EXPECT_TRUE(win::script::PressButton(d, IDCANCEL));
+  });
+  const auto a = c->GetPlotArea();
+  const int x0 = a.left + (a.right - a.left) / 5, x1 = a.left + (a.right - a.left) / 4;
+  const int y = (a.top + a.bottom) / 2;
+  const double start = c->m_pOverlay->tail.viewStart, end = c->m_pOverlay->tail.viewEnd;
+  win::script::Drag(w, {x0, y}, {x1, y + 10});
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(caption, "RMS Noise Calculation");
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0], "File: noise17.kms");
+  char title[OPLOT_IDENTITY_TITLE_SIZE] = {};
+  OPLOT_MakeSlotPlotTitle(c->m_pOverlay, 0, title);
+  EXPECT_EQ(lines[2].rfind(std::string("Plot: 1, ") + title, 0), 0u) << lines[2];
+  // The range used lies inside the dragged one.
+  double from = 0, to = 0;
+  ASSERT_EQ(std::sscanf(lines[1].c_str(), "Time Range:  %lf to %lf minutes", &from, &to), 2) << lines[1];
+  const double lineStart = c->m_lineStart, lineEnd = c->m_lineEnd;
+  EXPECT_GE(from, lineStart - 0.0005);
+  EXPECT_LE(to, lineEnd + 0.0005);
+  EXPECT_LT(lineStart, lineEnd);
+  EXPECT_EQ(lines[3].rfind("RMS Noise (Simple): ", 0), 0u);
+  EXPECT_EQ(lines[3].find("Not Calculated"), std::string::npos);
+  EXPECT_EQ(lines[5].rfind("Points:  ", 0), 0u);
+  // The view stays where it was: the noise drag does not zoom.
+  const double startAfter = c->m_pOverlay->tail.viewStart, endAfter = c->m_pOverlay->tail.viewEnd;
+  EXPECT_EQ(startAfter, start);
+  EXPECT_EQ(endAfter, end);
   DestroyWindow(w);
 }
 

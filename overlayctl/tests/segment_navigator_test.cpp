@@ -119,7 +119,8 @@ TEST_F(NavigatorTest, SegmentModeStepsSegmentsAndTheButtonsFollow) {
   expect({"Segment", "1", "3", "3", true, false});
 
   // Typed indexes: out of range beeps and changes nothing.
-  for (const char* bad : {"0", "4", "x"}) {
+  // A number past 32 bits must not wrap round into range.
+  for (const char* bad : {"0", "4", "x", "4294967297", "4294967299", "-4294967295", "99999999999999999999"}) {
     win::script::ResetLogs();
     Type(w, bad);
     EXPECT_EQ(win::script::BeepLog().size(), 1u) << bad;

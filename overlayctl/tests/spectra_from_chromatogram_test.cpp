@@ -2,12 +2,15 @@
 // generated run hand spectra to a data review manager, checked against
 // spectra made directly from the same file; stepping the active spectrum;
 // the scan range of the next spectrum on segments of their own.
+#include <cstdio>
 #include <filesystem>
 
 #include "common/data_points.h"
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
+#include "overlayctl/overlay_noise_labels.h"
 #include "overlayctl/tests/control_fixture.h"
+#include "spectra/rms_noise.h"
 #include "spectra/segment_checks.h"
 #include "spectra/spectrum_managers.h"
 #include "spectra/tol_spectra.h"
@@ -365,6 +368,147 @@ TEST_F(SpectraTest, NoManagerMakesNoSpectrum) {
   STRUCT_RIGHT_CLICK_SPT_INFO info{};
   EXPECT_EQ(SendMessageA(w_, OPM_GETRIGHTCLICKSPECTRUMINFO, 0, 0), 0);
   EXPECT_EQ(SendMessageA(w_, OPM_GETRIGHTCLICKSPECTRUMINFO, 0, reinterpret_cast<LPARAM>(&info)), 1);
+}
+
+// A detector plot has no scans of its own: with the alternate MS file of
+// WM_USER+57 for its slot, its clicks, dragged ranges, steps, spectrum
+// markers and noise labels all come from that file; without it, none.
+class AlternateFileTest : public SpectraTest {
+ protected:
+  void SetUp() override {
+    SpectraTest::SetUp();
+    msfix::DetectorPlan plan;
+    plan.startTime = plan_.startTime;
+    plan.endTime = plan_.endTime;
+    plan.points = 1500;
+    ASSERT_TRUE(msfix::WriteDetectorFile(win::paths::ToHost(kDetector), plan, nullptr));
+  }
+  CCtlOPlot* ShowDetector() {
+    o_ = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+    EXPECT_TRUE(OPLOT_AddAnyPlotToOverlayStructure(o_, 0, kDetector, DATA_TYPE_DETECTOR, 0, nullptr, nullptr,
+                                                   nullptr, nullptr, "mV", "FID", 0, 0));
+    OPLOT_UpdateOverlayPlots(o_, o_->tail.homeStart, o_->tail.homeEnd);
+    w_ = MakeControl(7, 700, 420);
+    CCtlOPlot* c = Control(w_);
+    c->m_handlesOwnNotifications = 1;
+    SendMessageA(w_, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o_));
+    drm_.SetPlotInfo(host, w_);
+    SendMessageA(w_, OPM_SETDATAREVIEWMANAGER, 1, reinterpret_cast<LPARAM>(&drm_));
+    win::script::PumpUntilIdle();
+    Notices().clear();
+    return c;
+  }
+  void SetAlternate(const char* path, int16_t slot = 0) {
+    STRUCT_SPECIAL_SN_FILE r{};
+    r.slot = slot;
+    r.dataType = DATA_TYPE_TIC;
+    std::snprintf(r.path, sizeof r.path, "%s", path);
+    SendMessageA(w_, OPM_SPECIALSIGNALTONOISEFILE, 0, reinterpret_cast<LPARAM>(&r));
+  }
+  void ClickAt(const CCtlOPlot* c, double time) {
+    const auto a = c->GetPlotArea();
+    win::script::Click(w_, XOf(c, time), (a.top + a.bottom) / 2);
+    win::script::PumpUntilIdle();
+  }
+  static constexpr const char* kDetector = "C:\\Data\\fid.dat";
+};
+
+TEST_F(AlternateFileTest, ADetectorPlotTakesSpectraMarkersAndNoiseFromTheAlternateFile) {
+  CCtlOPlot* c = ShowDetector();
+  ASSERT_TRUE(o_->slots[0].trace);
+  SendMessageA(w_, WM_COMMAND, 2715, 0);  // 3 Point Average
+  const double apex = truth_.compounds[1].retentionTime;
+
+  // No alternate file, or one for another slot: no spectrum.
+  ClickAt(c, apex);
+  SetAlternate(path_.c_str(), 1);
+  ClickAt(c, apex);
+  EXPECT_TRUE(Codes().empty());
+  EXPECT_EQ(drm_.GetSpectrum(0, 0), nullptr);
+
+  SetAlternate(path_.c_str());
+  ClickAt(c, apex);
+  EXPECT_EQ(Codes(), std::vector<int>{8});
+  const STRUCT_SPT_PLUS* got = drm_.GetSpectrum(0, 0);
+  ASSERT_NE(got, nullptr);
+  const STRUCT_TOL_SPT* gotTol = got->tolSpt;
+  ASSERT_NE(gotTol, nullptr);
+  STRUCT_WORK_FILE* ms = MakeWorkFileStruct(path_.c_str(), 0);
+  ASSERT_NE(ms, nullptr);
+  const STRUCT_CHAN_LIST none{};
+  const double time = TimeOfX(c, XOf(c, apex));
+  STRUCT_SPT_PLUS* direct =
+      TOL_MakeBCAndAvgPlusSptFromTimeEx(ms, &none, nullptr, TOL_GetSegmentTime(ms, time), 3, nullptr, 0);
+  ASSERT_NE(direct, nullptr);
+  const STRUCT_TOL_SPT& g = *gotTol;
+  const STRUCT_TOL_SPT* directTol = direct->tolSpt;
+  const STRUCT_TOL_SPT& d = *directTol;
+  EXPECT_EQ(+g.firstScan, +d.firstScan);
+  EXPECT_EQ(+g.lastScan, +d.lastScan);
+  ASSERT_EQ(+g.pairCount, +d.pairCount);
+  for (uint32_t i = 0; i < g.pairCount; ++i) EXPECT_EQ(std::memcmp(&g.pairs[i], &d.pairs[i], sizeof g.pairs[i]), 0);
+  PlusSpt_Free(direct);
+  // The record names the plot's own file; its marker has the detector's points.
+  EXPECT_STREQ(g.dataFilePath, o_->slots[0].workFile->filePath);
+  EXPECT_EQ(c->m_SptMarkers[0][0].set, 1);
+  EXPECT_EQ(c->m_SptMarkers[0][0].pointCount, 3);
+  EXPECT_GT(c->m_SptMarkers[0][0].markerValue, 0.0);
+
+  // Stepping moves through the alternate file's scans.
+  STRUCT_SPT_MARKER before{};
+  ASSERT_TRUE(drm_.GetMarker(0, 0, &before));
+  SendMessageA(w_, WM_COMMAND, OPLOT_CMD_NEXT_SPECTRUM, 0);
+  STRUCT_SPT_MARKER m{};
+  ASSERT_TRUE(drm_.GetMarker(0, 0, &m));
+  EXPECT_EQ(+m.firstScan, before.firstScan + 1);
+
+  // A dragged range averages the alternate file's scans of its two ends.
+  win::script::PumpUntilIdle();
+  Notices().clear();
+  c->m_clickDragMode = OPLOT_DRAG_AVERAGE;
+  const auto a = c->GetPlotArea();
+  const int y = (a.top + a.bottom) / 2;
+  win::script::Drag(w_, {XOf(c, apex - 0.05), y}, {XOf(c, apex + 0.05), y + 20});
+  win::script::PumpUntilIdle();
+  EXPECT_EQ(Codes(), std::vector<int>{8});
+  uint32_t p0 = 0, p1 = 0;
+  double t = 0;
+  ASSERT_TRUE(GetPointFromATime(ms, c->m_lineStart, &p0, &t, 0));
+  ASSERT_TRUE(GetPointFromATime(ms, c->m_lineEnd, &p1, &t, 0));
+  const STRUCT_SPT_PLUS* rangedPlus = drm_.GetSpectrum(0, 0);
+  ASSERT_NE(rangedPlus, nullptr);
+  const STRUCT_TOL_SPT* ranged = rangedPlus->tolSpt;
+  EXPECT_EQ(+ranged->firstScan, p0 + ms->msInfo.firstScan);
+  EXPECT_EQ(+ranged->lastScan, p1 + ms->msInfo.firstScan);
+
+  // The noise of the label is the alternate file's, measured with the record's data type.
+  c->m_rightClickTime = apex;
+  c->CalRMSNoise(0, 1);
+  const CLabelInfo* label = nullptr;
+  for (short i = 0; i < c->m_pLabels->Capacity(); ++i)
+    if (const CLabelInfo* l = c->m_pLabels->Label(i); l && l->m_areaGroup == OPLOT_LABEL_KIND_NOISE) label = l;
+  ASSERT_NE(label, nullptr);
+  ASSERT_NE(label->m_text, nullptr);
+  const auto* mark = static_cast<const STRUCT_NOISE_LABEL_DATA*>(label->m_mark);
+  ASSERT_NE(mark, nullptr);
+  STRUCT_CHRO_PREFS prefs = c->m_prefs;
+  STRUCT_RMS_NOISE r{};
+  const STRUCT_MASS_LIST masses{};
+  ASSERT_TRUE(KELT_CalRMSNoiseForDisplay(ms, mark->signalTime, DATA_TYPE_TIC, &masses, &none,
+                                         o_->slots[0].trace->detectorChannel, 0, 0, 0, &prefs, &r));
+  char noise[40];
+  std::snprintf(noise, sizeof noise, "\r\nN: %.3g mV", r.noise);
+  EXPECT_NE(std::string(label->m_text->text).find(noise), std::string::npos) << label->m_text->text;
+  FreeWorkFileStruct(ms);
+
+  // A null record clears the file: no spectrum again.
+  SendMessageA(w_, OPM_SPECIALSIGNALTONOISEFILE, 0, 0);
+  EXPECT_EQ(c->m_SpecialSNFile.path[0], 0);
+  EXPECT_EQ(c->GetSpectrumFromTime(apex, 0, 1, 0), 0);
+  // A file that cannot be opened makes nothing and keeps the marker as it was.
+  SetAlternate("C:\\Data\\missing.kms");
+  EXPECT_EQ(c->GetSpectrumFromTime(apex, 0, 1, 0), 0);
+  EXPECT_EQ(c->m_SptMarkers[0][0].set, 1);
 }
 
 }  // namespace

@@ -257,7 +257,8 @@ TEST(HorizontalScale, CentredLabelsAndTicks) {
   h.unitAtRight = 1;
   SIZE cell{};
   const Drawing d = Record([&](HDC dc) { KELT_DrawHorizontalScale(dc, &h); }, &cell);
-  // "10" would run past the right end of the label area, "9" into the unit.
+  // "10" would run past the right end of the label area; the text cell of
+  // "9" would lie over the unit's.
   EXPECT_EQ(d.Texts(), (Strings{"1", "2", "3", "4", "5", "6", "7", "8", "minutes"}));
   SIZE w{};
   HDC m = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
@@ -285,74 +286,90 @@ TEST(HorizontalScale, NarrowScalesDoubleTheStepAndSkipCollisions) {
   EXPECT_TRUE(Record([&](HDC dc) { KELT_DrawHorizontalScale(dc, &empty); }).lines.empty());
 }
 
-int32_t InternalLeadingOfMetafileFont() {
-  TEXTMETRICA tm{};
-  HDC m = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
-  GetTextMetricsA(m, &tm);
-  DeleteEnhMetaFile(CloseEnhMetaFile(m));
-  return tm.tmInternalLeading;
-}
-
-// A page's ticks are long against its text (300 units against a row of a
-// few hundred): labels keep clear of them whatever the tick style, and the
-// unit keeps its own row end free.
-TEST(HorizontalScale, LabelsClearLongTicksAndTheUnit) {
+// A page's ticks are long against its text: the label row keeps its stated
+// place whatever the ticks' style and length (a tick is no text).
+TEST(HorizontalScale, LabelsKeepTheirStatedRowWhateverTheTicks) {
   struct TickCase {
     int16_t major, minor;
     int16_t majorLength, minorLength;
-    bool moved;  // the row leaves the place it has for short ticks
   };
   const TickCase cases[] = {
-      {SCALE_TICKS_LABEL_SIDE, SCALE_TICKS_NONE, 30, 10, true},
-      {SCALE_TICKS_CROSSING, SCALE_TICKS_NONE, 30, 10, true},
-      {SCALE_TICKS_INTO_PLOT, SCALE_TICKS_LABEL_SIDE, 30, 25, true},  // only the minors reach the labels
-      {SCALE_TICKS_INTO_PLOT, SCALE_TICKS_NONE, 30, 10, false},
-      {SCALE_TICKS_LABEL_SIDE, SCALE_TICKS_NONE, 2, 1, false},         // short ticks: the row stays
+      {SCALE_TICKS_LABEL_SIDE, SCALE_TICKS_NONE, 30, 10},
+      {SCALE_TICKS_CROSSING, SCALE_TICKS_NONE, 30, 10},
+      {SCALE_TICKS_INTO_PLOT, SCALE_TICKS_LABEL_SIDE, 30, 25},
+      {SCALE_TICKS_INTO_PLOT, SCALE_TICKS_NONE, 30, 10},
+      {SCALE_TICKS_LABEL_SIDE, SCALE_TICKS_NONE, 2, 1},
   };
-  const int32_t leading = InternalLeadingOfMetafileFont();
   for (const auto& c : cases) {
-    STRUCT_HORZ_SCALE h = Horizontal(0, 10, 100, 600);
-    h.axis.majorTickStyle = c.major;
-    h.axis.minorTickStyle = c.minor;
-    h.axis.minorDivision = 1;
-    h.axis.majorTickLength = c.majorLength;
-    h.axis.minorTickLength = c.minorLength;
-    h.bottom = 400;
-    std::strcpy(h.unitText, "minutes");
-    h.unitAtRight = 1;
-    SIZE cell{};
-    const Drawing d = Record([&](HDC dc) { KELT_DrawHorizontalScale(dc, &h); }, &cell);
-    const DrawnText* five = d.FindText("5");
-    ASSERT_TRUE(five) << c.major;
-    const int32_t usual = 300 + (c.major == SCALE_TICKS_LABEL_SIDE || c.major == SCALE_TICKS_CROSSING
-                                     ? 2 * (cell.cy / 5)
-                                     : cell.cy / 5);
-    EXPECT_EQ(five->y != usual, c.moved) << c.major << "/" << c.minor;
-    // The lowest tick end below the axis lies above the glyphs' top.
-    int32_t lowest = 300;
-    for (const auto& l : d.lines)
-      if (l.x0 == l.x1) lowest = std::max({lowest, l.y0, l.y1});
-    EXPECT_LT(lowest, five->y + leading) << c.major << "/" << c.minor;
-    // No label shares any of the unit's box.
-    const DrawnText* unit = d.FindText("minutes");
-    ASSERT_TRUE(unit);
-    for (const auto& t : d.texts) {
-      if (&t == unit) continue;
-      const bool apart = t.x + TextWidth(t.text) <= unit->x || t.x >= unit->x + TextWidth(unit->text) ||
-                         t.y + cell.cy <= unit->y || t.y >= unit->y + cell.cy;
-      EXPECT_TRUE(apart) << t.text << " runs into the unit";
+    for (const bool below : {true, false}) {
+      STRUCT_HORZ_SCALE h = Horizontal(0, 10, 100, 600);
+      h.scaleBelowAxis = below ? 1 : 0;
+      h.axis.majorTickStyle = c.major;
+      h.axis.minorTickStyle = c.minor;
+      h.axis.minorDivision = 1;
+      h.axis.majorTickLength = c.majorLength;
+      h.axis.minorTickLength = c.minorLength;
+      h.bottom = 400;
+      SIZE cell{};
+      const Drawing d = Record([&](HDC dc) { KELT_DrawHorizontalScale(dc, &h); }, &cell);
+      const DrawnText* five = d.FindText("5");
+      ASSERT_TRUE(five) << c.major;
+      const bool close = c.major == SCALE_TICKS_LABEL_SIDE || c.major == SCALE_TICKS_CROSSING;
+      const int32_t gap = close ? 2 * (cell.cy / 5) : cell.cy / 5;
+      EXPECT_EQ(five->y, below ? 300 + gap : 400 - cell.cy - gap) << c.major << "/" << c.minor << " " << below;
     }
   }
 }
 
-TEST(VerticalScale, LabelsClearLongTicks) {
+// The unit text and the last label: a label is left out only where its text
+// cell would lie over the unit's; one that ends just before it stays.
+TEST(HorizontalScale, OnlyALabelOverTheUnitIsLeftOut) {
+  STRUCT_HORZ_SCALE h = Horizontal(0, 10, 100, 600);
+  std::strcpy(h.unitText, "minutes");
+  h.unitAtRight = 1;
+  SIZE cell{};
+  Record([&](HDC) {}, &cell);
+  const int32_t nineEnd = 550 - TextWidth("9") / 2 + TextWidth("9");
+  // The unit ends cw / 2 before the label area's right end.
+  auto limitForUnitAt = [&](int32_t unitX) { return unitX + TextWidth("minutes") + cell.cx / 2; };
+  struct Case {
+    const char* name;
+    int32_t unitX;
+    bool nineShown;
+  } cases[] = {
+      {"a pixel apart", nineEnd + 1, true},
+      {"touching", nineEnd, true},
+      {"a pixel over", nineEnd - 1, false},
+  };
+  for (const Case& k : cases) {
+    h.labelRightLimit = limitForUnitAt(k.unitX);
+    const Drawing d = Record([&](HDC dc) { KELT_DrawHorizontalScale(dc, &h); });
+    const DrawnText* unit = d.FindText("minutes");
+    ASSERT_TRUE(unit) << k.name;
+    EXPECT_EQ(unit->x, k.unitX) << k.name;
+    EXPECT_EQ(d.FindText("9") != nullptr, k.nineShown) << k.name;
+    EXPECT_TRUE(d.FindText("8")) << k.name;
+    // Whatever is shown keeps out of the unit's cell.
+    for (const auto& t : d.texts) {
+      if (&t == unit) continue;
+      const bool apart = t.x + TextWidth(t.text) <= unit->x || t.x >= unit->x + TextWidth(unit->text) ||
+                         t.y + cell.cy <= unit->y || t.y >= unit->y + cell.cy;
+      EXPECT_TRUE(apart) << t.text << " lies over the unit (" << k.name << ")";
+    }
+  }
+}
+
+// Labels stand half a character and the minor length off the axis, on
+// either side of the plot, however long the ticks.
+TEST(VerticalScale, LabelsKeepTheirStatedPlaceWhateverTheTicks) {
   struct TickCase {
     int16_t style;
     int16_t majorLength;
     bool leftOfPlot;
   };
   for (const auto& c : {TickCase{SCALE_TICKS_LABEL_SIDE, 40, true}, TickCase{SCALE_TICKS_CROSSING, 40, true},
-                        TickCase{SCALE_TICKS_LABEL_SIDE, 40, false}, TickCase{SCALE_TICKS_LABEL_SIDE, 6, true}}) {
+                        TickCase{SCALE_TICKS_LABEL_SIDE, 40, false}, TickCase{SCALE_TICKS_LABEL_SIDE, 6, true},
+                        TickCase{SCALE_TICKS_INTO_PLOT, 40, false}}) {
     STRUCT_VERT_SCALE v = Vertical(0, 10);
     v.axis.majorTickStyle = c.style;
     v.axis.majorTickLength = c.majorLength;
@@ -361,30 +378,11 @@ TEST(VerticalScale, LabelsClearLongTicks) {
     v.right = 120;
     SIZE cell{};
     const Drawing d = Record([&](HDC dc) { KELT_DrawVerticalScale(dc, &v); }, &cell);
-    const int32_t axisX = c.leftOfPlot ? 120 : 0;
     ASSERT_FALSE(d.texts.empty());
+    const int32_t minor = v.axis.minorTickLength;
     for (const auto& t : d.texts) {
-      if (c.leftOfPlot) {
-        EXPECT_LT(t.x + TextWidth(t.text), axisX - c.majorLength) << t.text << " style " << c.style;
-      } else {
-        EXPECT_GT(t.x, axisX + c.majorLength) << t.text;
-      }
-    }
-    // A wide label in a narrow scale stops at the scale's edge rather than leave it.
-    STRUCT_VERT_SCALE narrow = v;
-    if (c.leftOfPlot) narrow.left = 120 - TextWidth("10") - cell.cx / 2 - 3 - 4;
-    else narrow.right = TextWidth("10") + cell.cx / 2 + 3 + 4;
-    const Drawing nd = Record([&](HDC dc) { KELT_DrawVerticalScale(dc, &narrow); });
-    const int32_t narrowLeft = narrow.left, narrowRight = narrow.right;
-    for (const auto& t : nd.texts) {
-      EXPECT_GE(t.x, narrowLeft) << t.text;
-      EXPECT_LE(t.x + TextWidth(t.text), narrowRight) << t.text;
-    }
-    if (c.majorLength == 6) {
-      // Short ticks keep the usual place: half a character and the minor length off the axis.
-      const DrawnText* five = d.FindText("5");
-      ASSERT_TRUE(five);
-      EXPECT_EQ(five->x, 120 - TextWidth("5") - cell.cx / 2 - 3);
+      const int32_t stated = c.leftOfPlot ? 120 - TextWidth(t.text) - cell.cx / 2 - minor : cell.cx / 2 + minor;
+      EXPECT_EQ(t.x, stated) << t.text << " style " << c.style << " length " << c.majorLength;
     }
   }
 }

@@ -217,36 +217,115 @@ TEST_F(TileTextsTest, AtMostTwelveFonts) {
   EXPECT_EQ(Get(h, 14).fontSlot, 4);
 }
 
-// An upright text over a peak at the top of the plot (not kept) would run
-// out of the plot and be cut: it starts one run below the top, its mark
-// and tick stay at the apex. A text with room keeps its place.
-TEST_F(TileTextsTest, UprightTextsAtTheTopKeepTheirRunInsideThePlot) {
+// An upright text over a peak (not kept in the plot) starts at its point.
+// Only where its run would pass the plot's top, and be cut off there, it
+// starts just low enough to end at the top; its mark and tick stay at the
+// apex. A run that fits keeps its point, however near the top it ends.
+TEST_F(TileTextsTest, UprightTextsAtTheTopKeepTheirPointUnlessCut) {
+  // The run's width, measured once: the plot's top is at 40.
+  int32_t width = 0, height = 0;
+  {
+    CTileTextOnPlot h;
+    ASSERT_EQ(h.InitHolder(), 1);
+    Add(h, 4.0, 300.0, -1.0, "6.129 min", Draw(900, 2, 0));
+    DrawTiles(h);
+    width = Get(h, 0).width;
+    height = Get(h, 0).height;
+  }
+  ASSERT_GT(width, 0);
   struct TopCase {
-    double value;
+    const char* name;
+    int32_t gap;  // pixels between the top and the end of the run at the text's point
     int16_t markStyle;
     bool lowered;
   };
-  for (const auto& c : {TopCase{990.0, 2, true}, TopCase{1000.0, 0, true}, TopCase{300.0, 2, false}}) {
-    SCOPED_TRACE(c.value);
+  const TopCase cases[] = {
+      {"cut by ten", -10, 2, true},
+      {"cut by one", -1, 0, true},
+      {"ends at the top", 0, 2, false},
+      {"half a line below", height / 2, 2, false},
+      {"far below", 200, 2, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int32_t apexY = 40 + width + c.gap;
+    const double value = (360 - apexY + 0.5) / 0.32;
     CTileTextOnPlot h;
     ASSERT_EQ(h.InitHolder(), 1);
     STRUCT_TILE_DRAW d = Draw(900, c.markStyle, 0);
     d.tick = 1;
-    Add(h, 4.0, c.value, -1.0, "6.129 min", d);
+    Add(h, 4.0, value, -1.0, "6.129 min", d);
     const Drawing drawn = DrawTiles(h);
     ASSERT_EQ(drawn.Texts(), std::vector<std::string>{"6.129 min"});
-    const Tile t = Get(h, 0);
-    const int32_t apexY = 360 - static_cast<int32_t>((c.value - 0.0) * 0.32);
     const DrawnText* text = drawn.FindText("6.129 min");
     ASSERT_TRUE(text);
-    // The run goes up from the text's point by its measured width (less the
-    // margin) and ends a text line below the top, clear of a title there.
-    EXPECT_GE(text->y - t.width, 40 + t.height);
-    EXPECT_EQ(text->y != apexY, c.lowered);
+    EXPECT_EQ(text->y, c.lowered ? 40 + width : apexY);
     if (c.markStyle == 2) {
       bool tickAtApex = false;
-      for (const auto& l : drawn.lines) tickAtApex = tickAtApex || (l.x0 == 216 && l.x1 == 216 && std::min(l.y0, l.y1) < apexY && std::max(l.y0, l.y1) > apexY);
+      for (const auto& l : drawn.lines)
+        tickAtApex = tickAtApex ||
+                     (l.x0 == 216 && l.x1 == 216 && std::min(l.y0, l.y1) < apexY && std::max(l.y0, l.y1) > apexY);
       EXPECT_TRUE(tickAtApex);
     }
   }
+}
+
+// A title the caller has written over the plot: an upright or level text
+// whose place would lie over it starts just below it, its mark staying at
+// the point; a text beside the title keeps its place.
+TEST_F(TileTextsTest, TextsKeepOffTheCallersTitle) {
+  const RECT title{200, 40, 470, 56};  // a title line along the plot's top right
+  struct TitleCase {
+    const char* name;
+    double time;
+    int32_t rotation;
+    bool lowered;
+  };
+  const TitleCase cases[] = {
+      {"upright under the title", 6.0, 900, true},
+      {"upright left of it", 2.0, 900, false},
+      {"level under the title", 6.0, 0, true},
+      {"level left of it", 1.0, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CTileTextOnPlot h;
+    ASSERT_EQ(h.InitHolder(), 1);
+    h.SetKeepOutBoxes(&title, 1);
+    // A value near the top, where the text's own place meets the title line.
+    const double value = 980.0;
+    Add(h, c.time, value, -1.0, "8.010 min", Draw(c.rotation, 0, 0));
+    const Drawing drawn = DrawTiles(h);
+    const DrawnText* text = drawn.FindText("8.010 min");
+    ASSERT_TRUE(text);
+    const Tile t = Get(h, 0);
+    const int32_t pointY = 360 - static_cast<int32_t>(value * 0.32);
+    if (c.lowered) {
+      // The run (upright: upwards by its width; level: downwards) starts below the title.
+      EXPECT_EQ(text->y, c.rotation == 900 ? title.bottom + t.width : title.bottom);
+    } else {
+      EXPECT_EQ(text->y, c.rotation == 900 ? 40 + t.width : pointY);
+    }
+  }
+  // A segment title on the line below: a text lowered under the first box
+  // goes on under the second; empty boxes count for nothing.
+  {
+    const RECT boxes[] = {title, {0, 0, 0, 0}, {280, 56, 340, 72}};
+    CTileTextOnPlot two;
+    ASSERT_EQ(two.InitHolder(), 1);
+    two.SetKeepOutBoxes(boxes, 3);
+    Add(two, 6.0, 980.0, -1.0, "8.010 min", Draw(900, 0, 0));
+    const Drawing drawn = DrawTiles(two);
+    ASSERT_TRUE(drawn.FindText("8.010 min"));
+    EXPECT_EQ(drawn.FindText("8.010 min")->y, 72 + Get(two, 0).width);
+  }
+  // Without the box the stated place holds.
+  CTileTextOnPlot h;
+  ASSERT_EQ(h.InitHolder(), 1);
+  h.SetKeepOutBoxes(&title, 1);
+  h.SetKeepOutBoxes(nullptr, 0);
+  Add(h, 6.0, 980.0, -1.0, "8.010 min", Draw(0, 0, 0));
+  const Drawing drawn = DrawTiles(h);
+  ASSERT_TRUE(drawn.FindText("8.010 min"));
+  EXPECT_EQ(drawn.FindText("8.010 min")->y, 360 - static_cast<int32_t>(980.0 * 0.32));
 }
