@@ -103,9 +103,10 @@ int main(int argc, char** argv) {
   reporter.PrintRatio("BM_SearchOneSpectrum/100000", "BM_SearchOneSpectrum/10000", 10.0);
   for (int n : kSizes) {
     auto t = reporter.cpuTimes.find("BM_SearchOneSpectrum/" + std::to_string(n));
-    if (t != reporter.cpuTimes.end())
-      std::printf("search in %d entries: %.3f ms cpu per query (median)%s\n", n,
-                  RatioReporter::Median(t->second) * 1e-3, n == 100000 ? "; goal <= 2 ms" : "");
+    if (t == reporter.cpuTimes.end()) continue;
+    const double ms = RatioReporter::Median(t->second) * 1e-3;
+    std::printf("search in %d entries: %.3f ms cpu per query (median)%s%s\n", n, ms,
+                n == 100000 ? "; goal <= 2 ms" : "", n == 100000 && ms > 2.0 ? "  MISSES GOAL" : "");
   }
   for (auto& [n, l] : Get().libraries) CloseSpectrumLibrary(l.handle);
   return 0;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "reportmakers/report_fields.h"
+#include "common/report_fields.h"
 
 using kelt::reports::PutCell;
 

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
+#include "common/library_char_size.h"
 #include "common/preference_records.h"
 #include "framework/framework_gdi.h"
-#include "spectrumctl/library_char_size.h"
 #include "ulbrec32/ulbrec32_messages.h"
 #include "win/win_user.h"
 

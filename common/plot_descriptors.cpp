@@ -10,12 +10,12 @@
 
 #include "common/list_text_helpers.h"
 #include "common/plot_descriptor_texts.h"
+#include "common/results_access.h"
 #include "common/work_file.h"
 #include "common/work_file_facts.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
-#include "reportmakers/results_access.h"
 
 namespace {
 

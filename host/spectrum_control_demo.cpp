@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/edit_label_dialog.h"
 #include "fandor/library_search.h"
 #include "fandor/msp_library_files.h"
 #include "fixtures/identification_fixture.h"
 #include "host/sample_overlay.h"
 #include "host/spectra_samples.h"
-#include "plotengine/edit_label_dialog.h"
 #include "spectrumctl/edit_spectrum_dialog.h"
-#include "spectrumctl/spectrum_info_windows.h"
 #include "spectrumctl/spectrum_control.h"
+#include "spectrumctl/spectrum_info_windows.h"
 #include "win/win_kernel.h"
 #include "win/win_paths.h"
 #include "win/win_script.h"

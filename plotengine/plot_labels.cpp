@@ -8,7 +8,6 @@
 
 #include "orvik32/orvik32.h"
 #include "plotengine/band_drawing.h"
-#include "plotengine/edit_label_dialog.h"
 #include "win/win_crt.h"
 
 using kelt::labels::TextLine;
@@ -219,27 +218,35 @@ STRUCT_LAB_TEXT* LABS_CopyLabelText(STRUCT_LAB_TEXT* text) {
   return copy;
 }
 
+namespace {
+kelt::labels::EditLabelDialog g_editLabelDialog = nullptr;
+}  // namespace
+
+void kelt::labels::SetEditLabelDialog(EditLabelDialog dialog) { g_editLabelDialog = dialog; }
+
 int LABS_EditLabelText(STRUCT_LAB_TEXT* text, STRUCT_MARKER_PARAMS* params, short* deleteRequested,
                        short* centreRequested) {
   if (deleteRequested) *deleteRequested = 0;
   if (centreRequested) *centreRequested = 0;
-  if (!text || !params) return 2;
+  const kelt::labels::EditLabelDialog dialog = g_editLabelDialog;
+  if (!text || !params || !dialog) return 2;
   STRUCT_LAB_TEXT* copy = LABS_CopyLabelText(text);
   if (!copy) return 2;
   int result = 2;
   try {
-    CEditLabelDlg dlg(nullptr);
-    dlg.m_text = copy;
-    dlg.m_params = *params;
-    result = dlg.DoModal();
+    STRUCT_MARKER_PARAMS edited = *params;
+    short deleteLabel = 0, centreLabel = 0;
+    result = dialog(copy, &edited, &deleteLabel, &centreLabel);
     if (result == 1) {
       if (text->text) FreeBlock(text->text);
       text->text = copy->text;
       text->length = copy->length;
       copy->text = nullptr;
-      *params = dlg.m_params;
-      if (deleteRequested) *deleteRequested = dlg.m_deleteLabel;
-      if (centreRequested) *centreRequested = dlg.m_centreLabel;
+      *params = edited;
+      if (deleteRequested) *deleteRequested = deleteLabel;
+      if (centreRequested) *centreRequested = centreLabel;
+    } else {
+      result = 2;
     }
   } catch (...) {
     result = 2;

@@ -102,7 +102,7 @@ static_assert(sizeof(STRUCT_LAB_CURSOR) == 60);
 KELT_API void LABS_FreeLabelText(STRUCT_LAB_TEXT* text);
 KELT_API STRUCT_LAB_TEXT* LABS_CopyLabelText(STRUCT_LAB_TEXT* text);
 // The "Edit Label" dialog on copies; 1 on OK, 2 on Cancel (also when the
-// copy cannot be made).
+// copy cannot be made or no dialog is set).
 KELT_API int LABS_EditLabelText(STRUCT_LAB_TEXT* text, STRUCT_MARKER_PARAMS* params, short* deleteRequested,
                                 short* centreRequested);
 
@@ -183,4 +183,11 @@ struct TextLine {
 KELT_CLASS std::vector<TextLine> SplitLabelLines(const char* text, int32_t length);
 // Frees a label's mark record by its type (an area label's points first).
 KELT_CLASS void FreeLabelMark(CLabelInfo* label);
+// The dialog that edits a label: the text record's characters are
+// replaced and the parameters and flags set on OK; 1 (OK) or 2 (Cancel).
+// The dialog lives with the dialogs, a floor above the drawing engine, so
+// the library's start-up hands it in.
+using EditLabelDialog = int (*)(STRUCT_LAB_TEXT* text, STRUCT_MARKER_PARAMS* params, short* deleteLabel,
+                                short* centreLabel);
+KELT_CLASS void SetEditLabelDialog(EditLabelDialog dialog);
 }  // namespace kelt::labels

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "common/data_file_utils.h"
+#include "common/report_records.h"
 #include "holbrin/holbrin.h"
 #include "jessul32/background_subtraction.h"
 #include "jessul32/jessul32.h"
 #include "orvik32/orvik32.h"
 #include "plotengine/overlay.h"
 #include "quorna/quorna.h"
-#include "reportmakers/report_records.h"
 #include "spectra/other_spectra.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectra/tol_spectra.h"

@@ -1,8 +1,21 @@
 #!/usr/bin/env bash
-# Runs every benchmark (optimised build) and prints the ratios.
+# Runs every benchmark (optimised build) and prints the ratios; every ratio
+# that misses its goal is marked "MISSES GOAL" and listed again at the end.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh"
 "$here/scripts/build.sh" "$here/build-bench" -DCMAKE_BUILD_TYPE=Release -DKELT_TESTS=OFF
 export KELT_ROOT="$here/build-bench/bench-root"
-for b in "$here"/build-bench/bin/*_bench; do "$b" --benchmark_min_time=0.2; done
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+for b in "$here"/build-bench/bin/*_bench; do
+  echo "== $(basename "$b")" | tee -a "$log"
+  "$b" --benchmark_min_time=0.2 2>&1 | tee -a "$log"
+done
+echo
+if grep -q "MISSES GOAL" "$log"; then
+  echo "Goals missed:"
+  awk '/^== / { bench = $2 } /MISSES GOAL/ { print "  " bench ": " $0 }' "$log"
+else
+  echo "Every goal met."
+fi

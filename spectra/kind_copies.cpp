@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/results_access.h"
 #include "orvik32/orvik32.h"
 #include "pomsel/pomsel.h"
-#include "reportmakers/results_access.h"
 #include "spectra/other_spectra.h"
 
 namespace {

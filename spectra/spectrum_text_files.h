@@ -1,7 +1,7 @@
 #pragma once
 // Spectra written as text files: the plain file ("* " header lines, then
-// one line per pair) and the column file written through the report
-// output, with the file name offered to the user.
+// one line per pair), and the file name and save-as dialog the column
+// files offer the user.
 #include <cstdint>
 
 #include "common/kelt_export.h"
@@ -9,17 +9,8 @@
 
 KELT_API int32_t PlusSpt_PutSpectrumIntoThisTextFile(const STRUCT_SPT_PLUS* spt, int16_t withHeader,
                                                      const char* path);
-// extension "prn" separates the columns by a blank, "txt" by a tab, others
-// by the list separator.
-KELT_API int32_t PlusSpt_PutSpectrumIntoThisTextFileEx(STRUCT_SPT_PLUS* spt, int16_t withHeader, const char* path,
-                                                       const char* extension);
-
-// Offers a file name (kind 0: "RUN1.KMS Scans120-124" and the suffix) in
-// the save-as dialog and writes the column file with its header to the
-// chosen file; 0 when the user cancels or the file cannot be written.
-KELT_API int32_t PlusSpt_PutSpectrumIntoTextFileEx(STRUCT_SPT_PLUS* spt, const char* dialogText);
-// The same with the suffix "-SPECTRUM".
-KELT_API int32_t PlusSpt_PutSpectrumIntoTextFile(STRUCT_SPT_PLUS* spt);
+// The column files, written through the report output, are the spectrum
+// control's (spectrumctl/spectrum_column_files.h).
 
 namespace kelt::spectra {
 // The file name first offered for a spectrum's text file ("RUN1.KMS

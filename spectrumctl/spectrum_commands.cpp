@@ -7,6 +7,7 @@
 #include "common/display_helpers.h"
 #include "reportpages/page_maker.h"
 #include "spectra/spectrum_text_files.h"
+#include "spectrumctl/spectrum_column_files.h"
 #include "spectrumctl/chem_struct.h"
 #include "spectrumctl/spectrum_control.h"
 #include "spectrumctl/spectrum_printing.h"

@@ -6,14 +6,14 @@
 #include <cstring>
 #include <string>
 
+#include "common/library_char_size.h"
 #include "common/preference_records.h"
-#include "orvik32/orvik32.h"
-#include "orvik32/orvik32_controls.h"
 #include "fandor/list_entries.h"
 #include "fandor/nist_entries.h"
+#include "orvik32/orvik32.h"
+#include "orvik32/orvik32_controls.h"
 #include "spectra/spectrum_kinds.h"
 #include "spectra/spectrum_text_files.h"
-#include "spectrumctl/library_char_size.h"
 #include "spectrumctl/spectrum_control.h"
 #include "spectrumctl/stacked_spectra.h"
 #include "win/win_kernel.h"

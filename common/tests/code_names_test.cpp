@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "common/code_names.h"
+#include "common/report_fields.h"
+#include "common/report_records.h"
+#include "common/result_codes.h"
 #include "common/tests/startup_root_fixture.h"
-#include "reportmakers/report_fields.h"
-#include "reportmakers/report_records.h"
-#include "reportmakers/result_codes.h"
 #include "win/win_profile.h"
 
 namespace {

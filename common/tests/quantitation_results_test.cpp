@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "common/plot_descriptors.h"
+#include "common/results_access.h"
 #include "common/tests/startup_root_fixture.h"
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32.h"
-#include "reportmakers/results_access.h"
 #include "testing/section_bytes.h"
 #include "win/win_script.h"
 #include "win/win_user.h"

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
+#include "common/results_access.h"
 #include "common/tests/startup_root_fixture.h"
 #include "common/tests/synthetic_work_file.h"
 #include "holbrin/holbrin.h"
-#include "reportmakers/results_access.h"
 
 namespace {
 

@@ -619,7 +619,15 @@ ConnPtr Connect(std::string_view winPath) {
   // Files in the temporary folder live only as long as the operation that
   // made them: their commits stay whole through the journal when a process
   // dies, and need not wait for the disk.
+  // Elsewhere a commit is durable once it returns: the rollback journal
+  // reaches the disk (with its folder entry) before any page of the file
+  // is overwritten, and the file before the journal goes. The journal's
+  // header is not synced apart from its pages: every record carries a
+  // checksum and a replay stops at the first bad one, and no page of the
+  // file is written before that one sync is done, so a header that got
+  // there without all its pages only puts back pages the file still holds.
   if (InTempFolder(winPath)) c->Exec("PRAGMA synchronous = OFF");
+  else c->Exec("PRAGMA synchronous = NORMAL");
   if (IsScratch(host) && !c->Exec("PRAGMA journal_mode = MEMORY")) return ConnPtr();
   if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
   return ConnPtr(c.release());

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include "dialogs/edit_label_dialog.h"
 #include "framework/framework_gdi.h"
 #include "framework/framework_wnd.h"
 #include "plot_fixture.h"
-#include "plotengine/edit_label_dialog.h"
 #include "plotengine/label_manager.h"
 #include "win/win_script.h"
 #include "win/win_user.h"

@@ -14,6 +14,7 @@
 #include "common/tests/startup_root_fixture.h"
 #include "spectra/other_spectra.h"
 #include "spectra/spectrum_text_files.h"
+#include "spectrumctl/spectrum_column_files.h"
 #include "spectra/spectrum_titles.h"
 #include "spectra/tests/spectrum_test_records.h"
 #include "win/win_commdlg.h"

@@ -1,7 +1,7 @@
 // Labels on the spectra of the spectrum control and its bevelled outline.
 #include <string>
 
-#include "plotengine/edit_label_dialog.h"
+#include "dialogs/edit_label_dialog.h"
 #include "plotengine/label_manager.h"
 #include "plotengine/plot_labels.h"
 #include "spectrumctl/tests/spt_control_fixture.h"

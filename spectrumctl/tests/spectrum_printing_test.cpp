@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "common/library_char_size.h"
 #include "fandor/list_entries.h"
 #include "plotengine/tests/recorded_calls.h"
-#include "spectrumctl/library_char_size.h"
 #include "spectrumctl/spectrum_printing.h"
 #include "spectrumctl/tests/spt_control_fixture.h"
 #include "testing/golden_png.h"

@@ -402,10 +402,52 @@ bool ReadSmallFile(const std::string& path, std::string* out) {
   return true;
 }
 
+// Where "locale.ini" lies on the host. Mapping the name (a case-blind
+// search of each folder when the file is not there as written) costs far
+// more than the settings themselves, and every number and date format asks
+// for them: the mapping is kept per root and made again only when the file
+// is missing and its folder may have changed since.
+struct SettingsPath {
+  std::mutex mutex;
+  std::string root;
+  std::string file;
+  std::string folder;
+  FileFacts folderFacts;
+  bool folderSettled = false;  // the folder's facts vouch that no name was added
+};
+
+FileFacts SettingsFileFacts(std::string* path) {
+  static SettingsPath where;
+  const std::string root = win::paths::Root();
+  std::lock_guard<std::mutex> lock(where.mutex);
+  if (where.root != root || where.file.empty()) {
+    where.root = root;
+    where.folder = win::paths::ToHost(win::paths::SettingsFolder());
+    where.file = win::paths::ToHost(win::paths::SettingsFolder() + "\\locale.ini");
+    where.folderSettled = false;
+  }
+  FileFacts facts = FactsOf(where.file);
+  if (!facts.exists) {
+    const FileFacts folder = FactsOf(where.folder);
+    if (!where.folderSettled || !(folder == where.folderFacts)) {
+      where.folder = win::paths::ToHost(win::paths::SettingsFolder());
+      where.file = win::paths::ToHost(win::paths::SettingsFolder() + "\\locale.ini");
+      facts = FactsOf(where.file);
+      timespec now{};
+      clock_gettime(CLOCK_REALTIME, &now);
+      where.folderFacts = FactsOf(where.folder);
+      where.folderSettled = where.folderFacts == folder &&
+                            now.tv_sec - std::max(folder.mtime.tv_sec, folder.ctime.tv_sec) >= kSettledSeconds;
+    }
+  }
+  *path = where.file;
+  return facts;
+}
+
 Settings CurrentSettings() {
   static Cache cache;
-  std::string path = win::paths::ToHost(win::paths::SettingsFolder() + "\\locale.ini");
-  const FileFacts facts = FactsOf(path);
+  std::string path;
+  const FileFacts facts = SettingsFileFacts(&path);
   {
     std::lock_guard<std::mutex> lock(cache.mutex);
     if (cache.valid && cache.settled && cache.path == path && cache.facts == facts) return cache.settings;

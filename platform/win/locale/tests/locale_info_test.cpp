@@ -1,5 +1,6 @@
 // Locale items of the user and system locales, and the size rules.
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "win/profile/tests/profile_test_root.h"
@@ -121,6 +122,34 @@ TEST_F(LocaleInfoTest, WorkstationOverridesApplyToTheUserLocaleOnly) {
   EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ",");
   EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND), "\xA0");
   EXPECT_EQ(Info(LOCALE_SYSTEM_DEFAULT, LOCALE_SNAME), "fr-FR");
+}
+
+// The settings file's place is kept between calls; a file that appears
+// under another case, goes, or comes back is still seen at the next call.
+TEST_F(LocaleInfoTest, SettingsFollowTheFileWhateverItsNameCase) {
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+  WriteHostPath(Settings("LOCALE.INI"), "[Locale]\r\nName=de-DE\r\n");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ",");
+  std::filesystem::remove(Settings("LOCALE.INI"));
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+  UseLocaleIni("Name=fr-FR\r\n");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND), "\xA0");
+}
+
+// A whole format given still takes the locale's negative sign, the
+// workstation's override of it included; an unknown locale is refused.
+TEST_F(LocaleInfoTest, AGivenNumberFormatKeepsTheLocaleSign) {
+  UseLocaleIni("Name=de-DE\r\nsNegativeSign=~\r\n");
+  char dec[] = ".", thou[] = ",";
+  NUMBERFMTA f{2, 1, 3, dec, thou, 1};
+  char out[32];
+  for (LCID id : {LCID(LOCALE_USER_DEFAULT), LCID(0x0407), LCID(0x0409)}) {
+    ASSERT_GT(GetNumberFormatA(id, 0, "-1234.567", &f, out, sizeof out), 0) << id;
+    EXPECT_STREQ(out, id == 0x0409 ? "-1,234.57" : "~1,234.57") << id;  // overrides go with the user locale
+  }
+  SetLastError(0);
+  EXPECT_EQ(GetNumberFormatA(0x0123, 0, "1", &f, out, sizeof out), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 TEST_F(LocaleInfoTest, UnknownLocaleNameFallsBackToEnglish) {

@@ -26,3 +26,10 @@ class KELT_CLASS CEditLabelDlg {
  private:
   HWND m_parent;
 };
+
+namespace kelt::labels {
+// The dialog as the drawing engine's label editing calls it (see
+// SetEditLabelDialog): the text record, parameters and flags of a copy.
+KELT_CLASS int RunEditLabelDialog(STRUCT_LAB_TEXT* text, STRUCT_MARKER_PARAMS* params, short* deleteLabel,
+                                  short* centreLabel);
+}  // namespace kelt::labels

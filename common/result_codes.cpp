@@ -1,5 +1,5 @@
 // Result codes and their legend texts.
-#include "reportmakers/result_codes.h"
+#include "common/result_codes.h"
 
 namespace {
 constexpr const char* kTexts[23] = {

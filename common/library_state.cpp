@@ -1,10 +1,7 @@
-// The display library's module: start-up and shut-down arrive here.
-//
-// The load runs as the constructor of a static object of this library and
-// the unload as its destructor (also at dlclose). A static object is used
-// rather than a bare ELF destructor because the process-exit handlers of
-// every library run before ELF destructors: the platform state that the
-// unload needs would be gone by then.
+// The display library's process-wide state and the steps of its start-up
+// and shut-down that need nothing above this floor. The order of the
+// steps, and the window classes registered between them, are the
+// library's start-up (library/library_module.cpp).
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,16 +13,11 @@
 
 #include "common/kelt_export.h"
 #include "common/last_files.h"
+#include "common/library_startup_steps.h"
 #include "common/library_state.h"
 #include "common/preference_records.h"
 #include "framework/framework_module.h"
 #include "orvik32/orvik32.h"
-#include "overlayctl/overlay_plot_control.h"
-#include "overlayctl/segment_info_window.h"
-#include "reportpages/view_page_control.h"
-#include "specialctl/information_windows.h"
-#include "specialctl/specialised_plot_controls.h"
-#include "spectrumctl/spectrum_control.h"
 #include "ulbrec32/ulbrec32_messages.h"
 #include "win/win_commctrl.h"
 #include "win/win_crt.h"
@@ -63,8 +55,8 @@ struct State {
   char* listSep = nullptr;
 };
 
-State g_state;
-FrameworkExtensionModule g_extension;
+constinit State g_state;
+constinit FrameworkExtensionModule g_extension;
 CDynLinkLibrary* g_dynLink = nullptr;
 
 std::mutex& StepMutex() {
@@ -74,11 +66,6 @@ std::mutex& StepMutex() {
 std::vector<std::string>& Steps() {
   static auto* steps = new std::vector<std::string>;
   return *steps;
-}
-
-void Step(const std::string& name) {
-  std::lock_guard<std::mutex> lock(StepMutex());
-  Steps().push_back(name);
 }
 
 char g_emptyText[1] = {0};
@@ -163,24 +150,6 @@ void SetRecordEnvironment() {
   prefs::SetPrefEnvironment(env);
 }
 
-struct ClassStep {
-  const char* name;
-  ATOM (*registerFn)();
-  BOOL (*unregisterFn)();
-};
-const ClassStep kClasses[] = {
-    {"Ctl_Page", RegisterViewPageCtrlClass, UnregisterViewPageCtrlClass},
-    {"KELT_EventInfo", RegisterEventInfoWnd, UnregisterEventInfoWnd},
-    {"KELT_MoveInfo", RegisterMovingInfoWnd, UnregisterMovingInfoWnd},
-    {"KELT_SegInfo", RegisterSegInfoWnd, UnregisterSegInfoWnd},
-    {"KELT_Spt", CCtlSpt::Register, CCtlSpt::Unregister},
-    {"KELT_OP", CCtlOPlot::Register, CCtlOPlot::Unregister},
-    {"KELT_OP1", CCtlOPlot1::Register, CCtlOPlot1::Unregister},
-    {"KELT_OP2", CCtlOPlot2::Register, CCtlOPlot2::Unregister},
-    {"KELT_OP3", CCtlOPlot3::Register, CCtlOPlot3::Unregister},
-    {"KELT_OP4", CCtlOPlot4::Register, CCtlOPlot4::Unregister},
-};
-
 // The first character of a locale number item, as a digit; fallback when absent.
 UINT LocaleDigit(LCTYPE item, UINT fallback) {
   char text[16] = {};
@@ -225,90 +194,67 @@ void ReadNumberFormat() {
   g_state.listSep = LocaleText(LOCALE_SLIST);
 }
 
-// ---- The library's load and unload -----------------------------------------------
-
-struct ModuleLifetime {
-  ModuleLifetime() { ProcessAttach(); }
-  ~ModuleLifetime() { ProcessDetach(); }
-};
-ModuleLifetime g_lifetime;
-
 }  // namespace
 
-void ProcessAttach() {
-  if (g_state.attached) return;
-  try {
-    g_state.attached = true;
-    g_state.module = FindOwnModule();
-
-    Step("attach:framework-module");
-    FrameworkInitExtensionModule(g_extension, g_state.module);
-    g_dynLink = new (std::nothrow) CDynLinkLibrary(g_extension);
-
-    Step("attach:control-word");
-    g_state.controlWord = _control87(0, 0);
-
-    Step("attach:common-controls");
-    INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES |
-                                                             ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
-                                                             ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
-
-    Step("attach:messages");
-    g_state.notifyWhenChanged = RegisterWindowMessageA("NotifyWhenChangedMsg");
-    g_state.loginChange = RegisterWindowMessageA("WS_LOGINCHANGE");
-
-    Step("attach:paths");
-    BuildPaths();
-
-    ReadSettings();
-
-    Step("attach:read-last-files");
-    KELT_ReadLastFiles();
-
-    Step("attach:measure-display");
-    MeasureDisplay();
-    SetRecordEnvironment();
-
-    Step("attach:read-preferences");
-    prefs::ReadAllDefaultPrefs();
-
-    for (const ClassStep& c : kClasses) {
-      Step(std::string("attach:register:") + c.name);
-      c.registerFn();
-    }
-
-    Step("attach:number-format");
-    ReadNumberFormat();
-  } catch (...) {
-    // The load always reports success; whatever was not done stays at its default.
-  }
+void Step(const std::string& name) {
+  std::lock_guard<std::mutex> lock(StepMutex());
+  Steps().push_back(name);
 }
 
-void ProcessDetach() {
-  if (!g_state.attached) return;
-  try {
-    Step("detach:printer-dcs");
-    pages::DeleteCachedPrinterDCs();
+void SetAttached(bool attached) { g_state.attached = attached; }
 
-    for (const ClassStep& c : kClasses) {
-      Step(std::string("detach:unregister:") + c.name);
-      c.unregisterFn();
-    }
+void AttachUpToWindowClasses() {
+  g_state.module = FindOwnModule();
 
-    Step("detach:write-last-files");
-    KELT_WriteLastFiles();
+  Step("attach:framework-module");
+  FrameworkInitExtensionModule(g_extension, g_state.module);
+  g_dynLink = new (std::nothrow) CDynLinkLibrary(g_extension);
 
-    Step("detach:locale-texts");
-    FreeLocaleTexts();
+  Step("attach:control-word");
+  g_state.controlWord = _control87(0, 0);
 
-    Step("detach:framework-module");
-    delete g_dynLink;
-    g_dynLink = nullptr;
-    FrameworkTermExtensionModule(g_extension);
-  } catch (...) {
-  }
-  g_state.attached = false;
+  Step("attach:common-controls");
+  INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES |
+                                                           ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
+                                                           ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&icc);
+
+  Step("attach:messages");
+  g_state.notifyWhenChanged = RegisterWindowMessageA("NotifyWhenChangedMsg");
+  g_state.loginChange = RegisterWindowMessageA("WS_LOGINCHANGE");
+
+  Step("attach:paths");
+  BuildPaths();
+
+  ReadSettings();
+
+  Step("attach:read-last-files");
+  KELT_ReadLastFiles();
+
+  Step("attach:measure-display");
+  MeasureDisplay();
+  SetRecordEnvironment();
+
+  Step("attach:read-preferences");
+  prefs::ReadAllDefaultPrefs();
+}
+
+void AttachAfterWindowClasses() {
+  Step("attach:number-format");
+  ReadNumberFormat();
+}
+
+void DetachAfterWindowClasses() {
+  Step("detach:write-last-files");
+  KELT_WriteLastFiles();
+
+  Step("detach:locale-texts");
+  FreeLocaleTexts();
+
+  Step("detach:framework-module");
+  delete g_dynLink;
+  g_dynLink = nullptr;
+  FrameworkTermExtensionModule(g_extension);
 }
 
 bool IsAttached() { return g_state.attached; }

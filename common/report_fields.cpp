@@ -1,5 +1,5 @@
 // Value-to-text rules of the report cells.
-#include "reportmakers/report_fields.h"
+#include "common/report_fields.h"
 
 #include <cctype>
 #include <cmath>
@@ -7,10 +7,10 @@
 
 #include "common/data_file_utils.h"
 #include "common/number_format.h"
+#include "common/report_records.h"
+#include "common/result_codes.h"
 #include "fandor/fandor.h"
 #include "orvik32/orvik32.h"
-#include "reportmakers/report_records.h"
-#include "reportmakers/result_codes.h"
 #include "win/win_crt.h"
 #include "win/win_kernel.h"
 

@@ -1,5 +1,5 @@
 // The "Edit Label" dialog.
-#include "plotengine/edit_label_dialog.h"
+#include "dialogs/edit_label_dialog.h"
 
 #include <cstring>
 
@@ -74,4 +74,18 @@ int CEditLabelDlg::DoModal() {
   const INT_PTR r = DialogBoxParamA(module, MAKEINTRESOURCEA(EDIT_LABEL_DIALOG_ID), m_parent, EditLabelProc,
                                     reinterpret_cast<LPARAM>(this));
   return r == IDOK ? 1 : 2;
+}
+
+int kelt::labels::RunEditLabelDialog(STRUCT_LAB_TEXT* text, STRUCT_MARKER_PARAMS* params, short* deleteLabel,
+                                     short* centreLabel) {
+  CEditLabelDlg dlg(nullptr);
+  dlg.m_text = text;
+  if (params) dlg.m_params = *params;
+  const int result = dlg.DoModal();
+  if (result == 1) {
+    if (params) *params = dlg.m_params;
+    if (deleteLabel) *deleteLabel = dlg.m_deleteLabel;
+    if (centreLabel) *centreLabel = dlg.m_centreLabel;
+  }
+  return result;
 }

@@ -1,5 +1,5 @@
 // Readers of a data file's data-handling tables.
-#include "reportmakers/results_access.h"
+#include "common/results_access.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // The library's character size.
-#include "spectrumctl/library_char_size.h"
+#include "common/library_char_size.h"
 
 namespace kelt::spectra {
 namespace {
