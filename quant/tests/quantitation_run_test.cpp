@@ -188,6 +188,47 @@ TEST_F(QuantitationRunTest, ACalibrationRunFitsTheCurveAndLogsTheSample) {
   EXPECT_EQ(+c.levels[1].count, 1);
 }
 
+// A method that averages replicates: calibration samples of one level
+// leave one point, the mean of all their responses (relative to the
+// standard's), however many samples there were.
+TEST_F(QuantitationRunTest, AveragedReplicatesOfALevelGiveTheMeanOfAll) {
+  Design d;
+  ASSERT_TRUE(WriteUncalibratedMethod(kMethod, d, MethodPlan{}, &method_));
+  HDHTABLE g = OpenGlobalTableForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
+  ASSERT_NE(g, nullptr);
+  STRUCT_DH_GLOBAL_PARAMS global;
+  ASSERT_TRUE(ReadGlobalTable(g, &global));
+  global.quant.averageReplicates = 1;
+  ASSERT_TRUE(WriteGlobalTable(g, &global));
+  FreeDHRecordSet(g);
+  const std::string analyte = method_.compounds[1].name;
+  const double amounts[] = {2.0, 3.0, 5.0};  // injections of unequal size
+  std::vector<double> responses;
+  for (int r = 0; r < 3; ++r) {
+    SCOPED_TRACE(r);
+    SampleSpec s;
+    s.amounts.assign(size_t(d.analytes), amounts[r]);
+    s.noiseSeed = uint32_t(200 + r);
+    const std::string path = "C:\\Data\\REP" + std::to_string(r + 1) + ".KMS";
+    ASSERT_TRUE(quant_accuracy::WriteSample(path.c_str(), d, s, method_, nullptr));
+    ASSERT_TRUE(Quantitate(window_, path.c_str(), kMethod, SAMPLE_CALIBRATION, 0));
+    for (const STRUCT_RESULT_STEP& st : ReadSteps(path.c_str()))
+      if (StepName(st) == analyte && st.kind == 0 && st.standardArea > 0)
+        responses.push_back(double(st.area) / st.standardArea);
+    ASSERT_EQ(responses.size(), size_t(r + 1));
+    HDHTABLE t = OpenCompoundTable(kMethod, method_.moduleId, method_.moduleAddress, "1");
+    STRUCT_DH_COMPOUND c;
+    ASSERT_TRUE(GetDHRecord(t, 1, &c));
+    FreeDHRecordSet(t);
+    double mean = 0;
+    for (double v : responses) mean += v / double(responses.size());
+    EXPECT_EQ(+c.levels[0].count, 1);
+    EXPECT_NEAR(+c.levels[0].responses[0], mean, 1e-5 * mean);
+  }
+  // Unequal injections: the mean of three is not the running half-way mean.
+  EXPECT_GT(std::fabs(responses[2] - responses[0]), 0.1 * responses[2]);
+}
+
 TEST_F(QuantitationRunTest, ProgressCountsEveryCompoundOnce) {
   Design d;
   ASSERT_TRUE(WriteUncalibratedMethod(kMethod, d, MethodPlan{}, &method_));
