@@ -17,6 +17,9 @@ namespace {
 
 constexpr size_t kMaskBlock = 873;  // 84 bytes a level: "U" mask, second mask
 constexpr size_t kMaskStride = 84;
+// After the two masks: how many replicates an averaged point 0 holds (0 for
+// a point that is one sample's own).
+constexpr size_t kReplicates = 4;
 
 bool Locked(const STRUCT_DH_COMPOUND& c) { return (c.flags & DH_COMPOUND_CALIBRATION_LOCKED) != 0; }
 
@@ -71,6 +74,7 @@ void Remove(STRUCT_DH_COMPOUND* c, int16_t level, int16_t point) {
   for (uint16_t& m : k.m) m = DropBit(m, point);
   PutMasks(c, level, k);
   l.count = int16_t(n - 1);
+  if (point == 0) SetMask(c, level, kReplicates, 0);
 }
 
 std::string FilePart(const char* path) {
@@ -165,8 +169,14 @@ int16_t AppendCalPoint(STRUCT_DH_COMPOUND* c, int16_t level, double response, bo
   int16_t n = LiveCount(l);
   int16_t at;
   if (average && n > 0) {
-    // One point, the replicates averaged into it.
-    l.responses[0] = float((l.responses[0] + response) / 2.0);
+    // One point, the mean of every replicate so far: a point already
+    // averaged counts as the replicates it holds, separate points as one
+    // each.
+    double replicates = std::max<uint16_t>(Mask(*c, level, kReplicates), 1);
+    double sum = double(l.responses[0]) * replicates;
+    for (int i = 1; i < n; ++i) sum += l.responses[i], replicates += 1;
+    l.responses[0] = float((sum + response) / (replicates + 1));
+    SetMask(c, level, kReplicates, uint16_t(std::min(replicates + 1, 65535.0)));
     if (n > 1) {
       Masks k = GetMasks(*c, level);
       for (uint16_t& m : k.m) m &= 0x1u;
@@ -178,6 +188,7 @@ int16_t AppendCalPoint(STRUCT_DH_COMPOUND* c, int16_t level, double response, bo
   } else if (replaceLast && n > 0) {
     at = int16_t(n - 1);
     l.responses[at] = float(response);
+    if (n == 1) SetMask(c, level, kReplicates, 0);
   } else {
     if (n == CAL_POINTS) {
       Remove(c, level, 0);  // the oldest point makes room
@@ -186,6 +197,7 @@ int16_t AppendCalPoint(STRUCT_DH_COMPOUND* c, int16_t level, double response, bo
     at = n++;
     l.responses[at] = float(response);
     l.rows[at] = 0;
+    if (at == 0) SetMask(c, level, kReplicates, 0);  // a sample's own point
     Masks k = GetMasks(*c, level);
     PutBit(&k.m[1], at, false);
     PutBit(&k.m[2], at, false);

@@ -8,7 +8,8 @@
 // Besides the level's in-use mask, two more bit masks per level lie in the
 // record's block at 873 (84 bytes a level): the points flagged "U"
 // (integrated by the user) at +0, and a second mask at +2 that moves with
-// the others.
+// the others. At +4 a u16 counts the replicates averaged into point 0 when
+// the method averages replicates (0: the point is one sample's own).
 //
 // A locked calibration (flag bit 10) is not changed: the operations answer
 // 0 and leave the record as it was, as they do for a level or point out of
@@ -56,7 +57,8 @@ namespace quant {
 bool UpdateManualCalibrationPoint(STRUCT_DH_COMPOUND* compound, int16_t level, bool found, double response,
                                   char flag, int32_t row, bool average, const DH_QUANT_BLOCK* block);
 
-// Appends a response to the level (averaged into point 0 with average set;
+// Appends a response to the level (with average set, point 0 becomes the
+// mean of all replicates so far;
 // the oldest point dropped when the level is full) and returns the index
 // of the point it went to, -1 when it could not be placed.
 int16_t AppendCalPoint(STRUCT_DH_COMPOUND* compound, int16_t level, double response, bool replaceLast, bool average);

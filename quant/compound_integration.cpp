@@ -237,6 +237,8 @@ bool RenewReferenceSpectrum(STRUCT_WORK_FILE* workFile, STRUCT_RESULT_STEP* step
   ref.pairCount = int16_t(n);
   std::memcpy(&ref.header, &spt->tolSpt->header, sizeof ref.header);
   ref.scansAveraged = spt->tolSpt->scansAveraged;
+  ref.firstTime = spt->tolSpt->firstTime;
+  ref.lastTime = spt->tolSpt->lastTime;
   ref.firstScan = spt->tolSpt->firstScan;
   ref.lastScan = spt->tolSpt->lastScan;
   ref.bgCorrected = spt->tolSpt->bgCorrected;

@@ -39,16 +39,21 @@ std::vector<T> ReadTable(HDHTABLE table) {
 
 double PointTime(const DH_POINT& p) { return p.rawTime / DH_RAW_PER_MINUTE; }
 
-// Measures the peak at a retention time into the step; false when the
-// time lies in a force window, or no peak or scale is found.
-bool MeasureAt(double time, const char* workingFile, uint16_t id, uint16_t address, const char* tag,
-               const STRUCT_DH_COMPOUND* compound, STRUCT_RESULT_STEP* step) {
+enum class Measured { None, Points, Group };
+
+// Measures the peak at a retention time into the step: its boundary points
+// from the engine's point and boundary tables, and its integration limits
+// from the points about the nearest one. Inside a group-peaks window (kind
+// 3) that search is not made: the engine made one peak of the group, and
+// its boundary is both the peak's and the integration's limits.
+Measured MeasureAt(double time, const char* workingFile, uint16_t id, uint16_t address, const char* tag,
+                   const STRUCT_DH_COMPOUND* compound, STRUCT_RESULT_STEP* step) {
   DH_TIME_EVENT window;
   const BOOL inWindow = compound ? MORVEX_IsForceOrGroupCmpd(compound, time, &window)
                                  : IsForceOrGroupInTable(workingFile, id, address, tag, time, &window);
-  if (inWindow && window.type == 3) return false;
+  const bool grouped = inWindow && window.type == 3;
   const std::vector<DH_POINT> points = ReadTable<DH_POINT>(OpenDHPointTable(workingFile, id, address, tag));
-  if (points.empty()) return false;
+  if (points.empty()) return Measured::None;
   const uint32_t raw = DHMinutesToRaw(time);
   size_t nearest = 0;
   uint32_t best = UINT32_MAX;
@@ -64,14 +69,16 @@ bool MeasureAt(double time, const char* workingFile, uint16_t id, uint16_t addre
     const uint32_t s = points[b.startPoint].rawTime, e = points[b.endPoint].rawTime;
     if (s <= points[nearest].rawTime && e >= points[nearest].rawTime && e - s < span) span = e - s, taken = &b;
   }
-  if (!taken) return false;
+  if (!taken) return Measured::None;
   float scale = 0;
-  if (!GetDHIntensityScale(workingFile, id, address, tag, &scale) || !(scale > 0)) return false;
+  if (!GetDHIntensityScale(workingFile, id, address, tag, &scale) || !(scale > 0)) return Measured::None;
 
   size_t before = nearest > 0 ? nearest - 1 : nearest;
   size_t after = nearest + 1 < points.size() ? nearest + 1 : nearest;
   int16_t merged = 0;
-  if (!(points[after].flags & DH_POINT_END)) {
+  if (grouped) {
+    before = taken->startPoint, after = taken->endPoint;
+  } else if (!(points[after].flags & DH_POINT_END)) {
     while (after + 1 < points.size() && (points[after + 1].flags & kPointMerged)) {
       const DH_POINT& next = points[after + 1];
       if ((next.flags & kPointStops) || (next.flags2 & DH_POINT2_BASELINE)) break;
@@ -90,7 +97,7 @@ bool MeasureAt(double time, const char* workingFile, uint16_t id, uint16_t addre
   step->endTime = float(PointTime(points[after]));
   step->endIntensity = points[after].value * scale;
   step->mergedPoints = merged;
-  return true;
+  return grouped ? Measured::Group : Measured::Points;
 }
 
 struct Chromatogram {
@@ -204,7 +211,7 @@ BOOL MORVEX_GetCmpdIntegrationResults(HDHTABLE results, const char* workingFile,
     named = true;
     if (peak) *peak = r;
     if (mode == 2) continue;
-    if (!MeasureAt(r.retentionTime, workingFile, id, address, tag, compound, step)) {
+    if (MeasureAt(r.retentionTime, workingFile, id, address, tag, compound, step) == Measured::None) {
       measured = false;
       continue;
     }
@@ -217,20 +224,23 @@ BOOL MORVEX_GetCmpdIntegrationResults(HDHTABLE results, const char* workingFile,
   return measured ? TRUE : FALSE;
 }
 
-BOOL GetFilteredRefSpect(STRUCT_DH_COMPOUND* compound, uint32_t limit, uint8_t* out1370) {
-  if (!compound || !out1370) return TRUE;
+BOOL GetFilteredRefSpect(void* refSpectrum1370, uint32_t limit, uint8_t* out1370) {
+  if (!refSpectrum1370 || !out1370) return TRUE;
   STRUCT_REF_EX_SPT s;
-  uint8_t* stored = reinterpret_cast<uint8_t*>(compound) + offsetof(STRUCT_DH_COMPOUND, referenceSpectrum);
-  std::memcpy(&s, stored, sizeof s);
-  if (s.pairCount > SPT_REF_MAX_PAIRS) s.pairCount = SPT_REF_MAX_PAIRS;
-  if (s.pairCount < 0) s.pairCount = 0;
-  std::memcpy(stored, &s, sizeof s);
+  static_assert(sizeof s == 1370);
+  std::memcpy(&s, refSpectrum1370, sizeof s);
+  if (s.pairCount > SPT_REF_MAX_PAIRS) {
+    s.pairCount = SPT_REF_MAX_PAIRS;
+    std::memcpy(static_cast<uint8_t*>(refSpectrum1370) + offsetof(STRUCT_REF_EX_SPT, pairCount), &s.pairCount,
+                sizeof s.pairCount);
+  }
+  const int16_t n = std::max<int16_t>(s.pairCount, 0);
   uint32_t largest = 0;
-  for (int i = 0; i < s.pairCount; ++i) largest = std::max(largest, uint32_t(s.pairs[i].intensity));
+  for (int i = 0; i < n; ++i) largest = std::max(largest, uint32_t(s.pairs[i].intensity));
   const uint32_t floor = std::min(largest, limit);
   STRUCT_REF_EX_SPT copy = s;
   int16_t kept = 0;
-  for (int i = 0; i < s.pairCount; ++i)
+  for (int i = 0; i < n; ++i)
     if (s.pairs[i].intensity >= floor) copy.pairs[kept++] = s.pairs[i];
   copy.pairCount = kept;
   std::memcpy(out1370, &copy, sizeof copy);
@@ -316,15 +326,15 @@ double MORVEX_IntegrateQualifierQuanIonPts(const char* dataFile, const STRUCT_DH
 bool QualifierRatioTest(STRUCT_RESULT_STEP* step, int i, double qualifierArea, DH_QUALIFIER* entry,
                         bool relativeTolerance, bool earlierPassed, bool renew) {
   if (!step || !entry || i < 0 || i >= 5) return false;
-  auto limitsFor = [&](double r, double* lower, double* upper) {
-    double tl = entry->lowerTolerance / 10.0, tu = entry->upperTolerance / 10.0;
-    if (relativeTolerance) tl = r * tl / 100.0, tu = r * tu / 100.0;
-    *lower = std::max(r - tl, 0.1);
-    *upper = std::min(r + tu, 500.0);
+  // Percent of the target response; a relative tolerance is tenths of a
+  // percent of the expected ratio.
+  auto toleranceFor = [&](double r) {
+    const double t = entry->tolerance / 10.0;
+    return relativeTolerance ? r * t / 100.0 : t;
   };
   const double r = entry->expectedRatio / 10.0;
-  double lower, upper;
-  limitsFor(r, &lower, &upper);
+  const double t = toleranceFor(r);
+  const double lower = std::max(r - t, 0.1), upper = std::min(r + t, 500.0);
   step->qualifierLower[i] = int32_t(lower * 10 + 0.5);
   step->qualifierUpper[i] = int32_t(upper * 10 + 0.5);
   const double ratio = qualifierArea > 0 && step->area > 0 ? qualifierArea / step->area : 0.0;
@@ -332,7 +342,14 @@ bool QualifierRatioTest(STRUCT_RESULT_STEP* step, int i, double qualifierArea, D
   // A ratio on a limit passes; the stored float must not fall off it.
   const double slack = 1e-6 * std::max(1.0, upper / 100.0);
   const bool pass = earlierPassed && ratio > 0 && ratio >= lower / 100.0 - slack && ratio <= upper / 100.0 + slack;
-  if (pass && renew) entry->expectedRatio = uint16_t(std::clamp(std::lround(ratio * 1000.0), 1L, 65535L));
+  if (pass && renew && std::isfinite(ratio)) {
+    // The entry renewed around the ratio measured: the limits follow it.
+    const double renewed = std::min(ratio * 1000.0, 2e9);
+    entry->expectedRatio = int32_t(std::lround(renewed));
+    const double nr = entry->expectedRatio / 10.0, nt = toleranceFor(nr);
+    entry->lowerLimit = int32_t(std::max<long>(std::lround((nr - nt) * 10.0), 1L));
+    entry->upperLimit = int32_t(std::min<long>(std::lround((nr + nt) * 10.0), 5000L));
+  }
   return pass;
 }
 

@@ -23,7 +23,9 @@ MORVEX_API int16_t MORVEX_IsValidChannels(const STRUCT_CHAN_LIST* list, const ch
 
 // Takes the compound's peak from the engine's results of workingFile: the
 // last usable peak carrying the compound's name, measured at its time into
-// the step (time, area, height, boundary points). The peak record goes to
+// the step (time, area, height, boundary points; inside a group-peaks
+// window the grouped peak's boundary is also its integration limits). The
+// peak record goes to
 // peak. Sets flag Y when there is none. Mode 2 measures nothing. Nonzero
 // when the peak was found and measured.
 MORVEX_API BOOL MORVEX_GetCmpdIntegrationResults(HDHTABLE results, const char* workingFile, STRUCT_DH_RESULT* peak,
@@ -32,9 +34,11 @@ MORVEX_API BOOL MORVEX_GetCmpdIntegrationResults(HDHTABLE results, const char* w
                                                  const STRUCT_DH_GLOBAL_PARAMS* global,
                                                  STRUCT_QUALIFIER_RECORD* qualifiers, int16_t mode);
 
-// Copies a stored reference spectrum keeping, of its first 16 ions, those at
-// or above the smaller of their largest intensity and limit. Always 1.
-MORVEX_API BOOL GetFilteredRefSpect(STRUCT_DH_COMPOUND* compound, uint32_t limit, uint8_t* out1370);
+// Copies a reference-spectrum record (the 1,370 bytes a compound record
+// stores at 3365) keeping, of its first 16 ions, those at or above the
+// smaller of their largest intensity and limit. The given record's own
+// count is first cut to 16. Always 1.
+MORVEX_API BOOL GetFilteredRefSpect(void* refSpectrum1370, uint32_t limit, uint8_t* out1370);
 
 // The quick integration of an ion's chromatogram over the step's peak
 // (integration limits 204/212, baseline search 188/196) between the window

@@ -103,15 +103,19 @@ struct STRUCT_REF_SPT {
 };
 
 // Kind 7: an extended reference spectrum, at most 16 pairs (1,370 bytes).
+// Method compound records store it as it stands: a 718-byte head (the scan
+// header and the head fields of the spectrum it was made from), the pair
+// count at 718 and the pairs from 720.
 struct STRUCT_REF_EX_SPT {
   MS_SCAN_HEADER header;
-  int16_t scansAveraged;
-  uint32_t firstScan, lastScan;
-  uint16_t bgCorrected;
-  char dataFilePath[SPT_PATH_SIZE];
-  uint8_t reserved[458];
-  int16_t pairCount;
-  XTOL_PAIR pairs[SPT_REF_MAX_PAIRS];
+  int16_t scansAveraged;           // 430
+  double firstTime, lastTime;      // 432
+  uint32_t firstScan, lastScan;    // 448
+  uint16_t bgCorrected;            // 456
+  char dataFilePath[SPT_PATH_SIZE];  // 458
+  int16_t pairCount;               // 718
+  XTOL_PAIR pairs[SPT_REF_MAX_PAIRS];  // 720
+  uint8_t reserved[442];           // 928
 };
 
 // Kind 6: a TIC spectrum from quantitation results ((count - 1) x 6 + 725 bytes).
@@ -132,6 +136,12 @@ static_assert(sizeof(DIFF_PAIR) == 16);
 static_assert(sizeof(TOL_PAIR) == 6);
 static_assert(sizeof(STRUCT_REF_SPT) == 417);
 static_assert(sizeof(STRUCT_REF_EX_SPT) == 1370);
+static_assert(sizeof(XTOL_PAIR) == 13);
+static_assert(offsetof(STRUCT_REF_EX_SPT, scansAveraged) == 430);
+static_assert(offsetof(STRUCT_REF_EX_SPT, firstScan) == 448);
+static_assert(offsetof(STRUCT_REF_EX_SPT, dataFilePath) == 458);
+static_assert(offsetof(STRUCT_REF_EX_SPT, pairCount) == 718);
+static_assert(offsetof(STRUCT_REF_EX_SPT, pairs) == 720);
 static_assert(sizeof(STRUCT_TIC_SPT) == 725);
 static_assert(offsetof(STRUCT_TOL_SPT, segment) == 430);
 static_assert(offsetof(STRUCT_TOL_SPT, scanFunIndex) == 430 + 61909);

@@ -141,16 +141,21 @@ struct DH_CALIBRATION_LEVEL {
 };
 static_assert(sizeof(DH_CALIBRATION_LEVEL) == 68);
 
-// A qualifier ion of a compound.
+// A qualifier ion of a compound. Ratios are tenths of a percent of the
+// target response; the limits are the expected ratio less and plus the
+// tolerance, kept for display (the ratio test works from 222 and 226).
 struct DH_QUALIFIER {
   DH_MASS_LIST massList;
-  uint16_t expectedRatio;   // tenths of a percent of the target response
-  uint16_t lowerTolerance;  // tenths of a percent
-  uint16_t upperTolerance;
-  uint16_t flags;
-  uint8_t reserved[8];
+  int32_t lowerLimit;     // 214: at least 1
+  int32_t upperLimit;     // 218: at most 5000
+  int32_t expectedRatio;  // 222
+  int32_t tolerance;      // 226: tenths of a percent; in relative mode of the ratio
 };
 static_assert(sizeof(DH_QUALIFIER) == 230);
+static_assert(offsetof(DH_QUALIFIER, lowerLimit) == 214);
+static_assert(offsetof(DH_QUALIFIER, upperLimit) == 218);
+static_assert(offsetof(DH_QUALIFIER, expectedRatio) == 222);
+static_assert(offsetof(DH_QUALIFIER, tolerance) == 226);
 
 // "PeakTable": one compound of the method.
 #define DH_COMPOUND_REFERENCE 0x0001u

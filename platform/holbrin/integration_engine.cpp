@@ -390,6 +390,34 @@ void AddErrors(DH_ERROR_LIST& list, const std::vector<uint16_t>& codes) {
   }
 }
 
+// The second window of a reference compound's one-compound method, in
+// minutes; 0 for any other compound. A window left in the global record by
+// another compound's method does not make this one a reference.
+double ReferenceSearchWindow(const STRUCT_DH_GLOBAL_PARAMS& g, const STRUCT_DH_COMPOUND& c) {
+  if (!(c.flags & DH_COMPOUND_REFERENCE) || g.quant.secondWindowA <= 0) return 0;
+  return g.quant.secondWindowA / 100.0;
+}
+
+// The compound's peak among those of its trace. A compound takes the
+// apex nearest its expected time inside its window (the whole trace
+// without one). A reference takes the largest peak inside its second
+// window: a shifted reference lies far from where it was expected, and a
+// small peak nearer that time must not stand in for it.
+void TakeCompoundPeak(TraceResult* tr, double window, bool largest) {
+  double best = 1e300, size = -1;
+  for (size_t k = 0; k < tr->peaks.size(); ++k) {
+    const DetectedPeak& pk = tr->peaks[k];
+    const double d = std::fabs(pk.apexTime - tr->expected);
+    if (window > 0 && d > window) continue;
+    ++tr->candidates;
+    if (largest) {
+      if (pk.area > size || (pk.area == size && d < best)) size = pk.area, best = d, tr->taken = int(k);
+    } else if (d < best) {
+      best = d, tr->taken = int(k);
+    }
+  }
+}
+
 }  // namespace
 
 HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const char* workingPath, const void*,
@@ -469,21 +497,19 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
       if (!method.hasEventTable)
         for (int e = 0; e < std::clamp<int>(cmp.timeEventCount, 0, 10); ++e) items.push_back(cmp.timeEvents[e]);
       const double half = cmp.windowHalfWidth > 0 ? cmp.windowHalfWidth / 1000.0 : 0.0;
-      const double reach = std::max(half, cmp.secondWindowHalfWidth / 1000.0);
+      // A reference compound is searched in its second window, which the
+      // one-compound method carries in hundredths of a minute: it is there
+      // to find a peak that has moved beyond the compound's own window.
+      const double search = ReferenceSearchWindow(g, cmp);
+      const double reach = std::max({half, search, cmp.secondWindowHalfWidth / 1000.0});
       // The compound's reach, as much as a mini run file of it holds: the
       // baseline is fitted on what lies about the peak, so the data file
       // and its mini run file must show the engine the same points.
-      const double from = half > 0 ? tr.expected - reach : runStart - 1;
-      const double to = half > 0 ? tr.expected + reach : runEnd + 1;
+      const bool windowed = half > 0 || search > 0;
+      const double from = windowed ? tr.expected - reach : runStart - 1;
+      const double to = windowed ? tr.expected + reach : runEnd + 1;
       integrate(from, to, cmp.massList, cmp.chanList, p, items, &tr);
-      // The compound's peak: the nearest apex inside its window.
-      double best = 1e300;
-      for (size_t k = 0; k < tr.peaks.size(); ++k) {
-        const double d = std::fabs(tr.peaks[k].apexTime - tr.expected);
-        if (half > 0 && d > half) continue;
-        ++tr.candidates;
-        if (d < best) best = d, tr.taken = int(k);
-      }
+      TakeCompoundPeak(&tr, search > 0 ? search : half, search > 0);
       traces.push_back(std::move(tr));
     }
   }

@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::vector<uint8_t> filtered(1370 + 16, 0xCD);
   STRUCT_DH_COMPOUND copy = c;
-  GetFilteredRefSpect(&copy, 100, filtered.data());
+  GetFilteredRefSpect(copy.referenceSpectrum, 100, filtered.data());
   for (size_t k = 1370; k < filtered.size(); ++k) fuzz::Check(filtered[k] == 0xCD, "written past a spectrum");
   if (STRUCT_SPT_PLUS* spt = KELT_MakeSptFromPeakMatrixRecord(&c)) PlusSpt_Free(spt);
 

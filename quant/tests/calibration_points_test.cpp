@@ -156,6 +156,46 @@ TEST(CalibrationPoints, ANewPointAfterARemovalLosesNoOtherPoint) {
   EXPECT_EQ(+f.levels[1].pointsInUse, 0x3FF);
 }
 
+// Averaged replicates: the level's one point is the mean of every
+// replicate, whatever their number, also after a point of its own.
+TEST(CalibrationPoints, AveragedReplicatesGiveTheirMean) {
+  DH_QUANT_BLOCK block;
+  ASSERT_TRUE(InitDHQuantBlock(&block));
+  struct Case {
+    const char* what;
+    std::vector<double> responses;
+    float mean;
+  } cases[] = {
+      {"two", {10, 20}, 15.0f},
+      {"three", {10, 20, 30}, 20.0f},
+      {"five", {12, 14, 16, 18, 40}, 20.0f},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    STRUCT_DH_COMPOUND c;
+    std::memset(&c, 0, sizeof c);
+    c.integration1713 = DH_CURVE_LINEAR;
+    c.levels[0].amount = 1.0f;
+    c.levels[1].amount = 2.0f;
+    c.levels[0].count = 1, c.levels[0].responses[0] = 5.0f, c.levels[0].pointsInUse = 1;
+    for (double r : k.responses) AddCalibrationPoint(&c, 1, r, FALSE, TRUE, &block);
+    EXPECT_EQ(+c.levels[1].count, 1);
+    EXPECT_FLOAT_EQ(+c.levels[1].responses[0], k.mean);
+  }
+  // Separate points met by averaging count one replicate each.
+  STRUCT_DH_COMPOUND c = FourPoints();  // 10.25, 20.5, 30.75, 41
+  c.integration1713 = DH_CURVE_LINEAR;
+  AddCalibrationPoint(&c, kLevel, 52.5, FALSE, TRUE, &block);
+  AddCalibrationPoint(&c, kLevel, 0.0 + 31.0, FALSE, TRUE, &block);
+  EXPECT_EQ(+c.levels[kLevel].count, 1);
+  EXPECT_FLOAT_EQ(+c.levels[kLevel].responses[0], (10.25f + 20.5f + 30.75f + 41.0f + 52.5f + 31.0f) / 6.0f);
+  // A point of the sample's own after removal starts a new mean.
+  ASSERT_TRUE(RemoveCalPoint(&c, kLevel, 0));
+  AddCalibrationPoint(&c, kLevel, 8.0, FALSE, TRUE, &block);
+  AddCalibrationPoint(&c, kLevel, 4.0, FALSE, TRUE, &block);
+  EXPECT_FLOAT_EQ(+c.levels[kLevel].responses[0], 6.0f);
+}
+
 // A calibrated method: each level's point carries the row under which its
 // sample stands in the log, and the sample finds it again by its name.
 class CalibrationPointFileTest : public EngineTest {

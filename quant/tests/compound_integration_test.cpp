@@ -233,20 +233,20 @@ TEST_F(CompoundIntegrationTest, FlagLettersAndNotes) {
 
 TEST_F(CompoundIntegrationTest, QualifierLimitsAreClampedAndInclusive) {
   struct Case {
-    uint16_t expected, lower, upper;
+    int32_t expected, tolerance;
     bool relative;
     double ratio;
     int32_t lowLimit, highLimit;
     bool pass;
   } cases[] = {
-      {500, 200, 200, false, 0.30, 300, 700, true},    // on the lower limit
-      {500, 200, 200, false, 0.70, 300, 700, true},    // on the upper limit
-      {500, 200, 200, false, 0.71, 300, 700, false},
-      {10, 200, 200, false, 0.001, 1, 210, true},      // lower limit raised to 0.1 %
-      {4900, 200, 200, false, 5.0, 4700, 5000, true},  // upper limit lowered to 500 %
-      {500, 200, 200, true, 0.40, 400, 600, true},     // 20 % of the expected ratio
-      {500, 200, 200, true, 0.39, 400, 600, false},
-      {500, 200, 200, false, 0.0, 300, 700, false},    // no qualifier area
+      {500, 200, false, 0.30, 300, 700, true},    // on the lower limit
+      {500, 200, false, 0.70, 300, 700, true},    // on the upper limit
+      {500, 200, false, 0.71, 300, 700, false},
+      {10, 200, false, 0.001, 1, 210, true},      // lower limit raised to 0.1 %
+      {4900, 200, false, 5.0, 4700, 5000, true},  // upper limit lowered to 500 %
+      {500, 200, true, 0.40, 400, 600, true},     // 20 % of the expected ratio
+      {500, 200, true, 0.39, 400, 600, false},
+      {500, 200, false, 0.0, 300, 700, false},    // no qualifier area
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ratio);
@@ -255,23 +255,102 @@ TEST_F(CompoundIntegrationTest, QualifierLimitsAreClampedAndInclusive) {
     st.area = 1000.0f;
     DH_QUALIFIER e;
     std::memset(&e, 0, sizeof e);
-    e.expectedRatio = c.expected, e.lowerTolerance = c.lower, e.upperTolerance = c.upper;
+    e.expectedRatio = c.expected, e.tolerance = c.tolerance;
+    // The stored limits are for display only: the test works from the
+    // expected ratio and the tolerance.
+    e.lowerLimit = 4999, e.upperLimit = 1;
     EXPECT_EQ(QualifierRatioTest(&st, 1, c.ratio * 1000.0, &e, c.relative, true, false), c.pass);
     EXPECT_EQ(+st.qualifierLower[1], c.lowLimit);
     EXPECT_EQ(+st.qualifierUpper[1], c.highLimit);
   }
-  // A failed earlier qualifier fails the later ones; a passing one is
-  // renewed in calibration runs.
+  // A failed earlier qualifier fails the later ones and renews nothing.
   STRUCT_RESULT_STEP st;
   std::memset(&st, 0, sizeof st);
   st.area = 1000.0f;
   DH_QUALIFIER e;
   std::memset(&e, 0, sizeof e);
-  e.expectedRatio = 500, e.lowerTolerance = e.upperTolerance = 200;
+  e.expectedRatio = 500, e.tolerance = 200, e.lowerLimit = 300, e.upperLimit = 700;
   EXPECT_FALSE(QualifierRatioTest(&st, 0, 500.0, &e, false, false, true));
   EXPECT_EQ(+e.expectedRatio, 500);
-  EXPECT_TRUE(QualifierRatioTest(&st, 0, 612.3, &e, false, true, true));
-  EXPECT_EQ(+e.expectedRatio, 612);
+  EXPECT_EQ(+e.lowerLimit, 300);
+}
+
+TEST_F(CompoundIntegrationTest, RenewedQualifierEntryKeepsItsLimitsAroundTheNewRatio) {
+  // The entry's bytes: i32 lower limit @214, upper @218, ratio @222,
+  // tolerance @226, all tenths of a percent.
+  struct Case {
+    int32_t expected, tolerance;
+    bool relative;
+    double ratio;
+    int32_t renewed, lower, upper;
+  } cases[] = {
+      {500, 200, false, 0.6123, 612, 412, 812},
+      {500, 200, true, 0.55, 550, 440, 660},     // tolerance 20 % of the new ratio
+      {100, 200, false, 0.10, 100, 1, 300},      // lower limit at least 1
+      {4000, 1500, false, 4.8, 4800, 3300, 5000},  // upper limit at most 5000
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ratio);
+    STRUCT_RESULT_STEP st;
+    std::memset(&st, 0, sizeof st);
+    st.area = 1000.0f;
+    uint8_t entry[230] = {};
+    std::memcpy(entry + 222, &c.expected, 4);
+    std::memcpy(entry + 226, &c.tolerance, 4);
+    DH_QUALIFIER e;
+    std::memcpy(&e, entry, sizeof e);
+    ASSERT_TRUE(QualifierRatioTest(&st, 0, c.ratio * 1000.0, &e, c.relative, true, true));
+    std::memcpy(entry, &e, sizeof e);
+    int32_t lower, upper, ratio, tolerance;
+    std::memcpy(&lower, entry + 214, 4);
+    std::memcpy(&upper, entry + 218, 4);
+    std::memcpy(&ratio, entry + 222, 4);
+    std::memcpy(&tolerance, entry + 226, 4);
+    EXPECT_EQ(ratio, c.renewed);
+    EXPECT_EQ(lower, c.lower);
+    EXPECT_EQ(upper, c.upper);
+    EXPECT_EQ(tolerance, c.tolerance);
+  }
+}
+
+TEST_F(CompoundIntegrationTest, FilteredReferenceSpectrumReadsTheSpectrumRecord) {
+  // A spectrum record of 1,370 bytes: head of 718, count @718, ions from 720.
+  struct Case {
+    const char* what;
+    int16_t count;
+    uint32_t limit;
+    std::vector<uint32_t> kept;
+  } cases[] = {
+      {"limit below the largest", 4, 300, {999, 300, 450}},
+      {"limit above the largest: the largest alone", 4, 5000, {999}},
+      {"count above 16 cut to 16", 20, 0, std::vector<uint32_t>(16, 0)},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    std::vector<uint8_t> record(1370, 0);
+    std::memcpy(record.data() + 718, &k.count, 2);
+    const uint32_t values[4] = {999, 120, 300, 450};
+    for (int i = 0; i < 16; ++i) {
+      const double mass = 50.0 + i;
+      const uint32_t v = k.count == 4 ? (i < 4 ? values[i] : 7000) : 0;
+      std::memcpy(record.data() + 720 + 13 * i, &mass, 8);
+      std::memcpy(record.data() + 720 + 13 * i + 8, &v, 4);
+    }
+    std::memcpy(record.data() + 458, "C:\\DATA\\A.KMS", 14);
+    std::vector<uint8_t> out(1370, 0xCD);
+    EXPECT_TRUE(GetFilteredRefSpect(record.data(), k.limit, out.data()));
+    int16_t given, count;
+    std::memcpy(&given, record.data() + 718, 2);
+    std::memcpy(&count, out.data() + 718, 2);
+    EXPECT_EQ(given, std::min<int16_t>(k.count, 16));
+    ASSERT_EQ(count, int16_t(k.kept.size()));
+    for (int i = 0; i < count; ++i) {
+      uint32_t v;
+      std::memcpy(&v, out.data() + 720 + 13 * i + 8, 4);
+      EXPECT_EQ(v, k.kept[size_t(i)]);
+    }
+    EXPECT_EQ(std::memcmp(out.data(), record.data(), 718), 0);  // the head copied whole
+  }
 }
 
 TEST_F(CompoundIntegrationTest, MissingCompoundNotesComeInTheirOrder) {
@@ -489,6 +568,27 @@ TEST_F(CompoundIntegrationTest, CalibrationRunsRenewTheReferenceSpectrum) {
   }
   EXPECT_EQ(top, 999u);
   EXPECT_NEAR(topMass, method_.compounds[3].quantIon, 0.5);  // the base peak is the quantitation ion
+  // The record's bytes: ion count i16 @718, ions of 13 bytes from 720 (f64
+  // mass, u32 intensity, a byte), the head fields from 430.
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&c) + 3365;
+  int16_t count;
+  std::memcpy(&count, bytes + 718, 2);
+  EXPECT_EQ(count, +ref.pairCount);
+  for (int i = 0; i < count; ++i) {
+    double mass;
+    uint32_t intensity;
+    std::memcpy(&mass, bytes + 720 + 13 * i, 8);
+    std::memcpy(&intensity, bytes + 720 + 13 * i + 8, 4);
+    EXPECT_EQ(mass, +ref.pairs[i].mass);
+    EXPECT_EQ(intensity, +ref.pairs[i].intensity);
+  }
+  int16_t averaged;
+  double firstTime;
+  std::memcpy(&averaged, bytes + 430, 2);
+  std::memcpy(&firstTime, bytes + 432, 8);
+  EXPECT_GE(averaged, 1);
+  EXPECT_NEAR(firstTime, st.retentionTime, 0.05);  // the apex scan's time
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes + 458)).empty(), false);  // the data file
   // Analysis runs leave it alone.
   STRUCT_DH_COMPOUND before;
   ASSERT_TRUE(One(3, &st, RUN_KIND_ANALYSIS, [](STRUCT_DH_COMPOUND&, STRUCT_DH_GLOBAL_PARAMS& g) {

@@ -106,6 +106,45 @@ TEST_F(ProcessedFilesTest, ExpectedTimesFollowTheFoundReferencesWithinOneScan) {
   }
 }
 
+// The reference at 8 minutes (window +-0.2, second window +-0.5) moved
+// beyond its window, with a small peak of its own ions at 8.115: it is
+// searched in its second window and its own peak, not the small one, is
+// taken.
+TEST_F(ProcessedFilesTest, AShiftedReferenceIsFoundInItsSecondWindow) {
+  for (const double at : {8.21, 8.30, 8.40, 8.45}) {
+    SCOPED_TRACE(at);
+    Method({2});  // afresh: the check writes the times it found
+    ASSERT_NEAR(method_.compounds[2].retentionTime, 8.0, 1e-9);
+    SampleSpec s;
+    s.amounts.assign(5, 10.0);
+    msfix::RunPlan run = PlanFor(design_, s, &method_).run;
+    const auto base = run.adjustCompounds;
+    run.adjustCompounds = [base, at](std::vector<msfix::CompoundTruth>& cs) {
+      base(cs);
+      msfix::CompoundTruth small = cs[2];
+      small.name = "Small";
+      small.retentionTime = 8.115;
+      small.height = cs[2].height * 0.03;
+      small.tau = 0;
+      cs[2].retentionTime = at;
+      cs.push_back(small);
+    };
+    run.fileType = method_.moduleId;
+    run.module = method_.moduleAddress;
+    msfix::RunTruth truth;
+    ASSERT_TRUE(msfix::WriteMsDataFile(kSample, run, &truth));
+    const Check c = Run();
+    EXPECT_TRUE(c.result);
+    EXPECT_EQ(c.failed, 0);
+    ASSERT_EQ(c.refCount, 1);
+    const double scan = (truth.endTime - truth.startTime) / (truth.scanTimes.size() - 1);
+    EXPECT_NEAR(+c.times[3].found, at, scan);
+    EXPECT_NEAR(c.corrected[2], at, scan);
+    // One reference draws no line: the others keep their times.
+    EXPECT_NEAR(c.corrected[4], method_.compounds[4].retentionTime, 0.001);
+  }
+}
+
 TEST_F(ProcessedFilesTest, WithoutReferencesNothingMoves) {
   Method({});
   SampleSpec s;

@@ -188,6 +188,47 @@ TEST_F(QuantitationRunTest, ACalibrationRunFitsTheCurveAndLogsTheSample) {
   EXPECT_EQ(+c.levels[1].count, 1);
 }
 
+// A method that averages replicates: calibration samples of one level
+// leave one point, the mean of all their responses (relative to the
+// standard's), however many samples there were.
+TEST_F(QuantitationRunTest, AveragedReplicatesOfALevelGiveTheMeanOfAll) {
+  Design d;
+  ASSERT_TRUE(WriteUncalibratedMethod(kMethod, d, MethodPlan{}, &method_));
+  HDHTABLE g = OpenGlobalTableForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
+  ASSERT_NE(g, nullptr);
+  STRUCT_DH_GLOBAL_PARAMS global;
+  ASSERT_TRUE(ReadGlobalTable(g, &global));
+  global.quant.averageReplicates = 1;
+  ASSERT_TRUE(WriteGlobalTable(g, &global));
+  FreeDHRecordSet(g);
+  const std::string analyte = method_.compounds[1].name;
+  const double amounts[] = {2.0, 3.0, 5.0};  // injections of unequal size
+  std::vector<double> responses;
+  for (int r = 0; r < 3; ++r) {
+    SCOPED_TRACE(r);
+    SampleSpec s;
+    s.amounts.assign(size_t(d.analytes), amounts[r]);
+    s.noiseSeed = uint32_t(200 + r);
+    const std::string path = "C:\\Data\\REP" + std::to_string(r + 1) + ".KMS";
+    ASSERT_TRUE(quant_accuracy::WriteSample(path.c_str(), d, s, method_, nullptr));
+    ASSERT_TRUE(Quantitate(window_, path.c_str(), kMethod, SAMPLE_CALIBRATION, 0));
+    for (const STRUCT_RESULT_STEP& st : ReadSteps(path.c_str()))
+      if (StepName(st) == analyte && st.kind == 0 && st.standardArea > 0)
+        responses.push_back(double(st.area) / st.standardArea);
+    ASSERT_EQ(responses.size(), size_t(r + 1));
+    HDHTABLE t = OpenCompoundTable(kMethod, method_.moduleId, method_.moduleAddress, "1");
+    STRUCT_DH_COMPOUND c;
+    ASSERT_TRUE(GetDHRecord(t, 1, &c));
+    FreeDHRecordSet(t);
+    double mean = 0;
+    for (double v : responses) mean += v / double(responses.size());
+    EXPECT_EQ(+c.levels[0].count, 1);
+    EXPECT_NEAR(+c.levels[0].responses[0], mean, 1e-5 * mean);
+  }
+  // Unequal injections: the mean of three is not the running half-way mean.
+  EXPECT_GT(std::fabs(responses[2] - responses[0]), 0.1 * responses[2]);
+}
+
 TEST_F(QuantitationRunTest, ProgressCountsEveryCompoundOnce) {
   Design d;
   ASSERT_TRUE(WriteUncalibratedMethod(kMethod, d, MethodPlan{}, &method_));
@@ -255,6 +296,104 @@ TEST_F(QuantitationRunTest, AMissingCompoundIsReportedOnlyWhenTheMethodAsks) {
     const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample, &h);
     EXPECT_EQ(steps.size(), method_.compounds.size() - (report ? 0 : 1));
     EXPECT_EQ(+h.countMissing, report ? 1 : 0);
+  }
+}
+
+// A long run drifting 0.04 minute every 10 minutes: the late compounds lie
+// beyond their windows (+-0.2 minute), and so does the last reference. It
+// is found in its second window (+-0.5), and the line through the two
+// references brings every compound to its peak.
+TEST_F(QuantitationRunTest, ALinearlyDriftingRunFindsEveryCompoundThroughItsReferences) {
+  Design d;
+  d.analytes = 5;
+  d.peaksPerScan = 60;
+  const std::vector<double> times = {10, 25, 40, 55, 70, 85};
+  const double drift = 0.004;  // minutes per minute from the start
+  MethodPlan plan;
+  plan.qualifiers = false;
+  ASSERT_TRUE(WriteUncalibratedMethod(kMethod, d, plan, &method_));
+  HDHTABLE t = OpenDHRecordSetForUpdate(kMethod, method_.moduleId, method_.moduleAddress, "1");
+  ASSERT_EQ(CountDHRecords(t), 6);
+  for (int32_t i = 0; i < 6; ++i) {
+    STRUCT_DH_COMPOUND c;
+    ASSERT_TRUE(GetDHRecord(t, i, &c));
+    c.retentionTime = uint32_t(times[size_t(i)] * 1000);
+    ASSERT_EQ(+c.windowHalfWidth, 200);
+    ASSERT_EQ(+c.secondWindowHalfWidth, 500);
+    if (i == 0 || i == 5) c.flags |= quant::kFlagReference;
+    ASSERT_TRUE(PutDHRecord(t, i, &c));
+  }
+  FreeDHRecordSet(t);
+  SampleSpec s;
+  s.amounts.assign(5, 10.0);
+  msfix::RunPlan run = quant_accuracy::PlanFor(d, s, &method_).run;
+  run.endTime = 90.0;
+  run.scans = 8700;
+  const auto base = run.adjustCompounds;
+  run.adjustCompounds = [base, times, drift](std::vector<msfix::CompoundTruth>& cs) {
+    base(cs);
+    for (size_t i = 0; i < times.size() && i < cs.size(); ++i)
+      cs[i].retentionTime = times[i] + drift * (times[i] - 3.0);
+  };
+  run.fileType = method_.moduleId;
+  run.module = method_.moduleAddress;
+  msfix::RunTruth truth;
+  ASSERT_TRUE(msfix::WriteMsDataFile(kSample, run, &truth));
+  ASSERT_TRUE(Quantitate(window_, kSample, kMethod, SAMPLE_ANALYSIS));
+  EXPECT_FALSE(Said("No Reference Compounds found. Reporting raw results for all compounds."));
+  const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample);
+  ASSERT_EQ(steps.size(), 6u);
+  for (const STRUCT_RESULT_STEP& st : steps) {
+    SCOPED_TRACE(StepName(st));
+    const size_t i = size_t(std::find_if(truth.compounds.begin(), truth.compounds.end(),
+                                         [&](const msfix::CompoundTruth& c) { return c.name == StepName(st); }) -
+                            truth.compounds.begin());
+    ASSERT_LT(i, truth.compounds.size());
+    EXPECT_EQ(+st.kind, 0) << st.flagText;
+    EXPECT_NEAR(+st.retentionTime, truth.compounds[i].retentionTime, 0.02);
+  }
+}
+
+// The generated processed sample integrates its last compound as one group
+// of peaks about its own time. The compound is found there, and no unknown
+// peak of the chromatogram is left standing at its time.
+TEST_F(QuantitationRunTest, ACompoundInItsGroupWindowIsFoundAndNotLeftAsAnUnknown) {
+  struct Case {
+    const char* what;
+    int compounds;
+    double endTime;
+  } cases[] = {{"eight compounds", 8, 12.0}, {"five compounds", 5, 25.0}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    msfix::DHPlan plan;
+    plan.run.compounds = k.compounds;
+    plan.run.endTime = k.endTime;
+    msfix::DHTruth truth;
+    ASSERT_TRUE(msfix::WriteProcessedDataFile(kSample, kMethod, plan, &truth));
+    STRUCT_DH_COMPOUND last;
+    HDHTABLE t = OpenCompoundTable(kMethod, truth.moduleId, truth.moduleAddress, "1");
+    ASSERT_TRUE(GetDHRecord(t, int32_t(truth.compounds.size() - 1), &last));
+    FreeDHRecordSet(t);
+    ASSERT_EQ(+last.timeEventCount, 1);
+    ASSERT_EQ(+last.timeEvents[0].type, 3);  // group peaks about the compound
+    uint8_t options[QUANT_OPTIONS_SIZE];
+    Options(options, SAMPLE_ANALYSIS, 0);
+    ASSERT_TRUE(DoTolmarQuantitation(window_, kSample, kMethod, options));
+    STRUCT_RESULTS_HEADER h;
+    const std::vector<STRUCT_RESULT_STEP> steps = ReadSteps(kSample, &h);
+    ASSERT_GE(steps.size(), truth.compounds.size());
+    for (size_t i = 0; i < truth.compounds.size(); ++i) {
+      SCOPED_TRACE(truth.compounds[i].name);
+      const STRUCT_RESULT_STEP& st = steps[i];
+      EXPECT_EQ(StepName(st), truth.compounds[i].name);
+      EXPECT_EQ(+st.kind, 0) << st.flagText;
+      EXPECT_NEAR(+st.retentionTime, truth.compounds[i].retentionTime, 0.01);
+      EXPECT_LT(+st.startTime, +st.retentionTime);
+      EXPECT_GT(+st.endTime, +st.retentionTime);
+      for (size_t u = truth.compounds.size(); u < steps.size(); ++u)
+        EXPECT_GT(std::fabs(steps[u].retentionTime - st.retentionTime), 0.05) << StepName(steps[u]);
+    }
+    EXPECT_EQ(+h.countMissing, 0);
   }
 }
 

@@ -82,9 +82,9 @@ TEST_P(ResultsDigestTest, TheResultSectionsKeepTheirBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, ResultsDigestTest,
-                         ::testing::Values(DigestCase{"analysis", SAMPLE_ANALYSIS, 10, 0, 0x00333ed0d5f930baull, 0xa604331e3b9e8fa0ull, 0x47fe0d7eaf8e51e3ull},
-                                           DigestCase{"calibration", SAMPLE_CALIBRATION, 10, 0, 0x0846a85c662e6f9cull, 0xa604331e3b9e8fa0ull, 0x47fe0d7eaf8e51e3ull},
-                                           DigestCase{"unknowns", SAMPLE_ANALYSIS, 12, 3, 0x56dde04b02a6b08aull, 0xeb305ca4bf655abaull, 0x47fe0d7eaf8e51e3ull}),
+                         ::testing::Values(DigestCase{"analysis", SAMPLE_ANALYSIS, 10, 0, 0x86c72f9a971c8d7aull, 0x62d570117bf5e454ull, 0x47fe0d7eaf8e51e3ull},
+                                           DigestCase{"calibration", SAMPLE_CALIBRATION, 10, 0, 0x92c119ab9f3f2c52ull, 0x62d570117bf5e454ull, 0x47fe0d7eaf8e51e3ull},
+                                           DigestCase{"unknowns", SAMPLE_ANALYSIS, 12, 3, 0x0d42b519f3cc755eull, 0x0c43342f8041fa3aull, 0x47fe0d7eaf8e51e3ull}),
                          [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
