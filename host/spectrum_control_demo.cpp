@@ -36,9 +36,36 @@ bool Save(HWND window, const char* path) {
   return true;
 }
 
+// What the spectrum control's notices to its host mean.
+const char* NoticeText(unsigned code) {
+  switch (code) {
+    case SPTN_DELETED_A: return "spectrum A was deleted";
+    case SPTN_DELETED_B: return "spectrum B was deleted";
+    case SPTN_HIDDEN_A: return "spectrum A was hidden";
+    case SPTN_HIDDEN_B: return "spectrum B was hidden";
+    case SPTN_HIDDEN_DIFF: return "the difference was hidden";
+    case SPTN_SHOWN_ALL: return "every spectrum is shown";
+    case SPTN_PREFS_CHANGED: return "its preferences changed";
+    case SPTN_ACTIVE_CHANGED: return "another spectrum is active";
+    case SPTN_LIBRARY_SEARCH_A: return "search the library for spectrum A";
+    case SPTN_LIBRARY_SEARCH_B: return "search the library for spectrum B";
+    case SPTN_LIBRARY_SEARCH_DIFF: return "search the library for the difference";
+    case SPTN_NEW_SPECTRA: return "it shows new spectra";
+    case SPTN_EXPORTED: return "spectra were exported";
+    case SPTN_EDITED_A: return "spectrum A was edited";
+    case SPTN_EDITED_B: return "spectrum B was edited";
+    case SPTN_MAXIMISED: return "a pane was maximised";
+    case SPTN_RESTORED: return "the panes were restored";
+    case SPTN_NEW_MASS_LIMITS: return "new mass limits";
+    case SPTN_AVERAGE_ON: return "averaging turned on";
+    case SPTN_AVERAGE_OFF: return "averaging turned off";
+    default: return "a notice for the host";
+  }
+}
+
 LRESULT CALLBACK HostProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_COMMAND) {
-    std::printf("  the control told its host: code %u\n", HIWORD(w));
+    std::printf("  the control told its host: %s (code %u)\n", NoticeText(HIWORD(w)), HIWORD(w));
     return 0;
   }
   return DefWindowProcA(h, msg, w, l);
