@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "host/picture_checks.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "spectra/spectrum_managers.h"
@@ -112,9 +113,17 @@ bool Run(HWND window, HWND control, CCtlOPlot* c, SVW_OVERLAY* o, const sample_o
   win::script::WhileNextMenuShown([&] { saved = win::script::SaveWindowPng(window, path); });
   win::script::DismissNextMenu();
   const auto b = c->GetPlotArea();
-  win::script::Click(control, (b.left + b.right) / 2, (b.top + b.bottom) / 2, win::script::Button::Right);
+  POINT at{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+  win::script::Click(control, at.x, at.y, win::script::Button::Right);
   PrintMenu("on the overlaid plots");
   if (saved) std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
+  // The menu stands in the picture at the click, on the menu's face colour.
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  ClientToScreen(control, &at);
+  const int mx = at.x - frame.left, my = at.y - frame.top;
+  saved = saved && picture_checks::Holds(path, "the context menu", mx + 8, my + 8, mx + 80, my + 60,
+                                         GetSysColor(COLOR_MENU), 2000);
   win::script::PumpUntilIdle();
   return saved && labelled && o->head.displayMode == OVERLAY_MODE_OVERLAID;
 }

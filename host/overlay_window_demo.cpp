@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/picture_checks.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "overlayctl/wrapping_toolbar.h"
@@ -205,7 +206,8 @@ bool ToolbarDemo(HWND window, HWND control) {
   // The pointer left on the last button: its tooltip stands over the plots.
   win::script::PumpUntilIdle();
   const char* toolbarPicture = "C:\\Workstation\\Plots\\control-toolbar.png";
-  bool ok = tips && tips->IsWindowVisible() && win::script::SaveScreenPng(window, toolbarPicture);
+  bool ok = tips && tips->IsWindowVisible() && win::script::SaveScreenPng(window, toolbarPicture) &&
+            picture_checks::Holds(toolbarPicture, "a tooltip", 0, 0, 1 << 16, 1 << 16, GetSysColor(COLOR_INFOBK), 300);
   if (ok) std::printf("  %s (%s), with the tooltip \"%s\"\n", toolbarPicture, win::paths::ToHost(toolbarPicture).c_str(),
                       shown.c_str());
   else std::fprintf(stderr, "kelt_host: cannot save %s with a tooltip shown\n", toolbarPicture);

@@ -13,6 +13,7 @@
 #include "fandor/library_search.h"
 #include "fandor/msp_library_files.h"
 #include "fixtures/identification_fixture.h"
+#include "host/picture_checks.h"
 #include "host/sample_overlay.h"
 #include "host/spectra_samples.h"
 #include "plotengine/edit_label_dialog.h"
@@ -262,6 +263,9 @@ bool EditSampleSpectrum(HWND w, STRUCT_SPT_PLUS* spectrum) {
   one.presentA = 1;
   one.sptA = spectrum;
   SendMessageA(w, SPTM_SPTPLUSDATA, 0, reinterpret_cast<LPARAM>(&one));
+  // The control keeps the range the report zoomed to: the whole spectrum
+  // is brought back, as a user would with the toolbar's full scale.
+  SendMessageA(w, WM_COMMAND, SPT_CMD_FULL_SCALE, 0);
   win::script::PumpUntilIdle();
   if (!control || !control->m_display[0]) return false;
   const int before = PlusSpt_GetPairCount(control->m_display[0]);
@@ -293,8 +297,14 @@ bool EditSampleSpectrum(HWND w, STRUCT_SPT_PLUS* spectrum) {
   if (win::script::DialogLog().size() == dialogs) win::script::ResetLogs();
   const int after = control->m_display[0] ? PlusSpt_GetPairCount(control->m_display[0]) : 0;
   std::printf("  spectrum A edited: %d pairs before, %d after\n", before, after);
-  const bool saved = Save(w, "C:\\Workstation\\Plots\\control-spectrum-edited.png");
-  return pictured && saved && after == before;
+  const char* picture = "C:\\Workstation\\Plots\\control-spectrum-edited.png";
+  const bool saved = Save(w, picture);
+  // The edited spectrum's sticks stand in its pane.
+  const int top = control->m_plotTop + 4, left = control->m_plotLeft + 4 + control->m_vertScaleWidth;
+  const bool shown = saved && picture_checks::Holds(picture, "the edited spectrum", left, top + 40,
+                                                    left + control->m_drawnPlotWidth, top + control->m_paneHeight[0],
+                                                    control->m_prefs.colors.colors[4], 150);
+  return pictured && shown && after == before;
 }
 
 }  // namespace
