@@ -223,6 +223,16 @@ bool KnownKind(const std::string& kind) {
   return false;
 }
 
+// The GC/MS run make-sample writes for a seed.
+msfix::RunPlan SampleRunPlan(uint32_t seed, bool profile, bool live) {
+  msfix::RunPlan plan;
+  plan.seed = seed;
+  plan.profile = profile;
+  plan.live = live;
+  plan.segments = {{1.0, 1, "Solvent delay"}, {2.0, 2, "Main"}, {1.0, 1, "Bake out"}};
+  return plan;
+}
+
 // Writes a generated GC/MS run (or detector run) to a workstation path.
 int MakeSample(int argc, char** argv) {
   if (argc < 3 || argc > 5) return Usage();
@@ -247,6 +257,12 @@ int MakeSample(int argc, char** argv) {
     plan.run.seed = seed;
     msfix::DHTruth truth;
     if (kind == "method") {
+      // The method of the centroid run this command makes with the same
+      // seed: its compounds, and the instrument module the run names, so
+      // that `quantitate` takes the two together.
+      plan.run = SampleRunPlan(seed, false, false);
+      plan.moduleId = plan.run.fileType;
+      plan.moduleAddress = plan.run.module;
       ok = msfix::WriteMethodFile(path, plan, &truth);
     } else {
       const size_t dot = path.find_last_of('.');
@@ -258,8 +274,11 @@ int MakeSample(int argc, char** argv) {
                           truth.peakCompounds.size());
     }
     if (ok) {
-      std::printf("kelt_host: method module %u address %u, %zu compounds\n", truth.moduleId, truth.moduleAddress,
+      std::printf("kelt_host: method for MS data of detector type ms%u on module %u (module %u, address %u), "
+                  "%zu compounds\n", truth.moduleId, truth.moduleAddress, truth.moduleId, truth.moduleAddress,
                   truth.compounds.size());
+      if (kind == "method")
+        std::printf("  it quantitates the centroid run make-sample writes with seed %u\n", seed);
       for (const auto& c : truth.compounds)
         std::printf("  %-12s rt %7.4f min  quant %5.1f  amount %6.1f%s\n", c.name.c_str(), c.retentionTime,
                     c.quantIon, c.amount, c.internalStandard ? "  (internal standard)" : "");
@@ -273,11 +292,7 @@ int MakeSample(int argc, char** argv) {
     if (ok) std::printf("kelt_host: detector file %s, %u points, %zu channels\n", path.c_str(), plan.points,
                         plan.channels.size());
   } else {
-    msfix::RunPlan plan;
-    plan.seed = seed;
-    plan.profile = kind == "profile";
-    plan.live = kind == "live";
-    plan.segments = {{1.0, 1, "Solvent delay"}, {2.0, 2, "Main"}, {1.0, 1, "Bake out"}};
+    const msfix::RunPlan plan = SampleRunPlan(seed, kind == "profile", kind == "live");
     msfix::RunTruth truth;
     ok = kind == "raw" ? msfix::WriteRawMsFile(path, plan, &truth) : msfix::WriteMsDataFile(path, plan, &truth);
     if (ok) {

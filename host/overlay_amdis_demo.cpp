@@ -74,6 +74,8 @@ int OverlayAmdisDemo() {
   ok = ok && msfix::WriteMspLibrary(kLibrary, lp, f.truth.run.compounds, &entries) &&
        WritePrivateProfileStringA("Libraries", "Library1", kLibrary, "fandor.ini");
   c->m_prefs.amdisAnnotations.useELU = 0;
+  // The window says what it shows now: the compounds the analysis identified.
+  SetWindowTextA(window, "Analysis");
   SendMessageA(control, OPM_DOAMDISANALYSIS, 0, reinterpret_cast<LPARAM>(record));
   win::script::PumpUntilIdle();
   std::printf("  analysis against %s: %d compounds identified\n", kLibrary, Count(c->m_amdisAnnotations[0]));

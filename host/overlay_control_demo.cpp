@@ -1,6 +1,7 @@
 // The host places an overlay plot control in a window of its own, has it
-// display data files, resizes it and destroys it, reporting what the
-// control laid out and posted at each step.
+// display data files, keeps its picture beside the first file, resizes it
+// and destroys it, reporting what the control laid out and posted at each
+// step.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "command_line.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "win/win_paths.h"
 #include "win/win_script.h"
 #include "win/win_user.h"
 
@@ -15,14 +17,35 @@ namespace {
 
 std::vector<std::string> g_notices;
 
+// What the control's notices to its host mean.
+const char* NoticeText(unsigned code) {
+  switch (code) {
+    case 1: return "show the new time range it asks for (full scale or earlier scales)";
+    case 2: return "show the new time range it asks for (scrolled)";
+    case 8: return "a spectrum was made from a plot";
+    case 11: return "a plot was maximised";
+    case 12: return "the maximised plot was restored";
+    default: return "a notice for the host";
+  }
+}
+
 LRESULT CALLBACK HostProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_COMMAND) {
-    char text[64];
-    std::snprintf(text, sizeof text, "id %u code %u", LOWORD(w), HIWORD(w));
+    char text[160];
+    std::snprintf(text, sizeof text, "%s (control %u, code %u)", NoticeText(HIWORD(w)), LOWORD(w), HIWORD(w));
     g_notices.emplace_back(text);
     return 0;
   }
   return DefWindowProcA(h, msg, w, l);
+}
+
+// The control's picture goes beside the first file, under its name up to
+// the first dot: "water.kms" gives "water.overlay.png".
+std::string PicturePath(const std::string& first) {
+  const size_t slash = first.find_last_of("\\/");
+  const size_t name = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = first.find('.', name);
+  return (dot == std::string::npos ? first : first.substr(0, dot)) + ".overlay.png";
 }
 
 void ShowChild(HWND control, int id, const char* name) {
@@ -83,15 +106,26 @@ int OverlayControlDemo(const std::vector<std::string>& paths) {
   if (SendMessageA(control, OPM_GETTIMERANGE, 1, reinterpret_cast<LPARAM>(range)))
     std::printf("  shown %.4f to %.4f min, plot type %.0f\n", range[0], range[1], range[2]);
   ShowLayout(control, "800 x 600");
+  // With nothing shown there is nothing to picture.
+  const std::string picture = PicturePath(paths.front());
+  bool pictured = true;
+  if (shown) {
+    pictured = win::script::SaveWindowPng(control, picture.c_str());
+    if (pictured)
+      std::printf("  picture of the control: %s (%s)\n", picture.c_str(), win::paths::ToHost(picture).c_str());
+    else
+      std::fprintf(stderr, "kelt_host: cannot write the picture %s: %s\n", picture.c_str(),
+                   host::WhyNotWritten(picture).c_str());
+  }
   double zoom[2] = {range[0] + (range[1] - range[0]) / 4, range[0] + (range[1] - range[0]) / 2};
   SendMessageA(control, OPM_DISPLAYSETTIMERANGE, 0, reinterpret_cast<LPARAM>(zoom));
   ShowLayout(control, "zoomed");
   MoveWindow(control, 10, 10, 60, 600, TRUE);
   ShowLayout(control, "60 x 600");
   win::script::PumpUntilIdle();
-  for (const std::string& n : g_notices) std::printf("  posted to the host: %s\n", n.c_str());
+  for (const std::string& n : g_notices) std::printf("  the control told its host: %s\n", n.c_str());
   DestroyWindow(control);
   DestroyWindow(host);
   std::printf("  destroyed\n");
-  return shown == static_cast<int>(paths.size()) ? 0 : 1;
+  return shown == static_cast<int>(paths.size()) && pictured ? 0 : 1;
 }

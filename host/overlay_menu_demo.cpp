@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "host/picture_checks.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "spectra/spectrum_managers.h"
@@ -29,7 +30,12 @@ void PrintMenu(const char* what) {
       std::printf("%s%s%s%s\n", indent.c_str(), item.text.c_str(), item.popup ? " >" : "",
                   item.checked ? "  (checked)" : "");
   }
-  if (log.back().chosen) std::printf("    chosen: %u\n", log.back().chosen);
+  const UINT chosen = log.back().chosen;
+  if (!chosen) return;
+  std::string text;
+  for (const auto& item : log.back().items)
+    if (!item.popup && !item.separator && item.id == chosen) text = item.text;
+  std::printf("    chosen: \"%s\" (command %u)\n", text.c_str(), chosen);
 }
 
 bool Run(HWND window, HWND control, CCtlOPlot* c, SVW_OVERLAY* o, const sample_overlay::Files& f);
@@ -100,15 +106,25 @@ bool Run(HWND window, HWND control, CCtlOPlot* c, SVW_OVERLAY* o, const sample_o
   win::script::PumpUntilIdle();
   std::printf("  display: %s\n", o->head.displayMode == OVERLAY_MODE_OVERLAID ? "overlaid" : "not overlaid");
 
+  // The window's picture is taken while the menu is open over the plots.
+  const char* path = "C:\\Workstation\\Plots\\control-context-menu.png";
+  bool saved = false;
+  win::script::PumpUntilIdle();
+  win::script::WhileNextMenuShown([&] { saved = win::script::SaveWindowPng(window, path); });
   win::script::DismissNextMenu();
   const auto b = c->GetPlotArea();
-  win::script::Click(control, (b.left + b.right) / 2, (b.top + b.bottom) / 2, win::script::Button::Right);
+  POINT at{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+  win::script::Click(control, at.x, at.y, win::script::Button::Right);
   PrintMenu("on the overlaid plots");
-
-  const char* path = "C:\\Workstation\\Plots\\control-context-menu.png";
-  win::script::PumpUntilIdle();
-  const bool saved = win::script::SaveWindowPng(window, path);
   if (saved) std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
+  // The menu stands in the picture at the click, on the menu's face colour.
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  ClientToScreen(control, &at);
+  const int mx = at.x - frame.left, my = at.y - frame.top;
+  saved = saved && picture_checks::Holds(path, "the context menu", mx + 8, my + 8, mx + 80, my + 60,
+                                         GetSysColor(COLOR_MENU), 2000);
+  win::script::PumpUntilIdle();
   return saved && labelled && o->head.displayMode == OVERLAY_MODE_OVERLAID;
 }
 

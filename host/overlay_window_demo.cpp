@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/picture_checks.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_plot_control.h"
 #include "overlayctl/wrapping_toolbar.h"
@@ -190,6 +191,7 @@ bool ToolbarDemo(HWND window, HWND control) {
   std::printf("  toolbar layout %d, %d entries, %d pixels high; tooltips:\n", c->m_toolbarLayout, count,
               c->m_toolbarHeight);
   std::string shown;
+  CToolTipCtrl* tips = frame->ToolTip();
   for (int i = 0; i < count; ++i) {
     TBBUTTON b{};
     SendMessageA(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b));
@@ -198,11 +200,17 @@ bool ToolbarDemo(HWND window, HWND control) {
     SendMessageA(bar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
     win::script::MouseMove(bar, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
     win::script::AdvanceClock(600);
-    CToolTipCtrl* tips = frame->ToolTip();
     shown = tips && tips->IsWindowVisible() ? win::script::Text(tips->m_hWnd) : "(none)";
     std::printf("    %d  %s\n", b.idCommand, shown.c_str());
   }
-  bool ok = Save(window, "C:\\Workstation\\Plots\\control-toolbar.png");
+  // The pointer left on the last button: its tooltip stands over the plots.
+  win::script::PumpUntilIdle();
+  const char* toolbarPicture = "C:\\Workstation\\Plots\\control-toolbar.png";
+  bool ok = tips && tips->IsWindowVisible() && win::script::SaveScreenPng(window, toolbarPicture) &&
+            picture_checks::Holds(toolbarPicture, "a tooltip", 0, 0, 1 << 16, 1 << 16, GetSysColor(COLOR_INFOBK), 300);
+  if (ok) std::printf("  %s (%s), with the tooltip \"%s\"\n", toolbarPicture, win::paths::ToHost(toolbarPicture).c_str(),
+                      shown.c_str());
+  else std::fprintf(stderr, "kelt_host: cannot save %s with a tooltip shown\n", toolbarPicture);
   // The data-review layout, with the display shown overlaid from its menu.
   c->m_toolbarLayout = 1;
   c->DestroyToolBar();

@@ -14,6 +14,7 @@
 #include "fandor/library_search.h"
 #include "fandor/msp_library_files.h"
 #include "fixtures/identification_fixture.h"
+#include "host/picture_checks.h"
 #include "host/sample_overlay.h"
 #include "host/spectra_samples.h"
 #include "spectrumctl/edit_spectrum_dialog.h"
@@ -36,9 +37,36 @@ bool Save(HWND window, const char* path) {
   return true;
 }
 
+// What the spectrum control's notices to its host mean.
+const char* NoticeText(unsigned code) {
+  switch (code) {
+    case SPTN_DELETED_A: return "spectrum A was deleted";
+    case SPTN_DELETED_B: return "spectrum B was deleted";
+    case SPTN_HIDDEN_A: return "spectrum A was hidden";
+    case SPTN_HIDDEN_B: return "spectrum B was hidden";
+    case SPTN_HIDDEN_DIFF: return "the difference was hidden";
+    case SPTN_SHOWN_ALL: return "every spectrum is shown";
+    case SPTN_PREFS_CHANGED: return "its preferences changed";
+    case SPTN_ACTIVE_CHANGED: return "another spectrum is active";
+    case SPTN_LIBRARY_SEARCH_A: return "search the library for spectrum A";
+    case SPTN_LIBRARY_SEARCH_B: return "search the library for spectrum B";
+    case SPTN_LIBRARY_SEARCH_DIFF: return "search the library for the difference";
+    case SPTN_NEW_SPECTRA: return "it shows new spectra";
+    case SPTN_EXPORTED: return "spectra were exported";
+    case SPTN_EDITED_A: return "spectrum A was edited";
+    case SPTN_EDITED_B: return "spectrum B was edited";
+    case SPTN_MAXIMISED: return "a pane was maximised";
+    case SPTN_RESTORED: return "the panes were restored";
+    case SPTN_NEW_MASS_LIMITS: return "new mass limits";
+    case SPTN_AVERAGE_ON: return "averaging turned on";
+    case SPTN_AVERAGE_OFF: return "averaging turned off";
+    default: return "a notice for the host";
+  }
+}
+
 LRESULT CALLBACK HostProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_COMMAND) {
-    std::printf("  the control told its host: code %u\n", HIWORD(w));
+    std::printf("  the control told its host: %s (code %u)\n", NoticeText(HIWORD(w)), HIWORD(w));
     return 0;
   }
   return DefWindowProcA(h, msg, w, l);
@@ -235,6 +263,9 @@ bool EditSampleSpectrum(HWND w, STRUCT_SPT_PLUS* spectrum) {
   one.presentA = 1;
   one.sptA = spectrum;
   SendMessageA(w, SPTM_SPTPLUSDATA, 0, reinterpret_cast<LPARAM>(&one));
+  // The control keeps the range the report zoomed to: the whole spectrum
+  // is brought back, as a user would with the toolbar's full scale.
+  SendMessageA(w, WM_COMMAND, SPT_CMD_FULL_SCALE, 0);
   win::script::PumpUntilIdle();
   if (!control || !control->m_display[0]) return false;
   const int before = PlusSpt_GetPairCount(control->m_display[0]);
@@ -266,8 +297,14 @@ bool EditSampleSpectrum(HWND w, STRUCT_SPT_PLUS* spectrum) {
   if (win::script::DialogLog().size() == dialogs) win::script::ResetLogs();
   const int after = control->m_display[0] ? PlusSpt_GetPairCount(control->m_display[0]) : 0;
   std::printf("  spectrum A edited: %d pairs before, %d after\n", before, after);
-  const bool saved = Save(w, "C:\\Workstation\\Plots\\control-spectrum-edited.png");
-  return pictured && saved && after == before;
+  const char* picture = "C:\\Workstation\\Plots\\control-spectrum-edited.png";
+  const bool saved = Save(w, picture);
+  // The edited spectrum's sticks stand in its pane.
+  const int top = control->m_plotTop + 4, left = control->m_plotLeft + 4 + control->m_vertScaleWidth;
+  const bool shown = saved && picture_checks::Holds(picture, "the edited spectrum", left, top + 40,
+                                                    left + control->m_drawnPlotWidth, top + control->m_paneHeight[0],
+                                                    control->m_prefs.colors.colors[4], 150);
+  return pictured && shown && after == before;
 }
 
 }  // namespace

@@ -234,6 +234,13 @@ void FixedDiffTitles(STRUCT_SPT_PLUS* diff, const STRUCT_SPT_PLUS* a, const STRU
   SetLine(diff->infoTitle, !b->nameTitle[0] || profile ? b->infoTitle : b->nameTitle);
 }
 
+std::string BasePeakTitle(const STRUCT_SPT_PLUS* spt) {
+  if (!spt) return std::string();
+  bool unused = false;
+  return ItemText(spt, SPT_TITLE_BASE_PEAK, SPT_TITLE_BASE_AMOUNT, -1, true, &unused) +
+         ItemText(spt, SPT_TITLE_BASE_AMOUNT, -1, SPT_TITLE_BASE_PEAK, false, &unused);
+}
+
 }  // namespace kelt::spectra
 
 KELT_API void PlusSpt_SetIonUnitText(const char* unit) {

@@ -3,6 +3,7 @@
 // the fixed layout, the layout chosen item by item from a title-preference
 // record, the titles of difference spectra and the SDS addition.
 #include <cstdint>
+#include <string>
 
 #include "common/kelt_export.h"
 #include "common/preference_records.h"
@@ -49,4 +50,6 @@ namespace kelt::spectra {
 bool FixedTitles(const STRUCT_SPT_PLUS* spt);
 // The fixed-scheme titles of a difference (main, file, name, info lines).
 void FixedDiffTitles(STRUCT_SPT_PLUS* diff, const STRUCT_SPT_PLUS* a, const STRUCT_SPT_PLUS* b, bool profile);
+// "BP: 91.1 (9,000=100%)": the spectrum's own base peak, as its title items write it.
+std::string BasePeakTitle(const STRUCT_SPT_PLUS* spt);
 }  // namespace kelt::spectra

@@ -11,12 +11,46 @@
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
 #include "spectra/spectrum_pairs.h"
+#include "spectra/spectrum_titles.h"
 #include "spectra/tol_spectra.h"
 #include "spectrumctl/make_centroid_dialog.h"
 #include "spectrumctl/spectrum_control.h"
 #include "win/win_user.h"
 
 namespace {
+
+struct CentroidTitleTexts {
+  std::string first, second;
+};
+
+std::string TitleText(const char* field) { return std::string(field, strnlen(field, SPT_TITLE_SIZE)); }
+
+// The centroid's header carries the profile spectrum's first and second
+// titles, but a copied text would state the profile's base peak and its
+// profile mark, and the centroid's base peak (a peak's summed points) is
+// not the profile's highest point. So the titles are made again, the way
+// the profile's were, for the centroid itself; and a second title that
+// names no base peak is led by the centroid's own.
+CentroidTitleTexts CentroidTitles(const STRUCT_SPT_PLUS* shown, const STRUCT_SPT_PLUS* centroid,
+                                  const STRUCT_SPTS_TITLES& prefs) {
+  CentroidTitleTexts t{TitleText(shown->mainTitle), TitleText(shown->nameTitle)};
+  // A scratch copy sharing the centroid's records: only its titles are written.
+  STRUCT_SPT_PLUS scratch;
+  std::memcpy(&scratch, centroid, sizeof scratch);
+  if (!kelt::spectra::FixedTitles(centroid)) {
+    PlusSpt_InitTitlesFromPrefs(&scratch, &prefs);
+    t.first = TitleText(scratch.mainTitle);
+    t.second = TitleText(scratch.nameTitle);
+  } else if (t.second.compare(0, 3, "BP ") == 0) {
+    PlusSpt_InitFileTitle(&scratch);
+    t.second = TitleText(scratch.fileTitle);
+  }
+  if (t.second.find("BP") == std::string::npos) {
+    const std::string bp = kelt::spectra::BasePeakTitle(centroid);
+    t.second = t.second.empty() ? bp : bp + ", " + t.second;
+  }
+  return t;
+}
 
 // Raised on every companion made, library-wide: each gets a serial of its own.
 uint16_t g_companionSerials = 0;
@@ -181,10 +215,9 @@ LRESULT CCtlSpt::OnMakeCentroidSpectrum(WPARAM wParam, LPARAM lParam) {
   const std::string forced = e.forcedApex ? Printf("Forced Peak %%: %d", e.forcedApexPercent) : "Ignore Forced Peaks";
   const std::string search = Printf("Search Points: %d, Centroid Points: %d, Threshold Count: %d", e.searchPoints,
                                     e.centroidPoints, e.thresholdCount);
-  SetText(centroid->mainTitle, sizeof centroid->mainTitle,
-          "Centroid Spectrum  " + std::string(shown->mainTitle, strnlen(shown->mainTitle, SPT_TITLE_SIZE)));
-  SetText(centroid->nameTitle, sizeof centroid->nameTitle,
-          std::string(shown->nameTitle, strnlen(shown->nameTitle, SPT_TITLE_SIZE)));
+  const CentroidTitleTexts titles = CentroidTitles(shown, centroid, m_prefs.titles);
+  SetText(centroid->mainTitle, sizeof centroid->mainTitle, "Centroid Spectrum  " + titles.first);
+  SetText(centroid->nameTitle, sizeof centroid->nameTitle, titles.second);
   SetText(centroid->comment, sizeof centroid->comment,
           "Centroid Spectrum made from Profile Spectrum.    " + smoothText + forced + "    " + search);
 

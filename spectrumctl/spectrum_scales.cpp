@@ -129,6 +129,33 @@ Piece Fitted(CDC* dc, int width, const char* text, int from) {
   return p;
 }
 
+// The difference band's sticks stand in percent of the difference's own
+// largest value, so that a small residue still shows its shape; its axis
+// reads what they are in percent of the base peak (999 for a normalised
+// difference record, else spectrum A's base peak), so that a residue of
+// 2 % is not read as 100 %. 0 when there is no such base.
+double DifferenceAxisScale(const CDrawStackedSpectra& d) {
+  const STRUCT_SPT_PLUS* s = d.Spectra[2];
+  const double top = d.Traces[2][0].maxIntensity;
+  if (!s || d.Traces[2][0].spectrum != s || !(top > 0)) return 0;
+  double base = 0;
+  if (s->kind == SPT_KIND_DIFF && s->diffSpt && s->diffSpt->mode == 2)
+    base = 999.0;
+  else if (d.Spectra[0])
+    PlusSpt_GetBasePeak(d.Spectra[0], &base);
+  return base > 0 && std::isfinite(top / base) ? top / base : 0;
+}
+
+// Whether the bottom text is written between xLeft and xRight. Where it
+// would leave the m/z tick labels sharing its row less than half the scale
+// (a narrow plot), it gives way to them, as a user reads the masses first;
+// otherwise it is written where it fits, right-aligned.
+bool BottomTextWritten(const CDrawStackedSpectra& d, int xLeft, int xRight, int width) {
+  if (width > xRight - xLeft) return false;
+  const int scaleLeft = d.Left + d.VertScaleWidth;
+  return !d.HorzScaleHeight || 2 * (xRight - width - scaleLeft) >= d.Right - scaleLeft;
+}
+
 // Where the bottom line's texts will lie: the end of the match values on
 // the left and the start of the bottom text on the right; 0 for none. The
 // match values are reserved at the width of their widest form.
@@ -151,7 +178,7 @@ void BottomLineSpans(const CDrawStackedSpectra& d, int* leftEnd, int* rightStart
   }
   if (d.BottomText[0]) {
     const int w = Width(d.DC, std::string(d.BottomText, strnlen(d.BottomText, sizeof d.BottomText)));
-    if (w <= xRight - xLeft) *rightStart = xRight - w;
+    if (BottomTextWritten(d, xLeft, xRight, w)) *rightStart = xRight - w;
   }
 }
 
@@ -213,7 +240,11 @@ void CDrawStackedSpectra::DrawVertScale(short k) {
       CopyText(vs.unitText, sizeof vs.unitText, "%");
       vs.keepUnits = 1;
       if (!NearlyEqual(m, 0)) {
-        if (KeepSmallScale && m <= 100) {
+        const double diffScale = k == 2 ? DifferenceAxisScale(*this) : 0;
+        if (diffScale > 0) {
+          vs.low *= diffScale;
+          vs.high *= diffScale;
+        } else if (KeepSmallScale && m <= 100) {
           vs.low *= 100 / m;
           vs.high *= 100 / m;
         }
@@ -354,7 +385,7 @@ void CDrawStackedSpectra::DrawBottomLine() {
   if (BottomText[0]) {
     const std::string text(BottomText, strnlen(BottomText, sizeof BottomText));
     const int w = Width(DC, text);
-    if (w <= xRight - xLeft) {
+    if (BottomTextWritten(*this, xLeft, xRight, w)) {
       TextColour colour(dc, ForeColor);
       Text(dc, xRight - w, Bottom - CharHeight, text);
     }

@@ -200,12 +200,38 @@ TEST_F(HostCommandLineTest, CommandLinePathsMayLieOutsideTheRoot) {
   EXPECT_TRUE(fs::exists(outside + "/batch.mth"));
   const Outcome shown = RunHost({"overlay-control", outside + "/batch.kms"});
   EXPECT_EQ(shown.code, 0) << shown.err;
-  // Nothing else was written outside.
+  // The control's picture beside the run, named where it went; nothing else
+  // was written outside.
+  EXPECT_TRUE(fs::exists(outside + "/batch.overlay.png"));
+  EXPECT_NE(shown.out.find("picture of the control: " + outside + "/batch.overlay.png"), std::string::npos)
+      << shown.out;
   size_t files = 0;
   for (const auto& e : fs::directory_iterator(outside)) files += e.is_regular_file() ? 1 : 0;
-  EXPECT_EQ(files, 2u);
+  EXPECT_EQ(files, 3u);
   std::error_code ec;
   fs::remove_all(outside, ec);
+}
+
+// A run and a method made by the host quantitate together, as any data
+// file and its method do: the method's compounds are found in the run.
+TEST_F(HostCommandLineTest, AMadeRunAndAMadeMethodQuantitateTogether) {
+  ASSERT_EQ(RunHost({"make-sample", "C:\\Workstation\\run.kms"}).code, 0);
+  const Outcome method = RunHost({"make-sample", "C:\\Workstation\\run.mth", "method"});
+  ASSERT_EQ(method.code, 0) << method.err;
+  EXPECT_NE(method.out.find("detector type ms61 on module 2 (module 61, address 2), 10 compounds"), std::string::npos)
+      << method.out;
+  const Outcome r = RunHost({"quantitate", "C:\\Workstation\\run.kms", "C:\\Workstation\\run.mth"});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(r.out.find("Cannot quantitate"), std::string::npos) << r.out;
+  // The internal standard and the other compounds at their times.
+  int found = 0;
+  for (size_t at = r.out.find(" found "); at != std::string::npos; at = r.out.find(" found ", at + 1)) ++found;
+  EXPECT_GE(found, 9) << r.out;
+  EXPECT_NE(r.out.find("Compound 1               found        2.904"), std::string::npos) << r.out;
+  // The results are stored in the run and read back whole.
+  const Outcome stored = RunHost({"results", "C:\\Workstation\\run.kms"});
+  EXPECT_EQ(stored.code, 0) << stored.out;
+  EXPECT_NE(stored.out.find("consistent"), std::string::npos) << stored.out;
 }
 
 }  // namespace

@@ -128,6 +128,11 @@ WIN_CLASS std::vector<UINT> BeepLog();
 WIN_CLASS void ChooseNextMenuItem(UINT id);
 WIN_CLASS void ChooseNextMenuText(const std::string& text);
 WIN_CLASS void DismissNextMenu();
+// The next tracked pop-up menu runs this script while it is shown: painted
+// over its owner's top-level window (the items on the way to a queued
+// choice highlighted), so that the window's picture holds it. What lay
+// beneath comes back when the menu closes.
+WIN_CLASS void WhileNextMenuShown(std::function<void()> script);
 struct MenuItemRecord {
   UINT id = 0;
   std::string text;
@@ -163,6 +168,10 @@ WIN_CLASS std::string CurrentCursorName();
 // Writes the window's picture (a child's rectangle cut out of its top-level
 // window's surface) as a PNG file; false when nothing was painted yet.
 WIN_CLASS bool SaveWindowPng(HWND hwnd, const char* winPath);
+// Writes hwnd's top-level window as the screen shows it: with the visible
+// pop-ups it owns (tooltips, pop-up windows) laid over it where they stand,
+// clipped to the window; false when nothing was painted yet.
+WIN_CLASS bool SaveScreenPng(HWND hwnd, const char* winPath);
 // The colour at a point of the window's client area; CLR_INVALID outside it
 // or before anything was painted.
 WIN_CLASS COLORREF WindowPixel(HWND hwnd, int x, int y);

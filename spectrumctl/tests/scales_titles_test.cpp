@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -204,6 +205,35 @@ TEST(BottomLine, MatchValuesShortenOnANarrowScreen) {
   }
 }
 
+// The bottom text shares its row with the m/z tick labels: in a narrow
+// plot it gives way to them, in a wide one both are written.
+TEST(BottomLine, ANarrowPlotKeepsItsMassNumbersOverTheBottomText) {
+  Spt a = Integer({{41, 300}, {91, 9000}, {150, 2000}, {207, 700}});
+  struct Case {
+    int width;
+    bool bottomText;
+  } cases[] = {{900, true}, {260, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.width);
+    const CallLog log = RecordCalls([&](HDC dc) {
+      SelectObject(dc, PlotFont());
+      CDrawStackedSpectra d;
+      Frame(d, CDC::FromHandle(dc), c.width, 300, 7, 14);
+      d.Spectra[0] = a.get();
+      d.MassFrom = 30;
+      d.MassTo = 230;
+      std::strcpy(d.BottomText, "Acquired Range, Auto");
+      d.DoJob();
+    });
+    int masses = 0;
+    for (const auto& t : log.Of(EMR_EXTTEXTOUTA))
+      masses += !t.text.empty() && t.text.find_first_not_of("0123456789") == std::string::npos && t.text != "0" &&
+                t.text != "25" && t.text != "50" && t.text != "75";
+    EXPECT_GE(masses, 2);
+    EXPECT_EQ(log.Text("Acquired Range, Auto") != nullptr, c.bottomText);
+  }
+}
+
 TEST(BottomLine, MatchValuesAreComputedOnceAndKept) {
   Spt a = Integer({{51, 1500}, {77, 6000}, {112, 9999}, {114, 3300}});
   Spt b = Integer({{50, 900}, {51, 1400}, {77, 6100}, {112, 9999}, {114, 3250}});
@@ -263,6 +293,39 @@ TEST(EmptyBands, TextsOfBandsWithoutData) {
   EXPECT_NE(log.Text("No differences."), nullptr);
 }
 
+
+// The difference band's sticks fill it (in percent of the difference's own
+// largest value); its axis reads them in percent of the base peak, so a
+// residue of 2 % of the base peak is labelled 2, not 100.
+TEST(StackedScales, TheDifferenceAxisReadsPercentOfTheBasePeak) {
+  Spt a = Integer({{41, 300}, {91, 9000}, {92, 5000}});
+  Spt b = Integer({{41, 120}, {91, 9000}, {92, 5100}});
+  struct Case {
+    const char* name;
+    Spt diff;
+    std::vector<std::string> wanted, unwanted;
+  };
+  Case cases[] = {
+      {"normalised: 20 of 999", Difference({{41, 20}, {91, 0}, {92, -11}}, 2), {"-2", "-1", "1"}, {"-100", "-50"}},
+      {"straight: 180 of A's 9000", Difference({{41, 180}, {91, 0}, {92, -100}}, 1), {"-2", "-1", "1"}, {"-100", "-50"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CallLog log = RecordCalls([&](HDC dc) {
+      SelectObject(dc, PlotFont());
+      CDrawStackedSpectra d;
+      Frame(d, CDC::FromHandle(dc), 800, 600, 7, 14);
+      d.Spectra[0] = a.get();
+      d.Spectra[1] = b.get();
+      d.Spectra[2] = c.diff.get();
+      d.MassFrom = 30;
+      d.MassTo = 130;
+      d.DoJob();
+    });
+    for (const std::string& t : c.wanted) EXPECT_NE(log.Text(t), nullptr) << t;
+    for (const std::string& t : c.unwanted) EXPECT_EQ(log.Text(t), nullptr) << t;
+  }
+}
 
 TEST(StoredDifferences, NormalisedRecordsAreDrawnAgainst999) {
   Spt diff = Difference({{60, 999}, {70, -499.5}, {80, 0}, {200, 500}}, 2);

@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include "common/number_format.h"
 #include "spectrumctl/tests/spt_control_fixture.h"
 
 namespace {
@@ -94,6 +95,46 @@ TEST_F(SptControlTest, CentroidingAProfileSpectrumFindsItsIonsAndSmoothsItsPoint
   // The control draws the companions beside the profile.
   win::script::PumpUntilIdle();
   EXPECT_EQ(c->m_scalesValid, 1);
+}
+
+// The centroid's header heads the centroid: its own base peak (a peak's
+// summed points, far above the profile's highest point), no profile mark
+// and not the profile's base-peak intensity.
+TEST_F(SptControlTest, TheCentroidHeaderStatesTheCentroidsOwnBasePeak) {
+  struct Case {
+    const char* name;
+    bool fixedTitles;  // titles kept as the run made them, the base peak on the first line's right
+  };
+  for (const Case& k : {Case{"titles from the preferences", false}, Case{"fixed titles", true}}) {
+    SCOPED_TRACE(k.name);
+    HWND w = MakeControl();
+    sptfix::Spt a = ThreeIonProfile(74);
+    if (k.fixedTitles) {
+      a->tolSpt->displayMade = 1;
+      char bp[kNumberTextSize];
+      KELT_FormatIntensityD(double(a->basePeakIntensity), bp);
+      sptfix::Titles(a.get(), "Profile scan 12", std::string("BP 91.1 (") + bp + "=100%) run.kms", "", "PROFILE");
+    }
+    SendPair(w, a.get(), nullptr);
+    win::script::PumpUntilIdle();
+    CCtlSpt* c = Control(w);
+    STRUCT_CCSPT_CENTROID_REQUEST r = Request();
+    SendMessageA(w, SPTM_MAKECENTROIDSPECTRUM, 0, reinterpret_cast<LPARAM>(&r));
+    const STRUCT_SPT_PLUS* centroid = c->m_centroid[0];
+    ASSERT_NE(centroid, nullptr);
+    const STRUCT_SPT_PLUS* shown = c->m_display[0];
+    const double centroidBase = centroid->basePeakIntensity, profileBase = shown->basePeakIntensity;
+    ASSERT_GT(centroidBase, 2 * profileBase);
+    char own[kNumberTextSize], profile[kNumberTextSize];
+    KELT_FormatIntensityD(centroidBase, own);
+    KELT_FormatIntensityD(profileBase, profile);
+    const std::string header = Text(centroid->mainTitle, SPT_TITLE_SIZE) + " | " + Text(centroid->nameTitle, SPT_TITLE_SIZE);
+    EXPECT_EQ(Text(centroid->mainTitle, SPT_TITLE_SIZE).rfind("Centroid Spectrum  ", 0), 0u) << header;
+    EXPECT_NE(header.find(std::string("(") + own + "=100%)"), std::string::npos) << header;
+    EXPECT_EQ(header.find(std::string("(") + profile + "=100%)"), std::string::npos) << header;
+    EXPECT_EQ(header.find("PROFILE"), std::string::npos) << header;
+    DestroyWindow(w);
+  }
 }
 
 TEST_F(SptControlTest, OnlyProfileSpectraOfMsDataAreCentroided) {

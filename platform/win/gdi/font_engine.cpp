@@ -102,10 +102,10 @@ struct GlyphKey {
   const FontFace* face;
   uint32_t glyph;
   int64_t em64;
-  int32_t scale1000, angleMilli;
+  int32_t scale1000, angleMilli, stretch1000;
   bool operator<(const GlyphKey& o) const {
-    return std::tie(face, glyph, em64, scale1000, angleMilli) <
-           std::tie(o.face, o.glyph, o.em64, o.scale1000, o.angleMilli);
+    return std::tie(face, glyph, em64, scale1000, angleMilli, stretch1000) <
+           std::tie(o.face, o.glyph, o.em64, o.scale1000, o.angleMilli, o.stretch1000);
   }
 };
 std::map<GlyphKey, GlyphImage>& GlyphCache() {
@@ -215,11 +215,12 @@ const FontFace* FaceForLogFont(const LOGFONTA& lf) {
 }
 
 const GlyphImage* RenderGlyph(const FontFace* face, uint32_t glyph, double emPixels,
-                              double widthScale, double angle, const GlyphWindow& window) {
+                              double widthScale, double angle, const GlyphWindow& window, double stretchX) {
   if (!face || !face->ftFace || !(emPixels > 0) || emPixels > 20000) return nullptr;
   if (window.right <= window.left || window.bottom <= window.top) return nullptr;
   GlyphKey key{face, glyph, int64_t(std::llround(emPixels * 64)),
-               int32_t(std::lround(widthScale * 1000)), int32_t(std::lround(angle * 1000))};
+               int32_t(std::lround(widthScale * 1000)), int32_t(std::lround(angle * 1000)),
+               int32_t(std::lround(stretchX * 1000))};
   auto& cache = GlyphCache();
   auto it = cache.find(key);
   if (it != cache.end()) return &it->second;
@@ -228,8 +229,10 @@ const GlyphImage* RenderGlyph(const FontFace* face, uint32_t glyph, double emPix
     return nullptr;
   double c = std::cos(angle), s = std::sin(angle);
   FT_Matrix m;
-  m.xx = FT_Fixed(c * widthScale * 65536);
-  m.xy = FT_Fixed(-s * 65536);
+  // Turned first, then stretched along x.
+  const double k = double(key.stretch1000) / 1000;
+  m.xx = FT_Fixed(k * c * widthScale * 65536);
+  m.xy = FT_Fixed(-k * s * 65536);
   m.yx = FT_Fixed(s * widthScale * 65536);
   m.yy = FT_Fixed(c * 65536);
   FT_Set_Transform(ft, &m, nullptr);

@@ -48,8 +48,10 @@ struct GlyphWindow {
 // Small glyphs are rendered whole and cached (the cache is bounded by
 // bytes); a big one is rendered only where it meets the window, into
 // scratch (valid until the next call). Null when nothing of it is visible.
+// stretchX stretches the turned glyph along the device's x axis (a picture
+// played into a rectangle of another shape).
 const GlyphImage* RenderGlyph(const FontFace* face, uint32_t glyph, double emPixels,
-                              double widthScale, double angle, const GlyphWindow& window);
+                              double widthScale, double angle, const GlyphWindow& window, double stretchX = 1.0);
 
 
 // Unicode of an ANSI (Windows-1252) byte.

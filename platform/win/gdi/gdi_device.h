@@ -36,6 +36,7 @@ struct GlyphRun {
   double emPixels = 0;    // em height in device units
   double widthScale = 1;  // horizontal stretch of the glyphs
   double angle = 0;       // baseline angle, radians, counter-clockwise on the page
+  double stretchX = 1;    // device-x stretch of the turned glyphs (a picture played anisotropically)
   std::vector<PlacedGlyph> glyphs;
 };
 

@@ -94,6 +94,9 @@ class CairoDevice final : public Device {
     cairo_matrix_t rot;
     cairo_matrix_init_rotate(&rot, -run.angle);
     cairo_matrix_multiply(&m, &m, &rot);
+    cairo_matrix_t stretch;
+    cairo_matrix_init_scale(&stretch, run.stretchX, 1);
+    cairo_matrix_multiply(&m, &m, &stretch);
     cairo_set_font_matrix(cr_, &m);
     std::vector<cairo_glyph_t> glyphs;
     glyphs.reserve(run.glyphs.size());

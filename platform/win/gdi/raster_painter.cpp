@@ -385,7 +385,7 @@ class RasterDevice final : public Device {
       const int64_t gx = int64_t(std::floor(g.origin.x + 0.5));
       const int64_t gy = int64_t(std::floor(g.origin.y + 0.5));
       const GlyphWindow window{visible.left - gx, visible.top - gy, visible.right - gx, visible.bottom - gy};
-      const GlyphImage* img = RenderGlyph(run.face, g.index, run.emPixels, run.widthScale, run.angle, window);
+      const GlyphImage* img = RenderGlyph(run.face, g.index, run.emPixels, run.widthScale, run.angle, window, run.stretchX);
       if (!img || img->width <= 0 || img->height <= 0) continue;
       int64_t ox = gx + img->left;
       int64_t oy = gy - img->top;

@@ -1,5 +1,6 @@
 // Text: realising the selected logical font, measuring, and laying out text
 // output with alignment, background, clipping and per-character advances.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -8,6 +9,17 @@
 #include "metafile.h"
 
 namespace win::gdi {
+
+namespace {
+// How much a picture being played stretches x against y: text laid out in
+// the picture keeps its shape there and is stretched with the rest of it,
+// as a world transform would, so that its glyphs fit its advances.
+double OuterStretch(const AxisMap& outer) {
+  const double ox = std::fabs(outer.sx), oy = std::fabs(outer.sy);
+  if (!(ox > 0) || !(oy > 0) || !std::isfinite(ox / oy)) return 1.0;
+  return std::clamp(ox / oy, 0.01, 100.0);
+}
+}  // namespace
 
 TextFont DeviceContext::RealizeFont() const {
   TextFont f;
@@ -20,7 +32,9 @@ TextFont DeviceContext::RealizeFont() const {
   AxisMap m = Map();
   double asx = std::fabs(m.sx), asy = std::fabs(m.sy);
   if (asx == 0 || asy == 0) asx = asy = 1;
-  f.xPerY = asy / asx;
+  // Logical x per logical y as the picture itself maps them, before a
+  // playback's stretch.
+  f.xPerY = asy / asx * OuterStretch(state_.outer);
   f.underline = lf.lfUnderline != 0;
   f.strikeOut = lf.lfStrikeOut != 0;
   f.weight = lf.lfWeight ? lf.lfWeight : FW_NORMAL;
@@ -115,9 +129,13 @@ bool DeviceContext::TextOut(int x, int y, UINT options, const RECT* rect, const 
   AxisMap m = Map();
   double asx = std::fabs(m.sx), asy = std::fabs(m.sy);
   double c = std::cos(font.angle), s = std::sin(font.angle);
-  PointF ux{c, -s}, down{s, c};  // baseline direction and "down" on the device
+  // The text is laid out unstretched, in units of asy each way (baseline
+  // direction and "down"), and then stretched along the device's x by a
+  // picture being played into a rectangle of another shape.
+  const double stretch = OuterStretch(state_.outer);
+  PointF ux{c, -s}, down{s, c};
   PointF ref = m.Apply(ClampCoord(int64_t(x)), ClampCoord(int64_t(y)));
-  double devWidth = width * asx;
+  double devWidth = width * asx / stretch;
   double along = 0;
   switch (align & TA_CENTER) {
     case TA_CENTER: along = -devWidth / 2; break;
@@ -133,9 +151,10 @@ bool DeviceContext::TextOut(int x, int y, UINT options, const RECT* rect, const 
     case TA_BOTTOM: drop = -descent; break;
     default: drop = ascent; break;
   }
-  PointF base{ref.x + ux.x * along + down.x * drop, ref.y + ux.y * along + down.y * drop};
   auto at = [&](double a, double d) {
-    return PointF{base.x + ux.x * a + down.x * d, base.y + ux.y * a + down.y * d};
+    a += along;
+    d += drop;
+    return PointF{ref.x + (ux.x * a + down.x * d) * stretch, ref.y + ux.y * a + down.y * d};
   };
   std::vector<PointF> cell{at(0, -ascent), at(devWidth, -ascent), at(devWidth, descent),
                            at(0, descent)};
@@ -192,11 +211,12 @@ bool DeviceContext::TextOut(int x, int y, UINT options, const RECT* rect, const 
   run.emPixels = font.em * asy;
   run.widthScale = font.widthScale;
   run.angle = font.angle;
+  run.stretchX = stretch;
   double cursor = 0;
   for (int i = 0; i < count; ++i) {
     uint8_t ch = uint8_t(text[i]);
     run.glyphs.push_back({font.face->glyph[ch], at(cursor, 0)});
-    cursor += adv[size_t(i)] * asx;
+    cursor += adv[size_t(i)] * asx / stretch;
   }
   Pixel color = PixelFromColorRef(state_.textColor);
   device_->DrawGlyphs(run, color, clip);

@@ -37,6 +37,7 @@ struct MenuState {
   std::map<uintptr_t, std::shared_ptr<Menu>> menus;
   uintptr_t next = 0x30010;
   std::deque<MenuChoice> choices;
+  std::deque<std::function<void()>> whileShown;
   std::vector<win::script::MenuRecord> log;
 };
 
@@ -184,6 +185,28 @@ bool Path(HMENU h, const MenuChoice& c, std::vector<HMENU>* path, MenuItem* foun
   return false;
 }
 
+// The position of each item highlighted on the way: the pop-up items of
+// path leading on, then the chosen item.
+std::vector<int> Highlighted(const std::vector<HMENU>& path, const MenuChoice& c) {
+  std::vector<int> out;
+  for (size_t k = 0; k < path.size(); ++k) {
+    auto menu = MenuOf(path[k]);
+    if (!menu) break;
+    int at = -1;
+    for (size_t i = 0; i < menu->items.size() && at < 0; ++i) {
+      const MenuItem& it = menu->items[i];
+      const bool match =
+          k + 1 < path.size()
+              ? (it.flags & MF_POPUP) && it.sub == path[k + 1]
+              : c.byText ? (!it.text.empty() && EqualNoCase(NoAmp(it.text), NoAmp(c.text)))
+                         : (!(it.flags & (MF_POPUP | MF_SEPARATOR)) && it.id == c.id);
+      if (match) at = static_cast<int>(i);
+    }
+    out.push_back(at);
+  }
+  return out;
+}
+
 }  // namespace
 
 void DestroyWindowMenus(Window& w) {
@@ -216,6 +239,7 @@ void PaintMenuBar(HMENU h, HDC dc, const RECT& bar) {
 void ResetMenuScript() {
   auto& m = M();
   m.choices.clear();
+  m.whileShown.clear();
   m.log.clear();
 }
 
@@ -467,6 +491,16 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
   } else if (answered && !choice.dismiss) {
     refused = true;
   }
+  // The menu shows over its owner's window while the user picks from it.
+  std::function<void()> whileShown;
+  if (!m.whileShown.empty()) {
+    whileShown = std::move(m.whileShown.front());
+    m.whileShown.pop_front();
+  }
+  if (IsMenu(menu) && Get(owner))
+    ShowPopupMenu(menu, Highlighted(path, choice), flags, POINT{x, y}, owner, whileShown);
+  else if (whileShown)
+    whileShown();
   win::script::MenuRecord rec;
   rec.owner = owner;
   rec.at = POINT{x, y};
@@ -510,6 +544,8 @@ void ChooseNextMenuText(const std::string& text) {
   c.text = text;
   M().choices.push_back(c);
 }
+
+void WhileNextMenuShown(std::function<void()> script) { M().whileShown.push_back(std::move(script)); }
 
 void DismissNextMenu() {
   MenuChoice c;

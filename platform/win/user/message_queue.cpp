@@ -394,6 +394,10 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETTEXT:
       w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      // A shown caption changes at once, as the frame is repainted.
+      if ((w->style & WS_CAPTION) == WS_CAPTION && !(w->style & WS_CHILD) && IsWindowVisible(hwnd) &&
+          SurfaceRoot(hwnd, nullptr))
+        Send(hwnd, WM_NCPAINT, 1, 0);
       return TRUE;
     case WM_GETTEXT: {
       if (wParam == 0 || !lParam) return 0;

@@ -199,12 +199,23 @@ LRESULT DefaultCtlColor(UINT msg, HDC dc);
 HBRUSH ClassBrush(HBRUSH brush);  // COLOR_x + 1 values to system brushes
 void PaintNonClient(HWND hwnd);
 HWND SurfaceRoot(HWND hwnd, HBITMAP* bitmap);  // null before anything was painted
+// A DC on the whole surface of hwnd's top-level window, for what is shown
+// over it (tracked pop-up menus); surface gets the surface's rectangle in
+// screen coordinates. Null before anything was painted. Free with DeleteDC.
+HDC PopupSurfaceDC(HWND hwnd, RECT* surface);
 
 // Menus
 void DestroyWindowMenus(Window& w);
 // Draws a window's menu bar into bar (window coordinates of dc).
 void PaintMenuBar(HMENU menu, HDC dc, const RECT& bar);
 void ResetMenuScript();
+// Paints the tracked pop-up menu (and the pop-ups open on the way to the
+// chosen item, highlighted) over the owner's top-level window at the screen
+// point, runs the script while it shows, then puts back what lay beneath.
+// highlighted holds a position for each menu open: the item highlighted in
+// it, whose pop-up (if any) is the next menu open.
+void ShowPopupMenu(HMENU menu, const std::vector<int>& highlighted, UINT flags, POINT at, HWND owner,
+                   const std::function<void()>& whileShown);
 
 // Timers
 void DropTimersFor(HWND hwnd);

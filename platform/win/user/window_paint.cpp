@@ -331,6 +331,17 @@ HWND SurfaceRoot(HWND hwnd, HBITMAP* bitmap) {
   return root;
 }
 
+HDC PopupSurfaceDC(HWND hwnd, RECT* surface) {
+  HWND root = RootOf(hwnd);
+  auto rw = Get(root);
+  auto s = rw ? SurfaceOf(rw) : nullptr;
+  if (!s) return nullptr;
+  HDC dc = win::gdi::CreateSurfaceDC(s->bitmap, POINT{0, 0}, nullptr);
+  if (dc && surface)
+    *surface = RECT{rw->rect.left, rw->rect.top, rw->rect.left + s->width, rw->rect.top + s->height};
+  return dc;
+}
+
 }  // namespace win::user
 
 using namespace win::user;
@@ -580,6 +591,52 @@ bool SaveWindowPng(HWND hwnd, const char* winPath) {
   DeleteDC(dst);
   ok = ok && win::gdi::SaveBitmapPng(part, winPath);
   DeleteObject(part);
+  return ok;
+}
+
+bool SaveScreenPng(HWND hwnd, const char* winPath) {
+  HBITMAP surface = nullptr;
+  const HWND root = winPath && Get(hwnd) ? SurfaceRoot(hwnd, &surface) : nullptr;
+  auto rw = root ? Get(root) : nullptr;
+  if (!rw) return false;
+  // The visible pop-ups it owns, directly or through other pop-ups, in the
+  // order made (handles grow), the topmost ones last.
+  std::vector<std::pair<HWND, std::shared_ptr<Window>>> above;
+  {
+    std::lock_guard<std::recursive_mutex> lock(S().mutex);
+    for (const auto& [h, w] : S().windows) {
+      if (h == root || (w->style & WS_CHILD) || !(w->style & WS_VISIBLE) || !w->surface) continue;
+      bool owned = false;
+      int steps = 0;  // an owner chain is short; a loop in it ends here
+      for (auto o = w; o && o->owner && !owned && steps < 32; o = Get(o->owner), ++steps) owned = o->owner == root;
+      if (owned) above.emplace_back(h, w);
+    }
+  }
+  std::sort(above.begin(), above.end(), [](const auto& a, const auto& b) {
+    const bool ta = (a.second->exStyle & WS_EX_TOPMOST) != 0, tb = (b.second->exStyle & WS_EX_TOPMOST) != 0;
+    return ta != tb ? tb : reinterpret_cast<uintptr_t>(a.first) < reinterpret_cast<uintptr_t>(b.first);
+  });
+  auto base = win::gdi::Lookup<win::gdi::BitmapObject>(surface, OBJ_BITMAP);
+  if (!base) return false;
+  HBITMAP picture = CreateBitmap(base->width, base->height, 1, 32, nullptr);
+  HDC dst = CreateCompatibleDC(nullptr);
+  HDC src = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldDst = SelectObject(dst, picture);
+  HGDIOBJ oldSrc = SelectObject(src, surface);
+  bool ok = picture && oldDst && oldSrc && BitBlt(dst, 0, 0, base->width, base->height, src, 0, 0, SRCCOPY);
+  for (const auto& [h, w] : above) {
+    auto s = SurfaceOf(w);
+    if (!ok || !s || !IsWindowVisible(h)) continue;
+    SelectObject(src, s->bitmap);
+    ok = BitBlt(dst, w->rect.left - rw->rect.left, w->rect.top - rw->rect.top, s->width, s->height, src, 0, 0,
+                SRCCOPY) != FALSE;
+  }
+  SelectObject(src, oldSrc);
+  SelectObject(dst, oldDst);
+  DeleteDC(src);
+  DeleteDC(dst);
+  ok = ok && win::gdi::SaveBitmapPng(picture, winPath);
+  if (picture) DeleteObject(picture);
   return ok;
 }
 

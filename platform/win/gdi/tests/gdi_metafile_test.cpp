@@ -1,5 +1,6 @@
 // Enhanced metafiles: the records a drawing produces, byte images, damaged
 // bytes, playback into a raster and record-by-record edits.
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -244,6 +245,70 @@ TEST_F(GdiMetafileTest, PlaybackMapsTheFrameOntoTheRectangle) {
   // The target's state is as it was.
   EXPECT_EQ(GetMapMode(c.dc), MM_TEXT);
   EXPECT_EQ(GetBkMode(c.dc), OPAQUE);
+  DeleteEnhMetaFile(emf);
+}
+
+// A page played into a rectangle of another shape (a square page onto a
+// portrait sheet) is stretched as a whole: its text keeps to its recorded
+// advances and its glyphs narrow with them, so letters do not run into
+// each other.
+TEST_F(GdiMetafileTest, TextPlayedIntoAnotherShapeNarrowsWithItsAdvances) {
+  HDC ref = CreateCompatibleDC(nullptr);
+  RECT frame{0, 0, 10000, 10000};
+  HDC dc = CreateEnhMetaFileA(ref, nullptr, &frame, nullptr);
+  DeleteDC(ref);
+  SetMapMode(dc, MM_ANISOTROPIC);
+  SetWindowExtEx(dc, 32767, 32767, nullptr);
+  SetViewportExtEx(dc, 378, 378, nullptr);  // 10 cm at 96 dpi
+  SetBkMode(dc, TRANSPARENT);
+  LOGFONTA lf{};
+  lf.lfHeight = -4000;
+  std::strcpy(lf.lfFaceName, "Arial");
+  HFONT font = CreateFontIndirectA(&lf);
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  TextOutA(dc, 1000, 2000, "MWM", 3);  // recorded with the advances of this mapping
+  TextOutA(dc, 1000, 12000, "Plots", 5);
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+  HENHMETAFILE emf = CloseEnhMetaFile(dc);
+  ASSERT_NE(emf, nullptr);
+
+  struct Ink {
+    int left = 1 << 30, right = -1, top = 1 << 30, bottom = -1, columns = 0;
+  };
+  auto ink = [](const RasterCanvas& c, int w, int top, int bottom) {
+    Ink k;
+    for (int x = 0; x < w; ++x) {
+      bool any = false;
+      for (int y = top; y < bottom; ++y)
+        if (c.At(x, y) != RGB(255, 255, 255)) {
+          any = true;
+          k.top = std::min(k.top, y);
+          k.bottom = std::max(k.bottom, y);
+        }
+      if (!any) continue;
+      ++k.columns;
+      k.left = std::min(k.left, x);
+      k.right = std::max(k.right, x);
+    }
+    return k;
+  };
+  RasterCanvas square(400, 400), narrow(240, 400);
+  RECT whole{0, 0, 400, 400}, squeezed{0, 0, 240, 400};
+  ASSERT_TRUE(PlayEnhMetaFile(square.dc, emf, &whole));
+  ASSERT_TRUE(PlayEnhMetaFile(narrow.dc, emf, &squeezed));
+  for (const auto& [top, bottom] : {std::pair{0, 120}, std::pair{120, 300}}) {
+    SCOPED_TRACE(top);
+    const Ink a = ink(square, 400, top, bottom), b = ink(narrow, 240, top, bottom);
+    ASSERT_GT(a.right, a.left);
+    // The line is as wide as the rectangle makes it, and as high as before.
+    const double ratio = double(b.right - b.left + 1) / (a.right - a.left + 1);
+    EXPECT_NEAR(ratio, 0.6, 0.05);
+    EXPECT_NEAR(b.bottom - b.top, a.bottom - a.top, 2);
+    // Inked columns keep their share of the line: glyphs overlapping their
+    // neighbours would fill the gaps between them.
+    EXPECT_NEAR(double(b.columns) / (b.right - b.left + 1), double(a.columns) / (a.right - a.left + 1), 0.08);
+  }
   DeleteEnhMetaFile(emf);
 }
 

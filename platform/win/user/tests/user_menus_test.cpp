@@ -118,6 +118,47 @@ TEST_F(UserMenus, DisabledMissingOrUnansweredChoicesChooseNothing) {
   }
 }
 
+TEST_F(UserMenus, ATrackedMenuShowsOverItsOwnerWhileOpenAndLeavesNothingBehind) {
+  win::script::PumpUntilIdle();
+  const COLORREF white = RGB(255, 255, 255), face = GetSysColor(COLOR_MENU), lit = GetSysColor(COLOR_HIGHLIGHT);
+  ASSERT_EQ(win::script::WindowPixel(hwnd, 60, 60), white);
+  // What the window shows while the menu is open, found by scanning it.
+  struct Seen {
+    int menuRight = -1;  // right end of the highlighted first row (the Export item), above its text
+    int rowHeight = 0;
+    bool subItemLit = false, text = false, grey = false;
+  } seen;
+  win::script::WhileNextMenuShown([&] {
+    // The menu's corner stands at the click (its frame 3 pixels wide); its
+    // first item leads to the chosen command, so it is highlighted.
+    for (int x = 45; x < 290 && win::script::WindowPixel(hwnd, x, 34) == lit; ++x) seen.menuRight = x;
+    for (int y = 33; y < 100 && win::script::WindowPixel(hwnd, 50, y) == lit; ++y) ++seen.rowHeight;
+    // The pop-up opens beside it with its second item, the choice, highlighted.
+    const int secondRow = 33 + seen.rowHeight * 3 / 2;
+    for (int x = seen.menuRight + 8; x < seen.menuRight + 40; ++x)
+      seen.subItemLit = seen.subItemLit || win::script::WindowPixel(hwnd, x, secondRow) == lit;
+    // Item texts in black, the greyed item's in grey, on the menu's face.
+    for (int y = 33 + seen.rowHeight; y < 33 + 6 * seen.rowHeight; ++y)
+      for (int x = 45; x < seen.menuRight; ++x) {
+        const COLORREF c = win::script::WindowPixel(hwnd, x, y);
+        seen.text = seen.text || c == RGB(0, 0, 0);
+        seen.grey = seen.grey || c == GetSysColor(COLOR_GRAYTEXT);
+      }
+    EXPECT_EQ(win::script::WindowPixel(hwnd, 50, 33 + 2 * seen.rowHeight), face);
+  });
+  win::script::ChooseNextMenuText("as picture");
+  win::script::Click(hwnd, 40, 30, win::script::Button::Right);
+  ASSERT_EQ(g_commands.size(), 1u);
+  EXPECT_GT(seen.menuRight, 100);
+  EXPECT_GE(seen.rowHeight, 15);
+  EXPECT_TRUE(seen.subItemLit);
+  EXPECT_TRUE(seen.text);
+  EXPECT_TRUE(seen.grey);
+  // Closed: what lay beneath is back.
+  for (int y = 30; y < 150; y += 7)
+    for (int x = 40; x < 290; x += 11) ASSERT_EQ(win::script::WindowPixel(hwnd, x, y), white) << x << "," << y;
+}
+
 TEST_F(UserMenus, ReturnCommandGivesTheIdWithoutPosting) {
   HMENU menu = CreatePopupMenu();
   AppendMenuA(menu, MF_STRING, 41, "One");

@@ -517,4 +517,62 @@ TEST_F(UserPaint, BitmapsFromTheRegistryAndSystemColours) {
   EXPECT_EQ(GetSysColorBrush(-1), nullptr);
 }
 
+// The colour at (x, y) of a PNG file in the root, CLR_INVALID when unreadable.
+COLORREF PngPixel(const char* winPath, int x, int y) {
+  HBITMAP picture = win::gdi::LoadBitmapPng(winPath);
+  if (!picture) return CLR_INVALID;
+  HDC mem = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mem, picture);
+  const COLORREF c = GetPixel(mem, x, y);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(picture);
+  return c;
+}
+
+TEST_F(UserPaint, TheScreenPictureHoldsThePopUpsStandingOverTheWindow) {
+  HWND top = Top("PaintSample");
+  win::script::PumpUntilIdle();
+  // A tooltip-like pop-up owned by the window, one hidden, one of nobody's.
+  auto popup = [&](HWND owner, int x, COLORREF fill, DWORD visible) {
+    HWND p = CreateWindowExA(WS_EX_TOPMOST, "PaintFill", "", WS_POPUP | visible, x, 100, 30, 20, owner, nullptr,
+                             nullptr, nullptr);
+    g_fill[p] = fill;
+    created_.push_back(p);
+    return p;
+  };
+  popup(top, 100, RGB(255, 0, 0), WS_VISIBLE);
+  HWND hidden = popup(top, 160, RGB(0, 255, 0), WS_VISIBLE);
+  popup(nullptr, 220, RGB(0, 0, 255), WS_VISIBLE);
+  win::script::PumpUntilIdle();
+  ShowWindow(hidden, SW_HIDE);
+  win::script::PumpUntilIdle();
+  ASSERT_TRUE(win::script::SaveWindowPng(top, "C:\\TEMP\\window.png"));
+  ASSERT_TRUE(win::script::SaveScreenPng(top, "C:\\TEMP\\screen.png"));
+  // Screen (100, 100) is (80, 80) of the window's picture: the window at (20, 20).
+  EXPECT_EQ(PngPixel("C:\\TEMP\\window.png", 85, 85), kWhite);
+  EXPECT_EQ(PngPixel("C:\\TEMP\\screen.png", 85, 85), RGB(255, 0, 0));
+  EXPECT_EQ(PngPixel("C:\\TEMP\\screen.png", 145, 85), kWhite);  // hidden
+  EXPECT_EQ(PngPixel("C:\\TEMP\\screen.png", 205, 85), kWhite);  // not the window's
+  EXPECT_EQ(PngPixel("C:\\TEMP\\screen.png", 40, 40), PngPixel("C:\\TEMP\\window.png", 40, 40));
+}
+
+TEST_F(UserPaint, ANewCaptionIsPaintedAtOnce) {
+  HWND top = Top("PaintSample");
+  win::script::PumpUntilIdle();
+  // Caption text pixels (in the caption text colour) along the caption bar.
+  auto captionText = [&] {
+    HDC dc = GetWindowDC(top);
+    int n = 0;
+    for (int y = 2; y < 18; ++y)
+      for (int x = 2; x < 300; ++x) n += GetPixel(dc, x, y) == GetSysColor(COLOR_CAPTIONTEXT);
+    ReleaseDC(top, dc);
+    return n;
+  };
+  const int before = captionText();
+  EXPECT_GT(before, 0);
+  SetWindowTextA(top, "Paint, with a caption much longer than before");
+  EXPECT_GT(captionText(), 3 * before);
+}
+
 }  // namespace
