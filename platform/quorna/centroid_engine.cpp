@@ -24,7 +24,7 @@ using Runs = std::vector<std::pair<size_t, size_t>>;
 // compiler would repeat it inside loops were the lookup inlined.
 struct Work {
   std::vector<Peak> points;
-  std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above, smoothed, wide;
+  std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above, aboveSum, aboveLevel, smoothed, wide;
   LocalBaseline baseline;
   std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, lifted;
   std::vector<size_t> at, standing;
@@ -604,12 +604,15 @@ void FindSpans(const std::vector<double>& sm, const std::vector<double>& low, si
 // of the area between f and that line, f taken as straight between points.
 // Lower down the flanks, noise, the baseline and neighbours weigh more than
 // the peak; higher up, too few points are left to tell its centre.
+// `whole` (when given) tells whether the part ends where f crosses the line
+// on both sides, not at the ends of [left, right].
 double ApexCentre(const std::vector<Peak>& pts, const std::vector<double>& f, size_t left, size_t apex, size_t right,
-                  double share) {
+                  double share, bool* whole = nullptr) {
   const double cut = f[apex] * share;
   size_t l = apex, r = apex;
   while (l > left && f[l - 1] >= cut) --l;
   while (r < right && f[r + 1] >= cut) ++r;
+  if (whole) *whole = l > left && r < right;
   double area = 0, moment = 0;
   auto add = [&](double x0, double g0, double x1, double g1) {
     const double dx = x1 - x0;
@@ -672,11 +675,31 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   const size_t half = s.searchPoints / 2;
   for (auto [b, e] : runs) FindSpans(sm, wide, b, e, half, floor, depth, spans);
   // Peaks of a few points at half height are centred on their part above a
-  // quarter of their height, wider ones on the part above an eighth.
-  const double share = lb.peakWidth < 4 ? 0.25 : 0.125;
+  // quarter of their height.
+  const double share = 0.25;
   std::vector<double>& above = work.above;
   above.resize(pts.size());
   for (size_t i = 0; i < pts.size(); ++i) above[i] = pts[i].intensity - lb.level[i];
+  // A peak of 4 points or more at half height is centred by its shape: the
+  // centre of its part above half its height, moved away from the centre
+  // of its part above an eighth by half their distance. On a symmetric
+  // peak the two agree; a tailing peak (time-of-flight peaks tail to high
+  // mass) pulls the lower part's centre into its tail, and the step from
+  // there to the upper part's centre, taken on by half again, lands on the
+  // apex for tails of up to 4 times the Gaussian's sd (within 1% of the
+  // width). Both parts are read on the points averaged over a quarter of
+  // the typical width, so that noise neither ends them early nor sets the
+  // top; the apex of that average is looked for within half the width.
+  const bool broad = lb.peakWidth >= 4;
+  const size_t reach = static_cast<size_t>(lb.peakWidth / 8), near = static_cast<size_t>(lb.peakWidth / 2) + half;
+  std::vector<double>& aboveSum = work.aboveSum;
+  std::vector<double>& level = work.aboveLevel;
+  if (broad) {
+    aboveSum.resize(pts.size() + 1);
+    aboveSum[0] = 0;
+    for (size_t i = 0; i < pts.size(); ++i) aboveSum[i + 1] = aboveSum[i] + above[i];
+    level.resize(pts.size());
+  }
   peaks.reserve(spans.size());
   for (const Span& sp : spans) {
     if (sm[sp.apex] <= floor(sp.apex) || sp.right - sp.left + 1 < fewest) continue;
@@ -701,7 +724,39 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
     size_t top = sp.apex;
     for (size_t j = std::max(left, sp.apex - std::min(sp.apex, half)); j <= std::min(right, sp.apex + half); ++j)
       if (above[j] > above[top]) top = j;
-    p.mass = above[top] > 0 ? ApexCentre(pts, above, left, top, right, share) : pts[sp.apex].mass;
+    if (broad) {
+      for (size_t j = left; j <= right; ++j) {
+        const size_t lo = j - std::min(reach, j - left), hi = std::min(right, j + reach);
+        level[j] = (aboveSum[hi + 1] - aboveSum[lo]) / static_cast<double>(hi - lo + 1);
+      }
+      size_t peak = std::clamp(sp.apex, left, right);
+      for (size_t j = sp.apex - std::min(near, sp.apex - left); j <= std::min(right, sp.apex + near); ++j)
+        if (level[j] > level[peak]) peak = j;
+      if (level[peak] > 0) {
+        bool upperWhole = false, lowerWhole = false;
+        const double upper = ApexCentre(pts, level, left, peak, right, 0.5, &upperWhole);
+        const double lower = ApexCentre(pts, level, left, peak, right, 0.125, &lowerWhole);
+        // The step between the two centres is a difference of two noisy
+        // estimates: on a weak peak it is mostly noise. It counts in full
+        // from a height of 40 times the noise of the points at the top
+        // (counts: the baseline's noise and the ions' own), not below 20.
+        // A part cut off at a valley tells of the neighbour, not of the
+        // tail: a peak whose lower part is cut takes its upper part's centre
+        // when that is whole, else the lower one's.
+        const double height = level[peak];
+        const double clearance = height / std::sqrt(lb.noise[peak] * lb.noise[peak] + height);
+        const double weight = std::clamp((clearance - 20) / 20, 0.0, 1.0);
+        if (lowerWhole)
+          p.mass = lower + weight * 1.5 * (upper - lower);
+        else
+          p.mass = upperWhole ? lower + weight * (upper - lower) : lower;
+        p.mass = std::clamp(p.mass, pts[left].mass, pts[right].mass);
+      } else {
+        p.mass = pts[sp.apex].mass;
+      }
+    } else {
+      p.mass = above[top] > 0 ? ApexCentre(pts, above, left, top, right, share) : pts[sp.apex].mass;
+    }
     p.intensity = static_cast<uint32_t>(std::clamp(sumI, 0.0, 4294967295.0));
     p.flag = flag;
     if (p.intensity > 0) peaks.push_back(p);
