@@ -175,26 +175,29 @@ double TypicalPeakWidth(const std::vector<double>& sm, const Runs& runs) {
   struct Top {
     size_t at, b, e;
   };
-  std::vector<Top> tops;
-  double highest = 0;
+  // The 16 highest tops so far, highest first; only they can be kept.
+  constexpr size_t kKeep = 16;
+  Top best[kKeep];
+  size_t count = 0;
+  const double* v = sm.data();
   for (auto [b, e] : runs) {
     for (size_t i = b + 1; i + 1 < e; ++i) {
-      if (!(sm[i] > sm[i - 1])) continue;
+      if (!(v[i] > v[i - 1])) continue;
       size_t j = i;  // a level top is a top when it falls after
-      while (j + 1 < e && sm[j + 1] == sm[i]) ++j;
-      if (j + 1 < e && sm[j + 1] < sm[i]) {
-        tops.push_back({i, b, e});
-        highest = std::max(highest, sm[i]);
+      while (j + 1 < e && v[j + 1] == v[i]) ++j;
+      if (j + 1 < e && v[j + 1] < v[i] && (count < kKeep || v[i] > v[best[kKeep - 1].at])) {
+        size_t k = count < kKeep ? count++ : kKeep - 1;
+        for (; k > 0 && v[best[k - 1].at] < v[i]; --k) best[k] = best[k - 1];
+        best[k] = {i, b, e};
       }
       i = j;
     }
   }
-  tops.erase(std::remove_if(tops.begin(), tops.end(), [&](const Top& t) { return sm[t.at] < 0.1 * highest; }),
-             tops.end());
-  if (tops.empty()) return 1;
-  const size_t keep = std::min<size_t>(16, tops.size());
-  std::partial_sort(tops.begin(), tops.begin() + static_cast<std::ptrdiff_t>(keep), tops.end(),
-                    [&](const Top& x, const Top& y) { return sm[x.at] > sm[y.at]; });
+  if (count == 0) return 1;
+  // Tops below a tenth of the highest are left out.
+  size_t keep = count;
+  while (keep > 0 && v[best[keep - 1].at] < 0.1 * v[best[0].at]) --keep;
+  const Top* tops = best;
   std::vector<double> widths;
   for (size_t k = 0; k < keep; ++k) {
     const Top& t = tops[k];
@@ -481,15 +484,23 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
   for (int pass = 0;; ++pass) {
     std::vector<double> allSd, allLift;
     for (size_t k = 0; k < blocks; ++k) {
-      counts.clear();
-      size_t zeros = std::min(leftOut[k], 4 * block);
-      for (size_t i = k * block; i < std::min(n, (k + 1) * block); ++i) {
-        if (masked[i]) continue;
-        if (pts[i].intensity == 0)
-          ++zeros;
-        else
-          counts.push_back(pts[i].intensity - envelopeOnly[i]);
+      // Without branches on the data: which points are masked follows the
+      // peaks, which no predictor learns.
+      const size_t b = k * block, e = std::min(n, b + block);
+      counts.resize(e - b);
+      double* kept = counts.data();
+      const char* mask = masked.data();
+      const Peak* p = pts.data();
+      const double* env = envelopeOnly.data();
+      size_t m = 0, zeros = std::min(leftOut[k], 4 * block);
+      for (size_t i = b; i < e; ++i) {
+        const uint32_t c = p[i].intensity;
+        const bool open = !mask[i];
+        kept[m] = c - env[i];
+        m += open & (c != 0);
+        zeros += open & (c == 0);
       }
+      counts.resize(m);
       NoiseFit fit;
       known[k] = FitNoise(counts, zeros, &fit, keys);
       if (!known[k]) continue;
