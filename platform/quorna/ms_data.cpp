@@ -98,7 +98,8 @@ class SectionSource : public ByteSource {
   uint32_t size_;
 };
 
-bool WriteSectionBytes(const std::string& path, const std::string& section, const std::vector<uint8_t>& bytes) {
+// bytes are let go once the section holds them, before it is stored.
+bool WriteSectionBytes(const std::string& path, const std::string& section, std::vector<uint8_t>& bytes) {
   uint8_t status[272];
   HSECTION s = CreateSection(path.c_str(), section.c_str(), status);
   if (!s) return false;
@@ -108,6 +109,7 @@ bool WriteSectionBytes(const std::string& path, const std::string& section, cons
     ok = WriteSection(s, bytes.data() + at, chunk) == chunk;
     at += chunk;
   }
+  std::vector<uint8_t>().swap(bytes);
   return CloseSection(s) && ok;
 }
 
