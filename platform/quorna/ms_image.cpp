@@ -354,15 +354,25 @@ bool ImageBuilder::AddScan(const MS_SCAN_HEADER& header, const std::vector<Peak>
   if (peaks.size() > MS_MAX_SCAN_POINTS || !std::isfinite(header.time)) return false;
   Scan s;
   s.header = header;
-  std::vector<Peak> sorted = peaks;
-  std::stable_sort(sorted.begin(), sorted.end(), [](const Peak& a, const Peak& b) { return a.mass < b.mass; });
-  for (const Peak& p : sorted) {
+  auto byMass = [](const Peak& a, const Peak& b) { return a.mass < b.mass; };
+  // Scans come in mass order nearly always: they are taken as they are.
+  std::vector<Peak> sortedCopy;
+  const std::vector<Peak>* sorted = &peaks;
+  if (!std::is_sorted(peaks.begin(), peaks.end(), byMass)) {
+    sortedCopy = peaks;
+    std::stable_sort(sortedCopy.begin(), sortedCopy.end(), byMass);
+    sorted = &sortedCopy;
+  }
+  s.masses.reserve(sorted->size());
+  s.intensities.reserve(sorted->size());
+  s.flags.reserve(sorted->size());
+  for (const Peak& p : *sorted) {
     if (!std::isfinite(p.mass)) return false;
     s.masses.push_back(p.mass);
     s.intensities.push_back(p.intensity);
     s.flags.push_back(p.flag);
   }
-  SummariseInto(sorted, s.header);
+  SummariseInto(*sorted, s.header);
   scans_.push_back(std::move(s));
   return true;
 }
