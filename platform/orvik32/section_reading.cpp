@@ -24,7 +24,7 @@ class Watch {
   static Watch& Get() {
     static Watch* w = [] {
       auto* made = new Watch();  // outlives every handle
-      win::child::AtFork(BeforeFork, AfterFork, AfterFork);
+      win::child::AtFork(BeforeFork, AfterFork, AfterForkInChild);
       return made;
     }();
     return *w;
@@ -43,6 +43,14 @@ class Watch {
   static void AfterFork() {
     Get().m_.unlock();
     Gate().unlock();
+  }
+  // The child has no watch thread, but the condition variable still counts
+  // the parent's thread as waiting on it: the first notify would wait for
+  // that thread for ever. The child starts with a fresh one (the old one
+  // is left as it is; no thread of the child uses it).
+  static void AfterForkInChild() {
+    new (&Get().wake_) std::condition_variable();
+    AfterFork();
   }
   static std::mutex& Gate() {
     static auto* gate = new std::mutex();
