@@ -194,7 +194,7 @@ class Image {
   // source; past it further blocks are read for each use. A handle's memory
   // stays within it whatever the size of the run (a trace of a run of some
   // hundred MB must not hold the run).
-  static constexpr uint64_t kKeptBytes = 32ull << 20;
+  static constexpr uint64_t kKeptBytes = 16ull << 20;
   // Bytes [offset, offset + length) of the image, from the cache or read.
   const uint8_t* Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const;
   const uint8_t* Fetch(uint64_t offset, size_t length, BlockCursor& cursor) const {
