@@ -687,9 +687,10 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   const unsigned valleyPoints = std::max(s.smoothPoints, static_cast<unsigned>(fewest) | 1u);
   if (valleyPoints > s.smoothPoints) SmoothRuns(pts, runs, valleyPoints, work.wide);
   const std::vector<double>& wide = valleyPoints > s.smoothPoints ? work.wide : sm;
+  const double valleyRoot = std::sqrt(static_cast<double>(valleyPoints));  // once, not for every valley
   auto depth = [&](size_t a) {
     const double share = 0.1 * (wide[a] - lb.level[a]);
-    return automatic ? std::max(share, 3.0 * lb.noise[a] / std::sqrt(static_cast<double>(valleyPoints))) : share;
+    return automatic ? std::max(share, 3.0 * lb.noise[a] / valleyRoot) : share;
   };
   std::vector<Span> spans;
   const size_t half = s.searchPoints / 2;
