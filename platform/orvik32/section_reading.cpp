@@ -24,7 +24,7 @@ class Watch {
   static Watch& Get() {
     static Watch* w = [] {
       auto* made = new Watch();  // outlives every handle
-      win::child::AtFork(BeforeFork, AfterFork, AfterFork);
+      win::child::AtFork(BeforeFork, AfterFork, AfterForkInChild);
       return made;
     }();
     return *w;
@@ -43,6 +43,14 @@ class Watch {
   static void AfterFork() {
     Get().m_.unlock();
     Gate().unlock();
+  }
+  // The child has no watch thread, but the condition variable still counts
+  // the parent's thread as waiting on it: the first notify would wait for
+  // that thread for ever. The child starts with a fresh one (the old one
+  // is left as it is; no thread of the child uses it).
+  static void AfterForkInChild() {
+    new (&Get().wake_) std::condition_variable();
+    AfterFork();
   }
   static std::mutex& Gate() {
     static auto* gate = new std::mutex();
@@ -101,6 +109,9 @@ class InPlace : public SectionBase {
     if (!buffer || pos_ >= size_) return 0;
     const uint32_t n = std::min(count, size_ - pos_);
     auto* out = static_cast<uint8_t*>(buffer);
+    // Once the kept chunks fill their budget, chunks are read again for
+    // each use: a handle on a large section must not come to hold it.
+    const bool keptFull = keptBytes_ >= kKeptBytes;
     for (uint32_t done = 0; done < n;) {
       const uint32_t at = pos_ + done;
       const uint32_t i = at / kChunk;
@@ -113,16 +124,18 @@ class InPlace : public SectionBase {
         chunk = chunks_[i].get();
       } else if (windowChunk_ == i) {
         chunk = window_.get();
-      } else if (!seen_[i] && within == 0 && take == std::min(kChunk, size_ - at)) {
+      } else if ((!seen_[i] || keptFull) && within == 0 && take == std::min(kChunk, size_ - at)) {
         // A whole chunk asked for the first time goes straight to the
-        // caller; only a chunk asked for again is kept.
+        // caller; only a chunk asked for again is kept, while the kept
+        // chunks fit in kKeptBytes.
         if (!blob_->Read(out + done, take, at)) return 0;
         seen_[i] = true;
         direct = true;
-      } else if (!seen_[i]) {
-        // Part of a chunk met for the first time: the whole chunk goes
-        // into the one read-ahead buffer, which serves the small reads
-        // that follow without a call into SQLite each.
+      } else if (!seen_[i] || keptFull) {
+        // Part of a chunk met for the first time (or again, once no more
+        // are kept): the whole chunk goes into the one read-ahead buffer,
+        // which serves the small reads that follow without a call into
+        // SQLite each.
         chunk = WindowLocked(i);
       } else {
         chunk = ChunkLocked(i);
@@ -188,6 +201,7 @@ class InPlace : public SectionBase {
       return nullptr;
     }
     chunks_[i] = std::move(c);
+    keptBytes_ += n;
     return chunks_[i].get();
   }
 
@@ -215,6 +229,7 @@ class InPlace : public SectionBase {
   // are ever read.
   static constexpr uint32_t kChunk = 256 * 1024;
   static constexpr uint32_t kNoChunk = 0xFFFFFFFFu;
+  static constexpr uint64_t kKeptBytes = 8ull << 20;
 
   std::mutex m_;
   ConnPtr conn_;
@@ -226,6 +241,7 @@ class InPlace : public SectionBase {
   std::vector<bool> seen_;
   std::unique_ptr<uint8_t[]> window_;
   uint32_t windowChunk_ = kNoChunk;
+  uint64_t keptBytes_ = 0;  // in chunks_
 };
 
 void Watch::Add(const std::shared_ptr<InPlace>& h) {

@@ -24,7 +24,7 @@ using Runs = std::vector<std::pair<size_t, size_t>>;
 // compiler would repeat it inside loops were the lookup inlined.
 struct Work {
   std::vector<Peak> points;
-  std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above, smoothed, wide;
+  std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above, aboveSum, aboveLevel, smoothed, wide;
   LocalBaseline baseline;
   std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, lifted;
   std::vector<size_t> at, standing;
@@ -175,26 +175,33 @@ double TypicalPeakWidth(const std::vector<double>& sm, const Runs& runs) {
   struct Top {
     size_t at, b, e;
   };
-  std::vector<Top> tops;
-  double highest = 0;
+  // The 16 highest tops so far, highest first; only they can be kept.
+  constexpr size_t kKeep = 16;
+  Top best[kKeep];
+  size_t count = 0;
+  const double* v = sm.data();
+  // Below the lowest of the 16 no top can be kept: most points are
+  // passed over by one comparison that rarely holds, instead of a branch
+  // on every rise of the noise.
+  double bar = -std::numeric_limits<double>::infinity();
   for (auto [b, e] : runs) {
     for (size_t i = b + 1; i + 1 < e; ++i) {
-      if (!(sm[i] > sm[i - 1])) continue;
+      if (!((v[i] > v[i - 1]) & (v[i] > bar))) continue;
       size_t j = i;  // a level top is a top when it falls after
-      while (j + 1 < e && sm[j + 1] == sm[i]) ++j;
-      if (j + 1 < e && sm[j + 1] < sm[i]) {
-        tops.push_back({i, b, e});
-        highest = std::max(highest, sm[i]);
+      while (j + 1 < e && v[j + 1] == v[i]) ++j;
+      if (j + 1 < e && v[j + 1] < v[i]) {
+        size_t k = count < kKeep ? count++ : kKeep - 1;
+        for (; k > 0 && v[best[k - 1].at] < v[i]; --k) best[k] = best[k - 1];
+        best[k] = {i, b, e};
+        if (count == kKeep) bar = v[best[kKeep - 1].at];
       }
-      i = j;
     }
   }
-  tops.erase(std::remove_if(tops.begin(), tops.end(), [&](const Top& t) { return sm[t.at] < 0.1 * highest; }),
-             tops.end());
-  if (tops.empty()) return 1;
-  const size_t keep = std::min<size_t>(16, tops.size());
-  std::partial_sort(tops.begin(), tops.begin() + static_cast<std::ptrdiff_t>(keep), tops.end(),
-                    [&](const Top& x, const Top& y) { return sm[x.at] > sm[y.at]; });
+  if (count == 0) return 1;
+  // Tops below a tenth of the highest are left out.
+  size_t keep = count;
+  while (keep > 0 && v[best[keep - 1].at] < 0.1 * v[best[0].at]) --keep;
+  const Top* tops = best;
   std::vector<double> widths;
   for (size_t k = 0; k < keep; ++k) {
     const Top& t = tops[k];
@@ -481,15 +488,23 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
   for (int pass = 0;; ++pass) {
     std::vector<double> allSd, allLift;
     for (size_t k = 0; k < blocks; ++k) {
-      counts.clear();
-      size_t zeros = std::min(leftOut[k], 4 * block);
-      for (size_t i = k * block; i < std::min(n, (k + 1) * block); ++i) {
-        if (masked[i]) continue;
-        if (pts[i].intensity == 0)
-          ++zeros;
-        else
-          counts.push_back(pts[i].intensity - envelopeOnly[i]);
+      // Without branches on the data: which points are masked follows the
+      // peaks, which no predictor learns.
+      const size_t b = k * block, e = std::min(n, b + block);
+      counts.resize(e - b);
+      double* kept = counts.data();
+      const char* mask = masked.data();
+      const Peak* p = pts.data();
+      const double* env = envelopeOnly.data();
+      size_t m = 0, zeros = std::min(leftOut[k], 4 * block);
+      for (size_t i = b; i < e; ++i) {
+        const uint32_t c = p[i].intensity;
+        const bool open = !mask[i];
+        kept[m] = c - env[i];
+        m += open & (c != 0);
+        zeros += open & (c == 0);
       }
+      counts.resize(m);
       NoiseFit fit;
       known[k] = FitNoise(counts, zeros, &fit, keys);
       if (!known[k]) continue;
@@ -514,10 +529,15 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
     standing.assign(n + 1, 0);  // prefix counts of points standing out
     for (size_t i = 0; i < n; ++i)
       standing[i + 1] = standing[i] + (sm[i] - lb.level[i] > std::max(0.5, 5 * lb.noise[i] * perSmoothed));
+    bool changed = false;
     for (size_t i = 0; i < n; ++i) {
       const size_t lo = i >= reach ? i - reach : 0, hi = std::min(n, i + reach + 1);
-      masked[i] = standing[hi] > standing[lo];
+      const char now = standing[hi] > standing[lo];
+      changed |= now != masked[i];
+      masked[i] = now;
     }
+    // The same points left out give the same estimate again.
+    if (pass > 0 && !changed) break;
   }
 }
 
@@ -604,12 +624,15 @@ void FindSpans(const std::vector<double>& sm, const std::vector<double>& low, si
 // of the area between f and that line, f taken as straight between points.
 // Lower down the flanks, noise, the baseline and neighbours weigh more than
 // the peak; higher up, too few points are left to tell its centre.
+// `whole` (when given) tells whether the part ends where f crosses the line
+// on both sides, not at the ends of [left, right].
 double ApexCentre(const std::vector<Peak>& pts, const std::vector<double>& f, size_t left, size_t apex, size_t right,
-                  double share) {
+                  double share, bool* whole = nullptr) {
   const double cut = f[apex] * share;
   size_t l = apex, r = apex;
   while (l > left && f[l - 1] >= cut) --l;
   while (r < right && f[r + 1] >= cut) ++r;
+  if (whole) *whole = l > left && r < right;
   double area = 0, moment = 0;
   auto add = [&](double x0, double g0, double x1, double g1) {
     const double dx = x1 - x0;
@@ -664,19 +687,40 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
   const unsigned valleyPoints = std::max(s.smoothPoints, static_cast<unsigned>(fewest) | 1u);
   if (valleyPoints > s.smoothPoints) SmoothRuns(pts, runs, valleyPoints, work.wide);
   const std::vector<double>& wide = valleyPoints > s.smoothPoints ? work.wide : sm;
+  const double valleyRoot = std::sqrt(static_cast<double>(valleyPoints));  // once, not for every valley
   auto depth = [&](size_t a) {
     const double share = 0.1 * (wide[a] - lb.level[a]);
-    return automatic ? std::max(share, 3.0 * lb.noise[a] / std::sqrt(static_cast<double>(valleyPoints))) : share;
+    return automatic ? std::max(share, 3.0 * lb.noise[a] / valleyRoot) : share;
   };
   std::vector<Span> spans;
   const size_t half = s.searchPoints / 2;
   for (auto [b, e] : runs) FindSpans(sm, wide, b, e, half, floor, depth, spans);
   // Peaks of a few points at half height are centred on their part above a
-  // quarter of their height, wider ones on the part above an eighth.
-  const double share = lb.peakWidth < 4 ? 0.25 : 0.125;
+  // quarter of their height.
+  const double share = 0.25;
   std::vector<double>& above = work.above;
   above.resize(pts.size());
   for (size_t i = 0; i < pts.size(); ++i) above[i] = pts[i].intensity - lb.level[i];
+  // A peak of 4 points or more at half height is centred by its shape: the
+  // centre of its part above half its height, moved away from the centre
+  // of its part above an eighth by half their distance. On a symmetric
+  // peak the two agree; a tailing peak (time-of-flight peaks tail to high
+  // mass) pulls the lower part's centre into its tail, and the step from
+  // there to the upper part's centre, taken on by half again, lands on the
+  // apex for tails of up to 4 times the Gaussian's sd (within 1% of the
+  // width). Both parts are read on the points averaged over a quarter of
+  // the typical width, so that noise neither ends them early nor sets the
+  // top; the apex of that average is looked for within half the width.
+  const bool broad = lb.peakWidth >= 4;
+  const size_t reach = static_cast<size_t>(lb.peakWidth / 8), near = static_cast<size_t>(lb.peakWidth / 2) + half;
+  std::vector<double>& aboveSum = work.aboveSum;
+  std::vector<double>& level = work.aboveLevel;
+  if (broad) {
+    aboveSum.resize(pts.size() + 1);
+    aboveSum[0] = 0;
+    for (size_t i = 0; i < pts.size(); ++i) aboveSum[i + 1] = aboveSum[i] + above[i];
+    level.resize(pts.size());
+  }
   peaks.reserve(spans.size());
   for (const Span& sp : spans) {
     if (sm[sp.apex] <= floor(sp.apex) || sp.right - sp.left + 1 < fewest) continue;
@@ -701,7 +745,39 @@ std::vector<Peak> CentroidProfile(const std::vector<Peak>& pts, const CentroidSe
     size_t top = sp.apex;
     for (size_t j = std::max(left, sp.apex - std::min(sp.apex, half)); j <= std::min(right, sp.apex + half); ++j)
       if (above[j] > above[top]) top = j;
-    p.mass = above[top] > 0 ? ApexCentre(pts, above, left, top, right, share) : pts[sp.apex].mass;
+    if (broad) {
+      for (size_t j = left; j <= right; ++j) {
+        const size_t lo = j - std::min(reach, j - left), hi = std::min(right, j + reach);
+        level[j] = (aboveSum[hi + 1] - aboveSum[lo]) / static_cast<double>(hi - lo + 1);
+      }
+      size_t peak = std::clamp(sp.apex, left, right);
+      for (size_t j = sp.apex - std::min(near, sp.apex - left); j <= std::min(right, sp.apex + near); ++j)
+        if (level[j] > level[peak]) peak = j;
+      if (level[peak] > 0) {
+        bool upperWhole = false, lowerWhole = false;
+        const double upper = ApexCentre(pts, level, left, peak, right, 0.5, &upperWhole);
+        const double lower = ApexCentre(pts, level, left, peak, right, 0.125, &lowerWhole);
+        // The step between the two centres is a difference of two noisy
+        // estimates: on a weak peak it is mostly noise. It counts in full
+        // from a height of 40 times the noise of the points at the top
+        // (counts: the baseline's noise and the ions' own), not below 20.
+        // A part cut off at a valley tells of the neighbour, not of the
+        // tail: a peak whose lower part is cut takes its upper part's centre
+        // when that is whole, else the lower one's.
+        const double height = level[peak];
+        const double clearance = height / std::sqrt(lb.noise[peak] * lb.noise[peak] + height);
+        const double weight = std::clamp((clearance - 20) / 20, 0.0, 1.0);
+        if (lowerWhole)
+          p.mass = lower + weight * 1.5 * (upper - lower);
+        else
+          p.mass = upperWhole ? lower + weight * (upper - lower) : lower;
+        p.mass = std::clamp(p.mass, pts[left].mass, pts[right].mass);
+      } else {
+        p.mass = pts[sp.apex].mass;
+      }
+    } else {
+      p.mass = above[top] > 0 ? ApexCentre(pts, above, left, top, right, share) : pts[sp.apex].mass;
+    }
     p.intensity = static_cast<uint32_t>(std::clamp(sumI, 0.0, 4294967295.0));
     p.flag = flag;
     if (p.intensity > 0) peaks.push_back(p);

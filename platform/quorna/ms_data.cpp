@@ -98,7 +98,8 @@ class SectionSource : public ByteSource {
   uint32_t size_;
 };
 
-bool WriteSectionBytes(const std::string& path, const std::string& section, const std::vector<uint8_t>& bytes) {
+// bytes are let go once the section holds them, before it is stored.
+bool WriteSectionBytes(const std::string& path, const std::string& section, std::vector<uint8_t>& bytes) {
   uint8_t status[272];
   HSECTION s = CreateSection(path.c_str(), section.c_str(), status);
   if (!s) return false;
@@ -108,6 +109,7 @@ bool WriteSectionBytes(const std::string& path, const std::string& section, cons
     ok = WriteSection(s, bytes.data() + at, chunk) == chunk;
     at += chunk;
   }
+  std::vector<uint8_t>().swap(bytes);
   return CloseSection(s) && ok;
 }
 
@@ -347,11 +349,21 @@ QUORNA_API int32_t ReadMSScan(HMSDATA handle, uint32_t scan, MS_SCAN_RECORD* rec
   try {
     ScanView view;
     if (!img->Scan(scan - img->FirstScan(), view)) return -1;
-    std::vector<Peak> peaks;
-    view.Peaks(peaks);
     record->recordSize = sizeof(MS_SCAN_RECORD);
     std::memcpy(&record->header, &view.Header(), MS_SCAN_HEADER_SIZE);
-    WriteExchange(peakBuffer, peaks);
+    // Straight from the stored columns into the exchange entries.
+    const uint32_t n = view.PointCount();
+    auto* out = static_cast<uint8_t*>(peakBuffer);
+    std::memcpy(out, &n, 4);
+    const uint8_t* masses = view.Masses();
+    const uint8_t* counts = view.Intensities();
+    const uint8_t* flags = view.Flags();
+    uint8_t* p = out + 4;
+    for (uint32_t k = 0; k < n; ++k, p += MS_EXCHANGE_ENTRY_SIZE) {
+      p[0] = flags[k];
+      std::memcpy(p + 1, masses + 8ull * k, 8);
+      std::memcpy(p + 9, counts + 4ull * k, 4);
+    }
   } catch (...) {
     return -1;
   }

@@ -175,13 +175,30 @@ std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   const uint64_t start = number * kBlockSize;
   if (start >= source_->Size()) return nullptr;
   const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
-  auto b = std::make_shared<Bytes>();
-  b->resize(bytes);
-  if (!source_->Read(start, b->data(), bytes)) return nullptr;
   // Once the cache is full, blocks pass through it unkept: traces walk the
   // data in order, and putting out the blocks read first would only make
-  // every later walk miss all of them.
-  if (cachedBytes_ + bytes > kKeptBytes) return b;
+  // every later walk miss all of them. Such blocks are read into buffers
+  // no one holds any more: fresh memory for each costs more (the system
+  // clears every page) than reading the bytes.
+  const bool keep = cachedBytes_ + bytes <= kKeptBytes;
+  std::shared_ptr<Bytes> b;
+  if (!keep) {
+    for (auto& s : spare_) {
+      if (!s) {
+        s = std::make_shared<Bytes>();
+        b = s;
+        break;
+      }
+      if (s.use_count() == 1) {  // only here, under the mutex: no one else can take it now
+        b = s;
+        break;
+      }
+    }
+  }
+  if (!b) b = std::make_shared<Bytes>();
+  b->resize(bytes);
+  if (!source_->Read(start, b->data(), bytes)) return nullptr;
+  if (!keep) return b;
   Block& slot = cache_[number];
   slot.number = number;
   slot.bytes = b;
@@ -337,15 +354,25 @@ bool ImageBuilder::AddScan(const MS_SCAN_HEADER& header, const std::vector<Peak>
   if (peaks.size() > MS_MAX_SCAN_POINTS || !std::isfinite(header.time)) return false;
   Scan s;
   s.header = header;
-  std::vector<Peak> sorted = peaks;
-  std::stable_sort(sorted.begin(), sorted.end(), [](const Peak& a, const Peak& b) { return a.mass < b.mass; });
-  for (const Peak& p : sorted) {
+  auto byMass = [](const Peak& a, const Peak& b) { return a.mass < b.mass; };
+  // Scans come in mass order nearly always: they are taken as they are.
+  std::vector<Peak> sortedCopy;
+  const std::vector<Peak>* sorted = &peaks;
+  if (!std::is_sorted(peaks.begin(), peaks.end(), byMass)) {
+    sortedCopy = peaks;
+    std::stable_sort(sortedCopy.begin(), sortedCopy.end(), byMass);
+    sorted = &sortedCopy;
+  }
+  s.masses.reserve(sorted->size());
+  s.intensities.reserve(sorted->size());
+  s.flags.reserve(sorted->size());
+  for (const Peak& p : *sorted) {
     if (!std::isfinite(p.mass)) return false;
     s.masses.push_back(p.mass);
     s.intensities.push_back(p.intensity);
     s.flags.push_back(p.flag);
   }
-  SummariseInto(sorted, s.header);
+  SummariseInto(*sorted, s.header);
   scans_.push_back(std::move(s));
   return true;
 }
@@ -429,7 +456,13 @@ bool ImageBuilder::Build(std::vector<uint8_t>& out) {
       std::memcpy(out.data() + at + 12 * n, sc.flags.data(), n);
     }
     at += 13 * n;
+    // Each scan's points go as soon as they are laid out, so that the
+    // scans and the image are not both held whole.
+    sc.masses = {};
+    sc.intensities = {};
+    sc.flags = {};
   }
+  scans_.clear();
   return true;
 }
 

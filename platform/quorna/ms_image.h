@@ -190,9 +190,11 @@ class Image {
   };
   static constexpr uint64_t kBlockSize = 256 * 1024;
   // Blocks read stay while they fit in this much, so that traces after the
-  // first on an open handle read memory, not the source; past it further
-  // blocks are read for each use.
-  static constexpr uint64_t kKeptBytes = 256ull << 20;
+  // first on an open handle of a run of moderate size read memory, not the
+  // source; past it further blocks are read for each use. A handle's memory
+  // stays within it whatever the size of the run (a trace of a run of some
+  // hundred MB must not hold the run).
+  static constexpr uint64_t kKeptBytes = 16ull << 20;
   // Bytes [offset, offset + length) of the image, from the cache or read.
   const uint8_t* Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const;
   const uint8_t* Fetch(uint64_t offset, size_t length, BlockCursor& cursor) const {
@@ -211,6 +213,7 @@ class Image {
   mutable std::mutex mutex_;  // the source's position and the cache
   mutable std::unordered_map<uint64_t, Block> cache_;  // by block number
   mutable uint64_t cachedBytes_ = 0;
+  mutable std::shared_ptr<Bytes> spare_[4];  // buffers of unkept blocks, for reuse
   MS_INFO_BLOCK info_{};
   bool live_ = false;
   uint32_t firstScan_ = 0;
@@ -234,7 +237,8 @@ class ImageBuilder {
   bool AddScan(const MS_SCAN_HEADER& header, const std::vector<Peak>& peaks);
   void Reserve(uint32_t scans) { scans_.reserve(scans); }
   // Fills the derived facts (scan range, segment count, maxima, times) and
-  // lays out the image; false when the parts do not fit together.
+  // lays out the image; false when the parts do not fit together. The
+  // scans are let go as they are laid out: a builder builds once.
   bool Build(std::vector<uint8_t>& out);
 
  private:

@@ -183,6 +183,24 @@ typedef struct IO_COUNTERS {
 WINAPI_EXPORT HANDLE GetCurrentProcess();
 WINAPI_EXPORT BOOL GetProcessIoCounters(HANDLE process, IO_COUNTERS* counters);
 
+// Memory of this process (only GetCurrentProcess is answered), in bytes:
+// the resident pages now and at most since the process began (a child
+// process begins its own peak). The pool and page-file fields tell
+// nothing here and are 0; cb must be at least the record's size.
+typedef struct PROCESS_MEMORY_COUNTERS {
+  DWORD cb;
+  DWORD PageFaultCount;
+  uintptr_t PeakWorkingSetSize;
+  uintptr_t WorkingSetSize;
+  uintptr_t QuotaPeakPagedPoolUsage;
+  uintptr_t QuotaPagedPoolUsage;
+  uintptr_t QuotaPeakNonPagedPoolUsage;
+  uintptr_t QuotaNonPagedPoolUsage;
+  uintptr_t PagefileUsage;
+  uintptr_t PeakPagefileUsage;
+} PROCESS_MEMORY_COUNTERS;
+WINAPI_EXPORT BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters, DWORD cb);
+
 WINAPI_EXPORT BOOL DeleteFileA(LPCSTR fileName);
 WINAPI_EXPORT BOOL CopyFileA(LPCSTR existing, LPCSTR newName, BOOL failIfExists);
 WINAPI_EXPORT BOOL MoveFileA(LPCSTR existing, LPCSTR newName);

@@ -85,6 +85,34 @@ TEST_F(SectionReadingTest, HandleKeepsItsVersionWhileAnotherProcessWrites) {
   EXPECT_TRUE(GetSection(file_, "Big") == Version(2, SizeOf(2)));
 }
 
+// A child process forked while this process reads in place (its watch
+// thread waiting) opens sections in place too: it once hung there for
+// ever on the watch's inherited condition variable.
+TEST_F(SectionReadingTest, ChildForkedBesideAReaderReadsInPlace) {
+  HSECTION s = OpenSectionReadOnly(file_.c_str(), "Big", nullptr);
+  ASSERT_NE(s, nullptr);
+  std::string head(1000, '\0');
+  ASSERT_EQ(ReadSection(s, head.data(), 1000), 1000u);
+  for (int trial = 0; trial < 8; ++trial) {
+    SCOPED_TRACE(trial);
+    auto child = win::child::Start([&](const std::function<void()>& ready) {
+      for (const char* name : {"Other", "Big"}) {
+        HSECTION c = OpenSectionReadOnly(file_.c_str(), name, nullptr);
+        if (!c) return 3;
+        char b[5];
+        if (ReadSection(c, b, 5) != 5 || !CloseSection(c)) return 4;
+      }
+      ready();
+      return 0;
+    });
+    const bool ready = win::child::WaitReady(child, 30000);
+    if (!ready) win::child::KillHard(child);
+    EXPECT_TRUE(ready) << "the child hung opening a section";
+    EXPECT_EQ(win::child::Wait(child), ready ? 0 : 128 + 9);
+  }
+  EXPECT_TRUE(CloseSection(s));
+}
+
 TEST_F(SectionReadingTest, WholeReadsRepeatedAndAcrossAWriterAgree) {
   const std::string v = Version(5, 900000);
   ASSERT_TRUE(PutSection(file_, "Big", v));
