@@ -1,7 +1,6 @@
 // Lookups between retention time, point number (from the file's first
 // scan) and absolute scan number.
 #include <cmath>
-#include <vector>
 
 #include "common/data_points.h"
 #include "common/detector_traces.h"
@@ -23,8 +22,8 @@ bool ScanTime(HMSDATA h, uint32_t scan, double* time) {
   request.mode = MS_PICK_NEAREST;
   request.scan = scan;
   const STRUCT_CHAN_LIST ignored = IgnoredChannels();
-  MS_SCAN_HEADER header;
-  const double t = ReadMSScanHeader(h, &request, &ignored, &header, nullptr);
+  // The time alone comes from the scan index: no header, no points.
+  const double t = ReadMSScanHeader(h, &request, &ignored, nullptr, nullptr);
   if (t == MS_SCAN_TIME_FAILED) return false;
   *time = t;
   return true;
@@ -37,15 +36,14 @@ bool MSPointFromTime(STRUCT_WORK_FILE* wf, double time, int16_t mode, uint32_t* 
   if (!h) return false;
   bool ok = false;
   try {
-    const uint32_t bufferSize = wf->scanBufferSize ? wf->scanBufferSize : GetMSScanBufferSize(h);
-    std::vector<uint8_t> buffer(bufferSize);
     const STRUCT_CHAN_LIST ignored = IgnoredChannels();
     MS_SCAN_REQUEST request{};
     request.kind = MS_SCAN_BY_TIME;
     request.mode = MS_PICK_NEAREST;
     request.time = time;
+    // Only the scan's number is wanted: its header, not its points.
     MS_SCAN_HEADER header;
-    if (ReadMSScanHeader(h, &request, &ignored, &header, buffer.data()) != MS_SCAN_TIME_FAILED) {
+    if (ReadMSScanHeader(h, &request, &ignored, &header, nullptr) != MS_SCAN_TIME_FAILED) {
       const uint32_t s = header.scanNumber;
       // Candidates S-2 .. S+2, in scan order.
       uint32_t scans[5];

@@ -1,7 +1,10 @@
 // The raster back end: scan conversion of lines, polygons and glyphs into the
 // 32-bit bitmap selected into a device context, through the clip region and
 // the binary raster operation.
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <mutex>
 
 #include "device_context.h"
@@ -19,6 +22,30 @@ inline int32_t RoundPoint(double v) {
     return t - (r < t ? 1 : 0);
   }
   return RoundCoord(v);
+}
+
+// One colour over a run of pixels. Whole rows are filled at every paint
+// (the background first of all): the run is filled by the C library's
+// block moves, not pixel by pixel.
+void FillPixels(Pixel* at, ptrdiff_t length, Pixel color) {
+  if (length <= 0) return;
+  const size_t count = size_t(length);
+  if (count < 16) {
+    std::fill(at, at + count, color);
+    return;
+  }
+  unsigned char bytes[sizeof(Pixel)];
+  std::memcpy(bytes, &color, sizeof color);
+  if (std::all_of(bytes, bytes + sizeof bytes, [&](unsigned char b) { return b == bytes[0]; })) {
+    std::memset(at, bytes[0], count * sizeof(Pixel));
+    return;
+  }
+  std::fill(at, at + 16, color);
+  for (size_t done = 16; done < count;) {
+    const size_t n = std::min(done, count - done);
+    std::memcpy(at + done, at, n * sizeof(Pixel));
+    done += n;
+  }
 }
 
 bool HatchBit(int hatch, int32_t x, int32_t y) {
@@ -61,11 +88,11 @@ class RasterDevice final : public Device {
     ClippedSpans(bmp, y, xa, xb, clip, [&](int32_t a, int32_t b) {
       Pixel* row = bmp.Row(y);
       if (paint.hatch < 0 && rop2 == R2_COPYPEN) {
-        std::fill(row + a, row + b, paint.color);
+        FillPixels(row + a, b - a, paint.color);
         return;
       }
       if (paint.hatch < 0 && (rop2 == R2_BLACK || rop2 == R2_WHITE)) {  // whatever was there
-        std::fill(row + a, row + b, ApplyRop2(rop2, paint.color, 0));
+        FillPixels(row + a, b - a, ApplyRop2(rop2, paint.color, 0));
         return;
       }
       for (int32_t x = a; x < b; ++x) {

@@ -1,6 +1,7 @@
 // Locale information and number, date and time formatting.
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -207,8 +208,7 @@ LCID GetSystemDefaultLCID() {
 
 BOOL IsValidLocale(LCID Locale, DWORD) {
   try {
-    Items items;
-    return win::locale::Resolve(Locale, false, &items) ? TRUE : FALSE;
+    return win::locale::ResolveShared(Locale, false) ? TRUE : FALSE;
   } catch (...) {
     return FALSE;
   }
@@ -217,9 +217,9 @@ BOOL IsValidLocale(LCID Locale, DWORD) {
 int GetLocaleInfoA(LCID Locale, LCTYPE LCType, LPSTR lpLCData, int cchData) {
   try {
     if (cchData < 0 || (cchData > 0 && !lpLCData)) return Fail(ERROR_INVALID_PARAMETER);
-    Items items;
-    if (!win::locale::Resolve(Locale, !(LCType & LOCALE_NOUSEROVERRIDE), &items))
-      return Fail(ERROR_INVALID_PARAMETER);
+    const std::shared_ptr<const Items> shared = win::locale::ResolveShared(Locale, !(LCType & LOCALE_NOUSEROVERRIDE));
+    if (!shared) return Fail(ERROR_INVALID_PARAMETER);
+    const Items& items = *shared;
     LCTYPE type = LCType & ~kItemFlags;
     auto it = items.find(type);
     if (it == items.end() || type == win::locale::kEraNameItem) return Fail(ERROR_INVALID_FLAGS);
@@ -242,9 +242,9 @@ int GetNumberFormatA(LCID Locale, DWORD dwFlags, LPCSTR lpValue, const NUMBERFMT
   try {
     if (!lpValue || cchNumber < 0 || (cchNumber > 0 && !lpNumberStr)) return Fail(ERROR_INVALID_PARAMETER);
     if (lpFormat ? dwFlags != 0 : (dwFlags & ~LOCALE_NOUSEROVERRIDE) != 0) return Fail(ERROR_INVALID_FLAGS);
-    Items items;
-    if (!win::locale::Resolve(Locale, !(dwFlags & LOCALE_NOUSEROVERRIDE), &items))
-      return Fail(ERROR_INVALID_PARAMETER);
+    const std::shared_ptr<const Items> shared = win::locale::ResolveShared(Locale, !(dwFlags & LOCALE_NOUSEROVERRIDE));
+    if (!shared) return Fail(ERROR_INVALID_PARAMETER);
+    const Items& items = *shared;
 
     NumberRules r;
     if (lpFormat) {
@@ -335,9 +335,9 @@ int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR 
         ((dwFlags & DATE_LTRREADING) && (dwFlags & DATE_RTLREADING)) ||
         (lpFormat && (kinds || (dwFlags & LOCALE_NOUSEROVERRIDE))))
       return Fail(ERROR_INVALID_FLAGS);
-    Items items;
-    if (!win::locale::Resolve(Locale, !(dwFlags & LOCALE_NOUSEROVERRIDE), &items))
-      return Fail(ERROR_INVALID_PARAMETER);
+    const std::shared_ptr<const Items> shared = win::locale::ResolveShared(Locale, !(dwFlags & LOCALE_NOUSEROVERRIDE));
+    if (!shared) return Fail(ERROR_INVALID_PARAMETER);
+    const Items& items = *shared;
     SYSTEMTIME st = lpDate ? *lpDate : Now();
     int y = st.wYear, m = st.wMonth, d = st.wDay;
     if (y < 1601 || y > 30827 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
@@ -389,9 +389,9 @@ int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR 
     constexpr DWORD kKnown = TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER |
                              TIME_FORCE24HOURFORMAT | LOCALE_NOUSEROVERRIDE;
     if ((dwFlags & ~kKnown) || (lpFormat && (dwFlags & LOCALE_NOUSEROVERRIDE))) return Fail(ERROR_INVALID_FLAGS);
-    Items items;
-    if (!win::locale::Resolve(Locale, !(dwFlags & LOCALE_NOUSEROVERRIDE), &items))
-      return Fail(ERROR_INVALID_PARAMETER);
+    const std::shared_ptr<const Items> shared = win::locale::ResolveShared(Locale, !(dwFlags & LOCALE_NOUSEROVERRIDE));
+    if (!shared) return Fail(ERROR_INVALID_PARAMETER);
+    const Items& items = *shared;
     SYSTEMTIME st = lpTime ? *lpTime : Now();
     if (st.wHour > 23 || st.wMinute > 59 || st.wSecond > 59 || st.wMilliseconds > 999)
       return Fail(ERROR_INVALID_PARAMETER);

@@ -11,6 +11,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -378,7 +380,7 @@ struct Cache {
   bool valid = false;
   FileFacts facts;
   bool settled = false;  // facts alone may vouch for the content
-  Settings settings;
+  std::shared_ptr<const Settings> settings;
 };
 
 // Seconds by which a file's last change must precede the read for its
@@ -444,7 +446,9 @@ FileFacts SettingsFileFacts(std::string* path) {
   return facts;
 }
 
-Settings CurrentSettings() {
+// Shared and never changed once made: a new content makes a new object, so
+// whatever was worked out from one may be kept as long as it is current.
+std::shared_ptr<const Settings> CurrentSettings() {
   static Cache cache;
   std::string path;
   const FileFacts facts = SettingsFileFacts(&path);
@@ -489,27 +493,48 @@ Settings CurrentSettings() {
   cache.valid = true;
   cache.facts = facts;
   cache.settled = settled;
-  cache.settings = s;
-  return s;
+  cache.settings = std::make_shared<const Settings>(std::move(s));
+  return cache.settings;
 }
 
 }  // namespace
 
-LCID UserLcid() { return CurrentSettings().user; }
-LCID SystemLcid() { return CurrentSettings().system; }
+LCID UserLcid() { return CurrentSettings()->user; }
+LCID SystemLcid() { return CurrentSettings()->system; }
+
+std::shared_ptr<const Items> ResolveShared(LCID lcid, bool useOverrides, LCID* resolved) {
+  const std::shared_ptr<const Settings> s = CurrentSettings();
+  LCID id = lcid;
+  if (id == LOCALE_USER_DEFAULT || id == LOCALE_NEUTRAL) id = s->user;
+  else if (id == LOCALE_SYSTEM_DEFAULT) id = s->system;
+  const Items* base = BaseItems(id);
+  if (!base) return nullptr;
+  if (resolved) *resolved = id;
+  const bool withOverrides = useOverrides && id == s->user && !s->overrides.empty();
+  // The items of each locale are made once for the current settings: every
+  // number and date format asks for them.
+  static std::mutex mutex;
+  static std::shared_ptr<const Settings> madeFor;
+  static std::map<std::pair<LCID, bool>, std::shared_ptr<const Items>> made;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (madeFor != s) {
+    made.clear();
+    madeFor = s;
+  }
+  std::shared_ptr<const Items>& slot = made[{id, withOverrides}];
+  if (!slot) {
+    auto items = std::make_shared<Items>(*base);
+    if (withOverrides)
+      for (const auto& [type, value] : s->overrides) (*items)[type] = value;
+    slot = std::move(items);
+  }
+  return slot;
+}
 
 bool Resolve(LCID lcid, bool useOverrides, Items* out, LCID* resolved) {
-  Settings s = CurrentSettings();
-  LCID id = lcid;
-  if (id == LOCALE_USER_DEFAULT || id == LOCALE_NEUTRAL) id = s.user;
-  else if (id == LOCALE_SYSTEM_DEFAULT) id = s.system;
-  const Items* base = BaseItems(id);
-  if (!base) return false;
-  *out = *base;
-  if (useOverrides && id == s.user) {
-    for (const auto& [type, value] : s.overrides) (*out)[type] = value;
-  }
-  if (resolved) *resolved = id;
+  const std::shared_ptr<const Items> items = ResolveShared(lcid, useOverrides, resolved);
+  if (!items) return false;
+  *out = *items;
   return true;
 }
 

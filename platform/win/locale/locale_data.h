@@ -1,6 +1,7 @@
 #pragma once
 // The locales' items and the workstation's locale settings. Internal.
 #include <map>
+#include <memory>
 #include <string>
 
 #include "win_locale.h"
@@ -16,6 +17,9 @@ constexpr LCTYPE kEraNameItem = 0x0000FFF1;
 // concrete id ...), with the workstation's overrides applied when the id is
 // the user's locale and overrides are wanted. False for an unknown id.
 bool Resolve(LCID lcid, bool useOverrides, Items* out, LCID* resolved = nullptr);
+// The same items, shared and unchanging (null for an unknown id): made once
+// for each locale while the settings stay the same.
+std::shared_ptr<const Items> ResolveShared(LCID lcid, bool useOverrides, LCID* resolved = nullptr);
 
 LCID UserLcid();
 LCID SystemLcid();

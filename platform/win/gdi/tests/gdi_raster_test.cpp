@@ -24,6 +24,27 @@ TEST_F(GdiRasterTest, FillRectCoversLeftTopButNotRightBottom) {
   EXPECT_TRUE(DeleteObject(red));
 }
 
+// Runs of every length, short and long, of a colour whose bytes differ and
+// of one whose bytes are alike: each covers its pixels and no others.
+TEST_F(GdiRasterTest, FilledRunsOfEveryLengthStayInTheirPixels) {
+  for (COLORREF colour : {RGB(0x12, 0x34, 0x56), kBlack, kRed}) {
+    RasterCanvas c(80, 4);
+    HBRUSH brush = CreateSolidBrush(colour);
+    for (int width = 0; width <= 75; ++width) {
+      RECT all{0, 0, 80, 4};
+      FillRect(c.dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      RECT run{3, 1, 3 + width, 3};
+      FillRect(c.dc, &run, brush);
+      for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 80; ++x) {
+          const bool inside = y >= 1 && y < 3 && x >= 3 && x < 3 + width;
+          ASSERT_EQ(c.At(x, y), inside ? colour : kWhite) << "width " << width << " at " << x << "," << y;
+        }
+    }
+    DeleteObject(brush);
+  }
+}
+
 TEST_F(GdiRasterTest, RectangleDrawsOutlineAndInterior) {
   RasterCanvas c(20, 20);
   HBRUSH red = CreateSolidBrush(kRed);
