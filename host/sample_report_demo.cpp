@@ -1,7 +1,8 @@
 // The main job's sample report: the report maker writes the sample report
 // of the quantitated sample run (its header, data-file information,
 // chromatogram strips with the segment bar and the run's logs) into a
-// reports file, which is printed to PDF and its first page drawn to PNG.
+// reports file, which is printed to PDF and its first page drawn to PNG;
+// then the calibration block and curve pages of the calibrated method.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,6 +27,8 @@ constexpr char kMethod[] = "C:\\Workstation\\Quant\\calibrated.mth";
 constexpr char kReports[] = "C:\\Workstation\\Reports\\sample-report.msr";
 constexpr char kPdf[] = "C:\\Workstation\\Reports\\sample-report.pdf";
 constexpr char kPng[] = "C:\\Workstation\\Reports\\sample-report-page1.png";
+constexpr char kCalibration[] = "C:\\Workstation\\Reports\\calibration.msr";
+constexpr char kCalibrationPng[] = "C:\\Workstation\\Reports\\calibration-curves.png";
 
 // Plays a stored page into a white bitmap of a Letter page at 100 dpi.
 bool PagePng(const char* reports, int32_t index, const char* png) {
@@ -103,5 +106,18 @@ int SampleReportDemo() {
     return 1;
   }
   std::printf("  page 1: %s (%s)\n", kPng, win::paths::ToHost(kPng).c_str());
+  // The calibrated method's block and curve pages, drawn by the data-handling library.
+  DeleteFileA(kCalibration);
+  std::snprintf(name, sizeof name, "%s", kCalibration);
+  if (!RPTS_MakeCalBlockReports(kMethod, section, kMethod, name, 0) ||
+      !RPTS_MakeCalCurveReports(kMethod, section, kMethod, name, 0)) {
+    std::fprintf(stderr, "kelt_host: the calibration reports stored no page\n");
+    return 1;
+  }
+  const int32_t calibrationPages = MSR_GetPageCount(kCalibration);
+  std::printf("  calibration reports: %s (%s), %d pages\n", kCalibration, win::paths::ToHost(kCalibration).c_str(),
+              int(calibrationPages));
+  if (calibrationPages < 2 || !PagePng(kCalibration, 1, kCalibrationPng)) return 1;
+  std::printf("  first curves page: %s (%s)\n", kCalibrationPng, win::paths::ToHost(kCalibrationPng).c_str());
   return 0;
 }

@@ -1,6 +1,7 @@
 // The sample report of a data file, and the results checks of the makers.
 #include "reportmakers/report_makers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,9 @@
 #include "reportmakers/results_header.h"
 #include "reportpages/data_file_blocks.h"
 #include "reportpages/report_output.h"
+#include "reportpages/msr_functions.h"
+#include "reportpages/report_viewer.h"
+#include "ulbrec32/page_buffer.h"
 #include "ulbrec32/page_pictures.h"
 #include "orvik32/orvik32.h"
 #include "win/win_kernel.h"
@@ -281,4 +285,65 @@ int16_t RPTS_CheckForResultsForCompoundReports(const char* formatFile, const cha
     MessageBoxA(GetActiveWindow(), "This file does not contain results of the requested type.", caption, MB_OK);
   }
   return answer;
+}
+
+namespace {
+
+int32_t CalibrationReport(const char* formatFile, const char* formatSection, const char* dataFile,
+                          char* reportsFile, int32_t pass, int16_t pageKind, const char* title) {
+  if (!dataFile || !reportsFile || !formatSection) return 0;
+  std::unique_ptr<uint8_t[]> format(new uint8_t[kReportFormatSize]());
+  if (!ReadFormat(formatFile, formatSection, format.get())) return 0;
+  uint16_t id = 0, address = 0;
+  if (!KELT_FromSectionGetModuleIDAndAddress(formatSection, &id, &address)) return 0;
+  void* buffer =
+      MakeCalibrationReportPages(dataFile, "1", id, address, format.get(), pageKind, 0, 1, 0, 0, 0, 0, 0, pass);
+  if (!buffer) return 0;
+  int32_t result = 0;
+  const int32_t pages = CountBufferPages(buffer, 2);
+  if (pages > 0) {
+    const uint32_t now = uint32_t(GetCurrentDateTime());
+    bool made = false, ready = true;
+    if (!reportsFile[0]) {
+      char folder[MAX_PATH] = {}, name[MAX_PATH] = {};
+      const DWORD n = GetTempPathA(sizeof folder, folder);
+      ready = n > 0 && n < sizeof folder && GetTempFileNameA(folder, "MMM", 0, name);
+      if (ready) {
+        std::snprintf(reportsFile, MAX_PATH, "%s", name);
+        made = true;
+        CRptsFileHandler maker(nullptr);
+        ready = maker.MakeThisNewFile(reportsFile) != 0;
+      }
+    }
+    if (ready) result = MSR_AddBufferToFile(buffer, reportsFile, now, title, 0, int16_t(std::min(pages, 32767) - 1));
+    if (!result && made) {
+      if (FileExists(reportsFile)) DeleteFileA(reportsFile);
+      reportsFile[0] = 0;
+    }
+  }
+  RPTS_MarkAllBufferPages(buffer);
+  FreePageBuffer(buffer);
+  return result ? 1 : 0;
+}
+
+}  // namespace
+
+int32_t RPTS_Ex_MakeCalBlockReports(const char* formatFile, const char* formatSection, const char* dataFile,
+                                    char* reportsFile, int32_t, int32_t pass) {
+  return CalibrationReport(formatFile, formatSection, dataFile, reportsFile, pass, 0, "Cal. Block Report");
+}
+
+int32_t RPTS_Ex_MakeCalCurveReports(const char* formatFile, const char* formatSection, const char* dataFile,
+                                    char* reportsFile, int32_t, int32_t pass) {
+  return CalibrationReport(formatFile, formatSection, dataFile, reportsFile, pass, 1, "Cal. Curves Report");
+}
+
+int32_t RPTS_MakeCalBlockReports(const char* formatFile, const char* formatSection, const char* dataFile,
+                                 char* reportsFile, int32_t unused) {
+  return RPTS_Ex_MakeCalBlockReports(formatFile, formatSection, dataFile, reportsFile, unused, 0);
+}
+
+int32_t RPTS_MakeCalCurveReports(const char* formatFile, const char* formatSection, const char* dataFile,
+                                 char* reportsFile, int32_t unused) {
+  return RPTS_Ex_MakeCalCurveReports(formatFile, formatSection, dataFile, reportsFile, unused, 0);
 }

@@ -29,6 +29,22 @@ KELT_API void RPTS_WriteSampleReportNoResults(CReportOutput* out, STRUCT_WORK_FI
 KELT_API void RPTS_WriteSampleReportBody(CReportOutput* out, STRUCT_WORK_FILE* workFile, void* format, int16_t left,
                                          int16_t right, int16_t wide);
 
+// The calibration block ("Cal. Block Report") and calibration curve
+// ("Cal. Curves Report") pages of the data file's method, drawn by the
+// data-handling library and copied into the reports file. reportsFile is a
+// buffer of at least 260 characters: when it holds an empty string a new
+// temporary reports file is made and its path written there (and emptied
+// again when nothing could be stored). The fifth argument is not used; the
+// sixth goes to the page drawing unchanged.
+KELT_API int32_t RPTS_MakeCalBlockReports(const char* formatFile, const char* formatSection, const char* dataFile,
+                                          char* reportsFile, int32_t unused);
+KELT_API int32_t RPTS_Ex_MakeCalBlockReports(const char* formatFile, const char* formatSection, const char* dataFile,
+                                             char* reportsFile, int32_t unused, int32_t pass);
+KELT_API int32_t RPTS_MakeCalCurveReports(const char* formatFile, const char* formatSection, const char* dataFile,
+                                          char* reportsFile, int32_t unused);
+KELT_API int32_t RPTS_Ex_MakeCalCurveReports(const char* formatFile, const char* formatSection, const char* dataFile,
+                                             char* reportsFile, int32_t unused, int32_t pass);
+
 // Nonzero when the data file holds results of the kinds the format's
 // compound definition selects (any group, the compound group, the
 // unidentified group as asked); with showMessage a modal message says so

@@ -348,3 +348,51 @@ TEST_F(InfoGrid, WithoutResultsTheResultItemsPrintNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+class CalibrationReports : public ReportFrame {
+ protected:
+  void Calibrated() {
+    quant_run::Design d;
+    quant_run::MethodPlan plan;
+    ASSERT_TRUE(quant_run::WriteUncalibratedMethod(kMethod, d, plan, &method_));
+    ASSERT_TRUE(quant_run::Calibrate(nullptr, kMethod, d, method_, "C:\\Data", plan.levels));
+    ASSERT_TRUE(BuildDHSectionName(section_, "MSReportFormat2", method_.moduleId, method_.moduleAddress, "1"));
+  }
+};
+
+TEST_F(CalibrationReports, BlockAndCurvePagesGoIntoTheReportsFile) {
+  Calibrated();
+  ASSERT_EQ(RPTS_MakeCalBlockReports(kMethod, section_, kMethod, reports_, 0), 1);
+  ASSERT_EQ(RPTS_MakeCalCurveReports(kMethod, section_, kMethod, reports_, 0), 1);
+  std::vector<RptsPageRecord> records;
+  const std::vector<Played> pages = Pages(&records);
+  ASSERT_GE(pages.size(), 2u);
+  EXPECT_STREQ(records.front().title, "Cal. Block Report");
+  EXPECT_STREQ(records.back().title, "Cal. Curves Report");
+  EXPECT_TRUE(HasText(pages.front(), "Calibration Block Report"));
+  EXPECT_TRUE(HasText(pages.back(), "Calibration Curves"));
+  // Five compounds, two curves a page.
+  size_t curves = 0;
+  for (const RptsPageRecord& r : records) curves += std::strcmp(r.title, "Cal. Curves Report") == 0;
+  EXPECT_EQ(curves, (method_.compounds.size() + 1) / 2);
+}
+
+TEST_F(CalibrationReports, AnEmptyNameGetsATemporaryReportsFile) {
+  Calibrated();
+  char name[MAX_PATH] = {};
+  ASSERT_EQ(RPTS_MakeCalBlockReports(kMethod, section_, kMethod, name, 0), 1);
+  EXPECT_NE(std::string(name).find("MMM"), std::string::npos) << name;
+  CRptsFileHandler file(name, nullptr);
+  EXPECT_GE(file.GetCountOfPages(), 1);
+  // A file without a method gives nothing, and no file is left behind.
+  char none[MAX_PATH] = {};
+  EXPECT_EQ(RPTS_MakeCalCurveReports(kMethod, section_, "C:\\Data\\missing.kms", none, 0), 0);
+  EXPECT_EQ(none[0], 0);
+  EXPECT_EQ(TempFiles().size(), 1u) << ::testing::PrintToString(TempFiles());
+  // A section name without a module gives nothing either.
+  EXPECT_EQ(RPTS_MakeCalBlockReports(kMethod, "MSReportFormat2", kMethod, none, 0), 0);
+}
+
+}  // namespace
