@@ -166,6 +166,8 @@ class ReportFrame : public WorkstationRootTest {
     quant_run::Design d;
     quant_run::MethodPlan plan;
     plan.reportUnknowns = 1;
+    plan.filterTenths = 5;
+    plan.removeIdentified = false;  // the compounds' peaks stay among the peaks: duplicates
     plan.reportNotFound = reportNotFound;
     ASSERT_TRUE(quant_run::WriteUncalibratedMethod(kMethod, d, plan, &method_));
     quant_run::SampleSpec s;
@@ -393,6 +395,105 @@ TEST_F(CalibrationReports, AnEmptyNameGetsATemporaryReportsFile) {
   EXPECT_EQ(TempFiles().size(), 1u) << ::testing::PrintToString(TempFiles());
   // A section name without a module gives nothing either.
   EXPECT_EQ(RPTS_MakeCalBlockReports(kMethod, "MSReportFormat2", kMethod, none, 0), 0);
+}
+
+}  // namespace
+
+#include "reportmakers/compound_makers.h"
+
+namespace {
+
+// Page makers that count their calls and store one page a step.
+struct Calls {
+  std::vector<std::pair<char, int>> steps;  // maker, step index
+  std::vector<int> firstPages;
+};
+Calls* g_calls = nullptr;
+
+int StorePage(const r::CompoundPageRequest& q, char which, uint16_t* pages) {
+  g_calls->steps.emplace_back(which, q.stepIndex);
+  g_calls->firstPages.push_back(q.firstPage);
+  CRptsFileHandler file(q.reportsFile, nullptr);
+  const int ok = file.AddPageToFile("page", 4, 0, 80, 72, 0, 0, 0, 0, 0, q.firstPage, q.dateTime, "Compound");
+  *pages = 2;  // as if two pages were made
+  return ok;
+}
+
+class CompoundMakers : public ReportFrame {
+ protected:
+  void SetUp() override {
+    ReportFrame::SetUp();
+    g_calls = &calls_;
+    r::CompoundPageMakers m;
+    m.target = [](const r::CompoundPageRequest& q, uint16_t* n) { return StorePage(q, 'T', n); };
+    m.ionRatio = [](const r::CompoundPageRequest& q, uint16_t* n) { return StorePage(q, 'R', n); };
+    m.unidentified = [](const r::CompoundPageRequest& q, uint16_t* n) { return StorePage(q, 'U', n); };
+    r::SetCompoundPageMakers(m);
+  }
+  void TearDown() override {
+    r::SetCompoundPageMakers({});
+    g_calls = nullptr;
+    ReportFrame::TearDown();
+  }
+  // The method's compound definition asks for these kinds, with this page style.
+  void Format(uint16_t mask, uint16_t pageStyle) {
+    std::vector<uint8_t> f(r::kReportFormatSize);
+    ASSERT_TRUE(ReadReportFormat(kMethod, section_, f.data()));
+    std::memcpy(f.data() + r::kCompoundOffset + 989, &mask, 2);
+    std::memcpy(f.data() + r::kCompoundOffset + 173, &pageStyle, 2);
+    ASSERT_TRUE(WriteReportFormat(kMethod, section_, f.data()));
+  }
+  int32_t Make(int32_t (*maker)(const char*, const char*, const char*, char*, STRUCT_REPORT_PREFS*, int32_t, int32_t,
+                                const char*, int16_t, int16_t)) {
+    calls_ = Calls{};
+    return maker(kMethod, section_, kSample, reports_, &prefs_, 0, 0, nullptr, 0, 0);
+  }
+  std::string Makers() const {
+    std::string s;
+    for (const auto& c : calls_.steps) s += c.first;
+    return s;
+  }
+  Calls calls_;
+};
+
+TEST_F(CompoundMakers, EachMakerWalksTheKindsItsMaskSelects) {
+  Quantitated();  // five identified compounds, five duplicate peaks
+  Format(1 | 32, 0);
+  EXPECT_EQ(Make(RPTS_MakeCompoundReports), 1);
+  EXPECT_EQ(Makers(), "TTTTTUUUUU");
+  // Page numbers run on by the pages each maker made.
+  ASSERT_EQ(calls_.firstPages.size(), 10u);
+  EXPECT_EQ(calls_.firstPages[1], 3);
+  EXPECT_EQ(calls_.firstPages[9], 19);
+  EXPECT_EQ(Make(RPTS_MakeTargetCompoundReports), 1);
+  EXPECT_EQ(Makers(), "TTTTT");
+  EXPECT_EQ(Make(RPTS_MakeUnknownCompoundReports), 1);
+  EXPECT_EQ(Makers(), "UUUUU");
+  // Unknown peaks are 16: duplicates are not among them.
+  Format(1 | 16, 2);
+  EXPECT_EQ(Make(RPTS_MakeUnknownCompoundReports), 0);
+  EXPECT_EQ(Makers(), "");
+  EXPECT_EQ(Make(RPTS_MakeTargetCompoundReports), 1);
+  EXPECT_EQ(Makers(), "RRRRR");
+  // A mask of 0 makes no report, but the internal standards are reported whatever it says.
+  Format(0, 0);
+  EXPECT_EQ(Make(RPTS_MakeCompoundReports), 0);
+  EXPECT_EQ(Makers(), "");
+  EXPECT_EQ(Make(RPTS_MakeISCompoundReports), 1);
+  EXPECT_EQ(Makers(), "T");
+}
+
+TEST_F(CompoundMakers, NoResultsOrNoPageMakerStoresNothing) {
+  Quantitated();
+  r::SetCompoundPageMakers({});
+  EXPECT_EQ(Make(RPTS_MakeCompoundReports), 0);
+  msfix::RunPlan plan;
+  ASSERT_TRUE(msfix::WriteMsDataFile("C:\\Data\\plain.kms", plan, nullptr));
+  calls_ = Calls{};
+  EXPECT_EQ(RPTS_MakeTargetCompoundReports(kMethod, section_, "C:\\Data\\plain.kms", reports_, &prefs_, 0, 0, nullptr,
+                                           0, 0),
+            0);
+  EXPECT_FALSE(std::filesystem::exists(win::paths::ToHost(kReports)));
 }
 
 }  // namespace
