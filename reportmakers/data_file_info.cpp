@@ -285,7 +285,7 @@ void Rule(CReportOutput* out, int16_t left, int16_t right) {
 BOOL RPTS_WriteDataFileInfo(CReportOutput* out, STRUCT_WORK_FILE* wf, const void* definition, const void* general,
                             int16_t left, int16_t right, int16_t wide) {
   (void)general;
-  if (!out || !out->Ok || !wf || !definition) return 0;
+  if (!kelt::pages::ReportLive(out) || !wf || !definition) return 0;
   RPT_SAMPLE_DEFINITION d;
   std::memcpy(&d, definition, sizeof d);
   int items = 0;

@@ -26,6 +26,7 @@
 #include "plotengine/result_annotations.h"
 #include "plotengine/tile_texts.h"
 #include "reportmakers/report_format.h"
+#include "reportpages/data_file_blocks.h"
 #include "reportpages/report_output.h"
 #include "win/win_gdi.h"
 #include "win/win_kernel.h"
@@ -158,7 +159,7 @@ void DrawLine(HDC dc, int x, int y1, int y2) {
 }  // namespace
 
 BOOL RPTS_DrawChromatogramStrips(CReportOutput* out, STRUCT_RPT_CHROMATOGRAM* r) {
-  if (!out || !out->Ok || !r || !r->workFile) return 0;
+  if (!kelt::pages::ReportLive(out) || !r || !r->workFile) return 0;
   if (out->Kind != REPORT_OUTPUT_PAGES) return 1;
   STRUCT_WORK_FILE* wf = r->workFile;
   const StripPlan plan =
@@ -208,7 +209,11 @@ BOOL RPTS_DrawChromatogramStrips(CReportOutput* out, STRUCT_RPT_CHROMATOGRAM* r)
   const bool haveEvents = r->peakEvents && ReadPeakEvents(wf, r->displayName, &events);
 
   BOOL result = 1;
-  for (int s = 0; s < plan.count && out->Ok; ++s) {
+  for (int s = 0; s < plan.count; ++s) {
+    if (!kelt::pages::ReportLive(out)) {
+      result = 0;
+      break;
+    }
     const double t0 = plan.first + s * plan.span, t1 = t0 + plan.span;
     if (out->Line + blockHeight > out->LastLine && !out->NewPage()) {
       result = 0;

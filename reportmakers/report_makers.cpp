@@ -229,40 +229,39 @@ int32_t RPTS_MakeSampleReport(const char* formatFile, const char* formatSection,
       if (!maker.MakeThisNewFile(reportsFile)) return 0;
       made = true;
     }
-    auto out = std::make_unique<CReportOutput>(reportsFile, prefs, columns, lines, orientation, REPORT_OUTPUT_PAGES);
-    if (!out->Ok) {
-      out.reset();
-      if (made && FileExists(reportsFile)) DeleteFileA(reportsFile);
-      return 0;
+    int32_t stored = 0;
+    {
+      // The output is ended and destroyed before the file is judged.
+      CReportOutput out(reportsFile, prefs, columns, lines, orientation, REPORT_OUTPUT_PAGES);
+      if (out.Ok) {
+        if (displayName && displayName[0])
+          std::snprintf(out.DisplayFileName, sizeof out.DisplayFileName, "%s", displayName);
+        out.VersionNumber = uint16_t(versionNumber);
+        out.VersionCount = uint16_t(versionCount);
+        char shortened[300] = {};
+        KELT_TruncateFilenameString(displayName && displayName[0] ? displayName : dataFile, 30, shortened);
+        const std::string title = "Sample Report for " + Lower(shortened);
+        std::string subtitle;
+        if (selected)
+          subtitle = std::string(s.title, strnlen(s.title, sizeof s.title));
+        else if (!present)
+          subtitle = "NO DATA HANDLING";
+        else if (!exist)
+          subtitle = "NO RESULTS";
+        else if (mask == 0)
+          subtitle = "NO RESULTS REQUESTED";
+        else
+          subtitle = "NO REQUESTED RESULTS";
+        RPTS_SetReportTitle(&out, subtitle.c_str(), title.c_str(), 2);
+        if (selected)
+          RPTS_WriteSampleReportBody(&out, wf.get(), format.get(), 2, int16_t(columns - 2), wide ? 1 : 0);
+        else
+          RPTS_WriteSampleReportNoResults(&out, wf.get(), present ? 1 : 0, format.get(), 2, int16_t(columns - 2));
+        wf.reset();
+        out.EndPage();
+        stored = out.HasPages() ? 1 : 0;
+      }
     }
-    if (displayName && displayName[0])
-      std::snprintf(out->DisplayFileName, sizeof out->DisplayFileName, "%s", displayName);
-    out->VersionNumber = uint16_t(versionNumber);
-    out->VersionCount = uint16_t(versionCount);
-
-    char shortened[300] = {};
-    KELT_TruncateFilenameString(displayName && displayName[0] ? displayName : dataFile, 30, shortened);
-    const std::string title = "Sample Report for " + Lower(shortened);
-    std::string subtitle;
-    if (selected)
-      subtitle = std::string(s.title, strnlen(s.title, sizeof s.title));
-    else if (!present)
-      subtitle = "NO DATA HANDLING";
-    else if (!exist)
-      subtitle = "NO RESULTS";
-    else if (mask == 0)
-      subtitle = "NO RESULTS REQUESTED";
-    else
-      subtitle = "NO REQUESTED RESULTS";
-    RPTS_SetReportTitle(out.get(), subtitle.c_str(), title.c_str(), 2);
-    if (selected)
-      RPTS_WriteSampleReportBody(out.get(), wf.get(), format.get(), 2, int16_t(columns - 2), wide ? 1 : 0);
-    else
-      RPTS_WriteSampleReportNoResults(out.get(), wf.get(), present ? 1 : 0, format.get(), 2, int16_t(columns - 2));
-    wf.reset();
-    out->EndPage();
-    const int32_t stored = out->HasPages() ? 1 : 0;
-    out.reset();
     if (!stored && made && FileExists(reportsFile)) DeleteFileA(reportsFile);
     return stored;
   } catch (...) {

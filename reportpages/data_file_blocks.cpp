@@ -24,6 +24,15 @@
 
 namespace kelt::pages {
 
+bool ReportLive(CReportOutput* out) {
+  if (!out || !out->Ok) return false;
+  if (g_bCancelReport) {
+    out->Ok = 0;
+    return false;
+  }
+  return true;
+}
+
 std::vector<std::string> TextFileLines(const char* bytes, size_t size, bool lfcr) {
   std::vector<std::string> lines;
   size_t at = 0;
@@ -96,7 +105,9 @@ namespace {
 bool PageKind(const CReportOutput* out) { return out->Kind == REPORT_OUTPUT_PAGES; }
 
 // A page output whose page can be drawn into now.
-bool Drawable(const CReportOutput* out) { return out->Ok && PageKind(out) && out->Page && out->PageDC; }
+bool Drawable(CReportOutput* out) {
+  return kelt::pages::ReportLive(out) && PageKind(out) && out->Page && out->PageDC;
+}
 
 // A unique temporary file of the prefix; false when none could be named.
 bool TempName(const char* prefix, char* path) {

@@ -52,6 +52,10 @@ KELT_API BOOL RPTS_DrawSegmentInfoBlock(CReportOutput* out, STRUCT_WORK_FILE* wo
                                         int16_t left, int16_t right, int16_t line, int16_t xOffset, int16_t height);
 
 namespace kelt::pages {
+// True while the report may go on drawing: its output has not failed and
+// the report was not cancelled (a cancel clears the output's Ok, as every
+// write does).
+KELT_CLASS bool ReportLive(CReportOutput* out);
 // The body lines of a text file's bytes: read in pieces of at most 99
 // characters (a line or the part of one that fits), each split at CR LF
 // (and, with lfcr, at LF CR); tabs become four blanks and other characters

@@ -497,3 +497,40 @@ TEST_F(CompoundMakers, NoResultsOrNoPageMakerStoresNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A cancelled report stores its stop page and draws nothing after it.
+TEST_F(ReportFrame, CancelledReportStopsForGood) {
+  Quantitated();
+  STRUCT_WORK_FILE* wf = MakeWorkFileStruct(kSample, 0);
+  ASSERT_NE(wf, nullptr);
+  CRptsFileHandler made(nullptr);
+  ASSERT_EQ(made.MakeThisNewFile(reports_), 1);
+  {
+    CReportOutput out(reports_, &prefs_, 80, 72, 2, REPORT_OUTPUT_PAGES);
+    std::vector<uint8_t> format(r::kReportFormatSize);
+    ASSERT_TRUE(ResetReportFormat(format.data()));
+    out.TextAtColumn(2, "before");
+    g_bCancelReport = 1;
+    EXPECT_EQ(RPTS_WriteDataFileInfo(&out, wf, format.data() + r::kSampleOffset, nullptr, 2, 78, 0), 0);
+    STRUCT_RPT_CHROMATOGRAM request{};
+    request.workFile = wf;
+    request.strips = 3;
+    request.plotHeight = 12;
+    EXPECT_EQ(RPTS_DrawChromatogramStrips(&out, &request), 0);
+    out.EndPage();
+    EXPECT_EQ(out.NewPage(), 0);
+    EXPECT_EQ(RPTS_DrawChromatogramStrips(&out, &request), 0);
+    out.EndPage();
+  }
+  g_bCancelReport = 0;
+  FreeWorkFileStruct(wf);
+  const std::vector<Played> pages = Pages();
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_TRUE(HasText(pages[0], "before"));
+  EXPECT_TRUE(HasText(pages[0], "REPORT CANCELLED", 1000, 31000));
+  for (DWORD t : pages[0].types) EXPECT_NE(t, DWORD(EMR_POLYLINE16));
+}
+
+}  // namespace

@@ -163,4 +163,28 @@ TEST_F(DataFileBlocks, MissingLogEndsTheReportWithTheErrorText) {
   EXPECT_TRUE(HasText(PlayStored(file, 0), "REPORT TERMINATED - ERROR OCCURRED", 1000, 31000));
 }
 
+// The plot blocks take their rectangles from the grid and move the line
+// below them; a failed output draws nothing.
+TEST_F(DataFileBlocks, PlotBlocksMoveTheLineBelowTheirRectangles) {
+  msfix::RunPlan plan;
+  ASSERT_TRUE(msfix::WriteMsDataFile("C:\\TEMP\\bar.kms", plan, nullptr));
+  STRUCT_WORK_FILE* wf = MakeWorkFileStruct("C:\\TEMP\\bar.kms", 0);
+  ASSERT_NE(wf, nullptr);
+  {
+    CReportOutput out(name_, &prefs_, 80, 72, 2, REPORT_OUTPUT_PAGES);
+    out.SelectSmallFont();
+    EXPECT_EQ(RPTS_DrawSegmentInfoBlock(&out, wf, wf->startTime, wf->endTime, 2, 78, 10, 0, 3), 1);
+    EXPECT_EQ(out.Line, 10 + 3 + 2);
+    out.Ok = 0;
+    EXPECT_EQ(RPTS_DrawSegmentInfoBlock(&out, wf, wf->startTime, wf->endTime, 2, 78, 30, 0, 3), 0);
+    EXPECT_EQ(out.Line, 15);
+    out.Ok = 1;
+    out.EndPage();
+  }
+  FreeWorkFileStruct(wf);
+  CRptsFileHandler file(kFile, nullptr);
+  const Played p = PlayStored(file, 0);
+  EXPECT_TRUE(HasText(p, "Scans"));
+}
+
 }  // namespace
