@@ -237,7 +237,9 @@ BOOL RPTS_DrawChromatogramStrips(CReportOutput* out, STRUCT_RPT_CHROMATOGRAM* r)
     const int saved = SaveDC(dc);
     OPLOT_NewUpdateOverlayPlots(o.get(), t0 - plan.overlap, t1 + plan.overlap);
     o->tail.scales.plotLow[0] = bottom;
-    o->tail.scales.plotHigh[0] = top;
+    // An autoscaled top gets a twentieth more room, so that the tallest
+    // apex and its peak mark are not cut off by the plot's frame.
+    o->tail.scales.plotHigh[0] = r->autoscale && top > bottom ? top + (top - bottom) / 20 : top;
     STRUCT_OPLOT_DRAW_CHRO draw;
     OPLOT_InitDrawChro(&draw, out->Prefs ? reinterpret_cast<const uint32_t*>(&out->Prefs->chroDrawing) : nullptr);
     STRUCT_OPLOT_PLOT_PARAMS params;
