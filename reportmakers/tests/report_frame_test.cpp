@@ -534,3 +534,30 @@ TEST_F(ReportFrame, CancelledReportStopsForGood) {
 }
 
 }  // namespace
+
+namespace {
+
+// A title holding "%" reaches the page header as text, on every page.
+TEST_F(ReportFrame, TitleWithPercentNumbersItsPagesAsText) {
+  CRptsFileHandler made(nullptr);
+  ASSERT_EQ(made.MakeThisNewFile(reports_), 1);
+  {
+    CReportOutput out(reports_, &prefs_, 80, 72, 2, REPORT_OUTPUT_PAGES);
+    RPTS_SetReportTitle(&out, "Sub %d", "Sample Report for 100%s%n.kms", 2);
+    EXPECT_EQ(out.FirstBodyLine, 2);
+    EXPECT_EQ(out.PageNumberHeader, 1);
+    out.WriteHeaderLines();
+    out.TextAtColumn(2, "first");
+    ASSERT_EQ(out.NewPage(), 1);
+    out.TextAtColumn(2, "second");
+    out.EndPage();
+  }
+  std::vector<RptsPageRecord> records;
+  const std::vector<Played> pages = Pages(&records);
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_TRUE(HasText(pages[0], "Sub %d"));
+  EXPECT_TRUE(HasText(pages[1], "Sample Report for 100%s%n.kms - Page 2"));
+  EXPECT_STREQ(records[1].title, "Sample Report for 100%s%n.kms - Page 2");
+}
+
+}  // namespace

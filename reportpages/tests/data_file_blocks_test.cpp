@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -185,6 +187,28 @@ TEST_F(DataFileBlocks, PlotBlocksMoveTheLineBelowTheirRectangles) {
   CRptsFileHandler file(kFile, nullptr);
   const Played p = PlayStored(file, 0);
   EXPECT_TRUE(HasText(p, "Scans"));
+}
+
+// The text log goes through the copy rule in the fixed font, and its
+// temporary file goes with it.
+TEST_F(DataFileBlocks, TextLogIsCopiedAndItsFileRemoved) {
+  msfix::DHPlan plan;
+  msfix::DHTruth truth;
+  ASSERT_TRUE(msfix::WriteProcessedDataFile("C:\\TEMP\\proc.kms", "C:\\TEMP\\proc.mth", plan, &truth));
+  STRUCT_WORK_FILE* wf = MakeWorkFileStruct("C:\\TEMP\\proc.kms", 0);
+  ASSERT_NE(wf, nullptr);
+  const auto before = std::distance(std::filesystem::directory_iterator(Host("c/TEMP")), {});
+  int16_t lines = 0;
+  {
+    CReportOutput out(name_, &prefs_, 80, 72, 2, REPORT_OUTPUT_PAGES);
+    const int16_t first = out.Line;
+    EXPECT_EQ(RPTS_WriteTextLog(&out, wf, 1, 1, 1, 1, 0, 1, 1, 1, 1, 1), 1);
+    lines = int16_t(out.Line - first);
+    out.EndPage();
+  }
+  FreeWorkFileStruct(wf);
+  EXPECT_GT(lines, 0);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Host("c/TEMP")), {}), before);
 }
 
 }  // namespace
