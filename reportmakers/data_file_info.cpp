@@ -315,12 +315,26 @@ BOOL RPTS_WriteDataFileInfo(CReportOutput* out, STRUCT_WORK_FILE* wf, const void
   for (int l = 0; l < kGridLines; ++l)
     rows += IsInfoItem(d.grid[0][l]) || IsInfoItem(d.grid[1][l]) || IsInfoItem(d.grid[2][l]) ? 3 : 0;
   if (pages) {
-    if (out->Page && out->Line + rows + 4 > out->LastLine) out->NewPage();
-    if (!out->Ok || !out->Page || !out->PageDC) return 0;
-    Rule(out, left, right);
-    out->NextLine();
+    if (!out->Page || !out->PageDC) return 0;
     savedLines = out->Page->m_Lines;
-    out->Page->m_Lines = int16_t(savedLines > 20 ? savedLines - 10 : savedLines);
+    const int16_t tall = int16_t(savedLines > 20 ? savedLines - 10 : savedLines);
+    // The line of the taller grid that lies at or below the current line.
+    auto tallLine = [&]() {
+      const int16_t y = out->Page->LineToY(int16_t(out->Line + 1));
+      out->Page->m_Lines = tall;
+      int16_t l = 0;
+      while (l < tall && out->Page->LineToY(l) < y) ++l;
+      out->Page->m_Lines = savedLines;
+      return l;
+    };
+    if (tallLine() + rows + 2 > tall - 1) {
+      out->NewPage();
+      if (!out->Ok || !out->Page || !out->PageDC) return 0;
+    }
+    Rule(out, left, right);
+    const int16_t first = tallLine();
+    out->Page->m_Lines = tall;
+    out->Line = first;
     out->SelectNormalFont();
   } else {
     RPTS_WriteSectionTitle(out, 0, 0, "MS Data File Information");

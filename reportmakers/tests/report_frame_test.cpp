@@ -297,6 +297,45 @@ class InfoGrid : public ReportFrame {
   }
 };
 
+// A block begun down the page starts right below what came before it, in
+// its taller lines, and the report goes on below the block.
+TEST_F(InfoGrid, BlockDownThePageFollowsTheTextAboveIt) {
+  msfix::RunPlan plan;
+  ASSERT_TRUE(msfix::WriteMsDataFile(kSample, plan, nullptr));
+  r::RPT_SAMPLE_DEFINITION d{};
+  d.grid[0][0] = 1;
+  d.grid[0][1] = 5;
+  STRUCT_WORK_FILE* wf = MakeWorkFileStruct(kSample, 0);
+  ASSERT_NE(wf, nullptr);
+  CRptsFileHandler made(nullptr);
+  ASSERT_EQ(made.MakeThisNewFile(reports_), 1);
+  int16_t grid = 0;
+  {
+    CReportOutput out(reports_, &prefs_, 80, 72, 2, REPORT_OUTPUT_PAGES);
+    out.Line = 40;
+    out.TextAtColumn(2, "above");
+    EXPECT_EQ(RPTS_WriteDataFileInfo(&out, wf, &d, nullptr, 2, 78, 0), 1);
+    grid = out.Page->m_Lines;
+    out.TextAtColumn(2, "below");
+    out.EndPage();
+  }
+  FreeWorkFileStruct(wf);
+  EXPECT_EQ(grid, 72);
+  const std::vector<Played> pages = Pages();
+  ASSERT_EQ(pages.size(), 1u);
+  auto y = [&](const std::string& text) {
+    for (const Text& t : pages[0].texts)
+      if (t.text == text) return t.y;
+    return -1;
+  };
+  const int line = 32000 / 72;
+  EXPECT_GT(y("Sample ID:"), y("above"));
+  EXPECT_LT(y("Sample ID:"), y("above") + 3 * line);
+  EXPECT_GT(y("Acquisition Date:"), y("Sample ID:") + line);  // taller lines
+  EXPECT_GT(y("below"), y("Acquisition Date:") + line);
+  EXPECT_LT(y("below"), 32767);
+}
+
 TEST_F(InfoGrid, BlankCellsAloneWriteNothing) {
   msfix::RunPlan plan;
   ASSERT_TRUE(msfix::WriteMsDataFile(kSample, plan, nullptr));
