@@ -19,6 +19,12 @@ using OpenTolResultsReadOnlyFn = HSECTION (*)(const char* dataFile, char* reserv
 using ReadTolResultsFn = BOOL (*)(HSECTION section, STRUCT_RESULTS_HEADER* header);
 using ReadTolResultStepFn = BOOL (*)(HSECTION section, uint16_t index, STRUCT_RESULT_STEP* step, int16_t reserved);
 using OpenQualifierDataReadOnlyFn = HSECTION (*)(const char* dataFile);
+// The processed chromatogram of a data file written to a file (its path
+// comes back in outPath).
+using GetProcessedChromatogramFileExFn = BOOL (*)(HWND window, const char* workingFile, const char* dataFile,
+                                                  int32_t ignored, int32_t a, int32_t b, int16_t c,
+                                                  const char* methodFile, const void* runRecord, char* outPath,
+                                                  STRUCT_RESULT_STEP* step, int16_t extract);
 using GetMatchingQualifierRecordFn = BOOL (*)(HSECTION section, int32_t compoundNumber,
                                               STRUCT_QUALIFIER_RECORD* record);
 

@@ -23,11 +23,35 @@ inline const char* TextAt(const void* record, uint32_t offset) {
   return reinterpret_cast<const char*>(static_cast<const uint8_t*>(record) + offset);
 }
 
+// The results header (2,635 bytes): the run's quantitation options, then
+// what the engine concluded.
+inline constexpr uint32_t kResultsHeaderSize = 2635;
+namespace header {
+inline constexpr uint32_t kSampleId = 0;           // text, 20 bytes
+inline constexpr uint32_t kSampleIdSize = 20;
+inline constexpr uint32_t kInjection = 20;         // i16
+inline constexpr uint32_t kLevel = 22;             // i16, 0-based
+inline constexpr uint32_t kSampleType = 24;        // i16: 1 calibration, 2 analysis, 3 verification
+inline constexpr uint32_t kMultiplier = 56;        // f32
+inline constexpr uint32_t kDivisor = 60;           // f32
+inline constexpr uint32_t kResponseBasis = 2239;   // i16: 1 area, else height
+inline constexpr uint32_t kCalculationType = 2241; // i16
+inline constexpr uint32_t kReportUnknowns = 2243;  // i16
+inline constexpr uint32_t kReportMissing = 2245;   // i16
+inline constexpr uint32_t kISFactor = 2247;        // f32
+// Step counts by kind: identified, missing, failed, TIC, unknown, duplicate
+// (the duplicate count is stored before the unknown count).
+inline constexpr uint32_t kCountOfKind[6] = {2251, 2253, 2255, 2257, 2261, 2259};
+inline constexpr uint32_t kVersion = 2267;         // i16: 4
+}  // namespace header
+
 namespace step {
 inline constexpr uint32_t kStatus = 0;            // i32: 0..2 method compounds, 3..5 other peaks
 inline constexpr uint32_t kPeakType = 4;          // u16
 inline constexpr uint32_t kName = 6;              // text, 41 bytes
 inline constexpr uint32_t kNameSize = 41;
+inline constexpr uint32_t kCompoundNumber = 110;  // i32
+inline constexpr uint32_t kStandardNumber = 116;  // i16: compound number of the standard used
 inline constexpr uint32_t kIdSearchType = 288;    // u16: 0 spectrum match
 inline constexpr uint32_t kMatchThreshold = 290;  // f32, -1 none
 inline constexpr uint32_t kDirection = 294;       // i16: 0 forward, 1 reverse

@@ -2,6 +2,9 @@
 #include "common/result_codes.h"
 
 namespace {
+constexpr const char* kSeparations[16] = {" ",  "BV", "BB", "MB", "VB", "VV", "MM", "MV",
+                                          "TS", "TF", "GR", "BM", "VM", "HF", "HB", "HM"};
+
 constexpr const char* kTexts[23] = {
     "R : Reference Peak.",
     "# : Factors not updated.",
@@ -35,9 +38,12 @@ const char* ResultCode_StringFromFlag(uint32_t flag) {
   return " ";
 }
 
-uint32_t ResultCode_FlagFromChar(char letter) {
-  if (letter == ' ' || letter == 0) return 0;
+uint32_t ResultCode_FlagFromChar(const char* text) {
+  if (!text) return RESULT_CODE_NONE;
+  const signed char letter = static_cast<signed char>(*text);
   for (int i = 0; i < 23; ++i)
-    if (kTexts[i][0] == letter) return 1u << i;
-  return 0;
+    if (static_cast<signed char>(kTexts[i][0]) == letter) return 1u << i;
+  return RESULT_CODE_NONE;
 }
+
+const char* SeparationCode_GetString(int16_t code) { return code >= 1 && code <= 15 ? kSeparations[code] : " "; }

@@ -27,6 +27,7 @@ int OverlayHostFeaturesDemo();  // overlay_host_features_demo.cpp
 int OverlayAmdisDemo();  // overlay_amdis_demo.cpp
 int DrawSampleSpectra();    // spectrum_plot_demo.cpp
 int WriteSampleReport();    // report_demo.cpp
+int SampleReportDemo();     // sample_report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
 int ReportViewerDemo();     // report_viewer_demo.cpp
 int QuantitationDemo();     // quantitation_demo.cpp
@@ -41,7 +42,8 @@ int Usage() {
             "       kelt_host overlay-control <data file> ...\n"
             "       kelt_host overlay-window\n"
             "       kelt_host quantitate <data file> <method>\n"
-            "       kelt_host results <data file>\n",
+            "       kelt_host results <data file>\n"
+            "       kelt_host sample-report\n",
              stderr);
   return 2;
 }
@@ -204,7 +206,9 @@ int Demo() {
   const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();
   const int viewer = report ? report : ReportViewerDemo();
-  const int quantitation = QuantitationDemo();
+  int quantitation = QuantitationDemo();
+  // The report maker's sample report of the run just quantitated.
+  if (!quantitation) quantitation = SampleReportDemo();
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
          : viewer ? viewer : quantitation;
 }
@@ -315,7 +319,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
-      command != "quantitate" && command != "results")
+      command != "quantitate" && command != "results" && command != "sample-report")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -329,6 +333,10 @@ int main(int argc, char** argv) {
     return window ? window : noise ? noise : live ? live : features ? features : amdis;
   }
   if (command == "make-sample") return MakeSample(argc, argv);
+  if (command == "sample-report" && argc == 2) {
+    const int quantitation = QuantitationDemo();
+    return quantitation ? quantitation : SampleReportDemo();
+  }
   if (command == "quantitate") {
     if (argc != 4) return Usage();
     for (int i = 2; i < 4; ++i)

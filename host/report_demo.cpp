@@ -11,6 +11,7 @@
 #include "host/sample_overlay.h"
 #include "orvik32/orvik32_printing.h"
 #include "plotengine/peak_events.h"
+#include "reportpages/data_file_blocks.h"
 #include "reportpages/msr_functions.h"
 #include "reportpages/report_output.h"
 #include "win/win_metafile.h"
@@ -34,45 +35,12 @@ void HeaderLine(CReportOutput& out, int i, const char* text, uint16_t line, uint
   out.HeaderFont[i] = uint16_t(font);
 }
 
-void Row(CReportOutput& out, const char* label, const char* value) {
-  out.TextAtColumn(4, label);
-  out.TextAtColumn(26, value);
-  out.NextLine();
-}
-
-// Page 1: the run and its method.
-void InformationPage(CReportOutput& out, const sample_overlay::Files& f, const STRUCT_WORK_FILE* wf) {
+// Page 1: the run, through the report blocks of the data file (its header
+// and its acquisition segments), and its method's compounds.
+void InformationPage(CReportOutput& out, const sample_overlay::Files& f, STRUCT_WORK_FILE* wf) {
   char text[200];
-  out.SelectBoldFont();
-  out.TextAtColumn(2, "Data File Information");
-  out.NextLine();
-  out.NextLine();
-  out.SelectNormalFont();
-  Row(out, "Data file:", f.water.c_str());
-  Row(out, "Sample name:", wf->sampleName);
-  Row(out, "Operator:", wf->operatorName);
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", wf->year + 1900, wf->month, wf->day, wf->hour,
-                wf->minute);
-  Row(out, "Acquired:", text);
-  Row(out, "Method:", f.method.c_str());
-  std::snprintf(text, sizeof text, "%.3f to %.3f min, scans %u to %u", wf->startTime, wf->endTime,
-                wf->msInfo.firstScan, wf->msInfo.lastScan);
-  Row(out, "Data:", text);
-  out.NextLine();
-  out.SelectBoldFont();
-  out.TextAtColumn(2, "Acquisition Segments");
-  out.NextLine();
-  out.SelectFixedFont();
-  for (int i = 0; i < WorkFileSegmentCount(wf); ++i) {
-    const MS_SEGMENT_BLOCK* seg = WorkFileSegment(wf, i);
-    if (!seg) break;
-    char name[33] = {};
-    for (int k = 0; k < 32 && seg->name[k]; ++k) name[k] = char(seg->name[k]);
-    std::snprintf(text, sizeof text, "%d  %-16s %7.3f to %7.3f min, %d scan function%s", i + 1, name, seg->startTime,
-                  seg->endTime, seg->functionCount, seg->functionCount == 1 ? "" : "s");
-    out.TextAtColumn(4, text);
-    out.NextLine();
-  }
+  RPTS_WriteFileHeader(&out, wf, 2);
+  RPTS_WriteAcqSegmentInfo(&out, wf, 2);
   out.NextLine();
   out.SelectBoldFont();
   out.TextAtColumn(2, "Method Compounds");

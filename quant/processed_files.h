@@ -5,6 +5,9 @@
 // the engine's results, for hosts that show one compound or a chromatogram
 // as the engine integrated it. The caller deletes the files.
 #include <cstdint>
+#include <type_traits>
+
+#include "common/engine_entries.h"
 
 #include "holbrin/dh_engine.h"
 #include "quant/compound_method.h"
@@ -65,6 +68,8 @@ MORVEX_API BOOL GetProcessedChromatogramFileEx(HWND window, const char* workingF
                                                int32_t ignored, int32_t a, int32_t b, int16_t c, const char* methodFile,
                                                const void* runRecord, char* outPath, STRUCT_RESULT_STEP* step,
                                                int16_t extract);
+static_assert(std::is_same_v<decltype(&GetProcessedChromatogramFileEx),
+                             kelt::engine::GetProcessedChromatogramFileExFn>);
 MORVEX_API BOOL GetProcessedChromatogramFileInteractiveEx(HWND window, const char* workingFile, const char* dataFile,
                                                           int32_t ignored, int32_t a, int32_t b, int16_t c,
                                                           const char* methodFile, const void* runRecord,

@@ -111,8 +111,9 @@ int MSR_AddBufferToFile(void* buffer, char* path, uint32_t dateTime, const char*
   for (int32_t i = first; i <= last; ++i) {
     const void* bytes = nullptr;
     PAGE_BUFFER_PAGE_INFO info{};
-    if (!GetPageBufferPage(buffer, i, &bytes, &info)) continue;
-    const uint32_t size = info.content ? uint32_t(GlobalSize(info.content)) : 0;
+    // The buffer's own byte count: a page put in as an allocator block has no global block.
+    uint32_t size = 0;
+    if (!ReadBufferPage(buffer, i, &bytes, &size, &info, nullptr)) continue;
     if (file.AddPageToFile(bytes, size, uint16_t(info.kind), uint16_t(info.columns), uint16_t(info.lines),
                            uint16_t(info.orientation), uint16_t(info.fontFlag), info.kind == 1 ? 1 : 0,
                            uint16_t(info.logicalWidth), uint16_t(info.logicalHeight), uint16_t(i + 1), dateTime,

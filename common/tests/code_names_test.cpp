@@ -30,8 +30,8 @@ TEST(ResultCodeTest, TextsOfSingleBits) {
   EXPECT_STREQ(ResultCode_StringFromFlag(0x3), " ");
   EXPECT_STREQ(ResultCode_StringFromFlag(0), " ");
   EXPECT_STREQ(ResultCode_StringFromFlag(0x800000), " ");
-  EXPECT_EQ(ResultCode_FlagFromChar('Z'), 0x80000u);
-  EXPECT_EQ(ResultCode_FlagFromChar('?'), 0u);
+  EXPECT_EQ(ResultCode_FlagFromChar("Z"), 0x80000u);
+  EXPECT_EQ(ResultCode_FlagFromChar("?"), 0xFFFFu);
 }
 
 TEST(CodeNamesTest, ErrorLettersLeaveOutThePeakTypeCodes) {

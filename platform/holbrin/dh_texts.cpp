@@ -1,4 +1,5 @@
 // Defaults of new records, module kinds and the library's string table.
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -115,6 +116,54 @@ HOLBRIN_API BOOL InitGlobalParams(STRUCT_DH_GLOBAL_PARAMS* r) {
   return TRUE;
 }
 
+namespace {
+
+template <class T>
+void Put(uint8_t* block, size_t offset, T value) {
+  std::memcpy(block + offset, &value, sizeof value);
+}
+
+// The information grid of a report definition (its three columns of 12
+// item codes at byte 101): sample and operator, dates, file, method,
+// calibration and the counts of the results.
+void DefaultGrid(uint8_t* definition) {
+  static const uint16_t kLines[][3] = {{1, 2, 27},  {5, 7, 13}, {6, 0, 0}, {8, 0, 0},
+                                       {4, 10, 11}, {18, 19, 23}, {9, 0, 0}};
+  for (size_t line = 0; line < sizeof kLines / sizeof kLines[0]; ++line)
+    for (size_t column = 0; column < 3; ++column) Put<uint16_t>(definition, 101 + (column * 12 + line) * 2, kLines[line][column]);
+}
+
+// The default sample report: its title and grid, one chromatogram strip
+// with the segment bar, peak events and compound names, fixed narrow
+// tables of every kind but duplicate peaks, and the segment and error logs;
+// compound pages of the method's compounds.
+void DefaultSampleReport(STRUCT_REPORT_FORMAT* f) {
+  uint8_t* record = reinterpret_cast<uint8_t*>(f);
+  uint8_t* chro = record + offsetof(STRUCT_REPORT_FORMAT, chromatogram);
+  Put<uint16_t>(chro, 177, 1);     // segment bar
+  Put<uint16_t>(chro, 179, 1);     // peak events
+  Put<uint16_t>(chro, 183, 1);     // retention-time labels
+  Put<uint16_t>(chro, 187, 1);     // compound-name labels
+  for (size_t k = 0; k < 5; ++k) Put<uint16_t>(chro, 191 + 2 * k, 1);  // annotate all but duplicates
+  Put<double>(chro, 223, 1.0);     // divisor
+  Put<uint16_t>(chro, 237, 1);     // one strip
+  Put<uint16_t>(chro, 239, 1);     // autoscale
+  uint8_t* sample = record + offsetof(STRUCT_REPORT_FORMAT, sample);
+  std::memcpy(sample, "Quantitation Report", 19);
+  std::memcpy(sample + 61, "Target compounds and peaks", 26);
+  DefaultGrid(sample);
+  Put<uint16_t>(sample, 958, 1);    // qualifier lines
+  Put<uint16_t>(sample, 962, 1);    // acquisition segment information
+  Put<uint16_t>(sample, 966, 1);    // error log
+  Put<uint16_t>(sample, 978, 1 | 2 | 4 | 8 | 16);
+  uint8_t* compound = record + offsetof(STRUCT_REPORT_FORMAT, compound);
+  std::memcpy(compound, "Compound Report", 15);
+  DefaultGrid(compound);
+  Put<uint16_t>(compound, 989, 1 | 2 | 4);
+}
+
+}  // namespace
+
 HOLBRIN_API BOOL ResetReportFormat(void* record) {
   if (!record) return FALSE;
   auto* f = static_cast<STRUCT_REPORT_FORMAT*>(record);
@@ -130,5 +179,6 @@ HOLBRIN_API BOOL ResetReportFormat(void* record) {
   f->sampleColumns2 = f->sampleColumns;
   for (size_t i = 0; i < 3; ++i) f->includeCalculation[i] = 1;
   f->groupKey = 1;
+  DefaultSampleReport(f);
   return TRUE;
 }

@@ -139,6 +139,16 @@ HOLBRIN_API BOOL GetDHLibraryTexts(char* description, char* version);  // 42 byt
 HOLBRIN_API BOOL ReadReportFormat(const char* path, const char* sectionName, void* record);
 HOLBRIN_API BOOL ResetReportFormat(void* record);
 HOLBRIN_API BOOL WriteReportFormat(const char* path, const char* sectionName, const void* record);
+// The calibration report pages of a file's method (tag "1" in practice):
+// page kind 0 the calibration block of every compound, 1 each compound's
+// calibration curve. A new page buffer of the page-rendering library
+// (freed with FreePageBuffer, also when it holds no page), or 0 when the
+// method's compounds cannot be read. The arguments after the page kind
+// are the callers' and not read.
+HOLBRIN_API void* MakeCalibrationReportPages(const char* path, const char* tag, uint16_t moduleId,
+                                             uint16_t moduleAddress, const void* format, int16_t pageKind,
+                                             int32_t a7, int32_t a8, int32_t a9, int32_t a10, int32_t a11,
+                                             int32_t a12, int32_t a13, int32_t last);
 
 // ---- Generic item sections (time events, 10-byte items) ------------------------
 // The "TimeEvents" table of the module. Handles are Orvik32 sections.

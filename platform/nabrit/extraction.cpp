@@ -187,3 +187,26 @@ NABRIT_API BOOL StoreFileAsSection(const char* file, const char* targetFile, con
   // The section is committed only when the handle closes whole.
   return CloseSection(s) && ok;
 }
+
+NABRIT_API BOOL ExtractSectionAsFile(const char* sourceFile, const char* outFile, const char* sectionName) {
+  if (!sourceFile || !outFile || !*outFile || !sectionName || !*sectionName) return FALSE;
+  HSECTION s = OpenSectionReadOnly(sourceFile, sectionName, nullptr);
+  if (!s) return FALSE;
+  std::vector<uint8_t> bytes(GetSectionSize(s));
+  const bool ok = bytes.empty() || ReadSection(s, bytes.data(), uint32_t(bytes.size())) == bytes.size();
+  CloseSection(s);
+  if (!ok) return FALSE;
+  // Written beside the target first, then put in its place.
+  const std::string temp = std::string(outFile) + ".part";
+  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return FALSE;
+  DWORD written = 0;
+  const bool wrote = bytes.empty() || (WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+                                       written == bytes.size());
+  CloseHandle(h);
+  if (!wrote || !MoveFileExA(temp.c_str(), outFile, MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileA(temp.c_str());
+    return FALSE;
+  }
+  return TRUE;
+}

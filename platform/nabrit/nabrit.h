@@ -44,3 +44,7 @@ NABRIT_API BOOL GetExtractionErrorText(int32_t code, char* text);
 // Stores the bytes of file as the section sectionName of the sectioned
 // file targetFile (replacing one of that name) in one step.
 NABRIT_API BOOL StoreFileAsSection(const char* file, const char* targetFile, const char* sectionName);
+// Writes the bytes of the section sectionName of the sectioned file
+// sourceFile into the file outFile (replaced whole, or left as it was);
+// 0 when the section is missing or cannot be read or written.
+NABRIT_API BOOL ExtractSectionAsFile(const char* sourceFile, const char* outFile, const char* sectionName);

@@ -113,5 +113,16 @@ TEST_F(MsrFunctions, BufferPagesKeepTheirNumbersAndLayout) {
   EXPECT_EQ(MSR_GetPageCount(temp), 5);
   char none[MAX_PATH] = "";
   EXPECT_EQ(MSR_AddBufferToFile(buffer_, none, 0, "", 5, 9), 0);  // first page beyond the buffer
+  // A page put into the buffer as an allocator block is stored whole.
+  void* bits = AllocBlock(6);
+  std::memcpy(bits, "block!", 6);
+  ASSERT_TRUE(SetBufferPage(buffer_, 5, bits, 0, 2, 0, 80, 60, 0, 1, 0, 0, 0));
+  ASSERT_EQ(MSR_AddBufferToFile(buffer_, path, 0, "Block", 5, 5), 1);
+  CRptsFileHandler again(path, nullptr);
+  ASSERT_EQ(again.GetCountOfPages(), 5);
+  void* back = again.GetPage(4, &rec, &size);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(std::string(static_cast<char*>(back), size), "block!");
+  FreeBlock(back);
   EXPECT_EQ(MSR_AddBufferToFile(nullptr, none, 0, "", 0, 9), 0);
 }

@@ -187,4 +187,23 @@ TEST_F(ExtractionTest, WholeFilesBecomeSections) {
   EXPECT_FALSE(StoreFileAsSection("C:\\TEMP\\hits.tmp", data_, ""));
 }
 
+// A stored section comes back out as the same bytes; a missing section
+// leaves the target file as it was.
+TEST_F(ExtractionTest, ExtractedSectionIsTheStoredFile) {
+  std::string bytes;
+  for (int i = 0; i < 5000; ++i) bytes += char(i * 7);
+  HANDLE h = CreateFileA("C:\\TEMP\\chro.tmp", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n = 0;
+  ASSERT_TRUE(WriteFile(h, bytes.data(), DWORD(bytes.size()), &n, nullptr));
+  CloseHandle(h);
+  ASSERT_TRUE(StoreFileAsSection("C:\\TEMP\\chro.tmp", data_, "FullChromatogram1"));
+  ASSERT_TRUE(ExtractSectionAsFile(data_, "C:\\TEMP\\out.tmp", "FullChromatogram1"));
+  EXPECT_EQ(ReadHostFile("c/TEMP/out.tmp"), bytes);
+  WriteHostFile("c/TEMP/kept.tmp", "kept");
+  EXPECT_FALSE(ExtractSectionAsFile(data_, "C:\\TEMP\\kept.tmp", "NoSuchSection"));
+  EXPECT_FALSE(ExtractSectionAsFile("C:\\TEMP\\missing.kms", "C:\\TEMP\\kept.tmp", "FullChromatogram1"));
+  EXPECT_EQ(ReadHostFile("c/TEMP/kept.tmp"), "kept");
+  EXPECT_FALSE(HostExists("c/TEMP/kept.tmp.part"));
+}
+
 }  // namespace
