@@ -14,6 +14,7 @@
 #include "common/work_file_facts.h"
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
+#include "spectra/spectrum_managers.h"
 #include "ulbrec32/ulbrec32_messages.h"
 #include "win/win_crt.h"
 #include "win/win_resources.h"
@@ -88,9 +89,40 @@ BOOL CClickSelectIonsDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   SendDlgItemMessage(IDC_CSI_FORMULA, EM_LIMITTEXT, 301, 0);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_CSI_PLOT), FALSE);
-  // The data-review manager would give a first source from the owner's
-  // spectra; without one the window waits for the first pick.
+  FindInitialSource();
   return TRUE;
+}
+
+void CClickSelectIonsDlg::FindInitialSource() {
+  if (!m_manager) return;
+  const STRUCT_TOL_SPT* first = nullptr;
+  int16_t firstIndex = 0;
+  for (int16_t plot = 0; plot < 2; ++plot) {
+    const STRUCT_SPT_PLUS* spt = KELT_DRM_GetSpectrumFromCtrl(m_manager, m_index, plot);
+    const STRUCT_TOL_SPT* tol = spt ? spt->tolSpt : nullptr;
+    if (!tol || !tol->dataFilePath[0]) continue;
+    if (!first) {
+      first = tol;
+      firstIndex = plot;
+      continue;
+    }
+    // A second spectrum of another file or other scans leaves no source.
+    if (_stricmp(tol->dataFilePath, first->dataFilePath) != 0 ||
+        _stricmp(ChanText(tol->chanList).c_str(), ChanText(first->chanList).c_str()) != 0)
+      return;
+  }
+  if (!first) return;
+  char path[260];
+  CopyPath(path, first->dataFilePath);
+  STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path, 0);
+  if (!wf) return;
+  CopyPath(m_path, path);
+  m_chanList = first->chanList;
+  m_sourceKind = 1;
+  m_spectrumIndex = firstIndex;
+  m_workFile = wf;
+  m_decimals = kelt::wff::MassDecimals(wf);
+  ShowFileAndScans();
 }
 
 void CClickSelectIonsDlg::OnOK() {
@@ -273,6 +305,7 @@ void CClickSelectIonsDlg::Clear() {
   for (int id : {IDC_CSI_IONS, IDC_CSI_FILE, IDC_CSI_SCANS, IDC_CSI_FORMULA}) SetDlgItemText(id, "");
   m_busy = false;
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_CSI_PLOT), FALSE);
+  FindInitialSource();
 }
 
 void CClickSelectIonsDlg::Plot() {

@@ -57,6 +57,8 @@ class KELT_CLASS CClickSelectIonsDlg : public CDialog {
   void ShowFormula();
   void EnablePlot();
   void DropSource();
+  // The file and scans of the owner's spectra, when both agree.
+  void FindInitialSource();
 
   HWND m_owner = nullptr;
   CDataReviewManager* m_manager;

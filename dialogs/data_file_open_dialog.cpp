@@ -75,8 +75,8 @@ void AddResources() {
               {3520, IDC_SDF_TIC_UNKN_DUP, "TIC/Unkn/Dup:"}};
   short y = 16;
   for (const Row& r : rows) {
-    t.items.push_back({r.label, "Static", r.text, text, 0, 294, static_cast<short>(y + 1), 50, 10});
-    t.items.push_back({r.field, "Static", "", field, 0, 346, y, 136, 11});
+    t.items.push_back({r.label, "Static", r.text, text, 0, 293, static_cast<short>(y + 1), 60, 10});
+    t.items.push_back({r.field, "Static", "", field, 0, 355, y, 128, 11});
     y = static_cast<short>(y + 12);
   }
   t.items.push_back({IDC_SDF_OPEN, "Button", "&Open File", push | WS_DISABLED, 0, 288, 160, 64, 14});
@@ -94,7 +94,9 @@ void AddResources() {
   t.items.push_back({IDC_SDF_PLOT_TYPE_TEXT, "Static", "", field, 0, 64, 191, 170, 11});
   t.items.push_back({IDC_SDF_PLOT_SCANS, "Button", "Plot Scans:", push | WS_DISABLED, 0, 244, 190, 48, 13});
   t.items.push_back({IDC_SDF_PLOT_SCANS_TEXT, "Static", "", field, 0, 296, 191, 186, 11});
-  t.items.push_back({IDC_SDF_PLOT, "KELT_OP1", "", WS_VISIBLE | WS_BORDER, 0, 12, 208, 470, 116});
+  // The preview is drawn by the overlay plot control itself: the class of
+  // its first specialised kind is registered here without a plot of its own.
+  t.items.push_back({IDC_SDF_PLOT, "KELT_OP", "", WS_VISIBLE | WS_BORDER, 0, 12, 208, 470, 116});
   t.items.push_back({IDC_SDF_BOTTOM_LINE, "Static", "", text, 0, 6, 334, 300, 10});
   AddDialog(module, SEL_DATA_FILE_TEMPLATE, t);
 }
@@ -384,11 +386,11 @@ void SelectionChanged(STRUCT_SEL_DATA_FILE* s) {
   s->busy = 1;
   // The name as typed, joined to the folder: the common dialog's own full
   // path would already carry the default extension.
-  char folder[260] = {}, spec[260] = {};
+  char folder[260] = {}, typed[260] = {};
   SendMessageA(s->commonDialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
-  SendMessageA(s->commonDialog, CDM_GETSPEC, sizeof spec, reinterpret_cast<LPARAM>(spec));
-  folder[259] = spec[259] = 0;
-  std::string p = spec;
+  SendMessageA(s->commonDialog, CDM_GETSPEC, sizeof typed, reinterpret_cast<LPARAM>(typed));
+  folder[259] = typed[259] = 0;
+  std::string p = typed;
   while (!p.empty() && p.back() == ' ') p.pop_back();
   while (!p.empty() && p.front() == ' ') p.erase(p.begin());
   if (!p.empty() && !(p.size() > 1 && p[1] == ':') && p[0] != '\\') {

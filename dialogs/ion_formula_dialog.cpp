@@ -21,29 +21,29 @@ void AddTemplate() {
   if (FindDialog(module, ION_FORMULA_DIALOG_ID)) return;
   DialogTemplate t;
   t.caption = "Select Ions to Plot";
-  t.cx = 280;
+  t.cx = 300;
   t.cy = 250;
   const DWORD push = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
   const DWORD text = WS_VISIBLE | SS_LEFT;
   t.items = {
-      {IDC_ION_RANGE_LINE, "Static", "", text, 0, 8, 6, 200, 10},
+      {IDC_ION_RANGE_LINE, "Static", "", text, 0, 8, 6, 220, 10},
       {-1, "Static", "Ion Formula:", text, 0, 8, 20, 60, 10},
-      {IDC_ION_FORMULA, "Edit", "", WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0, 8, 32, 200, 13},
-      {IDC_ION_CANONICAL, "Static", "", text, 0, 8, 50, 200, 10},
-      {IDC_ION_STATUS, "Static", "", text, 0, 8, 62, 200, 10},
+      {IDC_ION_FORMULA, "Edit", "", WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0, 8, 32, 220, 13},
+      {IDC_ION_CANONICAL, "Static", "", text, 0, 8, 50, 220, 10},
+      {IDC_ION_STATUS, "Static", "", text, 0, 8, 62, 220, 10},
       {IDC_ION_SHOW_FORMAT, "Button", "&Show Format and Examples", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 8,
        78, 140, 12},
-      {IDOK, "Button", "OK", push | BS_DEFPUSHBUTTON, 0, 218, 6, 54, 14},
-      {IDCANCEL, "Button", "Cancel", push, 0, 218, 24, 54, 14},
-      {KELT_HELP_BUTTON_ID, "Button", "&Help", push, 0, 218, 42, 54, 14},
-      {IDC_ION_FORMAT_GROUP, "Button", "Format and Examples", WS_VISIBLE | BS_GROUPBOX, 0, 6, 96, 268, 150},
-      {-1, "Static", "Specify an ion selection by combining one or more", text, 0, 12, 108, 256, 10},
-      {-1, "Static", "of the following items, with the '+' and '-' operators.", text, 0, 12, 118, 256, 10},
+      {IDOK, "Button", "OK", push | BS_DEFPUSHBUTTON, 0, 238, 6, 54, 14},
+      {IDCANCEL, "Button", "Cancel", push, 0, 238, 24, 54, 14},
+      {KELT_HELP_BUTTON_ID, "Button", "&Help", push, 0, 238, 42, 54, 14},
+      {IDC_ION_FORMAT_GROUP, "Button", "Format and Examples", WS_VISIBLE | BS_GROUPBOX, 0, 6, 96, 288, 150},
+      {-1, "Static", "Specify an ion selection by combining one or more", text, 0, 12, 108, 276, 10},
+      {-1, "Static", "of the following items, with the '+' and '-' operators.", text, 0, 12, 118, 276, 10},
   };
   // Example lines: the three items, then five examples with their meanings.
   const short ys[ION_FORMULA_EXAMPLES] = {128, 138, 148, 162, 162, 172, 172, 182, 182, 192, 192, 202, 202};
-  const short xs[ION_FORMULA_EXAMPLES] = {12, 12, 12, 12, 86, 12, 86, 12, 86, 12, 86, 12, 86};
-  const short ws[ION_FORMULA_EXAMPLES] = {256, 256, 256, 72, 180, 72, 180, 72, 180, 72, 180, 72, 186};
+  const short xs[ION_FORMULA_EXAMPLES] = {12, 12, 12, 12, 96, 12, 96, 12, 96, 12, 96, 12, 96};
+  const short ws[ION_FORMULA_EXAMPLES] = {276, 276, 276, 82, 194, 82, 194, 82, 194, 82, 194, 82, 194};
   for (int i = 0; i < ION_FORMULA_EXAMPLES; ++i)
     t.items.push_back({IDC_ION_EXAMPLE_FIRST + i, "Static", "", text, 0, xs[i], ys[i], ws[i], 10});
   AddDialog(module, ION_FORMULA_DIALOG_ID, t);

@@ -30,6 +30,7 @@ int WriteSampleReport();    // report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
 int ReportViewerDemo();     // report_viewer_demo.cpp
 int QuantitationDemo();     // quantitation_demo.cpp
+int DialogsDemo();          // dialogs_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -205,8 +206,9 @@ int Demo() {
   const int report = WriteSampleReport();
   const int viewer = report ? report : ReportViewerDemo();
   const int quantitation = QuantitationDemo();
+  const int dialogs = DialogsDemo();
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
-         : viewer ? viewer : quantitation;
+         : viewer ? viewer : quantitation ? quantitation : dialogs;
 }
 
 // Exit code of a command line the host cannot take.

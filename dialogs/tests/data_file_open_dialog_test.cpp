@@ -11,6 +11,7 @@
 #include "common/tests/kelt_test_root.h"
 #include "dialogs/data_file_open_dialog.h"
 #include "msfixtures.h"
+#include "overlayctl/overlay_messages.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_dialogs.h"
 #include "win/win_paths.h"
@@ -62,7 +63,8 @@ class DataFileOpenTest : public KeltRootTest {
 TEST_F(DataFileOpenTest, MovingThroughFilesChangesTheSummaryAndOpenTakesThePreviewed) {
   char path[260] = "";
   std::string title, firstSample, secondSample, runTime, dataType, counts, nameBox;
-  bool openBefore = true, openAfter = false;
+  bool openBefore = true, openAfter = false, plotted = false;
+  double plotStart = 0, plotEnd = 0;
   ws::OnNextDialog([&](HWND d) {
     ws::PumpUntilIdle();
     title = ws::Text(d);
@@ -77,6 +79,11 @@ TEST_F(DataFileOpenTest, MovingThroughFilesChangesTheSummaryAndOpenTakesThePrevi
     runTime = ws::GetField(hook, IDC_SDF_RUN_TIME);
     dataType = ws::GetField(hook, IDC_SDF_DATA_TYPE);
     counts = ws::GetField(hook, IDC_SDF_ID_MISS_FAIL);
+    // The preview plot shows the run's whole time range.
+    double range[3] = {};
+    plotted = SendMessageA(GetDlgItem(hook, IDC_SDF_PLOT), OPM_GETTIMERANGE, 1, reinterpret_cast<LPARAM>(range)) != 0;
+    plotStart = range[0];
+    plotEnd = range[1];
     openAfter = IsWindowEnabled(GetDlgItem(hook, IDC_SDF_OPEN));
     EXPECT_TRUE(ws::PressButton(hook, IDC_SDF_OPEN));
     ws::PumpUntilIdle();
@@ -90,6 +97,9 @@ TEST_F(DataFileOpenTest, MovingThroughFilesChangesTheSummaryAndOpenTakesThePrevi
   EXPECT_EQ(runTime, "2.000 - 12.000 min");
   EXPECT_NE(dataType.find("CENTROID"), std::string::npos) << dataType;
   EXPECT_EQ(counts, "NO RESULTS");
+  EXPECT_TRUE(plotted);
+  EXPECT_NEAR(plotStart, 2.0, 0.05);
+  EXPECT_NEAR(plotEnd, 12.0, 0.05);
   EXPECT_TRUE(openAfter);
   EXPECT_STREQ(path, "C:\\Runs\\mixa.xms");
   EXPECT_STREQ(KELT_GetKeltLastFiles()->dataFile, "C:\\Runs\\mixa.xms");
