@@ -10,6 +10,7 @@
 #include "common/mass_lists.h"
 #include "common/work_file.h"
 #include "dialogs/dialog_frame.h"
+#include "dialogs/ion_ranges.h"
 #include "spectrumctl/spectrum_control.h"
 
 #define CLICK_SELECT_IONS_DIALOG 311
@@ -26,12 +27,6 @@
 #define CSI_MOST_RANGES 10
 
 class CDataReviewManager;
-
-namespace kelt::dlg {
-// The valid ion range of a data file: its type descriptor's, else the
-// acquisition's mass limits; 0 to 0 when neither is known.
-KELT_CLASS void ValidIons(const STRUCT_WORK_FILE* wf, double* lowest, double* highest);
-}  // namespace kelt::dlg
 
 class KELT_CLASS CClickSelectIonsDlg : public CDialog {
  public:

@@ -13,6 +13,7 @@
 #include "common/segment_plots.h"
 #include "common/scan_fun_info.h"
 #include "common/work_file_facts.h"
+#include "dialogs/data_type_dialogs.h"
 #include "dialogs/dialog_frame.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_controls.h"
@@ -526,6 +527,15 @@ void HookCommand(STRUCT_SEL_DATA_FILE* s, int id) {
       s->previewValid = 0;
       PostMessageA(s->commonDialog, WM_COMMAND, IDOK, 0);
       break;
+    case IDC_SDF_PLOT_TYPE: {
+      if (!s->previewValid || !s->workFile || !s->plotSelection) break;
+      int16_t code = 1;
+      if (Dlg_EditDataType(&s->plotSelection->massList, &code, s->workFile)) {
+        s->plotSelection->selection1 = static_cast<uint16_t>(code);
+        RefreshPlot(s);
+      }
+      break;
+    }
     case KELT_HELP_BUTTON_ID: KELT_ShowHelpTopic(106, 1); break;
     default: break;
   }
