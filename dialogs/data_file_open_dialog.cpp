@@ -15,6 +15,7 @@
 #include "common/work_file_facts.h"
 #include "dialogs/data_type_dialogs.h"
 #include "dialogs/dialog_frame.h"
+#include "dialogs/scan_function_dialogs.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_controls.h"
 #include "orvik32/orvik32_dialogs.h"
@@ -533,6 +534,20 @@ void HookCommand(STRUCT_SEL_DATA_FILE* s, int id) {
       if (Dlg_EditDataType(&s->plotSelection->massList, &code, s->workFile)) {
         s->plotSelection->selection1 = static_cast<uint16_t>(code);
         RefreshPlot(s);
+      }
+      break;
+    }
+    case IDC_SDF_PLOT_SCANS: {
+      if (!s->previewValid || !s->workFile) break;
+      STRUCT_PS* chosen = nullptr;
+      if (Dlg_SelectScanFuns(s->workFile, s->plotSelection, &chosen) && chosen) {
+        if (!KELT_PS_Compare(s->plotSelection, chosen)) {
+          KELT_PS_Free(s->plotSelection);
+          s->plotSelection = chosen;
+          RefreshPlot(s);
+        } else {
+          KELT_PS_Free(chosen);
+        }
       }
       break;
     }
