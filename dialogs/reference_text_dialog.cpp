@@ -12,6 +12,7 @@
 #include "orvik32/orvik32_dialogs.h"
 #include "reportpages/page_maker.h"
 #include "reportpages/report_viewer.h"
+#include "reportpages/single_file_header.h"
 #include "win/win_resources.h"
 #include "win/win_user.h"
 
@@ -309,7 +310,8 @@ std::vector<std::string> ReferenceTextLines(ReferenceText which) {
   return {};
 }
 
-int PrintLinesAsReportPages(const std::vector<std::string>& lines, const std::string& title, std::string* reportsPath) {
+int PrintLinesAsReportPages(const std::vector<std::string>& lines, const std::string& title, std::string* reportsPath,
+                            const STRUCT_WORK_FILE* headerFile) {
   if (lines.empty()) return 0;
   HCURSOR old = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
   STRUCT_REPORT_PREFS prefs{};
@@ -325,7 +327,7 @@ int PrintLinesAsReportPages(const std::vector<std::string>& lines, const std::st
   char date[40] = {}, time[40] = {};
   KELT_FormatDateTimeFromLong(&stamp, date, time);
   char path[260] = {};
-  int pages = 0, line = 0;
+  int pages = 0, line = 0, first = 4;
   bool open = false;
   auto store = [&] {
     const bool ok = pages == 0 ? MPM_SavePageInNewMSRTempFile(page, static_cast<int16_t>(pages + 1), now, title.c_str(), path)
@@ -345,13 +347,18 @@ int PrintLinesAsReportPages(const std::vector<std::string>& lines, const std::st
       MPM_CLTextOut(page, 40, 1, head);
       MPM_SelectLargeFont(page, &w, &h);
       MPM_CLTextOut(page, 4, 2, title.c_str());
-      MPM_SelectFixedFont(page, &w, &h);
       line = 4;
+      if (headerFile) {
+        MPM_SelectNormalFont(page, &w, &h);
+        line = MPM_AddSingleFileHeader(page, 4, 4, headerFile, nullptr, pages > 0 ? 1 : 0) + 1;
+      }
+      MPM_SelectFixedFont(page, &w, &h);
+      first = line;
     }
     MPM_CLTextOut(page, 4, static_cast<int16_t>(line), text.c_str());
     if (++line >= 59) store();
   }
-  if (open && line > 4) store();
+  if (open && line > first) store();
   else if (open) MPM_CancelPage(page);
   MPM_FreeMetaPageMaker(page);
   ::SetCursor(old);

@@ -11,7 +11,10 @@
 #include "common/library_state.h"
 #include "common/scan_fun_info.h"
 #include "common/work_file_facts.h"
+#include "common/preference_records.h"
 #include "dialogs/dialog_frame.h"
+#include "dialogs/reference_text_dialog.h"
+#include "reportpages/report_viewer.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_dialogs.h"
 #include "win/win_commctrl.h"
@@ -60,8 +63,23 @@ void AddTemplates() {
         {IDCANCEL, "Button", "Cancel", kPush, 0, 258, 24, 56, 14},
         {IDC_SSF_UNSELECT, "Button", "Unselect All", kPush, 0, 258, 48, 56, 14},
         {KELT_HELP_BUTTON_ID, "Button", "&Help", kPush, 0, 258, 66, 56, 14},
+        {IDC_SSF_PRINT, "Button", "Print", kPush, 0, 258, 84, 56, 14},
     };
     AddDialog(module, SELECT_SCAN_FUNS_DIALOG_ID, t);
+  }
+  if (!FindDialog(module, VIEW_SCAN_FUNS_DIALOG_ID)) {
+    DialogTemplate t;
+    t.caption = " ";
+    t.cx = 320;
+    t.cy = 200;
+    t.items = {
+        {IDC_SSF_FILE, "Static", "", WS_VISIBLE | SS_LEFT, 0, 6, 6, 240, 10},
+        {IDC_SSF_LIST, "SysListView32", "",
+         WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 6, 20, 244, 174},
+        {IDC_SSF_PRINT, "Button", "Print", kPush, 0, 258, 6, 56, 14},
+        {IDCANCEL, "Button", "Cancel", kPush | BS_DEFPUSHBUTTON, 0, 258, 24, 56, 14},
+    };
+    AddDialog(module, VIEW_SCAN_FUNS_DIALOG_ID, t);
   }
 }
 
@@ -186,6 +204,7 @@ class CSelectScanFunsDlg : public CDialog {
  public:
   STRUCT_WORK_FILE* m_workFile = nullptr;
   STRUCT_PS* m_ps = nullptr;  // the working copy; handed out on OK
+  bool m_view = false;        // only to look at and print
 
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
@@ -212,6 +231,10 @@ class CSelectScanFunsDlg : public CDialog {
     c.pszText = const_cast<char*>("Long Descriptors");
     ::SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&c));
     FillRows();
+    if (m_view) {
+      PositionDialog(m_hWnd, nullptr);
+      return TRUE;
+    }
     const int radio = m_ps->selection1 == SCAN_FUN_DATA_TYPE ? IDC_SSF_SELECTED
                       : m_ps->chanList.kind == CHAN_LIST_IGNORED ? IDC_SSF_ALL
                                                                 : IDC_SSF_MERGED;
@@ -237,6 +260,16 @@ class CSelectScanFunsDlg : public CDialog {
         CheckRadio(IDC_SSF_SELECTED);
         Remark();
         return TRUE;
+      case IDC_SSF_PRINT: {
+        std::string path;
+        if (kelt::dlg::PrintLinesAsReportPages(kelt::dlg::ScanFunctionPrintLines(m_workFile), "Scan Function Information",
+                                               &path, m_workFile) > 0) {
+          STRUCT_REPORT_PREFS prefs{};
+          KELT_ReadDefReportPrefs(&prefs, nullptr);
+          Dlg_ViewReports(path.c_str(), 1, &prefs);
+        }
+        return TRUE;
+      }
       case IDC_SSF_UNSELECT:
         for (Row& row : m_rows) row.marked = 0;
         DropScanFuns();
@@ -329,6 +362,10 @@ class CSelectScanFunsDlg : public CDialog {
   // A selection change in the list: only channel rows can be marked.
   void TakeSelection() {
     HWND list = ::GetDlgItem(m_hWnd, IDC_SSF_LIST);
+    if (m_view) {
+      ShowMarks();  // a click changes nothing here
+      return;
+    }
     bool undone = false;
     std::vector<SCAN_FUN_ENTRY> chosen;
     for (size_t i = 0; i < m_rows.size(); ++i) {
@@ -368,6 +405,32 @@ class CSelectScanFunsDlg : public CDialog {
 };
 
 }  // namespace
+
+namespace kelt::dlg {
+
+std::vector<std::string> ScanFunctionPrintLines(STRUCT_WORK_FILE* workFile) {
+  std::vector<std::string> lines;
+  if (!workFile) return lines;
+  Info info(workFile);
+  for (int s = 0; s < kelt::wff::SegmentCount(workFile); ++s) {
+    char text[320] = {};
+    KELT_GetOneTextLineForSegment(workFile, static_cast<int16_t>(s), text);
+    text[100] = 0;
+    if (!text[0]) std::snprintf(text, sizeof text, "Segment %d", s + 1);
+    lines.push_back(text);
+    for (int c = 0; c < kelt::wff::FunctionCount(workFile, s); ++c) {
+      const STRUCT_SCAN_FUN_INFO* r = info.At(s, c);
+      // Written from column 4: the number at column 10, the text at 16.
+      std::snprintf(text, sizeof text, "      %4d. %.100s", c + 1, r ? r->shortName : "");
+      lines.push_back(text);
+      const std::string longText = r ? std::string(r->longName, strnlen(r->longName, sizeof r->longName)) : "";
+      for (size_t at = 0; at < longText.size(); at += 60) lines.push_back(std::string(12, ' ') + longText.substr(at, 60));
+    }
+  }
+  return lines;
+}
+
+}  // namespace kelt::dlg
 
 int32_t Dlg_EditScanFunArray(STRUCT_WORK_FILE* workFile, const STRUCT_SCAN_FUN_ARRAY* current, int16_t oneSegment,
                              int16_t segment, STRUCT_SCAN_FUN_ARRAY** out) {
@@ -409,4 +472,19 @@ int32_t Dlg_SelectScanFuns(STRUCT_WORK_FILE* workFile, const STRUCT_PS* current,
   }
   *out = work;
   return 1;
+}
+
+void Dlg_ViewScanFuns(STRUCT_WORK_FILE* workFile) {
+  if (!workFile) return;
+  AddTemplates();
+  STRUCT_PS* work = KELT_PS_MakeTIC();
+  if (!work) return;
+  CSelectScanFunsDlg dlg;
+  if (kelt::dlg::InitModalFromLibrary(&dlg, VIEW_SCAN_FUNS_DIALOG_ID, nullptr)) {
+    dlg.m_workFile = workFile;
+    dlg.m_ps = work;
+    dlg.m_view = true;
+    dlg.DoModal();
+  }
+  KELT_PS_Free(work);
 }

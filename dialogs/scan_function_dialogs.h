@@ -3,6 +3,8 @@
 // plain list, and choosing merged channels, all channels or selected scan
 // functions in a list of the file's segments and channels.
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "common/kelt_export.h"
 #include "common/mass_lists.h"
@@ -20,6 +22,8 @@
 #define IDC_SSF_CHOICE 3185
 #define IDC_SSF_LIST 3186
 #define IDC_SSF_UNSELECT 3187
+#define IDC_SSF_PRINT 3188
+#define VIEW_SCAN_FUNS_DIALOG_ID 322
 #define SCAN_FUN_DATA_TYPE 301
 
 // 1 with a new array in *out (the caller frees it with FreeBlock) when at
@@ -29,3 +33,12 @@ KELT_API int32_t Dlg_EditScanFunArray(STRUCT_WORK_FILE* workFile, const STRUCT_S
 // 1 with a new plot selection in *out (the caller frees it with
 // KELT_PS_Free), 0 and none otherwise.
 KELT_API int32_t Dlg_SelectScanFuns(STRUCT_WORK_FILE* workFile, const STRUCT_PS* current, STRUCT_PS** out);
+// The same list to look at and print; nothing can be chosen.
+KELT_API void Dlg_ViewScanFuns(STRUCT_WORK_FILE* workFile);
+
+namespace kelt::dlg {
+// The printed lines of a file's scan functions: segment lines, then each
+// channel's number and description with its long description wrapped at
+// 60 characters.
+KELT_CLASS std::vector<std::string> ScanFunctionPrintLines(STRUCT_WORK_FILE* workFile);
+}  // namespace kelt::dlg

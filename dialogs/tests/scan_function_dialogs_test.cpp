@@ -8,6 +8,7 @@
 
 #include "common/mass_lists.h"
 #include "common/tests/kelt_test_root.h"
+#include "dialogs/reference_text_dialog.h"
 #include "dialogs/scan_function_dialogs.h"
 #include "msfixtures.h"
 #include "orvik32/orvik32.h"
@@ -108,6 +109,34 @@ TEST_F(ScanFunctionDialogsTest, SelectedFunctionsNeedAMarkBeforeOk) {
   ws::OnNextDialog([&](HWND d) { ws::PressButton(d, IDCANCEL); });
   EXPECT_EQ(Dlg_SelectScanFuns(wf, nullptr, &out), 0);
   EXPECT_EQ(out, nullptr);
+}
+
+TEST_F(ScanFunctionDialogsTest, TheViewListsAndPrintsWithoutChoosing) {
+  int rows = 0;
+  bool selected = true;
+  std::string caption;
+  ws::OnNextDialog([&](HWND d) {
+    caption = ws::Text(d);
+    HWND list = GetDlgItem(d, IDC_SSF_LIST);
+    rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    LVITEMA item{};
+    item.stateMask = item.state = LVIS_SELECTED;
+    SendMessageA(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));  // a click changes nothing
+    ws::PumpUntilIdle();
+    selected = (SendMessageA(list, LVM_GETITEMSTATE, 2, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    ws::PressButton(d, IDCANCEL);
+  });
+  Dlg_ViewScanFuns(wf);
+  EXPECT_EQ(caption, " ");
+  EXPECT_EQ(rows, 1 + 2 + 3);  // the file, two segments, three channels
+  EXPECT_FALSE(selected);
+  // Printed: each segment's line, then its channels from column 10.
+  const auto lines = kelt::dlg::ScanFunctionPrintLines(wf);
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines[1].rfind("         1. ", 0), 0u) << lines[1];
+  for (const std::string& l : lines) EXPECT_LE(l.size(), 12u + 100u);
+  std::string path;
+  EXPECT_EQ(kelt::dlg::PrintLinesAsReportPages(lines, "Scan Function Information", &path, wf), 1);
 }
 
 }  // namespace
