@@ -166,7 +166,7 @@ bool ClickSelectDemo() {
   for (size_t i = 0; i < ions.size() && clicked < 2; ++i) {
     const double mass = ions[i].second;
     if (clicked == 1 && std::abs(mass - ions[0].second) < 3) continue;  // another ion, not a neighbour
-    ws::Click(w, x0 + static_cast<int>((mass - range[0]) / perPixel + 0.5), y);
+    ws::Click(w, x0 + static_cast<int>((mass - range[0]) / perPixel), y);
     ws::PumpUntilIdle();
     std::printf("  clicked m/z %.1f: formula %s\n", mass, ws::GetField(dlg->m_hWnd, IDC_CSI_FORMULA).c_str());
     ++clicked;
