@@ -224,4 +224,46 @@ TEST_F(DataFileOpenTest, ShowPlotSettingSurvivesAndTheLastFileStartsTheNextCall)
   (void)name;
 }
 
+TEST_F(DataFileOpenTest, TitlesAndBottomLinesFollowTheKindAsked) {
+  struct Case {
+    int16_t centroid, profile, sds;
+    const char* title;
+    const char* bottom;  // null: the line is hidden
+  } cases[] = {{0, 0, 0, "Select MS Data File", nullptr},
+               {1, 0, 0, "Select Centroid MS Data File", "SELECT CENTROID FILE ONLY"},
+               {0, 1, 0, "Select Profile MS Data File", "SELECT PROFILE FILE ONLY"},
+               {1, 1, 0, "Select MS Data File", nullptr},
+               {0, 0, 1, "Select SDS MS Data File", "SELECT SDS FILE ONLY"}};
+  for (const Case& c : cases) {
+    char path[260] = "";
+    std::string title, bottom;
+    int width = -1;
+    bool plotType = true;
+    ws::OnNextDialog([&](HWND d) {
+      ws::PumpUntilIdle();
+      title = ws::Text(d);
+      HWND line = GetDlgItem(Hook(d), IDC_SDF_BOTTOM_LINE);
+      bottom = ws::Text(line);
+      RECT r{};
+      GetWindowRect(line, &r);
+      width = r.right - r.left;
+      TypeName(d, "mixa.xms");
+      plotType = IsWindowEnabled(GetDlgItem(Hook(d), IDC_SDF_PLOT_TYPE));
+      ws::PressButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(Dlg_SelectDataFile(nullptr, path, "C:\\Runs", c.centroid, c.profile, 0, c.sds), 0);
+    EXPECT_EQ(title, c.title);
+    if (c.bottom) {
+      EXPECT_EQ(bottom, c.bottom);
+      EXPECT_GT(width, 0);
+    } else {
+      EXPECT_EQ(width, 0) << c.title;
+    }
+    // The SDS dialog never offers the plot type.
+    if (c.sds) {
+      EXPECT_FALSE(plotType);
+    }
+  }
+}
+
 }  // namespace
