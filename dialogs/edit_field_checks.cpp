@@ -193,8 +193,10 @@ KELT_API int32_t HandleKillEditCASNo(CWnd* dialog, uint16_t controlId, const cha
   if (!field || !value) return 0;
   const std::string text = FieldText(field, kShortRoom);
   if (text.empty()) {
+    // An emptied field means "no number"; only a real change is reported.
+    const int32_t changed = *value != 0 ? 1 : 0;
     *value = 0;
-    return 1;
+    return changed;
   }
   int32_t changed = 0;
   long long v = 0;

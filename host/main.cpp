@@ -31,6 +31,7 @@ int SampleReportDemo();     // sample_report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
 int ReportViewerDemo();     // report_viewer_demo.cpp
 int QuantitationDemo();     // quantitation_demo.cpp
+int DialogsDemo();          // dialogs_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -209,8 +210,9 @@ int Demo() {
   int quantitation = QuantitationDemo();
   // The report maker's sample report of the run just quantitated.
   if (!quantitation) quantitation = SampleReportDemo();
+  const int dialogs = DialogsDemo();
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
-         : viewer ? viewer : quantitation;
+         : viewer ? viewer : quantitation ? quantitation : dialogs;
 }
 
 // Exit code of a command line the host cannot take.

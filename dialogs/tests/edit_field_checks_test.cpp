@@ -131,6 +131,9 @@ TEST_F(EditFieldChecksTest, CasNumbersAndChangeChecks) {
   EXPECT_EQ(HandleKillEditCASNo(&wnd, kField, "CAS Number", 0, 999999999, &cas), 1);
   EXPECT_EQ(cas, 0);
   EXPECT_EQ(Shown(), "");
+  // Emptied again: 0 was stored already, so nothing changed.
+  EXPECT_EQ(HandleKillEditCASNo(&wnd, kField, "CAS Number", 0, 999999999, &cas), 0);
+  EXPECT_EQ(cas, 0);
 
   struct Case {
     const char* typed;

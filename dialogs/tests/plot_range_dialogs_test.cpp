@@ -10,7 +10,14 @@
 
 namespace {
 
-using RangeDialogsTest = KeltRootTest;
+// Each test reads the message boxes of its own dialogs only.
+class RangeDialogsTest : public KeltRootTest {
+ protected:
+  void SetUp() override {
+    KeltRootTest::SetUp();
+    win::script::ResetLogs();
+  }
+};
 
 SVW_OVERLAY DualOverlay() {
   SVW_OVERLAY o{};

@@ -23,3 +23,12 @@ struct HelpRequest {
 };
 __attribute__((visibility("default"))) HelpRequest LastHelpRequest();
 }  // namespace orvik
+
+// The folder of a file just chosen becomes the default folder of its kind
+// ("run", "mth" ...), kept in the workstation ini; path is not changed.
+ORVIK_API void SetDefaultFolderForType(const char* path, const char* type);
+// The default folder of a kind (with its closing "\"), empty when none;
+// buffer holds 260 bytes.
+ORVIK_API BOOL GetDefaultFolderForType(const char* type, char* buffer);
+// A common dialog made a child window: counted for hosts that watch it.
+ORVIK_API void DialogChildCreated(HWND dialog);

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "orvik32/orvik32_dialogs.h"
 #include "store_fixture.h"
 
 namespace {
@@ -33,4 +34,17 @@ TEST_F(WorkstationTest, FileExistsOnlyForFiles) {
   EXPECT_FALSE(IsFileReadOnly(Path("missing").c_str()));
 }
 
+}  // namespace
+
+namespace {
+TEST_F(WorkstationTest, DefaultFoldersPerKindLeaveThePathAlone) {
+  char path[] = "C:\\Data\\Runs\\a.xms";
+  SetDefaultFolderForType(path, "run");
+  EXPECT_STREQ(path, "C:\\Data\\Runs\\a.xms");
+  char folder[260];
+  ASSERT_TRUE(GetDefaultFolderForType("run", folder));
+  EXPECT_STREQ(folder, "C:\\Data\\Runs\\");
+  EXPECT_FALSE(GetDefaultFolderForType("mth", folder));
+  EXPECT_STREQ(folder, "");
+}
 }  // namespace
