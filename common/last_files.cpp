@@ -45,7 +45,9 @@ void AddToList(PathList& list, const char* path) {
     for (int i = 0; i < kListLength && count < kListLength; ++i) {
       if (list[i][0] && lstrcmpiA(list[i], path) != 0 && FileExists(list[i])) CopyField(fresh[count++], list[i]);
     }
-    for (int i = 0; i < kListLength; ++i) CopyField(list[i], fresh[i]);
+    // Whole fields: a shorter path leaves none of a longer one's tail
+    // behind its end, to be stored with the record.
+    std::memcpy(list, fresh, sizeof fresh);
   } catch (...) {
   }
 }

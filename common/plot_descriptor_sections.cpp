@@ -124,7 +124,9 @@ BOOL WriteArray(const char* path, const STRUCT_PD_ARRAY* array, const char* name
   // The section commits only when it closes; a failed commit leaves the old one.
   const bool committed = CloseSection(s) != FALSE;
   if (!whole) {
-    DeleteSection(path, name);
+    // Only a short section that was committed anyway goes; an uncommitted
+    // one left the old section, which stays.
+    if (committed) DeleteSection(path, name);
     return FALSE;
   }
   if (!committed) return FALSE;

@@ -136,4 +136,35 @@ std::string WhyRefused(const std::string& path) {
   return "not a data file";
 }
 
+std::string WhyNoDataFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || IsFolder(attributes)) return WhyRefused(path);
+  uint16_t format = 0;
+  const int32_t type = GetSectionFileType(path.c_str(), &format);
+  if (type >= 0 && type != SECTION_FILE_TYPE_METHOD && type != SECTION_FILE_TYPE_REPORTS &&
+      (SectionExists(path.c_str(), "MSData") || SectionExists(path.c_str(), "Detector")))
+    return {};
+  if (type < 0)
+    if (STRUCT_WORK_FILE* wf = MakeWorkFileStruct(path.c_str(), 0)) {
+      FreeWorkFileStruct(wf);
+      return {};
+    }
+  return WhyRefused(path);
+}
+
+std::string WhyNotMethod(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const std::string folder = FolderOf(path);
+    return IsFolder(GetFileAttributesA(folder.c_str())) ? "no such file" : "the folder " + folder + " does not exist";
+  }
+  if (IsFolder(attributes)) return "it is a folder";
+  uint16_t format = 0;
+  const int32_t type = GetSectionFileType(path.c_str(), &format);
+  if (type == SECTION_FILE_TYPE_METHOD) return {};
+  if (type == SECTION_FILE_TYPE_REPORTS) return "not a method (a reports file)";
+  if (type >= 0) return WhyNoDataFile(path).empty() ? "not a method (a data file)" : "not a method";
+  return "not a method";
+}
+
 }  // namespace host

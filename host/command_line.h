@@ -22,5 +22,11 @@ std::string WhyNotWritten(const std::string& path);
 // Why a data file was refused for display: missing, a folder, unreadable,
 // not a data file, damaged.
 std::string WhyRefused(const std::string& path);
+// Why a file is no data file for quantitation and its results; empty for a
+// sectioned file holding MS or detector data and for a raw MS file (whose
+// fitness the engine judges).
+std::string WhyNoDataFile(const std::string& path);
+// Why a file is no quantitation method; empty when it is one.
+std::string WhyNotMethod(const std::string& path);
 
 }  // namespace host

@@ -223,6 +223,12 @@ int Refuse(const std::string& text) {
   return kBadInput;
 }
 
+// A file the command cannot take, with the reason.
+int Refused(const std::string& path, const std::string& why) {
+  std::fprintf(stderr, "kelt_host: %s refused: %s\n", path.c_str(), why.c_str());
+  return 1;
+}
+
 bool KnownKind(const std::string& kind) {
   for (const char* k : {"profile", "live", "raw", "detector", "tagged", "processed", "method"})
     if (kind == k) return true;
@@ -343,11 +349,19 @@ int main(int argc, char** argv) {
     if (argc != 4) return Usage();
     for (int i = 2; i < 4; ++i)
       if (!host::UsablePath(argv[i], &why)) return Refuse(std::string("cannot use \"") + argv[i] + "\": " + why);
+    // What is wrong with either file is said before the engine is asked.
+    why = host::WhyNoDataFile(argv[2]);
+    if (!why.empty()) return Refused(argv[2], why);
+    why = host::WhyNotMethod(argv[3]);
+    if (!why.empty()) return Refused(argv[3], why);
     return QuantitateFiles(argv[2], argv[3]);
   }
   if (command == "results") {
     if (argc != 3) return Usage();
     if (!host::UsablePath(argv[2], &why)) return Refuse(std::string("cannot use \"") + argv[2] + "\": " + why);
+    // A data file without results says so; anything else is no data file.
+    why = host::WhyNoDataFile(argv[2]);
+    if (!why.empty()) return Refused(argv[2], why);
     return ShowResults(argv[2]);
   }
   if (command == "overlay-control" && argc > 2) {

@@ -7,6 +7,7 @@
 
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
+#include "orvik32/orvik32_batches.h"
 #include "quant/compound_method.h"
 #include "win/win_kernel.h"
 
@@ -163,10 +164,17 @@ BOOL MORVEX_CopyDHMethod(const char* destination, const char* source, uint16_t i
   HDHTABLE g = OpenGlobalTable(source, id, address, "1");
   if (!g) return FALSE;
   FreeDHRecordSet(g);
-  if (!MORVEX_CopyDHGlobalMethod(destination, source, id, address)) return FALSE;
-  if (!MORVEX_CopyDHCmpdTableMethod(destination, source, id, address)) return FALSE;
-  CopyBuilt(destination, source, "MSReportFormat2", id, address, "1", false);
-  return TRUE;
+  // The copy lands in one commit: an interrupted copy leaves the earlier
+  // method whole rather than its global part new and its compounds old.
+  const bool batch = BeginSectionBatch(destination) != FALSE;
+  bool ok = MORVEX_CopyDHGlobalMethod(destination, source, id, address) &&
+            MORVEX_CopyDHCmpdTableMethod(destination, source, id, address);
+  if (ok) CopyBuilt(destination, source, "MSReportFormat2", id, address, "1", false);
+  if (batch) {
+    if (ok) ok = CommitSectionBatch(destination) != FALSE;
+    else AbortSectionBatch(destination);
+  }
+  return ok ? TRUE : FALSE;
 }
 
 BOOL MORVEX_HasCaliDataChanged(const char* first, const char* second, int32_t index, uint16_t id, uint16_t address,

@@ -82,6 +82,8 @@ int MSR_SelectNewFile(char* path) {
 }
 
 int32_t MSR_GetPageCount(const char* path) {
+  // A sectioned file of another type is no reports file, whatever it holds.
+  if (!path || !IsSectionFileOfType(path, MSR_FILE_TYPE)) return -1;
   CRptsFileHandler h(path, nullptr);
   return h.GetCountOfPages();
 }

@@ -13,6 +13,10 @@
 
 namespace {
 
+// The largest text grid made for a page: far beyond a real page (300
+// columns by 1,000 lines take 0.6 MB).
+constexpr size_t kMaxGridBytes = size_t(16) << 20;
+
 HGLOBAL ZeroBlock(size_t bytes) {
   HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
   if (!h) return nullptr;
@@ -85,7 +89,12 @@ HGLOBAL CutTextRectangle(const char* text, int32_t length, int16_t firstColumn, 
   if (!text || length < 0 || firstColumn < 0 || columnCount < 0 || totalColumns < 0 || firstLine < 0 ||
       lineCount < 0)
     return nullptr;
-  const size_t bytes = (size_t(columnCount) + 2) * size_t(lineCount) + 10;
+  // The grid's size; but a grid far beyond a page is cut to what the text
+  // can fill (every character copied comes from the text, every line adds
+  // its CR LF), so a page record claiming a huge grid costs no huge block.
+  const size_t grid = (size_t(columnCount) + 2) * size_t(lineCount);
+  const size_t fill = size_t(length) + 2 * size_t(lineCount);
+  const size_t bytes = (grid > kMaxGridBytes && fill < grid ? fill : grid) + 10;
   HGLOBAL block = ZeroBlock(bytes);
   if (!block) return nullptr;
   char* out = static_cast<char*>(GlobalLock(block));
@@ -147,6 +156,9 @@ HGLOBAL MetafileTextToGrid(const void* bits, uint32_t size, int16_t firstColumn,
     return nullptr;
   const size_t rowBytes = 2 * size_t(columnCount) + 2;
   const size_t bytes = rowBytes * size_t(lineCount) + 1;
+  // The grid is blank-filled whole, so it cannot shrink to the page's text;
+  // a selection beyond any real page is refused instead of costing gigabytes.
+  if (bytes > kMaxGridBytes) return nullptr;
   HGLOBAL block = ZeroBlock(bytes);
   if (!block) return nullptr;
   char* grid = static_cast<char*>(GlobalLock(block));

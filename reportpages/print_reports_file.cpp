@@ -167,7 +167,8 @@ bool PrintMetafilePage(Job& j, const RptsPageRecord& r, const void* bits, uint32
   SetWindowExtEx(dc, lw, lh, nullptr);
   HENHMETAFILE emf = SetEnhMetaFileBits(size, static_cast<const BYTE*>(bits));
   if (!emf) return false;
-  int mode = r.colorMode;
+  // The page's own record, read here, is not normalised as the slot range is.
+  int mode = r.colorMode > 4 ? 2 : r.colorMode;
   if (mode != 4 && (!j.colourCapable || !j.prefs->spooler.colorPrinting)) mode = 0;
   // A page without a grid takes the font of a 60-line page.
   const int lines = r.lines ? r.lines : 60;

@@ -147,10 +147,12 @@ int CRptsFileHandler::OpenFile(const char* path) {
     return 0;
   }
   std::memcpy(m_Header, &head, sizeof head);
-  // Every page must have a slot, or the page-to-slot walk runs dry.
+  // Every page has its slot and every slot marked as a page is counted:
+  // with fewer pages counted than marked, the page-to-slot walk would hand
+  // out another page's content for a page added later.
   int32_t pages = 0;
   for (int32_t i = 0; i < head.usedSlots; ++i) pages += m_Status[i] == MSR_SLOT_PAGE;
-  if (pages < head.pageCount) {
+  if (pages != head.pageCount) {
     Close();
     return 0;
   }
@@ -375,7 +377,17 @@ int CRptsFileHandler::ReplacePage(int32_t index, const void* content, uint32_t s
   const int32_t slot = SlotOfPage(index);
   if (!slot) return 0;
   PageSectionName(slot, m_PageSection, sizeof m_PageSection);
-  return WriteWhole(m_FileName, m_PageSection, content, size) ? 1 : 0;
+  // The store may empty a section as soon as it is created, so the new
+  // content is committed only once it is whole: a failed write keeps the
+  // old page.
+  WriteBatch batch(m_FileName);
+  if (batch.batched()) return WriteWhole(m_FileName, m_PageSection, content, size) && batch.Commit() ? 1 : 0;
+  // Inside a batch of this thread's own: a scratch section first.
+  const std::string scratch = std::string(m_PageSection) + "~new";
+  const bool ok = WriteWhole(m_FileName, scratch.c_str(), content, size) &&
+                  CopySection(m_FileName, scratch.c_str(), m_FileName, m_PageSection);
+  DeleteSection(m_FileName, scratch.c_str());
+  return ok ? 1 : 0;
 }
 
 int CRptsFileHandler::DeletePage(int32_t index) {

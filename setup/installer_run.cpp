@@ -195,7 +195,12 @@ int Run(HINSTANCE instance, const std::string& programPath, const std::string& c
     const char c = tokens[i][1];
     if (c == 'a') r.automatic = 1;
     else if (c == 'c') build = true;
-    else if (c == 'f' && i + 1 < tokens.size()) {
+    else if (c == 'f') {
+      // The script's name forgotten: no silent run of the default script.
+      if (i + 1 >= tokens.size()) {
+        Message("No setup file named after " + tokens[i], "ERROR", MB_OK | MB_ICONERROR);
+        return 1;
+      }
       const std::string& name = tokens[++i];
       r.scriptPath = name.find(':') != std::string::npos ? name : r.sourceFolder + "\\" + name;
     }

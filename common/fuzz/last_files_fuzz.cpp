@@ -1,84 +1,102 @@
-// libFuzzer target over "tolview4.ini", the stored last-used files: the
-// input is the whole ini text. Whatever it holds, the record read from it
-// keeps every path terminated, names only existing files, packs its lists,
-// and writes back to a block that reads again to the same record.
+// libFuzzer target over the last-used-files list: the input is the stored
+// record (padded or cut to its size, stored whole with a sound checksum), or,
+// when its first byte is '[', the ini text itself. The record is read, a file
+// added to each list, written and read again. Every path handed out ends
+// within its field and names a file that exists; each list is packed; what
+// was written reads back the same.
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "common/last_files.h"
 #include "common/library_state.h"
 #include "orvik32/orvik32.h"
 #include "testing/fuzz_support.h"
-#include "win/win_paths.h"
+#include "win/win_kernel.h"
 #include "win/win_profile.h"
 
 namespace {
 
-const char* const kFiles[] = {"C:\\FUZZ\\a.rpt", "C:\\FUZZ\\b.msp", "C:\\FUZZ\\c.xms", "C:\\FUZZ\\d.csv"};
+const char* const kFiles[] = {"C:\\FUZZ\\a.msr", "C:\\FUZZ\\b.msp", "C:\\FUZZ\\c.msl", "C:\\FUZZ\\d.lib"};
 
-void MakeFiles() {
-  const std::filesystem::path ini(win::paths::ToHost(kelt::lib::LastFilesIniPath()));
-  std::filesystem::create_directories(ini.parent_path());
-  for (const char* f : kFiles) fuzz::WriteBytes(win::paths::ToHost(f), reinterpret_cast<const uint8_t*>("x"), 1);
+void CheckList(const char (*list)[260]) {
+  bool ended = false;
+  for (int i = 0; i < 8; ++i) {
+    fuzz::Check(std::memchr(list[i], 0, 260) != nullptr, "a path runs past its field");
+    if (!list[i][0]) {
+      ended = true;
+      continue;
+    }
+    fuzz::Check(!ended, "a list with a gap");
+    fuzz::Check(FileExists(list[i]) != 0, "a vanished file kept");
+  }
 }
 
-void CheckPath(const char* field, bool* seenEmpty, bool inList) {
-  fuzz::Check(std::memchr(field, 0, 260) != nullptr, "an unterminated path");
-  if (!field[0]) {
-    if (seenEmpty) *seenEmpty = true;
-    return;
+void CheckRecord(const STRUCT_LAST_FILES& f) {
+  CheckList(f.reportsFiles);
+  CheckList(f.mspFiles);
+  CheckList(f.mslFiles);
+  CheckList(f.libraryFiles);
+  for (const char* single : {f.textFile, f.methodFile, f.dataFile, f.dataFile2, f.csvFile, f.prnFile, f.txtFile,
+                             f.bmpFile, f.wmfFile}) {
+    fuzz::Check(std::memchr(single, 0, 260) != nullptr, "a path runs past its field");
+    fuzz::Check(!single[0] || FileExists(single), "a vanished file kept");
   }
-  fuzz::Check(FileExists(field) != 0, "a path of a missing file");
-  if (inList) fuzz::Check(!*seenEmpty, "a list with a gap");
-}
-
-void CheckRecord(const STRUCT_LAST_FILES& r) {
-  const char(*lists[])[260] = {r.reportsFiles, r.mspFiles, r.mslFiles, r.libraryFiles};
-  for (auto list : lists) {
-    bool empty = false;
-    for (int i = 0; i < 8; ++i) CheckPath(list[i], &empty, true);
-  }
-  for (const char* p : {r.textFile, r.methodFile, r.dataFile, r.dataFile2, r.csvFile, r.prnFile, r.txtFile,
-                        r.bmpFile, r.wmfFile})
-    CheckPath(p, nullptr, false);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::UseOwnRoot();
-  MakeFiles();
-  const std::string ini = win::paths::ToHost(kelt::lib::LastFilesIniPath());
-  fuzz::WriteBytes(ini, data, size);
+  static const bool made = [] {
+    for (const char* f : kFiles) fuzz::WriteBytes(win::paths::ToHost(f), reinterpret_cast<const uint8_t*>("x"), 1);
+    return true;
+  }();
+  (void)made;
+  const char* ini = kelt::lib::LastFilesIniPath();
+  if (size > 0 && data[0] == '[') {
+    const std::string name = ini;
+    const std::string path =
+        name.find_first_of("\\/:") == std::string::npos ? win::paths::SettingsFolder() + "\\" + name : name;
+    fuzz::WriteBytes(win::paths::ToHost(path), data, size);
+  } else {
+    STRUCT_LAST_FILES stored{};
+    std::memcpy(&stored, data, size < sizeof stored ? size : sizeof stored);
+    if (!WritePrivateProfileStructA("TolLastFiles", "Params", &stored, sizeof stored, ini)) return 0;
+  }
   KELT_ReadLastFiles();
-  const STRUCT_LAST_FILES first = *KELT_GetKeltLastFiles();
-  CheckRecord(first);
+  CheckRecord(*KELT_GetKeltLastFiles());
+  KELT_AddLastFile(kFiles[0]);
+  KELT_AddLastMSPFile(kFiles[1]);
+  KELT_AddLastMSLFile(kFiles[2]);
+  KELT_AddLastLibraryFile(kFiles[3]);
+  CheckRecord(*KELT_GetKeltLastFiles());
+  const STRUCT_LAST_FILES written = *KELT_GetKeltLastFiles();
+  fuzz::Check(std::strcmp(written.reportsFiles[0], kFiles[0]) == 0, "an added file is not first");
   KELT_WriteLastFiles();
   KELT_ReadLastFiles();
-  fuzz::Check(std::memcmp(&first, KELT_GetKeltLastFiles(), sizeof first) == 0, "a written record reads back otherwise");
+  const auto* a = reinterpret_cast<const uint8_t*>(&written);
+  const auto* b = reinterpret_cast<const uint8_t*>(KELT_GetKeltLastFiles());
+  for (size_t i = 0; i < sizeof written; ++i)
+    if (a[i] != b[i]) {
+      std::fprintf(stderr, "first difference at byte %zu (field %zu)\n", i, i / 260);
+      break;
+    }
+  fuzz::Check(std::memcmp(&written, KELT_GetKeltLastFiles(), sizeof written) == 0, "the list reads back otherwise");
   return 0;
 }
 
-// Seeds: a record as the library writes it, with a vanished entry.
 extern "C" int KeltFuzzSeeds(const char* folder) {
-  fuzz::UseOwnRoot();
-  MakeFiles();
-  auto* r = new STRUCT_LAST_FILES{};
-  std::strcpy(r->reportsFiles[0], kFiles[0]);
-  std::strcpy(r->reportsFiles[1], "C:\\FUZZ\\gone.rpt");
-  std::strcpy(r->reportsFiles[2], kFiles[0]);
-  std::strcpy(r->mspFiles[0], kFiles[1]);
-  std::strcpy(r->dataFile, kFiles[2]);
-  std::strcpy(r->csvFile, kFiles[3]);
-  const char* ini = kelt::lib::LastFilesIniPath();
-  WritePrivateProfileStructA("TolLastFiles", "Params", r, sizeof *r, ini);
-  delete r;
-  const std::string bytes = fuzz::ReadBytes(win::paths::ToHost(ini));
-  fuzz::WriteBytes(std::string(folder) + "/stored-record", reinterpret_cast<const uint8_t*>(bytes.data()),
-                   bytes.size());
-  const std::string cut = bytes.substr(0, bytes.size() / 2);
-  fuzz::WriteBytes(std::string(folder) + "/cut-record", reinterpret_cast<const uint8_t*>(cut.data()), cut.size());
+  STRUCT_LAST_FILES f{};
+  std::strcpy(f.reportsFiles[0], "C:\\FUZZ\\a.msr");
+  std::strcpy(f.reportsFiles[1], "C:\\FUZZ\\gone.msr");
+  std::strcpy(f.reportsFiles[2], "c:\\fuzz\\A.MSR");
+  std::strcpy(f.mspFiles[0], "C:\\FUZZ\\b.msp");
+  std::memset(f.mslFiles[0], 'q', 260);  // no terminator
+  std::strcpy(f.dataFile, "C:\\FUZZ\\d.lib");
+  fuzz::WriteBytes(std::string(folder) + "/record", reinterpret_cast<const uint8_t*>(&f), sizeof f);
+  const std::string text = "[TolLastFiles]\r\nParams=0011AA\r\n";
+  fuzz::WriteBytes(std::string(folder) + "/text", reinterpret_cast<const uint8_t*>(text.data()), text.size());
   return 0;
 }

@@ -80,6 +80,21 @@ TEST_F(LastFilesTest, AddingMovesAPathToTheTop) {
   EXPECT_EQ(std::string(f->mspFiles[4]), paths[4]);
   EXPECT_EQ(std::string(f->mspFiles[7]), paths[7]);
 
+  // An entry that moves up or drops out leaves nothing of itself past the
+  // end of a shorter path, in the record as stored.
+  const std::string longer = File("a-much-longer-name-than-the-others.msp");
+  KELT_AddLastMSPFile(longer.c_str());
+  KELT_AddLastMSPFile(upper.c_str());
+  EXPECT_EQ(std::string(f->mspFiles[0]), upper);
+  EXPECT_EQ(std::string(f->mspFiles[1]), longer);
+  for (int i = 0; i < 8; ++i) {
+    const size_t end = std::strlen(f->mspFiles[i]);
+    EXPECT_EQ(std::string(f->mspFiles[i] + end, 260 - end), std::string(260 - end, '\0')) << i;
+  }
+  // The list as it was, the longer name dropped out again.
+  for (int i : {7, 6, 5, 4, 2, 1, 0}) KELT_AddLastMSPFile(paths[i].c_str());
+  KELT_AddLastMSPFile(upper.c_str());
+
   // A full list drops its oldest entry.
   KELT_AddLastMSPFile(paths[8].c_str());
   EXPECT_EQ(std::string(f->mspFiles[0]), paths[8]);

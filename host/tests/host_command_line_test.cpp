@@ -165,7 +165,35 @@ TEST_F(HostCommandLineTest, RefusedAndUnwrittenFilesSayWhy) {
     const Outcome r = RunHost({"overlay-control", c.path});
     EXPECT_EQ(r.code, 1) << c.path;
     EXPECT_EQ(r.err, std::string("kelt_host: ") + c.path + " refused: " + c.why + "\n");
+    // A file whose data reads as data goes to the engine, which says why.
+    if (std::string(c.path).find("garbage") != std::string::npos) continue;
+    // Results and quantitation say the same of a file that is no data file.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"results", c.path}, {"quantitate", c.path, "C:\\Workstation\\method.mth"}}) {
+      const Outcome q = RunHost(args);
+      EXPECT_EQ(q.code, 1) << args[0] << " " << c.path;
+      EXPECT_EQ(q.err, std::string("kelt_host: ") + c.path + " refused: " + c.why + "\n") << args[0];
+    }
   }
+  // Quantitation names a method that is missing or no method.
+  struct {
+    const char* method;
+    const char* why;
+  } methods[] = {
+      {"C:\\Workstation\\missing.mth", "no such file"},
+      {"C:\\Workstation\\Folder.kms", "it is a folder"},
+      {"C:\\Workstation\\notes.txt", "not a method"},
+      {"C:\\Workstation\\run.kms", "not a method (a data file)"},
+  };
+  for (const auto& m : methods) {
+    const Outcome q = RunHost({"quantitate", "C:\\Workstation\\run.kms", m.method});
+    EXPECT_EQ(q.code, 1) << m.method;
+    EXPECT_EQ(q.err, std::string("kelt_host: ") + m.method + " refused: " + m.why + "\n");
+  }
+  // A data file without results is no error.
+  const Outcome none = RunHost({"results", "C:\\Workstation\\run.kms"});
+  EXPECT_EQ(none.code, 0) << none.err;
+  EXPECT_NE(none.out.find("no results"), std::string::npos) << none.out;
   // The good file beside them is shown.
   const Outcome good = RunHost({"overlay-control", "C:\\Workstation\\run.kms"});
   EXPECT_EQ(good.code, 0) << good.err;

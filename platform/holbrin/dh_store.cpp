@@ -170,6 +170,19 @@ void* CreateTable(const char* path, const std::string& section, uint32_t recordS
   return Register(t);
 }
 
+bool ReplaceTable(const char* path, const std::string& section, uint32_t recordSize, const void* records,
+                  uint32_t count) {
+  if (!path || !*path || section.empty() || recordSize == 0 || (count && !records)) return false;
+  if (uint64_t(count) * recordSize > kMaxSection) return false;
+  Table t;
+  t.path = path;
+  t.section = section;
+  t.recordSize = recordSize;
+  const auto* p = static_cast<const uint8_t*>(records);
+  t.records.assign(p, p + size_t(count) * recordSize);
+  return t.Save();
+}
+
 bool ReadRecords(void* handle, int32_t index, int32_t count, void* out) {
   Table* t = Lookup(handle);
   if (!t || !out || index < 0 || count < 1) return false;

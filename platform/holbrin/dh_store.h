@@ -38,6 +38,11 @@ void Release(void* handle);
 // Opening by name; 0 when missing, damaged or of another record size.
 void* OpenTable(const char* path, const std::string& section, uint32_t recordSize, bool forUpdate);
 void* CreateTable(const char* path, const std::string& section, uint32_t recordSize);
+// Replaces a table with count records in one commit: a reader, a failure or
+// a killed process sees the old table or the new one, never an empty one
+// between them.
+bool ReplaceTable(const char* path, const std::string& section, uint32_t recordSize, const void* records,
+                  uint32_t count);
 // Reads record index..index+count-1 into out; false when out of range.
 bool ReadRecords(void* handle, int32_t index, int32_t count, void* out);
 bool WriteRecords(void* handle, int32_t index, int32_t count, const void* in);

@@ -28,14 +28,10 @@ HDHTABLE CreateBuilt(const char* base, const char* path, uint16_t id, uint16_t a
   return name.empty() ? nullptr : CreateTable(path, name, size);
 }
 
-// Writes a one-record table in place of whatever was there.
+// Writes a one-record table in place of whatever was there, in one commit.
 BOOL WriteSingle(const char* path, const std::string& name, const void* record, uint32_t size) {
   if (name.empty() || !record) return FALSE;
-  HDHTABLE t = CreateTable(path, name, size);
-  if (!t) return FALSE;
-  BOOL ok = holbrin::WriteRecords(t, 0, 1, record);
-  holbrin::Release(t);
-  return ok;
+  return holbrin::ReplaceTable(path, name, size, record, 1) ? TRUE : FALSE;
 }
 
 BOOL ReadSingle(const char* path, const std::string& name, void* record, uint32_t size) {
@@ -53,6 +49,12 @@ BOOL ReadSingle(const char* path, const std::string& name, void* record, uint32_
 
 HOLBRIN_API HDHTABLE CreateDHTable(const char* path, const char* sectionName, uint32_t recordSize) {
   return sectionName ? CreateTable(path, sectionName, recordSize) : nullptr;
+}
+
+HOLBRIN_API BOOL ReplaceDHTable(const char* path, const char* sectionName, uint32_t recordSize,
+                                const void* records, int32_t count) {
+  if (!sectionName || count < 0) return FALSE;
+  return holbrin::ReplaceTable(path, sectionName, recordSize, records, uint32_t(count)) ? TRUE : FALSE;
 }
 
 HOLBRIN_API HDHTABLE OpenDHTableSection(const char* path, const char* sectionName,
@@ -309,8 +311,13 @@ HOLBRIN_API BOOL GetDataScaleFactor(const char* path, uint16_t module, float* fa
 HOLBRIN_API BOOL SetDataScaleFactor(const char* path, uint16_t module, float factor) {
   if (!(factor > 0.0f) || factor > 1e30f) return FALSE;
   HDHTABLE t = OpenTable(path, kScaleFactors, sizeof(DH_SCALE_FACTOR), true);
-  if (!t) t = CreateTable(path, kScaleFactors, sizeof(DH_SCALE_FACTOR));
-  if (!t) return FALSE;
+  if (!t) {
+    // The first factor makes the table, in one commit.
+    DH_SCALE_FACTOR row{};
+    row.module = module;
+    row.factor = factor;
+    return holbrin::ReplaceTable(path, kScaleFactors, sizeof row, &row, 1) ? TRUE : FALSE;
+  }
   DH_SCALE_FACTOR row;
   int32_t i = 0;
   while (holbrin::ReadRecords(t, i, 1, &row) && row.module != module) ++i;

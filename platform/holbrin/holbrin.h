@@ -41,6 +41,11 @@ HOLBRIN_API char* ListSectionNames(const char* path, const char* stem);
 // ---- Generic fixed-record tables ----------------------------------------------
 // Creates (replacing) an empty table of recordSize-byte records.
 HOLBRIN_API HDHTABLE CreateDHTable(const char* path, const char* sectionName, uint32_t recordSize);
+// Replaces a table with count records in one commit (a create followed by
+// appends commits each step, and an interruption between them would leave
+// the table empty or short).
+HOLBRIN_API BOOL ReplaceDHTable(const char* path, const char* sectionName, uint32_t recordSize,
+                                const void* records, int32_t count);
 // Opens an existing table whose records are recordSize bytes; forUpdate
 // allows PutDHRecord and AppendDHRecord.
 HOLBRIN_API HDHTABLE OpenDHTableSection(const char* path, const char* sectionName,

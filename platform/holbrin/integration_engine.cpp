@@ -11,6 +11,7 @@
 #include "dh_store.h"
 #include "holbrin/dh_engine.h"
 #include "holbrin/peak_detection.h"
+#include "orvik32/orvik32_batches.h"
 #include "quorna/quorna.h"
 #include "win/win_crt.h"
 
@@ -542,6 +543,9 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
   row.status = integrated ? 1 : 0;
 
   bool ok = PrepareDHFile(workingPath);
+  // The engine's sections land together: an interruption leaves the
+  // earlier integration whole, never new events beside old peaks.
+  const bool batch = ok && BeginSectionBatch(workingPath) != FALSE;
   const std::vector<std::vector<uint8_t>> parts = {Encode(t.results), Encode(std::vector<DH_RESULT_HEADER>{header}),
                                                    Encode(t.points), Encode(t.boundaries),
                                                    Encode(std::vector<float>{scale}),
@@ -551,6 +555,10 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
   ok = ok && Store(workingPath, "Baselines", id, address, tag, t.baselines);
   ok = ok && Store(workingPath, "Peaks", id, address, tag, t.peaks);
   ok = ok && Store(workingPath, "ErrorLog", id, address, tag, std::vector<STRUCT_DH_ERROR_LOG>{log});
+  if (batch) {
+    if (ok) ok = CommitSectionBatch(workingPath) != FALSE;
+    else AbortSectionBatch(workingPath);
+  }
   return ok && integrated > 0 ? 1 : 0;
 }
 

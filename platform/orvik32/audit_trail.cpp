@@ -7,6 +7,7 @@
 
 #include "win/win_crt.h"
 #include "orvik32.h"
+#include "orvik32_batches.h"
 #include "win/win_kernel.h"
 #include "win/win_profile.h"
 
@@ -158,8 +159,15 @@ int32_t AddAuditTrailEntry(const char* path, const char* text) {
       listed += "    Section changed: " + name + "\r\n";
     }
     trail += listed;
-    if (!WriteWhole(path, AUDIT_TRAIL_SECTION, trail)) return AUDIT_ERR_WRITE;
+    // The entry and the clearing of the notes it lists land together, or
+    // an interruption between them would list the notes again next time.
+    const bool batch = noted && BeginSectionBatch(path);
+    if (!WriteWhole(path, AUDIT_TRAIL_SECTION, trail)) {
+      if (batch) AbortSectionBatch(path);
+      return AUDIT_ERR_WRITE;
+    }
     if (noted) DeleteSection(path, AUDIT_NOTES_SECTION);
+    if (batch && !CommitSectionBatch(path)) return AUDIT_ERR_WRITE;
     return AUDIT_OK;
   } catch (...) {
     return AUDIT_ERR_WRITE;

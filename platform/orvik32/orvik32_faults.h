@@ -10,6 +10,12 @@
 
 ORVIK_API void FailSectionWrites(int32_t commits, int32_t failures);
 
+// The next `count` WriteSection calls write nothing and return 0, while the
+// handle still replaces the section when it closes: the store's contract
+// lets CreateSection empty a section at once, and this is how a caller that
+// relies on anything more shows up in a test. 0 lifts it.
+ORVIK_API void FailSectionDataWrites(int32_t count);
+
 // Sections larger than this many bytes are stored in parts of this size
 // (0: the usual 256 MiB), so tests can reach the parted path with small
 // sections.

@@ -213,6 +213,8 @@ bool ValidSectionName(const char* name);
 int32_t CurrentTime();
 // False once an injected write failure is due (orvik32_faults.h).
 bool WriteAllowed();
+// True when an injected data-write failure is due (orvik32_faults.h).
+bool DataWriteFails();
 
 // RAII transaction on a connection; rolls back unless committed.
 class Transaction {

@@ -17,13 +17,8 @@ std::string Built(const char* base, uint16_t id, uint16_t address) {
 BOOL WriteAll(const char* path, const std::string& name, const void* items, int32_t count,
               uint32_t size) {
   if (name.empty() || count < 0 || (count > 0 && !items)) return FALSE;
-  HDHTABLE t = CreateDHTable(path, name.c_str(), size);
-  if (!t) return FALSE;
-  BOOL ok = TRUE;
-  const auto* bytes = static_cast<const uint8_t*>(items);
-  for (int32_t i = 0; ok && i < count; ++i) ok = AppendDHRecord(t, bytes + size_t(i) * size);
-  FreeDHRecordSet(t);
-  return ok;
+  // One commit: the old records or the new ones, never an empty table.
+  return ReplaceDHTable(path, name.c_str(), size, items, count);
 }
 
 template <class T>

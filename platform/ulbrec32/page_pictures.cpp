@@ -26,9 +26,10 @@ int RowCount(int16_t lines) { return lines > 0 ? lines : 66; }
 int ColumnCount(int16_t columns) { return columns > 0 ? columns : 80; }
 
 // The rows of an entry page: a grid filled entry by entry; entries outside
-// the grid are cut to it or left out.
+// the grid are cut to it or left out. Rows and columns are made only as far
+// as the entries reach, so a page record claiming a huge grid costs nothing.
 std::vector<std::string> EntryRows(const uint8_t* bytes, uint32_t size, int columns, int lines) {
-  std::vector<std::string> rows(size_t(lines), std::string(size_t(columns), ' '));
+  std::vector<std::string> rows;
   for (uint32_t i = 0; i + 3 <= size && bytes[i] != 0xFF;) {
     const int column = bytes[i], line = bytes[i + 1];
     uint32_t end = i + 3;
@@ -36,9 +37,13 @@ std::vector<std::string> EntryRows(const uint8_t* bytes, uint32_t size, int colu
     const uint32_t start = i + 3;
     i = end + 1;
     if (line >= lines || column >= columns) continue;
+    if (rows.size() <= size_t(line)) rows.resize(size_t(line) + 1);
+    std::string& row = rows[size_t(line)];
     for (uint32_t k = start; k < end && column + int(k - start) < columns; ++k) {
       const char c = char(bytes[k]);
-      rows[size_t(line)][size_t(column) + (k - start)] = uint8_t(c) < 0x20 ? ' ' : c;
+      const size_t at = size_t(column) + (k - start);
+      if (row.size() <= at) row.resize(at + 1, ' ');
+      row[at] = uint8_t(c) < 0x20 ? ' ' : c;
     }
   }
   for (auto& r : rows) r.erase(r.find_last_not_of(' ') + 1);

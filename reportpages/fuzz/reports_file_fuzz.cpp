@@ -87,6 +87,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // add has extended the directory, which loses nothing.
     for (int32_t i = 0; i < shown; ++i)
       if (before[size_t(i)] != "<none>") fuzz::Check(Page(again, i) == before[size_t(i)], "a page changed by an add");
+    // The added page reads back as itself, never as another page's bytes.
+    const std::string last = Page(again, pages);
+    fuzz::Check(last.size() == sizeof(RptsPageRecord) + sizeof added &&
+                    last.compare(sizeof(RptsPageRecord), std::string::npos, added, sizeof added) == 0,
+                "the added page reads back as another page");
   }
   return 0;
 }

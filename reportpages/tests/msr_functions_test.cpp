@@ -58,6 +58,10 @@ TEST_F(MsrFunctions, HandlesAndPaths) {
   EXPECT_EQ(MSR_GetFreeSlotCount(h), 15900);
   ASSERT_EQ(MSR_AddPageToFile(h, "abc", 3, 0, 80, 66, 0, 0, 0, 0, 0, 1, 7, "Text page"), 1);
   EXPECT_EQ(MSR_GetPageCount("C:\\Reports\\new.msr"), 1);
+  // The same sections in a sectioned file of another type make no reports file.
+  for (const char* name : {"MSRHeader", "MSRSlotInfo", "MSRPage0000001"})
+    ASSERT_TRUE(CopySection("C:\\Reports\\new.msr", name, "C:\\Reports\\data.kms", name));
+  EXPECT_EQ(MSR_GetPageCount("C:\\Reports\\data.kms"), -1);
   ASSERT_EQ(MSR_GetCurrentFile(h, path), 1);
   EXPECT_STREQ(path, "C:\\Reports\\new.msr");
   RptsPageRecord r{};

@@ -69,6 +69,37 @@ TEST(CutTextRectangle, Table) {
   EXPECT_EQ(CutTextRectangle(nullptr, 0, 0, 3, 8, 0, 1), nullptr);
 }
 
+// A small page whose record claims a 32767 x 32767 grid: its text comes out
+// whole in a block sized by the text, never by the claimed grid.
+TEST_F(PageExport, HugeClaimedGridsCostNoHugeBlocks) {
+  std::string text;
+  for (int i = 0; i < 9; ++i) text += "Line " + std::to_string(i) + "\r\n";
+  HGLOBAL cut = CutTextRectangle(text.data(), int32_t(text.size()), 0, 32767, 32767, 0, 32767);
+  ASSERT_NE(cut, nullptr);
+  EXPECT_LT(GlobalSize(cut), size_t(1) << 20);
+  EXPECT_EQ(BlockText(cut), text);
+  GlobalFree(cut);
+
+  HPAGEBUFFER buffer = CreatePageBuffer(5, 0, 0, 0);
+  const std::string entries = std::string{2, 1, 0} + "Entry" + std::string(1, '\0') + "\xFF";
+  void* entryBits = AllocBlock(uint32_t(entries.size()));
+  std::memcpy(entryBits, entries.data(), entries.size());
+  ASSERT_TRUE(SetBufferPage(buffer, 0, entryBits, 2, 0, 2, 32767, 32767, 0, 0, 2, 0, 0));
+  ASSERT_EQ(ExportBufferPage(nullptr, EXPORT_TEXT, buffer, 0, 1, 1, 0, 32767, 32767, 0, 32767, 32767), 1);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE h = GetClipboardData(CF_TEXT);
+  ASSERT_NE(h, nullptr);
+  EXPECT_LT(GlobalSize(h), size_t(1) << 20);
+  EXPECT_EQ(BlockText(h), "\r\n  Entry\r\n");
+  CloseClipboard();
+  FreePageBuffer(buffer);
+
+  // A metafile page's grid is blank-filled whole: a grid beyond any page is refused.
+  const std::string meta = MetaPage({{3, 2, "Metafile text"}});
+  EXPECT_EQ(MetafileTextToGrid(meta.data(), uint32_t(meta.size()), 0, 32767, 32767, 0, 32767, 32767, 32767, 32767),
+            nullptr);
+}
+
 TEST(TextToMetafile, LinesDownThePage) {
   struct Case {
     int16_t lines;

@@ -190,11 +190,13 @@ TEST_F(PrintReportsFile, MarginsAndColours) {
   AddMeta(MetafilePage(RGB(255, 0, 0), {0, 0, 32767, 32767}, nullptr), 2, 2);
   AddMeta(MetafilePage(RGB(255, 0, 0), {0, 0, 32767, 32767}, nullptr), 2, 4);
   AddMeta(MetafilePage(RGB(255, 255, 0), {0, 0, 32767, 32767}, nullptr), 2, 2);
+  // A colour mode outside 0 to 4 is read as 2: yellow prints black.
+  AddMeta(MetafilePage(RGB(255, 255, 0), {0, 0, 32767, 32767}, nullptr), 2, 7);
   struct Case {
     int page;
     int16_t colour;
     const char* inside;
-  } cases[] = {{0, 1, "ff0000"}, {0, 0, "000000"}, {1, 0, "ff0000"}, {2, 1, "000000"}};
+  } cases[] = {{0, 1, "ff0000"}, {0, 0, "000000"}, {1, 0, "ff0000"}, {2, 1, "000000"}, {3, 1, "000000"}};
   for (const Case& c : cases) {
     SetPrintJobOutput(kPdf);
     prefs_.spooler.colorPrinting = c.colour;

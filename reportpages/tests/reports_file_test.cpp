@@ -328,6 +328,54 @@ TEST_F(ReportsFile, UpgradeCutShortIsFinishedLater) {
   EXPECT_EQ(Read(kFile, 2), Content(4));
 }
 
+// A replace whose write fails, alone or one by one inside another batch of
+// the thread, keeps the old page and leaves no scratch section.
+TEST_F(ReportsFile, FailedReplaceKeepsTheOldPage) {
+  const std::string big(9000, 'n');
+  for (bool oneByOne : {false, true}) {
+    SCOPED_TRACE(oneByOne);
+    DeleteFileA(kFile);
+    CRptsFileHandler h(nullptr);
+    ASSERT_EQ(h.MakeThisNewFile(kFile), 1);
+    ASSERT_EQ(Add(h, 1), 1);
+    ASSERT_EQ(Add(h, 2), 1);
+    if (oneByOne) {
+      ASSERT_TRUE(BeginSectionBatch("C:\\Reports\\elsewhere.msr"));
+    }
+    FailSectionDataWrites(1);  // the first piece is not taken
+    EXPECT_EQ(h.ReplacePage(0, big.data(), uint32_t(big.size())), 0);
+    FailSectionDataWrites(0);
+    FailSectionWrites(0, 1);  // the commit fails
+    EXPECT_EQ(h.ReplacePage(1, big.data(), uint32_t(big.size())), 0);
+    FailSectionWrites(-1, 0);
+    if (oneByOne) AbortSectionBatch("C:\\Reports\\elsewhere.msr");
+    EXPECT_EQ(Read(kFile, 0), Content(1));
+    EXPECT_EQ(Read(kFile, 1), Content(2));
+    EXPECT_FALSE(SectionExists(kFile, "MSRPage0000001~new"));
+    EXPECT_EQ(h.ReplacePage(1, big.data(), uint32_t(big.size())), 1);
+    EXPECT_EQ(Read(kFile, 1), big);
+  }
+}
+
+// A header that counts fewer pages than its status bytes mark would hand
+// out an older page's content for a page added later: it is refused.
+TEST_F(ReportsFile, FewerPagesCountedThanMarkedAreRefused) {
+  {
+    CRptsFileHandler h(nullptr);
+    ASSERT_EQ(h.MakeThisNewFile(kFile), 1);
+    ASSERT_EQ(Add(h, 1), 1);
+    ASSERT_EQ(Add(h, 2), 1);
+  }
+  auto head = SectionBytes(kFile, "MSRHeader");
+  const int32_t one = 1;
+  std::memcpy(&head[6], &one, 4);
+  PutSection(kFile, "MSRHeader", head);
+  CRptsFileHandler h(kFile, nullptr);
+  EXPECT_EQ(h.GetCountOfPages(), -1);
+  EXPECT_EQ(Add(h, 3), 0);
+  EXPECT_EQ(Read(kFile, 1), "<none>");
+}
+
 TEST_F(ReportsFile, DamagedHeadersAreRefused) {
   struct Case {
     const char* what;

@@ -300,6 +300,11 @@ TEST_F(InstallerRunTest, TheRunStopsEarlyWithTheExitCodesItStates) {
   win::script::ResetLogs();
   EXPECT_EQ(RunSetup(GetModuleHandleA(nullptr), "D:\\PATCH\\setup.exe", "-f other.ini"), 0);
   EXPECT_EQ(win::script::MessageBoxLog().back().text, "Can't find setup file D:\\PATCH\\other.ini");
+  // The script's name forgotten after the token: said, and nothing installed.
+  win::script::ResetLogs();
+  EXPECT_EQ(RunSetup(GetModuleHandleA(nullptr), "D:\\PATCH\\setup.exe", "/a /f"), 1);
+  EXPECT_EQ(win::script::MessageBoxLog().back().text, "No setup file named after /f");
+  EXPECT_EQ(ChangedSinceBefore(), "");
 }
 
 TEST_F(InstallerRunTest, TheProceedDialogCanDeclineAndTheTokenCBuildsPackages) {

@@ -1,5 +1,9 @@
 // Tables of a method and of a processed data file, written and read back
 // through the calls their callers make.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -333,4 +337,67 @@ TEST_F(DhTables, RewritesAreWholeOrNothingAloneAndInABatch) {
   ASSERT_TRUE(CommitSectionBatch(file_));
   EXPECT_EQ(log(), "one\nthree\nsix\n");
   EXPECT_FALSE(SectionExists(file_, "RevisionLog~w"));
+}
+
+namespace {
+
+DH_QUANT_BLOCK Block(int16_t mark) {
+  DH_QUANT_BLOCK b;
+  std::memset(&b, 0, sizeof b);
+  b.responseBasis = 1;
+  b.calculationType = 3;
+  b.reportNotFound = mark;
+  return b;
+}
+
+// The quantitation block's mark, -1 when it cannot be read.
+int ReadMark(const char* file) {
+  DH_QUANT_BLOCK b;
+  return ReadDataMethod(file, kId, kAddress, "1", &b) ? b.reportNotFound : -1;
+}
+
+}  // namespace
+
+// A one-record section is rewritten in one commit: whichever write of the
+// store fails, the old record or the new one reads back, never an empty table.
+TEST_F(DhTables, OneRecordRewritesAreOneCommit) {
+  const DH_QUANT_BLOCK a = Block(11), b = Block(22);
+  for (int failAt = 0; failAt < 3; ++failAt) {
+    ASSERT_TRUE(WriteDataMethod(file_, kId, kAddress, "1", &a));
+    FailSectionWrites(failAt, -1);
+    const bool written = WriteDataMethod(file_, kId, kAddress, "1", &b) != FALSE;
+    FailSectionWrites(-1, 0);
+    EXPECT_EQ(ReadMark(file_), written ? 22 : 11) << "failing from write " << failAt;
+  }
+  // A whole table replaced in one commit, the same way.
+  const STRUCT_DH_COMPOUND three[3] = {Compound(1, "A", 1000), Compound(2, "B", 2000), Compound(3, "C", 3000)};
+  ASSERT_TRUE(ReplaceDHTable(file_, "Generic", sizeof three[0], three, 3));
+  FailSectionWrites(0, 1);
+  EXPECT_FALSE(ReplaceDHTable(file_, "Generic", sizeof three[0], three, 1));
+  FailSectionWrites(-1, 0);
+  HDHTABLE t = OpenDHTableSection(file_, "Generic", sizeof three[0], FALSE);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(CountDHRecords(t), 3);
+  FreeDHRecordSet(t);
+  EXPECT_FALSE(ReplaceDHTable(file_, "Generic", sizeof three[0], nullptr, 2));
+  EXPECT_FALSE(ReplaceDHTable(file_, "Generic", sizeof three[0], three, -1));
+}
+
+// A writer killed at any moment leaves the old block or the new one.
+TEST_F(DhTables, KilledWriterLeavesTheQuantitationBlock) {
+  const DH_QUANT_BLOCK a = Block(11), b = Block(22);
+  ASSERT_TRUE(WriteDataMethod(file_, kId, kAddress, "1", &a));
+  for (int round = 0; round < 8; ++round) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (unsigned i = 0;; ++i) WriteDataMethod(file_, kId, kAddress, "1", i % 2 ? &a : &b);
+    }
+    usleep(useconds_t(20000 + 7000 * round));
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const int mark = ReadMark(file_);
+    EXPECT_TRUE(mark == 11 || mark == 22) << "round " << round << ": " << mark;
+  }
 }

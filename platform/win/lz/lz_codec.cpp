@@ -79,7 +79,11 @@ bool Expand(const std::vector<uint8_t>& bytes, std::vector<uint8_t>* out) {
   const uint32_t expected = bytes[10] | (bytes[11] << 8) | (bytes[12] << 16) | (uint32_t(bytes[13]) << 24);
   if (expected > kMaxExpanded) return false;
   out->clear();
-  out->reserve(expected);
+  // The header's length is believed only as far as the data reaches: each
+  // flag byte with its eight two-byte matches gives at most 144 bytes, so
+  // a damaged header costs no reservation of its own.
+  const uint64_t reachable = uint64_t(bytes.size() - kHeader) / 17 * 144 + 144;
+  out->reserve(size_t(expected < reachable ? expected : reachable));
   std::vector<uint8_t> window(kWindow, ' ');
   size_t wpos = kStart, in = kHeader;
   while (in < bytes.size() && out->size() < expected) {

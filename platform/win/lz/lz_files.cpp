@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,9 @@ std::shared_ptr<LzFile> Get(INT h) {
 
 }  // namespace
 
-INT LZOpenFileA(LPSTR fileName, OFSTRUCT* of, WORD style) {
+namespace {
+
+INT Open(LPSTR fileName, OFSTRUCT* of, WORD style) {
   if (of) {
     *of = OFSTRUCT{};
     of->cBytes = sizeof(OFSTRUCT);
@@ -59,7 +62,7 @@ INT LZOpenFileA(LPSTR fileName, OFSTRUCT* of, WORD style) {
   return id;
 }
 
-LONG LZCopy(INT source, INT target) {
+LONG Copy(INT source, INT target) {
   auto src = Get(source);
   auto dst = Get(target);
   if (!src || src->writing) return LZERROR_BADINHANDLE;
@@ -68,11 +71,7 @@ LONG LZCopy(INT source, INT target) {
   DWORD high = 0;
   const DWORD size = GetFileSize(src->file, &high);
   if (high || size == INVALID_FILE_SIZE || size > 0x7FFFFFFFu) return LZERROR_READ;
-  try {
-    bytes.resize(size);
-  } catch (...) {
-    return LZERROR_GLOBALLOC;
-  }
+  bytes.resize(size);
   SetFilePointer(src->file, 0, nullptr, FILE_BEGIN);
   DWORD got = 0;
   if (size && (!ReadFile(src->file, bytes.data(), size, &got, nullptr) || got != size)) return LZERROR_READ;
@@ -86,6 +85,28 @@ LONG LZCopy(INT source, INT target) {
                          written != bytes.size()))
     return LZERROR_WRITE;
   return static_cast<LONG>(bytes.size());
+}
+
+}  // namespace
+
+INT LZOpenFileA(LPSTR fileName, OFSTRUCT* of, WORD style) {
+  try {
+    return Open(fileName, of, style);
+  } catch (...) {
+    return LZERROR_GLOBALLOC;
+  }
+}
+
+// No exception crosses the call: memory that cannot be had is the
+// documented allocation failure.
+LONG LZCopy(INT source, INT target) {
+  try {
+    return Copy(source, target);
+  } catch (const std::bad_alloc&) {
+    return LZERROR_GLOBALLOC;
+  } catch (...) {
+    return LZERROR_READ;
+  }
 }
 
 void LZClose(INT handle) {

@@ -54,6 +54,14 @@ TEST(LzCodec, DamagedStreamsAreRefused) {
   auto huge = packed;
   huge[13] = 0x7F;
   EXPECT_FALSE(win::lz::Expand(huge, &out));
+  // A header that promises 255 MB of a few bytes of data costs no 255 MB:
+  // the output grows as the data arrives.
+  auto promise = packed;
+  promise[10] = promise[11] = promise[12] = 0xFF;
+  promise[13] = 0x0F;
+  std::vector<uint8_t> grown;
+  EXPECT_FALSE(win::lz::Expand(promise, &grown));
+  EXPECT_LT(grown.capacity(), size_t(1) << 16);
 }
 
 using LzFileTest = WorkstationRootTest;
