@@ -119,23 +119,25 @@ bool FillScratchMethod(STRUCT_DH_GLOBAL_PARAMS* g, const STRUCT_DH_COMPOUND& com
   return true;
 }
 
-// The scratch mini run file (made on first use), emptied of what the last
-// compound left in it; false when it cannot be made or emptied.
-bool EmptyScratchRun(EngineRun* r) {
+// The scratch mini run file (made on first use) with a batch open on it
+// in which the last compound's sections are deleted: what this compound
+// writes replaces them in one commit, and everything read from the file
+// meanwhile goes through the batch. False (no batch open) when the file
+// cannot be made or emptied.
+bool EmptyScratchRun(EngineRun* r, bool* batch) {
   ScratchPaths& p = *t_scratch;
+  *batch = false;
   if (!p.run[0] && (!MakeTempFileName("RUN", p.run) || !MarkScratchSectionFile(p.run) || !PrepareDHFile(p.run))) {
     if (p.run[0]) DeleteFileA(p.run);
     p.run[0] = 0;
     return false;
   }
-  // Emptied in a commit of its own, so that whatever reads the file next
-  // sees none of the last compound's sections.
-  const bool batch = BeginSectionBatch(p.run) != FALSE;
-  if (!ClearSections(p.run)) {
-    if (batch) AbortSectionBatch(p.run);
+  *batch = BeginSectionBatch(p.run) != FALSE;
+  if (!*batch || !ClearSections(p.run)) {
+    if (*batch) AbortSectionBatch(p.run);
+    *batch = false;
     return false;
   }
-  if (batch && !CommitSectionBatch(p.run)) return false;
   std::memcpy(r->run.path, p.run, sizeof r->run.path);
   r->scratchRun = true;
   return true;
@@ -175,14 +177,14 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   // leaves reach the working file in one commit.
   bool batch = false;
   if (miniRun) {
-    if (reuseRun ? !EmptyScratchRun(r)
+    if (reuseRun ? !EmptyScratchRun(r, &batch)
                  : !MakeTempFileName("RUN", r->run.path) || !MarkScratchSectionFile(r->run.path) ||
                        !PrepareDHFile(r->run.path)) {
       r->extractFailed = true;
       GetExtractionErrorText(NABRIT_ERROR_TARGET, r->extractText);
       return;
     }
-    batch = BeginSectionBatch(r->run.path) != FALSE;
+    if (!reuseRun) batch = BeginSectionBatch(r->run.path) != FALSE;
     const double noise[2] = {double(CompoundField<int32_t>(compound, quant::kNoiseWindowStart)) / 1000.0,
                              double(CompoundField<int32_t>(compound, quant::kNoiseWindowEnd)) / 1000.0};
     const bool hasNoise = noise[0] != 0 || noise[1] != 0;
