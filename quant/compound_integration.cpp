@@ -81,22 +81,87 @@ struct EngineRun {
   bool extractFailed = false;
   char extractText[NABRIT_TEXT_SIZE] = {};
   TempFile method, run, copy;
+  // The method or the working file is a scratch file of the run's
+  // CompoundScratchFiles: it outlives this engine run.
+  bool scratchMethod = false, scratchRun = false;
+  EngineRun() = default;
+  EngineRun(const EngineRun&) = delete;
+  EngineRun& operator=(const EngineRun&) = delete;
+  ~EngineRun() {
+    if (scratchMethod) method.Keep();
+    if (scratchRun) copy.Keep(), run.Keep();
+  }
 };
+
+// The scratch files of the compound integrations on this thread, between
+// BeginCompoundScratchFiles and its end; the scope it replaced.
+struct ScratchPaths {
+  char method[MAX_PATH] = {};
+  char run[MAX_PATH] = {};
+  ScratchPaths* previous = nullptr;
+};
+
+thread_local ScratchPaths* t_scratch = nullptr;
+
+// The one-compound method in the scratch method file (made on first use);
+// false when it cannot be made or filled.
+bool FillScratchMethod(STRUCT_DH_GLOBAL_PARAMS* g, const STRUCT_DH_COMPOUND& compound, uint16_t id,
+                       uint16_t address, const char* tag, const char* methodFile, EngineRun* r) {
+  ScratchPaths& p = *t_scratch;
+  if (!p.method[0] && (!MakeTempFileName("MTH", p.method) || !MakeCompoundMethodFile(p.method))) {
+    if (p.method[0]) DeleteFileA(p.method);
+    p.method[0] = 0;
+    return false;
+  }
+  if (!FillCompoundMethod(p.method, g, &compound, id, address, tag, methodFile)) return false;
+  std::memcpy(r->method.path, p.method, sizeof r->method.path);
+  r->scratchMethod = true;
+  return true;
+}
+
+// The scratch mini run file (made on first use) with a batch open on it
+// in which the last compound's sections are deleted: what this compound
+// writes replaces them in one commit, and everything read from the file
+// meanwhile goes through the batch. False (no batch open) when the file
+// cannot be made or emptied.
+bool EmptyScratchRun(EngineRun* r, bool* batch) {
+  ScratchPaths& p = *t_scratch;
+  *batch = false;
+  if (!p.run[0] && (!MakeTempFileName("RUN", p.run) || !MarkScratchSectionFile(p.run) || !PrepareDHFile(p.run))) {
+    if (p.run[0]) DeleteFileA(p.run);
+    p.run[0] = 0;
+    return false;
+  }
+  *batch = BeginSectionBatch(p.run) != FALSE;
+  if (!*batch || !ClearSections(p.run)) {
+    if (*batch) AbortSectionBatch(p.run);
+    *batch = false;
+    return false;
+  }
+  std::memcpy(r->run.path, p.run, sizeof r->run.path);
+  r->scratchRun = true;
+  return true;
+}
 
 // Builds the one-compound method, extracts the compound's data when asked,
 // and runs the engine on a private copy of the working file.
 void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT_DH_GLOBAL_PARAMS* compoundGlobal,
                const STRUCT_DH_COMPOUND& compound, const STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_RESULT_STEP& step,
                const void* standardRecord, const STRUCT_DH_COMPOUND* standardCompound, uint16_t id, uint16_t address,
-               const char* tag, bool miniRun, EngineRun* r) {
+               const char* tag, bool miniRun, bool runFileWanted, EngineRun* r) {
   STRUCT_DH_GLOBAL_PARAMS g;
   if (compoundGlobal) g = *compoundGlobal;
   else if (global) g = *global;
   else InitGlobalParams(&g);
-  CreateCompoundMethod(&g, &compound, r->method.path, id, address, tag);
+  // Within a quantitation the scratch files are reused, except where the
+  // mini run file itself is kept (handed back or stored whole).
+  const bool reuseRun = t_scratch && miniRun && !runFileWanted && !StoreRunFiles();
+  // The scratch method takes the method's tables in the commit that fills it.
+  const bool scratchMethod = t_scratch && FillScratchMethod(&g, compound, id, address, tag, methodFile, r);
+  if (!scratchMethod) CreateCompoundMethod(&g, &compound, r->method.path, id, address, tag);
   if (compoundGlobal) *compoundGlobal = g;
   if (!r->method.path[0]) return;
-  if (methodFile && *methodFile) {
+  if (!scratchMethod && methodFile && *methodFile) {
     const bool batch = BeginSectionBatch(r->method.path) != FALSE;
     for (const char* base : {"CalibrationLog", "GlobalParams"}) {
       char name[64];
@@ -112,13 +177,14 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   // leaves reach the working file in one commit.
   bool batch = false;
   if (miniRun) {
-    if (!MakeTempFileName("RUN", r->run.path) || !MarkScratchSectionFile(r->run.path) ||
-        !PrepareDHFile(r->run.path)) {
+    if (reuseRun ? !EmptyScratchRun(r, &batch)
+                 : !MakeTempFileName("RUN", r->run.path) || !MarkScratchSectionFile(r->run.path) ||
+                       !PrepareDHFile(r->run.path)) {
       r->extractFailed = true;
       GetExtractionErrorText(NABRIT_ERROR_TARGET, r->extractText);
       return;
     }
-    batch = BeginSectionBatch(r->run.path) != FALSE;
+    if (!reuseRun) batch = BeginSectionBatch(r->run.path) != FALSE;
     const double noise[2] = {double(CompoundField<int32_t>(compound, quant::kNoiseWindowStart)) / 1000.0,
                              double(CompoundField<int32_t>(compound, quant::kNoiseWindowEnd)) / 1000.0};
     const bool hasNoise = noise[0] != 0 || noise[1] != 0;
@@ -249,6 +315,22 @@ bool RenewReferenceSpectrum(STRUCT_WORK_FILE* workFile, STRUCT_RESULT_STEP* step
 }
 
 }  // namespace
+
+void* BeginCompoundScratchFiles() {
+  auto* p = new ScratchPaths;
+  p->previous = t_scratch;
+  t_scratch = p;
+  return p;
+}
+
+void EndCompoundScratchFiles(void* scope) {
+  auto* p = static_cast<ScratchPaths*>(scope);
+  if (!p || p != t_scratch) return;  // only the innermost scope ends
+  t_scratch = p->previous;
+  for (const char* path : {p->method, p->run})
+    if (path[0]) DeleteFileA(path);
+  delete p;
+}
 
 BOOL FillStepApexScan(const char* dataFile, STRUCT_RESULT_STEP* step, BOOL positive) {
   if (!dataFile || !step) return FALSE;
@@ -468,7 +550,7 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
   }
   EngineRun run;
   RunEngine(window, dataFile, methodFile, compoundGlobal, *compound, global, *step, standardRecord, standardCompound,
-            id, address, tag, miniRun != 0, &run);
+            id, address, tag, miniRun != 0, runFile != nullptr, &run);
   if (standardCompound) compound->internalStandard = standardGroups[0], standardCompound->internalStandard = standardGroups[1];
   if (run.extractFailed) {
     Note(window, 1, "%s : %s", name, run.extractText);
@@ -628,7 +710,7 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
       qstep.kind = 1;
       EngineRun qrun;
       RunEngine(window, dataFile, methodFile, nullptr, copy, global, qstep, nullptr, nullptr, id, address, tag,
-                miniRun != 0, &qrun);
+                miniRun != 0, false, &qrun);
       const double mass = entry->massList.ranges[0].lowMass;
       char line[300];
       if (qrun.extractFailed) {

@@ -30,6 +30,23 @@ struct STRUCT_SCAN_FUN_INFO;
 // method's global record; compoundGlobal the one the one-compound method is
 // built from (changed). Messages go to window. Nonzero when the compound
 // has a result.
+// From Begin to End, the compound integrations of this thread reuse one
+// one-compound method file and one mini run file, emptied and refilled for
+// each compound (a mini run file that is handed back or stored whole is
+// still made anew). End deletes both. Scopes nest.
+MORVEX_API void* BeginCompoundScratchFiles();
+MORVEX_API void EndCompoundScratchFiles(void* scope);
+class CompoundScratchFiles {
+ public:
+  CompoundScratchFiles() : scope_(BeginCompoundScratchFiles()) {}
+  ~CompoundScratchFiles() { EndCompoundScratchFiles(scope_); }
+  CompoundScratchFiles(const CompoundScratchFiles&) = delete;
+  CompoundScratchFiles& operator=(const CompoundScratchFiles&) = delete;
+
+ private:
+  void* scope_;
+};
+
 MORVEX_API BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, int32_t a,
                                          STRUCT_WORK_FILE* workFile, const STRUCT_SCAN_FUN_INFO* scanFunInfo,
                                          uint16_t scanFunCount, const char* methodFile,

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32_batches.h"
@@ -174,15 +175,50 @@ BOOL CreateCompoundMethod(STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPO
   if (!tempPath) return TRUE;
   tempPath[0] = 0;
   if (!compound || !tag || !MakeTempFileName("MTH", tempPath)) return TRUE;
-  // Only this run opens the method, and it deletes it when done.
-  MarkScratchSectionFile(tempPath);
-  if (!CreateSectionFileAtPath(tempPath, ONE_COMPOUND_METHOD_TYPE, 0, 1)) return TRUE;
-  const HSECTFILE f = OpenSectionFile(tempPath, nullptr, 0xC0000000u, 0);
-  if (f == -1) return TRUE;
-  CloseSectionFile(f);
+  // A file that could not be made is left for the caller to find wanting.
+  if (MakeCompoundMethodFile(tempPath) &&
+      !FillCompoundMethod(tempPath, global, compound, moduleId, moduleAddress, tag, nullptr)) {
+    DeleteFileA(tempPath);
+    tempPath[0] = 0;
+  }
+  return TRUE;
+}
 
-  // The method's sections go into the new file in one commit.
+BOOL MakeCompoundMethodFile(const char* path) {
+  // Only this run opens the method, and it deletes it when done.
+  MarkScratchSectionFile(path);
+  if (!CreateSectionFileAtPath(path, ONE_COMPOUND_METHOD_TYPE, 0, 1)) return FALSE;
+  const HSECTFILE f = OpenSectionFile(path, nullptr, 0xC0000000u, 0);
+  if (f == -1) return FALSE;
+  CloseSectionFile(f);
+  return TRUE;
+}
+
+BOOL ClearSections(const char* path) {
+  HSECTION list = FindSectionsByStem(path, "");
+  if (!list) return FALSE;
+  std::vector<std::string> names;
+  const int32_t n = CountSectionMatches(list);
+  for (int32_t i = 0; i < n; ++i) {
+    char name[MAX_PATH] = {};
+    if (GetSectionMatchName(list, i, name, int32_t(sizeof name))) names.emplace_back(name);
+  }
+  CloseSection(list);
+  bool ok = n >= 0;
+  for (const std::string& name : names) ok = DeleteSection(path, name.c_str()) && ok;
+  return ok ? TRUE : FALSE;
+}
+
+BOOL FillCompoundMethod(const char* tempPath, STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPOUND* compound,
+                        uint16_t moduleId, uint16_t moduleAddress, const char* tag, const char* tablesFrom) {
+  if (!tempPath || !*tempPath || !compound || !tag) return FALSE;
+  // The method's sections go into the file in one commit, in place of
+  // whatever an earlier compound left there.
   const bool batch = BeginSectionBatch(tempPath) != FALSE;
+  if (!ClearSections(tempPath)) {
+    if (batch) AbortSectionBatch(tempPath);
+    return FALSE;
+  }
   if (HDHTABLE t = CreateCompoundTable(tempPath, moduleId, moduleAddress, tag)) {
     PutDHRecord(t, 0, compound);
     FreeDHRecordSet(t);
@@ -219,11 +255,13 @@ BOOL CreateCompoundMethod(STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPO
     CloseSection(s);
   }
   if (HDHTABLE t = CreateCalibrationLog(tempPath, moduleId, moduleAddress, tag)) FreeDHRecordSet(t);
-  if (batch && !CommitSectionBatch(tempPath)) {
-    DeleteFileA(tempPath);
-    tempPath[0] = 0;
-  }
-  return TRUE;
+  if (tablesFrom && *tablesFrom)
+    for (const char* base : {"CalibrationLog", "GlobalParams"}) {
+      char name[64];
+      if (BuildDHSectionName(name, base, moduleId, moduleAddress, tag) && SectionExists(tablesFrom, name))
+        CopySection(tablesFrom, name, tempPath, name);
+    }
+  return !batch || CommitSectionBatch(tempPath) ? TRUE : FALSE;
 }
 
 BOOL MORVEX_GetCmpdWindowLimits(const STRUCT_DH_COMPOUND* compound, CMPD_WINDOW_LIMITS* limits) {

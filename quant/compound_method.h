@@ -62,6 +62,17 @@ MORVEX_API BOOL MORVEX_WrapCopyTESectionToCmpdTE(const char* file, const char* s
 // Always 1; the caller checks the tables it opens and deletes the file.
 MORVEX_API BOOL CreateCompoundMethod(STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPOUND* compound,
                                      char* tempPath, uint16_t moduleId, uint16_t moduleAddress, const char* tag);
+// The two halves of CreateCompoundMethod, for a caller that reuses one
+// file for many compounds: make the empty method file at path; fill a
+// method file with one compound's method, in one commit, in place of every
+// section it held, with the "CalibrationLog" and "GlobalParams" tables of
+// tablesFrom (when given) copied over its own. 0 on failure.
+BOOL MakeCompoundMethodFile(const char* path);
+BOOL FillCompoundMethod(const char* path, STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPOUND* compound,
+                        uint16_t moduleId, uint16_t moduleAddress, const char* tag, const char* tablesFrom);
+// Deletes every section of a sectioned file (inside the caller's batch, if
+// one is open). 0 when the file cannot be listed or a deletion fails.
+BOOL ClearSections(const char* path);
 MORVEX_API BOOL MORVEX_GetCmpdWindowLimits(const STRUCT_DH_COMPOUND* compound, CMPD_WINDOW_LIMITS* limits);
 // Writes "InternalStandard": the 60-byte record, then the compound record.
 // 1 only when both are written whole.

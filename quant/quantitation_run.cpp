@@ -200,10 +200,27 @@ bool CommitResults(const char* dataFile, const char* cache) {
   return CommitSectionBatch(dataFile) != FALSE;
 }
 
+// The data file's MS data stays open while a run lasts: every step of
+// every compound reads the one open image, its scan index and its blocks.
+class KeptMSData {
+ public:
+  explicit KeptMSData(const char* path) : path_(path), kept_(path && KeepMSDataOpen(path, "MSData")) {}
+  ~KeptMSData() {
+    if (kept_) ReleaseMSDataOpen(path_, "MSData");
+  }
+  KeptMSData(const KeptMSData&) = delete;
+  KeptMSData& operator=(const KeptMSData&) = delete;
+
+ private:
+  const char* path_;
+  bool kept_;
+};
+
 class Run {
  public:
   Run(HWND window, const char* dataFile, const char* methodFile, void* options, STRUCT_QUANT_CALLER* caller)
-      : window_(window), dataFile_(dataFile), methodFile_(methodFile), options_(options), caller_(caller) {}
+      : window_(window), dataFile_(dataFile), methodFile_(methodFile), options_(options), caller_(caller),
+        kept_(dataFile) {}
   ~Run() {
     if (scanFuns_) FreeBlock(scanFuns_);
     if (workFile_) FreeWorkFileStruct(workFile_);
@@ -259,6 +276,8 @@ class Run {
   const char* methodFile_;
   void* options_;
   STRUCT_QUANT_CALLER* caller_;
+  KeptMSData kept_;
+  CompoundScratchFiles scratch_;
   UINT progressMessage_ = 0;
   Claims claims_;
   STRUCT_WORK_FILE* workFile_ = nullptr;

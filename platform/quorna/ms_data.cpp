@@ -1,11 +1,13 @@
 // MS data handles: opening, file facts, traces, scans and writing.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <mutex>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "orvik32/orvik32.h"
 #include "quorna/host_files.h"
@@ -113,38 +115,98 @@ bool WriteSectionBytes(const std::string& path, const std::string& section, std:
   return CloseSection(s) && ok;
 }
 
-HMSDATA OpenForReading(const std::string& path, const char* section) {
-  std::shared_ptr<const Image> img;
+// Data sets kept open (KeepMSDataOpen): their images, by path (any case,
+// as the workstation's file system) and section.
+struct Kept {
+  std::string path, section;
+  int holds = 0;
+  std::shared_ptr<const Image> image;  // null until first opened, or after a write
   bool raw = false;
+};
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x != y && !(x < 0x80 && y < 0x80 && std::tolower(x) == std::tolower(y))) return false;
+  }
+  return true;
+}
+
+std::vector<Kept>& KeptList() {
+  static auto* kept = new std::vector<Kept>();  // outlives every handle
+  return *kept;
+}
+
+// Called with gMutex held.
+Kept* FindKept(const std::string& path, const std::string& section) {
+  for (Kept& k : KeptList())
+    if (SameName(k.path, path) && SameName(k.section, section)) return &k;
+  return nullptr;
+}
+
+std::shared_ptr<const Image> OpenImage(const std::string& path, const char* section, bool* raw) {
+  *raw = false;
   try {
     if (section && *section) {
       uint8_t status[272];
       HSECTION s = OpenSectionReadOnlyShared(path.c_str(), section, status);
       if (!s) return nullptr;
-      img = Image::Open(std::make_unique<SectionSource>(s));
-    } else {
-      img = OpenRawImage(OpenHostFile(path));
-      raw = true;
+      return Image::Open(std::make_unique<SectionSource>(s));
     }
+    *raw = true;
+    return OpenRawImage(OpenHostFile(path));
   } catch (...) {
     return nullptr;
+  }
+}
+
+HMSDATA OpenForReading(const std::string& path, const char* section) {
+  std::shared_ptr<const Image> img;
+  bool raw = false;
+  const std::string sectionName = section ? section : "";
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    if (Kept* k = FindKept(path, sectionName)) img = k->image, raw = k->raw;
+  }
+  if (!img) {
+    img = OpenImage(path, section, &raw);
+    if (img) {
+      std::lock_guard<std::mutex> lock(gMutex);
+      Kept* k = FindKept(path, sectionName);
+      if (k && !k->image) k->image = img, k->raw = raw;
+    }
   }
   if (!img) return nullptr;
   auto d = std::make_unique<MsData>();
   d->image = std::move(img);
   d->raw = raw;
   d->path = path;
-  d->section = section ? section : "";
+  d->section = sectionName;
   return Register(std::move(d));
+}
+
+// A data set written anew is read anew by later opens.
+void ForgetKept(const std::string& path, const std::string& section) {
+  std::shared_ptr<const Image> old;  // let go outside the lock
+  std::lock_guard<std::mutex> lock(gMutex);
+  if (Kept* k = FindKept(path, section)) old = std::move(k->image);
 }
 
 int32_t WriteOut(MsData& d) {
   std::vector<uint8_t> image;
   if (d.failed || !d.builder->Build(image)) return -1;
-  if (!d.raw) return WriteSectionBytes(d.path, d.section, image) ? 0 : -1;
-  std::vector<uint8_t> file;
-  if (!MakeRawFile(image, file)) return -1;
-  return WriteHostFile(d.path, file) ? 0 : -1;
+  // Forgotten after the write too: an open between the two keeps nothing old.
+  ForgetKept(d.path, d.section);
+  bool ok;
+  if (!d.raw) {
+    ok = WriteSectionBytes(d.path, d.section, image);
+  } else {
+    std::vector<uint8_t> file;
+    ok = MakeRawFile(image, file) && WriteHostFile(d.path, file);
+  }
+  ForgetKept(d.path, d.section);
+  return ok ? 0 : -1;
 }
 
 }  // namespace
@@ -178,6 +240,36 @@ QUORNA_API HMSDATA OpenMSDataSection(const char* path, const char* section, int3
     return Register(std::move(d));
   } catch (...) {
     return nullptr;
+  }
+}
+
+QUORNA_API BOOL KeepMSDataOpen(const char* path, const char* section) {
+  std::string p;
+  if (!PathFrom(path, p)) return FALSE;
+  const std::string name = section ? section : "";
+  std::lock_guard<std::mutex> lock(gMutex);
+  if (Kept* k = FindKept(p, name)) {
+    ++k->holds;
+    return TRUE;
+  }
+  KeptList().push_back(Kept{p, name, 1, nullptr, false});
+  return TRUE;
+}
+
+QUORNA_API void ReleaseMSDataOpen(const char* path, const char* section) {
+  std::string p;
+  if (!PathFrom(path, p)) return;
+  const std::string name = section ? section : "";
+  std::shared_ptr<const Image> last;  // let go outside the lock
+  std::lock_guard<std::mutex> lock(gMutex);
+  auto& list = KeptList();
+  for (auto it = list.begin(); it != list.end(); ++it) {
+    if (!SameName(it->path, p) || !SameName(it->section, name)) continue;
+    if (--it->holds <= 0) {
+      last = std::move(it->image);
+      list.erase(it);
+    }
+    return;
   }
 }
 

@@ -322,6 +322,15 @@ QUORNA_API HMSDATA OpenMSDataSection(const char* path, const char* section, int3
 // 0 on success; a writing handle fails (-1) when what was written does not
 // make a whole data set, and nothing is stored then.
 QUORNA_API int32_t CloseMSData(HMSDATA handle);
+// Keeps a data set open for a run of work over it (a quantitation's many
+// steps): while kept, every reading open of that path and section shares
+// one checked image, so the scan index is read once and each block of the
+// data at most once. Keeps nest (1 on success); the last release lets the
+// image go. A write through this library to the same section ends the
+// sharing: later opens read what was written. The caller does not rewrite
+// the section by other means while it keeps it.
+QUORNA_API BOOL KeepMSDataOpen(const char* path, const char* section);
+QUORNA_API void ReleaseMSDataOpen(const char* path, const char* section);
 
 // ---- File facts ----------------------------------------------------------
 // out: the 2,570-byte information block followed by start and end time

@@ -11,6 +11,7 @@
 
 #include "holbrin/holbrin.h"
 #include "quant/compound_fields.h"
+#include "quant/compound_integration.h"
 #include "quant/peak_flags.h"
 #include "quant/peak_measurement.h"
 #include "quant_accuracy.h"
@@ -133,6 +134,50 @@ TEST_F(CompoundIntegrationTest, EachCompoundIsFoundAtItsPeakUnderDrift) {
       EXPECT_LE(st.qualifierRatios[q] * 1000.0, +st.qualifierUpper[q]);
     }
   }
+}
+
+// One method file and one mini run file reused for every compound (as a
+// quantitation does) give each compound the step that fresh files give it,
+// in any order and after a compound whose extraction failed; the two files
+// go when the scratch files do.
+TEST_F(CompoundIntegrationTest, ReusedScratchFilesGiveTheStepsOfFreshFiles) {
+  Design d;
+  WriteMethod(d);
+  SampleSpec s;
+  s.amounts = {3, 8, 15, 30};
+  s.drift = 0.04;
+  msfix::RunTruth truth;
+  ASSERT_TRUE(WriteSample(kSample, d, s, method_, &truth));
+  const int n = int(method_.compounds.size());
+  ASSERT_GE(n, 3);
+  std::vector<STRUCT_RESULT_STEP> fresh(static_cast<size_t>(n));
+  std::vector<STRUCT_QUALIFIER_RECORD> freshQualifiers(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    STRUCT_RESULT_STEP step;  // packed: integrated where the other tests integrate it, not inside the vector
+    One(i, &step);
+    fresh[size_t(i)] = step;
+    freshQualifiers[size_t(i)] = qualifiers_;
+  }
+  auto outsideTheRun = [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) { c.retentionTime = 900000; };
+  {
+    CompoundScratchFiles scratch;
+    for (int i = n; i-- > 0;) {
+      SCOPED_TRACE(i);
+      STRUCT_RESULT_STEP failed;
+      One(i, &failed, RUN_KIND_ANALYSIS, outsideTheRun);
+      EXPECT_NE(failed.resultFlags & (PF_NO_CHANNELS | PF_NOT_FOUND), 0u) << failed.flagText;
+      STRUCT_RESULT_STEP step;
+      One(i, &step);
+      // Stamps of the clock aside, the same bytes.
+      step.timeStamp = fresh[size_t(i)].timeStamp;
+      step.calibrationTimeStamp = fresh[size_t(i)].calibrationTimeStamp;
+      EXPECT_EQ(std::memcmp(&step, &fresh[size_t(i)], sizeof step), 0) << step.flagText;
+      EXPECT_EQ(std::memcmp(&qualifiers_, &freshQualifiers[size_t(i)], sizeof qualifiers_), 0);
+      EXPECT_GT(+step.area, 0.0f);
+    }
+    EXPECT_EQ(TempFiles(), 2u);  // the method and the mini run file, kept for the next compound
+  }
+  EXPECT_EQ(TempFiles(), 0u);
 }
 
 TEST_F(CompoundIntegrationTest, AQualifierInterferenceIsFlagged) {

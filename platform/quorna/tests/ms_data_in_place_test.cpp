@@ -171,3 +171,43 @@ TEST_F(MsDataInPlaceTest, HeaderWithoutBufferMatchesHeaderWithSpectrum) {
 }
 
 }  // namespace
+
+// A data set kept open is shared by every open of it (any case of its
+// path), reads as it would unkept, and is read anew once written through
+// this library, while still kept and after the last release.
+TEST_F(MsDataInPlaceTest, KeptDataSetIsSharedUntilWritten) {
+  const std::string path = "C:\\Data\\kept.dat";
+  ASSERT_TRUE(WriteWideDataSet(path, false));
+  HMSDATA plain = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(plain, nullptr);
+  const std::vector<int64_t> expected = IonTrace(plain, "1549");
+  CloseMSData(plain);
+  ASSERT_EQ(expected.size(), kScans);
+
+  ASSERT_TRUE(KeepMSDataOpen(path.c_str(), "MSData"));
+  ASSERT_TRUE(KeepMSDataOpen("c:\\data\\KEPT.DAT", "msdata"));  // nests
+  HMSDATA a = OpenMSData(path.c_str(), "MSData", 0);
+  HMSDATA b = OpenMSData("C:\\DATA\\Kept.dat", "MSData", 0);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(IonTrace(a, "1549"), expected);
+  CloseMSData(a);
+  EXPECT_EQ(IonTrace(b, "1549"), expected);  // the shared image outlives a's close
+  CloseMSData(b);
+
+  // Written anew: later opens read the new data, not the kept image.
+  ASSERT_TRUE(mstest::WriteSmallDataSet(path));
+  HMSDATA c = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(IonTrace(c, "50").size(), 12u);
+  CloseMSData(c);
+
+  ReleaseMSDataOpen(path.c_str(), "MSData");
+  ReleaseMSDataOpen(path.c_str(), "MSData");
+  ReleaseMSDataOpen(path.c_str(), "MSData");  // one too many does nothing
+  HMSDATA d = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(IonTrace(d, "50").size(), 12u);
+  CloseMSData(d);
+  EXPECT_FALSE(KeepMSDataOpen(nullptr, "MSData"));
+}
