@@ -30,6 +30,7 @@ int WriteSampleReport();    // report_demo.cpp
 int SpectrumControlDemo();  // spectrum_control_demo.cpp
 int ReportViewerDemo();     // report_viewer_demo.cpp
 int QuantitationDemo();     // quantitation_demo.cpp
+int TargetReportDemo();     // target_report_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -204,7 +205,8 @@ int Demo() {
   const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();
   const int viewer = report ? report : ReportViewerDemo();
-  const int quantitation = QuantitationDemo();
+  int quantitation = QuantitationDemo();
+  if (!quantitation) quantitation = TargetReportDemo();
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
          : viewer ? viewer : quantitation;
 }

@@ -48,7 +48,7 @@ uint16_t AmountDecimals(const void* settings) {
   return d >= 0 && d <= 6 ? uint16_t(d) : 3;
 }
 
-// The title and print time at the head of every page, then the data-file block.
+// The title at the head of every page, then the data-file block.
 void StartPage(CReportOutput& out, PageKind kind, const STRUCT_WORK_FILE* workFile, const char* titleName,
                int32_t dateTime) {
   // Header texts hold 80 characters and their end.
@@ -57,18 +57,11 @@ void StartPage(CReportOutput& out, PageKind kind, const STRUCT_WORK_FILE* workFi
   out.HeaderLine[0] = 1;
   out.HeaderColumn[0] = uint16_t(kColumn);
   out.HeaderFont[0] = kFontLarge;
-  char date[40] = {}, time[40] = {};
-  const time32_t stamp = time32_t(dateTime);
-  KELT_FormatDateTimeFromLong(&stamp, date, time);
-  std::snprintf(out.HeaderText[1], sizeof out.HeaderText[1], "Printed: %s %s", date, time);
-  out.HeaderUsed[1] = 1;
-  out.HeaderLine[1] = 2;
-  out.HeaderColumn[1] = uint16_t(kColumn);
-  out.HeaderFont[1] = kFontSmall;
+  out.CreatedAt = uint32_t(dateTime);  // the pages' time stamp in the reports file
   out.SetPageNumberTitle(Title(kind));
   out.PageNumberOn = 1;
   out.PageNumberHeader = 0;
-  out.FirstBodyLine = 4;
+  out.FirstBodyLine = 3;
   out.WriteHeaderLines();
   if (out.Page && out.Ok)
     out.Line = int16_t(MPM_AddSingleFileHeader(out.Page, out.Line, kColumn, workFile, titleName, 0) + 1);
