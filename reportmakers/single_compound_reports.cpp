@@ -73,12 +73,12 @@ int32_t CompoundPages(PageKind kind, const void* step, const void* settings, STR
                       uint16_t* pages) {
   if (pages) *pages = 0;
   if (!step || !workFile || !reportsFile || !prefs) return 0;
-  std::unique_ptr<CReportOutput> out(
-      new (std::nothrow) CReportOutput(reportsFile, prefs, 80, 70, 2, REPORT_OUTPUT_PAGES));
-  if (!out || !out->Ok) return 0;
+  CReportOutput output(reportsFile, prefs, 80, 70, 2, REPORT_OUTPUT_PAGES);
+  if (!output.Ok) return 0;
+  CReportOutput* out = &output;
   out->ScanFunInfo = scanFunctions;
   out->ScanFunCount = scanFunctionCount;
-  StartPage(*out, kind, workFile, titleName, dateTime);
+  StartPage(output, kind, workFile, titleName, dateTime);
 
   std::vector<uint8_t> header(r::kResultsHeaderSize), table(r::kGlobalTableSize), compound(r::kCompoundRecordSize),
       standard(r::kResultStepSize);
@@ -92,23 +92,23 @@ int32_t CompoundPages(PageKind kind, const void* step, const void* settings, STR
     const uint16_t decimals = AmountDecimals(settings);
     switch (kind) {
       case PageKind::Target:
-        RPTS_WriteTargetCriteriaFull(out.get(), header.data(), index, step, haveStandard ? standard.data() : nullptr,
+        RPTS_WriteTargetCriteriaFull(out, header.data(), index, step, haveStandard ? standard.data() : nullptr,
                                      c, t, workFile, decimals, uint16_t(kColumn));
         break;
       case PageKind::Unidentified:
-        RPTS_WriteUnknownCriteria(out.get(), workFile, header.data(), uint16_t(index), step, t, decimals,
+        RPTS_WriteUnknownCriteria(out, workFile, header.data(), uint16_t(index), step, t, decimals,
                                   uint16_t(kColumn));
         break;
       case PageKind::IonRatio: {
         STRUCT_RPT_LEGEND legend;
-        RPTS_WriteCompoundInfo(out.get(), header.data(), index, step, uint16_t(kColumn));
-        RPTS_WriteCriteriaHeader(out.get(), 1, uint16_t(kColumn));
+        RPTS_WriteCompoundInfo(out, header.data(), index, step, uint16_t(kColumn));
+        RPTS_WriteCriteriaHeader(out, 1, uint16_t(kColumn));
         out->SelectNormalFont();
-        RPTS_RowRetentionTime(out.get(), step, c, uint16_t(kColumn));
-        RPTS_RowQualIonRatios(out.get(), workFile, step, c, uint16_t(kColumn));
+        RPTS_RowRetentionTime(out, step, c, uint16_t(kColumn));
+        RPTS_RowQualIonRatios(out, workFile, step, c, uint16_t(kColumn));
         RPTS_LegendAddStatusLetters(&legend, step);
-        RPTS_RowStatus(out.get(), step, uint16_t(kColumn));
-        RPTS_WriteLegend(&legend, out.get(), uint16_t(kColumn));
+        RPTS_RowStatus(out, step, uint16_t(kColumn));
+        RPTS_WriteLegend(&legend, out, uint16_t(kColumn));
         break;
       }
     }

@@ -224,6 +224,38 @@ TEST_F(QuantitatedReport, VerificationDeviationIsFromTheLevelAmount) {
   }
 }
 
+// A peak outside the method takes the active standard nearest its time,
+// found through the engine's table of active standards, whatever the
+// standard number the step carries.
+TEST_F(QuantitatedReport, StandardOfAPeakIsTheNearestActiveStandard) {
+  Sample(kSample, {4, 9, 16, 25}, SAMPLE_ANALYSIS, 0);
+  STRUCT_RESULTS_HEADER h;
+  const auto steps = quant_run::ReadSteps(kSample, &h);
+  const int targets = h.countIdentified + h.countMissing + h.countFailed;
+  ASSERT_GT(int(steps.size()), targets);
+  std::vector<uint8_t> standard(r::kResultStepSize);
+  ASSERT_TRUE(RPTS_ReadResultStep(kSample, 0, standard.data()));
+  ASSERT_EQ(quant_run::StepName(steps[0]), method_.compounds[0].name);
+  for (size_t i = size_t(targets); i < steps.size(); ++i) {
+    SCOPED_TRACE(i);
+    std::vector<uint8_t> peak(r::kResultStepSize);
+    ASSERT_TRUE(RPTS_ReadResultStep(kSample, uint16_t(i), peak.data()));
+    const int16_t none = 99;  // no compound of the method has this number
+    std::memcpy(&peak[r::step::kStandardNumber], &none, 2);
+    std::vector<uint8_t> out(r::kResultStepSize, 0xEE);
+    ASSERT_TRUE(RPTS_ReadISResultStep(kSample, peak.data(), out.data()));
+    // The step the table names: the standard's own peak, at its time.
+    EXPECT_NE(r::FieldAt<uint16_t>(out.data(), r::step::kPeakType) & 0x100, 0);
+    EXPECT_NEAR(r::FieldAt<float>(out.data(), r::step::kRetentionTime),
+                r::FieldAt<float>(standard.data(), r::step::kRetentionTime), 0.001);
+    // A target naming that number finds no standard.
+    std::vector<uint8_t> target(r::kResultStepSize);
+    ASSERT_TRUE(RPTS_ReadResultStep(kSample, 1, target.data()));
+    std::memcpy(&target[r::step::kStandardNumber], &none, 2);
+    EXPECT_FALSE(RPTS_ReadISResultStep(kSample, target.data(), out.data()));
+  }
+}
+
 TEST_F(QuantitatedReport, StepRangesAndTheSingleCompoundMakers) {
   Sample(kSample, {4, 9, 16, 25}, SAMPLE_ANALYSIS, 0);
   STRUCT_RESULTS_HEADER h;
