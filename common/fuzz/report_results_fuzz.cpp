@@ -15,6 +15,7 @@
 #include "orvik32/orvik32.h"
 #include "testing/fuzz_support.h"
 #include "win/win_file_facts.h"
+#include "win/win_kernel.h"
 #include "win/win_paths.h"
 
 namespace {
@@ -65,6 +66,17 @@ uint32_t Word(const uint8_t* p) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::UseOwnRoot();
+  // The readers load and free the engine on every call; one load held for
+  // the whole run keeps its code mapped, so that the fuzzer's coverage
+  // counters of it stay valid.
+  static HMODULE pinned = [] {
+    char folder[MAX_PATH + 1] = {};
+    if (!GetProgramDirectory(folder)) folder[0] = 0;
+    std::string path = folder;
+    if (!path.empty()) path += '\\';
+    return LoadLibraryA((path + "morvex.dll").c_str());
+  }();
+  (void)pinned;
   const std::string& pristine = Pristine();
   if (size < 8) return 0;
   const size_t results = std::min<size_t>(Word(data), size - 8);
