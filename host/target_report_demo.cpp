@@ -21,6 +21,8 @@ constexpr char kSample[] = "C:\\Workstation\\Quant\\sample.kms";
 constexpr char kMethod[] = "C:\\Workstation\\Quant\\calibrated.mth";
 constexpr char kReports[] = "C:\\Workstation\\Reports\\target-compound.msr";
 constexpr char kPdf[] = "C:\\Workstation\\Reports\\target-compound.pdf";
+constexpr char kPeakReports[] = "C:\\Workstation\\Reports\\unidentified-peak.msr";
+constexpr char kPeakPdf[] = "C:\\Workstation\\Reports\\unidentified-peak.pdf";
 constexpr int16_t kCompound = 2;  // the second analyte of the method
 
 }  // namespace
@@ -62,5 +64,25 @@ int TargetReportDemo() {
     return 1;
   }
   std::printf("  printed: %s (%s)\n", kPdf, win::paths::ToHost(kPdf).c_str());
+
+  // The first peak outside the method, with its library hits.
+  int16_t peak = 0;
+  while (peak < 200 && !RPTS_IsUnidentifiedStepIndex(kSample, peak)) ++peak;
+  if (peak == 200) return 0;
+  DeleteFileA(kPeakReports);
+  char peakReports[MAX_PATH] = {};
+  if (!RPTS_MakeUnidentifiedCompoundReport(kMethod, section, kSample, peak, peakReports, &prefs, nullptr, 0, 0) ||
+      !MoveFileA(peakReports, kPeakReports)) {
+    std::fprintf(stderr, "kelt_host: the unidentified peak report of %s made no page\n", kSample);
+    return 1;
+  }
+  SetPrintJobOutput(kPeakPdf);
+  const int peakPrinted = MSR_PrintFile(nullptr, 0, 0, kPeakReports, 0, MSR_GetPageCount(kPeakReports) - 1, &prefs);
+  SetPrintJobOutput(nullptr);
+  if (!peakPrinted) {
+    std::fprintf(stderr, "kelt_host: cannot print %s\n", kPeakReports);
+    return 1;
+  }
+  std::printf("  unidentified peak %d printed: %s (%s)\n", peak + 1, kPeakPdf, win::paths::ToHost(kPeakPdf).c_str());
   return 0;
 }
