@@ -4,15 +4,19 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "common/data_file_utils.h"
 #include "common/number_format.h"
 #include "common/report_records.h"
 #include "common/result_codes.h"
 #include "fandor/fandor.h"
+#include "pomsel/pomsel.h"
 #include "orvik32/orvik32.h"
 #include "win/win_crt.h"
 #include "win/win_kernel.h"
+#include "win/win_stdio.h"
+#include "common/mass_lists.h"
 
 namespace kelt::reports {
 namespace {
@@ -123,13 +127,24 @@ std::string RfUsed(const void* table, const void* step, bool shortText) {
 std::string LibraryName(const void* table, int16_t index, uint16_t width) {
   if (!table || FieldAt<uint32_t>(table, table::kLibrarySearchUnknowns) != 1) return {};
   char path[MAX_PATH + 1] = {};
-  if (!GetLibraryName(index, nullptr, path)) return {};
-  std::string name = path;
+  const char* list = static_cast<const char*>(table) + table::kLibraryList;
+  // The method's own list when it names a library and ends inside its
+  // field, else the workstation's list.
+  if (!list[0] || !std::memchr(list, 0, table::kLibraryListSize)) list = nullptr;
+  if (!GetLibraryName(index, list, path)) return {};
+  return ShortLibraryName(path, width);
+}
+
+std::string ShortLibraryName(const char* path, uint16_t width) {
+  std::string name = path ? path : "";
   const size_t cut = name.find_last_of("\\/:");
   if (cut != std::string::npos) name = name.substr(cut + 1);
-  char shortened[MAX_PATH + 1] = {};
-  KELT_TruncateFileString(name.c_str(), width, shortened);
-  return shortened;
+  std::vector<char> shortened(name.size() + 2, 0);
+  const int16_t w = int16_t(width > 32000 ? 32000 : width);
+  KELT_TruncateFileString(name.c_str(), w, shortened.data());
+  std::string out = shortened.data();
+  for (char& c : out) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return out;
 }
 
 std::string ErrorFlags(const void* step) {
@@ -229,4 +244,149 @@ BOOL KELT_FormatNISTSearchType(int16_t direction, uint32_t kind, char* output, i
     }
   }
   return FALSE;
+}
+
+namespace {
+
+namespace r = kelt::reports;
+
+// The common rule of the search-result cells.
+bool NoSpectrumMatch(const void* step) {
+  return r::FieldAt<uint16_t>(step, r::step::kIdSearchType) != 0 || r::IsNoSearchName(step);
+}
+
+char* Cell(char* output, const std::string& text) { return r::PutCell(output, text); }
+
+char* FloatCell(const void* step, uint32_t offset, char* output, int16_t compact) {
+  if (!step || !output) return output;
+  if (NoSpectrumMatch(step)) return Cell(output, "N/A");
+  const float v = r::FieldAt<float>(step, offset);
+  if (v == -1.0f) return Cell(output, "----");
+  return Cell(output, win::crt::FormatString(compact ? "%.0f" : "%4.0f", double(v)));
+}
+
+char* IntCell(const void* step, uint32_t offset, char* output, int16_t compact) {
+  if (!step || !output) return output;
+  if (NoSpectrumMatch(step)) return Cell(output, "N/A");
+  const int32_t v = r::FieldAt<int32_t>(step, offset);
+  if (v == -1) return Cell(output, "----");
+  return Cell(output, win::crt::FormatString(compact ? "%d" : "%4d", v));
+}
+
+std::string Probability(int32_t v, int16_t compact) {
+  return win::crt::FormatString(compact ? "%.2f" : "%5.2f", double(v) / 100.0);
+}
+
+}  // namespace
+
+namespace kelt::reports {
+bool IsNoSearchName(const void* step) { return IsNoSearch(step); }
+}  // namespace kelt::reports
+
+char* KELT_FormatMatchValue(const void* step, char* output, int16_t compact) {
+  return FloatCell(step, r::step::kMatchValue, output, compact);
+}
+
+char* KELT_FormatFitThreshold(const void* step, char* output, int16_t compact) {
+  return FloatCell(step, r::step::kMatchThreshold, output, compact);
+}
+
+char* KELT_FormatSimilarity(const void* step, char* output, int16_t compact) {
+  return IntCell(step, r::step::kForwardSimilarity, output, compact);
+}
+
+char* KELT_FormatReverseSimilarity(const void* step, char* output, int16_t compact) {
+  return IntCell(step, r::step::kReverseSimilarity, output, compact);
+}
+
+char* KELT_FormatHitProbability(const void* step, char* output, int16_t compact) {
+  if (!step || !output) return output;
+  if (NoSpectrumMatch(step)) return Cell(output, "N/A");
+  const int32_t v = r::FieldAt<int32_t>(step, r::step::kHitProbability);
+  if (v == 0) return Cell(output, "N/A");
+  if (v == -1) return Cell(output, "----");
+  return Cell(output, Probability(v, compact));
+}
+
+char* KELT_FormatInLibraryProbability(const void* step, char* output, int16_t compact) {
+  if (!step || !output) return output;
+  if (NoSpectrumMatch(step)) return Cell(output, "N/A");
+  const int32_t v = r::FieldAt<int32_t>(step, r::step::kInLibraryProbability);
+  if (v == -1) return Cell(output, "----");
+  if (v <= 0) return Cell(output, "N/A");
+  return Cell(output, Probability(v, compact));
+}
+
+const char* RPTS_FmtCalcType(int16_t type) {
+  switch (type) {
+    case 1: return "Area Percent";
+    case 2: return "Normalized Percent";
+    case 3: return "Internal Standard";
+    case 4: return "External Standard";
+    default: return "";
+  }
+}
+
+const char* RPTS_FmtPeakMeasure(int16_t kind) { return kind == 1 ? "Area" : "Height"; }
+
+const char* RPTS_FmtSampleType(int16_t type) {
+  switch (type) {
+    case 0: return "Baseline";
+    case 1: return "Calibration";
+    case 3: return "Verification";
+    default: return "Analysis";
+  }
+}
+
+char* RPTS_FmtStatus(int16_t status, char* output) {
+  static constexpr const char* kNames[] = {"Identified", "Missing", "Failed", "TIC", "Unknown", "Duplicate"};
+  if (!output) return output;
+  std::strcpy(output, status >= 0 && status <= 5 ? kNames[status] : "");
+  return output;
+}
+
+char* RPTS_FmtStatusShort(int16_t status, uint32_t, char* output) {
+  static constexpr const char* kNames[] = {"Id.", "Miss.", "Fail", "TIC", "Unk.", "Dup."};
+  if (output && status >= 0 && status <= 5) std::strcpy(output, kNames[status]);
+  return output;
+}
+
+char* RPTS_FmtHitLibraryName(const void* hit, char* output, uint16_t width) {
+  if (!output) return output;
+  if (!hit) return Cell(output, "");
+  // The hit's library name field (280 bytes at 437), not trusted to end.
+  char path[281] = {};
+  std::memcpy(path, static_cast<const uint8_t*>(hit) + 437, 280);
+  return Cell(output, r::ShortLibraryName(path, width));
+}
+
+char* RPTS_GetSamplePrepText(const char* path) {
+  if (!path) return nullptr;
+  char folder[MAX_PATH + 1] = {};
+  char name[MAX_PATH + 1] = {};
+  if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "vvv", 0, name)) return nullptr;
+  char* block = nullptr;
+  if (FILE* f = win::crt::OpenStream(name, "w+t")) {
+    WriteSamplePrepText(f, path);
+    std::fclose(f);
+    if (FILE* in = win::crt::OpenStream(name, "rb")) {
+      long size = -1;
+      if (std::fseek(in, 0, SEEK_END) == 0) size = std::ftell(in);
+      if (size >= 0 && std::fseek(in, 0, SEEK_SET) == 0) {
+        block = static_cast<char*>(AllocBlock(uint32_t(size) + 20));
+        if (block) {
+          const size_t got = std::fread(block, 1, size_t(size), in);
+          if (got != size_t(size)) {
+            FreeBlock(block);
+            block = nullptr;
+          } else {
+            block[got] = 0;  // the text ends after the bytes read
+          }
+        }
+      }
+      std::fclose(in);
+    }
+  }
+  DeleteFileA(name);
+  return block;
 }

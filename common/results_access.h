@@ -23,3 +23,25 @@ KELT_API BOOL RPTS_ReadDataFileSection(const STRUCT_WORK_FILE* workFile, void* r
 KELT_API BOOL RPTS_ReadResultStep(const char* path, uint16_t step, void* out);
 // The qualifier record of a compound (1,302 bytes).
 KELT_API BOOL KELT_ReadMatchingQualifier(const STRUCT_WORK_FILE* workFile, int32_t compound, void* out);
+
+// The results header (2,635 bytes) of a data file. Unless force is set, a
+// file without current results gives 0 before the engine is loaded.
+KELT_API BOOL RPTS_ReadResultsFromFile(const char* path, void* header, int16_t force);
+KELT_API BOOL RPTS_ReadResults(const char* path, void* header);
+// The step of the internal standard a result was quantitated against: for
+// a peak outside the method the active standard nearest its time, else the
+// compound step whose number is the result's standard number. 0 when the
+// result names no standard or none is found.
+KELT_API BOOL RPTS_ReadISResultStep(const char* path, const void* step, void* out);
+// Hit hit of TIC peak peak as a block of the shared allocator, given back
+// with RPTS_FreeTICHitRecord; null for peak -1 or when it cannot be read.
+KELT_API void* RPTS_ReadTICHitRecord(const char* path, int16_t peak, int16_t hit);
+KELT_API void RPTS_FreeTICHitRecord(void* hit);
+// The method compound record (4,793 bytes) of a result step, found at the
+// step's compound index or else by its compound number; 1 when found.
+KELT_API BOOL RPTS_ReadCompoundRecord(const STRUCT_WORK_FILE* workFile, const void* step, void* out);
+// Whether a method compound of the file carries calibration coefficients;
+// with show set, the wait cursor while it looks and a message when none.
+KELT_API BOOL KELT_CheckForCalibrationData(const char* path, uint16_t moduleId, uint16_t moduleAddress, int16_t show);
+// The data file's global table written back; 1 when written.
+KELT_API BOOL KELT_WriteGlobalTable(const STRUCT_WORK_FILE* workFile, const void* table);

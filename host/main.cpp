@@ -32,6 +32,7 @@ int SpectrumControlDemo();  // spectrum_control_demo.cpp
 int ReportViewerDemo();     // report_viewer_demo.cpp
 int QuantitationDemo();     // quantitation_demo.cpp
 int DialogsDemo();          // dialogs_demo.cpp
+int TargetReportDemo();     // target_report_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -208,8 +209,10 @@ int Demo() {
   const int report = WriteSampleReport();
   const int viewer = report ? report : ReportViewerDemo();
   int quantitation = QuantitationDemo();
-  // The report maker's sample report of the run just quantitated.
+  // The report maker's sample report of the run just quantitated, then the
+  // target-compound report of one of its compounds.
   if (!quantitation) quantitation = SampleReportDemo();
+  if (!quantitation) quantitation = TargetReportDemo();
   const int dialogs = DialogsDemo();
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
          : viewer ? viewer : quantitation ? quantitation : dialogs;

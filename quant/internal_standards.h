@@ -7,6 +7,9 @@
 // compound table.
 #include <cstdint>
 
+#include <type_traits>
+
+#include "common/engine_entries.h"
 #include "holbrin/dh_engine.h"
 #include "quant/morvex_export.h"
 #include "quant/results_records.h"
@@ -50,6 +53,9 @@ MORVEX_API int32_t BuildActiveISTable(HSECTION results, const STRUCT_RESULTS_HEA
                                       STRUCT_ACTIVE_IS_TABLE* table);
 // Index of the standard nearest the time; -1 for none.
 MORVEX_API int32_t FindNearestIS(float time, const STRUCT_ACTIVE_IS_TABLE* table);
+static_assert(std::is_same_v<decltype(&BuildActiveISTable), kelt::engine::BuildActiveISTableFn>);
+static_assert(std::is_same_v<decltype(&FindNearestIS), kelt::engine::FindNearestISFn>);
+static_assert(sizeof(STRUCT_ACTIVE_IS_TABLE) == kelt::engine::kActiveISTableSize);
 // The peak step among steps from..to-1 strictly inside the compound step's
 // integration limits and nearest its time; -1 when none.
 MORVEX_API int32_t FindPeakInWindow(HSECTION results, int32_t from, int32_t to, const STRUCT_RESULT_STEP* compound,

@@ -104,6 +104,9 @@ MORVEX_API STRUCT_TIC_HIT* GetMatchingTICHitRecord(HSECTION section, uint32_t of
 MORVEX_API BOOL WriteTICPeak(HSECTION section, int16_t ignored, const STRUCT_TIC_PEAK* record);
 MORVEX_API void FreeTICPeak(STRUCT_TIC_PEAK* block);
 MORVEX_API void FreeTICHitRecord(STRUCT_TIC_HIT* block);
+static_assert(std::is_same_v<decltype(&OpenTICDataReadOnly), kelt::engine::OpenTICDataReadOnlyFn>);
+static_assert(std::is_same_v<decltype(&GetTICHitRecord), kelt::engine::GetTICHitRecordFn>);
+static_assert(std::is_same_v<decltype(&FreeTICHitRecord), kelt::engine::FreeTICHitRecordFn>);
 
 // ---- Byte moves at the section's position ---------------------------------------
 MORVEX_API uint32_t WriteSectionBytes(HSECTION section, const void* buffer, uint32_t n);
