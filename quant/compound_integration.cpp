@@ -495,7 +495,8 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
   step->peakScan = step->matchScan = -1;
   step->retentionTime = float(keptTime * 0.001);
   step->area = step->height = step->amount = 0;
-  for (float& r : step->qualifierRatios) r = 0;
+  // The step is packed: no reference may bind to its floats.
+  std::memset(step->qualifierRatios, 0, sizeof step->qualifierRatios);
   step->kind = 1;
   step->resultFlags = PF_MISSING;
   if (step->rawResults == 1) step->resultFlags |= PF_RAW;
