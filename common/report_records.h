@@ -11,13 +11,6 @@ namespace kelt::reports {
 inline constexpr uint32_t kResultStepSize = 1375;
 inline constexpr uint32_t kCompoundRecordSize = 4793;
 inline constexpr uint32_t kGlobalTableSize = 5887;
-inline constexpr uint32_t kResultsHeaderSize = 2635;
-
-namespace header {
-inline constexpr uint32_t kLevel = 22;            // u16 calibration level of the sample
-inline constexpr uint32_t kSampleType = 24;       // i16: 0 baseline, 1 calibration, 2 analysis, 3 verification
-inline constexpr uint32_t kCalculationType = 2241;  // i16: 1 area %, 2 normalized %, 3 IS, 4 ES
-}  // namespace header
 
 template <class T>
 T FieldAt(const void* record, uint32_t offset) {
@@ -39,11 +32,11 @@ inline constexpr uint32_t kSampleId = 0;           // text, 20 bytes
 inline constexpr uint32_t kSampleIdSize = 20;
 inline constexpr uint32_t kInjection = 20;         // i16
 inline constexpr uint32_t kLevel = 22;             // i16, 0-based
-inline constexpr uint32_t kSampleType = 24;        // i16: 1 calibration, 2 analysis, 3 verification
+inline constexpr uint32_t kSampleType = 24;        // i16: 0 baseline, 1 calibration, 2 analysis, 3 verification
 inline constexpr uint32_t kMultiplier = 56;        // f32
 inline constexpr uint32_t kDivisor = 60;           // f32
 inline constexpr uint32_t kResponseBasis = 2239;   // i16: 1 area, else height
-inline constexpr uint32_t kCalculationType = 2241; // i16
+inline constexpr uint32_t kCalculationType = 2241; // i16: 1 area %, 2 normalized %, 3 IS, 4 ES
 inline constexpr uint32_t kReportUnknowns = 2243;  // i16
 inline constexpr uint32_t kReportMissing = 2245;   // i16
 inline constexpr uint32_t kISFactor = 2247;        // f32

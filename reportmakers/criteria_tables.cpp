@@ -556,7 +556,7 @@ void RPTS_LegendAddStatusLetters(STRUCT_RPT_LEGEND* legend, const void* step) {
   legend->statusBits |= Codes(step);
   const std::string letters = Text(step, r::step::kResultLetters, r::step::kResultLettersSize);
   for (char c : letters) {
-    const uint32_t bit = ResultCode_FlagFromChar(c);
+    const uint32_t bit = ResultCode_FlagFromChar(&c);
     if (!bit || bit == 65535u) continue;
     for (int i = 0; i < 23; ++i)
       if (bit == (1u << i)) {

@@ -35,26 +35,6 @@ int32_t UnidentifiedStepCount(const void* h) { return CountOfMask(h, kMaskUniden
 
 }  // namespace kelt::reports
 
-BOOL RPTS_ReadResults(const char* dataFile, void* header) {
-  if (!dataFile || !header || !dataFile[0]) return FALSE;
-  try {
-    kelt::EngineBinding engine;
-    auto open = engine.Find<kelt::engine::OpenTolResultsReadOnlyFn>("OpenTolResultsReadOnly");
-    auto read = engine.Find<kelt::engine::ReadTolResultsFn>("ReadTolResults");
-    if (!open || !read) return FALSE;
-    HSECTION results = open(dataFile, nullptr);
-    if (!results) return FALSE;
-    uint8_t h[kelt::reports::kResultsHeaderSize];
-    const BOOL ok = read(results, reinterpret_cast<STRUCT_RESULTS_HEADER*>(h));
-    CloseSection(results);
-    if (!ok || kelt::reports::FieldAt<int16_t>(h, kelt::reports::header::kVersion) != 4) return FALSE;
-    std::memcpy(header, h, sizeof h);
-    return TRUE;
-  } catch (...) {
-    return FALSE;
-  }
-}
-
 int16_t RPTS_HasRequestedResults(const void* header, uint16_t kindMask, int16_t any, int16_t compounds,
                                  int16_t unidentified) {
   if (!header) return 0;

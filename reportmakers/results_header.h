@@ -5,12 +5,9 @@
 #include <cstdint>
 
 #include "common/kelt_export.h"
+#include "common/results_access.h"  // RPTS_ReadResults
 #include "win/win_types.h"
 
-// The results header of the data file whose path the argument begins with
-// (a path or a work-file record) into header (2,635 bytes); nonzero when
-// the file holds current results and the quantitation engine is present.
-KELT_API BOOL RPTS_ReadResults(const char* dataFile, void* header);
 // 1 when (any and either group selected by the mask holds steps), or
 // (compounds and the selected compound kinds hold steps), or
 // (unidentified and the selected peak kinds hold steps); else 0.
