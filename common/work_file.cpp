@@ -308,19 +308,31 @@ STRUCT_WORK_FILE* Make(const char* path, int16_t headerOnlyFlag) {
       headerOnly = false;
     }
   }
+  bool formatKnown = false;
   if (!live) {
-    const HSECTFILE file = OpenSectionFile(path, nullptr, SECTION_FILE_READ, 3);
-    if (file != -1) {
-      sectioned = true;
-      CloseSectionFile(file);
+    // MS data opened through the store has proved the store whole: of what
+    // opening the file as a section file checks, only its head remains, and
+    // the head holds the format word.
+    if (ms && GetSectionFileType(path, &formatWord) != -1) {
+      sectioned = formatKnown = true;
+    } else {
+      const HSECTFILE file = OpenSectionFile(path, nullptr, SECTION_FILE_READ, 3);
+      if (file != -1) {
+        sectioned = true;
+        CloseSectionFile(file);
+      }
+    }
+    if (sectioned) {
       timeTagged = SectionExists(path, "TimeTagged") != 0;
       if (!timeTagged && ms) msInfo = ReadInfoThroughHandle(ms.get(), path, infoOut.data(), &acquisitionTime);
     }
   }
   if (sectioned) {
-    uint8_t prefix[28];
-    if (kelt::datafile::ReadFilePrefix(path, prefix, sizeof prefix, nullptr) != sizeof prefix) return nullptr;
-    std::memcpy(&formatWord, prefix + 2, 2);
+    if (!formatKnown) {
+      uint8_t prefix[28];
+      if (kelt::datafile::ReadFilePrefix(path, prefix, sizeof prefix, nullptr) != sizeof prefix) return nullptr;
+      std::memcpy(&formatWord, prefix + 2, 2);
+    }
   } else {
     raw = ReadRawMSFileHeader(path, rawHeader) != 0;
     if (!raw) return nullptr;

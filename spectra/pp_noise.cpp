@@ -33,7 +33,9 @@ static_assert(sizeof(Stretch) == 24);
 // order exactly as a selection sort with whole swaps does (each place takes
 // the first of the lowest behind it), in O(n log n): a tree over the
 // positions keeps the first position of the lowest key below each node.
-bool SelectToFront(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key) {
+// Kept for keys that do not order (NaN), where only the steps themselves say
+// what the selection does.
+bool SelectToFrontByTree(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key) {
   constexpr uint32_t kNone = 0xFFFFFFFFu;
   if (n == 0 || places == 0) return true;
   uint32_t size = 1;
@@ -65,6 +67,59 @@ bool SelectToFront(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key
   return true;
 }
 
+// The same selection without taking every step. Keys in ascending order of
+// value: the stretches of one key are taken in the order of their places when
+// the first of them is taken, for no stretch of that key moves before its
+// turn once the smaller keys are placed; each taking swaps the stretch at the
+// place being filled out to where the taken one stood. So only the stretches
+// up to the last key placed are sorted, and the swaps are replayed on
+// positions alone.
+bool SelectToFront(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key) {
+  if (n == 0 || places == 0) return true;
+  places = std::min(places, n);
+  for (uint32_t k = 0; k < n; ++k)
+    if (std::isnan(s[k].*key)) return SelectToFrontByTree(s, n, places, key);
+  struct Entry {
+    double key;
+    uint32_t id;
+  };
+  static_assert(sizeof(Entry) == 16);
+  // Entries, then the stretches as they stood, then where each stands and
+  // which stands at each place.
+  Scratch block(uint64_t{n} * (sizeof(Entry) + sizeof(Stretch) + 2 * sizeof(uint32_t)));
+  if (!block.p) return false;
+  auto* entries = reinterpret_cast<Entry*>(block.p);
+  auto* before = reinterpret_cast<Stretch*>(entries + n);
+  auto* pos = reinterpret_cast<uint32_t*>(before + n);
+  uint32_t* who = pos + n;
+  for (uint32_t k = 0; k < n; ++k) entries[k] = {s[k].*key, k};
+  const auto byKey = [](const Entry& a, const Entry& b) { return a.key < b.key; };
+  // Every stretch up to the last placed key, in ascending key order.
+  std::nth_element(entries, entries + (places - 1), entries + n, byKey);
+  const double last = entries[places - 1].key;
+  uint32_t taken = places;
+  for (uint32_t k = places; k < n; ++k)
+    if (entries[k].key == last) std::swap(entries[taken++], entries[k]);
+  std::sort(entries, entries + taken, byKey);
+  for (uint32_t k = 0; k < n; ++k) pos[k] = who[k] = k;
+  uint32_t fill = 0;
+  for (uint32_t g = 0; g < taken && fill < places;) {
+    uint32_t end = g + 1;
+    while (end < taken && entries[end].key == entries[g].key) ++end;
+    if (end - g > 1)
+      std::sort(entries + g, entries + end, [&](const Entry& a, const Entry& b) { return pos[a.id] < pos[b.id]; });
+    for (; g < end && fill < places; ++g, ++fill) {
+      const uint32_t id = entries[g].id, from = pos[id], out = who[fill];
+      who[fill] = id, pos[id] = fill;
+      who[from] = out, pos[out] = from;
+    }
+    g = end;
+  }
+  std::memcpy(static_cast<void*>(before), s, sizeof(Stretch) * n);
+  for (uint32_t k = 0; k < n; ++k) s[k] = before[who[k]];
+  return true;
+}
+
 struct Estimate {
   double signal, noise, tail;
   uint32_t centre;
@@ -79,7 +134,12 @@ bool FromFiveWindows(const double* v, uint32_t n, uint32_t peak, Estimate* out) 
   if (!table.p) return false;
   auto* s = reinterpret_cast<Stretch*>(table.p);
   for (uint32_t k = 0; k < m; ++k) {
-    const double lo = *std::min_element(v + k, v + k + 5), hi = *std::max_element(v + k, v + k + 5);
+    // As min_element and max_element take them (the first of equals), in one pass.
+    double lo = v[k], hi = v[k];
+    for (uint32_t j = k + 1; j < k + 5; ++j) {
+      if (v[j] < lo) lo = v[j];
+      if (hi < v[j]) hi = v[j];
+    }
     s[k].range = hi - lo == 0 ? 1.0 : hi - lo;
     s[k].middle = (hi + lo) / 2;
     s[k].centre = k + 2;

@@ -137,6 +137,7 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   for (uint32_t i = 0; i < h.scanCount; ++i) {
     const IndexEntry& e = img->index_[i];
     if (e.pointCount > h.maxPoints || !std::isfinite(e.time)) return nullptr;
+    if (i > 0 && e.time < img->index_[i - 1].time) img->timesAscend_ = false;
     const uint64_t pointBytes = uint64_t{e.pointCount} * MS_EXCHANGE_ENTRY_SIZE;
     if (apart) {
       if (!Fits(e.offset, MS_SCAN_HEADER_SIZE, size) || !Fits(nextPoints, pointBytes, size)) return nullptr;

@@ -146,6 +146,9 @@ class Image {
 
   // i: 0-based position of the scan.
   double Time(uint32_t i) const { return index_[i].time; }
+  // Whether no scan's time lies before the one ahead of it: a scan at a
+  // time can then be found by halving.
+  bool TimesAscend() const { return timesAscend_; }
   uint32_t PointCount(uint32_t i) const { return index_[i].pointCount; }
   // The stored scan at position i; false when it cannot be read or its
   // header is damaged.
@@ -219,6 +222,7 @@ class Image {
   uint32_t firstScan_ = 0;
   uint32_t maxPoints_ = 0;
   uint32_t maxCyclePoints_ = 0;
+  bool timesAscend_ = true;
   // Read straight over: left uninitialised when sized.
   std::vector<MS_SEGMENT_BLOCK, DefaultInitAllocator<MS_SEGMENT_BLOCK>> segments_;
   std::vector<IndexEntry, DefaultInitAllocator<IndexEntry>> index_;

@@ -229,6 +229,102 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
   return true;
 }
 
+bool ScanAtTimeByWalk(const Image& img, double t, uint32_t mode, const STRUCT_CHAN_LIST* channels,
+                      uint32_t& picked) {
+  const int ckind = ChannelKind(channels);
+  if (ckind < 0) return false;
+  bool found = false;
+  double best = 0;
+  for (uint32_t i = 0; i < img.ScanCount(); ++i) {
+    if (!Takes(img, channels, ckind, i)) continue;
+    double ti = img.Time(i);
+    if (mode == MS_PICK_AT_OR_BEFORE) {
+      if (ti <= t && (!found || ti >= best)) picked = i, best = ti, found = true;
+    } else if (mode == MS_PICK_AT_OR_AFTER) {
+      if (ti >= t && (!found || ti < best)) picked = i, best = ti, found = true;
+    } else {
+      double d = std::fabs(ti - t);
+      if (!found || d < best) picked = i, best = d, found = true;
+    }
+  }
+  return found;
+}
+
+bool ScanAtTime(const Image& img, double t, uint32_t mode, const STRUCT_CHAN_LIST* channels, uint32_t& picked) {
+  if (!img.TimesAscend()) return ScanAtTimeByWalk(img, t, mode, channels, picked);
+  const int ckind = ChannelKind(channels);
+  if (ckind < 0) return false;
+  const uint32_t n = img.ScanCount();
+  // First position in [lo, hi) whose time is not below (or, past, above) t.
+  auto bound = [&](uint32_t lo, uint32_t hi, double at, bool past) {
+    while (lo < hi) {
+      const uint32_t mid = lo + (hi - lo) / 2;
+      if (past ? img.Time(mid) <= at : img.Time(mid) < at)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo;
+  };
+  auto takes = [&](uint32_t i) { return Takes(img, channels, ckind, i); };
+  const uint32_t above = bound(0, n, t, true);  // first position after t
+  // Before or at t: the latest time taken, and of the scans at that time
+  // the first (for the nearest) or the last (at or before).
+  bool haveBefore = false;
+  uint32_t before = 0;
+  for (uint32_t i = above; i-- > 0;)
+    if (takes(i)) {
+      before = i, haveBefore = true;
+      break;
+    }
+  // After t: the first scan taken.
+  bool haveAfter = false;
+  uint32_t after = 0;
+  for (uint32_t i = above; i < n; ++i)
+    if (takes(i)) {
+      after = i, haveAfter = true;
+      break;
+    }
+  if (mode == MS_PICK_AT_OR_BEFORE) {
+    if (!haveBefore) return false;
+    picked = before;
+    return true;
+  }
+  if (mode == MS_PICK_AT_OR_AFTER) {
+    // At t counts as after: the first scan taken at t, else the first past it.
+    for (uint32_t i = bound(0, above, t, false); i < above; ++i)
+      if (takes(i)) return picked = i, true;
+    if (!haveAfter) return false;
+    picked = after;
+    return true;
+  }
+  if (haveBefore) {
+    // The first scan as near: far from t, earlier times may round to the
+    // same distance.
+    const double nearest = std::fabs(img.Time(before) - t);
+    uint32_t lo = 0, hi = before;
+    while (lo < hi) {
+      const uint32_t mid = lo + (hi - lo) / 2;
+      if (std::fabs(img.Time(mid) - t) > nearest)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    for (uint32_t i = lo;; ++i)
+      if (takes(i)) {
+        before = i;
+        break;
+      }
+  }
+  if (!haveBefore && !haveAfter) return false;
+  // On equal distances the earlier scan wins, as it comes first.
+  if (haveBefore && (!haveAfter || std::fabs(img.Time(before) - t) <= std::fabs(img.Time(after) - t)))
+    picked = before;
+  else
+    picked = after;
+  return true;
+}
+
 bool ResolveScan(const Image& img, const MS_SCAN_REQUEST& request, const STRUCT_CHAN_LIST* channels,
                  std::vector<uint32_t>& members) {
   members.clear();
@@ -239,24 +335,9 @@ bool ResolveScan(const Image& img, const MS_SCAN_REQUEST& request, const STRUCT_
     if (!img.HasScan(request.scan)) return false;
     picked = request.scan - img.FirstScan();
   } else if (request.kind == MS_SCAN_BY_TIME) {
-    const double t = request.time;
-    if (!std::isfinite(t)) return false;
+    if (!std::isfinite(request.time)) return false;
     const uint32_t mode = request.mode ? request.mode : MS_PICK_NEAREST;
-    bool found = false;
-    double best = 0;
-    for (uint32_t i = 0; i < img.ScanCount(); ++i) {
-      if (!Takes(img, channels, ckind, i)) continue;
-      double ti = img.Time(i);
-      if (mode == MS_PICK_AT_OR_BEFORE) {
-        if (ti <= t && (!found || ti >= best)) picked = i, best = ti, found = true;
-      } else if (mode == MS_PICK_AT_OR_AFTER) {
-        if (ti >= t && (!found || ti < best)) picked = i, best = ti, found = true;
-      } else {
-        double d = std::fabs(ti - t);
-        if (!found || d < best) picked = i, best = d, found = true;
-      }
-    }
-    if (!found) return false;
+    if (!ScanAtTime(img, request.time, mode, channels, picked)) return false;
   } else {
     return false;
   }

@@ -32,6 +32,14 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
 bool ResolveScan(const Image& img, const MS_SCAN_REQUEST& request, const STRUCT_CHAN_LIST* channels,
                  std::vector<uint32_t>& members);
 
+// The position of the scan a time picks (mode: an MS_PICK_ value, any other
+// the nearest) among those the channels take; false when there is none.
+// Times that ascend are halved; a damaged index whose times do not is walked.
+bool ScanAtTime(const Image& img, double t, uint32_t mode, const STRUCT_CHAN_LIST* channels, uint32_t& picked);
+// The same by looking at every scan.
+bool ScanAtTimeByWalk(const Image& img, double t, uint32_t mode, const STRUCT_CHAN_LIST* channels,
+                      uint32_t& picked);
+
 // Header and spectrum of a set of scan positions (the first one's header,
 // totals over the added peaks); false when a scan cannot be read.
 bool CombineScans(const Image& img, const std::vector<uint32_t>& members, MS_SCAN_HEADER& header,

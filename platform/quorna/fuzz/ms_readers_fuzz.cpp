@@ -1,5 +1,6 @@
 // libFuzzer target over the stored-data readers, the centroid engine and
 // the list parsers. The first byte picks the reader; the rest is its input.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -79,6 +80,23 @@ void Exercise(const Image& img, const uint8_t* extra, size_t n) {
       r.mode = s % 4;
       r.time = s * 0.01;
       ResolveScan(img, r, &c, members);
+    }
+  }
+  // Halving the index picks the scan walking all of it picks.
+  if (n >= 8 && img.ScanCount() > 0) {
+    double asked[3];
+    std::memcpy(&asked[0], extra, 8);
+    asked[1] = img.Time(extra[0] % img.ScanCount());
+    asked[2] = (img.Time(extra[1] % img.ScanCount()) + img.Time(extra[2] % img.ScanCount())) / 2;
+    for (double t : asked) {
+      if (!std::isfinite(t)) continue;
+      for (auto& c : lists)
+        for (uint32_t mode = 1; mode <= 3; ++mode) {
+          uint32_t a = 0, b = 0;
+          const bool found = ScanAtTime(img, t, mode, &c, a);
+          Check(found == ScanAtTimeByWalk(img, t, mode, &c, b));
+          Check(!found || a == b);
+        }
     }
   }
 }

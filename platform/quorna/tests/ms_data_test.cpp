@@ -632,3 +632,105 @@ TEST_F(MsDataTest, FirstLayoutReadsAsBefore) {
 }
 
 }  // namespace
+
+namespace {
+
+// One segment of two scan functions (scan s is of function 2 - s % 2), the
+// scans at the given times, in whatever order they come.
+bool WriteTimedRun(const std::string& path, const std::vector<double>& times) {
+  if (!CreateSectionFileAtPath(path.c_str(), 1, 0, 3)) return false;
+  const uint32_t n = static_cast<uint32_t>(times.size());
+  HMSDATA h = OpenMSDataSection(path.c_str(), "MSData", 1, n, 2, nullptr);
+  if (!h) return false;
+  for (uint32_t s = 1; s <= n; ++s) {
+    MS_SCAN_RECORD rec{};
+    rec.recordSize = sizeof rec;
+    rec.header.scanNumber = s;
+    rec.header.time = times[s - 1];
+    auto buf = mstest::Exchange({{50.0, s}});
+    if (WriteMSScan(h, &rec, buf.data()) != 0) return false;
+  }
+  auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+  std::memset(seg.get(), 0, sizeof *seg);
+  seg->number = 1;
+  seg->startTime = times.front();
+  seg->endTime = times.back();
+  seg->functionCount = 2;
+  seg->firstScan = 1;
+  seg->lastScan = n;
+  if (WriteMSSegment(h, seg.get()) != 0) return false;
+  MS_INFO_BLOCK info{};
+  info.fileKind = MS_FILE_KIND_QUADRUPOLE;
+  info.centroid = 1;
+  if (WriteMSHeader(h, &info) != 0) return false;
+  return CloseMSData(h) == 0;
+}
+
+// The scan a time picks, by looking at every scan the channel takes
+// (function: 0 for every scan): at or before, the last of the latest; at or
+// after, the first of the earliest; else the first of the nearest.
+uint32_t PickedByWalk(const std::vector<double>& times, double t, uint32_t mode, uint32_t function) {
+  uint32_t picked = 0;
+  double best = 0;
+  for (uint32_t s = 1; s <= times.size(); ++s) {
+    if (function != 0 && 2 - s % 2 != function) continue;
+    const double ts = times[s - 1];
+    if (mode == MS_PICK_AT_OR_BEFORE) {
+      if (ts <= t && (!picked || ts >= best)) picked = s, best = ts;
+    } else if (mode == MS_PICK_AT_OR_AFTER) {
+      if (ts >= t && (!picked || ts < best)) picked = s, best = ts;
+    } else if (!picked || std::fabs(ts - t) < best) {
+      picked = s, best = std::fabs(ts - t);
+    }
+  }
+  return picked;
+}
+
+// Finding the scan at a time halves the index when its times ascend and
+// walks it when they do not: either way it picks the scan the walk over
+// every scan picks, on equal times, equal distances, times out of the run,
+// far times whose distances round alike, and channels that take some scans or none.
+TEST_F(MsDataTest, TheScanAtATimeIsTheOneEveryScanWalkedPicks) {
+  const std::vector<std::vector<double>> runs = {
+      {1.0, 1.0, 1.1, 1.2, 1.2, 1.2, 1.3, 1.5, 1.5, 2.0, 2.0},
+      {0.5},
+      {1.0, 2.0, 3.0, 1e20, 1e20, 2e20},
+      {-3.0, -1.0, 0.0, 0.0, 0.0, 4.0},
+      {2.0, 1.0, 1.5, 1.5, 0.5, 3.0, 0.5},  // a damaged index: the times do not ascend
+  };
+  const std::vector<double> extra = {-1e30, 1e30, -0.0, 1.05, 1.15, 1.25, 1.4, 1.75, 2.5, 1e19, 1.5e20, 3e20, -2.0};
+  const std::pair<const char*, uint32_t> channels[] = {{"All", 0}, {"1", 1}, {"2", 2}, {"3", 3}};
+  for (size_t run = 0; run < runs.size(); ++run) {
+    const std::string path = "C:\\Data\\timed" + std::to_string(run) + ".dat";
+    const std::vector<double>& times = runs[run];
+    ASSERT_TRUE(WriteTimedRun(path, times)) << run;
+    HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+    ASSERT_NE(h, nullptr) << run;
+    std::vector<double> asked = times;
+    asked.insert(asked.end(), extra.begin(), extra.end());
+    for (double t : times) asked.push_back(std::nextafter(t, -HUGE_VAL)), asked.push_back(std::nextafter(t, HUGE_VAL));
+    for (const auto& [text, function] : channels) {
+      const STRUCT_CHAN_LIST c = Chan(text);
+      for (uint32_t mode : {0u, uint32_t{MS_PICK_AT_OR_BEFORE}, uint32_t{MS_PICK_NEAREST}, uint32_t{MS_PICK_AT_OR_AFTER}, 7u}) {
+        for (double t : asked) {
+          MS_SCAN_REQUEST r{};
+          r.kind = MS_SCAN_BY_TIME;
+          r.mode = mode;
+          r.time = t;
+          MS_SCAN_HEADER hd{};
+          const double found = ReadMSScanHeader(h, &r, &c, &hd, nullptr);
+          const uint32_t want = PickedByWalk(times, t, mode, function);
+          if (want == 0) {
+            EXPECT_EQ(found, MS_SCAN_TIME_FAILED) << run << " " << text << " mode " << mode << " at " << t;
+          } else {
+            EXPECT_EQ(+hd.scanNumber, want) << run << " " << text << " mode " << mode << " at " << t;
+            EXPECT_EQ(found, times[want - 1]) << run << " " << text << " mode " << mode << " at " << t;
+          }
+        }
+      }
+    }
+    EXPECT_EQ(CloseMSData(h), 0);
+  }
+}
+
+}  // namespace
