@@ -6,7 +6,7 @@
 #include "common/engine_binding.h"
 #include "common/engine_entries.h"
 #include "reportmakers/report_format.h"
-#include "reportmakers/report_records.h"
+#include "common/report_records.h"
 
 namespace kelt::reports {
 
