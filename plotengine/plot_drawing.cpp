@@ -338,7 +338,7 @@ int64_t MapPoints(const STRUCT_NE_POINT_BLOCK* blk, int64_t k, int64_t end, doub
   for (; k < end; ++k) {
     const STRUCT_NE_POINT* p = NePointAt(blk, static_cast<uint32_t>(k));
     // Traces outgrow the cache: ask for the points a few lines ahead.
-    __builtin_prefetch(reinterpret_cast<const char*>(p) + 1024);
+    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(p) + 1024));
     const double t = p->time;
     if (!(t <= segEnd)) break;
     if (flagged) flags[out] = p->flags;

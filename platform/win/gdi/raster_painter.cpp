@@ -150,6 +150,9 @@ class RasterDevice final : public Device {
     }
     if (offset.x == 0 && offset.y == 0) {  // the usual case: one clamp per coordinate
       ThinStroke(*bmp, count, false, stroke, rop2, clip, [xy](size_t i) {
+        // The points may have left the cache while their trace was read; an
+        // address past the end is only a hint, never read.
+        __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(xy + 2 * i) + 256));
         return IntPoint{ClampCoord(int64_t(xy[2 * i])), ClampCoord(int64_t(xy[2 * i + 1]))};
       });
       return;
@@ -244,22 +247,20 @@ class RasterDevice final : public Device {
     const ptrdiff_t stepX = a.x < b.x ? 1 : -1;
     const ptrdiff_t stepY = a.y < b.y ? row : -row;
     auto put = [&](Pixel* q) { *q = Copy ? color : ApplyRop2(rop2, color, *q); };
-    if (dx >= dy) {
-      int32_t err = dx / 2;
-      for (int32_t i = 0; i < dx; ++i) {
-        put(p);
-        p += stepX;
-        err -= dy;
-        if (err < 0) p += stepY, err += dx;
-      }
-    } else {
-      int32_t err = dy / 2;
-      for (int32_t i = 0; i < dy; ++i) {
-        put(p);
-        p += stepY;
-        err -= dx;
-        if (err < 0) p += stepX, err += dy;
-      }
+    // One walk for both slopes, the axes picked by value and the minor step
+    // taken by mask: trace segments are a few pixels each, in every
+    // direction, and branches on them would mostly be guessed wrong.
+    const bool xMajor = dx >= dy;
+    const int32_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+    const ptrdiff_t stepMajor = xMajor ? stepX : stepY, stepMinor = xMajor ? stepY : stepX;
+    int32_t err = major / 2;
+    for (int32_t i = 0; i < major; ++i) {
+      put(p);
+      p += stepMajor;
+      err -= minor;
+      const int32_t under = err >> 31;  // all ones when err < 0
+      p += stepMinor & ptrdiff_t(under);
+      err += major & under;
     }
   }
 
