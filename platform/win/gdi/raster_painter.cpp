@@ -426,6 +426,7 @@ class RasterDevice final : public Device {
     IntRect visible{0, 0, bmp->width, bmp->height};
     if (clip) visible = visible.Intersected(clip->Bounds());
     if (visible.Empty()) return;
+    const bool rectClip = !clip || clip->IsRect();
     for (auto& g : run.glyphs) {
       if (!(std::fabs(g.origin.x) < 4e15) || !(std::fabs(g.origin.y) < 4e15)) continue;
       const int64_t gx = int64_t(std::floor(g.origin.x + 0.5));
@@ -440,13 +441,15 @@ class RasterDevice final : public Device {
       for (int iy = 0; iy < img->height; ++iy) {
         int64_t y = oy + iy;
         if (y < 0 || y >= bmp->height) continue;
+        if (rectClip && (y < visible.top || y >= visible.bottom)) continue;
         const uint8_t* cov = img->coverage.data() + size_t(iy) * img->width;
         Pixel* row = bmp->Row(int32_t(y));
         for (int ix = 0; ix < img->width; ++ix) {
           int a = cov[ix];
           int64_t x = ox + ix;
           if (a == 0 || x < 0 || x >= bmp->width) continue;
-          if (clip && !clip->Contains(int32_t(x), int32_t(y))) continue;
+          // A rectangle (or no clip) is the visible area itself: no lookup per pixel.
+          if (rectClip ? (x < visible.left || x >= visible.right) : !clip->Contains(int32_t(x), int32_t(y))) continue;
           Pixel d = row[x];
           int dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
           dr += (cr - dr) * a / 255;
