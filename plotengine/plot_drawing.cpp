@@ -2,6 +2,7 @@
 #include "common/value_scale.h"
 #include "plotengine/plot_drawing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -22,10 +23,10 @@ using namespace kelt::plot;
 // A real coordinate as a DC integer: truncated toward zero and held inside
 // 32 bits, so that a value far off scale lands beyond the band, never wraps.
 int32_t Saturate(double v) {
+  // In range first: one test on the path every point takes (the cast truncates).
+  if (v > -2147483647.0 && v < 2147483647.0) return static_cast<int32_t>(v);
   if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483647.0) return -2147483647;
-  return static_cast<int32_t>(std::trunc(v));
+  return v > 0 ? 2147483647 : -2147483647;
 }
 
 // A block of the common allocator, freed on every path.
@@ -328,6 +329,25 @@ KELT_API int32_t OPLOT_DrawWSPlotLine(HDC dc, const SVW_OVERLAY* o, const STRUCT
 
 namespace {
 
+// Maps points k .. end - 1 to pts (and their flags) from *m on, stopping at
+// the first whose time is past segEnd; gives where it stopped.
+template <bool IsDouble>
+int64_t MapPoints(const STRUCT_NE_POINT_BLOCK* blk, int64_t k, int64_t end, double segEnd, const TraceFrame& f,
+                  bool flagged, POINT* pts, uint32_t* flags, int64_t* m) {
+  int64_t out = *m;
+  for (; k < end; ++k) {
+    const STRUCT_NE_POINT* p = NePointAt(blk, static_cast<uint32_t>(k));
+    // Traces outgrow the cache: ask for the points a few lines ahead.
+    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(p) + 1024));
+    const double t = p->time;
+    if (!(t <= segEnd)) break;
+    if (flagged) flags[out] = p->flags;
+    pts[out++] = {f.X(t), f.Y(IsDouble ? p->value.d : static_cast<double>(p->value.i))};
+  }
+  *m = out;
+  return k;
+}
+
 int32_t DrawTolLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, int16_t slot, int16_t showMarkers,
                     int16_t maxMarkerDensity, int16_t pass, int16_t solid, int16_t normaliseToProcessed,
                     int16_t corrected, int16_t centroid) {
@@ -434,6 +454,7 @@ int32_t DrawTolLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, i
     if (segCount < 2 || i + 1 >= segCount) return HUGE_VAL;
     return WorkFileSegment(wf, i + 1)->startTime - 0.000001;
   };
+  const bool isDouble = blk->isDouble == 1;
   int64_t k = first;
   int prevSeg = -2;
   POINT lastPt{0, 0};
@@ -441,20 +462,23 @@ int32_t DrawTolLine(HDC dc, const SVW_OVERLAY* o, const STRUCT_OVER_SIZES* sz, i
   bool firstDrawn = false;
   for (const Seg& seg : segs) {
     const int64_t runStart = k;
-    while (k <= last && TimeAt(blk, k) <= seg.end) ++k;
+    int64_t m = 0;
+    if (prevSeg == seg.index - 1) {
+      if (flagged) flags[m] = lastFlag;
+      pts[m++] = lastPt;
+    }
+    // The segment's points are mapped as they are found (one pass over a
+    // trace too large for the cache); past the most drawn point for point,
+    // the rest is only counted and the whole segment binned below.
+    const int64_t mapEnd = std::min<int64_t>(last + 1, runStart + OPLOT_MOST_SEGMENT_POINTS);
+    if (isDouble) k = MapPoints<true>(blk, k, mapEnd, seg.end, f, flagged, pts, flags, &m);
+    else k = MapPoints<false>(blk, k, mapEnd, seg.end, f, flagged, pts, flags, &m);
+    if (k == mapEnd)
+      while (k <= last && TimeAt(blk, k) <= seg.end) ++k;
     const int64_t inSeg = k - runStart;
     if (inSeg == 0) continue;
-    int64_t m = 0;
-    if (inSeg <= OPLOT_MOST_SEGMENT_POINTS) {
-      if (prevSeg == seg.index - 1) {
-        if (flagged) flags[m] = lastFlag;
-        pts[m++] = lastPt;
-      }
-      for (int64_t i = runStart; i < k; ++i) {
-        if (flagged) flags[m] = NePointAt(blk, static_cast<uint32_t>(i))->flags;
-        pts[m++] = {f.X(TimeAt(blk, i)), f.Y(ValueAt(blk, i))};
-      }
-    } else {
+    if (inSeg > OPLOT_MOST_SEGMENT_POINTS) {
+      m = 0;
       // One point per bin of the segment's span: the first point's x, the highest value.
       const double t0 = TimeAt(blk, runStart), span = TimeAt(blk, k - 1) - t0;
       int64_t bin = -1;

@@ -43,6 +43,7 @@ bool EmptyDisplayRange(const CDrawStackedSpectra& d) { return d.MassFrom == -1.1
 std::vector<uint8_t> Exchange(const STRUCT_SPT_PLUS* s) {
   const Pairs p(s);
   std::vector<uint8_t> out(4);
+  out.reserve(4 + 13 * size_t(std::max<int32_t>(p.n, 0)));
   uint32_t count = 0;
   for (int32_t i = 0; i < p.n; ++i) {
     const double v = p.Intensity(i);

@@ -29,10 +29,15 @@ double IntensityOf(const DIFF_PAIR& p) { return p.intensity; }
 // Candidates of one trace, in an allocator block of pair count entries.
 class Candidates {
  public:
-  explicit Candidates(bool wanted, int32_t pairs) {
-    if (wanted && pairs > 0)
-      block_ = static_cast<STRUCT_DSS_LAB*>(AllocBlock(static_cast<uint32_t>(pairs) * sizeof(STRUCT_DSS_LAB)));
-    capacity_ = block_ ? pairs : 0;
+  // At most one candidate a pair, but mostly about one a column: the block
+  // grows toward the pair count as needed rather than being cleared whole
+  // (a profile spectrum has tens of thousands of pairs) at every drawing.
+  explicit Candidates(bool wanted, int32_t pairs) : limit_(wanted && pairs > 0 ? pairs : 0) {
+    if (limit_ > 0) {
+      const int32_t first = std::min(limit_, kFirstCapacity);
+      block_ = static_cast<STRUCT_DSS_LAB*>(AllocBlock(static_cast<uint32_t>(first) * sizeof(STRUCT_DSS_LAB)));
+      capacity_ = block_ ? first : 0;
+    }
   }
   ~Candidates() {
     if (block_) FreeBlock(block_);
@@ -41,7 +46,8 @@ class Candidates {
   Candidates& operator=(const Candidates&) = delete;
   bool Wanted() const { return block_ != nullptr; }
   void Add(double mass, double intensity, double halfWidth, int32_t x, int32_t y) {
-    if (!block_ || count_ >= capacity_ || !(intensity > 0)) return;
+    if (!block_ || !(intensity > 0)) return;
+    if (count_ >= capacity_ && !Grow()) return;
     STRUCT_DSS_LAB& l = block_[count_++];
     l.mass = mass;
     l.intensity = intensity;
@@ -56,6 +62,17 @@ class Candidates {
   }
 
  private:
+  static constexpr int32_t kFirstCapacity = 256;
+  bool Grow() {
+    if (capacity_ >= limit_) return false;
+    const int32_t next = static_cast<int32_t>(std::min<int64_t>(limit_, int64_t{capacity_} * 2));
+    void* grown = ReallocBlock(block_, static_cast<uint32_t>(next) * sizeof(STRUCT_DSS_LAB));
+    if (!grown) return false;
+    block_ = static_cast<STRUCT_DSS_LAB*>(grown);
+    capacity_ = next;
+    return true;
+  }
+  int32_t limit_ = 0;
   STRUCT_DSS_LAB* block_ = nullptr;
   int32_t capacity_ = 0;
   int32_t count_ = 0;

@@ -194,3 +194,33 @@ TEST(PeakLabels, CrowdedSpectraNeverOverlapAndStrongerPeaksWin) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every peak of a dense profile line is offered for a label, however many
+// columns hold one: of 500 peaks, all but the first and the last (a peak
+// needs two columns either side), up to the one at m/z 1037.
+TEST(PeakLabels, EveryPeakOfADenseProfileIsACandidate) {
+  Screen s(2000, 600);  // a column about every half m/z: the peaks stand apart
+  std::vector<std::pair<double, uint32_t>> pairs;
+  for (int i = 0; i < 40000; ++i) {
+    const double m = 40 + i * 0.025;
+    const bool top = i % 80 == 40;  // one sharp peak every 2 m/z
+    pairs.emplace_back(m, top ? 1000u + uint32_t(i / 80) : 10u);
+  }
+  Spt a = Precise(pairs, true);
+  Keeping d;
+  Frame(d, &s.cdc, s.width, s.height, s.cw, s.ch);
+  d.Spectra[0] = a.get();
+  d.MassFrom = 40;
+  d.MassTo = 1040;
+  d.DoJob();
+  ASSERT_EQ(+d.Traces[0][0].dense, 1);
+  EXPECT_EQ(d.kept.size(), 498u);
+  const auto last = std::max_element(d.kept.begin(), d.kept.end(),
+                                     [](const auto& x, const auto& y) { return x.mass < y.mass; });
+  ASSERT_NE(last, d.kept.end());
+  EXPECT_NEAR(last->mass, 1037.0, 1e-6);
+}
+
+}  // namespace

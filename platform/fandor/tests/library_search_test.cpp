@@ -66,6 +66,43 @@ TEST_F(LibrarySearchTest, SimilarityByHand) {
   }
 }
 
+// Match values follow the bytes handed in, not the buffers they lie in: a
+// display that refills its buffer in place gets the new spectrum's values,
+// and a state kept for the old one no longer answers for it.
+TEST_F(LibrarySearchTest, MatchValuesFollowTheSpectraNotTheirBuffers) {
+  const auto reference = Exchange({{50, 999}});
+  const auto first = Exchange({{50, 999}, {80, 999}}), second = Exchange({{50, 999}, {60, 999}});
+  ASSERT_EQ(first.size(), second.size());
+  auto expected = [&](const std::vector<uint8_t>& u) {
+    int16_t f = -1, r = -1;
+    EXPECT_TRUE(CompareSpectra(u.data(), reference.data(), &f, &r));
+    return std::pair<int32_t, int32_t>{f, r};
+  };
+  const auto one = expected(first), two = expected(second);
+  ASSERT_NE(one, two);
+  std::vector<uint8_t> shown = first;
+  int32_t f = -1, r = -1;
+  ASSERT_TRUE(CalcMatchValues(nullptr, shown.data(), reference.data(), &f, &r));
+  EXPECT_EQ(std::make_pair(f, r), one);
+  uint8_t kept[FANDOR_MATCH_STATE_SIZE];
+  ASSERT_TRUE(KeepMatchState(kept));
+  ASSERT_TRUE(CalcMatchValues(nullptr, shown.data(), reference.data(), &f, &r));  // the same pair again
+  EXPECT_EQ(std::make_pair(f, r), one);
+  std::memcpy(shown.data(), second.data(), second.size());
+  ASSERT_TRUE(CalcMatchValues(nullptr, shown.data(), reference.data(), &f, &r));
+  EXPECT_EQ(std::make_pair(f, r), two);
+  EXPECT_FALSE(CalcMatchValuesFromState(nullptr, shown.data(), reference.data(), kept, &f, &r));
+  std::memcpy(shown.data(), first.data(), first.size());
+  f = r = -1;
+  ASSERT_TRUE(CalcMatchValuesFromState(nullptr, shown.data(), reference.data(), kept, &f, &r));
+  EXPECT_EQ(std::make_pair(f, r), one);
+  // A malformed spectrum still fails, whatever was compared before.
+  std::vector<uint8_t> damaged = first;
+  const uint32_t huge = 2000000;
+  std::memcpy(damaged.data(), &huge, 4);
+  EXPECT_FALSE(CalcMatchValues(nullptr, damaged.data(), reference.data(), &f, &r));
+}
+
 TEST_F(LibrarySearchTest, MspFormsDamagedEntriesAndErrors) {
   Write("C:\\TEMP\\forms.msp",
         "Name: Alpha\nMW: 78\nCAS#: 71-43-2; NIST#: 1\nNum Peaks: 3\n51 120; 77 300; 78 999;\n\n"

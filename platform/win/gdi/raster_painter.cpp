@@ -148,6 +148,15 @@ class RasterDevice final : public Device {
       Device::StrokeWholePolyline(xy, count, offset, stroke, rop2, clip);
       return;
     }
+    if (offset.x == 0 && offset.y == 0) {  // the usual case: one clamp per coordinate
+      ThinStroke(*bmp, count, false, stroke, rop2, clip, [xy](size_t i) {
+        // The points may have left the cache while their trace was read; an
+        // address past the end is only a hint, never read.
+        __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(xy + 2 * i) + 256));
+        return IntPoint{ClampCoord(int64_t(xy[2 * i])), ClampCoord(int64_t(xy[2 * i + 1]))};
+      });
+      return;
+    }
     ThinStroke(*bmp, count, false, stroke, rop2, clip, [&](size_t i) {
       return IntPoint{ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i]))) + offset.x),
                       ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i + 1]))) + offset.y)};
@@ -193,55 +202,65 @@ class RasterDevice final : public Device {
       open = {0, 0, bmp->width, bmp->height};
       if (clip) open = clip->IsRect() ? open.Intersected(clip->Bounds()) : IntRect{0, 0, 0, 0};
     }
-    const uint32_t openWidth = uint32_t(std::max(open.right - open.left, 0));
-    const uint32_t openHeight = uint32_t(std::max(open.bottom - open.top, 0));
-    auto inside = [&](IntPoint p) {
-      return uint32_t(p.x - open.left) < openWidth && uint32_t(p.y - open.top) < openHeight;
-    };
-    size_t segments = closed ? n : n - 1;
+    const bool any = bmp->width > 0 && bmp->height > 0;
+    const OpenArea area{any ? bmp->Row(0) : nullptr, bmp->bottomUp ? -ptrdiff_t(bmp->width) : ptrdiff_t(bmp->width), open.left,
+                        open.top, uint32_t(std::max(open.right - open.left, 0)),
+                        uint32_t(std::max(open.bottom - open.top, 0))};
+    const size_t segments = closed ? n : n - 1;
+    auto outside = [&](IntPoint a, IntPoint b) { Line(a, b, bmp->width, bmp->height, plot); };
+    if (rop2 == R2_COPYPEN) WalkSegments<true>(area, segments, n, stroke.color, rop2, at, outside);
+    else WalkSegments<false>(area, segments, n, stroke.color, rop2, at, outside);
+  }
+
+  // Where a solid pen's pixels land unchecked, with everything the walk
+  // needs held in locals: pixel stores would otherwise make the compiler
+  // reload the bitmap's fields at every segment.
+  struct OpenArea {
+    Pixel* origin;  // row 0, column 0
+    ptrdiff_t row;  // from one row to the next below it
+    int32_t left, top;
+    uint32_t width, height;
+    bool Inside(IntPoint p) const { return uint32_t(p.x - left) < width && uint32_t(p.y - top) < height; }
+  };
+
+  template <bool Copy, class PointAt, class Outside>
+  static void WalkSegments(const OpenArea area, size_t segments, size_t n, Pixel color, int rop2, PointAt& at,
+                           Outside& outside) {
     IntPoint b = at(0);
-    bool bInside = inside(b);
+    bool bInside = area.Inside(b);
     for (size_t i = 0; i < segments; ++i) {
       const IntPoint a = b;
       const bool aInside = bInside;
       b = at(i + 1 < n ? i + 1 : 0);
-      bInside = inside(b);
-      if (aInside && bInside) {
-        if (rop2 == R2_COPYPEN) OpenLine<true>(*bmp, a, b, stroke.color, rop2);
-        else OpenLine<false>(*bmp, a, b, stroke.color, rop2);
-      } else {
-        Line(a, b, bmp->width, bmp->height, plot);
-      }
+      bInside = area.Inside(b);
+      if (aInside && bInside) OpenLine<Copy>(area.origin + a.y * area.row + a.x, area.row, a, b, color, rop2);
+      else outside(a, b);
     }
   }
 
   // Bresenham from a to b, b excluded, both on the surface and nothing in
   // between clipped: the pixels the general walk gives, stepped through in
-  // memory.
+  // memory from p, the pixel of a.
   template <bool Copy>
-  static void OpenLine(BitmapObject& bmp, IntPoint a, IntPoint b, Pixel color, int rop2) {
+  static void OpenLine(Pixel* p, ptrdiff_t row, IntPoint a, IntPoint b, Pixel color, int rop2) {
     const int32_t dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
     const ptrdiff_t stepX = a.x < b.x ? 1 : -1;
-    const ptrdiff_t row = bmp.bottomUp ? -ptrdiff_t(bmp.width) : ptrdiff_t(bmp.width);
     const ptrdiff_t stepY = a.y < b.y ? row : -row;
-    Pixel* p = bmp.Row(a.y) + a.x;
     auto put = [&](Pixel* q) { *q = Copy ? color : ApplyRop2(rop2, color, *q); };
-    if (dx >= dy) {
-      int32_t err = dx / 2;
-      for (int32_t i = 0; i < dx; ++i) {
-        put(p);
-        p += stepX;
-        err -= dy;
-        if (err < 0) p += stepY, err += dx;
-      }
-    } else {
-      int32_t err = dy / 2;
-      for (int32_t i = 0; i < dy; ++i) {
-        put(p);
-        p += stepY;
-        err -= dx;
-        if (err < 0) p += stepX, err += dy;
-      }
+    // One walk for both slopes, the axes picked by value and the minor step
+    // taken by mask: trace segments are a few pixels each, in every
+    // direction, and branches on them would mostly be guessed wrong.
+    const bool xMajor = dx >= dy;
+    const int32_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+    const ptrdiff_t stepMajor = xMajor ? stepX : stepY, stepMinor = xMajor ? stepY : stepX;
+    int32_t err = major / 2;
+    for (int32_t i = 0; i < major; ++i) {
+      put(p);
+      p += stepMajor;
+      err -= minor;
+      const int32_t under = err >> 31;  // all ones when err < 0
+      p += stepMinor & ptrdiff_t(under);
+      err += major & under;
     }
   }
 
@@ -407,6 +426,7 @@ class RasterDevice final : public Device {
     IntRect visible{0, 0, bmp->width, bmp->height};
     if (clip) visible = visible.Intersected(clip->Bounds());
     if (visible.Empty()) return;
+    const bool rectClip = !clip || clip->IsRect();
     for (auto& g : run.glyphs) {
       if (!(std::fabs(g.origin.x) < 4e15) || !(std::fabs(g.origin.y) < 4e15)) continue;
       const int64_t gx = int64_t(std::floor(g.origin.x + 0.5));
@@ -421,13 +441,15 @@ class RasterDevice final : public Device {
       for (int iy = 0; iy < img->height; ++iy) {
         int64_t y = oy + iy;
         if (y < 0 || y >= bmp->height) continue;
+        if (rectClip && (y < visible.top || y >= visible.bottom)) continue;
         const uint8_t* cov = img->coverage.data() + size_t(iy) * img->width;
         Pixel* row = bmp->Row(int32_t(y));
         for (int ix = 0; ix < img->width; ++ix) {
           int a = cov[ix];
           int64_t x = ox + ix;
           if (a == 0 || x < 0 || x >= bmp->width) continue;
-          if (clip && !clip->Contains(int32_t(x), int32_t(y))) continue;
+          // A rectangle (or no clip) is the visible area itself: no lookup per pixel.
+          if (rectClip ? (x < visible.left || x >= visible.right) : !clip->Contains(int32_t(x), int32_t(y))) continue;
           Pixel d = row[x];
           int dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
           dr += (cr - dr) * a / 255;

@@ -409,63 +409,66 @@ TEST_F(GdiRasterTest, ThinLinesSetTheSamePixelsCheckedOrNot) {
     // Mostly on the surface, now and then off it on any side.
     zig.push_back({LONG(seed >> 8) % (w + 20) - 10, LONG(seed >> 16) % (h + 16) - 8});
   }
-  for (int heightSign : {-1, 1}) {
-    for (int rop : {R2_COPYPEN, R2_XORPEN}) {
-      for (bool clipped : {false, true}) {
-        const POINT odd = clipped ? POINT{0, 0} : POINT{w - 1, h - 1};
-        // 0: a polyline of whole points through the simple clip; 1: the
-        // same through the clip of two pieces; 2: segment by segment, as
-        // device points in floating point.
-        std::vector<COLORREF> drawn[3];
-        for (int checked = 0; checked < 3; ++checked) {
-          BITMAPINFO bi{};
-          bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, heightSign * h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-          void* bits = nullptr;
-          HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-          ASSERT_NE(bmp, nullptr);
-          HDC dc = CreateCompatibleDC(nullptr);
-          HGDIOBJ old = SelectObject(dc, bmp);
-          PatBlt(dc, 0, 0, w, h, WHITENESS);
-          SetViewportOrgEx(dc, 3, -2, nullptr);  // whole units: points stay whole
-          // area: device units, as regions are given; clip rectangles are logical.
-          RECT area = clipped ? RECT{9, 5, 50, 40} : RECT{0, 0, w, h};
-          if (checked == 1) {
-            // The same area give or take one pixel, so never one rectangle.
-            HRGN a = CreateRectRgn(area.left, area.top, area.right, area.bottom);
-            HRGN pixel = CreateRectRgn(odd.x, odd.y, odd.x + 1, odd.y + 1);
-            EXPECT_EQ(CombineRgn(a, a, pixel, clipped ? RGN_OR : RGN_DIFF), COMPLEXREGION);
-            SelectClipRgn(dc, a);
-            DeleteObject(a);
-            DeleteObject(pixel);
-          } else if (clipped) {
-            IntersectClipRect(dc, area.left - 3, area.top + 2, area.right - 3, area.bottom + 2);
-          }
-          HPEN pen = CreatePen(PS_SOLID, 0, RGB(200, 60, 20));
-          HGDIOBJ oldPen = SelectObject(dc, pen);
-          SetROP2(dc, rop);
-          if (checked < 2) {
-            Polyline(dc, zig.data(), int(zig.size()));
-          } else {
-            for (size_t k = 0; k + 1 < zig.size(); ++k) {
-              MoveToEx(dc, zig[k].x, zig[k].y, nullptr);
-              LineTo(dc, zig[k + 1].x, zig[k + 1].y);
+  // Moved by whole units, and not moved at all (the points go to the device as they are).
+  for (const POINT org : {POINT{3, -2}, POINT{0, 0}}) {
+    for (int heightSign : {-1, 1}) {
+      for (int rop : {R2_COPYPEN, R2_XORPEN}) {
+        for (bool clipped : {false, true}) {
+          const POINT odd = clipped ? POINT{0, 0} : POINT{w - 1, h - 1};
+          // 0: a polyline of whole points through the simple clip; 1: the
+          // same through the clip of two pieces; 2: segment by segment, as
+          // device points in floating point.
+          std::vector<COLORREF> drawn[3];
+          for (int checked = 0; checked < 3; ++checked) {
+            BITMAPINFO bi{};
+            bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, heightSign * h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            void* bits = nullptr;
+            HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+            ASSERT_NE(bmp, nullptr);
+            HDC dc = CreateCompatibleDC(nullptr);
+            HGDIOBJ old = SelectObject(dc, bmp);
+            PatBlt(dc, 0, 0, w, h, WHITENESS);
+            SetViewportOrgEx(dc, org.x, org.y, nullptr);  // whole units: points stay whole
+            // area: device units, as regions are given; clip rectangles are logical.
+            RECT area = clipped ? RECT{9, 5, 50, 40} : RECT{0, 0, w, h};
+            if (checked == 1) {
+              // The same area give or take one pixel, so never one rectangle.
+              HRGN a = CreateRectRgn(area.left, area.top, area.right, area.bottom);
+              HRGN pixel = CreateRectRgn(odd.x, odd.y, odd.x + 1, odd.y + 1);
+              EXPECT_EQ(CombineRgn(a, a, pixel, clipped ? RGN_OR : RGN_DIFF), COMPLEXREGION);
+              SelectClipRgn(dc, a);
+              DeleteObject(a);
+              DeleteObject(pixel);
+            } else if (clipped) {
+              IntersectClipRect(dc, area.left - org.x, area.top - org.y, area.right - org.x, area.bottom - org.y);
             }
+            HPEN pen = CreatePen(PS_SOLID, 0, RGB(200, 60, 20));
+            HGDIOBJ oldPen = SelectObject(dc, pen);
+            SetROP2(dc, rop);
+            if (checked < 2) {
+              Polyline(dc, zig.data(), int(zig.size()));
+            } else {
+              for (size_t k = 0; k + 1 < zig.size(); ++k) {
+                MoveToEx(dc, zig[k].x, zig[k].y, nullptr);
+                LineTo(dc, zig[k + 1].x, zig[k + 1].y);
+              }
+            }
+            SelectClipRgn(dc, nullptr);
+            SetViewportOrgEx(dc, 0, 0, nullptr);
+            drawn[checked] = Pixels(dc, w, h);
+            drawn[checked][size_t(odd.y) * w + size_t(odd.x)] = 0;  // the pixel the clips differ in
+            SelectObject(dc, oldPen);
+            DeleteObject(pen);
+            SelectObject(dc, old);
+            DeleteDC(dc);
+            DeleteObject(bmp);
           }
-          SelectClipRgn(dc, nullptr);
-          SetViewportOrgEx(dc, 0, 0, nullptr);
-          drawn[checked] = Pixels(dc, w, h);
-          drawn[checked][size_t(odd.y) * w + size_t(odd.x)] = 0;  // the pixel the clips differ in
-          SelectObject(dc, oldPen);
-          DeleteObject(pen);
-          SelectObject(dc, old);
-          DeleteDC(dc);
-          DeleteObject(bmp);
+          size_t set = 0;
+          for (COLORREF c : drawn[0]) set += c != RGB(255, 255, 255);
+          EXPECT_GT(set, 200u) << org.x << " " << heightSign << " " << rop << " " << clipped;
+          EXPECT_EQ(drawn[0], drawn[1]) << org.x << " " << heightSign << " " << rop << " " << clipped;
+          EXPECT_EQ(drawn[0], drawn[2]) << org.x << " " << heightSign << " " << rop << " " << clipped;
         }
-        size_t set = 0;
-        for (COLORREF c : drawn[0]) set += c != RGB(255, 255, 255);
-        EXPECT_GT(set, 200u) << heightSign << " " << rop << " " << clipped;
-        EXPECT_EQ(drawn[0], drawn[1]) << heightSign << " " << rop << " " << clipped;
-        EXPECT_EQ(drawn[0], drawn[2]) << heightSign << " " << rop << " " << clipped;
       }
     }
   }

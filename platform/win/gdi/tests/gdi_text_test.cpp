@@ -1,6 +1,7 @@
 // Fonts and text: metrics, measurement, placement, rotation, formatting.
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "gdi_test_support.h"
 
@@ -225,6 +226,46 @@ TEST_F(GdiTextTest, DrawTextMeasuresAndAligns) {
   EXPECT_NEAR((ink.top + ink.bottom) / 2.0, 50, 5);
   SelectObject(c.dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(f);
+}
+
+}  // namespace
+
+namespace {
+
+// Glyphs through a rectangular clip set the same pixels as through a clip
+// of the same rectangle plus one pixel far from the text (never one
+// rectangle, so tested pixel by pixel): with a clip across the letters,
+// and with none.
+TEST_F(GdiTextTest, GlyphsClipAlikeThroughRectanglesAndRegions) {
+  for (bool across : {true, false}) {
+    std::vector<COLORREF> drawn[2];
+    for (int region = 0; region < 2; ++region) {
+      RasterCanvas c(160, 50);
+      HFONT f = MakeFont("Arial", -22);
+      SelectObject(c.dc, f);
+      SetBkMode(c.dc, TRANSPARENT);
+      SetTextColor(c.dc, RGB(20, 40, 200));
+      const RECT area = across ? RECT{23, 9, 97, 31} : RECT{0, 0, 159, 50};
+      HRGN clip = CreateRectRgn(area.left, area.top, area.right, area.bottom);
+      if (region) {
+        HRGN pixel = CreateRectRgn(159, 49, 160, 50);
+        EXPECT_EQ(CombineRgn(clip, clip, pixel, RGN_OR), COMPLEXREGION);
+        DeleteObject(pixel);
+      }
+      SelectClipRgn(c.dc, clip);
+      DeleteObject(clip);
+      TextOutA(c.dc, 8, 6, "Wg|m/z 91", 9);
+      SelectClipRgn(c.dc, nullptr);
+      for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 160; ++x) drawn[region].push_back(c.At(x, y));
+      SelectObject(c.dc, GetStockObject(SYSTEM_FONT));
+      DeleteObject(f);
+    }
+    size_t inked = 0;
+    for (COLORREF p : drawn[0]) inked += p != RGB(255, 255, 255);
+    EXPECT_GT(inked, 60u) << across;
+    EXPECT_EQ(drawn[0], drawn[1]) << across;
+  }
 }
 
 }  // namespace
