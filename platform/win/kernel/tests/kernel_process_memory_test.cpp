@@ -14,7 +14,8 @@ TEST(ProcessMemory, PeakFollowsWhatWasTouched) {
   EXPECT_GT(before.WorkingSetSize, 0u);
   EXPECT_GE(before.PeakWorkingSetSize, before.WorkingSetSize);
   // 96 MB fresh from the system, touched page by page: the resident
-  // memory grows by about as much.
+  // memory grows by most of that (under load the system may take back
+  // some of the process's file pages meanwhile).
   const size_t bytes = 96u << 20;
   char* block = static_cast<char*>(win::memory::AllocLarge(bytes));
   ASSERT_NE(block, nullptr);
@@ -23,7 +24,7 @@ TEST(ProcessMemory, PeakFollowsWhatWasTouched) {
   (void)sink;
   PROCESS_MEMORY_COUNTERS during{};
   ASSERT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &during, sizeof during));
-  EXPECT_GE(during.WorkingSetSize, before.WorkingSetSize + bytes * 9 / 10);
+  EXPECT_GE(during.WorkingSetSize, before.WorkingSetSize + bytes / 2);
   EXPECT_GE(during.PeakWorkingSetSize, during.WorkingSetSize);
   win::memory::FreeLarge(block, bytes);
   PROCESS_MEMORY_COUNTERS after{};
