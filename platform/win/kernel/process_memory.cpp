@@ -1,4 +1,6 @@
 // The resident memory of this process, as the system counts it.
+#include <algorithm>
+#include <atomic>
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -34,7 +36,14 @@ BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters, DWO
   *counters = PROCESS_MEMORY_COUNTERS{};
   counters->cb = sizeof(PROCESS_MEMORY_COUNTERS);
   counters->WorkingSetSize = StatusBytes(text, "VmRSS:");
-  counters->PeakWorkingSetSize = StatusBytes(text, "VmHWM:");
+  // The kernel updates its high-water mark lazily, so it can trail a
+  // resident size read earlier: the peak is the highest of both seen so far.
+  static std::atomic<size_t> seenPeak{0};
+  size_t peak = std::max(StatusBytes(text, "VmHWM:"), counters->WorkingSetSize);
+  size_t seen = seenPeak.load();
+  while (peak > seen && !seenPeak.compare_exchange_weak(seen, peak)) {
+  }
+  counters->PeakWorkingSetSize = std::max(peak, seen);
   rusage use{};
   if (getrusage(RUSAGE_SELF, &use) == 0) counters->PageFaultCount = static_cast<DWORD>(use.ru_minflt + use.ru_majflt);
   return TRUE;
