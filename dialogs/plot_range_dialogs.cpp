@@ -1,14 +1,19 @@
-// The time-range and plot-ranges dialogs. Typed values are checked on OK:
-// a field that is no number, or a range whose start is not before its end,
-// is named in a message and the dialog stays open with what was typed.
+// The time-range and plot-ranges dialogs. Each field is checked when it is
+// left: a value outside its range offers the nearer bound, text that is no
+// number brings the stored value back, so the fields always show what is
+// stored. OK takes the fields once more and turns backwards ranges round.
 #include "dialogs/plot_range_dialogs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <utility>
 
+#include "common/data_points.h"
 #include "common/library_state.h"
+#include "dialogs/edit_field_checks.h"
 #include "win/win_resources.h"
 #include "win/win_user.h"
 
@@ -17,14 +22,26 @@ namespace {
 struct Field {
   int id;
   const char* name;
-  double* value;
+  const char* format;
+  double low, high;
+  double* out;     // the caller's, written on OK only
+  double* value;   // the value being edited
 };
 
 struct Session {
   Field fields[6];
+  // Pairs, turned round on OK when backwards: start and end, then each low and high.
   int count = 0;
-  bool timeOnly = false;
-  std::string fullText;
+  // No checks while the fields are filled or the dialog ends.
+  bool filling = true;
+  double work[6] = {};
+
+  void Add(const Field& f) {
+    fields[count] = f;
+    work[count] = *f.out;
+    fields[count].value = &work[count];
+    ++count;
+  }
 };
 
 void AddTemplate(HMODULE module, int id, const char* caption, int pairs) {
@@ -32,7 +49,7 @@ void AddTemplate(HMODULE module, int id, const char* caption, int pairs) {
   win::resources::DialogTemplate dlg;
   dlg.caption = caption;
   dlg.cx = 200;
-  dlg.cy = static_cast<short>(66 + 36 * pairs);
+  dlg.cy = static_cast<short>(50 + 36 * pairs);
   auto item = [&](int itemId, const char* cls, const char* text, DWORD style, short x, short y, short cx, short cy) {
     win::resources::DialogItem it;
     it.id = itemId;
@@ -45,19 +62,23 @@ void AddTemplate(HMODULE module, int id, const char* caption, int pairs) {
     it.cy = cy;
     dlg.items.push_back(it);
   };
-  item(-1, "Static", "Start time (min):", 0, 6, 8, 70, 10);
-  item(RANGE_START_ID, "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 80, 6, 60, 12);
-  item(-1, "Static", "End time (min):", 0, 6, 24, 70, 10);
-  item(RANGE_END_ID, "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 80, 22, 60, 12);
-  item(RANGE_FULL_TEXT_ID, "Static", "", 0, 6, 40, 140, 10);
-  short y = 56;
-  const char* labels[2][2] = {{"Low value:", "High value:"}, {"Right low value:", "Right high value:"}};
+  const char* unit = pairs ? "min." : "minutes";
+  item(-1, "Button", "Time Range", BS_GROUPBOX, 4, 2, 136, 42);
+  item(-1, "Static", "Start:", 0, 10, 14, 34, 10);
+  item(RANGE_START_ID, "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 46, 12, 50, 12);
+  item(-1, "Static", unit, 0, 100, 14, 36, 10);
+  item(-1, "Static", "End:", 0, 10, 30, 34, 10);
+  item(RANGE_END_ID, "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 46, 28, 50, 12);
+  item(-1, "Static", unit, 0, 100, 30, 36, 10);
+  short y = 48;
+  const char* groups[2] = {pairs == 2 ? "Left Scale Range" : "Scale Range", "Right Scale Range"};
   const int ids[2][2] = {{RANGE_LOW1_ID, RANGE_HIGH1_ID}, {RANGE_LOW2_ID, RANGE_HIGH2_ID}};
   for (int p = 0; p < pairs; ++p) {
-    item(-1, "Static", labels[p][0], 0, 6, static_cast<short>(y + 2), 70, 10);
-    item(ids[p][0], "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 80, y, 60, 12);
-    item(-1, "Static", labels[p][1], 0, 6, static_cast<short>(y + 18), 70, 10);
-    item(ids[p][1], "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 80, static_cast<short>(y + 16), 60, 12);
+    item(-1, "Button", groups[p], BS_GROUPBOX, 4, y, 136, 34);
+    item(-1, "Static", "Low:", 0, 10, static_cast<short>(y + 12), 34, 10);
+    item(ids[p][0], "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 46, static_cast<short>(y + 10), 50, 12);
+    item(-1, "Static", "High:", 0, 10, static_cast<short>(y + 24), 34, 10);
+    item(ids[p][1], "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 46, static_cast<short>(y + 22), 50, 12);
     y = static_cast<short>(y + 36);
   }
   item(IDOK, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 146, 6, 48, 14);
@@ -65,22 +86,20 @@ void AddTemplate(HMODULE module, int id, const char* caption, int pairs) {
   win::resources::AddDialog(module, id, dlg);
 }
 
-std::string Format(double v) {
+void Show(HWND hwnd, const Field& f) {
   char text[64];
-  std::snprintf(text, sizeof text, "%.6g", v);
-  return text;
+  std::snprintf(text, sizeof text, f.format, *f.value);
+  SetDlgItemTextA(hwnd, f.id, text);
 }
 
-// The whole field as one finite number.
-bool Parse(const char* text, double* value) {
-  while (*text == ' ') ++text;
-  if (!*text) return false;
-  char* end = nullptr;
-  const double v = std::strtod(text, &end);
-  while (end && *end == ' ') ++end;
-  if (!end || *end || !std::isfinite(v)) return false;
-  *value = v;
-  return true;
+const Field* Find(const Session* s, int id) {
+  for (int i = 0; i < s->count; ++i)
+    if (s->fields[i].id == id) return &s->fields[i];
+  return nullptr;
+}
+
+void Take(HWND hwnd, const Field& f) {
+  HandleKillEditDouble(CWnd::FromHandle(hwnd), static_cast<uint16_t>(f.id), f.name, f.format, f.low, f.high, f.value);
 }
 
 INT_PTR CALLBACK RangeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -89,40 +108,37 @@ INT_PTR CALLBACK RangeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG:
       SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
       s = reinterpret_cast<Session*>(lParam);
-      for (int i = 0; i < s->count; ++i) SetDlgItemTextA(hwnd, s->fields[i].id, Format(*s->fields[i].value).c_str());
-      SetDlgItemTextA(hwnd, RANGE_FULL_TEXT_ID, s->fullText.c_str());
+      s->filling = true;
+      for (int i = 0; i < s->count; ++i) {
+        SendDlgItemMessageA(hwnd, s->fields[i].id, EM_LIMITTEXT, i < 2 ? 8 : 24, 0);
+        Show(hwnd, s->fields[i]);
+      }
+      s->filling = false;
       return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        double values[6] = {};
-        for (int i = 0; i < s->count; ++i) {
-          char text[64] = {};
-          GetDlgItemTextA(hwnd, s->fields[i].id, text, sizeof text);
-          if (!Parse(text, &values[i])) {
-            const std::string why = std::string("The ") + s->fields[i].name + " is not a number.";
-            MessageBoxA(hwnd, why.c_str(), "Plot Ranges", MB_OK | MB_ICONEXCLAMATION);
-            return TRUE;
-          }
-        }
-        // Pairs: start and end, then low and high; a low equal to its high asks for automatic scaling.
-        for (int i = 0; i + 1 < s->count; i += 2) {
-          const bool bad = i == 0 ? !(values[0] < values[1]) : values[i] > values[i + 1];
-          if (bad) {
-            const std::string why = std::string("The ") + s->fields[i].name + " must lie below the " +
-                                    s->fields[i + 1].name + ".";
-            MessageBoxA(hwnd, why.c_str(), "Plot Ranges", MB_OK | MB_ICONEXCLAMATION);
-            return TRUE;
-          }
-        }
-        for (int i = 0; i < s->count; ++i) *s->fields[i].value = values[i];
+    case WM_COMMAND: {
+      if (!s) return FALSE;
+      const int id = LOWORD(wParam);
+      if (HIWORD(wParam) == EN_KILLFOCUS) {
+        const Field* f = Find(s, id);
+        if (f && !s->filling) Take(hwnd, *f);
+        return TRUE;
+      }
+      if (id == IDOK) {
+        s->filling = true;  // no second check while the dialog ends
+        for (int i = 0; i < s->count; ++i) Take(hwnd, s->fields[i]);
+        for (int i = 0; i + 1 < s->count; i += 2)
+          if (*s->fields[i + 1].value < *s->fields[i].value) std::swap(*s->fields[i].value, *s->fields[i + 1].value);
+        for (int i = 0; i < s->count; ++i) *s->fields[i].out = *s->fields[i].value;
         EndDialog(hwnd, IDOK);
         return TRUE;
       }
-      if (LOWORD(wParam) == IDCANCEL) {
+      if (id == IDCANCEL) {
+        s->filling = true;
         EndDialog(hwnd, IDCANCEL);
         return TRUE;
       }
       return FALSE;
+    }
     default:
       return FALSE;
   }
@@ -135,17 +151,80 @@ int Run(CWnd* parent, int templateId, Session* session) {
   return r == IDOK ? IDOK : IDCANCEL;
 }
 
+constexpr double kLongestRun = 1440.0;  // minutes
+
+// Scale bounds the limits snap to, descending: 1e14 .. 10, 1, -10 .. -1e14.
+constexpr int kSnaps = 29;
+double Snap(int i) {
+  if (i < 14) return std::pow(10.0, 14 - i);
+  if (i == 14) return 1.0;
+  return -std::pow(10.0, i - 14);
+}
+
+bool SlotHasData(const OVERLAY_SLOT& slot) {
+  return slot.dataPresent && slot.trace && slot.trace->points && slot.trace->pointCount;
+}
+
+void Widen(const OVERLAY_SLOT& slot, double* low, double* high, bool* any) {
+  const STRUCT_NE_DATA_POINTS* t = slot.trace;
+  for (uint32_t i = 0; i < t->pointCount; ++i) {
+    const double v = NePointValue(t->points, i);
+    if (!std::isfinite(v)) continue;
+    if (!*any || v < *low) *low = v;
+    if (!*any || v > *high) *high = v;
+    *any = true;
+  }
+}
+
+// The values a scale field accepts: the points of the plots on that scale,
+// widened by a twentieth of their span at each end and snapped two steps
+// outward, so that the user can zoom out well beyond the data.
+void ScaleLimits(const SVW_OVERLAY& o, short slot, int scale, double* lowest, double* highest) {
+  const int mode = o.head.displayMode;
+  if (mode == OVERLAY_MODE_NORMALISED) {
+    *lowest = -105.0;
+    *highest = 205.0;
+    return;
+  }
+  double low = 0, high = 0;
+  bool any = false;
+  if (mode == OVERLAY_MODE_STACKED) {
+    const short active = OverlaySlotIndex(slot) ? slot : o.head.activePlot;
+    if (OverlaySlotIndex(active) && SlotHasData(o.slots[active])) Widen(o.slots[active], &low, &high, &any);
+  } else if (mode == OVERLAY_MODE_TWO_SCALES) {
+    const int first = scale ? o.tail.scales.rightAxisPlot : o.tail.scales.leftAxisPlot;
+    if (first >= 0 && first < OVERLAY_SLOTS) {
+      const char* units = o.slots[first].units;
+      for (int i = first; i < OVERLAY_SLOTS; ++i)
+        if (SlotHasData(o.slots[i]) &&
+            (i == first || std::strncmp(o.slots[i].units, units, OVERLAY_UNITS_SIZE) == 0))
+          Widen(o.slots[i], &low, &high, &any);
+    }
+  } else {
+    for (int i = 0; i < OVERLAY_SLOTS; ++i)
+      if (SlotHasData(o.slots[i])) Widen(o.slots[i], &low, &high, &any);
+  }
+  if (!any) return;  // no data: the widest bounds stay
+  const double margin = (high - low) / 20.0;
+  low -= margin;
+  high += margin;
+  int k = 0;
+  while (k < kSnaps && !(low > Snap(k))) ++k;
+  *lowest = Snap(std::min(k + 2, kSnaps - 1));
+  // The last bound above the high, two places up.
+  k = 0;
+  while (k + 1 < kSnaps && Snap(k + 1) > high) ++k;
+  *highest = Snap(Snap(k) > high ? std::max(k - 2, 0) : 0);
+}
+
 }  // namespace
 
 int CTimeRangeDlg::DoModal() {
-  AddTemplate(kelt::lib::ModuleHandle(), TIME_RANGE_DIALOG_ID, "Time Range", 0);
+  AddTemplate(kelt::lib::ModuleHandle(), TIME_RANGE_DIALOG_ID, "Edit Plot Ranges", 0);
   Session s;
-  s.fields[0] = {RANGE_START_ID, "start time", &m_start};
-  s.fields[1] = {RANGE_END_ID, "end time", &m_end};
-  s.count = 2;
-  char full[96];
-  std::snprintf(full, sizeof full, "Full range: %.3f to %.3f min", m_fullStart, m_fullEnd);
-  s.fullText = full;
+  // The start stops short of the last time, the end of the first.
+  s.Add({RANGE_START_ID, "Start time", "%.3f", m_fullStart - 0.01, m_fullEnd - 0.01, &m_start, nullptr});
+  s.Add({RANGE_END_ID, "End time", "%.3f", m_fullStart + 0.01, m_fullEnd + 0.01, &m_end, nullptr});
   return Run(m_parent, TIME_RANGE_DIALOG_ID, &s);
 }
 
@@ -165,21 +244,22 @@ CPlotRangesDlg::CPlotRangesDlg(CWnd* parent, int templateId, const SVW_OVERLAY* 
   }
   m_low2 = s.rightLow;
   m_high2 = s.rightHigh;
+  for (int scale = 0; scale < 2; ++scale) ScaleLimits(*overlay, slot, scale, &m_scaleLowest[scale], &m_scaleHighest[scale]);
 }
 
 int CPlotRangesDlg::DoModal() {
   const bool dual = m_template == PLOT_RANGES_DUAL_DIALOG_ID;
-  AddTemplate(kelt::lib::ModuleHandle(), m_template, "Plot Ranges", dual ? 2 : 1);
+  AddTemplate(kelt::lib::ModuleHandle(), m_template, "Edit Plot Ranges", dual ? 2 : 1);
   Session s;
-  s.fields[0] = {RANGE_START_ID, "start time", &m_start};
-  s.fields[1] = {RANGE_END_ID, "end time", &m_end};
-  s.fields[2] = {RANGE_LOW1_ID, "low value", &m_low1};
-  s.fields[3] = {RANGE_HIGH1_ID, "high value", &m_high1};
-  s.count = 4;
+  const double* lo = m_scaleLowest;
+  const double* hi = m_scaleHighest;
+  s.Add({RANGE_START_ID, "Start time", "%.3f", 0.0, kLongestRun, &m_start, nullptr});
+  s.Add({RANGE_END_ID, "End time", "%.3f", 0.0, kLongestRun, &m_end, nullptr});
+  s.Add({RANGE_LOW1_ID, "low scale", "%f", lo[0], hi[0], &m_low1, nullptr});
+  s.Add({RANGE_HIGH1_ID, "high scale", "%f", lo[0], hi[0], &m_high1, nullptr});
   if (dual) {
-    s.fields[4] = {RANGE_LOW2_ID, "right low value", &m_low2};
-    s.fields[5] = {RANGE_HIGH2_ID, "right high value", &m_high2};
-    s.count = 6;
+    s.Add({RANGE_LOW2_ID, "low scale", "%f", lo[1], hi[1], &m_low2, nullptr});
+    s.Add({RANGE_HIGH2_ID, "high scale", "%f", lo[1], hi[1], &m_high2, nullptr});
   }
   return Run(m_parent, m_template, &s);
 }

@@ -15,9 +15,9 @@
 #define RANGE_HIGH1_ID 1004
 #define RANGE_LOW2_ID 1005
 #define RANGE_HIGH2_ID 1006
-#define RANGE_FULL_TEXT_ID 1007
 
 // Time only: the shown and the full range in; OK gives the new start and end.
+// Each field is checked against the full range when it is left.
 class KELT_CLASS CTimeRangeDlg {
  public:
   explicit CTimeRangeDlg(CWnd* parent) : m_parent(parent) {}
@@ -32,12 +32,17 @@ class KELT_CLASS CTimeRangeDlg {
 
 // The time range and a plot's vertical range, filled from a copy of the
 // overlay: slot 0-19, or 20 for the common scale of the other displays.
+// Start and end are checked against 0..1440 minutes when left.
 class KELT_CLASS CPlotRangesDlg {
  public:
   CPlotRangesDlg(CWnd* parent, int templateId, const SVW_OVERLAY* overlay, short slot);
   double m_start = 0, m_end = 0;
   double m_low1 = 0, m_high1 = 0, m_low2 = 0, m_high2 = 0;
   int m_template;
+  // What each scale field accepts (0: the only or left scale, 1: the
+  // right): the data's span widened and snapped outward, or -105..205 for
+  // the percent display.
+  double m_scaleLowest[2] = {-1e14, -1e14}, m_scaleHighest[2] = {1e14, 1e14};
   // IDOK or IDCANCEL.
   int DoModal();
 

@@ -1,9 +1,13 @@
 // The range dialogs as a user fills them: the values they start from, the
-// checks on OK, and Cancel.
+// checks when a field is left, OK turning backwards ranges round, and Cancel.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <string>
+#include <vector>
 
+#include "common/data_points.h"
 #include "common/tests/kelt_test_root.h"
 #include "dialogs/plot_range_dialogs.h"
 #include "win/win_script.h"
@@ -19,6 +23,27 @@ class RangeDialogsTest : public KeltRootTest {
   }
 };
 
+// A trace of evenly rising values from low to high, kept alive by the test.
+struct Trace {
+  std::vector<uint8_t> block;
+  STRUCT_NE_DATA_POINTS points{};
+  Trace(double low, double high, uint32_t count = 11) : block(NE_POINT_BLOCK_HEAD + size_t{NE_POINT_SIZE} * count) {
+    auto* b = reinterpret_cast<STRUCT_NE_POINT_BLOCK*>(block.data());
+    b->isDouble = 1;
+    for (uint32_t i = 0; i < count; ++i) {
+      NePointAt(b, i)->time = i;
+      NePointAt(b, i)->value.d = low + (high - low) * i / (count - 1);
+    }
+    points.points = b;
+    points.pointCount = count;
+  }
+  void Into(SVW_OVERLAY* o, int slot, const char* units) {
+    o->slots[slot].dataPresent = 1;
+    o->slots[slot].trace = &points;
+    std::snprintf(o->slots[slot].units, sizeof o->slots[slot].units, "%s", units);
+  }
+};
+
 SVW_OVERLAY DualOverlay() {
   SVW_OVERLAY o{};
   o.head.displayMode = OVERLAY_MODE_TWO_SCALES;
@@ -31,7 +56,7 @@ SVW_OVERLAY DualOverlay() {
   return o;
 }
 
-TEST_F(RangeDialogsTest, TheDualDialogShowsBothScalesAndChecksEachPair) {
+TEST_F(RangeDialogsTest, TheDualDialogShowsBothScalesAndTurnsBackwardsPairsRound) {
   const SVW_OVERLAY o = DualOverlay();
   CPlotRangesDlg dlg(nullptr, PLOT_RANGES_DUAL_DIALOG_ID, &o, 20);
   win::script::ResetLogs();  // boxes of earlier tests are not this dialog's
@@ -39,44 +64,177 @@ TEST_F(RangeDialogsTest, TheDualDialogShowsBothScalesAndChecksEachPair) {
   win::script::OnNextDialog([&](HWND d) {
     for (int id : {RANGE_START_ID, RANGE_END_ID, RANGE_LOW1_ID, RANGE_HIGH1_ID, RANGE_LOW2_ID, RANGE_HIGH2_ID})
       shown.push_back(win::script::GetField(d, id));
-    win::script::SetField(d, RANGE_LOW2_ID, "120");  // above the right high value: refused
-    win::script::PressButton(d, IDOK);
-    win::script::SetField(d, RANGE_LOW2_ID, " 1e1 ");
-    win::script::SetField(d, RANGE_HIGH1_ID, "-12.5");  // equal pair: automatic scaling, allowed
+    win::script::SetField(d, RANGE_LOW2_ID, "120");  // above the right high value: turned round on OK
+    win::script::SetField(d, RANGE_HIGH1_ID, " 1e1 ");
+    win::script::SetField(d, RANGE_START_ID, "20");  // after the end: turned round too
     win::script::PressButton(d, IDOK);
   });
   EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(shown, (std::vector<std::string>{"2.125", "14.75", "-12.5", "48210", "0.25", "97.5"}));
-  const auto boxes = win::script::MessageBoxLog();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "The right low value must lie below the right high value.");
-  EXPECT_DOUBLE_EQ(dlg.m_low2, 10.0);
-  EXPECT_DOUBLE_EQ(dlg.m_high1, -12.5);
-  EXPECT_DOUBLE_EQ(dlg.m_start, 2.125);
+  EXPECT_EQ(shown, (std::vector<std::string>{"2.125", "14.750", "-12.500000", "48210.000000", "0.250000",
+                                             "97.500000"}));
+  EXPECT_TRUE(win::script::MessageBoxLog().empty());
+  EXPECT_DOUBLE_EQ(dlg.m_low2, 97.5);
+  EXPECT_DOUBLE_EQ(dlg.m_high2, 120.0);
+  EXPECT_DOUBLE_EQ(dlg.m_low1, -12.5);
+  EXPECT_DOUBLE_EQ(dlg.m_high1, 10.0);
+  EXPECT_DOUBLE_EQ(dlg.m_start, 14.75);
+  EXPECT_DOUBLE_EQ(dlg.m_end, 20.0);
 }
 
-TEST_F(RangeDialogsTest, CancelKeepsTheValuesAndBadNumbersAreNamed) {
+// The scale fields accept the data's span widened by a twentieth each way
+// and snapped two steps outward; the percent display always -105..205.
+TEST_F(RangeDialogsTest, ScaleLimitsFollowThePlotsOnEachScale) {
+  Trace counts(0, 5000), more(0, 50000), volts(0, 2);
+  struct Case {
+    int mode;
+    short slot;
+    double low0, high0, low1, high1;
+  } cases[] = {
+      {OVERLAY_MODE_OVERLAID, 20, -1e6, 1e7, -1e14, 1e14},  // every plot counts, mV too
+      {OVERLAY_MODE_NORMALISED, 20, -105, 205, -105, 205},
+      {OVERLAY_MODE_TWO_SCALES, 20, -1e6, 1e7, -1000, 1000},  // counts left, mV right
+      {OVERLAY_MODE_STACKED, 0, -1e5, 1e6, -1e5, 1e6},        // the active plot only
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.mode);
+    SVW_OVERLAY o{};
+    o.head.displayMode = static_cast<int16_t>(k.mode);
+    counts.Into(&o, 0, "Counts");
+    more.Into(&o, 1, "Counts");
+    volts.Into(&o, 2, "mV");
+    o.tail.scales.leftAxisPlot = 0;
+    o.tail.scales.rightAxisPlot = 2;
+    CPlotRangesDlg dlg(nullptr, PLOT_RANGES_DIALOG_ID, &o, k.slot);
+    EXPECT_DOUBLE_EQ(dlg.m_scaleLowest[0], k.low0);
+    EXPECT_DOUBLE_EQ(dlg.m_scaleHighest[0], k.high0);
+    if (k.mode != OVERLAY_MODE_OVERLAID) {
+      EXPECT_DOUBLE_EQ(dlg.m_scaleLowest[1], k.low1);
+      EXPECT_DOUBLE_EQ(dlg.m_scaleHighest[1], k.high1);
+    }
+  }
+  SVW_OVERLAY empty{};
+  CPlotRangesDlg dlg(nullptr, PLOT_RANGES_DIALOG_ID, &empty, 20);
+  EXPECT_DOUBLE_EQ(dlg.m_scaleLowest[0], -1e14);  // no data: the widest bounds
+  EXPECT_DOUBLE_EQ(dlg.m_scaleHighest[0], 1e14);
+}
+
+// Text that is no number brings the stored value back without a word.
+TEST_F(RangeDialogsTest, NoNumberKeepsTheStoredValueAndCancelKeepsAll) {
   struct Case {
     const char* text;
-    bool accepted;
-  } cases[] = {{"7.5", true}, {"", false}, {"7.5x", false}, {"nan", false}, {"inf", false}, {"1e999", false}};
+    double end;
+  } cases[] = {{"7.5", 7.5}, {"", 9.0}, {"7.5x", 7.5}, {"x7", 9.0}, {"nan", 9.0}, {"inf", 9.0}, {"1e999", 9.0}};
   for (const Case& k : cases) {
     SCOPED_TRACE(k.text);
     win::script::ResetLogs();
     CTimeRangeDlg dlg(nullptr);
     dlg.m_start = 1;
     dlg.m_end = 9;
+    dlg.m_fullStart = 0;
+    dlg.m_fullEnd = 60;
+    std::string after;
     win::script::OnNextDialog([&](HWND d) {
       win::script::SetField(d, RANGE_END_ID, k.text);
+      SetFocus(GetDlgItem(d, RANGE_START_ID));
+      win::script::PumpUntilIdle();
+      after = win::script::GetField(d, RANGE_END_ID);
       win::script::PressButton(d, IDOK);
-      if (IsWindow(d)) win::script::PressButton(d, IDCANCEL);
     });
-    EXPECT_EQ(dlg.DoModal(), k.accepted ? IDOK : IDCANCEL);
-    EXPECT_DOUBLE_EQ(dlg.m_end, k.accepted ? 7.5 : 9.0);
-    if (!k.accepted) {
-      ASSERT_FALSE(win::script::MessageBoxLog().empty());
-      EXPECT_EQ(win::script::MessageBoxLog()[0].text, "The end time is not a number.");
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_DOUBLE_EQ(dlg.m_end, k.end);
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%.3f", k.end);
+    EXPECT_EQ(after, expected);
+    EXPECT_TRUE(win::script::MessageBoxLog().empty());
+  }
+  CTimeRangeDlg dlg(nullptr);
+  dlg.m_start = 1;
+  dlg.m_end = 9;
+  dlg.m_fullEnd = 60;
+  win::script::ResetLogs();
+  win::script::OnNextDialog([&](HWND d) {
+    // Leaving the field for Cancel may still offer the bound: even a Yes is not kept.
+    win::script::AnswerNextMessageBox(IDYES);
+    win::script::SetField(d, RANGE_END_ID, "500");
+    win::script::PressButton(d, IDCANCEL);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_DOUBLE_EQ(dlg.m_end, 9.0);
+}
+
+// A value typed out of range offers the nearer bound: Yes takes it, No
+// keeps the stored value; either way the field shows what is stored.
+TEST_F(RangeDialogsTest, OutOfRangeValuesOfferTheNearerBoundWhenLeft) {
+  struct Case {
+    int dialog;  // 0: time range 0..30, 1: plot ranges of the percent display, 2: of counts 0..5000
+    int field;
+    const char* typed;
+    int answer;
+    const char* message;
+    const char* shownAfter;
+    double stored;
+  } cases[] = {
+      // The start can never reach the last time itself.
+      {0, RANGE_START_ID, "30", IDYES, "Start time must be between -0.010 and 29.990.\n\nUse 29.990?", "29.990", 29.99},
+      {0, RANGE_END_ID, "-4", IDYES, "End time must be between 0.010 and 30.010.\n\nUse 0.010?", "0.010", 0.01},
+      {0, RANGE_END_ID, "40", IDNO, "End time must be between 0.010 and 30.010.\n\nUse 30.010?", "9.000", 9.0},
+      {1, RANGE_START_ID, "2000", IDYES, "Start time must be between 0.000 and 1440.000.\n\nUse 1440.000?",
+       "1440.000", 1440.0},
+      {1, RANGE_LOW1_ID, "-500", IDYES,
+       "low scale must be between -105.000000 and 205.000000.\n\nUse -105.000000?", "-105.000000", -105.0},
+      {1, RANGE_HIGH1_ID, "250", IDNO, "high scale must be between -105.000000 and 205.000000.\n\nUse 205.000000?",
+       "100.000000", 100.0},
+      {2, RANGE_HIGH1_ID, "2e6", IDYES,
+       "high scale must be between -100000.000000 and 1000000.000000.\n\nUse 1000000.000000?", "1000000.000000",
+       1e6},
+  };
+  Trace counts(0, 5000);
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.typed);
+    win::script::ResetLogs();
+    std::string after;
+    auto script = [&](HWND d) {
+      win::script::AnswerNextMessageBox(k.answer);
+      win::script::SetField(d, k.field, k.typed);
+      SetFocus(GetDlgItem(d, k.field == RANGE_START_ID ? RANGE_END_ID : RANGE_START_ID));
+      win::script::PumpUntilIdle();
+      after = win::script::GetField(d, k.field);
+      win::script::PressButton(d, IDOK);
+    };
+    // OK may turn the pair round: the value is looked for in either place.
+    double pair[2] = {};
+    if (k.dialog == 0) {
+      CTimeRangeDlg dlg(nullptr);
+      dlg.m_start = 1;
+      dlg.m_end = 9;
+      dlg.m_fullEnd = 30;
+      win::script::OnNextDialog(script);
+      ASSERT_EQ(dlg.DoModal(), IDOK);
+      pair[0] = dlg.m_start;
+      pair[1] = dlg.m_end;
+    } else {
+      SVW_OVERLAY o{};
+      o.head.displayMode = k.dialog == 1 ? OVERLAY_MODE_NORMALISED : OVERLAY_MODE_OVERLAID;
+      if (k.dialog == 2) counts.Into(&o, 0, "Counts");
+      o.tail.viewStart = 1;
+      o.tail.viewEnd = 9;
+      o.tail.scales.commonLow = 0;
+      o.tail.scales.commonHigh = 100;
+      CPlotRangesDlg dlg(nullptr, PLOT_RANGES_DIALOG_ID, &o, 20);
+      win::script::OnNextDialog(script);
+      ASSERT_EQ(dlg.DoModal(), IDOK);
+      const bool time = k.field == RANGE_START_ID || k.field == RANGE_END_ID;
+      pair[0] = time ? dlg.m_start : dlg.m_low1;
+      pair[1] = time ? dlg.m_end : dlg.m_high1;
     }
+    EXPECT_TRUE(std::fabs(pair[0] - k.stored) < 1e-9 || std::fabs(pair[1] - k.stored) < 1e-9)
+        << pair[0] << " " << pair[1];
+    EXPECT_LE(pair[0], pair[1]);
+    EXPECT_EQ(after, k.shownAfter);
+    const auto boxes = win::script::MessageBoxLog();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, k.message);
+    EXPECT_EQ(boxes[0].caption, std::string("Invalid Value: ") + k.typed);
   }
 }
 
