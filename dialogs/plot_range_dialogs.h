@@ -15,6 +15,8 @@
 #define RANGE_HIGH1_ID 1004
 #define RANGE_LOW2_ID 1005
 #define RANGE_HIGH2_ID 1006
+#define RANGE_UNIT1_ID 1008
+#define RANGE_UNIT2_ID 1009
 
 // Time only: the shown and the full range in; OK gives the new start and end.
 // Each field is checked against the full range when it is left.
@@ -43,6 +45,15 @@ class KELT_CLASS CPlotRangesDlg {
   // right): the data's span widened and snapped outward, or -105..205 for
   // the percent display.
   double m_scaleLowest[2] = {-1e14, -1e14}, m_scaleHighest[2] = {1e14, 1e14};
+  // Unit prefixes, by index: 0 "G", 1 "M", 2 "k", 3 none, 4 "m", 5 "u",
+  // 6 "n", 7 "p"; a step is a factor of 1000. Per scale: the prefixes
+  // offered (first and last), the one shown, the one of the plot's units,
+  // and the units without it. The low and high above stay in the plot's
+  // own units; the fields show them in the shown prefix.
+  struct Units {
+    int first = 3, last = 3, shown = 3, own = 3;
+    char base[24] = {};
+  } m_units[2];
   // IDOK or IDCANCEL.
   int DoModal();
 

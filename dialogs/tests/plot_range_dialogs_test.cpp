@@ -70,8 +70,8 @@ TEST_F(RangeDialogsTest, TheDualDialogShowsBothScalesAndTurnsBackwardsPairsRound
     win::script::PressButton(d, IDOK);
   });
   EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(shown, (std::vector<std::string>{"2.125", "14.750", "-12.500000", "48210.000000", "0.250000",
-                                             "97.500000"}));
+  // Scale values get digits by their size.
+  EXPECT_EQ(shown, (std::vector<std::string>{"2.125", "14.750", "-12.500", "48210", "0.25000", "97.500"}));
   EXPECT_TRUE(win::script::MessageBoxLog().empty());
   EXPECT_DOUBLE_EQ(dlg.m_low2, 97.5);
   EXPECT_DOUBLE_EQ(dlg.m_high2, 120.0);
@@ -116,6 +116,59 @@ TEST_F(RangeDialogsTest, ScaleLimitsFollowThePlotsOnEachScale) {
   CPlotRangesDlg dlg(nullptr, PLOT_RANGES_DIALOG_ID, &empty, 20);
   EXPECT_DOUBLE_EQ(dlg.m_scaleLowest[0], -1e14);  // no data: the widest bounds
   EXPECT_DOUBLE_EQ(dlg.m_scaleHighest[0], 1e14);
+}
+
+// Each scale offers the prefixes its units allow; the fields follow the
+// chosen prefix and OK gives the numbers back in the plot's own units.
+TEST_F(RangeDialogsTest, UnitPrefixesScaleTheShownValuesOnly) {
+  struct Case {
+    const char* units;
+    int first, last, own;
+    const char* base;
+  } cases[] = {{"Counts", 1, 5, 3, "Counts"}, {"us", 3, 5, 5, "s"}, {"m/z", 3, 3, 3, "m/z"},
+               {"mV", 0, 7, 4, "V"},          {"V", 0, 7, 3, "V"},  {"m", 0, 7, 3, "m"}};
+  Trace trace(0, 5000);
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.units);
+    SVW_OVERLAY o{};
+    o.head.displayMode = OVERLAY_MODE_OVERLAID;
+    trace.Into(&o, 0, k.units);
+    CPlotRangesDlg dlg(nullptr, PLOT_RANGES_DIALOG_ID, &o, 20);
+    EXPECT_EQ(dlg.m_units[0].first, k.first);
+    EXPECT_EQ(dlg.m_units[0].last, k.last);
+    EXPECT_EQ(dlg.m_units[0].own, k.own);
+    EXPECT_STREQ(dlg.m_units[0].base, k.base);
+  }
+
+  SVW_OVERLAY o{};
+  o.head.displayMode = OVERLAY_MODE_OVERLAID;
+  trace.Into(&o, 0, "Counts");
+  o.tail.viewStart = 1;
+  o.tail.viewEnd = 9;
+  o.tail.scales.commonLow = 200;
+  o.tail.scales.commonHigh = 4000;
+  CPlotRangesDlg dlg(nullptr, PLOT_RANGES_DIALOG_ID, &o, 20);
+  dlg.m_units[0].shown = 3;
+  std::vector<std::string> items;
+  std::string low, high;
+  win::script::OnNextDialog([&](HWND d) {
+    items = win::script::ListItems(d, RANGE_UNIT1_ID);
+    win::script::PickItemText(d, RANGE_UNIT1_ID, "kCounts");
+    low = win::script::GetField(d, RANGE_LOW1_ID);
+    high = win::script::GetField(d, RANGE_HIGH1_ID);
+    win::script::AnswerNextMessageBox(IDYES);
+    win::script::SetField(d, RANGE_HIGH1_ID, "5000");  // 5,000,000 counts: above the limit of 1e6
+    win::script::PressButton(d, IDOK);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(items, (std::vector<std::string>{"MCounts", "kCounts", "Counts", "mCounts", "uCounts"}));
+  EXPECT_EQ(low, "0.20000");
+  EXPECT_EQ(high, "4.0000");
+  ASSERT_EQ(win::script::MessageBoxLog().size(), 1u);
+  EXPECT_EQ(win::script::MessageBoxLog()[0].text,
+            "high scale must be between -100.000000 and 1000.000000.\n\nUse 1000.000000?");
+  EXPECT_DOUBLE_EQ(dlg.m_low1, 200);
+  EXPECT_DOUBLE_EQ(dlg.m_high1, 1e6);
 }
 
 // Text that is no number brings the stored value back without a word.
