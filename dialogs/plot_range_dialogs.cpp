@@ -38,6 +38,16 @@ struct Session {
   bool filling = true;
   double work[6] = {};
   CPlotRangesDlg::Units* units[2] = {};  // per scale; null: no unit box
+  // What "&Reset" goes back to.
+  Field first[6] = {};
+  double firstWork[6] = {};
+  int firstShown[2] = {};
+  const char* title = nullptr;
+
+  void Keep() {
+    for (int i = 0; i < count; ++i) first[i] = fields[i], firstWork[i] = work[i];
+    for (int k = 0; k < 2; ++k) firstShown[k] = units[k] ? units[k]->shown : 3;
+  }
 
   void Add(const Field& f) {
     fields[count] = f;
@@ -88,6 +98,7 @@ void AddTemplate(HMODULE module, int id, const char* caption, int pairs) {
     y = static_cast<short>(y + 42);
   }
   item(IDOK, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 172, 6, 48, 14);
+  if (pairs) item(RANGE_RESET_ID, "Button", "&Reset", BS_PUSHBUTTON | WS_TABSTOP, 172, 42, 48, 14);
   item(IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 172, 24, 48, 14);
   win::resources::AddDialog(module, id, dlg);
 }
@@ -146,6 +157,7 @@ INT_PTR CALLBACK RangeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         SendDlgItemMessageA(hwnd, combo, CB_SETCURSEL, static_cast<WPARAM>(u->shown - u->first), 0);
       }
+      if (s->title && *s->title) SetWindowTextA(hwnd, s->title);
       s->filling = false;
       return TRUE;
     case WM_COMMAND: {
@@ -172,6 +184,23 @@ INT_PTR CALLBACK RangeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(wParam) == EN_KILLFOCUS) {
         const Field* f = Find(s, id);
         if (f && !s->filling) Take(hwnd, *f);
+        return TRUE;
+      }
+      if (id == RANGE_RESET_ID && HIWORD(wParam) == BN_CLICKED) {
+        s->filling = true;
+        for (int i = 0; i < s->count; ++i) {
+          s->fields[i].low = s->first[i].low;
+          s->fields[i].high = s->first[i].high;
+          s->work[i] = s->firstWork[i];
+          Show(hwnd, s->fields[i]);
+        }
+        for (int k = 0; k < 2; ++k) {
+          if (!s->units[k]) continue;
+          s->units[k]->shown = s->firstShown[k];
+          SendDlgItemMessageA(hwnd, k ? RANGE_UNIT2_ID : RANGE_UNIT1_ID, CB_SETCURSEL,
+                              static_cast<WPARAM>(s->firstShown[k] - s->units[k]->first), 0);
+        }
+        s->filling = false;
         return TRUE;
       }
       if (id == IDOK) {
@@ -346,6 +375,10 @@ CPlotRangesDlg::CPlotRangesDlg(CWnd* parent, int templateId, const SVW_OVERLAY* 
   }
   m_low2 = s.rightLow;
   m_high2 = s.rightHigh;
+  const short active = OverlaySlotIndex(slot) ? slot : overlay->head.activePlot;
+  if (m_template == PLOT_RANGES_DIALOG_ID && overlay->head.displayMode == OVERLAY_MODE_STACKED &&
+      overlay->head.shownCount > 1 && OverlaySlotIndex(active))
+    std::snprintf(m_title, sizeof m_title, "Edit Plot %d Ranges", active + 1);
   for (int scale = 0; scale < 2; ++scale) {
     ScaleLimits(*overlay, slot, scale, &m_scaleLowest[scale], &m_scaleHighest[scale]);
     if (overlay->head.displayMode == OVERLAY_MODE_NORMALISED) {
@@ -377,5 +410,7 @@ int CPlotRangesDlg::DoModal() {
     s.work[3 + 2 * k] *= f;
     s.units[k] = &u;
   }
+  s.Keep();
+  s.title = m_title;
   return Run(m_parent, m_template, &s);
 }

@@ -17,6 +17,7 @@
 #define RANGE_HIGH2_ID 1006
 #define RANGE_UNIT1_ID 1008
 #define RANGE_UNIT2_ID 1009
+#define RANGE_RESET_ID 1010
 
 // Time only: the shown and the full range in; OK gives the new start and end.
 // Each field is checked against the full range when it is left.
@@ -41,6 +42,8 @@ class KELT_CLASS CPlotRangesDlg {
   double m_start = 0, m_end = 0;
   double m_low1 = 0, m_high1 = 0, m_low2 = 0, m_high2 = 0;
   int m_template;
+  // "Edit Plot %d Ranges" for one plot of several stacked ones; else empty.
+  char m_title[32] = {};
   // What each scale field accepts (0: the only or left scale, 1: the
   // right): the data's span widened and snapped outward, or -105..205 for
   // the percent display.

@@ -171,6 +171,41 @@ TEST_F(RangeDialogsTest, UnitPrefixesScaleTheShownValuesOnly) {
   EXPECT_DOUBLE_EQ(dlg.m_high1, 1e6);
 }
 
+// One of several stacked plots is named in the title; Reset takes back what
+// was typed and chosen.
+TEST_F(RangeDialogsTest, ResetTakesBackTheEditsAndTheTitleNamesThePlot) {
+  Trace trace(0, 5000);
+  SVW_OVERLAY o{};
+  o.head.displayMode = OVERLAY_MODE_STACKED;
+  o.head.shownCount = 2;
+  trace.Into(&o, 1, "Counts");
+  o.tail.viewStart = 1;
+  o.tail.viewEnd = 9;
+  o.tail.scales.plotLow[1] = 200;
+  o.tail.scales.plotHigh[1] = 4000;
+  CPlotRangesDlg dlg(nullptr, PLOT_RANGES_DIALOG_ID, &o, 1);
+  dlg.m_units[0].shown = 3;
+  std::string title, start, low, unit;
+  win::script::OnNextDialog([&](HWND d) {
+    title = win::script::Text(d);
+    win::script::SetField(d, RANGE_START_ID, "5");
+    win::script::PickItemText(d, RANGE_UNIT1_ID, "kCounts");
+    win::script::PressButton(d, RANGE_RESET_ID);
+    start = win::script::GetField(d, RANGE_START_ID);
+    low = win::script::GetField(d, RANGE_LOW1_ID);
+    unit = win::script::Text(GetDlgItem(d, RANGE_UNIT1_ID));
+    win::script::PressButton(d, IDOK);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(title, "Edit Plot 2 Ranges");
+  EXPECT_EQ(start, "1.000");
+  EXPECT_EQ(low, "200.00");
+  EXPECT_EQ(unit, "Counts");
+  EXPECT_DOUBLE_EQ(dlg.m_start, 1);
+  EXPECT_DOUBLE_EQ(dlg.m_low1, 200);
+  EXPECT_DOUBLE_EQ(dlg.m_high1, 4000);
+}
+
 // Text that is no number brings the stored value back without a word.
 TEST_F(RangeDialogsTest, NoNumberKeepsTheStoredValueAndCancelKeepsAll) {
   struct Case {
