@@ -7,6 +7,7 @@
 #include "common/library_state.h"
 #include "common/number_format.h"
 #include "common/preference_records.h"
+#include "common/result_codes.h"
 #include "dialogs/dialog_frame.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_dialogs.h"
@@ -36,30 +37,7 @@ std::vector<std::string> StatusErrors() {
                                 "",
                                 kRule,
                                 "Result Codes"};
-  const char* const codes[] = {"R : Reference Peak.",
-                               "# : Factors not updated.",
-                               "* : Negative or imaginary result. Check calibration curve.",
-                               "+ : More than one result. Check calibration curve.",
-                               "V : Peak fails Verification.",
-                               "M : Missing Peak.",
-                               "C : Result out of Tolerance or Calibration Range.",
-                               "S : Internal Standard Peak.",
-                               "U : User-defined EndPoints.",
-                               "O : Saturated Peak Amplitude.",
-                               "T : Relative Retention Time Peak.",
-                               "D : Can't quantitate. Reporting Raw Peak Size.",
-                               "I : Can't create chromatogram. Check Channels, time range.",
-                               "L : Missing Library or Search failed.",
-                               "N : No internal stds found to quantitate Unknowns.",
-                               "Q : Result < Compound Report Threshold.",
-                               "H : Cali levels too low. Reporting Raw Peak Size.",
-                               "W : Match < Threshold or not in Peak, or Peak not in Search Window.",
-                               "Y : Peak not detected, < Size Threshold, or not in Search Window.",
-                               "Z : Ion Ratio failed. Check Qualifier parameters.",
-                               "F : Missing 1 or more sf channels. Quantitating available channels.",
-                               "a : S/N less than threshold.",
-                               "b : RRT out of tolerance."};
-  for (const char* c : codes) l.push_back(std::string("     ") + c);
+  for (int bit = 0; bit < 23; ++bit) l.push_back(std::string("     ") + ResultCode_StringFromFlag(1u << bit));
   l.push_back(" ");
   l.push_back(kRule);
   l.push_back("Separation Codes");

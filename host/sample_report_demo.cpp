@@ -14,6 +14,7 @@
 #include "reportmakers/report_makers.h"
 #include "reportpages/msr_functions.h"
 #include "reportpages/reports_file.h"
+#include "host/report_page_png.h"
 #include "win/win_gdi.h"
 #include "win/win_kernel.h"
 #include "win/win_metafile.h"
@@ -30,29 +31,6 @@ constexpr char kPng[] = "C:\\Workstation\\Reports\\sample-report-page1.png";
 constexpr char kCalibration[] = "C:\\Workstation\\Reports\\calibration.msr";
 constexpr char kCalibrationPng[] = "C:\\Workstation\\Reports\\calibration-curves.png";
 
-// Plays a stored page into a white bitmap of a Letter page at 100 dpi.
-bool PagePng(const char* reports, int32_t index, const char* png) {
-  CRptsFileHandler file(reports, nullptr);
-  RptsPageRecord r{};
-  uint32_t size = 0;
-  void* bits = file.GetPage(index, &r, &size);
-  if (!bits) return false;
-  HENHMETAFILE emf = SetEnhMetaFileBits(size, static_cast<const BYTE*>(bits));
-  FreeBlock(bits);
-  if (!emf) return false;
-  const int w = r.orientation == 1 ? 1100 : 850, h = r.orientation == 1 ? 850 : 1100;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  const RECT all{0, 0, w, h};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  const bool ok = PlayEnhMetaFile(dc, emf, &all) && win::gdi::SaveBitmapPng(dc, png);
-  SelectObject(dc, old);
-  DeleteObject(bmp);
-  DeleteDC(dc);
-  DeleteEnhMetaFile(emf);
-  return ok;
-}
 
 }  // namespace
 
