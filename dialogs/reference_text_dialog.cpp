@@ -164,7 +164,7 @@ std::vector<std::string> ResultColumns() {
       {"Peak Reject", "Whether the peak failed the compound's reject criteria."},
       {"Peak Type", "The kind of peak: target, internal standard, reference."},
       {"Peak Width", "The width of the peak."},
-      {"Peak Width Spec", "The peak width given in the method."},
+      {"Method Peak Width", "The peak width given in the method."},
       {"Quan Ions", "The ions used to quantitate the compound."},
       {"R. Match", "The reverse match of the library search."},
       {"Result #", "The number of the result."},

@@ -62,10 +62,10 @@ void At(CReportOutput* out, uint16_t column, int add, const std::string& text) {
 }
 
 // One row: the texts at their columns (empty ones left out), then the next line.
-void Row(CReportOutput* out, uint16_t column, const char* parameter, const std::string& specification,
+void Row(CReportOutput* out, uint16_t column, const char* parameter, const std::string& required,
          const std::string& actual, const std::string& status) {
   At(out, column, 2, parameter);
-  At(out, column, 23, specification);
+  At(out, column, 23, required);
   At(out, column, 44, actual);
   At(out, column, 65, status);
   out->NextLine();
@@ -103,11 +103,11 @@ void MatchRow(CReportOutput* out, const void* step, const void* table, STRUCT_RP
               int16_t direction) {
   const bool applies =
       r::HasMatchCriterion(step, table) && r::FieldAt<int16_t>(step, r::step::kDirection) == direction;
-  std::string specification, status;
+  std::string required, status;
   const float threshold = r::FieldAt<float>(step, r::step::kMatchThreshold);
   if (applies) {
     const std::string type = ShortMatchType(step, table);
-    specification = FormatString("%s >= %.0f", type.c_str(), double(threshold));
+    required = FormatString("%s >= %.0f", type.c_str(), double(threshold));
     if (legend) RPTS_NoteMatchType(type.c_str(), legend->matchTypes);
   }
   const uint32_t similarityAt = direction == 0 ? r::step::kForwardSimilarity : r::step::kReverseSimilarity;
@@ -118,7 +118,7 @@ void MatchRow(CReportOutput* out, const void* step, const void* table, STRUCT_RP
     KELT_FormatReverseSimilarity(step, actual, 1);
   if (applies && !(Status(step) == 1 && r::FieldAt<int32_t>(step, similarityAt) == -1))
     status = PassFail(!(r::FieldAt<float>(step, r::step::kMatchValue) < threshold));
-  Row(out, column, direction == 0 ? "Forward Match" : "Reverse Match", specification, actual, status);
+  Row(out, column, direction == 0 ? "Forward Match" : "Reverse Match", required, actual, status);
 }
 
 void SizeRow(CReportOutput* out, const void* step, const void* compound, const void* table, uint16_t column,
@@ -137,11 +137,11 @@ void SizeRow(CReportOutput* out, const void* step, const void* compound, const v
       table && r::FieldAt<int16_t>(table, r::table::kPeakSizeMeasure) == (area ? 1 : 2) && hasMinimum;
   const double value = r::FieldAt<float>(step, area ? r::step::kArea : r::step::kHeight);
   char text[r::kCellTextSize];
-  std::string specification, status_;
-  if (measured) specification = std::string(">=") + KELT_FormatAreaOrHeight(0, minimum, text);
+  std::string required, status_;
+  if (measured) required = std::string(">=") + KELT_FormatAreaOrHeight(0, minimum, text);
   const std::string actual = KELT_FormatAreaOrHeight(0, value, text);
   if (measured) status_ = PassFail(value >= minimum);
-  Row(out, column, area ? "Area" : "Height", specification, actual, status_);
+  Row(out, column, area ? "Area" : "Height", required, actual, status_);
 }
 
 std::string SkipBlanks(const char* text) {
@@ -222,7 +222,7 @@ void RPTS_WriteCriteriaHeader(CReportOutput* out, int16_t section, uint16_t colu
   if (section == 1) RPTS_WriteSectionTitle(out, column, 1, "Identification");
   if (section == 2) RPTS_WriteSectionTitle(out, column, 1, "Integration and Quantitation");
   out->SelectUNormalFont();
-  Row(out, column, "Parameter", "Specification", "Actual", "Status");
+  Row(out, column, "Parameter", "Required", "Actual", "Status");
 }
 
 void RPTS_RowSearchType(CReportOutput* out, const void* step, const void* table, uint16_t column) {
@@ -234,16 +234,16 @@ void RPTS_RowRetentionTime(CReportOutput* out, const void* step, const void* com
   if (!out || !step) return;
   const int32_t status = Status(step);
   const double found = r::FieldAt<float>(step, r::step::kRetentionTime);
-  std::string specification, result;
+  std::string required, result;
   if (IsTarget(status)) {
     const double expected = r::FieldAt<float>(step, r::step::kExpectedRT);
     const double tolerance = compound ? r::FieldAt<int32_t>(compound, r::compound::kRtTolerance) / 1000.0 : 0.0;
-    specification = Fixed3(expected) + " +/- " + Fixed3(tolerance);
+    required = Fixed3(expected) + " +/- " + Fixed3(tolerance);
     const bool inside = expected - tolerance <= found && found <= expected + tolerance;
     const bool measured = status == 0 || (Codes(step) & (kIonRatioFailed | kSignalToNoise | kRrtOut | kBelowReport));
     result = PassFail(inside && measured);
   }
-  Row(out, column, "Retention Time", specification, Fixed3(found) + " min.", result);
+  Row(out, column, "Retention Time", required, Fixed3(found) + " min.", result);
 }
 
 void RPTS_RowRelativeRT(CReportOutput* out, const void* step, const void* table, uint16_t column) {
@@ -253,30 +253,30 @@ void RPTS_RowRelativeRT(CReportOutput* out, const void* step, const void* table,
   const int32_t toleranceThousandths = r::FieldAt<int32_t>(table, r::table::kRrtTolerance);
   const double tolerance = toleranceThousandths / 1000.0;
   const double expected = r::FieldAt<float>(step, r::step::kExpectedRRT);
-  std::string specification, status;
+  std::string required, status;
   if (toleranceThousandths >= 1 && expected > 0)
-    specification = Fixed3(expected) + " +/- " + Fixed3(tolerance);
+    required = Fixed3(expected) + " +/- " + Fixed3(tolerance);
   if (toleranceThousandths > 0 && expected > 0)
     status = PassFail(expected - tolerance <= measured && measured <= expected + tolerance);
   // The label holds a lone "%": it is only ever copied as text.
-  Row(out, column, "RRT % Tolerance", specification, Fixed3(measured), status);
+  Row(out, column, "RRT % Tolerance", required, Fixed3(measured), status);
 }
 
 void RPTS_RowMatchResult(CReportOutput* out, const void* step, const void* table, STRUCT_RPT_LEGEND* legend,
                          uint16_t column) {
   if (!out || !step) return;
   const bool applies = r::HasMatchCriterion(step, table);
-  std::string specification, actual = "N/A", status;
+  std::string required, actual = "N/A", status;
   if (applies) {
     const std::string type = ShortMatchType(step, table);
     if (legend) RPTS_NoteMatchType(type.c_str(), legend->matchTypes);
     const float threshold = r::FieldAt<float>(step, r::step::kMatchThreshold);
-    specification = FormatString("%s >= %.0f", type.c_str(), double(threshold));
+    required = FormatString("%s >= %.0f", type.c_str(), double(threshold));
     char text[r::kCellTextSize];
     actual = KELT_FormatMatchValue(step, text, 1);
     status = PassFail(!(r::FieldAt<float>(step, r::step::kMatchValue) < threshold));
   }
-  Row(out, column, "Match Result", specification, actual, status);
+  Row(out, column, "Match Result", required, actual, status);
 }
 
 void RPTS_RowForwardMatch(CReportOutput* out, const void* step, const void* table, STRUCT_RPT_LEGEND* legend,
@@ -405,10 +405,10 @@ void RPTS_RowAmount(CReportOutput* out, const void* header, const void* step, co
     Row(out, column, label, "", SkipBlanks(KELT_FormatResultAmount(12, decimals, amount, units.c_str(), text)), "");
   }
   if ((calculation == 3 || calculation == 4) && (sampleType == 2 || sampleType == 3)) {
-    std::string specification, actual, result;
+    std::string required, actual, result;
     const double minimum = compound ? r::FieldAt<float>(compound, r::compound::kMinimumAmount) : 0.0;
     if (IsTarget(status) && compound)
-      specification =
+      required =
           ">= " + Fixed3(minimum) + " " + Text(compound, r::compound::kUnits, r::compound::kUnitsSize);
     if (usable) {
       actual = SkipBlanks(KELT_FormatResultAmount(0, decimals, amount, units.c_str(), text)) + " " + units;
@@ -420,12 +420,12 @@ void RPTS_RowAmount(CReportOutput* out, const void* header, const void* step, co
       actual = "N/A";
       result = "Fail";
     }
-    Row(out, column, "Amount", specification, actual, result);
+    Row(out, column, "Amount", required, actual, result);
   }
   if (sampleType == 3 && IsTarget(status)) {
     const double tolerance =
         table ? std::fabs(r::FieldAt<int16_t>(table, r::table::kVerificationTolerance) / 10.0) : 0.0;
-    const std::string specification = FormatString("+/- %.2f%%", tolerance);
+    const std::string required = FormatString("+/- %.2f%%", tolerance);
     std::string actual = "N/A", result = "Fail";
     const uint16_t level = r::FieldAt<uint16_t>(header, r::header::kLevel);
     // A level outside the method's ten, or a zero expected amount, gives
@@ -439,7 +439,7 @@ void RPTS_RowAmount(CReportOutput* out, const void* header, const void* step, co
         result = PassFail(deviation <= tolerance);
       }
     }
-    Row(out, column, "Verification Deviation", specification, actual, result);
+    Row(out, column, "Verification Deviation", required, actual, result);
   }
 }
 
@@ -452,12 +452,12 @@ void RPTS_RowStatus(CReportOutput* out, const void* step, uint16_t column) {
 
 void RPTS_RowPeakWidth(CReportOutput* out, const void* step, const void* compound, uint16_t column) {
   if (!out || !step) return;
-  std::string specification;
+  std::string required;
   if (IsTarget(Status(step)) && compound)
-    specification =
+    required =
         Local(FormatString("%.1f", r::FieldAt<int32_t>(compound, r::compound::kExpectedWidth) / 10.0)) + " sec";
   const double width = r::FieldAt<float>(step, r::step::kWidth);
-  Row(out, column, "Peak Width", specification, width != 0.0 ? FormatString("%.1f", width) + " sec" : "N/A", "");
+  Row(out, column, "Peak Width", required, width != 0.0 ? FormatString("%.1f", width) + " sec" : "N/A", "");
 }
 
 void RPTS_RowSlopeSensitivity(CReportOutput* out, const void* compound, uint16_t column) {
@@ -477,12 +477,12 @@ void RPTS_RowSNReject(CReportOutput* out, const void* step, const void* compound
   const bool on = table && r::FieldAt<uint32_t>(table, r::table::kSignalToNoiseReject) != 0;
   const int16_t threshold = compound ? r::FieldAt<int16_t>(compound, r::compound::kSignalToNoiseThreshold) : 0;
   const double sn = r::FieldAt<float>(step, r::step::kSignalToNoise);
-  std::string specification, status;
+  std::string required, status;
   if (on) {
-    specification = FormatString("%d", threshold);
+    required = FormatString("%d", threshold);
     status = PassFail(threshold <= sn);
   }
-  Row(out, column, "S/N Reject", specification, KELT_IsNearlyEqual(sn, 0.0) ? "---" : FormatString("%.0f", sn),
+  Row(out, column, "S/N Reject", required, KELT_IsNearlyEqual(sn, 0.0) ? "---" : FormatString("%.0f", sn),
       status);
 }
 

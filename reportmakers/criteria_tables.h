@@ -1,9 +1,9 @@
 #pragma once
 // The blocks below a compound page's data-file block: the compound
 // information, the identification and quantitation criteria tables (one
-// row a criterion: Parameter, Specification, Actual, Status) and the
+// row a criterion: Parameter, Required, Actual, Status) and the
 // legend of the codes the rows used. Each block writes into a report in
-// progress at a base column c: Parameter at c+2, Specification at c+23,
+// progress at a base column c: Parameter at c+2, Required at c+23,
 // Actual at c+44, Status at c+65. A written row advances the current line.
 //
 // "step" is a result step, "header" a results header, "compound" a method

@@ -55,7 +55,7 @@ TEST_F(CriteriaTables, RetentionTimeWindowAndWhatCountsAsMeasured) {
     int32_t status;
     uint32_t codes;
     float found;
-    const char* specification;
+    const char* required;
     const char* status_;
   };
   // Expected 5.000 +/- 0.250 minutes.
@@ -77,7 +77,7 @@ TEST_F(CriteriaTables, RetentionTimeWindowAndWhatCountsAsMeasured) {
     const auto row = Find(Render([&](CReportOutput* out) { RPTS_RowRetentionTime(out, s.data(), c.data(), 0); }),
                           "Retention Time");
     ASSERT_TRUE(row.found);
-    EXPECT_EQ(row.specification, k.specification) << k.status << " " << k.found;
+    EXPECT_EQ(row.required, k.required) << k.status << " " << k.found;
     EXPECT_EQ(row.status, k.status_) << k.status << " " << k.found;
     EXPECT_EQ(row.actual.substr(row.actual.size() - 5), " min.");
   }
@@ -106,11 +106,11 @@ TEST_F(CriteriaTables, AmountRowsBySampleAndCalculation) {
   Set<uint16_t>(verification, r::header::kLevel, 2);
   auto lines = rows(verification);
   auto amount = Find(lines, "Amount");
-  EXPECT_EQ(amount.specification, ">= 1.000 ng");
+  EXPECT_EQ(amount.required, ">= 1.000 ng");
   EXPECT_EQ(amount.actual, "9.00 ng");
   EXPECT_EQ(amount.status, "Pass");
   auto deviation = Find(lines, "Verification Deviation");
-  EXPECT_EQ(deviation.specification, "+/- 15.00%");
+  EXPECT_EQ(deviation.required, "+/- 15.00%");
   EXPECT_EQ(deviation.actual, "12.50%");
   EXPECT_EQ(deviation.status, "Pass");
 
@@ -177,7 +177,7 @@ TEST_F(CriteriaTables, CalibrationEquationOnTwoLinesForACurve) {
   Bytes s = Step(0);
   auto lines = Render([&](CReportOutput* out) { RPTS_RowCalibEquation(out, s.data(), c.data(), 0); });
   const auto row = Find(lines, "Calibration Equation");
-  EXPECT_EQ(row.specification, "Quadratic, Include, N");  // a text report cuts it at the next column
+  EXPECT_EQ(row.required, "Quadratic, Include, N");  // a text report cuts it at the next column
   EXPECT_EQ(row.actual, "y =  +5.0000e-4x2");
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(report_text::Cut(lines[1], 44, 120), "+12.5000x +0.2500");
@@ -200,7 +200,7 @@ TEST_F(CriteriaTables, RelativeRetentionLabelIsText) {
   Set<int32_t>(table, r::table::kRrtTolerance, 5);
   const auto r1 = row();
   ASSERT_TRUE(r1.found);
-  EXPECT_EQ(r1.specification, "1.200 +/- 0.005");
+  EXPECT_EQ(r1.required, "1.200 +/- 0.005");
   EXPECT_EQ(r1.actual, "1.204");
   EXPECT_EQ(r1.status, "Pass");
 }

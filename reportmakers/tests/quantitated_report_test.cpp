@@ -153,8 +153,8 @@ TEST_F(QuantitatedReport, EveryFieldOfATargetMeetsTheTruthAndTheMethod) {
     EXPECT_NEAR(Number(rt.actual), t->retentionTime, 0.01);
     EXPECT_EQ(rt.actual.substr(rt.actual.size() - 5), " min.");
     // Expected as the method says, moved with the standard's drift.
-    EXPECT_NEAR(Number(rt.specification), m.retentionTime + sample_.drift / 2, sample_.drift / 2 + 0.0005);
-    EXPECT_EQ(rt.specification.substr(rt.specification.find("+/-")),
+    EXPECT_NEAR(Number(rt.required), m.retentionTime + sample_.drift / 2, sample_.drift / 2 + 0.0005);
+    EXPECT_EQ(rt.required.substr(rt.required.find("+/-")),
               "+/- " + win::crt::FormatString("%.3f", r::FieldAt<int32_t>(s.compound.data(), r::compound::kRtTolerance) / 1000.0));
     EXPECT_EQ(rt.status, "Pass");
 
@@ -168,8 +168,8 @@ TEST_F(QuantitatedReport, EveryFieldOfATargetMeetsTheTruthAndTheMethod) {
     EXPECT_NEAR(Number(rrt.actual), (t->retentionTime - t0) / (standardTruth->retentionTime - t0), 0.003);
     // Expected: the expected times shown, the analyte's over the standard's.
     const double standardExpected = r::FieldAt<float>(s.standard.data(), r::step::kExpectedRT);
-    EXPECT_NEAR(Number(rrt.specification), (Number(rt.specification) - t0) / (standardExpected - t0), 0.003);
-    EXPECT_NE(rrt.specification.find("+/- 0.050"), std::string::npos);
+    EXPECT_NEAR(Number(rrt.required), (Number(rt.required) - t0) / (standardExpected - t0), 0.003);
+    EXPECT_NE(rrt.required.find("+/- 0.050"), std::string::npos);
     EXPECT_EQ(rrt.status, "Pass");
 
     // Amount: the sample's truth.
@@ -192,7 +192,7 @@ TEST_F(QuantitatedReport, EveryFieldOfATargetMeetsTheTruthAndTheMethod) {
     // The calibration equation: the fit over the calibration runs.
     const report_text::Row equation = Find(lines, "Calibration Equation");
     ASSERT_TRUE(equation.found);
-    EXPECT_EQ(equation.specification.substr(0, 8), "Linear, ");
+    EXPECT_EQ(equation.required.substr(0, 8), "Linear, ");
     ASSERT_EQ(equation.actual.substr(0, 4), "y = ");
     double x = 0, c = 0;
     const int terms = std::sscanf(equation.actual.c_str(), "y = %lfx %lf", &x, &c);
@@ -203,7 +203,7 @@ TEST_F(QuantitatedReport, EveryFieldOfATargetMeetsTheTruthAndTheMethod) {
     }
 
     const report_text::Row standard = Find(lines, "IS Peak Name");
-    EXPECT_EQ(standard.specification, standardName);
+    EXPECT_EQ(standard.required, standardName);
   }
 }
 

@@ -41,10 +41,10 @@ inline std::string Cut(const std::string& line, size_t from, size_t to) {
   return Trim(line.substr(from, to - from));
 }
 
-// A criteria row at base column c: Parameter, Specification, Actual, Status.
+// A criteria row at base column c: Parameter, Required, Actual, Status.
 // A parameter longer than its 21 columns is found by what is left of it.
 struct Row {
-  std::string parameter, specification, actual, status;
+  std::string parameter, required, actual, status;
   bool found = false;
 };
 
@@ -54,7 +54,7 @@ inline Row Find(const std::vector<std::string>& lines, const std::string& parame
     if (Cut(l, c + 2, c + 23) != Trim(parameter.substr(0, 21))) continue;
     r.found = true;
     r.parameter = parameter;
-    r.specification = Cut(l, c + 23, c + 44);
+    r.required = Cut(l, c + 23, c + 44);
     r.actual = Cut(l, c + 44, c + 65);
     r.status = Cut(l, c + 65, l.size());
     break;

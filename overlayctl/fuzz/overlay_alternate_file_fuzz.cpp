@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static HWND host = [] {
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "OPlotSpecialFileFuzzHost";
+    wc.lpszClassName = "OPlotAlternateFileFuzzHost";
     RegisterClassA(&wc);
     return CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 500, nullptr,
                            nullptr, nullptr, nullptr);
