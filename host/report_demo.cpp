@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/preference_records.h"
-#include "host/report_page_png.h"
+#include "host/report_printing.h"
 #include "host/sample_overlay.h"
 #include "orvik32/orvik32_printing.h"
 #include "plotengine/peak_events.h"
@@ -179,18 +179,7 @@ int WriteSampleReport() {
     std::fprintf(stderr, "kelt_host: the sample report is incomplete\n");
     return 1;
   }
-  SetPrintJobOutput(kPdf);
-  const int printed = MSR_PrintFile(nullptr, 0, 0, kReports, 0, count - 1, &prefs);
-  SetPrintJobOutput(nullptr);
-  if (!printed) {
-    std::fprintf(stderr, "kelt_host: cannot print %s\n", kReports);
-    return 1;
-  }
-  std::printf("  printed: %s (%s)\n", kPdf, win::paths::ToHost(kPdf).c_str());
-  if (!PagePng(kReports, 0, kPng)) {
-    std::fprintf(stderr, "kelt_host: cannot draw page 1 to %s\n", kPng);
-    return 1;
-  }
-  std::printf("  page 1: %s (%s)\n", kPng, win::paths::ToHost(kPng).c_str());
+  if (!PrintReports(kReports, count, &prefs, kPdf)) return 1;
+  if (!DrawFirstPage(kReports, kPng)) return 1;
   return 0;
 }

@@ -14,7 +14,7 @@
 #include "reportmakers/report_makers.h"
 #include "reportpages/msr_functions.h"
 #include "reportpages/reports_file.h"
-#include "host/report_page_png.h"
+#include "host/report_printing.h"
 #include "win/win_gdi.h"
 #include "win/win_kernel.h"
 #include "win/win_metafile.h"
@@ -71,19 +71,8 @@ int SampleReportDemo() {
   MSR_FreeSlotRange(records);
   MSR_FreeRptsFileHandler(h);
   if (count <= 0) return 1;
-  SetPrintJobOutput(kPdf);
-  const int printed = MSR_PrintFile(nullptr, 0, 0, kReports, 0, count - 1, &prefs);
-  SetPrintJobOutput(nullptr);
-  if (!printed) {
-    std::fprintf(stderr, "kelt_host: cannot print %s\n", kReports);
-    return 1;
-  }
-  std::printf("  printed: %s (%s)\n", kPdf, win::paths::ToHost(kPdf).c_str());
-  if (!PagePng(kReports, 0, kPng)) {
-    std::fprintf(stderr, "kelt_host: cannot draw page 1 to %s\n", kPng);
-    return 1;
-  }
-  std::printf("  page 1: %s (%s)\n", kPng, win::paths::ToHost(kPng).c_str());
+  if (!PrintReports(kReports, count, &prefs, kPdf)) return 1;
+  if (!DrawFirstPage(kReports, kPng)) return 1;
   // The calibrated method's block and curve pages, drawn by the data-handling library.
   DeleteFileA(kCalibration);
   std::snprintf(name, sizeof name, "%s", kCalibration);

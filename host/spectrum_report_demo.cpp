@@ -7,6 +7,7 @@
 
 #include "common/preference_records.h"
 #include "orvik32/orvik32_printing.h"
+#include "host/report_printing.h"
 #include "reportpages/msr_functions.h"
 #include "reportpages/reports_file.h"
 #include "spectra/spectrum_pairs.h"
@@ -63,13 +64,6 @@ bool WriteSpectrumReport(HWND control) {
     return false;
   }
   std::printf("  spectrum report: %d page(s) in %s (%s)\n", int(count), kReports, win::paths::ToHost(kReports).c_str());
-  SetPrintJobOutput(kPdf);
-  const int printed = MSR_PrintFile(nullptr, 0, 0, kReports, 0, count - 1, &prefs);
-  SetPrintJobOutput(nullptr);
-  if (!printed) {
-    std::fprintf(stderr, "kelt_host: cannot print %s\n", kReports);
-    return false;
-  }
-  std::printf("  printed: %s (%s)\n", kPdf, win::paths::ToHost(kPdf).c_str());
+  if (!PrintReports(kReports, count, &prefs, kPdf)) return false;
   return true;
 }

@@ -3,12 +3,14 @@
 // own (data-file block, compound information, criteria tables and legend),
 // then printed to target-compound.pdf.
 #include <cstdio>
+#include <string>
 #include <cstring>
 
 #include "common/preference_records.h"
 #include "orvik32/orvik32_printing.h"
 #include "reportmakers/report_format_section.h"
 #include "reportmakers/single_compound_reports.h"
+#include "host/report_printing.h"
 #include "reportpages/msr_functions.h"
 #include "reportpages/reports_file.h"
 #include "win/win_kernel.h"
@@ -56,14 +58,7 @@ int TargetReportDemo() {
   }
   const int32_t count = MSR_GetPageCount(kReports);
   std::printf("  %d page(s) in %s (%s)\n", int(count), kReports, win::paths::ToHost(kReports).c_str());
-  SetPrintJobOutput(kPdf);
-  const int printed = count > 0 ? MSR_PrintFile(nullptr, 0, 0, kReports, 0, count - 1, &prefs) : 0;
-  SetPrintJobOutput(nullptr);
-  if (!printed) {
-    std::fprintf(stderr, "kelt_host: cannot print %s\n", kReports);
-    return 1;
-  }
-  std::printf("  printed: %s (%s)\n", kPdf, win::paths::ToHost(kPdf).c_str());
+  if (!PrintReports(kReports, count, &prefs, kPdf)) return 1;
 
   // The first peak outside the method, with its library hits.
   int16_t peak = 0;
@@ -76,13 +71,6 @@ int TargetReportDemo() {
     std::fprintf(stderr, "kelt_host: the unidentified peak report of %s made no page\n", kSample);
     return 1;
   }
-  SetPrintJobOutput(kPeakPdf);
-  const int peakPrinted = MSR_PrintFile(nullptr, 0, 0, kPeakReports, 0, MSR_GetPageCount(kPeakReports) - 1, &prefs);
-  SetPrintJobOutput(nullptr);
-  if (!peakPrinted) {
-    std::fprintf(stderr, "kelt_host: cannot print %s\n", kPeakReports);
-    return 1;
-  }
-  std::printf("  unidentified peak %d printed: %s (%s)\n", peak + 1, kPeakPdf, win::paths::ToHost(kPeakPdf).c_str());
-  return 0;
+  const std::string what = "unidentified peak " + std::to_string(peak + 1) + " printed";
+  return PrintReports(kPeakReports, MSR_GetPageCount(kPeakReports), &prefs, kPeakPdf, what.c_str()) ? 0 : 1;
 }
