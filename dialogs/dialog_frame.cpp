@@ -80,4 +80,21 @@ bool DialogHelp::Handle(CWnd* dialog, UINT msg, WPARAM wParam, LPARAM lParam, bo
   return false;
 }
 
+void EnterStepsThroughFields(HWND dialog, int okButton) {
+  ::SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
+  if (HWND cancel = ::GetDlgItem(dialog, IDOK)) ::SendMessageA(cancel, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+  if (HWND ok = ::GetDlgItem(dialog, okButton)) ::SendMessageA(ok, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
+bool OkIdCancels(HWND dialog, const int* fields, int count) {
+  const HWND cancel = ::GetDlgItem(dialog, IDOK);
+  if (cancel && ::GetFocus() == cancel) return true;
+  ::SendMessageA(dialog, WM_NEXTDLGCTL, 0, 0);
+  const HWND now = ::GetFocus();
+  const int id = now ? ::GetDlgCtrlID(now) : 0;
+  for (int i = 0; i < count; ++i)
+    if (fields[i] == id) ::SendMessageA(now, EM_SETSEL, 0, -1);
+  return false;
+}
+
 }  // namespace kelt::dlg

@@ -13,6 +13,16 @@
 
 namespace kelt::dlg {
 
+// Range dialogs whose button labelled "Cancel" carries the framework's OK
+// id, so that Enter, which arrives as that id, steps through the fields
+// instead of ending the dialog. Call from OnInitDialog: Enter sends the OK
+// id while the button okButton still looks like the default.
+KELT_CLASS void EnterStepsThroughFields(HWND dialog, int okButton);
+// On the OK id: true when the "Cancel" button has the focus (the dialog is
+// to be cancelled); otherwise the focus moves to the next control and, when
+// that is one of the number fields, its whole text is selected.
+KELT_CLASS bool OkIdCancels(HWND dialog, const int* fields, int count);
+
 // Prepares a default-constructed dialog to run modally from template id
 // of the library's module, even when a host registers the same id.
 // False when the library holds no such template.

@@ -13,6 +13,7 @@
 
 #include "common/data_points.h"
 #include "common/library_state.h"
+#include "dialogs/dialog_frame.h"
 #include "dialogs/edit_field_checks.h"
 #include "plotengine/scales.h"
 #include "win/win_resources.h"
@@ -43,6 +44,7 @@ struct Session {
   double firstWork[6] = {};
   int firstShown[2] = {};
   const char* title = nullptr;
+  kelt::dlg::DialogHelp* help = nullptr;  // none for the time range
 
   void Keep() {
     for (int i = 0; i < count; ++i) first[i] = fields[i], firstWork[i] = work[i];
@@ -97,9 +99,12 @@ void AddTemplate(HMODULE module, int id, const char* caption, int pairs) {
          80);
     y = static_cast<short>(y + 42);
   }
-  item(IDOK, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 172, 6, 48, 14);
+  if (pairs) item(KELT_HELP_BUTTON_ID, "Button", "&Help", BS_PUSHBUTTON | WS_TABSTOP, 172, 60, 48, 14);
   if (pairs) item(RANGE_RESET_ID, "Button", "&Reset", BS_PUSHBUTTON | WS_TABSTOP, 172, 42, 48, 14);
-  item(IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 172, 24, 48, 14);
+  item(RANGE_OK_ID, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 172, 6, 48, 14);
+  // The framework's OK id sits on "Cancel": Enter arrives as it and steps
+  // through the fields.
+  item(IDOK, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 172, 24, 48, 14);
   win::resources::AddDialog(module, id, dlg);
 }
 
@@ -138,6 +143,7 @@ void Take(HWND hwnd, const Field& f) {
 
 INT_PTR CALLBACK RangeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* s = reinterpret_cast<Session*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (s && s->help && s->help->Handle(CWnd::FromHandle(hwnd), msg, wParam, lParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
@@ -158,6 +164,7 @@ INT_PTR CALLBACK RangeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SendDlgItemMessageA(hwnd, combo, CB_SETCURSEL, static_cast<WPARAM>(u->shown - u->first), 0);
       }
       if (s->title && *s->title) SetWindowTextA(hwnd, s->title);
+      kelt::dlg::EnterStepsThroughFields(hwnd, RANGE_OK_ID);
       s->filling = false;
       return TRUE;
     case WM_COMMAND: {
@@ -203,7 +210,15 @@ INT_PTR CALLBACK RangeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         s->filling = false;
         return TRUE;
       }
-      if (id == IDOK) {
+      if (id == IDOK && HIWORD(wParam) == BN_CLICKED) {
+        int ids[6] = {};
+        for (int i = 0; i < s->count; ++i) ids[i] = s->fields[i].id;
+        if (!kelt::dlg::OkIdCancels(hwnd, ids, s->count)) return TRUE;
+        s->filling = true;
+        EndDialog(hwnd, IDCANCEL);
+        return TRUE;
+      }
+      if (id == RANGE_OK_ID && HIWORD(wParam) == BN_CLICKED) {
         s->filling = true;  // no second check while the dialog ends
         for (int i = 0; i < s->count; ++i) Take(hwnd, s->fields[i]);
         for (int i = 0; i + 1 < s->count; i += 2)
@@ -412,5 +427,7 @@ int CPlotRangesDlg::DoModal() {
   }
   s.Keep();
   s.title = m_title;
+  kelt::dlg::DialogHelp help(dual ? 141 : 142);
+  s.help = &help;
   return Run(m_parent, m_template, &s);
 }

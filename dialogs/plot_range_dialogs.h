@@ -18,6 +18,8 @@
 #define RANGE_UNIT1_ID 1008
 #define RANGE_UNIT2_ID 1009
 #define RANGE_RESET_ID 1010
+// "OK"; the button labelled "Cancel" carries IDOK.
+#define RANGE_OK_ID 1011
 
 // Time only: the shown and the full range in; OK gives the new start and end.
 // Each field is checked against the full range when it is left.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "dialogs/entry_range_dialog.h"
 #include "orvik32/orvik32_printing.h"
 #include "reportpages/report_viewer.h"
 #include "ulbrec32/page_pictures.h"
@@ -68,9 +69,9 @@ int ReportViewerDemo() {
     DeleteFileA(kPrintPdf);
     SetPrintJobOutput(kPrintPdf);
     win::script::OnNextDialog([](HWND range) {
-      win::script::SetField(range, 3571, "2");
-      win::script::SetField(range, 3572, "3");
-      win::script::PressButton(range, IDOK);
+      win::script::SetField(range, IDC_ENTRY_RANGE_FROM, "2");
+      win::script::SetField(range, IDC_ENTRY_RANGE_TO, "3");
+      win::script::PressButton(range, IDC_ENTRY_RANGE_OK);
     });
     win::script::PickMenuCommand(dlg, ID_VR_PRINT_ALL);
     const HWND status = viewer->m_pJob ? viewer->m_pJob->statusWindow : nullptr;

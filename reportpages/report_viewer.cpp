@@ -3,12 +3,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <cstring>
 #include <new>
 
 #include "common/data_file_utils.h"
 #include "common/display_helpers.h"
-#include "common/entry_range_dialog.h"
+#include "dialogs/entry_range_dialog.h"
 #include "common/library_state.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_printing.h"
@@ -497,6 +498,8 @@ bool CViewReportsDlg::Command(UINT id) {
       if (!Dlg_SelectFileEntryIndexRangeEx("Select Page Range", m_FilePath, m_PageCount, &first, &last, 0, 1,
                                            m_PageCount))
         return true;
+      // The range comes back as typed; pages print in order.
+      if (first > last) std::swap(first, last);
       // The bar counts the chosen pages, not the file's.
       StartThreadedPrint(first - 1, last - 1, last - first + 1, 1);
       return true;

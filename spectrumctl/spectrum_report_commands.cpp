@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "dialogs/reports_file_choice.h"
-#include "dialogs/select_ions_dialog.h"
+#include "dialogs/click_select_ions_dialog.h"
 #include "fandor/comparison_link.h"
 #include "orvik32/orvik32.h"
 #include "prefsheets/global_preference_sheet.h"
@@ -123,8 +123,12 @@ void CCtlSpt::OnGlobalPrefs() {
 void CCtlSpt::OnTTSelectMassList() {
   if (m_pSelChroPlotDlg && ::IsWindow(m_pSelChroPlotDlg->m_hWnd)) return;
   if (!m_pManager || !m_pManager->m_hPlotCtrl) NotifyNow(SPTN_SELECT_MASS_LIST);
-  CSelChroPlotDlg* dlg = OpenSelChroPlotDialog(this, m_pManager, m_managerIndex);
-  if (!dlg) return;
+  // The window is made at once and deletes itself when it goes.
+  auto* dlg = new CClickSelectIonsDlg(this, m_pManager, m_managerIndex);
+  if (!::IsWindow(dlg->m_hWnd)) {
+    delete dlg;
+    return;
+  }
   m_pSelChroPlotDlg = dlg;
   m_savedClickDragMode = m_clickDragMode;
   m_savedSingleClickMode = m_singleClickMode;

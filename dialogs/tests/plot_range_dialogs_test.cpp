@@ -5,11 +5,14 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/data_points.h"
 #include "common/tests/kelt_test_root.h"
+#include "dialogs/dialog_frame.h"
 #include "dialogs/plot_range_dialogs.h"
+#include "orvik32/orvik32_dialogs.h"
 #include "win/win_script.h"
 
 namespace {
@@ -67,7 +70,7 @@ TEST_F(RangeDialogsTest, TheDualDialogShowsBothScalesAndTurnsBackwardsPairsRound
     win::script::SetField(d, RANGE_LOW2_ID, "120");  // above the right high value: turned round on OK
     win::script::SetField(d, RANGE_HIGH1_ID, " 1e1 ");
     win::script::SetField(d, RANGE_START_ID, "20");  // after the end: turned round too
-    win::script::PressButton(d, IDOK);
+    win::script::PressButton(d, RANGE_OK_ID);
   });
   EXPECT_EQ(dlg.DoModal(), IDOK);
   // Scale values get digits by their size.
@@ -158,7 +161,7 @@ TEST_F(RangeDialogsTest, UnitPrefixesScaleTheShownValuesOnly) {
     high = win::script::GetField(d, RANGE_HIGH1_ID);
     win::script::AnswerNextMessageBox(IDYES);
     win::script::SetField(d, RANGE_HIGH1_ID, "5000");  // 5,000,000 counts: above the limit of 1e6
-    win::script::PressButton(d, IDOK);
+    win::script::PressButton(d, RANGE_OK_ID);
   });
   EXPECT_EQ(dlg.DoModal(), IDOK);
   EXPECT_EQ(items, (std::vector<std::string>{"MCounts", "kCounts", "Counts", "mCounts", "uCounts"}));
@@ -194,7 +197,7 @@ TEST_F(RangeDialogsTest, ResetTakesBackTheEditsAndTheTitleNamesThePlot) {
     start = win::script::GetField(d, RANGE_START_ID);
     low = win::script::GetField(d, RANGE_LOW1_ID);
     unit = win::script::Text(GetDlgItem(d, RANGE_UNIT1_ID));
-    win::script::PressButton(d, IDOK);
+    win::script::PressButton(d, RANGE_OK_ID);
   });
   EXPECT_EQ(dlg.DoModal(), IDOK);
   EXPECT_EQ(title, "Edit Plot 2 Ranges");
@@ -226,7 +229,7 @@ TEST_F(RangeDialogsTest, NoNumberKeepsTheStoredValueAndCancelKeepsAll) {
       SetFocus(GetDlgItem(d, RANGE_START_ID));
       win::script::PumpUntilIdle();
       after = win::script::GetField(d, RANGE_END_ID);
-      win::script::PressButton(d, IDOK);
+      win::script::PressButton(d, RANGE_OK_ID);
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_DOUBLE_EQ(dlg.m_end, k.end);
@@ -244,7 +247,7 @@ TEST_F(RangeDialogsTest, NoNumberKeepsTheStoredValueAndCancelKeepsAll) {
     // Leaving the field for Cancel may still offer the bound: even a Yes is not kept.
     win::script::AnswerNextMessageBox(IDYES);
     win::script::SetField(d, RANGE_END_ID, "500");
-    win::script::PressButton(d, IDCANCEL);
+    win::script::PressButton(d, IDOK);
   });
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
   EXPECT_DOUBLE_EQ(dlg.m_end, 9.0);
@@ -287,7 +290,7 @@ TEST_F(RangeDialogsTest, OutOfRangeValuesOfferTheNearerBoundWhenLeft) {
       SetFocus(GetDlgItem(d, k.field == RANGE_START_ID ? RANGE_END_ID : RANGE_START_ID));
       win::script::PumpUntilIdle();
       after = win::script::GetField(d, k.field);
-      win::script::PressButton(d, IDOK);
+      win::script::PressButton(d, RANGE_OK_ID);
     };
     // OK may turn the pair round: the value is looked for in either place.
     double pair[2] = {};
@@ -323,6 +326,75 @@ TEST_F(RangeDialogsTest, OutOfRangeValuesOfferTheNearerBoundWhenLeft) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, k.message);
     EXPECT_EQ(boxes[0].caption, std::string("Invalid Value: ") + k.typed);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The button labelled "Cancel" carries IDOK, so that Enter, which arrives
+// as that id, steps to the next field with its text selected instead of
+// ending the dialog; "OK" ends it, the "Cancel" button cancels.
+TEST_F(RangeDialogsTest, EnterStepsThroughTheFieldsAndTheCancelButtonCancels) {
+  const SVW_OVERLAY o = DualOverlay();
+  CPlotRangesDlg dlg(nullptr, PLOT_RANGES_DUAL_DIALOG_ID, &o, 20);
+  std::string cancelText, okText;
+  int focusAfterEnter = 0;
+  DWORD selection = 0;
+  bool openAfterEnter = false;
+  win::script::OnNextDialog([&](HWND d) {
+    cancelText = win::script::Text(GetDlgItem(d, IDOK));
+    okText = win::script::Text(GetDlgItem(d, RANGE_OK_ID));
+    win::script::SetField(d, RANGE_START_ID, "3.5");
+    SetFocus(GetDlgItem(d, RANGE_START_ID));
+    win::script::PressKey(VK_RETURN);
+    focusAfterEnter = GetDlgCtrlID(GetFocus());
+    selection = static_cast<DWORD>(SendDlgItemMessageA(d, RANGE_END_ID, EM_GETSEL, 0, 0));
+    openAfterEnter = IsWindow(d) != 0;
+    win::script::PressButton(d, IDOK);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(cancelText, "Cancel");
+  EXPECT_EQ(okText, "OK");
+  EXPECT_TRUE(openAfterEnter);
+  EXPECT_EQ(focusAfterEnter, RANGE_END_ID);
+  EXPECT_EQ(LOWORD(selection), 0);
+  EXPECT_EQ(HIWORD(selection), std::string("14.750").size());
+}
+
+// Escape cancels the time-range dialog too; Enter moves between its two fields.
+TEST_F(RangeDialogsTest, TheTimeRangeDialogStepsWithEnterAndCancelsWithEscape) {
+  CTimeRangeDlg dlg(nullptr);
+  dlg.m_start = 1;
+  dlg.m_end = 9;
+  dlg.m_fullEnd = 60;
+  std::vector<int> focus;
+  win::script::OnNextDialog([&](HWND d) {
+    SetFocus(GetDlgItem(d, RANGE_START_ID));
+    win::script::PressKey(VK_RETURN);
+    focus.push_back(GetDlgCtrlID(GetFocus()));
+    win::script::PressKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(focus, std::vector<int>{RANGE_END_ID});
+  EXPECT_DOUBLE_EQ(dlg.m_start, 1.0);
+}
+
+// Help of the one-scale and two-scale dialogs: each its own topic.
+TEST_F(RangeDialogsTest, HelpShowsEachTemplatesTopic) {
+  for (const auto& [templateId, context] : {std::pair{PLOT_RANGES_DIALOG_ID, 142u}, {PLOT_RANGES_DUAL_DIALOG_ID, 141u}}) {
+    const SVW_OVERLAY o = DualOverlay();
+    CPlotRangesDlg dlg(nullptr, templateId, &o, 20);
+    orvik::HelpRequest help;
+    win::script::OnNextDialog([&](HWND d) {
+      win::script::PressButton(d, KELT_HELP_BUTTON_ID);
+      help = orvik::LastHelpRequest();
+      win::script::PressButton(d, IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(help.context, context) << templateId;
+    EXPECT_EQ(help.command, 1u);
   }
 }
 

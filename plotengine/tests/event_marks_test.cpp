@@ -12,7 +12,7 @@
 #include "plot_fixture.h"
 #include "plotengine/event_marks.h"
 #include "plotengine/plot_coordinates.h"
-#include "plotengine/time_event_errors_dialog.h"
+#include "dialogs/time_event_errors_dialog.h"
 #include "recorded_drawing.h"
 #include "win/win_script.h"
 
@@ -291,18 +291,17 @@ TEST_F(TimeEventChecksTest, DialogShowsTheList) {
   Write({{1, 2, 5}, {3, 2, 8}, {9, 3, 9}});
   STRUCT_TIME_EVENT_ERRORS* e = OPLOT_CheckForTimeEventErrors(kMethod, 23, 1, "1");
   ASSERT_TRUE(e);
-  std::string caption, overlaps;
+  std::string caption;
   std::vector<std::string> lines;
   win::script::OnNextDialog([&](HWND dlg) {
     caption = win::script::Text(dlg);
     lines = win::script::ListItems(dlg, TEE_IDC_MESSAGES);
-    overlaps = win::script::Text(win::script::FindById(dlg, TEE_IDC_OVERLAPS));
     win::script::Click(win::script::FindByText(dlg, "Done"), 2, 2);
   });
   Dlg_ViewTimeEventErrors(e);
   EXPECT_EQ(caption, "Time Event Errors");
-  EXPECT_EQ(lines, (std::vector<std::string>{"#2 overlaps #1", "#3 is invalid"}));
-  EXPECT_EQ(overlaps, "Overlapping events: 1");
+  EXPECT_EQ(lines, (std::vector<std::string>{"Duplicate Events: 0", "Overlapping Events: 1", "Invalid Events: 1", "  ",
+                                             "#2 overlaps #1", "#3 is invalid"}));
   OPLOT_FreeTimeEventErrors(e);
 }
 

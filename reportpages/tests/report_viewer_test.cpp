@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "dialogs/entry_range_dialog.h"
 #include "framework/framework_wnd.h"
 #include "reportpages/print_status_window.h"
 #include "reportpages/report_viewer.h"
@@ -317,9 +318,9 @@ TEST_F(ReportViewer, PrintAllCountsTheChosenPagesAndCancelStopsIt) {
   Run(three_, 0, [&](HWND dlg, CViewReportsDlg* v) {
     // Pages 2 to 3 of 12: the bar counts two pages.
     OnNextDialog([](HWND range) {
-      win::script::SetField(range, 3571, "2");
-      win::script::SetField(range, 3572, "3");
-      win::script::PressButton(range, IDOK);
+      win::script::SetField(range, IDC_ENTRY_RANGE_FROM, "2");
+      win::script::SetField(range, IDC_ENTRY_RANGE_TO, "3");
+      win::script::PressButton(range, IDC_ENTRY_RANGE_OK);
     });
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_PRINT_ALL));
     ASSERT_NE(v->m_pJob->statusWindow, nullptr);
@@ -330,7 +331,7 @@ TEST_F(ReportViewer, PrintAllCountsTheChosenPagesAndCancelStopsIt) {
     EXPECT_EQ(Pages(pdf), "2");
 
     // All twelve, cancelled once the first page is done.
-    OnNextDialog([](HWND range) { win::script::PressButton(range, IDOK); });
+    OnNextDialog([](HWND range) { win::script::PressButton(range, IDC_ENTRY_RANGE_OK); });
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_PRINT_ALL));
     HWND status = v->m_pJob->statusWindow;
     ASSERT_NE(status, nullptr);

@@ -7,7 +7,7 @@
 #include "common/library_state.h"
 #include "framework/framework_dialog.h"
 #include "plotengine/event_marks.h"
-#include "plotengine/time_event_errors_dialog.h"
+#include "dialogs/time_event_errors_dialog.h"
 #include "win/win_resources.h"
 
 namespace {
@@ -21,11 +21,8 @@ void EnsureTemplate() {
   t.cx = 220;
   t.cy = 170;
   t.items = {
-      {TEE_IDC_DUPLICATES, "Static", "", SS_LEFT | WS_VISIBLE, 0, 7, 7, 140, 10},
-      {TEE_IDC_OVERLAPS, "Static", "", SS_LEFT | WS_VISIBLE, 0, 7, 19, 140, 10},
-      {TEE_IDC_INVALID, "Static", "", SS_LEFT | WS_VISIBLE, 0, 7, 31, 140, 10},
       {TEE_IDC_MESSAGES, "ListBox", "", WS_VSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE | LBS_NOINTEGRALHEIGHT, 0, 7,
-       45, 206, 98},
+       7, 206, 136},
       {IDOK, "Button", "&Done", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 85, 149, 50, 14},
   };
   AddDialog(module, TIME_EVENT_ERRORS_DIALOG, t);
@@ -40,23 +37,24 @@ class CTimeEventErrorsDlg : public CDialog {
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
     if (!errors_) return TRUE;
-    Count(TEE_IDC_DUPLICATES, "Duplicate events: %d", errors_->duplicateCount);
-    Count(TEE_IDC_OVERLAPS, "Overlapping events: %d", errors_->overlapCount);
-    Count(TEE_IDC_INVALID, "Invalid events: %d", errors_->invalidCount);
+    Count("Duplicate Events: %d", errors_->duplicateCount);
+    Count("Overlapping Events: %d", errors_->overlapCount);
+    Count("Invalid Events: %d", errors_->invalidCount);
+    Add("  ");
+    // The caller's count is bounded by the lines the record holds.
     int n = errors_->messageCount;
     if (n > TIME_EVENT_ERROR_MESSAGES) n = TIME_EVENT_ERROR_MESSAGES;
-    for (int i = 0; i < n; ++i) {
-      const std::string line(errors_->messages[i], strnlen(errors_->messages[i], TIME_EVENT_ERROR_TEXT_SIZE));
-      SendDlgItemMessage(TEE_IDC_MESSAGES, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    }
+    for (int i = 0; i < n; ++i)
+      Add(std::string(errors_->messages[i], strnlen(errors_->messages[i], TIME_EVENT_ERROR_TEXT_SIZE)).c_str());
     return TRUE;
   }
 
  private:
-  void Count(int id, const char* format, int value) {
+  void Add(const char* line) { SendDlgItemMessage(TEE_IDC_MESSAGES, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line)); }
+  void Count(const char* format, int value) {
     char text[64];
     std::snprintf(text, sizeof text, format, value);
-    SetDlgItemText(id, text);
+    Add(text);
   }
 
   const STRUCT_TIME_EVENT_ERRORS* errors_ = nullptr;
