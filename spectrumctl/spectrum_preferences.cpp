@@ -208,4 +208,4 @@ LRESULT CCtlSpt::OnLetUserEditSpectraPreferences(WPARAM, LPARAM) {
   return 0;
 }
 
-void CCtlSpt::OnTTEditReportPrefs() { Dlg_EditReportPreferences(this, nullptr, reinterpret_cast<void*>(1)); }
+void CCtlSpt::OnTTEditReportPrefs() { Dlg_EditReportPreferences(this, 0, 1); }
