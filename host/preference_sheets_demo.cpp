@@ -66,9 +66,10 @@ int PreferenceSheetsDemo() {
   SendMessageA(control, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o.get()));
   win::script::PumpUntilIdle();
 
-  // The sheet from the control: plot 1 in blue, the label font Courier New
-  // bold, previewed at once; saved as the defaults, then OK.
-  const COLORREF blue = RGB(0, 0, 255);
+  // The sheet from the control: plot 1 in magenta, the plot font and the
+  // label font Courier New bold, previewed at once; saved as the defaults,
+  // then OK.
+  const COLORREF magenta = RGB(255, 0, 255);
   bool ok = true;
   std::string tabs;
   win::script::OnNextDialog([&](HWND sheet) {
@@ -76,7 +77,7 @@ int PreferenceSheetsDemo() {
     win::script::PickSheetPageText(sheet, "Colors");
     HWND colours = win::script::SheetPage(sheet);
     win::script::OnNextDialog([](HWND chooser) {
-      win::script::PressButton(chooser, COLOR_BOX1 + 28);  // blue
+      win::script::PressButton(chooser, COLOR_BOX1 + 15);  // magenta
       win::script::PressButton(chooser, IDOK);
     });
     win::script::PressButton(colours, PREFS_SWATCH + 2);
@@ -90,7 +91,16 @@ int PreferenceSheetsDemo() {
       win::script::PressButton(chooser, IDOK);
     });
     win::script::PressButton(labels, PREFS_FONT);
+    win::script::PickSheetPageText(sheet, "Font");
+    win::script::OnNextDialog([](HWND chooser) {
+      win::script::SetField(chooser, cmb1, "Courier New");
+      win::script::PickItemText(chooser, cmb2, "Bold");
+      win::script::SetField(chooser, cmb3, "9");
+      win::script::PressButton(chooser, IDOK);
+    });
+    win::script::PressButton(win::script::SheetPage(sheet), PREFS_FONT);
     ok = SavePicture(window, "prefs-applied.png") && ok;
+    win::script::PickSheetPageText(sheet, "Labels");
     ok = SavePicture(sheet, "prefs-labels-page.png") && ok;
     win::script::PressButton(sheet, PREFS_ID_SAVE_ALL);
     win::script::PressButton(sheet, IDOK);
@@ -105,10 +115,12 @@ int PreferenceSheetsDemo() {
   kelt::lib::ProcessAttach();
   STRUCT_CHRO_PREFS kept{};
   KELT_GetCurrDefChroPrefs(&kept);
-  const bool colourKept = kept.colors.colors[2] == blue;
-  const bool fontKept = Face(kept.label.font) == "Courier New" && kept.label.fontSource == 0;
-  std::printf("  after reloading the library: plot 1 colour %06lX (%s), label font %s %ld (%s)\n",
-              static_cast<unsigned long>(kept.colors.colors[2]), colourKept ? "kept" : "lost",
+  const COLORREF plot1 = kept.colors.colors[2];
+  const bool colourKept = plot1 == magenta;
+  const bool fontKept = Face(kept.label.font) == "Courier New" && kept.label.fontSource == 0 &&
+                        Face(kept.ctrlFont) == "Courier New";
+  std::printf("  after reloading the library: plot 1 colour RGB(%d, %d, %d) (%s), label font %s %ld (%s)\n",
+              GetRValue(plot1), GetGValue(plot1), GetBValue(plot1), colourKept ? "kept" : "lost",
               Face(kept.label.font).c_str(), static_cast<long>(kept.label.font.lfHeight),
               fontKept ? "kept" : "lost");
   ok = ok && colourKept && fontKept;

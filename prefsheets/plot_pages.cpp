@@ -121,8 +121,8 @@ CChroFeaturesPage::CChroFeaturesPage(int16_t defaultsFlag, int16_t mode, UINT te
   l.Check(PREFS_CHECK + 1, "Show &Acquisition Segments", 10, 20);
   l.Check(PREFS_CHECK + 2, "Show &Toolbar", 10, 32);
   l.Group("Spectra Export Features", 6, 48, 266, 36);
-  l.Text("Number of Spectra to Average:", 12, 60, 110);
-  l.Combo(PREFS_COMBO + 0, 124, 58, 140);
+  l.Text("Number of Spectra to Average:", 12, 60, 112);
+  l.Combo(PREFS_COMBO + 0, 128, 58, 136);
   l.Text("Click and Drag Action:", 10, 92, 200);
   l.Combo(PREFS_COMBO + 1, 10, 102, 240);
   l.Text("Single Click Action:", 10, 122, 200);
@@ -364,11 +364,10 @@ void CChroPlotPage::FillPoints() {
     const LRESULT at = ::SendDlgItemMessageA(m_hWnd, PREFS_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c.text));
     ::SendDlgItemMessageA(m_hWnd, PREFS_COMBO, CB_SETITEMDATA, static_cast<WPARAM>(at), c.value);
   }
-  for (int i = 0;; ++i) {
-    const LRESULT v = ::SendDlgItemMessageA(m_hWnd, PREFS_COMBO, CB_GETITEMDATA, static_cast<WPARAM>(i), 0);
-    if (v == CB_ERR) break;
-    if (v == Word(4)) ::SendDlgItemMessageA(m_hWnd, PREFS_COMBO, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-  }
+  const LRESULT count = ::SendDlgItemMessageA(m_hWnd, PREFS_COMBO, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i)
+    if (::SendDlgItemMessageA(m_hWnd, PREFS_COMBO, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == Word(4))
+      ::SendDlgItemMessageA(m_hWnd, PREFS_COMBO, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
 }
 
 void CChroPlotPage::ApplyRules() {

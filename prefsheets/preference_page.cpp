@@ -52,7 +52,7 @@ void PageLayout::Edit(int id, int x, int y, int cx) {
   Add(id, "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, x, y, cx, 12);
 }
 void PageLayout::Combo(int id, int x, int y, int cx, int listHeight) {
-  Add(id, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, x, y, cx, listHeight);
+  Add(id, "ComboBox", "", CBS_DROPDOWNLIST | WS_TABSTOP, x, y, cx, listHeight);
 }
 void PageLayout::List(int id, int x, int y, int cx, int cy, bool sorted, bool extended) {
   Add(id, "ListBox", "",
@@ -236,11 +236,16 @@ void CPrefPage::DrawStripCaptions(const DRAWITEMSTRUCT* d, const char* left, con
   if (!d || !d->hDC) return;
   RECT r = d->rcItem;
   FillRect(d->hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+  // The captions in the page's own font.
+  HWND page = d->hwndItem ? ::GetParent(d->hwndItem) : nullptr;
+  auto font = reinterpret_cast<HFONT>(page ? ::SendMessageA(page, WM_GETFONT, 0, 0) : 0);
+  HGDIOBJ old = font ? SelectObject(d->hDC, font) : nullptr;
   SetBkMode(d->hDC, TRANSPARENT);
   SetTextColor(d->hDC, RGB(0, 0, 0));
   if (left) DrawTextA(d->hDC, left, -1, &r, DT_LEFT | DT_SINGLELINE | DT_TOP);
   if (middle) DrawTextA(d->hDC, middle, -1, &r, DT_CENTER | DT_SINGLELINE | DT_TOP);
   if (right) DrawTextA(d->hDC, right, -1, &r, DT_RIGHT | DT_SINGLELINE | DT_TOP);
+  if (old) SelectObject(d->hDC, old);
 }
 
 void CPrefPage::Enable(int id, bool on) {

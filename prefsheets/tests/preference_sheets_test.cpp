@@ -431,7 +431,7 @@ TEST_F(PrefSheetsTest, AnnotationListOperationsAndValidity) {
     ws::PickItem(dh, PREFS_SELECTED_LIST, 2, true);
     ws::PressButton(dh, PREFS_REMOVE);
     afterRemove = ws::ListItems(dh, PREFS_CHOOSE_LIST);
-    while (!ws::ListItems(dh, PREFS_CHOOSE_LIST).empty()) ws::PressButton(dh, PREFS_ADD);
+    for (int k = 0; k < 20 && !ws::ListItems(dh, PREFS_CHOOSE_LIST).empty(); ++k) ws::PressButton(dh, PREFS_ADD);
     addAll = Enabled(dh, PREFS_ADD);
     insertAll = Enabled(dh, PREFS_INSERT);
     choose = ws::ListItems(dh, PREFS_CHOOSE_LIST);
