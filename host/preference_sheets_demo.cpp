@@ -66,9 +66,9 @@ int PreferenceSheetsDemo() {
   SendMessageA(control, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(o.get()));
   win::script::PumpUntilIdle();
 
-  // The sheet from the control: plot 1 in magenta, the plot font and the
-  // label font Courier New bold, previewed at once; saved as the defaults,
-  // then OK.
+  // The sheet from the control: plot 1 in magenta, the plot font Times New
+  // Roman and the label font Courier New, both bold, previewed at once;
+  // saved as the defaults, then OK.
   const COLORREF magenta = RGB(255, 0, 255);
   bool ok = true;
   std::string tabs;
@@ -93,9 +93,9 @@ int PreferenceSheetsDemo() {
     win::script::PressButton(labels, PREFS_FONT);
     win::script::PickSheetPageText(sheet, "Font");
     win::script::OnNextDialog([](HWND chooser) {
-      win::script::SetField(chooser, cmb1, "Courier New");
+      win::script::SetField(chooser, cmb1, "Times New Roman");
       win::script::PickItemText(chooser, cmb2, "Bold");
-      win::script::SetField(chooser, cmb3, "9");
+      win::script::SetField(chooser, cmb3, "10");
       win::script::PressButton(chooser, IDOK);
     });
     win::script::PressButton(win::script::SheetPage(sheet), PREFS_FONT);
@@ -118,7 +118,7 @@ int PreferenceSheetsDemo() {
   const COLORREF plot1 = kept.colors.colors[2];
   const bool colourKept = plot1 == magenta;
   const bool fontKept = Face(kept.label.font) == "Courier New" && kept.label.fontSource == 0 &&
-                        Face(kept.ctrlFont) == "Courier New";
+                        Face(kept.ctrlFont) == "Times New Roman";
   std::printf("  after reloading the library: plot 1 colour RGB(%d, %d, %d) (%s), label font %s %ld (%s)\n",
               GetRValue(plot1), GetGValue(plot1), GetBValue(plot1), colourKept ? "kept" : "lost",
               Face(kept.label.font).c_str(), static_cast<long>(kept.label.font.lfHeight),

@@ -205,10 +205,8 @@ CAxesPage::CAxesPage(int16_t defaultsFlag, int16_t spectra, int16_t report, UINT
     l.Check(PREFS_CHECK + b, b ? "Show &Vert Axis" : "Show &Horz Axis", x + 6, 16, 110);
     l.Group("Major Ticks", x + 6, 30, 56, 60);
     l.Group("Minor Ticks", x + 68, 30, 56, 60);
-    for (int k = 0; k < 4; ++k) {
-      l.Radio(PREFS_RADIO + ids + k, tickNames[k], x + 10, 42 + 11 * k, 48, k == 0);
-      l.Radio(PREFS_RADIO + ids + 4 + k, tickNames[k], x + 72, 42 + 11 * k, 48, k == 0);
-    }
+    for (int k = 0; k < 4; ++k) l.Radio(PREFS_RADIO + ids + k, tickNames[k], x + 10, 42 + 11 * k, 48, k == 0);
+    for (int k = 0; k < 4; ++k) l.Radio(PREFS_RADIO + ids + 4 + k, tickNames[k], x + 72, 42 + 11 * k, 48, k == 0);
     l.Group("Minor Tick Count", x + 6, 96, 118, 30);
     l.Radio(PREFS_RADIO + ids + 8, "4", x + 12, 109, 40, true);
     l.Radio(PREFS_RADIO + ids + 9, "9", x + 60, 109, 40);

@@ -146,7 +146,6 @@ CPrefPage::CPrefPage(UINT templateId, const char* caption, size_t sliceSize, int
   m_title = caption ? caption : "";
   m_psp.pszTitle = m_title.c_str();
   m_psp.dwFlags |= PSP_USETITLE;
-  m_nIDHelp = helpContext;
 }
 
 CPrefPage::~CPrefPage() { DeleteSamples(); }
@@ -447,6 +446,9 @@ BOOL CPrefPage::OnCommand(WPARAM wParam, LPARAM lParam) {
     case Binding::Radio:
       if (code != BN_CLICKED || ::IsDlgButtonChecked(m_hWnd, id) != BST_CHECKED) break;
       SetWord(b->offset, b->value);
+      // The buttons of one field show one choice, however the template groups them.
+      for (const Binding& other : m_bindings)
+        if (other.kind == Binding::Radio && other.offset == b->offset) ShowCheck(other.id, other.value == b->value);
       AfterChange(id);
       return TRUE;
     case Binding::Swatch:

@@ -14,6 +14,7 @@
 #include "prefsheets/preference_pages.h"
 #include "prefsheets/preference_sheet.h"
 #include "prefsheets/preference_sheets.h"
+#include "testing/golden_png.h"
 #include "win/win_commdlg.h"
 #include "win/win_prsht.h"
 #include "win/win_script.h"
@@ -748,4 +749,21 @@ TEST_F(PrefSheetsTest, GeneralSheetRemembersItsPageAndTheFontsOnlyForm) {
   KELT_ReadDefGlobalPrefs(&after, "KELTDefGlobalPrefs");
   EXPECT_EQ(+after.features.value2, 2);
   EXPECT_DOUBLE_EQ(+after.features.massOffset, 0.4);
+}
+
+// The chromatogram colour page of the default record, as drawn.
+TEST_F(PrefSheetsTest, ChromatogramColourPagePicture) {
+  STRUCT_CHRO_PREFS p = FactoryChro();
+  WriteHostFile("c/TEMP/keep", "");
+  std::string png;
+  ws::OnNextDialog([&](HWND sheet) {
+    Page(sheet, "Colors");
+    ws::PumpUntilIdle();
+    ASSERT_TRUE(ws::SaveWindowPng(sheet, "C:\\TEMP\\colours.png"));
+    png = ReadHostFile("c/TEMP/colours.png");
+    ws::PressButton(sheet, IDCANCEL);
+  });
+  Dlg_EditChroPlotPreferences(nullptr, &p, 1, 0, nullptr, 0);
+  ASSERT_FALSE(png.empty());
+  testing_support::ExpectPngAsStored(png, PREFSHEETS_GOLDEN_DIR, "chromatogram-colours-page");
 }
