@@ -54,7 +54,7 @@ CColourPageBase::CColourPageBase(UINT templateId, const char* caption, size_t si
       y = 10 + 14 * static_cast<int>(i);
     }
     l.Swatch(PREFS_SWATCH + s.index, x, y);
-    l.Text(s.label, x + 26, y + 1, columns ? 62 : 150);
+    l.Text(s.label, x + 26, y + 1, columns && s.index != 22 ? 62 : 150);
   }
   int by = columns ? 34 + 14 * 8 + 8 : 14 + 14 * static_cast<int>(swatches.size());
   for (size_t i = 0; i < boxes.size(); ++i) {

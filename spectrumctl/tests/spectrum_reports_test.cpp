@@ -464,7 +464,7 @@ TEST_F(SptReportsTest, GeneralPreferencesFromTheControl) {
   win::script::OnNextDialog([&](HWND d) {
     EXPECT_TRUE(win::script::PickSheetPageText(d, "Miscellaneous"));
     HWND page = win::script::SheetPage(d);
-    win::script::SetField(page, PREFS_NUMBER, "11");
+    win::script::SetField(page, PREFS_NUMBER, "9");
     win::script::PressButton(page, PREFS_CHECK);  // the focus leaves: the range question
     win::script::PressButton(page, PREFS_CHECK);
     EXPECT_EQ(win::script::GetField(page, PREFS_NUMBER), shownBefore);
