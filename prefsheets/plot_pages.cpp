@@ -121,8 +121,8 @@ CChroFeaturesPage::CChroFeaturesPage(int16_t defaultsFlag, int16_t mode, UINT te
   l.Check(PREFS_CHECK + 1, "Show &Acquisition Segments", 10, 20);
   l.Check(PREFS_CHECK + 2, "Show &Toolbar", 10, 32);
   l.Group("Spectra Export Features", 6, 48, 266, 36);
-  l.Text("Number of Spectra to Average:", 12, 60, 112);
-  l.Combo(PREFS_COMBO + 0, 128, 58, 136);
+  l.Text("Number of Spectra to Average:", 12, 60, 124);
+  l.Combo(PREFS_COMBO + 0, 140, 58, 124);
   l.Text("Click and Drag Action:", 10, 92, 200);
   l.Combo(PREFS_COMBO + 1, 10, 102, 240);
   l.Text("Single Click Action:", 10, 122, 200);
