@@ -446,7 +446,7 @@ bool CCtlOPlot::OnHostFeatureCommand(UINT id) {
       Dlg_EditGlobalPreferences(this);
       return true;
     case kReportPrefs:
-      Dlg_EditReportPreferences(this, nullptr, nullptr);
+      Dlg_EditReportPreferences(this, 0, 0);
       return true;
     default:
       return false;

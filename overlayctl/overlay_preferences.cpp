@@ -250,7 +250,7 @@ void CCtlOPlot::OnTTEditChromatogramPrefs() {
   UpdateAfterPreferenceChange(sameFilter, sameIntegration);
 }
 
-void CCtlOPlot::OnTTReportPrefs() { Dlg_EditReportPreferences(this, nullptr, nullptr); }
+void CCtlOPlot::OnTTReportPrefs() { Dlg_EditReportPreferences(this, 0, 0); }
 
 void CCtlOPlot::UpdateAfterPreferenceChange(short sameFilter, short sameIntegration) {
   // Result annotations are rebuilt from the new switches; the host's match results stay.

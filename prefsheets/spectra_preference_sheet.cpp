@@ -1,106 +1,149 @@
-// The spectra plot preference editor: a modal dialog on a copy of the
-// record, written back only when the user accepts and the record holds.
+// The spectra preference sheet.
 #include "prefsheets/spectra_preference_sheet.h"
 
+#include <cstring>
+
 #include "common/library_state.h"
-#include "prefsheets/sheet_template_items.h"
-#include "win/win_resources.h"
-#include "win/win_user.h"
+#include "orvik32/orvik32.h"
+#include "prefsheets/preference_pages.h"
+#include "prefsheets/preference_sheet.h"
 
 namespace {
 
-using win::resources::DialogItem;
-using win::resources::DialogTemplate;
+constexpr size_t kDrawing = 210;
+const int16_t kNumbers[9] = {6, 4, 3, 0, 1, 2, 5, 7, 8};
 
-using prefsheets::Item;
-
-void EnsureTemplate(HMODULE module) {
-  if (win::resources::FindDialog(module, PREFS_DLG_SPECTRA)) return;
-  DialogTemplate dlg;
-  dlg.caption = "Spectra Plot Preferences";
-  dlg.cx = 240;
-  dlg.cy = 118;
-  const DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP;
-  Item(dlg, PREFS_ID_SPT_SHOW_TOOLBAR, "Button", "Show &toolbar", check, 8, 8, 160, 10);
-  Item(dlg, PREFS_ID_SPT_OVERLAY_AB, "Button", "&Overlay spectra A and B", check, 8, 22, 160, 10);
-  Item(dlg, PREFS_ID_SPT_SHOW_DIFFERENCE, "Button", "Show the &difference spectrum", check, 8, 36, 160, 10);
-  Item(dlg, PREFS_ID_SPT_BACKGROUND, "Button", "&Background correct spectra", check, 8, 50, 160, 10);
-  Item(dlg, PREFS_ID_SPT_SMOOTH_PROFILE, "Button", "&Smooth profile spectra", check, 8, 64, 160, 10);
-  Item(dlg, PREFS_ID_SPT_SMOOTHED_REPORTS, "Button", "Smoothed spectra in &reports", check, 8, 78, 160, 10);
-  Item(dlg, PREFS_ID_SPT_KEEP_LOCAL, "Button", "&Keep these preferences for this window", check, 8, 98, 170, 10);
-  Item(dlg, IDOK, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 182, 8, 50, 14);
-  Item(dlg, IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 182, 26, 50, 14);
-  win::resources::AddDialog(module, PREFS_DLG_SPECTRA, dlg);
+bool WriteSpts(const void* r) {
+  return KELT_WriteDefSptsPrefs(static_cast<const STRUCT_SPTS_PREFS*>(r), kelt::prefs::kSptsSection) != 0;
 }
 
-struct SptSheet {
-  STRUCT_SPTS_PREFS edit;
-  short keepFlag;
-  uint16_t local;
-  const char* title;
-};
+class CSptsPrefsSheet : public CPrefSheet {
+ public:
+  CSptsPrefsSheet(const char* title, CWnd* parent, UINT start, int16_t mode)
+      : CPrefSheet(kSpectra, title, parent, start, 162),
+        features(mode),
+        labeling(mode),
+        labels(0, 1),
+        axes(0, 1, 0),
+        font(0, 0) {}
 
-void Check(HWND dlg, int id, int16_t on) { CheckDlgButton(dlg, id, on ? BST_CHECKED : BST_UNCHECKED); }
-int16_t Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED ? 1 : 0; }
+  CSptsFeaturesPage features;
+  CLabelingPage labeling;
+  CScalesPage scales;
+  CColorsPage colors;
+  CLabelsPage labels;
+  CAxesPage axes;
+  CFontPage font;
+  CProfilePlotsPage profile;
+  CSptsTitlesPage titles;
+  STRUCT_SPTS_PREFS m_defaults{};
 
-INT_PTR CALLBACK SptProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* sheet = reinterpret_cast<SptSheet*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  switch (msg) {
-    case WM_INITDIALOG: {
-      SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-      sheet = reinterpret_cast<SptSheet*>(lParam);
-      SetWindowTextA(hwnd, sheet->title);
-      const STRUCT_SPTS_PREFS& p = sheet->edit;
-      Check(hwnd, PREFS_ID_SPT_SHOW_TOOLBAR, p.features.showToolbar);
-      Check(hwnd, PREFS_ID_SPT_OVERLAY_AB, p.drawing.overlayAB);
-      Check(hwnd, PREFS_ID_SPT_SHOW_DIFFERENCE, p.drawing.showDifference);
-      Check(hwnd, PREFS_ID_SPT_BACKGROUND, p.features.backgroundCorrect);
-      Check(hwnd, PREFS_ID_SPT_SMOOTH_PROFILE, p.profile.smoothProfile);
-      Check(hwnd, PREFS_ID_SPT_SMOOTHED_REPORTS, p.drawing.smoothedToReports);
-      Check(hwnd, PREFS_ID_SPT_KEEP_LOCAL, static_cast<int16_t>(sheet->local));
-      // Only a named control can keep its own preferences.
-      EnableWindow(GetDlgItem(hwnd, PREFS_ID_SPT_KEEP_LOCAL), sheet->keepFlag ? TRUE : FALSE);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        STRUCT_SPTS_PREFS& p = sheet->edit;
-        p.features.showToolbar = Checked(hwnd, PREFS_ID_SPT_SHOW_TOOLBAR);
-        p.drawing.overlayAB = Checked(hwnd, PREFS_ID_SPT_OVERLAY_AB);
-        p.drawing.showDifference = Checked(hwnd, PREFS_ID_SPT_SHOW_DIFFERENCE);
-        p.features.backgroundCorrect = Checked(hwnd, PREFS_ID_SPT_BACKGROUND);
-        p.profile.smoothProfile = Checked(hwnd, PREFS_ID_SPT_SMOOTH_PROFILE);
-        p.drawing.smoothedToReports = Checked(hwnd, PREFS_ID_SPT_SMOOTHED_REPORTS);
-        if (sheet->keepFlag) sheet->local = static_cast<uint16_t>(Checked(hwnd, PREFS_ID_SPT_KEEP_LOCAL));
-        EndDialog(hwnd, IDOK);
-        return TRUE;
-      }
-      if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(hwnd, IDCANCEL);
-        return TRUE;
-      }
-      return FALSE;
-    default:
-      return FALSE;
+  CPrefPage* Pages(int i) {
+    CPrefPage* all[9] = {&features, &labeling, &scales, &colors, &labels, &axes, &font, &profile, &titles};
+    return all[i];
   }
-}
+
+  // Record bytes to and from the pages.
+  void Take(const STRUCT_SPTS_PREFS& r, bool defaults) {
+    const void* p = &r;
+    auto take = [&](CPrefPage& page, size_t offset) {
+      if (defaults) page.TakeDefault(p, offset);
+      else page.TakeSlice(p, offset);
+    };
+    take(features, 312);
+    take(labeling, kDrawing);
+    take(scales, kDrawing);
+    take(colors, 4);
+    take(labels, 50);
+    axes.TakePart(p, 176, 0, 34, defaults);
+    axes.TakePart(p, 142, 34, 34, defaults);
+    take(font, 252);
+    take(profile, 430);
+    take(titles, 326);
+  }
+
+  void Give(STRUCT_SPTS_PREFS* r) const {
+    void* p = r;
+    features.GiveSlice(p, 312);
+    // The drawing block: the Scales page's copy, then the Labeling page's fields over it.
+    scales.GiveSlice(p, kDrawing);
+    labeling.GivePart(p, kDrawing, 0, 16);
+    labeling.GivePart(p, kDrawing + 22, 22, 2);
+    colors.GiveSlice(p, 4);
+    labels.GiveSlice(p, 50);
+    axes.GivePart(p, 176, 0, 34);
+    axes.GivePart(p, 142, 34, 34);
+    font.GiveSlice(p, 252);
+    profile.GiveSlice(p, 430);
+    titles.GiveSlice(p, 326);
+  }
+
+  bool BuildRecord(std::vector<uint8_t>* out) override {
+    STRUCT_SPTS_PREFS r = m_defaults;
+    Give(&r);
+    out->assign(reinterpret_cast<const uint8_t*>(&r), reinterpret_cast<const uint8_t*>(&r) + sizeof r);
+    return true;
+  }
+
+  void ResetAll() override {
+    STRUCT_SPTS_PREFS source = m_defaults;
+    if (m_defaultsFlag) KELT_ResetDefSptsPrefs(&source);
+    Take(source, false);
+    auto* active = GetActivePage();
+    RefreshActivePage(active == &colors || active == &labels);
+    if (!m_defaultsFlag) LivePreview();
+  }
+
+  void SaveAll() override {
+    STRUCT_SPTS_PREFS r = m_defaults;
+    Give(&r);
+    r.timeStamp = GetCurrentDateTime();
+    // Only a record that was stored becomes what "Reset All" restores.
+    if (prefsheets::WriteDefaultsOrSay(m_hWnd, "Spectra Plot Preferences", &kelt::prefs::DefaultSptsPrefs(),
+                                       sizeof r, WriteSpts, &r))
+      m_defaults = r;
+  }
+};
 
 }  // namespace
 
-int16_t Dlg_EditSpectraPreferences(CWnd* parent, STRUCT_SPTS_PREFS* prefs, unsigned short, short keepFlag,
-                                   unsigned short* localFlag, short sheetMode) {
+int32_t Dlg_EditSpectraPreferences(CWnd* parent, STRUCT_SPTS_PREFS* prefs, uint16_t defaultsFlag, uint16_t outFlag,
+                                   uint16_t* outWord, uint16_t mode) {
   if (!prefs) return 0;
-  const HMODULE module = kelt::lib::ModuleHandle();
-  EnsureTemplate(module);
-  const char* title = sheetMode == 3   ? "Module Window Spectra Preferences"
-                      : sheetMode == 1 ? "Data Review Spectra Preferences"
-                                       : "Spectra Plot Preferences";
-  SptSheet sheet{*prefs, keepFlag, static_cast<uint16_t>(localFlag ? *localFlag : 0), title};
-  const INT_PTR r = DialogBoxParamA(module, MAKEINTRESOURCEA(PREFS_DLG_SPECTRA), parent ? parent->m_hWnd : nullptr,
-                                    SptProc, reinterpret_cast<LPARAM>(&sheet));
-  if (r != IDOK) return 0;
-  KELT_ValidateSptsPrefs(&sheet.edit);
-  *prefs = sheet.edit;
-  if (keepFlag && localFlag) *localFlag = sheet.local;
+  STRUCT_SPTS_PREFS defaults{};
+  if (defaultsFlag) KELT_ResetDefSptsPrefs(&defaults);
+  else KELT_ReadDefSptsPrefs(&defaults, kelt::prefs::kSptsSection);
+  const bool titles = !(mode == 3 && kelt::lib::Settings().oldSptTitles == 1);
+  auto& remembered = prefsheets::Remembered();
+  const int start = prefsheets::OpeningPage(kNumbers, titles ? 9 : 8, remembered.spectra);
+  kelt::dlg::EnsureWhatsThisMenu();
+  CSptsPrefsSheet sheet(defaultsFlag ? "Default Spectra Plot Preferences" : "Spectra Plot Preferences", parent,
+                        static_cast<UINT>(start), static_cast<int16_t>(mode));
+  const bool live = !defaultsFlag && parent && parent->m_hWnd;
+  sheet.Take(*prefs, false);
+  sheet.Take(defaults, true);
+  for (int i = 0; i < 9; ++i) {
+    sheet.Pages(i)->m_defaultsFlag = static_cast<int16_t>(defaultsFlag);
+    if (live) sheet.Pages(i)->m_sheet = &sheet;
+  }
+  sheet.m_defaultsFlag = static_cast<int16_t>(defaultsFlag);
+  sheet.m_mode = static_cast<int16_t>(mode);
+  sheet.m_defaults = defaults;
+  sheet.m_live = live ? parent->m_hWnd : nullptr;
+  for (int i = 0; i < (titles ? 9 : 8); ++i) sheet.AddPage(sheet.Pages(i));
+  if (sheet.DoModal() != IDOK) return 0;
+  prefs->timeStamp = GetCurrentDateTime();
+  sheet.Give(prefs);
+  if (outFlag && outWord) *outWord = 1;
   return 1;
+}
+
+int32_t Dlg_EditGlobalSpectraPreferences(CWnd* parent) {
+  STRUCT_SPTS_PREFS record{};
+  KELT_ReadDefSptsPrefs(&record, kelt::prefs::kSptsSection);
+  if (!Dlg_EditSpectraPreferences(parent, &record, 1, 0, nullptr, 0)) return 0;
+  return prefsheets::WriteDefaultsOrSay(parent ? parent->m_hWnd : nullptr, "Default Spectra Plot Preferences",
+                                       &kelt::prefs::DefaultSptsPrefs(), sizeof record, WriteSpts, &record)
+             ? 1
+             : 0;
 }

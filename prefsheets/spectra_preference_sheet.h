@@ -1,24 +1,18 @@
 #pragma once
-// The spectra plot preference editor of a spectrum control.
+// The spectra preference sheet of a spectrum control, with a live preview
+// into the control, or over the stored default spectra record.
 #include <cstdint>
 
 #include "common/kelt_export.h"
 #include "common/preference_records.h"
 #include "framework/framework_wnd.h"
 
-#define PREFS_DLG_SPECTRA 3302
-#define PREFS_ID_SPT_SHOW_TOOLBAR 3350
-#define PREFS_ID_SPT_OVERLAY_AB 3351
-#define PREFS_ID_SPT_SHOW_DIFFERENCE 3352
-#define PREFS_ID_SPT_BACKGROUND 3353
-#define PREFS_ID_SPT_SMOOTH_PROFILE 3354
-#define PREFS_ID_SPT_SMOOTHED_REPORTS 3355
-#define PREFS_ID_SPT_KEEP_LOCAL 3356
-
-// Edits prefs in place and answers non-zero when the user accepted; on
-// Cancel both prefs and the local flag stay as they were. With keepFlag
-// non-zero the sheet offers "Keep these preferences for this window", which
-// sets or clears *localFlag. sheetMode: 1 data review, 2 plain, 3 module
-// window; it chooses the caption.
-KELT_API int16_t Dlg_EditSpectraPreferences(CWnd* parent, STRUCT_SPTS_PREFS* prefs, unsigned short useResetDefaults,
-                                            short keepFlag, unsigned short* localFlag, short sheetMode);
+// parent: owner and, with defaultsFlag 0, the live spectrum control.
+// defaultsFlag 1: prefs is the stored default record (factory defaults, no
+// preview, no "Save All as Defaults"). outFlag non-zero and outWord given:
+// *outWord becomes 1 at OK. mode: the control's display kind (3, 1 or 2).
+// 1 when the sheet ended with OK (prefs then holds the edits), else 0.
+KELT_API int32_t Dlg_EditSpectraPreferences(CWnd* parent, STRUCT_SPTS_PREFS* prefs, uint16_t defaultsFlag,
+                                            uint16_t outFlag, uint16_t* outWord, uint16_t mode);
+// The stored default spectra record; 1 when edited and written back.
+KELT_API int32_t Dlg_EditGlobalSpectraPreferences(CWnd* parent);

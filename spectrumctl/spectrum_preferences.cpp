@@ -172,7 +172,9 @@ void CCtlSpt::OnTTEditSpectraPrefs() {
   unsigned short local = static_cast<unsigned short>(m_stored);
   const int16_t accepted = Dlg_EditSpectraPreferences(this, &edit, 0, m_keep, &local, mode);
   if (!accepted) {
-    // Cancel leaves everything as it was, the preferences too.
+    // Cancel leaves everything as it was, the preferences too; what the
+    // sheet's live preview changed is shown as it was again.
+    STRUCT_SPTS_PREFS previewed = m_prefs;
     m_prefs = old;
     m_stored = savedStored;
     m_showToolbar = savedShowToolbar;
@@ -182,6 +184,8 @@ void CCtlSpt::OnTTEditSpectraPrefs() {
     m_backgroundCorrection = savedBackground;
     m_horzMode = savedHorz;
     m_vertMode = savedVert;
+    SyncToolBarToTransient();
+    UpdateAfterPreferenceChange(&previewed);
     return;
   }
   m_prefs = edit;
@@ -208,4 +212,4 @@ LRESULT CCtlSpt::OnLetUserEditSpectraPreferences(WPARAM, LPARAM) {
   return 0;
 }
 
-void CCtlSpt::OnTTEditReportPrefs() { Dlg_EditReportPreferences(this, nullptr, reinterpret_cast<void*>(1)); }
+void CCtlSpt::OnTTEditReportPrefs() { Dlg_EditReportPreferences(this, 0, 1); }

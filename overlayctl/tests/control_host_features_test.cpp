@@ -12,6 +12,7 @@
 #include "dialogs/integration_dialogs.h"
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/segment_navigator.h"
+#include "prefsheets/preference_pages.h"
 #include "prefsheets/preference_sheets.h"
 #include "win/win_profile.h"
 
@@ -469,8 +470,11 @@ TEST_F(HostFeaturesTest, BackgroundCorrectionRightsAskForAReasonUnderSecurity) {
 TEST_F(HostFeaturesTest, ThePreferenceCommandsOpenTheirSheets) {
   HWND w = MakeControl();
   win::script::OnNextDialog([](HWND d) {
-    win::script::SetCheck(d, PREFS_ID_GLOBAL_SCIENTIFIC, false);
-    win::script::SetField(d, PREFS_ID_GLOBAL_EXPONENT, "4");
+    EXPECT_TRUE(win::script::PickSheetPageText(d, "Scientific Notation"));
+    HWND page = win::script::SheetPage(d);
+    win::script::SetCheck(page, PREFS_CHECK, true);
+    win::script::PressButton(page, PREFS_RADIO + 4);
+    win::script::SetCheck(page, PREFS_CHECK, false);
     win::script::PressButton(d, IDOK);
   });
   SendMessageA(w, WM_COMMAND, 2823, 0);

@@ -6,6 +6,7 @@
 
 #include "common/preference_records.h"
 #include "control_fixture.h"
+#include "prefsheets/preference_pages.h"
 #include "prefsheets/preference_sheets.h"
 #include "win/win_profile.h"
 
@@ -230,13 +231,22 @@ TEST_F(PreferencesTest, TheSheetRestoresEverythingOnCancelAndKeepsOnOk) {
   const int16_t drag = c->m_clickDragMode, points = c->m_pointsToAverage;
   CWnd* toolbar = c->m_pToolBar;
 
-  win::script::OnNextDialog([](HWND dlg) {
-    win::script::SetCheck(dlg, PREFS_ID_SHOW_TOOLBAR, false);
-    win::script::SetField(dlg, PREFS_ID_POINTS, "7");
-    win::script::SetField(dlg, PREFS_ID_FILTER_KIND, "2");
-    win::script::PressButton(dlg, IDCANCEL);
+  // The sheet previews into the control while it is open.
+  int16_t toolbarWhileOpen = -1;
+  win::script::OnNextDialog([&](HWND sheet) {
+    EXPECT_TRUE(win::script::PickSheetPageText(sheet, "Features"));
+    HWND page = win::script::SheetPage(sheet);
+    win::script::SetCheck(page, PREFS_CHECK + 2, false);
+    win::script::PickItemText(page, PREFS_COMBO + 0, "7 Point Spectrum Average");
+    toolbarWhileOpen = c->m_showToolbar;
+    EXPECT_TRUE(win::script::PickSheetPageText(sheet, "Chromatogram Plot"));
+    page = win::script::SheetPage(sheet);
+    win::script::SetCheck(page, PREFS_CHECK + 0, true);
+    win::script::PressButton(page, PREFS_RADIO + 2);
+    win::script::PressButton(sheet, IDCANCEL);
   });
   SendMessageA(s.w, WM_COMMAND, 2707, 0);
+  EXPECT_EQ(toolbarWhileOpen, 0);
   EXPECT_EQ(std::memcmp(&before, &c->m_prefs, sizeof before), 0);
   EXPECT_EQ(c->m_clickDragMode, drag);
   EXPECT_EQ(c->m_pointsToAverage, points);
@@ -244,14 +254,18 @@ TEST_F(PreferencesTest, TheSheetRestoresEverythingOnCancelAndKeepsOnOk) {
   EXPECT_FALSE(Filtered(s.o, 0));
   EXPECT_EQ(RawValue("Sheet"), "");
 
-  // A value the record cannot hold keeps the sheet open with a message.
-  win::script::AnswerNextMessageBox(IDOK);
-  win::script::OnNextDialog([](HWND dlg) {
-    win::script::SetField(dlg, PREFS_ID_POINTS, "4");
-    win::script::PressButton(dlg, IDOK);
-    win::script::SetField(dlg, PREFS_ID_POINTS, "3");
-    win::script::SetCheck(dlg, PREFS_ID_SHOW_TOOLBAR, false);
-    win::script::PressButton(dlg, IDOK);
+  // A spike threshold beyond its range is offered its bound; OK keeps the edits.
+  win::script::AnswerNextMessageBox(IDNO);
+  win::script::OnNextDialog([](HWND sheet) {
+    EXPECT_TRUE(win::script::PickSheetPageText(sheet, "Chromatogram Plot"));
+    HWND page = win::script::SheetPage(sheet);
+    win::script::SetCheck(page, PREFS_CHECK + 1, true);
+    win::script::SetField(page, PREFS_NUMBER, "25");
+    EXPECT_TRUE(win::script::PickSheetPageText(sheet, "Features"));
+    page = win::script::SheetPage(sheet);
+    win::script::PickItemText(page, PREFS_COMBO + 0, "3 Point Spectrum Average");
+    win::script::SetCheck(page, PREFS_CHECK + 2, false);
+    win::script::PressButton(sheet, IDOK);
   });
   SendMessageA(s.w, WM_COMMAND, 2707, 0);
   EXPECT_EQ(c->m_pointsToAverage, 3);
@@ -262,6 +276,10 @@ TEST_F(PreferencesTest, TheSheetRestoresEverythingOnCancelAndKeepsOnOk) {
   EXPECT_EQ(back.loaded, 1);
   EXPECT_EQ(back.prefs.features.pointsToAverage, 3);
   EXPECT_EQ(back.prefs.features.showToolbar, 0);
+  EXPECT_EQ(back.prefs.plotData.flag8, 1);
+  EXPECT_NE(back.prefs.plotData.value10, 25);
+  ASSERT_FALSE(win::script::MessageBoxLog().empty());
+  EXPECT_NE(win::script::MessageBoxLog().back().text.find("Spike Threshold"), std::string::npos);
   DestroyWindow(s.w);
 }
 

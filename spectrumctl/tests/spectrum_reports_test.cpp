@@ -15,6 +15,7 @@
 #include "fandor/comparison_link.h"
 #include "fixtures/msfixtures.h"
 #include "prefsheets/global_preference_sheet.h"
+#include "prefsheets/preference_pages.h"
 #include "reportmakers/spectrum_report_blocks.h"
 #include "reportmakers/spectrum_reports.h"
 #include "reportpages/reports_file.h"
@@ -449,7 +450,8 @@ TEST_F(SptReportsTest, GeneralPreferencesFromTheControl) {
   STRUCT_GLOBAL_PREFS before{};
   KELT_GetCurrDefGlobalPrefs(&before);
   win::script::OnNextDialog([](HWND d) {
-    win::script::SetField(d, PREFS_ID_GLOBAL_DECIMALS, "3");
+    EXPECT_TRUE(win::script::PickSheetPageText(d, "Miscellaneous"));
+    win::script::SetField(win::script::SheetPage(d), PREFS_NUMBER, "3");
     win::script::PressButton(d, IDCANCEL);
   });
   SendMessageA(w, WM_COMMAND, 8207, 0);
@@ -457,13 +459,18 @@ TEST_F(SptReportsTest, GeneralPreferencesFromTheControl) {
   KELT_GetCurrDefGlobalPrefs(&now);
   EXPECT_EQ(now.features.value2, before.features.value2);
   win::script::ResetLogs();
-  win::script::AnswerNextMessageBox(IDOK);
-  win::script::OnNextDialog([](HWND d) {
-    win::script::SetField(d, PREFS_ID_GLOBAL_DECIMALS, "11");
-    win::script::PressButton(d, IDOK);  // refused: the sheet stays
-    EXPECT_TRUE(IsWindow(d));
-    win::script::SetField(d, PREFS_ID_GLOBAL_DECIMALS, "3");
-    win::script::SetCheck(d, PREFS_ID_GLOBAL_SCIENTIFIC, false);
+  win::script::AnswerNextMessageBox(IDNO);
+  const std::string shownBefore = std::to_string(before.features.value2);
+  win::script::OnNextDialog([&](HWND d) {
+    EXPECT_TRUE(win::script::PickSheetPageText(d, "Miscellaneous"));
+    HWND page = win::script::SheetPage(d);
+    win::script::SetField(page, PREFS_NUMBER, "9");
+    win::script::PressButton(page, PREFS_CHECK);  // the focus leaves: the range question
+    win::script::PressButton(page, PREFS_CHECK);
+    EXPECT_EQ(win::script::GetField(page, PREFS_NUMBER), shownBefore);
+    win::script::SetField(page, PREFS_NUMBER, "3");
+    EXPECT_TRUE(win::script::PickSheetPageText(d, "Scientific Notation"));
+    win::script::SetCheck(win::script::SheetPage(d), PREFS_CHECK, false);
     win::script::PressButton(d, IDOK);
   });
   SendMessageA(w, WM_COMMAND, 8207, 0);

@@ -123,7 +123,7 @@ bool Select(SheetState& s, int index) {
   ShowWindow(page, SW_SHOWNA);
   if (HWND first = GetNextDlgTabItem(page, nullptr, FALSE)) SetFocus(first);
   UpdateHelp(s);
-  RECT strip{0, 0, 4000, kMargin + kTabHeight + 2};
+  RECT strip{0, 0, 4000, s.pageRect.top};
   InvalidateRect(s.sheet, &strip, TRUE);
   return true;
 }
@@ -151,21 +151,29 @@ void Cancel(SheetState& s) {
   EndDialog(s.sheet, IDCANCEL);
 }
 
-void Layout(HWND sheet, SheetState& s) {
+// Tabs left to right, in as many rows as the width needs; the number of rows.
+int Layout(HWND sheet, SheetState& s, int width) {
   HDC dc = GetDC(sheet);
   HFONT font = reinterpret_cast<HFONT>(Send(sheet, WM_GETFONT, 0, 0));
   HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-  int x = kMargin;
+  int x = kMargin, row = 0;
   s.tabs.clear();
   for (auto& p : s.pages) {
     SIZE size{};
     GetTextExtentPoint32A(dc, p->title.c_str(), static_cast<int>(p->title.size()), &size);
-    RECT r{x, kMargin, x + size.cx + 14, kMargin + kTabHeight};
+    const int w = size.cx + 14;
+    if (x > kMargin && x + w > kMargin + width) {
+      x = kMargin;
+      ++row;
+    }
+    const int top = kMargin + row * kTabHeight;
+    RECT r{x, top, x + w, top + kTabHeight};
     s.tabs.push_back(r);
     x = r.right;
   }
   SelectObject(dc, old);
   ReleaseDC(sheet, dc);
+  return row + 1;
 }
 
 void PaintTabs(HWND sheet, SheetState& s) {
@@ -213,9 +221,18 @@ INT_PTR CALLBACK SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
       s->sheet = sheet;
       RECT c;
       GetClientRect(sheet, &c);
+      // Tabs that do not fit in one row wrap; the sheet grows by the extra rows.
+      const int rows = Layout(sheet, *s, c.right - 2 * kMargin);
+      if (rows > 1) {
+        RECT w;
+        GetWindowRect(sheet, &w);
+        SetWindowPos(sheet, nullptr, 0, 0, w.right - w.left, w.bottom - w.top + (rows - 1) * kTabHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        GetClientRect(sheet, &c);
+      }
       int buttonsTop = c.bottom - kMargin - kButtonH;
-      s->pageRect = RECT{kMargin + 2, kMargin + kTabHeight + 2, c.right - kMargin - 2, buttonsTop - kMargin};
-      Layout(sheet, *s);
+      s->pageRect =
+          RECT{kMargin + 2, kMargin + rows * kTabHeight + 2, c.right - kMargin - 2, buttonsTop - kMargin};
       bool help = (s->flags & PSH_HASHELP) != 0;
       for (auto& p : s->pages) help = help || (p->psp.dwFlags & PSP_HASHELP);
       std::vector<std::pair<int, const char*>> buttons{{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
