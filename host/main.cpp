@@ -33,6 +33,7 @@ int ReportViewerDemo();     // report_viewer_demo.cpp
 int QuantitationDemo();     // quantitation_demo.cpp
 int DialogsDemo();          // dialogs_demo.cpp
 int TargetReportDemo();     // target_report_demo.cpp
+int ReportFilesDemo();      // report_files_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -213,6 +214,7 @@ int Demo() {
   // target-compound report of one of its compounds.
   if (!quantitation) quantitation = SampleReportDemo();
   if (!quantitation) quantitation = TargetReportDemo();
+  if (!quantitation) quantitation = ReportFilesDemo();
   const int dialogs = DialogsDemo();
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
          : viewer ? viewer : quantitation ? quantitation : dialogs;
@@ -346,7 +348,8 @@ int main(int argc, char** argv) {
   if (command == "make-sample") return MakeSample(argc, argv);
   if (command == "sample-report" && argc == 2) {
     const int quantitation = QuantitationDemo();
-    return quantitation ? quantitation : SampleReportDemo();
+    const int sample = quantitation ? quantitation : SampleReportDemo();
+    return sample ? sample : ReportFilesDemo();
   }
   if (command == "quantitate") {
     if (argc != 4) return Usage();
