@@ -220,7 +220,10 @@ std::vector<Entry> ModuleFiles(const char* recalcFile, int32_t first, int32_t la
     DH_RECALC_LIST_ENTRY e{};
     if (!GetRecalcEntry(list, i, &e) || e.excluded) continue;
     e.path[sizeof e.path - 1] = 0;
-    if (SameModule(e.path, id, address)) files.push_back({e.path, uint16_t(std::min(i + 1, 65535))});
+    // A file that cannot be opened belongs to no module that can be told:
+    // it is reported with every module, as an error row.
+    const bool readable = FileExists(e.path);
+    if (!readable || SameModule(e.path, id, address)) files.push_back({e.path, uint16_t(std::min(i + 1, 65535))});
   }
   CloseRecalcList(list);
   return files;
@@ -321,7 +324,11 @@ int32_t MORVEX_Ex_GenerateSummaryReport(const char* recalcFile, int32_t firstEnt
     for (const std::string& name : FormatSections(recalcFile)) {
       uint16_t id = 0, address = 0;
       if (!ParseFormatSectionName(name.c_str(), &id, &address)) continue;
-      if (ModuleFiles(recalcFile, firstEntry, lastEntry, id, address).empty()) continue;
+      // A module is reported when the list names a file of it.
+      bool named = false;
+      for (const Entry& e : ModuleFiles(recalcFile, firstEntry, lastEntry, id, address))
+        named = named || FileExists(e.path.c_str());
+      if (!named) continue;
       if (ModuleReports(recalcFile, firstEntry, lastEntry, methodFile, printOption, outputFile, prefs, flags, id,
                         address))
         made = 1;

@@ -1,6 +1,7 @@
 // The compound pages' graphics: panel layout, the spectra's common mass
 // range, chromatogram windows and the baseline fit, then the graphics of a
 // quantitated run drawn into a page.
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <cstring>
@@ -309,6 +310,24 @@ TEST_F(QuantitatedGraphics, TheEngineSummarisesABatchIntoPagesAndAnExport) {
   ASSERT_TRUE(WriteReportFormat(recalc, "MSReportFormat2.bad", format.data()));
   EXPECT_EQ(MORVEX_Ex_GenerateSummaryReport(recalc, 0, 10, kMethod, 0, name, nullptr, 1, 0, 0, 0), 1);
   EXPECT_GE(MSR_GetPageCount(name), 1);
+  // The format's own choice: pages and the export beside the list.
+  const int16_t on = 1;
+  std::memcpy(format.data() + 16, &on, 2);
+  std::memcpy(format.data() + 18, &on, 2);
+  ASSERT_TRUE(WriteReportFormat(kMethod, section, format.data()));
+  char second[260] = "C:\\Data\\second.msr";
+  EXPECT_EQ(MORVEX_GenerateSummaryReport(recalc, 0, 10, kMethod, 0, second, nullptr), 1);
+  const auto lines = CsvLines("C:\\Data\\BATCH-MSSum.csv");
+  std::string all;
+  for (const auto& l : lines) all += l + "\n";
+  // The file that was never written comes first, as its error; the run
+  // types are the runs' sample types.
+  const size_t firstGroup = all.find("\"Run Type:  Calibration\"");  // the format groups by run type
+  ASSERT_NE(firstGroup, std::string::npos) << all;
+  // Five heading lines, then the error row and its empty line.
+  EXPECT_EQ(std::count(all.begin(), all.begin() + long(firstGroup), '\n'), 7) << all;
+  EXPECT_NE(all.find("\"Calib(Level 1)\""), std::string::npos) << all;
+  EXPECT_NE(all.find("\"Analysis\""), std::string::npos);
 }
 
 TEST_F(QuantitatedGraphics, ATextOnlyPageComesBackWithItsGeometryAndAControlsReportIsStored) {
