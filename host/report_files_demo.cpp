@@ -47,10 +47,11 @@ bool WriteFormat(const char* section) {
   std::vector<uint8_t> f(sizeof(STRUCT_REPORT_FORMAT), 0);
   if (!ReadReportFormat(kMethod, section, f.data()) && !ResetReportFormat(f.data())) return false;
   constexpr uint32_t compound = 1607;
-  // Target pages: the quantitation and qualifier ions on the left, the
-  // sample spectrum and the sample minus the method's reference on the
-  // right (two rows, so that they fit under the criteria); segment line.
-  const int16_t target[6] = {1, 4, 0, 5, 8, 0};
+  // Target pages: the total-ion trace (with its background marks) and the
+  // qualifier ions on the left, the sample spectrum and the sample minus the
+  // method's reference on the right (two rows, so that they fit under the
+  // criteria); segment line.
+  const int16_t target[6] = {2, 4, 0, 5, 8, 0};
   for (uint32_t i = 0; i < 6; ++i) Put<int16_t>(f, compound + 563 + 2 * i, target[i]);
   Put<uint16_t>(f, compound + 561, 1);
   // Peaks outside the method: their trace and the standard's, the sample

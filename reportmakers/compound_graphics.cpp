@@ -20,6 +20,7 @@
 #include "common/segment_plots.h"
 #include "common/work_file.h"
 #include "orvik32/orvik32.h"
+#include "plotengine/background_correction_marks.h"
 #include "plotengine/event_marks.h"
 #include "plotengine/one_chro_overlay.h"
 #include "plotengine/overlay.h"
@@ -32,6 +33,7 @@
 #include "reportmakers/spectra_of_compounds.h"
 #include "reportpages/data_file_blocks.h"
 #include "reportpages/report_output.h"
+#include "specialctl/ref_spectra.h"
 #include "spectra/other_spectra.h"
 #include "spectra/spectrum_pairs.h"
 #include "spectra/spectrum_record.h"
@@ -145,6 +147,7 @@ constexpr uint32_t kQualMassList = 4, kQualBaseline = 222;
 constexpr uint32_t kQualifierRecordSize = 1302;
 // Peak-table (compound) record and global table.
 constexpr uint32_t kCmpdExpected = 0, kCmpdHalfWidth1 = 1737, kCmpdHalfWidth2 = 3341, kCmpdProcessing = 1875;
+constexpr uint32_t kCmpdBackground = 2175;
 constexpr uint32_t kGlobalProcessing = 702;
 
 struct Baseline {
@@ -359,6 +362,34 @@ int CReportOutput::DrawCompoundRIC(STRUCT_WORK_FILE* wf, const void* step, const
   const int drawn = DrawOverlay(*this, o.get(), processed, left, bottom, right, top);
   if (drawn && compound) {
     HDC dc = PageDC->GetSafeHdc();
+    // The background spectra of the compound's correction, marked on the
+    // trace through a reference-spectra set of its own.
+    double t1 = 0, t2 = 0;
+    if (BcTimes(wf, step, compound, &t1, &t2)) {
+      const uint8_t* bc = static_cast<const uint8_t*>(compound) + kCmpdBackground;
+      STRUCT_CHRO_PLOT_DATA description{};
+      const bool present = At<uint32_t>(bc, 0) != 0 || At<uint32_t>(bc, 6) != 0;
+      if (present && processed) {
+        description.filterKind = At<int16_t>(bc, 0);
+        description.value4 = At<int16_t>(bc, 4);
+        description.value6 = At<int16_t>(bc, 6);
+        description.value10 = At<int16_t>(bc, 10);
+      }
+      std::unique_ptr<CRefSpts> set(new CRefSpts());
+      set->NewFile(wf, DATA_TYPE_MASS_LIST, &masses, &channels, nullptr, nullptr, o.get(), 0, &description, 0, 0, 0);
+      for (double t : {t1, t2}) {
+        uint32_t point = 0;
+        double pointTime = 0;
+        if (GetPointFromATime(wf, t, &point, &pointTime, 0)) set->AddSpt(pointTime, 1, o.get(), 0, &description);
+      }
+      if (set->Count() > 0 && set->m_ppDraw && set->m_pFileBC) {
+        STRUCT_OPLOT_BC_SLOT slots[OVERLAY_SLOTS] = {};
+        slots[0].spectrumCount = set->Count();
+        slots[0].spectra = set->m_ppDraw;
+        slots[0].correction = set->m_pFileBC;
+        OPLOT_DrawBackgroundCorrection(dc, o.get(), &Sizes, slots, 0, 0);
+      }
+    }
     const LOGFONTA font = SmallFont(*this);
     OPLOT_DrawSearchAndIntegrationWindows(dc, o.get(), &Sizes, 0, expected, At<int32_t>(compound, kCmpdHalfWidth1),
                                           At<int32_t>(compound, kCmpdHalfWidth2), &font);
