@@ -23,6 +23,7 @@
 #include "reportmakers/text_only_pages.h"
 #include "win/win_stdio.h"
 #include "reportmakers/summary_report.h"
+#include "quant/results_sections.h"
 #include "quant/summary_reports.h"
 #include "holbrin/holbrin.h"
 #include "reportpages/msr_functions.h"
@@ -351,6 +352,37 @@ TEST_F(QuantitatedGraphics, ATextOnlyPageComesBackWithItsGeometryAndAControlsRep
                                               0, 0),
             1);
   EXPECT_EQ(MSR_GetPageCount(reports), 2);
+}
+
+TEST_F(QuantitatedGraphics, ASummaryRowKeepsTwentyResultLettersWithinItsField) {
+  // The step's letters fill their 20 bytes without an end.
+  HSECTION s = OpenTolResults(kSample);
+  ASSERT_NE(s, nullptr);
+  STRUCT_RESULT_STEP step;
+  ASSERT_TRUE(ReadTolResultStep(s, 1, &step));
+  std::memset(step.flagText, 'Q', sizeof step.flagText);
+  step.resultFlags = 0;
+  ASSERT_TRUE(WriteTolResultStep(s, 1, &step));
+  CloseSection(s);
+  std::vector<uint8_t> format(sizeof(STRUCT_REPORT_FORMAT));
+  ASSERT_TRUE(ResetReportFormat(format.data()));
+  morvex::summary::RowList rows(morvex::summary::kNone, morvex::summary::kNone, morvex::summary::kNone, 0);
+  morvex::summary::AddFileRows(&rows, kSample, 7, format.data());
+  const STRUCT_SUMMARY_ROW_LIST v = rows.View();
+  ASSERT_GE(v.count, 2);
+  const STRUCT_SUMMARY_ROW& row = *v.rows[1];
+  EXPECT_EQ(std::string(row.letters), std::string(20, 'Q'));
+  EXPECT_EQ(row.mark, 'X');
+  EXPECT_EQ(row.line, 7);
+  EXPECT_EQ(row.compoundNumber, 2);
+  EXPECT_EQ(row.runType, 2u);       // the sample type of an analysis run
+  EXPECT_EQ(row.level, 0x1000);
+  // A file that is not there is one error row with the system's text.
+  morvex::summary::AddFileRows(&rows, "C:\\Data\\GONE.KMS", 8, format.data());
+  const STRUCT_SUMMARY_ROW_LIST w = rows.View();
+  EXPECT_EQ(w.rows[0]->errorRow, 1u);
+  EXPECT_EQ(w.rows[0]->line, 8);
+  EXPECT_GT(std::strlen(w.rows[0]->path), 0u);
 }
 
 TEST(SummaryRows, ErrorRowsComeFirstAndGroupsRiseByTheirKeys) {
