@@ -34,6 +34,7 @@ int QuantitationDemo();     // quantitation_demo.cpp
 int DialogsDemo();          // dialogs_demo.cpp
 int PreferenceSheetsDemo();  // preference_sheets_demo.cpp
 int TargetReportDemo();     // target_report_demo.cpp
+int ReportFilesDemo();      // report_files_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -214,6 +215,7 @@ int Demo() {
   // target-compound report of one of its compounds.
   if (!quantitation) quantitation = SampleReportDemo();
   if (!quantitation) quantitation = TargetReportDemo();
+  if (!quantitation) quantitation = ReportFilesDemo();
   int dialogs = DialogsDemo();
   // Last: it loads the library again to show the saved defaults.
   if (const int prefs = PreferenceSheetsDemo(); !dialogs) dialogs = prefs;
@@ -349,7 +351,8 @@ int main(int argc, char** argv) {
   if (command == "make-sample") return MakeSample(argc, argv);
   if (command == "sample-report" && argc == 2) {
     const int quantitation = QuantitationDemo();
-    return quantitation ? quantitation : SampleReportDemo();
+    const int sample = quantitation ? quantitation : SampleReportDemo();
+    return sample ? sample : ReportFilesDemo();
   }
   if (command == "quantitate") {
     if (argc != 4) return Usage();

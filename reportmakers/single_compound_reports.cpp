@@ -1,6 +1,7 @@
 // The single-compound report makers and their page makers.
 #include "reportmakers/single_compound_reports.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -67,10 +68,51 @@ void StartPage(CReportOutput& out, PageKind kind, const STRUCT_WORK_FILE* workFi
     out.Line = int16_t(MPM_AddSingleFileHeader(out.Page, out.Line, kColumn, workFile, titleName, 0) + 1);
 }
 
+// The graphics under a page's text: the panel of the definition's six
+// slot codes (target or unidentified), or the ion-ratio chromatograms,
+// then the segment line when the definition asks for it.
+void PageGraphics(CReportOutput& out, PageKind kind, const void* definition, STRUCT_WORK_FILE* workFile,
+                  int16_t index, const void* step, const void* standard, const void* compound, const void* table) {
+  if (!out.Ok || !definition) return;
+  const bool libraryHits = table && r::FieldAt<uint32_t>(table, r::table::kLibrarySearchUnknowns) == 1;
+  const uint32_t segmentAt = kind == PageKind::Unidentified ? 963 : 561;
+  const uint32_t codesAt = kind == PageKind::Unidentified ? (libraryHits ? 965 : 977) : 563;
+  const bool segmentLine = r::FieldAt<uint16_t>(definition, segmentAt) != 0;
+  const int16_t bottom = int16_t(out.LastLine - (segmentLine ? 1 : 0));
+  if (kind == PageKind::IonRatio) {
+    std::vector<uint8_t> qualifier(1302), standardQualifier(1302), standardCompound(r::kCompoundRecordSize);
+    const bool haveQualifier =
+        KELT_ReadMatchingQualifier(workFile, r::FieldAt<int32_t>(step, r::step::kCompoundNumber), qualifier.data());
+    const bool haveStandardQualifier =
+        standard && KELT_ReadMatchingQualifier(workFile, r::FieldAt<int32_t>(standard, r::step::kCompoundNumber),
+                                               standardQualifier.data());
+    const bool haveStandardCompound =
+        standard && RPTS_ReadCompoundRecord(workFile, standard, standardCompound.data());
+    if (haveQualifier && compound && out.Line + 8 < bottom)
+      out.DrawIonRatioChromatograms(workFile, step, qualifier.data(), standard,
+                                    haveStandardQualifier ? standardQualifier.data() : nullptr, compound,
+                                    haveStandardCompound ? standardCompound.data() : nullptr, kColumn,
+                                    int16_t(out.Columns - kColumn), bottom);
+  } else {
+    int16_t codes[6];
+    for (int i = 0; i < 6; ++i) codes[i] = r::FieldAt<int16_t>(definition, codesAt + 2 * uint32_t(i));
+    const int rows = std::max((codes[0] != 0) + (codes[1] != 0) + (codes[2] != 0),
+                              (codes[3] != 0) + (codes[4] != 0) + (codes[5] != 0));
+    if (rows && out.Line + 1 + 10 * rows > bottom && !out.NewPage()) return;
+    if (rows)
+      out.DrawCompoundGraphics(workFile, index, step, standard, compound, table, codes, kColumn,
+                               int16_t(out.Columns - kColumn), bottom);
+  }
+  if (segmentLine && out.Ok) {
+    out.Line = std::max(out.Line, bottom);
+    out.WriteSegmentLine(workFile, r::FieldAt<float>(step, r::step::kRetentionTime), kColumn);
+  }
+}
+
 int32_t CompoundPages(PageKind kind, const void* step, const void* settings, STRUCT_WORK_FILE* workFile,
                       STRUCT_SCAN_FUN_INFO* scanFunctions, uint16_t scanFunctionCount, int16_t index,
                       char* reportsFile, STRUCT_REPORT_PREFS* prefs, int32_t dateTime, const char* titleName,
-                      uint16_t* pages) {
+                      uint16_t* pages, const void* definition = nullptr) {
   if (pages) *pages = 0;
   if (!step || !workFile || !reportsFile || !prefs) return 0;
   CReportOutput output(reportsFile, prefs, 80, 70, 2, REPORT_OUTPUT_PAGES);
@@ -112,6 +154,7 @@ int32_t CompoundPages(PageKind kind, const void* step, const void* settings, STR
         break;
       }
     }
+    PageGraphics(output, kind, definition, workFile, index, step, haveStandard ? standard.data() : nullptr, c, t);
   }
   out->EndPage();
   if (pages) *pages = out->PagesStored;
@@ -164,29 +207,29 @@ int32_t MakeReport(PageKind kind, IndexCheck check, const char* methodSource, co
 
 }  // namespace
 
-int32_t RPTS_TargetCompoundPages(const void* step, const void*, const void* settings, STRUCT_WORK_FILE* workFile,
+int32_t RPTS_TargetCompoundPages(const void* step, const void* definition, const void* settings, STRUCT_WORK_FILE* workFile,
                                  STRUCT_SCAN_FUN_INFO* scanFunctions, uint16_t scanFunctionCount, int16_t index,
                                  char* reportsFile, STRUCT_REPORT_PREFS* prefs, int32_t dateTime, int16_t,
                                  const char* titleName, uint16_t, uint16_t, uint16_t* pages) {
   return CompoundPages(PageKind::Target, step, settings, workFile, scanFunctions, scanFunctionCount, index,
-                       reportsFile, prefs, dateTime, titleName, pages);
+                       reportsFile, prefs, dateTime, titleName, pages, definition);
 }
 
-int32_t RPTS_IonRatioCompoundPages(const void* step, const void*, const void* settings, STRUCT_WORK_FILE* workFile,
+int32_t RPTS_IonRatioCompoundPages(const void* step, const void* definition, const void* settings, STRUCT_WORK_FILE* workFile,
                                    STRUCT_SCAN_FUN_INFO* scanFunctions, uint16_t scanFunctionCount, int16_t index,
                                    char* reportsFile, STRUCT_REPORT_PREFS* prefs, int32_t dateTime, int16_t,
                                    const char* titleName, uint16_t, uint16_t) {
   return CompoundPages(PageKind::IonRatio, step, settings, workFile, scanFunctions, scanFunctionCount, index,
-                       reportsFile, prefs, dateTime, titleName, nullptr);
+                       reportsFile, prefs, dateTime, titleName, nullptr, definition);
 }
 
-int32_t RPTS_UnidentifiedCompoundPages(const void* step, const void*, const void* settings,
+int32_t RPTS_UnidentifiedCompoundPages(const void* step, const void* definition, const void* settings,
                                        STRUCT_WORK_FILE* workFile, STRUCT_SCAN_FUN_INFO* scanFunctions,
                                        uint16_t scanFunctionCount, int16_t index, char* reportsFile,
                                        STRUCT_REPORT_PREFS* prefs, int32_t dateTime, int16_t, const char* titleName,
                                        uint16_t, uint16_t, uint16_t* pages) {
   return CompoundPages(PageKind::Unidentified, step, settings, workFile, scanFunctions, scanFunctionCount, index,
-                       reportsFile, prefs, dateTime, titleName, pages);
+                       reportsFile, prefs, dateTime, titleName, pages, definition);
 }
 
 int32_t RPTS_MakeTargetCompoundReport(const char* methodSource, const char* sectionName, const char* dataFile,

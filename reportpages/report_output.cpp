@@ -398,7 +398,16 @@ void CReportOutput::SeparatedColumn(int16_t column, const char* text, bool quote
   s = first == std::string::npos ? std::string() : s.substr(first);
   const size_t last = s.find_last_not_of(' ');
   s = last == std::string::npos ? std::string() : s.substr(0, last + 1);
-  if (quoted && std::strcmp(Separator, "\t") != 0) s = CAFile::QuoteText(s);
+  // A field never carries its separator bare: a number grouped with the
+  // separator's character is quoted as a text is, and tabs in a
+  // tab-separated field become blanks.
+  if (std::strcmp(Separator, "\t") == 0) {
+    for (char& c : s)
+      if (c == '\t') c = ' ';
+  } else if (quoted || (Separator[0] && s.find(Separator) != std::string::npos) ||
+             s.find('"') != std::string::npos) {
+    s = CAFile::QuoteText(s);
+  }
   TextFile->AddToLine(at, (s + Separator).c_str());
 }
 

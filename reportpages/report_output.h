@@ -19,6 +19,7 @@
 
 struct STRUCT_REPORT_PREFS;
 struct STRUCT_SCAN_FUN_INFO;
+struct STRUCT_WORK_FILE;
 
 #define REPORT_OUTPUT_PAGES 0
 #define REPORT_OUTPUT_TEXT 2
@@ -67,6 +68,25 @@ class KELT_CLASS CReportOutput {
   // page-number format "<title> - Page %d" with the title taken as text.
   void SetLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void SetPageNumberTitle(const char* title);
+
+  // Compound-report graphics, drawn into the current page (the report
+  // makers hold them). Steps, qualifier records, peak-table records and the
+  // global table are the data-handling records as read; rectangles are
+  // left, bottom, right, top in page units.
+  int DrawCompoundGraphics(STRUCT_WORK_FILE* workFile, int16_t peakNumber, const void* step, const void* isStep,
+                           const void* compound, const void* globalTable, const int16_t codes[6],
+                           int16_t firstColumn, int16_t lastColumn, int16_t lastLine);
+  int DrawIonRatioChromatograms(STRUCT_WORK_FILE* workFile, const void* step, const void* qualifier,
+                                const void* isStep, const void* isQualifier, const void* compound,
+                                const void* isCompound, int16_t firstColumn, int16_t lastColumn, int16_t lastLine);
+  int DrawQuanIonChromatogram(STRUCT_WORK_FILE* workFile, const void* step, int16_t internalStandard,
+                              const void* compound, const void* globalTable, int16_t left, int16_t bottom,
+                              int16_t right, int16_t top);
+  int DrawCompoundRIC(STRUCT_WORK_FILE* workFile, const void* step, const void* compound, const void* globalTable,
+                      int16_t left, int16_t bottom, int16_t right, int16_t top);
+  int DrawQualifierIonChromatograms(STRUCT_WORK_FILE* workFile, const void* step, const void* compound,
+                                    int16_t left, int16_t bottom, int16_t right, int16_t top);
+  void WriteSegmentLine(STRUCT_WORK_FILE* workFile, double retentionTime, int16_t column);
 
   int16_t Kind;
   uint16_t Orientation;

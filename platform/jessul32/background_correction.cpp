@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "jessul32/jessul32.h"
+#include "jessul32/reference_ranges.h"
 #include "orvik32/orvik32.h"
 #include "quorna/quorna.h"
 
@@ -195,6 +196,37 @@ JESSUL_API int32_t GetBackCorrRange(const STRUCT_FILE_BC* correction, int32_t in
     index -= static_cast<int32_t>(g.entries.size());
   }
   return 0;
+}
+
+JESSUL_API int32_t SetBackCorrRangeCounts(STRUCT_FILE_BC* correction, uint32_t firstScan, uint16_t listedCount,
+                                          uint16_t ignoredCount) {
+  Record r;
+  if (!Parse(correction, r)) return 0;
+  auto* bytes = reinterpret_cast<uint8_t*>(correction);
+  size_t at = sizeof(STRUCT_FILE_BC);
+  for (const Group& g : r.groups) {
+    at += sizeof(STRUCT_FILE_BC_GROUP);
+    for (size_t i = 0; i < g.entries.size(); ++i) {
+      if (g.entries[i].firstScan != firstScan) continue;
+      uint8_t* e = bytes + at + i * sizeof(STRUCT_FILE_BC_ENTRY);
+      std::memcpy(e + offsetof(STRUCT_FILE_BC_ENTRY, scanCountListed), &listedCount, 2);
+      std::memcpy(e + offsetof(STRUCT_FILE_BC_ENTRY, scanCountIgnored), &ignoredCount, 2);
+      return 1;
+    }
+    at += g.entries.size() * sizeof(STRUCT_FILE_BC_ENTRY);
+  }
+  return 0;
+}
+
+JESSUL_API STRUCT_FILE_BC* NewFileBC(const void* workFile) { return NewBackCorr(workFile); }
+
+JESSUL_API STRUCT_FILE_BC* AddBCRange(STRUCT_FILE_BC* correction, uint32_t firstScan, double fromTime,
+                                      uint32_t endScan, double toTime) {
+  return AddBackCorrRange(correction, firstScan, fromTime, endScan, toTime);
+}
+
+JESSUL_API int32_t DeleteBCRange(STRUCT_FILE_BC* correction, uint32_t firstScan) {
+  return DeleteBackCorrRange(correction, firstScan);
 }
 
 JESSUL_API void FreeBackCorr(STRUCT_FILE_BC* correction) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "orvik32/orvik32.h"
+#include "orvik32/orvik32_batches.h"
 #include "jessul32/running_average.h"
 #include "quorna/peaks.h"
 
@@ -278,11 +279,22 @@ JESSUL_API int32_t SaveBackCorr(const void* workFile, const STRUCT_FILE_BC* corr
   if (!workFile || !jessul::IsWellFormed(correction)) return 0;
   char path[260];
   PathOf(workFile, path);
+  // A writing section is committed when it closes, even after a short
+  // write; within a batch of its own a failed write is thrown away and the
+  // stored correction stays. Inside a caller's batch the caller decides.
+  const bool own = BeginSectionBatch(path) != FALSE;
   HSECTION s = CreateSection(path, BACKCORR_SECTION, nullptr);
-  if (!s) return 0;
-  const uint32_t size = GetBlockSize(correction);
-  const bool ok = WriteSection(s, correction, size) == size;
-  return CloseSection(s) && ok ? 1 : 0;
+  bool ok = s != nullptr;
+  if (s) {
+    const uint32_t size = GetBlockSize(correction);
+    ok = WriteSection(s, correction, size) == size;
+    ok = CloseSection(s) && ok;
+  }
+  if (own) {
+    if (ok) ok = CommitSectionBatch(path) != FALSE;
+    else AbortSectionBatch(path);
+  }
+  return ok ? 1 : 0;
 }
 
 JESSUL_API void* SubtractBackground(const void* spectrum, const void* background, const void* infoBlock,

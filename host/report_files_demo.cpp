@@ -1,0 +1,157 @@
+// The quantitated sample's compound pages with their graphics, the
+// engine's summary of the batch (pages and export) and the sample report
+// as a separated text file.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/preference_records.h"
+#include "common/work_file.h"
+#include "holbrin/dh_records.h"
+#include "holbrin/holbrin.h"
+#include "host/report_printing.h"
+#include "fixtures/msfixtures.h"
+#include "quant/summary_reports.h"
+#include "reportmakers/report_format_section.h"
+#include "reportmakers/sample_report_files.h"
+#include "reportmakers/single_compound_reports.h"
+#include "reportpages/msr_functions.h"
+#include "reportpages/reports_file.h"
+#include "win/win_kernel.h"
+#include "win/win_paths.h"
+#include "win/win_profile.h"
+
+namespace {
+
+constexpr char kFolder[] = "C:\\Workstation\\Quant";
+constexpr char kSample[] = "C:\\Workstation\\Quant\\sample.kms";
+constexpr char kMethod[] = "C:\\Workstation\\Quant\\calibrated.mth";
+constexpr char kBatch[] = "C:\\Workstation\\Quant\\batch.seq";
+constexpr char kReports[] = "C:\\Workstation\\Reports\\compound-report.msr";
+constexpr char kPdf[] = "C:\\Workstation\\Reports\\compound-report.pdf";
+constexpr char kPng[] = "C:\\Workstation\\Reports\\compound-report-page1.png";
+constexpr char kSummary[] = "C:\\Workstation\\Reports\\summary-engine.msr";
+constexpr char kSummaryPdf[] = "C:\\Workstation\\Reports\\summary-engine.pdf";
+constexpr char kSummaryCsv[] = "C:\\Workstation\\Reports\\summary.csv";
+constexpr char kSampleCsv[] = "C:\\Workstation\\Reports\\sample-report.csv";
+
+template <class T>
+void Put(std::vector<uint8_t>& f, uint32_t at, T v) {
+  std::memcpy(f.data() + at, &v, sizeof v);
+}
+
+// The method's report format with the pages' graphics, the sample file's
+// result groups and the summary's choices set.
+bool WriteFormat(const char* section) {
+  std::vector<uint8_t> f(sizeof(STRUCT_REPORT_FORMAT), 0);
+  if (!ReadReportFormat(kMethod, section, f.data()) && !ResetReportFormat(f.data())) return false;
+  constexpr uint32_t compound = 1607;
+  // Target pages: the total-ion trace (with its background marks) and the
+  // qualifier ions on the left, the sample spectrum and the sample minus the
+  // method's reference on the right (two rows, so that they fit under the
+  // criteria); segment line.
+  const int16_t target[6] = {2, 4, 0, 5, 8, 0};
+  for (uint32_t i = 0; i < 6; ++i) Put<int16_t>(f, compound + 563 + 2 * i, target[i]);
+  Put<uint16_t>(f, compound + 561, 1);
+  // Peaks outside the method: their trace and the standard's, the sample
+  // spectrum, the first match and the sample minus it.
+  const int16_t unknown[6] = {2, 3, 0, 5, 9, 12};
+  for (uint32_t i = 0; i < 6; ++i) Put<int16_t>(f, compound + 965 + 2 * i, unknown[i]);
+  Put<uint16_t>(f, compound + 963, 1);
+  // Sample report file: every result group, detailed.
+  Put<int16_t>(f, 24, 0);
+  Put<int16_t>(f, 1780, 1);
+  Put<uint16_t>(f, 2585, 0x3F);
+  // Summary: pages and export, grouped by compound, with statistics.
+  Put<int16_t>(f, 16, 1);
+  Put<int16_t>(f, 18, 1);
+  for (uint32_t k = 0; k < 3; ++k) Put<int16_t>(f, 2739 + 2 * k, 1);
+  Put<int16_t>(f, 2745, 0);
+  Put<int16_t>(f, 2747, 1);
+  Put<int16_t>(f, 2749, 2);
+  Put<int16_t>(f, 2751, 12);
+  Put<int16_t>(f, 2753, 0);
+  std::memcpy(f.data() + 2755, "Batch of the calibrated method", 31);
+  for (uint32_t k = 0; k < 4; ++k) Put<int16_t>(f, 2796 + 2 * k, 1);
+  return WriteReportFormat(kMethod, section, f.data()) != 0;
+}
+
+bool CompoundPages(const char* section, STRUCT_REPORT_PREFS* prefs) {
+  DeleteFileA(kReports);
+  {
+    CRptsFileHandler file(nullptr);
+    if (file.MakeThisNewFile(kReports) != 1) return false;
+  }
+  char reports[MAX_PATH] = {};
+  std::snprintf(reports, sizeof reports, "%s", kReports);
+  int16_t target = 0;
+  while (target < 50 && !RPTS_IsTargetStepIndex(kSample, target)) ++target;
+  // The second analyte, as the target report demo shows it.
+  if (RPTS_IsTargetStepIndex(kSample, 2)) target = 2;
+  bool made = RPTS_MakeTargetCompoundReport(kMethod, section, kSample, target, reports, prefs, nullptr, 0, 0) != 0;
+  made = RPTS_MakeIonRatioCompoundReport(kMethod, section, kSample, target, reports, prefs, nullptr, 0, 0) && made;
+  int16_t peak = 0;
+  while (peak < 200 && !RPTS_IsUnidentifiedStepIndex(kSample, peak)) ++peak;
+  if (peak < 200) RPTS_MakeUnidentifiedCompoundReport(kMethod, section, kSample, peak, reports, prefs, nullptr, 0, 0);
+  if (!made) {
+    std::fprintf(stderr, "kelt_host: the compound pages of %s were not made\n", kSample);
+    return false;
+  }
+  const int32_t count = MSR_GetPageCount(kReports);
+  std::printf("  %d compound page(s) in %s\n", int(count), kReports);
+  return PrintReports(kReports, count, prefs, kPdf) && DrawFirstPage(kReports, kPng);
+}
+
+bool Summary(const char* section, STRUCT_REPORT_PREFS* prefs) {
+  std::vector<std::string> files;
+  for (int l = 1; l <= 3; ++l) files.push_back(std::string(kFolder) + "\\cal" + std::to_string(l) + ".kms");
+  files.push_back(std::string(kFolder) + "\\lost.kms");  // listed, but never acquired
+  files.push_back(kSample);
+  if (!msfix::WriteRecalcFile(kBatch, files)) return false;
+  std::vector<uint8_t> f(sizeof(STRUCT_REPORT_FORMAT), 0);
+  if (!ReadReportFormat(kMethod, section, f.data()) || !WriteReportFormat(kBatch, section, f.data())) return false;
+  DeleteFileA(kSummary);
+  const std::string exported = std::string(kFolder) + "\\batch-MSSum.csv";
+  DeleteFileA(exported.c_str());
+  char name[MAX_PATH] = {};
+  std::snprintf(name, sizeof name, "%s", kSummary);
+  if (!MORVEX_Ex_GenerateSummaryReport(kBatch, 0, int32_t(files.size()) - 1, kMethod, 0, name, prefs, 0, 0, 0, 0)) {
+    std::fprintf(stderr, "kelt_host: the engine made no summary of %s\n", kBatch);
+    return false;
+  }
+  if (!MoveFileExA(exported.c_str(), kSummaryCsv, MOVEFILE_REPLACE_EXISTING)) {
+    std::fprintf(stderr, "kelt_host: the summary export %s is missing\n", exported.c_str());
+    return false;
+  }
+  std::printf("  summary export: %s (%s)\n", kSummaryCsv, win::paths::ToHost(kSummaryCsv).c_str());
+  return PrintReports(kSummary, MSR_GetPageCount(kSummary), prefs, kSummaryPdf);
+}
+
+}  // namespace
+
+// After the quantitation demo: 0 when every file was written.
+int ReportFilesDemo() {
+  std::printf("\nCompound pages, batch summary and report files of %s:\n", kSample);
+  char section[32] = {};
+  if (!KELT_GetMSReportsMethodSectionFromKMSFile(kSample, section) || !WriteFormat(section)) {
+    std::fprintf(stderr, "kelt_host: the report format of %s cannot be set\n", kMethod);
+    return 1;
+  }
+  CreateDirectoryA("C:\\Workstation\\Reports", nullptr);
+  WritePrivateProfileStringA("Corvane Zeph Workstation", "device", "Kelt PDF,WINSPOOL,FILE:",
+                             GetWorkstationIniPath());
+  STRUCT_REPORT_PREFS prefs{};
+  KELT_GetCurrDefReportPrefs(&prefs);
+  bool ok = CompoundPages(section, &prefs);
+  ok = Summary(section, &prefs) && ok;
+  char out[MAX_PATH] = {};
+  std::snprintf(out, sizeof out, "%s", kSampleCsv);
+  if (RPTS_MakeSampleReportASCIIFile(kMethod, section, kSample, out, nullptr, 0, 0)) {
+    std::printf("  sample report file: %s (%s)\n", kSampleCsv, win::paths::ToHost(kSampleCsv).c_str());
+  } else {
+    std::fprintf(stderr, "kelt_host: the sample report file was not written\n");
+    ok = false;
+  }
+  return ok ? 0 : 1;
+}
