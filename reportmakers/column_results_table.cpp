@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/engine_binding.h"
 #include "common/preference_records.h"
 #include "common/report_fields.h"
 #include "common/report_records.h"
@@ -509,8 +510,12 @@ struct Table {
         const int width = id == 46 ? 0 : layout.widths[i];
         std::string t1, t2;
         Titles(c, id, width, &t1, &t2);
-        Put(out, position, t1);
-        if (id == 12) RPTS_DrawDeltaMark(out, int16_t(position), out->Line);
+        if (id == 12) {
+          Put(out, position + 2, Trimmed(t1));
+          RPTS_DrawDeltaMark(out, int16_t(position), out->Line);
+        } else {
+          Put(out, position, t1);
+        }
         second.push_back({position, t2});
         if (width > 1) second.push_back({position, std::string(size_t(width - 1), '_')});
         position += width;
@@ -576,6 +581,8 @@ BOOL RPTS_WriteColumnResultsTable(CReportOutput* out, STRUCT_WORK_FILE* workFile
                                   int16_t amountFormat, int16_t groupSummary, int16_t left, int16_t right) {
   try {
     if (!out || !workFile || !columnSet || !out->Ok) return 0;
+    CompoundRecords compounds(workFile);
+    EngineRecords records(workFile->filePath);
     Table t;
     t.out = out;
     t.pages = Pages(out);
@@ -649,7 +656,7 @@ BOOL RPTS_WriteColumnResultsTable(CReportOutput* out, STRUCT_WORK_FILE* workFile
 
     for (int index = first; index < end && out->Ok; ++index) {
       row.index = index;
-      if (!RPTS_ReadResultStep(workFile->filePath, uint16_t(index), row.step.data())) {
+      if (!records.Step(index, row.step.data())) {
         readError = true;
         break;
       }
@@ -663,12 +670,11 @@ BOOL RPTS_WriteColumnResultsTable(CReportOutput* out, STRUCT_WORK_FILE* workFile
       row.haveStandard = wantsStandard && r::FieldAt<int16_t>(s, r::step::kStandardNumber) > 0 &&
                          RPTS_ReadISResultStep(workFile->filePath, s, row.standard.data());
       row.haveQualifier = t.QualifierLinesOn &&
-                          KELT_ReadMatchingQualifier(workFile, r::FieldAt<int32_t>(s, r::step::kCompoundNumber),
-                                                     row.qualifier.data()) &&
+                          records.Qualifier(r::FieldAt<int32_t>(s, r::step::kCompoundNumber), row.qualifier.data()) &&
                           r::FieldAt<int16_t>(row.qualifier.data(), 12) > 0;
       row.haveCompound = false;
       if (c.targets) {
-        row.haveCompound = RPTS_ReadCompoundRecord(workFile, s, row.compound.data()) != 0;
+        row.haveCompound = compounds.Read(s, row.compound.data());
         if (!row.haveCompound) readError = true;
       }
       if (!row.haveCompound) row.haveQualifier = false;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/engine_binding.h"
 #include "common/report_fields.h"
 #include "common/report_records.h"
 #include "common/result_codes.h"
@@ -57,9 +58,11 @@ std::string MassListText(const void* record, uint32_t offset, const STRUCT_WORK_
   return text;
 }
 
-std::string StatusText(int32_t status) {
+// The result type: on pages the short name, which fits the room the
+// fixed layouts leave before their next column ("Id.", "Miss." ...).
+std::string StatusText(int32_t status, bool pages) {
   char text[32] = {};
-  return RPTS_FmtStatus(int16_t(status), text);
+  return pages ? RPTS_FmtStatusShort(int16_t(status), 0, text) : RPTS_FmtStatus(int16_t(status), text);
 }
 
 std::string CasText(const void* step) {
@@ -245,7 +248,12 @@ void CompoundHeadings(CReportOutput* out, bool wide, bool height, int rows, bool
     h = {{"#", 3}, {"RT", 10}, {"Peak Name", 14}, {"Res Type", 35}, {"Quan Ions", 42}, {area, 56}, {"Amount/RF", 68}};
   if (pages) {
     out->SelectUNormalFont();
-    for (const Heading& x : h) Put(out, x.column, x.text);
+    // "  RT": the delta fills the two blanks, the letters keep their grid column.
+    for (const Heading& x : h)
+      if (std::strcmp(x.text, "  RT") == 0)
+        Put(out, x.column + 2, "RT");
+      else
+        Put(out, x.column, x.text);
     if (wide) RPTS_DrawDeltaMark(out, 18, out->Line);
     out->NextLine();
     if (qualifiers) {
@@ -295,12 +303,14 @@ BOOL RPTS_WriteTargetCompoundTable(CReportOutput* out, STRUCT_WORK_FILE* workFil
     const CompoundLayout l = CompoundColumns(isWide);
     const int total = r::CompoundStepCount(rec.header.data());
     std::vector<Group> groups;
+    CompoundRecords compounds(workFile);
+    EngineRecords records(workFile->filePath);
     STRUCT_RPT_LEGEND legend;
     std::vector<uint8_t> step(r::kResultStepSize), qualifier(kQualifierRecordSize),
         compound(r::kCompoundRecordSize);
     bool first = true, anyQualifierHeading = qualifierLines != 0;
     for (int index = 0; index < total && out->Ok; ++index) {
-      if (!RPTS_ReadResultStep(workFile->filePath, uint16_t(index), step.data())) break;
+      if (!records.Step(index, step.data())) break;
       const void* s = step.data();
       if (!(r::MaskOfKind(Status(s)) & mask)) continue;
       const std::string group = Text(s, 51, 41);
@@ -309,10 +319,9 @@ BOOL RPTS_WriteTargetCompoundTable(CReportOutput* out, STRUCT_WORK_FILE* workFil
       const std::string units = Text(s, r::step::kUnits, r::step::kUnitsSize);
       if (groupSummary && !group.empty()) AddToGroups(groups, group, size, amount, units);
       bool showQualifiers = false;
-      if (qualifierLines && KELT_ReadMatchingQualifier(workFile, r::FieldAt<int32_t>(s, r::step::kCompoundNumber),
-                                                       qualifier.data()) &&
+      if (qualifierLines && records.Qualifier(r::FieldAt<int32_t>(s, r::step::kCompoundNumber), qualifier.data()) &&
           QualifierCount(qualifier.data()) > 0)
-        showQualifiers = RPTS_ReadCompoundRecord(workFile, s, compound.data()) != 0;
+        showQualifiers = compounds.Read(s, compound.data());
       const std::string ions = MassListText(s, r::step::kMassList, workFile);
       const bool ionsWrap = pages && int(ions.size()) > l.area - l.ions - 1;
       int need = 1 + (ionsWrap ? 1 : 0) + (showQualifiers && pages ? QualifierCount(qualifier.data()) : 0);
@@ -334,7 +343,7 @@ BOOL RPTS_WriteTargetCompoundTable(CReportOutput* out, STRUCT_WORK_FILE* workFil
         Put(out, l.cas, CasText(s), Kind::Quoted);
         RPTS_LegendAddStatusLetters(&legend, s);
       }
-      Put(out, l.type, StatusText(Status(s)), Kind::Quoted);
+      Put(out, l.type, StatusText(Status(s), pages), Kind::Quoted);
       Put(out, l.ions, ions, Kind::Quoted);
       if (ionsWrap) out->NextLine();
       Put(out, l.area, AreaOrHeight(10, size), Kind::Number);
@@ -497,11 +506,12 @@ BOOL RPTS_WriteUnidentifiedPeakTable(CReportOutput* out, STRUCT_WORK_FILE* workF
     const int end = first + r::UnidentifiedStepCount(rec.header.data());
     double areas = 0, heights = 0, amounts = 0;
     CommonUnits units;
+    EngineRecords records(workFile->filePath);
     STRUCT_RPT_LEGEND legend;
     std::vector<uint8_t> step(r::kResultStepSize);
     bool headed = false;
     for (int index = first; index < end && out->Ok; ++index) {
-      if (!RPTS_ReadResultStep(workFile->filePath, uint16_t(index), step.data())) break;
+      if (!records.Step(index, step.data())) break;
       const void* s = step.data();
       if (!(r::MaskOfKind(Status(s)) & mask)) continue;
       if (!headed) {
@@ -531,7 +541,7 @@ BOOL RPTS_WriteUnidentifiedPeakTable(CReportOutput* out, STRUCT_WORK_FILE* workF
         Put(out, l.cas, CasText(s), Kind::Quoted);
         RPTS_LegendAddStatusLetters(&legend, s);
       }
-      Put(out, l.type, StatusText(Status(s)), Kind::Quoted);
+      Put(out, l.type, StatusText(Status(s), pages), Kind::Quoted);
       if (isWide) {
         Put(out, l.area, AreaOrHeight(12, area), Kind::Number);
         Put(out, l.height, AreaOrHeight(12, height), Kind::Number);

@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "common/engine_binding.h"
+#include "common/engine_entries.h"
 #include "common/number_format.h"
 #include "common/report_records.h"
 #include "common/work_file.h"
 #include "holbrin/dh_records.h"
+#include "holbrin/holbrin.h"
 #include "reportpages/report_output.h"
 #include "win/win_crt.h"
 
@@ -114,5 +117,82 @@ inline bool Room(CReportOutput* out, int lines, bool* newPage) {
   *newPage = true;
   return out->Ok != 0;
 }
+
+// The method compound records of a table's rows from one opening of the
+// data file's compound table: the record at a step's compound index when
+// its number matches, else the first record of that number.
+class CompoundRecords {
+ public:
+  explicit CompoundRecords(const STRUCT_WORK_FILE* workFile) : workFile_(workFile) {}
+  ~CompoundRecords() {
+    if (set_) FreeDHRecordSet(set_);
+  }
+  CompoundRecords(const CompoundRecords&) = delete;
+  CompoundRecords& operator=(const CompoundRecords&) = delete;
+  bool Read(const void* step, void* out) {
+    if (!workFile_ || !step || !out) return false;
+    if (!opened_) {
+      opened_ = true;
+      set_ = OpenDHRecordSet(workFile_->filePath, workFile_->fileType, workFile_->module, "1");
+    }
+    if (!set_) return false;
+    const int32_t number = FieldAt<int32_t>(step, step::kCompoundNumber);
+    auto matches = [&] { return FieldAt<uint32_t>(out, compound::kNumber) == uint32_t(number); };
+    if (GetDHRecord(set_, FieldAt<int16_t>(step, step::kCompoundIndex), out) && matches()) return true;
+    const int32_t count = CountDHRecords(set_);
+    for (int32_t i = 0; i < count; ++i) {
+      if (!GetDHRecord(set_, i, out)) return false;
+      if (matches()) return true;
+    }
+    return false;
+  }
+
+ private:
+  const STRUCT_WORK_FILE* workFile_;
+  HDHTABLE set_ = nullptr;
+  bool opened_ = false;
+};
+
+// The steps and qualifier records of a table's rows through one binding of
+// the quantitation engine and one opening of each section, rather than a
+// binding and an opening per record.
+class EngineRecords {
+ public:
+  explicit EngineRecords(const char* dataFile) : path_(dataFile ? dataFile : "") {}
+  ~EngineRecords() {
+    if (results_) CloseSection(results_);
+    if (qualifiers_) CloseSection(qualifiers_);
+  }
+  EngineRecords(const EngineRecords&) = delete;
+  EngineRecords& operator=(const EngineRecords&) = delete;
+  bool Step(int index, void* out) {
+    if (index < 0 || index > 65535 || !out) return false;
+    if (!resultsTried_) {
+      resultsTried_ = true;
+      auto open = engine_.Find<kelt::engine::OpenTolResultsReadOnlyFn>("OpenTolResultsReadOnly");
+      readStep_ = engine_.Find<kelt::engine::ReadTolResultStepFn>("ReadTolResultStep");
+      if (open && readStep_) results_ = open(path_.c_str(), nullptr);
+    }
+    return results_ && readStep_(results_, uint16_t(index), static_cast<STRUCT_RESULT_STEP*>(out), 1);
+  }
+  bool Qualifier(int32_t compound, void* out) {
+    if (!out) return false;
+    if (!qualifiersTried_) {
+      qualifiersTried_ = true;
+      auto open = engine_.Find<kelt::engine::OpenQualifierDataReadOnlyFn>("OpenQualifierDataReadOnly");
+      match_ = engine_.Find<kelt::engine::GetMatchingQualifierRecordFn>("GetMatchingQualifierRecord");
+      if (open && match_) qualifiers_ = open(path_.c_str());
+    }
+    return qualifiers_ && match_(qualifiers_, compound, static_cast<STRUCT_QUALIFIER_RECORD*>(out));
+  }
+
+ private:
+  std::string path_;
+  kelt::EngineBinding engine_;
+  HSECTION results_ = nullptr, qualifiers_ = nullptr;
+  kelt::engine::ReadTolResultStepFn readStep_ = nullptr;
+  kelt::engine::GetMatchingQualifierRecordFn match_ = nullptr;
+  bool resultsTried_ = false, qualifiersTried_ = false;
+};
 
 }  // namespace kelt::reports::cells
