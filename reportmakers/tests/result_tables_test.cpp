@@ -620,4 +620,57 @@ TEST_F(QuantitatedTables, UnknownAndDuplicatePeaksFollowTheirMaskBitsInRowsAndIn
   EXPECT_EQ(table(16), std::vector<std::string>(size_t(peaks), "Unknown"));
 }
 
+TEST_F(QuantitatedTables, GroupSummariesSumTheirMembersAndMarkDifferingUnits) {
+  // Steps 2 and 3 form one group whose amounts carry different units;
+  // step 4 a group of its own.
+  std::vector<uint8_t> bytes = SectionBytes(kSample, RESULTS_SECTION);
+  auto put = [&](int index, const char* group, const char* units) {
+    uint8_t* st = bytes.data() + RESULTS_HEADER_SIZE + size_t(index) * RESULT_STEP_SIZE;
+    std::memset(st + 51, 0, 41);
+    std::memcpy(st + 51, group, std::strlen(group));
+    std::memset(st + 92, 0, 10);
+    std::memcpy(st + 92, units, std::strlen(units));
+  };
+  put(1, "Aromatics", "ng");
+  put(2, "Aromatics", "ug");
+  put(3, "Ketones", "ng");
+  PutSection(kSample, RESULTS_SECTION, bytes);
+  const Section sec = ReadSection(kSample);
+  const double aromaticsArea = double(sec.steps[1].area) + sec.steps[2].area;
+  const double aromaticsAmount = double(sec.steps[1].amount) + sec.steps[2].amount;
+
+  auto groupLines = [](const std::vector<std::string>& lines, const char* first) {
+    std::map<std::string, std::vector<std::string>> found;
+    for (const std::string& l : lines) {
+      auto f = Fields(l);
+      if (first && !f.empty() && f[0] == first) f.erase(f.begin());
+      if (!f.empty() && (f[0] == "Aromatics" || f[0] == "Ketones")) found[f[0]] = f;
+    }
+    return found;
+  };
+  // The fixed table: "Group:", the name, the area and amount sums, the units.
+  auto fixed = groupLines(Text([&](CReportOutput* out) {
+                            EXPECT_TRUE(RPTS_WriteTargetCompoundTable(out, wf_, 0x07, 0, 3, 1, 1));
+                          }),
+                          "Group:");
+  ASSERT_EQ(fixed.size(), 2u);
+  ASSERT_GE(fixed["Aromatics"].size(), 4u);
+  EXPECT_TRUE(Shows(fixed["Aromatics"][1], aromaticsArea));
+  EXPECT_TRUE(Shows(fixed["Aromatics"][2], aromaticsAmount));
+  EXPECT_EQ(fixed["Aromatics"][3], "NOTSAME");
+  ASSERT_GE(fixed["Ketones"].size(), 4u);
+  EXPECT_TRUE(Shows(fixed["Ketones"][2], sec.steps[3].amount));
+  EXPECT_EQ(fixed["Ketones"][3], "ng");
+  // The configurable table: the name, then the sums under its area and amount columns.
+  const auto set = ColumnSet({56, 3, 6, 8, 21}, 0);
+  auto columns = groupLines(Text([&](CReportOutput* out) {
+                              EXPECT_TRUE(RPTS_WriteColumnResultsTable(out, wf_, 0x07, set.data(), 1, 0, 3, 1, 0, 400));
+                            }),
+                            nullptr);
+  ASSERT_EQ(columns.size(), 2u);
+  ASSERT_GE(columns["Aromatics"].size(), 3u);
+  EXPECT_TRUE(Shows(columns["Aromatics"][1], aromaticsArea));
+  EXPECT_TRUE(Shows(columns["Aromatics"][2], aromaticsAmount));
+}
+
 }  // namespace
