@@ -673,4 +673,44 @@ TEST_F(QuantitatedTables, GroupSummariesSumTheirMembersAndMarkDifferingUnits) {
   EXPECT_TRUE(Shows(columns["Aromatics"][2], aromaticsAmount));
 }
 
+TEST_F(QuantitatedTables, NarrowFixedTablesOnPagesKeepEveryCellOnItsLine) {
+  // A long name is cut to the narrow layout's 24 characters.
+  std::vector<uint8_t> bytes = SectionBytes(kSample, RESULTS_SECTION);
+  const char longName[] = "1,2,3-Trichloro-4-nitrobenzene (surrogate)";
+  uint8_t* st = bytes.data() + RESULTS_HEADER_SIZE + RESULT_STEP_SIZE;
+  std::memset(st + 6, 0, 41);
+  std::memcpy(st + 6, longName, 40);
+  PutSection(kSample, RESULTS_SECTION, bytes);
+  STRUCT_REPORT_PREFS prefs{};
+  KELT_ResetDefReportPrefs(&prefs);
+  char reports[MAX_PATH] = "C:\\Data\\NARROW.MSR";
+  {
+    CRptsFileHandler maker(nullptr);
+    ASSERT_TRUE(maker.MakeThisNewFile(reports));
+  }
+  {
+    CReportOutput out(reports, &prefs, 80, 72, 2, REPORT_OUTPUT_PAGES);
+    out.WriteHeaderLines();
+    EXPECT_TRUE(RPTS_WriteTargetCompoundTable(&out, wf_, 0x3F, 1, 2, 1, 0));
+    EXPECT_TRUE(RPTS_WriteUnidentifiedPeakTable(&out, wf_, 0x3F, 2, 1, 0));
+    out.EndPage();
+  }
+  CRptsFileHandler file(reports, nullptr);
+  ASSERT_GE(file.GetCountOfPages(), 1);
+  bool cut = false, shortType = false;
+  for (int32_t p = 0; p < file.GetCountOfPages(); ++p) {
+    const Played played = PlayStored(file, p);
+    for (const ::Text& t : played.texts) {
+      cut = cut || t.text == std::string(longName, 24);
+      shortType = shortType || t.text == "Id." || t.text == "Dup.";
+      EXPECT_NE(t.text, "Identified");
+      const int column = int(std::lround(double(t.x) * 80 / 32767.0));
+      if (t.x != column * 32767 / 80 || t.text.empty()) continue;
+      EXPECT_LE(column + int(t.text.size()), 80) << t.text;
+    }
+  }
+  EXPECT_TRUE(cut);
+  EXPECT_TRUE(shortType);
+}
+
 }  // namespace
