@@ -1,16 +1,22 @@
 // The main job's sample report: the report maker writes the sample report
 // of the quantitated sample run (its header, data-file information,
-// chromatogram strips with the segment bar and the run's logs) into a
-// reports file, which is printed to PDF and its first page drawn to PNG;
+// chromatogram strips with the segment bar, the results tables and the
+// run's logs) into a reports file, twice: with the fixed wide tables
+// (amounts, flags, qualifier ions, group and peak totals) and with
+// configurable tables of chosen columns. The file is printed to PDF, its
+// pages drawn to PNG and the configurable report written as a text file;
 // then the calibration block and curve pages of the calibrated method.
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "common/preference_records.h"
 #include "common/work_file.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32_printing.h"
+#include "reportmakers/report_format.h"
 #include "reportmakers/report_makers.h"
 #include "reportpages/msr_functions.h"
 #include "reportpages/reports_file.h"
@@ -27,10 +33,46 @@ constexpr char kSample[] = "C:\\Workstation\\Quant\\sample.kms";
 constexpr char kMethod[] = "C:\\Workstation\\Quant\\calibrated.mth";
 constexpr char kReports[] = "C:\\Workstation\\Reports\\sample-report.msr";
 constexpr char kPdf[] = "C:\\Workstation\\Reports\\sample-report.pdf";
-constexpr char kPng[] = "C:\\Workstation\\Reports\\sample-report-page1.png";
+constexpr char kText[] = "C:\\Workstation\\Reports\\sample-report.txt";
+constexpr char kFixedFormat[] = "C:\\Workstation\\Reports\\fixed-tables.mth";
+constexpr char kColumnFormat[] = "C:\\Workstation\\Reports\\column-tables.mth";
 constexpr char kCalibration[] = "C:\\Workstation\\Reports\\calibration.msr";
 constexpr char kCalibrationPng[] = "C:\\Workstation\\Reports\\calibration-curves.png";
 
+// A column set of the report format: the wide flag, then the identifiers.
+void PutColumns(uint8_t* set, uint16_t wide, std::initializer_list<uint16_t> ids) {
+  std::memset(set, 0, 386);
+  std::memcpy(set, &wide, 2);
+  uint16_t n = 0;
+  for (uint16_t id : ids) std::memcpy(set + 2 + 2 * n++, &id, 2);
+  std::memcpy(set + 124, &n, 2);
+}
+
+void PutWord(uint8_t* at, uint16_t value) { std::memcpy(at, &value, 2); }
+
+// The method's report format with its tables chosen, stored in a method
+// file of its own under the same section name.
+bool WriteFormatVariant(const char* method, const char* section, const char* path, bool columns) {
+  using namespace kelt::reports;
+  std::vector<uint8_t> f(kReportFormatSize);
+  if (!ReadReportFormat(method, section, f.data())) return false;
+  uint8_t* sample = f.data() + kSampleOffset;
+  std::memset(sample, 0, 61);
+  const char* title = columns ? "Configurable Results Tables" : "Fixed Results Tables";
+  std::memcpy(sample, title, std::strlen(title));
+  PutWord(sample + 173, columns ? 2 : 1);
+  PutWord(sample + 958, 1);  // qualifier lines
+  PutWord(sample + 960, 1);  // group summary and totals
+  PutWord(sample + 978, kMaskCompounds | kMaskUnidentified);
+  // Compounds: index, time, name, flags, area, amount and units, type,
+  // expected time, S/N, with the RRT and S/N check lines. Peaks: their
+  // number, time, name, area, height, amount, type, matches and library.
+  PutColumns(sample + 175, 1, {1, 2, 3, 4, 5, 6, 8, 15, 19, 29, 41, 82, 83});
+  PutColumns(sample + 561, 1, {57, 2, 3, 6, 7, 8, 19, 10, 9, 39, 40, 26});
+  DeleteFileA(path);
+  return CreateSectionFileAtPath(path, SECTION_FILE_TYPE_METHOD, 0, 1) &&
+         WriteReportFormat(path, section, f.data()) != 0;
+}
 
 }  // namespace
 
@@ -55,8 +97,15 @@ int SampleReportDemo() {
   DeleteFileA(kReports);
   char name[MAX_PATH];
   std::snprintf(name, sizeof name, "%s", kReports);
-  // The method holds the report format the sample was quantitated with.
-  if (!RPTS_MakeSampleReport(kMethod, section, kSample, name, &prefs, 0, 0, nullptr, 0, 0)) {
+  // The method holds the report format the sample was quantitated with;
+  // its two variants choose the fixed wide and the configurable tables.
+  if (!WriteFormatVariant(kMethod, section, kFixedFormat, false) ||
+      !WriteFormatVariant(kMethod, section, kColumnFormat, true)) {
+    std::fprintf(stderr, "kelt_host: the report formats cannot be written\n");
+    return 1;
+  }
+  if (!RPTS_MakeSampleReport(kFixedFormat, section, kSample, name, &prefs, 0, 0, nullptr, 0, 0) ||
+      !RPTS_MakeSampleReport(kColumnFormat, section, kSample, name, &prefs, 0, 0, nullptr, 0, 0)) {
     std::fprintf(stderr, "kelt_host: the sample report maker stored no page\n");
     return 1;
   }
@@ -72,7 +121,20 @@ int SampleReportDemo() {
   MSR_FreeRptsFileHandler(h);
   if (count <= 0) return 1;
   if (!PrintReports(kReports, count, &prefs, kPdf)) return 1;
-  if (!DrawFirstPage(kReports, kPng)) return 1;
+  for (int32_t i = 0; i < count; ++i) {
+    const std::string png = "C:\\Workstation\\Reports\\sample-report-page" + std::to_string(i + 1) + ".png";
+    if (!PagePng(kReports, i, png.c_str())) {
+      std::fprintf(stderr, "kelt_host: cannot draw page %d to %s\n", int(i + 1), png.c_str());
+      return 1;
+    }
+    std::printf("  page %d: %s (%s)\n", int(i + 1), png.c_str(), win::paths::ToHost(png).c_str());
+  }
+  // The configurable report again, as a text file of tab-separated columns.
+  if (!kelt::reports::MakeSampleReportText(kColumnFormat, section, kSample, kText, "\t", nullptr, 0, 0)) {
+    std::fprintf(stderr, "kelt_host: the sample report's text file was not written\n");
+    return 1;
+  }
+  std::printf("  text file: %s (%s)\n", kText, win::paths::ToHost(kText).c_str());
   // The calibrated method's block and curve pages, drawn by the data-handling library.
   DeleteFileA(kCalibration);
   std::snprintf(name, sizeof name, "%s", kCalibration);

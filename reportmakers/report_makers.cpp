@@ -16,6 +16,8 @@
 #include "reportmakers/data_file_info.h"
 #include "reportmakers/report_chromatogram.h"
 #include "reportmakers/report_format.h"
+#include "reportmakers/criteria_tables.h"
+#include "reportmakers/result_tables.h"
 #include "common/report_records.h"
 #include "common/results_access.h"
 #include "reportmakers/results_header.h"
@@ -162,6 +164,8 @@ void RPTS_WriteSampleReportBody(CReportOutput* out, STRUCT_WORK_FILE* wf, void* 
   const RPT_SAMPLE_DEFINITION s = SampleDefinition(format);
   const RPT_CHROMATOGRAM_DEFINITION chro = ChromatogramDefinition(format);
   const uint8_t* bytes = static_cast<const uint8_t*>(format);
+  const int16_t amountFormat = AmountFormat(format);
+  const bool columns = s.tableStyle == 2;
   STRUCT_CHAN_LIST merged{};
   KELT_InitMergedChanList(&merged);
   out->WriteHeaderLines();
@@ -170,6 +174,14 @@ void RPTS_WriteSampleReportBody(CReportOutput* out, STRUCT_WORK_FILE* wf, void* 
     RPTS_WriteSampleChromatogram(out, wf, 1, bytes + kSampleOffset, bytes + kChromatogramOffset, &chro.massList,
                                  &merged, left, right);
     if (out->Kind == REPORT_OUTPUT_PAGES) out->ResetTextColor();
+    if (columns) {
+      RPTS_WriteColumnResultsTable(out, wf, s.kindMask, s.compoundColumns, 1, int16_t(s.qualifierLines),
+                                   amountFormat, int16_t(s.groupSummary), left, right);
+    } else {
+      RPTS_WriteSectionTitle(out, uint16_t(left), 1, "Target Compounds");
+      RPTS_WriteTargetCompoundTable(out, wf, s.kindMask, int16_t(s.qualifierLines), amountFormat,
+                                    int16_t(s.groupSummary), wide);
+    }
   }
   if (s.kindMask & kMaskUnidentified) {
     std::unique_ptr<uint8_t[]> table(new uint8_t[8192]());
@@ -179,6 +191,13 @@ void RPTS_WriteSampleReportBody(CReportOutput* out, STRUCT_WORK_FILE* wf, void* 
       RPTS_WriteSampleChromatogram(out, wf, 0, bytes + kSampleOffset, bytes + kChromatogramOffset, &ml, &merged,
                                    left, right);
       if (out->Kind == REPORT_OUTPUT_PAGES) out->ResetTextColor();
+    }
+    if (columns) {
+      RPTS_WriteColumnResultsTable(out, wf, s.kindMask, s.unknownColumns, 0, 0, amountFormat,
+                                   int16_t(s.groupSummary), left, right);
+    } else {
+      RPTS_WriteSectionTitle(out, uint16_t(left), 1, "Unidentified Peaks");
+      RPTS_WriteUnidentifiedPeakTable(out, wf, s.kindMask, amountFormat, int16_t(s.groupSummary), wide);
     }
   }
   out->NextLine();
@@ -194,80 +213,136 @@ void RPTS_WriteSampleReportBody(CReportOutput* out, STRUCT_WORK_FILE* wf, void* 
   WriteLogs(out, wf, left, right, c, true);
 }
 
-int32_t RPTS_MakeSampleReport(const char* formatFile, const char* formatSection, const char* dataFile,
-                              char* reportsFile, STRUCT_REPORT_PREFS* prefs, int32_t, int32_t,
-                              const char* displayName, int16_t versionNumber, int16_t versionCount) {
-  try {
-    if (!dataFile || !reportsFile) return 0;
-    uint8_t header[kResultsHeaderSize] = {};
-    const bool present = RPTS_ReadResults(dataFile, header) != 0;
-    std::unique_ptr<uint8_t[]> format(new uint8_t[kReportFormatSize]());
-    if (!ReadFormat(formatFile, formatSection, format.get())) {
-      if (present) return 0;
-      DefaultGrid(format.get());
+namespace {
+
+// Where a sample report goes: pages of a reports file, or a text file of
+// separated columns.
+struct SampleTarget {
+  char* reportsFile = nullptr;
+  STRUCT_REPORT_PREFS* prefs = nullptr;
+  const char* textFile = nullptr;
+  const char* separator = nullptr;
+};
+
+int32_t SampleReport(const char* formatFile, const char* formatSection, const char* dataFile,
+                     const SampleTarget& target, const char* displayName, int16_t versionNumber,
+                     int16_t versionCount) {
+  const bool text = target.textFile != nullptr;
+  if (!dataFile || (!text && !target.reportsFile) || (text && !target.textFile[0])) return 0;
+  uint8_t header[kResultsHeaderSize] = {};
+  const bool present = RPTS_ReadResults(dataFile, header) != 0;
+  std::unique_ptr<uint8_t[]> format(new uint8_t[kReportFormatSize]());
+  if (!ReadFormat(formatFile, formatSection, format.get())) {
+    if (present) return 0;
+    DefaultGrid(format.get());
+  }
+  const RPT_SAMPLE_DEFINITION s = SampleDefinition(format.get());
+  const uint16_t mask = s.kindMask;
+  bool exist = false;
+  for (int k = 0; k < 6; ++k) exist = exist || CountOfKind(header, k) > 0;
+  exist = present && exist;
+  const bool requested = present && mask != 0;
+  const bool selected = requested && CountOfMask(header, mask) > 0;
+  uint16_t columnsWide = 0;
+  std::memcpy(&columnsWide, s.compoundColumns, 2);
+  const bool wide = selected && (s.tableStyle == 1 || (s.tableStyle == 2 && columnsWide != 0));
+  // A text file takes the wide tables and the long lines of a text report.
+  const int16_t columns = text ? 220 : wide ? 140 : 80;
+  const uint16_t lines = text ? 0 : wide ? 60 : 72;
+  const uint16_t orientation = text ? 0 : wide ? 1 : 2;
+  WorkFilePtr wf(MakeWorkFileStruct(dataFile, 0));
+  if (!wf) return 0;
+  char* reportsFile = target.reportsFile;
+  // A named reports file that does not exist yet is made here, and
+  // removed again when no report goes into it.
+  bool made = false;
+  if (!text && reportsFile[0] && !FileExists(reportsFile)) {
+    CRptsFileHandler maker(nullptr);
+    if (!maker.MakeThisNewFile(reportsFile)) return 0;
+    made = true;
+  }
+  int32_t stored = 0;
+  {
+    // The output is ended and destroyed before the file is judged.
+    CReportOutput out(text ? nullptr : reportsFile, text ? nullptr : target.prefs, columns, lines, orientation,
+                      text ? REPORT_OUTPUT_TEXT : REPORT_OUTPUT_PAGES);
+    if (text && out.Ok) {
+      if (target.separator && target.separator[0])
+        std::snprintf(out.Separator, sizeof out.Separator, "%s", target.separator);
+      if (!out.TextFile || !out.TextFile->OpenAFile(target.textFile, "\r\n", 1)) out.Ok = 0;
     }
-    const RPT_SAMPLE_DEFINITION s = SampleDefinition(format.get());
-    const uint16_t mask = s.kindMask;
-    bool exist = false;
-    for (int k = 0; k < 6; ++k) exist = exist || CountOfKind(header, k) > 0;
-    exist = present && exist;
-    const bool requested = present && mask != 0;
-    const bool selected = requested && CountOfMask(header, mask) > 0;
-    uint16_t columnsWide = 0;
-    std::memcpy(&columnsWide, s.compoundColumns, 2);
-    const bool wide = selected && (s.tableStyle == 1 || (s.tableStyle == 2 && columnsWide != 0));
-    const int16_t columns = wide ? 140 : 80;
-    const uint16_t lines = wide ? 60 : 72;
-    const uint16_t orientation = wide ? 1 : 2;
-    WorkFilePtr wf(MakeWorkFileStruct(dataFile, 0));
-    if (!wf) return 0;
-    // A named reports file that does not exist yet is made here, and
-    // removed again when no report goes into it.
-    bool made = false;
-    if (reportsFile[0] && !FileExists(reportsFile)) {
-      CRptsFileHandler maker(nullptr);
-      if (!maker.MakeThisNewFile(reportsFile)) return 0;
-      made = true;
-    }
-    int32_t stored = 0;
-    {
-      // The output is ended and destroyed before the file is judged.
-      CReportOutput out(reportsFile, prefs, columns, lines, orientation, REPORT_OUTPUT_PAGES);
-      if (out.Ok) {
-        if (displayName && displayName[0])
-          std::snprintf(out.DisplayFileName, sizeof out.DisplayFileName, "%s", displayName);
-        out.VersionNumber = uint16_t(versionNumber);
-        out.VersionCount = uint16_t(versionCount);
-        char shortened[300] = {};
-        KELT_TruncateFilenameString(displayName && displayName[0] ? displayName : dataFile, 30, shortened);
-        const std::string title = "Sample Report for " + Lower(shortened);
-        std::string subtitle;
-        if (selected)
-          subtitle = std::string(s.title, strnlen(s.title, sizeof s.title));
-        else if (!present)
-          subtitle = "NO DATA HANDLING";
-        else if (!exist)
-          subtitle = "NO RESULTS";
-        else if (mask == 0)
-          subtitle = "NO RESULTS REQUESTED";
-        else
-          subtitle = "NO REQUESTED RESULTS";
-        RPTS_SetReportTitle(&out, subtitle.c_str(), title.c_str(), 2);
-        if (selected)
-          RPTS_WriteSampleReportBody(&out, wf.get(), format.get(), 2, int16_t(columns - 2), wide ? 1 : 0);
-        else
-          RPTS_WriteSampleReportNoResults(&out, wf.get(), present ? 1 : 0, format.get(), 2, int16_t(columns - 2));
-        wf.reset();
+    if (out.Ok) {
+      if (displayName && displayName[0])
+        std::snprintf(out.DisplayFileName, sizeof out.DisplayFileName, "%s", displayName);
+      out.VersionNumber = uint16_t(versionNumber);
+      out.VersionCount = uint16_t(versionCount);
+      char shortened[300] = {};
+      KELT_TruncateFilenameString(displayName && displayName[0] ? displayName : dataFile, 30, shortened);
+      const std::string title = "Sample Report for " + Lower(shortened);
+      std::string subtitle;
+      if (selected)
+        subtitle = std::string(s.title, strnlen(s.title, sizeof s.title));
+      else if (!present)
+        subtitle = "NO DATA HANDLING";
+      else if (!exist)
+        subtitle = "NO RESULTS";
+      else if (mask == 0)
+        subtitle = "NO RESULTS REQUESTED";
+      else
+        subtitle = "NO REQUESTED RESULTS";
+      const int16_t left = text ? 0 : 2, right = text ? 400 : int16_t(columns - 2);
+      RPTS_SetReportTitle(&out, subtitle.c_str(), title.c_str(), left);
+      if (selected)
+        RPTS_WriteSampleReportBody(&out, wf.get(), format.get(), left, right, wide || text ? 1 : 0);
+      else
+        RPTS_WriteSampleReportNoResults(&out, wf.get(), present ? 1 : 0, format.get(), left, right);
+      wf.reset();
+      if (text) {
+        out.NextLine();
+        stored = out.Ok ? 1 : 0;
+        out.TextFile->CloseAFile();
+      } else {
         out.EndPage();
         stored = out.HasPages() ? 1 : 0;
       }
     }
-    if (!stored && made && FileExists(reportsFile)) DeleteFileA(reportsFile);
-    return stored;
+  }
+  if (!stored && made && FileExists(reportsFile)) DeleteFileA(reportsFile);
+  return stored;
+}
+
+}  // namespace
+
+int32_t RPTS_MakeSampleReport(const char* formatFile, const char* formatSection, const char* dataFile,
+                              char* reportsFile, STRUCT_REPORT_PREFS* prefs, int32_t, int32_t,
+                              const char* displayName, int16_t versionNumber, int16_t versionCount) {
+  try {
+    SampleTarget target;
+    target.reportsFile = reportsFile;
+    target.prefs = prefs;
+    return SampleReport(formatFile, formatSection, dataFile, target, displayName, versionNumber, versionCount);
   } catch (...) {
     return 0;
   }
 }
+
+namespace kelt::reports {
+
+int32_t MakeSampleReportText(const char* formatFile, const char* formatSection, const char* dataFile,
+                             const char* textFile, const char* separator, const char* displayName,
+                             int16_t versionNumber, int16_t versionCount) {
+  try {
+    if (!textFile) return 0;
+    SampleTarget target;
+    target.textFile = textFile;
+    target.separator = separator;
+    return SampleReport(formatFile, formatSection, dataFile, target, displayName, versionNumber, versionCount);
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace kelt::reports
 
 int16_t RPTS_CheckForResultsForCompoundReports(const char* formatFile, const char* dataFile,
                                                const char* formatSection, int16_t any, int16_t compounds,

@@ -52,3 +52,12 @@ KELT_API int32_t RPTS_Ex_MakeCalCurveReports(const char* formatFile, const char*
 KELT_API int16_t RPTS_CheckForResultsForCompoundReports(const char* formatFile, const char* dataFile,
                                                         const char* formatSection, int16_t any, int16_t compounds,
                                                         int16_t unidentified, int16_t showMessage);
+
+namespace kelt::reports {
+// The sample report written as a text file of separated columns instead of
+// pages (the separator "," "\t" or " "; null or empty: the locale's list
+// separator). 1 when it was written to the end.
+KELT_CLASS int32_t MakeSampleReportText(const char* formatFile, const char* formatSection, const char* dataFile,
+                                        const char* textFile, const char* separator, const char* displayName,
+                                        int16_t versionNumber, int16_t versionCount);
+}  // namespace kelt::reports
