@@ -127,6 +127,8 @@ void GetFileNameFromPath(const char* path, char* name) {
 bool IsMs(const STRUCT_WORK_FILE* wf) { return wf && (wf->directHeader || wf->centroid || wf->profile); }
 bool IsChannelFile(const STRUCT_WORK_FILE* wf) { return wf && !IsMs(wf) && wf->channelTable; }
 int ChannelCount(const STRUCT_WORK_FILE* wf) { return wf && wf->channelTable ? wf->channelTable->channelCount : 0; }
+// The segments of this workstation's MS files hold no SDS data.
+bool IsSdsFile(const STRUCT_WORK_FILE*) { return false; }
 int NamedChannels(const STRUCT_WORK_FILE* wf) { return IsMs(wf) ? wf->msInfo.extraColumnCount : 0; }
 
 // ---- Resources and settings --------------------------------------------------
@@ -192,7 +194,8 @@ void AddResources() {
   t.items.push_back({IDC_MF_PLOT_TYPE_TEXT, "Static", "", field, 0, 64, 331, 170, 11});
   t.items.push_back({IDC_MF_PLOT_SCANS, "Button", "Plot Scans:", push | WS_DISABLED, 0, 244, 330, 48, 13});
   t.items.push_back({IDC_MF_PLOT_SCANS_TEXT, "Static", "", field, 0, 296, 331, 186, 11});
-  t.items.push_back({IDC_MF_PLOT, "KELT_OP1", "", WS_VISIBLE | WS_BORDER, 0, 12, 346, 470, 84});
+    // The overlay plot control draws the preview; its specialised kinds share its class.
+  t.items.push_back({IDC_MF_PLOT, "KELT_OP", "", WS_VISIBLE | WS_BORDER, 0, 12, 346, 470, 84});
   AddDialog(module, MULT_FILES_TEMPLATE, t);
 }
 
@@ -338,8 +341,14 @@ int FillTypeCell(Ctx* s, int i) {
   } else {
     char format[40];
     std::snprintf(format, sizeof format, "RIC (%%.%df - %%.%df)", decimals, decimals);
+    double low = kelt::wff::LowestMass(wf), high = kelt::wff::HighestMass(wf);
+    if (high <= low) {
+      // No limits in the type descriptor: those the acquisition recorded.
+      low = wf->msInfo.lowerMassLimit;
+      high = wf->msInfo.upperMassLimit;
+    }
     char text[80];
-    std::snprintf(text, sizeof text, format, kelt::wff::LowestMass(wf), kelt::wff::HighestMass(wf));
+    std::snprintf(text, sizeof text, format, low, high);
     items = text;
   }
   items += "\tIon(s)\tIntensity of Base Peak\tBase Peak Ion\t";
@@ -382,7 +391,8 @@ int FillScansCell(Ctx* s, int i) {
   items = "all\tmerged\t";
   r.listIndexes[MF_SCANS_MERGED] = 1;
   n = 2;
-  if (!wf->amdis) {
+  // Flag 9 of the record: the MS data library's own kind of file.
+  if (!wf->live) {
     items += "scan function(s)...\t";
     r.listIndexes[MF_SCANS_SCAN_FUNS] = int16_t(n++);
   }
@@ -651,7 +661,7 @@ bool Preview(Ctx* s, const char* path, bool writeName) {
     if (s->pending) ClearPreview(s, false);
     return false;
   }
-  if (wf->amdis && !IsMs(wf)) {
+  if (IsSdsFile(wf)) {
     FreeWorkFileStruct(wf);
     char title[260] = {};
     GetFileNameFromPath(path, title);
@@ -800,7 +810,7 @@ void AddReplace(Ctx* s, bool fromFileOk) {
     ClearPreview(s, false);
     return;
   }
-  if (!wf->amdis) {
+  if (!wf->live) {
     CopyPath(s->lastDataFile, wf->filePath);
     SetDefaultFolderForType(wf->filePath, "run");
   }

@@ -130,5 +130,9 @@ BOOL CSelectChannelDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) 
 
 LRESULT CSelectChannelDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (m_help.Handle(this, msg, wParam, lParam)) return 0;
+  if (msg == WM_NOTIFY) {
+    LRESULT result = 0;
+    if (OnNotify(wParam, lParam, &result)) return result;
+  }
   return CDialog::WindowProc(msg, wParam, lParam);
 }

@@ -32,7 +32,7 @@ void AddTemplates() {
   if (!FindDialog(module, VERSION_INFO_DIALOG_ID)) {
     DialogTemplate t;
     t.caption = "Version Info";
-    t.cx = 330;
+    t.cx = 356;
     t.cy = 214;
     t.items = {
         {-1, "Static", "&Data File:", WS_VISIBLE | SS_LEFT, 0, 6, 8, 50, 10},
@@ -43,10 +43,10 @@ void AddTemplates() {
         {VER_HISTORY_ID, "Edit", "", WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 6, 52, 254,
          136},
         {VER_VERSIONS_ID, "ComboBox", "", WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 6, 194, 150, 80},
-        {VER_EXTRACT_ID, "Button", "&Extract Version", kPush, 0, 266, 6, 58, 14},
-        {VER_PRINT_ID, "Button", "&Print Version History", kPush, 0, 266, 24, 58, 14},
-        {VER_HELP_ID, "Button", "&Help", kPush, 0, 266, 42, 58, 14},
-        {IDCANCEL, "Button", "&Close", kPush | BS_DEFPUSHBUTTON, 0, 266, 194, 58, 14},
+        {VER_EXTRACT_ID, "Button", "&Extract Version", kPush, 0, 266, 6, 84, 14},
+        {VER_PRINT_ID, "Button", "&Print Version History", kPush, 0, 266, 24, 84, 14},
+        {VER_HELP_ID, "Button", "&Help", kPush, 0, 266, 42, 84, 14},
+        {IDCANCEL, "Button", "&Close", kPush | BS_DEFPUSHBUTTON, 0, 266, 194, 84, 14},
     };
     AddDialog(module, VERSION_INFO_DIALOG_ID, t);
   }

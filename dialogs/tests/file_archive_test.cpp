@@ -185,12 +185,12 @@ TEST_F(FileArchiveTest, FreeTextIsRequiredWhereNoReasonIsPredefined) {
   Reasons({});
   CVersionReasonDlg dlg;
   dlg.m_label = "Data File:";
-  std::string placeholder, caption;
+  std::string instruction, caption;
   bool comboEnabled = true;
   size_t boxesBefore = 0;
   ws::OnNextDialog([&](HWND d) {
     caption = ws::Text(d);
-    placeholder = ws::GetField(d, IDC_VR_DESCRIPTION);
+    instruction = ws::GetField(d, IDC_VR_INSTRUCTION);
     comboEnabled = IsWindowEnabled(GetDlgItem(d, IDC_VR_REASONS));
     boxesBefore = ws::MessageBoxLog().size();
     ws::PressButton(d, IDOK);  // the placeholder is no reason
@@ -199,7 +199,7 @@ TEST_F(FileArchiveTest, FreeTextIsRequiredWhereNoReasonIsPredefined) {
   });
   ASSERT_EQ(dlg.Run(), IDOK);
   EXPECT_EQ(caption, "Archive Data File");
-  EXPECT_EQ(placeholder, VR_PLACEHOLDER_REQUIRED);
+  EXPECT_EQ(instruction, VR_TEXT_REQUIRED);
   EXPECT_FALSE(comboEnabled);
   const auto boxes = ws::MessageBoxLog();
   ASSERT_EQ(boxes.size(), boxesBefore + 1);
@@ -224,17 +224,17 @@ TEST_F(FileArchiveTest, MissingRightsRefuseWithTheirMessage) {
   EXPECT_NE(std::string(KELT_RIGHT_MSG_SAVE_NEW_DATA).find("you  have"), std::string::npos);
 }
 
-// A copy that fails while a new tip is written leaves the file and every
-// version as they were; no partial version becomes the tip.
-TEST_F(FileArchiveTest, AFailedTipCopyCommitsNothing) {
+// A tip that cannot be written whole leaves the file and every version as
+// they were; no partial version becomes the tip.
+TEST_F(FileArchiveTest, AFailedTipCommitsNothing) {
   AnswerReason("First");
   ASSERT_EQ(WSA_ArchiveMethodFile(kMethod, Source(1).c_str(), ""), 1);
   const std::string source = Source(2);
   AnswerReason("Second");
-  // The first staged copy goes through, the second fails.
-  FailSectionWrites(1, -1);
+  // The disk fills while the new tip is written.
+  LimitSectionFileSpace(2000);
   const int32_t stored = WSA_ArchiveMethodFile(kMethod, source.c_str(), "");
-  FailSectionWrites(-1, 0);
+  LimitSectionFileSpace(-1);
   EXPECT_EQ(stored, 0);
   ASSERT_FALSE(ws::MessageBoxLog().empty());
   EXPECT_EQ(ws::MessageBoxLog().back().text,

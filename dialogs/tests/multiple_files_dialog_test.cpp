@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/library_state.h"
 #include "common/tests/kelt_test_root.h"
 #include "dialogs/multiple_files_dialog.h"
 #include "msfixtures.h"
@@ -88,8 +89,9 @@ TEST_F(MultipleFilesTest, PreviewedFilesGoIntoRowsAndEnterKeepsThem) {
     file1 = Cell(grid, 1, 1);
     type1 = Cell(grid, 2, 1);
     TypeName(d, "std3.xms");
-    // Enter with a previewed file and a free row: the file is added and the dialog closes.
-    ws::PressButton(d, IDOK);
+    // Enter with a previewed file and a free row: the file is added and the
+    // dialog closes (its own OK button is hidden; Enter still sends IDOK).
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
     ws::PumpUntilIdle();
   });
   char last[260] = "";
@@ -103,12 +105,12 @@ TEST_F(MultipleFilesTest, PreviewedFilesGoIntoRowsAndEnterKeepsThem) {
   for (int n = 1; n <= 3; ++n) {
     SCOPED_TRACE(n);
     const STRUCT_MULT_FILES_ROW& r = rows_[size_t(n - 1)];
-    EXPECT_EQ(r.inUse, 1);
+    EXPECT_EQ(int(r.inUse), 1);
     EXPECT_EQ(_stricmp(r.path, Run(n).c_str()), 0) << r.path;
-    EXPECT_EQ(r.dataType, 0);
-    EXPECT_EQ(r.slot, n - 1);
+    EXPECT_EQ(int(r.dataType), 0);
+    EXPECT_EQ(int(r.slot), n - 1);
   }
-  EXPECT_EQ(rows_[3].inUse, 0);
+  EXPECT_EQ(int(rows_[3].inUse), 0);
   EXPECT_EQ(_stricmp(last, Run(3).c_str()), 0) << last;
   EXPECT_EQ(_stricmp(kelt::dlg::ReadMultFilesParams().lastDataFile, Run(3).c_str()), 0);
 }
@@ -135,25 +137,26 @@ TEST_F(MultipleFilesTest, GridListsSetPlotTypeAndScansAndRowsMove) {
     SS_CELLCOORD a{-1, 1}, z{-1, 1};
     SetGridSelectedBlock(grid, &a, &z);
     ws::PressButton(child, IDC_MF_MOVE_UP);
-    // Rows 2 and 3 cleared.
-    SS_CELLCOORD b{-1, 2}, y{-1, 3};
+    // Row 3 cleared.
+    SS_CELLCOORD b{-1, 3}, y{-1, 3};
     SetGridSelectedBlock(grid, &b, &y);
+    SendMessageA(child, SSN_SELCHANGE, 0, 0);
     ws::PressButton(child, IDC_MF_CLEAR);
     ws::PressButton(child, IDC_MF_OPEN);
     ws::PumpUntilIdle();
   });
   EXPECT_EQ(Open(4), 1);
-  // The former row 1 is now row 4, with its slot and colour.
+  // Row 1 and the free row 4 changed places, slots and colours with them.
   EXPECT_EQ(_stricmp(rows_[3].path, Run(1).c_str()), 0);
-  EXPECT_EQ(rows_[3].slot, 0);
-  EXPECT_EQ(rows_[0].inUse, 1);  // the former row 2
-  EXPECT_EQ(rows_[0].slot, 1);
-  EXPECT_EQ(rows_[0].dataType, 3);
-  EXPECT_EQ(rows_[0].massList.kind, 2u);
-  EXPECT_EQ(rows_[0].chanList.kind, 2u);
-  EXPECT_EQ(rows_[1].inUse, 0);
-  EXPECT_EQ(rows_[2].inUse, 0);
-  EXPECT_EQ(rows_[2].scanFuns, nullptr);
+  EXPECT_EQ(int(rows_[3].slot), 0);
+  EXPECT_EQ(int(rows_[0].inUse), 0);
+  EXPECT_EQ(int(rows_[0].slot), 3);
+  EXPECT_EQ(int(rows_[1].slot), 1);
+  EXPECT_EQ(int(rows_[1].dataType), 3);
+  EXPECT_EQ(uint32_t(rows_[1].massList.kind), 2u);
+  EXPECT_EQ(uint32_t(rows_[1].chanList.kind), 2u);
+  EXPECT_EQ(int(rows_[2].inUse), 0);
+  EXPECT_TRUE(rows_[2].scanFuns == nullptr);
   ASSERT_EQ(scansItems.size(), 1u);
   EXPECT_FALSE(scansItems[0].empty());
 }
@@ -164,7 +167,7 @@ TEST_F(MultipleFilesTest, CancelReturnsZeroAndAFixedFirstRowStays) {
   // A row that names a missing file is cleared with a message.
   rows_[1].inUse = 1;
   std::snprintf(rows_[1].path, 260, "C:\\Runs\\gone.xms");
-  std::string locked;
+  std::string locked, locked2;
   bool clearEnabled = true;
   ws::OnNextDialog([&](HWND d) {
     ws::PumpUntilIdle();
@@ -177,14 +180,20 @@ TEST_F(MultipleFilesTest, CancelReturnsZeroAndAFixedFirstRowStays) {
     clearEnabled = IsWindowEnabled(GetDlgItem(child, IDC_MF_CLEAR));
     ws::PressButton(child, IDC_MF_CLEAR);  // refused: the first row is fixed
     TypeName(d, "std3.xms");
+    ws::PressButton(child, IDC_MF_ADD);  // refused too: row 1 is the insertion row
+    locked2 = Cell(grid, 1, 1);
+    SS_CELLCOORD b{-1, 2}, y{-1, 2};
+    SetGridSelectedBlock(grid, &b, &y);
+    SendMessageA(child, SSN_SELCHANGE, 0, 0);
     ws::PressButton(child, IDC_MF_ADD);
     ws::PressButton(d, IDCANCEL);
   });
   EXPECT_EQ(Open(3, nullptr, 1), 0);
   EXPECT_EQ(locked, "LOCKED c:\\runs\\std2.xms");
+  EXPECT_EQ(locked2, locked);
   EXPECT_TRUE(clearEnabled);
   EXPECT_EQ(_stricmp(rows_[0].path, Run(2).c_str()), 0);
-  EXPECT_EQ(rows_[1].inUse, 1);  // std3 went into the free row 2 (the insertion row)
+  EXPECT_EQ(int(rows_[1].inUse), 1);  // std3 went into the free row 2 (the insertion row)
   EXPECT_EQ(_stricmp(rows_[1].path, Run(3).c_str()), 0);
   bool missingTold = false;
   for (const auto& box : ws::MessageBoxLog()) missingTold = missingTold || (box.text == "File may be missing." && box.caption == "gone.xms");
@@ -211,7 +220,7 @@ TEST_F(MultipleFilesTest, SettingsAreKeptForTheNextTime) {
   // The stored record is the 288-byte memory image, padding zero.
   STRUCT_MULT_FILES_PARAMS raw{};
   std::memset(&raw, 0xCD, sizeof raw);
-  ASSERT_TRUE(GetPrivateProfileStructA("ZO_OpenFiles", "Params", &raw, sizeof raw, "tolview3.ini"));
+  ASSERT_TRUE(GetPrivateProfileStructA("ZO_OpenFiles", "Params", &raw, sizeof raw, kelt::lib::PreferencesIniPath()));
   uint8_t bytes[288];
   std::memcpy(bytes, &raw, sizeof bytes);
   EXPECT_EQ(bytes[4] | bytes[5] | bytes[6] | bytes[7], 0);
@@ -260,7 +269,6 @@ TEST_F(MultipleFilesTest, LongPathsShortenToTheColumn) {
       {"c:\\runs\\std1.xms", 120, "c:\\runs\\std1"},
       {"c:\\data\\2026\\december\\std1.xms", 200, "c:\\...\\december\\std1"},
       {"c:\\std1.xms", 50, "std1"},
-      {"c:\\std1.xms", 80, "...std1"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(kelt::dlg::ShortenPathToWidth(c.path, c.width, measure), c.shown) << c.path << " " << c.width;

@@ -39,6 +39,14 @@ class SelectChannelTest : public KeltRootTest {
     SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(item), reinterpret_cast<LPARAM>(&it));
     return text;
   }
+  // A click in the middle of a list item, as the user picks it.
+  static void ClickItem(HWND dialog, int item) {
+    HWND list = GetDlgItem(dialog, IDC_SCH_LIST);
+    RECT r{};
+    r.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETITEMRECT, WPARAM(item), reinterpret_cast<LPARAM>(&r));
+    ws::Click(list, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  }
   static constexpr const char* kFile = "C:\\Runs\\gc-fid.run";
 };
 
@@ -55,7 +63,7 @@ TEST_F(SelectChannelTest, ListsChannelsAndTakesTheClickedOne) {
     index = ItemText(list, 2, 0);
     name = ItemText(list, 2, 1);
     before = ws::GetField(d, IDC_SCH_CURRENT);
-    ws::PickItem(d, IDC_SCH_LIST, 2);
+    ClickItem(d, 2);
     after = ws::GetField(d, IDC_SCH_CURRENT);
     ws::PressButton(d, IDOK);
   });
@@ -78,7 +86,7 @@ TEST_F(SelectChannelTest, AChannelTheFileLacksIsNotReturned) {
   ws::OnNextDialog([&](HWND d) {
     label = ws::GetField(d, IDC_SCH_CURRENT);
     okBefore = IsWindowEnabled(GetDlgItem(d, IDOK));
-    ws::PickItem(d, IDC_SCH_LIST, 0);
+    ClickItem(d, 0);
     okAfter = IsWindowEnabled(GetDlgItem(d, IDOK));
     ws::PressButton(d, IDCANCEL);
   });

@@ -42,7 +42,7 @@ struct Grid {
   }
   void Resize(int n) {
     std::vector<Cell> next(size_t(n + 1) * (SS_COLUMNS + 1));
-    for (int r = 0; r <= std::min(n, rows); ++r)
+    for (int r = 0; !cells.empty() && r <= std::min(n, rows); ++r)
       for (int c = 1; c <= SS_COLUMNS; ++c) next[size_t(r) * (SS_COLUMNS + 1) + size_t(c)] = *At(c, r);
     cells.swap(next);
     rows = n;

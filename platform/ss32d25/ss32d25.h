@@ -51,7 +51,6 @@
 #define SS_ERR_ROWS 1          // a row count out of range
 #define SS_ERR_CELL 2          // a cell that does not exist
 
-#pragma pack(push, 1)
 struct SS_CELLCOORD {
   int32_t col;
   int32_t row;
@@ -67,7 +66,6 @@ struct SS_CELLTYPE {
   int32_t style;
   char items[SS_MAX_LIST];  // list cells: each item ended by a tab
 };
-#pragma pack(pop)
 
 // Registers the window class (once); nonzero when it is usable.
 SS_API BOOL RegisterGridClass();
