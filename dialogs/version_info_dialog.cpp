@@ -42,7 +42,7 @@ void AddTemplates() {
         {-1, "Static", "Version History", WS_VISIBLE | SS_LEFT, 0, 6, 40, 100, 10},
         {VER_HISTORY_ID, "Edit", "", WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 6, 52, 254,
          136},
-        {VER_VERSIONS_ID, "ComboBox", "", WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 6, 194, 150, 80},
+        {VER_VERSIONS_ID, "ComboBox", "", WS_VISIBLE | CBS_DROPDOWNLIST | WS_TABSTOP, 0, 6, 194, 150, 80},
         {VER_EXTRACT_ID, "Button", "&Extract Version", kPush, 0, 266, 6, 84, 14},
         {VER_PRINT_ID, "Button", "&Print Version History", kPush, 0, 266, 24, 84, 14},
         {VER_HELP_ID, "Button", "&Help", kPush, 0, 266, 42, 84, 14},

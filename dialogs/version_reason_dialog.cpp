@@ -33,7 +33,7 @@ void AddTemplate() {
       {-1, "Static", "Archive File:", WS_VISIBLE | SS_LEFT, 0, 6, 24, 50, 10},
       {IDC_VR_ARCHIVE, "Static", "", WS_VISIBLE | SS_LEFT | SS_SUNKEN, 0, 60, 23, 170, 11},
       {-1, "Static", "Reason:", WS_VISIBLE | SS_LEFT, 0, 6, 42, 50, 10},
-      {IDC_VR_REASONS, "ComboBox", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 60, 40, 170, 80},
+      {IDC_VR_REASONS, "ComboBox", "", WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 0, 60, 40, 170, 80},
       {IDC_VR_INSTRUCTION, "Static", "", WS_VISIBLE | SS_LEFT, 0, 6, 58, 224, 20},
       {IDC_VR_DESCRIPTION, "Edit", "",
        WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0, 6, 80, 224,
