@@ -1,8 +1,8 @@
 #pragma once
-// "Version Info": a data or method file, its archive and the history of its
-// versions. Our data files keep no version history, so the dialog shows the
-// file, its archive and that there is no history; extracting and printing
-// stay off.
+// "Version Info": a method or data file under version control, its archive
+// and the history of its versions with dates, users and reasons; the
+// history printed, and a chosen version extracted to a temporary data
+// file, a new data file or back into the current one ("Extract Version").
 #include <cstdint>
 #include <string>
 
@@ -17,19 +17,41 @@
 #define VER_VERSIONS_ID 1204
 #define VER_EXTRACT_ID 1205
 #define VER_PRINT_ID 1206
-#define VER_HELP_ID 1207
-#define VER_NO_HISTORY_TEXT "No version history is kept for this file."
+#define VER_HELP_ID 3000
+#define VER_NO_ARCHIVE_TEXT "(No Archive Exists)"
+#define VER_NO_HISTORY_TEXT "(No Version History)"
+
+#define EXTRACT_VERSION_DIALOG_ID 362
+#define EXTRACT_VERSION_HELP_CONTEXT 180
+#define IDC_EXV_TEMPORARY 3621
+#define IDC_EXV_NEW 3622
+#define IDC_EXV_CURRENT 3623
+#define IDC_EXV_DESCRIPTION 3624
+#define EXTRACT_TO_TEMPORARY 0
+#define EXTRACT_TO_NEW 1
+#define EXTRACT_TO_CURRENT 2
 
 struct SVW_OVERLAY;
 
 class KELT_CLASS CVersionInfoDlg {
  public:
   explicit CVersionInfoDlg(CWnd* parent = nullptr);
+  // The file, its archive (empty: none, as for an extracted copy), the
+  // version a plot shows (-1: none) and whether the file is write-protected.
   void SetFileInfo(const char* filePath, const char* archivePath, int16_t version, int16_t writeProtected);
   // The plot the dialog was opened for (slot 0..19 of the control's overlay).
   void SetVersionNumbers(CWnd* control, SVW_OVERLAY* overlay, int16_t slot);
-  // IDCANCEL when closed.
+  // IDOK after a version was extracted, IDCANCEL when closed, -1 for no file.
   int DoModal();
+
+  // Fills the archive text, the history and the version range.
+  void BuildHistory();
+  // Extracts version (first..last) as choice says; true when it was done.
+  bool Extract(HWND owner, int version, int choice);
+  // The name offered for an extracted version: "<name> Version <n>" beside
+  // the file, or "copy <k> of <name> Version <n>" when a plot of the owner
+  // shows that name already; empty when twenty names are all taken.
+  std::string SuggestedName(int version) const;
 
   std::string m_filePath, m_archivePath;
   int16_t m_fileType = 0;
@@ -46,3 +68,23 @@ class KELT_CLASS CVersionInfoDlg {
  private:
   CWnd* m_parent;
 };
+
+class KELT_CLASS CExtractVersionDlg {
+ public:
+  CExtractVersionDlg(const std::string& file, int16_t writeProtected, int tip, int chosen);
+  // IDOK with m_choice set.
+  int DoModal(HWND owner);
+  // The description shown for a choice.
+  std::string Description(int choice) const;
+
+  std::string m_filePath;
+  int16_t m_writeProtected;
+  int m_tip, m_chosen;
+  int m_choice = EXTRACT_TO_TEMPORARY;
+  std::string m_description;
+};
+
+// Shows the version information of a file; the extracted versions go to
+// the owner overlay control's plots when one is given.
+KELT_API void Dlg_VersionInfo(const char* filePath, int16_t fileType, CWnd* ownerControl, SVW_OVERLAY* overlay,
+                              int16_t slot);

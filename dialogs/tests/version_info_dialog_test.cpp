@@ -1,5 +1,6 @@
-// The version information dialog as a user sees it for a file without a
-// version history: the names, the "no history" text, nothing to extract.
+// The version information dialog as a user sees it for a file without an
+// archive: the names, the "no archive" and "no history" texts, nothing to
+// extract or print.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -33,7 +34,7 @@ TEST_F(VersionInfoDialogTest, ShowsTheFileAndNoHistory) {
     win::script::PressButton(d, IDCANCEL);
   });
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  EXPECT_EQ(shown, (std::vector<std::string>{"Version Info", "water.kms", "C:\\Data\\water.kms", VER_NO_HISTORY_TEXT}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"Version Info", "water.kms", VER_NO_ARCHIVE_TEXT, VER_NO_HISTORY_TEXT}));
   EXPECT_EQ(enabled, (std::vector<bool>{false, false, false, true, true}));
   // A slot past the overlay's table is no plot.
   dlg.SetVersionNumbers(nullptr, nullptr, 20);
