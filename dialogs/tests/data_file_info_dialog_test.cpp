@@ -208,6 +208,35 @@ TEST_F(DataFileInfoTest, ProcessedRunShowsItsSummaryLogsAndExportsTheShownSectio
   EXPECT_EQ(bytes.str(), expected);
 }
 
+TEST_F(DataFileInfoTest, RunLogSectionsShowTheirLinesForAnyModuleType) {
+  WriteProcessed("C:\\Runs\\processed.kms");
+  WorkFilePtr wf(MakeWorkFileStruct("C:\\Runs\\processed.kms", 0));
+  ASSERT_TRUE(wf);
+  // A mass spectrometer whose log is the sectioned run log (not the
+  // acquisition log of type 23), and not of type 61.
+  wf->fileType = 20;
+  wf->type61 = 0;
+  CDataFileInfoDlg dlg;
+  ASSERT_TRUE(dlg.Prepare(nullptr));
+  dlg.m_pGivenWorkFile = wf.get();
+  std::vector<std::string> tree, general;
+  bool real = false;
+  ws::OnNextDialog([&](HWND d) {
+    tree = TreeLabels(GetDlgItem(d, IDC_DFI_TREE));
+    dlg.Browser().ShowSection(LOGCODE_RUN_LOG_SECTION(0));
+    general = dlg.TextLines();
+    real = dlg.Browser().TextIsReal();
+    ws::PressButton(d, IDOK);
+  });
+  dlg.DoModal();
+  bool runLog = false;
+  for (const auto& t : tree) runLog = runLog || t.find("Run Log") != std::string::npos;
+  EXPECT_TRUE(runLog);
+  ASSERT_GT(general.size(), 1u);
+  EXPECT_EQ(general[0], "************ General Information ************");
+  EXPECT_TRUE(real);
+}
+
 TEST_F(DataFileInfoTest, FilesOfTheFolderAreSteppedInNameOrderSkippingOnesThatDoNotOpen) {
   WriteRun("C:\\Runs\\b.KMS", 3);
   WriteRun("C:\\Runs\\a.XMS", 4);

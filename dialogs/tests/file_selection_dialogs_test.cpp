@@ -14,6 +14,7 @@
 #include "dialogs/file_selection_dialogs.h"
 #include "dialogs/print_reports_now.h"
 #include "dialogs/report_entry_points.h"
+#include "orvik32/orvik32.h"
 #include "orvik32/orvik32_printing.h"
 #include "reportpages/msr_functions.h"
 #include "reportpages/page_maker.h"
@@ -204,6 +205,21 @@ TEST_F(ReportEntryTest, WithoutPreviewOrSpoolerTheFileIsPrintedAndATemporaryOneG
   EXPECT_EQ(Dlg_ViewReports(kept.c_str(), 0, nullptr, 0), 1);
   EXPECT_EQ(GetPrintJobCount(), jobs);
   EXPECT_EQ(std::string(kelt::dlg::LastReportAnnouncement()), "Report sent to " + kept);
+}
+
+TEST_F(ReportEntryTest, AFailedPrintIsNotAnnouncedAsSentAndKeepsItsTemporaryFile) {
+  STRUCT_REPORT_PREFS& d = kelt::prefs::DefaultReportPrefs();
+  d.spooler.previewReports = 0;
+  d.spooler.value0 = 0;
+  d.spooler.spoolFile[0] = 0;
+  const std::string reports = MakeReports(2);
+  // The second page's content is gone: the print cannot finish.
+  ASSERT_TRUE(DeleteSection(reports.c_str(), "MSRPage0000002"));
+  SetPrintJobOutput("C:\\Data\\failed.pdf");
+  EXPECT_EQ(Dlg_ViewReports(reports.c_str(), 1, nullptr, 0), 1);
+  EXPECT_EQ(std::string(kelt::dlg::LastReportAnnouncement()).rfind("Report not printed", 0), 0u)
+      << kelt::dlg::LastReportAnnouncement();
+  EXPECT_TRUE(Exists(reports.c_str()));
 }
 
 TEST_F(ReportEntryTest, AFailedPrintKeepsItsTemporaryFile) {
