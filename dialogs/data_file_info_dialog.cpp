@@ -43,51 +43,54 @@ void AddTemplate() {
   if (FindDialog(module, DATA_FILE_INFO_DIALOG)) return;
   DialogTemplate t;
   t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | DS_MODALFRAME | DS_SETFONT;
-  t.cx = 420;
+  t.cx = 480;
   t.cy = 326;
   const DWORD label = WS_VISIBLE | SS_LEFT;
   const DWORD value = WS_VISIBLE | SS_LEFT | SS_SUNKEN;
   const DWORD push = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-  auto pair = [&](int labelId, int valueId, const char* text, short x, short y, short lw, short vw) {
+  auto pair = [&](int labelId, int valueId, const char* text, short x, short y, short lw, short vx, short vw) {
     t.items.push_back({labelId, "Static", text, label, 0, x, static_cast<short>(y + 1), lw, 10});
-    t.items.push_back({valueId, "Static", "", value, 0, static_cast<short>(x + lw + 2), y, vw, 11});
+    t.items.push_back({valueId, "Static", "", value, 0, vx, y, vw, 11});
   };
-  pair(6101, IDC_DFI_FILE, "Data File:", 6, 6, 66, 218);
-  pair(6103, IDC_DFI_DATE, "Date:", 298, 6, 22, 92);
-  pair(6105, IDC_DFI_INJ_METHOD, "Injection Method:", 6, 19, 66, 218);
-  pair(6107, IDC_DFI_INJ_DATE, "Date:", 298, 19, 22, 92);
-  pair(6109, IDC_DFI_CALC_METHOD, "Calculation Method:", 6, 32, 66, 218);
-  pair(6111, IDC_DFI_CALC_DATE, "Date:", 298, 32, 22, 92);
-  t.items.push_back({6112, "Button", "Acquisition Summary", WS_VISIBLE | BS_GROUPBOX, 0, 6, 46, 408, 76});
-  pair(6114, IDC_DFI_MODULE_TYPE, "Module Type:", 12, 58, 78, 116);
-  pair(6116, IDC_DFI_MODULE_ADDRESS, "Module Address:", 212, 58, 82, 114);
-  pair(6118, IDC_DFI_ACQ_TIME, "Acquisition Time:", 12, 71, 58, 334);
-  pair(6120, IDC_DFI_MASS_TYPE, "Mass Data Type:", 12, 84, 78, 116);
-  pair(6122, IDC_DFI_SCANS, "Scan Number:", 212, 84, 82, 114);
-  pair(6124, IDC_DFI_RT_RANGE, "Retention Time Range:", 12, 97, 78, 116);
-  pair(6126, IDC_DFI_OPERATOR, "Operator:", 212, 97, 82, 114);
-  pair(6128, IDC_DFI_SEGMENTS, "Number of Segments:", 12, 110, 78, 116);
-  pair(6130, IDC_DFI_MAX_RIC_SCAN, "Max RIC Scan Number:", 212, 110, 82, 38);
-  pair(6132, IDC_DFI_MAX_RIC, "Max RIC Value:", 336, 110, 0, 72);
-  t.items.push_back({6133, "Button", "Results Summary", WS_VISIBLE | BS_GROUPBOX, 0, 6, 126, 408, 50});
-  pair(6135, IDC_DFI_IDENTIFIED, "Identified Compounds:", 12, 138, 100, 30);
-  pair(6137, IDC_DFI_TENTATIVE, "Tentatively Identifed Compounds:", 212, 138, 120, 30);
-  pair(6139, IDC_DFI_MISSING, "Missing Compounds:", 12, 150, 100, 30);
-  pair(6141, IDC_DFI_UNKNOWN, "Unknown Compounds:", 212, 150, 120, 30);
-  pair(6143, IDC_DFI_FAILED, "Failed Compounds:", 12, 162, 100, 30);
-  pair(6145, IDC_DFI_DUPLICATE, "Duplicate Compounds:", 212, 162, 120, 30);
-  t.items.push_back({6146, "Button", "Log Sections", WS_VISIBLE | BS_GROUPBOX, 0, 6, 180, 408, 112});
+  pair(6101, IDC_DFI_FILE, "Data File:", 6, 6, 80, 88, 252);
+  pair(6103, IDC_DFI_DATE, "Date:", 344, 6, 24, 370, 98);
+  pair(6105, IDC_DFI_INJ_METHOD, "Injection Method:", 6, 19, 80, 88, 252);
+  pair(6107, IDC_DFI_INJ_DATE, "Date:", 344, 19, 24, 370, 98);
+  pair(6109, IDC_DFI_CALC_METHOD, "Calculation Method:", 6, 32, 80, 88, 252);
+  pair(6111, IDC_DFI_CALC_DATE, "Date:", 344, 32, 24, 370, 98);
+  // Two columns whose labels and values widen in proportion when the
+  // dialog grows, the right one following the right edge: each is laid
+  // out so that, a quarter wider, nothing runs into its neighbour.
+  t.items.push_back({6112, "Button", "Acquisition Summary", WS_VISIBLE | BS_GROUPBOX, 0, 6, 46, 468, 76});
+  pair(6114, IDC_DFI_MODULE_TYPE, "Module Type:", 12, 58, 76, 108, 145);
+  pair(6118, IDC_DFI_ACQ_TIME, "Acquisition Time:", 12, 71, 76, 108, 145);
+  pair(6122, IDC_DFI_SCANS, "Scan Number:", 12, 84, 76, 108, 145);
+  pair(6126, IDC_DFI_OPERATOR, "Operator:", 12, 97, 76, 108, 145);
+  pair(6130, IDC_DFI_MAX_RIC_SCAN, "Max RIC Scan Number:", 12, 110, 76, 108, 145);
+  pair(6116, IDC_DFI_MODULE_ADDRESS, "Module Address:", 290, 58, 86, 400, 56);
+  pair(6120, IDC_DFI_MASS_TYPE, "Mass Data Type:", 290, 71, 86, 400, 56);
+  pair(6124, IDC_DFI_RT_RANGE, "Retention Time Range:", 290, 84, 86, 400, 56);
+  pair(6128, IDC_DFI_SEGMENTS, "Number of Segments:", 290, 97, 86, 400, 56);
+  pair(6132, IDC_DFI_MAX_RIC, "Max RIC Value:", 290, 110, 86, 400, 56);
+  t.items.push_back({6133, "Button", "Results Summary", WS_VISIBLE | BS_GROUPBOX, 0, 6, 126, 468, 50});
+  pair(6135, IDC_DFI_IDENTIFIED, "Identified Compounds:", 12, 138, 100, 140, 30);
+  pair(6139, IDC_DFI_MISSING, "Missing Compounds:", 12, 150, 100, 140, 30);
+  pair(6143, IDC_DFI_FAILED, "Failed Compounds:", 12, 162, 100, 140, 30);
+  pair(6137, IDC_DFI_TENTATIVE, "Tentatively Identifed Compounds:", 250, 138, 130, 414, 30);
+  pair(6141, IDC_DFI_UNKNOWN, "Unknown Compounds:", 250, 150, 130, 414, 30);
+  pair(6145, IDC_DFI_DUPLICATE, "Duplicate Compounds:", 250, 162, 130, 414, 30);
+  t.items.push_back({6146, "Button", "Log Sections", WS_VISIBLE | BS_GROUPBOX, 0, 6, 180, 468, 112});
   t.items.push_back({IDC_DFI_TREE_PLACE, "Static", "", SS_LEFT, 0, 12, 192, 120, 94});
   t.items.push_back({IDC_DFI_TEXT, "ListBox", "",
                      WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, 0, 136, 192,
-                     272, 76});
+                     332, 76});
   t.items.push_back({IDC_DFI_PRINT, "Button", "Print", push, 0, 136, 272, 50, 14});
   t.items.push_back({IDC_DFI_EXPORT, "Button", "Export", push, 0, 190, 272, 50, 14});
   t.items.push_back({IDC_DFI_PREVIOUS, "Button", "Previous File", push, 0, 6, 298, 60, 14});
   t.items.push_back({IDC_DFI_NEXT, "Button", "Next File", push, 0, 70, 298, 60, 14});
   t.items.push_back({IDC_DFI_PRINT_ALL, "Button", "Print All", push, 0, 134, 298, 60, 14});
-  t.items.push_back({IDOK, "Button", "OK", push | BS_DEFPUSHBUTTON, 0, 354, 298, 60, 14});
-  t.items.push_back({IDC_DFI_STATUS, STATUSCLASSNAMEA, "", WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 316, 420, 10});
+  t.items.push_back({IDOK, "Button", "OK", push | BS_DEFPUSHBUTTON, 0, 414, 298, 60, 14});
+  t.items.push_back({IDC_DFI_STATUS, STATUSCLASSNAMEA, "", WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 316, 480, 10});
   AddDialog(module, DATA_FILE_INFO_DIALOG, t);
 }
 
@@ -193,7 +196,7 @@ BOOL CDataFileInfoDlg::OnInitDialog() {
   HWND list = ::GetDlgItem(m_hWnd, IDC_DFI_TEXT);
   m_ListFont = KELT_CreateGlobalFont();
   if (m_ListFont) {
-    ::SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(m_ListFont), TRUE);
+    kelt::dlg::SetListFont(list, m_ListFont);
     ::SendMessageA(m_Tree, WM_SETFONT, reinterpret_cast<WPARAM>(m_ListFont), TRUE);
     RECT lr{};
     ::GetClientRect(list, &lr);

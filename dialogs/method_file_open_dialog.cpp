@@ -308,7 +308,7 @@ void InitHook(HWND hook, OPENFILENAMEA* ofn) {
   GetClientRect(list, &r);
   SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(2 * (r.right - r.left)), 0);
   s->listFont = KELT_CreateGlobalFont();
-  if (s->listFont) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(s->listFont), TRUE);
+  if (s->listFont) kelt::dlg::SetListFont(list, s->listFont);
   if (ModuleAsked(s)) {
     char line[300];
     std::snprintf(line, sizeof line, "Select method for %s MS", ModuleName(s->moduleId).c_str());

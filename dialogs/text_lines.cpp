@@ -3,7 +3,9 @@
 
 #include <cstring>
 
+#include "win/win_gdi.h"
 #include "win/win_kernel.h"
+#include "win/win_user.h"
 #include "win/win_stdio.h"
 
 namespace kelt::dlg {
@@ -119,6 +121,20 @@ void SplitTextBlock(const char* text, size_t size, std::vector<std::string>& lin
     Keep(line, c);
   }
   if (open) lines.push_back(line.empty() ? std::string("  ") : line);
+}
+
+void SetListFont(HWND list, HFONT font) {
+  if (!list || !font) return;
+  int height = 0;
+  if (HDC dc = GetDC(list)) {
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm{};
+    if (GetTextMetricsA(dc, &tm)) height = tm.tmHeight + tm.tmExternalLeading;
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+  }
+  SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (height > 0) SendMessageA(list, LB_SETITEMHEIGHT, 0, height);
 }
 
 std::string TemporaryTextFile(const char* prefix) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/kelt_export.h"
+#include "win/win_types.h"
 
 namespace kelt::dlg {
 
@@ -25,6 +26,9 @@ KELT_CLASS bool ReadLogTextFile(const char* path, bool acquisitionFilter, std::v
 // A text in memory (notes): CR LF and LF CR pairs end a line; a last line
 // without line end is kept.
 KELT_CLASS void SplitTextBlock(const char* text, size_t size, std::vector<std::string>& lines);
+
+// Gives a list box a font and rows as high as the font's lines.
+KELT_CLASS void SetListFont(HWND list, HFONT font);
 
 // A temporary file named in the temporary folder with a three-letter
 // prefix; empty when none can be named.

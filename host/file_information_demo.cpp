@@ -1,10 +1,10 @@
 // The file dialogs with a preview and the data-file information dialog as
 // a user meets them: the method-file open dialog on the quantitation
 // method showing its data-handling method (method-open-dialog.png), the
-// reports-file open dialog on the sample report with its second report
-// chosen (reports-open-dialog.png), and the data-file information dialog
-// on the quantitated sample run with its logs (data-file-info.png), whose
-// shown log section is exported as text (data-file-log.txt).
+// reports-file open dialog on the sample report with its reports listed
+// (reports-open-dialog.png), and the data-file information dialog on the
+// quantitated sample run with its longest log section shown
+// (data-file-info.png), which is exported as text (data-file-log.txt).
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -129,7 +129,36 @@ bool DataFileInfoDemo() {
         std::printf("  %s\n  identified %s, missing %s, segments %s\n", ws::Text(d).c_str(),
                     ws::GetField(d, IDC_DFI_IDENTIFIED).c_str(), ws::GetField(d, IDC_DFI_MISSING).c_str(),
                     ws::GetField(d, IDC_DFI_SEGMENTS).c_str());
-        std::printf("  log sections: %d lines shown of the first\n", static_cast<int>(dialog.TextLines().size()));
+        // The top-level log section with the most lines is the one shown.
+        HWND tree = GetDlgItem(d, IDC_DFI_TREE);
+        HTREEITEM best = nullptr;
+        size_t most = 0;
+        std::string bestLabel;
+        for (auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item;
+             item = reinterpret_cast<HTREEITEM>(
+                 SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+          SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+          ws::PumpUntilIdle();
+          const size_t n = dialog.Browser().TextIsReal() ? dialog.TextLines().size() : 0;
+          char text[128] = {};
+          TVITEMA data{};
+          data.mask = TVIF_TEXT;
+          data.hItem = item;
+          data.pszText = text;
+          data.cchTextMax = sizeof text;
+          SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+          std::printf("  log section %-24s %zu lines\n", text, n);
+          if (n > most) {
+            most = n;
+            best = item;
+            bestLabel = text;
+          }
+        }
+        if (best) {
+          SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(best));
+          ws::PumpUntilIdle();
+          std::printf("  shown: %s\n", bestLabel.c_str());
+        }
         pictured = Save(d, "C:\\Workstation\\Plots\\data-file-info.png");
         exported = dialog.ExportTo(kLogText);
         if (exported) std::printf("  %s (%s)\n", kLogText, win::paths::ToHost(kLogText).c_str());

@@ -184,7 +184,8 @@ TEST_F(ReportViewer, DeletingPagesReportsAndFiles) {
 }
 
 TEST_F(ReportViewer, TemporaryFilesAndSaveAs) {
-  const char* temp = "C:\\TEMP\\CCC1.tmp";
+  // A reports file's name keeps its ".msr" when it is typed again.
+  const char* temp = "C:\\TEMP\\CCC1.msr";
   MakeReports(temp, {1, 2});
   const char* saved = "C:\\Reports\\kept.msr";
   Run(temp, 1, [&](HWND dlg, CViewReportsDlg* v) {
@@ -201,7 +202,7 @@ TEST_F(ReportViewer, TemporaryFilesAndSaveAs) {
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_SAVE_AS));
     EXPECT_FALSE(FileExists(temp));
     EXPECT_EQ(v->m_Temporary, 0);
-    EXPECT_EQ(Caption(dlg), "Page 2 of 3 in C:\\Reports\\kept.msr");
+    EXPECT_EQ(Caption(dlg), "Page 2 of 3 in c:\\reports\\kept.msr");  // chosen names come back in lower case
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_NEXT));
   });
   EXPECT_EQ(MSR_GetPageCount(saved), 3);  // not deleted at close: no longer temporary
@@ -260,7 +261,7 @@ TEST_F(ReportViewer, TextReportExportsItsPagesInOrder) {
     });
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_EXPORT_FILE));
   });
-  EXPECT_EQ(startName, "");
+  EXPECT_EQ(startName, "xxxxx-XXXXX.TXT");  // no name to start from: the placeholder and the suffix
   EXPECT_EQ(ReadHost(win::paths::ToHost(out)),
             "  Text page 1\r\n\r\nrow three\r\n  Text page 2\r\n\r\nrow three\r\n");
 }
