@@ -80,12 +80,12 @@ void AddTemplate() {
   pair(6141, IDC_DFI_UNKNOWN, "Unknown Compounds:", 250, 150, 130, 414, 30);
   pair(6145, IDC_DFI_DUPLICATE, "Duplicate Compounds:", 250, 162, 130, 414, 30);
   t.items.push_back({6146, "Button", "Log Sections", WS_VISIBLE | BS_GROUPBOX, 0, 6, 180, 468, 112});
-  t.items.push_back({IDC_DFI_TREE_PLACE, "Static", "", SS_LEFT, 0, 12, 192, 120, 94});
+  t.items.push_back({IDC_DFI_TREE_PLACE, "Static", "", SS_LEFT, 0, 12, 192, 150, 94});
   t.items.push_back({IDC_DFI_TEXT, "ListBox", "",
-                     WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, 0, 136, 192,
-                     332, 76});
-  t.items.push_back({IDC_DFI_PRINT, "Button", "Print", push, 0, 136, 272, 50, 14});
-  t.items.push_back({IDC_DFI_EXPORT, "Button", "Export", push, 0, 190, 272, 50, 14});
+                     WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, 0, 166, 192,
+                     302, 76});
+  t.items.push_back({IDC_DFI_PRINT, "Button", "Print", push, 0, 166, 272, 50, 14});
+  t.items.push_back({IDC_DFI_EXPORT, "Button", "Export", push, 0, 220, 272, 50, 14});
   t.items.push_back({IDC_DFI_PREVIOUS, "Button", "Previous File", push, 0, 6, 298, 60, 14});
   t.items.push_back({IDC_DFI_NEXT, "Button", "Next File", push, 0, 70, 298, 60, 14});
   t.items.push_back({IDC_DFI_PRINT_ALL, "Button", "Print All", push, 0, 134, 298, 60, 14});

@@ -369,7 +369,8 @@ UINT_PTR CALLBACK SelectMethodFileHookProc(HWND hook, UINT msg, WPARAM wParam, L
   if (!s) return 0;
   switch (msg) {
     case OFDM_LAYOUT:
-      kit::Layout(s->commonDialog, Item(s, IDC_SMF_CANCEL_PLACE), Item(s, IDC_SMF_RECENT), Item(s, IDC_SMF_GROUP));
+      kit::Layout(s->commonDialog, Item(s, IDC_SMF_CANCEL_PLACE), Item(s, IDC_SMF_RECENT), Item(s, IDC_SMF_GROUP),
+                  false);
       PostMessageA(hook, OFDM_REFRESH, 0, 0);
       return 1;
     case OFDM_REFRESH:

@@ -31,7 +31,7 @@ void ResetNameBox(HWND common) {
   SendMessageA(common, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(pattern.c_str()));
 }
 
-void Layout(HWND common, HWND place, HWND recent, HWND group) {
+void Layout(HWND common, HWND place, HWND recent, HWND group, bool disableOk) {
   auto rectIn = [&](HWND w) {
     RECT r{};
     GetWindowRect(w, &r);
@@ -40,7 +40,7 @@ void Layout(HWND common, HWND place, HWND recent, HWND group) {
   };
   if (HWND ok = GetDlgItem(common, IDOK)) {
     MoveWindow(ok, 0, 0, 0, 0, FALSE);
-    EnableWindow(ok, FALSE);
+    if (disableOk) EnableWindow(ok, FALSE);
   }
   HWND cancel = GetDlgItem(common, IDCANCEL);
   if (place && cancel) {

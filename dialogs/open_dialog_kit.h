@@ -20,10 +20,11 @@ namespace kelt::dlg::openkit {
 // The name box shows the pattern of the selected filter ("*.*" when the
 // filter text has no "(").
 void ResetNameBox(HWND commonDialog);
-// OK shrunk away; Cancel put on the placeholder; the name and type boxes
-// end 10 pixels left of the recent-files button; the file list ends 10
-// pixels left of the group box.
-void Layout(HWND commonDialog, HWND placeholder, HWND recentButton, HWND group);
+// OK shrunk away (and disabled when asked: the preview's own button then
+// is the only way to take a file); Cancel put on the placeholder; the name
+// and type boxes end 10 pixels left of the recent-files button; the file
+// list ends 10 pixels left of the group box.
+void Layout(HWND commonDialog, HWND placeholder, HWND recentButton, HWND group, bool disableOk);
 // The typed name joined to the folder, ".ext" appended when the name has
 // no extension or another one; empty when nothing or a pattern is typed.
 std::string TypedPath(HWND commonDialog, const char* extension);

@@ -347,7 +347,7 @@ UINT_PTR CALLBACK SelectReportsFileHookProc(HWND hook, UINT msg, WPARAM wParam, 
   switch (msg) {
     case OFDM_LAYOUT:
       kit::Layout(s->commonDialog, Item(s, IDC_SRF_CANCEL_PLACE), Item(s, IDC_SRF_RECENT),
-                  Item(s, IDC_SRF_PAGE_GROUP));
+                  Item(s, IDC_SRF_PAGE_GROUP), true);
       return 1;
     case OFDM_REFRESH: BuildRows(s); return 1;
     case OFDM_SELCHANGE: {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/framework_wnd.h"
+#include "dialogs/reports_file_open_dialog.h"
 #include "reportpages/print_status_window.h"
 #include "reportpages/report_viewer.h"
 #include "reportpages/viewer_toolbar.h"
@@ -30,6 +31,15 @@ void AnswerFileDialog(const std::string& name) {
   OnNextDialog([name](HWND dlg) {
     win::script::SetField(dlg, edt1, name);
     win::script::PressButton(dlg, IDOK);
+  });
+}
+
+// Answers the next reports-file open dialog: the name typed, then its
+// "Select" (the dialog's own OK is out of use).
+void AnswerReportsFileDialog(const std::string& name) {
+  OnNextDialog([name](HWND dlg) {
+    win::script::SetField(dlg, edt1, name);
+    if (HWND select = win::script::FindById(dlg, IDC_SRF_SELECT)) win::script::PressButton(GetParent(select), IDC_SRF_SELECT);
   });
 }
 
@@ -392,10 +402,10 @@ TEST_F(ReportViewer, CopiesPagesAndReportsIntoAnotherFileAndExportsToTheClipboar
   MakeReports(target, {1});
   Run(three_, 0, [&](HWND dlg, CViewReportsDlg* v) {
     EXPECT_EQ(v->m_CurrentPage, 2);
-    AnswerFileDialog(target);
+    AnswerReportsFileDialog(target);
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_COPY_PAGE));
     EXPECT_EQ(MSR_GetPageCount(target), 2);
-    AnswerFileDialog(target);
+    AnswerReportsFileDialog(target);
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_COPY_REPORT));
     EXPECT_EQ(MSR_GetPageCount(target), 5);
     // A cancelled choice copies nothing.
