@@ -279,7 +279,7 @@ void WriteMethodNotes(FILE* f, const STRUCT_WORK_FILE* wf, bool headings, int16_
 
 bool HasSamplePrep(const STRUCT_WORK_FILE* wf) {
   char name[81] = {};
-  return KELT_GetSectionNameFromStem(wf, "SamplePrep", name) != 0;
+  return KELT_GetSectionNameFromStem(wf->filePath, "SamplePrep", name) != 0;
 }
 
 bool RunLogFromReader(const STRUCT_WORK_FILE* wf) { return wf->directHeader || (wf->fileType == 23 && wf->hasLog); }

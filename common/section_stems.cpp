@@ -1,69 +1,71 @@
-// Sections of a data file found by the beginning of their names.
+// Sections of a sectioned file found by the beginning of their names.
 #include "common/section_stems.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
-#include "common/work_file.h"
+#include "common/data_file_utils.h"
 #include "orvik32/orvik32.h"
 
 namespace {
 
-// Names that fit the entry; longer ones are skipped rather than cut, as a
-// cut name would name another section.
-bool FitName(HSECTION listing, int32_t index, char* name) {
-  char buffer[256] = {};
-  if (!GetSectionMatchName(listing, index, buffer, sizeof buffer)) return false;
-  if (std::strlen(buffer) >= sizeof(STRUCT_SECTION_ENTRY::name)) return false;
-  std::strcpy(name, buffer);
+// Every section name of the file that begins with stem (case counts), in
+// listing order; false when the file cannot be listed.
+bool MatchingNames(const char* path, const char* stem, std::vector<std::string>& names) {
+  names.clear();
+  if (!path || !stem) return false;
+  char information[260] = {};
+  HSECTION listing = OpenSectionList(path, information);
+  if (!listing) return false;
+  const size_t stemLength = std::strlen(stem);
+  for (int32_t at = NextSectionListEntry(listing, 0); at != 0; at = NextSectionListEntry(listing, at)) {
+    char name[80] = {};
+    if (!GetSectionMatchName(listing, at, name, sizeof name)) continue;
+    name[sizeof name - 1] = 0;
+    if (std::strncmp(name, stem, stemLength) == 0) names.emplace_back(name);
+    if (names.size() >= 32767) break;
+  }
+  CloseSection(listing);
   return true;
 }
 
 }  // namespace
 
-BOOL KELT_GetSectionNameFromStem(const STRUCT_WORK_FILE* workFile, const char* stem, char* name) {
+int16_t KELT_GetSectionNameFromStem(const char* path, const char* stem, char* name) {
   if (name) name[0] = 0;
-  if (!workFile || !stem || !name) return FALSE;
-  HSECTION listing = FindSectionsByStem(workFile->filePath, stem);
-  if (!listing) return FALSE;
-  BOOL found = FALSE;
-  const int32_t n = CountSectionMatches(listing);
-  for (int32_t i = 0; i < n && !found; ++i) found = FitName(listing, i, name) ? TRUE : FALSE;
-  CloseSection(listing);
-  return found;
+  std::vector<std::string> names;
+  if (!MatchingNames(path, stem, names) || names.empty()) return 0;
+  if (name) {
+    const size_t n = names[0].size() < 79 ? names[0].size() : 79;
+    std::memcpy(name, names[0].data(), n);
+    name[n] = 0;
+  }
+  return static_cast<int16_t>(names.size());
 }
 
-STRUCT_SECTION_ARRAY* KELT_GetSectionsFromStem(const STRUCT_WORK_FILE* workFile, const char* stem) {
-  if (!workFile || !stem) return nullptr;
-  HSECTION listing = FindSectionsByStem(workFile->filePath, stem);
-  if (!listing) return nullptr;
-  int32_t n = CountSectionMatches(listing);
-  if (n > 32767) n = 32767;
-  STRUCT_SECTION_ARRAY* array = nullptr;
-  if (n > 0) {
-    array = static_cast<STRUCT_SECTION_ARRAY*>(AllocBlock(sizeof(STRUCT_SECTION_ARRAY)));
-    auto* entries = static_cast<STRUCT_SECTION_ENTRY*>(AllocBlock(static_cast<uint32_t>(n) * sizeof(STRUCT_SECTION_ENTRY)));
-    if (!array || !entries) {
-      if (array) FreeBlock(array);
-      if (entries) FreeBlock(entries);
-      array = nullptr;
-    } else {
-      array->entries = entries;
-      for (int32_t i = 0; i < n; ++i) {
-        STRUCT_SECTION_ENTRY& e = entries[array->count];
-        if (!FitName(listing, i, e.name)) continue;
-        if (HSECTION s = OpenSectionReadOnly(workFile->filePath, e.name, nullptr)) {
-          e.size = GetSectionSize(s);
-          CloseSection(s);
-        }
-        ++array->count;
-      }
-      if (array->count == 0) {
-        KELT_FreeSectionArray(array);
-        array = nullptr;
-      }
-    }
+STRUCT_SECTION_ARRAY* KELT_GetSectionsFromStem(const char* path, const char* stem) {
+  std::vector<std::string> names;
+  if (!MatchingNames(path, stem, names) || names.empty()) return nullptr;
+  auto* array = static_cast<STRUCT_SECTION_ARRAY*>(AllocBlock(sizeof(STRUCT_SECTION_ARRAY)));
+  auto* entries =
+      static_cast<STRUCT_SECTION_ENTRY*>(AllocBlock(static_cast<uint32_t>(names.size() * sizeof(STRUCT_SECTION_ENTRY))));
+  if (!array || !entries) {
+    if (array) FreeBlock(array);
+    if (entries) FreeBlock(entries);
+    return nullptr;
   }
-  CloseSection(listing);
+  array->entries = entries;
+  for (const std::string& name : names) {
+    // A name too long for the entry would be cut into another section's name.
+    if (name.size() >= sizeof(STRUCT_SECTION_ENTRY::name)) continue;
+    uint16_t id = 0, address = 0;
+    if (!KELT_FromSectionGetModuleIDAndAddress(name.c_str(), &id, &address)) continue;
+    STRUCT_SECTION_ENTRY& e = entries[array->count++];
+    e.moduleId = id;
+    e.moduleAddress = address;
+    std::memcpy(e.name, name.c_str(), name.size() + 1);
+  }
   return array;
 }
 

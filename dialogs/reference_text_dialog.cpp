@@ -245,7 +245,7 @@ class CInfoTextDlg : public CDialog {
       if (kelt::dlg::PrintLinesAsReportPages(m_lines, m_title, &path) > 0) {
         STRUCT_REPORT_PREFS prefs{};
         KELT_ReadDefReportPrefs(&prefs, nullptr);
-        Dlg_ViewReports(path.c_str(), 1, &prefs);
+        Dlg_ViewReports(path.c_str(), 1, &prefs, 0);
       }
       return TRUE;
     }

@@ -266,7 +266,7 @@ class CSelectScanFunsDlg : public CDialog {
                                                &path, m_workFile) > 0) {
           STRUCT_REPORT_PREFS prefs{};
           KELT_ReadDefReportPrefs(&prefs, nullptr);
-          Dlg_ViewReports(path.c_str(), 1, &prefs);
+          Dlg_ViewReports(path.c_str(), 1, &prefs, 0);
         }
         return TRUE;
       }

@@ -34,6 +34,7 @@ int QuantitationDemo();     // quantitation_demo.cpp
 int DialogsDemo();          // dialogs_demo.cpp
 int PreferenceSheetsDemo();  // preference_sheets_demo.cpp
 int VersionsAndFilesDemo();  // versions_demo.cpp
+int FileInformationDemo();  // file_information_demo.cpp
 int TargetReportDemo();     // target_report_demo.cpp
 int ReportFilesDemo();      // report_files_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
@@ -219,6 +220,7 @@ int Demo() {
   if (!quantitation) quantitation = ReportFilesDemo();
   int dialogs = DialogsDemo();
   if (const int versions = VersionsAndFilesDemo(); !dialogs) dialogs = versions;
+  if (const int files = FileInformationDemo(); !dialogs) dialogs = files;
   // Last: it loads the library again to show the saved defaults.
   if (const int prefs = PreferenceSheetsDemo(); !dialogs) dialogs = prefs;
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control

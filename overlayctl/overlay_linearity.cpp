@@ -473,5 +473,5 @@ void CCtlOPlot::MakeLinearityReport() {
   if (m_controlKind == 3 || m_controlKind == 4)
     ExportReportToQuibell(path, temporary);
   else
-    Dlg_ViewReports(path, temporary, &prefs);
+    Dlg_ViewReports(path, temporary, &prefs, 0);
 }

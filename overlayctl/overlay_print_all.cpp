@@ -181,7 +181,7 @@ void CCtlOPlot::OnPrintAll() {
   }
   STRUCT_REPORT_PREFS prefs{};
   KELT_GetCurrDefReportPrefs(&prefs);
-  Dlg_ViewReports(path, temporary, &prefs);
+  Dlg_ViewReports(path, temporary, &prefs, 0);
 }
 
 int CCtlOPlot::HandReportToQuibell(const char* path, short temporary) {

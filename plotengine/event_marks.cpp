@@ -56,7 +56,7 @@ class EventMarkLibrary {
 };
 
 void ReadSlotMarks(OVERLAY_SLOT& s) {
-  STRUCT_SECTION_ARRAY* sections = KELT_GetSectionsFromStem(s.workFile, "EventMarkLog");
+  STRUCT_SECTION_ARRAY* sections = KELT_GetSectionsFromStem(s.workFile ? s.workFile->filePath : nullptr, "EventMarkLog");
   if (!sections) {
     s.eventMarksLookedUp = 1;
     return;
@@ -66,7 +66,7 @@ void ReadSlotMarks(OVERLAY_SLOT& s) {
     for (int16_t i = 0; lib.Usable() && i < sections->count && s.eventMarkCount < OVERLAY_EVENT_MARKS; ++i) {
       char stem[73] = {};
       uint16_t id = 0, address = 0, tagNumber = 0;
-      const std::string name(sections->entries[i].name, strnlen(sections->entries[i].name, 72));
+      const std::string name(sections->entries[i].name, strnlen(sections->entries[i].name, sizeof sections->entries[i].name));
       if (std::sscanf(name.c_str(), " %72[^.].%4hx.%4hx.%4hx", stem, &id, &address, &tagNumber) != 4) continue;
       char tag[16];
       std::snprintf(tag, sizeof tag, "%d", tagNumber);

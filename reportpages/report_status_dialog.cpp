@@ -12,7 +12,7 @@
 #include "win/win_user.h"
 
 int16_t g_bCancelReport = 0;
-int32_t g_nPrintAbortCode = 0;
+std::atomic<int32_t> g_nPrintAbortCode{0};
 
 BOOL KELT_AbortPrintReportsStatus(HDC, int code) {
   if (code >= -5 && code <= -1) {

@@ -1,6 +1,7 @@
 #pragma once
 // The "Report Status" window of a long report, the report cancel flag its
 // Cancel sets, and the print abort code of reports-file printing.
+#include <atomic>
 #include <cstdint>
 
 #include "common/kelt_export.h"
@@ -15,8 +16,9 @@
 
 // Set by the status window's Cancel, cleared by every new report.
 extern "C" KELT_CLASS int16_t g_bCancelReport;
-// Cleared when a print starts; a spooler code -1..-5 after an abort.
-extern "C" KELT_CLASS int32_t g_nPrintAbortCode;
+// Cleared when a print starts; a spooler code -1..-5 after an abort. Set
+// on the user-interface thread and read and cleared by a print worker.
+extern "C" KELT_CLASS std::atomic<int32_t> g_nPrintAbortCode;
 
 // The print abort procedure: codes -1..-5 are kept and stop the print (0);
 // any other code goes on (1) and changes nothing.

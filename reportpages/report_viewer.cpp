@@ -978,10 +978,6 @@ int RunViewer(const char* path, int16_t temporary, const STRUCT_REPORT_PREFS* pr
 }
 }  // namespace
 
-int Dlg_ViewReports(const char* path, int16_t temporary, const STRUCT_REPORT_PREFS* prefs) {
-  if (!kelt::prefs::DefaultReportPrefs().spooler.previewReports) return 0;
-  return RunViewer(path, temporary, prefs, 0, 0);
-}
 int Dlg_ViewReportsAlways(const char* path, int16_t temporary, const STRUCT_REPORT_PREFS* prefs,
                           int16_t menuVariant) {
   return RunViewer(path, temporary, prefs, menuVariant, 0);

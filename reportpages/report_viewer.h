@@ -158,10 +158,9 @@ class KELT_CLASS CViewReportsDlg : public CDialog {
 
 // The viewer on a reports file. temporary: the file is deleted when the
 // viewer closes or loads another file. prefs (copied) may be null for the
-// library's defaults. The first shows the file only when the defaults ask
-// for "Preview Reports" (else 0); the others always; the special form
-// also keeps the window's place and size for the next viewer.
-KELT_API int Dlg_ViewReports(const char* path, int16_t temporary, const STRUCT_REPORT_PREFS* prefs);
+// library's defaults. The viewer always shows; the special form also keeps
+// the window's place and size for the next viewer. Dlg_ViewReports, which
+// shows or prints as the preferences say, lives with the report dialogs.
 KELT_API int Dlg_ViewReportsAlways(const char* path, int16_t temporary, const STRUCT_REPORT_PREFS* prefs,
                                    int16_t menuVariant);
 KELT_API int Dlg_ViewReportsAlwaysSpecial(const char* path, int16_t temporary, const STRUCT_REPORT_PREFS* prefs,
@@ -170,3 +169,5 @@ KELT_API int Dlg_ViewReportsAlwaysSpecial(const char* path, int16_t temporary, c
 // Releases every page of a page buffer (freeing what it holds), then
 // every slot.
 KELT_API void RPTS_MarkAllBufferPages(void* pageBuffer);
+
+#include "dialogs/report_entry_points.h"

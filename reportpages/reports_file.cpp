@@ -261,8 +261,10 @@ int CRptsFileHandler::LetUserSelectExistingFile() {
 }
 
 int CRptsFileHandler::LetUserCreateNewFile() {
+  // The second name (a data file, say) suggests the new file's name.
   char path[MAX_PATH] = {};
-  if (!Dlg_SelectSaveAsFile(GetActiveWindow(), 11, path, 0, m_SecondName)) return 0;
+  std::snprintf(path, sizeof path, "%s", m_SecondName);
+  if (!Dlg_SelectSaveAsFile(GetActiveWindow(), 11, path, 0, nullptr)) return 0;
   return MakeThisNewFile(path);
 }
 

@@ -92,7 +92,7 @@ void CCtlSpt::DoPrintInfo(UINT id) {
   }
   if (!made) return;
   if (m_live) ExportReportToQuibell(file, temporary);
-  else Dlg_ViewReports(file, temporary, &prefs);
+  else Dlg_ViewReports(file, temporary, &prefs, 0);
 }
 
 void CCtlSpt::OnMSMSReport(short slot) {
@@ -112,7 +112,7 @@ void CCtlSpt::OnMSMSReport(short slot) {
   }
   if (!made) return;
   if (m_live) ExportReportToQuibell(file, temporary);
-  else Dlg_ViewReports(file, temporary, &prefs);
+  else Dlg_ViewReports(file, temporary, &prefs, 0);
 }
 
 void CCtlSpt::OnGlobalPrefs() {

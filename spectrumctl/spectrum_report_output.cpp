@@ -37,7 +37,7 @@ void CCtlSpt::OnTTPrint() {
   }
   if (!made) return;
   if (m_live) ExportReportToQuibell(file, temporary);
-  else Dlg_ViewReports(file, temporary, &prefs);
+  else Dlg_ViewReports(file, temporary, &prefs, 0);
 }
 
 bool CCtlSpt::MakePlotPage(STRUCT_REPORT_PREFS* prefs, char* file, int16_t temporary) {

@@ -110,29 +110,40 @@ TEST_F(SectionStemsTest, SectionsFoundByStem) {
   } freeLater{wf};
   std::filesystem::create_directories(Host("C:\\Data"));
   ASSERT_TRUE(CreateSectionFileAtPath(wf->filePath, 777, 0, 1));
-  for (const char* name : {"EventMarkLog.2", "EventMarkLog.1", "SamplePrep.0014.0001", "Other"}) {
+  for (const char* name : {"EventMarkLog.0017.0002.1", "EventMarkLog.0017.0001.1", "EventMarkLog.9",
+                           "SamplePrep.0014.0001", "eventmarklog.0017.0003.1", "Other"}) {
     HSECTION s = CreateSection(wf->filePath, name, nullptr);
     ASSERT_NE(s, nullptr);
     WriteSection(s, name, static_cast<uint32_t>(std::strlen(name)));
     CloseSection(s);
   }
   char name[80] = "x";
-  EXPECT_TRUE(KELT_GetSectionNameFromStem(wf, "SamplePrep", name));
+  EXPECT_EQ(KELT_GetSectionNameFromStem(wf->filePath, "SamplePrep", name), 1);
   EXPECT_STREQ(name, "SamplePrep.0014.0001");
-  EXPECT_FALSE(KELT_GetSectionNameFromStem(wf, "Nothing", name));
+  EXPECT_EQ(KELT_GetSectionNameFromStem(wf->filePath, "Nothing", name), 0);
   EXPECT_STREQ(name, "");
+  // The stem is compared with case; the count takes every match.
+  EXPECT_EQ(KELT_GetSectionNameFromStem(wf->filePath, "EventMarkLog", name), 3);
 
-  STRUCT_SECTION_ARRAY* a = KELT_GetSectionsFromStem(wf, "EventMarkLog");
+  // Only names that carry a module id and address become entries.
+  STRUCT_SECTION_ARRAY* a = KELT_GetSectionsFromStem(wf->filePath, "EventMarkLog");
   ASSERT_NE(a, nullptr);
   ASSERT_EQ(a->count, 2);
-  EXPECT_STREQ(a->entries[0].name, "EventMarkLog.1");
-  EXPECT_STREQ(a->entries[1].name, "EventMarkLog.2");
-  EXPECT_EQ(a->entries[1].size, 14u);
+  EXPECT_STREQ(a->entries[0].name, "EventMarkLog.0017.0001.1");
+  EXPECT_STREQ(a->entries[1].name, "EventMarkLog.0017.0002.1");
+  EXPECT_EQ(a->entries[1].moduleId, 0x17);
+  EXPECT_EQ(a->entries[1].moduleAddress, 2);
+  EXPECT_EQ(a->title[0], 0);
   KELT_FreeSectionArray(a);
-  EXPECT_EQ(KELT_GetSectionsFromStem(wf, "Nothing"), nullptr);
+  // Matches that carry no module give an empty array, not none.
+  a = KELT_GetSectionsFromStem(wf->filePath, "Other");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->count, 0);
+  KELT_FreeSectionArray(a);
+  EXPECT_EQ(KELT_GetSectionsFromStem(wf->filePath, "Nothing"), nullptr);
   std::strcpy(wf->filePath, "C:\\Data\\missing.ms");
-  EXPECT_EQ(KELT_GetSectionsFromStem(wf, "EventMarkLog"), nullptr);
-  EXPECT_FALSE(KELT_GetSectionNameFromStem(wf, "SamplePrep", name));
+  EXPECT_EQ(KELT_GetSectionsFromStem(wf->filePath, "EventMarkLog"), nullptr);
+  EXPECT_EQ(KELT_GetSectionNameFromStem(wf->filePath, "SamplePrep", name), 0);
   KELT_FreeSectionArray(nullptr);
 }
 

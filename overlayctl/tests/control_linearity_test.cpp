@@ -353,15 +353,15 @@ TEST_F(LinearityReportTest, ARangeOutsideTheDataMakesNothing) {
   }
 }
 
-// A named reports file that cannot be used asks; No ends the report with
-// no page and nothing of it left behind.
+// A named reports file that cannot be used asks; Cancel ends the report
+// with no page and nothing of it left behind.
 TEST_F(LinearityReportTest, NoReportsFileMakesNoPage) {
   WriteHostFile("c/TEMP/linearity.msr", "not a reports file");
-  win::script::AnswerNextMessageBox(IDNO);
+  win::script::AnswerNextMessageBox(IDCANCEL);
   Report(5.85, 6.15, [&](HWND d) { win::script::PressButton(d, IDOK); });
   ASSERT_EQ(win::script::MessageBoxLog().size(), 1u);
-  EXPECT_EQ(win::script::MessageBoxLog()[0].text,
-            "No spooler file selected.\nDo you want to create a new reports file?");
+  EXPECT_EQ(win::script::MessageBoxLog()[0].text, "Do you want to create a new reports file?");
+  EXPECT_EQ(win::script::MessageBoxLog()[0].caption, "No spooler file selected.");
   EXPECT_EQ(ReadHostFile("c/TEMP/linearity.msr"), "not a reports file");
   EXPECT_EQ(shown_.c->m_printJobOpen, 0);
   // The choices made in the dialog are kept all the same.

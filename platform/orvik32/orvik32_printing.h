@@ -23,3 +23,6 @@ ORVIK_API BOOL PrinterSetupDialog(HWND owner, int32_t reserved);
 ORVIK_API void SetPrintJobOutput(const char* path);
 // Documents started since the last SetPrintJobOutput.
 ORVIK_API int32_t GetPrintJobCount();
+// The workstation printer's name, driver and port (104 bytes each, any may
+// be null); FALSE and empty texts when no printer is set up.
+ORVIK_API BOOL GetCurrentPrinterNames(char* name, char* driver, char* port);

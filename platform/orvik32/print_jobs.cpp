@@ -92,3 +92,25 @@ int32_t GetPrintJobCount() {
   std::lock_guard<std::mutex> lock(g_outputMutex);
   return g_jobs;
 }
+
+BOOL GetCurrentPrinterNames(char* name, char* driver, char* port) {
+  char device[260] = {};
+  GetPrivateProfileStringA("Corvane Zeph Workstation", "device", "", device, sizeof device, GetWorkstationIniPath());
+  if (!device[0]) GetProfileStringA("windows", "device", "", device, sizeof device);
+  // "name,driver,port", each part cut to its 104-byte buffer.
+  std::string parts[3];
+  std::string rest = device;
+  for (int i = 0; i < 3; ++i) {
+    const size_t comma = i < 2 ? rest.find(',') : std::string::npos;
+    parts[i] = rest.substr(0, comma);
+    rest = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
+  }
+  char* out[3] = {name, driver, port};
+  for (int i = 0; i < 3; ++i) {
+    if (!out[i]) continue;
+    const size_t n = parts[i].size() < 103 ? parts[i].size() : 103;
+    std::memcpy(out[i], parts[i].data(), n);
+    out[i][n] = 0;
+  }
+  return device[0] ? TRUE : FALSE;
+}

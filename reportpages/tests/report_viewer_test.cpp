@@ -9,6 +9,7 @@
 
 #include "dialogs/entry_range_dialog.h"
 #include "framework/framework_wnd.h"
+#include "dialogs/reports_file_open_dialog.h"
 #include "reportpages/print_status_window.h"
 #include "reportpages/report_viewer.h"
 #include "reportpages/viewer_toolbar.h"
@@ -31,6 +32,15 @@ void AnswerFileDialog(const std::string& name) {
   OnNextDialog([name](HWND dlg) {
     win::script::SetField(dlg, edt1, name);
     win::script::PressButton(dlg, IDOK);
+  });
+}
+
+// Answers the next reports-file open dialog: the name typed, then its
+// "Select" (the dialog's own OK is out of use).
+void AnswerReportsFileDialog(const std::string& name) {
+  OnNextDialog([name](HWND dlg) {
+    win::script::SetField(dlg, edt1, name);
+    if (HWND select = win::script::FindById(dlg, IDC_SRF_SELECT)) win::script::PressButton(GetParent(select), IDC_SRF_SELECT);
   });
 }
 
@@ -185,7 +195,8 @@ TEST_F(ReportViewer, DeletingPagesReportsAndFiles) {
 }
 
 TEST_F(ReportViewer, TemporaryFilesAndSaveAs) {
-  const char* temp = "C:\\TEMP\\CCC1.tmp";
+  // A reports file's name keeps its ".msr" when it is typed again.
+  const char* temp = "C:\\TEMP\\CCC1.msr";
   MakeReports(temp, {1, 2});
   const char* saved = "C:\\Reports\\kept.msr";
   Run(temp, 1, [&](HWND dlg, CViewReportsDlg* v) {
@@ -202,7 +213,7 @@ TEST_F(ReportViewer, TemporaryFilesAndSaveAs) {
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_SAVE_AS));
     EXPECT_FALSE(FileExists(temp));
     EXPECT_EQ(v->m_Temporary, 0);
-    EXPECT_EQ(Caption(dlg), "Page 2 of 3 in C:\\Reports\\kept.msr");
+    EXPECT_EQ(Caption(dlg), "Page 2 of 3 in c:\\reports\\kept.msr");  // chosen names come back in lower case
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_NEXT));
   });
   EXPECT_EQ(MSR_GetPageCount(saved), 3);  // not deleted at close: no longer temporary
@@ -261,7 +272,7 @@ TEST_F(ReportViewer, TextReportExportsItsPagesInOrder) {
     });
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_EXPORT_FILE));
   });
-  EXPECT_EQ(startName, "");
+  EXPECT_EQ(startName, "xxxxx-XXXXX.TXT");  // no name to start from: the placeholder and the suffix
   EXPECT_EQ(ReadHost(win::paths::ToHost(out)),
             "  Text page 1\r\n\r\nrow three\r\n  Text page 2\r\n\r\nrow three\r\n");
 }
@@ -392,10 +403,10 @@ TEST_F(ReportViewer, CopiesPagesAndReportsIntoAnotherFileAndExportsToTheClipboar
   MakeReports(target, {1});
   Run(three_, 0, [&](HWND dlg, CViewReportsDlg* v) {
     EXPECT_EQ(v->m_CurrentPage, 2);
-    AnswerFileDialog(target);
+    AnswerReportsFileDialog(target);
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_COPY_PAGE));
     EXPECT_EQ(MSR_GetPageCount(target), 2);
-    AnswerFileDialog(target);
+    AnswerReportsFileDialog(target);
     EXPECT_TRUE(PickMenuCommand(dlg, ID_VR_COPY_REPORT));
     EXPECT_EQ(MSR_GetPageCount(target), 5);
     // A cancelled choice copies nothing.

@@ -280,14 +280,14 @@ TEST_F(SptCommandsTest, PrintPlotsAddsAPageToTheReportsFile) {
     FreeBlock(bits);
     EXPECT_EQ(std::string(record.title).rfind("Spectrum Plot - ", 0), 0u) << record.title;
   }
-  // A named file that is no reports file: the user is asked, and No stops the report.
+  // A named file that is no reports file: the user is asked, and Cancel stops the report.
   WriteHostFile("c/TEMP/plots.msr", "not a reports file");
   win::script::ResetLogs();
-  win::script::AnswerNextMessageBox(IDNO);
+  win::script::AnswerNextMessageBox(IDCANCEL);
   SendMessageA(w, WM_COMMAND, 8005, 0);
   ASSERT_EQ(win::script::MessageBoxLog().size(), 1u);
-  EXPECT_EQ(win::script::MessageBoxLog()[0].text,
-            "No spooler file selected.\nDo you want to create a new reports file?");
+  EXPECT_EQ(win::script::MessageBoxLog()[0].text, "Do you want to create a new reports file?");
+  EXPECT_EQ(win::script::MessageBoxLog()[0].caption, "No spooler file selected.");
   EXPECT_EQ(ReadHostFile("c/TEMP/plots.msr"), "not a reports file");
   DestroyWindow(w);
 }

@@ -1,0 +1,92 @@
+// Shared pieces of the preview open dialogs.
+#include "dialogs/open_dialog_kit.h"
+
+#include <cstring>
+
+#include "ulbrec32/file_paths.h"
+#include "win/win_commdlg.h"
+#include "win/win_crt.h"
+#include "win/win_user.h"
+
+namespace kelt::dlg::openkit {
+
+void CopyPath(char* to, const char* from) {
+  const size_t n = from ? strnlen(from, 259) : 0;
+  if (n) std::memcpy(to, from, n);
+  to[n] = 0;
+}
+
+void ResetNameBox(HWND common) {
+  char filter[260] = {};
+  HWND types = GetDlgItem(common, cmb1);
+  const LRESULT sel = SendMessageA(types, CB_GETCURSEL, 0, 0);
+  if (sel >= 0 && SendMessageA(types, CB_GETLBTEXTLEN, static_cast<WPARAM>(sel), 0) < 260)
+    SendMessageA(types, CB_GETLBTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(filter));
+  std::string f = filter, pattern = "*.*";
+  const size_t open = f.find('(');
+  if (open != std::string::npos) {
+    const size_t close = f.find(')', open);
+    pattern = f.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+  }
+  SendMessageA(common, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(pattern.c_str()));
+}
+
+void Layout(HWND common, HWND place, HWND recent, HWND group, bool disableOk) {
+  auto rectIn = [&](HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, common, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  if (HWND ok = GetDlgItem(common, IDOK)) {
+    MoveWindow(ok, 0, 0, 0, 0, FALSE);
+    if (disableOk) EnableWindow(ok, FALSE);
+  }
+  HWND cancel = GetDlgItem(common, IDCANCEL);
+  if (place && cancel) {
+    const RECT r = rectIn(place);
+    MoveWindow(place, 0, 0, 0, 0, FALSE);
+    EnableWindow(place, FALSE);
+    MoveWindow(cancel, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    SetWindowPos(cancel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
+  if (recent) {
+    const RECT b = rectIn(recent);
+    for (int id : {edt1, cmb1}) {
+      HWND box = GetDlgItem(common, id);
+      if (!box) continue;
+      const RECT r = rectIn(box);
+      if (b.left <= r.right && b.left - 10 > r.left)
+        MoveWindow(box, r.left, r.top, b.left - 10 - r.left, r.bottom - r.top, TRUE);
+    }
+  }
+  HWND list = GetDlgItem(common, lst2);
+  if (list && group) {
+    const RECT l = rectIn(list), g = rectIn(group);
+    if (g.left - 10 > l.left) MoveWindow(list, l.left, l.top, g.left - 10 - l.left, l.bottom - l.top, TRUE);
+  }
+  InvalidateRect(common, nullptr, TRUE);
+}
+
+std::string TypedPath(HWND common, const char* extension) {
+  char folder[260] = {}, typed[260] = {};
+  SendMessageA(common, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
+  SendMessageA(common, CDM_GETSPEC, sizeof typed, reinterpret_cast<LPARAM>(typed));
+  folder[259] = typed[259] = 0;
+  std::string p = typed;
+  while (!p.empty() && p.back() == ' ') p.pop_back();
+  while (!p.empty() && p.front() == ' ') p.erase(p.begin());
+  if (p.empty() || p[0] == '*' || p.find('*') != std::string::npos) return {};
+  if (!(p.size() > 1 && p[1] == ':') && p[0] != '\\') {
+    std::string f = folder;
+    if (!f.empty() && f.back() != '\\') f += '\\';
+    p = f + p;
+  }
+  char dir[260], name[260], ext[260];
+  if (p.size() > 250) return {};
+  SplitFilePath(p.c_str(), dir, name, ext);
+  if (_stricmp(ext, extension) != 0) p += extension;
+  return p;
+}
+
+}  // namespace kelt::dlg::openkit

@@ -1,0 +1,34 @@
+#pragma once
+// Pieces shared by the open dialogs with a preview (method and reports
+// files): the common dialog's name box reset to the filter's pattern, the
+// layout that hides OK and narrows the common controls, and the typed name
+// completed with the dialog's extension.
+#include <string>
+
+#include "win/win_types.h"
+#include "win/win_user.h"
+
+// The private messages of the preview open dialogs.
+#ifndef OFDM_LAYOUT
+#define OFDM_LAYOUT (WM_USER + 444)
+#define OFDM_REFRESH (WM_USER + 555)
+#define OFDM_SELCHANGE (WM_USER + 777)
+#endif
+
+namespace kelt::dlg::openkit {
+
+// The name box shows the pattern of the selected filter ("*.*" when the
+// filter text has no "(").
+void ResetNameBox(HWND commonDialog);
+// OK shrunk away (and disabled when asked: the preview's own button then
+// is the only way to take a file); Cancel put on the placeholder; the name
+// and type boxes end 10 pixels left of the recent-files button; the file
+// list ends 10 pixels left of the group box.
+void Layout(HWND commonDialog, HWND placeholder, HWND recentButton, HWND group, bool disableOk);
+// The typed name joined to the folder, ".ext" appended when the name has
+// no extension or another one; empty when nothing or a pattern is typed.
+std::string TypedPath(HWND commonDialog, const char* extension);
+// The copy of a path that always fits 260 bytes.
+void CopyPath(char* to, const char* from);
+
+}  // namespace kelt::dlg::openkit
