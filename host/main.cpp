@@ -33,6 +33,7 @@ int ReportViewerDemo();     // report_viewer_demo.cpp
 int QuantitationDemo();     // quantitation_demo.cpp
 int DialogsDemo();          // dialogs_demo.cpp
 int TargetReportDemo();     // target_report_demo.cpp
+int QuickIntegrationDemo();  // quick_integration_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -213,7 +214,8 @@ int Demo() {
   // target-compound report of one of its compounds.
   if (!quantitation) quantitation = SampleReportDemo();
   if (!quantitation) quantitation = TargetReportDemo();
-  const int dialogs = DialogsDemo();
+  int dialogs = DialogsDemo();
+  if (const int integration = QuickIntegrationDemo(); !dialogs) dialogs = integration;
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
          : viewer ? viewer : quantitation ? quantitation : dialogs;
 }
