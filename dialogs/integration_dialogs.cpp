@@ -113,10 +113,10 @@ void EnsureTemplates() {
   }
 }
 
-// A finished MS run in centroid form, in either file form (the plot
-// control opens the window for raw runs too).
+// A finished MS run: a current-format file of centroid data, or a raw run
+// (the plot control opens the window for those too).
 bool PresentMsFile(const STRUCT_WORK_FILE* wf) {
-  return wf && (wf->sectioned || wf->directHeader) && wf->centroid && !wf->live;
+  return wf && (wf->directHeader || (wf->sectioned && wf->centroid)) && !wf->live;
 }
 
 }  // namespace

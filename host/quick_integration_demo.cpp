@@ -39,13 +39,16 @@ CQuickIntegrationDlg* OpenWindow(CCtlOPlot* c, short plot, uint16_t moduleId) {
 }
 
 void Describe(const CQuickIntegrationDlg& d, const SVW_OVERLAY* o) {
+  int row = 0;
   for (int i = 0; i < OVERLAY_SLOTS; ++i) {
     if (!d.m_chosen[i]) continue;
     std::printf("  plot %d (%s): %d peaks\n", i + 1, o->slots[i].workFile ? o->slots[i].workFile->displayName : "",
                 d.m_peakCount[i]);
     for (int k = 0; k < d.m_peakCount[i] && k < 3; ++k)
-      std::printf("    %s. %s min  area %s  S/N %s\n", d.CellText(1 + k, 0).c_str(), d.CellText(1 + k, 1).c_str(),
-                  d.CellText(1 + k, 2).c_str(), d.CellText(1 + k, 4).c_str());
+      std::printf("    %s %s min  area %s  S/N %s  %s\n", d.CellText(row + 1 + k, 0).c_str(),
+                  d.CellText(row + 1 + k, 1).c_str(), d.CellText(row + 1 + k, 2).c_str(),
+                  d.CellText(row + 1 + k, 4).c_str(), d.CellText(row + 1 + k, 5).c_str());
+    row += 1 + d.m_peakCount[i];
   }
 }
 

@@ -349,7 +349,7 @@ TEST_F(HostFeaturesTest, QuickIntegrationWindowsOpenOncePerSlotAndCloseThemselve
   EXPECT_EQ(first->m_filtering[5], 5);
 
   // Closed by the user: the control forgets it.
-  win::script::PressButton(window, IDCANCEL);
+  win::script::PressButton(window, QI_EXIT);
   win::script::PumpUntilIdle();
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(c->m_pQuickInt[1], nullptr);
