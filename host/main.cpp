@@ -37,6 +37,7 @@ int VersionsAndFilesDemo();  // versions_demo.cpp
 int FileInformationDemo();  // file_information_demo.cpp
 int TargetReportDemo();     // target_report_demo.cpp
 int ReportFilesDemo();      // report_files_demo.cpp
+int QuickIntegrationDemo();  // quick_integration_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -221,6 +222,7 @@ int Demo() {
   int dialogs = DialogsDemo();
   if (const int versions = VersionsAndFilesDemo(); !dialogs) dialogs = versions;
   if (const int files = FileInformationDemo(); !dialogs) dialogs = files;
+  if (const int integration = QuickIntegrationDemo(); !dialogs) dialogs = integration;
   // Last: it loads the library again to show the saved defaults.
   if (const int prefs = PreferenceSheetsDemo(); !dialogs) dialogs = prefs;
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control

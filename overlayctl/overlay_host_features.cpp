@@ -336,9 +336,8 @@ void CCtlOPlot::QuickInt_OpenDialog(short slot, short option) {
     m_pQuickInt[index] = nullptr;
   }
   const int16_t filterFlag = m_filtering[0] == 1 || m_filtering[0] == 2 ? 1 : 0;
-  auto* dlg = new (std::nothrow)
-      CQuickIntegrationDlg(this, index, o, this, static_cast<int16_t>(headerCode), o, filterFlag, m_filtering,
-                           &m_prefs.noise, OPM_CLOSEQUICKINTEGRATIONDIALOG, option);
+  auto* dlg = new (std::nothrow) CQuickIntegrationDlg(this, index, this, headerCode, o, filterFlag, m_filtering,
+                                                      &m_prefs.noise, OPM_CLOSEQUICKINTEGRATIONDIALOG, option);
   if (!dlg) return;
   if (!dlg->CreateWindowed()) {
     delete dlg;

@@ -15,16 +15,16 @@ TEST(TransientFilterCheck, NamesTheFirstValueOutOfRange) {
   } cases[] = {
       {{0, 0, 1, 0, 0, 2}, nullptr},
       {{2, 1, 5, 1, 1, 20}, nullptr},
-      {{3, 0, 1, 0, 0, 2}, "The filter kind must be 0, 1 or 2."},
-      {{-1, 0, 1, 0, 0, 2}, "The filter kind must be 0, 1 or 2."},
-      {{1, 2, 1, 0, 0, 2}, "The spike factor must be 0 or 1."},
-      {{1, 0, 1, 1, 0, 2}, "The spike width must lie from 2 to 5."},  // the spike filter needs a width of 2
-      {{1, 0, 0, 0, 0, 2}, "The spike width must lie from 1 to 5."},
-      {{1, 0, 6, 0, 0, 2}, "The spike width must lie from 1 to 5."},
-      {{1, 0, 2, 2, 0, 2}, "The spike filter switch must be 0 or 1."},
-      {{1, 0, 2, 0, 2, 2}, "The smoothing half width must be 0 or 1."},
-      {{1, 0, 2, 0, 0, 1}, "The smoothing kind must lie from 2 to 20."},
-      {{1, 0, 2, 0, 0, 21}, "The smoothing kind must lie from 2 to 20."},
+      {{3, 0, 1, 0, 0, 2}, "The plot must be 0, 1 or 2."},
+      {{-1, 0, 1, 0, 0, 2}, "The plot must be 0, 1 or 2."},
+      {{1, 2, 1, 0, 0, 2}, "The smoothing switch must be 0 or 1."},
+      {{1, 0, 1, 1, 0, 2}, "The smoothing points must lie from 2 to 5."},  // Savitsky-Golay needs 5 points
+      {{1, 0, 0, 0, 0, 2}, "The smoothing points must lie from 1 to 5."},
+      {{1, 0, 6, 0, 0, 2}, "The smoothing points must lie from 1 to 5."},
+      {{1, 0, 2, 2, 0, 2}, "The smoothing method must be 0 or 1."},
+      {{1, 0, 2, 0, 2, 2}, "The spike switch must be 0 or 1."},
+      {{1, 0, 2, 0, 0, 1}, "The spike threshold must lie from 2 to 20."},
+      {{1, 0, 2, 0, 0, 21}, "The spike threshold must lie from 2 to 20."},
   };
   for (const Case& k : cases) {
     const char* why = KELT_CheckTransientFilter(k.f);

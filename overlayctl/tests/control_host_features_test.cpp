@@ -326,9 +326,10 @@ TEST_F(HostFeaturesTest, QuickIntegrationWindowsOpenOncePerSlotAndCloseThemselve
   ASSERT_NE(first, nullptr);
   HWND window = first->m_hWnd;
   ASSERT_TRUE(IsWindow(window));
-  EXPECT_EQ(win::script::Text(window), "Edit Integration Parameters");
-  EXPECT_EQ(win::script::GetField(window, QUICK_INTEGRATION_PLOTS_ID), "Plots: 2");
-  EXPECT_EQ(win::script::GetField(window, QUICK_INTEGRATION_FILTER_ID), "Filter: none");
+  EXPECT_EQ(win::script::Text(window).rfind("Plot 2, ", 0), 0u) << win::script::Text(window);
+  EXPECT_EQ(first->m_chosenCount, 1);
+  EXPECT_EQ(first->m_chosen[1], 1);
+  EXPECT_EQ(first->m_filterFlag, 0);
   // Asked again: the same window.
   SendMessageA(w, OPM_OPENQUICKINTEGRATIONDIALOG, 1, 0);
   EXPECT_EQ(c->m_pQuickInt[1], first);
@@ -344,10 +345,12 @@ TEST_F(HostFeaturesTest, QuickIntegrationWindowsOpenOncePerSlotAndCloseThemselve
   const int16_t filter[6] = {1, 0, 3, 0, 0, 5};
   SendMessageA(w, OPM_UPDATETRANSIENTFILTERING, 0, reinterpret_cast<LPARAM>(filter));
   win::script::PumpUntilIdle();
-  EXPECT_EQ(win::script::GetField(window, QUICK_INTEGRATION_FILTER_ID), "Filter: kind 1, spike width 3, smoothing 5");
+  EXPECT_EQ(first->m_filterFlag, 1);
+  EXPECT_EQ(first->m_filtering[2], 3);
+  EXPECT_EQ(first->m_filtering[5], 5);
 
   // Closed by the user: the control forgets it.
-  win::script::PressButton(window, IDCANCEL);
+  win::script::PressButton(window, QI_EXIT);
   win::script::PumpUntilIdle();
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(c->m_pQuickInt[1], nullptr);
@@ -356,8 +359,9 @@ TEST_F(HostFeaturesTest, QuickIntegrationWindowsOpenOncePerSlotAndCloseThemselve
   SendMessageA(w, OPM_OPENQUICKINTEGRATIONDIALOGFORALL, 0, 0);
   auto* all = static_cast<CQuickIntegrationDlg*>(c->m_pQuickInt[20]);
   ASSERT_NE(all, nullptr);
-  EXPECT_EQ(all->m_slot, 20);
-  EXPECT_EQ(win::script::GetField(all->m_hWnd, QUICK_INTEGRATION_PLOTS_ID), "Plots: 1 2");
+  EXPECT_EQ(all->m_plotIndex, 20);
+  EXPECT_EQ(all->m_chosenCount, 2);
+  EXPECT_EQ(all->m_chosen[0] + all->m_chosen[1], 2);
   // With one raw run shown, "all" opens that plot's own window.
   c->QuickInt_CloseDialog(20);
   EXPECT_EQ(c->m_pQuickInt[20], nullptr);
@@ -404,34 +408,32 @@ TEST_F(HostFeaturesTest, TheFilteringDialogEditsTheFilterAndDropsNoiseLabels) {
   AddTestLabel(c, 231, 0);
   AddTestLabel(c, 233, 1);
   AddTestLabel(c, LABEL_TYPE_USER, 1);
-  // Cancel: the filter and the labels stay.
-  win::script::OnNextDialog([](HWND d) {
-    win::script::SetField(d, FILTERING_FIRST_FIELD_ID, "1");
+  // Cancel: the filter and the labels stay, though the plots followed the dialog.
+  int16_t shown = -1;
+  win::script::OnNextDialog([&](HWND d) {
+    win::script::PressButton(d, FP_SMOOTH);
+    shown = c->m_filtering[0];
     win::script::PressButton(d, IDCANCEL);
   });
   SendMessageA(w, OPM_EDITFILTERING, 0, 0);
+  EXPECT_EQ(shown, 1);  // smoothing turned on shows the filtered data at once
   EXPECT_EQ(c->m_filtering[0], 0);
   EXPECT_EQ(CountLabels(c, 0, 231), 1);
-  // A value out of range is named and the dialog stays; then a sound filter is taken.
+  // A threshold out of range offers the nearer bound; then the filter is taken.
   win::script::ResetLogs();
   win::script::OnNextDialog([](HWND d) {
-    win::script::SetField(d, FILTERING_FIRST_FIELD_ID, "1");
-    win::script::SetField(d, FILTERING_FIRST_FIELD_ID + 5, "40");
-    win::script::PressButton(d, IDOK);
-    win::script::SetField(d, FILTERING_FIRST_FIELD_ID + 5, "2");
-    win::script::SetField(d, FILTERING_FIRST_FIELD_ID + 4, "1");
-    win::script::SetField(d, FILTERING_FIRST_FIELD_ID + 2, "x");
-    win::script::PressButton(d, IDOK);
-    win::script::SetField(d, FILTERING_FIRST_FIELD_ID + 2, "3");
+    win::script::PressButton(d, FP_SPIKES);
+    win::script::AnswerNextMessageBox(IDYES);
+    win::script::SetField(d, FP_THRESHOLD, "1");
+    SetFocus(GetDlgItem(d, FP_THRESHOLD));
     win::script::PressButton(d, IDOK);
   });
   SendMessageA(w, OPM_EDITFILTERING, 0, 0);
   const auto boxes = win::script::MessageBoxLog();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].text, "The smoothing kind must lie from 2 to 20.");
-  EXPECT_EQ(boxes[1].text, "The spike width is not a whole number.");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("Spike Threshold"), std::string::npos);
   EXPECT_EQ(c->m_filtering[0], 1);
-  EXPECT_EQ(c->m_filtering[2], 3);
+  EXPECT_EQ(c->m_filtering[4], 1);
   EXPECT_EQ(c->m_filtering[5], 2);
   EXPECT_TRUE(Filtered(o, 0));
   EXPECT_EQ(CountLabels(c, 0, 231), 0);

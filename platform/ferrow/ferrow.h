@@ -12,3 +12,6 @@
 FERROW_API int32_t FormatMethodSection(FILE* stream, const char* path, const char* sectionName);
 // The text of a compound's search type (form 2 long, else short).
 FERROW_API int32_t MSDHMTH_GetSearchTypeString(int16_t searchType, int16_t form, char* buffer);
+// Fills a data-handling global-parameters record (STRUCT_DH_GLOBAL_PARAMS)
+// with the preset values a new method starts from; 0 for a null record.
+FERROW_API int32_t PresetTolDHGlobalParams(void* globalParams);

@@ -358,8 +358,8 @@ TEST_F(LabelMouseTest, DoubleClickEditsDeletesOrCancels) {
   win::script::DoubleClick(hwnd_, at.x, at.y);
   EXPECT_STREQ(l->m_text->text, "New text");
   win::script::OnNextDialog([](HWND dlg) {
-    win::script::SetCheck(dlg, EDIT_LABEL_DELETE_ID, true);
-    win::script::PressButton(dlg, IDOK);
+    win::script::AnswerNextMessageBox(IDYES);
+    win::script::PressButton(dlg, EDIT_LABEL_DELETE_ID);
   });
   win::script::DoubleClick(hwnd_, at.x, at.y);
   EXPECT_EQ(manager_->Label(slot), nullptr);
