@@ -33,6 +33,7 @@ int ReportViewerDemo();     // report_viewer_demo.cpp
 int QuantitationDemo();     // quantitation_demo.cpp
 int DialogsDemo();          // dialogs_demo.cpp
 int TargetReportDemo();     // target_report_demo.cpp
+int LibrarySearchDemo();    // library_search_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -45,7 +46,8 @@ int Usage() {
             "       kelt_host overlay-window\n"
             "       kelt_host quantitate <data file> <method>\n"
             "       kelt_host results <data file>\n"
-            "       kelt_host sample-report\n",
+            "       kelt_host sample-report\n"
+            "       kelt_host library-search\n",
              stderr);
   return 2;
 }
@@ -214,6 +216,7 @@ int Demo() {
   if (!quantitation) quantitation = SampleReportDemo();
   if (!quantitation) quantitation = TargetReportDemo();
   const int dialogs = DialogsDemo();
+  if (const int search = LibrarySearchDemo(); !quantitation) quantitation = search;
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
          : viewer ? viewer : quantitation ? quantitation : dialogs;
 }
@@ -330,7 +333,8 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
-      command != "quantitate" && command != "results" && command != "sample-report")
+      command != "quantitate" && command != "results" && command != "sample-report" &&
+      command != "library-search")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -344,6 +348,7 @@ int main(int argc, char** argv) {
     return window ? window : noise ? noise : live ? live : features ? features : amdis;
   }
   if (command == "make-sample") return MakeSample(argc, argv);
+  if (command == "library-search" && argc == 2) return LibrarySearchDemo();
   if (command == "sample-report" && argc == 2) {
     const int quantitation = QuantitationDemo();
     return quantitation ? quantitation : SampleReportDemo();

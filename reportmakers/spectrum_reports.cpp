@@ -29,28 +29,14 @@ namespace {
 
 constexpr int16_t kColumn = 4;
 
-// The page grid of the preferences: 120 x 60 landscape, else 80 x 70 portrait.
 std::unique_ptr<CReportOutput> StartOutput(char* file, STRUCT_REPORT_PREFS* prefs) {
-  if (!file || !prefs) return nullptr;
-  const bool landscape = prefs->spooler.orientation == 2;
-  std::unique_ptr<CReportOutput> out(new (std::nothrow) CReportOutput(
-      file, prefs, int16_t(landscape ? 120 : 80), uint16_t(landscape ? 60 : 70), uint16_t(landscape ? 1 : 2),
-      REPORT_OUTPUT_PAGES));
-  if (!out || !out->Ok) return nullptr;
-  return out;
+  return kelt::reports::StartSpectrumOutput(file, prefs);
 }
 
-int32_t Finish(CReportOutput& out) {
-  out.EndPage();
-  return out.HasPages() ? 1 : 0;
-}
+int32_t Finish(CReportOutput& out) { return kelt::reports::FinishSpectrumOutput(out); }
 
-bool NoHeaderOverride() {
-  double scale = 1.0;
-  int16_t noHeader = 0;
-  KELT_GetPlotReportOverrides(&scale, &noHeader);
-  return noHeader != 0;
-}
+using kelt::reports::NoHeaderOverride;
+using kelt::reports::TextFont;
 
 // Plot pages draw in the normal font unless the override enlarges plots.
 void SelectPlotPageFont(CReportOutput& out) {
@@ -59,11 +45,6 @@ void SelectPlotPageFont(CReportOutput& out) {
   KELT_GetPlotReportOverrides(&scale, &noHeader);
   if (scale <= 1.0) out.SelectNormalFont();
   else out.SelectSmallFont();
-}
-
-void TextFont(CReportOutput& out) {
-  out.SelectNormalFont();
-  out.ResetTextColor();
 }
 
 // A spectrum's header and ion block, then its centroid and smoothed
