@@ -286,8 +286,16 @@ int TargetListReport(const sample_overlay::Files& f) {
     s.peaks = NominalPeaks(compounds[i], uint32_t(500 + i), 0.25);
     targets.push_back(s);
   }
-  if (!msfix::WriteMspLibrary(kTargets, targets)) return 1;
   const msfix::CompoundTruth& c = compounds[compounds.size() / 2];
+  // Earlier measurements of the same compound, from runs of other days.
+  for (int j = 1; j <= 3; ++j) {
+    msfix::LibrarySpectrum s;
+    s.name = c.name + " (run " + std::to_string(j + 1) + ")";
+    s.molecularWeight = int(std::lround(c.baseMass));
+    s.peaks = NominalPeaks(c, uint32_t(700 + j), 0.3 + 0.35 * j);
+    targets.push_back(s);
+  }
+  if (!msfix::WriteMspLibrary(kTargets, targets)) return 1;
   sample_spectra::Owned spectrum = sample_spectra::SpectrumAt(f.water, c.retentionTime, "Target list spectrum");
   if (!spectrum.get()) return 1;
   // Every list entry compared with the spectrum, best first.
@@ -329,7 +337,9 @@ int TargetListReport(const sample_overlay::Files& f) {
   search.matchCount = int16_t(matches.size());
   search.matches = matches.data();
   if (!NewReports(kTargetReports)) return 1;
+  // Landscape, so that the long form shares the short table's page shape.
   STRUCT_REPORT_PREFS prefs = Prefs(kTargetReports);
+  prefs.spooler.orientation = 2;
   char reports[MAX_PATH] = {};
   std::snprintf(reports, sizeof reports, "%s", kTargetReports);
   const int16_t last = int16_t(matches.size());
