@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/mass_lists.h"
 #include "common/preference_records.h"
 #include "common/work_file.h"
 #include "fandor/library_search.h"
@@ -345,9 +346,61 @@ int TargetListReport(const sample_overlay::Files& f) {
   const int16_t last = int16_t(matches.size());
   const int32_t longForm = RPTS_MakeLongTargetListSearchASpectrum(reports, &prefs, &search, 1, last);
   const int32_t shortForm = RPTS_MakeShortTargetListSearchASpectrum(reports, &prefs, &search, 1, last);
+  // Then every peak of the run against the same list.
+  std::vector<STRUCT_TLS_PEAK_MATCH> peaks;
+  for (const msfix::CompoundTruth& peak : compounds) {
+    sample_spectra::Owned at = sample_spectra::SpectrumAt(f.water, peak.retentionTime, "peak");
+    if (!at.get()) continue;
+    const std::vector<uint8_t> measured = Exchange(at.get());
+    HSPECLIB again = OpenSpectrumLibrary(kTargets);
+    if (!again) break;
+    STRUCT_TLS_PEAK_MATCH best{};
+    for (int32_t i = 0; i < CountLibrarySpectra(again); ++i) {
+      uint16_t masses[400], values[400];
+      const int32_t n = GetLibrarySpectrumPeaks(again, i, masses, values, 400);
+      std::vector<uint8_t> ref(4);
+      for (int32_t k = 0; k < n; ++k) {
+        uint8_t e[13] = {};
+        const double m = masses[k];
+        const uint32_t v = values[k];
+        std::memcpy(e + 1, &m, 8);
+        std::memcpy(e + 9, &v, 4);
+        ref.insert(ref.end(), e, e + 13);
+      }
+      const uint32_t count = uint32_t(std::max<int32_t>(n, 0));
+      std::memcpy(ref.data(), &count, 4);
+      int16_t forward = 0, reverse = 0;
+      if (CompareSpectra(measured.data(), ref.data(), &forward, &reverse) && forward > best.forward) {
+        best.entry = i;
+        best.forward = forward;
+        best.reverse = reverse;
+      }
+    }
+    CloseSpectrumLibrary(again);
+    best.found = best.forward >= 600 ? 1 : 0;
+    best.time = peak.retentionTime;
+    best.scan = at.get()->tolSpt ? int32_t(at.get()->tolSpt->header.scanNumber) : 0;
+    peaks.push_back(best);
+  }
+  STRUCT_PS plot{};
+  KELT_InitMergedChanList(&plot.chanList);
+  STRUCT_TLS_CHRO_SEARCH chro{};
+  std::snprintf(chro.dataFile, sizeof chro.dataFile, "%s", f.water.c_str());
+  chro.files = &files;
+  chro.mode = search.mode;
+  chro.top3Ions = 1;
+  chro.minimumHeight = 150;
+  chro.threshold = 600;
+  chro.timeFrom = 2.0;
+  chro.timeTo = 12.0;
+  chro.plot = &plot;
+  chro.peakCount = int32_t(peaks.size());
+  chro.peaks = peaks.data();
+  const int32_t chromatogram = RPTS_MakeTargetListSearchChromatogram(reports, &prefs, &chro);
   const int32_t count = MSR_GetPageCount(kTargetReports);
-  std::printf("  %d match(es); long form %s, short form %s: %d page(s) in %s\n", int(matches.size()),
-              longForm ? "made" : "not made", shortForm ? "made" : "not made", int(count), kTargetReports);
+  std::printf("  %d match(es); long form %s, short form %s, chromatogram %s: %d page(s) in %s\n",
+              int(matches.size()), longForm ? "made" : "not made", shortForm ? "made" : "not made",
+              chromatogram ? "made" : "not made", int(count), kTargetReports);
   if (!longForm || !PrintReports(kTargetReports, count, &prefs, kTargetPdf)) return 1;
   return 0;
 }

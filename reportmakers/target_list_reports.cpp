@@ -353,8 +353,9 @@ int32_t RPTS_MakeTargetListSearchChromatogram(char* file, STRUCT_REPORT_PREFS* p
     STRUCT_RPT_CHROMATOGRAM request{};
     request.workFile = wf;
     std::snprintf(request.displayName, sizeof request.displayName, "%s", path.c_str());
-    request.firstTime = std::max(peak.time - 1.0, wf->startTime);
-    request.lastTime = std::min(peak.time + 1.0, wf->endTime);
+    const double fileStart = wf->startTime, fileEnd = wf->endTime, time = peak.time;
+    request.firstTime = std::max(time - 1.0, fileStart);
+    request.lastTime = std::min(time + 1.0, fileEnd);
     request.strips = 1;
     request.chanList = channels;
     request.plotOption = funs ? 301 : 0;

@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "common/mass_lists.h"
 #include "common/preference_records.h"
 #include "common/work_file.h"
 #include "fandor/msp_library_files.h"
@@ -30,7 +33,9 @@
 #include "reportpages/view_page_control.h"
 #include "spectra/other_spectra.h"
 #include "spectra/spectrum_pairs.h"
+#include "testing/golden_png.h"
 #include "testing/workstation_root.h"
+#include "win/win_gdi.h"
 #include "win/win_kernel.h"
 #include "win/win_paths.h"
 #include "win/win_profile.h"
@@ -191,6 +196,34 @@ TEST_F(SearchReportsTest, HitListShowsEachHitWithItsDetailsAndSkipsEmptyOnes) {
   EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const Text& t) {
     return t.text.find_last_not_of(' ') == 14 && t.text.rfind(std::string(15, 'x'), 0) == 0;
   }));
+}
+
+// The hit list as a user sees it: the search blocks, then each hit with the
+// structure of the first beside its text.
+TEST_F(SearchReportsTest, HitListPagePicture) {
+  entries_[2] = entries_[3] = 2;
+  ASSERT_EQ(RPTS_MakeHitListReport(name_, 0, &prefs_, &search_), 1);
+  CRptsFileHandler file(kReports, nullptr);
+  RptsPageRecord record{};
+  uint32_t size = 0;
+  void* bits = file.GetPage(0, &record, &size);
+  ASSERT_NE(bits, nullptr);
+  HENHMETAFILE emf = SetEnhMetaFileBits(size, static_cast<const BYTE*>(bits));
+  FreeBlock(bits);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, 850, 1100);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  const RECT all{0, 0, 850, 1100};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  PlayEnhMetaFile(dc, emf, &all);
+  win::gdi::SaveBitmapPng(dc, "C:\\Data\\hit-list.png");
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  DeleteEnhMetaFile(emf);
+  std::ifstream in(win::paths::ToHost("C:\\Data\\hit-list.png"), std::ios::binary);
+  testing_support::ExpectPngAsStored(std::string(std::istreambuf_iterator<char>(in), {}), LIBRARY_SEARCH_GOLDEN_DIR,
+                                     "hit-list-page");
 }
 
 TEST_F(SearchReportsTest, AHitWithAStructurePushesTheNextHitOneLineLower) {
@@ -506,6 +539,107 @@ TEST_F(SearchReportsTest, LogReportsOfARun) {
   EXPECT_TRUE(Has(texts, "Log of File:  C:\\DATA\\RUN1.KMS"));
   EXPECT_TRUE(Has(texts, "Acquisition Segment Information"));
   EXPECT_EQ(RPTS_MakeLogReport(name_, &prefs_, nullptr), 0);
+}
+
+TEST_F(SearchReportsTest, ListSearchReportsEachListSpectrumWithItsMatch) {
+  // The library doubles as the list file: spectrum 1 matched entry 1,
+  // spectrum 2 nothing, spectrum 3 a deleted entry.
+  int32_t matched[3] = {1, 0, -4};
+  int16_t libraries[3] = {1, 1, 1};
+  int32_t forward[3] = {955, 0, 0}, reverse[3] = {961, 0, 0}, probability[3] = {9000, 0, 0};
+  STRUCT_MSP_SEARCH m{};
+  std::strcpy(m.name, "List Search");
+  m.preSearch = 20;
+  m.finalSearch = 1;
+  std::strcpy(m.listPath, kLibrary);
+  m.count = 3;
+  m.matched = matched;
+  m.libraries = libraries;
+  m.forward = forward;
+  m.reverse = reverse;
+  m.probability = probability;
+  m.mode = SEARCH_MODE{'I', 0, 0, 35, 450, 1};
+  m.defs = &defs_;
+  ASSERT_EQ(RPTS_MakeMSPHitListReport(name_, 0, &prefs_, &m, 0), 1);
+  const std::vector<Text> texts = AllTexts();
+  EXPECT_TRUE(Has(texts, "Search NIST Libraries for spectra in Spectrum List File"));
+  EXPECT_TRUE(Has(texts, "File: c:\\data\\mainlib.msp"));
+  EXPECT_TRUE(Has(texts, "List Search Parameters"));
+  EXPECT_TRUE(Has(texts, "1.  R.Match: 961,  F.Match: 955,  Probability: 90.00"));
+  EXPECT_TRUE(Has(texts, "2.  No Match"));
+  EXPECT_TRUE(Has(texts, "3.  Deleted Match"));
+  EXPECT_TRUE(Has(texts, "Match Spectrum 1 from "));
+  EXPECT_TRUE(Has(texts, "Target Spectrum 1 from mainlib.msp"));
+  // No list spectra: the header page alone.
+  m.count = 0;
+  DeleteFileA(kReports);
+  {
+    CRptsFileHandler file(nullptr);
+    ASSERT_EQ(file.MakeThisNewFile(kReports), 1);
+  }
+  ASSERT_EQ(RPTS_MakeMSPHitListReport(name_, 0, &prefs_, &m, 0), 1);
+  EXPECT_EQ(Pages(), 1);
+  EXPECT_FALSE(Has(AllTexts(), "1.  "));
+}
+
+TEST_F(SearchReportsTest, ChromatogramSearchMarksFoundPeaksOrSaysNoMatches) {
+  const std::string run = "C:\\Data\\RUN2.KMS";
+  msfix::RunPlan plan;
+  plan.scans = 300;
+  msfix::RunTruth truth;
+  ASSERT_TRUE(msfix::WriteMsDataFile(run, plan, &truth));
+  ASSERT_FALSE(truth.compounds.empty());
+  char paths[1][260] = {};
+  std::strcpy(paths[0], kLibrary);
+  LIST_FILE_TABLE files{1, paths};
+  STRUCT_TLS_PEAK_MATCH peaks[2] = {};
+  peaks[0].file = 0;
+  peaks[0].entry = 1;
+  peaks[0].found = 0;
+  peaks[1] = peaks[0];
+  peaks[1].time = truth.compounds[0].retentionTime;
+  peaks[1].scan = 57;
+  peaks[1].reverse = 810;
+  peaks[1].forward = 790;
+  STRUCT_PS plot{};
+  KELT_InitMergedChanList(&plot.chanList);
+  STRUCT_TLS_CHRO_SEARCH s{};
+  std::strcpy(s.dataFile, run.c_str());
+  s.files = &files;
+  s.mode.mode = 'I';
+  s.threshold = 600;
+  s.timeFrom = 2;
+  s.timeTo = 12;
+  s.plot = &plot;
+  s.peakCount = 2;
+  s.peaks = peaks;
+  ASSERT_EQ(RPTS_MakeTargetListSearchChromatogram(name_, &prefs_, &s), 1);
+  std::vector<Text> texts = AllTexts();
+  EXPECT_TRUE(Has(texts, "No Matches"));
+  EXPECT_TRUE(Has(texts, "Scan Functions:"));
+  EXPECT_TRUE(Has(texts, "Match Threshold:"));
+  peaks[1].found = 1;
+  DeleteFileA(kReports);
+  {
+    CRptsFileHandler file(nullptr);
+    ASSERT_EQ(file.MakeThisNewFile(kReports), 1);
+  }
+  ASSERT_EQ(RPTS_MakeTargetListSearchChromatogram(name_, &prefs_, &s), 1);
+  texts = AllTexts();
+  EXPECT_FALSE(Has(texts, "No Matches"));
+  EXPECT_TRUE(Has(texts, "Search Spectrum: # 2 from MAINLIB.MSP (R.Match: 810, F.Match: 790, Scan: 57"));
+  // A data file that is not there: the title and "No Matches" only when nothing was found.
+  std::strcpy(s.dataFile, "C:\\Data\\NONE.KMS");
+  peaks[1].found = 0;
+  DeleteFileA(kReports);
+  {
+    CRptsFileHandler file(nullptr);
+    ASSERT_EQ(file.MakeThisNewFile(kReports), 1);
+  }
+  ASSERT_EQ(RPTS_MakeTargetListSearchChromatogram(name_, &prefs_, &s), 1);
+  texts = AllTexts();
+  EXPECT_TRUE(Has(texts, "No Matches"));
+  EXPECT_FALSE(Has(texts, "Match Threshold:"));
 }
 
 }  // namespace
