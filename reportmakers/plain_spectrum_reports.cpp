@@ -20,15 +20,6 @@ namespace {
 
 constexpr int16_t kColumn = 4;
 
-// Plot pages draw in the normal font unless the override enlarges plots.
-void PlotPageFont(CReportOutput& out) {
-  double scale = 1.0;
-  int16_t noHeader = 0;
-  KELT_GetPlotReportOverrides(&scale, &noHeader);
-  if (scale <= 1.0) out.SelectNormalFont();
-  else out.SelectSmallFont();
-}
-
 double Range(const double* ranges, int i) { return ranges ? ranges[i] : 0.0; }
 
 PlotRanges RangesOf(const double* r) {
@@ -46,25 +37,6 @@ void IonBlock(CReportOutput& out, STRUCT_SPT_PLUS* spt, double low, double high)
   WriteIonBlock(out, spt, low, high, false);
 }
 
-// The difference of A and B as a section of its own.
-void DifferenceSection(CReportOutput& out, STRUCT_SPT_PLUS* a, STRUCT_SPT_PLUS* b, double low, double high) {
-  const STRUCT_REPORT_PREFS& prefs = *out.Prefs;
-  if (!out.Ok || !prefs.sptsReport.flags[2] || !prefs.sptsReport.flags[3] || !DIFF_OkToMakeSpectrum(a, b)) return;
-  STRUCT_DIFF_SPT* diff = DIFF_MakeSpectrum(a, b, 1);
-  auto* spt = diff ? static_cast<STRUCT_SPT_PLUS*>(AllocBlock(sizeof(STRUCT_SPT_PLUS))) : nullptr;
-  if (!spt) {
-    FreeBlock(diff);
-    return;
-  }
-  PlusSpt_InitDiffSpt(spt, diff, a, b);
-  WriteText(out, kColumn,
-            std::string(diff->profile ? "PROFILE " : "") +
-                (diff->mode == 2 ? "Difference Spectrum (Normalized)" : "Difference Spectrum (Straight Subtraction)"));
-  if (prefs.sptsPlots.showStructures) WriteSpectrumPage(out, spt, kColumn, low, high);
-  else WriteIonTable(out, spt, 3, kColumn, low, high);
-  PlusSpt_Free(spt);
-}
-
 }  // namespace
 
 int32_t RPTS_MakeSptPlotPage(char* file, STRUCT_REPORT_PREFS* prefs, int32_t, STRUCT_SPT_PLUS* spt, double massLow,
@@ -74,7 +46,7 @@ int32_t RPTS_MakeSptPlotPage(char* file, STRUCT_REPORT_PREFS* prefs, int32_t, ST
   if (!out) return 0;
   MakeSpectrumTitle(*out, spt, nullptr, kColumn);
   if (!NoHeaderOverride()) out->WriteHeaderLines();
-  PlotPageFont(*out);
+  SelectPlotPageFont(*out);
   DrawStackedSpectra(*out, spt, massLow, massHigh, intensityLow, intensityHigh, prefs->sptsPlots.showStructures,
                      kColumn, int16_t(out->Columns - 4), int16_t(out->LastLine - out->Line));
   return FinishSpectrumOutput(*out);
@@ -87,7 +59,7 @@ int32_t RPTS_MakeSptPlotsPageEx(char* file, STRUCT_REPORT_PREFS* prefs, STRUCT_S
   if (!out) return 0;
   MakeSpectrumTitle(*out, a, b, reverse, forward, kColumn);
   if (!NoHeaderOverride()) out->WriteHeaderLines();
-  PlotPageFont(*out);
+  SelectPlotPageFont(*out);
   DrawSpectraWithDifference(*out, a, b, RangesOf(ranges), prefs->sptsReport.flags[2],
                             prefs->sptsPlots.showStructures, 0, nullptr, reverse, forward, kColumn,
                             int16_t(out->Columns - 4), int16_t(out->LastLine - out->Line));
@@ -132,7 +104,7 @@ int32_t RPTS_MakeSpectraReportEx(char* file, STRUCT_REPORT_PREFS* prefs, STRUCT_
   IonBlock(*out, a, r.massLow, r.massHigh);
   WriteSpectrumHeader(*out, b, target ? "Match" : "2nd", kColumn);
   IonBlock(*out, b, r.massLow, r.massHigh);
-  DifferenceSection(*out, a, b, r.massLow, r.massHigh);
+  WriteDifferenceSection(*out, a, b, r.massLow, r.massHigh);
   return FinishSpectrumOutput(*out);
 }
 

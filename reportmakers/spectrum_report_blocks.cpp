@@ -301,6 +301,14 @@ void TextFont(CReportOutput& out) {
   out.ResetTextColor();
 }
 
+void SelectPlotPageFont(CReportOutput& out) {
+  double scale = 1.0;
+  int16_t noHeader = 0;
+  KELT_GetPlotReportOverrides(&scale, &noHeader);
+  if (scale <= 1.0) out.SelectNormalFont();
+  else out.SelectSmallFont();
+}
+
 void WriteText(CReportOutput& out, int16_t column, const std::string& text) {
   out.LabelColumn = uint16_t(column);
   Line(out, text);
@@ -693,6 +701,25 @@ int WriteSpectrumPage(CReportOutput& out, const STRUCT_SPT_PLUS* spt, int16_t co
   WriteIonTable(out, spt, groups, structure ? int16_t(3) : column, low, high);
   if (structure && out.PageNumber == page && out.Line < structEnd) out.Line = structEnd;
   return out.Ok;
+}
+
+void WriteDifferenceSection(CReportOutput& out, STRUCT_SPT_PLUS* a, STRUCT_SPT_PLUS* b, double low, double high) {
+  if (!out.Ok || !out.Prefs || !a || !b) return;
+  const STRUCT_REPORT_PREFS& prefs = *out.Prefs;
+  if (!prefs.sptsReport.flags[2] || !prefs.sptsReport.flags[3] || !DIFF_OkToMakeSpectrum(a, b)) return;
+  STRUCT_DIFF_SPT* diff = DIFF_MakeSpectrum(a, b, 1);
+  auto* spt = diff ? static_cast<STRUCT_SPT_PLUS*>(AllocBlock(sizeof(STRUCT_SPT_PLUS))) : nullptr;
+  if (!spt) {
+    FreeBlock(diff);
+    return;
+  }
+  PlusSpt_InitDiffSpt(spt, diff, a, b);
+  WriteText(out, 4,
+            std::string(diff->profile ? "PROFILE " : "") +
+                (diff->mode == 2 ? "Difference Spectrum (Normalized)" : "Difference Spectrum (Straight Subtraction)"));
+  if (prefs.sptsPlots.showStructures) WriteSpectrumPage(out, spt, 4, low, high);
+  else WriteIonTable(out, spt, 3, 4, low, high);
+  PlusSpt_Free(spt);
 }
 
 int WriteIonBlock(CReportOutput& out, const STRUCT_SPT_PLUS* spt, double low, double high, bool tableOnly) {

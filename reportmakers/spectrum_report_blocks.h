@@ -28,6 +28,14 @@ KELT_CLASS void SetReportTitle(CReportOutput& out, const std::string& title, int
 KELT_CLASS bool NoHeaderOverride();
 // The normal font, and black text again after a plot.
 KELT_CLASS void TextFont(CReportOutput& out);
+// Plot pages draw in the normal font unless the plot-report override
+// enlarges plots (then the small one).
+KELT_CLASS void SelectPlotPageFont(CReportOutput& out);
+// The difference of A and B as a section of its own (a title line, then its
+// spectrum page or ion table), when the preferences ask for the difference
+// and its ion pairs and the two can be subtracted; nothing otherwise.
+KELT_CLASS void WriteDifferenceSection(CReportOutput& out, STRUCT_SPT_PLUS* a, STRUCT_SPT_PLUS* b, double low,
+                                       double high);
 // A line of text at the label column.
 KELT_CLASS void WriteText(CReportOutput& out, int16_t column, const std::string& text);
 

@@ -26,6 +26,7 @@
 #include "reportmakers/library_search_reports.h"
 #include "reportmakers/log_reports.h"
 #include "reportmakers/spectrum_report_blocks.h"
+#include "reportmakers/spectrum_reports.h"
 #include "reportmakers/target_list_reports.h"
 #include "reportpages/metafile_page.h"
 #include "reportpages/reports_file.h"
@@ -640,6 +641,57 @@ TEST_F(SearchReportsTest, ChromatogramSearchMarksFoundPeaksOrSaysNoMatches) {
   texts = AllTexts();
   EXPECT_TRUE(Has(texts, "No Matches"));
   EXPECT_FALSE(Has(texts, "Match Threshold:"));
+}
+
+TEST_F(SearchReportsTest, SpectraReportOfTwoEntriesWithMatchValuesAndDifference) {
+  // Two entries that share their base peak, so that they match in part.
+  STRUCT_SPT_PLUS* a = r::LibraryEntrySpectrum(&defs_, 1, 2);
+  STRUCT_SPT_PLUS* b = r::LibraryEntrySpectrum(&defs_, 1, 3);
+  ASSERT_TRUE(a && b);
+  prefs_.sptsReport.flags[0] = 1;
+  prefs_.sptsReport.flags[2] = prefs_.sptsReport.flags[3] = 1;
+  prefs_.sptsPlots.showStructures = 1;
+  const double ranges[8] = {};
+  // The plot tells its match values too; the header adds a line of its own
+  // only when the preferences ask for them.
+  int matchLines[2] = {};
+  for (int16_t flag : {0, 1}) {
+    DeleteFileA(kReports);
+    {
+      CRptsFileHandler file(nullptr);
+      ASSERT_EQ(file.MakeThisNewFile(kReports), 1);
+    }
+    prefs_.sptsReport.flags[1] = flag;
+    EXPECT_EQ(RPTS_MakeSpectraReport(name_, &prefs_, a, b, ranges, 1), 1);
+    const std::vector<Text> texts = AllTexts();
+    for (const Text& t : texts)
+      if (t.text.rfind("R.Match: ", 0) == 0) ++matchLines[flag];
+    EXPECT_TRUE(Has(texts, "Entry 2 from "));
+    EXPECT_TRUE(Has(texts, "Target Spectrum 2 from "));
+    EXPECT_TRUE(Has(texts, "Match Spectrum 3 from "));
+    EXPECT_TRUE(Has(texts, "Synonyms:  None"));
+    EXPECT_TRUE(Has(texts, "Difference Spectrum (Straight Subtraction)"));
+  }
+  EXPECT_EQ(matchLines[1], matchLines[0] + 1);
+  PlusSpt_Free(a);
+  PlusSpt_Free(b);
+}
+
+TEST_F(SearchReportsTest, TextListReportNumbersEveryListSpectrum) {
+  prefs_.sptsReport.flags[0] = 1;
+  EXPECT_EQ(RPTS_MakeTextListReport(name_, &prefs_, kLibrary), 1);
+  const std::vector<Text> texts = AllTexts();
+  EXPECT_TRUE(Has(texts, "List File:  mainlib.msp"));
+  for (const char* label : {"1. Spectrum 1 from mainlib.msp", "2. Spectrum 2 from mainlib.msp", "3. Spectrum 3 from"})
+    EXPECT_TRUE(Has(texts, label)) << label;
+  // A list that cannot be opened: the report ends with the error text.
+  DeleteFileA(kReports);
+  {
+    CRptsFileHandler file(nullptr);
+    ASSERT_EQ(file.MakeThisNewFile(kReports), 1);
+  }
+  EXPECT_EQ(RPTS_MakeTextListReport(name_, &prefs_, "C:\\Data\\NONE.MSP"), 1);
+  EXPECT_TRUE(Has(AllTexts(), "REPORT TERMINATED - ERROR OCCURRED"));
 }
 
 }  // namespace
