@@ -44,11 +44,14 @@ void PrintIndex(const char* document, const std::string& title, int32_t first, i
   SetViewportOrgEx(dc, 0, 0, nullptr);
   SetWindowExtEx(dc, width, height, nullptr);
   SetViewportExtEx(dc, width, height, nullptr);
-  const SIZE m = Measure(dc, "M");
+  // The printer's default font may be drawn at screen size on a fine
+  // printer: a line is at least a sixth of an inch.
+  const int minimum = std::max(GetDeviceCaps(dc, LOGPIXELSY) / 6, 8);
+  const int mHeight = std::max<int>(Measure(dc, "M").cy, minimum);
   LOGFONTA lf{};
   if (prefs) lf = prefs->fonts.variableFont;
   if (!lf.lfFaceName[0]) std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", "Arial");
-  lf.lfHeight = m.cy / 4 * 3;
+  lf.lfHeight = mHeight / 4 * 3;
   STRUCT_GLOBAL_PREFS global{};
   KELT_GetCurrDefGlobalPrefs(&global);
   lf.lfCharSet = global.features.greekCharacters ? 255 : 0;
