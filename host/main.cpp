@@ -38,6 +38,7 @@ int FileInformationDemo();  // file_information_demo.cpp
 int TargetReportDemo();     // target_report_demo.cpp
 int ReportFilesDemo();      // report_files_demo.cpp
 int QuickIntegrationDemo();  // quick_integration_demo.cpp
+int LibrarySearchDemo();    // library_search_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -50,7 +51,8 @@ int Usage() {
             "       kelt_host overlay-window\n"
             "       kelt_host quantitate <data file> <method>\n"
             "       kelt_host results <data file>\n"
-            "       kelt_host sample-report\n",
+            "       kelt_host sample-report\n"
+            "       kelt_host library-search\n",
              stderr);
   return 2;
 }
@@ -223,6 +225,7 @@ int Demo() {
   if (const int versions = VersionsAndFilesDemo(); !dialogs) dialogs = versions;
   if (const int files = FileInformationDemo(); !dialogs) dialogs = files;
   if (const int integration = QuickIntegrationDemo(); !dialogs) dialogs = integration;
+  if (const int search = LibrarySearchDemo(); !quantitation) quantitation = search;
   // Last: it loads the library again to show the saved defaults.
   if (const int prefs = PreferenceSheetsDemo(); !dialogs) dialogs = prefs;
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
@@ -341,7 +344,8 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
-      command != "quantitate" && command != "results" && command != "sample-report")
+      command != "quantitate" && command != "results" && command != "sample-report" &&
+      command != "library-search")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -355,6 +359,7 @@ int main(int argc, char** argv) {
     return window ? window : noise ? noise : live ? live : features ? features : amdis;
   }
   if (command == "make-sample") return MakeSample(argc, argv);
+  if (command == "library-search" && argc == 2) return LibrarySearchDemo();
   if (command == "sample-report" && argc == 2) {
     const int quantitation = QuantitationDemo();
     const int sample = quantitation ? quantitation : SampleReportDemo();

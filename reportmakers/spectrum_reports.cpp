@@ -29,42 +29,16 @@ namespace {
 
 constexpr int16_t kColumn = 4;
 
-// The page grid of the preferences: 120 x 60 landscape, else 80 x 70 portrait.
 std::unique_ptr<CReportOutput> StartOutput(char* file, STRUCT_REPORT_PREFS* prefs) {
-  if (!file || !prefs) return nullptr;
-  const bool landscape = prefs->spooler.orientation == 2;
-  std::unique_ptr<CReportOutput> out(new (std::nothrow) CReportOutput(
-      file, prefs, int16_t(landscape ? 120 : 80), uint16_t(landscape ? 60 : 70), uint16_t(landscape ? 1 : 2),
-      REPORT_OUTPUT_PAGES));
-  if (!out || !out->Ok) return nullptr;
-  return out;
+  return kelt::reports::StartSpectrumOutput(file, prefs);
 }
 
-int32_t Finish(CReportOutput& out) {
-  out.EndPage();
-  return out.HasPages() ? 1 : 0;
-}
+int32_t Finish(CReportOutput& out) { return kelt::reports::FinishSpectrumOutput(out); }
 
-bool NoHeaderOverride() {
-  double scale = 1.0;
-  int16_t noHeader = 0;
-  KELT_GetPlotReportOverrides(&scale, &noHeader);
-  return noHeader != 0;
-}
+using kelt::reports::NoHeaderOverride;
+using kelt::reports::TextFont;
 
-// Plot pages draw in the normal font unless the override enlarges plots.
-void SelectPlotPageFont(CReportOutput& out) {
-  double scale = 1.0;
-  int16_t noHeader = 0;
-  KELT_GetPlotReportOverrides(&scale, &noHeader);
-  if (scale <= 1.0) out.SelectNormalFont();
-  else out.SelectSmallFont();
-}
-
-void TextFont(CReportOutput& out) {
-  out.SelectNormalFont();
-  out.ResetTextColor();
-}
+using kelt::reports::SelectPlotPageFont;
 
 // A spectrum's header and ion block, then its centroid and smoothed
 // companions, each with its own header and table.
@@ -82,26 +56,8 @@ void SpectrumSection(CReportOutput& out, STRUCT_SPT_PLUS* spt, const char* prefi
   }
 }
 
-// The difference of A and B as a section of its own, when the preferences
-// ask for it and the difference can be made.
 void DifferenceSection(CReportOutput& out, STRUCT_SPT_PLUS* a, STRUCT_SPT_PLUS* b, double low, double high) {
-  const STRUCT_REPORT_PREFS& prefs = *out.Prefs;
-  if (!out.Ok || !prefs.sptsReport.flags[2] || !prefs.sptsReport.flags[3] || !DIFF_OkToMakeSpectrum(a, b)) return;
-  STRUCT_DIFF_SPT* diff = DIFF_MakeSpectrum(a, b, 1);
-  if (!diff) return;
-  auto* spt = static_cast<STRUCT_SPT_PLUS*>(AllocBlock(sizeof(STRUCT_SPT_PLUS)));
-  if (!spt) {
-    FreeBlock(diff);
-    return;
-  }
-  PlusSpt_InitDiffSpt(spt, diff, a, b);
-  out.LabelColumn = kColumn;
-  std::snprintf(out.LineBuffer, sizeof out.LineBuffer, "%s%s", diff->profile ? "PROFILE " : "",
-                diff->mode == 2 ? "Difference Spectrum (Normalized)" : "Difference Spectrum (Straight Subtraction)");
-  out.WriteLine();
-  if (prefs.sptsPlots.showStructures) kelt::reports::WriteSpectrumPage(out, spt, kColumn, low, high);
-  else kelt::reports::WriteIonTable(out, spt, 3, kColumn, low, high);
-  PlusSpt_Free(spt);
+  kelt::reports::WriteDifferenceSection(out, a, b, low, high);
 }
 
 void Header(CReportOutput& out, STRUCT_SPT_PLUS* a, STRUCT_SPT_PLUS* b) {

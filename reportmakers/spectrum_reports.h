@@ -37,3 +37,27 @@ KELT_API int32_t RPTS_MakeRealTimeSpectrumFromCtl(char* reportsFile, STRUCT_REPO
 // scans, read from its data file; 0 for any other spectrum.
 KELT_API int32_t RPTS_MakeMSMSReport(char* reportsFile, STRUCT_REPORT_PREFS* prefs, STRUCT_SPT_PLUS* spt,
                                      double massLow, double massHigh, double intensityLow, double intensityHigh);
+
+// The same reports from spectra alone, without a control. The range
+// doubles go unchanged to the plots: mass low and high, intensity low and
+// high (equal ends: the plot's own range), for A and then for B.
+KELT_API int32_t RPTS_MakeSptPlotPage(char* reportsFile, STRUCT_REPORT_PREFS* prefs, int32_t unused,
+                                      STRUCT_SPT_PLUS* spt, double massLow, double massHigh, double intensityLow,
+                                      double intensityHigh);
+KELT_API int32_t RPTS_MakeSptPlotsPageEx(char* reportsFile, STRUCT_REPORT_PREFS* prefs, STRUCT_SPT_PLUS* a,
+                                         STRUCT_SPT_PLUS* b, const double* ranges, int32_t reverse,
+                                         int32_t forward);
+KELT_API int32_t RPTS_MakeSptPlotsPage(char* reportsFile, STRUCT_REPORT_PREFS* prefs, STRUCT_SPT_PLUS* a,
+                                       STRUCT_SPT_PLUS* b, const double* ranges);
+KELT_API int32_t RPTS_MakeSpectrumReport(char* reportsFile, STRUCT_REPORT_PREFS* prefs, int32_t unused,
+                                         STRUCT_SPT_PLUS* spt, double massLow, double massHigh, double intensityLow,
+                                         double intensityHigh);
+// ranges: eight doubles, as above; target labels A "Target" and B "Match".
+KELT_API int32_t RPTS_MakeSpectraReportEx(char* reportsFile, STRUCT_REPORT_PREFS* prefs, STRUCT_SPT_PLUS* a,
+                                          STRUCT_SPT_PLUS* b, const double* ranges, int16_t target, int32_t reverse,
+                                          int32_t forward);
+KELT_API int32_t RPTS_MakeSpectraReport(char* reportsFile, STRUCT_REPORT_PREFS* prefs, STRUCT_SPT_PLUS* a,
+                                        STRUCT_SPT_PLUS* b, const double* ranges, int16_t target);
+// Every spectrum of a spectrum list file: a numbered header, a small plot
+// and the ion block.
+KELT_API int32_t RPTS_MakeTextListReport(char* reportsFile, STRUCT_REPORT_PREFS* prefs, const char* listPath);

@@ -129,7 +129,7 @@ const char* const kKeys[] = {"name", "formula", "mw", "cas#", "casno", "cas", "c
                              "nist#", "db#", "contributor", "other dbs", "synon", "replicate", "mw estimate",
                              "cl br estimate", "warning", "error", "scan function", "import date", "data file",
                              "scan functions", "ion time", "max ric", "retention time", "scan range", "time range",
-                             "baseline correction", "cid", "mass range"};
+                             "baseline correction", "cid", "mass range", "bond", "ring", "atom"};
 
 bool IsKey(const std::string& key) {
   for (const char* k : kKeys)
@@ -255,6 +255,22 @@ void Item(const std::string& key, const std::string& value, EntryText* e) {
   } else if (key == "baseline correction") {
     const std::string v = Lower(value);
     if (v == "yes" || v == "no") l.baselineCorrected = v == "yes", l.importItems |= LIST_IMPORT_BASELINE;
+  } else if (key == "bond") {
+    int32_t v[5] = {};
+    bool ok = true;
+    for (int i = 0; i < 4 && ok; ++i) ok = Int(p, &v[i]) && v[i] >= INT16_MIN && v[i] <= INT16_MAX;
+    if (ok && !Int(p, &v[4])) v[4] = 0;
+    // A table holds 127 bonds (254 ends).
+    if (ok && v[4] >= 0 && v[4] <= 2 && e->bonds.size() < CHEM_BLOCK_MOST_ITEMS / 2)
+      e->bonds.push_back({int16_t(v[0]), int16_t(v[1]), int16_t(v[2]), int16_t(v[3]), uint8_t(v[4])});
+  } else if (key == "ring" || key == "atom") {
+    int32_t x = 0, y = 0;
+    if (!Int(p, &x) || !Int(p, &y) || x < INT16_MIN || x > INT16_MAX || y < INT16_MIN || y > INT16_MAX) return;
+    auto& list = key == "ring" ? e->rings : e->atoms;
+    if (list.size() >= CHEM_BLOCK_MOST_ITEMS) return;
+    std::string label = key == "atom" ? Trim(p) : std::string();
+    if (key == "atom" && label.empty()) return;
+    list.push_back({int16_t(x), int16_t(y), label.substr(0, 6)});
   } else if (key == "cid") {
     int32_t offset = 0, length = 0;
     if (Int(p, &offset) && Int(p, &length) && offset >= 0 && length > 0)
@@ -347,6 +363,39 @@ STRUCT_LIST_SPT* MakeListEntry(const EntryText& e, const std::string& listPath, 
   return list;
 }
 
+bool HasStructure(const EntryText& e) { return !e.bonds.empty() || !e.rings.empty() || !e.atoms.empty(); }
+
+void WriteStructure(const EntryText& e, uint8_t* b) {
+  // Offsets of the table's arrays and counts.
+  constexpr size_t kBondX = 0, kBondY = 1016, kBondEnds = 2036, kBondKind = 2040, kRingX = 2294, kRingY = 3310,
+                   kRings = 4326, kAtomX = 4330, kAtomY = 5346, kAtoms = 6362, kAtomText = 6624;
+  std::memset(b, 0, NIST_CHEM_STRUCT_SIZE);
+  auto put = [b](size_t at, int32_t v) { std::memcpy(b + at, &v, 4); };
+  const size_t bonds = std::min<size_t>(e.bonds.size(), CHEM_BLOCK_MOST_ITEMS / 2);
+  for (size_t i = 0; i < bonds; ++i) {
+    const EntryText::Bond& d = e.bonds[i];
+    put(kBondX + 8 * i, d.x1);
+    put(kBondY + 8 * i, d.y1);
+    put(kBondX + 8 * i + 4, d.x2);
+    put(kBondY + 8 * i + 4, d.y2);
+    b[kBondKind + i] = d.kind;
+  }
+  put(kBondEnds, int32_t(2 * bonds));
+  const size_t rings = std::min<size_t>(e.rings.size(), CHEM_BLOCK_MOST_ITEMS);
+  for (size_t i = 0; i < rings; ++i) {
+    put(kRingX + 4 * i, e.rings[i].x);
+    put(kRingY + 4 * i, e.rings[i].y);
+  }
+  put(kRings, int32_t(rings));
+  const size_t atoms = std::min<size_t>(e.atoms.size(), CHEM_BLOCK_MOST_ITEMS);
+  for (size_t i = 0; i < atoms; ++i) {
+    put(kAtomX + 4 * i, e.atoms[i].x);
+    put(kAtomY + 4 * i, e.atoms[i].y);
+    std::memcpy(b + kAtomText + 6 * i, e.atoms[i].label.data(), std::min<size_t>(e.atoms[i].label.size(), 6));
+  }
+  put(kAtoms, int32_t(atoms));
+}
+
 STRUCT_NIST_SPT* MakeNistEntry(const EntryText& e, const std::string& libraryName, uint32_t entryNumber) {
   // Nominal masses, the shares of one mass summed.
   std::map<uint16_t, double> nominal;
@@ -382,6 +431,15 @@ STRUCT_NIST_SPT* MakeNistEntry(const EntryText& e, const std::string& libraryNam
   aux->block = reinterpret_cast<uint8_t*>(details);
   aux->blockSize = sizeof *details;
   nist->aux = aux;
+  if (HasStructure(e)) {
+    nist->chemStruct = static_cast<uint8_t*>(AllocBlock(NIST_CHEM_STRUCT_SIZE));
+    if (!nist->chemStruct) {
+      ReleaseNistAuxData(aux);
+      FreeBlock(nist);
+      return nullptr;
+    }
+    WriteStructure(e, nist->chemStruct);
+  }
   return nist;
 }
 

@@ -17,6 +17,9 @@
 //              Ion Time, Max RIC, Retention Time, Scan Range ("10 - 12"),
 //              Time Range ("5.100 - 5.200"), Baseline Correction (Yes/No),
 //              CID ("offset length" of the entry in the list's replicate file)
+//   structure  Bond ("x1 y1 x2 y2 kind", kind 0 single, 1 double, 2 triple),
+//              Ring ("x y", an aromatic circle), Atom ("x y label"): the
+//              entry's connection table in structure coordinates
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -35,7 +38,24 @@ struct EntryText {
   LIST_ENTRY_DETAILS list{};            // list items (contributor, numbers and databases too)
   NIST_ENTRY_DETAILS library{};         // library items (contributor, numbers and databases too)
   bool hasEstimates = false;            // library.estimates holds some
+  struct Bond {
+    int16_t x1, y1, x2, y2;
+    uint8_t kind;
+  };
+  struct Point {
+    int16_t x, y;
+    std::string label;  // atoms only, at most 6 characters
+  };
+  std::vector<Bond> bonds;
+  std::vector<Point> rings, atoms;
 };
+
+// Room and layout of a connection table (NIST_CHEM_STRUCT_SIZE bytes):
+// i32 coordinates whose low 16 bits hold the value, bonds as pairs of ends.
+#define CHEM_BLOCK_MOST_ITEMS 254
+bool HasStructure(const EntryText& e);
+// Writes the entry's table into a block of NIST_CHEM_STRUCT_SIZE bytes.
+void WriteStructure(const EntryText& e, uint8_t* block);
 
 // The entry whose "Name:" line starts at "at". False for an entry without a
 // name or with a malformed peak (a mass without its intensity, a mass or an

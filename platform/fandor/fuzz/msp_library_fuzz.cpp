@@ -47,7 +47,17 @@ void CheckNist(STRUCT_NIST_SPT* n) {
   for (int k = 0; k < d->synonymCount; ++k) fuzz::Check(Ended(d->synonyms[k], ENTRY_SYNONYM_SIZE), "a synonym without its end");
   fuzz::Check(Ended(d->contributor, sizeof d->contributor) && Ended(n->aux->name, sizeof n->aux->name),
               "a text without its end");
+  if (n->chemStruct) {
+    // Counts of the connection table stay within its arrays.
+    int32_t ends, rings, atoms;
+    std::memcpy(&ends, n->chemStruct + 2036, 4);
+    std::memcpy(&rings, n->chemStruct + 4326, 4);
+    std::memcpy(&atoms, n->chemStruct + 6362, 4);
+    fuzz::Check(ends >= 0 && ends <= 254 && ends % 2 == 0 && rings >= 0 && rings <= 254 && atoms >= 0 && atoms <= 254,
+                "a structure count beyond its table");
+  }
   ReleaseNistAuxData(n->aux);
+  FreeBlock(n->chemStruct);
   FreeBlock(n);
 }
 
@@ -214,6 +224,8 @@ extern "C" int KeltFuzzSeeds(const char* folder) {
       "Scan Function: 1: EI+\r\nImport Date: 2026-11-03\r\nData File: C:\\Data\\RUN7.KMS\r\n"
       "Retention Time: 7.4185\r\nScan Range: 612 - 618\r\nTime Range: 7.402 - 7.436\r\n"
       "Baseline Correction: Yes\r\nCID: 0 40\r\nMass Range: 40 - 400\r\n"
+      "Bond: 100 70 126 85 0\r\nBond: 126 85 126 115 1\r\nRing: 100 100\r\nAtom: 100 40 Cl\r\n"
+      "Bond: 1 2 3\r\nAtom: 5 5\r\nBond: 99999 0 0 0 7\r\n"
       "Num Peaks: 4\r\n179.9144 99812; 181.9116 97020; 144.9447 38030; 108.9685 14002\r\n\r\n";
   const std::string odd =
       "NAME: Benzene, chloro-\nMW: 112\nCAS#: 108-90-7; NIST#: 12\nNum Peaks: 4\n"

@@ -285,4 +285,43 @@ TEST_F(LibraryEntryFilesTest, ItemsOutOfRangeAreLeftOut) {
   FreeList(l);
 }
 
+TEST_F(LibraryEntryFilesTest, LibraryEntriesCarryTheirStructures) {
+  std::string text = "Name: Chlorobenzene\r\nBond: 100 70 126 85 0\r\nBond: 126 85 126 115 1\r\nRing: 100 100\r\n"
+                     "Atom: 100 40 Cl\r\nAtom: 5 5\r\nBond: 1 2 3\r\nBond: 70000 0 0 0 0\r\nBond: 0 0 1 1 9\r\n"
+                     "Atom: 1 1 Carbonyl\r\nNum Peaks: 2\r\n77 480; 112 999\r\n\r\n"
+                     "Name: Plain\r\nNum Peaks: 1\r\n50 999\r\n\r\nName: Polymer\r\n";
+  // More bonds than a table holds: it keeps the first 127.
+  for (int i = 0; i < 200; ++i) text += "Bond: " + std::to_string(i) + " 0 " + std::to_string(i) + " 10 0\r\n";
+  text += "Num Peaks: 1\r\n60 999\r\n";
+  WriteText("C:\\Libs\\STRUCT.MSP", text);
+  CAccessMSPFile msp(0);
+  ASSERT_TRUE(msp.Open("C:\\Libs\\STRUCT.MSP"));
+  const auto count = [](const uint8_t* t, size_t at) {
+    int32_t v;
+    std::memcpy(&v, t + at, 4);
+    return v;
+  };
+  STRUCT_NIST_SPT* n = msp.ReadLibraryEntry(0);
+  ASSERT_NE(n, nullptr);
+  ASSERT_NE(n->chemStruct, nullptr);
+  // Two bonds (four ends), one ring, two atoms; malformed lines are left out.
+  EXPECT_EQ(count(n->chemStruct, 2036), 4);
+  EXPECT_EQ(count(n->chemStruct, 4326), 1);
+  EXPECT_EQ(count(n->chemStruct, 6362), 2);
+  EXPECT_EQ(n->chemStruct[2041], 1);  // the second bond is double
+  EXPECT_EQ(count(n->chemStruct, 4), 126);  // second end of the first bond
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(n->chemStruct + 6624), 2), "Cl");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(n->chemStruct + 6630), 6), "Carbon");
+  FreeNist(n);
+  n = msp.ReadLibraryEntry(1);
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(n->chemStruct, nullptr);
+  FreeNist(n);
+  n = msp.ReadLibraryEntry(2);
+  ASSERT_NE(n, nullptr);
+  ASSERT_NE(n->chemStruct, nullptr);
+  EXPECT_EQ(count(n->chemStruct, 2036), 254);
+  FreeNist(n);
+}
+
 }  // namespace
