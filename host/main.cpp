@@ -33,6 +33,7 @@ int ReportViewerDemo();     // report_viewer_demo.cpp
 int QuantitationDemo();     // quantitation_demo.cpp
 int DialogsDemo();          // dialogs_demo.cpp
 int TargetReportDemo();     // target_report_demo.cpp
+int RefSpectraDemo();       // refspectra_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -44,6 +45,7 @@ int Usage() {
             "       kelt_host overlay-control <data file> ...\n"
             "       kelt_host overlay-window\n"
             "       kelt_host quantitate <data file> <method>\n"
+            "       kelt_host refspectra\n"
             "       kelt_host results <data file>\n"
             "       kelt_host sample-report\n",
              stderr);
@@ -213,7 +215,8 @@ int Demo() {
   // target-compound report of one of its compounds.
   if (!quantitation) quantitation = SampleReportDemo();
   if (!quantitation) quantitation = TargetReportDemo();
-  const int dialogs = DialogsDemo();
+  int dialogs = DialogsDemo();
+  if (const int refs = RefSpectraDemo(); !dialogs) dialogs = refs;
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
          : viewer ? viewer : quantitation ? quantitation : dialogs;
 }
@@ -330,7 +333,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
-      command != "quantitate" && command != "results" && command != "sample-report")
+      command != "quantitate" && command != "results" && command != "sample-report" && command != "refspectra")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -343,6 +346,7 @@ int main(int argc, char** argv) {
               features = OverlayHostFeaturesDemo(), amdis = OverlayAmdisDemo();
     return window ? window : noise ? noise : live ? live : features ? features : amdis;
   }
+  if (command == "refspectra" && argc == 2) return RefSpectraDemo();
   if (command == "make-sample") return MakeSample(argc, argv);
   if (command == "sample-report" && argc == 2) {
     const int quantitation = QuantitationDemo();
