@@ -39,6 +39,7 @@ int TargetReportDemo();     // target_report_demo.cpp
 int ReportFilesDemo();      // report_files_demo.cpp
 int QuickIntegrationDemo();  // quick_integration_demo.cpp
 int LibrarySearchDemo();    // library_search_demo.cpp
+int RefSpectraDemo();       // refspectra_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -50,6 +51,7 @@ int Usage() {
             "       kelt_host overlay-control <data file> ...\n"
             "       kelt_host overlay-window\n"
             "       kelt_host quantitate <data file> <method>\n"
+            "       kelt_host refspectra\n"
             "       kelt_host results <data file>\n"
             "       kelt_host sample-report\n"
             "       kelt_host library-search\n",
@@ -226,6 +228,7 @@ int Demo() {
   if (const int files = FileInformationDemo(); !dialogs) dialogs = files;
   if (const int integration = QuickIntegrationDemo(); !dialogs) dialogs = integration;
   if (const int search = LibrarySearchDemo(); !quantitation) quantitation = search;
+  if (const int refs = RefSpectraDemo(); !dialogs) dialogs = refs;
   // Last: it loads the library again to show the saved defaults.
   if (const int prefs = PreferenceSheetsDemo(); !dialogs) dialogs = prefs;
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
@@ -345,7 +348,7 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
       command != "quantitate" && command != "results" && command != "sample-report" &&
-      command != "library-search")
+      command != "library-search" && command != "refspectra")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -358,6 +361,7 @@ int main(int argc, char** argv) {
               features = OverlayHostFeaturesDemo(), amdis = OverlayAmdisDemo();
     return window ? window : noise ? noise : live ? live : features ? features : amdis;
   }
+  if (command == "refspectra" && argc == 2) return RefSpectraDemo();
   if (command == "make-sample") return MakeSample(argc, argv);
   if (command == "library-search" && argc == 2) return LibrarySearchDemo();
   if (command == "sample-report" && argc == 2) {

@@ -3,8 +3,6 @@
 
 #include "common/library_classes.h"
 
-ATOM CCtlOPlot1::Register() { return kelt::lib::RegisterLibraryClass(kClassName); }
-BOOL CCtlOPlot1::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
 ATOM CCtlOPlot2::Register() { return kelt::lib::RegisterLibraryClass(kClassName); }
 BOOL CCtlOPlot2::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
 ATOM CCtlOPlot3::Register() { return kelt::lib::RegisterLibraryClass(kClassName); }

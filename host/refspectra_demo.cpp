@@ -1,0 +1,114 @@
+// The reference-spectra control on the sample run: two reference spectra
+// placed with mouse clicks, one dragged to a new time, the background
+// correction saved into the data file and read back; the control's picture
+// and its one-plot report printed.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "common/preference_records.h"
+#include "host/report_printing.h"
+#include "host/sample_overlay.h"
+#include "jessul32/background_subtraction.h"
+#include "overlayctl/overlay_messages.h"
+#include "specialctl/ref_spectra_control.h"
+#include "win/win_paths.h"
+#include "win/win_script.h"
+#include "win/win_user.h"
+
+namespace {
+
+constexpr char kFolder[] = "C:\\Workstation\\RefSpectra";
+constexpr char kPicture[] = "C:\\Workstation\\Plots\\refspectra-control.png";
+constexpr char kPdf[] = "C:\\Workstation\\Plots\\refspectra-plot.pdf";
+
+HWND MakeWindow(int width, int height, HWND* control) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
+  wc.lpszClassName = "KeltHostRefSpectraWindow";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, wc.lpszClassName, "Reference spectra", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                width, height, nullptr, nullptr, nullptr, nullptr);
+  RECT client{};
+  GetClientRect(window, &client);
+  *control = CreateWindowExA(0, "KELT_OP1", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
+                             reinterpret_cast<HMENU>(intptr_t{7}), nullptr, nullptr);
+  return window;
+}
+
+// Where a time lies on the plot's band.
+POINT At(CCtlOPlot1* c, double time) {
+  int x = 0;
+  c->ClientXOfTime(time, &x);
+  const int y = c->GetPlotArea().top + c->m_Sizes.plotHeights[0] * 3 / 4;
+  return {x, y};
+}
+
+}  // namespace
+
+int RefSpectraDemo() {
+  sample_overlay::Files f;
+  CreateDirectoryA("C:\\Workstation\\Plots", nullptr);
+  if (!sample_overlay::MakeFiles(kFolder, &f)) return 1;
+  HWND control = nullptr;
+  HWND window = MakeWindow(1000, 560, &control);
+  auto* c = control ? static_cast<CCtlOPlot1*>(static_cast<CCtlOPlot*>(GetPropA(control, "X"))) : nullptr;
+  if (!c) {
+    DestroyWindow(window);
+    return 1;
+  }
+  std::printf("\nReference spectra of the sample run:\n");
+  STRUCT_OPLOT_DISPLAY_FILE file{};
+  std::snprintf(file.path, sizeof file.path, "%s", f.water.c_str());
+  file.plotKind = 0;  // TIC
+  bool ok = SendMessageA(control, OP1M_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&file)) == 1;
+  win::script::PumpUntilIdle();
+  ok = ok && c->RefSpts(0) && c->m_bSizesValid;
+  if (ok) {
+    SendMessageA(control, OP1M_SHOWREFSPTS, 1, 0);
+    SendMessageA(control, OP1M_SETREFSPTAVERAGE, 3, 0);
+    SendMessageA(control, OP1M_SETSELECTREFMODE, 0, 0);
+    const STRUCT_WORK_FILE* wf = c->m_pOverlay->slots[0].workFile;
+    const double span = wf->endTime - wf->startTime;
+    // Two quiet stretches of the baseline, then the first moved a little later.
+    for (double share : {0.12, 0.55}) {
+      const POINT p = At(c, wf->startTime + share * span);
+      win::script::Click(control, p.x, p.y);
+    }
+    win::script::PumpUntilIdle();
+    ok = c->RefSpts(0)->Count() == 2;
+    if (ok) {
+      const POINT from = At(c, c->RefSpts(0)->Spectrum(0)->time);
+      const POINT to = At(c, wf->startTime + 0.2 * span);
+      win::script::Drag(control, from, to);
+      win::script::PumpUntilIdle();
+    }
+    for (int i = 0; ok && i < c->RefSpts(0)->Count(); ++i)
+      std::printf("  reference spectrum %d at %.3f min, %u scans\n", i + 1, c->RefSpts(0)->Spectrum(i)->time,
+                  unsigned{c->RefSpts(0)->Spectrum(i)->scanCount});
+    // What the data file now holds.
+    STRUCT_FILE_BC* stored = BuildBackCorrFromRefSpts(f.water.c_str());
+    const int32_t ranges = stored ? CountBackCorrRanges(stored) : 0;
+    FreeBackCorr(stored);
+    std::printf("  read back from %s: %d background ranges\n", f.water.c_str(), ranges);
+    ok = ok && ranges == 2;
+  }
+  if (ok && !win::script::SaveWindowPng(window, kPicture)) {
+    std::fprintf(stderr, "kelt_host: cannot save %s\n", kPicture);
+    ok = false;
+  } else if (ok) {
+    std::printf("  %s (%s)\n", kPicture, win::paths::ToHost(kPicture).c_str());
+  }
+  if (ok) {
+    char reports[MAX_PATH] = {};
+    ok = c->PrintOnePlotToReportsFile(0, reports, 1) == 1;
+    STRUCT_REPORT_PREFS prefs{};
+    KELT_GetCurrDefReportPrefs(&prefs);
+    ok = ok && PrintReports(reports, 1, &prefs, kPdf, "one-plot report");
+  }
+  DestroyWindow(window);
+  win::script::PumpUntilIdle();
+  if (!ok) std::fprintf(stderr, "kelt_host: the reference-spectra demo failed\n");
+  return ok ? 0 : 1;
+}

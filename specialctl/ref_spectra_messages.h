@@ -1,0 +1,53 @@
+#pragma once
+// Messages of the reference-spectra overlay control ("KELT_OP1") and of the
+// background-correction dialog that edits its reference spectra.
+#include "win/win_user.h"
+
+// To the control.
+#define OP1M_PRINT (WM_USER + 110)
+#define OP1M_NOSHOWACTIVEBUTTONS (WM_USER + 120)
+#define OP1M_GETACTIVEINDEX (WM_USER + 121)  // LPARAM: int16_t* receiving the active plot
+#define OP1M_SETACTIVEINDEX (WM_USER + 122)  // WPARAM marker state, LPARAM active plot
+#define OP1M_SETSELECTREFMODE (WM_USER + 130)
+#define OP1M_SETDELETEREFMODE (WM_USER + 131)
+#define OP1M_ADDREFSPT (WM_USER + 132)
+#define OP1M_DELETEREFSPT (WM_USER + 133)
+#define OP1M_DOAUTOBACKCORR (WM_USER + 135)
+#define OP1M_REMOVEONEREFSPTS (WM_USER + 138)
+#define OP1M_SETREFSPTAVERAGE (WM_USER + 140)  // WPARAM: scans per reference spectrum
+#define OP1M_SPECIALREFSPTINDEX (WM_USER + 141)
+#define OP1M_SHOWREFSPTS (WM_USER + 142)
+#define OP1M_SHOWBASELINERESULT (WM_USER + 143)  // LPARAM: one 38-byte baseline result
+#define OP1M_EDITREFSPTSDLGCLOSED (WM_USER + 144)
+#define OP1M_SHOWPLOTSSTACKED (WM_USER + 147)
+#define OP1M_SHOWPLOTSOVERLAID (WM_USER + 148)
+#define OP1M_SHOWPLOTSNORMALIZED (WM_USER + 149)
+#define OP1M_SHOWPLOTSWITHDUALSCALES (WM_USER + 150)
+#define OP1M_EDITBACKGROUNDCORRECTION (WM_USER + 151)
+#define OP1M_PRINTACTIVEPLOT (WM_USER + 153)
+#define OP1M_TWOBCTIMES (WM_USER + 155)  // LPARAM: two doubles, or 0
+#define OP1M_NEWACTIVEINDEX (WM_USER + 156)
+#define OP1M_CALBCPLOTVALUES (WM_USER + 157)
+#define OP1M_GETOVERLAYPOINTER (WM_USER + 158)
+#define OP1M_SHOWALLHIDDENPLOTS (WM_USER + 160)
+#define OP1M_DISPLAYSETFILE (WM_USER + 89)
+#define OP1M_DISPLAYCLEARFILE (WM_USER + 90)
+#define OP1M_DISPLAYSETTIMERANGE (WM_USER + 91)
+
+// Commands.
+#define OP1_CMD_EDIT_BACKGROUND 2711
+#define OP1_CMD_PRINT_ACTIVE 2712
+#define OP1_CMD_STACKED 2719
+#define OP1_CMD_OVERLAID 2720
+#define OP1_CMD_NORMALIZED 2721
+#define OP1_CMD_DUAL_SCALE 2722
+#define OP1_CMD_SHOW_ALL 2737
+#define OP1_CMD_PRINT_PLOT0 2960  // 2960..2979: print plot n
+#define OP1_CMD_EDIT_REFSPTS0 3100  // 3100..3119: edit the reference spectra of plot n
+
+// To the background-correction dialog.
+#define BCM_SETSPECTRACOUNT (WM_USER + 66)  // WPARAM: spectrum count of the edited plot
+#define BCM_SETPLOTINDEX (WM_USER + 67)     // WPARAM: the edited plot
+
+// Notification to the parent: the active plot changed.
+#define OP1N_ACTIVE_PLOT_CHANGED 100
