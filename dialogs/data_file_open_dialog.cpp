@@ -1,4 +1,5 @@
 // The data-file open dialog with its preview.
+#include "dialogs/open_dialog_kit.h"
 #include "dialogs/data_file_open_dialog.h"
 
 #include <cstdio>
@@ -670,10 +671,7 @@ int16_t Dlg_SelectDataFile(HWND owner, char* path, const char* initialFolder, in
                            int16_t profileOnly, int16_t resultsRequired, int16_t sdsOnly) {
   if (!path) return 0;
   AddResources();
-  struct Scratch {
-    char folder[260], file[260], title[260], filter[260], caption[64], defExt[8];
-  };
-  auto* scratch = static_cast<Scratch*>(AllocBlock(sizeof(Scratch)));
+  auto* scratch = static_cast<kelt::dlg::openkit::OpenNames*>(AllocBlock(sizeof(kelt::dlg::openkit::OpenNames)));
   auto* ofn = static_cast<OPENFILENAMEA*>(AllocBlock(sizeof(OPENFILENAMEA)));
   auto* s = static_cast<STRUCT_SEL_DATA_FILE*>(AllocBlock(sizeof(STRUCT_SEL_DATA_FILE)));
   STRUCT_PS* ps = KELT_PS_MakeTIC();
@@ -715,33 +713,11 @@ int16_t Dlg_SelectDataFile(HWND owner, char* path, const char* initialFolder, in
   else if (profileOnly && !centroidOnly) caption = "Select Profile MS Data File";
   CopyPath(scratch->caption, caption);
   CopyPath(scratch->defExt, "xms");
-  if (LoadStringA(kelt::lib::ModuleHandle(), SEL_DATA_FILE_FILTER_STRING, scratch->filter,
-                  sizeof scratch->filter - 1) <= 0) {
+  if (!kelt::dlg::openkit::PrepareOpen(ofn, scratch, owner, SEL_DATA_FILE_FILTER_STRING, SelectDataFileHookProc, SEL_DATA_FILE_TEMPLATE,
+                                       reinterpret_cast<LPARAM>(s))) {
     freeAll();
     return 0;
   }
-  const size_t flen = std::strlen(scratch->filter);
-  const char separator = flen ? scratch->filter[flen - 1] : '|';
-  for (size_t i = 0; i < flen; ++i)
-    if (scratch->filter[i] == separator) scratch->filter[i] = 0;
-  ofn->lStructSize = sizeof(OPENFILENAMEA);
-  ofn->hwndOwner = owner;
-  ofn->hInstance = kelt::lib::ModuleHandle();
-  ofn->lpstrFilter = scratch->filter;
-  ofn->nFilterIndex = 1;
-  ofn->lpstrFile = scratch->file;
-  ofn->nMaxFile = 260;
-  ofn->lpstrFileTitle = scratch->title;
-  ofn->nMaxFileTitle = 260;
-  ofn->lpstrInitialDir = scratch->folder;
-  ofn->lpstrTitle = scratch->caption;
-  ofn->Flags = OFN_EXPLORER | OFN_SHAREAWARE | OFN_FILEMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK |
-               OFN_HIDEREADONLY;
-  ofn->FlagsEx = OFN_EX_NOPLACESBAR;
-  ofn->lpstrDefExt = scratch->defExt;
-  ofn->lCustData = reinterpret_cast<LPARAM>(s);
-  ofn->lpfnHook = SelectDataFileHookProc;
-  ofn->lpTemplateName = MAKEINTRESOURCEA(SEL_DATA_FILE_TEMPLATE);
   s->owner = owner;
   s->centroidOnly = centroidOnly;
   s->profileOnly = profileOnly;

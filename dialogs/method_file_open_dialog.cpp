@@ -455,10 +455,7 @@ int16_t Dlg_SelectMethodFile(HWND owner, uint16_t moduleId, uint16_t moduleAddre
                              const char* initialFolder) {
   if (!path) return 0;
   AddResources();
-  struct Scratch {
-    char folder[260], file[260], title[260], filter[260], caption[64], defExt[8];
-  };
-  auto* scratch = static_cast<Scratch*>(AllocBlock(sizeof(Scratch)));
+  auto* scratch = static_cast<kelt::dlg::openkit::OpenNames*>(AllocBlock(sizeof(kelt::dlg::openkit::OpenNames)));
   auto* ofn = static_cast<OPENFILENAMEA*>(AllocBlock(sizeof(OPENFILENAMEA)));
   auto* s = static_cast<STRUCT_SEL_METHOD_FILE*>(AllocBlock(sizeof(STRUCT_SEL_METHOD_FILE)));
   auto freeAll = [&] {
@@ -494,33 +491,11 @@ int16_t Dlg_SelectMethodFile(HWND owner, uint16_t moduleId, uint16_t moduleAddre
   if (titleIndex < 0 || titleIndex > 2) titleIndex = 0;
   kit::CopyPath(scratch->caption, kTitles[titleIndex]);
   kit::CopyPath(scratch->defExt, "mth");
-  if (LoadStringA(kelt::lib::ModuleHandle(), SEL_METHOD_FILE_FILTER_STRING, scratch->filter,
-                  sizeof scratch->filter - 1) <= 0) {
+  if (!kelt::dlg::openkit::PrepareOpen(ofn, scratch, owner, SEL_METHOD_FILE_FILTER_STRING, SelectMethodFileHookProc, SEL_METHOD_FILE_TEMPLATE,
+                                       reinterpret_cast<LPARAM>(s))) {
     freeAll();
     return 0;
   }
-  const size_t flen = std::strlen(scratch->filter);
-  const char separator = flen ? scratch->filter[flen - 1] : '|';
-  for (size_t i = 0; i < flen; ++i)
-    if (scratch->filter[i] == separator) scratch->filter[i] = 0;
-  ofn->lStructSize = sizeof(OPENFILENAMEA);
-  ofn->hwndOwner = owner;
-  ofn->hInstance = kelt::lib::ModuleHandle();
-  ofn->lpstrFilter = scratch->filter;
-  ofn->nFilterIndex = 1;
-  ofn->lpstrFile = scratch->file;
-  ofn->nMaxFile = 260;
-  ofn->lpstrFileTitle = scratch->title;
-  ofn->nMaxFileTitle = 260;
-  ofn->lpstrInitialDir = scratch->folder;
-  ofn->lpstrTitle = scratch->caption;
-  ofn->Flags = OFN_EXPLORER | OFN_SHAREAWARE | OFN_FILEMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK |
-               OFN_HIDEREADONLY;
-  ofn->FlagsEx = OFN_EX_NOPLACESBAR;
-  ofn->lpstrDefExt = scratch->defExt;
-  ofn->lCustData = reinterpret_cast<LPARAM>(s);
-  ofn->lpfnHook = SelectMethodFileHookProc;
-  ofn->lpTemplateName = MAKEINTRESOURCEA(SEL_METHOD_FILE_TEMPLATE);
   s->owner = owner;
   s->moduleId = moduleId;
   s->moduleAddress = moduleAddress;

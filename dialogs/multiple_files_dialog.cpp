@@ -1,6 +1,7 @@
 // The multiple-files dialog: entry, settings, the hook on the open dialog,
 // the preview of the file under the cursor, the grid of rows and the strip
 // of plot numbers beside it.
+#include "dialogs/open_dialog_kit.h"
 #include "dialogs/multiple_files_dialog.h"
 
 #include <algorithm>
@@ -1762,10 +1763,7 @@ int16_t KELT_New_SelectMultipleFiles(HWND owner, STRUCT_MULT_FILES_ROW* rows, in
     if (!rows || count < 1) return 0;
     if (count > MULT_FILES_MOST_ROWS) count = MULT_FILES_MOST_ROWS;
     AddResources();
-    struct Scratch {
-      char folder[260], file[260], title[260], filter[260], caption[40], defExt[8];
-    };
-    auto* scratch = static_cast<Scratch*>(AllocBlock(sizeof(Scratch)));
+    auto* scratch = static_cast<kelt::dlg::openkit::OpenNames*>(AllocBlock(sizeof(kelt::dlg::openkit::OpenNames)));
     auto* ofn = static_cast<OPENFILENAMEA*>(AllocBlock(sizeof(OPENFILENAMEA)));
     auto* s = static_cast<Ctx*>(AllocBlock(sizeof(Ctx)));
     STRUCT_PS* ps = KELT_PS_MakeTIC();
@@ -1806,32 +1804,11 @@ int16_t KELT_New_SelectMultipleFiles(HWND owner, STRUCT_MULT_FILES_ROW* rows, in
     }
     CopyPath(scratch->caption, count == 1 ? "Select File" : "Select Overlay Plots", sizeof scratch->caption);
     CopyPath(scratch->defExt, "xms", sizeof scratch->defExt);
-    if (LoadStringA(kelt::lib::ModuleHandle(), MULT_FILES_FILTER_STRING, scratch->filter,
-                    sizeof scratch->filter - 1) <= 0) {
+    if (!kelt::dlg::openkit::PrepareOpen(ofn, scratch, owner, MULT_FILES_FILTER_STRING, SelectMultipleFilesHookProc, MULT_FILES_TEMPLATE,
+                                         reinterpret_cast<LPARAM>(s), 0x85464)) {
       freeAll();
       return 0;
     }
-    const size_t flen = std::strlen(scratch->filter);
-    const char separator = flen ? scratch->filter[flen - 1] : '|';
-    for (size_t i = 0; i < flen; ++i)
-      if (scratch->filter[i] == separator) scratch->filter[i] = 0;
-    ofn->lStructSize = sizeof(OPENFILENAMEA);
-    ofn->hwndOwner = owner;
-    ofn->hInstance = kelt::lib::ModuleHandle();
-    ofn->lpstrFilter = scratch->filter;
-    ofn->nFilterIndex = 1;
-    ofn->lpstrFile = scratch->file;
-    ofn->nMaxFile = 260;
-    ofn->lpstrFileTitle = scratch->title;
-    ofn->nMaxFileTitle = 260;
-    ofn->lpstrInitialDir = scratch->folder;
-    ofn->lpstrTitle = scratch->caption;
-    ofn->Flags = 0x85464;
-    ofn->FlagsEx = OFN_EX_NOPLACESBAR;
-    ofn->lpstrDefExt = scratch->defExt;
-    ofn->lCustData = reinterpret_cast<LPARAM>(s);
-    ofn->lpfnHook = SelectMultipleFilesHookProc;
-    ofn->lpTemplateName = MAKEINTRESOURCEA(MULT_FILES_TEMPLATE);
     s->owner = owner;
     s->rows = rows;
     s->count = count;

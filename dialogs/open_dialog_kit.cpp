@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "common/library_state.h"
 #include "ulbrec32/file_paths.h"
 #include "win/win_commdlg.h"
 #include "win/win_crt.h"
@@ -87,6 +88,35 @@ std::string TypedPath(HWND common, const char* extension) {
   SplitFilePath(p.c_str(), dir, name, ext);
   if (_stricmp(ext, extension) != 0) p += extension;
   return p;
+}
+
+bool PrepareOpen(OPENFILENAMEA* ofn, OpenNames* names, HWND owner, int filterString, LPOFNHOOKPROC hook,
+                 int childTemplate, LPARAM data, DWORD flags) {
+  if (LoadStringA(kelt::lib::ModuleHandle(), static_cast<UINT>(filterString), names->filter,
+                  sizeof names->filter - 1) <= 0)
+    return false;
+  const size_t flen = std::strlen(names->filter);
+  const char separator = flen ? names->filter[flen - 1] : '|';
+  for (size_t i = 0; i < flen; ++i)
+    if (names->filter[i] == separator) names->filter[i] = 0;
+  ofn->lStructSize = sizeof(OPENFILENAMEA);
+  ofn->hwndOwner = owner;
+  ofn->hInstance = kelt::lib::ModuleHandle();
+  ofn->lpstrFilter = names->filter;
+  ofn->nFilterIndex = 1;
+  ofn->lpstrFile = names->file;
+  ofn->nMaxFile = 260;
+  ofn->lpstrFileTitle = names->title;
+  ofn->nMaxFileTitle = 260;
+  ofn->lpstrInitialDir = names->folder;
+  ofn->lpstrTitle = names->caption;
+  ofn->Flags = flags;
+  ofn->FlagsEx = OFN_EX_NOPLACESBAR;
+  ofn->lpstrDefExt = names->defExt;
+  ofn->lCustData = data;
+  ofn->lpfnHook = hook;
+  ofn->lpTemplateName = MAKEINTRESOURCEA(childTemplate);
+  return true;
 }
 
 }  // namespace kelt::dlg::openkit

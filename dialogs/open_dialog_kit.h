@@ -5,6 +5,7 @@
 // completed with the dialog's extension.
 #include <string>
 
+#include "win/win_commdlg.h"
 #include "win/win_types.h"
 #include "win/win_user.h"
 
@@ -30,5 +31,17 @@ void Layout(HWND commonDialog, HWND placeholder, HWND recentButton, HWND group, 
 std::string TypedPath(HWND commonDialog, const char* extension);
 // The copy of a path that always fits 260 bytes.
 void CopyPath(char* to, const char* from);
+
+// The texts an open dialog hands the common dialog.
+struct OpenNames {
+  char folder[260], file[260], title[260], filter[260], caption[64], defExt[8];
+};
+constexpr DWORD kOpenFlags =
+    OFN_EXPLORER | OFN_SHAREAWARE | OFN_FILEMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
+// Loads the filter string of the library (its last character separates the
+// entries) and fills ofn for an explorer dialog with the hook and the
+// library's child template; false when the library has no such string.
+bool PrepareOpen(OPENFILENAMEA* ofn, OpenNames* names, HWND owner, int filterString, LPOFNHOOKPROC hook,
+                 int childTemplate, LPARAM data, DWORD flags = kOpenFlags);
 
 }  // namespace kelt::dlg::openkit

@@ -428,5 +428,5 @@ void CQuickIntegrationDlg::OnPrint() {
   std::string reports = path;
   const int pages = MakeSummaryReport(&reports, temporary != 0 || !path[0]);
   SetCursor(old);
-  if (pages > 0) Dlg_ViewReports(reports.c_str(), temporary, &prefs);
+  if (pages > 0) Dlg_ViewReports(reports.c_str(), temporary, &prefs, 0);
 }

@@ -441,10 +441,7 @@ LRESULT CALLBACK SelectReportsFileParentProc(HWND dialog, UINT msg, WPARAM wPara
 int16_t Dlg_SelectReportsFile(HWND owner, char* path, const char* initialFolder, int32_t* page) {
   if (!path) return 0;
   AddResources();
-  struct Scratch {
-    char folder[260], file[260], title[260], filter[260], caption[64], defExt[8];
-  };
-  auto* scratch = static_cast<Scratch*>(AllocBlock(sizeof(Scratch)));
+  auto* scratch = static_cast<kelt::dlg::openkit::OpenNames*>(AllocBlock(sizeof(kelt::dlg::openkit::OpenNames)));
   auto* ofn = static_cast<OPENFILENAMEA*>(AllocBlock(sizeof(OPENFILENAMEA)));
   auto* s = static_cast<STRUCT_SEL_REPORTS_FILE*>(AllocBlock(sizeof(STRUCT_SEL_REPORTS_FILE)));
   CRptsFileHandler* file = new (std::nothrow) CRptsFileHandler(nullptr);
@@ -484,33 +481,11 @@ int16_t Dlg_SelectReportsFile(HWND owner, char* path, const char* initialFolder,
   }
   kit::CopyPath(scratch->caption, "Select Report File");
   kit::CopyPath(scratch->defExt, "msr");
-  if (LoadStringA(kelt::lib::ModuleHandle(), SEL_REPORTS_FILE_FILTER_STRING, scratch->filter,
-                  sizeof scratch->filter - 1) <= 0) {
+  if (!kelt::dlg::openkit::PrepareOpen(ofn, scratch, owner, SEL_REPORTS_FILE_FILTER_STRING, SelectReportsFileHookProc, SEL_REPORTS_FILE_TEMPLATE,
+                                       reinterpret_cast<LPARAM>(s))) {
     freeAll();
     return 0;
   }
-  const size_t flen = std::strlen(scratch->filter);
-  const char separator = flen ? scratch->filter[flen - 1] : '|';
-  for (size_t i = 0; i < flen; ++i)
-    if (scratch->filter[i] == separator) scratch->filter[i] = 0;
-  ofn->lStructSize = sizeof(OPENFILENAMEA);
-  ofn->hwndOwner = owner;
-  ofn->hInstance = kelt::lib::ModuleHandle();
-  ofn->lpstrFilter = scratch->filter;
-  ofn->nFilterIndex = 1;
-  ofn->lpstrFile = scratch->file;
-  ofn->nMaxFile = 260;
-  ofn->lpstrFileTitle = scratch->title;
-  ofn->nMaxFileTitle = 260;
-  ofn->lpstrInitialDir = scratch->folder;
-  ofn->lpstrTitle = scratch->caption;
-  ofn->Flags = OFN_EXPLORER | OFN_SHAREAWARE | OFN_FILEMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK |
-               OFN_HIDEREADONLY;
-  ofn->FlagsEx = OFN_EX_NOPLACESBAR;
-  ofn->lpstrDefExt = scratch->defExt;
-  ofn->lCustData = reinterpret_cast<LPARAM>(s);
-  ofn->lpfnHook = SelectReportsFileHookProc;
-  ofn->lpTemplateName = MAKEINTRESOURCEA(SEL_REPORTS_FILE_TEMPLATE);
   s->owner = owner;
   GetOpenFileNameA(ofn);
   int16_t result = 0;

@@ -115,5 +115,5 @@ void CCtlOPlot1::PrintOnePlotReport(short slot) {
   }
   STRUCT_REPORT_PREFS prefs{};
   KELT_GetCurrDefReportPrefs(&prefs);
-  Dlg_ViewReports(path, temporary, &prefs);
+  Dlg_ViewReports(path, temporary, &prefs, 0);
 }

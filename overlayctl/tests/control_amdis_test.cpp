@@ -185,7 +185,7 @@ TEST_F(OPlotAmdisTest, VersionDialogShowsTheFileWithoutHistory) {
   answer();
   SendMessageA(r.w, WM_COMMAND, 3180, 0);
   EXPECT_EQ(opened, 3);
-  EXPECT_EQ(shown[1], "");
+  EXPECT_EQ(shown[1], VER_NO_ARCHIVE_TEXT);
   DestroyWindow(r.w);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/plot_range_dialogs.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "spectra/spectrum_managers.h"
 #include "spectra/spectrum_record.h"
@@ -341,7 +342,7 @@ TEST_F(ContextMenuTest, EditScalesTakesTheTypedRanges) {
     win::script::SetField(d, 1002, "7.25");
     win::script::SetField(d, 1003, "100");
     win::script::SetField(d, 1004, "9000");
-    win::script::PressButton(d, IDOK);
+    win::script::PressButton(d, RANGE_OK_ID);
   });
   SendMessageA(w, WM_COMMAND, 2901, 0);
   win::script::PumpUntilIdle();
@@ -357,7 +358,7 @@ TEST_F(ContextMenuTest, EditScalesTakesTheTypedRanges) {
 
   // Cancel changes nothing; slot 20 is refused in the stacked display.
   const double low = o->tail.scales.plotLow[0];
-  win::script::OnNextDialog([](HWND d) { win::script::PressButton(d, IDCANCEL); });
+  win::script::OnNextDialog([](HWND d) { win::script::PressButton(d, IDOK); });
   SendMessageA(w, WM_COMMAND, 2900, 0);
   EXPECT_DOUBLE_EQ(double{o->tail.scales.plotLow[0]}, low);
   const size_t dialogs = win::script::DialogLog().size();

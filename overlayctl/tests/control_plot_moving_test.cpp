@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "dialogs/plot_range_dialogs.h"
 #include "overlayctl/tests/control_fixture.h"
 #include "testing/golden_window.h"
 
@@ -196,7 +197,7 @@ TEST_F(PlotMovingTest, TheUserTypesTheTimeRange) {
   win::script::OnNextDialog([](HWND d) {
     win::script::SetField(d, 1001, "8.5");
     win::script::SetField(d, 1002, "6");
-    win::script::PressButton(d, IDOK);
+    win::script::PressButton(d, RANGE_OK_ID);
   });
   SendMessageA(w, OPM_LETUSERSETTIMERANGE, 0, 0);
   win::script::PumpUntilIdle();
