@@ -28,14 +28,16 @@
 #include "win/win_kernel.h"
 #include "win/win_user.h"
 
+struct STRUCT_RESULT_STEP;
+
 namespace {
 
 constexpr char kTag[] = "1";
 constexpr double kRawPerMinute = 600000.0;
 
-// The engine's entry, as it declares it.
+// The engine's entry, as it declares it (a call through another type is undefined).
 using InteractiveFn = BOOL (*)(HWND, const char*, const char*, int32_t, int32_t, int32_t, int16_t, const char*,
-                               const void*, char*, void*, int16_t, int16_t);
+                               const void*, char*, STRUCT_RESULT_STEP*, int16_t, int16_t);
 using PresetFn = int32_t (*)(void*);
 
 std::string ProgramFile(const char* name) {
