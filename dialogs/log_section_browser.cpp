@@ -315,7 +315,7 @@ void CLogSectionBrowser::Build(STRUCT_WORK_FILE* workFile, int16_t firstSegment,
           static_cast<int16_t>(LOGCODE_MODULE(m)), true);
     }
     if (m_moduleAttributes || m_eventLog || m_methodSegments || m_runLogList) {
-      std::string msLabel = "Mass Spec";
+      std::string msLabel = "Mass Spectrometer";
       if (m_msModule >= 0 || runSections > 0) {
         const uint16_t type = m_msModule >= 0 ? m_modules[static_cast<size_t>(m_msModule)].moduleType : wf->fileType;
         const uint16_t address = m_msModule >= 0 ? m_modules[static_cast<size_t>(m_msModule)].moduleAddress : wf->module;

@@ -39,7 +39,7 @@ int TargetReportDemo();     // target_report_demo.cpp
 int ReportFilesDemo();      // report_files_demo.cpp
 int QuickIntegrationDemo();  // quick_integration_demo.cpp
 int LibrarySearchDemo();    // library_search_demo.cpp
-int RefSpectraDemo();       // refspectra_demo.cpp
+int RefSpectraDemo();       // reference_spectra_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 

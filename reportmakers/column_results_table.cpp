@@ -81,7 +81,7 @@ constexpr ReportColumn kCatalogue[] = {
     {56, 6, 0, "Result", "Index"},
     {57, 6, 2, "Peak", "Number"},
     {58, 17, 1, "RT", "Window"},
-    {59, 10, 1, "Peak Width", "Spec."},
+    {59, 10, 1, "Peak Width", "Method"},
     {60, 22, 1, "Cali Curve", "Calculations"},
     {9, 6, 0, "F.", "Match"},
     {10, 6, 0, "R.", "Match"},
