@@ -597,15 +597,9 @@ UINT_PTR CALLBACK SelectDataFileHookProc(HWND hook, UINT msg, WPARAM wParam, LPA
     case WM_COMMAND:
       if (HIWORD(wParam) == 0 || HIWORD(wParam) == BN_CLICKED) HookCommand(s, LOWORD(wParam));
       return 1;
-    case WM_CONTEXTMENU: {
-      POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      ScreenToClient(hook, &at);
-      HWND child = ChildWindowFromPointEx(hook, at, CWP_SKIPINVISIBLE);
-      const int id = child && child != hook ? GetDlgCtrlID(child) : 0;
-      if (id > 0) KELT_ShowHelpTopic(static_cast<uint32_t>(id), 8);
-      else KELT_ShowHelpTopic(106, 1);
+    case WM_CONTEXTMENU:
+      kelt::dlg::openkit::ContextHelp(hook, lParam, 106);
       return 1;
-    }
     case WM_CHAR:
       if (wParam == VK_ESCAPE && SendMessageA(Item(s, IDC_SDF_PLOT), OPM_ESCAPETRACKING, 0, 0)) return 0;
       return 1;

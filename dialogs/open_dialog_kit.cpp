@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "common/data_file_utils.h"
 #include "common/library_state.h"
 #include "ulbrec32/file_paths.h"
 #include "win/win_commdlg.h"
@@ -88,6 +89,15 @@ std::string TypedPath(HWND common, const char* extension) {
   SplitFilePath(p.c_str(), dir, name, ext);
   if (_stricmp(ext, extension) != 0) p += extension;
   return p;
+}
+
+void ContextHelp(HWND hook, LPARAM screenPoint, uint32_t topic) {
+  POINT at{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+  ScreenToClient(hook, &at);
+  HWND child = ChildWindowFromPointEx(hook, at, CWP_SKIPINVISIBLE);
+  const int id = child && child != hook ? GetDlgCtrlID(child) : 0;
+  if (id > 0) KELT_ShowHelpTopic(static_cast<uint32_t>(id), 8);
+  else KELT_ShowHelpTopic(topic, 1);
 }
 
 bool PrepareOpen(OPENFILENAMEA* ofn, OpenNames* names, HWND owner, int filterString, LPOFNHOOKPROC hook,

@@ -3,6 +3,7 @@
 // files): the common dialog's name box reset to the filter's pattern, the
 // layout that hides OK and narrows the common controls, and the typed name
 // completed with the dialog's extension.
+#include <cstdint>
 #include <string>
 
 #include "win/win_commdlg.h"
@@ -31,6 +32,10 @@ void Layout(HWND commonDialog, HWND placeholder, HWND recentButton, HWND group, 
 std::string TypedPath(HWND commonDialog, const char* extension);
 // The copy of a path that always fits 260 bytes.
 void CopyPath(char* to, const char* from);
+
+// A right click on the child template: the help of the control under the
+// point, or the dialog's topic over its background.
+void ContextHelp(HWND hook, LPARAM screenPoint, uint32_t topic);
 
 // The texts an open dialog hands the common dialog.
 struct OpenNames {
