@@ -350,37 +350,10 @@ void RefreshPlot(STRUCT_SEL_DATA_FILE* s) {
   SendMessageA(plot, OPM_DISPLAYNOREPAINT, 0, 0);
 }
 
-std::string RecentKey(int n) {
-  char key[32];
-  std::snprintf(key, sizeof key, "run-%d", n);
-  return key;
-}
-
-std::string RecentPath(int n) {
-  char path[260] = {};
-  GetPrivateProfileStringA("File History", RecentKey(n).c_str(), "", path, sizeof path, GetWorkstationIniPath());
-  return path;
-}
+std::string RecentPath(int n) { return kelt::dlg::openkit::RecentPath("run", n); }
 
 void ShowRecentMenu(STRUCT_SEL_DATA_FILE* s) {
-  if (s->recentMenu) DestroyMenu(s->recentMenu);
-  s->recentMenu = nullptr;
-  const int count = static_cast<int>(GetPrivateProfileIntA("File History", "run-Count", 0, GetWorkstationIniPath()));
-  if (count <= 0) return;
-  s->recentMenu = CreatePopupMenu();
-  if (!s->recentMenu) return;
-  int added = 0;
-  // Only entries with a command id of their own are offered.
-  for (int n = 1; n <= count && n <= SDF_RECENT_MOST; ++n) {
-    const std::string path = RecentPath(n);
-    if (path.empty() || !KELT_DoesFileExist(path.c_str())) continue;
-    AppendMenuA(s->recentMenu, MF_STRING, static_cast<UINT_PTR>(IDC_SDF_RECENT_FIRST + n), path.c_str());
-    ++added;
-  }
-  if (!added) return;
-  POINT at{};
-  GetCursorPos(&at);
-  TrackPopupMenu(s->recentMenu, TPM_CENTERALIGN, at.x, at.y, 0, s->hookDialog, nullptr);
+  kelt::dlg::openkit::ShowRecentMenu(&s->recentMenu, s->hookDialog, "run", SDF_RECENT_MOST, IDC_SDF_RECENT_FIRST);
 }
 
 // OFDM_SELCHANGE: the name or selection may name another file now.
@@ -573,18 +546,8 @@ UINT_PTR CALLBACK SelectDataFileHookProc(HWND hook, UINT msg, WPARAM wParam, LPA
     case WM_NOTIFY: {
       const auto* nm = reinterpret_cast<const OFNOTIFYA*>(lParam);
       if (!nm) return 0;
-      if (nm->hdr.code == CDN_SELCHANGE) {
-        PostMessageA(hook, OFDM_SELCHANGE, 0, 0);
-      } else if (nm->hdr.code == CDN_FOLDERCHANGE) {
-        if (!s->accepting) ClearPreview(s, true);
-      } else if (nm->hdr.code == CDN_INITDONE) {
-        // The initial file is shown at once, as if the user had picked it.
-        if (s->path[0]) {
-          char initial[260];
-          CopyPath(initial, s->path);
-          CheckAndPreview(s, initial, true);
-        }
-      } else if (nm->hdr.code == CDN_FILEOK) {
+      kelt::dlg::openkit::PreviewNotify(s, hook, nm->hdr.code, ClearPreview, CheckAndPreview);
+      if (nm->hdr.code == CDN_FILEOK) {
         if (!s->accepting && s->previewValid && s->previewedPath[0]) {
           CopyPath(s->path, s->previewedPath);
           s->accepting = 1;
@@ -614,24 +577,8 @@ LRESULT CALLBACK SelectDataFileParentProc(HWND dialog, UINT msg, WPARAM wParam, 
   const WNDPROC previous = s->previousProc;
   if (msg == WM_COMMAND && !s->busy) {
     const int id = LOWORD(wParam), code = HIWORD(wParam);
-    if (id == IDOK) {
-      // A file is taken only when it was previewed: an empty path is no choice.
-      if ((s->previewValid || s->accepted || !s->nameBoxFocused) && s->previewedPath[0]) {
-        s->accepted = 1;
-        CopyPath(s->path, s->previewedPath);
-        s->accepting = 1;
-      }
-    } else if (id == IDCANCEL) {
-      SendMessageA(GetDlgItem(s->hookDialog, IDC_SDF_PLOT), OPM_ESCAPETRACKING, 0, 0);
-    } else if (id == edt1) {
-      if (code == EN_SETFOCUS) s->nameBoxFocused = 1;
-      else if (code == EN_KILLFOCUS) s->nameBoxFocused = 0;
-      else if (code == EN_CHANGE) PostMessageA(s->hookDialog, OFDM_SELCHANGE, 0, 0);
-    } else if (id == cmb2 && code == CBN_SELCHANGE) {
-      PostMessageA(s->hookDialog, OFDM_SELCHANGE, 0, 0);
-    } else if (id == ID_FILEDLG_UPFOLDER) {
-      ClearPreview(s, true);
-    }
+    if (id == IDCANCEL) SendMessageA(GetDlgItem(s->hookDialog, IDC_SDF_PLOT), OPM_ESCAPETRACKING, 0, 0);
+    else kelt::dlg::openkit::WatchParentCommand(s, id, code, ClearPreview);
   } else if (msg == WM_PARENTNOTIFY && LOWORD(wParam) == WM_CREATE) {
     DialogChildCreated(dialog);
   } else if (msg == WM_DESTROY) {

@@ -265,32 +265,10 @@ void FillList(STRUCT_SEL_METHOD_FILE* s) {
   InvalidateRect(list, nullptr, TRUE);
 }
 
-std::string RecentPath(int n) {
-  char key[32], path[260] = {};
-  std::snprintf(key, sizeof key, "mth-%d", n);
-  GetPrivateProfileStringA("File History", key, "", path, sizeof path, GetWorkstationIniPath());
-  return path;
-}
+std::string RecentPath(int n) { return kit::RecentPath("mth", n); }
 
 void ShowRecentMenu(STRUCT_SEL_METHOD_FILE* s) {
-  if (s->recentMenu) DestroyMenu(s->recentMenu);
-  s->recentMenu = nullptr;
-  const int count = static_cast<int>(GetPrivateProfileIntA("File History", "mth-Count", 0, GetWorkstationIniPath()));
-  if (count <= 0) return;
-  s->recentMenu = CreatePopupMenu();
-  if (!s->recentMenu) return;
-  int added = 0;
-  // Only entries with a command id of their own are offered.
-  for (int n = 1; n <= count && n <= SMF_RECENT_MOST; ++n) {
-    const std::string path = RecentPath(n);
-    if (path.empty() || !KELT_DoesFileExist(path.c_str())) continue;
-    AppendMenuA(s->recentMenu, MF_STRING, static_cast<UINT_PTR>(IDC_SMF_RECENT_FIRST + n), path.c_str());
-    ++added;
-  }
-  if (!added) return;
-  POINT at{};
-  GetCursorPos(&at);
-  TrackPopupMenu(s->recentMenu, TPM_CENTERALIGN, at.x, at.y, 0, s->hookDialog, nullptr);
+  kit::ShowRecentMenu(&s->recentMenu, s->hookDialog, "mth", SMF_RECENT_MOST, IDC_SMF_RECENT_FIRST);
 }
 
 void InitHook(HWND hook, OPENFILENAMEA* ofn) {
@@ -389,17 +367,7 @@ UINT_PTR CALLBACK SelectMethodFileHookProc(HWND hook, UINT msg, WPARAM wParam, L
     case WM_NOTIFY: {
       const auto* nm = reinterpret_cast<const OFNOTIFYA*>(lParam);
       if (!nm) return 0;
-      if (nm->hdr.code == CDN_SELCHANGE) {
-        PostMessageA(hook, OFDM_SELCHANGE, 0, 0);
-      } else if (nm->hdr.code == CDN_FOLDERCHANGE) {
-        if (!s->accepting) ClearPreview(s, true);
-      } else if (nm->hdr.code == CDN_INITDONE) {
-        if (s->path[0]) {
-          char initial[260];
-          kit::CopyPath(initial, s->path);
-          CheckAndPreview(s, initial, true);
-        }
-      }
+      kit::PreviewNotify(s, hook, nm->hdr.code, ClearPreview, CheckAndPreview);
       s->accepting = 0;
       return 0;
     }
@@ -420,22 +388,7 @@ LRESULT CALLBACK SelectMethodFileParentProc(HWND dialog, UINT msg, WPARAM wParam
   const WNDPROC previous = s->previousProc;
   if (msg == WM_COMMAND && !s->busy) {
     const int id = LOWORD(wParam), code = HIWORD(wParam);
-    if (id == IDOK) {
-      // Only a previewed file is a choice.
-      if ((s->previewValid || s->accepted || !s->nameBoxFocused) && s->previewedPath[0]) {
-        s->accepted = 1;
-        kit::CopyPath(s->path, s->previewedPath);
-        s->accepting = 1;
-      }
-    } else if (id == edt1) {
-      if (code == EN_SETFOCUS) s->nameBoxFocused = 1;
-      else if (code == EN_KILLFOCUS) s->nameBoxFocused = 0;
-      else if (code == EN_CHANGE) PostMessageA(s->hookDialog, OFDM_SELCHANGE, 0, 0);
-    } else if (id == cmb2 && code == CBN_SELCHANGE) {
-      PostMessageA(s->hookDialog, OFDM_SELCHANGE, 0, 0);
-    } else if (id == ID_FILEDLG_UPFOLDER) {
-      ClearPreview(s, true);
-    }
+    kit::WatchParentCommand(s, id, code, ClearPreview);
   } else if (msg == WM_PARENTNOTIFY && LOWORD(wParam) == WM_CREATE) {
     DialogChildCreated(dialog);
   } else if (msg == WM_DESTROY) {

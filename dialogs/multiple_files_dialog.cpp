@@ -1397,11 +1397,7 @@ void CloseChild(Ctx* s, HWND child) {
   RemovePropA(child, kProp);
 }
 
-std::string RecentPath(int n) {
-  char path[260] = {};
-  GetPrivateProfileStringA("File History", Printf("run-%d", n).c_str(), "", path, sizeof path, GetWorkstationIniPath());
-  return path;
-}
+std::string RecentPath(int n) { return kelt::dlg::openkit::RecentPath("run", n); }
 
 // The first recent run that still exists, or "".
 std::string FirstRecentRun() {
@@ -1414,22 +1410,7 @@ std::string FirstRecentRun() {
 }
 
 void ShowRecentMenu(Ctx* s) {
-  if (s->recentMenu) DestroyMenu(s->recentMenu);
-  s->recentMenu = CreatePopupMenu();
-  if (!s->recentMenu) return;
-  const int count = int(GetPrivateProfileIntA("File History", "run-Count", 0, GetWorkstationIniPath()));
-  int added = 0;
-  // Only entries with a command id of their own are offered.
-  for (int n = 1; n <= count && n <= MF_RECENT_MOST; ++n) {
-    const std::string path = RecentPath(n);
-    if (path.empty() || !KELT_DoesFileExist(path.c_str())) continue;
-    AppendMenuA(s->recentMenu, MF_STRING, UINT_PTR(IDC_MF_RECENT_FIRST + n), path.c_str());
-    ++added;
-  }
-  if (!added) return;
-  POINT at{};
-  GetCursorPos(&at);
-  TrackPopupMenu(s->recentMenu, TPM_CENTERALIGN, at.x, at.y, 0, s->child, nullptr);
+  kelt::dlg::openkit::ShowRecentMenu(&s->recentMenu, s->child, "run", MF_RECENT_MOST, IDC_MF_RECENT_FIRST);
 }
 
 void OpenStep(Ctx* s, bool okForm) {
@@ -1726,15 +1707,9 @@ UINT_PTR CALLBACK SelectMultipleFilesHookProc(HWND hook, UINT msg, WPARAM wParam
       else if (LOWORD(wParam) == IDC_MF_GRID && (HIWORD(wParam) == 54 || HIWORD(wParam) == 55 || HIWORD(wParam) == 64))
         UpdateButtons(s);
       return 1;
-    case WM_CONTEXTMENU: {
-      POINT at{short(LOWORD(lParam)), short(HIWORD(lParam))};
-      ScreenToClient(hook, &at);
-      HWND child = ChildWindowFromPointEx(hook, at, CWP_SKIPINVISIBLE);
-      const int id = child && child != hook ? GetDlgCtrlID(child) : 0;
-      if (id > 0) KELT_ShowHelpTopic(uint32_t(id), 8);
-      else KELT_ShowHelpTopic(101, 1);
+    case WM_CONTEXTMENU:
+      kelt::dlg::openkit::ContextHelp(hook, lParam, 101);
       return 1;
-    }
     case WM_CHAR:
       if (wParam == 27) SendMessageA(Item(s, IDC_MF_PLOT), OPM_ESCAPETRACKING, 0, 0);
       return 1;

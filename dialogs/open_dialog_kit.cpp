@@ -1,13 +1,17 @@
 // Shared pieces of the preview open dialogs.
 #include "dialogs/open_dialog_kit.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "common/data_file_utils.h"
 #include "common/library_state.h"
+#include "orvik32/orvik32.h"
 #include "ulbrec32/file_paths.h"
 #include "win/win_commdlg.h"
 #include "win/win_crt.h"
+#include "win/win_menus.h"
+#include "win/win_profile.h"
 #include "win/win_user.h"
 
 namespace kelt::dlg::openkit {
@@ -16,6 +20,34 @@ void CopyPath(char* to, const char* from) {
   const size_t n = from ? strnlen(from, 259) : 0;
   if (n) std::memcpy(to, from, n);
   to[n] = 0;
+}
+
+std::string RecentPath(const char* stem, int n) {
+  char key[48], path[260] = {};
+  std::snprintf(key, sizeof key, "%s-%d", stem, n);
+  GetPrivateProfileStringA("File History", key, "", path, sizeof path, GetWorkstationIniPath());
+  return path;
+}
+
+void ShowRecentMenu(HMENU* menu, HWND owner, const char* stem, int most, int firstId) {
+  if (*menu) DestroyMenu(*menu);
+  *menu = CreatePopupMenu();
+  if (!*menu) return;
+  char countKey[48];
+  std::snprintf(countKey, sizeof countKey, "%s-Count", stem);
+  const int count = static_cast<int>(GetPrivateProfileIntA("File History", countKey, 0, GetWorkstationIniPath()));
+  int added = 0;
+  // Only entries with a command id of their own are offered.
+  for (int n = 1; n <= count && n <= most; ++n) {
+    const std::string path = RecentPath(stem, n);
+    if (path.empty() || !KELT_DoesFileExist(path.c_str())) continue;
+    AppendMenuA(*menu, MF_STRING, static_cast<UINT_PTR>(firstId + n), path.c_str());
+    ++added;
+  }
+  if (!added) return;
+  POINT at{};
+  GetCursorPos(&at);
+  TrackPopupMenu(*menu, TPM_CENTERALIGN, at.x, at.y, 0, owner, nullptr);
 }
 
 void ResetNameBox(HWND common) {

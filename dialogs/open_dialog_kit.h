@@ -37,6 +37,54 @@ void CopyPath(char* to, const char* from);
 // point, or the dialog's topic over its background.
 void ContextHelp(HWND hook, LPARAM screenPoint, uint32_t topic);
 
+// The recent files of "File History" ("<stem>-1" .. "<stem>-Count").
+std::string RecentPath(const char* stem, int n);
+// Replaces *menu by a pop-up of the recent files that still exist (at most
+// `most`, entry n with command firstId + n) and tracks it at the cursor for
+// owner; the menu stays in *menu for the caller to destroy.
+void ShowRecentMenu(HMENU* menu, HWND owner, const char* stem, int most, int firstId);
+
+// The common dialog's commands every preview dialog watches: OK takes the
+// previewed file only, a typed name or another type asks for a new preview,
+// going up a folder clears it. State has the preview fields of the dialogs.
+template <class State, class Clear>
+void WatchParentCommand(State* s, int id, int code, Clear clearPreview) {
+  if (id == IDOK) {
+    // A file is taken only when it was previewed: an empty path is no choice.
+    if ((s->previewValid || s->accepted || !s->nameBoxFocused) && s->previewedPath[0]) {
+      s->accepted = 1;
+      CopyPath(s->path, s->previewedPath);
+      s->accepting = 1;
+    }
+  } else if (id == edt1) {
+    if (code == EN_SETFOCUS) s->nameBoxFocused = 1;
+    else if (code == EN_KILLFOCUS) s->nameBoxFocused = 0;
+    else if (code == EN_CHANGE) PostMessageA(s->hookDialog, OFDM_SELCHANGE, 0, 0);
+  } else if (id == cmb2 && code == CBN_SELCHANGE) {
+    PostMessageA(s->hookDialog, OFDM_SELCHANGE, 0, 0);
+  } else if (id == ID_FILEDLG_UPFOLDER) {
+    clearPreview(s, true);
+  }
+}
+
+// The common dialog's notifications: a new selection is previewed after
+// the list settles, another folder clears the preview unless a file is
+// being taken, and the initial file is shown at once as if picked.
+template <class State, class Clear, class Preview>
+void PreviewNotify(State* s, HWND hook, UINT code, Clear clearPreview, Preview preview) {
+  if (code == CDN_SELCHANGE) {
+    PostMessageA(hook, OFDM_SELCHANGE, 0, 0);
+  } else if (code == CDN_FOLDERCHANGE) {
+    if (!s->accepting) clearPreview(s, true);
+  } else if (code == CDN_INITDONE) {
+    if (s->path[0]) {
+      char initial[260];
+      CopyPath(initial, s->path);
+      preview(s, initial, true);
+    }
+  }
+}
+
 // The texts an open dialog hands the common dialog.
 struct OpenNames {
   char folder[260], file[260], title[260], filter[260], caption[64], defExt[8];

@@ -377,19 +377,7 @@ UINT_PTR CALLBACK SelectReportsFileHookProc(HWND hook, UINT msg, WPARAM wParam, 
         }
         return 0;
       }
-      const auto* nm = reinterpret_cast<const OFNOTIFYA*>(lParam);
-      if (hdr->code == CDN_SELCHANGE) {
-        PostMessageA(hook, OFDM_SELCHANGE, 0, 0);
-      } else if (hdr->code == CDN_FOLDERCHANGE) {
-        if (!s->accepting) ClearPreview(s, true);
-      } else if (hdr->code == CDN_INITDONE) {
-        if (s->path[0]) {
-          char initial[260];
-          kit::CopyPath(initial, s->path);
-          CheckAndPreview(s, initial, true);
-        }
-      }
-      (void)nm;
+      kit::PreviewNotify(s, hook, hdr->code, ClearPreview, CheckAndPreview);
       s->accepting = 0;
       return 0;
     }
@@ -410,21 +398,7 @@ LRESULT CALLBACK SelectReportsFileParentProc(HWND dialog, UINT msg, WPARAM wPara
   const WNDPROC previous = s->previousProc;
   if (msg == WM_COMMAND && !s->busy) {
     const int id = LOWORD(wParam), code = HIWORD(wParam);
-    if (id == IDOK) {
-      if ((s->previewValid || s->accepted || !s->nameBoxFocused) && s->previewedPath[0]) {
-        s->accepted = 1;
-        kit::CopyPath(s->path, s->previewedPath);
-        s->accepting = 1;
-      }
-    } else if (id == edt1) {
-      if (code == EN_SETFOCUS) s->nameBoxFocused = 1;
-      else if (code == EN_KILLFOCUS) s->nameBoxFocused = 0;
-      else if (code == EN_CHANGE) PostMessageA(s->hookDialog, OFDM_SELCHANGE, 0, 0);
-    } else if (id == cmb2 && code == CBN_SELCHANGE) {
-      PostMessageA(s->hookDialog, OFDM_SELCHANGE, 0, 0);
-    } else if (id == ID_FILEDLG_UPFOLDER) {
-      ClearPreview(s, true);
-    }
+    kit::WatchParentCommand(s, id, code, ClearPreview);
   } else if (msg == WM_DESTROY) {
     SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
     RemovePropA(dialog, kProp);
