@@ -267,7 +267,8 @@ void CCtlOPlot2::DragTo(CPoint point) {
     case Op2Drag::Valley: {
       if (m_dragIndex < 0 || m_dragIndex >= r->valleyCount) return;
       STRUCT_OPLOT_VALLEY& val = r->valleys[m_dragIndex];
-      t = std::clamp(t, val.handle.minTime, std::max(val.handle.minTime, val.handle.maxTime));
+      const double low = val.handle.minTime, high = val.handle.maxTime;
+      t = std::clamp(t, low, std::max(low, high));
       if (!valueAt(t, &v)) return;
       val.time = t;
       val.value = v;
@@ -279,7 +280,8 @@ void CCtlOPlot2::DragTo(CPoint point) {
       if (m_dragIndex < 0 || m_dragIndex >= r->baselineCount) return;
       STRUCT_OPLOT_BASELINE& bl = r->baselines[m_dragIndex];
       STRUCT_OPLOT_EVENT_HANDLE& h = m_drag == Op2Drag::PeakStart ? bl.startHandle : bl.endHandle;
-      t = std::clamp(t, h.minTime, std::max(h.minTime, h.maxTime));
+      const double low = h.minTime, high = h.maxTime;
+      t = std::clamp(t, low, std::max(low, high));
       if (!valueAt(t, &v)) return;
       (m_drag == Op2Drag::PeakStart ? bl.startTime : bl.endTime) = t;
       (m_drag == Op2Drag::PeakStart ? bl.startValue : bl.endValue) = v;
@@ -325,7 +327,11 @@ void CCtlOPlot2::FinishDrag() {
   if (kind == Op2Drag::TimeStart || kind == Op2Drag::TimeEnd || kind == Op2Drag::TimeLine) {
     if (m_dragIndex >= 0 && m_dragIndex < m_timeEventCount) {
       STRUCT_OPLOT_TIME_EVENT& e = m_timeEvents[m_dragIndex];
-      if (HasEnd(e.type) && e.endTime < e.time) std::swap(e.time, e.endTime);
+      if (HasEnd(e.type) && e.endTime < e.time) {
+        const int32_t start = e.endTime;
+        e.endTime = e.time;
+        e.time = start;
+      }
     }
     Notify(OP2N_TIMEEVENTSCHANGED);
     TE_StartWaitingMode();

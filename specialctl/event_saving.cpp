@@ -151,8 +151,10 @@ int CCtlOPlot2::SavePeakEvents(short slot) {
       ok = stored >= 0;
       items.resize(ok ? static_cast<size_t>(stored) : 0);
       for (int16_t i = 0; ok && i < stored; ++i) ok = ReadDHEvent(events.h, i, &items[size_t(i)], 1, scale);
-      // The record must still describe this file: every event it did not add has its item.
-      for (int i = 0; ok && i < r->eventCount; ++i) ok = r->events[i].controlFlag || i < stored;
+      // The record must still describe this file: its own events first, one for each item,
+      // then the ones it added.
+      for (int i = 0; ok && i < r->eventCount; ++i) ok = (i < stored) == (r->events[i].controlFlag == 0);
+      ok = ok && stored <= r->eventCount;
     }
     bool structural = false;
     std::vector<int16_t> newIndex(size_t(std::max<int16_t>(r->eventCount, 0)), -1);

@@ -141,12 +141,12 @@ class EventEditControlTest : public KeltRootTest {
 TEST_F(EventEditControlTest, LoadsTheRunsEventsAndKeepsRoomForTheStripsOfEachMode) {
   const STRUCT_OPLOT_DRAW_EVENTS* r = Events();
   ASSERT_NE(r, nullptr);
-  EXPECT_EQ(size_t(r->eventCount), truth.events.size());
-  EXPECT_EQ(size_t(r->baselineCount), truth.baselines.size());
+  EXPECT_EQ(size_t(+r->eventCount), truth.events.size());
+  EXPECT_EQ(size_t(+r->baselineCount), truth.baselines.size());
   EXPECT_EQ(size_t(c->m_timeEventCount), truth.timeEvents.size());
   STRUCT_OP2_APEX_LIST apexes{};
   EXPECT_EQ(SendMessageA(w, OP2M_GETAPEXLIST, 0, reinterpret_cast<LPARAM>(&apexes)), 1);
-  EXPECT_EQ(apexes.count, r->peakCount);
+  EXPECT_EQ(apexes.count, +r->peakCount);
   EXPECT_EQ(SendMessageA(w, OP2M_GETAPEXLIST, 1, reinterpret_cast<LPARAM>(&apexes)), 0);
 
   struct Case {
@@ -208,42 +208,42 @@ TEST_F(EventEditControlTest, ADraggedValleyIsSavedWithItsOriginalPlaceAndRestore
   win::script::Drag(w, from, {from.x + 3, from.y}, 3);
   win::script::PumpUntilIdle();
   r = Events();
-  EXPECT_TRUE(r->events[event].moved);
-  EXPECT_NE(r->events[event].rawTime, before);
-  EXPECT_LE(r->valleys[v].time, r->valleys[v].handle.maxTime);
-  EXPECT_GE(r->valleys[v].time, r->valleys[v].handle.minTime);
+  EXPECT_TRUE(+r->events[event].moved);
+  EXPECT_NE(+r->events[event].rawTime, before);
+  EXPECT_LE(+r->valleys[v].time, +r->valleys[v].handle.maxTime);
+  EXPECT_GE(+r->valleys[v].time, +r->valleys[v].handle.minTime);
   EXPECT_EQ(Codes(), std::vector<int>{OP2N_PEAKEVENTSCHANGED});
   const uint32_t moved = r->events[event].rawTime;
 
   ASSERT_EQ(SendMessageA(w, OP2M_SAVEPEAKEVENTS, 0, 0), 1);
   std::vector<DH_PEAK_EVENT> stored = StoredEvents(truth.moduleId, truth.moduleAddress);
   ASSERT_EQ(stored.size(), truth.events.size());
-  EXPECT_EQ(stored[size_t(event)].rawTime, moved);
-  EXPECT_EQ(stored[size_t(event)].edited, 1);
-  EXPECT_EQ(stored[size_t(event)].originalRawTime, before);
+  EXPECT_EQ(+stored[size_t(event)].rawTime, moved);
+  EXPECT_EQ(+stored[size_t(event)].edited, 1);
+  EXPECT_EQ(+stored[size_t(event)].originalRawTime, before);
 
   // Restore from the context menu on the moved valley, then save: the file forgets the edit.
   Paint();
   r = Events();
   const STRUCT_OPLOT_VALLEY& val = r->valleys[v];
-  ASSERT_TRUE(val.handle.drawn);
+  ASSERT_TRUE(+val.handle.drawn);
   RightClickAndChoose({val.handle.x + c->m_plotLeft, val.handle.y + c->m_plotTop}, OP2_CMD_RESTORE);
   const auto menus = win::script::MenuLog();
   ASSERT_FALSE(menus.empty());
   ASSERT_EQ(menus.back().items.size(), 1u);
   EXPECT_EQ(menus.back().items[0].text, "Restore Valley");
-  EXPECT_EQ(Events()->events[event].rawTime, before);
+  EXPECT_EQ(+Events()->events[event].rawTime, before);
   ASSERT_EQ(SendMessageA(w, OP2M_SAVEPEAKEVENTS, 0, 0), 1);
   stored = StoredEvents(truth.moduleId, truth.moduleAddress);
-  EXPECT_EQ(stored[size_t(event)].rawTime, before);
-  EXPECT_EQ(stored[size_t(event)].edited, 0);
-  EXPECT_EQ(stored[size_t(event)].originalRawTime, 0u);
+  EXPECT_EQ(+stored[size_t(event)].rawTime, before);
+  EXPECT_EQ(+stored[size_t(event)].edited, 0);
+  EXPECT_EQ(+stored[size_t(event)].originalRawTime, 0u);
 }
 
 TEST_F(EventEditControlTest, AnAddedValleyIsInsertedInTimeOrderAndThePeakTableRenumbered) {
   SetMode(1);
   STRUCT_OPLOT_DRAW_EVENTS* r = Events();
-  ASSERT_GT(r->baselineCount, 0);
+  ASSERT_GT(+r->baselineCount, 0);
   // Inside the last peak, half way between its start and its apex.
   const int b = r->baselineCount - 1;
   const double t = r->baselines[b].startTime + 0.3 * (r->baselines[b].endTime - r->baselines[b].startTime);
@@ -251,14 +251,14 @@ TEST_F(EventEditControlTest, AnAddedValleyIsInsertedInTimeOrderAndThePeakTableRe
   HostWindow::Commands().clear();
   RightClickAndChoose(StripPoint(t, false), OP2_CMD_ADD_VALLEY);
   r = Events();
-  ASSERT_EQ(size_t(r->eventCount), truth.events.size() + 1);
-  EXPECT_EQ(r->events[r->eventCount - 1].controlFlag, 1);
+  ASSERT_EQ(size_t(+r->eventCount), truth.events.size() + 1);
+  EXPECT_EQ(+r->events[r->eventCount - 1].controlFlag, 1);
   EXPECT_EQ(Codes(), std::vector<int>{OP2N_PEAKEVENTSCHANGED});
 
   ASSERT_EQ(SendMessageA(w, OP2M_SAVEPEAKEVENTS, 0, 0), 1);
   const std::vector<DH_PEAK_EVENT> stored = StoredEvents(truth.moduleId, truth.moduleAddress);
   ASSERT_EQ(stored.size(), truth.events.size() + 1);
-  for (size_t i = 1; i < stored.size(); ++i) EXPECT_LE(stored[i - 1].rawTime, stored[i].rawTime) << i;
+  for (size_t i = 1; i < stored.size(); ++i) EXPECT_LE(+stored[i - 1].rawTime, +stored[i].rawTime) << i;
   size_t at = 0;
   while (at < stored.size() && stored[at].code != OP2_EVENT_VALLEY) ++at;
   int added = 0;
@@ -274,8 +274,8 @@ TEST_F(EventEditControlTest, AnAddedValleyIsInsertedInTimeOrderAndThePeakTableRe
   }();
   ASSERT_GT(inserted, 0);
   for (size_t i = 0; i < table.size(); ++i) {
-    EXPECT_EQ(table[i].startEvent, oldTable[i].startEvent + (oldTable[i].startEvent >= inserted ? 1 : 0)) << i;
-    EXPECT_EQ(table[i].endEvent, oldTable[i].endEvent + (oldTable[i].endEvent >= inserted ? 1 : 0)) << i;
+    EXPECT_EQ(+table[i].startEvent, +oldTable[i].startEvent + (+oldTable[i].startEvent >= inserted ? 1 : 0)) << i;
+    EXPECT_EQ(+table[i].endEvent, +oldTable[i].endEvent + (+oldTable[i].endEvent >= inserted ? 1 : 0)) << i;
   }
   // The control reads the file again: nothing is pending, a second save adds nothing.
   ASSERT_EQ(SendMessageA(w, OP2M_SAVEPEAKEVENTS, 0, 0), 1);
@@ -284,7 +284,7 @@ TEST_F(EventEditControlTest, AnAddedValleyIsInsertedInTimeOrderAndThePeakTableRe
 
 TEST_F(EventEditControlTest, DeletingAValleyKeepsTheOtherValleysAndTheLastPeak) {
   STRUCT_OPLOT_DRAW_EVENTS* r = Events();
-  ASSERT_GE(r->baselineCount, 2);
+  ASSERT_GE(+r->baselineCount, 2);
   // A valley that ends a peak in the middle merges it with the next one.
   const int16_t middle = r->baselines[0].endEvent;
   const int16_t before = r->baselineCount;
@@ -292,18 +292,20 @@ TEST_F(EventEditControlTest, DeletingAValleyKeepsTheOtherValleysAndTheLastPeak) 
   c->m_menuValleyEvent = middle;
   SendMessageA(w, WM_COMMAND, OP2_CMD_DELETE_VALLEY, 0);
   r = Events();
-  EXPECT_TRUE(r->events[middle].hidden);
-  EXPECT_EQ(r->baselineCount, before - 1);
-  EXPECT_EQ(r->baselines[r->baselineCount - 1].endTime, lastEnd);
+  EXPECT_TRUE(+r->events[middle].hidden);
+  EXPECT_EQ(+r->baselineCount, before - 1);
+  EXPECT_EQ(+r->baselines[r->baselineCount - 1].endTime, lastEnd);
   for (int v = 0; v < r->valleyCount; ++v) {
     const STRUCT_OPLOT_VALLEY& val = r->valleys[v];
-    ASSERT_LT(val.baseline, r->baselineCount) << v;
-    if (val.event != middle) EXPECT_FALSE(r->events[val.event].hidden) << v;
+    ASSERT_LT(+val.baseline, +r->baselineCount) << v;
+    if (val.event != middle) {
+      EXPECT_FALSE(+r->events[val.event].hidden) << v;
+    }
   }
   // The valley ending the last peak: the peak stays.
   c->m_menuValleyEvent = r->baselines[r->baselineCount - 1].endEvent;
   SendMessageA(w, WM_COMMAND, OP2_CMD_DELETE_VALLEY, 0);
-  EXPECT_EQ(Events()->baselineCount, before - 1);
+  EXPECT_EQ(+Events()->baselineCount, before - 1);
   int hidden = 0;
   for (int i = 0; i < Events()->eventCount; ++i) hidden += Events()->events[i].hidden ? 1 : 0;
   EXPECT_EQ(hidden, 2);
@@ -335,7 +337,7 @@ TEST_F(EventEditControlTest, PeakChoiceCommandsSetTheSelectionAndTellTheHost) {
   EXPECT_EQ(SendMessageA(w, OP2M_GETSELECTEDPEAKTIME, 0, reinterpret_cast<LPARAM>(&t)), 0);
   SendMessageA(w, WM_COMMAND, OP2_CMD_SELECT_PEAK, 0);
   EXPECT_EQ(SendMessageA(w, OP2M_GETSELECTEDPEAKTIME, 0, reinterpret_cast<LPARAM>(&t)), 1);
-  EXPECT_DOUBLE_EQ(t, Events()->peaks[0].apexTime);
+  EXPECT_DOUBLE_EQ(t, +Events()->peaks[0].apexTime);
 }
 
 TEST_F(EventEditControlTest, TimeEventsAddedDraggedAndDeletedAreSaved) {
@@ -355,20 +357,20 @@ TEST_F(EventEditControlTest, TimeEventsAddedDraggedAndDeletedAreSaved) {
   EXPECT_EQ(menu.items[14].text, "Edit Time Events");
   ASSERT_EQ(c->m_timeEventCount, stored + 1);
   STRUCT_OPLOT_TIME_EVENT& added = c->m_timeEvents[stored];
-  EXPECT_EQ(added.type, 11);
-  EXPECT_EQ(added.endTime, 10);
+  EXPECT_EQ(+added.type, 11);
+  EXPECT_EQ(+added.endTime, 10);
   EXPECT_TRUE(TimeEventNew(added));
   EXPECT_EQ(Codes(), std::vector<int>{OP2N_TIMEEVENTSCHANGED});
   EXPECT_EQ(c->m_timeEventWaitingForButtons, 1);
 
   // Dragging its marker to the right moves its time.
   Paint();
-  ASSERT_TRUE(c->m_timeEvents[stored].startMark.drawn);
+  ASSERT_TRUE(+c->m_timeEvents[stored].startMark.drawn);
   const POINT from{c->m_timeEvents[stored].startMark.x, c->m_timeEvents[stored].startMark.y + 1};
   const int32_t was = c->m_timeEvents[stored].time;
   win::script::Drag(w, from, {from.x + 20, from.y}, 4);
   win::script::PumpUntilIdle();
-  EXPECT_GT(c->m_timeEvents[stored].time, was);
+  EXPECT_GT(+c->m_timeEvents[stored].time, was);
   const int32_t dragged = c->m_timeEvents[stored].time;
 
   ASSERT_EQ(SendMessageA(w, OP2M_SAVETIMEEVENTS, 0, 0), 1);
@@ -401,8 +403,8 @@ TEST_F(EventEditControlTest, AnEventAddedAtTheRunsEndStartsBeforeItEndsAndSaves)
   SendMessageA(w, WM_COMMAND, OP2_CMD_ADD_TIME_EVENT0 + 1, 0);  // inhibit integrate
   ASSERT_EQ(c->m_timeEventCount, int16_t(truth.timeEvents.size() + 1));
   const STRUCT_OPLOT_TIME_EVENT& e = c->m_timeEvents[c->m_timeEventCount - 1];
-  EXPECT_LT(e.time, e.endTime);
-  EXPECT_EQ(e.endTime, TimeEventUnits(wf->endTime - 0.01));
+  EXPECT_LT(+e.time, +e.endTime);
+  EXPECT_EQ(+e.endTime, TimeEventUnits(wf->endTime - 0.01));
   EXPECT_EQ(SendMessageA(w, OP2M_SAVETIMEEVENTS, 0, 0), 1);
   EXPECT_EQ(size_t(StoredTimeEventCount()), truth.timeEvents.size() + 1);
 }
@@ -417,6 +419,7 @@ TEST_F(EventEditControlTest, AFaultyTimeEventSetIsShownAndTheFileKeepsItsEvents)
     shown = true;
     win::script::PressButton(dialog, IDOK);
   });
+  win::script::PumpUntilIdle();
   HostWindow::Commands().clear();
   EXPECT_EQ(SendMessageA(w, OP2M_SAVETIMEEVENTS, 0, 0), 0);
   EXPECT_TRUE(shown);
