@@ -562,7 +562,7 @@ LRESULT CCtlOPlot2::OnPrint2(WPARAM, LPARAM lParam) {
   PrintOpen();
   CCtlOPlot::PrintAdd(record);
   PrintAdd(record);
-  if (record->markers && record->drawn && m_pOverlay && record->dc && record->dc->GetSafeHdc())
+  if (record->drawn && m_pOverlay && record->dc && record->dc->GetSafeHdc())
     DrawSlotEvents(record->dc->GetSafeHdc(), &record->sizes, 0, 0, true, false);
   PrintClose(record);
   // The drawing left the page's positions in the records: the screen's come back before the next click.

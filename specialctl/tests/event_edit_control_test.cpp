@@ -22,8 +22,11 @@
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_messages.h"
+#include "reportmakers/text_only_pages.h"
+#include "reportpages/msr_functions.h"
 #include "specialctl/information_windows.h"
 #include "specialctl/tests/host_window.h"
+#include "testing/golden_window.h"
 #include "win/win_faults.h"
 #include "win/win_kernel.h"
 #include "win/win_script.h"
@@ -544,6 +547,65 @@ TEST_F(EventEditControlTest, HoveringAnEventOpensTheEventWindowOnTheScreen) {
   EXPECT_LE(r.bottom, GetSystemMetrics(SM_CYSCREEN));
   SendMessageA(w, OP2M_ENABLEINFOPOPUPS, 0, 0);
   EXPECT_EQ(c->m_eventPopup, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+bool PageHolds(const std::string& page, const std::string& text) {
+  if (page.find(text) != std::string::npos) return true;
+  std::string wide;
+  for (char ch : text) {
+    wide += ch;
+    wide += '\0';
+  }
+  return page.find(wide) != std::string::npos;
+}
+
+TEST_F(EventEditControlTest, AReportFromTheControlHoldsItsEventsBelowTheHeader) {
+  STRUCT_REPORT_PREFS prefs{};
+  KELT_GetCurrDefReportPrefs(&prefs);
+  char reports[260] = "C:\\Data\\controls.msr";
+  ASSERT_EQ(RPTS_MakeUNIDReportFromControls(reports, &prefs, kRun, -1, w, nullptr, nullptr, 0, 0), 1);
+  ASSERT_EQ(MSR_GetPageCount(reports), 1);
+  CRptsFileHandler* h = MSR_InitRptsFileHandler(reports, "Events");
+  ASSERT_NE(h, nullptr);
+  RptsPageRecord record{};
+  uint32_t size = 0;
+  void* bits = MSR_GetPage(h, 0, &record, &size);
+  ASSERT_NE(bits, nullptr);
+  const std::string page(static_cast<const char*>(bits), size);
+  MSR_FreePage(bits);
+  MSR_FreeRptsFileHandler(h);
+  // The time-events strip of the edited plot was drawn into the page.
+  EXPECT_TRUE(PageHolds(page, "Right Click to Add/Edit Time Events."));
+  // The control's own positions are the screen's again: a drag still finds its valley.
+  SetMode(1);
+  EXPECT_GE(DrawnValley(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EventEditControlTest, EditedEventsLookAsStored) {
+  // The whole control in view.
+  MoveWindow(host->hwnd, 0, 0, 940, 580, TRUE);
+  Paint();
+  // A valley dragged in the peak-events strip and a split peak added in the time-events strip.
+  const int v = DrawnValley();
+  ASSERT_GE(v, 0);
+  const POINT from = StripPoint(Events()->valleys[v].time, false);
+  win::script::Drag(w, from, {from.x + 4, from.y}, 2);
+  const STRUCT_WORK_FILE* wf = c->m_pOverlay->slots[0].workFile;
+  RightClickAndChoose(StripPoint(wf->startTime + 0.6 * (wf->endTime - wf->startTime), true),
+                      OP2_CMD_ADD_TIME_EVENT0 + 6);
+  Paint();
+  win::script::MouseMove(w, 2, 2);
+  win::script::PumpUntilIdle();
+  CreateDirectoryA("C:\\TEMP", nullptr);
+  testing_support::ExpectWindowAsStored(w, SPECIALCTL_GOLDEN_DIR, "event-editing.png");
 }
 
 }  // namespace
