@@ -609,3 +609,32 @@ TEST_F(EventEditControlTest, EditedEventsLookAsStored) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EventEditControlTest, AManualIntegrationInTheEventsSetsTheManualPeak) {
+  // Manual start, manual end and the forced apex between them, at three of the run's own event times.
+  struct Case {
+    std::vector<uint32_t> codes;
+    bool manual;
+  } cases[] = {{{OP2_EVENT_MANUAL_START, OP2_EVENT_MANUAL_APEX, OP2_EVENT_MANUAL_END}, true},
+               {{OP2_EVENT_MANUAL_START, 0x4, OP2_EVENT_MANUAL_END}, false},
+               {{OP2_EVENT_MANUAL_APEX, OP2_EVENT_MANUAL_START, OP2_EVENT_MANUAL_END}, false}};
+  const std::vector<DH_PEAK_EVENT> original = StoredEvents(truth.moduleId, truth.moduleAddress);
+  ASSERT_GE(original.size(), 3u);
+  for (const Case& k : cases) {
+    std::vector<DH_PEAK_EVENT> events(original.begin(), original.begin() + 3);
+    for (size_t i = 0; i < 3; ++i) events[i].code = k.codes[i];
+    HDHTABLE t = CreateDHEventList(kRun, truth.moduleId, truth.moduleAddress, "1");
+    ASSERT_NE(t, nullptr);
+    ASSERT_TRUE(WriteDHEvent(t, 0, events.data(), 3, 1.0f));
+    CloseSection(t);
+    ASSERT_EQ(LoadPeakEvents(), 1);
+    EXPECT_EQ(c->m_manualPeak != 0, k.manual);
+    if (k.manual) {
+      EXPECT_NEAR(c->m_manualPeakTime, DHRawToMinutes(events[1].rawTime), 1e-9);
+    }
+  }
+}
+
+}  // namespace
