@@ -40,6 +40,7 @@ int ReportFilesDemo();      // report_files_demo.cpp
 int QuickIntegrationDemo();  // quick_integration_demo.cpp
 int LibrarySearchDemo();    // library_search_demo.cpp
 int RefSpectraDemo();       // reference_spectra_demo.cpp
+int EventEditingDemo();     // event_editing_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -52,6 +53,7 @@ int Usage() {
             "       kelt_host overlay-window\n"
             "       kelt_host quantitate <data file> <method>\n"
             "       kelt_host refspectra\n"
+            "       kelt_host event-editing\n"
             "       kelt_host results <data file>\n"
             "       kelt_host sample-report\n"
             "       kelt_host library-search\n",
@@ -229,6 +231,7 @@ int Demo() {
   if (const int integration = QuickIntegrationDemo(); !dialogs) dialogs = integration;
   if (const int search = LibrarySearchDemo(); !quantitation) quantitation = search;
   if (const int refs = RefSpectraDemo(); !dialogs) dialogs = refs;
+  if (const int events = EventEditingDemo(); !dialogs) dialogs = events;
   // Last: it loads the library again to show the saved defaults.
   if (const int prefs = PreferenceSheetsDemo(); !dialogs) dialogs = prefs;
   return rc ? rc : plots ? plots : annotated ? annotated : window ? window : spectra ? spectra : control ? control
@@ -348,7 +351,7 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
       command != "quantitate" && command != "results" && command != "sample-report" &&
-      command != "library-search" && command != "refspectra")
+      command != "library-search" && command != "refspectra" && command != "event-editing")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -362,6 +365,7 @@ int main(int argc, char** argv) {
     return window ? window : noise ? noise : live ? live : features ? features : amdis;
   }
   if (command == "refspectra" && argc == 2) return RefSpectraDemo();
+  if (command == "event-editing" && argc == 2) return EventEditingDemo();
   if (command == "make-sample") return MakeSample(argc, argv);
   if (command == "library-search" && argc == 2) return LibrarySearchDemo();
   if (command == "sample-report" && argc == 2) {

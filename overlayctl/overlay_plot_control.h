@@ -995,6 +995,7 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   char m_lastDataFile[260] = {};                       // set by the derived controls
   int16_t m_refPlotPending = 0;                        // the slot waits in m_newReferencePlot
   int16_t m_teFeatureOn = 0;                           // set by the derived control that edits events
+  int16_t m_eventStripLines = 0;                       // lines kept under the time axis for event strips
   char m_rightsPrompt[256] = {};
   char m_rightsReason[256] = {};
   // ---- Printing all plots, exports and hand-overs ----------------------------------

@@ -102,6 +102,7 @@ void CCtlOPlot::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, 
       params.horizontalAxis = m_printAxes[1];
     }
   }
+  params.extraLinesUnderTimeAxis = static_cast<uint16_t>(m_eventStripLines);
   params.carried60 = static_cast<uint16_t>(m_thickPenValue);
   params.carried2 = static_cast<uint16_t>(m_thickPenWidth);
 

@@ -17,6 +17,7 @@
 #include "common/work_file.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
+#include "overlayctl/overlay_plot_control.h"
 #include "reportmakers/criteria_tables.h"
 #include "reportmakers/data_file_info.h"
 #include "reportmakers/report_format.h"
@@ -159,17 +160,6 @@ HGLOBAL TextOnlyPage(Kind kind, const char* dataFile, STRUCT_REPORT_PREFS* prefs
   }
 }
 
-#pragma pack(push, 1)
-// What the integration-event control is handed to print itself.
-struct STRUCT_OPLOT_PRINT_PLOT {
-  CDC* dc;
-  int16_t left, bottom, right, top;
-  int16_t charWidth, charHeight;
-  int16_t spectrumAbove;
-  uint8_t reserved[1192 - 8 - 14];
-};
-#pragma pack(pop)
-
 constexpr UINT kOp2Print = WM_USER + 203;
 constexpr UINT kSptPrint = WM_USER + 22;
 
@@ -240,8 +230,9 @@ int32_t ReportFromControls(Kind kind, char* reportsFile, STRUCT_REPORT_PREFS* pr
         if (events) chroTop = middle;
       }
       if (events && IsWindow(events)) {
+        // The control's own print record: it answers in the sizes and scales at its end.
         auto p = std::make_unique<STRUCT_OPLOT_PRINT_PLOT>();
-        std::memset(p.get(), 0, sizeof *p);
+        std::memset(static_cast<void*>(p.get()), 0, sizeof *p);
         p->dc = out.PageDC;
         p->left = left;
         p->bottom = bottom;
@@ -249,7 +240,7 @@ int32_t ReportFromControls(Kind kind, char* reportsFile, STRUCT_REPORT_PREFS* pr
         p->top = chroTop;
         p->charWidth = out.CharWidth;
         p->charHeight = out.CharHeight;
-        p->spectrumAbove = spectrum ? 1 : 0;
+        p->markers = spectrum ? 1 : 0;  // a spectrum stands above: its markers are drawn
         SendMessageA(events, kOp2Print, 0, reinterpret_cast<LPARAM>(p.get()));
       }
     }
