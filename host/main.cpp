@@ -40,6 +40,8 @@ int ReportFilesDemo();      // report_files_demo.cpp
 int QuickIntegrationDemo();  // quick_integration_demo.cpp
 int LibrarySearchDemo();    // library_search_demo.cpp
 int RefSpectraDemo();       // reference_spectra_demo.cpp
+int PointFedDemo();         // point_fed_demo.cpp
+int OwnedDataDemo();        // point_fed_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -213,6 +215,8 @@ int Demo() {
   if (const int live = OverlayLiveDemo(); !window) window = live;
   if (const int features = OverlayHostFeaturesDemo(); !window) window = features;
   if (const int amdis = OverlayAmdisDemo(); !window) window = amdis;
+  if (const int pointFed = PointFedDemo(); !window) window = pointFed;
+  if (const int owned = OwnedDataDemo(); !window) window = owned;
   const int spectra = DrawSampleSpectra();
   const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();

@@ -5,7 +5,3 @@
 
 ATOM CCtlOPlot2::Register() { return kelt::lib::RegisterLibraryClass(kClassName); }
 BOOL CCtlOPlot2::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
-ATOM CCtlOPlot3::Register() { return kelt::lib::RegisterLibraryClass(kClassName); }
-BOOL CCtlOPlot3::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
-ATOM CCtlOPlot4::Register() { return kelt::lib::RegisterLibraryClass(kClassName); }
-BOOL CCtlOPlot4::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }

@@ -2,6 +2,8 @@
 // Window classes of the four specialised chromatogram controls
 // ("KELT_OP1" .. "KELT_OP4"); "KELT_OP1" is CCtlOPlot1's.
 #include "common/kelt_export.h"
+#include "specialctl/owned_data_control.h"
+#include "specialctl/point_fed_control.h"
 #include "specialctl/ref_spectra_control.h"
 #include "win/win_types.h"
 
@@ -14,7 +16,5 @@
   };
 
 KELT_DECLARE_SPECIAL_PLOT_CLASS(CCtlOPlot2, "KELT_OP2")
-KELT_DECLARE_SPECIAL_PLOT_CLASS(CCtlOPlot3, "KELT_OP3")
-KELT_DECLARE_SPECIAL_PLOT_CLASS(CCtlOPlot4, "KELT_OP4")
 
 #undef KELT_DECLARE_SPECIAL_PLOT_CLASS
