@@ -53,6 +53,7 @@ int Usage() {
             "       kelt_host overlay-control <data file> ...\n"
             "       kelt_host overlay-window\n"
             "       kelt_host quantitate <data file> <method>\n"
+            "       kelt_host point-fed\n"
             "       kelt_host refspectra\n"
             "       kelt_host results <data file>\n"
             "       kelt_host sample-report\n"
@@ -352,7 +353,7 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
       command != "quantitate" && command != "results" && command != "sample-report" &&
-      command != "library-search" && command != "refspectra")
+      command != "library-search" && command != "refspectra" && command != "point-fed")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -366,6 +367,10 @@ int main(int argc, char** argv) {
     return window ? window : noise ? noise : live ? live : features ? features : amdis;
   }
   if (command == "refspectra" && argc == 2) return RefSpectraDemo();
+  if (command == "point-fed" && argc == 2) {
+    const int pointFed = PointFedDemo(), owned = OwnedDataDemo();
+    return pointFed ? pointFed : owned;
+  }
   if (command == "make-sample") return MakeSample(argc, argv);
   if (command == "library-search" && argc == 2) return LibrarySearchDemo();
   if (command == "sample-report" && argc == 2) {

@@ -78,8 +78,8 @@ int PointFedDemo() {
     return 1;
   }
   std::printf("\nPoint-fed plots of a simulated acquisition:\n");
-  // Both traces shown, smoothing over three points.
-  const int16_t filter[6] = {2, 1, 3, 0, 0, 4};
+  // Both traces shown, the narrowest smoothing.
+  const int16_t filter[6] = {2, 1, 1, 0, 0, 4};
   SendMessageA(control, OPM_UPDATETRANSIENTFILTERING, 0, reinterpret_cast<LPARAM>(filter));
 
   STRUCT_OP4_NEW_PLOTS plots{};
@@ -121,7 +121,9 @@ int PointFedDemo() {
     std::printf("  plot %zu: %u points, block room for %u\n", s + 1, dp ? dp->pointCount : 0, c->RawCapacity(int(s)));
   }
 
+  // Stacked, each plot then scaled to its own data as a user would ask.
   SendMessageA(control, WM_COMMAND, OP4_CMD_STACKED, 0);
+  SendMessageA(control, WM_COMMAND, OPLOT_CMD_VERTICAL_FULL_SCALE, 0);
   bool ok = Save(window, "point-fed.png");
   SendMessageA(control, WM_COMMAND, OP4_CMD_NORMALIZED, 0);
   ok = Save(window, "point-fed-normalised.png") && ok;

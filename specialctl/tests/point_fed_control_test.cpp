@@ -18,6 +18,7 @@
 #include "common/tests/kelt_test_root.h"
 #include "specialctl/point_smoothing.h"
 #include "specialctl/tests/host_window.h"
+#include "testing/golden_window.h"
 #include "win/win_script.h"
 
 namespace {
@@ -336,6 +337,32 @@ TEST_F(PointFedControlTest, ClearPlotRangeUnitsAndDisplayToggles) {
   EXPECT_EQ(Point(1, 5, 5), 0);
   SendMessageA(w, OP4M_SETSUBLEVEL, 3, 0);
   EXPECT_EQ(c->m_subKind, 3);
+}
+
+// Two plots fed a peak each on a drifting baseline with a fixed ripple of
+// noise, stacked and scaled to their data: the raw points dotted, the
+// filtered traces solid, each apex labelled.
+TEST_F(PointFedControlTest, StackedPlotsAsStored) {
+  MoveWindow(host->hwnd, 0, 0, 700, 480, TRUE);
+  MoveWindow(w, 0, 0, 640, 400, TRUE);
+  FilteringOn(1);
+  NewPlots(0, 8, "min");
+  Title(0, "Front detector");
+  Title(1, "Back detector");
+  for (int i = 0; i < 320; ++i) {
+    const double t = i * 0.025;
+    const double ripple = 90 * std::sin(i * 2.3) + 55 * std::sin(i * 0.71 + 1.0);
+    Point(0, t, 1500 + 60 * t + 2.4e4 * std::exp(-0.5 * std::pow((t - 2.7) / 0.18, 2)) + ripple);
+    Point(1, t + 0.0125, 400 + 9.0e3 * std::exp(-0.5 * std::pow((t - 5.6) / 0.35, 2)) + ripple / 3);
+  }
+  SendMessageA(w, WM_COMMAND, OP4_CMD_STACKED, 0);
+  SendMessageA(w, WM_COMMAND, OPLOT_CMD_VERTICAL_FULL_SCALE, 0);
+  win::script::PumpUntilIdle();
+  ASSERT_EQ(Labels(0), 1);
+  ASSERT_EQ(Labels(1), 1);
+  EXPECT_NEAR(MaxLabel(0)->m_labelX, 2.7, 0.05);
+  EXPECT_NEAR(MaxLabel(1)->m_labelX, 5.6, 0.05);
+  testing_support::ExpectWindowAsStored(w, SPECIALCTL_GOLDEN_DIR, "point-fed-stacked.png");
 }
 
 }  // namespace
