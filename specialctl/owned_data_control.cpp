@@ -427,7 +427,7 @@ void CCtlOPlot3::SnapClickedTime() {
   if (!dp || !dp->points || dp->pointCount == 0) return;
   const double c = m_timeClick;
   const uint32_t n = dp->pointCount;
-  if (c > NePointAt(dp->points, n - 1)->time) return;
+  if (!std::isfinite(c) || c > NePointAt(dp->points, n - 1)->time) return;
   // Every point up to the last is a candidate, so that a click between the
   // last two snaps to one of them.
   uint32_t i = 0;
