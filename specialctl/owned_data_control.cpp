@@ -182,7 +182,8 @@ void CCtlOPlot3::OpenPlot(const PlotRequest& q) {
   s.trace->chanList.kind = 2;
   m_capacity[q.slot] = kBlockPoints;
 
-  const bool another = q.slot != 0 && o->tail.attachedCount > 0;
+  // A slot plot joins the plots already open; the single plot starts afresh.
+  const bool another = q.slotForm && o->tail.attachedCount > 0;
   o->head.displayMode = another ? o->head.displayMode : OVERLAY_MODE_OVERLAID;
   if (!another) o->head.activePlot = OPLOT_SLOTS;
   o->head.shown[q.slot] = 1;
@@ -206,7 +207,7 @@ LRESULT CCtlOPlot3::OnNewPlot(WPARAM, LPARAM lParam) {
   std::memcpy(&r, reinterpret_cast<const void*>(lParam), sizeof r);
   char path[sizeof r.path + 1] = {};
   std::memcpy(path, r.path, sizeof r.path);
-  OpenPlot({0, true, r.startTime, r.endTime, path, nullptr, 0, r.module, r.moduleWord});
+  OpenPlot({0, false, true, r.startTime, r.endTime, path, nullptr, 0, r.module, r.moduleWord});
   return 0;
 }
 
@@ -218,7 +219,7 @@ LRESULT CCtlOPlot3::OnNewSlotPlot(WPARAM, LPARAM lParam) {
   if (!OverlaySlotIndex(r.slot)) return 0;
   char path[sizeof r.path + 1] = {};
   std::memcpy(path, r.path, sizeof r.path);
-  OpenPlot({r.slot, r.rangeGiven != 0, r.startTime, r.endTime, path, &r.massList, r.dataKind, r.module,
+  OpenPlot({r.slot, true, r.rangeGiven != 0, r.startTime, r.endTime, path, &r.massList, r.dataKind, r.module,
             r.moduleWord});
   return 0;
 }

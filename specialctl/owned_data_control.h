@@ -126,6 +126,7 @@ class KELT_CLASS CCtlOPlot3 : public CCtlOPlot1 {
  private:
   struct PlotRequest {
     int slot;
+    bool slotForm;
     bool rangeGiven;
     double start, end;
     const char* path;

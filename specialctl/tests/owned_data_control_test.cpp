@@ -184,6 +184,8 @@ TEST_F(OwnedDataControlTest, EndTimesSlotsAndClearing) {
   r.slot = 25;
   std::memset(r.path, 'P', sizeof r.path);  // not terminated: cut, not overrun
   SendMessageA(w, OP3M_NEWSLOTPLOT, 0, reinterpret_cast<LPARAM>(&r));
+  // A slot plot joins the plots already open in the display they have.
+  c->m_pOverlay->head.displayMode = OVERLAY_MODE_STACKED;
   r.slot = 2;
   r.dataKind = 1;
   r.massList.count = 1;
@@ -191,6 +193,7 @@ TEST_F(OwnedDataControlTest, EndTimesSlotsAndClearing) {
   ASSERT_NE(+Trace(2), nullptr);
   EXPECT_EQ(std::strlen(+c->m_pOverlay->slots[2].workFile->filePath), 259u);
   EXPECT_EQ(+c->m_pOverlay->head.shownCount, 2);
+  EXPECT_EQ(+c->m_pOverlay->head.displayMode, OVERLAY_MODE_STACKED);
   EXPECT_EQ(+c->m_pOverlay->slots[2].massList.count, 1);
   STRUCT_OP3_SLOT_POINT p{};
   p.slot = 2;
