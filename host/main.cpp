@@ -41,6 +41,8 @@ int QuickIntegrationDemo();  // quick_integration_demo.cpp
 int LibrarySearchDemo();    // library_search_demo.cpp
 int RefSpectraDemo();       // reference_spectra_demo.cpp
 int EventEditingDemo();     // event_editing_demo.cpp
+int PointFedDemo();         // point_fed_demo.cpp
+int OwnedDataDemo();        // point_fed_demo.cpp
 int QuantitateFiles(const std::string& dataFile, const std::string& methodFile);
 int ShowResults(const std::string& dataFile);
 
@@ -52,6 +54,7 @@ int Usage() {
             "       kelt_host overlay-control <data file> ...\n"
             "       kelt_host overlay-window\n"
             "       kelt_host quantitate <data file> <method>\n"
+            "       kelt_host point-fed\n"
             "       kelt_host refspectra\n"
             "       kelt_host event-editing\n"
             "       kelt_host results <data file>\n"
@@ -215,6 +218,8 @@ int Demo() {
   if (const int live = OverlayLiveDemo(); !window) window = live;
   if (const int features = OverlayHostFeaturesDemo(); !window) window = features;
   if (const int amdis = OverlayAmdisDemo(); !window) window = amdis;
+  if (const int pointFed = PointFedDemo(); !window) window = pointFed;
+  if (const int owned = OwnedDataDemo(); !window) window = owned;
   const int spectra = DrawSampleSpectra();
   const int control = SpectrumControlDemo();
   const int report = WriteSampleReport();
@@ -351,7 +356,8 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   if (command != "demo" && command != "overlay-window" && command != "make-sample" && command != "overlay-control" &&
       command != "quantitate" && command != "results" && command != "sample-report" &&
-      command != "library-search" && command != "refspectra" && command != "event-editing")
+      command != "library-search" && command != "refspectra" && command != "event-editing" &&
+      command != "point-fed")
     return Usage();
   std::string why;
   if (!host::RootUsable(&why)) {
@@ -366,6 +372,10 @@ int main(int argc, char** argv) {
   }
   if (command == "refspectra" && argc == 2) return RefSpectraDemo();
   if (command == "event-editing" && argc == 2) return EventEditingDemo();
+  if (command == "point-fed" && argc == 2) {
+    const int pointFed = PointFedDemo(), owned = OwnedDataDemo();
+    return pointFed ? pointFed : owned;
+  }
   if (command == "make-sample") return MakeSample(argc, argv);
   if (command == "library-search" && argc == 2) return LibrarySearchDemo();
   if (command == "sample-report" && argc == 2) {
