@@ -1040,9 +1040,32 @@ BOOL CCtlOPlot1::OnCommand(WPARAM wParam, LPARAM lParam) {
     case OP1_CMD_SELECT_FILES:
       OnAskUserForFiles(0, 0);
       return TRUE;
+    case OP1_CMD_ADD_REFERENCE_PLOT:
+      PostMessage(OP1M_ASKUSERFORFILES, 0, 0);
+      return TRUE;
+    case OP1_CMD_DELETE_REFERENCE_PLOTS:
+      DeleteReferencePlots();
+      return TRUE;
     default:
       return CCtlOPlot::OnCommand(wParam, lParam);
   }
+}
+
+void CCtlOPlot1::DeleteReferencePlots() {
+  SVW_OVERLAY* o = m_pOverlay;
+  if (!o) return;
+  // Plot 1 is the sample the others are compared with: it stays.
+  bool deleted = false;
+  m_overlayUpdating = 1;
+  for (short i = 1; i < OPLOT_SLOTS; ++i) {
+    if (!o->tail.attached[i]) continue;
+    DeleteOnePlot(i, 1);
+    deleted = true;
+  }
+  m_overlayUpdating = 0;
+  if (!deleted) return;
+  UpdateOverlayPlotType();
+  UpdateOverlayDisplay1(o->tail.viewStart, o->tail.viewEnd, 1, 0, o->head.displayMode);
 }
 
 // ---- Saving the background correction ----------------------------------------------------------

@@ -148,6 +148,8 @@ class KELT_CLASS CCtlOPlot1 : public CCtlOPlot {
   int EditTargetAt(CPoint point) const;
   bool SameFile(short a, short b) const;
   void ApplyPendingActive();
+  // Every plot but the first goes.
+  void DeleteReferencePlots();
   // The control's own overlay (and its twenty sets), made on first need; false when it cannot be made.
   bool TakeOverOverlay();
   // The spectrum markers follow the data review's markers to their plots.

@@ -50,6 +50,8 @@
 #define OP1_CMD_DUAL_SCALE 2722
 #define OP1_CMD_SELECT_FILES 2723
 #define OP1_CMD_SHOW_ALL 2737
+#define OP1_CMD_ADD_REFERENCE_PLOT 2743
+#define OP1_CMD_DELETE_REFERENCE_PLOTS 2744
 #define OP1_CMD_PRINT_PLOT0 2960  // 2960..2979: print plot n
 #define OP1_CMD_EDIT_REFSPTS0 3100  // 3100..3119: edit the reference spectra of plot n
 

@@ -297,6 +297,20 @@ TEST_F(RefSptsPlotsTest, ADeletedPlotTakesItsSpectraAlongAndTheRestShowWhole) {
   EXPECT_NEAR(+c->m_pOverlay->tail.viewEnd, +c->m_pOverlay->slots[0].workFile->endTime, 1e-6);
 }
 
+TEST_F(RefSptsPlotsTest, DeletingTheReferencePlotsKeepsTheFirst) {
+  ASSERT_EQ(SetFile(kRun, 0), 1);
+  ASSERT_EQ(SetFile(kBlank, 1), 2);
+  ASSERT_EQ(SetFile(kBlank, 4), 5);
+  SendMessageA(w, WM_COMMAND, OP1_CMD_DELETE_REFERENCE_PLOTS, 0);
+  ws::PumpUntilIdle();
+  EXPECT_EQ(SlotPath(0), kRun);
+  EXPECT_EQ(+c->m_pOverlay->tail.attachedCount, 1);
+  EXPECT_EQ(+c->m_pOverlay->head.shownCount, 1);
+  EXPECT_EQ(c->RefSpts(1)->WorkFile(), nullptr);
+  EXPECT_EQ(c->RefSpts(4)->WorkFile(), nullptr);
+  EXPECT_EQ(c->m_activePlot, 0);
+}
+
 TEST_F(RefSptsPlotsTest, MarkersFromTheDataReviewOutsideTheTableAreRefused) {
   ASSERT_EQ(SetFile(kRun, 0), 1);
   // A stored correction that the marker's copy comes from.
