@@ -139,6 +139,33 @@ TEST_F(RefSptsPlotsTest, ExchangedPlotsTakeTheirSpectraColoursLabelsAndActivePlo
   EXPECT_EQ(c->m_pLabels->Label(0)->m_plot, 1);
 }
 
+TEST_F(RefSptsPlotsTest, QuickIntegrationDialogsAndAGrowingFileFollowTheirPlots) {
+  // Quick integration is offered for raw runs.
+  constexpr char kRaw[] = "C:\\Data\\PLOTRAW.MS";
+  msfix::RunPlan plan;
+  plan.seed = 31;
+  ASSERT_TRUE(msfix::WriteRawMsFile(kRaw, plan, nullptr));
+  ASSERT_EQ(SetFile(kRaw, 0), 1);
+  STRUCT_OPLOT_DISPLAY_FILE growing{};
+  growing.slot = 1;
+  growing.acquiring = 1;
+  growing.expectedEndTime = 20.0;
+  std::strcpy(growing.path, kBlank);
+  ASSERT_EQ(SendMessageA(w, OP1M_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&growing)), 2);
+  ws::PumpUntilIdle();
+  ASSERT_TRUE(KillTimer(w, 1));  // the file is followed; stopped here to see it start again
+  SendMessageA(w, OPM_OPENQUICKINTEGRATIONDIALOG, 0, 0);
+  ws::PumpUntilIdle();
+  auto* dialog = static_cast<CWnd*>(c->m_pQuickInt[0]);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_EQ(Exchange({1, 0}), 0);
+  EXPECT_EQ(c->m_pQuickInt[0], nullptr);
+  EXPECT_EQ(c->m_pQuickInt[1], dialog);
+  EXPECT_EQ(ws::Text(dialog->m_hWnd).rfind("Plot 2, ", 0), 0u) << ws::Text(dialog->m_hWnd);
+  EXPECT_EQ(SlotPath(0), kBlank);
+  EXPECT_TRUE(KillTimer(w, 1));  // the refresh timer runs again for the moved file
+}
+
 TEST_F(RefSptsPlotsTest, AnOrderNamingNoSlotIsRefusedWhole) {
   ASSERT_EQ(SetFile(kRun, 0), 1);
   ASSERT_EQ(SetFile(kBlank, 1), 2);
@@ -433,6 +460,31 @@ TEST_F(PlotSelectionTest, TheSelectionDialogIsOfferedThePlotsAndACancelChangesNo
   EXPECT_EQ(title, "Select Plot(s)");
   EXPECT_EQ(c->m_pPickedFiles, nullptr);
   EXPECT_EQ(SlotPath(0), kRun);
+}
+
+TEST_F(PlotSelectionTest, AConfirmedSelectionIsAppliedWhenTheTimerFires) {
+  ASSERT_EQ(SetFile(kRun, 0), 1);
+  ws::OnNextDialog([&](HWND d) {
+    ws::PumpUntilIdle();
+    HWND grid = ws::FindById(d, IDC_MF_GRID);
+    ASSERT_NE(grid, nullptr);
+    SetDlgItemTextA(d, edt1, kBlank);
+    ws::PumpUntilIdle();
+    // Enter with a previewed file adds it to the first free row and closes.
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
+    ws::PumpUntilIdle();
+  });
+  SendMessageA(w, OP1M_ASKUSERFORFILES, 0, 0);
+  ws::PumpUntilIdle();
+  ASSERT_NE(c->m_pPickedFiles, nullptr);
+  EXPECT_EQ(+c->m_pOverlay->tail.attachedCount, 1);  // not before the timer
+  ws::AdvanceClock(600);
+  ws::PumpUntilIdle();
+  EXPECT_EQ(c->m_pPickedFiles, nullptr);
+  EXPECT_EQ(SlotPath(0), kRun);
+  EXPECT_EQ(SlotPath(1), kBlank);
+  EXPECT_EQ(+c->m_pOverlay->head.shownCount, 2);
+  EXPECT_NE(c->RefSpts(1)->WorkFile(), nullptr);
 }
 
 }  // namespace
