@@ -310,13 +310,19 @@ short CCtlOPlot1::UpdateActiveIndex(short overlaid) {
 }
 
 void CCtlOPlot1::UpdateOverlayDisplay1(double start, double end, short newData, short keep, short plotType) {
+  SVW_OVERLAY* o = m_pOverlay;
+  if (!o) return;
   UpdateOverlayPlotData(start, end, plotType);
   NewOverlayDisplay_UpdateActiveIndex();
   NewOverlayDisplay_UpdateRefSpts();
-  bool any = false;
-  for (int i = 0; m_pOverlay && i < OPLOT_SLOTS; ++i) any = any || (m_pOverlay->head.shown[i] && m_pOverlay->tail.attached[i]);
-  if (!any) {
-    OnNoPlotData(0, 0);
+  if (o->head.shownCount <= 0) {
+    // Hidden plots stay loaded: only an overlay without files is emptied.
+    if (o->tail.attachedCount <= 0) {
+      OnNoPlotData(0, 0);
+    } else {
+      SizeControls();
+      RepaintIfAllowed();
+    }
     return;
   }
   if (newData) OnNewPlotData(0, 0);

@@ -102,6 +102,14 @@ LRESULT CCtlOPlot1::OnNotificationsToSelf1(WPARAM wParam, LPARAM lParam) {
     UpdateOverlayDisplay1(0, 0, 1, 0, o->head.displayMode);
     return 0;
   }
+  if (code >= 280 && code <= 299) {
+    MaximizePlot(static_cast<short>(code - 280));
+    return 0;
+  }
+  if (code >= 300 && code <= 319) {
+    RestorePlot(static_cast<short>(code - 300));
+    return 0;
+  }
   return CCtlOPlot::OnNotificationsToSelf(wParam, lParam);
 }
 

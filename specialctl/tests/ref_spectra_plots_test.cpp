@@ -220,6 +220,16 @@ TEST_F(RefSptsPlotsTest, TheToolDialogDrivesTheControlAndFollowsItsPlot) {
   EXPECT_EQ(c->m_bcPlot, 0);
   EXPECT_EQ(ws::Text(d), "Background Correction for Plot 1");
 
+  // A change of the logged-in user closes the tool.
+  SendMessageA(w, RegisterWindowMessageA("WS_LOGINCHANGE"), 0, 0);
+  ws::PumpUntilIdle();
+  EXPECT_FALSE(IsWindow(d));
+  EXPECT_EQ(c->BackCorrDialog(), nullptr);
+  SendMessageA(w, OP1M_EDITBACKGROUNDCORRECTION, 0, 0);
+  ASSERT_NE(c->BackCorrDialog(), nullptr);
+  d = c->BackCorrDialog()->m_hWnd;
+  EXPECT_EQ(ws::Text(d), "Background Correction for Plot 1");
+
   // Done closes it; the control leaves its modes.
   ws::PressButton(d, IDCANCEL);
   ws::PumpUntilIdle();
