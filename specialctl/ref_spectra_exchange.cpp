@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "dialogs/integration_dialogs.h"
+#include "overlayctl/segment_info_window.h"
 #include "specialctl/ref_spectra_control.h"
 #include "spectra/spectrum_managers.h"
 
@@ -141,6 +142,9 @@ void CCtlOPlot1::ExchangePlots(short* order) {
   m_pDrawnSizes = nullptr;
   m_labelAreaCount = 0;
   m_plotsRestored = 1;
+  // The segment bar draws in the active plot's colour from its own copy of the colours.
+  if (m_pSegments && ::IsWindow(m_pSegments->m_hWnd))
+    ::SendMessageA(m_pSegments->m_hWnd, SIM_SETCHROPREFS, 0, reinterpret_cast<LPARAM>(&m_prefs));
   if (editPlotMoved)
     if (CBackgroundCorrectionDlg* dlg = BackCorrDialog())
       ::SendMessageA(dlg->m_hWnd, BCM_SETPLOTINDEX, static_cast<WPARAM>(m_bcPlot), 0);

@@ -17,6 +17,7 @@
 #include "overlayctl/overlay_messages.h"
 #include "specialctl/ref_spectra_control.h"
 #include "specialctl/tests/host_window.h"
+#include "testing/golden_window.h"
 #include "spectra/tol_spectra.h"
 #include "win/win_gdi.h"
 #include "win/win_kernel.h"
@@ -40,6 +41,7 @@ class RefSptsPlotsTest : public KeltRootTest {
     plan.seed = 5;
     ASSERT_TRUE(msfix::WriteMsDataFile(kBlank, plan, nullptr));
     host = std::make_unique<HostWindow>();
+    MoveWindow(host->hwnd, 0, 0, 720, 460, TRUE);
     w = CreateWindowExA(0, "KELT_OP1", "", WS_CHILD | WS_VISIBLE, 0, 0, 700, 420, host->hwnd,
                         reinterpret_cast<HMENU>(static_cast<intptr_t>(9)), nullptr, nullptr);
     ASSERT_NE(w, nullptr);
@@ -166,6 +168,19 @@ TEST_F(RefSptsPlotsTest, QuickIntegrationDialogsAndAGrowingFileFollowTheirPlots)
   EXPECT_TRUE(KillTimer(w, 1));  // the refresh timer runs again for the moved file
 }
 
+TEST_F(RefSptsPlotsTest, ExchangedPlotsAreDrawnWithTheirOwnColoursAndMarks) {
+  ASSERT_EQ(SetFile(kRun, 0), 1);
+  ASSERT_EQ(SetFile(kBlank, 1), 2);
+  for (double share : {0.15, 0.45, 0.8})
+    ASSERT_GE(c->RefSpts(0)->AddSpt(Share(share), 3, c->m_pOverlay, 0, &c->m_prefs.plotData), 0);
+  SendMessageA(w, OP1M_SHOWREFSPTS, 1, 0);
+  ASSERT_EQ(Exchange({1, 0}), 0);
+  InvalidateRect(w, nullptr, FALSE);
+  UpdateWindow(w);
+  ws::PumpUntilIdle();
+  testing_support::ExpectWindowAsStored(w, SPECIALCTL_GOLDEN_DIR, "exchanged-plots.png");
+}
+
 TEST_F(RefSptsPlotsTest, AnOrderNamingNoSlotIsRefusedWhole) {
   ASSERT_EQ(SetFile(kRun, 0), 1);
   ASSERT_EQ(SetFile(kBlank, 1), 2);
@@ -205,6 +220,7 @@ TEST_F(RefSptsPlotsTest, TheToolDialogDrivesTheControlAndFollowsItsPlot) {
   EXPECT_EQ(StoredRanges(kRun), size_t(automatic));
   EXPECT_EQ(c->m_deleteRefMode, 1);
   EXPECT_TRUE(ws::IsChecked(d, BC_DELETE));
+  testing_support::ExpectWindowAsStored(d, SPECIALCTL_GOLDEN_DIR, "background-tool.png");
 
   // Delete all empties the set and the file, and brings the add mode back.
   ws::PressButton(d, BC_DELETE_ALL);
