@@ -8,6 +8,7 @@
 #include "common/library_state.h"
 #include "jessul32/background_subtraction.h"
 #include "orvik32/orvik32.h"
+#include "plotengine/plot_coordinates.h"
 #include "specialctl/ref_spectra_control.h"
 #include "spectra/spectrum_managers.h"
 #include "win/win_crt.h"
@@ -52,22 +53,39 @@ LRESULT CCtlOPlot1::OnNotificationsToSelf1(WPARAM wParam, LPARAM lParam) {
     }
     return 0;
   }
-  if (code >= 100 && code <= 119) {
+  // The time a spectrum is taken at: the click's, or the nearest apex of the plot.
+  auto spectrumTime = [this, o](double time, short slot, bool apex) {
+    double found = time;
+    const int16_t filtered = m_filtering[0] == 1 || m_filtering[0] == 2 ? 1 : 0;
+    if (apex && o && OPLOT_FindClosestApex(o, slot, filtered, time, &found)) return found;
+    return time;
+  };
+  if (code == 28) {
+    if (!m_dblClickSpectrumPending) return 0;
+    HCURSOR old = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    GetSpectrumFromTime(spectrumTime(m_dblClickTime, m_dblClickSlot, true), m_dblClickSlot, m_dblClickControl,
+                        m_dblClickPlot);
+    ::SetCursor(old);
+    return 0;
+  }
+  const bool atClick = code >= 100 && code <= 119, atApex = code >= 320 && code <= 339;
+  if (atClick || atApex) {
     if (!m_timeClickPending) return 0;
+    const short slot = static_cast<short>(code - (atClick ? 100 : 320));
     const auto* drm = static_cast<const CDataReviewManager*>(m_pDataReview);
     short control = drm ? drm->GetActiveSptControlIndex() : 0, plot = drm ? drm->GetActiveSptPlotIndex() : 0;
     // Ctrl sends the spectrum to the first spectrum window that shows none;
     // with all four filled it goes to the active one.
     if (drm && Ctrl()) {
       for (int16_t c = 0; c < OPLOT_SPT_WINDOWS; ++c) {
-        if (drm->HaveSpectrum(c, 0) || drm->HaveSpectrum(c, 1)) continue;
+        if (drm->GetSpectrum(c, 0) || drm->GetSpectrum(c, 1)) continue;
         control = c;
         plot = 0;
         break;
       }
     }
     HCURSOR old = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-    GetSpectrumFromTime(m_timeClick, static_cast<short>(code - 100), control, plot);
+    GetSpectrumFromTime(spectrumTime(m_timeClick, slot, atApex), slot, control, plot);
     ::SetCursor(old);
     return 0;
   }

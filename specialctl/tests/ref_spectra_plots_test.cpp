@@ -4,6 +4,7 @@
 // edited through the background-correction tool opened over it.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -18,6 +19,8 @@
 #include "specialctl/ref_spectra_control.h"
 #include "specialctl/tests/host_window.h"
 #include "testing/golden_window.h"
+#include "plotengine/plot_coordinates.h"
+#include "spectra/spectrum_managers.h"
 #include "spectra/tol_spectra.h"
 #include "win/win_gdi.h"
 #include "win/win_kernel.h"
@@ -393,6 +396,46 @@ TEST_F(RefSptsPlotsTest, MarkersFromTheDataReviewOutsideTheTableAreRefused) {
   EXPECT_NE(c->RefSpts(0)->BackCorr(), nullptr);
   EXPECT_NE(+c->m_SptMarkers[3][1].background, nullptr);
   TOL_Free(spt);
+}
+
+TEST_F(RefSptsPlotsTest, ClickedSpectraGoToTheReviewsWindowOrWithCtrlToAFreeOne) {
+  ASSERT_EQ(SetFile(kRun, 0), 1);
+  CDataReviewManager drm{nullptr, nullptr, 0};
+  drm.SetPlotInfo(host->hwnd, w);
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, reinterpret_cast<LPARAM>(&drm));
+  drm.SetActiveSptControlIndex(2);
+  drm.SetActiveSptPlotIndex(1);
+  double apex = 0;
+  ASSERT_TRUE(OPLOT_FindClosestApex(c->m_pOverlay, 0, 0, Share(0.3), &apex));
+  // A click on the peak's flank, a few scans before its apex.
+  const double click = apex - 0.035;
+  double again = 0;
+  ASSERT_TRUE(OPLOT_FindClosestApex(c->m_pOverlay, 0, 0, click, &again));
+  ASSERT_NEAR(again, apex, 1e-9);
+  auto take = [&](unsigned code) {
+    c->m_timeClickPending = 1;
+    c->m_timeClick = click;
+    PostMessageA(w, OPM_NOTIFICATIONSTOSELF, code, 0);
+    ws::PumpUntilIdle();
+  };
+  take(100);
+  EXPECT_TRUE(!!drm.GetSpectrum(2, 1));
+  EXPECT_NEAR(c->m_SptMarkers[2][1].time, click, 0.012);
+  ws::KeyDown(VK_CONTROL);
+  take(100);
+  EXPECT_TRUE(!!drm.GetSpectrum(0, 0));
+  take(320);  // at the nearest apex, into the next free window
+  EXPECT_TRUE(!!drm.GetSpectrum(1, 0));
+  EXPECT_NEAR(c->m_SptMarkers[1][0].time, apex, 0.012);
+  take(100);
+  ASSERT_TRUE(!!drm.GetSpectrum(3, 0));
+  // With every window filled Ctrl falls back to the active one.
+  drm.SetActiveSptControlIndex(1);
+  drm.SetActiveSptPlotIndex(1);
+  take(100);
+  ws::KeyUp(VK_CONTROL);
+  EXPECT_TRUE(!!drm.GetSpectrum(1, 1));
+  SendMessageA(w, OPM_SETDATAREVIEWMANAGER, 0, 0);
 }
 
 // ---- Plots chosen by the user -------------------------------------------------------------------
