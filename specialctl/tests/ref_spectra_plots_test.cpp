@@ -15,6 +15,8 @@
 #include "fixtures/msfixtures.h"
 #include "jessul32/background_subtraction.h"
 #include "orvik32/orvik32.h"
+#include "common/preference_records.h"
+#include "reportpages/reports_file.h"
 #include "overlayctl/overlay_messages.h"
 #include "specialctl/ref_spectra_control.h"
 #include "specialctl/tests/host_window.h"
@@ -320,6 +322,39 @@ TEST_F(RefSptsPlotsTest, OnePlotPrintsAloneWithItsMarksAndTheControlIsLeftAsItWa
   EXPECT_EQ(c->m_ownOverlay, 1);
   EXPECT_EQ(+overlay->head.shownCount, shownBefore);
   EXPECT_EQ(+overlay->head.displayMode, modeBefore);
+}
+
+TEST_F(RefSptsPlotsTest, AllPlotsAndTheActivePlotArePrintedIntoTheReportsFile) {
+  constexpr char kReports[] = "C:\\TEMP\\refplots.msr";
+  CreateDirectoryA("C:\\TEMP", nullptr);
+  {
+    CRptsFileHandler file(nullptr);
+    ASSERT_EQ(file.MakeThisNewFile(kReports), 1);
+  }
+  STRUCT_REPORT_PREFS prefs{};
+  KELT_GetCurrDefReportPrefs(&prefs);
+  std::strcpy(prefs.spooler.spoolFile, kReports);
+  prefs.spooler.previewReports = 0;
+  ASSERT_TRUE(KELT_WriteDefReportPrefs(&prefs, nullptr));
+  ASSERT_EQ(SetFile(kRun, 0), 1);
+  ASSERT_EQ(SetFile(kBlank, 1), 2);
+  auto titles = [&] {
+    std::vector<std::string> out;
+    CRptsFileHandler file(nullptr);
+    if (file.UseThisExistingFile(kReports) != 1) return out;
+    for (int i = 0; i < file.GetCountOfPages(); ++i) {
+      RptsPageRecord record{};
+      uint32_t size = 0;
+      FreeBlock(file.GetPage(i, &record, &size));
+      out.push_back(record.title);
+    }
+    return out;
+  };
+  SendMessageA(w, OP1M_PRINTALLPLOTS, 0, 0);
+  ws::PumpUntilIdle();
+  SendMessageA(w, OP1M_PRINTACTIVEPLOT, 0, 0);
+  ws::PumpUntilIdle();
+  EXPECT_EQ(titles(), (std::vector<std::string>{"Chromatogram Plots", "Chromatogram Plot"}));
 }
 
 TEST_F(RefSptsPlotsTest, ADeletedPlotTakesItsSpectraAlongAndTheRestShowWhole) {
