@@ -186,6 +186,25 @@ TEST_F(RefSptsPlotsTest, ExchangedPlotsAreDrawnWithTheirOwnColoursAndMarks) {
   testing_support::ExpectWindowAsStored(w, SPECIALCTL_GOLDEN_DIR, "exchanged-plots.png");
 }
 
+TEST_F(RefSptsPlotsTest, MovedPlotLinesGoBackToTheirOwnPlaces) {
+  ASSERT_EQ(SetFile(kRun, 0), 1);
+  ASSERT_EQ(SetFile(kBlank, 1), 2);
+  STRUCT_OPLOT_TIME_VALUE_OFFSET moved{1, 0.4, 25000.0};
+  c->m_offset = moved;
+  c->m_offsetPending = 1;
+  PostMessageA(w, OPM_NOTIFICATIONSTOSELF, 4, 0);
+  ws::PumpUntilIdle();
+  ASSERT_EQ(+c->m_pOverlay->tail.timeOffsetsOn, 1);
+  ASSERT_EQ(+c->m_pOverlay->tail.timeOffsets[1], 0.4);
+  EXPECT_EQ(SendMessageA(w, OP1M_RESTOREALLPLOTPOSITIONS, 0, 0), 0);
+  ws::PumpUntilIdle();
+  EXPECT_EQ(+c->m_pOverlay->tail.timeOffsetsOn, 0);
+  EXPECT_EQ(+c->m_pOverlay->tail.verticalOffsetsOn, 0);
+  EXPECT_EQ(+c->m_pOverlay->tail.timeOffsets[1], 0.0);
+  EXPECT_EQ(+c->m_pOverlay->tail.verticalOffsets[1], 0.0);
+  EXPECT_EQ(+c->m_pOverlay->head.shownCount, 2);
+}
+
 TEST_F(RefSptsPlotsTest, AnOrderNamingNoSlotIsRefusedWhole) {
   ASSERT_EQ(SetFile(kRun, 0), 1);
   ASSERT_EQ(SetFile(kBlank, 1), 2);
