@@ -168,7 +168,10 @@ LRESULT CCtlOPlot1::OnDisplaySetTimeRange1(WPARAM wParam, LPARAM lParam) {
     start = range[0] = o->tail.viewStart;
     end = range[1] = o->tail.viewEnd;
   }
-  UpdateOverlayDisplay1(start, end, wParam == 0 ? 1 : 0, 0, o->head.displayMode);
+  // A range reaching beyond the files is cut to them; one beside them all shows them whole.
+  double from = 0, to = 0;
+  UpdateOverlayTimeRange(start, end, &from, &to);
+  UpdateOverlayDisplay1(from, to, wParam == 0 ? 1 : 0, 0, o->head.displayMode);
   return 1;
 }
 
