@@ -59,9 +59,12 @@ bool CCtlOPlot1::TakeOverOverlay() {
     if (!o) return false;
     o->head.displayMode = OVERLAY_MODE_STACKED;
     o->head.activePlot = -1;
-    // The host keeps its own overlay; the control no longer reads it.
+    // The host keeps its own overlay; the control no longer reads it and
+    // starts from an empty display.
+    const bool hadHostOverlay = m_pOverlay != nullptr;
     m_pOverlay = o;
     m_ownOverlay = 1;
+    if (hadHostOverlay) OnNoPlotData(0, 0);
   }
   MakeRefSptsSets();
   return true;

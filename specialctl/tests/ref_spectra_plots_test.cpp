@@ -585,6 +585,29 @@ TEST_F(PlotSelectionTest, TheSelectionDialogIsOfferedThePlotsAndACancelChangesNo
   EXPECT_EQ(SlotPath(0), kRun);
 }
 
+TEST_F(PlotSelectionTest, TheControlTakesAnOverlayOfItsOwnAndLeavesTheHostsAlone) {
+  auto* hosts = static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY)));
+  ASSERT_TRUE(OPLOT_AddAnyPlotToOverlayStructure(hosts, 0, kRun, DATA_TYPE_TIC, 0, nullptr, nullptr, nullptr, nullptr,
+                                                 "Counts", "", 0, 0));
+  OPLOT_UpdateOverlayPlots(hosts, hosts->tail.homeStart, hosts->tail.homeEnd);
+  SendMessageA(w, OPM_NEWPLOTDATA, 0, reinterpret_cast<LPARAM>(hosts));
+  ws::PumpUntilIdle();
+  ASSERT_EQ(c->m_pOverlay, hosts);
+  EXPECT_EQ(c->RefSpts(0), nullptr);  // sets come with an overlay of the control's own
+  SendMessageA(w, OP1M_ASKUSERFORFILES, 0, 0);  // cancelled
+  ws::PumpUntilIdle();
+  EXPECT_NE(c->m_pOverlay, hosts);
+  EXPECT_EQ(c->m_ownOverlay, 1);
+  EXPECT_EQ(+c->m_pOverlay->tail.attachedCount, 0);
+  EXPECT_EQ(c->m_hasData, 0);
+  EXPECT_NE(c->RefSpts(19), nullptr);
+  EXPECT_EQ(+hosts->tail.attachedCount, 1);
+  ASSERT_NE(+hosts->slots[0].workFile, nullptr);
+  EXPECT_STREQ(hosts->slots[0].workFile->filePath, kRun);
+  OPLOT_ClearOverlayStructure(hosts);
+  FreeBlock(hosts);
+}
+
 TEST_F(PlotSelectionTest, AConfirmedSelectionIsAppliedWhenTheTimerFires) {
   ASSERT_EQ(SetFile(kRun, 0), 1);
   ws::OnNextDialog([&](HWND d) {
