@@ -19,7 +19,7 @@ void AddTemplate() {
   DialogTemplate t;
   t.caption = "Background Correction";
   t.style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-  t.cx = 206;
+  t.cx = 218;
   t.cy = 104;
   const DWORD push = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
   const DWORD radio = WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON;
@@ -29,15 +29,15 @@ void AddTemplate() {
       {BC_AVERAGE_1 + 1, "Button", "3", radio, 0, 32, 17, 18, 10},
       {BC_AVERAGE_1 + 2, "Button", "5", radio, 0, 52, 17, 18, 10},
       {BC_AVERAGE_1 + 3, "Button", "7", radio, 0, 72, 17, 18, 10},
-      {-1, "Button", "Selection", WS_VISIBLE | BS_GROUPBOX, 0, 102, 4, 98, 30},
-      {BC_ADD, "Button", "&Add", radio | WS_GROUP, 0, 108, 17, 28, 10},
-      {-1, "Static", "or move", WS_VISIBLE | SS_CENTER, 0, 136, 18, 28, 9},
-      {BC_DELETE, "Button", "&Delete", radio, 0, 164, 17, 34, 10},
-      {BC_COUNT, "Static", "", WS_VISIBLE | SS_LEFT, 0, 6, 40, 194, 9},
-      {BC_AUTO, "Button", "Auto &Background Correction", push, 0, 6, 54, 194, 14},
+      {-1, "Button", "Selection", WS_VISIBLE | BS_GROUPBOX, 0, 102, 4, 110, 30},
+      {BC_ADD, "Button", "&Add", radio | WS_GROUP, 0, 108, 17, 30, 10},
+      {-1, "Static", "or move", WS_VISIBLE | SS_CENTER, 0, 139, 18, 30, 9},
+      {BC_DELETE, "Button", "&Delete", radio, 0, 172, 17, 36, 10},
+      {BC_COUNT, "Static", "", WS_VISIBLE | SS_LEFT, 0, 6, 40, 206, 9},
+      {BC_AUTO, "Button", "Auto &Background Correction", push, 0, 6, 54, 206, 14},
       {BC_DELETE_ALL, "Button", "Delete A&ll", push, 0, 6, 84, 60, 14},
-      {KELT_HELP_BUTTON_ID, "Button", "&Help", push, 0, 73, 84, 60, 14},
-      {IDCANCEL, "Button", "D&one", push, 0, 140, 84, 60, 14},
+      {KELT_HELP_BUTTON_ID, "Button", "&Help", push, 0, 79, 84, 60, 14},
+      {IDCANCEL, "Button", "D&one", push, 0, 152, 84, 60, 14},
   };
   AddDialog(module, BACKGROUND_CORRECTION_DIALOG_ID, t);
 }

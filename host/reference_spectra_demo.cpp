@@ -1,7 +1,9 @@
 // The reference-spectra control on the sample run: two reference spectra
 // placed with mouse clicks, one dragged to a new time, the background
 // correction saved into the data file and read back; the control's picture
-// and its one-plot report printed.
+// and its one-plot report printed. Then the blank run is added by message,
+// the background-correction tool is opened over the control and asked for
+// an automatic correction, and the two plots are exchanged and put back.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -21,6 +23,9 @@ namespace {
 constexpr char kFolder[] = "C:\\Workstation\\RefSpectra";
 constexpr char kPicture[] = "C:\\Workstation\\Plots\\refspectra-control.png";
 constexpr char kPdf[] = "C:\\Workstation\\Plots\\refspectra-plot.pdf";
+constexpr char kToolPicture[] = "C:\\Workstation\\Plots\\refspectra-tool.png";
+constexpr char kToolDialogPicture[] = "C:\\Workstation\\Plots\\refspectra-tool-dialog.png";
+constexpr char kExchangedPicture[] = "C:\\Workstation\\Plots\\refspectra-exchanged.png";
 
 HWND MakeWindow(int width, int height, HWND* control) {
   WNDCLASSA wc{};
@@ -43,6 +48,51 @@ POINT At(CCtlOPlot1* c, double time) {
   c->ClientXOfTime(time, &x);
   const int y = c->GetPlotArea().top + c->m_Sizes.plotHeights[0] * 3 / 4;
   return {x, y};
+}
+
+bool SavePicture(HWND window, const char* path) {
+  if (!win::script::SaveWindowPng(window, path)) {
+    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
+    return false;
+  }
+  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
+  return true;
+}
+
+// The blank run beside the sample, the tool over the blank's plot asked for
+// an automatic correction, then the plots exchanged and put back.
+bool ToolAndExchange(HWND window, HWND control, CCtlOPlot1* c, const sample_overlay::Files& f) {
+  STRUCT_OPLOT_DISPLAY_FILE file{};
+  file.useFirstFreeSlot = 1;
+  std::snprintf(file.path, sizeof file.path, "%s", f.blank.c_str());
+  if (SendMessageA(control, OP1M_DISPLAYSETFILE, 0, reinterpret_cast<LPARAM>(&file)) != 2) return false;
+  win::script::PumpUntilIdle();
+  std::printf("  %s added by message in plot 2\n", f.blank.c_str());
+  SendMessageA(control, WM_COMMAND, OP1_CMD_EDIT_REFSPTS0 + 1, 0);
+  CBackgroundCorrectionDlg* tool = c->BackCorrDialog();
+  if (!tool) return false;
+  win::script::PressButton(tool->m_hWnd, BC_AVERAGE_1 + 1);
+  win::script::PressButton(tool->m_hWnd, BC_AUTO);
+  win::script::PumpUntilIdle();
+  std::printf("  tool \"%s\": automatic correction gave %d reference spectra for plot 2\n",
+              win::script::Text(tool->m_hWnd).c_str(), c->RefSpts(1) ? c->RefSpts(1)->Count() : 0);
+  bool ok = SavePicture(window, kToolPicture) && SavePicture(tool->m_hWnd, kToolDialogPicture);
+  short order[OPLOT_SLOTS];
+  for (int i = 0; i < OPLOT_SLOTS; ++i) order[i] = static_cast<short>(i);
+  order[0] = 1;
+  order[1] = 0;
+  ok = ok && SendMessageA(control, OP1M_EXCHANGEPLOTS, 0, reinterpret_cast<LPARAM>(order)) == 0;
+  win::script::PumpUntilIdle();
+  ok = ok && c->RefSpts(0) && c->RefSpts(0)->Count() > 0 && tool == c->BackCorrDialog();
+  if (ok)
+    std::printf("  plots exchanged: the blank's spectra moved to plot 1, tool now \"%s\"\n",
+                win::script::Text(tool->m_hWnd).c_str());
+  ok = ok && SavePicture(window, kExchangedPicture);
+  win::script::PressButton(tool->m_hWnd, IDCANCEL);
+  SendMessageA(control, OP1M_EXCHANGEPLOTS, 0, reinterpret_cast<LPARAM>(order));
+  SendMessageA(control, OP1M_RESTOREALLPLOTPOSITIONS, 0, 0);
+  win::script::PumpUntilIdle();
+  return ok && c->BackCorrDialog() == nullptr;
 }
 
 }  // namespace
@@ -107,6 +157,7 @@ int RefSpectraDemo() {
     KELT_GetCurrDefReportPrefs(&prefs);
     ok = ok && PrintReports(reports, 1, &prefs, kPdf, "one-plot report");
   }
+  ok = ok && ToolAndExchange(window, control, c, f);
   DestroyWindow(window);
   win::script::PumpUntilIdle();
   if (!ok) std::fprintf(stderr, "kelt_host: the reference-spectra demo failed\n");

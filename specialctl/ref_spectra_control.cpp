@@ -96,6 +96,7 @@ CCtlOPlot1* CreateOPlot1Control(CWnd* parent, short id, short left, short top, s
 CCtlOPlot1::CCtlOPlot1() { m_pBackCorrDlg = nullptr; }
 
 CCtlOPlot1::~CCtlOPlot1() {
+  FreePickedFiles();
   if (m_pBaselines) FreeBlock(m_pBaselines);
   m_pBaselines = nullptr;
   for (int i = 0; i < OPLOT_SLOTS; ++i) {
@@ -140,7 +141,24 @@ ON_MESSAGE(OP1M_GETOVERLAYPOINTER, OnGetOverlayPointer)
 ON_MESSAGE(OP1M_SHOWALLHIDDENPLOTS, OnShowAllHiddenPlots)
 ON_MESSAGE(OP1M_DISPLAYSETFILE, OnDisplaySetFile1)
 ON_MESSAGE(OP1M_DISPLAYCLEARFILE, OnDisplayClearFile1)
+ON_MESSAGE(OP1M_DISPLAYSETTIMERANGE, OnDisplaySetTimeRange1)
+ON_MESSAGE(OP1M_ASKUSERFORFILES, OnAskUserForFiles)
+ON_MESSAGE(OP1M_INTERNAL_1, OnInternal_1)
+ON_MESSAGE(OPM_NOTIFICATIONSTOSELF, OnNotificationsToSelf1)
+ON_MESSAGE(OP1M_SETMARKERINFO, OnSetMarkerInfo1)
+ON_MESSAGE(OP1M_PRINTALLPLOTS, OnPrintAllPlots)
+ON_MESSAGE(OP1M_PRINTONEPLOT, OnPrintOnePlot)
+ON_MESSAGE(OP1M_EXCHANGEPLOTS, OnExchangePlots)
+ON_MESSAGE(OP1M_RESTOREALLPLOTPOSITIONS, OnRestoreAllPlotPositions)
+ON_WM_RBUTTONDOWN()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
+
+void CCtlOPlot1::OnDestroy() {
+  // The base frees the table's block only; its rows own arrays.
+  FreePickedFiles();
+  CCtlOPlot::OnDestroy();
+}
 
 int CCtlOPlot1::OnCreate(CREATESTRUCTA* cs) {
   const int r = CCtlOPlot::OnCreate(cs);
@@ -292,13 +310,19 @@ short CCtlOPlot1::UpdateActiveIndex(short overlaid) {
 }
 
 void CCtlOPlot1::UpdateOverlayDisplay1(double start, double end, short newData, short keep, short plotType) {
+  SVW_OVERLAY* o = m_pOverlay;
+  if (!o) return;
   UpdateOverlayPlotData(start, end, plotType);
   NewOverlayDisplay_UpdateActiveIndex();
   NewOverlayDisplay_UpdateRefSpts();
-  bool any = false;
-  for (int i = 0; m_pOverlay && i < OPLOT_SLOTS; ++i) any = any || (m_pOverlay->head.shown[i] && m_pOverlay->tail.attached[i]);
-  if (!any) {
-    OnNoPlotData(0, 0);
+  if (o->head.shownCount <= 0) {
+    // Hidden plots stay loaded: only an overlay without files is emptied.
+    if (o->tail.attachedCount <= 0) {
+      OnNoPlotData(0, 0);
+    } else {
+      SizeControls();
+      RepaintIfAllowed();
+    }
     return;
   }
   if (newData) OnNewPlotData(0, 0);
@@ -854,13 +878,28 @@ LRESULT CCtlOPlot1::OnEditRefSptsDlgClosed(WPARAM, LPARAM) {
   return 0;
 }
 
+CBackgroundCorrectionDlg* CCtlOPlot1::BackCorrDialog() const {
+  if (!m_pBackCorrDlg || !::IsWindow(m_pBackCorrDlg->m_hWnd)) return nullptr;
+  return static_cast<CBackgroundCorrectionDlg*>(m_pBackCorrDlg);
+}
+
 void CCtlOPlot1::EditRefSptsOfPlot(short slot) {
-  if (RefFeaturesOff() || !RefSpts(slot) || !CheckBackCorrRights()) return;
+  if (RefFeaturesOff() || !OverlaySlotIndex(slot) || !CheckBackCorrRights()) return;
+  // One tool at a time: a tool still open for another plot goes first (it
+  // clears the modes as it closes).
+  if (m_pBackCorrDlg) CloseBackgroundCorrectionDialog();
   m_bcPlot = slot;
   m_selectRefMode = 1;
   m_deleteRefMode = 0;
   m_movingRef = 0;
-  // The dialog is the host's to open; it learns the plot and count by message.
+  const CRefSpts* set = RefSpts(slot);
+  auto* dlg = new (std::nothrow) CBackgroundCorrectionDlg(this, slot, m_refSptAverage, set ? set->Count() : 0);
+  // A window that could not be made has deleted nothing: the object goes here.
+  if (dlg && !dlg->m_hWnd) {
+    delete dlg;
+    dlg = nullptr;
+  }
+  m_pBackCorrDlg = dlg;
   if (!m_showBCMarkers) {
     m_showBCMarkers = 1;
     RepaintIfAllowed();
@@ -1004,9 +1043,35 @@ BOOL CCtlOPlot1::OnCommand(WPARAM wParam, LPARAM lParam) {
     case OP1_CMD_DUAL_SCALE:
       SetDisplayType(OVERLAY_MODE_TWO_SCALES);
       return TRUE;
+    case OP1_CMD_SELECT_FILES:
+      OnAskUserForFiles(0, 0);
+      return TRUE;
+    case OP1_CMD_ADD_REFERENCE_PLOT:
+      PostMessage(OP1M_ASKUSERFORFILES, 0, 0);
+      return TRUE;
+    case OP1_CMD_DELETE_REFERENCE_PLOTS:
+      DeleteReferencePlots();
+      return TRUE;
     default:
       return CCtlOPlot::OnCommand(wParam, lParam);
   }
+}
+
+void CCtlOPlot1::DeleteReferencePlots() {
+  SVW_OVERLAY* o = m_pOverlay;
+  if (!o) return;
+  // Plot 1 is the sample the others are compared with: it stays.
+  bool deleted = false;
+  m_overlayUpdating = 1;
+  for (short i = 1; i < OPLOT_SLOTS; ++i) {
+    if (!o->tail.attached[i]) continue;
+    DeleteOnePlot(i, 1);
+    deleted = true;
+  }
+  m_overlayUpdating = 0;
+  if (!deleted) return;
+  UpdateOverlayPlotType();
+  UpdateOverlayDisplay1(o->tail.viewStart, o->tail.viewEnd, 1, 0, o->head.displayMode);
 }
 
 // ---- Saving the background correction ----------------------------------------------------------

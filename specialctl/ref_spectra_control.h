@@ -9,6 +9,8 @@
 
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/titles_and_buttons.h"
+#include "dialogs/background_correction_dialog.h"
+#include "dialogs/multiple_files_dialog.h"
 #include "specialctl/ref_spectra.h"
 #include "specialctl/ref_spectra_messages.h"
 
@@ -42,6 +44,7 @@ class KELT_CLASS CCtlOPlot1 : public CCtlOPlot {
   virtual void NewOverlayDisplay_UpdateRefSpts();
   virtual void UpdateOverlayDisplay1(double start, double end, short newData, short keep, short plotType);
   virtual void OnSaveRefSptsInDataFile();
+  virtual void ExchangePlots(short* order);
 
   // The one-plot page into a reports file (temporary: a new temporary file
   // whose path goes into path); nonzero when the page was stored.
@@ -50,6 +53,12 @@ class KELT_CLASS CCtlOPlot1 : public CCtlOPlot {
   bool QualifiesForBackCorr(short slot) const;
   // Client x of a time on the last screen drawing; false without one.
   bool ClientXOfTime(double time, int* x) const;
+  // Applies a confirmed plot selection: slot k takes the plot of the row in
+  // entry k (reordered, changed, opened or dropped). The rows' scan-function
+  // arrays pass to the slots that take them; the rest stay the caller's.
+  void ApplyPlotSelection(STRUCT_MULT_FILES_ROW* rows);
+  // The background-correction tool now open over the control, or 0.
+  CBackgroundCorrectionDlg* BackCorrDialog() const;
   // The set of a slot, or 0.
   CRefSpts* RefSpts(short slot) const { return OverlaySlotIndex(slot) ? m_pRefSpts[slot] : nullptr; }
 
@@ -113,6 +122,17 @@ class KELT_CLASS CCtlOPlot1 : public CCtlOPlot {
   LRESULT OnShowAllHiddenPlots(WPARAM, LPARAM);
   LRESULT OnDisplaySetFile1(WPARAM, LPARAM);
   LRESULT OnDisplayClearFile1(WPARAM, LPARAM);
+  LRESULT OnDisplaySetTimeRange1(WPARAM, LPARAM);
+  LRESULT OnAskUserForFiles(WPARAM, LPARAM);
+  LRESULT OnInternal_1(WPARAM, LPARAM);
+  LRESULT OnNotificationsToSelf1(WPARAM, LPARAM);
+  LRESULT OnSetMarkerInfo1(WPARAM, LPARAM);
+  LRESULT OnPrintAllPlots(WPARAM, LPARAM);
+  LRESULT OnPrintOnePlot(WPARAM, LPARAM);
+  LRESULT OnExchangePlots(WPARAM, LPARAM);
+  LRESULT OnRestoreAllPlotPositions(WPARAM, LPARAM);
+  void OnRButtonDown(UINT flags, CPoint point);
+  void OnDestroy();
   DECLARE_MESSAGE_MAP()
 
  private:
@@ -128,6 +148,16 @@ class KELT_CLASS CCtlOPlot1 : public CCtlOPlot {
   int EditTargetAt(CPoint point) const;
   bool SameFile(short a, short b) const;
   void ApplyPendingActive();
+  // Every plot but the first goes.
+  void DeleteReferencePlots();
+  // The control's own overlay (and its twenty sets), made on first need; false when it cannot be made.
+  bool TakeOverOverlay();
+  // The spectrum markers follow the data review's markers to their plots.
+  void RefreshMarkerSlots();
+  // Frees a pending selection table and the arrays its rows own.
+  void FreePickedFiles();
+  // Prints one plot through the given print record; 1 when printed.
+  int PrintOnePlotInto(short slot, STRUCT_OPLOT_PRINT_PLOT* record);
 };
 
 LRESULT CALLBACK CtlOP1WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

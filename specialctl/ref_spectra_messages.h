@@ -30,6 +30,13 @@
 #define OP1M_CALBCPLOTVALUES (WM_USER + 157)
 #define OP1M_GETOVERLAYPOINTER (WM_USER + 158)
 #define OP1M_SHOWALLHIDDENPLOTS (WM_USER + 160)
+#define OP1M_ASKUSERFORFILES (WM_USER + 145)
+#define OP1M_INTERNAL_1 (WM_USER + 146)  // applies a confirmed plot selection
+#define OP1M_SETMARKERINFO (WM_USER + 68)  // LPARAM: STRUCT_SPT_MARKER_INFO
+#define OP1M_PRINTALLPLOTS (WM_USER + 152)
+#define OP1M_PRINTONEPLOT (WM_USER + 154)  // WPARAM slot, LPARAM STRUCT_OPLOT_PRINT_PLOT
+#define OP1M_EXCHANGEPLOTS (WM_USER + 159)  // LPARAM: 20 int16_t, entry k names the plot slot k takes
+#define OP1M_RESTOREALLPLOTPOSITIONS (WM_USER + 161)
 #define OP1M_DISPLAYSETFILE (WM_USER + 89)
 #define OP1M_DISPLAYCLEARFILE (WM_USER + 90)
 #define OP1M_DISPLAYSETTIMERANGE (WM_USER + 91)
@@ -41,7 +48,10 @@
 #define OP1_CMD_OVERLAID 2720
 #define OP1_CMD_NORMALIZED 2721
 #define OP1_CMD_DUAL_SCALE 2722
+#define OP1_CMD_SELECT_FILES 2723
 #define OP1_CMD_SHOW_ALL 2737
+#define OP1_CMD_ADD_REFERENCE_PLOT 2743
+#define OP1_CMD_DELETE_REFERENCE_PLOTS 2744
 #define OP1_CMD_PRINT_PLOT0 2960  // 2960..2979: print plot n
 #define OP1_CMD_EDIT_REFSPTS0 3100  // 3100..3119: edit the reference spectra of plot n
 
@@ -51,3 +61,8 @@
 
 // Notification to the parent: the active plot changed.
 #define OP1N_ACTIVE_PLOT_CHANGED 100
+// Notifications to the parent after a plot selection: the selection will be
+// applied, a file was added, the selection was applied.
+#define OP1N_SELECTION_PENDING 40
+#define OP1N_FILE_ADDED 43
+#define OP1N_SELECTION_APPLIED 44
