@@ -150,9 +150,14 @@ int SampleReportDemo() {
               int(calibrationPages));
   if (calibrationPages < 2 || !PagePng(kCalibration, 1, kCalibrationPng)) return 1;
   std::printf("  first curves page: %s (%s)\n", kCalibrationPng, win::paths::ToHost(kCalibrationPng).c_str());
-  // The calibration block again, as a comma-separated file for a spreadsheet.
+  // The calibration block again, as a comma-separated file for a spreadsheet:
+  // the fixed-tables format asks for commas (output format 0).
+  std::vector<uint8_t> format(kelt::reports::kReportFormatSize);
+  if (!ReadReportFormat(kFixedFormat, section, format.data())) return 1;
+  PutWord(format.data() + 24, 0);
+  if (!WriteReportFormat(kFixedFormat, section, format.data())) return 1;
   std::snprintf(name, sizeof name, "%s", kCalibrationCsv);
-  if (!RPTS_MakeCalBlockReportsASCIIFile(kMethod, section, kMethod, name)) {
+  if (!RPTS_MakeCalBlockReportsASCIIFile(kFixedFormat, section, kMethod, name)) {
     std::fprintf(stderr, "kelt_host: the calibration block file was not written\n");
     return 1;
   }
