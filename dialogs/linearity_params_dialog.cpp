@@ -29,28 +29,28 @@ void AddTemplate(HMODULE module) {
   if (win::resources::FindDialog(module, LINEARITY_PARAMS_DIALOG_ID)) return;
   win::resources::DialogTemplate dlg;
   dlg.caption = kCaption;
-  dlg.cx = 250;
+  dlg.cx = 274;
   dlg.cy = 150;
   auto item = [&](int id, const char* cls, const char* text, DWORD style, short x, short y, short cx, short cy) {
     prefsheets::Item(dlg, id, cls, text, style, x, y, cx, cy);
   };
   const DWORD edit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
-  item(-1, "Button", "Ion Parameters", BS_GROUPBOX, 4, 2, 182, 86);
+  item(-1, "Button", "Ion Parameters", BS_GROUPBOX, 4, 2, 206, 86);
   item(-1, "Static", "Vert:", 0, 10, 16, 30, 10);
-  item(LIN_VERTICAL_IONS_ID, "Edit", "", edit, 44, 14, 136, 12);
+  item(LIN_VERTICAL_IONS_ID, "Edit", "", edit, 44, 14, 160, 12);
   item(-1, "Static", "Horz:", 0, 10, 32, 30, 10);
-  item(LIN_HORIZONTAL_IONS_ID, "Edit", "", edit, 44, 30, 136, 12);
-  item(LIN_PROPOSED_TEXT_ID, "Static", "", 0, 10, 46, 170, 10);
-  item(LIN_USE_PROPOSED_ID, "Button", "Reset", BS_PUSHBUTTON | WS_TABSTOP, 44, 58, 136, 14);
+  item(LIN_HORIZONTAL_IONS_ID, "Edit", "", edit, 44, 30, 160, 12);
+  item(LIN_PROPOSED_TEXT_ID, "Static", "", 0, 10, 46, 196, 10);
+  item(LIN_USE_PROPOSED_ID, "Button", "Reset", BS_PUSHBUTTON | WS_TABSTOP, 44, 58, 160, 14);
   item(LIN_BASELINE_ID, "Button", "&Do Baseline Correction", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 74, 120, 12);
-  item(-1, "Button", "Target Ratio Parameters", BS_GROUPBOX, 4, 92, 182, 54);
+  item(-1, "Button", "Target Ratio Parameters", BS_GROUPBOX, 4, 92, 206, 54);
   item(LIN_TARGETS_ID, "Button", "&Show Target Ratios", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 102, 120, 12);
   item(-1, "Static", "Target Ratio 1:", 0, 10, 118, 60, 10);
   item(LIN_RATIO1_ID, "Edit", "", edit, 74, 116, 50, 12);
   item(-1, "Static", "Target Ratio 2:", 0, 10, 132, 60, 10);
   item(LIN_RATIO2_ID, "Edit", "", edit, 74, 130, 50, 12);
-  item(IDOK, "Button", "Ok", BS_DEFPUSHBUTTON | WS_TABSTOP, 194, 6, 50, 14);
-  item(IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 194, 24, 50, 14);
+  item(IDOK, "Button", "Ok", BS_DEFPUSHBUTTON | WS_TABSTOP, 218, 6, 50, 14);
+  item(IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 218, 24, 50, 14);
   win::resources::AddDialog(module, LINEARITY_PARAMS_DIALOG_ID, dlg);
 }
 
