@@ -15,6 +15,7 @@
 #include "plotengine/overlay.h"
 
 class CCtlOPlot;
+struct STRUCT_SPT_PLUS;
 
 #define QUICK_INTEGRATION_DIALOG_ID 381
 #define QUICK_INTEGRATION_HELP_CONTEXT 201
@@ -114,6 +115,15 @@ class KELT_CLASS CQuickIntegrationDlg : public CDialog {
   // Makes the integration summary into a reports file (an empty path: a
   // new temporary one, whose name comes back); the number of pages.
   int MakeSummaryReport(std::string* reportsPath, bool temporary);
+  // One averaged, background-corrected spectrum of a peak (plot 0-19, peak
+  // below the plot's count), its comment and title telling the peak; the
+  // caller frees it with PlusSpt_Free. 0 when none can be made.
+  STRUCT_SPT_PLUS* MakePeakSpectrum(int plot, int peak);
+  // Writes the spectrum of every peak of every plot with peaks into a
+  // spectrum list: create makes the file with the first spectrum made
+  // (plain pairs when the name ends in ".msp"), the rest are added. The
+  // number of spectra written.
+  int WriteSpectrumList(const char* path, bool create);
 
  protected:
   BOOL OnInitDialog() override;

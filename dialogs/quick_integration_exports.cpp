@@ -7,11 +7,15 @@
 #include <vector>
 
 #include "common/data_file_utils.h"
+#include "common/data_points.h"
 #include "common/display_helpers.h"
 #include "common/number_format.h"
 #include "common/preference_records.h"
 #include "dialogs/integration_dialogs.h"
+#include "dialogs/file_selection_dialogs.h"
 #include "dialogs/reports_file_choice.h"
+#include "fandor/list_entries.h"
+#include "fandor/spectrum_list_files.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_plot_control.h"
@@ -20,6 +24,9 @@
 #include "reportpages/page_maker.h"
 #include "reportpages/report_viewer.h"
 #include "reportpages/text_report_file.h"
+#include "spectra/spectrum_pairs.h"
+#include "spectra/spectrum_record.h"
+#include "spectra/tol_spectra.h"
 #include "win/win_commdlg.h"
 #include "win/win_kernel.h"
 #include "win/win_user.h"
@@ -161,14 +168,154 @@ void CQuickIntegrationDlg::OnAppendText() {
   KELT_ShowDoneStatus(WriteTextFile(path, ext.c_str(), false) > 0 ? 1 : 0);
 }
 
-// Spectrum lists need the library files' writer, which this build does not
-// have yet: the commands say so rather than pretend.
-void CQuickIntegrationDlg::OnExportSpectra() { KELT_ShowDoneStatus(0); }
-void CQuickIntegrationDlg::OnAppendSpectra() { KELT_ShowDoneStatus(0); }
+// ---- Spectrum lists ----------------------------------------------------------------------
+
+namespace {
+
+std::string Bounded(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
+
+// The list entry of a peak's spectrum: its pairs, name, comment and where
+// it came from.
+STRUCT_LIST_SPT* ListEntryOf(const STRUCT_SPT_PLUS* spt, double apexTime) {
+  int32_t count = 0;
+  int16_t mustFree = 0;
+  XTOL_PAIR* pairs = PlusSpt_GetPointerToXTOLPairs(spt, &count, &mustFree);
+  if (count < 0) count = 0;
+  STRUCT_LIST_SPT* e = NewListEntry(static_cast<uint32_t>(count));
+  if (e) {
+    for (int32_t i = 0; i < count; ++i) e->pairs[i] = pairs[i];
+    e->pairCount = static_cast<uint32_t>(count);
+    if (count > 0) {
+      e->lowMass = e->pairs[0].mass;
+      e->highMass = e->pairs[count - 1].mass;
+    }
+    std::snprintf(e->name, sizeof e->name, "%s", Bounded(spt->name, sizeof spt->name).c_str());
+    std::snprintf(e->comment, sizeof e->comment, "%s", Bounded(spt->comment, sizeof spt->comment).c_str());
+    LIST_ENTRY_DETAILS& d = e->details;
+    d.retentionTime = apexTime;
+    d.importItems = LIST_IMPORT_RETENTION_TIME;
+    if (const STRUCT_TOL_SPT* tol = spt->tolSpt) {
+      std::snprintf(d.dataFile, sizeof d.dataFile, "%s", Bounded(tol->dataFilePath, sizeof tol->dataFilePath).c_str());
+      d.firstScan = static_cast<int32_t>(tol->firstScan);
+      d.lastScan = static_cast<int32_t>(tol->lastScan);
+      d.firstTime = tol->firstTime;
+      d.lastTime = tol->lastTime;
+      d.baselineCorrected = tol->bgCorrected ? 1 : 0;
+      d.importItems |= LIST_IMPORT_DATA_FILE | LIST_IMPORT_SCAN_RANGE | LIST_IMPORT_TIME_RANGE | LIST_IMPORT_BASELINE;
+    }
+  }
+  if (mustFree && pairs) FreeBlock(pairs);
+  return e;
+}
+
+bool EndsWithNoCase(const std::string& text, const char* end) {
+  const std::string e = end;
+  return text.size() >= e.size() && Lower(text.substr(text.size() - e.size())) == e;
+}
+
+}  // namespace
+
+STRUCT_SPT_PLUS* CQuickIntegrationDlg::MakePeakSpectrum(int plot, int peak) {
+  if (plot < 0 || plot >= OVERLAY_SLOTS || !m_overlay || !m_results[plot] || peak < 0 || peak >= m_peakCount[plot])
+    return nullptr;
+  const OVERLAY_SLOT& s = m_overlay->slots[plot];
+  STRUCT_WORK_FILE* wf = s.workFile;
+  if (!wf) return nullptr;
+  const STRUCT_QUICK_INT_PEAK& p = m_results[plot][peak];
+  HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  STRUCT_SPT_PLUS* spt = nullptr;
+  uint32_t first = 0, last = 0;
+  double t = 0;
+  if (GetPointFromATime(wf, p.scanWindowStart, &first, &t, 0) && GetPointFromATime(wf, p.scanWindowEnd, &last, &t, 0)) {
+    first += wf->msInfo.firstScan;
+    last += wf->msInfo.firstScan;
+    if (first > last) std::swap(first, last);
+    spt = TOL_MakeBCAndAvgPlusSptFromScanRangeAndTwoBCsEx(wf, &s.chanList, s.scanFunArray, first, last, p.startTime,
+                                                          p.endTime);
+  }
+  // Without the peak's scans, the spectrum at its apex.
+  if (!spt) spt = TOL_MakeBCAvgPlusSptFromTimeEx(wf, &s.chanList, s.scanFunArray, p.apexTime, 1, nullptr, 1);
+  // The range's background is kept beside the average: the list gets the
+  // corrected pairs.
+  if (spt && spt->tolSpt && spt->background && !spt->tolSpt->bgCorrected) {
+    TOL_BaselineCorrectSpectrumEx(spt->tolSpt, spt->background);
+    TOL_Free(spt->background);
+    spt->background = nullptr;
+    PlusSpt_UpdateBasePeak(spt);
+  }
+  SetCursor(old);
+  if (!spt) return nullptr;
+  char area[64] = {};
+  KELT_FormatAreaOrHeight(12, p.area, area);
+  const char* a = area;
+  while (*a == ' ') ++a;
+  char text[SPT_TEXT_COMMENT_SIZE];
+  if (p.snComputed)
+    std::snprintf(text, sizeof text, "ApexTime = %.3f min., Signal/Noise = %s, Area = %s", p.apexTime, p.snText, a);
+  else
+    std::snprintf(text, sizeof text, "ApexTime = %.3f min., Area = %s", p.apexTime, a);
+  std::snprintf(spt->comment, sizeof spt->comment, "%s", text);
+  // The title names the entry; the peak's text goes behind it while both fit.
+  std::string title = Bounded(spt->mainTitle, sizeof spt->mainTitle);
+  if (title.empty()) title = Bounded(spt->nameTitle, sizeof spt->nameTitle);
+  if (title.empty()) title = s.displayFileName[0] ? s.displayFileName : wf->filePath;
+  if (title.size() + 2 + std::strlen(text) < 145) title += std::string("  ") + text;
+  std::snprintf(spt->name, sizeof spt->name, "%s", title.c_str());
+  spt->editFieldsEdited = 1;
+  return spt;
+}
+
+int CQuickIntegrationDlg::WriteSpectrumList(const char* path, bool create) {
+  if (!path || !*path) return 0;
+  const bool msp = EndsWithNoCase(path, ".msp");
+  int written = 0;
+  for (int i = 0; i < OVERLAY_SLOTS; ++i) {
+    if (!Usable(i) || !m_results[i] || m_peakCount[i] <= 0) continue;
+    for (int k = 0; k < m_peakCount[i]; ++k) {
+      STRUCT_SPT_PLUS* spt = MakePeakSpectrum(i, k);
+      if (!spt) continue;  // a spectrum that cannot be made is passed over
+      STRUCT_LIST_SPT* entry = ListEntryOf(spt, m_results[i][k].apexTime);
+      PlusSpt_Free(spt);
+      if (!entry) continue;
+      const bool ok = create && written == 0 ? CreateSpectrumListFile(path, msp ? 1 : 0, entry) != 0
+                                             : AppendSpectrumToListFile(path, entry) != 0;
+      FreeBlock(entry);
+      if (ok) ++written;
+    }
+  }
+  return written;
+}
+
+void CQuickIntegrationDlg::OnExportSpectra() {
+  const int first = FirstPlotWithPeaks(*this, m_overlay);
+  if (first < 0) return;
+  const std::string data = Slot(first)->workFile->filePath;
+  std::string name = data;
+  const size_t dot = name.find_last_of('.'), slash = name.find_last_of("\\/");
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) name.erase(dot);
+  name += ".msp";
+  char path[MAX_PATH] = {};
+  std::snprintf(path, sizeof path, "%s", name.c_str());
+  const std::string folder = Folder(data);
+  if (!Dlg_SelectSaveAsFileExEx(m_hWnd, 20, path, 1, folder.c_str(), nullptr, nullptr)) return;
+  const int written = WriteSpectrumList(path, true);
+  KELT_ShowDoneStatus(written > 0 ? 1 : 0);
+}
+
+void CQuickIntegrationDlg::OnAppendSpectra() {
+  const int first = FirstPlotWithPeaks(*this, m_overlay);
+  if (first < 0) return;
+  char path[MAX_PATH] = {};
+  std::snprintf(path, sizeof path, "%s\\", Folder(Slot(first)->workFile->filePath).c_str());
+  int16_t form = 0;
+  if (!SelectSpectrumListFile(nullptr, path, 0, 0, 1, 1, &form)) return;
+  KELT_ShowDoneStatus(WriteSpectrumList(path, false) > 0 ? 1 : 0);
+}
 
 void CQuickIntegrationDlg::OnExportButton() {
   HMENU menu = CreatePopupMenu();
   if (!menu) return;
+  AppendMenuA(menu, MF_STRING, QI_EXPORT_SPECTRA, "Export to Spectrum List...");
   AppendMenuA(menu, MF_STRING, QI_EXPORT_TEXT, "Export to Text File...");
   POINT pt{};
   GetCursorPos(&pt);
@@ -179,6 +326,7 @@ void CQuickIntegrationDlg::OnExportButton() {
 void CQuickIntegrationDlg::OnAppendButton() {
   HMENU menu = CreatePopupMenu();
   if (!menu) return;
+  AppendMenuA(menu, MF_STRING, QI_APPEND_SPECTRA, "Append to Spectrum List...");
   AppendMenuA(menu, MF_STRING, QI_APPEND_TEXT, "Append to Text File...");
   POINT pt{};
   GetCursorPos(&pt);

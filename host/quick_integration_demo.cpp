@@ -23,6 +23,7 @@ constexpr char kFolder[] = "C:\\Workstation\\Integration";
 constexpr char kPicture[] = "C:\\Workstation\\Integration\\quick-integration.png";
 constexpr char kText[] = "C:\\Workstation\\Integration\\quick-integration.txt";
 constexpr char kPdf[] = "C:\\Workstation\\Integration\\quick-integration.pdf";
+constexpr char kSpectra[] = "C:\\Workstation\\Integration\\quick-integration.msp";
 
 using sample_overlay::OverlayFree;
 
@@ -126,6 +127,15 @@ int QuickIntegrationDemo() {
       ok = false;
     } else {
       std::printf("  %d plots exported: %s (%s)\n", written, kText, win::paths::ToHost(kText).c_str());
+    }
+    // One background-corrected spectrum a peak, as a spectrum list.
+    DeleteFileA(kSpectra);
+    const int spectra = all->WriteSpectrumList(kSpectra, true);
+    if (spectra <= 0) {
+      std::fprintf(stderr, "kelt_host: cannot write %s\n", kSpectra);
+      ok = false;
+    } else {
+      std::printf("  %d peak spectra: %s (%s)\n", spectra, kSpectra, win::paths::ToHost(kSpectra).c_str());
     }
     std::string reports;
     const int pages = all->MakeSummaryReport(&reports, true);

@@ -16,6 +16,7 @@
 #include "common/work_file.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32_printing.h"
+#include "reportmakers/cal_block_report_files.h"
 #include "reportmakers/report_format.h"
 #include "reportmakers/report_makers.h"
 #include "reportpages/msr_functions.h"
@@ -38,6 +39,7 @@ constexpr char kFixedFormat[] = "C:\\Workstation\\Reports\\fixed-tables.mth";
 constexpr char kColumnFormat[] = "C:\\Workstation\\Reports\\column-tables.mth";
 constexpr char kCalibration[] = "C:\\Workstation\\Reports\\calibration.msr";
 constexpr char kCalibrationPng[] = "C:\\Workstation\\Reports\\calibration-curves.png";
+constexpr char kCalibrationCsv[] = "C:\\Workstation\\Reports\\calibration-block.csv";
 
 // A column set of the report format: the wide flag, then the identifiers.
 void PutColumns(uint8_t* set, uint16_t wide, std::initializer_list<uint16_t> ids) {
@@ -148,5 +150,17 @@ int SampleReportDemo() {
               int(calibrationPages));
   if (calibrationPages < 2 || !PagePng(kCalibration, 1, kCalibrationPng)) return 1;
   std::printf("  first curves page: %s (%s)\n", kCalibrationPng, win::paths::ToHost(kCalibrationPng).c_str());
+  // The calibration block again, as a comma-separated file for a spreadsheet:
+  // the fixed-tables format asks for commas (output format 0).
+  std::vector<uint8_t> format(kelt::reports::kReportFormatSize);
+  if (!ReadReportFormat(kFixedFormat, section, format.data())) return 1;
+  PutWord(format.data() + 24, 0);
+  if (!WriteReportFormat(kFixedFormat, section, format.data())) return 1;
+  std::snprintf(name, sizeof name, "%s", kCalibrationCsv);
+  if (!RPTS_MakeCalBlockReportsASCIIFile(kFixedFormat, section, kMethod, name)) {
+    std::fprintf(stderr, "kelt_host: the calibration block file was not written\n");
+    return 1;
+  }
+  std::printf("  calibration block file: %s (%s)\n", kCalibrationCsv, win::paths::ToHost(kCalibrationCsv).c_str());
   return 0;
 }

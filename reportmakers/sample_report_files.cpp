@@ -1,11 +1,11 @@
 // The sample report as a separated text file.
 #include "reportmakers/sample_report_files.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <strings.h>
 #include <vector>
 
 #include "common/number_format.h"
@@ -24,9 +24,15 @@ namespace kelt::reports {
 
 int16_t OutputFormatForExtension(const char* extension, int16_t current) {
   if (!extension) return current;
-  if (strcasecmp(extension, "csv") == 0) return 0;
-  if (strcasecmp(extension, "txt") == 0) return 1;
-  if (strcasecmp(extension, "prn") == 0) return 2;
+  auto is = [extension](const char* name) {
+    const char* e = extension;
+    for (; *e && *name; ++e, ++name)
+      if (std::tolower(static_cast<unsigned char>(*e)) != *name) return false;
+    return !*e && !*name;
+  };
+  if (is("csv")) return 0;
+  if (is("txt")) return 1;
+  if (is("prn")) return 2;
   return current;
 }
 
@@ -89,63 +95,6 @@ void DefaultFormat(uint8_t* f) {
   }
 }
 
-std::string Field(const void* step, uint32_t offset, size_t size) {
-  const char* t = r::TextAt(step, offset);
-  return std::string(t, strnlen(t, size));
-}
-
-// The result tables of the text report: the target compounds, then the
-// peaks outside the method, one quoted or numeric field a cell.
-void WriteResultTables(CReportOutput& out, STRUCT_WORK_FILE* wf, const void* header, uint16_t mask, bool detailed) {
-  const int32_t targets = r::CompoundStepCount(header), peaks = r::UnidentifiedStepCount(header);
-  static const uint16_t kindBit[6] = {0x01, 0x04, 0x02, 0x08, 0x10, 0x20};
-  struct Table {
-    const char* title;
-    int32_t first, count;
-  } tables[] = {{"Target Compounds", 0, targets}, {"Unidentified Peaks", targets, peaks}};
-  std::vector<uint8_t> step(r::kResultStepSize);
-  for (const Table& t : tables) {
-    if (!out.Ok || t.count <= 0) continue;
-    out.NextLine();
-    out.QuotedTextAtColumn(0, t.title);
-    out.NextLine();
-    std::vector<const char*> heads = {"#", "Compound Name", "Ret. Time", "Area", "Height", "Amount", "Units", "Flags"};
-    if (detailed) {
-      heads.insert(heads.begin() + 3, "Expected RT");
-      heads.push_back("S/N");
-    }
-    for (const char* h : heads) out.QuotedTextAtColumn(0, h);
-    out.NextLine();
-    for (int32_t i = t.first; i < t.first + t.count && i < 65536 && out.Ok; ++i) {
-      if (!RPTS_ReadResultStep(wf->filePath, uint16_t(i), step.data())) break;
-      const int32_t kind = r::FieldAt<int32_t>(step.data(), r::step::kStatus);
-      if (kind < 0 || kind > 5 || !(mask & kindBit[kind])) continue;
-      char n[64];
-      std::snprintf(n, sizeof n, "%d", int(i - t.first + 1));
-      out.SepTextAtColumn(0, n);
-      out.QuotedTextAtColumn(0, Field(step.data(), r::step::kName, r::step::kNameSize).c_str());
-      auto number = [&](const char* format, double v) {
-        std::snprintf(n, sizeof n, format, v);
-        KELT_GetLocalNumberString(n);
-        out.SepTextAtColumn(0, n);
-      };
-      number("%.3f", r::FieldAt<float>(step.data(), r::step::kRetentionTime));
-      if (detailed) number("%.3f", r::FieldAt<float>(step.data(), r::step::kExpectedRT));
-      number("%.0f", r::FieldAt<float>(step.data(), r::step::kArea));
-      number("%.0f", r::FieldAt<float>(step.data(), r::step::kHeight));
-      const float amount = r::FieldAt<float>(step.data(), r::step::kAmount);
-      if (amount >= 0)
-        number("%.4f", amount);
-      else
-        out.QuotedTextAtColumn(0, "N/A");
-      out.QuotedTextAtColumn(0, Field(step.data(), r::step::kUnits, r::step::kUnitsSize).c_str());
-      out.QuotedTextAtColumn(0, Field(step.data(), r::step::kResultLetters, r::step::kResultLettersSize).c_str());
-      if (detailed) number("%.1f", r::FieldAt<float>(step.data(), r::step::kSignalToNoise));
-      out.NextLine();
-    }
-  }
-}
-
 }  // namespace
 
 int32_t RPTS_MakeSampleReportASCIIFile(const char* formatFile, const char* formatSection, const char* dataFile,
@@ -200,8 +149,8 @@ int32_t RPTS_MakeSampleReportASCIIFile(const char* formatFile, const char* forma
     out.HeaderLine[0] = 0;
     out.HeaderColumn[0] = 0;
     if (requested) {
+      // The sample result tables the report pages use, in the text's columns.
       RPTS_WriteSampleReportBody(&out, wf.get(), format.data(), 0, kLastColumn, detailed ? 1 : 0);
-      WriteResultTables(out, wf.get(), header.data(), mask, detailed);
     } else {
       RPTS_WriteSampleReportNoResults(&out, wf.get(), haveResults ? 1 : 0, format.data(), 0, kLastColumn);
     }

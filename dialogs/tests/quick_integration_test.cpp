@@ -15,6 +15,8 @@
 #include "common/tests/kelt_test_root.h"
 #include "dialogs/integration_dialogs.h"
 #include "dialogs/quick_integration_params.h"
+#include "fandor/list_file_checks.h"
+#include "fandor/msp_library_files.h"
 #include "fixtures/msfixtures.h"
 #include "holbrin/dh_engine.h"
 #include "holbrin/holbrin.h"
@@ -24,6 +26,9 @@
 #include "quant/processed_files.h"
 #include "reportpages/msr_functions.h"
 #include "spectra/rms_noise.h"
+#include "spectra/spectrum_pairs.h"
+#include "spectra/spectrum_record.h"
+#include "win/win_commdlg.h"
 #include "win/win_commctrl.h"
 #include "win/win_kernel.h"
 #include "win/win_paths.h"
@@ -289,6 +294,83 @@ TEST_F(QuickIntegrationTest, TextExportsSeparateByExtensionAndNeverOverwriteTheR
   const std::string before = ReadHost(kRun);
   EXPECT_EQ(d->WriteTextFile("C:\\RUNS\\WATER.KMS", "csv", false), 0);
   EXPECT_EQ(ReadHost(kRun), before);
+}
+
+// One averaged, background-corrected spectrum a peak, read back from the
+// list: the peak's text in its comment and behind its title, the run it
+// came from, its scans around the apex; appending adds them again in the
+// list's form.
+TEST_F(QuickIntegrationTest, SpectrumListsHoldOneSpectrumAPeak) {
+  CQuickIntegrationDlg* d = Open();
+  ASSERT_NE(d, nullptr);
+  const int16_t n = d->m_peakCount[0];
+  ASSERT_GT(n, 0);
+  ws::ChooseNextMenuItem(QI_EXPORT_SPECTRA);
+  std::string proposed;
+  ws::OnNextDialog([&](HWND save) {
+    proposed = ws::GetField(save, edt1);
+    ws::SetField(save, edt1, "C:\\Out\\water peaks.msp");
+    ws::PressButton(save, IDOK);
+  });
+  ws::PressButton(d->m_hWnd, QI_EXPORT);
+  ws::PumpUntilIdle();
+  EXPECT_NE(proposed.find("water"), std::string::npos) << proposed;
+  const char* list = "C:\\Out\\water peaks.msp";
+  EXPECT_TRUE(CheckMSPFormat(list));
+  CAccessMSPFile read(0);
+  ASSERT_TRUE(read.Open(list));
+  ASSERT_EQ(+read.CountSpectra(), n);
+  for (int k = 0; k < n; ++k) {
+    SCOPED_TRACE(k);
+    const STRUCT_QUICK_INT_PEAK& p = d->m_results[0][k];
+    STRUCT_LIST_SPT* e = read.ReadSpectrum(k);
+    ASSERT_NE(e, nullptr);
+    char apex[64];
+    std::snprintf(apex, sizeof apex, "ApexTime = %.3f min., ", p.apexTime);
+    EXPECT_EQ(std::string(e->comment).rfind(apex, 0), 0u) << e->comment;
+    EXPECT_NE(std::string(e->comment).find(", Area = "), std::string::npos) << e->comment;
+    EXPECT_NE(std::string(e->name).find(std::string("  ") + apex), std::string::npos) << e->name;
+    EXPECT_GT(+e->pairCount, 5u);
+    EXPECT_NE(std::string(e->details.dataFile).find("water.kms"), std::string::npos) << e->details.dataFile;
+    EXPECT_NEAR(e->details.retentionTime, p.apexTime, 1e-3);
+    EXPECT_LE(+e->details.firstTime, p.apexTime + 1e-3);
+    EXPECT_GE(+e->details.lastTime, p.apexTime - 1e-3);
+    EXPECT_EQ(+e->details.baselineCorrected, 1);
+    FreeBlock(e->attached);
+    FreeBlock(e);
+  }
+  // Appending to a library list keeps its groups.
+  ASSERT_EQ(d->WriteSpectrumList("C:\\Out\\peaks.msl", true), n);
+  EXPECT_FALSE(CheckMSPFormat("C:\\Out\\peaks.msl"));
+  ASSERT_EQ(d->WriteSpectrumList("C:\\Out\\peaks.msl", false), n);
+  CAccessMSPFile again(0);
+  ASSERT_TRUE(again.Open("C:\\Out\\peaks.msl"));
+  EXPECT_EQ(+again.CountSpectra(), 2 * n);
+  EXPECT_FALSE(CheckMSPFormat("C:\\Out\\peaks.msl"));
+  // Never into a file that is no list.
+  ASSERT_EQ(d->WriteTextFile("C:\\Out\\peaks.csv", nullptr, true), 1);
+  const std::string text = ReadHost("C:\\Out\\peaks.csv");
+  EXPECT_EQ(d->WriteSpectrumList("C:\\Out\\peaks.csv", false), 0);
+  EXPECT_EQ(ReadHost("C:\\Out\\peaks.csv"), text);
+}
+
+// A peak whose scan window gives no scans still yields its apex spectrum;
+// plots and peaks outside the results yield none.
+TEST_F(QuickIntegrationTest, APeakWithoutScansGetsItsApexSpectrum) {
+  CQuickIntegrationDlg* d = Open();
+  ASSERT_NE(d, nullptr);
+  ASSERT_GT(d->m_peakCount[0], 0);
+  STRUCT_QUICK_INT_PEAK& p = d->m_results[0][0];
+  p.scanWindowStart = p.scanWindowEnd = std::nan("");  // no scan has such a time
+  STRUCT_SPT_PLUS* spt = d->MakePeakSpectrum(0, 0);
+  ASSERT_NE(spt, nullptr);
+  ASSERT_TRUE(spt->tolSpt != nullptr);
+  EXPECT_NEAR(spt->tolSpt->firstTime, p.apexTime, 0.05);
+  EXPECT_GT(PlusSpt_GetPairCount(spt), 0);
+  PlusSpt_Free(spt);
+  EXPECT_EQ(d->MakePeakSpectrum(0, d->m_peakCount[0]), nullptr);
+  EXPECT_EQ(d->MakePeakSpectrum(-1, 0), nullptr);
+  EXPECT_EQ(d->MakePeakSpectrum(20, 0), nullptr);
 }
 
 TEST_F(QuickIntegrationTest, TheSummaryGoesOntoPagesOfATemporaryReportsFile) {

@@ -102,14 +102,15 @@ uint32_t DatabaseFlags(const std::string& value) {
   return flags;
 }
 
-// Peaks "m i" parted by blanks, ";", "," or tabs; a quoted annotation
+// Peaks "m i" parted by blanks, ";", "," or tabs, or in "(m i)" groups
+// (library lists); a quoted annotation
 // after a pair is passed over. False on a malformed pair.
 bool ParsePeaks(const std::string& line, std::vector<std::pair<double, double>>* peaks) {
   std::string clean;
   bool quoted = false;
   for (char c : line) {
     if (c == '"') quoted = !quoted, c = ' ';
-    else if (quoted || c == ';' || c == ',' || c == '\t' || c == ':') c = ' ';
+    else if (quoted || c == ';' || c == ',' || c == '\t' || c == ':' || c == '(' || c == ')') c = ' ';
     clean += c;
   }
   const char* p = clean.c_str();

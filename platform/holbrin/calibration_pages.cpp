@@ -2,8 +2,10 @@
 // block of every compound of a file's method as text pages, and each
 // compound's calibration curve (its level points and the fitted curve) two
 // to a page. Pages are metafiles on a 32767 x 32767 logical page, handed
-// out in a page buffer of the page-rendering library.
+// out in a page buffer of the page-rendering library. The same block can
+// go to a separated text file instead.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +17,7 @@
 #include "orvik32/orvik32.h"
 #include "ulbrec32/page_buffer.h"
 #include "win/win_gdi.h"
+#include "win/win_kernel.h"
 #include "win/win_metafile.h"
 
 namespace {
@@ -273,4 +276,129 @@ HOLBRIN_API void* MakeCalibrationReportPages(const char* path, const char* tag, 
     return nullptr;
   }
   return buffer;
+}
+
+// ---- The calibration block as a separated text file -------------------------------------
+
+namespace {
+
+// One quoted text field: inner quotes doubled.
+std::string Quoted(const std::string& text) {
+  std::string q = "\"";
+  for (char c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+    q += c;
+    if (c == '"') q += '"';
+  }
+  return q + "\"";
+}
+
+std::string Value(double v) {
+  if (!std::isfinite(v)) return "\"\"";
+  char text[40];
+  std::snprintf(text, sizeof text, "%.6g", v);
+  return text;
+}
+
+bool EqualNoCase(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b)
+    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
+  return *a == *b;
+}
+
+// The separator: the extension chosen for the file decides, else the
+// report format's output format (0 comma, 1 tab, 2 blank).
+char Separator(const char* extension, const char* formatFile, const char* formatSection) {
+  if (extension && *extension == '.') ++extension;
+  if (extension && EqualNoCase(extension, "csv")) return ',';
+  if (extension && EqualNoCase(extension, "txt")) return '\t';
+  if (extension && EqualNoCase(extension, "prn")) return ' ';
+  std::vector<uint8_t> format(sizeof(STRUCT_REPORT_FORMAT), 0);
+  if (!(formatFile && formatSection && ReadReportFormat(formatFile, formatSection, format.data())) &&
+      !ResetReportFormat(format.data()))
+    return ',';
+  int16_t kind = 0;
+  std::memcpy(&kind, format.data() + 24, sizeof kind);
+  return kind == 1 ? '\t' : kind == 2 ? ' ' : ',';
+}
+
+constexpr int kResponseColumns = 10;
+
+}  // namespace
+
+HOLBRIN_API int32_t WriteCalibrationBlockText(const char* path, const char* tag, uint16_t moduleId,
+                                              uint16_t moduleAddress, const char* formatFile,
+                                              const char* formatSection, const char* outputPath, int32_t,
+                                              int32_t, int32_t, const char* extension, const char* displayName) {
+  try {
+    if (!path || !tag || !outputPath || !*outputPath) return 0;
+    HDHTABLE table = OpenCompoundTable(path, moduleId, moduleAddress, tag);
+    if (!table) return 0;
+    std::vector<STRUCT_DH_COMPOUND> compounds;
+    const int32_t count = std::min<int32_t>(CountDHRecords(table), 1000);
+    for (int32_t i = 0; i < count; ++i) {
+      STRUCT_DH_COMPOUND c;
+      if (!GetDHRecord(table, i, &c)) break;
+      compounds.push_back(c);
+    }
+    FreeDHRecordSet(table);
+    const char sep = Separator(extension, formatFile, formatSection);
+    const std::string method = displayName && *displayName ? displayName : path;
+    // One header row and the same fields on every row, so that a
+    // spreadsheet reads the block as one table: a row for each level of a
+    // compound that has points, one row with empty level fields otherwise.
+    std::string text;
+    auto row = [&](const std::vector<std::string>& fields) {
+      for (size_t i = 0; i < fields.size(); ++i) {
+        if (i) text += sep;
+        text += fields[i];
+      }
+      text += "\r\n";
+    };
+    std::vector<std::string> head = {Quoted("Method"), Quoted("No."),           Quoted("Compound"),
+                                     Quoted("Fit"),    Quoted("Equation"),      Quoted("Coefficient 0"),
+                                     Quoted("Coefficient 1"), Quoted("Coefficient 2"), Quoted("Coefficient 3"),
+                                     Quoted("Level"),  Quoted("Amount"),        Quoted("Points")};
+    for (int k = 1; k <= kResponseColumns; ++k) head.push_back(Quoted("Response " + std::to_string(k)));
+    row(head);
+    for (size_t i = 0; i < compounds.size(); ++i) {
+      const STRUCT_DH_COMPOUND& c = compounds[i];
+      std::vector<std::string> lead = {Quoted(method), std::to_string(i + 1), Quoted(Name(c)),
+                                       Quoted(FitName(c.integration1713)), Quoted(Equation(c))};
+      for (int k = 0; k < 4; ++k) lead.push_back(Value(c.coefficients[k]));
+      bool any = false;
+      int n = 0;
+      for (const DH_CALIBRATION_LEVEL& l : c.levels) {
+        ++n;
+        if (!(l.count > 0 && l.amount > 0)) continue;
+        any = true;
+        const int points = std::clamp<int>(l.count, 0, kResponseColumns);
+        std::vector<std::string> fields = lead;
+        fields.push_back(std::to_string(n));
+        fields.push_back(Value(l.amount));
+        fields.push_back(std::to_string(points));
+        for (int k = 0; k < kResponseColumns; ++k) fields.push_back(k < points ? Value(l.responses[k]) : "\"\"");
+        row(fields);
+      }
+      if (!any) {
+        std::vector<std::string> fields = lead;
+        for (int k = 0; k < 3 + kResponseColumns; ++k) fields.push_back("\"\"");
+        row(fields);
+      }
+    }
+    // Written beside the file, then moved over it in one step.
+    const std::string temp = std::string(outputPath) + ".new";
+    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    DWORD written = 0;
+    const bool ok = WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
+    CloseHandle(h);
+    if (!ok || !MoveFileExA(temp.c_str(), outputPath, MOVEFILE_REPLACE_EXISTING)) {
+      DeleteFileA(temp.c_str());
+      return 0;
+    }
+    return 1;
+  } catch (...) {
+    return 0;
+  }
 }

@@ -154,6 +154,22 @@ HOLBRIN_API void* MakeCalibrationReportPages(const char* path, const char* tag, 
                                              uint16_t moduleAddress, const void* format, int16_t pageKind,
                                              int32_t a7, int32_t a8, int32_t a9, int32_t a10, int32_t a11,
                                              int32_t a12, int32_t a13, int32_t last);
+// The calibration block of every compound of a file's method as a text
+// file of separated columns: one header row, then a row per calibration
+// level of each compound (a compound without levels gets one row), every
+// row with the same fields, texts quoted with their quotes doubled, CR LF
+// line ends. The separator comes from extension ("csv" comma, "txt" tab,
+// "prn" blank, any case) or, without one of those, from the output format
+// of the report format read from formatFile/formatSection (0 comma, 1 tab,
+// 2 blank; the default format when that cannot be read). displayName, when
+// given, names the method in the rows instead of path. The three flags are
+// the callers' and not read. The file is replaced in one step; 1 when
+// written, 0 when the compounds cannot be read or the file not written.
+HOLBRIN_API int32_t WriteCalibrationBlockText(const char* path, const char* tag, uint16_t moduleId,
+                                              uint16_t moduleAddress, const char* formatFile,
+                                              const char* formatSection, const char* outputPath, int32_t flag1,
+                                              int32_t flag2, int32_t flag3, const char* extension,
+                                              const char* displayName);
 
 // ---- Generic item sections (time events, 10-byte items) ------------------------
 // The "TimeEvents" table of the module. Handles are Orvik32 sections.

@@ -287,12 +287,19 @@ TEST_F(QuantitatedGraphics, TheSampleReportFileListsTheTargetsInEvenColumns) {
   ASSERT_GT(lines.size(), 5u);
   EXPECT_EQ(lines[0].rfind("Sample Report (Detailed),", 0), 0u) << lines[0];
   const int fields = r::CountSeparatedFields(lines[0].data(), lines[0].size(), ',');
-  bool targets = false;
+  // The report pages' fixed target table: its title row, its heads and a
+  // row a compound, names quoted and grouped numbers kept whole.
+  bool title = false, heads = false;
+  int compounds = 0;
   for (const auto& l : lines) {
     EXPECT_EQ(r::CountSeparatedFields(l.data(), l.size(), ','), fields) << l;
-    targets = targets || l.find("\"Target Compounds\"") != std::string::npos;
+    title = title || l.rfind("Target Compounds,", 0) == 0;
+    heads = heads || l.find(",\"RT\",\"Delta RT\",\"Peak Name\",") != std::string::npos;
+    compounds += l.find(",\"Compound ") != std::string::npos;
   }
-  EXPECT_TRUE(targets);
+  EXPECT_TRUE(title);
+  EXPECT_TRUE(heads);
+  EXPECT_EQ(compounds, 5);
 }
 
 TEST_F(QuantitatedGraphics, TheEngineSummarisesABatchIntoPagesAndAnExport) {
