@@ -260,7 +260,7 @@ TEST_F(LogTextFilesTest, MethodTextFiles) {
   auto rpt = Lines(ReadHostFile("c/Reports/rpt.txt"));
   ASSERT_FALSE(rpt.empty());
   EXPECT_EQ(rpt.front(), "Report Method");
-  EXPECT_NE(std::find(rpt.begin(), rpt.end(), "  Export format:         Tab separated"), rpt.end());
+  EXPECT_NE(std::find(rpt.begin(), rpt.end(), "  Export format:         Blank separated"), rpt.end());
 
   // A module of the GC: its method and information sections.
   ASSERT_TRUE(PutSection(kData, "Method.000C.0002.0000", "Oven=40 C for 2 min\nInlet=250 C\n"));

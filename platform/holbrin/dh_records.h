@@ -355,7 +355,7 @@ struct STRUCT_REPORT_FORMAT {
   int16_t summaryExport;   // 18
   int16_t chartReport;     // 20
   int16_t chartExport;     // 22
-  int16_t exportKind;      // 24: 0 csv, 2 tab, other blank
+  int16_t exportKind;      // 24: 0 comma, 2 blank, other tab separated
   uint8_t general26[4];
   int16_t amountFormat;    // 30
   uint8_t general32[18];

@@ -22,8 +22,8 @@ const char* YesNo(int v) { return v ? "Yes" : "No"; }
 const char* ExportKind(int kind) {
   switch (kind) {
     case 0: return "Comma separated";
-    case 2: return "Tab separated";
-    default: return "Blank separated";
+    case 2: return "Blank separated";
+    default: return "Tab separated";
   }
 }
 
