@@ -62,7 +62,8 @@ bool WriteFormat(const char* section) {
   const int16_t unknown[6] = {2, 3, 0, 5, 9, 12};
   for (uint32_t i = 0; i < 6; ++i) Put<int16_t>(f, compound + 965 + 2 * i, unknown[i]);
   Put<uint16_t>(f, compound + 963, 1);
-  // Sample report file: every result group, detailed.
+  // Sample report file: every result group, detailed, comma-separated.
+  Put<int16_t>(f, 24, 0);
   Put<int16_t>(f, 1780, 1);
   Put<uint16_t>(f, 2585, 0x3F);
   // Target pages: the compound as rows of label and value.
@@ -72,17 +73,15 @@ bool WriteFormat(const char* section) {
   for (uint32_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) Put<uint16_t>(f, compound + 175 + 2 + 2 * i, rows[i]);
   Put<uint16_t>(f, compound + 175 + 124, uint16_t(sizeof rows / sizeof rows[0]));
   // Summary and control charts: pages and exports, grouped by compound,
-  // with statistics; the charts follow the amounts within 50 % of their
-  // average, four to a page.
+  // with statistics; the charts follow the retention times within two
+  // standard deviations of their average, four to a page.
   Put<int16_t>(f, 16, 1);
   Put<int16_t>(f, 18, 1);
   Put<int16_t>(f, 20, 1);
   Put<int16_t>(f, 22, 1);
-  Put<int16_t>(f, 24, 1);
-  std::memcpy(f.data() + 2804, "Amounts of the batch", 21);
-  Put<int16_t>(f, 2845, 1);
-  Put<int16_t>(f, 2847, 2);
-  Put<uint16_t>(f, 2849, 50);
+  std::memcpy(f.data() + 2804, "Retention times of the batch", 29);
+  Put<int16_t>(f, 2845, 0);
+  Put<int16_t>(f, 2847, 0);
   Put<uint16_t>(f, 2851, 4);
   for (uint32_t k = 0; k < 3; ++k) Put<int16_t>(f, 2739 + 2 * k, 1);
   Put<int16_t>(f, 2745, 0);
@@ -129,7 +128,11 @@ bool Summary(const char* section, STRUCT_REPORT_PREFS* prefs) {
   files.push_back(kSample);
   if (!msfix::WriteRecalcFile(kBatch, files)) return false;
   std::vector<uint8_t> f(sizeof(STRUCT_REPORT_FORMAT), 0);
-  if (!ReadReportFormat(kMethod, section, f.data()) || !WriteReportFormat(kBatch, section, f.data())) return false;
+  // The summary's text files are tab-separated; the method keeps its
+  // comma for the sample report file.
+  if (!ReadReportFormat(kMethod, section, f.data())) return false;
+  Put<int16_t>(f, 24, 1);
+  if (!WriteReportFormat(kBatch, section, f.data()) || !WriteReportFormat(kMethod, section, f.data())) return false;
   DeleteFileA(kSummary);
   const std::string summaryText = std::string(kFolder) + "\\batch-MSSum.txt";
   const std::string chartText = std::string(kFolder) + "\\batch-MSChart.txt";
@@ -137,7 +140,10 @@ bool Summary(const char* section, STRUCT_REPORT_PREFS* prefs) {
   DeleteFileA(chartText.c_str());
   char name[MAX_PATH] = {};
   std::snprintf(name, sizeof name, "%s", kSummary);
-  if (!MORVEX_Ex_GenerateSummaryReport(kBatch, 0, int32_t(files.size()) - 1, kMethod, 0, name, prefs, 0, 0, 0, 0)) {
+  const bool made =
+      MORVEX_Ex_GenerateSummaryReport(kBatch, 0, int32_t(files.size()) - 1, kMethod, 0, name, prefs, 0, 0, 0, 0) != 0;
+  Put<int16_t>(f, 24, 0);
+  if (!WriteReportFormat(kMethod, section, f.data()) || !made) {
     std::fprintf(stderr, "kelt_host: the engine made no summary of %s\n", kBatch);
     return false;
   }

@@ -79,13 +79,15 @@ void UserTraceRow(const STRUCT_WORK_FILE* wf, const void* header, const void* st
     *value = "N/A";
     return;
   }
+  // The unit between "(" and ")"; the results keep 13 characters of a
+  // label, so a unit cut short runs to the label's end.
   std::string unit;
-  const size_t open = stored.find('('), close = stored.find(')', open == std::string::npos ? 0 : open);
-  if (open != std::string::npos && close != std::string::npos) unit = stored.substr(open + 1, close - open - 1);
+  const size_t open = stored.find('(');
+  if (open != std::string::npos) unit = stored.substr(open + 1, stored.find(')', open) - open - 1);
   const double v = r::FieldAt<double>(step, kStepUserTraces + 8 * uint32_t(k));
   std::string lower = stored;
   for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
-  if (lower == "ion time(usec)")
+  if (lower.rfind("ion time(usec", 0) == 0)
     *value = Fmt("%ld %s", long(v), unit.c_str());
   else
     *value = Fmt("%.4f %s", v, unit.c_str());
@@ -142,8 +144,10 @@ int32_t RPTS_WriteCompoundDetailTable(CReportOutput* out, STRUCT_WORK_FILE* wf, 
       switch (id) {
         case 1:
           if (!target) continue;
+          // The place in the method, counted from 1 as the results table
+          // counts it (the stored compound number already is).
           label = "Compound Number";
-          value = Fmt("%d", r::FieldAt<int32_t>(step, r::step::kCompoundNumber) + 1);
+          value = Fmt("%d", r::FieldAt<int16_t>(step, r::step::kCompoundIndex) + 1);
           break;
         case 2: case 58: RPTS_RowRetentionTime(out, step, compound, column); continue;
         case 3: label = "Peak Name"; value = Text(step, r::step::kName, r::step::kNameSize); break;
@@ -328,9 +332,9 @@ int32_t RPTS_WriteCompoundDetailTable(CReportOutput* out, STRUCT_WORK_FILE* wf, 
         case 62:
           label = "IS Compound Number";
           if (OwnStandard(step))
-            value = Fmt("%d", r::FieldAt<int32_t>(step, r::step::kCompoundNumber) + 1);
+            value = Fmt("%d", r::FieldAt<int16_t>(step, r::step::kCompoundIndex) + 1);
           else if (standardNumber > 0 && standard)
-            value = Fmt("%d", r::FieldAt<int32_t>(standard, r::step::kCompoundNumber) + 1);
+            value = Fmt("%d", r::FieldAt<int16_t>(standard, r::step::kCompoundIndex) + 1);
           else
             value = "None";
           break;
@@ -473,21 +477,22 @@ int32_t CompoundPage(PageKind kind, const PageArgs& a, uint16_t* pages) {
 }
 
 // The quantitation-ion plots of the compound and of its standard side by
-// side (one plot across the width without a standard), h lines high.
+// side (one plot across the width without a standard), h lines high. They
+// show the peaks and their baselines only: the search and integration
+// windows of the method would crowd plots this small.
 void DrawQuanIonPlots(CReportOutput& out, STRUCT_WORK_FILE* wf, const void* step, const void* standard,
-                      const void* compound, const void* standardCompound, const void* table, int h) {
+                      const void* table, int h) {
   if (!out.Ok || !out.Page || h <= 0) return;
   const int top = out.Page->LineToY(out.Line) + out.CharHeight / 2;
   const int bottom = out.Page->LineToY(int16_t(out.Line + h)) - out.CharHeight / 2;
   if (standard) {
     const int half = (kRight - kLeft) / 2 - 1;
-    out.DrawQuanIonChromatogram(wf, step, 0, compound, table, out.Page->ColumnToX(kLeft), int16_t(bottom),
+    out.DrawQuanIonChromatogram(wf, step, 0, nullptr, table, out.Page->ColumnToX(kLeft), int16_t(bottom),
                                 out.Page->ColumnToX(int16_t(kLeft + half)), int16_t(top));
-    out.DrawQuanIonChromatogram(wf, standard, 1, standardCompound, table,
-                                out.Page->ColumnToX(int16_t(kRight - half)), int16_t(bottom),
-                                out.Page->ColumnToX(kRight), int16_t(top));
+    out.DrawQuanIonChromatogram(wf, standard, 1, nullptr, table, out.Page->ColumnToX(int16_t(kRight - half)),
+                                int16_t(bottom), out.Page->ColumnToX(kRight), int16_t(top));
   } else {
-    out.DrawQuanIonChromatogram(wf, step, 0, compound, table, out.Page->ColumnToX(kLeft), int16_t(bottom),
+    out.DrawQuanIonChromatogram(wf, step, 0, nullptr, table, out.Page->ColumnToX(kLeft), int16_t(bottom),
                                 out.Page->ColumnToX(kRight), int16_t(top));
   }
   out.Line = int16_t(out.Line + h);
@@ -532,8 +537,8 @@ int32_t IonRatioPage(const PageArgs& a) {
     int h = (int(out.Lines) - out.Line - 6 + n) / n;
     if (h < 4 && out.NewPage()) h = (int(out.Lines) - out.Line - 6 + n) / n;
     if (out.Ok && h > 0)
-      DrawQuanIonPlots(out, a.workFile, a.step, haveStandard ? standard.data() : nullptr, compound.data(),
-                       haveStandard ? standardCompound.data() : nullptr, haveTable ? table.data() : nullptr, h);
+      DrawQuanIonPlots(out, a.workFile, a.step, haveStandard ? standard.data() : nullptr,
+                       haveTable ? table.data() : nullptr, h);
   }
   if (out.Ok) {
     const int16_t bottom = int16_t(out.Lines - 1 - (segment ? 1 : 0));

@@ -272,7 +272,9 @@ class CChartsOutput : public CReportOutput {
     const int column = k % columns_, row = k / columns_;
     const int width = (kAreaRight - kAreaLeft) / columns_, height = (kAreaBottom - areaTop_) / rows_;
     const int L = kAreaLeft + column * width, R = column == columns_ - 1 ? kAreaRight : L + width;
-    const int T = areaTop_ + row * height, B = row == rows_ - 1 ? kAreaBottom : T + height;
+    const int T = areaTop_ + row * height;
+    // A row above another ends a little short of it, clear of its heading.
+    const int B = row == rows_ - 1 ? kAreaBottom : T + height - 200;
 
     // The heading, wrapped to the frame's width.
     SelectNormalFont();
@@ -313,6 +315,9 @@ class CChartsOutput : public CReportOutput {
     STRUCT_VERT_SCALE vs{};
     if (Prefs) vs.axis = Prefs->chroAxis0;
     vs.axis.shown = 1;
+    // Ticks into the chart, so that none runs into its label.
+    vs.axis.majorTickStyle = SCALE_TICKS_INTO_PLOT;
+    vs.axis.minorTickStyle = vs.axis.minorTickStyle == SCALE_TICKS_NONE ? SCALE_TICKS_NONE : SCALE_TICKS_INTO_PLOT;
     vs.scaleLeftOfPlot = 1;
     vs.keepUnits = 1;
     vs.low = l.lower;
