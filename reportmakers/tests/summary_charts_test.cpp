@@ -511,4 +511,38 @@ TEST_F(Charts, TheSummaryListsEveryDataFileOnceAndANoneKeyEnds) {
             1);
 }
 
+TEST_F(Charts, SummaryStatisticsOfZeroAveragesAndMissingAmountsSayNA) {
+  rows_.clear();
+  view_.clear();
+  // Two rows with no area, height or amount; then a group of one.
+  for (int i = 0; i < 2; ++i) rows_.push_back(Row(uint16_t(i + 1), "Blank", -1.0f, 0.0f, "C:\\Data\\B.KMS"));
+  rows_.push_back(Row(3, "Single", 2.0f, 1e5f, "C:\\Data\\S.KMS"));
+  for (auto& r : rows_) view_.push_back(&r);
+  auto format = ChartFormat(1, 0, 0, 1);
+  for (uint32_t k = 0; k < 4; ++k) SetField<int16_t>(format, 2796 + 2 * k, 1);
+  char name[MAX_PATH] = "C:\\Data\\stats.txt";
+  const STRUCT_SUMMARY_ROW_LIST list = List();
+  EXPECT_EQ(RPTS_MakeSummaryReport(SUMMARY_REPORT_TEXT, name, nullptr, "C:\\Data\\BATCH.SEQ", &list, format.data()),
+            0);
+  std::map<std::string, std::vector<std::string>> stats;  // label -> cells
+  int averages = 0;
+  for (const std::string& line : Lines(ReadText(name))) {
+    const auto f = Fields(line);
+    if (f.size() < 13) continue;
+    if (f[8] == "Average:") ++averages;
+    if (f[8] == "Average:" || f[8] == "Std. Deviation:" || f[8] == "Rel. Std. Deviation:")
+      stats[f[8]] = {f[9], f[10], f[11], f[12]};
+    if (f[7] == "Blank") {
+      EXPECT_EQ(f[12].find_first_not_of(' '), std::string::npos) << "a row without an amount shows none";
+    }
+  }
+  EXPECT_EQ(averages, 1) << "the group of one row has no statistics";
+  ASSERT_EQ(stats.count("Rel. Std. Deviation:"), 1u);
+  const auto& rsd = stats["Rel. Std. Deviation:"];
+  EXPECT_EQ(rsd[1], "N/A");  // area: average 0
+  EXPECT_EQ(rsd[2], "N/A");  // height
+  EXPECT_EQ(rsd[3], "");     // no amount in the group: no result statistics
+  EXPECT_NE(rsd[0], "N/A");  // the retention times have an average
+}
+
 }  // namespace
