@@ -481,19 +481,19 @@ int32_t CompoundPage(PageKind kind, const PageArgs& a, uint16_t* pages) {
 // show the peaks and their baselines only: the search and integration
 // windows of the method would crowd plots this small.
 void DrawQuanIonPlots(CReportOutput& out, STRUCT_WORK_FILE* wf, const void* step, const void* standard,
-                      const void* table, int h) {
+                      const void* table, int h, int16_t left = kLeft, int16_t right = kRight) {
   if (!out.Ok || !out.Page || h <= 0) return;
   const int top = out.Page->LineToY(out.Line) + out.CharHeight / 2;
   const int bottom = out.Page->LineToY(int16_t(out.Line + h)) - out.CharHeight / 2;
   if (standard) {
-    const int half = (kRight - kLeft) / 2 - 1;
-    out.DrawQuanIonChromatogram(wf, step, 0, nullptr, table, out.Page->ColumnToX(kLeft), int16_t(bottom),
-                                out.Page->ColumnToX(int16_t(kLeft + half)), int16_t(top));
-    out.DrawQuanIonChromatogram(wf, standard, 1, nullptr, table, out.Page->ColumnToX(int16_t(kRight - half)),
-                                int16_t(bottom), out.Page->ColumnToX(kRight), int16_t(top));
+    const int half = (right - left) / 2 - 1;
+    out.DrawQuanIonChromatogram(wf, step, 0, nullptr, table, out.Page->ColumnToX(left), int16_t(bottom),
+                                out.Page->ColumnToX(int16_t(left + half)), int16_t(top));
+    out.DrawQuanIonChromatogram(wf, standard, 1, nullptr, table, out.Page->ColumnToX(int16_t(right - half)),
+                                int16_t(bottom), out.Page->ColumnToX(right), int16_t(top));
   } else {
-    out.DrawQuanIonChromatogram(wf, step, 0, nullptr, table, out.Page->ColumnToX(kLeft), int16_t(bottom),
-                                out.Page->ColumnToX(kRight), int16_t(top));
+    out.DrawQuanIonChromatogram(wf, step, 0, nullptr, table, out.Page->ColumnToX(left), int16_t(bottom),
+                                out.Page->ColumnToX(right), int16_t(top));
   }
   out.Line = int16_t(out.Line + h);
 }
@@ -677,6 +677,22 @@ int32_t RPTS_MakeIonRatioCompoundPage(const void* step, const void* definition, 
   try {
     return IonRatioPage({step, definition, general, workFile, scanFunInfo, scanFunCount, stepIndex, reportsFile,
                          prefs, createdAt, firstPage, displayName, versionNumber, versionCount});
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t RPTS_DrawQuanIonPlots(CReportOutput* out, STRUCT_WORK_FILE* workFile, const void* step,
+                              const void* standardStep, const void*, const void*, double* analyteScale,
+                              double* standardScale, int16_t height, int16_t left, int16_t right) {
+  try {
+    for (double* scale : {analyteScale, standardScale})
+      if (scale) scale[0] = scale[1] = 0;
+    if (!out || !workFile || !step || height <= 0 || left >= right) return 0;
+    std::vector<uint8_t> table(r::kGlobalTableSize);
+    const bool haveTable = KELT_ReadGlobalTable(workFile, table.data()) != 0;
+    DrawQuanIonPlots(*out, workFile, step, standardStep, haveTable ? table.data() : nullptr, height, left, right);
+    return out->Ok ? 1 : 0;
   } catch (...) {
     return 0;
   }

@@ -52,6 +52,15 @@ KELT_API int32_t RPTS_WriteIonRatioBlock(CReportOutput* out, STRUCT_WORK_FILE* w
                                          const void* qualifier, int16_t internalStandard, int16_t amountFormat,
                                          int16_t left);
 
+// The quantitation-ion plots of a compound and, beside it, of its internal
+// standard (or one plot across the columns without one), h lines high from
+// the current line, which then moves past them. The scale values are
+// cleared: these plots keep their own scales. 1 when drawn.
+KELT_API int32_t RPTS_DrawQuanIonPlots(CReportOutput* out, STRUCT_WORK_FILE* workFile, const void* step,
+                                       const void* standardStep, const void* compound, const void* standardCompound,
+                                       double* analyteScale, double* standardScale, int16_t height, int16_t left,
+                                       int16_t right);
+
 namespace kelt::reports {
 // The page makers above in the form the compound report makers call.
 KELT_CLASS CompoundPageMakers DefaultCompoundPageMakers();
