@@ -3,6 +3,7 @@
 // as a separated text file.
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "host/report_printing.h"
 #include "fixtures/msfixtures.h"
 #include "quant/summary_reports.h"
+#include "reportmakers/compound_makers.h"
 #include "reportmakers/report_format_section.h"
 #include "reportmakers/sample_report_files.h"
 #include "reportmakers/single_compound_reports.h"
@@ -31,9 +33,10 @@ constexpr char kBatch[] = "C:\\Workstation\\Quant\\batch.seq";
 constexpr char kReports[] = "C:\\Workstation\\Reports\\compound-report.msr";
 constexpr char kPdf[] = "C:\\Workstation\\Reports\\compound-report.pdf";
 constexpr char kPng[] = "C:\\Workstation\\Reports\\compound-report-page1.png";
-constexpr char kSummary[] = "C:\\Workstation\\Reports\\summary-engine.msr";
-constexpr char kSummaryPdf[] = "C:\\Workstation\\Reports\\summary-engine.pdf";
-constexpr char kSummaryCsv[] = "C:\\Workstation\\Reports\\summary.csv";
+constexpr char kSummary[] = "C:\\Workstation\\Reports\\summary.msr";
+constexpr char kSummaryPdf[] = "C:\\Workstation\\Reports\\summary.pdf";
+constexpr char kSummaryText[] = "C:\\Workstation\\Reports\\summary.txt";
+constexpr char kChartsPng[] = "C:\\Workstation\\Reports\\control-charts.png";
 constexpr char kSampleCsv[] = "C:\\Workstation\\Reports\\sample-report.csv";
 
 template <class T>
@@ -59,13 +62,27 @@ bool WriteFormat(const char* section) {
   const int16_t unknown[6] = {2, 3, 0, 5, 9, 12};
   for (uint32_t i = 0; i < 6; ++i) Put<int16_t>(f, compound + 965 + 2 * i, unknown[i]);
   Put<uint16_t>(f, compound + 963, 1);
-  // Sample report file: every result group, detailed.
+  // Sample report file: every result group, detailed, comma-separated.
   Put<int16_t>(f, 24, 0);
   Put<int16_t>(f, 1780, 1);
   Put<uint16_t>(f, 2585, 0x3F);
-  // Summary: pages and export, grouped by compound, with statistics.
+  // Target pages: the compound as rows of label and value.
+  Put<uint16_t>(f, compound + 173, 3);
+  const uint16_t rows[] = {1, 3, 56, 19, 2, 12, 29, 5, 6, 7, 8, 18, 28, 27, 41, 33, 16, 46, 4, 35};
+  Put<uint16_t>(f, compound + 175, 0);
+  for (uint32_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) Put<uint16_t>(f, compound + 175 + 2 + 2 * i, rows[i]);
+  Put<uint16_t>(f, compound + 175 + 124, uint16_t(sizeof rows / sizeof rows[0]));
+  // Summary and control charts: pages and exports, grouped by compound,
+  // with statistics; the charts follow the retention times within two
+  // standard deviations of their average, four to a page.
   Put<int16_t>(f, 16, 1);
   Put<int16_t>(f, 18, 1);
+  Put<int16_t>(f, 20, 1);
+  Put<int16_t>(f, 22, 1);
+  std::memcpy(f.data() + 2804, "Retention times of the batch", 29);
+  Put<int16_t>(f, 2845, 0);
+  Put<int16_t>(f, 2847, 0);
+  Put<uint16_t>(f, 2851, 4);
   for (uint32_t k = 0; k < 3; ++k) Put<int16_t>(f, 2739 + 2 * k, 1);
   Put<int16_t>(f, 2745, 0);
   Put<int16_t>(f, 2747, 1);
@@ -77,29 +94,30 @@ bool WriteFormat(const char* section) {
   return WriteReportFormat(kMethod, section, f.data()) != 0;
 }
 
+// One page per target compound (its rows of label and value, its graphics),
+// then the ion-ratio page of each compound with qualifier ions.
 bool CompoundPages(const char* section, STRUCT_REPORT_PREFS* prefs) {
   DeleteFileA(kReports);
-  {
-    CRptsFileHandler file(nullptr);
-    if (file.MakeThisNewFile(kReports) != 1) return false;
-  }
   char reports[MAX_PATH] = {};
   std::snprintf(reports, sizeof reports, "%s", kReports);
-  int16_t target = 0;
-  while (target < 50 && !RPTS_IsTargetStepIndex(kSample, target)) ++target;
-  // The second analyte, as the target report demo shows it.
-  if (RPTS_IsTargetStepIndex(kSample, 2)) target = 2;
-  bool made = RPTS_MakeTargetCompoundReport(kMethod, section, kSample, target, reports, prefs, nullptr, 0, 0) != 0;
-  made = RPTS_MakeIonRatioCompoundReport(kMethod, section, kSample, target, reports, prefs, nullptr, 0, 0) && made;
-  int16_t peak = 0;
-  while (peak < 200 && !RPTS_IsUnidentifiedStepIndex(kSample, peak)) ++peak;
-  if (peak < 200) RPTS_MakeUnidentifiedCompoundReport(kMethod, section, kSample, peak, reports, prefs, nullptr, 0, 0);
+  bool made = RPTS_MakeTargetCompoundReports(kMethod, section, kSample, reports, prefs, 0, 0, nullptr, 0, 0) != 0;
+  const int32_t targets = MSR_GetPageCount(kReports);
+  std::vector<uint8_t> f(sizeof(STRUCT_REPORT_FORMAT), 0);
+  made = made && ReadReportFormat(kMethod, section, f.data());
+  if (made) {
+    Put<uint16_t>(f, 1607 + 173, 2);
+    made = WriteReportFormat(kMethod, section, f.data()) &&
+           RPTS_MakeTargetCompoundReports(kMethod, section, kSample, reports, prefs, 0, 0, nullptr, 0, 0);
+    Put<uint16_t>(f, 1607 + 173, 3);
+    made = WriteReportFormat(kMethod, section, f.data()) && made;
+  }
   if (!made) {
     std::fprintf(stderr, "kelt_host: the compound pages of %s were not made\n", kSample);
     return false;
   }
   const int32_t count = MSR_GetPageCount(kReports);
-  std::printf("  %d compound page(s) in %s\n", int(count), kReports);
+  std::printf("  %d target compound page(s) and %d ion-ratio page(s) in %s\n", int(targets), int(count - targets),
+              kReports);
   return PrintReports(kReports, count, prefs, kPdf) && DrawFirstPage(kReports, kPng);
 }
 
@@ -110,22 +128,42 @@ bool Summary(const char* section, STRUCT_REPORT_PREFS* prefs) {
   files.push_back(kSample);
   if (!msfix::WriteRecalcFile(kBatch, files)) return false;
   std::vector<uint8_t> f(sizeof(STRUCT_REPORT_FORMAT), 0);
-  if (!ReadReportFormat(kMethod, section, f.data()) || !WriteReportFormat(kBatch, section, f.data())) return false;
+  // The summary's text files are tab-separated; the method keeps its
+  // comma for the sample report file.
+  if (!ReadReportFormat(kMethod, section, f.data())) return false;
+  Put<int16_t>(f, 24, 1);
+  if (!WriteReportFormat(kBatch, section, f.data()) || !WriteReportFormat(kMethod, section, f.data())) return false;
   DeleteFileA(kSummary);
-  const std::string exported = std::string(kFolder) + "\\batch-MSSum.csv";
-  DeleteFileA(exported.c_str());
+  const std::string summaryText = std::string(kFolder) + "\\batch-MSSum.txt";
+  const std::string chartText = std::string(kFolder) + "\\batch-MSChart.txt";
+  DeleteFileA(summaryText.c_str());
+  DeleteFileA(chartText.c_str());
   char name[MAX_PATH] = {};
   std::snprintf(name, sizeof name, "%s", kSummary);
-  if (!MORVEX_Ex_GenerateSummaryReport(kBatch, 0, int32_t(files.size()) - 1, kMethod, 0, name, prefs, 0, 0, 0, 0)) {
+  const bool made =
+      MORVEX_Ex_GenerateSummaryReport(kBatch, 0, int32_t(files.size()) - 1, kMethod, 0, name, prefs, 0, 0, 0, 0) != 0;
+  Put<int16_t>(f, 24, 0);
+  if (!WriteReportFormat(kMethod, section, f.data()) || !made) {
     std::fprintf(stderr, "kelt_host: the engine made no summary of %s\n", kBatch);
     return false;
   }
-  if (!MoveFileExA(exported.c_str(), kSummaryCsv, MOVEFILE_REPLACE_EXISTING)) {
-    std::fprintf(stderr, "kelt_host: the summary export %s is missing\n", exported.c_str());
+  // summary.txt: the summary's columns, then the charts' data.
+  std::ifstream a(win::paths::ToHost(summaryText.c_str()), std::ios::binary),
+      b(win::paths::ToHost(chartText.c_str()), std::ios::binary);
+  if (!a || !b) {
+    std::fprintf(stderr, "kelt_host: the summary exports of %s are missing\n", kBatch);
     return false;
   }
-  std::printf("  summary export: %s (%s)\n", kSummaryCsv, win::paths::ToHost(kSummaryCsv).c_str());
-  return PrintReports(kSummary, MSR_GetPageCount(kSummary), prefs, kSummaryPdf);
+  {
+    std::ofstream out(win::paths::ToHost(kSummaryText), std::ios::binary | std::ios::trunc);
+    out << a.rdbuf() << b.rdbuf();
+    if (!out) return false;
+  }
+  const int32_t pages = MSR_GetPageCount(kSummary);
+  std::printf("  summary and control charts: %d page(s); text %s (%s)\n", int(pages), kSummaryText,
+              win::paths::ToHost(kSummaryText).c_str());
+  // The last page holds the control charts.
+  return PrintReports(kSummary, pages, prefs, kSummaryPdf) && PagePng(kSummary, pages - 1, kChartsPng);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "quant/results_records.h"
 #include "quant/results_sections.h"
 #include "quorna/quorna.h"
+#include "reportmakers/control_charts.h"
 #include "reportpages/export_file_choice.h"
 #include "reportpages/msr_functions.h"
 #include "win/win_kernel.h"
@@ -234,9 +235,6 @@ std::vector<Entry> ModuleFiles(const char* recalcFile, int32_t first, int32_t la
 using Maker = int32_t (*)(int16_t, char*, STRUCT_REPORT_PREFS*, const char*, const STRUCT_SUMMARY_ROW_LIST*,
                           const void*);
 
-int32_t ChartsReport(int16_t kind, char* name, STRUCT_REPORT_PREFS* prefs, const char* list,
-                     const STRUCT_SUMMARY_ROW_LIST* rows, const void* format);
-
 bool ReportPages(Maker make, const char* recalcFile, char* outputFile, STRUCT_REPORT_PREFS* prefs,
                  const STRUCT_SUMMARY_ROW_LIST* rows, const void* format, int16_t printOption) {
   char name[MAX_PATH] = {};
@@ -297,18 +295,11 @@ int32_t ModuleReports(const char* recalcFile, int32_t first, int32_t last, const
     made = ReportExport(RPTS_MakeSummaryReport, recalcFile, outputFile, prefs, &view, format.data(), callerSelection,
                         "-Summary") || made;
   if (wanted[2])
-    made = ReportPages(ChartsReport, recalcFile, outputFile, prefs, &view, format.data(), printOption) || made;
+    made = ReportPages(RPTS_MakeChartsReport, recalcFile, outputFile, prefs, &view, format.data(), printOption) || made;
   if (wanted[3])
-    made = ReportExport(ChartsReport, recalcFile, outputFile, prefs, &view, format.data(), callerSelection,
+    made = ReportExport(RPTS_MakeChartsReport, recalcFile, outputFile, prefs, &view, format.data(), callerSelection,
                         "-Chart") || made;
   return made ? 1 : 0;
-}
-
-// The control charts have no maker in this library yet: a chart report or
-// export asked for makes nothing (and counts as not made).
-int32_t ChartsReport(int16_t, char*, STRUCT_REPORT_PREFS*, const char*, const STRUCT_SUMMARY_ROW_LIST*,
-                     const void*) {
-  return 0;
 }
 
 }  // namespace

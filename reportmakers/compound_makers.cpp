@@ -2,6 +2,7 @@
 // the kind tests, the walk over the steps of the groups asked for, and
 // clean-up on every path.
 #include "reportmakers/compound_makers.h"
+#include "reportmakers/compound_pages.h"
 
 #include <cstring>
 #include <memory>
@@ -23,7 +24,8 @@ namespace kelt::reports {
 
 namespace {
 std::mutex g_makersMutex;
-CompoundPageMakers g_makers;
+// The report pages of this library unless a caller sets others.
+CompoundPageMakers g_makers = DefaultCompoundPageMakers();
 }  // namespace
 
 void SetCompoundPageMakers(const CompoundPageMakers& makers) {

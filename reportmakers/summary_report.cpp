@@ -22,6 +22,86 @@
 
 namespace kelt::reports {
 
+namespace {
+template <class T>
+T FormatField(const void* p, uint32_t offset) {
+  T v;
+  std::memcpy(&v, static_cast<const uint8_t*>(p) + offset, sizeof v);
+  return v;
+}
+}  // namespace
+
+SummaryKeys SummaryKeysOf(const void* format) {
+  SummaryKeys k;
+  if (!format) return k;
+  k.depth = std::clamp<int16_t>(FormatField<int16_t>(format, 2753), 0, 2);
+  for (int i = 0; i < 3; ++i) {
+    k.keys[i] = FormatField<int16_t>(format, 2745 + 2 * uint32_t(i));
+    if (k.keys[i] < 0 || k.keys[i] > 4) k.keys[i] = 4;
+  }
+  k.keyChars = std::clamp<int>(FormatField<uint16_t>(format, 2751), 1, 19);
+  return k;
+}
+
+const char* SummaryRunName(uint32_t run) {
+  switch (run) {
+    case 1: return "Calibration";
+    case 2: return "Analysis";
+    case 3: return "Verification";
+    default: return "";
+  }
+}
+
+std::string SummaryText(const char* field, size_t size) {
+  std::string t(field, strnlen(field, size));
+  for (char& c : t)
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  return t;
+}
+
+std::string SummarySortText(const SummaryKeys& k) {
+  static const char* names[] = {"Compound", "Run Type", "Sample ID", "Calibration Level"};
+  std::string t[3];
+  for (int i = 0; i < 3; ++i) t[i] = k.keys[i] == 4 ? (i == 0 ? "None" : "") : names[k.keys[i]];
+  std::string s = "(Sorted by " + t[0];
+  if (!t[1].empty()) s += ", " + t[1];
+  if (!t[2].empty()) s += ", " + t[2];
+  s += "; Grouped by " + t[k.depth] + ")";
+  return s;
+}
+
+bool SummarySameKey(const SummaryKeys& k, int level, const STRUCT_SUMMARY_ROW& a, const STRUCT_SUMMARY_ROW& b) {
+  switch (k.keys[level]) {
+    case 0: return SummaryText(a.name, sizeof a.name) == SummaryText(b.name, sizeof b.name);
+    case 1: return a.runType == b.runType;
+    case 2: return std::strncmp(a.sampleId, b.sampleId, std::min<size_t>(size_t(k.keyChars), sizeof a.sampleId)) == 0;
+    case 3: return a.level == b.level;
+    default: return true;
+  }
+}
+
+std::vector<const STRUCT_SUMMARY_ROW*> CollectSummaryGroup(const SummaryKeys& k, const STRUCT_SUMMARY_ROW_LIST& list,
+                                                           int32_t* at) {
+  std::vector<const STRUCT_SUMMARY_ROW*> group;
+  const int32_t count = list.rows ? std::max(0, list.count) : 0;
+  int32_t j = *at;
+  const STRUCT_SUMMARY_ROW* first = j < count ? list.rows[j] : nullptr;
+  if (!first || first->errorRow) {
+    *at = j + 1;
+    return group;
+  }
+  for (; j < count; ++j) {
+    const STRUCT_SUMMARY_ROW* r = list.rows[j];
+    if (!r || r->errorRow) break;
+    bool same = true;
+    for (int level = 0; level <= k.depth && same; ++level) same = SummarySameKey(k, level, *first, *r);
+    if (!same) break;
+    group.push_back(r);
+  }
+  *at = std::max(j, *at + 1);
+  return group;
+}
+
 int CountSeparatedFields(const char* line, size_t n, char sep) {
   if (n == 0) return 0;
   int fields = 1;
@@ -117,35 +197,13 @@ T At(const void* p, uint32_t offset) {
 // Report-format fields of the summary.
 constexpr uint32_t kTextFormat = 24, kDecimals = 30, kKey1 = 2745, kKeyChars = 2751, kDepth = 2753,
                    kTitle = 2755, kTitleSize = 41, kStatistics = 2796;
+static_assert(kKeyChars == kKey1 + 6 && kDepth == kKey1 + 8);
 
 enum Heading { kLine, kFile, kSample, kInj, kPeak, kRun, kName, kRes, kTime, kArea, kHeight, kResults, kUnits, kStatus };
 
-const char* RunName(uint32_t run) {
-  switch (run) {
-    case 1: return "Calibration";
-    case 2: return "Analysis";
-    case 3: return "Verification";
-    default: return "";
-  }
-}
-const char* KeyName(int16_t key) {
-  switch (key) {
-    case 0: return "Compound";
-    case 1: return "Run Type";
-    case 2: return "Sample ID";
-    case 3: return "Calibration Level";
-    default: return "";
-  }
-}
+const char* RunName(uint32_t run) { return kelt::reports::SummaryRunName(run); }
 
-// A stored text up to its end or its field's; control characters become
-// blanks, so that no text can break a row of the text file.
-std::string Text(const char* field, size_t size) {
-  std::string t(field, strnlen(field, size));
-  for (char& c : t)
-    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-  return t;
-}
+std::string Text(const char* field, size_t size) { return kelt::reports::SummaryText(field, size); }
 
 class CSummaryReportOutput : public CReportOutput {
  public:
@@ -155,11 +213,9 @@ class CSummaryReportOutput : public CReportOutput {
                       uint16_t(kind == SUMMARY_REPORT_PAGES ? 1 : 0), kind),
         list_(listName ? Text(listName, MAX_PATH) : ""),
         format_(format) {
-    depth_ = std::clamp<int16_t>(At<int16_t>(format, kDepth), 0, 2);
-    for (int i = 0; i < 3; ++i) keys_[i] = At<int16_t>(format, kKey1 + 2 * uint32_t(i));
-    for (int16_t& k : keys_)
-      if (k < 0 || k > 4) k = 4;
-    keyChars_ = std::clamp<int>(At<uint16_t>(format, kKeyChars), 1, 19);
+    grouping_ = kelt::reports::SummaryKeysOf(format);
+    depth_ = grouping_.depth;
+    for (int i = 0; i < 3; ++i) keys_[i] = grouping_.keys[i];
     decimals_ = std::clamp<int16_t>(At<int16_t>(format, kDecimals), 0, 6);
     title_ = Text(static_cast<const char*>(format) + kTitle, kTitleSize);
     for (int i = 0; i < 4; ++i) stats_[i] = At<uint16_t>(format, kStatistics + 2 * uint32_t(i)) != 0;
@@ -193,15 +249,7 @@ class CSummaryReportOutput : public CReportOutput {
     if (!Pages()) col_[kRes] = 8;
   }
 
-  std::string SortText() const {
-    std::string t[3];
-    for (int i = 0; i < 3; ++i) t[i] = keys_[i] == 4 ? (i == 0 ? "None" : "") : KeyName(keys_[i]);
-    std::string s = "(Sorted by " + t[0];
-    if (!t[1].empty()) s += ", " + t[1];
-    if (!t[2].empty()) s += ", " + t[2];
-    s += "; Grouped by " + t[depth_] + ")";
-    return s;
-  }
+  std::string SortText() const { return kelt::reports::SummarySortText(grouping_); }
 
   void Centred(const std::string& text) {
     if (!Pages() || !Page || !PageDC) return;
@@ -264,16 +312,6 @@ class CSummaryReportOutput : public CReportOutput {
         break;
     }
     return t;
-  }
-
-  bool SameKey(int level, const STRUCT_SUMMARY_ROW& a, const STRUCT_SUMMARY_ROW& b) const {
-    switch (keys_[level]) {
-      case 0: return Text(a.name, sizeof a.name) == Text(b.name, sizeof b.name);
-      case 1: return a.runType == b.runType;
-      case 2: return std::strncmp(a.sampleId, b.sampleId, size_t(keyChars_)) == 0;
-      case 3: return a.level == b.level;
-      default: return true;
-    }
   }
 
   void GroupHeadings(bool columnsAfter = true) {
@@ -512,8 +550,7 @@ class CSummaryReportOutput : public CReportOutput {
     STRUCT_SUMMARY_ROW_LIST empty{0, nullptr};
     PageHeading(count ? list : &empty);
     STRUCT_RPT_LEGEND legend;
-    std::vector<std::string> files;
-    bool firstGroupKept = false;
+    std::vector<std::string> files, listed;
     int32_t i = 0;
     while (i < count && Ok) {
       const STRUCT_SUMMARY_ROW* row = list->rows[i];
@@ -530,31 +567,22 @@ class CSummaryReportOutput : public CReportOutput {
         continue;
       }
       for (int level = 0; level < 3; ++level) groupHeading_[level] = level <= depth_ ? KeyHeading(level, *row) : "";
-      // The group: rows from here while the keys of the depth stay the same.
-      std::vector<const STRUCT_SUMMARY_ROW*> group;
-      const bool all = depth_ == 0 && keys_[0] == 4;
       int32_t j = i;
-      for (; j < count; ++j) {
-        const STRUCT_SUMMARY_ROW* r = list->rows[j];
-        if (!r || r->errorRow) break;
-        bool same = true;
-        for (int level = 0; level <= depth_ && same && !all; ++level) same = SameKey(level, *row, *r);
-        if (!same) break;
-        group.push_back(r);
-      }
+      const std::vector<const STRUCT_SUMMARY_ROW*> group = kelt::reports::CollectSummaryGroup(grouping_, *list, &j);
       if (group.empty()) {
-        ++i;
+        i = j;
         continue;
       }
       ReportRow();
-      if (!firstGroupKept) {
-        firstGroupKept = true;
-        files.push_back("RCL       " + list_);
-        for (const auto* r : group) {
-          char entry[284];
-          std::snprintf(entry, sizeof entry, "Line %3d  %s", int(r->line), Text(r->path, sizeof r->path).c_str());
-          files.push_back(entry);
-        }
+      // Every data file of the report is listed once, in the order met.
+      if (files.empty()) files.push_back("RCL       " + list_);
+      for (const auto* r : group) {
+        const std::string path = Text(r->path, sizeof r->path);
+        if (std::find(listed.begin(), listed.end(), path) != listed.end()) continue;
+        listed.push_back(path);
+        char entry[284];
+        std::snprintf(entry, sizeof entry, "Line %3d  %s", int(r->line), path.c_str());
+        files.push_back(entry);
       }
       if (Pages()) SelectFixedFont();
       for (const auto* r : group) Row(*r, &legend);
@@ -595,7 +623,7 @@ class CSummaryReportOutput : public CReportOutput {
   const void* format_;
   int16_t depth_ = 0;
   int16_t keys_[3] = {4, 4, 4};
-  int keyChars_ = 19;
+  kelt::reports::SummaryKeys grouping_;
   int16_t decimals_ = 2;
   std::string title_;
   bool stats_[4] = {};

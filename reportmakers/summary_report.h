@@ -5,6 +5,8 @@
 // are made and ordered by the quantitation engine.
 #include <cstdint>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "common/kelt_export.h"
 
@@ -63,6 +65,28 @@ KELT_API int32_t RPTS_MakeSummaryReport(int16_t kind, char* outputName, STRUCT_R
                                         const void* format);
 
 namespace kelt::reports {
+// The grouping of the summary rows, shared by the summary and the control
+// charts: the three sort keys (0 compound, 1 run type, 2 sample ID, 3
+// level, 4 none), the group depth and the sample-ID prefix that counts.
+struct SummaryKeys {
+  int16_t keys[3] = {4, 4, 4};
+  int16_t depth = 0;
+  int keyChars = 19;
+};
+SummaryKeys SummaryKeysOf(const void* format);
+// "(Sorted by ...; Grouped by ...)".
+std::string SummarySortText(const SummaryKeys& keys);
+// Whether two rows agree in the key of one level (a key of none matches
+// every row, so that a group never comes out empty).
+bool SummarySameKey(const SummaryKeys& keys, int level, const STRUCT_SUMMARY_ROW& a, const STRUCT_SUMMARY_ROW& b);
+// The rows of the group that begins at *at (error and missing entries end
+// a group); *at moves past it, at least by one.
+std::vector<const STRUCT_SUMMARY_ROW*> CollectSummaryGroup(const SummaryKeys& keys, const STRUCT_SUMMARY_ROW_LIST& list,
+                                                           int32_t* at);
+// A stored text up to its end or its field's, control characters blanked.
+std::string SummaryText(const char* field, size_t size);
+const char* SummaryRunName(uint32_t runType);
+
 // The texts of a separated file read back and written again with every
 // row holding as many fields as the widest one (empty quoted fields added
 // at the end), so that spreadsheet readers see the same columns on every

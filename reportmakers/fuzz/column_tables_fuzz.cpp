@@ -4,6 +4,9 @@
 // tail: the layout keeps its blocks on the line, and the compound and peak
 // tables of a processed run are written on 80- and 140-column pages and
 // into a text file without a fault, every page text ending on its line.
+// The same set is the row list of the compound detail table of a target
+// step and of an unidentified step, whose bytes the input's rest
+// overwrites from its beginning.
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -14,6 +17,9 @@
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32.h"
+#include "common/report_records.h"
+#include "common/results_access.h"
+#include "reportmakers/compound_pages.h"
 #include "reportmakers/result_tables.h"
 #include "reportpages/report_output.h"
 #include "reportpages/reports_file.h"
@@ -151,6 +157,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RPTS_WriteColumnResultsTable(&out, wf, mask, set.data(), targets ? 1 : 0, int16_t(flags & 16), 2,
                                  int16_t(flags & 32), 0, 400);
     out.TextFile->CloseAFile();
+  }
+
+  namespace r = kelt::reports;
+  std::vector<uint8_t> header(r::kResultsHeaderSize), table(r::kGlobalTableSize), compound(r::kCompoundRecordSize);
+  const bool haveHeader = RPTS_ReadResults(kData, header.data()) != 0;
+  KELT_ReadGlobalTable(wf, table.data());
+  for (uint16_t index : {uint16_t(1), uint16_t(7)}) {
+    std::vector<uint8_t> step(r::kResultStepSize);
+    if (!RPTS_ReadResultStep(kData, index, step.data())) continue;
+    const bool haveCompound = RPTS_ReadCompoundRecord(wf, step.data(), compound.data()) != 0;
+    if (size > 389) std::memcpy(step.data(), data + 389, std::min(size - 389, step.size()));
+    for (int16_t kind : {int16_t(REPORT_OUTPUT_PAGES), int16_t(REPORT_OUTPUT_TEXT)}) {
+      DeleteFileA(kReports);
+      {
+        CRptsFileHandler maker(nullptr);
+        maker.MakeThisNewFile(kReports);
+      }
+      char reports[MAX_PATH];
+      std::strcpy(reports, kReports);
+      CReportOutput out(kind == REPORT_OUTPUT_PAGES ? reports : nullptr, &prefs, kind == REPORT_OUTPUT_PAGES ? 80 : 220,
+                        kind == REPORT_OUTPUT_PAGES ? 72 : 0, 2, kind);
+      if (kind == REPORT_OUTPUT_TEXT)
+        fuzz::Check(out.TextFile && out.TextFile->OpenAFile(kText, "\r\n", 1), "the text file opens");
+      RPTS_WriteCompoundDetailTable(&out, wf, set.data(), step.data(), nullptr, haveHeader ? header.data() : nullptr,
+                                    haveCompound ? compound.data() : nullptr, table.data(), index, 3, 2);
+      fuzz::Check(kind != REPORT_OUTPUT_PAGES || out.Line <= out.LastLine + 1 || !out.Ok,
+                  "the detail rows stay on their pages");
+      out.EndPage();
+      if (out.TextFile) out.TextFile->CloseAFile();
+    }
   }
   FreeWorkFileStruct(wf);
   return 0;

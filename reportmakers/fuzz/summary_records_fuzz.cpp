@@ -4,7 +4,8 @@
 // rows as the engine hands them over (texts without their ends, any run
 // type, level and float). The report is written as pages and as a text
 // file; nothing faults, a report with rows stores a page, and a separated
-// text file comes back with the same fields on every row.
+// text file comes back with the same fields on every row. The control
+// charts of the same rows are drawn and written too.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
+#include "reportmakers/control_charts.h"
 #include "reportmakers/summary_report.h"
 #include "reportpages/msr_functions.h"
 #include "testing/fuzz_support.h"
@@ -109,6 +111,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       at = end + 2;
     }
   }
-  std::error_code ec;
+
+  // The control charts of the same rows: charts per page, value and limit
+  // kinds from the input, pages and text alike.
+  char charts[MAX_PATH] = "C:\\FUZZ\\charts.msr";
+  DeleteFileA(charts);
+  const int32_t chartPages = RPTS_MakeChartsReport(SUMMARY_REPORT_PAGES, charts, nullptr, "C:\\FUZZ\\batch.seq",
+                                                   &list, format.data());
+  fuzz::Check(chartPages == (MSR_GetPageCount(charts) > 0 ? 1 : 0), "charts are made exactly when a page is stored");
+  char chartText[MAX_PATH] = "C:\\FUZZ\\charts.txt";
+  DeleteFileA(chartText);
+  fuzz::Check(RPTS_MakeChartsReport(SUMMARY_REPORT_TEXT, chartText, nullptr, "C:\\FUZZ\\batch.seq", &list,
+                                    format.data()) == 0,
+              "a chart text file stores no page");
   return 0;
 }

@@ -439,6 +439,7 @@ TEST_F(CalibrationReports, AnEmptyNameGetsATemporaryReportsFile) {
 }  // namespace
 
 #include "reportmakers/compound_makers.h"
+#include "reportmakers/compound_pages.h"
 
 namespace {
 
@@ -470,7 +471,7 @@ class CompoundMakers : public ReportFrame {
     r::SetCompoundPageMakers(m);
   }
   void TearDown() override {
-    r::SetCompoundPageMakers({});
+    r::SetCompoundPageMakers(r::DefaultCompoundPageMakers());
     g_calls = nullptr;
     ReportFrame::TearDown();
   }
