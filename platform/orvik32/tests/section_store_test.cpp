@@ -2,6 +2,7 @@
 // and what bad or damaged input gets.
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "orvik32/orvik32_batches.h"
@@ -288,6 +289,29 @@ TEST_F(SectionStoreTest, ZeroAndHugeCounts) {
   EXPECT_EQ(ReadSection(s, buf, 0xFFFFFFFFu), 10u);  // bounded by the section
   EXPECT_TRUE(CloseSection(s));
   EXPECT_EQ(GetSection(file_, "S"), "0123456789");
+}
+
+// Connections are kept between calls: a file put in the place of one read
+// before, or taken away, is seen as it now is.
+TEST_F(SectionStoreTest, FileReplacedOrRemovedUnderItsNameIsSeenAsItIs) {
+  ASSERT_TRUE(PutSection(file_, "S", "old"));
+  EXPECT_EQ(GetSection(file_, "S"), "old");
+  const std::string other = Path("other.kms");
+  ASSERT_TRUE(CreateSectionFileAtPath(const_cast<char*>(other.c_str()), 790, 0, 0x0102));
+  ASSERT_TRUE(PutSection(other, "S", "new"));
+  ASSERT_TRUE(MoveFileExA(other.c_str(), file_.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(GetSection(file_, "S"), "new");
+  ASSERT_TRUE(PutSection(file_, "T", "written"));
+  EXPECT_EQ(GetSection(file_, "T"), "written");
+  ASSERT_TRUE(DeleteFileA(file_.c_str()));
+  EXPECT_FALSE(SectionExists(file_.c_str(), "S"));
+  EXPECT_EQ(CreateSection(file_.c_str(), "U", nullptr), nullptr);
+  // Named in another case, the same file.
+  ASSERT_TRUE(CreateSectionFileAtPath(file_.data(), 790, 0, 0x0102));
+  ASSERT_TRUE(PutSection(file_, "S", "again"));
+  std::string upper = file_;
+  for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(GetSection(upper, "S"), "again");
 }
 
 TEST_F(SectionStoreTest, WriteProtectedFileIsReadOnly) {
