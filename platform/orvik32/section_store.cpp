@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "orvik32/orvik32.h"
 #include "win/win_faults.h"
 #include "win/win_file_facts.h"
 #include "win/win_lock_holds.h"
@@ -769,8 +770,14 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
                            kVfsName);
   g_pendingPrefix = nullptr;
   if (rc == SQLITE_OK && InTempFolder(winPath)) sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+  // Methods and reports files hold small records and take many small
+  // commits, each of which journals and writes whole pages: they keep
+  // small pages. Large pages suit the large sections of MS data.
+  const bool smallPages = typeCode == SECTION_FILE_TYPE_METHOD || typeCode == SECTION_FILE_TYPE_REPORTS;
   bool ok = rc == SQLITE_OK &&
-            sqlite3_exec(db, kCreateSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
+            (!smallPages || sqlite3_exec(db, "PRAGMA page_size = 4096", nullptr, nullptr, nullptr) == SQLITE_OK) &&
+            sqlite3_exec(db, smallPages ? kCreateSchema + std::strlen(kCreatePageSize) : kCreateSchema, nullptr,
+                         nullptr, nullptr) == SQLITE_OK;
   if (sqlite3_close_v2(db) != SQLITE_OK) ok = false;
   if (ok) {
     // A journal left by a writer of the old file would be played into the
