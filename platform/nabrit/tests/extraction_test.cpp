@@ -154,13 +154,16 @@ TEST_F(ExtractionTest, WholeRunComesAcrossAsStored) {
   ASSERT_GT(all.size(), 2u);
   const double from = (all[0].second + all[1].second) / 2;
   ASSERT_EQ(ExtractDataRange(data_, nullptr, mini_, from, 1440, -1, text), NABRIT_OK);
-  EXPECT_EQ(Scans(mini_), std::vector<std::pair<uint32_t, double>>(all.begin() + 1, all.end()));
+  const std::vector<std::pair<uint32_t, double>> rest(all.begin() + 1, all.end());
+  EXPECT_EQ(Scans(mini_), rest);
   HMSDATA h = OpenMSData(mini_, "MSData", 0);
   ASSERT_NE(h, nullptr);
   MS_SEGMENT_BLOCK first;
   ASSERT_EQ(ReadMSSegmentBlock(h, 1, &first, 0), 0);
-  EXPECT_EQ(first.firstScan, all[1].first);
-  EXPECT_DOUBLE_EQ(first.startTime, all[1].second);
+  const uint32_t firstScan = first.firstScan;  // packed fields, read by value
+  const double startTime = first.startTime;
+  EXPECT_EQ(firstScan, all[1].first);
+  EXPECT_DOUBLE_EQ(startTime, all[1].second);
   CloseMSData(h);
 }
 
@@ -169,7 +172,7 @@ TEST_F(ExtractionTest, WholeRunComesAcrossAsStored) {
 TEST_F(ExtractionTest, DataSetCopyRefusesItsOwnSectionAndWritingHandles) {
   HMSDATA h = OpenMSData(data_, "MSData", 0);
   ASSERT_NE(h, nullptr);
-  EXPECT_EQ(CopyMSDataSection(h, "c:\temp\DATA.kms", "msdata"), -1);
+  EXPECT_EQ(CopyMSDataSection(h, "c:\\temp\\DATA.kms", "msdata"), -1);
   EXPECT_EQ(CopyMSDataSection(h, data_, ""), -1);
   EXPECT_EQ(CopyMSDataSection(nullptr, data_, "Copy"), -1);
   EXPECT_EQ(CopyMSDataSection(h, data_, "Copy"), 0);
