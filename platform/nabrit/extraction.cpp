@@ -35,6 +35,34 @@ struct Extract {
   const DH_CHAN_LIST* channels = nullptr;
 };
 
+// True when an extract of x would hold every scan of the run, each segment
+// unclipped and numbered as it is: all scans read whole, their times lie
+// within the range, and every segment lies within the first and last
+// scan's times and numbers.
+bool CoversWholeRun(HMSDATA in, const MS_INFO_BLOCK& info, const std::vector<MS_SEGMENT_BLOCK*>& segments,
+                    const Extract& x, std::vector<uint8_t>& buffer) {
+  if (segments.empty() || segments.size() != size_t(info.segmentCount) || info.firstScan > info.lastScan ||
+      buffer.size() < 4)
+    return false;
+  double firstTime = 0, lastTime = 0;
+  for (uint32_t s = info.firstScan;; ++s) {
+    MS_SCAN_RECORD record{};
+    if (ReadMSScan(in, s, &record, buffer.data()) != 0 || record.header.scanNumber != s) return false;
+    const double t = record.header.time;
+    if (!(t >= x.from && t <= x.to)) return false;
+    if (s == info.firstScan) firstTime = t;
+    lastTime = t;
+    if (s == info.lastScan) break;
+  }
+  for (size_t i = 0; i < segments.size(); ++i) {
+    const MS_SEGMENT_BLOCK& seg = *segments[i];
+    if (seg.number != i + 1 || seg.firstScan < info.firstScan || seg.lastScan > info.lastScan ||
+        seg.firstScan > seg.lastScan || !(seg.startTime >= firstTime) || !(seg.endTime <= lastTime))
+      return false;
+  }
+  return true;
+}
+
 int32_t Copy(const char* source, const char* target, Extract x, char* text) {
   if (text) text[0] = 0;
   if (!source || !*source || !target || !*target) return Fail(NABRIT_ERROR_ARGUMENT, text);
@@ -76,8 +104,15 @@ int32_t Copy(const char* source, const char* target, Extract x, char* text) {
     CloseMSData(in);
     return Fail(NABRIT_ERROR_CHANNELS, text);
   }
-  // The scans of the range, whole.
   std::vector<uint8_t> buffer(GetMSScanBufferSize(in));
+  if (x.segment < 0 && kept.size() == segments.size() && CoversWholeRun(in, *info, kept, x, buffer)) {
+    // Every scan, segment and the header would be copied unchanged: the
+    // stored MS data goes across as it is, without being rebuilt.
+    const bool copied = PrepareDHFile(target) && CopyMSDataSection(in, target, "MSData") == 0;
+    CloseMSData(in);
+    return copied ? NABRIT_OK : Fail(NABRIT_ERROR_TARGET, text);
+  }
+  // The scans of the range, whole.
   struct Scan {
     MS_SCAN_RECORD record;
     std::vector<uint8_t> peaks;

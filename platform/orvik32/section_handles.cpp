@@ -118,15 +118,12 @@ Batch* BatchOf(const char* path) {
   return t_batch && path && strcasecmp(t_batch->path.c_str(), path) == 0 ? t_batch : nullptr;
 }
 
-bool Writable(const char* path) {
-  return path && *path && !win::facts::IsWriteProtected(path);
-}
-
 // A connection that may write, for files that are not write-protected.
 ConnPtr ConnectForWriting(const char* path) {
-  if (!Writable(path)) return ConnPtr();
-  ConnPtr c = Connect(path);
-  if (c && sqlite3_db_readonly(c->db(), "main") != 0) return ConnPtr();
+  if (!path || !*path) return ConnPtr();
+  bool writeProtected = false;
+  ConnPtr c = Connect(path, &writeProtected);
+  if (writeProtected || (c && sqlite3_db_readonly(c->db(), "main") != 0)) return ConnPtr();
   return c;
 }
 

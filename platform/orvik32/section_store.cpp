@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "orvik32/orvik32.h"
 #include "win/win_faults.h"
 #include "win/win_file_facts.h"
 #include "win/win_lock_holds.h"
@@ -260,7 +261,7 @@ struct IdleList : std::list<Conn*> {
 std::mutex g_poolMutex;
 IdleList g_idle;
 
-ConnPtr Checkout(const std::string& host) {
+ConnPtr Checkout(const std::string& host, const win::paths::HostEntry& entry) {
   for (;;) {
     Conn* c = nullptr;
     {
@@ -274,11 +275,14 @@ ConnPtr Checkout(const std::string& host) {
       }
     }
     if (!c) return ConnPtr();
-    // The file may have been replaced or removed since it was pooled.
-    int moved = 1;
-    if (sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
-        !moved) {
-      return ConnPtr(c);
+    // The file may have been replaced or removed since it was pooled: the
+    // path's look-up tells, when the file's identity is known.
+    if (c->id != 0) {
+      if (entry.found && entry.id == c->id && entry.volume == c->volume) return ConnPtr(c);
+    } else {
+      int moved = 1;
+      if (sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && !moved)
+        return ConnPtr(c);
     }
     delete c;
   }
@@ -526,8 +530,10 @@ namespace {
 // file between the page count and the size. A file still of the size at
 // which it was last found whole needs no second look: cutting it short or
 // writing to it changes the size.
-bool CheckedWhole(Conn* c) {
-  const int64_t size = ImageSize(c);
+// known: the image's size as just seen through its path (same file), or
+// -1 to ask the open file.
+bool CheckedWhole(Conn* c, int64_t known = -1) {
+  const int64_t size = known >= 0 ? known : ImageSize(c);
   if (size >= 0 && size == c->wholeAtSize) return true;
   Transaction t(c, false);
   return t.ok() && ImageWhole(c);
@@ -589,17 +595,27 @@ bool IsScratch(const std::string& hostPath) {
   return IdOf(hostPath, &now) && now.dev == marked.dev && now.ino == marked.ino;
 }
 
-ConnPtr Connect(std::string_view winPath) {
+ConnPtr Connect(std::string_view winPath) { return Connect(winPath, nullptr); }
+
+ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
+  if (writeProtected) *writeProtected = false;
   if (winPath.empty() || !RegisterVfs()) return ConnPtr();
-  std::string host = win::paths::ToHost(winPath);
-  if (ConnPtr pooled = Checkout(host)) {
-    if (CheckedWhole(pooled.get())) return pooled;
+  win::paths::HostEntry entry;
+  std::string host = win::paths::ToHost(winPath, &entry);
+  if (writeProtected) *writeProtected = entry.found && !entry.writable;
+  if (ConnPtr pooled = Checkout(host, entry)) {
+    const int64_t known = pooled->id != 0 && entry.regular ? std::max<int64_t>(0, entry.size - kPrefixSize) : -1;
+    if (CheckedWhole(pooled.get(), known)) return pooled;
     pooled.Discard();
     return ConnPtr();
   }
-  if (!win::facts::IsRegularFile(winPath)) return ConnPtr();
+  if (!entry.found || !entry.regular) return ConnPtr();
   std::unique_ptr<Conn> c(new Conn());
   c->hostPath_ = host;
+  // Taken before the open: a file put in its place meanwhile only makes
+  // the next checkout open it anew.
+  c->volume = entry.volume;
+  c->id = entry.id;
   int rc = sqlite3_open_v2(host.c_str(), &c->db_, SQLITE_OPEN_READWRITE, kVfsName);
   if (rc != SQLITE_OK) {
     sqlite3_close_v2(c->db_);
@@ -723,6 +739,8 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
     ForgetConnections(host);
     std::unique_ptr<Conn> c(new Conn());
     c->hostPath_ = host;
+    c->volume = uint64_t(st.st_dev);
+    c->id = uint64_t(st.st_ino);
     g_pendingPrefix = &prefix;
     int rc = sqlite3_open_v2(host.c_str(), &c->db_, SQLITE_OPEN_READWRITE, kVfsName);
     g_pendingPrefix = nullptr;
@@ -752,8 +770,14 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
                            kVfsName);
   g_pendingPrefix = nullptr;
   if (rc == SQLITE_OK && InTempFolder(winPath)) sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+  // Methods and reports files hold small records and take many small
+  // commits, each of which journals and writes whole pages: they keep
+  // small pages. Large pages suit the large sections of MS data.
+  const bool smallPages = typeCode == SECTION_FILE_TYPE_METHOD || typeCode == SECTION_FILE_TYPE_REPORTS;
   bool ok = rc == SQLITE_OK &&
-            sqlite3_exec(db, kCreateSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
+            (!smallPages || sqlite3_exec(db, "PRAGMA page_size = 4096", nullptr, nullptr, nullptr) == SQLITE_OK) &&
+            sqlite3_exec(db, smallPages ? kCreateSchema + std::strlen(kCreatePageSize) : kCreateSchema, nullptr,
+                         nullptr, nullptr) == SQLITE_OK;
   if (sqlite3_close_v2(db) != SQLITE_OK) ok = false;
   if (ok) {
     // A journal left by a writer of the old file would be played into the

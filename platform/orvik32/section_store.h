@@ -79,10 +79,12 @@ class Conn {
   const std::string& hostPath() const { return hostPath_; }
   // The image size at which the file was last found whole (-1: never).
   int64_t wholeAtSize = -1;
+  // The file's identity when it was opened (0: not known).
+  uint64_t volume = 0, id = 0;
 
  private:
   friend class ConnPtr;
-  friend ConnPtr Connect(std::string_view winPath);
+  friend ConnPtr Connect(std::string_view winPath, bool* writeProtected);
   friend bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t formatWord);
   Conn() = default;
   sqlite3* db_ = nullptr;
@@ -112,6 +114,9 @@ class ConnPtr {
 
 // A connection to an existing, well-formed sectioned file, or empty.
 ConnPtr Connect(std::string_view winPath);
+// The same, telling whether the file is write-protected (from the same
+// look at it).
+ConnPtr Connect(std::string_view winPath, bool* writeProtected);
 // Closes pooled connections to a file that is being replaced or removed.
 void ForgetConnections(const std::string& hostPath);
 

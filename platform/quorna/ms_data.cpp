@@ -243,6 +243,31 @@ QUORNA_API HMSDATA OpenMSDataSection(const char* path, const char* section, int3
   }
 }
 
+QUORNA_API int32_t CopyMSDataSection(HMSDATA handle, const char* path, const char* section) {
+  MsData* d = Lookup(handle);
+  std::string p;
+  if (!d || !d->image || d->raw || !PathFrom(path, p) || !section || !*section) return -1;
+  // Into the data set it reads from, the copy would write under itself.
+  if (SameName(p, d->path) && SameName(section, d->section)) return -1;
+  try {
+    ForgetKept(p, section);
+    uint8_t status[272];
+    HSECTION s = CreateSection(p.c_str(), section, status);
+    if (!s) return -1;
+    const bool ok = d->image->EachStoredPart([&](const uint8_t* bytes, size_t length) {
+      return WriteSection(s, bytes, static_cast<uint32_t>(length)) == length;
+    });
+    const bool closed = CloseSection(s) != FALSE;
+    // Part of an image is no image: what a failed copy stored goes again.
+    if (closed && !ok) DeleteSection(p.c_str(), section);
+    const bool stored = closed && ok;
+    ForgetKept(p, section);
+    return stored ? 0 : -1;
+  } catch (...) {
+    return -1;
+  }
+}
+
 QUORNA_API BOOL KeepMSDataOpen(const char* path, const char* section) {
   std::string p;
   if (!PathFrom(path, p)) return FALSE;

@@ -144,6 +144,22 @@ class Image {
   uint32_t MaxCyclePoints() const { return maxCyclePoints_; }
   bool HasScan(uint32_t scan) const { return scan >= firstScan_ && scan - firstScan_ < ScanCount(); }
 
+  // The image's stored bytes in order, a block at a time (from the cache
+  // where it holds them); false when a part cannot be read or `take`
+  // refuses one.
+  template <class Take>
+  bool EachStoredPart(Take take) const {
+    const uint64_t size = source_->Size();
+    for (uint64_t at = 0; at < size;) {
+      const size_t length = static_cast<size_t>(std::min<uint64_t>(kBlockSize - at % kBlockSize, size - at));
+      std::shared_ptr<const Bytes> hold;
+      const uint8_t* p = Fetch(at, length, hold);
+      if (!p || !take(p, length)) return false;
+      at += length;
+    }
+    return true;
+  }
+
   // i: 0-based position of the scan.
   double Time(uint32_t i) const { return index_[i].time; }
   // Whether no scan's time lies before the one ahead of it: a scan at a

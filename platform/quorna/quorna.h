@@ -330,6 +330,10 @@ QUORNA_API int32_t CloseMSData(HMSDATA handle);
 // sharing: later opens read what was written. The caller does not rewrite
 // the section by other means while it keeps it.
 QUORNA_API BOOL KeepMSDataOpen(const char* path, const char* section);
+// Stores the MS data a reading handle holds, as it is stored, as the
+// section of another sectioned file (replacing it); 0 on success, -1 when
+// the handle reads no section or the section cannot be written.
+QUORNA_API int32_t CopyMSDataSection(HMSDATA handle, const char* path, const char* section);
 QUORNA_API void ReleaseMSDataOpen(const char* path, const char* section);
 
 // ---- File facts ----------------------------------------------------------

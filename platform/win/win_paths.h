@@ -22,6 +22,7 @@
 //
 // Relative names ("x.ini", "..\\x", "C:x") resolve against the
 // workstation's current folder, which starts as the program folder.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include "win_export.h"
@@ -32,6 +33,16 @@ WIN_CLASS std::string Root();
 // standard folders under it and makes the program folder current again.
 WIN_CLASS void ResetRoot();
 WIN_CLASS std::string ToHost(std::string_view winPath);
+// What the file system said of the mapped path while it was looked up, so
+// that a caller need not ask again.
+struct HostEntry {
+  bool found = false;     // something lies there
+  bool regular = false;   // a regular file
+  bool writable = false;  // some write permission bit is set
+  uint64_t volume = 0, id = 0;
+  int64_t size = -1;
+};
+WIN_CLASS std::string ToHost(std::string_view winPath, HostEntry* entry);
 // Lets a Linux path outside the root be used as one: the file itself and
 // its companions beside it, the names that begin with its name up to the
 // first "." and then a "." ("/d/run.kms" allows "/d/run.mth" and

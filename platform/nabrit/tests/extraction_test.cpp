@@ -125,6 +125,66 @@ TEST_F(ExtractionTest, SegmentsAndRanges) {
   CloseMSData(h);
 }
 
+std::string SectionBytes(const char* path, const char* name) {
+  std::string out;
+  HSECTION s = OpenSectionReadOnly(path, name, nullptr);
+  if (!s) return out;
+  out.resize(GetSectionSize(s));
+  out.resize(ReadSection(s, out.data(), uint32_t(out.size())));
+  CloseSection(s);
+  return out;
+}
+
+// A range that holds the whole run gives the run as it is stored; one that
+// leaves out its first scan gives the rest, the first segment cut to it.
+TEST_F(ExtractionTest, WholeRunComesAcrossAsStored) {
+  char text[NABRIT_TEXT_SIZE];
+  ASSERT_EQ(ExtractDataRange(data_, nullptr, mini_, 0, 1440, -1, text), NABRIT_OK);
+  const std::string stored = SectionBytes(data_, "MSData");
+  ASSERT_FALSE(stored.empty());
+  EXPECT_EQ(SectionBytes(mini_, "MSData"), stored);
+  EXPECT_EQ(Scans(mini_), Scans(data_));
+  // The same through the compound extraction, and again over an extract
+  // that already holds a run.
+  ASSERT_EQ(ExtractCompoundData(data_, data_, mini_, 0, 1440, nullptr, nullptr, nullptr, 0, 0, 0, "1", text),
+            NABRIT_OK);
+  EXPECT_EQ(SectionBytes(mini_, "MSData"), stored);
+
+  const auto all = Scans(data_);
+  ASSERT_GT(all.size(), 2u);
+  const double from = (all[0].second + all[1].second) / 2;
+  ASSERT_EQ(ExtractDataRange(data_, nullptr, mini_, from, 1440, -1, text), NABRIT_OK);
+  const std::vector<std::pair<uint32_t, double>> rest(all.begin() + 1, all.end());
+  EXPECT_EQ(Scans(mini_), rest);
+  HMSDATA h = OpenMSData(mini_, "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  MS_SEGMENT_BLOCK first;
+  ASSERT_EQ(ReadMSSegmentBlock(h, 1, &first, 0), 0);
+  const uint32_t firstScan = first.firstScan;  // packed fields, read by value
+  const double startTime = first.startTime;
+  EXPECT_EQ(firstScan, all[1].first);
+  EXPECT_DOUBLE_EQ(startTime, all[1].second);
+  CloseMSData(h);
+}
+
+// Copying a handle's data set: never onto itself, never from a handle
+// that writes.
+TEST_F(ExtractionTest, DataSetCopyRefusesItsOwnSectionAndWritingHandles) {
+  HMSDATA h = OpenMSData(data_, "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(CopyMSDataSection(h, "c:\\temp\\DATA.kms", "msdata"), -1);
+  EXPECT_EQ(CopyMSDataSection(h, data_, ""), -1);
+  EXPECT_EQ(CopyMSDataSection(nullptr, data_, "Copy"), -1);
+  EXPECT_EQ(CopyMSDataSection(h, data_, "Copy"), 0);
+  CloseMSData(h);
+  EXPECT_EQ(SectionBytes(data_, "Copy"), SectionBytes(data_, "MSData"));
+  HMSDATA w = OpenMSDataSection(data_, "Other", 1, 10, 0, nullptr);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(CopyMSDataSection(w, data_, "Copy2"), -1);
+  EXPECT_FALSE(SectionExists(data_, "Copy2"));
+  CloseMSData(w);
+}
+
 TEST_F(ExtractionTest, FailuresGiveACodeAndItsText) {
   char text[NABRIT_TEXT_SIZE];
   struct Case {

@@ -2,6 +2,7 @@
 // and what bad or damaged input gets.
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "orvik32/orvik32_batches.h"
@@ -290,6 +291,29 @@ TEST_F(SectionStoreTest, ZeroAndHugeCounts) {
   EXPECT_EQ(GetSection(file_, "S"), "0123456789");
 }
 
+// Connections are kept between calls: a file put in the place of one read
+// before, or taken away, is seen as it now is.
+TEST_F(SectionStoreTest, FileReplacedOrRemovedUnderItsNameIsSeenAsItIs) {
+  ASSERT_TRUE(PutSection(file_, "S", "old"));
+  EXPECT_EQ(GetSection(file_, "S"), "old");
+  const std::string other = Path("other.kms");
+  ASSERT_TRUE(CreateSectionFileAtPath(const_cast<char*>(other.c_str()), 790, 0, 0x0102));
+  ASSERT_TRUE(PutSection(other, "S", "new"));
+  ASSERT_TRUE(MoveFileExA(other.c_str(), file_.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(GetSection(file_, "S"), "new");
+  ASSERT_TRUE(PutSection(file_, "T", "written"));
+  EXPECT_EQ(GetSection(file_, "T"), "written");
+  ASSERT_TRUE(DeleteFileA(file_.c_str()));
+  EXPECT_FALSE(SectionExists(file_.c_str(), "S"));
+  EXPECT_EQ(CreateSection(file_.c_str(), "U", nullptr), nullptr);
+  // Named in another case, the same file.
+  ASSERT_TRUE(CreateSectionFileAtPath(file_.data(), 790, 0, 0x0102));
+  ASSERT_TRUE(PutSection(file_, "S", "again"));
+  std::string upper = file_;
+  for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(GetSection(upper, "S"), "again");
+}
+
 TEST_F(SectionStoreTest, WriteProtectedFileIsReadOnly) {
   ASSERT_TRUE(PutSection(file_, "S", "keep"));
   ASSERT_TRUE(win::facts::SetWriteProtected(file_, true));
@@ -455,7 +479,15 @@ TEST_F(SectionStoreTest, ScratchFileIsMadeInPlaceAndOnlyWhileItIsTheMarkedFile) 
   EXPECT_EQ(InodeOf(temp), empty);
   EXPECT_EQ(GetSectionFileType(temp, nullptr), 790);
   EXPECT_EQ(PageSizeOf(temp), 4096);
-  EXPECT_EQ(PageSizeOf(file_), 65536);
+  // Reports and method files take many small commits and keep small
+  // pages; other files (MS data) large ones.
+  EXPECT_EQ(PageSizeOf(file_), 4096);
+  const std::string data = Path("data.kms");
+  ASSERT_TRUE(CreateSectionFileAtPath(const_cast<char*>(data.c_str()), 61, 0, 0));
+  EXPECT_EQ(PageSizeOf(data), 65536);
+  const std::string method = Path("run1.mth");
+  ASSERT_TRUE(CreateSectionFileAtPath(const_cast<char*>(method.c_str()), 666, 0, 0));
+  EXPECT_EQ(PageSizeOf(method), 4096);
 
   const std::string big(300000, 'b');
   ASSERT_TRUE(BeginSectionBatch(temp));
@@ -483,8 +515,8 @@ TEST_F(SectionStoreTest, ScratchFileIsMadeInPlaceAndOnlyWhileItIsTheMarkedFile) 
   char second[MAX_PATH] = {};
   ASSERT_NE(GetTempFileNameA("C:\\TEMP", "scr", 0, second), 0u);
   ASSERT_TRUE(MarkScratchSectionFile(second));
-  ASSERT_TRUE(PutSection(file_, "Kept", "k"));
-  ASSERT_TRUE(CopyFileA(file_.c_str(), second, FALSE));
+  ASSERT_TRUE(PutSection(data, "Kept", "k"));
+  ASSERT_TRUE(CopyFileA(data.c_str(), second, FALSE));
   ASSERT_TRUE(PutSection(second, "Kept", "changed"));
   EXPECT_EQ(GetSection(second, "Kept"), "changed");
   EXPECT_EQ(PageSizeOf(second), 65536);

@@ -54,9 +54,22 @@ const std::string& RootLocked() {
   return g_root;
 }
 
-bool Exists(const std::string& p) {
-  struct stat st;
-  return lstat(p.c_str(), &st) == 0;
+bool Exists(const std::string& p, struct stat* st = nullptr) {
+  struct stat own;
+  return lstat(p.c_str(), st ? st : &own) == 0;
+}
+
+// The entry of a path from its lstat; a link is followed.
+void FillEntry(const std::string& p, bool found, struct stat st, HostEntry* entry) {
+  if (found && S_ISLNK(st.st_mode)) found = stat(p.c_str(), &st) == 0;
+  *entry = HostEntry{};
+  if (!found) return;
+  entry->found = true;
+  entry->regular = S_ISREG(st.st_mode);
+  entry->writable = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+  entry->volume = static_cast<uint64_t>(st.st_dev);
+  entry->id = static_cast<uint64_t>(st.st_ino);
+  entry->size = static_cast<int64_t>(st.st_size);
 }
 
 // Finds name in dir ignoring case; the name as given when nothing matches.
@@ -111,7 +124,7 @@ std::vector<std::string> Normalise(const std::vector<std::string>& parts, bool t
   return clean;
 }
 
-std::string JoinMatched(const std::string& base, const std::vector<std::string>& parts) {
+std::string JoinMatched(const std::string& base, const std::vector<std::string>& parts, HostEntry* entry = nullptr) {
   const std::vector<std::string> clean = Normalise(parts, false);
   // A path that lies there as written needs no component matched: every
   // folder on the way exists under its own name then.
@@ -120,14 +133,23 @@ std::string JoinMatched(const std::string& base, const std::vector<std::string>&
     out += '/';
     out += p;
   }
-  if (!clean.empty() && Exists(out)) return out;
+  struct stat st {};
+  if (!clean.empty() && Exists(out, &st)) {
+    if (entry) FillEntry(out, true, st, entry);
+    return out;
+  }
   out = base;
   for (const auto& p : clean) {
     const std::string matched = MatchComponent(out, p);
     out += '/';
     out += matched;
   }
-  return out.empty() ? "/" : out;
+  if (out.empty()) out = "/";
+  if (entry) {
+    const bool found = Exists(out, &st);
+    FillEntry(out, found, st, entry);
+  }
+  return out;
 }
 
 bool HasDrive(std::string_view s) {
@@ -265,14 +287,16 @@ bool IsUsableHostPath(std::string_view hostPath) {
   return IsHostPathLocked(hostPath);
 }
 
-std::string ToHost(std::string_view winPath) {
+std::string ToHost(std::string_view winPath) { return ToHost(winPath, nullptr); }
+
+std::string ToHost(std::string_view winPath, HostEntry* entry) {
   std::string full, base;
   bool hostPath;
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     hostPath = IsHostPathLocked(winPath);
   }
-  if (hostPath) return JoinMatched("", SplitComponents(winPath));
+  if (hostPath) return JoinMatched("", SplitComponents(winPath), entry);
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     const std::string& root = RootLocked();
@@ -284,7 +308,7 @@ std::string ToHost(std::string_view winPath) {
       g_madeDrives.push_back(base);
     }
   }
-  return JoinMatched(base, SplitComponents(std::string_view(full).substr(2)));
+  return JoinMatched(base, SplitComponents(std::string_view(full).substr(2)), entry);
 }
 
 std::string FromHost(std::string_view hostPath) {

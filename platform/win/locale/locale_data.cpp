@@ -416,6 +416,7 @@ struct SettingsPath {
   std::string folder;
   FileFacts folderFacts;
   bool folderSettled = false;  // the folder's facts vouch that no name was added
+  bool fileMissing = false;    // at the last look
 };
 
 FileFacts SettingsFileFacts(std::string* path) {
@@ -427,6 +428,13 @@ FileFacts SettingsFileFacts(std::string* path) {
     where.folder = win::paths::ToHost(win::paths::SettingsFolder());
     where.file = win::paths::ToHost(win::paths::SettingsFolder() + "\\locale.ini");
     where.folderSettled = false;
+    where.fileMissing = false;
+  }
+  // A file that was missing is still missing while its folder is as it
+  // was: a name added to a folder changes the folder.
+  if (where.fileMissing && where.folderSettled && FactsOf(where.folder) == where.folderFacts) {
+    *path = where.file;
+    return FileFacts{};
   }
   FileFacts facts = FactsOf(where.file);
   if (!facts.exists) {
@@ -442,6 +450,7 @@ FileFacts SettingsFileFacts(std::string* path) {
                             now.tv_sec - std::max(folder.mtime.tv_sec, folder.ctime.tv_sec) >= kSettledSeconds;
     }
   }
+  where.fileMissing = !facts.exists;
   *path = where.file;
   return facts;
 }

@@ -1,7 +1,9 @@
 // Locale items of the user and system locales, and the size rules.
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "win/profile/tests/profile_test_root.h"
 #include "win/win_kernel.h"
@@ -155,6 +157,29 @@ TEST_F(LocaleInfoTest, AGivenNumberFormatKeepsTheLocaleSign) {
 TEST_F(LocaleInfoTest, UnknownLocaleNameFallsBackToEnglish) {
   UseLocaleIni("Name=xx-YY\r\n");
   EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SNAME), "en-US");
+}
+
+}  // namespace
+
+namespace {
+
+// Settings kept between calls follow a locale file written, removed or
+// written under another case, also once its folder has long been still.
+TEST_F(LocaleInfoTest, SettingsFollowTheFileAfterTheFolderSettled) {
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+  // Past the time after which the folder's times vouch for its names.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2300));
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+  UseLocaleIni("Name=de-DE\r\n");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ",");
+  std::filesystem::remove(Settings("locale.ini"));
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+  std::this_thread::sleep_for(std::chrono::milliseconds(2300));
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+  WriteHostPath(Settings("LOCALE.INI"), "[Locale]\r\nName=fr-FR\r\n");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ",");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE), "040c");
 }
 
 }  // namespace
