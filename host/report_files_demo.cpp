@@ -37,6 +37,9 @@ constexpr char kSummary[] = "C:\\Workstation\\Reports\\summary.msr";
 constexpr char kSummaryPdf[] = "C:\\Workstation\\Reports\\summary.pdf";
 constexpr char kSummaryText[] = "C:\\Workstation\\Reports\\summary.txt";
 constexpr char kChartsPng[] = "C:\\Workstation\\Reports\\control-charts.png";
+constexpr char kEngineSummary[] = "C:\\Workstation\\Reports\\summary-engine.msr";
+constexpr char kEngineSummaryPdf[] = "C:\\Workstation\\Reports\\summary-engine.pdf";
+constexpr char kSummaryCsv[] = "C:\\Workstation\\Reports\\summary.csv";
 constexpr char kSampleCsv[] = "C:\\Workstation\\Reports\\sample-report.csv";
 
 template <class T>
@@ -163,7 +166,26 @@ bool Summary(const char* section, STRUCT_REPORT_PREFS* prefs) {
   std::printf("  summary and control charts: %d page(s); text %s (%s)\n", int(pages), kSummaryText,
               win::paths::ToHost(kSummaryText).c_str());
   // The last page holds the control charts.
-  return PrintReports(kSummary, pages, prefs, kSummaryPdf) && PagePng(kSummary, pages - 1, kChartsPng);
+  if (!PrintReports(kSummary, pages, prefs, kSummaryPdf) || !PagePng(kSummary, pages - 1, kChartsPng)) return false;
+
+  // The engine's summary alone, without charts, exported comma-separated.
+  Put<int16_t>(f, 20, 0);
+  Put<int16_t>(f, 22, 0);
+  if (!WriteReportFormat(kBatch, section, f.data())) return false;
+  const std::string exported = std::string(kFolder) + "\\batch-MSSum.csv";
+  DeleteFileA(exported.c_str());
+  DeleteFileA(kEngineSummary);
+  std::snprintf(name, sizeof name, "%s", kEngineSummary);
+  if (!MORVEX_Ex_GenerateSummaryReport(kBatch, 0, int32_t(files.size()) - 1, kMethod, 0, name, prefs, 0, 0, 0, 0)) {
+    std::fprintf(stderr, "kelt_host: the engine made no summary of %s\n", kBatch);
+    return false;
+  }
+  if (!MoveFileExA(exported.c_str(), kSummaryCsv, MOVEFILE_REPLACE_EXISTING)) {
+    std::fprintf(stderr, "kelt_host: the summary export %s is missing\n", exported.c_str());
+    return false;
+  }
+  std::printf("  summary export: %s (%s)\n", kSummaryCsv, win::paths::ToHost(kSummaryCsv).c_str());
+  return PrintReports(kEngineSummary, MSR_GetPageCount(kEngineSummary), prefs, kEngineSummaryPdf);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ void CCtlOPlot::UpdateSegments() {
   show.endTime = o->tail.viewEnd;
   show.timeOffset = o->tail.timeOffsetsOn ? o->tail.timeOffsets[active] : 0.0;
   // The chromatogram area within the plot area, in the bar's coordinates.
-  show.plotLeft = m_Sizes.leftScaleWidth;
+  show.plotLeft = static_cast<int16_t>(m_Sizes.params.left + m_Sizes.leftScaleWidth);
   show.plotGeom2 = m_Sizes.rightScaleWidth;
   show.plotWidth = m_Sizes.plotWidth;
   m_pSegments->SendMessage(SIM_SHOWSEGMENTINFO, 0, reinterpret_cast<LPARAM>(&show));

@@ -378,16 +378,40 @@ void CCtlOPlot1::PrintAdd(STRUCT_OPLOT_PRINT_PLOT* record) {
     OPLOT_DrawBaselineResults(dc, m_pOverlay, &record->sizes, m_baselineCount, m_pBaselines);
 }
 
-void CCtlOPlot1::DrawActiveMarkers(CDC* cdc) {
-  const SVW_OVERLAY* o = m_pOverlay;
-  if (!cdc || !o || m_markerState == -1 || m_Sizes.leftScaleWidth == 0 || m_Sizes.plotsShown == 0) return;
-  HDC dc = cdc->GetSafeHdc();
+SIZE CCtlOPlot1::ButtonDigitSize(HDC dc, bool* twoDigits) const {
   HFONT font = CreateFontIndirectA(&m_prefs.ctrlFont);
   HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
   SIZE eight{0, 0};
   GetTextExtentPoint32A(dc, "8", 1, &eight);
+  if (oldFont) SelectObject(dc, oldFont);
+  if (font) DeleteObject(font);
+  *twoDigits = false;
+  const SVW_OVERLAY* o = m_pOverlay;
+  for (int i = 9; o && i < OPLOT_SLOTS; ++i) *twoDigits = *twoDigits || o->head.shown[i];
+  return eight;
+}
+
+void CCtlOPlot1::DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, short left, short bottom, short right,
+                          short top, short charWidth, short charHeight) {
+  // The buttons' column sits left of the scale numbers, which would
+  // otherwise run under the buttons.
+  if (!print && dc && dc->GetSafeHdc() && m_markerState != -1 && !m_hideActiveButtons && !RefFeaturesOff()) {
+    bool twoDigits = false;
+    const SIZE eight = ButtonDigitSize(dc->GetSafeHdc(), &twoDigits);
+    const int column = eight.cx + 6 + (twoDigits ? eight.cx : 0) + 4;
+    if (right - left > 4 * column) left = static_cast<short>(left + column);
+  }
+  CCtlOPlot::DrawPlot(dc, print, record, left, bottom, right, top, charWidth, charHeight);
+}
+
+void CCtlOPlot1::DrawActiveMarkers(CDC* cdc) {
+  const SVW_OVERLAY* o = m_pOverlay;
+  if (!cdc || !o || m_markerState == -1 || m_Sizes.leftScaleWidth == 0 || m_Sizes.plotsShown == 0) return;
+  HDC dc = cdc->GetSafeHdc();
   bool twoDigits = false;
-  for (int i = 9; i < OPLOT_SLOTS; ++i) twoDigits = twoDigits || m_Sizes.plotShown[i];
+  const SIZE eight = ButtonDigitSize(dc, &twoDigits);
+  HFONT font = CreateFontIndirectA(&m_prefs.ctrlFont);
+  HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
   m_buttonWidth = static_cast<int16_t>(eight.cx + 6 + (twoDigits ? eight.cx : 0));
   m_buttonHalfHeight = static_cast<int16_t>((eight.cy + 4) / 2);
   const int left = 2, right = m_buttonWidth + 2;

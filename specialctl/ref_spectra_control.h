@@ -29,6 +29,8 @@ class KELT_CLASS CCtlOPlot1 : public CCtlOPlot {
   ~CCtlOPlot1() override;
 
   void PrintAdd(STRUCT_OPLOT_PRINT_PLOT* record) override;
+  void DrawPlot(CDC* dc, short print, STRUCT_OPLOT_PRINT_PLOT* record, short left, short bottom, short right, short top,
+                short charWidth, short charHeight) override;
   void DeleteOnePlot(short slot, short notify) override;
   void UpdateOverlayPlotData(double start, double end, short plotType) override;
 
@@ -57,6 +59,8 @@ class KELT_CLASS CCtlOPlot1 : public CCtlOPlot {
   // entry k (reordered, changed, opened or dropped). The rows' scan-function
   // arrays pass to the slots that take them; the rest stay the caller's.
   void ApplyPlotSelection(STRUCT_MULT_FILES_ROW* rows);
+  // The size of a digit in the buttons' font, and whether any shown plot has a two-digit number.
+  SIZE ButtonDigitSize(HDC dc, bool* twoDigits) const;
   // The background-correction tool now open over the control, or 0.
   CBackgroundCorrectionDlg* BackCorrDialog() const;
   // The set of a slot, or 0.
