@@ -171,12 +171,16 @@ bool Summary(const char* section, STRUCT_REPORT_PREFS* prefs) {
   // The engine's summary alone, without charts, exported comma-separated.
   Put<int16_t>(f, 20, 0);
   Put<int16_t>(f, 22, 0);
-  if (!WriteReportFormat(kBatch, section, f.data())) return false;
+  if (!WriteReportFormat(kBatch, section, f.data()) || !WriteReportFormat(kMethod, section, f.data())) return false;
   const std::string exported = std::string(kFolder) + "\\batch-MSSum.csv";
   DeleteFileA(exported.c_str());
   DeleteFileA(kEngineSummary);
   std::snprintf(name, sizeof name, "%s", kEngineSummary);
-  if (!MORVEX_Ex_GenerateSummaryReport(kBatch, 0, int32_t(files.size()) - 1, kMethod, 0, name, prefs, 0, 0, 0, 0)) {
+  const bool alone =
+      MORVEX_Ex_GenerateSummaryReport(kBatch, 0, int32_t(files.size()) - 1, kMethod, 0, name, prefs, 0, 0, 0, 0) != 0;
+  Put<int16_t>(f, 20, 1);
+  Put<int16_t>(f, 22, 1);
+  if (!WriteReportFormat(kMethod, section, f.data()) || !alone) {
     std::fprintf(stderr, "kelt_host: the engine made no summary of %s\n", kBatch);
     return false;
   }
