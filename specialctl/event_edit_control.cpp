@@ -1,6 +1,7 @@
 // The integration-event editing control: window class, the host's
 // messages, loading a slot's peak events and the method's time events,
 // painting and printing them with the quantitation marks.
+#include "specialctl/derived_control_window.h"
 #include "specialctl/event_edit_control.h"
 
 #include <algorithm>
@@ -33,41 +34,11 @@ ATOM CCtlOPlot2::Register() { return kelt::lib::RegisterLibraryClass(kClassName,
 BOOL CCtlOPlot2::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
 
 LRESULT CALLBACK CtlOP2WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_NCCREATE: {
-      auto* control = new (std::nothrow) CCtlOPlot2;
-      if (!control) return 0;
-      SetPropA(hwnd, CCtlOPlot::kPropertyName, static_cast<CCtlOPlot*>(control));
-      if (!control->SubclassWindow(hwnd)) {
-        RemovePropA(hwnd, CCtlOPlot::kPropertyName);
-        delete control;
-        return 0;
-      }
-      return 1;
-    }
-    case WM_NCDESTROY: {
-      auto* control = static_cast<CCtlOPlot*>(GetPropA(hwnd, CCtlOPlot::kPropertyName));
-      if (control && control->m_hWnd) control->UnsubclassWindow();
-      RemovePropA(hwnd, CCtlOPlot::kPropertyName);
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    case WM_GETDLGCODE:
-      return DLGC_WANTALLKEYS;
-    default:
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
+  return kelt::special::ControlWindowProc<CCtlOPlot2>(hwnd, message, wParam, lParam);
 }
 
 CCtlOPlot2* CreateOPlot2Control(CWnd* parent, short id, short left, short top, short right, short bottom) {
-  auto* control = new (std::nothrow) CCtlOPlot2;
-  if (!control) return nullptr;
-  if (!control->Create(nullptr, nullptr, WS_CHILD, CRect(left, top, right, bottom), parent,
-                       static_cast<UINT>(static_cast<uint16_t>(id)))) {
-    delete control;
-    return nullptr;
-  }
-  control->ShowWindow(SW_SHOW);
-  return control;
+  return kelt::special::CreateControl<CCtlOPlot2>(parent, id, left, top, right, bottom);
 }
 
 CCtlOPlot2::CCtlOPlot2() { m_teFeatureOn = 1; }

@@ -1,6 +1,7 @@
 // The owned-data overlay plot control: plots of a growing data file that
 // the host feeds point by point or by new end times, with a real-time
 // switch and a clicked time snapped to the nearest stored point.
+#include "specialctl/derived_control_window.h"
 #include "specialctl/owned_data_control.h"
 
 #include <algorithm>
@@ -43,41 +44,11 @@ ATOM CCtlOPlot3::Register() { return kelt::lib::RegisterLibraryClass(kClassName,
 BOOL CCtlOPlot3::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
 
 LRESULT CALLBACK CtlOP3WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_NCCREATE: {
-      auto* control = new (std::nothrow) CCtlOPlot3;
-      if (!control) return 0;
-      SetPropA(hwnd, CCtlOPlot::kPropertyName, static_cast<CCtlOPlot*>(control));
-      if (!control->SubclassWindow(hwnd)) {
-        RemovePropA(hwnd, CCtlOPlot::kPropertyName);
-        delete control;
-        return 0;
-      }
-      return 1;
-    }
-    case WM_NCDESTROY: {
-      auto* control = static_cast<CCtlOPlot*>(GetPropA(hwnd, CCtlOPlot::kPropertyName));
-      if (control && control->m_hWnd) control->UnsubclassWindow();
-      RemovePropA(hwnd, CCtlOPlot::kPropertyName);
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    case WM_GETDLGCODE:
-      return DLGC_WANTALLKEYS;
-    default:
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
+  return kelt::special::ControlWindowProc<CCtlOPlot3>(hwnd, message, wParam, lParam);
 }
 
 CCtlOPlot3* CreateOPlot3Control(CWnd* parent, short id, short left, short top, short right, short bottom) {
-  auto* control = new (std::nothrow) CCtlOPlot3;
-  if (!control) return nullptr;
-  if (!control->Create(nullptr, nullptr, WS_CHILD, CRect(left, top, right, bottom), parent,
-                       static_cast<UINT>(static_cast<uint16_t>(id)))) {
-    delete control;
-    return nullptr;
-  }
-  control->ShowWindow(SW_SHOW);
-  return control;
+  return kelt::special::CreateControl<CCtlOPlot3>(parent, id, left, top, right, bottom);
 }
 
 CCtlOPlot3::CCtlOPlot3() = default;

@@ -1,6 +1,7 @@
 // The point-fed overlay plot control: slots opened by title, raw points fed
 // one at a time or in batches, the filtered trace smoothed after every raw
 // point and the apex of its maximum labelled.
+#include "specialctl/derived_control_window.h"
 #include "specialctl/point_fed_control.h"
 
 #include <algorithm>
@@ -72,41 +73,11 @@ ATOM CCtlOPlot4::Register() { return kelt::lib::RegisterLibraryClass(kClassName,
 BOOL CCtlOPlot4::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
 
 LRESULT CALLBACK CtlOP4WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_NCCREATE: {
-      auto* control = new (std::nothrow) CCtlOPlot4;
-      if (!control) return 0;
-      SetPropA(hwnd, CCtlOPlot::kPropertyName, static_cast<CCtlOPlot*>(control));
-      if (!control->SubclassWindow(hwnd)) {
-        RemovePropA(hwnd, CCtlOPlot::kPropertyName);
-        delete control;
-        return 0;
-      }
-      return 1;
-    }
-    case WM_NCDESTROY: {
-      auto* control = static_cast<CCtlOPlot*>(GetPropA(hwnd, CCtlOPlot::kPropertyName));
-      if (control && control->m_hWnd) control->UnsubclassWindow();
-      RemovePropA(hwnd, CCtlOPlot::kPropertyName);
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    case WM_GETDLGCODE:
-      return DLGC_WANTALLKEYS;
-    default:
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
+  return kelt::special::ControlWindowProc<CCtlOPlot4>(hwnd, message, wParam, lParam);
 }
 
 CCtlOPlot4* CreateOPlot4Control(CWnd* parent, short id, short left, short top, short right, short bottom) {
-  auto* control = new (std::nothrow) CCtlOPlot4;
-  if (!control) return nullptr;
-  if (!control->Create(nullptr, nullptr, WS_CHILD, CRect(left, top, right, bottom), parent,
-                       static_cast<UINT>(static_cast<uint16_t>(id)))) {
-    delete control;
-    return nullptr;
-  }
-  control->ShowWindow(SW_SHOW);
-  return control;
+  return kelt::special::CreateControl<CCtlOPlot4>(parent, id, left, top, right, bottom);
 }
 
 CCtlOPlot4::CCtlOPlot4() {

@@ -1,6 +1,7 @@
 // The reference-spectra overlay control: window class, active-plot
 // buttons, display commands, reference-spectrum editing with the mouse and
 // by message, and the background correction saved with its audit entries.
+#include "specialctl/derived_control_window.h"
 #include "specialctl/ref_spectra_control.h"
 
 #include <algorithm>
@@ -56,29 +57,7 @@ ATOM CCtlOPlot1::Register() { return kelt::lib::RegisterLibraryClass(kClassName,
 BOOL CCtlOPlot1::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
 
 LRESULT CALLBACK CtlOP1WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_NCCREATE: {
-      auto* control = new (std::nothrow) CCtlOPlot1;
-      if (!control) return 0;
-      SetPropA(hwnd, CCtlOPlot::kPropertyName, static_cast<CCtlOPlot*>(control));
-      if (!control->SubclassWindow(hwnd)) {
-        RemovePropA(hwnd, CCtlOPlot::kPropertyName);
-        delete control;
-        return 0;
-      }
-      return 1;
-    }
-    case WM_NCDESTROY: {
-      auto* control = static_cast<CCtlOPlot*>(GetPropA(hwnd, CCtlOPlot::kPropertyName));
-      if (control && control->m_hWnd) control->UnsubclassWindow();
-      RemovePropA(hwnd, CCtlOPlot::kPropertyName);
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    case WM_GETDLGCODE:
-      return DLGC_WANTALLKEYS;
-    default:
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
+  return kelt::special::ControlWindowProc<CCtlOPlot1>(hwnd, message, wParam, lParam);
 }
 
 CCtlOPlot1* CreateOPlot1Control(CWnd* parent, short id, short left, short top, short right, short bottom, int32_t) {
