@@ -87,7 +87,8 @@ void UserTraceRow(const STRUCT_WORK_FILE* wf, const void* header, const void* st
   const double v = r::FieldAt<double>(step, kStepUserTraces + 8 * uint32_t(k));
   std::string lower = stored;
   for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
-  if (lower.rfind("ion time(usec", 0) == 0)
+  // A damaged value that is no whole number of microseconds prints as it is.
+  if (lower.rfind("ion time(usec", 0) == 0 && std::isfinite(v) && std::fabs(v) < 1e15)
     *value = Fmt("%ld %s", long(v), unit.c_str());
   else
     *value = Fmt("%.4f %s", v, unit.c_str());
