@@ -130,16 +130,16 @@ void CCtlOPlot3::OpenPlot(const PlotRequest& q) {
     m_startTime = q.start;
     m_endTime = q.end;
   }
-  kelt::owned::SlotSpec spec;
-  spec.start = m_startTime;
-  spec.end = m_endTime;
-  spec.dataType = q.dataKind;
-  spec.isDouble = 0;
-  spec.filteredBlock = false;
-  spec.massList = q.massList;
-  spec.module = static_cast<uint16_t>(q.module);
-  spec.moduleWord = static_cast<uint16_t>(q.moduleWord);
-  if (!kelt::owned::OpenSlot(o, q.slot, spec)) return;
+  kelt::owned::SlotPlan plan;
+  plan.start = m_startTime;
+  plan.end = m_endTime;
+  plan.dataType = q.dataKind;
+  plan.isDouble = 0;
+  plan.filteredBlock = false;
+  plan.massList = q.massList;
+  plan.module = static_cast<uint16_t>(q.module);
+  plan.moduleWord = static_cast<uint16_t>(q.moduleWord);
+  if (!kelt::owned::OpenSlot(o, q.slot, plan)) return;
   OVERLAY_SLOT& s = o->slots[q.slot];
   STRUCT_WORK_FILE* wf = s.workFile;
   // The host's path need not end within its room.

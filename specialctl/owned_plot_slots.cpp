@@ -27,31 +27,31 @@ STRUCT_NE_POINT_BLOCK* GrownPointBlock(STRUCT_NE_POINT_BLOCK* block, uint64_t po
   return static_cast<STRUCT_NE_POINT_BLOCK*>(ReallocBlock(block, bytes));
 }
 
-bool OpenSlot(SVW_OVERLAY* o, int slot, const SlotSpec& spec) {
+bool OpenSlot(SVW_OVERLAY* o, int slot, const SlotPlan& plan) {
   if (!o || !OverlaySlotIndex(slot)) return false;
   auto* wf = static_cast<STRUCT_WORK_FILE*>(AllocBlock(sizeof(STRUCT_WORK_FILE)));
   auto* dp = static_cast<STRUCT_NE_DATA_POINTS*>(AllocBlock(sizeof(STRUCT_NE_DATA_POINTS)));
-  STRUCT_NE_POINT_BLOCK* raw = NewPointBlock(kBlockPoints, spec.isDouble);
-  STRUCT_NE_POINT_BLOCK* filtered = spec.filteredBlock ? NewPointBlock(kBlockPoints, spec.isDouble) : nullptr;
-  if (!wf || !dp || !raw || (spec.filteredBlock && !filtered)) {
+  STRUCT_NE_POINT_BLOCK* raw = NewPointBlock(kBlockPoints, plan.isDouble);
+  STRUCT_NE_POINT_BLOCK* filtered = plan.filteredBlock ? NewPointBlock(kBlockPoints, plan.isDouble) : nullptr;
+  if (!wf || !dp || !raw || (plan.filteredBlock && !filtered)) {
     for (void* p : {static_cast<void*>(wf), static_cast<void*>(dp), static_cast<void*>(raw),
                     static_cast<void*>(filtered)})
       if (p) FreeBlock(p);
     return false;
   }
-  wf->startTime = spec.start;
-  wf->endTime = spec.end;
+  wf->startTime = plan.start;
+  wf->endTime = plan.end;
   wf->sectioned = 1;
   // Nothing behind the record can be read again: reloads keep the points.
   wf->freeze = 1;
-  wf->fileType = spec.module;
-  wf->module = spec.moduleWord;
+  wf->fileType = plan.module;
+  wf->module = plan.moduleWord;
   dp->workFile = wf;
-  dp->startTime = spec.start;
-  dp->endTime = spec.end;
-  dp->dataType = spec.dataType;
+  dp->startTime = plan.start;
+  dp->endTime = plan.end;
+  dp->dataType = plan.dataType;
   dp->step = 1.0;
-  if (spec.massList) dp->massList = *spec.massList;
+  if (plan.massList) dp->massList = *plan.massList;
   dp->points = raw;
   dp->filtered = filtered;
 
@@ -61,12 +61,12 @@ bool OpenSlot(SVW_OVERLAY* o, int slot, const SlotSpec& spec) {
   s.workFile = wf;
   s.dataPresent = 1;
   s.trace = dp;
-  s.plotKind = static_cast<uint16_t>(spec.dataType);
-  if (spec.massList) s.massList = *spec.massList;
+  s.plotKind = static_cast<uint16_t>(plan.dataType);
+  if (plan.massList) s.massList = *plan.massList;
   std::strcpy(s.units, "Counts");
-  if (spec.title) {
+  if (plan.title) {
     // A longer title is cut to the slot's room.
-    std::strncpy(s.title, spec.title, sizeof s.title - 1);
+    std::strncpy(s.title, plan.title, sizeof s.title - 1);
   }
   return true;
 }

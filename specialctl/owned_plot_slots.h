@@ -22,7 +22,7 @@ STRUCT_NE_POINT_BLOCK* NewPointBlock(uint32_t points, uint32_t isDouble);
 STRUCT_NE_POINT_BLOCK* GrownPointBlock(STRUCT_NE_POINT_BLOCK* block, uint64_t points);
 
 // What a slot is opened with.
-struct SlotSpec {
+struct SlotPlan {
   double start = 0, end = 0;
   int16_t dataType = 0;     // the data-points record's and the slot's trace kind
   uint32_t isDouble = 1;    // values f64 (1) or 64-bit integers (0)
@@ -34,7 +34,7 @@ struct SlotSpec {
 
 // Builds the slot's records and blocks; on failure frees what it made and
 // leaves the slot as it was. The slot's own fields are replaced whole.
-bool OpenSlot(SVW_OVERLAY* overlay, int slot, const SlotSpec& spec);
+bool OpenSlot(SVW_OVERLAY* overlay, int slot, const SlotPlan& plan);
 // Frees what the slot owns and zeroes its record; the overlay's flags and
 // counts of the slot stay as they are.
 void FreeSlot(SVW_OVERLAY* overlay, int slot);

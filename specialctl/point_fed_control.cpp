@@ -171,14 +171,14 @@ LRESULT CCtlOPlot4::OnXNewTitle(WPARAM wParam, LPARAM lParam) {
   const bool reopened = o->head.shown[slot] == 1 || o->slots[slot].trace;
   char title[OVERLAY_TITLE_SIZE] = {};
   std::strncpy(title, reinterpret_cast<const char*>(lParam), sizeof title - 1);
-  kelt::owned::SlotSpec spec;
-  spec.start = m_startTime;
-  spec.end = m_endTime;
-  spec.dataType = DATA_TYPE_EXTRA_COLUMN;
-  spec.title = title;
+  kelt::owned::SlotPlan plan;
+  plan.start = m_startTime;
+  plan.end = m_endTime;
+  plan.dataType = DATA_TYPE_EXTRA_COLUMN;
+  plan.title = title;
   // A failure leaves the slot as it was.
   const OVERLAY_SLOT kept = o->slots[slot];
-  if (!kelt::owned::OpenSlot(o, slot, spec)) {
+  if (!kelt::owned::OpenSlot(o, slot, plan)) {
     RepaintUnlessSuspended();
     return 0;
   }
