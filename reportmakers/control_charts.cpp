@@ -424,13 +424,6 @@ class CChartsOutput : public CReportOutput {
   int areaTop_ = 0, leftMargin_ = 0, bottomMargin_ = 0;
 };
 
-std::string TextFileName(const char* listName, int16_t format) {
-  std::string base = listName ? listName : "";
-  const size_t slash = base.find_last_of("\\/");
-  const size_t dot = base.find_last_of('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.resize(dot);
-  return base + "-MSChart" + (format == 1 ? ".txt" : format == 2 ? ".prn" : ".csv");
-}
 
 }  // namespace
 
@@ -458,7 +451,7 @@ int32_t RPTS_MakeChartsReport(int16_t kind, char* outputName, STRUCT_REPORT_PREF
     }
     const int16_t textFormat = At<int16_t>(format, kTextFormat);
     std::string name = outputName;
-    if (name.empty()) name = TextFileName(listName, textFormat);
+    if (name.empty()) name = kelt::reports::SummaryTextFileName(listName, "-MSChart", textFormat);
     if (name.size() >= MAX_PATH) return 0;
     CChartsOutput out(nullptr, prefs, kind, listName, format);
     if (!out.Ok || !out.TextFile) return 0;

@@ -59,6 +59,14 @@ std::string SummaryText(const char* field, size_t size) {
   return t;
 }
 
+std::string SummaryTextFileName(const char* listName, const char* suffix, int16_t format) {
+  std::string base = listName ? listName : "";
+  const size_t slash = base.find_last_of("\\/");
+  const size_t dot = base.find_last_of('.');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.resize(dot);
+  return base + suffix + (format == 1 ? ".txt" : format == 2 ? ".prn" : ".csv");
+}
+
 std::string SummarySortText(const SummaryKeys& k) {
   static const char* names[] = {"Compound", "Run Type", "Sample ID", "Calibration Level"};
   std::string t[3];
@@ -635,13 +643,6 @@ class CSummaryReportOutput : public CReportOutput {
 };
 
 // The text file's name from the list's folder and base name.
-std::string TextFileName(const char* listName, int16_t format) {
-  std::string base = listName ? listName : "";
-  const size_t slash = base.find_last_of("\\/");
-  const size_t dot = base.find_last_of('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.resize(dot);
-  return base + "-MSSum" + (format == 1 ? ".txt" : format == 2 ? ".prn" : ".csv");
-}
 
 }  // namespace
 
@@ -669,7 +670,7 @@ int32_t RPTS_MakeSummaryReport(int16_t kind, char* outputName, STRUCT_REPORT_PRE
     }
     const int16_t textFormat = At<int16_t>(format, kTextFormat);
     std::string name = outputName;
-    if (name.empty()) name = TextFileName(listName, textFormat);
+    if (name.empty()) name = kelt::reports::SummaryTextFileName(listName, "-MSSum", textFormat);
     if (name.size() >= MAX_PATH) return 0;
     CSummaryReportOutput out(nullptr, prefs, kind, listName, format);
     if (!out.Ok || !out.TextFile) return 0;

@@ -76,6 +76,9 @@ struct SummaryKeys {
 SummaryKeys SummaryKeysOf(const void* format);
 // "(Sorted by ...; Grouped by ...)".
 std::string SummarySortText(const SummaryKeys& keys);
+// The text file beside the list: its name without extension, the suffix
+// ("-MSSum", "-MSChart") and the extension of the output format.
+std::string SummaryTextFileName(const char* listName, const char* suffix, int16_t format);
 // Whether two rows agree in the key of one level (a key of none matches
 // every row, so that a group never comes out empty).
 bool SummarySameKey(const SummaryKeys& keys, int level, const STRUCT_SUMMARY_ROW& a, const STRUCT_SUMMARY_ROW& b);
