@@ -16,6 +16,7 @@
 #include "orvik32/orvik32.h"
 #include "reportmakers/criteria_tables.h"
 #include "reportmakers/report_makers.h"
+#include "reportmakers/summary_outputs.h"
 #include "reportpages/report_output.h"
 #include "reportpages/reports_file.h"
 #include "win/win_kernel.h"
@@ -642,51 +643,9 @@ class CSummaryReportOutput : public CReportOutput {
   bool inStatistics_ = false;
 };
 
-// The text file's name from the list's folder and base name.
-
 }  // namespace
 
 int32_t RPTS_MakeSummaryReport(int16_t kind, char* outputName, STRUCT_REPORT_PREFS* prefs, const char* listName,
-                               const STRUCT_SUMMARY_ROW_LIST* rows, const void* format) {
-  try {
-    if (!outputName || !format || (kind != SUMMARY_REPORT_PAGES && kind != SUMMARY_REPORT_TEXT)) return 0;
-    STRUCT_REPORT_PREFS defaults{};
-    if (!prefs) {
-      KELT_GetCurrDefReportPrefs(&defaults);
-      prefs = &defaults;
-    }
-    if (kind == SUMMARY_REPORT_PAGES) {
-      bool made = false;
-      if (outputName[0] && !FileExists(outputName)) {
-        CRptsFileHandler maker(nullptr);
-        if (!maker.MakeThisNewFile(outputName)) return 0;
-        made = true;
-      }
-      CSummaryReportOutput out(outputName, prefs, kind, listName, format);
-      if (!out.Ok) return 0;
-      const int32_t result = out.Make(rows);
-      if (made && !result) DeleteFileA(outputName);
-      return result;
-    }
-    const int16_t textFormat = At<int16_t>(format, kTextFormat);
-    std::string name = outputName;
-    if (name.empty()) name = kelt::reports::SummaryTextFileName(listName, "-MSSum", textFormat);
-    if (name.size() >= MAX_PATH) return 0;
-    CSummaryReportOutput out(nullptr, prefs, kind, listName, format);
-    if (!out.Ok || !out.TextFile) return 0;
-    if (textFormat == 1) std::snprintf(out.Separator, sizeof out.Separator, "\t");
-    if (textFormat == 2) std::snprintf(out.Separator, sizeof out.Separator, " ");
-    // A comma-separated file takes the user's list separator, unless that
-    // is a blank (which would make it the blank-separated form).
-    if (textFormat != 1 && textFormat != 2 && (out.Separator[0] == ' ' || !out.Separator[0]))
-      std::snprintf(out.Separator, sizeof out.Separator, ",");
-    if (!out.TextFile->OpenAFile(name.c_str(), "\r\n", 1)) return 0;
-    out.Make(rows);
-    out.TextFile->CloseAFile();
-    if (out.Separator[0] != ' ' && out.Ok) kelt::reports::EvenOutSeparatedRows(name.c_str(), out.Separator[0]);
-    if (!outputName[0]) std::snprintf(outputName, MAX_PATH, "%s", name.c_str());
-    return 0;
-  } catch (...) {
-    return 0;
-  }
+                              const STRUCT_SUMMARY_ROW_LIST* rows, const void* format) {
+  return kelt::reports::MakeSummaryOutput<CSummaryReportOutput>(kind, outputName, prefs, listName, rows, format, "-MSSum", true);
 }
