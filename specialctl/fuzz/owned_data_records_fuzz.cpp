@@ -11,18 +11,11 @@
 #include <string>
 
 #include "specialctl/owned_data_control.h"
+#include "specialctl/fuzz/control_fuzz_host.h"
 #include "testing/fuzz_support.h"
 #include "win/win_script.h"
 
 namespace {
-
-void Take(const uint8_t*& data, size_t& size, void* out, size_t n) {
-  std::memset(out, 0, n);
-  const size_t k = std::min(n, size);
-  std::memcpy(out, data, k);
-  data += k;
-  size -= k;
-}
 
 void CheckControl(const CCtlOPlot3* c) {
   const SVW_OVERLAY* o = c->m_pOverlay;
@@ -43,70 +36,63 @@ void CheckControl(const CCtlOPlot3* c) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::UseOwnRoot();
-  static HWND host = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "OwnedDataFuzzHost";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400, nullptr,
-                           nullptr, nullptr, nullptr);
-  }();
-  HWND w = CreateWindowExA(0, "KELT_OP3", "", WS_CHILD | WS_VISIBLE, 0, 0, 560, 360, host, nullptr, nullptr, nullptr);
-  fuzz::Check(w != nullptr, "the control is made");
-  auto* c = static_cast<CCtlOPlot3*>(static_cast<CCtlOPlot*>(GetPropA(w, "X")));
+  static HWND host = fuzz::MakeHostWindow("OwnedDataFuzzHost", 600, 400);
+  HWND w = nullptr;
+  auto* c = fuzz::MakeChildControl<CCtlOPlot3>(host, "KELT_OP3", 560, 360, &w);
+  fuzz::Check(c != nullptr, "the control is made");
   for (int steps = 0; size > 0 && steps < 400; ++steps) {
     uint8_t kind = 0;
-    Take(data, size, &kind, 1);
+    fuzz::Take(data, size, &kind, 1);
     switch (kind % 10) {
       case 0: {
         STRUCT_OP3_NEW_PLOT r;
-        Take(data, size, &r, sizeof r);
+        fuzz::Take(data, size, &r, sizeof r);
         SendMessageA(w, OP3M_NEWPLOT, 0, reinterpret_cast<LPARAM>(&r));
         break;
       }
       case 1: {
         STRUCT_OP3_NEW_SLOT_PLOT r;
-        Take(data, size, &r, sizeof r);
+        fuzz::Take(data, size, &r, sizeof r);
         SendMessageA(w, OP3M_NEWSLOTPLOT, 0, reinterpret_cast<LPARAM>(&r));
         break;
       }
       case 2: {
         uint8_t mode = 0;
         STRUCT_NE_POINT p;
-        Take(data, size, &mode, 1);
-        Take(data, size, &p, sizeof p);
+        fuzz::Take(data, size, &mode, 1);
+        fuzz::Take(data, size, &p, sizeof p);
         SendMessageA(w, OP3M_NEWPOINT, mode & 1, reinterpret_cast<LPARAM>(&p));
         break;
       }
       case 3: {
         uint8_t mode = 0;
         STRUCT_OP3_SLOT_POINT p;
-        Take(data, size, &mode, 1);
-        Take(data, size, &p, sizeof p);
+        fuzz::Take(data, size, &mode, 1);
+        fuzz::Take(data, size, &p, sizeof p);
         SendMessageA(w, OP3M_NEWSLOTPOINT, mode & 1, reinterpret_cast<LPARAM>(&p));
         break;
       }
       case 4: {
         double t = 0;
-        Take(data, size, &t, sizeof t);
+        fuzz::Take(data, size, &t, sizeof t);
         SendMessageA(w, OP3M_NEWENDTIME, 0, reinterpret_cast<LPARAM>(&t));
         break;
       }
       case 5: {
         STRUCT_OP3_SLOT_RANGE r;
-        Take(data, size, &r, sizeof r);
+        fuzz::Take(data, size, &r, sizeof r);
         SendMessageA(w, OP3M_NEWSLOTRANGE, 0, reinterpret_cast<LPARAM>(&r));
         break;
       }
       case 6: {
         uint8_t slot = 0;
-        Take(data, size, &slot, 1);
+        fuzz::Take(data, size, &slot, 1);
         SendMessageA(w, OP3M_CLEARPLOT, slot, 0);
         break;
       }
       case 7: {
         double t = 0;
-        Take(data, size, &t, sizeof t);
+        fuzz::Take(data, size, &t, sizeof t);
         c->m_timeClick = t;
         SendMessageA(w, OPM_NOTIFICATIONSTOSELF, 100, 0);
         break;
@@ -123,10 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     CheckControl(c);
   }
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
-  DestroyWindow(w);
-  win::script::PumpUntilIdle();
+  fuzz::PaintAndDestroy(w);
   return 0;
 }
 

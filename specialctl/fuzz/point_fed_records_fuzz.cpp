@@ -12,19 +12,11 @@
 #include <vector>
 
 #include "specialctl/point_fed_control.h"
+#include "specialctl/fuzz/control_fuzz_host.h"
 #include "testing/fuzz_support.h"
 #include "win/win_script.h"
 
 namespace {
-
-// Reads up to n bytes of the input into out (zero-filled); advances.
-void Take(const uint8_t*& data, size_t& size, void* out, size_t n) {
-  std::memset(out, 0, n);
-  const size_t k = std::min(n, size);
-  std::memcpy(out, data, k);
-  data += k;
-  size -= k;
-}
 
 void CheckControl(const CCtlOPlot4* c) {
   const SVW_OVERLAY* o = c->m_pOverlay;
@@ -49,34 +41,27 @@ void CheckControl(const CCtlOPlot4* c) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::UseOwnRoot();
-  static HWND host = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "PointFedFuzzHost";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400, nullptr,
-                           nullptr, nullptr, nullptr);
-  }();
-  HWND w = CreateWindowExA(0, "KELT_OP4", "", WS_CHILD | WS_VISIBLE, 0, 0, 560, 360, host, nullptr, nullptr, nullptr);
-  fuzz::Check(w != nullptr, "the control is made");
-  auto* c = static_cast<CCtlOPlot4*>(static_cast<CCtlOPlot*>(GetPropA(w, "X")));
+  static HWND host = fuzz::MakeHostWindow("PointFedFuzzHost", 600, 400);
+  HWND w = nullptr;
+  auto* c = fuzz::MakeChildControl<CCtlOPlot4>(host, "KELT_OP4", 560, 360, &w);
+  fuzz::Check(c != nullptr, "the control is made");
   // At most a few hundred messages an input, so that one input stays quick.
   for (int steps = 0; size > 0 && steps < 400; ++steps) {
     uint8_t kind = 0;
-    Take(data, size, &kind, 1);
+    fuzz::Take(data, size, &kind, 1);
     switch (kind % 9) {
       case 0: {
         STRUCT_OP4_NEW_PLOTS r;
-        Take(data, size, &r, sizeof r);
+        fuzz::Take(data, size, &r, sizeof r);
         SendMessageA(w, OP4M_NEWPLOTS, 0, reinterpret_cast<LPARAM>(&r));
         break;
       }
       case 1: {
         uint8_t slot = 0, length = 0;
-        Take(data, size, &slot, 1);
-        Take(data, size, &length, 1);
+        fuzz::Take(data, size, &slot, 1);
+        fuzz::Take(data, size, &length, 1);
         std::string title(length, '\0');
-        Take(data, size, title.data(), length);
+        fuzz::Take(data, size, title.data(), length);
         title.push_back('\0');
         SendMessageA(w, OP4M_NEWTITLE, WPARAM(int8_t(slot)), reinterpret_cast<LPARAM>(title.c_str()));
         break;
@@ -85,41 +70,41 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 3: {
         uint8_t mode = 0;
         STRUCT_OP4_POINT p;
-        Take(data, size, &mode, 1);
-        Take(data, size, &p, sizeof p);
+        fuzz::Take(data, size, &mode, 1);
+        fuzz::Take(data, size, &p, sizeof p);
         SendMessageA(w, kind % 9 == 2 ? OP4M_NEWRAWPOINT : OP4M_NEWFILTEREDPOINT, mode & 1,
                      reinterpret_cast<LPARAM>(&p));
         break;
       }
       case 4: {
         uint8_t n = 0;
-        Take(data, size, &n, 1);
+        fuzz::Take(data, size, &n, 1);
         std::vector<STRUCT_OP4_POINT> batch(std::max<size_t>(n, 1));
-        Take(data, size, batch.data(), sizeof(STRUCT_OP4_POINT) * n);
+        fuzz::Take(data, size, batch.data(), sizeof(STRUCT_OP4_POINT) * n);
         SendMessageA(w, OP4M_NEWRAWPOINTS, n, reinterpret_cast<LPARAM>(batch.data()));
         break;
       }
       case 5: {
         double range[2];
-        Take(data, size, range, sizeof range);
+        fuzz::Take(data, size, range, sizeof range);
         SendMessageA(w, OP4M_NEWRANGE, 0, reinterpret_cast<LPARAM>(range));
         break;
       }
       case 6: {
         uint8_t slot = 0;
-        Take(data, size, &slot, 1);
+        fuzz::Take(data, size, &slot, 1);
         SendMessageA(w, OP4M_CLEARPLOT, WPARAM(int8_t(slot)), 0);
         break;
       }
       case 7: {
         uint8_t level = 0;
-        Take(data, size, &level, 1);
+        fuzz::Take(data, size, &level, 1);
         SendMessageA(w, OP4M_SETSUBLEVEL, level & 1, 0);
         break;
       }
       default: {
         uint8_t command = 0;
-        Take(data, size, &command, 1);
+        fuzz::Take(data, size, &command, 1);
         const int commands[] = {OP4_CMD_STACKED, OP4_CMD_NORMALIZED, OPLOT_CMD_FULL_SCALE,
                                 OPLOT_CMD_VERTICAL_FULL_SCALE};
         SendMessageA(w, WM_COMMAND, WPARAM(commands[command % 4]), 0);
@@ -128,10 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     CheckControl(c);
   }
-  InvalidateRect(w, nullptr, FALSE);
-  win::script::PumpUntilIdle();
-  DestroyWindow(w);
-  win::script::PumpUntilIdle();
+  fuzz::PaintAndDestroy(w);
   return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "fixtures/msfixtures.h"
 #include "orvik32/orvik32.h"
 #include "overlayctl/overlay_messages.h"
+#include "specialctl/fuzz/control_fuzz_host.h"
 #include "specialctl/ref_spectra_control.h"
 #include "spectra/tol_spectra.h"
 #include "testing/fuzz_support.h"
@@ -79,18 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::UseOwnRoot();
   static HWND host = [] {
     WriteRuns();
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "RefSptsHostRecordsFuzzHost";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 500, nullptr,
-                           nullptr, nullptr, nullptr);
+    return fuzz::MakeHostWindow("RefSptsHostRecordsFuzzHost", 700, 500);
   }();
   Input in{};
   std::memcpy(&in, data, std::min(size, sizeof in));
 
-  HWND w = CreateWindowExA(0, "KELT_OP1", "", WS_CHILD | WS_VISIBLE, 0, 0, 600, 400, host, nullptr, nullptr, nullptr);
-  auto* c = w ? static_cast<CCtlOPlot1*>(static_cast<CCtlOPlot*>(GetPropA(w, "X"))) : nullptr;
+  HWND w = nullptr;
+  auto* c = fuzz::MakeChildControl<CCtlOPlot1>(host, "KELT_OP1", 600, 400, &w);
   if (!c) return 0;
   SetFile(w, kRunA, 0);
   SetFile(w, kRunB, 1);
