@@ -9,35 +9,6 @@
 
 namespace {
 
-// Scan (and its time) a request names with merged channels; false when
-// the MS data finds none.
-bool FindScan(HMSDATA h, const MS_SCAN_REQUEST& request, uint32_t* scan, double* time) {
-  STRUCT_CHAN_LIST merged{};
-  merged.kind = CHAN_LIST_MERGED;
-  MS_SCAN_HEADER header{};
-  const double t = FindMSScan(h, &request, &merged, &header);
-  if (t == 0.0) return false;
-  *scan = header.scanNumber;
-  *time = t;
-  return true;
-}
-
-MS_SCAN_REQUEST ByTime(double time) {
-  MS_SCAN_REQUEST r{};
-  r.kind = MS_SCAN_BY_TIME;
-  r.mode = MS_PICK_AT_OR_BEFORE;
-  r.time = time;
-  return r;
-}
-
-MS_SCAN_REQUEST ByScan(uint32_t scan) {
-  MS_SCAN_REQUEST r{};
-  r.kind = MS_SCAN_BY_NUMBER;
-  r.mode = MS_PICK_NEAREST;
-  r.scan = scan;
-  return r;
-}
-
 // The record's segment blocks, or (for a record made from the header
 // only) the MS data's own.
 bool LoadSegments(const STRUCT_WORK_FILE* wf, HMSDATA h, std::vector<MS_SEGMENT_BLOCK>& out) {
@@ -71,7 +42,7 @@ KELT_API STRUCT_FILE_BC* KELT_MakeFileBCFromTwoTimes(const STRUCT_WORK_FILE* wf,
     for (double time : {time1, time2}) {
       uint32_t s;
       double ts;
-      if (!FindScan(h, ByTime(time), &s, &ts)) continue;
+      if (!kelt::msdata::FindScan(h, kelt::msdata::ScanAtTime(time, MS_PICK_AT_OR_BEFORE), &s, &ts)) continue;
       for (const MS_SEGMENT_BLOCK& seg : segments) {
         if (s < seg.firstScan || s > seg.lastScan) continue;
         const uint64_t end = std::min<uint64_t>(uint64_t{s} + seg.functionCount, uint64_t{seg.lastScan} + 1);
@@ -83,7 +54,7 @@ KELT_API STRUCT_FILE_BC* KELT_MakeFileBCFromTwoTimes(const STRUCT_WORK_FILE* wf,
           double te = seg.endTime;
           uint32_t found;
           double t;
-          if (e < seg.lastScan && FindScan(h, ByScan(e), &found, &t)) te = t;
+          if (e < seg.lastScan && kelt::msdata::FindScan(h, kelt::msdata::ScanNumbered(e), &found, &t)) te = t;
           from = (ts + te) / 2;
         }
         if (STRUCT_FILE_BC* grown = AddBackCorrRange(bc, s, from, e, from + 0.2)) bc = grown;

@@ -103,4 +103,15 @@ Access::~Access() {
   Trim();
 }
 
+bool FindScan(HMSDATA h, const MS_SCAN_REQUEST& request, uint32_t* scan, double* time) {
+  STRUCT_CHAN_LIST merged{};
+  merged.kind = CHAN_LIST_MERGED;
+  MS_SCAN_HEADER header{};
+  const double t = FindMSScan(h, &request, &merged, &header);
+  if (t == 0.0) return false;
+  *scan = header.scanNumber;
+  *time = t;
+  return true;
+}
+
 }  // namespace kelt::msdata

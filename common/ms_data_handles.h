@@ -28,4 +28,25 @@ class Access {
   bool owned_ = false;
 };
 
+// Requests for one scan: by its absolute number (the nearest), or by time
+// with the given pick mode.
+inline MS_SCAN_REQUEST ScanNumbered(uint32_t scan) {
+  MS_SCAN_REQUEST r{};
+  r.kind = MS_SCAN_BY_NUMBER;
+  r.mode = MS_PICK_NEAREST;
+  r.scan = scan;
+  return r;
+}
+inline MS_SCAN_REQUEST ScanAtTime(double time, uint32_t mode = MS_PICK_NEAREST) {
+  MS_SCAN_REQUEST r{};
+  r.kind = MS_SCAN_BY_TIME;
+  r.mode = mode;
+  r.time = time;
+  return r;
+}
+
+// The scan a request names, read with merged channels, and its time;
+// false when the MS data finds none.
+bool FindScan(HMSDATA h, const MS_SCAN_REQUEST& request, uint32_t* scan, double* time);
+
 }  // namespace kelt::msdata

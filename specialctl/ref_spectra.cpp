@@ -36,33 +36,6 @@ int SegmentOfScan(const STRUCT_WORK_FILE* wf, uint32_t scan) {
   return -1;
 }
 
-bool FindScan(HMSDATA h, const MS_SCAN_REQUEST& request, uint32_t* scan, double* time) {
-  STRUCT_CHAN_LIST merged;
-  KELT_InitMergedChanList(&merged);
-  MS_SCAN_HEADER header{};
-  const double t = FindMSScan(h, &request, &merged, &header);
-  if (t == 0.0) return false;
-  *scan = header.scanNumber;
-  *time = header.time;
-  return true;
-}
-
-MS_SCAN_REQUEST ByTime(double time) {
-  MS_SCAN_REQUEST r{};
-  r.kind = MS_SCAN_BY_TIME;
-  r.mode = MS_PICK_NEAREST;
-  r.time = time;
-  return r;
-}
-
-MS_SCAN_REQUEST ByScan(uint32_t scan) {
-  MS_SCAN_REQUEST r{};
-  r.kind = MS_SCAN_BY_NUMBER;
-  r.mode = MS_PICK_NEAREST;
-  r.scan = scan;
-  return r;
-}
-
 // The plot value of one scan read with the plot's lists; false when the
 // scan cannot be read.
 bool ReadPoint(HMSDATA h, uint32_t scan, const STRUCT_CHAN_LIST* chans, const STRUCT_MASS_LIST* masses, double* time,
@@ -189,7 +162,7 @@ int16_t CRefSpts::AddSpt(double time, int16_t scanCount, SVW_OVERLAY* overlay, i
   {
     kelt::msdata::Access ms(m_pWorkFile);
     double t0 = 0;
-    if (ms && FindScan(ms.get(), ByTime(time), &s, &t0)) {
+    if (ms && kelt::msdata::FindScan(ms.get(), kelt::msdata::ScanAtTime(time), &s, &t0)) {
       if (n != 1) {
         const int k = SegmentOfScan(m_pWorkFile, s);
         if (k >= 0) {
@@ -199,7 +172,7 @@ int16_t CRefSpts::AddSpt(double time, int16_t scanCount, SVW_OVERLAY* overlay, i
               static_cast<uint32_t>(std::max<int64_t>(int64_t{s} - back, int64_t{seg.firstScan}));
           uint32_t bs;
           double bt;
-          if (FindScan(ms.get(), ByScan(b), &bs, &bt)) {
+          if (kelt::msdata::FindScan(ms.get(), kelt::msdata::ScanNumbered(b), &bs, &bt)) {
             s = bs;
             t0 = bt;
           }
@@ -217,7 +190,7 @@ int16_t CRefSpts::AddSpt(double time, int16_t scanCount, SVW_OVERLAY* overlay, i
         } else if (end < seg.lastScan) {
           uint32_t es;
           double t1;
-          if (FindScan(ms.get(), ByScan(end - 1), &es, &t1)) {
+          if (kelt::msdata::FindScan(ms.get(), kelt::msdata::ScanNumbered(end - 1), &es, &t1)) {
             centre = t0 + (t1 - t0) / 2;
             found = true;
           }
