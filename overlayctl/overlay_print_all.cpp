@@ -15,6 +15,7 @@
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_controls.h"
 #include "overlayctl/overlay_plot_control.h"
+#include "overlayctl/plot_page_record.h"
 #include "reportpages/page_maker.h"
 #include "reportpages/report_viewer.h"
 #include "reportpages/single_file_header.h"
@@ -25,7 +26,6 @@ namespace {
 // The page of a print-all: 80 columns by 60 lines.
 constexpr int16_t kColumns = 80;
 constexpr int16_t kLines = 60;
-constexpr int16_t kPageBottom = 32267;
 
 // Holds the control's printing flag and the wait cursor while a page is drawn.
 class PrintingScope {
@@ -139,32 +139,9 @@ int CCtlOPlot::PrintAllToReportsFile(char* path, int16_t temporary) {
       ++line;
     }
 
-    STRUCT_OPLOT_PRINT_PLOT record{};
-    record.dc = MPM_GetCMetaFileDC(page);
-    record.top = MPM_LineToY(page, line);
-    record.bottom = kPageBottom;
-    record.left = MPM_ColumnToX(page, 4);
-    record.right = MPM_ColumnToX(page, 76);
-    if (strip) {
-      // Three lines under the plot take the segment strip.
-      const int16_t band = static_cast<int16_t>(MPM_LineToY(page, 4) - MPM_LineToY(page, 1));
-      record.strip = 1;
-      record.stripLeft = record.left;
-      record.stripRight = record.right;
-      record.stripBottom = kPageBottom;
-      record.stripTop = static_cast<int16_t>(kPageBottom - band);
-      record.bottom = static_cast<int16_t>(kPageBottom - band);
-    }
-    MPM_SelectSmallFont(page, &cw, &ch);
-    record.charWidth = cw;
-    record.charHeight = ch;
-    record.markers = 1;
+    STRUCT_OPLOT_PRINT_PLOT record = kelt::overlay::PlotPageRecord(page, line, strip);
     if (record.dc) SendMessage(PrintMessageForKind(), 0, reinterpret_cast<LPARAM>(&record));
-
-    const uint32_t now = static_cast<uint32_t>(GetCurrentDateTime());
-    saved = temporary ? MPM_SavePageInNewMSRTempFile(page, 1, now, title.c_str(), path)
-                      : MPM_SavePageInMSRFile(page, path, 1, now, title.c_str());
-    MPM_FreeMetaPageMaker(page);
+    saved = kelt::overlay::SavePlotPage(page, temporary != 0, title.c_str(), path);
   }
   return saved ? 1 : 0;
 }

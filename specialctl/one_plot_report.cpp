@@ -9,6 +9,7 @@
 #include "common/preference_records.h"
 #include "dialogs/reports_file_choice.h"
 #include "orvik32/orvik32.h"
+#include "overlayctl/plot_page_record.h"
 #include "reportpages/page_maker.h"
 #include "reportpages/report_viewer.h"
 #include "reportpages/single_file_header.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr int16_t kColumns = 80;
 constexpr int16_t kLines = 60;
-constexpr int16_t kPageBottom = 32267;
 constexpr char kTitle[] = "Chromatogram Plot";
 
 template <size_t N>
@@ -70,34 +70,13 @@ int CCtlOPlot1::PrintOnePlotToReportsFile(short slot, char* path, int16_t tempor
       line = MPM_AddSingleFileHeader(page, line, 4, o->slots[slot].workFile, name.c_str(), m_controlKind == 3 ? 1 : 0);
     }
   }
-  STRUCT_OPLOT_PRINT_PLOT record{};
-  record.dc = MPM_GetCMetaFileDC(page);
-  record.top = MPM_LineToY(page, line);
-  record.bottom = kPageBottom;
-  record.left = MPM_ColumnToX(page, 4);
-  record.right = MPM_ColumnToX(page, 76);
-  if (m_segmentsShown) {
-    const int16_t band = static_cast<int16_t>(MPM_LineToY(page, 4) - MPM_LineToY(page, 1));
-    record.strip = 1;
-    record.stripLeft = record.left;
-    record.stripRight = record.right;
-    record.stripBottom = kPageBottom;
-    record.stripTop = static_cast<int16_t>(kPageBottom - band);
-    record.bottom = static_cast<int16_t>(kPageBottom - band);
-  }
-  MPM_SelectSmallFont(page, &cw, &ch);
-  record.charWidth = cw;
-  record.charHeight = ch;
-  record.markers = 1;
+  STRUCT_OPLOT_PRINT_PLOT record = kelt::overlay::PlotPageRecord(page, line, m_segmentsShown != 0);
   m_pOverlay = single;
   if (record.dc) SendMessage(OP1M_PRINT, 0, reinterpret_cast<LPARAM>(&record));
   m_pOverlay = o;
   FreeBlock(single);
 
-  const uint32_t now = static_cast<uint32_t>(GetCurrentDateTime());
-  const int saved = temporary ? MPM_SavePageInNewMSRTempFile(page, 1, now, kTitle, path)
-                              : MPM_SavePageInMSRFile(page, path, 1, now, kTitle);
-  MPM_FreeMetaPageMaker(page);
+  const int saved = kelt::overlay::SavePlotPage(page, temporary != 0, kTitle, path);
   m_busy = wasBusy;
   SetCursor(oldCursor);
   return saved ? 1 : 0;
