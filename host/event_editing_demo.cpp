@@ -7,6 +7,7 @@
 #include <string>
 
 #include "holbrin/holbrin.h"
+#include "host/overlay_demo_window.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_messages.h"
 #include "plotengine/plot_coordinates.h"
@@ -19,21 +20,6 @@ namespace {
 
 constexpr char kFolder[] = "C:\\Workstation\\EventEditing";
 constexpr char kPicture[] = "C:\\Workstation\\Plots\\event-editing.png";
-
-HWND MakeWindow(int width, int height, HWND* control) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "KeltHostEventEditingWindow";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "Integration events", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                width, height, nullptr, nullptr, nullptr, nullptr);
-  RECT client{};
-  GetClientRect(window, &client);
-  *control = CreateWindowExA(0, "KELT_OP2", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
-                             reinterpret_cast<HMENU>(intptr_t{8}), nullptr, nullptr);
-  return window;
-}
 
 bool Load(HWND control, const sample_overlay::Files& f, const char* section) {
   STRUCT_OP2_READ_REQUEST q{};
@@ -53,7 +39,7 @@ int EventEditingDemo() {
   CreateDirectoryA("C:\\Workstation\\Plots", nullptr);
   if (!sample_overlay::MakeFiles(kFolder, &f)) return 1;
   HWND control = nullptr;
-  HWND window = MakeWindow(1000, 600, &control);
+  HWND window = overlay_demo::MakeWindow("Integration events", 1000, 600, &control, "KELT_OP2", 8, "KeltHostEventEditingWindow");
   auto* c = control ? static_cast<CCtlOPlot2*>(static_cast<CCtlOPlot*>(GetPropA(control, "X"))) : nullptr;
   if (!c) {
     DestroyWindow(window);

@@ -9,19 +9,22 @@
 namespace overlay_demo {
 
 // The window, with the control (id 7) filling its client area in *control
-// (null when it could not be made).
-inline HWND MakeWindow(const char* title, int width, int height, HWND* control) {
+// (null when it could not be made). Other plot controls name their window
+// class, id and the window's own class and procedure.
+inline HWND MakeWindow(const char* title, int width, int height, HWND* control, const char* controlClass = "KELT_OP",
+                       int id = 7, const char* windowClass = "KeltHostOverlayWindow",
+                       WNDPROC procedure = DefWindowProcA) {
   WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpfnWndProc = procedure;
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "KeltHostOverlayWindow";
+  wc.lpszClassName = windowClass;
   RegisterClassA(&wc);
   HWND window = CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, width, height,
                                 nullptr, nullptr, nullptr, nullptr);
   RECT client{};
   GetClientRect(window, &client);
-  *control = CreateWindowExA(0, "KELT_OP", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
-                             reinterpret_cast<HMENU>(intptr_t{7}), nullptr, nullptr);
+  *control = CreateWindowExA(0, controlClass, "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
+                             reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
   return window;
 }
 

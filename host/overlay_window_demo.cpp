@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/overlay_demo_window.h"
 #include "host/picture_checks.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_plot_control.h"
@@ -240,17 +241,8 @@ int OverlayWindowDemo() {
   std::unique_ptr<SVW_OVERLAY, OverlayFree> o(static_cast<SVW_OVERLAY*>(AllocBlock(sizeof(SVW_OVERLAY))));
   if (!o || !sample_overlay::Fill(o.get(), f, OVERLAY_MODE_STACKED)) return 1;
 
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = HostProc;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "KeltHostPlotWindow";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "Overlay", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1000, 600,
-                                nullptr, nullptr, nullptr, nullptr);
-  RECT client{};
-  GetClientRect(window, &client);
-  HWND control = CreateWindowExA(0, "KELT_OP", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
-                                 reinterpret_cast<HMENU>(intptr_t{7}), nullptr, nullptr);
+  HWND control = nullptr;
+  HWND window = overlay_demo::MakeWindow("Overlay", 1000, 600, &control, "KELT_OP", 7, "KeltHostPlotWindow", HostProc);
   if (!control) {
     std::fprintf(stderr, "kelt_host: the overlay plot control could not be created\n");
     DestroyWindow(window);

@@ -13,6 +13,7 @@
 #include "common/data_points.h"
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
+#include "host/overlay_demo_window.h"
 #include "overlayctl/overlay_messages.h"
 #include "specialctl/owned_data_control.h"
 #include "specialctl/point_fed_control.h"
@@ -62,17 +63,8 @@ bool Save(HWND window, const char* name) {
 int PointFedDemo() {
   CreateDirectoryA("C:\\Workstation", nullptr);
   CreateDirectoryA(kFolder, nullptr);
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "KeltHostPointFedWindow";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "Point-fed plots", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1000,
-                                680, nullptr, nullptr, nullptr, nullptr);
-  RECT client{};
-  GetClientRect(window, &client);
-  HWND control = CreateWindowExA(0, "KELT_OP4", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
-                                 reinterpret_cast<HMENU>(intptr_t{7}), nullptr, nullptr);
+  HWND control = nullptr;
+  HWND window = overlay_demo::MakeWindow("Point-fed plots", 1000, 680, &control, "KELT_OP4", 7, "KeltHostPointFedWindow");
   if (!control) {
     DestroyWindow(window);
     return 1;
@@ -146,17 +138,8 @@ int OwnedDataDemo() {
   plan.startTime = 1.0;
   plan.endTime = 16.0;
   plan.compounds = 12;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "KeltHostOwnedDataWindow";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "Acquiring", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1000, 520,
-                                nullptr, nullptr, nullptr, nullptr);
-  RECT client{};
-  GetClientRect(window, &client);
-  HWND control = CreateWindowExA(0, "KELT_OP3", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
-                                 reinterpret_cast<HMENU>(intptr_t{8}), nullptr, nullptr);
+  HWND control = nullptr;
+  HWND window = overlay_demo::MakeWindow("Acquiring", 1000, 520, &control, "KELT_OP3", 8, "KeltHostOwnedDataWindow");
   if (!control) {
     DestroyWindow(window);
     return 1;

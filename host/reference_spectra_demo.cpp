@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/preference_records.h"
+#include "host/overlay_demo_window.h"
 #include "host/report_printing.h"
 #include "host/sample_overlay.h"
 #include "jessul32/background_subtraction.h"
@@ -26,21 +27,6 @@ constexpr char kPdf[] = "C:\\Workstation\\Plots\\refspectra-plot.pdf";
 constexpr char kToolPicture[] = "C:\\Workstation\\Plots\\refspectra-tool.png";
 constexpr char kToolDialogPicture[] = "C:\\Workstation\\Plots\\refspectra-tool-dialog.png";
 constexpr char kExchangedPicture[] = "C:\\Workstation\\Plots\\refspectra-exchanged.png";
-
-HWND MakeWindow(int width, int height, HWND* control) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "KeltHostRefSpectraWindow";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "Reference spectra", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                width, height, nullptr, nullptr, nullptr, nullptr);
-  RECT client{};
-  GetClientRect(window, &client);
-  *control = CreateWindowExA(0, "KELT_OP1", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, window,
-                             reinterpret_cast<HMENU>(intptr_t{7}), nullptr, nullptr);
-  return window;
-}
 
 // Where a time lies on the plot's band.
 POINT At(CCtlOPlot1* c, double time) {
@@ -102,7 +88,7 @@ int RefSpectraDemo() {
   CreateDirectoryA("C:\\Workstation\\Plots", nullptr);
   if (!sample_overlay::MakeFiles(kFolder, &f)) return 1;
   HWND control = nullptr;
-  HWND window = MakeWindow(1000, 560, &control);
+  HWND window = overlay_demo::MakeWindow("Reference spectra", 1000, 560, &control, "KELT_OP1", 7, "KeltHostRefSpectraWindow");
   auto* c = control ? static_cast<CCtlOPlot1*>(static_cast<CCtlOPlot*>(GetPropA(control, "X"))) : nullptr;
   if (!c) {
     DestroyWindow(window);
