@@ -1,9 +1,9 @@
 // The data-file open dialog with its preview.
-#include "dialogs/open_dialog_kit.h"
 #include "dialogs/data_file_open_dialog.h"
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "common/data_file_utils.h"
@@ -16,6 +16,7 @@
 #include "common/work_file_facts.h"
 #include "dialogs/data_type_dialogs.h"
 #include "dialogs/dialog_frame.h"
+#include "dialogs/open_dialog_kit.h"
 #include "dialogs/scan_function_dialogs.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_controls.h"
@@ -31,6 +32,8 @@
 #include "win/win_user.h"
 
 namespace {
+
+namespace kit = kelt::dlg::openkit;
 
 constexpr const char* kProp = "D";
 constexpr const char* kFilter =
@@ -48,24 +51,14 @@ struct StoredSettings {
 static_assert(sizeof(StoredSettings) == 4);
 
 void AddResources() {
-  using namespace win::resources;
-  const HMODULE module = kelt::lib::ModuleHandle();
-  if (!FindString(module, SEL_DATA_FILE_FILTER_STRING)) AddString(module, SEL_DATA_FILE_FILTER_STRING, kFilter);
-  if (FindDialog(module, SEL_DATA_FILE_TEMPLATE)) return;
-  DialogTemplate t;
-  t.style = WS_CHILD | WS_VISIBLE | DS_CONTROL | DS_SETFONT;
-  t.cx = 494;
-  t.cy = 346;
+  win::resources::DialogTemplate t;
+  if (!kit::BeginTemplate(SEL_DATA_FILE_FILTER_STRING, kFilter, SEL_DATA_FILE_TEMPLATE, 346, &t)) return;
   const DWORD text = WS_VISIBLE | SS_LEFT;
   const DWORD field = WS_VISIBLE | SS_LEFT | SS_SUNKEN;
   const DWORD push = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-  t.items.push_back({stc32, "Static", "", 0, 0, 0, 0, 283, 140});
   t.items.push_back({IDC_SDF_INFO_GROUP, "Button", "Preview Data File Information", WS_VISIBLE | BS_GROUPBOX, 0, 288,
                      4, 200, 152});
-  struct Row {
-    int label, field;
-    const char* text;
-  } rows[] = {{3502, IDC_SDF_FILE, "File:"},
+  const kit::PreviewRow rows[] = {{3502, IDC_SDF_FILE, "File:"},
               {3522, IDC_SDF_DATA_TYPE, "Data Type:"},
               {3504, IDC_SDF_SAMPLE, "Sample:"},
               {3506, IDC_SDF_INJECT_DATE, "Inject Date:"},
@@ -76,16 +69,8 @@ void AddResources() {
               {3516, IDC_SDF_MAX_RIC, "Max RIC:"},
               {3518, IDC_SDF_ID_MISS_FAIL, "ID/Miss/Fail:"},
               {3520, IDC_SDF_TIC_UNKN_DUP, "TIC/Unkn/Dup:"}};
-  short y = 16;
-  for (const Row& r : rows) {
-    t.items.push_back({r.label, "Static", r.text, text, 0, 293, static_cast<short>(y + 1), 60, 10});
-    t.items.push_back({r.field, "Static", "", field, 0, 355, y, 128, 11});
-    y = static_cast<short>(y + 12);
-  }
-  t.items.push_back({IDC_SDF_OPEN, "Button", "&Open File", push | WS_DISABLED, 0, 288, 160, 64, 14});
-  t.items.push_back({IDC_SDF_CANCEL_PLACE, "Button", "", WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, 0, 356, 160, 64,
-                     14});
-  t.items.push_back({KELT_HELP_BUTTON_ID, "Button", "&Help", push, 0, 424, 160, 64, 14});
+  kit::AddPreviewRows(&t, rows, std::size(rows), 16, 293, 60, 355, 128);
+  kit::AddButtonRow(&t, IDC_SDF_OPEN, "&Open File", true, IDC_SDF_CANCEL_PLACE, 160);
   t.items.push_back({IDC_SDF_RECENT, "Button", "&Recent Files...", push, 0, 6, 144, 70, 14});
   t.items.push_back({IDC_SDF_SHOW_PLOT, "Button", "Show Plot", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 84,
                      146, 60, 11});
@@ -101,7 +86,7 @@ void AddResources() {
   // its first specialised kind is registered here without a plot of its own.
   t.items.push_back({IDC_SDF_PLOT, "KELT_OP", "", WS_VISIBLE | WS_BORDER, 0, 12, 208, 470, 116});
   t.items.push_back({IDC_SDF_BOTTOM_LINE, "Static", "", text, 0, 6, 334, 300, 10});
-  AddDialog(module, SEL_DATA_FILE_TEMPLATE, t);
+  kit::EndTemplate(SEL_DATA_FILE_TEMPLATE, t);
 }
 
 STRUCT_SEL_DATA_FILE* State(HWND h) { return static_cast<STRUCT_SEL_DATA_FILE*>(GetPropA(h, kProp)); }

@@ -39,18 +39,12 @@ const char* const kTitles[] = {"Select MS Data Handling Method", "Select MS Repo
                                "Select MS Acquisition Method"};
 
 void AddResources() {
-  using namespace win::resources;
-  const HMODULE module = kelt::lib::ModuleHandle();
-  if (!FindString(module, SEL_METHOD_FILE_FILTER_STRING)) AddString(module, SEL_METHOD_FILE_FILTER_STRING, kFilter);
-  if (FindDialog(module, SEL_METHOD_FILE_TEMPLATE)) return;
-  DialogTemplate t;
-  t.style = WS_CHILD | WS_VISIBLE | DS_CONTROL | DS_SETFONT;
-  t.cx = 494;
-  t.cy = 300;
+  win::resources::DialogTemplate t;
+  if (!kelt::dlg::openkit::BeginTemplate(SEL_METHOD_FILE_FILTER_STRING, kFilter, SEL_METHOD_FILE_TEMPLATE, 300, &t))
+    return;
   const DWORD push = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
   const DWORD radio = WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON;
-  t.items = {
-      {stc32, "Static", "", 0, 0, 0, 0, 283, 140},
+  t.items.insert(t.items.end(), {
       {IDC_SMF_MODULE_LINE, "Static", "", WS_VISIBLE | SS_CENTER, 0, 6, 144, 276, 10},
       {IDC_SMF_ADDRESS_LINE, "Static", "", WS_VISIBLE | SS_CENTER, 0, 6, 155, 276, 10},
       {IDC_SMF_GROUP, "Button", "Preview Method File Information", WS_VISIBLE | BS_GROUPBOX, 0, 288, 4, 200, 120},
@@ -66,8 +60,8 @@ void AddResources() {
       {IDC_SMF_RECENT, "Button", "&Recent Files...", push, 0, 212, 110, 70, 14},
       {IDC_SMF_LIST, "ListBox", "",
        WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, 0, 6, 168, 482, 126},
-  };
-  AddDialog(module, SEL_METHOD_FILE_TEMPLATE, t);
+  });
+  kelt::dlg::openkit::EndTemplate(SEL_METHOD_FILE_TEMPLATE, t);
 }
 
 STRUCT_SEL_METHOD_FILE* State(HWND h) { return static_cast<STRUCT_SEL_METHOD_FILE*>(GetPropA(h, kProp)); }

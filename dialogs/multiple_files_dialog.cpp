@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -135,24 +136,13 @@ int NamedChannels(const STRUCT_WORK_FILE* wf) { return IsMs(wf) ? wf->msInfo.ext
 // ---- Resources and settings --------------------------------------------------
 
 void AddResources() {
-  using namespace win::resources;
-  const HMODULE module = kelt::lib::ModuleHandle();
-  if (!FindString(module, MULT_FILES_FILTER_STRING)) AddString(module, MULT_FILES_FILTER_STRING, kFilter);
-  if (FindDialog(module, MULT_FILES_TEMPLATE)) return;
-  DialogTemplate t;
-  t.style = WS_CHILD | WS_VISIBLE | DS_CONTROL | DS_SETFONT;
-  t.cx = 494;
-  t.cy = 440;
-  const DWORD text = WS_VISIBLE | SS_LEFT;
+  win::resources::DialogTemplate t;
+  if (!kelt::dlg::openkit::BeginTemplate(MULT_FILES_FILTER_STRING, kFilter, MULT_FILES_TEMPLATE, 440, &t)) return;
   const DWORD field = WS_VISIBLE | SS_LEFT | SS_SUNKEN;
   const DWORD push = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-  t.items.push_back({stc32, "Static", "", 0, 0, 0, 0, 283, 140});
   t.items.push_back({IDC_MF_INFO_GROUP, "Button", "Preview Data File Information", WS_VISIBLE | BS_GROUPBOX, 0, 288,
                      4, 200, 152});
-  struct Row {
-    int label, field;
-    const char* text;
-  } rows[] = {{3502, IDC_MF_FILE, "File:"},
+  const kelt::dlg::openkit::PreviewRow rows[] = {{3502, IDC_MF_FILE, "File:"},
               {3522, IDC_MF_DATA_TYPE, "Data Type:"},
               {IDC_MF_SAMPLE_LABEL, IDC_MF_SAMPLE, "Sample:"},
               {3506, IDC_MF_INJECT_DATE, "Inject Date:"},
@@ -163,17 +153,9 @@ void AddResources() {
               {IDC_MF_MAX_RIC_LABEL, IDC_MF_MAX_RIC, "Max RIC:"},
               {IDC_MF_RESULTS1_LABEL, IDC_MF_RESULTS1, "ID/Miss/Fail:"},
               {IDC_MF_RESULTS2_LABEL, IDC_MF_RESULTS2, "TIC/Unkn/Dup:"}};
-  short y = 16;
-  for (const Row& r : rows) {
-    t.items.push_back({r.label, "Static", r.text, text, 0, 293, static_cast<short>(y + 1), 60, 10});
-    t.items.push_back({r.field, "Static", "", field, 0, 355, y, 128, 11});
-    y = static_cast<short>(y + 12);
-  }
+  kelt::dlg::openkit::AddPreviewRows(&t, rows, std::size(rows), 16, 293, 60, 355, 128);
   t.items.push_back({IDC_MF_RECENT, "Button", "&Recent Files...", push, 0, 6, 144, 70, 14});
-  t.items.push_back({IDC_MF_OPEN, "Button", "&Open File(s)", push, 0, 288, 160, 64, 14});
-  t.items.push_back({IDC_MF_CANCEL_PLACE, "Button", "", WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, 0, 356, 160, 64,
-                     14});
-  t.items.push_back({KELT_HELP_BUTTON_ID, "Button", "&Help", push, 0, 424, 160, 64, 14});
+  kelt::dlg::openkit::AddButtonRow(&t, IDC_MF_OPEN, "&Open File(s)", false, IDC_MF_CANCEL_PLACE, 160);
   const short by = 180;
   t.items.push_back({IDC_MF_ADD, "Button", "&Add\\Replace", push | WS_DISABLED, 0, 6, by, 58, 14});
   t.items.push_back({IDC_MF_CLEAR, "Button", "&Clear Row(s)", push | WS_DISABLED, 0, 68, by, 58, 14});
@@ -197,7 +179,7 @@ void AddResources() {
   t.items.push_back({IDC_MF_PLOT_SCANS_TEXT, "Static", "", field, 0, 296, 331, 186, 11});
     // The overlay plot control draws the preview; its specialised kinds share its class.
   t.items.push_back({IDC_MF_PLOT, "KELT_OP", "", WS_VISIBLE | WS_BORDER, 0, 12, 346, 470, 84});
-  AddDialog(module, MULT_FILES_TEMPLATE, t);
+  kelt::dlg::openkit::EndTemplate(MULT_FILES_TEMPLATE, t);
 }
 
 STRUCT_MULT_FILES_PARAMS DefaultParams() {

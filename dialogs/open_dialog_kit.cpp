@@ -6,12 +6,14 @@
 
 #include "common/data_file_utils.h"
 #include "common/library_state.h"
+#include "dialogs/dialog_frame.h"
 #include "orvik32/orvik32.h"
 #include "ulbrec32/file_paths.h"
 #include "win/win_commdlg.h"
 #include "win/win_crt.h"
 #include "win/win_menus.h"
 #include "win/win_profile.h"
+#include "win/win_resources.h"
 #include "win/win_user.h"
 
 namespace kelt::dlg::openkit {
@@ -159,6 +161,43 @@ bool PrepareOpen(OPENFILENAMEA* ofn, OpenNames* names, HWND owner, int filterStr
   ofn->lpfnHook = hook;
   ofn->lpTemplateName = MAKEINTRESOURCEA(childTemplate);
   return true;
+}
+
+bool BeginTemplate(UINT filterString, const char* filter, UINT templateId, short cy,
+                   win::resources::DialogTemplate* t) {
+  using namespace win::resources;
+  const HMODULE module = kelt::lib::ModuleHandle();
+  if (!FindString(module, filterString)) AddString(module, filterString, filter);
+  if (FindDialog(module, templateId)) return false;
+  t->style = WS_CHILD | WS_VISIBLE | DS_CONTROL | DS_SETFONT;
+  t->cx = 494;
+  t->cy = cy;
+  t->items.push_back({stc32, "Static", "", 0, 0, 0, 0, 283, 140});
+  return true;
+}
+
+void EndTemplate(UINT templateId, const win::resources::DialogTemplate& t) {
+  win::resources::AddDialog(kelt::lib::ModuleHandle(), templateId, t);
+}
+
+short AddPreviewRows(win::resources::DialogTemplate* t, const PreviewRow* rows, size_t count, short y, short labelX,
+                     short labelWidth, short fieldX, short fieldWidth) {
+  for (size_t i = 0; i < count; ++i) {
+    t->items.push_back({rows[i].label, "Static", rows[i].text, WS_VISIBLE | SS_LEFT, 0, labelX,
+                        static_cast<short>(y + 1), labelWidth, 10});
+    t->items.push_back({rows[i].field, "Static", "", WS_VISIBLE | SS_LEFT | SS_SUNKEN, 0, fieldX, y, fieldWidth, 11});
+    y = static_cast<short>(y + 12);
+  }
+  return y;
+}
+
+void AddButtonRow(win::resources::DialogTemplate* t, int takeId, const char* takeText, bool takeDisabled,
+                  int cancelPlaceId, short y) {
+  const DWORD push = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+  const DWORD take = takeDisabled ? DWORD(push | WS_DISABLED) : push;
+  t->items.push_back({takeId, "Button", takeText, take, 0, 288, y, 64, 14});
+  t->items.push_back({cancelPlaceId, "Button", "", WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, 0, 356, y, 64, 14});
+  t->items.push_back({KELT_HELP_BUTTON_ID, "Button", "&Help", push, 0, 424, y, 64, 14});
 }
 
 }  // namespace kelt::dlg::openkit

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "win/win_commdlg.h"
+#include "win/win_resources.h"
 #include "win/win_types.h"
 #include "win/win_user.h"
 
@@ -84,6 +85,27 @@ void PreviewNotify(State* s, HWND hook, UINT code, Clear clearPreview, Preview p
     }
   }
 }
+
+// The child template every preview dialog starts from: its filter
+// string registered with the library, then (unless the template is there
+// already, when this gives false) a 494-unit-wide control frame of height
+// cy holding the common dialog's own place.
+bool BeginTemplate(UINT filterString, const char* filter, UINT templateId, short cy,
+                   win::resources::DialogTemplate* t);
+// The template stored under its id.
+void EndTemplate(UINT templateId, const win::resources::DialogTemplate& t);
+// Rows of a label and its sunken field, 12 units apart from y; gives the y
+// under the last row.
+struct PreviewRow {
+  int label, field;
+  const char* text;
+};
+short AddPreviewRows(win::resources::DialogTemplate* t, const PreviewRow* rows, size_t count, short y, short labelX,
+                     short labelWidth, short fieldX, short fieldWidth);
+// The preview's button row at y: its own take button (disabled until a
+// file is previewed when asked), the place Cancel moves to and Help.
+void AddButtonRow(win::resources::DialogTemplate* t, int takeId, const char* takeText, bool takeDisabled,
+                  int cancelPlaceId, short y);
 
 // The texts an open dialog hands the common dialog.
 struct OpenNames {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string>
 
@@ -30,54 +31,28 @@ constexpr const char* kProp = "D";
 constexpr const char* kFilter = "MSR Files (*.MSR )|*.MSR|All Files (*.*)|*.*|";
 
 void AddResources() {
-  using namespace win::resources;
-  const HMODULE module = kelt::lib::ModuleHandle();
-  if (!FindString(module, SEL_REPORTS_FILE_FILTER_STRING)) AddString(module, SEL_REPORTS_FILE_FILTER_STRING, kFilter);
-  if (FindDialog(module, SEL_REPORTS_FILE_TEMPLATE)) return;
-  DialogTemplate t;
-  t.style = WS_CHILD | WS_VISIBLE | DS_CONTROL | DS_SETFONT;
-  t.cx = 494;
-  t.cy = 300;
-  const DWORD label = WS_VISIBLE | SS_LEFT;
-  const DWORD field = WS_VISIBLE | SS_LEFT | SS_SUNKEN;
+  win::resources::DialogTemplate t;
+  if (!kit::BeginTemplate(SEL_REPORTS_FILE_FILTER_STRING, kFilter, SEL_REPORTS_FILE_TEMPLATE, 300, &t)) return;
   const DWORD push = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-  t.items.push_back({stc32, "Static", "", 0, 0, 0, 0, 283, 140});
   t.items.push_back({IDC_SRF_GROUP, "Button", "Preview Report File Information", WS_VISIBLE | BS_GROUPBOX, 0, 288, 4,
                      200, 74});
-  struct Row {
-    int label, field;
-    const char* text;
-  };
-  const Row file[] = {{3201, IDC_SRF_FILE, "File:"},
+  const kit::PreviewRow file[] = {{3201, IDC_SRF_FILE, "File:"},
                       {3203, IDC_SRF_PAGES, "Pages:"},
                       {3205, IDC_SRF_REPORTS, "Reports:"},
                       {3207, IDC_SRF_FIRST_DATE, "First Date:"},
                       {3209, IDC_SRF_LAST_DATE, "Last Date:"}};
-  short y = 16;
-  for (const Row& r : file) {
-    t.items.push_back({r.label, "Static", r.text, label, 0, 294, static_cast<short>(y + 1), 44, 10});
-    t.items.push_back({r.field, "Static", "", field, 0, 340, y, 142, 11});
-    y = static_cast<short>(y + 12);
-  }
+  kit::AddPreviewRows(&t, file, std::size(file), 16, 294, 44, 340, 142);
   t.items.push_back({IDC_SRF_PAGE_GROUP, "Button", "Current Report Page", WS_VISIBLE | BS_GROUPBOX, 0, 288, 80, 200,
                      48});
-  const Row page[] = {{3212, IDC_SRF_PAGE, "Page:"}, {3214, IDC_SRF_DATE, "Date:"}, {3216, IDC_SRF_TITLE, "Title:"}};
-  y = 92;
-  for (const Row& r : page) {
-    t.items.push_back({r.label, "Static", r.text, label, 0, 294, static_cast<short>(y + 1), 44, 10});
-    t.items.push_back({r.field, "Static", "", field, 0, 340, y, 142, 11});
-    y = static_cast<short>(y + 12);
-  }
-  t.items.push_back({IDC_SRF_SELECT, "Button", "&Select", push | WS_DISABLED, 0, 288, 132, 64, 14});
-  t.items.push_back({IDC_SRF_CANCEL_PLACE, "Button", "", WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, 0, 356, 132, 64,
-                     14});
-  t.items.push_back({KELT_HELP_BUTTON_ID, "Button", "&Help", push, 0, 424, 132, 64, 14});
+  const kit::PreviewRow page[] = {{3212, IDC_SRF_PAGE, "Page:"}, {3214, IDC_SRF_DATE, "Date:"}, {3216, IDC_SRF_TITLE, "Title:"}};
+  kit::AddPreviewRows(&t, page, std::size(page), 92, 294, 44, 340, 142);
+  kit::AddButtonRow(&t, IDC_SRF_SELECT, "&Select", true, IDC_SRF_CANCEL_PLACE, 132);
   t.items.push_back({IDC_SRF_RECENT, "Button", "&Recent Files...", push, 0, 212, 110, 70, 14});
   t.items.push_back({IDC_SRF_LIST, WC_LISTVIEWA, "",
                      WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA |
                          LVS_NOSORTHEADER | LVS_SHOWSELALWAYS,
                      0, 6, 152, 482, 142});
-  AddDialog(module, SEL_REPORTS_FILE_TEMPLATE, t);
+  kit::EndTemplate(SEL_REPORTS_FILE_TEMPLATE, t);
 }
 
 STRUCT_SEL_REPORTS_FILE* State(HWND h) { return static_cast<STRUCT_SEL_REPORTS_FILE*>(GetPropA(h, kProp)); }
