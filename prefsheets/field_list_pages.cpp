@@ -281,15 +281,6 @@ void CFieldListPage::Move(int by) {
   FillSelected({to});
 }
 
-void CFieldListPage::EditAppearance(int offset, int16_t kind) {
-  CMarkerAppearanceDlg dlg;
-  dlg.m_kind = kind;
-  std::memcpy(&dlg.m_params, Slice() + offset, sizeof dlg.m_params);
-  if (dlg.DoModal() != 1) return;
-  std::memcpy(Slice() + offset, &dlg.m_params, sizeof dlg.m_params);
-  NotifyChanged();
-}
-
 bool CFieldListPage::OnPageCommand(int id, int code) {
   if ((id == PREFS_CHOOSE_LIST || id == PREFS_SELECTED_LIST) && code == LBN_SELCHANGE) {
     Enabling();

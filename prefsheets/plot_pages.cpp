@@ -282,13 +282,7 @@ void CMarkersPage::ApplyRules() {
 
 bool CMarkersPage::OnPageCommand(int id, int code) {
   if (id != PREFS_APPEARANCE || code != BN_CLICKED) return false;
-  CMarkerAppearanceDlg dlg;
-  dlg.m_kind = 4;
-  std::memcpy(&dlg.m_params, Slice() + 4, sizeof dlg.m_params);
-  if (dlg.DoModal() == 1) {
-    std::memcpy(Slice() + 4, &dlg.m_params, sizeof dlg.m_params);
-    NotifyChanged();
-  }
+  EditAppearance(4, 4);
   return true;
 }
 
@@ -311,13 +305,7 @@ CNoisePage::CNoisePage(int16_t defaultsFlag, UINT templateId)
 
 bool CNoisePage::OnPageCommand(int id, int code) {
   if (id != PREFS_APPEARANCE || code != BN_CLICKED) return false;
-  CMarkerAppearanceDlg dlg;
-  dlg.m_kind = 1;
-  std::memcpy(&dlg.m_params, Slice() + 2, sizeof dlg.m_params);
-  if (dlg.DoModal() == 1) {
-    std::memcpy(Slice() + 2, &dlg.m_params, sizeof dlg.m_params);
-    NotifyChanged();
-  }
+  EditAppearance(2, 1);
   return true;
 }
 

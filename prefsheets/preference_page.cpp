@@ -10,6 +10,7 @@
 #include "common/library_state.h"
 #include "dialogs/edit_field_checks.h"
 #include "framework/framework_common_dialogs.h"
+#include "prefsheets/preference_pages.h"
 #include "prefsheets/preference_sheet.h"
 #include "win/win_commctrl.h"
 #include "win/win_commdlg.h"
@@ -517,4 +518,13 @@ BOOL CPrefPage::PreTranslateMessage(MSG* msg) {
     if (b && b->kind == Binding::Number) return TRUE;
   }
   return CPropertyPage::PreTranslateMessage(msg);
+}
+
+void CPrefPage::EditAppearance(int offset, int16_t kind) {
+  CMarkerAppearanceDlg dlg;
+  dlg.m_kind = kind;
+  std::memcpy(&dlg.m_params, Slice() + offset, sizeof dlg.m_params);
+  if (dlg.DoModal() != 1) return;
+  std::memcpy(Slice() + offset, &dlg.m_params, sizeof dlg.m_params);
+  NotifyChanged();
 }

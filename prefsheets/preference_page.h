@@ -100,6 +100,9 @@ class KELT_CLASS CPrefPage : public CPropertyPage {
   uint8_t* Slice() { return m_slice; }
   const uint8_t* Slice() const { return m_slice; }
   uint8_t* DefaultSlice() { return m_default; }
+  // The marker colour and font at offset of the slice edited in their
+  // dialog (of the given kind); the page is marked changed when accepted.
+  void EditAppearance(int offset, int16_t kind);
 
   int16_t Word(int offset) const;
   void SetWord(int offset, int16_t v);

@@ -196,7 +196,6 @@ class KELT_CLASS CFieldListPage : public CPrefPage {
   void Insert();
   void Remove();
   void Move(int by);
-  void EditAppearance(int offset, int16_t kind);
   static void PurgeArray(CPrefPage* page, int countOffset, int itemsOffset, int capacity, int vocabulary);
   bool m_sorted;
 };
