@@ -1,6 +1,8 @@
 // Reloading an overlay for a new time window: zooming inside a kept trace
 // reads nothing (goal: at most a quarter of reading the window), panning
-// reads only the missing piece (goal: at most half of reading anew).
+// reads only the missing piece (goal: at most half of reading anew, both
+// against a work file that has read every byte before and against one
+// that has read only what the overlay before the pan read).
 #include <benchmark/benchmark.h>
 
 #include "ratio_reporter.h"
