@@ -88,44 +88,67 @@ uint32_t PointNumber(const STRUCT_WORK_FILE* wf, uint32_t scan) {
 // Puts a piece's points before (front) or after the trace's own, keeping a
 // shared boundary point once. False (trace unchanged) when the piece does
 // not fit the trace or memory runs out.
-bool JoinPiece(STRUCT_NE_DATA_POINTS* dp, const STRUCT_NE_DATA_POINTS* piece, bool front) {
+//
+// whole: the piece was read over the trace's boundary point and holds it
+// whole. A point of an MS trace of merged or listed channels adds up a
+// cycle's scans, and the window the trace was read for may have cut the
+// boundary cycle: its point then holds only part of the cycle. The piece's
+// point for that cycle replaces it (after: the point at the trace's last
+// time; before: the piece's last point, at or before the trace's first).
+bool JoinPiece(STRUCT_NE_DATA_POINTS* dp, const STRUCT_NE_DATA_POINTS* piece, bool front, bool whole) {
   if (!TraceHasPoints(piece)) return true;
   const STRUCT_NE_POINT_BLOCK* a = dp->points;
   const STRUCT_NE_POINT_BLOCK* b = piece->points;
   if (a->isDouble != b->isDouble) return false;
-  const double firstOwn = NePointAt(a, 0)->time, lastOwn = NePointAt(a, dp->pointCount - 1)->time;
+  const uint32_t ownCount = dp->pointCount;
+  const double firstOwn = NePointAt(a, 0)->time, lastOwn = NePointAt(a, ownCount - 1)->time;
   // Only the piece's points outside the trace's own span are taken.
   uint32_t from = 0, to = piece->pointCount;  // [from, to)
+  uint32_t ownFrom = 0, ownTo = ownCount;     // the trace's points kept
   if (front) {
-    while (to > 0 && NePointAt(b, to - 1)->time >= firstOwn - kTimeEpsilon) --to;
+    const double limit = whole && ownCount > 1 ? NePointAt(a, 1)->time : firstOwn;
+    while (to > 0 && NePointAt(b, to - 1)->time >= limit - kTimeEpsilon) --to;
+    if (whole && ownCount > 1 && to > 0 && NePointAt(b, to - 1)->time <= firstOwn + kTimeEpsilon) ownFrom = 1;
+    else
+      while (to > 0 && NePointAt(b, to - 1)->time >= firstOwn - kTimeEpsilon) --to;
   } else {
-    while (from < to && NePointAt(b, from)->time <= lastOwn + kTimeEpsilon) ++from;
+    while (from < to && NePointAt(b, from)->time < lastOwn - kTimeEpsilon) ++from;
+    if (whole && ownCount > 1 && from < to && NePointAt(b, from)->time <= lastOwn + kTimeEpsilon) ownTo = ownCount - 1;
+    else
+      while (from < to && NePointAt(b, from)->time <= lastOwn + kTimeEpsilon) ++from;
   }
   const uint32_t extra = to - from;
   if (extra == 0) return true;
-  const uint64_t count = uint64_t{dp->pointCount} + extra;
+  const uint32_t kept = ownTo - ownFrom;
+  const uint64_t count = uint64_t{kept} + extra;
   const uint64_t bytes = count * NE_POINT_SIZE + 32;
   if (bytes > 0xFFFFFF00u) return false;
-  auto* joined = static_cast<STRUCT_NE_POINT_BLOCK*>(AllocBlock(static_cast<uint32_t>(bytes)));
-  if (!joined) return false;
-  const size_t ownBytes = size_t{dp->pointCount} * NE_POINT_SIZE;
+  // The kept block grows in place where the allocator can: panning costs
+  // the new points, not a copy of all the kept ones into fresh memory.
+  const size_t keptBytes = size_t{kept} * NE_POINT_SIZE;
   const size_t pieceBytes = size_t{extra} * NE_POINT_SIZE;
-  uint8_t* out = reinterpret_cast<uint8_t*>(joined) + NE_POINT_BLOCK_HEAD;
-  const uint8_t* own = reinterpret_cast<const uint8_t*>(a) + NE_POINT_BLOCK_HEAD;
+  const uint32_t pieceFirstScan = b->firstScan, pieceLastScan = b->lastScan;
   const uint8_t* taken = reinterpret_cast<const uint8_t*>(NePointAt(b, from));
+  const uint32_t oldBytes = GetBlockSize(dp->points);
+  auto* joined = static_cast<STRUCT_NE_POINT_BLOCK*>(
+      ReallocBlock(dp->points, std::max(oldBytes, static_cast<uint32_t>(bytes))));
+  if (!joined) return false;
+  uint8_t* out = reinterpret_cast<uint8_t*>(joined) + NE_POINT_BLOCK_HEAD;
   if (front) {
+    std::memmove(out + pieceBytes, out + size_t{ownFrom} * NE_POINT_SIZE, keptBytes);
     std::memcpy(out, taken, pieceBytes);
-    std::memcpy(out + pieceBytes, own, ownBytes);
-    joined->firstScan = b->firstScan;
-    joined->lastScan = a->lastScan;
+    joined->firstScan = pieceFirstScan;
   } else {
-    std::memcpy(out, own, ownBytes);
-    std::memcpy(out + ownBytes, taken, pieceBytes);
-    joined->firstScan = a->firstScan;
-    joined->lastScan = b->lastScan;
+    std::memcpy(out + keptBytes, taken, pieceBytes);
+    joined->lastScan = pieceLastScan;
   }
-  joined->isDouble = b->isDouble;
-  FreeBlock(dp->points);
+  // The spare point behind the last stays clear, as a read leaves it.
+  std::memset(out + keptBytes + pieceBytes, 0, NE_POINT_SIZE);
+  if (bytes < GetBlockSize(joined)) {
+    // A replaced point left the block one point longer than it needs.
+    if (auto* shrunk = static_cast<STRUCT_NE_POINT_BLOCK*>(ReallocBlock(joined, static_cast<uint32_t>(bytes))))
+      joined = shrunk;
+  }
   dp->points = joined;
   dp->pointCount = static_cast<uint32_t>(count);
   const STRUCT_WORK_FILE* wf = dp->workFile;
@@ -147,6 +170,9 @@ Extended ExtendTrace(OVERLAY_SLOT& s, double ws, double we) {
   STRUCT_NE_DATA_POINTS* dp = s.trace;
   const STRUCT_WORK_FILE* wf = s.workFile;
   if (!TraceHasPoints(dp)) return Extended::Reread;
+  // MS traces read by time hold a point a scan or a cycle: a piece read over
+  // the boundary point holds its cycle whole.
+  const bool whole = IsMSKind(wf) && !s.scanFunArray && !s.segPlots;
   bool changed = false;
   for (int pass = 0; pass < 2; ++pass) {
     const bool front = pass == 0;
@@ -154,7 +180,8 @@ Extended ExtendTrace(OVERLAY_SLOT& s, double ws, double we) {
     if (front) {
       if (!(ws < FirstTime(dp) - kReloadTolerance)) continue;
       from = Greater(ws - kReadMargin, wf->startTime);
-      to = FirstTime(dp);
+      // Through the trace's first cycle, so that the piece holds it whole.
+      to = whole && dp->pointCount > 1 ? NePointAt(dp->points, 1)->time : FirstTime(dp);
     } else {
       if (!(we > LastTime(dp) + kReloadTolerance)) continue;
       from = LastTime(dp);
@@ -167,7 +194,7 @@ Extended ExtendTrace(OVERLAY_SLOT& s, double ws, double we) {
       FreeDataPointsStruct(piece);
       return Extended::Reread;
     }
-    const bool ok = JoinPiece(dp, piece, front);
+    const bool ok = JoinPiece(dp, piece, front, whole);
     FreeDataPointsStruct(piece);
     if (!ok) return Extended::Failed;
     changed = true;

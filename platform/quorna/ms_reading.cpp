@@ -42,8 +42,8 @@ struct Interval {
 };
 
 // Sum of the intensities of a scan's n points inside the disjoint, sorted
-// intervals.
-int64_t SumInIntervals(uint32_t n, const uint8_t* points, const std::vector<Interval>& iv) {
+// intervals; *firstAt: where the first interval starts among the points.
+int64_t SumInIntervals(uint32_t n, const uint8_t* points, const std::vector<Interval>& iv, uint32_t* firstAt) {
   const uint8_t* masses = points;
   const uint8_t* values = points + 8ull * n;
   auto massAt = [&](uint32_t k) {
@@ -53,14 +53,19 @@ int64_t SumInIntervals(uint32_t n, const uint8_t* points, const std::vector<Inte
   };
   int64_t sum = 0;
   uint32_t k = 0;
+  bool first = true;
   for (const Interval& r : iv) {
-    // Masses ascend: jump to the interval's start by bisection.
+    // Masses ascend: jump to the interval's start by bisection. The halves
+    // are chosen without a branch (the same probes as a branching search):
+    // which half holds the start is a coin toss the processor cannot learn.
     uint32_t lo = k, hi = n;
     while (lo < hi) {
-      uint32_t mid = lo + (hi - lo) / 2;
-      if (massAt(mid) < r.low) lo = mid + 1;
-      else hi = mid;
+      const uint32_t mid = lo + (hi - lo) / 2;
+      const bool below = massAt(mid) < r.low;
+      lo = below ? mid + 1 : lo;
+      hi = below ? hi : mid;
     }
+    if (first) *firstAt = lo, first = false;
     for (k = lo; k < n; ++k) {
       if (massAt(k) >= r.high) break;
       uint32_t v;
@@ -69,6 +74,28 @@ int64_t SumInIntervals(uint32_t n, const uint8_t* points, const std::vector<Inte
     }
   }
   return sum;
+}
+
+// First scan position whose time is not below t (or, FirstAfter, above
+// it); ScanCount() when there is none. Times must ascend.
+uint32_t FirstAtOrAfter(const Image& img, double t) {
+  uint32_t lo = 0, hi = img.ScanCount();
+  while (lo < hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    if (img.Time(mid) < t) lo = mid + 1;
+    else hi = mid;
+  }
+  return lo;
+}
+
+uint32_t FirstAfter(const Image& img, double t) {
+  uint32_t lo = 0, hi = img.ScanCount();
+  while (lo < hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    if (img.Time(mid) <= t) lo = mid + 1;
+    else hi = mid;
+  }
+  return lo;
 }
 
 }  // namespace
@@ -123,6 +150,14 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     byTime = true;
     from = 0;
     to = img.ScanCount() - 1;
+    if (img.TimesAscend()) {
+      // Only the scans inside the window are walked: a short piece of a
+      // long run costs its own scans, not the run's.
+      from = FirstAtOrAfter(img, t0);
+      const uint32_t past = FirstAfter(img, t1);
+      if (past <= from) return true;
+      to = past - 1;
+    }
   } else {
     return false;
   }
@@ -141,6 +176,8 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
   bool unreadable = false;
   const uint8_t* points = nullptr;
   const MS_SCAN_HEADER* read = &own;  // header of the scan read last
+  uint32_t found = 0;                 // where the masses' window began in it
+  constexpr uint32_t kAhead = 3;      // scans between a hint and its use
   // Only mass ranges need the points; the rest is in the scan's header.
   auto valueOf = [&](uint32_t i) -> TracePoint {
     TracePoint p{img.Time(i), 0, {0}};
@@ -151,13 +188,19 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
       unreadable = true;
       return p;
     }
-    if (mkind == MASS_LIST_RANGES && i + 1 < img.ScanCount()) {
-      // The next scan's header and points most likely follow these in the
-      // same block: ask for them early. A hint only; never read through.
-      const uintptr_t nextHeader = reinterpret_cast<uintptr_t>(read) + MS_SCAN_HEADER_SIZE;
-      const uintptr_t nextMasses = reinterpret_cast<uintptr_t>(points) + uintptr_t{MS_EXCHANGE_ENTRY_SIZE} * img.PointCount(i);
-      __builtin_prefetch(reinterpret_cast<const void*>(nextHeader));
-      __builtin_prefetch(reinterpret_cast<const void*>(nextMasses + 4ull * img.PointCount(i + 1)));
+    if (mkind == MASS_LIST_RANGES && i + kAhead < img.ScanCount()) {
+      // The headers and points of the scans a few ahead most likely follow
+      // these in the same block: ask for them early, where the window lay
+      // in the scan before. A hint only; never read
+      // through.
+      const uintptr_t aheadHeader = reinterpret_cast<uintptr_t>(read) + kAhead * MS_SCAN_HEADER_SIZE;
+      uintptr_t aheadPoints = reinterpret_cast<uintptr_t>(points);
+      for (uint32_t a = 0; a < kAhead; ++a) aheadPoints += uintptr_t{MS_EXCHANGE_ENTRY_SIZE} * img.PointCount(i + a);
+      const uint64_t n = img.PointCount(i + kAhead);
+      const uint64_t at = std::min<uint64_t>(found, n ? n - 1 : 0);
+      __builtin_prefetch(reinterpret_cast<const void*>(aheadHeader));
+      __builtin_prefetch(reinterpret_cast<const void*>(aheadPoints + 8 * at));
+      __builtin_prefetch(reinterpret_cast<const void*>(aheadPoints + 8 * n + 4 * at));
     }
     const MS_SCAN_HEADER& h = *read;
     if (h.flags & MS_SCAN_FLAG_SATURATED) p.flag = 1;
@@ -165,7 +208,7 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
       case MASS_LIST_TOTAL_ION: p.value.i = AsPointValue(h.totalIon); break;
       case MASS_LIST_BASE_PEAK_ION: p.value.d = h.basePeakMass; break;
       case MASS_LIST_BASE_PEAK_INTENSITY: p.value.i = h.basePeakIntensity; break;
-      case MASS_LIST_RANGES: p.value.i = SumInIntervals(img.PointCount(i), points, intervals); break;
+      case MASS_LIST_RANGES: p.value.i = SumInIntervals(img.PointCount(i), points, intervals, &found); break;
       default: {
         double v = 0;
         if (extra < h.extraCount) std::memcpy(&v, reinterpret_cast<const uint8_t*>(&h.extra) + 8 * extra, 8);

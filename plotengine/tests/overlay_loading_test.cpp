@@ -78,6 +78,46 @@ TEST_F(LoadingTest, PanRightJoinsAPieceWithHalfAMinuteMargin) {
   EXPECT_EQ(+o->tail.inViewCount, 1);
 }
 
+// In a segment of two scan functions a point adds up a cycle's two scans,
+// and a window's edge may fall between them. However the trace is panned,
+// it holds what one read of its span gives: no cycle's scans counted twice
+// or only in part inside it (its last point may end with the last window).
+TEST_F(LoadingTest, PannedTraceOfCyclesHoldsWhatOneReadOfItsSpanGives) {
+  WriteMsRun();
+  struct Case {
+    double start, end;
+    std::vector<std::pair<double, double>> pans;
+  } cases[] = {
+      {8.013, 9.021, {{8.51, 9.64}, {7.53, 9.0}, {7.1, 8.2}}},
+      {9.52, 10.01, {{8.987, 9.6}, {9.9, 10.7}}},
+      {6.2, 7.31, {{6.9, 8.05}, {5.2, 6.5}}},  // across the change of segment
+  };
+  for (const Case& c : cases) {
+    auto o = NewOverlay();
+    ASSERT_EQ(AddTic(o.get(), 0, kMsPath, c.start, c.end), 1);
+    for (const auto& [a, b] : c.pans) {
+      OPLOT_NewUpdateOverlayPlots(o.get(), a, b);
+      const STRUCT_NE_DATA_POINTS* dp = o->slots[0].trace;
+      const auto times = TraceTimes(dp);
+      ASSERT_GE(times.size(), 2u);
+      STRUCT_NE_DATA_POINTS* one =
+          MakeDataPointsStruct(o->slots[0].workFile, times.front(), times.back(), 40000, 0, 0, nullptr, nullptr);
+      ASSERT_TRUE(one);
+      const auto oneTimes = TraceTimes(one);
+      ASSERT_EQ(oneTimes, times) << c.start << " pan " << a << "-" << b;
+      for (uint32_t i = 0; i + 1 < one->pointCount; ++i)
+        ASSERT_EQ(NePointValue(dp->points, i), NePointValue(one->points, i))
+            << c.start << " pan " << a << "-" << b << " at " << times[i];
+      EXPECT_EQ(+dp->points->firstScan, +one->points->firstScan);
+      EXPECT_EQ(+dp->points->lastScan, +one->points->lastScan);
+      EXPECT_EQ(+dp->firstPoint, +one->firstPoint);
+      EXPECT_EQ(+dp->lastPoint, +one->lastPoint);
+      EXPECT_EQ(GetBlockSize(dp->points), GetBlockSize(one->points));
+      FreeDataPointsStruct(one);
+    }
+  }
+}
+
 TEST_F(LoadingTest, PanOnADetectorTraceKeepsItWithinTheLimit) {
   WriteDetector();
   auto o = NewOverlay();

@@ -733,4 +733,59 @@ TEST_F(MsDataTest, TheScanAtATimeIsTheOneEveryScanWalkedPicks) {
   }
 }
 
+
+// A trace by times holds the scans inside the window and no others, as a
+// walk over every scan finds them: on windows that begin or end inside a
+// cycle, on a scan's own time, outside the run, empty or reversed, and on
+// an index whose times do not ascend. Scan s holds s counts at mass 50.
+TEST_F(MsDataTest, TracesByTimeHoldTheScansEveryScanWalkedFinds) {
+  const std::vector<std::vector<double>> runs = {
+      {1.0, 1.0, 1.1, 1.2, 1.2, 1.2, 1.3, 1.5, 1.5, 2.0, 2.0},
+      {0.5},
+      {-3.0, -1.0, 0.0, 0.0, 0.0, 4.0, 4.5},
+      {2.0, 1.0, 1.5, 1.5, 0.5, 3.0, 0.5},  // a damaged index: the times do not ascend
+  };
+  const std::vector<std::pair<double, double>> windows = {
+      {-1e30, 1e30}, {1.0, 1.0}, {1.1, 1.2}, {1.15, 1.45}, {1.2, 2.0}, {1.5, 1.5}, {0.0, 0.0},
+      {-2.0, 4.2}, {2.5, 1.0}, {5.0, 9.0}, {-9.0, -5.0}, {0.5, 0.5}, {1.0, 1.9999}, {-0.0, 0.0}};
+  const std::pair<const char*, uint32_t> channels[] = {{"All", 0}, {"Merged", 0}, {"1", 1}, {"2", 2}};
+  for (size_t run = 0; run < runs.size(); ++run) {
+    const std::string path = "C:\\Data\\window" + std::to_string(run) + ".dat";
+    const std::vector<double>& times = runs[run];
+    ASSERT_TRUE(WriteTimedRun(path, times)) << run;
+    HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+    ASSERT_NE(h, nullptr) << run;
+    const uint32_t n = static_cast<uint32_t>(times.size());
+    for (const auto& [text, function] : channels) {
+      for (const auto& [from, to] : windows) {
+        // Expected: one point a scan ("All"), else one a cycle of two scans
+        // for the scans the channel takes, at the first one's time.
+        std::vector<std::pair<double, int64_t>> want;
+        for (uint32_t c = 1; c <= n; c += 2) {
+          bool have = false;
+          std::pair<double, int64_t> acc{};
+          for (uint32_t s = c; s <= std::min(n, c + 1); ++s) {
+            const bool taken = function == 0 || 2 - s % 2 == function;
+            if (!taken || !(times[s - 1] >= from && times[s - 1] <= to)) continue;
+            if (std::string(text) == "All") {
+              want.push_back({times[s - 1], s});
+              continue;
+            }
+            if (!have) acc = {times[s - 1], 0}, have = true;
+            acc.second += s;
+          }
+          if (have) want.push_back(acc);
+        }
+        const TraceResult got = Read(h, Times(from, to), text, "50");
+        ASSERT_EQ(got.points.size(), want.size()) << run << " " << text << " " << from << "-" << to;
+        for (size_t k = 0; k < want.size(); ++k) {
+          EXPECT_EQ(got.points[k].time, want[k].first) << run << " " << text << " " << from << "-" << to;
+          EXPECT_EQ(got.points[k].i, want[k].second) << run << " " << text << " " << from << "-" << to;
+        }
+      }
+    }
+    EXPECT_EQ(CloseMSData(h), 0);
+  }
+}
+
 }  // namespace
