@@ -245,8 +245,9 @@ int32_t SampleReport(const char* formatFile, const char* formatSection, const ch
   const bool text = target.textFile != nullptr;
   if (!dataFile || (!text && !target.reportsFile) || (text && !target.textFile[0])) return 0;
   KeepEngineLoaded();
+  const kelt::reports::HeldResultsHeader held(dataFile);
   uint8_t header[kResultsHeaderSize] = {};
-  const bool present = RPTS_ReadResults(dataFile, header) != 0;
+  const bool present = kelt::reports::ReadResultsHeader(dataFile, header) != 0;
   std::unique_ptr<uint8_t[]> format(new uint8_t[kReportFormatSize]());
   if (!ReadFormat(formatFile, formatSection, format.get())) {
     if (present) return 0;
