@@ -690,10 +690,9 @@ ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
   // dies, and need not wait for the disk.
   // Elsewhere a commit is durable once it returns: the rollback journal
   // reaches the disk before any page of the file is overwritten, and the
-  // file before the journal is emptied. The journal stays beside the file
-  // between commits, emptied (cut to nothing or its header zeroed: no hot
-  // journal either way), so that a commit neither makes it anew nor syncs
-  // its folder: two syncs a commit.
+  // file before the journal goes. A reports file's journal stays beside it
+  // between commits, its header zeroed (no hot journal), so that a commit
+  // neither makes it anew nor syncs its folder: two syncs a commit.
   // The journal's header is not synced apart from its pages: every record
   // carries a checksum and a replay stops at the first bad one, and no page
   // of the file is written before that one sync is done, so a header that
@@ -705,16 +704,14 @@ ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
   if (IsScratch(host)) {
     if (!c->Exec("PRAGMA journal_mode = MEMORY")) return ConnPtr();
   } else if (!inTemp) {
-    // Methods and reports files take a commit for every small change and
-    // are read little: their journal keeps its length too, its header
-    // zeroed, so that its sync writes no size. Every read then looks into
-    // it, which the data files, read much more, are spared.
-    const int32_t type = TypeOf(c.get());
-    if (type == SECTION_FILE_TYPE_METHOD || type == SECTION_FILE_TYPE_REPORTS)
+    // A reports file takes a commit for every page and is read little: its
+    // journal keeps its length too, its header zeroed, so that its sync
+    // writes no size. Every read then looks into it. Other files leave no
+    // journal behind (folders are compared and cleaned as the user left
+    // them), at the price of a folder sync a commit.
+    if (TypeOf(c.get()) == SECTION_FILE_TYPE_REPORTS)
       c->Exec("PRAGMA journal_mode = PERSIST; PRAGMA journal_size_limit = 1048576");
-    else
-      c->Exec("PRAGMA journal_mode = TRUNCATE");
-    // Should either fail, journals come and go, as safely.
+    // Should it fail, journals come and go, as safely.
   }
   if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
   return ConnPtr(c.release());
@@ -864,11 +861,12 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
   if (sqlite3_close_v2(db) != SQLITE_OK) ok = false;
   if (ok) {
     // A journal left by a writer of the old file would be played into the
-    // new one: it goes with the old file. Outside the temporary folder it
-    // is only emptied, so that its folder entry, already on the disk, spares
-    // the new file's first commit a sync of the folder.
+    // new one: it goes with the old file. Outside the temporary folder
+    // a reports file's is only emptied, so that its folder entry, already
+    // on the disk, spares the new file's first commit a sync of the folder.
     const std::string journal = host + "-journal";
-    if (InTempFolder(winPath) || !EmptyJournal(journal)) win::facts::RemoveFile(journal);
+    if (typeCode != SECTION_FILE_TYPE_REPORTS || InTempFolder(winPath) || !EmptyJournal(journal))
+      win::facts::RemoveFile(journal);
     ForgetConnections(host);
     ok = win::facts::ReplaceWith(tempHost, host);
   }
