@@ -137,7 +137,7 @@ std::string SamplePrepText(const STRUCT_WORK_FILE* wf) {
 
 Sources Gather(const STRUCT_WORK_FILE* wf, const RPT_SAMPLE_DEFINITION& d) {
   Sources s;
-  s.headerRead = RPTS_ReadResults(wf->filePath, s.header) != 0;
+  s.headerRead = kelt::reports::ReadResultsHeader(wf->filePath, s.header) != 0;
   if (!s.headerRead) std::memset(s.header, 0, sizeof s.header);
   if (s.headerRead) {
     if (Needs(d, {4})) {

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "common/data_file_utils.h"
+#include "common/engine_binding.h"
 #include "common/log_text_files.h"
 #include "common/mass_lists.h"
 #include "common/work_file.h"
@@ -30,6 +32,11 @@
 #include "orvik32/orvik32.h"
 #include "win/win_kernel.h"
 #include "win/win_user.h"
+
+namespace kelt::reports {
+// Seen by the leak checker as held: it lives as long as the process.
+kelt::EngineBinding* g_keptEngine = nullptr;
+}  // namespace kelt::reports
 
 namespace {
 
@@ -224,13 +231,23 @@ struct SampleTarget {
   const char* separator = nullptr;
 };
 
+// The results readers and tables bind the engine one after another, and
+// loading it took longer than a report's own work: once loaded it stays,
+// held here for the life of the process.
+std::once_flag g_engineOnce;
+void KeepEngineLoaded() {
+  std::call_once(g_engineOnce, [] { kelt::reports::g_keptEngine = new kelt::EngineBinding; });
+}
+
 int32_t SampleReport(const char* formatFile, const char* formatSection, const char* dataFile,
                      const SampleTarget& target, const char* displayName, int16_t versionNumber,
                      int16_t versionCount) {
   const bool text = target.textFile != nullptr;
   if (!dataFile || (!text && !target.reportsFile) || (text && !target.textFile[0])) return 0;
+  KeepEngineLoaded();
+  const kelt::reports::HeldResultsHeader held(dataFile);
   uint8_t header[kResultsHeaderSize] = {};
-  const bool present = RPTS_ReadResults(dataFile, header) != 0;
+  const bool present = kelt::reports::ReadResultsHeader(dataFile, header) != 0;
   std::unique_ptr<uint8_t[]> format(new uint8_t[kReportFormatSize]());
   if (!ReadFormat(formatFile, formatSection, format.get())) {
     if (present) return 0;

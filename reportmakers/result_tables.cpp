@@ -90,7 +90,7 @@ struct TableRecords {
   std::vector<uint8_t> table = std::vector<uint8_t>(r::kGlobalTableSize);
   std::vector<uint8_t> header = std::vector<uint8_t>(r::kResultsHeaderSize);
   bool Read(STRUCT_WORK_FILE* workFile) {
-    return KELT_ReadGlobalTable(workFile, table.data()) && RPTS_ReadResults(workFile->filePath, header.data());
+    return KELT_ReadGlobalTable(workFile, table.data()) && r::ReadResultsHeader(workFile->filePath, header.data());
   }
   bool Height() const { return r::FieldAt<int16_t>(table.data(), r::table::kPeakSizeMeasure) == 2; }
 };

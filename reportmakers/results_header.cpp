@@ -2,6 +2,7 @@
 #include "reportmakers/results_header.h"
 
 #include <cstring>
+#include <string>
 
 #include "common/engine_binding.h"
 #include "common/engine_entries.h"
@@ -28,6 +29,39 @@ int32_t CountOfMask(const void* h, uint16_t mask) {
   for (int k = 0; k < 6; ++k)
     if (mask & kMasks[k]) n += CountOfKind(h, k);
   return n;
+}
+
+namespace {
+struct Held {
+  std::string path;
+  bool read = false;
+  uint8_t header[kResultsHeaderSize] = {};
+};
+thread_local Held* t_held = nullptr;
+}  // namespace
+
+HeldResultsHeader::HeldResultsHeader(const char* path) {
+  if (t_held || !path) return;  // an outer report holds one already
+  auto* held = new Held;
+  held->path = path;
+  held->read = RPTS_ReadResults(path, held->header) != 0;
+  t_held = held;
+  owner_ = true;
+}
+
+HeldResultsHeader::~HeldResultsHeader() {
+  // Only the holder that made it ends it.
+  if (t_held && owner_) {
+    delete t_held;
+    t_held = nullptr;
+  }
+}
+
+BOOL ReadResultsHeader(const char* path, void* header) {
+  if (!path || !header) return FALSE;
+  if (!t_held || t_held->path != path) return RPTS_ReadResults(path, header);
+  if (t_held->read) std::memcpy(header, t_held->header, kResultsHeaderSize);
+  return t_held->read ? TRUE : FALSE;
 }
 
 int32_t CompoundStepCount(const void* h) { return CountOfMask(h, kMaskCompounds); }

@@ -24,4 +24,19 @@ KELT_CLASS int32_t CountOfKind(const void* header, int kind);
 KELT_CLASS int32_t CountOfMask(const void* header, uint16_t mask);
 KELT_CLASS int32_t CompoundStepCount(const void* header);
 KELT_CLASS int32_t UnidentifiedStepCount(const void* header);
+
+// A report's parts each read the results header of its run: while a report
+// holds it (one a thread), they take the header it read once.
+class KELT_CLASS HeldResultsHeader {
+ public:
+  explicit HeldResultsHeader(const char* path);
+  ~HeldResultsHeader();
+  HeldResultsHeader(const HeldResultsHeader&) = delete;
+  HeldResultsHeader& operator=(const HeldResultsHeader&) = delete;
+
+ private:
+  bool owner_ = false;
+};
+// RPTS_ReadResults, or the held header's copy for its file.
+KELT_CLASS BOOL ReadResultsHeader(const char* path, void* header);
 }  // namespace kelt::reports

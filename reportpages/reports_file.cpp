@@ -20,6 +20,7 @@ namespace {
 
 constexpr uint32_t kPiece = 4000;
 constexpr int32_t kMaxCapacity = 16000;  // the slot limit rounded up to a whole step
+constexpr uint32_t kSlotStep = 40;       // directory records added at a time (about one store page)
 const char kHeaderSection[] = "MSRHeader";
 const char kSlotSection[] = "MSRSlotInfo";
 const char kUpgradeCaption[] = "Report File Upgrade";
@@ -359,6 +360,17 @@ int CRptsFileHandler::AddPageToFile(const void* content, uint32_t size, uint16_t
   if (!s) return restore();
   const uint32_t at = uint32_t(head.pageCount) * MSR_PAGE_RECORD_SIZE;
   bool ok = SeekSection(s, int32_t(at), 0) == at && WriteSection(s, &r, sizeof r) == sizeof r;
+  // The directory grows by a step of zeroed records at a time (records
+  // beyond the page count are never read): a section that keeps its length
+  // is rewritten in place, only where it changed, while one that grows is
+  // written whole again.
+  const uint32_t length = ok ? GetSectionSize(s) : 0;
+  if (ok && length == at + sizeof r) {
+    static const uint8_t kZeros[kSlotStep * MSR_PAGE_RECORD_SIZE] = {};
+    const uint32_t records = uint32_t(head.pageCount) + 1;
+    const uint32_t end = (records + kSlotStep - 1) / kSlotStep * kSlotStep * MSR_PAGE_RECORD_SIZE;
+    ok = WritePieces(s, kZeros, end - length);
+  }
   if (!CloseSection(s) || !ok) return restore();
   const int32_t slot = head.usedSlots + 1;
   PageSectionName(slot, m_PageSection, sizeof m_PageSection);

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +42,9 @@ struct ShimFile {
   bool keyed;
   bool held;
   win::holds::FileKey key;
+  bool journal;       // a rollback journal
+  bool headZeroed;    // its last write emptied its header
+  int32_t typeCode;   // a database file's, from its prefix
 };
 
 sqlite3_vfs* g_real = nullptr;
@@ -80,6 +84,15 @@ bool TakeSpace(int amount) {
   return true;
 }
 
+// A kept journal is emptied after its commit by zeroing its header.
+constexpr int kJournalHeadSize = 28;
+bool IsZero(const void* buf, int amount) {
+  const auto* p = static_cast<const unsigned char*>(buf);
+  for (int i = 0; i < amount; ++i)
+    if (p[i]) return false;
+  return true;
+}
+
 int ShimWrite(sqlite3_file* f, const void* buf, int amount, sqlite3_int64 offset) {
   win::faults::FileCall();
   if (!win::faults::WriteAllowed()) return SQLITE_FULL;
@@ -90,12 +103,22 @@ int ShimWrite(sqlite3_file* f, const void* buf, int amount, sqlite3_int64 offset
     const sqlite3_int64 end = offset + Offset(f) + amount;
     if (end > size && !TakeSpace(static_cast<int>(end - size))) return SQLITE_FULL;
   }
+  auto* s = reinterpret_cast<ShimFile*>(f);
+  if (s->journal) s->headZeroed = offset == 0 && amount == kJournalHeadSize && IsZero(buf, amount);
   return Real(f)->pMethods->xWrite(Real(f), buf, amount, offset + Offset(f));
 }
 int ShimTruncate(sqlite3_file* f, sqlite3_int64 size) {
   return Real(f)->pMethods->xTruncate(Real(f), size + Offset(f));
 }
-int ShimSync(sqlite3_file* f, int flags) { return Real(f)->pMethods->xSync(Real(f), flags); }
+// The header a commit's end zeroed need not wait for the disk: until it
+// gets there, a crash plays the journal back, which leaves the file as it
+// was before that commit - whole, as a journal removed or cut short without
+// a sync does.
+int ShimSync(sqlite3_file* f, int flags) {
+  auto* s = reinterpret_cast<ShimFile*>(f);
+  if (s->journal && s->headZeroed) return SQLITE_OK;
+  return Real(f)->pMethods->xSync(Real(f), flags);
+}
 int ShimFileSize(sqlite3_file* f, sqlite3_int64* size) {
   int rc = Real(f)->pMethods->xFileSize(Real(f), size);
   if (rc == SQLITE_OK) *size = *size > Offset(f) ? *size - Offset(f) : 0;
@@ -160,18 +183,32 @@ bool HeadValid(const FilePrefix& p) {
 
 // A database file either gets the pending prefix (new, empty file) or
 // must already carry a valid one.
-int CheckPrefix(sqlite3_file* real) {
+int CheckPrefix(sqlite3_file* real, int32_t* typeCode) {
   sqlite3_int64 size = 0;
   if (real->pMethods->xFileSize(real, &size) != SQLITE_OK) return SQLITE_IOERR;
   if (size == 0 && g_pendingPrefix) {
     char block[kPrefixSize] = {};
     std::memcpy(block, g_pendingPrefix, sizeof(FilePrefix));
+    *typeCode = g_pendingPrefix->head.typeCode;
     return real->pMethods->xWrite(real, block, kPrefixSize, 0);
   }
   if (size < kPrefixSize) return SQLITE_NOTADB;
   FilePrefix p;
   if (real->pMethods->xRead(real, &p, sizeof p, 0) != SQLITE_OK) return SQLITE_NOTADB;
+  *typeCode = p.head.typeCode;
   return HeadValid(p) ? SQLITE_OK : SQLITE_NOTADB;
+}
+
+// A journal that is already there (kept between commits, emptied) is
+// opened without the create flag: its folder entry reached the disk when
+// it was made, and the real VFS syncs the folder after every journal it
+// may have created.
+bool JournalThere(const char* name, int flags) {
+  if (!name || !(flags & SQLITE_OPEN_MAIN_JOURNAL) || !(flags & SQLITE_OPEN_CREATE) ||
+      (flags & (SQLITE_OPEN_EXCLUSIVE | SQLITE_OPEN_DELETEONCLOSE)))
+    return false;
+  struct stat st;
+  return stat(name, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFlags) {
@@ -182,11 +219,17 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
   s->keyed = false;
   s->held = false;
   s->key = {};
-  int rc = g_real->xOpen(g_real, name, s->real, flags, outFlags);
+  s->journal = (flags & SQLITE_OPEN_MAIN_JOURNAL) != 0;
+  s->headZeroed = false;
+  s->typeCode = 0;
+  int rc = SQLITE_CANTOPEN;
+  if (JournalThere(name, flags)) rc = g_real->xOpen(g_real, name, s->real, flags & ~SQLITE_OPEN_CREATE, outFlags);
+  // Gone meanwhile (or never there): made anew, with its folder synced.
+  if (rc != SQLITE_OK) rc = g_real->xOpen(g_real, name, s->real, flags, outFlags);
   if (rc != SQLITE_OK) return rc;
   if (flags & SQLITE_OPEN_MAIN_DB) {
     s->offset = kPrefixSize;
-    rc = CheckPrefix(s->real);
+    rc = CheckPrefix(s->real, &s->typeCode);
     if (rc != SQLITE_OK) {
       s->real->pMethods->xClose(s->real);
       return rc;
@@ -595,6 +638,16 @@ bool IsScratch(const std::string& hostPath) {
   return IdOf(hostPath, &now) && now.dev == marked.dev && now.ino == marked.ino;
 }
 
+namespace {
+// The file's type code, from the prefix its open file read (0: unknown).
+int32_t TypeOf(Conn* c) {
+  sqlite3_file* f = nullptr;
+  if (sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f || !f->pMethods)
+    return 0;
+  return reinterpret_cast<ShimFile*>(f)->typeCode;
+}
+}  // namespace
+
 ConnPtr Connect(std::string_view winPath) { return Connect(winPath, nullptr); }
 
 ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
@@ -636,15 +689,30 @@ ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
   // made them: their commits stay whole through the journal when a process
   // dies, and need not wait for the disk.
   // Elsewhere a commit is durable once it returns: the rollback journal
-  // reaches the disk (with its folder entry) before any page of the file
-  // is overwritten, and the file before the journal goes. The journal's
-  // header is not synced apart from its pages: every record carries a
-  // checksum and a replay stops at the first bad one, and no page of the
-  // file is written before that one sync is done, so a header that got
-  // there without all its pages only puts back pages the file still holds.
-  if (InTempFolder(winPath)) c->Exec("PRAGMA synchronous = OFF");
+  // reaches the disk before any page of the file is overwritten, and the
+  // file before the journal goes. A reports file's journal stays beside it
+  // between commits, its header zeroed (no hot journal), so that a commit
+  // neither makes it anew nor syncs its folder: two syncs a commit.
+  // The journal's header is not synced apart from its pages: every record
+  // carries a checksum and a replay stops at the first bad one, and no page
+  // of the file is written before that one sync is done, so a header that
+  // got there without all its pages only puts back pages the file still
+  // holds.
+  const bool inTemp = InTempFolder(winPath);
+  if (inTemp) c->Exec("PRAGMA synchronous = OFF");
   else c->Exec("PRAGMA synchronous = NORMAL");
-  if (IsScratch(host) && !c->Exec("PRAGMA journal_mode = MEMORY")) return ConnPtr();
+  if (IsScratch(host)) {
+    if (!c->Exec("PRAGMA journal_mode = MEMORY")) return ConnPtr();
+  } else if (!inTemp) {
+    // A reports file takes a commit for every page and is read little: its
+    // journal keeps its length too, its header zeroed, so that its sync
+    // writes no size. Every read then looks into it. Other files leave no
+    // journal behind (folders are compared and cleaned as the user left
+    // them), at the price of a folder sync a commit.
+    if (TypeOf(c.get()) == SECTION_FILE_TYPE_REPORTS)
+      c->Exec("PRAGMA journal_mode = PERSIST; PRAGMA journal_size_limit = 1048576");
+    // Should it fail, journals come and go, as safely.
+  }
   if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
   return ConnPtr(c.release());
 }
@@ -724,6 +792,18 @@ bool Transaction::Commit() {
 
 // ---- Files -------------------------------------------------------------------
 
+namespace {
+// Empties a journal that is there, a plain file; false when there is none.
+bool EmptyJournal(const std::string& hostPath) {
+  const int fd = open(hostPath.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  const bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_size == 0 || ftruncate(fd, 0) == 0);
+  close(fd);
+  return ok;
+}
+}  // namespace
+
 bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t formatWord) {
   // -1 is what the type query answers for "no sectioned file".
   if (winPath.empty() || typeCode == -1 || !RegisterVfs()) return false;
@@ -781,8 +861,12 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
   if (sqlite3_close_v2(db) != SQLITE_OK) ok = false;
   if (ok) {
     // A journal left by a writer of the old file would be played into the
-    // new one: it goes with the old file.
-    win::facts::RemoveFile(host + "-journal");
+    // new one: it goes with the old file. Outside the temporary folder
+    // a reports file's is only emptied, so that its folder entry, already
+    // on the disk, spares the new file's first commit a sync of the folder.
+    const std::string journal = host + "-journal";
+    if (typeCode != SECTION_FILE_TYPE_REPORTS || InTempFolder(winPath) || !EmptyJournal(journal))
+      win::facts::RemoveFile(journal);
     ForgetConnections(host);
     ok = win::facts::ReplaceWith(tempHost, host);
   }

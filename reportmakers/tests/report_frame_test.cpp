@@ -273,6 +273,27 @@ TEST_F(ReportFrame, ChecksForRequestedResults) {
   EXPECT_EQ(RPTS_CheckForResultsForCompoundReports(kMethod, "C:\\Data\\none.kms", section_, 1, 1, 1, 0), 0);
 }
 
+// A report reads its run's results header once; its parts take that copy,
+// for that file only, while the report holds it.
+TEST_F(ReportFrame, AHeldResultsHeaderServesItsFileUntilItsHolderEnds) {
+  Quantitated();
+  const char kOther[] = "C:\\Data\\none.kms";
+  std::vector<uint8_t> direct(r::kResultsHeaderSize), got(r::kResultsHeaderSize, 0xEE);
+  ASSERT_TRUE(RPTS_ReadResults(kSample, direct.data()));
+  {
+    const r::HeldResultsHeader hold(kSample);
+    {
+      const r::HeldResultsHeader inner(kOther);  // a report inside a report keeps the outer one's
+    }
+    ASSERT_TRUE(r::ReadResultsHeader(kSample, got.data()));
+    EXPECT_EQ(got, direct);
+    EXPECT_FALSE(r::ReadResultsHeader(kOther, got.data()));
+    ASSERT_TRUE(DeleteFileA(kSample));
+    EXPECT_TRUE(r::ReadResultsHeader(kSample, got.data()));
+  }
+  EXPECT_FALSE(r::ReadResultsHeader(kSample, got.data()));
+}
+
 // Information grids written on a portrait page of their own.
 class InfoGrid : public ReportFrame {
  protected:

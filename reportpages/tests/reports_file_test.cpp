@@ -116,7 +116,7 @@ TEST_F(ReportsFile, PagesAndDirectoryRecordsAreStoredByteExact) {
   ASSERT_EQ(Add(h, 2), 1);
   EXPECT_EQ(SectionBytes(kFile, "MSRPage0000001").size(), 9500u);
   const auto dir = SectionBytes(kFile, "MSRSlotInfo");
-  ASSERT_EQ(dir.size(), 206u);
+  ASSERT_EQ(dir.size(), 40u * 103);  // two records and the zeroed rest of a step
   const uint8_t words[] = {1, 0, 120, 0, 60, 0, 1, 0, 1, 0, 2, 0, 0, 0, 0xFF, 0x7F, 7, 0, 4, 3, 2, 1};
   EXPECT_EQ(std::vector<uint8_t>(dir.begin(), dir.begin() + 22), std::vector<uint8_t>(words, words + 22));
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&dir[22])).size(), 79u);

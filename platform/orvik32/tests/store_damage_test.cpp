@@ -7,6 +7,7 @@
 
 #include "store_fixture.h"
 #include "two_writers.h"
+#include "win/win_file_facts.h"
 #include "win/win_kernel.h"
 
 namespace {
@@ -144,6 +145,41 @@ std::string HotJournalOf(const std::string& winPath) {
   sqlite3_close(db);
   std::remove(bare.c_str());
   return journal;
+}
+
+// Outside the temporary folder a reports file keeps its journal between
+// commits, its header zeroed; other files keep none. A file made anew over
+// a journal, emptied or hot, never has the old file's pages played into it.
+TEST_F(StoreDamageTest, AFileMadeAnewOverAJournalStartsClean) {
+  CreateDirectoryA("C:\\Data", nullptr);
+  struct Kind {
+    const char* name;
+    int32_t type;
+  };
+  for (const Kind& k : {Kind{"C:\\Data\\kept.kms", 61}, Kind{"C:\\Data\\kept.msr", 790}}) {
+    SCOPED_TRACE(k.name);
+    const std::string file = k.name;
+    const std::string journal = win::paths::ToHost(file) + "-journal";
+    auto journalState = [&] {
+      const std::string bytes = ReadHostPath(journal);
+      if (!win::facts::IsRegularFile(file + "-journal")) return "none";
+      return bytes.empty() ? "empty" : bytes[0] == 0 ? "zeroed" : "hot";
+    };
+    ASSERT_TRUE(CreateSectionFileAtPath(const_cast<char*>(file.c_str()), k.type, 0, 0));
+    ASSERT_TRUE(PutSection(file, "S", std::string(300000, 'o')));
+    EXPECT_STREQ(journalState(), k.type == 790 ? "zeroed" : "none");
+    for (const bool hot : {false, true}) {
+      SCOPED_TRACE(hot ? "hot journal" : "emptied journal");
+      ASSERT_TRUE(PutSection(file, "S", std::string(300000, 'o')));
+      if (hot) WriteHostPath(journal, HotJournalOf(file));
+      ASSERT_TRUE(CreateSectionFileAtPath(const_cast<char*>(file.c_str()), k.type, 0, 0));
+      EXPECT_STREQ(journalState(), k.type == 790 ? "empty" : "none");
+      EXPECT_FALSE(SectionExists(file.c_str(), "S"));
+      ASSERT_TRUE(PutSection(file, "T", "new"));
+      EXPECT_EQ(GetSection(file, "T"), "new");
+      EXPECT_EQ(two_writers::ImageCheck(file), "ok");
+    }
+  }
 }
 
 TEST_F(StoreDamageTest, FileRestoredOverAHotJournalKeepsTheRestoredContent) {
