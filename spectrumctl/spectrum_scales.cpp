@@ -138,10 +138,16 @@ double DifferenceAxisScale(const CDrawStackedSpectra& d) {
   const double top = d.Traces[2][0].maxIntensity;
   if (!s || d.Traces[2][0].spectrum != s || !(top > 0)) return 0;
   double base = 0;
-  if (s->kind == SPT_KIND_DIFF && s->diffSpt && s->diffSpt->mode == 2)
+  const STRUCT_SPT_PLUS* first = d.Spectra[0];
+  if (s->kind == SPT_KIND_DIFF && s->diffSpt && s->diffSpt->mode == 2) {
     base = 999.0;
-  else if (d.Spectra[0])
-    PlusSpt_GetBasePeak(d.Spectra[0], &base);
+  } else if (first && !Pairs(first).d && !(first->useMassRange && first->lowMass != 0 && first->highMass != 0)) {
+    // Unsigned pairs over their whole range: the base peak is the band's
+    // largest intensity, found already (a scan of every pair less).
+    base = d.PlotInfo[0].maxIntensity;
+  } else if (first) {
+    PlusSpt_GetBasePeak(first, &base);
+  }
   return base > 0 && std::isfinite(top / base) ? top / base : 0;
 }
 
