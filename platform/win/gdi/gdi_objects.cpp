@@ -2,7 +2,6 @@
 // stock objects.
 #include "gdi_objects.h"
 
-#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
@@ -24,18 +23,6 @@ uintptr_t g_nextHandle = 0x7A0000;
 constexpr int kStockCount = 22;
 std::shared_ptr<GdiObject> g_stock[kStockCount];
 size_t g_stockRegistered = 0;
-// Bumped at every removal from the table. Handles are never used twice, so a
-// handle looked up since the last removal still names the same object: each
-// thread keeps its last look-up and skips the lock while nothing was removed
-// (drawing calls look up the same context thousands of times).
-std::atomic<uint64_t> g_removals{0};
-struct LastLookup {
-  uintptr_t handle = 0;
-  uint64_t removals = 0;
-  std::weak_ptr<GdiObject> object;  // the table keeps it alive, not the cache
-};
-// The stand-in is linked in, never loaded later: the quick thread-local model.
-__attribute__((tls_model("initial-exec"))) thread_local LastLookup t_last;
 
 std::shared_ptr<GdiObject> MakeStockFont(LONG height, LONG weight, BYTE charSet, BYTE pitch,
                                          const char* face) {
@@ -126,26 +113,16 @@ uintptr_t RegisterPermanent(std::shared_ptr<GdiObject> obj) {
 
 std::shared_ptr<GdiObject> LookupAny(const void* handle) {
   if (!handle) return nullptr;
-  const uintptr_t h = reinterpret_cast<uintptr_t>(handle);
-  const uint64_t removals = g_removals.load(std::memory_order_acquire);
-  if (t_last.handle == h && t_last.removals == removals)
-    if (std::shared_ptr<GdiObject> kept = t_last.object.lock()) return kept;
   EnsureStock();
   std::lock_guard lock(g_tableMutex);
-  auto it = Table().find(h);
-  if (it == Table().end()) return nullptr;
-  // Read before the look-up: a removal in between makes the next call look again.
-  t_last.handle = h;
-  t_last.removals = removals;
-  t_last.object = it->second;
-  return it->second;
+  auto it = Table().find(reinterpret_cast<uintptr_t>(handle));
+  return it == Table().end() ? nullptr : it->second;
 }
 
 bool Unregister(const void* handle) {
   std::lock_guard lock(g_tableMutex);
   auto it = Table().find(reinterpret_cast<uintptr_t>(handle));
   if (it == Table().end() || it->second->stock) return false;
-  g_removals.fetch_add(1, std::memory_order_acq_rel);  // before: a look-up that saw the old count came first
   Table().erase(it);
   return true;
 }
