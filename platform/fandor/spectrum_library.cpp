@@ -241,12 +241,12 @@ bool ParseLibrary(const std::string& path, const std::string& text, Library* lib
   for (const Entry& x : lib->entries) packed += x.spectrum.masses.size();
   lib->peakSpans.assign(lib->entries.size(), {});
   lib->peaks.reserve(packed);
-  // In entry order: a search walks its candidates in that order.
-  for (size_t i = 0; i < lib->entries.size(); ++i) {
-    const Weighted& w = lib->entries[i].spectrum;
-    lib->peakSpans[i] = {uint32_t(lib->peaks.size()), uint32_t(w.masses.size())};
-    for (size_t k = 0; k < w.masses.size(); ++k) lib->peaks.push_back({w.masses[k], w.weights[k]});
-  }
+  for (const std::vector<int32_t>& group : lib->byBase)
+    for (int32_t i : group) {
+      const Weighted& w = lib->entries[size_t(i)].spectrum;
+      lib->peakSpans[size_t(i)] = {uint32_t(lib->peaks.size()), uint32_t(w.masses.size())};
+      for (size_t k = 0; k < w.masses.size(); ++k) lib->peaks.push_back({w.masses[k], w.weights[k]});
+    }
   return true;
 }
 
@@ -326,58 +326,28 @@ void Score(const Library& lib, int16_t index, const Unknown& unknown, std::vecto
   const size_t top = std::min<size_t>(8, order.size());
   if (top == 0) return;
   std::vector<uint64_t> seen((lib.entries.size() + 63) / 64, 0);
-  // Each entry with the place it was listed in (which ranks equal matches).
-  // Every index list runs in ascending entry order, so the listing is a few
-  // ascending runs.
-  std::vector<std::pair<int32_t, uint32_t>> listed;
-  std::vector<size_t> runEnds;
+  std::vector<int32_t> listed;
   auto consider = [&](int32_t e) {
     uint64_t& word = seen[size_t(e) >> 6];
     const uint64_t bit = uint64_t(1) << (e & 63);
     if (word & bit) return;
     word |= bit;
-    listed.push_back({e, uint32_t(listed.size())});
+    listed.push_back(e);
   };
   for (int32_t e : lib.byLargest[u.masses[order[0]]]) consider(e);
-  runEnds.push_back(listed.size());
-  for (size_t k = 0; k < top; ++k) {
+  for (size_t k = 0; k < top; ++k)
     for (int32_t e : lib.byBase[u.masses[order[k]]]) consider(e);
-    runEnds.push_back(listed.size());
-  }
-  // A large library's peaks do not stay in the cache. They are packed in
-  // entry order: the entries are matched in that order, merged from the
-  // runs, and the peaks of the entries next in turn are fetched ahead while
-  // these are matched.
-  for (size_t k = 1; k < runEnds.size(); ++k)
-    std::inplace_merge(listed.begin(), listed.begin() + ptrdiff_t(runEnds[k - 1]),
-                       listed.begin() + ptrdiff_t(runEnds[k]));
-  const uint32_t base = uint32_t(out->size());
-  out->reserve(out->size() + listed.size());
-  const char* const peakBytes = reinterpret_cast<const char*>(lib.peaks.data());
-  auto fetchAhead = [&](size_t at) {
-    for (size_t p = at; p < std::min(at + 4, listed.size()); ++p) {
-      const Library::PeakSpan& s = lib.peakSpans[size_t(listed[p].first)];
-      const char* from = peakBytes + size_t(s.start) * sizeof(Library::PackedPeak);
-      const char* to = from + size_t(s.count) * sizeof(Library::PackedPeak);
-      for (const char* q = from; q < to; q += 64) __builtin_prefetch(q);
-    }
-  };
+
   constexpr size_t kLanes = 4;
-  constexpr size_t kAhead = 8;  // two groups
   double f[kLanes], r[kLanes];
   size_t i = 0;
-  fetchAhead(0);
-  fetchAhead(kLanes);
-  int32_t group[kLanes];
   for (; i + kLanes <= listed.size(); i += kLanes) {
-    fetchAhead(i + kAhead);
-    for (size_t l = 0; l < kLanes; ++l) group[l] = listed[i + l].first;
-    MatchPacked<kLanes>(unknown, lib, group, f, r);
-    for (size_t l = 0; l < kLanes; ++l) out->push_back({index, group[l], base + listed[i + l].second, f[l], r[l]});
+    MatchPacked<kLanes>(unknown, lib, &listed[i], f, r);
+    for (size_t l = 0; l < kLanes; ++l) out->push_back({index, listed[i + l], uint32_t(out->size()), f[l], r[l]});
   }
   for (; i < listed.size(); ++i) {
-    MatchPacked<1>(unknown, lib, &listed[i].first, f, r);
-    out->push_back({index, listed[i].first, base + listed[i].second, f[0], r[0]});
+    MatchPacked<1>(unknown, lib, &listed[i], f, r);
+    out->push_back({index, listed[i], uint32_t(out->size()), f[0], r[0]});
   }
 }
 

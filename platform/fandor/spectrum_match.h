@@ -1,10 +1,6 @@
 #pragma once
 // Inside the library: spectra reduced for matching, MSP libraries in memory.
-#include <sys/mman.h>
-
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -35,33 +31,6 @@ struct Entry {
   int largestCount = 0;
 };
 
-// Blocks of a few megabytes and more on huge pages where the system grants
-// them: a search reads a few lines from each of thousands of pages, and the
-// page look-ups cost more than the reading.
-template <class T>
-struct LargePageAllocator {
-  using value_type = T;
-  static constexpr size_t kLarge = size_t(2) << 20;
-  LargePageAllocator() = default;
-  template <class U>
-  LargePageAllocator(const LargePageAllocator<U>&) {}
-  T* allocate(size_t n) {
-    const size_t bytes = n * sizeof(T);
-    if (bytes < 2 * kLarge) return static_cast<T*>(::operator new(bytes));
-    void* p = nullptr;
-    const size_t rounded = (bytes + kLarge - 1) / kLarge * kLarge;
-    if (posix_memalign(&p, kLarge, rounded) != 0) throw std::bad_alloc();
-    madvise(p, rounded, MADV_HUGEPAGE);  // a hint: refused, the small pages serve
-    return static_cast<T*>(p);
-  }
-  void deallocate(T* p, size_t n) {
-    if (n * sizeof(T) < 2 * kLarge) ::operator delete(p);
-    else std::free(p);
-  }
-  template <class U>
-  bool operator==(const LargePageAllocator<U>&) const { return true; }
-};
-
 struct Library {
   std::string path;
   std::vector<Entry> entries;
@@ -70,8 +39,9 @@ struct Library {
   std::vector<std::vector<int32_t>> byLargest, byBase;
   // The entries' spectra again, side by side, so that a search reads the
   // candidates' peaks from one block rather than from a few scattered
-  // allocations each, in entry order: entry i holds the peaks from
-  // peakSpans[i].start, peakSpans[i].count of them.
+  // allocations each. Entries of one base peak lie together, as a search
+  // takes them together: entry i holds the peaks from peakSpans[i].start,
+  // peakSpans[i].count of them.
   struct PeakSpan {
     uint32_t start = 0, count = 0;
   };
@@ -81,8 +51,8 @@ struct Library {
     float weight;
   };
 #pragma pack(pop)
-  std::vector<PeakSpan, LargePageAllocator<PeakSpan>> peakSpans;
-  std::vector<PackedPeak, LargePageAllocator<PackedPeak>> peaks;
+  std::vector<PeakSpan> peakSpans;
+  std::vector<PackedPeak> peaks;
 };
 
 // Reads and indexes an MSP file; false with an error number set.
