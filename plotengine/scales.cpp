@@ -12,6 +12,7 @@
 #include "plotengine/overlay_internal.h"
 #include "plotengine/plot_coordinates.h"
 #include "ulbrec32/number_text.h"
+#include "win/win_locale_hold.h"
 
 namespace {
 
@@ -271,6 +272,7 @@ KELT_API int32_t KELT_AdjustUnitValuesUserTraceRules(double* values, int32_t cou
 KELT_API void KELT_DrawVerticalScale(HDC dc, const STRUCT_VERT_SCALE* vs) {
   try {
     if (!dc || !vs) return;
+    const win::locale::SettingsHold settings;  // one look at the locale for every label
     // A scale of no height has no room for ticks (and no end to the step doubling).
     if (vs->top >= vs->bottom || !(std::fabs(vs->high - vs->low) >= 1e-8)) return;
     const STRUCT_AXIS_PARAMS axis = vs->axis;
@@ -359,6 +361,7 @@ KELT_API void KELT_DrawVerticalScale(HDC dc, const STRUCT_VERT_SCALE* vs) {
 KELT_API void KELT_DrawHorizontalScale(HDC dc, const STRUCT_HORZ_SCALE* hs) {
   try {
     if (!dc || !hs) return;
+    const win::locale::SettingsHold settings;  // one look at the locale for every label
     if (hs->top > hs->bottom || hs->left >= hs->right || !(std::fabs(hs->high - hs->low) >= 1e-8)) return;
     const STRUCT_AXIS_PARAMS axis = hs->axis;
     ScaleFrame f(axis, hs->low, hs->high, hs->unitText, hs->keepUnits != 0, false, hs->labelSuffix);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "orvik32/orvik32.h"
 #include "spectra/segment_checks.h"
@@ -120,6 +121,32 @@ bool SelectToFront(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key
   return true;
 }
 
+// The stretch the two selections of FromFiveWindows end with, found from
+// ranks alone where no tie can make the order of taking matter: the first
+// selection takes every stretch of a middle up to its last one (no stretch
+// of that middle is left behind), and the stretch of the place looked for
+// is the only one of its range among those taken. Null where that does not
+// hold (or a key does not order); then the selections are replayed.
+const Stretch* ByRanks(const Stretch* s, uint32_t m, uint32_t h) {
+  const uint32_t places = h / 2;
+  if (places == 0) return nullptr;
+  std::vector<uint32_t> order(m);
+  uint32_t* const ids = order.data();
+  for (uint32_t k = 0; k < m; ++k) {
+    if (std::isnan(s[k].middle) || std::isnan(s[k].range)) return nullptr;
+    ids[k] = k;
+  }
+  std::nth_element(ids, ids + (h - 1), ids + m, [&](uint32_t a, uint32_t b) { return s[a].middle < s[b].middle; });
+  const double last = s[ids[h - 1]].middle;
+  for (uint32_t k = h; k < m; ++k)
+    if (s[ids[k]].middle == last) return nullptr;  // a tie cut by the selection
+  std::nth_element(ids, ids + (places - 1), ids + h, [&](uint32_t a, uint32_t b) { return s[a].range < s[b].range; });
+  const uint32_t found = ids[places - 1];
+  for (uint32_t k = 0; k < h; ++k)
+    if (k != places - 1 && s[ids[k]].range == s[found].range) return nullptr;
+  return &s[found];
+}
+
 struct Estimate {
   double signal, noise, tail;
   uint32_t centre;
@@ -145,12 +172,15 @@ bool FromFiveWindows(const double* v, uint32_t n, uint32_t peak, Estimate* out) 
     s[k].centre = k + 2;
   }
   const uint32_t h = m / 2;
-  if (!SelectToFront(s, m, h, &Stretch::middle) || !SelectToFront(s, h, h / 2, &Stretch::range)) return false;
-  const uint32_t chosen = h / 2 >= 1 ? h / 2 - 1 : 0;
+  const Stretch* pick = ByRanks(s, m, h);
+  if (!pick) {
+    if (!SelectToFront(s, m, h, &Stretch::middle) || !SelectToFront(s, h, h / 2, &Stretch::range)) return false;
+    pick = &s[h / 2 >= 1 ? h / 2 - 1 : 0];
+  }
   out->signal = v[peak];
-  out->noise = s[chosen].range;
-  out->tail = s[chosen].middle;
-  out->centre = static_cast<uint32_t>(s[chosen].centre);
+  out->noise = pick->range;
+  out->tail = pick->middle;
+  out->centre = static_cast<uint32_t>(pick->centre);
   return true;
 }
 

@@ -42,20 +42,18 @@ bool EmptyDisplayRange(const CDrawStackedSpectra& d) { return d.MassFrom == -1.1
 // The exchange buffer of a spectrum's positive pairs, for the match values.
 std::vector<uint8_t> Exchange(const STRUCT_SPT_PLUS* s) {
   const Pairs p(s);
-  std::vector<uint8_t> out(4);
-  out.reserve(4 + 13 * size_t(std::max<int32_t>(p.n, 0)));
+  // Sized for every pair and cut to those kept: written in place.
+  std::vector<uint8_t> out(4 + 13 * size_t(std::max<int32_t>(p.n, 0)), 0);
   uint32_t count = 0;
-  for (int32_t i = 0; i < p.n; ++i) {
-    const double v = p.Intensity(i);
-    if (!(v > 0)) continue;
-    const double m = p.Mass(i);
+  ForEachPair(p, [&](int32_t, double m, double v) {
+    if (!(v > 0)) return;
     const uint32_t iv = v >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(v);
-    uint8_t e[13] = {};
+    uint8_t* e = out.data() + 4 + 13 * size_t(count);
     std::memcpy(e + 1, &m, 8);
     std::memcpy(e + 9, &iv, 4);
-    out.insert(out.end(), e, e + 13);
     ++count;
-  }
+  });
+  out.resize(4 + 13 * size_t(count));
   std::memcpy(out.data(), &count, 4);
   return out;
 }
@@ -140,10 +138,16 @@ double DifferenceAxisScale(const CDrawStackedSpectra& d) {
   const double top = d.Traces[2][0].maxIntensity;
   if (!s || d.Traces[2][0].spectrum != s || !(top > 0)) return 0;
   double base = 0;
-  if (s->kind == SPT_KIND_DIFF && s->diffSpt && s->diffSpt->mode == 2)
+  const STRUCT_SPT_PLUS* first = d.Spectra[0];
+  if (s->kind == SPT_KIND_DIFF && s->diffSpt && s->diffSpt->mode == 2) {
     base = 999.0;
-  else if (d.Spectra[0])
-    PlusSpt_GetBasePeak(d.Spectra[0], &base);
+  } else if (first && !Pairs(first).d && !(first->useMassRange && first->lowMass != 0 && first->highMass != 0)) {
+    // Unsigned pairs over their whole range: the base peak is the band's
+    // largest intensity, found already (a scan of every pair less).
+    base = d.PlotInfo[0].maxIntensity;
+  } else if (first) {
+    PlusSpt_GetBasePeak(first, &base);
+  }
   return base > 0 && std::isfinite(top / base) ? top / base : 0;
 }
 

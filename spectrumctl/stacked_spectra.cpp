@@ -11,6 +11,7 @@
 #include "common/library_state.h"
 #include "spectrumctl/stacked_spectra_internal.h"
 #include "plotengine/band_drawing.h"
+#include "win/win_locale_hold.h"
 #include "win/win_user.h"
 
 namespace kelt::sptdraw {
@@ -80,6 +81,7 @@ CDrawStackedSpectra::CDrawStackedSpectra() {
 }
 
 void CDrawStackedSpectra::DoJob() {
+  const win::locale::SettingsHold settings;  // scales and labels format numbers by the hundred
   LayoutDone = 0;
   DiffOverlay = DifferenceMode && Spectra[0] && Spectra[1] ? 1 : 0;
   ForeColor = ReportMode ? ReportColors.colors[1] : ScreenColors.colors[1];

@@ -149,6 +149,32 @@ TEST_F(PPNoiseTest, TiesAreSettledLikeTheSelection) {
   }
 }
 
+// From many ties to none: whether a tie decides the stretch or not, the
+// result is the one the step-by-step selection gives.
+TEST_F(PPNoiseTest, SomeTiesOrNoneAgreeWithTheSelection) {
+  MakeRun(1200, {{1.0, 1, ""}});
+  const std::vector<double>& t = truth_.scanTimes;
+  for (const int levels : {6, 15, 40, 200, 100000}) {
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+      std::mt19937 rng(seed * 131 + uint32_t(levels));
+      std::uniform_int_distribution<int> level(0, levels);
+      std::vector<double> v;
+      // A drifting baseline with spikes, the values whole counts as a detector gives them.
+      for (size_t k = 0; k < t.size(); ++k) v.push_back(double(800 + int(k / 9) + level(rng) + (k % 23 == 0 ? 5 * levels : 0)));
+      HandTrace trace(wf_.get(), t, v, true);
+      Cover(&trace);
+      const size_t i = 250 + 25 * seed;
+      STRUCT_PP_NOISE r;
+      ASSERT_TRUE(KELT_CalPPNoiseForDisplay(wf_.get(), &trace.dp, t[i], DATA_TYPE_TIC, nullptr, nullptr, nullptr, 0,
+                                            nullptr, nullptr, 0, &r));
+      const Worked w = BySelection(std::vector<double>(v.begin() + (i - 100), v.begin() + (i + 101)));
+      EXPECT_EQ(+r.noise, w.noise) << levels << " " << seed;
+      EXPECT_EQ(+r.tail, w.tail) << levels << " " << seed;
+      EXPECT_EQ(+r.stretchCentre, static_cast<int16_t>(w.centre)) << levels << " " << seed;
+    }
+  }
+}
+
 TEST_F(PPNoiseTest, FlatStretchesCountAsOne) {
   MakeRun(1200, {{1.0, 1, ""}});
   std::vector<double> v(truth_.scanTimes.size(), 2500.0);

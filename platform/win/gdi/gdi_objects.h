@@ -81,7 +81,7 @@ template <class T>
 std::shared_ptr<T> Lookup(const void* handle, DWORD kind) {
   auto obj = LookupAny(handle);
   if (!obj || obj->kind != kind) return nullptr;
-  return std::static_pointer_cast<T>(obj);
+  return std::static_pointer_cast<T>(std::move(obj));
 }
 // Removes a handle; false when it is unknown or a stock object.
 bool Unregister(const void* handle);

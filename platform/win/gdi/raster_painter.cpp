@@ -444,12 +444,18 @@ class RasterDevice final : public Device {
         if (rectClip && (y < visible.top || y >= visible.bottom)) continue;
         const uint8_t* cov = img->coverage.data() + size_t(iy) * img->width;
         Pixel* row = bmp->Row(int32_t(y));
-        for (int ix = 0; ix < img->width; ++ix) {
-          int a = cov[ix];
-          int64_t x = ox + ix;
-          if (a == 0 || x < 0 || x >= bmp->width) continue;
-          // A rectangle (or no clip) is the visible area itself: no lookup per pixel.
-          if (rectClip ? (x < visible.left || x >= visible.right) : !clip->Contains(int32_t(x), int32_t(y))) continue;
+        // The columns the bitmap (and a rectangular clip) let through.
+        int64_t from = std::max<int64_t>(0, -ox), to = std::min<int64_t>(img->width, bmp->width - ox);
+        if (rectClip) from = std::max<int64_t>(from, visible.left - ox), to = std::min<int64_t>(to, visible.right - ox);
+        for (int64_t ix = from; ix < to; ++ix) {
+          const int a = cov[ix];
+          const int64_t x = ox + ix;
+          if (a == 0) continue;
+          if (!rectClip && !clip->Contains(int32_t(x), int32_t(y))) continue;
+          if (a == 255) {  // full cover: the blend below gives the colour itself
+            row[x] = Pixel(cr) << 16 | Pixel(cg) << 8 | Pixel(cb);
+            continue;
+          }
           Pixel d = row[x];
           int dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
           dr += (cr - dr) * a / 255;

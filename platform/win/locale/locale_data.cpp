@@ -1,6 +1,7 @@
 // Locale items of the supported locales (texts in Windows-1252) and the
 // workstation's locale settings from "locale.ini".
 #include "locale_data.h"
+#include "win_locale_hold.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -457,7 +458,19 @@ FileFacts SettingsFileFacts(std::string* path) {
 
 // Shared and never changed once made: a new content makes a new object, so
 // whatever was worked out from one may be kept as long as it is current.
+// The settings a hold on this thread keeps, and how deep the holds go.
+thread_local int t_holdDepth = 0;
+thread_local std::shared_ptr<const Settings> t_held;
+
+std::shared_ptr<const Settings> LookUpSettings();
+
 std::shared_ptr<const Settings> CurrentSettings() {
+  if (t_holdDepth == 0) return LookUpSettings();
+  if (!t_held) t_held = LookUpSettings();
+  return t_held;
+}
+
+std::shared_ptr<const Settings> LookUpSettings() {
   static Cache cache;
   std::string path;
   const FileFacts facts = SettingsFileFacts(&path);
@@ -507,6 +520,12 @@ std::shared_ptr<const Settings> CurrentSettings() {
 }
 
 }  // namespace
+
+SettingsHold::SettingsHold() { ++t_holdDepth; }
+
+SettingsHold::~SettingsHold() {
+  if (--t_holdDepth == 0) t_held.reset();
+}
 
 LCID UserLcid() { return CurrentSettings()->user; }
 LCID SystemLcid() { return CurrentSettings()->system; }

@@ -8,6 +8,7 @@
 #include "win/profile/tests/profile_test_root.h"
 #include "win/win_kernel.h"
 #include "win/win_locale.h"
+#include "win/win_locale_hold.h"
 
 namespace {
 
@@ -180,6 +181,27 @@ TEST_F(LocaleInfoTest, SettingsFollowTheFileAfterTheFolderSettled) {
   WriteHostPath(Settings("LOCALE.INI"), "[Locale]\r\nName=fr-FR\r\n");
   EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ",");
   EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE), "040c");
+}
+
+// A hold keeps the settings as they stood when it began, for its own thread
+// and through nested holds; once the outermost ends, and on other threads
+// meanwhile, the file is followed again.
+TEST_F(LocaleInfoTest, AHoldKeepsTheSettingsUntilItEnds) {
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+  {
+    const win::locale::SettingsHold hold;
+    EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+    UseLocaleIni("Name=de-DE\r\n");
+    {
+      const win::locale::SettingsHold inner;
+      EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+    }
+    EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+    std::string elsewhere;
+    std::thread([&] { elsewhere = Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL); }).join();
+    EXPECT_EQ(elsewhere, ",");
+  }
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ",");
 }
 
 }  // namespace
