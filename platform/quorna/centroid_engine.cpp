@@ -281,7 +281,7 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
     // Bytes above the highest differing bit are shared: start below them.
     const int shift = (63 - std::countl_zero(differ)) & ~7;
     size_t d = 0, i = 0;
-    if (count >= 2048) {
+    if (count >= 128) {
       uint32_t hist[4][256] = {};  // four, so that runs of one byte do not wait on each other
       for (; i + 4 <= count; i += 4) {
         ++hist[0][(keys[i] >> shift) & 255];
@@ -296,7 +296,7 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
         k -= inBucket;
       }
     } else {
-      // Fewer candidates: one histogram costs less to clear and to walk.
+      // Few candidates: one histogram costs less to clear and to walk.
       uint32_t hist[256] = {};
       for (; i < count; ++i) ++hist[(keys[i] >> shift) & 255];
       for (; k >= hist[d]; ++d) k -= hist[d];
