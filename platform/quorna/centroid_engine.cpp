@@ -523,6 +523,7 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
   // A block's fit follows from its points left out alone (the envelope
   // and the counts stay): only blocks where they changed are fitted again.
   std::vector<char> refit(blocks, 1);
+  std::vector<double> sdBlock(blocks), liftBlock(blocks), sdBefore, liftBefore;
   envelopeOnly.assign(lb.level.begin(), lb.level.end());
   lifted.resize(n);
   for (int pass = 0;; ++pass) {
@@ -560,11 +561,15 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
     }
     auto median = [&](const std::vector<double>& v) { return v.empty() ? 0.0 : UpperMedian(v, keys); };
     const double sdAll = median(allSd), liftAll = median(allLift);
-    std::vector<double> sdBlock(blocks), liftBlock(blocks);
     for (size_t k = 0; k < blocks; ++k) {
       sdBlock[k] = NeighbourMedian(sd, known, k, sdAll);
       liftBlock[k] = NeighbourMedian(lift, known, k, liftAll);
     }
+    // The blocks' noise and lift as the pass before give the baseline as
+    // before, and with it the same points left out: nothing would change.
+    if (pass > 0 && sdBlock == sdBefore && liftBlock == liftBefore) break;
+    sdBefore = sdBlock;
+    liftBefore = liftBlock;
     AlongBlocks(sdBlock, block, lb.noise);
     AlongBlocks(liftBlock, block, lifted);
     for (size_t i = 0; i < n; ++i) lb.level[i] = envelopeOnly[i] + lifted[i];
