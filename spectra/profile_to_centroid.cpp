@@ -156,14 +156,15 @@ class CentroidWorkers {
   }
   bool ok() const { return started_ == kWorkers; }
 
-  // Centroids slots [0, count) and returns when all are done.
-  bool Run(ScanSlot* slots, uint32_t count) {
+  // Starts centroiding slots [0, count); Wait returns when all are done.
+  // The caller leaves the slots alone in between.
+  void Start(ScanSlot* slots, uint32_t count) {
     slots_ = slots;
     count_ = static_cast<LONG>(count);
     next_ = 0;
     for (int w = 0; w < kWorkers; ++w) SetEvent(start_[w]);
-    return WaitForMultipleObjects(kWorkers, done_, TRUE, INFINITE) != WAIT_FAILED;
   }
+  bool Wait() { return WaitForMultipleObjects(kWorkers, done_, TRUE, INFINITE) != WAIT_FAILED; }
 
  private:
   static DWORD Loop(LPVOID self) {
@@ -210,63 +211,113 @@ bool CProfileToCentroid::ConvertScans() {
   // The engine may hand back more peaks than came in only for a profile it
   // cannot hold; a buffer for any scan of any file covers both.
   const uint32_t bufferBytes = std::max({GetMSScanBufferSize(in), GetMSScanBufferSize(nullptr), wf.scanBufferSize});
-  std::vector<ScanSlot> slots(kBatch);
+  // Two sets of slots: the workers centroid one batch while this thread
+  // writes the batch before it and reads the batch after it.
+  std::vector<ScanSlot> slots(2 * kBatch);
   bool ok = true;
   for (ScanSlot& slot : slots) ok = ok && (slot.peaks = AllocBlock(bufferBytes)) != nullptr;
   const MS_INFO_BLOCK fileHeader = header;  // what the engine is shown, fixed for the run
   CentroidWorkers workers(&fileHeader, wf.segmentBlocks);
   ok = ok && workers.ok();
 
-  uint8_t params[CENTROID_PARAMS_SIZE];
-  for (uint16_t s = 0; ok && s < header.segmentCount; ++s) {
-    MS_SEGMENT_BLOCK segment = wf.segmentBlocks[s];
-    segment.maxTicScan = 0;
-    segment.maxTic = 0;
-    for (uint32_t first = segment.firstScan; ok && first <= segment.lastScan;) {
+  // The batches in order: never across a segment's end.
+  struct Batch {
+    uint16_t segment;
+    uint32_t first, count;
+  };
+  std::vector<Batch> batches;
+  for (uint16_t s = 0; s < header.segmentCount; ++s) {
+    const MS_SEGMENT_BLOCK& segment = wf.segmentBlocks[s];
+    for (uint32_t first = segment.firstScan; first <= segment.lastScan;) {
       const uint32_t count = std::min<uint64_t>(kBatch, uint64_t{segment.lastScan} - first + 1);
-      uint32_t read = 0;
-      for (; read < count; ++read) {
-        ScanSlot& slot = slots[read];
-        slot.record = MS_SCAN_RECORD{};
-        slot.record.recordSize = sizeof slot.record;
-        if (ReadMSScan(in, first + read, &slot.record, slot.peaks) != 0) break;
-        std::memcpy(params, params_, sizeof params);
-        const unsigned channel = slot.record.header.function == 255 ? 0 : slot.record.header.function;
-        if (wf.type61 && channel < segment.functionCount)
-          AdaptCentroidWidths(params, segment.functions[channel].massWidth, resolution_);
-        SetField(params, kScanKind, uint16_t(slot.record.header.scanKind));
-        const uint16_t kind = MakeCentroidScanKind(wf.fileType, uint16_t(slot.record.header.scanKind), optionWord_,
-                                                   optionValue_, static_cast<int32_t>(slot.record.header.ionMass));
-        SetField(params, kScanKind, kind);
-        std::memcpy(&slot.params, params + 4, sizeof slot.params);
-        slot.kind = kind;
-      }
-      ok = read == count && workers.Run(slots.data(), count);
-      for (uint32_t i = 0; ok && i < count; ++i) {
-        ScanSlot& slot = slots[i];
-        const uint32_t scan = first + i;
-        if (slot.rc != MS_OK) {
-          ok = false;
-          break;
-        }
-        slot.record.header.scanKind = int16_t(slot.kind);
-        if (WriteMSScan(out, &slot.record, slot.peaks) != 0) {
-          ok = false;
-          break;
-        }
-        if (Above(slot.record.header.totalIon, segment.maxTic)) {
-          segment.maxTic = slot.record.header.totalIon;
-          segment.maxTicScan = scan;
-        }
-        if (Above(slot.record.header.totalIon, header.maxTic)) {
-          header.maxTic = slot.record.header.totalIon;
-          header.maxTicScan = scan;
-        }
-      }
+      batches.push_back({s, first, count});
       first += count;
       if (first == 0) break;  // the last scan number of all
     }
-    if (ok && WriteMSSegment(out, &segment) != 0) ok = false;
+  }
+
+  // Reads a batch's scans into its slots with the parameters for each.
+  auto readBatch = [&](const Batch& b, ScanSlot* into) {
+    const MS_SEGMENT_BLOCK& segment = wf.segmentBlocks[b.segment];
+    uint8_t params[CENTROID_PARAMS_SIZE];
+    for (uint32_t i = 0; i < b.count; ++i) {
+      ScanSlot& slot = into[i];
+      slot.record = MS_SCAN_RECORD{};
+      slot.record.recordSize = sizeof slot.record;
+      if (ReadMSScan(in, b.first + i, &slot.record, slot.peaks) != 0) return false;
+      std::memcpy(params, params_, sizeof params);
+      const unsigned channel = slot.record.header.function == 255 ? 0 : slot.record.header.function;
+      if (wf.type61 && channel < segment.functionCount)
+        AdaptCentroidWidths(params, segment.functions[channel].massWidth, resolution_);
+      SetField(params, kScanKind, uint16_t(slot.record.header.scanKind));
+      const uint16_t kind = MakeCentroidScanKind(wf.fileType, uint16_t(slot.record.header.scanKind), optionWord_,
+                                                 optionValue_, static_cast<int32_t>(slot.record.header.ionMass));
+      SetField(params, kScanKind, kind);
+      std::memcpy(&slot.params, params + 4, sizeof slot.params);
+      slot.kind = kind;
+    }
+    return true;
+  };
+
+  MS_SEGMENT_BLOCK segment{};
+  ok = ok && (batches.empty() || readBatch(batches[0], slots.data()));
+  bool running = false;
+  if (ok && !batches.empty()) {
+    workers.Start(slots.data(), batches[0].count);
+    running = true;
+  }
+  for (size_t k = 0; ok && k < batches.size(); ++k) {
+    ScanSlot* current = slots.data() + (k % 2) * kBatch;
+    ScanSlot* following = slots.data() + ((k + 1) % 2) * kBatch;
+    // The next batch is read while this one is centroided.
+    const bool readNext = k + 1 < batches.size() && readBatch(batches[k + 1], following);
+    running = false;
+    ok = workers.Wait() && (k + 1 == batches.size() || readNext);
+    if (!ok) break;
+    if (k + 1 < batches.size()) {
+      workers.Start(following, batches[k + 1].count);
+      running = true;
+    }
+    const Batch& b = batches[k];
+    if (k == 0 || batches[k - 1].segment != b.segment) {
+      segment = wf.segmentBlocks[b.segment];
+      segment.maxTicScan = 0;
+      segment.maxTic = 0;
+    }
+    for (uint32_t i = 0; ok && i < b.count; ++i) {
+      ScanSlot& slot = current[i];
+      const uint32_t scan = b.first + i;
+      if (slot.rc != MS_OK) {
+        ok = false;
+        break;
+      }
+      slot.record.header.scanKind = int16_t(slot.kind);
+      if (WriteMSScan(out, &slot.record, slot.peaks) != 0) {
+        ok = false;
+        break;
+      }
+      if (Above(slot.record.header.totalIon, segment.maxTic)) {
+        segment.maxTic = slot.record.header.totalIon;
+        segment.maxTicScan = scan;
+      }
+      if (Above(slot.record.header.totalIon, header.maxTic)) {
+        header.maxTic = slot.record.header.totalIon;
+        header.maxTicScan = scan;
+      }
+    }
+    const bool segmentEnds = k + 1 == batches.size() || batches[k + 1].segment != b.segment;
+    if (ok && segmentEnds && WriteMSSegment(out, &segment) != 0) ok = false;
+  }
+  // The workers let go of the slots before they are freed.
+  if (running) workers.Wait();
+  // Segments without scans still get their block.
+  for (uint16_t s = 0; ok && s < header.segmentCount; ++s) {
+    const MS_SEGMENT_BLOCK& seg = wf.segmentBlocks[s];
+    if (seg.firstScan <= seg.lastScan) continue;
+    MS_SEGMENT_BLOCK empty = seg;
+    empty.maxTicScan = 0;
+    empty.maxTic = 0;
+    if (WriteMSSegment(out, &empty) != 0) ok = false;
   }
   for (ScanSlot& slot : slots) FreeBlock(slot.peaks);
   if (ok) {

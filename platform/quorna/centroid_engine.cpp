@@ -242,10 +242,6 @@ double NormalQuantile(double p) {
          (((((b[0] * r + b[1]) * r + b[2]) * r + b[3]) * r + b[4]) * r + 1);
 }
 
-// The value at rank `at` (0 <= at < size) of values that are counts
-// less something, each read as spread evenly over the unit around it
-// (counts are whole numbers): small counts, many of them equal, still give
-// a spread.
 // The value of rank k (0-based) among v[0, m), exact, by its bits: for
 // doubles that are not NaN, the order of the bits (sign flipped in) is the
 // order of the values, so a byte at a time from the top narrows the
@@ -275,22 +271,35 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
   }
   size_t count = m;
   while (differ != 0) {
+    // A few candidates are quicker picked among than counted in 256 buckets;
+    // the keys' order is the values' order, so the value is the same.
+    if (count <= 64) {
+      std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(k),
+                       keys.begin() + static_cast<std::ptrdiff_t>(count));
+      return FromOrderKey(keys[k]);
+    }
     // Bytes above the highest differing bit are shared: start below them.
     const int shift = (63 - std::countl_zero(differ)) & ~7;
-    uint32_t hist[4][256] = {};  // four, so that runs of one byte do not wait on each other
-    size_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-      ++hist[0][(keys[i] >> shift) & 255];
-      ++hist[1][(keys[i + 1] >> shift) & 255];
-      ++hist[2][(keys[i + 2] >> shift) & 255];
-      ++hist[3][(keys[i + 3] >> shift) & 255];
-    }
-    for (; i < count; ++i) ++hist[0][(keys[i] >> shift) & 255];
-    size_t d = 0;
-    for (;; ++d) {
-      const size_t inBucket = size_t{hist[0][d]} + hist[1][d] + hist[2][d] + hist[3][d];
-      if (k < inBucket) break;
-      k -= inBucket;
+    size_t d = 0, i = 0;
+    if (count >= 128) {
+      uint32_t hist[4][256] = {};  // four, so that runs of one byte do not wait on each other
+      for (; i + 4 <= count; i += 4) {
+        ++hist[0][(keys[i] >> shift) & 255];
+        ++hist[1][(keys[i + 1] >> shift) & 255];
+        ++hist[2][(keys[i + 2] >> shift) & 255];
+        ++hist[3][(keys[i + 3] >> shift) & 255];
+      }
+      for (; i < count; ++i) ++hist[0][(keys[i] >> shift) & 255];
+      for (;; ++d) {
+        const size_t inBucket = size_t{hist[0][d]} + hist[1][d] + hist[2][d] + hist[3][d];
+        if (k < inBucket) break;
+        k -= inBucket;
+      }
+    } else {
+      // Few candidates: one histogram costs less to clear and to walk.
+      uint32_t hist[256] = {};
+      for (; i < count; ++i) ++hist[(keys[i] >> shift) & 255];
+      for (; k >= hist[d]; ++d) k -= hist[d];
     }
     size_t kept = 0;
     for (i = 0; i < count; ++i) {
@@ -309,17 +318,47 @@ double UpperMedian(const std::vector<double>& v, std::vector<uint64_t>& keys) {
   return KthSmallest(v.data(), v.size(), v.size() / 2, keys);
 }
 
+// Points in 5 mass units at the median step (steps: all positive), whole:
+// the integer part of min(5 / median, 1e6); 0 without steps. Only that
+// integer counts, and it moves against the step: g is it exactly when at
+// least median rank + 1 steps give g or more and fewer give g + 1. A
+// guess from the middle step, moved by what the counts tell, settles it
+// in a pass or two over the steps instead of an exact selection.
+size_t GroupPoints(const std::vector<double>& steps, std::vector<uint64_t>& keys) {
+  if (steps.empty()) return 0;
+  auto points = [](double d) { return std::min(5.0 / d, 1e6); };
+  const size_t need = steps.size() / 2 + 1;
+  size_t g = static_cast<size_t>(points(steps[steps.size() / 2]));
+  for (int tries = 0; tries < 3; ++tries) {
+    const double lo = static_cast<double>(g), hi = static_cast<double>(g + 1);
+    size_t atLeastLo = 0, atLeastHi = 0;
+    for (double d : steps) {
+      const double p = points(d);
+      atLeastLo += p >= lo;
+      atLeastHi += p >= hi;
+    }
+    if (atLeastLo >= need && atLeastHi < need) return g;
+    if (atLeastLo < need) {
+      if (g == 0) break;
+      --g;
+    } else {
+      ++g;
+    }
+  }
+  return static_cast<size_t>(points(UpperMedian(steps, keys)));
+}
+
 // The value at rank `at` (0 <= at < size) of values that are counts
 // less something, each read as spread evenly over the unit around it
 // (counts are whole numbers): small counts, many of them equal, still give
 // a spread.
-double CountQuantile(const std::vector<double>& values, double at, std::vector<uint64_t>& keys) {
-  const size_t rank = std::min(values.size() - 1, static_cast<size_t>(at));
-  const double v = KthSmallest(values.data(), values.size(), rank, keys);
+double CountQuantile(const double* values, size_t size, double at, std::vector<uint64_t>& keys) {
+  const size_t rank = std::min(size - 1, static_cast<size_t>(at));
+  const double v = KthSmallest(values, size, rank, keys);
   size_t below = 0, equal = 0;  // where the values equal to v lie, sorted: [below, below + equal)
-  for (double x : values) {
-    below += x < v;
-    equal += x == v;
+  for (size_t i = 0; i < size; ++i) {
+    below += values[i] < v;
+    equal += values[i] == v;
   }
   const size_t first = below, last = below + equal;
   return v - 0.5 + (at - static_cast<double>(first)) / static_cast<double>(last - first);
@@ -334,18 +373,18 @@ struct NoiseFit {
   double centre = 0, sd = 0;  // above the envelope
 };
 
-bool FitNoise(const std::vector<double>& shown, size_t clipped, NoiseFit* fit, std::vector<uint64_t>& keys) {
-  const double total = static_cast<double>(shown.size() + clipped);
+bool FitNoise(const double* shown, size_t size, size_t clipped, NoiseFit* fit, std::vector<uint64_t>& keys) {
+  const double total = static_cast<double>(size + clipped);
   if (total < 16) return false;
-  if (shown.size() < 4) {
+  if (size < 4) {
     *fit = NoiseFit{};  // all but a few read zero: nothing to tell noise by
     return true;
   }
   const double zeros = static_cast<double>(clipped) / total;
   const double qa = zeros + (1 - zeros) * 0.15, qb = zeros + (1 - zeros) * 0.85;
   const double za = NormalQuantile(qa), zb = NormalQuantile(qb);
-  const double a = CountQuantile(shown, qa * total - static_cast<double>(clipped), keys);
-  const double b = CountQuantile(shown, qb * total - static_cast<double>(clipped), keys);
+  const double a = CountQuantile(shown, size, qa * total - static_cast<double>(clipped), keys);
+  const double b = CountQuantile(shown, size, qb * total - static_cast<double>(clipped), keys);
   fit->sd = std::max(0.0, (b - a) / (zb - za));
   fit->centre = a - fit->sd * za;
   return true;
@@ -431,9 +470,7 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
       const double d = pts[i].mass - pts[i - 1].mass;
       if (d > 0 && std::isfinite(d)) steps.push_back(d);  // a damaged buffer's masses may be anything
     }
-  const double step = steps.empty() ? 0 : UpperMedian(steps, keys);
-  const double group = step > 0 ? std::min(5.0 / step, 1e6) : 0.0;
-  lb.window = std::max<size_t>({15, static_cast<size_t>(5 * width), static_cast<size_t>(group)}) | 1u;
+  lb.window = std::max<size_t>({15, static_cast<size_t>(5 * width), GroupPoints(steps, keys)}) | 1u;
   const size_t half = lb.window / 2;
 
   // The envelope runs over all points, a zero standing between runs for
@@ -467,7 +504,7 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
   const double perSmoothed = 1.0 / std::sqrt(static_cast<double>(std::max(1u, smoothPoints)));
   const size_t reach = static_cast<size_t>(2 * width) + smoothPoints / 2 + 1;
   std::vector<char> known(blocks);
-  masked.assign(n, 0);
+  masked.resize(n);  // every block sets its points
   {
     SlidingExtreme(sm, static_cast<size_t>(width) + smoothPoints / 2, std::greater<double>(), nearTop);
     for (size_t k = 0; k < blocks; ++k) {
@@ -483,15 +520,23 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
     }
   }
   std::vector<double> sd(blocks), lift(blocks);
+  // A block's fit follows from its points left out alone (the envelope
+  // and the counts stay): only blocks where they changed are fitted again.
+  std::vector<char> refit(blocks, 1);
+  std::vector<double> sdBlock(blocks), liftBlock(blocks), sdBefore, liftBefore;
   envelopeOnly.assign(lb.level.begin(), lb.level.end());
   lifted.resize(n);
   for (int pass = 0;; ++pass) {
     std::vector<double> allSd, allLift;
     for (size_t k = 0; k < blocks; ++k) {
+      if (!refit[k]) {
+        if (known[k]) allSd.push_back(sd[k]), allLift.push_back(lift[k]);
+        continue;
+      }
       // Without branches on the data: which points are masked follows the
       // peaks, which no predictor learns.
       const size_t b = k * block, e = std::min(n, b + block);
-      counts.resize(e - b);
+      if (counts.size() < e - b) counts.resize(e - b);
       double* kept = counts.data();
       const char* mask = masked.data();
       const Peak* p = pts.data();
@@ -504,9 +549,8 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
         m += open & (c != 0);
         zeros += open & (c == 0);
       }
-      counts.resize(m);
       NoiseFit fit;
-      known[k] = FitNoise(counts, zeros, &fit, keys);
+      known[k] = FitNoise(kept, m, zeros, &fit, keys);
       if (!known[k]) continue;
       sd[k] = fit.sd;
       // The envelope lies under the noise's lower edge; the baseline is the
@@ -517,27 +561,38 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
     }
     auto median = [&](const std::vector<double>& v) { return v.empty() ? 0.0 : UpperMedian(v, keys); };
     const double sdAll = median(allSd), liftAll = median(allLift);
-    std::vector<double> sdBlock(blocks), liftBlock(blocks);
     for (size_t k = 0; k < blocks; ++k) {
       sdBlock[k] = NeighbourMedian(sd, known, k, sdAll);
       liftBlock[k] = NeighbourMedian(lift, known, k, liftAll);
     }
+    // The blocks' noise and lift as the pass before give the baseline as
+    // before, and with it the same points left out: nothing would change.
+    if (pass > 0 && sdBlock == sdBefore && liftBlock == liftBefore) break;
+    sdBefore = sdBlock;
+    liftBefore = liftBlock;
     AlongBlocks(sdBlock, block, lb.noise);
     AlongBlocks(liftBlock, block, lifted);
     for (size_t i = 0; i < n; ++i) lb.level[i] = envelopeOnly[i] + lifted[i];
     if (pass == 2) break;
-    standing.assign(n + 1, 0);  // prefix counts of points standing out
+    standing.resize(n + 1);  // prefix counts of points standing out
+    standing[0] = 0;
     for (size_t i = 0; i < n; ++i)
       standing[i + 1] = standing[i] + (sm[i] - lb.level[i] > std::max(0.5, 5 * lb.noise[i] * perSmoothed));
     bool changed = false;
-    for (size_t i = 0; i < n; ++i) {
-      const size_t lo = i >= reach ? i - reach : 0, hi = std::min(n, i + reach + 1);
-      const char now = standing[hi] > standing[lo];
-      changed |= now != masked[i];
-      masked[i] = now;
+    for (size_t k = 0; k < blocks; ++k) {
+      const size_t b = k * block, e = std::min(n, b + block);
+      char differs = 0;
+      for (size_t i = b; i < e; ++i) {
+        const size_t lo = i >= reach ? i - reach : 0, hi = std::min(n, i + reach + 1);
+        const char now = standing[hi] > standing[lo];
+        differs |= now != masked[i];
+        masked[i] = now;
+      }
+      refit[k] = differs;
+      changed |= differs != 0;
     }
     // The same points left out give the same estimate again.
-    if (pass > 0 && !changed) break;
+    if (!changed) break;
   }
 }
 
