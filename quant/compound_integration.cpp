@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/work_file.h"
+#include "holbrin/dh_engine.h"
 #include "holbrin/holbrin.h"
 #include "nabrit/nabrit.h"
 #include "orvik32/orvik32_batches.h"
@@ -66,6 +67,22 @@ int16_t ErcLevel(int16_t code) {
   }
 }
 
+// The engine's results of one file read once while in scope.
+class ResultReads {
+ public:
+  explicit ResultReads(const char* path) : hold_(path && *path ? BeginDHResultReads(path) : nullptr) {}
+  ~ResultReads() { End(); }
+  ResultReads(const ResultReads&) = delete;
+  ResultReads& operator=(const ResultReads&) = delete;
+  void End() {
+    if (hold_) EndDHResultReads(hold_);
+    hold_ = nullptr;
+  }
+
+ private:
+  void* hold_;
+};
+
 // Files made for one engine run, deleted when it goes out of scope.
 struct TempFile {
   char path[MAX_PATH] = {};
@@ -98,26 +115,44 @@ struct EngineRun {
 struct ScratchPaths {
   char method[MAX_PATH] = {};
   char run[MAX_PATH] = {};
+  // The setting that keeps mini run files, looked up once for the run:
+  // every compound of it is treated alike.
+  bool storeRunFiles = StoreRunFiles() != FALSE;
   ScratchPaths* previous = nullptr;
 };
 
 thread_local ScratchPaths* t_scratch = nullptr;
 
-// The one-compound method in the scratch method file (made on first use);
-// false when it cannot be made or filled.
-bool FillScratchMethod(STRUCT_DH_GLOBAL_PARAMS* g, const STRUCT_DH_COMPOUND& compound, uint16_t id,
-                       uint16_t address, const char* tag, const char* methodFile, EngineRun* r) {
-  ScratchPaths& p = *t_scratch;
-  if (!p.method[0] && (!MakeTempFileName("MTH", p.method) || !MakeCompoundMethodFile(p.method))) {
-    if (p.method[0]) DeleteFileA(p.method);
-    p.method[0] = 0;
-    return false;
+bool KeepRunFiles() { return t_scratch ? t_scratch->storeRunFiles : StoreRunFiles() != FALSE; }
+
+// The one-compound method kept in memory for the engine, under the
+// scratch method file's name (made empty on first use, so that the name
+// stays this run's own); false when no name can be made.
+class MemoryMethod {
+ public:
+  MemoryMethod() = default;
+  ~MemoryMethod() {
+    if (method_) EndDHMethodInMemory(method_);
   }
-  if (!FillCompoundMethod(p.method, g, &compound, id, address, tag, methodFile)) return false;
-  std::memcpy(r->method.path, p.method, sizeof r->method.path);
-  r->scratchMethod = true;
-  return true;
-}
+  MemoryMethod(const MemoryMethod&) = delete;
+  MemoryMethod& operator=(const MemoryMethod&) = delete;
+  bool Begin(STRUCT_DH_GLOBAL_PARAMS* g, const STRUCT_DH_COMPOUND& compound, uint16_t id, uint16_t address,
+             const char* tag, const char* methodFile, EngineRun* r) {
+    ScratchPaths& p = *t_scratch;
+    if (!p.method[0] && !MakeTempFileName("MTH", p.method)) {
+      p.method[0] = 0;
+      return false;
+    }
+    method_ = BeginCompoundMethodInMemory(p.method, g, &compound, id, address, tag, methodFile);
+    if (!method_) return false;
+    std::memcpy(r->method.path, p.method, sizeof r->method.path);
+    r->scratchMethod = true;
+    return true;
+  }
+
+ private:
+  void* method_ = nullptr;
+};
 
 // The scratch mini run file (made on first use) with a batch open on it
 // in which the last compound's sections are deleted: what this compound
@@ -155,9 +190,11 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   else InitGlobalParams(&g);
   // Within a quantitation the scratch files are reused, except where the
   // mini run file itself is kept (handed back or stored whole).
-  const bool reuseRun = t_scratch && miniRun && !runFileWanted && !StoreRunFiles();
-  // The scratch method takes the method's tables in the commit that fills it.
-  const bool scratchMethod = t_scratch && FillScratchMethod(&g, compound, id, address, tag, methodFile, r);
+  const bool reuseRun = t_scratch && miniRun && !runFileWanted && !KeepRunFiles();
+  // Within a quantitation the engine takes the one-compound method from
+  // memory, with the method's global table as a method file would hold it.
+  MemoryMethod memoryMethod;
+  const bool scratchMethod = t_scratch && memoryMethod.Begin(&g, compound, id, address, tag, methodFile, r);
   if (!scratchMethod) CreateCompoundMethod(&g, &compound, r->method.path, id, address, tag);
   if (compoundGlobal) *compoundGlobal = g;
   if (!r->method.path[0]) return;
@@ -562,7 +599,7 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
   char section[32];
   std::snprintf(section, sizeof section, "Run%ld", long(compound->compoundNumber));
   if (miniRun && run.copy.path[0]) {
-    if (StoreRunFiles()) StoreFileAsSection(run.copy.path, dataFile, section);
+    if (KeepRunFiles()) StoreFileAsSection(run.copy.path, dataFile, section);
     else if (SectionExists(dataFile, section)) DeleteSection(dataFile, section);
   } else if (SectionExists(dataFile, section)) {
     // A whole copy of the data file stored inside itself would grow with
@@ -570,7 +607,9 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
     DeleteSection(dataFile, section);
   }
 
-  // 13. The engine's messages.
+  // 13. The engine's messages. Nothing writes the engine's file while its
+  // results are read back, so its results section is read once.
+  ResultReads heldResults(results);
   std::memset(step->engineErrors, 0, sizeof step->engineErrors);
   if (run.ran || run.copy.path[0]) {
     if (HDHTABLE log = OpenDHErrorLog(results, id, address, tag)) {
@@ -599,6 +638,7 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
                                                      qualifiers, mode) != 0;
   const bool named = peak.name[0] != 0;
   FreeDHRecordSet(table);
+  heldResults.End();
 
   // 15-16. Marks of the peak.
   if (peak.user != 0 || mode == INTEGRATE_AT_TIME || mode == INTEGRATE_MANUAL) step->peakFlag = 'U';
@@ -717,7 +757,8 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
       if (qrun.extractFailed) {
         std::snprintf(line, sizeof line, "%s, Qual Ion = %5.1f : %s", name.c_str(), mass, qrun.extractText);
         PostStatusText(window, 1, line);
-      } else if (HDHTABLE qt = qrun.copy.path[0] ? OpenDHResultTable(qrun.copy.path, id, address, tag) : nullptr) {
+      } else if (ResultReads heldQualifier(qrun.copy.path);
+                 HDHTABLE qt = qrun.copy.path[0] ? OpenDHResultTable(qrun.copy.path, id, address, tag) : nullptr) {
         STRUCT_DH_RESULT qpeak;
         if (MORVEX_GetCmpdIntegrationResults(qt, qrun.copy.path, &qpeak, &qstep, id, address, tag, &copy, global,
                                              nullptr, mode)) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "holbrin/dh_engine.h"
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32_batches.h"
 #include "win/win_kernel.h"
@@ -209,6 +210,50 @@ BOOL ClearSections(const char* path) {
   return ok ? TRUE : FALSE;
 }
 
+void SetCompoundQuantBlock(STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPOUND* compound) {
+  DH_QUANT_BLOCK& q = global->quant;
+  q.integration78 = 0;
+  q.integration356 = 0;
+  q.integration82 = compound->integration1749;
+  q.integration80 = compound->integration1745;
+  q.peakWidthFifths = int16_t(TableWidthValue(compound->peakWidth));
+  q.integration24 = compound->integration1713;
+  q.integration26 = compound->integration1721;
+  q.integration44 = compound->integration1717;
+  q.integration46 = compound->integration1729;
+  q.integration20 = compound->integration1753;
+  q.windowSpareA = q.windowSpareB = 0;
+  const int16_t second = int16_t((compound->secondWindowHalfWidth + 5) / 10);
+  if (compound->flags & 0x0001) q.secondWindowA = second;
+  else q.secondWindowB = second;
+}
+
+int32_t CompoundMethodEvents(const STRUCT_DH_COMPOUND* compound, DH_TIME_EVENT* events) {
+  const int64_t rt = compound->retentionTime, window = compound->windowHalfWidth;
+  const int64_t low = (rt - window) * 10, high = (rt + window) * 10;
+  int32_t n = 0;
+  for (int i = 0; i < CompoundTimeEventCount(*compound); ++i) {
+    DH_TIME_EVENT e;
+    std::memcpy(&e, &compound->timeEvents[i], sizeof e);
+    if (ClipIntoWindow(&e, low, high)) events[n++] = e;
+  }
+  // The width event goes after the events kept, so that the table never
+  // has a gap when some fell outside the window.
+  events[n++] = DH_TIME_EVENT{10, 0, TableWidthValue(compound->peakWidth)};
+  // In time order, as a finished time-event table keeps them.
+  std::stable_sort(events, events + n, [](const DH_TIME_EVENT& a, const DH_TIME_EVENT& b) { return a.time < b.time; });
+  return n;
+}
+
+void* BeginCompoundMethodInMemory(const char* path, STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPOUND* compound,
+                                  uint16_t moduleId, uint16_t moduleAddress, const char* tag, const char* tablesFrom) {
+  if (!path || !*path || !compound || !tag) return nullptr;
+  if (global) SetCompoundQuantBlock(global, compound);
+  DH_TIME_EVENT events[COMPOUND_METHOD_EVENTS];
+  const int32_t n = CompoundMethodEvents(compound, events);
+  return BeginDHMethodInMemory(path, tablesFrom, moduleId, moduleAddress, tag, global, compound, events, n);
+}
+
 BOOL FillCompoundMethod(const char* tempPath, STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPOUND* compound,
                         uint16_t moduleId, uint16_t moduleAddress, const char* tag, const char* tablesFrom) {
   if (!tempPath || !*tempPath || !compound || !tag) return FALSE;
@@ -223,35 +268,17 @@ BOOL FillCompoundMethod(const char* tempPath, STRUCT_DH_GLOBAL_PARAMS* global, c
     PutDHRecord(t, 0, compound);
     FreeDHRecordSet(t);
   }
-  const int32_t width = TableWidthValue(compound->peakWidth);
   if (HDHTABLE t = CreateGlobalTable(tempPath, moduleId, moduleAddress, tag)) {
     if (global) {
-      DH_QUANT_BLOCK& q = global->quant;
-      q.integration78 = 0;
-      q.integration356 = 0;
-      q.integration82 = compound->integration1749;
-      q.integration80 = compound->integration1745;
-      q.peakWidthFifths = int16_t(width);
-      q.integration24 = compound->integration1713;
-      q.integration26 = compound->integration1721;
-      q.integration44 = compound->integration1717;
-      q.integration46 = compound->integration1729;
-      q.integration20 = compound->integration1753;
-      q.windowSpareA = q.windowSpareB = 0;
-      const int16_t second = int16_t((compound->secondWindowHalfWidth + 5) / 10);
-      if (compound->flags & 0x0001) q.secondWindowA = second;
-      else q.secondWindowB = second;
+      SetCompoundQuantBlock(global, compound);
       WriteGlobalTable(t, global);
     }
     FreeDHRecordSet(t);
   }
   if (HSECTION s = CreateDHSection(tempPath, moduleId, moduleAddress, tag)) {
-    // The width event goes after the events actually copied, so that the
-    // table never has a gap when some fell outside the window.
-    const int32_t copied = MORVEX_CopyCmpdTEToTESection(s, compound);
-    DH_TIME_EVENT widthEvent{10, 0, width};
-    WriteDHItem(s, int16_t(copied), &widthEvent, 1);
-    FinishDHSection(s, 0);
+    DH_TIME_EVENT events[COMPOUND_METHOD_EVENTS];
+    const int32_t n = CompoundMethodEvents(compound, events);
+    WriteDHItem(s, 0, events, int16_t(n));
     CloseSection(s);
   }
   if (HDHTABLE t = CreateCalibrationLog(tempPath, moduleId, moduleAddress, tag)) FreeDHRecordSet(t);

@@ -70,6 +70,19 @@ MORVEX_API BOOL CreateCompoundMethod(STRUCT_DH_GLOBAL_PARAMS* global, const STRU
 BOOL MakeCompoundMethodFile(const char* path);
 BOOL FillCompoundMethod(const char* path, STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPOUND* compound,
                         uint16_t moduleId, uint16_t moduleAddress, const char* tag, const char* tablesFrom);
+// The quantitation block a one-compound method gives the engine: the
+// compound's integration settings over the method's.
+void SetCompoundQuantBlock(STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPOUND* compound);
+// The time-event table of a one-compound method: the compound's events
+// inside its window, clipped to it, and the peak-width event, in time
+// order. events holds COMPOUND_METHOD_EVENTS; returns how many it got.
+#define COMPOUND_METHOD_EVENTS 11
+MORVEX_API int32_t CompoundMethodEvents(const STRUCT_DH_COMPOUND* compound, DH_TIME_EVENT* events);
+// The one-compound method FillCompoundMethod would write to a file, kept in
+// memory for the engine under path instead (global changed alike); ended
+// with EndDHMethodInMemory. 0 for bad arguments.
+void* BeginCompoundMethodInMemory(const char* path, STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPOUND* compound,
+                                  uint16_t moduleId, uint16_t moduleAddress, const char* tag, const char* tablesFrom);
 // Deletes every section of a sectioned file (inside the caller's batch, if
 // one is open). 0 when the file cannot be listed or a deletion fails.
 BOOL ClearSections(const char* path);

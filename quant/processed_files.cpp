@@ -10,10 +10,12 @@
 #include <memory>
 #include <vector>
 
+#include "holbrin/dh_engine.h"
 #include "holbrin/holbrin.h"
 #include "nabrit/nabrit.h"
 #include "quant/compound_fields.h"
 #include "quant/compound_integration.h"
+#include "quant/compound_method.h"
 #include "quant/peak_flags.h"
 #include "quant/peak_measurement.h"
 #include "quant/results_sections.h"
@@ -231,10 +233,15 @@ BOOL MORVEX_GetIntegratedCmpdFileEx(const char* dataFile, const char* sourceFile
   else if (!ReadGlobal(dataFile, id, address, &g)) InitGlobalParams(&g);
   g.quant.calculationType = 1;
   compound->retentionTime = uint32_t(std::max(0.0, limits->centre * 1000.0));
+  // The one-compound method is handed to the engine from memory; the
+  // temporary name (an empty file) only stands for it.
   char method[MAX_PATH] = {};
-  CreateCompoundMethod(&g, compound, method, id, address, tag);
-  if (!method[0]) return FALSE;
-  if (!MakeTempFileName("RUN", outPath)) {
+  if (!MakeTempFileName("MTH", method)) return FALSE;
+  struct MethodInMemory {
+    void* held;
+    ~MethodInMemory() { EndDHMethodInMemory(held); }
+  } inMemory{BeginCompoundMethodInMemory(method, &g, compound, id, address, tag, nullptr)};
+  if (!inMemory.held || !MakeTempFileName("RUN", outPath)) {
     DeleteFileA(method);
     return FALSE;
   }

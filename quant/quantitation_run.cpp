@@ -475,10 +475,14 @@ BOOL Run::Execute() {
   if (global_.quant.calculationType != 1 && n > 0) {
     HDHTABLE table = OpenDHRecordSetForUpdate(methodFile_, id_, address_, "1");
     if (table) {
+      // The engine works on copies: the data file's own results stay as
+      // they are while the compounds are integrated, read once.
+      void* held = BeginDHResultReads(dataFile_);
       if (PrepareCompounds(table, n)) {
         if (global_.quant.calculationType == 3) Pass(table, n, true);
         Pass(table, n, false);
       }
+      EndDHResultReads(held);
       // 19. The calibration entry.
       if (Calibration()) {
         if (HDHTABLE log = OpenCalibrationLog(methodFile_, id_, address_, true)) {

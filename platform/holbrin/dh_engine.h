@@ -174,6 +174,21 @@ HOLBRIN_API int32_t RunDataHandling(HWND window, HMODULE module, const char* met
                                    int32_t value3, int32_t miniRun, const char* name1, const char* name2,
                                    const char* name3, const char* name4);
 
+// A one-compound method kept in memory for the engine: until
+// EndDHMethodInMemory, RunDataHandling on this thread with path as its
+// method integrates this method instead of reading the file. It is what a
+// method file would give holding the compound, the time events (in time
+// order) as its time-event table, and for its global record the
+// "GlobalParams" table of tablesFrom where that file has one (damaged, it
+// makes the run fail as such a table would), else global (the engine's
+// defaults when 0). Returns what EndDHMethodInMemory takes; 0 for bad
+// arguments. Methods nest, the innermost first.
+HOLBRIN_API void* BeginDHMethodInMemory(const char* path, const char* tablesFrom, uint16_t moduleId,
+                                        uint16_t moduleAddress, const char* tag,
+                                        const STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMPOUND* compound,
+                                        const DH_TIME_EVENT* events, int32_t eventCount);
+HOLBRIN_API void EndDHMethodInMemory(void* method);
+
 // Reading the results back. Tables are closed with FreeDHRecordSet or
 // CloseSection; GetDHRecord and CountDHRecords read the generic ones.
 HOLBRIN_API HDHTABLE OpenDHResultTable(const char* path, uint16_t moduleId, uint16_t moduleAddress,
@@ -192,6 +207,13 @@ HOLBRIN_API HDHTABLE OpenDHPointTable(const char* path, uint16_t moduleId, uint1
                                       const char* tag);  // DH_POINT records
 HOLBRIN_API HDHTABLE OpenDHBoundaryTable(const char* path, uint16_t moduleId, uint16_t moduleAddress,
                                          const char* tag);  // DH_BOUNDARY records
+// While a caller holds a file's results still (nothing writes the file
+// from outside this library meanwhile), the result readers above on this
+// thread read its results section once and reuse what they read; the
+// engine's own writes to the file drop what was kept. Holds nest; each
+// BeginDHResultReads is ended by EndDHResultReads with what it returned.
+HOLBRIN_API void* BeginDHResultReads(const char* path);
+HOLBRIN_API void EndDHResultReads(void* hold);
 // The factor the point and event values are multiplied by; 0 when none is stored.
 HOLBRIN_API BOOL GetDHIntensityScale(const char* path, uint16_t moduleId, uint16_t moduleAddress,
                                      const char* tag, float* scale);

@@ -245,11 +245,61 @@ void SortByTime(Tables* t) {
     r.startPoint = where[r.startPoint], r.apexPoint = where[r.apexPoint], r.endPoint = where[r.endPoint];
 }
 
+// Results sections read while their file is held (BeginDHResultReads),
+// by file and section, on this thread.
+struct HeldRead {
+  std::string path, section;
+  bool present = false;
+  std::vector<uint8_t> bytes;
+};
+struct ResultHold {
+  std::string path;
+  std::vector<HeldRead> kept;
+  ResultHold* previous = nullptr;
+};
+thread_local ResultHold* t_holds = nullptr;
+
+bool SamePath(const std::string& a, const char* b) { return _stricmp(a.c_str(), b) == 0; }
+
+ResultHold* HoldOf(const char* path) {
+  for (ResultHold* h = t_holds; h; h = h->previous)
+    if (SamePath(h->path, path)) return h;
+  return nullptr;
+}
+
+// The engine is about to change the file: what was kept of it goes.
+void DropHeldReads(const char* path) {
+  for (ResultHold* h = t_holds; h; h = h->previous)
+    if (SamePath(h->path, path)) h->kept.clear();
+}
+
+// A whole results section, read once while its file is held.
+bool ReadResultsSection(const char* path, const std::string& name, std::vector<uint8_t>& out) {
+  ResultHold* hold = path ? HoldOf(path) : nullptr;
+  if (!hold) return holbrin::ReadWholeSection(path, name, out);
+  for (const HeldRead& r : hold->kept)
+    if (SamePath(r.path, path) && r.section == name) {
+      if (!r.present) return false;
+      out = r.bytes;
+      return true;
+    }
+  HeldRead r;
+  r.path = path;
+  r.section = name;
+  r.present = holbrin::ReadWholeSection(path, name, r.bytes);
+  const bool present = r.present;
+  if (present) out = r.bytes;
+  else out.clear();
+  hold->kept.push_back(std::move(r));
+  return present;
+}
+
 // Writes a section with one write into the handle, committed whole when it
 // closes. The engine's results can be made again, so a failed write
 // leaves no section rather than the old one.
 bool StoreBytes(const char* path, const std::string& name, const std::vector<uint8_t>& bytes) {
   if (name.empty()) return false;
+  DropHeldReads(path);
   HSECTION s = CreateSection(path, name.c_str(), nullptr);
   if (!s) return false;
   const bool written = bytes.empty() || WriteSection(s, bytes.data(), uint32_t(bytes.size())) == bytes.size();
@@ -373,6 +423,22 @@ bool ReadMethod(const char* path, uint16_t id, uint16_t address, const char* tag
   return ok;
 }
 
+// One-compound methods handed in from memory in place of a method file,
+// by the path that stands for them, on this thread.
+struct MemoryMethod {
+  std::string path;
+  Method method;
+  bool readable = true;  // false: the file would hold a table the engine cannot read
+  MemoryMethod* previous = nullptr;
+};
+thread_local MemoryMethod* t_memoryMethods = nullptr;
+
+const MemoryMethod* MemoryMethodOf(const char* path) {
+  for (const MemoryMethod* m = t_memoryMethods; m; m = m->previous)
+    if (_stricmp(m->path.c_str(), path) == 0) return m;
+  return nullptr;
+}
+
 holbrin::DetectionParams GlobalDetection(const STRUCT_DH_GLOBAL_PARAMS& g) {
   holbrin::DetectionParams p;
   if (g.peakWidthTenths) p.peakWidthSeconds = g.peakWidthTenths / 10.0;
@@ -444,7 +510,9 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
   Method method;
   STRUCT_DH_ERROR_LOG log;
   std::memset(&log, 0, sizeof log);
-  if (!ReadMethod(methodPath, id, address, tag, &method)) {
+  const MemoryMethod* inMemory = MemoryMethodOf(methodPath);
+  if (inMemory) method = inMemory->method;
+  if (inMemory ? !inMemory->readable : !ReadMethod(methodPath, id, address, tag, &method)) {
     CloseMSData(ms);
     log.lists[0].count = 1;
     log.lists[0].ids[0] = kErrorMethodTables;
@@ -570,7 +638,7 @@ namespace {
 HDHTABLE OpenPart(const char* path, uint16_t id, uint16_t address, const char* tag, int part, uint32_t size) {
   const std::string name = holbrin::BuiltName(kEngineResults, id, address, tag);
   std::vector<uint8_t> bytes;
-  if (name.empty() || !holbrin::ReadWholeSection(path, name, bytes)) return nullptr;
+  if (name.empty() || !ReadResultsSection(path, name, bytes)) return nullptr;
   if (bytes.size() < 8 || std::memcmp(bytes.data(), "DHER", 4) != 0) return nullptr;
   uint32_t count;
   std::memcpy(&count, bytes.data() + 4, 4);
@@ -600,6 +668,57 @@ HDHTABLE OpenPart(const char* path, uint16_t id, uint16_t address, const char* t
 }
 
 }  // namespace
+
+HOLBRIN_API void* BeginDHMethodInMemory(const char* path, const char* tablesFrom, uint16_t id, uint16_t address,
+                                        const char* tag, const STRUCT_DH_GLOBAL_PARAMS* global,
+                                        const STRUCT_DH_COMPOUND* compound, const DH_TIME_EVENT* events,
+                                        int32_t eventCount) {
+  if (!path || !*path || !tag || !compound || eventCount < 0 || (eventCount && !events)) return nullptr;
+  auto* m = new MemoryMethod;
+  m->path = path;
+  // The global record as a method file filled this way would give it to
+  // the engine: the method's own table (its first record; the defaults
+  // when empty; unreadable when damaged), else the one handed in.
+  InitGlobalParams(&m->method.global);
+  std::vector<uint8_t> stored, records;
+  const std::string name = holbrin::BuiltName("GlobalParams", id, address, tag);
+  if (tablesFrom && *tablesFrom && !name.empty() && holbrin::ReadWholeSection(tablesFrom, name, stored)) {
+    if (!holbrin::DecodeTable(stored, sizeof(STRUCT_DH_GLOBAL_PARAMS), records)) m->readable = false;
+    else if (records.size() >= sizeof(STRUCT_DH_GLOBAL_PARAMS))
+      std::memcpy(&m->method.global, records.data(), sizeof(STRUCT_DH_GLOBAL_PARAMS));
+  } else if (global) {
+    m->method.global = *global;
+  }
+  m->method.compounds.push_back(*compound);
+  m->method.events.assign(events, events + eventCount);
+  m->method.hasEventTable = true;
+  m->previous = t_memoryMethods;
+  t_memoryMethods = m;
+  return m;
+}
+
+HOLBRIN_API void EndDHMethodInMemory(void* method) {
+  auto* m = static_cast<MemoryMethod*>(method);
+  if (!m || m != t_memoryMethods) return;  // only the innermost ends
+  t_memoryMethods = m->previous;
+  delete m;
+}
+
+HOLBRIN_API void* BeginDHResultReads(const char* path) {
+  if (!path || !*path) return nullptr;
+  auto* h = new ResultHold;
+  h->path = path;
+  h->previous = t_holds;
+  t_holds = h;
+  return h;
+}
+
+HOLBRIN_API void EndDHResultReads(void* hold) {
+  auto* h = static_cast<ResultHold*>(hold);
+  if (!h || h != t_holds) return;  // only the innermost hold ends
+  t_holds = h->previous;
+  delete h;
+}
 
 HOLBRIN_API HDHTABLE OpenDHResultTable(const char* path, uint16_t id, uint16_t address, const char* tag) {
   return OpenPart(path, id, address, tag, kPartResults, sizeof(STRUCT_DH_RESULT));

@@ -206,6 +206,38 @@ TEST_F(CompoundMethodTest, OneCompoundMethodHoldsTheCompoundItsSettingsAndAWidth
   EXPECT_TRUE(DeleteFileA(path));
 }
 
+// The table the engine is handed from memory is the one a time-event
+// section gets: the events copied into it, the width event after them,
+// then sorted in place (equal times keep their order).
+TEST_F(CompoundMethodTest, MethodEventsInMemoryAreThoseOfTheFinishedSection) {
+  const std::vector<std::vector<DH_TIME_EVENT>> cases = {
+      {},
+      {{52000, 12, 30}, {47000, 2, 51000}, {49000, 6, 1}},
+      {{50000, 1, 51000}, {50000, 0, 40}, {10, 6, 2}, {50000, 12, 9}},
+      {{49000, 1, 49050}, {60000, 6, 1}, {48500, 3, 51500}, {48500, 5, 49500}, {51000, 0, 3}, {49999, 8, 50500},
+       {50001, 9, 50600}, {48600, 7, 48900}, {51500, 4, 51900}, {49500, 11, 2}},
+  };
+  for (size_t k = 0; k < cases.size(); ++k) {
+    SCOPED_TRACE(k);
+    const STRUCT_DH_COMPOUND c = Compound(cases[k]);
+    const char* file = "C:\\TEMP\\events.mth";
+    DeleteFileA(file);
+    ASSERT_TRUE(PrepareDHFile(file));
+    HSECTION s = CreateDHSection(file, 0x17, 1, "1");
+    ASSERT_NE(s, nullptr);
+    const int32_t copied = MORVEX_CopyCmpdTEToTESection(s, &c);
+    const DH_TIME_EVENT width{10, 0, 4};
+    ASSERT_TRUE(WriteDHItem(s, int16_t(copied), &width, 1));
+    FinishDHSection(s, 0);
+    ASSERT_TRUE(CloseSection(s));
+    const std::vector<DH_TIME_EVENT> section = ReadItems(file, 0x17, 1, "1");
+    DH_TIME_EVENT events[COMPOUND_METHOD_EVENTS];
+    const int32_t n = CompoundMethodEvents(&c, events);
+    ASSERT_EQ(size_t(n), section.size());
+    EXPECT_EQ(std::memcmp(events, section.data(), section.size() * sizeof events[0]), 0);
+  }
+}
+
 TEST_F(CompoundMethodTest, WindowLimitsAndTheInternalStandardSection) {
   const STRUCT_DH_COMPOUND c = Compound({});
   CMPD_WINDOW_LIMITS w;
