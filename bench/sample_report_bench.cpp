@@ -120,18 +120,26 @@ void BM_SampleReport40(benchmark::State& st) {
 }
 BENCHMARK(BM_SampleReport40)->Unit(benchmark::kMillisecond);
 
+// One page's texts drawn in the fixed font; its ended page in *bits (null
+// when ending gave nothing). False when no page could be started.
+bool DrawTexts(CMPage& page, const std::vector<PageText>& texts, HGLOBAL* bits) {
+  if (!page.StartNewPage(0)) return false;
+  page.SelectFont(kFontFixed, nullptr, nullptr);
+  for (const PageText& t : texts) page.XYTextOut(int16_t(t.x), int16_t(t.y), t.text.c_str());
+  *bits = page.EndPage();
+  return true;
+}
+
 // The same texts drawn in the fixed font onto metafile pages that are ended.
 void BM_TextLinesOnPages(benchmark::State& st) {
   for (auto _ : st) {
     CMPage page(&g_prefs, g_columns, g_lines, 1);
     for (const auto& texts : g_pages) {
-      if (!page.StartNewPage(0)) {
+      HGLOBAL bits = nullptr;
+      if (!DrawTexts(page, texts, &bits)) {
         st.SkipWithError("no page");
         return;
       }
-      page.SelectFont(kFontFixed, nullptr, nullptr);
-      for (const PageText& t : texts) page.XYTextOut(int16_t(t.x), int16_t(t.y), t.text.c_str());
-      HGLOBAL bits = page.EndPage();
       if (bits) GlobalFree(bits);
     }
   }
@@ -150,13 +158,11 @@ void BM_TextPagesStored(benchmark::State& st) {
     CMPage page(&g_prefs, g_columns, g_lines, 1);
     uint16_t number = 0;
     for (const auto& texts : g_pages) {
-      if (!page.StartNewPage(0)) {
+      HGLOBAL bits = nullptr;
+      if (!DrawTexts(page, texts, &bits)) {
         st.SkipWithError("no page");
         return;
       }
-      page.SelectFont(kFontFixed, nullptr, nullptr);
-      for (const PageText& t : texts) page.XYTextOut(int16_t(t.x), int16_t(t.y), t.text.c_str());
-      HGLOBAL bits = page.EndPage();
       if (!bits) continue;
       const bool added = file.AddPageToFile(GlobalLock(bits), uint32_t(GlobalSize(bits)), 1, uint16_t(g_columns),
                                             uint16_t(g_lines), 1, 1, 2, 32767, 32767, ++number, 0, "Sample Report");

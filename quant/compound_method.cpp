@@ -33,6 +33,19 @@ bool ClipIntoWindow(DH_TIME_EVENT* e, int64_t low, int64_t high) {
   return low < e->time && e->time < high;
 }
 
+// Each of the compound's time events clipped into its window (events
+// wholly outside it left out), in order.
+template <class Use>
+void ForEachEventInWindow(const STRUCT_DH_COMPOUND& compound, Use use) {
+  const int64_t rt = compound.retentionTime, window = compound.windowHalfWidth;
+  const int64_t low = (rt - window) * 10, high = (rt + window) * 10;
+  for (int i = 0; i < CompoundTimeEventCount(compound); ++i) {
+    DH_TIME_EVENT e;
+    std::memcpy(&e, &compound.timeEvents[i], sizeof e);
+    if (ClipIntoWindow(&e, low, high)) use(e);
+  }
+}
+
 bool InForceOrGroupWindow(const DH_TIME_EVENT& e, double time) {
   if (e.type != 3 && e.type != 5) return false;
   const float t = float(time);
@@ -118,15 +131,10 @@ BOOL MORVEX_DeleteTempTESection(const char* file, uint16_t moduleId, uint16_t mo
 
 int32_t MORVEX_CopyCmpdTEToTESection(HSECTION section, const STRUCT_DH_COMPOUND* compound) {
   if (!section || !compound) return 0;
-  const int64_t rt = compound->retentionTime, window = compound->windowHalfWidth;
-  const int64_t low = (rt - window) * 10, high = (rt + window) * 10;
   int32_t written = 0;
-  for (int i = 0; i < CompoundTimeEventCount(*compound); ++i) {
-    DH_TIME_EVENT e;
-    std::memcpy(&e, &compound->timeEvents[i], sizeof e);
-    if (!ClipIntoWindow(&e, low, high)) continue;
+  ForEachEventInWindow(*compound, [&](DH_TIME_EVENT& e) {
     if (WriteDHItem(section, int16_t(written), &e, 1)) ++written;
-  }
+  });
   return written;
 }
 
@@ -229,14 +237,8 @@ void SetCompoundQuantBlock(STRUCT_DH_GLOBAL_PARAMS* global, const STRUCT_DH_COMP
 }
 
 int32_t CompoundMethodEvents(const STRUCT_DH_COMPOUND* compound, DH_TIME_EVENT* events) {
-  const int64_t rt = compound->retentionTime, window = compound->windowHalfWidth;
-  const int64_t low = (rt - window) * 10, high = (rt + window) * 10;
   int32_t n = 0;
-  for (int i = 0; i < CompoundTimeEventCount(*compound); ++i) {
-    DH_TIME_EVENT e;
-    std::memcpy(&e, &compound->timeEvents[i], sizeof e);
-    if (ClipIntoWindow(&e, low, high)) events[n++] = e;
-  }
+  ForEachEventInWindow(*compound, [&](DH_TIME_EVENT& e) { events[n++] = e; });
   // The width event goes after the events kept, so that the table never
   // has a gap when some fell outside the window.
   events[n++] = DH_TIME_EVENT{10, 0, TableWidthValue(compound->peakWidth)};
