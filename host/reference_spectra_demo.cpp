@@ -88,7 +88,8 @@ int RefSpectraDemo() {
   CreateDirectoryA("C:\\Workstation\\Plots", nullptr);
   if (!sample_overlay::MakeFiles(kFolder, &f)) return 1;
   HWND control = nullptr;
-  HWND window = overlay_demo::MakeWindow("Reference spectra", 1000, 560, &control, "KELT_OP1", 7, "KeltHostRefSpectraWindow");
+  HWND window =
+      overlay_demo::MakeWindow("Background spectra", 1000, 560, &control, "KELT_OP1", 7, "KeltHostRefSpectraWindow");
   auto* c = control ? static_cast<CCtlOPlot1*>(static_cast<CCtlOPlot*>(GetPropA(control, "X"))) : nullptr;
   if (!c) {
     DestroyWindow(window);
