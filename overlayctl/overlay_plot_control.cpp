@@ -11,6 +11,7 @@
 #include "common/library_state.h"
 #include "fandor/target_list_results.h"
 #include "orvik32/orvik32.h"
+#include "overlayctl/plot_control_window.h"
 #include "overlayctl/wrapping_toolbar.h"
 #include "plotengine/result_annotations.h"
 #include "specialctl/gain_slider.h"
@@ -35,30 +36,7 @@ ATOM CCtlOPlot::Register() {
 BOOL CCtlOPlot::Unregister() { return UnregisterClassA(kClassName, kelt::lib::ModuleHandle()); }
 
 LRESULT CALLBACK CtlOPWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_NCCREATE: {
-      auto* control = new (std::nothrow) CCtlOPlot;
-      if (!control) return 0;
-      SetPropA(hwnd, CCtlOPlot::kPropertyName, control);
-      if (!control->SubclassWindow(hwnd)) {
-        RemovePropA(hwnd, CCtlOPlot::kPropertyName);
-        delete control;
-        return 0;
-      }
-      // Not passed on: the window keeps no text.
-      return 1;
-    }
-    case WM_NCDESTROY: {
-      auto* control = static_cast<CCtlOPlot*>(GetPropA(hwnd, CCtlOPlot::kPropertyName));
-      if (control && control->m_hWnd) control->UnsubclassWindow();
-      RemovePropA(hwnd, CCtlOPlot::kPropertyName);
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    case WM_GETDLGCODE:
-      return DLGC_WANTALLKEYS;
-    default:
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
+  return kelt::overlay::ControlWindowProc<CCtlOPlot>(hwnd, message, wParam, lParam);
 }
 
 CCtlOPlot::CCtlOPlot() = default;

@@ -1,6 +1,6 @@
 #pragma once
-// The window procedure and the creation every derived chromatogram control
-// shares: the object is made on the window's first message, kept in the
+// The window procedure and the creation the overlay plot control and every
+// control derived from it share: the object is made on the window's first message, kept in the
 // window property and handed the window; it lets go of it on the last.
 #include <new>
 
@@ -8,7 +8,7 @@
 #include "win/win_types.h"
 #include "win/win_user.h"
 
-namespace kelt::special {
+namespace kelt::overlay {
 
 template <class Control>
 LRESULT ControlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -22,6 +22,7 @@ LRESULT ControlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         delete control;
         return 0;
       }
+      // Not passed on: the window keeps no text.
       return 1;
     }
     case WM_NCDESTROY: {
@@ -51,4 +52,4 @@ Control* CreateControl(CWnd* parent, short id, short left, short top, short righ
   return control;
 }
 
-}  // namespace kelt::special
+}  // namespace kelt::overlay

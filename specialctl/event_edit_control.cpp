@@ -1,7 +1,6 @@
 // The integration-event editing control: window class, the host's
 // messages, loading a slot's peak events and the method's time events,
 // painting and printing them with the quantitation marks.
-#include "specialctl/derived_control_window.h"
 #include "specialctl/event_edit_control.h"
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include "common/library_classes.h"
 #include "common/work_file.h"
 #include "orvik32/orvik32.h"
+#include "overlayctl/plot_control_window.h"
 #include "plotengine/event_marks.h"
 #include "plotengine/peak_event_drawing.h"
 #include "plotengine/plot_coordinates.h"
@@ -34,11 +34,11 @@ ATOM CCtlOPlot2::Register() { return kelt::lib::RegisterLibraryClass(kClassName,
 BOOL CCtlOPlot2::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
 
 LRESULT CALLBACK CtlOP2WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return kelt::special::ControlWindowProc<CCtlOPlot2>(hwnd, message, wParam, lParam);
+  return kelt::overlay::ControlWindowProc<CCtlOPlot2>(hwnd, message, wParam, lParam);
 }
 
 CCtlOPlot2* CreateOPlot2Control(CWnd* parent, short id, short left, short top, short right, short bottom) {
-  return kelt::special::CreateControl<CCtlOPlot2>(parent, id, left, top, right, bottom);
+  return kelt::overlay::CreateControl<CCtlOPlot2>(parent, id, left, top, right, bottom);
 }
 
 CCtlOPlot2::CCtlOPlot2() { m_teFeatureOn = 1; }

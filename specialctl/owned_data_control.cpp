@@ -1,7 +1,6 @@
 // The owned-data overlay plot control: plots of a growing data file that
 // the host feeds point by point or by new end times, with a real-time
 // switch and a clicked time snapped to the nearest stored point.
-#include "specialctl/derived_control_window.h"
 #include "specialctl/owned_data_control.h"
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 
 #include "common/library_classes.h"
 #include "orvik32/orvik32.h"
+#include "overlayctl/plot_control_window.h"
 #include "plotengine/plot_coordinates.h"
 #include "specialctl/gain_slider.h"
 #include "specialctl/owned_plot_slots.h"
@@ -44,11 +44,11 @@ ATOM CCtlOPlot3::Register() { return kelt::lib::RegisterLibraryClass(kClassName,
 BOOL CCtlOPlot3::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
 
 LRESULT CALLBACK CtlOP3WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return kelt::special::ControlWindowProc<CCtlOPlot3>(hwnd, message, wParam, lParam);
+  return kelt::overlay::ControlWindowProc<CCtlOPlot3>(hwnd, message, wParam, lParam);
 }
 
 CCtlOPlot3* CreateOPlot3Control(CWnd* parent, short id, short left, short top, short right, short bottom) {
-  return kelt::special::CreateControl<CCtlOPlot3>(parent, id, left, top, right, bottom);
+  return kelt::overlay::CreateControl<CCtlOPlot3>(parent, id, left, top, right, bottom);
 }
 
 CCtlOPlot3::CCtlOPlot3() = default;

@@ -1,7 +1,6 @@
 // The point-fed overlay plot control: slots opened by title, raw points fed
 // one at a time or in batches, the filtered trace smoothed after every raw
 // point and the apex of its maximum labelled.
-#include "specialctl/derived_control_window.h"
 #include "specialctl/point_fed_control.h"
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "common/library_classes.h"
+#include "overlayctl/plot_control_window.h"
 #include "specialctl/gain_slider.h"
 #include "orvik32/orvik32.h"
 #include "specialctl/owned_plot_slots.h"
@@ -73,11 +73,11 @@ ATOM CCtlOPlot4::Register() { return kelt::lib::RegisterLibraryClass(kClassName,
 BOOL CCtlOPlot4::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
 
 LRESULT CALLBACK CtlOP4WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return kelt::special::ControlWindowProc<CCtlOPlot4>(hwnd, message, wParam, lParam);
+  return kelt::overlay::ControlWindowProc<CCtlOPlot4>(hwnd, message, wParam, lParam);
 }
 
 CCtlOPlot4* CreateOPlot4Control(CWnd* parent, short id, short left, short top, short right, short bottom) {
-  return kelt::special::CreateControl<CCtlOPlot4>(parent, id, left, top, right, bottom);
+  return kelt::overlay::CreateControl<CCtlOPlot4>(parent, id, left, top, right, bottom);
 }
 
 CCtlOPlot4::CCtlOPlot4() {

@@ -1,7 +1,6 @@
 // The reference-spectra overlay control: window class, active-plot
 // buttons, display commands, reference-spectrum editing with the mouse and
 // by message, and the background correction saved with its audit entries.
-#include "specialctl/derived_control_window.h"
 #include "specialctl/ref_spectra_control.h"
 
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_batches.h"
 #include "overlayctl/overlay_messages.h"
+#include "overlayctl/plot_control_window.h"
 #include "plotengine/background_correction_marks.h"
 #include "plotengine/plot_layout.h"
 #include "ulbrec32/ulbrec32_messages.h"
@@ -57,7 +57,7 @@ ATOM CCtlOPlot1::Register() { return kelt::lib::RegisterLibraryClass(kClassName,
 BOOL CCtlOPlot1::Unregister() { return kelt::lib::UnregisterLibraryClass(kClassName); }
 
 LRESULT CALLBACK CtlOP1WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return kelt::special::ControlWindowProc<CCtlOPlot1>(hwnd, message, wParam, lParam);
+  return kelt::overlay::ControlWindowProc<CCtlOPlot1>(hwnd, message, wParam, lParam);
 }
 
 CCtlOPlot1* CreateOPlot1Control(CWnd* parent, short id, short left, short top, short right, short bottom, int32_t) {
