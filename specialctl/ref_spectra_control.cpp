@@ -1051,13 +1051,47 @@ BOOL CCtlOPlot1::OnCommand(WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case OP1_CMD_ADD_REFERENCE_PLOT:
       PostMessage(OP1M_ASKUSERFORFILES, 0, 0);
+      m_addingReferencePlot = 1;
       return TRUE;
     case OP1_CMD_DELETE_REFERENCE_PLOTS:
       DeleteReferencePlots();
       return TRUE;
+    case OP1_CMD_RT_STACKED:
+      SetDisplayType(OVERLAY_MODE_STACKED);
+      return TRUE;
+    case OP1_CMD_RT_OVERLAID:
+      SetDisplayType(OVERLAY_MODE_OVERLAID);
+      return TRUE;
+    case OP1_CMD_RT_NORMALIZED:
+      SetDisplayType(OVERLAY_MODE_NORMALISED);
+      return TRUE;
+    case OP1_CMD_RT_ZOOM:
+      SetClickDragMode(OPLOT_DRAG_ZOOM);
+      return TRUE;
+    case OP1_CMD_RT_INTEGRATE_AREA:
+      SetClickDragMode(OPLOT_DRAG_INTEGRATE);
+      return TRUE;
+    case OP1_CMD_RT_INTEGRATE_ACTIVE:
+      if (HasActivePlotForIntegration()) PostMessage(OPM_OPENQUICKINTEGRATIONDIALOG, WPARAM(m_activePlot), 0);
+      return TRUE;
+    case OP1_CMD_RT_INTEGRATE_ALL:
+    case OP1_CMD_RT_INTEGRATE_TIME_RANGE:
+      if (HasActivePlotForIntegration())
+        PostMessage(OPM_OPENQUICKINTEGRATIONDIALOGFORALL, id == OP1_CMD_RT_INTEGRATE_TIME_RANGE ? 1 : 0, 0);
+      return TRUE;
     default:
       return CCtlOPlot::OnCommand(wParam, lParam);
   }
+}
+
+bool CCtlOPlot1::HasActivePlotForIntegration() const {
+  const SVW_OVERLAY* o = m_pOverlay;
+  if (!o) return false;
+  bool any = false;
+  for (int i = 0; i < OPLOT_SLOTS && !any; ++i) any = o->tail.attached[i] != 0;
+  if (!any) return false;
+  if (m_markerState == 20) return OverlaySlotIndex(m_activePlot);
+  return OverlaySlotIndex(m_markerState) && m_markerState == m_activePlot;
 }
 
 void CCtlOPlot1::DeleteReferencePlots() {

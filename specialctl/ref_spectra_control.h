@@ -85,6 +85,8 @@ class KELT_CLASS CCtlOPlot1 : public CCtlOPlot {
   int16_t m_bcPlot = 0;
   int16_t m_selectRefMode = 0, m_deleteRefMode = 0;
   int16_t m_pickedValid = 0;
+  // Set when a host's add-reference-plot command opened the file choice.
+  int16_t m_addingReferencePlot = 0;
   double m_pickedTime = 0;
   // Files whose change is in their audit trail while the control lives.
   std::vector<std::string> m_auditedFiles;
@@ -154,6 +156,8 @@ class KELT_CLASS CCtlOPlot1 : public CCtlOPlot {
   void ApplyPendingActive();
   // Every plot but the first goes.
   void DeleteReferencePlots();
+  // Whether the integrate commands have a plot to act on.
+  bool HasActivePlotForIntegration() const;
   // The control's own overlay (and its twenty sets), made on first need; false when it cannot be made.
   bool TakeOverOverlay();
   // The spectrum markers follow the data review's markers to their plots.

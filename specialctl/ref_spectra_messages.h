@@ -52,6 +52,15 @@
 #define OP1_CMD_SHOW_ALL 2737
 #define OP1_CMD_ADD_REFERENCE_PLOT 2743
 #define OP1_CMD_DELETE_REFERENCE_PLOTS 2744
+// Sent by hosts (no toolbar button or menu text in this library).
+#define OP1_CMD_RT_STACKED 2745
+#define OP1_CMD_RT_OVERLAID 2746
+#define OP1_CMD_RT_NORMALIZED 2747
+#define OP1_CMD_RT_ZOOM 2748
+#define OP1_CMD_RT_INTEGRATE_AREA 2749
+#define OP1_CMD_RT_INTEGRATE_ACTIVE 2750
+#define OP1_CMD_RT_INTEGRATE_ALL 2751
+#define OP1_CMD_RT_INTEGRATE_TIME_RANGE 2752
 #define OP1_CMD_PRINT_PLOT0 2960  // 2960..2979: print plot n
 #define OP1_CMD_EDIT_REFSPTS0 3100  // 3100..3119: edit the reference spectra of plot n
 

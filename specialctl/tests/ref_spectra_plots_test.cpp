@@ -173,6 +173,48 @@ TEST_F(RefSptsPlotsTest, QuickIntegrationDialogsAndAGrowingFileFollowTheirPlots)
   EXPECT_TRUE(KillTimer(w, 1));  // the refresh timer runs again for the moved file
 }
 
+TEST_F(RefSptsPlotsTest, HostCommandsChooseTheDisplayTheDragAndIntegrateOnlyWithAnActivePlot) {
+  constexpr char kRaw[] = "C:\\Data\\PLOTRAW2.MS";
+  msfix::RunPlan plan;
+  plan.seed = 37;
+  ASSERT_TRUE(msfix::WriteRawMsFile(kRaw, plan, nullptr));
+  // Without plots the integrate commands have nothing to act on.
+  SendMessageA(w, WM_COMMAND, OP1_CMD_RT_INTEGRATE_ACTIVE, 0);
+  ws::PumpUntilIdle();
+  for (void* d : c->m_pQuickInt) EXPECT_EQ(d, nullptr);
+
+  ASSERT_EQ(SetFile(kRaw, 0), 1);
+  ASSERT_EQ(SetFile(kBlank, 1), 2);
+  struct Mode {
+    UINT command;
+    int16_t displayMode;
+  } modes[] = {{OP1_CMD_RT_OVERLAID, OVERLAY_MODE_OVERLAID},
+               {OP1_CMD_RT_NORMALIZED, OVERLAY_MODE_NORMALISED},
+               {OP1_CMD_RT_STACKED, OVERLAY_MODE_STACKED}};
+  for (const Mode& m : modes) {
+    SendMessageA(w, WM_COMMAND, m.command, 0);
+    ws::PumpUntilIdle();
+    EXPECT_EQ(+c->m_pOverlay->head.displayMode, m.displayMode) << m.command;
+  }
+  SendMessageA(w, WM_COMMAND, OP1_CMD_RT_INTEGRATE_AREA, 0);
+  EXPECT_EQ(+c->m_clickDragMode, OPLOT_DRAG_INTEGRATE);
+  SendMessageA(w, WM_COMMAND, OP1_CMD_RT_ZOOM, 0);
+  EXPECT_EQ(+c->m_clickDragMode, OPLOT_DRAG_ZOOM);
+
+  // Stacked: the marker state must name the active plot itself.
+  const int16_t saved = c->m_markerState;
+  c->m_markerState = 1;
+  SendMessageA(w, WM_COMMAND, OP1_CMD_RT_INTEGRATE_ACTIVE, 0);
+  ws::PumpUntilIdle();
+  EXPECT_EQ(c->m_pQuickInt[c->m_activePlot], nullptr);
+  c->m_markerState = saved;
+  ASSERT_EQ(c->m_activePlot, 0);
+  ASSERT_EQ(c->m_markerState, 0);
+  SendMessageA(w, WM_COMMAND, OP1_CMD_RT_INTEGRATE_ACTIVE, 0);
+  ws::PumpUntilIdle();
+  EXPECT_NE(c->m_pQuickInt[0], nullptr);
+}
+
 TEST_F(RefSptsPlotsTest, ExchangedPlotsAreDrawnWithTheirOwnColoursAndMarks) {
   ASSERT_EQ(SetFile(kRun, 0), 1);
   ASSERT_EQ(SetFile(kBlank, 1), 2);
