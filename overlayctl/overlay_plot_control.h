@@ -622,6 +622,8 @@ class KELT_CLASS CCtlOPlot : public CWnd {
   CMenu* m_pMenu = nullptr;
   void* m_pSegmentNavigator = nullptr;
   void* m_pTileTexts[OPLOT_SLOTS] = {};
+  // Set by controls that mark peak apexes: upright annotations start above the marks.
+  int16_t m_tileTextsClearApexMarks = 0;
   void* m_pQuickInt[OPLOT_QUICKINT_DIALOGS] = {};
   CWnd* m_pBackCorrDlg = nullptr;
   int16_t m_backCorrValue1 = 0, m_backCorrValue2 = 0;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/number_format.h"
 #include "holbrin/holbrin.h"
@@ -129,6 +130,43 @@ int32_t StripTop(const STRUCT_OVER_SIZES* sz, int mode) {
     y += sz->overlaidPlotHeight;
   }
   return y;
+}
+
+struct Span {
+  int32_t from, to;
+};
+
+bool Clear(int32_t from, int32_t to, const std::vector<Span>& taken) {
+  for (const Span& t : taken)
+    if (from <= t.to && t.from <= to) return false;
+  return true;
+}
+
+// The hint's place is the strip's top left corner; where a mark or range
+// line crosses it there, it goes to the row of the abbreviations, into the
+// first gap wide enough, so that no text lies over a mark.
+void DrawTimeEventsHint(HDC dc, int n, int32_t left, int32_t top, int32_t right, int32_t lowerRow,
+                        const std::vector<Span>& marks, const std::vector<Span>& abbreviations) {
+  char hint[80];
+  std::snprintf(hint, sizeof hint, "Right Click to Add/Edit Time Events.  Count: %d", n);
+  const int32_t width = TextSize(dc, hint).cx;
+  int32_t x = left + 2, y = top + 2;
+  if (!Clear(x, x + width, marks)) {
+    const int32_t gap = TextSize(dc, "M").cx;
+    std::vector<int32_t> candidates{left + 2};
+    for (const Span& a : abbreviations) candidates.push_back(a.to + gap);
+    int32_t best = -1;
+    for (int32_t c : candidates)
+      if (c + width <= right - 2 && Clear(c - gap / 2, c + width + gap / 2, abbreviations) && (best < 0 || c < best))
+        best = c;
+    if (best >= 0) {
+      x = best;
+      y = lowerRow;
+    }
+  }
+  const COLORREF kept = SetTextColor(dc, RGB(127, 127, 127));
+  Text(dc, x, y, hint);
+  SetTextColor(dc, kept);
 }
 
 }  // namespace
@@ -479,10 +517,7 @@ KELT_API int32_t OPLOT_DrawTimeEventsStrip(HDC dc, const SVW_OVERLAY* o, const S
   else
     OPLOT_FillFramedRect(dc, left, bottom, right, top, RGB(255, 255, 255));
   const int n = events && count > 0 ? count : 0;
-  char hint[80];
-  std::snprintf(hint, sizeof hint, "Right Click to Add/Edit Time Events.  Count: %d", n);
-  SetTextColor(dc, RGB(127, 127, 127));
-  Text(dc, left + 2, top + 2, hint);
+  std::vector<Span> marks, abbreviations;
   const SIZE mSize = TextSize(dc, "M");
   const int32_t mh = mSize.cy;
   const int32_t lineY = top + (mh - mh / 3);
@@ -549,8 +584,11 @@ KELT_API int32_t OPLOT_DrawTimeEventsStrip(HDC dc, const SVW_OVERLAY* o, const S
       char abbreviation[sizeof type->abbreviation + 1] = {};
       std::memcpy(abbreviation, type->abbreviation, sizeof type->abbreviation);
       Text(dc, x1, bottom - mh, abbreviation);
+      marks.push_back({x1 - m.w, (type->range ? x2 : x1) + m.w});
+      abbreviations.push_back({x1, x1 + TextSize(dc, abbreviation).cx});
     }
   }
+  DrawTimeEventsHint(dc, n, left, top, right, bottom - mh, marks, abbreviations);
   // The selection is inverted over the plot; an index outside the array selects nothing.
   if (selected >= 0 && selected < n) {
     const STRUCT_OPLOT_TIME_EVENT& ev = events[selected];

@@ -294,6 +294,7 @@ void CTileTextOnPlot::InitPositions() {
     t->height = h + mh;
     t->x = m_left + Trunc((t->time - m_lowTime) * m_xScale);
     t->y = m_bottom - Trunc((t->value - m_lowValue) * m_yScale);
+    if (t->draw.rotation == 900) t->y -= m_pointGap;
     if (t->draw.keepInPlot && t->draw.rotation == 900) {
       if (t->y - t->width < m_top) t->y = t->draw.markStyle == 1 ? m_bottom - mh : m_top + t->width;
       // A value below the scale would put the text under the plot.
@@ -469,7 +470,7 @@ void CTileTextOnPlot::DrawLabels() {
     // The mark's point: the text's own, but the data point for an upright
     // text that was lowered only to keep its run inside the plot.
     const int32_t px = t->x;
-    int32_t py = t->y;
+    int32_t py = t->y + (r == 900 ? m_pointGap : 0);
     if (!t->draw.keepInPlot && (r == 900 || r == 0))
       py = std::min(py, m_bottom - Trunc((t->value - m_lowValue) * m_yScale));
     if (style == 0 || style == 2 || style == 3) {

@@ -79,6 +79,9 @@ class KELT_CLASS CTileTextOnPlot {
   // it instead. Empty boxes are left out, boxes past TILE_KEEP_OUT_BOXES
   // too; a count of 0 clears them. Kept until changed.
   void SetKeepOutBoxes(const RECT* boxes, int count);
+  // Marks the caller draws over the points (peak apex marks): an upright
+  // text starts this far above its point so that it does not cross them.
+  void SetPointGap(int32_t gap) { m_pointGap = gap > 0 ? gap : 0; }
 
  private:
   void ClearPositions();
@@ -104,6 +107,7 @@ class KELT_CLASS CTileTextOnPlot {
   LOGFONTA m_fontDescs[TILE_MOST_FONTS] = {};
   int m_keepOutCount = 0;
   RECT m_keepOut[TILE_KEEP_OUT_BOXES] = {};
+  int32_t m_pointGap = 0;
 };
 
 namespace kelt::labels {

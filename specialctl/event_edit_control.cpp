@@ -41,7 +41,10 @@ CCtlOPlot2* CreateOPlot2Control(CWnd* parent, short id, short left, short top, s
   return kelt::overlay::CreateControl<CCtlOPlot2>(parent, id, left, top, right, bottom);
 }
 
-CCtlOPlot2::CCtlOPlot2() { m_teFeatureOn = 1; }
+CCtlOPlot2::CCtlOPlot2() {
+  m_teFeatureOn = 1;
+  m_tileTextsClearApexMarks = 1;
+}
 
 CCtlOPlot2::~CCtlOPlot2() {
   for (short i = 0; i < OPLOT_SLOTS; ++i) FreeSlotEvents(i);

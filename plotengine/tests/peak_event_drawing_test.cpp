@@ -257,9 +257,13 @@ TEST_F(PeakDrawingTest, TimeEventsStripMarksAndTheInvertedSelection) {
   const CallLog log = DrawAll(te, 4, 0);
   int32_t l, b, r, t;
   ASSERT_EQ(OPLOT_GetTimeEventsArea(&sz_, 1, o_.get(), 0, 1, 1, &l, &b, &r, &t), 1);
-  EXPECT_TRUE(log.Text("Right Click to Add/Edit Time Events.  Count: 4"));
+  const RecordedCall* hint = log.Text("Right Click to Add/Edit Time Events.  Count: 4");
+  ASSERT_TRUE(hint);
   EXPECT_TRUE(log.Text("Peak"));
-  EXPECT_TRUE(log.Text("II"));
+  ASSERT_TRUE(log.Text("II"));
+  // The range line crosses the hint's own corner: it goes to the abbreviations' row, after them.
+  EXPECT_EQ(hint->points[0].y, log.Text("II")->points[0].y);
+  EXPECT_GT(hint->points[0].x, log.Text("II")->points[0].x);
   EXPECT_TRUE(log.Text("SP"));
   // The range shows its line and end mark only; positions carry the window offsets (7, 9).
   EXPECT_EQ(te[0].startMark.drawn, 0);
@@ -294,7 +298,12 @@ TEST_F(PeakDrawingTest, SelectionOutsideTheEventsInvertsNothing) {
   EXPECT_EQ(log.First(EMR_SETROP2), -1);
   // No array: the hint counts 0.
   const CallLog none = DrawAll(nullptr, 4, 2);
-  EXPECT_TRUE(none.Text("Right Click to Add/Edit Time Events.  Count: 0"));
+  const RecordedCall* hint = none.Text("Right Click to Add/Edit Time Events.  Count: 0");
+  ASSERT_TRUE(hint);
+  int32_t l, b, r, t;
+  ASSERT_EQ(OPLOT_GetTimeEventsArea(&sz_, 1, o_.get(), 0, 0, 1, &l, &b, &r, &t), 1);
+  EXPECT_EQ(hint->points[0].x, l + 2);  // nothing in its way: its own corner
+  EXPECT_EQ(hint->points[0].y, t + 2);
   EXPECT_EQ(none.First(EMR_SETROP2), -1);
 }
 
