@@ -8,6 +8,7 @@
 #include "win/win_crt.h"
 #include "orvik32.h"
 #include "orvik32_batches.h"
+#include "whole_sections.h"
 #include "win/win_kernel.h"
 #include "win/win_profile.h"
 
@@ -45,27 +46,6 @@ std::string DetailLines(const char* text) {
     }
   }
   return out;
-}
-
-bool ReadWhole(const char* path, const char* name, std::string* out) {
-  out->clear();
-  HSECTION s = OpenSectionReadOnly(path, name, nullptr);
-  if (!s) return false;
-  const uint32_t size = GetSectionSize(s);
-  out->resize(size);
-  const bool ok = size == 0 || ReadSection(s, out->data(), size) == size;
-  CloseSection(s);
-  return ok;
-}
-
-// Replaces a section with text in one commit.
-bool WriteWhole(const char* path, const char* name, const std::string& text) {
-  HSECTION s = CreateSection(path, name, nullptr);
-  if (!s) return false;
-  const uint32_t n = static_cast<uint32_t>(text.size());
-  const bool wrote = n == 0 || WriteSection(s, text.data(), n) == n;
-  const bool closed = CloseSection(s) != FALSE;
-  return wrote && closed;
 }
 
 std::string Entry(const std::string& user, const char* text) {
@@ -129,7 +109,7 @@ int32_t CreateAuditTrail(const char* path, const char* user, const char* text, c
     if (AuditTrailExists(path)) return AUDIT_ERR_EXISTS;
     const std::string who = (!user || !*user || SameText(user, path)) ? UserName() : std::string(user);
     const std::string trail = Entry(who, text) + DetailLines(info);
-    return WriteWhole(path, AUDIT_TRAIL_SECTION, trail) ? AUDIT_OK : AUDIT_ERR_WRITE;
+    return orvik::WriteWholeSection(path, AUDIT_TRAIL_SECTION, trail) ? AUDIT_OK : AUDIT_ERR_WRITE;
   } catch (...) {
     return AUDIT_ERR_WRITE;
   }
@@ -139,8 +119,8 @@ int32_t AddAuditTrailEntry(const char* path, const char* text) {
   if (!path || !*path) return AUDIT_ERR_ARGUMENT;
   try {
     std::string trail, notes;
-    if (!ReadWhole(path, AUDIT_TRAIL_SECTION, &trail)) return AUDIT_ERR_NO_TRAIL;
-    const bool noted = ReadWhole(path, AUDIT_NOTES_SECTION, &notes);
+    if (!orvik::ReadWholeSection(path, AUDIT_TRAIL_SECTION, &trail)) return AUDIT_ERR_NO_TRAIL;
+    const bool noted = orvik::ReadWholeSection(path, AUDIT_NOTES_SECTION, &notes);
     trail += Entry(UserName(), text);
     // Each noted section once, in the order noted.
     std::vector<std::string> seen;
@@ -162,7 +142,7 @@ int32_t AddAuditTrailEntry(const char* path, const char* text) {
     // The entry and the clearing of the notes it lists land together, or
     // an interruption between them would list the notes again next time.
     const bool batch = noted && BeginSectionBatch(path);
-    if (!WriteWhole(path, AUDIT_TRAIL_SECTION, trail)) {
+    if (!orvik::WriteWholeSection(path, AUDIT_TRAIL_SECTION, trail)) {
       if (batch) AbortSectionBatch(path);
       return AUDIT_ERR_WRITE;
     }
@@ -178,9 +158,9 @@ int32_t NoteAuditSection(const char* path, const char* sectionName) {
   if (!path || !*path || !sectionName || !*sectionName) return AUDIT_ERR_ARGUMENT;
   try {
     std::string notes;
-    ReadWhole(path, AUDIT_NOTES_SECTION, &notes);
+    orvik::ReadWholeSection(path, AUDIT_NOTES_SECTION, &notes);
     notes += std::string(sectionName) + "\r\n";
-    return WriteWhole(path, AUDIT_NOTES_SECTION, notes) ? AUDIT_OK : AUDIT_ERR_WRITE;
+    return orvik::WriteWholeSection(path, AUDIT_NOTES_SECTION, notes) ? AUDIT_OK : AUDIT_ERR_WRITE;
   } catch (...) {
     return AUDIT_ERR_WRITE;
   }

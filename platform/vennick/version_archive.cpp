@@ -10,6 +10,7 @@
 
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_batches.h"
+#include "orvik32/whole_sections.h"
 #include "vennick.h"
 #include "version_records.h"
 #include "win/win_crt.h"
@@ -31,26 +32,6 @@ thread_local Step t_step;
 
 bool SamePath(const std::string& a, const char* b) { return _stricmp(a.c_str(), b) == 0; }
 
-bool ReadWhole(const char* path, const char* name, std::string* out) {
-  out->clear();
-  HSECTION s = OpenSectionReadOnly(path, name, nullptr);
-  if (!s) return false;
-  const uint32_t size = GetSectionSize(s);
-  out->resize(size);
-  const bool ok = size == 0 || ReadSection(s, out->data(), size) == size;
-  CloseSection(s);
-  return ok;
-}
-
-bool WriteWhole(const char* path, const char* name, const std::string& bytes) {
-  HSECTION s = CreateSection(path, name, nullptr);
-  if (!s) return false;
-  const uint32_t n = static_cast<uint32_t>(bytes.size());
-  const bool wrote = n == 0 || WriteSection(s, bytes.data(), n) == n;
-  const bool closed = CloseSection(s) != FALSE;
-  return wrote && closed;
-}
-
 std::string VersionSectionName(int32_t version) { return VNK_VERSION_STEM + std::to_string(version); }
 
 std::string UserName() {
@@ -63,7 +44,7 @@ std::string UserName() {
 int32_t LoadState(const char* file, ArchiveState* state) {
   if (!SectionExists(file, VNK_ARCHIVE_SECTION)) return VNK_ERR_NO_ARCHIVE;
   std::string bytes;
-  if (!ReadWhole(file, VNK_ARCHIVE_SECTION, &bytes)) return VNK_ERR_DAMAGED;
+  if (!orvik::ReadWholeSection(file, VNK_ARCHIVE_SECTION, &bytes)) return VNK_ERR_DAMAGED;
   return vennick::ParseArchiveState(bytes.data(), bytes.size(), state) ? VNK_OK : VNK_ERR_DAMAGED;
 }
 
@@ -112,7 +93,7 @@ bool ReadVersionedSections(const char* file, std::vector<vennick::SectionCopy>* 
     if (!IsVersionedSection(name)) continue;
     vennick::SectionCopy copy;
     copy.name = name;
-    ok = ReadWhole(file, name, &copy.bytes);
+    ok = orvik::ReadWholeSection(file, name, &copy.bytes);
     out->push_back(std::move(copy));
   }
   CloseSection(listing);
@@ -130,7 +111,7 @@ int32_t ArchiveTip(const char* file, ArchiveState* state) {
   record.typeCode = GetSectionFileType(file, &format);
   record.formatWord = format;
   if (!ReadVersionedSections(file, &record.sections)) return VNK_ERR_DAMAGED;
-  if (!WriteWhole(file, VersionSectionName(record.version).c_str(), vennick::FormatVersionRecord(record)))
+  if (!orvik::WriteWholeSection(file, VersionSectionName(record.version).c_str(), vennick::FormatVersionRecord(record)))
     return VNK_ERR_WRITE;
   state->archivedCount = state->tipVersion;
   return VNK_OK;
@@ -174,7 +155,7 @@ int32_t ReadVersion(const char* file, int32_t version, VersionRecord* record, bo
   std::string bytes;
   const std::string name = VersionSectionName(version);
   if (!SectionExists(file, name.c_str())) return VNK_ERR_NO_VERSION;
-  if (!ReadWhole(file, name.c_str(), &bytes)) return VNK_ERR_DAMAGED;
+  if (!orvik::ReadWholeSection(file, name.c_str(), &bytes)) return VNK_ERR_DAMAGED;
   if (!vennick::ParseVersionRecord(bytes.data(), bytes.size(), record, withSections)) return VNK_ERR_DAMAGED;
   return record->version == version ? VNK_OK : VNK_ERR_DAMAGED;
 }
@@ -215,7 +196,7 @@ int32_t CreateVersionArchive(const char* file, const char* archive, const char* 
         s.tipUser = UserName();
         s.tipReason = text ? text : "";
       }
-      if (!WriteWhole(file, VNK_ARCHIVE_SECTION, vennick::FormatArchiveState(s))) {
+      if (!orvik::WriteWholeSection(file, VNK_ARCHIVE_SECTION, vennick::FormatArchiveState(s))) {
         bool ignored = false;
         CloseStep(false, &ignored);
         return VNK_ERR_WRITE;
@@ -279,7 +260,7 @@ int32_t CommitVersionTip(const char* file) {
     s.tipTime = GetCurrentDateTime();
     s.tipUser = UserName();
     s.tipReason = t_step.reason;
-    if (!WriteWhole(file, VNK_ARCHIVE_SECTION, vennick::FormatArchiveState(s))) {
+    if (!orvik::WriteWholeSection(file, VNK_ARCHIVE_SECTION, vennick::FormatArchiveState(s))) {
       bool ignored = false;
       CloseStep(false, &ignored);
       return VNK_ERR_WRITE;
@@ -412,7 +393,7 @@ int32_t ExtractArchivedVersion(const char* file, int32_t version, const char* ta
     bool ok = BeginSectionBatch(staging.c_str()) != FALSE;
     if (ok) {
       for (const auto& section : v.sections) {
-        if (!WriteWhole(staging.c_str(), section.name.c_str(), section.bytes)) {
+        if (!orvik::WriteWholeSection(staging.c_str(), section.name.c_str(), section.bytes)) {
           ok = false;
           break;
         }
