@@ -173,6 +173,14 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
 std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   auto found = cache_.find(number);
   if (found != cache_.end()) return found->second.bytes;
+  // An unkept block read lately serves again: a scan's header and points
+  // come from two blocks, and the scans after it from the same two.
+  for (Spare& s : spare_) {
+    if (s.bytes && s.number == number) {
+      s.used = ++spareClock_;
+      return s.bytes;
+    }
+  }
   const uint64_t start = number * kBlockSize;
   if (start >= source_->Size()) return nullptr;
   const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
@@ -183,23 +191,29 @@ std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   // clears every page) than reading the bytes.
   const bool keep = cachedBytes_ + bytes <= kKeptBytes;
   std::shared_ptr<Bytes> b;
+  Spare* into = nullptr;
   if (!keep) {
-    for (auto& s : spare_) {
-      if (!s) {
-        s = std::make_shared<Bytes>();
-        b = s;
-        break;
+    for (Spare& s : spare_) {
+      // Only here, under the mutex, can a buffer no one else holds be
+      // taken; the one used longest ago goes first.
+      if (!s.bytes || s.bytes.use_count() == 1) {
+        if (!into || !s.bytes || (into->bytes && s.used < into->used)) into = &s;
+        if (!s.bytes) break;
       }
-      if (s.use_count() == 1) {  // only here, under the mutex: no one else can take it now
-        b = s;
-        break;
-      }
+    }
+    if (into) {
+      if (!into->bytes) into->bytes = std::make_shared<Bytes>();
+      into->number = UINT64_MAX;  // until the read succeeds
+      b = into->bytes;
     }
   }
   if (!b) b = std::make_shared<Bytes>();
   b->resize(bytes);
   if (!source_->Read(start, b->data(), bytes)) return nullptr;
-  if (!keep) return b;
+  if (!keep) {
+    if (into) into->number = number, into->used = ++spareClock_;
+    return b;
+  }
   Block& slot = cache_[number];
   slot.number = number;
   slot.bytes = b;

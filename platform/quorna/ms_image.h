@@ -232,7 +232,14 @@ class Image {
   mutable std::mutex mutex_;  // the source's position and the cache
   mutable std::unordered_map<uint64_t, Block> cache_;  // by block number
   mutable uint64_t cachedBytes_ = 0;
-  mutable std::shared_ptr<Bytes> spare_[4];  // buffers of unkept blocks, for reuse
+  // Buffers of unkept blocks, for reuse, with the block each holds.
+  struct Spare {
+    uint64_t number = UINT64_MAX;
+    uint64_t used = 0;  // when last handed out
+    std::shared_ptr<Bytes> bytes;
+  };
+  mutable Spare spare_[4];
+  mutable uint64_t spareClock_ = 0;
   MS_INFO_BLOCK info_{};
   bool live_ = false;
   uint32_t firstScan_ = 0;
