@@ -392,7 +392,8 @@ bool ImageBuilder::AddScan(const MS_SCAN_HEADER& header, const std::vector<Peak>
   return true;
 }
 
-bool ImageBuilder::Build(std::vector<uint8_t>& out) {
+bool ImageBuilder::Lay(const std::function<bool(uint64_t)>& begin,
+                       const std::function<bool(const void*, size_t)>& put) {
   if (!haveInfo_ || segments_.empty()) return false;
   std::sort(segments_.begin(), segments_.end(), [](auto& a, auto& b) { return a.number < b.number; });
   std::stable_sort(scans_.begin(), scans_.end(),
@@ -452,25 +453,24 @@ bool ImageBuilder::Build(std::vector<uint8_t>& out) {
   if (total > 0xFFFFFFF0u) return false;  // sections and raw files stay below 4 GB
   h.dataEnd = total;
 
-  out.assign(total, 0);
-  std::memcpy(out.data(), &h, sizeof h);
-  std::memcpy(out.data() + h.infoOffset, &info, MS_INFO_BLOCK_SIZE);
+  if (!begin(total)) return false;
+  // In the order the bytes lie: nothing of the image is held whole here.
+  if (!put(&h, sizeof h) || !put(&info, MS_INFO_BLOCK_SIZE)) return false;
   for (size_t s = 0; s < segments_.size(); ++s)
-    std::memcpy(out.data() + h.segmentsOffset + s * MS_SEGMENT_BLOCK_SIZE, &segments_[s], MS_SEGMENT_BLOCK_SIZE);
-  uint64_t at = h.dataOffset;
+    if (!put(&segments_[s], MS_SEGMENT_BLOCK_SIZE)) return false;
   for (uint32_t i = 0; i < count; ++i) {
-    Scan& sc = scans_[i];
+    const Scan& sc = scans_[i];
     const uint64_t headerAt = headersOffset + uint64_t{i} * MS_SCAN_HEADER_SIZE;
     IndexEntry e{headerAt, static_cast<uint32_t>(sc.masses.size()), 0, sc.header.time};
-    std::memcpy(out.data() + h.indexOffset + uint64_t{i} * kIndexEntrySize, &e, sizeof e);
-    std::memcpy(out.data() + headerAt, &sc.header, MS_SCAN_HEADER_SIZE);
-    size_t n = sc.masses.size();
-    if (n) {
-      std::memcpy(out.data() + at, sc.masses.data(), 8 * n);
-      std::memcpy(out.data() + at + 8 * n, sc.intensities.data(), 4 * n);
-      std::memcpy(out.data() + at + 12 * n, sc.flags.data(), n);
-    }
-    at += 13 * n;
+    if (!put(&e, sizeof e)) return false;
+  }
+  for (uint32_t i = 0; i < count; ++i)
+    if (!put(&scans_[i].header, MS_SCAN_HEADER_SIZE)) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    Scan& sc = scans_[i];
+    const size_t n = sc.masses.size();
+    if (n && (!put(sc.masses.data(), 8 * n) || !put(sc.intensities.data(), 4 * n) || !put(sc.flags.data(), n)))
+      return false;
     // Each scan's points go as soon as they are laid out, so that the
     // scans and the image are not both held whole.
     sc.masses = {};
@@ -479,6 +479,20 @@ bool ImageBuilder::Build(std::vector<uint8_t>& out) {
   }
   scans_.clear();
   return true;
+}
+
+bool ImageBuilder::Build(std::vector<uint8_t>& out) {
+  out.clear();
+  return Lay(
+      [&](uint64_t total) {
+        out.reserve(total);
+        return true;
+      },
+      [&](const void* p, size_t n) {
+        const auto* b = static_cast<const uint8_t*>(p);
+        out.insert(out.end(), b, b + n);
+        return true;
+      });
 }
 
 // ---- Raw MS files ------------------------------------------------------------

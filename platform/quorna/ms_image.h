@@ -23,6 +23,7 @@
 // the image's size when it opens, so no scan read leaves its bytes.
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -267,6 +268,10 @@ class ImageBuilder {
   // lays out the image; false when the parts do not fit together. The
   // scans are let go as they are laid out: a builder builds once.
   bool Build(std::vector<uint8_t>& out);
+  // The same image handed out in order: begin(size) once the parts are
+  // found to fit, then put(bytes, length) piece by piece; false when the
+  // parts do not fit or either refuses.
+  bool Lay(const std::function<bool(uint64_t)>& begin, const std::function<bool(const void*, size_t)>& put);
 
  private:
   struct Scan {
