@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -122,6 +124,9 @@ namespace {
 // so the file written is the same whatever the number of workers.
 struct ScanSlot {
   MS_SCAN_RECORD record{};
+  // Left uncleared: a slot's memory is taken up only as far as its scans
+  // reach, not to the size of the largest scan any file may hold.
+  std::unique_ptr<uint8_t[]> buffer;
   void* peaks = nullptr;
   uint16_t segment = 0;
   uint16_t kind = 0;  // the centroided scan's kind
@@ -245,7 +250,11 @@ bool CProfileToCentroid::ConvertScans() {
   // A few scans ahead per worker, so that none waits for the reading.
   std::vector<ScanSlot> slots(4 * workers);
   bool ok = true;
-  for (ScanSlot& slot : slots) ok = ok && (slot.peaks = AllocBlock(bufferBytes)) != nullptr;
+  for (ScanSlot& slot : slots) {
+    slot.buffer.reset(new (std::nothrow) uint8_t[bufferBytes]);
+    slot.peaks = slot.buffer.get();
+    ok = ok && slot.peaks;
+  }
 
   // The segments' scans in order; segments of a sound file claim no more
   // scans than it holds.
@@ -337,7 +346,6 @@ bool CProfileToCentroid::ConvertScans() {
     empty.maxTic = 0;
     if (WriteMSSegment(out, &empty) != 0) ok = false;
   }
-  for (ScanSlot& slot : slots) FreeBlock(slot.peaks);
   if (ok) {
     written.centroid = 1;
     ok = WriteMSHeader(out, &written) == 0;
