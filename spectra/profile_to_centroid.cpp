@@ -3,8 +3,14 @@
 #include "spectra/profile_to_centroid.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <thread>
 #include <vector>
 
 #include "common/work_file.h"
@@ -14,7 +20,6 @@
 #include "quorna/quorna.h"
 #include "win/win_crt.h"
 #include "win/win_kernel.h"
-#include "win/win_threads.h"
 
 namespace kelt::spectra {
 
@@ -113,84 +118,114 @@ int32_t CProfileToCentroid::Convert() {
 
 namespace {
 
-// Scans are centroided side by side on a few workers, a batch at a time;
-// they are read and written in order on the calling thread. Each scan is
-// centroided by the same code whatever thread runs it.
-constexpr int kWorkers = 4;
-constexpr uint32_t kBatch = 8 * kWorkers;
-
+// The calling thread reads the scans into a ring of slots and writes them
+// out in order; workers centroid each scan read, taking the next one not
+// yet taken. A scan is centroided by the same code whatever thread runs it,
+// so the file written is the same whatever the number of workers.
 struct ScanSlot {
   MS_SCAN_RECORD record{};
+  // Left uncleared: a slot's memory is taken up only as far as its scans
+  // reach, not to the size of the largest scan any file may hold.
+  std::unique_ptr<uint8_t[]> buffer;
   void* peaks = nullptr;
-  MS_CENTROID_ENGINE_PARAMS params{};
+  uint16_t segment = 0;
   uint16_t kind = 0;  // the centroided scan's kind
-  MSRetCode rc = MS_OK;
+  bool ok = false;
+  bool done = false;  // under the ring's lock
 };
 
-class CentroidWorkers {
+class CentroidRing {
  public:
-  CentroidWorkers(const MS_INFO_BLOCK* header, const MS_SEGMENT_BLOCK* segments)
-      : header_(header), segments_(segments) {
-    for (int w = 0; w < kWorkers; ++w) {
-      start_[w] = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-      done_[w] = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-      if (!start_[w] || !done_[w]) return;
-    }
-    for (int w = 0; w < kWorkers; ++w) {
-      threads_[w] = CreateThread(nullptr, 0, &CentroidWorkers::Loop, this, 0, nullptr);
-      if (!threads_[w]) return;
-      started_ = w + 1;
-    }
-  }
-  ~CentroidWorkers() {
-    quit_ = true;
-    for (int w = 0; w < started_; ++w) SetEvent(start_[w]);
-    for (int w = 0; w < started_; ++w) {
-      WaitForSingleObject(threads_[w], INFINITE);
-      CloseHandle(threads_[w]);
-    }
-    for (int w = 0; w < kWorkers; ++w) {
-      if (start_[w]) CloseHandle(start_[w]);
-      if (done_[w]) CloseHandle(done_[w]);
-    }
-  }
-  bool ok() const { return started_ == kWorkers; }
+  // work(slot) centroids the scan read into the slot.
+  using Work = std::function<void(ScanSlot&)>;
 
-  // Starts centroiding slots [0, count); Wait returns when all are done.
-  // The caller leaves the slots alone in between.
-  void Start(ScanSlot* slots, uint32_t count) {
-    slots_ = slots;
-    count_ = static_cast<LONG>(count);
-    next_ = 0;
-    for (int w = 0; w < kWorkers; ++w) SetEvent(start_[w]);
+  CentroidRing(std::vector<ScanSlot>& slots, unsigned workers, Work work) : slots_(slots), work_(std::move(work)) {
+    try {
+      for (unsigned w = 0; w < workers; ++w) threads_.emplace_back([this] { Loop(); });
+    } catch (...) {
+      Stop();
+    }
   }
-  bool Wait() { return WaitForMultipleObjects(kWorkers, done_, TRUE, INFINITE) != WAIT_FAILED; }
+  ~CentroidRing() { Stop(); }
+  bool ok() const { return !threads_.empty(); }
+  size_t size() const { return slots_.size(); }
+
+  // The slot for item i, free once item i - size() is released.
+  ScanSlot& Slot(size_t i) { return slots_[i % slots_.size()]; }
+  // Item i is read into its slot: a worker may take it.
+  // Wakes are system calls: only a thread that waits is woken.
+  void Read(size_t i) {
+    bool wake;
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      Slot(i).done = false;
+      read_ = i + 1;
+      wake = idle_ > 0;
+    }
+    if (wake) ready_.notify_one();
+  }
+  bool Done(size_t i) {
+    std::lock_guard<std::mutex> lock(m_);
+    return Slot(i).done;
+  }
+  // Waits until items first and last are both done; done items between
+  // them are written in one go after.
+  void WaitDone(size_t first, size_t last) {
+    std::unique_lock<std::mutex> lock(m_);
+    waitFirst_ = first, waitLast_ = last;
+    waiting_ = true;
+    done_.wait(lock, [&] { return Slot(first).done && Slot(last).done; });
+    waiting_ = false;
+  }
+  // The workers let go of the slots before they are freed.
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      quit_ = true;
+    }
+    ready_.notify_all();
+    for (std::thread& t : threads_) t.join();
+    threads_.clear();
+  }
 
  private:
-  static DWORD Loop(LPVOID self) {
-    auto* me = static_cast<CentroidWorkers*>(self);
-    const LONG w = InterlockedIncrement(&me->joined_) - 1;
-    CMS_CentroidEngine engine;
-    engine.Init();
+  void Loop() {
     for (;;) {
-      WaitForSingleObject(me->start_[w], INFINITE);
-      if (me->quit_) return 0;
-      for (LONG i; (i = InterlockedIncrement(&me->next_) - 1) < me->count_;) {
-        ScanSlot& slot = me->slots_[i];
-        slot.rc = engine.CentroidSpec(me->header_, me->segments_, &slot.record, slot.peaks, &slot.params);
+      size_t i;
+      {
+        std::unique_lock<std::mutex> lock(m_);
+        ++idle_;
+        ready_.wait(lock, [&] { return quit_ || next_ < read_; });
+        --idle_;
+        if (quit_) return;
+        i = next_++;
       }
-      SetEvent(me->done_[w]);
+      work_(Slot(i));
+      bool wake;
+      {
+        std::lock_guard<std::mutex> lock(m_);
+        Slot(i).done = true;
+        wake = waiting_ && Slot(waitFirst_).done && Slot(waitLast_).done;
+      }
+      if (wake) done_.notify_one();
     }
   }
 
-  const MS_INFO_BLOCK* header_;
-  const MS_SEGMENT_BLOCK* segments_;
-  HANDLE start_[kWorkers] = {}, done_[kWorkers] = {}, threads_[kWorkers] = {};
-  int started_ = 0;
-  volatile LONG joined_ = 0, next_ = 0, count_ = 0;
-  ScanSlot* slots_ = nullptr;
-  volatile bool quit_ = false;
+  std::vector<ScanSlot>& slots_;
+  Work work_;
+  std::vector<std::thread> threads_;
+  std::mutex m_;
+  std::condition_variable ready_, done_;
+  size_t read_ = 0, next_ = 0;
+  unsigned idle_ = 0;     // workers waiting for a scan
+  bool waiting_ = false;  // the calling thread waits for scans done
+  size_t waitFirst_ = 0, waitLast_ = 0;
+  bool quit_ = false;
 };
+
+// One worker per processor: the calling thread's reading and writing are
+// a small part of the work, and it waits for the workers in between.
+unsigned WorkerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 16u); }
 
 }  // namespace
 
@@ -211,105 +246,97 @@ bool CProfileToCentroid::ConvertScans() {
   // The engine may hand back more peaks than came in only for a profile it
   // cannot hold; a buffer for any scan of any file covers both.
   const uint32_t bufferBytes = std::max({GetMSScanBufferSize(in), GetMSScanBufferSize(nullptr), wf.scanBufferSize});
-  // Two sets of slots: the workers centroid one batch while this thread
-  // writes the batch before it and reads the batch after it.
-  std::vector<ScanSlot> slots(2 * kBatch);
+  const unsigned workers = WorkerCount();
+  // A few scans ahead per worker, so that none waits for the reading.
+  std::vector<ScanSlot> slots(4 * workers);
   bool ok = true;
-  for (ScanSlot& slot : slots) ok = ok && (slot.peaks = AllocBlock(bufferBytes)) != nullptr;
-  const MS_INFO_BLOCK fileHeader = header;  // what the engine is shown, fixed for the run
-  CentroidWorkers workers(&fileHeader, wf.segmentBlocks);
-  ok = ok && workers.ok();
+  for (ScanSlot& slot : slots) {
+    slot.buffer.reset(new (std::nothrow) uint8_t[bufferBytes]);
+    slot.peaks = slot.buffer.get();
+    ok = ok && slot.peaks;
+  }
 
-  // The batches in order: never across a segment's end.
-  struct Batch {
+  // The segments' scans in order; segments of a sound file claim no more
+  // scans than it holds.
+  struct ScanItem {
+    uint32_t scan;
     uint16_t segment;
-    uint32_t first, count;
   };
-  std::vector<Batch> batches;
-  for (uint16_t s = 0; s < header.segmentCount; ++s) {
+  std::vector<ScanItem> items;
+  items.reserve(wf.scanCount);
+  for (uint16_t s = 0; ok && s < header.segmentCount; ++s) {
     const MS_SEGMENT_BLOCK& segment = wf.segmentBlocks[s];
-    for (uint32_t first = segment.firstScan; first <= segment.lastScan;) {
-      const uint32_t count = std::min<uint64_t>(kBatch, uint64_t{segment.lastScan} - first + 1);
-      batches.push_back({s, first, count});
-      first += count;
-      if (first == 0) break;  // the last scan number of all
+    for (uint64_t scan = segment.firstScan; ok && scan <= segment.lastScan; ++scan) {
+      ok = items.size() < wf.scanCount;
+      if (ok) items.push_back({static_cast<uint32_t>(scan), s});
     }
   }
 
-  // Reads a batch's scans into its slots with the parameters for each.
-  auto readBatch = [&](const Batch& b, ScanSlot* into) {
-    const MS_SEGMENT_BLOCK& segment = wf.segmentBlocks[b.segment];
+  // Centroids the scan in a slot with the parameters for it.
+  auto centroid = [&](ScanSlot& slot) {
+    thread_local CMS_CentroidEngine engine;
+    engine.Init();
+    const MS_SEGMENT_BLOCK& segment = wf.segmentBlocks[slot.segment];
     uint8_t params[CENTROID_PARAMS_SIZE];
-    for (uint32_t i = 0; i < b.count; ++i) {
-      ScanSlot& slot = into[i];
-      slot.record = MS_SCAN_RECORD{};
-      slot.record.recordSize = sizeof slot.record;
-      if (ReadMSScan(in, b.first + i, &slot.record, slot.peaks) != 0) return false;
-      std::memcpy(params, params_, sizeof params);
-      const unsigned channel = slot.record.header.function == 255 ? 0 : slot.record.header.function;
-      if (wf.type61 && channel < segment.functionCount)
-        AdaptCentroidWidths(params, segment.functions[channel].massWidth, resolution_);
-      SetField(params, kScanKind, uint16_t(slot.record.header.scanKind));
-      const uint16_t kind = MakeCentroidScanKind(wf.fileType, uint16_t(slot.record.header.scanKind), optionWord_,
-                                                 optionValue_, static_cast<int32_t>(slot.record.header.ionMass));
-      SetField(params, kScanKind, kind);
-      std::memcpy(&slot.params, params + 4, sizeof slot.params);
-      slot.kind = kind;
-    }
-    return true;
+    std::memcpy(params, params_, sizeof params);
+    const unsigned channel = slot.record.header.function == 255 ? 0 : slot.record.header.function;
+    if (wf.type61 && channel < segment.functionCount)
+      AdaptCentroidWidths(params, segment.functions[channel].massWidth, resolution_);
+    SetField(params, kScanKind, uint16_t(slot.record.header.scanKind));
+    const uint16_t kind = MakeCentroidScanKind(wf.fileType, uint16_t(slot.record.header.scanKind), optionWord_,
+                                               optionValue_, static_cast<int32_t>(slot.record.header.ionMass));
+    SetField(params, kScanKind, kind);
+    MS_CENTROID_ENGINE_PARAMS engineParams;
+    std::memcpy(&engineParams, params + 4, sizeof engineParams);
+    slot.kind = kind;
+    slot.ok = engine.CentroidSpec(&header, wf.segmentBlocks, &slot.record, slot.peaks, &engineParams) == MS_OK;
   };
-
-  MS_SEGMENT_BLOCK segment{};
-  ok = ok && (batches.empty() || readBatch(batches[0], slots.data()));
-  bool running = false;
-  if (ok && !batches.empty()) {
-    workers.Start(slots.data(), batches[0].count);
-    running = true;
+  // What the engine is shown stays fixed for the run; the maxima gathered
+  // below go into a copy.
+  MS_INFO_BLOCK written = header;
+  {
+    CentroidRing ring(slots, ok ? workers : 0, centroid);
+    ok = ok && ring.ok();
+    MS_SEGMENT_BLOCK segment{};
+    // Reads run ahead of the writing by the ring's size. The calling thread
+    // sleeps until a quarter of the ring is done and then writes what is
+    // done and reads as many again, so that it wakes once for several
+    // scans while the workers still have the rest of the ring to go on with.
+    for (size_t w = 0, r = 0; ok && w < items.size();) {
+      for (; ok && r < items.size() && r < w + ring.size(); ++r) {
+        ScanSlot& slot = ring.Slot(r);
+        slot.record = MS_SCAN_RECORD{};
+        slot.record.recordSize = sizeof slot.record;
+        slot.segment = items[r].segment;
+        ok = ReadMSScan(in, items[r].scan, &slot.record, slot.peaks) == 0;
+        if (ok) ring.Read(r);
+      }
+      if (!ok) break;
+      if (!ring.Done(w)) ring.WaitDone(w, std::min(r - 1, w + ring.size() / 4));
+      for (; ok && w < r && ring.Done(w); ++w) {
+        const ScanItem& item = items[w];
+        if (w == 0 || items[w - 1].segment != item.segment) {
+          segment = wf.segmentBlocks[item.segment];
+          segment.maxTicScan = 0;
+          segment.maxTic = 0;
+        }
+        ScanSlot& slot = ring.Slot(w);
+        slot.record.header.scanKind = int16_t(slot.kind);
+        ok = slot.ok && WriteMSScan(out, &slot.record, slot.peaks) == 0;
+        if (!ok) break;
+        if (Above(slot.record.header.totalIon, segment.maxTic)) {
+          segment.maxTic = slot.record.header.totalIon;
+          segment.maxTicScan = item.scan;
+        }
+        if (Above(slot.record.header.totalIon, written.maxTic)) {
+          written.maxTic = slot.record.header.totalIon;
+          written.maxTicScan = item.scan;
+        }
+        const bool segmentEnds = w + 1 == items.size() || items[w + 1].segment != item.segment;
+        if (segmentEnds && WriteMSSegment(out, &segment) != 0) ok = false;
+      }
+    }
   }
-  for (size_t k = 0; ok && k < batches.size(); ++k) {
-    ScanSlot* current = slots.data() + (k % 2) * kBatch;
-    ScanSlot* following = slots.data() + ((k + 1) % 2) * kBatch;
-    // The next batch is read while this one is centroided.
-    const bool readNext = k + 1 < batches.size() && readBatch(batches[k + 1], following);
-    running = false;
-    ok = workers.Wait() && (k + 1 == batches.size() || readNext);
-    if (!ok) break;
-    if (k + 1 < batches.size()) {
-      workers.Start(following, batches[k + 1].count);
-      running = true;
-    }
-    const Batch& b = batches[k];
-    if (k == 0 || batches[k - 1].segment != b.segment) {
-      segment = wf.segmentBlocks[b.segment];
-      segment.maxTicScan = 0;
-      segment.maxTic = 0;
-    }
-    for (uint32_t i = 0; ok && i < b.count; ++i) {
-      ScanSlot& slot = current[i];
-      const uint32_t scan = b.first + i;
-      if (slot.rc != MS_OK) {
-        ok = false;
-        break;
-      }
-      slot.record.header.scanKind = int16_t(slot.kind);
-      if (WriteMSScan(out, &slot.record, slot.peaks) != 0) {
-        ok = false;
-        break;
-      }
-      if (Above(slot.record.header.totalIon, segment.maxTic)) {
-        segment.maxTic = slot.record.header.totalIon;
-        segment.maxTicScan = scan;
-      }
-      if (Above(slot.record.header.totalIon, header.maxTic)) {
-        header.maxTic = slot.record.header.totalIon;
-        header.maxTicScan = scan;
-      }
-    }
-    const bool segmentEnds = k + 1 == batches.size() || batches[k + 1].segment != b.segment;
-    if (ok && segmentEnds && WriteMSSegment(out, &segment) != 0) ok = false;
-  }
-  // The workers let go of the slots before they are freed.
-  if (running) workers.Wait();
   // Segments without scans still get their block.
   for (uint16_t s = 0; ok && s < header.segmentCount; ++s) {
     const MS_SEGMENT_BLOCK& seg = wf.segmentBlocks[s];
@@ -319,10 +346,9 @@ bool CProfileToCentroid::ConvertScans() {
     empty.maxTic = 0;
     if (WriteMSSegment(out, &empty) != 0) ok = false;
   }
-  for (ScanSlot& slot : slots) FreeBlock(slot.peaks);
   if (ok) {
-    header.centroid = 1;
-    ok = WriteMSHeader(out, &header) == 0;
+    written.centroid = 1;
+    ok = WriteMSHeader(out, &written) == 0;
   }
   CloseMSData(in);
   // A writing handle stores its data set when closed.

@@ -100,21 +100,6 @@ class SectionSource : public ByteSource {
   uint32_t size_;
 };
 
-// bytes are let go once the section holds them, before it is stored.
-bool WriteSectionBytes(const std::string& path, const std::string& section, std::vector<uint8_t>& bytes) {
-  uint8_t status[272];
-  HSECTION s = CreateSection(path.c_str(), section.c_str(), status);
-  if (!s) return false;
-  bool ok = true;
-  for (size_t at = 0; ok && at < bytes.size();) {
-    uint32_t chunk = static_cast<uint32_t>(std::min<size_t>(bytes.size() - at, 1u << 24));
-    ok = WriteSection(s, bytes.data() + at, chunk) == chunk;
-    at += chunk;
-  }
-  std::vector<uint8_t>().swap(bytes);
-  return CloseSection(s) && ok;
-}
-
 // Data sets kept open (KeepMSDataOpen): their images, by path (any case,
 // as the workstation's file system) and section.
 struct Kept {
@@ -193,15 +178,53 @@ void ForgetKept(const std::string& path, const std::string& section) {
   if (Kept* k = FindKept(path, section)) old = std::move(k->image);
 }
 
+// Lays the builder's image straight into the section a piece at a time:
+// the image is never held whole beside the section's own bytes. No section
+// is made when the parts do not fit together.
+bool WriteSectionImage(const std::string& path, const std::string& section, ImageBuilder& builder) {
+  HSECTION s = nullptr;
+  std::vector<uint8_t> piece;
+  constexpr size_t kPiece = 1u << 20;
+  bool written = true;
+  auto flush = [&] {
+    written = written && (piece.empty() || WriteSection(s, piece.data(), static_cast<uint32_t>(piece.size())) ==
+                                               piece.size());
+    piece.clear();
+    return written;
+  };
+  const bool laid = builder.Lay(
+      [&](uint64_t) {
+        uint8_t status[272];
+        s = CreateSection(path.c_str(), section.c_str(), status);
+        piece.reserve(kPiece);
+        return s != nullptr;
+      },
+      [&](const void* p, size_t n) {
+        const auto* b = static_cast<const uint8_t*>(p);
+        while (n > 0) {
+          const size_t take = std::min(n, kPiece - piece.size());
+          piece.insert(piece.end(), b, b + take);
+          b += take, n -= take;
+          if (piece.size() == kPiece && !flush()) return false;
+        }
+        return true;
+      });
+  if (!s) return false;
+  const bool ok = laid && flush();
+  return CloseSection(s) && ok;
+}
+
 int32_t WriteOut(MsData& d) {
-  std::vector<uint8_t> image;
-  if (d.failed || !d.builder->Build(image)) return -1;
-  // Forgotten after the write too: an open between the two keeps nothing old.
-  ForgetKept(d.path, d.section);
+  if (d.failed) return -1;
   bool ok;
   if (!d.raw) {
-    ok = WriteSectionBytes(d.path, d.section, image);
+    // Forgotten after the write too: an open between the two keeps nothing old.
+    ForgetKept(d.path, d.section);
+    ok = WriteSectionImage(d.path, d.section, *d.builder);
   } else {
+    std::vector<uint8_t> image;
+    if (!d.builder->Build(image)) return -1;
+    ForgetKept(d.path, d.section);
     std::vector<uint8_t> file;
     ok = MakeRawFile(image, file) && WriteHostFile(d.path, file);
   }

@@ -173,6 +173,14 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
 std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   auto found = cache_.find(number);
   if (found != cache_.end()) return found->second.bytes;
+  // An unkept block read lately serves again: a scan's header and points
+  // come from two blocks, and the scans after it from the same two.
+  for (Spare& s : spare_) {
+    if (s.bytes && s.number == number) {
+      s.used = ++spareClock_;
+      return s.bytes;
+    }
+  }
   const uint64_t start = number * kBlockSize;
   if (start >= source_->Size()) return nullptr;
   const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - start));
@@ -183,23 +191,29 @@ std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   // clears every page) than reading the bytes.
   const bool keep = cachedBytes_ + bytes <= kKeptBytes;
   std::shared_ptr<Bytes> b;
+  Spare* into = nullptr;
   if (!keep) {
-    for (auto& s : spare_) {
-      if (!s) {
-        s = std::make_shared<Bytes>();
-        b = s;
-        break;
+    for (Spare& s : spare_) {
+      // Only here, under the mutex, can a buffer no one else holds be
+      // taken; the one used longest ago goes first.
+      if (!s.bytes || s.bytes.use_count() == 1) {
+        if (!into || !s.bytes || (into->bytes && s.used < into->used)) into = &s;
+        if (!s.bytes) break;
       }
-      if (s.use_count() == 1) {  // only here, under the mutex: no one else can take it now
-        b = s;
-        break;
-      }
+    }
+    if (into) {
+      if (!into->bytes) into->bytes = std::make_shared<Bytes>();
+      into->number = UINT64_MAX;  // until the read succeeds
+      b = into->bytes;
     }
   }
   if (!b) b = std::make_shared<Bytes>();
   b->resize(bytes);
   if (!source_->Read(start, b->data(), bytes)) return nullptr;
-  if (!keep) return b;
+  if (!keep) {
+    if (into) into->number = number, into->used = ++spareClock_;
+    return b;
+  }
   Block& slot = cache_[number];
   slot.number = number;
   slot.bytes = b;
@@ -378,7 +392,8 @@ bool ImageBuilder::AddScan(const MS_SCAN_HEADER& header, const std::vector<Peak>
   return true;
 }
 
-bool ImageBuilder::Build(std::vector<uint8_t>& out) {
+bool ImageBuilder::Lay(const std::function<bool(uint64_t)>& begin,
+                       const std::function<bool(const void*, size_t)>& put) {
   if (!haveInfo_ || segments_.empty()) return false;
   std::sort(segments_.begin(), segments_.end(), [](auto& a, auto& b) { return a.number < b.number; });
   std::stable_sort(scans_.begin(), scans_.end(),
@@ -438,25 +453,24 @@ bool ImageBuilder::Build(std::vector<uint8_t>& out) {
   if (total > 0xFFFFFFF0u) return false;  // sections and raw files stay below 4 GB
   h.dataEnd = total;
 
-  out.assign(total, 0);
-  std::memcpy(out.data(), &h, sizeof h);
-  std::memcpy(out.data() + h.infoOffset, &info, MS_INFO_BLOCK_SIZE);
+  if (!begin(total)) return false;
+  // In the order the bytes lie: nothing of the image is held whole here.
+  if (!put(&h, sizeof h) || !put(&info, MS_INFO_BLOCK_SIZE)) return false;
   for (size_t s = 0; s < segments_.size(); ++s)
-    std::memcpy(out.data() + h.segmentsOffset + s * MS_SEGMENT_BLOCK_SIZE, &segments_[s], MS_SEGMENT_BLOCK_SIZE);
-  uint64_t at = h.dataOffset;
+    if (!put(&segments_[s], MS_SEGMENT_BLOCK_SIZE)) return false;
   for (uint32_t i = 0; i < count; ++i) {
-    Scan& sc = scans_[i];
+    const Scan& sc = scans_[i];
     const uint64_t headerAt = headersOffset + uint64_t{i} * MS_SCAN_HEADER_SIZE;
     IndexEntry e{headerAt, static_cast<uint32_t>(sc.masses.size()), 0, sc.header.time};
-    std::memcpy(out.data() + h.indexOffset + uint64_t{i} * kIndexEntrySize, &e, sizeof e);
-    std::memcpy(out.data() + headerAt, &sc.header, MS_SCAN_HEADER_SIZE);
-    size_t n = sc.masses.size();
-    if (n) {
-      std::memcpy(out.data() + at, sc.masses.data(), 8 * n);
-      std::memcpy(out.data() + at + 8 * n, sc.intensities.data(), 4 * n);
-      std::memcpy(out.data() + at + 12 * n, sc.flags.data(), n);
-    }
-    at += 13 * n;
+    if (!put(&e, sizeof e)) return false;
+  }
+  for (uint32_t i = 0; i < count; ++i)
+    if (!put(&scans_[i].header, MS_SCAN_HEADER_SIZE)) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    Scan& sc = scans_[i];
+    const size_t n = sc.masses.size();
+    if (n && (!put(sc.masses.data(), 8 * n) || !put(sc.intensities.data(), 4 * n) || !put(sc.flags.data(), n)))
+      return false;
     // Each scan's points go as soon as they are laid out, so that the
     // scans and the image are not both held whole.
     sc.masses = {};
@@ -465,6 +479,20 @@ bool ImageBuilder::Build(std::vector<uint8_t>& out) {
   }
   scans_.clear();
   return true;
+}
+
+bool ImageBuilder::Build(std::vector<uint8_t>& out) {
+  out.clear();
+  return Lay(
+      [&](uint64_t total) {
+        out.reserve(total);
+        return true;
+      },
+      [&](const void* p, size_t n) {
+        const auto* b = static_cast<const uint8_t*>(p);
+        out.insert(out.end(), b, b + n);
+        return true;
+      });
 }
 
 // ---- Raw MS files ------------------------------------------------------------

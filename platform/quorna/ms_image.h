@@ -23,6 +23,7 @@
 // the image's size when it opens, so no scan read leaves its bytes.
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -232,7 +233,14 @@ class Image {
   mutable std::mutex mutex_;  // the source's position and the cache
   mutable std::unordered_map<uint64_t, Block> cache_;  // by block number
   mutable uint64_t cachedBytes_ = 0;
-  mutable std::shared_ptr<Bytes> spare_[4];  // buffers of unkept blocks, for reuse
+  // Buffers of unkept blocks, for reuse, with the block each holds.
+  struct Spare {
+    uint64_t number = UINT64_MAX;
+    uint64_t used = 0;  // when last handed out
+    std::shared_ptr<Bytes> bytes;
+  };
+  mutable Spare spare_[4];
+  mutable uint64_t spareClock_ = 0;
   MS_INFO_BLOCK info_{};
   bool live_ = false;
   uint32_t firstScan_ = 0;
@@ -260,6 +268,10 @@ class ImageBuilder {
   // lays out the image; false when the parts do not fit together. The
   // scans are let go as they are laid out: a builder builds once.
   bool Build(std::vector<uint8_t>& out);
+  // The same image handed out in order: begin(size) once the parts are
+  // found to fit, then put(bytes, length) piece by piece; false when the
+  // parts do not fit or either refuses.
+  bool Lay(const std::function<bool(uint64_t)>& begin, const std::function<bool(const void*, size_t)>& put);
 
  private:
   struct Scan {

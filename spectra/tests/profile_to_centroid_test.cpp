@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -237,4 +238,28 @@ TEST_F(ProfileToCentroid, ConvertedRunKeepsItsDigest) {
     for (uint8_t b : bytes) h = (h ^ b) * 0x100000001B3ull;
     EXPECT_EQ(h, c.digest) << c.smooth << ' ' << std::hex << h;
   }
+}
+
+// A scan that cannot be read, wherever it lies in the run (first, inside
+// the scans read ahead, last), fails the conversion: no target, the
+// source as it was.
+TEST_F(ProfileToCentroid, ADamagedScanAnywhereLeavesNoTarget) {
+  const std::vector<uint8_t> params = CentroidParams(3, 3, 0);
+  const std::vector<uint8_t> sound = SectionBytes(path_.c_str(), "MSData");
+  ASSERT_FALSE(sound.empty());
+  for (uint32_t scan : {1u, 7u, 75u, plan_.scans}) {
+    std::vector<uint8_t> bytes = sound;
+    uint64_t indexOffset, at;
+    std::memcpy(&indexOffset, &bytes[48], 8);
+    std::memcpy(&at, &bytes[indexOffset + 24 * size_t{scan - 1}], 8);
+    const uint16_t tooMany = MS_MAX_EXTRA_COLUMNS + 1;
+    std::memcpy(&bytes[at + offsetof(MS_SCAN_HEADER, extraCount)], &tooMany, 2);
+    PutSection(path_.c_str(), "MSData", bytes);
+    EXPECT_EQ(KELT_ConvertProfileToCentroidDataFile(path_.c_str(), target_, params.data(), 1, 0.6, 0, 0), 0) << scan;
+    EXPECT_FALSE(FileExists(target_)) << scan;
+    EXPECT_EQ(SectionBytes(path_.c_str(), "MSData"), bytes) << scan;
+  }
+  // Mended again, it converts.
+  PutSection(path_.c_str(), "MSData", sound);
+  EXPECT_EQ(KELT_ConvertProfileToCentroidDataFile(path_.c_str(), target_, params.data(), 1, 0.6, 0, 0), 1);
 }

@@ -4,8 +4,10 @@
 // values or the failure values.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "ms_test_data.h"
@@ -18,17 +20,17 @@ constexpr uint32_t kScans = 120, kPeaks = 1500;
 double MassOf(uint32_t k) { return 50.0 + k; }
 uint32_t IntensityOf(uint32_t s, uint32_t k) { return s * 1000 + k; }
 
-bool WriteWideDataSet(const std::string& path, bool raw) {
+bool WriteWideDataSet(const std::string& path, bool raw, uint32_t scans = kScans, uint32_t points = kPeaks) {
   if (!raw && !CreateSectionFileAtPath(path.c_str(), 1, 0, 3)) return false;
-  HMSDATA h = OpenMSDataSection(path.c_str(), raw ? nullptr : "MSData", 1, kScans, 3, nullptr);
+  HMSDATA h = OpenMSDataSection(path.c_str(), raw ? nullptr : "MSData", 1, scans, 3, nullptr);
   if (!h) return false;
-  for (uint32_t s = 1; s <= kScans; ++s) {
+  for (uint32_t s = 1; s <= scans; ++s) {
     MS_SCAN_RECORD rec{};
     rec.recordSize = sizeof rec;
     rec.header.scanNumber = s;
     rec.header.time = 1.0 + 0.01 * s;
     std::vector<std::pair<double, uint32_t>> peaks;
-    for (uint32_t k = 0; k < kPeaks; ++k) peaks.emplace_back(MassOf(k), IntensityOf(s, k));
+    for (uint32_t k = 0; k < points; ++k) peaks.emplace_back(MassOf(k), IntensityOf(s, k));
     auto buf = mstest::Exchange(peaks);
     if (WriteMSScan(h, &rec, buf.data()) != 0) return false;
   }
@@ -36,10 +38,10 @@ bool WriteWideDataSet(const std::string& path, bool raw) {
   std::memset(seg.get(), 0, sizeof *seg);
   seg->number = 1;
   seg->startTime = 1.01;
-  seg->endTime = 1.0 + 0.01 * kScans;
+  seg->endTime = 1.0 + 0.01 * scans;
   seg->functionCount = 1;
   seg->firstScan = 1;
-  seg->lastScan = kScans;
+  seg->lastScan = scans;
   if (WriteMSSegment(h, seg.get()) != 0) return false;
   MS_INFO_BLOCK info{};
   info.fileKind = MS_FILE_KIND_QUADRUPOLE;
@@ -107,6 +109,58 @@ TEST_F(MsDataInPlaceTest, LargeScansReadInAnyOrderFromSectionsAndRawFiles) {
     EXPECT_EQ(IonTrace(b, "100").size(), kScans);  // the other handle reads on
     CloseMSData(b);
   }
+}
+
+// A run larger than a handle keeps in memory: past that, blocks read
+// lately serve the next scans. Every order of reading, and two threads
+// reading through one handle at once, still give each scan its own values.
+TEST_F(MsDataInPlaceTest, ScansBeyondTheKeptBlocksReadTheirOwnValuesInAnyOrder) {
+  constexpr uint32_t scans = 150, points = 12000;  // about 23 MB
+  const std::string path = "C:\\Data\\large.dat";
+  ASSERT_TRUE(WriteWideDataSet(path, false, scans, points));
+  auto check = [&](HMSDATA h, uint32_t s, std::vector<uint8_t>& buf) {
+    MS_SCAN_RECORD rec{};
+    rec.recordSize = sizeof rec;
+    if (ReadMSScan(h, s, &rec, buf.data()) != 0 || rec.header.scanNumber != s) return false;
+    uint32_t n;
+    std::memcpy(&n, buf.data(), 4);
+    if (n != points) return false;
+    for (uint32_t k : {0u, 1u, points / 2, points - 1}) {
+      double mass;
+      uint32_t v;
+      std::memcpy(&mass, &buf[5 + 13 * size_t{k}], 8);
+      std::memcpy(&v, &buf[13 + 13 * size_t{k}], 4);
+      if (mass != MassOf(k) || v != IntensityOf(s, k)) return false;
+    }
+    return true;
+  };
+  struct Order {
+    const char* name;
+    uint32_t first, step;  // scans first, first + step, ... taken modulo the count
+  } orders[] = {{"forward", 0, 1}, {"backward", scans - 1, scans - 1}, {"stride 7", 3, 7}, {"stride 61", 5, 61}};
+  for (const Order& o : orders) {
+    HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+    ASSERT_NE(h, nullptr);
+    std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+    // Twice over: the second time the first blocks are kept, the rest not.
+    for (uint32_t i = 0, at = o.first; i < 2 * scans; ++i, at = (at + o.step) % scans)
+      ASSERT_TRUE(check(h, at + 1, buf)) << o.name << " scan " << at + 1;
+    CloseMSData(h);
+  }
+  HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  std::atomic<int> failures{0};
+  auto walk = [&](uint32_t from, int step) {
+    std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+    for (uint32_t i = 0, s = from; i < scans; ++i, s = step > 0 ? s % scans + 1 : (s == 1 ? scans : s - 1))
+      if (!check(h, s, buf)) ++failures;
+  };
+  std::thread up(walk, 1u, 1), down(walk, scans, -1), middle(walk, scans / 2, 1);
+  up.join();
+  down.join();
+  middle.join();
+  EXPECT_EQ(failures.load(), 0);
+  CloseMSData(h);
 }
 
 // A scan header damaged behind a sound index is found when the scan is
