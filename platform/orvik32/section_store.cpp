@@ -68,17 +68,24 @@ void EndHold(ShimFile* s) {
 // The write-ahead log this thread closed last, and which file it was.
 // SQLite closes a log and then deletes it by name; a file made anew under
 // the same name meanwhile may have a log of its own there, which must stay.
+// Plain data: connections still close at exit, after this thread's
+// objects are gone.
 struct ClosedWal {
-  std::string name;
-  dev_t dev = 0;
-  ino_t ino = 0;
+  char name[4096];  // empty: none
+  dev_t dev;
+  ino_t ino;
 };
-thread_local ClosedWal t_closedWal;
+thread_local ClosedWal t_closedWal{};
 
 int ShimClose(sqlite3_file* f) {
   auto* s = reinterpret_cast<ShimFile*>(f);
   if (s->wal && s->name) {
-    t_closedWal = {*s->name, s->walDev, s->walIno};
+    t_closedWal.name[0] = 0;
+    if (s->name->size() < sizeof t_closedWal.name) {
+      std::memcpy(t_closedWal.name, s->name->c_str(), s->name->size() + 1);
+      t_closedWal.dev = s->walDev;
+      t_closedWal.ino = s->walIno;
+    }
     delete s->name;
     s->name = nullptr;
   }
@@ -294,9 +301,9 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
 }
 
 int ShimDelete(sqlite3_vfs*, const char* name, int syncDir) {
-  if (name && !t_closedWal.name.empty() && t_closedWal.name == name) {
-    const ClosedWal was = std::move(t_closedWal);
-    t_closedWal = {};
+  if (name && t_closedWal.name[0] && std::strcmp(t_closedWal.name, name) == 0) {
+    const ClosedWal was = t_closedWal;
+    t_closedWal.name[0] = 0;
     // Another file's log under the same name now: not ours to delete.
     struct stat st;
     if (stat(name, &st) != 0 || st.st_dev != was.dev || st.st_ino != was.ino) return SQLITE_OK;
@@ -625,6 +632,14 @@ IdleList::~IdleList() {
 
 Conn::~Conn() {
   for (auto& s : stmts_) sqlite3_finalize(s.second);
+  // Back to journals that come and go: SQLite deletes the kept one now,
+  // under the lock a writer needs (a writer busy with it keeps it). Only
+  // while the file is still the one at its path: the journal there
+  // otherwise is another file's.
+  struct stat st;
+  if (db_ && keptJournal && id != 0 && stat(hostPath_.c_str(), &st) == 0 && uint64_t(st.st_ino) == id &&
+      uint64_t(st.st_dev) == volume)
+    sqlite3_exec(db_, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
   if (db_) sqlite3_close_v2(db_);
 }
 
@@ -821,9 +836,11 @@ ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
   // process dies, and need not wait for the disk.
   // Elsewhere a commit is durable once it returns: the rollback journal
   // reaches the disk before any page of the file is overwritten, and the
-  // file before the journal goes; other files leave no journal behind
-  // (folders are compared and cleaned as the user left them), at the price
-  // of a folder sync a commit.
+  // file before the journal is emptied. The journal's header is not synced
+  // apart from its pages: every record carries a checksum and a replay
+  // stops at the first bad one, and no page of the file is written before
+  // that one sync is done, so a header that got there without all its
+  // pages only puts back pages the file still holds.
   // A reports file takes a commit for every page: it commits through a
   // write-ahead log, whose commit appends the pages and syncs the log once.
   // The log is folded into the file and removed when its last connection
@@ -831,11 +848,21 @@ ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
   const bool inTemp = InTempFolder(winPath);
   if (inTemp) c->Exec("PRAGMA synchronous = OFF");
   else c->Exec("PRAGMA synchronous = NORMAL");
-  if (IsScratch(host)) {
+  const bool scratch = IsScratch(host);
+  if (scratch) {
     if (!c->Exec("PRAGMA journal_mode = MEMORY")) return ConnPtr();
   } else if (!inTemp && (c->wal || TypeOf(c.get()) == SECTION_FILE_TYPE_REPORTS)) {
     // Should the switch fail, journals come and go, as safely.
     c->wal = UseWal(c.get());
+  }
+  if (!inTemp && !c->wal && !scratch) {
+    // While the connection lives its journal stays beside the file, its
+    // header zeroed after each commit (no hot journal), so that a commit
+    // neither makes it anew nor syncs the folder: two syncs a commit. Every
+    // read then looks into it. The journal goes when the connection closes
+    // (folders are compared and cleaned as the user left them).
+    c->keptJournal = c->Exec("PRAGMA journal_mode = PERSIST; PRAGMA journal_size_limit = 1048576") &&
+                     JournalMode(c.get()) == "persist";
   }
   // A log folded into the file is cut back to a megabyte.
   if (c->wal) c->Exec("PRAGMA journal_size_limit = 1048576");
@@ -980,7 +1007,9 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
   int rc = sqlite3_open_v2(tempHost.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                            kVfsName);
   g_pendingPrefix = nullptr;
-  if (rc == SQLITE_OK && InTempFolder(winPath)) sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+  // No one knows the new file before it is renamed into place: its commits
+  // need not wait for the disk, only the whole file once, before the rename.
+  if (rc == SQLITE_OK) sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
   // Methods and reports files hold small records and take many small
   // commits, each of which journals and writes whole pages: they keep
   // small pages. Large pages suit the large sections of MS data.
@@ -994,6 +1023,11 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
   if (ok && typeCode == SECTION_FILE_TYPE_REPORTS && !InTempFolder(winPath))
     ok = sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr) == SQLITE_OK;
   if (sqlite3_close_v2(db) != SQLITE_OK) ok = false;
+  if (ok && !InTempFolder(winPath)) {
+    const int fd = open(tempHost.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    ok = fd >= 0 && fdatasync(fd) == 0;
+    if (fd >= 0) close(fd);
+  }
   if (ok) {
     // This process's connections to the old file fold its log into it and
     // close first. A journal or log left by a writer of the old file would

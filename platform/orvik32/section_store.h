@@ -89,6 +89,8 @@ class Conn {
   uint64_t volume = 0, id = 0;
   // Its commits go through a write-ahead log.
   bool wal = false;
+  // Its rollback journal stays beside the file until it closes.
+  bool keptJournal = false;
 
  private:
   friend class ConnPtr;

@@ -1,7 +1,7 @@
 // Reports files outside the temporary folder commit through a write-ahead
 // log beside them: copies and moves carry every commit, a file cut short is
 // still refused, and a file made anew keeps its own log whatever happens to
-// connections of the old one.
+// connections of the old one. Other files keep their journal while open.
 #include <string>
 
 #include "store_fixture.h"
@@ -125,6 +125,25 @@ TEST_F(WriteAheadLogTest, AFileMadeAnewBesideAnOldReaderKeepsItsLog) {
   EXPECT_EQ(GetSection(copy, "T"), "new");
   EXPECT_EQ(GetSection(copy, "U"), "newer");
   EXPECT_EQ(GetSection(copy, "S"), "<missing>");
+}
+
+// Other files outside the temporary folder keep their journal beside them
+// between commits, its header zeroed, only while a connection is open:
+// once the process lets go of the file the folder is as the user left it.
+TEST_F(WriteAheadLogTest, OtherFilesKeepTheirJournalOnlyWhileOpen) {
+  const std::string method = "C:\\Data\\method.mth";
+  ASSERT_TRUE(CreateSectionFileAtPath(method.c_str(), SECTION_FILE_TYPE_METHOD, 0, 0));
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(PutSection(method, "M" + std::to_string(i), std::string(9000, 'm')));
+  const std::string journal = ReadHostPath(win::paths::ToHost(method) + "-journal");
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ(journal[0], 0) << "a hot journal between commits";
+  EXPECT_FALSE(There(method + "-wal"));
+  ASSERT_TRUE(CopyFileA(method.c_str(), "C:\\Data\\copy.mth", FALSE));
+  for (const char* tail : {"-journal", "-wal", "-shm"}) {
+    EXPECT_FALSE(There(method + tail)) << tail;
+    EXPECT_FALSE(There(std::string("C:\\Data\\copy.mth") + tail)) << tail;
+  }
+  EXPECT_EQ(GetSection("C:\\Data\\copy.mth", "M2"), std::string(9000, 'm'));
 }
 
 }  // namespace
