@@ -791,6 +791,9 @@ bool UseWal(Conn* c) {
 }
 }  // namespace
 
+// The type code of the workstation's configuration store.
+constexpr int32_t kConfigStoreType = 0;
+
 ConnPtr Connect(std::string_view winPath) { return Connect(winPath, nullptr); }
 
 ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
@@ -855,12 +858,14 @@ ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
     // Should the switch fail, journals come and go, as safely.
     c->wal = UseWal(c.get());
   }
-  if (!inTemp && !c->wal && !scratch) {
+  if (!inTemp && !c->wal && !scratch && TypeOf(c.get()) != kConfigStoreType) {
     // While the connection lives its journal stays beside the file, its
     // header zeroed after each commit (no hot journal), so that a commit
     // neither makes it anew nor syncs the folder: two syncs a commit. Every
     // read then looks into it. The journal goes when the connection closes
-    // (folders are compared and cleaned as the user left them).
+    // (folders are compared and cleaned as the user left them). The
+    // workstation's configuration store takes few commits and lies where
+    // installers compare the folder while they run: it keeps none.
     c->keptJournal = c->Exec("PRAGMA journal_mode = PERSIST; PRAGMA journal_size_limit = 1048576") &&
                      JournalMode(c.get()) == "persist";
   }
