@@ -44,7 +44,11 @@ struct ShimFile {
   win::holds::FileKey key;
   bool journal;       // a rollback journal
   bool headZeroed;    // its last write emptied its header
+  bool wal;           // a write-ahead log
   int32_t typeCode;   // a database file's, from its prefix
+  std::string* name;  // a write-ahead log's path (owned)
+  dev_t walDev;       // and the file it was when opened
+  ino_t walIno;
 };
 
 sqlite3_vfs* g_real = nullptr;
@@ -61,9 +65,32 @@ void EndHold(ShimFile* s) {
   win::holds::EndLockHold(s->key);
 }
 
+// The write-ahead log this thread closed last, and which file it was.
+// SQLite closes a log and then deletes it by name; a file made anew under
+// the same name meanwhile may have a log of its own there, which must stay.
+// Plain data: connections still close at exit, after this thread's
+// objects are gone.
+struct ClosedWal {
+  char name[4096];  // empty: none
+  dev_t dev;
+  ino_t ino;
+};
+thread_local ClosedWal t_closedWal{};
+
 int ShimClose(sqlite3_file* f) {
+  auto* s = reinterpret_cast<ShimFile*>(f);
+  if (s->wal && s->name) {
+    t_closedWal.name[0] = 0;
+    if (s->name->size() < sizeof t_closedWal.name) {
+      std::memcpy(t_closedWal.name, s->name->c_str(), s->name->size() + 1);
+      t_closedWal.dev = s->walDev;
+      t_closedWal.ino = s->walIno;
+    }
+    delete s->name;
+    s->name = nullptr;
+  }
   int rc = Real(f)->pMethods->xClose(Real(f));
-  EndHold(reinterpret_cast<ShimFile*>(f));
+  EndHold(s);
   return rc;
 }
 int ShimRead(sqlite3_file* f, void* buf, int amount, sqlite3_int64 offset) {
@@ -147,6 +174,15 @@ int ShimFileControl(sqlite3_file* f, int op, void* arg) {
   if (op == SQLITE_FCNTL_MMAP_SIZE) return SQLITE_NOTFOUND;  // no memory mapping
   if (op == SQLITE_FCNTL_SIZE_HINT) {
     sqlite3_int64 hint = *static_cast<sqlite3_int64*>(arg) + Offset(f);
+    // A database file grows to its new size before any page is written
+    // into it, so a header that counts more pages never lies in a shorter
+    // file (a checkpoint writes its first page first).
+    sqlite3_int64 size = 0;
+    if (Offset(f) > 0 && Real(f)->pMethods->xFileSize(Real(f), &size) == SQLITE_OK && size < hint) {
+      if (g_space.load(std::memory_order_relaxed) >= 0 && !TakeSpace(static_cast<int>(hint - size))) return SQLITE_FULL;
+      const int rc = Real(f)->pMethods->xTruncate(Real(f), hint);
+      if (rc != SQLITE_OK) return rc;
+    }
     return Real(f)->pMethods->xFileControl(Real(f), op, &hint);
   }
   return Real(f)->pMethods->xFileControl(Real(f), op, arg);
@@ -155,10 +191,20 @@ int ShimSectorSize(sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real
 int ShimDeviceCharacteristics(sqlite3_file* f) {
   return Real(f)->pMethods->xDeviceCharacteristics(Real(f));
 }
+// The write-ahead log's index lives in shared memory beside the file, as
+// the real file layer keeps it, so other processes share it.
+int ShimShmMap(sqlite3_file* f, int region, int size, int extend, void volatile** out) {
+  return Real(f)->pMethods->xShmMap(Real(f), region, size, extend, out);
+}
+int ShimShmLock(sqlite3_file* f, int offset, int n, int flags) {
+  return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags);
+}
+void ShimShmBarrier(sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); }
+int ShimShmUnmap(sqlite3_file* f, int deleteFlag) { return Real(f)->pMethods->xShmUnmap(Real(f), deleteFlag); }
 
 sqlite3_io_methods MakeMethods() {
   sqlite3_io_methods m{};
-  m.iVersion = 1;
+  m.iVersion = 2;
   m.xClose = ShimClose;
   m.xRead = ShimRead;
   m.xWrite = ShimWrite;
@@ -171,6 +217,10 @@ sqlite3_io_methods MakeMethods() {
   m.xFileControl = ShimFileControl;
   m.xSectorSize = ShimSectorSize;
   m.xDeviceCharacteristics = ShimDeviceCharacteristics;
+  m.xShmMap = ShimShmMap;
+  m.xShmLock = ShimShmLock;
+  m.xShmBarrier = ShimShmBarrier;
+  m.xShmUnmap = ShimShmUnmap;
   return m;
 }
 const sqlite3_io_methods g_methods = MakeMethods();
@@ -221,7 +271,11 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
   s->key = {};
   s->journal = (flags & SQLITE_OPEN_MAIN_JOURNAL) != 0;
   s->headZeroed = false;
+  s->wal = (flags & SQLITE_OPEN_WAL) != 0;
   s->typeCode = 0;
+  s->name = nullptr;
+  s->walDev = 0;
+  s->walIno = 0;
   int rc = SQLITE_CANTOPEN;
   if (JournalThere(name, flags)) rc = g_real->xOpen(g_real, name, s->real, flags & ~SQLITE_OPEN_CREATE, outFlags);
   // Gone meanwhile (or never there): made anew, with its folder synced.
@@ -236,11 +290,24 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
     }
     s->keyed = name && win::holds::KeyOf(name, &s->key);
   }
+  struct stat st;
+  if (s->wal && name && stat(name, &st) == 0) {
+    s->name = new (std::nothrow) std::string(name);
+    s->walDev = st.st_dev;
+    s->walIno = st.st_ino;
+  }
   s->base.pMethods = &g_methods;
   return SQLITE_OK;
 }
 
 int ShimDelete(sqlite3_vfs*, const char* name, int syncDir) {
+  if (name && t_closedWal.name[0] && std::strcmp(t_closedWal.name, name) == 0) {
+    const ClosedWal was = t_closedWal;
+    t_closedWal.name[0] = 0;
+    // Another file's log under the same name now: not ours to delete.
+    struct stat st;
+    if (stat(name, &st) != 0 || st.st_dev != was.dev || st.st_ino != was.ino) return SQLITE_OK;
+  }
   return g_real->xDelete(g_real, name, syncDir);
 }
 int ShimAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
@@ -291,28 +358,44 @@ bool RegisterVfs() {
     g_vfs.xGetLastError = ShimGetLastError;
     g_vfs.xCurrentTimeInt64 = ShimCurrentTimeInt64;
     ok = sqlite3_vfs_register(&g_vfs, 0) == SQLITE_OK;
+    // Before a whole file is copied, moved or deleted, this process's idle
+    // connections fold its log into it and close.
+    // The call goes when this library is unloaded.
+    if (ok) {
+      win::facts::SetBeforeWholeFileCall(&ForgetConnections);
+      static struct HookRelease {
+        ~HookRelease() { win::facts::SetBeforeWholeFileCall(nullptr); }
+      } release;
+    }
   });
   return ok;
 }
 
 // ---- Connection pool ------------------------------------------------------
 
-// Idle connections, most recently returned first; closed at exit.
+// Idle connections, most recently returned first; closed at exit. A
+// connection with a write-ahead log keeps its lock on the file while idle
+// and ends its hold only when it closes: the list is made after the holds'
+// own table, so that it goes before it at exit.
 struct IdleList : std::list<Conn*> {
+  IdleList() { win::holds::ParkedDescriptors(); }
   ~IdleList();
 };
 std::mutex g_poolMutex;
-IdleList g_idle;
+IdleList& Idle() {
+  static IdleList list;
+  return list;
+}
 
 ConnPtr Checkout(const std::string& host, const win::paths::HostEntry& entry) {
   for (;;) {
     Conn* c = nullptr;
     {
       std::lock_guard<std::mutex> lock(g_poolMutex);
-      for (auto it = g_idle.begin(); it != g_idle.end(); ++it) {
+      for (auto it = Idle().begin(); it != Idle().end(); ++it) {
         if ((*it)->hostPath() == host) {
           c = *it;
-          g_idle.erase(it);
+          Idle().erase(it);
           break;
         }
       }
@@ -423,6 +506,33 @@ int64_t ImageSize(Conn* c) {
 }
 }  // namespace
 
+namespace {
+uint32_t BigEndian32(const unsigned char* p) {
+  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+// With a write-ahead log the newest pages may lie in the log: the file
+// itself must hold the pages its own header counts. The header is read
+// before the size, and the file grows before a checkpoint writes into it,
+// so a checkpoint under way never makes a whole file look short.
+bool WalImageWhole(Conn* c, int64_t pageSize) {
+  sqlite3_file* f = nullptr;
+  if (sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f || !f->pMethods)
+    return false;
+  unsigned char head[100];
+  sqlite3_int64 size = 0;
+  const int rc = f->pMethods->xRead(f, head, sizeof head, 0);
+  if (rc == SQLITE_IOERR_SHORT_READ) return false;
+  if (rc != SQLITE_OK || f->pMethods->xFileSize(f, &size) != SQLITE_OK) return false;
+  if (size % pageSize != 0) return false;
+  // The count is kept only by writers that also keep the change counter
+  // beside it; a header torn by a checkpoint writing it shows the two apart.
+  const uint32_t pages = BigEndian32(head + 28);
+  if (BigEndian32(head + 24) != BigEndian32(head + 92) || pages == 0) return size > 0;
+  return size / pageSize >= int64_t(pages);
+}
+}  // namespace
+
 bool ImageWhole(Conn* c) {
   int64_t pages = -1, pageSize = 0;
   {
@@ -436,7 +546,12 @@ bool ImageWhole(Conn* c) {
     pageSize = sqlite3_column_int64(q.get(), 0);
   }
   const int64_t size = ImageSize(c);
-  const bool whole = size >= 0 && pages > 0 && pageSize > 0 && size % pageSize == 0 && size / pageSize >= pages;
+  bool whole;
+  if (c->wal) {
+    whole = size >= 0 && pages > 0 && pageSize > 0 && WalImageWhole(c, pageSize);
+  } else {
+    whole = size >= 0 && pages > 0 && pageSize > 0 && size % pageSize == 0 && size / pageSize >= pages;
+  }
   c->wholeAtSize = whole ? size : -1;
   return whole;
 }
@@ -517,6 +632,14 @@ IdleList::~IdleList() {
 
 Conn::~Conn() {
   for (auto& s : stmts_) sqlite3_finalize(s.second);
+  // Back to journals that come and go: SQLite deletes the kept one now,
+  // under the lock a writer needs (a writer busy with it keeps it). Only
+  // while the file is still the one at its path: the journal there
+  // otherwise is another file's.
+  struct stat st;
+  if (db_ && keptJournal && id != 0 && stat(hostPath_.c_str(), &st) == 0 && uint64_t(st.st_ino) == id &&
+      uint64_t(st.st_dev) == volume)
+    sqlite3_exec(db_, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
   if (db_) sqlite3_close_v2(db_);
 }
 
@@ -558,10 +681,10 @@ ConnPtr::~ConnPtr() {
   Conn* evicted = nullptr;
   {
     std::lock_guard<std::mutex> lock(g_poolMutex);
-    g_idle.push_front(c_);
-    if (g_idle.size() > kMaxIdleConnections) {
-      evicted = g_idle.back();
-      g_idle.pop_back();
+    Idle().push_front(c_);
+    if (Idle().size() > kMaxIdleConnections) {
+      evicted = Idle().back();
+      Idle().pop_back();
     }
   }
   delete evicted;
@@ -646,7 +769,30 @@ int32_t TypeOf(Conn* c) {
     return 0;
   return reinterpret_cast<ShimFile*>(f)->typeCode;
 }
+
+std::string JournalMode(Conn* c) {
+  Query q(c, "PRAGMA journal_mode");
+  if (!q.Row()) return std::string();
+  const unsigned char* t = sqlite3_column_text(q.get(), 0);
+  return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
+}
+
+// Switches a file to its write-ahead log, once; it stays in the file's
+// header. Commits then sync the log in full mode only.
+bool UseWal(Conn* c) {
+  if (JournalMode(c) != "wal") {
+    // A journal kept beside the file from before goes once it is empty.
+    Query q(c, "PRAGMA journal_mode = WAL");
+    if (!q.Row()) return false;
+    const unsigned char* t = sqlite3_column_text(q.get(), 0);
+    if (!t || std::strcmp(reinterpret_cast<const char*>(t), "wal") != 0) return false;
+  }
+  return c->Exec("PRAGMA synchronous = FULL");
+}
 }  // namespace
+
+// The type code of the workstation's configuration store.
+constexpr int32_t kConfigStoreType = 0;
 
 ConnPtr Connect(std::string_view winPath) { return Connect(winPath, nullptr); }
 
@@ -684,35 +830,47 @@ ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
     Query q(c.get(), "PRAGMA application_id");
     if (!q.ok() || !q.Row() || sqlite3_column_int64(q.get(), 0) != 1330795083) return ConnPtr();
   }
-  if (!SchemaIsOurs(c.get()) || !CheckedWhole(c.get())) return ConnPtr();
+  if (!SchemaIsOurs(c.get())) return ConnPtr();
+  // A file whose header names a write-ahead log opened it just now.
+  c->wal = JournalMode(c.get()) == "wal";
+  if (!CheckedWhole(c.get())) return ConnPtr();
   // Files in the temporary folder live only as long as the operation that
-  // made them: their commits stay whole through the journal when a process
-  // dies, and need not wait for the disk.
+  // made them: their commits stay whole through the journal or log when a
+  // process dies, and need not wait for the disk.
   // Elsewhere a commit is durable once it returns: the rollback journal
   // reaches the disk before any page of the file is overwritten, and the
-  // file before the journal goes. A reports file's journal stays beside it
-  // between commits, its header zeroed (no hot journal), so that a commit
-  // neither makes it anew nor syncs its folder: two syncs a commit.
-  // The journal's header is not synced apart from its pages: every record
-  // carries a checksum and a replay stops at the first bad one, and no page
-  // of the file is written before that one sync is done, so a header that
-  // got there without all its pages only puts back pages the file still
-  // holds.
+  // file before the journal is emptied. The journal's header is not synced
+  // apart from its pages: every record carries a checksum and a replay
+  // stops at the first bad one, and no page of the file is written before
+  // that one sync is done, so a header that got there without all its
+  // pages only puts back pages the file still holds.
+  // A reports file takes a commit for every page: it commits through a
+  // write-ahead log, whose commit appends the pages and syncs the log once.
+  // The log is folded into the file and removed when its last connection
+  // closes (pooled connections close at exit).
   const bool inTemp = InTempFolder(winPath);
   if (inTemp) c->Exec("PRAGMA synchronous = OFF");
   else c->Exec("PRAGMA synchronous = NORMAL");
-  if (IsScratch(host)) {
+  const bool scratch = IsScratch(host);
+  if (scratch) {
     if (!c->Exec("PRAGMA journal_mode = MEMORY")) return ConnPtr();
-  } else if (!inTemp) {
-    // A reports file takes a commit for every page and is read little: its
-    // journal keeps its length too, its header zeroed, so that its sync
-    // writes no size. Every read then looks into it. Other files leave no
-    // journal behind (folders are compared and cleaned as the user left
-    // them), at the price of a folder sync a commit.
-    if (TypeOf(c.get()) == SECTION_FILE_TYPE_REPORTS)
-      c->Exec("PRAGMA journal_mode = PERSIST; PRAGMA journal_size_limit = 1048576");
-    // Should it fail, journals come and go, as safely.
+  } else if (!inTemp && (c->wal || TypeOf(c.get()) == SECTION_FILE_TYPE_REPORTS)) {
+    // Should the switch fail, journals come and go, as safely.
+    c->wal = UseWal(c.get());
   }
+  if (!inTemp && !c->wal && !scratch && TypeOf(c.get()) != kConfigStoreType) {
+    // While the connection lives its journal stays beside the file, its
+    // header zeroed after each commit (no hot journal), so that a commit
+    // neither makes it anew nor syncs the folder: two syncs a commit. Every
+    // read then looks into it. The journal goes when the connection closes
+    // (folders are compared and cleaned as the user left them). The
+    // workstation's configuration store takes few commits and lies where
+    // installers compare the folder while they run: it keeps none.
+    c->keptJournal = c->Exec("PRAGMA journal_mode = PERSIST; PRAGMA journal_size_limit = 1048576") &&
+                     JournalMode(c.get()) == "persist";
+  }
+  // A log folded into the file is cut back to a megabyte.
+  if (c->wal) c->Exec("PRAGMA journal_size_limit = 1048576");
   if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
   return ConnPtr(c.release());
 }
@@ -721,10 +879,10 @@ void ForgetConnections(const std::string& hostPath) {
   std::list<Conn*> gone;
   {
     std::lock_guard<std::mutex> lock(g_poolMutex);
-    for (auto it = g_idle.begin(); it != g_idle.end();) {
+    for (auto it = Idle().begin(); it != Idle().end();) {
       if ((*it)->hostPath() == hostPath) {
         gone.push_back(*it);
-        it = g_idle.erase(it);
+        it = Idle().erase(it);
       } else {
         ++it;
       }
@@ -767,42 +925,47 @@ bool Query::Row() { return s_ && bound_ && sqlite3_step(s_) == SQLITE_ROW; }
 
 bool Query::Done() { return s_ && bound_ && sqlite3_step(s_) == SQLITE_DONE; }
 
+namespace {
+// Kept statements: a commit a page should not parse its own SQL each time.
+const char kBegin[] = "BEGIN";
+const char kBeginWrite[] = "BEGIN IMMEDIATE";
+const char kCommit[] = "COMMIT";
+const char kRollback[] = "ROLLBACK";
+}  // namespace
+
+bool Conn::Run(const char* sql) {
+  sqlite3_stmt* st = Stmt(sql);
+  if (!st) return Exec(sql);
+  const int rc = sqlite3_step(st);
+  sqlite3_reset(st);
+  return rc == SQLITE_DONE || rc == SQLITE_ROW;
+}
+
 Transaction::Transaction(Conn* c, bool write) : c_(c) {
   // This process's in-place readers would hold the commit off.
   if (c_ && write) YieldReaders(c_->hostPath());
-  ok_ = c_ && c_->Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+  ok_ = c_ && c_->Run(write ? kBeginWrite : kBegin);
   // Nothing is written into an image that lost pages behind our back.
   if (ok_ && write && !ImageWhole(c_)) {
-    c_->Exec("ROLLBACK");
+    c_->Run(kRollback);
     ok_ = false;
   }
 }
 
 Transaction::~Transaction() {
-  if (ok_ && !done_) c_->Exec("ROLLBACK");
+  if (ok_ && !done_) c_->Run(kRollback);
 }
 
 bool Transaction::Commit() {
   if (!ok_ || done_) return false;
   done_ = true;
-  if (c_->Exec("COMMIT")) return true;
-  c_->Exec("ROLLBACK");
+  if (c_->Run(kCommit)) return true;
+  c_->Run(kRollback);
   return false;
 }
 
 // ---- Files -------------------------------------------------------------------
 
-namespace {
-// Empties a journal that is there, a plain file; false when there is none.
-bool EmptyJournal(const std::string& hostPath) {
-  const int fd = open(hostPath.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st;
-  const bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_size == 0 || ftruncate(fd, 0) == 0);
-  close(fd);
-  return ok;
-}
-}  // namespace
 
 bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t formatWord) {
   // -1 is what the type query answers for "no sectioned file".
@@ -849,7 +1012,9 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
   int rc = sqlite3_open_v2(tempHost.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                            kVfsName);
   g_pendingPrefix = nullptr;
-  if (rc == SQLITE_OK && InTempFolder(winPath)) sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+  // No one knows the new file before it is renamed into place: its commits
+  // need not wait for the disk, only the whole file once, before the rename.
+  if (rc == SQLITE_OK) sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
   // Methods and reports files hold small records and take many small
   // commits, each of which journals and writes whole pages: they keep
   // small pages. Large pages suit the large sections of MS data.
@@ -858,21 +1023,27 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
             (!smallPages || sqlite3_exec(db, "PRAGMA page_size = 4096", nullptr, nullptr, nullptr) == SQLITE_OK) &&
             sqlite3_exec(db, smallPages ? kCreateSchema + std::strlen(kCreatePageSize) : kCreateSchema, nullptr,
                          nullptr, nullptr) == SQLITE_OK;
+  // A reports file outside the temporary folder is born with its
+  // write-ahead log switched on (the log itself goes when this closes).
+  if (ok && typeCode == SECTION_FILE_TYPE_REPORTS && !InTempFolder(winPath))
+    ok = sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr) == SQLITE_OK;
   if (sqlite3_close_v2(db) != SQLITE_OK) ok = false;
+  if (ok && !InTempFolder(winPath)) {
+    const int fd = open(tempHost.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    ok = fd >= 0 && fdatasync(fd) == 0;
+    if (fd >= 0) close(fd);
+  }
   if (ok) {
-    // A journal left by a writer of the old file would be played into the
-    // new one: it goes with the old file. Outside the temporary folder
-    // a reports file's is only emptied, so that its folder entry, already
-    // on the disk, spares the new file's first commit a sync of the folder.
-    const std::string journal = host + "-journal";
-    if (typeCode != SECTION_FILE_TYPE_REPORTS || InTempFolder(winPath) || !EmptyJournal(journal))
-      win::facts::RemoveFile(journal);
+    // This process's connections to the old file fold its log into it and
+    // close first. A journal or log left by a writer of the old file would
+    // be played into the new one: they go with the old file.
     ForgetConnections(host);
+    for (const char* tail : {"-journal", "-wal", "-shm"}) win::facts::RemoveFile(host + tail);
     ok = win::facts::ReplaceWith(tempHost, host);
   }
   if (!ok) {
     win::facts::RemoveFile(tempHost);
-    win::facts::RemoveFile(tempHost + "-journal");
+    for (const char* tail : {"-journal", "-wal", "-shm"}) win::facts::RemoveFile(tempHost + tail);
   }
   return ok;
 }

@@ -17,6 +17,10 @@
 //
 // A private SQLite VFS shifts the database behind the prefix, so SQLite's
 // journal keeps every commit whole. Connections are pooled per file.
+// Reports files outside the temporary folder commit through a write-ahead
+// log ("-wal", its index in "-shm") beside them: one sync a commit. The
+// log is folded into the file and removed when the last connection of a
+// process closes, before the file is copied, moved or deleted.
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -76,11 +80,17 @@ class Conn {
   // Cached statement for a constant text. Null on error.
   sqlite3_stmt* Stmt(const char* sql);
   bool Exec(const char* sql);
+  // Runs a one-step statement kept like Stmt's (a constant text).
+  bool Run(const char* sql);
   const std::string& hostPath() const { return hostPath_; }
   // The image size at which the file was last found whole (-1: never).
   int64_t wholeAtSize = -1;
   // The file's identity when it was opened (0: not known).
   uint64_t volume = 0, id = 0;
+  // Its commits go through a write-ahead log.
+  bool wal = false;
+  // Its rollback journal stays beside the file until it closes.
+  bool keptJournal = false;
 
  private:
   friend class ConnPtr;

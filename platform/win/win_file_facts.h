@@ -48,4 +48,12 @@ struct FileStamp {
 };
 // False when the file is missing or no regular file.
 WIN_CLASS bool StampOf(std::string_view winPath, FileStamp* out);
+
+// Called with a file's Linux path before the whole-file calls copy, move,
+// replace or delete it, outside their own locks: a library that keeps the
+// file open with changes beside it (a write-ahead log) folds them into the
+// file and lets go of it first.
+using BeforeWholeFileCall = void (*)(const std::string& hostPath);
+WIN_CLASS void SetBeforeWholeFileCall(BeforeWholeFileCall hook);
+WIN_CLASS void BeforeWholeFile(const std::string& hostPath);
 }  // namespace win::facts

@@ -54,8 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SetSectionPartSize(kPartSize);
   const std::string host = win::paths::ToHost(kPath);
   // A new file each time, so that nothing pooled for the last one is reused.
+  // Nor a journal or log of the last one (reports files outside the
+  // temporary folder keep a log).
   win::facts::RemoveFile(kPath);
-  win::facts::RemoveFile(std::string(kPath) + "-journal");
+  for (const char* tail : {"-journal", "-wal", "-shm"}) win::facts::RemoveFile(std::string(kPath) + tail);
   fuzz::WriteBytes(host, data, size);
 
   uint16_t format = 0;

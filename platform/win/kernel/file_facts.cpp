@@ -44,6 +44,16 @@ bool SetWriteProtected(std::string_view winPath, bool protect) {
   return chmod(host.c_str(), mode) == 0;
 }
 
+namespace {
+std::atomic<BeforeWholeFileCall> g_beforeWholeFile{nullptr};
+}
+
+void SetBeforeWholeFileCall(BeforeWholeFileCall hook) { g_beforeWholeFile = hook; }
+
+void BeforeWholeFile(const std::string& hostPath) {
+  if (BeforeWholeFileCall hook = g_beforeWholeFile.load()) hook(hostPath);
+}
+
 bool ReplaceWith(std::string_view fromPath, std::string_view toPath) {
   if (fromPath.empty() || toPath.empty()) return false;
   faults::FileCall();

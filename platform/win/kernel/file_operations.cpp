@@ -11,6 +11,7 @@
 #include "file_object.h"
 #include "host_files.h"
 #include "win_faults.h"
+#include "win_file_facts.h"
 #include "win_lock_holds.h"
 #include "win_paths.h"
 
@@ -109,26 +110,35 @@ BOOL CopyContents(const std::string& src, const struct stat& srcSt, const std::s
   return TRUE;
 }
 
-// A sectioned file's rollback journal lies beside it under this name.
-// Whoever opens the file next plays a journal left there into it, so the
-// journal follows its file, and a file replaced loses the old one's.
-std::string JournalOf(const std::string& hostPath) { return hostPath + "-journal"; }
+// A sectioned file's rollback journal or write-ahead log lies beside it
+// under these names. Whoever opens the file next plays a journal or log
+// left there into it, so they follow their file, and a file replaced loses
+// the old one's. The log's index ("-shm") is rebuilt from the log: it never
+// travels, and goes with its file.
+const char* const kCompanions[] = {"-journal", "-wal"};
+const char kLogIndex[] = "-shm";
 
 bool Exists(const std::string& hostPath) {
   struct stat st;
   return lstat(hostPath.c_str(), &st) == 0;
 }
 
-void DropJournal(const std::string& hostPath) { unlink(JournalOf(hostPath).c_str()); }
+void DropJournal(const std::string& hostPath) {
+  for (const char* tail : kCompanions) unlink((hostPath + tail).c_str());
+  unlink((hostPath + kLogIndex).c_str());
+}
 
-// After the file itself came to dst: a journal of src comes along too.
+// After the file itself came to dst: a journal or log of src comes along too.
 void CarryJournal(const std::string& src, const std::string& dst, bool move) {
-  const std::string from = JournalOf(src);
-  if (!Exists(from)) return;
-  if (move && rename(from.c_str(), JournalOf(dst).c_str()) == 0) return;
-  struct stat st;
-  if (stat(from.c_str(), &st) == 0) CopyContents(from, st, JournalOf(dst), false);
-  if (move) unlink(from.c_str());
+  for (const char* tail : kCompanions) {
+    const std::string from = src + tail;
+    if (!Exists(from)) continue;
+    if (move && rename(from.c_str(), (dst + tail).c_str()) == 0) continue;
+    struct stat st;
+    if (stat(from.c_str(), &st) == 0) CopyContents(from, st, dst + tail, false);
+    if (move) unlink(from.c_str());
+  }
+  if (move) unlink((src + kLogIndex).c_str());
 }
 
 }  // namespace
@@ -136,6 +146,7 @@ void CarryJournal(const std::string& src, const std::string& dst, bool move) {
 BOOL DeleteFileA(LPCSTR fileName) {
   std::string path;
   if (!host::MapName(fileName, path)) return FALSE;
+  win::facts::BeforeWholeFile(path);
   win::faults::FileCall();
   std::lock_guard<std::mutex> lock(FileObject::OpenMutex());
   struct stat st;
@@ -151,6 +162,8 @@ BOOL DeleteFileA(LPCSTR fileName) {
 BOOL CopyFileA(LPCSTR existing, LPCSTR newName, BOOL failIfExists) {
   std::string src, dst;
   if (!host::MapName(existing, src) || !host::MapName(newName, dst)) return FALSE;
+  win::facts::BeforeWholeFile(src);
+  win::facts::BeforeWholeFile(dst);
   win::faults::FileCall();
   std::lock_guard<std::mutex> lock(FileObject::OpenMutex());
   struct stat s;
@@ -181,6 +194,8 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
   if (!newName || (flags & MOVEFILE_DELAY_UNTIL_REBOOT)) return host::Fail(ERROR_INVALID_PARAMETER);
   std::string src, dst;
   if (!host::MapName(existing, src) || !host::MapName(newName, dst)) return FALSE;
+  win::facts::BeforeWholeFile(src);
+  win::facts::BeforeWholeFile(dst);
   win::faults::FileCall();
   std::lock_guard<std::mutex> lock(FileObject::OpenMutex());
   struct stat s;
