@@ -45,6 +45,7 @@ struct ShimFile {
   bool journal;       // a rollback journal
   bool headZeroed;    // its last write emptied its header
   int32_t typeCode;   // a database file's, from its prefix
+  FileHead head;      // the same prefix's head (type code 0: none read)
 };
 
 sqlite3_vfs* g_real = nullptr;
@@ -183,20 +184,23 @@ bool HeadValid(const FilePrefix& p) {
 
 // A database file either gets the pending prefix (new, empty file) or
 // must already carry a valid one.
-int CheckPrefix(sqlite3_file* real, int32_t* typeCode) {
+int CheckPrefix(sqlite3_file* real, int32_t* typeCode, FileHead* head) {
   sqlite3_int64 size = 0;
   if (real->pMethods->xFileSize(real, &size) != SQLITE_OK) return SQLITE_IOERR;
   if (size == 0 && g_pendingPrefix) {
     char block[kPrefixSize] = {};
     std::memcpy(block, g_pendingPrefix, sizeof(FilePrefix));
     *typeCode = g_pendingPrefix->head.typeCode;
+    *head = g_pendingPrefix->head;
     return real->pMethods->xWrite(real, block, kPrefixSize, 0);
   }
   if (size < kPrefixSize) return SQLITE_NOTADB;
   FilePrefix p;
   if (real->pMethods->xRead(real, &p, sizeof p, 0) != SQLITE_OK) return SQLITE_NOTADB;
   *typeCode = p.head.typeCode;
-  return HeadValid(p) ? SQLITE_OK : SQLITE_NOTADB;
+  if (!HeadValid(p)) return SQLITE_NOTADB;
+  *head = p.head;
+  return SQLITE_OK;
 }
 
 // A journal that is already there (kept between commits, emptied) is
@@ -222,6 +226,7 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
   s->journal = (flags & SQLITE_OPEN_MAIN_JOURNAL) != 0;
   s->headZeroed = false;
   s->typeCode = 0;
+  s->head = FileHead{};
   int rc = SQLITE_CANTOPEN;
   if (JournalThere(name, flags)) rc = g_real->xOpen(g_real, name, s->real, flags & ~SQLITE_OPEN_CREATE, outFlags);
   // Gone meanwhile (or never there): made anew, with its folder synced.
@@ -229,7 +234,7 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
   if (rc != SQLITE_OK) return rc;
   if (flags & SQLITE_OPEN_MAIN_DB) {
     s->offset = kPrefixSize;
-    rc = CheckPrefix(s->real, &s->typeCode);
+    rc = CheckPrefix(s->real, &s->typeCode, &s->head);
     if (rc != SQLITE_OK) {
       s->real->pMethods->xClose(s->real);
       return rc;
@@ -648,6 +653,19 @@ int32_t TypeOf(Conn* c) {
 }
 }  // namespace
 
+// A file's prefix is written once, when it is made (files are replaced by
+// renaming a new one into place), so the head read when the connection
+// opened is the head of the file the connection reads.
+bool HeadOf(Conn* c, FileHead* head) {
+  sqlite3_file* f = nullptr;
+  if (!c || sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f || !f->pMethods)
+    return false;
+  const FileHead& h = reinterpret_cast<ShimFile*>(f)->head;
+  if (std::memcmp(h.magic, kMagic, sizeof kMagic) != 0) return false;
+  *head = h;
+  return true;
+}
+
 ConnPtr Connect(std::string_view winPath) { return Connect(winPath, nullptr); }
 
 ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
@@ -713,7 +731,7 @@ ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
       c->Exec("PRAGMA journal_mode = PERSIST; PRAGMA journal_size_limit = 1048576");
     // Should it fail, journals come and go, as safely.
   }
-  if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
+  if (!c->Stmt(kFindSectionSql)) return ConnPtr();
   return ConnPtr(c.release());
 }
 
