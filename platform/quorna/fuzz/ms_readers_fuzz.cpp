@@ -140,7 +140,7 @@ void CompareStreamed(const Image& inMemory, const uint8_t* data, size_t size) {
   ParseMassList("Column 1", &masses[2]);
   const uint32_t n = inMemory.ScanCount();
   if (n == 0) return;
-  const uint32_t cuts[][2] = {{n / 2, n - 1}, {n / 3, n / 2}, {0, n / 4}, {size % n, (size * 7) % n}, {0, n - 1}};
+  const uint32_t cuts[][2] = {{n / 2, n - 1}, {n / 3, n / 2}, {0, n / 4}, {static_cast<uint32_t>(size % n), static_cast<uint32_t>((size * 7) % n)}, {0, n - 1}};
   for (auto& cut : cuts) {
     MS_TRACE_REQUEST r{};
     r.kind = MS_TRACE_BY_SCANS;
