@@ -164,7 +164,7 @@ bool FillMsDataFile(STRUCT_WORK_FILE* wf, const uint8_t* infoOut, uint32_t acqui
   const MS_INFO_BLOCK& info = wf->msInfo;
   wf->centroid = info.centroid != 0 ? 1 : 0;
   wf->profile = info.centroid == 0 ? 1 : 0;
-  wf->hasLog = SectionExists(wf->filePath, "LogFile") ? 1 : 0;
+  wf->hasLog = (h ? MSDataSectionExists(h, "LogFile") : SectionExists(wf->filePath, "LogFile")) ? 1 : 0;
   wf->type61 = info.fileType == 61 ? 1 : 0;
   wf->xms = IsXMSFileKind(info.fileKind) ? 1 : 0;
   wf->amdis = wf->centroid && (!wf->xms || AmdisForXmsFiles()) ? 1 : 0;
@@ -312,8 +312,9 @@ STRUCT_WORK_FILE* Make(const char* path, int16_t headerOnlyFlag) {
   if (!live) {
     // MS data opened through the store has proved the store whole: of what
     // opening the file as a section file checks, only its head remains, and
-    // the head holds the format word.
-    if (ms && GetSectionFileType(path, &formatWord) != -1) {
+    // the head holds the format word. The store read the head when it
+    // opened the file; the open handle tells it without reading it again.
+    if (ms && (GetMSDataFileType(ms.get(), &formatWord) != -1 || GetSectionFileType(path, &formatWord) != -1)) {
       sectioned = formatKnown = true;
     } else {
       const HSECTFILE file = OpenSectionFile(path, nullptr, SECTION_FILE_READ, 3);
@@ -323,7 +324,7 @@ STRUCT_WORK_FILE* Make(const char* path, int16_t headerOnlyFlag) {
       }
     }
     if (sectioned) {
-      timeTagged = SectionExists(path, "TimeTagged") != 0;
+      timeTagged = (ms ? MSDataSectionExists(ms.get(), "TimeTagged") : SectionExists(path, "TimeTagged")) != 0;
       if (!timeTagged && ms) msInfo = ReadInfoThroughHandle(ms.get(), path, infoOut.data(), &acquisitionTime);
     }
   }

@@ -1,4 +1,5 @@
 // Attaching plots to the overlay's slots and emptying them.
+#include <cstddef>
 #include <cstring>
 
 #include "orvik32/orvik32.h"
@@ -35,14 +36,28 @@ void SetInView(SVW_OVERLAY* o, int slot, bool on) {
 
 bool TraceHasPoints(const STRUCT_NE_DATA_POINTS* dp) { return dp && dp->points && dp->pointCount > 0; }
 
-ValueRange TraceExtremes(const STRUCT_NE_POINT_BLOCK* block, uint32_t first, uint32_t last) {
-  double lo = NePointValue(block, first), hi = lo;
+namespace {
+// The value kind is the block's, not the point's: asked once, and the
+// comparisons without branches (the same picks as "if (v < lo) lo = v").
+template <class Value>
+ValueRange ExtremesOf(const STRUCT_NE_POINT_BLOCK* block, uint32_t first, uint32_t last) {
+  auto valueAt = [&](uint32_t i) {
+    Value v;
+    std::memcpy(&v, reinterpret_cast<const uint8_t*>(NePointAt(block, i)) + offsetof(STRUCT_NE_POINT, value), sizeof v);
+    return static_cast<double>(v);
+  };
+  double lo = valueAt(first), hi = lo;
   for (uint32_t i = first + 1; i <= last; ++i) {
-    const double v = NePointValue(block, i);
-    if (v < lo) lo = v;
-    if (v > hi) hi = v;
+    const double v = valueAt(i);
+    lo = v < lo ? v : lo;
+    hi = v > hi ? v : hi;
   }
   return {lo, hi};
+}
+}  // namespace
+
+ValueRange TraceExtremes(const STRUCT_NE_POINT_BLOCK* block, uint32_t first, uint32_t last) {
+  return block->isDouble == 1 ? ExtremesOf<double>(block, first, last) : ExtremesOf<int64_t>(block, first, last);
 }
 
 // Frees what one slot owns, in the order the record's owners expect.

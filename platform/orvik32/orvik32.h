@@ -92,6 +92,13 @@ ORVIK_API int64_t ReadFileStart(const char* path, void* buffer, uint32_t count, 
 // read-only handle reads in place, only the parts asked for, and keeps the
 // section as it was when it opened even when a writer replaces it.
 ORVIK_API BOOL SectionExists(const char* path, const char* name);
+// The same for the file an open section handle of it reads (path names
+// that file), answered through the handle's own look at the file where it
+// can: the state the handle reads.
+ORVIK_API BOOL SectionExistsBeside(HSECTION section, const char* path, const char* name);
+// As GetSectionFileType, for the file an open section handle reads; -1 when
+// the handle cannot tell (the caller then asks by path).
+ORVIK_API int32_t GetSectionFileTypeOfSection(HSECTION section, uint16_t* formatWord);
 ORVIK_API HSECTION OpenSection(const char* path, const char* name, void* statusRecord);
 ORVIK_API HSECTION OpenSectionReadOnly(const char* path, const char* name, void* statusRecord);
 ORVIK_API HSECTION OpenSectionReadOnlyShared(const char* path, const char* name, void* statusRecord);

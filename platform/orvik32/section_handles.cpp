@@ -22,7 +22,6 @@
 namespace orvik {
 namespace {
 
-const char kFindSection[] = "SELECT id, length(data) FROM sections WHERE name = ?1";
 
 // A growable byte buffer that does not zero what it will overwrite anyway.
 // Big ones come from the system's large-buffer pages: filling a whole
@@ -235,11 +234,37 @@ BOOL SectionExists(const char* path, const char* name) {
       if (const Staged* staged = b->Find(name)) return staged->deleted ? FALSE : TRUE;
     ConnPtr c = Connect(path);
     if (!c) return FALSE;
-    Query q(c.get(), kFindSection);
+    Query q(c.get(), kFindSectionSql);
     q.Text(1, name);
     return q.Row() ? TRUE : FALSE;
   } catch (...) {
     return FALSE;
+  }
+}
+
+BOOL SectionExistsBeside(HSECTION handle, const char* path, const char* name) {
+  try {
+    if (!path || !ValidSectionName(name)) return FALSE;
+    if (!BatchOf(path)) {
+      auto h = FindHandle<SectionBase>(handle);
+      const int there = h ? h->HasSection(name) : -1;
+      if (there >= 0) return there ? TRUE : FALSE;
+    }
+    return SectionExists(path, name);
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+int32_t GetSectionFileTypeOfSection(HSECTION handle, uint16_t* formatWord) {
+  try {
+    auto h = FindHandle<SectionBase>(handle);
+    FileHead head{};
+    if (!h || !h->Head(&head)) return -1;
+    if (formatWord) *formatWord = head.formatWord;
+    return head.typeCode;
+  } catch (...) {
+    return -1;
   }
 }
 

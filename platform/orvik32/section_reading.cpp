@@ -131,6 +131,13 @@ class InPlace : public SectionBase {
         if (!blob_->Read(out + done, take, at)) return 0;
         seen_[i] = true;
         direct = true;
+      } else if (take >= kDirectBytes) {
+        // A large part of a chunk goes straight to the caller too: the
+        // caller asked for these bytes and no more, and reading the whole
+        // chunk around them would cost more than they do.
+        if (!blob_->Read(out + done, take, at)) return 0;
+        seen_[i] = true;
+        direct = true;
       } else if (!seen_[i] || keptFull) {
         // Part of a chunk met for the first time (or again, once no more
         // are kept): the whole chunk goes into the one read-ahead buffer,
@@ -149,6 +156,22 @@ class InPlace : public SectionBase {
     }
     pos_ += n;
     return n;
+  }
+
+  bool Head(FileHead* head) override {
+    std::lock_guard<std::mutex> lock(m_);
+    return conn_ && HeadOf(conn_.get(), head);
+  }
+
+  // While the blob is open, in the read transaction it keeps: the same
+  // state of the file as the section read.
+  int HasSection(const char* name) override {
+    std::lock_guard<std::mutex> lock(m_);
+    if (!conn_ || !blob_->open()) return -1;
+    Query q(conn_.get(), kFindSectionSql);
+    if (!q.ok() || sqlite3_bind_text(q.get(), 1, name, -1, SQLITE_STATIC) != SQLITE_OK) return -1;
+    const int rc = sqlite3_step(q.get());
+    return rc == SQLITE_ROW ? 1 : rc == SQLITE_DONE ? 0 : -1;
   }
 
   // True when some connection (here or elsewhere) is about to write.
@@ -229,6 +252,7 @@ class InPlace : public SectionBase {
   // are ever read.
   static constexpr uint32_t kChunk = 256 * 1024;
   static constexpr uint32_t kNoChunk = 0xFFFFFFFFu;
+  static constexpr uint32_t kDirectBytes = 32 * 1024;
   static constexpr uint64_t kKeptBytes = 8ull << 20;
 
   std::mutex m_;

@@ -25,6 +25,11 @@ class SectionBase : public Handle {
   virtual uint32_t Seek(int32_t offset, int32_t origin) = 0;
   virtual uint32_t Read(void* buffer, uint32_t count) = 0;
   virtual uint32_t Write(const void*, uint32_t) { return 0; }
+  // Facts of the file the handle reads, through the connection it already
+  // holds: its head, and whether another section is there (1, 0; -1 when
+  // the handle cannot tell).
+  virtual bool Head(FileHead*) { return false; }
+  virtual int HasSection(const char*) { return -1; }
 };
 
 // A read-only handle on an existing section, or null.

@@ -49,6 +49,7 @@ struct ShimFile {
   std::string* name;  // a write-ahead log's path (owned)
   dev_t walDev;       // and the file it was when opened
   ino_t walIno;
+  FileHead head;      // the same prefix's head (type code 0: none read)
 };
 
 sqlite3_vfs* g_real = nullptr;
@@ -233,20 +234,23 @@ bool HeadValid(const FilePrefix& p) {
 
 // A database file either gets the pending prefix (new, empty file) or
 // must already carry a valid one.
-int CheckPrefix(sqlite3_file* real, int32_t* typeCode) {
+int CheckPrefix(sqlite3_file* real, int32_t* typeCode, FileHead* head) {
   sqlite3_int64 size = 0;
   if (real->pMethods->xFileSize(real, &size) != SQLITE_OK) return SQLITE_IOERR;
   if (size == 0 && g_pendingPrefix) {
     char block[kPrefixSize] = {};
     std::memcpy(block, g_pendingPrefix, sizeof(FilePrefix));
     *typeCode = g_pendingPrefix->head.typeCode;
+    *head = g_pendingPrefix->head;
     return real->pMethods->xWrite(real, block, kPrefixSize, 0);
   }
   if (size < kPrefixSize) return SQLITE_NOTADB;
   FilePrefix p;
   if (real->pMethods->xRead(real, &p, sizeof p, 0) != SQLITE_OK) return SQLITE_NOTADB;
   *typeCode = p.head.typeCode;
-  return HeadValid(p) ? SQLITE_OK : SQLITE_NOTADB;
+  if (!HeadValid(p)) return SQLITE_NOTADB;
+  *head = p.head;
+  return SQLITE_OK;
 }
 
 // A journal that is already there (kept between commits, emptied) is
@@ -276,6 +280,7 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
   s->name = nullptr;
   s->walDev = 0;
   s->walIno = 0;
+  s->head = FileHead{};
   int rc = SQLITE_CANTOPEN;
   if (JournalThere(name, flags)) rc = g_real->xOpen(g_real, name, s->real, flags & ~SQLITE_OPEN_CREATE, outFlags);
   // Gone meanwhile (or never there): made anew, with its folder synced.
@@ -283,7 +288,7 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
   if (rc != SQLITE_OK) return rc;
   if (flags & SQLITE_OPEN_MAIN_DB) {
     s->offset = kPrefixSize;
-    rc = CheckPrefix(s->real, &s->typeCode);
+    rc = CheckPrefix(s->real, &s->typeCode, &s->head);
     if (rc != SQLITE_OK) {
       s->real->pMethods->xClose(s->real);
       return rc;
@@ -793,6 +798,18 @@ bool UseWal(Conn* c) {
 
 // The type code of the workstation's configuration store.
 constexpr int32_t kConfigStoreType = 0;
+// A file's prefix is written once, when it is made (files are replaced by
+// renaming a new one into place), so the head read when the connection
+// opened is the head of the file the connection reads.
+bool HeadOf(Conn* c, FileHead* head) {
+  sqlite3_file* f = nullptr;
+  if (!c || sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f || !f->pMethods)
+    return false;
+  const FileHead& h = reinterpret_cast<ShimFile*>(f)->head;
+  if (std::memcmp(h.magic, kMagic, sizeof kMagic) != 0) return false;
+  *head = h;
+  return true;
+}
 
 ConnPtr Connect(std::string_view winPath) { return Connect(winPath, nullptr); }
 
@@ -871,7 +888,7 @@ ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
   }
   // A log folded into the file is cut back to a megabyte.
   if (c->wal) c->Exec("PRAGMA journal_size_limit = 1048576");
-  if (!c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1")) return ConnPtr();
+  if (!c->Stmt(kFindSectionSql)) return ConnPtr();
   return ConnPtr(c.release());
 }
 
@@ -994,7 +1011,7 @@ bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t fo
       sqlite3_extended_result_codes(c->db_, 1);
       ok = c->Exec("PRAGMA synchronous = OFF") && c->Exec("PRAGMA page_size = 4096") &&
            c->Exec(kCreateSchema + std::strlen(kCreatePageSize)) && CheckedWhole(c.get()) &&
-           c->Stmt("SELECT id, length(data) FROM sections WHERE name = ?1");
+           c->Stmt(kFindSectionSql);
     }
     if (ok) {
       ConnPtr pooled(c.release());
@@ -1083,7 +1100,6 @@ void SetSectionPartSizeForTests(uint32_t bytes) { g_partSize = bytes ? bytes : k
 
 namespace {
 const char kPartsTableExists[] = "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'section_parts'";
-const char kFindRow[] = "SELECT id, length(data) FROM sections WHERE name = ?1";
 const char kListParts[] = "SELECT rowid, part, length(data) FROM section_parts WHERE section = ?1 ORDER BY part";
 const char kDeleteParts[] = "DELETE FROM section_parts WHERE section = ?1";
 const char kInsertPart[] = "INSERT INTO section_parts(section, part, data) VALUES(?1, ?2, ?3)";
@@ -1170,7 +1186,7 @@ bool SectionBlob::Read(void* out, uint32_t count, uint64_t at) {
 bool LocateSection(Conn* c, const char* name, SectionPlace* place, SectionBlob* blob) {
   // The row's query stays stepped while the parts are listed and the blob
   // opens, so all of it is read in one read transaction.
-  Query row(c, kFindRow);
+  Query row(c, kFindSectionSql);
   row.Text(1, name);
   if (!row.Row()) return false;
   SectionPlace p;
@@ -1217,7 +1233,7 @@ bool PutSection(Conn* c, const char* name, const void* data, uint64_t size) {
   if (!partsTable) return true;
   int64_t id = 0;
   {
-    Query q(c, kFindRow);
+    Query q(c, kFindSectionSql);
     q.Text(1, name);
     if (!q.Row()) return false;
     id = sqlite3_column_int64(q.get(), 0);
@@ -1241,7 +1257,7 @@ bool PutSection(Conn* c, const char* name, const void* data, uint64_t size) {
 int RemoveSection(Conn* c, const char* name) {
   int64_t id = 0;
   {
-    Query q(c, kFindRow);
+    Query q(c, kFindSectionSql);
     q.Text(1, name);
     if (!q.Row()) return q.ok() ? 0 : -1;
     id = sqlite3_column_int64(q.get(), 0);

@@ -72,6 +72,10 @@ int64_t ReadFileStart(const std::string& winPath, void* buffer, uint32_t count, 
 
 class ConnPtr;
 
+// Finds a section's row by name (one text, so that connections cache one
+// statement for it).
+inline constexpr char kFindSectionSql[] = "SELECT id, length(data) FROM sections WHERE name = ?1";
+
 // One pooled connection to one sectioned file.
 class Conn {
  public:
@@ -127,6 +131,9 @@ ConnPtr Connect(std::string_view winPath);
 // The same, telling whether the file is write-protected (from the same
 // look at it).
 ConnPtr Connect(std::string_view winPath, bool* writeProtected);
+// The head of the file a connection reads, from the prefix read when it
+// opened; false when there is none.
+bool HeadOf(Conn* c, FileHead* head);
 // Closes pooled connections to a file that is being replaced or removed.
 void ForgetConnections(const std::string& hostPath);
 

@@ -75,6 +75,7 @@ class SectionSource : public ByteSource {
   explicit SectionSource(HSECTION s) : s_(s), size_(GetSectionSize(s)) {}
   ~SectionSource() override { CloseSection(s_); }
   uint64_t Size() const override { return size_ == 0xFFFFFFFFu ? 0 : size_; }
+  void* StoreHandle() const override { return s_; }
   bool Read(uint64_t offset, void* out, size_t length) override {
     if (offset > Size() || length > Size() - offset) return false;
     // Positions are 32-bit; seeks take a signed distance.
@@ -380,6 +381,18 @@ QUORNA_API int32_t ReadMSSegmentBlock(HMSDATA handle, int32_t segment, void* blo
 QUORNA_API int16_t GetMSDataLiveFlag(HMSDATA handle) {
   const Image* img = Reading(handle);
   return img && img->Live() ? 1 : 0;
+}
+
+QUORNA_API int32_t GetMSDataFileType(HMSDATA handle, uint16_t* formatWord) {
+  MsData* d = Lookup(handle);
+  if (!d || !d->image || d->raw) return -1;
+  return GetSectionFileTypeOfSection(d->image->StoreHandle(), formatWord);
+}
+
+QUORNA_API BOOL MSDataSectionExists(HMSDATA handle, const char* name) {
+  MsData* d = Lookup(handle);
+  if (!d || !d->image || d->raw) return FALSE;
+  return SectionExistsBeside(d->image->StoreHandle(), d->path.c_str(), name);
 }
 
 QUORNA_API int32_t SetMSDataLiveFlag(HMSDATA handle, int16_t live) {

@@ -148,6 +148,10 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
       img->pointsAt_[i] = e.offset + MS_SCAN_HEADER_SIZE;
     }
   }
+  img->headersSideBySide_ = apart && h.scanCount > 0;
+  img->headersAt_ = h.scanCount ? img->index_[0].offset : 0;
+  for (uint32_t i = 0; i < h.scanCount && img->headersSideBySide_; ++i)
+    img->headersSideBySide_ = img->index_[i].offset == img->headersAt_ + uint64_t{i} * MS_SCAN_HEADER_SIZE;
   for (uint32_t s = 0; s < h.segmentCount && h.scanCount > 0; ++s) {
     const MS_SEGMENT_BLOCK& seg = img->segments_[s];
     for (uint64_t scan = seg.firstScan; scan <= seg.lastScan; ++scan)
@@ -160,6 +164,7 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
       img->maxCyclePoints_ = static_cast<uint32_t>(std::max<uint64_t>(img->maxCyclePoints_, std::min<uint64_t>(sum, UINT32_MAX)));
     }
   }
+  if (size <= kKeptWholeBytes) img->keptLimit_ = std::max(kKeptBytes, size);
   img->source_ = std::move(source);
   if (first) {
     Block& b = img->cache_[0];
@@ -189,7 +194,7 @@ std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   // every later walk miss all of them. Such blocks are read into buffers
   // no one holds any more: fresh memory for each costs more (the system
   // clears every page) than reading the bytes.
-  const bool keep = cachedBytes_ + bytes <= kKeptBytes;
+  const bool keep = cachedBytes_ + bytes <= keptLimit_;
   std::shared_ptr<Bytes> b;
   Spare* into = nullptr;
   if (!keep) {
@@ -246,6 +251,72 @@ const uint8_t* Image::Fetch(uint64_t offset, size_t length, std::shared_ptr<cons
   }
   hold = own;
   return own->data();
+}
+
+const uint8_t* Image::HeaderRun(uint32_t first, uint32_t last, std::shared_ptr<const Bytes>& hold) const {
+  if (!headersSideBySide_ || first > last || last >= ScanCount()) return nullptr;
+  const uint64_t begin = headersAt_ + uint64_t{first} * MS_SCAN_HEADER_SIZE;
+  const uint64_t length = uint64_t{last - first + 1} * MS_SCAN_HEADER_SIZE;
+  if (!Fits(begin, length, source_->Size())) return nullptr;
+  if (const uint8_t* p = source_->InPlace(begin, static_cast<size_t>(length))) return p;
+  // The copy holds all headers: only for runs whose headers are a small
+  // part of what a handle keeps.
+  const uint64_t all = uint64_t{ScanCount()} * MS_SCAN_HEADER_SIZE;
+  try {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const uint64_t firstBlock = begin / kBlockSize, lastBlock = (begin + length - 1) / kBlockSize;
+    if (firstBlock == lastBlock) {
+      // Within one block: from it where it is kept (no copy).
+      auto kept = cache_.find(firstBlock);
+      if (kept != cache_.end()) {
+        hold = kept->second.bytes;
+        return kept->second.bytes->data() + (begin - firstBlock * kBlockSize);
+      }
+    }
+    if (all > kKeptBytes / 4) return nullptr;
+    if (!headerCopy_) {
+      headerCopy_.reset(new uint8_t[static_cast<size_t>(all)]);
+      headerRead_.assign(ScanCount(), false);
+      cachedBytes_ += all;
+    }
+    // Each run of headers not read yet: from kept blocks where they hold
+    // it, else from the source, in one read per stretch.
+    for (uint32_t i = first; i <= last;) {
+      if (headerRead_[i]) {
+        ++i;
+        continue;
+      }
+      uint32_t end = i;
+      while (end < last && !headerRead_[end + 1]) ++end;
+      uint64_t at = headersAt_ + uint64_t{i} * MS_SCAN_HEADER_SIZE;
+      const uint64_t stop = headersAt_ + uint64_t{end + 1} * MS_SCAN_HEADER_SIZE;
+      uint8_t* out = headerCopy_.get() + (at - headersAt_);
+      while (at < stop) {
+        const uint64_t n = at / kBlockSize;
+        const uint64_t blockEnd = std::min(stop, (n + 1) * kBlockSize);
+        auto kept = cache_.find(n);
+        if (kept != cache_.end()) {
+          std::memcpy(out, kept->second.bytes->data() + (at - n * kBlockSize), static_cast<size_t>(blockEnd - at));
+          out += blockEnd - at;
+          at = blockEnd;
+          continue;
+        }
+        // Up to the next kept block (or the stretch's end) in one read.
+        uint64_t readEnd = blockEnd;
+        while (readEnd < stop && cache_.find(readEnd / kBlockSize) == cache_.end())
+          readEnd = std::min(stop, (readEnd / kBlockSize + 1) * kBlockSize);
+        if (!source_->Read(at, out, static_cast<size_t>(readEnd - at))) return nullptr;
+        out += readEnd - at;
+        at = readEnd;
+      }
+      for (uint32_t k = i; k <= end; ++k) headerRead_[k] = true;
+      i = end + 1;
+    }
+  } catch (...) {
+    return nullptr;
+  }
+  hold.reset();
+  return headerCopy_.get() + uint64_t{first} * MS_SCAN_HEADER_SIZE;
 }
 
 bool Image::Scan(uint32_t i, ScanView& out) const {
@@ -337,17 +408,8 @@ uint32_t Image::FunctionOf(uint32_t i) const {
   return (firstScan_ + i - seg.firstScan) % seg.functionCount;
 }
 
-void Image::CycleOf(uint32_t i, uint32_t& first, uint32_t& last) const {
-  int s = segmentOfScan_[i];
-  if (s < 0) {
-    first = last = i;
-    return;
-  }
-  const MS_SEGMENT_BLOCK& seg = segments_[s];
-  if (seg.functionCount == 1) {  // every scan a cycle; spares a division per scan
-    first = last = i;
-    return;
-  }
+void Image::CycleOfSeveral(uint32_t i, uint32_t& first, uint32_t& last) const {
+  const MS_SEGMENT_BLOCK& seg = segments_[segmentOfScan_[i]];
   uint32_t scan = firstScan_ + i;
   uint32_t start = scan - (scan - seg.firstScan) % seg.functionCount;
   uint64_t end = std::min<uint64_t>(uint64_t{start} + seg.functionCount - 1, seg.lastScan);

@@ -97,6 +97,8 @@ class ByteSource {
   virtual bool Read(uint64_t offset, void* out, size_t length) = 0;
   // The bytes themselves when the source keeps them in memory, else null.
   virtual const uint8_t* InPlace(uint64_t, size_t) const { return nullptr; }
+  // The section store's handle the bytes are read through, if any.
+  virtual void* StoreHandle() const { return nullptr; }
 };
 
 // An image already in memory, starting at byte base of bytes.
@@ -143,6 +145,7 @@ class Image {
   uint32_t LastScan() const { return firstScan_ + ScanCount() - 1; }
   uint32_t MaxPoints() const { return maxPoints_; }
   uint32_t MaxCyclePoints() const { return maxCyclePoints_; }
+  void* StoreHandle() const { return source_->StoreHandle(); }
   bool HasScan(uint32_t scan) const { return scan >= firstScan_ && scan - firstScan_ < ScanCount(); }
 
   // The image's stored bytes in order, a block at a time (from the cache
@@ -196,12 +199,28 @@ class Image {
     return reinterpret_cast<const MS_SCAN_HEADER*>(Fetch(index_[i].offset, MS_SCAN_HEADER_SIZE, cursor));
   }
 
+  // The stored headers of scan positions first..last side by side (as
+  // version 2 images keep them), valid while the image or hold lives; null
+  // when the image does not keep them so (read them one by one then) or
+  // they cannot be read. Only the headers not read before are read, not the
+  // blocks around them: a trace made from headers alone that extends an
+  // earlier one reads the new scans' headers, not a block.
+  const uint8_t* HeaderRun(uint32_t first, uint32_t last, std::shared_ptr<const Bytes>& hold) const;
+
   // Segment position holding a scan position, or -1. Function index and
   // cycle of a scan position.
   int SegmentOf(uint32_t i) const { return segmentOfScan_[i]; }
   uint32_t FunctionOf(uint32_t i) const;
   // First and last scan positions of the cycle holding scan position i.
-  void CycleOf(uint32_t i, uint32_t& first, uint32_t& last) const;
+  // Every scan its own cycle in segments of one function: asked per scan.
+  void CycleOf(uint32_t i, uint32_t& first, uint32_t& last) const {
+    const int s = segmentOfScan_[i];
+    if (s < 0 || segments_[s].functionCount == 1) {
+      first = last = i;
+      return;
+    }
+    CycleOfSeveral(i, first, last);
+  }
 
  private:
   struct Block {
@@ -215,6 +234,11 @@ class Image {
   // stays within it whatever the size of the run (a trace of a run of some
   // hundred MB must not hold the run).
   static constexpr uint64_t kKeptBytes = 16ull << 20;
+  // A run whose image fits in this much is kept whole instead: a budget a
+  // little short of the run would make every trace read the blocks past it
+  // again, so that traces of such a run cost far more than their share.
+  static constexpr uint64_t kKeptWholeBytes = 32ull << 20;
+  uint64_t keptLimit_ = kKeptBytes;
   // Bytes [offset, offset + length) of the image, from the cache or read.
   const uint8_t* Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const;
   const uint8_t* Fetch(uint64_t offset, size_t length, BlockCursor& cursor) const {
@@ -229,7 +253,15 @@ class Image {
   // cannot be read. Called with the mutex held.
   std::shared_ptr<Bytes> BlockLocked(uint64_t number) const;
 
+  void CycleOfSeveral(uint32_t i, uint32_t& first, uint32_t& last) const;
+
   std::unique_ptr<ByteSource> source_;
+  // Headers side by side: where they start, and (once HeaderRun needs them
+  // across blocks) a copy of the headers read so far, by scan position.
+  bool headersSideBySide_ = false;
+  uint64_t headersAt_ = 0;
+  mutable std::unique_ptr<uint8_t[]> headerCopy_;
+  mutable std::vector<bool> headerRead_;
   mutable std::mutex mutex_;  // the source's position and the cache
   mutable std::unordered_map<uint64_t, Block> cache_;  // by block number
   mutable uint64_t cachedBytes_ = 0;

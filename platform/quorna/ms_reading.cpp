@@ -166,9 +166,15 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
 
   // Headers and points through the image's kept blocks, without copies.
   Image::BlockCursor headerCursor, pointsCursor;
+  // Values from the headers alone: the window's headers in one piece, so
+  // that only those not read before are read.
+  std::shared_ptr<const Bytes> runHold;
+  const uint8_t* run = mkind != MASS_LIST_RANGES ? img.HeaderRun(from, to, runHold) : nullptr;
   MS_SCAN_HEADER own{};
   auto headerOf = [&](uint32_t i) -> const MS_SCAN_HEADER* {
-    const MS_SCAN_HEADER* h = img.HeaderAt(i, headerCursor);
+    const MS_SCAN_HEADER* h =
+        run ? reinterpret_cast<const MS_SCAN_HEADER*>(run + uint64_t{i - from} * MS_SCAN_HEADER_SIZE)
+            : img.HeaderAt(i, headerCursor);
     return h && Image::HeaderSound(*h) ? h : nullptr;
   };
 
@@ -179,7 +185,7 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
   uint32_t found = 0;                 // where the masses' window began in it
   constexpr uint32_t kAhead = 3;      // scans between a hint and its use
   // Only mass ranges need the points; the rest is in the scan's header.
-  auto valueOf = [&](uint32_t i) -> TracePoint {
+  auto valueOf = [&](uint32_t i) __attribute__((always_inline)) -> TracePoint {
     TracePoint p{img.Time(i), 0, {0}};
     read = headerOf(i);
     if (read && mkind == MASS_LIST_RANGES && !(points = img.Points(i, pointsCursor))) read = nullptr;
@@ -243,7 +249,8 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
       if (!Takes(img, channels, ckind, j) || !inWindow(j)) continue;
       TracePoint p = valueOf(j);
       if (unreadable) return false;
-      const uint32_t base = read->basePeakIntensity;
+      // Only the base peak's ion needs its intensity: no other kind touches it.
+      const uint32_t base = mkind == MASS_LIST_BASE_PEAK_ION ? read->basePeakIntensity : 0;
       if (!have) {
         acc = p;
         at = j;

@@ -344,6 +344,12 @@ QUORNA_API int32_t ReadMSInfoFromHandle(HMSDATA handle, void* infoBlock);  // 0 
 // segment from 1; flag is accepted and has no effect. 0 on success.
 QUORNA_API int32_t ReadMSSegmentBlock(HMSDATA handle, int32_t segment, void* block, int32_t flag);
 QUORNA_API int16_t GetMSDataLiveFlag(HMSDATA handle);
+// Facts of the sectioned file a reading handle's data set lies in, through
+// the store's handle it reads with: its type code and format word (-1 when
+// the handle cannot tell, as for raw files), and whether a section of that
+// name is there (asked by path when the handle cannot tell).
+QUORNA_API int32_t GetMSDataFileType(HMSDATA handle, uint16_t* formatWord);
+QUORNA_API BOOL MSDataSectionExists(HMSDATA handle, const char* name);
 // Marks a written data set as still acquiring (writing handles only).
 QUORNA_API int32_t SetMSDataLiveFlag(HMSDATA handle, int16_t live);
 // Bytes an exchange buffer needs for any scan or average of the file;

@@ -19,6 +19,14 @@ const char kPath[] = "C:\\FUZZ\\input.kms";
 void ReadAll(const char* path, const char* name) {
   HSECTION s = OpenSectionReadOnly(path, name, nullptr);
   if (!s) return;
+  // What the open handle tells of its file is what the path tells.
+  uint16_t viaHandle = 0, viaPath = 0;
+  const int32_t type = GetSectionFileTypeOfSection(s, &viaHandle);
+  if (type != -1) {
+    fuzz::Check(type == GetSectionFileType(path, &viaPath) && viaHandle == viaPath, "the head read two ways differs");
+  }
+  for (const char* other : {name, "MSData", "LogFile", "no such section"})
+    fuzz::Check(SectionExistsBeside(s, path, other) == SectionExists(path, other), "a section's presence differs");
   const uint32_t size = GetSectionSize(s);
   std::vector<uint8_t> buf(65536);
   uint64_t total = 0;

@@ -1,9 +1,11 @@
 // libFuzzer target over the stored-data readers, the centroid engine and
 // the list parsers. The first byte picks the reader; the rest is its input.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -101,6 +103,57 @@ void Exercise(const Image& img, const uint8_t* extra, size_t n) {
   }
 }
 
+// The image's bytes read as a file's are: a block at a time, never in place.
+class Streamed : public ByteSource {
+ public:
+  explicit Streamed(Bytes bytes) : bytes_(std::move(bytes)) {}
+  uint64_t Size() const override { return bytes_.size(); }
+  bool Read(uint64_t offset, void* out, size_t length) override {
+    if (offset > bytes_.size() || length > bytes_.size() - offset) return false;
+    if (length) std::memcpy(out, bytes_.data() + offset, length);
+    return true;
+  }
+
+ private:
+  Bytes bytes_;
+};
+
+bool SameTrace(const Trace& a, const Trace& b) {
+  if (a.points.size() != b.points.size() || a.firstScan != b.firstScan || a.lastScan != b.lastScan) return false;
+  for (size_t i = 0; i < a.points.size(); ++i)
+    if (std::memcmp(&a.points[i].time, &b.points[i].time, 8) != 0 || a.points[i].flag != b.points[i].flag ||
+        a.points[i].value.i != b.points[i].value.i)
+      return false;
+  return true;
+}
+
+// Traces of the image read block by block (headers read piecewise, in the
+// order the windows ask) are those of the image in memory.
+void CompareStreamed(const Image& inMemory, const uint8_t* data, size_t size) {
+  auto streamed = Image::Open(std::make_unique<Streamed>(Bytes(data, data + size)));
+  Check(streamed != nullptr);
+  STRUCT_CHAN_LIST all;
+  ParseChanList("Merged", &all);
+  STRUCT_MASS_LIST masses[3];
+  ParseMassList("RIC", &masses[0]);
+  ParseMassList("Base Peak Ion", &masses[1]);
+  ParseMassList("Column 1", &masses[2]);
+  const uint32_t n = inMemory.ScanCount();
+  if (n == 0) return;
+  const uint32_t cuts[][2] = {{n / 2, n - 1}, {n / 3, n / 2}, {0, n / 4}, {static_cast<uint32_t>(size % n), static_cast<uint32_t>((size * 7) % n)}, {0, n - 1}};
+  for (auto& cut : cuts) {
+    MS_TRACE_REQUEST r{};
+    r.kind = MS_TRACE_BY_SCANS;
+    r.scans.first = inMemory.FirstScan() + std::min(cut[0], cut[1]);
+    r.scans.last = inMemory.FirstScan() + std::max(cut[0], cut[1]);
+    for (auto& m : masses) {
+      Trace a, b;
+      const bool okA = MakeTrace(inMemory, r, &all, &m, a), okB = MakeTrace(*streamed, r, &all, &m, b);
+      Check(okA == okB && (!okA || SameTrace(a, b)));
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -114,6 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 1: {
       auto img = Image::Open(Bytes(data, data + size));
       if (img) Exercise(*img, data, size);
+      if (img) CompareStreamed(*img, data, size);
       break;
     }
     case 2: {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ms_test_data.h"
+#include "orvik32/orvik32_batches.h"
 
 namespace {
 
@@ -71,6 +72,40 @@ std::vector<int64_t> IonTrace(HMSDATA h, const char* mass, uint32_t first = 0, u
 }
 
 class MsDataInPlaceTest : public mstest::RootedTest {};
+
+// Many short scans: their headers span several of the reader's blocks.
+constexpr uint32_t kLongScans = 2000;
+int64_t LongTicOf(uint32_t s) { return 5 * int64_t{s} * 10 + 10; }
+
+bool WriteLongDataSet(const std::string& path, bool raw) {
+  if (!raw && !CreateSectionFileAtPath(path.c_str(), 1, 0, 3)) return false;
+  HMSDATA h = OpenMSDataSection(path.c_str(), raw ? nullptr : "MSData", 1, kLongScans, 3, nullptr);
+  if (!h) return false;
+  for (uint32_t s = 1; s <= kLongScans; ++s) {
+    MS_SCAN_RECORD rec{};
+    rec.recordSize = sizeof rec;
+    rec.header.scanNumber = s;
+    rec.header.time = 1.0 + 0.001 * s;
+    std::vector<std::pair<double, uint32_t>> peaks;
+    for (uint32_t k = 0; k < 5; ++k) peaks.emplace_back(MassOf(k), s * 10 + k);
+    auto buf = mstest::Exchange(peaks);
+    if (WriteMSScan(h, &rec, buf.data()) != 0) return false;
+  }
+  auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+  std::memset(seg.get(), 0, sizeof *seg);
+  seg->number = 1;
+  seg->startTime = 1.001;
+  seg->endTime = 1.0 + 0.001 * kLongScans;
+  seg->functionCount = 1;
+  seg->firstScan = 1;
+  seg->lastScan = kLongScans;
+  if (WriteMSSegment(h, seg.get()) != 0) return false;
+  MS_INFO_BLOCK info{};
+  info.fileKind = MS_FILE_KIND_QUADRUPOLE;
+  info.centroid = 1;
+  if (WriteMSHeader(h, &info) != 0) return false;
+  return CloseMSData(h) == 0;
+}
 
 TEST_F(MsDataInPlaceTest, LargeScansReadInAnyOrderFromSectionsAndRawFiles) {
   for (bool raw : {false, true}) {
@@ -264,4 +299,80 @@ TEST_F(MsDataInPlaceTest, KeptDataSetIsSharedUntilWritten) {
   EXPECT_EQ(IonTrace(d, "50").size(), 12u);
   CloseMSData(d);
   EXPECT_FALSE(KeepMSDataOpen(nullptr, "MSData"));
+}
+
+// The file's head and its other sections, asked through an open handle,
+// answer as the path functions do: before and after a writer adds a
+// section, inside a batch that stages one, and for a raw file (no head,
+// no sections).
+TEST_F(MsDataInPlaceTest, FileFactsThroughTheOpenHandleMatchThePathFunctions) {
+  const std::string path = "C:\\Data\\facts.dat";
+  ASSERT_TRUE(WriteWideDataSet(path, false));
+  HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  uint16_t viaHandle = 0, viaPath = 0;
+  EXPECT_EQ(GetMSDataFileType(h, &viaHandle), GetSectionFileType(path.c_str(), &viaPath));
+  EXPECT_EQ(GetMSDataFileType(h, nullptr), 1);
+  EXPECT_EQ(viaHandle, 3);
+  EXPECT_EQ(viaHandle, viaPath);
+
+  auto same = [&](const char* name) {
+    return MSDataSectionExists(h, name) == SectionExists(path.c_str(), name);
+  };
+  struct Case {
+    const char* name;
+    BOOL there;
+  } cases[] = {{"MSData", TRUE}, {"msdata", TRUE}, {"LogFile", FALSE}, {"TimeTagged", FALSE}, {"", FALSE}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(MSDataSectionExists(h, c.name), c.there) << c.name;
+    EXPECT_TRUE(same(c.name)) << c.name;
+  }
+  // Written while the handle reads: the handle lets go and asks anew.
+  ASSERT_TRUE(mstest::WriteWholeSection(path, "LogFile", std::vector<uint8_t>(10, 1)));
+  EXPECT_EQ(MSDataSectionExists(h, "LogFile"), TRUE);
+  // Staged in this thread's batch: seen as the path functions see it.
+  ASSERT_TRUE(BeginSectionBatch(path.c_str()));
+  ASSERT_TRUE(DeleteSection(path.c_str(), "LogFile"));
+  EXPECT_EQ(MSDataSectionExists(h, "LogFile"), FALSE);
+  EXPECT_TRUE(same("LogFile"));
+  AbortSectionBatch(path.c_str());
+  EXPECT_EQ(MSDataSectionExists(h, "LogFile"), TRUE);
+  CloseMSData(h);
+
+  const std::string raw = "C:\\Data\\facts.raw";
+  ASSERT_TRUE(WriteWideDataSet(raw, true));
+  HMSDATA r = OpenMSData(raw.c_str(), nullptr, 0);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(GetMSDataFileType(r, &viaHandle), -1);
+  EXPECT_EQ(MSDataSectionExists(r, "MSData"), FALSE);
+  CloseMSData(r);
+  EXPECT_EQ(GetMSDataFileType(r, nullptr), -1);  // closed
+  EXPECT_EQ(MSDataSectionExists(r, "MSData"), FALSE);
+}
+
+// Traces from the headers alone read only the headers they have not read
+// before: windows in any order on one handle (inside a block, across
+// blocks, extending what was read, reaching back before it, the whole run)
+// give the stored totals, from sections and raw files.
+TEST_F(MsDataInPlaceTest, HeaderTracesInAnyOrderGiveTheStoredTotals) {
+  struct Window {
+    uint32_t first, last;
+  } windows[] = {{900, 1000}, {1000, 1400}, {1390, 1395}, {200, 950}, {1, 2000}, {1999, 2000}, {1, 1}, {600, 1500}};
+  for (bool raw : {false, true}) {
+    const std::string path = raw ? "C:\\Data\\long.raw" : "C:\\Data\\long.dat";
+    ASSERT_TRUE(WriteLongDataSet(path, raw));
+    HMSDATA kept = OpenMSData(path.c_str(), raw ? nullptr : "MSData", 0);
+    ASSERT_NE(kept, nullptr);
+    for (const Window& w : windows) {
+      HMSDATA fresh = OpenMSData(path.c_str(), raw ? nullptr : "MSData", 0);
+      for (HMSDATA h : {kept, fresh}) {
+        const std::vector<int64_t> tic = IonTrace(h, "RIC", w.first, w.last);
+        ASSERT_EQ(tic.size(), w.last - w.first + 1) << w.first << "-" << w.last;
+        for (uint32_t s = w.first; s <= w.last; ++s)
+          ASSERT_EQ(tic[s - w.first], LongTicOf(s)) << "scan " << s << (raw ? " raw" : "");
+      }
+      CloseMSData(fresh);
+    }
+    CloseMSData(kept);
+  }
 }
