@@ -473,3 +473,92 @@ TEST_F(GdiRasterTest, ThinLinesSetTheSamePixelsCheckedOrNot) {
     }
   }
 }
+
+// Many polylines in one call must set exactly the pixels the same
+// polylines set one call each, whatever the pen, raster operation, clip or
+// origin: sticks up and down, slanted and crossing ones, some off the
+// surface. Bad counts draw nothing.
+TEST_F(GdiRasterTest, PolyPolylineDrawsAsItsPolylinesOneByOne) {
+  constexpr int w = 60, h = 40;
+  std::vector<POINT> pts;
+  std::vector<DWORD> counts;
+  uint32_t seed = 11;
+  auto next = [&](int span, int off) {
+    seed = seed * 1664525u + 1013904223u;
+    return LONG((seed >> 8) % uint32_t(span)) - off;
+  };
+  for (int i = 0; i < 120; ++i) {
+    const LONG x = next(w + 10, 5);
+    if (i % 5 == 4) {  // now and then a bent line of three or four points
+      const DWORD n = 3 + DWORD(i % 2);
+      for (DWORD k = 0; k < n; ++k) pts.push_back({next(w + 10, 5), next(h + 10, 5)});
+      counts.push_back(n);
+    } else {
+      pts.push_back({x, next(h + 10, 5)});
+      pts.push_back({x, next(h + 10, 5)});
+      counts.push_back(2);
+    }
+  }
+  struct Case {
+    const char* name;
+    int style, width, rop;
+    int clip;  // 0 none, 1 rectangle, 2 two rectangles
+    POINT org;
+  };
+  const Case cases[] = {
+      {"solid copy", PS_SOLID, 0, R2_COPYPEN, 0, {0, 0}},
+      {"solid xor", PS_SOLID, 1, R2_XORPEN, 0, {0, 0}},
+      {"solid clipped", PS_SOLID, 0, R2_COPYPEN, 1, {0, 0}},
+      {"solid two-piece clip", PS_SOLID, 0, R2_COPYPEN, 2, {0, 0}},
+      {"solid moved", PS_SOLID, 0, R2_NOTXORPEN, 1, {4, -3}},
+      {"dashed", PS_DASH, 0, R2_COPYPEN, 0, {0, 0}},
+      {"dotted moved", PS_DOT, 0, R2_COPYPEN, 2, {-2, 5}},
+      {"wide", PS_SOLID, 3, R2_COPYPEN, 1, {0, 0}},
+  };
+  for (const Case& c : cases) {
+    std::vector<COLORREF> drawn[2];
+    for (int batched = 0; batched < 2; ++batched) {
+      RasterCanvas canvas(w, h);
+      HDC dc = canvas.dc;
+      SetViewportOrgEx(dc, c.org.x, c.org.y, nullptr);
+      if (c.clip == 1) {
+        IntersectClipRect(dc, 7 - c.org.x, 4 - c.org.y, 50 - c.org.x, 33 - c.org.y);
+      } else if (c.clip == 2) {
+        HRGN a = CreateRectRgn(0, 0, 30, 20), b = CreateRectRgn(25, 15, 55, 38);
+        CombineRgn(a, a, b, RGN_OR);
+        SelectClipRgn(dc, a);
+        DeleteObject(a);
+        DeleteObject(b);
+      }
+      HPEN pen = CreatePen(c.style, c.width, RGB(30, 90, 200));
+      HGDIOBJ oldPen = SelectObject(dc, pen);
+      SetROP2(dc, c.rop);
+      if (batched) {
+        EXPECT_TRUE(PolyPolyline(dc, pts.data(), counts.data(), DWORD(counts.size()))) << c.name;
+      } else {
+        const POINT* p = pts.data();
+        for (DWORD n : counts) {
+          Polyline(dc, p, int(n));
+          p += n;
+        }
+      }
+      SelectObject(dc, oldPen);
+      DeleteObject(pen);
+      SelectClipRgn(dc, nullptr);
+      SetViewportOrgEx(dc, 0, 0, nullptr);
+      drawn[batched] = Pixels(dc, w, h);
+    }
+    size_t set = 0;
+    for (COLORREF px : drawn[0]) set += px != RGB(255, 255, 255);
+    EXPECT_GT(set, 100u) << c.name;
+    EXPECT_EQ(drawn[0], drawn[1]) << c.name;
+  }
+
+  RasterCanvas canvas(w, h);
+  const DWORD bad[] = {2, 1, 2};
+  EXPECT_FALSE(PolyPolyline(canvas.dc, pts.data(), bad, 3));
+  EXPECT_FALSE(PolyPolyline(canvas.dc, pts.data(), counts.data(), 0));
+  EXPECT_FALSE(PolyPolyline(canvas.dc, nullptr, counts.data(), 1));
+  EXPECT_FALSE(PolyPolyline(nullptr, pts.data(), counts.data(), 1));
+  EXPECT_EQ(canvas.Count(0, 0, w, h, RGB(255, 255, 255)), w * h);
+}
