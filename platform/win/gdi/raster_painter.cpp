@@ -273,8 +273,30 @@ class RasterDevice final : public Device {
       b = at(i + 1 < n ? i + 1 : 0);
       bInside = area.Inside(b);
       if (aInside && bInside) OpenLine<Copy>(area.origin + a.y * area.row + a.x, area.row, a, b, color, rop2);
+      else if ((a.x == b.x || a.y == b.y) && area.width && area.height) AxisRun<Copy>(area, a, b, color, rop2);
       else outside(a, b);
     }
+  }
+
+  // A level or upright segment from a to b, b excluded, that leaves the
+  // open area (a line out to the right-hand edge of the plot): its pixels
+  // inside are one run, the rest is off the surface or clipped away.
+  template <bool Copy>
+  static void AxisRun(const OpenArea& area, IntPoint a, IntPoint b, Pixel color, int rop2) {
+    if (a.x == b.x && a.y == b.y) return;
+    const bool level = a.y == b.y;
+    const int64_t across = level ? a.y : a.x, acrossFrom = level ? area.top : area.left;
+    const int64_t acrossSize = level ? area.height : area.width;
+    if (across < acrossFrom || across >= acrossFrom + acrossSize) return;
+    const int64_t from = level ? a.x : a.y, to = level ? b.x : b.y;
+    int64_t lo = from < to ? from : to + 1, hi = from < to ? to - 1 : from;  // inclusive
+    const int64_t alongFrom = level ? area.left : area.top, alongSize = level ? area.width : area.height;
+    lo = std::max(lo, alongFrom);
+    hi = std::min(hi, alongFrom + alongSize - 1);
+    if (lo > hi) return;
+    const ptrdiff_t step = level ? 1 : area.row;
+    Pixel* p = level ? area.origin + across * area.row + lo : area.origin + lo * area.row + across;
+    for (int64_t i = lo; i <= hi; ++i, p += step) *p = Copy ? color : ApplyRop2(rop2, color, *p);
   }
 
   // Bresenham from a to b, b excluded, both on the surface and nothing in

@@ -562,3 +562,60 @@ TEST_F(GdiRasterTest, PolyPolylineDrawsAsItsPolylinesOneByOne) {
   EXPECT_FALSE(PolyPolyline(nullptr, pts.data(), counts.data(), 1));
   EXPECT_EQ(canvas.Count(0, 0, w, h, RGB(255, 255, 255)), w * h);
 }
+
+// Level and upright lines that leave the surface or a clip rectangle set
+// the pixels of the segment inside it, its end point excluded, in either
+// direction, copying and xor-ing, on top-down and bottom-up rasters.
+TEST_F(GdiRasterTest, LevelAndUprightLinesLeavingTheSurfaceKeepTheirPixels) {
+  constexpr int w = 40, h = 30;
+  struct Seg {
+    POINT a, b;
+  };
+  const Seg segs[] = {
+      {{5, 10}, {40, 10}},    {{39, 12}, {-3, 12}},   {{-100, 0}, {100, 0}},   {{20, -5}, {20, 30}},
+      {{21, 29}, {21, -1}},   {{0, 29}, {41, 29}},    {{39, 100000}, {39, -100000}}, {{-1, 5}, {-1, 25}},
+      {{10, 30}, {30, 30}},   {{3, 3}, {3, 3}},       {{8, 7}, {8, 60}},        {{60, 8}, {7, 8}},
+  };
+  for (int heightSign : {-1, 1}) {
+    for (int rop : {R2_COPYPEN, R2_XORPEN}) {
+      for (bool clipped : {false, true}) {
+        const RECT area = clipped ? RECT{6, 4, 33, 26} : RECT{0, 0, w, h};
+        for (const Seg& s : segs) {
+          BITMAPINFO bi{};
+          bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, heightSign * h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+          void* bits = nullptr;
+          HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+          ASSERT_NE(bmp, nullptr);
+          HDC dc = CreateCompatibleDC(nullptr);
+          HGDIOBJ old = SelectObject(dc, bmp);
+          PatBlt(dc, 0, 0, w, h, WHITENESS);
+          if (clipped) IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+          HPEN pen = CreatePen(PS_SOLID, 0, RGB(200, 60, 20));
+          HGDIOBJ oldPen = SelectObject(dc, pen);
+          SetROP2(dc, rop);
+          const POINT pts[2] = {s.a, s.b};
+          Polyline(dc, pts, 2);
+          SelectClipRgn(dc, nullptr);
+          const COLORREF ink = rop == R2_COPYPEN ? RGB(200, 60, 20) : RGB(255 ^ 200, 255 ^ 60, 255 ^ 20);
+          const LONG dx = s.b.x > s.a.x ? 1 : s.b.x < s.a.x ? -1 : 0, dy = s.b.y > s.a.y ? 1 : s.b.y < s.a.y ? -1 : 0;
+          for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+              // On the segment from a toward b, short of b.
+              const bool along = dx ? (y == s.a.y && (x - s.a.x) * dx >= 0 && (s.b.x - x) * dx > 0)
+                                    : (x == s.a.x && dy && (y - s.a.y) * dy >= 0 && (s.b.y - y) * dy > 0);
+              const bool inside = x >= area.left && x < area.right && y >= area.top && y < area.bottom;
+              ASSERT_EQ(GetPixel(dc, x, y), along && inside ? ink : RGB(255, 255, 255))
+                  << x << "," << y << " of " << s.a.x << "," << s.a.y << " to " << s.b.x << "," << s.b.y << " rop "
+                  << rop << " clipped " << clipped << " height " << heightSign;
+            }
+          }
+          SelectObject(dc, oldPen);
+          DeleteObject(pen);
+          SelectObject(dc, old);
+          DeleteDC(dc);
+          DeleteObject(bmp);
+        }
+      }
+    }
+  }
+}
