@@ -15,6 +15,7 @@
 #include "plotengine/scales.h"
 #include "plotengine/titles_and_buttons.h"
 #include "ulbrec32/plot_marks.h"
+#include "win/win_locale_hold.h"
 
 namespace {
 
@@ -205,6 +206,7 @@ int32_t DrawLinesOf(HDC dc, const SVW_OVERLAY* o, STRUCT_OVER_SIZES* sz, const S
 int32_t Pipeline(HDC dc, const STRUCT_OPLOT_DRAW_CHRO* d, const STRUCT_OPLOT_PLOT_PARAMS* p, SVW_OVERLAY* o,
                  STRUCT_OVER_SIZES* sz, Form form) {
   if (!dc || !d || !p || !o || !sz) return 0;
+  const win::locale::SettingsHold settings;  // scales, apex labels and titles: one look at the locale
   const int16_t normalise = form == Form::Plain && d->drawProcessed == 1 && d->drawRaw == 0 ? 1 : 0;
   OPLOT_CalculateSizes(o, p, sz, normalise, d->verticalScaleWidth, d->horizontalScaleHeight);
   if (d->drawBackground && p->printFlag == 0) OPLOT_DrawBackground(dc, o, sz);

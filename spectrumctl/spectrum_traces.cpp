@@ -200,6 +200,7 @@ class PenSet {
     pens_.push_back(p);
     return static_cast<int>(pens_.size()) - 1;
   }
+  int Current() const { return current_; }
   void Use(int i) {
     if (i < 0 || i == current_) return;
     HGDIOBJ was = SelectObject(dc_, pens_[static_cast<size_t>(i)]);
@@ -212,6 +213,39 @@ class PenSet {
   std::vector<HPEN> pens_;
   HGDIOBJ old_ = nullptr;
   int current_ = -1;
+};
+
+// Sticks of one pen, handed to the device together instead of one call a
+// stick; drawn in the order given. Flushed before the pen changes and
+// before anything else is drawn (declared after the pens it draws with).
+class StickBatch {
+ public:
+  explicit StickBatch(HDC dc) : dc_(dc) {}
+  ~StickBatch() { Flush(); }
+  StickBatch(const StickBatch&) = delete;
+  StickBatch& operator=(const StickBatch&) = delete;
+  void Add(int32_t x, int32_t y0, int32_t y1) {
+    pts_[2 * n_] = {x, y0};
+    pts_[2 * n_ + 1] = {x, y1};
+    if (++n_ == kMost) Flush();
+  }
+  void Flush() {
+    if (n_ > 0) PolyPolyline(dc_, pts_, kTwos, n_);
+    n_ = 0;
+  }
+
+ private:
+  static constexpr DWORD kMost = 256;
+  static constexpr DWORD kTwos[kMost] = {
+#define KELT_TWO8 2, 2, 2, 2, 2, 2, 2, 2
+#define KELT_TWO64 KELT_TWO8, KELT_TWO8, KELT_TWO8, KELT_TWO8, KELT_TWO8, KELT_TWO8, KELT_TWO8, KELT_TWO8
+      KELT_TWO64, KELT_TWO64, KELT_TWO64, KELT_TWO64
+#undef KELT_TWO64
+#undef KELT_TWO8
+  };
+  HDC dc_;
+  POINT pts_[2 * kMost];
+  DWORD n_ = 0;
 };
 
 bool IsMarked(const STRUCT_SPT_PLUS* s, double mass) {
@@ -285,6 +319,7 @@ void CDrawStackedSpectra::DrawSpectrumSticks(short k, short j) {
   if (MarkMasses(*this) && j != 3 && (pen2 = pens.Make(t.colour2, width)) < 0) return;
   if (grey.Any() && (pen3 = pens.Make(c[3], width)) < 0) return;
   Candidates cands(LabelsWanted(*this, k, t), p.n);
+  StickBatch sticks(dc);
   const bool flagsShown = VertMin[k] < 0 && 0 < VertMax[k];
   const int32_t rightEdge = OriginX + PlotWidth;
   for (int32_t i = 0; i < p.n; ++i) {
@@ -298,15 +333,18 @@ void CDrawStackedSpectra::DrawSpectrumSticks(short k, short j) {
     const int32_t x = XOf(*this, m) + shift;
     if (shift && x > rightEdge) continue;
     const int32_t y = Clamped(*this, YOf(*this, k, v * f));
+    if (pen != pens.Current()) sticks.Flush();
     pens.Use(pen);
-    if (!StickHidden(*this, y)) Stick(dc, x, BaselineY, y);
+    if (!StickHidden(*this, y)) sticks.Add(x, BaselineY, y);
     const uint8_t flag = p.Flags(i) & 3;
     if (p.x && flagsShown && (flag == 2 || flag == 3)) {
+      sticks.Flush();
       Text(dc, x, BaselineY, flag == 2 ? "F" : "S");
       Line(dc, x, BaselineY, x, DrawBottom);
     }
     if (cands.Wanted() && y <= LabelLineY) cands.Add(m, v, 0, x, y);
   }
+  sticks.Flush();
   cands.Draw(*this, t.spectrum);
 }
 
@@ -330,6 +368,7 @@ void CDrawStackedSpectra::DrawMaxSpectrumSticks(short k, short j) {
   int pen3 = -1;
   if (grey.Any() && (pen3 = pens.Make(Colours(*this)[3], width)) < 0) return;
   Candidates cands(LabelsWanted(*this, k, t), p.n);
+  StickBatch sticks(dc);
   const bool signedBand = k == 2;
 
   struct Column {
@@ -344,8 +383,9 @@ void CDrawStackedSpectra::DrawMaxSpectrumSticks(short k, short j) {
     int pen = pen1;
     if (pen3 >= 0 && grey.window && (col.last < grey.low || col.first > grey.high)) pen = pen3;
     else if (pen3 >= 0 && grey.threshold && col.bestRaw < grey.level) pen = pen3;
+    if (pen != pens.Current()) sticks.Flush();
     pens.Use(pen);
-    if (!StickHidden(*this, y)) Stick(dc, x, BaselineY, y);
+    if (!StickHidden(*this, y)) sticks.Add(x, BaselineY, y);
     if (cands.Wanted() && y <= LabelLineY) cands.Add(col.bestMass, col.bestRaw, 0, x, y);
   };
   const double perColumn = 1.0 / colWidth, from = MassFrom;
@@ -369,6 +409,7 @@ void CDrawStackedSpectra::DrawMaxSpectrumSticks(short k, short j) {
     if (better) col.best = v, col.bestMass = m, col.bestRaw = v;
   });
   flush();
+  sticks.Flush();
   cands.Draw(*this, t.spectrum);
 }
 
@@ -525,17 +566,24 @@ void CDrawStackedSpectra::DrawMinMaxSpectrumLine(short k, short j) {
       }
       const long c = columnOf(m);
       const double v = IntensityOf(pr[i]);
-      double mx = signedBand ? v : std::max(v, 0.0), mn = mx, mxMass = m, mxRaw = v;
-      long mxPair = i;
+      double mx = signedBand ? v : std::max(v, 0.0), mn = mx;
+      int32_t mxPair = i;
+      // Noisy points rise and fall at random: the extremes are kept by
+      // selection, not by branches that would mostly be guessed wrong. The
+      // first point of the largest value wins; its pair gives mass and value.
       for (++i; i < p.n; ++i) {
         const double m2 = MassOf(pr[i]);
         if (!(lo <= m2 && m2 <= hi) || columnOf(m2) != c) break;
         const double v2 = IntensityOf(pr[i]);
-        if (v2 > mx) mx = v2, mxMass = m2, mxRaw = v2, mxPair = i;
-        if (v2 < mn && (signedBand || v2 > 0)) mn = v2;
+        const bool up = v2 > mx;
+        mxPair = up ? i : mxPair;
+        mx = up ? v2 : mx;
+        const bool down = v2 < mn && (signedBand || v2 > 0);
+        mn = down ? v2 : mn;
       }
       col.index = c;
-      col.max = mx, col.min = mn, col.maxMass = mxMass, col.maxRaw = mxRaw, col.maxPair = mxPair;
+      col.max = mx, col.min = mn, col.maxMass = MassOf(pr[mxPair]), col.maxRaw = IntensityOf(pr[mxPair]);
+      col.maxPair = mxPair;
       flush();
     }
   };

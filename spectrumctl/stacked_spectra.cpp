@@ -35,6 +35,10 @@ using namespace kelt::sptdraw;
 
 namespace {
 
+double MassOf(const XTOL_PAIR& p) { return p.mass; }
+double MassOf(const TOL_PAIR& p) { return p.mass; }
+double MassOf(const DIFF_PAIR& p) { return p.mass; }
+
 bool HalfHeightsAllowed() { return kelt::lib::Settings().canShowHalfHeights == 1; }
 
 // A spectrum's own m/z span for the automatic range: its own range when it
@@ -285,14 +289,29 @@ void CDrawStackedSpectra::InitRulesAfterCalScaleAreas() {
       if (p.n < 2) continue;
       const double first = p.Mass(0), last = p.Mass(p.n - 1);
       if (first == last) continue;
+      auto expected = [&](long distinct) { return std::trunc(double(distinct) * (MassTo - MassFrom) / (last - first)); };
+      // Where the estimate can only grow with the count, the count stops as
+      // soon as it shows dense data: a profile spectrum has tens of
+      // thousands of points for a thousand columns.
+      const bool growing = MassTo - MassFrom >= 0 && last - first > 0;
       long distinct = 0;
-      double previous = 0;
-      ForEachPair(p, [&](int32_t i, double m, double) {
-        if (i == 0 || m != previous) ++distinct;
-        previous = m;
-      });
-      const double expected = std::trunc(double(distinct) * (MassTo - MassFrom) / (last - first));
-      t.dense = expected > columns ? 1 : 0;
+      bool known = false;
+      auto count = [&](const auto* pr) {
+        double previous = 0;
+        for (int32_t i = 0; i < p.n; ++i) {
+          const double m = MassOf(pr[i]);
+          if (i == 0 || m != previous) ++distinct;
+          previous = m;
+          if ((i & 255) == 255 && growing && expected(distinct) > columns) {
+            known = true;
+            return;
+          }
+        }
+      };
+      if (p.x) count(p.x);
+      else if (p.t) count(p.t);
+      else if (p.d) count(p.d);
+      t.dense = known || expected(distinct) > columns ? 1 : 0;
     }
   }
 }

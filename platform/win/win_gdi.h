@@ -546,6 +546,9 @@ WINAPI_EXPORT BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT old);
 WINAPI_EXPORT BOOL LineTo(HDC hdc, int x, int y);
 WINAPI_EXPORT BOOL Polyline(HDC hdc, const POINT* points, int count);
 WINAPI_EXPORT BOOL PolylineTo(HDC hdc, const POINT* points, DWORD count);
+// counts[i] points for polyline i, each at least 2; drawn one after another
+// exactly as that many Polyline calls would draw them.
+WINAPI_EXPORT BOOL PolyPolyline(HDC hdc, const POINT* points, const DWORD* counts, DWORD polylines);
 WINAPI_EXPORT BOOL Polygon(HDC hdc, const POINT* points, int count);
 WINAPI_EXPORT BOOL PolyPolygon(HDC hdc, const POINT* points, const INT* counts, int polygons);
 WINAPI_EXPORT BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);

@@ -369,11 +369,46 @@ bool DeviceContext::LineTo(int x, int y) {
   return true;
 }
 
+namespace {
+// Whole points moved by whole units: the device may take them as they are.
+bool WholeUnits(const AxisMap& map) {
+  return map.sx == 1 && map.sy == 1 && map.tx == std::trunc(map.tx) && map.ty == std::trunc(map.ty) &&
+         std::fabs(map.tx) <= kCoordLimit && std::fabs(map.ty) <= kCoordLimit;
+}
+}  // namespace
+
+bool DeviceContext::PolyPolyline(const POINT* pts, const DWORD* counts, DWORD polylines) {
+  if (!pts || !counts || polylines == 0) return false;
+  uint64_t total = 0;
+  for (DWORD i = 0; i < polylines; ++i) {
+    if (counts[i] < 2 || counts[i] > (1u << 26)) return false;
+    total += counts[i];
+  }
+  if (total > (uint64_t(1) << 26)) return false;
+  const AxisMap map = Map();
+  if (recorder_ || !device_ || !WholeUnits(map)) {
+    // Recorded (and mapped) as the single polylines it stands for.
+    const POINT* p = pts;
+    for (DWORD i = 0; i < polylines; ++i) {
+      Polyline(p, int(counts[i]));
+      p += counts[i];
+    }
+    return true;
+  }
+  // Many short polylines (spectrum sticks): the pen and the clip are set up
+  // once for all of them.
+  static_assert(sizeof(POINT) == 2 * sizeof(int32_t) && sizeof(DWORD) == sizeof(uint32_t));
+  const Stroke s = PenStroke();
+  if (s.style == PS_NULL) return true;
+  device_->StrokeWholePolylines(reinterpret_cast<const int32_t*>(pts), counts, size_t(polylines),
+                                {int32_t(map.tx), int32_t(map.ty)}, s, state_.rop2, Clip());
+  return true;
+}
+
 bool DeviceContext::Polyline(const POINT* pts, int count) {
   if (!pts || count < 2) return false;
   const AxisMap map = Map();  // once, not per point
-  if (!recorder_ && device_ && map.sx == 1 && map.sy == 1 && map.tx == std::trunc(map.tx) &&
-      map.ty == std::trunc(map.ty) && std::fabs(map.tx) <= kCoordLimit && std::fabs(map.ty) <= kCoordLimit) {
+  if (!recorder_ && device_ && WholeUnits(map)) {
     // Whole points moved by whole units: the device takes them as they are.
     static_assert(sizeof(POINT) == 2 * sizeof(int32_t));
     const Stroke s = PenStroke();

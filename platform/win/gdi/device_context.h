@@ -129,6 +129,7 @@ class DeviceContext : public GdiObject {
   bool MoveTo(int x, int y);
   bool LineTo(int x, int y);
   bool Polyline(const POINT* pts, int count);
+  bool PolyPolyline(const POINT* pts, const DWORD* counts, DWORD polylines);
   bool DrawPolygons(const POINT* pts, const INT* counts, int polygons);
   bool Rectangle(const RECT& r);
   bool Ellipse(const RECT& r);

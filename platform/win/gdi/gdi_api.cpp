@@ -552,6 +552,10 @@ BOOL Polyline(HDC hdc, const POINT* points, int count) {
   auto dc = DC(hdc);
   return dc && dc->Polyline(points, count);
 }
+BOOL PolyPolyline(HDC hdc, const POINT* points, const DWORD* counts, DWORD polylines) {
+  auto dc = DC(hdc);
+  return dc && dc->PolyPolyline(points, counts, polylines);
+}
 BOOL PolylineTo(HDC hdc, const POINT* points, DWORD count) {
   auto dc = DC(hdc);
   if (!dc || !points || count == 0 || count > (1u << 26)) return FALSE;

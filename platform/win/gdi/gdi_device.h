@@ -60,6 +60,15 @@ class Device {
                 double(ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i + 1]))) + offset.y))};
     StrokePolyline(pts, false, stroke, rop2, clip);
   }
+  // Polylines of counts[i] whole points each, one after another, as that
+  // many StrokeWholePolyline calls.
+  virtual void StrokeWholePolylines(const int32_t* xy, const uint32_t* counts, size_t polylines, IntPoint offset,
+                                    const Stroke& stroke, int rop2, const Region* clip) {
+    for (size_t i = 0; i < polylines; ++i) {
+      StrokeWholePolyline(xy, counts[i], offset, stroke, rop2, clip);
+      xy += 2 * size_t(counts[i]);
+    }
+  }
   virtual void DrawGlyphs(const GlyphRun& run, Pixel color, const Region* clip) = 0;
   virtual void SetPixel(int32_t x, int32_t y, Pixel color, const Region* clip) = 0;
   // Copies src pixels [sx, sx+sw) x [sy, sy+sh) onto dst (scaled, nearest

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <cwchar>
 #include <mutex>
+#include <type_traits>
 
 #include "device_context.h"
 #include "font_engine.h"
@@ -26,7 +28,7 @@ inline int32_t RoundPoint(double v) {
 
 // One colour over a run of pixels. Whole rows are filled at every paint
 // (the background first of all): the run is filled by the C library's
-// block moves, not pixel by pixel.
+// wide stores (its four-byte memset), not pixel by pixel nor by copies.
 void FillPixels(Pixel* at, ptrdiff_t length, Pixel color) {
   if (length <= 0) return;
   const size_t count = size_t(length);
@@ -34,18 +36,10 @@ void FillPixels(Pixel* at, ptrdiff_t length, Pixel color) {
     std::fill(at, at + count, color);
     return;
   }
-  unsigned char bytes[sizeof(Pixel)];
-  std::memcpy(bytes, &color, sizeof color);
-  if (std::all_of(bytes, bytes + sizeof bytes, [&](unsigned char b) { return b == bytes[0]; })) {
-    std::memset(at, bytes[0], count * sizeof(Pixel));
-    return;
-  }
-  std::fill(at, at + 16, color);
-  for (size_t done = 16; done < count;) {
-    const size_t n = std::min(done, count - done);
-    std::memcpy(at + done, at, n * sizeof(Pixel));
-    done += n;
-  }
+  static_assert(sizeof(wchar_t) == sizeof(Pixel), "four-byte fill");
+  wchar_t unit;
+  std::memcpy(&unit, &color, sizeof unit);
+  std::wmemset(reinterpret_cast<wchar_t*>(at), unit, count);
 }
 
 bool HatchBit(int hatch, int32_t x, int32_t y) {
@@ -195,17 +189,7 @@ class RasterDevice final : public Device {
       Pixel& d = bmp->Row(y)[x];
       d = ApplyRop2(rop2, stroke.color, d);
     };
-    // Where every pixel of a solid pen lands unchecked: the surface, or
-    // the part of it a rectangular clip leaves.
-    IntRect open{0, 0, 0, 0};
-    if (!pattern) {
-      open = {0, 0, bmp->width, bmp->height};
-      if (clip) open = clip->IsRect() ? open.Intersected(clip->Bounds()) : IntRect{0, 0, 0, 0};
-    }
-    const bool any = bmp->width > 0 && bmp->height > 0;
-    const OpenArea area{any ? bmp->Row(0) : nullptr, bmp->bottomUp ? -ptrdiff_t(bmp->width) : ptrdiff_t(bmp->width), open.left,
-                        open.top, uint32_t(std::max(open.right - open.left, 0)),
-                        uint32_t(std::max(open.bottom - open.top, 0))};
+    const OpenArea area = pattern ? OpenArea{} : SolidArea(*bmp, clip);
     const size_t segments = closed ? n : n - 1;
     auto outside = [&](IntPoint a, IntPoint b) { Line(a, b, bmp->width, bmp->height, plot); };
     if (rop2 == R2_COPYPEN) WalkSegments<true>(area, segments, n, stroke.color, rop2, at, outside);
@@ -216,12 +200,67 @@ class RasterDevice final : public Device {
   // needs held in locals: pixel stores would otherwise make the compiler
   // reload the bitmap's fields at every segment.
   struct OpenArea {
-    Pixel* origin;  // row 0, column 0
-    ptrdiff_t row;  // from one row to the next below it
-    int32_t left, top;
-    uint32_t width, height;
+    Pixel* origin = nullptr;  // row 0, column 0
+    ptrdiff_t row = 0;        // from one row to the next below it
+    int32_t left = 0, top = 0;
+    uint32_t width = 0, height = 0;
     bool Inside(IntPoint p) const { return uint32_t(p.x - left) < width && uint32_t(p.y - top) < height; }
   };
+
+  // The surface, or the part of it a rectangular clip leaves.
+  static OpenArea SolidArea(BitmapObject& bmp, const Region* clip) {
+    IntRect open{0, 0, bmp.width, bmp.height};
+    if (clip) open = clip->IsRect() ? open.Intersected(clip->Bounds()) : IntRect{0, 0, 0, 0};
+    const bool any = bmp.width > 0 && bmp.height > 0;
+    return OpenArea{any ? bmp.Row(0) : nullptr, bmp.bottomUp ? -ptrdiff_t(bmp.width) : ptrdiff_t(bmp.width),
+                    open.left, open.top, uint32_t(std::max(open.right - open.left, 0)),
+                    uint32_t(std::max(open.bottom - open.top, 0))};
+  }
+
+  static bool Patterned(int style) {
+    return style == PS_DASH || style == PS_DOT || style == PS_DASHDOT || style == PS_DASHDOTDOT;
+  }
+
+  void StrokeWholePolylines(const int32_t* xy, const uint32_t* counts, size_t polylines, IntPoint offset,
+                            const Stroke& stroke, int rop2, const Region* clip) override {
+    BitmapObject* bmp = Raster();
+    if (!bmp || stroke.style == PS_NULL || rop2 == R2_NOP) return;
+    if (stroke.width > 1.5 || Patterned(stroke.style)) {  // a dash restarts with every polyline
+      Device::StrokeWholePolylines(xy, counts, polylines, offset, stroke, rop2, clip);
+      return;
+    }
+    // What ThinStroke sets up per call, once for all: a solid pen keeps no
+    // state from one polyline to the next.
+    const OpenArea area = SolidArea(*bmp, clip);
+    const Pixel color = stroke.color;
+    auto plot = [&](int32_t x, int32_t y) {
+      if (x < 0 || y < 0 || x >= bmp->width || y >= bmp->height) return;
+      if (clip && !clip->Contains(x, y)) return;
+      Pixel& d = bmp->Row(y)[x];
+      d = ApplyRop2(rop2, color, d);
+    };
+    auto outside = [&](IntPoint a, IntPoint b) { Line(a, b, bmp->width, bmp->height, plot); };
+    auto walk = [&](auto copy, size_t n, auto&& at) {
+      WalkSegments<decltype(copy)::value>(area, n - 1, n, color, rop2, at, outside);
+    };
+    for (size_t k = 0; k < polylines; ++k) {
+      const size_t n = counts[k];
+      if (n == 0) continue;
+      if (offset.x == 0 && offset.y == 0) {
+        auto at = [xy](size_t i) { return IntPoint{ClampCoord(int64_t(xy[2 * i])), ClampCoord(int64_t(xy[2 * i + 1]))}; };
+        if (rop2 == R2_COPYPEN) walk(std::true_type{}, n, at);
+        else walk(std::false_type{}, n, at);
+      } else {
+        auto at = [xy, offset](size_t i) {
+          return IntPoint{ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i]))) + offset.x),
+                          ClampCoord(int64_t(ClampCoord(int64_t(xy[2 * i + 1]))) + offset.y)};
+        };
+        if (rop2 == R2_COPYPEN) walk(std::true_type{}, n, at);
+        else walk(std::false_type{}, n, at);
+      }
+      xy += 2 * n;
+    }
+  }
 
   template <bool Copy, class PointAt, class Outside>
   static void WalkSegments(const OpenArea area, size_t segments, size_t n, Pixel color, int rop2, PointAt& at,
@@ -234,8 +273,30 @@ class RasterDevice final : public Device {
       b = at(i + 1 < n ? i + 1 : 0);
       bInside = area.Inside(b);
       if (aInside && bInside) OpenLine<Copy>(area.origin + a.y * area.row + a.x, area.row, a, b, color, rop2);
+      else if ((a.x == b.x || a.y == b.y) && area.width && area.height) AxisRun<Copy>(area, a, b, color, rop2);
       else outside(a, b);
     }
+  }
+
+  // A level or upright segment from a to b, b excluded, that leaves the
+  // open area (a line out to the right-hand edge of the plot): its pixels
+  // inside are one run, the rest is off the surface or clipped away.
+  template <bool Copy>
+  static void AxisRun(const OpenArea& area, IntPoint a, IntPoint b, Pixel color, int rop2) {
+    if (a.x == b.x && a.y == b.y) return;
+    const bool level = a.y == b.y;
+    const int64_t across = level ? a.y : a.x, acrossFrom = level ? area.top : area.left;
+    const int64_t acrossSize = level ? area.height : area.width;
+    if (across < acrossFrom || across >= acrossFrom + acrossSize) return;
+    const int64_t from = level ? a.x : a.y, to = level ? b.x : b.y;
+    int64_t lo = from < to ? from : to + 1, hi = from < to ? to - 1 : from;  // inclusive
+    const int64_t alongFrom = level ? area.left : area.top, alongSize = level ? area.width : area.height;
+    lo = std::max(lo, alongFrom);
+    hi = std::min(hi, alongFrom + alongSize - 1);
+    if (lo > hi) return;
+    const ptrdiff_t step = level ? 1 : area.row;
+    Pixel* p = level ? area.origin + across * area.row + lo : area.origin + lo * area.row + across;
+    for (int64_t i = lo; i <= hi; ++i, p += step) *p = Copy ? color : ApplyRop2(rop2, color, *p);
   }
 
   // Bresenham from a to b, b excluded, both on the surface and nothing in

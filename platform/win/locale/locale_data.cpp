@@ -5,12 +5,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -385,8 +387,36 @@ struct Cache {
 };
 
 // Seconds by which a file's last change must precede the read for its
-// times to tell every later change.
+// times to tell every later change, where the file system's times may be
+// as coarse as two seconds.
 constexpr time_t kSettledSeconds = 2;
+
+// File systems that keep times from the kernel's coarse clock (a tick of a
+// few milliseconds): a change a tick after a look gets a later time. The
+// margin is several ticks at the slowest tick rate.
+constexpr int64_t kFineSettledNanos = 50'000'000;
+
+bool FineTimes(const std::string& folder) {
+  struct statfs fs;
+  if (statfs(folder.c_str(), &fs) != 0) return false;
+  switch (static_cast<uint64_t>(fs.f_type)) {
+    case 0xEF53:      // ext2/3/4
+    case 0x01021994:  // tmpfs
+    case 0x58465342:  // xfs
+    case 0x9123683E:  // btrfs
+    case 0x794C7630:  // overlay
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Whether facts taken at now vouch for every later change.
+bool SettledAt(const FileFacts& f, const timespec& now, bool fineTimes) {
+  if (!fineTimes) return now.tv_sec - std::max(f.mtime.tv_sec, f.ctime.tv_sec) >= kSettledSeconds;
+  auto nanos = [](const timespec& t) { return int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+  return nanos(now) - std::max(nanos(f.mtime), nanos(f.ctime)) >= kFineSettledNanos;
+}
 
 // The file is small; comparing its bytes catches every change, which file
 // times of coarse granularity would not.
@@ -418,9 +448,10 @@ struct SettingsPath {
   FileFacts folderFacts;
   bool folderSettled = false;  // the folder's facts vouch that no name was added
   bool fileMissing = false;    // at the last look
+  bool fineTimes = false;      // the folder's file system keeps fine times
 };
 
-FileFacts SettingsFileFacts(std::string* path) {
+FileFacts SettingsFileFacts(std::string* path, bool* fineTimes) {
   static SettingsPath where;
   const std::string root = win::paths::Root();
   std::lock_guard<std::mutex> lock(where.mutex);
@@ -430,7 +461,9 @@ FileFacts SettingsFileFacts(std::string* path) {
     where.file = win::paths::ToHost(win::paths::SettingsFolder() + "\\locale.ini");
     where.folderSettled = false;
     where.fileMissing = false;
+    where.fineTimes = FineTimes(where.folder);
   }
+  *fineTimes = where.fineTimes;
   // A file that was missing is still missing while its folder is as it
   // was: a name added to a folder changes the folder.
   if (where.fileMissing && where.folderSettled && FactsOf(where.folder) == where.folderFacts) {
@@ -447,8 +480,9 @@ FileFacts SettingsFileFacts(std::string* path) {
       timespec now{};
       clock_gettime(CLOCK_REALTIME, &now);
       where.folderFacts = FactsOf(where.folder);
-      where.folderSettled = where.folderFacts == folder &&
-                            now.tv_sec - std::max(folder.mtime.tv_sec, folder.ctime.tv_sec) >= kSettledSeconds;
+      where.fineTimes = FineTimes(where.folder);
+      *fineTimes = where.fineTimes;
+      where.folderSettled = where.folderFacts == folder && SettledAt(folder, now, where.fineTimes);
     }
   }
   where.fileMissing = !facts.exists;
@@ -473,7 +507,8 @@ std::shared_ptr<const Settings> CurrentSettings() {
 std::shared_ptr<const Settings> LookUpSettings() {
   static Cache cache;
   std::string path;
-  const FileFacts facts = SettingsFileFacts(&path);
+  bool fineTimes = false;
+  const FileFacts facts = SettingsFileFacts(&path, &fineTimes);
   {
     std::lock_guard<std::mutex> lock(cache.mutex);
     if (cache.valid && cache.settled && cache.path == path && cache.facts == facts) return cache.settings;
@@ -483,7 +518,7 @@ std::shared_ptr<const Settings> LookUpSettings() {
   std::string content;
   bool exists = ReadSmallFile(path, &content);
   std::lock_guard<std::mutex> lock(cache.mutex);
-  const bool settled = FactsOf(path) == facts && now.tv_sec - std::max(facts.mtime.tv_sec, facts.ctime.tv_sec) >= kSettledSeconds;
+  const bool settled = FactsOf(path) == facts && SettledAt(facts, now, fineTimes);
   if (cache.valid && cache.path == path && cache.exists == exists && cache.content == content) {
     cache.facts = facts;
     cache.settled = settled;

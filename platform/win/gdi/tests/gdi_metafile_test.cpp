@@ -415,3 +415,37 @@ TEST_F(GdiMetafileTest, BadArgumentsFail) {
 }
 
 }  // namespace
+
+namespace {
+
+// The drawing records of a metafile: every record but the header and end.
+std::vector<std::vector<uint8_t>> DrawingRecords(bool batched) {
+  HDC ref = CreateCompatibleDC(nullptr);
+  HDC dc = CreateEnhMetaFileA(ref, nullptr, nullptr, nullptr);
+  DeleteDC(ref);
+  const POINT pts[] = {{10, 50}, {10, 20}, {12, 50}, {12, 5}, {14, 50}, {70000, -3}, {15, 40}};
+  const DWORD counts[] = {2, 2, 3};
+  if (batched) {
+    EXPECT_TRUE(PolyPolyline(dc, pts, counts, 3));
+  } else {
+    Polyline(dc, pts, 2);
+    Polyline(dc, pts + 2, 2);
+    Polyline(dc, pts + 4, 3);
+  }
+  HENHMETAFILE emf = CloseEnhMetaFile(dc);
+  std::vector<std::vector<uint8_t>> out;
+  for (const Rec& r : Records(emf))
+    if (r.type != EMR_HEADER && r.type != EMR_EOF) out.push_back(r.bytes);
+  DeleteEnhMetaFile(emf);
+  return out;
+}
+
+}  // namespace
+
+// A metafile keeps the polylines of one many-polyline call as the single
+// polylines they are, so that its records and their playback stay as before.
+TEST_F(GdiMetafileTest, PolyPolylineRecordsItsPolylines) {
+  const auto batched = DrawingRecords(true);
+  EXPECT_EQ(batched.size(), 3u);
+  EXPECT_EQ(batched, DrawingRecords(false));
+}

@@ -473,3 +473,149 @@ TEST_F(GdiRasterTest, ThinLinesSetTheSamePixelsCheckedOrNot) {
     }
   }
 }
+
+// Many polylines in one call must set exactly the pixels the same
+// polylines set one call each, whatever the pen, raster operation, clip or
+// origin: sticks up and down, slanted and crossing ones, some off the
+// surface. Bad counts draw nothing.
+TEST_F(GdiRasterTest, PolyPolylineDrawsAsItsPolylinesOneByOne) {
+  constexpr int w = 60, h = 40;
+  std::vector<POINT> pts;
+  std::vector<DWORD> counts;
+  uint32_t seed = 11;
+  auto next = [&](int span, int off) {
+    seed = seed * 1664525u + 1013904223u;
+    return LONG((seed >> 8) % uint32_t(span)) - off;
+  };
+  for (int i = 0; i < 120; ++i) {
+    const LONG x = next(w + 10, 5);
+    if (i % 5 == 4) {  // now and then a bent line of three or four points
+      const DWORD n = 3 + DWORD(i % 2);
+      for (DWORD k = 0; k < n; ++k) pts.push_back({next(w + 10, 5), next(h + 10, 5)});
+      counts.push_back(n);
+    } else {
+      pts.push_back({x, next(h + 10, 5)});
+      pts.push_back({x, next(h + 10, 5)});
+      counts.push_back(2);
+    }
+  }
+  struct Case {
+    const char* name;
+    int style, width, rop;
+    int clip;  // 0 none, 1 rectangle, 2 two rectangles
+    POINT org;
+  };
+  const Case cases[] = {
+      {"solid copy", PS_SOLID, 0, R2_COPYPEN, 0, {0, 0}},
+      {"solid xor", PS_SOLID, 1, R2_XORPEN, 0, {0, 0}},
+      {"solid clipped", PS_SOLID, 0, R2_COPYPEN, 1, {0, 0}},
+      {"solid two-piece clip", PS_SOLID, 0, R2_COPYPEN, 2, {0, 0}},
+      {"solid moved", PS_SOLID, 0, R2_NOTXORPEN, 1, {4, -3}},
+      {"dashed", PS_DASH, 0, R2_COPYPEN, 0, {0, 0}},
+      {"dotted moved", PS_DOT, 0, R2_COPYPEN, 2, {-2, 5}},
+      {"wide", PS_SOLID, 3, R2_COPYPEN, 1, {0, 0}},
+  };
+  for (const Case& c : cases) {
+    std::vector<COLORREF> drawn[2];
+    for (int batched = 0; batched < 2; ++batched) {
+      RasterCanvas canvas(w, h);
+      HDC dc = canvas.dc;
+      SetViewportOrgEx(dc, c.org.x, c.org.y, nullptr);
+      if (c.clip == 1) {
+        IntersectClipRect(dc, 7 - c.org.x, 4 - c.org.y, 50 - c.org.x, 33 - c.org.y);
+      } else if (c.clip == 2) {
+        HRGN a = CreateRectRgn(0, 0, 30, 20), b = CreateRectRgn(25, 15, 55, 38);
+        CombineRgn(a, a, b, RGN_OR);
+        SelectClipRgn(dc, a);
+        DeleteObject(a);
+        DeleteObject(b);
+      }
+      HPEN pen = CreatePen(c.style, c.width, RGB(30, 90, 200));
+      HGDIOBJ oldPen = SelectObject(dc, pen);
+      SetROP2(dc, c.rop);
+      if (batched) {
+        EXPECT_TRUE(PolyPolyline(dc, pts.data(), counts.data(), DWORD(counts.size()))) << c.name;
+      } else {
+        const POINT* p = pts.data();
+        for (DWORD n : counts) {
+          Polyline(dc, p, int(n));
+          p += n;
+        }
+      }
+      SelectObject(dc, oldPen);
+      DeleteObject(pen);
+      SelectClipRgn(dc, nullptr);
+      SetViewportOrgEx(dc, 0, 0, nullptr);
+      drawn[batched] = Pixels(dc, w, h);
+    }
+    size_t set = 0;
+    for (COLORREF px : drawn[0]) set += px != RGB(255, 255, 255);
+    EXPECT_GT(set, 100u) << c.name;
+    EXPECT_EQ(drawn[0], drawn[1]) << c.name;
+  }
+
+  RasterCanvas canvas(w, h);
+  const DWORD bad[] = {2, 1, 2};
+  EXPECT_FALSE(PolyPolyline(canvas.dc, pts.data(), bad, 3));
+  EXPECT_FALSE(PolyPolyline(canvas.dc, pts.data(), counts.data(), 0));
+  EXPECT_FALSE(PolyPolyline(canvas.dc, nullptr, counts.data(), 1));
+  EXPECT_FALSE(PolyPolyline(nullptr, pts.data(), counts.data(), 1));
+  EXPECT_EQ(canvas.Count(0, 0, w, h, RGB(255, 255, 255)), w * h);
+}
+
+// Level and upright lines that leave the surface or a clip rectangle set
+// the pixels of the segment inside it, its end point excluded, in either
+// direction, copying and xor-ing, on top-down and bottom-up rasters.
+TEST_F(GdiRasterTest, LevelAndUprightLinesLeavingTheSurfaceKeepTheirPixels) {
+  constexpr int w = 40, h = 30;
+  struct Seg {
+    POINT a, b;
+  };
+  const Seg segs[] = {
+      {{5, 10}, {40, 10}},    {{39, 12}, {-3, 12}},   {{-100, 0}, {100, 0}},   {{20, -5}, {20, 30}},
+      {{21, 29}, {21, -1}},   {{0, 29}, {41, 29}},    {{39, 100000}, {39, -100000}}, {{-1, 5}, {-1, 25}},
+      {{10, 30}, {30, 30}},   {{3, 3}, {3, 3}},       {{8, 7}, {8, 60}},        {{60, 8}, {7, 8}},
+  };
+  for (int heightSign : {-1, 1}) {
+    for (int rop : {R2_COPYPEN, R2_XORPEN}) {
+      for (bool clipped : {false, true}) {
+        const RECT area = clipped ? RECT{6, 4, 33, 26} : RECT{0, 0, w, h};
+        for (const Seg& s : segs) {
+          BITMAPINFO bi{};
+          bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, heightSign * h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+          void* bits = nullptr;
+          HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+          ASSERT_NE(bmp, nullptr);
+          HDC dc = CreateCompatibleDC(nullptr);
+          HGDIOBJ old = SelectObject(dc, bmp);
+          PatBlt(dc, 0, 0, w, h, WHITENESS);
+          if (clipped) IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+          HPEN pen = CreatePen(PS_SOLID, 0, RGB(200, 60, 20));
+          HGDIOBJ oldPen = SelectObject(dc, pen);
+          SetROP2(dc, rop);
+          const POINT pts[2] = {s.a, s.b};
+          Polyline(dc, pts, 2);
+          SelectClipRgn(dc, nullptr);
+          const COLORREF ink = rop == R2_COPYPEN ? RGB(200, 60, 20) : RGB(255 ^ 200, 255 ^ 60, 255 ^ 20);
+          const LONG dx = s.b.x > s.a.x ? 1 : s.b.x < s.a.x ? -1 : 0, dy = s.b.y > s.a.y ? 1 : s.b.y < s.a.y ? -1 : 0;
+          for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+              // On the segment from a toward b, short of b.
+              const bool along = dx ? (y == s.a.y && (x - s.a.x) * dx >= 0 && (s.b.x - x) * dx > 0)
+                                    : (x == s.a.x && dy && (y - s.a.y) * dy >= 0 && (s.b.y - y) * dy > 0);
+              const bool inside = x >= area.left && x < area.right && y >= area.top && y < area.bottom;
+              ASSERT_EQ(GetPixel(dc, x, y), along && inside ? ink : RGB(255, 255, 255))
+                  << x << "," << y << " of " << s.a.x << "," << s.a.y << " to " << s.b.x << "," << s.b.y << " rop "
+                  << rop << " clipped " << clipped << " height " << heightSign;
+            }
+          }
+          SelectObject(dc, oldPen);
+          DeleteObject(pen);
+          SelectObject(dc, old);
+          DeleteDC(dc);
+          DeleteObject(bmp);
+        }
+      }
+    }
+  }
+}

@@ -205,3 +205,34 @@ TEST_F(LocaleInfoTest, AHoldKeepsTheSettingsUntilItEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rewrites of the same size at short and longer spacings, and a file added
+// under another case while the file is missing: each is seen at the next
+// call, whether the times alone vouch for the last look or not.
+TEST_F(LocaleInfoTest, QuickRewritesOfTheSameSizeAreSeen) {
+  struct Step {
+    int waitMs;
+    const char* name;  // all five letters: the file keeps its size
+    const char* language;
+  };
+  const Step steps[] = {{0, "de-DE", "0407"},  {0, "fr-FR", "040c"},   {5, "en-GB", "0809"},
+                        {70, "de-DE", "0407"}, {70, "fr-FR", "040c"}, {150, "en-US", "0409"},
+                        {150, "de-DE", "0407"}, {5, "en-GB", "0809"}};
+  for (const Step& s : steps) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(s.waitMs));
+    UseLocaleIni(std::string("Name=") + s.name + "\r\n");
+    EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE), s.language) << s.name << " after " << s.waitMs;
+  }
+  std::filesystem::remove(Settings("locale.ini"));
+  for (int waitMs : {0, 70, 150}) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+    EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE), "0409") << waitMs;
+    WriteHostPath(Settings("Locale.Ini"), "[Locale]\r\nName=fr-FR\r\n");
+    EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE), "040c") << waitMs;
+    std::filesystem::remove(Settings("Locale.Ini"));
+  }
+}
+
+}  // namespace
