@@ -20,6 +20,7 @@
 #include "quant/peak_flags.h"
 #include "quant/peak_measurement.h"
 #include "quant/results_sections.h"
+#include "quorna/ms_keep.h"
 #include "quorna/quorna.h"
 #include "reportmakers/spectra_of_compounds.h"
 #include "spectra/spectrum_kinds.h"
@@ -178,6 +179,28 @@ bool EmptyScratchRun(EngineRun* r, bool* batch) {
   return true;
 }
 
+// The mini run file's MS data kept open from its extraction through the
+// engine's run: the engine reads the image the extraction wrote instead of
+// reading the file back. A reused scratch mini run file, which no one sees
+// but the engine (it reads only the engine's tables from it afterwards),
+// gets no copy of the data at all. Ends with the engine run: the file may
+// be written again by other means after it.
+class KeptMiniRun {
+ public:
+  KeptMiniRun() = default;
+  ~KeptMiniRun() {
+    if (path_) ReleaseMSDataOpen(path_, "MSData");
+  }
+  KeptMiniRun(const KeptMiniRun&) = delete;
+  KeptMiniRun& operator=(const KeptMiniRun&) = delete;
+  void Keep(const char* path, bool memoryOnly) {
+    if (!path_ && (memoryOnly ? KeepMSDataInMemory(path, "MSData") : KeepMSDataOpen(path, "MSData"))) path_ = path;
+  }
+
+ private:
+  const char* path_ = nullptr;
+};
+
 // Builds the one-compound method, extracts the compound's data when asked,
 // and runs the engine on a private copy of the working file.
 void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT_DH_GLOBAL_PARAMS* compoundGlobal,
@@ -213,6 +236,7 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   // The mini run file's extracted scans, the engine's inputs and what it
   // leaves reach the working file in one commit.
   bool batch = false;
+  KeptMiniRun kept;
   if (miniRun) {
     if (reuseRun ? !EmptyScratchRun(r, &batch)
                  : !MakeTempFileName("RUN", r->run.path) || !MarkScratchSectionFile(r->run.path) ||
@@ -226,6 +250,7 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
                              double(CompoundField<int32_t>(compound, quant::kNoiseWindowEnd)) / 1000.0};
     const bool hasNoise = noise[0] != 0 || noise[1] != 0;
     const double low = std::min(+limits.low, +limits.secondLow), high = std::max(+limits.high, +limits.secondHigh);
+    kept.Keep(r->run.path, reuseRun);
     const int32_t code = ExtractCompoundData(dataFile, dataFile, r->run.path, low, high, &compound.massList,
                                              &compound.chanList, hasNoise ? noise : nullptr,
                                              CompoundField<int32_t>(compound, quant::kStandardIndicator), id, address,

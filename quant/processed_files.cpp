@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "holbrin/dh_engine.h"
@@ -19,6 +20,7 @@
 #include "quant/peak_flags.h"
 #include "quant/peak_measurement.h"
 #include "quant/results_sections.h"
+#include "quorna/ms_keep.h"
 #include "quorna/quorna.h"
 #include "win/win_crt.h"
 #include "win/win_kernel.h"
@@ -78,6 +80,36 @@ bool FoundTime(const char* file, uint16_t id, uint16_t address, const char* tag,
 
 bool IsReference(const STRUCT_DH_COMPOUND& c) { return (c.flags & quant::kFlagReference) && c.retentionTime != 0; }
 
+// Set while this thread makes processed compound files only to read the
+// engine's peak from them and delete them: such a file is scratch and
+// holds no copy of the extracted data (the engine reads it from memory).
+thread_local bool t_peakOnly = false;
+
+struct PeakOnlyFiles {
+  bool previous = t_peakOnly;
+  PeakOnlyFiles() { t_peakOnly = true; }
+  ~PeakOnlyFiles() { t_peakOnly = previous; }
+  PeakOnlyFiles(const PeakOnlyFiles&) = delete;
+  PeakOnlyFiles& operator=(const PeakOnlyFiles&) = delete;
+};
+
+// The extract's MS data kept open from its writing through the engine's
+// run, so that the engine reads what was written without reading it back.
+class KeptExtract {
+ public:
+  KeptExtract(const char* path, bool memoryOnly)
+      : path_(path), kept_(memoryOnly ? KeepMSDataInMemory(path, "MSData") : KeepMSDataOpen(path, "MSData")) {}
+  ~KeptExtract() {
+    if (kept_) ReleaseMSDataOpen(path_, "MSData");
+  }
+  KeptExtract(const KeptExtract&) = delete;
+  KeptExtract& operator=(const KeptExtract&) = delete;
+
+ private:
+  const char* path_;
+  bool kept_;
+};
+
 }  // namespace
 
 void InitDefaultRunRecord(uint8_t* record, size_t size) {
@@ -112,6 +144,7 @@ BOOL MORVEX_CheckForRefPks(HDHTABLE compounds, int32_t count, REF_TIME_ENTRY** t
   if (list.empty()) return FALSE;
 
   // Integrate each reference; one not found drops out of the list.
+  PeakOnlyFiles peakOnly;
   std::vector<uint16_t> found;
   for (uint16_t n : list) {
     STRUCT_DH_COMPOUND c = records[n - 1u];
@@ -245,6 +278,8 @@ BOOL MORVEX_GetIntegratedCmpdFileEx(const char* dataFile, const char* sourceFile
     DeleteFileA(method);
     return FALSE;
   }
+  const bool peakOnly = t_peakOnly && MarkScratchSectionFile(outPath);
+  std::optional<KeptExtract> kept(std::in_place, outPath, peakOnly);
   char error[NABRIT_TEXT_SIZE] = {};
   const double noise[2] = {quant::CompoundField<int32_t>(*compound, quant::kNoiseWindowStart) / 1000.0,
                            quant::CompoundField<int32_t>(*compound, quant::kNoiseWindowEnd) / 1000.0};
@@ -255,6 +290,7 @@ BOOL MORVEX_GetIntegratedCmpdFileEx(const char* dataFile, const char* sourceFile
                                            quant::CompoundField<int32_t>(*compound, quant::kStandardIndicator), id,
                                            address, tag, error);
   if (code != NABRIT_OK) {
+    kept.reset();
     if (!error[0]) GetExtractionErrorText(code, error);
     MessageBoxA(GetActiveWindow(), error, "Error!", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     DeleteFileA(method);
@@ -277,6 +313,7 @@ BOOL MORVEX_GetIntegratedCmpdFileEx(const char* dataFile, const char* sourceFile
   InitDefaultRunRecord(run, sizeof run);
   const int32_t result = RunDataHandling(nullptr, MorvexInstance(), method, outPath, run, tag, 0, 0, 0, flag,
                                          kEngineName, kEngineName, kEngineName, kEngineName);
+  kept.reset();
   DeleteFileA(method);
   DeleteSection(outPath, "MSFileSpec");
   DeleteSection(outPath, "MSPeakInfo");
@@ -330,7 +367,7 @@ namespace {
 
 BOOL ProcessedChromatogram(HWND window, const char* workingFile, const char* dataFile, const char* methodFile,
                            const void* runRecord, char* outPath, STRUCT_RESULT_STEP* step, int16_t extract,
-                           int16_t segment, bool mergedChannels) {
+                           int16_t segment, bool mergedChannels, bool resultsOnly = false) {
   if (!outPath || !dataFile) return FALSE;
   CheckControlWord(window);
   uint16_t id = 0, address = 0;
@@ -365,11 +402,33 @@ BOOL ProcessedChromatogram(HWND window, const char* workingFile, const char* dat
 
   const char* working = workingFile && *workingFile ? workingFile : dataFile;
   bool madeOut = false;
+  // The engine reads the run where it lies instead of from a copy of it.
+  struct InPlace {
+    void* held = nullptr;
+    ~InPlace() {
+      if (held) EndDHDataInPlace(held);
+    }
+  } inPlace;
   if (extract) {
     if (!IsSectionFileOfType(outPath, SECTION_FILE_TYPE_METHOD)) {
       if (!MakeTempFileName("FUL", outPath)) return FALSE;
+      // Made under a name of this process's own: no one else opens it
+      // while it is written.
+      MarkScratchSectionFile(outPath);
       madeOut = true;
     }
+    // A caller that reads back only the engine's results and deletes the
+    // file gets no copy of a whole run: the engine reads the same stored
+    // data from the run itself.
+    if (resultsOnly && segment < 0 && ExtractIsWholeCopy(dataFile, working, 0, 1440)) {
+      if (!PrepareDHFile(outPath) || !(inPlace.held = BeginDHDataInPlace(outPath, working))) {
+        if (madeOut) DeleteFileA(outPath), outPath[0] = 0;
+        return FALSE;
+      }
+      extract = 0;
+    }
+  }
+  if (extract) {
     double from = 0, to = 1440;
     if (segment >= 0) {
       from = to = -1;
@@ -391,7 +450,7 @@ BOOL ProcessedChromatogram(HWND window, const char* workingFile, const char* dat
       if (madeOut) DeleteFileA(outPath), outPath[0] = 0;
       return FALSE;
     }
-  } else {
+  } else if (!inPlace.held) {
     std::snprintf(outPath, MAX_PATH, "%s", working);
   }
 
@@ -424,7 +483,7 @@ BOOL ProcessedChromatogram(HWND window, const char* workingFile, const char* dat
     runRecord = run;
   }
   const int32_t result = RunDataHandling(window, GetModuleHandleA("TESTDH.EXE"), method, outPath, runRecord, "1", 0,
-                                         0, 0, extract, "TestDH", "TestDH", "TestDH", "TestDH");
+                                         0, 0, inPlace.held ? 1 : extract, "TestDH", "TestDH", "TestDH", "TestDH");
   DeleteFileA(method);
   return result ? TRUE : FALSE;
 }
@@ -442,6 +501,10 @@ BOOL GetProcessedChromatogramFileEx(HWND window, const char* workingFile, const 
                                     int32_t, int16_t, const char* methodFile, const void* runRecord, char* outPath,
                                     STRUCT_RESULT_STEP* step, int16_t extract) {
   return ProcessedChromatogram(window, workingFile, dataFile, methodFile, runRecord, outPath, step, extract, -1, true);
+}
+
+BOOL GetFullChromatogramResultsFile(HWND window, const char* dataFile, const char* methodFile, char* outPath) {
+  return ProcessedChromatogram(window, nullptr, dataFile, methodFile, nullptr, outPath, nullptr, 1, -1, true, true);
 }
 
 BOOL GetProcessedChromatogramFileInteractiveEx(HWND window, const char* workingFile, const char* dataFile, int32_t,
@@ -465,6 +528,7 @@ BOOL FindMarkerCompound(HDHTABLE compounds, int32_t count, float* expected, floa
     MORVEX_GetCmpdWindowLimits(&c, &limits);
     char path[MAX_PATH] = {};
     float time = 0;
+    PeakOnlyFiles peakOnly;
     const bool ok = MORVEX_GetIntegratedCmpdFileEx(dataFile, dataFile, second, third, value, global, &c, &limits,
                                                    path, 1) &&
                     FoundTime(path, id, address, tag, c, global, &time);

@@ -76,6 +76,12 @@ MORVEX_API BOOL GetProcessedChromatogramFileInteractiveEx(HWND window, const cha
                                                           char* outPath, STRUCT_RESULT_STEP* step, int16_t extract,
                                                           int16_t segment);
 
+// GetProcessedChromatogramFileEx's file of the whole run for a caller that
+// reads only the engine's results from it and then deletes it: where the
+// extract would copy the run's stored data unchanged, the file holds the
+// engine's results alone (the engine read the data from the run itself).
+BOOL GetFullChromatogramResultsFile(HWND window, const char* dataFile, const char* methodFile, char* outPath);
+
 // The first compound with flag bit 9 (in table order) that is found: its
 // expected and found times (minutes). Nonzero when one was found.
 MORVEX_API BOOL FindMarkerCompound(HDHTABLE compounds, int32_t count, float* expected, float* found,

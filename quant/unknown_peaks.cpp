@@ -194,8 +194,13 @@ BOOL ProcessFullChromatogram(HWND window, const char* methodFile, const char* da
   uint16_t id = 0, address = 0;
   if (existing < 0 || !ModuleOf(dataFile, &id, &address)) return FALSE;
   TempFile chromatogram;
-  GetProcessedChromatogramFileEx(window, nullptr, dataFile, 0, 0, 0, 0, methodFile, nullptr, chromatogram.path,
-                                 nullptr, 1);
+  // Read once: the file is made for what happens to it at the end.
+  const bool storeFile = StoreRunFiles() || !miniRun;
+  if (storeFile)
+    GetProcessedChromatogramFileEx(window, nullptr, dataFile, 0, 0, 0, 0, methodFile, nullptr, chromatogram.path,
+                                   nullptr, 1);
+  else
+    GetFullChromatogramResultsFile(window, dataFile, methodFile, chromatogram.path);
   if (!chromatogram.path[0] || !FileExists(chromatogram.path)) {
     DeleteFullChromatogram(dataFile);
     return FALSE;
@@ -258,7 +263,7 @@ BOOL ProcessFullChromatogram(HWND window, const char* methodFile, const char* da
     }
   }
   FreeDHRecordSet(table);
-  if (!StoreRunFiles() && miniRun) DeleteFullChromatogram(dataFile);
+  if (!storeFile) DeleteFullChromatogram(dataFile);
   else StoreFileAsSection(chromatogram.path, dataFile, FULL_CHROMATOGRAM_SECTION);
   return TRUE;
 }

@@ -189,6 +189,16 @@ HOLBRIN_API void* BeginDHMethodInMemory(const char* path, const char* tablesFrom
                                         const DH_TIME_EVENT* events, int32_t eventCount);
 HOLBRIN_API void EndDHMethodInMemory(void* method);
 
+// MS data read where it lies: until EndDHDataInPlace, RunDataHandling on
+// this thread with workingPath as its working file reads the "MSData" of
+// dataPath in place of the working file's own (which it need not hold);
+// its results still go into the working file. For a working file that
+// would otherwise hold an unchanged copy of that data, so that a whole run
+// is not copied only to be integrated. Returns what EndDHDataInPlace
+// takes; 0 for bad arguments. Nests, the innermost first.
+HOLBRIN_API void* BeginDHDataInPlace(const char* workingPath, const char* dataPath);
+HOLBRIN_API void EndDHDataInPlace(void* inPlace);
+
 // Reading the results back. Tables are closed with FreeDHRecordSet or
 // CloseSection; GetDHRecord and CountDHRecords read the generic ones.
 HOLBRIN_API HDHTABLE OpenDHResultTable(const char* path, uint16_t moduleId, uint16_t moduleAddress,

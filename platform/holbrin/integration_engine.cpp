@@ -439,6 +439,21 @@ const MemoryMethod* MemoryMethodOf(const char* path) {
   return nullptr;
 }
 
+// Working files whose MS data the engine reads from another file, on this
+// thread (BeginDHDataInPlace).
+struct DataInPlace {
+  std::string working, data;
+  DataInPlace* previous = nullptr;
+};
+thread_local DataInPlace* t_dataInPlace = nullptr;
+
+// Where the engine reads a working file's MS data.
+const char* MSDataPathOf(const char* workingPath) {
+  for (const DataInPlace* d = t_dataInPlace; d; d = d->previous)
+    if (_stricmp(d->working.c_str(), workingPath) == 0) return d->data.c_str();
+  return workingPath;
+}
+
 holbrin::DetectionParams GlobalDetection(const STRUCT_DH_GLOBAL_PARAMS& g) {
   holbrin::DetectionParams p;
   if (g.peakWidthTenths) p.peakWidthSeconds = g.peakWidthTenths / 10.0;
@@ -492,11 +507,12 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
                                    const char*, const char*) {
   if (!workingPath || !*workingPath || !tag) return 0;
   if (!methodPath || !*methodPath) methodPath = workingPath;
-  HMSDATA ms = OpenMSData(workingPath, "MSData", 0);
+  const char* msPath = MSDataPathOf(workingPath);
+  HMSDATA ms = OpenMSData(msPath, "MSData", 0);
   if (!ms) return 0;
   // The information block followed by the data's start and end time.
   std::vector<uint8_t> infoOut(MS_INFO_BLOCK_SIZE + 2 * sizeof(double));
-  if (!ReadMSFileInfo(workingPath, nullptr, infoOut.data())) {
+  if (!ReadMSFileInfo(msPath, nullptr, infoOut.data())) {
     CloseMSData(ms);
     return 0;
   }
@@ -702,6 +718,23 @@ HOLBRIN_API void EndDHMethodInMemory(void* method) {
   if (!m || m != t_memoryMethods) return;  // only the innermost ends
   t_memoryMethods = m->previous;
   delete m;
+}
+
+HOLBRIN_API void* BeginDHDataInPlace(const char* workingPath, const char* dataPath) {
+  if (!workingPath || !*workingPath || !dataPath || !*dataPath) return nullptr;
+  auto* d = new DataInPlace;
+  d->working = workingPath;
+  d->data = dataPath;
+  d->previous = t_dataInPlace;
+  t_dataInPlace = d;
+  return d;
+}
+
+HOLBRIN_API void EndDHDataInPlace(void* inPlace) {
+  auto* d = static_cast<DataInPlace*>(inPlace);
+  if (!d || d != t_dataInPlace) return;  // only the innermost ends
+  t_dataInPlace = d->previous;
+  delete d;
 }
 
 HOLBRIN_API void* BeginDHResultReads(const char* path) {

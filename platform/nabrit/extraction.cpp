@@ -63,53 +63,70 @@ bool CoversWholeRun(HMSDATA in, const MS_INFO_BLOCK& info, const std::vector<MS_
   return true;
 }
 
+// The source's MS data opened for an extract: its information block, its
+// segments and those the extract keeps.
+struct Source {
+  HMSDATA in = nullptr;
+  std::unique_ptr<MS_INFO_BLOCK> info = std::make_unique<MS_INFO_BLOCK>();
+  std::vector<std::unique_ptr<MS_SEGMENT_BLOCK>> segments;
+  std::vector<MS_SEGMENT_BLOCK*> kept;
+  Source() = default;
+  Source(const Source&) = delete;
+  Source& operator=(const Source&) = delete;
+  ~Source() { Close(); }
+  void Close() {
+    if (in) CloseMSData(in);
+    in = nullptr;
+  }
+};
+
+// Opens the source and settles the extract's range and segments; NABRIT_OK
+// or the error code.
+int32_t OpenSource(const char* source, Extract* x, Source* src) {
+  src->in = OpenMSData(source, "MSData", 0);
+  if (!src->in || ReadMSInfoFromHandle(src->in, src->info.get()) != 0) return NABRIT_ERROR_SOURCE;
+  for (int s = 1; s <= src->info->segmentCount; ++s) {
+    auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+    if (ReadMSSegmentBlock(src->in, s, seg.get(), 0) != 0) break;
+    src->segments.push_back(std::move(seg));
+  }
+  if (x->segment >= 0) {
+    if (size_t(x->segment) >= src->segments.size()) return NABRIT_ERROR_ARGUMENT;
+    x->from = src->segments[size_t(x->segment)]->startTime;
+    x->to = src->segments[size_t(x->segment)]->endTime;
+  }
+  if (!(x->to >= x->from)) return NABRIT_ERROR_ARGUMENT;
+  // Segments in range, and whether a listed channel exists in one of them.
+  bool channelFound = !x->channels || x->channels->kind != 1;
+  for (auto& seg : src->segments) {
+    if (seg->endTime < x->from || seg->startTime > x->to) continue;
+    src->kept.push_back(seg.get());
+    for (int e = 0; !channelFound && e < std::min<int>(x->channels->count, 10); ++e)
+      if (x->channels->entries[e].lowChannel < seg->functionCount) channelFound = true;
+  }
+  return channelFound ? NABRIT_OK : NABRIT_ERROR_CHANNELS;
+}
+
+// True when the extract would be the source's stored MS data unchanged.
+bool WholeCopy(Source& src, const Extract& x, std::vector<uint8_t>& buffer) {
+  return x.segment < 0 && src.kept.size() == src.segments.size() &&
+         CoversWholeRun(src.in, *src.info, src.kept, x, buffer);
+}
+
 int32_t Copy(const char* source, const char* target, Extract x, char* text) {
   if (text) text[0] = 0;
   if (!source || !*source || !target || !*target) return Fail(NABRIT_ERROR_ARGUMENT, text);
-  HMSDATA in = OpenMSData(source, "MSData", 0);
-  if (!in) return Fail(NABRIT_ERROR_SOURCE, text);
-  auto info = std::make_unique<MS_INFO_BLOCK>();
-  if (ReadMSInfoFromHandle(in, info.get()) != 0) {
-    CloseMSData(in);
-    return Fail(NABRIT_ERROR_SOURCE, text);
-  }
-  std::vector<std::unique_ptr<MS_SEGMENT_BLOCK>> segments;
-  for (int s = 1; s <= info->segmentCount; ++s) {
-    auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
-    if (ReadMSSegmentBlock(in, s, seg.get(), 0) != 0) break;
-    segments.push_back(std::move(seg));
-  }
-  if (x.segment >= 0) {
-    if (size_t(x.segment) >= segments.size()) {
-      CloseMSData(in);
-      return Fail(NABRIT_ERROR_ARGUMENT, text);
-    }
-    x.from = segments[size_t(x.segment)]->startTime;
-    x.to = segments[size_t(x.segment)]->endTime;
-  }
-  if (!(x.to >= x.from)) {
-    CloseMSData(in);
-    return Fail(NABRIT_ERROR_ARGUMENT, text);
-  }
-  // Segments in range, and whether a listed channel exists in one of them.
-  bool channelFound = !x.channels || x.channels->kind != 1;
-  std::vector<MS_SEGMENT_BLOCK*> kept;
-  for (auto& seg : segments) {
-    if (seg->endTime < x.from || seg->startTime > x.to) continue;
-    kept.push_back(seg.get());
-    for (int e = 0; !channelFound && e < std::min<int>(x.channels->count, 10); ++e)
-      if (x.channels->entries[e].lowChannel < seg->functionCount) channelFound = true;
-  }
-  if (!channelFound) {
-    CloseMSData(in);
-    return Fail(NABRIT_ERROR_CHANNELS, text);
-  }
+  Source src;
+  if (const int32_t code = OpenSource(source, &x, &src); code != NABRIT_OK) return Fail(code, text);
+  HMSDATA in = src.in;
+  const std::unique_ptr<MS_INFO_BLOCK>& info = src.info;
+  const std::vector<MS_SEGMENT_BLOCK*>& kept = src.kept;
   std::vector<uint8_t> buffer(GetMSScanBufferSize(in));
-  if (x.segment < 0 && kept.size() == segments.size() && CoversWholeRun(in, *info, kept, x, buffer)) {
+  if (WholeCopy(src, x, buffer)) {
     // Every scan, segment and the header would be copied unchanged: the
     // stored MS data goes across as it is, without being rebuilt.
     const bool copied = PrepareDHFile(target) && CopyMSDataSection(in, target, "MSData") == 0;
-    CloseMSData(in);
+    src.Close();
     return copied ? NABRIT_OK : Fail(NABRIT_ERROR_TARGET, text);
   }
   // The scans of the range, whole.
@@ -133,7 +150,7 @@ int32_t Copy(const char* source, const char* target, Extract x, char* text) {
     scan.peaks.assign(buffer.begin(), buffer.begin() + 4 + 13 * long(count));
     scans.push_back(std::move(scan));
   }
-  CloseMSData(in);
+  src.Close();
   if (scans.empty()) return Fail(NABRIT_ERROR_NO_SCANS, text);
 
   if (!PrepareDHFile(target)) return Fail(NABRIT_ERROR_TARGET, text);
@@ -188,6 +205,16 @@ NABRIT_API int32_t ExtractDataRange(const char* dataFile, const char* sourceFile
   Extract x{from, to};
   x.segment = segment < 0 ? int16_t(-1) : segment;
   return Copy(sourceFile && *sourceFile ? sourceFile : dataFile, targetFile, x, errorText);
+}
+
+NABRIT_API BOOL ExtractIsWholeCopy(const char* dataFile, const char* sourceFile, double from, double to) {
+  const char* source = sourceFile && *sourceFile ? sourceFile : dataFile;
+  if (!source || !*source) return FALSE;
+  Extract x{from, to};
+  Source src;
+  if (OpenSource(source, &x, &src) != NABRIT_OK) return FALSE;
+  std::vector<uint8_t> buffer(GetMSScanBufferSize(src.in));
+  return WholeCopy(src, x, buffer) ? TRUE : FALSE;
 }
 
 NABRIT_API BOOL GetExtractionErrorText(int32_t code, char* text) {

@@ -39,6 +39,10 @@ NABRIT_API int32_t ExtractCompoundData(const char* dataFile, const char* sourceF
 // A time range of the run, or with segment >= 0 (0-based) that segment.
 NABRIT_API int32_t ExtractDataRange(const char* dataFile, const char* sourceFile, const char* targetFile,
                                     double from, double to, int16_t segment, char* errorText);
+// True when ExtractDataRange of that range (no segment) would copy the
+// source's stored MS data unchanged: every scan and segment of the run
+// lies within it.
+NABRIT_API BOOL ExtractIsWholeCopy(const char* dataFile, const char* sourceFile, double from, double to);
 // The text of an error code into text (81 bytes); 0 for NABRIT_OK.
 NABRIT_API BOOL GetExtractionErrorText(int32_t code, char* text);
 // Stores the bytes of file as the section sectionName of the sectioned

@@ -12,6 +12,7 @@
 #include "orvik32/orvik32.h"
 #include "quorna/host_files.h"
 #include "quorna/ms_image.h"
+#include "quorna/ms_keep.h"
 #include "quorna/ms_reading.h"
 #include "quorna/quorna.h"
 
@@ -108,6 +109,7 @@ struct Kept {
   int holds = 0;
   std::shared_ptr<const Image> image;  // null until first opened, or after a write
   bool raw = false;
+  bool memoryOnly = false;  // writes go to the image alone (KeepMSDataInMemory)
 };
 
 bool SameName(const std::string& a, const std::string& b) {
@@ -179,6 +181,22 @@ void ForgetKept(const std::string& path, const std::string& section) {
   if (Kept* k = FindKept(path, section)) old = std::move(k->image);
 }
 
+// An image already built whole (one that is also kept for reading) goes
+// into its section as it is.
+bool WriteSectionBytes(const std::string& path, const std::string& section, std::vector<uint8_t>& bytes) {
+  uint8_t status[272];
+  HSECTION s = CreateSection(path.c_str(), section.c_str(), status);
+  if (!s) return false;
+  bool ok = true;
+  for (size_t at = 0; ok && at < bytes.size();) {
+    uint32_t chunk = static_cast<uint32_t>(std::min<size_t>(bytes.size() - at, 1u << 24));
+    ok = WriteSection(s, bytes.data() + at, chunk) == chunk;
+    at += chunk;
+  }
+  std::vector<uint8_t>().swap(bytes);
+  return CloseSection(s) && ok;
+}
+
 // Lays the builder's image straight into the section a piece at a time:
 // the image is never held whole beside the section's own bytes. No section
 // is made when the parts do not fit together.
@@ -215,20 +233,57 @@ bool WriteSectionImage(const std::string& path, const std::string& section, Imag
   return CloseSection(s) && ok;
 }
 
+// 0: not kept; 1: kept; 2: kept in memory only.
+int KeptAs(const std::string& path, const std::string& section) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  const Kept* k = FindKept(path, section);
+  return !k ? 0 : k->memoryOnly ? 2 : 1;
+}
+
+// The image a kept data set is read from next (nothing when it is no
+// longer kept).
+void KeepImage(const std::string& path, const std::string& section, std::shared_ptr<const Image> image) {
+  std::shared_ptr<const Image> old;  // let go outside the lock
+  std::lock_guard<std::mutex> lock(gMutex);
+  if (Kept* k = FindKept(path, section)) old = std::move(k->image), k->image = std::move(image), k->raw = false;
+}
+
 int32_t WriteOut(MsData& d) {
   if (d.failed) return -1;
   bool ok;
-  if (!d.raw) {
+  const int kept = d.raw ? 0 : KeptAs(d.path, d.section);
+  if (!d.raw && !kept) {
     // Forgotten after the write too: an open between the two keeps nothing old.
     ForgetKept(d.path, d.section);
     ok = WriteSectionImage(d.path, d.section, *d.builder);
-  } else {
-    std::vector<uint8_t> image;
-    if (!d.builder->Build(image)) return -1;
     ForgetKept(d.path, d.section);
-    std::vector<uint8_t> file;
-    ok = MakeRawFile(image, file) && WriteHostFile(d.path, file);
+    return ok ? 0 : -1;
   }
+  std::vector<uint8_t> image;
+  if (!d.builder->Build(image)) return -1;
+  ForgetKept(d.path, d.section);
+  if (!d.raw) {
+    // A data set kept open (a mini run file the engine reads next) is read
+    // by later opens from the bytes just written instead of from the file.
+    Bytes copy;
+    copy.resize(image.size());  // left uninitialised, then copied whole
+    if (!image.empty()) std::memcpy(copy.data(), image.data(), image.size());
+    std::shared_ptr<const Image> written = Image::Open(std::move(copy));
+    if (kept == 2) {
+      // Held in memory alone: the file keeps no older data set either.
+      if (!written ||
+          (SectionExists(d.path.c_str(), d.section.c_str()) && !DeleteSection(d.path.c_str(), d.section.c_str())))
+        return -1;
+      KeepImage(d.path, d.section, std::move(written));
+      return 0;
+    }
+    ok = WriteSectionBytes(d.path, d.section, image);
+    ForgetKept(d.path, d.section);
+    if (ok && written) KeepImage(d.path, d.section, std::move(written));
+    return ok ? 0 : -1;
+  }
+  std::vector<uint8_t> file;
+  ok = MakeRawFile(image, file) && WriteHostFile(d.path, file);
   ForgetKept(d.path, d.section);
   return ok ? 0 : -1;
 }
@@ -302,6 +357,20 @@ QUORNA_API BOOL KeepMSDataOpen(const char* path, const char* section) {
     return TRUE;
   }
   KeptList().push_back(Kept{p, name, 1, nullptr, false});
+  return TRUE;
+}
+
+QUORNA_API BOOL KeepMSDataInMemory(const char* path, const char* section) {
+  std::string p;
+  if (!PathFrom(path, p)) return FALSE;
+  const std::string name = section ? section : "";
+  std::lock_guard<std::mutex> lock(gMutex);
+  if (Kept* k = FindKept(p, name)) {
+    ++k->holds;
+    k->memoryOnly = true;
+    return TRUE;
+  }
+  KeptList().push_back(Kept{p, name, 1, nullptr, false, true});
   return TRUE;
 }
 

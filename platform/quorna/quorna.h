@@ -327,7 +327,8 @@ QUORNA_API int32_t CloseMSData(HMSDATA handle);
 // one checked image, so the scan index is read once and each block of the
 // data at most once. Keeps nest (1 on success); the last release lets the
 // image go. A write through this library to the same section ends the
-// sharing: later opens read what was written. The caller does not rewrite
+// sharing: later opens read what was written (while still kept, they share
+// the image of the bytes written, not read back). The caller does not rewrite
 // the section by other means while it keeps it.
 QUORNA_API BOOL KeepMSDataOpen(const char* path, const char* section);
 // Stores the MS data a reading handle holds, as it is stored, as the

@@ -212,3 +212,52 @@ TEST_F(MemoryMethodTest, HeldResultsAreReadOnceAndDroppedByTheEngine) {
 }
 
 }  // namespace
+
+// A working file that reads its MS data in place from the data file leaves
+// the same results as a whole copy of the data file, with the method from
+// a file or from memory; the working file needs no data of its own, and
+// without the data in place it integrates nothing.
+TEST_F(MemoryMethodTest, DataReadInPlaceIntegratesAsAWholeCopy) {
+  const STRUCT_DH_COMPOUND& c = compounds_[0];
+  const std::vector<DH_TIME_EVENT> none;
+  for (bool fromMemory : {false, true}) {
+    SCOPED_TRACE(fromMemory ? "method from memory" : "method file");
+    const char* file = "C:\\TEMP\\inplace.mth";
+    DeleteFileA(file);
+    void* m = nullptr;
+    if (fromMemory) {
+      m = BeginDHMethodInMemory(file, method_, id_, address_, "1", nullptr, &c, nullptr, 0);
+      ASSERT_NE(m, nullptr);
+    } else {
+      WriteMethodFile(file, method_, nullptr, c, none);
+    }
+    const std::string copy = Working("wholecopy");
+    const char* bare = "C:\\TEMP\\bare.kms";
+    DeleteFileA(bare);
+    ASSERT_TRUE(PrepareDHFile(bare));
+    EXPECT_EQ(RunDataHandling(nullptr, nullptr, file, bare, nullptr, "1", 0, 0, 0, 1, "TestDH", "TestDH", "TestDH",
+                              "TestDH"),
+              0);
+    void* inPlace = BeginDHDataInPlace("c:\\temp\\BARE.kms", data_);  // any case
+    ASSERT_NE(inPlace, nullptr);
+    EXPECT_EQ(RunDataHandling(nullptr, nullptr, file, copy.c_str(), nullptr, "1", 0, 0, 0, 1, "TestDH", "TestDH",
+                              "TestDH", "TestDH"),
+              1);
+    EXPECT_EQ(RunDataHandling(nullptr, nullptr, file, bare, nullptr, "1", 0, 0, 0, 1, "TestDH", "TestDH", "TestDH",
+                              "TestDH"),
+              1);
+    EndDHDataInPlace(inPlace);
+    if (m) EndDHMethodInMemory(m);
+    EXPECT_FALSE(SectionExists(bare, "MSData"));
+    const Read x = ReadBack(copy.c_str(), id_, address_), y = ReadBack(bare, id_, address_);
+    EXPECT_FALSE(x.results.empty());
+    EXPECT_TRUE(SameBytes(x.results, y.results));
+    EXPECT_TRUE(SameBytes(x.points, y.points));
+    EXPECT_TRUE(SameBytes(x.boundaries, y.boundaries));
+    EXPECT_EQ(std::memcmp(&x.header, &y.header, sizeof x.header), 0);
+    EXPECT_EQ(std::memcmp(&x.log, &y.log, sizeof x.log), 0);
+    EXPECT_EQ(x.scale, y.scale);
+  }
+  EXPECT_EQ(BeginDHDataInPlace(nullptr, data_), nullptr);
+  EXPECT_EQ(BeginDHDataInPlace("C:\\TEMP\\bare.kms", ""), nullptr);
+}

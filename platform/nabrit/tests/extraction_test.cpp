@@ -167,6 +167,40 @@ TEST_F(ExtractionTest, WholeRunComesAcrossAsStored) {
   CloseMSData(h);
 }
 
+// Whether an extract would be the stored data unchanged is told before
+// extracting, and tells what the extract then is.
+TEST_F(ExtractionTest, WholeCopyIsToldBeforehand) {
+  const auto all = Scans(data_);
+  ASSERT_GT(all.size(), 2u);
+  const double last = all.back().second;
+  const std::string stored = SectionBytes(data_, "MSData");
+  struct Case {
+    const char* name;
+    const char* file;
+    double from, to;
+    bool whole;
+  };
+  const Case cases[] = {
+      {"the day", data_, 0, 1440, true},
+      {"first scan left out", data_, (all[0].second + all[1].second) / 2, 1440, false},
+      {"last scan left out", data_, 0, (all[all.size() - 2].second + last) / 2, false},
+      {"reversed", data_, 1440, 0, false},
+      {"no such file", "C:\\TEMP\\none.kms", 0, 1440, false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    EXPECT_EQ(ExtractIsWholeCopy(k.file, nullptr, k.from, k.to) != FALSE, k.whole);
+    EXPECT_EQ(ExtractIsWholeCopy(nullptr, k.file, k.from, k.to) != FALSE, k.whole);
+    char text[NABRIT_TEXT_SIZE];
+    DeleteFileA(mini_);
+    if (ExtractDataRange(k.file, nullptr, mini_, k.from, k.to, -1, text) == NABRIT_OK)
+      EXPECT_EQ(SectionBytes(mini_, "MSData") == stored, k.whole);
+    else
+      EXPECT_FALSE(k.whole);
+  }
+  EXPECT_FALSE(ExtractIsWholeCopy(nullptr, nullptr, 0, 1440));
+}
+
 // Copying a handle's data set: never onto itself, never from a handle
 // that writes.
 TEST_F(ExtractionTest, DataSetCopyRefusesItsOwnSectionAndWritingHandles) {

@@ -12,6 +12,7 @@
 
 #include "ms_test_data.h"
 #include "orvik32/orvik32_batches.h"
+#include "quorna/ms_keep.h"
 
 namespace {
 
@@ -21,8 +22,9 @@ constexpr uint32_t kScans = 120, kPeaks = 1500;
 double MassOf(uint32_t k) { return 50.0 + k; }
 uint32_t IntensityOf(uint32_t s, uint32_t k) { return s * 1000 + k; }
 
-bool WriteWideDataSet(const std::string& path, bool raw, uint32_t scans = kScans, uint32_t points = kPeaks) {
-  if (!raw && !CreateSectionFileAtPath(path.c_str(), 1, 0, 3)) return false;
+bool WriteWideDataSet(const std::string& path, bool raw, uint32_t scans = kScans, uint32_t points = kPeaks,
+                      bool makeFile = true) {
+  if (!raw && makeFile && !CreateSectionFileAtPath(path.c_str(), 1, 0, 3)) return false;
   HMSDATA h = OpenMSDataSection(path.c_str(), raw ? nullptr : "MSData", 1, scans, 3, nullptr);
   if (!h) return false;
   for (uint32_t s = 1; s <= scans; ++s) {
@@ -375,4 +377,24 @@ TEST_F(MsDataInPlaceTest, HeaderTracesInAnyOrderGiveTheStoredTotals) {
     }
     CloseMSData(kept);
   }
+}
+
+// A data set kept in memory only: what is written through this library is
+// read from memory and never stored, the older data set in the file goes,
+// and once released the file holds no data set.
+TEST_F(MsDataInPlaceTest, DataSetKeptInMemoryIsNeverStored) {
+  const std::string path = "C:\\Data\\memory.dat";
+  ASSERT_TRUE(mstest::WriteSmallDataSet(path));  // the older one
+  ASSERT_TRUE(KeepMSDataInMemory(path.c_str(), "MSData"));
+  ASSERT_TRUE(WriteWideDataSet(path, false, kScans, kPeaks, false));
+  EXPECT_FALSE(SectionExists(path.c_str(), "MSData"));
+  HMSDATA a = OpenMSData("c:\\data\\MEMORY.DAT", "msdata", 0);
+  ASSERT_NE(a, nullptr);
+  const std::vector<int64_t> trace = IonTrace(a, "1549");
+  ASSERT_EQ(trace.size(), kScans);
+  for (uint32_t s = 1; s <= kScans; ++s) EXPECT_EQ(trace[s - 1], int64_t(IntensityOf(s, 1499))) << s;
+  CloseMSData(a);
+  ReleaseMSDataOpen(path.c_str(), "MSData");
+  EXPECT_EQ(OpenMSData(path.c_str(), "MSData", 0), nullptr);
+  EXPECT_FALSE(KeepMSDataInMemory(nullptr, "MSData"));
 }
