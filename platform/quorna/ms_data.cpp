@@ -347,32 +347,28 @@ QUORNA_API int32_t CopyMSDataSection(HMSDATA handle, const char* path, const cha
   }
 }
 
-QUORNA_API BOOL KeepMSDataOpen(const char* path, const char* section) {
+namespace quorna {
+namespace {
+// One more hold on a kept data set; memory-only stays once asked for.
+BOOL Keep(const char* path, const char* section, bool memoryOnly) {
   std::string p;
   if (!PathFrom(path, p)) return FALSE;
   const std::string name = section ? section : "";
   std::lock_guard<std::mutex> lock(gMutex);
   if (Kept* k = FindKept(p, name)) {
     ++k->holds;
+    k->memoryOnly = k->memoryOnly || memoryOnly;
     return TRUE;
   }
-  KeptList().push_back(Kept{p, name, 1, nullptr, false});
+  KeptList().push_back(Kept{p, name, 1, nullptr, false, memoryOnly});
   return TRUE;
 }
+}  // namespace
+}  // namespace quorna
 
-QUORNA_API BOOL KeepMSDataInMemory(const char* path, const char* section) {
-  std::string p;
-  if (!PathFrom(path, p)) return FALSE;
-  const std::string name = section ? section : "";
-  std::lock_guard<std::mutex> lock(gMutex);
-  if (Kept* k = FindKept(p, name)) {
-    ++k->holds;
-    k->memoryOnly = true;
-    return TRUE;
-  }
-  KeptList().push_back(Kept{p, name, 1, nullptr, false, true});
-  return TRUE;
-}
+QUORNA_API BOOL KeepMSDataOpen(const char* path, const char* section) { return Keep(path, section, false); }
+
+QUORNA_API BOOL KeepMSDataInMemory(const char* path, const char* section) { return Keep(path, section, true); }
 
 QUORNA_API void ReleaseMSDataOpen(const char* path, const char* section) {
   std::string p;
