@@ -1,4 +1,4 @@
-// The reference-spectra control on the sample run: two reference spectra
+// The background-spectrum control on the sample run: two background spectra
 // placed with mouse clicks, one dragged to a new time, the background
 // correction saved into the data file and read back; the control's picture
 // and its one-plot report printed. Then the blank run is added by message,
@@ -95,7 +95,7 @@ int RefSpectraDemo() {
     DestroyWindow(window);
     return 1;
   }
-  std::printf("\nReference spectra of the sample run:\n");
+  std::printf("\nBackground spectra picked on the sample run:\n");
   STRUCT_OPLOT_DISPLAY_FILE file{};
   std::snprintf(file.path, sizeof file.path, "%s", f.water.c_str());
   file.plotKind = 0;  // TIC

@@ -6,6 +6,7 @@
 
 #include "overlayctl/overlay_plot_control.h"
 #include "plotengine/band_drawing.h"
+#include "plotengine/peak_event_drawing.h"
 #include "plotengine/plot_coordinates.h"
 #include "plotengine/plot_layout.h"
 #include "plotengine/tile_texts.h"
@@ -233,9 +234,9 @@ void CCtlOPlot::DrawTileTexts(CDC* dc, short print, const STRUCT_OVER_SIZES* siz
       if (old) SelectObject(h, old);
       holder->SetKeepOutBoxes(titles, count);
     }
-    // An apex mark is two thirds of a character tall (the peak-event drawing's size).
-    holder->SetPointGap(m_tileTextsClearApexMarks ? 2 * (sizes->charHeight / 3) + std::max(2, sizes->charHeight / 8)
-                                                  : 0);
+    holder->SetPointGap(m_tileTextsClearApexMarks
+                            ? 2 * kelt::events::MarkHalfHeight(sizes) + std::max(2, sizes->charHeight / 8)
+                            : 0);
     const int saved = SaveDC(h);
     IntersectClipRect(h, left, top, right, bottom);
     holder->DrawTileLabels(dc, print, &lf, t0, t1, vmin, vmax, sx, height / (vmax - vmin), left, right, top, bottom);

@@ -21,7 +21,9 @@ using namespace kelt::plot;
 struct MarkSize {
   int32_t w, h;
 };
-MarkSize Marks(const STRUCT_OVER_SIZES* sz) { return {(sz->charWidth >> 2) * 3, sz->charHeight / 3}; }
+MarkSize Marks(const STRUCT_OVER_SIZES* sz) {
+  return {kelt::events::MarkHalfWidth(sz), kelt::events::MarkHalfHeight(sz)};
+}
 
 struct Area {
   int32_t left = 0, bottom = 0, right = 0, top = 0;

@@ -12,6 +12,13 @@
 #include "plotengine/plot_layout.h"
 #include "win/win_gdi.h"
 
+namespace kelt::events {
+// The half width and the half height of the marks drawn at apexes and
+// events (an apex mark stands twice the half height above its point).
+inline int32_t MarkHalfWidth(const STRUCT_OVER_SIZES* sz) { return (sz->charWidth >> 2) * 3; }
+inline int32_t MarkHalfHeight(const STRUCT_OVER_SIZES* sz) { return sz->charHeight / 3; }
+}  // namespace kelt::events
+
 // The up triangle's outline with two lines crossing under it.
 KELT_API void KELT_DrawSmallUpCrossTriangle(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h);
 

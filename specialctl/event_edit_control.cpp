@@ -525,8 +525,8 @@ void CCtlOPlot2::OnPaint() {
                 m_charHeight);
     DrawSlotEvents(m_pMemDC->GetSafeHdc(), &m_Sizes, m_plotLeft, m_plotTop, false, true);
   }
-  m_hitX = static_cast<int16_t>(std::max(2, (m_Sizes.charWidth >> 2) * 3));
-  m_hitY = static_cast<int16_t>(std::max(2, m_Sizes.charHeight / 3));
+  m_hitX = static_cast<int16_t>(std::max(2, kelt::events::MarkHalfWidth(&m_Sizes)));
+  m_hitY = static_cast<int16_t>(std::max(2, kelt::events::MarkHalfHeight(&m_Sizes)));
   EndPaintOP();
 }
 

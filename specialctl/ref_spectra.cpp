@@ -1,4 +1,4 @@
-// Reference spectra of one plot: the data file's background correction and
+// The background spectra picked on one plot: the data file's background correction and
 // a drawing record per range, kept in ascending order of centre scan.
 #include "specialctl/ref_spectra.h"
 

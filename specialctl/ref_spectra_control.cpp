@@ -61,15 +61,7 @@ LRESULT CALLBACK CtlOP1WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 }
 
 CCtlOPlot1* CreateOPlot1Control(CWnd* parent, short id, short left, short top, short right, short bottom, int32_t) {
-  auto* control = new (std::nothrow) CCtlOPlot1;
-  if (!control) return nullptr;
-  if (!control->Create(nullptr, nullptr, WS_CHILD, CRect(left, top, right, bottom), parent,
-                       static_cast<UINT>(static_cast<uint16_t>(id)))) {
-    delete control;
-    return nullptr;
-  }
-  control->ShowWindow(SW_SHOW);
-  return control;
+  return kelt::overlay::CreateControl<CCtlOPlot1>(parent, id, left, top, right, bottom);
 }
 
 CCtlOPlot1::CCtlOPlot1() { m_pBackCorrDlg = nullptr; }

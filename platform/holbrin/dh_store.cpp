@@ -7,6 +7,7 @@
 
 #include "holbrin.h"
 #include "orvik32/orvik32_batches.h"
+#include "orvik32/whole_sections.h"
 
 namespace holbrin {
 namespace {
@@ -42,19 +43,7 @@ void CloseFromStore(void* handle) {
 }  // namespace
 
 bool ReadWholeSection(const char* path, const std::string& name, std::vector<uint8_t>& out) {
-  out.clear();
-  if (!path || !*path) return false;
-  HSECTION s = OpenSectionReadOnly(path, name.c_str(), nullptr);
-  if (!s) return false;
-  bool ok = false;
-  uint32_t size = GetSectionSize(s);
-  if (size != 0xFFFFFFFFu && size <= kMaxSection) {
-    out.resize(size);
-    ok = size == 0 || (SeekSection(s, 0, 0) == 0 && ReadSection(s, out.data(), size) == size);
-  }
-  CloseSection(s);
-  if (!ok) out.clear();
-  return ok;
+  return orvik::ReadWholeSection(path, name.c_str(), &out, kMaxSection);
 }
 
 bool ReplaceSection(const char* path, const std::string& name, const void* bytes, size_t size) {

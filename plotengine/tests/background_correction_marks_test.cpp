@@ -94,7 +94,7 @@ struct HandCorrection {
   int16_t Count() const { return static_cast<int16_t>(spectra.size()); }
 };
 
-// Reference spectra of a correction of a data file, one per background
+// The background spectra of a data file's correction, one per background
 // range, from the correction library's view of it.
 struct FileSpectra {
   std::vector<STRUCT_BC_DRAW_INFO*> spectra;

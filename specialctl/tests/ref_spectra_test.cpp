@@ -1,4 +1,4 @@
-// Reference spectra of a plot: ranges added around a time, kept in order of
+// The background spectra picked on a plot: ranges added around a time, kept in order of
 // centre scan, their plot values, the stored correction loaded and saved,
 // and a save that is killed or fails part way.
 #include "specialctl/ref_spectra.h"
