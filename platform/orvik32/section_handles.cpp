@@ -172,9 +172,9 @@ class SectionHandle : public SectionBase {
   }
 
   uint32_t Write(const void* buffer, uint32_t count) override {
-    if (!writable_ || !buffer || count == 0 || DataWriteFails()) return 0;
+    if (!writable_ || !buffer || count == 0) return 0;
     const uint64_t end = static_cast<uint64_t>(pos_) + count;
-    if (end > MaxSectionSize() || !bytes_.Reserve(end)) {
+    if (DataWriteFails() || end > MaxSectionSize() || !bytes_.Reserve(end)) {
       failed_ = true;
       return 0;
     }

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "orvik32/orvik32_batches.h"
+#include "orvik32/orvik32_faults.h"
+#include "orvik32/whole_sections.h"
 #include "store_fixture.h"
 #include "win/win_file_facts.h"
 #include "win/win_kernel.h"
@@ -157,6 +159,29 @@ TEST_F(SectionStoreTest, WritesBecomeVisibleWholeAtClose) {
   EXPECT_FALSE(SectionExists(file_.c_str(), "Empty"));
   EXPECT_TRUE(CloseSection(e));
   EXPECT_EQ(GetSection(file_, "Empty"), "");
+}
+
+// A write that is not taken leaves the section as it was at close, whether
+// the section was made anew or edited; the next whole write goes through.
+TEST_F(SectionStoreTest, AFailedWriteIsNeverCommittedAtClose) {
+  for (bool created : {true, false}) {
+    SCOPED_TRACE(created);
+    ASSERT_TRUE(PutSection(file_, "Page", "old content"));
+    HSECTION w = created ? CreateSection(file_.c_str(), "Page", nullptr) : OpenSection(file_.c_str(), "Page", nullptr);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(WriteSection(w, "new", 3), 3u);
+    FailSectionDataWrites(1);
+    EXPECT_EQ(WriteSection(w, " and more", 9), 0u);
+    FailSectionDataWrites(0);
+    EXPECT_FALSE(CloseSection(w));
+    EXPECT_EQ(GetSection(file_, "Page"), "old content");
+  }
+  FailSectionDataWrites(1);
+  EXPECT_FALSE(orvik::WriteWholeSection(file_.c_str(), "Page", std::string("whole")));
+  FailSectionDataWrites(0);
+  EXPECT_EQ(GetSection(file_, "Page"), "old content");
+  EXPECT_TRUE(orvik::WriteWholeSection(file_.c_str(), "Page", std::string("whole")));
+  EXPECT_EQ(GetSection(file_, "Page"), "whole");
 }
 
 TEST_F(SectionStoreTest, OpenSectionEditsInPlaceAndZeroFillsGaps) {
