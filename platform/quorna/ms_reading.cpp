@@ -184,28 +184,42 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
   const MS_SCAN_HEADER* read = &own;  // header of the scan read last
   uint32_t found = 0;                 // where the masses' window began in it
   constexpr uint32_t kAhead = 3;      // scans between a hint and its use
+  // On a first walk (the scan's header read just now), the header and
+  // points of the scan a few ahead most likely follow these in the same
+  // block: ask for them early, where the window lay in the scan before. A
+  // hint only; never read through. Later walks find the points in the
+  // cache, where hints only cost.
+  auto hintAhead = [&](uint32_t i, const MS_SCAN_HEADER* header, const uint8_t* at) __attribute__((always_inline)) {
+    if (i + kAhead >= img.ScanCount()) return;
+    const uintptr_t aheadHeader = reinterpret_cast<uintptr_t>(header) + kAhead * MS_SCAN_HEADER_SIZE;
+    uintptr_t aheadPoints = reinterpret_cast<uintptr_t>(at);
+    for (uint32_t a = 0; a < kAhead; ++a) aheadPoints += uintptr_t{MS_EXCHANGE_ENTRY_SIZE} * img.PointCount(i + a);
+    const uint64_t n = img.PointCount(i + kAhead);
+    const uint64_t where = std::min<uint64_t>(found, n ? n - 1 : 0);
+    __builtin_prefetch(reinterpret_cast<const void*>(aheadHeader));
+    __builtin_prefetch(reinterpret_cast<const void*>(aheadPoints + 8 * where));
+    __builtin_prefetch(reinterpret_cast<const void*>(aheadPoints + 8 * n + 4 * where));
+  };
+  // The scan's state (see Image::StateOf) and its points; false when either
+  // cannot be had.
+  auto pointsOf = [&](uint32_t i, uint8_t& state, const uint8_t*& at) __attribute__((always_inline)) {
+    state = img.StateOf(i);
+    const MS_SCAN_HEADER* header = nullptr;
+    if (state == Image::kStateUnknown) state = img.NoteHeader(i, header = img.HeaderAt(i, headerCursor));
+    if (!(state & Image::kStateSound) || !(at = img.Points(i, pointsCursor))) return false;
+    if (header) hintAhead(i, header, at);
+    return true;
+  };
   // Only mass ranges need the points; the rest is in the scan's header.
   auto valueOf = [&](uint32_t i) __attribute__((always_inline)) -> TracePoint {
     TracePoint p{img.Time(i), 0, {0}};
     if (mkind == MASS_LIST_RANGES) {
       // The header only for its soundness and saturation, kept per scan
       // once read: later traces walk the points alone.
-      uint8_t state = img.StateOf(i);
-      if (state == Image::kStateUnknown) state = img.NoteHeader(i, img.HeaderAt(i, headerCursor));
-      if (!(state & Image::kStateSound) || !(points = img.Points(i, pointsCursor))) {
+      uint8_t state;
+      if (!pointsOf(i, state, points)) {
         unreadable = true;
         return p;
-      }
-      if (false && i + kAhead < img.ScanCount()) {
-        // The points of the scan a few ahead most likely follow these in
-        // the same block: ask for them early, where the window lay in the
-        // scan before. A hint only; never read through.
-        uintptr_t aheadPoints = reinterpret_cast<uintptr_t>(points);
-        for (uint32_t a = 0; a < kAhead; ++a) aheadPoints += uintptr_t{MS_EXCHANGE_ENTRY_SIZE} * img.PointCount(i + a);
-        const uint64_t n = img.PointCount(i + kAhead);
-        const uint64_t at = std::min<uint64_t>(found, n ? n - 1 : 0);
-        __builtin_prefetch(reinterpret_cast<const void*>(aheadPoints + 8 * at));
-        __builtin_prefetch(reinterpret_cast<const void*>(aheadPoints + 8 * n + 4 * at));
       }
       read = &own;
       if (state & Image::kStateSaturated) p.flag = 1;
@@ -249,10 +263,9 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     uint32_t made = 0, firstAt = 0, lastAt = 0;
     for (uint32_t i = from; i <= to; ++i) {
       if (!inWindow(i)) continue;
-      uint8_t state = img.StateOf(i);
-      if (state == Image::kStateUnknown) state = img.NoteHeader(i, img.HeaderAt(i, headerCursor));
+      uint8_t state;
       const uint8_t* at = nullptr;
-      if (!(state & Image::kStateSound) || !(at = img.Points(i, pointsCursor))) {
+      if (!pointsOf(i, state, at)) {
         out.points.resize(made);
         return false;
       }
