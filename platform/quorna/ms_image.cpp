@@ -75,15 +75,29 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   // The first block is read whole, once: it holds the header, information,
   // segments and (but for long runs) the index, and the first scan headers
   // a trace reads next, so it goes on into the cache.
+  // A run kept whole reads it straight into its place in the whole buffer.
   std::shared_ptr<Bytes> first;
+  std::unique_ptr<uint8_t[]> whole;
+  const uint8_t* firstData = nullptr;
+  size_t firstSize = 0;
   if (!source->InPlace(0, kImageHeaderSize)) {
-    first = std::make_shared<Bytes>();
-    first->resize(static_cast<size_t>(std::min<uint64_t>(size, kBlockSize)));
-    if (!source->Read(0, first->data(), first->size())) return nullptr;
+    firstSize = static_cast<size_t>(std::min<uint64_t>(size, kBlockSize));
+    if (size <= kKeptWholeBytes) {
+      // Not cleared: pages of blocks never read are never touched.
+      whole.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+      if (!whole) return nullptr;
+      firstData = whole.get();
+      if (!source->Read(0, whole.get(), firstSize)) return nullptr;
+    } else {
+      first = std::make_shared<Bytes>();
+      first->resize(firstSize);
+      if (!source->Read(0, first->data(), first->size())) return nullptr;
+      firstData = first->data();
+    }
   }
   auto read = [&](uint64_t offset, void* out, uint64_t length) {
-    if (first && offset <= first->size() && length <= first->size() - offset) {
-      if (length) std::memcpy(out, first->data() + offset, static_cast<size_t>(length));
+    if (firstData && offset <= firstSize && length <= firstSize - offset) {
+      if (length) std::memcpy(out, firstData + offset, static_cast<size_t>(length));
       return true;
     }
     return source->Read(offset, out, static_cast<size_t>(length));
@@ -132,6 +146,8 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   if (h.scanCount && !read(h.indexOffset, img->index_.data(), uint64_t{h.scanCount} * kIndexEntrySize))
     return nullptr;
   img->pointsAt_.resize(h.scanCount);
+  img->scanState_.reset(new std::atomic<uint8_t>[h.scanCount ? h.scanCount : 1]);
+  for (uint32_t i = 0; i < h.scanCount; ++i) img->scanState_[i].store(kStateUnknown, std::memory_order_relaxed);
   const bool apart = h.version >= 2;  // headers side by side, points behind them
   uint64_t nextPoints = h.dataOffset;
   for (uint32_t i = 0; i < h.scanCount; ++i) {
@@ -166,6 +182,14 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   }
   if (size <= kKeptWholeBytes) img->keptLimit_ = std::max(kKeptBytes, size);
   img->source_ = std::move(source);
+  if (whole) {
+    img->wholeBlocks_ = (size + kBlockSize - 1) / kBlockSize;
+    img->present_.reset(new std::atomic<bool>[img->wholeBlocks_]);
+    for (uint64_t n = 0; n < img->wholeBlocks_; ++n) img->present_[n].store(n == 0, std::memory_order_relaxed);
+    img->whole_ = std::move(whole);
+    img->wholeData_ = img->whole_.get();
+    img->cachedBytes_ = firstSize;
+  }
   if (first) {
     Block& b = img->cache_[0];
     b.number = 0;
@@ -226,8 +250,45 @@ std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   return b;
 }
 
+const uint8_t* Image::WholeRead(uint64_t offset, size_t length) const {
+  if (!Fits(offset, length, source_->Size())) return nullptr;
+  const uint64_t first = offset / kBlockSize, last = (offset + (length ? length - 1 : 0)) / kBlockSize;
+  try {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (uint64_t n = first; n <= last; ++n)
+      if (!WholeBlockLocked(n)) return nullptr;
+  } catch (...) {
+    return nullptr;
+  }
+  return wholeData_ + offset;
+}
+
+const uint8_t* Image::KeptBlockLocked(uint64_t n) const {
+  if (!wholeData_) {
+    auto kept = cache_.find(n);
+    return kept != cache_.end() ? kept->second.bytes->data() : nullptr;
+  }
+  return n < wholeBlocks_ && present_[n].load(std::memory_order_relaxed) ? wholeData_ + n * kBlockSize : nullptr;
+}
+
+const uint8_t* Image::WholeBlockLocked(uint64_t n) const {
+  if (n >= wholeBlocks_) return nullptr;
+  uint8_t* at = wholeData_ + n * kBlockSize;
+  if (present_[n].load(std::memory_order_relaxed)) return at;
+  const size_t bytes = static_cast<size_t>(std::min<uint64_t>(kBlockSize, source_->Size() - n * kBlockSize));
+  if (!source_->Read(n * kBlockSize, at, bytes)) return nullptr;
+  cachedBytes_ += bytes;
+  present_[n].store(true, std::memory_order_release);
+  return at;
+}
+
 const uint8_t* Image::Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const {
   if (const uint8_t* p = source_->InPlace(offset, length)) return p;
+  if (wholeData_) {
+    // Holds the whole buffer (no bytes object of its own).
+    hold = std::shared_ptr<const Bytes>(whole_, static_cast<const Bytes*>(nullptr));
+    return WholeAt(offset, length);
+  }
   if (!Fits(offset, length, source_->Size())) return nullptr;
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t first = offset / kBlockSize, last = (offset + (length ? length - 1 : 0)) / kBlockSize;
@@ -265,7 +326,15 @@ const uint8_t* Image::HeaderRun(uint32_t first, uint32_t last, std::shared_ptr<c
   try {
     std::lock_guard<std::mutex> lock(mutex_);
     const uint64_t firstBlock = begin / kBlockSize, lastBlock = (begin + length - 1) / kBlockSize;
-    if (firstBlock == lastBlock) {
+    if (wholeData_) {
+      // A run kept whole: in place where all its blocks are in.
+      bool in = true;
+      for (uint64_t n = firstBlock; n <= lastBlock && in; ++n) in = KeptBlockLocked(n) != nullptr;
+      if (in) {
+        hold = std::shared_ptr<const Bytes>(whole_, static_cast<const Bytes*>(nullptr));
+        return wholeData_ + begin;
+      }
+    } else if (firstBlock == lastBlock) {
       // Within one block: from it where it is kept (no copy).
       auto kept = cache_.find(firstBlock);
       if (kept != cache_.end()) {
@@ -294,16 +363,15 @@ const uint8_t* Image::HeaderRun(uint32_t first, uint32_t last, std::shared_ptr<c
       while (at < stop) {
         const uint64_t n = at / kBlockSize;
         const uint64_t blockEnd = std::min(stop, (n + 1) * kBlockSize);
-        auto kept = cache_.find(n);
-        if (kept != cache_.end()) {
-          std::memcpy(out, kept->second.bytes->data() + (at - n * kBlockSize), static_cast<size_t>(blockEnd - at));
+        if (const uint8_t* kept = KeptBlockLocked(n)) {
+          std::memcpy(out, kept + (at - n * kBlockSize), static_cast<size_t>(blockEnd - at));
           out += blockEnd - at;
           at = blockEnd;
           continue;
         }
         // Up to the next kept block (or the stretch's end) in one read.
         uint64_t readEnd = blockEnd;
-        while (readEnd < stop && cache_.find(readEnd / kBlockSize) == cache_.end())
+        while (readEnd < stop && !KeptBlockLocked(readEnd / kBlockSize))
           readEnd = std::min(stop, (readEnd / kBlockSize + 1) * kBlockSize);
         if (!source_->Read(at, out, static_cast<size_t>(readEnd - at))) return nullptr;
         out += readEnd - at;

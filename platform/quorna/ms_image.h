@@ -21,6 +21,7 @@
 //
 // Offsets count from the start of the image. The index is checked against
 // the image's size when it opens, so no scan read leaves its bytes.
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -178,6 +179,21 @@ class Image {
   // Whether a stored header is whole enough to use.
   static bool HeaderSound(const MS_SCAN_HEADER& h) { return h.extraCount <= MS_MAX_EXTRA_COLUMNS; }
 
+  // What a trace over the points needs of a scan's header, kept once read:
+  // the headers lie far from the points and are many times their share of
+  // a trace's bytes, so that later traces walk the points alone.
+  enum ScanState : uint8_t { kStateUnknown = 0, kStateSound = 1, kStateSaturated = 2, kStateDamaged = 4 };
+  uint8_t StateOf(uint32_t i) const { return scanState_[i].load(std::memory_order_relaxed); }
+  // The state of a header read (null: it could not be read), kept.
+  uint8_t NoteHeader(uint32_t i, const MS_SCAN_HEADER* h) const {
+    if (!h) return kStateDamaged;  // reading may succeed later: not kept
+    const uint8_t s = !HeaderSound(*h)                       ? uint8_t(kStateDamaged)
+                      : (h->flags & MS_SCAN_FLAG_SATURATED) ? uint8_t(kStateSound | kStateSaturated)
+                                                            : uint8_t(kStateSound);
+    scanState_[i].store(s, std::memory_order_relaxed);
+    return s;
+  }
+
   // Keeps the block the last bytes came from, so that the next scan's
   // bytes in the same block are had without the cache's lock.
   struct BlockCursor {
@@ -242,11 +258,29 @@ class Image {
   // Bytes [offset, offset + length) of the image, from the cache or read.
   const uint8_t* Fetch(uint64_t offset, size_t length, std::shared_ptr<const Bytes>& hold) const;
   const uint8_t* Fetch(uint64_t offset, size_t length, BlockCursor& cursor) const {
+    if (wholeData_) return WholeAt(offset, length);
     // Most reads fall in the block the last one came from.
     if (cursor.block && offset / kBlockSize == cursor.number && offset % kBlockSize + length <= cursor.block->size())
       return cursor.block->data() + offset % kBlockSize;
     return FetchBlock(offset, length, cursor);
   }
+  // A run kept whole lies in one buffer at its own offsets, its blocks read
+  // into place as first needed: a scan is had by its offset alone, with no
+  // lock, no block looked up and no copy where it spans two blocks.
+  const uint8_t* WholeAt(uint64_t offset, size_t length) const {
+    const uint64_t first = offset / kBlockSize, last = (offset + (length ? length - 1 : 0)) / kBlockSize;
+    if (last < wholeBlocks_ && last - first <= 1 && present_[first].load(std::memory_order_acquire) &&
+        present_[last].load(std::memory_order_acquire))
+      return wholeData_ + offset;
+    return WholeRead(offset, length);
+  }
+  // WholeAt when a block is missing: reads it (them) into place.
+  const uint8_t* WholeRead(uint64_t offset, size_t length) const;
+  // Kept bytes of block number n, or null. Called with the mutex held.
+  const uint8_t* KeptBlockLocked(uint64_t n) const;
+  // Block n of a run kept whole, read into place when missing; null when it
+  // cannot be read. Called with the mutex held.
+  const uint8_t* WholeBlockLocked(uint64_t n) const;
   // Fetch when the cursor's block does not hold the bytes.
   const uint8_t* FetchBlock(uint64_t offset, size_t length, BlockCursor& cursor) const;
   // Cached block number of the source, read when missing; null when it
@@ -284,6 +318,13 @@ class Image {
   std::vector<IndexEntry, DefaultInitAllocator<IndexEntry>> index_;
   std::vector<uint64_t, DefaultInitAllocator<uint64_t>> pointsAt_;  // where each scan's points start
   std::vector<int16_t> segmentOfScan_;
+  // A run kept whole (see WholeAt): its buffer, and whether each block is in.
+  std::shared_ptr<uint8_t[]> whole_;
+  uint8_t* wholeData_ = nullptr;
+  uint64_t wholeBlocks_ = 0;
+  std::unique_ptr<std::atomic<bool>[]> present_;
+  // By scan position; filled as traces read the headers (any thread).
+  std::unique_ptr<std::atomic<uint8_t>[]> scanState_;
 };
 
 // Collects a data set and lays it out as an image.

@@ -55,9 +55,9 @@ int64_t SumInIntervals(uint32_t n, const uint8_t* points, const std::vector<Inte
   uint32_t k = 0;
   bool first = true;
   for (const Interval& r : iv) {
-    // Masses ascend: jump to the interval's start by bisection. The halves
-    // are chosen without a branch (the same probes as a branching search):
-    // which half holds the start is a coin toss the processor cannot learn.
+    // Masses ascend: jump to the interval's start by bisection. The
+    // compiler keeps the jumps: one scan's probes are much like the last
+    // one's, and a chain of selections that waits on each load costs more.
     uint32_t lo = k, hi = n;
     while (lo < hi) {
       const uint32_t mid = lo + (hi - lo) / 2;
@@ -184,29 +184,53 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
   const MS_SCAN_HEADER* read = &own;  // header of the scan read last
   uint32_t found = 0;                 // where the masses' window began in it
   constexpr uint32_t kAhead = 3;      // scans between a hint and its use
+  // On a first walk (the scan's header read just now), the header and
+  // points of the scan a few ahead most likely follow these in the same
+  // block: ask for them early, where the window lay in the scan before. A
+  // hint only; never read through. Later walks find the points in the
+  // cache, where hints only cost.
+  auto hintAhead = [&](uint32_t i, const MS_SCAN_HEADER* header, const uint8_t* at) __attribute__((always_inline)) {
+    if (i + kAhead >= img.ScanCount()) return;
+    const uintptr_t aheadHeader = reinterpret_cast<uintptr_t>(header) + kAhead * MS_SCAN_HEADER_SIZE;
+    uintptr_t aheadPoints = reinterpret_cast<uintptr_t>(at);
+    for (uint32_t a = 0; a < kAhead; ++a) aheadPoints += uintptr_t{MS_EXCHANGE_ENTRY_SIZE} * img.PointCount(i + a);
+    const uint64_t n = img.PointCount(i + kAhead);
+    const uint64_t where = std::min<uint64_t>(found, n ? n - 1 : 0);
+    __builtin_prefetch(reinterpret_cast<const void*>(aheadHeader));
+    __builtin_prefetch(reinterpret_cast<const void*>(aheadPoints + 8 * where));
+    __builtin_prefetch(reinterpret_cast<const void*>(aheadPoints + 8 * n + 4 * where));
+  };
+  // The scan's state (see Image::StateOf) and its points; false when either
+  // cannot be had.
+  auto pointsOf = [&](uint32_t i, uint8_t& state, const uint8_t*& at) __attribute__((always_inline)) {
+    state = img.StateOf(i);
+    const MS_SCAN_HEADER* header = nullptr;
+    if (state == Image::kStateUnknown) state = img.NoteHeader(i, header = img.HeaderAt(i, headerCursor));
+    if (!(state & Image::kStateSound) || !(at = img.Points(i, pointsCursor))) return false;
+    if (header) hintAhead(i, header, at);
+    return true;
+  };
   // Only mass ranges need the points; the rest is in the scan's header.
   auto valueOf = [&](uint32_t i) __attribute__((always_inline)) -> TracePoint {
     TracePoint p{img.Time(i), 0, {0}};
+    if (mkind == MASS_LIST_RANGES) {
+      // The header only for its soundness and saturation, kept per scan
+      // once read: later traces walk the points alone.
+      uint8_t state;
+      if (!pointsOf(i, state, points)) {
+        unreadable = true;
+        return p;
+      }
+      read = &own;
+      if (state & Image::kStateSaturated) p.flag = 1;
+      p.value.i = SumInIntervals(img.PointCount(i), points, intervals, &found);
+      return p;
+    }
     read = headerOf(i);
-    if (read && mkind == MASS_LIST_RANGES && !(points = img.Points(i, pointsCursor))) read = nullptr;
     if (!read) {
       read = &own;
       unreadable = true;
       return p;
-    }
-    if (mkind == MASS_LIST_RANGES && i + kAhead < img.ScanCount()) {
-      // The headers and points of the scans a few ahead most likely follow
-      // these in the same block: ask for them early, where the window lay
-      // in the scan before. A hint only; never read
-      // through.
-      const uintptr_t aheadHeader = reinterpret_cast<uintptr_t>(read) + kAhead * MS_SCAN_HEADER_SIZE;
-      uintptr_t aheadPoints = reinterpret_cast<uintptr_t>(points);
-      for (uint32_t a = 0; a < kAhead; ++a) aheadPoints += uintptr_t{MS_EXCHANGE_ENTRY_SIZE} * img.PointCount(i + a);
-      const uint64_t n = img.PointCount(i + kAhead);
-      const uint64_t at = std::min<uint64_t>(found, n ? n - 1 : 0);
-      __builtin_prefetch(reinterpret_cast<const void*>(aheadHeader));
-      __builtin_prefetch(reinterpret_cast<const void*>(aheadPoints + 8 * at));
-      __builtin_prefetch(reinterpret_cast<const void*>(aheadPoints + 8 * n + 4 * at));
     }
     const MS_SCAN_HEADER& h = *read;
     if (h.flags & MS_SCAN_FLAG_SATURATED) p.flag = 1;
@@ -214,7 +238,6 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
       case MASS_LIST_TOTAL_ION: p.value.i = AsPointValue(h.totalIon); break;
       case MASS_LIST_BASE_PEAK_ION: p.value.d = h.basePeakMass; break;
       case MASS_LIST_BASE_PEAK_INTENSITY: p.value.i = h.basePeakIntensity; break;
-      case MASS_LIST_RANGES: p.value.i = SumInIntervals(img.PointCount(i), points, intervals, &found); break;
       default: {
         double v = 0;
         if (extra < h.extraCount) std::memcpy(&v, reinterpret_cast<const uint8_t*>(&h.extra) + 8 * extra, 8);
@@ -232,6 +255,31 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     out.points.push_back(p);
   };
 
+  if (ckind == CHAN_LIST_IGNORED && mkind == MASS_LIST_RANGES) {
+    // The common ion trace, a point a scan, written in place: the walk over
+    // the points is all it costs.
+    out.points.resize(to - from + 1);
+    TracePoint* o = out.points.data();
+    uint32_t made = 0, firstAt = 0, lastAt = 0;
+    for (uint32_t i = from; i <= to; ++i) {
+      if (!inWindow(i)) continue;
+      uint8_t state;
+      const uint8_t* at = nullptr;
+      if (!pointsOf(i, state, at)) {
+        out.points.resize(made);
+        return false;
+      }
+      TracePoint& p = o[made++];
+      p.time = img.Time(i);
+      p.flag = state & Image::kStateSaturated ? 1 : 0;
+      p.value.i = SumInIntervals(img.PointCount(i), at, intervals, &found);
+      if (made == 1) firstAt = i;
+      lastAt = i;
+    }
+    out.points.resize(made);
+    if (made) out.firstScan = img.FirstScan() + firstAt, out.lastScan = img.FirstScan() + lastAt;
+    return true;
+  }
   if (ckind == CHAN_LIST_IGNORED) {
     for (uint32_t i = from; i <= to && !unreadable; ++i)
       if (inWindow(i)) emit(valueOf(i), i);

@@ -235,6 +235,88 @@ TEST_F(MsDataInPlaceTest, DamagedScanFailsOnlyWhatReadsIt) {
   CloseMSData(h);
 }
 
+// Ion traces keep what they need of a scan's header once read: later
+// traces on a handle, windows in any order, scans alone or cycles of merged
+// channels, give the first trace's values and the saturated scan's flag,
+// and a damaged header fails every trace over it, again and again.
+struct FlaggedPoint {
+  int64_t value;
+  uint32_t flag;
+  bool operator==(const FlaggedPoint& o) const { return value == o.value && flag == o.flag; }
+};
+
+std::vector<FlaggedPoint> FlaggedTrace(HMSDATA h, const STRUCT_CHAN_LIST* c, uint32_t first, uint32_t last) {
+  STRUCT_MASS_LIST m;
+  ParseMassList("50", &m);
+  MS_TRACE_REQUEST r{};
+  r.kind = MS_TRACE_BY_SCANS;
+  r.scans.first = first;
+  r.scans.last = last;
+  void* block = nullptr;
+  const uint32_t n = ReadMSTrace(h, &r, c, &m, &block);
+  std::vector<FlaggedPoint> out(n);
+  for (uint32_t i = 0; i < n; ++i) {
+    std::memcpy(&out[i].flag, static_cast<uint8_t*>(block) + 12 + 20 * i + 8, 4);
+    std::memcpy(&out[i].value, static_cast<uint8_t*>(block) + 12 + 20 * i + 12, 8);
+  }
+  FreeMSTrace(block);
+  return out;
+}
+
+TEST_F(MsDataInPlaceTest, IonTracesAfterTheFirstKeepFlagsAndFailures) {
+  STRUCT_CHAN_LIST all, merged{};
+  ParseChanList("All", &all);
+  // Scan s holds 100 s at mass 50; scan 5 is saturated. Merged: scans 7-12
+  // are cycles of two.
+  auto expected = [](bool cycles, uint32_t first, uint32_t last) {
+    std::vector<FlaggedPoint> out;
+    for (uint32_t s = first; s <= last; ++s) {
+      if (cycles && s >= 7 && s % 2 == 0 && s > first) {
+        out.back().value += 100 * s;
+        continue;
+      }
+      out.push_back({100 * int64_t{s}, s == 5 ? 1u : 0u});
+    }
+    return out;
+  };
+  struct Window {
+    uint32_t first, last;
+  } const windows[] = {{4, 6}, {1, 12}, {5, 5}, {1, 12}, {7, 12}, {2, 9}};
+  for (bool raw : {false, true}) {
+    const std::string path = raw ? "C:\\Data\\flags.raw" : "C:\\Data\\flags.dat";
+    ASSERT_TRUE(mstest::WriteSmallDataSet(path, false, raw));
+    const char* section = raw ? nullptr : "MSData";
+    HMSDATA h = OpenMSData(path.c_str(), section, 0);
+    ASSERT_NE(h, nullptr);
+    for (const Window& w : windows)
+      for (bool cycles : {false, true})
+        EXPECT_EQ(FlaggedTrace(h, cycles ? &merged : &all, w.first, w.last), expected(cycles, w.first, w.last))
+            << w.first << "-" << w.last << (cycles ? " merged" : "") << (raw ? " raw" : "");
+    CloseMSData(h);
+  }
+
+  // Scan 3's header damaged: read once or many times, over it or past it.
+  const std::string path = "C:\\Data\\flags.dat";
+  std::vector<uint8_t> bytes = mstest::ReadWholeSection(path, "MSData");
+  uint64_t indexOffset, at;
+  std::memcpy(&indexOffset, &bytes[48], 8);
+  std::memcpy(&at, &bytes[indexOffset + 24 * 2], 8);
+  const uint16_t tooMany = MS_MAX_EXTRA_COLUMNS + 1;
+  std::memcpy(&bytes[at + offsetof(MS_SCAN_HEADER, extraCount)], &tooMany, 2);
+  ASSERT_TRUE(mstest::WriteWholeSection(path, "MSData", bytes));
+  HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  for (int round = 0; round < 3; ++round) {
+    for (bool cycles : {false, true}) {
+      const STRUCT_CHAN_LIST* c = cycles ? &merged : &all;
+      EXPECT_TRUE(FlaggedTrace(h, c, 1, 12).empty()) << round;
+      EXPECT_TRUE(FlaggedTrace(h, c, 3, 3).empty()) << round;
+      EXPECT_EQ(FlaggedTrace(h, c, 4, 12), expected(cycles, 4, 12)) << round;
+    }
+  }
+  CloseMSData(h);
+}
+
 // A header asked for without a buffer is the one read with the spectrum,
 // for a scan alone and for a cycle of merged channels.
 TEST_F(MsDataInPlaceTest, HeaderWithoutBufferMatchesHeaderWithSpectrum) {
