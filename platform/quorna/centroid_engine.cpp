@@ -62,14 +62,35 @@ Runs ContinuousRuns(const std::vector<Peak>& pts, std::vector<size_t>* missing =
     typical = first[k / 2];
   }
   size_t start = 0;
-  for (size_t i = 1; i < pts.size(); ++i) {
-    const double step = pts[i].mass - pts[i - 1].mass;
-    if (step > 1.5 * typical) {
-      runs.emplace_back(start, i);
-      start = i;
-      if (missing) missing->push_back(typical > 0 ? static_cast<size_t>(std::min(std::round(step / typical) - 1.0, 1e6)) : 0);
-    } else if (step > 0) {
-      typical = step;
+  const size_t n = pts.size();
+  const Peak* p = pts.data();
+  for (size_t i = 1; i < n;) {
+    // Most steps are regular: eight at a time are checked without a branch
+    // each, and only eight with a gap or a step that is not positive are
+    // gone through one by one.
+    if (i + 8 <= n) {
+      bool regular = true;
+      double before = typical;
+      for (size_t j = i; j < i + 8; ++j) {
+        const double step = p[j].mass - p[j - 1].mass;
+        regular &= (step > 0) & (step <= 1.5 * before);
+        before = step;
+      }
+      if (regular) {
+        typical = before;
+        i += 8;
+        continue;
+      }
+    }
+    for (const size_t end = std::min(n, i + 8); i < end; ++i) {
+      const double step = p[i].mass - p[i - 1].mass;
+      if (step > 1.5 * typical) {
+        runs.emplace_back(start, i);
+        start = i;
+        if (missing) missing->push_back(typical > 0 ? static_cast<size_t>(std::min(std::round(step / typical) - 1.0, 1e6)) : 0);
+      } else if (step > 0) {
+        typical = step;
+      }
     }
   }
   runs.emplace_back(start, pts.size());
@@ -186,6 +207,15 @@ double TypicalPeakWidth(const std::vector<double>& sm, const Runs& runs) {
   double bar = -std::numeric_limits<double>::infinity();
   for (auto [b, e] : runs) {
     for (size_t i = b + 1; i + 1 < e; ++i) {
+      // Eight points at a time are passed over when none can be a kept top.
+      if (i + 8 < e) {
+        bool any = false;
+        for (size_t j = i; j < i + 8; ++j) any |= (v[j] > v[j - 1]) & (v[j] > bar);
+        if (!any) {
+          i += 7;
+          continue;
+        }
+      }
       if (!((v[i] > v[i - 1]) & (v[i] > bar))) continue;
       size_t j = i;  // a level top is a top when it falls after
       while (j + 1 < e && v[j + 1] == v[i]) ++j;
@@ -260,8 +290,14 @@ inline double FromOrderKey(uint64_t k) {
   return x;
 }
 
-double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& keys) {
+// `below` and `equal` (when given) receive how many of v have a smaller
+// key and the same key: what the narrowing leaves behind tells them, so
+// they cost no pass of their own. Keys order values that are not NaN as
+// they compare, but for -0 < +0.
+double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& keys, size_t* below = nullptr,
+                   size_t* equal = nullptr) {
   if (m == 0) return 0;
+  const size_t rank = k;
   keys.resize(m);
   uint64_t differ = 0;  // bits in which some candidate differs from the first
   const uint64_t first = OrderKey(v[0]);
@@ -276,7 +312,14 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
     if (count <= 64) {
       std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(k),
                        keys.begin() + static_cast<std::ptrdiff_t>(count));
-      return FromOrderKey(keys[k]);
+      const uint64_t found = keys[k];
+      if (below) {
+        size_t less = 0, same = 0;
+        for (size_t i = 0; i < count; ++i) less += keys[i] < found, same += keys[i] == found;
+        *below = rank - k + less;
+        *equal = same;
+      }
+      return FromOrderKey(found);
     }
     // Bytes above the highest differing bit are shared: start below them.
     const int shift = (63 - std::countl_zero(differ)) & ~7;
@@ -310,6 +353,10 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
     differ = 0;
     for (i = 0; i < count; ++i) differ |= keys[i] ^ keys[0];
   }
+  if (below) {
+    *below = rank - k;
+    *equal = count;
+  }
   return FromOrderKey(keys[0]);
 }
 
@@ -324,19 +371,30 @@ double UpperMedian(const std::vector<double>& v, std::vector<uint64_t>& keys) {
 // least median rank + 1 steps give g or more and fewer give g + 1. A
 // guess from the middle step, moved by what the counts tell, settles it
 // in a pass or two over the steps instead of an exact selection.
+// points(d) = min(5 / d, 1e6) falls as d grows (a rounded quotient keeps
+// the order of its divisors), so the steps giving x or more are those up to
+// the largest step that still does: found once by a division and a few
+// neighbouring doubles, then counted by comparison alone.
+size_t StepsGivingAtLeast(const std::vector<double>& steps, double x) {
+  auto points = [](double d) { return std::min(5.0 / d, 1e6); };
+  if (x <= 0) return steps.size();
+  if (x > 1e6) return 0;
+  double most = 5.0 / x;
+  while (points(most) < x) most = std::nextafter(most, 0.0);
+  for (double up = std::nextafter(most, HUGE_VAL); points(up) >= x; up = std::nextafter(up, HUGE_VAL)) most = up;
+  size_t count = 0;
+  for (double d : steps) count += d <= most;
+  return count;
+}
+
 size_t GroupPoints(const std::vector<double>& steps, std::vector<uint64_t>& keys) {
   if (steps.empty()) return 0;
   auto points = [](double d) { return std::min(5.0 / d, 1e6); };
   const size_t need = steps.size() / 2 + 1;
   size_t g = static_cast<size_t>(points(steps[steps.size() / 2]));
   for (int tries = 0; tries < 3; ++tries) {
-    const double lo = static_cast<double>(g), hi = static_cast<double>(g + 1);
-    size_t atLeastLo = 0, atLeastHi = 0;
-    for (double d : steps) {
-      const double p = points(d);
-      atLeastLo += p >= lo;
-      atLeastHi += p >= hi;
-    }
+    const size_t atLeastLo = StepsGivingAtLeast(steps, static_cast<double>(g));
+    const size_t atLeastHi = StepsGivingAtLeast(steps, static_cast<double>(g + 1));
     if (atLeastLo >= need && atLeastHi < need) return g;
     if (atLeastLo < need) {
       if (g == 0) break;
@@ -354,11 +412,16 @@ size_t GroupPoints(const std::vector<double>& steps, std::vector<uint64_t>& keys
 // a spread.
 double CountQuantile(const double* values, size_t size, double at, std::vector<uint64_t>& keys) {
   const size_t rank = std::min(size - 1, static_cast<size_t>(at));
-  const double v = KthSmallest(values, size, rank, keys);
   size_t below = 0, equal = 0;  // where the values equal to v lie, sorted: [below, below + equal)
-  for (size_t i = 0; i < size; ++i) {
-    below += values[i] < v;
-    equal += values[i] == v;
+  const double v = KthSmallest(values, size, rank, keys, &below, &equal);
+  // The values here are counts less a level: numbers, and -0 only as the
+  // value zero, where keys and comparisons could part.
+  if (v == 0 || !std::isfinite(v)) {
+    below = equal = 0;
+    for (size_t i = 0; i < size; ++i) {
+      below += values[i] < v;
+      equal += values[i] == v;
+    }
   }
   const size_t first = below, last = below + equal;
   return v - 0.5 + (at - static_cast<double>(first)) / static_cast<double>(last - first);
