@@ -299,12 +299,14 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
   if (m == 0) return 0;
   const size_t rank = k;
   keys.resize(m);
-  uint64_t differ = 0;  // bits in which some candidate differs from the first
-  const uint64_t first = OrderKey(v[0]);
+  // Bits in which the candidates differ: set in some and clear in some.
+  uint64_t any = 0, all = ~uint64_t{0};
   for (size_t i = 0; i < m; ++i) {
     keys[i] = OrderKey(v[i]);
-    differ |= keys[i] ^ first;
+    any |= keys[i];
+    all &= keys[i];
   }
+  uint64_t differ = any ^ all;
   size_t count = m;
   while (differ != 0) {
     // A few candidates are quicker picked among than counted in 256 buckets;
@@ -321,8 +323,9 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
       }
       return FromOrderKey(found);
     }
-    // Bytes above the highest differing bit are shared: start below them.
-    const int shift = (63 - std::countl_zero(differ)) & ~7;
+    // Bits above the highest differing bit are shared: the eight bits from
+    // it down tell the candidates apart.
+    const int shift = std::max(0, 56 - std::countl_zero(differ));
     size_t d = 0, i = 0;
     if (count >= 128) {
       uint32_t hist[4][256] = {};  // four, so that runs of one byte do not wait on each other
@@ -345,13 +348,16 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
       for (; k >= hist[d]; ++d) k -= hist[d];
     }
     size_t kept = 0;
+    any = 0, all = ~uint64_t{0};
     for (i = 0; i < count; ++i) {
-      keys[kept] = keys[i];
-      kept += ((keys[i] >> shift) & 255) == d;
+      const uint64_t key = keys[i], in = uint64_t{0} - (((key >> shift) & 255) == d);
+      keys[kept] = key;
+      kept += in & 1;
+      any |= key & in;
+      all &= key | ~in;
     }
     count = kept;
-    differ = 0;
-    for (i = 0; i < count; ++i) differ |= keys[i] ^ keys[0];
+    differ = any ^ all;
   }
   if (below) {
     *below = rank - k;
