@@ -30,6 +30,7 @@ struct Work {
   std::vector<size_t> at, standing;
   std::vector<char> masked;
   std::vector<uint64_t> keys;
+  std::vector<double> spanLows;
 };
 
 [[gnu::noinline]] Work& ThreadWork() {
@@ -162,7 +163,8 @@ void SlidingExtreme(const std::vector<double>& v, size_t half, Less less, std::v
 // Mean of v over [i - half, i + half], cut at the ends.
 void SlidingMean(const std::vector<double>& v, size_t half, std::vector<double>& out) {
   std::vector<double>& prefix = ThreadWork().meanPrefix;
-  prefix.assign(v.size() + 1, 0.0);
+  prefix.resize(v.size() + 1);
+  prefix[0] = 0;
   out.resize(v.size());
   for (size_t i = 0; i < v.size(); ++i) prefix[i + 1] = prefix[i] + v[i];
   for (size_t i = 0; i < v.size(); ++i) {
@@ -232,12 +234,31 @@ double TypicalPeakWidth(const std::vector<double>& sm, const Runs& runs) {
   size_t keep = count;
   while (keep > 0 && v[best[keep - 1].at] < 0.1 * v[best[0].at]) --keep;
   const Top* tops = best;
+  // The tops' stretches overlap and each is some hundred points: their
+  // lowest points are read from the lowest of each 32 points where a
+  // stretch covers those whole.
+  constexpr size_t kSpan = 32;
+  std::vector<double>& lows = ThreadWork().spanLows;
+  lows.resize((sm.size() + kSpan - 1) / kSpan);
+  for (size_t s = 0; s < lows.size(); ++s) {
+    const size_t to = std::min(sm.size(), (s + 1) * kSpan);
+    double m = v[s * kSpan];
+    for (size_t i = s * kSpan + 1; i < to; ++i) m = v[i] < m ? v[i] : m;
+    lows[s] = m;
+  }
+  auto lowest = [&](size_t lo, size_t hi) {
+    double m = v[lo];
+    size_t i = lo + 1;
+    for (; i <= hi && i % kSpan != 0; ++i) m = v[i] < m ? v[i] : m;
+    for (; i + kSpan <= hi + 1; i += kSpan) m = lows[i / kSpan] < m ? lows[i / kSpan] : m;
+    for (; i <= hi; ++i) m = v[i] < m ? v[i] : m;
+    return m;
+  };
   std::vector<double> widths;
   for (size_t k = 0; k < keep; ++k) {
     const Top& t = tops[k];
     const size_t lo = t.at - std::min<size_t>(256, t.at - t.b), hi = std::min(t.e - 1, t.at + 256);
-    const double floor = *std::min_element(sm.begin() + static_cast<std::ptrdiff_t>(lo),
-                                           sm.begin() + static_cast<std::ptrdiff_t>(hi) + 1);
+    const double floor = lowest(lo, hi);
     const double half = (sm[t.at] + floor) / 2;
     size_t l = t.at, r = t.at;
     while (l > lo && sm[l - 1] > half) --l;
@@ -371,36 +392,39 @@ double UpperMedian(const std::vector<double>& v, std::vector<uint64_t>& keys) {
   return KthSmallest(v.data(), v.size(), v.size() / 2, keys);
 }
 
+// points(d) = min(5 / d, 1e6) falls as d grows (a rounded quotient keeps
+// the order of its divisors), so the steps giving x or more are those up to
+// the largest step that still does, found by a division and a few
+// neighbouring doubles: steps are then counted by comparison alone.
+double LargestStepGivingAtLeast(double x) {
+  auto points = [](double d) { return std::min(5.0 / d, 1e6); };
+  if (x <= 0) return HUGE_VAL;
+  if (x > 1e6) return -HUGE_VAL;
+  double most = 5.0 / x;
+  while (points(most) < x) most = std::nextafter(most, 0.0);
+  for (double up = std::nextafter(most, HUGE_VAL); points(up) >= x; up = std::nextafter(up, HUGE_VAL)) most = up;
+  return most;
+}
+
 // Points in 5 mass units at the median step (steps: all positive), whole:
 // the integer part of min(5 / median, 1e6); 0 without steps. Only that
 // integer counts, and it moves against the step: g is it exactly when at
 // least median rank + 1 steps give g or more and fewer give g + 1. A
 // guess from the middle step, moved by what the counts tell, settles it
 // in a pass or two over the steps instead of an exact selection.
-// points(d) = min(5 / d, 1e6) falls as d grows (a rounded quotient keeps
-// the order of its divisors), so the steps giving x or more are those up to
-// the largest step that still does: found once by a division and a few
-// neighbouring doubles, then counted by comparison alone.
-size_t StepsGivingAtLeast(const std::vector<double>& steps, double x) {
-  auto points = [](double d) { return std::min(5.0 / d, 1e6); };
-  if (x <= 0) return steps.size();
-  if (x > 1e6) return 0;
-  double most = 5.0 / x;
-  while (points(most) < x) most = std::nextafter(most, 0.0);
-  for (double up = std::nextafter(most, HUGE_VAL); points(up) >= x; up = std::nextafter(up, HUGE_VAL)) most = up;
-  size_t count = 0;
-  for (double d : steps) count += d <= most;
-  return count;
-}
-
 size_t GroupPoints(const std::vector<double>& steps, std::vector<uint64_t>& keys) {
   if (steps.empty()) return 0;
   auto points = [](double d) { return std::min(5.0 / d, 1e6); };
   const size_t need = steps.size() / 2 + 1;
   size_t g = static_cast<size_t>(points(steps[steps.size() / 2]));
   for (int tries = 0; tries < 3; ++tries) {
-    const size_t atLeastLo = StepsGivingAtLeast(steps, static_cast<double>(g));
-    const size_t atLeastHi = StepsGivingAtLeast(steps, static_cast<double>(g + 1));
+    const double upToLo = LargestStepGivingAtLeast(static_cast<double>(g));
+    const double upToHi = LargestStepGivingAtLeast(static_cast<double>(g + 1));
+    size_t atLeastLo = 0, atLeastHi = 0;
+    for (double d : steps) {
+      atLeastLo += d <= upToLo;
+      atLeastHi += d <= upToHi;
+    }
     if (atLeastLo >= need && atLeastHi < need) return g;
     if (atLeastLo < need) {
       if (g == 0) break;
