@@ -115,11 +115,20 @@ void SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, unsigned window,
   prefix.resize(pts.size() + 1);
   prefix[0] = 0;
   for (size_t i = 0; i < pts.size(); ++i) prefix[i + 1] = prefix[i] + pts[i].intensity;
+  const double full = static_cast<double>(2 * half + 1);
   for (auto [b, e] : runs) {
-    for (size_t i = b; i < e; ++i) {
+    auto cut = [&](size_t i) {
       const size_t h = std::min<size_t>({half, i - b, e - 1 - i});
       out[i] = (prefix[i + h + 1] - prefix[i - h]) / static_cast<double>(2 * h + 1);
+    };
+    // Windows are cut only within half a window of the run's ends.
+    if (e - b <= 2 * half) {
+      for (size_t i = b; i < e; ++i) cut(i);
+      continue;
     }
+    for (size_t i = b; i < b + half; ++i) cut(i);
+    for (size_t i = b + half; i < e - half; ++i) out[i] = (prefix[i + half + 1] - prefix[i - half]) / full;
+    for (size_t i = e - half; i < e; ++i) cut(i);
   }
 }
 
@@ -147,10 +156,19 @@ void SlidingExtreme(const std::vector<double>& v, size_t half, Less less, std::v
   }
   // Windows cut at the start begin a block.
   for (size_t i = 0; i < std::min(n, half); ++i) out[i] = fromStart[std::min(n - 1, i + half)];
+  // Whole windows, a block of starts at a time: the one starting the block
+  // is the whole block, the others reach into the next.
+  size_t i = half;
+  const size_t whole = n > half ? n - half : 0;  // windows before it end within v
+  while (i < whole) {
+    out[i] = fromStart[i + half];
+    ++i;
+    for (const size_t stop = std::min(whole, i + w - 1); i < stop; ++i) out[i] = pick(toEnd[i - half], fromStart[i + half]);
+  }
   // From there on the window's start runs through the blocks; `r` is its
   // place in its block. A window within one block either is the whole
   // block or is cut at the end, where the block ends too.
-  for (size_t i = half, r = 0; i < n; ++i) {
+  for (size_t r = i >= half ? (i - half) % w : 0; i < n; ++i) {
     const size_t lo = i - half, hi = std::min(n - 1, i + half);
     if (r + (hi - lo) >= w)
       out[i] = pick(toEnd[lo], fromStart[hi]);
