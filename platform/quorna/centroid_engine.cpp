@@ -185,10 +185,19 @@ void SlidingMean(const std::vector<double>& v, size_t half, std::vector<double>&
   prefix[0] = 0;
   out.resize(v.size());
   for (size_t i = 0; i < v.size(); ++i) prefix[i + 1] = prefix[i] + v[i];
-  for (size_t i = 0; i < v.size(); ++i) {
+  auto at = [&](size_t i) {
     const size_t lo = i >= half ? i - half : 0, hi = std::min(v.size(), i + half + 1);
     out[i] = (prefix[hi] - prefix[lo]) / static_cast<double>(hi - lo);
+  };
+  // Windows are cut only within half a window of the ends.
+  if (v.size() <= 2 * half) {
+    for (size_t i = 0; i < v.size(); ++i) at(i);
+    return;
   }
+  const double full = static_cast<double>(2 * half + 1);
+  for (size_t i = 0; i < half; ++i) at(i);
+  for (size_t i = half; i < v.size() - half; ++i) out[i] = (prefix[i + half + 1] - prefix[i - half]) / full;
+  for (size_t i = v.size() - half; i < v.size(); ++i) at(i);
 }
 
 // Within `half` points of its ends, an envelope saw one side only and lies
@@ -521,7 +530,9 @@ void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>
   for (size_t k = 0; k < v.size(); ++k) {
     const size_t from = k * block + mid, to = std::min(n, from + block);
     const double step = k + 1 < v.size() ? (v[k + 1] - v[k]) / static_cast<double>(block) : 0.0;
-    for (size_t i = from; i < to; ++i) out[i] = v[k] + step * static_cast<double>(i - from);
+    // Whole numbers count exactly in a double: no conversion per point.
+    double x = 0;
+    for (size_t i = from; i < to; ++i, x += 1) out[i] = v[k] + step * x;
   }
 }
 
