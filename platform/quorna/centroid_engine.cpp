@@ -766,9 +766,12 @@ void FindSpans(const std::vector<double>& sm, const std::vector<double>& low, si
       break;
     }
     const size_t apex = p + (q - p) / 2;
+    // By value, not by place: a running minimum the compiler keeps in a
+    // register, not a branch per point.
     auto lowest = [&](size_t from, size_t to) {
-      return *std::min_element(low.begin() + static_cast<std::ptrdiff_t>(from),
-                               low.begin() + static_cast<std::ptrdiff_t>(to) + 1);
+      double m = low[from];
+      for (size_t i = from + 1; i <= to; ++i) m = low[i] < m ? low[i] : m;
+      return m;
     };
     Span span{left, apex, r, lowest(left, apex), lowest(apex, r)};
     while (out.size() > first) {
