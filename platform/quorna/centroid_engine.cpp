@@ -30,6 +30,7 @@ struct Work {
   std::vector<size_t> at, standing;
   std::vector<char> masked;
   std::vector<uint64_t> keys;
+  std::vector<double> spanLows;
 };
 
 [[gnu::noinline]] Work& ThreadWork() {
@@ -62,14 +63,35 @@ Runs ContinuousRuns(const std::vector<Peak>& pts, std::vector<size_t>* missing =
     typical = first[k / 2];
   }
   size_t start = 0;
-  for (size_t i = 1; i < pts.size(); ++i) {
-    const double step = pts[i].mass - pts[i - 1].mass;
-    if (step > 1.5 * typical) {
-      runs.emplace_back(start, i);
-      start = i;
-      if (missing) missing->push_back(typical > 0 ? static_cast<size_t>(std::min(std::round(step / typical) - 1.0, 1e6)) : 0);
-    } else if (step > 0) {
-      typical = step;
+  const size_t n = pts.size();
+  const Peak* p = pts.data();
+  for (size_t i = 1; i < n;) {
+    // Most steps are regular: eight at a time are checked without a branch
+    // each, and only eight with a gap or a step that is not positive are
+    // gone through one by one.
+    if (i + 8 <= n) {
+      bool regular = true;
+      double before = typical;
+      for (size_t j = i; j < i + 8; ++j) {
+        const double step = p[j].mass - p[j - 1].mass;
+        regular &= (step > 0) & (step <= 1.5 * before);
+        before = step;
+      }
+      if (regular) {
+        typical = before;
+        i += 8;
+        continue;
+      }
+    }
+    for (const size_t end = std::min(n, i + 8); i < end; ++i) {
+      const double step = p[i].mass - p[i - 1].mass;
+      if (step > 1.5 * typical) {
+        runs.emplace_back(start, i);
+        start = i;
+        if (missing) missing->push_back(typical > 0 ? static_cast<size_t>(std::min(std::round(step / typical) - 1.0, 1e6)) : 0);
+      } else if (step > 0) {
+        typical = step;
+      }
     }
   }
   runs.emplace_back(start, pts.size());
@@ -93,11 +115,20 @@ void SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, unsigned window,
   prefix.resize(pts.size() + 1);
   prefix[0] = 0;
   for (size_t i = 0; i < pts.size(); ++i) prefix[i + 1] = prefix[i] + pts[i].intensity;
+  const double full = static_cast<double>(2 * half + 1);
   for (auto [b, e] : runs) {
-    for (size_t i = b; i < e; ++i) {
+    auto cut = [&](size_t i) {
       const size_t h = std::min<size_t>({half, i - b, e - 1 - i});
       out[i] = (prefix[i + h + 1] - prefix[i - h]) / static_cast<double>(2 * h + 1);
+    };
+    // Windows are cut only within half a window of the run's ends.
+    if (e - b <= 2 * half) {
+      for (size_t i = b; i < e; ++i) cut(i);
+      continue;
     }
+    for (size_t i = b; i < b + half; ++i) cut(i);
+    for (size_t i = b + half; i < e - half; ++i) out[i] = (prefix[i + half + 1] - prefix[i - half]) / full;
+    for (size_t i = e - half; i < e; ++i) cut(i);
   }
 }
 
@@ -125,10 +156,19 @@ void SlidingExtreme(const std::vector<double>& v, size_t half, Less less, std::v
   }
   // Windows cut at the start begin a block.
   for (size_t i = 0; i < std::min(n, half); ++i) out[i] = fromStart[std::min(n - 1, i + half)];
+  // Whole windows, a block of starts at a time: the one starting the block
+  // is the whole block, the others reach into the next.
+  size_t i = half;
+  const size_t whole = n > half ? n - half : 0;  // windows before it end within v
+  while (i < whole) {
+    out[i] = fromStart[i + half];
+    ++i;
+    for (const size_t stop = std::min(whole, i + w - 1); i < stop; ++i) out[i] = pick(toEnd[i - half], fromStart[i + half]);
+  }
   // From there on the window's start runs through the blocks; `r` is its
   // place in its block. A window within one block either is the whole
   // block or is cut at the end, where the block ends too.
-  for (size_t i = half, r = 0; i < n; ++i) {
+  for (size_t r = i >= half ? (i - half) % w : 0; i < n; ++i) {
     const size_t lo = i - half, hi = std::min(n - 1, i + half);
     if (r + (hi - lo) >= w)
       out[i] = pick(toEnd[lo], fromStart[hi]);
@@ -141,13 +181,23 @@ void SlidingExtreme(const std::vector<double>& v, size_t half, Less less, std::v
 // Mean of v over [i - half, i + half], cut at the ends.
 void SlidingMean(const std::vector<double>& v, size_t half, std::vector<double>& out) {
   std::vector<double>& prefix = ThreadWork().meanPrefix;
-  prefix.assign(v.size() + 1, 0.0);
+  prefix.resize(v.size() + 1);
+  prefix[0] = 0;
   out.resize(v.size());
   for (size_t i = 0; i < v.size(); ++i) prefix[i + 1] = prefix[i] + v[i];
-  for (size_t i = 0; i < v.size(); ++i) {
+  auto at = [&](size_t i) {
     const size_t lo = i >= half ? i - half : 0, hi = std::min(v.size(), i + half + 1);
     out[i] = (prefix[hi] - prefix[lo]) / static_cast<double>(hi - lo);
+  };
+  // Windows are cut only within half a window of the ends.
+  if (v.size() <= 2 * half) {
+    for (size_t i = 0; i < v.size(); ++i) at(i);
+    return;
   }
+  const double full = static_cast<double>(2 * half + 1);
+  for (size_t i = 0; i < half; ++i) at(i);
+  for (size_t i = half; i < v.size() - half; ++i) out[i] = (prefix[i + half + 1] - prefix[i - half]) / full;
+  for (size_t i = v.size() - half; i < v.size(); ++i) at(i);
 }
 
 // Within `half` points of its ends, an envelope saw one side only and lies
@@ -186,6 +236,15 @@ double TypicalPeakWidth(const std::vector<double>& sm, const Runs& runs) {
   double bar = -std::numeric_limits<double>::infinity();
   for (auto [b, e] : runs) {
     for (size_t i = b + 1; i + 1 < e; ++i) {
+      // Eight points at a time are passed over when none can be a kept top.
+      if (i + 8 < e) {
+        bool any = false;
+        for (size_t j = i; j < i + 8; ++j) any |= (v[j] > v[j - 1]) & (v[j] > bar);
+        if (!any) {
+          i += 7;
+          continue;
+        }
+      }
       if (!((v[i] > v[i - 1]) & (v[i] > bar))) continue;
       size_t j = i;  // a level top is a top when it falls after
       while (j + 1 < e && v[j + 1] == v[i]) ++j;
@@ -202,12 +261,31 @@ double TypicalPeakWidth(const std::vector<double>& sm, const Runs& runs) {
   size_t keep = count;
   while (keep > 0 && v[best[keep - 1].at] < 0.1 * v[best[0].at]) --keep;
   const Top* tops = best;
+  // The tops' stretches overlap and each is some hundred points: their
+  // lowest points are read from the lowest of each 32 points where a
+  // stretch covers those whole.
+  constexpr size_t kSpan = 32;
+  std::vector<double>& lows = ThreadWork().spanLows;
+  lows.resize((sm.size() + kSpan - 1) / kSpan);
+  for (size_t s = 0; s < lows.size(); ++s) {
+    const size_t to = std::min(sm.size(), (s + 1) * kSpan);
+    double m = v[s * kSpan];
+    for (size_t i = s * kSpan + 1; i < to; ++i) m = v[i] < m ? v[i] : m;
+    lows[s] = m;
+  }
+  auto lowest = [&](size_t lo, size_t hi) {
+    double m = v[lo];
+    size_t i = lo + 1;
+    for (; i <= hi && i % kSpan != 0; ++i) m = v[i] < m ? v[i] : m;
+    for (; i + kSpan <= hi + 1; i += kSpan) m = lows[i / kSpan] < m ? lows[i / kSpan] : m;
+    for (; i <= hi; ++i) m = v[i] < m ? v[i] : m;
+    return m;
+  };
   std::vector<double> widths;
   for (size_t k = 0; k < keep; ++k) {
     const Top& t = tops[k];
     const size_t lo = t.at - std::min<size_t>(256, t.at - t.b), hi = std::min(t.e - 1, t.at + 256);
-    const double floor = *std::min_element(sm.begin() + static_cast<std::ptrdiff_t>(lo),
-                                           sm.begin() + static_cast<std::ptrdiff_t>(hi) + 1);
+    const double floor = lowest(lo, hi);
     const double half = (sm[t.at] + floor) / 2;
     size_t l = t.at, r = t.at;
     while (l > lo && sm[l - 1] > half) --l;
@@ -260,15 +338,23 @@ inline double FromOrderKey(uint64_t k) {
   return x;
 }
 
-double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& keys) {
+// `below` and `equal` (when given) receive how many of v have a smaller
+// key and the same key: what the narrowing leaves behind tells them, so
+// they cost no pass of their own. Keys order values that are not NaN as
+// they compare, but for -0 < +0.
+double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& keys, size_t* below = nullptr,
+                   size_t* equal = nullptr) {
   if (m == 0) return 0;
+  const size_t rank = k;
   keys.resize(m);
-  uint64_t differ = 0;  // bits in which some candidate differs from the first
-  const uint64_t first = OrderKey(v[0]);
+  // Bits in which the candidates differ: set in some and clear in some.
+  uint64_t any = 0, all = ~uint64_t{0};
   for (size_t i = 0; i < m; ++i) {
     keys[i] = OrderKey(v[i]);
-    differ |= keys[i] ^ first;
+    any |= keys[i];
+    all &= keys[i];
   }
+  uint64_t differ = any ^ all;
   size_t count = m;
   while (differ != 0) {
     // A few candidates are quicker picked among than counted in 256 buckets;
@@ -276,10 +362,18 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
     if (count <= 64) {
       std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(k),
                        keys.begin() + static_cast<std::ptrdiff_t>(count));
-      return FromOrderKey(keys[k]);
+      const uint64_t found = keys[k];
+      if (below) {
+        size_t less = 0, same = 0;
+        for (size_t i = 0; i < count; ++i) less += keys[i] < found, same += keys[i] == found;
+        *below = rank - k + less;
+        *equal = same;
+      }
+      return FromOrderKey(found);
     }
-    // Bytes above the highest differing bit are shared: start below them.
-    const int shift = (63 - std::countl_zero(differ)) & ~7;
+    // Bits above the highest differing bit are shared: the eight bits from
+    // it down tell the candidates apart.
+    const int shift = std::max(0, 56 - std::countl_zero(differ));
     size_t d = 0, i = 0;
     if (count >= 128) {
       uint32_t hist[4][256] = {};  // four, so that runs of one byte do not wait on each other
@@ -302,13 +396,20 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
       for (; k >= hist[d]; ++d) k -= hist[d];
     }
     size_t kept = 0;
+    any = 0, all = ~uint64_t{0};
     for (i = 0; i < count; ++i) {
-      keys[kept] = keys[i];
-      kept += ((keys[i] >> shift) & 255) == d;
+      const uint64_t key = keys[i], in = uint64_t{0} - (((key >> shift) & 255) == d);
+      keys[kept] = key;
+      kept += in & 1;
+      any |= key & in;
+      all &= key | ~in;
     }
     count = kept;
-    differ = 0;
-    for (i = 0; i < count; ++i) differ |= keys[i] ^ keys[0];
+    differ = any ^ all;
+  }
+  if (below) {
+    *below = rank - k;
+    *equal = count;
   }
   return FromOrderKey(keys[0]);
 }
@@ -316,6 +417,20 @@ double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& k
 // Median (the upper one of an even count) of v, as nth_element gives it.
 double UpperMedian(const std::vector<double>& v, std::vector<uint64_t>& keys) {
   return KthSmallest(v.data(), v.size(), v.size() / 2, keys);
+}
+
+// points(d) = min(5 / d, 1e6) falls as d grows (a rounded quotient keeps
+// the order of its divisors), so the steps giving x or more are those up to
+// the largest step that still does, found by a division and a few
+// neighbouring doubles: steps are then counted by comparison alone.
+double LargestStepGivingAtLeast(double x) {
+  auto points = [](double d) { return std::min(5.0 / d, 1e6); };
+  if (x <= 0) return HUGE_VAL;
+  if (x > 1e6) return -HUGE_VAL;
+  double most = 5.0 / x;
+  while (points(most) < x) most = std::nextafter(most, 0.0);
+  for (double up = std::nextafter(most, HUGE_VAL); points(up) >= x; up = std::nextafter(up, HUGE_VAL)) most = up;
+  return most;
 }
 
 // Points in 5 mass units at the median step (steps: all positive), whole:
@@ -330,12 +445,12 @@ size_t GroupPoints(const std::vector<double>& steps, std::vector<uint64_t>& keys
   const size_t need = steps.size() / 2 + 1;
   size_t g = static_cast<size_t>(points(steps[steps.size() / 2]));
   for (int tries = 0; tries < 3; ++tries) {
-    const double lo = static_cast<double>(g), hi = static_cast<double>(g + 1);
+    const double upToLo = LargestStepGivingAtLeast(static_cast<double>(g));
+    const double upToHi = LargestStepGivingAtLeast(static_cast<double>(g + 1));
     size_t atLeastLo = 0, atLeastHi = 0;
     for (double d : steps) {
-      const double p = points(d);
-      atLeastLo += p >= lo;
-      atLeastHi += p >= hi;
+      atLeastLo += d <= upToLo;
+      atLeastHi += d <= upToHi;
     }
     if (atLeastLo >= need && atLeastHi < need) return g;
     if (atLeastLo < need) {
@@ -354,11 +469,16 @@ size_t GroupPoints(const std::vector<double>& steps, std::vector<uint64_t>& keys
 // a spread.
 double CountQuantile(const double* values, size_t size, double at, std::vector<uint64_t>& keys) {
   const size_t rank = std::min(size - 1, static_cast<size_t>(at));
-  const double v = KthSmallest(values, size, rank, keys);
   size_t below = 0, equal = 0;  // where the values equal to v lie, sorted: [below, below + equal)
-  for (size_t i = 0; i < size; ++i) {
-    below += values[i] < v;
-    equal += values[i] == v;
+  const double v = KthSmallest(values, size, rank, keys, &below, &equal);
+  // The values here are counts less a level: numbers, and -0 only as the
+  // value zero, where keys and comparisons could part.
+  if (v == 0 || !std::isfinite(v)) {
+    below = equal = 0;
+    for (size_t i = 0; i < size; ++i) {
+      below += values[i] < v;
+      equal += values[i] == v;
+    }
   }
   const size_t first = below, last = below + equal;
   return v - 0.5 + (at - static_cast<double>(first)) / static_cast<double>(last - first);
@@ -410,7 +530,9 @@ void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>
   for (size_t k = 0; k < v.size(); ++k) {
     const size_t from = k * block + mid, to = std::min(n, from + block);
     const double step = k + 1 < v.size() ? (v[k + 1] - v[k]) / static_cast<double>(block) : 0.0;
-    for (size_t i = from; i < to; ++i) out[i] = v[k] + step * static_cast<double>(i - from);
+    // Whole numbers count exactly in a double: no conversion per point.
+    double x = 0;
+    for (size_t i = from; i < to; ++i, x += 1) out[i] = v[k] + step * x;
   }
 }
 
@@ -644,9 +766,12 @@ void FindSpans(const std::vector<double>& sm, const std::vector<double>& low, si
       break;
     }
     const size_t apex = p + (q - p) / 2;
+    // By value, not by place: a running minimum the compiler keeps in a
+    // register, not a branch per point.
     auto lowest = [&](size_t from, size_t to) {
-      return *std::min_element(low.begin() + static_cast<std::ptrdiff_t>(from),
-                               low.begin() + static_cast<std::ptrdiff_t>(to) + 1);
+      double m = low[from];
+      for (size_t i = from + 1; i <= to; ++i) m = low[i] < m ? low[i] : m;
+      return m;
     };
     Span span{left, apex, r, lowest(left, apex), lowest(apex, r)};
     while (out.size() > first) {
