@@ -1,12 +1,14 @@
 // Section I/O and the fixed-record tables behind the table handles.
 #include "dh_store.h"
 
+#include <cctype>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
 
 #include "holbrin.h"
 #include "orvik32/orvik32_batches.h"
+#include "win/win_crt.h"
 #include "orvik32/whole_sections.h"
 
 namespace holbrin {
@@ -42,7 +44,31 @@ void CloseFromStore(void* handle) {
 
 }  // namespace
 
+MemoryWorking*& MemoryWorkings() {
+  thread_local MemoryWorking* top = nullptr;
+  return top;
+}
+
+MemoryWorking* MemoryWorkingOf(const char* path) {
+  if (!path) return nullptr;
+  for (MemoryWorking* m = MemoryWorkings(); m; m = m->previous)
+    if (_stricmp(m->path.c_str(), path) == 0) return m;
+  return nullptr;
+}
+
+std::string SectionKey(const std::string& name) {
+  std::string key = name;
+  for (char& c : key) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return key;
+}
+
 bool ReadWholeSection(const char* path, const std::string& name, std::vector<uint8_t>& out) {
+  if (MemoryWorking* m = MemoryWorkingOf(path)) {
+    auto it = m->sections.find(SectionKey(name));
+    if (it == m->sections.end()) return false;
+    out = it->second;
+    return true;
+  }
   return orvik::ReadWholeSection(path, name.c_str(), &out, kMaxSection);
 }
 
