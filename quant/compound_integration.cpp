@@ -121,6 +121,9 @@ struct ScratchPaths {
   char method[MAX_PATH] = {};
   char run[MAX_PATH] = {};
   bool runPrepared = false;  // run is a sectioned file (it may be only a name)
+  // The method's global table, read once for the compounds of the run
+  // (BeginDHMethodReads on the first compound's method file).
+  void* methodReads = nullptr;
   // The setting that keeps mini run files, looked up once for the run:
   // every compound of it is treated alike.
   bool storeRunFiles = StoreRunFiles() != FALSE;
@@ -152,6 +155,7 @@ class MemoryMethod {
   bool Begin(STRUCT_DH_GLOBAL_PARAMS* g, const STRUCT_DH_COMPOUND& compound, uint16_t id, uint16_t address,
              const char* tag, const char* methodFile, EngineRun* r) {
     ScratchPaths& p = *t_scratch;
+    if (!p.methodReads && methodFile && *methodFile) p.methodReads = BeginDHMethodReads(methodFile);
     if (!p.method[0] && !MakeTempFileName("MTH", p.method)) {
       p.method[0] = 0;
       return false;
@@ -443,6 +447,7 @@ void EndCompoundScratchFiles(void* scope) {
   auto* p = static_cast<ScratchPaths*>(scope);
   if (!p || p != t_scratch) return;  // only the innermost scope ends
   t_scratch = p->previous;
+  if (p->methodReads) EndDHMethodReads(p->methodReads);
   for (const char* path : {p->method, p->run})
     if (path[0]) DeleteFileA(path);
   delete p;

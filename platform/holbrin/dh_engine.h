@@ -199,6 +199,15 @@ HOLBRIN_API void EndDHMethodInMemory(void* method);
 HOLBRIN_API void* BeginDHDataInPlace(const char* workingPath, const char* dataPath);
 HOLBRIN_API void EndDHDataInPlace(void* inPlace);
 
+// The method file's global table read once: until EndDHMethodReads, on
+// this thread, BeginDHMethodInMemory with methodPath as its tablesFrom
+// reads that table from the file only the first time (and again after
+// this library writes it). For a run over one method that nothing else
+// writes meanwhile. Returns what EndDHMethodReads takes; 0 for bad
+// arguments. Nests, the innermost first.
+HOLBRIN_API void* BeginDHMethodReads(const char* methodPath);
+HOLBRIN_API void EndDHMethodReads(void* reads);
+
 // A working file kept in memory: until EndDHWorkingInMemory, on this
 // thread, RunDataHandling with workingPath as its working file reads the
 // "MSData" of dataPath between from and to (minutes) only, as an extract

@@ -62,6 +62,35 @@ std::string SectionKey(const std::string& name) {
   return key;
 }
 
+MethodReads*& MethodReadsHeld() {
+  thread_local MethodReads* top = nullptr;
+  return top;
+}
+
+bool ReadMethodSection(const char* path, const std::string& name, std::vector<uint8_t>& out) {
+  MethodReads* held = nullptr;
+  for (MethodReads* m = path ? MethodReadsHeld() : nullptr; m && !held; m = m->previous)
+    if (_stricmp(m->path.c_str(), path) == 0) held = m;
+  if (!held) return ReadWholeSection(path, name, out);
+  const std::string key = SectionKey(name);
+  auto it = held->kept.find(key);
+  if (it == held->kept.end()) {
+    MethodReads::Kept k;
+    k.present = ReadWholeSection(path, name, k.bytes);
+    it = held->kept.emplace(key, std::move(k)).first;
+  }
+  if (it->second.present) out = it->second.bytes;
+  else out.clear();
+  return it->second.present;
+}
+
+void ForgetKeptSection(const char* path, const std::string& name) {
+  if (!path) return;
+  const std::string key = SectionKey(name);
+  for (MethodReads* m = MethodReadsHeld(); m; m = m->previous)
+    if (_stricmp(m->path.c_str(), path) == 0) m->kept.erase(key);
+}
+
 bool ReadWholeSection(const char* path, const std::string& name, std::vector<uint8_t>& out) {
   if (MemoryWorking* m = MemoryWorkingOf(path)) {
     auto it = m->sections.find(SectionKey(name));
@@ -74,6 +103,7 @@ bool ReadWholeSection(const char* path, const std::string& name, std::vector<uin
 
 bool ReplaceSection(const char* path, const std::string& name, const void* bytes, size_t size) {
   if (!path || !*path || size > kMaxSection) return false;
+  ForgetKeptSection(path, name);
   // The section is staged and committed alone, in one transaction: a short
   // write commits nothing, and the file is synced once, not three times.
   if (BeginSectionBatch(path)) {

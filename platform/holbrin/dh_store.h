@@ -21,6 +21,23 @@ MemoryWorking* MemoryWorkingOf(const char* path);
 MemoryWorking*& MemoryWorkings();
 std::string SectionKey(const std::string& name);
 
+// Method tables read once while a method file is held (BeginDHMethodReads):
+// by lower-case section name.
+struct MethodReads {
+  std::string path;
+  struct Kept {
+    bool present = false;
+    std::vector<uint8_t> bytes;
+  };
+  std::map<std::string, Kept> kept;
+  MethodReads* previous = nullptr;
+};
+MethodReads*& MethodReadsHeld();
+// A whole section of a method file, read once while the file is held.
+bool ReadMethodSection(const char* path, const std::string& name, std::vector<uint8_t>& out);
+// This library writes the section: what was kept of it goes.
+void ForgetKeptSection(const char* path, const std::string& name);
+
 // Reads a whole section; false when it is missing or cannot be read whole.
 bool ReadWholeSection(const char* path, const std::string& name, std::vector<uint8_t>& out);
 // Replaces a section with the bytes given: written under a scratch name

@@ -300,6 +300,7 @@ bool ReadResultsSection(const char* path, const std::string& name, std::vector<u
 bool StoreBytes(const char* path, const std::string& name, const std::vector<uint8_t>& bytes) {
   if (name.empty()) return false;
   DropHeldReads(path);
+  holbrin::ForgetKeptSection(path, name);
   if (holbrin::MemoryWorking* m = holbrin::MemoryWorkingOf(path)) {
     m->sections[holbrin::SectionKey(name)] = bytes;
     return true;
@@ -704,7 +705,7 @@ HOLBRIN_API void* BeginDHMethodInMemory(const char* path, const char* tablesFrom
   InitGlobalParams(&m->method.global);
   std::vector<uint8_t> stored, records;
   const std::string name = holbrin::BuiltName("GlobalParams", id, address, tag);
-  if (tablesFrom && *tablesFrom && !name.empty() && holbrin::ReadWholeSection(tablesFrom, name, stored)) {
+  if (tablesFrom && *tablesFrom && !name.empty() && holbrin::ReadMethodSection(tablesFrom, name, stored)) {
     if (!holbrin::DecodeTable(stored, sizeof(STRUCT_DH_GLOBAL_PARAMS), records)) m->readable = false;
     else if (records.size() >= sizeof(STRUCT_DH_GLOBAL_PARAMS))
       std::memcpy(&m->method.global, records.data(), sizeof(STRUCT_DH_GLOBAL_PARAMS));
@@ -741,6 +742,22 @@ HOLBRIN_API void EndDHDataInPlace(void* inPlace) {
   if (!d || d != t_dataInPlace) return;  // only the innermost ends
   t_dataInPlace = d->previous;
   delete d;
+}
+
+HOLBRIN_API void* BeginDHMethodReads(const char* methodPath) {
+  if (!methodPath || !*methodPath) return nullptr;
+  auto* m = new holbrin::MethodReads;
+  m->path = methodPath;
+  m->previous = holbrin::MethodReadsHeld();
+  holbrin::MethodReadsHeld() = m;
+  return m;
+}
+
+HOLBRIN_API void EndDHMethodReads(void* reads) {
+  auto* m = static_cast<holbrin::MethodReads*>(reads);
+  if (!m || m != holbrin::MethodReadsHeld()) return;  // only the innermost ends
+  holbrin::MethodReadsHeld() = m->previous;
+  delete m;
 }
 
 HOLBRIN_API void* BeginDHWorkingInMemory(const char* workingPath, const char* dataPath, double from, double to) {

@@ -666,10 +666,12 @@ QUORNA_API int32_t MSRangeReadsAsExtract(HMSDATA handle, double from, double to,
     const int s = img->SegmentOf(i);
     if (s < 0) return 0;
     const MS_SEGMENT_BLOCK& seg = img->Segment(uint32_t(s));
-    if (seg.endTime < from || seg.startTime > to || seg.functionCount < 1) return 0;
-    const uint32_t clippedFirst = std::max<uint32_t>(seg.firstScan, firstScan);
-    if ((clippedFirst - seg.firstScan) % seg.functionCount != 0 || seg.lastScan < firstScan || seg.firstScan > lastScan)
-      return 0;
+    // Packed: copied out, not bound.
+    const uint32_t segFirst = seg.firstScan, segLast = seg.lastScan, functions = seg.functionCount;
+    const double segStart = seg.startTime, segEnd = seg.endTime;
+    if (segEnd < from || segStart > to || functions < 1) return 0;
+    const uint32_t clippedFirst = segFirst > firstScan ? segFirst : firstScan;
+    if ((clippedFirst - segFirst) % functions != 0 || segLast < firstScan || segFirst > lastScan) return 0;
   }
   return 1;
 }
