@@ -202,11 +202,20 @@ bool EmptyScratchRun(EngineRun* r, bool* batch) {
 // from the data file, when the engine would see there just what an extract
 // shows it: nothing is extracted or written, and the engine's tables stay
 // in memory for the compound's results to be read from.
+// Outside a quantitation the file is named for this engine run alone.
 bool MemoryScratchRun(const char* dataFile, double low, double high, const STRUCT_DH_COMPOUND& compound,
                       const double* noise, EngineRun* r) {
-  ScratchPaths& p = *t_scratch;
   double from = 0, to = 0;
   if (!CompoundDataReadsInPlace(dataFile, dataFile, low, high, &compound.chanList, noise, &from, &to)) return false;
+  if (!t_scratch) {
+    if (!MakeTempFileName("RUN", r->run.path)) {
+      r->run.path[0] = 0;
+      return false;
+    }
+    r->memory = BeginDHWorkingInMemory(r->run.path, dataFile, from, to);
+    return r->memory != nullptr;
+  }
+  ScratchPaths& p = *t_scratch;
   if (!p.run[0] && !MakeTempFileName("RUN", p.run)) {
     p.run[0] = 0;
     return false;
@@ -280,7 +289,10 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
                            double(CompoundField<int32_t>(compound, quant::kNoiseWindowEnd)) / 1000.0};
   const bool hasNoise = noise[0] != 0 || noise[1] != 0;
   const double low = std::min(+limits.low, +limits.secondLow), high = std::max(+limits.high, +limits.secondHigh);
-  if (miniRun && reuseRun && MemoryScratchRun(dataFile, low, high, compound, hasNoise ? noise : nullptr, r)) {
+  // A mini run file no one gets to see is not written at all where the
+  // data file's range reads as its extract would.
+  const bool unseenRun = miniRun && !runFileWanted && !KeepRunFiles();
+  if (unseenRun && MemoryScratchRun(dataFile, low, high, compound, hasNoise ? noise : nullptr, r)) {
     working = r->run.path;
   } else if (miniRun) {
     if (reuseRun ? !EmptyScratchRun(r, &batch)

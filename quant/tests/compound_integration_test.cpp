@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -204,20 +205,27 @@ TEST_P(InPlaceReadingTest, AScratchRunGivesTheStepsOfAnExtract) {
   ASSERT_GE(n, 3);
   for (int i = 0; i < n; ++i) {
     SCOPED_TRACE(i);
+    // A mini run file handed back is always extracted and written.
     STRUCT_RESULT_STEP extracted;
-    const BOOL a = One(i, &extracted, RUN_KIND_ANALYSIS, GetParam().edit);
+    char runFile[MAX_PATH] = {};
+    const BOOL a = One(i, &extracted, RUN_KIND_ANALYSIS, GetParam().edit, nullptr, runFile);
     const STRUCT_QUALIFIER_RECORD extractedQualifiers = qualifiers_;
-    STRUCT_RESULT_STEP step;
-    BOOL b;
-    {
-      CompoundScratchFiles scratch;
-      b = One(i, &step, RUN_KIND_ANALYSIS, GetParam().edit);
+    if (runFile[0]) DeleteFileA(runFile);
+    // Within a quantitation and alone.
+    for (const bool scoped : {true, false}) {
+      SCOPED_TRACE(scoped);
+      STRUCT_RESULT_STEP step;
+      BOOL b;
+      {
+        std::unique_ptr<CompoundScratchFiles> scratch(scoped ? new CompoundScratchFiles : nullptr);
+        b = One(i, &step, RUN_KIND_ANALYSIS, GetParam().edit);
+      }
+      EXPECT_EQ(a, b);
+      step.timeStamp = extracted.timeStamp;
+      step.calibrationTimeStamp = extracted.calibrationTimeStamp;
+      EXPECT_EQ(std::memcmp(&step, &extracted, sizeof step), 0) << step.flagText << " / " << extracted.flagText;
+      EXPECT_EQ(std::memcmp(&qualifiers_, &extractedQualifiers, sizeof qualifiers_), 0);
     }
-    EXPECT_EQ(a, b);
-    step.timeStamp = extracted.timeStamp;
-    step.calibrationTimeStamp = extracted.calibrationTimeStamp;
-    EXPECT_EQ(std::memcmp(&step, &extracted, sizeof step), 0) << step.flagText << " / " << extracted.flagText;
-    EXPECT_EQ(std::memcmp(&qualifiers_, &extractedQualifiers, sizeof qualifiers_), 0);
   }
   EXPECT_EQ(TempFiles(), 0u);
 }
@@ -236,10 +244,11 @@ INSTANTIATE_TEST_SUITE_P(
         InPlaceCase{"as_stored", {}},
         InPlaceCase{"wide_second_window",
                     [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) { c.secondWindowHalfWidth = 600; }},
-        InPlaceCase{"no_window",
+        // The engine integrates the whole of what it is shown.
+        InPlaceCase{"second_window_only",
                     [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) {
                       c.windowHalfWidth = 0;
-                      c.secondWindowHalfWidth = 0;
+                      c.secondWindowHalfWidth = 400;
                     }},
         InPlaceCase{"noise_window_before",
                     [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) {
