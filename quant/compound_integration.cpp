@@ -102,10 +102,14 @@ struct EngineRun {
   // The method or the working file is a scratch file of the run's
   // CompoundScratchFiles: it outlives this engine run.
   bool scratchMethod = false, scratchRun = false;
+  // The scratch mini run file kept in memory, read from the data file in
+  // place (BeginDHWorkingInMemory); ends with this engine run.
+  void* memory = nullptr;
   EngineRun() = default;
   EngineRun(const EngineRun&) = delete;
   EngineRun& operator=(const EngineRun&) = delete;
   ~EngineRun() {
+    if (memory) EndDHWorkingInMemory(memory);
     if (scratchMethod) method.Keep();
     if (scratchRun) copy.Keep(), run.Keep();
   }
@@ -116,6 +120,10 @@ struct EngineRun {
 struct ScratchPaths {
   char method[MAX_PATH] = {};
   char run[MAX_PATH] = {};
+  bool runPrepared = false;  // run is a sectioned file (it may be only a name)
+  // The method's global table, read once for the compounds of the run
+  // (BeginDHMethodReads on the first compound's method file).
+  void* methodReads = nullptr;
   // The setting that keeps mini run files, looked up once for the run:
   // every compound of it is treated alike.
   bool storeRunFiles = StoreRunFiles() != FALSE;
@@ -123,6 +131,13 @@ struct ScratchPaths {
 };
 
 thread_local ScratchPaths* t_scratch = nullptr;
+
+// The engine's module handle, looked up once per thread: the engine
+// ignores it, and the lookup walks the loaded modules.
+HMODULE EngineModule() {
+  thread_local HMODULE module = GetModuleHandleA("TESTDH.EXE");
+  return module;
+}
 
 bool KeepRunFiles() { return t_scratch ? t_scratch->storeRunFiles : StoreRunFiles() != FALSE; }
 
@@ -140,6 +155,7 @@ class MemoryMethod {
   bool Begin(STRUCT_DH_GLOBAL_PARAMS* g, const STRUCT_DH_COMPOUND& compound, uint16_t id, uint16_t address,
              const char* tag, const char* methodFile, EngineRun* r) {
     ScratchPaths& p = *t_scratch;
+    if (!p.methodReads && methodFile && *methodFile) p.methodReads = BeginDHMethodReads(methodFile);
     if (!p.method[0] && !MakeTempFileName("MTH", p.method)) {
       p.method[0] = 0;
       return false;
@@ -163,10 +179,13 @@ class MemoryMethod {
 bool EmptyScratchRun(EngineRun* r, bool* batch) {
   ScratchPaths& p = *t_scratch;
   *batch = false;
-  if (!p.run[0] && (!MakeTempFileName("RUN", p.run) || !MarkScratchSectionFile(p.run) || !PrepareDHFile(p.run))) {
-    if (p.run[0]) DeleteFileA(p.run);
-    p.run[0] = 0;
-    return false;
+  if (!p.runPrepared) {
+    if ((!p.run[0] && !MakeTempFileName("RUN", p.run)) || !MarkScratchSectionFile(p.run) || !PrepareDHFile(p.run)) {
+      if (p.run[0]) DeleteFileA(p.run);
+      p.run[0] = 0;
+      return false;
+    }
+    p.runPrepared = true;
   }
   *batch = BeginSectionBatch(p.run) != FALSE;
   if (!*batch || !ClearSections(p.run)) {
@@ -174,6 +193,35 @@ bool EmptyScratchRun(EngineRun* r, bool* batch) {
     *batch = false;
     return false;
   }
+  std::memcpy(r->run.path, p.run, sizeof r->run.path);
+  r->scratchRun = true;
+  return true;
+}
+
+// The scratch mini run file kept in memory with its MS data read in place
+// from the data file, when the engine would see there just what an extract
+// shows it: nothing is extracted or written, and the engine's tables stay
+// in memory for the compound's results to be read from.
+// Outside a quantitation the file is named for this engine run alone.
+bool MemoryScratchRun(const char* dataFile, double low, double high, const STRUCT_DH_COMPOUND& compound,
+                      const double* noise, EngineRun* r) {
+  double from = 0, to = 0;
+  if (!CompoundDataReadsInPlace(dataFile, dataFile, low, high, &compound.chanList, noise, &from, &to)) return false;
+  if (!t_scratch) {
+    if (!MakeTempFileName("RUN", r->run.path)) {
+      r->run.path[0] = 0;
+      return false;
+    }
+    r->memory = BeginDHWorkingInMemory(r->run.path, dataFile, from, to);
+    return r->memory != nullptr;
+  }
+  ScratchPaths& p = *t_scratch;
+  if (!p.run[0] && !MakeTempFileName("RUN", p.run)) {
+    p.run[0] = 0;
+    return false;
+  }
+  r->memory = BeginDHWorkingInMemory(p.run, dataFile, from, to);
+  if (!r->memory) return false;
   std::memcpy(r->run.path, p.run, sizeof r->run.path);
   r->scratchRun = true;
   return true;
@@ -237,7 +285,16 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   // leaves reach the working file in one commit.
   bool batch = false;
   KeptMiniRun kept;
-  if (miniRun) {
+  const double noise[2] = {double(CompoundField<int32_t>(compound, quant::kNoiseWindowStart)) / 1000.0,
+                           double(CompoundField<int32_t>(compound, quant::kNoiseWindowEnd)) / 1000.0};
+  const bool hasNoise = noise[0] != 0 || noise[1] != 0;
+  const double low = std::min(+limits.low, +limits.secondLow), high = std::max(+limits.high, +limits.secondHigh);
+  // A mini run file no one gets to see is not written at all where the
+  // data file's range reads as its extract would.
+  const bool unseenRun = miniRun && !runFileWanted && !KeepRunFiles();
+  if (unseenRun && MemoryScratchRun(dataFile, low, high, compound, hasNoise ? noise : nullptr, r)) {
+    working = r->run.path;
+  } else if (miniRun) {
     if (reuseRun ? !EmptyScratchRun(r, &batch)
                  : !MakeTempFileName("RUN", r->run.path) || !MarkScratchSectionFile(r->run.path) ||
                        !PrepareDHFile(r->run.path)) {
@@ -246,10 +303,6 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
       return;
     }
     if (!reuseRun) batch = BeginSectionBatch(r->run.path) != FALSE;
-    const double noise[2] = {double(CompoundField<int32_t>(compound, quant::kNoiseWindowStart)) / 1000.0,
-                             double(CompoundField<int32_t>(compound, quant::kNoiseWindowEnd)) / 1000.0};
-    const bool hasNoise = noise[0] != 0 || noise[1] != 0;
-    const double low = std::min(+limits.low, +limits.secondLow), high = std::max(+limits.high, +limits.secondHigh);
     kept.Keep(r->run.path, reuseRun);
     const int32_t code = ExtractCompoundData(dataFile, dataFile, r->run.path, low, high, &compound.massList,
                                              &compound.chanList, hasNoise ? noise : nullptr,
@@ -274,6 +327,23 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
   } else {
     MarkScratchSectionFile(r->copy.path);
   }
+  if (r->memory) {
+    // The engine's inputs as the file would hold them.
+    if (standardRecord && standardCompound) {
+      std::vector<uint8_t> bytes(INTERNAL_STANDARD_RECORD_SIZE + sizeof *standardCompound);
+      std::memcpy(bytes.data(), standardRecord, INTERNAL_STANDARD_RECORD_SIZE);
+      std::memcpy(bytes.data() + INTERNAL_STANDARD_RECORD_SIZE, standardCompound, sizeof *standardCompound);
+      PutDHWorkingSection(r->copy.path, INTERNAL_STANDARD_SECTION, bytes.data(), uint32_t(bytes.size()));
+    }
+    PutDHWorkingSection(r->copy.path, "MSFileSpec", dataFile, uint32_t(std::strlen(dataFile) + 1));
+    std::vector<uint8_t> info(sizeof step + sizeof compound);
+    std::memcpy(info.data(), &step, sizeof step);
+    std::memcpy(info.data() + sizeof step, &compound, sizeof compound);
+    PutDHWorkingSection(r->copy.path, "MSPeakInfo", info.data(), uint32_t(info.size()));
+    r->ran = RunDataHandling(window, EngineModule(), r->method.path, r->copy.path, global, tag, 0, 0, 0, 1,
+                             "TestDH", "TestDH", "TestDH", "TestDH") != 0;
+    return;
+  }
   if (!miniRun) batch = BeginSectionBatch(r->copy.path) != FALSE;
   if (standardRecord && standardCompound)
     WriteInternalStandardSection(r->copy.path, standardRecord, standardCompound);
@@ -286,7 +356,7 @@ void RunEngine(HWND window, const char* dataFile, const char* methodFile, STRUCT
     WriteSection(s, &compound, sizeof compound);
     CloseSection(s);
   }
-  r->ran = RunDataHandling(window, GetModuleHandleA("TESTDH.EXE"), r->method.path, r->copy.path, global, tag, 0, 0,
+  r->ran = RunDataHandling(window, EngineModule(), r->method.path, r->copy.path, global, tag, 0, 0,
                            0, miniRun ? 1 : 0, "TestDH", "TestDH", "TestDH", "TestDH") != 0;
   DeleteSection(r->copy.path, "MSFileSpec");
   DeleteSection(r->copy.path, "MSPeakInfo");
@@ -389,6 +459,7 @@ void EndCompoundScratchFiles(void* scope) {
   auto* p = static_cast<ScratchPaths*>(scope);
   if (!p || p != t_scratch) return;  // only the innermost scope ends
   t_scratch = p->previous;
+  if (p->methodReads) EndDHMethodReads(p->methodReads);
   for (const char* path : {p->method, p->run})
     if (path[0]) DeleteFileA(path);
   delete p;

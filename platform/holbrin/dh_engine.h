@@ -199,6 +199,29 @@ HOLBRIN_API void EndDHMethodInMemory(void* method);
 HOLBRIN_API void* BeginDHDataInPlace(const char* workingPath, const char* dataPath);
 HOLBRIN_API void EndDHDataInPlace(void* inPlace);
 
+// The method file's global table read once: until EndDHMethodReads, on
+// this thread, BeginDHMethodInMemory with methodPath as its tablesFrom
+// reads that table from the file only the first time (and again after
+// this library writes it). For a run over one method that nothing else
+// writes meanwhile. Returns what EndDHMethodReads takes; 0 for bad
+// arguments. Nests, the innermost first.
+HOLBRIN_API void* BeginDHMethodReads(const char* methodPath);
+HOLBRIN_API void EndDHMethodReads(void* reads);
+
+// A working file kept in memory: until EndDHWorkingInMemory, on this
+// thread, RunDataHandling with workingPath as its working file reads the
+// "MSData" of dataPath between from and to (minutes) only, as an extract
+// of that range would show it, and keeps the sections it writes in memory,
+// where the result readers of this library (OpenDHResultTable,
+// OpenDHErrorLog and the rest) find them; nothing reaches the file. The
+// sections the engine reads from its working file are put there with
+// PutDHWorkingSection. For a scratch working file no one else reads.
+// Returns what EndDHWorkingInMemory takes; 0 for bad arguments. Nests,
+// the innermost first.
+HOLBRIN_API void* BeginDHWorkingInMemory(const char* workingPath, const char* dataPath, double from, double to);
+HOLBRIN_API void EndDHWorkingInMemory(void* working);
+HOLBRIN_API BOOL PutDHWorkingSection(const char* workingPath, const char* name, const void* bytes, uint32_t size);
+
 // Reading the results back. Tables are closed with FreeDHRecordSet or
 // CloseSection; GetDHRecord and CountDHRecords read the generic ones.
 HOLBRIN_API HDHTABLE OpenDHResultTable(const char* path, uint16_t moduleId, uint16_t moduleAddress,

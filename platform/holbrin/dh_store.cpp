@@ -1,12 +1,14 @@
 // Section I/O and the fixed-record tables behind the table handles.
 #include "dh_store.h"
 
+#include <cctype>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
 
 #include "holbrin.h"
 #include "orvik32/orvik32_batches.h"
+#include "win/win_crt.h"
 #include "orvik32/whole_sections.h"
 
 namespace holbrin {
@@ -42,12 +44,66 @@ void CloseFromStore(void* handle) {
 
 }  // namespace
 
+MemoryWorking*& MemoryWorkings() {
+  thread_local MemoryWorking* top = nullptr;
+  return top;
+}
+
+MemoryWorking* MemoryWorkingOf(const char* path) {
+  if (!path) return nullptr;
+  for (MemoryWorking* m = MemoryWorkings(); m; m = m->previous)
+    if (_stricmp(m->path.c_str(), path) == 0) return m;
+  return nullptr;
+}
+
+std::string SectionKey(const std::string& name) {
+  std::string key = name;
+  for (char& c : key) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return key;
+}
+
+MethodReads*& MethodReadsHeld() {
+  thread_local MethodReads* top = nullptr;
+  return top;
+}
+
+bool ReadMethodSection(const char* path, const std::string& name, std::vector<uint8_t>& out) {
+  MethodReads* held = nullptr;
+  for (MethodReads* m = path ? MethodReadsHeld() : nullptr; m && !held; m = m->previous)
+    if (_stricmp(m->path.c_str(), path) == 0) held = m;
+  if (!held) return ReadWholeSection(path, name, out);
+  const std::string key = SectionKey(name);
+  auto it = held->kept.find(key);
+  if (it == held->kept.end()) {
+    MethodReads::Kept k;
+    k.present = ReadWholeSection(path, name, k.bytes);
+    it = held->kept.emplace(key, std::move(k)).first;
+  }
+  if (it->second.present) out = it->second.bytes;
+  else out.clear();
+  return it->second.present;
+}
+
+void ForgetKeptSection(const char* path, const std::string& name) {
+  if (!path) return;
+  const std::string key = SectionKey(name);
+  for (MethodReads* m = MethodReadsHeld(); m; m = m->previous)
+    if (_stricmp(m->path.c_str(), path) == 0) m->kept.erase(key);
+}
+
 bool ReadWholeSection(const char* path, const std::string& name, std::vector<uint8_t>& out) {
+  if (MemoryWorking* m = MemoryWorkingOf(path)) {
+    auto it = m->sections.find(SectionKey(name));
+    if (it == m->sections.end()) return false;
+    out = it->second;
+    return true;
+  }
   return orvik::ReadWholeSection(path, name.c_str(), &out, kMaxSection);
 }
 
 bool ReplaceSection(const char* path, const std::string& name, const void* bytes, size_t size) {
   if (!path || !*path || size > kMaxSection) return false;
+  ForgetKeptSection(path, name);
   // The section is staged and committed alone, in one transaction: a short
   // write commits nothing, and the file is synced once, not three times.
   if (BeginSectionBatch(path)) {

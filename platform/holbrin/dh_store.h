@@ -2,10 +2,41 @@
 // Inside the library: whole-section reads and safe replacement, and the
 // fixed-record tables behind every table handle.
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace holbrin {
+
+// A working file the engine keeps in memory on this thread
+// (BeginDHWorkingInMemory): its sections by lower-case name, and where its
+// MS data is read.
+struct MemoryWorking {
+  std::string path, data;
+  double from = 0, to = 0;
+  std::map<std::string, std::vector<uint8_t>> sections;
+  MemoryWorking* previous = nullptr;
+};
+MemoryWorking* MemoryWorkingOf(const char* path);
+MemoryWorking*& MemoryWorkings();
+std::string SectionKey(const std::string& name);
+
+// Method tables read once while a method file is held (BeginDHMethodReads):
+// by lower-case section name.
+struct MethodReads {
+  std::string path;
+  struct Kept {
+    bool present = false;
+    std::vector<uint8_t> bytes;
+  };
+  std::map<std::string, Kept> kept;
+  MethodReads* previous = nullptr;
+};
+MethodReads*& MethodReadsHeld();
+// A whole section of a method file, read once while the file is held.
+bool ReadMethodSection(const char* path, const std::string& name, std::vector<uint8_t>& out);
+// This library writes the section: what was kept of it goes.
+void ForgetKeptSection(const char* path, const std::string& name);
 
 // Reads a whole section; false when it is missing or cannot be read whole.
 bool ReadWholeSection(const char* path, const std::string& name, std::vector<uint8_t>& out);

@@ -300,6 +300,11 @@ bool ReadResultsSection(const char* path, const std::string& name, std::vector<u
 bool StoreBytes(const char* path, const std::string& name, const std::vector<uint8_t>& bytes) {
   if (name.empty()) return false;
   DropHeldReads(path);
+  holbrin::ForgetKeptSection(path, name);
+  if (holbrin::MemoryWorking* m = holbrin::MemoryWorkingOf(path)) {
+    m->sections[holbrin::SectionKey(name)] = bytes;
+    return true;
+  }
   HSECTION s = CreateSection(path, name.c_str(), nullptr);
   if (!s) return false;
   const bool written = bytes.empty() || WriteSection(s, bytes.data(), uint32_t(bytes.size())) == bytes.size();
@@ -507,7 +512,8 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
                                    const char*, const char*) {
   if (!workingPath || !*workingPath || !tag) return 0;
   if (!methodPath || !*methodPath) methodPath = workingPath;
-  const char* msPath = MSDataPathOf(workingPath);
+  const holbrin::MemoryWorking* memory = holbrin::MemoryWorkingOf(workingPath);
+  const char* msPath = memory ? memory->data.c_str() : MSDataPathOf(workingPath);
   HMSDATA ms = OpenMSData(msPath, "MSData", 0);
   if (!ms) return 0;
   // The information block followed by the data's start and end time.
@@ -547,6 +553,7 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
                        const holbrin::DetectionParams& params, const std::vector<DH_TIME_EVENT>& items,
                        TraceResult* out) {
     Trace trace;
+    if (memory) from = std::max(from, memory->from), to = std::min(to, memory->to);
     ReadTrace(ms, from, to, masses, channels, filtering ? &filter : nullptr, &trace);
     std::vector<holbrin::TimeEvent> events;
     for (const DH_TIME_EVENT& e : items) events.push_back(ToEvent(e));
@@ -626,10 +633,10 @@ HOLBRIN_API int32_t RunDataHandling(HWND, HMODULE, const char* methodPath, const
   row.peakCount = int32_t(t.results.size());
   row.status = integrated ? 1 : 0;
 
-  bool ok = PrepareDHFile(workingPath);
+  bool ok = memory || PrepareDHFile(workingPath);
   // The engine's sections land together: an interruption leaves the
   // earlier integration whole, never new events beside old peaks.
-  const bool batch = ok && BeginSectionBatch(workingPath) != FALSE;
+  const bool batch = ok && !memory && BeginSectionBatch(workingPath) != FALSE;
   const std::vector<std::vector<uint8_t>> parts = {Encode(t.results), Encode(std::vector<DH_RESULT_HEADER>{header}),
                                                    Encode(t.points), Encode(t.boundaries),
                                                    Encode(std::vector<float>{scale}),
@@ -698,7 +705,7 @@ HOLBRIN_API void* BeginDHMethodInMemory(const char* path, const char* tablesFrom
   InitGlobalParams(&m->method.global);
   std::vector<uint8_t> stored, records;
   const std::string name = holbrin::BuiltName("GlobalParams", id, address, tag);
-  if (tablesFrom && *tablesFrom && !name.empty() && holbrin::ReadWholeSection(tablesFrom, name, stored)) {
+  if (tablesFrom && *tablesFrom && !name.empty() && holbrin::ReadMethodSection(tablesFrom, name, stored)) {
     if (!holbrin::DecodeTable(stored, sizeof(STRUCT_DH_GLOBAL_PARAMS), records)) m->readable = false;
     else if (records.size() >= sizeof(STRUCT_DH_GLOBAL_PARAMS))
       std::memcpy(&m->method.global, records.data(), sizeof(STRUCT_DH_GLOBAL_PARAMS));
@@ -735,6 +742,52 @@ HOLBRIN_API void EndDHDataInPlace(void* inPlace) {
   if (!d || d != t_dataInPlace) return;  // only the innermost ends
   t_dataInPlace = d->previous;
   delete d;
+}
+
+HOLBRIN_API void* BeginDHMethodReads(const char* methodPath) {
+  if (!methodPath || !*methodPath) return nullptr;
+  auto* m = new holbrin::MethodReads;
+  m->path = methodPath;
+  m->previous = holbrin::MethodReadsHeld();
+  holbrin::MethodReadsHeld() = m;
+  return m;
+}
+
+HOLBRIN_API void EndDHMethodReads(void* reads) {
+  auto* m = static_cast<holbrin::MethodReads*>(reads);
+  if (!m || m != holbrin::MethodReadsHeld()) return;  // only the innermost ends
+  holbrin::MethodReadsHeld() = m->previous;
+  delete m;
+}
+
+HOLBRIN_API void* BeginDHWorkingInMemory(const char* workingPath, const char* dataPath, double from, double to) {
+  if (!workingPath || !*workingPath || !dataPath || !*dataPath || !(from <= to)) return nullptr;
+  auto* m = new holbrin::MemoryWorking;
+  m->path = workingPath;
+  m->data = dataPath;
+  m->from = from;
+  m->to = to;
+  DropHeldReads(workingPath);
+  m->previous = holbrin::MemoryWorkings();
+  holbrin::MemoryWorkings() = m;
+  return m;
+}
+
+HOLBRIN_API void EndDHWorkingInMemory(void* working) {
+  auto* m = static_cast<holbrin::MemoryWorking*>(working);
+  if (!m || m != holbrin::MemoryWorkings()) return;  // only the innermost ends
+  holbrin::MemoryWorkings() = m->previous;
+  DropHeldReads(m->path.c_str());
+  delete m;
+}
+
+HOLBRIN_API BOOL PutDHWorkingSection(const char* workingPath, const char* name, const void* bytes, uint32_t size) {
+  holbrin::MemoryWorking* m = holbrin::MemoryWorkingOf(workingPath);
+  if (!m || !name || !*name || (size && !bytes)) return FALSE;
+  DropHeldReads(workingPath);
+  const auto* p = static_cast<const uint8_t*>(bytes);
+  m->sections[holbrin::SectionKey(name)] = std::vector<uint8_t>(p, p + size);
+  return TRUE;
 }
 
 HOLBRIN_API void* BeginDHResultReads(const char* path) {

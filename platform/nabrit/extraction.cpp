@@ -10,6 +10,7 @@
 #include "holbrin/holbrin.h"
 #include "nabrit/nabrit.h"
 #include "orvik32/orvik32.h"
+#include "quorna/ms_keep.h"
 #include "quorna/quorna.h"
 #include "win/win_kernel.h"
 
@@ -198,6 +199,27 @@ NABRIT_API int32_t ExtractCompoundData(const char* dataFile, const char* sourceF
   }
   x.channels = channels;
   return Copy(sourceFile && *sourceFile ? sourceFile : dataFile, targetFile, x, errorText);
+}
+
+NABRIT_API BOOL CompoundDataReadsInPlace(const char* dataFile, const char* sourceFile, double windowStart,
+                                         double windowEnd, const DH_CHAN_LIST* channels, const double* noiseWindow,
+                                         double* from, double* to) {
+  const char* source = sourceFile && *sourceFile ? sourceFile : dataFile;
+  if (!source || !*source || !from || !to) return FALSE;
+  Extract x{windowStart, windowEnd};
+  if (noiseWindow && noiseWindow[1] > noiseWindow[0]) {
+    x.from = std::min(x.from, noiseWindow[0]);
+    x.to = std::max(x.to, noiseWindow[1]);
+  }
+  x.channels = channels;
+  Source src;
+  if (OpenSource(source, &x, &src) != NABRIT_OK) return FALSE;
+  // Merged and listed channels read by the segments' cycles.
+  const bool cycles = channels && channels->kind != 2;
+  if (MSRangeReadsAsExtract(src.in, x.from, x.to, cycles ? 1 : 0) != 1) return FALSE;
+  *from = x.from;
+  *to = x.to;
+  return TRUE;
 }
 
 NABRIT_API int32_t ExtractDataRange(const char* dataFile, const char* sourceFile, const char* targetFile,

@@ -36,6 +36,14 @@ NABRIT_API int32_t ExtractCompoundData(const char* dataFile, const char* sourceF
                                        const DH_CHAN_LIST* channels, const double* noiseWindow,
                                        int32_t internalStandard, uint16_t moduleId, uint16_t moduleAddress,
                                        const char* tag, char* errorText);
+// True when the engine may read the compound's range of the source
+// (dataFile when 0) in place of ExtractCompoundData's extract of it with
+// these arguments: the extract would succeed and show a trace reader the
+// same scans. *from and *to get the extract's range (minutes). False when
+// only a written extract will do (also on every error it would report).
+NABRIT_API BOOL CompoundDataReadsInPlace(const char* dataFile, const char* sourceFile, double windowStart,
+                                         double windowEnd, const DH_CHAN_LIST* channels, const double* noiseWindow,
+                                         double* from, double* to);
 // A time range of the run, or with segment >= 0 (0-based) that segment.
 NABRIT_API int32_t ExtractDataRange(const char* dataFile, const char* sourceFile, const char* targetFile,
                                     double from, double to, int16_t segment, char* errorText);

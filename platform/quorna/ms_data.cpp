@@ -631,3 +631,47 @@ QUORNA_API int32_t WriteMSScan(HMSDATA handle, const MS_SCAN_RECORD* record, con
   }
   return 0;
 }
+
+QUORNA_API int32_t MSRangeReadsAsExtract(HMSDATA handle, double from, double to, int32_t listedChannels) {
+  const Image* img = Reading(handle);
+  if (!img || !(from <= to) || !img->TimesAscend() || img->ScanCount() == 0) return 0;
+  uint32_t lo = 0, hi = img->ScanCount();
+  while (lo < hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    if (img->Time(mid) < from) lo = mid + 1;
+    else hi = mid;
+  }
+  const uint32_t first = lo;
+  uint32_t past = first;
+  while (past < img->ScanCount() && img->Time(past) <= to) ++past;
+  if (past == first) return 0;
+  const uint32_t firstScan = img->FirstScan() + first, lastScan = img->FirstScan() + past - 1;
+  ScanView view;
+  std::vector<Peak> peaks;
+  for (uint32_t i = first; i < past; ++i) {
+    if (!img->Scan(i, view)) return 0;
+    const MS_SCAN_HEADER& h = view.Header();
+    if (h.time != img->Time(i) || h.scanNumber != img->FirstScan() + i || view.PointCount() > MS_MAX_SCAN_POINTS)
+      return 0;
+    view.Peaks(peaks);
+    for (size_t k = 0; k < peaks.size(); ++k)
+      if (!std::isfinite(peaks[k].mass) || (k > 0 && peaks[k].mass < peaks[k - 1].mass)) return 0;
+    MS_SCAN_HEADER summed = h;
+    SummariseInto(peaks, summed);
+    if (std::memcmp(&summed, &h, sizeof h) != 0) return 0;
+    if (!listedChannels) continue;
+    // The extract clips a segment to its first scan in the range and drops
+    // segments whose times miss the range: a scan's function and cycle
+    // must come out the same.
+    const int s = img->SegmentOf(i);
+    if (s < 0) return 0;
+    const MS_SEGMENT_BLOCK& seg = img->Segment(uint32_t(s));
+    // Packed: copied out, not bound.
+    const uint32_t segFirst = seg.firstScan, segLast = seg.lastScan, functions = seg.functionCount;
+    const double segStart = seg.startTime, segEnd = seg.endTime;
+    if (segEnd < from || segStart > to || functions < 1) return 0;
+    const uint32_t clippedFirst = segFirst > firstScan ? segFirst : firstScan;
+    if ((clippedFirst - segFirst) % functions != 0 || segLast < firstScan || segFirst > lastScan) return 0;
+  }
+  return 1;
+}

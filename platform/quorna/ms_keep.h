@@ -10,3 +10,13 @@
 // memory only until its last release); ReleaseMSDataOpen ends it. 1 on
 // success.
 QUORNA_API BOOL KeepMSDataInMemory(const char* path, const char* section);
+
+// 1 when a mini run file extracted from the open data over [from, to]
+// (minutes, the scans whose times lie there, as the extraction writes them)
+// would show a trace reader exactly what the open data shows over the same
+// range: times ascend, every scan there is sound and stored as the writer
+// lays it (masses finite and ascending, totals summarised, numbers
+// consecutive), and, when channels count (listedChannels nonzero), every
+// scan keeps its segment and its place in its cycle once the segments are
+// clipped to the range. 0 otherwise, also when no scan lies in the range.
+QUORNA_API int32_t MSRangeReadsAsExtract(HMSDATA handle, double from, double to, int32_t listedChannels);

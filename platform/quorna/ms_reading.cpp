@@ -9,7 +9,8 @@ namespace quorna {
 namespace {
 
 bool ChannelListed(const STRUCT_CHAN_LIST& list, uint32_t function) {
-  uint16_t n = std::min<uint16_t>(list.count, CHAN_LIST_MAX_ENTRIES);
+  const uint16_t count = list.count;  // packed: copied, not bound
+  const uint16_t n = std::min<uint16_t>(count, CHAN_LIST_MAX_ENTRIES);
   for (uint16_t k = 0; k < n; ++k)
     if (function >= list.entries[k].low && function <= list.entries[k].high) return true;
   return false;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -179,6 +180,98 @@ TEST_F(CompoundIntegrationTest, ReusedScratchFilesGiveTheStepsOfFreshFiles) {
   }
   EXPECT_EQ(TempFiles(), 0u);
 }
+
+// Within a quantitation a compound's range may be read straight from the
+// data file instead of from an extract of it: the step and the qualifier
+// record must be those an extract gives, whatever the window, the noise
+// window and the channels (the run's second segment has two functions, so
+// that a clipped segment moves the cycles of listed and merged channels).
+struct InPlaceCase {
+  const char* what;
+  std::function<void(STRUCT_DH_COMPOUND&, STRUCT_DH_GLOBAL_PARAMS&)> edit;
+};
+
+class InPlaceReadingTest : public CompoundIntegrationTest, public ::testing::WithParamInterface<InPlaceCase> {};
+
+TEST_P(InPlaceReadingTest, AScratchRunGivesTheStepsOfAnExtract) {
+  Design d;
+  WriteMethod(d);
+  SampleSpec s;
+  s.amounts = {3, 8, 15, 30};
+  s.drift = 0.03;
+  msfix::RunTruth truth;
+  ASSERT_TRUE(WriteSample(kSample, d, s, method_, &truth));
+  const int n = int(method_.compounds.size());
+  ASSERT_GE(n, 3);
+  for (int i = 0; i < n; ++i) {
+    SCOPED_TRACE(i);
+    // A mini run file handed back is always extracted and written.
+    STRUCT_RESULT_STEP extracted;
+    char runFile[MAX_PATH] = {};
+    const BOOL a = One(i, &extracted, RUN_KIND_ANALYSIS, GetParam().edit, nullptr, runFile);
+    const STRUCT_QUALIFIER_RECORD extractedQualifiers = qualifiers_;
+    if (runFile[0]) DeleteFileA(runFile);
+    // Within a quantitation and alone.
+    for (const bool scoped : {true, false}) {
+      SCOPED_TRACE(scoped);
+      STRUCT_RESULT_STEP step;
+      BOOL b;
+      {
+        std::unique_ptr<CompoundScratchFiles> scratch(scoped ? new CompoundScratchFiles : nullptr);
+        b = One(i, &step, RUN_KIND_ANALYSIS, GetParam().edit);
+      }
+      EXPECT_EQ(a, b);
+      step.timeStamp = extracted.timeStamp;
+      step.calibrationTimeStamp = extracted.calibrationTimeStamp;
+      EXPECT_EQ(std::memcmp(&step, &extracted, sizeof step), 0) << step.flagText << " / " << extracted.flagText;
+      EXPECT_EQ(std::memcmp(&qualifiers_, &extractedQualifiers, sizeof qualifiers_), 0);
+    }
+  }
+  EXPECT_EQ(TempFiles(), 0u);
+}
+
+void ListedChannels(STRUCT_DH_COMPOUND& c, uint16_t low, uint16_t high) {
+  std::memset(&c.chanList, 0, sizeof c.chanList);
+  c.chanList.kind = 1;
+  c.chanList.count = 1;
+  c.chanList.entries[0].lowChannel = low;
+  c.chanList.entries[0].highChannel = high;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InPlaceReadingTest,
+    ::testing::Values(
+        InPlaceCase{"as_stored", {}},
+        InPlaceCase{"wide_second_window",
+                    [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) { c.secondWindowHalfWidth = 600; }},
+        // The engine integrates the whole of what it is shown.
+        InPlaceCase{"second_window_only",
+                    [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) {
+                      c.windowHalfWidth = 0;
+                      c.secondWindowHalfWidth = 400;
+                    }},
+        InPlaceCase{"noise_window_before",
+                    [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) {
+                      quant::SetCompoundField<int32_t>(&c, quant::kNoiseWindowStart, int32_t(c.retentionTime) - 900);
+                      quant::SetCompoundField<int32_t>(&c, quant::kNoiseWindowEnd, int32_t(c.retentionTime) - 700);
+                    }},
+        InPlaceCase{"window_past_the_run",
+                    [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) { c.windowHalfWidth = 60000; }},
+        InPlaceCase{"listed_first_function",
+                    [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) { ListedChannels(c, 0, 0); }},
+        InPlaceCase{"listed_second_function",
+                    [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) { ListedChannels(c, 1, 1); }},
+        InPlaceCase{"merged_channels",
+                    [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) {
+                      std::memset(&c.chanList, 0, sizeof c.chanList);
+                      c.chanList.kind = 0;
+                    }},
+        InPlaceCase{"channels_ignored",
+                    [](STRUCT_DH_COMPOUND& c, STRUCT_DH_GLOBAL_PARAMS&) {
+                      std::memset(&c.chanList, 0, sizeof c.chanList);
+                      c.chanList.kind = 2;
+                    }}),
+    [](const ::testing::TestParamInfo<InPlaceCase>& info) { return std::string(info.param.what); });
 
 TEST_F(CompoundIntegrationTest, AQualifierInterferenceIsFlagged) {
   Design d;

@@ -88,6 +88,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Check(code >= NABRIT_OK && code <= NABRIT_ERROR_CHANNELS, "an unlisted extraction code");
   if (code != NABRIT_OK) fuzz::Check(std::strlen(text) > 0, "a failure without its text");
   if (code == NABRIT_OK) CheckExtract(from, to);
+  // Reading the range in place is offered only where the extract succeeds.
+  double inFrom = 0, inTo = 0;
+  DH_CHAN_LIST second{};
+  second.kind = 1;
+  second.count = 1;
+  second.entries[0].lowChannel = second.entries[0].highChannel = 1;
+  const DH_CHAN_LIST* const lists[] = {nullptr, &second};
+  for (const DH_CHAN_LIST* channels : lists) {
+    if (!CompoundDataReadsInPlace(kData, nullptr, from, to, channels, nullptr, &inFrom, &inTo)) continue;
+    fuzz::Check(inFrom == from && inTo == to, "an in-place range other than the extract's");
+    if (channels) continue;
+    fuzz::Check(code == NABRIT_OK, "an in-place range where the extract fails");
+  }
   win::facts::RemoveFile(kMini);
   const int32_t range = ExtractDataRange(kData, nullptr, kMini, 0, 0, 1, text);
   fuzz::Check(range >= NABRIT_OK && range <= NABRIT_ERROR_CHANNELS, "an unlisted extraction code");
