@@ -263,6 +263,46 @@ struct Candidate {
   double forward, reverse;
 };
 
+// Best first: by forward match, then reverse match, then the order the
+// candidates were met in (no two share it, so the order is total).
+bool Better(const Candidate& a, const Candidate& b) {
+  if (a.forward != b.forward) return a.forward > b.forward;
+  if (a.reverse != b.reverse) return a.reverse > b.reverse;
+  return a.order < b.order;
+}
+
+// The best maxHits candidates of those that reach the minimum match, kept
+// as they are scored: a search in a large library meets thousands of
+// candidates and keeps ten.
+class TopHits {
+ public:
+  TopHits(int32_t maxHits, int32_t minimumMatch) : cap_(size_t(maxHits)), minimum_(minimumMatch) {}
+  void Offer(int16_t library, int32_t entry, double forward, double reverse) {
+    const uint32_t order = met_++;
+    if (forward + 0.5 < minimum_) return;
+    const Candidate c{library, entry, order, forward, reverse};
+    if (kept_.size() < cap_) {
+      kept_.push_back(c);
+      std::push_heap(kept_.begin(), kept_.end(), Better);  // the worst kept on top
+    } else if (Better(c, kept_.front())) {
+      std::pop_heap(kept_.begin(), kept_.end(), Better);
+      kept_.back() = c;
+      std::push_heap(kept_.begin(), kept_.end(), Better);
+    }
+  }
+  // Best first.
+  std::vector<Candidate>& Ordered() {
+    std::sort_heap(kept_.begin(), kept_.end(), Better);
+    return kept_;
+  }
+
+ private:
+  size_t cap_;
+  int32_t minimum_;
+  uint32_t met_ = 0;
+  std::vector<Candidate> kept_;
+};
+
 // The unknown's weights by mass over the span of its masses, 0 where it
 // has no peak and one 0 past the end for every mass outside the span, so
 // that a library spectrum is matched in one pass over its own peaks.
@@ -289,15 +329,16 @@ Unknown Spread(const fandor::Weighted& u) {
 // are a chain of additions that waits on itself; the entries side by side
 // keep the processor busy while it waits.
 template <int kLanes>
-void MatchPacked(const Unknown& u, const Library& lib, const int32_t* entries, double* forward, double* reverse) {
+void MatchPacked(const Unknown& u, const Library& lib, const Library::PeakSpan* spans, double* forward,
+                 double* reverse) {
   const Library::PackedPeak* peaks = lib.peaks.data();
   const float* spread = u.weights.data();
   uint32_t from[kLanes], count[kLanes];
   double dot[kLanes], inReference[kLanes];
   uint32_t common = UINT32_MAX;
   for (int l = 0; l < kLanes; ++l) {
-    from[l] = lib.peakSpans[size_t(entries[l])].start;
-    count[l] = lib.peakSpans[size_t(entries[l])].count;
+    from[l] = spans[l].start;
+    count[l] = spans[l].count;
     common = std::min(common, count[l]);
     dot[l] = inReference[l] = 0;
   }
@@ -318,7 +359,7 @@ void MatchPacked(const Unknown& u, const Library& lib, const int32_t* entries, d
 
 // Scores the entries the prefilter lets through: lists them, then matches
 // them four at a time.
-void Score(const Library& lib, int16_t index, const Unknown& unknown, std::vector<Candidate>* out) {
+void Score(const Library& lib, int16_t index, const Unknown& unknown, TopHits* out) {
   const fandor::Weighted& u = *unknown.spectrum;
   std::vector<size_t> order(u.masses.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -326,13 +367,17 @@ void Score(const Library& lib, int16_t index, const Unknown& unknown, std::vecto
   const size_t top = std::min<size_t>(8, order.size());
   if (top == 0) return;
   std::vector<uint64_t> seen((lib.entries.size() + 63) / 64, 0);
+  // The candidates and where their peaks lie, looked up while listing
+  // (independent loads the processor overlaps) rather than while matching.
   std::vector<int32_t> listed;
+  std::vector<Library::PeakSpan> spans;
   auto consider = [&](int32_t e) {
     uint64_t& word = seen[size_t(e) >> 6];
     const uint64_t bit = uint64_t(1) << (e & 63);
     if (word & bit) return;
     word |= bit;
     listed.push_back(e);
+    spans.push_back(lib.peakSpans[size_t(e)]);
   };
   for (int32_t e : lib.byLargest[u.masses[order[0]]]) consider(e);
   for (size_t k = 0; k < top; ++k)
@@ -342,27 +387,18 @@ void Score(const Library& lib, int16_t index, const Unknown& unknown, std::vecto
   double f[kLanes], r[kLanes];
   size_t i = 0;
   for (; i + kLanes <= listed.size(); i += kLanes) {
-    MatchPacked<kLanes>(unknown, lib, &listed[i], f, r);
-    for (size_t l = 0; l < kLanes; ++l) out->push_back({index, listed[i + l], uint32_t(out->size()), f[l], r[l]});
+    MatchPacked<kLanes>(unknown, lib, &spans[i], f, r);
+    for (size_t l = 0; l < kLanes; ++l) out->Offer(index, listed[i + l], f[l], r[l]);
   }
   for (; i < listed.size(); ++i) {
-    MatchPacked<1>(unknown, lib, &listed[i], f, r);
-    out->push_back({index, listed[i], uint32_t(out->size()), f[0], r[0]});
+    MatchPacked<1>(unknown, lib, &spans[i], f, r);
+    out->Offer(index, listed[i], f[0], r[0]);
   }
 }
 
-// Best first: by forward match, then reverse match, then the order the
-// candidates were met in. Only the hits kept are put in order.
-void* MakeHitList(std::vector<Candidate>& c, const std::vector<const Library*>& libs, int32_t maxHits,
-                  int32_t minimumMatch) {
-  c.erase(std::remove_if(c.begin(), c.end(), [&](const Candidate& x) { return x.forward + 0.5 < minimumMatch; }),
-          c.end());
-  const size_t kept = std::min(c.size(), size_t(maxHits));
-  std::partial_sort(c.begin(), c.begin() + ptrdiff_t(kept), c.end(), [](const Candidate& a, const Candidate& b) {
-    if (a.forward != b.forward) return a.forward > b.forward;
-    if (a.reverse != b.reverse) return a.reverse > b.reverse;
-    return a.order < b.order;
-  });
+// The kept candidates, best first, as a hit list block.
+void* MakeHitList(const std::vector<Candidate>& c, const std::vector<const Library*>& libs) {
+  const size_t kept = c.size();
   std::vector<FANDOR_HIT> hits;
   for (size_t i = 0; i < kept; ++i) {
     const Candidate& x = c[i];
@@ -412,9 +448,9 @@ int32_t SearchLoaded(const std::vector<const Library*>& libs, const void* spectr
   }
   if (maxHits <= 0) maxHits = 10;
   const Unknown unknown = Spread(u);
-  std::vector<Candidate> c;
-  for (size_t k = 0; k < libs.size(); ++k) Score(*libs[k], int16_t(k), unknown, &c);
-  *hitList = MakeHitList(c, libs, maxHits, minimumMatch);
+  TopHits top(maxHits, minimumMatch);
+  for (size_t k = 0; k < libs.size(); ++k) Score(*libs[k], int16_t(k), unknown, &top);
+  *hitList = MakeHitList(top.Ordered(), libs);
   if (!*hitList) {
     SetError(FANDOR_ERROR_ARGUMENT, "Out of memory.");
     return -1;

@@ -425,6 +425,75 @@ TEST_F(LibrarySearchTest, FixtureUnknownsComeFirstInA500EntryLibrary) {
   EXPECT_GE(first, 0.95 * searched);
 }
 
+// Every hit scores what the two spectra compared alone score, the full
+// list is in rank order, and a capped search with a minimum keeps exactly
+// the leading hits of the full list that reach the minimum.
+TEST_F(LibrarySearchTest, CappedSearchesKeepTheLeadOfTheFullRanking) {
+  msfix::RunPlan plan;
+  plan.compounds = 20;
+  msfix::RunTruth truth;
+  msfix::MakeRun(plan, &truth, nullptr);
+  msfix::MspLibraryPlan lp;
+  lp.entries = 3000;
+  std::vector<msfix::MspEntryTruth> entries;
+  ASSERT_TRUE(msfix::WriteMspLibrary("C:\\TEMP\\ranked.msp", lp, truth.compounds, &entries));
+  HSPECLIB lib = OpenSpectrumLibrary("C:\\TEMP\\ranked.msp");
+  ASSERT_NE(lib, nullptr);
+  auto entryBuffer = [&](int32_t e) {
+    std::vector<std::pair<double, uint32_t>> peaks;
+    for (auto& [m, a] : entries[size_t(e)].peaks) peaks.push_back({double(m), uint32_t(a)});
+    return Exchange(peaks);
+  };
+  struct Hit {
+    int32_t entry;
+    int16_t forward, reverse;
+  };
+  auto search = [&](const std::vector<uint8_t>& unknown, int32_t maxHits, int32_t minimum) {
+    void* list = nullptr;
+    std::vector<Hit> out;
+    const int32_t n = SearchSpectrumLibrary(lib, unknown.data(), maxHits, minimum, &list);
+    for (int32_t i = 0; i < n; ++i) {
+      FANDOR_HIT h;
+      EXPECT_TRUE(GetHitEntry(list, i, &h));
+      EXPECT_EQ(h.rank, i + 1);
+      out.push_back({h.entry, h.forward, h.reverse});
+    }
+    FreeBlock(list);
+    return out;
+  };
+  int compared = 0;
+  for (int c : {0, 7, 13}) {
+    std::vector<std::pair<double, uint32_t>> peaks;
+    for (auto& [m, share] : truth.compounds[size_t(c)].spectrum) peaks.push_back({m, uint32_t(share * 1e6)});
+    const auto unknown = Exchange(peaks);
+    const std::vector<Hit> all = search(unknown, 1000000, 0);
+    ASSERT_GT(all.size(), 50u);
+    for (size_t i = 0; i < all.size(); ++i) {
+      int16_t f = -1, r = -1;
+      ASSERT_TRUE(CompareSpectra(unknown.data(), entryBuffer(all[i].entry).data(), &f, &r));
+      EXPECT_EQ(all[i].forward, f) << "hit " << i;
+      EXPECT_EQ(all[i].reverse, r) << "hit " << i;
+      if (i) {
+        EXPECT_GE(all[i - 1].forward, all[i].forward) << "hit " << i;
+      }
+      ++compared;
+    }
+    struct Case {
+      int32_t maxHits, minimum;
+    };
+    for (const Case& k : {Case{1, 0}, Case{10, 0}, Case{25, 0}, Case{10, 600}, Case{40, 300}, Case{5, 999}}) {
+      std::vector<Hit> want;
+      for (const Hit& h : all)
+        if (h.forward >= k.minimum && int32_t(want.size()) < k.maxHits) want.push_back(h);
+      const std::vector<Hit> got = search(unknown, k.maxHits, k.minimum);
+      ASSERT_EQ(got.size(), want.size()) << k.maxHits << " hits from " << k.minimum;
+      for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i].entry, want[i].entry) << i;
+    }
+  }
+  EXPECT_GT(compared, 300);
+  CloseSpectrumLibrary(lib);
+}
+
 }  // namespace
 
 namespace {
