@@ -116,7 +116,8 @@ void SmoothRuns(const std::vector<Peak>& pts, const Runs& runs, unsigned window,
   prefix[0] = 0;
   for (size_t i = 0; i < pts.size(); ++i) prefix[i + 1] = prefix[i] + pts[i].intensity;
   const double full = static_cast<double>(2 * half + 1);
-  for (auto [b, e] : runs) {
+  for (const auto& run : runs) {
+    const size_t b = run.first, e = run.second;
     auto cut = [&](size_t i) {
       const size_t h = std::min<size_t>({half, i - b, e - 1 - i});
       out[i] = (prefix[i + h + 1] - prefix[i - h]) / static_cast<double>(2 * h + 1);
