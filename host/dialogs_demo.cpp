@@ -14,6 +14,7 @@
 #include "dialogs/click_select_ions_dialog.h"
 #include "dialogs/data_file_open_dialog.h"
 #include "dialogs/ion_formula_dialog.h"
+#include "host/demo_pictures.h"
 #include "host/spectra_samples.h"
 #include "spectra/spectrum_managers.h"
 #include "spectrumctl/spectrum_control.h"
@@ -27,15 +28,7 @@ namespace ws = win::script;
 
 constexpr const char* kSamples = "C:\\Workstation\\Samples";
 
-bool Save(HWND window, const char* path) {
-  ws::PumpUntilIdle();
-  if (!ws::SaveWindowPng(window, path)) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
-    return false;
-  }
-  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
-  return true;
-}
+bool Save(HWND window, const char* path) { return demo::SavePicture(window, path); }
 
 HWND HookOf(HWND common) {
   HWND group = ws::FindById(common, IDC_SDF_INFO_GROUP);

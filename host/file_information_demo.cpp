@@ -13,6 +13,7 @@
 #include "dialogs/data_file_info_dialog.h"
 #include "dialogs/method_file_open_dialog.h"
 #include "dialogs/reports_file_open_dialog.h"
+#include "host/demo_pictures.h"
 #include "win/win_commctrl.h"
 #include "win/win_paths.h"
 #include "win/win_script.h"
@@ -50,15 +51,7 @@ constexpr char kSample[] = "C:\\Workstation\\Quant\\sample.kms";
 constexpr char kReports[] = "C:\\Workstation\\Reports\\sample.msr";
 constexpr char kLogText[] = "C:\\Workstation\\Plots\\data-file-log.txt";
 
-bool Save(HWND window, const char* path) {
-  ws::PumpUntilIdle();
-  if (!ws::SaveWindowPng(window, path)) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
-    return false;
-  }
-  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
-  return true;
-}
+bool Save(HWND window, const char* path) { return demo::SavePicture(window, path); }
 
 HWND ParentOf(HWND common, int id) {
   HWND child = ws::FindById(common, id);

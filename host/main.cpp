@@ -39,7 +39,7 @@ int TargetReportDemo();     // target_report_demo.cpp
 int ReportFilesDemo();      // report_files_demo.cpp
 int QuickIntegrationDemo();  // quick_integration_demo.cpp
 int LibrarySearchDemo();    // library_search_demo.cpp
-int RefSpectraDemo();       // reference_spectra_demo.cpp
+int BackgroundSpectraDemo();  // background_spectra_demo.cpp
 int EventEditingDemo();     // event_editing_demo.cpp
 int PointFedDemo();         // point_fed_demo.cpp
 int OwnedDataDemo();        // point_fed_demo.cpp
@@ -235,7 +235,7 @@ int Demo() {
   if (const int files = FileInformationDemo(); !dialogs) dialogs = files;
   if (const int integration = QuickIntegrationDemo(); !dialogs) dialogs = integration;
   if (const int search = LibrarySearchDemo(); !quantitation) quantitation = search;
-  if (const int refs = RefSpectraDemo(); !dialogs) dialogs = refs;
+  if (const int refs = BackgroundSpectraDemo(); !dialogs) dialogs = refs;
   if (const int events = EventEditingDemo(); !dialogs) dialogs = events;
   // Last: it loads the library again to show the saved defaults.
   if (const int prefs = PreferenceSheetsDemo(); !dialogs) dialogs = prefs;
@@ -370,7 +370,7 @@ int main(int argc, char** argv) {
               features = OverlayHostFeaturesDemo(), amdis = OverlayAmdisDemo();
     return window ? window : noise ? noise : live ? live : features ? features : amdis;
   }
-  if (command == "refspectra" && argc == 2) return RefSpectraDemo();
+  if (command == "refspectra" && argc == 2) return BackgroundSpectraDemo();
   if (command == "event-editing" && argc == 2) return EventEditingDemo();
   if (command == "point-fed" && argc == 2) {
     const int pointFed = PointFedDemo(), owned = OwnedDataDemo();

@@ -8,6 +8,7 @@
 
 #include "fandor/amdis_runs.h"
 #include "fixtures/msp_library.h"
+#include "host/demo_pictures.h"
 #include "host/overlay_demo_window.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_messages.h"
@@ -27,14 +28,7 @@ constexpr char kAnalysis[] = "C:\\Workstation\\Plots\\control-analysis.png";
 
 using sample_overlay::OverlayFree;
 
-bool Save(HWND window, const char* path) {
-  if (!win::script::SaveWindowPng(window, path)) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
-    return false;
-  }
-  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
-  return true;
-}
+bool Save(HWND window, const char* path) { return demo::SavePicture(window, path, false); }
 
 int Count(const void* annotations) {
   return annotations ? static_cast<const STRUCT_ANNOTATIONS*>(annotations)->count : 0;

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "fixtures/msfixtures.h"
+#include "host/demo_pictures.h"
 #include "host/overlay_demo_window.h"
 #include "host/sample_overlay.h"
 #include "overlayctl/overlay_noise_labels.h"
@@ -27,15 +28,7 @@ constexpr char kFolder[] = "C:\\Workstation\\Plots";
 
 using sample_overlay::OverlayFree;
 
-bool Save(HWND window, const char* path) {
-  win::script::PumpUntilIdle();
-  if (!win::script::SaveWindowPng(window, path)) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
-    return false;
-  }
-  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
-  return true;
-}
+bool Save(HWND window, const char* path) { return demo::SavePicture(window, path); }
 
 using overlay_demo::ControlOf;
 using overlay_demo::MakeWindow;

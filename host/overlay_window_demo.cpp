@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/demo_pictures.h"
 #include "host/overlay_demo_window.h"
 #include "host/picture_checks.h"
 #include "host/sample_overlay.h"
@@ -31,15 +32,7 @@ constexpr char kFolder[] = "C:\\Workstation\\Plots";
 
 using sample_overlay::OverlayFree;
 
-bool Save(HWND window, const char* path) {
-  win::script::PumpUntilIdle();
-  if (!win::script::SaveWindowPng(window, path)) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
-    return false;
-  }
-  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
-  return true;
-}
+bool Save(HWND window, const char* path) { return demo::SavePicture(window, path); }
 
 // The host owns the overlay: it moves the displayed range and tells the
 // control. Zooming, it lets every plot fit its new window: scales left unset

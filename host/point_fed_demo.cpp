@@ -13,6 +13,7 @@
 #include "common/data_points.h"
 #include "common/work_file.h"
 #include "fixtures/msfixtures.h"
+#include "host/demo_pictures.h"
 #include "host/overlay_demo_window.h"
 #include "overlayctl/overlay_messages.h"
 #include "specialctl/owned_data_control.h"
@@ -49,13 +50,7 @@ double Signal(const Detector& d, double t, std::mt19937& rng) {
 bool Save(HWND window, const char* name) {
   char path[260];
   std::snprintf(path, sizeof path, "%s\\%s", kFolder, name);
-  win::script::PumpUntilIdle();
-  if (!win::script::SaveWindowPng(window, path)) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
-    return false;
-  }
-  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
-  return true;
+  return demo::SavePicture(window, path);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "common/library_state.h"
 #include "common/preference_records.h"
+#include "host/demo_pictures.h"
 #include "host/overlay_demo_window.h"
 #include "host/sample_overlay.h"
 #include "prefsheets/preference_pages.h"
@@ -24,14 +25,8 @@ namespace {
 constexpr char kFolder[] = "C:\\Workstation\\Plots";
 
 bool SavePicture(HWND window, const std::string& name) {
-  win::script::PumpUntilIdle();
   const std::string path = std::string(kFolder) + "\\" + name;
-  if (!win::script::SaveWindowPng(window, path.c_str())) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path.c_str());
-    return false;
-  }
-  std::printf("  %s (%s)\n", path.c_str(), win::paths::ToHost(path).c_str());
-  return true;
+  return demo::SavePicture(window, path.c_str());
 }
 
 // A sheet opened only to draw the page it opens on.

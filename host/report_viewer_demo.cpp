@@ -10,6 +10,7 @@
 #include "orvik32/orvik32_printing.h"
 #include "reportpages/report_viewer.h"
 #include "ulbrec32/page_pictures.h"
+#include "host/demo_pictures.h"
 #include "win/win_commdlg.h"
 #include "win/win_kernel.h"
 #include "win/win_paths.h"
@@ -24,15 +25,7 @@ constexpr char kZoomedPng[] = "C:\\Workstation\\Reports\\viewer-zoomed.png";
 constexpr char kPagePng[] = "C:\\Workstation\\Reports\\page2-export.png";
 constexpr char kPrintPdf[] = "C:\\Workstation\\Reports\\viewer-pages-2-3.pdf";
 
-bool Save(HWND window, const char* path) {
-  win::script::PumpUntilIdle();
-  if (!win::script::SaveWindowPng(window, path)) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
-    return false;
-  }
-  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
-  return true;
-}
+bool Save(HWND window, const char* path) { return demo::SavePicture(window, path); }
 
 }  // namespace
 

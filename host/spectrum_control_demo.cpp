@@ -14,6 +14,7 @@
 #include "fandor/library_search.h"
 #include "fandor/msp_library_files.h"
 #include "fixtures/identification_fixture.h"
+#include "host/demo_pictures.h"
 #include "host/picture_checks.h"
 #include "host/sample_overlay.h"
 #include "host/spectra_samples.h"
@@ -27,15 +28,7 @@
 
 namespace {
 
-bool Save(HWND window, const char* path) {
-  win::script::PumpUntilIdle();
-  if (!win::script::SaveWindowPng(window, path)) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
-    return false;
-  }
-  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
-  return true;
-}
+bool Save(HWND window, const char* path) { return demo::SavePicture(window, path); }
 
 // What the spectrum control's notices to its host mean.
 const char* NoticeText(unsigned code) {

@@ -16,6 +16,7 @@
 #include "orvik32/orvik32.h"
 #include "ss32d25/ss32d25.h"
 #include "vennick/vennick.h"
+#include "host/demo_pictures.h"
 #include "win/win_kernel.h"
 #include "win/win_paths.h"
 #include "win/win_profile.h"
@@ -32,15 +33,7 @@ constexpr const char* kArchived = "C:\\Workstation\\Quant\\routine.mth";
 constexpr const char* kExtracted = "C:\\Workstation\\Quant\\routine v2.mth";
 constexpr const char* kSamples = "C:\\Workstation\\Samples";
 
-bool Save(HWND window, const char* path) {
-  ws::PumpUntilIdle();
-  if (!ws::SaveWindowPng(window, path)) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
-    return false;
-  }
-  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
-  return true;
-}
+bool Save(HWND window, const char* path) { return demo::SavePicture(window, path); }
 
 std::string Read(const char* path, const char* name) {
   HSECTION s = OpenSectionReadOnly(path, name, nullptr);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/preference_records.h"
+#include "host/demo_pictures.h"
 #include "host/overlay_demo_window.h"
 #include "host/report_printing.h"
 #include "host/sample_overlay.h"
@@ -36,14 +37,7 @@ POINT At(CCtlOPlot1* c, double time) {
   return {x, y};
 }
 
-bool SavePicture(HWND window, const char* path) {
-  if (!win::script::SaveWindowPng(window, path)) {
-    std::fprintf(stderr, "kelt_host: cannot save %s\n", path);
-    return false;
-  }
-  std::printf("  %s (%s)\n", path, win::paths::ToHost(path).c_str());
-  return true;
-}
+bool SavePicture(HWND window, const char* path) { return demo::SavePicture(window, path, false); }
 
 // The blank run beside the sample, the tool over the blank's plot asked for
 // an automatic correction, then the plots exchanged and put back.
@@ -60,7 +54,7 @@ bool ToolAndExchange(HWND window, HWND control, CCtlOPlot1* c, const sample_over
   win::script::PressButton(tool->m_hWnd, BC_AVERAGE_1 + 1);
   win::script::PressButton(tool->m_hWnd, BC_AUTO);
   win::script::PumpUntilIdle();
-  std::printf("  tool \"%s\": automatic correction gave %d reference spectra for plot 2\n",
+  std::printf("  tool \"%s\": automatic correction gave %d background spectra for plot 2\n",
               win::script::Text(tool->m_hWnd).c_str(), c->RefSpts(1) ? c->RefSpts(1)->Count() : 0);
   bool ok = SavePicture(window, kToolPicture) && SavePicture(tool->m_hWnd, kToolDialogPicture);
   short order[OPLOT_SLOTS];
@@ -83,7 +77,7 @@ bool ToolAndExchange(HWND window, HWND control, CCtlOPlot1* c, const sample_over
 
 }  // namespace
 
-int RefSpectraDemo() {
+int BackgroundSpectraDemo() {
   sample_overlay::Files f;
   CreateDirectoryA("C:\\Workstation\\Plots", nullptr);
   if (!sample_overlay::MakeFiles(kFolder, &f)) return 1;
@@ -122,7 +116,7 @@ int RefSpectraDemo() {
       win::script::PumpUntilIdle();
     }
     for (int i = 0; ok && i < c->RefSpts(0)->Count(); ++i)
-      std::printf("  reference spectrum %d at %.3f min, %u scans\n", i + 1, c->RefSpts(0)->Spectrum(i)->time,
+      std::printf("  background spectrum %d at %.3f min, %u scans\n", i + 1, c->RefSpts(0)->Spectrum(i)->time,
                   unsigned{c->RefSpts(0)->Spectrum(i)->scanCount});
     // What the data file now holds.
     STRUCT_FILE_BC* stored = BuildBackCorrFromRefSpts(f.water.c_str());
@@ -147,6 +141,6 @@ int RefSpectraDemo() {
   ok = ok && ToolAndExchange(window, control, c, f);
   DestroyWindow(window);
   win::script::PumpUntilIdle();
-  if (!ok) std::fprintf(stderr, "kelt_host: the reference-spectra demo failed\n");
+  if (!ok) std::fprintf(stderr, "kelt_host: the background-spectrum demo failed\n");
   return ok ? 0 : 1;
 }
