@@ -93,23 +93,6 @@ struct PeakOnlyFiles {
   PeakOnlyFiles& operator=(const PeakOnlyFiles&) = delete;
 };
 
-// The extract's MS data kept open from its writing through the engine's
-// run, so that the engine reads what was written without reading it back.
-class KeptExtract {
- public:
-  KeptExtract(const char* path, bool memoryOnly)
-      : path_(path), kept_(memoryOnly ? KeepMSDataInMemory(path, "MSData") : KeepMSDataOpen(path, "MSData")) {}
-  ~KeptExtract() {
-    if (kept_) ReleaseMSDataOpen(path_, "MSData");
-  }
-  KeptExtract(const KeptExtract&) = delete;
-  KeptExtract& operator=(const KeptExtract&) = delete;
-
- private:
-  const char* path_;
-  bool kept_;
-};
-
 }  // namespace
 
 void InitDefaultRunRecord(uint8_t* record, size_t size) {
@@ -279,7 +262,9 @@ BOOL MORVEX_GetIntegratedCmpdFileEx(const char* dataFile, const char* sourceFile
     return FALSE;
   }
   const bool peakOnly = t_peakOnly && MarkScratchSectionFile(outPath);
-  std::optional<KeptExtract> kept(std::in_place, outPath, peakOnly);
+  // The extract stays open from its writing through the engine's run, so
+  // that the engine reads what was written without reading it back.
+  std::optional<quorna::KeptMSData> kept(std::in_place, outPath, peakOnly);
   char error[NABRIT_TEXT_SIZE] = {};
   const double noise[2] = {quant::CompoundField<int32_t>(*compound, quant::kNoiseWindowStart) / 1000.0,
                            quant::CompoundField<int32_t>(*compound, quant::kNoiseWindowEnd) / 1000.0};

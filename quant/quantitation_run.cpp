@@ -31,6 +31,7 @@
 #include "quant/result_compaction.h"
 #include "quant/results_sections.h"
 #include "quant/unknown_peaks.h"
+#include "quorna/ms_keep.h"
 #include "quorna/quorna.h"
 #include "win/win_crt.h"
 #include "win/win_kernel.h"
@@ -200,22 +201,6 @@ bool CommitResults(const char* dataFile, const char* cache) {
   return CommitSectionBatch(dataFile) != FALSE;
 }
 
-// The data file's MS data stays open while a run lasts: every step of
-// every compound reads the one open image, its scan index and its blocks.
-class KeptMSData {
- public:
-  explicit KeptMSData(const char* path) : path_(path), kept_(path && KeepMSDataOpen(path, "MSData")) {}
-  ~KeptMSData() {
-    if (kept_) ReleaseMSDataOpen(path_, "MSData");
-  }
-  KeptMSData(const KeptMSData&) = delete;
-  KeptMSData& operator=(const KeptMSData&) = delete;
-
- private:
-  const char* path_;
-  bool kept_;
-};
-
 class Run {
  public:
   Run(HWND window, const char* dataFile, const char* methodFile, void* options, STRUCT_QUANT_CALLER* caller)
@@ -276,7 +261,9 @@ class Run {
   const char* methodFile_;
   void* options_;
   STRUCT_QUANT_CALLER* caller_;
-  KeptMSData kept_;
+  // The data file's MS data stays open while a run lasts: every step of
+  // every compound reads the one open image, its scan index and its blocks.
+  quorna::KeptMSData kept_;
   CompoundScratchFiles scratch_;
   UINT progressMessage_ = 0;
   Claims claims_;

@@ -8,6 +8,23 @@
 
 namespace holbrin {
 
+// Scopes a thread begins and ends in nested order, kept as a list from the
+// innermost out through `previous`.
+template <class T>
+T* BeginInnermost(T*& innermost, T* scope) {
+  scope->previous = innermost;
+  innermost = scope;
+  return scope;
+}
+// Only the innermost scope ends; false for any other.
+template <class T>
+bool EndInnermost(T*& innermost, T* scope) {
+  if (!scope || scope != innermost) return false;
+  innermost = scope->previous;
+  delete scope;
+  return true;
+}
+
 // A working file the engine keeps in memory on this thread
 // (BeginDHWorkingInMemory): its sections by lower-case name, and where its
 // MS data is read.

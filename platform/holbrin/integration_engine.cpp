@@ -715,16 +715,11 @@ HOLBRIN_API void* BeginDHMethodInMemory(const char* path, const char* tablesFrom
   m->method.compounds.push_back(*compound);
   m->method.events.assign(events, events + eventCount);
   m->method.hasEventTable = true;
-  m->previous = t_memoryMethods;
-  t_memoryMethods = m;
-  return m;
+  return holbrin::BeginInnermost(t_memoryMethods, m);
 }
 
 HOLBRIN_API void EndDHMethodInMemory(void* method) {
-  auto* m = static_cast<MemoryMethod*>(method);
-  if (!m || m != t_memoryMethods) return;  // only the innermost ends
-  t_memoryMethods = m->previous;
-  delete m;
+  holbrin::EndInnermost(t_memoryMethods, static_cast<MemoryMethod*>(method));
 }
 
 HOLBRIN_API void* BeginDHDataInPlace(const char* workingPath, const char* dataPath) {
@@ -732,32 +727,22 @@ HOLBRIN_API void* BeginDHDataInPlace(const char* workingPath, const char* dataPa
   auto* d = new DataInPlace;
   d->working = workingPath;
   d->data = dataPath;
-  d->previous = t_dataInPlace;
-  t_dataInPlace = d;
-  return d;
+  return holbrin::BeginInnermost(t_dataInPlace, d);
 }
 
 HOLBRIN_API void EndDHDataInPlace(void* inPlace) {
-  auto* d = static_cast<DataInPlace*>(inPlace);
-  if (!d || d != t_dataInPlace) return;  // only the innermost ends
-  t_dataInPlace = d->previous;
-  delete d;
+  holbrin::EndInnermost(t_dataInPlace, static_cast<DataInPlace*>(inPlace));
 }
 
 HOLBRIN_API void* BeginDHMethodReads(const char* methodPath) {
   if (!methodPath || !*methodPath) return nullptr;
   auto* m = new holbrin::MethodReads;
   m->path = methodPath;
-  m->previous = holbrin::MethodReadsHeld();
-  holbrin::MethodReadsHeld() = m;
-  return m;
+  return holbrin::BeginInnermost(holbrin::MethodReadsHeld(), m);
 }
 
 HOLBRIN_API void EndDHMethodReads(void* reads) {
-  auto* m = static_cast<holbrin::MethodReads*>(reads);
-  if (!m || m != holbrin::MethodReadsHeld()) return;  // only the innermost ends
-  holbrin::MethodReadsHeld() = m->previous;
-  delete m;
+  holbrin::EndInnermost(holbrin::MethodReadsHeld(), static_cast<holbrin::MethodReads*>(reads));
 }
 
 HOLBRIN_API void* BeginDHWorkingInMemory(const char* workingPath, const char* dataPath, double from, double to) {
@@ -768,17 +753,13 @@ HOLBRIN_API void* BeginDHWorkingInMemory(const char* workingPath, const char* da
   m->from = from;
   m->to = to;
   DropHeldReads(workingPath);
-  m->previous = holbrin::MemoryWorkings();
-  holbrin::MemoryWorkings() = m;
-  return m;
+  return holbrin::BeginInnermost(holbrin::MemoryWorkings(), m);
 }
 
 HOLBRIN_API void EndDHWorkingInMemory(void* working) {
   auto* m = static_cast<holbrin::MemoryWorking*>(working);
-  if (!m || m != holbrin::MemoryWorkings()) return;  // only the innermost ends
-  holbrin::MemoryWorkings() = m->previous;
-  DropHeldReads(m->path.c_str());
-  delete m;
+  const std::string path = m ? m->path : std::string();
+  if (holbrin::EndInnermost(holbrin::MemoryWorkings(), m)) DropHeldReads(path.c_str());
 }
 
 HOLBRIN_API BOOL PutDHWorkingSection(const char* workingPath, const char* name, const void* bytes, uint32_t size) {

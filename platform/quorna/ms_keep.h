@@ -20,3 +20,25 @@ QUORNA_API BOOL KeepMSDataInMemory(const char* path, const char* section);
 // scan keeps its segment and its place in its cycle once the segments are
 // clipped to the range. 0 otherwise, also when no scan lies in the range.
 QUORNA_API int32_t MSRangeReadsAsExtract(HMSDATA handle, double from, double to, int32_t listedChannels);
+
+namespace quorna {
+
+// A file's "MSData" held open (or, for a scratch file, in memory only) for
+// as long as this lives; a null path holds nothing.
+class KeptMSData {
+ public:
+  explicit KeptMSData(const char* path, bool memoryOnly = false)
+      : path_(path),
+        kept_(path && (memoryOnly ? KeepMSDataInMemory(path, "MSData") : KeepMSDataOpen(path, "MSData"))) {}
+  ~KeptMSData() {
+    if (kept_) ReleaseMSDataOpen(path_, "MSData");
+  }
+  KeptMSData(const KeptMSData&) = delete;
+  KeptMSData& operator=(const KeptMSData&) = delete;
+
+ private:
+  const char* path_;
+  bool kept_;
+};
+
+}  // namespace quorna

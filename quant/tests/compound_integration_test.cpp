@@ -96,6 +96,17 @@ class CompoundIntegrationTest : public EngineTest {
     qualifiers_ = q;
     return r;
   }
+  // The default method and a drifting sample of four amounts written; the
+  // method's compound count.
+  int WriteDriftingSample(double drift) {
+    Design d;
+    WriteMethod(d);
+    SampleSpec s;
+    s.amounts = {3, 8, 15, 30};
+    s.drift = drift;
+    EXPECT_TRUE(WriteSample(kSample, d, s, method_, nullptr));
+    return int(method_.compounds.size());
+  }
   static size_t TempFiles() {
     size_t n = 0;
     for (auto& e : std::filesystem::directory_iterator(win::paths::ToHost("C:\\TEMP"))) n += e.is_regular_file();
@@ -142,14 +153,7 @@ TEST_F(CompoundIntegrationTest, EachCompoundIsFoundAtItsPeakUnderDrift) {
 // in any order and after a compound whose extraction failed; the two files
 // go when the scratch files do.
 TEST_F(CompoundIntegrationTest, ReusedScratchFilesGiveTheStepsOfFreshFiles) {
-  Design d;
-  WriteMethod(d);
-  SampleSpec s;
-  s.amounts = {3, 8, 15, 30};
-  s.drift = 0.04;
-  msfix::RunTruth truth;
-  ASSERT_TRUE(WriteSample(kSample, d, s, method_, &truth));
-  const int n = int(method_.compounds.size());
+  const int n = WriteDriftingSample(0.04);
   ASSERT_GE(n, 3);
   std::vector<STRUCT_RESULT_STEP> fresh(static_cast<size_t>(n));
   std::vector<STRUCT_QUALIFIER_RECORD> freshQualifiers(static_cast<size_t>(n));
@@ -194,14 +198,7 @@ struct InPlaceCase {
 class InPlaceReadingTest : public CompoundIntegrationTest, public ::testing::WithParamInterface<InPlaceCase> {};
 
 TEST_P(InPlaceReadingTest, AScratchRunGivesTheStepsOfAnExtract) {
-  Design d;
-  WriteMethod(d);
-  SampleSpec s;
-  s.amounts = {3, 8, 15, 30};
-  s.drift = 0.03;
-  msfix::RunTruth truth;
-  ASSERT_TRUE(WriteSample(kSample, d, s, method_, &truth));
-  const int n = int(method_.compounds.size());
+  const int n = WriteDriftingSample(0.03);
   ASSERT_GE(n, 3);
   for (int i = 0; i < n; ++i) {
     SCOPED_TRACE(i);

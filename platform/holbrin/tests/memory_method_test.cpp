@@ -54,6 +54,16 @@ bool SameBytes(const std::vector<T>& a, const std::vector<T>& b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 
+// Two files' results, points, boundaries, header, log and scale, byte for byte.
+void ExpectSameResults(const Read& x, const Read& y) {
+  EXPECT_TRUE(SameBytes(x.results, y.results));
+  EXPECT_TRUE(SameBytes(x.points, y.points));
+  EXPECT_TRUE(SameBytes(x.boundaries, y.boundaries));
+  EXPECT_EQ(std::memcmp(&x.header, &y.header, sizeof x.header), 0);
+  EXPECT_EQ(std::memcmp(&x.log, &y.log, sizeof x.log), 0);
+  EXPECT_EQ(x.scale, y.scale);
+}
+
 class MemoryMethodTest : public WorkstationRootTest {
  protected:
   void SetUp() override {
@@ -162,12 +172,7 @@ TEST_F(MemoryMethodTest, IntegratesAsTheSameMethodInAFile) {
     EndDHMethodInMemory(m);
     const Read x = ReadBack(a.c_str(), id_, address_), y = ReadBack(b.c_str(), id_, address_);
     if (k.ran) { EXPECT_FALSE(x.results.empty()); }
-    EXPECT_TRUE(SameBytes(x.results, y.results));
-    EXPECT_TRUE(SameBytes(x.points, y.points));
-    EXPECT_TRUE(SameBytes(x.boundaries, y.boundaries));
-    EXPECT_EQ(std::memcmp(&x.header, &y.header, sizeof x.header), 0);
-    EXPECT_EQ(std::memcmp(&x.log, &y.log, sizeof x.log), 0);
-    EXPECT_EQ(x.scale, y.scale);
+    ExpectSameResults(x, y);
   }
   // Once ended, the path is a file name again, of no file: the engine
   // integrates the whole chromatogram, no compound.
@@ -251,12 +256,7 @@ TEST_F(MemoryMethodTest, DataReadInPlaceIntegratesAsAWholeCopy) {
     EXPECT_FALSE(SectionExists(bare, "MSData"));
     const Read x = ReadBack(copy.c_str(), id_, address_), y = ReadBack(bare, id_, address_);
     EXPECT_FALSE(x.results.empty());
-    EXPECT_TRUE(SameBytes(x.results, y.results));
-    EXPECT_TRUE(SameBytes(x.points, y.points));
-    EXPECT_TRUE(SameBytes(x.boundaries, y.boundaries));
-    EXPECT_EQ(std::memcmp(&x.header, &y.header, sizeof x.header), 0);
-    EXPECT_EQ(std::memcmp(&x.log, &y.log, sizeof x.log), 0);
-    EXPECT_EQ(x.scale, y.scale);
+    ExpectSameResults(x, y);
   }
   EXPECT_EQ(BeginDHDataInPlace(nullptr, data_), nullptr);
   EXPECT_EQ(BeginDHDataInPlace("C:\\TEMP\\bare.kms", ""), nullptr);

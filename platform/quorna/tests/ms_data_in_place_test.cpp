@@ -22,8 +22,10 @@ constexpr uint32_t kScans = 120, kPeaks = 1500;
 double MassOf(uint32_t k) { return 50.0 + k; }
 uint32_t IntensityOf(uint32_t s, uint32_t k) { return s * 1000 + k; }
 
-bool WriteWideDataSet(const std::string& path, bool raw, uint32_t scans = kScans, uint32_t points = kPeaks,
-                      bool makeFile = true) {
+// Scans 1..scans at times 1 + step * s, each of `points` masses from 50 up.
+template <class Intensity>
+bool WriteDataSet(const std::string& path, bool raw, uint32_t scans, uint32_t points, double step,
+                  Intensity intensity, bool makeFile = true) {
   if (!raw && makeFile && !CreateSectionFileAtPath(path.c_str(), 1, 0, 3)) return false;
   HMSDATA h = OpenMSDataSection(path.c_str(), raw ? nullptr : "MSData", 1, scans, 3, nullptr);
   if (!h) return false;
@@ -31,17 +33,17 @@ bool WriteWideDataSet(const std::string& path, bool raw, uint32_t scans = kScans
     MS_SCAN_RECORD rec{};
     rec.recordSize = sizeof rec;
     rec.header.scanNumber = s;
-    rec.header.time = 1.0 + 0.01 * s;
+    rec.header.time = 1.0 + step * s;
     std::vector<std::pair<double, uint32_t>> peaks;
-    for (uint32_t k = 0; k < points; ++k) peaks.emplace_back(MassOf(k), IntensityOf(s, k));
+    for (uint32_t k = 0; k < points; ++k) peaks.emplace_back(MassOf(k), intensity(s, k));
     auto buf = mstest::Exchange(peaks);
     if (WriteMSScan(h, &rec, buf.data()) != 0) return false;
   }
   auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
   std::memset(seg.get(), 0, sizeof *seg);
   seg->number = 1;
-  seg->startTime = 1.01;
-  seg->endTime = 1.0 + 0.01 * scans;
+  seg->startTime = 1.0 + step;
+  seg->endTime = 1.0 + step * scans;
   seg->functionCount = 1;
   seg->firstScan = 1;
   seg->lastScan = scans;
@@ -53,23 +55,45 @@ bool WriteWideDataSet(const std::string& path, bool raw, uint32_t scans = kScans
   return CloseMSData(h) == 0;
 }
 
-std::vector<int64_t> IonTrace(HMSDATA h, const char* mass, uint32_t first = 0, uint32_t last = 0xFFFFFFFF) {
-  STRUCT_CHAN_LIST c;
+bool WriteWideDataSet(const std::string& path, bool raw, uint32_t scans = kScans, uint32_t points = kPeaks,
+                      bool makeFile = true) {
+  return WriteDataSet(path, raw, scans, points, 0.01, IntensityOf, makeFile);
+}
+
+// A trace's points: each value and its flag.
+struct FlaggedPoint {
+  int64_t value;
+  uint32_t flag;
+  bool operator==(const FlaggedPoint& o) const { return value == o.value && flag == o.flag; }
+};
+
+std::vector<FlaggedPoint> FlaggedTrace(HMSDATA h, const STRUCT_CHAN_LIST* c, const char* mass, uint32_t first,
+                                       uint32_t last) {
   STRUCT_MASS_LIST m;
-  ParseChanList("All", &c);
   ParseMassList(mass, &m);
   MS_TRACE_REQUEST r{};
   r.kind = MS_TRACE_BY_SCANS;
   r.scans.first = first;
   r.scans.last = last;
   void* block = nullptr;
-  const uint32_t n = ReadMSTrace(h, &r, &c, &m, &block);
-  std::vector<int64_t> out(n);
-  for (uint32_t i = 0; i < n; ++i) std::memcpy(&out[i], static_cast<uint8_t*>(block) + 12 + 20 * i + 12, 8);
+  const uint32_t n = ReadMSTrace(h, &r, c, &m, &block);
+  std::vector<FlaggedPoint> out(n);
+  for (uint32_t i = 0; i < n; ++i) {
+    std::memcpy(&out[i].flag, static_cast<uint8_t*>(block) + 12 + 20 * i + 8, 4);
+    std::memcpy(&out[i].value, static_cast<uint8_t*>(block) + 12 + 20 * i + 12, 8);
+  }
   if (n == 0) {
     EXPECT_EQ(block, nullptr);
   }
   FreeMSTrace(block);
+  return out;
+}
+
+std::vector<int64_t> IonTrace(HMSDATA h, const char* mass, uint32_t first = 0, uint32_t last = 0xFFFFFFFF) {
+  STRUCT_CHAN_LIST c;
+  ParseChanList("All", &c);
+  std::vector<int64_t> out;
+  for (const FlaggedPoint& p : FlaggedTrace(h, &c, mass, first, last)) out.push_back(p.value);
   return out;
 }
 
@@ -80,33 +104,7 @@ constexpr uint32_t kLongScans = 2000;
 int64_t LongTicOf(uint32_t s) { return 5 * int64_t{s} * 10 + 10; }
 
 bool WriteLongDataSet(const std::string& path, bool raw) {
-  if (!raw && !CreateSectionFileAtPath(path.c_str(), 1, 0, 3)) return false;
-  HMSDATA h = OpenMSDataSection(path.c_str(), raw ? nullptr : "MSData", 1, kLongScans, 3, nullptr);
-  if (!h) return false;
-  for (uint32_t s = 1; s <= kLongScans; ++s) {
-    MS_SCAN_RECORD rec{};
-    rec.recordSize = sizeof rec;
-    rec.header.scanNumber = s;
-    rec.header.time = 1.0 + 0.001 * s;
-    std::vector<std::pair<double, uint32_t>> peaks;
-    for (uint32_t k = 0; k < 5; ++k) peaks.emplace_back(MassOf(k), s * 10 + k);
-    auto buf = mstest::Exchange(peaks);
-    if (WriteMSScan(h, &rec, buf.data()) != 0) return false;
-  }
-  auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
-  std::memset(seg.get(), 0, sizeof *seg);
-  seg->number = 1;
-  seg->startTime = 1.001;
-  seg->endTime = 1.0 + 0.001 * kLongScans;
-  seg->functionCount = 1;
-  seg->firstScan = 1;
-  seg->lastScan = kLongScans;
-  if (WriteMSSegment(h, seg.get()) != 0) return false;
-  MS_INFO_BLOCK info{};
-  info.fileKind = MS_FILE_KIND_QUADRUPOLE;
-  info.centroid = 1;
-  if (WriteMSHeader(h, &info) != 0) return false;
-  return CloseMSData(h) == 0;
+  return WriteDataSet(path, raw, kLongScans, 5, 0.001, [](uint32_t s, uint32_t k) { return s * 10 + k; });
 }
 
 TEST_F(MsDataInPlaceTest, LargeScansReadInAnyOrderFromSectionsAndRawFiles) {
@@ -239,30 +237,6 @@ TEST_F(MsDataInPlaceTest, DamagedScanFailsOnlyWhatReadsIt) {
 // traces on a handle, windows in any order, scans alone or cycles of merged
 // channels, give the first trace's values and the saturated scan's flag,
 // and a damaged header fails every trace over it, again and again.
-struct FlaggedPoint {
-  int64_t value;
-  uint32_t flag;
-  bool operator==(const FlaggedPoint& o) const { return value == o.value && flag == o.flag; }
-};
-
-std::vector<FlaggedPoint> FlaggedTrace(HMSDATA h, const STRUCT_CHAN_LIST* c, uint32_t first, uint32_t last) {
-  STRUCT_MASS_LIST m;
-  ParseMassList("50", &m);
-  MS_TRACE_REQUEST r{};
-  r.kind = MS_TRACE_BY_SCANS;
-  r.scans.first = first;
-  r.scans.last = last;
-  void* block = nullptr;
-  const uint32_t n = ReadMSTrace(h, &r, c, &m, &block);
-  std::vector<FlaggedPoint> out(n);
-  for (uint32_t i = 0; i < n; ++i) {
-    std::memcpy(&out[i].flag, static_cast<uint8_t*>(block) + 12 + 20 * i + 8, 4);
-    std::memcpy(&out[i].value, static_cast<uint8_t*>(block) + 12 + 20 * i + 12, 8);
-  }
-  FreeMSTrace(block);
-  return out;
-}
-
 TEST_F(MsDataInPlaceTest, IonTracesAfterTheFirstKeepFlagsAndFailures) {
   STRUCT_CHAN_LIST all, merged{};
   ParseChanList("All", &all);
@@ -290,7 +264,7 @@ TEST_F(MsDataInPlaceTest, IonTracesAfterTheFirstKeepFlagsAndFailures) {
     ASSERT_NE(h, nullptr);
     for (const Window& w : windows)
       for (bool cycles : {false, true})
-        EXPECT_EQ(FlaggedTrace(h, cycles ? &merged : &all, w.first, w.last), expected(cycles, w.first, w.last))
+        EXPECT_EQ(FlaggedTrace(h, cycles ? &merged : &all, "50", w.first, w.last), expected(cycles, w.first, w.last))
             << w.first << "-" << w.last << (cycles ? " merged" : "") << (raw ? " raw" : "");
     CloseMSData(h);
   }
@@ -309,9 +283,9 @@ TEST_F(MsDataInPlaceTest, IonTracesAfterTheFirstKeepFlagsAndFailures) {
   for (int round = 0; round < 3; ++round) {
     for (bool cycles : {false, true}) {
       const STRUCT_CHAN_LIST* c = cycles ? &merged : &all;
-      EXPECT_TRUE(FlaggedTrace(h, c, 1, 12).empty()) << round;
-      EXPECT_TRUE(FlaggedTrace(h, c, 3, 3).empty()) << round;
-      EXPECT_EQ(FlaggedTrace(h, c, 4, 12), expected(cycles, 4, 12)) << round;
+      EXPECT_TRUE(FlaggedTrace(h, c, "50", 1, 12).empty()) << round;
+      EXPECT_TRUE(FlaggedTrace(h, c, "50", 3, 3).empty()) << round;
+      EXPECT_EQ(FlaggedTrace(h, c, "50", 4, 12), expected(cycles, 4, 12)) << round;
     }
   }
   CloseMSData(h);

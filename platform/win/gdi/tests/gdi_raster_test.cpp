@@ -392,6 +392,28 @@ std::vector<COLORREF> Pixels(HDC dc, int w, int h) {
   return out;
 }
 
+// A white 32-bit raster of w x h (bottom-up for a positive heightSign)
+// selected into a memory dc, given back at the end of the scope.
+struct WhiteRaster {
+  WhiteRaster(int w, int h, int heightSign) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, heightSign * h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    dc = CreateCompatibleDC(nullptr);
+    old = SelectObject(dc, bmp);
+    PatBlt(dc, 0, 0, w, h, WHITENESS);
+  }
+  ~WhiteRaster() {
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bmp);
+  }
+  HBITMAP bmp = nullptr;
+  HDC dc = nullptr;
+  HGDIOBJ old = nullptr;
+};
+
 }  // namespace
 
 // Thin solid lines wholly inside the surface and its clip are stepped
@@ -420,14 +442,9 @@ TEST_F(GdiRasterTest, ThinLinesSetTheSamePixelsCheckedOrNot) {
           // device points in floating point.
           std::vector<COLORREF> drawn[3];
           for (int checked = 0; checked < 3; ++checked) {
-            BITMAPINFO bi{};
-            bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, heightSign * h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-            void* bits = nullptr;
-            HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-            ASSERT_NE(bmp, nullptr);
-            HDC dc = CreateCompatibleDC(nullptr);
-            HGDIOBJ old = SelectObject(dc, bmp);
-            PatBlt(dc, 0, 0, w, h, WHITENESS);
+            WhiteRaster raster(w, h, heightSign);
+            ASSERT_NE(raster.bmp, nullptr);
+            HDC dc = raster.dc;
             SetViewportOrgEx(dc, org.x, org.y, nullptr);  // whole units: points stay whole
             // area: device units, as regions are given; clip rectangles are logical.
             RECT area = clipped ? RECT{9, 5, 50, 40} : RECT{0, 0, w, h};
@@ -459,9 +476,6 @@ TEST_F(GdiRasterTest, ThinLinesSetTheSamePixelsCheckedOrNot) {
             drawn[checked][size_t(odd.y) * w + size_t(odd.x)] = 0;  // the pixel the clips differ in
             SelectObject(dc, oldPen);
             DeleteObject(pen);
-            SelectObject(dc, old);
-            DeleteDC(dc);
-            DeleteObject(bmp);
           }
           size_t set = 0;
           for (COLORREF c : drawn[0]) set += c != RGB(255, 255, 255);
@@ -581,14 +595,9 @@ TEST_F(GdiRasterTest, LevelAndUprightLinesLeavingTheSurfaceKeepTheirPixels) {
       for (bool clipped : {false, true}) {
         const RECT area = clipped ? RECT{6, 4, 33, 26} : RECT{0, 0, w, h};
         for (const Seg& s : segs) {
-          BITMAPINFO bi{};
-          bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, heightSign * h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-          void* bits = nullptr;
-          HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-          ASSERT_NE(bmp, nullptr);
-          HDC dc = CreateCompatibleDC(nullptr);
-          HGDIOBJ old = SelectObject(dc, bmp);
-          PatBlt(dc, 0, 0, w, h, WHITENESS);
+          WhiteRaster raster(w, h, heightSign);
+          ASSERT_NE(raster.bmp, nullptr);
+          HDC dc = raster.dc;
           if (clipped) IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
           HPEN pen = CreatePen(PS_SOLID, 0, RGB(200, 60, 20));
           HGDIOBJ oldPen = SelectObject(dc, pen);
@@ -611,9 +620,6 @@ TEST_F(GdiRasterTest, LevelAndUprightLinesLeavingTheSurfaceKeepTheirPixels) {
           }
           SelectObject(dc, oldPen);
           DeleteObject(pen);
-          SelectObject(dc, old);
-          DeleteDC(dc);
-          DeleteObject(bmp);
         }
       }
     }
