@@ -96,6 +96,16 @@ namespace {
 
 namespace r = kelt::reports;
 
+// Whether the segment from (ax, ay) to (bx, by), ax < bx, passes through box.
+bool SegmentMeetsBox(int ax, int ay, int bx, int by, const RECT& box) {
+  const int l = std::max(ax, int(box.left)), r = std::min(bx, int(box.right));
+  if (l > r || bx <= ax) return false;
+  auto yAt = [&](int x) { return ay + double(by - ay) * (x - ax) / (bx - ax); };
+  const double y0 = yAt(l), y1 = yAt(r);
+  return std::max(y0, y1) >= box.top && std::min(y0, y1) <= box.bottom;
+}
+
+
 template <class T>
 T At(const void* p, uint32_t offset) {
   T v;
@@ -358,6 +368,23 @@ class CChartsOutput : public CReportOutput {
     HPEN red = CreatePen(PS_SOLID, 0, RGB(200, 0, 0));
     HBRUSH redBrush = CreateSolidBrush(RGB(200, 0, 0));
     const int tw = std::max(1, scw / 6), th = std::max(1, sch / 4);
+    // Where each point lies first, so that a label can keep clear of the
+    // lines on both sides of its point; a row without a value breaks the line.
+    std::vector<int> ys(group.size());
+    std::vector<bool> has(group.size(), false);
+    for (size_t i = 0; i < group.size(); ++i) {
+      double v;
+      if (!RowValue(*group[i], value_, &v)) continue;
+      has[i] = true;
+      const double clipped = std::clamp(v, l.lower, l.upper);
+      ys[i] = int(upperY + (l.upper - clipped) * plotHeight / (l.upper - l.lower));
+    }
+    auto crossesNeighbour = [&](size_t i, const RECT& box) {
+      const int x = scaleX + step * int(i + 1);
+      const bool prev = i > 0 && has[i - 1], next = i + 1 < group.size() && has[i + 1];
+      return (prev && SegmentMeetsBox(x - step, ys[i - 1], x, ys[i], box)) ||
+             (next && SegmentMeetsBox(x, ys[i], x + step, ys[i + 1], box));
+    };
     bool havePrevious = false;
     int px = 0, py = 0;
     for (size_t i = 0; i < group.size(); ++i) {
@@ -368,8 +395,7 @@ class CChartsOutput : public CReportOutput {
       }
       const int x = scaleX + step * int(i + 1);
       const bool above = v > l.upper, below = v < l.lower;
-      const double clipped = std::clamp(v, l.lower, l.upper);
-      const int py1 = int(upperY + (l.upper - clipped) * plotHeight / (l.upper - l.lower));
+      const int py1 = ys[i];
       if (havePrevious) {
         MoveToEx(dc, px, py, nullptr);
         LineTo(dc, x, py1);
@@ -396,6 +422,12 @@ class CChartsOutput : public CReportOutput {
       KELT_GetTextSize(PageDC, text[0], &s);
       int tx = x - s.cx / 2;
       int ty = py1 - int(3.25 * sch);
+      if (!above && !below) {
+        // Under the point where a line to a neighbour would cross the label
+        // above it and the one below stays clear and inside the chart.
+        const RECT over{tx, ty, tx + s.cx, py1 - th}, under{tx, py1 + th, tx + s.cx, py1 + th + 3 * sch};
+        if (crossesNeighbour(i, over) && !crossesNeighbour(i, under) && under.bottom <= lowerY) ty = under.top;
+      }
       if (above || below) {
         tx = x + 3 * tw;
         ty = above ? py1 + sch / 4 : py1 - int(3.25 * sch);
