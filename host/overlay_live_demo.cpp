@@ -116,10 +116,11 @@ int OverlayLiveDemo() {
   plan.compounds = 9;
   plan.segments = {{1.0, 1, "Solvent delay"}, {1.5, 2, "Volatiles"}, {1.0, 1, "Late eluters"}};
   plan.live = true;
-  const std::string path = std::string(kFolder) + "\\acquiring.kms";
-  const std::string hostPath = win::paths::ToHost(path);
-  std::filesystem::remove(hostPath);
-  if (!msfix::WriteMsDataFileSoFar(hostPath, plan, 40, nullptr)) return 1;
+  // The acquisition stand-in writes where scratch files go: its many
+  // rewrites are no one's stored data and need not wait for the disk.
+  const std::string path = win::paths::TempFolder() + "acquiring.kms";
+  std::filesystem::remove(win::paths::ToHost(path));
+  if (!msfix::WriteMsDataFileSoFar(path, plan, 40, nullptr)) return 1;
   HWND control = nullptr;
   HWND window = MakeWindow("Acquiring", 1000, 600, &control);
   CCtlOPlot* c = control ? ControlOf(control) : nullptr;
@@ -142,7 +143,7 @@ int OverlayLiveDemo() {
   std::atomic<bool> done{false};
   std::thread writer([&] {
     for (uint32_t n = 48; n <= plan.scans; n += 8) {
-      msfix::WriteMsDataFileSoFar(hostPath, plan, n, nullptr);
+      msfix::WriteMsDataFileSoFar(path, plan, n, nullptr);
       std::this_thread::sleep_for(std::chrono::milliseconds(40));
     }
     done = true;

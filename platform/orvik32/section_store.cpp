@@ -50,6 +50,9 @@ struct ShimFile {
   dev_t walDev;       // and the file it was when opened
   ino_t walIno;
   FileHead head;      // the same prefix's head (type code 0: none read)
+  bool gathers;                  // a log whose commits sync it: it gathers its frames
+  std::string* gathered;         // a log's frames not yet handed to the real file (owned)
+  sqlite3_int64 gatheredAt;      // where they go
 };
 
 sqlite3_vfs* g_real = nullptr;
@@ -66,6 +69,30 @@ void EndHold(ShimFile* s) {
   win::holds::EndLockHold(s->key);
 }
 
+// A commit appends its frames to the log one page at a time, two calls a
+// frame: a log whose every commit is synced gathers them and hands them to
+// the real file in one call at that sync, where a failure fails the commit,
+// and before anything else could read them (its own reads, size, truncation
+// or close). The index's barrier, which publishes a commit to every reader,
+// flushes too; it cannot fail a commit, hence synced logs only.
+thread_local ShimFile* t_gatheringWal = nullptr;
+// The real file layer writes at most 128 KB - 1 bytes a call (it cuts
+// longer writes to that many bits and takes a short one as a full disk).
+constexpr size_t kGatherLimit = 120 * 1024;
+
+int FlushGathered(ShimFile* s) {
+  if (t_gatheringWal == s) t_gatheringWal = nullptr;
+  if (!s->gathered || s->gathered->empty()) return SQLITE_OK;
+  const int rc = s->real->pMethods->xWrite(s->real, s->gathered->data(), static_cast<int>(s->gathered->size()),
+                                           s->gatheredAt);
+  s->gathered->clear();
+  return rc;
+}
+int FlushThreadsGathered() {
+  ShimFile* s = t_gatheringWal;
+  return s ? FlushGathered(s) : SQLITE_OK;
+}
+
 // The write-ahead log this thread closed last, and which file it was.
 // SQLite closes a log and then deletes it by name; a file made anew under
 // the same name meanwhile may have a log of its own there, which must stay.
@@ -80,6 +107,9 @@ thread_local ClosedWal t_closedWal{};
 
 int ShimClose(sqlite3_file* f) {
   auto* s = reinterpret_cast<ShimFile*>(f);
+  const int flushed = FlushGathered(s);
+  delete s->gathered;
+  s->gathered = nullptr;
   if (s->wal && s->name) {
     t_closedWal.name[0] = 0;
     if (s->name->size() < sizeof t_closedWal.name) {
@@ -92,9 +122,10 @@ int ShimClose(sqlite3_file* f) {
   }
   int rc = Real(f)->pMethods->xClose(Real(f));
   EndHold(s);
-  return rc;
+  return rc != SQLITE_OK ? rc : flushed;
 }
 int ShimRead(sqlite3_file* f, void* buf, int amount, sqlite3_int64 offset) {
+  if (const int rc = FlushGathered(reinterpret_cast<ShimFile*>(f)); rc != SQLITE_OK) return rc;
   return Real(f)->pMethods->xRead(Real(f), buf, amount, offset + Offset(f));
 }
 // Room left on the injected full disk, in bytes (-1: none injected).
@@ -133,9 +164,27 @@ int ShimWrite(sqlite3_file* f, const void* buf, int amount, sqlite3_int64 offset
   }
   auto* s = reinterpret_cast<ShimFile*>(f);
   if (s->journal) s->headZeroed = offset == 0 && amount == kJournalHeadSize && IsZero(buf, amount);
+  if (s->gathers && g_space.load(std::memory_order_relaxed) < 0 && amount > 0) {
+    if (!s->gathered) s->gathered = new (std::nothrow) std::string();
+    if (s->gathered) {
+      const bool follows = !s->gathered->empty() && s->gatheredAt + sqlite3_int64(s->gathered->size()) == offset;
+      if (!follows || s->gathered->size() + size_t(amount) > kGatherLimit) {
+        if (const int rc = FlushGathered(s); rc != SQLITE_OK) return rc;
+        s->gatheredAt = offset;
+      }
+      // Another log of this thread's gathers no longer.
+      if (t_gatheringWal && t_gatheringWal != s)
+        if (const int rc = FlushGathered(t_gatheringWal); rc != SQLITE_OK) return rc;
+      s->gathered->append(static_cast<const char*>(buf), size_t(amount));
+      t_gatheringWal = s;
+      return SQLITE_OK;
+    }
+  }
+  if (const int rc = FlushGathered(s); rc != SQLITE_OK) return rc;
   return Real(f)->pMethods->xWrite(Real(f), buf, amount, offset + Offset(f));
 }
 int ShimTruncate(sqlite3_file* f, sqlite3_int64 size) {
+  if (const int rc = FlushGathered(reinterpret_cast<ShimFile*>(f)); rc != SQLITE_OK) return rc;
   return Real(f)->pMethods->xTruncate(Real(f), size + Offset(f));
 }
 // The header a commit's end zeroed need not wait for the disk: until it
@@ -145,9 +194,11 @@ int ShimTruncate(sqlite3_file* f, sqlite3_int64 size) {
 int ShimSync(sqlite3_file* f, int flags) {
   auto* s = reinterpret_cast<ShimFile*>(f);
   if (s->journal && s->headZeroed) return SQLITE_OK;
+  if (const int rc = FlushGathered(s); rc != SQLITE_OK) return rc;
   return Real(f)->pMethods->xSync(Real(f), flags);
 }
 int ShimFileSize(sqlite3_file* f, sqlite3_int64* size) {
+  if (const int rc = FlushGathered(reinterpret_cast<ShimFile*>(f)); rc != SQLITE_OK) return rc;
   int rc = Real(f)->pMethods->xFileSize(Real(f), size);
   if (rc == SQLITE_OK) *size = *size > Offset(f) ? *size - Offset(f) : 0;
   return rc;
@@ -172,6 +223,7 @@ int ShimCheckReserved(sqlite3_file* f, int* out) {
   return Real(f)->pMethods->xCheckReservedLock(Real(f), out);
 }
 int ShimFileControl(sqlite3_file* f, int op, void* arg) {
+  if (const int rc = FlushGathered(reinterpret_cast<ShimFile*>(f)); rc != SQLITE_OK) return rc;
   if (op == SQLITE_FCNTL_MMAP_SIZE) return SQLITE_NOTFOUND;  // no memory mapping
   if (op == SQLITE_FCNTL_SIZE_HINT) {
     sqlite3_int64 hint = *static_cast<sqlite3_int64*>(arg) + Offset(f);
@@ -195,12 +247,18 @@ int ShimDeviceCharacteristics(sqlite3_file* f) {
 // The write-ahead log's index lives in shared memory beside the file, as
 // the real file layer keeps it, so other processes share it.
 int ShimShmMap(sqlite3_file* f, int region, int size, int extend, void volatile** out) {
+  if (const int rc = FlushThreadsGathered(); rc != SQLITE_OK) return rc;
   return Real(f)->pMethods->xShmMap(Real(f), region, size, extend, out);
 }
 int ShimShmLock(sqlite3_file* f, int offset, int n, int flags) {
+  if (const int rc = FlushThreadsGathered(); rc != SQLITE_OK) return rc;
   return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags);
 }
-void ShimShmBarrier(sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); }
+// A commit's frames are in the log before its index header is whole.
+void ShimShmBarrier(sqlite3_file* f) {
+  FlushThreadsGathered();
+  Real(f)->pMethods->xShmBarrier(Real(f));
+}
 int ShimShmUnmap(sqlite3_file* f, int deleteFlag) { return Real(f)->pMethods->xShmUnmap(Real(f), deleteFlag); }
 
 sqlite3_io_methods MakeMethods() {
@@ -281,6 +339,9 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
   s->walDev = 0;
   s->walIno = 0;
   s->head = FileHead{};
+  s->gathers = false;
+  s->gathered = nullptr;
+  s->gatheredAt = 0;
   int rc = SQLITE_CANTOPEN;
   if (JournalThere(name, flags)) rc = g_real->xOpen(g_real, name, s->real, flags & ~SQLITE_OPEN_CREATE, outFlags);
   // Gone meanwhile (or never there): made anew, with its folder synced.
@@ -782,6 +843,16 @@ std::string JournalMode(Conn* c) {
   return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
 }
 
+// The connection's log syncs at every commit: it may gather its frames.
+void GatherLogWrites(Conn* c) {
+  sqlite3_file* f = nullptr;
+  if (sqlite3_file_control(c->db(), "main", SQLITE_FCNTL_JOURNAL_POINTER, &f) != SQLITE_OK || !f ||
+      f->pMethods != &g_methods)
+    return;
+  auto* s = reinterpret_cast<ShimFile*>(f);
+  if (s->wal) s->gathers = true;
+}
+
 // Switches a file to its write-ahead log, once; it stays in the file's
 // header. Commits then sync the log in full mode only.
 bool UseWal(Conn* c) {
@@ -886,8 +957,12 @@ ConnPtr Connect(std::string_view winPath, bool* writeProtected) {
     c->keptJournal = c->Exec("PRAGMA journal_mode = PERSIST; PRAGMA journal_size_limit = 1048576") &&
                      JournalMode(c.get()) == "persist";
   }
-  // A log folded into the file is cut back to a megabyte.
-  if (c->wal) c->Exec("PRAGMA journal_size_limit = 1048576");
+  // A log folded into the file keeps the room of a full one (about 4 MB
+  // at a thousand 4 KB pages between checkpoints): the commits after a
+  // checkpoint overwrite it instead of growing it, so their syncs need not
+  // write the log's size too. It goes when the last connection closes.
+  if (c->wal) c->Exec("PRAGMA journal_size_limit = 8388608");
+  if (c->wal && !inTemp) GatherLogWrites(c.get());
   if (!c->Stmt(kFindSectionSql)) return ConnPtr();
   return ConnPtr(c.release());
 }

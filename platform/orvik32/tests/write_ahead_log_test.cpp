@@ -2,6 +2,9 @@
 // log beside them: copies and moves carry every commit, a file cut short is
 // still refused, and a file made anew keeps its own log whatever happens to
 // connections of the old one. Other files keep their journal while open.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <string>
 
 #include "store_fixture.h"
@@ -144,6 +147,42 @@ TEST_F(WriteAheadLogTest, OtherFilesKeepTheirJournalOnlyWhileOpen) {
     EXPECT_FALSE(There(std::string("C:\\Data\\copy.mth") + tail)) << tail;
   }
   EXPECT_EQ(GetSection("C:\\Data\\copy.mth", "M2"), std::string(9000, 'm'));
+}
+
+// A commit whose frames cannot all reach the log fails, however the frames
+// were handed over, and leaves the last commit readable; so does the file
+// once the disk takes writes again. The log may not grow past its size.
+TEST_F(WriteAheadLogTest, ACommitTheLogCannotTakeFailsAndKeepsTheLastOne) {
+  const std::string first = two_writers::Version(1, 20000);
+  ASSERT_TRUE(PutSection(file_, "First", first));
+  const std::string log = win::paths::ToHost(file_) + "-wal";
+  const size_t logSize = ReadHostPath(log).size();
+  ASSERT_GT(logSize, first.size());
+  struct sigaction ignore {}, was {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &was), 0);
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct Cap {
+    size_t bytes;
+    const char* what;
+  };
+  for (const Cap& cap : {Cap{logSize, "no frame more"}, Cap{logSize + 20000, "some frames more"}}) {
+    SCOPED_TRACE(cap.what);
+    rlimit capped = old;
+    capped.rlim_cur = rlim_t(cap.bytes);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &capped), 0);
+    const bool put = PutSection(file_, "Big", two_writers::Version(2, 300000));
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
+    EXPECT_FALSE(put);
+    EXPECT_EQ(GetSection(file_, "Big"), "<missing>");
+    EXPECT_TRUE(GetSection(file_, "First") == first);
+  }
+  sigaction(SIGXFSZ, &was, nullptr);
+  const std::string later = two_writers::Version(3, 300000);
+  ASSERT_TRUE(PutSection(file_, "Big", later));
+  EXPECT_TRUE(GetSection(file_, "Big") == later);
+  EXPECT_EQ(two_writers::ImageCheck(file_), "ok");
 }
 
 }  // namespace
