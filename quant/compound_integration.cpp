@@ -27,6 +27,7 @@
 #include "spectra/spectrum_pairs.h"
 #include "spectra/spectrum_record.h"
 #include "spectra/tol_spectra.h"
+#include "win/win_crt.h"
 #include "win/win_kernel.h"
 
 namespace {
@@ -127,6 +128,12 @@ struct ScratchPaths {
   // The setting that keeps mini run files, looked up once for the run:
   // every compound of it is treated alike.
   bool storeRunFiles = StoreRunFiles() != FALSE;
+  // The data file's "Run..." sections, listed once for the run (while it
+  // lasts only this step stores or deletes a compound's "RunN"), so that
+  // a compound does not ask the file whether its own is there.
+  bool runSectionsListed = false;
+  std::string runSectionsOf;
+  std::vector<std::string> runSections;  // as listed, ASCII case ignored
   ScratchPaths* previous = nullptr;
 };
 
@@ -140,6 +147,50 @@ HMODULE EngineModule() {
 }
 
 bool KeepRunFiles() { return t_scratch ? t_scratch->storeRunFiles : StoreRunFiles() != FALSE; }
+
+std::vector<std::string>::iterator FindRunSection(ScratchPaths& p, const char* section) {
+  return std::find_if(p.runSections.begin(), p.runSections.end(),
+                      [section](const std::string& n) { return _stricmp(n.c_str(), section) == 0; });
+}
+
+// Whether the data file holds the section: from the run's listing inside a
+// run scope (listed on first use), asked of the file otherwise or when the
+// file cannot be listed.
+bool RunSectionStored(const char* dataFile, const char* section) {
+  ScratchPaths* p = t_scratch;
+  if (p && (!p->runSectionsListed || p->runSectionsOf != dataFile)) {
+    p->runSectionsListed = false;
+    p->runSections.clear();
+    if (HSECTION listing = FindSectionsByStem(dataFile, "Run")) {
+      bool ok = true;
+      const int32_t count = CountSectionMatches(listing);
+      for (int32_t i = 0; ok && i < count; ++i) {
+        char name[300] = {};
+        ok = GetSectionMatchName(listing, i, name, sizeof name) != FALSE;
+        if (ok) p->runSections.emplace_back(name);
+      }
+      CloseSection(listing);
+      p->runSectionsListed = ok;
+      p->runSectionsOf = dataFile;
+    }
+  }
+  if (!p || !p->runSectionsListed) return SectionExists(dataFile, section) != FALSE;
+  return FindRunSection(*p, section) != p->runSections.end();
+}
+
+// Keeps the run's listing true after the section was stored (stored) or
+// deleted; when that failed (ok false) the file is asked again next time.
+void NoteRunSection(const char* section, bool stored, bool ok) {
+  ScratchPaths* p = t_scratch;
+  if (!p || !p->runSectionsListed) return;
+  if (!ok) {
+    p->runSectionsListed = false;
+    return;
+  }
+  auto it = FindRunSection(*p, section);
+  if (stored && it == p->runSections.end()) p->runSections.emplace_back(section);
+  if (!stored && it != p->runSections.end()) p->runSections.erase(it);
+}
 
 // The one-compound method kept in memory for the engine, under the
 // scratch method file's name (made empty on first use, so that the name
@@ -694,13 +745,13 @@ BOOL IntegrateMethodCompounds(HWND window, char* runFile, const char* dataFile, 
   const char* results = run.copy.path;
   char section[32];
   std::snprintf(section, sizeof section, "Run%ld", long(compound->compoundNumber));
-  if (miniRun && run.copy.path[0]) {
-    if (KeepRunFiles()) StoreFileAsSection(run.copy.path, dataFile, section);
-    else if (SectionExists(dataFile, section)) DeleteSection(dataFile, section);
-  } else if (SectionExists(dataFile, section)) {
-    // A whole copy of the data file stored inside itself would grow with
-    // every compound; the working copy's results are read from it instead.
-    DeleteSection(dataFile, section);
+  if (miniRun && run.copy.path[0] && KeepRunFiles()) {
+    NoteRunSection(section, true, StoreFileAsSection(run.copy.path, dataFile, section) != FALSE);
+  } else if (RunSectionStored(dataFile, section)) {
+    // Without a mini run, a whole copy of the data file stored inside
+    // itself would grow with every compound; the working copy's results are
+    // read from it instead.
+    NoteRunSection(section, false, DeleteSection(dataFile, section) != FALSE);
   }
 
   // 13. The engine's messages. Nothing writes the engine's file while its

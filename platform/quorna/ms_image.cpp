@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <mutex>
 #include <numeric>
 
 namespace quorna {
@@ -57,6 +58,44 @@ class InMemory : public ByteSource {
   size_t base_;
 };
 
+// A run kept whole needs a buffer of its size at every open. Freed at close,
+// that buffer may go back to the system and be faulted in again at the next
+// open, or stay in the heap, depending on where the heap's top happens to
+// lie, so that reopening one run cost twice as much in some processes as in
+// others. The last one closed (if not large) is kept for the next open of
+// a run of about its size instead.
+constexpr size_t kSpareWholeBytes = 8u << 20;
+std::mutex g_spareLock;
+uint8_t* g_spare = nullptr;
+size_t g_spareSize = 0;
+
+void ReturnWhole(uint8_t* p, size_t size) {
+  if (size > kSpareWholeBytes) {
+    delete[] p;
+    return;
+  }
+  std::lock_guard<std::mutex> lock(g_spareLock);
+  std::swap(p, g_spare);
+  g_spareSize = size;
+  delete[] p;
+}
+
+std::shared_ptr<uint8_t[]> TakeWhole(size_t size) {
+  uint8_t* p = nullptr;
+  size_t have = size;
+  {
+    std::lock_guard<std::mutex> lock(g_spareLock);
+    if (g_spare && g_spareSize >= size && g_spareSize - size <= g_spareSize / 4) {
+      std::swap(p, g_spare);
+      have = g_spareSize;
+    }
+  }
+  // Not cleared: pages of blocks never read are never touched.
+  if (!p) p = new (std::nothrow) uint8_t[size];
+  if (!p) return nullptr;
+  return std::shared_ptr<uint8_t[]>(p, [have](uint8_t* q) { ReturnWhole(q, have); });
+}
+
 }  // namespace
 
 std::unique_ptr<ByteSource> MemorySource(Bytes bytes, size_t base) {
@@ -77,14 +116,13 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
   // a trace reads next, so it goes on into the cache.
   // A run kept whole reads it straight into its place in the whole buffer.
   std::shared_ptr<Bytes> first;
-  std::unique_ptr<uint8_t[]> whole;
+  std::shared_ptr<uint8_t[]> whole;
   const uint8_t* firstData = nullptr;
   size_t firstSize = 0;
   if (!source->InPlace(0, kImageHeaderSize)) {
     firstSize = static_cast<size_t>(std::min<uint64_t>(size, kBlockSize));
     if (size <= kKeptWholeBytes) {
-      // Not cleared: pages of blocks never read are never touched.
-      whole.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+      whole = TakeWhole(static_cast<size_t>(size));
       if (!whole) return nullptr;
       firstData = whole.get();
       if (!source->Read(0, whole.get(), firstSize)) return nullptr;

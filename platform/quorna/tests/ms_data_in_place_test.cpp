@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -453,4 +454,33 @@ TEST_F(MsDataInPlaceTest, DataSetKeptInMemoryIsNeverStored) {
   ReleaseMSDataOpen(path.c_str(), "MSData");
   EXPECT_EQ(OpenMSData(path.c_str(), "MSData", 0), nullptr);
   EXPECT_FALSE(KeepMSDataInMemory(nullptr, "MSData"));
+}
+
+// A run kept whole may read into the buffer the last closed run left: a
+// run opened after another of the same or a little smaller size still
+// reads only its own values, from its first scan to its last.
+TEST_F(MsDataInPlaceTest, RunsOpenedOneAfterAnotherReadTheirOwnValues) {
+  struct Case {
+    uint32_t scans;
+    uint32_t factor;
+  };
+  ASSERT_TRUE(WriteWideDataSet("C:\\Data\\first.dat", false));
+  HMSDATA first = OpenMSData("C:\\Data\\first.dat", "MSData", 0);
+  ASSERT_NE(first, nullptr);
+  ASSERT_EQ(IonTrace(first, "50").size(), kScans);
+  CloseMSData(first);
+  for (const Case& c : {Case{kScans, 7}, Case{kScans - 10, 3}, Case{kScans, 5}}) {
+    const std::string path = "C:\\Data\\next" + std::to_string(c.factor) + ".dat";
+    ASSERT_TRUE(WriteDataSet(path, false, c.scans, kPeaks, 0.01,
+                             [&c](uint32_t s, uint32_t k) { return s * c.factor + k; }));
+    HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+    ASSERT_NE(h, nullptr) << path;
+    // The last scans first: their blocks were never read by this handle.
+    const std::vector<int64_t> high = IonTrace(h, "1549", c.scans - 5, c.scans), low = IonTrace(h, "50");
+    ASSERT_EQ(high.size(), 6u) << path;
+    ASSERT_EQ(low.size(), c.scans) << path;
+    for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(high[i], int64_t{c.scans - 5 + i} * c.factor + 1499) << path;
+    for (uint32_t s = 1; s <= c.scans; ++s) EXPECT_EQ(low[s - 1], int64_t{s} * c.factor) << path << " scan " << s;
+    CloseMSData(h);
+  }
 }
