@@ -26,7 +26,7 @@ struct Work {
   std::vector<Peak> points;
   std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above, aboveSum, aboveLevel, smoothed, wide;
   LocalBaseline baseline;
-  std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, lifted;
+  std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly;
   std::vector<size_t> at, standing;
   std::vector<char> masked;
   std::vector<uint64_t> keys, otherKeys;
@@ -586,9 +586,10 @@ double NeighbourMedian(const std::vector<double>& v, const std::vector<char>& kn
 
 // Values per point from values v per block of `block` points: straight
 // between the blocks' middles.
-void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>& out) {
-  const size_t n = out.size(), mid = block / 2;
-  for (size_t i = 0; i < std::min(n, mid); ++i) out[i] = v.front();
+template <typename Put>
+void AlongBlocksInto(const std::vector<double>& v, size_t block, double* out, size_t n, Put put) {
+  const size_t mid = block / 2;
+  for (size_t i = 0; i < std::min(n, mid); ++i) out[i] = put(i, v.front());
   for (size_t k = 0; k < v.size(); ++k) {
     const size_t from = k * block + mid, to = std::min(n, from + block);
     const double step = k + 1 < v.size() ? (v[k + 1] - v[k]) / static_cast<double>(block) : 0.0;
@@ -599,13 +600,23 @@ void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>
     double x0 = 0, x1 = 1, x2 = 2, x3 = 3;
     size_t i = from;
     for (; i + 4 <= to; i += 4, x0 += 4, x1 += 4, x2 += 4, x3 += 4) {
-      out[i] = base + step * x0;
-      out[i + 1] = base + step * x1;
-      out[i + 2] = base + step * x2;
-      out[i + 3] = base + step * x3;
+      out[i] = put(i, base + step * x0);
+      out[i + 1] = put(i + 1, base + step * x1);
+      out[i + 2] = put(i + 2, base + step * x2);
+      out[i + 3] = put(i + 3, base + step * x3);
     }
-    for (; i < to; ++i, x0 += 1) out[i] = base + step * x0;
+    for (; i < to; ++i, x0 += 1) out[i] = put(i, base + step * x0);
   }
+}
+
+// With `under`, each value is added to under's at its point, as it comes:
+// one walk instead of a second one over what the first wrote.
+void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>& out,
+                 const double* under = nullptr) {
+  if (under)
+    AlongBlocksInto(v, block, out.data(), out.size(), [under](size_t i, double x) { return under[i] + x; });
+  else
+    AlongBlocksInto(v, block, out.data(), out.size(), [](size_t, double x) { return x; });
 }
 
 }  // namespace
@@ -634,8 +645,9 @@ namespace {
 void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::vector<size_t>& missing,
                      const std::vector<double>& sm, unsigned smoothPoints, LocalBaseline& lb) {
   const size_t n = pts.size();
-  lb.level.assign(n, 0.0);
-  lb.noise.assign(n, 0.0);
+  // Every point of both is set below.
+  lb.level.resize(n);
+  lb.noise.resize(n);
   lb.peakWidth = LocalBaseline{}.peakWidth;
   lb.window = 0;
   if (n == 0) return;
@@ -653,7 +665,6 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
   std::vector<double>& nearTop = work.nearTop;
   std::vector<double>& counts = work.counts;
   std::vector<double>& envelopeOnly = work.envelopeOnly;
-  std::vector<double>& lifted = work.lifted;
   std::vector<size_t>& at = work.at;
   std::vector<size_t>& standing = work.standing;
   std::vector<char>& masked = work.masked;
@@ -719,7 +730,6 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
   std::vector<char> refit(blocks, 1);
   std::vector<double> sdBlock(blocks), liftBlock(blocks), sdBefore, liftBefore;
   envelopeOnly.assign(lb.level.begin(), lb.level.end());
-  lifted.resize(n);
   for (int pass = 0;; ++pass) {
     std::vector<double> allSd, allLift;
     for (size_t k = 0; k < blocks; ++k) {
@@ -765,8 +775,7 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
     sdBefore = sdBlock;
     liftBefore = liftBlock;
     AlongBlocks(sdBlock, block, lb.noise);
-    AlongBlocks(liftBlock, block, lifted);
-    for (size_t i = 0; i < n; ++i) lb.level[i] = envelopeOnly[i] + lifted[i];
+    AlongBlocks(liftBlock, block, lb.level, envelopeOnly.data());
     if (pass == 2) break;
     standing.resize(n + 1);  // prefix counts of points standing out
     standing[0] = 0;
