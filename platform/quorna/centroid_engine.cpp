@@ -462,9 +462,24 @@ void TwoSmallest(const double* v, size_t m, size_t ka, size_t kb, std::vector<ui
   const int shift = ShiftFor(differ);
   size_t ra = ka, rb = kb;
   const size_t da = BucketOfRank(keys.data(), m, shift, ra), db = BucketOfRank(keys.data(), m, shift, rb);
-  uint64_t anyB, allB;
-  const size_t countB = KeepBucket(keys.data(), m, shift, db, other.data(), anyB, allB);
-  const size_t countA = KeepBucket(keys.data(), m, shift, da, keys.data(), any, all);
+  // Both buckets kept in one walk: b's to `other`, a's in place.
+  uint64_t anyB = 0, allB = ~uint64_t{0};
+  any = 0, all = ~uint64_t{0};
+  size_t countA = 0, countB = 0;
+  uint64_t* k = keys.data();
+  uint64_t* o = other.data();
+  for (size_t i = 0; i < m; ++i) {
+    const uint64_t key = k[i], byte = (key >> shift) & 255;
+    const uint64_t inA = uint64_t{0} - (byte == da), inB = uint64_t{0} - (byte == db);
+    o[countB] = key;
+    countB += inB & 1;
+    k[countA] = key;
+    countA += inA & 1;
+    any |= key & inA;
+    all &= key | ~inA;
+    anyB |= key & inB;
+    allB &= key | ~inB;
+  }
   a = NarrowKeys(keys.data(), countA, ra, any, all);
   b = NarrowKeys(other.data(), countB, rb, anyB, allB);
   a.below += ka - ra;
@@ -669,12 +684,20 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
   std::vector<size_t>& standing = work.standing;
   std::vector<char>& masked = work.masked;
   std::vector<uint64_t>& keys = work.keys;
-  steps.clear();
-  for (auto [b, e] : runs)
+  // Each step written, and counted only when it is positive and finite (a
+  // damaged buffer's masses may be anything): no branch per step.
+  steps.resize(n);
+  size_t stepCount = 0;
+  for (auto [b, e] : runs) {
+    const Peak* p = pts.data();
+    double* out = steps.data();
     for (size_t i = b + 1; i < e; ++i) {
-      const double d = pts[i].mass - pts[i - 1].mass;
-      if (d > 0 && std::isfinite(d)) steps.push_back(d);  // a damaged buffer's masses may be anything
+      const double d = p[i].mass - p[i - 1].mass;
+      out[stepCount] = d;
+      stepCount += (d > 0) & (d <= std::numeric_limits<double>::max());
     }
+  }
+  steps.resize(stepCount);
   lb.window = std::max<size_t>({15, static_cast<size_t>(5 * width), GroupPoints(steps, keys)}) | 1u;
   const size_t half = lb.window / 2;
 
