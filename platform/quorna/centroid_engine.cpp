@@ -26,7 +26,7 @@ struct Work {
   std::vector<Peak> points;
   std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above, aboveSum, aboveLevel, smoothed, wide;
   LocalBaseline baseline;
-  std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly;
+  std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, overEnvelope;
   std::vector<size_t> at, standing;
   std::vector<char> masked;
   std::vector<uint64_t> keys, otherKeys;
@@ -753,6 +753,10 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
   std::vector<char> refit(blocks, 1);
   std::vector<double> sdBlock(blocks), liftBlock(blocks), sdBefore, liftBefore;
   envelopeOnly.assign(lb.level.begin(), lb.level.end());
+  // What each point's counts stand above the envelope, the same in every pass.
+  std::vector<double>& overEnvelope = work.overEnvelope;
+  overEnvelope.resize(n);
+  for (size_t i = 0; i < n; ++i) overEnvelope[i] = pts[i].intensity - envelopeOnly[i];
   for (int pass = 0;; ++pass) {
     std::vector<double> allSd, allLift;
     for (size_t k = 0; k < blocks; ++k) {
@@ -767,15 +771,15 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
       double* kept = counts.data();
       const char* mask = masked.data();
       const Peak* p = pts.data();
-      const double* env = envelopeOnly.data();
-      size_t m = 0, zeros = std::min(leftOut[k], 4 * block);
+      const double* over = overEnvelope.data();
+      size_t m = 0, open = 0;
       for (size_t i = b; i < e; ++i) {
-        const uint32_t c = p[i].intensity;
-        const bool open = !mask[i];
-        kept[m] = c - env[i];
-        m += open & (c != 0);
-        zeros += open & (c == 0);
+        const bool unmasked = !mask[i];
+        kept[m] = over[i];
+        m += unmasked & (p[i].intensity != 0);
+        open += unmasked;
       }
+      const size_t zeros = std::min(leftOut[k], 4 * block) + (open - m);
       NoiseFit fit;
       known[k] = FitNoise(kept, m, zeros, &fit, keys, work.otherKeys);
       if (!known[k]) continue;
