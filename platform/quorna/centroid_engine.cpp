@@ -26,10 +26,10 @@ struct Work {
   std::vector<Peak> points;
   std::vector<double> smoothPrefix, meanPrefix, fromStart, toEnd, above, aboveSum, aboveLevel, smoothed, wide;
   LocalBaseline baseline;
-  std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, lifted;
+  std::vector<double> steps, seq, lowest, highest, envelope, nearTop, counts, envelopeOnly, overEnvelope;
   std::vector<size_t> at, standing;
   std::vector<char> masked;
-  std::vector<uint64_t> keys;
+  std::vector<uint64_t> keys, otherKeys;
   std::vector<double> spanLows;
 };
 
@@ -339,80 +339,151 @@ inline double FromOrderKey(uint64_t k) {
   return x;
 }
 
-// `below` and `equal` (when given) receive how many of v have a smaller
-// key and the same key: what the narrowing leaves behind tells them, so
-// they cost no pass of their own. Keys order values that are not NaN as
-// they compare, but for -0 < +0.
-double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& keys, size_t* below = nullptr,
-                   size_t* equal = nullptr) {
-  if (m == 0) return 0;
+// The key of rank k (0-based) among keys[0, count), with how many keys
+// are smaller (`below`) and how many the same (`equal`): what the narrowing
+// leaves behind tells them, so they cost no pass of their own. `any` and
+// `all` are the keys' bits or-ed and and-ed together. The keys are
+// reordered and overwritten.
+struct Ranked {
+  uint64_t key;
+  size_t below, equal;
+};
+
+// Counts, into 256 buckets, the byte of each key at `shift`, and finds
+// the bucket holding rank k; k becomes the rank within it.
+size_t BucketOfRank(const uint64_t* keys, size_t count, int shift, size_t& k) {
+  size_t d = 0, i = 0;
+  if (count >= 128) {
+    uint32_t hist[4][256] = {};  // four, so that runs of one byte do not wait on each other
+    for (; i + 4 <= count; i += 4) {
+      ++hist[0][(keys[i] >> shift) & 255];
+      ++hist[1][(keys[i + 1] >> shift) & 255];
+      ++hist[2][(keys[i + 2] >> shift) & 255];
+      ++hist[3][(keys[i + 3] >> shift) & 255];
+    }
+    for (; i < count; ++i) ++hist[0][(keys[i] >> shift) & 255];
+    for (;; ++d) {
+      const size_t inBucket = size_t{hist[0][d]} + hist[1][d] + hist[2][d] + hist[3][d];
+      if (k < inBucket) break;
+      k -= inBucket;
+    }
+  } else {
+    // Few candidates: one histogram costs less to clear and to walk.
+    uint32_t hist[256] = {};
+    for (; i < count; ++i) ++hist[(keys[i] >> shift) & 255];
+    for (; k >= hist[d]; ++d) k -= hist[d];
+  }
+  return d;
+}
+
+// Copies the keys of `from` whose byte at `shift` is d to `to` (which may
+// be `from`), in order; returns how many, with their bits or-ed and and-ed.
+size_t KeepBucket(const uint64_t* from, size_t count, int shift, size_t d, uint64_t* to, uint64_t& any,
+                  uint64_t& all) {
+  size_t kept = 0;
+  any = 0, all = ~uint64_t{0};
+  for (size_t i = 0; i < count; ++i) {
+    const uint64_t key = from[i], in = uint64_t{0} - (((key >> shift) & 255) == d);
+    to[kept] = key;
+    kept += in & 1;
+    any |= key & in;
+    all &= key | ~in;
+  }
+  return kept;
+}
+
+// Bits above the highest differing bit are shared: the eight bits from it
+// down tell the candidates apart.
+inline int ShiftFor(uint64_t differ) { return std::max(0, 56 - std::countl_zero(differ)); }
+
+Ranked NarrowKeys(uint64_t* keys, size_t count, size_t k, uint64_t any, uint64_t all) {
   const size_t rank = k;
-  keys.resize(m);
   // Bits in which the candidates differ: set in some and clear in some.
-  uint64_t any = 0, all = ~uint64_t{0};
+  uint64_t differ = any ^ all;
+  while (differ != 0) {
+    // A few candidates are quicker picked among than counted in 256 buckets;
+    // the keys' order is the values' order, so the value is the same.
+    if (count <= 64) {
+      std::nth_element(keys, keys + k, keys + count);
+      const uint64_t found = keys[k];
+      size_t less = 0, same = 0;
+      for (size_t i = 0; i < count; ++i) less += keys[i] < found, same += keys[i] == found;
+      return {found, rank - k + less, same};
+    }
+    const int shift = ShiftFor(differ);
+    const size_t d = BucketOfRank(keys, count, shift, k);
+    count = KeepBucket(keys, count, shift, d, keys, any, all);
+    differ = any ^ all;
+  }
+  return {keys[0], rank - k, count};
+}
+
+// Keys of v[0, m) into `keys`, with their bits or-ed and and-ed.
+void MakeKeys(const double* v, size_t m, std::vector<uint64_t>& keys, uint64_t& any, uint64_t& all) {
+  keys.resize(m);
+  any = 0, all = ~uint64_t{0};
   for (size_t i = 0; i < m; ++i) {
     keys[i] = OrderKey(v[i]);
     any |= keys[i];
     all &= keys[i];
   }
-  uint64_t differ = any ^ all;
-  size_t count = m;
-  while (differ != 0) {
-    // A few candidates are quicker picked among than counted in 256 buckets;
-    // the keys' order is the values' order, so the value is the same.
-    if (count <= 64) {
-      std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(k),
-                       keys.begin() + static_cast<std::ptrdiff_t>(count));
-      const uint64_t found = keys[k];
-      if (below) {
-        size_t less = 0, same = 0;
-        for (size_t i = 0; i < count; ++i) less += keys[i] < found, same += keys[i] == found;
-        *below = rank - k + less;
-        *equal = same;
-      }
-      return FromOrderKey(found);
-    }
-    // Bits above the highest differing bit are shared: the eight bits from
-    // it down tell the candidates apart.
-    const int shift = std::max(0, 56 - std::countl_zero(differ));
-    size_t d = 0, i = 0;
-    if (count >= 128) {
-      uint32_t hist[4][256] = {};  // four, so that runs of one byte do not wait on each other
-      for (; i + 4 <= count; i += 4) {
-        ++hist[0][(keys[i] >> shift) & 255];
-        ++hist[1][(keys[i + 1] >> shift) & 255];
-        ++hist[2][(keys[i + 2] >> shift) & 255];
-        ++hist[3][(keys[i + 3] >> shift) & 255];
-      }
-      for (; i < count; ++i) ++hist[0][(keys[i] >> shift) & 255];
-      for (;; ++d) {
-        const size_t inBucket = size_t{hist[0][d]} + hist[1][d] + hist[2][d] + hist[3][d];
-        if (k < inBucket) break;
-        k -= inBucket;
-      }
-    } else {
-      // Few candidates: one histogram costs less to clear and to walk.
-      uint32_t hist[256] = {};
-      for (; i < count; ++i) ++hist[(keys[i] >> shift) & 255];
-      for (; k >= hist[d]; ++d) k -= hist[d];
-    }
-    size_t kept = 0;
-    any = 0, all = ~uint64_t{0};
-    for (i = 0; i < count; ++i) {
-      const uint64_t key = keys[i], in = uint64_t{0} - (((key >> shift) & 255) == d);
-      keys[kept] = key;
-      kept += in & 1;
-      any |= key & in;
-      all &= key | ~in;
-    }
-    count = kept;
-    differ = any ^ all;
-  }
+}
+
+// `below` and `equal` (when given) receive how many of v have a smaller
+// key and the same key. Keys order values that are not NaN as they
+// compare, but for -0 < +0.
+double KthSmallest(const double* v, size_t m, size_t k, std::vector<uint64_t>& keys, size_t* below = nullptr,
+                   size_t* equal = nullptr) {
+  if (m == 0) return 0;
+  uint64_t any, all;
+  MakeKeys(v, m, keys, any, all);
+  const Ranked r = NarrowKeys(keys.data(), m, k, any, all);
   if (below) {
-    *below = rank - k;
-    *equal = count;
+    *below = r.below;
+    *equal = r.equal;
   }
-  return FromOrderKey(keys[0]);
+  return FromOrderKey(r.key);
+}
+
+// Ranks ka and kb of v[0, m) (m > 0) at once: the keys are made, and
+// counted by their top byte, once for both.
+void TwoSmallest(const double* v, size_t m, size_t ka, size_t kb, std::vector<uint64_t>& keys,
+                 std::vector<uint64_t>& other, Ranked& a, Ranked& b) {
+  uint64_t any, all;
+  MakeKeys(v, m, keys, any, all);
+  other.resize(m);
+  const uint64_t differ = any ^ all;
+  if (differ == 0 || m <= 64) {
+    std::copy(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(m), other.begin());
+    a = NarrowKeys(keys.data(), m, ka, any, all);
+    b = NarrowKeys(other.data(), m, kb, any, all);
+    return;
+  }
+  const int shift = ShiftFor(differ);
+  size_t ra = ka, rb = kb;
+  const size_t da = BucketOfRank(keys.data(), m, shift, ra), db = BucketOfRank(keys.data(), m, shift, rb);
+  // Both buckets kept in one walk: b's to `other`, a's in place.
+  uint64_t anyB = 0, allB = ~uint64_t{0};
+  any = 0, all = ~uint64_t{0};
+  size_t countA = 0, countB = 0;
+  uint64_t* k = keys.data();
+  uint64_t* o = other.data();
+  for (size_t i = 0; i < m; ++i) {
+    const uint64_t key = k[i], byte = (key >> shift) & 255;
+    const uint64_t inA = uint64_t{0} - (byte == da), inB = uint64_t{0} - (byte == db);
+    o[countB] = key;
+    countB += inB & 1;
+    k[countA] = key;
+    countA += inA & 1;
+    any |= key & inA;
+    all &= key | ~inA;
+    anyB |= key & inB;
+    allB &= key | ~inB;
+  }
+  a = NarrowKeys(keys.data(), countA, ra, any, all);
+  b = NarrowKeys(other.data(), countB, rb, anyB, allB);
+  a.below += ka - ra;
+  b.below += kb - rb;
 }
 
 // Median (the upper one of an even count) of v, as nth_element gives it.
@@ -467,11 +538,10 @@ size_t GroupPoints(const std::vector<double>& steps, std::vector<uint64_t>& keys
 // The value at rank `at` (0 <= at < size) of values that are counts
 // less something, each read as spread evenly over the unit around it
 // (counts are whole numbers): small counts, many of them equal, still give
-// a spread.
-double CountQuantile(const double* values, size_t size, double at, std::vector<uint64_t>& keys) {
-  const size_t rank = std::min(size - 1, static_cast<size_t>(at));
-  size_t below = 0, equal = 0;  // where the values equal to v lie, sorted: [below, below + equal)
-  const double v = KthSmallest(values, size, rank, keys, &below, &equal);
+// a spread. `r` is the value at rank RankAt(size, at), as selected.
+double CountQuantileOf(const double* values, size_t size, double at, const Ranked& r) {
+  const double v = FromOrderKey(r.key);
+  size_t below = r.below, equal = r.equal;  // where the values equal to v lie, sorted: [below, below + equal)
   // The values here are counts less a level: numbers, and -0 only as the
   // value zero, where keys and comparisons could part.
   if (v == 0 || !std::isfinite(v)) {
@@ -485,6 +555,8 @@ double CountQuantile(const double* values, size_t size, double at, std::vector<u
   return v - 0.5 + (at - static_cast<double>(first)) / static_cast<double>(last - first);
 }
 
+size_t RankAt(size_t size, double at) { return std::min(size - 1, static_cast<size_t>(at)); }
+
 // The normal distribution that points away from peaks follow, given what
 // they stand above the envelope (`shown`: the points above zero) and how
 // many read zero (`clipped`): through the quantiles at 15 % and 85 % of the
@@ -494,7 +566,8 @@ struct NoiseFit {
   double centre = 0, sd = 0;  // above the envelope
 };
 
-bool FitNoise(const double* shown, size_t size, size_t clipped, NoiseFit* fit, std::vector<uint64_t>& keys) {
+bool FitNoise(const double* shown, size_t size, size_t clipped, NoiseFit* fit, std::vector<uint64_t>& keys,
+              std::vector<uint64_t>& other) {
   const double total = static_cast<double>(size + clipped);
   if (total < 16) return false;
   if (size < 4) {
@@ -504,8 +577,11 @@ bool FitNoise(const double* shown, size_t size, size_t clipped, NoiseFit* fit, s
   const double zeros = static_cast<double>(clipped) / total;
   const double qa = zeros + (1 - zeros) * 0.15, qb = zeros + (1 - zeros) * 0.85;
   const double za = NormalQuantile(qa), zb = NormalQuantile(qb);
-  const double a = CountQuantile(shown, size, qa * total - static_cast<double>(clipped), keys);
-  const double b = CountQuantile(shown, size, qb * total - static_cast<double>(clipped), keys);
+  const double atA = qa * total - static_cast<double>(clipped), atB = qb * total - static_cast<double>(clipped);
+  Ranked ra, rb;
+  TwoSmallest(shown, size, RankAt(size, atA), RankAt(size, atB), keys, other, ra, rb);
+  const double a = CountQuantileOf(shown, size, atA, ra);
+  const double b = CountQuantileOf(shown, size, atB, rb);
   fit->sd = std::max(0.0, (b - a) / (zb - za));
   fit->centre = a - fit->sd * za;
   return true;
@@ -525,16 +601,37 @@ double NeighbourMedian(const std::vector<double>& v, const std::vector<char>& kn
 
 // Values per point from values v per block of `block` points: straight
 // between the blocks' middles.
-void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>& out) {
-  const size_t n = out.size(), mid = block / 2;
-  for (size_t i = 0; i < std::min(n, mid); ++i) out[i] = v.front();
+template <typename Put>
+void AlongBlocksInto(const std::vector<double>& v, size_t block, double* out, size_t n, Put put) {
+  const size_t mid = block / 2;
+  for (size_t i = 0; i < std::min(n, mid); ++i) out[i] = put(i, v.front());
   for (size_t k = 0; k < v.size(); ++k) {
     const size_t from = k * block + mid, to = std::min(n, from + block);
     const double step = k + 1 < v.size() ? (v[k + 1] - v[k]) / static_cast<double>(block) : 0.0;
     // Whole numbers count exactly in a double: no conversion per point.
-    double x = 0;
-    for (size_t i = from; i < to; ++i, x += 1) out[i] = v[k] + step * x;
+    // Four counters a step of 4 apart, so that each add does not wait on
+    // the one before it.
+    const double base = v[k];
+    double x0 = 0, x1 = 1, x2 = 2, x3 = 3;
+    size_t i = from;
+    for (; i + 4 <= to; i += 4, x0 += 4, x1 += 4, x2 += 4, x3 += 4) {
+      out[i] = put(i, base + step * x0);
+      out[i + 1] = put(i + 1, base + step * x1);
+      out[i + 2] = put(i + 2, base + step * x2);
+      out[i + 3] = put(i + 3, base + step * x3);
+    }
+    for (; i < to; ++i, x0 += 1) out[i] = put(i, base + step * x0);
   }
+}
+
+// With `under`, each value is added to under's at its point, as it comes:
+// one walk instead of a second one over what the first wrote.
+void AlongBlocks(const std::vector<double>& v, size_t block, std::vector<double>& out,
+                 const double* under = nullptr) {
+  if (under)
+    AlongBlocksInto(v, block, out.data(), out.size(), [under](size_t i, double x) { return under[i] + x; });
+  else
+    AlongBlocksInto(v, block, out.data(), out.size(), [](size_t, double x) { return x; });
 }
 
 }  // namespace
@@ -563,8 +660,9 @@ namespace {
 void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::vector<size_t>& missing,
                      const std::vector<double>& sm, unsigned smoothPoints, LocalBaseline& lb) {
   const size_t n = pts.size();
-  lb.level.assign(n, 0.0);
-  lb.noise.assign(n, 0.0);
+  // Every point of both is set below.
+  lb.level.resize(n);
+  lb.noise.resize(n);
   lb.peakWidth = LocalBaseline{}.peakWidth;
   lb.window = 0;
   if (n == 0) return;
@@ -582,17 +680,24 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
   std::vector<double>& nearTop = work.nearTop;
   std::vector<double>& counts = work.counts;
   std::vector<double>& envelopeOnly = work.envelopeOnly;
-  std::vector<double>& lifted = work.lifted;
   std::vector<size_t>& at = work.at;
   std::vector<size_t>& standing = work.standing;
   std::vector<char>& masked = work.masked;
   std::vector<uint64_t>& keys = work.keys;
-  steps.clear();
-  for (auto [b, e] : runs)
+  // Each step written, and counted only when it is positive and finite (a
+  // damaged buffer's masses may be anything): no branch per step.
+  steps.resize(n);
+  size_t stepCount = 0;
+  for (auto [b, e] : runs) {
+    const Peak* p = pts.data();
+    double* out = steps.data();
     for (size_t i = b + 1; i < e; ++i) {
-      const double d = pts[i].mass - pts[i - 1].mass;
-      if (d > 0 && std::isfinite(d)) steps.push_back(d);  // a damaged buffer's masses may be anything
+      const double d = p[i].mass - p[i - 1].mass;
+      out[stepCount] = d;
+      stepCount += (d > 0) & (d <= std::numeric_limits<double>::max());
     }
+  }
+  steps.resize(stepCount);
   lb.window = std::max<size_t>({15, static_cast<size_t>(5 * width), GroupPoints(steps, keys)}) | 1u;
   const size_t half = lb.window / 2;
 
@@ -648,7 +753,10 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
   std::vector<char> refit(blocks, 1);
   std::vector<double> sdBlock(blocks), liftBlock(blocks), sdBefore, liftBefore;
   envelopeOnly.assign(lb.level.begin(), lb.level.end());
-  lifted.resize(n);
+  // What each point's counts stand above the envelope, the same in every pass.
+  std::vector<double>& overEnvelope = work.overEnvelope;
+  overEnvelope.resize(n);
+  for (size_t i = 0; i < n; ++i) overEnvelope[i] = pts[i].intensity - envelopeOnly[i];
   for (int pass = 0;; ++pass) {
     std::vector<double> allSd, allLift;
     for (size_t k = 0; k < blocks; ++k) {
@@ -663,17 +771,17 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
       double* kept = counts.data();
       const char* mask = masked.data();
       const Peak* p = pts.data();
-      const double* env = envelopeOnly.data();
-      size_t m = 0, zeros = std::min(leftOut[k], 4 * block);
+      const double* over = overEnvelope.data();
+      size_t m = 0, open = 0;
       for (size_t i = b; i < e; ++i) {
-        const uint32_t c = p[i].intensity;
-        const bool open = !mask[i];
-        kept[m] = c - env[i];
-        m += open & (c != 0);
-        zeros += open & (c == 0);
+        const bool unmasked = !mask[i];
+        kept[m] = over[i];
+        m += unmasked & (p[i].intensity != 0);
+        open += unmasked;
       }
+      const size_t zeros = std::min(leftOut[k], 4 * block) + (open - m);
       NoiseFit fit;
-      known[k] = FitNoise(kept, m, zeros, &fit, keys);
+      known[k] = FitNoise(kept, m, zeros, &fit, keys, work.otherKeys);
       if (!known[k]) continue;
       sd[k] = fit.sd;
       // The envelope lies under the noise's lower edge; the baseline is the
@@ -694,8 +802,7 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
     sdBefore = sdBlock;
     liftBefore = liftBlock;
     AlongBlocks(sdBlock, block, lb.noise);
-    AlongBlocks(liftBlock, block, lifted);
-    for (size_t i = 0; i < n; ++i) lb.level[i] = envelopeOnly[i] + lifted[i];
+    AlongBlocks(liftBlock, block, lb.level, envelopeOnly.data());
     if (pass == 2) break;
     standing.resize(n + 1);  // prefix counts of points standing out
     standing[0] = 0;
@@ -705,12 +812,27 @@ void LocalBaselineOf(const std::vector<Peak>& pts, const Runs& runs, const std::
     for (size_t k = 0; k < blocks; ++k) {
       const size_t b = k * block, e = std::min(n, b + block);
       char differs = 0;
-      for (size_t i = b; i < e; ++i) {
-        const size_t lo = i >= reach ? i - reach : 0, hi = std::min(n, i + reach + 1);
+      auto mark = [&](size_t i, size_t lo, size_t hi) {
         const char now = standing[hi] > standing[lo];
         differs |= now != masked[i];
         masked[i] = now;
+      };
+      // Only points within `reach` of the ends have their reach cut.
+      const size_t whole0 = std::max(b, std::min(e, reach));
+      const size_t whole1 = std::max(whole0, std::min(e, n - std::min(n, reach)));
+      for (size_t i = b; i < whole0; ++i) mark(i, i >= reach ? i - reach : 0, std::min(n, i + reach + 1));
+      {
+        const size_t* st = standing.data();
+        char* mk = masked.data();
+        char d = 0;
+        for (size_t i = whole0; i < whole1; ++i) {
+          const char now = st[i + reach + 1] > st[i - reach];
+          d |= now != mk[i];
+          mk[i] = now;
+        }
+        differs |= d;
       }
+      for (size_t i = whole1; i < e; ++i) mark(i, i >= reach ? i - reach : 0, std::min(n, i + reach + 1));
       refit[k] = differs;
       changed |= differs != 0;
     }
@@ -769,10 +891,23 @@ void FindSpans(const std::vector<double>& sm, const std::vector<double>& low, si
     const size_t apex = p + (q - p) / 2;
     // By value, not by place: a running minimum the compiler keeps in a
     // register, not a branch per point.
+    // Four running minima side by side, so that each comparison does not
+    // wait on the one before it; the values are counts, never NaN nor -0,
+    // so the order in which they are taken does not change the minimum.
     auto lowest = [&](size_t from, size_t to) {
-      double m = low[from];
-      for (size_t i = from + 1; i <= to; ++i) m = low[i] < m ? low[i] : m;
-      return m;
+      const double* l = low.data();
+      double m0 = l[from], m1 = m0, m2 = m0, m3 = m0;
+      size_t i = from + 1;
+      for (; i + 4 <= to + 1; i += 4) {
+        m0 = l[i] < m0 ? l[i] : m0;
+        m1 = l[i + 1] < m1 ? l[i + 1] : m1;
+        m2 = l[i + 2] < m2 ? l[i + 2] : m2;
+        m3 = l[i + 3] < m3 ? l[i + 3] : m3;
+      }
+      for (; i <= to; ++i) m0 = l[i] < m0 ? l[i] : m0;
+      m0 = m1 < m0 ? m1 : m0;
+      m2 = m3 < m2 ? m3 : m2;
+      return m2 < m0 ? m2 : m0;
     };
     Span span{left, apex, r, lowest(left, apex), lowest(apex, r)};
     while (out.size() > first) {
