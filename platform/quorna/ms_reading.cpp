@@ -256,7 +256,17 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     out.points.push_back(p);
   };
 
-  if (ckind == CHAN_LIST_IGNORED && mkind == MASS_LIST_RANGES) {
+  // Merged channels over scans that are each their own cycle (segments of
+  // one scan function) give a point a scan, as ignored channels do: the work
+  // file asks for merged channels, and most runs scan one function.
+  auto eachOwnCycle = [&] {
+    for (uint32_t i = from; i <= to; ++i) {
+      const int sg = img.SegmentOf(i);
+      if (sg >= 0 && img.Segment(static_cast<uint32_t>(sg)).functionCount != 1) return false;
+    }
+    return true;
+  };
+  if ((ckind == CHAN_LIST_IGNORED || (ckind == CHAN_LIST_MERGED && eachOwnCycle())) && mkind == MASS_LIST_RANGES) {
     // The common ion trace, a point a scan, written in place: the walk over
     // the points is all it costs.
     out.points.resize(to - from + 1);

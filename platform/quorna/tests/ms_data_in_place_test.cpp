@@ -238,6 +238,48 @@ TEST_F(MsDataInPlaceTest, DamagedScanFailsOnlyWhatReadsIt) {
 // traces on a handle, windows in any order, scans alone or cycles of merged
 // channels, give the first trace's values and the saturated scan's flag,
 // and a damaged header fails every trace over it, again and again.
+// In a run of one scan function every scan is its own cycle: merged
+// channels give the trace of all channels, whatever the window or masses.
+TEST_F(MsDataInPlaceTest, MergedChannelsOfOneFunctionGiveAPointAScan) {
+  constexpr uint32_t scans = 40, points = 300;
+  const std::string path = "C:\\Data\\onefunction.dat";
+  auto intensity = [](uint32_t s, uint32_t k) { return (s * 7919 + k * 104729) % 5000 + 1; };
+  ASSERT_TRUE(WriteDataSet(path, false, scans, points, 0.01, intensity));
+  HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  STRUCT_CHAN_LIST all, merged;
+  ParseChanList("All", &all);
+  ParseChanList("Merged", &merged);
+  struct Case {
+    const char* mass;
+    std::vector<std::pair<uint32_t, uint32_t>> ranges;  // point positions summed, [first, last]
+  } const cases[] = {
+      {"50", {{0, 0}}},
+      {"120", {{70, 70}}},
+      {"349", {{299, 299}}},
+      {"60-70", {{10, 20}}},
+      {"55+200+300", {{5, 5}, {150, 150}, {250, 250}}},
+      {"10", {}},
+      {"400", {}},
+  };
+  struct Window {
+    uint32_t first, last;
+  } const windows[] = {{1, 40}, {0, 0xFFFFFFFFu}, {7, 7}, {3, 29}, {39, 60}};
+  for (const Case& c : cases)
+    for (const Window& w : windows) {
+      std::vector<FlaggedPoint> want;
+      for (uint32_t s = std::max(w.first, 1u); s <= std::min(w.last, scans); ++s) {
+        int64_t sum = 0;
+        for (auto [a, b] : c.ranges)
+          for (uint32_t k = a; k <= b; ++k) sum += intensity(s, k);
+        want.push_back({sum, 0});
+      }
+      EXPECT_EQ(FlaggedTrace(h, &merged, c.mass, w.first, w.last), want) << c.mass << " " << w.first << "-" << w.last;
+      EXPECT_EQ(FlaggedTrace(h, &all, c.mass, w.first, w.last), want) << c.mass << " " << w.first << "-" << w.last;
+    }
+  CloseMSData(h);
+}
+
 TEST_F(MsDataInPlaceTest, IonTracesAfterTheFirstKeepFlagsAndFailures) {
   STRUCT_CHAN_LIST all, merged{};
   ParseChanList("All", &all);
