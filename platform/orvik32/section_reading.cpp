@@ -62,6 +62,10 @@ class Watch {
   std::thread* thread_ = nullptr;
   int threadPid_ = 0;
   bool stop_ = false;
+  // The thread waits with nothing to watch: only then does a new handle
+  // wake it. While it watches it looks again every interval anyway, and a
+  // wake per open would cost a thread switch and a lock check per handle.
+  bool resting_ = false;
 };
 
 // Joins the watch thread before the process's statics go away.
@@ -278,9 +282,10 @@ void Watch::Add(const std::shared_ptr<InPlace>& h) {
   if (!thread_ || threadPid_ != pid) {
     stop_ = false;
     threadPid_ = pid;
+    resting_ = false;
     thread_ = new std::thread([this] { Loop(); });  // the parent's, in a child, is left alone
   }
-  wake_.notify_all();
+  if (resting_) wake_.notify_all();
 }
 
 std::vector<std::shared_ptr<InPlace>> Watch::Live(const std::string* hostPath) {
@@ -300,7 +305,9 @@ void Watch::Loop() {
     const bool idle = std::all_of(handles_.begin(), handles_.end(), [](auto& w) { return w.expired(); });
     if (idle) {
       handles_.clear();
+      resting_ = true;
       wake_.wait(lock);
+      resting_ = false;
       continue;
     }
     wake_.wait_for(lock, kWatchInterval);
