@@ -62,6 +62,10 @@ class Watch {
   std::thread* thread_ = nullptr;
   int threadPid_ = 0;
   bool stop_ = false;
+  // The thread waits with nothing to watch: only then does a new handle
+  // wake it. While it watches it looks again every interval anyway, and a
+  // wake per open would cost a thread switch and a lock check per handle.
+  bool resting_ = false;
 };
 
 // Joins the watch thread before the process's statics go away.
@@ -116,42 +120,43 @@ class InPlace : public SectionBase {
       const uint32_t at = pos_ + done;
       const uint32_t i = at / kChunk;
       const uint32_t within = at % kChunk;
-      const uint32_t take = std::min(n - done, kChunk - within);
+      uint32_t take = std::min(n - done, kChunk - within);
       if (i >= chunks_.size()) return 0;  // let go without a whole copy
       const uint8_t* chunk = nullptr;
-      bool direct = false;
       if (chunks_[i]) {
-        chunk = chunks_[i].get();
-      } else if (windowChunk_ == i) {
-        chunk = window_.get();
+        chunk = chunks_[i].get() + within;
+      } else if (windowLen_ > 0 && at >= windowAt_ && at < windowAt_ + windowLen_) {
+        take = std::min(take, windowAt_ + windowLen_ - at);
+        chunk = window_.get() + (at - windowAt_);
       } else if ((!seen_[i] || keptFull) && within == 0 && take == std::min(kChunk, size_ - at)) {
         // A whole chunk asked for the first time goes straight to the
         // caller; only a chunk asked for again is kept, while the kept
         // chunks fit in kKeptBytes.
         if (!blob_->Read(out + done, take, at)) return 0;
         seen_[i] = true;
-        direct = true;
       } else if (take >= kDirectBytes) {
         // A large part of a chunk goes straight to the caller too: the
         // caller asked for these bytes and no more, and reading the whole
         // chunk around them would cost more than they do.
         if (!blob_->Read(out + done, take, at)) return 0;
         seen_[i] = true;
-        direct = true;
-      } else if (!seen_[i] || keptFull) {
+      } else if (!seen_[i] || keptFull || (windowLen_ > 0 && at == windowAt_ + windowLen_)) {
         // Part of a chunk met for the first time (or again, once no more
-        // are kept): the whole chunk goes into the one read-ahead buffer,
-        // which serves the small reads that follow without a call into
-        // SQLite each.
-        chunk = WindowLocked(i);
+        // are kept), or read on from the window's end: the bytes from here
+        // on go into the one small read-ahead window, which serves the
+        // small reads that follow without a call into SQLite each. Never
+        // the whole chunk: a few hundred bytes asked for must not cost a
+        // copy of a quarter megabyte.
+        if (!WindowLocked(at, kChunk - within)) return 0;
+        seen_[i] = true;
+        take = std::min(take, windowLen_);
+        chunk = window_.get();
       } else {
         chunk = ChunkLocked(i);
+        if (!chunk) return 0;
+        chunk += within;
       }
-      if (chunk) {
-        std::memcpy(out + done, chunk + within, take);
-      } else if (!direct) {
-        return 0;
-      }
+      if (chunk) std::memcpy(out + done, chunk, take);
       done += take;
     }
     pos_ += n;
@@ -193,10 +198,7 @@ class InPlace : public SectionBase {
     std::lock_guard<std::mutex> lock(m_);
     if (!blob_->open()) return;
     bool whole = true;
-    if (windowChunk_ < chunks_.size() && !chunks_[windowChunk_]) {
-      chunks_[windowChunk_] = std::move(window_);
-    }
-    windowChunk_ = kNoChunk;
+    windowLen_ = 0;
     for (uint32_t i = 0; whole && i < chunks_.size(); ++i) whole = ChunkLocked(i) != nullptr;
     if (!whole) chunks_.clear();  // reads fail from now on, never show another version
     CloseBlobLocked();
@@ -228,31 +230,27 @@ class InPlace : public SectionBase {
     return chunks_[i].get();
   }
 
-  // The read-ahead buffer filled with chunk i (allocated once, reused for
-  // every chunk read piecewise the first time); null when the bytes
-  // cannot be had.
-  const uint8_t* WindowLocked(uint32_t i) {
-    if (!blob_->open() || i >= chunks_.size()) return nullptr;
+  // The read-ahead window filled with the bytes from `at` on, at most
+  // `room` of them (to its chunk's end); false when they cannot be had.
+  bool WindowLocked(uint32_t at, uint32_t room) {
+    windowLen_ = 0;
+    if (!blob_->open() || at >= size_) return false;
     if (!window_) {
-      window_.reset(new (std::nothrow) uint8_t[std::min(kChunk, size_)]);
-      if (!window_) return nullptr;
+      window_.reset(new (std::nothrow) uint8_t[kWindowBytes]);
+      if (!window_) return false;
     }
-    const uint32_t start = i * kChunk;
-    const uint32_t n = std::min(kChunk, size_ - start);
-    windowChunk_ = kNoChunk;
-    if (!blob_->Read(window_.get(), n, start)) {
-      return nullptr;
-    }
-    windowChunk_ = i;
-    seen_[i] = true;
-    return window_.get();
+    const uint32_t n = std::min({kWindowBytes, room, size_ - at});
+    if (!blob_->Read(window_.get(), n, at)) return false;
+    windowAt_ = at;
+    windowLen_ = n;
+    return true;
   }
 
   // Bytes read more than once are kept by chunk: only the parts asked for
   // are ever read.
   static constexpr uint32_t kChunk = 256 * 1024;
-  static constexpr uint32_t kNoChunk = 0xFFFFFFFFu;
-  static constexpr uint32_t kDirectBytes = 32 * 1024;
+  static constexpr uint32_t kWindowBytes = 16 * 1024;
+  static constexpr uint32_t kDirectBytes = 4 * 1024;
   static constexpr uint64_t kKeptBytes = 8ull << 20;
 
   std::mutex m_;
@@ -263,8 +261,9 @@ class InPlace : public SectionBase {
   std::unique_ptr<SectionBlob> blob_;
   std::vector<std::unique_ptr<uint8_t[]>> chunks_;
   std::vector<bool> seen_;
-  std::unique_ptr<uint8_t[]> window_;
-  uint32_t windowChunk_ = kNoChunk;
+  std::unique_ptr<uint8_t[]> window_;  // kWindowBytes, made when first used
+  uint32_t windowAt_ = 0;
+  uint32_t windowLen_ = 0;  // 0: holds nothing
   uint64_t keptBytes_ = 0;  // in chunks_
 };
 
@@ -278,9 +277,10 @@ void Watch::Add(const std::shared_ptr<InPlace>& h) {
   if (!thread_ || threadPid_ != pid) {
     stop_ = false;
     threadPid_ = pid;
+    resting_ = false;
     thread_ = new std::thread([this] { Loop(); });  // the parent's, in a child, is left alone
   }
-  wake_.notify_all();
+  if (resting_) wake_.notify_all();
 }
 
 std::vector<std::shared_ptr<InPlace>> Watch::Live(const std::string* hostPath) {
@@ -300,7 +300,9 @@ void Watch::Loop() {
     const bool idle = std::all_of(handles_.begin(), handles_.end(), [](auto& w) { return w.expired(); });
     if (idle) {
       handles_.clear();
+      resting_ = true;
       wake_.wait(lock);
+      resting_ = false;
       continue;
     }
     wake_.wait_for(lock, kWatchInterval);

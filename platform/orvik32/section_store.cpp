@@ -9,6 +9,7 @@
 #include <cctype>
 #include <chrono>
 #include <iterator>
+#include <cerrno>
 #include <cstring>
 #include <list>
 #include <mutex>
@@ -53,6 +54,7 @@ struct ShimFile {
   bool gathers;                  // a log whose commits sync it: it gathers its frames
   std::string* gathered;         // a log's frames not yet handed to the real file (owned)
   sqlite3_int64 gatheredAt;      // where they go
+  int probeFd;        // a journal opened only to look at its first byte
 };
 
 sqlite3_vfs* g_real = nullptr;
@@ -311,6 +313,75 @@ int CheckPrefix(sqlite3_file* real, int32_t* typeCode, FileHead* head) {
   return SQLITE_OK;
 }
 
+// Before each read transaction SQLite looks whether the journal beside the
+// file is hot: it opens it read-only, reads its first byte and closes it.
+// A journal kept between commits is always there, so that look came with
+// every read; through the real file layer it costs a stat of the file, a
+// change of owner and more. A plain descriptor serves it: opened read-only
+// and without the create flag, a main journal is only ever read so (a hot
+// one is played back through a read-write open of its own).
+bool IsJournalProbe(const char* name, int flags) {
+  return name && flags == (SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_JOURNAL);
+}
+
+int ProbeClose(sqlite3_file* f) {
+  auto* s = reinterpret_cast<ShimFile*>(f);
+  const int fd = s->probeFd;
+  s->probeFd = -1;
+  return fd >= 0 && close(fd) != 0 ? SQLITE_IOERR_CLOSE : SQLITE_OK;
+}
+int ProbeRead(sqlite3_file* f, void* buf, int amount, sqlite3_int64 offset) {
+  auto* s = reinterpret_cast<ShimFile*>(f);
+  auto* p = static_cast<char*>(buf);
+  int got = 0;
+  while (got < amount) {
+    const ssize_t n = pread(s->probeFd, p + got, size_t(amount - got), off_t(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return SQLITE_IOERR_READ;
+    if (n == 0) break;
+    got += int(n);
+  }
+  if (got == amount) return SQLITE_OK;
+  std::memset(p + got, 0, size_t(amount - got));  // as the file layer leaves a short read
+  return SQLITE_IOERR_SHORT_READ;
+}
+int ProbeWrite(sqlite3_file*, const void*, int, sqlite3_int64) { return SQLITE_READONLY; }
+int ProbeTruncate(sqlite3_file*, sqlite3_int64) { return SQLITE_READONLY; }
+int ProbeSync(sqlite3_file*, int) { return SQLITE_OK; }
+int ProbeFileSize(sqlite3_file* f, sqlite3_int64* size) {
+  struct stat st;
+  if (fstat(reinterpret_cast<ShimFile*>(f)->probeFd, &st) != 0) return SQLITE_IOERR_FSTAT;
+  *size = st.st_size;
+  return SQLITE_OK;
+}
+int ProbeLock(sqlite3_file*, int) { return SQLITE_OK; }
+int ProbeCheckReserved(sqlite3_file*, int* out) {
+  *out = 0;
+  return SQLITE_OK;
+}
+int ProbeFileControl(sqlite3_file*, int, void*) { return SQLITE_NOTFOUND; }
+int ProbeSectorSize(sqlite3_file*) { return 4096; }
+int ProbeDeviceCharacteristics(sqlite3_file*) { return 0; }
+
+sqlite3_io_methods MakeProbeMethods() {
+  sqlite3_io_methods m{};
+  m.iVersion = 1;
+  m.xClose = ProbeClose;
+  m.xRead = ProbeRead;
+  m.xWrite = ProbeWrite;
+  m.xTruncate = ProbeTruncate;
+  m.xSync = ProbeSync;
+  m.xFileSize = ProbeFileSize;
+  m.xLock = ProbeLock;
+  m.xUnlock = ProbeLock;
+  m.xCheckReservedLock = ProbeCheckReserved;
+  m.xFileControl = ProbeFileControl;
+  m.xSectorSize = ProbeSectorSize;
+  m.xDeviceCharacteristics = ProbeDeviceCharacteristics;
+  return m;
+}
+const sqlite3_io_methods g_probeMethods = MakeProbeMethods();
+
 // A journal that is already there (kept between commits, emptied) is
 // opened without the create flag: its folder entry reached the disk when
 // it was made, and the real VFS syncs the folder after every journal it
@@ -342,6 +413,17 @@ int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
   s->gathers = false;
   s->gathered = nullptr;
   s->gatheredAt = 0;
+  s->probeFd = -1;
+  if (IsJournalProbe(name, flags)) {
+    int fd;
+    do fd = open(name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return SQLITE_CANTOPEN;
+    s->probeFd = fd;
+    if (outFlags) *outFlags = SQLITE_OPEN_READONLY;
+    s->base.pMethods = &g_probeMethods;
+    return SQLITE_OK;
+  }
   int rc = SQLITE_CANTOPEN;
   if (JournalThere(name, flags)) rc = g_real->xOpen(g_real, name, s->real, flags & ~SQLITE_OPEN_CREATE, outFlags);
   // Gone meanwhile (or never there): made anew, with its folder synced.

@@ -164,6 +164,40 @@ TEST_F(SectionReadingTest, SmallReadsAcrossChunksBackAndForthThroughAWriter) {
   EXPECT_TRUE(CloseSection(s));
 }
 
+TEST_F(SectionReadingTest, SmallReadsWalkingOnThroughWindowsAndChunkEdgesReadTheSection) {
+  const std::string v = Version(9, 700000);
+  ASSERT_TRUE(PutSection(file_, "Big", v));
+  // Walks of small reads of one size each, on from a start, far past the
+  // read-ahead and over a chunk edge (262144); a writer comes during the
+  // third walk, and the last walks go back over bytes read before.
+  struct Walk {
+    uint32_t start, size, reads;
+  };
+  const Walk kWalks[] = {{0, 1, 20000},      {250000, 37, 800}, {16380, 700, 100}, {262100, 4095, 10},
+                         {100, 3000, 30},    {262143, 2, 9000}, {699990, 64, 2}};
+  HSECTION s = OpenSectionReadOnly(file_.c_str(), "Big", nullptr);
+  ASSERT_NE(s, nullptr);
+  int n = 0;
+  for (const Walk& w : kWalks) {
+    SCOPED_TRACE(w.start);
+    if (++n == 3) {
+      ASSERT_TRUE(PutSection(file_, "Big", Version(10, 700000)));
+    }
+    ASSERT_EQ(SeekSection(s, static_cast<int32_t>(w.start), 0), w.start);
+    std::string got;
+    std::string piece(w.size, '\0');
+    for (uint32_t k = 0; k < w.reads; ++k) {
+      const uint32_t r = ReadSection(s, piece.data(), w.size);
+      got.append(piece, 0, r);
+      if (r < w.size) break;
+    }
+    const std::string want = v.substr(w.start, size_t{w.size} * w.reads);
+    EXPECT_EQ(got.size(), want.size());
+    EXPECT_TRUE(got == want);
+  }
+  EXPECT_TRUE(CloseSection(s));
+}
+
 TEST_F(SectionReadingTest, EmptySectionsAndReadsPastTheEnd) {
   ASSERT_TRUE(PutSection(file_, "Empty", ""));
   HSECTION s = OpenSectionReadOnly(file_.c_str(), "Empty", nullptr);

@@ -220,4 +220,43 @@ TEST_F(StoreDamageTest, FileRestoredOverAHotJournalKeepsTheRestoredContent) {
   }
 }
 
+// A writer killed in another process leaves a hot journal and pages of its
+// commit in the file, beside a file this process keeps open (its emptied
+// journal there too). The next read here, by either route, plays the
+// journal back first: the file holds the old section again.
+TEST_F(StoreDamageTest, AHotJournalBesideAFileKeptOpenIsPlayedBackBeforeTheNextRead) {
+  CreateDirectoryA("C:\\Data", nullptr);
+  const std::string file = "C:\\Data\\kept.kms";
+  const std::string host = win::paths::ToHost(file);
+  const std::string old(300000, 'o');
+  ASSERT_TRUE(CreateSectionFileAtPath(const_cast<char*>(file.c_str()), 61, 0, 0));
+  for (const char* route : {"whole", "in place", "whole again"}) {
+    SCOPED_TRACE(route);
+    ASSERT_TRUE(PutSection(file, "S", old));
+    ASSERT_EQ(GetSection(file, "S"), old);  // pooled, its pages cached
+    const std::string journal = HotJournalOf(file);
+    ASSERT_GT(journal.size(), 300000u);
+    ASSERT_EQ(ReadHostPath(host + "-journal")[0], 0) << "no emptied journal kept";
+    std::string bytes = ReadHostPath(host);
+    const size_t at = bytes.find(std::string(5000, 'o'));
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 5000, std::string(5000, 'x'));  // the killed commit's pages
+    WriteHostPath(host + "-journal", journal);
+    WriteHostPath(host, bytes);
+    std::string got;
+    if (std::string(route) == "in place") {
+      HSECTION s = OpenSectionReadOnly(file.c_str(), "S", nullptr);
+      ASSERT_NE(s, nullptr);
+      got.assign(GetSectionSize(s), '\0');
+      got.resize(ReadSection(s, got.data(), static_cast<uint32_t>(got.size())));
+      CloseSection(s);
+    } else {
+      got = GetSection(file, "S");
+    }
+    EXPECT_TRUE(got == old) << "the killed commit's pages were read";
+    EXPECT_EQ(ReadHostPath(host).find(std::string(5000, 'x')), std::string::npos) << "the journal was not played back";
+    EXPECT_EQ(two_writers::ImageCheck(file), "ok");
+  }
+}
+
 }  // namespace
