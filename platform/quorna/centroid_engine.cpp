@@ -376,6 +376,24 @@ size_t BucketOfRank(const uint64_t* keys, size_t count, int shift, size_t& k) {
   return d;
 }
 
+// BucketOfRank for two ranks at once: the keys are counted once for both.
+void BucketsOfTwoRanks(const uint64_t* keys, size_t count, int shift, size_t& ka, size_t& kb, size_t& da,
+                       size_t& db) {
+  uint32_t hist[4][256] = {};
+  size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    ++hist[0][(keys[i] >> shift) & 255];
+    ++hist[1][(keys[i + 1] >> shift) & 255];
+    ++hist[2][(keys[i + 2] >> shift) & 255];
+    ++hist[3][(keys[i + 3] >> shift) & 255];
+  }
+  for (; i < count; ++i) ++hist[0][(keys[i] >> shift) & 255];
+  for (size_t d = 0; d < 256; ++d) hist[0][d] += hist[1][d] + hist[2][d] + hist[3][d];
+  da = 0, db = 0;
+  for (; ka >= hist[0][da]; ++da) ka -= hist[0][da];
+  for (; kb >= hist[0][db]; ++db) kb -= hist[0][db];
+}
+
 // Copies the keys of `from` whose byte at `shift` is d to `to` (which may
 // be `from`), in order; returns how many, with their bits or-ed and and-ed.
 size_t KeepBucket(const uint64_t* from, size_t count, int shift, size_t d, uint64_t* to, uint64_t& any,
@@ -460,8 +478,8 @@ void TwoSmallest(const double* v, size_t m, size_t ka, size_t kb, std::vector<ui
     return;
   }
   const int shift = ShiftFor(differ);
-  size_t ra = ka, rb = kb;
-  const size_t da = BucketOfRank(keys.data(), m, shift, ra), db = BucketOfRank(keys.data(), m, shift, rb);
+  size_t ra = ka, rb = kb, da, db;
+  BucketsOfTwoRanks(keys.data(), m, shift, ra, rb, da, db);
   // Both buckets kept in one walk: b's to `other`, a's in place.
   uint64_t anyB = 0, allB = ~uint64_t{0};
   any = 0, all = ~uint64_t{0};
