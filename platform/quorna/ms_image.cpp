@@ -564,8 +564,10 @@ bool ImageBuilder::Lay(const std::function<bool(uint64_t)>& begin,
                        const std::function<bool(const void*, size_t)>& put) {
   if (!haveInfo_ || segments_.empty()) return false;
   std::sort(segments_.begin(), segments_.end(), [](auto& a, auto& b) { return a.number < b.number; });
-  std::stable_sort(scans_.begin(), scans_.end(),
-                   [](const Scan& a, const Scan& b) { return a.header.scanNumber < b.header.scanNumber; });
+  // Scans come in order nearly always: a sort would still move every one
+  // through a buffer of them all.
+  auto byNumber = [](const Scan& a, const Scan& b) { return a.header.scanNumber < b.header.scanNumber; };
+  if (!std::is_sorted(scans_.begin(), scans_.end(), byNumber)) std::stable_sort(scans_.begin(), scans_.end(), byNumber);
   for (size_t i = 0; i < segments_.size(); ++i)
     if (segments_[i].number != i + 1) return false;
   const uint32_t first = scans_.empty() ? segments_.front().firstScan : scans_.front().header.scanNumber;
