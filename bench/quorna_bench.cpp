@@ -149,9 +149,11 @@ BENCHMARK(BM_TotalIon_OpenAndRead)->Unit(benchmark::kMicrosecond);
 // The runs are the same run at other lengths (same scan rate, 40 compounds):
 // 300 scans hold 103,000 points (343 a scan, 1.7 in the window), 3,000 hold
 // 1.12 million (372 a scan, 1.9 in the window), so 3,000 is 10.8x the work.
-// The growth past 10x is the caches': a bisection touches some eight lines a
-// scan, about 150 KB at 300 scans and 1.5 MB at 3,000, past the core's own
-// 1 MB cache; the in-memory sum grows the same way.
+// A bisection touches some eight lines a scan, about 150 KB at 300 scans
+// and 1.5 MB at 3,000, past the core's own 1 MB cache: the in-memory sum
+// grows past 10x. A handle's traces after the first find where each whole
+// mass starts in each scan from the earlier ones, and ask for those lines
+// scans ahead: two lines a scan. A fresh handle reads the whole run.
 // The same single-ion trace at several run lengths, on runs of one scan
 // function: on a handle kept open, against the same sum over the scans
 // already in memory as the image lays them out (masses, then counts; the
@@ -160,6 +162,7 @@ BENCHMARK(BM_TotalIon_OpenAndRead)->Unit(benchmark::kMicrosecond);
 struct SizedRun {
   std::string path;
   std::vector<msfix::ScanData> scans;
+  size_t points = 0;
   std::vector<std::vector<double>> masses;
   std::vector<std::vector<uint32_t>> counts;
   HMSDATA handle = nullptr;
@@ -174,12 +177,20 @@ SizedRun& Sized(int64_t n) {
   const msfix::RunPlan plan = StandardRunPlan(true, static_cast<uint32_t>(n));
   msfix::MakeRun(plan, nullptr, &r.scans);
   for (auto& s : r.scans) {
+    r.points += s.peaks.size();
     r.masses.emplace_back();
     r.counts.emplace_back();
     for (auto& p : s.peaks) r.masses.back().push_back(p.first), r.counts.back().push_back(p.second);
   }
   if (msfix::WriteMsDataFile(r.path, plan, nullptr)) r.handle = OpenMSData(r.path.c_str(), "MSData", 0);
   return r;
+}
+
+// Time per stored point beside each sized run's time: the longer runs hold
+// more points a scan, which a read of the whole run pays for.
+void PerPoint(benchmark::State& st, const SizedRun& r) {
+  st.counters["per point"] = benchmark::Counter(double(r.points), benchmark::Counter::kIsIterationInvariantRate |
+                                                                      benchmark::Counter::kInvert);
 }
 
 // The caller of an open run holds its channel and mass lists.
@@ -191,6 +202,7 @@ void BM_Ion_OpenRun(benchmark::State& st) {
   ParseMassList("207", &m);
   if (!r.handle || Trace(r.handle, c, m) != r.scans.size()) st.SkipWithError("no run");
   for (auto _ : st) benchmark::DoNotOptimize(Trace(r.handle, c, m));
+  PerPoint(st, r);
 }
 
 void BM_Ion_InMemory(benchmark::State& st) {
@@ -207,6 +219,7 @@ void BM_Ion_InMemory(benchmark::State& st) {
     }
     benchmark::DoNotOptimize(pts.data());
   }
+  PerPoint(st, r);
 }
 
 void BM_Ion_PlainLoop(benchmark::State& st) {
@@ -221,6 +234,7 @@ void BM_Ion_PlainLoop(benchmark::State& st) {
     }
     benchmark::DoNotOptimize(pts.data());
   }
+  PerPoint(st, r);
 }
 
 void BM_Ion_OpenAndRead(benchmark::State& st) {
@@ -230,6 +244,7 @@ void BM_Ion_OpenAndRead(benchmark::State& st) {
     benchmark::DoNotOptimize(Trace(h, "207"));
     CloseMSData(h);
   }
+  PerPoint(st, r);
 }
 
 using mstest::Exchange;

@@ -219,6 +219,8 @@ std::shared_ptr<const Image> Image::Open(std::unique_ptr<ByteSource> source) {
     }
   }
   if (size <= kKeptWholeBytes) img->keptLimit_ = std::max(kKeptBytes, size);
+  img->inPlace_ = source->InPlace(0, static_cast<size_t>(size));
+  img->pointsAscend_ = apart;
   img->source_ = std::move(source);
   if (whole) {
     img->wholeBlocks_ = (size + kBlockSize - 1) / kBlockSize;
@@ -286,6 +288,38 @@ std::shared_ptr<Bytes> Image::BlockLocked(uint64_t number) const {
   slot.bytes = b;
   cachedBytes_ += bytes;
   return b;
+}
+
+const uint8_t* Image::PointsInMemory(uint32_t first, uint32_t last) const {
+  if (first > last || last >= ScanCount()) return nullptr;
+  if (inPlace_) return inPlace_;
+  if (!wholeData_ || !pointsAscend_) return nullptr;
+  const uint64_t begin = pointsAt_[first];
+  const uint64_t end = pointsAt_[last] + uint64_t{index_[last].pointCount} * MS_EXCHANGE_ENTRY_SIZE;
+  if (end <= begin) return wholeData_;  // no points at all
+  for (uint64_t n = begin / kBlockSize; n <= (end - 1) / kBlockSize; ++n)
+    if (n >= wholeBlocks_ || !present_[n].load(std::memory_order_acquire)) return nullptr;
+  return wholeData_;
+}
+
+Image::MassRow Image::MassStartRow(double wholeMass) const {
+  static_assert(MS_MAX_SCAN_POINTS < kRowUnknown, "a position must not read as unknown");
+  if (!(wholeMass >= 0 && wholeMass < kRowMasses) || ScanCount() == 0) return nullptr;
+  const auto key = static_cast<int32_t>(wholeMass);
+  try {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = massRows_.find(key);
+    if (found != massRows_.end()) return found->second;
+    const uint64_t bytes = uint64_t{ScanCount()} * sizeof(std::atomic<uint16_t>);
+    if (massRowBytes_ + bytes > kMassRowBytes) return nullptr;
+    MassRow row(new std::atomic<uint16_t>[ScanCount()]);
+    for (uint32_t i = 0; i < ScanCount(); ++i) row[i].store(kRowUnknown, std::memory_order_relaxed);
+    massRows_.emplace(key, row);
+    massRowBytes_ += bytes;
+    return row;
+  } catch (...) {
+    return nullptr;
+  }
 }
 
 const uint8_t* Image::WholeRead(uint64_t offset, size_t length) const {

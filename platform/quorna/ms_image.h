@@ -194,6 +194,25 @@ class Image {
     return s;
   }
 
+  // Where each whole mass begins in each scan, as traces find it: row m
+  // holds, by scan position, the first point whose mass is not below m
+  // (kRowUnknown until a trace has looked). A mass range that starts
+  // between m and m + 1 then starts between those rows' points, found
+  // without halving the scan's masses and known scans ahead, so that a
+  // trace reads a line or two of each scan instead of one per probe.
+  // Null for masses outside 0..kRowMasses - 1 or once the rows kept would
+  // pass their budget.
+  static constexpr uint16_t kRowUnknown = 0xFFFF;
+  static constexpr int32_t kRowMasses = 1 << 16;
+  using MassRow = std::shared_ptr<std::atomic<uint16_t>[]>;
+  MassRow MassStartRow(double wholeMass) const;
+  // Where the image's bytes start when the points of scan positions
+  // first..last are all in memory already, else null: each scan's points
+  // then lie at PointsOffset past it, and a walk over the scans reads no
+  // block.
+  const uint8_t* PointsInMemory(uint32_t first, uint32_t last) const;
+  uint64_t PointsOffset(uint32_t i) const { return pointsAt_[i]; }
+
   // Keeps the block the last bytes came from, so that the next scan's
   // bytes in the same block are had without the cache's lock.
   struct BlockCursor {
@@ -325,6 +344,13 @@ class Image {
   std::unique_ptr<std::atomic<bool>[]> present_;
   // By scan position; filled as traces read the headers (any thread).
   std::unique_ptr<std::atomic<uint8_t>[]> scanState_;
+  // The source's bytes when it holds them in memory, else null.
+  const uint8_t* inPlace_ = nullptr;
+  bool pointsAscend_ = false;  // each scan's points after the last one's
+  // Whole-mass rows by mass (see MassStartRow), under the mutex.
+  static constexpr uint64_t kMassRowBytes = 4ull << 20;
+  mutable std::unordered_map<int32_t, MassRow> massRows_;
+  mutable uint64_t massRowBytes_ = 0;
 };
 
 // Collects a data set and lays it out as an image.

@@ -2,7 +2,10 @@
 #include "quorna/ms_reading.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
+#include <memory>
 
 namespace quorna {
 
@@ -40,41 +43,95 @@ int64_t AsPointValue(uint64_t v) { return v > uint64_t{INT64_MAX} ? INT64_MAX : 
 
 struct Interval {
   double low, high;  // [low, high)
+  // Rows of the whole masses at and above low (see Image::MassStartRow),
+  // or null; whole: the lower one's mass.
+  std::atomic<uint16_t>* below = nullptr;
+  std::atomic<uint16_t>* above = nullptr;
+  double whole = 0;
 };
 
-// Sum of the intensities of a scan's n points inside the disjoint, sorted
+double MassAt(const uint8_t* masses, uint32_t k) {
+  double m;
+  std::memcpy(&m, masses + 8ull * k, 8);
+  return m;
+}
+
+// First of the points [lo, hi) whose mass is not below m; hi when none.
+uint32_t FirstNotBelow(const uint8_t* masses, uint32_t lo, uint32_t hi, double m) {
+  // The compiler keeps the jumps: one scan's probes are much like the last
+  // one's, and a chain of selections that waits on each load costs more.
+  while (lo < hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    const bool below = MassAt(masses, mid) < m;
+    lo = below ? mid + 1 : lo;
+    hi = below ? hi : mid;
+  }
+  return lo;
+}
+
+// Where interval r starts among scan i's n points, its search begun at k.
+// From the whole-mass rows where they know the scan: a walk over the few
+// points between them. Else by halving, and the rows learn the scan.
+inline __attribute__((always_inline)) uint32_t IntervalStart(uint32_t i, uint32_t n, const uint8_t* masses,
+                                                             const Interval& r, uint32_t k) {
+  constexpr uint32_t kWalk = 8;  // longer stretches are halved
+  if (r.below) {
+    const uint32_t a = std::max<uint32_t>(r.below[i].load(std::memory_order_relaxed), k);
+    const uint32_t b = r.above[i].load(std::memory_order_relaxed);
+    if (a <= b && b <= n) {
+      if (b - a > kWalk) return FirstNotBelow(masses, a, b, r.low);
+      uint32_t at = a;
+      while (at < b && MassAt(masses, at) < r.low) ++at;
+      return at;
+    }
+  }
+  const uint32_t at = FirstNotBelow(masses, k, n, r.low);
+  if (r.below) {
+    // Masses ascend: the whole mass lies at or before, the next one at or
+    // after; most often a point or two away.
+    uint32_t a = at, b = at;
+    for (uint32_t s = 0; s < kWalk && a > 0 && MassAt(masses, a - 1) >= r.whole; ++s) --a;
+    if (a > 0 && MassAt(masses, a - 1) >= r.whole) a = FirstNotBelow(masses, 0, a, r.whole);
+    for (uint32_t s = 0; s < kWalk && b < n && MassAt(masses, b) < r.whole + 1; ++s) ++b;
+    if (b < n && MassAt(masses, b) < r.whole + 1) b = FirstNotBelow(masses, b, n, r.whole + 1);
+    r.below[i].store(static_cast<uint16_t>(a), std::memory_order_relaxed);
+    r.above[i].store(static_cast<uint16_t>(b), std::memory_order_relaxed);
+  }
+  return at;
+}
+
+// Sum of the intensities of scan i's n points inside the disjoint, sorted
 // intervals; *firstAt: where the first interval starts among the points.
-int64_t SumInIntervals(uint32_t n, const uint8_t* points, const std::vector<Interval>& iv, uint32_t* firstAt) {
+inline __attribute__((always_inline)) int64_t SumInIntervals(uint32_t i, uint32_t n, const uint8_t* points,
+                                                             const std::vector<Interval>& iv, uint32_t* firstAt) {
   const uint8_t* masses = points;
   const uint8_t* values = points + 8ull * n;
-  auto massAt = [&](uint32_t k) {
-    double m;
-    std::memcpy(&m, masses + 8ull * k, 8);
-    return m;
-  };
   int64_t sum = 0;
   uint32_t k = 0;
   bool first = true;
   for (const Interval& r : iv) {
-    // Masses ascend: jump to the interval's start by bisection. The
-    // compiler keeps the jumps: one scan's probes are much like the last
-    // one's, and a chain of selections that waits on each load costs more.
-    uint32_t lo = k, hi = n;
-    while (lo < hi) {
-      const uint32_t mid = lo + (hi - lo) / 2;
-      const bool below = massAt(mid) < r.low;
-      lo = below ? mid + 1 : lo;
-      hi = below ? hi : mid;
-    }
+    const uint32_t lo = IntervalStart(i, n, masses, r, k);
     if (first) *firstAt = lo, first = false;
     for (k = lo; k < n; ++k) {
-      if (massAt(k) >= r.high) break;
+      if (MassAt(masses, k) >= r.high) break;
       uint32_t v;
       std::memcpy(&v, values + 4ull * k, 4);
       sum += v;
     }
   }
   return sum;
+}
+
+// Asks for the lines where the intervals start in scan j, as the rows know
+// them: a trace of a long run then waits on no scan's points. A hint only.
+inline void HintStarts(const uint8_t* at, uint64_t n, uint32_t j, const std::vector<Interval>& iv) {
+  for (const Interval& r : iv) {
+    if (!r.below) continue;
+    const uint64_t a = r.below[j].load(std::memory_order_relaxed);
+    if (a >= n) continue;
+    __builtin_prefetch(at + 8 * a);
+    __builtin_prefetch(at + 8 * n + 4 * a);
+  }
 }
 
 // First scan position whose time is not below t (or, FirstAfter, above
@@ -109,6 +166,7 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
   const uint32_t mkind = masses->kind;
   int extra = -1;
   std::vector<Interval> intervals;
+  std::vector<Image::MassRow> rows;  // held while the trace reads them
   if (mkind == MASS_LIST_RANGES) {
     if (masses->count == 0 || masses->count > MASS_LIST_MAX_RANGES) return false;
     double w = std::isfinite(masses->window) && masses->window > 0 ? masses->window : 0.5;
@@ -124,6 +182,15 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
       else merged.push_back(r);
     }
     intervals.swap(merged);
+    for (Interval& r : intervals) {
+      r.whole = std::floor(r.low);
+      Image::MassRow below = img.MassStartRow(r.whole), above = img.MassStartRow(r.whole + 1);
+      if (!below || !above) continue;
+      r.below = below.get();
+      r.above = above.get();
+      rows.push_back(std::move(below));
+      rows.push_back(std::move(above));
+    }
   } else if (mkind == MASS_LIST_ION_TIME) {
     extra = 0;
   } else if (mkind >= MASS_LIST_EXTRA_COLUMN) {
@@ -185,6 +252,7 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
   const MS_SCAN_HEADER* read = &own;  // header of the scan read last
   uint32_t found = 0;                 // where the masses' window began in it
   constexpr uint32_t kAhead = 3;      // scans between a hint and its use
+  constexpr uint32_t kRowsAhead = 16;  // the same for hints from the rows
   // On a first walk (the scan's header read just now), the header and
   // points of the scan a few ahead most likely follow these in the same
   // block: ask for them early, where the window lay in the scan before. A
@@ -211,6 +279,8 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     if (header) hintAhead(i, header, at);
     return true;
   };
+  // Where the points are all in memory already, hints from the rows.
+  const uint8_t* hintBase = mkind == MASS_LIST_RANGES ? img.PointsInMemory(from, to) : nullptr;
   // Only mass ranges need the points; the rest is in the scan's header.
   auto valueOf = [&](uint32_t i) __attribute__((always_inline)) -> TracePoint {
     TracePoint p{img.Time(i), 0, {0}};
@@ -224,7 +294,9 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
       }
       read = &own;
       if (state & Image::kStateSaturated) p.flag = 1;
-      p.value.i = SumInIntervals(img.PointCount(i), points, intervals, &found);
+      const uint32_t j = i + kRowsAhead;
+      if (hintBase && j <= to) HintStarts(hintBase + img.PointsOffset(j), img.PointCount(j), j, intervals);
+      p.value.i = SumInIntervals(i, img.PointCount(i), points, intervals, &found);
       return p;
     }
     read = headerOf(i);
@@ -272,6 +344,43 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
     out.points.resize(to - from + 1);
     TracePoint* o = out.points.data();
     uint32_t made = 0, firstAt = 0, lastAt = 0;
+    // Later walks, every scan's header known sound and its points in
+    // memory: a scan costs its offset and the points around its ranges.
+    // Scans whose times ascend are in the window from first to last.
+    const uint8_t* base = !byTime || img.TimesAscend() ? img.PointsInMemory(from, to) : nullptr;
+    for (uint32_t i = from; i <= to && base; ++i)
+      if (!(img.StateOf(i) & Image::kStateSound)) base = nullptr;
+    if (base) {
+      auto each = [&](auto sum) __attribute__((always_inline)) {
+        for (uint32_t i = from; i <= to; ++i) {
+          const uint32_t j = i + kRowsAhead;
+          if (j <= to) HintStarts(base + img.PointsOffset(j), img.PointCount(j), j, intervals);
+          TracePoint& p = o[i - from];
+          p.time = img.Time(i);
+          p.flag = img.StateOf(i) & Image::kStateSaturated ? 1 : 0;
+          p.value.i = sum(i, img.PointCount(i), base + img.PointsOffset(i));
+        }
+      };
+      if (intervals.size() == 1) {
+        // One range, the most asked for: its bounds stay in registers.
+        const Interval r = intervals.front();
+        each([&](uint32_t i, uint32_t n, const uint8_t* at) __attribute__((always_inline)) {
+          int64_t sum = 0;
+          for (uint32_t k = IntervalStart(i, n, at, r, 0); k < n && MassAt(at, k) < r.high; ++k) {
+            uint32_t v;
+            std::memcpy(&v, at + 8ull * n + 4ull * k, 4);
+            sum += v;
+          }
+          return sum;
+        });
+      } else {
+        each([&](uint32_t i, uint32_t n, const uint8_t* at) __attribute__((always_inline)) {
+          return SumInIntervals(i, n, at, intervals, &found);
+        });
+      }
+      out.firstScan = img.FirstScan() + from, out.lastScan = img.FirstScan() + to;
+      return true;
+    }
     for (uint32_t i = from; i <= to; ++i) {
       if (!inWindow(i)) continue;
       uint8_t state;
@@ -283,7 +392,7 @@ bool MakeTrace(const Image& img, const MS_TRACE_REQUEST& request, const STRUCT_C
       TracePoint& p = o[made++];
       p.time = img.Time(i);
       p.flag = state & Image::kStateSaturated ? 1 : 0;
-      p.value.i = SumInIntervals(img.PointCount(i), at, intervals, &found);
+      p.value.i = SumInIntervals(i, img.PointCount(i), at, intervals, &found);
       if (made == 1) firstAt = i;
       lastAt = i;
     }

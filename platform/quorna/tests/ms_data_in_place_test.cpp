@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "fixtures/msfixtures.h"
 #include "ms_test_data.h"
 #include "orvik32/orvik32_batches.h"
 #include "quorna/ms_keep.h"
@@ -524,5 +525,108 @@ TEST_F(MsDataInPlaceTest, RunsOpenedOneAfterAnotherReadTheirOwnValues) {
     for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(high[i], int64_t{c.scans - 5 + i} * c.factor + 1499) << path;
     for (uint32_t s = 1; s <= c.scans; ++s) EXPECT_EQ(low[s - 1], int64_t{s} * c.factor) << path << " scan " << s;
     CloseMSData(h);
+  }
+}
+
+// Ion traces of noisy runs, centroid and profile (many points a mass),
+// are the plain sums over the stored peaks: on the first walk, on later
+// walks that find where each whole mass starts from the earlier ones, over
+// part of the run first or all of it, for ranges that start on a whole
+// mass, just under one, below or above the scanned masses, several at
+// once, wide or narrow, and outside the masses whose starts are kept.
+TEST_F(MsDataInPlaceTest, IonTracesOfNoisyRunsAreThePlainSumsOnEveryWalk) {
+  struct Range {
+    double low, high;
+  };
+  struct Ions {
+    std::vector<Range> ranges;
+    double window;
+  };
+  const std::vector<Ions> lists = {
+      {{{207, 207}}, 0.5},
+      {{{206.5, 206.5}}, 0.5},
+      {{{73, 73}, {207, 207}, {281, 281}}, 0.5},
+      {{{100, 150}}, 0.5},
+      {{{207.03, 207.03}, {208.0, 208.0}}, 0.01},
+      {{{39.6, 39.6}}, 0.5},
+      {{{399.9, 399.9}}, 0.5},
+      {{{70.2, 70.2}, {70.9, 70.9}}, 0.3},
+      {{{65535.6, 65535.6}}, 0.5},
+      {{{-3, 41}}, 0.5},
+  };
+  msfix::RunPlan centroid;
+  centroid.scans = 90;
+  centroid.peaksPerScan = 300;
+  msfix::RunPlan profile;
+  profile.scans = 12;
+  profile.compounds = 4;
+  profile.profile = true;
+  profile.profileStep = 0.04;
+  profile.segments = {{1.0, 1, ""}};
+  int run = 0;
+  for (const msfix::RunPlan& plan : {centroid, profile}) {
+    const std::string path = "C:\\Data\\noisy" + std::to_string(run++) + ".dat";
+    ASSERT_TRUE(msfix::WriteMsDataFile(path, plan, nullptr)) << path;
+    HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+    ASSERT_NE(h, nullptr) << path;
+    // The stored peaks of each scan.
+    std::vector<std::vector<std::pair<double, uint32_t>>> scans(plan.scans);
+    std::vector<uint8_t> buf(GetMSScanBufferSize(h));
+    for (uint32_t s = 1; s <= plan.scans; ++s) {
+      MS_SCAN_RECORD rec{};
+      rec.recordSize = sizeof rec;
+      ASSERT_EQ(ReadMSScan(h, s, &rec, buf.data()), 0) << s;
+      uint32_t n;
+      std::memcpy(&n, buf.data(), 4);
+      for (uint32_t k = 0; k < n; ++k) {
+        double mass;
+        uint32_t v;
+        std::memcpy(&mass, &buf[5 + 13 * k], 8);
+        std::memcpy(&v, &buf[13 + 13 * k], 4);
+        scans[s - 1].emplace_back(mass, v);
+      }
+    }
+    CloseMSData(h);
+    STRUCT_CHAN_LIST all;
+    ParseChanList("All", &all);
+    for (const Ions& ions : lists) {
+      STRUCT_MASS_LIST m{};
+      m.kind = MASS_LIST_RANGES;
+      m.count = static_cast<uint16_t>(ions.ranges.size());
+      m.window = ions.window;
+      for (size_t k = 0; k < ions.ranges.size(); ++k)
+        m.ranges[k].low = ions.ranges[k].low, m.ranges[k].high = ions.ranges[k].high;
+      auto plain = [&](uint32_t s) {
+        int64_t sum = 0;
+        for (auto& [mass, v] : scans[s - 1]) {
+          bool in = false;
+          for (const Range& r : ions.ranges) in |= mass >= r.low - ions.window && mass < r.high + ions.window;
+          if (in) sum += v;
+        }
+        return sum;
+      };
+      // A fresh handle for each list: its first walk learns where the
+      // whole masses start.
+      h = OpenMSData(path.c_str(), "MSData", 0);
+      ASSERT_NE(h, nullptr);
+      const uint32_t part = plan.scans / 3;
+      for (auto [first, last] : {std::pair{part, 2 * part}, std::pair{1u, plan.scans}, std::pair{1u, plan.scans},
+                                 std::pair{part - 1, part + 1}}) {
+        MS_TRACE_REQUEST r{};
+        r.kind = MS_TRACE_BY_SCANS;
+        r.scans.first = first;
+        r.scans.last = last;
+        void* block = nullptr;
+        const uint32_t n = ReadMSTrace(h, &r, &all, &m, &block);
+        ASSERT_EQ(n, last - first + 1) << path << " " << ions.ranges.front().low;
+        for (uint32_t i = 0; i < n; ++i) {
+          int64_t value;
+          std::memcpy(&value, static_cast<uint8_t*>(block) + 12 + 20 * i + 12, 8);
+          EXPECT_EQ(value, plain(first + i)) << path << " " << ions.ranges.front().low << " scan " << first + i;
+        }
+        FreeMSTrace(block);
+      }
+      CloseMSData(h);
+    }
   }
 }
