@@ -23,6 +23,15 @@ struct ValueRange {
 };
 // Smallest and largest value of points first..last (first <= last).
 ValueRange TraceExtremes(const STRUCT_NE_POINT_BLOCK* block, uint32_t first, uint32_t last);
+// The points of a trace of n (> 0) points shown in a window: from the last
+// point before start (the first point when none is) to the last before end
+// (that first shown point at least; the trace's last when cutAtEnd is
+// false), with their extremes.
+struct ShownSpan {
+  uint32_t first, last;
+  ValueRange range;
+};
+ShownSpan ShownPoints(const STRUCT_NE_POINT_BLOCK* block, uint32_t n, double start, double end, bool cutAtEnd);
 // Frees what a slot owns (not the slot itself).
 void FreeSlotContents(OVERLAY_SLOT& s);
 

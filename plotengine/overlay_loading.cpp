@@ -321,22 +321,16 @@ KELT_API void OPLOT_SetOverlayData(SVW_OVERLAY* o, double start, double end) {
       const uint32_t n = dp->pointCount;
       const double first = NePointAt(block, 0)->time, last = NePointAt(block, n - 1)->time;
       if (whole || (first < end && last > start)) {
-        uint32_t lo = 0, hi = n - 1;
-        if (!whole) {
-          // The last point before the window start, and the last before its end.
-          for (uint32_t k = 0; k < n && NePointAt(block, k)->time < start; ++k) lo = k;
-          if (last >= end) {
-            hi = lo;
-            for (uint32_t k = lo; k < n && NePointAt(block, k)->time < end; ++k) hi = k;
-          }
-        }
+        // The last point before the window start, and the last before its end.
+        const ShownSpan span = whole ? ShownSpan{0, n - 1, TraceExtremes(block, 0, n - 1)}
+                                     : ShownPoints(block, n, start, end, last >= end);
+        const uint32_t lo = span.first, hi = span.last;
         t.firstShownIndex[i] = static_cast<int32_t>(lo);
         t.lastShownIndex[i] = static_cast<int32_t>(hi);
         t.firstShownTime[i] = NePointAt(block, lo)->time;
         t.lastShownTime[i] = NePointAt(block, hi)->time;
-        const ValueRange r = TraceExtremes(block, lo, hi);
-        t.minInView[i] = r.low;
-        t.maxInView[i] = r.high;
+        t.minInView[i] = span.range.low;
+        t.maxInView[i] = span.range.high;
         SetInView(o, i, true);
         shown = true;
       }

@@ -60,6 +60,43 @@ ValueRange TraceExtremes(const STRUCT_NE_POINT_BLOCK* block, uint32_t first, uin
   return block->isDouble == 1 ? ExtremesOf<double>(block, first, last) : ExtremesOf<int64_t>(block, first, last);
 }
 
+namespace {
+// One walk finds the end of the shown points and their extremes: a pan
+// shows most of a long trace, and a second walk for the extremes cost as
+// much as the first.
+template <class Value>
+ShownSpan ShownPointsOf(const STRUCT_NE_POINT_BLOCK* block, uint32_t n, double start, double end, bool cutAtEnd) {
+  const auto* base = reinterpret_cast<const uint8_t*>(NePointAt(block, 0));
+  auto timeAt = [&](uint32_t i) {
+    double t;
+    std::memcpy(&t, base + size_t{NE_POINT_SIZE} * i + offsetof(STRUCT_NE_POINT, time), sizeof t);
+    return t;
+  };
+  auto valueAt = [&](uint32_t i) {
+    Value v;
+    std::memcpy(&v, base + size_t{NE_POINT_SIZE} * i + offsetof(STRUCT_NE_POINT, value), sizeof v);
+    return static_cast<double>(v);
+  };
+  uint32_t first = 0;
+  for (uint32_t k = 0; k < n && timeAt(k) < start; ++k) first = k;
+  double lo = valueAt(first), hi = lo;
+  uint32_t last = first;
+  const bool endsAtFirst = cutAtEnd && !(timeAt(first) < end);
+  for (uint32_t k = first + 1; k < n && !endsAtFirst && (!cutAtEnd || timeAt(k) < end); ++k) {
+    const double v = valueAt(k);
+    lo = v < lo ? v : lo;
+    hi = v > hi ? v : hi;
+    last = k;
+  }
+  return {first, last, {lo, hi}};
+}
+}  // namespace
+
+ShownSpan ShownPoints(const STRUCT_NE_POINT_BLOCK* block, uint32_t n, double start, double end, bool cutAtEnd) {
+  return block->isDouble == 1 ? ShownPointsOf<double>(block, n, start, end, cutAtEnd)
+                              : ShownPointsOf<int64_t>(block, n, start, end, cutAtEnd);
+}
+
 // Frees what one slot owns, in the order the record's owners expect.
 void FreeSlotContents(OVERLAY_SLOT& s) {
   if (s.dataPresent && s.trace) FreeDataPointsStruct(s.trace);

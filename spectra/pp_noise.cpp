@@ -68,15 +68,17 @@ bool SelectToFrontByTree(Stretch* s, uint32_t n, uint32_t places, double Stretch
   return true;
 }
 
-// The same selection without taking every step. Keys in ascending order of
+// The same selection without taking every step; only the first `kept`
+// places (at most n) are written back, the rest of s is left as it stood. Keys in ascending order of
 // value: the stretches of one key are taken in the order of their places when
 // the first of them is taken, for no stretch of that key moves before its
 // turn once the smaller keys are placed; each taking swaps the stretch at the
 // place being filled out to where the taken one stood. So only the stretches
 // up to the last key placed are sorted, and the swaps are replayed on
 // positions alone.
-bool SelectToFront(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key) {
+bool SelectToFront(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key, uint32_t kept) {
   if (n == 0 || places == 0) return true;
+  kept = std::min(kept, n);
   places = std::min(places, n);
   for (uint32_t k = 0; k < n; ++k)
     if (std::isnan(s[k].*key)) return SelectToFrontByTree(s, n, places, key);
@@ -116,8 +118,9 @@ bool SelectToFront(Stretch* s, uint32_t n, uint32_t places, double Stretch::*key
     }
     g = end;
   }
-  std::memcpy(static_cast<void*>(before), s, sizeof(Stretch) * n);
-  for (uint32_t k = 0; k < n; ++k) s[k] = before[who[k]];
+  // The callers read the front alone: it is gathered, then put in place.
+  for (uint32_t k = 0; k < kept; ++k) before[k] = s[who[k]];
+  std::memcpy(static_cast<void*>(s), before, sizeof(Stretch) * kept);
   return true;
 }
 
@@ -174,7 +177,9 @@ bool FromFiveWindows(const double* v, uint32_t n, uint32_t peak, Estimate* out) 
   const uint32_t h = m / 2;
   const Stretch* pick = ByRanks(s, m, h);
   if (!pick) {
-    if (!SelectToFront(s, m, h, &Stretch::middle) || !SelectToFront(s, h, h / 2, &Stretch::range)) return false;
+    // The second selection reads the first h places; the pick is its last place.
+    if (!SelectToFront(s, m, h, &Stretch::middle, h) || !SelectToFront(s, h, h / 2, &Stretch::range, h / 2))
+      return false;
     pick = &s[h / 2 >= 1 ? h / 2 - 1 : 0];
   }
   out->signal = v[peak];

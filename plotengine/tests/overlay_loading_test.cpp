@@ -345,6 +345,44 @@ TEST_F(LoadingTest, ValuesAtATimeTakeNearlyEqualTimesAsEqual) {
   EXPECT_EQ(OPLOT_GetInterpolatedValueFromTime(o.get(), 0, 4.0 + 1e-6, &t, &v), 0);
 }
 
+// The shown points run from the last point before the window's start to
+// the last before its end, walking from the front: a point out of time
+// order ends the walk as it is met, and the extremes are those of the
+// points walked, whatever lies behind.
+TEST_F(LoadingTest, ShownPointsAreWalkedFromTheFront) {
+  struct Case {
+    std::vector<double> times;
+    double start, end;
+    int32_t first, last;
+    double low, high;
+  } cases[] = {
+      {{1, 2, 3, 4, 5, 6}, 2.5, 4.5, 1, 3, 1, 9},
+      {{1, 2, 5, 3, 4, 6}, 2.5, 4.5, 1, 1, 1, 1},    // 5 ends the walk: 3 and 4 are not shown
+      {{1, 3, 2, 4, 5, 6}, 2.5, 4.5, 0, 3, 1, 9},    // 3 ends the walk to the start
+      {{1, 2, 3}, 1.5, 10.0, 0, 2, 1, 9},            // past the last point: all to the last
+      {{3, 4, 5, 6}, 1.0, 4.5, 0, 1, 1, 5},          // nothing before the start
+      {{1, 2, 3, 4, 5, 6}, 4.5, 3.5, 3, 3, 2, 2},    // turned round: the first shown point alone
+  };
+  const std::vector<double> values = {5, 1, 9, 2, 7, 3};
+  for (const Case& c : cases) {
+    auto o = NewOverlay();
+    SyntheticTrace tr;
+    tr.times = c.times;
+    tr.values.assign(values.begin(), values.begin() + static_cast<long>(c.times.size()));
+    FillSyntheticSlot(o.get(), 0, tr, 0.0, 10.0);
+    OPLOT_SetOverlayData(o.get(), c.start, c.end);
+    const std::string at = std::to_string(c.start) + "-" + std::to_string(c.end) + " of " +
+                           std::to_string(c.times.size()) + " points, third at " + std::to_string(c.times[2]);
+    EXPECT_EQ(+o->tail.inView[0], 1) << at;
+    EXPECT_EQ(+o->tail.firstShownIndex[0], c.first) << at;
+    EXPECT_EQ(+o->tail.lastShownIndex[0], c.last) << at;
+    EXPECT_DOUBLE_EQ(+o->tail.firstShownTime[0], c.times[c.first]) << at;
+    EXPECT_DOUBLE_EQ(+o->tail.lastShownTime[0], c.times[c.last]) << at;
+    EXPECT_DOUBLE_EQ(+o->tail.minInView[0], c.low) << at;
+    EXPECT_DOUBLE_EQ(+o->tail.maxInView[0], c.high) << at;
+  }
+}
+
 TEST_F(LoadingTest, ValuesAtATime) {
   WriteMsRun();
   auto o = NewOverlay();
