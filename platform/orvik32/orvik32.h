@@ -99,6 +99,11 @@ ORVIK_API BOOL SectionExistsBeside(HSECTION section, const char* path, const cha
 // As GetSectionFileType, for the file an open section handle reads; -1 when
 // the handle cannot tell (the caller then asks by path).
 ORVIK_API int32_t GetSectionFileTypeOfSection(HSECTION section, uint16_t* formatWord);
+// The state of the file a read-only handle reads, as two numbers: a
+// handle that shows the same two read the very same bytes of every
+// section (any commit to the file, or another file under its path, gives
+// others). FALSE when the handle cannot tell.
+ORVIK_API BOOL GetSectionReadState(HSECTION section, uint64_t* reader, uint32_t* version);
 ORVIK_API HSECTION OpenSection(const char* path, const char* name, void* statusRecord);
 ORVIK_API HSECTION OpenSectionReadOnly(const char* path, const char* name, void* statusRecord);
 ORVIK_API HSECTION OpenSectionReadOnlyShared(const char* path, const char* name, void* statusRecord);

@@ -268,6 +268,20 @@ int32_t GetSectionFileTypeOfSection(HSECTION handle, uint16_t* formatWord) {
   }
 }
 
+BOOL GetSectionReadState(HSECTION handle, uint64_t* reader, uint32_t* version) {
+  try {
+    auto h = FindHandle<SectionBase>(handle);
+    uint64_t r = 0;
+    uint32_t v = 0;
+    if (!h || !reader || !version || !h->ReadState(&r, &v)) return FALSE;
+    *reader = r;
+    *version = v;
+    return TRUE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
 HSECTION OpenSection(const char* path, const char* name, void*) {
   try {
     return OpenExisting(path, name, true);

@@ -81,7 +81,15 @@ class InPlace : public SectionBase {
   // transaction of conn.
   InPlace(ConnPtr conn, std::unique_ptr<SectionBlob> blob, uint32_t size)
       : conn_(std::move(conn)), host_(conn_->hostPath()), size_(size), blob_(std::move(blob)),
-        chunks_((size + kChunk - 1) / kChunk), seen_(chunks_.size(), false) {}
+        chunks_((size + kChunk - 1) / kChunk), seen_(chunks_.size(), false) {
+    // Taken in the read transaction the open blob holds: the version of
+    // the bytes this handle reads. SQLite's pager counts every commit to
+    // the file, by this connection or any other, in any process.
+    unsigned version = 0;
+    stateKnown_ = blob_->open() && sqlite3_file_control(conn_->db(), "main", SQLITE_FCNTL_DATA_VERSION, &version) ==
+                                       SQLITE_OK;
+    version_ = version;
+  }
   ~InPlace() override { Release(); }
 
   const std::string& host() const { return host_; }
@@ -179,6 +187,13 @@ class InPlace : public SectionBase {
     return rc == SQLITE_ROW ? 1 : rc == SQLITE_DONE ? 0 : -1;
   }
 
+  bool ReadState(uint64_t* reader, uint32_t* version) override {
+    if (!stateKnown_) return false;
+    *reader = connSerial_;
+    *version = version_;
+    return true;
+  }
+
   // True when some connection (here or elsewhere) is about to write.
   bool WriterWaiting() {
     std::lock_guard<std::mutex> lock(m_);
@@ -255,6 +270,7 @@ class InPlace : public SectionBase {
 
   std::mutex m_;
   ConnPtr conn_;
+  const uint64_t connSerial_ = conn_->serial;
   const std::string host_;
   const uint32_t size_;
   uint32_t pos_ = 0;
@@ -265,6 +281,8 @@ class InPlace : public SectionBase {
   uint32_t windowAt_ = 0;
   uint32_t windowLen_ = 0;  // 0: holds nothing
   uint64_t keptBytes_ = 0;  // in chunks_
+  bool stateKnown_ = false;
+  uint32_t version_ = 0;
 };
 
 void Watch::Add(const std::shared_ptr<InPlace>& h) {

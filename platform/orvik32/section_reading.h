@@ -30,6 +30,9 @@ class SectionBase : public Handle {
   // the handle cannot tell).
   virtual bool Head(FileHead*) { return false; }
   virtual int HasSection(const char*) { return -1; }
+  // The connection and the file's data version the handle reads (see
+  // GetSectionReadState); false when it cannot tell.
+  virtual bool ReadState(uint64_t*, uint32_t*) { return false; }
 };
 
 // A read-only handle on an existing section, or null.

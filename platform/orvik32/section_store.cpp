@@ -791,6 +791,11 @@ Conn::~Conn() {
   if (db_) sqlite3_close_v2(db_);
 }
 
+uint64_t Conn::NextSerial() {
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 sqlite3_stmt* Conn::Stmt(const char* sql) {
   for (auto& s : stmts_) {
     if (s.first == sql) return s.second;

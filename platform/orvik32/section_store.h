@@ -95,12 +95,15 @@ class Conn {
   bool wal = false;
   // Its rollback journal stays beside the file until it closes.
   bool keptJournal = false;
+  // Tells this connection from every other one this process opened.
+  const uint64_t serial = NextSerial();
 
  private:
   friend class ConnPtr;
   friend ConnPtr Connect(std::string_view winPath, bool* writeProtected);
   friend bool CreateSectionedFile(std::string_view winPath, int32_t typeCode, uint16_t formatWord);
   Conn() = default;
+  static uint64_t NextSerial();
   sqlite3* db_ = nullptr;
   std::string hostPath_;
   std::vector<std::pair<const char*, sqlite3_stmt*>> stmts_;

@@ -70,10 +70,26 @@ bool PathFrom(const void* pathOrRecord, std::string& path) {
   return true;
 }
 
+// The store's word for the state of the file a section was read in: two
+// reads in the same state read the same bytes.
+struct ReadState {
+  bool known = false;
+  uint64_t reader = 0;
+  uint32_t version = 0;
+  uint32_t size = 0;
+  bool Same(const ReadState& o) const {
+    return known && o.known && reader == o.reader && version == o.version && size == o.size;
+  }
+};
+
 // A section read in place through the section store's handle.
 class SectionSource : public ByteSource {
  public:
-  explicit SectionSource(HSECTION s) : s_(s), size_(GetSectionSize(s)) {}
+  explicit SectionSource(HSECTION s) : s_(s), size_(GetSectionSize(s)) {
+    state_.known = GetSectionReadState(s, &state_.reader, &state_.version) != FALSE;
+    state_.size = size_;
+  }
+  const ReadState& State() const { return state_; }
   ~SectionSource() override { CloseSection(s_); }
   uint64_t Size() const override { return size_ == 0xFFFFFFFFu ? 0 : size_; }
   void* StoreHandle() const override { return s_; }
@@ -100,7 +116,24 @@ class SectionSource : public ByteSource {
  private:
   HSECTION s_;
   uint32_t size_;
+  ReadState state_;
 };
+
+// Data sets closed lately, kept without their sources (so they hold no
+// file), with the state of the file they were read in. The next open of
+// one that finds the file in that state reads on from what was read then,
+// instead of reading and checking it all anew.
+struct Closed {
+  std::string path, section;
+  ReadState state;
+  std::shared_ptr<Image> image;
+};
+constexpr size_t kClosedImages = 2;
+
+std::vector<Closed>& ClosedList() {
+  static auto* closed = new std::vector<Closed>();  // outlives every handle
+  return *closed;
+}
 
 // Data sets kept open (KeepMSDataOpen): their images, by path (any case,
 // as the workstation's file system) and section.
@@ -133,6 +166,56 @@ Kept* FindKept(const std::string& path, const std::string& section) {
   return nullptr;
 }
 
+// The image closed last under this path and section, when its file is in
+// the state it was read in (it leaves the list either way).
+std::shared_ptr<Image> TakeClosed(const std::string& path, const std::string& section, const ReadState& now) {
+  Closed found;
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    auto& list = ClosedList();
+    for (auto it = list.begin(); it != list.end(); ++it) {
+      if (SameName(it->path, path) && SameName(it->section, section)) {
+        found = std::move(*it);
+        list.erase(it);
+        break;
+      }
+    }
+  }
+  if (!found.image || !found.state.Same(now)) return nullptr;
+  return std::move(found.image);
+}
+
+// Keeps a closed data set's image for the next open, when nothing else
+// holds it and the store told the state it was read in. Its source (the
+// store's handle) closes either way.
+void KeepClosed(MsData& d) {
+  if (d.raw || d.builder || !d.image) return;
+  std::unique_ptr<ByteSource> source;
+  std::vector<Closed> gone;  // let go outside the lock
+  std::lock_guard<std::mutex> lock(gMutex);
+  // Held elsewhere (another handle, a kept data set): not ours to change.
+  // No one can take a new hold on it but through d.
+  if (d.image.use_count() != 1) return;
+  auto* was = dynamic_cast<const SectionSource*>(d.image->Source());
+  if (!was || !was->State().known) return;
+  Closed closed{d.path, d.section, was->State(), std::const_pointer_cast<Image>(std::move(d.image))};
+  source = closed.image->TakeSource();
+  auto& list = ClosedList();
+  for (auto it = list.begin(); it != list.end();) {
+    if (SameName(it->path, d.path) && SameName(it->section, d.section)) {
+      gone.push_back(std::move(*it));
+      it = list.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  while (list.size() >= kClosedImages) {
+    gone.push_back(std::move(list.back()));
+    list.pop_back();
+  }
+  list.insert(list.begin(), std::move(closed));
+}
+
 std::shared_ptr<const Image> OpenImage(const std::string& path, const char* section, bool* raw) {
   *raw = false;
   try {
@@ -140,7 +223,12 @@ std::shared_ptr<const Image> OpenImage(const std::string& path, const char* sect
       uint8_t status[272];
       HSECTION s = OpenSectionReadOnlyShared(path.c_str(), section, status);
       if (!s) return nullptr;
-      return Image::Open(std::make_unique<SectionSource>(s));
+      auto source = std::make_unique<SectionSource>(s);
+      if (std::shared_ptr<Image> kept = TakeClosed(path, section, source->State())) {
+        kept->GiveSource(std::move(source));
+        return kept;
+      }
+      return Image::Open(std::move(source));
     }
     *raw = true;
     return OpenRawImage(OpenHostFile(path));
@@ -401,6 +489,11 @@ QUORNA_API int32_t CloseMSData(HMSDATA handle) {
       rc = WriteOut(*d);
     } catch (...) {
       rc = -1;
+    }
+  } else {
+    try {
+      KeepClosed(*d);
+    } catch (...) {
     }
   }
   delete d;

@@ -137,6 +137,13 @@ class Image {
   static std::shared_ptr<const Image> Open(Bytes bytes, size_t base = 0);
   static std::shared_ptr<const Image> Open(std::unique_ptr<ByteSource> source);
 
+  // An image no one else holds may let go of its source (closing the file)
+  // and be kept; it is read again only once given a source of the very
+  // same bytes. Between the two, nothing may read it.
+  std::unique_ptr<ByteSource> TakeSource() { return std::move(source_); }
+  void GiveSource(std::unique_ptr<ByteSource> source) { source_ = std::move(source); }
+  const ByteSource* Source() const { return source_.get(); }
+
   const MS_INFO_BLOCK& Info() const { return info_; }
   bool Live() const { return live_; }
   uint32_t SegmentCount() const { return static_cast<uint32_t>(segments_.size()); }

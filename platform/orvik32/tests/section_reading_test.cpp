@@ -2,10 +2,15 @@
 // they opened, and writers of this process or another are not held off.
 #include <chrono>
 #include <cstring>
+#include <functional>
+#include <iterator>
+#include <vector>
 
+#include "orvik32/orvik32_batches.h"
 #include "store_fixture.h"
 #include "two_writers.h"
 #include "win/win_child.h"
+#include "win/win_kernel.h"
 
 namespace {
 
@@ -83,6 +88,62 @@ TEST_F(SectionReadingTest, HandleKeepsItsVersionWhileAnotherProcessWrites) {
   EXPECT_TRUE(head + Rest(s, 1000, v1.size()) == v1) << "the handle saw another version";
   EXPECT_TRUE(CloseSection(s));
   EXPECT_TRUE(GetSection(file_, "Big") == Version(2, SizeOf(2)));
+}
+
+// A handle's read state is the same only while the file is the same and
+// nothing was committed to it: after a write here or in another process,
+// or with another file put in its place, it differs.
+TEST_F(SectionReadingTest, ReadStateChangesWithEveryCommitAndWithTheFile) {
+  struct State {
+    uint64_t reader = 0;
+    uint32_t version = 0;
+    bool operator==(const State& o) const { return reader == o.reader && version == o.version; }
+  };
+  auto stateNow = [&](State* out) {
+    HSECTION s = OpenSectionReadOnly(file_.c_str(), "Big", nullptr);
+    if (!s) return false;
+    const bool told = GetSectionReadState(s, &out->reader, &out->version) != FALSE;
+    CloseSection(s);
+    return told;
+  };
+  State first, again;
+  ASSERT_TRUE(stateNow(&first));
+  ASSERT_TRUE(stateNow(&again));
+  EXPECT_TRUE(first == again) << "nothing changed, yet the state did";
+  std::vector<State> seen{first};
+  const std::string other = Path("other.kms");
+  const std::function<bool()> changes[] = {
+      [&] { return PutSection(file_, "Other", "written here"); },
+      [&] {
+        auto child = win::child::Start([&](const std::function<void()>& ready) {
+          ready();
+          return PutSection(file_, "Other", "written elsewhere") ? 0 : 3;
+        });
+        return win::child::WaitReady(child, 60000) && win::child::Wait(child) == 0;
+      },
+      [&] {
+        return CreateSectionFileAtPath(const_cast<char*>(other.c_str()), 790, 0, 0) &&
+               PutSection(other, "Big", Version(1, SizeOf(1))) &&
+               MoveFileExA(other.c_str(), file_.c_str(), MOVEFILE_REPLACE_EXISTING);
+      },
+  };
+  for (size_t i = 0; i < std::size(changes); ++i) {
+    ASSERT_TRUE(changes[i]()) << "change " << i;
+    State now;
+    ASSERT_TRUE(stateNow(&now)) << "change " << i;
+    for (const State& before : seen) EXPECT_FALSE(now == before) << "change " << i;
+    seen.push_back(now);
+  }
+  // A handle of a section read from memory (a batch's) cannot tell.
+  ASSERT_TRUE(BeginSectionBatch(file_.c_str()));
+  ASSERT_TRUE(PutSection(file_, "Staged", "bytes"));
+  HSECTION staged = OpenSectionReadOnly(file_.c_str(), "Staged", nullptr);
+  ASSERT_NE(staged, nullptr);
+  uint64_t reader = 0;
+  uint32_t version = 0;
+  EXPECT_FALSE(GetSectionReadState(staged, &reader, &version));
+  CloseSection(staged);
+  AbortSectionBatch(file_.c_str());
 }
 
 // A child process forked while this process reads in place (its watch

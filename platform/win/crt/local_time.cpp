@@ -2,14 +2,34 @@
 #include <time.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <string>
 
 #include "win_crt.h"
 
 namespace win::crt {
+namespace {
+// The zone is read again when TZ changed since the last call. With TZ unset
+// every tzset would look at the system's zone file again (a stat a call),
+// which localtime_r alone never does either.
+void ZoneAsSet() {
+  static std::mutex m;
+  static bool seen = false, had = false;
+  static std::string last;
+  const char* tz = std::getenv("TZ");
+  std::lock_guard<std::mutex> lock(m);
+  if (seen && had == (tz != nullptr) && (!tz || last == tz)) return;
+  tzset();
+  seen = true;
+  had = tz != nullptr;
+  last = tz ? tz : "";
+}
+}  // namespace
 
 bool LocalTime32(time32_t t, std::tm* out) {
   if (t < 0 || !out) return false;
-  tzset();  // TZ may have changed since the last call
+  ZoneAsSet();
   time_t tt = t;
   return localtime_r(&tt, out) != nullptr;
 }
