@@ -8,6 +8,7 @@
 #include "holbrin/holbrin.h"
 #include "orvik32/orvik32.h"
 #include "orvik32/orvik32_batches.h"
+#include "orvik32/whole_sections.h"
 #include "quant/compound_method.h"
 #include "win/win_kernel.h"
 
@@ -15,17 +16,28 @@ namespace {
 
 constexpr char kRevisionLog[] = "RevisionLog";
 
+// Whether the destination holds the source's section byte for byte.
+bool SameSection(const char* destination, const char* source, const char* name) {
+  std::vector<uint8_t> a, b;
+  return orvik::ReadWholeSection(source, name, &a) && orvik::ReadWholeSection(destination, name, &b) && a == b;
+}
+
+// skipSame: a section the destination already holds unchanged is not
+// written again (a method copied into a data file at every run mostly is).
 bool CopyBuilt(const char* destination, const char* source, const char* base, uint16_t id, uint16_t address,
-               const char* tag, bool required) {
+               const char* tag, bool required, bool skipSame = false) {
   char name[128] = {};
   if (!BuildDHSectionName(name, base, id, address, tag)) return !required;
   if (!SectionExists(source, name)) return !required;
+  if (skipSame && SameSection(destination, source, name)) return true;
   const bool ok = CopySection(source, name, destination, name) != FALSE;
   return ok || !required;
 }
 
-bool CopyPlain(const char* destination, const char* source, const char* name, bool required) {
+bool CopyPlain(const char* destination, const char* source, const char* name, bool required,
+               bool skipSame = false) {
   if (!SectionExists(source, name)) return !required;
+  if (skipSame && SameSection(destination, source, name)) return true;
   return CopySection(source, name, destination, name) != FALSE || !required;
 }
 
@@ -167,9 +179,16 @@ BOOL MORVEX_CopyDHMethod(const char* destination, const char* source, uint16_t i
   // The copy lands in one commit: an interrupted copy leaves the earlier
   // method whole rather than its global part new and its compounds old.
   const bool batch = BeginSectionBatch(destination) != FALSE;
-  bool ok = MORVEX_CopyDHGlobalMethod(destination, source, id, address) &&
-            MORVEX_CopyDHCmpdTableMethod(destination, source, id, address);
-  if (ok) CopyBuilt(destination, source, "MSReportFormat2", id, address, "1", false);
+  // The same sections as the global and compound-table copies, in the same
+  // order; what the destination holds already stays out of the commit.
+  bool ok = CopyBuilt(destination, source, "GlobalParams", id, address, "1", true, true) &&
+            CopyBuilt(destination, source, "DataMethod", id, address, "1", false, true) &&
+            CopyBuilt(destination, source, "TimeEvents", id, address, "1", true, true) &&
+            CopyPlain(destination, source, kRevisionLog, false, true) &&
+            CopyBuilt(destination, source, "PeakTable", id, address, "1", true, true) &&
+            CopyBuilt(destination, source, "CalibrationLog", id, address, "1", false, true) &&
+            CopyPlain(destination, source, kRevisionLog, false, true);
+  if (ok) CopyBuilt(destination, source, "MSReportFormat2", id, address, "1", false, true);
   if (batch) {
     if (ok) ok = CommitSectionBatch(destination) != FALSE;
     else AbortSectionBatch(destination);

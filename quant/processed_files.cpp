@@ -350,9 +350,61 @@ BOOL GetProcessedCompoundFileEx(const char* dataFile, const char* sourceFile, co
 
 namespace {
 
+// The whole chromatogram integrated with nothing written, where the whole
+// extract would be an unchanged copy of the run: the engine's working file
+// kept in memory under outPath, reading the run in place, and its method
+// (the global record g, no compounds, the time events of eventSource) in
+// memory beside it.
+// Returns the working file's scope, which the caller ends once it has read
+// the results, with *ran the engine's answer; 0 when only files will do.
+void* IntegrateWholeRunInMemory(HWND window, const char* source, const char* eventSource,
+                                const STRUCT_DH_GLOBAL_PARAMS& g, uint16_t id, uint16_t address,
+                                const void* runRecord, const char* outPath, int32_t* ran) {
+  // Every scan of a whole copy lies in the range, so the range read in
+  // place shows the engine all of them.
+  constexpr double from = 0, to = 1440;
+  if (!ExtractIsWholeCopy(source, source, from, to)) return nullptr;
+  // The time events as a copy of the method's table would give them to the
+  // engine; a table that will not open goes the file's way, where the
+  // engine reports it.
+  std::vector<DH_TIME_EVENT> events;
+  char name[64];
+  if (!BuildDHSectionName(name, "TimeEvents", id, address, "1")) return nullptr;
+  if (SectionExists(eventSource, name)) {
+    HSECTION e = OpenDHSection(eventSource, id, address, "1");
+    if (!e) return nullptr;
+    const int16_t n = CountDHItems(e);
+    for (int16_t i = 0; i < n; ++i) {
+      DH_TIME_EVENT item;
+      if (ReadDHItem(e, i, &item, 1)) events.push_back(item);
+    }
+    CloseSection(e);
+  }
+  void* working = BeginDHWorkingInMemory(outPath, source, from, to);
+  if (!working) return nullptr;
+  // Named after the working file, which is this run's own: no file is made.
+  const std::string method = std::string(outPath) + ".method";
+  void* inMemory = BeginDHMethodInMemory(method.c_str(), nullptr, id, address, "1", &g, nullptr, events.data(),
+                                         int32_t(events.size()));
+  if (!inMemory) {
+    EndDHWorkingInMemory(working);
+    return nullptr;
+  }
+  uint8_t run[QUANT_OPTIONS_SIZE];
+  if (!runRecord) {
+    InitDefaultRunRecord(run, sizeof run);
+    runRecord = run;
+  }
+  *ran = RunDataHandling(window, GetModuleHandleA("TESTDH.EXE"), method.c_str(), outPath, runRecord, "1", 0, 0, 0,
+                         1, "TestDH", "TestDH", "TestDH", "TestDH");
+  EndDHMethodInMemory(inMemory);
+  return working;
+}
+
 BOOL ProcessedChromatogram(HWND window, const char* workingFile, const char* dataFile, const char* methodFile,
                            const void* runRecord, char* outPath, STRUCT_RESULT_STEP* step, int16_t extract,
-                           int16_t segment, bool mergedChannels, bool resultsOnly = false) {
+                           int16_t segment, bool mergedChannels, bool resultsOnly = false,
+                           void** memoryOut = nullptr) {
   if (!outPath || !dataFile) return FALSE;
   CheckControlWord(window);
   uint16_t id = 0, address = 0;
@@ -394,6 +446,18 @@ BOOL ProcessedChromatogram(HWND window, const char* workingFile, const char* dat
       if (held) EndDHDataInPlace(held);
     }
   } inPlace;
+  // A caller that takes the results from memory gets no file at all.
+  if (extract && resultsOnly && segment < 0 && memoryOut && !step &&
+      !IsSectionFileOfType(outPath, SECTION_FILE_TYPE_METHOD)) {
+    if (!MakeTempFileName("FUL", outPath)) return FALSE;
+    int32_t ran = 0;
+    const char* eventSource = methodFile && *methodFile ? methodFile : dataFile;
+    if ((*memoryOut = IntegrateWholeRunInMemory(window, working, eventSource, g, id, address, runRecord, outPath,
+                                                &ran)))
+      return ran ? TRUE : FALSE;
+    DeleteFileA(outPath);
+    outPath[0] = 0;
+  }
   if (extract) {
     if (!IsSectionFileOfType(outPath, SECTION_FILE_TYPE_METHOD)) {
       if (!MakeTempFileName("FUL", outPath)) return FALSE;
@@ -488,8 +552,11 @@ BOOL GetProcessedChromatogramFileEx(HWND window, const char* workingFile, const 
   return ProcessedChromatogram(window, workingFile, dataFile, methodFile, runRecord, outPath, step, extract, -1, true);
 }
 
-BOOL GetFullChromatogramResultsFile(HWND window, const char* dataFile, const char* methodFile, char* outPath) {
-  return ProcessedChromatogram(window, nullptr, dataFile, methodFile, nullptr, outPath, nullptr, 1, -1, true, true);
+BOOL GetFullChromatogramResultsFile(HWND window, const char* dataFile, const char* methodFile, char* outPath,
+                                    void** memory) {
+  if (memory) *memory = nullptr;
+  return ProcessedChromatogram(window, nullptr, dataFile, methodFile, nullptr, outPath, nullptr, 1, -1, true, true,
+                               memory);
 }
 
 BOOL GetProcessedChromatogramFileInteractiveEx(HWND window, const char* workingFile, const char* dataFile, int32_t,

@@ -80,7 +80,11 @@ MORVEX_API BOOL GetProcessedChromatogramFileInteractiveEx(HWND window, const cha
 // reads only the engine's results from it and then deletes it: where the
 // extract would copy the run's stored data unchanged, the file holds the
 // engine's results alone (the engine read the data from the run itself).
-BOOL GetFullChromatogramResultsFile(HWND window, const char* dataFile, const char* methodFile, char* outPath);
+// Given memory, where the run reads in place as its extract would show it,
+// nothing is written: outPath names an empty file and the results are kept
+// in memory under that name until EndDHWorkingInMemory(*memory).
+BOOL GetFullChromatogramResultsFile(HWND window, const char* dataFile, const char* methodFile, char* outPath,
+                                    void** memory = nullptr);
 
 // The first compound with flag bit 9 (in table order) that is found: its
 // expected and found times (minutes). Nonzero when one was found.

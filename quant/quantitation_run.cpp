@@ -150,6 +150,20 @@ int32_t FindCalibrationRow(const char* dataFile, const char* name, uint16_t id, 
   return found;
 }
 
+// Whether the file's "DataMethod" table is this block alone, as writing it
+// would leave it: a method quantitated with again needs no new commit.
+bool HoldsDataMethod(const char* file, uint16_t id, uint16_t address, const DH_QUANT_BLOCK& block) {
+  char name[128] = {};
+  if (!BuildDHSectionName(name, "DataMethod", id, address, "1")) return false;
+  HDHTABLE t = OpenDHTableSection(file, name, sizeof block, FALSE);
+  if (!t) return false;
+  DH_QUANT_BLOCK stored;
+  const bool same = CountDHRecords(t) == 1 && GetDHRecord(t, 0, &stored) &&
+                    std::memcmp(&stored, &block, sizeof block) == 0;
+  FreeDHRecordSet(t);
+  return same;
+}
+
 // Claims taken by the run, released on every path.
 struct Claims {
   std::vector<std::string> held;
@@ -363,7 +377,8 @@ bool Run::Checks(bool copyMethod) {
     }
   }
   // 9. "DataMethod" and the method copy.
-  WriteDataMethod(methodFile_, id_, address_, "1", &global_.quant);
+  if (!HoldsDataMethod(methodFile_, id_, address_, global_.quant))
+    WriteDataMethod(methodFile_, id_, address_, "1", &global_.quant);
   if (copyMethod && !MORVEX_CopyDHMethod(dataFile_, methodFile_, id_, address_)) {
     Error(window_, "Failed to copy the method into the data file - Processing aborted.");
     return false;
@@ -491,7 +506,11 @@ BOOL Run::Execute() {
             continue;
           }
           if (!c.usesInternalStandard || !(refTimes_[i + 1].found > 0)) continue;
-          c.retentionTime = uint32_t(double(refTimes_[i + 1].found) * 1000.0);
+          // A time the method already holds needs no write: a run quantitated
+          // again finds the same times and leaves the table as it is.
+          const uint32_t time = uint32_t(double(refTimes_[i + 1].found) * 1000.0);
+          if (c.retentionTime == time) continue;
+          c.retentionTime = time;
           first = std::min(first, i);
           last = i;
         }

@@ -194,13 +194,20 @@ BOOL ProcessFullChromatogram(HWND window, const char* methodFile, const char* da
   uint16_t id = 0, address = 0;
   if (existing < 0 || !ModuleOf(dataFile, &id, &address)) return FALSE;
   TempFile chromatogram;
+  // Results the engine kept in memory under the file's name, read below.
+  struct KeptResults {
+    void* memory = nullptr;
+    ~KeptResults() {
+      if (memory) EndDHWorkingInMemory(memory);
+    }
+  } kept;
   // Read once: the file is made for what happens to it at the end.
   const bool storeFile = StoreRunFiles() || !miniRun;
   if (storeFile)
     GetProcessedChromatogramFileEx(window, nullptr, dataFile, 0, 0, 0, 0, methodFile, nullptr, chromatogram.path,
                                    nullptr, 1);
   else
-    GetFullChromatogramResultsFile(window, dataFile, methodFile, chromatogram.path);
+    GetFullChromatogramResultsFile(window, dataFile, methodFile, chromatogram.path, &kept.memory);
   if (!chromatogram.path[0] || !FileExists(chromatogram.path)) {
     DeleteFullChromatogram(dataFile);
     return FALSE;

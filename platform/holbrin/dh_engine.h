@@ -174,7 +174,8 @@ HOLBRIN_API int32_t RunDataHandling(HWND window, HMODULE module, const char* met
                                    int32_t value3, int32_t miniRun, const char* name1, const char* name2,
                                    const char* name3, const char* name4);
 
-// A one-compound method kept in memory for the engine: until
+// A one-compound method (compound 0: a method without compounds, for the
+// whole chromatogram) kept in memory for the engine: until
 // EndDHMethodInMemory, RunDataHandling on this thread with path as its
 // method integrates this method instead of reading the file. It is what a
 // method file would give holding the compound, the time events (in time

@@ -244,6 +244,9 @@ bool WriteRecords(void* handle, int32_t index, int32_t count, const void* in) {
   const uint64_t begin = uint64_t(index) * t->recordSize;
   const uint64_t bytes = uint64_t(count) * t->recordSize;
   if (begin + bytes > kMaxSection) return false;
+  // Records the table holds already, byte for byte: saving would store the
+  // same table again (a file quantitated again writes the same times).
+  if (begin + bytes <= t->records.size() && std::memcmp(t->records.data() + begin, in, bytes) == 0) return true;
   std::vector<uint8_t> old = t->records;
   if (begin + bytes > t->records.size()) t->records.resize(begin + bytes);
   std::memcpy(t->records.data() + begin, in, bytes);

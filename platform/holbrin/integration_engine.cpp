@@ -696,7 +696,7 @@ HOLBRIN_API void* BeginDHMethodInMemory(const char* path, const char* tablesFrom
                                         const char* tag, const STRUCT_DH_GLOBAL_PARAMS* global,
                                         const STRUCT_DH_COMPOUND* compound, const DH_TIME_EVENT* events,
                                         int32_t eventCount) {
-  if (!path || !*path || !tag || !compound || eventCount < 0 || (eventCount && !events)) return nullptr;
+  if (!path || !*path || !tag || eventCount < 0 || (eventCount && !events)) return nullptr;
   auto* m = new MemoryMethod;
   m->path = path;
   // The global record as a method file filled this way would give it to
@@ -712,7 +712,7 @@ HOLBRIN_API void* BeginDHMethodInMemory(const char* path, const char* tablesFrom
   } else if (global) {
     m->method.global = *global;
   }
-  m->method.compounds.push_back(*compound);
+  if (compound) m->method.compounds.push_back(*compound);
   m->method.events.assign(events, events + eventCount);
   m->method.hasEventTable = true;
   return holbrin::BeginInnermost(t_memoryMethods, m);

@@ -87,7 +87,9 @@ int32_t OpenSource(const char* source, Extract* x, Source* src) {
   src->in = OpenMSData(source, "MSData", 0);
   if (!src->in || ReadMSInfoFromHandle(src->in, src->info.get()) != 0) return NABRIT_ERROR_SOURCE;
   for (int s = 1; s <= src->info->segmentCount; ++s) {
-    auto seg = std::make_unique<MS_SEGMENT_BLOCK>();
+    // Not zeroed first: a read fills all 61,909 bytes, and a failed one
+    // is dropped. Every compound's check opens the run again.
+    std::unique_ptr<MS_SEGMENT_BLOCK> seg(new MS_SEGMENT_BLOCK);
     if (ReadMSSegmentBlock(src->in, s, seg.get(), 0) != 0) break;
     src->segments.push_back(std::move(seg));
   }

@@ -15,6 +15,7 @@
 #include "quant/results_sections.h"
 #include "quant_test_support.h"
 #include "testing/section_bytes.h"
+#include "win/win_profile.h"
 
 namespace {
 
@@ -39,6 +40,10 @@ struct DigestCase {
   int compounds;
   int unknowns;
   uint64_t results, qualifiers, tics;
+  // Mini runs and the full chromatogram written as files and kept, where
+  // otherwise the engine reads the run in place and keeps its tables in
+  // memory: the same bytes either way.
+  bool runFilesKept = false;
 };
 
 class ResultsDigestTest : public EngineTest, public ::testing::WithParamInterface<DigestCase> {};
@@ -55,6 +60,7 @@ TEST_P(ResultsDigestTest, TheResultSectionsKeepTheirBytes) {
   plan.unknowns = c.unknowns;
   msfix::DHTruth truth;
   ASSERT_TRUE(msfix::WriteProcessedDataFile(data, method, plan, &truth));
+  ASSERT_TRUE(WritePrivateProfileStringA("MORVEX", "SaveMiniRunFiles", c.runFilesKept ? "1" : "0", "MORVEX.INI"));
 
   uint8_t options[QUANT_OPTIONS_SIZE];
   InitQuantOptions(options);
@@ -84,7 +90,8 @@ TEST_P(ResultsDigestTest, TheResultSectionsKeepTheirBytes) {
 INSTANTIATE_TEST_SUITE_P(Runs, ResultsDigestTest,
                          ::testing::Values(DigestCase{"analysis", SAMPLE_ANALYSIS, 10, 0, 0x86c72f9a971c8d7aull, 0x62d570117bf5e454ull, 0x47fe0d7eaf8e51e3ull},
                                            DigestCase{"calibration", SAMPLE_CALIBRATION, 10, 0, 0x92c119ab9f3f2c52ull, 0x62d570117bf5e454ull, 0x47fe0d7eaf8e51e3ull},
-                                           DigestCase{"unknowns", SAMPLE_ANALYSIS, 12, 3, 0x0d42b519f3cc755eull, 0x0c43342f8041fa3aull, 0x47fe0d7eaf8e51e3ull}),
+                                           DigestCase{"unknowns", SAMPLE_ANALYSIS, 12, 3, 0x0d42b519f3cc755eull, 0x0c43342f8041fa3aull, 0x47fe0d7eaf8e51e3ull},
+                                           DigestCase{"unknowns_files_kept", SAMPLE_ANALYSIS, 12, 3, 0x0d42b519f3cc755eull, 0x0c43342f8041fa3aull, 0x47fe0d7eaf8e51e3ull, true}),
                          [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace

@@ -117,6 +117,33 @@ TEST_F(DhTables, SeveralRecordsPutInOneWrite) {
   FreeDHRecordSet(read);
 }
 
+// Records put back as the table holds them change nothing and store
+// nothing: with every store write failing they still succeed, while a
+// changed record, a grown table and a read-only table still fail.
+TEST_F(DhTables, RecordsPutBackUnchangedAreNotStoredAgain) {
+  const std::vector<STRUCT_DH_COMPOUND> two = {Compound(1, "A", 1000), Compound(2, "B", 2000)};
+  ASSERT_TRUE(ReplaceDHTable(file_, "Generic", sizeof two[0], two.data(), 2));
+  HDHTABLE t = OpenDHTableSection(file_, "Generic", sizeof two[0], TRUE);
+  ASSERT_NE(t, nullptr);
+  FailSectionWrites(0, -1);
+  EXPECT_TRUE(PutDHRecords(t, 0, 2, two.data()));
+  EXPECT_TRUE(PutDHRecord(t, 1, &two[1]));
+  STRUCT_DH_COMPOUND moved = two[1];
+  moved.retentionTime = 2500;
+  EXPECT_FALSE(PutDHRecord(t, 1, &moved));
+  EXPECT_FALSE(AppendDHRecord(t, &two[0]));
+  FailSectionWrites(-1, 0);
+  STRUCT_DH_COMPOUND c;
+  ASSERT_TRUE(GetDHRecord(t, 1, &c));  // the failed write left the handle as it was
+  EXPECT_EQ(+c.retentionTime, 2000u);
+  EXPECT_EQ(CountDHRecords(t), 2);
+  FreeDHRecordSet(t);
+  HDHTABLE read = OpenDHTableSection(file_, "Generic", sizeof two[0], FALSE);
+  ASSERT_NE(read, nullptr);
+  EXPECT_FALSE(PutDHRecord(read, 0, &two[0]));
+  FreeDHRecordSet(read);
+}
+
 TEST_F(DhTables, WrongRecordSizeAndDamagedSectionsAreRefused) {
   char name[64];
   ASSERT_TRUE(BuildDHSectionName(name, "PeakTable", kId, kAddress, "1"));
