@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -119,30 +118,28 @@ int32_t CProfileToCentroid::Convert() {
 
 namespace {
 
-// Workers take the scans in order, each reading its scan into its slot of
-// a ring and centroiding it there; the calling thread writes them out in
-// order and frees their slots. Reading on the workers keeps the calling
-// thread's share small: it alone would otherwise set the pace. A scan is
-// read and centroided by the same code whatever thread runs it, so the
-// file written is the same whatever the number of workers.
+// The calling thread reads the scans into a ring of slots and writes them
+// out in order; workers centroid each scan read, taking the next one not
+// yet taken. A scan is centroided by the same code whatever thread runs it,
+// so the file written is the same whatever the number of workers.
 struct ScanSlot {
   MS_SCAN_RECORD record{};
   // Left uncleared: a slot's memory is taken up only as far as its scans
   // reach, not to the size of the largest scan any file may hold.
   std::unique_ptr<uint8_t[]> buffer;
   void* peaks = nullptr;
+  uint16_t segment = 0;
   uint16_t kind = 0;  // the centroided scan's kind
   bool ok = false;
-  size_t done = SIZE_MAX;  // the item last done in the slot, under the ring's lock
+  bool done = false;  // under the ring's lock
 };
 
 class CentroidRing {
  public:
-  // work(i, slot) reads item i into the slot and centroids it.
-  using Work = std::function<void(size_t, ScanSlot&)>;
+  // work(slot) centroids the scan read into the slot.
+  using Work = std::function<void(ScanSlot&)>;
 
-  CentroidRing(std::vector<ScanSlot>& slots, size_t items, unsigned workers, Work work)
-      : slots_(slots), items_(items), work_(std::move(work)) {
+  CentroidRing(std::vector<ScanSlot>& slots, unsigned workers, Work work) : slots_(slots), work_(std::move(work)) {
     try {
       for (unsigned w = 0; w < workers; ++w) threads_.emplace_back([this] { Loop(); });
     } catch (...) {
@@ -153,31 +150,32 @@ class CentroidRing {
   bool ok() const { return !threads_.empty(); }
   size_t size() const { return slots_.size(); }
 
-  // The slot for item i, valid from item i's being done until it is released.
+  // The slot for item i, free once item i - size() is released.
   ScanSlot& Slot(size_t i) { return slots_[i % slots_.size()]; }
+  // Item i is read into its slot: a worker may take it.
+  // Wakes are system calls: only a thread that waits is woken.
+  void Read(size_t i) {
+    bool wake;
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      Slot(i).done = false;
+      read_ = i + 1;
+      wake = idle_ > 0;
+    }
+    if (wake) ready_.notify_one();
+  }
+  bool Done(size_t i) {
+    std::lock_guard<std::mutex> lock(m_);
+    return Slot(i).done;
+  }
   // Waits until items first and last are both done; done items between
   // them are written in one go after.
-  // Wakes are system calls: only a thread that waits is woken.
   void WaitDone(size_t first, size_t last) {
     std::unique_lock<std::mutex> lock(m_);
     waitFirst_ = first, waitLast_ = last;
     waiting_ = true;
-    done_.wait(lock, [&] { return IsDone(first) && IsDone(last); });
+    done_.wait(lock, [&] { return Slot(first).done && Slot(last).done; });
     waiting_ = false;
-  }
-  bool Done(size_t i) {
-    std::lock_guard<std::mutex> lock(m_);
-    return IsDone(i);
-  }
-  // Items before `upTo` are written: their slots take later items.
-  void Release(size_t upTo) {
-    bool wake;
-    {
-      std::lock_guard<std::mutex> lock(m_);
-      released_ = upTo;
-      wake = idle_ > 0;
-    }
-    if (wake) ready_.notify_all();
   }
   // The workers let go of the slots before they are freed.
   void Stop() {
@@ -191,41 +189,35 @@ class CentroidRing {
   }
 
  private:
-  bool IsDone(size_t i) { return Slot(i).done == i; }
-
   void Loop() {
     for (;;) {
       size_t i;
       {
         std::unique_lock<std::mutex> lock(m_);
-        auto open = [&] { return quit_ || (next_ < items_ && next_ < released_ + slots_.size()); };
-        if (!open()) {
-          ++idle_;
-          ready_.wait(lock, open);
-          --idle_;
-        }
+        ++idle_;
+        ready_.wait(lock, [&] { return quit_ || next_ < read_; });
+        --idle_;
         if (quit_) return;
         i = next_++;
       }
-      work_(i, Slot(i));
+      work_(Slot(i));
       bool wake;
       {
         std::lock_guard<std::mutex> lock(m_);
-        Slot(i).done = i;
-        wake = waiting_ && IsDone(waitFirst_) && IsDone(waitLast_);
+        Slot(i).done = true;
+        wake = waiting_ && Slot(waitFirst_).done && Slot(waitLast_).done;
       }
       if (wake) done_.notify_one();
     }
   }
 
   std::vector<ScanSlot>& slots_;
-  const size_t items_;
   Work work_;
   std::vector<std::thread> threads_;
   std::mutex m_;
   std::condition_variable ready_, done_;
-  size_t next_ = 0, released_ = 0;
-  unsigned idle_ = 0;     // workers waiting for a free slot
+  size_t read_ = 0, next_ = 0;
+  unsigned idle_ = 0;     // workers waiting for a scan
   bool waiting_ = false;  // the calling thread waits for scans done
   size_t waitFirst_ = 0, waitLast_ = 0;
   bool quit_ = false;
@@ -280,15 +272,11 @@ bool CProfileToCentroid::ConvertScans() {
     }
   }
 
-  // Reads item i into a slot and centroids it with the parameters for it.
-  auto centroid = [&](size_t i, ScanSlot& slot) {
-    slot.ok = false;
-    slot.record = MS_SCAN_RECORD{};
-    slot.record.recordSize = sizeof slot.record;
-    if (ReadMSScan(in, items[i].scan, &slot.record, slot.peaks) != 0) return;
+  // Centroids the scan in a slot with the parameters for it.
+  auto centroid = [&](ScanSlot& slot) {
     thread_local CMS_CentroidEngine engine;
     engine.Init();
-    const MS_SEGMENT_BLOCK& segment = wf.segmentBlocks[items[i].segment];
+    const MS_SEGMENT_BLOCK& segment = wf.segmentBlocks[slot.segment];
     uint8_t params[CENTROID_PARAMS_SIZE];
     std::memcpy(params, params_, sizeof params);
     const unsigned channel = slot.record.header.function == 255 ? 0 : slot.record.header.function;
@@ -307,16 +295,25 @@ bool CProfileToCentroid::ConvertScans() {
   // below go into a copy.
   MS_INFO_BLOCK written = header;
   {
-    CentroidRing ring(slots, ok ? items.size() : 0, ok ? workers : 0, centroid);
+    CentroidRing ring(slots, ok ? workers : 0, centroid);
     ok = ok && ring.ok();
     MS_SEGMENT_BLOCK segment{};
-    // The calling thread sleeps until a quarter of the ring past the next
-    // scan to write is done, then writes what is done and frees those
-    // slots: it wakes once for several scans while the workers still have
-    // the rest of the ring to go on with.
-    for (size_t w = 0; ok && w < items.size();) {
-      if (!ring.Done(w)) ring.WaitDone(w, std::min(items.size() - 1, w + ring.size() / 4));
-      for (; ok && w < items.size() && ring.Done(w); ++w) {
+    // Reads run ahead of the writing by the ring's size. The calling thread
+    // sleeps until a quarter of the ring is done and then writes what is
+    // done and reads as many again, so that it wakes once for several
+    // scans while the workers still have the rest of the ring to go on with.
+    for (size_t w = 0, r = 0; ok && w < items.size();) {
+      for (; ok && r < items.size() && r < w + ring.size(); ++r) {
+        ScanSlot& slot = ring.Slot(r);
+        slot.record = MS_SCAN_RECORD{};
+        slot.record.recordSize = sizeof slot.record;
+        slot.segment = items[r].segment;
+        ok = ReadMSScan(in, items[r].scan, &slot.record, slot.peaks) == 0;
+        if (ok) ring.Read(r);
+      }
+      if (!ok) break;
+      if (!ring.Done(w)) ring.WaitDone(w, std::min(r - 1, w + ring.size() / 4));
+      for (; ok && w < r && ring.Done(w); ++w) {
         const ScanItem& item = items[w];
         if (w == 0 || items[w - 1].segment != item.segment) {
           segment = wf.segmentBlocks[item.segment];
@@ -338,7 +335,6 @@ bool CProfileToCentroid::ConvertScans() {
         const bool segmentEnds = w + 1 == items.size() || items[w + 1].segment != item.segment;
         if (segmentEnds && WriteMSSegment(out, &segment) != 0) ok = false;
       }
-      if (ok) ring.Release(w);
     }
   }
   // Segments without scans still get their block.
