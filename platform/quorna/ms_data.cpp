@@ -129,6 +129,9 @@ struct Closed {
   std::shared_ptr<Image> image;
 };
 constexpr size_t kClosedImages = 2;
+// Closed runs are kept only while they are small: the bytes they hold
+// stay idle, and a large run's reader must stay within its own budget.
+constexpr uint64_t kClosedBytes = 32ull << 20;
 
 std::vector<Closed>& ClosedList() {
   static auto* closed = new std::vector<Closed>();  // outlives every handle
@@ -198,6 +201,7 @@ void KeepClosed(MsData& d) {
   if (d.image.use_count() != 1) return;
   auto* was = dynamic_cast<const SectionSource*>(d.image->Source());
   if (!was || !was->State().known) return;
+  if (!d.image->HeldWhole() || was->State().size > kClosedBytes) return;
   Closed closed{d.path, d.section, was->State(), std::const_pointer_cast<Image>(std::move(d.image))};
   source = closed.image->TakeSource();
   auto& list = ClosedList();
@@ -209,7 +213,10 @@ void KeepClosed(MsData& d) {
       ++it;
     }
   }
-  while (list.size() >= kClosedImages) {
+  uint64_t held = was->State().size;
+  for (const Closed& c : list) held += c.state.size;
+  while (!list.empty() && (list.size() >= kClosedImages || held > kClosedBytes)) {
+    held -= list.back().state.size;
     gone.push_back(std::move(list.back()));
     list.pop_back();
   }

@@ -143,6 +143,9 @@ class Image {
   std::unique_ptr<ByteSource> TakeSource() { return std::move(source_); }
   void GiveSource(std::unique_ptr<ByteSource> source) { source_ = std::move(source); }
   const ByteSource* Source() const { return source_.get(); }
+  // Whether the run lies in one buffer of its own (small runs) rather than
+  // in a bounded cache of blocks.
+  bool HeldWhole() const { return wholeData_ != nullptr; }
 
   const MS_INFO_BLOCK& Info() const { return info_; }
   bool Live() const { return live_; }
