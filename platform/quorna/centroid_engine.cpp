@@ -349,19 +349,26 @@ struct Ranked {
   size_t below, equal;
 };
 
+// Adds the byte of each key at `shift` to the histograms, four of them, so
+// that runs of one byte do not wait on each other.
+void CountBytes(const uint64_t* keys, size_t count, int shift, uint32_t (&hist)[4][256]) {
+  size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    ++hist[0][(keys[i] >> shift) & 255];
+    ++hist[1][(keys[i + 1] >> shift) & 255];
+    ++hist[2][(keys[i + 2] >> shift) & 255];
+    ++hist[3][(keys[i + 3] >> shift) & 255];
+  }
+  for (; i < count; ++i) ++hist[0][(keys[i] >> shift) & 255];
+}
+
 // Counts, into 256 buckets, the byte of each key at `shift`, and finds
 // the bucket holding rank k; k becomes the rank within it.
 size_t BucketOfRank(const uint64_t* keys, size_t count, int shift, size_t& k) {
   size_t d = 0, i = 0;
   if (count >= 128) {
-    uint32_t hist[4][256] = {};  // four, so that runs of one byte do not wait on each other
-    for (; i + 4 <= count; i += 4) {
-      ++hist[0][(keys[i] >> shift) & 255];
-      ++hist[1][(keys[i + 1] >> shift) & 255];
-      ++hist[2][(keys[i + 2] >> shift) & 255];
-      ++hist[3][(keys[i + 3] >> shift) & 255];
-    }
-    for (; i < count; ++i) ++hist[0][(keys[i] >> shift) & 255];
+    uint32_t hist[4][256] = {};
+    CountBytes(keys, count, shift, hist);
     for (;; ++d) {
       const size_t inBucket = size_t{hist[0][d]} + hist[1][d] + hist[2][d] + hist[3][d];
       if (k < inBucket) break;
@@ -380,14 +387,7 @@ size_t BucketOfRank(const uint64_t* keys, size_t count, int shift, size_t& k) {
 void BucketsOfTwoRanks(const uint64_t* keys, size_t count, int shift, size_t& ka, size_t& kb, size_t& da,
                        size_t& db) {
   uint32_t hist[4][256] = {};
-  size_t i = 0;
-  for (; i + 4 <= count; i += 4) {
-    ++hist[0][(keys[i] >> shift) & 255];
-    ++hist[1][(keys[i + 1] >> shift) & 255];
-    ++hist[2][(keys[i + 2] >> shift) & 255];
-    ++hist[3][(keys[i + 3] >> shift) & 255];
-  }
-  for (; i < count; ++i) ++hist[0][(keys[i] >> shift) & 255];
+  CountBytes(keys, count, shift, hist);
   for (size_t d = 0; d < 256; ++d) hist[0][d] += hist[1][d] + hist[2][d] + hist[3][d];
   da = 0, db = 0;
   for (; ka >= hist[0][da]; ++da) ka -= hist[0][da];
