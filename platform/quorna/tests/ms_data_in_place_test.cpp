@@ -414,6 +414,173 @@ TEST_F(MsDataInPlaceTest, DataSetOpenedAgainReadsItsFileAsItNowIs) {
   }
 }
 
+}  // namespace
+
+// A data set kept open is shared by every open of it (any case of its
+// path), reads as it would unkept, and is read anew once written through
+// this library, while still kept and after the last release.
+TEST_F(MsDataInPlaceTest, KeptDataSetIsSharedUntilWritten) {
+  const std::string path = "C:\\Data\\kept.dat";
+  ASSERT_TRUE(WriteWideDataSet(path, false));
+  HMSDATA plain = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(plain, nullptr);
+  const std::vector<int64_t> expected = IonTrace(plain, "1549");
+  CloseMSData(plain);
+  ASSERT_EQ(expected.size(), kScans);
+
+  ASSERT_TRUE(KeepMSDataOpen(path.c_str(), "MSData"));
+  ASSERT_TRUE(KeepMSDataOpen("c:\\data\\KEPT.DAT", "msdata"));  // nests
+  HMSDATA a = OpenMSData(path.c_str(), "MSData", 0);
+  HMSDATA b = OpenMSData("C:\\DATA\\Kept.dat", "MSData", 0);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(IonTrace(a, "1549"), expected);
+  CloseMSData(a);
+  EXPECT_EQ(IonTrace(b, "1549"), expected);  // the shared image outlives a's close
+  CloseMSData(b);
+
+  // Written anew: later opens read the new data, not the kept image.
+  ASSERT_TRUE(mstest::WriteSmallDataSet(path));
+  HMSDATA c = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(IonTrace(c, "50").size(), 12u);
+  CloseMSData(c);
+
+  ReleaseMSDataOpen(path.c_str(), "MSData");
+  ReleaseMSDataOpen(path.c_str(), "MSData");
+  ReleaseMSDataOpen(path.c_str(), "MSData");  // one too many does nothing
+  HMSDATA d = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(IonTrace(d, "50").size(), 12u);
+  CloseMSData(d);
+  EXPECT_FALSE(KeepMSDataOpen(nullptr, "MSData"));
+}
+
+// The file's head and its other sections, asked through an open handle,
+// answer as the path functions do: before and after a writer adds a
+// section, inside a batch that stages one, and for a raw file (no head,
+// no sections).
+TEST_F(MsDataInPlaceTest, FileFactsThroughTheOpenHandleMatchThePathFunctions) {
+  const std::string path = "C:\\Data\\facts.dat";
+  ASSERT_TRUE(WriteWideDataSet(path, false));
+  HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+  ASSERT_NE(h, nullptr);
+  uint16_t viaHandle = 0, viaPath = 0;
+  EXPECT_EQ(GetMSDataFileType(h, &viaHandle), GetSectionFileType(path.c_str(), &viaPath));
+  EXPECT_EQ(GetMSDataFileType(h, nullptr), 1);
+  EXPECT_EQ(viaHandle, 3);
+  EXPECT_EQ(viaHandle, viaPath);
+
+  auto same = [&](const char* name) {
+    return MSDataSectionExists(h, name) == SectionExists(path.c_str(), name);
+  };
+  struct Case {
+    const char* name;
+    BOOL there;
+  } cases[] = {{"MSData", TRUE}, {"msdata", TRUE}, {"LogFile", FALSE}, {"TimeTagged", FALSE}, {"", FALSE}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(MSDataSectionExists(h, c.name), c.there) << c.name;
+    EXPECT_TRUE(same(c.name)) << c.name;
+  }
+  // Written while the handle reads: the handle lets go and asks anew.
+  ASSERT_TRUE(mstest::WriteWholeSection(path, "LogFile", std::vector<uint8_t>(10, 1)));
+  EXPECT_EQ(MSDataSectionExists(h, "LogFile"), TRUE);
+  // Staged in this thread's batch: seen as the path functions see it.
+  ASSERT_TRUE(BeginSectionBatch(path.c_str()));
+  ASSERT_TRUE(DeleteSection(path.c_str(), "LogFile"));
+  EXPECT_EQ(MSDataSectionExists(h, "LogFile"), FALSE);
+  EXPECT_TRUE(same("LogFile"));
+  AbortSectionBatch(path.c_str());
+  EXPECT_EQ(MSDataSectionExists(h, "LogFile"), TRUE);
+  CloseMSData(h);
+
+  const std::string raw = "C:\\Data\\facts.raw";
+  ASSERT_TRUE(WriteWideDataSet(raw, true));
+  HMSDATA r = OpenMSData(raw.c_str(), nullptr, 0);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(GetMSDataFileType(r, &viaHandle), -1);
+  EXPECT_EQ(MSDataSectionExists(r, "MSData"), FALSE);
+  CloseMSData(r);
+  EXPECT_EQ(GetMSDataFileType(r, nullptr), -1);  // closed
+  EXPECT_EQ(MSDataSectionExists(r, "MSData"), FALSE);
+}
+
+// Traces from the headers alone read only the headers they have not read
+// before: windows in any order on one handle (inside a block, across
+// blocks, extending what was read, reaching back before it, the whole run)
+// give the stored totals, from sections and raw files.
+TEST_F(MsDataInPlaceTest, HeaderTracesInAnyOrderGiveTheStoredTotals) {
+  struct Window {
+    uint32_t first, last;
+  } windows[] = {{900, 1000}, {1000, 1400}, {1390, 1395}, {200, 950}, {1, 2000}, {1999, 2000}, {1, 1}, {600, 1500}};
+  for (bool raw : {false, true}) {
+    const std::string path = raw ? "C:\\Data\\long.raw" : "C:\\Data\\long.dat";
+    ASSERT_TRUE(WriteLongDataSet(path, raw));
+    HMSDATA kept = OpenMSData(path.c_str(), raw ? nullptr : "MSData", 0);
+    ASSERT_NE(kept, nullptr);
+    for (const Window& w : windows) {
+      HMSDATA fresh = OpenMSData(path.c_str(), raw ? nullptr : "MSData", 0);
+      for (HMSDATA h : {kept, fresh}) {
+        const std::vector<int64_t> tic = IonTrace(h, "RIC", w.first, w.last);
+        ASSERT_EQ(tic.size(), w.last - w.first + 1) << w.first << "-" << w.last;
+        for (uint32_t s = w.first; s <= w.last; ++s)
+          ASSERT_EQ(tic[s - w.first], LongTicOf(s)) << "scan " << s << (raw ? " raw" : "");
+      }
+      CloseMSData(fresh);
+    }
+    CloseMSData(kept);
+  }
+}
+
+// A data set kept in memory only: what is written through this library is
+// read from memory and never stored, the older data set in the file goes,
+// and once released the file holds no data set.
+TEST_F(MsDataInPlaceTest, DataSetKeptInMemoryIsNeverStored) {
+  const std::string path = "C:\\Data\\memory.dat";
+  ASSERT_TRUE(mstest::WriteSmallDataSet(path));  // the older one
+  ASSERT_TRUE(KeepMSDataInMemory(path.c_str(), "MSData"));
+  ASSERT_TRUE(WriteWideDataSet(path, false, kScans, kPeaks, false));
+  EXPECT_FALSE(SectionExists(path.c_str(), "MSData"));
+  HMSDATA a = OpenMSData("c:\\data\\MEMORY.DAT", "msdata", 0);
+  ASSERT_NE(a, nullptr);
+  const std::vector<int64_t> trace = IonTrace(a, "1549");
+  ASSERT_EQ(trace.size(), kScans);
+  for (uint32_t s = 1; s <= kScans; ++s) EXPECT_EQ(trace[s - 1], int64_t(IntensityOf(s, 1499))) << s;
+  CloseMSData(a);
+  ReleaseMSDataOpen(path.c_str(), "MSData");
+  EXPECT_EQ(OpenMSData(path.c_str(), "MSData", 0), nullptr);
+  EXPECT_FALSE(KeepMSDataInMemory(nullptr, "MSData"));
+}
+
+// A run kept whole may read into the buffer the last closed run left: a
+// run opened after another of the same or a little smaller size still
+// reads only its own values, from its first scan to its last.
+TEST_F(MsDataInPlaceTest, RunsOpenedOneAfterAnotherReadTheirOwnValues) {
+  struct Case {
+    uint32_t scans;
+    uint32_t factor;
+  };
+  ASSERT_TRUE(WriteWideDataSet("C:\\Data\\first.dat", false));
+  HMSDATA first = OpenMSData("C:\\Data\\first.dat", "MSData", 0);
+  ASSERT_NE(first, nullptr);
+  ASSERT_EQ(IonTrace(first, "50").size(), kScans);
+  CloseMSData(first);
+  for (const Case& c : {Case{kScans, 7}, Case{kScans - 10, 3}, Case{kScans, 5}}) {
+    const std::string path = "C:\\Data\\next" + std::to_string(c.factor) + ".dat";
+    ASSERT_TRUE(WriteDataSet(path, false, c.scans, kPeaks, 0.01,
+                             [&c](uint32_t s, uint32_t k) { return s * c.factor + k; }));
+    HMSDATA h = OpenMSData(path.c_str(), "MSData", 0);
+    ASSERT_NE(h, nullptr) << path;
+    // The last scans first: their blocks were never read by this handle.
+    const std::vector<int64_t> high = IonTrace(h, "1549", c.scans - 5, c.scans), low = IonTrace(h, "50");
+    ASSERT_EQ(high.size(), 6u) << path;
+    ASSERT_EQ(low.size(), c.scans) << path;
+    for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(high[i], int64_t{c.scans - 5 + i} * c.factor + 1499) << path;
+    for (uint32_t s = 1; s <= c.scans; ++s) EXPECT_EQ(low[s - 1], int64_t{s} * c.factor) << path << " scan " << s;
+    CloseMSData(h);
+  }
+}
+
 // Ion traces of noisy runs, centroid and profile (many points a mass),
 // are the plain sums over the stored peaks: on the first walk, on later
 // walks that find where each whole mass starts from the earlier ones, over
@@ -516,5 +683,3 @@ TEST_F(MsDataInPlaceTest, IonTracesOfNoisyRunsAreThePlainSumsOnEveryWalk) {
     }
   }
 }
-
-}  // namespace
