@@ -39,7 +39,7 @@ int TargetReportDemo();     // target_report_demo.cpp
 int ReportFilesDemo();      // report_files_demo.cpp
 int QuickIntegrationDemo();  // quick_integration_demo.cpp
 int LibrarySearchDemo();    // library_search_demo.cpp
-int BackgroundSpectraDemo();  // background_spectra_demo.cpp
+int BackgroundSpectraDemo();  // spectra_background_demo.cpp
 int EventEditingDemo();     // event_editing_demo.cpp
 int PointFedDemo();         // point_fed_demo.cpp
 int OwnedDataDemo();        // point_fed_demo.cpp
